@@ -1,0 +1,169 @@
+#include "platform/Defaults.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace brimlark;
+namespace fs = std::filesystem;
+
+namespace {
+
+class DefaultsTest : public ::testing::Test
+{
+protected:
+    fs::path file() const { return fs::path(m_dir.path().toStdString()) / "standard.plist"; }
+    std::vector<fs::path> asideFiles() const
+    {
+        std::vector<fs::path> out;
+        for (const auto &e : fs::directory_iterator(m_dir.path().toStdString())) {
+            if (e.path().filename().string().find(".unreadable-") != std::string::npos) {
+                out.push_back(e.path());
+            }
+        }
+        return out;
+    }
+    QTemporaryDir m_dir;
+};
+
+TEST_F(DefaultsTest, EveryTypeSurvivesARestartWithItsType)
+{
+    DefaultsValue::Dictionary nested{{"inner", DefaultsValue(std::int64_t(-42))},
+                                     {"list", DefaultsValue(DefaultsValue::Array{DefaultsValue(true)})}};
+    {
+        Defaults d(file());
+        d.set("string", "héllo");
+        d.set("data", DefaultsValue::fromBytes(std::string("\0\x01\xff", 3)));
+        d.set("int", std::int64_t(-9000000000LL));
+        d.set("real", 2.5);
+        d.set("bool", false);
+        d.set("date", DefaultsValue::Date{123456.25});
+        d.setStrings("one", {"only"});
+        d.setStrings("empty", {});
+        d.set("dict", nested);
+    }
+    Defaults d(file());
+    EXPECT_EQ(d.string("string"), "héllo");
+    EXPECT_EQ(d.data("data"), (DefaultsValue::Data{0, 1, 0xff}));
+    EXPECT_EQ(d.integer("int"), -9000000000LL);
+    EXPECT_EQ(d.real("real"), 2.5);
+    EXPECT_EQ(d.boolean("bool"), false);
+    ASSERT_TRUE(d.date("date"));
+    EXPECT_NEAR(d.date("date")->secondsSinceReferenceDate, 123456.25, 1e-6);
+    // A one-element list stays a list, and an empty list stays an empty list.
+    EXPECT_EQ(d.stringArray("one"), (std::vector<std::string>{"only"}));
+    EXPECT_EQ(d.stringArray("empty"), std::vector<std::string>{});
+    ASSERT_TRUE(d.dictionary("dict"));
+    EXPECT_EQ(*d.dictionary("dict"), nested);
+}
+
+TEST_F(DefaultsTest, TypedReadsOfAnotherTypeAreAbsent)
+{
+    Defaults d;
+    d.set("text", "1");
+    d.set("number", 1);
+    d.set("mixed", DefaultsValue::Array{DefaultsValue("a"), DefaultsValue(1)});
+    EXPECT_FALSE(d.integer("text"));
+    EXPECT_FALSE(d.string("number"));
+    EXPECT_FALSE(d.boolean("number"));
+    EXPECT_FALSE(d.real("number"));
+    EXPECT_FALSE(d.stringArray("text"));
+    EXPECT_FALSE(d.stringArray("mixed"));
+    EXPECT_TRUE(d.array("mixed"));
+    EXPECT_FALSE(d.data("missing"));
+    EXPECT_TRUE(d.contains("text"));
+    d.remove("text");
+    EXPECT_FALSE(d.contains("text"));
+}
+
+TEST_F(DefaultsTest, RemoveAndOverwritePersist)
+{
+    {
+        Defaults d(file());
+        d.set("a", "1");
+        d.set("b", "2");
+        d.set("a", 3);
+        d.remove("b");
+    }
+    Defaults d(file());
+    EXPECT_EQ(d.integer("a"), 3);
+    EXPECT_FALSE(d.contains("b"));
+}
+
+TEST_F(DefaultsTest, UnreadableFileIsKeptAsideAndDomainStartsEmpty)
+{
+    {
+        std::ofstream out(file(), std::ios::binary);
+        out << "this is not a property list";
+    }
+    Defaults d(file());
+    EXPECT_TRUE(d.keys().empty());
+    auto aside = asideFiles();
+    ASSERT_EQ(aside.size(), 1u);
+    std::ifstream in(aside.front(), std::ios::binary);
+    std::string kept((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(kept, "this is not a property list");
+    // The domain works again afterwards.
+    d.set("k", "v");
+    Defaults again(file());
+    EXPECT_EQ(again.string("k"), "v");
+}
+
+TEST_F(DefaultsTest, AWriterKilledMidWriteLeavesAReadableFile)
+{
+    {
+        Defaults d(file());
+        d.set("counter", 0);
+    }
+    for (int round = 0; round < 5; ++round) {
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            Defaults d(file());
+            std::string big(200000, 'x');
+            for (std::int64_t i = 1;; ++i) {
+                d.set("payload", big);
+                d.set("counter", i);
+            }
+            _exit(0);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(30 + round * 17));
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+
+        Defaults d(file());
+        EXPECT_TRUE(asideFiles().empty()) << "round " << round;
+        EXPECT_TRUE(d.integer("counter")) << "round " << round;
+    }
+}
+
+TEST_F(DefaultsTest, ConcurrentWritersDoNotCorruptTheDomain)
+{
+    Defaults d(file());
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&d, t] {
+            for (int i = 0; i < 50; ++i) {
+                d.set("t" + std::to_string(t), i);
+            }
+        });
+    }
+    for (auto &t : threads) {
+        t.join();
+    }
+    Defaults again(file());
+    for (int t = 0; t < 4; ++t) {
+        EXPECT_EQ(again.integer("t" + std::to_string(t)), 49);
+    }
+}
+
+} // namespace
