@@ -1,0 +1,1 @@
+// Keeps a support library non-empty before its first file lands.
