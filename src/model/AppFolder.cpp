@@ -1,0 +1,162 @@
+#include "model/AppFolder.h"
+
+#include "platform/UuidText.h"
+
+#include <cmath>
+#include <limits>
+
+namespace brimlark {
+
+namespace {
+constexpr qint64 s_referenceDateUnixMs = 978307200000LL;
+
+std::optional<QUuid> uuidValue(const nlohmann::ordered_json &v)
+{
+    if (!v.is_string()) {
+        return std::nullopt;
+    }
+    return UuidText::parse(QString::fromStdString(v.get<std::string>()));
+}
+
+std::optional<QString> stringValue(const nlohmann::ordered_json &v)
+{
+    if (!v.is_string()) {
+        return std::nullopt;
+    }
+    return QString::fromStdString(v.get<std::string>());
+}
+
+// Integers only; a float is accepted when it holds a whole number in range.
+std::optional<qint64> integerValue(const nlohmann::ordered_json &v)
+{
+    if (v.is_number_integer()) {
+        if (v.is_number_unsigned() && v.get<std::uint64_t>() > std::uint64_t(std::numeric_limits<qint64>::max())) {
+            return std::nullopt;
+        }
+        return v.get<qint64>();
+    }
+    if (v.is_number_float()) {
+        const double d = v.get<double>();
+        if (std::isfinite(d) && std::floor(d) == d && d >= -9.2e18 && d <= 9.2e18) {
+            return qint64(d);
+        }
+    }
+    return std::nullopt;
+}
+} // namespace
+
+QString AppFolder::idText() const
+{
+    return UuidText::format(id);
+}
+
+double AppFolder::secondsSinceReferenceDate(const QDateTime &date)
+{
+    return double(date.toMSecsSinceEpoch() - s_referenceDateUnixMs) / 1000.0;
+}
+
+QDateTime AppFolder::dateFromReferenceSeconds(double seconds)
+{
+    const double ms = seconds * 1000.0;
+    if (!std::isfinite(ms) || std::fabs(ms) > 8.0e15) {
+        return QDateTime::fromMSecsSinceEpoch(s_referenceDateUnixMs, Qt::UTC);
+    }
+    return QDateTime::fromMSecsSinceEpoch(s_referenceDateUnixMs + std::llround(ms), Qt::UTC);
+}
+
+nlohmann::ordered_json AppFolder::toJson() const
+{
+    nlohmann::ordered_json out = nlohmann::ordered_json::object();
+    out["id"] = UuidText::format(id).toStdString();
+    out["name"] = name.toStdString();
+    auto urls = nlohmann::ordered_json::array();
+    for (const auto &u : appURLs) {
+        urls.push_back(u.toStdString());
+    }
+    out["appURLs"] = std::move(urls);
+    out["isPinned"] = isPinned;
+    out["icon"] = icon.toStdString();
+    out["color"] = color.toStdString();
+    if (parentFolderID) {
+        out["parentFolderID"] = UuidText::format(*parentFolderID).toStdString();
+    }
+    out["createdAt"] = secondsSinceReferenceDate(createdAt);
+    out["sortOrder"] = sortOrder;
+    return out;
+}
+
+std::optional<AppFolder> AppFolder::fromJson(const nlohmann::ordered_json &json)
+{
+    if (!json.is_object()) {
+        return std::nullopt;
+    }
+    auto field = [&json](const char *key) -> const nlohmann::ordered_json * {
+        auto it = json.find(key);
+        return it == json.end() ? nullptr : &*it;
+    };
+    AppFolder f;
+    const auto *v = field("id");
+    auto id = v ? uuidValue(*v) : std::nullopt;
+    if (!id) {
+        return std::nullopt;
+    }
+    f.id = *id;
+    v = field("name");
+    auto name = v ? stringValue(*v) : std::nullopt;
+    if (!name) {
+        return std::nullopt;
+    }
+    f.name = *name;
+    v = field("appURLs");
+    if (!v || !v->is_array()) {
+        return std::nullopt;
+    }
+    for (const auto &u : *v) {
+        auto s = stringValue(u);
+        if (!s) {
+            return std::nullopt;
+        }
+        f.appURLs << *s;
+    }
+    v = field("isPinned");
+    if (!v || !v->is_boolean()) {
+        return std::nullopt;
+    }
+    f.isPinned = v->get<bool>();
+    v = field("icon");
+    auto icon = v ? stringValue(*v) : std::nullopt;
+    if (!icon) {
+        return std::nullopt;
+    }
+    f.icon = *icon;
+    v = field("color");
+    auto color = v ? stringValue(*v) : std::nullopt;
+    if (!color) {
+        return std::nullopt;
+    }
+    f.color = *color;
+    v = field("parentFolderID");
+    if (v && !v->is_null()) {
+        auto parent = uuidValue(*v);
+        if (!parent) {
+            return std::nullopt;
+        }
+        f.parentFolderID = *parent;
+    }
+    v = field("createdAt");
+    if (!v || !v->is_number()) {
+        return std::nullopt;
+    }
+    f.createdAt = dateFromReferenceSeconds(v->get<double>());
+    v = field("sortOrder");
+    if (v && !v->is_null()) {
+        auto order = integerValue(*v);
+        if (!order) {
+            return std::nullopt;
+        }
+        f.sortOrder = *order;
+    }
+    return f;
+}
+
+} // namespace brimlark

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "model/Workspace.h"
+
+#include <QList>
+#include <QObject>
+#include <QUuid>
+#include <QVariantList>
+
+namespace brimlark {
+
+class Defaults;
+class NotificationCenter;
+
+// The list of workspaces and the active one. Every assignment of the active
+// id (also of the same value) stores it and posts "brimLarkWorkspaceChanged".
+class WorkspaceManager : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QVariantList workspaces READ workspaceList NOTIFY workspacesChanged)
+    Q_PROPERTY(QString activeWorkspaceID READ activeWorkspaceIDText WRITE setActiveWorkspaceIDText NOTIFY
+                   activeWorkspaceIDChanged)
+
+public:
+    static const QUuid defaultWorkspaceID;
+
+    WorkspaceManager(Defaults &defaults, NotificationCenter &center, QObject *parent = nullptr);
+    // The process-wide instance over the standard domain and the default centre.
+    static WorkspaceManager &shared();
+
+    const QList<Workspace> &workspaces() const { return m_workspaces; }
+    QVariantList workspaceList() const;
+    QUuid activeWorkspaceID() const { return m_activeWorkspaceID; }
+    void setActiveWorkspaceID(const QUuid &id);
+    QString activeWorkspaceIDText() const;
+    void setActiveWorkspaceIDText(const QString &text);
+
+    // base + "_" + the active id's canonical text, read afresh at every call.
+    QString perWorkspaceKey(const QString &base) const;
+    static QString perWorkspaceKey(const QString &base, const QUuid &id);
+
+    Q_INVOKABLE void createWorkspace(const QString &name, const QString &icon, const QString &color);
+    void updateWorkspace(const Workspace &workspace, const QString &name, const QString &icon, const QString &color);
+    void deleteWorkspace(const Workspace &workspace);
+
+    static Workspace defaultWorkspace();
+
+signals:
+    void workspacesChanged();
+    void activeWorkspaceIDChanged();
+
+private:
+    void setWorkspaces(QList<Workspace> workspaces);
+    void saveWorkspaces();
+    void migrateLegacyData(const QUuid &id);
+
+    Defaults &m_defaults;
+    NotificationCenter &m_center;
+    QList<Workspace> m_workspaces;
+    QUuid m_activeWorkspaceID;
+};
+
+} // namespace brimlark

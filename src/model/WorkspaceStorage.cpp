@@ -1,0 +1,175 @@
+#include "model/WorkspaceStorage.h"
+
+#include "model/StoredJson.h"
+#include "model/WorkspaceManager.h"
+#include "platform/Defaults.h"
+#include "platform/NotificationCenter.h"
+
+namespace brimlark {
+
+namespace {
+QStringList toQStringList(const std::vector<std::string> &strings)
+{
+    QStringList out;
+    out.reserve(qsizetype(strings.size()));
+    for (const auto &s : strings) {
+        out << QString::fromStdString(s);
+    }
+    return out;
+}
+
+std::vector<std::string> toStdStrings(const QStringList &strings)
+{
+    std::vector<std::string> out;
+    out.reserve(strings.size());
+    for (const auto &s : strings) {
+        out.push_back(s.toStdString());
+    }
+    return out;
+}
+
+template<typename T>
+nlohmann::ordered_json encodeList(const QList<T> &items)
+{
+    auto json = nlohmann::ordered_json::array();
+    for (const auto &item : items) {
+        json.push_back(item.toJson());
+    }
+    return json;
+}
+
+template<typename T>
+QVariantList variantList(const QList<T> &items)
+{
+    QVariantList out;
+    for (const auto &item : items) {
+        out << QVariant::fromValue(item);
+    }
+    return out;
+}
+} // namespace
+
+WorkspaceStorage &WorkspaceStorage::shared()
+{
+    static WorkspaceStorage *instance =
+        new WorkspaceStorage(Defaults::standard(), WorkspaceManager::shared(), NotificationCenter::defaultCenter());
+    return *instance;
+}
+
+WorkspaceStorage::WorkspaceStorage(Defaults &defaults, WorkspaceManager &workspaces, NotificationCenter &center,
+                                   QObject *parent)
+    : QObject(parent), m_defaults(defaults), m_workspaces(workspaces)
+{
+    reloadWorkspaceData();
+    center.addObserver(Notifications::WorkspaceChanged, this, [this](const QVariant &) { reloadWorkspaceData(); });
+}
+
+QList<StickyNote> WorkspaceStorage::starterNotes()
+{
+    return {
+        {QUuid::createUuid(), QStringLiteral("Welcome to Sticky Notes! Click '+' above to add a new note."),
+         QStringLiteral("#FFD60A")},
+        {QUuid::createUuid(),
+         QStringLiteral("Tasks for today:\n- Organize app grid\n- Pick a nice sidebar folder color"),
+         QStringLiteral("#30D158")},
+    };
+}
+
+QList<CodeSnippet> WorkspaceStorage::starterSnippets()
+{
+    return {
+        {QUuid::createUuid(), QStringLiteral("Swift Print"), QStringLiteral("print(\"Hello, World!\")"),
+         QStringLiteral("Swift")},
+        {QUuid::createUuid(), QStringLiteral("HTML Quick Start"),
+         QStringLiteral("<!DOCTYPE html>\n<html>\n<head>\n  <title>Brimlark</title>\n</head>\n<body>\n</body>\n</html>"),
+         QStringLiteral("HTML")},
+    };
+}
+
+QString WorkspaceStorage::key(const char *base) const
+{
+    return m_workspaces.perWorkspaceKey(QString::fromLatin1(base));
+}
+
+void WorkspaceStorage::reloadWorkspaceData()
+{
+    loadNotes();
+    loadSnippets();
+    loadRecentColors();
+    loadRecentMeasurements();
+}
+
+QVariantList WorkspaceStorage::stickyNoteList() const
+{
+    return variantList(m_stickyNotes);
+}
+
+QVariantList WorkspaceStorage::codeSnippetList() const
+{
+    return variantList(m_codeSnippets);
+}
+
+void WorkspaceStorage::setStickyNotes(QList<StickyNote> notes)
+{
+    m_stickyNotes = std::move(notes);
+    saveNotes();
+    emit stickyNotesChanged();
+}
+
+void WorkspaceStorage::setCodeSnippets(QList<CodeSnippet> snippets)
+{
+    m_codeSnippets = std::move(snippets);
+    saveSnippets();
+    emit codeSnippetsChanged();
+}
+
+void WorkspaceStorage::setRecentColors(QStringList colors)
+{
+    m_recentColors = std::move(colors);
+    m_defaults.setStrings(key("brimlark_recent_colors").toStdString(), toStdStrings(m_recentColors));
+    emit recentColorsChanged();
+}
+
+void WorkspaceStorage::setRecentMeasurements(QStringList measurements)
+{
+    m_recentMeasurements = std::move(measurements);
+    m_defaults.setStrings(key("brimlark_recent_measurements").toStdString(), toStdStrings(m_recentMeasurements));
+    emit recentMeasurementsChanged();
+}
+
+void WorkspaceStorage::loadNotes()
+{
+    auto stored = StoredJson::readList<StickyNote>(m_defaults, key("brimlark_sticky_notes"), &StickyNote::fromJson);
+    setStickyNotes(stored ? QList<StickyNote>(stored->begin(), stored->end()) : starterNotes());
+}
+
+void WorkspaceStorage::saveNotes()
+{
+    StoredJson::write(m_defaults, key("brimlark_sticky_notes"), encodeList(m_stickyNotes));
+}
+
+void WorkspaceStorage::loadSnippets()
+{
+    auto stored =
+        StoredJson::readList<CodeSnippet>(m_defaults, key("brimlark_code_snippets"), &CodeSnippet::fromJson);
+    setCodeSnippets(stored ? QList<CodeSnippet>(stored->begin(), stored->end()) : starterSnippets());
+}
+
+void WorkspaceStorage::saveSnippets()
+{
+    StoredJson::write(m_defaults, key("brimlark_code_snippets"), encodeList(m_codeSnippets));
+}
+
+void WorkspaceStorage::loadRecentColors()
+{
+    auto stored = m_defaults.stringArray(key("brimlark_recent_colors").toStdString());
+    setRecentColors(stored ? toQStringList(*stored) : QStringList{});
+}
+
+void WorkspaceStorage::loadRecentMeasurements()
+{
+    auto stored = m_defaults.stringArray(key("brimlark_recent_measurements").toStdString());
+    setRecentMeasurements(stored ? toQStringList(*stored) : QStringList{});
+}
+
+} // namespace brimlark
