@@ -1,0 +1,76 @@
+#include "analytics/TallyRandom.h"
+
+#include <random>
+
+namespace brimlark {
+
+namespace {
+
+std::mutex s_randomMutex;
+std::shared_ptr<TallyRandom> s_random;
+
+std::mt19937 &threadGenerator()
+{
+    thread_local std::mt19937 generator = [] {
+        std::random_device device;
+        std::seed_seq seed { device(), device(), device(), device(), device(), device(), device(), device() };
+        return std::mt19937(seed);
+    }();
+    return generator;
+}
+
+} // namespace
+
+TallyRandom::~TallyRandom() = default;
+
+std::shared_ptr<TallyRandom> TallyRandom::shared()
+{
+    std::lock_guard lock(s_randomMutex);
+    if (!s_random) {
+        s_random = std::make_shared<SystemTallyRandom>();
+    }
+    return s_random;
+}
+
+void TallyRandom::installShared(std::shared_ptr<TallyRandom> random)
+{
+    std::lock_guard lock(s_randomMutex);
+    s_random = std::move(random);
+}
+
+std::uint32_t SystemTallyRandom::next32()
+{
+    return static_cast<std::uint32_t>(threadGenerator()());
+}
+
+std::uint32_t SystemTallyRandom::uniform(std::uint32_t upperBound)
+{
+    if (upperBound < 2) {
+        return 0;
+    }
+    std::uniform_int_distribution<std::uint32_t> distribution(0, upperBound - 1);
+    return distribution(threadGenerator());
+}
+
+SequenceTallyRandom::SequenceTallyRandom(std::vector<std::uint32_t> values) : m_values(std::move(values))
+{
+    if (m_values.empty()) {
+        m_values.push_back(0);
+    }
+}
+
+std::uint32_t SequenceTallyRandom::next32()
+{
+    std::lock_guard lock(m_mutex);
+    const std::uint32_t value = m_values[m_next];
+    m_next = (m_next + 1) % m_values.size();
+    return value;
+}
+
+std::uint32_t SequenceTallyRandom::uniform(std::uint32_t upperBound)
+{
+    const std::uint32_t value = next32();
+    return upperBound < 2 ? 0 : value % upperBound;
+}
+
+} // namespace brimlark

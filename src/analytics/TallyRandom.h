@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace brimlark {
+
+// The analytics client's source of random numbers (event and session ids, back-off jitter).
+class TallyRandom
+{
+public:
+    virtual ~TallyRandom();
+    // A uniformly distributed 32-bit number.
+    virtual std::uint32_t next32() = 0;
+    // A uniformly distributed number from 0 to upperBound - 1; 0 when upperBound is 0 or 1.
+    virtual std::uint32_t uniform(std::uint32_t upperBound) = 0;
+
+    static std::shared_ptr<TallyRandom> shared();
+    static void installShared(std::shared_ptr<TallyRandom> random);
+};
+
+// Seeded from the operating system, one generator per thread, so no lock is taken.
+class SystemTallyRandom : public TallyRandom
+{
+public:
+    std::uint32_t next32() override;
+    std::uint32_t uniform(std::uint32_t upperBound) override;
+};
+
+// Hands out the given numbers in turn, starting over after the last; for tests. uniform() takes the
+// next number modulo the bound. Safe from any thread.
+class SequenceTallyRandom : public TallyRandom
+{
+public:
+    explicit SequenceTallyRandom(std::vector<std::uint32_t> values);
+    std::uint32_t next32() override;
+    std::uint32_t uniform(std::uint32_t upperBound) override;
+
+private:
+    std::mutex m_mutex;
+    std::vector<std::uint32_t> m_values;
+    std::size_t m_next = 0;
+};
+
+} // namespace brimlark

@@ -1,0 +1,84 @@
+#include "analytics/TallyUuidSource.h"
+
+#include <array>
+#include <cstdint>
+#include <random>
+
+namespace brimlark {
+
+namespace {
+
+std::mutex s_uuidMutex;
+std::shared_ptr<TallyUuidSource> s_uuidSource;
+
+std::mt19937_64 &threadGenerator()
+{
+    thread_local std::mt19937_64 generator = [] {
+        std::random_device device;
+        std::seed_seq seed { device(), device(), device(), device(), device(), device(), device(), device() };
+        return std::mt19937_64(seed);
+    }();
+    return generator;
+}
+
+} // namespace
+
+TallyUuidSource::~TallyUuidSource() = default;
+
+std::shared_ptr<TallyUuidSource> TallyUuidSource::shared()
+{
+    std::lock_guard lock(s_uuidMutex);
+    if (!s_uuidSource) {
+        s_uuidSource = std::make_shared<RandomTallyUuidSource>();
+    }
+    return s_uuidSource;
+}
+
+void TallyUuidSource::installShared(std::shared_ptr<TallyUuidSource> source)
+{
+    std::lock_guard lock(s_uuidMutex);
+    s_uuidSource = std::move(source);
+}
+
+std::string RandomTallyUuidSource::newUuidText()
+{
+    std::array<std::uint8_t, 16> bytes {};
+    auto &generator = threadGenerator();
+    const std::uint64_t high = generator();
+    const std::uint64_t low = generator();
+    for (int i = 0; i < 8; ++i) {
+        bytes[i] = static_cast<std::uint8_t>(high >> (56 - 8 * i));
+        bytes[8 + i] = static_cast<std::uint8_t>(low >> (56 - 8 * i));
+    }
+    bytes[6] = static_cast<std::uint8_t>((bytes[6] & 0x0F) | 0x40);
+    bytes[8] = static_cast<std::uint8_t>((bytes[8] & 0x3F) | 0x80);
+
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string text;
+    text.reserve(36);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (i == 4 || i == 6 || i == 8 || i == 10) {
+            text += '-';
+        }
+        text += hex[bytes[i] >> 4];
+        text += hex[bytes[i] & 0x0F];
+    }
+    return text;
+}
+
+SequenceTallyUuidSource::SequenceTallyUuidSource(std::vector<std::string> texts) : m_texts(std::move(texts))
+{
+    if (m_texts.empty()) {
+        m_texts.emplace_back("00000000-0000-0000-0000-000000000000");
+    }
+}
+
+std::string SequenceTallyUuidSource::newUuidText()
+{
+    std::lock_guard lock(m_mutex);
+    std::string text = m_texts[m_next];
+    m_next = (m_next + 1) % m_texts.size();
+    return text;
+}
+
+} // namespace brimlark

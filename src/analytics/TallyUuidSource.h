@@ -1,0 +1,42 @@
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace brimlark {
+
+// The analytics client's source of new UUIDs, in the standard upper-case 36-character text form
+// (8-4-4-4-12 hexadecimal digits).
+class TallyUuidSource
+{
+public:
+    virtual ~TallyUuidSource();
+    virtual std::string newUuidText() = 0;
+
+    static std::shared_ptr<TallyUuidSource> shared();
+    static void installShared(std::shared_ptr<TallyUuidSource> source);
+};
+
+// Random (version 4, variant 1) UUIDs from a generator seeded by the operating system.
+class RandomTallyUuidSource : public TallyUuidSource
+{
+public:
+    std::string newUuidText() override;
+};
+
+// Hands out the given texts in turn, starting over after the last; for tests.
+class SequenceTallyUuidSource : public TallyUuidSource
+{
+public:
+    explicit SequenceTallyUuidSource(std::vector<std::string> texts);
+    std::string newUuidText() override;
+
+private:
+    std::mutex m_mutex;
+    std::vector<std::string> m_texts;
+    std::size_t m_next = 0;
+};
+
+} // namespace brimlark
