@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QImage>
+#include <QMutex>
+#include <QQuickAsyncImageProvider>
+#include <QUrl>
+
+#include <atomic>
+
+namespace brimlark {
+
+class AppIconStore;
+
+// One pending icon of the provider; finished is emitted from the pool.
+class AppIconImageResponse : public QQuickImageResponse
+{
+public:
+    QQuickTextureFactory *textureFactory() const override;
+    QString errorString() const override;
+    void cancel() override;
+
+    QImage image() const;
+    bool isCancelled() const { return m_cancelled; }
+    void finish(const QImage &image);
+
+private:
+    mutable QMutex m_mutex;
+    QImage m_image;
+    std::atomic<bool> m_cancelled{false};
+};
+
+// Serves "image://appicon/<path>" to QML: the icon of the file at the path,
+// decoded off the GUI thread at the requested size (at most 256 px), from
+// the shared cache when it is there. Install with
+// engine.addImageProvider(AppIconImageProvider::ProviderId, new AppIconImageProvider).
+class AppIconImageProvider : public QQuickAsyncImageProvider
+{
+public:
+    static inline const QString ProviderId = QStringLiteral("appicon");
+
+    AppIconImageProvider();
+    explicit AppIconImageProvider(AppIconStore &store);
+
+    QQuickImageResponse *requestImageResponse(const QString &id, const QSize &requestedSize) override;
+
+    // The image URL for a path, with every character that could be misread escaped.
+    static QUrl urlForPath(const QString &path);
+    // The path an id (the URL after "image://appicon/") names.
+    static QString pathForId(const QString &id);
+
+private:
+    AppIconStore &m_store;
+};
+
+} // namespace brimlark

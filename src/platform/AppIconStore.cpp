@@ -1,0 +1,129 @@
+#include "platform/AppIconStore.h"
+
+#include "platform/AppWorkspace.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QMutexLocker>
+#include <QThread>
+
+#include <algorithm>
+
+namespace brimlark {
+
+AppIconStore::AppIconStore(IconSource source, qsizetype cacheBytes, int iconSize)
+    : m_source(std::move(source))
+    , m_cache(cacheBytes)
+    , m_iconSize(sizeStep(iconSize))
+{
+    // One pass at a time, in list order: prefetching is speculative work.
+    m_prefetchPool.setMaxThreadCount(1);
+    m_prefetchPool.setThreadPriority(QThread::LowPriority);
+    m_loadPool.setMaxThreadCount(std::max(2, QThread::idealThreadCount() / 2));
+    m_loadPool.setThreadPriority(QThread::NormalPriority);
+}
+
+AppIconStore::~AppIconStore()
+{
+    ++m_prefetchGeneration;
+    m_prefetchPool.clear();
+    m_loadPool.clear();
+    m_prefetchPool.waitForDone();
+    m_loadPool.waitForDone();
+}
+
+AppIconStore &AppIconStore::shared()
+{
+    static AppIconStore store(
+        [](const QString &path, int pixelSize) { return AppWorkspace::shared().iconForFile(path, pixelSize); });
+    return store;
+}
+
+int AppIconStore::sizeStep(int pixelSize)
+{
+    for (int step : {32, 64, 128}) {
+        if (pixelSize <= step) {
+            return step;
+        }
+    }
+    return AppWorkspace::MaxIconSize;
+}
+
+QString AppIconStore::cacheKey(const QString &path, int pixelSize)
+{
+    return QString::number(sizeStep(pixelSize)) + u':' + path;
+}
+
+std::optional<QImage> AppIconStore::cached(const QString &path, int pixelSize)
+{
+    return m_cache.find(cacheKey(path, pixelSize));
+}
+
+QImage AppIconStore::fetch(const QString &path, int pixelSize)
+{
+    const QString key = cacheKey(path, pixelSize);
+    if (auto hit = m_cache.find(key)) {
+        return *hit;
+    }
+    QImage image = m_source ? m_source(path, sizeStep(pixelSize)) : QImage();
+    if (image.isNull()) {
+        image = genericAppIcon(pixelSize);
+    }
+    m_cache.insert(key, image);
+    return image;
+}
+
+void AppIconStore::prefetchIcons(const QStringList &paths)
+{
+    const quint64 generation = ++m_prefetchGeneration;
+    m_prefetchPool.start([this, paths, generation] { runPrefetch(paths, generation); });
+}
+
+void AppIconStore::runPrefetch(const QStringList &paths, quint64 generation)
+{
+    const quint64 since = m_cache.currentStamp();
+    for (const QString &path : paths) {
+        if (m_prefetchGeneration.load() != generation) {
+            return;
+        }
+        const QString key = cacheKey(path, m_iconSize);
+        if (m_cache.touch(key)) {
+            continue;
+        }
+        QImage image = m_source ? m_source(path, m_iconSize) : QImage();
+        if (image.isNull()) {
+            continue;
+        }
+        if (!m_cache.insertIfRoom(key, image, since)) {
+            return;
+        }
+    }
+}
+
+void AppIconStore::load(const QString &path, int pixelSize, Completion done)
+{
+    m_loadPool.start([this, path, pixelSize, done = std::move(done)] {
+        const QImage image = fetch(path, pixelSize);
+        if (auto *app = QCoreApplication::instance()) {
+            QMetaObject::invokeMethod(app, [done, image] { done(image); }, Qt::QueuedConnection);
+        }
+    });
+}
+
+QImage AppIconStore::genericAppIcon(int pixelSize)
+{
+    const int step = sizeStep(pixelSize);
+    QMutexLocker lock(&m_genericMutex);
+    auto it = m_generic.find(step);
+    if (it == m_generic.end()) {
+        it = m_generic.emplace(step, AppWorkspace::shared().genericApplicationIcon(step)).first;
+    }
+    return it->second;
+}
+
+bool AppIconStore::waitForDone(int msecs)
+{
+    return m_prefetchPool.waitForDone(msecs) && m_loadPool.waitForDone(msecs);
+}
+
+} // namespace brimlark

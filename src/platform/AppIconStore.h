@@ -1,0 +1,76 @@
+#pragma once
+
+#include "platform/AppIconCache.h"
+
+#include <QImage>
+#include <QMutex>
+#include <QString>
+#include <QStringList>
+#include <QThreadPool>
+
+#include <atomic>
+#include <functional>
+#include <map>
+
+namespace brimlark {
+
+// The icon machinery every loader and the image provider share: the cache,
+// a low-priority pool for prefetching after a scan, a higher-priority pool
+// for icons a view is waiting for, and the source that decodes icons.
+class AppIconStore
+{
+public:
+    using IconSource = std::function<QImage(const QString &path, int pixelSize)>;
+    using Completion = std::function<void(const QImage &icon)>;
+
+    // Size the prefetch and the loaders decode at: a large tile on a
+    // double-density screen.
+    static constexpr int DefaultIconSize = 128;
+
+    explicit AppIconStore(IconSource source, qsizetype cacheBytes = AppIconCache::DefaultMaxBytes,
+                          int iconSize = DefaultIconSize);
+    ~AppIconStore();
+
+    // Backed by AppWorkspace::shared().
+    static AppIconStore &shared();
+
+    AppIconCache &cache() { return m_cache; }
+    int iconSize() const { return m_iconSize; }
+    // Display sizes are rounded up to a few steps so nearby sizes share one decode.
+    static int sizeStep(int pixelSize);
+    static QString cacheKey(const QString &path, int pixelSize);
+
+    // A cached icon, marked as used; never decodes.
+    std::optional<QImage> cached(const QString &path, int pixelSize);
+    // Decodes (unless cached meanwhile) and stores; any thread.
+    QImage fetch(const QString &path, int pixelSize);
+
+    // Returns at once. Decodes the icons that are not cached, in order, on the
+    // prefetch pool. A newer prefetch ends an older one, and a prefetch stops
+    // once the cache is full of icons this prefetch itself used, so it never
+    // pushes out what it just brought in.
+    void prefetchIcons(const QStringList &paths);
+    // Returns at once; `done` runs on the main thread with the icon.
+    void load(const QString &path, int pixelSize, Completion done);
+
+    // The placeholder shown until an icon is there; made once per size.
+    QImage genericAppIcon(int pixelSize);
+
+    // Waits for both pools (tests and benchmarks).
+    bool waitForDone(int msecs = -1);
+
+private:
+    void runPrefetch(const QStringList &paths, quint64 generation);
+
+    IconSource m_source;
+    AppIconCache m_cache;
+    const int m_iconSize;
+    std::atomic<quint64> m_prefetchGeneration{0};
+    QMutex m_genericMutex;
+    std::map<int, QImage> m_generic;
+    // Last, so they finish their tasks before the rest goes.
+    QThreadPool m_prefetchPool;
+    QThreadPool m_loadPool;
+};
+
+} // namespace brimlark

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+#include <optional>
+
+namespace brimlark {
+
+// An application bundle on disk: a directory with Contents/Info.plist (XML or
+// binary). The information list is read once, when the bundle is opened; a
+// missing, oversized or unparsable list leaves the bundle open with no keys.
+class Bundle
+{
+public:
+    // Information lists beyond this size are not read: no real one comes close.
+    static constexpr qint64 MaxInfoPlistBytes = 4 * 1024 * 1024;
+
+    // None when nothing, or no directory, is at the path.
+    static std::optional<Bundle> open(const QString &path);
+
+    const QString &path() const { return m_path; }
+    QString infoPlistPath() const;
+    QString resourcesPath() const;
+    // Whether Contents/Info.plist was read as a dictionary.
+    bool hasInfo() const { return m_hasInfo; }
+
+    // The text under a top-level key; none when absent or not text.
+    std::optional<QString> stringForInfoKey(const QString &key) const;
+
+    // Contents/MacOS/<CFBundleExecutable>; none without a usable executable name.
+    std::optional<QString> executablePath() const;
+
+    // Top-level text keys of an information list in memory; none when the
+    // bytes are not a property list with a dictionary at its root.
+    static std::optional<QHash<QString, QString>> parseInfo(const QByteArray &bytes);
+
+private:
+    explicit Bundle(QString path) : m_path(std::move(path)) {}
+
+    QString m_path;
+    bool m_hasInfo = false;
+    QHash<QString, QString> m_strings;
+};
+
+} // namespace brimlark

@@ -1,0 +1,304 @@
+#include "TestSupport.h"
+
+#include "platform/AppIconImageProvider.h"
+#include "platform/AppIconLoader.h"
+#include "platform/AppIconStore.h"
+
+#include <QElapsedTimer>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QSignalSpy>
+#include <QWaitCondition>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+using namespace brimlark;
+using namespace brimlark::test;
+
+namespace {
+// An icon source whose answers the test releases path by path, so that loads
+// can be made to finish in any order. Each path has its own colour.
+class GatedSource
+{
+public:
+    AppIconStore::IconSource source()
+    {
+        return [this](const QString &path, int size) { return answer(path, size); };
+    }
+    void hold(const QString &path)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_held.insert(path);
+    }
+    void release(const QString &path)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_held.erase(path);
+        m_changed.wakeAll();
+    }
+    void releaseAll()
+    {
+        QMutexLocker lock(&m_mutex);
+        m_held.clear();
+        m_open = true;
+        m_changed.wakeAll();
+    }
+    int calls(const QString &path) const
+    {
+        QMutexLocker lock(&m_mutex);
+        auto it = m_calls.find(path);
+        return it == m_calls.end() ? 0 : it->second;
+    }
+    int totalCalls() const
+    {
+        QMutexLocker lock(&m_mutex);
+        int n = 0;
+        for (const auto &[path, count] : m_calls) {
+            n += count;
+        }
+        return n;
+    }
+    bool waitingOn(const QString &path) const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_waiting.count(path) > 0;
+    }
+    static QRgb colourOf(const QString &path) { return qRgb(qHash(path) & 0xFF, 40, 200); }
+
+private:
+    QImage answer(const QString &path, int size)
+    {
+        QMutexLocker lock(&m_mutex);
+        ++m_calls[path];
+        m_waiting.insert(path);
+        while (!m_open && m_held.count(path)) {
+            m_changed.wait(&m_mutex);
+        }
+        m_waiting.erase(path);
+        QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(colourOf(path));
+        return image;
+    }
+
+    mutable QMutex m_mutex;
+    QWaitCondition m_changed;
+    std::set<QString> m_held;
+    std::set<QString> m_waiting;
+    std::map<QString, int> m_calls;
+    bool m_open = false;
+};
+
+QRgb colourOf(const QImage &image)
+{
+    return image.isNull() ? 0 : image.pixel(0, 0);
+}
+
+const QString A = QStringLiteral("/Applications/A.app");
+const QString B = QStringLiteral("/Applications/B.app");
+} // namespace
+
+TEST(AppIconLoader, CachedIconIsThereAtOnceWithoutBackgroundWork)
+{
+    GatedSource source;
+    AppIconStore store(source.source(), AppIconCache::DefaultMaxBytes, 64);
+    store.fetch(A, 64);
+    ASSERT_EQ(source.calls(A), 1);
+
+    AppIconLoader loader(store);
+    QSignalSpy changed(&loader, &AppIconLoader::iconChanged);
+    loader.loadIcon(A);
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(colourOf(loader.icon()), GatedSource::colourOf(A));
+    store.waitForDone();
+    EXPECT_EQ(source.calls(A), 1);
+}
+
+TEST(AppIconLoader, UncachedIconArrivesFromTheBackground)
+{
+    GatedSource source;
+    AppIconStore store(source.source(), AppIconCache::DefaultMaxBytes, 64);
+    AppIconLoader loader(store);
+    source.hold(A);
+    loader.loadIcon(A);
+    EXPECT_TRUE(loader.icon().isNull());
+    ASSERT_TRUE(waitUntil([&] { return source.waitingOn(A); }));
+    EXPECT_TRUE(loader.icon().isNull());
+    source.release(A);
+    ASSERT_TRUE(waitUntil([&] { return !loader.icon().isNull(); }));
+    EXPECT_EQ(colourOf(loader.icon()), GatedSource::colourOf(A));
+    EXPECT_EQ(loader.icon().size(), QSize(64, 64));
+    EXPECT_TRUE(store.cache().contains(AppIconStore::cacheKey(A, 64)));
+}
+
+TEST(AppIconLoader, LateIconForAnEarlierPathIsDropped)
+{
+    struct Case
+    {
+        const char *name;
+        bool secondCached;
+    };
+    for (const Case &c : {Case{"second loads in background", false}, Case{"second is cached", true}}) {
+        GatedSource source;
+        AppIconStore store(source.source(), AppIconCache::DefaultMaxBytes, 64);
+        if (c.secondCached) {
+            store.fetch(B, 64);
+        }
+        AppIconLoader loader(store);
+        source.hold(A);
+        loader.loadIcon(A);
+        ASSERT_TRUE(waitUntil([&] { return source.waitingOn(A); })) << c.name;
+        loader.loadIcon(B);
+        ASSERT_TRUE(waitUntil([&] { return colourOf(loader.icon()) == GatedSource::colourOf(B); })) << c.name;
+        EXPECT_EQ(loader.path(), B);
+
+        source.release(A);
+        store.waitForDone();
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(colourOf(loader.icon()), GatedSource::colourOf(B)) << c.name;
+        // The late icon still went into the cache for the next view of A.
+        EXPECT_TRUE(store.cache().contains(AppIconStore::cacheKey(A, 64))) << c.name;
+    }
+}
+
+TEST(AppIconLoader, PreviousIconStaysUntilTheNewOneArrives)
+{
+    GatedSource source;
+    AppIconStore store(source.source(), AppIconCache::DefaultMaxBytes, 64);
+    store.fetch(A, 64);
+    AppIconLoader loader(store);
+    loader.loadIcon(A);
+    source.hold(B);
+    loader.loadIcon(B);
+    EXPECT_EQ(colourOf(loader.icon()), GatedSource::colourOf(A));
+    source.release(B);
+    ASSERT_TRUE(waitUntil([&] { return colourOf(loader.icon()) == GatedSource::colourOf(B); }));
+}
+
+TEST(AppIconLoader, LoaderGoneBeforeItsIconArrives)
+{
+    GatedSource source;
+    AppIconStore store(source.source(), AppIconCache::DefaultMaxBytes, 64);
+    auto loader = std::make_unique<AppIconLoader>(store);
+    source.hold(A);
+    loader->loadIcon(A);
+    ASSERT_TRUE(waitUntil([&] { return source.waitingOn(A); }));
+    loader.reset();
+    source.release(A);
+    store.waitForDone();
+    QCoreApplication::processEvents(); // the completion finds no loader and does nothing
+    EXPECT_TRUE(store.cache().contains(AppIconStore::cacheKey(A, 64)));
+}
+
+TEST(AppIconStore, PrefetchSkipsCachedIconsAndReturnsAtOnce)
+{
+    GatedSource source;
+    AppIconStore store(source.source(), AppIconCache::DefaultMaxBytes, 64);
+    store.fetch(A, 64);
+    QStringList paths;
+    for (int i = 0; i < 20; ++i) {
+        paths << QStringLiteral("/Applications/P%1.app").arg(i);
+        source.hold(paths.last());
+    }
+    paths.insert(5, A);
+    QElapsedTimer timer;
+    timer.start();
+    store.prefetchIcons(paths);
+    // Every decode is held back, so returning proves the caller never waits.
+    EXPECT_LT(timer.elapsed(), 1000);
+    ASSERT_TRUE(waitUntil([&] { return source.waitingOn(paths.first()); }));
+    source.releaseAll();
+    ASSERT_TRUE(store.waitForDone(5000));
+    EXPECT_EQ(source.calls(A), 1);
+    for (const QString &path : paths) {
+        EXPECT_TRUE(store.cache().contains(AppIconStore::cacheKey(path, 64))) << path.toStdString();
+    }
+    EXPECT_EQ(source.totalCalls(), 21);
+}
+
+TEST(AppIconStore, PrefetchStopsWhenTheCacheIsFullOfItsOwnIcons)
+{
+    GatedSource source;
+    source.releaseAll();
+    const qsizetype iconBytes = 32 * 32 * 4;
+    AppIconStore store(source.source(), 10 * iconBytes, 32);
+    // Older icons may go to make room for the new list.
+    for (int i = 0; i < 10; ++i) {
+        store.fetch(QStringLiteral("/Old/%1.app").arg(i), 32);
+    }
+    QStringList paths;
+    for (int i = 0; i < 50; ++i) {
+        paths << QStringLiteral("/Applications/P%1.app").arg(i);
+    }
+    store.prefetchIcons(paths);
+    ASSERT_TRUE(store.waitForDone(5000));
+    EXPECT_LE(store.cache().totalBytes(), store.cache().maxBytes());
+    EXPECT_EQ(store.cache().count(), 10);
+    // The first ten of the list are kept, not pushed out by the rest.
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_TRUE(store.cache().contains(AppIconStore::cacheKey(paths[i], 32))) << i;
+    }
+    // It stopped at the first icon that found no room.
+    EXPECT_EQ(source.totalCalls(), 10 + 11);
+}
+
+TEST(AppIconStore, NewerPrefetchEndsAnOlderOne)
+{
+    GatedSource source;
+    AppIconStore store(source.source(), AppIconCache::DefaultMaxBytes, 32);
+    QStringList first;
+    for (int i = 0; i < 30; ++i) {
+        first << QStringLiteral("/First/%1.app").arg(i);
+    }
+    source.hold(first[0]);
+    store.prefetchIcons(first);
+    ASSERT_TRUE(waitUntil([&] { return source.waitingOn(first[0]); }));
+    store.prefetchIcons({B});
+    source.releaseAll();
+    ASSERT_TRUE(store.waitForDone(5000));
+    EXPECT_EQ(source.calls(first[1]), 0);
+    EXPECT_EQ(source.calls(B), 1);
+}
+
+TEST(AppIconStore, SizesShareDecodesByStep)
+{
+    EXPECT_EQ(AppIconStore::sizeStep(1), 32);
+    EXPECT_EQ(AppIconStore::sizeStep(33), 64);
+    EXPECT_EQ(AppIconStore::sizeStep(128), 128);
+    EXPECT_EQ(AppIconStore::sizeStep(129), 256);
+    EXPECT_EQ(AppIconStore::sizeStep(5000), 256);
+    EXPECT_EQ(AppIconStore::cacheKey(A, 60), AppIconStore::cacheKey(A, 64));
+    EXPECT_NE(AppIconStore::cacheKey(A, 64), AppIconStore::cacheKey(A, 65));
+}
+
+TEST(AppIconImageProvider, ServesIconsByPathAtTheRequestedSize)
+{
+    GatedSource source;
+    source.releaseAll();
+    AppIconStore store(source.source(), AppIconCache::DefaultMaxBytes, 128);
+    AppIconImageProvider provider(store);
+    const QString path = QStringLiteral("/Applications/Café 100% #1?.app");
+    const QUrl url = AppIconImageProvider::urlForPath(path);
+    EXPECT_EQ(url.scheme(), QStringLiteral("image"));
+    EXPECT_EQ(url.host(), QStringLiteral("appicon"));
+    // The engine passes the URL minus scheme and provider name.
+    const QString id = url.toString(QUrl::RemoveScheme | QUrl::RemoveAuthority).mid(1);
+    ASSERT_EQ(AppIconImageProvider::pathForId(id), path);
+
+    for (const QSize &requested : {QSize(48, 48), QSize(), QSize(900, 900)}) {
+        std::unique_ptr<QQuickImageResponse> response(provider.requestImageResponse(id, requested));
+        auto *icon = dynamic_cast<AppIconImageResponse *>(response.get());
+        ASSERT_TRUE(icon);
+        QSignalSpy finished(response.get(), &QQuickImageResponse::finished);
+        ASSERT_TRUE(finished.count() == 1 || finished.wait(5000));
+        const QImage image = icon->image();
+        EXPECT_EQ(colourOf(image), GatedSource::colourOf(path));
+        const int expected = requested.isValid() ? AppIconStore::sizeStep(requested.width()) : 128;
+        EXPECT_EQ(image.width(), expected);
+        EXPECT_TRUE(response->errorString().isEmpty());
+    }
+    EXPECT_EQ(source.calls(path), 3);
+}
