@@ -166,9 +166,9 @@ TEST(SerialQueueTest, OwnerDestroyedOnItsOwnQueue)
     auto finished = std::make_shared<std::promise<std::thread::id>>();
     auto finishedFuture = finished->get_future();
     std::thread::id dropThread;
+    Gate gate;
     {
         auto owner = std::make_shared<Owner>(&destroyed);
-        Gate gate;
         owner->queue.async([&gate] { gate.wait(); });
         // This task holds the last reference once the test lets go of its own.
         owner->queue.async([keep = owner, &dropThread]() mutable {
