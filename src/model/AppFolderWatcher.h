@@ -1,0 +1,49 @@
+#pragma once
+
+#include "model/OneShotTimer.h"
+
+#include <QFileSystemWatcher>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+namespace brimlark {
+
+// Watches the application folders (their entries, not deeper) and asks for
+// one rescan a second after the last change of a burst. Main thread only.
+class AppFolderWatcher : public QObject
+{
+    Q_OBJECT
+public:
+    using Console = std::function<void(const QString &line)>;
+    static constexpr int DebounceMsec = 1000;
+
+    // Without a timer a QTimer is used; without a console lines go to standard output.
+    explicit AppFolderWatcher(std::unique_ptr<OneShotTimer> timer = {}, Console console = {}, QObject *parent = nullptr);
+    ~AppFolderWatcher() override;
+
+    // Watches each folder that exists and is not watched yet, then writes
+    // "📡 Monitoring N directories for app changes". Returns N, the number
+    // of folders watched. A folder that is removed stops being watched.
+    int startMonitoring(const QStringList &folders);
+    QStringList watchedFolders() const;
+
+    // (Re)starts the one-second wait for a rescan.
+    void scheduleRescan();
+
+    static void printLine(const QString &line);
+
+signals:
+    // After "🔄 Rescanning apps due to file system change..." was written.
+    void rescanRequested();
+
+private:
+    std::unique_ptr<OneShotTimer> m_timer;
+    Console m_console;
+    QFileSystemWatcher m_watcher;
+};
+
+} // namespace brimlark
