@@ -31,4 +31,9 @@ int NameComparison::compare(const QString &a, const QString &b) const
     return m_collator.compare(a, b);
 }
 
+QCollatorSortKey NameComparison::sortKey(const QString &text) const
+{
+    return m_collator.sortKey(text);
+}
+
 } // namespace brimlark

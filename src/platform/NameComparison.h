@@ -16,6 +16,9 @@ public:
 
     int compare(const QString &a, const QString &b) const;
     bool lessThan(const QString &a, const QString &b) const { return compare(a, b) < 0; }
+    // A key whose comparison agrees with compare(): build it once per text when
+    // the same texts are ordered again and again.
+    QCollatorSortKey sortKey(const QString &text) const;
 
 private:
     QCollator m_collator;
