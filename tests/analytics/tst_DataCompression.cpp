@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <charconv>
 #include <random>
-#include <regex>
 
 using namespace brimlark;
 
@@ -40,6 +40,14 @@ std::optional<std::vector<std::uint8_t>> gunzip(const std::vector<std::uint8_t> 
         return std::nullopt;
     }
     return output;
+}
+
+// Read without the process locale, which the test application sets from the environment.
+double number(const std::string &text)
+{
+    double value = -1;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
 }
 
 std::vector<std::uint8_t> randomBytes(std::size_t size, unsigned seed)
@@ -141,18 +149,36 @@ TEST(DataCompression, successLogsSizesAndRatiosAtInfo)
     const std::vector<std::uint8_t> compressed = DataCompression::gzipCompressed(input, -1);
     const auto infos = capture.messages(TallyLogLevel::Info);
     ASSERT_EQ(infos.size(), 1u);
-    const std::regex pattern(R"(Payload gzipped: original size = (\d+) bytes, compressed size = (\d+) bytes, )"
-                             R"(compression ratio = (\d+\.\d+), compression percentage = (\d+\.\d+)%)");
-    std::smatch match;
-    ASSERT_TRUE(std::regex_match(infos[0].text, match, pattern)) << infos[0].text;
-    EXPECT_EQ(std::stoul(match[1]), input.size());
-    EXPECT_EQ(std::stoul(match[2]), compressed.size());
+    // "Payload gzipped: original size = N bytes, compressed size = M bytes, compression ratio = R,
+    // compression percentage = P%"
+    const std::string &text = infos[0].text;
+    const std::string parts[] = { "Payload gzipped: original size = ", " bytes, compressed size = ",
+                                  " bytes, compression ratio = ", ", compression percentage = ", "%" };
+    std::vector<std::string> fields;
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < std::size(parts); ++i) {
+        const std::size_t found = text.find(parts[i], at);
+        ASSERT_NE(found, std::string::npos) << text;
+        if (i == 0) {
+            ASSERT_EQ(found, 0u) << text;
+        } else {
+            fields.push_back(text.substr(at, found - at));
+        }
+        at = found + parts[i].size();
+    }
+    ASSERT_EQ(at, text.size()) << text;
+    ASSERT_EQ(fields.size(), 4u);
+    for (std::size_t i = 2; i < 4; ++i) {
+        EXPECT_NE(fields[i].find('.'), std::string::npos) << fields[i];
+    }
+    EXPECT_EQ(std::stoul(fields[0]), input.size());
+    EXPECT_EQ(std::stoul(fields[1]), compressed.size());
     // Both figures are cut (not rounded) to three decimals.
     const double exactRatio = double(compressed.size()) / double(input.size());
-    const double ratio = std::stod(match[3]);
+    const double ratio = number(fields[2]);
     EXPECT_LE(ratio, exactRatio);
     EXPECT_GT(ratio, exactRatio - 0.001);
-    const double percentage = std::stod(match[4]);
+    const double percentage = number(fields[3]);
     EXPECT_LE(percentage, (1 - exactRatio) * 100);
     EXPECT_GT(percentage, (1 - exactRatio) * 100 - 0.001);
 }
