@@ -63,8 +63,8 @@ void deliverTenThousandRecords(benchmark::State &state)
     }
     auto delegate = std::make_shared<CountingDelegate>();
     auto flush = std::make_shared<Flush>(server.baseUrl(), gzip, std::make_shared<ManualMainExecutor>(),
-                                         std::make_shared<ManualTallyClock>(),
-                                         std::make_shared<SequenceTallyRandom>(std::vector<std::uint32_t> { 0 }));
+        std::make_shared<ManualTallyClock>(),
+        std::make_shared<SequenceTallyRandom>(std::vector<std::uint32_t> { 0 }));
     flush->setDelegate(delegate);
     const FlushQueue queue = makeQueue();
 
@@ -88,7 +88,8 @@ void deliverTenThousandRecords(benchmark::State &state)
     const double batches = static_cast<double>(requests.size());
     const double clientPerBatch = std::chrono::duration<double, std::micro>(clientTime).count() / batches;
     const double serverPerBatch = std::chrono::duration<double, std::micro>(serverTime).count() / batches;
-    state.counters["records_per_s"] = benchmark::Counter(static_cast<double>(expected), benchmark::Counter::kIsRate);
+    state.counters["records_per_s"]
+        = benchmark::Counter(static_cast<double>(expected), benchmark::Counter::kIsRate);
     state.counters["client_us_per_batch"] = clientPerBatch;
     state.counters["server_us_per_batch"] = serverPerBatch;
     state.counters["client_to_server"] = serverPerBatch > 0 ? clientPerBatch / serverPerBatch : 0;
@@ -96,6 +97,11 @@ void deliverTenThousandRecords(benchmark::State &state)
 
 } // namespace
 
-BENCHMARK(deliverTenThousandRecords)->ArgName("gzip")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(deliverTenThousandRecords)
+    ->ArgName("gzip")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 BENCHMARK_MAIN();

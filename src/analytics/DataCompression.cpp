@@ -124,7 +124,8 @@ std::vector<std::uint8_t> DataCompression::gzipCompressed(std::span<const std::u
             const double inputLength = static_cast<double>(input.size());
             const double outputLength = static_cast<double>(output.size());
             const double ratio = std::floor(outputLength / inputLength * 1000.0) / 1000.0;
-            const double percentage = std::floor((1.0 - outputLength / inputLength) * 100.0 * 1000.0) / 1000.0;
+            const double percentage
+                = std::floor((1.0 - outputLength / inputLength) * 100.0 * 1000.0) / 1000.0;
             return "Payload gzipped: original size = " + std::to_string(input.size())
                 + " bytes, compressed size = " + std::to_string(output.size())
                 + " bytes, compression ratio = " + decimalText(ratio)

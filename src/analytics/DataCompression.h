@@ -14,10 +14,10 @@ class GzipError : public std::exception
 public:
     enum class Kind {
         Unknown, // a code not listed below; see code()
-        Stream,  // Z_STREAM_ERROR
-        Data,    // Z_DATA_ERROR
-        Memory,  // Z_MEM_ERROR
-        Buffer,  // Z_BUF_ERROR, no output storage, or an input zlib cannot describe
+        Stream, // Z_STREAM_ERROR
+        Data, // Z_DATA_ERROR
+        Memory, // Z_MEM_ERROR
+        Buffer, // Z_BUF_ERROR, no output storage, or an input zlib cannot describe
         Version, // Z_VERSION_ERROR
     };
 

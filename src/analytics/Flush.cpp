@@ -33,7 +33,7 @@ std::int32_t rowId(const TallyDictionary &record)
 FlushDelegate::~FlushDelegate() = default;
 
 Flush::Flush(std::string serverURL, bool useGzipCompression, std::shared_ptr<MainExecutor> mainExecutor,
-             std::shared_ptr<TallyClock> clock, std::shared_ptr<TallyRandom> random)
+    std::shared_ptr<TallyClock> clock, std::shared_ptr<TallyRandom> random)
     : m_mainExecutor(mainExecutor ? std::move(mainExecutor) : MainExecutor::shared())
     , m_flushRequest(serverURL, std::move(clock), std::move(random))
     , m_flushRequestReadWriteLock("app.brimlark.tally.flush_interval.lock")
@@ -89,7 +89,7 @@ void Flush::setServerURL(std::string serverURL)
 }
 
 void Flush::flushQueue(const FlushQueue &queue, FlushType type, const HTTPHeaders &headers,
-                       const std::vector<URLQueryItem> &queryItems)
+    const std::vector<URLQueryItem> &queryItems)
 {
     if (m_flushRequest.requestNotAllowed()) {
         return;
@@ -98,7 +98,7 @@ void Flush::flushQueue(const FlushQueue &queue, FlushType type, const HTTPHeader
 }
 
 void Flush::flushQueueInBatches(const FlushQueue &queue, FlushType type, const HTTPHeaders &headers,
-                                const std::vector<URLQueryItem> &queryItems)
+    const std::vector<URLQueryItem> &queryItems)
 {
     // Walks the queue by position instead of copying what is left after every batch.
     std::size_t offset = 0;
@@ -106,7 +106,8 @@ void Flush::flushQueueInBatches(const FlushQueue &queue, FlushType type, const H
         const int batchSize = m_flushBatchSize.load();
         if (batchSize < 1) {
             // An empty batch would be "delivered" and report nothing; the records wait instead.
-            TallyLogger::warn("Batch size " + std::to_string(batchSize) + " is below 1; nothing is sent", kBatches);
+            TallyLogger::warn(
+                "Batch size " + std::to_string(batchSize) + " is below 1; nothing is sent", kBatches);
             return;
         }
         const std::size_t count = std::min(static_cast<std::size_t>(batchSize), queue.size() - offset);
@@ -128,8 +129,8 @@ void Flush::flushQueueInBatches(const FlushQueue &queue, FlushType type, const H
         if (!text) {
             return;
         }
-        const bool delivered = m_flushRequest.sendRequest(*text, type, useIPAddressForGeoLocation(), headers,
-                                                          queryItems, useGzipCompression());
+        const bool delivered = m_flushRequest.sendRequest(
+            *text, type, useIPAddressForGeoLocation(), headers, queryItems, useGzipCompression());
         if (!delivered) {
             return;
         }
@@ -169,11 +170,12 @@ void Flush::startFlushTimer()
             previous->invalidate();
         }
         // The timer holds the Flush weakly too: it ends with its owner.
-        std::shared_ptr<RepeatingTimer> timer = self->m_mainExecutor->scheduleRepeatingTimer(interval, [weak] {
-            if (const std::shared_ptr<Flush> flush = weak.lock()) {
-                flush->flushSelector();
-            }
-        });
+        std::shared_ptr<RepeatingTimer> timer
+            = self->m_mainExecutor->scheduleRepeatingTimer(interval, [weak] {
+                  if (const std::shared_ptr<Flush> flush = weak.lock()) {
+                      flush->flushSelector();
+                  }
+              });
         std::lock_guard guard(self->m_timerMutex);
         self->m_timer = std::move(timer);
     });

@@ -34,8 +34,9 @@ public:
     static constexpr int maxBatchSize = 50;
 
     // No executor, clock or random source means the process-wide ones.
-    Flush(std::string serverURL, bool useGzipCompression, std::shared_ptr<MainExecutor> mainExecutor = nullptr,
-          std::shared_ptr<TallyClock> clock = nullptr, std::shared_ptr<TallyRandom> random = nullptr);
+    Flush(std::string serverURL, bool useGzipCompression,
+        std::shared_ptr<MainExecutor> mainExecutor = nullptr, std::shared_ptr<TallyClock> clock = nullptr,
+        std::shared_ptr<TallyRandom> random = nullptr);
     ~Flush();
     Flush(const Flush &) = delete;
     Flush &operator=(const Flush &) = delete;
@@ -69,13 +70,13 @@ public:
 
     // Sends the queue in batches unless the back-off forbids any request just now.
     void flushQueue(const FlushQueue &queue, FlushType type, const HTTPHeaders &headers,
-                    const std::vector<URLQueryItem> &queryItems);
+        const std::vector<URLQueryItem> &queryItems);
 
     // Sends batches of at most flushBatchSize() records, oldest first, one after another, and
     // reports each accepted one to the delegate. The pass ends at the first batch that cannot be
     // encoded or is not delivered; the rest stay queued for a later flush.
     void flushQueueInBatches(const FlushQueue &queue, FlushType type, const HTTPHeaders &headers,
-                             const std::vector<URLQueryItem> &queryItems);
+        const std::vector<URLQueryItem> &queryItems);
 
     // The queue without its first batchSize records; empty when batchSize is 0 or less or when
     // the queue holds no more than batchSize records.

@@ -42,13 +42,13 @@ void setField(HTTPHeaders &headers, const std::string &name, const std::string &
 bool hasField(const HTTPHeaders &headers, std::string_view name)
 {
     return std::any_of(headers.begin(), headers.end(),
-                       [&](const auto &field) { return equalsIgnoringCase(field.first, name); });
+        [&](const auto &field) { return equalsIgnoringCase(field.first, name); });
 }
 
 } // namespace
 
-FlushRequest::FlushRequest(std::string serverURL, std::shared_ptr<TallyClock> clock,
-                           std::shared_ptr<TallyRandom> random)
+FlushRequest::FlushRequest(
+    std::string serverURL, std::shared_ptr<TallyClock> clock, std::shared_ptr<TallyRandom> random)
     : Network(std::move(serverURL))
     , m_clock(clock ? std::move(clock) : TallyClock::shared())
     , m_random(random ? std::move(random) : TallyRandom::shared())
@@ -58,8 +58,7 @@ FlushRequest::FlushRequest(std::string serverURL, std::shared_ptr<TallyClock> cl
 FlushRequest::~FlushRequest() = default;
 
 bool FlushRequest::sendRequest(const std::string &requestData, FlushType type, bool useIP,
-                               const HTTPHeaders &headers, const std::vector<URLQueryItem> &queryItems,
-                               bool useGzipCompression)
+    const HTTPHeaders &headers, const std::vector<URLQueryItem> &queryItems, bool useGzipCompression)
 {
     // The caller's fields win over the default, whatever their spelling.
     HTTPHeaders requestHeaders = headers;
@@ -73,7 +72,8 @@ bool FlushRequest::sendRequest(const std::string &requestData, FlushType type, b
             body = DataCompression::gzipCompressed(std::span<const std::uint8_t>(body), gzipLevel);
             setField(requestHeaders, "Content-Encoding", "gzip");
         } catch (const GzipError &error) {
-            TallyLogger::error(std::string("Failed to compress data with gzip: ") + error.what(), kSendRequest);
+            TallyLogger::error(
+                std::string("Failed to compress data with gzip: ") + error.what(), kSendRequest);
         }
     }
 
@@ -82,27 +82,29 @@ bool FlushRequest::sendRequest(const std::string &requestData, FlushType type, b
     items.push_back({ "ip", std::string(useIP ? "1" : "0") });
     items.insert(items.end(), queryItems.begin(), queryItems.end());
 
-    const Resource<std::int64_t> resource = buildResource<std::int64_t>(
-        std::string(endpointPath(type)), RequestMethod::Post, std::move(body), std::move(items),
-        std::move(requestHeaders), &FlushRequest::parseDecimalInteger);
+    const Resource<std::int64_t> resource
+        = buildResource<std::int64_t>(std::string(endpointPath(type)), RequestMethod::Post, std::move(body),
+            std::move(items), std::move(requestHeaders), &FlushRequest::parseDecimalInteger);
 
     bool delivered = false;
     flushRequestHandler(serverURL(), resource, delivered);
     return delivered;
 }
 
-void FlushRequest::flushRequestHandler(const std::string &base, const Resource<std::int64_t> &resource,
-                                       bool &delivered)
+void FlushRequest::flushRequestHandler(
+    const std::string &base, const Resource<std::int64_t> &resource, bool &delivered)
 {
     const auto timeout = std::min(requestTimeout(), responseWait());
     const bool started = apiRequest<std::int64_t>(
         base, resource,
-        [&](const Reason &reason, const std::optional<ByteBuffer> &, const std::optional<HTTPURLResponse> &response) {
+        [&](const Reason &reason, const std::optional<ByteBuffer> &,
+            const std::optional<HTTPURLResponse> &response) {
             m_networkConsecutiveFailures.fetch_add(1);
             updateRetryDelay(response);
             TallyLogger::warn(
                 [&] {
-                    return "API request to " + resource.path + " has failed with reason " + reason.description();
+                    return "API request to " + resource.path + " has failed with reason "
+                        + reason.description();
                 },
                 kHandler);
             delivered = false;
@@ -119,8 +121,8 @@ void FlushRequest::flushRequestHandler(const std::string &base, const Resource<s
     if (!started) {
         // No request can ever be made from this base; say so now instead of letting the caller
         // wait. The service gave no answer, so the back-off state stays as it is.
-        TallyLogger::error([&] { return "Cannot build a request URL from the server URL \"" + base + "\""; },
-                           kHandler);
+        TallyLogger::error(
+            [&] { return "Cannot build a request URL from the server URL \"" + base + "\""; }, kHandler);
         delivered = false;
     }
 }

@@ -27,19 +27,22 @@ public:
 
     // No clock or random source means the process-wide ones.
     explicit FlushRequest(std::string serverURL, std::shared_ptr<TallyClock> clock = nullptr,
-                          std::shared_ptr<TallyRandom> random = nullptr);
+        std::shared_ptr<TallyRandom> random = nullptr);
     ~FlushRequest() override;
 
     // Seconds since 1970; no batch is sent before it.
     double networkRequestsAllowedAfterTime() const { return m_networkRequestsAllowedAfterTime.load(); }
-    void setNetworkRequestsAllowedAfterTime(double secondsSince1970) { m_networkRequestsAllowedAfterTime.store(secondsSince1970); }
+    void setNetworkRequestsAllowedAfterTime(double secondsSince1970)
+    {
+        m_networkRequestsAllowedAfterTime.store(secondsSince1970);
+    }
     int networkConsecutiveFailures() const { return m_networkConsecutiveFailures.load(); }
     void setNetworkConsecutiveFailures(int failures) { m_networkConsecutiveFailures.store(failures); }
 
     // Sends the batch's JSON text and returns whether it was delivered. Blocks until the answer
     // or the end of the wait. Event batches are gzipped when asked; other kinds never are.
     bool sendRequest(const std::string &requestData, FlushType type, bool useIP, const HTTPHeaders &headers,
-                     const std::vector<URLQueryItem> &queryItems, bool useGzipCompression);
+        const std::vector<URLQueryItem> &queryItems, bool useGzipCompression);
 
     // True while now lies before the allowed-after time; at equality sending is allowed.
     bool requestNotAllowed() const;
@@ -47,9 +50,15 @@ public:
     // The per-request time-out of the transfer and the caller's overall wait; the shorter bounds
     // each batch. Tests shorten them.
     void setRequestTimeout(std::chrono::milliseconds timeout) { m_requestTimeout.store(timeout.count()); }
-    std::chrono::milliseconds requestTimeout() const { return std::chrono::milliseconds(m_requestTimeout.load()); }
+    std::chrono::milliseconds requestTimeout() const
+    {
+        return std::chrono::milliseconds(m_requestTimeout.load());
+    }
     void setResponseWait(std::chrono::milliseconds wait) { m_responseWait.store(wait.count()); }
-    std::chrono::milliseconds responseWait() const { return std::chrono::milliseconds(m_responseWait.load()); }
+    std::chrono::milliseconds responseWait() const
+    {
+        return std::chrono::milliseconds(m_responseWait.load());
+    }
 
     // An answer body as the service writes it: an optional "+" or "-" and decimal digits, nothing
     // else, within the signed 64-bit range.
@@ -59,7 +68,8 @@ public:
     static std::optional<double> parseRetryAfter(std::string_view value);
 
 private:
-    void flushRequestHandler(const std::string &base, const Resource<std::int64_t> &resource, bool &delivered);
+    void flushRequestHandler(
+        const std::string &base, const Resource<std::int64_t> &resource, bool &delivered);
     void updateRetryDelay(const std::optional<HTTPURLResponse> &response);
 
     std::shared_ptr<TallyClock> m_clock;

@@ -40,7 +40,8 @@ std::string_view trimmed(std::string_view text)
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
         text.remove_prefix(1);
     }
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' || text.back() == '\n')) {
+    while (!text.empty()
+        && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' || text.back() == '\n')) {
         text.remove_suffix(1);
     }
     return text;
@@ -78,11 +79,13 @@ bool isValidHeaderField(std::string_view name, std::string_view value)
         return false;
     }
     for (char c : name) {
-        if (!(isAlpha(c) || isDigit(c) || std::string_view("!#$%&'*+-.^_`|~").find(c) != std::string_view::npos)) {
+        if (!(isAlpha(c) || isDigit(c)
+                || std::string_view("!#$%&'*+-.^_`|~").find(c) != std::string_view::npos)) {
             return false;
         }
     }
-    return std::none_of(value.begin(), value.end(), [](char c) { return c == '\r' || c == '\n' || c == '\0'; });
+    return std::none_of(
+        value.begin(), value.end(), [](char c) { return c == '\r' || c == '\n' || c == '\0'; });
 }
 
 struct BaseParts
@@ -194,8 +197,8 @@ size_t writeHeader(char *data, size_t size, size_t count, void *context)
         // A new status line: only the final response's fields count.
         collected->headerFields.clear();
     } else if (const std::size_t colon = line.find(':'); colon != std::string_view::npos) {
-        collected->headerFields.emplace_back(std::string(trimmed(line.substr(0, colon))),
-                                             std::string(trimmed(line.substr(colon + 1))));
+        collected->headerFields.emplace_back(
+            std::string(trimmed(line.substr(0, colon))), std::string(trimmed(line.substr(colon + 1))));
     }
     return length;
 }
@@ -298,8 +301,8 @@ std::string Network::percentEncodedQuery(const std::vector<URLQueryItem> &queryI
     return query;
 }
 
-std::optional<std::string> Network::buildURL(std::string_view base, std::string_view path,
-                                             const std::optional<std::vector<URLQueryItem>> &queryItems)
+std::optional<std::string> Network::buildURL(
+    std::string_view base, std::string_view path, const std::optional<std::vector<URLQueryItem>> &queryItems)
 {
     const std::optional<BaseParts> parts = splitBase(base);
     if (!parts) {
@@ -327,9 +330,9 @@ std::optional<std::string> Network::buildURL(std::string_view base, std::string_
 }
 
 std::optional<Network::Exchange> Network::perform(const std::string &base, std::string_view path,
-                                                  RequestMethod method, const std::optional<ByteBuffer> &body,
-                                                  const std::optional<std::vector<URLQueryItem>> &queryItems,
-                                                  const HTTPHeaders &headers, std::chrono::milliseconds timeout)
+    RequestMethod method, const std::optional<ByteBuffer> &body,
+    const std::optional<std::vector<URLQueryItem>> &queryItems, const HTTPHeaders &headers,
+    std::chrono::milliseconds timeout)
 {
     const std::optional<std::string> url = buildURL(base, path, queryItems);
     if (!url) {
@@ -353,7 +356,7 @@ std::optional<Network::Exchange> Network::perform(const std::string &base, std::
             continue;
         }
         const auto existing = std::find_if(fields.begin(), fields.end(),
-                                           [&](const auto &field) { return equalsIgnoringCase(field.first, name); });
+            [&](const auto &field) { return equalsIgnoringCase(field.first, name); });
         if (existing != fields.end()) {
             *existing = { name, value };
         } else {
@@ -394,10 +397,10 @@ std::optional<Network::Exchange> Network::perform(const std::string &base, std::
     if (method == RequestMethod::Post) {
         static const char empty[] = "";
         curl_easy_setopt(handle, CURLOPT_POST, 1L);
-        curl_easy_setopt(handle, CURLOPT_POSTFIELDSIZE_LARGE,
-                         static_cast<curl_off_t>(body ? body->size() : 0));
+        curl_easy_setopt(
+            handle, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body ? body->size() : 0));
         curl_easy_setopt(handle, CURLOPT_POSTFIELDS,
-                         body && !body->empty() ? reinterpret_cast<const char *>(body->data()) : empty);
+            body && !body->empty() ? reinterpret_cast<const char *>(body->data()) : empty);
     } else {
         curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
     }
@@ -407,13 +410,15 @@ std::optional<Network::Exchange> Network::perform(const std::string &base, std::
     curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, nullptr);
     curl_easy_setopt(handle, CURLOPT_HTTPHEADER, nullptr);
     if (result != CURLE_OK) {
-        std::string error = errorBuffer[0] != '\0' ? std::string(errorBuffer) : std::string(curl_easy_strerror(result));
+        std::string error
+            = errorBuffer[0] != '\0' ? std::string(errorBuffer) : std::string(curl_easy_strerror(result));
         error += " (curl error " + std::to_string(static_cast<int>(result)) + ")";
         return Exchange { std::move(error), std::nullopt, std::nullopt };
     }
     long status = 0;
     curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
-    return Exchange { {}, HTTPURLResponse { status, std::move(collected.headerFields) }, std::move(collected.body) };
+    return Exchange { {}, HTTPURLResponse { status, std::move(collected.headerFields) },
+        std::move(collected.body) };
 }
 
 } // namespace brimlark

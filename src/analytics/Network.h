@@ -53,14 +53,14 @@ struct Reason
 {
     enum class Kind {
         NotOKStatusCode, // an HTTP response with a status other than 200
-        Other,           // no usable HTTP response, and the transfer reported an error
-        ParseError,      // status 200, but the body did not parse
-        NoData,          // no usable HTTP response and no error
+        Other, // no usable HTTP response, and the transfer reported an error
+        ParseError, // status 200, but the body did not parse
+        NoData, // no usable HTTP response and no error
     };
 
     Kind kind = Kind::NoData;
     long statusCode = 0; // NotOKStatusCode
-    std::string error;   // Other: the transfer's own error text
+    std::string error; // Other: the transfer's own error text
 
     static Reason notOKStatusCode(long statusCode) { return { Kind::NotOKStatusCode, statusCode, {} }; }
     static Reason other(std::string error) { return { Kind::Other, 0, std::move(error) }; }
@@ -72,8 +72,7 @@ struct Reason
 };
 
 // A request description, generic over what an accepted answer parses into.
-template<typename T>
-struct Resource
+template <typename T> struct Resource
 {
     std::string path;
     RequestMethod method = RequestMethod::Get;
@@ -109,9 +108,9 @@ class Network
 public:
     static constexpr std::chrono::milliseconds defaultRequestTimeout { 60000 };
 
-    using FailureCallback = std::function<void(const Reason &, const std::optional<ByteBuffer> &,
-                                               const std::optional<HTTPURLResponse> &)>;
-    template<typename T>
+    using FailureCallback = std::function<void(
+        const Reason &, const std::optional<ByteBuffer> &, const std::optional<HTTPURLResponse> &)>;
+    template <typename T>
     using SuccessCallback = std::function<void(const T &, const std::optional<HTTPURLResponse> &)>;
 
     explicit Network(std::string serverURL);
@@ -126,23 +125,24 @@ public:
     // Builds and runs the request, then calls exactly one of the callbacks before returning.
     // When no request can be built from the base and the resource, neither runs and the result
     // is false.
-    template<typename T>
-    static bool apiRequest(const std::string &base, const Resource<T> &resource, const FailureCallback &failure,
-                           const SuccessCallback<T> &success,
-                           std::chrono::milliseconds timeout = defaultRequestTimeout)
+    template <typename T>
+    static bool apiRequest(const std::string &base, const Resource<T> &resource,
+        const FailureCallback &failure, const SuccessCallback<T> &success,
+        std::chrono::milliseconds timeout = defaultRequestTimeout)
     {
-        const std::optional<Exchange> exchange = perform(base, resource.path, resource.method, resource.requestBody,
-                                                         resource.queryItems, resource.headers, timeout);
+        const std::optional<Exchange> exchange = perform(base, resource.path, resource.method,
+            resource.requestBody, resource.queryItems, resource.headers, timeout);
         if (!exchange) {
             return false;
         }
         if (!exchange->response) {
-            failure(exchange->error.empty() ? Reason::noData() : Reason::other(exchange->error), exchange->data,
-                    exchange->response);
+            failure(exchange->error.empty() ? Reason::noData() : Reason::other(exchange->error),
+                exchange->data, exchange->response);
             return true;
         }
         if (exchange->response->statusCode != 200) {
-            failure(Reason::notOKStatusCode(exchange->response->statusCode), exchange->data, exchange->response);
+            failure(
+                Reason::notOKStatusCode(exchange->response->statusCode), exchange->data, exchange->response);
             return true;
         }
         if (!exchange->data) {
@@ -158,36 +158,36 @@ public:
         return true;
     }
 
-    template<typename T>
-    static Resource<T> buildResource(std::string path, RequestMethod method, std::optional<ByteBuffer> requestBody,
-                                     std::optional<std::vector<URLQueryItem>> queryItems, HTTPHeaders headers,
-                                     std::function<std::optional<T>(const ByteBuffer &)> parse)
+    template <typename T>
+    static Resource<T> buildResource(std::string path, RequestMethod method,
+        std::optional<ByteBuffer> requestBody, std::optional<std::vector<URLQueryItem>> queryItems,
+        HTTPHeaders headers, std::function<std::optional<T>(const ByteBuffer &)> parse)
     {
         return Resource<T> { std::move(path), method, std::move(requestBody), std::move(queryItems),
-                             std::move(headers), std::move(parse) };
+            std::move(headers), std::move(parse) };
     }
 
     // The request URL: the base's scheme, authority and path, then the path as text, then the
     // query items (none leaves no query). The base's own query and fragment are dropped. Nothing
     // when the base or the result is not a valid URL.
     static std::optional<std::string> buildURL(std::string_view base, std::string_view path,
-                                               const std::optional<std::vector<URLQueryItem>> &queryItems);
+        const std::optional<std::vector<URLQueryItem>> &queryItems);
     // The items percent-encoded and joined by "&"; "+" is always written as "%2B".
     static std::string percentEncodedQuery(const std::vector<URLQueryItem> &queryItems);
 
 private:
     struct Exchange
     {
-        std::string error;                       // empty unless the transfer failed
+        std::string error; // empty unless the transfer failed
         std::optional<HTTPURLResponse> response; // absent when the transfer failed
         std::optional<ByteBuffer> data;
     };
 
     // The synchronous transfer; nothing when the request cannot be built.
-    static std::optional<Exchange> perform(const std::string &base, std::string_view path, RequestMethod method,
-                                           const std::optional<ByteBuffer> &body,
-                                           const std::optional<std::vector<URLQueryItem>> &queryItems,
-                                           const HTTPHeaders &headers, std::chrono::milliseconds timeout);
+    static std::optional<Exchange> perform(const std::string &base, std::string_view path,
+        RequestMethod method, const std::optional<ByteBuffer> &body,
+        const std::optional<std::vector<URLQueryItem>> &queryItems, const HTTPHeaders &headers,
+        std::chrono::milliseconds timeout);
 
     mutable std::mutex m_serverURLMutex;
     std::string m_serverURL;

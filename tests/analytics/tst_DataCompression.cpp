@@ -86,32 +86,30 @@ TEST_P(GzipRoundTrip, producesOneGzipMemberThatInflatesToTheInput)
     EXPECT_EQ(*inflated, c.input);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Inputs, GzipRoundTrip,
+INSTANTIATE_TEST_SUITE_P(Inputs, GzipRoundTrip,
     ::testing::Values(
         // A one-byte body is a real batch size for the caller; it must not fail for lack of room.
-        RoundTripCase { "oneByte", { 'x' }, -1 },
-        RoundTripCase { "twoBytes", { '[', ']' }, -1 },
+        RoundTripCase { "oneByte", { 'x' }, -1 }, RoundTripCase { "twoBytes", { '[', ']' }, -1 },
         RoundTripCase { "threeBytes", { 'a', 'b', 'c' }, -1 },
         RoundTripCase { "allByteValues",
-                        [] {
-                            std::vector<std::uint8_t> v(256);
-                            for (int i = 0; i < 256; ++i) {
-                                v[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
-                            }
-                            return v;
-                        }(),
-                        -1 },
+            [] {
+                std::vector<std::uint8_t> v(256);
+                for (int i = 0; i < 256; ++i) {
+                    v[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
+                }
+                return v;
+            }(),
+            -1 },
         RoundTripCase { "repetitiveJson",
-                        [] {
-                            std::string text = "[";
-                            for (int i = 0; i < 2000; ++i) {
-                                text += R"({"event":"App Launched","properties":{"app_name":"Notes"}},)";
-                            }
-                            text += "{}]";
-                            return std::vector<std::uint8_t>(text.begin(), text.end());
-                        }(),
-                        -1 },
+            [] {
+                std::string text = "[";
+                for (int i = 0; i < 2000; ++i) {
+                    text += R"({"event":"App Launched","properties":{"app_name":"Notes"}},)";
+                }
+                text += "{}]";
+                return std::vector<std::uint8_t>(text.begin(), text.end());
+            }(),
+            -1 },
         // Random bytes grow under deflate: the output must still fit.
         RoundTripCase { "incompressible", randomBytes(200000, 7), -1 },
         RoundTripCase { "incompressibleStored", randomBytes(70000, 8), 0 },
@@ -153,7 +151,7 @@ TEST(DataCompression, successLogsSizesAndRatiosAtInfo)
     // compression percentage = P%"
     const std::string &text = infos[0].text;
     const std::string parts[] = { "Payload gzipped: original size = ", " bytes, compressed size = ",
-                                  " bytes, compression ratio = ", ", compression percentage = ", "%" };
+        " bytes, compression ratio = ", ", compression percentage = ", "%" };
     std::vector<std::string> fields;
     std::size_t at = 0;
     for (std::size_t i = 0; i < std::size(parts); ++i) {
@@ -194,8 +192,14 @@ TEST(DataCompression, noLogLineWhileInfoIsDisabled)
 TEST(DataCompression, decimalTextKeepsOneFractionDigit)
 {
     const std::pair<double, const char *> cases[] = {
-        { 0.5, "0.5" }, { 50.0, "50.0" }, { 0.0, "0.0" }, { 0.001, "0.001" }, { 99.9, "99.9" },
-        { -12.25, "-12.25" }, { 1e21, "1000000000000000000000.0" }, { 0.123, "0.123" },
+        { 0.5, "0.5" },
+        { 50.0, "50.0" },
+        { 0.0, "0.0" },
+        { 0.001, "0.001" },
+        { 99.9, "99.9" },
+        { -12.25, "-12.25" },
+        { 1e21, "1000000000000000000000.0" },
+        { 0.123, "0.123" },
     };
     for (const auto &[value, text] : cases) {
         EXPECT_EQ(DataCompression::decimalText(value), text) << value;

@@ -292,12 +292,14 @@ TEST_F(FlushTest, sendsWithoutADelegate)
 TEST(FlushRemoveProcessedBatch, dropsTheLeadingRecords)
 {
     const FlushQueue queue = makeQueue(5);
-    const std::pair<int, std::size_t> cases[] = { { 2, 3 }, { 4, 1 }, { 5, 0 }, { 9, 0 }, { 0, 0 }, { -1, 0 } };
+    const std::pair<int, std::size_t> cases[]
+        = { { 2, 3 }, { 4, 1 }, { 5, 0 }, { 9, 0 }, { 0, 0 }, { -1, 0 } };
     for (const auto &[batchSize, remaining] : cases) {
         const FlushQueue rest = Flush::removeProcessedBatch(batchSize, queue, FlushType::Events);
         ASSERT_EQ(rest.size(), remaining) << batchSize;
         if (remaining > 0) {
-            EXPECT_TRUE(TallyType(rest.front()).sameAs(TallyType(queue[static_cast<std::size_t>(batchSize)])));
+            EXPECT_TRUE(
+                TallyType(rest.front()).sameAs(TallyType(queue[static_cast<std::size_t>(batchSize)])));
         }
     }
 }

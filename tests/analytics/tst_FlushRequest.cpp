@@ -32,7 +32,7 @@ protected:
     }
 
     bool send(FlushType type = FlushType::Events, bool useIP = true, const HTTPHeaders &headers = {},
-              const std::vector<URLQueryItem> &items = {}, bool gzip = false)
+        const std::vector<URLQueryItem> &items = {}, bool gzip = false)
     {
         return request.sendRequest(kBatch, type, useIP, headers, items, gzip);
     }
@@ -54,8 +54,8 @@ ScriptedReply reply(int status, std::string body, test::HeaderList headers = {})
 
 TEST_F(FlushRequestTest, eachKindGoesToItsEndpoint)
 {
-    const std::pair<FlushType, const char *> cases[] = {
-        { FlushType::Events, "/track/" }, { FlushType::People, "/engage/" }, { FlushType::Groups, "/groups/" } };
+    const std::pair<FlushType, const char *> cases[] = { { FlushType::Events, "/track/" },
+        { FlushType::People, "/engage/" }, { FlushType::Groups, "/groups/" } };
     for (const auto &[type, path] : cases) {
         EXPECT_TRUE(send(type));
         const auto request = last();
@@ -75,9 +75,11 @@ TEST_F(FlushRequestTest, ipComesFirstThenTheCallersItems)
     const auto requests = server.requests();
     ASSERT_EQ(requests.size(), 3u);
     using Items = std::vector<std::pair<std::string, std::optional<std::string>>>;
-    EXPECT_EQ(requests[0].queryItems(), (Items { { "ip", "1" }, { "proxy", "a+b" }, { "flag", std::nullopt } }));
+    EXPECT_EQ(
+        requests[0].queryItems(), (Items { { "ip", "1" }, { "proxy", "a+b" }, { "flag", std::nullopt } }));
     EXPECT_EQ(requests[0].query, "ip=1&proxy=a%2Bb&flag");
-    EXPECT_EQ(requests[1].queryItems(), (Items { { "ip", "0" }, { "proxy", "a+b" }, { "flag", std::nullopt } }));
+    EXPECT_EQ(
+        requests[1].queryItems(), (Items { { "ip", "0" }, { "proxy", "a+b" }, { "flag", std::nullopt } }));
     EXPECT_EQ(requests[2].query, "ip=0");
 }
 
@@ -90,8 +92,11 @@ TEST_F(FlushRequestTest, gzipOnlyForEventBatchesWhenEnabled)
         bool expectGzipped;
     };
     const Case cases[] = {
-        { FlushType::Events, true, true },   { FlushType::People, true, false }, { FlushType::Groups, true, false },
-        { FlushType::Events, false, false }, { FlushType::People, false, false },
+        { FlushType::Events, true, true },
+        { FlushType::People, true, false },
+        { FlushType::Groups, true, false },
+        { FlushType::Events, false, false },
+        { FlushType::People, false, false },
     };
     for (const Case &c : cases) {
         ASSERT_TRUE(send(c.type, true, {}, {}, c.gzip));
@@ -111,7 +116,8 @@ TEST_F(FlushRequestTest, gzipOnlyForEventBatchesWhenEnabled)
 
 TEST_F(FlushRequestTest, callerFieldsReplaceDefaultsAndGzipSetsTheEncodingLast)
 {
-    send(FlushType::Events, true, { { "content-type", "application/x-ndjson" }, { "X-Proxy", "p" } }, {}, false);
+    send(FlushType::Events, true, { { "content-type", "application/x-ndjson" }, { "X-Proxy", "p" } }, {},
+        false);
     auto request = last();
     EXPECT_EQ(request.headerCount("Content-Type"), 1u);
     EXPECT_EQ(request.header("Content-Type"), "application/x-ndjson");
@@ -173,8 +179,8 @@ TEST_F(FlushRequestTest, rejectedItemsAreLoggedButDelivered)
     server.enqueueReply(reply(503, ""));
     EXPECT_FALSE(send(FlushType::People));
     EXPECT_EQ(capture.count(TallyLogLevel::Warning,
-                            "API request to /engage/ has failed with reason notOKStatusCode(statusCode: 503)"),
-              1u);
+                  "API request to /engage/ has failed with reason notOKStatusCode(statusCode: 503)"),
+        1u);
 }
 
 TEST_F(FlushRequestTest, retryAfterIsReadWhateverTheFieldNamesCase)
@@ -192,9 +198,20 @@ TEST_F(FlushRequestTest, retryAfterIsReadWhateverTheFieldNamesCase)
 TEST_F(FlushRequestTest, retryAfterValuesThatAreNoDelayAreIgnored)
 {
     const std::pair<const char *, double> cases[] = {
-        { "30", 30 },     { "2.5", 2.5 },  { "0", 0 },       { "+12", 12 },     { "1e2", 100 },
-        { "inf", 0 },     { "nan", 0 },    { "-5", 0 },      { "-inf", 0 },     { "1e400", 0 },
-        { "30s", 0 },     { "", 0 },       { "abc", 0 },     { "Wed, 21 Oct 2015 07:28:00 GMT", 0 },
+        { "30", 30 },
+        { "2.5", 2.5 },
+        { "0", 0 },
+        { "+12", 12 },
+        { "1e2", 100 },
+        { "inf", 0 },
+        { "nan", 0 },
+        { "-5", 0 },
+        { "-inf", 0 },
+        { "1e400", 0 },
+        { "30s", 0 },
+        { "", 0 },
+        { "abc", 0 },
+        { "Wed, 21 Oct 2015 07:28:00 GMT", 0 },
     };
     for (const auto &[value, seconds] : cases) {
         SCOPED_TRACE(value);

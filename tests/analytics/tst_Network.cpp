@@ -40,21 +40,21 @@ std::optional<long long> parseDigits(const ByteBuffer &bytes)
 }
 
 Resource<long long> postResource(std::string path = "/track/", std::string body = "[]",
-                                 std::optional<std::vector<URLQueryItem>> items = std::nullopt,
-                                 HTTPHeaders headers = { { "Content-Type", "application/json" } })
+    std::optional<std::vector<URLQueryItem>> items = std::nullopt,
+    HTTPHeaders headers = { { "Content-Type", "application/json" } })
 {
     return Network::buildResource<long long>(std::move(path), RequestMethod::Post,
-                                             ByteBuffer(body.begin(), body.end()), std::move(items),
-                                             std::move(headers), parseDigits);
+        ByteBuffer(body.begin(), body.end()), std::move(items), std::move(headers), parseDigits);
 }
 
-Outcome run(const std::string &base, const Resource<long long> &resource,
-            std::chrono::milliseconds timeout = 5s)
+Outcome run(
+    const std::string &base, const Resource<long long> &resource, std::chrono::milliseconds timeout = 5s)
 {
     Outcome outcome;
     outcome.started = Network::apiRequest<long long>(
         base, resource,
-        [&](const Reason &reason, const std::optional<ByteBuffer> &data, const std::optional<HTTPURLResponse> &response) {
+        [&](const Reason &reason, const std::optional<ByteBuffer> &data,
+            const std::optional<HTTPURLResponse> &response) {
             ++outcome.calls;
             outcome.failure = reason;
             outcome.data = data;
@@ -85,11 +85,13 @@ TEST(NetworkURL, joinsBasePathAndQueryAsText)
         { "https://api.example.test", "/track/", std::nullopt, "https://api.example.test/track/" },
         { "https://api.example.test/", "/track/", std::nullopt, "https://api.example.test//track/" },
         { "https://api.example.test/x", "/track/", std::nullopt, "https://api.example.test/x/track/" },
-        { "https://api.example.test:8443/proxy/", "/engage/", std::nullopt, "https://api.example.test:8443/proxy//engage/" },
+        { "https://api.example.test:8443/proxy/", "/engage/", std::nullopt,
+            "https://api.example.test:8443/proxy//engage/" },
         // The base's own query and fragment give way to the request's.
         { "https://api.example.test/x?old=1#frag", "/track/", std::vector<URLQueryItem> { { "ip", "1" } },
-          "https://api.example.test/x/track/?ip=1" },
-        { "http://127.0.0.1:8080", "/groups/", std::vector<URLQueryItem> {}, "http://127.0.0.1:8080/groups/" },
+            "https://api.example.test/x/track/?ip=1" },
+        { "http://127.0.0.1:8080", "/groups/", std::vector<URLQueryItem> {},
+            "http://127.0.0.1:8080/groups/" },
         { "http://user@[::1]:9000", "/track/", std::nullopt, "http://user@[::1]:9000/track/" },
     };
     for (const Case &c : cases) {
@@ -100,8 +102,7 @@ TEST(NetworkURL, joinsBasePathAndQueryAsText)
 TEST(NetworkURL, refusesBasesThatAreNoURL)
 {
     const char *bases[] = { "", "api.example.test", "://host", "http://", "http:///path", "1http://host",
-                            "http://host:99999", "http://ho st", "http://host/pa th", "http://host\n/",
-                            "no scheme at all" };
+        "http://host:99999", "http://ho st", "http://host/pa th", "http://host\n/", "no scheme at all" };
     for (const char *base : bases) {
         EXPECT_FALSE(Network::buildURL(base, "/track/", std::nullopt).has_value()) << base;
     }
@@ -111,16 +112,16 @@ TEST(NetworkURL, encodesQueryItemsInOrder)
 {
     const std::vector<URLQueryItem> items = {
         { "ip", "1" },
-        { "a+b", "1+1=2" },        // "+" always goes out as %2B, never as a space
-        { "sp ace", "x&y" },       // separators inside an item are encoded
-        { "bare", std::nullopt },  // a name without a value has no "="
+        { "a+b", "1+1=2" }, // "+" always goes out as %2B, never as a space
+        { "sp ace", "x&y" }, // separators inside an item are encoded
+        { "bare", std::nullopt }, // a name without a value has no "="
         { "empty", "" },
         { "keep", "-._~:/?@!$'()*,;" },
         { "utf8", "\xC3\xA9" },
         { "hash", "#" },
     };
     EXPECT_EQ(Network::percentEncodedQuery(items),
-              "ip=1&a%2Bb=1%2B1%3D2&sp%20ace=x%26y&bare&empty=&keep=-._~:/?@!$'()*,;&utf8=%C3%A9&hash=%23");
+        "ip=1&a%2Bb=1%2B1%3D2&sp%20ace=x%26y&bare&empty=&keep=-._~:/?@!$'()*,;&utf8=%C3%A9&hash=%23");
 }
 
 TEST(RequestMethod, rawValuesAndWireNames)
@@ -150,9 +151,8 @@ TEST(NetworkRequest, postsOnTheWireWithPathQueryHeadersAndBody)
     ASSERT_TRUE(server.isListening());
     const std::string body = R"([{"event":"App Opened"}])";
     const Outcome outcome = run(server.baseUrl(),
-                                postResource("/track/", body,
-                                             std::vector<URLQueryItem> { { "ip", "0" }, { "x", "a+b" } },
-                                             { { "Content-Type", "application/json" }, { "X-Extra", "yes" } }));
+        postResource("/track/", body, std::vector<URLQueryItem> { { "ip", "0" }, { "x", "a+b" } },
+            { { "Content-Type", "application/json" }, { "X-Extra", "yes" } }));
     ASSERT_TRUE(outcome.started);
     EXPECT_EQ(outcome.calls, 1);
     ASSERT_EQ(server.requestCount(), 1u);
@@ -177,8 +177,9 @@ TEST(NetworkRequest, baseEndingInSlashSendsTheDoubleSlash)
 TEST(NetworkRequest, headerFieldsAreSetOncePerName)
 {
     LoopbackHttpServer server;
-    run(server.baseUrl(), postResource("/track/", "[]", std::nullopt,
-                                       { { "Content-Type", "text/plain" }, { "content-type", "application/x-ndjson" } }));
+    run(server.baseUrl(),
+        postResource("/track/", "[]", std::nullopt,
+            { { "Content-Type", "text/plain" }, { "content-type", "application/x-ndjson" } }));
     ASSERT_EQ(server.requestCount(), 1u);
     EXPECT_EQ(server.requests()[0].headerCount("Content-Type"), 1u);
 }
@@ -187,10 +188,8 @@ TEST(NetworkRequest, fieldsThatWouldSplitTheRequestAreLeftOut)
 {
     LoopbackHttpServer server;
     const Outcome outcome = run(server.baseUrl(),
-                                postResource("/track/", "[]", std::nullopt,
-                                             { { "X-Good", "fine" },
-                                               { "X-Evil", "a\r\nX-Injected: 1" },
-                                               { "Bad Name", "v" } }));
+        postResource("/track/", "[]", std::nullopt,
+            { { "X-Good", "fine" }, { "X-Evil", "a\r\nX-Injected: 1" }, { "Bad Name", "v" } }));
     EXPECT_TRUE(outcome.value.has_value());
     ASSERT_EQ(server.requestCount(), 1u);
     const auto request = server.requests()[0];
@@ -225,7 +224,8 @@ TEST(NetworkRequest, classifiesAnswers)
     };
     LoopbackHttpServer server;
     for (const Case &c : cases) {
-        server.enqueueReply(ScriptedReply { c.status, { { "Location", server.baseUrl() + "/elsewhere" } }, c.body, false });
+        server.enqueueReply(
+            ScriptedReply { c.status, { { "Location", server.baseUrl() + "/elsewhere" } }, c.body, false });
         const Outcome outcome = run(server.baseUrl(), postResource());
         SCOPED_TRACE(c.name);
         EXPECT_TRUE(outcome.started);

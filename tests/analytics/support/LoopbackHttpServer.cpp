@@ -31,9 +31,8 @@ char lower(char c)
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b)
 {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return lower(x) == lower(y);
-           });
+    return a.size() == b.size()
+        && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lower(x) == lower(y); });
 }
 
 std::string_view trimmed(std::string_view text)
@@ -65,7 +64,8 @@ std::string percentDecoded(std::string_view text)
 {
     std::string result;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 && hexValue(text[i + 2]) >= 0) {
+        if (text[i] == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0
+            && hexValue(text[i + 2]) >= 0) {
             result += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
             i += 2;
         } else {
@@ -159,9 +159,8 @@ std::optional<std::string> RecordedRequest::header(std::string_view name) const
 
 std::size_t RecordedRequest::headerCount(std::string_view name) const
 {
-    return static_cast<std::size_t>(std::count_if(headers.begin(), headers.end(), [&](const auto &field) {
-        return equalsIgnoringCase(field.first, name);
-    }));
+    return static_cast<std::size_t>(std::count_if(headers.begin(), headers.end(),
+        [&](const auto &field) { return equalsIgnoringCase(field.first, name); }));
 }
 
 std::vector<std::pair<std::string, std::optional<std::string>>> RecordedRequest::queryItems() const
@@ -327,7 +326,8 @@ void LoopbackHttpServer::run()
             fds.push_back({ connection.fd, POLLIN, 0 });
         }
         const auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count();
-        const int ready = ::poll(fds.data(), fds.size(), static_cast<int>(std::clamp<long long>(remaining + 1, 1, 1000)));
+        const int ready
+            = ::poll(fds.data(), fds.size(), static_cast<int>(std::clamp<long long>(remaining + 1, 1, 1000)));
         if (ready < 0 && errno != EINTR) {
             break;
         }
@@ -385,7 +385,8 @@ bool LoopbackHttpServer::serve(Connection &connection)
         const std::size_t headEnd = connection.buffer.find("\r\n\r\n");
         if (headEnd == std::string::npos) {
             if (connection.buffer.size() > kMaxHeadBytes) {
-                sendAll(connection.fd, "HTTP/1.1 431 Request Header Fields Too Large\r\nContent-Length: 0\r\n\r\n");
+                sendAll(connection.fd,
+                    "HTTP/1.1 431 Request Header Fields Too Large\r\nContent-Length: 0\r\n\r\n");
                 return false;
             }
             return true;
@@ -412,14 +413,15 @@ bool LoopbackHttpServer::serve(Connection &connection)
         while (lineEnd != std::string_view::npos) {
             const std::size_t start = lineEnd + 2;
             lineEnd = head.find("\r\n", start);
-            const std::string_view line = head.substr(start, lineEnd == std::string_view::npos ? head.npos : lineEnd - start);
+            const std::string_view line
+                = head.substr(start, lineEnd == std::string_view::npos ? head.npos : lineEnd - start);
             const std::size_t colon = line.find(':');
             if (colon == std::string_view::npos) {
                 sendAll(connection.fd, "HTTP/1.1 400 Bad Request\r\nContent-Length: 0\r\n\r\n");
                 return false;
             }
-            request.headers.emplace_back(std::string(line.substr(0, colon)),
-                                         std::string(trimmed(line.substr(colon + 1))));
+            request.headers.emplace_back(
+                std::string(line.substr(0, colon)), std::string(trimmed(line.substr(colon + 1))));
         }
         if (request.header("Transfer-Encoding")) {
             sendAll(connection.fd, "HTTP/1.1 501 Not Implemented\r\nContent-Length: 0\r\n\r\n");
@@ -427,8 +429,10 @@ bool LoopbackHttpServer::serve(Connection &connection)
         }
         std::size_t contentLength = 0;
         if (const auto lengthText = request.header("Content-Length")) {
-            const auto [end, error] = std::from_chars(lengthText->data(), lengthText->data() + lengthText->size(), contentLength);
-            if (error != std::errc() || end != lengthText->data() + lengthText->size() || contentLength > kMaxBodyBytes) {
+            const auto [end, error]
+                = std::from_chars(lengthText->data(), lengthText->data() + lengthText->size(), contentLength);
+            if (error != std::errc() || end != lengthText->data() + lengthText->size()
+                || contentLength > kMaxBodyBytes) {
                 sendAll(connection.fd, "HTTP/1.1 400 Bad Request\r\nContent-Length: 0\r\n\r\n");
                 return false;
             }
@@ -440,7 +444,8 @@ bool LoopbackHttpServer::serve(Connection &connection)
         connection.buffer.erase(0, headEnd + 4 + contentLength);
         const auto encoding = request.header("Content-Encoding");
         request.gzipped = encoding && equalsIgnoringCase(*encoding, "gzip");
-        request.decodedBody = request.gzipped ? inflateGzip(request.body, request.inflatedCleanly) : request.body;
+        request.decodedBody
+            = request.gzipped ? inflateGzip(request.body, request.inflatedCleanly) : request.body;
         const bool clientCloses = [&] {
             const auto value = request.header("Connection");
             return value && equalsIgnoringCase(*value, "close");
@@ -462,7 +467,8 @@ bool LoopbackHttpServer::serve(Connection &connection)
             connection.withheld = true;
             return true;
         }
-        std::string response = "HTTP/1.1 " + std::to_string(reply.status) + " " + std::string(reasonPhrase(reply.status))
+        std::string response = "HTTP/1.1 " + std::to_string(reply.status) + " "
+            + std::string(reasonPhrase(reply.status))
             + "\r\nContent-Length: " + std::to_string(reply.body.size()) + "\r\n";
         for (const auto &[name, value] : reply.headers) {
             response += name + ": " + value + "\r\n";

@@ -20,7 +20,7 @@ using HeaderList = std::vector<std::pair<std::string, std::string>>;
 struct ScriptedReply
 {
     int status = 200;
-    HeaderList headers;      // sent after the server's own Content-Length
+    HeaderList headers; // sent after the server's own Content-Length
     std::string body = "1";
     // Read the request and never answer it: the client has to give up by its own time-out.
     bool withhold = false;
@@ -29,17 +29,17 @@ struct ScriptedReply
 // One request as it arrived.
 struct RecordedRequest
 {
-    std::string method;  // as sent on the wire, case kept
-    std::string target;  // the request target, e.g. "/track/?ip=1"
-    std::string path;    // the target before "?"
-    std::string query;   // the raw text after "?", empty when there is none
+    std::string method; // as sent on the wire, case kept
+    std::string target; // the request target, e.g. "/track/?ip=1"
+    std::string path; // the target before "?"
+    std::string query; // the raw text after "?", empty when there is none
     bool hasQuery = false;
     std::string version; // "HTTP/1.1"
-    HeaderList headers;  // in arrival order, values trimmed
-    std::string body;    // the bytes as received
+    HeaderList headers; // in arrival order, values trimmed
+    std::string body; // the bytes as received
     // The body after undoing "Content-Encoding: gzip"; the raw body when it is not gzipped.
     std::string decodedBody;
-    bool gzipped = false;        // "Content-Encoding" said gzip
+    bool gzipped = false; // "Content-Encoding" said gzip
     bool inflatedCleanly = false; // gzipped and the body was exactly one complete, valid gzip member
     // From the first byte of the request to the last byte of the reply written.
     std::chrono::nanoseconds handlingTime { 0 };

@@ -53,8 +53,8 @@ CapturingSink &sink()
     return *s_sink;
 }
 
-constexpr TallyLogLevel kLevels[] = { TallyLogLevel::Debug, TallyLogLevel::Info, TallyLogLevel::Warning,
-                                      TallyLogLevel::Error };
+constexpr TallyLogLevel kLevels[]
+    = { TallyLogLevel::Debug, TallyLogLevel::Info, TallyLogLevel::Warning, TallyLogLevel::Error };
 
 } // namespace
 
@@ -89,9 +89,8 @@ std::vector<TallyLogMessage> TallyLogCapture::messages(TallyLogLevel level) cons
 std::size_t TallyLogCapture::count(TallyLogLevel level, const std::string &fragment) const
 {
     const std::vector<TallyLogMessage> all = messages(level);
-    return static_cast<std::size_t>(std::count_if(all.begin(), all.end(), [&](const TallyLogMessage &message) {
-        return message.text.find(fragment) != std::string::npos;
-    }));
+    return static_cast<std::size_t>(std::count_if(all.begin(), all.end(),
+        [&](const TallyLogMessage &message) { return message.text.find(fragment) != std::string::npos; }));
 }
 
 void TallyLogCapture::clear()
