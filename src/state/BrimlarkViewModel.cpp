@@ -1,0 +1,878 @@
+#include "state/BrimlarkViewModel.h"
+
+#include "platform/AppWorkspace.h"
+#include "platform/Biometrics.h"
+#include "platform/Defaults.h"
+#include "platform/KeyDownMonitor.h"
+#include "platform/NameComparison.h"
+#include "state/AnalyticsReporter.h"
+#include "state/HiddenItemsPassword.h"
+#include "state/Scheduler.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QSet>
+
+#include <algorithm>
+
+namespace brimlark {
+
+namespace {
+
+const QString unlockReason = QStringLiteral("Unlock Hidden Items");
+const QString registerReason = QStringLiteral("Authenticate with Touch ID to register new security password");
+const QString resetReason = QStringLiteral("Authenticate to Reset Password");
+const QString disableReason = QStringLiteral("Authenticate to disable password lock");
+
+const QString setupFailed = QStringLiteral("Touch ID setup failed");
+const QString resetFailed = QStringLiteral("Touch ID Authentication failed");
+const QString disableFailed = QStringLiteral("Touch ID verification failed");
+const QString notAvailable = QStringLiteral("Touch ID is not available on this device");
+const QString passwordNotSaved = QStringLiteral("The password could not be saved");
+
+template<typename T>
+QVariant optionalToVariant(const std::optional<T> &value)
+{
+    return value ? QVariant::fromValue(*value) : QVariant();
+}
+
+template<typename T>
+std::optional<T> variantToOptional(const QVariant &value)
+{
+    if (value.isValid() && value.canConvert<T>()) {
+        return value.value<T>();
+    }
+    return std::nullopt;
+}
+
+QVariantList toVariantList(const QList<AppItem> &apps)
+{
+    QVariantList out;
+    out.reserve(apps.size());
+    for (const auto &app : apps) {
+        out << QVariant::fromValue(app);
+    }
+    return out;
+}
+
+std::set<int> toSet(const QList<int> &list)
+{
+    return std::set<int>(list.begin(), list.end());
+}
+
+} // namespace
+
+BrimlarkViewModel::BrimlarkViewModel(AppFinder &appFinder, Services services, QObject *parent)
+    : QObject(parent)
+    , m_appFinder(appFinder)
+    , m_defaults(services.defaults ? *services.defaults : Defaults::standard())
+    , m_analytics(services.analytics)
+    , m_workspace(services.workspace ? *services.workspace : AppWorkspace::shared())
+    , m_biometrics(services.biometrics ? *services.biometrics : Biometrics::system())
+    , m_scheduler(services.scheduler ? *services.scheduler : Scheduler::main())
+    , m_password(std::make_shared<HiddenItemsPassword>(m_defaults, services.passwordLimits))
+{
+    // A password left in clear text by an earlier build is hashed now; if
+    // that fails it stays as it was and still unlocks.
+    m_password->migrateClearText();
+
+    // The catalog signals after its change is stored, so the refilter sees
+    // the new state.
+    connect(&m_appFinder, &AppFinder::changed, this, &BrimlarkViewModel::onCatalogChanged);
+
+    m_appFinder.scanApps();
+    m_appFinder.startMonitoring();
+
+    if (services.installKeyDownMonitor) {
+        // Stays installed for the rest of the process; with the view model
+        // gone it passes every key on.
+        QPointer<BrimlarkViewModel> self(this);
+        KeyDownMonitor::install({[self](const KeyDownEvent &e) { return self && self->claimsKeyDown(e); },
+                                 [self](const KeyDownEvent &e) { return self && self->handleKeyDown(e); }});
+    }
+
+    updateFilteredApps();
+}
+
+BrimlarkViewModel::BrimlarkViewModel(AppFinder &appFinder, QObject *parent)
+    : BrimlarkViewModel(appFinder, Services(), parent)
+{
+}
+
+BrimlarkViewModel::~BrimlarkViewModel()
+{
+    if (m_pendingSearchReport) {
+        m_scheduler.cancel(*m_pendingSearchReport);
+    }
+}
+
+// ---- published state
+
+void BrimlarkViewModel::setSelection(const std::optional<SidebarSelection> &selection)
+{
+    m_selection = selection;
+    emit selectionChanged();
+    emit changed();
+    // Leaving the hidden section always locks it again.
+    if (!m_selection || !m_selection->is(SidebarSelection::Kind::hidden)) {
+        setHiddenUnlocked(false);
+    }
+    updateFilteredApps();
+}
+
+void BrimlarkViewModel::setSearchQuery(const QString &query)
+{
+    m_searchQuery = query;
+    emit searchQueryChanged();
+    emit changed();
+    updateFilteredApps();
+    reportSearchLater(query);
+}
+
+void BrimlarkViewModel::reportSearchLater(const QString &query)
+{
+    // Only a text that stays for the whole delay is reported; every newer
+    // assignment starts the wait again.
+    if (m_pendingSearchReport) {
+        m_scheduler.cancel(*m_pendingSearchReport);
+        m_pendingSearchReport.reset();
+    }
+    m_pendingSearchReport = m_scheduler.schedule(searchReportDelay, [this, query] {
+        m_pendingSearchReport.reset();
+        if (query.isEmpty() || !m_analytics) {
+            return;
+        }
+        m_analytics->trackEvent(QStringLiteral("Search Used"), {{QStringLiteral("query"), query}});
+    });
+}
+
+void BrimlarkViewModel::setSearchFocusTrigger(bool value)
+{
+    if (m_searchFocusTrigger == value) {
+        return;
+    }
+    m_searchFocusTrigger = value;
+    emit searchFocusTriggerChanged();
+    emit changed();
+}
+
+void BrimlarkViewModel::setShowingAppPicker(bool value)
+{
+    if (m_showingAppPicker == value) {
+        return;
+    }
+    m_showingAppPicker = value;
+    emit showingAppPickerChanged();
+    emit changed();
+}
+
+void BrimlarkViewModel::setFolderForPicker(const std::optional<AppFolder> &folder)
+{
+    m_folderForPicker = folder;
+    emit folderForPickerChanged();
+    emit changed();
+}
+
+void BrimlarkViewModel::setDraggedApp(const std::optional<AppItem> &app)
+{
+    m_draggedApp = app;
+    emit draggedAppChanged();
+    emit changed();
+}
+
+void BrimlarkViewModel::setAppToUninstall(const std::optional<AppItem> &app)
+{
+    m_appToUninstall = app;
+    emit appToUninstallChanged();
+    emit changed();
+}
+
+void BrimlarkViewModel::setHiddenUnlocked(bool unlocked)
+{
+    if (m_isHiddenUnlocked == unlocked) {
+        return;
+    }
+    m_isHiddenUnlocked = unlocked;
+    emit isHiddenUnlockedChanged();
+    emit changed();
+}
+
+void BrimlarkViewModel::onCatalogChanged()
+{
+    updateFilteredApps();
+    emit changed();
+}
+
+// ---- filtering and grouping
+
+void BrimlarkViewModel::updateFilteredApps()
+{
+    using Kind = SidebarSelection::Kind;
+    const QSet<QString> &hidden = m_appFinder.hiddenAppPaths();
+    const bool inHidden = m_selection && m_selection->is(Kind::hidden);
+
+    if (!m_searchQuery.isEmpty()) {
+        // A search looks through every visible application (or every hidden
+        // one in the hidden section), whatever section is selected. The
+        // catalog's sort is stable, so sorting only the matches gives the
+        // same list as filtering the sorted one, for a fraction of the work.
+        QList<AppItem> matches;
+        for (const auto &app : m_appFinder.apps()) {
+            if (hidden.contains(app.id()) == inHidden && app.name().contains(m_searchQuery, Qt::CaseInsensitive)) {
+                matches << app;
+            }
+        }
+        publishFilteredApps(m_appFinder.getSortedApps(matches));
+        return;
+    }
+
+    // The section's base: the hidden applications in the hidden section,
+    // every other application elsewhere, in catalog order.
+    const auto base = [&] {
+        QList<AppItem> out;
+        for (const auto &app : m_appFinder.apps()) {
+            if (hidden.contains(app.id()) == inHidden) {
+                out << app;
+            }
+        }
+        return out;
+    };
+
+    QList<AppItem> result;
+    switch (m_selection ? m_selection->kind() : Kind::allApps) {
+    case Kind::allApps:
+        result = m_appFinder.getSortedApps(base());
+        break;
+    case Kind::folder:
+        // The selection's copy may be stale: the catalog's folder holds the
+        // contents.
+        if (const auto folder = catalogFolder(m_selection->folder().id)) {
+            result = m_appFinder.getAppsInFolder(*folder);
+        }
+        break;
+    case Kind::category: {
+        const QString &name = m_selection->category();
+        for (const auto &app : m_appFinder.apps()) {
+            if (app.category() == name && !hidden.contains(app.id())) {
+                result << app;
+            }
+        }
+        break;
+    }
+    case Kind::recents:
+        result = m_appFinder.recentApps();
+        break;
+    case Kind::favorites:
+        result = m_appFinder.favoriteApps();
+        break;
+    case Kind::newlyAdded:
+        result = m_appFinder.newlyAddedApps();
+        break;
+    case Kind::hidden:
+        result = base();
+        break;
+    }
+    // Hidden applications show in the hidden section only, not even in the
+    // folder that holds them.
+    if (!inHidden && !hidden.isEmpty()) {
+        result.removeIf([&hidden](const AppItem &app) { return hidden.contains(app.id()); });
+    }
+
+    publishFilteredApps(std::move(result));
+}
+
+void BrimlarkViewModel::publishFilteredApps(QList<AppItem> result)
+{
+    // Equal paths at every position: nothing to publish, so views keep what
+    // they have (including the previous grouping).
+    if (result == m_filteredApps) {
+        return;
+    }
+    m_filteredApps = std::move(result);
+    emit filteredAppsChanged();
+    emit changed();
+
+    QHash<QString, QList<AppItem>> grouped;
+    for (const auto &app : std::as_const(m_filteredApps)) {
+        grouped[app.category()] << app;
+    }
+    m_groupedAppsByCategory = std::move(grouped);
+    emit groupedAppsByCategoryChanged();
+    emit changed();
+}
+
+QList<GridItemIdentifier> BrimlarkViewModel::unifiedGridItems() const
+{
+    const QList<AppFolder> roots = m_appFinder.getRootFolders();
+    QSet<QUuid> rootIds;
+    for (const auto &folder : roots) {
+        rootIds.insert(folder.id);
+    }
+    QSet<QString> categorySet;
+    for (const auto &app : m_appFinder.apps()) {
+        categorySet.insert(app.category());
+    }
+
+    QList<GridItemIdentifier> stored = m_appFinder.getUnifiedGridOrder();
+    stored.removeIf([&](const GridItemIdentifier &item) {
+        return item.isFolder() ? !rootIds.contains(item.folderId()) : !categorySet.contains(item.categoryName());
+    });
+
+    QSet<QUuid> placedFolders;
+    QSet<QString> placedCategories;
+    for (const auto &item : std::as_const(stored)) {
+        if (item.isFolder()) {
+            placedFolders.insert(item.folderId());
+        } else {
+            placedCategories.insert(item.categoryName());
+        }
+    }
+
+    QList<GridItemIdentifier> items;
+    items.reserve(stored.size() + roots.size() + categorySet.size());
+    // Folders without a stored place come first, in folder order.
+    for (const auto &folder : roots) {
+        if (!placedFolders.contains(folder.id)) {
+            items << GridItemIdentifier::folder(folder.id);
+        }
+    }
+    items << stored;
+
+    // Categories without a stored place go last, by name, so the order is
+    // the same from one launch to the next.
+    QStringList newCategories;
+    for (const auto &name : std::as_const(categorySet)) {
+        if (!placedCategories.contains(name)) {
+            newCategories << name;
+        }
+    }
+    const NameComparison &names = NameComparison::shared();
+    std::sort(newCategories.begin(), newCategories.end(), [&names](const QString &a, const QString &b) {
+        const int c = names.compare(a, b);
+        return c != 0 ? c < 0 : a < b;
+    });
+    for (const auto &name : std::as_const(newCategories)) {
+        items << GridItemIdentifier::category(name);
+    }
+    return items;
+}
+
+QList<AppItem> BrimlarkViewModel::appsNotInFolder(const AppFolder &folder) const
+{
+    const QSet<QString> members(folder.appURLs.begin(), folder.appURLs.end());
+    QList<AppItem> out;
+    for (const auto &app : m_appFinder.apps()) {
+        if (!members.contains(app.urlText())) {
+            out << app;
+        }
+    }
+    return out;
+}
+
+std::optional<AppFolder> BrimlarkViewModel::catalogFolder(const QUuid &id) const
+{
+    for (const auto &folder : m_appFinder.folders()) {
+        if (folder.id == id) {
+            return folder;
+        }
+    }
+    return std::nullopt;
+}
+
+// ---- selecting
+
+void BrimlarkViewModel::selectSection(SidebarSelection::Kind kind)
+{
+    setSelection(SidebarSelection(kind));
+}
+
+void BrimlarkViewModel::selectFolder(const AppFolder &folder)
+{
+    setSelection(SidebarSelection::ofFolder(folder));
+}
+
+void BrimlarkViewModel::selectCategory(const QString &name)
+{
+    setSelection(SidebarSelection::ofCategory(name));
+}
+
+void BrimlarkViewModel::clearSelection()
+{
+    setSelection(std::nullopt);
+}
+
+// ---- launching, folders and visibility
+
+bool BrimlarkViewModel::launchApp(const AppItem &app)
+{
+    const bool opened = m_workspace.openApplication(app.id());
+    if (!opened) {
+        qWarning().noquote() << QStringLiteral("⚠️ Failed to open application at %1").arg(app.id());
+    }
+    m_appFinder.addToRecents(app);
+    if (m_analytics) {
+        m_analytics->trackEvent(QStringLiteral("App Launched"), {{QStringLiteral("app_name"), app.name()}});
+    }
+    return opened;
+}
+
+void BrimlarkViewModel::toggleFavorite(const AppItem &app)
+{
+    m_appFinder.toggleFavorite(app);
+}
+
+void BrimlarkViewModel::hideAppGlobally(const AppItem &app)
+{
+    m_appFinder.hideApp(app);
+    // Without a lock the user is taken to the hidden section to set one up.
+    if (!isSecurityPasswordSet()) {
+        setSelection(SidebarSelection(SidebarSelection::Kind::hidden));
+    }
+    emit changed();
+}
+
+void BrimlarkViewModel::unhideAppGlobally(const AppItem &app)
+{
+    m_appFinder.unhideApp(app);
+    emit changed();
+}
+
+void BrimlarkViewModel::hideFolderGlobally(const AppFolder &folder)
+{
+    m_appFinder.hideFolder(folder);
+    if (!isSecurityPasswordSet()) {
+        setSelection(SidebarSelection(SidebarSelection::Kind::hidden));
+    }
+    emit changed();
+}
+
+void BrimlarkViewModel::unhideFolderGlobally(const AppFolder &folder)
+{
+    m_appFinder.unhideFolder(folder);
+    emit changed();
+}
+
+void BrimlarkViewModel::deleteFolder(const AppFolder &folder)
+{
+    QList<AppFolder> folders = m_appFinder.folders();
+    folders.removeIf([&folder](const AppFolder &f) { return f.id == folder.id; });
+    m_appFinder.setFolders(std::move(folders));
+    m_appFinder.saveFolders();
+    if (m_selection && m_selection->is(SidebarSelection::Kind::folder) && m_selection->folder().id == folder.id) {
+        setSelection(SidebarSelection(SidebarSelection::Kind::allApps));
+    }
+}
+
+void BrimlarkViewModel::renameFolder(const AppFolder &folder, const QString &newName)
+{
+    m_appFinder.renameFolder(folder, newName);
+}
+
+void BrimlarkViewModel::addAppToFolder(const AppItem &app, const AppFolder &folder)
+{
+    m_appFinder.addAppToFolder(app, folder);
+}
+
+void BrimlarkViewModel::removeAppFromFolder(const AppItem &app, const AppFolder &folder)
+{
+    m_appFinder.removeAppFromFolder(app, folder);
+}
+
+void BrimlarkViewModel::reorderFolders(const std::set<int> &source, int destination)
+{
+    m_appFinder.reorderFolders(source, destination);
+}
+
+void BrimlarkViewModel::reorderUnifiedItems(const std::set<int> &source, int destination)
+{
+    m_appFinder.reorderUnifiedItems(source, destination, unifiedGridItems());
+}
+
+void BrimlarkViewModel::moveFolderApp(const AppItem &app, const AppItem &target, const AppFolder &folder)
+{
+    const auto current = catalogFolder(folder.id);
+    if (!current) {
+        return;
+    }
+    const qsizetype from = current->appURLs.indexOf(app.urlText());
+    const qsizetype to = current->appURLs.indexOf(target.urlText());
+    if (from < 0 || to < 0 || from == to) {
+        return;
+    }
+    // The dragged application takes the target's place in both directions.
+    const int destination = int(to < from ? to : to + 1);
+    m_appFinder.reorderAppsInFolder(*current, {int(from)}, destination);
+}
+
+QList<AppFolder> BrimlarkViewModel::foldersForShortcut(const QString &letter) const
+{
+    QList<AppFolder> matches;
+    if (letter.isEmpty()) {
+        return matches;
+    }
+    for (const auto &folder : m_appFinder.getRootFolders()) {
+        if (folder.name.toLower().startsWith(letter)) {
+            matches << folder;
+        }
+    }
+    return matches;
+}
+
+bool BrimlarkViewModel::handleFolderShortcut(const QString &letter)
+{
+    const QList<AppFolder> matches = foldersForShortcut(letter);
+    if (matches.isEmpty()) {
+        return false;
+    }
+    qsizetype next = 0;
+    if (m_selection && m_selection->is(SidebarSelection::Kind::folder)) {
+        const QUuid current = m_selection->folder().id;
+        for (qsizetype i = 0; i < matches.size(); ++i) {
+            if (matches[i].id == current) {
+                next = (i + 1) % matches.size();
+                break;
+            }
+        }
+    }
+    setSelection(SidebarSelection::ofFolder(matches[next]));
+    return true;
+}
+
+std::optional<QString> BrimlarkViewModel::folderShortcutLetter(const KeyDownEvent &event)
+{
+    if ((event.modifierFlags & KeyModifier::deviceIndependentMask) != KeyModifier::command) {
+        return std::nullopt;
+    }
+    if (event.charactersIgnoringModifiers.size() != 1) {
+        return std::nullopt;
+    }
+    const QString letter = event.charactersIgnoringModifiers.toLower();
+    const QChar c = letter.front();
+    // Command+K belongs to the search command.
+    if (c < u'a' || c > u'z' || c == u'k') {
+        return std::nullopt;
+    }
+    // Select all, copy, paste, cut and undo stay with the text field.
+    if (event.textInputHasFocus && QStringView(u"acvxz").contains(c)) {
+        return std::nullopt;
+    }
+    return letter;
+}
+
+bool BrimlarkViewModel::claimsKeyDown(const KeyDownEvent &event) const
+{
+    const auto letter = folderShortcutLetter(event);
+    return letter && !foldersForShortcut(*letter).isEmpty();
+}
+
+bool BrimlarkViewModel::handleKeyDown(const KeyDownEvent &event)
+{
+    const auto letter = folderShortcutLetter(event);
+    return letter && handleFolderShortcut(*letter);
+}
+
+// ---- hidden-items lock
+
+bool BrimlarkViewModel::isSecurityPasswordSet() const
+{
+    return m_password->isSet();
+}
+
+bool BrimlarkViewModel::isTouchIDEnabled() const
+{
+    return m_password->useTouchID();
+}
+
+bool BrimlarkViewModel::isTouchIDHardwareAvailable() const
+{
+    return m_biometrics.canEvaluatePolicy().canEvaluate;
+}
+
+bool BrimlarkViewModel::checkPassword(const QString &password)
+{
+    if (!m_password->matches(password)) {
+        return false;
+    }
+    setHiddenUnlocked(true);
+    return true;
+}
+
+void BrimlarkViewModel::tryTouchID()
+{
+    if (!m_biometrics.canEvaluatePolicy().canEvaluate) {
+        return;
+    }
+    QPointer<BrimlarkViewModel> self(this);
+    m_biometrics.evaluatePolicy(unlockReason, [self](bool success, std::optional<QString>) {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, success] {
+                if (!self) {
+                    return;
+                }
+                if (success) {
+                    self->setHiddenUnlocked(true);
+                    emit self->changed();
+                }
+                emit self->windowActivationRequested();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+bool BrimlarkViewModel::applyNewPassword(const QString &password, bool useTouchID)
+{
+    if (!m_password->store(password)) {
+        return false;
+    }
+    m_password->setUseTouchID(useTouchID);
+    setHiddenUnlocked(true);
+    announceSecurityChange();
+    return true;
+}
+
+void BrimlarkViewModel::announceSecurityChange()
+{
+    emit securityChanged();
+    emit changed();
+}
+
+void BrimlarkViewModel::setSecurityPassword(const QString &password, bool useTouchID, Completion completion)
+{
+    if (!m_biometrics.canEvaluatePolicy().canEvaluate) {
+        const bool ok = applyNewPassword(password, useTouchID);
+        if (completion) {
+            completion(ok, ok ? std::nullopt : std::optional<QString>(passwordNotSaved));
+        }
+        return;
+    }
+    // Whatever the preference says, a machine with Touch ID confirms first.
+    QPointer<BrimlarkViewModel> self(this);
+    std::shared_ptr<HiddenItemsPassword> store = m_password;
+    m_biometrics.evaluatePolicy(registerReason, [self, store, password, useTouchID, completion](
+                                                    bool success, std::optional<QString> error) {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, store, password, useTouchID, completion, success, error] {
+                if (!success) {
+                    if (self) {
+                        if (completion) {
+                            completion(false, error.value_or(setupFailed));
+                        }
+                        emit self->windowActivationRequested();
+                    }
+                    return;
+                }
+                if (!self) {
+                    // The settings are written even with the view model gone.
+                    if (store->store(password)) {
+                        store->setUseTouchID(useTouchID);
+                    }
+                    return;
+                }
+                const bool ok = self->applyNewPassword(password, useTouchID);
+                if (completion) {
+                    completion(ok, ok ? std::nullopt : std::optional<QString>(passwordNotSaved));
+                }
+                emit self->windowActivationRequested();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void BrimlarkViewModel::resetPasswordUsingTouchID(Completion completion)
+{
+    const auto capability = m_biometrics.canEvaluatePolicy();
+    if (!capability.canEvaluate) {
+        if (completion) {
+            completion(false, capability.errorDescription.value_or(notAvailable));
+        }
+        return;
+    }
+    QPointer<BrimlarkViewModel> self(this);
+    m_biometrics.evaluatePolicy(resetReason, [self, completion](bool success, std::optional<QString> error) {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, completion, success, error] {
+                if (!self) {
+                    return;
+                }
+                if (success) {
+                    self->disableSecurity();
+                    if (completion) {
+                        completion(true, std::nullopt);
+                    }
+                } else if (completion) {
+                    completion(false, error.value_or(resetFailed));
+                }
+                emit self->windowActivationRequested();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void BrimlarkViewModel::disableSecurityWithTouchID(Completion completion)
+{
+    if (!m_biometrics.canEvaluatePolicy().canEvaluate) {
+        disableSecurity();
+        if (completion) {
+            completion(true, std::nullopt);
+        }
+        return;
+    }
+    QPointer<BrimlarkViewModel> self(this);
+    m_biometrics.evaluatePolicy(disableReason, [self, completion](bool success, std::optional<QString> error) {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, completion, success, error] {
+                if (!self) {
+                    return;
+                }
+                if (success) {
+                    self->disableSecurity();
+                    if (completion) {
+                        completion(true, std::nullopt);
+                    }
+                } else if (completion) {
+                    completion(false, error.value_or(disableFailed));
+                }
+                emit self->windowActivationRequested();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void BrimlarkViewModel::disableSecurity()
+{
+    m_password->remove();
+    m_password->setUseTouchID(false);
+    setHiddenUnlocked(false);
+    announceSecurityChange();
+}
+
+void BrimlarkViewModel::lockHiddenItems()
+{
+    setHiddenUnlocked(false);
+}
+
+void BrimlarkViewModel::setSecurityPassword(const QString &password, bool useTouchID)
+{
+    QPointer<BrimlarkViewModel> self(this);
+    setSecurityPassword(password, useTouchID, [self](bool ok, std::optional<QString> message) {
+        if (self) {
+            emit self->securityPasswordSetFinished(ok, message.value_or(QString()));
+        }
+    });
+}
+
+void BrimlarkViewModel::resetPasswordUsingTouchID()
+{
+    QPointer<BrimlarkViewModel> self(this);
+    resetPasswordUsingTouchID([self](bool ok, std::optional<QString> message) {
+        if (self) {
+            emit self->passwordResetFinished(ok, message.value_or(QString()));
+        }
+    });
+}
+
+void BrimlarkViewModel::disableSecurityWithTouchID()
+{
+    QPointer<BrimlarkViewModel> self(this);
+    disableSecurityWithTouchID([self](bool ok, std::optional<QString> message) {
+        if (self) {
+            emit self->securityDisableFinished(ok, message.value_or(QString()));
+        }
+    });
+}
+
+// ---- QML adapters
+
+QVariant BrimlarkViewModel::selectionVariant() const
+{
+    return optionalToVariant(m_selection);
+}
+
+void BrimlarkViewModel::setSelectionVariant(const QVariant &value)
+{
+    setSelection(variantToOptional<SidebarSelection>(value));
+}
+
+int BrimlarkViewModel::selectionKind() const
+{
+    return m_selection ? int(m_selection->kind()) : -1;
+}
+
+QString BrimlarkViewModel::selectionTitle() const
+{
+    return m_selection ? m_selection->title() : QString();
+}
+
+QVariant BrimlarkViewModel::folderForPickerVariant() const
+{
+    return optionalToVariant(m_folderForPicker);
+}
+
+void BrimlarkViewModel::setFolderForPickerVariant(const QVariant &value)
+{
+    setFolderForPicker(variantToOptional<AppFolder>(value));
+}
+
+QVariant BrimlarkViewModel::draggedAppVariant() const
+{
+    return optionalToVariant(m_draggedApp);
+}
+
+void BrimlarkViewModel::setDraggedAppVariant(const QVariant &value)
+{
+    setDraggedApp(variantToOptional<AppItem>(value));
+}
+
+QVariant BrimlarkViewModel::appToUninstallVariant() const
+{
+    return optionalToVariant(m_appToUninstall);
+}
+
+void BrimlarkViewModel::setAppToUninstallVariant(const QVariant &value)
+{
+    setAppToUninstall(variantToOptional<AppItem>(value));
+}
+
+QVariantList BrimlarkViewModel::filteredAppList() const
+{
+    return toVariantList(m_filteredApps);
+}
+
+QVariantMap BrimlarkViewModel::groupedAppsByCategoryMap() const
+{
+    QVariantMap out;
+    for (auto it = m_groupedAppsByCategory.cbegin(); it != m_groupedAppsByCategory.cend(); ++it) {
+        out.insert(it.key(), toVariantList(it.value()));
+    }
+    return out;
+}
+
+QStringList BrimlarkViewModel::unifiedGridItemTexts() const
+{
+    QStringList out;
+    for (const auto &item : unifiedGridItems()) {
+        out << item.stringRepresentation();
+    }
+    return out;
+}
+
+QVariantList BrimlarkViewModel::appsNotInFolderList(const AppFolder &folder) const
+{
+    return toVariantList(appsNotInFolder(folder));
+}
+
+void BrimlarkViewModel::reorderFoldersFromList(const QList<int> &source, int destination)
+{
+    reorderFolders(toSet(source), destination);
+}
+
+void BrimlarkViewModel::reorderUnifiedItemsFromList(const QList<int> &source, int destination)
+{
+    reorderUnifiedItems(toSet(source), destination);
+}
+
+} // namespace brimlark

@@ -1,0 +1,259 @@
+#pragma once
+
+#include "model/AppFinder.h"
+#include "model/AppFolder.h"
+#include "model/AppItem.h"
+#include "model/GridItemIdentifier.h"
+#include "state/PasswordHashing.h"
+#include "state/SidebarSelection.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+#include <QVariantMap>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <set>
+
+namespace brimlark {
+
+class AnalyticsReporter;
+class AppWorkspace;
+class Biometrics;
+class Defaults;
+class HiddenItemsPassword;
+class Scheduler;
+struct KeyDownEvent;
+
+// The launcher window's one central state: the selection, the search text,
+// the applications the grid shows, shared presentation state and the unlock
+// state of the hidden items. It filters the catalog for the views, launches
+// applications, edits folders and guards the hidden items.
+//
+// Every property's NOTIFY signal goes out after the new value is stored,
+// followed by changed(); the catalog's changes are refiltered and passed on
+// as changed() too. Main thread only.
+class BrimlarkViewModel : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(brimlark::AppFinder *appFinder READ appFinder CONSTANT)
+    // A SidebarSelection, or null for no selection.
+    Q_PROPERTY(QVariant selection READ selectionVariant WRITE setSelectionVariant NOTIFY selectionChanged)
+    // SidebarSelection::Kind as an int, -1 for no selection.
+    Q_PROPERTY(int selectionKind READ selectionKind NOTIFY selectionChanged)
+    Q_PROPERTY(QString selectionTitle READ selectionTitle NOTIFY selectionChanged)
+    Q_PROPERTY(QString searchQuery READ searchQuery WRITE setSearchQuery NOTIFY searchQueryChanged)
+    Q_PROPERTY(bool searchFocusTrigger READ searchFocusTrigger WRITE setSearchFocusTrigger NOTIFY
+                   searchFocusTriggerChanged)
+    Q_PROPERTY(bool showingAppPicker READ showingAppPicker WRITE setShowingAppPicker NOTIFY showingAppPickerChanged)
+    // An AppFolder, or null.
+    Q_PROPERTY(QVariant folderForPicker READ folderForPickerVariant WRITE setFolderForPickerVariant NOTIFY
+                   folderForPickerChanged)
+    // An AppItem, or null.
+    Q_PROPERTY(QVariant draggedApp READ draggedAppVariant WRITE setDraggedAppVariant NOTIFY draggedAppChanged)
+    // An AppItem, or null.
+    Q_PROPERTY(QVariant appToUninstall READ appToUninstallVariant WRITE setAppToUninstallVariant NOTIFY
+                   appToUninstallChanged)
+    // AppItem values in display order.
+    Q_PROPERTY(QVariantList filteredApps READ filteredAppList NOTIFY filteredAppsChanged)
+    // Category name to a list of AppItem values.
+    Q_PROPERTY(QVariantMap groupedAppsByCategory READ groupedAppsByCategoryMap NOTIFY groupedAppsByCategoryChanged)
+    Q_PROPERTY(bool isHiddenUnlocked READ isHiddenUnlocked WRITE setHiddenUnlocked NOTIFY isHiddenUnlockedChanged)
+    Q_PROPERTY(bool isSecurityPasswordSet READ isSecurityPasswordSet NOTIFY securityChanged)
+    Q_PROPERTY(bool isTouchIDEnabled READ isTouchIDEnabled NOTIFY securityChanged)
+    Q_PROPERTY(bool isTouchIDHardwareAvailable READ isTouchIDHardwareAvailable NOTIFY securityChanged)
+    // The unified grid's cards as GridItemIdentifier texts.
+    Q_PROPERTY(QStringList unifiedGridItems READ unifiedGridItemTexts NOTIFY changed)
+
+public:
+    using Completion = std::function<void(bool success, std::optional<QString> message)>;
+
+    // What the view model talks to. Anything left null takes the process's
+    // own service: the standard defaults, the shared workspace, this
+    // machine's biometrics, the main-loop scheduler. No analytics reporter
+    // means no events are sent.
+    struct Services
+    {
+        Defaults *defaults = nullptr;
+        AnalyticsReporter *analytics = nullptr;
+        AppWorkspace *workspace = nullptr;
+        Biometrics *biometrics = nullptr;
+        Scheduler *scheduler = nullptr;
+        PasswordHashing::Limits passwordLimits = PasswordHashing::Limits::interactive();
+        // The application-wide key-down monitor for the folder shortcut.
+        bool installKeyDownMonitor = true;
+    };
+
+    static constexpr std::chrono::milliseconds searchReportDelay{2000};
+
+    // Subscribes to the catalog, starts its scan and folder watching, and
+    // refilters once. The catalog must outlive the view model.
+    BrimlarkViewModel(AppFinder &appFinder, Services services, QObject *parent = nullptr);
+    // With the process's own services.
+    explicit BrimlarkViewModel(AppFinder &appFinder, QObject *parent = nullptr);
+    ~BrimlarkViewModel() override;
+
+    AppFinder *appFinder() const { return &m_appFinder; }
+
+    // Published state.
+    const std::optional<SidebarSelection> &selection() const { return m_selection; }
+    // Every assignment refilters and, unless it is the hidden section,
+    // locks the hidden items, also when the value does not change.
+    void setSelection(const std::optional<SidebarSelection> &selection);
+    const QString &searchQuery() const { return m_searchQuery; }
+    // Refilters at once; the search is reported once the text has stayed
+    // the same for two seconds.
+    void setSearchQuery(const QString &query);
+    bool searchFocusTrigger() const { return m_searchFocusTrigger; }
+    void setSearchFocusTrigger(bool value);
+    bool showingAppPicker() const { return m_showingAppPicker; }
+    void setShowingAppPicker(bool value);
+    const std::optional<AppFolder> &folderForPicker() const { return m_folderForPicker; }
+    void setFolderForPicker(const std::optional<AppFolder> &folder);
+    const std::optional<AppItem> &draggedApp() const { return m_draggedApp; }
+    void setDraggedApp(const std::optional<AppItem> &app);
+    const std::optional<AppItem> &appToUninstall() const { return m_appToUninstall; }
+    void setAppToUninstall(const std::optional<AppItem> &app);
+    const QList<AppItem> &filteredApps() const { return m_filteredApps; }
+    const QHash<QString, QList<AppItem>> &groupedAppsByCategory() const { return m_groupedAppsByCategory; }
+    bool isHiddenUnlocked() const { return m_isHiddenUnlocked; }
+    void setHiddenUnlocked(bool unlocked);
+
+    // Filtering and grouping.
+    void updateFilteredApps();
+    QList<GridItemIdentifier> unifiedGridItems() const;
+    QList<AppItem> appsNotInFolder(const AppFolder &folder) const;
+
+    // Selecting.
+    Q_INVOKABLE void selectSection(brimlark::SidebarSelection::Kind kind);
+    Q_INVOKABLE void selectFolder(const brimlark::AppFolder &folder);
+    Q_INVOKABLE void selectCategory(const QString &name);
+    Q_INVOKABLE void clearSelection();
+
+    // Launching, folders and visibility. launchApp answers whether the
+    // application could be started; it is added to the recents and reported
+    // either way.
+    Q_INVOKABLE bool launchApp(const brimlark::AppItem &app);
+    Q_INVOKABLE void toggleFavorite(const brimlark::AppItem &app);
+    Q_INVOKABLE void hideAppGlobally(const brimlark::AppItem &app);
+    Q_INVOKABLE void unhideAppGlobally(const brimlark::AppItem &app);
+    Q_INVOKABLE void hideFolderGlobally(const brimlark::AppFolder &folder);
+    Q_INVOKABLE void unhideFolderGlobally(const brimlark::AppFolder &folder);
+    Q_INVOKABLE void deleteFolder(const brimlark::AppFolder &folder);
+    Q_INVOKABLE void renameFolder(const brimlark::AppFolder &folder, const QString &newName);
+    Q_INVOKABLE void addAppToFolder(const brimlark::AppItem &app, const brimlark::AppFolder &folder);
+    Q_INVOKABLE void removeAppFromFolder(const brimlark::AppItem &app, const brimlark::AppFolder &folder);
+    void reorderFolders(const std::set<int> &source, int destination);
+    void reorderUnifiedItems(const std::set<int> &source, int destination);
+    Q_INVOKABLE void moveFolderApp(const brimlark::AppItem &app, const brimlark::AppItem &target,
+                                   const brimlark::AppFolder &folder);
+    // Selects the next root folder whose name begins with the lower-case
+    // letter, cycling through the matches; false when there is none.
+    Q_INVOKABLE bool handleFolderShortcut(const QString &letter);
+
+    // The folder shortcut's rule for one key-down: the letter it stands for,
+    // if any. Command alone with one letter a–z other than "k"; the editing
+    // keys A, C, V, X and Z are left alone while a text field has the focus.
+    static std::optional<QString> folderShortcutLetter(const KeyDownEvent &event);
+    // Whether the key would select a folder (changes nothing).
+    bool claimsKeyDown(const KeyDownEvent &event) const;
+    // The key handler; true consumes the key.
+    bool handleKeyDown(const KeyDownEvent &event);
+
+    // Hidden-items lock.
+    bool isSecurityPasswordSet() const;
+    bool isTouchIDEnabled() const;
+    bool isTouchIDHardwareAvailable() const;
+    void setSecurityPassword(const QString &password, bool useTouchID, Completion completion);
+    void resetPasswordUsingTouchID(Completion completion);
+    void disableSecurityWithTouchID(Completion completion);
+    Q_INVOKABLE void disableSecurity();
+    Q_INVOKABLE bool checkPassword(const QString &password);
+    Q_INVOKABLE void tryTouchID();
+    Q_INVOKABLE void lockHiddenItems();
+
+    // The same three for QML: the outcome arrives as the matching signal.
+    Q_INVOKABLE void setSecurityPassword(const QString &password, bool useTouchID);
+    Q_INVOKABLE void resetPasswordUsingTouchID();
+    Q_INVOKABLE void disableSecurityWithTouchID();
+
+    // QML adapters.
+    QVariant selectionVariant() const;
+    void setSelectionVariant(const QVariant &value);
+    int selectionKind() const;
+    QString selectionTitle() const;
+    QVariant folderForPickerVariant() const;
+    void setFolderForPickerVariant(const QVariant &value);
+    QVariant draggedAppVariant() const;
+    void setDraggedAppVariant(const QVariant &value);
+    QVariant appToUninstallVariant() const;
+    void setAppToUninstallVariant(const QVariant &value);
+    QVariantList filteredAppList() const;
+    QVariantMap groupedAppsByCategoryMap() const;
+    QStringList unifiedGridItemTexts() const;
+    Q_INVOKABLE QVariantList appsNotInFolderList(const brimlark::AppFolder &folder) const;
+    Q_INVOKABLE void reorderFoldersFromList(const QList<int> &source, int destination);
+    Q_INVOKABLE void reorderUnifiedItemsFromList(const QList<int> &source, int destination);
+
+signals:
+    void selectionChanged();
+    void searchQueryChanged();
+    void searchFocusTriggerChanged();
+    void showingAppPickerChanged();
+    void folderForPickerChanged();
+    void draggedAppChanged();
+    void appToUninstallChanged();
+    void filteredAppsChanged();
+    void groupedAppsByCategoryChanged();
+    void isHiddenUnlockedChanged();
+    // The password or the Touch ID preference may have changed.
+    void securityChanged();
+    // Any change of the view model or of the catalog it shows.
+    void changed();
+    // After every biometric reply: the shell activates the application and
+    // brings its first window to the front, restored if minimised.
+    void windowActivationRequested();
+
+    void securityPasswordSetFinished(bool success, const QString &message);
+    void passwordResetFinished(bool success, const QString &message);
+    void securityDisableFinished(bool success, const QString &message);
+
+private:
+    void onCatalogChanged();
+    void publishFilteredApps(QList<AppItem> result);
+    void reportSearchLater(const QString &query);
+    std::optional<AppFolder> catalogFolder(const QUuid &id) const;
+    QList<AppFolder> foldersForShortcut(const QString &letter) const;
+    // Stores the password and the preference and unlocks; false when the
+    // password could not be hashed (nothing is stored then).
+    bool applyNewPassword(const QString &password, bool useTouchID);
+    void announceSecurityChange();
+
+    AppFinder &m_appFinder;
+    Defaults &m_defaults;
+    AnalyticsReporter *m_analytics;
+    AppWorkspace &m_workspace;
+    Biometrics &m_biometrics;
+    Scheduler &m_scheduler;
+    std::shared_ptr<HiddenItemsPassword> m_password;
+
+    std::optional<SidebarSelection> m_selection = SidebarSelection(SidebarSelection::Kind::allApps);
+    QString m_searchQuery;
+    bool m_searchFocusTrigger = false;
+    bool m_showingAppPicker = false;
+    std::optional<AppFolder> m_folderForPicker;
+    std::optional<AppItem> m_draggedApp;
+    std::optional<AppItem> m_appToUninstall;
+    QList<AppItem> m_filteredApps;
+    QHash<QString, QList<AppItem>> m_groupedAppsByCategory;
+    bool m_isHiddenUnlocked = false;
+
+    std::optional<quint64> m_pendingSearchReport;
+};
+
+} // namespace brimlark

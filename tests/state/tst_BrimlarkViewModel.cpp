@@ -1,0 +1,992 @@
+#include "state/BrimlarkViewModel.h"
+
+#include "model/AppFinder.h"
+#include "model/WorkspaceManager.h"
+#include "platform/AppWorkspace.h"
+#include "platform/Biometrics.h"
+#include "platform/BundleUrl.h"
+#include "platform/Defaults.h"
+#include "platform/KeyDownMonitor.h"
+#include "platform/NotificationCenter.h"
+#include "state/AnalyticsReporter.h"
+#include "state/HiddenItemsPassword.h"
+#include "state/Scheduler.h"
+
+#include "TestSupport.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QSignalSpy>
+#include <QThread>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+using namespace brimlark;
+using namespace std::chrono_literals;
+using Kind = SidebarSelection::Kind;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+struct RecordingAnalytics : AnalyticsReporter
+{
+    QList<QPair<QString, QVariantMap>> events;
+    void trackEvent(const QString &name, const QVariantMap &properties) override { events.append({name, properties}); }
+};
+
+// Replies from a thread of its own, as the platform's framework does.
+class ThreadedBiometrics : public Biometrics
+{
+public:
+    ~ThreadedBiometrics() override { join(); }
+
+    Capability canEvaluatePolicy() override { return {available, capabilityError}; }
+    void evaluatePolicy(const QString &reason, Reply reply) override
+    {
+        reasons << reason;
+        const bool ok = succeed;
+        const auto error = replyError;
+        std::lock_guard lock(m_mutex);
+        m_threads.emplace_back([reply = std::move(reply), ok, error] { reply(ok, error); });
+    }
+    void join()
+    {
+        std::lock_guard lock(m_mutex);
+        for (auto &t : m_threads) {
+            t.join();
+        }
+        m_threads.clear();
+    }
+
+    bool available = false;
+    std::optional<QString> capabilityError;
+    bool succeed = true;
+    std::optional<QString> replyError;
+    QStringList reasons;
+
+private:
+    std::mutex m_mutex;
+    std::vector<std::thread> m_threads;
+};
+
+class RecordingWorkspace : public AppWorkspace
+{
+public:
+    bool openApplication(const QString &bundlePath) override
+    {
+        opened << bundlePath;
+        return result;
+    }
+    QStringList opened;
+    bool result = true;
+};
+
+struct Outcome
+{
+    int calls = 0;
+    bool success = false;
+    std::optional<QString> message;
+    bool onMainThread = false;
+
+    BrimlarkViewModel::Completion completion()
+    {
+        return [this](bool ok, std::optional<QString> m) {
+            ++calls;
+            success = ok;
+            message = std::move(m);
+            onMainThread = QThread::currentThread() == QCoreApplication::instance()->thread();
+        };
+    }
+};
+
+using Names = std::vector<std::string>;
+
+Names names(const QList<AppItem> &apps)
+{
+    Names out;
+    for (const auto &a : apps) {
+        out.push_back(a.name().toStdString());
+    }
+    return out;
+}
+
+class ViewModelTest : public ::testing::Test
+{
+protected:
+    ViewModelTest()
+        : workspaces(defaults, center)
+        , finder(defaults, workspaces, center, [] { return QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC); },
+                 [](const QString &) { return std::nullopt; })
+    {
+    }
+
+    BrimlarkViewModel::Services services(bool keyMonitor = false)
+    {
+        BrimlarkViewModel::Services s;
+        s.defaults = &defaults;
+        s.analytics = &analytics;
+        s.workspace = &workspace;
+        s.biometrics = &biometrics;
+        s.scheduler = &scheduler;
+        s.passwordLimits = PasswordHashing::Limits::minimum();
+        s.installKeyDownMonitor = keyMonitor;
+        return s;
+    }
+    BrimlarkViewModel &makeVm()
+    {
+        vm = std::make_unique<BrimlarkViewModel>(finder, services());
+        return *vm;
+    }
+
+    AppItem app(const QString &name, const QString &category = QStringLiteral("Utilities"))
+    {
+        return AppItem(name, BundleUrl::directoryUrl(roots.root() + QStringLiteral("/Applications/") + name
+                                                     + QStringLiteral(".app")),
+                       category);
+    }
+    void publish(const QList<AppItem> &apps) { finder.publishScan(apps, finder.beginScan()); }
+    AppFolder makeFolder(const QString &name, const QList<AppItem> &members = {})
+    {
+        finder.createFolder(name, QStringLiteral("folder"), QStringLiteral("#336699"));
+        AppFolder created;
+        for (const auto &f : finder.folders()) {
+            if (f.name == name) {
+                created = f;
+            }
+        }
+        for (const auto &m : members) {
+            finder.addAppToFolder(m, created);
+        }
+        return current(created);
+    }
+    // The catalog's state of a folder (values held by tests go stale).
+    AppFolder current(const AppFolder &folder) const
+    {
+        return *std::find(finder.folders().begin(), finder.folders().end(), folder);
+    }
+    AppItem byName(const QString &name) const
+    {
+        for (const auto &a : finder.apps()) {
+            if (a.name() == name) {
+                return a;
+            }
+        }
+        return {};
+    }
+    // A catalog of six applications, Delta hidden.
+    void standardCatalog()
+    {
+        publish({app(QStringLiteral("Alpha"), QStringLiteral("Games")),
+                 app(QStringLiteral("Bravo"), QStringLiteral("Utilities")),
+                 app(QStringLiteral("Charlie"), QStringLiteral("Games")),
+                 app(QStringLiteral("Delta"), QStringLiteral("Utilities")),
+                 app(QStringLiteral("Echo"), QStringLiteral("Productivity")),
+                 app(QStringLiteral("Foxtrot"), QStringLiteral("Games"))});
+        finder.hideApp(byName(QStringLiteral("Delta")));
+    }
+    KeyDownEvent commandKey(const QString &letter, quint32 extra = 0, bool textFocus = false)
+    {
+        return {KeyModifier::command | extra, letter, textFocus};
+    }
+
+    test::TemporaryRoots roots;
+    Defaults defaults;
+    NotificationCenter center;
+    WorkspaceManager workspaces;
+    AppFinder finder;
+    ManualScheduler scheduler;
+    RecordingAnalytics analytics;
+    RecordingWorkspace workspace;
+    ThreadedBiometrics biometrics;
+    std::unique_ptr<BrimlarkViewModel> vm;
+};
+
+} // namespace
+
+// ---- construction and observers
+
+TEST_F(ViewModelTest, ConstructionScansThenWatchesAndFollowsTheCatalog)
+{
+    QStringList calls;
+    finder.setScanAppsHook([&] { calls << QStringLiteral("scan"); });
+    finder.setStartMonitoringHook([&] { calls << QStringLiteral("monitor"); });
+    auto &v = makeVm();
+    EXPECT_THAT(calls, ElementsAre(QStringLiteral("scan"), QStringLiteral("monitor")));
+    EXPECT_EQ(v.selection(), SidebarSelection(Kind::allApps));
+    EXPECT_THAT(v.filteredApps(), IsEmpty());
+
+    QSignalSpy filtered(&v, &BrimlarkViewModel::filteredAppsChanged);
+    standardCatalog();
+    EXPECT_GE(filtered.count(), 1);
+    EXPECT_THAT(names(v.filteredApps()), ElementsAre("Alpha", "Bravo", "Charlie", "Echo", "Foxtrot"));
+}
+
+TEST_F(ViewModelTest, SelectionWatcherLocksOutsideTheHiddenSection)
+{
+    auto &v = makeVm();
+    const struct
+    {
+        std::optional<SidebarSelection> selection;
+        bool staysUnlocked;
+    } rows[] = {
+        {SidebarSelection(Kind::hidden), true},
+        {SidebarSelection(Kind::allApps), false},
+        {std::nullopt, false},
+        {SidebarSelection(Kind::recents), false},
+        {SidebarSelection::ofCategory(QStringLiteral("Games")), false},
+    };
+    for (const auto &row : rows) {
+        v.setSelection(SidebarSelection(Kind::hidden));
+        v.setHiddenUnlocked(true);
+        v.setSelection(row.selection);
+        EXPECT_EQ(v.isHiddenUnlocked(), row.staysUnlocked) << v.selectionKind();
+    }
+    // The same value again still locks.
+    v.setSelection(SidebarSelection(Kind::allApps));
+    v.setHiddenUnlocked(true);
+    v.setSelection(SidebarSelection(Kind::allApps));
+    EXPECT_FALSE(v.isHiddenUnlocked());
+    // Leaving and coming back shows the unlock screen again.
+    v.setSelection(SidebarSelection(Kind::hidden));
+    v.setHiddenUnlocked(true);
+    v.selectSection(Kind::favorites);
+    v.selectSection(Kind::hidden);
+    EXPECT_FALSE(v.isHiddenUnlocked());
+}
+
+TEST_F(ViewModelTest, NotifySignalsComeAfterTheStore)
+{
+    auto &v = makeVm();
+    QString seenQuery;
+    int seenKind = -2;
+    QObject::connect(&v, &BrimlarkViewModel::searchQueryChanged, [&] { seenQuery = v.searchQuery(); });
+    QObject::connect(&v, &BrimlarkViewModel::selectionChanged, [&] { seenKind = v.selectionKind(); });
+    v.setSearchQuery(QStringLiteral("abc"));
+    v.selectSection(Kind::favorites);
+    EXPECT_EQ(seenQuery, QStringLiteral("abc"));
+    EXPECT_EQ(seenKind, int(Kind::favorites));
+}
+
+TEST_F(ViewModelTest, SearchIsReportedOnlyAfterTwoQuietSeconds)
+{
+    const struct
+    {
+        const char *name;
+        std::vector<std::pair<std::chrono::milliseconds, QString>> typed; // delay before, text
+        Names reported;
+    } rows[] = {
+        {"extended within the delay", {{0ms, QStringLiteral("sa")}, {1500ms, QStringLiteral("saf")}}, {"saf"}},
+        {"cleared within the delay", {{0ms, QStringLiteral("x")}, {1000ms, QString()}}, {}},
+        {"two pauses, same text", {{0ms, QStringLiteral("a")}, {2000ms, QStringLiteral("a")}}, {"a", "a"}},
+        {"paused then changed", {{0ms, QStringLiteral("ab")}, {2500ms, QStringLiteral("abc")}}, {"ab", "abc"}},
+        {"cleared after a report", {{0ms, QStringLiteral("q")}, {2000ms, QString()}}, {"q"}},
+    };
+    for (const auto &row : rows) {
+        analytics.events.clear();
+        auto &v = makeVm();
+        scheduler.advance(10s); // the empty text at start is never reported
+        ASSERT_THAT(analytics.events, IsEmpty());
+        for (const auto &[delay, text] : row.typed) {
+            scheduler.advance(delay);
+            v.setSearchQuery(text);
+        }
+        scheduler.advance(1999ms);
+        const auto beforeLast = analytics.events.size();
+        scheduler.advance(1ms);
+        scheduler.advance(10s);
+        Names reported;
+        for (const auto &[name, props] : analytics.events) {
+            EXPECT_EQ(name, QStringLiteral("Search Used")) << row.name;
+            EXPECT_EQ(props.keys(), QStringList{QStringLiteral("query")}) << row.name;
+            reported.push_back(props.value(QStringLiteral("query")).toString().toStdString());
+        }
+        EXPECT_EQ(reported, row.reported) << row.name;
+        // Nothing of the last text goes out before its full two seconds.
+        if (!row.typed.back().second.isEmpty()) {
+            EXPECT_EQ(beforeLast + 1, analytics.events.size()) << row.name;
+        }
+    }
+}
+
+TEST_F(ViewModelTest, DestroyedViewModelReportsNothingLater)
+{
+    makeVm().setSearchQuery(QStringLiteral("late"));
+    vm.reset();
+    scheduler.advance(5s);
+    EXPECT_THAT(analytics.events, IsEmpty());
+    EXPECT_EQ(scheduler.pendingCount(), 0u);
+}
+
+// ---- filtering and grouping
+
+TEST_F(ViewModelTest, EverySectionLeavesHiddenAppsOut)
+{
+    standardCatalog();
+    const AppItem delta = byName(QStringLiteral("Delta"));
+    const AppFolder folder = makeFolder(QStringLiteral("Mixed"), {byName(QStringLiteral("Echo")), delta,
+                                                                  byName(QStringLiteral("Alpha"))});
+    finder.addToRecents(byName(QStringLiteral("Bravo")));
+    finder.addToRecents(delta);
+    finder.addToRecents(byName(QStringLiteral("Charlie")));
+    finder.toggleFavorite(byName(QStringLiteral("Foxtrot")));
+    finder.toggleFavorite(delta);
+    auto &v = makeVm();
+
+    const struct
+    {
+        std::optional<SidebarSelection> selection;
+        Names expected;
+    } rows[] = {
+        {SidebarSelection(Kind::allApps), {"Alpha", "Bravo", "Charlie", "Echo", "Foxtrot"}},
+        {std::nullopt, {"Alpha", "Bravo", "Charlie", "Echo", "Foxtrot"}},
+        {SidebarSelection::ofFolder(folder), {"Echo", "Alpha"}},
+        {SidebarSelection::ofCategory(QStringLiteral("Utilities")), {"Bravo"}},
+        {SidebarSelection::ofCategory(QStringLiteral("utilities")), {}},
+        {SidebarSelection(Kind::recents), {"Charlie", "Bravo"}},
+        {SidebarSelection(Kind::favorites), {"Foxtrot"}},
+        {SidebarSelection(Kind::newlyAdded), {"Alpha", "Bravo", "Charlie", "Echo", "Foxtrot"}},
+        {SidebarSelection(Kind::hidden), {"Delta"}},
+    };
+    for (const auto &row : rows) {
+        v.setSelection(row.selection);
+        EXPECT_EQ(names(v.filteredApps()), row.expected) << v.selectionKind();
+    }
+}
+
+TEST_F(ViewModelTest, SearchLooksThroughAllVisibleAppsInSortOrder)
+{
+    standardCatalog();
+    const AppFolder folder = makeFolder(QStringLiteral("Solo"), {byName(QStringLiteral("Bravo"))});
+    finder.setAllAppsSortOption(AppSortOption::nameDescending);
+    auto &v = makeVm();
+
+    const std::optional<SidebarSelection> sections[] = {
+        SidebarSelection::ofFolder(folder), SidebarSelection::ofCategory(QStringLiteral("Productivity")),
+        SidebarSelection(Kind::recents), SidebarSelection(Kind::favorites), std::nullopt};
+    for (const auto &section : sections) {
+        v.setSelection(section);
+        v.setSearchQuery(QStringLiteral("A")); // case-insensitive: Alpha, Bravo, Charlie, Delta(hidden)
+        EXPECT_THAT(names(v.filteredApps()), ElementsAre("Charlie", "Bravo", "Alpha")) << v.selectionKind();
+    }
+    v.setSelection(SidebarSelection::ofFolder(folder));
+    v.setSearchQuery(QString());
+    EXPECT_THAT(names(v.filteredApps()), ElementsAre("Bravo"));
+
+    v.selectSection(Kind::hidden);
+    v.setSearchQuery(QStringLiteral("a"));
+    EXPECT_THAT(names(v.filteredApps()), ElementsAre("Delta"));
+    v.setSearchQuery(QStringLiteral("echo"));
+    EXPECT_THAT(v.filteredApps(), IsEmpty());
+}
+
+TEST_F(ViewModelTest, CategoryKeepsNameOrderWhileAllAppsFollowsTheSortOption)
+{
+    standardCatalog();
+    auto &v = makeVm();
+    v.selectCategory(QStringLiteral("Games"));
+    for (auto option : AppSortOptions::allCases()) {
+        finder.setAllAppsSortOption(option);
+        EXPECT_THAT(names(v.filteredApps()), ElementsAre("Alpha", "Charlie", "Foxtrot"));
+    }
+    v.selectSection(Kind::allApps);
+    finder.setAllAppsSortOption(AppSortOption::nameDescending);
+    EXPECT_THAT(names(v.filteredApps()), ElementsAre("Foxtrot", "Echo", "Charlie", "Bravo", "Alpha"));
+    finder.setAllAppsSortOption(AppSortOption::category);
+    EXPECT_THAT(names(v.filteredApps()), ElementsAre("Alpha", "Charlie", "Foxtrot", "Echo", "Bravo"));
+}
+
+TEST_F(ViewModelTest, FolderContentsComeFromTheCatalogNotTheSelectionsCopy)
+{
+    standardCatalog();
+    const AppFolder empty = makeFolder(QStringLiteral("Later"));
+    auto &v = makeVm();
+    v.selectFolder(empty);
+    EXPECT_THAT(v.filteredApps(), IsEmpty());
+    finder.addAppToFolder(byName(QStringLiteral("Echo")), empty);
+    EXPECT_THAT(names(v.filteredApps()), ElementsAre("Echo"));
+
+    AppFolder ghost = empty;
+    ghost.id = QUuid::createUuid();
+    ghost.appURLs = {byName(QStringLiteral("Alpha")).urlText()};
+    v.selectFolder(ghost);
+    EXPECT_THAT(v.filteredApps(), IsEmpty());
+}
+
+TEST_F(ViewModelTest, FavoritesAndSortChangesShowAtOnce)
+{
+    standardCatalog();
+    finder.toggleFavorite(byName(QStringLiteral("Alpha")));
+    finder.toggleFavorite(byName(QStringLiteral("Echo")));
+    auto &v = makeVm();
+    v.selectSection(Kind::favorites);
+    EXPECT_THAT(names(v.filteredApps()), ElementsAre("Alpha", "Echo"));
+    v.toggleFavorite(byName(QStringLiteral("Alpha")));
+    EXPECT_THAT(names(v.filteredApps()), ElementsAre("Echo"));
+}
+
+TEST_F(ViewModelTest, SamePathsPublishNothingAndGroupingFollowsFilteredApps)
+{
+    standardCatalog();
+    auto &v = makeVm();
+    EXPECT_THAT(names(v.groupedAppsByCategory().value(QStringLiteral("Games"))),
+                ElementsAre("Alpha", "Charlie", "Foxtrot"));
+    // Every category of a visible app and nothing else.
+    EXPECT_EQ(QSet<QString>(v.groupedAppsByCategory().keyBegin(), v.groupedAppsByCategory().keyEnd()),
+              (QSet<QString>{QStringLiteral("Games"), QStringLiteral("Utilities"), QStringLiteral("Productivity")}));
+
+    QSignalSpy filtered(&v, &BrimlarkViewModel::filteredAppsChanged);
+    QSignalSpy grouped(&v, &BrimlarkViewModel::groupedAppsByCategoryChanged);
+    QList<AppItem> renamed;
+    for (const auto &a : finder.apps()) {
+        renamed << AppItem(a.name(), a.url(), QStringLiteral("Other"));
+    }
+    publish(renamed);
+    v.setSearchQuery(QString());
+    EXPECT_EQ(filtered.count(), 0);
+    EXPECT_EQ(grouped.count(), 0);
+    EXPECT_TRUE(v.groupedAppsByCategory().contains(QStringLiteral("Games")));
+}
+
+TEST_F(ViewModelTest, UnifiedGridMergesStoredOrderWithCurrentFoldersAndCategories)
+{
+    standardCatalog();
+    // Utilities holds only Delta once Bravo is hidden too.
+    finder.hideApp(byName(QStringLiteral("Bravo")));
+    const AppFolder one = makeFolder(QStringLiteral("One"));
+    const AppFolder two = makeFolder(QStringLiteral("Two"));
+    auto &v = makeVm();
+    const auto f = [](const AppFolder &x) { return GridItemIdentifier::folder(x.id); };
+    const auto c = [](const char *n) { return GridItemIdentifier::category(QString::fromUtf8(n)); };
+
+    // No stored order: folders in folder order, then categories by name.
+    EXPECT_THAT(v.unifiedGridItems(), ElementsAre(f(one), f(two), c("Games"), c("Productivity"), c("Utilities")));
+    EXPECT_FALSE(v.groupedAppsByCategory().contains(QStringLiteral("Utilities")));
+
+    // Move Utilities to the front: the order is stored.
+    v.reorderUnifiedItems({4}, 0);
+    EXPECT_THAT(v.unifiedGridItems(), ElementsAre(c("Utilities"), f(one), f(two), c("Games"), c("Productivity")));
+
+    // A new folder comes first; a hidden one leaves and comes back in place.
+    const AppFolder three = makeFolder(QStringLiteral("Three"));
+    v.hideFolderGlobally(two);
+    EXPECT_THAT(v.unifiedGridItems(), ElementsAre(f(three), c("Utilities"), f(one), c("Games"), c("Productivity")));
+    v.unhideFolderGlobally(two);
+    EXPECT_THAT(v.unifiedGridItems(),
+                ElementsAre(f(three), c("Utilities"), f(one), f(two), c("Games"), c("Productivity")));
+
+    // A new category goes last; stale stored entries are skipped.
+    QList<AppItem> more = finder.apps();
+    more << app(QStringLiteral("Zulu"), QStringLiteral("Education"));
+    publish(more);
+    v.deleteFolder(one);
+    EXPECT_THAT(v.unifiedGridItems(),
+                ElementsAre(f(three), c("Utilities"), f(two), c("Games"), c("Productivity"), c("Education")));
+}
+
+TEST_F(ViewModelTest, AppsNotInFolderOffersHiddenAppsToo)
+{
+    standardCatalog();
+    const AppFolder folder = makeFolder(QStringLiteral("F"), {byName(QStringLiteral("Alpha")),
+                                                              byName(QStringLiteral("Echo"))});
+    auto &v = makeVm();
+    EXPECT_THAT(names(v.appsNotInFolder(folder)), ElementsAre("Bravo", "Charlie", "Delta", "Foxtrot"));
+}
+
+// ---- launching
+
+TEST_F(ViewModelTest, LaunchOpensAddsToRecentsAndReportsOnce)
+{
+    standardCatalog();
+    auto &v = makeVm();
+    v.selectSection(Kind::recents);
+    for (bool opens : {true, false}) {
+        analytics.events.clear();
+        workspace.result = opens;
+        const AppItem target = byName(opens ? QStringLiteral("Echo") : QStringLiteral("Bravo"));
+        EXPECT_EQ(v.launchApp(target), opens);
+        EXPECT_EQ(workspace.opened.back(), target.id());
+        ASSERT_EQ(analytics.events.size(), 1);
+        EXPECT_EQ(analytics.events[0].first, QStringLiteral("App Launched"));
+        EXPECT_EQ(analytics.events[0].second,
+                  (QVariantMap{{QStringLiteral("app_name"), target.name()}}));
+        EXPECT_EQ(v.filteredApps().front(), target);
+    }
+    EXPECT_THAT(names(v.filteredApps()), ElementsAre("Bravo", "Echo"));
+}
+
+TEST_F(ViewModelTest, LaunchStartsTheBundlesExecutable)
+{
+    const QString bundle = roots.root() + QStringLiteral("/Applications/Marker.app");
+    const QString marker = roots.home() + QStringLiteral("/launched.txt");
+    ASSERT_TRUE(test::TemporaryRoots::writeFile(
+        bundle + QStringLiteral("/Contents/Info.plist"),
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+        "<plist version=\"1.0\"><dict>"
+        "<key>CFBundleExecutable</key><string>marker</string>"
+        "<key>CFBundleName</key><string>Marker</string>"
+        "</dict></plist>\n"));
+    const QString exe = bundle + QStringLiteral("/Contents/MacOS/marker");
+    ASSERT_TRUE(test::TemporaryRoots::writeFile(
+        exe, QStringLiteral("#!/bin/sh\necho started > '%1'\n").arg(marker).toUtf8()));
+    QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    publish({AppItem(QStringLiteral("Marker"), BundleUrl::directoryUrl(bundle), QStringLiteral("Utilities"))});
+
+    AppWorkspace real;
+    auto s = services();
+    s.workspace = &real;
+    BrimlarkViewModel v(finder, s);
+    EXPECT_TRUE(v.launchApp(finder.apps().front()));
+    EXPECT_TRUE(test::waitUntil([&] { return QFile::exists(marker); }));
+    EXPECT_EQ(finder.recentApps().front().name(), QStringLiteral("Marker"));
+
+    // An unreadable bundle is a failed open, still recorded.
+    const AppItem broken(QStringLiteral("Broken"), BundleUrl::directoryUrl(roots.root() + QStringLiteral("/Broken.app")),
+                         QString());
+    EXPECT_FALSE(v.launchApp(broken));
+}
+
+// ---- visibility and folders
+
+TEST_F(ViewModelTest, HidingGoesToTheHiddenSectionOnlyWithoutAPassword)
+{
+    standardCatalog();
+    const AppFolder folder = makeFolder(QStringLiteral("Games Folder"));
+    auto &v = makeVm();
+    v.selectCategory(QStringLiteral("Games"));
+    v.hideAppGlobally(byName(QStringLiteral("Alpha")));
+    EXPECT_EQ(v.selection(), SidebarSelection(Kind::hidden));
+    EXPECT_THAT(names(v.filteredApps()), ElementsAre("Alpha", "Delta"));
+
+    v.setSecurityPassword(QStringLiteral("pw"), false, {});
+    v.selectCategory(QStringLiteral("Games"));
+    v.hideAppGlobally(byName(QStringLiteral("Charlie")));
+    v.hideFolderGlobally(folder);
+    EXPECT_EQ(v.selection(), SidebarSelection::ofCategory(QStringLiteral("Games")));
+    EXPECT_THAT(names(v.filteredApps()), ElementsAre("Foxtrot"));
+    EXPECT_TRUE(finder.hiddenFolderIDs().contains(folder.id));
+
+    v.unhideAppGlobally(byName(QStringLiteral("Charlie")));
+    EXPECT_THAT(names(v.filteredApps()), ElementsAre("Charlie", "Foxtrot"));
+}
+
+TEST_F(ViewModelTest, DeletingTheSelectedFolderReturnsToAllApps)
+{
+    standardCatalog();
+    const AppFolder keep = makeFolder(QStringLiteral("Keep"), {byName(QStringLiteral("Alpha"))});
+    const AppFolder gone = makeFolder(QStringLiteral("Gone"), {byName(QStringLiteral("Echo"))});
+    auto &v = makeVm();
+    v.selectFolder(keep);
+    v.deleteFolder(gone);
+    EXPECT_EQ(v.selection(), SidebarSelection::ofFolder(keep));
+    AppFolder renamedCopy = keep;
+    renamedCopy.name = QStringLiteral("Old Name");
+    v.deleteFolder(renamedCopy);
+    EXPECT_EQ(v.selection(), SidebarSelection(Kind::allApps));
+    EXPECT_THAT(finder.folders(), IsEmpty());
+    EXPECT_EQ(finder.apps().size(), 6); // the applications themselves stay
+}
+
+TEST_F(ViewModelTest, MovingAnAppTakesTheTargetsPlace)
+{
+    standardCatalog();
+    const QList<AppItem> abcd = {byName(QStringLiteral("Alpha")), byName(QStringLiteral("Bravo")),
+                                 byName(QStringLiteral("Charlie")), byName(QStringLiteral("Echo"))};
+    auto &v = makeVm();
+    const struct
+    {
+        int from;
+        int onto;
+        Names expected;
+    } rows[] = {
+        {3, 1, {"Alpha", "Echo", "Bravo", "Charlie"}},
+        {0, 2, {"Bravo", "Charlie", "Alpha", "Echo"}},
+        {0, 1, {"Bravo", "Alpha", "Charlie", "Echo"}},
+        {2, 2, {"Alpha", "Bravo", "Charlie", "Echo"}},
+    };
+    int n = 0;
+    for (const auto &row : rows) {
+        const AppFolder folder = makeFolder(QStringLiteral("F%1").arg(n++), abcd);
+        v.moveFolderApp(abcd[row.from], abcd[row.onto], folder);
+        EXPECT_EQ(names(finder.getAppsInFolder(current(folder))), row.expected) << row.from << "->" << row.onto;
+    }
+    // An app outside the folder moves nothing.
+    const AppFolder folder = makeFolder(QStringLiteral("Last"), abcd);
+    v.moveFolderApp(byName(QStringLiteral("Foxtrot")), abcd[0], folder);
+    EXPECT_THAT(names(finder.getAppsInFolder(current(folder))), ElementsAre("Alpha", "Bravo", "Charlie", "Echo"));
+}
+
+// ---- folder shortcut
+
+TEST_F(ViewModelTest, FolderShortcutCyclesThroughMatchingRootFolders)
+{
+    standardCatalog();
+    const AppFolder alpha = makeFolder(QStringLiteral("Alpha"));
+    const AppFolder apps = makeFolder(QStringLiteral("apps"));
+    const AppFolder art = makeFolder(QStringLiteral("Art"));
+    const AppFolder archive = makeFolder(QStringLiteral("Archive"));
+    finder.hideFolder(archive);
+    makeFolder(QStringLiteral("Child"));
+    finder.createFolder(QStringLiteral("Amber"), QStringLiteral("folder"), QStringLiteral("#000000"), alpha.id);
+    auto &v = makeVm();
+
+    EXPECT_TRUE(v.handleFolderShortcut(QStringLiteral("a")));
+    EXPECT_EQ(v.selection(), SidebarSelection::ofFolder(alpha));
+    EXPECT_TRUE(v.handleFolderShortcut(QStringLiteral("a")));
+    EXPECT_EQ(v.selection(), SidebarSelection::ofFolder(apps));
+    EXPECT_TRUE(v.handleFolderShortcut(QStringLiteral("a")));
+    EXPECT_EQ(v.selection(), SidebarSelection::ofFolder(art));
+    EXPECT_TRUE(v.handleFolderShortcut(QStringLiteral("a")));
+    EXPECT_EQ(v.selection(), SidebarSelection::ofFolder(alpha));
+
+    v.selectSection(Kind::favorites);
+    EXPECT_FALSE(v.handleFolderShortcut(QStringLiteral("z")));
+    EXPECT_EQ(v.selection(), SidebarSelection(Kind::favorites));
+}
+
+TEST_F(ViewModelTest, FolderShortcutKeyRules)
+{
+    const struct
+    {
+        const char *name;
+        KeyDownEvent event;
+        std::optional<QString> letter;
+    } rows[] = {
+        {"command w", commandKey(QStringLiteral("w")), QStringLiteral("w")},
+        {"upper case folds", commandKey(QStringLiteral("W")), QStringLiteral("w")},
+        {"command k", commandKey(QStringLiteral("k")), std::nullopt},
+        {"shift", commandKey(QStringLiteral("w"), KeyModifier::shift), std::nullopt},
+        {"option", commandKey(QStringLiteral("w"), KeyModifier::option), std::nullopt},
+        {"control", commandKey(QStringLiteral("w"), KeyModifier::control), std::nullopt},
+        {"caps lock", commandKey(QStringLiteral("w"), KeyModifier::capsLock), std::nullopt},
+        {"function", commandKey(QStringLiteral("w"), KeyModifier::function), std::nullopt},
+        {"digit", commandKey(QStringLiteral("1")), std::nullopt},
+        {"two characters", commandKey(QStringLiteral("ab")), std::nullopt},
+        {"no character", commandKey(QString()), std::nullopt},
+        {"accented", commandKey(QStringLiteral("\u00e9")), std::nullopt},
+        {"no command", KeyDownEvent{0, QStringLiteral("w"), false}, std::nullopt},
+        {"text field: select all", commandKey(QStringLiteral("a"), 0, true), std::nullopt},
+        {"text field: copy", commandKey(QStringLiteral("c"), 0, true), std::nullopt},
+        {"text field: paste", commandKey(QStringLiteral("v"), 0, true), std::nullopt},
+        {"text field: cut", commandKey(QStringLiteral("x"), 0, true), std::nullopt},
+        {"text field: undo", commandKey(QStringLiteral("z"), 0, true), std::nullopt},
+        {"text field: other letter", commandKey(QStringLiteral("w"), 0, true), QStringLiteral("w")},
+        {"no text field: select all", commandKey(QStringLiteral("a")), QStringLiteral("a")},
+    };
+    for (const auto &row : rows) {
+        EXPECT_EQ(BrimlarkViewModel::folderShortcutLetter(row.event), row.letter) << row.name;
+    }
+}
+
+TEST_F(ViewModelTest, KeyIsConsumedOnlyOnAMatch)
+{
+    standardCatalog();
+    const AppFolder work = makeFolder(QStringLiteral("Work"));
+    const AppFolder copies = makeFolder(QStringLiteral("Copies"));
+    auto &v = makeVm();
+
+    EXPECT_TRUE(v.claimsKeyDown(commandKey(QStringLiteral("w"))));
+    EXPECT_EQ(v.selection(), SidebarSelection(Kind::allApps)); // claiming changes nothing
+    EXPECT_TRUE(v.handleKeyDown(commandKey(QStringLiteral("w"))));
+    EXPECT_EQ(v.selection(), SidebarSelection::ofFolder(work));
+
+    EXPECT_FALSE(v.claimsKeyDown(commandKey(QStringLiteral("q"))));
+    EXPECT_FALSE(v.handleKeyDown(commandKey(QStringLiteral("q"))));
+    EXPECT_FALSE(v.handleKeyDown(commandKey(QStringLiteral("w"), KeyModifier::shift)));
+    EXPECT_EQ(v.selection(), SidebarSelection::ofFolder(work));
+
+    // Copy in a text field stays with the field even though "Copies" matches.
+    EXPECT_FALSE(v.claimsKeyDown(commandKey(QStringLiteral("c"), 0, true)));
+    EXPECT_FALSE(v.handleKeyDown(commandKey(QStringLiteral("c"), 0, true)));
+    EXPECT_TRUE(v.handleKeyDown(commandKey(QStringLiteral("c"))));
+    EXPECT_EQ(v.selection(), SidebarSelection::ofFolder(copies));
+}
+
+TEST_F(ViewModelTest, ApplicationWideMonitorTakesTheShortcutBeforeMenus)
+{
+    standardCatalog();
+    const AppFolder work = makeFolder(QStringLiteral("Work"));
+    KeyDownMonitor::setTextInputFocusPredicate([] { return false; });
+    auto owned = std::make_unique<BrimlarkViewModel>(finder, services(true));
+    QObject target;
+
+    QKeyEvent override1(QEvent::ShortcutOverride, Qt::Key_W, Qt::ControlModifier);
+    override1.ignore();
+    QCoreApplication::sendEvent(&target, &override1);
+    EXPECT_TRUE(override1.isAccepted());
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_W, Qt::ControlModifier);
+    EXPECT_TRUE(QCoreApplication::sendEvent(&target, &press));
+    EXPECT_EQ(owned->selection(), SidebarSelection::ofFolder(work));
+
+    QKeyEvent other(QEvent::ShortcutOverride, Qt::Key_Q, Qt::ControlModifier);
+    other.ignore();
+    QCoreApplication::sendEvent(&target, &other);
+    EXPECT_FALSE(other.isAccepted());
+
+    // With the view model gone the monitor passes everything on.
+    owned.reset();
+    QKeyEvent override2(QEvent::ShortcutOverride, Qt::Key_W, Qt::ControlModifier);
+    override2.ignore();
+    QCoreApplication::sendEvent(&target, &override2);
+    EXPECT_FALSE(override2.isAccepted());
+    KeyDownMonitor::setTextInputFocusPredicate({});
+}
+
+// ---- hidden-items lock
+
+TEST_F(ViewModelTest, NoPasswordMeansTheEmptyTextUnlocks)
+{
+    auto &v = makeVm();
+    EXPECT_FALSE(v.isSecurityPasswordSet());
+    EXPECT_FALSE(v.checkPassword(QStringLiteral("x")));
+    EXPECT_FALSE(v.isHiddenUnlocked());
+    EXPECT_TRUE(v.checkPassword(QString()));
+    EXPECT_TRUE(v.isHiddenUnlocked());
+}
+
+TEST_F(ViewModelTest, SettingAPasswordWithoutBiometricsStoresAHashAndUnlocks)
+{
+    auto &v = makeVm();
+    Outcome outcome;
+    QSignalSpy security(&v, &BrimlarkViewModel::securityChanged);
+    v.setSecurityPassword(QStringLiteral("s3cret"), true, outcome.completion());
+    EXPECT_EQ(outcome.calls, 1);
+    EXPECT_TRUE(outcome.success);
+    EXPECT_THAT(biometrics.reasons, IsEmpty());
+    EXPECT_TRUE(v.isHiddenUnlocked());
+    EXPECT_TRUE(v.isSecurityPasswordSet());
+    EXPECT_TRUE(v.isTouchIDEnabled());
+    EXPECT_GE(security.count(), 1);
+    const auto stored = defaults.string(HiddenItemsPassword::passwordKey);
+    ASSERT_TRUE(stored);
+    EXPECT_TRUE(PasswordHashing::isHash(*stored));
+
+    v.lockHiddenItems();
+    EXPECT_FALSE(v.checkPassword(QStringLiteral("S3cret")));
+    EXPECT_FALSE(v.isHiddenUnlocked());
+    EXPECT_TRUE(v.checkPassword(QStringLiteral("s3cret")));
+    EXPECT_TRUE(v.isHiddenUnlocked());
+
+    v.disableSecurity();
+    EXPECT_FALSE(v.isSecurityPasswordSet());
+    EXPECT_FALSE(v.isTouchIDEnabled());
+    EXPECT_FALSE(v.isHiddenUnlocked());
+    EXPECT_EQ(defaults.boolean(HiddenItemsPassword::useTouchIDKey), false);
+}
+
+TEST_F(ViewModelTest, SettingAPasswordAsksTouchIdFirstWhereAvailable)
+{
+    biometrics.available = true;
+    auto &v = makeVm();
+    QSignalSpy raise(&v, &BrimlarkViewModel::windowActivationRequested);
+
+    // Refused: nothing stored, the platform's text or the fallback.
+    const struct
+    {
+        std::optional<QString> error;
+        QString message;
+    } failures[] = {{QStringLiteral("User canceled"), QStringLiteral("User canceled")},
+                    {std::nullopt, QStringLiteral("Touch ID setup failed")}};
+    for (const auto &f : failures) {
+        biometrics.succeed = false;
+        biometrics.replyError = f.error;
+        Outcome outcome;
+        v.setSecurityPassword(QStringLiteral("pw"), true, outcome.completion());
+        EXPECT_EQ(outcome.calls, 0); // the reply is never handled synchronously
+        ASSERT_TRUE(test::waitUntil([&] { return outcome.calls == 1; }));
+        EXPECT_TRUE(outcome.onMainThread);
+        EXPECT_FALSE(outcome.success);
+        EXPECT_EQ(outcome.message, f.message);
+        EXPECT_FALSE(v.isSecurityPasswordSet());
+        EXPECT_FALSE(v.isHiddenUnlocked());
+    }
+
+    biometrics.succeed = true;
+    biometrics.replyError.reset();
+    Outcome outcome;
+    v.setSecurityPassword(QStringLiteral("pw"), false, outcome.completion());
+    ASSERT_TRUE(test::waitUntil([&] { return outcome.calls == 1; }));
+    EXPECT_TRUE(outcome.success);
+    EXPECT_TRUE(outcome.onMainThread);
+    EXPECT_TRUE(v.isSecurityPasswordSet());
+    EXPECT_FALSE(v.isTouchIDEnabled());
+    EXPECT_TRUE(v.isHiddenUnlocked());
+    EXPECT_EQ(biometrics.reasons.back(),
+              QStringLiteral("Authenticate with Touch ID to register new security password"));
+    EXPECT_EQ(raise.count(), 3);
+}
+
+TEST_F(ViewModelTest, TouchIdUnlockAndItsWindowActivation)
+{
+    auto &v = makeVm();
+    QSignalSpy raise(&v, &BrimlarkViewModel::windowActivationRequested);
+    v.tryTouchID(); // unavailable: nothing at all
+    QCoreApplication::processEvents();
+    EXPECT_THAT(biometrics.reasons, IsEmpty());
+    EXPECT_EQ(raise.count(), 0);
+
+    biometrics.available = true;
+    biometrics.succeed = false;
+    v.tryTouchID();
+    ASSERT_TRUE(test::waitUntil([&] { return raise.count() == 1; }));
+    EXPECT_FALSE(v.isHiddenUnlocked());
+    EXPECT_EQ(biometrics.reasons, QStringList{QStringLiteral("Unlock Hidden Items")});
+
+    biometrics.succeed = true;
+    v.tryTouchID();
+    ASSERT_TRUE(test::waitUntil([&] { return raise.count() == 2; }));
+    EXPECT_TRUE(v.isHiddenUnlocked());
+}
+
+TEST_F(ViewModelTest, ResetAndDisableWithTouchId)
+{
+    auto &v = makeVm();
+    v.setSecurityPassword(QStringLiteral("pw"), true, {});
+
+    // Unavailable: reset fails with the capability's text or the fallback;
+    // disable goes ahead without a check.
+    for (const auto &error : {std::optional<QString>(QStringLiteral("No sensor")), std::optional<QString>()}) {
+        biometrics.capabilityError = error;
+        Outcome reset;
+        v.resetPasswordUsingTouchID(reset.completion());
+        EXPECT_EQ(reset.calls, 1);
+        EXPECT_FALSE(reset.success);
+        EXPECT_EQ(reset.message, error.value_or(QStringLiteral("Touch ID is not available on this device")));
+        EXPECT_TRUE(v.isSecurityPasswordSet());
+    }
+    Outcome disabled;
+    v.disableSecurityWithTouchID(disabled.completion());
+    EXPECT_TRUE(disabled.success);
+    EXPECT_FALSE(v.isSecurityPasswordSet());
+
+    biometrics.available = true;
+    const struct
+    {
+        bool reset;
+        QString reason;
+        QString fallback;
+    } rows[] = {{true, QStringLiteral("Authenticate to Reset Password"), QStringLiteral("Touch ID Authentication failed")},
+                {false, QStringLiteral("Authenticate to disable password lock"),
+                 QStringLiteral("Touch ID verification failed")}};
+    for (const auto &row : rows) {
+        for (bool succeed : {false, true}) {
+            biometrics.succeed = true;
+            Outcome setUp;
+            v.setSecurityPassword(QStringLiteral("pw"), true, setUp.completion());
+            ASSERT_TRUE(test::waitUntil([&] { return setUp.calls == 1; }));
+            ASSERT_TRUE(v.isSecurityPasswordSet());
+            biometrics.succeed = succeed;
+            Outcome outcome;
+            if (row.reset) {
+                v.resetPasswordUsingTouchID(outcome.completion());
+            } else {
+                v.disableSecurityWithTouchID(outcome.completion());
+            }
+            ASSERT_TRUE(test::waitUntil([&] { return outcome.calls == 1; }));
+            EXPECT_EQ(biometrics.reasons.back(), row.reason);
+            EXPECT_EQ(outcome.success, succeed);
+            EXPECT_EQ(v.isSecurityPasswordSet(), !succeed);
+            if (!succeed) {
+                EXPECT_EQ(outcome.message, row.fallback);
+            } else {
+                EXPECT_FALSE(v.isTouchIDEnabled());
+                EXPECT_FALSE(v.isHiddenUnlocked());
+            }
+        }
+    }
+}
+
+TEST_F(ViewModelTest, SetUpReplyAfterTheViewModelHasGoneStillStoresTheSettings)
+{
+    biometrics.available = true;
+    Outcome outcome;
+    makeVm().setSecurityPassword(QStringLiteral("late"), true, outcome.completion());
+    vm.reset();
+    biometrics.join();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(outcome.calls, 0);
+    HiddenItemsPassword stored(defaults, PasswordHashing::Limits::minimum());
+    EXPECT_TRUE(stored.matches(QStringLiteral("late")));
+    EXPECT_TRUE(stored.useTouchID());
+}
+
+TEST_F(ViewModelTest, ClearTextPasswordIsHashedAtStartAndStillUnlocks)
+{
+    defaults.set(HiddenItemsPassword::passwordKey, std::string("legacy pw"));
+    auto &v = makeVm();
+    const auto stored = defaults.string(HiddenItemsPassword::passwordKey);
+    ASSERT_TRUE(stored);
+    EXPECT_TRUE(PasswordHashing::isHash(*stored));
+    EXPECT_TRUE(v.isSecurityPasswordSet());
+    EXPECT_TRUE(v.checkPassword(QStringLiteral("legacy pw")));
+}
+
+TEST_F(ViewModelTest, FailedHashingReportsFailureAndKeepsTheOldValue)
+{
+    defaults.set(HiddenItemsPassword::passwordKey, std::string("legacy pw"));
+    auto s = services();
+    s.passwordLimits = {0, 0};
+    BrimlarkViewModel v(finder, s);
+    EXPECT_EQ(defaults.string(HiddenItemsPassword::passwordKey), "legacy pw");
+    EXPECT_TRUE(v.checkPassword(QStringLiteral("legacy pw")));
+    v.lockHiddenItems();
+
+    Outcome outcome;
+    v.setSecurityPassword(QStringLiteral("new pw"), true, outcome.completion());
+    EXPECT_EQ(outcome.calls, 1);
+    EXPECT_FALSE(outcome.success);
+    ASSERT_TRUE(outcome.message);
+    EXPECT_FALSE(outcome.message->isEmpty());
+    EXPECT_FALSE(v.isHiddenUnlocked());
+    EXPECT_FALSE(v.isTouchIDEnabled());
+    EXPECT_EQ(defaults.string(HiddenItemsPassword::passwordKey), "legacy pw");
+}
+
+namespace {
+QStringList *capturedLog = nullptr;
+void captureMessage(QtMsgType, const QMessageLogContext &, const QString &message)
+{
+    if (capturedLog) {
+        *capturedLog << message;
+    }
+}
+} // namespace
+
+TEST_F(ViewModelTest, PasswordNeverReachesTheLogOrAnalytics)
+{
+    standardCatalog();
+    QStringList log;
+    capturedLog = &log;
+    const auto previous = qInstallMessageHandler(captureMessage);
+    {
+        auto &v = makeVm();
+        const QString secret = QStringLiteral("Zebra-Quartz-91");
+        v.setSecurityPassword(secret, true, {});
+        v.checkPassword(secret);
+        v.checkPassword(secret + QStringLiteral("x"));
+        workspace.result = false;
+        v.launchApp(byName(QStringLiteral("Echo")));
+        v.setSearchQuery(QStringLiteral("Ec"));
+        scheduler.advance(3s);
+        v.disableSecurity();
+        ASSERT_FALSE(log.isEmpty()); // the failed launch did print
+        for (const auto &line : std::as_const(log)) {
+            EXPECT_FALSE(line.contains(QStringLiteral("Zebra"))) << line.toStdString();
+        }
+        for (const auto &[name, props] : std::as_const(analytics.events)) {
+            for (const auto &value : props) {
+                EXPECT_FALSE(value.toString().contains(QStringLiteral("Zebra")));
+            }
+        }
+        EXPECT_EQ(analytics.events.size(), 2);
+    }
+    qInstallMessageHandler(previous);
+    capturedLog = nullptr;
+}
