@@ -1,0 +1,7 @@
+#include "analytics/TallyRecordOwner.h"
+
+namespace brimlark {
+
+TallyRecordOwner::~TallyRecordOwner() = default;
+
+} // namespace brimlark
