@@ -1,0 +1,58 @@
+#pragma once
+
+#include "shell/WindowDelegate.h"
+
+#include <QObject>
+
+#include <functional>
+#include <string>
+
+QT_BEGIN_NAMESPACE
+class QWindow;
+QT_END_NAMESPACE
+
+namespace brimlark {
+
+// The application's delegate: sets up the one window after launch, registers
+// the hot key, brings the window back when brimlark is started again, and
+// keeps the application running without windows.
+class AppDelegate : public QObject
+{
+    Q_OBJECT
+public:
+    // What the delegate reaches outside itself; the defaults are the real ones.
+    struct Hooks
+    {
+        std::function<QWindow *()> firstWindow;
+        std::function<void()> registerHotKey;
+        // Whether the screen ruler is showing (false while there is none).
+        std::function<bool()> isRulerShowing;
+    };
+
+    static inline const std::string HasLaunchedBeforeKey = "BrimlarkHasLaunchedBefore";
+
+    explicit AppDelegate(QObject *parent = nullptr);
+    explicit AppDelegate(Hooks hooks, QObject *parent = nullptr);
+
+    // Activates the application, schedules the window set-up for a later
+    // turn of the event loop and registers the hot key at once.
+    void applicationDidFinishLaunching();
+    // Brimlark was started again: the first window comes back, restored if
+    // minimised; "brimLarkAppReopened" is posted while the ruler is showing.
+    bool applicationShouldHandleReopen();
+    static bool applicationShouldTerminateAfterLastWindowClosed() { return false; }
+
+    WindowDelegate *windowDelegate() { return &m_windowDelegate; }
+
+signals:
+    // The deferred window set-up has run (also when there was no window).
+    void windowSetUpFinished();
+
+private:
+    void setUpWindow();
+
+    Hooks m_hooks;
+    WindowDelegate m_windowDelegate;
+};
+
+} // namespace brimlark

@@ -1,0 +1,79 @@
+#include "shell/BrimlarkApp.h"
+
+#include "shell/GlobalHotkeyManager.h"
+#include "shell/MenuCommands.h"
+#include "shell/SingleInstance.h"
+
+#include <QQmlApplicationEngine>
+#include <QQuickWindow>
+
+namespace brimlark {
+
+BrimlarkApp::BrimlarkApp(QObject *parent) : BrimlarkApp(Services {}, parent) {}
+
+BrimlarkApp::BrimlarkApp(Services services, QObject *parent)
+    : QObject(parent), m_services(std::move(services)), m_delegate(m_services.delegateHooks)
+{
+    // Not attached yet: the analytics facade (AnalyticsManager::initialize()
+    // and handleURL()) and the view model (BrimlarkViewModel built over a new
+    // AppFinder). Until they are, starting analytics, opening a URL and the
+    // Library commands do nothing.
+    if (!m_services.initializeAnalytics) {
+        m_services.initializeAnalytics = [] {};
+    }
+    if (!m_services.handleURL) {
+        m_services.handleURL = [](const QUrl &) {};
+    }
+    if (!m_services.makeViewModel) {
+        m_services.makeViewModel = []() -> ShellViewModel * { return nullptr; };
+    }
+    // Analytics starts, and records its start-up events, before any window.
+    m_services.initializeAnalytics();
+}
+
+QUrl BrimlarkApp::mainQmlUrl()
+{
+    return QUrl(QStringLiteral("qrc:/Brimlark/Shell/Main.qml"));
+}
+
+void BrimlarkApp::prepareEngine(QQmlEngine &engine)
+{
+    engine.addImportPath(QStringLiteral("qrc:/"));
+}
+
+bool BrimlarkApp::launch(QQmlApplicationEngine &engine)
+{
+    if (!m_viewModelBuilt) {
+        m_viewModel = m_services.makeViewModel();
+        m_viewModelBuilt = true;
+        MenuCommands::shared().setViewModel(m_viewModel);
+    }
+    prepareEngine(engine);
+    engine.load(mainQmlUrl());
+    QQuickWindow *window = nullptr;
+    const QList<QObject *> roots = engine.rootObjects();
+    for (QObject *root : roots) {
+        if ((window = qobject_cast<QQuickWindow *>(root))) {
+            break;
+        }
+    }
+    if (!window) {
+        return false;
+    }
+    GlobalHotkeyManager::shared().setWindowProvider([window] { return window; });
+    m_delegate.applicationDidFinishLaunching();
+    return true;
+}
+
+void BrimlarkApp::openURL(const QUrl &url)
+{
+    m_services.handleURL(url);
+}
+
+void BrimlarkApp::attach(SingleInstance &instance)
+{
+    connect(&instance, &SingleInstance::reopenRequested, this, [this] { m_delegate.applicationShouldHandleReopen(); });
+    connect(&instance, &SingleInstance::urlOpened, this, &BrimlarkApp::openURL);
+}
+
+} // namespace brimlark

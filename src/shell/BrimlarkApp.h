@@ -1,0 +1,68 @@
+#pragma once
+
+#include "shell/AppDelegate.h"
+
+#include <QList>
+#include <QObject>
+#include <QUrl>
+
+#include <functional>
+
+QT_BEGIN_NAMESPACE
+class QQmlApplicationEngine;
+class QQmlEngine;
+QT_END_NAMESPACE
+
+namespace brimlark {
+
+class ShellViewModel;
+class SingleInstance;
+
+// The application structure: owns the delegate, starts analytics before any
+// window exists, builds the view model with the window's content, loads the
+// window and routes opened URLs.
+class BrimlarkApp : public QObject
+{
+    Q_OBJECT
+public:
+    // The services the application structure starts. Each one that is not
+    // given does nothing (see BrimlarkApp.cpp for what is not attached yet).
+    struct Services
+    {
+        std::function<void()> initializeAnalytics;
+        std::function<void(const QUrl &url)> handleURL;
+        // Builds the process's one view model; called once, when the
+        // window's content is built. The result lives as long as the process.
+        std::function<ShellViewModel *()> makeViewModel;
+        AppDelegate::Hooks delegateHooks;
+    };
+
+    explicit BrimlarkApp(QObject *parent = nullptr);
+    explicit BrimlarkApp(Services services, QObject *parent = nullptr);
+
+    static QUrl mainQmlUrl();
+    // What every engine that shows the shell's QML needs.
+    static void prepareEngine(QQmlEngine &engine);
+
+    // Builds the view model, loads the window and finishes launching. False
+    // when the window could not be made.
+    bool launch(QQmlApplicationEngine &engine);
+
+    // Every URL the application is asked to open goes to analytics, and
+    // nothing else happens with it.
+    void openURL(const QUrl &url);
+
+    // A second start of brimlark reopens the window and opens its URLs.
+    void attach(SingleInstance &instance);
+
+    AppDelegate &delegate() { return m_delegate; }
+    ShellViewModel *viewModel() const { return m_viewModel; }
+
+private:
+    Services m_services;
+    AppDelegate m_delegate;
+    ShellViewModel *m_viewModel = nullptr;
+    bool m_viewModelBuilt = false;
+};
+
+} // namespace brimlark

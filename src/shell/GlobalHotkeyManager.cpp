@@ -1,0 +1,52 @@
+#include "shell/GlobalHotkeyManager.h"
+
+#include "platform/NotificationCenter.h"
+#include "shell/ApplicationWindows.h"
+
+#include <cstdio>
+
+namespace brimlark {
+
+namespace {
+
+void printLine(const QString &line)
+{
+    const QByteArray bytes = line.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+GlobalHotkeyManager &GlobalHotkeyManager::shared()
+{
+    static GlobalHotkeyManager *instance = new GlobalHotkeyManager;
+    return *instance;
+}
+
+GlobalHotkeyManager::GlobalHotkeyManager(SessionProvider session, QObject *parent)
+    : QObject(parent), m_session(std::move(session)), m_output(printLine),
+      m_firstWindow(&ApplicationWindows::firstWindow)
+{
+    if (!m_session) {
+        m_session = &GlobalHotKey::currentSession;
+    }
+    // The grab reports presses from inside event processing; the reaction
+    // runs on a later turn of the main loop.
+    connect(&m_hotKey, &GlobalHotKey::activated, this, &GlobalHotkeyManager::hotKeyPressed, Qt::QueuedConnection);
+}
+
+void GlobalHotkeyManager::registerHotKey()
+{
+    const GlobalHotKey::Result result = m_hotKey.registerHotKey(m_session());
+    m_output(result.registered ? SuccessLine : FailurePrefix + result.failureReason);
+}
+
+void GlobalHotkeyManager::hotKeyPressed()
+{
+    ApplicationWindows::bringForward(m_firstWindow ? m_firstWindow() : nullptr, false);
+    NotificationCenter::defaultCenter().post(Notifications::HotkeyTriggered);
+}
+
+} // namespace brimlark

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "platform/GlobalHotKey.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+QT_BEGIN_NAMESPACE
+class QWindow;
+QT_END_NAMESPACE
+
+namespace brimlark {
+
+// Registers the system-wide hot key Ctrl+Alt+N (Command+Option+N on the
+// launcher's home platform). A press brings the first window forward and
+// posts "brimLarkHotkeyTriggered".
+class GlobalHotkeyManager : public QObject
+{
+    Q_OBJECT
+public:
+    using SessionProvider = std::function<GlobalHotKey::Session()>;
+    using Output = std::function<void(const QString &line)>;
+
+    static inline const QString SuccessLine = QStringLiteral("🚀 Successfully registered global hotkey Command+Option+N");
+    static inline const QString FailurePrefix = QStringLiteral("⚠️ Failed to register Carbon global hotkey: ");
+
+    // The process's one manager, never released.
+    static GlobalHotkeyManager &shared();
+
+    explicit GlobalHotkeyManager(SessionProvider session = {}, QObject *parent = nullptr);
+
+    // Grabs the key and prints one line on standard output (or the output
+    // set below): success, or failure with the reason. The launcher runs on
+    // without the hot key when it fails.
+    void registerHotKey();
+    bool isRegistered() const { return m_hotKey.isRegistered(); }
+
+    void setOutput(Output output) { m_output = std::move(output); }
+    void setWindowProvider(std::function<QWindow *()> firstWindow) { m_firstWindow = std::move(firstWindow); }
+
+    // What a press does, on the main thread: brings the first window forward
+    // (a minimised one stays minimised) and posts "brimLarkHotkeyTriggered",
+    // also when there is no window.
+    void hotKeyPressed();
+
+    GlobalHotKey &hotKey() { return m_hotKey; }
+
+private:
+    GlobalHotKey m_hotKey;
+    SessionProvider m_session;
+    Output m_output;
+    std::function<QWindow *()> m_firstWindow;
+};
+
+} // namespace brimlark

@@ -1,0 +1,78 @@
+#include "shell/MenuCommands.h"
+
+#include "platform/NotificationCenter.h"
+#include "shell/ShellViewModel.h"
+
+#include <QCoreApplication>
+#include <QJSEngine>
+#include <QVariantMap>
+
+#include <algorithm>
+
+namespace brimlark {
+
+MenuCommands::MenuCommands(QObject *parent) : QObject(parent) {}
+
+MenuCommands &MenuCommands::shared()
+{
+    static MenuCommands *instance = new MenuCommands;
+    return *instance;
+}
+
+MenuCommands *MenuCommands::create(QQmlEngine *qmlEngine, QJSEngine *jsEngine)
+{
+    Q_UNUSED(qmlEngine);
+    Q_UNUSED(jsEngine);
+    MenuCommands *instance = &shared();
+    // Shared by every engine of the process: no engine may delete it.
+    QJSEngine::setObjectOwnership(instance, QJSEngine::CppOwnership);
+    return instance;
+}
+
+const std::vector<MenuCommands::LibraryCommand> &MenuCommands::libraryCommands()
+{
+    static const std::vector<LibraryCommand> commands {
+        { QStringLiteral("All Apps"), QStringLiteral("Ctrl+1"), QStringLiteral("allApps") },
+        { QStringLiteral("Newly Added"), QStringLiteral("Ctrl+2"), QStringLiteral("newlyAdded") },
+        { QStringLiteral("Recents"), QStringLiteral("Ctrl+3"), QStringLiteral("recents") },
+        { QStringLiteral("Favorites"), QStringLiteral("Ctrl+4"), QStringLiteral("favorites") },
+    };
+    return commands;
+}
+
+QVariantList MenuCommands::libraryCommandList() const
+{
+    QVariantList list;
+    for (const LibraryCommand &command : libraryCommands()) {
+        list.append(QVariantMap { { QStringLiteral("title"), command.title },
+                                  { QStringLiteral("shortcut"), command.shortcut },
+                                  { QStringLiteral("selection"), command.selection } });
+    }
+    return list;
+}
+
+void MenuCommands::searchApps()
+{
+    NotificationCenter::defaultCenter().post(Notifications::SearchFocusRequested);
+}
+
+void MenuCommands::showLibrarySection(const QString &selection)
+{
+    const auto &commands = libraryCommands();
+    const bool known = std::any_of(commands.begin(), commands.end(),
+                                   [&](const LibraryCommand &command) { return command.selection == selection; });
+    if (!known) {
+        return;
+    }
+    // Without a view model (not attached yet) there is no selection to set.
+    if (m_viewModel) {
+        m_viewModel->setLibrarySelection(selection);
+    }
+}
+
+void MenuCommands::quit()
+{
+    QCoreApplication::quit();
+}
+
+} // namespace brimlark

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QVariantList>
+#include <QtQml/qqmlregistration.h>
+
+#include <vector>
+
+QT_BEGIN_NAMESPACE
+class QJSEngine;
+class QQmlEngine;
+QT_END_NAMESPACE
+
+namespace brimlark {
+
+class ShellViewModel;
+
+// The window's menu commands: "Search Apps" (Ctrl+K), the "Library" menu
+// (Ctrl+1 to Ctrl+4) and "Quit" (Ctrl+Q). The menus in QML show what
+// libraryCommands lists and call back here.
+class MenuCommands : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    QML_SINGLETON
+    Q_PROPERTY(QVariantList libraryCommands READ libraryCommandList CONSTANT)
+public:
+    struct LibraryCommand
+    {
+        QString title;
+        QString shortcut;
+        QString selection; // the selection case it sets
+    };
+
+    explicit MenuCommands(QObject *parent = nullptr);
+
+    // The process's one instance; QML gets this one too.
+    static MenuCommands &shared();
+    static MenuCommands *create(QQmlEngine *qmlEngine, QJSEngine *jsEngine);
+
+    static const std::vector<LibraryCommand> &libraryCommands();
+    QVariantList libraryCommandList() const;
+
+    // Not owned; the view model outlives the window's commands.
+    void setViewModel(ShellViewModel *viewModel) { m_viewModel = viewModel; }
+    ShellViewModel *viewModel() const { return m_viewModel; }
+
+    // Posts "brimLarkSearchFocusRequested"; whether the search field takes
+    // the focus is the grid's decision.
+    Q_INVOKABLE void searchApps();
+    // Sets the view model's selection to the section; a name that is not a
+    // Library section does nothing.
+    Q_INVOKABLE void showLibrarySection(const QString &selection);
+    Q_INVOKABLE void quit();
+
+private:
+    ShellViewModel *m_viewModel = nullptr;
+};
+
+} // namespace brimlark

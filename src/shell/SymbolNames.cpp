@@ -1,0 +1,12 @@
+#include "shell/SymbolNames.h"
+
+#include "platform/Symbols.h"
+
+namespace brimlark {
+
+bool SymbolNames::exists(const QString &name) const
+{
+    return Symbols::exists(name);
+}
+
+} // namespace brimlark

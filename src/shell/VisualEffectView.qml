@@ -1,0 +1,35 @@
+import QtQuick
+import Brimlark.Shell
+
+// A translucent background of a given material. This platform has no
+// vibrancy behind windows, so a material is a tinted, semi-transparent
+// surface over what lies below it in the window.
+Rectangle {
+    id: root
+
+    // "sidebar", "headerView", "hudWindow", "popover", "menu",
+    // "underWindowBackground", "contentBackground", "windowBackground"
+    property string material: "sidebar"
+    // "behindWindow" or "withinWindow"; both blend with what is below here.
+    property string blendingMode: "behindWindow"
+
+    readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
+
+    readonly property var tints: ({
+        "sidebar": ["#ECECEE", 0.85, "#26262A", 0.85],
+        "headerView": ["#F4F4F6", 0.80, "#2C2C30", 0.80],
+        "hudWindow": ["#F0F0F2", 0.75, "#1C1C1E", 0.82],
+        "popover": ["#F7F7F9", 0.92, "#2A2A2E", 0.92],
+        "menu": ["#F7F7F9", 0.94, "#2A2A2E", 0.94],
+        "underWindowBackground": ["#E4E4E8", 0.70, "#1E1E22", 0.70],
+        "contentBackground": ["#FFFFFF", 0.90, "#1E1E1E", 0.90],
+        "windowBackground": ["#ECECEC", 1.0, "#232323", 1.0]
+    })
+
+    readonly property var tint: tints[material] !== undefined ? tints[material] : tints["sidebar"]
+
+    color: {
+        const base = Colors.hex(lightAppearance ? tint[0] : tint[2])
+        return Qt.rgba(base.r, base.g, base.b, lightAppearance ? tint[1] : tint[3])
+    }
+}

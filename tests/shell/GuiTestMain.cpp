@@ -1,0 +1,21 @@
+#include <QGuiApplication>
+#include <QQuickStyle>
+#include <QQuickWindow>
+#include <QtQml/qqmlextensionplugin.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+Q_IMPORT_QML_PLUGIN(BrimlarkShellPlugin)
+
+// GoogleTest with a QGuiApplication alive for the whole run, the program's
+// Controls style, and the software scene graph (the offscreen platform has
+// no OpenGL).
+int main(int argc, char **argv)
+{
+    ::testing::InitGoogleMock(&argc, argv);
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    QGuiApplication app(argc, argv);
+    QQuickStyle::setStyle(QStringLiteral("Fusion"));
+    return RUN_ALL_TESTS();
+}

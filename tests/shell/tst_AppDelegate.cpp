@@ -1,0 +1,192 @@
+#include "platform/Defaults.h"
+#include "platform/NotificationCenter.h"
+#include "shell/AppDelegate.h"
+#include "shell/WindowSizing.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QWindow>
+
+#include <memory>
+
+using namespace brimlark;
+
+namespace {
+
+class AppDelegateTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_defaults = std::make_shared<Defaults>();
+        Defaults::installStandard(m_defaults);
+        m_window = std::make_unique<QWindow>();
+        m_window->resize(1000, 700);
+        m_window->show();
+        m_reopened = NotificationCenter::defaultCenter().addObserver(Notifications::AppReopened, &m_context,
+                                                                     [this](const QVariant &) { ++m_reopenedCount; });
+    }
+    void TearDown() override
+    {
+        NotificationCenter::defaultCenter().removeObserver(m_reopened);
+        m_window.reset();
+        Defaults::installStandard(std::make_shared<Defaults>());
+    }
+
+    AppDelegate::Hooks hooks()
+    {
+        AppDelegate::Hooks h;
+        h.firstWindow = [this] { return m_window.get(); };
+        h.registerHotKey = [this] {
+            ++m_hotKeyRegistrations;
+            m_setUpRanBeforeHotKey = m_setUpCount > 0;
+        };
+        h.isRulerShowing = [this] { return m_rulerShowing; };
+        return h;
+    }
+
+    void launch(AppDelegate &delegate)
+    {
+        QObject::connect(&delegate, &AppDelegate::windowSetUpFinished, &m_context, [this] { ++m_setUpCount; });
+        delegate.applicationDidFinishLaunching();
+        // The set-up waits for a later turn of the event loop.
+        EXPECT_EQ(m_setUpCount, 0);
+        ASSERT_TRUE(test::waitUntil([this] { return m_setUpCount == 1; }));
+    }
+
+    std::optional<QRectF> screenFrame() const
+    {
+        if (QScreen *screen = m_window->screen()) {
+            return QRectF(screen->geometry());
+        }
+        return std::nullopt;
+    }
+
+    std::shared_ptr<Defaults> m_defaults;
+    std::unique_ptr<QWindow> m_window;
+    QObject m_context;
+    quint64 m_reopened = 0;
+    int m_reopenedCount = 0;
+    int m_hotKeyRegistrations = 0;
+    int m_setUpCount = 0;
+    bool m_setUpRanBeforeHotKey = false;
+    bool m_rulerShowing = false;
+};
+
+TEST_F(AppDelegateTest, FirstLaunchSizesTheWindowAndRecordsIt)
+{
+    AppDelegate delegate(hooks());
+    launch(delegate);
+
+    EXPECT_EQ(m_hotKeyRegistrations, 1);
+    EXPECT_FALSE(m_setUpRanBeforeHotKey);
+    EXPECT_EQ(m_window->minimumSize(), QSize(900, 600));
+    const QSizeF content = WindowSizing::firstLaunchContentSize(screenFrame());
+    EXPECT_EQ(m_window->size(), content.toSize());
+    const QRectF centred = WindowSizing::centred(content, screenFrame());
+    EXPECT_EQ(m_window->position(), centred.topLeft().toPoint());
+    EXPECT_EQ(m_defaults->boolean(AppDelegate::HasLaunchedBeforeKey), true);
+}
+
+struct LaterLaunchCase
+{
+    QSize restored;
+    QSize expected;
+};
+
+class AppDelegateLaterLaunch : public AppDelegateTest, public ::testing::WithParamInterface<LaterLaunchCase>
+{
+};
+
+TEST_P(AppDelegateLaterLaunch, KeepsTheRestoredSizeGrownToTheMinimum)
+{
+    m_defaults->set(AppDelegate::HasLaunchedBeforeKey, DefaultsValue(true));
+    m_window->resize(GetParam().restored);
+    const QPoint position = m_window->position();
+    AppDelegate delegate(hooks());
+    launch(delegate);
+
+    EXPECT_EQ(m_window->size(), GetParam().expected);
+    EXPECT_EQ(m_window->position(), position);
+    EXPECT_EQ(m_window->minimumSize(), QSize(900, 600));
+    EXPECT_EQ(m_defaults->boolean(AppDelegate::HasLaunchedBeforeKey), true);
+}
+
+INSTANTIATE_TEST_SUITE_P(Frames, AppDelegateLaterLaunch,
+                         ::testing::Values(LaterLaunchCase { { 800, 700 }, { 900, 700 } },
+                                           LaterLaunchCase { { 1000, 500 }, { 1000, 600 } },
+                                           LaterLaunchCase { { 1200, 800 }, { 1200, 800 } }));
+
+TEST_F(AppDelegateTest, StoredFlagOfAnotherTypeCountsAsFirstLaunch)
+{
+    m_defaults->set(AppDelegate::HasLaunchedBeforeKey, DefaultsValue("yes"));
+    AppDelegate delegate(hooks());
+    launch(delegate);
+    EXPECT_EQ(m_window->size(), WindowSizing::firstLaunchContentSize(screenFrame()).toSize());
+    EXPECT_EQ(m_defaults->boolean(AppDelegate::HasLaunchedBeforeKey), true);
+}
+
+TEST_F(AppDelegateTest, WithoutAWindowTheSetUpIsSkippedButTheHotKeyRegistered)
+{
+    AppDelegate::Hooks h = hooks();
+    h.firstWindow = [] { return nullptr; };
+    AppDelegate delegate(h);
+    launch(delegate);
+    EXPECT_EQ(m_hotKeyRegistrations, 1);
+    EXPECT_FALSE(m_defaults->contains(AppDelegate::HasLaunchedBeforeKey));
+}
+
+TEST_F(AppDelegateTest, ClosingTheWindowHidesItWithoutClosing)
+{
+    AppDelegate delegate(hooks());
+    launch(delegate);
+    ASSERT_TRUE(m_window->isVisible());
+
+    EXPECT_FALSE(m_window->close());
+    EXPECT_FALSE(m_window->isVisible());
+    EXPECT_NE(m_window->handle(), nullptr); // still there, state kept
+    EXPECT_FALSE(AppDelegate::applicationShouldTerminateAfterLastWindowClosed());
+}
+
+TEST_F(AppDelegateTest, ReopenBringsTheSameWindowBackRestored)
+{
+    AppDelegate delegate(hooks());
+    launch(delegate);
+    m_window->close();
+    ASSERT_FALSE(m_window->isVisible());
+
+    EXPECT_TRUE(delegate.applicationShouldHandleReopen());
+    EXPECT_TRUE(m_window->isVisible());
+
+    m_window->setWindowStates(Qt::WindowMinimized);
+    EXPECT_TRUE(delegate.applicationShouldHandleReopen());
+    EXPECT_FALSE(m_window->windowStates().testFlag(Qt::WindowMinimized));
+    EXPECT_EQ(m_reopenedCount, 0);
+}
+
+TEST_F(AppDelegateTest, ReopenPostsOnlyWhileTheRulerIsShowing)
+{
+    AppDelegate delegate(hooks());
+    EXPECT_TRUE(delegate.applicationShouldHandleReopen());
+    EXPECT_EQ(m_reopenedCount, 0);
+    m_rulerShowing = true;
+    EXPECT_TRUE(delegate.applicationShouldHandleReopen());
+    EXPECT_EQ(m_reopenedCount, 1);
+}
+
+TEST_F(AppDelegateTest, ReopenWithoutWindowsDoesNothing)
+{
+    AppDelegate::Hooks h = hooks();
+    h.firstWindow = [] { return nullptr; };
+    m_rulerShowing = true;
+    AppDelegate delegate(h);
+    EXPECT_TRUE(delegate.applicationShouldHandleReopen());
+    EXPECT_EQ(m_reopenedCount, 0);
+}
+
+} // namespace
