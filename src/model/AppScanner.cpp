@@ -9,6 +9,8 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace brimlark {
 
@@ -56,8 +58,9 @@ QString AppScanner::categoryFor(const std::optional<QString> &categoryType)
 AppItem AppScanner::itemForBundle(const QString &folder, const QString &entryName)
 {
     const QString path = folder == u"/" ? u'/' + entryName : folder + u'/' + entryName;
-    const auto bundle = Bundle::open(path);
-    const QString category = bundle ? categoryFor(bundle->stringForInfoKey(categoryKey)) : otherCategory;
+    // The listing already said a directory is there.
+    const Bundle bundle = Bundle::openListed(path);
+    const QString category = categoryFor(bundle.stringForInfoKey(categoryKey));
     return AppItem(entryName.left(entryName.size() - appExtension.size()), BundleUrl::directoryUrl(path), category);
 }
 
@@ -86,10 +89,21 @@ QList<AppItem> AppScanner::scan(const QStringList &folders)
 
 void AppScanner::sortByName(QList<AppItem> &apps)
 {
-    // A collator of this scan's own: scans run on pool threads.
+    // A collator of this scan's own (scans run on pool threads), and one
+    // sort key per name rather than a collation per comparison.
     const NameComparison comparison{QLocale()};
-    std::stable_sort(apps.begin(), apps.end(),
-                     [&](const AppItem &a, const AppItem &b) { return comparison.lessThan(a.name(), b.name()); });
+    std::vector<std::pair<QCollatorSortKey, qsizetype>> keys;
+    keys.reserve(size_t(apps.size()));
+    for (qsizetype i = 0; i < apps.size(); ++i) {
+        keys.emplace_back(comparison.sortKey(apps[i].name()), i);
+    }
+    std::stable_sort(keys.begin(), keys.end(), [](const auto &a, const auto &b) { return a.first.compare(b.first) < 0; });
+    QList<AppItem> sorted;
+    sorted.reserve(apps.size());
+    for (const auto &key : keys) {
+        sorted.append(std::move(apps[key.second]));
+    }
+    apps = std::move(sorted);
 }
 
 } // namespace brimlark

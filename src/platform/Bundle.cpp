@@ -34,15 +34,32 @@ std::optional<Bundle> Bundle::open(const QString &path)
     if (path.isEmpty() || !info.isDir()) {
         return std::nullopt;
     }
+    return openListed(path);
+}
+
+Bundle Bundle::openListed(const QString &path)
+{
     Bundle bundle(path);
-    QFile file(bundle.infoPlistPath());
-    if (file.open(QIODevice::ReadOnly) && file.size() <= MaxInfoPlistBytes) {
-        if (auto strings = parseInfo(file.read(MaxInfoPlistBytes + 1))) {
-            bundle.m_hasInfo = true;
-            bundle.m_strings = std::move(*strings);
-        }
-    }
+    bundle.readInfo();
     return bundle;
+}
+
+void Bundle::readInfo()
+{
+    QFile file(infoPlistPath());
+    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxInfoPlistBytes) {
+        return;
+    }
+    const QByteArray bytes = file.read(MaxInfoPlistBytes + 1);
+    if (bytes.isEmpty() || bytes.size() > MaxInfoPlistBytes) {
+        return;
+    }
+    plist_t raw = nullptr;
+    plist_from_memory(bytes.constData(), static_cast<uint32_t>(bytes.size()), &raw);
+    PlistPtr root(raw);
+    if (root && plist_get_node_type(root.get()) == PLIST_DICT) {
+        m_info = std::shared_ptr<void>(root.release(), PlistFree());
+    }
 }
 
 QString Bundle::infoPlistPath() const
@@ -57,11 +74,18 @@ QString Bundle::resourcesPath() const
 
 std::optional<QString> Bundle::stringForInfoKey(const QString &key) const
 {
-    const auto it = m_strings.constFind(key);
-    if (it == m_strings.constEnd()) {
+    if (!m_info) {
         return std::nullopt;
     }
-    return *it;
+    plist_t item = plist_dict_get_item(m_info.get(), key.toUtf8().constData());
+    if (!item || plist_get_node_type(item) != PLIST_STRING) {
+        return std::nullopt;
+    }
+    char *value = nullptr;
+    plist_get_string_val(item, &value);
+    QString out = QString::fromUtf8(value ? value : "");
+    std::free(value);
+    return out;
 }
 
 std::optional<QString> Bundle::executablePath() const
@@ -72,40 +96,6 @@ std::optional<QString> Bundle::executablePath() const
         return std::nullopt;
     }
     return m_path + QStringLiteral("/Contents/MacOS/") + *name;
-}
-
-std::optional<QHash<QString, QString>> Bundle::parseInfo(const QByteArray &bytes)
-{
-    if (bytes.isEmpty() || bytes.size() > MaxInfoPlistBytes) {
-        return std::nullopt;
-    }
-    plist_t raw = nullptr;
-    plist_from_memory(bytes.constData(), static_cast<uint32_t>(bytes.size()), &raw);
-    PlistPtr root(raw);
-    if (!root || plist_get_node_type(root.get()) != PLIST_DICT) {
-        return std::nullopt;
-    }
-    QHash<QString, QString> out;
-    plist_dict_iter it = nullptr;
-    plist_dict_new_iter(root.get(), &it);
-    while (it) {
-        char *key = nullptr;
-        plist_t item = nullptr;
-        plist_dict_next_item(root.get(), it, &key, &item);
-        if (!item) {
-            std::free(key);
-            break;
-        }
-        if (key && plist_get_node_type(item) == PLIST_STRING) {
-            char *value = nullptr;
-            plist_get_string_val(item, &value);
-            out.insert(QString::fromUtf8(key), QString::fromUtf8(value ? value : ""));
-            std::free(value);
-        }
-        std::free(key);
-    }
-    std::free(it);
-    return out;
 }
 
 } // namespace brimlark

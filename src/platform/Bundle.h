@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QHash>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 namespace brimlark {
@@ -18,12 +18,15 @@ public:
 
     // None when nothing, or no directory, is at the path.
     static std::optional<Bundle> open(const QString &path);
+    // For a path a directory listing has just named as a folder: skips the
+    // check that a directory is there.
+    static Bundle openListed(const QString &path);
 
     const QString &path() const { return m_path; }
     QString infoPlistPath() const;
     QString resourcesPath() const;
     // Whether Contents/Info.plist was read as a dictionary.
-    bool hasInfo() const { return m_hasInfo; }
+    bool hasInfo() const { return bool(m_info); }
 
     // The text under a top-level key; none when absent or not text.
     std::optional<QString> stringForInfoKey(const QString &key) const;
@@ -31,16 +34,13 @@ public:
     // Contents/MacOS/<CFBundleExecutable>; none without a usable executable name.
     std::optional<QString> executablePath() const;
 
-    // Top-level text keys of an information list in memory; none when the
-    // bytes are not a property list with a dictionary at its root.
-    static std::optional<QHash<QString, QString>> parseInfo(const QByteArray &bytes);
-
 private:
     explicit Bundle(QString path) : m_path(std::move(path)) {}
+    void readInfo();
 
     QString m_path;
-    bool m_hasInfo = false;
-    QHash<QString, QString> m_strings;
+    // The parsed list, kept as it is: a look-up converts one key only.
+    std::shared_ptr<void> m_info;
 };
 
 } // namespace brimlark

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "model/AppFolderWatcher.h"
+#include "model/AppItem.h"
+#include "model/OneShotTimer.h"
+#include "platform/RecentDocuments.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QThreadPool>
+
+#include <functional>
+#include <memory>
+
+namespace brimlark {
+
+class AppFinder;
+
+// Keeps a catalog's application list current: scans the application folders
+// on a background pool and hands the result to the catalog's publish step,
+// watches the folders for changes, and refreshes the recently used files at
+// the end of each published scan. Attaches itself to the catalog's hooks, so
+// AppFinder::scanApps() and startMonitoring() run here. Main thread only.
+class AppDiscovery : public QObject
+{
+    Q_OBJECT
+public:
+    struct Services
+    {
+        // Folders to scan and watch (AppScanner::applicationFolders()).
+        std::function<QStringList()> folders;
+        // Runs on the pool (AppScanner::scan).
+        std::function<QList<AppItem>(const QStringList &folders)> scanner;
+        // Runs on the pool (RecentDocuments().fetch()).
+        std::function<QList<RecentDocuments::Document>()> recentDocuments;
+        // Given the paths of every published scan; none: no prefetch.
+        std::function<void(const QStringList &paths)> iconPrefetch;
+        // The rescan debounce (a QTimer) and the console (standard output).
+        std::unique_ptr<OneShotTimer> rescanTimer;
+        AppFolderWatcher::Console console;
+    };
+
+    explicit AppDiscovery(AppFinder &finder, QObject *parent = nullptr);
+    AppDiscovery(AppFinder &finder, Services services, QObject *parent = nullptr);
+    ~AppDiscovery() override;
+
+    // Marks the catalog as scanning and starts a background pass; returns at once.
+    void scanApps();
+    // Watches the folders; the console tells how many.
+    void startMonitoring();
+    // Starts a refresh of the catalog's recent files; a newer refresh
+    // supersedes an older one still running.
+    void fetchRecentFiles();
+
+    AppFolderWatcher &watcher() { return m_watcher; }
+    // Waits for the background work (tests and benchmarks).
+    bool waitForBackground(int msecs = -1);
+
+private:
+    QPointer<AppFinder> m_finder;
+    Services m_services;
+    AppFolderWatcher m_watcher;
+    quint64 m_recentGeneration = 0;
+    // Last, so running passes end before the rest goes.
+    QThreadPool m_pool;
+};
+
+} // namespace brimlark

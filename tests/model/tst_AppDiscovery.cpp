@@ -1,0 +1,285 @@
+#include "../platform/BundleFixtures.h"
+#include "TestSupport.h"
+
+#include "model/AppDiscovery.h"
+#include "model/AppFinder.h"
+#include "model/AppScanner.h"
+#include "model/WorkspaceManager.h"
+#include "platform/BundleUrl.h"
+#include "platform/Defaults.h"
+#include "platform/NotificationCenter.h"
+
+#include <QMutex>
+#include <QMutexLocker>
+#include <QSignalSpy>
+#include <QWaitCondition>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+using namespace brimlark;
+using namespace brimlark::test;
+
+namespace {
+class ManualTimer : public OneShotTimer
+{
+public:
+    explicit ManualTimer(std::function<void()> *pending) : m_pending(pending) {}
+    void start(int, std::function<void()> fire) override { *m_pending = std::move(fire); }
+    void stop() override { *m_pending = nullptr; }
+    bool isActive() const override { return bool(*m_pending); }
+
+private:
+    std::function<void()> *m_pending;
+};
+
+// Blocks chosen calls until the test lets them go.
+class Gate
+{
+public:
+    void close(int call)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_closed.insert(call);
+    }
+    void open(int call)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_closed.erase(call);
+        m_changed.wakeAll();
+    }
+    // Returns the call's number, once the call may go on.
+    int pass()
+    {
+        QMutexLocker lock(&m_mutex);
+        const int call = m_calls++;
+        m_entered.insert(call);
+        while (m_closed.count(call)) {
+            m_changed.wait(&m_mutex);
+        }
+        return call;
+    }
+    bool entered(int call) const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_entered.count(call) > 0;
+    }
+    int calls() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_calls;
+    }
+
+private:
+    mutable QMutex m_mutex;
+    QWaitCondition m_changed;
+    std::set<int> m_closed;
+    std::set<int> m_entered;
+    int m_calls = 0;
+};
+
+AppItem item(const QString &name)
+{
+    return AppItem(name, BundleUrl::directoryUrl(QStringLiteral("/Applications/") + name + QStringLiteral(".app")),
+                   QStringLiteral("Other"));
+}
+
+QStringList names(const QList<AppItem> &apps)
+{
+    QStringList out;
+    for (const auto &a : apps) {
+        out << a.name();
+    }
+    return out;
+}
+
+struct Catalog
+{
+    TemporaryRoots roots;
+    Defaults defaults;
+    NotificationCenter center;
+    WorkspaceManager workspaces{defaults, center};
+    std::unique_ptr<AppFinder> finder = std::make_unique<AppFinder>(defaults, workspaces, center);
+    std::function<void()> pendingRescan;
+    QStringList lines;
+    QList<QStringList> prefetches;
+
+    AppDiscovery::Services services()
+    {
+        AppDiscovery::Services s;
+        s.rescanTimer = std::make_unique<ManualTimer>(&pendingRescan);
+        s.console = [this](const QString &line) { lines << line; };
+        s.iconPrefetch = [this](const QStringList &paths) { prefetches << paths; };
+        s.recentDocuments = [] { return QList<RecentDocuments::Document>(); };
+        return s;
+    }
+    QString folder(int i) const { return AppScanner::applicationFolders().at(i); }
+};
+} // namespace
+
+TEST(AppDiscovery, ScanPublishesTheSortedFolderContents)
+{
+    Catalog c;
+    makeBundle(c.folder(2), QStringLiteral("beta.app"), {{AppScanner::categoryKey, QStringLiteral("x.games")}}, true);
+    makeBundle(c.folder(0), QStringLiteral("Alpha.app"), {{AppScanner::categoryKey, QStringLiteral("x.music")}}, false);
+    AppDiscovery discovery(*c.finder, c.services());
+    QSignalSpy scanning(c.finder.get(), &AppFinder::isScanningChanged);
+
+    c.finder->scanApps();
+    EXPECT_TRUE(c.finder->isScanning());
+    ASSERT_TRUE(waitUntil([&] { return !c.finder->isScanning(); }));
+    EXPECT_EQ(names(c.finder->apps()), (QStringList{QStringLiteral("Alpha"), QStringLiteral("beta")}));
+    EXPECT_EQ(c.finder->apps()[1].category(), QStringLiteral("Games"));
+    ASSERT_EQ(c.prefetches.size(), 1);
+    EXPECT_EQ(c.prefetches[0], (QStringList{c.folder(0) + QStringLiteral("/Alpha.app"),
+                                            c.folder(2) + QStringLiteral("/beta.app")}));
+    EXPECT_EQ(scanning.count(), 2);
+}
+
+TEST(AppDiscovery, OnlyTheNewestOfOverlappingScansPublishes)
+{
+    struct Case
+    {
+        const char *name;
+        bool olderFinishesFirst;
+    };
+    for (const Case &k : {Case{"older finishes last", false}, Case{"older finishes first", true}}) {
+        Catalog c;
+        Gate gate;
+        auto services = c.services();
+        services.scanner = [&gate](const QStringList &) {
+            const int call = gate.pass();
+            return QList<AppItem>{item(call == 0 ? QStringLiteral("Old") : QStringLiteral("New"))};
+        };
+        AppDiscovery discovery(*c.finder, std::move(services));
+        gate.close(0);
+        gate.close(1);
+        c.finder->scanApps();
+        ASSERT_TRUE(waitUntil([&] { return gate.entered(0); })) << k.name;
+        c.finder->scanApps();
+        ASSERT_TRUE(waitUntil([&] { return gate.entered(1); })) << k.name;
+
+        if (k.olderFinishesFirst) {
+            gate.open(0);
+            waitUntil([] { return false; }, 100);
+            // The old list is dropped and the flag stays up for the newer scan.
+            EXPECT_TRUE(c.finder->apps().isEmpty()) << k.name;
+            EXPECT_TRUE(c.finder->isScanning()) << k.name;
+            gate.open(1);
+            ASSERT_TRUE(waitUntil([&] { return !c.finder->isScanning(); })) << k.name;
+        } else {
+            gate.open(1);
+            ASSERT_TRUE(waitUntil([&] { return !c.finder->isScanning(); })) << k.name;
+            gate.open(0);
+            discovery.waitForBackground();
+            waitUntil([] { return false; }, 100);
+        }
+        EXPECT_EQ(names(c.finder->apps()), QStringList{QStringLiteral("New")}) << k.name;
+        EXPECT_FALSE(c.finder->isScanning()) << k.name;
+        EXPECT_EQ(c.prefetches.size(), 1) << k.name;
+    }
+}
+
+TEST(AppDiscovery, FolderChangesLeadToOneRescan)
+{
+    Catalog c;
+    QDir().mkpath(c.folder(0));
+    QDir().mkpath(c.folder(1));
+    std::atomic<int> scans{0};
+    auto services = c.services();
+    services.scanner = [&scans](const QStringList &folders) {
+        ++scans;
+        return AppScanner::scan(folders);
+    };
+    AppDiscovery discovery(*c.finder, std::move(services));
+    c.finder->scanApps();
+    c.finder->startMonitoring();
+    ASSERT_TRUE(waitUntil([&] { return !c.finder->isScanning(); }));
+    EXPECT_EQ(c.lines, QStringList{QStringLiteral("📡 Monitoring 2 directories for app changes")});
+
+    for (const char *name : {"One.app", "Two.app", "Three.app"}) {
+        makeBundle(c.folder(0), QString::fromLatin1(name), QByteArray());
+        ASSERT_TRUE(waitUntil([&] { return bool(c.pendingRescan); })) << name;
+    }
+    EXPECT_EQ(scans.load(), 1);
+    auto fire = std::move(c.pendingRescan);
+    c.pendingRescan = nullptr;
+    fire();
+    EXPECT_EQ(c.lines.last(), QStringLiteral("🔄 Rescanning apps due to file system change..."));
+    EXPECT_TRUE(c.finder->isScanning());
+    ASSERT_TRUE(waitUntil([&] { return !c.finder->isScanning(); }));
+    EXPECT_EQ(scans.load(), 2);
+    EXPECT_EQ(names(c.finder->apps()), (QStringList{QStringLiteral("One"), QStringLiteral("Three"), QStringLiteral("Two")}));
+    EXPECT_EQ(c.lines.count(QStringLiteral("🔄 Rescanning apps due to file system change...")), 1);
+}
+
+TEST(AppDiscovery, RecentFilesFollowEachScanAndTheNewestRefreshWins)
+{
+    Catalog c;
+    Gate gate;
+    auto services = c.services();
+    const QString home = c.roots.home();
+    services.recentDocuments = [&gate, home] {
+        const int call = gate.pass();
+        const QString path = home + QStringLiteral("/Documents/file%1.txt").arg(call);
+        return QList<RecentDocuments::Document>{{path, QStringLiteral("file%1.txt").arg(call), QDateTime()}};
+    };
+    AppDiscovery discovery(*c.finder, std::move(services));
+    c.finder->scanApps();
+    ASSERT_TRUE(waitUntil([&] { return c.finder->recentFiles().size() == 1; }));
+    const FileItem first = c.finder->recentFiles()[0];
+    EXPECT_EQ(first.name(), QStringLiteral("file0.txt"));
+    EXPECT_EQ(first.url(), QUrl::fromLocalFile(home + QStringLiteral("/Documents/file0.txt")));
+    EXPECT_EQ(first.iconPath(), home + QStringLiteral("/Documents/file0.txt"));
+
+    // A refresh overtaken by a newer one is dropped when it ends late.
+    gate.close(1);
+    discovery.fetchRecentFiles();
+    ASSERT_TRUE(waitUntil([&] { return gate.entered(1); }));
+    discovery.fetchRecentFiles();
+    ASSERT_TRUE(waitUntil([&] { return c.finder->recentFiles()[0].name() == QStringLiteral("file2.txt"); }));
+    gate.open(1);
+    discovery.waitForBackground();
+    waitUntil([] { return false; }, 100);
+    EXPECT_EQ(c.finder->recentFiles()[0].name(), QStringLiteral("file2.txt"));
+    EXPECT_NE(c.finder->recentFiles()[0].id(), first.id());
+}
+
+TEST(AppDiscovery, GoingAwayMidScanIsSafe)
+{
+    Catalog c;
+    Gate gate;
+    gate.close(0);
+    auto services = c.services();
+    services.scanner = [&gate](const QStringList &) {
+        gate.pass();
+        return QList<AppItem>{item(QStringLiteral("Late"))};
+    };
+    auto discovery = std::make_unique<AppDiscovery>(*c.finder, std::move(services));
+    c.finder->scanApps();
+    ASSERT_TRUE(waitUntil([&] { return gate.entered(0); }));
+    gate.open(0);
+    discovery.reset();
+    waitUntil([] { return false; }, 100);
+    EXPECT_TRUE(c.finder->apps().isEmpty());
+    // The catalog keeps no hook into the discovery that went.
+    c.finder->scanApps();
+    c.finder->startMonitoring();
+    EXPECT_TRUE(c.lines.isEmpty());
+
+    // Owned by the catalog: both go together with a scan in flight.
+    Gate second;
+    second.close(0);
+    auto more = c.services();
+    more.scanner = [&second](const QStringList &) {
+        second.pass();
+        return QList<AppItem>{};
+    };
+    new AppDiscovery(*c.finder, std::move(more), c.finder.get());
+    c.finder->scanApps();
+    ASSERT_TRUE(waitUntil([&] { return second.entered(0); }));
+    second.open(0);
+    c.finder.reset();
+    waitUntil([] { return false; }, 100);
+}
