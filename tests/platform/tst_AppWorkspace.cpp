@@ -5,6 +5,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
@@ -206,4 +208,39 @@ TEST(AppWorkspace, UnopenableApplicationsReportFailure)
     }
     // Without a GUI application there is no desktop to hand URLs to.
     EXPECT_FALSE(workspace.openUrl(QUrl(QStringLiteral("file:///tmp"))));
+}
+
+TEST(AppWorkspace, SampleBundlesShowTheirOwnIcons)
+{
+    TemporaryRoots roots;
+    QProcess generator;
+    generator.start(QStandardPaths::findExecutable(QStringLiteral("python3")),
+                    {sourceDir() + QStringLiteral("/samples/generate.py"), roots.root(), QStringLiteral("--home"),
+                     roots.home(), QStringLiteral("--force")});
+    ASSERT_TRUE(generator.waitForFinished(60000));
+    ASSERT_EQ(generator.exitCode(), 0) << generator.readAllStandardError().toStdString();
+
+    AppWorkspace workspace = themelessWorkspace();
+    const QImage generic = workspace.genericApplicationIcon(128);
+    int own = 0;
+    int placeholders = 0;
+    const QStringList folders = {roots.root() + QStringLiteral("/Applications"),
+                                 roots.root() + QStringLiteral("/System/Applications"),
+                                 roots.home() + QStringLiteral("/Applications")};
+    for (const QString &folder : folders) {
+        const QStringList bundles = QDir(folder).entryList({QStringLiteral("*.app")}, QDir::Dirs | QDir::NoDotAndDotDot);
+        for (const QString &name : bundles) {
+            if (!name.endsWith(QStringLiteral(".app"))) {
+                continue; // not a bundle name: the folder with the upper-case extension
+            }
+            const QString path = folder + u'/' + name;
+            const QImage icon = workspace.iconForFile(path, 128);
+            ASSERT_EQ(icon.size(), QSize(128, 128)) << path.toStdString();
+            const bool hasFile = AppWorkspace::bundleIconFile(path).has_value();
+            EXPECT_EQ(!samePixels(icon, generic), hasFile) << path.toStdString();
+            (hasFile ? own : placeholders)++;
+        }
+    }
+    EXPECT_GE(own, 30);
+    EXPECT_GE(placeholders, 3); // no key, or a key naming a missing file
 }
