@@ -68,7 +68,10 @@ QList<AppItem> AppScanner::scanFolder(const QString &folder)
 {
     QList<AppItem> out;
     // Hidden entries are left out; symbolic links to bundles count as bundles.
-    const QStringList entries = QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    // Code-point order keeps the listing the same from scan to scan without
+    // a collation here; the name sort after the scan is the one that counts.
+    QStringList entries = QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
+    std::sort(entries.begin(), entries.end());
     for (const QString &name : entries) {
         if (name.size() > appExtension.size() && name.endsWith(appExtension, Qt::CaseSensitive)) {
             out.append(itemForBundle(folder, name));

@@ -34,6 +34,9 @@ AppIconStore::~AppIconStore()
 
 AppIconStore &AppIconStore::shared()
 {
+    // Made here, on the thread that first asks (the GUI thread), so the
+    // workspace service reads the desktop's icon theme there.
+    AppWorkspace::shared();
     static AppIconStore store(
         [](const QString &path, int pixelSize) { return AppWorkspace::shared().iconForFile(path, pixelSize); });
     return store;
