@@ -31,15 +31,14 @@ constexpr int appsPerFolder = 12;
 constexpr int categoryCount = 24;
 
 // What one keystroke after another gives while a name is typed and erased.
-const QStringList keystrokes = {QStringLiteral("s"),   QStringLiteral("st"), QStringLiteral("sta"),
-                                QStringLiteral("stud"), QStringLiteral("st"), QStringLiteral("o"),
-                                QStringLiteral("or"),  QStringLiteral("ore"), QStringLiteral("e"),
-                                QString()};
+const QStringList keystrokes = { QStringLiteral("s"), QStringLiteral("st"), QStringLiteral("sta"),
+    QStringLiteral("stud"), QStringLiteral("st"), QStringLiteral("o"), QStringLiteral("or"),
+    QStringLiteral("ore"), QStringLiteral("e"), QString() };
 
 QString makeName(std::mt19937 &rng, int i)
 {
-    static const char *syllables[] = {"sta", "ro", "qua", "mi", "lo", "ver", "tex", "pad", "ore",
-                                      "dio", "nu",  "ka", "sel", "fi", "tra", "gon", "bel", "zu"};
+    static const char *syllables[] = { "sta", "ro", "qua", "mi", "lo", "ver", "tex", "pad", "ore", "dio",
+        "nu", "ka", "sel", "fi", "tra", "gon", "bel", "zu" };
     std::uniform_int_distribution<int> pick(0, int(std::size(syllables)) - 1);
     std::uniform_int_distribution<int> length(2, 4);
     QString name;
@@ -55,9 +54,10 @@ struct Fixture
 {
     Defaults defaults;
     NotificationCenter center;
-    WorkspaceManager workspaces{defaults, center};
-    AppFinder finder{defaults, workspaces, center, [] { return QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC); },
-                     [](const QString &) { return std::nullopt; }};
+    WorkspaceManager workspaces { defaults, center };
+    AppFinder finder { defaults, workspaces, center,
+        [] { return QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC); },
+        [](const QString &) { return std::nullopt; } };
     ManualScheduler scheduler;
     std::unique_ptr<BrimlarkViewModel> vm;
     QStringList names;
@@ -72,13 +72,15 @@ struct Fixture
             const QString name = makeName(rng, i);
             names << name;
             apps << AppItem(name, BundleUrl::directoryUrl(QStringLiteral("/Applications/%1.app").arg(name)),
-                            QStringLiteral("Category %1").arg(i % categoryCount));
+                QStringLiteral("Category %1").arg(i % categoryCount));
         }
-        std::sort(apps.begin(), apps.end(),
-                  [](const AppItem &a, const AppItem &b) { return a.name().compare(b.name(), Qt::CaseInsensitive) < 0; });
+        std::sort(apps.begin(), apps.end(), [](const AppItem &a, const AppItem &b) {
+            return a.name().compare(b.name(), Qt::CaseInsensitive) < 0;
+        });
         finder.publishScan(apps, finder.beginScan());
         for (int f = 0; f < folderCount; ++f) {
-            finder.createFolder(QStringLiteral("Folder %1").arg(f), QStringLiteral("folder"), QStringLiteral("#336699"));
+            finder.createFolder(
+                QStringLiteral("Folder %1").arg(f), QStringLiteral("folder"), QStringLiteral("#336699"));
         }
         QList<AppFolder> folders = finder.folders();
         for (int f = 0; f < folders.size(); ++f) {
@@ -153,7 +155,8 @@ void runKeystrokes(benchmark::State &state, const std::optional<SidebarSelection
         const QString &q = keystrokes[i++ % keystrokes.size()];
         const auto start = std::chrono::steady_clock::now();
         f.vm->setSearchQuery(q);
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double seconds
+            = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         state.SetIterationTime(seconds);
         samples.push_back(seconds);
         benchmark::DoNotOptimize(f.vm->filteredApps().size());

@@ -13,7 +13,7 @@ Biometrics &Biometrics::system()
 Biometrics::Capability UnavailableBiometrics::canEvaluatePolicy()
 {
     // No description: callers then show their own "not available" text.
-    return {false, std::nullopt};
+    return { false, std::nullopt };
 }
 
 void UnavailableBiometrics::evaluatePolicy(const QString &, Reply reply)

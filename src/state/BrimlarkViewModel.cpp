@@ -30,14 +30,12 @@ const QString disableFailed = QStringLiteral("Touch ID verification failed");
 const QString notAvailable = QStringLiteral("Touch ID is not available on this device");
 const QString passwordNotSaved = QStringLiteral("The password could not be saved");
 
-template<typename T>
-QVariant optionalToVariant(const std::optional<T> &value)
+template <typename T> QVariant optionalToVariant(const std::optional<T> &value)
 {
     return value ? QVariant::fromValue(*value) : QVariant();
 }
 
-template<typename T>
-std::optional<T> variantToOptional(const QVariant &value)
+template <typename T> std::optional<T> variantToOptional(const QVariant &value)
 {
     if (value.isValid() && value.canConvert<T>()) {
         return value.value<T>();
@@ -87,8 +85,8 @@ BrimlarkViewModel::BrimlarkViewModel(AppFinder &appFinder, Services services, QO
         // Stays installed for the rest of the process; with the view model
         // gone it passes every key on.
         QPointer<BrimlarkViewModel> self(this);
-        KeyDownMonitor::install({[self](const KeyDownEvent &e) { return self && self->claimsKeyDown(e); },
-                                 [self](const KeyDownEvent &e) { return self && self->handleKeyDown(e); }});
+        KeyDownMonitor::install({ [self](const KeyDownEvent &e) { return self && self->claimsKeyDown(e); },
+            [self](const KeyDownEvent &e) { return self && self->handleKeyDown(e); } });
     }
 
     updateFilteredApps();
@@ -142,7 +140,7 @@ void BrimlarkViewModel::reportSearchLater(const QString &query)
         if (query.isEmpty() || !m_analytics) {
             return;
         }
-        m_analytics->trackEvent(QStringLiteral("Search Used"), {{QStringLiteral("query"), query}});
+        m_analytics->trackEvent(QStringLiteral("Search Used"), { { QStringLiteral("query"), query } });
     });
 }
 
@@ -218,7 +216,8 @@ void BrimlarkViewModel::updateFilteredApps()
         // same list as filtering the sorted one, for a fraction of the work.
         QList<AppItem> matches;
         for (const auto &app : m_appFinder.apps()) {
-            if (hidden.contains(app.id()) == inHidden && app.name().contains(m_searchQuery, Qt::CaseInsensitive)) {
+            if (hidden.contains(app.id()) == inHidden
+                && app.name().contains(m_searchQuery, Qt::CaseInsensitive)) {
                 matches << app;
             }
         }
@@ -315,7 +314,8 @@ QList<GridItemIdentifier> BrimlarkViewModel::unifiedGridItems() const
 
     QList<GridItemIdentifier> stored = m_appFinder.getUnifiedGridOrder();
     stored.removeIf([&](const GridItemIdentifier &item) {
-        return item.isFolder() ? !rootIds.contains(item.folderId()) : !categorySet.contains(item.categoryName());
+        return item.isFolder() ? !rootIds.contains(item.folderId())
+                               : !categorySet.contains(item.categoryName());
     });
 
     QSet<QUuid> placedFolders;
@@ -411,7 +411,8 @@ bool BrimlarkViewModel::launchApp(const AppItem &app)
     }
     m_appFinder.addToRecents(app);
     if (m_analytics) {
-        m_analytics->trackEvent(QStringLiteral("App Launched"), {{QStringLiteral("app_name"), app.name()}});
+        m_analytics->trackEvent(
+            QStringLiteral("App Launched"), { { QStringLiteral("app_name"), app.name() } });
     }
     return opened;
 }
@@ -458,7 +459,8 @@ void BrimlarkViewModel::deleteFolder(const AppFolder &folder)
     folders.removeIf([&folder](const AppFolder &f) { return f.id == folder.id; });
     m_appFinder.setFolders(std::move(folders));
     m_appFinder.saveFolders();
-    if (m_selection && m_selection->is(SidebarSelection::Kind::folder) && m_selection->folder().id == folder.id) {
+    if (m_selection && m_selection->is(SidebarSelection::Kind::folder)
+        && m_selection->folder().id == folder.id) {
         setSelection(SidebarSelection(SidebarSelection::Kind::allApps));
     }
 }
@@ -501,7 +503,7 @@ void BrimlarkViewModel::moveFolderApp(const AppItem &app, const AppItem &target,
     }
     // The dragged application takes the target's place in both directions.
     const int destination = int(to < from ? to : to + 1);
-    m_appFinder.reorderAppsInFolder(*current, {int(from)}, destination);
+    m_appFinder.reorderAppsInFolder(*current, { int(from) }, destination);
 }
 
 QList<AppFolder> BrimlarkViewModel::foldersForShortcut(const QString &letter) const
@@ -649,35 +651,35 @@ void BrimlarkViewModel::setSecurityPassword(const QString &password, bool useTou
     // Whatever the preference says, a machine with Touch ID confirms first.
     QPointer<BrimlarkViewModel> self(this);
     std::shared_ptr<HiddenItemsPassword> store = m_password;
-    m_biometrics.evaluatePolicy(registerReason, [self, store, password, useTouchID, completion](
-                                                    bool success, std::optional<QString> error) {
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, store, password, useTouchID, completion, success, error] {
-                if (!success) {
-                    if (self) {
-                        if (completion) {
-                            completion(false, error.value_or(setupFailed));
+    m_biometrics.evaluatePolicy(registerReason,
+        [self, store, password, useTouchID, completion](bool success, std::optional<QString> error) {
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [self, store, password, useTouchID, completion, success, error] {
+                    if (!success) {
+                        if (self) {
+                            if (completion) {
+                                completion(false, error.value_or(setupFailed));
+                            }
+                            emit self->windowActivationRequested();
                         }
-                        emit self->windowActivationRequested();
+                        return;
                     }
-                    return;
-                }
-                if (!self) {
-                    // The settings are written even with the view model gone.
-                    if (store->store(password)) {
-                        store->setUseTouchID(useTouchID);
+                    if (!self) {
+                        // The settings are written even with the view model gone.
+                        if (store->store(password)) {
+                            store->setUseTouchID(useTouchID);
+                        }
+                        return;
                     }
-                    return;
-                }
-                const bool ok = self->applyNewPassword(password, useTouchID);
-                if (completion) {
-                    completion(ok, ok ? std::nullopt : std::optional<QString>(passwordNotSaved));
-                }
-                emit self->windowActivationRequested();
-            },
-            Qt::QueuedConnection);
-    });
+                    const bool ok = self->applyNewPassword(password, useTouchID);
+                    if (completion) {
+                        completion(ok, ok ? std::nullopt : std::optional<QString>(passwordNotSaved));
+                    }
+                    emit self->windowActivationRequested();
+                },
+                Qt::QueuedConnection);
+        });
 }
 
 void BrimlarkViewModel::resetPasswordUsingTouchID(Completion completion)
@@ -721,25 +723,26 @@ void BrimlarkViewModel::disableSecurityWithTouchID(Completion completion)
         return;
     }
     QPointer<BrimlarkViewModel> self(this);
-    m_biometrics.evaluatePolicy(disableReason, [self, completion](bool success, std::optional<QString> error) {
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, completion, success, error] {
-                if (!self) {
-                    return;
-                }
-                if (success) {
-                    self->disableSecurity();
-                    if (completion) {
-                        completion(true, std::nullopt);
+    m_biometrics.evaluatePolicy(
+        disableReason, [self, completion](bool success, std::optional<QString> error) {
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [self, completion, success, error] {
+                    if (!self) {
+                        return;
                     }
-                } else if (completion) {
-                    completion(false, error.value_or(disableFailed));
-                }
-                emit self->windowActivationRequested();
-            },
-            Qt::QueuedConnection);
-    });
+                    if (success) {
+                        self->disableSecurity();
+                        if (completion) {
+                            completion(true, std::nullopt);
+                        }
+                    } else if (completion) {
+                        completion(false, error.value_or(disableFailed));
+                    }
+                    emit self->windowActivationRequested();
+                },
+                Qt::QueuedConnection);
+        });
 }
 
 void BrimlarkViewModel::disableSecurity()

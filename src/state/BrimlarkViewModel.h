@@ -49,21 +49,24 @@ class BrimlarkViewModel : public QObject
     Q_PROPERTY(QString selectionTitle READ selectionTitle NOTIFY selectionChanged)
     Q_PROPERTY(QString searchQuery READ searchQuery WRITE setSearchQuery NOTIFY searchQueryChanged)
     Q_PROPERTY(bool searchFocusTrigger READ searchFocusTrigger WRITE setSearchFocusTrigger NOTIFY
-                   searchFocusTriggerChanged)
-    Q_PROPERTY(bool showingAppPicker READ showingAppPicker WRITE setShowingAppPicker NOTIFY showingAppPickerChanged)
+            searchFocusTriggerChanged)
+    Q_PROPERTY(
+        bool showingAppPicker READ showingAppPicker WRITE setShowingAppPicker NOTIFY showingAppPickerChanged)
     // An AppFolder, or null.
     Q_PROPERTY(QVariant folderForPicker READ folderForPickerVariant WRITE setFolderForPickerVariant NOTIFY
-                   folderForPickerChanged)
+            folderForPickerChanged)
     // An AppItem, or null.
     Q_PROPERTY(QVariant draggedApp READ draggedAppVariant WRITE setDraggedAppVariant NOTIFY draggedAppChanged)
     // An AppItem, or null.
     Q_PROPERTY(QVariant appToUninstall READ appToUninstallVariant WRITE setAppToUninstallVariant NOTIFY
-                   appToUninstallChanged)
+            appToUninstallChanged)
     // AppItem values in display order.
     Q_PROPERTY(QVariantList filteredApps READ filteredAppList NOTIFY filteredAppsChanged)
     // Category name to a list of AppItem values.
-    Q_PROPERTY(QVariantMap groupedAppsByCategory READ groupedAppsByCategoryMap NOTIFY groupedAppsByCategoryChanged)
-    Q_PROPERTY(bool isHiddenUnlocked READ isHiddenUnlocked WRITE setHiddenUnlocked NOTIFY isHiddenUnlockedChanged)
+    Q_PROPERTY(
+        QVariantMap groupedAppsByCategory READ groupedAppsByCategoryMap NOTIFY groupedAppsByCategoryChanged)
+    Q_PROPERTY(
+        bool isHiddenUnlocked READ isHiddenUnlocked WRITE setHiddenUnlocked NOTIFY isHiddenUnlockedChanged)
     Q_PROPERTY(bool isSecurityPasswordSet READ isSecurityPasswordSet NOTIFY securityChanged)
     Q_PROPERTY(bool isTouchIDEnabled READ isTouchIDEnabled NOTIFY securityChanged)
     Q_PROPERTY(bool isTouchIDHardwareAvailable READ isTouchIDHardwareAvailable NOTIFY securityChanged)
@@ -89,7 +92,7 @@ public:
         bool installKeyDownMonitor = true;
     };
 
-    static constexpr std::chrono::milliseconds searchReportDelay{2000};
+    static constexpr std::chrono::milliseconds searchReportDelay { 2000 };
 
     // Subscribes to the catalog, starts its scan and folder watching, and
     // refilters once. The catalog must outlive the view model.
@@ -150,8 +153,8 @@ public:
     Q_INVOKABLE void removeAppFromFolder(const brimlark::AppItem &app, const brimlark::AppFolder &folder);
     void reorderFolders(const std::set<int> &source, int destination);
     void reorderUnifiedItems(const std::set<int> &source, int destination);
-    Q_INVOKABLE void moveFolderApp(const brimlark::AppItem &app, const brimlark::AppItem &target,
-                                   const brimlark::AppFolder &folder);
+    Q_INVOKABLE void moveFolderApp(
+        const brimlark::AppItem &app, const brimlark::AppItem &target, const brimlark::AppFolder &folder);
     // Selects the next root folder whose name begins with the lower-case
     // letter, cycling through the matches; false when there is none.
     Q_INVOKABLE bool handleFolderShortcut(const QString &letter);

@@ -18,12 +18,12 @@ bool sodiumReady()
 
 PasswordHashing::Limits PasswordHashing::Limits::interactive()
 {
-    return {crypto_pwhash_OPSLIMIT_INTERACTIVE, crypto_pwhash_MEMLIMIT_INTERACTIVE};
+    return { crypto_pwhash_OPSLIMIT_INTERACTIVE, crypto_pwhash_MEMLIMIT_INTERACTIVE };
 }
 
 PasswordHashing::Limits PasswordHashing::Limits::minimum()
 {
-    return {crypto_pwhash_OPSLIMIT_MIN, crypto_pwhash_MEMLIMIT_MIN};
+    return { crypto_pwhash_OPSLIMIT_MIN, crypto_pwhash_MEMLIMIT_MIN };
 }
 
 QByteArray PasswordHashing::normalizedUtf8(const QString &text)
@@ -39,7 +39,7 @@ std::optional<std::string> PasswordHashing::hash(const QString &password, const 
     QByteArray bytes = normalizedUtf8(password);
     char out[crypto_pwhash_STRBYTES] = {};
     const int rc = crypto_pwhash_str(out, bytes.constData(), static_cast<unsigned long long>(bytes.size()),
-                                     limits.opsLimit, limits.memLimit);
+        limits.opsLimit, limits.memLimit);
     sodium_memzero(bytes.data(), static_cast<size_t>(bytes.size()));
     if (rc != 0) {
         return std::nullopt;
@@ -57,7 +57,9 @@ bool PasswordHashing::isHash(const std::string &text)
     }
     // -1 means the text does not decode as a hash of this algorithm; 0 and 1
     // only tell whether its parameters match the ones given.
-    return crypto_pwhash_str_needs_rehash(text.c_str(), crypto_pwhash_OPSLIMIT_MIN, crypto_pwhash_MEMLIMIT_MIN) != -1;
+    return crypto_pwhash_str_needs_rehash(
+               text.c_str(), crypto_pwhash_OPSLIMIT_MIN, crypto_pwhash_MEMLIMIT_MIN)
+        != -1;
 }
 
 bool PasswordHashing::verify(const std::string &hash, const QString &password)
@@ -66,8 +68,8 @@ bool PasswordHashing::verify(const std::string &hash, const QString &password)
         return false;
     }
     QByteArray bytes = normalizedUtf8(password);
-    const bool ok = crypto_pwhash_str_verify(hash.c_str(), bytes.constData(),
-                                             static_cast<unsigned long long>(bytes.size()))
+    const bool ok = crypto_pwhash_str_verify(
+                        hash.c_str(), bytes.constData(), static_cast<unsigned long long>(bytes.size()))
         == 0;
     sodium_memzero(bytes.data(), static_cast<size_t>(bytes.size()));
     return ok;

@@ -46,7 +46,7 @@ Scheduler::TaskId TimerScheduler::schedule(std::chrono::milliseconds delay, std:
             task();
         }
     });
-    m_pending.emplace(id, Pending{timer, std::move(task)});
+    m_pending.emplace(id, Pending { timer, std::move(task) });
     timer->start(delay);
     return id;
 }
@@ -65,7 +65,7 @@ void TimerScheduler::cancel(TaskId id)
 Scheduler::TaskId ManualScheduler::schedule(std::chrono::milliseconds delay, std::function<void()> task)
 {
     const TaskId id = m_nextId++;
-    m_queue.emplace(Key{m_now + std::max(delay, std::chrono::milliseconds(0)), id}, std::move(task));
+    m_queue.emplace(Key { m_now + std::max(delay, std::chrono::milliseconds(0)), id }, std::move(task));
     return id;
 }
 

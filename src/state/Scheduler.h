@@ -71,13 +71,10 @@ private:
     {
         std::chrono::milliseconds due;
         TaskId id;
-        bool operator<(const Key &other) const
-        {
-            return due != other.due ? due < other.due : id < other.id;
-        }
+        bool operator<(const Key &other) const { return due != other.due ? due < other.due : id < other.id; }
     };
     std::map<Key, std::function<void()>> m_queue;
-    std::chrono::milliseconds m_now{0};
+    std::chrono::milliseconds m_now { 0 };
     TaskId m_nextId = 1;
 };
 

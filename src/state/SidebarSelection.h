@@ -27,7 +27,10 @@ public:
     SidebarSelection() = default;
     // For the cases without a payload (a folder or category selection made
     // this way carries an empty one).
-    explicit SidebarSelection(Kind kind) : m_kind(kind) {}
+    explicit SidebarSelection(Kind kind)
+        : m_kind(kind)
+    {
+    }
     static SidebarSelection ofFolder(const AppFolder &folder);
     static SidebarSelection ofCategory(const QString &name);
 

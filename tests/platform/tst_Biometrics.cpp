@@ -18,12 +18,12 @@ TEST(Biometrics, EvaluationOnLinuxFailsExactlyOnce)
     int calls = 0;
     bool success = true;
     std::optional<QString> error;
-    Biometrics::system().evaluatePolicy(QStringLiteral("Unlock Hidden Items"),
-                                        [&](bool ok, std::optional<QString> e) {
-                                            ++calls;
-                                            success = ok;
-                                            error = std::move(e);
-                                        });
+    Biometrics::system().evaluatePolicy(
+        QStringLiteral("Unlock Hidden Items"), [&](bool ok, std::optional<QString> e) {
+            ++calls;
+            success = ok;
+            error = std::move(e);
+        });
     EXPECT_EQ(calls, 1);
     EXPECT_FALSE(success);
     ASSERT_TRUE(error.has_value());

@@ -17,14 +17,14 @@ struct Recorder
 
     KeyDownMonitor::Handlers handlers()
     {
-        return {[this](const KeyDownEvent &e) {
+        return { [this](const KeyDownEvent &e) {
                     claimed.push_back(e);
                     return answer;
                 },
-                [this](const KeyDownEvent &e) {
-                    handled.push_back(e);
-                    return answer;
-                }};
+            [this](const KeyDownEvent &e) {
+                handled.push_back(e);
+                return answer;
+            } };
     }
 };
 
@@ -51,18 +51,19 @@ TEST(KeyDownMonitor, TranslatesModifiersAndCharacters)
         quint32 flags;
         QString characters;
     } rows[] = {
-        {Qt::Key_A, Qt::ControlModifier, 0, KeyModifier::command, QStringLiteral("a")},
-        {Qt::Key_W, Qt::ControlModifier | Qt::ShiftModifier, 0, KeyModifier::command | KeyModifier::shift,
-         QStringLiteral("w")},
-        {Qt::Key_N, Qt::ControlModifier | Qt::AltModifier, 0, KeyModifier::command | KeyModifier::option,
-         QStringLiteral("n")},
-        {Qt::Key_B, Qt::ControlModifier | Qt::MetaModifier, 0, KeyModifier::command | KeyModifier::control,
-         QStringLiteral("b")},
-        {Qt::Key_C, Qt::ControlModifier, 0x2, KeyModifier::command | KeyModifier::capsLock, QStringLiteral("c")},
-        {Qt::Key_1, Qt::ControlModifier | Qt::KeypadModifier, 0, KeyModifier::command | KeyModifier::numericPad,
-         QStringLiteral("1")},
-        {Qt::Key_Escape, Qt::NoModifier, 0, 0, QString()},
-        {Qt::Key_F5, Qt::ControlModifier, 0, KeyModifier::command, QString()},
+        { Qt::Key_A, Qt::ControlModifier, 0, KeyModifier::command, QStringLiteral("a") },
+        { Qt::Key_W, Qt::ControlModifier | Qt::ShiftModifier, 0, KeyModifier::command | KeyModifier::shift,
+            QStringLiteral("w") },
+        { Qt::Key_N, Qt::ControlModifier | Qt::AltModifier, 0, KeyModifier::command | KeyModifier::option,
+            QStringLiteral("n") },
+        { Qt::Key_B, Qt::ControlModifier | Qt::MetaModifier, 0, KeyModifier::command | KeyModifier::control,
+            QStringLiteral("b") },
+        { Qt::Key_C, Qt::ControlModifier, 0x2, KeyModifier::command | KeyModifier::capsLock,
+            QStringLiteral("c") },
+        { Qt::Key_1, Qt::ControlModifier | Qt::KeypadModifier, 0,
+            KeyModifier::command | KeyModifier::numericPad, QStringLiteral("1") },
+        { Qt::Key_Escape, Qt::NoModifier, 0, 0, QString() },
+        { Qt::Key_F5, Qt::ControlModifier, 0, KeyModifier::command, QString() },
     };
     for (const auto &row : rows) {
         QKeyEvent e(QEvent::KeyPress, row.key, row.modifiers, 0, 0, row.nativeModifiers);

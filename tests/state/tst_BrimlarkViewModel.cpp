@@ -38,7 +38,10 @@ namespace {
 struct RecordingAnalytics : AnalyticsReporter
 {
     QList<QPair<QString, QVariantMap>> events;
-    void trackEvent(const QString &name, const QVariantMap &properties) override { events.append({name, properties}); }
+    void trackEvent(const QString &name, const QVariantMap &properties) override
+    {
+        events.append({ name, properties });
+    }
 };
 
 // Replies from a thread of its own, as the platform's framework does.
@@ -47,7 +50,7 @@ class ThreadedBiometrics : public Biometrics
 public:
     ~ThreadedBiometrics() override { join(); }
 
-    Capability canEvaluatePolicy() override { return {available, capabilityError}; }
+    Capability canEvaluatePolicy() override { return { available, capabilityError }; }
     void evaluatePolicy(const QString &reason, Reply reply) override
     {
         reasons << reason;
@@ -122,8 +125,10 @@ class ViewModelTest : public ::testing::Test
 protected:
     ViewModelTest()
         : workspaces(defaults, center)
-        , finder(defaults, workspaces, center, [] { return QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC); },
-                 [](const QString &) { return std::nullopt; })
+        , finder(
+              defaults, workspaces, center,
+              [] { return QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC); },
+              [](const QString &) { return std::nullopt; })
     {
     }
 
@@ -147,9 +152,10 @@ protected:
 
     AppItem app(const QString &name, const QString &category = QStringLiteral("Utilities"))
     {
-        return AppItem(name, BundleUrl::directoryUrl(roots.root() + QStringLiteral("/Applications/") + name
-                                                     + QStringLiteral(".app")),
-                       category);
+        return AppItem(name,
+            BundleUrl::directoryUrl(
+                roots.root() + QStringLiteral("/Applications/") + name + QStringLiteral(".app")),
+            category);
     }
     void publish(const QList<AppItem> &apps) { finder.publishScan(apps, finder.beginScan()); }
     AppFolder makeFolder(const QString &name, const QList<AppItem> &members = {})
@@ -183,17 +189,17 @@ protected:
     // A catalog of six applications, Delta hidden.
     void standardCatalog()
     {
-        publish({app(QStringLiteral("Alpha"), QStringLiteral("Games")),
-                 app(QStringLiteral("Bravo"), QStringLiteral("Utilities")),
-                 app(QStringLiteral("Charlie"), QStringLiteral("Games")),
-                 app(QStringLiteral("Delta"), QStringLiteral("Utilities")),
-                 app(QStringLiteral("Echo"), QStringLiteral("Productivity")),
-                 app(QStringLiteral("Foxtrot"), QStringLiteral("Games"))});
+        publish({ app(QStringLiteral("Alpha"), QStringLiteral("Games")),
+            app(QStringLiteral("Bravo"), QStringLiteral("Utilities")),
+            app(QStringLiteral("Charlie"), QStringLiteral("Games")),
+            app(QStringLiteral("Delta"), QStringLiteral("Utilities")),
+            app(QStringLiteral("Echo"), QStringLiteral("Productivity")),
+            app(QStringLiteral("Foxtrot"), QStringLiteral("Games")) });
         finder.hideApp(byName(QStringLiteral("Delta")));
     }
     KeyDownEvent commandKey(const QString &letter, quint32 extra = 0, bool textFocus = false)
     {
-        return {KeyModifier::command | extra, letter, textFocus};
+        return { KeyModifier::command | extra, letter, textFocus };
     }
 
     test::TemporaryRoots roots;
@@ -236,11 +242,11 @@ TEST_F(ViewModelTest, SelectionWatcherLocksOutsideTheHiddenSection)
         std::optional<SidebarSelection> selection;
         bool staysUnlocked;
     } rows[] = {
-        {SidebarSelection(Kind::hidden), true},
-        {SidebarSelection(Kind::allApps), false},
-        {std::nullopt, false},
-        {SidebarSelection(Kind::recents), false},
-        {SidebarSelection::ofCategory(QStringLiteral("Games")), false},
+        { SidebarSelection(Kind::hidden), true },
+        { SidebarSelection(Kind::allApps), false },
+        { std::nullopt, false },
+        { SidebarSelection(Kind::recents), false },
+        { SidebarSelection::ofCategory(QStringLiteral("Games")), false },
     };
     for (const auto &row : rows) {
         v.setSelection(SidebarSelection(Kind::hidden));
@@ -282,11 +288,14 @@ TEST_F(ViewModelTest, SearchIsReportedOnlyAfterTwoQuietSeconds)
         std::vector<std::pair<std::chrono::milliseconds, QString>> typed; // delay before, text
         Names reported;
     } rows[] = {
-        {"extended within the delay", {{0ms, QStringLiteral("sa")}, {1500ms, QStringLiteral("saf")}}, {"saf"}},
-        {"cleared within the delay", {{0ms, QStringLiteral("x")}, {1000ms, QString()}}, {}},
-        {"two pauses, same text", {{0ms, QStringLiteral("a")}, {2000ms, QStringLiteral("a")}}, {"a", "a"}},
-        {"paused then changed", {{0ms, QStringLiteral("ab")}, {2500ms, QStringLiteral("abc")}}, {"ab", "abc"}},
-        {"cleared after a report", {{0ms, QStringLiteral("q")}, {2000ms, QString()}}, {"q"}},
+        { "extended within the delay", { { 0ms, QStringLiteral("sa") }, { 1500ms, QStringLiteral("saf") } },
+            { "saf" } },
+        { "cleared within the delay", { { 0ms, QStringLiteral("x") }, { 1000ms, QString() } }, {} },
+        { "two pauses, same text", { { 0ms, QStringLiteral("a") }, { 2000ms, QStringLiteral("a") } },
+            { "a", "a" } },
+        { "paused then changed", { { 0ms, QStringLiteral("ab") }, { 2500ms, QStringLiteral("abc") } },
+            { "ab", "abc" } },
+        { "cleared after a report", { { 0ms, QStringLiteral("q") }, { 2000ms, QString() } }, { "q" } },
     };
     for (const auto &row : rows) {
         analytics.events.clear();
@@ -304,7 +313,7 @@ TEST_F(ViewModelTest, SearchIsReportedOnlyAfterTwoQuietSeconds)
         Names reported;
         for (const auto &[name, props] : analytics.events) {
             EXPECT_EQ(name, QStringLiteral("Search Used")) << row.name;
-            EXPECT_EQ(props.keys(), QStringList{QStringLiteral("query")}) << row.name;
+            EXPECT_EQ(props.keys(), QStringList { QStringLiteral("query") }) << row.name;
             reported.push_back(props.value(QStringLiteral("query")).toString().toStdString());
         }
         EXPECT_EQ(reported, row.reported) << row.name;
@@ -324,14 +333,45 @@ TEST_F(ViewModelTest, DestroyedViewModelReportsNothingLater)
     EXPECT_EQ(scheduler.pendingCount(), 0u);
 }
 
+TEST_F(ViewModelTest, PropertyAdaptersMirrorTheState)
+{
+    standardCatalog();
+    const AppFolder folder = makeFolder(QStringLiteral("Tools"), { byName(QStringLiteral("Echo")) });
+    auto &v = makeVm();
+
+    v.setProperty("selection", QVariant::fromValue(SidebarSelection::ofFolder(folder)));
+    EXPECT_EQ(v.selection(), SidebarSelection::ofFolder(folder));
+    EXPECT_EQ(v.property("selectionTitle").toString(), QStringLiteral("Tools"));
+    EXPECT_EQ(v.property("selectionKind").toInt(), int(Kind::folder));
+    const QVariantList shown = v.property("filteredApps").toList();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].value<AppItem>(), byName(QStringLiteral("Echo")));
+
+    v.setProperty("selection", QVariant());
+    EXPECT_FALSE(v.selection().has_value());
+    EXPECT_EQ(v.property("selectionKind").toInt(), -1);
+
+    v.setProperty("draggedApp", QVariant::fromValue(byName(QStringLiteral("Alpha"))));
+    EXPECT_EQ(v.draggedApp(), byName(QStringLiteral("Alpha")));
+    v.setProperty("draggedApp", QVariant());
+    EXPECT_FALSE(v.draggedApp().has_value());
+
+    v.setProperty("searchQuery", QStringLiteral("ech"));
+    EXPECT_THAT(names(v.filteredApps()), ElementsAre("Echo"));
+    const QVariantMap grouped = v.property("groupedAppsByCategory").toMap();
+    EXPECT_EQ(grouped.keys(), QStringList { QStringLiteral("Productivity") });
+    EXPECT_EQ(v.property("unifiedGridItems").toStringList().front(),
+        GridItemIdentifier::folder(folder.id).stringRepresentation());
+}
+
 // ---- filtering and grouping
 
 TEST_F(ViewModelTest, EverySectionLeavesHiddenAppsOut)
 {
     standardCatalog();
     const AppItem delta = byName(QStringLiteral("Delta"));
-    const AppFolder folder = makeFolder(QStringLiteral("Mixed"), {byName(QStringLiteral("Echo")), delta,
-                                                                  byName(QStringLiteral("Alpha"))});
+    const AppFolder folder = makeFolder(
+        QStringLiteral("Mixed"), { byName(QStringLiteral("Echo")), delta, byName(QStringLiteral("Alpha")) });
     finder.addToRecents(byName(QStringLiteral("Bravo")));
     finder.addToRecents(delta);
     finder.addToRecents(byName(QStringLiteral("Charlie")));
@@ -344,15 +384,15 @@ TEST_F(ViewModelTest, EverySectionLeavesHiddenAppsOut)
         std::optional<SidebarSelection> selection;
         Names expected;
     } rows[] = {
-        {SidebarSelection(Kind::allApps), {"Alpha", "Bravo", "Charlie", "Echo", "Foxtrot"}},
-        {std::nullopt, {"Alpha", "Bravo", "Charlie", "Echo", "Foxtrot"}},
-        {SidebarSelection::ofFolder(folder), {"Echo", "Alpha"}},
-        {SidebarSelection::ofCategory(QStringLiteral("Utilities")), {"Bravo"}},
-        {SidebarSelection::ofCategory(QStringLiteral("utilities")), {}},
-        {SidebarSelection(Kind::recents), {"Charlie", "Bravo"}},
-        {SidebarSelection(Kind::favorites), {"Foxtrot"}},
-        {SidebarSelection(Kind::newlyAdded), {"Alpha", "Bravo", "Charlie", "Echo", "Foxtrot"}},
-        {SidebarSelection(Kind::hidden), {"Delta"}},
+        { SidebarSelection(Kind::allApps), { "Alpha", "Bravo", "Charlie", "Echo", "Foxtrot" } },
+        { std::nullopt, { "Alpha", "Bravo", "Charlie", "Echo", "Foxtrot" } },
+        { SidebarSelection::ofFolder(folder), { "Echo", "Alpha" } },
+        { SidebarSelection::ofCategory(QStringLiteral("Utilities")), { "Bravo" } },
+        { SidebarSelection::ofCategory(QStringLiteral("utilities")), {} },
+        { SidebarSelection(Kind::recents), { "Charlie", "Bravo" } },
+        { SidebarSelection(Kind::favorites), { "Foxtrot" } },
+        { SidebarSelection(Kind::newlyAdded), { "Alpha", "Bravo", "Charlie", "Echo", "Foxtrot" } },
+        { SidebarSelection(Kind::hidden), { "Delta" } },
     };
     for (const auto &row : rows) {
         v.setSelection(row.selection);
@@ -363,13 +403,13 @@ TEST_F(ViewModelTest, EverySectionLeavesHiddenAppsOut)
 TEST_F(ViewModelTest, SearchLooksThroughAllVisibleAppsInSortOrder)
 {
     standardCatalog();
-    const AppFolder folder = makeFolder(QStringLiteral("Solo"), {byName(QStringLiteral("Bravo"))});
+    const AppFolder folder = makeFolder(QStringLiteral("Solo"), { byName(QStringLiteral("Bravo")) });
     finder.setAllAppsSortOption(AppSortOption::nameDescending);
     auto &v = makeVm();
 
-    const std::optional<SidebarSelection> sections[] = {
-        SidebarSelection::ofFolder(folder), SidebarSelection::ofCategory(QStringLiteral("Productivity")),
-        SidebarSelection(Kind::recents), SidebarSelection(Kind::favorites), std::nullopt};
+    const std::optional<SidebarSelection> sections[]
+        = { SidebarSelection::ofFolder(folder), SidebarSelection::ofCategory(QStringLiteral("Productivity")),
+              SidebarSelection(Kind::recents), SidebarSelection(Kind::favorites), std::nullopt };
     for (const auto &section : sections) {
         v.setSelection(section);
         v.setSearchQuery(QStringLiteral("A")); // case-insensitive: Alpha, Bravo, Charlie, Delta(hidden)
@@ -414,7 +454,7 @@ TEST_F(ViewModelTest, FolderContentsComeFromTheCatalogNotTheSelectionsCopy)
 
     AppFolder ghost = empty;
     ghost.id = QUuid::createUuid();
-    ghost.appURLs = {byName(QStringLiteral("Alpha")).urlText()};
+    ghost.appURLs = { byName(QStringLiteral("Alpha")).urlText() };
     v.selectFolder(ghost);
     EXPECT_THAT(v.filteredApps(), IsEmpty());
 }
@@ -436,10 +476,11 @@ TEST_F(ViewModelTest, SamePathsPublishNothingAndGroupingFollowsFilteredApps)
     standardCatalog();
     auto &v = makeVm();
     EXPECT_THAT(names(v.groupedAppsByCategory().value(QStringLiteral("Games"))),
-                ElementsAre("Alpha", "Charlie", "Foxtrot"));
+        ElementsAre("Alpha", "Charlie", "Foxtrot"));
     // Every category of a visible app and nothing else.
     EXPECT_EQ(QSet<QString>(v.groupedAppsByCategory().keyBegin(), v.groupedAppsByCategory().keyEnd()),
-              (QSet<QString>{QStringLiteral("Games"), QStringLiteral("Utilities"), QStringLiteral("Productivity")}));
+        (QSet<QString> {
+            QStringLiteral("Games"), QStringLiteral("Utilities"), QStringLiteral("Productivity") }));
 
     QSignalSpy filtered(&v, &BrimlarkViewModel::filteredAppsChanged);
     QSignalSpy grouped(&v, &BrimlarkViewModel::groupedAppsByCategoryChanged);
@@ -466,20 +507,23 @@ TEST_F(ViewModelTest, UnifiedGridMergesStoredOrderWithCurrentFoldersAndCategorie
     const auto c = [](const char *n) { return GridItemIdentifier::category(QString::fromUtf8(n)); };
 
     // No stored order: folders in folder order, then categories by name.
-    EXPECT_THAT(v.unifiedGridItems(), ElementsAre(f(one), f(two), c("Games"), c("Productivity"), c("Utilities")));
+    EXPECT_THAT(
+        v.unifiedGridItems(), ElementsAre(f(one), f(two), c("Games"), c("Productivity"), c("Utilities")));
     EXPECT_FALSE(v.groupedAppsByCategory().contains(QStringLiteral("Utilities")));
 
     // Move Utilities to the front: the order is stored.
-    v.reorderUnifiedItems({4}, 0);
-    EXPECT_THAT(v.unifiedGridItems(), ElementsAre(c("Utilities"), f(one), f(two), c("Games"), c("Productivity")));
+    v.reorderUnifiedItems({ 4 }, 0);
+    EXPECT_THAT(
+        v.unifiedGridItems(), ElementsAre(c("Utilities"), f(one), f(two), c("Games"), c("Productivity")));
 
     // A new folder comes first; a hidden one leaves and comes back in place.
     const AppFolder three = makeFolder(QStringLiteral("Three"));
     v.hideFolderGlobally(two);
-    EXPECT_THAT(v.unifiedGridItems(), ElementsAre(f(three), c("Utilities"), f(one), c("Games"), c("Productivity")));
+    EXPECT_THAT(
+        v.unifiedGridItems(), ElementsAre(f(three), c("Utilities"), f(one), c("Games"), c("Productivity")));
     v.unhideFolderGlobally(two);
     EXPECT_THAT(v.unifiedGridItems(),
-                ElementsAre(f(three), c("Utilities"), f(one), f(two), c("Games"), c("Productivity")));
+        ElementsAre(f(three), c("Utilities"), f(one), f(two), c("Games"), c("Productivity")));
 
     // A new category goes last; stale stored entries are skipped.
     QList<AppItem> more = finder.apps();
@@ -487,14 +531,14 @@ TEST_F(ViewModelTest, UnifiedGridMergesStoredOrderWithCurrentFoldersAndCategorie
     publish(more);
     v.deleteFolder(one);
     EXPECT_THAT(v.unifiedGridItems(),
-                ElementsAre(f(three), c("Utilities"), f(two), c("Games"), c("Productivity"), c("Education")));
+        ElementsAre(f(three), c("Utilities"), f(two), c("Games"), c("Productivity"), c("Education")));
 }
 
 TEST_F(ViewModelTest, AppsNotInFolderOffersHiddenAppsToo)
 {
     standardCatalog();
-    const AppFolder folder = makeFolder(QStringLiteral("F"), {byName(QStringLiteral("Alpha")),
-                                                              byName(QStringLiteral("Echo"))});
+    const AppFolder folder = makeFolder(
+        QStringLiteral("F"), { byName(QStringLiteral("Alpha")), byName(QStringLiteral("Echo")) });
     auto &v = makeVm();
     EXPECT_THAT(names(v.appsNotInFolder(folder)), ElementsAre("Bravo", "Charlie", "Delta", "Foxtrot"));
 }
@@ -506,7 +550,7 @@ TEST_F(ViewModelTest, LaunchOpensAddsToRecentsAndReportsOnce)
     standardCatalog();
     auto &v = makeVm();
     v.selectSection(Kind::recents);
-    for (bool opens : {true, false}) {
+    for (bool opens : { true, false }) {
         analytics.events.clear();
         workspace.result = opens;
         const AppItem target = byName(opens ? QStringLiteral("Echo") : QStringLiteral("Bravo"));
@@ -514,8 +558,8 @@ TEST_F(ViewModelTest, LaunchOpensAddsToRecentsAndReportsOnce)
         EXPECT_EQ(workspace.opened.back(), target.id());
         ASSERT_EQ(analytics.events.size(), 1);
         EXPECT_EQ(analytics.events[0].first, QStringLiteral("App Launched"));
-        EXPECT_EQ(analytics.events[0].second,
-                  (QVariantMap{{QStringLiteral("app_name"), target.name()}}));
+        EXPECT_EQ(
+            analytics.events[0].second, (QVariantMap { { QStringLiteral("app_name"), target.name() } }));
         EXPECT_EQ(v.filteredApps().front(), target);
     }
     EXPECT_THAT(names(v.filteredApps()), ElementsAre("Bravo", "Echo"));
@@ -525,10 +569,10 @@ TEST_F(ViewModelTest, LaunchStartsTheBundlesExecutable)
 {
     const QString bundle = roots.root() + QStringLiteral("/Applications/Marker.app");
     const QString marker = roots.home() + QStringLiteral("/launched.txt");
-    ASSERT_TRUE(test::TemporaryRoots::writeFile(
-        bundle + QStringLiteral("/Contents/Info.plist"),
+    ASSERT_TRUE(test::TemporaryRoots::writeFile(bundle + QStringLiteral("/Contents/Info.plist"),
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+        "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+        "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
         "<plist version=\"1.0\"><dict>"
         "<key>CFBundleExecutable</key><string>marker</string>"
         "<key>CFBundleName</key><string>Marker</string>"
@@ -537,7 +581,8 @@ TEST_F(ViewModelTest, LaunchStartsTheBundlesExecutable)
     ASSERT_TRUE(test::TemporaryRoots::writeFile(
         exe, QStringLiteral("#!/bin/sh\necho started > '%1'\n").arg(marker).toUtf8()));
     QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    publish({AppItem(QStringLiteral("Marker"), BundleUrl::directoryUrl(bundle), QStringLiteral("Utilities"))});
+    publish(
+        { AppItem(QStringLiteral("Marker"), BundleUrl::directoryUrl(bundle), QStringLiteral("Utilities")) });
 
     AppWorkspace real;
     auto s = services();
@@ -548,8 +593,8 @@ TEST_F(ViewModelTest, LaunchStartsTheBundlesExecutable)
     EXPECT_EQ(finder.recentApps().front().name(), QStringLiteral("Marker"));
 
     // An unreadable bundle is a failed open, still recorded.
-    const AppItem broken(QStringLiteral("Broken"), BundleUrl::directoryUrl(roots.root() + QStringLiteral("/Broken.app")),
-                         QString());
+    const AppItem broken(QStringLiteral("Broken"),
+        BundleUrl::directoryUrl(roots.root() + QStringLiteral("/Broken.app")), QString());
     EXPECT_FALSE(v.launchApp(broken));
 }
 
@@ -580,8 +625,8 @@ TEST_F(ViewModelTest, HidingGoesToTheHiddenSectionOnlyWithoutAPassword)
 TEST_F(ViewModelTest, DeletingTheSelectedFolderReturnsToAllApps)
 {
     standardCatalog();
-    const AppFolder keep = makeFolder(QStringLiteral("Keep"), {byName(QStringLiteral("Alpha"))});
-    const AppFolder gone = makeFolder(QStringLiteral("Gone"), {byName(QStringLiteral("Echo"))});
+    const AppFolder keep = makeFolder(QStringLiteral("Keep"), { byName(QStringLiteral("Alpha")) });
+    const AppFolder gone = makeFolder(QStringLiteral("Gone"), { byName(QStringLiteral("Echo")) });
     auto &v = makeVm();
     v.selectFolder(keep);
     v.deleteFolder(gone);
@@ -597,8 +642,8 @@ TEST_F(ViewModelTest, DeletingTheSelectedFolderReturnsToAllApps)
 TEST_F(ViewModelTest, MovingAnAppTakesTheTargetsPlace)
 {
     standardCatalog();
-    const QList<AppItem> abcd = {byName(QStringLiteral("Alpha")), byName(QStringLiteral("Bravo")),
-                                 byName(QStringLiteral("Charlie")), byName(QStringLiteral("Echo"))};
+    const QList<AppItem> abcd = { byName(QStringLiteral("Alpha")), byName(QStringLiteral("Bravo")),
+        byName(QStringLiteral("Charlie")), byName(QStringLiteral("Echo")) };
     auto &v = makeVm();
     const struct
     {
@@ -606,21 +651,23 @@ TEST_F(ViewModelTest, MovingAnAppTakesTheTargetsPlace)
         int onto;
         Names expected;
     } rows[] = {
-        {3, 1, {"Alpha", "Echo", "Bravo", "Charlie"}},
-        {0, 2, {"Bravo", "Charlie", "Alpha", "Echo"}},
-        {0, 1, {"Bravo", "Alpha", "Charlie", "Echo"}},
-        {2, 2, {"Alpha", "Bravo", "Charlie", "Echo"}},
+        { 3, 1, { "Alpha", "Echo", "Bravo", "Charlie" } },
+        { 0, 2, { "Bravo", "Charlie", "Alpha", "Echo" } },
+        { 0, 1, { "Bravo", "Alpha", "Charlie", "Echo" } },
+        { 2, 2, { "Alpha", "Bravo", "Charlie", "Echo" } },
     };
     int n = 0;
     for (const auto &row : rows) {
         const AppFolder folder = makeFolder(QStringLiteral("F%1").arg(n++), abcd);
         v.moveFolderApp(abcd[row.from], abcd[row.onto], folder);
-        EXPECT_EQ(names(finder.getAppsInFolder(current(folder))), row.expected) << row.from << "->" << row.onto;
+        EXPECT_EQ(names(finder.getAppsInFolder(current(folder))), row.expected)
+            << row.from << "->" << row.onto;
     }
     // An app outside the folder moves nothing.
     const AppFolder folder = makeFolder(QStringLiteral("Last"), abcd);
     v.moveFolderApp(byName(QStringLiteral("Foxtrot")), abcd[0], folder);
-    EXPECT_THAT(names(finder.getAppsInFolder(current(folder))), ElementsAre("Alpha", "Bravo", "Charlie", "Echo"));
+    EXPECT_THAT(
+        names(finder.getAppsInFolder(current(folder))), ElementsAre("Alpha", "Bravo", "Charlie", "Echo"));
 }
 
 // ---- folder shortcut
@@ -634,7 +681,8 @@ TEST_F(ViewModelTest, FolderShortcutCyclesThroughMatchingRootFolders)
     const AppFolder archive = makeFolder(QStringLiteral("Archive"));
     finder.hideFolder(archive);
     makeFolder(QStringLiteral("Child"));
-    finder.createFolder(QStringLiteral("Amber"), QStringLiteral("folder"), QStringLiteral("#000000"), alpha.id);
+    finder.createFolder(
+        QStringLiteral("Amber"), QStringLiteral("folder"), QStringLiteral("#000000"), alpha.id);
     auto &v = makeVm();
 
     EXPECT_TRUE(v.handleFolderShortcut(QStringLiteral("a")));
@@ -659,26 +707,26 @@ TEST_F(ViewModelTest, FolderShortcutKeyRules)
         KeyDownEvent event;
         std::optional<QString> letter;
     } rows[] = {
-        {"command w", commandKey(QStringLiteral("w")), QStringLiteral("w")},
-        {"upper case folds", commandKey(QStringLiteral("W")), QStringLiteral("w")},
-        {"command k", commandKey(QStringLiteral("k")), std::nullopt},
-        {"shift", commandKey(QStringLiteral("w"), KeyModifier::shift), std::nullopt},
-        {"option", commandKey(QStringLiteral("w"), KeyModifier::option), std::nullopt},
-        {"control", commandKey(QStringLiteral("w"), KeyModifier::control), std::nullopt},
-        {"caps lock", commandKey(QStringLiteral("w"), KeyModifier::capsLock), std::nullopt},
-        {"function", commandKey(QStringLiteral("w"), KeyModifier::function), std::nullopt},
-        {"digit", commandKey(QStringLiteral("1")), std::nullopt},
-        {"two characters", commandKey(QStringLiteral("ab")), std::nullopt},
-        {"no character", commandKey(QString()), std::nullopt},
-        {"accented", commandKey(QStringLiteral("\u00e9")), std::nullopt},
-        {"no command", KeyDownEvent{0, QStringLiteral("w"), false}, std::nullopt},
-        {"text field: select all", commandKey(QStringLiteral("a"), 0, true), std::nullopt},
-        {"text field: copy", commandKey(QStringLiteral("c"), 0, true), std::nullopt},
-        {"text field: paste", commandKey(QStringLiteral("v"), 0, true), std::nullopt},
-        {"text field: cut", commandKey(QStringLiteral("x"), 0, true), std::nullopt},
-        {"text field: undo", commandKey(QStringLiteral("z"), 0, true), std::nullopt},
-        {"text field: other letter", commandKey(QStringLiteral("w"), 0, true), QStringLiteral("w")},
-        {"no text field: select all", commandKey(QStringLiteral("a")), QStringLiteral("a")},
+        { "command w", commandKey(QStringLiteral("w")), QStringLiteral("w") },
+        { "upper case folds", commandKey(QStringLiteral("W")), QStringLiteral("w") },
+        { "command k", commandKey(QStringLiteral("k")), std::nullopt },
+        { "shift", commandKey(QStringLiteral("w"), KeyModifier::shift), std::nullopt },
+        { "option", commandKey(QStringLiteral("w"), KeyModifier::option), std::nullopt },
+        { "control", commandKey(QStringLiteral("w"), KeyModifier::control), std::nullopt },
+        { "caps lock", commandKey(QStringLiteral("w"), KeyModifier::capsLock), std::nullopt },
+        { "function", commandKey(QStringLiteral("w"), KeyModifier::function), std::nullopt },
+        { "digit", commandKey(QStringLiteral("1")), std::nullopt },
+        { "two characters", commandKey(QStringLiteral("ab")), std::nullopt },
+        { "no character", commandKey(QString()), std::nullopt },
+        { "accented", commandKey(QStringLiteral("\u00e9")), std::nullopt },
+        { "no command", KeyDownEvent { 0, QStringLiteral("w"), false }, std::nullopt },
+        { "text field: select all", commandKey(QStringLiteral("a"), 0, true), std::nullopt },
+        { "text field: copy", commandKey(QStringLiteral("c"), 0, true), std::nullopt },
+        { "text field: paste", commandKey(QStringLiteral("v"), 0, true), std::nullopt },
+        { "text field: cut", commandKey(QStringLiteral("x"), 0, true), std::nullopt },
+        { "text field: undo", commandKey(QStringLiteral("z"), 0, true), std::nullopt },
+        { "text field: other letter", commandKey(QStringLiteral("w"), 0, true), QStringLiteral("w") },
+        { "no text field: select all", commandKey(QStringLiteral("a")), QStringLiteral("a") },
     };
     for (const auto &row : rows) {
         EXPECT_EQ(BrimlarkViewModel::folderShortcutLetter(row.event), row.letter) << row.name;
@@ -792,8 +840,8 @@ TEST_F(ViewModelTest, SettingAPasswordAsksTouchIdFirstWhereAvailable)
     {
         std::optional<QString> error;
         QString message;
-    } failures[] = {{QStringLiteral("User canceled"), QStringLiteral("User canceled")},
-                    {std::nullopt, QStringLiteral("Touch ID setup failed")}};
+    } failures[] = { { QStringLiteral("User canceled"), QStringLiteral("User canceled") },
+        { std::nullopt, QStringLiteral("Touch ID setup failed") } };
     for (const auto &f : failures) {
         biometrics.succeed = false;
         biometrics.replyError = f.error;
@@ -819,7 +867,7 @@ TEST_F(ViewModelTest, SettingAPasswordAsksTouchIdFirstWhereAvailable)
     EXPECT_FALSE(v.isTouchIDEnabled());
     EXPECT_TRUE(v.isHiddenUnlocked());
     EXPECT_EQ(biometrics.reasons.back(),
-              QStringLiteral("Authenticate with Touch ID to register new security password"));
+        QStringLiteral("Authenticate with Touch ID to register new security password"));
     EXPECT_EQ(raise.count(), 3);
 }
 
@@ -837,7 +885,7 @@ TEST_F(ViewModelTest, TouchIdUnlockAndItsWindowActivation)
     v.tryTouchID();
     ASSERT_TRUE(test::waitUntil([&] { return raise.count() == 1; }));
     EXPECT_FALSE(v.isHiddenUnlocked());
-    EXPECT_EQ(biometrics.reasons, QStringList{QStringLiteral("Unlock Hidden Items")});
+    EXPECT_EQ(biometrics.reasons, QStringList { QStringLiteral("Unlock Hidden Items") });
 
     biometrics.succeed = true;
     v.tryTouchID();
@@ -852,7 +900,8 @@ TEST_F(ViewModelTest, ResetAndDisableWithTouchId)
 
     // Unavailable: reset fails with the capability's text or the fallback;
     // disable goes ahead without a check.
-    for (const auto &error : {std::optional<QString>(QStringLiteral("No sensor")), std::optional<QString>()}) {
+    for (const auto &error :
+        { std::optional<QString>(QStringLiteral("No sensor")), std::optional<QString>() }) {
         biometrics.capabilityError = error;
         Outcome reset;
         v.resetPasswordUsingTouchID(reset.completion());
@@ -872,11 +921,12 @@ TEST_F(ViewModelTest, ResetAndDisableWithTouchId)
         bool reset;
         QString reason;
         QString fallback;
-    } rows[] = {{true, QStringLiteral("Authenticate to Reset Password"), QStringLiteral("Touch ID Authentication failed")},
-                {false, QStringLiteral("Authenticate to disable password lock"),
-                 QStringLiteral("Touch ID verification failed")}};
+    } rows[] = { { true, QStringLiteral("Authenticate to Reset Password"),
+                     QStringLiteral("Touch ID Authentication failed") },
+        { false, QStringLiteral("Authenticate to disable password lock"),
+            QStringLiteral("Touch ID verification failed") } };
     for (const auto &row : rows) {
-        for (bool succeed : {false, true}) {
+        for (bool succeed : { false, true }) {
             biometrics.succeed = true;
             Outcome setUp;
             v.setSecurityPassword(QStringLiteral("pw"), true, setUp.completion());
@@ -932,7 +982,7 @@ TEST_F(ViewModelTest, FailedHashingReportsFailureAndKeepsTheOldValue)
 {
     defaults.set(HiddenItemsPassword::passwordKey, std::string("legacy pw"));
     auto s = services();
-    s.passwordLimits = {0, 0};
+    s.passwordLimits = { 0, 0 };
     BrimlarkViewModel v(finder, s);
     EXPECT_EQ(defaults.string(HiddenItemsPassword::passwordKey), "legacy pw");
     EXPECT_TRUE(v.checkPassword(QStringLiteral("legacy pw")));

@@ -10,7 +10,7 @@ namespace {
 
 const auto minimum = PasswordHashing::Limits::minimum();
 // Below the algorithm's floor, so hashing refuses.
-const PasswordHashing::Limits failing{0, 0};
+const PasswordHashing::Limits failing { 0, 0 };
 
 std::string stored(const Defaults &d)
 {
@@ -37,8 +37,8 @@ TEST(PasswordHashing, RecognisesOnlyRealHashes)
 {
     const auto h = PasswordHashing::hash(QStringLiteral("x"), minimum);
     ASSERT_TRUE(h);
-    const std::string notHashes[] = {"", "secret", "$argon2id$", "$argon2id$v=19$m=8,t=1,p=1$garbage",
-                                     "$argon2i$v=19$m=8,t=1,p=1$c2FsdHNhbHQ$aGFzaA"};
+    const std::string notHashes[] = { "", "secret", "$argon2id$", "$argon2id$v=19$m=8,t=1,p=1$garbage",
+        "$argon2i$v=19$m=8,t=1,p=1$c2FsdHNhbHQ$aGFzaA" };
     for (const auto &text : notHashes) {
         EXPECT_FALSE(PasswordHashing::isHash(text)) << text;
         EXPECT_FALSE(PasswordHashing::verify(text, QString::fromStdString(text))) << text;
@@ -79,10 +79,10 @@ TEST(HiddenItemsPassword, AbsentEmptyOrUnreadableMeansNoPassword)
         const char *name;
         std::optional<DefaultsValue> value;
     } rows[] = {
-        {"absent", std::nullopt},
-        {"empty", DefaultsValue(std::string())},
-        {"integer", DefaultsValue(42)},
-        {"bool", DefaultsValue(true)},
+        { "absent", std::nullopt },
+        { "empty", DefaultsValue(std::string()) },
+        { "integer", DefaultsValue(42) },
+        { "bool", DefaultsValue(true) },
     };
     for (const auto &row : rows) {
         Defaults d;

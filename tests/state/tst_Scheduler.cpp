@@ -21,9 +21,9 @@ TEST(ManualScheduler, RunsDueTasksInTimeThenSchedulingOrder)
     s.advance(99ms);
     EXPECT_TRUE(order.empty());
     s.advance(1ms);
-    EXPECT_EQ(order, (std::vector<int>{1, 2}));
+    EXPECT_EQ(order, (std::vector<int> { 1, 2 }));
     s.advance(500ms);
-    EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(order, (std::vector<int> { 1, 2, 3 }));
     EXPECT_EQ(s.pendingCount(), 1u);
     EXPECT_EQ(s.now(), 600ms);
 }
@@ -38,7 +38,7 @@ TEST(ManualScheduler, TaskSeesItsOwnDueTimeAndCanScheduleMore)
         s.schedule(500ms, [&] { times.push_back(s.now()); });
     });
     s.advance(200ms);
-    EXPECT_EQ(times, (std::vector<std::chrono::milliseconds>{100ms, 150ms}));
+    EXPECT_EQ(times, (std::vector<std::chrono::milliseconds> { 100ms, 150ms }));
     s.advance(400ms);
     EXPECT_EQ(times.back(), 600ms);
 }

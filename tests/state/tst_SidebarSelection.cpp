@@ -26,13 +26,15 @@ TEST(SidebarSelection, TitlesForEveryCase)
         SidebarSelection selection;
         QString title;
     } rows[] = {
-        {SidebarSelection(Kind::allApps), QStringLiteral("All Apps")},
-        {SidebarSelection(Kind::recents), QStringLiteral("Recent Apps")},
-        {SidebarSelection(Kind::favorites), QStringLiteral("Favorites")},
-        {SidebarSelection::ofFolder(folderNamed(QStringLiteral("Work Tools"))), QStringLiteral("Work Tools")},
-        {SidebarSelection(Kind::newlyAdded), QStringLiteral("Newly Added")},
-        {SidebarSelection::ofCategory(QStringLiteral("Developer Tools")), QStringLiteral("Developer Tools")},
-        {SidebarSelection(Kind::hidden), QStringLiteral("Hidden Apps")},
+        { SidebarSelection(Kind::allApps), QStringLiteral("All Apps") },
+        { SidebarSelection(Kind::recents), QStringLiteral("Recent Apps") },
+        { SidebarSelection(Kind::favorites), QStringLiteral("Favorites") },
+        { SidebarSelection::ofFolder(folderNamed(QStringLiteral("Work Tools"))),
+            QStringLiteral("Work Tools") },
+        { SidebarSelection(Kind::newlyAdded), QStringLiteral("Newly Added") },
+        { SidebarSelection::ofCategory(QStringLiteral("Developer Tools")),
+            QStringLiteral("Developer Tools") },
+        { SidebarSelection(Kind::hidden), QStringLiteral("Hidden Apps") },
     };
     for (const auto &row : rows) {
         EXPECT_EQ(row.selection.title(), row.title) << int(row.selection.kind());
@@ -50,14 +52,14 @@ TEST(SidebarSelection, FolderSelectionsCompareByIdOnly)
     AppFolder before = folderNamed(QStringLiteral("Games"), id);
     AppFolder after = before;
     after.name = QStringLiteral("Play");
-    after.appURLs = {QStringLiteral("file:///Applications/Chess.app/")};
+    after.appURLs = { QStringLiteral("file:///Applications/Chess.app/") };
     after.color = QStringLiteral("#FF0000");
 
     const auto a = SidebarSelection::ofFolder(before);
     const auto b = SidebarSelection::ofFolder(after);
     EXPECT_EQ(a, b);
     EXPECT_EQ(qHash(a), qHash(b));
-    EXPECT_EQ(QSet<SidebarSelection>({a, b}).size(), 1);
+    EXPECT_EQ(QSet<SidebarSelection>({ a, b }).size(), 1);
     // The copy keeps the name it was taken with.
     EXPECT_EQ(a.title(), QStringLiteral("Games"));
 
@@ -83,5 +85,5 @@ TEST(SidebarSelection, DistinctCasesAndPayloads)
     }
     EXPECT_EQ(QSet<SidebarSelection>(all.begin(), all.end()).size(), all.size());
     EXPECT_EQ(SidebarSelection::ofCategory(QStringLiteral("Games")),
-              SidebarSelection::ofCategory(QStringLiteral("Games")));
+        SidebarSelection::ofCategory(QStringLiteral("Games")));
 }
