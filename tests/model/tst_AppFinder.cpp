@@ -69,7 +69,8 @@ protected:
             defaults, workspaces, center, [this] { return now; },
             [this](const QString &path) -> std::optional<AppFinder::FileDates> {
                 ++dateReads[path];
-                return fileDates.value(path, std::nullopt);
+                auto it = fileDates.constFind(path);
+                return it == fileDates.constEnd() ? std::optional<AppFinder::FileDates>() : *it;
             });
         return *finder;
     }
@@ -273,6 +274,49 @@ TEST_F(AppFinderTest, HidingAndShowingAlwaysStoreAndAnnounceAfterTheChange)
     finder->unhideApp(alpha);
     EXPECT_TRUE(stored(AppFinder::hiddenAppsKey).isEmpty());
     EXPECT_TRUE(finder->getHiddenApps().isEmpty());
+}
+
+TEST_F(AppFinderTest, PropertySignalsArriveWithTheNewValueInPlace)
+{
+    make();
+    publish({alpha, beta});
+    struct Case
+    {
+        const char *what;
+        void (AppFinder::*signal)();
+        std::function<void()> act;
+        std::function<bool()> seen;
+    };
+    const QList<Case> cases{
+        {"sort option", &AppFinder::allAppsSortOptionChanged,
+         [&] { finder->setAllAppsSortOption(AppSortOption::category); },
+         [&] { return finder->allAppsSortOption() == AppSortOption::category; }},
+        {"recents", &AppFinder::recentAppsChanged, [&] { finder->addToRecents(beta); },
+         [&] { return finder->recentApps() == QList<AppItem>{beta}; }},
+        {"favourites", &AppFinder::favoriteAppsChanged, [&] { finder->toggleFavorite(alpha); },
+         [&] { return finder->favoriteApps() == QList<AppItem>{alpha}; }},
+        {"folders", &AppFinder::foldersChanged,
+         [&] { finder->createFolder(QStringLiteral("New"), QStringLiteral("folder"), QStringLiteral("#000000")); },
+         [&] { return finder->folders().size() == 1; }},
+        {"hidden folders", &AppFinder::hiddenFolderIDsChanged, [&] { finder->hideFolder(finder->folders().first()); },
+         [&] { return finder->hiddenFolderIDs().size() == 1; }},
+        {"scanning", &AppFinder::isScanningChanged, [&] { finder->beginScan(); }, [&] { return finder->isScanning(); }},
+        {"apps", &AppFinder::appsChanged, [&] { finder->publishScan({gamma}, finder->latestScanGeneration()); },
+         [&] { return finder->apps() == QList<AppItem>{gamma}; }},
+    };
+    for (const auto &c : cases) {
+        int calls = 0;
+        bool firstSawValue = false;
+        auto connection = QObject::connect(finder.get(), c.signal, [&] {
+            if (calls++ == 0) {
+                firstSawValue = c.seen();
+            }
+        });
+        c.act();
+        QObject::disconnect(connection);
+        EXPECT_GE(calls, 1) << c.what;
+        EXPECT_TRUE(firstSawValue) << c.what;
+    }
 }
 
 TEST_F(AppFinderTest, HiddenFolderTextsThatAreNotUuidsAreDroppedAndForgottenAtTheNextSave)
