@@ -1,0 +1,342 @@
+// Tracking operations of TallyInstance: events, timed events, super properties and groups.
+#include "analytics/TallyInstance.h"
+
+#include "analytics/Group.h"
+#include "analytics/People.h"
+#include "analytics/SerialQueue.h"
+#include "analytics/TallyClock.h"
+#include "analytics/TallyLogger.h"
+#include "analytics/TallyPersistence.h"
+#include "analytics/Track.h"
+
+namespace brimlark {
+
+void TallyInstance::track(const std::optional<std::string> &event, const std::optional<TallyDictionary> &properties)
+{
+    const double epochInterval = m_clock->now();
+    m_trackingQueue->async([weak = weak_from_this(), event, properties, epochInterval] {
+        if (const auto self = weak.lock()) {
+            self->recordEvent(event, properties, epochInterval);
+        }
+    });
+}
+
+void TallyInstance::recordEvent(const std::optional<std::string> &event,
+                                const std::optional<TallyDictionary> &properties, double epochInterval)
+{
+    if (hasOptedOutTracking()) {
+        return;
+    }
+    TallyDictionary timedEvents;
+    TallyDictionary superProperties;
+    TallyIdentity identity;
+    m_readWriteLock.read([&] {
+        timedEvents = m_timedEvents;
+        superProperties = m_superProperties;
+        identity.distinctID = m_distinctId;
+        identity.anonymousId = m_anonymousId;
+        identity.userId = m_userId;
+        identity.hadPersistedDistinctId = m_hadPersistedDistinctId;
+    });
+    TallyDictionary remaining
+        = m_trackInstance->track(event, properties, timedEvents, superProperties, identity, epochInterval);
+    m_readWriteLock.write([&] { m_timedEvents = std::move(remaining); });
+}
+
+void TallyInstance::trackWithGroups(const std::optional<std::string> &event,
+                                    const std::optional<TallyDictionary> &properties,
+                                    const std::optional<TallyDictionary> &groups)
+{
+    if (hasOptedOutTracking()) {
+        return;
+    }
+    if (!properties) {
+        track(event, groups);
+        return;
+    }
+    if (!groups) {
+        track(event, properties);
+        return;
+    }
+    TallyDictionary merged = *properties;
+    merged += *groups;
+    track(event, merged);
+}
+
+void TallyInstance::time(const std::string &event)
+{
+    const double startTime = m_clock->now();
+    m_trackingQueue->async([weak = weak_from_this(), event, startTime] {
+        const auto self = weak.lock();
+        if (!self) {
+            return;
+        }
+        TallyDictionary updated = self->m_trackInstance->time(event, self->currentTimedEvents(), startTime);
+        self->m_readWriteLock.write([&] { self->m_timedEvents = std::move(updated); });
+        self->m_readWriteLock.read([&] { TallyPersistence::saveTimedEvents(self->m_timedEvents, self->m_name); });
+    });
+}
+
+double TallyInstance::eventElapsedTime(const std::string &event) const
+{
+    const TallyDictionary timedEvents = currentTimedEvents();
+    const TallyType *entry = timedEvents.find(event);
+    const double *startTime = entry ? entry->get<double>() : nullptr;
+    return startTime ? m_clock->now() - *startTime : 0;
+}
+
+TallyDictionary TallyInstance::currentTimedEvents() const
+{
+    return m_readWriteLock.read([&] { return m_timedEvents; });
+}
+
+void TallyInstance::clearTimedEvent(const std::string &event)
+{
+    m_trackingQueue->async([weak = weak_from_this(), event] {
+        const auto self = weak.lock();
+        if (!self) {
+            return;
+        }
+        TallyDictionary updated = self->m_trackInstance->clearTimedEvent(event, self->currentTimedEvents());
+        self->m_readWriteLock.write([&] { self->m_timedEvents = std::move(updated); });
+        self->m_readWriteLock.read([&] { TallyPersistence::saveTimedEvents(self->m_timedEvents, self->m_name); });
+    });
+}
+
+void TallyInstance::clearTimedEvents()
+{
+    m_trackingQueue->async([weak = weak_from_this()] {
+        const auto self = weak.lock();
+        if (!self) {
+            return;
+        }
+        self->m_readWriteLock.write([&] { self->m_timedEvents = TallyDictionary(); });
+        TallyPersistence::saveTimedEvents(TallyDictionary(), self->m_name);
+    });
+}
+
+void TallyInstance::storeSuperProperties() const
+{
+    m_readWriteLock.read([&] { TallyPersistence::saveSuperProperties(m_superProperties, m_name); });
+}
+
+void TallyInstance::registerSuperProperties(const TallyDictionary &properties)
+{
+    m_trackingQueue->async([weak = weak_from_this(), properties] {
+        const auto self = weak.lock();
+        if (!self) {
+            return;
+        }
+        TallyDictionary updated
+            = self->m_trackInstance->registerSuperProperties(properties, self->currentSuperProperties());
+        self->m_readWriteLock.write([&] { self->m_superProperties = std::move(updated); });
+        self->storeSuperProperties();
+    });
+}
+
+void TallyInstance::registerSuperPropertiesOnce(const TallyDictionary &properties,
+                                                const std::optional<TallyType> &defaultValue)
+{
+    m_trackingQueue->async([weak = weak_from_this(), properties, defaultValue] {
+        const auto self = weak.lock();
+        if (!self) {
+            return;
+        }
+        TallyDictionary updated = self->m_trackInstance->registerSuperPropertiesOnce(
+            properties, self->currentSuperProperties(), defaultValue);
+        self->m_readWriteLock.write([&] { self->m_superProperties = std::move(updated); });
+        self->storeSuperProperties();
+    });
+}
+
+void TallyInstance::unregisterSuperProperty(const std::string &propertyName)
+{
+    m_trackingQueue->async([weak = weak_from_this(), propertyName] {
+        const auto self = weak.lock();
+        if (!self) {
+            return;
+        }
+        TallyDictionary updated = self->currentSuperProperties();
+        updated.remove(propertyName);
+        self->m_readWriteLock.write([&] { self->m_superProperties = std::move(updated); });
+        self->storeSuperProperties();
+    });
+}
+
+void TallyInstance::clearSuperProperties()
+{
+    m_trackingQueue->async([weak = weak_from_this()] {
+        const auto self = weak.lock();
+        if (!self) {
+            return;
+        }
+        self->m_readWriteLock.write([&] { self->m_superProperties = TallyDictionary(); });
+        TallyPersistence::saveSuperProperties(TallyDictionary(), self->m_name);
+    });
+}
+
+TallyDictionary TallyInstance::currentSuperProperties() const
+{
+    return m_readWriteLock.read([&] { return m_superProperties; });
+}
+
+void TallyInstance::updateSuperProperty(std::function<void(TallyDictionary &)> update)
+{
+    m_trackingQueue->async([weak = weak_from_this(), update = std::move(update)] {
+        const auto self = weak.lock();
+        if (!self) {
+            return;
+        }
+        TallyDictionary updated = self->currentSuperProperties();
+        if (update) {
+            update(updated);
+        }
+        self->m_readWriteLock.write([&] { self->m_superProperties = std::move(updated); });
+        self->storeSuperProperties();
+    });
+}
+
+void TallyInstance::handleSuperPropertiesRegistrationNotification(const TallyNotification &notification)
+{
+    if (!notification.userInfo) {
+        return;
+    }
+    if (notification.name == m_registerSuperPropertiesNotificationName) {
+        TallyDictionary properties;
+        for (const auto &[key, value] : *notification.userInfo) {
+            const std::string *name = key.get<std::string>();
+            if (!name || value.kind() == TallyType::Kind::Opaque || !value.isValidNestedTypeAndValue()) {
+                return; // one entry that is no property registers none
+            }
+            properties.set(*name, value);
+        }
+        registerSuperProperties(properties);
+        return;
+    }
+    for (const auto &entry : *notification.userInfo) {
+        if (const std::string *name = entry.first.get<std::string>()) {
+            unregisterSuperProperty(*name);
+        }
+    }
+}
+
+void TallyInstance::setGroup(const std::string &groupKey, const TallyType &groupID)
+{
+    if (hasOptedOutTracking()) {
+        return;
+    }
+    setGroup(groupKey, TallyArray { groupID });
+}
+
+void TallyInstance::setGroup(const std::string &groupKey, const TallyArray &groupIDs)
+{
+    if (hasOptedOutTracking()) {
+        return;
+    }
+    const TallyDictionary properties { { groupKey, groupIDs } };
+    registerSuperProperties(properties);
+    m_people->set(properties);
+}
+
+void TallyInstance::addGroup(const std::string &groupKey, const TallyType &groupID)
+{
+    if (hasOptedOutTracking()) {
+        return;
+    }
+    updateSuperProperty([people = m_people, groupKey, groupID](TallyDictionary &superProperties) {
+        TallyType *existing = superProperties.find(groupKey);
+        if (!existing) {
+            superProperties.set(groupKey, TallyArray { groupID });
+            people->set(TallyDictionary { { groupKey, TallyArray { groupID } } });
+            return;
+        }
+        if (TallyArray *list = existing->get<TallyArray>()) {
+            const bool present = std::any_of(list->begin(), list->end(),
+                                             [&](const TallyType &element) { return element.equals(groupID); });
+            if (!present) {
+                list->push_back(groupID);
+            }
+        } else {
+            *existing = TallyArray { *existing, groupID };
+        }
+        people->unionProperties(TallyDictionary { { groupKey, TallyArray { groupID } } });
+    });
+}
+
+void TallyInstance::removeGroup(const std::string &groupKey, const TallyType &groupID)
+{
+    if (hasOptedOutTracking()) {
+        return;
+    }
+    updateSuperProperty([people = m_people, groupKey, groupID](TallyDictionary &superProperties) {
+        TallyType *existing = superProperties.find(groupKey);
+        if (!existing) {
+            return;
+        }
+        if (const TallyArray *list = existing->get<TallyArray>(); list && list->size() > 1) {
+            TallyArray kept;
+            for (const TallyType &element : *list) {
+                if (!element.equals(groupID)) {
+                    kept.push_back(element);
+                }
+            }
+            *existing = std::move(kept);
+            people->remove(TallyDictionary { { groupKey, groupID } });
+            return;
+        }
+        superProperties.remove(groupKey);
+        people->unset(std::vector<std::string> { groupKey });
+    });
+}
+
+std::string TallyInstance::groupCacheKey(const std::string &groupKey, const TallyType &groupID)
+{
+    // Text prints as itself, as string interpolation writes it; other values by their description.
+    const std::string *text = groupID.get<std::string>();
+    return groupKey + "_" + (text ? *text : groupID.description());
+}
+
+std::shared_ptr<Group> TallyInstance::getGroup(const std::string &groupKey, const TallyType &groupID)
+{
+    const std::string key = groupCacheKey(groupKey, groupID);
+    const auto makeGroup = [&] {
+        return Group::create(m_apiToken, m_trackingQueue, groupKey, groupID, m_sessionMetadata, m_tallyPersistence,
+                             weak_from_this());
+    };
+    const std::shared_ptr<Group> cached = m_readWriteLock.read([&]() -> std::shared_ptr<Group> {
+        const auto found = m_groups.find(key);
+        return found == m_groups.end() ? nullptr : found->second;
+    });
+    if (cached) {
+        if (cached->groupKey() == groupKey && cached->groupID().equals(groupID)) {
+            return cached;
+        }
+        TallyLogger::info("groups dictionary key collision: " + key, "getGroup(groupKey:groupID:)");
+        std::shared_ptr<Group> replacement = makeGroup();
+        m_readWriteLock.write([&] { m_groups[key] = replacement; });
+        return replacement;
+    }
+    return m_readWriteLock.write([&] {
+        auto &slot = m_groups[key];
+        if (!slot) {
+            slot = makeGroup();
+        }
+        return slot;
+    });
+}
+
+std::shared_ptr<Group> TallyInstance::removeCachedGroup(const std::string &groupKey, const TallyType &groupID)
+{
+    const std::string key = groupCacheKey(groupKey, groupID);
+    return m_readWriteLock.write([&]() -> std::shared_ptr<Group> {
+        const auto found = m_groups.find(key);
+        if (found == m_groups.end()) {
+            return nullptr;
+        }
+        std::shared_ptr<Group> removed = std::move(found->second);
+        m_groups.erase(found);
+        return removed;
+    });
+}
+
+} // namespace brimlark
