@@ -60,14 +60,16 @@ QQuickImageResponse *AppIconImageProvider::requestImageResponse(const QString &i
     }
     size = std::clamp(size, 1, AppWorkspace::MaxIconSize);
     auto *response = new AppIconImageResponse;
-    // Finished is always emitted from the pool, after the engine has connected to it.
-    QThreadPool::globalInstance()->start([this, response, path, size] {
-        if (response->isCancelled()) {
-            response->finish(QImage());
-            return;
-        }
-        response->finish(m_store.fetch(path, size));
-    });
+    // The work starts from the response's own thread once control is back in
+    // its event loop, so the engine has connected to finished by then.
+    QMetaObject::invokeMethod(
+        response,
+        [this, response, path, size] {
+            QThreadPool::globalInstance()->start([this, response, path, size] {
+                response->finish(response->isCancelled() ? QImage() : m_store.fetch(path, size));
+            });
+        },
+        Qt::QueuedConnection);
     return response;
 }
 
