@@ -407,7 +407,10 @@ bool BrimlarkViewModel::launchApp(const AppItem &app)
 {
     const bool opened = m_workspace.openApplication(app.id());
     if (!opened) {
+        // A launch that never started is neither a recent application nor a
+        // launch worth reporting.
         qWarning().noquote() << QStringLiteral("⚠️ Failed to open application at %1").arg(app.id());
+        return false;
     }
     m_appFinder.addToRecents(app);
     if (m_analytics) {
