@@ -64,6 +64,13 @@ std::uint16_t modifierMaskFor(xcb_connection_t *connection, xcb_key_symbols_t *s
     return 0;
 }
 
+// Waits until the server has handled every request sent so far, so an
+// ungrab is in effect before anyone is told the key is free.
+void sync(xcb_connection_t *connection)
+{
+    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+}
+
 } // namespace
 
 GlobalHotKey::GlobalHotKey(QObject *parent) : QObject(parent) {}
@@ -159,7 +166,7 @@ GlobalHotKey::Result GlobalHotKey::registerHotKey(const Session &session)
         for (const std::uint16_t mods : grabbed) {
             xcb_ungrab_key(connection, keycode, root, mods);
         }
-        xcb_flush(connection);
+        sync(connection);
         if (errorCode == BadAccess) {
             return { false, QStringLiteral("Ctrl+Alt+N is already taken by another application") };
         }
@@ -215,7 +222,9 @@ void GlobalHotKey::release()
         for (const std::uint16_t mods : m_grabbedModifiers) {
             xcb_ungrab_key(m_connection, m_keycode, m_root, mods);
         }
-        xcb_flush(m_connection);
+        if (!m_grabbedModifiers.empty()) {
+            sync(m_connection);
+        }
     }
     m_grabbedModifiers.clear();
     m_connection = nullptr;

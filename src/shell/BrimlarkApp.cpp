@@ -4,7 +4,9 @@
 #include "shell/MenuCommands.h"
 #include "shell/SingleInstance.h"
 
+#include <QPointer>
 #include <QQmlApplicationEngine>
+#include <QQuickStyle>
 #include <QQuickWindow>
 
 namespace brimlark {
@@ -36,6 +38,12 @@ QUrl BrimlarkApp::mainQmlUrl()
     return QUrl(QStringLiteral("qrc:/Brimlark/Shell/Main.qml"));
 }
 
+void BrimlarkApp::setUpStyle()
+{
+    // A desktop look that every control of the views can be restyled in.
+    QQuickStyle::setStyle(QStringLiteral("Fusion"));
+}
+
 void BrimlarkApp::prepareEngine(QQmlEngine &engine)
 {
     engine.addImportPath(QStringLiteral("qrc:/"));
@@ -60,7 +68,8 @@ bool BrimlarkApp::launch(QQmlApplicationEngine &engine)
     if (!window) {
         return false;
     }
-    GlobalHotkeyManager::shared().setWindowProvider([window] { return window; });
+    QPointer<QQuickWindow> guarded(window);
+    GlobalHotkeyManager::shared().setWindowProvider([guarded]() -> QWindow * { return guarded.data(); });
     m_delegate.applicationDidFinishLaunching();
     return true;
 }

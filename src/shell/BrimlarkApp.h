@@ -41,6 +41,8 @@ public:
     explicit BrimlarkApp(Services services, QObject *parent = nullptr);
 
     static QUrl mainQmlUrl();
+    // The Controls style of the views; before the first engine loads.
+    static void setUpStyle();
     // What every engine that shows the shell's QML needs.
     static void prepareEngine(QQmlEngine &engine);
 

@@ -34,21 +34,13 @@ ApplicationWindow {
         }
 
         Menu {
-            id: libraryMenu
             objectName: "libraryMenu"
             title: qsTr("Library")
 
-            Instantiator {
-                model: MenuCommands.libraryCommands
-                delegate: Action {
-                    required property var modelData
-                    text: qsTr(modelData.title)
-                    shortcut: modelData.shortcut
-                    onTriggered: MenuCommands.showLibrarySection(modelData.selection)
-                }
-                onObjectAdded: (index, object) => libraryMenu.insertAction(index, object)
-                onObjectRemoved: (index, object) => libraryMenu.removeAction(object)
-            }
+            LibraryAction { entry: 0 }
+            LibraryAction { entry: 1 }
+            LibraryAction { entry: 2 }
+            LibraryAction { entry: 3 }
         }
     }
 

@@ -11,11 +11,11 @@
 
 namespace brimlark {
 
-MenuCommands::MenuCommands(QObject *parent) : QObject(parent) {}
+MenuCommands::MenuCommands(ShellViewModel *viewModel, QObject *parent) : QObject(parent), m_viewModel(viewModel) {}
 
 MenuCommands &MenuCommands::shared()
 {
-    static MenuCommands *instance = new MenuCommands;
+    static MenuCommands *instance = new MenuCommands(nullptr);
     return *instance;
 }
 

@@ -33,7 +33,10 @@ public:
         QString selection; // the selection case it sets
     };
 
-    explicit MenuCommands(QObject *parent = nullptr);
+    // Takes the view model (or none yet). Not default-constructible on
+    // purpose: QML then creates its singleton through create(), which hands
+    // out the shared instance instead of a new one.
+    explicit MenuCommands(ShellViewModel *viewModel, QObject *parent = nullptr);
 
     // The process's one instance; QML gets this one too.
     static MenuCommands &shared();

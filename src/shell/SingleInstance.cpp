@@ -85,16 +85,21 @@ bool SingleInstance::listen()
     if (isListening()) {
         return true;
     }
+    // Listening with access options replaces the socket file even while
+    // another instance serves it: ask first whether anybody answers there.
+    {
+        QLocalSocket probe;
+        probe.connectToServer(m_serverName);
+        if (probe.waitForConnected(500)) {
+            probe.abort();
+            return false;
+        }
+    }
     auto server = std::make_unique<QLocalServer>();
     // Only this user may hand requests over.
     server->setSocketOptions(QLocalServer::UserAccessOption);
     bool ok = server->listen(m_serverName);
     if (!ok && server->serverError() == QAbstractSocket::AddressInUseError) {
-        QLocalSocket probe;
-        probe.connectToServer(m_serverName);
-        if (probe.waitForConnected(500)) {
-            return false; // a live instance owns the name
-        }
         // The socket file of a process that is gone.
         QLocalServer::removeServer(m_serverName);
         ok = server->listen(m_serverName);

@@ -5,7 +5,6 @@
 
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
-#include <QQuickStyle>
 #include <QtQml/qqmlextensionplugin.h>
 
 Q_IMPORT_QML_PLUGIN(BrimlarkShellPlugin)
@@ -33,7 +32,7 @@ int main(int argc, char *argv[])
     BrimlarkApp brimlark;
     brimlark.attach(instance);
 
-    QQuickStyle::setStyle(QStringLiteral("Fusion"));
+    BrimlarkApp::setUpStyle();
     QQmlApplicationEngine engine;
     if (!brimlark.launch(engine)) {
         return 1;

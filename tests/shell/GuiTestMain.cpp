@@ -1,5 +1,6 @@
+#include "shell/BrimlarkApp.h"
+
 #include <QGuiApplication>
-#include <QQuickStyle>
 #include <QQuickWindow>
 #include <QtQml/qqmlextensionplugin.h>
 
@@ -16,6 +17,6 @@ int main(int argc, char **argv)
     ::testing::InitGoogleMock(&argc, argv);
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     QGuiApplication app(argc, argv);
-    QQuickStyle::setStyle(QStringLiteral("Fusion"));
+    brimlark::BrimlarkApp::setUpStyle();
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,402 @@
+#include "platform/Defaults.h"
+#include "platform/NotificationCenter.h"
+#include "shell/AppDelegate.h"
+#include "shell/BrimlarkApp.h"
+#include "shell/MenuCommands.h"
+#include "shell/ShellViewModel.h"
+
+#include "TestSupport.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QQmlApplicationEngine>
+#include <QQmlComponent>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QTest>
+
+#include <memory>
+
+using namespace brimlark;
+using ::testing::InSequence;
+using ::testing::StrictMock;
+
+namespace {
+
+class MockViewModel : public ShellViewModel
+{
+public:
+    MOCK_METHOD(void, setLibrarySelection, (const QString &caseName), (override));
+};
+
+// Every warning the QML engine or Qt Quick reports during a test fails it.
+QStringList *s_warnings = nullptr;
+QtMessageHandler s_previousHandler = nullptr;
+
+void collectWarnings(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    const QByteArray category(context.category ? context.category : "");
+    const bool fromQml = category.startsWith("qml") || category.startsWith("js") || category.startsWith("qt.qml")
+        || category.startsWith("qt.quick") || message.contains(QLatin1String("qrc:/"))
+        || message.contains(QLatin1String(".qml"));
+    if (s_warnings && type != QtDebugMsg && type != QtInfoMsg && fromQml) {
+        s_warnings->append(message);
+    }
+    if (s_previousHandler) {
+        s_previousHandler(type, context, message);
+    }
+}
+
+class QmlTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Defaults::installStandard(std::make_shared<Defaults>());
+        s_warnings = &m_warnings;
+        s_previousHandler = qInstallMessageHandler(collectWarnings);
+    }
+    void TearDown() override
+    {
+        qInstallMessageHandler(s_previousHandler);
+        s_warnings = nullptr;
+        EXPECT_TRUE(m_warnings.isEmpty()) << m_warnings.join(u'\n').toStdString();
+        MenuCommands::shared().setViewModel(nullptr);
+        Defaults::installStandard(std::make_shared<Defaults>());
+    }
+
+    static QObject *child(QObject *root, const char *objectName)
+    {
+        return root->findChild<QObject *>(QString::fromLatin1(objectName));
+    }
+
+    QStringList m_warnings;
+};
+
+class MainWindowTest : public QmlTest
+{
+protected:
+    void SetUp() override
+    {
+        QmlTest::SetUp();
+        BrimlarkApp::Services services;
+        services.makeViewModel = [this]() -> ShellViewModel * {
+            ++m_viewModelsBuilt;
+            return &m_viewModel;
+        };
+        services.handleURL = [this](const QUrl &url) { m_handledUrls.append(url); };
+        services.initializeAnalytics = [this] { ++m_analyticsStarts; };
+        services.delegateHooks.registerHotKey = [this] { ++m_hotKeyRegistrations; };
+        m_app = std::make_unique<BrimlarkApp>(services);
+        m_observer = NotificationCenter::defaultCenter().addObserver(
+            Notifications::SearchFocusRequested, &m_context, [this](const QVariant &) { ++m_searchRequests; });
+    }
+    void TearDown() override
+    {
+        NotificationCenter::defaultCenter().removeObserver(m_observer);
+        m_engine.reset();
+        m_app.reset();
+        QmlTest::TearDown();
+    }
+
+    QQuickWindow *launch()
+    {
+        m_engine = std::make_unique<QQmlApplicationEngine>();
+        int setUps = 0;
+        QObject::connect(&m_app->delegate(), &AppDelegate::windowSetUpFinished, &m_context, [&] { ++setUps; });
+        if (!m_app->launch(*m_engine)) {
+            return nullptr;
+        }
+        auto *window = qobject_cast<QQuickWindow *>(m_engine->rootObjects().value(0));
+        if (!window || !QTest::qWaitForWindowExposed(window) || !test::waitUntil([&] { return setUps == 1; })) {
+            return nullptr;
+        }
+        window->requestActivate();
+        // Window shortcuts need the window to be the focus window.
+        if (!QTest::qWaitForWindowActive(window)) {
+            return nullptr;
+        }
+        return window;
+    }
+
+    StrictMock<MockViewModel> m_viewModel;
+    std::unique_ptr<BrimlarkApp> m_app;
+    std::unique_ptr<QQmlApplicationEngine> m_engine;
+    QObject m_context;
+    quint64 m_observer = 0;
+    int m_viewModelsBuilt = 0;
+    int m_analyticsStarts = 0;
+    int m_hotKeyRegistrations = 0;
+    int m_searchRequests = 0;
+    QList<QUrl> m_handledUrls;
+};
+
+TEST_F(MainWindowTest, StartsAnalyticsBeforeTheWindowAndBuildsTheViewModelWithIt)
+{
+    EXPECT_EQ(m_analyticsStarts, 1);
+    EXPECT_EQ(m_viewModelsBuilt, 0);
+    QQuickWindow *window = launch();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(m_viewModelsBuilt, 1);
+    EXPECT_EQ(m_analyticsStarts, 1);
+    EXPECT_EQ(m_hotKeyRegistrations, 1);
+    EXPECT_EQ(MenuCommands::shared().viewModel(), &m_viewModel);
+}
+
+TEST_F(MainWindowTest, ShowsTheSplitViewWithItsColumnsAndLimits)
+{
+    QQuickWindow *window = launch();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->objectName(), u"brimlarkWindow"_qs);
+    EXPECT_TRUE(window->title().isEmpty());
+    EXPECT_EQ(window->minimumSize(), QSize(900, 600));
+    EXPECT_EQ(Defaults::standard().boolean(AppDelegate::HasLaunchedBeforeKey), true);
+
+    auto *content = qobject_cast<QQuickItem *>(child(window, "contentView"));
+    auto *sidebar = qobject_cast<QQuickItem *>(child(window, "sidebarColumn"));
+    auto *detail = qobject_cast<QQuickItem *>(child(window, "detailColumn"));
+    ASSERT_TRUE(content && sidebar && detail);
+    EXPECT_TRUE(test::waitUntil([&] { return sidebar->width() == 240; }));
+    EXPECT_LT(sidebar->x(), detail->x());
+    EXPECT_GT(detail->width(), sidebar->width());
+    EXPECT_EQ(content->height(), content->parentItem()->height());
+    EXPECT_EQ(content->width(), window->width());
+    QObject *attached = nullptr;
+    for (QObject *c : sidebar->children()) {
+        if (c->metaObject()->indexOfProperty("minimumWidth") >= 0 && c->metaObject()->indexOfProperty("fillWidth") >= 0) {
+            attached = c;
+        }
+    }
+    ASSERT_NE(attached, nullptr);
+    EXPECT_EQ(attached->property("minimumWidth").toDouble(), 220);
+    EXPECT_EQ(attached->property("preferredWidth").toDouble(), 240);
+    EXPECT_EQ(attached->property("maximumWidth").toDouble(), 320);
+}
+
+TEST_F(MainWindowTest, OffersTheFileAndLibraryMenus)
+{
+    QQuickWindow *window = launch();
+    ASSERT_NE(window, nullptr);
+    QObject *menuBar = child(window, "menuBar");
+    ASSERT_NE(menuBar, nullptr);
+    ASSERT_EQ(menuBar->property("count").toInt(), 2);
+
+    auto menuTexts = [](QObject *menu) {
+        QStringList texts;
+        const int count = menu->property("count").toInt();
+        for (int i = 0; i < count; ++i) {
+            QQuickItem *item = nullptr;
+            QMetaObject::invokeMethod(menu, "itemAt", Q_RETURN_ARG(QQuickItem *, item), Q_ARG(int, i));
+            if (item && item->metaObject()->indexOfProperty("text") >= 0) {
+                texts.append(item->property("text").toString());
+            }
+        }
+        return texts;
+    };
+    QObject *fileMenu = child(window, "fileMenu");
+    QObject *libraryMenu = child(window, "libraryMenu");
+    ASSERT_TRUE(fileMenu && libraryMenu);
+    EXPECT_EQ(fileMenu->property("title").toString(), u"File"_qs);
+    EXPECT_EQ(libraryMenu->property("title").toString(), u"Library"_qs);
+    EXPECT_EQ(fileMenu->property("count").toInt(), 3); // with the separator
+    EXPECT_EQ(menuTexts(fileMenu), (QStringList { u"Search Apps"_qs, u"Quit"_qs }));
+    EXPECT_EQ(menuTexts(libraryMenu),
+              (QStringList { u"All Apps"_qs, u"Newly Added"_qs, u"Recents"_qs, u"Favorites"_qs }));
+}
+
+TEST_F(MainWindowTest, ShortcutsRunTheMenuCommands)
+{
+    QQuickWindow *window = launch();
+    ASSERT_NE(window, nullptr);
+    {
+        InSequence order;
+        EXPECT_CALL(m_viewModel, setLibrarySelection(u"allApps"_qs));
+        EXPECT_CALL(m_viewModel, setLibrarySelection(u"newlyAdded"_qs));
+        EXPECT_CALL(m_viewModel, setLibrarySelection(u"recents"_qs));
+        EXPECT_CALL(m_viewModel, setLibrarySelection(u"favorites"_qs));
+        EXPECT_CALL(m_viewModel, setLibrarySelection(u"allApps"_qs));
+    }
+    QTest::keyClick(window, Qt::Key_K, Qt::ControlModifier);
+    EXPECT_EQ(m_searchRequests, 1);
+    for (const Qt::Key key : { Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4, Qt::Key_1 }) {
+        QTest::keyClick(window, key, Qt::ControlModifier);
+    }
+    // Without Ctrl the digits are plain keys.
+    QTest::keyClick(window, Qt::Key_2);
+    EXPECT_EQ(m_searchRequests, 1);
+}
+
+TEST_F(MainWindowTest, AnOpenedUrlGoesToAnalyticsOnly)
+{
+    QQuickWindow *window = launch();
+    ASSERT_NE(window, nullptr);
+    const QSize size = window->size();
+    m_app->openURL(QUrl(u"brimlark://open?uid=abc"_qs));
+    EXPECT_EQ(m_handledUrls, (QList<QUrl> { QUrl(u"brimlark://open?uid=abc"_qs) }));
+    EXPECT_EQ(window->size(), size);
+}
+
+TEST_F(MainWindowTest, ClosingHidesAndReopeningBringsTheSameWindowBack)
+{
+    QQuickWindow *window = launch();
+    ASSERT_NE(window, nullptr);
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(m_engine->rootObjects().value(0), window);
+    m_app->delegate().applicationShouldHandleReopen();
+    EXPECT_TRUE(window->isVisible());
+}
+
+// The shared view helpers in a window of their own.
+class ViewHelpersTest : public QmlTest
+{
+protected:
+    std::unique_ptr<QObject> create(const QByteArray &qml)
+    {
+        BrimlarkApp::prepareEngine(m_engine);
+        QQmlComponent component(&m_engine);
+        component.setData(qml, QUrl(u"qrc:/tests/Host.qml"_qs));
+        std::unique_ptr<QObject> object(component.create());
+        if (!object) {
+            m_warnings.append(component.errorString());
+        }
+        return object;
+    }
+
+    QQmlEngine m_engine;
+};
+
+const QByteArray s_fieldHost = R"(
+import QtQuick
+import QtQuick.Controls
+import Brimlark.Shell
+
+Window {
+    width: 400; height: 200; visible: true
+    property string query: "start"
+    property bool wantFocus: false
+    property int ended: 0
+    property alias field: field
+    property alias other: other
+    Column {
+        CustomTextField {
+            id: field
+            width: 300
+            placeholder: "Search apps..."
+            text: query
+            onTextEdited: query = text
+            isFocused: wantFocus
+            onFocusEnded: { wantFocus = false; ended++ }
+        }
+        TextField { id: other; width: 300 }
+    }
+}
+)";
+
+TEST_F(ViewHelpersTest, CustomTextFieldFollowsItsBindings)
+{
+    std::unique_ptr<QObject> host = create(s_fieldHost);
+    ASSERT_TRUE(host);
+    auto *window = qobject_cast<QQuickWindow *>(host.get());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    window->requestActivate();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    auto *field = host->property("field").value<QQuickItem *>();
+    auto *other = host->property("other").value<QQuickItem *>();
+    ASSERT_TRUE(field && other);
+    EXPECT_EQ(field->property("text").toString(), u"start"_qs);
+    EXPECT_EQ(field->property("placeholderText").toString(), u"Search apps..."_qs);
+
+    // A change made elsewhere (a clear button) reaches the field.
+    host->setProperty("query", QString());
+    EXPECT_EQ(field->property("text").toString(), QString());
+
+    // A focus request is carried out on a later turn.
+    host->setProperty("wantFocus", true);
+    EXPECT_FALSE(field->hasActiveFocus());
+    ASSERT_TRUE(test::waitUntil([&] { return field->hasActiveFocus(); }));
+
+    // Typing writes back at every keystroke.
+    QTest::keyClick(window, Qt::Key_A);
+    EXPECT_EQ(host->property("query").toString(), u"a"_qs);
+    QTest::keyClick(window, Qt::Key_B);
+    EXPECT_EQ(host->property("query").toString(), u"ab"_qs);
+
+    // Editing ends when the focus goes elsewhere; reported a turn later.
+    other->forceActiveFocus();
+    EXPECT_TRUE(host->property("wantFocus").toBool());
+    ASSERT_TRUE(test::waitUntil([&] { return !host->property("wantFocus").toBool(); }));
+    EXPECT_EQ(host->property("ended").toInt(), 1);
+    EXPECT_FALSE(field->hasActiveFocus());
+
+    // Clearing the request never takes the focus away.
+    host->setProperty("wantFocus", true);
+    ASSERT_TRUE(test::waitUntil([&] { return field->hasActiveFocus(); }));
+    host->setProperty("wantFocus", false);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(field->hasActiveFocus());
+}
+
+const QByteArray s_helpersHost = R"(
+import QtQuick
+import QtQuick.Controls
+import Brimlark.Shell
+
+Window {
+    width: 300; height: 200; visible: true
+    color: "white"
+    property alias known: known
+    property alias unknown: unknown
+    property alias scroll: scroll
+    Repeater {
+        model: ["sidebar", "headerView", "hudWindow", "popover", "menu", "underWindowBackground",
+                "contentBackground", "windowBackground", "noSuchMaterial"]
+        VisualEffectView { material: modelData; blendingMode: "withinWindow"; width: 10; height: 10; x: index * 10 }
+    }
+    SymbolImage { id: known; name: "star.fill"; color: "#FF0000"; size: 40; x: 0; y: 20 }
+    SymbolImage { id: unknown; name: "no.such.symbol"; x: 50; y: 20 }
+    ScrollView {
+        id: scroll
+        x: 100; y: 20; width: 100; height: 100
+        ScrollBar.vertical: ThinScrollBar {}
+        ScrollBar.horizontal: ThinScrollBar {}
+        Rectangle { implicitWidth: 300; implicitHeight: 600; color: "lightgray" }
+    }
+    property color parsed: Colors.hex("#007AFF")
+    property bool exists: Symbols.exists("folder.fill")
+    property bool missing: Symbols.exists("nope")
+}
+)";
+
+TEST_F(ViewHelpersTest, HelpersLoadAndDraw)
+{
+    std::unique_ptr<QObject> host = create(s_helpersHost);
+    ASSERT_TRUE(host);
+    auto *window = qobject_cast<QQuickWindow *>(host.get());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+
+    EXPECT_EQ(host->property("parsed").value<QColor>(), QColor(0, 122, 255));
+    EXPECT_TRUE(host->property("exists").toBool());
+    EXPECT_FALSE(host->property("missing").toBool());
+
+    auto *known = host->property("known").value<QQuickItem *>();
+    auto *unknown = host->property("unknown").value<QQuickItem *>();
+    EXPECT_TRUE(known->property("available").toBool());
+    EXPECT_FALSE(unknown->property("available").toBool());
+    EXPECT_EQ(known->implicitWidth(), 40);
+    EXPECT_EQ(unknown->implicitWidth(), 16);
+
+    const QImage frame = window->grabWindow();
+    ASSERT_FALSE(frame.isNull());
+    const qreal dpr = frame.devicePixelRatio();
+    const QColor centre = frame.pixelColor(QPoint(20, 42) * dpr);
+    EXPECT_GT(centre.red(), 200);
+    EXPECT_LT(centre.green(), 60);
+    EXPECT_LT(centre.blue(), 60);
+
+    auto *scroll = host->property("scroll").value<QQuickItem *>();
+    ASSERT_NE(scroll, nullptr);
+}
+
+} // namespace

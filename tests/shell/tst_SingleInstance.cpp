@@ -1,0 +1,238 @@
+#include "shell/SingleInstance.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QLocalSocket>
+#include <QSignalSpy>
+#include <QUuid>
+
+#include <future>
+#include <thread>
+
+using brimlark::SingleInstance;
+
+namespace {
+
+QString uniqueName()
+{
+    return u"brimlark-test-"_qs + QUuid::createUuid().toString(QUuid::Id128).left(12);
+}
+
+// Runs work on another thread (the client side blocks) while this thread's
+// event loop serves the running instance.
+template<typename F>
+auto onOtherThread(F work)
+{
+    std::packaged_task<decltype(work())()> task(std::move(work));
+    auto future = task.get_future();
+    std::thread(std::move(task)).detach();
+    brimlark::test::waitUntil(
+        [&] { return future.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 10000);
+    return future.get();
+}
+
+TEST(SingleInstanceRequest, RoundTrips)
+{
+    const QList<QList<QUrl>> requests {
+        {},
+        { QUrl(u"brimlark://open?uid=abc"_qs) },
+        { QUrl(u"https://example.invalid/a%20b?uid=x&y=1#frag"_qs), QUrl(u"file:///tmp/caf%C3%A9"_qs),
+          QUrl(u"brimlark://open?uid=%E2%9C%93"_qs) },
+    };
+    for (const QList<QUrl> &urls : requests) {
+        const QByteArray bytes = SingleInstance::encode({ urls });
+        EXPECT_TRUE(bytes.startsWith("reopen\n"));
+        EXPECT_TRUE(bytes.endsWith("\nend\n"));
+        EXPECT_EQ(bytes.count('\n'), urls.size() + 2);
+        const auto decoded = SingleInstance::decode(bytes);
+        ASSERT_TRUE(decoded.has_value());
+        EXPECT_EQ(decoded->urls, urls);
+    }
+}
+
+TEST(SingleInstanceRequest, RefusesAnythingMalformed)
+{
+    const QByteArray cases[] = {
+        "",
+        "reopen\n",
+        "reopen\nend",
+        "end\n",
+        "reopen \nend\n",
+        "open\nend\n",
+        "reopen\nurl brimlark://x\n",
+        "reopen\nhello\nend\n",
+        "reopen\nurl \nend\n",
+        "reopen\nurl relative/path\nend\n",
+        "reopen\nurl http://exa mple\nend\n",
+        "reopen\nend\nurl brimlark://x\nend\n",
+        "reopen\n\nend\n",
+        "reopen\nurl brimlark://x\nend\nextra\n",
+    };
+    for (const QByteArray &bytes : cases) {
+        EXPECT_FALSE(SingleInstance::decode(bytes).has_value()) << bytes.toStdString();
+    }
+    QByteArray huge = "reopen\n";
+    while (huge.size() <= SingleInstance::MaximumRequestSize) {
+        huge += "url brimlark://open?uid=" + QByteArray(1000, 'a') + "\n";
+    }
+    huge += "end\n";
+    EXPECT_FALSE(SingleInstance::decode(huge).has_value());
+}
+
+TEST(SingleInstanceArguments, TakesOnlyAbsoluteUrls)
+{
+    const QStringList arguments { u"/usr/bin/brimlark"_qs,
+                                  u"brimlark://open?uid=42"_qs,
+                                  u"--verbose"_qs,
+                                  u"-reverse"_qs,
+                                  u"/home/me/file.txt"_qs,
+                                  u"relative/file"_qs,
+                                  u"C:\\Windows"_qs,
+                                  u"https://example.invalid/x?uid=7"_qs,
+                                  u"not a url"_qs };
+    EXPECT_EQ(SingleInstance::urlsFromArguments(arguments),
+              (QList<QUrl> { QUrl(u"brimlark://open?uid=42"_qs), QUrl(u"https://example.invalid/x?uid=7"_qs) }));
+    EXPECT_TRUE(SingleInstance::urlsFromArguments({ u"brimlark://open"_qs }).isEmpty()); // program name only
+    EXPECT_TRUE(SingleInstance::urlsFromArguments({}).isEmpty());
+}
+
+TEST(SingleInstanceNames, DependOnTheSettingsFolder)
+{
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", "/tmp/brimlark-a");
+    const QString a = SingleInstance::defaultServerName();
+    qputenv("XDG_CONFIG_HOME", "/tmp/brimlark-b");
+    const QString b = SingleInstance::defaultServerName();
+    qputenv("XDG_CONFIG_HOME", "/tmp/brimlark-a");
+    EXPECT_EQ(SingleInstance::defaultServerName(), a);
+    EXPECT_NE(a, b);
+    EXPECT_TRUE(a.startsWith(u"brimlark-"_qs));
+    EXPECT_FALSE(a.contains(QLatin1Char('/')));
+    if (saved.isNull()) {
+        qunsetenv("XDG_CONFIG_HOME");
+    } else {
+        qputenv("XDG_CONFIG_HOME", saved);
+    }
+}
+
+class SingleInstanceHandOver : public ::testing::Test
+{
+protected:
+    QString m_name = uniqueName();
+};
+
+TEST_F(SingleInstanceHandOver, TheFirstStartRunsAndTheSecondHandsOver)
+{
+    SingleInstance running(m_name);
+    ASSERT_EQ(running.start({}), SingleInstance::Role::Primary);
+    EXPECT_TRUE(running.isListening());
+    QSignalSpy reopened(&running, &SingleInstance::reopenRequested);
+    QSignalSpy opened(&running, &SingleInstance::urlOpened);
+
+    const QList<QUrl> urls { QUrl(u"brimlark://open?uid=first"_qs), QUrl(u"brimlark://open?uid=second"_qs) };
+    const QString name = m_name;
+    const SingleInstance::Role role = onOtherThread([name, urls] { return SingleInstance(name).start(urls); });
+    EXPECT_EQ(role, SingleInstance::Role::HandedOver);
+    ASSERT_TRUE(brimlark::test::waitUntil([&] { return reopened.count() == 1 && opened.count() == 2; }));
+    EXPECT_EQ(opened.at(0).at(0).toUrl(), urls.at(0));
+    EXPECT_EQ(opened.at(1).at(0).toUrl(), urls.at(1));
+
+    // A second reopen without URLs.
+    EXPECT_TRUE(onOtherThread([name] { return SingleInstance(name).handOver({}); }));
+    ASSERT_TRUE(brimlark::test::waitUntil([&] { return reopened.count() == 2; }));
+    EXPECT_EQ(opened.count(), 2);
+}
+
+TEST_F(SingleInstanceHandOver, WithNobodyRunningHandOverFailsAtOnce)
+{
+    SingleInstance instance(m_name);
+    EXPECT_FALSE(instance.handOver({ QUrl(u"brimlark://x"_qs) }, 500));
+    EXPECT_FALSE(instance.isListening());
+}
+
+TEST_F(SingleInstanceHandOver, ASocketLeftByADeadProcessIsTakenOver)
+{
+    // What a crashed instance leaves behind: the socket's file, nobody listening.
+    const QString leftover = QDir::temp().filePath(m_name);
+    {
+        QFile file(leftover);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    SingleInstance instance(m_name);
+    EXPECT_EQ(instance.start({}, 500), SingleInstance::Role::Primary);
+    EXPECT_TRUE(instance.isListening());
+}
+
+TEST_F(SingleInstanceHandOver, ALiveInstanceIsNeverTakenOver)
+{
+    SingleInstance running(m_name);
+    ASSERT_TRUE(running.listen());
+    const QString name = m_name;
+    const bool listened = onOtherThread([name] { return SingleInstance(name).listen(); });
+    EXPECT_FALSE(listened);
+    EXPECT_TRUE(running.isListening());
+    // The running one still answers.
+    EXPECT_TRUE(onOtherThread([name] { return SingleInstance(name).handOver({}); }));
+}
+
+TEST_F(SingleInstanceHandOver, StrangersAreDroppedWithoutEffect)
+{
+    SingleInstance running(m_name);
+    ASSERT_TRUE(running.listen());
+    QSignalSpy reopened(&running, &SingleInstance::reopenRequested);
+    QSignalSpy opened(&running, &SingleInstance::urlOpened);
+
+    const QString name = m_name;
+    const QByteArray messages[] = {
+        "GET / HTTP/1.1\r\n\r\n",
+        "reopen\nurl brimlark://x\nhello\nend\n",
+        "reopen\nurl nothing-absolute\nend\n",
+    };
+    for (const QByteArray &message : messages) {
+        const QByteArray reply = onOtherThread([name, message] {
+            QLocalSocket socket;
+            socket.connectToServer(name);
+            if (!socket.waitForConnected(2000)) {
+                return QByteArray("no connection");
+            }
+            socket.write(message);
+            socket.waitForBytesWritten(2000);
+            QByteArray answer;
+            while (socket.waitForReadyRead(1000)) {
+                answer += socket.readAll();
+            }
+            return answer;
+        });
+        EXPECT_TRUE(reply.isEmpty()) << message.toStdString();
+    }
+    // An unfinished request that its client abandons does nothing either.
+    onOtherThread([name] {
+        QLocalSocket socket;
+        socket.connectToServer(name);
+        socket.waitForConnected(2000);
+        socket.write("reopen\nurl brimlark://x\n");
+        socket.waitForBytesWritten(2000);
+        socket.disconnectFromServer();
+        return 0;
+    });
+    // Then a proper request still works, and only it is seen.
+    EXPECT_TRUE(onOtherThread([name] { return SingleInstance(name).handOver({ QUrl(u"brimlark://ok"_qs) }); }));
+    ASSERT_TRUE(brimlark::test::waitUntil([&] { return reopened.count() == 1; }));
+    ASSERT_EQ(opened.count(), 1);
+    EXPECT_EQ(opened.at(0).at(0).toUrl(), QUrl(u"brimlark://ok"_qs));
+}
+
+TEST_F(SingleInstanceHandOver, TheSocketIsForThisUserOnly)
+{
+    SingleInstance running(m_name);
+    ASSERT_TRUE(running.listen());
+    const QFileInfo info(QDir::temp().filePath(m_name));
+    ASSERT_TRUE(info.exists());
+    EXPECT_FALSE(info.permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther));
+}
+
+} // namespace
