@@ -27,6 +27,22 @@ TallyTestEnvironment::TallyTestEnvironment(bool settingsOnDisk)
         throw std::runtime_error("no temporary folder");
     }
     m_directory = pattern;
+    install();
+}
+
+TallyTestEnvironment::TallyTestEnvironment(std::filesystem::path existing)
+    : executor(std::make_shared<ManualMainExecutor>())
+    , clock(std::make_shared<ManualTallyClock>())
+    , lifecycle(std::make_shared<ApplicationLifecycle>())
+    , m_directory(std::move(existing))
+    , m_settingsOnDisk(true)
+    , m_ownsDirectory(false)
+{
+    install();
+}
+
+void TallyTestEnvironment::install()
+{
     std::filesystem::create_directories(home());
     SystemPaths::overrideRoots(home().string(), (m_directory / "root").string());
     Defaults::installStandard(std::make_shared<Defaults>());
@@ -44,8 +60,10 @@ TallyTestEnvironment::~TallyTestEnvironment()
     Defaults::installSuite(std::string(TallyPersistence::suiteName), nullptr);
     Defaults::installStandard(nullptr);
     SystemPaths::overrideRoots(std::string(), std::string());
-    std::error_code ignored;
-    std::filesystem::remove_all(m_directory, ignored);
+    if (m_ownsDirectory) {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_directory, ignored);
+    }
 }
 
 void TallyTestEnvironment::reloadSettings()

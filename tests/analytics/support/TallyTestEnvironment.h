@@ -28,6 +28,8 @@ class TallyTestEnvironment
 {
 public:
     explicit TallyTestEnvironment(bool settingsOnDisk = false);
+    // Over a folder another process made (settings on disk); the folder is left in place.
+    explicit TallyTestEnvironment(std::filesystem::path existing);
     ~TallyTestEnvironment();
     TallyTestEnvironment(const TallyTestEnvironment &) = delete;
     TallyTestEnvironment &operator=(const TallyTestEnvironment &) = delete;
@@ -43,8 +45,11 @@ public:
     std::shared_ptr<ApplicationLifecycle> lifecycle;
 
 private:
+    void install();
+
     std::filesystem::path m_directory;
     bool m_settingsOnDisk;
+    bool m_ownsDirectory = true;
 };
 
 // Waits until the instance's queues are idle: tracking, network, then tracking again (for the
