@@ -94,7 +94,9 @@ std::optional<TallyType> decode(const Json &json, int depth)
     if (depth > TallyArchiver::maximumDepth || !json.is_object() || json.size() != 1) {
         return std::nullopt;
     }
-    const auto &[kind, payload] = *json.items().begin();
+    const auto entry = json.begin();
+    const std::string &kind = entry.key();
+    const Json &payload = entry.value();
     if (kind == "absent" && payload.is_null()) {
         return TallyType();
     }
