@@ -27,7 +27,7 @@ const Computed &computed()
         }
         const DeviceInfo &device = DeviceInfo::shared();
         return Computed { AutomaticProperties::makeProperties(device, bundle),
-                          AutomaticProperties::makePeopleProperties(device, bundle) };
+            AutomaticProperties::makePeopleProperties(device, bundle) };
     }();
     return s_computed;
 }
@@ -73,8 +73,8 @@ std::string AutomaticProperties::deviceModel()
     return DeviceInfo::shared().machine();
 }
 
-TallyDictionary AutomaticProperties::makeProperties(const DeviceInfo &device,
-                                                    const std::optional<TallyDictionary> &bundleInfo)
+TallyDictionary AutomaticProperties::makeProperties(
+    const DeviceInfo &device, const std::optional<TallyDictionary> &bundleInfo)
 {
     TallyDictionary properties;
     if (const auto screen = device.mainScreenSize()) {
@@ -92,8 +92,8 @@ TallyDictionary AutomaticProperties::makeProperties(const DeviceInfo &device,
     return properties;
 }
 
-TallyDictionary AutomaticProperties::makePeopleProperties(const DeviceInfo &device,
-                                                          const std::optional<TallyDictionary> &bundleInfo)
+TallyDictionary AutomaticProperties::makePeopleProperties(
+    const DeviceInfo &device, const std::optional<TallyDictionary> &bundleInfo)
 {
     TallyDictionary properties;
     // The bundle's entries go in as they are, not turned into text.

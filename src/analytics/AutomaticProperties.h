@@ -34,9 +34,10 @@ public:
     static std::string deviceModel();
 
     // How the two dictionaries are made from their sources.
-    static TallyDictionary makeProperties(const DeviceInfo &device, const std::optional<TallyDictionary> &bundleInfo);
-    static TallyDictionary makePeopleProperties(const DeviceInfo &device,
-                                                const std::optional<TallyDictionary> &bundleInfo);
+    static TallyDictionary makeProperties(
+        const DeviceInfo &device, const std::optional<TallyDictionary> &bundleInfo);
+    static TallyDictionary makePeopleProperties(
+        const DeviceInfo &device, const std::optional<TallyDictionary> &bundleInfo);
 };
 
 } // namespace brimlark

@@ -7,19 +7,16 @@
 namespace brimlark {
 
 std::shared_ptr<Group> Group::create(std::string apiToken, std::shared_ptr<SerialQueue> serialQueue,
-                                     std::string groupKey, TallyType groupID,
-                                     std::shared_ptr<SessionMetadata> metadata,
-                                     std::shared_ptr<TallyPersistence> tallyPersistence,
-                                     std::weak_ptr<TallyRecordOwner> tallyInstance)
+    std::string groupKey, TallyType groupID, std::shared_ptr<SessionMetadata> metadata,
+    std::shared_ptr<TallyPersistence> tallyPersistence, std::weak_ptr<TallyRecordOwner> tallyInstance)
 {
     return std::shared_ptr<Group>(new Group(std::move(apiToken), std::move(serialQueue), std::move(groupKey),
-                                            std::move(groupID), std::move(metadata), std::move(tallyPersistence),
-                                            std::move(tallyInstance)));
+        std::move(groupID), std::move(metadata), std::move(tallyPersistence), std::move(tallyInstance)));
 }
 
-Group::Group(std::string apiToken, std::shared_ptr<SerialQueue> serialQueue, std::string groupKey, TallyType groupID,
-             std::shared_ptr<SessionMetadata> metadata, std::shared_ptr<TallyPersistence> tallyPersistence,
-             std::weak_ptr<TallyRecordOwner> tallyInstance)
+Group::Group(std::string apiToken, std::shared_ptr<SerialQueue> serialQueue, std::string groupKey,
+    TallyType groupID, std::shared_ptr<SessionMetadata> metadata,
+    std::shared_ptr<TallyPersistence> tallyPersistence, std::weak_ptr<TallyRecordOwner> tallyInstance)
     : m_apiToken(std::move(apiToken))
     , m_serialQueue(std::move(serialQueue))
     , m_groupKey(std::move(groupKey))
@@ -75,7 +72,8 @@ void Group::addGroupRecordToQueueWithAction(const std::string &action, const Tal
     }
     const double milliseconds = std::round(TallyClock::shared()->now() * 1000.0);
     std::shared_ptr<Group> self = shared_from_this();
-    m_serialQueue->async([self, action, properties, milliseconds] { self->buildAndStore(action, properties, milliseconds); });
+    m_serialQueue->async(
+        [self, action, properties, milliseconds] { self->buildAndStore(action, properties, milliseconds); });
 }
 
 void Group::buildAndStore(const std::string &action, const TallyDictionary &properties, double milliseconds)

@@ -19,10 +19,8 @@ class Group : public std::enable_shared_from_this<Group>
 {
 public:
     static std::shared_ptr<Group> create(std::string apiToken, std::shared_ptr<SerialQueue> serialQueue,
-                                         std::string groupKey, TallyType groupID,
-                                         std::shared_ptr<SessionMetadata> metadata,
-                                         std::shared_ptr<TallyPersistence> tallyPersistence,
-                                         std::weak_ptr<TallyRecordOwner> tallyInstance);
+        std::string groupKey, TallyType groupID, std::shared_ptr<SessionMetadata> metadata,
+        std::shared_ptr<TallyPersistence> tallyPersistence, std::weak_ptr<TallyRecordOwner> tallyInstance);
 
     const std::string &groupKey() const { return m_groupKey; }
     const TallyType &groupID() const { return m_groupID; }
@@ -40,9 +38,9 @@ public:
     void addGroupRecordToQueueWithAction(const std::string &action, const TallyDictionary &properties);
 
 private:
-    Group(std::string apiToken, std::shared_ptr<SerialQueue> serialQueue, std::string groupKey, TallyType groupID,
-          std::shared_ptr<SessionMetadata> metadata, std::shared_ptr<TallyPersistence> tallyPersistence,
-          std::weak_ptr<TallyRecordOwner> tallyInstance);
+    Group(std::string apiToken, std::shared_ptr<SerialQueue> serialQueue, std::string groupKey,
+        TallyType groupID, std::shared_ptr<SessionMetadata> metadata,
+        std::shared_ptr<TallyPersistence> tallyPersistence, std::weak_ptr<TallyRecordOwner> tallyInstance);
 
     void buildAndStore(const std::string &action, const TallyDictionary &properties, double milliseconds);
 

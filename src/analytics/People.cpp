@@ -8,15 +8,14 @@
 namespace brimlark {
 
 std::shared_ptr<People> People::create(std::string apiToken, std::shared_ptr<SerialQueue> serialQueue,
-                                       std::shared_ptr<SessionMetadata> metadata,
-                                       std::shared_ptr<TallyPersistence> tallyPersistence)
+    std::shared_ptr<SessionMetadata> metadata, std::shared_ptr<TallyPersistence> tallyPersistence)
 {
-    return std::shared_ptr<People>(
-        new People(std::move(apiToken), std::move(serialQueue), std::move(metadata), std::move(tallyPersistence)));
+    return std::shared_ptr<People>(new People(
+        std::move(apiToken), std::move(serialQueue), std::move(metadata), std::move(tallyPersistence)));
 }
 
 People::People(std::string apiToken, std::shared_ptr<SerialQueue> serialQueue,
-               std::shared_ptr<SessionMetadata> metadata, std::shared_ptr<TallyPersistence> tallyPersistence)
+    std::shared_ptr<SessionMetadata> metadata, std::shared_ptr<TallyPersistence> tallyPersistence)
     : m_apiToken(std::move(apiToken))
     , m_serialQueue(std::move(serialQueue))
     , m_metadata(std::move(metadata))
@@ -108,7 +107,8 @@ void People::unionProperties(const TallyDictionary &properties)
 
 void People::trackCharge(double amount, const std::optional<TallyDictionary> &properties)
 {
-    TallyDictionary transaction { { "$amount", amount }, { "$time", TallyDate { TallyClock::shared()->now() } } };
+    TallyDictionary transaction { { "$amount", amount },
+        { "$time", TallyDate { TallyClock::shared()->now() } } };
     if (properties) {
         transaction += *properties;
     }
@@ -140,8 +140,8 @@ void People::addPeopleRecordToQueueWithAction(const std::string &action, const T
     });
 }
 
-void People::buildAndStore(const std::string &action, const TallyDictionary &properties, double milliseconds,
-                           bool ignoreTime)
+void People::buildAndStore(
+    const std::string &action, const TallyDictionary &properties, double milliseconds, bool ignoreTime)
 {
     TallyDictionary record;
     record.set("$token", m_apiToken);

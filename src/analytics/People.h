@@ -22,8 +22,7 @@ class People : public std::enable_shared_from_this<People>
 {
 public:
     static std::shared_ptr<People> create(std::string apiToken, std::shared_ptr<SerialQueue> serialQueue,
-                                          std::shared_ptr<SessionMetadata> metadata,
-                                          std::shared_ptr<TallyPersistence> tallyPersistence);
+        std::shared_ptr<SessionMetadata> metadata, std::shared_ptr<TallyPersistence> tallyPersistence);
 
     bool ignoreTime() const;
     void setIgnoreTime(bool ignoreTime);
@@ -48,12 +47,12 @@ public:
     void addPeopleRecordToQueueWithAction(const std::string &action, const TallyDictionary &properties);
 
 private:
-    People(std::string apiToken, std::shared_ptr<SerialQueue> serialQueue, std::shared_ptr<SessionMetadata> metadata,
-           std::shared_ptr<TallyPersistence> tallyPersistence);
+    People(std::string apiToken, std::shared_ptr<SerialQueue> serialQueue,
+        std::shared_ptr<SessionMetadata> metadata, std::shared_ptr<TallyPersistence> tallyPersistence);
 
     std::shared_ptr<TallyRecordOwner> owner() const;
-    void buildAndStore(const std::string &action, const TallyDictionary &properties, double milliseconds,
-                       bool ignoreTime);
+    void buildAndStore(
+        const std::string &action, const TallyDictionary &properties, double milliseconds, bool ignoreTime);
 
     const std::string m_apiToken;
     std::shared_ptr<SerialQueue> m_serialQueue;

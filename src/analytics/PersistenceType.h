@@ -13,9 +13,8 @@ enum class PersistenceType {
     Groups,
 };
 
-inline constexpr std::array<PersistenceType, 3> allPersistenceTypes = { PersistenceType::Events,
-                                                                        PersistenceType::People,
-                                                                        PersistenceType::Groups };
+inline constexpr std::array<PersistenceType, 3> allPersistenceTypes
+    = { PersistenceType::Events, PersistenceType::People, PersistenceType::Groups };
 
 // "events", "people", "groups".
 constexpr std::string_view rawValue(PersistenceType type)

@@ -91,7 +91,8 @@ std::size_t decodeScalar(std::string_view text, std::size_t i, char32_t &scalar)
 bool isAlphanumericScalar(char32_t scalar)
 {
     if (scalar < 0x80) {
-        return (scalar >= '0' && scalar <= '9') || (scalar >= 'a' && scalar <= 'z') || (scalar >= 'A' && scalar <= 'Z');
+        return (scalar >= '0' && scalar <= '9') || (scalar >= 'a' && scalar <= 'z')
+            || (scalar >= 'A' && scalar <= 'Z');
     }
     const std::locale *locale = unicodeLocale();
     return locale && std::isalnum(static_cast<wchar_t>(scalar), *locale);
@@ -99,7 +100,8 @@ bool isAlphanumericScalar(char32_t scalar)
 
 } // namespace
 
-TLDB::TLDB(std::string_view token) : m_apiToken(filteredToken(token))
+TLDB::TLDB(std::string_view token)
+    : m_apiToken(filteredToken(token))
 {
     open();
 }
@@ -188,14 +190,15 @@ void TLDB::open()
     std::error_code ignored;
     std::filesystem::create_directories(std::filesystem::path(*path).parent_path(), ignored);
 
-    const int opened = sqlite3_open_v2(path->c_str(), &m_connection, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                                       nullptr);
+    const int opened
+        = sqlite3_open_v2(path->c_str(), &m_connection, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (opened != SQLITE_OK) {
         logSqlError("Error opening or creating database at path: " + *path);
         close();
         return;
     }
-    TallyLogger::info([&] { return "Successfully opened connection to database at path: " + *path; }, "open()");
+    TallyLogger::info(
+        [&] { return "Successfully opened connection to database at path: " + *path; }, "open()");
 
     m_damageSeenWhileOpening = false;
     {
@@ -252,7 +255,10 @@ void TLDB::recreate()
                 TallyLogger::info([&] { return "Deleted database file at path: " + file; }, "recreate()");
             } else {
                 TallyLogger::error(
-                    [&] { return "Unable to remove database file at path: " + file + ", error: " + error.message(); },
+                    [&] {
+                        return "Unable to remove database file at path: " + file
+                            + ", error: " + error.message();
+                    },
                     "recreate()");
             }
         }
@@ -279,14 +285,15 @@ void TLDB::seedRowIds()
         const std::string table = tableName(type);
         if (seed.prepare(m_connection, "INSERT INTO sqlite_sequence (name, seq) VALUES (?, ?);") != SQLITE_OK
             || sqlite3_bind_text(seed.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT) != SQLITE_OK
-            || sqlite3_bind_int64(seed.get(), 2, highest) != SQLITE_OK || sqlite3_step(seed.get()) != SQLITE_DONE) {
+            || sqlite3_bind_int64(seed.get(), 2, highest) != SQLITE_OK
+            || sqlite3_step(seed.get()) != SQLITE_DONE) {
             logSqlError("Row ids of table " + table + " could not be carried over");
         }
     }
 }
 
-TLDB::Outcome TLDB::runStatement(const std::string &sql, const std::string &prepareMessage,
-                                 const std::string &failMessage)
+TLDB::Outcome TLDB::runStatement(
+    const std::string &sql, const std::string &prepareMessage, const std::string &failMessage)
 {
     Statement statement;
     const int prepared = statement.prepare(m_connection, sql);
@@ -309,8 +316,8 @@ void TLDB::createTableFor(PersistenceType type)
         return;
     }
     const std::string table = tableName(type);
-    const Outcome outcome = runStatement(
-        "CREATE TABLE IF NOT EXISTS " + table + "(id integer primary key autoincrement,data blob,time real,flag integer);",
+    const Outcome outcome = runStatement("CREATE TABLE IF NOT EXISTS " + table
+            + "(id integer primary key autoincrement,data blob,time real,flag integer);",
         "CREATE statement for table " + table + " could not be prepared", table + " table create failed");
     if (outcome == Outcome::Done) {
         TallyLogger::info([&] { return table + " table created"; }, "createTableFor(_:)");
@@ -325,9 +332,9 @@ void TLDB::createIndexFor(PersistenceType type)
         return;
     }
     const std::string index = indexName(type);
-    const Outcome outcome = runStatement("CREATE INDEX IF NOT EXISTS " + index + " ON " + tableName(type) + " (time);",
-                                         "CREATE statement for index " + index + " could not be prepared",
-                                         index + " index creation failed");
+    const Outcome outcome = runStatement(
+        "CREATE INDEX IF NOT EXISTS " + index + " ON " + tableName(type) + " (time);",
+        "CREATE statement for index " + index + " could not be prepared", index + " index creation failed");
     if (outcome == Outcome::Done) {
         TallyLogger::info([&] { return index + " index created"; }, "createIndexFor(_:)");
     }
@@ -338,20 +345,24 @@ TLDB::Outcome TLDB::insertOnce(PersistenceType type, std::span<const std::uint8_
 {
     const std::string table = tableName(type);
     if (data.size() > static_cast<std::size_t>(INT_MAX)) {
-        TallyLogger::error([&] { return "Failed to insert row into table " + table + ": the record is too large"; },
-                           "insertRow(_:data:flag:)");
+        TallyLogger::error(
+            [&] { return "Failed to insert row into table " + table + ": the record is too large"; },
+            "insertRow(_:data:flag:)");
         return Outcome::Failed;
     }
     Statement statement;
-    const int prepared = statement.prepare(m_connection, "INSERT INTO " + table + " (data, flag, time) VALUES(?, ?, ?);");
+    const int prepared
+        = statement.prepare(m_connection, "INSERT INTO " + table + " (data, flag, time) VALUES(?, ?, ?);");
     if (prepared != SQLITE_OK) {
         logSqlError("INSERT statement for table " + table + " could not be prepared");
         return isDamage(prepared) ? Outcome::Damaged : Outcome::Failed;
     }
     // A null pointer would bind NULL; an empty record is still a (zero-length) blob.
     static const std::uint8_t s_empty = 0;
-    const void *bytes = data.empty() ? static_cast<const void *>(&s_empty) : static_cast<const void *>(data.data());
-    if (sqlite3_bind_blob(statement.get(), 1, bytes, static_cast<int>(data.size()), SQLITE_TRANSIENT) != SQLITE_OK
+    const void *bytes
+        = data.empty() ? static_cast<const void *>(&s_empty) : static_cast<const void *>(data.data());
+    if (sqlite3_bind_blob(statement.get(), 1, bytes, static_cast<int>(data.size()), SQLITE_TRANSIENT)
+            != SQLITE_OK
         || sqlite3_bind_int(statement.get(), 2, flag ? 1 : 0) != SQLITE_OK
         || sqlite3_bind_double(statement.get(), 3, TallyClock::shared()->now()) != SQLITE_OK) {
         logSqlError("Failed to insert row into table " + table);
@@ -362,7 +373,8 @@ TLDB::Outcome TLDB::insertOnce(PersistenceType type, std::span<const std::uint8_
         logSqlError("Failed to insert row into table " + table);
         return isDamage(stepped) ? Outcome::Damaged : Outcome::Failed;
     }
-    TallyLogger::info([&] { return "Successfully inserted row into table " + table; }, "insertRow(_:data:flag:)");
+    TallyLogger::info(
+        [&] { return "Successfully inserted row into table " + table; }, "insertRow(_:data:flag:)");
     return Outcome::Done;
 }
 
@@ -395,12 +407,15 @@ std::string TLDB::idsSqlString(const std::vector<std::int32_t> &ids)
 }
 
 bool TLDB::deleteRows(PersistenceType type, const std::vector<std::int32_t> &ids, bool isDeleteAll,
-                      std::optional<std::uint64_t> readInGeneration)
+    std::optional<std::uint64_t> readInGeneration)
 {
     const std::string table = tableName(type);
     if (readInGeneration && *readInGeneration != m_generation) {
-        TallyLogger::info([&] { return "Rows of table " + table + " were read from an earlier database; nothing to delete"; },
-                          "deleteRows(_:ids:isDeleteAll:)");
+        TallyLogger::info(
+            [&] {
+                return "Rows of table " + table + " were read from an earlier database; nothing to delete";
+            },
+            "deleteRows(_:ids:isDeleteAll:)");
         return true;
     }
     if (!isDeleteAll && ids.empty()) {
@@ -409,11 +424,14 @@ bool TLDB::deleteRows(PersistenceType type, const std::vector<std::int32_t> &ids
     if (!ensureConnection()) {
         return false;
     }
-    const std::string sql = isDeleteAll ? "DELETE FROM " + table : "DELETE FROM " + table + " WHERE id IN " + idsSqlString(ids);
-    const Outcome outcome = runStatement(sql, "DELETE statement for table " + table + " could not be prepared",
-                                         "Failed to delete rows from table " + table);
+    const std::string sql
+        = isDeleteAll ? "DELETE FROM " + table : "DELETE FROM " + table + " WHERE id IN " + idsSqlString(ids);
+    const Outcome outcome
+        = runStatement(sql, "DELETE statement for table " + table + " could not be prepared",
+            "Failed to delete rows from table " + table);
     if (outcome == Outcome::Done) {
-        TallyLogger::info([&] { return "Successfully deleted rows from table " + table; }, "deleteRows(_:ids:isDeleteAll:)");
+        TallyLogger::info([&] { return "Successfully deleted rows from table " + table; },
+            "deleteRows(_:ids:isDeleteAll:)");
     } else if (outcome == Outcome::Damaged) {
         recreate();
     }
@@ -426,12 +444,14 @@ bool TLDB::updateRowsFlag(PersistenceType type, bool newFlag)
         return false;
     }
     const std::string table = tableName(type);
-    const std::string sql = "UPDATE " + table + " SET flag = " + (newFlag ? "true" : "false") + " where flag = "
-        + (newFlag ? "false" : "true");
-    const Outcome outcome = runStatement(sql, "UPDATE statement for table " + table + " could not be prepared",
-                                         "Failed to update rows from table " + table);
+    const std::string sql = "UPDATE " + table + " SET flag = " + (newFlag ? "true" : "false")
+        + " where flag = " + (newFlag ? "false" : "true");
+    const Outcome outcome
+        = runStatement(sql, "UPDATE statement for table " + table + " could not be prepared",
+            "Failed to update rows from table " + table);
     if (outcome == Outcome::Done) {
-        TallyLogger::info([&] { return "Successfully updated rows from table " + table; }, "updateRowsFlag(_:newFlag:)");
+        TallyLogger::info(
+            [&] { return "Successfully updated rows from table " + table; }, "updateRowsFlag(_:newFlag:)");
     } else if (outcome == Outcome::Damaged) {
         recreate();
     }
@@ -446,7 +466,8 @@ std::vector<TallyDictionary> TLDB::readRows(PersistenceType type, std::int64_t n
         return records;
     }
     const std::string table = tableName(type);
-    std::string sql = "SELECT id, data FROM " + table + " WHERE flag = " + (flag ? "1" : "0") + " ORDER BY time";
+    std::string sql
+        = "SELECT id, data FROM " + table + " WHERE flag = " + (flag ? "1" : "0") + " ORDER BY time";
     if (numRows != allRows) {
         sql += " LIMIT " + std::to_string(numRows);
     }
@@ -482,8 +503,8 @@ std::vector<TallyDictionary> TLDB::readRows(PersistenceType type, std::int64_t n
                     continue;
                 }
                 ++readCount;
-                const auto parsed = JSONHandler::deserializeData(
-                    std::span<const std::uint8_t>(static_cast<const std::uint8_t *>(blob), static_cast<std::size_t>(length)));
+                const auto parsed = JSONHandler::deserializeData(std::span<const std::uint8_t>(
+                    static_cast<const std::uint8_t *>(blob), static_cast<std::size_t>(length)));
                 const TallyDictionary *record = parsed ? parsed->get<TallyDictionary>() : nullptr;
                 if (!record) {
                     unreadable.push_back(id);
@@ -496,8 +517,9 @@ std::vector<TallyDictionary> TLDB::readRows(PersistenceType type, std::int64_t n
         }
     }
     if (readCount > 0) {
-        TallyLogger::info([&] { return "Successfully read " + std::to_string(readCount) + " from table " + table; },
-                          "readRows(_:numRows:flag:)");
+        TallyLogger::info(
+            [&] { return "Successfully read " + std::to_string(readCount) + " from table " + table; },
+            "readRows(_:numRows:flag:)");
     }
     if (damaged) {
         records.clear();
@@ -507,7 +529,10 @@ std::vector<TallyDictionary> TLDB::readRows(PersistenceType type, std::int64_t n
     if (!unreadable.empty()) {
         // Left in place they would come back first in every batch and block the queue for good.
         TallyLogger::warn(
-            [&] { return "Deleting " + std::to_string(unreadable.size()) + " unreadable rows from table " + table; },
+            [&] {
+                return "Deleting " + std::to_string(unreadable.size()) + " unreadable rows from table "
+                    + table;
+            },
             "readRows(_:numRows:flag:)");
         deleteRows(type, unreadable, false);
     }
@@ -522,7 +547,8 @@ void TLDB::logSqlError(const std::optional<std::string> &message)
     // Without a connection there is no SQLite error text; reopening from here could recurse
     // through open() for as long as opening fails.
     if (m_connection) {
-        TallyLogger::error([&] { return std::string(sqlite3_errmsg(m_connection)); }, "logSqlError(message:)");
+        TallyLogger::error(
+            [&] { return std::string(sqlite3_errmsg(m_connection)); }, "logSqlError(message:)");
     }
 }
 

@@ -60,7 +60,7 @@ public:
     // refer to rows that no longer exist: with the generation they were read in, such a delete
     // does nothing. True when the statement ran (or had nothing to do).
     bool deleteRows(PersistenceType type, const std::vector<std::int32_t> &ids, bool isDeleteAll,
-                    std::optional<std::uint64_t> readInGeneration = std::nullopt);
+        std::optional<std::uint64_t> readInGeneration = std::nullopt);
     // Sets every row of the type whose flag is !newFlag to newFlag. True when the statement ran.
     bool updateRowsFlag(PersistenceType type, bool newFlag);
     // At most numRows records of the type with that flag, oldest first, each with "id" set to its
@@ -78,8 +78,8 @@ public:
 private:
     enum class Outcome { Done, Failed, Damaged };
 
-    Outcome runStatement(const std::string &sql, const std::string &prepareMessage,
-                         const std::string &failMessage);
+    Outcome runStatement(
+        const std::string &sql, const std::string &prepareMessage, const std::string &failMessage);
     Outcome insertOnce(PersistenceType type, std::span<const std::uint8_t> data, bool flag);
     bool ensureConnection();
     void logSqlError(const std::optional<std::string> &message);

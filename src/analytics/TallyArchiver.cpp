@@ -196,7 +196,8 @@ std::optional<TallyDictionary> TallyArchiver::unarchive(std::span<const std::uin
     };
     const Json document = Json::parse(bytes.begin(), bytes.end(), limit, false);
     if (tooDeep || document.is_discarded() || !document.is_object() || document.size() != 2
-        || !document.contains(s_formatKey) || document[s_formatKey] != s_formatVersion || !document.contains("root")) {
+        || !document.contains(s_formatKey) || document[s_formatKey] != s_formatVersion
+        || !document.contains("root")) {
         return std::nullopt;
     }
     auto root = decode(document["root"], 0);

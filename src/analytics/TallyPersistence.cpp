@@ -31,8 +31,8 @@ void setOrRemove(Defaults &suite, const std::string &key, const std::optional<st
     }
 }
 
-void saveArchive(const TallyDictionary &dictionary, const std::string &key, const char *failure,
-                 std::string_view function)
+void saveArchive(
+    const TallyDictionary &dictionary, const std::string &key, const char *failure, std::string_view function)
 {
     const auto bytes = TallyArchiver::archive(dictionary);
     if (!bytes) {
@@ -107,8 +107,8 @@ struct TallyPersistence::LegacyData
     std::optional<bool> optOutStatus;
 };
 
-TallyPersistence::TallyPersistence(std::string instanceName,
-                                   std::shared_ptr<const TallyLegacyArchiveReader> legacyReader)
+TallyPersistence::TallyPersistence(
+    std::string instanceName, std::shared_ptr<const TallyLegacyArchiveReader> legacyReader)
     : m_instanceName(std::move(instanceName))
     , m_legacyReader(legacyReader ? std::move(legacyReader) : TallyLegacyArchiveReader::unreadable())
     , m_tldb(m_instanceName)
@@ -136,15 +136,16 @@ bool TallyPersistence::saveEntity(const TallyDictionary &entity, PersistenceType
     return m_tldb.insertRow(type, *data, flag);
 }
 
-void TallyPersistence::saveEntities(const std::vector<TallyDictionary> &entities, PersistenceType type, bool flag)
+void TallyPersistence::saveEntities(
+    const std::vector<TallyDictionary> &entities, PersistenceType type, bool flag)
 {
     for (const auto &entity : entities) {
         saveEntity(entity, type, flag);
     }
 }
 
-std::vector<TallyDictionary> TallyPersistence::loadEntitiesInBatch(PersistenceType type, std::int64_t batchSize,
-                                                                   bool flag, bool excludeAutomaticEvents)
+std::vector<TallyDictionary> TallyPersistence::loadEntitiesInBatch(
+    PersistenceType type, std::int64_t batchSize, bool flag, bool excludeAutomaticEvents)
 {
     std::vector<TallyDictionary> records = m_tldb.readRows(type, batchSize, flag);
     if (excludeAutomaticEvents && type == PersistenceType::Events) {
@@ -163,8 +164,9 @@ std::vector<TallyDictionary> TallyPersistence::loadEntitiesInBatch(PersistenceTy
             return true;
         });
         if (!dropped.empty()) {
-            TallyLogger::info([&] { return "Dropping " + std::to_string(dropped.size()) + " queued automatic events"; },
-                              "loadEntitiesInBatch(type:batchSize:flag:excludeAutomaticEvents:)");
+            TallyLogger::info(
+                [&] { return "Dropping " + std::to_string(dropped.size()) + " queued automatic events"; },
+                "loadEntitiesInBatch(type:batchSize:flag:excludeAutomaticEvents:)");
             m_tldb.deleteRows(type, dropped, false);
         }
     }
@@ -178,7 +180,7 @@ std::vector<TallyDictionary> TallyPersistence::loadEntitiesInBatch(PersistenceTy
 }
 
 bool TallyPersistence::removeEntitiesInBatch(PersistenceType type, const std::vector<std::int32_t> &ids,
-                                             std::optional<std::uint64_t> loadedInGeneration)
+    std::optional<std::uint64_t> loadedInGeneration)
 {
     return m_tldb.deleteRows(type, ids, false, loadedInGeneration);
 }
@@ -225,7 +227,8 @@ TallyIdentity TallyPersistence::loadIdentity(const std::string &instanceName)
     identity.anonymousId = suite.string(settingsKey(instanceName, "TLAnonymousId"));
     identity.userId = suite.string(settingsKey(instanceName, "TLUserId"));
     identity.alias = suite.string(settingsKey(instanceName, "TLAlias"));
-    identity.hadPersistedDistinctId = suite.boolean(settingsKey(instanceName, "TLHadPersistedDistinctId")).value_or(false);
+    identity.hadPersistedDistinctId
+        = suite.boolean(settingsKey(instanceName, "TLHadPersistedDistinctId")).value_or(false);
     return identity;
 }
 
@@ -239,35 +242,36 @@ std::optional<bool> TallyPersistence::loadOptOutStatusFlag(const std::string &in
     return settings().boolean(settingsKey(instanceName, "OptOutStatus"));
 }
 
-void TallyPersistence::saveSuperProperties(const TallyDictionary &superProperties, const std::string &instanceName)
+void TallyPersistence::saveSuperProperties(
+    const TallyDictionary &superProperties, const std::string &instanceName)
 {
-    saveArchive(superProperties, settingsKey(instanceName, "superProperties"), "Failed to archive super properties",
-                "saveSuperProperties(superProperties:instanceName:)");
+    saveArchive(superProperties, settingsKey(instanceName, "superProperties"),
+        "Failed to archive super properties", "saveSuperProperties(superProperties:instanceName:)");
 }
 
 TallyDictionary TallyPersistence::loadSuperProperties(const std::string &instanceName)
 {
     return loadArchive(settingsKey(instanceName, "superProperties"), "Failed to unarchive super properties",
-                       "loadSuperProperties(instanceName:)");
+        "loadSuperProperties(instanceName:)");
 }
 
 void TallyPersistence::saveTimedEvents(const TallyDictionary &timedEvents, const std::string &instanceName)
 {
     saveArchive(timedEvents, settingsKey(instanceName, "timedEvents"), "Failed to archive timed events",
-                "saveTimedEvents(timedEvents:instanceName:)");
+        "saveTimedEvents(timedEvents:instanceName:)");
 }
 
 TallyDictionary TallyPersistence::loadTimedEvents(const std::string &instanceName)
 {
     return loadArchive(settingsKey(instanceName, "timedEvents"), "Failed to unarchive timed events",
-                       "loadTimedEvents(instanceName:)");
+        "loadTimedEvents(instanceName:)");
 }
 
 void TallyPersistence::deleteUserDefaultsData(const std::string &instanceName)
 {
     Defaults &suite = settings();
     for (const char *suffix : { "TLDistinctID", "TLPeopleDistinctID", "TLAnonymousId", "TLUserId", "TLAlias",
-                                "TLHadPersistedDistinctId", "OptOutStatus", "timedEvents", "superProperties" }) {
+             "TLHadPersistedDistinctId", "OptOutStatus", "timedEvents", "superProperties" }) {
         suite.remove(settingsKey(instanceName, suffix));
     }
 }
@@ -315,15 +319,17 @@ void TallyPersistence::migrate()
         const LegacyProperties &properties = *legacy.properties;
         saveSuperProperties(properties.superProperties, m_instanceName);
         saveTimedEvents(properties.timedEvents, m_instanceName);
-        saveIdentity(TallyIdentity { properties.distinctId, properties.peopleDistinctId, properties.anonymousId,
-                                     properties.userId, properties.alias, properties.hadPersistedDistinctId },
-                     m_instanceName);
+        saveIdentity(
+            TallyIdentity { properties.distinctId, properties.peopleDistinctId, properties.anonymousId,
+                properties.userId, properties.alias, properties.hadPersistedDistinctId },
+            m_instanceName);
     } else {
         // Without the properties archive there is nothing to migrate them from; writing its
         // defaults would wipe the identity and state that the suite already holds.
-        TallyLogger::info("No readable legacy properties: the stored identity, super properties and timed events "
-                          "are kept",
-                          "migrate()");
+        TallyLogger::info(
+            "No readable legacy properties: the stored identity, super properties and timed events "
+            "are kept",
+            "migrate()");
     }
     if (legacy.optOutStatus) {
         saveOptOutStatusFlag(*legacy.optOutStatus, m_instanceName);
@@ -365,7 +371,8 @@ std::optional<TallyPersistence::LegacyProperties> TallyPersistence::unarchivePro
         return std::nullopt;
     }
     LegacyProperties properties;
-    if (const TallyType *value = dictionary->find("superProperties"); value && value->get<TallyDictionary>()) {
+    if (const TallyType *value = dictionary->find("superProperties");
+        value && value->get<TallyDictionary>()) {
         properties.superProperties = *value->get<TallyDictionary>();
     }
     if (const TallyType *value = dictionary->find("timedEvents"); value && value->get<TallyDictionary>()) {
@@ -404,13 +411,15 @@ std::optional<TallyType> TallyPersistence::unarchiveWithFilePath(const std::stri
     // Only a regular file is read: a pipe or device of that name would block or never end.
     if (std::filesystem::is_regular_file(path, error)) {
         std::ifstream in(path, std::ios::binary);
-        std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::vector<std::uint8_t> bytes(
+            (std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         if (in.good() || in.eof()) {
             object = m_legacyReader->unarchive(bytes);
         }
     }
     if (!object || object->isAbsent()) {
-        TallyLogger::info([&] { return "Unable to read file at path: " + path; }, "unarchiveWithFilePath(_:)");
+        TallyLogger::info(
+            [&] { return "Unable to read file at path: " + path; }, "unarchiveWithFilePath(_:)");
         removeArchivedFile(path);
         return std::nullopt;
     }
@@ -425,8 +434,9 @@ void TallyPersistence::removeArchivedFile(const std::string &path)
         if (!error) {
             error = std::make_error_code(std::errc::no_such_file_or_directory);
         }
-        TallyLogger::info([&] { return "Unable to remove file at path: " + path + ", error: " + error.message(); },
-                          "removeArchivedFile(atPath:)");
+        TallyLogger::info(
+            [&] { return "Unable to remove file at path: " + path + ", error: " + error.message(); },
+            "removeArchivedFile(atPath:)");
     }
 }
 

@@ -28,8 +28,9 @@ public:
     static constexpr std::string_view suiteName = "Tally";
 
     // Opens the store at once.
-    explicit TallyPersistence(std::string instanceName, std::shared_ptr<const TallyLegacyArchiveReader> legacyReader
-                                                        = TallyLegacyArchiveReader::unreadable());
+    explicit TallyPersistence(std::string instanceName,
+        std::shared_ptr<const TallyLegacyArchiveReader> legacyReader
+        = TallyLegacyArchiveReader::unreadable());
     ~TallyPersistence();
     TallyPersistence(const TallyPersistence &) = delete;
     TallyPersistence &operator=(const TallyPersistence &) = delete;
@@ -46,12 +47,12 @@ public:
     // Up to batchSize rows (TLDB::allRows for all), oldest first, each with its row id under "id".
     // Events named "$ae_..." are dropped after the read when excludeAutomaticEvents is set (so a
     // batch may come back short); people records get "$distinct_id" = the stored distinct id.
-    std::vector<TallyDictionary> loadEntitiesInBatch(PersistenceType type, std::int64_t batchSize, bool flag,
-                                                     bool excludeAutomaticEvents);
+    std::vector<TallyDictionary> loadEntitiesInBatch(
+        PersistenceType type, std::int64_t batchSize, bool flag, bool excludeAutomaticEvents);
     // Deletes sent rows. Pass the storeGeneration() seen when the rows were loaded: rows of an
     // earlier store generation are gone already and nothing is deleted for them.
     bool removeEntitiesInBatch(PersistenceType type, const std::vector<std::int32_t> &ids,
-                               std::optional<std::uint64_t> loadedInGeneration = std::nullopt);
+        std::optional<std::uint64_t> loadedInGeneration = std::nullopt);
     std::uint64_t storeGeneration() const { return m_tldb.generation(); }
 
     // Every profile update that waited for an identity becomes sendable (the token is not used).

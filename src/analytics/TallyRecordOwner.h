@@ -25,7 +25,8 @@ public:
     virtual std::optional<std::string> userId() const = 0;
     virtual std::optional<bool> hadPersistedDistinctId() const = 0;
     // Drops the cached group of that key and id, under the instance's write lock.
-    virtual std::shared_ptr<Group> removeCachedGroup(const std::string &groupKey, const TallyType &groupID) = 0;
+    virtual std::shared_ptr<Group> removeCachedGroup(const std::string &groupKey, const TallyType &groupID)
+        = 0;
 };
 
 } // namespace brimlark

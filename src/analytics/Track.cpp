@@ -10,7 +10,8 @@ namespace brimlark {
 
 namespace {
 
-constexpr std::string_view s_trackLabel = "track(event:properties:timedEvents:superProperties:tallyIdentity:epochInterval:)";
+constexpr std::string_view s_trackLabel
+    = "track(event:properties:timedEvents:superProperties:tallyIdentity:epochInterval:)";
 
 // A number as object equality sees it: Booleans are the numbers 0 and 1.
 std::optional<TallyType> asNumber(const TallyType &value)
@@ -47,7 +48,7 @@ std::optional<double> roundedToMilliseconds(double seconds)
 } // namespace
 
 Track::Track(std::string apiToken, std::string instanceName, std::shared_ptr<SessionMetadata> metadata,
-             std::shared_ptr<TallyPersistence> tallyPersistence)
+    std::shared_ptr<TallyPersistence> tallyPersistence)
     : m_instanceName(std::move(instanceName))
     , m_apiToken(std::move(apiToken))
     , m_metadata(std::move(metadata))
@@ -73,9 +74,9 @@ bool Track::ownerOptedOut() const
     return owner && owner->hasOptedOutTracking();
 }
 
-TallyDictionary Track::track(const std::optional<std::string> &event, const std::optional<TallyDictionary> &properties,
-                             const TallyDictionary &timedEvents, const TallyDictionary &superProperties,
-                             const TallyIdentity &tallyIdentity, double epochInterval)
+TallyDictionary Track::track(const std::optional<std::string> &event,
+    const std::optional<TallyDictionary> &properties, const TallyDictionary &timedEvents,
+    const TallyDictionary &superProperties, const TallyIdentity &tallyIdentity, double epochInterval)
 {
     std::string name;
     if (event) {
@@ -130,7 +131,8 @@ TallyDictionary Track::track(const std::optional<std::string> &event, const std:
     return remainingTimedEvents;
 }
 
-TallyDictionary Track::registerSuperProperties(const TallyDictionary &properties, const TallyDictionary &superProperties)
+TallyDictionary Track::registerSuperProperties(
+    const TallyDictionary &properties, const TallyDictionary &superProperties)
 {
     if (ownerOptedOut()) {
         return superProperties;
@@ -141,8 +143,7 @@ TallyDictionary Track::registerSuperProperties(const TallyDictionary &properties
 }
 
 TallyDictionary Track::registerSuperPropertiesOnce(const TallyDictionary &properties,
-                                                   const TallyDictionary &superProperties,
-                                                   const std::optional<TallyType> &defaultValue)
+    const TallyDictionary &superProperties, const std::optional<TallyType> &defaultValue)
 {
     if (ownerOptedOut() || properties.empty()) {
         return superProperties;
@@ -157,8 +158,8 @@ TallyDictionary Track::registerSuperPropertiesOnce(const TallyDictionary &proper
     return updated;
 }
 
-TallyDictionary Track::time(const std::optional<std::string> &event, const TallyDictionary &timedEvents,
-                            double startTime)
+TallyDictionary Track::time(
+    const std::optional<std::string> &event, const TallyDictionary &timedEvents, double startTime)
 {
     if (ownerOptedOut()) {
         return timedEvents;
@@ -172,7 +173,8 @@ TallyDictionary Track::time(const std::optional<std::string> &event, const Tally
     return updated;
 }
 
-TallyDictionary Track::clearTimedEvent(const std::optional<std::string> &event, const TallyDictionary &timedEvents)
+TallyDictionary Track::clearTimedEvent(
+    const std::optional<std::string> &event, const TallyDictionary &timedEvents)
 {
     if (!event || event->empty()) {
         TallyLogger::error("tally cannot clear an empty timed event", "clearTimedEvent(event:timedEvents:)");

@@ -52,7 +52,10 @@ std::optional<std::string> unquoted(const std::string &raw)
 
 } // namespace
 
-DeviceInfo::DeviceInfo(std::filesystem::path root) : m_root(std::move(root)) { }
+DeviceInfo::DeviceInfo(std::filesystem::path root)
+    : m_root(std::move(root))
+{
+}
 
 DeviceInfo &DeviceInfo::shared()
 {

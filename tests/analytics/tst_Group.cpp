@@ -15,7 +15,8 @@ class GroupTest : public ::testing::Test
 protected:
     std::shared_ptr<Group> makeGroup(const std::string &key, const TallyType &id)
     {
-        return Group::create(RecordTestBed::token, m_bed.queue, key, id, m_bed.metadata, m_bed.persistence, m_bed.owner);
+        return Group::create(
+            RecordTestBed::token, m_bed.queue, key, id, m_bed.metadata, m_bed.persistence, m_bed.owner);
     }
 
     TallyDictionary latest()
@@ -42,7 +43,8 @@ TEST_F(GroupTest, SetRecordHasExactlyTheGroupKeys)
     auto group = makeGroup("company", "acme");
     group->set("P", "V");
     const TallyDictionary record = latest();
-    EXPECT_EQ(record.keys(), (std::vector<std::string> { "$token", "$time", "$set", "$tl_metadata", "$group_key", "$group_id" }));
+    EXPECT_EQ(record.keys(),
+        (std::vector<std::string> { "$token", "$time", "$set", "$tl_metadata", "$group_key", "$group_id" }));
     EXPECT_TRUE(valueOf(record, "$token").equals(RecordTestBed::token));
     EXPECT_TRUE(valueOf(record, "$time").equals(1700000000000.0));
     EXPECT_TRUE(same(valueOf(record, "$set"), TallyDictionary { { "P", "V" } }));
@@ -61,10 +63,17 @@ TEST_F(GroupTest, ActionValues)
         TallyType value;
     };
     const std::vector<Case> cases {
-        { "set once", [](Group &g) { g.setOnce({ { "a", 1 } }); }, "$set_once", TallyDictionary { { "a", 1 } } },
+        { "set once",
+            [](Group &g) {
+                g.setOnce({ { "a", 1 } });
+            },
+            "$set_once", TallyDictionary { { "a", 1 } } },
         { "unset", [](Group &g) { g.unset("P"); }, "$unset", TallyArray { "P" } },
-        { "union", [](Group &g) { g.unionValues("L", { "A", "B" }); }, "$union",
-          TallyDictionary { { "L", TallyArray { "A", "B" } } } },
+        { "union",
+            [](Group &g) {
+                g.unionValues("L", { "A", "B" });
+            },
+            "$union", TallyDictionary { { "L", TallyArray { "A", "B" } } } },
         { "remove", [](Group &g) { g.remove("L", "A"); }, "$remove", TallyDictionary { { "L", "A" } } },
     };
     for (const auto &c : cases) {

@@ -14,7 +14,8 @@ namespace {
 class PeopleTest : public ::testing::Test
 {
 protected:
-    PeopleTest() : m_people(People::create(RecordTestBed::token, m_bed.queue, m_bed.metadata, m_bed.persistence))
+    PeopleTest()
+        : m_people(People::create(RecordTestBed::token, m_bed.queue, m_bed.metadata, m_bed.persistence))
     {
         m_people->setTallyInstance(m_bed.owner);
     }
@@ -60,8 +61,9 @@ TEST_F(PeopleTest, SetRecordKeysOrderAndAutomaticProperties)
     m_bed.owner->setIdentity("ANON", "uid", true);
     m_people->set("plan", "pro");
     const TallyDictionary record = latest();
-    EXPECT_EQ(record.keys(), (std::vector<std::string> { "$token", "$time", "$set", "$tl_metadata", "$device_id",
-                                                         "$user_id", "$had_persisted_distinct_id", "$distinct_id" }));
+    EXPECT_EQ(record.keys(),
+        (std::vector<std::string> { "$token", "$time", "$set", "$tl_metadata", "$device_id", "$user_id",
+            "$had_persisted_distinct_id", "$distinct_id" }));
     EXPECT_TRUE(valueOf(record, "$token").equals(RecordTestBed::token));
     EXPECT_TRUE(valueOf(record, "$time").equals(1700000000000.0));
     const TallyDictionary set = dictionaryOf(record, "$set");
@@ -90,19 +92,38 @@ TEST_F(PeopleTest, ActionValues)
         std::optional<TallyType> value; // absent: the record has no action key
     };
     const std::vector<Case> cases {
-        { "unset", [](People &p) { p.unset({ "a", "b" }); }, "$unset", TallyType(TallyArray { "a", "b" }) },
-        { "unset without names", [](People &p) { p.addPeopleRecordToQueueWithAction("$unset", {}); }, "$unset",
-          std::nullopt },
-        { "append", [](People &p) { p.append({ { "K", "V" } }); }, "$append", TallyType(TallyDictionary { { "K", "V" } }) },
-        { "increment by", [](People &p) { p.increment("P", 1); }, "$add", TallyType(TallyDictionary { { "P", 1.0 } }) },
-        { "increment sends values as given", [](People &p) { p.increment({ { "P", "x" } }); }, "$add",
-          TallyType(TallyDictionary { { "P", "x" } }) },
-        { "remove", [](People &p) { p.remove({ { "L", "A" } }); }, "$remove", TallyType(TallyDictionary { { "L", "A" } }) },
-        { "union", [](People &p) { p.unionProperties({ { "L", TallyArray { "A" } } }); }, "$union",
-          TallyType(TallyDictionary { { "L", TallyArray { "A" } } }) },
+        { "unset",
+            [](People &p) {
+                p.unset({ "a", "b" });
+            },
+            "$unset", TallyType(TallyArray { "a", "b" }) },
+        { "unset without names", [](People &p) { p.addPeopleRecordToQueueWithAction("$unset", {}); },
+            "$unset", std::nullopt },
+        { "append",
+            [](People &p) {
+                p.append({ { "K", "V" } });
+            },
+            "$append", TallyType(TallyDictionary { { "K", "V" } }) },
+        { "increment by", [](People &p) { p.increment("P", 1); }, "$add",
+            TallyType(TallyDictionary { { "P", 1.0 } }) },
+        { "increment sends values as given",
+            [](People &p) {
+                p.increment({ { "P", "x" } });
+            },
+            "$add", TallyType(TallyDictionary { { "P", "x" } }) },
+        { "remove",
+            [](People &p) {
+                p.remove({ { "L", "A" } });
+            },
+            "$remove", TallyType(TallyDictionary { { "L", "A" } }) },
+        { "union",
+            [](People &p) {
+                p.unionProperties({ { "L", TallyArray { "A" } } });
+            },
+            "$union", TallyType(TallyDictionary { { "L", TallyArray { "A" } } }) },
         { "delete", [](People &p) { p.deleteUser(); }, "$delete", TallyType(TallyDictionary {}) },
         { "clear charges", [](People &p) { p.clearCharges(); }, "$set",
-          TallyType(withAutomatic({ { "$transactions", TallyArray {} } })) },
+            TallyType(withAutomatic({ { "$transactions", TallyArray {} } })) },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.label);
@@ -112,7 +133,8 @@ TEST_F(PeopleTest, ActionValues)
             EXPECT_TRUE(same(valueOf(record, c.action), *c.value)) << valueOf(record, c.action).description();
         } else {
             EXPECT_FALSE(record.contains(c.action));
-            EXPECT_EQ(record.keys(), (std::vector<std::string> { "$token", "$time", "$tl_metadata", "$distinct_id" }));
+            EXPECT_EQ(record.keys(),
+                (std::vector<std::string> { "$token", "$time", "$tl_metadata", "$distinct_id" }));
         }
     }
 }
@@ -127,15 +149,15 @@ TEST_F(PeopleTest, TrackChargeAppendsATransactionAtTheTimeOfTheCall)
     m_bed.release();
     const TallyDictionary record = latest();
     const TallyDictionary expected { { "$transactions",
-                                       TallyDictionary { { "$amount", 9.99 },
-                                                         { "$time", JSONHandler::dateText(TallyDate { calledAt }) },
-                                                         { "K", "V" } } } };
+        TallyDictionary { { "$amount", 9.99 }, { "$time", JSONHandler::dateText(TallyDate { calledAt }) },
+            { "K", "V" } } } };
     EXPECT_TRUE(same(valueOf(record, "$append"), expected)) << valueOf(record, "$append").description();
     EXPECT_TRUE(valueOf(record, "$time").equals(calledAt * 1000));
 
     // The caller's "$amount" wins.
     m_people->trackCharge(1.0, TallyDictionary { { "$amount", 2.5 } });
-    EXPECT_TRUE(valueOf(dictionaryOf(dictionaryOf(latest(), "$append"), "$transactions"), "$amount").equals(2.5));
+    EXPECT_TRUE(
+        valueOf(dictionaryOf(dictionaryOf(latest(), "$append"), "$transactions"), "$amount").equals(2.5));
 }
 
 TEST_F(PeopleTest, IgnoreTimeIsTakenAtTheCall)
@@ -197,5 +219,6 @@ TEST_F(PeopleTest, WithoutAnOwnerNoIdentityKeysAndNoOptOut)
     m_people->setTallyInstance({});
     m_people->setDistinctId("d");
     m_people->set("a", 1);
-    EXPECT_EQ(latest().keys(), (std::vector<std::string> { "$token", "$time", "$set", "$tl_metadata", "$distinct_id" }));
+    EXPECT_EQ(latest().keys(),
+        (std::vector<std::string> { "$token", "$time", "$set", "$tl_metadata", "$distinct_id" }));
 }

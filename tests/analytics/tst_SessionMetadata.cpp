@@ -31,22 +31,25 @@ std::string textOf(const TallyDictionary &dict, std::string_view key)
 // Sixteen lower-case hexadecimal digits.
 bool isIdText(const std::string &text)
 {
-    return text.size() == 16
-        && std::all_of(text.begin(), text.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+    return text.size() == 16 && std::all_of(text.begin(), text.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+    });
 }
 
 } // namespace
 
 TEST(SessionMetadata, BlockShapeAndIdsFromTheRandomSource)
 {
-    auto random = std::make_shared<SequenceTallyRandom>(std::vector<std::uint32_t> { 0xdeadbeef, 0x1, 0xabc, 0xffffffff });
+    auto random = std::make_shared<SequenceTallyRandom>(
+        std::vector<std::uint32_t> { 0xdeadbeef, 0x1, 0xabc, 0xffffffff });
     SessionMetadata metadata(random);
     EXPECT_EQ(metadata.sessionID(), "deadbeef00000001");
 
     const TallyDictionary dict = metadata.toDict(true);
     EXPECT_EQ(dict.keys(), (std::vector<std::string> { "$tl_metadata" }));
-    EXPECT_EQ(block(dict).keys(), (std::vector<std::string> { "$tl_event_id", "$tl_session_id", "$tl_session_seq_id",
-                                                              "$tl_session_start_sec" }));
+    EXPECT_EQ(block(dict).keys(),
+        (std::vector<std::string> {
+            "$tl_event_id", "$tl_session_id", "$tl_session_seq_id", "$tl_session_start_sec" }));
     EXPECT_EQ(textOf(dict, "$tl_event_id"), "00000abcffffffff");
     EXPECT_EQ(textOf(dict, "$tl_session_id"), "deadbeef00000001");
     const TallyType *start = block(dict).find("$tl_session_start_sec");
@@ -58,7 +61,12 @@ TEST(SessionMetadata, EventsAndNonEventsCountSeparately)
 {
     SessionMetadata metadata;
     const std::vector<std::pair<bool, std::uint64_t>> calls {
-        { true, 0 }, { true, 1 }, { false, 0 }, { false, 1 }, { true, 2 }, { false, 2 },
+        { true, 0 },
+        { true, 1 },
+        { false, 0 },
+        { false, 1 },
+        { true, 2 },
+        { false, 2 },
     };
     std::set<std::string> eventIds;
     for (const auto &[isEvent, expected] : calls) {

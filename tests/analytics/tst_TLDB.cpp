@@ -122,7 +122,7 @@ TEST(TLDBNames, TokenKeepsAlphanumericCharactersOfAnyScript)
         { "../../etc/passwd", "etcpasswd" },
         { "x'; DROP TABLE y; --", "xDROPTABLEy" },
         { "caf\xC3\xA9\xD9\xA3", "caf\xC3\xA9\xD9\xA3" }, // é and an Arabic-Indic digit
-        { "a\xFF\xC3z", "az" },                            // ill-formed bytes are no characters
+        { "a\xFF\xC3z", "az" }, // ill-formed bytes are no characters
         { "", "" },
         { "-_.!", "" },
     };
@@ -142,19 +142,19 @@ TEST_F(TLDBTest, FileTablesAndIndexesAreNamedAfterTheToken)
     sqlite3 *raw = nullptr;
     ASSERT_EQ(sqlite3_open_v2(path().c_str(), &raw, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
     sqlite3_stmt *statement = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(raw, "SELECT name FROM sqlite_master WHERE type IN ('table','index') AND name NOT "
-                                      "LIKE 'sqlite_%' ORDER BY name",
-                                 -1, &statement, nullptr),
-              SQLITE_OK);
+    ASSERT_EQ(sqlite3_prepare_v2(raw,
+                  "SELECT name FROM sqlite_master WHERE type IN ('table','index') AND name NOT "
+                  "LIKE 'sqlite_%' ORDER BY name",
+                  -1, &statement, nullptr),
+        SQLITE_OK);
     std::vector<std::string> objects;
     while (sqlite3_step(statement) == SQLITE_ROW) {
         objects.emplace_back(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)));
     }
     sqlite3_finalize(statement);
     sqlite3_close(raw);
-    const std::vector<std::string> expected { "idx_events_time",           "idx_groups_time",
-                                              "idx_people_time",           "tally_" + s_token + "_events",
-                                              "tally_" + s_token + "_groups", "tally_" + s_token + "_people" };
+    const std::vector<std::string> expected { "idx_events_time", "idx_groups_time", "idx_people_time",
+        "tally_" + s_token + "_events", "tally_" + s_token + "_groups", "tally_" + s_token + "_people" };
     EXPECT_EQ(objects, expected);
     EXPECT_EQ(CapturedLog::instance().count(TallyLogLevel::Info, "SQLite journal mode set to wal"), 1u);
 }
@@ -165,13 +165,15 @@ TEST_F(TLDBTest, EmptyTokenOpensNothingAndEveryOperationRetriesTheOpen)
     auto &log = CapturedLog::instance();
     EXPECT_FALSE(db.isOpen());
     EXPECT_FALSE(db.pathToDb());
-    EXPECT_EQ(log.count(TallyLogLevel::Error, "Project token must not be empty. Database cannot be opened."), 1u);
+    EXPECT_EQ(
+        log.count(TallyLogLevel::Error, "Project token must not be empty. Database cannot be opened."), 1u);
 
     EXPECT_FALSE(db.insertRow(PersistenceType::Events, bytes("{}"), false));
     EXPECT_TRUE(db.readRows(PersistenceType::Events, 50, false).empty());
     EXPECT_FALSE(db.updateRowsFlag(PersistenceType::People, false));
     EXPECT_EQ(log.count(TallyLogLevel::Warning, "No database connection found. Calling TLDB.open()"), 3u);
-    EXPECT_EQ(log.count(TallyLogLevel::Error, "Project token must not be empty. Database cannot be opened."), 4u);
+    EXPECT_EQ(
+        log.count(TallyLogLevel::Error, "Project token must not be empty. Database cannot be opened."), 4u);
     EXPECT_FALSE(std::filesystem::exists(SystemPaths::caches()));
 }
 
@@ -180,7 +182,8 @@ TEST_F(TLDBTest, ReadsOldestFirstWithLimitAndRowIds)
     TLDB db(s_token);
     // Queued at descending clock times: the read order follows the time, not the insertion.
     m_clock->set(1700000300.0);
-    ASSERT_TRUE(db.insertRow(PersistenceType::Events, recordBytes({ { "name", "late" }, { "id", "own" } }), false));
+    ASSERT_TRUE(
+        db.insertRow(PersistenceType::Events, recordBytes({ { "name", "late" }, { "id", "own" } }), false));
     m_clock->set(1700000100.0);
     ASSERT_TRUE(db.insertRow(PersistenceType::Events, recordBytes({ { "name", "early" } }), false));
     m_clock->set(1700000200.0);
@@ -193,13 +196,14 @@ TEST_F(TLDBTest, ReadsOldestFirstWithLimitAndRowIds)
     EXPECT_EQ(idOf(all[0]), 2);
     EXPECT_EQ(idOf(all[1]), 3);
     EXPECT_EQ(idOf(all[2]), 1);
-    EXPECT_EQ(names(db.readRows(PersistenceType::Events, 2, false)), (std::vector<std::string> { "early", "middle" }));
+    EXPECT_EQ(names(db.readRows(PersistenceType::Events, 2, false)),
+        (std::vector<std::string> { "early", "middle" }));
     EXPECT_TRUE(db.readRows(PersistenceType::Events, 0, false).empty());
     EXPECT_TRUE(db.readRows(PersistenceType::Events, -1, false).empty());
     EXPECT_TRUE(db.readRows(PersistenceType::People, TLDB::allRows, false).empty());
-    EXPECT_EQ(CapturedLog::instance().count(TallyLogLevel::Info,
-                                            "Successfully read 3 from table tally_" + s_token + "_events"),
-              1u);
+    EXPECT_EQ(CapturedLog::instance().count(
+                  TallyLogLevel::Info, "Successfully read 3 from table tally_" + s_token + "_events"),
+        1u);
 }
 
 TEST_F(TLDBTest, LimitOfFiftyOutOfManyAndAllRowsWithoutLimit)
@@ -224,16 +228,17 @@ TEST_F(TLDBTest, FlagsAreReadSeparatelyAndFlippedPerTable)
     insertNamed(db, PersistenceType::Events, "event-flagged", true);
 
     EXPECT_EQ(names(db.readRows(PersistenceType::People, TLDB::allRows, true)),
-              (std::vector<std::string> { "waiting-1", "waiting-2" }));
-    EXPECT_EQ(names(db.readRows(PersistenceType::People, TLDB::allRows, false)), (std::vector<std::string> { "ready" }));
+        (std::vector<std::string> { "waiting-1", "waiting-2" }));
+    EXPECT_EQ(names(db.readRows(PersistenceType::People, TLDB::allRows, false)),
+        (std::vector<std::string> { "ready" }));
 
     ASSERT_TRUE(db.updateRowsFlag(PersistenceType::People, false));
     EXPECT_TRUE(db.readRows(PersistenceType::People, TLDB::allRows, true).empty());
     EXPECT_EQ(names(db.readRows(PersistenceType::People, TLDB::allRows, false)),
-              (std::vector<std::string> { "waiting-1", "ready", "waiting-2" }));
+        (std::vector<std::string> { "waiting-1", "ready", "waiting-2" }));
     // Other tables keep their flags.
     EXPECT_EQ(names(db.readRows(PersistenceType::Events, TLDB::allRows, true)),
-              (std::vector<std::string> { "event-flagged" }));
+        (std::vector<std::string> { "event-flagged" }));
     ASSERT_TRUE(db.updateRowsFlag(PersistenceType::Events, false));
     EXPECT_EQ(db.readRows(PersistenceType::Events, TLDB::allRows, false).size(), 1u);
 }
@@ -251,11 +256,13 @@ TEST_F(TLDBTest, DeletesExactlyTheListedRowsOrAll)
         ids.push_back(static_cast<std::int32_t>(idOf(record)));
     }
     ASSERT_TRUE(db.deleteRows(PersistenceType::Events, ids, false));
-    EXPECT_EQ(names(db.readRows(PersistenceType::Events, TLDB::allRows, false)), (std::vector<std::string> { "c", "d" }));
+    EXPECT_EQ(names(db.readRows(PersistenceType::Events, TLDB::allRows, false)),
+        (std::vector<std::string> { "c", "d" }));
 
     ASSERT_TRUE(db.deleteRows(PersistenceType::Events, { 999 }, true)); // ids ignored
     EXPECT_TRUE(db.readRows(PersistenceType::Events, TLDB::allRows, false).empty());
-    EXPECT_EQ(names(db.readRows(PersistenceType::People, TLDB::allRows, false)), (std::vector<std::string> { "p" }));
+    EXPECT_EQ(names(db.readRows(PersistenceType::People, TLDB::allRows, false)),
+        (std::vector<std::string> { "p" }));
 }
 
 TEST_F(TLDBTest, UnreadableRowsAreDeletedSoTheyCannotBlockTheQueue)
@@ -293,8 +300,10 @@ TEST_F(TLDBTest, RowsSurviveClosingAndReopening)
     }
     EXPECT_EQ(CapturedLog::instance().count(TallyLogLevel::Info, "Connection to database closed."), 1u);
     TLDB again(s_token);
-    EXPECT_EQ(names(again.readRows(PersistenceType::Events, 50, false)), (std::vector<std::string> { "kept" }));
-    EXPECT_EQ(names(again.readRows(PersistenceType::People, 50, true)), (std::vector<std::string> { "held" }));
+    EXPECT_EQ(
+        names(again.readRows(PersistenceType::Events, 50, false)), (std::vector<std::string> { "kept" }));
+    EXPECT_EQ(
+        names(again.readRows(PersistenceType::People, 50, true)), (std::vector<std::string> { "held" }));
     EXPECT_EQ(again.generation(), 0u);
 }
 
@@ -302,11 +311,14 @@ TEST_F(TLDBTest, AnOperationAfterAFailedOpenGoesAheadOnceTheStoreOpens)
 {
     // The caches folder is a file at first, so the database cannot be created.
     std::filesystem::create_directories(SystemPaths::userLibrary());
-    { std::ofstream(SystemPaths::caches()) << "x"; }
+    {
+        std::ofstream(SystemPaths::caches()) << "x";
+    }
     TLDB db(s_token);
     EXPECT_FALSE(db.isOpen());
-    EXPECT_EQ(CapturedLog::instance().countStartingWith(TallyLogLevel::Error, "Error opening or creating database at path: "),
-              1u);
+    EXPECT_EQ(CapturedLog::instance().countStartingWith(
+                  TallyLogLevel::Error, "Error opening or creating database at path: "),
+        1u);
     std::filesystem::remove(SystemPaths::caches());
 
     EXPECT_TRUE(db.insertRow(PersistenceType::Events, recordBytes({ { "name", "first" } }), false));
@@ -322,12 +334,12 @@ TEST_F(TLDBTest, GarbageOrTruncatedFilesAreMadeAnewAndTheStoreKeepsWorking)
     };
     const std::vector<Case> cases {
         { "garbage",
-          [](const std::string &file) {
-              std::ofstream out(file, std::ios::binary | std::ios::trunc);
-              for (int i = 0; i < 8192; ++i) {
-                  out.put(static_cast<char>((i * 131) % 251));
-              }
-          } },
+            [](const std::string &file) {
+                std::ofstream out(file, std::ios::binary | std::ios::trunc);
+                for (int i = 0; i < 8192; ++i) {
+                    out.put(static_cast<char>((i * 131) % 251));
+                }
+            } },
         { "truncated header", [](const std::string &file) { std::filesystem::resize_file(file, 60); } },
         { "truncated pages", [](const std::string &file) { std::filesystem::resize_file(file, 4096 * 3); } },
     };
@@ -338,22 +350,26 @@ TEST_F(TLDBTest, GarbageOrTruncatedFilesAreMadeAnewAndTheStoreKeepsWorking)
             TLDB db(s_token);
             for (int i = 0; i < 200; ++i) {
                 ASSERT_TRUE(db.insertRow(PersistenceType::Events,
-                                         recordBytes({ { "name", std::string(300, 'x') + std::to_string(i) } }), false));
+                    recordBytes({ { "name", std::string(300, 'x') + std::to_string(i) } }), false));
             }
         }
         ASSERT_GT(std::filesystem::file_size(path()), 4096u * 4);
         c.damage(path());
         // A stale write-ahead log must not be replayed into the new file.
-        { std::ofstream(path() + "-wal") << "stale"; }
+        {
+            std::ofstream(path() + "-wal") << "stale";
+        }
         CapturedLog::instance().clear();
 
         TLDB db(s_token);
         db.readRows(PersistenceType::Events, TLDB::allRows, false);
-        EXPECT_GE(CapturedLog::instance().count(TallyLogLevel::Info, "Deleted database file at path: " + path()), 1u);
+        EXPECT_GE(
+            CapturedLog::instance().count(TallyLogLevel::Info, "Deleted database file at path: " + path()),
+            1u);
         EXPECT_EQ(db.generation(), 1u);
         EXPECT_TRUE(db.insertRow(PersistenceType::Events, recordBytes({ { "name", "after" } }), false));
         EXPECT_EQ(names(db.readRows(PersistenceType::Events, TLDB::allRows, false)),
-                  (std::vector<std::string> { "after" }));
+            (std::vector<std::string> { "after" }));
     }
 }
 
@@ -377,12 +393,15 @@ TEST_F(TLDBTest, TransientFailuresKeepEveryRowAndReportFalse)
     ASSERT_EQ(sqlite3_exec(other, "COMMIT;", nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(other);
 
-    EXPECT_EQ(names(db.readRows(PersistenceType::Events, 50, false)), (std::vector<std::string> { "queued-1" }));
-    EXPECT_EQ(names(db.readRows(PersistenceType::People, 50, true)), (std::vector<std::string> { "queued-2" }));
+    EXPECT_EQ(
+        names(db.readRows(PersistenceType::Events, 50, false)), (std::vector<std::string> { "queued-1" }));
+    EXPECT_EQ(
+        names(db.readRows(PersistenceType::People, 50, true)), (std::vector<std::string> { "queued-2" }));
     // Retried later, the writes go through.
     EXPECT_TRUE(db.insertRow(PersistenceType::Events, recordBytes({ { "name", "retried" } }), false));
     EXPECT_TRUE(db.updateRowsFlag(PersistenceType::People, false));
-    EXPECT_EQ(names(db.readRows(PersistenceType::People, 50, false)), (std::vector<std::string> { "queued-2" }));
+    EXPECT_EQ(
+        names(db.readRows(PersistenceType::People, 50, false)), (std::vector<std::string> { "queued-2" }));
 }
 
 TEST_F(TLDBTest, IdsReadBeforeARecreateCannotDeleteNewRows)
@@ -407,7 +426,7 @@ TEST_F(TLDBTest, IdsReadBeforeARecreateCannotDeleteNewRows)
     EXPECT_TRUE(db.deleteRows(PersistenceType::Events, staleIds, false, generation));
     EXPECT_TRUE(db.deleteRows(PersistenceType::Events, staleIds, false));
     EXPECT_EQ(names(db.readRows(PersistenceType::Events, 50, false)),
-              (std::vector<std::string> { "new-1", "new-2", "new-3", "new-4" }));
+        (std::vector<std::string> { "new-1", "new-2", "new-3", "new-4" }));
 }
 
 // The child half of the kill test below: inserts numbered records until it is killed and reports

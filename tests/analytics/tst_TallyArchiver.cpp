@@ -125,5 +125,5 @@ TEST(TallyArchiver, ArchiveIsCompactJsonWithKindTags)
     const auto archived = TallyArchiver::archive({ { "plan", "pro" }, { "seats", 3 } });
     ASSERT_TRUE(archived);
     EXPECT_EQ(text(*archived),
-              R"({"root":{"dictionary":[["plan",{"string":"pro"}],["seats",{"int":3}]]},"tally-archive":1})");
+        R"({"root":{"dictionary":[["plan",{"string":"pro"}],["seats",{"int":3}]]},"tally-archive":1})");
 }

@@ -75,11 +75,11 @@ protected:
     }
 
     // A new suite object over the same file, as at the next start of the program.
-    void restartSettings()
+    void restartSettings() { Defaults::installSuite("Tally", std::make_shared<Defaults>(settingsFile())); }
+    std::filesystem::path settingsFile() const
     {
-        Defaults::installSuite("Tally", std::make_shared<Defaults>(settingsFile()));
+        return m_roots.home().toStdString() + "/config/Tally.plist";
     }
-    std::filesystem::path settingsFile() const { return m_roots.home().toStdString() + "/config/Tally.plist"; }
 
     void writeLegacy(const std::string &kind, const std::string &contents)
     {
@@ -127,11 +127,12 @@ TEST_F(TallyPersistenceTest, IdentityRoundTripsAcrossARestartAndAbsentFieldsRemo
     std::vector<std::string> keys = Defaults::suite("Tally").keys();
     EXPECT_EQ(keys, (std::vector<std::string> { "tally-" + s_name + "-TLDistinctID" }));
     const TallyIdentity loaded = TallyPersistence::loadIdentity(s_name);
-    EXPECT_EQ(loaded, (TallyIdentity { "only-distinct", std::nullopt, std::nullopt, std::nullopt, std::nullopt, false }));
+    EXPECT_EQ(loaded,
+        (TallyIdentity { "only-distinct", std::nullopt, std::nullopt, std::nullopt, std::nullopt, false }));
 
     // Nothing stored: the empty text and a had-persisted flag of false.
     EXPECT_EQ(TallyPersistence::loadIdentity("other"),
-              (TallyIdentity { "", std::nullopt, std::nullopt, std::nullopt, std::nullopt, false }));
+        (TallyIdentity { "", std::nullopt, std::nullopt, std::nullopt, std::nullopt, false }));
 }
 
 TEST_F(TallyPersistenceTest, OptOutFlagIsAbsentUntilAChoiceIsStored)
@@ -149,14 +150,10 @@ TEST_F(TallyPersistenceTest, OptOutFlagIsAbsentUntilAChoiceIsStored)
 
 TEST_F(TallyPersistenceTest, SuperPropertiesAndTimedEventsRoundTripAcrossARestart)
 {
-    const TallyDictionary superProperties { { "plan", "pro" },
-                                            { "seats", 3 },
-                                            { "ratio", 0.25 },
-                                            { "beta", true },
-                                            { "since", TallyDate { 1700000000.5 } },
-                                            { "home", TallyUrl { "https://example.com" } },
-                                            { "tags", TallyArray { "a", 1 } },
-                                            { "nothing", TallyType::null() } };
+    const TallyDictionary superProperties { { "plan", "pro" }, { "seats", 3 }, { "ratio", 0.25 },
+        { "beta", true }, { "since", TallyDate { 1700000000.5 } },
+        { "home", TallyUrl { "https://example.com" } }, { "tags", TallyArray { "a", 1 } },
+        { "nothing", TallyType::null() } };
     const TallyDictionary timedEvents { { "Upload", 1700000123.25 }, { "Search", 1700000000.0 } };
     TallyPersistence::saveSuperProperties(superProperties, s_name);
     TallyPersistence::saveTimedEvents(timedEvents, s_name);
@@ -170,7 +167,8 @@ TEST_F(TallyPersistenceTest, UnreadableArchivesLoadEmptyWithAWarning)
 {
     auto &log = CapturedLog::instance();
     Defaults &suite = Defaults::suite("Tally");
-    suite.set(TallyPersistence::settingsKey(s_name, "superProperties"), DefaultsValue(DefaultsValue::Data { 1, 2, 3 }));
+    suite.set(TallyPersistence::settingsKey(s_name, "superProperties"),
+        DefaultsValue(DefaultsValue::Data { 1, 2, 3 }));
     suite.set(TallyPersistence::settingsKey(s_name, "timedEvents"), DefaultsValue(DefaultsValue::Data {}));
     EXPECT_TRUE(TallyPersistence::loadSuperProperties(s_name).empty());
     EXPECT_TRUE(TallyPersistence::loadTimedEvents(s_name).empty());
@@ -188,8 +186,10 @@ TEST_F(TallyPersistenceTest, AFailedArchiveKeepsTheStoredValue)
 {
     TallyPersistence::saveSuperProperties({ { "kept", 1 } }, s_name);
     TallyPersistence::saveSuperProperties({ { "bad", std::string("\xFF") } }, s_name);
-    EXPECT_EQ(CapturedLog::instance().count(TallyLogLevel::Warning, "Failed to archive super properties"), 1u);
-    EXPECT_TRUE(TallyType(TallyPersistence::loadSuperProperties(s_name)).sameAs(TallyType(TallyDictionary { { "kept", 1 } })));
+    EXPECT_EQ(
+        CapturedLog::instance().count(TallyLogLevel::Warning, "Failed to archive super properties"), 1u);
+    EXPECT_TRUE(TallyType(TallyPersistence::loadSuperProperties(s_name))
+                    .sameAs(TallyType(TallyDictionary { { "kept", 1 } })));
 }
 
 TEST_F(TallyPersistenceTest, DeletingSettingsLeavesOtherInstancesAlone)
@@ -220,9 +220,10 @@ TEST_F(TallyPersistenceTest, RecordsSurviveARestartOfTheFront)
     }
     TallyPersistence persistence(s_name);
     EXPECT_EQ(fieldOf(persistence.loadEntitiesInBatch(PersistenceType::Events, 50, false, true), "event"),
-              (std::vector<std::string> { "App Opened" }));
-    EXPECT_EQ(fieldOf(persistence.loadEntitiesInBatch(PersistenceType::Groups, 50, false, false), "$group_key"),
-              (std::vector<std::string> { "company" }));
+        (std::vector<std::string> { "App Opened" }));
+    EXPECT_EQ(
+        fieldOf(persistence.loadEntitiesInBatch(PersistenceType::Groups, 50, false, false), "$group_key"),
+        (std::vector<std::string> { "company" }));
 }
 
 TEST_F(TallyPersistenceTest, AutomaticEventsAreExcludedAndCannotBlockTheOthers)
@@ -237,7 +238,8 @@ TEST_F(TallyPersistenceTest, AutomaticEventsAreExcludedAndCannotBlockTheOthers)
     save(persistence, PersistenceType::Events, { { "no-name", 1 } });
 
     // Read with automatic events included, all of them come back in order.
-    EXPECT_EQ(persistence.loadEntitiesInBatch(PersistenceType::Events, TLDB::allRows, false, false).size(), 61u);
+    EXPECT_EQ(
+        persistence.loadEntitiesInBatch(PersistenceType::Events, TLDB::allRows, false, false).size(), 61u);
     // The batch counts rows before the filter, so the first batch is empty...
     EXPECT_TRUE(persistence.loadEntitiesInBatch(PersistenceType::Events, 50, false, true).empty());
     // ...but the excluded rows are gone, and the next batch holds the others.
@@ -253,18 +255,22 @@ TEST_F(TallyPersistenceTest, AutomaticEventsAreExcludedAndCannotBlockTheOthers)
 TEST_F(TallyPersistenceTest, PeopleRecordsCarryTheStoredMainDistinctId)
 {
     TallyPersistence persistence(s_name);
-    save(persistence, PersistenceType::People, { { "$set", TallyDictionary {} }, { "$distinct_id", "queued-with" } });
+    save(persistence, PersistenceType::People,
+        { { "$set", TallyDictionary {} }, { "$distinct_id", "queued-with" } });
     save(persistence, PersistenceType::People, { { "$set", TallyDictionary {} } });
-    EXPECT_EQ(fieldOf(persistence.loadEntitiesInBatch(PersistenceType::People, 50, false, false), "$distinct_id"),
-              (std::vector<std::string> { "", "" }));
+    EXPECT_EQ(
+        fieldOf(persistence.loadEntitiesInBatch(PersistenceType::People, 50, false, false), "$distinct_id"),
+        (std::vector<std::string> { "", "" }));
 
     TallyPersistence::saveIdentity(identity("$device:MAIN", "people-only"), s_name);
-    EXPECT_EQ(fieldOf(persistence.loadEntitiesInBatch(PersistenceType::People, 50, false, false), "$distinct_id"),
-              (std::vector<std::string> { "$device:MAIN", "$device:MAIN" }));
+    EXPECT_EQ(
+        fieldOf(persistence.loadEntitiesInBatch(PersistenceType::People, 50, false, false), "$distinct_id"),
+        (std::vector<std::string> { "$device:MAIN", "$device:MAIN" }));
     // Events are left as they were stored.
     save(persistence, PersistenceType::Events, { { "event", "e" }, { "$distinct_id", "own" } });
-    EXPECT_EQ(fieldOf(persistence.loadEntitiesInBatch(PersistenceType::Events, 50, false, false), "$distinct_id"),
-              (std::vector<std::string> { "own" }));
+    EXPECT_EQ(
+        fieldOf(persistence.loadEntitiesInBatch(PersistenceType::Events, 50, false, false), "$distinct_id"),
+        (std::vector<std::string> { "own" }));
 }
 
 TEST_F(TallyPersistenceTest, IdentifyReleasesHeldProfileUpdatesAndResetEmptiesEverything)
@@ -274,11 +280,11 @@ TEST_F(TallyPersistenceTest, IdentifyReleasesHeldProfileUpdatesAndResetEmptiesEv
     save(persistence, PersistenceType::People, { { "n", "ready" } }, false);
     save(persistence, PersistenceType::Events, { { "n", "event" } }, true);
     EXPECT_EQ(fieldOf(persistence.loadEntitiesInBatch(PersistenceType::People, 50, false, false), "n"),
-              (std::vector<std::string> { "ready" }));
+        (std::vector<std::string> { "ready" }));
 
     persistence.identifyPeople("ignored");
     EXPECT_EQ(fieldOf(persistence.loadEntitiesInBatch(PersistenceType::People, 50, false, false), "n"),
-              (std::vector<std::string> { "held", "ready" }));
+        (std::vector<std::string> { "held", "ready" }));
 
     save(persistence, PersistenceType::Groups, { { "n", "group" } });
     persistence.resetEntities();
@@ -303,13 +309,13 @@ TEST_F(TallyPersistenceTest, RemovesExactlyTheSentRowsAndIgnoresIdsOfAnEarlierGe
     }
     ASSERT_TRUE(persistence.removeEntitiesInBatch(PersistenceType::Events, ids, generation));
     EXPECT_EQ(fieldOf(persistence.loadEntitiesInBatch(PersistenceType::Events, 50, false, false), "n"),
-              (std::vector<std::string> { "c" }));
+        (std::vector<std::string> { "c" }));
 
     persistence.tldb().recreate();
     save(persistence, PersistenceType::Events, { { "n", "new" } });
     persistence.removeEntitiesInBatch(PersistenceType::Events, { 1, 2, 3 }, generation);
     EXPECT_EQ(fieldOf(persistence.loadEntitiesInBatch(PersistenceType::Events, 50, false, false), "n"),
-              (std::vector<std::string> { "new" }));
+        (std::vector<std::string> { "new" }));
 }
 
 TEST_F(TallyPersistenceTest, MigrationMovesEveryLegacyFileOnce)
@@ -326,21 +332,24 @@ TEST_F(TallyPersistenceTest, MigrationMovesEveryLegacyFileOnce)
     {
         TallyPersistence persistence(s_name, reader);
         persistence.migrate();
-        EXPECT_EQ(fieldOf(persistence.loadEntitiesInBatch(PersistenceType::Events, 50, false, false), "event"),
-                  (std::vector<std::string> { "old-1", "old-2" }));
+        EXPECT_EQ(
+            fieldOf(persistence.loadEntitiesInBatch(PersistenceType::Events, 50, false, false), "event"),
+            (std::vector<std::string> { "old-1", "old-2" }));
         EXPECT_EQ(fieldOf(persistence.loadEntitiesInBatch(PersistenceType::People, 50, false, false), "n"),
-                  (std::vector<std::string> { "unidentified-1", "unidentified-2", "identified" }));
+            (std::vector<std::string> { "unidentified-1", "unidentified-2", "identified" }));
         EXPECT_EQ(fieldOf(persistence.loadEntitiesInBatch(PersistenceType::Groups, 50, false, false), "n"),
-                  (std::vector<std::string> { "group" }));
+            (std::vector<std::string> { "group" }));
         EXPECT_TRUE(persistence.loadEntitiesInBatch(PersistenceType::People, 50, true, false).empty());
     }
     for (const char *kind : { "events", "people", "groups", "properties", "optOutStatus" }) {
         EXPECT_FALSE(legacyExists(kind)) << kind;
     }
     restartSettings();
-    EXPECT_EQ(TallyPersistence::loadIdentity(s_name), (TallyIdentity { "legacy-id", "people-id", "ANON", "user", "al", true }));
+    EXPECT_EQ(TallyPersistence::loadIdentity(s_name),
+        (TallyIdentity { "legacy-id", "people-id", "ANON", "user", "al", true }));
     EXPECT_EQ(TallyPersistence::loadOptOutStatusFlag(s_name), true);
-    EXPECT_TRUE(TallyType(TallyPersistence::loadSuperProperties(s_name)).sameAs(TallyType(TallyDictionary { { "plan", "pro" } })));
+    EXPECT_TRUE(TallyType(TallyPersistence::loadSuperProperties(s_name))
+                    .sameAs(TallyType(TallyDictionary { { "plan", "pro" } })));
     EXPECT_TRUE(TallyType(TallyPersistence::loadTimedEvents(s_name))
                     .sameAs(TallyType(TallyDictionary { { "Upload", 1700000000.5 } })));
 
@@ -369,16 +378,18 @@ TEST_F(TallyPersistenceTest, LegacyFilesWithoutReadablePropertiesKeepTheStoredSt
     EXPECT_TRUE(persistence.loadEntitiesInBatch(PersistenceType::Events, 50, false, false).empty());
     restartSettings();
     EXPECT_EQ(TallyPersistence::loadIdentity(s_name), stored);
-    EXPECT_TRUE(TallyType(TallyPersistence::loadSuperProperties(s_name)).sameAs(TallyType(TallyDictionary { { "plan", "pro" } })));
+    EXPECT_TRUE(TallyType(TallyPersistence::loadSuperProperties(s_name))
+                    .sameAs(TallyType(TallyDictionary { { "plan", "pro" } })));
     EXPECT_EQ(TallyPersistence::loadTimedEvents(s_name).size(), 1u);
     EXPECT_EQ(TallyPersistence::loadOptOutStatusFlag(s_name), false);
     // Every one of the five kinds is reported unreadable; the missing four cannot be removed.
     EXPECT_EQ(log.countStartingWith(TallyLogLevel::Info, "Unable to read file at path: "), 5u);
     EXPECT_EQ(log.count(TallyLogLevel::Info, "can't unarchive file"), 5u);
     EXPECT_GE(log.countStartingWith(TallyLogLevel::Info, "Unable to remove file at path: "), 4u);
-    EXPECT_EQ(log.count(TallyLogLevel::Info,
-                        "No readable legacy properties: the stored identity, super properties and timed events are kept"),
-              1u);
+    EXPECT_EQ(
+        log.count(TallyLogLevel::Info,
+            "No readable legacy properties: the stored identity, super properties and timed events are kept"),
+        1u);
 }
 
 TEST_F(TallyPersistenceTest, ReadablePropertiesWithMissingKeysMigrateTheirDefaults)
@@ -389,7 +400,7 @@ TEST_F(TallyPersistenceTest, ReadablePropertiesWithMissingKeysMigrateTheirDefaul
     persistence.migrate();
     // Values of the wrong type read as their defaults.
     EXPECT_EQ(TallyPersistence::loadIdentity(s_name),
-              (TallyIdentity { "", std::nullopt, std::nullopt, "legacy-user", std::nullopt, false }));
+        (TallyIdentity { "", std::nullopt, std::nullopt, "legacy-user", std::nullopt, false }));
 }
 
 TEST_F(TallyPersistenceTest, LegacyRecordListsWithAForeignElementReadAsEmpty)
@@ -408,10 +419,13 @@ TEST_F(TallyPersistenceTest, AnInstanceNameWithASeparatorNeverReachesFilesOutsid
 {
     const std::string outside = m_roots.home().toStdString() + "/Library/tally-x-events";
     std::filesystem::create_directories(SystemPaths::caches() + "/tally-a");
-    { std::ofstream(outside) << "[]"; }
+    {
+        std::ofstream(outside) << "[]";
+    }
     TallyPersistence persistence("a/../../tally-x", std::make_shared<JsonLegacyReader>());
     EXPECT_EQ(persistence.legacyFilePath("events"), "");
     persistence.migrate();
     EXPECT_TRUE(std::filesystem::exists(outside));
-    EXPECT_EQ(TallyPersistence(s_name).legacyFilePath("events"), SystemPaths::caches() + "/tally-" + s_name + "-events");
+    EXPECT_EQ(TallyPersistence(s_name).legacyFilePath("events"),
+        SystemPaths::caches() + "/tally-" + s_name + "-events");
 }

@@ -16,14 +16,16 @@ namespace {
 class TrackTest : public ::testing::Test
 {
 protected:
-    TrackTest() : m_track(RecordTestBed::token, "main", m_bed.metadata, m_bed.persistence)
+    TrackTest()
+        : m_track(RecordTestBed::token, "main", m_bed.metadata, m_bed.persistence)
     {
         m_track.setTallyInstance(m_bed.owner);
     }
 
     // Tracks and returns the one record it stored.
-    TallyDictionary trackOne(const std::optional<std::string> &event, const std::optional<TallyDictionary> &properties,
-                             const TallyDictionary &superProperties, const TallyIdentity &identity, double time)
+    TallyDictionary trackOne(const std::optional<std::string> &event,
+        const std::optional<TallyDictionary> &properties, const TallyDictionary &superProperties,
+        const TallyIdentity &identity, double time)
     {
         const std::size_t before = m_bed.stored(PersistenceType::Events).size();
         m_track.track(event, properties, {}, superProperties, identity, time);
@@ -51,15 +53,16 @@ TEST_F(TrackTest, RecordKeysOrderAndValues)
     who.anonymousId = "ABC";
     who.userId = "user-1";
     who.hadPersistedDistinctId = true;
-    const TallyDictionary record = trackOne("App Opened", TallyDictionary { { "app_version", "2.0" }, { "platform", "linux" } },
-                                            TallyDictionary { { "plan", "pro" } }, who, 1700000000.25);
+    const TallyDictionary record
+        = trackOne("App Opened", TallyDictionary { { "app_version", "2.0" }, { "platform", "linux" } },
+            TallyDictionary { { "plan", "pro" } }, who, 1700000000.25);
 
     EXPECT_EQ(record.keys(), (std::vector<std::string> { "event", "properties", "$tl_metadata" }));
     EXPECT_TRUE(valueOf(record, "event").equals("App Opened"));
 
     std::vector<std::string> expectedKeys = AutomaticProperties::properties().keys();
-    for (const char *key : { "token", "time", "distinct_id", "$device_id", "$user_id", "$had_persisted_distinct_id",
-                             "plan", "app_version", "platform" }) {
+    for (const char *key : { "token", "time", "distinct_id", "$device_id", "$user_id",
+             "$had_persisted_distinct_id", "plan", "app_version", "platform" }) {
         expectedKeys.push_back(key);
     }
     const TallyDictionary properties = dictionaryOf(record, "properties");
@@ -78,13 +81,15 @@ TEST_F(TrackTest, RecordKeysOrderAndValues)
     const TallyDictionary metadata = dictionaryOf(record, "$tl_metadata");
     EXPECT_TRUE(valueOf(metadata, "$tl_session_id").equals(m_bed.metadata->sessionID()));
     EXPECT_TRUE(valueOf(metadata, "$tl_session_seq_id").equals(0));
-    EXPECT_TRUE(valueOf(dictionaryOf(trackOne("Second", std::nullopt, {}, who, 1.0), "$tl_metadata"), "$tl_session_seq_id")
+    EXPECT_TRUE(valueOf(
+        dictionaryOf(trackOne("Second", std::nullopt, {}, who, 1.0), "$tl_metadata"), "$tl_session_seq_id")
                     .equals(1));
 }
 
 TEST_F(TrackTest, IdentityKeysOnlyWhenPresent)
 {
-    const TallyDictionary properties = dictionaryOf(trackOne("E", std::nullopt, {}, identity("d"), 1.0), "properties");
+    const TallyDictionary properties
+        = dictionaryOf(trackOne("E", std::nullopt, {}, identity("d"), 1.0), "properties");
     EXPECT_TRUE(valueOf(properties, "distinct_id").equals("d"));
     for (const char *key : { "$device_id", "$user_id", "$had_persisted_distinct_id", "$duration" }) {
         EXPECT_FALSE(properties.contains(key)) << key;
@@ -96,8 +101,8 @@ TEST_F(TrackTest, LaterWritesWin)
     // Super properties beat everything computed; the caller's properties beat super properties.
     const TallyDictionary properties = dictionaryOf(
         trackOne("E", TallyDictionary { { "plan", "caller" } },
-                 TallyDictionary { { "time", "super-time" }, { "plan", "super" }, { "$os", "super-os" } }, identity("d"),
-                 5.0),
+            TallyDictionary { { "time", "super-time" }, { "plan", "super" }, { "$os", "super-os" } },
+            identity("d"), 5.0),
         "properties");
     EXPECT_TRUE(valueOf(properties, "time").equals("super-time"));
     EXPECT_TRUE(valueOf(properties, "plan").equals("caller"));
@@ -107,10 +112,15 @@ TEST_F(TrackTest, LaterWritesWin)
 TEST_F(TrackTest, EventNames)
 {
     auto &log = CapturedLog::instance();
-    EXPECT_TRUE(valueOf(trackOne(std::nullopt, std::nullopt, {}, identity("d"), 1.0), "event").equals("tl_event"));
-    EXPECT_EQ(log.count(TallyLogLevel::Info, "tally track called with empty event parameter. using 'tl_event'"), 1u);
+    EXPECT_TRUE(
+        valueOf(trackOne(std::nullopt, std::nullopt, {}, identity("d"), 1.0), "event").equals("tl_event"));
+    EXPECT_EQ(
+        log.count(TallyLogLevel::Info, "tally track called with empty event parameter. using 'tl_event'"),
+        1u);
     EXPECT_TRUE(valueOf(trackOne("", std::nullopt, {}, identity("d"), 1.0), "event").equals(""));
-    EXPECT_EQ(log.count(TallyLogLevel::Info, "tally track called with empty event parameter. using 'tl_event'"), 1u);
+    EXPECT_EQ(
+        log.count(TallyLogLevel::Info, "tally track called with empty event parameter. using 'tl_event'"),
+        1u);
 }
 
 TEST_F(TrackTest, AutomaticEventsOnlyWhileTheOwnerTracksThem)
@@ -145,8 +155,10 @@ TEST_F(TrackTest, TimeInMillisecondsRoundsHalvesAwayFromZero)
         { 0.0614, 61.0 },
     };
     for (const auto &[seconds, milliseconds] : cases) {
-        const TallyDictionary properties = dictionaryOf(trackOne("E", std::nullopt, {}, identity("d"), seconds), "properties");
-        EXPECT_TRUE(valueOf(properties, "time").equals(milliseconds)) << seconds << " -> " << valueOf(properties, "time").description();
+        const TallyDictionary properties
+            = dictionaryOf(trackOne("E", std::nullopt, {}, identity("d"), seconds), "properties");
+        EXPECT_TRUE(valueOf(properties, "time").equals(milliseconds))
+            << seconds << " -> " << valueOf(properties, "time").description();
     }
 }
 
@@ -169,10 +181,12 @@ TEST_F(TrackTest, TimedEventsGiveADurationOnce)
     EXPECT_TRUE(TallyPersistence::loadTimedEvents("main").contains("Broken"));
 
     timed = m_track.track("Upload", std::nullopt, timed, {}, identity("d"), 103.0);
-    EXPECT_FALSE(dictionaryOf(m_bed.stored(PersistenceType::Events).back(), "properties").contains("$duration"));
+    EXPECT_FALSE(
+        dictionaryOf(m_bed.stored(PersistenceType::Events).back(), "properties").contains("$duration"));
     // An entry that is not a number is no start time, and stays.
     timed = m_track.track("Broken", std::nullopt, timed, {}, identity("d"), 103.0);
-    EXPECT_FALSE(dictionaryOf(m_bed.stored(PersistenceType::Events).back(), "properties").contains("$duration"));
+    EXPECT_FALSE(
+        dictionaryOf(m_bed.stored(PersistenceType::Events).back(), "properties").contains("$duration"));
     EXPECT_TRUE(timed.contains("Broken"));
 }
 
@@ -180,7 +194,8 @@ TEST_F(TrackTest, TimingAndClearingNeedANameAndTimingRespectsOptOut)
 {
     auto &log = CapturedLog::instance();
     const TallyDictionary timed { { "A", 1.0 } };
-    for (const std::optional<std::string> &name : { std::optional<std::string>(), std::optional<std::string>("") }) {
+    for (const std::optional<std::string> &name :
+        { std::optional<std::string>(), std::optional<std::string>("") }) {
         EXPECT_TRUE(TallyType(m_track.time(name, timed, 5.0)).sameAs(TallyType(timed)));
         EXPECT_TRUE(TallyType(m_track.clearTimedEvent(name, timed)).sameAs(TallyType(timed)));
     }
@@ -199,8 +214,11 @@ TEST_F(TrackTest, TimingAndClearingNeedANameAndTimingRespectsOptOut)
 TEST_F(TrackTest, RegisteringSuperProperties)
 {
     const TallyDictionary current { { "plan", "free" }, { "seats", 1 } };
-    const TallyDictionary registered = m_track.registerSuperProperties({ { "plan", "pro" }, { "beta", true } }, current);
-    EXPECT_TRUE(TallyType(registered).sameAs(TallyType(TallyDictionary { { "plan", "pro" }, { "seats", 1 }, { "beta", true } })));
+    const TallyDictionary registered
+        = m_track.registerSuperProperties({ { "plan", "pro" }, { "beta", true } }, current);
+    EXPECT_TRUE(
+        TallyType(registered)
+            .sameAs(TallyType(TallyDictionary { { "plan", "pro" }, { "seats", 1 }, { "beta", true } })));
 
     struct Case
     {
@@ -211,13 +229,15 @@ TEST_F(TrackTest, RegisteringSuperProperties)
     };
     const std::vector<Case> cases {
         { "no default keeps registered keys", { { "plan", "pro" }, { "new", 2 } }, std::nullopt,
-          { { "plan", "free" }, { "seats", 1 }, { "new", 2 } } },
+            { { "plan", "free" }, { "seats", 1 }, { "new", 2 } } },
         { "default equal to the current value replaces it", { { "plan", "pro" } }, TallyType("free"),
-          { { "plan", "pro" }, { "seats", 1 } } },
+            { { "plan", "pro" }, { "seats", 1 } } },
         { "default of another value keeps it", { { "plan", "pro" } }, TallyType("trial"),
-          { { "plan", "free" }, { "seats", 1 } } },
-        { "numbers compare by value", { { "seats", 5 } }, TallyType(1.0), { { "plan", "free" }, { "seats", 5 } } },
-        { "text never equals a number", { { "seats", 5 } }, TallyType("1"), { { "plan", "free" }, { "seats", 1 } } },
+            { { "plan", "free" }, { "seats", 1 } } },
+        { "numbers compare by value", { { "seats", 5 } }, TallyType(1.0),
+            { { "plan", "free" }, { "seats", 5 } } },
+        { "text never equals a number", { { "seats", 5 } }, TallyType("1"),
+            { { "plan", "free" }, { "seats", 1 } } },
         { "empty properties change nothing", {}, TallyType("free"), { { "plan", "free" }, { "seats", 1 } } },
     };
     for (const auto &c : cases) {
@@ -227,7 +247,8 @@ TEST_F(TrackTest, RegisteringSuperProperties)
     }
 
     m_bed.owner->optedOut = true;
-    EXPECT_TRUE(TallyType(m_track.registerSuperProperties({ { "plan", "pro" } }, current)).sameAs(TallyType(current)));
+    EXPECT_TRUE(TallyType(m_track.registerSuperProperties({ { "plan", "pro" } }, current))
+                    .sameAs(TallyType(current)));
     EXPECT_TRUE(TallyType(m_track.registerSuperPropertiesOnce({ { "new", 1 } }, current, std::nullopt))
                     .sameAs(TallyType(current)));
 }
@@ -258,6 +279,7 @@ TEST(TrackObjectEquals, AsObjectEqualitySeesIt)
         { TallyUrl { "https://a" }, TallyUrl { "https://b" }, false },
     };
     for (const auto &c : cases) {
-        EXPECT_EQ(Track::objectEquals(c.left, c.right), c.equal) << c.left.description() << " vs " << c.right.description();
+        EXPECT_EQ(Track::objectEquals(c.left, c.right), c.equal)
+            << c.left.description() << " vs " << c.right.description();
     }
 }

@@ -36,7 +36,8 @@ TEST(DeviceInfo, OsReleaseValuesAreUnquotedLikeTheShellReadsThem)
         std::optional<std::string> expected;
     };
     const std::vector<Case> cases {
-        { "NAME=\"Debian\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n", "Debian GNU/Linux 12 (bookworm)" },
+        { "NAME=\"Debian\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n",
+            "Debian GNU/Linux 12 (bookworm)" },
         { "PRETTY_NAME='Single Quoted'\n", "Single Quoted" },
         { "PRETTY_NAME=Bare\n", "Bare" },
         { "PRETTY_NAME=\"Escaped \\\"quote\\\" and \\\\ slash\"\n", "Escaped \"quote\" and \\ slash" },

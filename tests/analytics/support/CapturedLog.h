@@ -22,7 +22,7 @@ public:
             auto log = std::shared_ptr<CapturedLog>(new CapturedLog);
             TallyLogger::addLogging(log);
             for (const auto level :
-                 { TallyLogLevel::Debug, TallyLogLevel::Info, TallyLogLevel::Warning, TallyLogLevel::Error }) {
+                { TallyLogLevel::Debug, TallyLogLevel::Info, TallyLogLevel::Warning, TallyLogLevel::Error }) {
                 TallyLogger::enableLevel(level);
             }
             return log;
@@ -52,9 +52,8 @@ public:
     std::size_t count(TallyLogLevel level, std::string_view text) const
     {
         std::lock_guard lock(m_mutex);
-        return std::count_if(m_messages.begin(), m_messages.end(), [&](const TallyLogMessage &m) {
-            return m.level == level && m.text == text;
-        });
+        return std::count_if(m_messages.begin(), m_messages.end(),
+            [&](const TallyLogMessage &m) { return m.level == level && m.text == text; });
     }
 
     // Messages of that level whose text begins with the given prefix.
@@ -69,8 +68,8 @@ public:
     std::size_t count(TallyLogLevel level) const
     {
         std::lock_guard lock(m_mutex);
-        return std::count_if(m_messages.begin(), m_messages.end(),
-                             [&](const TallyLogMessage &m) { return m.level == level; });
+        return std::count_if(
+            m_messages.begin(), m_messages.end(), [&](const TallyLogMessage &m) { return m.level == level; });
     }
 
 private:

@@ -51,7 +51,7 @@ public:
     }
 
     void setIdentity(std::optional<std::string> anonymousId, std::optional<std::string> userId,
-                     std::optional<bool> hadPersisted)
+        std::optional<bool> hadPersisted)
     {
         std::lock_guard lock(m_mutex);
         m_anonymousId = std::move(anonymousId);
@@ -92,7 +92,10 @@ struct RecordTestBed
     }
 
     // Waits until everything queued so far has run.
-    void drain() { queue->sync([] { }); }
+    void drain()
+    {
+        queue->sync([] {});
+    }
 
     // Holds the queue until release() so that a test can act while a record waits to be built.
     void block()
