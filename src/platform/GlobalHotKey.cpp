@@ -14,9 +14,9 @@ namespace brimlark {
 
 namespace {
 
-constexpr xcb_keysym_t KeysymN = 0x006e;       // XK_n
+constexpr xcb_keysym_t KeysymN = 0x006e; // XK_n
 constexpr xcb_keysym_t KeysymNumLock = 0xff7f; // XK_Num_Lock
-constexpr xcb_keysym_t KeysymAltL = 0xffe9;    // XK_Alt_L
+constexpr xcb_keysym_t KeysymAltL = 0xffe9; // XK_Alt_L
 constexpr std::uint8_t BadAccess = 10;
 
 // Every modifier bit a key event can carry (Shift .. Mod5).
@@ -73,7 +73,10 @@ void sync(xcb_connection_t *connection)
 
 } // namespace
 
-GlobalHotKey::GlobalHotKey(QObject *parent) : QObject(parent) {}
+GlobalHotKey::GlobalHotKey(QObject *parent)
+    : QObject(parent)
+{
+}
 
 GlobalHotKey::~GlobalHotKey()
 {
@@ -86,7 +89,8 @@ GlobalHotKey::Session GlobalHotKey::currentSession()
     session.platformName = QGuiApplication::platformName();
     const QByteArray waylandDisplay = qgetenv("WAYLAND_DISPLAY");
     const QByteArray sessionType = qgetenv("XDG_SESSION_TYPE");
-    session.waylandSession = !waylandDisplay.isEmpty() || sessionType.compare("wayland", Qt::CaseInsensitive) == 0;
+    session.waylandSession
+        = !waylandDisplay.isEmpty() || sessionType.compare("wayland", Qt::CaseInsensitive) == 0;
     if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
         if (auto *x11 = app->nativeInterface<QNativeInterface::QX11Application>()) {
             session.connection = x11->connection();
@@ -110,8 +114,8 @@ GlobalHotKey::Result GlobalHotKey::registerHotKey(const Session &session)
     }
     if (!session.connection || xcb_connection_has_error(session.connection)) {
         return { false,
-                 QStringLiteral("no X server (display platform \"%1\")")
-                     .arg(session.platformName.isEmpty() ? QStringLiteral("none") : session.platformName) };
+            QStringLiteral("no X server (display platform \"%1\")")
+                .arg(session.platformName.isEmpty() ? QStringLiteral("none") : session.platformName) };
     }
     xcb_connection_t *connection = session.connection;
     const xcb_setup_t *setup = xcb_get_setup(connection);
@@ -146,8 +150,9 @@ GlobalHotKey::Result GlobalHotKey::registerHotKey(const Session &session)
     std::vector<xcb_void_cookie_t> cookies;
     cookies.reserve(variants.size());
     for (const std::uint16_t variant : variants) {
-        cookies.push_back(xcb_grab_key_checked(connection, 1, root, static_cast<std::uint16_t>(modifiers | variant),
-                                               keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+        cookies.push_back(
+            xcb_grab_key_checked(connection, 1, root, static_cast<std::uint16_t>(modifiers | variant),
+                keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
     }
     std::vector<std::uint16_t> grabbed;
     std::uint8_t errorCode = 0;

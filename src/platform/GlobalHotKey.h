@@ -22,8 +22,8 @@ public:
     // What decides whether a grab is possible, and where it goes.
     struct Session
     {
-        QString platformName;          // the Qt platform plugin ("xcb", "wayland", "offscreen")
-        bool waylandSession = false;   // WAYLAND_DISPLAY or XDG_SESSION_TYPE=wayland
+        QString platformName; // the Qt platform plugin ("xcb", "wayland", "offscreen")
+        bool waylandSession = false; // WAYLAND_DISPLAY or XDG_SESSION_TYPE=wayland
         xcb_connection_t *connection = nullptr;
     };
 

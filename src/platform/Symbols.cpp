@@ -80,7 +80,7 @@ QImage Symbols::image(const QString &name, const QSize &size, const QColor &tint
     }
     glyph.scale(QSizeF(size), Qt::KeepAspectRatio);
     const QRectF target((size.width() - glyph.width()) / 2.0, (size.height() - glyph.height()) / 2.0,
-                        glyph.width(), glyph.height());
+        glyph.width(), glyph.height());
 
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);

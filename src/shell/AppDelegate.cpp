@@ -25,9 +25,14 @@ QSize toPixels(const QSizeF &size)
 
 } // namespace
 
-AppDelegate::AppDelegate(QObject *parent) : AppDelegate(Hooks {}, parent) {}
+AppDelegate::AppDelegate(QObject *parent)
+    : AppDelegate(Hooks {}, parent)
+{
+}
 
-AppDelegate::AppDelegate(Hooks hooks, QObject *parent) : QObject(parent), m_hooks(std::move(hooks))
+AppDelegate::AppDelegate(Hooks hooks, QObject *parent)
+    : QObject(parent)
+    , m_hooks(std::move(hooks))
 {
     if (!m_hooks.firstWindow) {
         m_hooks.firstWindow = &ApplicationWindows::firstWindow;
@@ -82,9 +87,9 @@ void AppDelegate::setUpWindow()
         }
         const QSizeF content = WindowSizing::firstLaunchContentSize(screenFrame);
         const QRectF placed = WindowSizing::centred(content, screenFrame);
-        window->setGeometry(QRect(QPoint(static_cast<int>(std::lround(placed.x())),
-                                         static_cast<int>(std::lround(placed.y()))),
-                                  toPixels(content)));
+        window->setGeometry(QRect(
+            QPoint(static_cast<int>(std::lround(placed.x())), static_cast<int>(std::lround(placed.y()))),
+            toPixels(content)));
         defaults.set(HasLaunchedBeforeKey, DefaultsValue(true));
     } else if (const auto grown = WindowSizing::grownToMinimum(frame)) {
         window->resize(toPixels(*grown));

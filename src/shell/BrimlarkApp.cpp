@@ -11,10 +11,15 @@
 
 namespace brimlark {
 
-BrimlarkApp::BrimlarkApp(QObject *parent) : BrimlarkApp(Services {}, parent) {}
+BrimlarkApp::BrimlarkApp(QObject *parent)
+    : BrimlarkApp(Services {}, parent)
+{
+}
 
 BrimlarkApp::BrimlarkApp(Services services, QObject *parent)
-    : QObject(parent), m_services(std::move(services)), m_delegate(m_services.delegateHooks)
+    : QObject(parent)
+    , m_services(std::move(services))
+    , m_delegate(m_services.delegateHooks)
 {
     // Not attached yet: the analytics facade (AnalyticsManager::initialize()
     // and handleURL()) and the view model (BrimlarkViewModel built over a new
@@ -81,7 +86,8 @@ void BrimlarkApp::openURL(const QUrl &url)
 
 void BrimlarkApp::attach(SingleInstance &instance)
 {
-    connect(&instance, &SingleInstance::reopenRequested, this, [this] { m_delegate.applicationShouldHandleReopen(); });
+    connect(&instance, &SingleInstance::reopenRequested, this,
+        [this] { m_delegate.applicationShouldHandleReopen(); });
     connect(&instance, &SingleInstance::urlOpened, this, &BrimlarkApp::openURL);
 }
 

@@ -36,16 +36,20 @@ QStringView trimmed(QStringView text)
     qsizetype begin = 0;
     qsizetype end = text.size();
     while (begin < end) {
-        const bool pair = begin + 1 < end && text[begin].isHighSurrogate() && text[begin + 1].isLowSurrogate();
-        const char32_t cp = pair ? QChar::surrogateToUcs4(text[begin], text[begin + 1]) : text[begin].unicode();
+        const bool pair
+            = begin + 1 < end && text[begin].isHighSurrogate() && text[begin + 1].isLowSurrogate();
+        const char32_t cp
+            = pair ? QChar::surrogateToUcs4(text[begin], text[begin + 1]) : text[begin].unicode();
         if (isAlphanumeric(cp)) {
             break;
         }
         begin += pair ? 2 : 1;
     }
     while (end > begin) {
-        const bool pair = end - 2 >= begin && text[end - 1].isLowSurrogate() && text[end - 2].isHighSurrogate();
-        const char32_t cp = pair ? QChar::surrogateToUcs4(text[end - 2], text[end - 1]) : text[end - 1].unicode();
+        const bool pair
+            = end - 2 >= begin && text[end - 1].isLowSurrogate() && text[end - 2].isHighSurrogate();
+        const char32_t cp
+            = pair ? QChar::surrogateToUcs4(text[end - 2], text[end - 1]) : text[end - 1].unicode();
         if (isAlphanumeric(cp)) {
             break;
         }
@@ -89,7 +93,8 @@ int hexDigit(QChar c)
 std::uint64_t scanHex(QStringView text)
 {
     qsizetype i = 0;
-    if (text.size() >= 3 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X') && hexDigit(text[2]) >= 0) {
+    if (text.size() >= 3 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X')
+        && hexDigit(text[2]) >= 0) {
         i = 2;
     }
     std::uint64_t value = 0;
@@ -143,14 +148,14 @@ Color Color::fromHex(QStringView text)
         b = 0;
         break;
     }
-    return Color { static_cast<double>(r) / 255.0, static_cast<double>(g) / 255.0, static_cast<double>(b) / 255.0,
-                   static_cast<double>(a) / 255.0 };
+    return Color { static_cast<double>(r) / 255.0, static_cast<double>(g) / 255.0,
+        static_cast<double>(b) / 255.0, static_cast<double>(a) / 255.0 };
 }
 
 QColor Color::toQColor() const
 {
     return QColor::fromRgbF(static_cast<float>(red), static_cast<float>(green), static_cast<float>(blue),
-                            static_cast<float>(opacity));
+        static_cast<float>(opacity));
 }
 
 } // namespace brimlark

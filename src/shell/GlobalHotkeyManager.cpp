@@ -26,15 +26,18 @@ GlobalHotkeyManager &GlobalHotkeyManager::shared()
 }
 
 GlobalHotkeyManager::GlobalHotkeyManager(SessionProvider session, QObject *parent)
-    : QObject(parent), m_session(std::move(session)), m_output(printLine),
-      m_firstWindow(&ApplicationWindows::firstWindow)
+    : QObject(parent)
+    , m_session(std::move(session))
+    , m_output(printLine)
+    , m_firstWindow(&ApplicationWindows::firstWindow)
 {
     if (!m_session) {
         m_session = &GlobalHotKey::currentSession;
     }
     // The grab reports presses from inside event processing; the reaction
     // runs on a later turn of the main loop.
-    connect(&m_hotKey, &GlobalHotKey::activated, this, &GlobalHotkeyManager::hotKeyPressed, Qt::QueuedConnection);
+    connect(
+        &m_hotKey, &GlobalHotKey::activated, this, &GlobalHotkeyManager::hotKeyPressed, Qt::QueuedConnection);
 }
 
 void GlobalHotkeyManager::registerHotKey()

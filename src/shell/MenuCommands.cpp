@@ -11,7 +11,11 @@
 
 namespace brimlark {
 
-MenuCommands::MenuCommands(ShellViewModel *viewModel, QObject *parent) : QObject(parent), m_viewModel(viewModel) {}
+MenuCommands::MenuCommands(ShellViewModel *viewModel, QObject *parent)
+    : QObject(parent)
+    , m_viewModel(viewModel)
+{
+}
 
 MenuCommands &MenuCommands::shared()
 {
@@ -45,8 +49,8 @@ QVariantList MenuCommands::libraryCommandList() const
     QVariantList list;
     for (const LibraryCommand &command : libraryCommands()) {
         list.append(QVariantMap { { QStringLiteral("title"), command.title },
-                                  { QStringLiteral("shortcut"), command.shortcut },
-                                  { QStringLiteral("selection"), command.selection } });
+            { QStringLiteral("shortcut"), command.shortcut },
+            { QStringLiteral("selection"), command.selection } });
     }
     return list;
 }
@@ -60,7 +64,7 @@ void MenuCommands::showLibrarySection(const QString &selection)
 {
     const auto &commands = libraryCommands();
     const bool known = std::any_of(commands.begin(), commands.end(),
-                                   [&](const LibraryCommand &command) { return command.selection == selection; });
+        [&](const LibraryCommand &command) { return command.selection == selection; });
     if (!known) {
         return;
     }

@@ -11,12 +11,15 @@ QtApplicationLifecycle::QtApplicationLifecycle(QObject *parent)
 {
 }
 
-QtApplicationLifecycle::QtApplicationLifecycle(std::shared_ptr<ApplicationLifecycle> lifecycle, QObject *parent)
-    : QObject(parent), m_lifecycle(std::move(lifecycle))
+QtApplicationLifecycle::QtApplicationLifecycle(
+    std::shared_ptr<ApplicationLifecycle> lifecycle, QObject *parent)
+    : QObject(parent)
+    , m_lifecycle(std::move(lifecycle))
 {
     if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
         m_active = QGuiApplication::applicationState() == Qt::ApplicationActive;
-        connect(app, &QGuiApplication::applicationStateChanged, this, &QtApplicationLifecycle::applicationStateChanged);
+        connect(app, &QGuiApplication::applicationStateChanged, this,
+            &QtApplicationLifecycle::applicationStateChanged);
     }
 }
 

@@ -14,7 +14,8 @@ class QtApplicationLifecycle : public QObject
 {
     Q_OBJECT
 public:
-    explicit QtApplicationLifecycle(std::shared_ptr<ApplicationLifecycle> lifecycle, QObject *parent = nullptr);
+    explicit QtApplicationLifecycle(
+        std::shared_ptr<ApplicationLifecycle> lifecycle, QObject *parent = nullptr);
     explicit QtApplicationLifecycle(QObject *parent = nullptr);
 
     // Active after anything else: did become active; anything else after

@@ -36,7 +36,9 @@ class QtRepeatingTimer : public RepeatingTimer
 {
 public:
     QtRepeatingTimer(std::shared_ptr<TimerState> state, QTimer *timer)
-        : m_state(std::move(state)), m_timer(timer), m_thread(timer ? timer->thread() : nullptr)
+        : m_state(std::move(state))
+        , m_timer(timer)
+        , m_thread(timer ? timer->thread() : nullptr)
     {
     }
     ~QtRepeatingTimer() override { invalidate(); }
@@ -62,7 +64,10 @@ private:
 
 } // namespace
 
-QtMainExecutor::QtMainExecutor() : m_receiver(std::make_unique<QObject>()) {}
+QtMainExecutor::QtMainExecutor()
+    : m_receiver(std::make_unique<QObject>())
+{
+}
 
 QtMainExecutor::~QtMainExecutor()
 {
@@ -81,8 +86,8 @@ void QtMainExecutor::post(std::function<void()> task)
         m_receiver.get(), [task = std::move(task)] { runGuarded(task); }, Qt::QueuedConnection);
 }
 
-std::shared_ptr<RepeatingTimer> QtMainExecutor::scheduleRepeatingTimer(double intervalSeconds,
-                                                                       std::function<void()> action)
+std::shared_ptr<RepeatingTimer> QtMainExecutor::scheduleRepeatingTimer(
+    double intervalSeconds, std::function<void()> action)
 {
     auto state = std::make_shared<TimerState>();
     if (!(intervalSeconds > 0) || !action || !m_receiver) {

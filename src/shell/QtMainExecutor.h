@@ -21,8 +21,8 @@ public:
     QtMainExecutor &operator=(const QtMainExecutor &) = delete;
 
     void post(std::function<void()> task) override;
-    std::shared_ptr<RepeatingTimer> scheduleRepeatingTimer(double intervalSeconds,
-                                                           std::function<void()> action) override;
+    std::shared_ptr<RepeatingTimer> scheduleRepeatingTimer(
+        double intervalSeconds, std::function<void()> action) override;
 
 private:
     std::unique_ptr<QObject> m_receiver;

@@ -24,7 +24,8 @@ constexpr int s_idleTimeoutMs = 5000;
 } // namespace
 
 SingleInstance::SingleInstance(QString serverName, QObject *parent)
-    : QObject(parent), m_serverName(std::move(serverName))
+    : QObject(parent)
+    , m_serverName(std::move(serverName))
 {
 }
 

@@ -26,7 +26,7 @@ class SingleInstance : public QObject
     Q_OBJECT
 public:
     enum class Role {
-        Primary,    // this process is the running instance and listens
+        Primary, // this process is the running instance and listens
         HandedOver, // a running instance took the request; exit now
         Standalone, // no socket could be had; run without hand-over
     };

@@ -9,7 +9,8 @@
 
 namespace brimlark {
 
-SymbolImage::SymbolImage(QQuickItem *parent) : QQuickPaintedItem(parent)
+SymbolImage::SymbolImage(QQuickItem *parent)
+    : QQuickPaintedItem(parent)
 {
     setImplicitSize(m_size, m_size);
     setAntialiasing(true);
@@ -53,7 +54,8 @@ void SymbolImage::paint(QPainter *painter)
         return;
     }
     const qreal dpr = window() ? window()->effectiveDevicePixelRatio() : 1.0;
-    const QSize pixels(static_cast<int>(std::ceil(width() * dpr)), static_cast<int>(std::ceil(height() * dpr)));
+    const QSize pixels(
+        static_cast<int>(std::ceil(width() * dpr)), static_cast<int>(std::ceil(height() * dpr)));
     QImage image = Symbols::image(m_name, pixels, m_color);
     if (image.isNull()) {
         return;

@@ -18,7 +18,8 @@ int main(int argc, char *argv[])
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Brimlark"));
     QGuiApplication::setDesktopFileName(QStringLiteral("brimlark"));
     // Closing the window hides the application; only "Quit" ends it.
-    QGuiApplication::setQuitOnLastWindowClosed(AppDelegate::applicationShouldTerminateAfterLastWindowClosed());
+    QGuiApplication::setQuitOnLastWindowClosed(
+        AppDelegate::applicationShouldTerminateAfterLastWindowClosed());
 
     const QList<QUrl> urls = SingleInstance::urlsFromArguments(QGuiApplication::arguments());
     SingleInstance instance;

@@ -28,8 +28,8 @@ protected:
         m_window = std::make_unique<QWindow>();
         m_window->resize(1000, 700);
         m_window->show();
-        m_reopened = NotificationCenter::defaultCenter().addObserver(Notifications::AppReopened, &m_context,
-                                                                     [this](const QVariant &) { ++m_reopenedCount; });
+        m_reopened = NotificationCenter::defaultCenter().addObserver(
+            Notifications::AppReopened, &m_context, [this](const QVariant &) { ++m_reopenedCount; });
     }
     void TearDown() override
     {
@@ -52,7 +52,8 @@ protected:
 
     void launch(AppDelegate &delegate)
     {
-        QObject::connect(&delegate, &AppDelegate::windowSetUpFinished, &m_context, [this] { ++m_setUpCount; });
+        QObject::connect(
+            &delegate, &AppDelegate::windowSetUpFinished, &m_context, [this] { ++m_setUpCount; });
         delegate.applicationDidFinishLaunching();
         // The set-up waits for a later turn of the event loop.
         EXPECT_EQ(m_setUpCount, 0);
@@ -118,9 +119,8 @@ TEST_P(AppDelegateLaterLaunch, KeepsTheRestoredSizeGrownToTheMinimum)
 }
 
 INSTANTIATE_TEST_SUITE_P(Frames, AppDelegateLaterLaunch,
-                         ::testing::Values(LaterLaunchCase { { 800, 700 }, { 900, 700 } },
-                                           LaterLaunchCase { { 1000, 500 }, { 1000, 600 } },
-                                           LaterLaunchCase { { 1200, 800 }, { 1200, 800 } }));
+    ::testing::Values(LaterLaunchCase { { 800, 700 }, { 900, 700 } },
+        LaterLaunchCase { { 1000, 500 }, { 1000, 600 } }, LaterLaunchCase { { 1200, 800 }, { 1200, 800 } }));
 
 TEST_F(AppDelegateTest, StoredFlagOfAnotherTypeCountsAsFirstLaunch)
 {

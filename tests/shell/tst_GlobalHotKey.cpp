@@ -43,21 +43,24 @@ TEST_P(HotKeyFailure, ReportsWhyWithoutGrabbing)
 {
     const FailureCase &c = GetParam();
     GlobalHotKey hotKey;
-    const GlobalHotKey::Result result = hotKey.registerHotKey(GlobalHotKey::Session { c.platform, c.waylandSession, nullptr });
+    const GlobalHotKey::Result result
+        = hotKey.registerHotKey(GlobalHotKey::Session { c.platform, c.waylandSession, nullptr });
     EXPECT_FALSE(result.registered);
     EXPECT_EQ(result.failureReason, c.reason);
     EXPECT_FALSE(hotKey.isRegistered());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sessions, HotKeyFailure,
-    ::testing::Values(
-        FailureCase { "wayland_platform", u"wayland"_qs, true, u"Wayland does not let applications grab keys globally"_qs },
+INSTANTIATE_TEST_SUITE_P(Sessions, HotKeyFailure,
+    ::testing::Values(FailureCase { "wayland_platform", u"wayland"_qs, true,
+                          u"Wayland does not let applications grab keys globally"_qs },
         FailureCase { "wayland_egl_platform", u"wayland-egl"_qs, false,
-                      u"Wayland does not let applications grab keys globally"_qs },
-        FailureCase { "xwayland", u"xcb"_qs, true, u"Wayland does not let applications grab keys globally"_qs },
-        FailureCase { "offscreen", u"offscreen"_qs, false, u"no X server (display platform \"offscreen\")"_qs },
-        FailureCase { "xcb_without_connection", u"xcb"_qs, false, u"no X server (display platform \"xcb\")"_qs },
+            u"Wayland does not let applications grab keys globally"_qs },
+        FailureCase {
+            "xwayland", u"xcb"_qs, true, u"Wayland does not let applications grab keys globally"_qs },
+        FailureCase {
+            "offscreen", u"offscreen"_qs, false, u"no X server (display platform \"offscreen\")"_qs },
+        FailureCase {
+            "xcb_without_connection", u"xcb"_qs, false, u"no X server (display platform \"xcb\")"_qs },
         FailureCase { "no_platform", QString(), false, u"no X server (display platform \"none\")"_qs }));
 
 TEST(GlobalHotKey, CurrentSessionOfTheOffscreenTestRunHasNoXServer)
@@ -160,8 +163,8 @@ TEST_F(GlobalHotKeyOnX, AKeyTakenInOneLockStateOnlyIsNotHalfGrabbed)
 {
     // Another client holds Ctrl+Alt+N with CapsLock only.
     xcb_void_cookie_t cookie = xcb_grab_key_checked(m_first.get(), 1, m_root,
-                                                     XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_LOCK,
-                                                     m_keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+        XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_LOCK, m_keycode, XCB_GRAB_MODE_ASYNC,
+        XCB_GRAB_MODE_ASYNC);
     ASSERT_EQ(xcb_request_check(m_first.get(), cookie), nullptr);
 
     GlobalHotKey hotKey;
@@ -169,7 +172,7 @@ TEST_F(GlobalHotKeyOnX, AKeyTakenInOneLockStateOnlyIsNotHalfGrabbed)
 
     // Nothing of ours was left behind: the plain combination is still free.
     cookie = xcb_grab_key_checked(m_first.get(), 1, m_root, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1, m_keycode,
-                                  XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+        XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
     xcb_generic_error_t *error = xcb_request_check(m_first.get(), cookie);
     EXPECT_EQ(error, nullptr);
     std::free(error);
@@ -192,9 +195,9 @@ TEST_F(GlobalHotKeyOnX, PressesMatchWhateverTheLocks)
     const Press presses[] = {
         { XCB_KEY_PRESS, ctrlAlt, true, 1 },
         { XCB_KEY_PRESS, ctrlAlt | XCB_MOD_MASK_LOCK, true, 1 },
-        { XCB_KEY_PRESS, ctrlAlt | XCB_MOD_MASK_2, true, 1 },                     // NumLock on Xvfb
+        { XCB_KEY_PRESS, ctrlAlt | XCB_MOD_MASK_2, true, 1 }, // NumLock on Xvfb
         { XCB_KEY_PRESS, ctrlAlt | XCB_MOD_MASK_2 | XCB_MOD_MASK_LOCK, true, 1 },
-        { static_cast<std::uint8_t>(XCB_KEY_PRESS | 0x80), ctrlAlt, true, 1 },   // sent by a client
+        { static_cast<std::uint8_t>(XCB_KEY_PRESS | 0x80), ctrlAlt, true, 1 }, // sent by a client
         { XCB_KEY_RELEASE, ctrlAlt, true, 0 },
         { XCB_KEY_PRESS, XCB_MOD_MASK_CONTROL, false, 0 },
         { XCB_KEY_PRESS, ctrlAlt | XCB_MOD_MASK_SHIFT, false, 0 },

@@ -19,8 +19,8 @@ class GlobalHotkeyManagerTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        m_token = NotificationCenter::defaultCenter().addObserver(Notifications::HotkeyTriggered, &m_context,
-                                                                  [this](const QVariant &) { ++m_triggered; });
+        m_token = NotificationCenter::defaultCenter().addObserver(
+            Notifications::HotkeyTriggered, &m_context, [this](const QVariant &) { ++m_triggered; });
     }
     void TearDown() override { NotificationCenter::defaultCenter().removeObserver(m_token); }
 
@@ -45,9 +45,9 @@ TEST_F(GlobalHotkeyManagerTest, PrintsTheFailureWithItsReason)
         QString line;
     } cases[] = {
         { { u"offscreen"_qs, false, nullptr },
-          u"⚠️ Failed to register Carbon global hotkey: no X server (display platform \"offscreen\")"_qs },
+            u"⚠️ Failed to register Carbon global hotkey: no X server (display platform \"offscreen\")"_qs },
         { { u"wayland"_qs, true, nullptr },
-          u"⚠️ Failed to register Carbon global hotkey: Wayland does not let applications grab keys globally"_qs },
+            u"⚠️ Failed to register Carbon global hotkey: Wayland does not let applications grab keys globally"_qs },
     };
     for (const auto &c : cases) {
         m_lines.clear();
@@ -83,8 +83,8 @@ TEST_F(GlobalHotkeyManagerTest, PrintsSuccessOnAnXServerAndFailureWhenTaken)
         auto latecomer = manager({ u"xcb"_qs, false, second });
         latecomer->registerHotKey();
         EXPECT_EQ(m_lines,
-                  (QStringList { u"🚀 Successfully registered global hotkey Command+Option+N"_qs,
-                                 u"⚠️ Failed to register Carbon global hotkey: Ctrl+Alt+N is already taken by another application"_qs }));
+            (QStringList { u"🚀 Successfully registered global hotkey Command+Option+N"_qs,
+                u"⚠️ Failed to register Carbon global hotkey: Ctrl+Alt+N is already taken by another application"_qs }));
         EXPECT_TRUE(owner->isRegistered());
         EXPECT_FALSE(latecomer->isRegistered());
     }

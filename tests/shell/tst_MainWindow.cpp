@@ -37,9 +37,9 @@ QtMessageHandler s_previousHandler = nullptr;
 void collectWarnings(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     const QByteArray category(context.category ? context.category : "");
-    const bool fromQml = category.startsWith("qml") || category.startsWith("js") || category.startsWith("qt.qml")
-        || category.startsWith("qt.quick") || message.contains(QLatin1String("qrc:/"))
-        || message.contains(QLatin1String(".qml"));
+    const bool fromQml = category.startsWith("qml") || category.startsWith("js")
+        || category.startsWith("qt.qml") || category.startsWith("qt.quick")
+        || message.contains(QLatin1String("qrc:/")) || message.contains(QLatin1String(".qml"));
     if (s_warnings && type != QtDebugMsg && type != QtInfoMsg && fromQml) {
         s_warnings->append(message);
     }
@@ -89,8 +89,8 @@ protected:
         services.initializeAnalytics = [this] { ++m_analyticsStarts; };
         services.delegateHooks.registerHotKey = [this] { ++m_hotKeyRegistrations; };
         m_app = std::make_unique<BrimlarkApp>(services);
-        m_observer = NotificationCenter::defaultCenter().addObserver(
-            Notifications::SearchFocusRequested, &m_context, [this](const QVariant &) { ++m_searchRequests; });
+        m_observer = NotificationCenter::defaultCenter().addObserver(Notifications::SearchFocusRequested,
+            &m_context, [this](const QVariant &) { ++m_searchRequests; });
     }
     void TearDown() override
     {
@@ -104,12 +104,14 @@ protected:
     {
         m_engine = std::make_unique<QQmlApplicationEngine>();
         int setUps = 0;
-        QObject::connect(&m_app->delegate(), &AppDelegate::windowSetUpFinished, &m_context, [&] { ++setUps; });
+        QObject::connect(
+            &m_app->delegate(), &AppDelegate::windowSetUpFinished, &m_context, [&] { ++setUps; });
         if (!m_app->launch(*m_engine)) {
             return nullptr;
         }
         auto *window = qobject_cast<QQuickWindow *>(m_engine->rootObjects().value(0));
-        if (!window || !QTest::qWaitForWindowExposed(window) || !test::waitUntil([&] { return setUps == 1; })) {
+        if (!window || !QTest::qWaitForWindowExposed(window)
+            || !test::waitUntil([&] { return setUps == 1; })) {
             return nullptr;
         }
         window->requestActivate();
@@ -164,7 +166,8 @@ TEST_F(MainWindowTest, ShowsTheSplitViewWithItsColumnsAndLimits)
     EXPECT_EQ(content->width(), window->width());
     QObject *attached = nullptr;
     for (QObject *c : sidebar->children()) {
-        if (c->metaObject()->indexOfProperty("minimumWidth") >= 0 && c->metaObject()->indexOfProperty("fillWidth") >= 0) {
+        if (c->metaObject()->indexOfProperty("minimumWidth") >= 0
+            && c->metaObject()->indexOfProperty("fillWidth") >= 0) {
             attached = c;
         }
     }
@@ -202,7 +205,7 @@ TEST_F(MainWindowTest, OffersTheFileAndLibraryMenus)
     EXPECT_EQ(fileMenu->property("count").toInt(), 3); // with the separator
     EXPECT_EQ(menuTexts(fileMenu), (QStringList { u"Search Apps"_qs, u"Quit"_qs }));
     EXPECT_EQ(menuTexts(libraryMenu),
-              (QStringList { u"All Apps"_qs, u"Newly Added"_qs, u"Recents"_qs, u"Favorites"_qs }));
+        (QStringList { u"All Apps"_qs, u"Newly Added"_qs, u"Recents"_qs, u"Favorites"_qs }));
 }
 
 TEST_F(MainWindowTest, ShortcutsRunTheMenuCommands)

@@ -85,17 +85,17 @@ TEST(MenuCommands, SearchAppsPostsTheFocusRequestOnly)
     QObject context;
     QStringList posted;
     auto &center = NotificationCenter::defaultCenter();
-    const quint64 token = center.addObserver(Notifications::SearchFocusRequested, &context,
-                                             [&](const QVariant &object) {
-                                                 posted.append(Notifications::SearchFocusRequested);
-                                                 EXPECT_FALSE(object.isValid());
-                                             });
-    QObject::connect(&center, &NotificationCenter::posted, &context,
-                     [&](const QString &name, const QVariant &) {
-                         if (name != Notifications::SearchFocusRequested) {
-                             posted.append(name);
-                         }
-                     });
+    const quint64 token
+        = center.addObserver(Notifications::SearchFocusRequested, &context, [&](const QVariant &object) {
+              posted.append(Notifications::SearchFocusRequested);
+              EXPECT_FALSE(object.isValid());
+          });
+    QObject::connect(
+        &center, &NotificationCenter::posted, &context, [&](const QString &name, const QVariant &) {
+            if (name != Notifications::SearchFocusRequested) {
+                posted.append(name);
+            }
+        });
     StrictMock<MockViewModel> viewModel;
     MenuCommands commands(&viewModel);
     commands.searchApps();

@@ -27,9 +27,9 @@ TEST(QtApplicationLifecycle, ReportsOnlyChangesIntoAndOutOfActive)
     adapter.applicationStateChanged(Qt::ApplicationInactive); // from the start state: no change
     recorder->events.clear();
 
-    const Qt::ApplicationState states[] = { Qt::ApplicationActive, Qt::ApplicationActive, Qt::ApplicationInactive,
-                                            Qt::ApplicationHidden,  Qt::ApplicationActive, Qt::ApplicationSuspended,
-                                            Qt::ApplicationInactive };
+    const Qt::ApplicationState states[]
+        = { Qt::ApplicationActive, Qt::ApplicationActive, Qt::ApplicationInactive, Qt::ApplicationHidden,
+              Qt::ApplicationActive, Qt::ApplicationSuspended, Qt::ApplicationInactive };
     for (const Qt::ApplicationState state : states) {
         adapter.applicationStateChanged(state);
     }

@@ -24,8 +24,7 @@ QString uniqueName()
 
 // Runs work on another thread (the client side blocks) while this thread's
 // event loop serves the running instance.
-template<typename F>
-auto onOtherThread(F work)
+template <typename F> auto onOtherThread(F work)
 {
     std::packaged_task<decltype(work())()> task(std::move(work));
     auto future = task.get_future();
@@ -41,7 +40,7 @@ TEST(SingleInstanceRequest, RoundTrips)
         {},
         { QUrl(u"brimlark://open?uid=abc"_qs) },
         { QUrl(u"https://example.invalid/a%20b?uid=x&y=1#frag"_qs), QUrl(u"file:///tmp/caf%C3%A9"_qs),
-          QUrl(u"brimlark://open?uid=%E2%9C%93"_qs) },
+            QUrl(u"brimlark://open?uid=%E2%9C%93"_qs) },
     };
     for (const QList<QUrl> &urls : requests) {
         const QByteArray bytes = SingleInstance::encode({ urls });
@@ -85,17 +84,11 @@ TEST(SingleInstanceRequest, RefusesAnythingMalformed)
 
 TEST(SingleInstanceArguments, TakesOnlyAbsoluteUrls)
 {
-    const QStringList arguments { u"/usr/bin/brimlark"_qs,
-                                  u"brimlark://open?uid=42"_qs,
-                                  u"--verbose"_qs,
-                                  u"-reverse"_qs,
-                                  u"/home/me/file.txt"_qs,
-                                  u"relative/file"_qs,
-                                  u"C:\\Windows"_qs,
-                                  u"https://example.invalid/x?uid=7"_qs,
-                                  u"not a url"_qs };
+    const QStringList arguments { u"/usr/bin/brimlark"_qs, u"brimlark://open?uid=42"_qs, u"--verbose"_qs,
+        u"-reverse"_qs, u"/home/me/file.txt"_qs, u"relative/file"_qs, u"C:\\Windows"_qs,
+        u"https://example.invalid/x?uid=7"_qs, u"not a url"_qs };
     EXPECT_EQ(SingleInstance::urlsFromArguments(arguments),
-              (QList<QUrl> { QUrl(u"brimlark://open?uid=42"_qs), QUrl(u"https://example.invalid/x?uid=7"_qs) }));
+        (QList<QUrl> { QUrl(u"brimlark://open?uid=42"_qs), QUrl(u"https://example.invalid/x?uid=7"_qs) }));
     EXPECT_TRUE(SingleInstance::urlsFromArguments({ u"brimlark://open"_qs }).isEmpty()); // program name only
     EXPECT_TRUE(SingleInstance::urlsFromArguments({}).isEmpty());
 }
@@ -135,7 +128,8 @@ TEST_F(SingleInstanceHandOver, TheFirstStartRunsAndTheSecondHandsOver)
 
     const QList<QUrl> urls { QUrl(u"brimlark://open?uid=first"_qs), QUrl(u"brimlark://open?uid=second"_qs) };
     const QString name = m_name;
-    const SingleInstance::Role role = onOtherThread([name, urls] { return SingleInstance(name).start(urls); });
+    const SingleInstance::Role role
+        = onOtherThread([name, urls] { return SingleInstance(name).start(urls); });
     EXPECT_EQ(role, SingleInstance::Role::HandedOver);
     ASSERT_TRUE(brimlark::test::waitUntil([&] { return reopened.count() == 1 && opened.count() == 2; }));
     EXPECT_EQ(opened.at(0).at(0).toUrl(), urls.at(0));
@@ -220,7 +214,8 @@ TEST_F(SingleInstanceHandOver, StrangersAreDroppedWithoutEffect)
         return 0;
     });
     // Then a proper request still works, and only it is seen.
-    EXPECT_TRUE(onOtherThread([name] { return SingleInstance(name).handOver({ QUrl(u"brimlark://ok"_qs) }); }));
+    EXPECT_TRUE(
+        onOtherThread([name] { return SingleInstance(name).handOver({ QUrl(u"brimlark://ok"_qs) }); }));
     ASSERT_TRUE(brimlark::test::waitUntil([&] { return reopened.count() == 1; }));
     ASSERT_EQ(opened.count(), 1);
     EXPECT_EQ(opened.at(0).at(0).toUrl(), QUrl(u"brimlark://ok"_qs));
@@ -232,7 +227,8 @@ TEST_F(SingleInstanceHandOver, TheSocketIsForThisUserOnly)
     ASSERT_TRUE(running.listen());
     const QFileInfo info(QDir::temp().filePath(m_name));
     ASSERT_TRUE(info.exists());
-    EXPECT_FALSE(info.permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther));
+    EXPECT_FALSE(
+        info.permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther));
 }
 
 } // namespace

@@ -31,14 +31,14 @@ TEST_P(FirstLaunch, TakesThreeQuartersOfTheScreenCentred)
     EXPECT_EQ(WindowSizing::centred(content, c.screen), QRectF(c.origin, c.content));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Screens, FirstLaunch,
+INSTANTIATE_TEST_SUITE_P(Screens, FirstLaunch,
     ::testing::Values(
         FirstLaunchCase { "screen_1440x900", QRectF(0, 0, 1440, 900), { 1080, 675 }, { 180, 112.5 } },
         FirstLaunchCase { "no_screen_falls_back_to_1440x900", std::nullopt, { 1080, 675 }, { 180, 112.5 } },
         FirstLaunchCase { "screen_1600x1000", QRectF(0, 0, 1600, 1000), { 1200, 750 }, { 200, 125 } },
         // A second monitor right of the first: centred on that one.
-        FirstLaunchCase { "screen_with_origin", QRectF(1440, -100, 2560, 1440), { 1920, 1080 }, { 1760, 80 } }));
+        FirstLaunchCase {
+            "screen_with_origin", QRectF(1440, -100, 2560, 1440), { 1920, 1080 }, { 1760, 80 } }));
 
 struct GrowCase
 {
@@ -62,13 +62,12 @@ TEST_P(LaterLaunch, GrowsOnlyWhatIsBelowTheMinimum)
     EXPECT_EQ(WindowSizing::grownToMinimum(c.frame), c.grown);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Frames, LaterLaunch,
+INSTANTIATE_TEST_SUITE_P(Frames, LaterLaunch,
     ::testing::Values(GrowCase { "too_narrow", { 800, 700 }, QSizeF(900, 700) },
-                      GrowCase { "too_low", { 1000, 500 }, QSizeF(1000, 600) },
-                      GrowCase { "both_too_small", { 400, 300 }, QSizeF(900, 600) },
-                      GrowCase { "a_fraction_too_narrow", { 899.5, 800 }, QSizeF(900, 800) },
-                      GrowCase { "exactly_minimum", { 900, 600 }, std::nullopt },
-                      GrowCase { "larger", { 1200, 800 }, std::nullopt }));
+        GrowCase { "too_low", { 1000, 500 }, QSizeF(1000, 600) },
+        GrowCase { "both_too_small", { 400, 300 }, QSizeF(900, 600) },
+        GrowCase { "a_fraction_too_narrow", { 899.5, 800 }, QSizeF(900, 800) },
+        GrowCase { "exactly_minimum", { 900, 600 }, std::nullopt },
+        GrowCase { "larger", { 1200, 800 }, std::nullopt }));
 
 } // namespace
