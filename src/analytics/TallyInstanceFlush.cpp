@@ -184,11 +184,12 @@ void TallyInstance::flushSuccess(FlushType type, const std::vector<std::int32_t>
         // Delete each row with the store generation it was read in: a row read before the store
         // was made anew is gone already, and its id must not touch the new store's rows.
         RowsInFlight &inFlight = self->m_rowsInFlight[slot(type)];
-        std::map<std::optional<std::uint64_t>, std::vector<std::int32_t>> byGeneration;
+        std::map<std::uint64_t, std::vector<std::int32_t>> byGeneration;
+        std::vector<std::int32_t> notLoadedHere;
         for (const std::int32_t id : ids) {
             const auto found = inFlight.find(id);
             if (found == inFlight.end()) {
-                byGeneration[std::nullopt].push_back(id);
+                notLoadedHere.push_back(id);
             } else {
                 byGeneration[found->second].push_back(id);
                 inFlight.erase(found);
@@ -196,6 +197,9 @@ void TallyInstance::flushSuccess(FlushType type, const std::vector<std::int32_t>
         }
         for (const auto &[generation, rows] : byGeneration) {
             self->m_tallyPersistence->removeEntitiesInBatch(persistenceType(type), rows, generation);
+        }
+        if (!notLoadedHere.empty()) {
+            self->m_tallyPersistence->removeEntitiesInBatch(persistenceType(type), notLoadedHere);
         }
     });
 }

@@ -256,7 +256,8 @@ TEST_F(TallyInstanceTrackingTest, AddGroupTwiceKeepsOneIdAndStillUnionsTheProfil
     instance->addGroup("company", "acme");
     instance->addGroup("company", "globex");
     settle(*instance, *env.executor);
-    const TallyType *list = instance->currentSuperProperties().find("company");
+    const TallyDictionary current = instance->currentSuperProperties();
+    const TallyType *list = current.find("company");
     ASSERT_NE(list, nullptr);
     EXPECT_TRUE(list->sameAs(TallyArray { "acme", "globex" })) << list->description();
 
