@@ -33,7 +33,8 @@ std::shared_ptr<TallyInstance> makeInstance(const std::string &serverURL)
     return TallyInstance::create(configuration);
 }
 
-const TallyDictionary s_properties { { "app_name", "Calculator" }, { "platform", "mac" }, { "app_version", "1.0" } };
+const TallyDictionary s_properties { { "app_name", "Calculator" }, { "platform", "mac" },
+    { "app_version", "1.0" } };
 
 void trackOnCallersThread(benchmark::State &state)
 {
@@ -47,7 +48,11 @@ void trackOnCallersThread(benchmark::State &state)
     test::settle(*instance, *env.executor);
     state.counters["target_us"] = 20;
 }
-BENCHMARK(trackOnCallersThread)->Iterations(2000)->Repetitions(9)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+BENCHMARK(trackOnCallersThread)
+    ->Iterations(2000)
+    ->Repetitions(9)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMicrosecond);
 
 void trackAndDeliverTenThousand(benchmark::State &state)
 {
@@ -79,11 +84,17 @@ void trackAndDeliverTenThousand(benchmark::State &state)
         state.SkipWithError("not every record arrived exactly once");
         return;
     }
-    state.counters["events_per_s"] = benchmark::Counter(static_cast<double>(delivered), benchmark::Counter::kIsRate);
+    state.counters["events_per_s"]
+        = benchmark::Counter(static_cast<double>(delivered), benchmark::Counter::kIsRate);
 }
 // Argument 1: the client's settings on disk (as in the program); 0: in memory, which shows what the
 // per-event settings write costs.
-BENCHMARK(trackAndDeliverTenThousand)->Arg(1)->Arg(0)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(trackAndDeliverTenThousand)
+    ->Arg(1)
+    ->Arg(0)
+    ->Iterations(1)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

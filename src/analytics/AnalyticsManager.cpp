@@ -113,7 +113,8 @@ void AnalyticsManager::setMainBundleInfo(std::optional<TallyDictionary> info)
 std::string AnalyticsManager::appVersion() const
 {
     std::lock_guard guard(m_bundleMutex);
-    const TallyType *entry = m_mainBundleInfo ? m_mainBundleInfo->find("CFBundleShortVersionString") : nullptr;
+    const TallyType *entry
+        = m_mainBundleInfo ? m_mainBundleInfo->find("CFBundleShortVersionString") : nullptr;
     const std::string *text = entry ? entry->get<std::string>() : nullptr;
     return text ? *text : std::string("1.0");
 }
@@ -122,17 +123,18 @@ void AnalyticsManager::initialize()
 {
     if (!m_enabled) {
         print(m_configuration.serverURL.empty()
-                  ? "🔍 Analytics is off: this build has no analytics server URL"
-                  : "🔍 Analytics is off: this build has no analytics project token");
+                ? "🔍 Analytics is off: this build has no analytics server URL"
+                : "🔍 Analytics is off: this build has no analytics project token");
         return;
     }
     print("🔍 Initializing Tally...");
     // The build's server is the client's default; any other one is handed over explicitly.
-    const std::optional<std::string> serverURL = m_configuration.serverURL == TallyInstance::defaultServerURL()
+    const std::optional<std::string> serverURL
+        = m_configuration.serverURL == TallyInstance::defaultServerURL()
         ? std::nullopt
         : std::optional<std::string>(m_configuration.serverURL);
-    Tally::initialize(m_configuration.token, s_flushInterval, std::nullopt, false, false, std::nullopt, serverURL,
-                      false);
+    Tally::initialize(
+        m_configuration.token, s_flushInterval, std::nullopt, false, false, std::nullopt, serverURL, false);
     m_initialized.store(true);
     const std::shared_ptr<TallyInstance> instance = Tally::mainInstance();
     instance->setLoggingEnabled(true);
@@ -177,7 +179,8 @@ void AnalyticsManager::handleURL(const std::string &url)
     if (!items || items->empty()) {
         return;
     }
-    const auto uid = std::find_if(items->begin(), items->end(), [](const auto &item) { return item.first == "uid"; });
+    const auto uid
+        = std::find_if(items->begin(), items->end(), [](const auto &item) { return item.first == "uid"; });
     // Only the first "uid" counts; an empty one would replace the stored id with one that
     // cannot be identified with.
     if (uid == items->end() || !uid->second || uid->second->empty()) {
@@ -201,7 +204,8 @@ void AnalyticsManager::trackEvent(const std::string &name, const std::optional<T
         print("⚠️ Analytics is not initialized yet; not tracking " + name);
         return;
     }
-    print("📊 Tracking Event: " + name + " with props: " + describeProperties(properties.value_or(TallyDictionary())));
+    print("📊 Tracking Event: " + name
+        + " with props: " + describeProperties(properties.value_or(TallyDictionary())));
     TallyDictionary dictionary = properties.value_or(TallyDictionary());
     dictionary.set("platform", "mac");
     dictionary.set("app_version", appVersion());
@@ -210,8 +214,8 @@ void AnalyticsManager::trackEvent(const std::string &name, const std::optional<T
     instance->flush(false, nullptr);
 }
 
-std::optional<std::vector<std::pair<std::string, std::optional<std::string>>>>
-AnalyticsManager::queryItems(std::string_view url)
+std::optional<std::vector<std::pair<std::string, std::optional<std::string>>>> AnalyticsManager::queryItems(
+    std::string_view url)
 {
     // An absolute URL starts with its scheme; whitespace and control characters make it invalid.
     const auto colon = url.find(':');
@@ -234,8 +238,8 @@ AnalyticsManager::queryItems(std::string_view url)
         return items;
     }
     const auto hash = url.find('#', question);
-    const std::string_view query = url.substr(question + 1, hash == std::string_view::npos ? std::string_view::npos
-                                                                                           : hash - question - 1);
+    const std::string_view query = url.substr(
+        question + 1, hash == std::string_view::npos ? std::string_view::npos : hash - question - 1);
     if (query.empty()) {
         return items;
     }

@@ -65,8 +65,8 @@ public:
 
     // The query items of a URL text: nothing when it is no absolute URL or its percent escapes are
     // broken; an item without "=" has no value.
-    static std::optional<std::vector<std::pair<std::string, std::optional<std::string>>>>
-    queryItems(std::string_view url);
+    static std::optional<std::vector<std::pair<std::string, std::optional<std::string>>>> queryItems(
+        std::string_view url);
     // How trackEvent prints a properties dictionary: ["key": value, ...], or [:] when empty.
     static std::string describeProperties(const TallyDictionary &properties);
 

@@ -12,8 +12,8 @@ ProxyServerConfig::ProxyServerConfig(std::string serverUrl, std::weak_ptr<TallyP
 {
 }
 
-std::optional<ProxyServerConfig> ProxyServerConfig::make(std::string serverUrl,
-                                                         std::weak_ptr<TallyProxyServerDelegate> delegate)
+std::optional<ProxyServerConfig> ProxyServerConfig::make(
+    std::string serverUrl, std::weak_ptr<TallyProxyServerDelegate> delegate)
 {
     if (serverUrl == TallyInstance::defaultServerURL()) {
         return std::nullopt;
@@ -22,26 +22,23 @@ std::optional<ProxyServerConfig> ProxyServerConfig::make(std::string serverUrl,
 }
 
 std::shared_ptr<TallyInstance> Tally::initialize(const std::string &token, double flushInterval,
-                                                 const std::optional<std::string> &instanceName,
-                                                 bool optOutTrackingByDefault, bool useUniqueDistinctId,
-                                                 const std::optional<TallyDictionary> &superProperties,
-                                                 const std::optional<std::string> &serverURL, bool useGzipCompression)
+    const std::optional<std::string> &instanceName, bool optOutTrackingByDefault, bool useUniqueDistinctId,
+    const std::optional<TallyDictionary> &superProperties, const std::optional<std::string> &serverURL,
+    bool useGzipCompression)
 {
-    return TallyManager::sharedInstance().initialize(token, flushInterval, instanceName.value_or(token), false,
-                                                     optOutTrackingByDefault, useUniqueDistinctId, superProperties,
-                                                     serverURL, {}, useGzipCompression);
+    return TallyManager::sharedInstance().initialize(token, flushInterval, instanceName.value_or(token),
+        false, optOutTrackingByDefault, useUniqueDistinctId, superProperties, serverURL, {},
+        useGzipCompression);
 }
 
 std::shared_ptr<TallyInstance> Tally::initialize(const std::string &token, double flushInterval,
-                                                 const std::optional<std::string> &instanceName,
-                                                 bool optOutTrackingByDefault, bool useUniqueDistinctId,
-                                                 const std::optional<TallyDictionary> &superProperties,
-                                                 const ProxyServerConfig &proxyServerConfig, bool useGzipCompression)
+    const std::optional<std::string> &instanceName, bool optOutTrackingByDefault, bool useUniqueDistinctId,
+    const std::optional<TallyDictionary> &superProperties, const ProxyServerConfig &proxyServerConfig,
+    bool useGzipCompression)
 {
-    return TallyManager::sharedInstance().initialize(token, flushInterval, instanceName.value_or(token), false,
-                                                     optOutTrackingByDefault, useUniqueDistinctId, superProperties,
-                                                     proxyServerConfig.serverUrl(), proxyServerConfig.delegate(),
-                                                     useGzipCompression);
+    return TallyManager::sharedInstance().initialize(token, flushInterval, instanceName.value_or(token),
+        false, optOutTrackingByDefault, useUniqueDistinctId, superProperties, proxyServerConfig.serverUrl(),
+        proxyServerConfig.delegate(), useGzipCompression);
 }
 
 std::shared_ptr<TallyInstance> Tally::getInstance(const std::string &name)
@@ -55,16 +52,17 @@ std::shared_ptr<TallyInstance> Tally::mainInstance()
     if (auto instance = manager.mainInstance()) {
         return instance;
     }
-    return manager.initialize(std::string(), 60, std::string(), false, false, false, std::nullopt, std::nullopt, {},
-                              false);
+    return manager.initialize(
+        std::string(), 60, std::string(), false, false, false, std::nullopt, std::nullopt, {}, false);
 }
 
 std::shared_ptr<TallyInstance> Tally::safeMainInstance()
 {
     auto instance = TallyManager::sharedInstance().mainInstance();
     if (!instance) {
-        TallyLogger::warn("WARNING: Tally main instance is NOT initialized. Call Tally.initialize(...) first.",
-                          "safeMainInstance()");
+        TallyLogger::warn(
+            "WARNING: Tally main instance is NOT initialized. Call Tally.initialize(...) first.",
+            "safeMainInstance()");
     }
     return instance;
 }

@@ -17,8 +17,8 @@ class ProxyServerConfig
 {
 public:
     // None when serverUrl is exactly the client's default server URL.
-    static std::optional<ProxyServerConfig> make(std::string serverUrl,
-                                                 std::weak_ptr<TallyProxyServerDelegate> delegate = {});
+    static std::optional<ProxyServerConfig> make(
+        std::string serverUrl, std::weak_ptr<TallyProxyServerDelegate> delegate = {});
 
     const std::string &serverUrl() const { return m_serverUrl; }
     const std::weak_ptr<TallyProxyServerDelegate> &delegate() const { return m_delegate; }
@@ -40,18 +40,14 @@ public:
     // Creates or finds the instance named instanceName (the token when none) and makes it the
     // main instance. No server URL means the client's default one.
     static std::shared_ptr<TallyInstance> initialize(const std::string &token, double flushInterval = 60,
-                                                     const std::optional<std::string> &instanceName = std::nullopt,
-                                                     bool optOutTrackingByDefault = false,
-                                                     bool useUniqueDistinctId = false,
-                                                     const std::optional<TallyDictionary> &superProperties = std::nullopt,
-                                                     const std::optional<std::string> &serverURL = std::nullopt,
-                                                     bool useGzipCompression = false);
+        const std::optional<std::string> &instanceName = std::nullopt, bool optOutTrackingByDefault = false,
+        bool useUniqueDistinctId = false,
+        const std::optional<TallyDictionary> &superProperties = std::nullopt,
+        const std::optional<std::string> &serverURL = std::nullopt, bool useGzipCompression = false);
     static std::shared_ptr<TallyInstance> initialize(const std::string &token, double flushInterval,
-                                                     const std::optional<std::string> &instanceName,
-                                                     bool optOutTrackingByDefault, bool useUniqueDistinctId,
-                                                     const std::optional<TallyDictionary> &superProperties,
-                                                     const ProxyServerConfig &proxyServerConfig,
-                                                     bool useGzipCompression = false);
+        const std::optional<std::string> &instanceName, bool optOutTrackingByDefault,
+        bool useUniqueDistinctId, const std::optional<TallyDictionary> &superProperties,
+        const ProxyServerConfig &proxyServerConfig, bool useGzipCompression = false);
 
     // None with a warning when the name is not registered.
     static std::shared_ptr<TallyInstance> getInstance(const std::string &name);

@@ -122,7 +122,8 @@ void TallyInstance::setUp(const Configuration &configuration)
     m_registerSuperPropertiesNotificationName = std::string(s_reverseDomain) + ".properties.register";
     m_unregisterSuperPropertiesNotificationName = std::string(s_reverseDomain) + ".properties.unregister";
 
-    m_flushInstance = std::make_shared<Flush>(m_serverURL, m_useGzipCompression.load(), m_mainExecutor, m_clock);
+    m_flushInstance
+        = std::make_shared<Flush>(m_serverURL, m_useGzipCompression.load(), m_mainExecutor, m_clock);
     m_sessionMetadata = std::make_shared<SessionMetadata>();
     m_trackInstance = std::make_unique<Track>(m_apiToken, m_name, m_sessionMetadata, m_tallyPersistence);
     const std::weak_ptr<TallyInstance> weakSelf = weak_from_this();
@@ -344,8 +345,8 @@ void TallyInstance::setLoggingEnabled(bool enabled)
 
 void TallyInstance::applyLoggingSwitch(bool enabled)
 {
-    constexpr TallyLogLevel levels[] = { TallyLogLevel::Debug, TallyLogLevel::Info, TallyLogLevel::Warning,
-                                         TallyLogLevel::Error };
+    constexpr TallyLogLevel levels[]
+        = { TallyLogLevel::Debug, TallyLogLevel::Info, TallyLogLevel::Warning, TallyLogLevel::Error };
     if (enabled) {
         for (const TallyLogLevel level : levels) {
             TallyLogger::enableLevel(level);

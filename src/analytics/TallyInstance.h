@@ -136,7 +136,10 @@ public:
     SerialQueue &networkQueue() const { return *m_networkQueue; }
     Flush &flushInstance() const { return *m_flushInstance; }
     TallyPersistence &tallyPersistence() const { return *m_tallyPersistence; }
-    const std::string &registerSuperPropertiesNotificationName() const { return m_registerSuperPropertiesNotificationName; }
+    const std::string &registerSuperPropertiesNotificationName() const
+    {
+        return m_registerSuperPropertiesNotificationName;
+    }
     const std::string &unregisterSuperPropertiesNotificationName() const
     {
         return m_unregisterSuperPropertiesNotificationName;
@@ -159,18 +162,19 @@ public:
     // ---- identity and opt-out
     void identify(const std::string &distinctId, bool usePeople = true, Completion completion = nullptr);
     void createAlias(const std::string &alias, const std::string &distinctId, bool usePeople = true,
-                     bool andIdentify = true, Completion completion = nullptr);
+        bool andIdentify = true, Completion completion = nullptr);
     void reset(Completion completion = nullptr);
     // Stores timed events, super properties and identity; synchronous.
     void archive();
     void optOutTracking();
     void optInTracking(const std::optional<std::string> &distinctId = std::nullopt,
-                       const std::optional<TallyDictionary> &properties = std::nullopt);
+        const std::optional<TallyDictionary> &properties = std::nullopt);
 
     // ---- tracking
-    void track(const std::optional<std::string> &event, const std::optional<TallyDictionary> &properties = std::nullopt);
-    void trackWithGroups(const std::optional<std::string> &event, const std::optional<TallyDictionary> &properties,
-                         const std::optional<TallyDictionary> &groups);
+    void track(const std::optional<std::string> &event,
+        const std::optional<TallyDictionary> &properties = std::nullopt);
+    void trackWithGroups(const std::optional<std::string> &event,
+        const std::optional<TallyDictionary> &properties, const std::optional<TallyDictionary> &groups);
     void time(const std::string &event);
     double eventElapsedTime(const std::string &event) const;
     void clearTimedEvent(const std::string &event);
@@ -178,8 +182,8 @@ public:
     TallyDictionary currentTimedEvents() const;
 
     void registerSuperProperties(const TallyDictionary &properties);
-    void registerSuperPropertiesOnce(const TallyDictionary &properties,
-                                     const std::optional<TallyType> &defaultValue = std::nullopt);
+    void registerSuperPropertiesOnce(
+        const TallyDictionary &properties, const std::optional<TallyType> &defaultValue = std::nullopt);
     void unregisterSuperProperty(const std::string &propertyName);
     void clearSuperProperties();
     TallyDictionary currentSuperProperties() const;
@@ -214,12 +218,13 @@ private:
     void archiveLocked() const;
     void applyLoggingSwitch(bool enabled);
     // The tracking task: builds and stores one event record unless opted out.
-    void recordEvent(const std::optional<std::string> &event, const std::optional<TallyDictionary> &properties,
-                     double epochInterval);
+    void recordEvent(const std::optional<std::string> &event,
+        const std::optional<TallyDictionary> &properties, double epochInterval);
 
     // Gives the rows ids, generation by generation, of what a flush loaded.
     using RowsInFlight = std::map<std::int32_t, std::uint64_t>;
-    std::vector<TallyDictionary> loadForSending(FlushType type, std::int64_t batchSize, bool excludeAutomaticEvents);
+    std::vector<TallyDictionary> loadForSending(
+        FlushType type, std::int64_t batchSize, bool excludeAutomaticEvents);
     void settleLoadedRows(FlushType type, const std::vector<std::int32_t> &ids);
 
     void postCompletion(const Completion &completion) const;

@@ -86,12 +86,13 @@ void TallyInstance::flush(bool performFullFlush, Completion completion)
             return;
         }
         const std::int64_t batchSize = performFullFlush ? TLDB::allRows : self->flushBatchSize();
-        auto events = self->loadForSending(FlushType::Events, batchSize, !self->m_trackAutomaticEventsEnabled);
+        auto events
+            = self->loadForSending(FlushType::Events, batchSize, !self->m_trackAutomaticEventsEnabled);
         auto people = self->loadForSending(FlushType::People, batchSize, false);
         auto groups = self->loadForSending(FlushType::Groups, batchSize, false);
 
         self->m_networkQueue->async([weak, events = std::move(events), people = std::move(people),
-                                     groups = std::move(groups), completion, complete] {
+                                        groups = std::move(groups), completion, complete] {
             const auto self = weak.lock();
             if (!self) {
                 complete(completion);
@@ -104,7 +105,7 @@ void TallyInstance::flush(bool performFullFlush, Completion completion)
             // Behind the deletions that the delivered batches queued: whatever is still in flight
             // then was not delivered and may go out with the next flush.
             self->m_trackingQueue->async([weak, eventIds = rowIds(events), peopleIds = rowIds(people),
-                                          groupIds = rowIds(groups), completion, complete] {
+                                             groupIds = rowIds(groups), completion, complete] {
                 if (const auto self = weak.lock()) {
                     self->settleLoadedRows(FlushType::Events, eventIds);
                     self->settleLoadedRows(FlushType::People, peopleIds);
@@ -116,16 +117,16 @@ void TallyInstance::flush(bool performFullFlush, Completion completion)
     });
 }
 
-std::vector<TallyDictionary> TallyInstance::loadForSending(FlushType type, std::int64_t batchSize,
-                                                           bool excludeAutomaticEvents)
+std::vector<TallyDictionary> TallyInstance::loadForSending(
+    FlushType type, std::int64_t batchSize, bool excludeAutomaticEvents)
 {
     RowsInFlight &inFlight = m_rowsInFlight[slot(type)];
     // Rows still on their way are read again and skipped: ask for that many more, so a flush
     // right behind another one sends the next batch instead of nothing.
     const std::int64_t skipped = static_cast<std::int64_t>(inFlight.size());
     const std::int64_t wanted = batchSize >= TLDB::allRows - skipped ? TLDB::allRows : batchSize + skipped;
-    std::vector<TallyDictionary> loaded
-        = m_tallyPersistence->loadEntitiesInBatch(persistenceType(type), wanted, false, excludeAutomaticEvents);
+    std::vector<TallyDictionary> loaded = m_tallyPersistence->loadEntitiesInBatch(
+        persistenceType(type), wanted, false, excludeAutomaticEvents);
     const std::uint64_t generation = m_tallyPersistence->storeGeneration();
 
     std::vector<TallyDictionary> queue;

@@ -52,8 +52,8 @@ void TallyInstance::identify(const std::string &distinctId, bool usePeople, Comp
         // Recorded within this task, so the identification comes before whatever was tracked
         // after identify() was called.
         if (previousDistinctId) {
-            self->recordEvent("$identify", TallyDictionary { { "$anon_distinct_id", *previousDistinctId } },
-                              epochInterval);
+            self->recordEvent(
+                "$identify", TallyDictionary { { "$anon_distinct_id", *previousDistinctId } }, epochInterval);
         }
         self->m_readWriteLock.write([&] {
             self->m_people->setDistinctId(usePeople ? std::optional<std::string>(distinctId) : std::nullopt);
@@ -61,13 +61,14 @@ void TallyInstance::identify(const std::string &distinctId, bool usePeople, Comp
         if (usePeople) {
             self->m_tallyPersistence->identifyPeople(self->m_apiToken);
         }
-        self->m_readWriteLock.read([&] { TallyPersistence::saveIdentity(self->identityLocked(), self->m_name); });
+        self->m_readWriteLock.read(
+            [&] { TallyPersistence::saveIdentity(self->identityLocked(), self->m_name); });
         self->postCompletion(completion);
     });
 }
 
 void TallyInstance::createAlias(const std::string &alias, const std::string &distinctId, bool usePeople,
-                                bool andIdentify, Completion completion)
+    bool andIdentify, Completion completion)
 {
     if (hasOptedOutTracking()) {
         postCompletion(completion);
@@ -84,8 +85,8 @@ void TallyInstance::createAlias(const std::string &alias, const std::string &dis
         return;
     }
     if (alias == distinctId) {
-        TallyLogger::error("alias: " + alias + " matches distinctId: " + distinctId + " - skipping api call.",
-                           s_aliasLabel);
+        TallyLogger::error(
+            "alias: " + alias + " matches distinctId: " + distinctId + " - skipping api call.", s_aliasLabel);
         postCompletion(completion);
         return;
     }
@@ -96,7 +97,8 @@ void TallyInstance::createAlias(const std::string &alias, const std::string &dis
             return;
         }
         self->m_readWriteLock.write([&] { self->m_alias = alias; });
-        self->m_readWriteLock.read([&] { TallyPersistence::saveIdentity(self->identityLocked(), self->m_name); });
+        self->m_readWriteLock.read(
+            [&] { TallyPersistence::saveIdentity(self->identityLocked(), self->m_name); });
     });
     track("$create_alias", TallyDictionary { { "distinct_id", distinctId }, { "alias", alias } });
     if (andIdentify) {
@@ -172,8 +174,8 @@ void TallyInstance::optOutTracking()
     });
 }
 
-void TallyInstance::optInTracking(const std::optional<std::string> &distinctId,
-                                  const std::optional<TallyDictionary> &properties)
+void TallyInstance::optInTracking(
+    const std::optional<std::string> &distinctId, const std::optional<TallyDictionary> &properties)
 {
     m_trackingQueue->async([weak = weak_from_this(), distinctId, properties] {
         const auto self = weak.lock();
@@ -193,7 +195,7 @@ void TallyInstance::optInTracking(const std::optional<std::string> &distinctId,
             // profile of whoever is identified next.
             self->m_tallyPersistence->tldb().deleteRows(PersistenceType::People, {}, true);
             TallyLogger::info("Discarded the profile updates queued before opting out",
-                              "optInTracking(distinctId:properties:)");
+                "optInTracking(distinctId:properties:)");
         }
         if (distinctId) {
             self->identify(*distinctId, true, nullptr);

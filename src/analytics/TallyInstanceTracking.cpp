@@ -11,7 +11,8 @@
 
 namespace brimlark {
 
-void TallyInstance::track(const std::optional<std::string> &event, const std::optional<TallyDictionary> &properties)
+void TallyInstance::track(
+    const std::optional<std::string> &event, const std::optional<TallyDictionary> &properties)
 {
     const double epochInterval = m_clock->now();
     m_trackingQueue->async([weak = weak_from_this(), event, properties, epochInterval] {
@@ -22,7 +23,7 @@ void TallyInstance::track(const std::optional<std::string> &event, const std::op
 }
 
 void TallyInstance::recordEvent(const std::optional<std::string> &event,
-                                const std::optional<TallyDictionary> &properties, double epochInterval)
+    const std::optional<TallyDictionary> &properties, double epochInterval)
 {
     if (hasOptedOutTracking()) {
         return;
@@ -44,8 +45,7 @@ void TallyInstance::recordEvent(const std::optional<std::string> &event,
 }
 
 void TallyInstance::trackWithGroups(const std::optional<std::string> &event,
-                                    const std::optional<TallyDictionary> &properties,
-                                    const std::optional<TallyDictionary> &groups)
+    const std::optional<TallyDictionary> &properties, const std::optional<TallyDictionary> &groups)
 {
     if (hasOptedOutTracking()) {
         return;
@@ -73,7 +73,8 @@ void TallyInstance::time(const std::string &event)
         }
         TallyDictionary updated = self->m_trackInstance->time(event, self->currentTimedEvents(), startTime);
         self->m_readWriteLock.write([&] { self->m_timedEvents = std::move(updated); });
-        self->m_readWriteLock.read([&] { TallyPersistence::saveTimedEvents(self->m_timedEvents, self->m_name); });
+        self->m_readWriteLock.read(
+            [&] { TallyPersistence::saveTimedEvents(self->m_timedEvents, self->m_name); });
     });
 }
 
@@ -99,7 +100,8 @@ void TallyInstance::clearTimedEvent(const std::string &event)
         }
         TallyDictionary updated = self->m_trackInstance->clearTimedEvent(event, self->currentTimedEvents());
         self->m_readWriteLock.write([&] { self->m_timedEvents = std::move(updated); });
-        self->m_readWriteLock.read([&] { TallyPersistence::saveTimedEvents(self->m_timedEvents, self->m_name); });
+        self->m_readWriteLock.read(
+            [&] { TallyPersistence::saveTimedEvents(self->m_timedEvents, self->m_name); });
     });
 }
 
@@ -134,8 +136,8 @@ void TallyInstance::registerSuperProperties(const TallyDictionary &properties)
     });
 }
 
-void TallyInstance::registerSuperPropertiesOnce(const TallyDictionary &properties,
-                                                const std::optional<TallyType> &defaultValue)
+void TallyInstance::registerSuperPropertiesOnce(
+    const TallyDictionary &properties, const std::optional<TallyType> &defaultValue)
 {
     m_trackingQueue->async([weak = weak_from_this(), properties, defaultValue] {
         const auto self = weak.lock();
@@ -252,7 +254,7 @@ void TallyInstance::addGroup(const std::string &groupKey, const TallyType &group
         }
         if (TallyArray *list = existing->get<TallyArray>()) {
             const bool present = std::any_of(list->begin(), list->end(),
-                                             [&](const TallyType &element) { return element.equals(groupID); });
+                [&](const TallyType &element) { return element.equals(groupID); });
             if (!present) {
                 list->push_back(groupID);
             }
@@ -300,8 +302,8 @@ std::shared_ptr<Group> TallyInstance::getGroup(const std::string &groupKey, cons
 {
     const std::string key = groupCacheKey(groupKey, groupID);
     const auto makeGroup = [&] {
-        return Group::create(m_apiToken, m_trackingQueue, groupKey, groupID, m_sessionMetadata, m_tallyPersistence,
-                             weak_from_this());
+        return Group::create(m_apiToken, m_trackingQueue, groupKey, groupID, m_sessionMetadata,
+            m_tallyPersistence, weak_from_this());
     };
     const std::shared_ptr<Group> cached = m_readWriteLock.read([&]() -> std::shared_ptr<Group> {
         const auto found = m_groups.find(key);

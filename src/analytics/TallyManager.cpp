@@ -13,7 +13,8 @@ TallyManager &TallyManager::sharedInstance()
     return *s_manager;
 }
 
-TallyManager::TallyManager() : m_readWriteLock("app.brimlark.tally.instance.manager.lock")
+TallyManager::TallyManager()
+    : m_readWriteLock("app.brimlark.tally.instance.manager.lock")
 {
     TallyLogger::addLogging(std::make_shared<PrintLogging>());
     m_instanceQueue = std::make_unique<SerialQueue>("app.brimlark.tally.instance.manager.instance");
@@ -21,9 +22,9 @@ TallyManager::TallyManager() : m_readWriteLock("app.brimlark.tally.instance.mana
 
 TallyManager::~TallyManager() = default;
 
-std::shared_ptr<TallyInstance> TallyManager::initialize(
-    const std::string &apiToken, double flushInterval, const std::string &instanceName, bool trackAutomaticEvents,
-    bool optOutTrackingByDefault, bool useUniqueDistinctId, const std::optional<TallyDictionary> &superProperties,
+std::shared_ptr<TallyInstance> TallyManager::initialize(const std::string &apiToken, double flushInterval,
+    const std::string &instanceName, bool trackAutomaticEvents, bool optOutTrackingByDefault,
+    bool useUniqueDistinctId, const std::optional<TallyDictionary> &superProperties,
     const std::optional<std::string> &serverURL, std::weak_ptr<TallyProxyServerDelegate> proxyServerDelegate,
     bool useGzipCompression)
 {
@@ -39,14 +40,13 @@ std::shared_ptr<TallyInstance> TallyManager::initialize(
     configuration.proxyServerDelegate = std::move(proxyServerDelegate);
     configuration.useGzipCompression = useGzipCompression;
 
-    m_instanceQueue->sync([&] {
-        dequeueInstance(instanceName, [&] { return TallyInstance::create(configuration); });
-    });
+    m_instanceQueue->sync(
+        [&] { dequeueInstance(instanceName, [&] { return TallyInstance::create(configuration); }); });
     return mainInstance();
 }
 
-void TallyManager::dequeueInstance(const std::string &instanceName,
-                                   const std::function<std::shared_ptr<TallyInstance>()> &instanceCreation)
+void TallyManager::dequeueInstance(
+    const std::string &instanceName, const std::function<std::shared_ptr<TallyInstance>()> &instanceCreation)
 {
     const bool found = m_readWriteLock.write([&] {
         const auto existing = m_instances.find(instanceName);

@@ -30,12 +30,10 @@ public:
     // Finds the named instance or creates it, and makes it the main instance. An instance that
     // already exists keeps its options: the new arguments are not applied to it.
     std::shared_ptr<TallyInstance> initialize(const std::string &apiToken, double flushInterval,
-                                              const std::string &instanceName, bool trackAutomaticEvents,
-                                              bool optOutTrackingByDefault, bool useUniqueDistinctId,
-                                              const std::optional<TallyDictionary> &superProperties,
-                                              const std::optional<std::string> &serverURL,
-                                              std::weak_ptr<TallyProxyServerDelegate> proxyServerDelegate,
-                                              bool useGzipCompression);
+        const std::string &instanceName, bool trackAutomaticEvents, bool optOutTrackingByDefault,
+        bool useUniqueDistinctId, const std::optional<TallyDictionary> &superProperties,
+        const std::optional<std::string> &serverURL,
+        std::weak_ptr<TallyProxyServerDelegate> proxyServerDelegate, bool useGzipCompression);
 
     // None with a warning when the name is not registered.
     std::shared_ptr<TallyInstance> getInstance(const std::string &name) const;
@@ -51,7 +49,7 @@ private:
     ~TallyManager();
 
     void dequeueInstance(const std::string &instanceName,
-                         const std::function<std::shared_ptr<TallyInstance>()> &instanceCreation);
+        const std::function<std::shared_ptr<TallyInstance>()> &instanceCreation);
 
     std::map<std::string, std::shared_ptr<TallyInstance>> m_instances;
     std::shared_ptr<TallyInstance> m_mainInstance;

@@ -28,7 +28,10 @@ const std::string s_token = "5e1f0c2b9a8d7e6f5a4b3c2d1e0f9a8b";
 class AnalyticsManagerTest : public ::testing::Test
 {
 protected:
-    AnalyticsManagerTest() : env(true) { }
+    AnalyticsManagerTest()
+        : env(true)
+    {
+    }
 
     ~AnalyticsManagerTest() override
     {
@@ -36,7 +39,8 @@ protected:
             settle(*instance, *env.executor);
         }
         Tally::removeInstance(s_token);
-        for (const auto level : { TallyLogLevel::Debug, TallyLogLevel::Info, TallyLogLevel::Warning, TallyLogLevel::Error }) {
+        for (const auto level :
+            { TallyLogLevel::Debug, TallyLogLevel::Info, TallyLogLevel::Warning, TallyLogLevel::Error }) {
             TallyLogger::disableLevel(level);
         }
     }
@@ -111,9 +115,10 @@ TEST_F(AnalyticsManagerTest, FirstStartMakesAnIdAndReportsFirstOpenThenAppOpened
     const std::optional<std::string> id = savedId();
     ASSERT_TRUE(id.has_value());
     EXPECT_TRUE(isUpperCaseUuid(*id)) << *id;
-    EXPECT_EQ(lines, (std::vector<std::string> { "🔍 Initializing Tally...", "👤 Generated new anonymous ID: " + *id,
-                                                 "📊 Tracking Event: First App Open with props: [:]",
-                                                 "📊 Tracking Event: App Opened with props: [:]" }));
+    EXPECT_EQ(lines,
+        (std::vector<std::string> { "🔍 Initializing Tally...", "👤 Generated new anonymous ID: " + *id,
+            "📊 Tracking Event: First App Open with props: [:]",
+            "📊 Tracking Event: App Opened with props: [:]" }));
     EXPECT_EQ(Defaults::standard().boolean("tl_has_opened_before"), true);
 
     const auto records = receivedRecords(server, "/track/");
@@ -157,7 +162,8 @@ TEST_F(AnalyticsManagerTest, ClientLoggerAnnouncesItselfBetweenTheFirstTwoLines)
 
     const std::string out = captured.str();
     const auto initializing = out.find("🔍 Initializing Tally...\n");
-    const auto enabled = out.find("[Tally - TallyInstance.cpp - func loggingEnabled] (info) - TallyLogging Enabled\n");
+    const auto enabled
+        = out.find("[Tally - TallyInstance.cpp - func loggingEnabled] (info) - TallyLogging Enabled\n");
     const auto generated = out.find("👤 Generated new anonymous ID: ");
     ASSERT_NE(initializing, std::string::npos) << out;
     ASSERT_NE(enabled, std::string::npos) << out;
@@ -176,7 +182,7 @@ TEST_F(AnalyticsManagerTest, AttributionLinksTakeTheFirstNonEmptyUid)
     const Row rows[] = {
         { "brimlark://open?uid=abc&uid=def", "abc" },
         { "brimlark://open?ref=mail&uid=a%20b%2Bc", "a b+c" },
-        { "brimlark://open?uid&uid=def", std::nullopt },  // the first one has no value
+        { "brimlark://open?uid&uid=def", std::nullopt }, // the first one has no value
         { "brimlark://open?uid=&uid=def", std::nullopt }, // nor does an empty one
         { "brimlark://open?UID=abc", std::nullopt },
         { "brimlark://open", std::nullopt },
@@ -228,10 +234,12 @@ TEST_F(AnalyticsManagerTest, PlatformAndVersionReplaceTheCallersValues)
     manager->setMainBundleInfo(TallyDictionary { { "CFBundleShortVersionString", "2.3" } });
     manager->initialize();
     lines.clear();
-    manager->trackEvent("Search Used", TallyDictionary { { "query", "notes" }, { "platform", "win" }, { "app_version", "9" } });
+    manager->trackEvent("Search Used",
+        TallyDictionary { { "query", "notes" }, { "platform", "win" }, { "app_version", "9" } });
     settleMain();
-    EXPECT_EQ(lines, std::vector<std::string> {
-                         R"(📊 Tracking Event: Search Used with props: ["query": "notes", "platform": "win", "app_version": "9"])" });
+    EXPECT_EQ(lines,
+        std::vector<std::string> {
+            R"(📊 Tracking Event: Search Used with props: ["query": "notes", "platform": "win", "app_version": "9"])" });
     const auto records = receivedRecords(server, "/track/");
     ASSERT_FALSE(records.empty());
     EXPECT_EQ(records.back()["properties"]["query"], "notes");
@@ -248,7 +256,8 @@ TEST_F(AnalyticsManagerTest, PlatformAndVersionReplaceTheCallersValues)
 
 TEST_F(AnalyticsManagerTest, WithoutAServerOrTokenAnalyticsIsOffAndTouchesNothing)
 {
-    for (const auto &[serverURL, token] : { std::pair { std::string("-"), s_token }, { server.baseUrl(), std::string() } }) {
+    for (const auto &[serverURL, token] :
+        { std::pair { std::string("-"), s_token }, { server.baseUrl(), std::string() } }) {
         AnalyticsManager::Configuration config = configuration(serverURL, token);
         if (serverURL == "-") {
             config.serverURL.clear();
@@ -286,7 +295,7 @@ TEST(AnalyticsManagerText, QueryItemsAndPropertyDescriptions)
 {
     using Items = std::vector<std::pair<std::string, std::optional<std::string>>>;
     EXPECT_EQ(AnalyticsManager::queryItems("x://h/p?a=1&b&c=&=d#f"),
-              (Items { { "a", "1" }, { "b", std::nullopt }, { "c", "" }, { "", "d" } }));
+        (Items { { "a", "1" }, { "b", std::nullopt }, { "c", "" }, { "", "d" } }));
     EXPECT_EQ(AnalyticsManager::queryItems("x://h?a=%41%e2%82%ac+"), (Items { { "a", "A€+" } }));
     EXPECT_EQ(AnalyticsManager::queryItems("x://h"), Items {});
     EXPECT_EQ(AnalyticsManager::queryItems("x://h?a=%4"), std::nullopt);
@@ -297,7 +306,7 @@ TEST(AnalyticsManagerText, QueryItemsAndPropertyDescriptions)
 
     EXPECT_EQ(AnalyticsManager::describeProperties({}), "[:]");
     EXPECT_EQ(AnalyticsManager::describeProperties(TallyDictionary { { "query", "a\"b" }, { "n", 2 } }),
-              R"(["query": "a\"b", "n": 2])");
+        R"(["query": "a\"b", "n": 2])");
 }
 
 // The application's road end to end: the start-up events, a search and a launch arrive once each;
@@ -310,11 +319,9 @@ TEST_F(AnalyticsManagerTest, EveryRecordArrivesExactlyOnceThroughFailuresAndReco
     settleMain();
     const std::string id = savedId().value();
     const auto first = receivedRecords(server, "/track/");
-    EXPECT_EQ(countBy(first, "/event"), (std::map<std::string, int> { { "$identify", 1 },
-                                                                       { "First App Open", 1 },
-                                                                       { "App Opened", 1 },
-                                                                       { "Search Used", 1 },
-                                                                       { "App Launched", 1 } }));
+    EXPECT_EQ(countBy(first, "/event"),
+        (std::map<std::string, int> { { "$identify", 1 }, { "First App Open", 1 }, { "App Opened", 1 },
+            { "Search Used", 1 }, { "App Launched", 1 } }));
     for (const auto &record : first) {
         const auto &props = record["properties"];
         EXPECT_EQ(props["distinct_id"], id);
@@ -362,7 +369,7 @@ TEST_F(AnalyticsManagerTest, EveryRecordArrivesExactlyOnceThroughFailuresAndReco
         EXPECT_EQ(count, 1) << eventId;
     }
     EXPECT_EQ(countBy(accepted, "/properties/query"),
-              (std::map<std::string, int> { { "null", 5 }, { "calc", 1 }, { "mail", 1 }, { "maps", 1 } }));
+        (std::map<std::string, int> { { "null", 5 }, { "calc", 1 }, { "mail", 1 }, { "maps", 1 } }));
     EXPECT_EQ(accepted.size(), 8u);
     EXPECT_TRUE(storedRecords(*Tally::mainInstance(), PersistenceType::Events).empty());
 }

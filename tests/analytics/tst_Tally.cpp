@@ -23,7 +23,10 @@ const std::string s_second = "22222222222222222222222222222222";
 class NoProxy : public TallyProxyServerDelegate
 {
 public:
-    std::optional<ServerProxyResource> serverProxyResource(const std::string &) override { return std::nullopt; }
+    std::optional<ServerProxyResource> serverProxyResource(const std::string &) override
+    {
+        return std::nullopt;
+    }
 };
 
 class TallyRegistryTest : public ::testing::Test
@@ -40,11 +43,12 @@ protected:
         }
     }
 
-    std::shared_ptr<TallyInstance> initialize(const std::string &token, double interval = 60,
-                                              std::optional<std::string> name = std::nullopt)
+    std::shared_ptr<TallyInstance> initialize(
+        const std::string &token, double interval = 60, std::optional<std::string> name = std::nullopt)
     {
         m_names.push_back(name.value_or(token));
-        auto instance = Tally::initialize(token, interval, name, false, false, std::nullopt, server.baseUrl(), false);
+        auto instance
+            = Tally::initialize(token, interval, name, false, false, std::nullopt, server.baseUrl(), false);
         settle(*instance, *env.executor);
         return instance;
     }
@@ -110,8 +114,8 @@ TEST_F(TallyRegistryTest, RemovingTheMainInstanceLeavesNoneUntilADefaultIsMade)
     EXPECT_EQ(TallyManager::sharedInstance().mainInstance(), nullptr);
     EXPECT_EQ(Tally::safeMainInstance(), nullptr);
     EXPECT_EQ(capture.count(TallyLogLevel::Warning,
-                            "WARNING: Tally main instance is NOT initialized. Call Tally.initialize(...) first."),
-              1u);
+                  "WARNING: Tally main instance is NOT initialized. Call Tally.initialize(...) first."),
+        1u);
     EXPECT_FALSE(weak.expired()); // this test still holds it
 
     forget("");
@@ -157,8 +161,10 @@ TEST_F(TallyRegistryTest, ConcurrentInitializationMakesOneInstance)
     std::vector<std::thread> threads;
     forget(s_first);
     for (std::size_t i = 0; i < results.size(); ++i) {
-        threads.emplace_back([&, i] { results[i] = Tally::initialize(s_first, 60, std::nullopt, false, false,
-                                                                     std::nullopt, server.baseUrl()); });
+        threads.emplace_back([&, i] {
+            results[i]
+                = Tally::initialize(s_first, 60, std::nullopt, false, false, std::nullopt, server.baseUrl());
+        });
     }
     for (auto &thread : threads) {
         thread.join();

@@ -24,7 +24,10 @@ const std::string s_uuidC = "CCCCCCCC-0000-4000-8000-000000000003";
 class TallyInstanceTest : public ::testing::Test
 {
 protected:
-    TallyInstanceTest() : env(true) { }
+    TallyInstanceTest()
+        : env(true)
+    {
+    }
 
     void TearDown() override
     {
@@ -67,7 +70,8 @@ protected:
 
 TEST_F(TallyInstanceTest, FirstStartTakesAFreshAnonymousIdentityAndTheNextStartRestoresIt)
 {
-    TallyUuidSource::installShared(std::make_shared<SequenceTallyUuidSource>(std::vector { s_uuidA, s_uuidB, s_uuidC }));
+    TallyUuidSource::installShared(
+        std::make_shared<SequenceTallyUuidSource>(std::vector { s_uuidA, s_uuidB, s_uuidC }));
     start();
     // The id made before the stored state is read is replaced by the one made for the new identity.
     EXPECT_EQ(instance->distinctId(), "$device:" + s_uuidB);
@@ -114,7 +118,8 @@ TEST_F(TallyInstanceTest, DeviceBoundIdUsesTheSerialNumberOnlyWhenAskedAndReadab
         { false, std::string("C02XK0ABJGH5"), s_uuidB },
     };
     for (const Row &row : rows) {
-        TallyUuidSource::installShared(std::make_shared<SequenceTallyUuidSource>(std::vector { s_uuidA, s_uuidB }));
+        TallyUuidSource::installShared(
+            std::make_shared<SequenceTallyUuidSource>(std::vector { s_uuidA, s_uuidB }));
         TallyInstance::installSerialNumberSource([serial = row.serial] { return serial; });
         TallyInstance::Configuration configuration;
         configuration.name = s_token + (row.useUniqueDistinctId ? "u" : "r") + (row.serial ? "s" : "n");
@@ -129,7 +134,8 @@ TEST_F(TallyInstanceTest, DeviceBoundIdUsesTheSerialNumberOnlyWhenAskedAndReadab
 TEST_F(TallyInstanceTest, BatchSizeIsCappedAtFifty)
 {
     start();
-    for (const auto &[given, kept] : { std::pair { 100, 50 }, { 51, 50 }, { 50, 50 }, { 10, 10 }, { 1, 1 } }) {
+    for (const auto &[given, kept] :
+        { std::pair { 100, 50 }, { 51, 50 }, { 50, 50 }, { 10, 10 }, { 1, 1 } }) {
         instance->setFlushBatchSize(given);
         EXPECT_EQ(instance->flushBatchSize(), kept) << given;
     }
@@ -139,7 +145,7 @@ TEST_F(TallyInstanceTest, DebugDescriptionHasFourLines)
 {
     start();
     EXPECT_EQ(instance->debugDescription(),
-              "Tally(\n    Token: " + s_token + ",\n    Distinct Id: " + instance->distinctId() + "\n)");
+        "Tally(\n    Token: " + s_token + ",\n    Distinct Id: " + instance->distinctId() + "\n)");
 }
 
 TEST_F(TallyInstanceTest, EmptyTokenLeavesTheTokenEmptyAndTheQueuesAreNamedByTheInstance)
@@ -162,7 +168,8 @@ TEST_F(TallyInstanceTest, LoggingSwitchTurnsEveryLevelOnAndOff)
     start();
     instance->setLoggingEnabled(true);
     EXPECT_EQ(capture.count(TallyLogLevel::Info, "TallyLogging Enabled"), 1u);
-    for (const auto level : { TallyLogLevel::Debug, TallyLogLevel::Info, TallyLogLevel::Warning, TallyLogLevel::Error }) {
+    for (const auto level :
+        { TallyLogLevel::Debug, TallyLogLevel::Info, TallyLogLevel::Warning, TallyLogLevel::Error }) {
         EXPECT_TRUE(TallyLogger::isEnabled(level));
     }
     const auto messages = capture.messages(TallyLogLevel::Info);
@@ -174,7 +181,8 @@ TEST_F(TallyInstanceTest, LoggingSwitchTurnsEveryLevelOnAndOff)
     TallyLogger::error("after the switch", "test()");
     EXPECT_EQ(capture.count(TallyLogLevel::Info, "TallyLogging Disabled"), 1u);
     EXPECT_EQ(capture.count(TallyLogLevel::Error, "after the switch"), 0u);
-    for (const auto level : { TallyLogLevel::Debug, TallyLogLevel::Info, TallyLogLevel::Warning, TallyLogLevel::Error }) {
+    for (const auto level :
+        { TallyLogLevel::Debug, TallyLogLevel::Info, TallyLogLevel::Warning, TallyLogLevel::Error }) {
         EXPECT_FALSE(TallyLogger::isEnabled(level));
     }
     EXPECT_FALSE(instance->loggingEnabled());

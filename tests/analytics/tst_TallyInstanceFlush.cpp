@@ -13,9 +13,9 @@
 #include <sqlite3.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
-#include <cstdlib>
 #include <future>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -97,7 +97,10 @@ protected:
     }
 
     // How often each numbered event arrived.
-    std::map<std::string, int> arrivals() { return countBy(receivedRecords(server, "/track/"), "/properties/n"); }
+    std::map<std::string, int> arrivals()
+    {
+        return countBy(receivedRecords(server, "/track/"), "/properties/n");
+    }
 
     std::size_t storedEvents() { return storedRecords(*instance, PersistenceType::Events).size(); }
 
@@ -119,7 +122,8 @@ TEST_F(TallyInstanceFlushTest, OptedOutFlushRunsTheCompletionAndSendsNothing)
 {
     instance->optOutTracking();
     settle(*instance, *env.executor);
-    insertRaw(TallyDictionary { { "event", "queued" }, { "properties", TallyDictionary {} } }, PersistenceType::Events);
+    insertRaw(TallyDictionary { { "event", "queued" }, { "properties", TallyDictionary {} } },
+        PersistenceType::Events);
     int completions = 0;
     instance->flush([&] { ++completions; });
     EXPECT_EQ(completions, 0); // never before returning
@@ -169,10 +173,11 @@ TEST_F(TallyInstanceFlushTest, RegularFlushSendsOneBatchAndAFullFlushSendsEveryt
 
 TEST_F(TallyInstanceFlushTest, AutomaticEventsAreNotSentWhileTheyAreOff)
 {
-    insertRaw(TallyDictionary { { "event", "$ae_session" }, { "properties", TallyDictionary { { "n", 1 } } } },
-              PersistenceType::Events);
+    insertRaw(
+        TallyDictionary { { "event", "$ae_session" }, { "properties", TallyDictionary { { "n", 1 } } } },
+        PersistenceType::Events);
     insertRaw(TallyDictionary { { "event", "Kept" }, { "properties", TallyDictionary { { "n", 2 } } } },
-              PersistenceType::Events);
+        PersistenceType::Events);
     instance->flush();
     settle(*instance, *env.executor);
     const auto names = countBy(receivedRecords(server, "/track/"), "/event");
@@ -317,7 +322,8 @@ TEST_F(TallyInstanceFlushTest, FlushSuccessDeletesExactlyTheListedRows)
     trackNumbered(4);
     const auto rows = storedRecords(*instance, PersistenceType::Events);
     ASSERT_EQ(rows.size(), 4u);
-    const auto id = [](const TallyDictionary &row) { return static_cast<std::int32_t>(*row.find("id")->toInt()); };
+    const auto id
+        = [](const TallyDictionary &row) { return static_cast<std::int32_t>(*row.find("id")->toInt()); };
     instance->flushSuccess(FlushType::Events, { id(rows[1]), id(rows[3]) });
     const auto left = storedRecords(*instance, PersistenceType::Events);
     ASSERT_EQ(left.size(), 2u);
@@ -375,8 +381,7 @@ TEST(TallyInstanceFlushChild, DISABLED_Run)
 pid_t spawnChild(const std::string &directory, const std::string &serverUrl, const std::string &mode)
 {
     std::vector<std::string> variables = { "BRIMLARK_TALLY_CHILD_DIR=" + directory,
-                                           "BRIMLARK_TALLY_CHILD_SERVER=" + serverUrl,
-                                           "BRIMLARK_TALLY_CHILD_MODE=" + mode };
+        "BRIMLARK_TALLY_CHILD_SERVER=" + serverUrl, "BRIMLARK_TALLY_CHILD_MODE=" + mode };
     std::vector<char *> envp;
     for (char **entry = environ; *entry; ++entry) {
         envp.push_back(*entry);
@@ -393,7 +398,8 @@ pid_t spawnChild(const std::string &directory, const std::string &serverUrl, con
     const std::string log = directory + "/child-" + mode + ".log";
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(
+        &actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
     pid_t pid = -1;
     const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, envp.data());

@@ -19,7 +19,11 @@ const std::string s_token = "00112233445566778899aabbccddeeff";
 class TallyInstanceIdentityTest : public ::testing::Test
 {
 protected:
-    TallyInstanceIdentityTest() : env(true) { start(); }
+    TallyInstanceIdentityTest()
+        : env(true)
+    {
+        start();
+    }
     ~TallyInstanceIdentityTest() override { stop(); }
 
     void start()
@@ -132,7 +136,8 @@ TEST_F(TallyInstanceIdentityTest, BlankIdsAndAliasesAreRefusedWithTheirMessages)
     const std::string description = instance->debugDescription();
     EXPECT_EQ(capture.count(TallyLogLevel::Error, description + " cannot identify blank distinct id"), 2u);
     EXPECT_EQ(capture.count(TallyLogLevel::Error, description + " create alias called with empty alias"), 1u);
-    EXPECT_EQ(capture.count(TallyLogLevel::Error, "alias: same matches distinctId: same - skipping api call."), 1u);
+    EXPECT_EQ(
+        capture.count(TallyLogLevel::Error, "alias: same matches distinctId: same - skipping api call."), 1u);
 }
 
 TEST_F(TallyInstanceIdentityTest, CreateAliasRecordsAndStoresTheAlias)
@@ -243,10 +248,12 @@ TEST_F(TallyInstanceIdentityTest, OptingBackInNeverSendsTheOldProfileDeletionFor
 
         const auto sent = receivedRecords(server, "/engage/");
         ASSERT_GE(sent.size(), before);
-        std::vector<nlohmann::json> afterOptIn(sent.begin() + static_cast<std::ptrdiff_t>(before), sent.end());
+        std::vector<nlohmann::json> afterOptIn(
+            sent.begin() + static_cast<std::ptrdiff_t>(before), sent.end());
         for (const auto &record : afterOptIn) {
             EXPECT_FALSE(record.contains("$delete")) << record.dump();
-            EXPECT_FALSE(record.contains("$set") && record["$set"].contains("$transactions")) << record.dump();
+            EXPECT_FALSE(record.contains("$set") && record["$set"].contains("$transactions"))
+                << record.dump();
         }
         ASSERT_EQ(afterOptIn.size(), 1u);
         EXPECT_EQ(afterOptIn[0]["$distinct_id"], "user-new");

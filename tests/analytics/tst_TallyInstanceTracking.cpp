@@ -21,7 +21,11 @@ const std::string s_token = "fedcba9876543210fedcba9876543210";
 class TallyInstanceTrackingTest : public ::testing::Test
 {
 protected:
-    TallyInstanceTrackingTest() : env(true) { start(); }
+    TallyInstanceTrackingTest()
+        : env(true)
+    {
+        start();
+    }
 
     ~TallyInstanceTrackingTest() override { stop(); }
 
@@ -109,7 +113,7 @@ TEST_F(TallyInstanceTrackingTest, TrackWithGroupsMergesTheGroupsOverThePropertie
 {
     instance->trackWithGroups("only groups", std::nullopt, TallyDictionary { { "company", "acme" } });
     instance->trackWithGroups("both", TallyDictionary { { "company", "other" }, { "kept", 1 } },
-                              TallyDictionary { { "company", "acme" } });
+        TallyDictionary { { "company", "acme" } });
     instance->trackWithGroups("no groups", TallyDictionary { { "kept", 2 } }, std::nullopt);
     const auto stored = events();
     ASSERT_EQ(stored.size(), 3u);
@@ -188,7 +192,8 @@ TEST_F(TallyInstanceTrackingTest, SuperPropertiesAreMergedStoredAndRestored)
     EXPECT_EQ(properties(stored[0]).find("time")->toDouble(), 1.0); // over the computed time
 
     // Once with a default value replaces only a value equal to the default.
-    instance->registerSuperPropertiesOnce(TallyDictionary { { "plan", "pro" }, { "seat", 5 } }, TallyType("free"));
+    instance->registerSuperPropertiesOnce(
+        TallyDictionary { { "plan", "pro" }, { "seat", 5 } }, TallyType("free"));
     settle(*instance, *env.executor);
     EXPECT_EQ(textAt(instance->currentSuperProperties(), "plan"), "pro");
     EXPECT_EQ(instance->currentSuperProperties().find("seat")->toInt(), 1);
@@ -218,9 +223,8 @@ TEST_F(TallyInstanceTrackingTest, OptedOutInstanceKeepsItsMapsUnchanged)
 TEST_F(TallyInstanceTrackingTest, UpdateSuperPropertyEditsOnTheTrackingQueue)
 {
     instance->registerSuperProperties(TallyDictionary { { "count", 1 } });
-    instance->updateSuperProperty([](TallyDictionary &properties) {
-        properties.set("count", *properties.find("count")->toInt() + 1);
-    });
+    instance->updateSuperProperty(
+        [](TallyDictionary &properties) { properties.set("count", *properties.find("count")->toInt() + 1); });
     settle(*instance, *env.executor);
     EXPECT_EQ(instance->currentSuperProperties().find("count")->toInt(), 2);
     EXPECT_EQ(TallyPersistence::loadSuperProperties(s_token).find("count")->toInt(), 2);
@@ -229,12 +233,11 @@ TEST_F(TallyInstanceTrackingTest, UpdateSuperPropertyEditsOnTheTrackingQueue)
 TEST_F(TallyInstanceTrackingTest, RegistrationNotificationRegistersAllOrNothing)
 {
     TallyNotification good { instance->registerSuperPropertiesNotificationName(),
-                             std::vector<std::pair<TallyType, TallyType>> { { "a", 1 }, { "b", "x" } } };
+        std::vector<std::pair<TallyType, TallyType>> { { "a", 1 }, { "b", "x" } } };
     TallyNotification badValue { instance->registerSuperPropertiesNotificationName(),
-                                 std::vector<std::pair<TallyType, TallyType>> { { "c", 1 },
-                                                                                { "d", TallyOpaque { "<NSView>" } } } };
+        std::vector<std::pair<TallyType, TallyType>> { { "c", 1 }, { "d", TallyOpaque { "<NSView>" } } } };
     TallyNotification badKey { instance->registerSuperPropertiesNotificationName(),
-                               std::vector<std::pair<TallyType, TallyType>> { { "e", 1 }, { 7, 1 } } };
+        std::vector<std::pair<TallyType, TallyType>> { { "e", 1 }, { 7, 1 } } };
     TallyNotification noInfo { instance->registerSuperPropertiesNotificationName(), std::nullopt };
     for (const auto &notification : { good, badValue, badKey, noInfo }) {
         instance->handleSuperPropertiesRegistrationNotification(notification);
@@ -244,7 +247,7 @@ TEST_F(TallyInstanceTrackingTest, RegistrationNotificationRegistersAllOrNothing)
 
     instance->handleSuperPropertiesRegistrationNotification(
         { instance->unregisterSuperPropertiesNotificationName(),
-          std::vector<std::pair<TallyType, TallyType>> { { "a", TallyOpaque { "ignored" } }, { 3, 0 } } });
+            std::vector<std::pair<TallyType, TallyType>> { { "a", TallyOpaque { "ignored" } }, { 3, 0 } } });
     settle(*instance, *env.executor);
     EXPECT_EQ(instance->currentSuperProperties().keys(), (std::vector<std::string> { "b" }));
 }

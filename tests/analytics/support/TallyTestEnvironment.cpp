@@ -69,7 +69,7 @@ TallyTestEnvironment::~TallyTestEnvironment()
 void TallyTestEnvironment::reloadSettings()
 {
     Defaults::installSuite(std::string(TallyPersistence::suiteName),
-                           m_settingsOnDisk ? std::make_shared<Defaults>(settingsFile()) : std::make_shared<Defaults>());
+        m_settingsOnDisk ? std::make_shared<Defaults>(settingsFile()) : std::make_shared<Defaults>());
 }
 
 void settle(TallyInstance &instance, ManualMainExecutor &executor)
