@@ -246,15 +246,15 @@ std::optional<std::vector<std::pair<std::string, std::optional<std::string>>>> A
     std::size_t start = 0;
     while (start <= query.size()) {
         const auto end = std::min(query.find('&', start), query.size());
-        const std::string_view piece = query.substr(start, end - start);
-        const auto equals = piece.find('=');
-        const auto name = percentDecoded(piece.substr(0, equals));
+        const std::string_view itemText = query.substr(start, end - start);
+        const auto equals = itemText.find('=');
+        const auto name = percentDecoded(itemText.substr(0, equals));
         if (!name) {
             return std::nullopt;
         }
         std::optional<std::string> value;
         if (equals != std::string_view::npos) {
-            value = percentDecoded(piece.substr(equals + 1));
+            value = percentDecoded(itemText.substr(equals + 1));
             if (!value) {
                 return std::nullopt;
             }
