@@ -21,10 +21,8 @@ BrimlarkApp::BrimlarkApp(Services services, QObject *parent)
     , m_services(std::move(services))
     , m_delegate(m_services.delegateHooks)
 {
-    // Not attached yet: the analytics facade (AnalyticsManager::initialize()
-    // and handleURL()) and the view model (BrimlarkViewModel built over a new
-    // AppFinder). Until they are, starting analytics, opening a URL and the
-    // Library commands do nothing.
+    // main() attaches the analytics facade and the view model; a structure
+    // built without them (tests) starts nothing and its commands do nothing.
     if (!m_services.initializeAnalytics) {
         m_services.initializeAnalytics = [] {};
     }
@@ -60,8 +58,16 @@ bool BrimlarkApp::launch(QQmlApplicationEngine &engine)
         m_viewModel = m_services.makeViewModel();
         m_viewModelBuilt = true;
         MenuCommands::shared().setViewModel(m_viewModel);
+        if (m_services.viewModelObject) {
+            if (QObject *object = m_services.viewModelObject()) {
+                engine.setInitialProperties({{QStringLiteral("viewModel"), QVariant::fromValue(object)}});
+            }
+        }
     }
     prepareEngine(engine);
+    if (m_services.prepareEngine) {
+        m_services.prepareEngine(engine);
+    }
     engine.load(mainQmlUrl());
     QQuickWindow *window = nullptr;
     const QList<QObject *> roots = engine.rootObjects();

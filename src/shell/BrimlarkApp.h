@@ -34,6 +34,11 @@ public:
         // Builds the process's one view model; called once, when the
         // window's content is built. The result lives as long as the process.
         std::function<ShellViewModel *()> makeViewModel;
+        // The same view model as the views see it; handed to the window as
+        // its "viewModel" property. Called once, after makeViewModel.
+        std::function<QObject *()> viewModelObject;
+        // Called with the engine before the window loads (image providers).
+        std::function<void(QQmlApplicationEngine &engine)> prepareEngine;
         AppDelegate::Hooks delegateHooks;
     };
 

@@ -10,6 +10,7 @@ SplitView {
     implicitWidth: 1200
     implicitHeight: 800
 
+    property QtObject viewModel: null
     readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
 
     // Sidebar column; stands empty until the sidebar view takes its place.

@@ -11,6 +11,9 @@ ApplicationWindow {
     height: 800
     visible: true
 
+    // The launcher's view model, handed in by the application at load time.
+    property QtObject viewModel: null
+
     menuBar: MenuBar {
         objectName: "menuBar"
 
@@ -46,5 +49,6 @@ ApplicationWindow {
 
     ContentView {
         anchors.fill: parent
+        viewModel: window.viewModel
     }
 }

@@ -1,4 +1,12 @@
+#include "analytics/AnalyticsManager.h"
+#include "model/AppDiscovery.h"
+#include "model/AppFinder.h"
+#include "platform/AppIconImageProvider.h"
+#include "platform/AppIconLoader.h"
+#include "shell/AnalyticsBridge.h"
 #include "shell/BrimlarkApp.h"
+#include "shell/ViewModelCommands.h"
+#include "state/BrimlarkViewModel.h"
 #include "shell/QtApplicationLifecycle.h"
 #include "shell/QtMainExecutor.h"
 #include "shell/SingleInstance.h"
@@ -30,7 +38,34 @@ int main(int argc, char *argv[])
     MainExecutor::installShared(std::make_shared<QtMainExecutor>());
     QtApplicationLifecycle lifecycle;
 
-    BrimlarkApp brimlark;
+    AnalyticsManager &analytics = AnalyticsManager::shared();
+    AnalyticsBridge analyticsBridge(analytics);
+    BrimlarkViewModel *viewModel = nullptr;
+
+    BrimlarkApp::Services services;
+    services.initializeAnalytics = [&analytics] { analytics.initialize(); };
+    services.handleURL = [&analytics](const QUrl &url) {
+        analytics.handleURL(url.toString(QUrl::FullyEncoded).toStdString());
+    };
+    services.makeViewModel = [&app, &analyticsBridge, &viewModel]() -> ShellViewModel * {
+        // The view model owns the catalog for the life of the process; the
+        // discovery fills the catalog's scan, watch, icon and recent-file hooks
+        // before the view model starts the first scan.
+        auto *finder = new AppFinder(&app);
+        AppDiscovery::Services discovery;
+        discovery.iconPrefetch = [](const QStringList &paths) { AppIconLoader::prefetchIcons(paths); };
+        new AppDiscovery(*finder, std::move(discovery), finder);
+        BrimlarkViewModel::Services state;
+        state.analytics = &analyticsBridge;
+        viewModel = new BrimlarkViewModel(*finder, state, &app);
+        return new ViewModelCommands(*viewModel);
+    };
+    services.viewModelObject = [&viewModel]() -> QObject * { return viewModel; };
+    services.prepareEngine = [](QQmlApplicationEngine &engine) {
+        engine.addImageProvider(AppIconImageProvider::ProviderId, new AppIconImageProvider);
+    };
+
+    BrimlarkApp brimlark(std::move(services));
     brimlark.attach(instance);
 
     BrimlarkApp::setUpStyle();
