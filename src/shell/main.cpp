@@ -2,6 +2,7 @@
 #include "model/AppDiscovery.h"
 #include "model/AppFinder.h"
 #include "platform/AppIconImageProvider.h"
+#include "platform/DeviceInfo.h"
 #include "platform/AppIconLoader.h"
 #include "shell/AnalyticsBridge.h"
 #include "shell/BrimlarkApp.h"
@@ -13,6 +14,7 @@
 
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
+#include <QScreen>
 #include <QtQml/qqmlextensionplugin.h>
 
 Q_IMPORT_QML_PLUGIN(BrimlarkShellPlugin)
@@ -38,7 +40,15 @@ int main(int argc, char *argv[])
     MainExecutor::installShared(std::make_shared<QtMainExecutor>());
     QtApplicationLifecycle lifecycle;
 
+    // The device facts and the program's version reach the analytics client
+    // before it starts.
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QSize size = screen->size();
+        DeviceInfo::shared().setMainScreenSize(DeviceInfo::ScreenSize{double(size.width()), double(size.height())});
+    }
     AnalyticsManager &analytics = AnalyticsManager::shared();
+    analytics.setMainBundleInfo(TallyDictionary{{"CFBundleShortVersionString", TallyType(BRIMLARK_VERSION)},
+                                                {"CFBundleVersion", TallyType(BRIMLARK_VERSION)}});
     AnalyticsBridge analyticsBridge(analytics);
     BrimlarkViewModel *viewModel = nullptr;
 
