@@ -1,0 +1,331 @@
+#include "grid/AppGridController.h"
+
+#include "platform/UuidText.h"
+#include "state/BrimlarkViewModel.h"
+
+#include <QFile>
+#include <QMetaEnum>
+
+namespace brimlark {
+
+namespace {
+
+template <typename E> QString enumName(E value)
+{
+    return QString::fromLatin1(QMetaEnum::fromType<E>().valueToKey(int(value)));
+}
+
+QVariantList toVariantList(const QList<AppItem> &apps)
+{
+    QVariantList out;
+    out.reserve(apps.size());
+    for (const auto &app : apps) {
+        out << QVariant::fromValue(app);
+    }
+    return out;
+}
+
+} // namespace
+
+AppGridController::AppGridController(QObject *parent) : QObject(parent) {}
+
+QObject *AppGridController::viewModelObject() const
+{
+    return m_viewModel;
+}
+
+void AppGridController::setViewModelObject(QObject *object)
+{
+    setViewModel(qobject_cast<BrimlarkViewModel *>(object));
+}
+
+void AppGridController::setViewModel(BrimlarkViewModel *viewModel)
+{
+    if (m_viewModel == viewModel) {
+        return;
+    }
+    for (const auto &c : std::as_const(m_connections)) {
+        disconnect(c);
+    }
+    m_connections.clear();
+    m_viewModel = viewModel;
+    if (m_viewModel) {
+        // The view model passes every catalog change on as changed().
+        m_connections << connect(m_viewModel, &BrimlarkViewModel::changed, this, &AppGridController::refresh);
+        m_connections << connect(m_viewModel, &BrimlarkViewModel::filteredAppsChanged, this,
+                                 &AppGridController::syncTiles);
+        m_connections << connect(m_viewModel->appFinder(), &AppFinder::isScanningChanged, this,
+                                 &AppGridController::refresh);
+        m_connections << connect(m_viewModel->appFinder(), &AppFinder::allAppsSortOptionChanged, this,
+                                 &AppGridController::refresh);
+        m_connections << connect(m_viewModel->appFinder(), &AppFinder::foldersChanged, this,
+                                 &AppGridController::overlayChanged);
+        m_connections << connect(m_viewModel, &BrimlarkViewModel::groupedAppsByCategoryChanged, this,
+                                 &AppGridController::overlayChanged);
+        m_connections << connect(m_viewModel, &BrimlarkViewModel::showingAppPickerChanged, this,
+                                 &AppGridController::sheetsChanged);
+        m_connections << connect(m_viewModel, &BrimlarkViewModel::folderForPickerChanged, this,
+                                 &AppGridController::sheetsChanged);
+        m_connections << connect(m_viewModel, &BrimlarkViewModel::appToUninstallChanged, this,
+                                 &AppGridController::sheetsChanged);
+    }
+    emit viewModelChanged();
+    refresh();
+    syncTiles();
+    emit overlayChanged();
+    emit sheetsChanged();
+}
+
+void AppGridController::setLightAppearance(bool light)
+{
+    if (m_lightAppearance == light) {
+        return;
+    }
+    m_lightAppearance = light;
+    emit lightAppearanceChanged();
+    refresh();
+}
+
+GridPane::Inputs AppGridController::inputs() const
+{
+    GridPane::Inputs in;
+    if (!m_viewModel) {
+        return in;
+    }
+    const AppFinder &finder = *m_viewModel->appFinder();
+    in.selection = m_viewModel->selection();
+    in.searchQuery = m_viewModel->searchQuery();
+    in.filteredAppsEmpty = m_viewModel->filteredApps().isEmpty();
+    in.isScanning = finder.isScanning();
+    in.catalogEmpty = finder.apps().isEmpty();
+    in.isSecurityPasswordSet = m_viewModel->isSecurityPasswordSet();
+    in.isHiddenUnlocked = m_viewModel->isHiddenUnlocked();
+    in.sortOption = finder.allAppsSortOption();
+    return in;
+}
+
+void AppGridController::refresh()
+{
+    const GridPane::Inputs in = inputs();
+    const auto state = GridPane::state(in);
+    const auto layout = GridPane::layout(in);
+    const bool translucent = GridPane::usesTranslucentBackground(m_lightAppearance, in.selection);
+    const QString title = GridPane::navigationTitle(in.selection);
+    const QString key = GridPane::identityKey(in.selection, in.sortOption);
+    const bool folder = in.selection && in.selection->is(SidebarSelection::Kind::folder);
+    if (state == m_state && layout == m_layout && translucent == m_translucent && title == m_title
+        && key == m_identityKey && folder == m_folderSelected) {
+        return;
+    }
+    m_state = state;
+    m_layout = layout;
+    m_translucent = translucent;
+    m_title = title;
+    m_identityKey = key;
+    m_folderSelected = folder;
+    emit paneChanged();
+}
+
+void AppGridController::syncTiles()
+{
+    // Step by step even across sections: a change too large for that
+    // rebuilds the rows by itself (AppTileModel::setApps).
+    m_apps.setApps(m_viewModel ? m_viewModel->filteredApps() : QList<AppItem>());
+}
+
+QString AppGridController::paneState() const
+{
+    return enumName(m_state);
+}
+
+QString AppGridController::contentLayout() const
+{
+    return enumName(m_layout);
+}
+
+bool AppGridController::folderSelected() const
+{
+    return m_folderSelected;
+}
+
+QVariant AppGridController::selectedFolder() const
+{
+    if (!m_viewModel || !m_viewModel->selection() || !m_viewModel->selection()->is(SidebarSelection::Kind::folder)) {
+        return {};
+    }
+    return QVariant::fromValue(m_viewModel->selection()->folder());
+}
+
+void AppGridController::updateColumns(double paneWidth)
+{
+    const GridColumns columns = GridColumns::forWidth(paneWidth);
+    if (columns == m_columns) {
+        return;
+    }
+    m_columns = columns;
+    emit columnsChanged();
+}
+
+QString AppGridController::expandedFolderID() const
+{
+    return m_expandedFolderID ? UuidText::format(*m_expandedFolderID) : QString();
+}
+
+void AppGridController::setExpandedFolderID(const QString &id)
+{
+    setExpandedFolder(id.isEmpty() ? std::nullopt : UuidText::parse(id));
+}
+
+QVariant AppGridController::expandedCategoryName() const
+{
+    return m_expandedCategoryName ? QVariant(*m_expandedCategoryName) : QVariant();
+}
+
+void AppGridController::setExpandedCategoryName(const QVariant &name)
+{
+    setExpandedCategory(name.isValid() && !name.isNull() ? std::optional<QString>(name.toString()) : std::nullopt);
+}
+
+void AppGridController::setExpandedFolder(const std::optional<QUuid> &id)
+{
+    if (m_expandedFolderID == id) {
+        return;
+    }
+    m_expandedFolderID = id;
+    emit expansionChanged();
+    emit overlayChanged();
+}
+
+void AppGridController::setExpandedCategory(const std::optional<QString> &name)
+{
+    if (m_expandedCategoryName == name) {
+        return;
+    }
+    m_expandedCategoryName = name;
+    emit expansionChanged();
+    emit overlayChanged();
+}
+
+AppGridController::Overlay AppGridController::overlay() const
+{
+    Overlay out;
+    if (!m_viewModel) {
+        return out;
+    }
+    const AppFinder &finder = *m_viewModel->appFinder();
+    if (m_expandedFolderID) {
+        for (const auto &folder : finder.folders()) {
+            if (folder.id == *m_expandedFolderID) {
+                out.kind = Overlay::Kind::folder;
+                out.title = folder.name;
+                out.apps = finder.getAppsInFolder(folder);
+                out.folder = folder;
+                return out;
+            }
+        }
+    }
+    if (m_expandedCategoryName) {
+        const auto &grouped = m_viewModel->groupedAppsByCategory();
+        const auto it = grouped.constFind(*m_expandedCategoryName);
+        if (it != grouped.cend()) {
+            out.kind = Overlay::Kind::category;
+            out.title = *m_expandedCategoryName;
+            out.apps = it.value();
+        }
+    }
+    return out;
+}
+
+QString AppGridController::overlayKind() const
+{
+    switch (overlay().kind) {
+    case Overlay::Kind::folder:
+        return QStringLiteral("folder");
+    case Overlay::Kind::category:
+        return QStringLiteral("category");
+    case Overlay::Kind::none:
+        break;
+    }
+    return QStringLiteral("none");
+}
+
+QString AppGridController::overlayTitle() const
+{
+    return overlay().title;
+}
+
+QVariantList AppGridController::overlayApps() const
+{
+    return toVariantList(overlay().apps);
+}
+
+QVariant AppGridController::overlayFolder() const
+{
+    const auto folder = overlay().folder;
+    return folder ? QVariant::fromValue(*folder) : QVariant();
+}
+
+void AppGridController::dismissFolderPanel()
+{
+    setExpandedFolder(std::nullopt);
+}
+
+void AppGridController::dismissCategoryPanel()
+{
+    setExpandedCategory(std::nullopt);
+}
+
+bool AppGridController::appPickerShown() const
+{
+    return m_viewModel && m_viewModel->showingAppPicker();
+}
+
+QVariant AppGridController::appPickerFolder() const
+{
+    if (!m_viewModel || !m_viewModel->folderForPicker()) {
+        return {};
+    }
+    return QVariant::fromValue(*m_viewModel->folderForPicker());
+}
+
+QVariant AppGridController::appToUninstall() const
+{
+    if (!m_viewModel || !m_viewModel->appToUninstall()) {
+        return {};
+    }
+    return QVariant::fromValue(*m_viewModel->appToUninstall());
+}
+
+QUrl AppGridController::uninstallerViewUrl()
+{
+    static const QString uninstaller = QStringLiteral(":/Brimlark/Uninstaller/AppUninstallerView.qml");
+    if (QFile::exists(uninstaller)) {
+        return QUrl(QStringLiteral("qrc") + uninstaller);
+    }
+    return QUrl(QStringLiteral("qrc:/Brimlark/Grid/AppUninstallerPlaceholder.qml"));
+}
+
+void AppGridController::openAppPicker(const QVariant &folder)
+{
+    if (!m_viewModel || !folder.canConvert<AppFolder>()) {
+        return;
+    }
+    m_viewModel->setFolderForPicker(folder.value<AppFolder>());
+    m_viewModel->setShowingAppPicker(true);
+}
+
+void AppGridController::dismissAppPicker()
+{
+    if (m_viewModel) {
+        m_viewModel->setShowingAppPicker(false);
+    }
+}
+
+void AppGridController::dismissUninstaller()
+{
+    if (m_viewModel) {
+        m_viewModel->setAppToUninstall(std::nullopt);
+    }
+}
+
+} // namespace brimlark

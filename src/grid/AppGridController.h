@@ -1,0 +1,170 @@
+#pragma once
+
+#include "grid/AppTileModel.h"
+#include "grid/GridColumns.h"
+#include "grid/GridPane.h"
+#include "model/AppFolder.h"
+#include "model/AppItem.h"
+#include "state/BrimlarkViewModel.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QUrl>
+#include <QUuid>
+#include <QVariant>
+#include <QVariantList>
+#include <QtQml/qqmlregistration.h>
+
+#include <optional>
+
+namespace brimlark {
+
+// The grid pane's state over the view model: which full-pane state and
+// which content layout is on screen, the background, the title, the content's
+// identity key, the fitted columns, the tiles, the panel opened over the
+// grid, and the two sheets. Main thread only.
+class AppGridController : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(QObject *viewModel READ viewModelObject WRITE setViewModelObject NOTIFY viewModelChanged)
+    Q_PROPERTY(bool lightAppearance READ lightAppearance WRITE setLightAppearance NOTIFY lightAppearanceChanged)
+
+    // GridPane::State and GridPane::Layout by name.
+    Q_PROPERTY(QString paneState READ paneState NOTIFY paneChanged)
+    Q_PROPERTY(QString contentLayout READ contentLayout NOTIFY paneChanged)
+    Q_PROPERTY(bool translucentBackground READ translucentBackground NOTIFY paneChanged)
+    Q_PROPERTY(QString navigationTitle READ navigationTitle NOTIFY paneChanged)
+    Q_PROPERTY(QString identityKey READ identityKey NOTIFY paneChanged)
+    // The tiles of the app tile grid are a folder's (the grid's folder flag).
+    Q_PROPERTY(bool folderSelected READ folderSelected NOTIFY paneChanged)
+    // The selected folder (an AppFolder) or null.
+    Q_PROPERTY(QVariant selectedFolder READ selectedFolder NOTIFY paneChanged)
+
+    Q_PROPERTY(brimlark::GridColumnLayout appColumns READ appColumns NOTIFY columnsChanged)
+    Q_PROPERTY(brimlark::GridColumnLayout categoryColumns READ categoryColumns NOTIFY columnsChanged)
+    Q_PROPERTY(brimlark::AppTileModel *apps READ apps CONSTANT)
+
+    // The opened folder's id (UUID text, empty for none) and the opened
+    // category (a text, or null for none).
+    Q_PROPERTY(QString expandedFolderID READ expandedFolderID WRITE setExpandedFolderID NOTIFY expansionChanged)
+    Q_PROPERTY(QVariant expandedCategoryName READ expandedCategoryName WRITE setExpandedCategoryName NOTIFY
+                   expansionChanged)
+    // The panel over the grid: "none", "folder" or "category", its title,
+    // applications (AppItem values) and folder (an AppFolder or null).
+    Q_PROPERTY(QString overlayKind READ overlayKind NOTIFY overlayChanged)
+    Q_PROPERTY(QString overlayTitle READ overlayTitle NOTIFY overlayChanged)
+    Q_PROPERTY(QVariantList overlayApps READ overlayApps NOTIFY overlayChanged)
+    Q_PROPERTY(QVariant overlayFolder READ overlayFolder NOTIFY overlayChanged)
+
+    // The sheets: the app picker while the view model asks for it (with a
+    // folder to fill, else empty), the uninstaller while an application is
+    // chosen for removal.
+    Q_PROPERTY(bool appPickerShown READ appPickerShown NOTIFY sheetsChanged)
+    Q_PROPERTY(QVariant appPickerFolder READ appPickerFolder NOTIFY sheetsChanged)
+    Q_PROPERTY(QVariant appToUninstall READ appToUninstall NOTIFY sheetsChanged)
+    // The view the uninstaller sheet shows; it takes `app` and `dismiss`.
+    Q_PROPERTY(QUrl uninstallerViewUrl READ uninstallerViewUrl CONSTANT)
+
+public:
+    explicit AppGridController(QObject *parent = nullptr);
+
+    BrimlarkViewModel *viewModel() const { return m_viewModel; }
+    void setViewModel(BrimlarkViewModel *viewModel);
+    QObject *viewModelObject() const;
+    void setViewModelObject(QObject *object);
+    bool lightAppearance() const { return m_lightAppearance; }
+    void setLightAppearance(bool light);
+
+    GridPane::Inputs inputs() const;
+    GridPane::State paneStateValue() const { return m_state; }
+    GridPane::Layout contentLayoutValue() const { return m_layout; }
+    QString paneState() const;
+    QString contentLayout() const;
+    bool translucentBackground() const { return m_translucent; }
+    QString navigationTitle() const { return m_title; }
+    QString identityKey() const { return m_identityKey; }
+    bool folderSelected() const;
+    QVariant selectedFolder() const;
+
+    // Fits both column lists to the pane's width; called when the content
+    // appears and whenever the width changes.
+    Q_INVOKABLE void updateColumns(double paneWidth);
+    const GridColumns &columns() const { return m_columns; }
+    GridColumnLayout appColumns() const { return m_columns.apps; }
+    GridColumnLayout categoryColumns() const { return m_columns.categories; }
+
+    AppTileModel *apps() { return &m_apps; }
+
+    QString expandedFolderID() const;
+    void setExpandedFolderID(const QString &id);
+    QVariant expandedCategoryName() const;
+    void setExpandedCategoryName(const QVariant &name);
+    void setExpandedFolder(const std::optional<QUuid> &id);
+    void setExpandedCategory(const std::optional<QString> &name);
+
+    struct Overlay
+    {
+        enum class Kind { none, folder, category };
+        Kind kind = Kind::none;
+        QString title;
+        QList<AppItem> apps;
+        std::optional<AppFolder> folder;
+    };
+    // The opened folder when the catalog still has it, else the opened
+    // category when the grouping has it, else nothing.
+    Overlay overlay() const;
+    QString overlayKind() const;
+    QString overlayTitle() const;
+    QVariantList overlayApps() const;
+    QVariant overlayFolder() const;
+    // The panel's dismiss actions; each may run more than once.
+    Q_INVOKABLE void dismissFolderPanel();
+    Q_INVOKABLE void dismissCategoryPanel();
+
+    bool appPickerShown() const;
+    QVariant appPickerFolder() const;
+    QVariant appToUninstall() const;
+    // The uninstaller's own view once it is part of the program, else the
+    // grid's stand-in.
+    static QUrl uninstallerViewUrl();
+    // The empty-folder state's "Add Apps": the picker for that folder.
+    Q_INVOKABLE void openAppPicker(const QVariant &folder);
+    Q_INVOKABLE void dismissAppPicker();
+    Q_INVOKABLE void dismissUninstaller();
+
+signals:
+    void viewModelChanged();
+    void lightAppearanceChanged();
+    void paneChanged();
+    void columnsChanged();
+    void expansionChanged();
+    void overlayChanged();
+    void sheetsChanged();
+
+private:
+    void refresh();
+    void syncTiles();
+
+    QPointer<BrimlarkViewModel> m_viewModel;
+    QList<QMetaObject::Connection> m_connections;
+    bool m_lightAppearance = true;
+
+    GridPane::State m_state = GridPane::State::content;
+    GridPane::Layout m_layout = GridPane::Layout::appTiles;
+    bool m_translucent = false;
+    QString m_title = QStringLiteral("Apps");
+    QString m_identityKey;
+    bool m_folderSelected = false;
+
+    GridColumns m_columns;
+    AppTileModel m_apps;
+
+    std::optional<QUuid> m_expandedFolderID;
+    std::optional<QString> m_expandedCategoryName;
+};
+
+} // namespace brimlark

@@ -1,0 +1,179 @@
+import QtQuick
+import QtQuick.Controls
+import Brimlark.Shell
+import Brimlark.Grid
+
+// The tile of one application: its icon above its name. A click launches
+// it, a drag carries its file URL out, and a right click opens its menu.
+Item {
+    id: tile
+    objectName: "appTile"
+
+    // The AppItem shown and the central view model.
+    required property var app
+    required property QtObject viewModel
+    // The icon's image URL; the application's own unless given.
+    property url iconSource: controller.iconSource
+
+    readonly property bool isHovering: hover.hovered
+    readonly property bool isLaunching: controller.isLaunching
+    readonly property alias controller: controller
+    readonly property alias iconItem: icon
+    readonly property alias nameItem: nameLabel
+    readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
+    readonly property color primary: GridStyle.primary(palette)
+
+    implicitWidth: 110 + 16
+    implicitHeight: 8 + 90 + 8 + nameLabel.height + 8
+
+    AppTileController {
+        id: controller
+        viewModel: tile.viewModel
+        app: tile.app
+    }
+
+    Column {
+        x: 8
+        y: 8
+        width: 110
+        spacing: 8
+
+        Item {
+            id: iconBox
+            objectName: "iconBox"
+            anchors.horizontalCenter: parent.horizontalCenter
+            width: 90
+            height: 90
+            scale: tile.isHovering ? 1.08 : 1
+
+            Behavior on scale { SpringCurve { response: 0.4; dampingFraction: 0.8 } }
+
+            Rectangle {
+                id: hoverBackground
+                anchors.fill: parent
+                radius: 20
+                opacity: tile.isHovering ? 1 : 0
+                border.width: 1
+                border.color: GridStyle.withAlpha(tile.primary, 0.1)
+                gradient: Gradient {
+                    GradientStop { position: 0; color: GridStyle.withAlpha(tile.primary, 0.08) }
+                    GradientStop { position: 1; color: GridStyle.withAlpha(tile.primary, 0.04) }
+                }
+
+                Behavior on opacity { SpringCurve { response: 0.4; dampingFraction: 0.8 } }
+            }
+
+            // The generic icon stands in until the application's own has loaded.
+            Image {
+                anchors.fill: icon
+                visible: icon.status !== Image.Ready
+                source: "qrc:/brimlark/platform/generic-app.svg"
+                sourceSize: Qt.size(128, 128)
+                fillMode: Image.PreserveAspectFit
+                opacity: icon.opacity
+                scale: icon.scale
+            }
+
+            Image {
+                id: icon
+                objectName: "appIcon"
+                anchors.centerIn: parent
+                width: 80
+                height: 80
+                source: tile.iconSource
+                sourceSize: Qt.size(128, 128)
+                fillMode: Image.PreserveAspectFit
+                smooth: true
+                mipmap: true
+                opacity: tile.isLaunching ? 0.6 : tile.isHovering ? 0.9 : 1
+                scale: tile.isHovering ? 1.05 : 1
+                transform: Rotation {
+                    origin.x: 40
+                    origin.y: 40
+                    axis { x: 1; y: 0; z: 0 }
+                    angle: tile.isHovering ? 5 : 0
+
+                    Behavior on angle { SpringCurve { response: 0.4; dampingFraction: 0.8 } }
+                }
+
+                Behavior on scale { SpringCurve { response: 0.4; dampingFraction: 0.8 } }
+                Behavior on opacity { NumberAnimation { duration: 300; easing.type: Easing.OutQuad } }
+            }
+        }
+
+        Text {
+            id: nameLabel
+            objectName: "appName"
+            width: 110
+            // Two lines' room always, so every tile of a row has one height.
+            height: fontMetrics.lineSpacing * 2
+            text: tile.app ? tile.app.name : ""
+            textFormat: Text.PlainText
+            font.pixelSize: 12
+            font.weight: Font.Medium
+            color: tile.primary
+            wrapMode: Text.Wrap
+            maximumLineCount: 2
+            elide: Text.ElideRight
+            horizontalAlignment: Text.AlignHCenter
+            verticalAlignment: Text.AlignTop
+            opacity: tile.isLaunching ? 0.5 : 1
+
+            FontMetrics {
+                id: fontMetrics
+                font: nameLabel.font
+            }
+
+            Behavior on opacity { NumberAnimation { duration: 200; easing.type: Easing.OutQuad } }
+        }
+    }
+
+    HoverHandler {
+        id: hover
+    }
+
+    TapHandler {
+        acceptedButtons: Qt.LeftButton
+        onTapped: controller.click()
+    }
+
+    TapHandler {
+        acceptedButtons: Qt.RightButton
+        onTapped: tile.openMenu()
+    }
+
+    DragHandler {
+        id: dragHandler
+        target: null
+        onActiveChanged: {
+            if (active)
+                controller.beginDrag()
+        }
+    }
+
+    Drag.active: dragHandler.active
+    Drag.dragType: Drag.Automatic
+    Drag.supportedActions: Qt.CopyAction | Qt.MoveAction | Qt.LinkAction
+    Drag.mimeData: ({ "text/uri-list": tile.app ? tile.app.urlText : "" })
+    Drag.imageSource: tile.iconSource
+    Drag.hotSpot.x: 40
+    Drag.hotSpot.y: 40
+    Drag.onDragFinished: controller.endDrag()
+
+    ToolTip.visible: hover.hovered && !dragHandler.active
+    ToolTip.delay: 800
+    ToolTip.text: tile.app ? tile.app.name : ""
+
+    Component {
+        id: menuComponent
+        AppTileMenuView {}
+    }
+
+    // The context menu, built from the entries of this moment.
+    function openMenu() {
+        const menu = menuComponent.createObject(tile, { "entries": controller.menu(), "controller": controller })
+        menu.closed.connect(menu.destroy)
+        menu.popup()
+        return menu
+    }
+}

@@ -1,0 +1,174 @@
+#include "grid/AppTileController.h"
+
+#include "grid/GridScheduler.h"
+#include "platform/AppIconImageProvider.h"
+#include "platform/UuidText.h"
+#include "state/BrimlarkViewModel.h"
+
+#include <QMetaEnum>
+
+namespace brimlark {
+
+AppTileController::AppTileController(QObject *parent) : QObject(parent) {}
+
+AppTileController::~AppTileController()
+{
+    for (const auto id : std::as_const(m_pendingResets)) {
+        GridScheduler::shared().cancel(id);
+    }
+}
+
+void AppTileController::setViewModel(BrimlarkViewModel *viewModel)
+{
+    if (m_viewModel == viewModel) {
+        return;
+    }
+    m_viewModel = viewModel;
+    emit viewModelChanged();
+}
+
+QObject *AppTileController::viewModelObject() const
+{
+    return m_viewModel;
+}
+
+void AppTileController::setViewModelObject(QObject *object)
+{
+    setViewModel(qobject_cast<BrimlarkViewModel *>(object));
+}
+
+void AppTileController::setApp(const AppItem &app)
+{
+    m_app = app;
+    emit appChanged();
+}
+
+QVariant AppTileController::appVariant() const
+{
+    return QVariant::fromValue(m_app);
+}
+
+void AppTileController::setAppVariant(const QVariant &value)
+{
+    setApp(value.canConvert<AppItem>() ? value.value<AppItem>() : AppItem());
+}
+
+QUrl AppTileController::iconSource() const
+{
+    return m_app.id().isEmpty() ? QUrl() : AppIconImageProvider::urlForPath(m_app.id());
+}
+
+void AppTileController::setLaunching(bool launching)
+{
+    if (m_isLaunching == launching) {
+        return;
+    }
+    m_isLaunching = launching;
+    emit isLaunchingChanged();
+}
+
+void AppTileController::click()
+{
+    if (!m_viewModel || m_app.id().isEmpty()) {
+        return;
+    }
+    setLaunching(true);
+    m_viewModel->launchApp(m_app);
+    QPointer<AppTileController> self(this);
+    auto id = std::make_shared<Scheduler::TaskId>(0);
+    *id = GridScheduler::shared().schedule(launchingLook, [self, id] {
+        if (self) {
+            self->m_pendingResets.removeOne(*id);
+            self->setLaunching(false);
+        }
+    });
+    m_pendingResets << *id;
+}
+
+QList<AppTileMenu::Entry> AppTileController::menuEntries() const
+{
+    if (!m_viewModel) {
+        return {};
+    }
+    const AppFinder &finder = *m_viewModel->appFinder();
+    return AppTileMenu::entries(m_viewModel->selection(), finder.isFavorite(m_app), finder.folders());
+}
+
+QVariantList AppTileController::menu() const
+{
+    return AppTileMenu::toVariantList(menuEntries());
+}
+
+void AppTileController::perform(const QString &action, const QString &folderID)
+{
+    bool ok = false;
+    const int value = QMetaEnum::fromType<AppTileMenu::Action>().keyToValue(action.toLatin1().constData(), &ok);
+    if (!ok) {
+        return;
+    }
+    perform(AppTileMenu::Action(value), UuidText::parse(folderID).value_or(QUuid()));
+}
+
+void AppTileController::perform(AppTileMenu::Action action, const QUuid &folderID)
+{
+    if (!m_viewModel || m_app.id().isEmpty()) {
+        return;
+    }
+    BrimlarkViewModel &vm = *m_viewModel;
+    const auto folder = [&vm, &folderID]() -> std::optional<AppFolder> {
+        for (const auto &f : vm.appFinder()->folders()) {
+            if (f.id == folderID) {
+                return f;
+            }
+        }
+        return std::nullopt;
+    };
+    using Action = AppTileMenu::Action;
+    switch (action) {
+    case Action::none:
+        break;
+    case Action::launch:
+        vm.launchApp(m_app);
+        break;
+    case Action::toggleFavorite:
+        vm.toggleFavorite(m_app);
+        break;
+    case Action::hideGlobally:
+        vm.hideAppGlobally(m_app);
+        break;
+    case Action::unhideGlobally:
+        vm.unhideAppGlobally(m_app);
+        break;
+    case Action::removeFromFolder:
+        if (const auto f = folder()) {
+            vm.removeAppFromFolder(m_app, *f);
+        }
+        break;
+    case Action::addToFolder:
+        if (const auto f = folder()) {
+            vm.addAppToFolder(m_app, *f);
+        }
+        break;
+    case Action::uninstall:
+        vm.setAppToUninstall(m_app);
+        break;
+    }
+}
+
+void AppTileController::beginDrag()
+{
+    if (m_viewModel && !m_app.id().isEmpty()) {
+        m_viewModel->setDraggedApp(m_app);
+    }
+}
+
+void AppTileController::endDrag()
+{
+    // A finished drag is no longer the one the folder tiles follow, so a
+    // later drag from elsewhere cannot move this application.
+    if (m_viewModel && m_viewModel->draggedApp() && *m_viewModel->draggedApp() == m_app) {
+        m_viewModel->setDraggedApp(std::nullopt);
+    }
+}
+
+} // namespace brimlark

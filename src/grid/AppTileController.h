@@ -1,0 +1,84 @@
+#pragma once
+
+#include "grid/AppTileMenu.h"
+#include "model/AppItem.h"
+#include "state/BrimlarkViewModel.h"
+#include "state/Scheduler.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QUrl>
+#include <QVariant>
+#include <QVariantList>
+#include <QtQml/qqmlregistration.h>
+
+#include <chrono>
+
+namespace brimlark {
+
+// What one application tile does: a click launches with the short launching
+// look, a drag records the application as the dragged one, and the context
+// menu's entries come from the state of the moment it opens. Main thread only.
+class AppTileController : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(QObject *viewModel READ viewModelObject WRITE setViewModelObject NOTIFY viewModelChanged)
+    // An AppItem.
+    Q_PROPERTY(QVariant app READ appVariant WRITE setAppVariant NOTIFY appChanged)
+    Q_PROPERTY(bool isLaunching READ isLaunching NOTIFY isLaunchingChanged)
+    // The application's icon from the icon provider.
+    Q_PROPERTY(QUrl iconSource READ iconSource NOTIFY appChanged)
+
+public:
+    static constexpr std::chrono::milliseconds launchingLook { 300 };
+
+    explicit AppTileController(QObject *parent = nullptr);
+    ~AppTileController() override;
+
+    BrimlarkViewModel *viewModel() const { return m_viewModel; }
+    void setViewModel(BrimlarkViewModel *viewModel);
+    QObject *viewModelObject() const;
+    void setViewModelObject(QObject *object);
+
+    const AppItem &app() const { return m_app; }
+    void setApp(const AppItem &app);
+    QVariant appVariant() const;
+    void setAppVariant(const QVariant &value);
+
+    bool isLaunching() const { return m_isLaunching; }
+    QUrl iconSource() const;
+
+    // A single click: the launching look starts, the application is
+    // launched, and the look ends a moment after this click. Later clicks do
+    // not put off an earlier click's end.
+    Q_INVOKABLE void click();
+    // The menu's entries now.
+    QList<AppTileMenu::Entry> menuEntries() const;
+    Q_INVOKABLE QVariantList menu() const;
+    // Runs a menu entry (the AppTileMenu::Action's name, and the folder's
+    // UUID text for the folder entries).
+    Q_INVOKABLE void perform(const QString &action, const QString &folderID = QString());
+    void perform(AppTileMenu::Action action, const QUuid &folderID = {});
+
+    // A drag of the tile started or ended (dropped or cancelled).
+    Q_INVOKABLE void beginDrag();
+    Q_INVOKABLE void endDrag();
+
+signals:
+    void viewModelChanged();
+    void appChanged();
+    void isLaunchingChanged();
+
+private:
+    void setLaunching(bool launching);
+
+    QPointer<BrimlarkViewModel> m_viewModel;
+    AppItem m_app;
+    bool m_isLaunching = false;
+    QList<Scheduler::TaskId> m_pendingResets;
+};
+
+} // namespace brimlark

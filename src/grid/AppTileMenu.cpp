@@ -1,0 +1,89 @@
+#include "grid/AppTileMenu.h"
+
+#include "platform/UuidText.h"
+
+#include <QMetaEnum>
+#include <QVariantMap>
+
+namespace brimlark {
+
+namespace {
+
+using Entry = AppTileMenu::Entry;
+using Kind = AppTileMenu::Kind;
+using Action = AppTileMenu::Action;
+
+Entry action(Action a, const QString &title, bool destructive = false, const QUuid &folder = {})
+{
+    Entry e;
+    e.kind = Kind::action;
+    e.action = a;
+    e.title = title;
+    e.destructive = destructive;
+    e.folderID = folder;
+    return e;
+}
+
+Entry divider()
+{
+    return Entry {};
+}
+
+} // namespace
+
+QList<Entry> AppTileMenu::entries(const std::optional<SidebarSelection> &selection, bool isFavorite,
+                                  const QList<AppFolder> &folders)
+{
+    const bool inHidden = selection && selection->is(SidebarSelection::Kind::hidden);
+    const bool inFolder = selection && selection->is(SidebarSelection::Kind::folder);
+
+    QList<Entry> out;
+    out << action(Action::launch, QStringLiteral("Launch"));
+    out << divider();
+    out << action(Action::toggleFavorite,
+                  isFavorite ? QStringLiteral("Remove from Favorites") : QStringLiteral("Add to Favorites"));
+    out << divider();
+    if (inHidden) {
+        out << action(Action::unhideGlobally, QStringLiteral("Unhide App Globally"));
+    } else {
+        out << action(Action::hideGlobally, QStringLiteral("Hide App Globally"), true);
+    }
+    out << divider();
+    if (inFolder) {
+        out << action(Action::removeFromFolder, QStringLiteral("Remove from Folder"), true, selection->folder().id);
+    } else if (!inHidden) {
+        Entry sub;
+        sub.kind = Kind::submenu;
+        sub.title = QStringLiteral("Add to Folder");
+        for (const auto &folder : folders) {
+            Entry entry = action(Action::addToFolder, folder.name, false, folder.id);
+            entry.localized = false;
+            sub.children << entry;
+        }
+        out << sub;
+    }
+    out << divider();
+    out << action(Action::uninstall, QStringLiteral("Uninstall App\u2026"), true);
+    return out;
+}
+
+QVariantList AppTileMenu::toVariantList(const QList<Entry> &entries)
+{
+    QVariantList out;
+    out.reserve(entries.size());
+    for (const auto &e : entries) {
+        QVariantMap m;
+        m.insert(QStringLiteral("kind"), QString::fromLatin1(QMetaEnum::fromType<Kind>().valueToKey(int(e.kind))));
+        m.insert(QStringLiteral("action"),
+                 QString::fromLatin1(QMetaEnum::fromType<Action>().valueToKey(int(e.action))));
+        m.insert(QStringLiteral("title"), e.title);
+        m.insert(QStringLiteral("localized"), e.localized);
+        m.insert(QStringLiteral("destructive"), e.destructive);
+        m.insert(QStringLiteral("folderID"), e.folderID.isNull() ? QString() : UuidText::format(e.folderID));
+        m.insert(QStringLiteral("children"), toVariantList(e.children));
+        out << m;
+    }
+    return out;
+}
+
+} // namespace brimlark

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "model/AppFolder.h"
+#include "state/SidebarSelection.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QUuid>
+#include <QVariantList>
+
+#include <optional>
+
+namespace brimlark {
+
+// The context menu of an application tile, computed from the state of the
+// moment it opens.
+class AppTileMenu
+{
+    Q_GADGET
+
+public:
+    enum class Kind { action, divider, submenu };
+    Q_ENUM(Kind)
+
+    enum class Action {
+        none,
+        launch,
+        toggleFavorite,
+        hideGlobally,
+        unhideGlobally,
+        removeFromFolder,
+        addToFolder,
+        uninstall
+    };
+    Q_ENUM(Action)
+
+    struct Entry
+    {
+        Kind kind = Kind::divider;
+        Action action = Action::none;
+        QString title;
+        // Fixed texts are looked up for translation; folder names are shown as they are.
+        bool localized = true;
+        bool destructive = false;
+        // The folder the entry acts on (removeFromFolder, addToFolder).
+        QUuid folderID;
+        // The entries of a submenu.
+        QList<Entry> children;
+
+        bool operator==(const Entry &other) const = default;
+    };
+
+    static QList<Entry> entries(const std::optional<SidebarSelection> &selection, bool isFavorite,
+                                const QList<AppFolder> &folders);
+
+    // For QML: every entry a map with "kind", "action", "title",
+    // "localized", "destructive", "folderID" (upper-case UUID text or
+    // empty) and "children".
+    static QVariantList toVariantList(const QList<Entry> &entries);
+};
+
+} // namespace brimlark

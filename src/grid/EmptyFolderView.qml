@@ -1,0 +1,116 @@
+import QtQuick
+import QtQuick.Controls
+import Brimlark.Shell
+import Brimlark.Grid
+
+// A selected folder with nothing to show: an invitation to add applications,
+// and a drop target for one named by a dropped URL or URL text.
+Item {
+    id: root
+    objectName: "emptyFolderView"
+
+    required property QtObject gridController
+    required property QtObject viewModel
+    // The folder (an AppFolder) selected when the view was built.
+    property var folder
+    readonly property alias drops: drops
+    readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
+    readonly property color primary: GridStyle.primary(palette)
+    readonly property color secondary: GridStyle.secondary(palette)
+
+    GridDropController {
+        id: drops
+        viewModel: root.viewModel
+    }
+
+    Rectangle {
+        id: card
+        anchors.centerIn: parent
+        width: content.implicitWidth + 80
+        height: content.implicitHeight + 80
+        radius: 32
+        color: GridStyle.withAlpha(root.primary, 0.03)
+        border.width: 1
+        border.color: GridStyle.withAlpha(root.primary, 0.05)
+
+        Column {
+            id: content
+            anchors.centerIn: parent
+            spacing: 24
+
+            SymbolImage {
+                anchors.horizontalCenter: parent.horizontalCenter
+                name: "plus.circle"
+                size: 80
+                color: GridStyle.withAlpha(root.secondary, 0.5)
+            }
+
+            Column {
+                anchors.horizontalCenter: parent.horizontalCenter
+                spacing: 8
+
+                Text {
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    text: qsTr("No apps in this folder")
+                    font.pixelSize: 20
+                    font.weight: Font.DemiBold
+                    color: root.secondary
+                }
+                Text {
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    text: qsTr("Add new apps below to get started")
+                    font.pixelSize: 13
+                    color: GridStyle.withAlpha(root.secondary, 0.8)
+                }
+            }
+
+            Item {
+                anchors.horizontalCenter: parent.horizontalCenter
+                width: addButton.width
+                height: addButton.height + 12
+
+                AbstractButton {
+                    id: addButton
+                    objectName: "addAppsButton"
+                    y: 12
+                    padding: 0
+                    contentItem: Rectangle {
+                        implicitWidth: label.implicitWidth + 40
+                        implicitHeight: label.implicitHeight + 20
+                        radius: 12
+                        color: GridStyle.blue(root.lightAppearance)
+                        opacity: addButton.pressed ? 0.8 : 1
+
+                        Row {
+                            id: label
+                            anchors.centerIn: parent
+                            spacing: 6
+
+                            SymbolImage {
+                                anchors.verticalCenter: parent.verticalCenter
+                                name: "plus"
+                                size: 14
+                                color: "white"
+                            }
+                            Text {
+                                anchors.verticalCenter: parent.verticalCenter
+                                text: qsTr("Add Apps")
+                                font.pixelSize: 13
+                                font.weight: Font.Medium
+                                color: "white"
+                            }
+                        }
+                    }
+                    onClicked: root.gridController.openAppPicker(root.folder)
+                }
+            }
+        }
+    }
+
+    DropArea {
+        anchors.fill: parent
+        onDropped: (drop) => {
+            drop.accepted = drops.dropOnEmptyFolder(root.folder, drop.hasText ? drop.text : "", drop.urls)
+        }
+    }
+}

@@ -1,0 +1,173 @@
+#include "grid/GridDropController.h"
+
+#include "grid/GridDropRules.h"
+#include "grid/GridScheduler.h"
+#include "state/BrimlarkViewModel.h"
+
+namespace brimlark {
+
+namespace {
+
+std::optional<AppFolder> selectedFolder(const BrimlarkViewModel &vm)
+{
+    const auto &selection = vm.selection();
+    if (!selection || !selection->is(SidebarSelection::Kind::folder)) {
+        return std::nullopt;
+    }
+    return selection->folder();
+}
+
+std::optional<AppFolder> catalogFolder(const BrimlarkViewModel &vm, const QUuid &id)
+{
+    for (const auto &folder : vm.appFinder()->folders()) {
+        if (folder.id == id) {
+            return folder;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+GridDropController::GridDropController(QObject *parent) : QObject(parent) {}
+
+GridDropController::~GridDropController()
+{
+    cancelHoverTask();
+}
+
+void GridDropController::setViewModel(BrimlarkViewModel *viewModel)
+{
+    if (m_viewModel == viewModel) {
+        return;
+    }
+    cancelHoverTask();
+    m_viewModel = viewModel;
+    emit viewModelChanged();
+}
+
+QObject *GridDropController::viewModelObject() const
+{
+    return m_viewModel;
+}
+
+void GridDropController::setViewModelObject(QObject *object)
+{
+    setViewModel(qobject_cast<BrimlarkViewModel *>(object));
+}
+
+void GridDropController::setFolderFlag(bool flag)
+{
+    if (m_folderFlag == flag) {
+        return;
+    }
+    m_folderFlag = flag;
+    emit folderFlagChanged();
+}
+
+void GridDropController::setDraggedAppTarget(const QString &path)
+{
+    if (m_draggedAppTarget == path) {
+        return;
+    }
+    m_draggedAppTarget = path;
+    emit draggedAppTargetChanged();
+}
+
+std::optional<AppItem> GridDropController::tileApp(const QString &path) const
+{
+    return GridDropRules::installedApp(m_viewModel->appFinder()->apps(), path);
+}
+
+bool GridDropController::dropOnTile(const QList<QUrl> &urls, const QString &targetPath)
+{
+    if (!m_viewModel || !m_folderFlag || urls.isEmpty()) {
+        return false;
+    }
+    const auto selected = selectedFolder(*m_viewModel);
+    if (!selected) {
+        return false;
+    }
+    // The selection's copy may be stale; the catalog holds the order.
+    const auto folder = catalogFolder(*m_viewModel, selected->id);
+    if (!folder) {
+        return false;
+    }
+    const auto sourcePath = GridDropRules::bundlePath(urls.first());
+    if (!sourcePath || !tileApp(*sourcePath)) {
+        return false;
+    }
+    const auto move = GridDropRules::moveOnto(*folder, *sourcePath, targetPath);
+    if (!move) {
+        return false;
+    }
+    m_viewModel->appFinder()->reorderAppsInFolder(*folder, { move->from }, move->destination);
+    return true;
+}
+
+void GridDropController::cancelHoverTask()
+{
+    if (m_hoverTask) {
+        GridScheduler::shared().cancel(*m_hoverTask);
+        m_hoverTask.reset();
+    }
+}
+
+void GridDropController::tileTargeted(bool targeted, const QString &targetPath, const QList<QUrl> &dragUrls)
+{
+    if (!targeted || !m_folderFlag) {
+        cancelHoverTask();
+        if (m_draggedAppTarget == targetPath) {
+            setDraggedAppTarget(QString());
+        }
+        return;
+    }
+    setDraggedAppTarget(targetPath);
+    cancelHoverTask();
+    if (!m_viewModel) {
+        return;
+    }
+    const auto &dragged = m_viewModel->draggedApp();
+    if (!dragged || dragged->id() == targetPath) {
+        return;
+    }
+    // The application recorded as dragged moves only when this drag is that
+    // application's own: a drag from elsewhere leaves the folder alone.
+    const auto dragPath = dragUrls.isEmpty() ? std::nullopt : GridDropRules::bundlePath(dragUrls.first());
+    if (!dragPath || *dragPath != dragged->id()) {
+        return;
+    }
+    const auto folder = selectedFolder(*m_viewModel);
+    const auto target = tileApp(targetPath);
+    if (!folder || !target) {
+        return;
+    }
+    QPointer<GridDropController> self(this);
+    const AppItem app = *dragged;
+    const AppItem onto = *target;
+    const AppFolder inFolder = *folder;
+    m_hoverTask = GridScheduler::shared().schedule(hoverDelay, [self, app, onto, inFolder] {
+        if (!self) {
+            return;
+        }
+        self->m_hoverTask.reset();
+        if (self->m_viewModel) {
+            self->m_viewModel->moveFolderApp(app, onto, inFolder);
+        }
+    });
+}
+
+bool GridDropController::dropOnEmptyFolder(const QVariant &folder, const QString &text, const QList<QUrl> &urls)
+{
+    if (!m_viewModel || !folder.canConvert<AppFolder>()) {
+        return false;
+    }
+    const auto app = GridDropRules::appForFolderDrop(m_viewModel->appFinder()->apps(), text, urls);
+    if (!app) {
+        return false;
+    }
+    m_viewModel->appFinder()->addAppToFolder(*app, folder.value<AppFolder>());
+    return true;
+}
+
+} // namespace brimlark

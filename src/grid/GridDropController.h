@@ -1,0 +1,77 @@
+#pragma once
+
+#include "model/AppItem.h"
+#include "state/BrimlarkViewModel.h"
+#include "state/Scheduler.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QUrl>
+#include <QVariant>
+#include <QtQml/qqmlregistration.h>
+
+#include <chrono>
+#include <optional>
+
+namespace brimlark {
+
+// The drop rules of a tile grid: a tile of the selected folder takes the
+// dropped application's place, a drag that rests on a tile for a moment
+// moves the dragged application there, and the empty-folder state adds a
+// dropped application to its folder. Main thread only.
+class GridDropController : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(QObject *viewModel READ viewModelObject WRITE setViewModelObject NOTIFY viewModelChanged)
+    // Whether the tiles belong to a folder (fixed when the grid is built).
+    Q_PROPERTY(bool folderFlag READ folderFlag WRITE setFolderFlag NOTIFY folderFlagChanged)
+    // The bundle path of the tile under a dragged application; empty for none.
+    Q_PROPERTY(QString draggedAppTarget READ draggedAppTarget NOTIFY draggedAppTargetChanged)
+
+public:
+    static constexpr std::chrono::milliseconds hoverDelay { 150 };
+
+    explicit GridDropController(QObject *parent = nullptr);
+    ~GridDropController() override;
+
+    BrimlarkViewModel *viewModel() const { return m_viewModel; }
+    void setViewModel(BrimlarkViewModel *viewModel);
+    QObject *viewModelObject() const;
+    void setViewModelObject(QObject *object);
+
+    bool folderFlag() const { return m_folderFlag; }
+    void setFolderFlag(bool flag);
+    QString draggedAppTarget() const { return m_draggedAppTarget; }
+
+    // A drop of URLs on the tile of the application at `targetPath`; true
+    // when it reordered the folder.
+    Q_INVOKABLE bool dropOnTile(const QList<QUrl> &urls, const QString &targetPath);
+    // A drag entered (true) or left (false) the tile; `dragUrls` are the
+    // URLs the drag carries.
+    Q_INVOKABLE void tileTargeted(bool targeted, const QString &targetPath, const QList<QUrl> &dragUrls);
+    // A drop on the empty-folder state of `folder` (an AppFolder): true when
+    // it names an installed application, which then joins the folder.
+    Q_INVOKABLE bool dropOnEmptyFolder(const QVariant &folder, const QString &text, const QList<QUrl> &urls);
+
+    bool hasPendingHoverMove() const { return m_hoverTask.has_value(); }
+
+signals:
+    void viewModelChanged();
+    void folderFlagChanged();
+    void draggedAppTargetChanged();
+
+private:
+    std::optional<AppItem> tileApp(const QString &path) const;
+    void cancelHoverTask();
+    void setDraggedAppTarget(const QString &path);
+
+    QPointer<BrimlarkViewModel> m_viewModel;
+    bool m_folderFlag = false;
+    QString m_draggedAppTarget;
+    std::optional<Scheduler::TaskId> m_hoverTask;
+};
+
+} // namespace brimlark

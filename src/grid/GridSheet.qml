@@ -1,0 +1,33 @@
+import QtQuick
+import QtQuick.Controls
+import Brimlark.Grid
+
+// A modal sheet over the window: shown while `shown` holds; closing it
+// (Escape or the content's own dismiss) asks the owner through dismissed().
+Popup {
+    id: sheet
+
+    property bool shown: false
+    signal dismissed()
+
+    parent: Overlay.overlay
+    anchors.centerIn: parent
+    modal: true
+    dim: true
+    focus: true
+    padding: 0
+    closePolicy: Popup.CloseOnEscape
+    visible: shown
+
+    onClosed: {
+        if (shown)
+            dismissed()
+    }
+
+    background: Rectangle {
+        radius: 12
+        color: sheet.palette.window
+        border.width: 1
+        border.color: GridStyle.withAlpha(sheet.palette.windowText, 0.12)
+    }
+}

@@ -1,0 +1,48 @@
+pragma Singleton
+import QtQuick
+import Brimlark.Shell
+
+// The grid's shared looks: the system colours in both appearances and the
+// springs the views animate with.
+QtObject {
+    function withAlpha(c, alpha) {
+        return Qt.rgba(c.r, c.g, c.b, c.a * alpha)
+    }
+    function blue(light) {
+        return Colors.hex(light ? "#007AFF" : "#0A84FF")
+    }
+    function purple(light) {
+        return Colors.hex(light ? "#AF52DE" : "#BF5AF2")
+    }
+    function red(light) {
+        return Colors.hex(light ? "#FF3B30" : "#FF453A")
+    }
+    function cyan(light) {
+        return Colors.hex(light ? "#32ADE6" : "#64D2FF")
+    }
+    function primary(palette) {
+        return palette.windowText
+    }
+    function secondary(palette) {
+        return withAlpha(palette.windowText, 0.55)
+    }
+    // A CSS colour text for the 2D canvas.
+    function css(c) {
+        return "rgba(" + Math.round(c.r * 255) + "," + Math.round(c.g * 255) + "," + Math.round(c.b * 255) + ","
+                + c.a + ")"
+    }
+
+    // A spring given by response (seconds) and damping fraction, as a curve:
+    // it settles in about one and a half responses and overshoots as much as
+    // the damping lets it.
+    function springDuration(response) {
+        return Math.round(response * 1500)
+    }
+    function springOvershoot(dampingFraction) {
+        if (dampingFraction >= 1)
+            return 0
+        const peak = Math.exp(-dampingFraction * Math.PI / Math.sqrt(1 - dampingFraction * dampingFraction))
+        // Easing.OutBack overshoots by about a tenth at its default 1.70158.
+        return 1.70158 * peak / 0.1
+    }
+}

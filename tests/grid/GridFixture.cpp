@@ -1,0 +1,128 @@
+#include "GridFixture.h"
+
+#include "grid/GridScheduler.h"
+#include "platform/BundleUrl.h"
+
+#include <QMetaEnum>
+
+namespace brimlark::test {
+
+GridFixture::GridFixture(const QString &root, QObject *parent)
+    : QObject(parent)
+    , root(root)
+    , finder(defaults, workspaces, center,
+             [] { return QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC); },
+             [](const QString &) { return std::nullopt; })
+{
+    BrimlarkViewModel::Services services;
+    services.defaults = &defaults;
+    services.workspace = &workspace;
+    services.biometrics = &biometrics;
+    services.scheduler = &scheduler;
+    services.passwordLimits = PasswordHashing::Limits::minimum();
+    services.installKeyDownMonitor = false;
+    m_vm = std::make_unique<BrimlarkViewModel>(finder, services);
+    GridScheduler::install(&scheduler);
+}
+
+GridFixture::~GridFixture()
+{
+    GridScheduler::install(nullptr);
+}
+
+AppItem GridFixture::app(const QString &name, const QString &category) const
+{
+    return AppItem(name, BundleUrl::directoryUrl(root + u'/' + name + QStringLiteral(".app")), category);
+}
+
+void GridFixture::publish(const QStringList &names)
+{
+    QList<AppItem> apps;
+    for (const auto &n : names) {
+        apps << app(n);
+    }
+    publish(apps);
+}
+
+void GridFixture::publish(const QList<AppItem> &apps)
+{
+    finder.publishScan(apps, finder.beginScan());
+}
+
+QVariant GridFixture::makeFolder(const QString &name, const QStringList &members)
+{
+    finder.createFolder(name, QStringLiteral("folder"), QStringLiteral("#336699"));
+    AppFolder created;
+    for (const auto &f : finder.folders()) {
+        if (f.name == name) {
+            created = f;
+        }
+    }
+    for (const auto &m : members) {
+        const QVariant a = appNamed(m);
+        if (a.isValid()) {
+            finder.addAppToFolder(a.value<AppItem>(), created);
+        }
+    }
+    return QVariant::fromValue(folder(name));
+}
+
+AppFolder GridFixture::folder(const QString &name) const
+{
+    for (const auto &f : finder.folders()) {
+        if (f.name == name) {
+            return f;
+        }
+    }
+    return {};
+}
+
+QStringList GridFixture::folderMembers(const QString &name) const
+{
+    QStringList out;
+    for (const auto &a : finder.getAppsInFolder(folder(name))) {
+        out << a.name();
+    }
+    return out;
+}
+
+QVariant GridFixture::appNamed(const QString &name) const
+{
+    for (const auto &a : finder.apps()) {
+        if (a.name() == name) {
+            return QVariant::fromValue(a);
+        }
+    }
+    return {};
+}
+
+QString GridFixture::urlTextOf(const QString &name) const
+{
+    return app(name).urlText();
+}
+
+void GridFixture::selectFolder(const QString &name)
+{
+    m_vm->selectFolder(folder(name));
+}
+
+void GridFixture::selectSection(const QString &kind)
+{
+    bool ok = false;
+    const int value = QMetaEnum::fromType<SidebarSelection::Kind>().keyToValue(kind.toLatin1().constData(), &ok);
+    if (ok) {
+        m_vm->selectSection(SidebarSelection::Kind(value));
+    }
+}
+
+void GridFixture::beginScan()
+{
+    finder.beginScan();
+}
+
+void GridFixture::advance(int msecs)
+{
+    scheduler.advance(std::chrono::milliseconds(msecs));
+}
+
+} // namespace brimlark::test

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "model/AppFinder.h"
+#include "model/WorkspaceManager.h"
+#include "platform/AppWorkspace.h"
+#include "platform/Biometrics.h"
+#include "platform/Defaults.h"
+#include "platform/NotificationCenter.h"
+#include "state/BrimlarkViewModel.h"
+#include "state/Scheduler.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <memory>
+
+namespace brimlark::test {
+
+// Records launches instead of starting programs.
+class RecordingWorkspace : public AppWorkspace
+{
+public:
+    bool openApplication(const QString &bundlePath) override
+    {
+        opened << bundlePath;
+        return true;
+    }
+    QStringList opened;
+};
+
+// A catalog and a view model over in-memory settings, a recording
+// workspace and virtual time; the grid's scheduler is the same virtual
+// clock while the fixture lives.
+class GridFixture : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QObject *viewModel READ viewModelObject CONSTANT)
+    Q_PROPERTY(QStringList launched READ launched)
+
+public:
+    // Bundles live below `root` (nothing is created on disk).
+    explicit GridFixture(const QString &root = QStringLiteral("/Applications"), QObject *parent = nullptr);
+    ~GridFixture() override;
+
+    AppItem app(const QString &name, const QString &category = QStringLiteral("Utilities")) const;
+    // Publishes a scan of these applications (names, in the given order).
+    Q_INVOKABLE void publish(const QStringList &names);
+    void publish(const QList<AppItem> &apps);
+    // A new folder holding the named applications, as the catalog has it.
+    Q_INVOKABLE QVariant makeFolder(const QString &name, const QStringList &members = {});
+    AppFolder folder(const QString &name) const;
+    Q_INVOKABLE QStringList folderMembers(const QString &name) const;
+    Q_INVOKABLE QVariant appNamed(const QString &name) const;
+    Q_INVOKABLE QString urlTextOf(const QString &name) const;
+    Q_INVOKABLE void selectFolder(const QString &name);
+    Q_INVOKABLE void selectSection(const QString &kind);
+    Q_INVOKABLE void beginScan();
+    Q_INVOKABLE void advance(int msecs);
+
+    BrimlarkViewModel &vm() { return *m_vm; }
+    QObject *viewModelObject() { return m_vm.get(); }
+    QStringList launched() const { return workspace.opened; }
+
+    QString root;
+    Defaults defaults;
+    NotificationCenter center;
+    WorkspaceManager workspaces { defaults, center };
+    AppFinder finder;
+    RecordingWorkspace workspace;
+    UnavailableBiometrics biometrics;
+    ManualScheduler scheduler;
+
+private:
+    std::unique_ptr<BrimlarkViewModel> m_vm;
+};
+
+} // namespace brimlark::test

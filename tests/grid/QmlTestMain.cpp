@@ -1,0 +1,56 @@
+// The grid's QML views under Qt Quick Test. Each test makes its own
+// catalog and view model through `GridTest.fixture()`; the grid's delayed
+// work runs on the fixture's virtual clock.
+
+#include "GridFixture.h"
+
+#include "platform/AppIconImageProvider.h"
+#include "shell/BrimlarkApp.h"
+
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QQuickWindow>
+#include <QtQml/qqmlextensionplugin.h>
+#include <QtQuickTest/quicktest.h>
+
+Q_IMPORT_QML_PLUGIN(BrimlarkShellPlugin)
+Q_IMPORT_QML_PLUGIN(BrimlarkGridPlugin)
+
+namespace brimlark::test {
+
+// Makes fixtures for the QML tests; each lives until the test destroys it.
+class GridTestSupport : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    Q_INVOKABLE QObject *fixture()
+    {
+        auto *f = new GridFixture;
+        QQmlEngine::setObjectOwnership(f, QQmlEngine::JavaScriptOwnership);
+        return f;
+    }
+};
+
+class Setup : public QObject
+{
+    Q_OBJECT
+public slots:
+    void applicationAvailable()
+    {
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+        BrimlarkApp::setUpStyle();
+    }
+    void qmlEngineAvailable(QQmlEngine *engine)
+    {
+        engine->addImportPath(QStringLiteral("qrc:/"));
+        engine->addImageProvider(AppIconImageProvider::ProviderId, new AppIconImageProvider);
+        engine->rootContext()->setContextProperty(QStringLiteral("GridTest"), new GridTestSupport(engine));
+    }
+};
+
+} // namespace brimlark::test
+
+QUICK_TEST_MAIN_WITH_SETUP(grid, brimlark::test::Setup)
+
+#include "QmlTestMain.moc"

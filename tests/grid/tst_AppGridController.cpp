@@ -1,0 +1,232 @@
+#include "GridFixture.h"
+
+#include "grid/AppGridController.h"
+#include "platform/UuidText.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+using namespace brimlark;
+
+namespace {
+
+class AppGridControllerTest : public ::testing::Test
+{
+protected:
+    AppGridControllerTest() { grid.setViewModel(&f.vm()); }
+
+    void standardCatalog()
+    {
+        f.publish(QList<AppItem> { f.app(QStringLiteral("Alpha"), QStringLiteral("Games")),
+                                   f.app(QStringLiteral("Bravo"), QStringLiteral("Utilities")),
+                                   f.app(QStringLiteral("Charlie"), QStringLiteral("Games")) });
+    }
+    QStringList tileNames()
+    {
+        QStringList out;
+        for (const auto &a : grid.apps()->apps()) {
+            out << a.name();
+        }
+        return out;
+    }
+
+    test::GridFixture f;
+    AppGridController grid;
+};
+
+TEST_F(AppGridControllerTest, WithoutAViewModelItShowsAnEmptyTileGrid)
+{
+    AppGridController bare;
+    EXPECT_EQ(bare.paneState(), u"content");
+    EXPECT_EQ(bare.contentLayout(), u"appTiles");
+    EXPECT_EQ(bare.navigationTitle(), u"Apps");
+    EXPECT_EQ(bare.apps()->count(), 0);
+    EXPECT_EQ(bare.overlayKind(), u"none");
+    EXPECT_FALSE(bare.appPickerShown());
+    bare.openAppPicker(QVariant());
+    bare.dismissUninstaller();
+}
+
+TEST_F(AppGridControllerTest, TheFirstScanShowsTheLoadingScreenAndARescanDoesNot)
+{
+    f.beginScan();
+    EXPECT_EQ(grid.paneState(), u"loading");
+    standardCatalog();
+    EXPECT_EQ(grid.paneState(), u"content");
+    f.beginScan();
+    EXPECT_EQ(grid.paneState(), u"content");
+}
+
+TEST_F(AppGridControllerTest, TheHiddenSectionGoesFromSetUpToUnlockToContent)
+{
+    standardCatalog();
+    f.selectSection(QStringLiteral("hidden"));
+    EXPECT_EQ(grid.paneState(), u"setupHiddenLock");
+    f.vm().setSecurityPassword(QStringLiteral("secret"), false);
+    EXPECT_EQ(grid.paneState(), u"content");
+    EXPECT_EQ(grid.contentLayout(), u"hiddenSection");
+    f.vm().lockHiddenItems();
+    EXPECT_EQ(grid.paneState(), u"unlockHidden");
+    EXPECT_TRUE(f.vm().checkPassword(QStringLiteral("secret")));
+    EXPECT_EQ(grid.paneState(), u"content");
+}
+
+TEST_F(AppGridControllerTest, FollowsSelectionSearchAndSortOption)
+{
+    standardCatalog();
+    QSignalSpy pane(&grid, &AppGridController::paneChanged);
+    EXPECT_EQ(grid.navigationTitle(), u"All Apps");
+    EXPECT_EQ(grid.identityKey(), u"allApps-nameAscending");
+
+    f.finder.setAllAppsSortOption(AppSortOption::category);
+    EXPECT_EQ(grid.contentLayout(), u"unifiedGrid");
+    EXPECT_EQ(grid.identityKey(), u"allApps-category");
+    f.vm().setSearchQuery(QStringLiteral("a"));
+    EXPECT_EQ(grid.contentLayout(), u"appTiles");
+    f.vm().setSearchQuery(QString());
+    EXPECT_EQ(grid.contentLayout(), u"unifiedGrid");
+    EXPECT_GE(pane.count(), 3);
+
+    f.makeFolder(QStringLiteral("Empty"));
+    f.selectFolder(QStringLiteral("Empty"));
+    EXPECT_EQ(grid.contentLayout(), u"emptyFolder");
+    EXPECT_TRUE(grid.folderSelected());
+    EXPECT_EQ(grid.selectedFolder().value<AppFolder>().name, u"Empty");
+    EXPECT_TRUE(grid.translucentBackground());
+    grid.setLightAppearance(false);
+    EXPECT_FALSE(grid.translucentBackground());
+
+    f.vm().clearSelection();
+    EXPECT_EQ(grid.navigationTitle(), u"Apps");
+    EXPECT_FALSE(grid.folderSelected());
+    EXPECT_FALSE(grid.selectedFolder().isValid());
+}
+
+TEST_F(AppGridControllerTest, ColumnsChangeOnlyWithTheWidth)
+{
+    standardCatalog();
+    QSignalSpy columns(&grid, &AppGridController::columnsChanged);
+    EXPECT_EQ(grid.appColumns().count, 5); // before the first measurement
+    grid.updateColumns(1200);
+    EXPECT_EQ(grid.appColumns().count, 7);
+    EXPECT_EQ(grid.categoryColumns().count, 4);
+    grid.updateColumns(1200);
+    f.selectSection(QStringLiteral("favorites"));
+    EXPECT_EQ(columns.count(), 1);
+    grid.updateColumns(580);
+    EXPECT_EQ(grid.appColumns().count, 3);
+    EXPECT_EQ(columns.count(), 2);
+}
+
+TEST_F(AppGridControllerTest, TheTilesFollowTheFilteredApplicationsStepByStep)
+{
+    standardCatalog();
+    QAbstractItemModelTester tester(grid.apps(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    EXPECT_EQ(tileNames(), (QStringList { u"Alpha"_qs, u"Bravo"_qs, u"Charlie"_qs }));
+
+    QSignalSpy resets(grid.apps(), &AppTileModel::modelReset);
+    QSignalSpy removes(grid.apps(), &AppTileModel::rowsRemoved);
+    f.vm().setSearchQuery(QStringLiteral("r")); // Bravo, Charlie
+    EXPECT_EQ(tileNames(), (QStringList { u"Bravo"_qs, u"Charlie"_qs }));
+    EXPECT_EQ(resets.count(), 0);
+    EXPECT_EQ(removes.count(), 1);
+
+    // Another section: the search still applies; without it, no favourites.
+    f.selectSection(QStringLiteral("favorites"));
+    EXPECT_EQ(tileNames(), (QStringList { u"Bravo"_qs, u"Charlie"_qs }));
+    f.vm().setSearchQuery(QString());
+    EXPECT_TRUE(tileNames().isEmpty());
+    EXPECT_EQ(resets.count(), 0);
+
+    // Sorting the other way round is too many moves: one rebuild.
+    f.selectSection(QStringLiteral("allApps"));
+    f.finder.setAllAppsSortOption(AppSortOption::nameDescending);
+    EXPECT_EQ(tileNames(), (QStringList { u"Charlie"_qs, u"Bravo"_qs, u"Alpha"_qs }));
+}
+
+TEST_F(AppGridControllerTest, AFolderReorderMovesOneTile)
+{
+    standardCatalog();
+    f.makeFolder(QStringLiteral("Work"), { QStringLiteral("Alpha"), QStringLiteral("Bravo"), QStringLiteral("Charlie") });
+    f.selectFolder(QStringLiteral("Work"));
+    QSignalSpy moves(grid.apps(), &AppTileModel::rowsMoved);
+    QSignalSpy resets(grid.apps(), &AppTileModel::modelReset);
+    f.finder.reorderAppsInFolder(f.folder(QStringLiteral("Work")), { 0 }, 3);
+    EXPECT_EQ(tileNames(), (QStringList { u"Bravo"_qs, u"Charlie"_qs, u"Alpha"_qs }));
+    EXPECT_EQ(moves.count(), 1);
+    EXPECT_EQ(resets.count(), 0);
+    // The selection's copy of the folder is unchanged, so the grid is not rebuilt.
+    EXPECT_EQ(grid.contentLayout(), u"appTiles");
+}
+
+TEST_F(AppGridControllerTest, TheOverlayShowsTheOpenedFolderElseTheOpenedCategory)
+{
+    standardCatalog();
+    f.makeFolder(QStringLiteral("Work"), { QStringLiteral("Charlie"), QStringLiteral("Alpha") });
+    const AppFolder work = f.folder(QStringLiteral("Work"));
+
+    EXPECT_EQ(grid.overlayKind(), u"none");
+    grid.setExpandedFolderID(UuidText::format(work.id));
+    EXPECT_EQ(grid.overlayKind(), u"folder");
+    EXPECT_EQ(grid.overlayTitle(), u"Work");
+    ASSERT_EQ(grid.overlayApps().size(), 2);
+    EXPECT_EQ(grid.overlayApps()[0].value<AppItem>().name(), u"Charlie");
+    EXPECT_EQ(grid.overlayFolder().value<AppFolder>().id, work.id);
+
+    // A deleted folder gives way to the opened category.
+    grid.setExpandedCategoryName(QStringLiteral("Games"));
+    f.vm().deleteFolder(work);
+    EXPECT_EQ(grid.overlayKind(), u"category");
+    EXPECT_EQ(grid.overlayTitle(), u"Games");
+    EXPECT_EQ(grid.overlayApps().size(), 2);
+    EXPECT_FALSE(grid.overlayFolder().isValid());
+
+    // A category the grouping does not have, and no folder: nothing.
+    grid.setExpandedCategoryName(QStringLiteral("Nothing"));
+    EXPECT_EQ(grid.overlayKind(), u"none");
+
+    // The dismiss actions may run twice.
+    QSignalSpy expansion(&grid, &AppGridController::expansionChanged);
+    grid.dismissCategoryPanel();
+    grid.dismissCategoryPanel();
+    grid.dismissFolderPanel();
+    EXPECT_EQ(expansion.count(), 2);
+    EXPECT_FALSE(grid.expandedCategoryName().isValid());
+    EXPECT_TRUE(grid.expandedFolderID().isEmpty());
+    // An empty category name is a category, not none.
+    grid.setExpandedCategoryName(QString());
+    EXPECT_TRUE(grid.expandedCategoryName().isValid());
+    grid.setExpandedFolderID(QStringLiteral("bogus"));
+    EXPECT_TRUE(grid.expandedFolderID().isEmpty());
+}
+
+TEST_F(AppGridControllerTest, TheSheetsFollowTheViewModel)
+{
+    standardCatalog();
+    const QVariant work = f.makeFolder(QStringLiteral("Work"));
+    QSignalSpy sheets(&grid, &AppGridController::sheetsChanged);
+    grid.openAppPicker(work);
+    EXPECT_TRUE(grid.appPickerShown());
+    EXPECT_EQ(grid.appPickerFolder().value<AppFolder>().name, u"Work");
+    grid.dismissAppPicker();
+    EXPECT_FALSE(grid.appPickerShown());
+    // Closing the picker leaves its folder.
+    EXPECT_TRUE(f.vm().folderForPicker());
+    EXPECT_GE(sheets.count(), 3);
+
+    f.vm().setAppToUninstall(f.appNamed(QStringLiteral("Bravo")).value<AppItem>());
+    EXPECT_EQ(grid.appToUninstall().value<AppItem>().name(), u"Bravo");
+    grid.dismissUninstaller();
+    EXPECT_FALSE(grid.appToUninstall().isValid());
+    EXPECT_FALSE(f.vm().appToUninstall());
+}
+
+TEST(AppGridControllerViews, TheUninstallerSheetShowsTheStandInUntilTheUninstallerIsBuilt)
+{
+    EXPECT_EQ(AppGridController::uninstallerViewUrl(),
+              QUrl(QStringLiteral("qrc:/Brimlark/Grid/AppUninstallerPlaceholder.qml")));
+}
+
+} // namespace

@@ -1,0 +1,137 @@
+#include "grid/AppTileMenu.h"
+#include "platform/UuidText.h"
+
+#include <QVariantMap>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace brimlark;
+
+namespace {
+
+using Kind = SidebarSelection::Kind;
+
+AppFolder folderNamed(const QString &name)
+{
+    AppFolder f;
+    f.id = QUuid::createUuid();
+    f.name = name;
+    return f;
+}
+
+// The menu as lines: "-" for a divider, "!" before a destructive entry,
+// "> title [a, b]" for a submenu.
+std::vector<std::string> lines(const QList<AppTileMenu::Entry> &entries)
+{
+    std::vector<std::string> out;
+    for (const auto &e : entries) {
+        switch (e.kind) {
+        case AppTileMenu::Kind::divider:
+            out.push_back("-");
+            break;
+        case AppTileMenu::Kind::action:
+            out.push_back((e.destructive ? "!" : "") + e.title.toStdString());
+            break;
+        case AppTileMenu::Kind::submenu: {
+            std::string line = "> " + e.title.toStdString() + " [";
+            for (qsizetype i = 0; i < e.children.size(); ++i) {
+                line += (i ? ", " : "") + e.children[i].title.toStdString();
+            }
+            out.push_back(line + "]");
+            break;
+        }
+        }
+    }
+    return out;
+}
+
+struct MenuCase
+{
+    const char *name;
+    std::optional<SidebarSelection> selection;
+    bool favorite;
+    std::vector<std::string> expected;
+};
+
+const AppFolder work = folderNamed(QStringLiteral("Work"));
+const AppFolder play = folderNamed(QStringLiteral("Play & <b>Fun</b>"));
+
+class AppTileMenuEntries : public ::testing::TestWithParam<MenuCase>
+{
+};
+
+TEST_P(AppTileMenuEntries, OfferTheCommandsOfTheContext)
+{
+    const MenuCase &c = GetParam();
+    EXPECT_EQ(lines(AppTileMenu::entries(c.selection, c.favorite, { work, play })), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Contexts, AppTileMenuEntries,
+    ::testing::Values(
+        MenuCase { "allApps", SidebarSelection(Kind::allApps), false,
+            { "Launch", "-", "Add to Favorites", "-", "!Hide App Globally", "-",
+                "> Add to Folder [Work, Play & <b>Fun</b>]", "-", "!Uninstall App\u2026" } },
+        MenuCase { "noSelection", std::nullopt, true,
+            { "Launch", "-", "Remove from Favorites", "-", "!Hide App Globally", "-",
+                "> Add to Folder [Work, Play & <b>Fun</b>]", "-", "!Uninstall App\u2026" } },
+        MenuCase { "folder", SidebarSelection::ofFolder(work), false,
+            { "Launch", "-", "Add to Favorites", "-", "!Hide App Globally", "-", "!Remove from Folder", "-",
+                "!Uninstall App\u2026" } },
+        // The hidden section has no folder entry: its two dividers meet.
+        MenuCase { "hidden", SidebarSelection(Kind::hidden), true,
+            { "Launch", "-", "Remove from Favorites", "-", "Unhide App Globally", "-", "-",
+                "!Uninstall App\u2026" } },
+        MenuCase { "category", SidebarSelection::ofCategory(QStringLiteral("Games")), false,
+            { "Launch", "-", "Add to Favorites", "-", "!Hide App Globally", "-",
+                "> Add to Folder [Work, Play & <b>Fun</b>]", "-", "!Uninstall App\u2026" } },
+        MenuCase { "recents", SidebarSelection(Kind::recents), false,
+            { "Launch", "-", "Add to Favorites", "-", "!Hide App Globally", "-",
+                "> Add to Folder [Work, Play & <b>Fun</b>]", "-", "!Uninstall App\u2026" } }),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(AppTileMenu, WithoutFoldersTheSubmenuIsEmpty)
+{
+    const auto entries = AppTileMenu::entries(SidebarSelection(Kind::favorites), false, {});
+    const auto it = std::find_if(entries.begin(), entries.end(),
+        [](const AppTileMenu::Entry &e) { return e.kind == AppTileMenu::Kind::submenu; });
+    ASSERT_NE(it, entries.end());
+    EXPECT_TRUE(it->children.isEmpty());
+}
+
+TEST(AppTileMenu, FolderEntriesNameTheirFolderAndKeepItsNameAsItIs)
+{
+    const auto entries = AppTileMenu::entries(SidebarSelection(Kind::allApps), false, { work, play });
+    const auto &sub = entries[6];
+    ASSERT_EQ(sub.children.size(), 2);
+    EXPECT_EQ(sub.children[1].folderID, play.id);
+    EXPECT_EQ(sub.children[1].action, AppTileMenu::Action::addToFolder);
+    EXPECT_FALSE(sub.children[1].localized);
+    EXPECT_TRUE(sub.localized);
+
+    const auto inFolder = AppTileMenu::entries(SidebarSelection::ofFolder(work), false, { work, play });
+    EXPECT_EQ(inFolder[6].action, AppTileMenu::Action::removeFromFolder);
+    EXPECT_EQ(inFolder[6].folderID, work.id);
+}
+
+TEST(AppTileMenu, TheQmlFormCarriesEveryField)
+{
+    const QVariantList list = AppTileMenu::toVariantList(
+        AppTileMenu::entries(SidebarSelection(Kind::allApps), false, { work }));
+    ASSERT_EQ(list.size(), 9);
+    const QVariantMap hide = list[4].toMap();
+    EXPECT_EQ(hide.value(QStringLiteral("kind")).toString(), u"action");
+    EXPECT_EQ(hide.value(QStringLiteral("action")).toString(), u"hideGlobally");
+    EXPECT_TRUE(hide.value(QStringLiteral("destructive")).toBool());
+    EXPECT_EQ(list[1].toMap().value(QStringLiteral("kind")).toString(), u"divider");
+    const QVariantMap sub = list[6].toMap();
+    EXPECT_EQ(sub.value(QStringLiteral("kind")).toString(), u"submenu");
+    const QVariantMap child = sub.value(QStringLiteral("children")).toList().value(0).toMap();
+    EXPECT_EQ(child.value(QStringLiteral("folderID")).toString(), UuidText::format(work.id));
+    EXPECT_EQ(child.value(QStringLiteral("localized")).toBool(), false);
+    EXPECT_TRUE(list[0].toMap().value(QStringLiteral("folderID")).toString().isEmpty());
+}
+
+} // namespace
