@@ -14,12 +14,12 @@ Item {
     // The central view model (BrimlarkViewModel).
     required property QtObject viewModel
     readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
-    readonly property alias controller: gridController
-    readonly property string navigationTitle: gridController.navigationTitle
+    readonly property alias controller: paneController
+    readonly property string navigationTitle: paneController.navigationTitle
     readonly property alias pane: pane
 
     AppGridController {
-        id: gridController
+        id: paneController
         viewModel: root.viewModel
         lightAppearance: root.lightAppearance
     }
@@ -28,12 +28,12 @@ Item {
     component PaneBackground: Item {
         Rectangle {
             anchors.fill: parent
-            visible: !gridController.translucentBackground
+            visible: !paneController.translucentBackground
             color: palette.window
         }
         VisualEffectView {
             anchors.fill: parent
-            visible: gridController.translucentBackground
+            visible: paneController.translucentBackground
             material: "sidebar"
             blendingMode: "behindWindow"
         }
@@ -48,7 +48,7 @@ Item {
         objectName: "gridPane"
         anchors.fill: parent
         sourceComponent: {
-            switch (gridController.paneState) {
+            switch (paneController.paneState) {
             case "loading":
                 return loadingComponent
             case "setupHiddenLock":
@@ -101,11 +101,11 @@ Item {
                 property string builtLayout
 
                 function rebuild() {
-                    if (builtKey === gridController.identityKey && builtLayout === gridController.contentLayout
+                    if (builtKey === paneController.identityKey && builtLayout === paneController.contentLayout
                             && sourceComponent !== null)
                         return
-                    builtKey = gridController.identityKey
-                    builtLayout = gridController.contentLayout
+                    builtKey = paneController.identityKey
+                    builtLayout = paneController.contentLayout
                     sourceComponent = null
                     sourceComponent = componentFor(builtLayout)
                 }
@@ -125,43 +125,43 @@ Item {
                 Component.onCompleted: rebuild()
 
                 Connections {
-                    target: gridController
+                    target: paneController
                     function onPaneChanged() { layout.rebuild() }
                 }
             }
 
-            onWidthChanged: gridController.updateColumns(width)
-            Component.onCompleted: gridController.updateColumns(width)
+            onWidthChanged: paneController.updateColumns(width)
+            Component.onCompleted: paneController.updateColumns(width)
         }
     }
 
     Component {
         id: tilesComponent
         AppTileGrid {
-            gridController: gridController
+            gridController: paneController
             viewModel: root.viewModel
-            Component.onCompleted: folderFlag = gridController.folderSelected
+            Component.onCompleted: folderFlag = paneController.folderSelected
         }
     }
     Component {
         id: emptyFolderComponent
         EmptyFolderView {
-            gridController: gridController
+            gridController: paneController
             viewModel: root.viewModel
-            Component.onCompleted: folder = gridController.selectedFolder
+            Component.onCompleted: folder = paneController.selectedFolder
         }
     }
     Component {
         id: unifiedComponent
         UnifiedGridView {
-            gridController: gridController
+            gridController: paneController
             viewModel: root.viewModel
         }
     }
     Component {
         id: hiddenComponent
         HiddenSectionView {
-            gridController: gridController
+            gridController: paneController
             viewModel: root.viewModel
         }
     }
@@ -171,17 +171,17 @@ Item {
         id: overlay
         objectName: "gridOverlay"
         anchors.fill: parent
-        active: gridController.overlayKind !== "none"
+        active: paneController.overlayKind !== "none"
         sourceComponent: CategoryModalView {
-            categoryName: gridController.overlayTitle
-            apps: gridController.overlayApps
-            folder: gridController.overlayFolder
+            categoryName: paneController.overlayTitle
+            apps: paneController.overlayApps
+            folder: paneController.overlayFolder
             viewModel: root.viewModel
             onDismiss: {
-                if (gridController.overlayKind === "folder")
-                    gridController.dismissFolderPanel()
+                if (paneController.overlayKind === "folder")
+                    paneController.dismissFolderPanel()
                 else
-                    gridController.dismissCategoryPanel()
+                    paneController.dismissCategoryPanel()
             }
         }
     }
@@ -189,15 +189,15 @@ Item {
     GridSheet {
         id: appPickerSheet
         objectName: "appPickerSheet"
-        shown: gridController.appPickerShown
-        onDismissed: gridController.dismissAppPicker()
+        shown: paneController.appPickerShown
+        onDismissed: paneController.dismissAppPicker()
 
         contentItem: Loader {
-            active: appPickerSheet.shown && gridController.appPickerFolder !== undefined
+            active: appPickerSheet.shown && paneController.appPickerFolder !== undefined
             sourceComponent: AppPickerView {
                 viewModel: root.viewModel
-                folder: gridController.appPickerFolder
-                dismiss: function() { gridController.dismissAppPicker() }
+                folder: paneController.appPickerFolder
+                dismiss: function() { paneController.dismissAppPicker() }
             }
         }
     }
@@ -205,19 +205,19 @@ Item {
     GridSheet {
         id: uninstallerSheet
         objectName: "uninstallerSheet"
-        shown: gridController.appToUninstall !== undefined
-        onDismissed: gridController.dismissUninstaller()
+        shown: paneController.appToUninstall !== undefined
+        onDismissed: paneController.dismissUninstaller()
 
         contentItem: Loader {
             id: uninstallerLoader
-            readonly property var app: gridController.appToUninstall
+            readonly property var app: paneController.appToUninstall
             onAppChanged: {
                 if (app === undefined)
                     setSource("")
                 else
-                    setSource(gridController.uninstallerViewUrl, {
+                    setSource(paneController.uninstallerViewUrl, {
                         "app": app,
-                        "dismiss": function() { gridController.dismissUninstaller() }
+                        "dismiss": function() { paneController.dismissUninstaller() }
                     })
             }
         }

@@ -23,14 +23,18 @@ GridView {
     readonly property real columnWidth: columns.columnWidth(available)
     readonly property real tileHeight: 8 + 90 + 8 + nameMetrics.lineSpacing * 2 + 8
 
+    // The view spans the pane, so it scrolls from anywhere in it; its cells
+    // split the width evenly and each tile stands where its column is: the
+    // columns, `columns.spacing` apart, centred within the padding.
+    readonly property real firstColumnX: padding + Math.max(0, (available - columns.contentWidth(available)) / 2)
+    readonly property real columnStep: columnWidth + columns.spacing
+
     model: gridController.apps
     clip: true
     boundsBehavior: Flickable.StopAtBounds
-    cellWidth: columnWidth + columns.spacing
+    // A hair under an even share, so rounding never drops a column.
+    cellWidth: Math.max(1, width / Math.max(1, columns.count) - 0.001)
     cellHeight: tileHeight + 32
-    // The columns stand centred; the last one's spacing lies beyond the edge.
-    leftMargin: padding + Math.max(0, (available - columns.contentWidth(available)) / 2)
-    rightMargin: width - leftMargin - columns.count * cellWidth
     topMargin: padding
     bottomMargin: padding - 32
     reuseItems: true
@@ -54,16 +58,18 @@ GridView {
     delegate: Item {
         id: cell
 
+        required property int index
         required property var app
         required property string path
         required property url iconSource
+        readonly property int column: index % Math.max(1, tiles.columns.count)
 
         width: tiles.cellWidth
         height: tiles.cellHeight
 
         AppItemView {
             id: tile
-            x: (tiles.columnWidth - width) / 2
+            x: tiles.firstColumnX + cell.column * (tiles.columnStep - tiles.cellWidth) + (tiles.columnWidth - width) / 2
             app: cell.app
             viewModel: tiles.viewModel
             iconSource: cell.iconSource

@@ -4,7 +4,7 @@ import Brimlark.Grid
 
 // An application tile's context menu, made from the tile's menu entries.
 Menu {
-    id: menu
+    id: tileMenu
     objectName: "appTileMenu"
 
     property var entries: []
@@ -17,8 +17,8 @@ Menu {
             property string actionName
             property string folderID
             property bool destructive
-            palette.text: destructive ? menu.destructiveColor : menu.palette.text
-            onTriggered: menu.controller.perform(actionName, folderID)
+            palette.text: destructive ? tileMenu.destructiveColor : tileMenu.palette.text
+            onTriggered: tileMenu.controller.perform(actionName, folderID)
         }
     }
     Component {
@@ -30,16 +30,18 @@ Menu {
         Menu {}
     }
 
+    // Items are made under the menu's visual parent (they need a place in
+    // the scene until the menu takes them).
     function build(target, list) {
         for (const entry of list) {
             if (entry.kind === "divider") {
-                target.addItem(separatorComponent.createObject(target))
+                target.addItem(separatorComponent.createObject(tileMenu.parent))
             } else if (entry.kind === "submenu") {
                 const sub = submenuComponent.createObject(target, { "title": qsTr(entry.title) })
                 build(sub, entry.children)
                 target.addMenu(sub)
             } else {
-                target.addItem(itemComponent.createObject(target, {
+                target.addItem(itemComponent.createObject(tileMenu.parent, {
                     "text": entry.localized ? qsTr(entry.title) : entry.title,
                     "actionName": entry.action,
                     "folderID": entry.folderID,
@@ -49,5 +51,5 @@ Menu {
         }
     }
 
-    Component.onCompleted: build(menu, entries)
+    Component.onCompleted: build(tileMenu, entries)
 }

@@ -1,0 +1,182 @@
+import QtQuick
+import QtQuick.Controls
+import QtTest
+import Brimlark.Grid
+
+TestCase {
+    id: test
+    name: "AppGridView"
+    when: windowShown
+    visible: true
+    width: 1200
+    height: 800
+
+    property var fixture
+
+    Component {
+        id: gridComponent
+        AppGridView {
+            anchors.fill: parent
+        }
+    }
+
+    function init() {
+        failOnWarning(/.?/)
+        fixture = GridTest.fixture()
+    }
+
+    function cleanup() {
+        fixture = null
+    }
+
+    function makeGrid() {
+        const grid = createTemporaryObject(gridComponent, test, { "viewModel": fixture.viewModel })
+        verify(grid)
+        return grid
+    }
+
+    function layoutItem(grid) {
+        const loader = findChild(grid, "gridLayout")
+        return loader ? loader.item : null
+    }
+
+    function tileNames(view) {
+        waitForItemPolished(view)
+        const out = []
+        for (let i = 0; i < view.count; ++i) {
+            const cell = view.itemAtIndex(i)
+            if (cell)
+                out.push(cell.app.name)
+        }
+        return out
+    }
+
+    function test_theFirstScanShowsTheLoadingScreen() {
+        fixture.beginScan()
+        const grid = makeGrid()
+        compare(grid.pane.item.objectName, "loadingView")
+        fixture.publish(["Alpha", "Bravo"])
+        compare(grid.pane.item.objectName, "gridContent")
+        fixture.beginScan()
+        compare(grid.pane.item.objectName, "gridContent")
+    }
+
+    function test_showsTheFilteredApplicationsAsTilesAndSearchNarrowsThem() {
+        fixture.publish(["Delta", "Alpha", "Charlie", "Bravo"])
+        const grid = makeGrid()
+        const tiles = layoutItem(grid)
+        compare(tiles.objectName, "appTileGrid")
+        compare(tileNames(tiles), ["Alpha", "Bravo", "Charlie", "Delta"])
+        fixture.viewModel.searchQuery = "a"
+        compare(tileNames(tiles), ["Alpha", "Bravo", "Charlie", "Delta"])
+        fixture.viewModel.searchQuery = "ha"
+        compare(tileNames(tiles), ["Alpha", "Charlie"])
+        fixture.viewModel.searchQuery = "rav"
+        compare(tileNames(tiles), ["Bravo"])
+        // Narrowing keeps the grid: only its rows change.
+        compare(layoutItem(grid), tiles)
+        fixture.viewModel.searchQuery = ""
+        compare(tiles.count, 4)
+        compare(grid.navigationTitle, "All Apps")
+    }
+
+    function test_theColumnsFitThePane() {
+        fixture.publish(["Alpha", "Bravo", "Charlie"])
+        const grid = makeGrid()
+        const tiles = layoutItem(grid)
+        compare(grid.controller.appColumns.count, 7)
+        // 7 columns of 134.86 points and 6 gaps of 32 fill 1136 points.
+        fuzzyCompare(tiles.columnWidth, 134.857, 0.01)
+        fuzzyCompare(tiles.columnStep, 166.857, 0.01)
+        // A tile is 126 points wide, centred in its column.
+        const tileX = (i) => tiles.itemAtIndex(i).children[0].mapToItem(grid, 0, 0).x
+        fuzzyCompare(tileX(0), 32 + (134.857 - 126) / 2, 0.01)
+        grid.anchors.fill = undefined
+        grid.width = 580
+        compare(grid.controller.appColumns.count, 3)
+        waitForItemPolished(tiles)
+        // Three columns of 140 with two gaps of 24 stand centred in 516.
+        fuzzyCompare(tileX(0), 32 + (516 - 468) / 2 + 7, 0.01)
+        fuzzyCompare(tileX(2), 32 + (516 - 468) / 2 + 2 * 164 + 7, 0.01)
+    }
+
+    function test_aNewSectionRebuildsTheContent() {
+        fixture.publish(["Alpha", "Bravo"])
+        const grid = makeGrid()
+        const before = layoutItem(grid)
+        fixture.selectSection("favorites")
+        const after = layoutItem(grid)
+        verify(after !== before)
+        compare(after.count, 0)
+        compare(grid.navigationTitle, "Favorites")
+    }
+
+    function test_anEmptyFolderInvitesToAddApplications() {
+        fixture.publish(["Alpha"])
+        fixture.makeFolder("Empty", [])
+        fixture.selectFolder("Empty")
+        const grid = makeGrid()
+        const empty = layoutItem(grid)
+        compare(empty.objectName, "emptyFolderView")
+        compare(empty.folder.name, "Empty")
+        mouseClick(findChild(empty, "addAppsButton"))
+        verify(fixture.viewModel.showingAppPicker)
+        compare(fixture.viewModel.folderForPicker.name, "Empty")
+        const sheet = findChild(grid, "appPickerSheet")
+        tryCompare(sheet, "opened", true)
+        keyClick(Qt.Key_Escape)
+        tryVerify(() => !fixture.viewModel.showingAppPicker)
+    }
+
+    function test_folderTilesAreTheFoldersAndRemovalEmptiesIt() {
+        fixture.publish(["Alpha", "Bravo"])
+        fixture.makeFolder("Work", ["Bravo"])
+        fixture.selectFolder("Work")
+        const grid = makeGrid()
+        const tiles = layoutItem(grid)
+        compare(tileNames(tiles), ["Bravo"])
+        verify(tiles.folderFlag)
+        const menu = tiles.itemAtIndex(0).children[0].openMenu()
+        menu.itemAt(6).triggered()
+        menu.close()
+        compare(layoutItem(grid).objectName, "emptyFolderView")
+    }
+
+    function test_theUninstallerSheetOpensForTheChosenApplication() {
+        fixture.publish(["Alpha"])
+        const grid = makeGrid()
+        fixture.viewModel.appToUninstall = fixture.appNamed("Alpha")
+        const sheet = findChild(grid, "uninstallerSheet")
+        tryCompare(sheet, "opened", true)
+        const view = sheet.contentItem.item
+        compare(view.objectName, "appUninstallerView")
+        compare(view.app.name, "Alpha")
+        view.dismiss()
+        compare(fixture.viewModel.appToUninstall, undefined)
+        tryCompare(sheet, "visible", false)
+    }
+
+    function test_theOverlayShowsAnOpenedCategoryAndClosesOnTheBackdrop() {
+        fixture.publish(["Alpha"])
+        const grid = makeGrid()
+        grid.controller.expandedCategoryName = "Utilities"
+        const overlay = findChild(grid, "gridOverlay")
+        verify(overlay.active)
+        compare(overlay.item.categoryName, "Utilities")
+        compare(overlay.item.apps.length, 1)
+        mouseClick(overlay.item, 10, 10)
+        verify(!overlay.active)
+        compare(grid.controller.expandedCategoryName, undefined)
+    }
+
+    function test_theLockScreensOfTheHiddenSection() {
+        fixture.publish(["Alpha"])
+        const grid = makeGrid()
+        fixture.selectSection("hidden")
+        compare(grid.pane.item.objectName, "setupHiddenLockView")
+        fixture.viewModel.setSecurityPassword("pw", false)
+        compare(layoutItem(grid).objectName, "hiddenSectionView")
+        fixture.viewModel.lockHiddenItems()
+        compare(grid.pane.item.objectName, "unlockHiddenView")
+    }
+}
