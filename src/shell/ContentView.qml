@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import Brimlark.Shell
+import Brimlark.Grid
 
 // The root view: the sidebar column beside the grid column.
 SplitView {
@@ -31,26 +32,14 @@ SplitView {
         }
     }
 
-    // Detail column; stands empty until the app grid takes its place.
+    // Detail column: the app grid.
     Item {
         objectName: "detailColumn"
         SplitView.fillWidth: true
 
-        Column {
-            anchors.centerIn: parent
-            spacing: 12
-
-            SymbolImage {
-                anchors.horizontalCenter: parent.horizontalCenter
-                name: "square.grid.2x2"
-                size: 48
-                color: palette.placeholderText
-            }
-            Label {
-                anchors.horizontalCenter: parent.horizontalCenter
-                text: qsTr("App Grid")
-                color: palette.placeholderText
-            }
+        AppGridView {
+            anchors.fill: parent
+            viewModel: root.viewModel
         }
     }
 }
