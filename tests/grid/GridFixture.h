@@ -19,16 +19,17 @@
 
 namespace brimlark::test {
 
-// Records launches instead of starting programs.
+// Records launches; starts the programs only when asked to.
 class RecordingWorkspace : public AppWorkspace
 {
 public:
     bool openApplication(const QString &bundlePath) override
     {
         opened << bundlePath;
-        return true;
+        return startsPrograms ? AppWorkspace::openApplication(bundlePath) : true;
     }
     QStringList opened;
+    bool startsPrograms = false;
 };
 
 // A catalog and a view model over in-memory settings, a recording

@@ -225,6 +225,28 @@ TEST_F(AppGridViewTest, TheEmptyFolderTakesOnlyTextThatNamesAnInstalledApplicati
     EXPECT_TRUE(test::waitUntil([&] { return w.tiles().size() == 1; }));
 }
 
+TEST_F(AppGridViewTest, AClickOnATileStartsTheApplicationsExecutable)
+{
+    test::TemporaryRoots roots;
+    const QString bundle = roots.root() + QStringLiteral("/Applications/Marker.app");
+    const QString marker = roots.home() + QStringLiteral("/started");
+    ASSERT_TRUE(test::TemporaryRoots::writeFile(bundle + QStringLiteral("/Contents/Info.plist"),
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+        "<key>CFBundleExecutable</key><string>marker</string></dict></plist>\n"));
+    const QString script = bundle + QStringLiteral("/Contents/MacOS/marker");
+    ASSERT_TRUE(test::TemporaryRoots::writeFile(script, "#!/bin/sh\ntouch '" + marker.toUtf8() + "'\n"));
+    QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    test::GridFixture f(roots.root() + QStringLiteral("/Applications"));
+    f.workspace.startsPrograms = true;
+    f.publish(QStringList { u"Marker"_qs });
+    GridWindow w(f);
+    ASSERT_TRUE(test::waitUntil([&] { return w.tiles().size() == 1; }));
+    QTest::mouseClick(&w.window, Qt::LeftButton, Qt::NoModifier, w.centreOf(w.tile(u"Marker"_qs)));
+    EXPECT_EQ(f.launched(), QStringList { bundle });
+    EXPECT_TRUE(test::waitUntil([&] { return QFile::exists(marker); }, 10000));
+}
+
 // Pixels of the image inside the rectangle that differ clearly from `background`.
 int differing(const QImage &image, const QRect &rect, QRgb background)
 {
