@@ -16,6 +16,8 @@ Item {
     property url iconSource: controller.iconSource
 
     readonly property bool isHovering: hover.hovered
+    // The hover background is still (partly) visible.
+    property bool hoverLookShown: false
     readonly property bool isLaunching: controller.isLaunching
     readonly property alias controller: controller
     readonly property alias iconItem: icon
@@ -48,19 +50,26 @@ Item {
 
             Behavior on scale { SpringCurve { response: 0.4; dampingFraction: 0.8 } }
 
-            Rectangle {
+            // Made only while the pointer is over the tile (or the look fades
+            // out), so a grid of many tiles carries none of it.
+            Loader {
                 id: hoverBackground
                 anchors.fill: parent
-                radius: 20
-                opacity: tile.isHovering ? 1 : 0
-                border.width: 1
-                border.color: GridStyle.withAlpha(tile.primary, 0.1)
-                gradient: Gradient {
-                    GradientStop { position: 0; color: GridStyle.withAlpha(tile.primary, 0.08) }
-                    GradientStop { position: 1; color: GridStyle.withAlpha(tile.primary, 0.04) }
-                }
+                active: tile.isHovering || tile.hoverLookShown
+                sourceComponent: Rectangle {
+                    radius: 20
+                    opacity: 0
+                    border.width: 1
+                    border.color: GridStyle.withAlpha(tile.primary, 0.1)
+                    gradient: Gradient {
+                        GradientStop { position: 0; color: GridStyle.withAlpha(tile.primary, 0.08) }
+                        GradientStop { position: 1; color: GridStyle.withAlpha(tile.primary, 0.04) }
+                    }
+                    Component.onCompleted: opacity = Qt.binding(() => tile.isHovering ? 1 : 0)
+                    onOpacityChanged: tile.hoverLookShown = opacity > 0
 
-                Behavior on opacity { SpringCurve { response: 0.4; dampingFraction: 0.8 } }
+                    Behavior on opacity { SpringCurve { response: 0.4; dampingFraction: 0.8 } }
+                }
             }
 
             // The generic icon stands in until the application's own has loaded.
@@ -68,7 +77,8 @@ Item {
                 anchors.fill: icon
                 visible: icon.status !== Image.Ready
                 source: "qrc:/brimlark/platform/generic-app.svg"
-                sourceSize: Qt.size(128, 128)
+                sourceSize.width: 128
+                sourceSize.height: 128
                 fillMode: Image.PreserveAspectFit
                 opacity: icon.opacity
                 scale: icon.scale
@@ -81,7 +91,8 @@ Item {
                 width: 80
                 height: 80
                 source: tile.iconSource
-                sourceSize: Qt.size(128, 128)
+                sourceSize.width: 128
+                sourceSize.height: 128
                 fillMode: Image.PreserveAspectFit
                 smooth: true
                 mipmap: true
@@ -106,11 +117,10 @@ Item {
             objectName: "appName"
             width: 110
             // Two lines' room always, so every tile of a row has one height.
-            height: fontMetrics.lineSpacing * 2
+            height: GridStyle.nameLineSpacing * 2
             text: tile.app ? tile.app.name : ""
             textFormat: Text.PlainText
-            font.pixelSize: 12
-            font.weight: Font.Medium
+            font: GridStyle.nameFont
             color: tile.primary
             wrapMode: Text.Wrap
             maximumLineCount: 2
@@ -118,11 +128,6 @@ Item {
             horizontalAlignment: Text.AlignHCenter
             verticalAlignment: Text.AlignTop
             opacity: tile.isLaunching ? 0.5 : 1
-
-            FontMetrics {
-                id: fontMetrics
-                font: nameLabel.font
-            }
 
             Behavior on opacity { NumberAnimation { duration: 200; easing.type: Easing.OutQuad } }
         }
@@ -142,27 +147,36 @@ Item {
         onTapped: tile.openMenu()
     }
 
+    // The drag is set up when it starts, so idle tiles hold no drag data.
     DragHandler {
         id: dragHandler
         target: null
         onActiveChanged: {
-            if (active)
+            if (active) {
                 controller.beginDrag()
+                tile.Drag.dragType = Drag.Automatic
+                tile.Drag.supportedActions = Qt.CopyAction | Qt.MoveAction | Qt.LinkAction
+                tile.Drag.mimeData = { "text/uri-list": tile.app.urlText }
+                tile.Drag.imageSource = tile.iconSource
+                tile.Drag.hotSpot = Qt.point(40, 40)
+                tile.Drag.active = true
+            } else if (tile.Drag.active) {
+                tile.Drag.active = false
+            }
         }
     }
 
-    Drag.active: dragHandler.active
-    Drag.dragType: Drag.Automatic
-    Drag.supportedActions: Qt.CopyAction | Qt.MoveAction | Qt.LinkAction
-    Drag.mimeData: ({ "text/uri-list": tile.app ? tile.app.urlText : "" })
-    Drag.imageSource: tile.iconSource
-    Drag.hotSpot.x: 40
-    Drag.hotSpot.y: 40
     Drag.onDragFinished: controller.endDrag()
 
-    ToolTip.visible: hover.hovered && !dragHandler.active
-    ToolTip.delay: 800
-    ToolTip.text: tile.app ? tile.app.name : ""
+    Loader {
+        anchors.fill: parent
+        active: hover.hovered && !dragHandler.active
+        sourceComponent: ToolTip {
+            visible: true
+            delay: 800
+            text: tile.app ? tile.app.name : ""
+        }
+    }
 
     Component {
         id: menuComponent

@@ -21,7 +21,7 @@ GridView {
     readonly property real padding: 32
     readonly property real available: Math.max(0, width - 2 * padding)
     readonly property real columnWidth: columns.columnWidth(available)
-    readonly property real tileHeight: 8 + 90 + 8 + nameMetrics.lineSpacing * 2 + 8
+    readonly property real tileHeight: 8 + 90 + 8 + GridStyle.nameLineSpacing * 2 + 8
 
     // The view spans the pane, so it scrolls from anywhere in it; its cells
     // split the width evenly and each tile stands where its column is: the
@@ -41,12 +41,6 @@ GridView {
 
     ScrollBar.vertical: ThinScrollBar {
         policy: ScrollBar.AsNeeded
-    }
-
-    FontMetrics {
-        id: nameMetrics
-        font.pixelSize: 12
-        font.weight: Font.Medium
     }
 
     GridDropController {

@@ -5,6 +5,13 @@ import Brimlark.Shell
 // The grid's shared looks: the system colours in both appearances and the
 // springs the views animate with.
 QtObject {
+    // The tile's name: its font and the height of one of its lines.
+    readonly property font nameFont: Qt.font({ "pixelSize": 12, "weight": Font.Medium })
+    readonly property real nameLineSpacing: nameMetrics.lineSpacing
+    readonly property FontMetrics nameMetrics: FontMetrics {
+        font: nameFont
+    }
+
     function withAlpha(c, alpha) {
         return Qt.rgba(c.r, c.g, c.b, c.a * alpha)
     }

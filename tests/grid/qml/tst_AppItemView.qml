@@ -82,9 +82,12 @@ TestCase {
         const box = findChild(tile, "iconBox")
         tryCompare(box, "scale", 1.08)
         tryCompare(tile.iconItem, "opacity", 0.9)
+        tryVerify(() => tile.hoverLookShown)
         mouseMove(test, 390, 390)
         tryVerify(() => !tile.isHovering)
         tryCompare(box, "scale", 1)
+        // The tinted background fades out and is dropped.
+        tryVerify(() => !tile.hoverLookShown)
     }
 
     function test_theMenuOffersTheCommandsOfAllApps() {
