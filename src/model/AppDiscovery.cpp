@@ -7,6 +7,9 @@
 #include <QMetaObject>
 #include <QUrl>
 
+#include <atomic>
+#include <memory>
+
 namespace brimlark {
 
 namespace {
@@ -17,6 +20,9 @@ AppDiscovery::Services withDefaults(AppDiscovery::Services services)
     }
     if (!services.scanner) {
         services.scanner = &AppScanner::scan;
+    }
+    if (!services.fileDates) {
+        services.fileDates = &AppFinder::systemFileDates;
     }
     if (!services.recentDocuments) {
         services.recentDocuments = [] { return RecentDocuments().fetch(); };
@@ -69,19 +75,48 @@ void AppDiscovery::scanApps()
     }
     const quint64 generation = m_finder->beginScan();
     const QStringList folders = m_services.folders();
-    auto scanner = m_services.scanner;
-    m_pool.start([this, scanner, folders, generation] {
-        QList<AppItem> apps = scanner(folders);
+
+    // One scan's two halves; each fills only its own part.
+    struct Pass
+    {
+        std::atomic<int> running{2};
+        QList<AppItem> apps;
+        AppFinder::ScanDetails details;
+    };
+    auto pass = std::make_shared<Pass>();
+    auto finish = [this, pass, generation] {
+        if (pass->running.fetch_sub(1, std::memory_order_acq_rel) != 1) {
+            return;
+        }
         // Queued to this object: dropped if it is gone by then. The catalog
         // itself drops a scan that a newer one has overtaken.
         QMetaObject::invokeMethod(
             this,
-            [this, apps = std::move(apps), generation] {
+            [this, pass, generation] {
                 if (m_finder) {
-                    m_finder->publishScan(apps, generation);
+                    m_finder->publishScan(pass->apps, generation, pass->details);
                 }
             },
             Qt::QueuedConnection);
+    };
+    // The collation ranks and the file dates are worked out here, so that
+    // the publish step collates nothing and reads no file per application.
+    auto scanner = m_services.scanner;
+    m_pool.start([pass, finish, scanner, folders] {
+        pass->apps = scanner(folders);
+        AppFinder::ScanDetails ranks = AppFinder::prepareScan(pass->apps, {});
+        pass->details.nameRanks = std::move(ranks.nameRanks);
+        pass->details.categoryRanks = std::move(ranks.categoryRanks);
+        finish();
+    });
+    auto fileDates = m_services.fileDates;
+    m_pool.start([pass, finish, fileDates, folders] {
+        const QStringList paths = AppScanner::bundlePaths(folders);
+        pass->details.fileDates.reserve(paths.size());
+        for (const QString &path : paths) {
+            pass->details.fileDates.insert(path, fileDates(path));
+        }
+        finish();
     });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/AppFinder.h"
 #include "model/AppFolderWatcher.h"
 #include "model/AppItem.h"
 #include "model/OneShotTimer.h"
@@ -16,8 +17,6 @@
 
 namespace brimlark {
 
-class AppFinder;
-
 // Keeps a catalog's application list current: scans the application folders
 // on a background pool and hands the result to the catalog's publish step,
 // watches the folders for changes, and refreshes the recently used files at
@@ -33,6 +32,10 @@ public:
         std::function<QStringList()> folders;
         // Runs on the pool (AppScanner::scan).
         std::function<QList<AppItem>(const QStringList &folders)> scanner;
+        // Runs on the pool beside the scanner, once per bundle in the folders
+        // (AppFinder::systemFileDates); its dates go before the catalog's own
+        // reader in the publish step.
+        AppFinder::FileDateReader fileDates;
         // Runs on the pool (RecentDocuments().fetch()).
         std::function<QList<RecentDocuments::Document>()> recentDocuments;
         // Given the paths of every published scan; none: no prefetch.
@@ -46,7 +49,10 @@ public:
     AppDiscovery(AppFinder &finder, Services services, QObject *parent = nullptr);
     ~AppDiscovery() override;
 
-    // Marks the catalog as scanning and starts a background pass; returns at once.
+    // Marks the catalog as scanning and starts a background pass; returns at
+    // once. The pass is two pool tasks side by side: the scanner, which then
+    // ranks the names, and the file dates of the bundles; the one that ends
+    // last hands the scan to the catalog.
     void scanApps();
     // Watches the folders; the console tells how many.
     void startMonitoring();

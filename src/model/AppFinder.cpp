@@ -8,7 +8,11 @@
 #include "platform/NotificationCenter.h"
 #include "platform/UuidText.h"
 
-#include <QFileInfo>
+#include <QFile>
+#include <QLocale>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
@@ -39,7 +43,7 @@ QStringList sortedTexts(QStringList texts)
 // Ranks of distinct texts under the name collation: texts that compare equal
 // share a rank, so ordering by rank is ordering by collation, and a stable
 // sort by rank keeps collation-equal texts in their given order.
-QHash<QString, int> collationRanks(const QStringList &texts)
+QHash<QString, int> collationRanks(const QStringList &texts, const NameComparison &collation)
 {
     QStringList distinct;
     distinct.reserve(texts.size());
@@ -51,7 +55,6 @@ QHash<QString, int> collationRanks(const QStringList &texts)
             distinct << t;
         }
     }
-    const auto &collation = NameComparison::shared();
     std::vector<QCollatorSortKey> keys;
     keys.reserve(size_t(distinct.size()));
     for (const auto &t : distinct) {
@@ -73,6 +76,27 @@ QHash<QString, int> collationRanks(const QStringList &texts)
     return ranks;
 }
 
+// The same ranks for texts that are already in collation order (a scan's
+// names): neighbours are compared, and no sort key is built. Empty when the
+// texts turn out not to be in order.
+QHash<QString, int> orderedCollationRanks(const QStringList &texts, const NameComparison &collation)
+{
+    QHash<QString, int> ranks;
+    ranks.reserve(texts.size());
+    int rank = 0;
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        if (i > 0) {
+            const int order = collation.compare(texts[i - 1], texts[i]);
+            if (order > 0) {
+                return {};
+            }
+            rank += order < 0 ? 1 : 0;
+        }
+        ranks.insert(texts[i], rank);
+    }
+    return ranks;
+}
+
 template<typename Text>
 std::vector<int> ranksOf(const QList<AppItem> &apps, const QHash<QString, int> &table, Text text)
 {
@@ -87,7 +111,7 @@ std::vector<int> ranksOf(const QList<AppItem> &apps, const QHash<QString, int> &
             for (const auto &a : apps) {
                 texts << text(a);
             }
-            const auto local = collationRanks(texts);
+            const auto local = collationRanks(texts, NameComparison::shared());
             out.clear();
             for (const auto &a : apps) {
                 out.push_back(local.value(text(a)));
@@ -181,20 +205,57 @@ QDateTime AppFinder::systemClock()
 
 std::optional<AppFinder::FileDates> AppFinder::systemFileDates(const QString &path)
 {
-    QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink()) {
+    // One statx per item, and the times as UTC instants: QFileInfo hands out
+    // local times, and every conversion of those looks up the time zone again,
+    // which for a thousand applications was most of a publish.
+    const QByteArray native = QFile::encodeName(path);
+    struct statx status = {};
+    if (::statx(AT_FDCWD, native.constData(), AT_STATX_SYNC_AS_STAT, STATX_BTIME | STATX_MTIME, &status) != 0) {
+        // A symbolic link whose target is gone is there but has no dates.
+        if (::statx(AT_FDCWD, native.constData(), AT_SYMLINK_NOFOLLOW, STATX_TYPE, &status) == 0
+            && S_ISLNK(status.stx_mode)) {
+            return FileDates{};
+        }
         return std::nullopt;
     }
+    auto date = [](const struct statx_timestamp &t) {
+        return QDateTime::fromMSecsSinceEpoch(qint64(t.tv_sec) * 1000 + qint64(t.tv_nsec) / 1000000, Qt::UTC);
+    };
     FileDates dates;
-    const QDateTime birth = info.birthTime();
-    if (birth.isValid()) {
-        dates.creation = birth;
+    if (status.stx_mask & STATX_BTIME) {
+        dates.creation = date(status.stx_btime);
     }
-    const QDateTime modified = info.lastModified();
-    if (modified.isValid()) {
-        dates.modification = modified;
+    if (status.stx_mask & STATX_MTIME) {
+        dates.modification = date(status.stx_mtime);
     }
     return dates;
+}
+
+AppFinder::ScanDetails AppFinder::prepareScan(const QList<AppItem> &apps, const FileDateReader &fileDates)
+{
+    ScanDetails details;
+    if (fileDates) {
+        details.fileDates.reserve(apps.size());
+        for (const auto &app : apps) {
+            details.fileDates.insert(app.id(), fileDates(app.id()));
+        }
+    }
+    QStringList names;
+    QStringList categories;
+    names.reserve(apps.size());
+    categories.reserve(apps.size());
+    for (const auto &app : apps) {
+        names << app.name();
+        categories << app.category();
+    }
+    // A collator of this call's own: the shared one belongs to the main thread.
+    const NameComparison collation{QLocale()};
+    details.nameRanks = orderedCollationRanks(names, collation);
+    if (details.nameRanks.isEmpty()) {
+        details.nameRanks = collationRanks(names, collation);
+    }
+    details.categoryRanks = collationRanks(categories, collation);
+    return details;
 }
 
 // ---- storage helpers
@@ -247,7 +308,7 @@ QList<AppItem> AppFinder::appsForUrlTexts(const QStringList &texts) const
 
 // ---- published state
 
-void AppFinder::setApps(QList<AppItem> apps)
+void AppFinder::setApps(QList<AppItem> apps, const ScanDetails *details)
 {
     m_apps = std::move(apps);
     m_indexByUrlText.clear();
@@ -257,7 +318,7 @@ void AppFinder::setApps(QList<AppItem> apps)
             m_indexByUrlText.insert(m_apps[i].urlText(), i);
         }
     }
-    rebuildRanks();
+    rebuildRanks(details);
     emit appsChanged();
     emit changed();
 }
@@ -313,12 +374,22 @@ quint64 AppFinder::beginScan()
 
 bool AppFinder::publishScan(const QList<AppItem> &apps, quint64 generation)
 {
+    return publish(apps, generation, nullptr);
+}
+
+bool AppFinder::publishScan(const QList<AppItem> &apps, quint64 generation, const ScanDetails &details)
+{
+    return publish(apps, generation, &details);
+}
+
+bool AppFinder::publish(const QList<AppItem> &apps, quint64 generation, const ScanDetails *details)
+{
     // A slower, older scan must not overwrite a newer list, nor clear the
     // flag while the newer scan still runs.
     if (generation != m_scanGeneration) {
         return false;
     }
-    setApps(apps);
+    setApps(apps, details);
     m_hasPublishedScan = true;
     if (m_iconPrefetchHook) {
         QStringList paths;
@@ -329,7 +400,7 @@ bool AppFinder::publishScan(const QList<AppItem> &apps, quint64 generation)
         m_iconPrefetchHook(paths);
     }
     loadSortOption();
-    updateNewlyAddedApps();
+    updateNewlyAddedApps(details ? &details->fileDates : nullptr);
     loadRecents();
     loadFavorites();
     loadFolders();
@@ -809,8 +880,23 @@ void AppFinder::loadSortOption()
     }
 }
 
-void AppFinder::rebuildRanks()
+void AppFinder::rebuildRanks(const ScanDetails *details)
 {
+    auto covers = [this](const QHash<QString, int> &ranks, auto text) {
+        for (const auto &app : std::as_const(m_apps)) {
+            if (!ranks.contains(text(app))) {
+                return false;
+            }
+        }
+        return true;
+    };
+    const auto name = [](const AppItem &a) -> const QString & { return a.name(); };
+    const auto category = [](const AppItem &a) -> const QString & { return a.category(); };
+    if (details && covers(details->nameRanks, name) && covers(details->categoryRanks, category)) {
+        m_nameRank = details->nameRanks;
+        m_categoryRank = details->categoryRanks;
+        return;
+    }
     QStringList names;
     QStringList categories;
     names.reserve(m_apps.size());
@@ -819,8 +905,8 @@ void AppFinder::rebuildRanks()
         names << app.name();
         categories << app.category();
     }
-    m_nameRank = collationRanks(names);
-    m_categoryRank = collationRanks(categories);
+    m_nameRank = collationRanks(names, NameComparison::shared());
+    m_categoryRank = collationRanks(categories, NameComparison::shared());
 }
 
 std::vector<int> AppFinder::nameRanks(const QList<AppItem> &apps) const
@@ -873,7 +959,7 @@ QList<AppItem> AppFinder::getSortedApps(const QList<AppItem> &apps) const
 
 // ---- newly added applications
 
-void AppFinder::updateNewlyAddedApps()
+void AppFinder::updateNewlyAddedApps(const QHash<QString, std::optional<FileDates>> *scanDates)
 {
     // Before the first scan has published there is no application list, and
     // pruning the first-seen dates against it would drop every stamp: each
@@ -887,6 +973,7 @@ void AppFinder::updateNewlyAddedApps()
     const QDateTime start = now.addSecs(-newlyAddedWindowSeconds);
 
     QHash<QString, double> firstSeen;
+    firstSeen.reserve(m_apps.size());
     if (auto stored = m_defaults.dictionary(firstSeenDatesKey.toStdString())) {
         bool numbers = true;
         for (const auto &[key, value] : *stored) {
@@ -905,17 +992,15 @@ void AppFinder::updateNewlyAddedApps()
     }
 
     bool changedDates = false;
-    QSet<QString> current;
-    current.reserve(m_apps.size());
+    // The URL texts of the scanned applications are the keys of m_indexByUrlText.
     for (const auto &app : std::as_const(m_apps)) {
-        current.insert(app.urlText());
         if (!firstSeen.contains(app.urlText())) {
             firstSeen.insert(app.urlText(), nowSeconds);
             changedDates = true;
         }
     }
     for (auto it = firstSeen.begin(); it != firstSeen.end();) {
-        if (!current.contains(it.key())) {
+        if (!m_indexByUrlText.contains(it.key())) {
             it = firstSeen.erase(it);
             changedDates = true;
         } else {
@@ -930,24 +1015,55 @@ void AppFinder::updateNewlyAddedApps()
         m_defaults.set(firstSeenDatesKey.toStdString(), DefaultsValue(std::move(dictionary)));
     }
 
-    // Each application's file dates are read at most once per update.
+    // Each application's file dates are read at most once per update, and
+    // turned into instants once: comparing QDateTimes of a local time converts
+    // them again at every comparison.
+    constexpr qint64 distantPast = std::numeric_limits<qint64>::min();
     struct Candidate
     {
         qsizetype index = 0;
         double stamp = 0;
         bool datesRead = false;
-        std::optional<FileDates> dates;
+        // Creation date, else modification date; none: the test of the window fails.
+        std::optional<qint64> windowDateMs;
+        // Creation date; the most distant past when it cannot be read or is missing.
+        qint64 creationMs = distantPast;
+    };
+    auto instant = [](const std::optional<QDateTime> &date) -> std::optional<qint64> {
+        if (!date || !date->isValid()) {
+            return std::nullopt;
+        }
+        return date->toMSecsSinceEpoch();
     };
     std::vector<Candidate> candidates;
     candidates.reserve(size_t(m_apps.size()));
-    auto datesOf = [this](Candidate &c) -> const std::optional<FileDates> & {
-        if (!c.datesRead) {
-            c.dates = m_fileDates ? m_fileDates(m_apps[c.index].id()) : std::nullopt;
-            c.datesRead = true;
+    auto readDates = [&](Candidate &c) {
+        if (c.datesRead) {
+            return;
         }
-        return c.dates;
+        c.datesRead = true;
+        const QString &path = m_apps[c.index].id();
+        std::optional<FileDates> dates;
+        bool handedIn = false;
+        if (scanDates) {
+            const auto it = scanDates->constFind(path);
+            if (it != scanDates->constEnd()) {
+                dates = *it;
+                handedIn = true;
+            }
+        }
+        if (!handedIn && m_fileDates) {
+            dates = m_fileDates(path);
+        }
+        if (!dates) {
+            return;
+        }
+        // The modification date counts only when there is no creation date.
+        c.windowDateMs = dates->creation ? instant(dates->creation) : instant(dates->modification);
+        c.creationMs = instant(dates->creation).value_or(distantPast);
     };
 
+    const qint64 startMs = start.toMSecsSinceEpoch();
     std::vector<int> kept;
     for (qsizetype i = 0; i < m_apps.size(); ++i) {
         Candidate &c = candidates.emplace_back();
@@ -955,11 +1071,8 @@ void AppFinder::updateNewlyAddedApps()
         c.stamp = firstSeen.value(m_apps[i].urlText(), 0.0);
         bool passes = c.stamp >= startSeconds;
         if (!passes) {
-            const auto &dates = datesOf(c);
-            if (dates) {
-                const auto &date = dates->creation ? dates->creation : dates->modification;
-                passes = date && *date >= start;
-            }
+            readDates(c);
+            passes = c.windowDateMs && *c.windowDateMs >= startMs;
         }
         if (passes) {
             kept.push_back(int(candidates.size() - 1));
@@ -967,11 +1080,9 @@ void AppFinder::updateNewlyAddedApps()
     }
 
     auto creationMs = [&](int k) -> qint64 {
-        const auto &dates = datesOf(candidates[size_t(k)]);
-        if (!dates || !dates->creation || !dates->creation->isValid()) {
-            return std::numeric_limits<qint64>::min(); // the most distant past
-        }
-        return dates->creation->toMSecsSinceEpoch();
+        Candidate &c = candidates[size_t(k)];
+        readDates(c);
+        return c.creationMs;
     };
     mergeSort(kept, [&](int a, int b) {
         const double fa = candidates[size_t(a)].stamp;
@@ -999,6 +1110,14 @@ void AppFinder::saveNewlyAdded()
     texts.reserve(m_newlyAddedApps.size());
     for (const auto &app : std::as_const(m_newlyAddedApps)) {
         texts << app.urlText();
+    }
+    // Every publish lands here; a stored domain rewrites its whole file with
+    // an fsync on each change, so the same list is not written again.
+    const auto stored = m_defaults.stringArray(newlyAddedKey.toStdString());
+    if (stored && qsizetype(stored->size()) == texts.size()
+        && std::equal(stored->begin(), stored->end(), texts.begin(),
+                      [](const std::string &a, const QString &b) { return QString::fromStdString(a) == b; })) {
+        return;
     }
     storeStrings(newlyAddedKey, texts);
 }

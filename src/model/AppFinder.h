@@ -65,6 +65,19 @@ public:
     using Clock = std::function<QDateTime()>;
     using FileDateReader = std::function<std::optional<FileDates>(const QString &path)>;
 
+    // What a background scan works out for its publish step, so that the main
+    // thread reads no file and collates no text per application.
+    struct ScanDetails
+    {
+        // File dates by bundle path (AppItem::id()), read during the scan. They
+        // take the place of the catalog's own reader in that scan's update of
+        // the newly added applications; a path without an entry is read there.
+        QHash<QString, std::optional<FileDates>> fileDates;
+        // Collation ranks of the scan's names and of its categories.
+        QHash<QString, int> nameRanks;
+        QHash<QString, int> categoryRanks;
+    };
+
     static inline const QString hiddenAppsKey = QStringLiteral("brimlark_hidden_apps");
     static inline const QString hiddenFoldersKey = QStringLiteral("brimlark_hidden_folders");
     static inline const QString newlyAddedKey = QStringLiteral("NewlyAddedAppURLs");
@@ -89,7 +102,11 @@ public:
     ~AppFinder() override;
 
     static QDateTime systemClock();
+    // Thread-safe. The dates are UTC.
     static std::optional<FileDates> systemFileDates(const QString &path);
+    // The details of a scanned list; thread-safe, meant for the scan's pool.
+    // Without a reader no dates are handed in.
+    static ScanDetails prepareScan(const QList<AppItem> &apps, const FileDateReader &fileDates);
 
     // Published state.
     const QList<AppItem> &apps() const { return m_apps; }
@@ -116,6 +133,8 @@ public:
     // The publish step of a scan, in its fixed order. Only the newest scan
     // begun publishes; an older one is dropped and false is returned.
     bool publishScan(const QList<AppItem> &apps, quint64 generation);
+    // The same with the work prepareScan() did on the scan's pool.
+    bool publishScan(const QList<AppItem> &apps, quint64 generation, const ScanDetails &details);
     quint64 latestScanGeneration() const { return m_scanGeneration; }
 
     void setScanAppsHook(std::function<void()> hook) { m_scanAppsHook = std::move(hook); }
@@ -201,7 +220,8 @@ private:
     QList<AppItem> appsForUrlTexts(const QStringList &texts) const;
     const AppItem *appForUrlText(const QString &text) const;
 
-    void setApps(QList<AppItem> apps);
+    bool publish(const QList<AppItem> &apps, quint64 generation, const ScanDetails *details);
+    void setApps(QList<AppItem> apps, const ScanDetails *details = nullptr);
     void setScanning(bool scanning);
     void publishFolders();
 
@@ -218,13 +238,14 @@ private:
 
     void loadNewlyAdded();
     void saveNewlyAdded();
-    void updateNewlyAddedApps();
+    // Dates handed in by a scan go before the injected reader.
+    void updateNewlyAddedApps(const QHash<QString, std::optional<FileDates>> *scanDates = nullptr);
     void saveSortOption();
     void loadSortOption();
 
     // Name and category ranks of the current scan: equal ranks for texts the
     // collation calls equal, so ordering by rank is ordering by name.
-    void rebuildRanks();
+    void rebuildRanks(const ScanDetails *details);
     std::vector<int> nameRanks(const QList<AppItem> &apps) const;
     std::vector<int> categoryRanks(const QList<AppItem> &apps) const;
 

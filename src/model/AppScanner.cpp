@@ -9,6 +9,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <numeric>
 #include <utility>
 #include <vector>
 
@@ -35,6 +36,25 @@ QString capitalised(const QString &text)
     }
     return out;
 }
+
+QString entryPath(const QString &folder, const QString &entryName)
+{
+    return folder == u"/" ? u'/' + entryName : folder + u'/' + entryName;
+}
+
+// The bundle entries of one folder, top level only.
+QStringList bundleNames(const QString &folder)
+{
+    // Hidden entries are left out; symbolic links to bundles count as bundles.
+    // Code-point order keeps the listing the same from scan to scan without
+    // a collation here; the name sort after the scan is the one that counts.
+    QStringList entries = QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
+    entries.removeIf([](const QString &name) {
+        return name.size() <= appExtension.size() || !name.endsWith(appExtension, Qt::CaseSensitive);
+    });
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
 } // namespace
 
 QStringList AppScanner::applicationFolders()
@@ -57,7 +77,7 @@ QString AppScanner::categoryFor(const std::optional<QString> &categoryType)
 
 AppItem AppScanner::itemForBundle(const QString &folder, const QString &entryName)
 {
-    const QString path = folder == u"/" ? u'/' + entryName : folder + u'/' + entryName;
+    const QString path = entryPath(folder, entryName);
     // The listing already said a directory is there.
     const Bundle bundle = Bundle::openListed(path);
     const QString category = categoryFor(bundle.stringForInfoKey(categoryKey));
@@ -67,14 +87,18 @@ AppItem AppScanner::itemForBundle(const QString &folder, const QString &entryNam
 QList<AppItem> AppScanner::scanFolder(const QString &folder)
 {
     QList<AppItem> out;
-    // Hidden entries are left out; symbolic links to bundles count as bundles.
-    // Code-point order keeps the listing the same from scan to scan without
-    // a collation here; the name sort after the scan is the one that counts.
-    QStringList entries = QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
-    std::sort(entries.begin(), entries.end());
-    for (const QString &name : entries) {
-        if (name.size() > appExtension.size() && name.endsWith(appExtension, Qt::CaseSensitive)) {
-            out.append(itemForBundle(folder, name));
+    for (const QString &name : bundleNames(folder)) {
+        out.append(itemForBundle(folder, name));
+    }
+    return out;
+}
+
+QStringList AppScanner::bundlePaths(const QStringList &folders)
+{
+    QStringList out;
+    for (const QString &folder : folders) {
+        for (const QString &name : bundleNames(folder)) {
+            out << QDir::cleanPath(entryPath(folder, name));
         }
     }
     return out;
@@ -92,19 +116,19 @@ QList<AppItem> AppScanner::scan(const QStringList &folders)
 
 void AppScanner::sortByName(QList<AppItem> &apps)
 {
-    // A collator of this scan's own (scans run on pool threads), and one
-    // sort key per name rather than a collation per comparison.
+    // A collator of this scan's own (scans run on pool threads). Comparing
+    // names directly beats building a sort key per name: the collator's fast
+    // path stops at the first difference, a key covers the whole name.
     const NameComparison comparison{QLocale()};
-    std::vector<std::pair<QCollatorSortKey, qsizetype>> keys;
-    keys.reserve(size_t(apps.size()));
-    for (qsizetype i = 0; i < apps.size(); ++i) {
-        keys.emplace_back(comparison.sortKey(apps[i].name()), i);
-    }
-    std::stable_sort(keys.begin(), keys.end(), [](const auto &a, const auto &b) { return a.first.compare(b.first) < 0; });
+    std::vector<qsizetype> order(size_t(apps.size()));
+    std::iota(order.begin(), order.end(), qsizetype(0));
+    std::stable_sort(order.begin(), order.end(), [&apps, &comparison](qsizetype a, qsizetype b) {
+        return comparison.compare(apps[a].name(), apps[b].name()) < 0;
+    });
     QList<AppItem> sorted;
     sorted.reserve(apps.size());
-    for (const auto &key : keys) {
-        sorted.append(std::move(apps[key.second]));
+    for (qsizetype i : order) {
+        sorted.append(std::move(apps[i]));
     }
     apps = std::move(sorted);
 }

@@ -28,6 +28,9 @@ public:
     static QList<AppItem> scan(const QStringList &folders);
     // The bundles of one folder, unsorted; its top level only.
     static QList<AppItem> scanFolder(const QString &folder);
+    // The paths (as AppItem::id() gives them) of the bundles scan() finds,
+    // in the order it finds them; only the folders are listed.
+    static QStringList bundlePaths(const QStringList &folders);
     static AppItem itemForBundle(const QString &folder, const QString &entryName);
 
     // The display category of an "LSApplicationCategoryType" value: the last

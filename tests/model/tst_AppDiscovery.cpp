@@ -12,6 +12,7 @@
 #include <QMutex>
 #include <QMutexLocker>
 #include <QSignalSpy>
+#include <QThread>
 #include <QWaitCondition>
 
 #include <gtest/gtest.h>
@@ -135,6 +136,44 @@ TEST(AppDiscovery, ScanPublishesTheSortedFolderContents)
     EXPECT_EQ(c.prefetches[0], (QStringList{c.folder(0) + QStringLiteral("/Alpha.app"),
                                             c.folder(2) + QStringLiteral("/beta.app")}));
     EXPECT_EQ(scanning.count(), 2);
+}
+
+TEST(AppDiscovery, TheFileDatesAreReadOnThePoolAndNotByThePublish)
+{
+    Catalog c;
+    const QString older = makeBundle(c.folder(0), QStringLiteral("Older.app"), QByteArray());
+    const QString newer = makeBundle(c.folder(2), QStringLiteral("Newer.app"), QByteArray());
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    // The catalog's own reader says the opposite and must not be asked.
+    std::atomic<int> catalogReads{0};
+    c.finder = std::make_unique<AppFinder>(
+        c.defaults, c.workspaces, c.center, [now] { return now; },
+        [&catalogReads, newer, now](const QString &path) -> std::optional<AppFinder::FileDates> {
+            ++catalogReads;
+            return AppFinder::FileDates{path == newer ? now.addDays(-9) : now.addDays(-1), std::nullopt};
+        });
+    QMutex mutex;
+    QHash<QString, int> poolReads;
+    bool onMainThread = false;
+    auto services = c.services();
+    services.fileDates = [&](const QString &path) -> std::optional<AppFinder::FileDates> {
+        QMutexLocker lock(&mutex);
+        ++poolReads[path];
+        onMainThread = onMainThread || QThread::currentThread() == qApp->thread();
+        return AppFinder::FileDates{path == newer ? now.addDays(-1) : now.addDays(-9), std::nullopt};
+    };
+    AppDiscovery discovery(*c.finder, std::move(services));
+
+    c.finder->scanApps();
+    ASSERT_TRUE(waitUntil([&] { return !c.finder->isScanning(); }));
+    // Both first seen in this scan: the bundles' creation dates decide.
+    ASSERT_EQ(c.finder->newlyAddedApps().size(), 2);
+    EXPECT_EQ(c.finder->newlyAddedApps()[0].id(), newer);
+    EXPECT_EQ(c.finder->newlyAddedApps()[1].id(), older);
+    EXPECT_EQ(catalogReads.load(), 0);
+    QMutexLocker lock(&mutex);
+    EXPECT_EQ(poolReads, (QHash<QString, int>{{older, 1}, {newer, 1}}));
+    EXPECT_FALSE(onMainThread);
 }
 
 TEST(AppDiscovery, OnlyTheNewestOfOverlappingScansPublishes)

@@ -6,10 +6,17 @@
 #include "platform/NotificationCenter.h"
 #include "platform/UuidText.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
+#include <QTemporaryDir>
+
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <limits>
 #include <random>
 
@@ -876,6 +883,169 @@ TEST_F(AppFinderTest, StampsFollowTheScanAndSurviveASwitchBeforeTheFirstScan)
     const auto stamps = defaults.dictionary("AppFirstSeenDates");
     ASSERT_EQ(stamps->size(), 1u);
     EXPECT_DOUBLE_EQ(*stamps->at(alpha.urlText().toStdString()).asReal(), secondsAgo(0));
+}
+
+TEST_F(AppFinderTest, DatesHandedInByTheScanGoBeforeTheReaderForThatScanOnly)
+{
+    // Stamped long ago: each application needs its file dates.
+    storeStamps({{alpha.urlText(), secondsAgo(40.0 * kDay)},
+                 {beta.urlText(), secondsAgo(40.0 * kDay)},
+                 {gamma.urlText(), secondsAgo(40.0 * kDay)}});
+    fileDates[alpha.id()] = AppFinder::FileDates{now.addDays(-100), std::nullopt};
+    fileDates[beta.id()] = AppFinder::FileDates{now.addDays(-2), std::nullopt};
+    fileDates[gamma.id()] = AppFinder::FileDates{now.addDays(-3), std::nullopt};
+    make();
+    AppFinder::ScanDetails details;
+    details.fileDates.insert(alpha.id(), AppFinder::FileDates{now.addDays(-1), std::nullopt});
+    // The scan could not read gamma: that answer stands, the reader is not asked.
+    details.fileDates.insert(gamma.id(), std::nullopt);
+
+    EXPECT_TRUE(finder->publishScan({alpha, beta, gamma}, finder->beginScan(), details));
+    EXPECT_EQ(finder->newlyAddedApps(), (QList<AppItem>{alpha, beta}));
+    EXPECT_EQ(dateReads.value(alpha.id()), 0);
+    EXPECT_EQ(dateReads.value(beta.id()), 1);
+    EXPECT_EQ(dateReads.value(gamma.id()), 0);
+
+    // A later update (a workspace switch) reads the files as they are now.
+    workspaces.createWorkspace(QStringLiteral("Two"), QStringLiteral("star"), QStringLiteral("#000000"));
+    EXPECT_EQ(finder->newlyAddedApps(), (QList<AppItem>{beta, gamma}));
+    EXPECT_EQ(dateReads.value(alpha.id()), 1);
+    EXPECT_EQ(dateReads.value(gamma.id()), 1);
+}
+
+TEST_F(AppFinderTest, APreparedScanSortsAndSearchesLikeAPlainOne)
+{
+    const QList<AppItem> apps{
+        app(QStringLiteral("Äpfel"), QStringLiteral("Food")),
+        app(QStringLiteral("apple"), QStringLiteral("food")),
+        app(QStringLiteral("Banana"), QStringLiteral("Games")),
+        app(QStringLiteral("banana"), QStringLiteral("Games"), QStringLiteral("/Users/a/Applications")),
+        app(QStringLiteral("éclair"), QStringLiteral("Éat")),
+        app(QStringLiteral("Ecru"), QStringLiteral("Other")),
+        app(QStringLiteral("zebra"), QStringLiteral("Games")),
+    };
+    // A list in scan order and one that is not, whose ranks cannot be read
+    // off its order.
+    QList<AppItem> shuffled = apps;
+    std::reverse(shuffled.begin(), shuffled.end());
+    const QList<AppItem> input{apps[5], apps[0], apps[3], apps[6], apps[1], apps[4], apps[2]};
+    const QStringList queries{QStringLiteral("a"), QStringLiteral("banana"), QStringLiteral("e")};
+
+    for (const auto &list : {apps, shuffled}) {
+        make();
+        publish(list);
+        QList<QList<AppItem>> plain;
+        for (AppSortOption option : {AppSortOption::nameAscending, AppSortOption::nameDescending,
+                                     AppSortOption::category, AppSortOption::recentlyUsed}) {
+            finder->setAllAppsSortOption(option);
+            plain << finder->getSortedApps(input);
+        }
+        for (const auto &query : queries) {
+            plain << finder->searchApps(query);
+        }
+
+        struct Case
+        {
+            const char *name;
+            AppFinder::ScanDetails details;
+        };
+        const QList<Case> cases{
+            {"prepared", AppFinder::prepareScan(list, {})},
+            {"no ranks handed in", AppFinder::ScanDetails{}},
+        };
+        for (const auto &c : cases) {
+            make();
+            ASSERT_TRUE(finder->publishScan(list, finder->beginScan(), c.details));
+            QList<QList<AppItem>> prepared;
+            for (AppSortOption option : {AppSortOption::nameAscending, AppSortOption::nameDescending,
+                                         AppSortOption::category, AppSortOption::recentlyUsed}) {
+                finder->setAllAppsSortOption(option);
+                prepared << finder->getSortedApps(input);
+            }
+            for (const auto &query : queries) {
+                prepared << finder->searchApps(query);
+            }
+            EXPECT_EQ(prepared, plain) << c.name;
+        }
+    }
+}
+
+TEST_F(AppFinderTest, PreparingAScanReadsEachBundleThroughTheGivenReader)
+{
+    QHash<QString, int> reads;
+    const AppFinder::FileDateReader reader = [&reads, this](const QString &path) -> std::optional<AppFinder::FileDates> {
+        ++reads[path];
+        return path == alpha.id() ? std::optional<AppFinder::FileDates>(AppFinder::FileDates{now, std::nullopt})
+                                  : std::nullopt;
+    };
+    const auto details = AppFinder::prepareScan({alpha, beta}, reader);
+    ASSERT_EQ(details.fileDates.size(), 2);
+    EXPECT_EQ(details.fileDates.value(alpha.id())->creation, now);
+    EXPECT_FALSE(details.fileDates.value(beta.id()));
+    EXPECT_EQ(reads, (QHash<QString, int>{{alpha.id(), 1}, {beta.id(), 1}}));
+    EXPECT_TRUE(AppFinder::prepareScan({alpha, beta}, {}).fileDates.isEmpty());
+}
+
+TEST(AppFinderFileDates, SystemDatesAreTheItemsInstantsInUtc)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString bundle = dir.path() + QStringLiteral("/Some App.app");
+    ASSERT_TRUE(QDir().mkpath(bundle));
+    const auto dates = AppFinder::systemFileDates(bundle);
+    ASSERT_TRUE(dates);
+    const QFileInfo info(bundle);
+    ASSERT_TRUE(dates->modification);
+    EXPECT_EQ(dates->modification->timeSpec(), Qt::UTC);
+    EXPECT_EQ(dates->modification->toMSecsSinceEpoch(), info.lastModified().toMSecsSinceEpoch());
+    EXPECT_EQ(bool(dates->creation), info.birthTime().isValid());
+    if (dates->creation) {
+        EXPECT_EQ(dates->creation->timeSpec(), Qt::UTC);
+        EXPECT_EQ(dates->creation->toMSecsSinceEpoch(), info.birthTime().toMSecsSinceEpoch());
+    }
+
+    // Nothing there: unreadable. A link to nothing: there, without dates.
+    EXPECT_FALSE(AppFinder::systemFileDates(dir.path() + QStringLiteral("/Missing.app")));
+    const QString link = dir.path() + QStringLiteral("/Gone.app");
+    ASSERT_TRUE(QFile::link(dir.path() + QStringLiteral("/Nowhere.app"), link));
+    const auto linked = AppFinder::systemFileDates(link);
+    ASSERT_TRUE(linked);
+    EXPECT_FALSE(linked->creation);
+    EXPECT_FALSE(linked->modification);
+}
+
+TEST(AppFinderStorage, APublishThatChangesNothingStoredLeavesTheDomainFileAlone)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string file = (dir.path() + QStringLiteral("/standard.plist")).toStdString();
+    Defaults defaults{std::filesystem::path(file)};
+    NotificationCenter center;
+    WorkspaceManager workspaces{defaults, center};
+    AppFinder finder{defaults, workspaces, center};
+    const QList<AppItem> apps{app(QStringLiteral("Alpha")), app(QStringLiteral("Beta"))};
+    finder.publishScan(apps, finder.beginScan());
+    // A mark after the stored bytes: any write replaces the file without it.
+    QFile domain(QString::fromStdString(file));
+    auto marked = [&domain] {
+        domain.open(QIODevice::ReadOnly);
+        const bool mark = domain.readAll().endsWith("#mark");
+        domain.close();
+        return mark;
+    };
+    ASSERT_TRUE(domain.open(QIODevice::Append));
+    domain.write("#mark");
+    domain.close();
+
+    finder.publishScan(apps, finder.beginScan());
+    EXPECT_TRUE(marked());
+    EXPECT_EQ(finder.newlyAddedApps(), apps);
+
+    // A change is still written.
+    finder.publishScan({apps[0]}, finder.beginScan());
+    EXPECT_FALSE(marked());
+    EXPECT_EQ(Defaults{std::filesystem::path(file)}.stringArray(AppFinder::newlyAddedKey.toStdString()),
+              std::optional<std::vector<std::string>>({apps[0].urlText().toStdString()}));
 }
 
 // ---- search

@@ -124,6 +124,25 @@ TEST(AppScanner, SameNameInTwoFoldersGivesTwoItemsInFolderOrder)
     EXPECT_NE(apps[0], apps[2]);
 }
 
+TEST(AppScanner, BundlePathsAreTheScannedBundlesInTheOrderFound)
+{
+    Folders f;
+    makeBundle(f.user(), QStringLiteral("Twin.app"), withCategory(QStringLiteral("x.b")), true);
+    makeBundle(f.system(), QStringLiteral("Twin.app"), withCategory(QStringLiteral("x.a")), false);
+    makeBundle(f.system(), QStringLiteral("alpha.app"), withCategory(QStringLiteral("x.a")), false);
+    makeBundle(f.core(), QStringLiteral("Core Tool.app"), withCategory(QStringLiteral("x.c")), false);
+    makeBundle(f.system(), QStringLiteral("Loud.APP"), withCategory(QStringLiteral("x.a")), false);
+    makeBundle(f.system() + QStringLiteral("/Utilities"), QStringLiteral("Deep.app"), withCategory(QStringLiteral("x.a")), false);
+    QStringList found;
+    for (const QString &folder : f.folders) {
+        for (const AppItem &app : AppScanner::scanFolder(folder)) {
+            found << app.id();
+        }
+    }
+    EXPECT_EQ(found.size(), 4);
+    EXPECT_EQ(AppScanner::bundlePaths(f.folders), found);
+}
+
 TEST(AppScanner, SortsByLocalisedCaseInsensitiveName)
 {
     Folders f;
