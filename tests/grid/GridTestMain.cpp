@@ -19,5 +19,10 @@ int main(int argc, char **argv)
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     QGuiApplication app(argc, argv);
     brimlark::BrimlarkApp::setUpStyle();
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    // What the last test's windows left for later deletion goes before the
+    // application does.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    return result;
 }

@@ -18,6 +18,7 @@
 #include <QSet>
 #include <QStandardPaths>
 #include <QTest>
+#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -75,6 +76,35 @@ public:
         collectItems(item, objectName, found);
         return found.value(0);
     }
+    ~GridWindow()
+    {
+        // Icons still being loaded arrive before the engine goes (a request
+        // cut off by the engine's end is never freed), then the items go,
+        // then whatever they left for later deletion.
+        if (grid) {
+            test::waitUntil([this] { return !anyImageLoading(grid.get()); }, 10000);
+        }
+        QThreadPool::globalInstance()->waitForDone(10000);
+        QCoreApplication::processEvents();
+        grid.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        window.releaseResources();
+        QCoreApplication::processEvents();
+    }
+
+    static bool anyImageLoading(QQuickItem *item)
+    {
+        for (QQuickItem *child : item->childItems()) {
+            if (child->inherits("QQuickImageBase") && child->property("status").toInt() == 2 /* Loading */) {
+                return true;
+            }
+            if (anyImageLoading(child)) {
+                return true;
+            }
+        }
+        return false;
+    }
+
     QQuickItem *find(const QString &objectName) const { return findIn(grid.get(), objectName); }
     QList<QQuickItem *> tiles() const
     {
