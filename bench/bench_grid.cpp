@@ -76,10 +76,11 @@ struct SampleTree
         for (int i = 0; i < BundleCount; ++i) {
             const QString name = QStringLiteral("Sample App %1").arg(i, 4, 10, QChar(u'0'));
             const QString bundle = apps + u'/' + name + QStringLiteral(".app");
-            const QByteArray plist = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
-                                     "<key>CFBundleExecutable</key><string>run</string>"
-                                     "<key>CFBundleIconFile</key><string>icon.png</string>"
-                                     "<key>LSApplicationCategoryType</key><string>public.app-category."
+            const QByteArray plist
+                = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+                  "<key>CFBundleExecutable</key><string>run</string>"
+                  "<key>CFBundleIconFile</key><string>icon.png</string>"
+                  "<key>LSApplicationCategoryType</key><string>public.app-category."
                 + QByteArray::number(i % 12) + "</string></dict></plist>\n";
             writeFile(bundle + QStringLiteral("/Contents/Info.plist"), plist);
             QImage icon(128, 128, QImage::Format_ARGB32_Premultiplied);
@@ -172,11 +173,14 @@ int runChild(const QString &mode, int argc, char **argv)
     content->setSize(QSizeF(1200, 800));
 
     if (mode != u"scroll") {
-        QObject::connect(&window, &QQuickWindow::frameSwapped, &app, [] {
-            std::printf("first-frame\n");
-            std::fflush(stdout);
-            QCoreApplication::exit(0);
-        }, Qt::DirectConnection);
+        QObject::connect(
+            &window, &QQuickWindow::frameSwapped, &app,
+            [] {
+                std::printf("first-frame\n");
+                std::fflush(stdout);
+                QCoreApplication::exit(0);
+            },
+            Qt::DirectConnection);
         window.show();
         return app.exec();
     }
@@ -201,8 +205,8 @@ int runChild(const QString &mode, int argc, char **argv)
 
     std::vector<double> frames;
     bool swapped = false;
-    QObject::connect(&window, &QQuickWindow::frameSwapped, &app, [&swapped] { swapped = true; },
-                     Qt::DirectConnection);
+    QObject::connect(
+        &window, &QQuickWindow::frameSwapped, &app, [&swapped] { swapped = true; }, Qt::DirectConnection);
     const auto frame = [&](double y) {
         // A step that changes nothing makes no frame.
         if (qFuzzyCompare(view->property("contentY").toDouble() + 1e6, y + 1e6)) {
@@ -265,7 +269,8 @@ QProcessEnvironment childEnvironment()
 }
 
 // Seconds from the start of the child to its report line; negative on failure.
-double timeChild(const QString &mode, QByteArray *output = nullptr, const QProcessEnvironment &env = childEnvironment())
+double timeChild(
+    const QString &mode, QByteArray *output = nullptr, const QProcessEnvironment &env = childEnvironment())
 {
     QProcess child;
     child.setProcessEnvironment(env);

@@ -27,7 +27,10 @@ QVariantList toVariantList(const QList<AppItem> &apps)
 
 } // namespace
 
-AppGridController::AppGridController(QObject *parent) : QObject(parent) {}
+AppGridController::AppGridController(QObject *parent)
+    : QObject(parent)
+{
+}
 
 QObject *AppGridController::viewModelObject() const
 {
@@ -52,22 +55,22 @@ void AppGridController::setViewModel(BrimlarkViewModel *viewModel)
     if (m_viewModel) {
         // The view model passes every catalog change on as changed().
         m_connections << connect(m_viewModel, &BrimlarkViewModel::changed, this, &AppGridController::refresh);
-        m_connections << connect(m_viewModel, &BrimlarkViewModel::filteredAppsChanged, this,
-                                 &AppGridController::syncTiles);
-        m_connections << connect(m_viewModel->appFinder(), &AppFinder::isScanningChanged, this,
-                                 &AppGridController::refresh);
+        m_connections << connect(
+            m_viewModel, &BrimlarkViewModel::filteredAppsChanged, this, &AppGridController::syncTiles);
+        m_connections << connect(
+            m_viewModel->appFinder(), &AppFinder::isScanningChanged, this, &AppGridController::refresh);
         m_connections << connect(m_viewModel->appFinder(), &AppFinder::allAppsSortOptionChanged, this,
-                                 &AppGridController::refresh);
-        m_connections << connect(m_viewModel->appFinder(), &AppFinder::foldersChanged, this,
-                                 &AppGridController::overlayChanged);
+            &AppGridController::refresh);
+        m_connections << connect(
+            m_viewModel->appFinder(), &AppFinder::foldersChanged, this, &AppGridController::overlayChanged);
         m_connections << connect(m_viewModel, &BrimlarkViewModel::groupedAppsByCategoryChanged, this,
-                                 &AppGridController::overlayChanged);
+            &AppGridController::overlayChanged);
         m_connections << connect(m_viewModel, &BrimlarkViewModel::showingAppPickerChanged, this,
-                                 &AppGridController::sheetsChanged);
-        m_connections << connect(m_viewModel, &BrimlarkViewModel::folderForPickerChanged, this,
-                                 &AppGridController::sheetsChanged);
-        m_connections << connect(m_viewModel, &BrimlarkViewModel::appToUninstallChanged, this,
-                                 &AppGridController::sheetsChanged);
+            &AppGridController::sheetsChanged);
+        m_connections << connect(
+            m_viewModel, &BrimlarkViewModel::folderForPickerChanged, this, &AppGridController::sheetsChanged);
+        m_connections << connect(
+            m_viewModel, &BrimlarkViewModel::appToUninstallChanged, this, &AppGridController::sheetsChanged);
     }
     emit viewModelChanged();
     refresh();
@@ -150,7 +153,8 @@ bool AppGridController::folderSelected() const
 
 QVariant AppGridController::selectedFolder() const
 {
-    if (!m_viewModel || !m_viewModel->selection() || !m_viewModel->selection()->is(SidebarSelection::Kind::folder)) {
+    if (!m_viewModel || !m_viewModel->selection()
+        || !m_viewModel->selection()->is(SidebarSelection::Kind::folder)) {
         return {};
     }
     return QVariant::fromValue(m_viewModel->selection()->folder());
@@ -183,7 +187,8 @@ QVariant AppGridController::expandedCategoryName() const
 
 void AppGridController::setExpandedCategoryName(const QVariant &name)
 {
-    setExpandedCategory(name.isValid() && !name.isNull() ? std::optional<QString>(name.toString()) : std::nullopt);
+    setExpandedCategory(
+        name.isValid() && !name.isNull() ? std::optional<QString>(name.toString()) : std::nullopt);
 }
 
 void AppGridController::setExpandedFolder(const std::optional<QUuid> &id)

@@ -31,7 +31,8 @@ class AppGridController : public QObject
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(QObject *viewModel READ viewModelObject WRITE setViewModelObject NOTIFY viewModelChanged)
-    Q_PROPERTY(bool lightAppearance READ lightAppearance WRITE setLightAppearance NOTIFY lightAppearanceChanged)
+    Q_PROPERTY(
+        bool lightAppearance READ lightAppearance WRITE setLightAppearance NOTIFY lightAppearanceChanged)
 
     // GridPane::State and GridPane::Layout by name.
     Q_PROPERTY(QString paneState READ paneState NOTIFY paneChanged)
@@ -50,9 +51,10 @@ class AppGridController : public QObject
 
     // The opened folder's id (UUID text, empty for none) and the opened
     // category (a text, or null for none).
-    Q_PROPERTY(QString expandedFolderID READ expandedFolderID WRITE setExpandedFolderID NOTIFY expansionChanged)
+    Q_PROPERTY(
+        QString expandedFolderID READ expandedFolderID WRITE setExpandedFolderID NOTIFY expansionChanged)
     Q_PROPERTY(QVariant expandedCategoryName READ expandedCategoryName WRITE setExpandedCategoryName NOTIFY
-                   expansionChanged)
+            expansionChanged)
     // The panel over the grid: "none", "folder" or "category", its title,
     // applications (AppItem values) and folder (an AppFolder or null).
     Q_PROPERTY(QString overlayKind READ overlayKind NOTIFY overlayChanged)

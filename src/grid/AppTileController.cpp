@@ -9,7 +9,10 @@
 
 namespace brimlark {
 
-AppTileController::AppTileController(QObject *parent) : QObject(parent) {}
+AppTileController::AppTileController(QObject *parent)
+    : QObject(parent)
+{
+}
 
 AppTileController::~AppTileController()
 {
@@ -102,7 +105,8 @@ QVariantList AppTileController::menu() const
 void AppTileController::perform(const QString &action, const QString &folderID)
 {
     bool ok = false;
-    const int value = QMetaEnum::fromType<AppTileMenu::Action>().keyToValue(action.toLatin1().constData(), &ok);
+    const int value
+        = QMetaEnum::fromType<AppTileMenu::Action>().keyToValue(action.toLatin1().constData(), &ok);
     if (!ok) {
         return;
     }

@@ -31,8 +31,8 @@ Entry divider()
 
 } // namespace
 
-QList<Entry> AppTileMenu::entries(const std::optional<SidebarSelection> &selection, bool isFavorite,
-                                  const QList<AppFolder> &folders)
+QList<Entry> AppTileMenu::entries(
+    const std::optional<SidebarSelection> &selection, bool isFavorite, const QList<AppFolder> &folders)
 {
     const bool inHidden = selection && selection->is(SidebarSelection::Kind::hidden);
     const bool inFolder = selection && selection->is(SidebarSelection::Kind::folder);
@@ -41,7 +41,7 @@ QList<Entry> AppTileMenu::entries(const std::optional<SidebarSelection> &selecti
     out << action(Action::launch, QStringLiteral("Launch"));
     out << divider();
     out << action(Action::toggleFavorite,
-                  isFavorite ? QStringLiteral("Remove from Favorites") : QStringLiteral("Add to Favorites"));
+        isFavorite ? QStringLiteral("Remove from Favorites") : QStringLiteral("Add to Favorites"));
     out << divider();
     if (inHidden) {
         out << action(Action::unhideGlobally, QStringLiteral("Unhide App Globally"));
@@ -50,7 +50,8 @@ QList<Entry> AppTileMenu::entries(const std::optional<SidebarSelection> &selecti
     }
     out << divider();
     if (inFolder) {
-        out << action(Action::removeFromFolder, QStringLiteral("Remove from Folder"), true, selection->folder().id);
+        out << action(
+            Action::removeFromFolder, QStringLiteral("Remove from Folder"), true, selection->folder().id);
     } else if (!inHidden) {
         Entry sub;
         sub.kind = Kind::submenu;
@@ -73,9 +74,10 @@ QVariantList AppTileMenu::toVariantList(const QList<Entry> &entries)
     out.reserve(entries.size());
     for (const auto &e : entries) {
         QVariantMap m;
-        m.insert(QStringLiteral("kind"), QString::fromLatin1(QMetaEnum::fromType<Kind>().valueToKey(int(e.kind))));
+        m.insert(
+            QStringLiteral("kind"), QString::fromLatin1(QMetaEnum::fromType<Kind>().valueToKey(int(e.kind))));
         m.insert(QStringLiteral("action"),
-                 QString::fromLatin1(QMetaEnum::fromType<Action>().valueToKey(int(e.action))));
+            QString::fromLatin1(QMetaEnum::fromType<Action>().valueToKey(int(e.action))));
         m.insert(QStringLiteral("title"), e.title);
         m.insert(QStringLiteral("localized"), e.localized);
         m.insert(QStringLiteral("destructive"), e.destructive);

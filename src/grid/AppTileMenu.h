@@ -51,8 +51,8 @@ public:
         bool operator==(const Entry &other) const = default;
     };
 
-    static QList<Entry> entries(const std::optional<SidebarSelection> &selection, bool isFavorite,
-                                const QList<AppFolder> &folders);
+    static QList<Entry> entries(
+        const std::optional<SidebarSelection> &selection, bool isFavorite, const QList<AppFolder> &folders);
 
     // For QML: every entry a map with "kind", "action", "title",
     // "localized", "destructive", "folderID" (upper-case UUID text or

@@ -18,7 +18,10 @@ bool sameData(const AppItem &a, const AppItem &b)
 
 } // namespace
 
-AppTileModel::AppTileModel(QObject *parent) : QAbstractListModel(parent) {}
+AppTileModel::AppTileModel(QObject *parent)
+    : QAbstractListModel(parent)
+{
+}
 
 int AppTileModel::rowCount(const QModelIndex &parent) const
 {
@@ -70,7 +73,8 @@ int AppTileModel::stepLimit(int rows)
     return std::max(32, rows / 4);
 }
 
-std::optional<QList<AppTileModel::Step>> AppTileModel::plan(const QList<AppItem> &from, const QList<AppItem> &to)
+std::optional<QList<AppTileModel::Step>> AppTileModel::plan(
+    const QList<AppItem> &from, const QList<AppItem> &to)
 {
     QList<Step> steps;
     QHash<QString, int> target;

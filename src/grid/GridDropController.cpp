@@ -29,7 +29,10 @@ std::optional<AppFolder> catalogFolder(const BrimlarkViewModel &vm, const QUuid 
 
 } // namespace
 
-GridDropController::GridDropController(QObject *parent) : QObject(parent) {}
+GridDropController::GridDropController(QObject *parent)
+    : QObject(parent)
+{
+}
 
 GridDropController::~GridDropController()
 {
@@ -157,7 +160,8 @@ void GridDropController::tileTargeted(bool targeted, const QString &targetPath, 
     });
 }
 
-bool GridDropController::dropOnEmptyFolder(const QVariant &folder, const QString &text, const QList<QUrl> &urls)
+bool GridDropController::dropOnEmptyFolder(
+    const QVariant &folder, const QString &text, const QList<QUrl> &urls)
 {
     if (!m_viewModel || !folder.canConvert<AppFolder>()) {
         return false;

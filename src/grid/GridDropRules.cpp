@@ -54,8 +54,8 @@ qsizetype GridDropRules::positionInFolder(const AppFolder &folder, const QString
     return -1;
 }
 
-std::optional<GridDropRules::Move> GridDropRules::moveOnto(const AppFolder &folder, const QString &sourcePath,
-                                                           const QString &targetPath)
+std::optional<GridDropRules::Move> GridDropRules::moveOnto(
+    const AppFolder &folder, const QString &sourcePath, const QString &targetPath)
 {
     const qsizetype from = positionInFolder(folder, sourcePath);
     const qsizetype to = positionInFolder(folder, targetPath);
@@ -67,8 +67,8 @@ std::optional<GridDropRules::Move> GridDropRules::moveOnto(const AppFolder &fold
     return Move { int(from), int(from < to ? to + 1 : to) };
 }
 
-std::optional<AppItem> GridDropRules::appForFolderDrop(const QList<AppItem> &apps, const QString &text,
-                                                       const QList<QUrl> &urls)
+std::optional<AppItem> GridDropRules::appForFolderDrop(
+    const QList<AppItem> &apps, const QString &text, const QList<QUrl> &urls)
 {
     std::optional<QString> path = bundlePathOfText(text);
     if (!path && !urls.isEmpty()) {

@@ -38,13 +38,13 @@ public:
         int destination = 0;
         bool operator==(const Move &other) const = default;
     };
-    static std::optional<Move> moveOnto(const AppFolder &folder, const QString &sourcePath,
-                                        const QString &targetPath);
+    static std::optional<Move> moveOnto(
+        const AppFolder &folder, const QString &sourcePath, const QString &targetPath);
 
     // The application that text dropped on a folder names: the dropped URL
     // text first, else the first dropped URL; nothing unless it is installed.
-    static std::optional<AppItem> appForFolderDrop(const QList<AppItem> &apps, const QString &text,
-                                                   const QList<QUrl> &urls);
+    static std::optional<AppItem> appForFolderDrop(
+        const QList<AppItem> &apps, const QString &text, const QList<QUrl> &urls);
 };
 
 } // namespace brimlark

@@ -73,10 +73,12 @@ GridPane::Layout GridPane::layout(const Inputs &in)
 
 bool GridPane::isCategorySelected(const std::optional<SidebarSelection> &selection)
 {
-    return isKind(selection, SidebarSelection::Kind::folder) || isKind(selection, SidebarSelection::Kind::category);
+    return isKind(selection, SidebarSelection::Kind::folder)
+        || isKind(selection, SidebarSelection::Kind::category);
 }
 
-bool GridPane::usesTranslucentBackground(bool lightAppearance, const std::optional<SidebarSelection> &selection)
+bool GridPane::usesTranslucentBackground(
+    bool lightAppearance, const std::optional<SidebarSelection> &selection)
 {
     return lightAppearance && isCategorySelected(selection);
 }
@@ -89,14 +91,15 @@ QString GridPane::navigationTitle(const std::optional<SidebarSelection> &selecti
 QString GridPane::identityKey(const std::optional<SidebarSelection> &selection, AppSortOption sortOption)
 {
     const SidebarSelection shown = selection.value_or(SidebarSelection(SidebarSelection::Kind::allApps));
-    QString key = QString::fromLatin1(QMetaEnum::fromType<SidebarSelection::Kind>().valueToKey(int(shown.kind())));
+    QString key
+        = QString::fromLatin1(QMetaEnum::fromType<SidebarSelection::Kind>().valueToKey(int(shown.kind())));
     if (shown.is(SidebarSelection::Kind::folder)) {
         // The whole record: a rename or a change of the members' order held
         // in the selection makes a new key.
         const AppFolder &f = shown.folder();
         key += u'(' + part(f.idText()) + part(f.name) + part(f.appURLs.join(u'\n')) + part(f.icon)
-            + part(f.color) + part(QString::number(f.sortOrder)) + part(f.isPinned ? QStringLiteral("1") : QString())
-            + u')';
+            + part(f.color) + part(QString::number(f.sortOrder))
+            + part(f.isPinned ? QStringLiteral("1") : QString()) + u')';
     } else if (shown.is(SidebarSelection::Kind::category)) {
         key += u'(' + part(shown.category()) + u')';
     }

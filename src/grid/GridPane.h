@@ -47,7 +47,8 @@ public:
     static bool isCategorySelected(const std::optional<SidebarSelection> &selection);
     // The translucent sidebar material stands behind the pane only in the
     // light appearance with a folder or category selected.
-    static bool usesTranslucentBackground(bool lightAppearance, const std::optional<SidebarSelection> &selection);
+    static bool usesTranslucentBackground(
+        bool lightAppearance, const std::optional<SidebarSelection> &selection);
     // The selection's title, "Apps" without one.
     static QString navigationTitle(const std::optional<SidebarSelection> &selection);
     // Changes whenever the section, the selected folder's record, the

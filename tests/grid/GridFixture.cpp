@@ -10,9 +10,9 @@ namespace brimlark::test {
 GridFixture::GridFixture(const QString &root, QObject *parent)
     : QObject(parent)
     , root(root)
-    , finder(defaults, workspaces, center,
-             [] { return QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC); },
-             [](const QString &) { return std::nullopt; })
+    , finder(
+          defaults, workspaces, center, [] { return QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC); },
+          [](const QString &) { return std::nullopt; })
 {
     BrimlarkViewModel::Services services;
     services.defaults = &defaults;
@@ -109,7 +109,8 @@ void GridFixture::selectFolder(const QString &name)
 void GridFixture::selectSection(const QString &kind)
 {
     bool ok = false;
-    const int value = QMetaEnum::fromType<SidebarSelection::Kind>().keyToValue(kind.toLatin1().constData(), &ok);
+    const int value
+        = QMetaEnum::fromType<SidebarSelection::Kind>().keyToValue(kind.toLatin1().constData(), &ok);
     if (ok) {
         m_vm->selectSection(SidebarSelection::Kind(value));
     }

@@ -20,8 +20,8 @@ protected:
     void standardCatalog()
     {
         f.publish(QList<AppItem> { f.app(QStringLiteral("Alpha"), QStringLiteral("Games")),
-                                   f.app(QStringLiteral("Bravo"), QStringLiteral("Utilities")),
-                                   f.app(QStringLiteral("Charlie"), QStringLiteral("Games")) });
+            f.app(QStringLiteral("Bravo"), QStringLiteral("Utilities")),
+            f.app(QStringLiteral("Charlie"), QStringLiteral("Games")) });
     }
     QStringList tileNames()
     {
@@ -149,7 +149,8 @@ TEST_F(AppGridControllerTest, TheTilesFollowTheFilteredApplicationsStepByStep)
 TEST_F(AppGridControllerTest, AFolderReorderMovesOneTile)
 {
     standardCatalog();
-    f.makeFolder(QStringLiteral("Work"), { QStringLiteral("Alpha"), QStringLiteral("Bravo"), QStringLiteral("Charlie") });
+    f.makeFolder(QStringLiteral("Work"),
+        { QStringLiteral("Alpha"), QStringLiteral("Bravo"), QStringLiteral("Charlie") });
     f.selectFolder(QStringLiteral("Work"));
     QSignalSpy moves(grid.apps(), &AppTileModel::rowsMoved);
     QSignalSpy resets(grid.apps(), &AppTileModel::modelReset);
@@ -226,7 +227,7 @@ TEST_F(AppGridControllerTest, TheSheetsFollowTheViewModel)
 TEST(AppGridControllerViews, TheUninstallerSheetShowsTheStandInUntilTheUninstallerIsBuilt)
 {
     EXPECT_EQ(AppGridController::uninstallerViewUrl(),
-              QUrl(QStringLiteral("qrc:/Brimlark/Grid/AppUninstallerPlaceholder.qml")));
+        QUrl(QStringLiteral("qrc:/Brimlark/Grid/AppUninstallerPlaceholder.qml")));
 }
 
 } // namespace

@@ -46,9 +46,8 @@ public:
         engine.addImportPath(QStringLiteral("qrc:/"));
         engine.addImageProvider(AppIconImageProvider::ProviderId, new AppIconImageProvider);
         QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/Brimlark/Grid/AppGridView.qml")));
-        grid.reset(qobject_cast<QQuickItem *>(
-            component.createWithInitialProperties({ { QStringLiteral("viewModel"),
-                                                      QVariant::fromValue(fixture.viewModelObject()) } })));
+        grid.reset(qobject_cast<QQuickItem *>(component.createWithInitialProperties(
+            { { QStringLiteral("viewModel"), QVariant::fromValue(fixture.viewModelObject()) } })));
         if (!grid) {
             ADD_FAILURE() << component.errorString().toStdString();
             return;
@@ -310,13 +309,15 @@ int distinctColours(const QImage &image, const QRect &rect)
 TEST_F(AppGridViewTest, AScreenshotOfTheSampleBundlesShowsFilledTiles)
 {
     const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
-    const QString generator = qEnvironmentVariable("BRIMLARK_SOURCE_DIR") + QStringLiteral("/samples/generate.py");
+    const QString generator
+        = qEnvironmentVariable("BRIMLARK_SOURCE_DIR") + QStringLiteral("/samples/generate.py");
     if (python.isEmpty() || !QFile::exists(generator)) {
         GTEST_SKIP() << "python3 or the sample generator is missing";
     }
     test::TemporaryRoots roots;
     QProcess gen;
-    gen.start(python, { generator, roots.root(), QStringLiteral("--home"), roots.home(), QStringLiteral("--force") });
+    gen.start(python,
+        { generator, roots.root(), QStringLiteral("--home"), roots.home(), QStringLiteral("--force") });
     ASSERT_TRUE(gen.waitForFinished(60000));
     ASSERT_EQ(gen.exitCode(), 0) << gen.readAllStandardError().toStdString();
 

@@ -18,7 +18,8 @@ class AppTileControllerTest : public ::testing::Test
 protected:
     AppTileControllerTest()
     {
-        f.publish(QStringList { QStringLiteral("Alpha"), QStringLiteral("Bravo"), QStringLiteral("Charlie") });
+        f.publish(
+            QStringList { QStringLiteral("Alpha"), QStringLiteral("Bravo"), QStringLiteral("Charlie") });
         alpha = f.appNamed(QStringLiteral("Alpha")).value<AppItem>();
         tile.setViewModel(&f.vm());
         tile.setApp(alpha);

@@ -70,10 +70,9 @@ TEST_P(AppTileMenuEntries, OfferTheCommandsOfTheContext)
 }
 
 INSTANTIATE_TEST_SUITE_P(Contexts, AppTileMenuEntries,
-    ::testing::Values(
-        MenuCase { "allApps", SidebarSelection(Kind::allApps), false,
-            { "Launch", "-", "Add to Favorites", "-", "!Hide App Globally", "-",
-                "> Add to Folder [Work, Play & <b>Fun</b>]", "-", "!Uninstall App\u2026" } },
+    ::testing::Values(MenuCase { "allApps", SidebarSelection(Kind::allApps), false,
+                          { "Launch", "-", "Add to Favorites", "-", "!Hide App Globally", "-",
+                              "> Add to Folder [Work, Play & <b>Fun</b>]", "-", "!Uninstall App\u2026" } },
         MenuCase { "noSelection", std::nullopt, true,
             { "Launch", "-", "Remove from Favorites", "-", "!Hide App Globally", "-",
                 "> Add to Folder [Work, Play & <b>Fun</b>]", "-", "!Uninstall App\u2026" } },
@@ -118,8 +117,8 @@ TEST(AppTileMenu, FolderEntriesNameTheirFolderAndKeepItsNameAsItIs)
 
 TEST(AppTileMenu, TheQmlFormCarriesEveryField)
 {
-    const QVariantList list = AppTileMenu::toVariantList(
-        AppTileMenu::entries(SidebarSelection(Kind::allApps), false, { work }));
+    const QVariantList list
+        = AppTileMenu::toVariantList(AppTileMenu::entries(SidebarSelection(Kind::allApps), false, { work }));
     ASSERT_EQ(list.size(), 9);
     const QVariantMap hide = list[4].toMap();
     EXPECT_EQ(hide.value(QStringLiteral("kind")).toString(), u"action");

@@ -14,8 +14,8 @@ namespace {
 
 AppItem app(const QString &name, const QString &category = QStringLiteral("Utilities"))
 {
-    return AppItem(name, BundleUrl::directoryUrl(QStringLiteral("/Applications/") + name + QStringLiteral(".app")),
-                   category);
+    return AppItem(name,
+        BundleUrl::directoryUrl(QStringLiteral("/Applications/") + name + QStringLiteral(".app")), category);
 }
 
 QList<AppItem> apps(const QString &letters)
@@ -132,8 +132,8 @@ TEST_F(AppTileModelTest, ChangedDetailsOfTheSameApplicationAreDataChanges)
     Signals none(model);
     model.setApps(next);
     EXPECT_EQ(none.changes.count() + none.moves.count() + none.inserts.count() + none.removes.count()
-                  + none.resets.count(),
-              0);
+            + none.resets.count(),
+        0);
 }
 
 TEST_F(AppTileModelTest, AReorderOfEverythingRebuildsTheList)
@@ -208,9 +208,10 @@ TEST(AppTileModelPlan, StepsAreRemovalsThenInsertionsAndMovesInPlace)
     using Type = Step::Type;
     const auto plan = AppTileModel::plan(apps(QStringLiteral("ABCDE")), apps(QStringLiteral("XBDAE")));
     ASSERT_TRUE(plan);
-    EXPECT_EQ(*plan, (QList<Step> { Step { Type::remove, 2, 2, 0 }, // C
-                                    Step { Type::insert, 0, 0, 0 }, // X
-                                    Step { Type::move, 1, 1, 3 } })); // A after B and D
+    EXPECT_EQ(*plan,
+        (QList<Step> { Step { Type::remove, 2, 2, 0 }, // C
+            Step { Type::insert, 0, 0, 0 }, // X
+            Step { Type::move, 1, 1, 3 } })); // A after B and D
     EXPECT_FALSE(AppTileModel::plan(apps(QStringLiteral("AA")), apps(QStringLiteral("A"))));
     EXPECT_FALSE(AppTileModel::plan(apps(QStringLiteral("A")), apps(QStringLiteral("AA"))));
     EXPECT_TRUE(AppTileModel::plan({}, {})->isEmpty());

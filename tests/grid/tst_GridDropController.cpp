@@ -20,10 +20,10 @@ class GridDropControllerTest : public ::testing::Test
 protected:
     GridDropControllerTest()
     {
-        f.publish(QStringList { QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D"),
-                                QStringLiteral("Outsider") });
-        f.makeFolder(QStringLiteral("Work"), { QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),
-                                               QStringLiteral("D") });
+        f.publish(QStringList { QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),
+            QStringLiteral("D"), QStringLiteral("Outsider") });
+        f.makeFolder(QStringLiteral("Work"),
+            { QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D") });
         f.selectFolder(QStringLiteral("Work"));
         drops.setViewModel(&f.vm());
         drops.setFolderFlag(true);
@@ -57,8 +57,8 @@ TEST_F(GridDropControllerTest, ADroppedUrlWithoutItsClosingSlashStillNamesTheApp
 
 TEST_F(GridDropControllerTest, OnlyTheFirstDroppedUrlCounts)
 {
-    EXPECT_TRUE(drops.dropOnTile({ urlOf(app(QStringLiteral("D"))), urlOf(app(QStringLiteral("A"))) },
-                                 app(QStringLiteral("A")).id()));
+    EXPECT_TRUE(drops.dropOnTile(
+        { urlOf(app(QStringLiteral("D"))), urlOf(app(QStringLiteral("A"))) }, app(QStringLiteral("A")).id()));
     EXPECT_EQ(order(), (QStringList { u"D"_qs, u"A"_qs, u"B"_qs, u"C"_qs }));
 }
 
@@ -69,7 +69,8 @@ TEST_F(GridDropControllerTest, DropsThatCannotBePlacedAreRefusedAndChangeNothing
     // No URL, a URL of no installed application, an application not in the folder.
     EXPECT_FALSE(drops.dropOnTile({}, target));
     EXPECT_FALSE(drops.dropOnTile({ QUrl(QStringLiteral("file:///Elsewhere/X.app")) }, target));
-    EXPECT_FALSE(drops.dropOnTile({ QUrl(QStringLiteral("https://example.com/Applications/A.app")) }, target));
+    EXPECT_FALSE(
+        drops.dropOnTile({ QUrl(QStringLiteral("https://example.com/Applications/A.app")) }, target));
     EXPECT_FALSE(drops.dropOnTile({ urlOf(app(QStringLiteral("Outsider"))) }, target));
     // A target that is not in the folder.
     EXPECT_FALSE(drops.dropOnTile({ urlOf(app(QStringLiteral("A"))) }, app(QStringLiteral("Outsider")).id()));
@@ -86,7 +87,8 @@ TEST_F(GridDropControllerTest, OutsideAFolderEveryTileDropIsRefused)
     drops.setFolderFlag(true);
     for (const char *kind : { "allApps", "favorites", "recents", "newlyAdded" }) {
         f.selectSection(QString::fromLatin1(kind));
-        EXPECT_FALSE(drops.dropOnTile({ urlOf(app(QStringLiteral("A"))) }, app(QStringLiteral("C")).id())) << kind;
+        EXPECT_FALSE(drops.dropOnTile({ urlOf(app(QStringLiteral("A"))) }, app(QStringLiteral("C")).id()))
+            << kind;
     }
     f.vm().selectCategory(QStringLiteral("Utilities"));
     EXPECT_FALSE(drops.dropOnTile({ urlOf(app(QStringLiteral("A"))) }, app(QStringLiteral("C")).id()));
@@ -154,7 +156,8 @@ TEST_F(GridDropControllerTest, AStaleDraggedApplicationIsNotMovedByAnotherDrag)
     // A's drag ended long ago without being cleared; now a file from
     // elsewhere is dragged over the folder's tiles.
     f.vm().setDraggedApp(app(QStringLiteral("A")));
-    drops.tileTargeted(true, app(QStringLiteral("C")).id(), { QUrl(QStringLiteral("file:///home/me/notes.txt")) });
+    drops.tileTargeted(
+        true, app(QStringLiteral("C")).id(), { QUrl(QStringLiteral("file:///home/me/notes.txt")) });
     EXPECT_EQ(drops.draggedAppTarget(), app(QStringLiteral("C")).id());
     EXPECT_FALSE(drops.hasPendingHoverMove());
     // A drag that carries no URL at all moves nothing either.

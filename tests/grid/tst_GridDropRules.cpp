@@ -9,7 +9,8 @@ namespace {
 
 AppItem app(const QString &path)
 {
-    return AppItem(path.section(u'/', -1).chopped(4), BundleUrl::directoryUrl(path), QStringLiteral("Utilities"));
+    return AppItem(
+        path.section(u'/', -1).chopped(4), BundleUrl::directoryUrl(path), QStringLiteral("Utilities"));
 }
 
 struct PathCase
@@ -36,8 +37,10 @@ TEST_P(BundlePathOfText, ReadsOnlyLocalFileUrls)
 
 INSTANTIATE_TEST_SUITE_P(Texts, BundlePathOfText,
     ::testing::Values(PathCase { "file:///A.app", "/A.app" }, PathCase { "file:///A.app/", "/A.app" },
-        PathCase { "file:///A.app//", "/A.app" }, PathCase { "  file:///Applications/Caf%C3%A9.app/\n", "/Applications/Café.app" },
-        PathCase { "file://localhost/A.app", "/A.app" }, PathCase { "file:///Applications/My%20App.app/", "/Applications/My App.app" },
+        PathCase { "file:///A.app//", "/A.app" },
+        PathCase { "  file:///Applications/Caf%C3%A9.app/\n", "/Applications/Café.app" },
+        PathCase { "file://localhost/A.app", "/A.app" },
+        PathCase { "file:///Applications/My%20App.app/", "/Applications/My App.app" },
         PathCase { "file://otherhost/A.app", nullptr }, PathCase { "https://example.com/A.app", nullptr },
         PathCase { "/Applications/A.app", nullptr }, PathCase { "A.app", nullptr }, PathCase { "", nullptr },
         PathCase { "   ", nullptr }, PathCase { "file:///A.app\nfile:///B.app", nullptr },
@@ -45,7 +48,8 @@ INSTANTIATE_TEST_SUITE_P(Texts, BundlePathOfText,
 
 TEST(GridDropRules, URLsWithAndWithoutTheClosingSlashNameOneBundle)
 {
-    const QList<AppItem> apps { app(QStringLiteral("/Applications/A.app")), app(QStringLiteral("/Applications/B.app")) };
+    const QList<AppItem> apps { app(QStringLiteral("/Applications/A.app")),
+        app(QStringLiteral("/Applications/B.app")) };
     for (const char *text : { "file:///Applications/B.app", "file:///Applications/B.app/" }) {
         const auto found = GridDropRules::appForFolderDrop(apps, QString::fromLatin1(text), {});
         ASSERT_TRUE(found) << text;
@@ -69,17 +73,17 @@ TEST(GridDropRules, AFolderDropTakesTheTextFirstThenTheFirstUrl)
 TEST(GridDropRules, TheSourceTakesTheTargetsPlaceInBothDirections)
 {
     AppFolder folder;
-    folder.appURLs = { QStringLiteral("file:///A.app/"), QStringLiteral("file:///B.app"), QStringLiteral("file:///C.app/"),
-        QStringLiteral("file:///D.app/") };
+    folder.appURLs = { QStringLiteral("file:///A.app/"), QStringLiteral("file:///B.app"),
+        QStringLiteral("file:///C.app/"), QStringLiteral("file:///D.app/") };
     // Later: the destination counts places before the source leaves.
     EXPECT_EQ(GridDropRules::moveOnto(folder, QStringLiteral("/A.app"), QStringLiteral("/C.app")),
-              (GridDropRules::Move { 0, 3 }));
+        (GridDropRules::Move { 0, 3 }));
     // Earlier.
     EXPECT_EQ(GridDropRules::moveOnto(folder, QStringLiteral("/D.app"), QStringLiteral("/B.app")),
-              (GridDropRules::Move { 3, 1 }));
+        (GridDropRules::Move { 3, 1 }));
     // Onto itself: stays.
     EXPECT_EQ(GridDropRules::moveOnto(folder, QStringLiteral("/B.app"), QStringLiteral("/B.app")),
-              (GridDropRules::Move { 1, 1 }));
+        (GridDropRules::Move { 1, 1 }));
     // Not a member: no move.
     EXPECT_FALSE(GridDropRules::moveOnto(folder, QStringLiteral("/E.app"), QStringLiteral("/B.app")));
     EXPECT_FALSE(GridDropRules::moveOnto(folder, QStringLiteral("/A.app"), QStringLiteral("/E.app")));

@@ -52,8 +52,9 @@ TEST(GridPane, TheHiddenSectionAsksForAPasswordThenForTheUnlock)
         bool unlocked;
         State expected;
     };
-    for (const Case c : { Case { false, false, State::setupHiddenLock }, Case { false, true, State::setupHiddenLock },
-                          Case { true, false, State::unlockHidden }, Case { true, true, State::content } }) {
+    for (const Case c :
+        { Case { false, false, State::setupHiddenLock }, Case { false, true, State::setupHiddenLock },
+            Case { true, false, State::unlockHidden }, Case { true, true, State::content } }) {
         GridPane::Inputs in = inputs(SidebarSelection(Kind::hidden));
         in.isSecurityPasswordSet = c.passwordSet;
         in.isHiddenUnlocked = c.unlocked;
@@ -106,14 +107,16 @@ TEST(GridPane, ChoosesTheLayoutTheSelectionCallsFor)
 
 TEST(GridPane, TheTranslucentBackgroundNeedsLightAppearanceAndAFolderOrCategory)
 {
-    const std::optional<SidebarSelection> folder = SidebarSelection::ofFolder(folderNamed(QStringLiteral("A")));
+    const std::optional<SidebarSelection> folder
+        = SidebarSelection::ofFolder(folderNamed(QStringLiteral("A")));
     const std::optional<SidebarSelection> category = SidebarSelection::ofCategory(QStringLiteral("Games"));
     EXPECT_TRUE(GridPane::usesTranslucentBackground(true, folder));
     EXPECT_TRUE(GridPane::usesTranslucentBackground(true, category));
     EXPECT_FALSE(GridPane::usesTranslucentBackground(false, folder));
     EXPECT_FALSE(GridPane::usesTranslucentBackground(false, category));
     EXPECT_FALSE(GridPane::usesTranslucentBackground(true, std::nullopt));
-    for (const Kind kind : { Kind::allApps, Kind::recents, Kind::favorites, Kind::newlyAdded, Kind::hidden }) {
+    for (const Kind kind :
+        { Kind::allApps, Kind::recents, Kind::favorites, Kind::newlyAdded, Kind::hidden }) {
         EXPECT_FALSE(GridPane::usesTranslucentBackground(true, SidebarSelection(kind)));
     }
 }
@@ -122,7 +125,8 @@ TEST(GridPane, TheTitleIsTheSelectionsOrApps)
 {
     EXPECT_EQ(GridPane::navigationTitle(std::nullopt), u"Apps");
     EXPECT_EQ(GridPane::navigationTitle(SidebarSelection(Kind::recents)), u"Recent Apps");
-    EXPECT_EQ(GridPane::navigationTitle(SidebarSelection::ofFolder(folderNamed(QStringLiteral("Tools")))), u"Tools");
+    EXPECT_EQ(GridPane::navigationTitle(SidebarSelection::ofFolder(folderNamed(QStringLiteral("Tools")))),
+        u"Tools");
 }
 
 TEST(GridPane, TheIdentityKeyChangesWithSectionPayloadAndSortOnly)
