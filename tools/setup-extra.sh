@@ -13,6 +13,7 @@ DEST="$ROOT/build/npm"
 if ! command -v npm >/dev/null 2>&1; then
     echo "Installing: npm"
     if [ "$(id -u)" -eq 0 ]; then sudo_cmd=(); else sudo_cmd=(sudo); fi
+    "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
     "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends npm
 fi
 
