@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace brimlark {
+
+// Runs the removal helper with administrator rights. The helper gets a fixed
+// argument vector; no shell ever sees a path. Blocking: call it off the GUI
+// thread (the authentication dialog is the policy agent's, not ours).
+class AdminRunner
+{
+public:
+    enum class Outcome {
+        Succeeded,
+        Denied, // the user refused or dismissed the authentication
+        DestinationExists, // a move found its Trash name taken
+        Failed, // the helper ran and failed; reason says why
+    };
+    struct Result
+    {
+        Outcome outcome = Outcome::Failed;
+        std::string reason;
+    };
+
+    virtual ~AdminRunner() = default;
+    virtual Result run(const std::vector<std::string> &helperArguments) = 0;
+};
+
+// pkexec <helper> <arguments...>. With an empty launcher the helper runs
+// directly, with the caller's rights (tests run it so against temporary trees).
+class PkexecAdminRunner : public AdminRunner
+{
+public:
+    explicit PkexecAdminRunner(
+        std::string helperPath, std::vector<std::string> launcher = { "/usr/bin/pkexec" });
+    Result run(const std::vector<std::string> &helperArguments) override;
+
+private:
+    std::string m_helperPath;
+    std::vector<std::string> m_launcher;
+};
+
+} // namespace brimlark

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+namespace brimlark {
+
+// Whether the current user may remove the item without administrator rights:
+// its folder is writable and searchable, and a sticky folder also needs the
+// user to own the item or the folder. Answers for the effective user.
+bool isDeletableFile(const QString &path);
+
+} // namespace brimlark

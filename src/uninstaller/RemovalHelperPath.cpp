@@ -1,0 +1,10 @@
+#include "uninstaller/RemovalHelperPath.h"
+
+namespace brimlark {
+
+std::string removalHelperPath()
+{
+    return BRIMLARK_REMOVAL_HELPER;
+}
+
+} // namespace brimlark

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "uninstaller/AppResidualFile.h"
+#include "uninstaller/ScanStage.h"
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+namespace brimlark {
+
+// The twelve steps of a residual scan, run synchronously on the caller's
+// (worker) thread. Reads only. Home-relative locations are below home,
+// "/Library/..." ones below systemRoot.
+class ResidualScan
+{
+public:
+    struct Input
+    {
+        QString appName;
+        QString bundlePath;
+        std::optional<QString> bundleID; // as read from the bundle; validated here
+        QString home;
+        QString systemRoot;
+        std::function<bool(const QString &path)> isDeletable;
+    };
+    using Announce = std::function<void(ScanStage stage, double progress)>;
+
+    // An identifier is usable only as a plain name: letters, digits, ".", "_"
+    // and "-", and not "." or "..". Anything else would turn a step's folder
+    // into the Library folder itself or a sibling of it.
+    static std::optional<QString> usableBundleID(const std::optional<QString> &raw);
+
+    // Case-insensitive substring test of the name against the application
+    // name and, when present, the identifier; an empty needle matches nothing.
+    static bool nameMatches(
+        const QString &name, const QString &appName, const std::optional<QString> &bundleID);
+    // The identifier's pieces after the first, compared as written.
+    static bool groupMatches(const QString &name, const QString &bundleID);
+
+    // Sum of the sizes of the regular files below a folder, hidden entries and
+    // everything inside hidden folders left out; a file's own size otherwise.
+    static qint64 directorySize(const QString &path);
+    // A regular file's own size, not following a link; 0 for anything else.
+    static qint64 fileSize(const QString &path);
+
+    static QList<AppResidualFile> run(const Input &input, const Announce &announce);
+};
+
+} // namespace brimlark

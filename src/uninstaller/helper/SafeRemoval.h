@@ -1,0 +1,59 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace brimlark {
+
+// Removes or trashes one residual item without ever following a symbolic link:
+// each parent is opened from a trusted root with O_NOFOLLOW, and the item is
+// unlinked or renamed through directory descriptors. Used by the application
+// for the user's own removals and by the privileged removal helper, so both
+// obey the same rules about what may be touched. No Qt: the helper runs as root.
+class SafeRemoval
+{
+public:
+    enum class Status {
+        Ok,
+        Refused, // outside the permitted folders, a root itself, malformed
+        DestinationExists, // the Trash name is taken; the caller picks another
+        Failed, // the file system said no; the reason says why
+    };
+    struct Outcome
+    {
+        Status status = Status::Ok;
+        std::string reason;
+    };
+
+    // home and systemRoot are the roots the residual scan reads below;
+    // trashFiles is the user's Trash files/ folder, a move destination only.
+    SafeRemoval(std::string home, std::string systemRoot, std::string trashFiles);
+
+    // The Library folders the residual scan lists; a finding there must be a
+    // direct child of one of them.
+    static std::vector<std::string> residualFolders(const std::string &home, const std::string &systemRoot);
+
+    // Whether the path is something this class would touch (checks the text only).
+    bool permits(const std::string &path) const;
+
+    // Removes the item (a folder with everything in it, a file or a link).
+    Outcome remove(const std::string &path) const;
+    // Moves the item into the Trash's files/ folder under trashName, never
+    // replacing what is there.
+    Outcome moveToTrash(const std::string &path, const std::string &trashName) const;
+
+private:
+    struct Anchor
+    {
+        std::string base; // opened as given: the trusted part
+        std::vector<std::string> below; // walked with O_NOFOLLOW
+    };
+    bool locate(const std::string &path, Anchor &anchor, std::string &name, std::string &reason) const;
+    int openParent(const Anchor &anchor, std::string &reason) const;
+
+    std::string m_home;
+    std::string m_systemRoot;
+    std::string m_trashFiles;
+};
+
+} // namespace brimlark

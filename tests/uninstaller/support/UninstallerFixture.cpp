@@ -1,0 +1,79 @@
+#include "UninstallerFixture.h"
+
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace brimlark::test {
+
+ResidualTree::ResidualTree()
+{
+    QDir(m_dir.path()).mkpath(QStringLiteral("home/Library"));
+    QDir(m_dir.path()).mkpath(QStringLiteral("root/Library"));
+}
+
+QString ResidualTree::file(const QString &relative, int size) const
+{
+    const QString path = m_dir.path() + QLatin1Char('/') + relative;
+    TemporaryRoots::writeFile(path, QByteArray(size, 'x'));
+    return path;
+}
+
+void ResidualTree::makeFooLeftovers() const
+{
+    file(QStringLiteral("root/Applications/Foo.app/Contents/MacOS/foo"), 30);
+    file(QStringLiteral("root/Applications/Foo.app/Contents/.hidden"), 500);
+    file(QStringLiteral("home/Library/Preferences/com.acme.foo.plist"), 10);
+    file(QStringLiteral("home/Library/Preferences/FooHelper.plist"), 5);
+    file(QStringLiteral("home/Library/Preferences/.foo.plist"), 5);
+    file(QStringLiteral("home/Library/Preferences/unrelated.plist"), 5);
+    file(QStringLiteral("root/Library/Preferences/com.acme.foo.plist"), 7);
+    file(QStringLiteral("home/Library/Application Support/Foobar Data/a"), 100);
+    file(QStringLiteral("home/Library/Application Support/Foobar Data/.hidden"), 1000);
+    file(QStringLiteral("home/Library/Application Support/Foobar Data/.cache/x"), 1000);
+    file(QStringLiteral("home/Library/Caches/com.acme.foo/Cache.db"), 4096);
+    file(QStringLiteral("home/Library/Logs/myfoo.log"), 3);
+    file(QStringLiteral("home/Library/Containers/com.acme.foo/data"), 50);
+    file(QStringLiteral("home/Library/Group Containers/ABCD.acme.shared/x"), 20);
+    file(QStringLiteral("home/Library/Group Containers/XYZ.other/x"), 20);
+    file(QStringLiteral("home/Library/LaunchAgents/com.acme.foo.agent.plist"), 4);
+    file(QStringLiteral("root/Library/LaunchDaemons/com.acme.foo.helper.plist"), 6);
+    file(QStringLiteral("home/Library/Logs/DiagnosticReports/Foo_2024.crash"), 8);
+    file(QStringLiteral("home/Library/Logs/DiagnosticReports/com.acme.bar.crash"), 8);
+    file(QStringLiteral("home/Library/Saved Application State/com.acme.foo.savedState/w"), 9);
+    file(QStringLiteral("home/Library/Extensions/com.acme.foo.kext/bin"), 11);
+    file(QStringLiteral("root/Library/Receipts/com.acme.foo.bom"), 2);
+}
+
+AdminRunner::Result FakeAdminRunner::run(const std::vector<std::string> &arguments)
+{
+    {
+        QMutexLocker lock(&m_mutex);
+        m_calls.push_back(arguments);
+    }
+    return answer ? answer(arguments) : Result { Outcome::Succeeded, {} };
+}
+
+std::vector<std::vector<std::string>> FakeAdminRunner::calls() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_calls;
+}
+
+bool scanAndWait(AppUninstallerScanner &scanner, const QString &appName, const QString &bundlePath)
+{
+    scanner.scan(appName, bundlePath);
+    return waitUntil([&] { return !scanner.isScanning(); });
+}
+
+RemovalResult waitForRemoval(QFuture<RemovalResult> future)
+{
+    waitUntil([&] { return future.isFinished(); }, 20000);
+    // The list update was posted before the future finished.
+    QCoreApplication::processEvents();
+    return future.result();
+}
+
+} // namespace brimlark::test

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/AdminRunner.h"
+#include "uninstaller/AppUninstallerScanner.h"
+
+#include <QMutex>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <vector>
+
+namespace brimlark::test {
+
+// A temporary home and system root with files made by relative path.
+class ResidualTree
+{
+public:
+    ResidualTree();
+    QString home() const { return m_dir.path() + QStringLiteral("/home"); }
+    QString root() const { return m_dir.path() + QStringLiteral("/root"); }
+    QString base() const { return m_dir.path(); }
+    // Writes size bytes at base()/relative, making its folders.
+    QString file(const QString &relative, int size) const;
+    // The handmade leftovers of an application "Foo" (com.acme.foo).
+    void makeFooLeftovers() const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Records every helper call and answers from a script (default: succeed).
+class FakeAdminRunner : public AdminRunner
+{
+public:
+    Result run(const std::vector<std::string> &arguments) override;
+    std::vector<std::vector<std::string>> calls() const;
+    std::function<Result(const std::vector<std::string> &)> answer;
+
+private:
+    mutable QMutex m_mutex;
+    std::vector<std::vector<std::string>> m_calls;
+};
+
+// Starts a scan and returns once its results are published.
+bool scanAndWait(AppUninstallerScanner &scanner, const QString &appName, const QString &bundlePath);
+// Waits for a removal and for the list update posted before it finished.
+RemovalResult waitForRemoval(QFuture<RemovalResult> future);
+
+} // namespace brimlark::test
