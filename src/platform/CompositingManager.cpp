@@ -22,8 +22,8 @@ bool isRunningOnX11(const QByteArray &display)
         connection, xcb_intern_atom(connection, 0, uint16_t(name.size()), name.c_str()), nullptr);
     bool owned = false;
     if (atom) {
-        xcb_get_selection_owner_reply_t *owner =
-            xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, atom->atom), nullptr);
+        xcb_get_selection_owner_reply_t *owner = xcb_get_selection_owner_reply(
+            connection, xcb_get_selection_owner(connection, atom->atom), nullptr);
         owned = owner && owner->owner != XCB_NONE;
         std::free(owner);
         std::free(atom);

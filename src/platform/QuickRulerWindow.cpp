@@ -8,7 +8,8 @@ namespace brimlark {
 
 RulerWindow::~RulerWindow() = default;
 
-QuickRulerWindow::QuickRulerWindow(bool composited) : m_translucent(composited)
+QuickRulerWindow::QuickRulerWindow(bool composited)
+    : m_translucent(composited)
 {
     setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setTitle(QStringLiteral("Screen Ruler"));
@@ -59,7 +60,7 @@ void QuickRulerWindow::setFrame(const QRectF &target, bool animate)
     animation->setStartValue(QRectF(geometry()));
     animation->setEndValue(target);
     connect(animation, &QVariantAnimation::valueChanged, this,
-            [this](const QVariant &value) { setGeometry(value.toRectF().toRect()); });
+        [this](const QVariant &value) { setGeometry(value.toRectF().toRect()); });
     // The last step lands exactly on the target, whatever the easing rounded to.
     connect(animation, &QVariantAnimation::finished, this, [this, target] { setGeometry(target.toRect()); });
     m_animation = animation;

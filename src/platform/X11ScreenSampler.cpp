@@ -19,11 +19,12 @@ class SamplerOverlay final : public QRasterWindow
 {
 public:
     SamplerOverlay(QScreen *screen, QImage picture, std::function<void(std::optional<QColor>)> done)
-        : m_picture(std::move(picture)), m_done(std::move(done))
+        : m_picture(std::move(picture))
+        , m_done(std::move(done))
     {
         setScreen(screen);
-        setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                 Qt::X11BypassWindowManagerHint);
+        setFlags(
+            Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint);
         setTitle(QStringLiteral("Pick Color"));
         setGeometry(screen->geometry());
         setCursor(Qt::CrossCursor);
@@ -58,7 +59,8 @@ private:
         }
         // The picture is in device pixels; the window in points.
         const int x = std::clamp(int(position.x() * m_picture.width() / width()), 0, m_picture.width() - 1);
-        const int y = std::clamp(int(position.y() * m_picture.height() / height()), 0, m_picture.height() - 1);
+        const int y
+            = std::clamp(int(position.y() * m_picture.height() / height()), 0, m_picture.height() - 1);
         return QColor(m_picture.pixel(x, y));
     }
 
@@ -67,7 +69,10 @@ private:
 };
 } // namespace
 
-X11ScreenSampler::X11ScreenSampler(QObject *parent) : QObject(parent) {}
+X11ScreenSampler::X11ScreenSampler(QObject *parent)
+    : QObject(parent)
+{
+}
 
 X11ScreenSampler::~X11ScreenSampler()
 {
@@ -109,7 +114,8 @@ void X11ScreenSampler::showSampler(Handler handler)
     for (auto &[screen, picture] : pictures) {
         auto *overlay = new SamplerOverlay(screen, std::move(picture), [this](std::optional<QColor> color) {
             // Out of the overlay's own event handler before it goes.
-            QMetaObject::invokeMethod(this, [this, color] { finish(color); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, color] { finish(color); }, Qt::QueuedConnection);
         });
         m_overlays.emplace_back(overlay);
         overlay->show();

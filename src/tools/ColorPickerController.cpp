@@ -32,20 +32,25 @@ int componentByte(double component)
 }
 
 const QString s_copied = QStringLiteral("HEX Copied!");
-constexpr std::chrono::milliseconds s_messageTime{1500};
+constexpr std::chrono::milliseconds s_messageTime { 1500 };
 } // namespace
 
 ColorPickerController::ColorPickerController(QObject *parent)
-    : ColorPickerController(WorkspaceStorage::shared(), processSampler(), Pasteboard::general(), Scheduler::main(),
-                            parent)
+    : ColorPickerController(
+        WorkspaceStorage::shared(), processSampler(), Pasteboard::general(), Scheduler::main(), parent)
 {
 }
 
 ColorPickerController::ColorPickerController(WorkspaceStorage &storage, ScreenSampler &sampler,
-                                             Pasteboard &pasteboard, Scheduler &scheduler, QObject *parent)
-    : QObject(parent), m_storage(storage), m_sampler(sampler), m_pasteboard(pasteboard), m_scheduler(scheduler)
+    Pasteboard &pasteboard, Scheduler &scheduler, QObject *parent)
+    : QObject(parent)
+    , m_storage(storage)
+    , m_sampler(sampler)
+    , m_pasteboard(pasteboard)
+    , m_scheduler(scheduler)
 {
-    connect(&m_storage, &WorkspaceStorage::recentColorsChanged, this, &ColorPickerController::recentColorsChanged);
+    connect(&m_storage, &WorkspaceStorage::recentColorsChanged, this,
+        &ColorPickerController::recentColorsChanged);
 }
 
 QString ColorPickerController::hexText(double red, double green, double blue)

@@ -31,7 +31,7 @@ public:
     // sampler, clipboard and main-thread scheduler.
     explicit ColorPickerController(QObject *parent = nullptr);
     ColorPickerController(WorkspaceStorage &storage, ScreenSampler &sampler, Pasteboard &pasteboard,
-                          Scheduler &scheduler, QObject *parent = nullptr);
+        Scheduler &scheduler, QObject *parent = nullptr);
 
     // "#RRGGBB" from sRGB components: each times 255, truncated toward zero
     // (0.5 gives 7F), held to 0...255 so the text stays six digits.

@@ -1,5 +1,6 @@
 import QtQuick
 import Brimlark.Shell
+import Brimlark.Tools
 
 // The colour picker popover: picks a pixel anywhere on the screens, copies
 // its hex text and keeps the active workspace's recent colours as chips.

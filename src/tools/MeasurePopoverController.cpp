@@ -8,17 +8,22 @@
 namespace brimlark {
 
 MeasurePopoverController::MeasurePopoverController(QObject *parent)
-    : MeasurePopoverController(RulerManager::shared(), WorkspaceStorage::shared(), Pasteboard::general(), parent)
+    : MeasurePopoverController(
+        RulerManager::shared(), WorkspaceStorage::shared(), Pasteboard::general(), parent)
 {
 }
 
-MeasurePopoverController::MeasurePopoverController(RulerManager &ruler, WorkspaceStorage &storage,
-                                                   Pasteboard &pasteboard, QObject *parent)
-    : QObject(parent), m_ruler(ruler), m_storage(storage), m_pasteboard(pasteboard)
+MeasurePopoverController::MeasurePopoverController(
+    RulerManager &ruler, WorkspaceStorage &storage, Pasteboard &pasteboard, QObject *parent)
+    : QObject(parent)
+    , m_ruler(ruler)
+    , m_storage(storage)
+    , m_pasteboard(pasteboard)
 {
-    connect(&m_ruler, &RulerManager::isRulerShowingChanged, this, &MeasurePopoverController::isRulerShowingChanged);
+    connect(&m_ruler, &RulerManager::isRulerShowingChanged, this,
+        &MeasurePopoverController::isRulerShowingChanged);
     connect(&m_storage, &WorkspaceStorage::recentMeasurementsChanged, this,
-            &MeasurePopoverController::recentMeasurementsChanged);
+        &MeasurePopoverController::recentMeasurementsChanged);
 }
 
 bool MeasurePopoverController::isRulerShowing() const

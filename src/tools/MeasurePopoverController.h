@@ -21,8 +21,8 @@ class MeasurePopoverController : public QObject
 public:
     // The popover as the toolbar opens it: the process's ruler and storage.
     explicit MeasurePopoverController(QObject *parent = nullptr);
-    MeasurePopoverController(RulerManager &ruler, WorkspaceStorage &storage, Pasteboard &pasteboard,
-                             QObject *parent = nullptr);
+    MeasurePopoverController(
+        RulerManager &ruler, WorkspaceStorage &storage, Pasteboard &pasteboard, QObject *parent = nullptr);
 
     bool isRulerShowing() const;
     QStringList recentMeasurements() const;

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import Brimlark.Shell
+import Brimlark.Tools
 
 // The measure popover: opens and closes the screen ruler and lists the
 // active workspace's recent measurements; a row copies its text and gives

@@ -42,7 +42,7 @@ std::optional<Size> parse(const QString &text)
     if (!width || !height) {
         return std::nullopt;
     }
-    return Size{*width, *height};
+    return Size { *width, *height };
 }
 
 std::optional<qint64> wholePoints(double value)

@@ -9,7 +9,9 @@
 namespace brimlark {
 
 RulerGridCanvas::RulerGridCanvas(QQuickItem *parent)
-    : QQuickPaintedItem(parent), m_color(0x00, 0x7A, 0xFF), m_labelColor(Qt::white)
+    : QQuickPaintedItem(parent)
+    , m_color(0x00, 0x7A, 0xFF)
+    , m_labelColor(Qt::white)
 {
     setAntialiasing(true);
 }
@@ -40,7 +42,7 @@ QList<RulerGridCanvas::Tick> RulerGridCanvas::ticks(double extent)
         return out;
     }
     for (qint64 v = 0; v < *whole; v += 10) {
-        Tick tick{int(v), 4, 0.25, false};
+        Tick tick { int(v), 4, 0.25, false };
         if (v % 100 == 0) {
             tick.length = 12;
             tick.opacity = 0.8;
@@ -77,7 +79,7 @@ void RulerGridCanvas::paint(QPainter *painter)
     painter->drawRoundedRect(QRectF(0.75, 0.75, w - 1.5, h - 1.5), 12, 12);
 
     QPen dashed(blue(0.15), 1);
-    dashed.setDashPattern({4, 4});
+    dashed.setDashPattern({ 4, 4 });
     painter->setPen(dashed);
     QPainterPath centre;
     centre.moveTo(std::floor(w / 2) + 0.5, 0);
@@ -101,8 +103,8 @@ void RulerGridCanvas::paint(QPainter *painter)
             const QString text = QString::number(tick.value);
             const double textWidth = metrics.horizontalAdvance(text);
             painter->setPen(m_labelColor);
-            painter->drawText(QRectF(tick.value - textWidth / 2, 18, textWidth, metrics.height()),
-                              Qt::AlignCenter, text);
+            painter->drawText(
+                QRectF(tick.value - textWidth / 2, 18, textWidth, metrics.height()), Qt::AlignCenter, text);
         }
     }
     for (const Tick &tick : ticks(h)) {
@@ -114,8 +116,9 @@ void RulerGridCanvas::paint(QPainter *painter)
             const QString text = QString::number(tick.value);
             const double textHeight = metrics.height();
             painter->setPen(m_labelColor);
-            painter->drawText(QRectF(18, tick.value - textHeight / 2, metrics.horizontalAdvance(text) + 1, textHeight),
-                              Qt::AlignLeft | Qt::AlignVCenter, text);
+            painter->drawText(
+                QRectF(18, tick.value - textHeight / 2, metrics.horizontalAdvance(text) + 1, textHeight),
+                Qt::AlignLeft | Qt::AlignVCenter, text);
         }
     }
 }

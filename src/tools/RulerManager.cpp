@@ -18,7 +18,8 @@ std::unique_ptr<RulerWindow> makeQuickRulerWindow(const QRectF &frame)
 {
     auto window = std::make_unique<QuickRulerWindow>(CompositingManager::isRunning());
     window->engine()->addImportPath(QStringLiteral("qrc:/"));
-    window->setInitialProperties({{QStringLiteral("host"), QVariant::fromValue<QObject *>(window.get())}});
+    window->setInitialProperties(
+        { { QStringLiteral("host"), QVariant::fromValue<QObject *>(window.get()) } });
     window->setSource(QUrl(QStringLiteral("qrc:/Brimlark/Tools/RulerView.qml")));
     window->setGeometry(frame.toRect());
     return window;
@@ -33,9 +34,12 @@ std::optional<QRectF> primaryScreenFrame()
 }
 } // namespace
 
-RulerManager::RulerManager(WorkspaceStorage &storage, WindowFactory makeWindow, ScreenFrame mainScreen,
-                           QObject *parent)
-    : QObject(parent), m_storage(storage), m_makeWindow(std::move(makeWindow)), m_mainScreen(std::move(mainScreen))
+RulerManager::RulerManager(
+    WorkspaceStorage &storage, WindowFactory makeWindow, ScreenFrame mainScreen, QObject *parent)
+    : QObject(parent)
+    , m_storage(storage)
+    , m_makeWindow(std::move(makeWindow))
+    , m_mainScreen(std::move(mainScreen))
 {
 }
 
@@ -43,8 +47,8 @@ RulerManager::~RulerManager() = default;
 
 RulerManager &RulerManager::shared()
 {
-    static RulerManager *instance =
-        new RulerManager(WorkspaceStorage::shared(), makeQuickRulerWindow, primaryScreenFrame);
+    static RulerManager *instance
+        = new RulerManager(WorkspaceStorage::shared(), makeQuickRulerWindow, primaryScreenFrame);
     return *instance;
 }
 

@@ -25,7 +25,7 @@ public:
     using ScreenFrame = std::function<std::optional<QRectF>()>;
 
     RulerManager(WorkspaceStorage &storage, WindowFactory makeWindow, ScreenFrame mainScreen,
-                 QObject *parent = nullptr);
+        QObject *parent = nullptr);
     ~RulerManager() override;
 
     // The process's manager: the workspace storage, a Qt Quick window showing

@@ -1,5 +1,6 @@
 import QtQuick
 import Brimlark.Shell
+import Brimlark.Tools
 
 // The screen ruler's content: the grid, the centre panel with the size
 // read-out and the close button, and the grip. Dragging the background moves
@@ -160,10 +161,10 @@ Item {
     // Edge and corner handles: a frameless window resizes itself.
     component EdgeHandle: MouseArea {
         id: handle
-        property bool left: false
-        property bool right: false
-        property bool top: false
-        property bool bottom: false
+        property bool leftEdge: false
+        property bool rightEdge: false
+        property bool topEdge: false
+        property bool bottomEdge: false
         property point pressedAt
         property rect frameAt
         readonly property int minimumWidth: 200
@@ -181,22 +182,22 @@ Item {
             const dx = now.x - pressedAt.x
             const dy = now.y - pressedAt.y
             let x = frameAt.x, y = frameAt.y, w = frameAt.width, h = frameAt.height
-            if (right) { w = Math.max(minimumWidth, frameAt.width + dx) }
-            if (bottom) { h = Math.max(minimumHeight, frameAt.height + dy) }
-            if (left) { w = Math.max(minimumWidth, frameAt.width - dx); x = frameAt.x + frameAt.width - w }
-            if (top) { h = Math.max(minimumHeight, frameAt.height - dy); y = frameAt.y + frameAt.height - h }
+            if (rightEdge) { w = Math.max(minimumWidth, frameAt.width + dx) }
+            if (bottomEdge) { h = Math.max(minimumHeight, frameAt.height + dy) }
+            if (leftEdge) { w = Math.max(minimumWidth, frameAt.width - dx); x = frameAt.x + frameAt.width - w }
+            if (topEdge) { h = Math.max(minimumHeight, frameAt.height - dy); y = frameAt.y + frameAt.height - h }
             root.host.moveResize(Qt.rect(x, y, w, h))
         }
         onReleased: root.host && root.host.endLiveResize()
     }
 
     readonly property int edge: 6
-    EdgeHandle { right: true; x: parent.width - root.edge; y: root.edge; width: root.edge; height: parent.height - 2 * root.edge; cursorShape: Qt.SizeHorCursor }
-    EdgeHandle { left: true; x: 0; y: root.edge; width: root.edge; height: parent.height - 2 * root.edge; cursorShape: Qt.SizeHorCursor }
-    EdgeHandle { bottom: true; x: root.edge; y: parent.height - root.edge; width: parent.width - 2 * root.edge; height: root.edge; cursorShape: Qt.SizeVerCursor }
-    EdgeHandle { top: true; x: root.edge; y: 0; width: parent.width - 2 * root.edge; height: root.edge; cursorShape: Qt.SizeVerCursor }
-    EdgeHandle { right: true; bottom: true; x: parent.width - 2 * root.edge; y: parent.height - 2 * root.edge; width: 2 * root.edge; height: 2 * root.edge; cursorShape: Qt.SizeFDiagCursor }
-    EdgeHandle { left: true; top: true; x: 0; y: 0; width: 2 * root.edge; height: 2 * root.edge; cursorShape: Qt.SizeFDiagCursor }
-    EdgeHandle { right: true; top: true; x: parent.width - 2 * root.edge; y: 0; width: 2 * root.edge; height: 2 * root.edge; cursorShape: Qt.SizeBDiagCursor }
-    EdgeHandle { left: true; bottom: true; x: 0; y: parent.height - 2 * root.edge; width: 2 * root.edge; height: 2 * root.edge; cursorShape: Qt.SizeBDiagCursor }
+    EdgeHandle { rightEdge: true; x: parent.width - root.edge; y: root.edge; width: root.edge; height: parent.height - 2 * root.edge; cursorShape: Qt.SizeHorCursor }
+    EdgeHandle { leftEdge: true; x: 0; y: root.edge; width: root.edge; height: parent.height - 2 * root.edge; cursorShape: Qt.SizeHorCursor }
+    EdgeHandle { bottomEdge: true; x: root.edge; y: parent.height - root.edge; width: parent.width - 2 * root.edge; height: root.edge; cursorShape: Qt.SizeVerCursor }
+    EdgeHandle { topEdge: true; x: root.edge; y: 0; width: parent.width - 2 * root.edge; height: root.edge; cursorShape: Qt.SizeVerCursor }
+    EdgeHandle { rightEdge: true; bottomEdge: true; x: parent.width - 2 * root.edge; y: parent.height - 2 * root.edge; width: 2 * root.edge; height: 2 * root.edge; cursorShape: Qt.SizeFDiagCursor }
+    EdgeHandle { leftEdge: true; topEdge: true; x: 0; y: 0; width: 2 * root.edge; height: 2 * root.edge; cursorShape: Qt.SizeFDiagCursor }
+    EdgeHandle { rightEdge: true; topEdge: true; x: parent.width - 2 * root.edge; y: 0; width: 2 * root.edge; height: 2 * root.edge; cursorShape: Qt.SizeBDiagCursor }
+    EdgeHandle { leftEdge: true; bottomEdge: true; x: 0; y: parent.height - 2 * root.edge; width: 2 * root.edge; height: 2 * root.edge; cursorShape: Qt.SizeBDiagCursor }
 }
