@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QRectF>
+#include <QSizeF>
+
+#include <functional>
+
+namespace brimlark {
+
+// The screen ruler's window as its owner sees it. Frames are in screen
+// points, origin top left, y downwards.
+class RulerWindow
+{
+public:
+    virtual ~RulerWindow();
+
+    virtual QRectF frame() const = 0;
+    // Moves and resizes; an animated change ends at the given frame.
+    virtual void setFrame(const QRectF &frame, bool animate) = 0;
+    // The size of what the window shows (its whole area: it has no frame).
+    virtual QSizeF contentSize() const = 0;
+    // Shows the window in front of the others and gives it the keyboard.
+    virtual void makeKeyAndOrderFront() = 0;
+    virtual void closeWindow() = 0;
+
+    // Called after the user has finished resizing the window with the mouse.
+    std::function<void()> onLiveResizeEnded;
+    // Called when the window's own close button is clicked.
+    std::function<void()> onCloseRequested;
+};
+
+} // namespace brimlark

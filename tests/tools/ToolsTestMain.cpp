@@ -1,0 +1,22 @@
+#include <QGuiApplication>
+#include <QQuickWindow>
+#include <QtQml/qqmlextensionplugin.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+Q_IMPORT_QML_PLUGIN(BrimlarkShellPlugin)
+Q_IMPORT_QML_PLUGIN(BrimlarkToolsPlugin)
+
+// GoogleTest with a QGuiApplication alive for the whole run and the software
+// scene graph (the offscreen platform has no OpenGL).
+int main(int argc, char **argv)
+{
+    ::testing::InitGoogleMock(&argc, argv);
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    QGuiApplication app(argc, argv);
+    const int result = RUN_ALL_TESTS();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    return result;
+}
