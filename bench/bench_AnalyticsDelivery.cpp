@@ -5,8 +5,9 @@
 // last), and their ratio: what the client adds on top of the exchange itself.
 
 #include "analytics/Flush.h"
-#include "analytics/ManualMainExecutor.h"
+#include "ManualMainExecutor.h"
 #include "analytics/TallyClock.h"
+#include "ManualTallyClock.h"
 #include "analytics/TallyRandom.h"
 
 #include "LoopbackHttpServer.h"

@@ -1,4 +1,4 @@
-#include "analytics/ManualMainExecutor.h"
+#include "ManualMainExecutor.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 #include "analytics/TallyClock.h"
+#include "ManualTallyClock.h"
 
 #include <gtest/gtest.h>
 

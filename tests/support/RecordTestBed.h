@@ -4,6 +4,7 @@
 #include "analytics/SerialQueue.h"
 #include "analytics/SessionMetadata.h"
 #include "analytics/TallyClock.h"
+#include "ManualTallyClock.h"
 #include "analytics/TallyPersistence.h"
 #include "analytics/TallyRecordOwner.h"
 

@@ -1,4 +1,4 @@
-#include "analytics/ManualMainExecutor.h"
+#include "ManualMainExecutor.h"
 
 #include <algorithm>
 #include <atomic>
