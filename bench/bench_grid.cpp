@@ -122,7 +122,6 @@ struct ChildState
     {
         BrimlarkViewModel::Services services;
         services.defaults = &defaults;
-        services.installKeyDownMonitor = false;
         viewModel = std::make_unique<BrimlarkViewModel>(finder, services);
         finder.publishScan(AppScanner::scan({ root + QStringLiteral("/Applications") }), finder.beginScan());
     }

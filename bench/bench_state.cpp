@@ -96,7 +96,6 @@ struct Fixture
         BrimlarkViewModel::Services services;
         services.defaults = &defaults;
         services.scheduler = &scheduler;
-        services.installKeyDownMonitor = false;
         vm = std::make_unique<BrimlarkViewModel>(finder, services);
         folder = finder.folders().at(folderCount / 2);
         category = QStringLiteral("Category 3");

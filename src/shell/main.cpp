@@ -4,8 +4,10 @@
 #include "platform/AppIconImageProvider.h"
 #include "platform/DeviceInfo.h"
 #include "platform/AppIconLoader.h"
+#include "platform/AppWorkspace.h"
 #include "shell/AnalyticsBridge.h"
 #include "shell/BrimlarkApp.h"
+#include "shell/FolderShortcutMonitor.h"
 #include "shell/ViewModelCommands.h"
 #include "state/BrimlarkViewModel.h"
 #include "shell/QtApplicationLifecycle.h"
@@ -68,7 +70,9 @@ int main(int argc, char *argv[])
         new AppDiscovery(*finder, std::move(discovery), finder);
         BrimlarkViewModel::Services state;
         state.analytics = &analyticsBridge;
+        state.workspace = &AppWorkspace::shared();
         viewModel = new BrimlarkViewModel(*finder, state, &app);
+        installFolderShortcutMonitor(*viewModel);
         return new ViewModelCommands(*viewModel);
     };
     services.viewModelObject = [&viewModel]() -> QObject * { return viewModel; };

@@ -1,9 +1,9 @@
 #include "state/BrimlarkViewModel.h"
 
-#include "platform/AppWorkspace.h"
+#include "platform/ApplicationLauncher.h"
 #include "platform/Biometrics.h"
 #include "platform/Defaults.h"
-#include "platform/KeyDownMonitor.h"
+#include "platform/KeyDownEvent.h"
 #include "platform/NameComparison.h"
 #include "state/AnalyticsReporter.h"
 #include "state/HiddenItemsPassword.h"
@@ -65,7 +65,8 @@ BrimlarkViewModel::BrimlarkViewModel(AppFinder &appFinder, Services services, QO
     , m_appFinder(appFinder)
     , m_defaults(services.defaults ? *services.defaults : Defaults::standard())
     , m_analytics(services.analytics)
-    , m_workspace(services.workspace ? *services.workspace : AppWorkspace::shared())
+    , m_ownLauncher(services.workspace ? nullptr : std::make_unique<ApplicationLauncher>())
+    , m_workspace(services.workspace ? *services.workspace : *m_ownLauncher)
     , m_biometrics(services.biometrics ? *services.biometrics : Biometrics::system())
     , m_scheduler(services.scheduler ? *services.scheduler : Scheduler::main())
     , m_password(std::make_shared<HiddenItemsPassword>(m_defaults, services.passwordLimits))
@@ -80,14 +81,6 @@ BrimlarkViewModel::BrimlarkViewModel(AppFinder &appFinder, Services services, QO
 
     m_appFinder.scanApps();
     m_appFinder.startMonitoring();
-
-    if (services.installKeyDownMonitor) {
-        // Stays installed for the rest of the process; with the view model
-        // gone it passes every key on.
-        QPointer<BrimlarkViewModel> self(this);
-        KeyDownMonitor::install({ [self](const KeyDownEvent &e) { return self && self->claimsKeyDown(e); },
-            [self](const KeyDownEvent &e) { return self && self->handleKeyDown(e); } });
-    }
 
     updateFilteredApps();
 }

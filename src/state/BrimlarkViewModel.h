@@ -23,7 +23,7 @@
 namespace brimlark {
 
 class AnalyticsReporter;
-class AppWorkspace;
+class ApplicationLauncher;
 class Biometrics;
 class Defaults;
 class HiddenItemsPassword;
@@ -77,19 +77,18 @@ public:
     using Completion = std::function<void(bool success, std::optional<QString> message)>;
 
     // What the view model talks to. Anything left null takes the process's
-    // own service: the standard defaults, the shared workspace, this
+    // own service: the standard defaults, a launcher of its own, this
     // machine's biometrics, the main-loop scheduler. No analytics reporter
     // means no events are sent.
     struct Services
     {
         Defaults *defaults = nullptr;
         AnalyticsReporter *analytics = nullptr;
-        AppWorkspace *workspace = nullptr;
+        // Starts applications; without one, a launcher of the view model's own.
+        ApplicationLauncher *workspace = nullptr;
         Biometrics *biometrics = nullptr;
         Scheduler *scheduler = nullptr;
         PasswordHashing::Limits passwordLimits = PasswordHashing::Limits::interactive();
-        // The application-wide key-down monitor for the folder shortcut.
-        bool installKeyDownMonitor = true;
     };
 
     static constexpr std::chrono::milliseconds searchReportDelay { 2000 };
@@ -240,7 +239,8 @@ private:
     AppFinder &m_appFinder;
     Defaults &m_defaults;
     AnalyticsReporter *m_analytics;
-    AppWorkspace &m_workspace;
+    std::unique_ptr<ApplicationLauncher> m_ownLauncher;
+    ApplicationLauncher &m_workspace;
     Biometrics &m_biometrics;
     Scheduler &m_scheduler;
     std::shared_ptr<HiddenItemsPassword> m_password;

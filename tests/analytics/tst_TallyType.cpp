@@ -10,7 +10,7 @@ using namespace brimlark;
 using ::testing::ElementsAre;
 
 namespace brimlark {
-void PrintTo(const TallyType &value, std::ostream *out)
+inline void PrintTo(const TallyType &value, std::ostream *out)
 {
     *out << value.description();
 }

@@ -20,7 +20,6 @@ GridFixture::GridFixture(const QString &root, QObject *parent)
     services.biometrics = &biometrics;
     services.scheduler = &scheduler;
     services.passwordLimits = PasswordHashing::Limits::minimum();
-    services.installKeyDownMonitor = false;
     m_vm = std::make_unique<BrimlarkViewModel>(finder, services);
     GridScheduler::install(&scheduler);
 }

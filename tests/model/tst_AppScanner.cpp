@@ -1,4 +1,4 @@
-#include "../platform/BundleFixtures.h"
+#include "BundleFixtures.h"
 #include "TestSupport.h"
 
 #include "model/AppScanner.h"

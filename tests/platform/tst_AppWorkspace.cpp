@@ -1,4 +1,5 @@
 #include "BundleFixtures.h"
+#include "IconFixtures.h"
 #include "TestSupport.h"
 
 #include "platform/AppWorkspace.h"

@@ -16,6 +16,9 @@ Q_IMPORT_QML_PLUGIN(BrimlarkGridPlugin)
 int main(int argc, char **argv)
 {
     ::testing::InitGoogleMock(&argc, argv);
+    if (GTEST_FLAG_GET(list_tests)) {
+        return RUN_ALL_TESTS(); // listing needs no display
+    }
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     QGuiApplication app(argc, argv);
     brimlark::BrimlarkApp::setUpStyle();

@@ -2,11 +2,11 @@
 
 #include "model/AppFinder.h"
 #include "model/WorkspaceManager.h"
-#include "platform/AppWorkspace.h"
+#include "platform/ApplicationLauncher.h"
 #include "platform/Biometrics.h"
 #include "platform/BundleUrl.h"
 #include "platform/Defaults.h"
-#include "platform/KeyDownMonitor.h"
+#include "platform/KeyDownEvent.h"
 #include "platform/NotificationCenter.h"
 #include "state/AnalyticsReporter.h"
 #include "state/HiddenItemsPassword.h"
@@ -19,7 +19,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QKeyEvent>
 #include <QSignalSpy>
 #include <QThread>
 
@@ -79,7 +78,7 @@ private:
     std::vector<std::thread> m_threads;
 };
 
-class RecordingWorkspace : public AppWorkspace
+class RecordingWorkspace : public ApplicationLauncher
 {
 public:
     bool openApplication(const QString &bundlePath) override
@@ -132,7 +131,7 @@ protected:
     {
     }
 
-    BrimlarkViewModel::Services services(bool keyMonitor = false)
+    BrimlarkViewModel::Services services()
     {
         BrimlarkViewModel::Services s;
         s.defaults = &defaults;
@@ -141,7 +140,6 @@ protected:
         s.biometrics = &biometrics;
         s.scheduler = &scheduler;
         s.passwordLimits = PasswordHashing::Limits::minimum();
-        s.installKeyDownMonitor = keyMonitor;
         return s;
     }
     BrimlarkViewModel &makeVm()
@@ -588,7 +586,7 @@ TEST_F(ViewModelTest, LaunchStartsTheBundlesExecutable)
     publish(
         { AppItem(QStringLiteral("Marker"), BundleUrl::directoryUrl(bundle), QStringLiteral("Utilities")) });
 
-    AppWorkspace real;
+    ApplicationLauncher real;
     auto s = services();
     s.workspace = &real;
     BrimlarkViewModel v(finder, s);
@@ -761,36 +759,6 @@ TEST_F(ViewModelTest, KeyIsConsumedOnlyOnAMatch)
     EXPECT_FALSE(v.handleKeyDown(commandKey(QStringLiteral("c"), 0, true)));
     EXPECT_TRUE(v.handleKeyDown(commandKey(QStringLiteral("c"))));
     EXPECT_EQ(v.selection(), SidebarSelection::ofFolder(copies));
-}
-
-TEST_F(ViewModelTest, ApplicationWideMonitorTakesTheShortcutBeforeMenus)
-{
-    standardCatalog();
-    const AppFolder work = makeFolder(QStringLiteral("Work"));
-    KeyDownMonitor::setTextInputFocusPredicate([] { return false; });
-    auto owned = std::make_unique<BrimlarkViewModel>(finder, services(true));
-    QObject target;
-
-    QKeyEvent override1(QEvent::ShortcutOverride, Qt::Key_W, Qt::ControlModifier);
-    override1.ignore();
-    QCoreApplication::sendEvent(&target, &override1);
-    EXPECT_TRUE(override1.isAccepted());
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_W, Qt::ControlModifier);
-    EXPECT_TRUE(QCoreApplication::sendEvent(&target, &press));
-    EXPECT_EQ(owned->selection(), SidebarSelection::ofFolder(work));
-
-    QKeyEvent other(QEvent::ShortcutOverride, Qt::Key_Q, Qt::ControlModifier);
-    other.ignore();
-    QCoreApplication::sendEvent(&target, &other);
-    EXPECT_FALSE(other.isAccepted());
-
-    // With the view model gone the monitor passes everything on.
-    owned.reset();
-    QKeyEvent override2(QEvent::ShortcutOverride, Qt::Key_W, Qt::ControlModifier);
-    override2.ignore();
-    QCoreApplication::sendEvent(&target, &override2);
-    EXPECT_FALSE(override2.isAccepted());
-    KeyDownMonitor::setTextInputFocusPredicate({});
 }
 
 // ---- hidden-items lock

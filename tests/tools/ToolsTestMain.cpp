@@ -13,6 +13,9 @@ Q_IMPORT_QML_PLUGIN(BrimlarkToolsPlugin)
 int main(int argc, char **argv)
 {
     ::testing::InitGoogleMock(&argc, argv);
+    if (GTEST_FLAG_GET(list_tests)) {
+        return RUN_ALL_TESTS(); // listing needs no display
+    }
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     QGuiApplication app(argc, argv);
     const int result = RUN_ALL_TESTS();
