@@ -593,6 +593,15 @@ void Defaults::load()
     auto aside = m_file;
     aside += ".unreadable-" + std::to_string(now);
     std::error_code ec;
+    // Never over an earlier one kept aside in the same second.
+    auto taken = [&ec](const std::filesystem::path &path) {
+        const auto type = std::filesystem::symlink_status(path, ec).type();
+        return type != std::filesystem::file_type::not_found && type != std::filesystem::file_type::none;
+    };
+    for (int n = 1; taken(aside) && n < 1000; ++n) {
+        aside = m_file;
+        aside += ".unreadable-" + std::to_string(now) + "-" + std::to_string(n);
+    }
     std::filesystem::rename(m_file, aside, ec);
     m_console("Defaults: " + m_file.string() + " could not be read; kept as " + aside.string());
 }
