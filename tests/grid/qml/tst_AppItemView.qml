@@ -61,6 +61,42 @@ TestCase {
         verify(tile.iconItem.y < tile.nameItem.mapToItem(tile.iconItem.parent, 0, 0).y)
     }
 
+    function test_longNamesTakeTwoLines() {
+        const name = "Brimlark Extraordinarily Long Application Name That Goes On"
+        fixture.publish([name])
+        const tile = makeTile(name)
+        tryCompare(tile.nameItem, "lineCount", 2)
+        verify(tile.nameItem.truncated)
+    }
+
+    function test_theTooltipShowsTheNameVerbatim() {
+        fixture.publish(["<i>Slanted</i> & Co"])
+        const tile = makeTile("<i>Slanted</i> & Co")
+        mouseMove(tile, tile.width / 2, tile.height / 2)
+        const loader = findChild(tile, "toolTipLoader")
+        tryVerify(() => loader.item !== null)
+        compare(loader.item.contentItem.text, "<i>Slanted</i> & Co")
+        compare(loader.item.contentItem.textFormat, Text.PlainText)
+        mouseMove(test, 390, 390)
+    }
+
+    function test_folderNamesShowVerbatimAndAnEmptySubmenuIsDisabled() {
+        let tile = makeTile("Alpha")
+        let menu = tile.openMenu()
+        verify(!menu.itemAt(6).enabled)
+        menu.close()
+
+        fixture.makeFolder("R&D", [])
+        tile = makeTile("Bravo")
+        menu = tile.openMenu()
+        verify(menu.itemAt(6).enabled)
+        const item = menu.itemAt(6).subMenu.itemAt(0)
+        // A menu shows "&&" as one "&" and takes no mnemonic from it.
+        compare(item.text, "R&&D")
+        compare(item.Accessible.name, "R&D")
+        menu.close()
+    }
+
     function test_aClickLaunchesAndDimsForThreeTenths() {
         const tile = makeTile("Alpha")
         mouseClick(tile)
