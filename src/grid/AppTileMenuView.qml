@@ -14,6 +14,7 @@ Menu {
     Component {
         id: itemComponent
         MenuItem {
+            id: menuItem
             property string actionName
             property string folderID
             property bool destructive
@@ -21,6 +22,16 @@ Menu {
             property string name
             Accessible.name: name
             palette.text: destructive ? tileMenu.destructiveColor : tileMenu.palette.text
+            // Folder names come from the user: shown as written, never as markup.
+            contentItem: Text {
+                text: menuItem.name
+                textFormat: Text.PlainText
+                font: menuItem.font
+                color: menuItem.highlighted ? menuItem.palette.highlightedText : menuItem.palette.text
+                opacity: menuItem.enabled ? 1 : 0.5
+                elide: Text.ElideRight
+                verticalAlignment: Text.AlignVCenter
+            }
             onTriggered: tileMenu.controller.perform(actionName, folderID)
         }
     }

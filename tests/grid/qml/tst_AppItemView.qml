@@ -87,13 +87,21 @@ TestCase {
         menu.close()
 
         fixture.makeFolder("R&D", [])
+        fixture.makeFolder("<i>Ideas", [])
         tile = makeTile("Bravo")
         menu = tile.openMenu()
         verify(menu.itemAt(6).enabled)
-        const item = menu.itemAt(6).subMenu.itemAt(0)
-        // A menu shows "&&" as one "&" and takes no mnemonic from it.
-        compare(item.text, "R&&D")
-        compare(item.Accessible.name, "R&D")
+        const sub = menu.itemAt(6).subMenu
+        const shown = {}
+        for (let i = 0; i < sub.count; ++i) {
+            const item = sub.itemAt(i)
+            compare(item.contentItem.textFormat, Text.PlainText)
+            shown[item.contentItem.text] = item
+        }
+        // No "&" turns into a mnemonic, no name into markup.
+        compare(shown["R&D"].text, "R&&D")
+        compare(shown["R&D"].Accessible.name, "R&D")
+        verify(shown["<i>Ideas"] !== undefined)
         menu.close()
     }
 
