@@ -10,6 +10,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QQmlApplicationEngine>
 #include <QQmlComponent>
 #include <QQuickItem>
@@ -374,6 +375,9 @@ TEST_F(ViewHelpersTest, CustomTextFieldFollowsItsBindings)
     ASSERT_TRUE(field && other);
     EXPECT_EQ(field->property("text").toString(), u"start"_qs);
     EXPECT_EQ(field->property("placeholderText").toString(), u"Search apps..."_qs);
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(field);
+    ASSERT_TRUE(accessible);
+    EXPECT_EQ(accessible->text(QAccessible::Name), u"Search apps..."_qs);
 
     // A change made elsewhere (a clear button) reaches the field.
     host->setProperty("query", QString());
