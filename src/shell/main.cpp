@@ -2,6 +2,7 @@
 #include "model/AppDiscovery.h"
 #include "model/AppFinder.h"
 #include "platform/AppIconImageProvider.h"
+#include "platform/Defaults.h"
 #include "platform/DeviceInfo.h"
 #include "platform/AppIconLoader.h"
 #include "shell/AnalyticsBridge.h"
@@ -70,6 +71,13 @@ int main(int argc, char *argv[])
         state.analytics = &analyticsBridge;
         viewModel = new BrimlarkViewModel(*finder, state, &app);
         return new ViewModelCommands(*viewModel);
+    };
+    services.flushSettings = [] {
+        // Values are already in their files; this makes them durable before the
+        // process goes, within a bounded wait.
+        if (!Defaults::flushAll()) {
+            qWarning("⚠️ Some settings could not be written to disk before quitting");
+        }
     };
     services.viewModelObject = [&viewModel]() -> QObject * { return viewModel; };
     services.prepareEngine = [](QQmlApplicationEngine &engine) {
