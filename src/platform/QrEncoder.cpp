@@ -1,10 +1,12 @@
 #include "platform/QrEncoder.h"
 
-#include <QBuffer>
-#include <QSaveFile>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
 
 #include <qrencode.h>
 
+#include <cstdio>
 #include <memory>
 
 namespace brimlark {
@@ -16,8 +18,8 @@ QImage QrEncoder::encode(const QByteArray &bytes, int scale)
     }
     // Byte mode keeps the text's UTF-8 bytes exactly as they are.
     std::unique_ptr<QRcode, decltype(&QRcode_free)> code(
-        QRcode_encodeData(int(bytes.size()), reinterpret_cast<const unsigned char *>(bytes.constData()), 0,
-                          QR_ECLEVEL_Q),
+        QRcode_encodeData(
+            int(bytes.size()), reinterpret_cast<const unsigned char *>(bytes.constData()), 0, QR_ECLEVEL_Q),
         &QRcode_free);
     if (!code) {
         return {};
@@ -48,15 +50,18 @@ bool QrEncoder::savePng(const QImage &image, const QString &path)
     if (image.isNull()) {
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Not QSaveFile: it writes through a link found at the path. A fresh,
+    // exclusively created file beside it is renamed over whatever is there.
+    QTemporaryFile file(QFileInfo(path).absolutePath() + QStringLiteral("/.brimlark_qrcode-XXXXXX"));
+    if (!file.open() || !image.save(&file, "PNG") || !file.flush()) {
         return false;
     }
-    if (!image.save(&file, "PNG")) {
-        file.cancelWriting();
+    if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData())
+        != 0) {
         return false;
     }
-    return file.commit();
+    file.setAutoRemove(false);
+    return true;
 }
 
 } // namespace brimlark

@@ -19,7 +19,7 @@ public:
     // empty bytes or bytes too long for any symbol at level Q.
     static QImage encode(const QByteArray &bytes, int scale);
 
-    // Writes the image as PNG to the path by an atomic replace: readers see
+    // Writes the image as PNG (mode 0600) to the path by an atomic replace: readers see
     // the old file or the new one, and whatever sat at the path (a stale
     // file, a link planted there) is replaced, never written through.
     // False when the file could not be written.

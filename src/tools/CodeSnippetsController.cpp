@@ -11,15 +11,17 @@
 
 namespace brimlark {
 
-CodeSnippetsController::CodeSnippetsController(WorkspaceStorage &storage, Scheduler &scheduler, QObject *parent)
-    : QObject(parent), m_storage(storage), m_scheduler(scheduler)
+CodeSnippetsController::CodeSnippetsController(
+    WorkspaceStorage &storage, Scheduler &scheduler, QObject *parent)
+    : QObject(parent)
+    , m_storage(storage)
+    , m_scheduler(scheduler)
 {
     connect(&m_storage, &WorkspaceStorage::codeSnippetsChanged, this,
-            &CodeSnippetsController::filteredSnippetsChanged);
+        &CodeSnippetsController::filteredSnippetsChanged);
 }
 
-template<typename T>
-void CodeSnippetsController::assign(T &field, const T &value)
+template <typename T> void CodeSnippetsController::assign(T &field, const T &value)
 {
     if (field != value) {
         field = value;
@@ -78,10 +80,8 @@ QVariantList CodeSnippetsController::filteredSnippetList() const
 {
     QVariantList out;
     for (const auto &s : filteredSnippets()) {
-        out << QVariantMap{{QStringLiteral("id"), s.idText()},
-                           {QStringLiteral("title"), s.title},
-                           {QStringLiteral("code"), s.code},
-                           {QStringLiteral("language"), s.language}};
+        out << QVariantMap { { QStringLiteral("id"), s.idText() }, { QStringLiteral("title"), s.title },
+            { QStringLiteral("code"), s.code }, { QStringLiteral("language"), s.language } };
     }
     return out;
 }
@@ -92,7 +92,7 @@ void CodeSnippetsController::save()
         return;
     }
     auto snippets = m_storage.codeSnippets();
-    snippets.append(CodeSnippet{QUuid::createUuid(), m_newTitle, m_newCode, m_newLanguage});
+    snippets.append(CodeSnippet { QUuid::createUuid(), m_newTitle, m_newCode, m_newLanguage });
     m_storage.setCodeSnippets(std::move(snippets));
     m_newTitle.clear();
     m_newCode.clear();

@@ -64,8 +64,7 @@ signals:
     void copyMessageChanged();
 
 private:
-    template<typename T>
-    void assign(T &field, const T &value);
+    template <typename T> void assign(T &field, const T &value);
     void setCopyMessage(const QString &message);
 
     WorkspaceStorage &m_storage;

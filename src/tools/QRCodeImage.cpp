@@ -5,7 +5,8 @@
 
 namespace brimlark {
 
-QRCodeImage::QRCodeImage(QQuickItem *parent) : QQuickPaintedItem(parent)
+QRCodeImage::QRCodeImage(QQuickItem *parent)
+    : QQuickPaintedItem(parent)
 {
     setAntialiasing(true);
 }

@@ -10,8 +10,11 @@
 
 namespace brimlark {
 
-QRGeneratorController::QRGeneratorController(const QString &outputFolder, Scheduler &scheduler, QObject *parent)
-    : QObject(parent), m_outputFolder(outputFolder), m_scheduler(scheduler)
+QRGeneratorController::QRGeneratorController(
+    const QString &outputFolder, Scheduler &scheduler, QObject *parent)
+    : QObject(parent)
+    , m_outputFolder(outputFolder)
+    , m_scheduler(scheduler)
 {
 }
 

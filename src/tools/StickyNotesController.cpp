@@ -11,9 +11,11 @@ namespace brimlark {
 QList<StickyNotesController::PaletteColor> StickyNotesController::defaultColors()
 {
     return {
-        {QStringLiteral("#FFD60A"), QStringLiteral("Yellow")}, {QStringLiteral("#64D2FF"), QStringLiteral("Blue")},
-        {QStringLiteral("#30D158"), QStringLiteral("Green")},  {QStringLiteral("#FF6482"), QStringLiteral("Pink")},
-        {QStringLiteral("#BF5AF2"), QStringLiteral("Purple")},
+        { QStringLiteral("#FFD60A"), QStringLiteral("Yellow") },
+        { QStringLiteral("#64D2FF"), QStringLiteral("Blue") },
+        { QStringLiteral("#30D158"), QStringLiteral("Green") },
+        { QStringLiteral("#FF6482"), QStringLiteral("Pink") },
+        { QStringLiteral("#BF5AF2"), QStringLiteral("Purple") },
     };
 }
 
@@ -22,8 +24,11 @@ StickyNotesController::StickyNotesController(WorkspaceStorage &storage, QObject 
 {
 }
 
-StickyNotesController::StickyNotesController(WorkspaceStorage &storage, QList<PaletteColor> colors, QObject *parent)
-    : QObject(parent), m_storage(storage), m_colors(std::move(colors))
+StickyNotesController::StickyNotesController(
+    WorkspaceStorage &storage, QList<PaletteColor> colors, QObject *parent)
+    : QObject(parent)
+    , m_storage(storage)
+    , m_colors(std::move(colors))
 {
     connect(&m_storage, &WorkspaceStorage::stickyNotesChanged, this, [this] {
         clampIndex();
@@ -60,9 +65,8 @@ QVariantList StickyNotesController::colorList() const
 {
     QVariantList out;
     for (const auto &c : m_colors) {
-        out << QVariantMap{{QStringLiteral("hex"), c.hex},
-                           {QStringLiteral("name"), c.name},
-                           {QStringLiteral("selected"), hasNotes() && noteColorHex() == c.hex}};
+        out << QVariantMap { { QStringLiteral("hex"), c.hex }, { QStringLiteral("name"), c.name },
+            { QStringLiteral("selected"), hasNotes() && noteColorHex() == c.hex } };
     }
     return out;
 }
@@ -91,7 +95,7 @@ void StickyNotesController::addNote()
 {
     const QString color = m_colors.isEmpty() ? QStringLiteral("#FFD60A") : m_colors.first().hex;
     auto notes = m_storage.stickyNotes();
-    notes.append(StickyNote{QUuid::createUuid(), QString(), color});
+    notes.append(StickyNote { QUuid::createUuid(), QString(), color });
     m_activeIndex = int(notes.size()) - 1; // before storing, so the change shows the new note
     m_storage.setStickyNotes(std::move(notes));
 }

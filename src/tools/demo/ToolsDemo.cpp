@@ -34,7 +34,7 @@ int main(int argc, char **argv)
         return 1;
     }
     std::printf("QR code file: %s/%s\n", qPrintable(qrFolder.path()),
-                qPrintable(brimlark::QRGeneratorController::fileName()));
+        qPrintable(brimlark::QRGeneratorController::fileName()));
     std::fflush(stdout);
 
     auto &storage = brimlark::WorkspaceStorage::shared();
@@ -44,11 +44,11 @@ int main(int argc, char **argv)
 
     QQmlApplicationEngine engine;
     brimlark::BrimlarkApp::prepareEngine(engine);
-    engine.rootContext()->setContextProperty(QStringLiteral("workspaceManager"),
-                                             &brimlark::WorkspaceManager::shared());
-    engine.setInitialProperties({{QStringLiteral("qrController"), QVariant::fromValue(&qr)},
-                                 {QStringLiteral("notesController"), QVariant::fromValue(&notes)},
-                                 {QStringLiteral("snippetsController"), QVariant::fromValue(&snippets)}});
+    engine.rootContext()->setContextProperty(
+        QStringLiteral("workspaceManager"), &brimlark::WorkspaceManager::shared());
+    engine.setInitialProperties({ { QStringLiteral("qrController"), QVariant::fromValue(&qr) },
+        { QStringLiteral("notesController"), QVariant::fromValue(&notes) },
+        { QStringLiteral("snippetsController"), QVariant::fromValue(&snippets) } });
     engine.load(QUrl(QStringLiteral("qrc:/tools-demo/ToolsDemo.qml")));
     if (engine.rootObjects().isEmpty()) {
         return 1;
