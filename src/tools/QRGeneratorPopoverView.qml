@@ -131,28 +131,30 @@ Pane {
             }
         }
 
-        ColumnLayout {
+        Item {
             objectName: "qrEmptyState"
             Layout.fillWidth: true
             Layout.preferredHeight: 160
             visible: !root.controller.hasCode
-            spacing: 8
 
-            Item { Layout.fillHeight: true }
-            SymbolImage {
-                Layout.alignment: Qt.AlignHCenter
-                name: "qrcode"
-                size: 48
-                color: root.secondaryColor
-                opacity: 0.2
+            Column {
+                anchors.centerIn: parent
+                spacing: 8
+
+                SymbolImage {
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    name: "qrcode"
+                    size: 48
+                    color: root.secondaryColor
+                    opacity: 0.2
+                }
+                Label {
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    text: "Enter text above to preview QR"
+                    font.pixelSize: 11
+                    color: root.secondaryColor
+                }
             }
-            Label {
-                Layout.alignment: Qt.AlignHCenter
-                text: "Enter text above to preview QR"
-                font.pixelSize: 11
-                color: root.secondaryColor
-            }
-            Item { Layout.fillHeight: true }
         }
     }
 }

@@ -73,28 +73,30 @@ Pane {
             }
         }
 
-        ColumnLayout {
+        Item {
             objectName: "notesEmptyState"
             Layout.fillWidth: true
             Layout.preferredHeight: 180
             visible: !root.controller.hasNotes
-            spacing: 10
 
-            Item { Layout.fillHeight: true }
-            SymbolImage {
-                Layout.alignment: Qt.AlignHCenter
-                name: "note.text.badge.plus"
-                size: 32
-                color: root.secondaryColor
-                opacity: 0.3
+            Column {
+                anchors.centerIn: parent
+                spacing: 10
+
+                SymbolImage {
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    name: "note.text.badge.plus"
+                    size: 32
+                    color: root.secondaryColor
+                    opacity: 0.3
+                }
+                Label {
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    text: "No notes found. Create one!"
+                    font.pixelSize: 12
+                    color: root.secondaryColor
+                }
             }
-            Label {
-                Layout.alignment: Qt.AlignHCenter
-                text: "No notes found. Create one!"
-                font.pixelSize: 12
-                color: root.secondaryColor
-            }
-            Item { Layout.fillHeight: true }
         }
 
         ColumnLayout {

@@ -15,6 +15,11 @@ ApplicationWindow {
     height: 640
     visible: true
 
+    Shortcut {
+        sequence: StandardKey.Quit
+        onActivated: Qt.quit()
+    }
+
     header: ToolBar {
         RowLayout {
             anchors.fill: parent
@@ -51,11 +56,18 @@ ApplicationWindow {
 
         Repeater {
             model: [qrComponent, notesComponent, snippetsComponent]
-            delegate: Frame {
+            delegate: Rectangle {
                 required property var modelData
                 Layout.alignment: Qt.AlignTop
-                padding: 0
-                Loader { sourceComponent: modelData }
+                implicitWidth: popover.implicitWidth
+                implicitHeight: popover.implicitHeight
+                color: palette.window
+                border.color: palette.mid
+                radius: 10
+                Loader {
+                    id: popover
+                    sourceComponent: modelData
+                }
             }
         }
     }
