@@ -171,6 +171,8 @@ public:
         const std::optional<TallyDictionary> &properties = std::nullopt);
 
     // ---- tracking
+    // Properties (and super properties) nested deeper than can be read back from the store (or
+    // the settings) are left out with a log line; the rest is kept.
     void track(const std::optional<std::string> &event,
         const std::optional<TallyDictionary> &properties = std::nullopt);
     void trackWithGroups(const std::optional<std::string> &event,
@@ -208,7 +210,7 @@ public:
     // Sends one loaded queue on the calling thread (the network queue), unless opted out or held
     // back by the delivery back-off.
     void flushQueue(const std::vector<TallyDictionary> &queue, FlushType type);
-    // Deletes the delivered rows (on the tracking queue).
+    // Deletes the delivered rows on the tracking queue, ahead of any tracking still waiting there.
     void flushSuccess(FlushType type, const std::vector<std::int32_t> &ids) override;
 
 private:

@@ -7,6 +7,7 @@
 #include "analytics/TallyProxyServerDelegate.h"
 
 #include "LoopbackHttpServer.h"
+#include "TallyLogCapture.h"
 #include "TallyTestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -117,6 +118,56 @@ private:
     std::promise<void> m_gate;
     bool m_holding = false;
 };
+
+TEST_F(TallyInstanceFlushTest, NumbersGoOutInTheWritersForms)
+{
+    env.clock->set(1733712345.678);
+    instance->track("Timed", TallyDictionary { { "count", 100000.0 }, { "ratio", 0.25 }, { "big", 1e20 } });
+    env.clock->set(1733712000.0);
+    instance->track("Round", std::nullopt);
+    instance->flush();
+    settle(*instance, *env.executor);
+    ASSERT_EQ(server.requestCount(), 1u);
+    const std::string body = server.requests().front().decodedBody;
+    for (const char *text : { R"("time":1733712345678,)", R"("time":1733712000000,)", R"("count":100000,)",
+             R"("ratio":0.25,)", R"("big":100000000000000000000})" }) {
+        EXPECT_NE(body.find(text), std::string::npos) << text << " in " << body;
+    }
+    EXPECT_EQ(body.find("e+"), std::string::npos) << body;
+}
+
+TEST_F(TallyInstanceFlushTest, DeliveredRowsAreDeletedAheadOfTheTrackingBacklog)
+{
+    trackNumbered(3);
+    std::vector<std::int32_t> ids;
+    instance->trackingQueue().sync([&] {
+        for (const auto &record : instance->tallyPersistence().loadEntitiesInBatch(
+                 PersistenceType::Events, TLDB::allRows, false, false)) {
+            ids.push_back(static_cast<std::int32_t>(*record.find("id")->toInt()));
+        }
+    });
+    std::promise<void> gate;
+    instance->trackingQueue().async([future = gate.get_future().share()] { future.wait(); });
+    for (int n = 0; n < 5; ++n) {
+        instance->track("Backlog", std::nullopt);
+    }
+    instance->flushSuccess(FlushType::Events, ids);
+    TallyLogCapture capture;
+    gate.set_value();
+    settle(*instance, *env.executor);
+
+    std::vector<std::string> order;
+    for (const auto &message : capture.messages()) {
+        if (message.text.starts_with("Successfully deleted rows")) {
+            order.push_back("delete");
+        } else if (message.text.starts_with("Successfully inserted row")) {
+            order.push_back("insert");
+        }
+    }
+    ASSERT_EQ(order.size(), 6u);
+    EXPECT_EQ(order.front(), "delete");
+    EXPECT_EQ(storedEvents(), 5u);
+}
 
 TEST_F(TallyInstanceFlushTest, OptedOutFlushRunsTheCompletionAndSendsNothing)
 {
