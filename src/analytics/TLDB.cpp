@@ -403,8 +403,9 @@ bool TLDB::insertRow(PersistenceType type, std::span<const std::uint8_t> data, b
     for (int attempt = 1; outcome == Outcome::Busy && attempt < busyAttempts; ++attempt) {
         TallyLogger::warn(
             [&] {
-                return "Database is busy; trying again to insert row into table " + tableName(type) + " (attempt "
-                    + std::to_string(attempt + 1) + " of " + std::to_string(busyAttempts) + ")";
+                return "Database is busy; trying again to insert row into table " + tableName(type)
+                    + " (attempt " + std::to_string(attempt + 1) + " of " + std::to_string(busyAttempts)
+                    + ")";
             },
             "insertRow(_:data:flag:)");
         outcome = insertOnce(type, data, flag);

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -155,6 +156,12 @@ public:
     static std::string addPrefixToDeviceId(const std::optional<std::string> &deviceId);
     // The platform serial number, when readable.
     static std::optional<std::string> macOSIdentifier();
+
+    // At quit, on the main thread: stops the flush timer for good, then waits until the tracking
+    // and network queues have done everything queued (deletions of delivered rows included), at
+    // most until the deadline. Past it, work not yet started is dropped and a transfer under way
+    // is stopped (its rows stay queued for the next start). True when the queues are idle.
+    bool shutdown(std::chrono::steady_clock::time_point deadline);
 
     void applicationDidBecomeActive() override;
     void applicationWillResignActive() override;

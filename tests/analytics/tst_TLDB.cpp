@@ -426,16 +426,17 @@ TEST_F(TLDBTest, ABusyInsertWaitsAndIsTriedAgainBeforeItIsGivenUp)
 
     // Released while the insert is being retried: the record goes in.
     log.clear();
-    auto inserted = std::async(std::launch::async,
-        [&] { return db.insertRow(PersistenceType::Events, recordBytes({ { "name", "waited" } }), false); });
+    auto inserted = std::async(std::launch::async, [&] {
+        return db.insertRow(PersistenceType::Events, recordBytes({ { "name", "waited" } }), false);
+    });
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (retries() == 0 && inserted.wait_for(std::chrono::milliseconds(1)) == std::future_status::timeout
-        && std::chrono::steady_clock::now() < deadline) {
-    }
+        && std::chrono::steady_clock::now() < deadline) { }
     ASSERT_EQ(sqlite3_exec(other, "COMMIT;", nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(other);
     EXPECT_TRUE(inserted.get());
-    EXPECT_EQ(names(db.readRows(PersistenceType::Events, 50, false)), (std::vector<std::string> { "waited" }));
+    EXPECT_EQ(
+        names(db.readRows(PersistenceType::Events, 50, false)), (std::vector<std::string> { "waited" }));
 }
 
 TEST_F(TLDBTest, IdsReadBeforeARecreateCannotDeleteNewRows)
