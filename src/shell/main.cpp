@@ -95,5 +95,6 @@ int main(int argc, char *argv[])
     for (const QUrl &url : urls) {
         brimlark.openURL(url);
     }
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, [&analytics] { analytics.shutdown(std::chrono::seconds(2)); });
     return app.exec();
 }
