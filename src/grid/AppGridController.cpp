@@ -1,5 +1,7 @@
 #include "grid/AppGridController.h"
 
+#include <QSet>
+
 #include "platform/UuidText.h"
 #include "state/BrimlarkViewModel.h"
 
@@ -224,6 +226,9 @@ AppGridController::Overlay AppGridController::overlay() const
                 out.kind = Overlay::Kind::folder;
                 out.title = folder.name;
                 out.apps = finder.getAppsInFolder(folder);
+                // Hidden applications show in the hidden section only.
+                const QSet<QString> &hidden = finder.hiddenAppPaths();
+                out.apps.removeIf([&hidden](const AppItem &app) { return hidden.contains(app.id()); });
                 out.folder = folder;
                 return out;
             }

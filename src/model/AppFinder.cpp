@@ -23,8 +23,7 @@ namespace brimlark {
 
 namespace {
 
-template<typename T>
-QVariantList variantList(const QList<T> &items)
+template <typename T> QVariantList variantList(const QList<T> &items)
 {
     QVariantList out;
     out.reserve(items.size());
@@ -62,7 +61,8 @@ QHash<QString, int> collationRanks(const QStringList &texts, const NameCompariso
     }
     std::vector<int> order(size_t(distinct.size()));
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&keys](int a, int b) { return keys[a].compare(keys[b]) < 0; });
+    std::stable_sort(
+        order.begin(), order.end(), [&keys](int a, int b) { return keys[a].compare(keys[b]) < 0; });
 
     QHash<QString, int> ranks;
     ranks.reserve(distinct.size());
@@ -97,7 +97,7 @@ QHash<QString, int> orderedCollationRanks(const QStringList &texts, const NameCo
     return ranks;
 }
 
-template<typename Text>
+template <typename Text>
 std::vector<int> ranksOf(const QList<AppItem> &apps, const QHash<QString, int> &table, Text text)
 {
     std::vector<int> out;
@@ -127,7 +127,8 @@ QList<AppItem> inKeyOrder(const QList<AppItem> &apps, const std::vector<qint64> 
 {
     std::vector<qsizetype> order(size_t(apps.size()));
     std::iota(order.begin(), order.end(), qsizetype(0));
-    std::stable_sort(order.begin(), order.end(), [&keys](qsizetype a, qsizetype b) { return keys[a] < keys[b]; });
+    std::stable_sort(
+        order.begin(), order.end(), [&keys](qsizetype a, qsizetype b) { return keys[a] < keys[b]; });
     QList<AppItem> out;
     out.reserve(apps.size());
     for (qsizetype i : order) {
@@ -140,8 +141,7 @@ QList<AppItem> inKeyOrder(const QList<AppItem> &apps, const std::vector<qint64> 
 // well defined for any comparator, also one that is not a strict weak order
 // (the newly-added order is not transitive), and it never compares an element
 // with itself.
-template<typename Less>
-void mergeSort(std::vector<int> &items, Less less)
+template <typename Less> void mergeSort(std::vector<int> &items, Less less)
 {
     std::vector<int> buffer(items.size());
     std::function<void(size_t, size_t)> sortRange = [&](size_t begin, size_t end) {
@@ -168,15 +168,16 @@ void mergeSort(std::vector<int> &items, Less less)
         while (right < end) {
             buffer[out++] = items[right++];
         }
-        std::copy(buffer.begin() + qsizetype(begin), buffer.begin() + qsizetype(end), items.begin() + qsizetype(begin));
+        std::copy(buffer.begin() + qsizetype(begin), buffer.begin() + qsizetype(end),
+            items.begin() + qsizetype(begin));
     };
     sortRange(0, items.size());
 }
 
 } // namespace
 
-AppFinder::AppFinder(Defaults &defaults, WorkspaceManager &workspaces, NotificationCenter &center, Clock clock,
-                     FileDateReader fileDates, QObject *parent)
+AppFinder::AppFinder(Defaults &defaults, WorkspaceManager &workspaces, NotificationCenter &center,
+    Clock clock, FileDateReader fileDates, QObject *parent)
     : QObject(parent)
     , m_defaults(defaults)
     , m_workspaces(workspaces)
@@ -185,14 +186,19 @@ AppFinder::AppFinder(Defaults &defaults, WorkspaceManager &workspaces, Notificat
 {
     loadHiddenApps();
     loadHiddenFolders();
+    // Folders are stored whole: one saved before they were read (a folder
+    // made or moved before the first scan publishes) would replace the
+    // workspace's folders with just the new one.
+    loadFolders();
     // The centre drops the observer with this object, so a switch that comes
     // after the catalog has gone does nothing.
-    center.addObserver(Notifications::WorkspaceChanged, this, [this](const QVariant &) { reloadWorkspaceData(); });
+    center.addObserver(
+        Notifications::WorkspaceChanged, this, [this](const QVariant &) { reloadWorkspaceData(); });
 }
 
 AppFinder::AppFinder(QObject *parent)
-    : AppFinder(Defaults::standard(), WorkspaceManager::shared(), NotificationCenter::defaultCenter(), systemClock,
-                systemFileDates, parent)
+    : AppFinder(Defaults::standard(), WorkspaceManager::shared(), NotificationCenter::defaultCenter(),
+        systemClock, systemFileDates, parent)
 {
 }
 
@@ -210,11 +216,12 @@ std::optional<AppFinder::FileDates> AppFinder::systemFileDates(const QString &pa
     // which for a thousand applications was most of a publish.
     const QByteArray native = QFile::encodeName(path);
     struct statx status = {};
-    if (::statx(AT_FDCWD, native.constData(), AT_STATX_SYNC_AS_STAT, STATX_BTIME | STATX_MTIME, &status) != 0) {
+    if (::statx(AT_FDCWD, native.constData(), AT_STATX_SYNC_AS_STAT, STATX_BTIME | STATX_MTIME, &status)
+        != 0) {
         // A symbolic link whose target is gone is there but has no dates.
         if (::statx(AT_FDCWD, native.constData(), AT_SYMLINK_NOFOLLOW, STATX_TYPE, &status) == 0
             && S_ISLNK(status.stx_mode)) {
-            return FileDates{};
+            return FileDates {};
         }
         return std::nullopt;
     }
@@ -249,7 +256,7 @@ AppFinder::ScanDetails AppFinder::prepareScan(const QList<AppItem> &apps, const 
         categories << app.category();
     }
     // A collator of this call's own: the shared one belongs to the main thread.
-    const NameComparison collation{QLocale()};
+    const NameComparison collation { QLocale() };
     details.nameRanks = orderedCollationRanks(names, collation);
     if (details.nameRanks.isEmpty()) {
         details.nameRanks = collationRanks(names, collation);
@@ -561,7 +568,7 @@ qsizetype AppFinder::folderIndex(const QUuid &id) const
 }
 
 void AppFinder::createFolder(const QString &name, const QString &icon, const QString &color,
-                             const std::optional<QUuid> &parentFolderID)
+    const std::optional<QUuid> &parentFolderID)
 {
     qint64 sortOrder = 0;
     if (!m_folders.isEmpty()) {
@@ -749,7 +756,8 @@ void AppFinder::saveFolders()
 void AppFinder::loadFolders()
 {
     // Undecodable data is kept aside by StoredJson before any save replaces it.
-    auto stored = StoredJson::readList<AppFolder>(m_defaults, workspaceKey(foldersBase), &AppFolder::fromJson);
+    auto stored
+        = StoredJson::readList<AppFolder>(m_defaults, workspaceKey(foldersBase), &AppFolder::fromJson);
     if (!stored) {
         m_folders.clear();
         publishFolders();
@@ -773,8 +781,8 @@ QList<GridItemIdentifier> AppFinder::getUnifiedGridOrder() const
     return out;
 }
 
-void AppFinder::reorderUnifiedItems(const std::set<int> &source, int destination,
-                                    const QList<GridItemIdentifier> &currentItems)
+void AppFinder::reorderUnifiedItems(
+    const std::set<int> &source, int destination, const QList<GridItemIdentifier> &currentItems)
 {
     QList<GridItemIdentifier> items = currentItems;
     ListMove::apply(items, source, destination);
@@ -819,7 +827,8 @@ QList<AppItem> AppFinder::searchApps(const QString &query) const
         if (m_hiddenAppPaths.contains(app.id())) {
             continue;
         }
-        if (app.name().contains(query, Qt::CaseInsensitive) || app.category().contains(query, Qt::CaseInsensitive)) {
+        if (app.name().contains(query, Qt::CaseInsensitive)
+            || app.category().contains(query, Qt::CaseInsensitive)) {
             matches << app;
         }
     }
@@ -832,7 +841,8 @@ QList<AppItem> AppFinder::searchApps(const QString &query) const
     for (qsizetype i = 0; i < matches.size(); ++i) {
         const QString &name = matches[i].name();
         const bool exact = collation.compare(name, query) == 0;
-        const bool prefix = name.contains(query, Qt::CaseInsensitive) && name.toLower().startsWith(lowerQuery);
+        const bool prefix
+            = name.contains(query, Qt::CaseInsensitive) && name.toLower().startsWith(lowerQuery);
         const qint64 group = exact ? 0 : (prefix ? 1 : 2);
         keys.push_back((group << 32) + ranks[size_t(i)]);
     }
@@ -1116,7 +1126,7 @@ void AppFinder::saveNewlyAdded()
     const auto stored = m_defaults.stringArray(newlyAddedKey.toStdString());
     if (stored && qsizetype(stored->size()) == texts.size()
         && std::equal(stored->begin(), stored->end(), texts.begin(),
-                      [](const std::string &a, const QString &b) { return QString::fromStdString(a) == b; })) {
+            [](const std::string &a, const QString &b) { return QString::fromStdString(a) == b; })) {
         return;
     }
     storeStrings(newlyAddedKey, texts);

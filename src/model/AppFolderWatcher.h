@@ -3,12 +3,14 @@
 #include "model/OneShotTimer.h"
 
 #include <QFileSystemWatcher>
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace brimlark {
 
@@ -22,7 +24,8 @@ public:
     static constexpr int DebounceMsec = 1000;
 
     // Without a timer a QTimer is used; without a console lines go to standard output.
-    explicit AppFolderWatcher(std::unique_ptr<OneShotTimer> timer = {}, Console console = {}, QObject *parent = nullptr);
+    explicit AppFolderWatcher(
+        std::unique_ptr<OneShotTimer> timer = {}, Console console = {}, QObject *parent = nullptr);
     ~AppFolderWatcher() override;
 
     // Watches each folder that exists and is not watched yet, then writes
@@ -41,9 +44,22 @@ signals:
     void rescanRequested();
 
 private:
+    struct Identity
+    {
+        quint64 device = 0;
+        quint64 inode = 0;
+        bool operator==(const Identity &) const = default;
+    };
+    static std::optional<Identity> identityOf(const QString &path);
+    void parentChanged(const QString &parent);
+
     std::unique_ptr<OneShotTimer> m_timer;
     Console m_console;
     QFileSystemWatcher m_watcher;
+    // A folder's own watch says nothing when the folder itself is renamed:
+    // its parent's watch notices that the name no longer leads to it.
+    QFileSystemWatcher m_parents;
+    QHash<QString, Identity> m_identities;
 };
 
 } // namespace brimlark

@@ -21,7 +21,10 @@ public:
         int lastMsec = 0;
         std::function<void()> pending;
     };
-    explicit ManualTimer(std::shared_ptr<State> state) : m_state(std::move(state)) {}
+    explicit ManualTimer(std::shared_ptr<State> state)
+        : m_state(std::move(state))
+    {
+    }
     void start(int msec, std::function<void()> fire) override
     {
         ++m_state->starts;
@@ -39,7 +42,8 @@ struct Watch
 {
     std::shared_ptr<ManualTimer::State> timer = std::make_shared<ManualTimer::State>();
     QStringList lines;
-    AppFolderWatcher watcher{std::make_unique<ManualTimer>(timer), [this](const QString &l) { lines << l; }};
+    AppFolderWatcher watcher { std::make_unique<ManualTimer>(timer),
+        [this](const QString &l) { lines << l; } };
 
     bool fire()
     {
@@ -65,15 +69,15 @@ TEST(AppFolderWatcher, ReportsHowManyFoldersAreWatched)
         QStringList existing;
         int count;
     };
-    for (const Case &k : {Case{{}, 0}, Case{{a, b}, 2}, Case{{a, b, c}, 3}}) {
-        for (const QString &folder : {a, b, c}) {
+    for (const Case &k : { Case { {}, 0 }, Case { { a, b }, 2 }, Case { { a, b, c }, 3 } }) {
+        for (const QString &folder : { a, b, c }) {
             QDir(folder).removeRecursively();
         }
         for (const QString &folder : k.existing) {
             QDir().mkpath(folder);
         }
         Watch w;
-        EXPECT_EQ(w.watcher.startMonitoring({a, b, c}), k.count);
+        EXPECT_EQ(w.watcher.startMonitoring({ a, b, c }), k.count);
         ASSERT_EQ(w.lines.size(), 1);
         EXPECT_EQ(w.lines[0], QStringLiteral("📡 Monitoring %1 directories for app changes").arg(k.count));
     }
@@ -85,9 +89,9 @@ TEST(AppFolderWatcher, ASecondStartKeepsTheWatches)
     const QString a = roots.root() + QStringLiteral("/Applications");
     QDir().mkpath(a);
     Watch w;
-    EXPECT_EQ(w.watcher.startMonitoring({a}), 1);
-    EXPECT_EQ(w.watcher.startMonitoring({a}), 1);
-    EXPECT_EQ(w.watcher.watchedFolders(), QStringList{a});
+    EXPECT_EQ(w.watcher.startMonitoring({ a }), 1);
+    EXPECT_EQ(w.watcher.startMonitoring({ a }), 1);
+    EXPECT_EQ(w.watcher.watchedFolders(), QStringList { a });
 }
 
 TEST(AppFolderWatcher, BurstOfChangesGivesOneRescan)
@@ -103,7 +107,7 @@ TEST(AppFolderWatcher, BurstOfChangesGivesOneRescan)
     EXPECT_TRUE(w.fire());
     EXPECT_FALSE(w.fire());
     EXPECT_EQ(rescans.count(), 1);
-    EXPECT_EQ(w.lines, QStringList{QStringLiteral("🔄 Rescanning apps due to file system change...")});
+    EXPECT_EQ(w.lines, QStringList { QStringLiteral("🔄 Rescanning apps due to file system change...") });
 
     // A later change starts a new wait.
     w.watcher.scheduleRescan();
@@ -117,7 +121,7 @@ TEST(AppFolderWatcher, ChangesInAWatchedFolderStartTheWait)
     const QString a = roots.root() + QStringLiteral("/Applications");
     QDir().mkpath(a);
     Watch w;
-    w.watcher.startMonitoring({a});
+    w.watcher.startMonitoring({ a });
     QDir().mkpath(a + QStringLiteral("/New.app"));
     ASSERT_TRUE(waitUntil([&] { return w.timer->starts > 0; }));
     EXPECT_TRUE(w.timer->pending);
@@ -144,4 +148,17 @@ TEST(AppFolderWatcher, RealTimerWaitsBeforeFiring)
     ASSERT_TRUE(waitUntil([&] { return fired > 0; }));
     EXPECT_EQ(fired, 10);
     EXPECT_FALSE(timer->isActive());
+}
+
+TEST(AppFolderWatcher, RenamingAWatchedFolderStartsTheWait)
+{
+    TemporaryRoots roots;
+    const QString a = roots.root() + QStringLiteral("/Applications");
+    QDir().mkpath(a);
+    Watch w;
+    ASSERT_EQ(w.watcher.startMonitoring({ a }), 1);
+    ASSERT_TRUE(QDir().rename(a, a + QStringLiteral(" (old)")));
+    ASSERT_TRUE(waitUntil([&] { return w.timer->starts > 0; }));
+    EXPECT_TRUE(w.fire());
+    EXPECT_TRUE(w.watcher.watchedFolders().isEmpty());
 }
