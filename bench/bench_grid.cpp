@@ -48,7 +48,7 @@
 #include <memory>
 #include <vector>
 
-Q_IMPORT_QML_PLUGIN(BrimlarkShellPlugin)
+Q_IMPORT_QML_PLUGIN(BrimlarkViewsPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkGridPlugin)
 
 using namespace brimlark;

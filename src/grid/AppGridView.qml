@@ -1,6 +1,6 @@
 import QtQuick
 import QtQuick.Controls
-import Brimlark.Shell
+import Brimlark.Views
 import Brimlark.Grid
 
 // The launcher window's detail column: the loading screen, a lock screen of

@@ -1,6 +1,6 @@
 import QtQuick
 import QtQuick.Controls
-import Brimlark.Shell
+import Brimlark.Views
 import Brimlark.Grid
 
 // The tile of one application: its icon above its name. A click launches
@@ -23,10 +23,10 @@ Item {
     readonly property alias iconItem: icon
     readonly property alias nameItem: nameLabel
     readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
-    readonly property color primary: GridStyle.primary(palette)
+    readonly property color primary: Style.primary(palette)
 
     implicitWidth: 110 + 16
-    implicitHeight: 8 + 90 + 8 + GridStyle.nameLineSpacing * 2 + 8
+    implicitHeight: 8 + 90 + 8 + Style.nameLineSpacing * 2 + 8
 
     // A button named after its application, as assistive technology sees it.
     Accessible.role: Accessible.Button
@@ -66,10 +66,10 @@ Item {
                     radius: 20
                     opacity: 0
                     border.width: 1
-                    border.color: GridStyle.withAlpha(tile.primary, 0.1)
+                    border.color: Style.withAlpha(tile.primary, 0.1)
                     gradient: Gradient {
-                        GradientStop { position: 0; color: GridStyle.withAlpha(tile.primary, 0.08) }
-                        GradientStop { position: 1; color: GridStyle.withAlpha(tile.primary, 0.04) }
+                        GradientStop { position: 0; color: Style.withAlpha(tile.primary, 0.08) }
+                        GradientStop { position: 1; color: Style.withAlpha(tile.primary, 0.04) }
                     }
                     Component.onCompleted: opacity = Qt.binding(() => tile.isHovering ? 1 : 0)
                     onOpacityChanged: tile.hoverLookShown = opacity > 0
@@ -121,7 +121,7 @@ Item {
         // Two lines' room always, so every tile of a row has one height.
         Item {
             width: 110
-            height: GridStyle.nameLineSpacing * 2
+            height: Style.nameLineSpacing * 2
 
             Text {
                 id: nameLabel
@@ -131,7 +131,7 @@ Item {
                 // short of two of the layout's lines would elide to one.
                 text: tile.app ? tile.app.name : ""
                 textFormat: Text.PlainText
-                font: GridStyle.nameFont
+                font: Style.nameFont
                 color: tile.primary
                 wrapMode: Text.Wrap
                 maximumLineCount: 2

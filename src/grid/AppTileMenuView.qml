@@ -1,4 +1,5 @@
 import QtQuick
+import Brimlark.Views
 import QtQuick.Controls
 import Brimlark.Grid
 
@@ -9,7 +10,7 @@ Menu {
 
     property var entries: []
     property QtObject controller
-    readonly property color destructiveColor: GridStyle.red(palette.window.hslLightness >= 0.5)
+    readonly property color destructiveColor: Style.red(palette.window.hslLightness >= 0.5)
 
     Component {
         id: itemComponent

@@ -1,4 +1,5 @@
 import QtQuick
+import Brimlark.Views
 import QtQuick.Controls
 import Brimlark.Grid
 
@@ -25,7 +26,7 @@ Item {
             textFormat: Text.PlainText
             font.pixelSize: 18
             font.bold: true
-            color: GridStyle.primary(palette)
+            color: Style.primary(palette)
         }
         Button {
             objectName: "closeButton"

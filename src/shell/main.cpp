@@ -21,6 +21,7 @@
 #include <QtQml/qqmlextensionplugin.h>
 
 Q_IMPORT_QML_PLUGIN(BrimlarkShellPlugin)
+Q_IMPORT_QML_PLUGIN(BrimlarkViewsPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkGridPlugin)
 
 int main(int argc, char *argv[])

@@ -18,7 +18,7 @@
 
 #include <cstdio>
 
-Q_IMPORT_QML_PLUGIN(BrimlarkShellPlugin)
+Q_IMPORT_QML_PLUGIN(BrimlarkViewsPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkToolsPlugin)
 
 int main(int argc, char **argv)
