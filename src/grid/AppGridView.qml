@@ -49,11 +49,11 @@ Item {
         anchors.fill: parent
         sourceComponent: {
             switch (paneController.paneState) {
-            case "loading":
+            case GridPane.State.loading:
                 return loadingComponent
-            case "setupHiddenLock":
+            case GridPane.State.setupHiddenLock:
                 return setupComponent
-            case "unlockHidden":
+            case GridPane.State.unlockHidden:
                 return unlockComponent
             default:
                 return contentComponent
@@ -98,7 +98,7 @@ Item {
                 anchors.fill: parent
 
                 property string builtKey
-                property string builtLayout
+                property int builtLayout: -1
 
                 function rebuild() {
                     if (builtKey === paneController.identityKey && builtLayout === paneController.contentLayout
@@ -109,13 +109,13 @@ Item {
                     sourceComponent = null
                     sourceComponent = componentFor(builtLayout)
                 }
-                function componentFor(name) {
-                    switch (name) {
-                    case "unifiedGrid":
+                function componentFor(contentLayout) {
+                    switch (contentLayout) {
+                    case GridPane.Layout.unifiedGrid:
                         return unifiedComponent
-                    case "hiddenSection":
+                    case GridPane.Layout.hiddenSection:
                         return hiddenComponent
-                    case "emptyFolder":
+                    case GridPane.Layout.emptyFolder:
                         return emptyFolderComponent
                     default:
                         return tilesComponent
@@ -171,14 +171,14 @@ Item {
         id: overlay
         objectName: "gridOverlay"
         anchors.fill: parent
-        active: paneController.overlayKind !== "none"
+        active: paneController.overlayKind !== AppGridController.OverlayKind.none
         sourceComponent: CategoryModalView {
             categoryName: paneController.overlayTitle
             apps: paneController.overlayApps
             folder: paneController.overlayFolder
             viewModel: root.viewModel
             onDismiss: {
-                if (paneController.overlayKind === "folder")
+                if (paneController.overlayKind === AppGridController.OverlayKind.folder)
                     paneController.dismissFolderPanel()
                 else
                     paneController.dismissCategoryPanel()
