@@ -1,5 +1,4 @@
 import QtQuick
-import Brimlark.Views
 import QtQuick.Controls
 import Brimlark.Shell
 
@@ -12,5 +11,5 @@ Action {
 
     text: qsTr(command.title)
     shortcut: command.shortcut
-    onTriggered: MenuCommands.showLibrarySection(command.selection)
+    onTriggered: MenuCommands.showLibrarySection(command.section)
 }

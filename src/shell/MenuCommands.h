@@ -1,5 +1,7 @@
 #pragma once
 
+#include "state/SidebarSelection.h"
+
 #include <QObject>
 #include <QString>
 #include <QVariantList>
@@ -31,7 +33,7 @@ public:
     {
         QString title;
         QString shortcut;
-        QString selection; // the selection case it sets
+        SidebarSelection::Kind section; // the Library section it selects
     };
 
     // Takes the view model (or none yet). Not default-constructible on
@@ -53,9 +55,9 @@ public:
     // Posts "brimLarkSearchFocusRequested"; whether the search field takes
     // the focus is the grid's decision.
     Q_INVOKABLE void searchApps();
-    // Sets the view model's selection to the section; a name that is not a
-    // Library section does nothing.
-    Q_INVOKABLE void showLibrarySection(const QString &selection);
+    // Sets the view model's selection to the section (a command's
+    // "section"); a section the Library menu does not offer does nothing.
+    Q_INVOKABLE void showLibrarySection(brimlark::SidebarSelection::Kind section);
     // Runs the quit handler (the application's quit), or ends the event
     // loop when there is none.
     Q_INVOKABLE void quit();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include "state/SidebarSelection.h"
 
 namespace brimlark {
 
@@ -12,10 +12,10 @@ class ShellViewModel
 public:
     virtual ~ShellViewModel() = default;
 
-    // Sets the selection to a Library section, named by its selection case:
-    // "allApps", "newlyAdded", "recents" or "favorites". Setting it runs the
-    // view model's refilter once, also when the value does not change.
-    virtual void setLibrarySelection(const QString &caseName) = 0;
+    // Sets the selection to a Library section: all apps, newly added,
+    // recents or favorites. Setting it runs the view model's refilter once,
+    // also when the value does not change.
+    virtual void setLibrarySelection(SidebarSelection::Kind section) = 0;
 };
 
 } // namespace brimlark

@@ -4,16 +4,12 @@
 
 namespace brimlark {
 
-void ViewModelCommands::setLibrarySelection(const QString &caseName)
+void ViewModelCommands::setLibrarySelection(SidebarSelection::Kind section)
 {
     using Kind = SidebarSelection::Kind;
-    static const QHash<QString, Kind> kinds{{QStringLiteral("allApps"), Kind::allApps},
-                                            {QStringLiteral("newlyAdded"), Kind::newlyAdded},
-                                            {QStringLiteral("recents"), Kind::recents},
-                                            {QStringLiteral("favorites"), Kind::favorites}};
-    const auto it = kinds.constFind(caseName);
-    if (it != kinds.constEnd()) {
-        m_viewModel.selectSection(*it);
+    if (section == Kind::allApps || section == Kind::newlyAdded || section == Kind::recents
+        || section == Kind::favorites) {
+        m_viewModel.selectSection(section);
     }
 }
 

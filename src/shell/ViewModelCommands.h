@@ -11,7 +11,7 @@ class ViewModelCommands : public ShellViewModel
 {
 public:
     explicit ViewModelCommands(BrimlarkViewModel &viewModel) : m_viewModel(viewModel) {}
-    void setLibrarySelection(const QString &caseName) override;
+    void setLibrarySelection(SidebarSelection::Kind section) override;
 
 private:
     BrimlarkViewModel &m_viewModel;

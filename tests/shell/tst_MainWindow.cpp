@@ -29,7 +29,7 @@ namespace {
 class MockViewModel : public ShellViewModel
 {
 public:
-    MOCK_METHOD(void, setLibrarySelection, (const QString &caseName), (override));
+    MOCK_METHOD(void, setLibrarySelection, (SidebarSelection::Kind section), (override));
 };
 
 // What the window reads of the view model as the views see it.
@@ -279,11 +279,11 @@ TEST_F(MainWindowTest, ShortcutsRunTheMenuCommands)
     ASSERT_NE(window, nullptr);
     {
         InSequence order;
-        EXPECT_CALL(m_viewModel, setLibrarySelection(u"allApps"_qs));
-        EXPECT_CALL(m_viewModel, setLibrarySelection(u"newlyAdded"_qs));
-        EXPECT_CALL(m_viewModel, setLibrarySelection(u"recents"_qs));
-        EXPECT_CALL(m_viewModel, setLibrarySelection(u"favorites"_qs));
-        EXPECT_CALL(m_viewModel, setLibrarySelection(u"allApps"_qs));
+        EXPECT_CALL(m_viewModel, setLibrarySelection(SidebarSelection::Kind::allApps));
+        EXPECT_CALL(m_viewModel, setLibrarySelection(SidebarSelection::Kind::newlyAdded));
+        EXPECT_CALL(m_viewModel, setLibrarySelection(SidebarSelection::Kind::recents));
+        EXPECT_CALL(m_viewModel, setLibrarySelection(SidebarSelection::Kind::favorites));
+        EXPECT_CALL(m_viewModel, setLibrarySelection(SidebarSelection::Kind::allApps));
     }
     QTest::keyClick(window, Qt::Key_K, Qt::ControlModifier);
     EXPECT_EQ(m_searchRequests, 1);

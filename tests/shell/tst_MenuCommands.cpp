@@ -16,7 +16,7 @@ namespace {
 class MockViewModel : public ShellViewModel
 {
 public:
-    MOCK_METHOD(void, setLibrarySelection, (const QString &caseName), (override));
+    MOCK_METHOD(void, setLibrarySelection, (SidebarSelection::Kind section), (override));
 };
 
 TEST(MenuCommands, TheLibraryMenuOffersTheFourSectionsInOrder)
@@ -25,23 +25,24 @@ TEST(MenuCommands, TheLibraryMenuOffersTheFourSectionsInOrder)
     ASSERT_EQ(commands.size(), 4u);
     const struct
     {
-        QString title, shortcut, selection;
+        QString title, shortcut;
+        SidebarSelection::Kind section;
     } expected[] = {
-        { u"All Apps"_qs, u"Ctrl+1"_qs, u"allApps"_qs },
-        { u"Newly Added"_qs, u"Ctrl+2"_qs, u"newlyAdded"_qs },
-        { u"Recents"_qs, u"Ctrl+3"_qs, u"recents"_qs },
-        { u"Favorites"_qs, u"Ctrl+4"_qs, u"favorites"_qs },
+        { u"All Apps"_qs, u"Ctrl+1"_qs, SidebarSelection::Kind::allApps },
+        { u"Newly Added"_qs, u"Ctrl+2"_qs, SidebarSelection::Kind::newlyAdded },
+        { u"Recents"_qs, u"Ctrl+3"_qs, SidebarSelection::Kind::recents },
+        { u"Favorites"_qs, u"Ctrl+4"_qs, SidebarSelection::Kind::favorites },
     };
     const QVariantList list = MenuCommands(nullptr).libraryCommandList();
     ASSERT_EQ(list.size(), 4);
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(commands[i].title, expected[i].title);
         EXPECT_EQ(commands[i].shortcut, expected[i].shortcut);
-        EXPECT_EQ(commands[i].selection, expected[i].selection);
+        EXPECT_EQ(commands[i].section, expected[i].section);
         const QVariantMap entry = list[i].toMap();
         EXPECT_EQ(entry.value(u"title"_qs).toString(), expected[i].title);
         EXPECT_EQ(entry.value(u"shortcut"_qs).toString(), expected[i].shortcut);
-        EXPECT_EQ(entry.value(u"selection"_qs).toString(), expected[i].selection);
+        EXPECT_EQ(entry.value(u"section"_qs).value<SidebarSelection::Kind>(), expected[i].section);
     }
 }
 
@@ -51,25 +52,27 @@ TEST(MenuCommands, EachLibraryCommandSetsItsSelectionEveryTime)
     MenuCommands commands(&viewModel);
     {
         InSequence order;
-        EXPECT_CALL(viewModel, setLibrarySelection(u"allApps"_qs)).Times(2);
-        EXPECT_CALL(viewModel, setLibrarySelection(u"newlyAdded"_qs));
-        EXPECT_CALL(viewModel, setLibrarySelection(u"recents"_qs));
-        EXPECT_CALL(viewModel, setLibrarySelection(u"favorites"_qs));
+        EXPECT_CALL(viewModel, setLibrarySelection(SidebarSelection::Kind::allApps)).Times(2);
+        EXPECT_CALL(viewModel, setLibrarySelection(SidebarSelection::Kind::newlyAdded));
+        EXPECT_CALL(viewModel, setLibrarySelection(SidebarSelection::Kind::recents));
+        EXPECT_CALL(viewModel, setLibrarySelection(SidebarSelection::Kind::favorites));
     }
     // Choosing All Apps while it is selected sets it again.
-    commands.showLibrarySection(u"allApps"_qs);
-    commands.showLibrarySection(u"allApps"_qs);
-    commands.showLibrarySection(u"newlyAdded"_qs);
-    commands.showLibrarySection(u"recents"_qs);
-    commands.showLibrarySection(u"favorites"_qs);
+    commands.showLibrarySection(SidebarSelection::Kind::allApps);
+    commands.showLibrarySection(SidebarSelection::Kind::allApps);
+    commands.showLibrarySection(SidebarSelection::Kind::newlyAdded);
+    commands.showLibrarySection(SidebarSelection::Kind::recents);
+    commands.showLibrarySection(SidebarSelection::Kind::favorites);
 }
 
-TEST(MenuCommands, NamesOutsideTheLibraryMenuSetNothing)
+TEST(MenuCommands, SectionsOutsideTheLibraryMenuSetNothing)
 {
     StrictMock<MockViewModel> viewModel;
     MenuCommands commands(&viewModel);
-    for (const QString &name : { u"hidden"_qs, u"AllApps"_qs, QString(), u"folder"_qs, u"allApps "_qs }) {
-        commands.showLibrarySection(name);
+    using Kind = SidebarSelection::Kind;
+    // Kind(99): a number QML could pass.
+    for (const Kind section : { Kind::hidden, Kind::folder, Kind::category, Kind(99) }) {
+        commands.showLibrarySection(section);
     }
 }
 
@@ -77,7 +80,7 @@ TEST(MenuCommands, WithoutAViewModelTheLibraryCommandsDoNothing)
 {
     MenuCommands commands(nullptr);
     EXPECT_EQ(commands.viewModel(), nullptr);
-    commands.showLibrarySection(u"allApps"_qs);
+    commands.showLibrarySection(SidebarSelection::Kind::allApps);
 }
 
 TEST(MenuCommands, SearchAppsPostsTheFocusRequestOnly)
