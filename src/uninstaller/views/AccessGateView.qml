@@ -51,7 +51,8 @@ Item {
             Layout.fillWidth: true
             spacing: 10
             Text {
-                Layout.alignment: Qt.AlignHCenter
+                Layout.fillWidth: true
+                horizontalAlignment: Text.AlignHCenter
                 text: "Full Disk Access Required"
                 textFormat: Text.PlainText
                 font.pixelSize: 20

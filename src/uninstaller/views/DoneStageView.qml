@@ -36,7 +36,8 @@ Item {
             Layout.fillWidth: true
             spacing: 10
             Text {
-                Layout.alignment: Qt.AlignHCenter
+                Layout.fillWidth: true
+                horizontalAlignment: Text.AlignHCenter
                 text: "Uninstall Complete"
                 textFormat: Text.PlainText
                 font.pixelSize: 22
@@ -47,7 +48,8 @@ Item {
             }
             Text {
                 objectName: "resultLine"
-                Layout.alignment: Qt.AlignHCenter
+                Layout.fillWidth: true
+                horizontalAlignment: Text.AlignHCenter
                 visible: doneView.flow.hasDeletionResult
                 text: doneView.flow.resultLine
                 textFormat: Text.PlainText

@@ -8,13 +8,13 @@ import Brimlark.Uninstaller
 Rectangle {
     id: fileRow
     property AppUninstallerFlow flow
-    property string fileId
-    property string displayName
-    property string path
-    property string sizeText
-    property string icon
-    property bool isSelected
-    property bool isUserDeletable
+    required property string fileId
+    required property string displayName
+    required property string path
+    required property string sizeText
+    required property string icon
+    required property bool isSelected
+    required property bool isUserDeletable
     readonly property bool locked: !isUserDeletable
     readonly property bool enabledRow: flow && flow.canChangeSelection
 

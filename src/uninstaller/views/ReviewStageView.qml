@@ -109,13 +109,6 @@ Item {
             }
 
             delegate: ResidualFileRow {
-                required property string fileId
-                required property string displayName
-                required property string path
-                required property string sizeText
-                required property string icon
-                required property bool isSelected
-                required property bool isUserDeletable
                 width: ListView.view.width
                 flow: reviewView.flow
             }
