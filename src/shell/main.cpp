@@ -72,6 +72,9 @@ int main(int argc, char *argv[])
         viewModel = new BrimlarkViewModel(*finder, state, &app);
         return new ViewModelCommands(*viewModel);
     };
+    // Quit drains the analytics queues within a bound; aboutToQuit below
+    // covers any other way the event loop ends (a second drain finds nothing).
+    services.drainAnalytics = [&analytics] { analytics.shutdown(std::chrono::seconds(2)); };
     services.flushSettings = [] {
         // Values are already in their files; this makes them durable before the
         // process goes, within a bounded wait.
@@ -95,5 +98,8 @@ int main(int argc, char *argv[])
     for (const QUrl &url : urls) {
         brimlark.openURL(url);
     }
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, [&analytics] {
+        analytics.shutdown(std::chrono::seconds(2));
+    });
     return app.exec();
 }
