@@ -1,24 +1,30 @@
 #include "analytics/AnalyticsManager.h"
+#include "grid/DeskTools.h"
 #include "model/AppDiscovery.h"
 #include "model/AppFinder.h"
+#include "model/WorkspaceStorage.h"
 #include "platform/AppIconImageProvider.h"
+#include "platform/AppIconLoader.h"
 #include "platform/Defaults.h"
 #include "platform/DeviceInfo.h"
-#include "platform/AppIconLoader.h"
+#include "platform/RuntimeDirectory.h"
 #include "shell/AnalyticsBridge.h"
 #include "shell/BrimlarkApp.h"
-#include "shell/ViewModelCommands.h"
-#include "state/BrimlarkViewModel.h"
 #include "shell/QtApplicationLifecycle.h"
 #include "shell/QtMainExecutor.h"
 #include "shell/SingleInstance.h"
+#include "shell/ViewModelCommands.h"
+#include "state/BrimlarkViewModel.h"
+#include "state/Scheduler.h"
 
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QtQml/qqmlextensionplugin.h>
 
 Q_IMPORT_QML_PLUGIN(BrimlarkShellPlugin)
+Q_IMPORT_QML_PLUGIN(BrimlarkToolsPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkGridPlugin)
 
 int main(int argc, char *argv[])
@@ -46,11 +52,13 @@ int main(int argc, char *argv[])
     // before it starts.
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QSize size = screen->size();
-        DeviceInfo::shared().setMainScreenSize(DeviceInfo::ScreenSize{double(size.width()), double(size.height())});
+        DeviceInfo::shared().setMainScreenSize(
+            DeviceInfo::ScreenSize { double(size.width()), double(size.height()) });
     }
     AnalyticsManager &analytics = AnalyticsManager::shared();
-    analytics.setMainBundleInfo(TallyDictionary{{"CFBundleShortVersionString", TallyType(BRIMLARK_VERSION)},
-                                                {"CFBundleVersion", TallyType(BRIMLARK_VERSION)}});
+    analytics.setMainBundleInfo(
+        TallyDictionary { { "CFBundleShortVersionString", TallyType(BRIMLARK_VERSION) },
+            { "CFBundleVersion", TallyType(BRIMLARK_VERSION) } });
     AnalyticsBridge analyticsBridge(analytics);
     BrimlarkViewModel *viewModel = nullptr;
 
@@ -87,6 +95,29 @@ int main(int argc, char *argv[])
         engine.addImageProvider(AppIconImageProvider::ProviderId, new AppIconImageProvider);
     };
 
+    // The desk tools are made once over the shared stores; the toolbar's
+    // popovers show them. The QR code's file goes to the private runtime
+    // folder, or, without one, to a private folder of this run.
+    std::string whyNoRuntimeFolder;
+    const auto runtimeFolder = privateRuntimeDirectory(&whyNoRuntimeFolder);
+    QTemporaryDir fallbackQrFolder;
+    QString qrFolder;
+    if (runtimeFolder) {
+        qrFolder = QString::fromStdString(runtimeFolder->string());
+    } else {
+        qWarning("⚠️ No private runtime folder (%s); QR codes go to a folder of this run",
+            whyNoRuntimeFolder.c_str());
+        qrFolder = fallbackQrFolder.path();
+    }
+    WorkspaceStorage &storage = WorkspaceStorage::shared();
+    RulerManager &ruler = RulerManager::shared();
+    QRGeneratorController qrGenerator(qrFolder, Scheduler::main());
+    StickyNotesController stickyNotes(storage);
+    CodeSnippetsController codeSnippets(storage, Scheduler::main());
+    DeskTools deskTools(qrGenerator, stickyNotes, codeSnippets, ruler);
+    services.windowProperties.insert(QStringLiteral("deskTools"), QVariant::fromValue(&deskTools));
+    services.delegateHooks.isRulerShowing = [&ruler] { return ruler.isRulerShowing(); };
+
     BrimlarkApp brimlark(std::move(services));
     brimlark.attach(instance);
 
@@ -98,8 +129,7 @@ int main(int argc, char *argv[])
     for (const QUrl &url : urls) {
         brimlark.openURL(url);
     }
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, [&analytics] {
-        analytics.shutdown(std::chrono::seconds(2));
-    });
+    QObject::connect(
+        &app, &QCoreApplication::aboutToQuit, [&analytics] { analytics.shutdown(std::chrono::seconds(2)); });
     return app.exec();
 }
