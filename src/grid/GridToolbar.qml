@@ -223,8 +223,12 @@ Item {
                         border.width: 1
                         border.color: GridStyle.withAlpha(popover.palette.windowText, 0.15)
                     }
+                    width: popoverContent.item ? Math.max(popoverContent.item.implicitWidth, popoverContent.item.width) : 0
+                    height: popoverContent.item ? Math.max(popoverContent.item.implicitHeight, popoverContent.item.height)
+                                                : 0
                     // Made afresh each time the popover opens.
                     contentItem: Loader {
+                        id: popoverContent
                         active: popover.visible
                         sourceComponent: root.popoverContent(toolButton.index)
                     }
