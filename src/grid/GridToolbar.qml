@@ -112,7 +112,7 @@ Item {
                     topPadding: 10
                     bottomPadding: 10
                     placeholder: qsTr("Search Apps...")
-                    text: root.viewModel ? root.viewModel.searchQuery : ""
+                    text: root.viewModel ? (root.viewModel.searchQuery || "") : ""
                     isFocused: toolbar.isSearchFocused
                     onTextEdited: {
                         if (root.viewModel)
