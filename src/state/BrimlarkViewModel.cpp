@@ -78,6 +78,8 @@ BrimlarkViewModel::BrimlarkViewModel(AppFinder &appFinder, Services services, QO
     // The catalog signals after its change is stored, so the refilter sees
     // the new state.
     connect(&m_appFinder, &AppFinder::changed, this, &BrimlarkViewModel::onCatalogChanged);
+    connect(&m_appFinder, &AppFinder::allAppsSortOptionChanged, this,
+        &BrimlarkViewModel::allAppsSortOptionChanged);
 
     m_appFinder.scanApps();
     m_appFinder.startMonitoring();
@@ -188,6 +190,21 @@ void BrimlarkViewModel::setHiddenUnlocked(bool unlocked)
     emit changed();
 }
 
+AppSortOption BrimlarkViewModel::allAppsSortOption() const
+{
+    return m_appFinder.allAppsSortOption();
+}
+
+void BrimlarkViewModel::setAllAppsSortOption(AppSortOption option)
+{
+    m_appFinder.setAllAppsSortOption(option);
+}
+
+QString BrimlarkViewModel::allAppsSortOptionText() const
+{
+    return AppSortOptions::text(m_appFinder.allAppsSortOption());
+}
+
 void BrimlarkViewModel::onCatalogChanged()
 {
     updateFilteredApps();
@@ -275,9 +292,11 @@ void BrimlarkViewModel::updateFilteredApps()
 
 void BrimlarkViewModel::publishFilteredApps(QList<AppItem> result)
 {
-    // Equal paths at every position: nothing to publish, so views keep what
-    // they have (including the previous grouping).
-    if (result == m_filteredApps) {
+    // The same applications with the same details at every position: nothing
+    // to publish, so views keep what they have (including the previous
+    // grouping). A rescan that only changed a category or an icon publishes.
+    if (std::equal(result.cbegin(), result.cend(), m_filteredApps.cbegin(), m_filteredApps.cend(),
+            [](const AppItem &a, const AppItem &b) { return a.sameDetails(b); })) {
         return;
     }
     m_filteredApps = std::move(result);
