@@ -2,6 +2,7 @@ import QtQuick
 import QtQuick.Controls
 import Brimlark.Shell
 import Brimlark.Grid
+import Brimlark.Sidebar
 
 // The root view: the sidebar column beside the grid column.
 SplitView {
@@ -14,7 +15,7 @@ SplitView {
     property QtObject viewModel: null
     readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
 
-    // Sidebar column; stands empty until the sidebar view takes its place.
+    // Sidebar column.
     Item {
         objectName: "sidebarColumn"
         SplitView.minimumWidth: 220
@@ -25,10 +26,9 @@ SplitView {
             anchors.fill: parent
             material: "sidebar"
         }
-        Label {
-            anchors.centerIn: parent
-            text: qsTr("Sidebar")
-            color: palette.placeholderText
+        SidebarView {
+            anchors.fill: parent
+            viewModel: root.viewModel
         }
     }
 

@@ -20,6 +20,7 @@
 
 Q_IMPORT_QML_PLUGIN(BrimlarkShellPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkGridPlugin)
+Q_IMPORT_QML_PLUGIN(BrimlarkSidebarPlugin)
 
 int main(int argc, char *argv[])
 {
