@@ -1,6 +1,7 @@
 #include "sidebar/SidebarFolderModel.h"
 
 #include "model/AppFinder.h"
+#include "state/BrimlarkViewModel.h"
 
 namespace brimlark {
 
@@ -20,14 +21,11 @@ SidebarFolderModel::SidebarFolderModel(QObject *parent)
 {
 }
 
-QObject *SidebarFolderModel::appFinderObject() const
+void SidebarFolderModel::setViewModel(QObject *viewModel)
 {
-    return m_finder;
-}
-
-void SidebarFolderModel::setAppFinderObject(QObject *finder)
-{
-    setAppFinder(qobject_cast<AppFinder *>(finder));
+    m_viewModel = viewModel;
+    auto *vm = qobject_cast<BrimlarkViewModel *>(viewModel);
+    setAppFinder(vm ? vm->appFinder() : nullptr);
 }
 
 void SidebarFolderModel::setAppFinder(AppFinder *finder)

@@ -18,7 +18,8 @@ class SidebarFolderModel : public QAbstractListModel
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(QObject *appFinder READ appFinderObject WRITE setAppFinderObject NOTIFY appFinderChanged)
+    // The view model whose catalog the rows show (any other object shows none).
+    Q_PROPERTY(QObject *viewModel READ viewModel WRITE setViewModel NOTIFY appFinderChanged)
     Q_PROPERTY(int rootCount READ rootCount NOTIFY rowsChanged)
 
 public:
@@ -36,8 +37,8 @@ public:
 
     explicit SidebarFolderModel(QObject *parent = nullptr);
 
-    QObject *appFinderObject() const;
-    void setAppFinderObject(QObject *finder);
+    QObject *viewModel() const { return m_viewModel; }
+    void setViewModel(QObject *viewModel);
     void setAppFinder(AppFinder *finder);
 
     int rootCount() const { return m_rootCount; }
@@ -55,6 +56,7 @@ signals:
     void rowsChanged();
 
 private:
+    QPointer<QObject> m_viewModel;
     QPointer<AppFinder> m_finder;
     QList<SidebarFolderTree::Row> m_rows;
     int m_rootCount = 0;

@@ -21,7 +21,7 @@ Item {
     }
     SidebarFolderModel {
         id: folderModel
-        appFinder: sidebar.viewModel ? sidebar.viewModel.appFinder : null
+        viewModel: sidebar.viewModel
     }
 
     // The row item showing a folder, or null.
