@@ -207,6 +207,8 @@ Item {
         objectName: "uninstallerSheet"
         shown: paneController.appToUninstall !== undefined
         onDismissed: paneController.dismissUninstaller()
+        // The uninstall sheet draws its own rounded surface.
+        background: null
 
         contentItem: Loader {
             id: uninstallerLoader

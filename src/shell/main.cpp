@@ -1,26 +1,39 @@
 #include "analytics/AnalyticsManager.h"
 #include "model/AppDiscovery.h"
 #include "model/AppFinder.h"
+#include "platform/AdminRunner.h"
 #include "platform/AppIconImageProvider.h"
+#include "platform/AppIconLoader.h"
+#include "platform/Bundle.h"
 #include "platform/Defaults.h"
 #include "platform/DeviceInfo.h"
-#include "platform/AppIconLoader.h"
+#include "platform/DiskAccess.h"
+#include "platform/SystemPaths.h"
+#include "platform/Trash.h"
 #include "shell/AnalyticsBridge.h"
 #include "shell/BrimlarkApp.h"
-#include "shell/ViewModelCommands.h"
-#include "state/BrimlarkViewModel.h"
 #include "shell/QtApplicationLifecycle.h"
 #include "shell/QtMainExecutor.h"
 #include "shell/SingleInstance.h"
+#include "shell/ViewModelCommands.h"
+#include "state/BrimlarkViewModel.h"
+#include "state/Scheduler.h"
+#include "uninstaller/AppUninstallerScanner.h"
+#include "uninstaller/RemovalHelperPath.h"
+#include "uninstaller/ResidualScan.h"
+#include "uninstaller/views/UninstallerServices.h"
 
+#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
+#include <QQmlContext>
 #include <QScreen>
 #include <QtQml/qqmlextensionplugin.h>
 
 Q_IMPORT_QML_PLUGIN(BrimlarkShellPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkGridPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkSidebarPlugin)
+Q_IMPORT_QML_PLUGIN(BrimlarkUninstallerPlugin)
 
 int main(int argc, char *argv[])
 {
@@ -47,11 +60,13 @@ int main(int argc, char *argv[])
     // before it starts.
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QSize size = screen->size();
-        DeviceInfo::shared().setMainScreenSize(DeviceInfo::ScreenSize{double(size.width()), double(size.height())});
+        DeviceInfo::shared().setMainScreenSize(
+            DeviceInfo::ScreenSize { double(size.width()), double(size.height()) });
     }
     AnalyticsManager &analytics = AnalyticsManager::shared();
-    analytics.setMainBundleInfo(TallyDictionary{{"CFBundleShortVersionString", TallyType(BRIMLARK_VERSION)},
-                                                {"CFBundleVersion", TallyType(BRIMLARK_VERSION)}});
+    analytics.setMainBundleInfo(
+        TallyDictionary { { "CFBundleShortVersionString", TallyType(BRIMLARK_VERSION) },
+            { "CFBundleVersion", TallyType(BRIMLARK_VERSION) } });
     AnalyticsBridge analyticsBridge(analytics);
     BrimlarkViewModel *viewModel = nullptr;
 
@@ -84,8 +99,42 @@ int main(int argc, char *argv[])
         }
     };
     services.viewModelObject = [&viewModel]() -> QObject * { return viewModel; };
-    services.prepareEngine = [](QQmlApplicationEngine &engine) {
+
+    // The uninstaller: one Trash, administrator runner and access probe for
+    // the process; each uninstall sheet gets a scanner of its own.
+    const QString home = QString::fromStdString(SystemPaths::home());
+    const QString systemRoot = QString::fromStdString(SystemPaths::systemRoot());
+    Trash trash(Trash::dataHomeFor(SystemPaths::home()));
+    PkexecAdminRunner adminRunner(removalHelperPath());
+    FolderDiskAccess diskAccess(
+        [home, systemRoot] {
+            std::vector<std::string> folders;
+            for (const QString &folder : ResidualScan::foldersRead(home, systemRoot)) {
+                folders.push_back(folder.toStdString());
+            }
+            return folders;
+        },
+        [](const std::string &folder) {
+            QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(folder)));
+        });
+    UninstallerServices uninstaller(
+        [home, systemRoot, &trash, &adminRunner] {
+            AppUninstallerScanner::Services s;
+            s.home = home;
+            s.systemRoot = systemRoot;
+            s.bundleIdentifier = [](const QString &path) -> std::optional<QString> {
+                const std::optional<Bundle> bundle = Bundle::open(path);
+                return bundle ? bundle->stringForInfoKey(QStringLiteral("CFBundleIdentifier")) : std::nullopt;
+            };
+            s.adminRunner = &adminRunner;
+            s.trash = &trash;
+            return std::make_unique<AppUninstallerScanner>(std::move(s));
+        },
+        diskAccess, Scheduler::main());
+
+    services.prepareEngine = [&uninstaller](QQmlApplicationEngine &engine) {
         engine.addImageProvider(AppIconImageProvider::ProviderId, new AppIconImageProvider);
+        engine.rootContext()->setContextProperty(QStringLiteral("uninstallerServices"), &uninstaller);
     };
 
     BrimlarkApp brimlark(std::move(services));
@@ -99,8 +148,7 @@ int main(int argc, char *argv[])
     for (const QUrl &url : urls) {
         brimlark.openURL(url);
     }
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, [&analytics] {
-        analytics.shutdown(std::chrono::seconds(2));
-    });
+    QObject::connect(
+        &app, &QCoreApplication::aboutToQuit, [&analytics] { analytics.shutdown(std::chrono::seconds(2)); });
     return app.exec();
 }

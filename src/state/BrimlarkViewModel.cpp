@@ -282,9 +282,11 @@ void BrimlarkViewModel::updateFilteredApps()
 
 void BrimlarkViewModel::publishFilteredApps(QList<AppItem> result)
 {
-    // Equal paths at every position: nothing to publish, so views keep what
-    // they have (including the previous grouping).
-    if (result == m_filteredApps) {
+    // The same applications with the same details at every position: nothing
+    // to publish, so views keep what they have (including the previous
+    // grouping). A rescan that only changed a category or an icon publishes.
+    if (std::equal(result.cbegin(), result.cend(), m_filteredApps.cbegin(), m_filteredApps.cend(),
+            [](const AppItem &a, const AppItem &b) { return a.sameDetails(b); })) {
         return;
     }
     m_filteredApps = std::move(result);

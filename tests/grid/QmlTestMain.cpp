@@ -15,6 +15,7 @@
 
 Q_IMPORT_QML_PLUGIN(BrimlarkShellPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkGridPlugin)
+Q_IMPORT_QML_PLUGIN(BrimlarkUninstallerPlugin)
 
 namespace brimlark::test {
 
