@@ -1,6 +1,8 @@
 #include "analytics/AnalyticsManager.h"
+#include "grid/DeskTools.h"
 #include "model/AppDiscovery.h"
 #include "model/AppFinder.h"
+#include "model/WorkspaceStorage.h"
 #include "platform/AdminRunner.h"
 #include "platform/AppIconImageProvider.h"
 #include "platform/AppIconLoader.h"
@@ -8,6 +10,7 @@
 #include "platform/Defaults.h"
 #include "platform/DeviceInfo.h"
 #include "platform/DiskAccess.h"
+#include "platform/RuntimeDirectory.h"
 #include "platform/SystemPaths.h"
 #include "platform/Trash.h"
 #include "shell/AnalyticsBridge.h"
@@ -28,9 +31,11 @@
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QtQml/qqmlextensionplugin.h>
 
 Q_IMPORT_QML_PLUGIN(BrimlarkShellPlugin)
+Q_IMPORT_QML_PLUGIN(BrimlarkToolsPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkGridPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkSidebarPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkUninstallerPlugin)
@@ -136,6 +141,29 @@ int main(int argc, char *argv[])
         engine.addImageProvider(AppIconImageProvider::ProviderId, new AppIconImageProvider);
         engine.rootContext()->setContextProperty(QStringLiteral("uninstallerServices"), &uninstaller);
     };
+
+    // The desk tools are made once over the shared stores; the toolbar's
+    // popovers show them. The QR code's file goes to the private runtime
+    // folder, or, without one, to a private folder of this run.
+    std::string whyNoRuntimeFolder;
+    const auto runtimeFolder = privateRuntimeDirectory(&whyNoRuntimeFolder);
+    QTemporaryDir fallbackQrFolder;
+    QString qrFolder;
+    if (runtimeFolder) {
+        qrFolder = QString::fromStdString(runtimeFolder->string());
+    } else {
+        qWarning("⚠️ No private runtime folder (%s); QR codes go to a folder of this run",
+            whyNoRuntimeFolder.c_str());
+        qrFolder = fallbackQrFolder.path();
+    }
+    WorkspaceStorage &storage = WorkspaceStorage::shared();
+    RulerManager &ruler = RulerManager::shared();
+    QRGeneratorController qrGenerator(qrFolder, Scheduler::main());
+    StickyNotesController stickyNotes(storage);
+    CodeSnippetsController codeSnippets(storage, Scheduler::main());
+    DeskTools deskTools(qrGenerator, stickyNotes, codeSnippets, ruler);
+    services.windowProperties.insert(QStringLiteral("deskTools"), QVariant::fromValue(&deskTools));
+    services.delegateHooks.isRulerShowing = [&ruler] { return ruler.isRulerShowing(); };
 
     BrimlarkApp brimlark(std::move(services));
     brimlark.attach(instance);

@@ -77,6 +77,8 @@ BrimlarkViewModel::BrimlarkViewModel(AppFinder &appFinder, Services services, QO
     // The catalog signals after its change is stored, so the refilter sees
     // the new state.
     connect(&m_appFinder, &AppFinder::changed, this, &BrimlarkViewModel::onCatalogChanged);
+    connect(&m_appFinder, &AppFinder::allAppsSortOptionChanged, this,
+        &BrimlarkViewModel::allAppsSortOptionChanged);
 
     m_appFinder.scanApps();
     m_appFinder.startMonitoring();
@@ -193,6 +195,21 @@ void BrimlarkViewModel::setHiddenUnlocked(bool unlocked)
     m_isHiddenUnlocked = unlocked;
     emit isHiddenUnlockedChanged();
     emit changed();
+}
+
+AppSortOption BrimlarkViewModel::allAppsSortOption() const
+{
+    return m_appFinder.allAppsSortOption();
+}
+
+void BrimlarkViewModel::setAllAppsSortOption(AppSortOption option)
+{
+    m_appFinder.setAllAppsSortOption(option);
+}
+
+QString BrimlarkViewModel::allAppsSortOptionText() const
+{
+    return AppSortOptions::text(m_appFinder.allAppsSortOption());
 }
 
 void BrimlarkViewModel::onCatalogChanged()

@@ -70,6 +70,8 @@ class BrimlarkViewModel : public QObject
     Q_PROPERTY(bool isSecurityPasswordSet READ isSecurityPasswordSet NOTIFY securityChanged)
     Q_PROPERTY(bool isTouchIDEnabled READ isTouchIDEnabled NOTIFY securityChanged)
     Q_PROPERTY(bool isTouchIDHardwareAvailable READ isTouchIDHardwareAvailable NOTIFY securityChanged)
+    // The catalog's all-applications order, as its stored text.
+    Q_PROPERTY(QString allAppsSortOption READ allAppsSortOptionText NOTIFY allAppsSortOptionChanged)
     // The unified grid's cards as GridItemIdentifier texts.
     Q_PROPERTY(QStringList unifiedGridItems READ unifiedGridItemTexts NOTIFY changed)
 
@@ -126,6 +128,12 @@ public:
     const QHash<QString, QList<AppItem>> &groupedAppsByCategory() const { return m_groupedAppsByCategory; }
     bool isHiddenUnlocked() const { return m_isHiddenUnlocked; }
     void setHiddenUnlocked(bool unlocked);
+
+    // The catalog's all-applications order; choosing one stores it, also
+    // when it is the current one.
+    AppSortOption allAppsSortOption() const;
+    void setAllAppsSortOption(AppSortOption option);
+    QString allAppsSortOptionText() const;
 
     // Filtering and grouping.
     void updateFilteredApps();
@@ -219,6 +227,7 @@ signals:
     void filteredAppsChanged();
     void groupedAppsByCategoryChanged();
     void isHiddenUnlockedChanged();
+    void allAppsSortOptionChanged();
     // The password or the Touch ID preference may have changed.
     void securityChanged();
     // Any change of the view model or of the catalog it shows.

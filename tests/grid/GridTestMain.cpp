@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 Q_IMPORT_QML_PLUGIN(BrimlarkShellPlugin)
+Q_IMPORT_QML_PLUGIN(BrimlarkToolsPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkGridPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkUninstallerPlugin)
 

@@ -14,6 +14,7 @@
 #include <QtQuickTest/quicktest.h>
 
 Q_IMPORT_QML_PLUGIN(BrimlarkShellPlugin)
+Q_IMPORT_QML_PLUGIN(BrimlarkToolsPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkGridPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkUninstallerPlugin)
 
