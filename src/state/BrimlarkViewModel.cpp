@@ -492,6 +492,12 @@ void BrimlarkViewModel::renameFolder(const AppFolder &folder, const QString &new
     m_appFinder.renameFolder(folder, newName);
 }
 
+QUuid BrimlarkViewModel::createFolder(
+    const QString &name, const QString &icon, const QString &color, const std::optional<QUuid> &parentFolderID)
+{
+    return m_appFinder.createFolder(name, icon, color, parentFolderID);
+}
+
 void BrimlarkViewModel::addAppToFolder(const AppItem &app, const AppFolder &folder)
 {
     m_appFinder.addAppToFolder(app, folder);

@@ -155,6 +155,9 @@ public:
     Q_INVOKABLE void unhideAppGlobally(const brimlark::AppItem &app);
     Q_INVOKABLE void hideFolderGlobally(const brimlark::AppFolder &folder);
     Q_INVOKABLE void unhideFolderGlobally(const brimlark::AppFolder &folder);
+    // A new root folder (or a child of `parentFolderID`); returns its id.
+    QUuid createFolder(const QString &name, const QString &icon, const QString &color,
+        const std::optional<QUuid> &parentFolderID = std::nullopt);
     Q_INVOKABLE void deleteFolder(const brimlark::AppFolder &folder);
     Q_INVOKABLE void renameFolder(const brimlark::AppFolder &folder, const QString &newName);
     Q_INVOKABLE void addAppToFolder(const brimlark::AppItem &app, const brimlark::AppFolder &folder);

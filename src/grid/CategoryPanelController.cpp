@@ -1,0 +1,46 @@
+#include "grid/CategoryPanelController.h"
+
+#include "grid/GridScheduler.h"
+
+#include <QPointer>
+
+#include <algorithm>
+
+namespace brimlark {
+
+CategoryPanelController::CategoryPanelController(QObject *parent)
+    : QObject(parent)
+{
+}
+
+CategoryPanelController::~CategoryPanelController()
+{
+    if (m_pendingDismiss) {
+        GridScheduler::shared().cancel(*m_pendingDismiss);
+    }
+}
+
+QSizeF CategoryPanelController::panelSize(const QSizeF &available)
+{
+    const double width = std::max(0.0, available.width() - 2 * margin);
+    const double height = std::max(0.0, available.height() - 2 * margin);
+    return { std::min(preferredSize.width(), width), std::min(preferredSize.height(), height) };
+}
+
+void CategoryPanelController::dismissWithAnimation()
+{
+    if (m_dismissing) {
+        return;
+    }
+    m_dismissing = true;
+    emit dismissingChanged();
+    QPointer<CategoryPanelController> self(this);
+    m_pendingDismiss = GridScheduler::shared().schedule(closeDuration, [self] {
+        if (self) {
+            self->m_pendingDismiss.reset();
+            emit self->dismissed();
+        }
+    });
+}
+
+} // namespace brimlark
