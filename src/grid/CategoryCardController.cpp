@@ -2,6 +2,7 @@
 
 #include "grid/GridDropRules.h"
 #include "grid/GridScheduler.h"
+#include "platform/AppIconImageProvider.h"
 #include "platform/UuidText.h"
 
 #include <QGuiApplication>
@@ -142,6 +143,15 @@ void CategoryCardController::setDoubleClickInterval(int msecs)
         m_doubleClickInterval = msecs;
         emit doubleClickIntervalChanged();
     }
+}
+
+QUrl CategoryCardController::iconSource(const QVariant &app) const
+{
+    if (!app.canConvert<AppItem>()) {
+        return {};
+    }
+    const AppItem item = app.value<AppItem>();
+    return AppIconImageProvider::urlForPath(item.id(), item.iconStamp());
 }
 
 void CategoryCardController::cancelPendingExpand()

@@ -72,6 +72,9 @@ public:
     int doubleClickInterval() const { return m_doubleClickInterval; }
     void setDoubleClickInterval(int msecs);
 
+    // The icon of an application of the card (an AppItem).
+    Q_INVOKABLE QUrl iconSource(const QVariant &app) const;
+
     // A click on the card outside its title expands it at once.
     Q_INVOKABLE void cardClicked();
     // A click on the title; `tapCount` 2 is the second click of a double click.

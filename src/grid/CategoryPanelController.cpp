@@ -20,6 +20,27 @@ CategoryPanelController::~CategoryPanelController()
     }
 }
 
+QVariantList CategoryPanelController::appList() const
+{
+    QVariantList out;
+    for (const auto &app : m_apps.apps()) {
+        out << QVariant::fromValue(app);
+    }
+    return out;
+}
+
+void CategoryPanelController::setAppList(const QVariantList &apps)
+{
+    QList<AppItem> list;
+    for (const auto &v : apps) {
+        if (v.canConvert<AppItem>()) {
+            list << v.value<AppItem>();
+        }
+    }
+    m_apps.setApps(list);
+    emit appListChanged();
+}
+
 QSizeF CategoryPanelController::panelSize(const QSizeF &available)
 {
     const double width = std::max(0.0, available.width() - 2 * margin);

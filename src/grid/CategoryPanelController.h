@@ -1,5 +1,6 @@
 #pragma once
 
+#include "grid/AppTileModel.h"
 #include "state/Scheduler.h"
 
 #include <QObject>
@@ -19,6 +20,10 @@ class CategoryPanelController : public QObject
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(bool dismissing READ dismissing NOTIFY dismissingChanged)
+    // The panel's applications (AppItem values); the tiles follow them row
+    // by row, so a tile being dragged survives a reorder.
+    Q_PROPERTY(QVariantList appList READ appList WRITE setAppList NOTIFY appListChanged)
+    Q_PROPERTY(brimlark::AppTileModel *apps READ apps CONSTANT)
 
 public:
     static constexpr QSizeF preferredSize { 700, 500 };
@@ -34,6 +39,10 @@ public:
     // stays on screen.
     Q_INVOKABLE static QSizeF panelSize(const QSizeF &available);
 
+    QVariantList appList() const;
+    void setAppList(const QVariantList &apps);
+    AppTileModel *apps() { return &m_apps; }
+
     bool dismissing() const { return m_dismissing; }
     // Starts the closing animation and reports dismissed() once it is over;
     // later calls change nothing.
@@ -41,10 +50,12 @@ public:
 
 signals:
     void dismissingChanged();
+    void appListChanged();
     // The panel has finished closing; the grid removes it.
     void dismissed();
 
 private:
+    AppTileModel m_apps;
     bool m_dismissing = false;
     std::optional<Scheduler::TaskId> m_pendingDismiss;
 };
