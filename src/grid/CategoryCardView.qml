@@ -185,6 +185,14 @@ Item {
                         }
                         Accessible.role: Accessible.EditableText
                         Accessible.name: qsTr("Folder Name")
+                        // Typing goes to the name as soon as editing starts.
+                        onVisibleChanged: {
+                            if (visible) {
+                                text = controller.editedName
+                                forceActiveFocus()
+                                selectAll()
+                            }
+                        }
                     }
                 }
             }

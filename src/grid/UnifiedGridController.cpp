@@ -5,6 +5,25 @@
 
 namespace brimlark {
 
+bool UnifiedGridCardModel::Card::operator==(const Card &other) const
+{
+    if (!(item == other.item) || present != other.present || title != other.title
+        || folder.has_value() != other.folder.has_value() || apps.size() != other.apps.size()) {
+        return false;
+    }
+    if (folder
+        && (folder->name != other.folder->name || folder->appURLs != other.folder->appURLs
+            || folder->icon != other.folder->icon || folder->color != other.folder->color)) {
+        return false;
+    }
+    for (qsizetype i = 0; i < apps.size(); ++i) {
+        if (!apps[i].sameDetails(other.apps[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
 int UnifiedGridCardModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : int(m_cards.size());

@@ -37,7 +37,9 @@ public:
         QString title;
         std::optional<AppFolder> folder;
         QList<AppItem> apps;
-        bool operator==(const Card &other) const = default;
+        // Every shown detail, not only identities: a renamed folder or an
+        // application with a new icon is a changed card.
+        bool operator==(const Card &other) const;
     };
 
     using QAbstractListModel::QAbstractListModel;
