@@ -74,8 +74,10 @@ Item {
         Accessible.name: qsTr("Close")
         Accessible.onPressAction: root.dismissWithAnimation()
 
+        // Also takes the hover, so the cards below show no hover look.
         MouseArea {
             anchors.fill: parent
+            hoverEnabled: true
             onClicked: root.dismissWithAnimation()
         }
     }
@@ -92,6 +94,7 @@ Item {
         // Clicks on the panel stay on the panel.
         MouseArea {
             anchors.fill: parent
+            hoverEnabled: true
         }
 
         Rectangle {
@@ -101,6 +104,12 @@ Item {
             border.width: 1
             border.color: root.lightAppearance ? Qt.rgba(0, 0, 0, 0.1) : Qt.rgba(1, 1, 1, 0.1)
             z: 1
+        }
+        // The grid's cards must not show through the panel's list.
+        Rectangle {
+            anchors.fill: parent
+            radius: 32
+            color: palette.window
         }
         VisualEffectView {
             anchors.fill: parent
