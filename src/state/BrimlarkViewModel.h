@@ -155,11 +155,13 @@ public:
     Q_INVOKABLE void unhideAppGlobally(const brimlark::AppItem &app);
     Q_INVOKABLE void hideFolderGlobally(const brimlark::AppFolder &folder);
     Q_INVOKABLE void unhideFolderGlobally(const brimlark::AppFolder &folder);
-    // A new root folder (or a child of `parentFolderID`); returns its id.
-    QUuid createFolder(const QString &name, const QString &icon, const QString &color,
-        const std::optional<QUuid> &parentFolderID = std::nullopt);
     Q_INVOKABLE void deleteFolder(const brimlark::AppFolder &folder);
     Q_INVOKABLE void renameFolder(const brimlark::AppFolder &folder, const QString &newName);
+    // Always a root folder; the texts are stored as given. Returns its id.
+    Q_INVOKABLE QUuid createFolder(const QString &name, const QString &icon, const QString &color);
+    Q_INVOKABLE void togglePinFolder(const brimlark::AppFolder &folder);
+    Q_INVOKABLE void setFolderColor(const brimlark::AppFolder &folder, const QString &color);
+    Q_INVOKABLE void setFolderIcon(const brimlark::AppFolder &folder, const QString &icon);
     Q_INVOKABLE void addAppToFolder(const brimlark::AppItem &app, const brimlark::AppFolder &folder);
     Q_INVOKABLE void removeAppFromFolder(const brimlark::AppItem &app, const brimlark::AppFolder &folder);
     void reorderFolders(const std::set<int> &source, int destination);
