@@ -49,7 +49,7 @@ class AppFinder : public QObject
     Q_PROPERTY(QVariantList recentFiles READ recentFileList NOTIFY recentFilesChanged)
     Q_PROPERTY(QVariantList newlyAddedApps READ newlyAddedAppList NOTIFY newlyAddedAppsChanged)
     Q_PROPERTY(QString allAppsSortOption READ allAppsSortOptionText WRITE setAllAppsSortOptionText NOTIFY
-                   allAppsSortOptionChanged)
+            allAppsSortOptionChanged)
     Q_PROPERTY(bool isScanning READ isScanning NOTIFY isScanningChanged)
     Q_PROPERTY(QStringList hiddenAppPaths READ hiddenAppPathList NOTIFY hiddenAppPathsChanged)
     Q_PROPERTY(QStringList hiddenFolderIDs READ hiddenFolderIDList NOTIFY hiddenFolderIDsChanged)
@@ -96,7 +96,7 @@ public:
     // Loads the hidden applications and folders and follows workspace
     // switches; scans nothing.
     AppFinder(Defaults &defaults, WorkspaceManager &workspaces, NotificationCenter &center,
-              Clock clock = systemClock, FileDateReader fileDates = systemFileDates, QObject *parent = nullptr);
+        Clock clock = systemClock, FileDateReader fileDates = systemFileDates, QObject *parent = nullptr);
     // Over the standard domain, the shared workspace manager and the default centre.
     explicit AppFinder(QObject *parent = nullptr);
     ~AppFinder() override;
@@ -139,7 +139,10 @@ public:
 
     void setScanAppsHook(std::function<void()> hook) { m_scanAppsHook = std::move(hook); }
     void setStartMonitoringHook(std::function<void()> hook) { m_startMonitoringHook = std::move(hook); }
-    void setIconPrefetchHook(std::function<void(const QStringList &paths)> hook) { m_iconPrefetchHook = std::move(hook); }
+    void setIconPrefetchHook(std::function<void(const QStringList &paths)> hook)
+    {
+        m_iconPrefetchHook = std::move(hook);
+    }
     void setRecentFilesHook(std::function<void()> hook) { m_recentFilesHook = std::move(hook); }
 
     // Workspace switch.
@@ -160,7 +163,7 @@ public:
     // Folders (per workspace).
     // Returns the new folder's id.
     QUuid createFolder(const QString &name, const QString &icon, const QString &color,
-                       const std::optional<QUuid> &parentFolderID = std::nullopt);
+        const std::optional<QUuid> &parentFolderID = std::nullopt);
     void deleteFolder(const AppFolder &folder);
     void renameFolder(const AppFolder &folder, const QString &newName);
     void togglePinFolder(const AppFolder &folder);
@@ -177,8 +180,8 @@ public:
 
     // Unified grid order (per workspace, read from the defaults at each call).
     QList<GridItemIdentifier> getUnifiedGridOrder() const;
-    void reorderUnifiedItems(const std::set<int> &source, int destination,
-                             const QList<GridItemIdentifier> &currentItems);
+    void reorderUnifiedItems(
+        const std::set<int> &source, int destination, const QList<GridItemIdentifier> &currentItems);
 
     // Search.
     QList<AppItem> searchApps(const QString &query) const;

@@ -30,7 +30,8 @@ std::optional<QString> stringValue(const nlohmann::ordered_json &v)
 std::optional<qint64> integerValue(const nlohmann::ordered_json &v)
 {
     if (v.is_number_integer()) {
-        if (v.is_number_unsigned() && v.get<std::uint64_t>() > std::uint64_t(std::numeric_limits<qint64>::max())) {
+        if (v.is_number_unsigned()
+            && v.get<std::uint64_t>() > std::uint64_t(std::numeric_limits<qint64>::max())) {
             return std::nullopt;
         }
         return v.get<qint64>();

@@ -22,11 +22,11 @@ class WorkspaceStorage : public QObject
     Q_PROPERTY(QVariantList codeSnippets READ codeSnippetList NOTIFY codeSnippetsChanged)
     Q_PROPERTY(QStringList recentColors READ recentColors WRITE setRecentColors NOTIFY recentColorsChanged)
     Q_PROPERTY(QStringList recentMeasurements READ recentMeasurements WRITE setRecentMeasurements NOTIFY
-                   recentMeasurementsChanged)
+            recentMeasurementsChanged)
 
 public:
     WorkspaceStorage(Defaults &defaults, WorkspaceManager &workspaces, NotificationCenter &center,
-                     QObject *parent = nullptr);
+        QObject *parent = nullptr);
     static WorkspaceStorage &shared();
 
     const QList<StickyNote> &stickyNotes() const { return m_stickyNotes; }

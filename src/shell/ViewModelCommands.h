@@ -10,7 +10,10 @@ class BrimlarkViewModel;
 class ViewModelCommands : public ShellViewModel
 {
 public:
-    explicit ViewModelCommands(BrimlarkViewModel &viewModel) : m_viewModel(viewModel) {}
+    explicit ViewModelCommands(BrimlarkViewModel &viewModel)
+        : m_viewModel(viewModel)
+    {
+    }
     void setLibrarySelection(SidebarSelection::Kind section) override;
 
 private:

@@ -1,8 +1,8 @@
 #include "analytics/Flush.h"
 
 #include "ManualMainExecutor.h"
-#include "analytics/TallyClock.h"
 #include "ManualTallyClock.h"
+#include "analytics/TallyClock.h"
 #include "analytics/TallyRandom.h"
 
 #include "LoopbackHttpServer.h"

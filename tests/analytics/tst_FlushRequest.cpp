@@ -1,7 +1,7 @@
 #include "analytics/FlushRequest.h"
 
-#include "analytics/TallyClock.h"
 #include "ManualTallyClock.h"
+#include "analytics/TallyClock.h"
 #include "analytics/TallyRandom.h"
 
 #include "LoopbackHttpServer.h"

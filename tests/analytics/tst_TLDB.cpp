@@ -1,7 +1,7 @@
+#include "ManualTallyClock.h"
 #include "analytics/JSONHandler.h"
 #include "analytics/TLDB.h"
 #include "analytics/TallyClock.h"
-#include "ManualTallyClock.h"
 
 #include "CapturedLog.h"
 #include "TestSupport.h"

@@ -1,6 +1,6 @@
+#include "ManualTallyClock.h"
 #include "analytics/JSONHandler.h"
 #include "analytics/TallyClock.h"
-#include "ManualTallyClock.h"
 #include "analytics/TallyPersistence.h"
 
 #include "CapturedLog.h"

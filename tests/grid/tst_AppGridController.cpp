@@ -1,6 +1,6 @@
 #include "BundleFixtures.h"
-#include "IconFixtures.h"
 #include "GridFixture.h"
+#include "IconFixtures.h"
 
 #include "grid/AppGridController.h"
 #include "model/AppScanner.h"

@@ -145,9 +145,11 @@ TEST(AppTileMenu, TheQmlFormCarriesEveryField)
     ASSERT_EQ(list.size(), 9);
     const QVariantMap hide = list[4].toMap();
     EXPECT_EQ(hide.value(QStringLiteral("kind")).value<AppTileMenu::Kind>(), AppTileMenu::Kind::action);
-    EXPECT_EQ(hide.value(QStringLiteral("action")).value<AppTileMenu::Action>(), AppTileMenu::Action::hideGlobally);
+    EXPECT_EQ(
+        hide.value(QStringLiteral("action")).value<AppTileMenu::Action>(), AppTileMenu::Action::hideGlobally);
     EXPECT_TRUE(hide.value(QStringLiteral("destructive")).toBool());
-    EXPECT_EQ(list[1].toMap().value(QStringLiteral("kind")).value<AppTileMenu::Kind>(), AppTileMenu::Kind::divider);
+    EXPECT_EQ(
+        list[1].toMap().value(QStringLiteral("kind")).value<AppTileMenu::Kind>(), AppTileMenu::Kind::divider);
     const QVariantMap sub = list[6].toMap();
     EXPECT_EQ(sub.value(QStringLiteral("kind")).value<AppTileMenu::Kind>(), AppTileMenu::Kind::submenu);
     const QVariantMap child = sub.value(QStringLiteral("children")).toList().value(0).toMap();

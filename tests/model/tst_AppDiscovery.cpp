@@ -217,7 +217,7 @@ TEST(AppDiscovery, OnlyTheNewestOfOverlappingScansPublishes)
         auto services = c.services();
         services.scanner = [&gate](const QStringList &) {
             const int call = gate.pass();
-            QList<AppItem> found{item(call == 0 ? QStringLiteral("Old") : QStringLiteral("New"))};
+            QList<AppItem> found { item(call == 0 ? QStringLiteral("Old") : QStringLiteral("New")) };
             gate.leave(call);
             return found;
         };
@@ -233,7 +233,7 @@ TEST(AppDiscovery, OnlyTheNewestOfOverlappingScansPublishes)
         // list must never be published, nor end the newer scan.
         QList<QStringList> published;
         QObject::connect(c.finder.get(), &AppFinder::isScanningChanged, c.finder.get(),
-                         [&] { published << names(c.finder->apps()); });
+            [&] { published << names(c.finder->apps()); });
         if (k.olderFinishesFirst) {
             gate.open(0);
             ASSERT_TRUE(waitUntil([&] { return gate.returned(0); })) << k.name;
@@ -246,8 +246,8 @@ TEST(AppDiscovery, OnlyTheNewestOfOverlappingScansPublishes)
         // Every scan has ended and handed its result over.
         ASSERT_TRUE(discovery.waitForBackground(5000)) << k.name;
         deliverPosted();
-        EXPECT_EQ(published, QList<QStringList>{QStringList{QStringLiteral("New")}}) << k.name;
-        EXPECT_EQ(names(c.finder->apps()), QStringList{QStringLiteral("New")}) << k.name;
+        EXPECT_EQ(published, QList<QStringList> { QStringList { QStringLiteral("New") } }) << k.name;
+        EXPECT_EQ(names(c.finder->apps()), QStringList { QStringLiteral("New") }) << k.name;
         EXPECT_FALSE(c.finder->isScanning()) << k.name;
         EXPECT_EQ(c.prefetches.size(), 1) << k.name;
     }

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "ManualTallyClock.h"
 #include "analytics/Group.h"
 #include "analytics/SerialQueue.h"
 #include "analytics/SessionMetadata.h"
 #include "analytics/TallyClock.h"
-#include "ManualTallyClock.h"
 #include "analytics/TallyPersistence.h"
 #include "analytics/TallyRecordOwner.h"
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "analytics/ApplicationLifecycle.h"
 #include "ManualMainExecutor.h"
+#include "ManualTallyClock.h"
+#include "analytics/ApplicationLifecycle.h"
 #include "analytics/PersistenceType.h"
 #include "analytics/TallyClock.h"
-#include "ManualTallyClock.h"
 #include "analytics/TallyType.h"
 
 #include <nlohmann/json.hpp>
