@@ -42,28 +42,11 @@ AppDiscovery::AppDiscovery(AppFinder &finder, Services services, QObject *parent
     , m_watcher(std::move(m_services.rescanTimer), m_services.console)
 {
     m_pool.setMaxThreadCount(2);
-    finder.setScanAppsHook([this] { scanApps(); });
-    finder.setStartMonitoringHook([this] { startMonitoring(); });
-    finder.setRecentFilesHook([this] { fetchRecentFiles(); });
-    if (m_services.iconPrefetch) {
-        finder.setIconPrefetchHook(m_services.iconPrefetch);
-    }
-    // The catalog may have other hooks by then; go through it.
-    connect(&m_watcher, &AppFolderWatcher::rescanRequested, this, [this] {
-        if (m_finder) {
-            m_finder->scanApps();
-        }
-    });
+    connect(&m_watcher, &AppFolderWatcher::rescanRequested, this, &AppDiscovery::scanApps);
 }
 
 AppDiscovery::~AppDiscovery()
 {
-    // The catalog may outlive us: leave it no hook that points here.
-    if (m_finder) {
-        m_finder->setScanAppsHook({});
-        m_finder->setStartMonitoringHook({});
-        m_finder->setRecentFilesHook({});
-    }
     m_pool.clear();
     m_pool.waitForDone();
 }
@@ -93,8 +76,8 @@ void AppDiscovery::scanApps()
         QMetaObject::invokeMethod(
             this,
             [this, pass, generation] {
-                if (m_finder) {
-                    m_finder->publishScan(pass->apps, generation, pass->details);
+                if (m_finder && m_finder->publishScan(pass->apps, generation, pass->details)) {
+                    published(pass->apps);
                 }
             },
             Qt::QueuedConnection);
@@ -118,6 +101,19 @@ void AppDiscovery::scanApps()
         }
         finish();
     });
+}
+
+void AppDiscovery::published(const QList<AppItem> &apps)
+{
+    if (m_services.iconPrefetch) {
+        QStringList paths;
+        paths.reserve(apps.size());
+        for (const auto &app : apps) {
+            paths << app.id();
+        }
+        m_services.iconPrefetch(paths);
+    }
+    fetchRecentFiles();
 }
 
 void AppDiscovery::startMonitoring()

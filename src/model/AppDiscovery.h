@@ -20,8 +20,8 @@ namespace brimlark {
 // Keeps a catalog's application list current: scans the application folders
 // on a background pool and hands the result to the catalog's publish step,
 // watches the folders for changes, and refreshes the recently used files at
-// the end of each published scan. Attaches itself to the catalog's hooks, so
-// AppFinder::scanApps() and startMonitoring() run here. Main thread only.
+// the end of each published scan. Its owner starts the first scan and the
+// watching. Main thread only.
 class AppDiscovery : public QObject
 {
     Q_OBJECT
@@ -65,6 +65,9 @@ public:
     bool waitForBackground(int msecs = -1);
 
 private:
+    // After a scan has published: icon prefetch, then the recent files.
+    void published(const QList<AppItem> &apps);
+
     QPointer<AppFinder> m_finder;
     Services m_services;
     AppFolderWatcher m_watcher;

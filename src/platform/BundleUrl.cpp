@@ -32,4 +32,32 @@ QString BundleUrl::pathOfText(const QString &urlText)
     return pathOf(QUrl(urlText, QUrl::StrictMode));
 }
 
+std::optional<QString> BundleUrl::localPath(const QUrl &url)
+{
+    if (!url.isValid() || !url.isLocalFile()) {
+        return std::nullopt;
+    }
+    QUrl local = url;
+    if (!local.host().isEmpty()) {
+        if (local.host() != u"localhost") {
+            return std::nullopt;
+        }
+        local.setHost(QString());
+    }
+    const QString path = pathOf(local);
+    if (path.isEmpty() || !path.startsWith(u'/')) {
+        return std::nullopt;
+    }
+    return path;
+}
+
+std::optional<QString> BundleUrl::localPathOfText(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty()) {
+        return std::nullopt;
+    }
+    return localPath(QUrl(trimmed, QUrl::StrictMode));
+}
+
 } // namespace brimlark

@@ -78,9 +78,6 @@ BrimlarkViewModel::BrimlarkViewModel(AppFinder &appFinder, Services services, QO
     // the new state.
     connect(&m_appFinder, &AppFinder::changed, this, &BrimlarkViewModel::onCatalogChanged);
 
-    m_appFinder.scanApps();
-    m_appFinder.startMonitoring();
-
     if (services.installKeyDownMonitor) {
         // Stays installed for the rest of the process; with the view model
         // gone it passes every key on.
@@ -205,6 +202,12 @@ void BrimlarkViewModel::onCatalogChanged()
 
 void BrimlarkViewModel::updateFilteredApps()
 {
+    publishFilteredApps(filter());
+    emit refiltered();
+}
+
+QList<AppItem> BrimlarkViewModel::filter() const
+{
     using Kind = SidebarSelection::Kind;
     const QSet<QString> &hidden = m_appFinder.hiddenAppPaths();
     const bool inHidden = m_selection && m_selection->is(Kind::hidden);
@@ -221,8 +224,7 @@ void BrimlarkViewModel::updateFilteredApps()
                 matches << app;
             }
         }
-        publishFilteredApps(m_appFinder.getSortedApps(matches));
-        return;
+        return m_appFinder.getSortedApps(matches);
     }
 
     // The section's base: the hidden applications in the hidden section,
@@ -277,7 +279,7 @@ void BrimlarkViewModel::updateFilteredApps()
         result.removeIf([&hidden](const AppItem &app) { return hidden.contains(app.id()); });
     }
 
-    publishFilteredApps(std::move(result));
+    return result;
 }
 
 void BrimlarkViewModel::publishFilteredApps(QList<AppItem> result)
@@ -346,7 +348,7 @@ QList<GridItemIdentifier> BrimlarkViewModel::unifiedGridItems() const
             newCategories << name;
         }
     }
-    const NameComparison &names = NameComparison::shared();
+    const NameComparison &names = m_appFinder.collation();
     std::sort(newCategories.begin(), newCategories.end(), [&names](const QString &a, const QString &b) {
         const int c = names.compare(a, b);
         return c != 0 ? c < 0 : a < b;
@@ -371,12 +373,7 @@ QList<AppItem> BrimlarkViewModel::appsNotInFolder(const AppFolder &folder) const
 
 std::optional<AppFolder> BrimlarkViewModel::catalogFolder(const QUuid &id) const
 {
-    for (const auto &folder : m_appFinder.folders()) {
-        if (folder.id == id) {
-            return folder;
-        }
-    }
-    return std::nullopt;
+    return m_appFinder.folder(id);
 }
 
 // ---- selecting
@@ -499,14 +496,13 @@ void BrimlarkViewModel::moveFolderApp(const AppItem &app, const AppItem &target,
     if (!current) {
         return;
     }
-    const qsizetype from = current->appURLs.indexOf(app.urlText());
-    const qsizetype to = current->appURLs.indexOf(target.urlText());
-    if (from < 0 || to < 0 || from == to) {
+    // Members match by path, as on a drop: a stored text with or without
+    // its trailing "/" names the same bundle.
+    const auto move = current->moveOnto(app.id(), target.id());
+    if (!move || move->from == move->to) {
         return;
     }
-    // The dragged application takes the target's place in both directions.
-    const int destination = int(to < from ? to : to + 1);
-    m_appFinder.reorderAppsInFolder(*current, { int(from) }, destination);
+    m_appFinder.reorderAppsInFolder(*current, { move->from }, move->destination);
 }
 
 QList<AppFolder> BrimlarkViewModel::foldersForShortcut(const QString &letter) const

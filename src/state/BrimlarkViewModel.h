@@ -94,8 +94,7 @@ public:
 
     static constexpr std::chrono::milliseconds searchReportDelay { 2000 };
 
-    // Subscribes to the catalog, starts its scan and folder watching, and
-    // refilters once. The catalog must outlive the view model.
+    // Subscribes to the catalog and refilters once. The catalog must outlive the view model.
     BrimlarkViewModel(AppFinder &appFinder, Services services, QObject *parent = nullptr);
     // With the process's own services.
     explicit BrimlarkViewModel(AppFinder &appFinder, QObject *parent = nullptr);
@@ -218,6 +217,8 @@ signals:
     void securityChanged();
     // Any change of the view model or of the catalog it shows.
     void changed();
+    // After each refilter, whether or not the list changed.
+    void refiltered();
     // After every biometric reply: the shell activates the application and
     // brings its first window to the front, restored if minimised.
     void windowActivationRequested();
@@ -228,6 +229,7 @@ signals:
 
 private:
     void onCatalogChanged();
+    QList<AppItem> filter() const;
     void publishFilteredApps(QList<AppItem> result);
     void reportSearchLater(const QString &query);
     std::optional<AppFolder> catalogFolder(const QUuid &id) const;
