@@ -9,7 +9,7 @@
 #include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
 #include "state/BrimlarkViewModel.h"
-#include "state/Scheduler.h"
+#include "support/ManualScheduler.h"
 
 #include <benchmark/benchmark.h>
 

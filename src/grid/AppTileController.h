@@ -3,7 +3,7 @@
 #include "grid/AppTileMenu.h"
 #include "model/AppItem.h"
 #include "state/BrimlarkViewModel.h"
-#include "state/Scheduler.h"
+#include "platform/Scheduler.h"
 
 #include <QList>
 #include <QObject>

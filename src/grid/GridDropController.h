@@ -2,7 +2,7 @@
 
 #include "model/AppItem.h"
 #include "state/BrimlarkViewModel.h"
-#include "state/Scheduler.h"
+#include "platform/Scheduler.h"
 
 #include <QList>
 #include <QObject>

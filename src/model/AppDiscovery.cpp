@@ -31,15 +31,11 @@ AppDiscovery::Services withDefaults(AppDiscovery::Services services)
 }
 } // namespace
 
-AppDiscovery::AppDiscovery(AppFinder &finder, QObject *parent) : AppDiscovery(finder, Services{}, parent)
-{
-}
-
-AppDiscovery::AppDiscovery(AppFinder &finder, Services services, QObject *parent)
+AppDiscovery::AppDiscovery(AppFinder &finder, Scheduler &scheduler, Services services, QObject *parent)
     : QObject(parent)
     , m_finder(&finder)
     , m_services(withDefaults(std::move(services)))
-    , m_watcher(std::move(m_services.rescanTimer), m_services.console)
+    , m_watcher(scheduler, m_services.console)
 {
     m_pool.setMaxThreadCount(2);
     connect(&m_watcher, &AppFolderWatcher::rescanRequested, this, &AppDiscovery::scanApps);

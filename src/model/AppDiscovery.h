@@ -3,7 +3,6 @@
 #include "model/AppFinder.h"
 #include "model/AppFolderWatcher.h"
 #include "model/AppItem.h"
-#include "model/OneShotTimer.h"
 #include "platform/RecentDocuments.h"
 
 #include <QList>
@@ -40,13 +39,12 @@ public:
         std::function<QList<RecentDocuments::Document>()> recentDocuments;
         // Given the paths of every published scan; none: no prefetch.
         std::function<void(const QStringList &paths)> iconPrefetch;
-        // The rescan debounce (a QTimer) and the console (standard output).
-        std::unique_ptr<OneShotTimer> rescanTimer;
+        // The console (standard output).
         AppFolderWatcher::Console console;
     };
 
-    explicit AppDiscovery(AppFinder &finder, QObject *parent = nullptr);
-    AppDiscovery(AppFinder &finder, Services services, QObject *parent = nullptr);
+    // The rescan debounce goes through the scheduler.
+    AppDiscovery(AppFinder &finder, Scheduler &scheduler, Services services = {}, QObject *parent = nullptr);
     ~AppDiscovery() override;
 
     // Marks the catalog as scanning and starts a background pass; returns at

@@ -6,9 +6,9 @@
 
 namespace brimlark {
 
-AppFolderWatcher::AppFolderWatcher(std::unique_ptr<OneShotTimer> timer, Console console, QObject *parent)
+AppFolderWatcher::AppFolderWatcher(Scheduler &scheduler, Console console, QObject *parent)
     : QObject(parent)
-    , m_timer(timer ? std::move(timer) : OneShotTimer::create())
+    , m_scheduler(scheduler)
     , m_console(console ? std::move(console) : Console(&AppFolderWatcher::printLine))
 {
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { scheduleRescan(); });
@@ -16,7 +16,9 @@ AppFolderWatcher::AppFolderWatcher(std::unique_ptr<OneShotTimer> timer, Console 
 
 AppFolderWatcher::~AppFolderWatcher()
 {
-    m_timer->stop();
+    if (m_pendingRescan) {
+        m_scheduler.cancel(*m_pendingRescan);
+    }
 }
 
 void AppFolderWatcher::printLine(const QString &line)
@@ -48,7 +50,11 @@ QStringList AppFolderWatcher::watchedFolders() const
 
 void AppFolderWatcher::scheduleRescan()
 {
-    m_timer->start(DebounceMsec, [this] {
+    if (m_pendingRescan) {
+        m_scheduler.cancel(*m_pendingRescan);
+    }
+    m_pendingRescan = m_scheduler.schedule(std::chrono::milliseconds(DebounceMsec), [this] {
+        m_pendingRescan.reset();
         m_console(QStringLiteral("🔄 Rescanning apps due to file system change..."));
         emit rescanRequested();
     });

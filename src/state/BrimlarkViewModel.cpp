@@ -7,7 +7,7 @@
 #include "platform/NameComparison.h"
 #include "state/AnalyticsReporter.h"
 #include "state/HiddenItemsPassword.h"
-#include "state/Scheduler.h"
+#include "platform/Scheduler.h"
 
 #include <QCoreApplication>
 #include <QPointer>

@@ -3,7 +3,7 @@
 #include "model/WorkspaceStorage.h"
 #include "platform/Pasteboard.h"
 #include "platform/ScreenSampler.h"
-#include "state/Scheduler.h"
+#include "platform/Scheduler.h"
 
 #include <QPointer>
 

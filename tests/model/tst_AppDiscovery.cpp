@@ -8,6 +8,7 @@
 #include "platform/BundleUrl.h"
 #include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
+#include "support/ManualScheduler.h"
 
 #include <QMutex>
 #include <QMutexLocker>
@@ -23,18 +24,6 @@ using namespace brimlark;
 using namespace brimlark::test;
 
 namespace {
-class ManualTimer : public OneShotTimer
-{
-public:
-    explicit ManualTimer(std::function<void()> *pending) : m_pending(pending) {}
-    void start(int, std::function<void()> fire) override { *m_pending = std::move(fire); }
-    void stop() override { *m_pending = nullptr; }
-    bool isActive() const override { return bool(*m_pending); }
-
-private:
-    std::function<void()> *m_pending;
-};
-
 // Blocks chosen calls until the test lets them go.
 class Gate
 {
@@ -102,14 +91,13 @@ struct Catalog
     NotificationCenter center;
     WorkspaceManager workspaces{defaults, center};
     std::unique_ptr<AppFinder> finder = std::make_unique<AppFinder>(defaults, workspaces, center);
-    std::function<void()> pendingRescan;
+    ManualScheduler scheduler;
     QStringList lines;
     QList<QStringList> prefetches;
 
     AppDiscovery::Services services()
     {
         AppDiscovery::Services s;
-        s.rescanTimer = std::make_unique<ManualTimer>(&pendingRescan);
         s.console = [this](const QString &line) { lines << line; };
         s.iconPrefetch = [this](const QStringList &paths) { prefetches << paths; };
         s.recentDocuments = [] { return QList<RecentDocuments::Document>(); };
@@ -124,7 +112,7 @@ TEST(AppDiscovery, ScanPublishesTheSortedFolderContents)
     Catalog c;
     makeBundle(c.folder(2), QStringLiteral("beta.app"), {{AppScanner::categoryKey, QStringLiteral("x.games")}}, true);
     makeBundle(c.folder(0), QStringLiteral("Alpha.app"), {{AppScanner::categoryKey, QStringLiteral("x.music")}}, false);
-    AppDiscovery discovery(*c.finder, c.services());
+    AppDiscovery discovery(*c.finder, c.scheduler, c.services());
     QSignalSpy scanning(c.finder.get(), &AppFinder::isScanningChanged);
 
     discovery.scanApps();
@@ -162,7 +150,7 @@ TEST(AppDiscovery, TheFileDatesAreReadOnThePoolAndNotByThePublish)
         onMainThread = onMainThread || QThread::currentThread() == qApp->thread();
         return AppFinder::FileDates{path == newer ? now.addDays(-1) : now.addDays(-9), std::nullopt};
     };
-    AppDiscovery discovery(*c.finder, std::move(services));
+    AppDiscovery discovery(*c.finder, c.scheduler, std::move(services));
 
     discovery.scanApps();
     ASSERT_TRUE(waitUntil([&] { return !c.finder->isScanning(); }));
@@ -191,7 +179,7 @@ TEST(AppDiscovery, OnlyTheNewestOfOverlappingScansPublishes)
             const int call = gate.pass();
             return QList<AppItem>{item(call == 0 ? QStringLiteral("Old") : QStringLiteral("New"))};
         };
-        AppDiscovery discovery(*c.finder, std::move(services));
+        AppDiscovery discovery(*c.finder, c.scheduler, std::move(services));
         gate.close(0);
         gate.close(1);
         discovery.scanApps();
@@ -231,7 +219,7 @@ TEST(AppDiscovery, FolderChangesLeadToOneRescan)
         ++scans;
         return AppScanner::scan(folders);
     };
-    AppDiscovery discovery(*c.finder, std::move(services));
+    AppDiscovery discovery(*c.finder, c.scheduler, std::move(services));
     discovery.scanApps();
     discovery.startMonitoring();
     ASSERT_TRUE(waitUntil([&] { return !c.finder->isScanning(); }));
@@ -239,12 +227,10 @@ TEST(AppDiscovery, FolderChangesLeadToOneRescan)
 
     for (const char *name : {"One.app", "Two.app", "Three.app"}) {
         makeBundle(c.folder(0), QString::fromLatin1(name), QByteArray());
-        ASSERT_TRUE(waitUntil([&] { return bool(c.pendingRescan); })) << name;
+        ASSERT_TRUE(waitUntil([&] { return c.scheduler.pendingCount() == 1; })) << name;
     }
     EXPECT_EQ(scans.load(), 1);
-    auto fire = std::move(c.pendingRescan);
-    c.pendingRescan = nullptr;
-    fire();
+    c.scheduler.advance(std::chrono::milliseconds(AppFolderWatcher::DebounceMsec));
     EXPECT_EQ(c.lines.last(), QStringLiteral("🔄 Rescanning apps due to file system change..."));
     EXPECT_TRUE(c.finder->isScanning());
     ASSERT_TRUE(waitUntil([&] { return !c.finder->isScanning(); }));
@@ -264,7 +250,7 @@ TEST(AppDiscovery, RecentFilesFollowEachScanAndTheNewestRefreshWins)
         const QString path = home + QStringLiteral("/Documents/file%1.txt").arg(call);
         return QList<RecentDocuments::Document>{{path, QStringLiteral("file%1.txt").arg(call), QDateTime()}};
     };
-    AppDiscovery discovery(*c.finder, std::move(services));
+    AppDiscovery discovery(*c.finder, c.scheduler, std::move(services));
     discovery.scanApps();
     ASSERT_TRUE(waitUntil([&] { return c.finder->recentFiles().size() == 1; }));
     const FileItem first = c.finder->recentFiles()[0];
@@ -295,7 +281,7 @@ TEST(AppDiscovery, GoingAwayMidScanIsSafe)
         gate.pass();
         return QList<AppItem>{item(QStringLiteral("Late"))};
     };
-    auto discovery = std::make_unique<AppDiscovery>(*c.finder, std::move(services));
+    auto discovery = std::make_unique<AppDiscovery>(*c.finder, c.scheduler, std::move(services));
     discovery->scanApps();
     ASSERT_TRUE(waitUntil([&] { return gate.entered(0); }));
     gate.open(0);
@@ -311,7 +297,7 @@ TEST(AppDiscovery, GoingAwayMidScanIsSafe)
         second.pass();
         return QList<AppItem>{};
     };
-    (new AppDiscovery(*c.finder, std::move(more), c.finder.get()))->scanApps();
+    (new AppDiscovery(*c.finder, c.scheduler, std::move(more), c.finder.get()))->scanApps();
     ASSERT_TRUE(waitUntil([&] { return second.entered(0); }));
     second.open(0);
     c.finder.reset();

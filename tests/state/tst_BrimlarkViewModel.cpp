@@ -10,7 +10,7 @@
 #include "platform/NotificationCenter.h"
 #include "state/AnalyticsReporter.h"
 #include "state/HiddenItemsPassword.h"
-#include "state/Scheduler.h"
+#include "support/ManualScheduler.h"
 
 #include "TestSupport.h"
 
