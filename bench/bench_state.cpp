@@ -6,7 +6,10 @@
 #include "model/AppFinder.h"
 #include "model/WorkspaceManager.h"
 #include "platform/BundleUrl.h"
+#include "platform/AppWorkspace.h"
+#include "platform/Biometrics.h"
 #include "platform/Defaults.h"
+#include "platform/Scheduler.h"
 #include "platform/NotificationCenter.h"
 #include "state/BrimlarkViewModel.h"
 #include "support/ManualScheduler.h"
@@ -59,6 +62,8 @@ struct Fixture
         [] { return QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC); },
         [](const QString &) { return std::nullopt; } };
     ManualScheduler scheduler;
+    AppWorkspace workspace;
+    UnavailableBiometrics biometrics;
     std::unique_ptr<BrimlarkViewModel> vm;
     QStringList names;
     AppFolder folder;
@@ -96,6 +101,8 @@ struct Fixture
         BrimlarkViewModel::Services services;
         services.defaults = &defaults;
         services.scheduler = &scheduler;
+        services.workspace = &workspace;
+        services.biometrics = &biometrics;
         services.installKeyDownMonitor = false;
         vm = std::make_unique<BrimlarkViewModel>(finder, services);
         folder = finder.folders().at(folderCount / 2);

@@ -74,11 +74,14 @@ signals:
 
 private:
     void setLaunching(bool launching);
+    void cancelPendingResets();
+
+    using PendingReset = std::pair<QPointer<BrimlarkViewModel>, Scheduler::TaskId>;
 
     QPointer<BrimlarkViewModel> m_viewModel;
     AppItem m_app;
     bool m_isLaunching = false;
-    QList<Scheduler::TaskId> m_pendingResets;
+    QList<PendingReset> m_pendingResets;
 };
 
 } // namespace brimlark

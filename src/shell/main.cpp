@@ -1,9 +1,15 @@
 #include "analytics/AnalyticsManager.h"
 #include "model/AppDiscovery.h"
 #include "model/AppFinder.h"
+#include "model/WorkspaceManager.h"
 #include "platform/AppIconImageProvider.h"
+#include "platform/AppIconStore.h"
+#include "platform/AppWorkspace.h"
+#include "platform/Biometrics.h"
+#include "platform/Defaults.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Scheduler.h"
 #include "platform/DeviceInfo.h"
-#include "platform/AppIconLoader.h"
 #include "shell/AnalyticsBridge.h"
 #include "shell/BrimlarkApp.h"
 #include "shell/ViewModelCommands.h"
@@ -58,17 +64,34 @@ int main(int argc, char *argv[])
     services.handleURL = [&analytics](const QUrl &url) {
         analytics.handleURL(url.toString(QUrl::FullyEncoded).toStdString());
     };
-    services.makeViewModel = [&app, &analyticsBridge, &viewModel]() -> ShellViewModel * {
-        // The view model owns the catalog for the life of the process; the
-        // discovery fills the catalog's scan, watch, icon and recent-file hooks
-        // before the view model starts the first scan.
-        auto *finder = new AppFinder(&app);
-        AppDiscovery::Services discovery;
-        discovery.iconPrefetch = [](const QStringList &paths) { AppIconLoader::prefetchIcons(paths); };
-        new AppDiscovery(*finder, std::move(discovery), finder);
+    // The services the catalog and the view model are built on, made here
+    // and handed in; only the process-wide ones the application names
+    // (the workspace manager, the icon cache, analytics) are shared.
+    Defaults &defaults = Defaults::standard();
+    NotificationCenter &center = NotificationCenter::defaultCenter();
+    WorkspaceManager &workspaces = WorkspaceManager::shared();
+    TimerScheduler scheduler;
+    UnavailableBiometrics biometrics;
+    AppIconStore &icons = AppIconStore::shared();
+    AppFinder finder(defaults, workspaces, center);
+    AppDiscovery::Services found;
+    found.iconPrefetch = [&icons](const QStringList &paths) { icons.prefetchIcons(paths); };
+    AppDiscovery discovery(finder, scheduler, std::move(found));
+    // Goes before the services it was built on, after the window.
+    std::unique_ptr<BrimlarkViewModel> ownedViewModel;
+
+    services.makeViewModel = [&]() -> ShellViewModel * {
         BrimlarkViewModel::Services state;
+        state.defaults = &defaults;
         state.analytics = &analyticsBridge;
-        viewModel = new BrimlarkViewModel(*finder, state, &app);
+        state.workspace = &AppWorkspace::shared();
+        state.biometrics = &biometrics;
+        state.scheduler = &scheduler;
+        ownedViewModel = std::make_unique<BrimlarkViewModel>(finder, state);
+        viewModel = ownedViewModel.get();
+        // The first scan, then the watching of the application folders.
+        discovery.scanApps();
+        discovery.startMonitoring();
         return new ViewModelCommands(*viewModel);
     };
     services.viewModelObject = [&viewModel]() -> QObject * { return viewModel; };

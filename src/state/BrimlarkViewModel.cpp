@@ -63,11 +63,11 @@ std::set<int> toSet(const QList<int> &list)
 BrimlarkViewModel::BrimlarkViewModel(AppFinder &appFinder, Services services, QObject *parent)
     : QObject(parent)
     , m_appFinder(appFinder)
-    , m_defaults(services.defaults ? *services.defaults : Defaults::standard())
+    , m_defaults(*services.defaults)
     , m_analytics(services.analytics)
-    , m_workspace(services.workspace ? *services.workspace : AppWorkspace::shared())
-    , m_biometrics(services.biometrics ? *services.biometrics : Biometrics::system())
-    , m_scheduler(services.scheduler ? *services.scheduler : Scheduler::main())
+    , m_workspace(*services.workspace)
+    , m_biometrics(*services.biometrics)
+    , m_scheduler(*services.scheduler)
     , m_password(std::make_shared<HiddenItemsPassword>(m_defaults, services.passwordLimits))
 {
     // A password left in clear text by an earlier build is hashed now; if
@@ -77,6 +77,7 @@ BrimlarkViewModel::BrimlarkViewModel(AppFinder &appFinder, Services services, QO
     // The catalog signals after its change is stored, so the refilter sees
     // the new state.
     connect(&m_appFinder, &AppFinder::changed, this, &BrimlarkViewModel::onCatalogChanged);
+    connect(&m_appFinder, &AppFinder::foldersChanged, this, &BrimlarkViewModel::foldersChanged);
 
     if (services.installKeyDownMonitor) {
         // Stays installed for the rest of the process; with the view model
@@ -87,11 +88,6 @@ BrimlarkViewModel::BrimlarkViewModel(AppFinder &appFinder, Services services, QO
     }
 
     updateFilteredApps();
-}
-
-BrimlarkViewModel::BrimlarkViewModel(AppFinder &appFinder, QObject *parent)
-    : BrimlarkViewModel(appFinder, Services(), parent)
-{
 }
 
 BrimlarkViewModel::~BrimlarkViewModel()
@@ -247,7 +243,7 @@ QList<AppItem> BrimlarkViewModel::filter() const
     case Kind::folder:
         // The selection's copy may be stale: the catalog's folder holds the
         // contents.
-        if (const auto folder = catalogFolder(m_selection->folder().id)) {
+        if (const auto folder = m_appFinder.folder(m_selection->folder().id)) {
             result = m_appFinder.getAppsInFolder(*folder);
         }
         break;
@@ -371,10 +367,6 @@ QList<AppItem> BrimlarkViewModel::appsNotInFolder(const AppFolder &folder) const
     return out;
 }
 
-std::optional<AppFolder> BrimlarkViewModel::catalogFolder(const QUuid &id) const
-{
-    return m_appFinder.folder(id);
-}
 
 // ---- selecting
 
@@ -490,9 +482,14 @@ void BrimlarkViewModel::reorderUnifiedItems(const std::set<int> &source, int des
     m_appFinder.reorderUnifiedItems(source, destination, unifiedGridItems());
 }
 
+void BrimlarkViewModel::reorderAppsInFolder(const AppFolder &folder, const std::set<int> &source, int destination)
+{
+    m_appFinder.reorderAppsInFolder(folder, source, destination);
+}
+
 void BrimlarkViewModel::moveFolderApp(const AppItem &app, const AppItem &target, const AppFolder &folder)
 {
-    const auto current = catalogFolder(folder.id);
+    const auto current = m_appFinder.folder(folder.id);
     if (!current) {
         return;
     }

@@ -41,7 +41,6 @@ struct KeyDownEvent;
 class BrimlarkViewModel : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(brimlark::AppFinder *appFinder READ appFinder CONSTANT)
     // A SidebarSelection, or null for no selection.
     Q_PROPERTY(QVariant selection READ selectionVariant WRITE setSelectionVariant NOTIFY selectionChanged)
     // SidebarSelection::Kind as an int, -1 for no selection.
@@ -76,10 +75,9 @@ class BrimlarkViewModel : public QObject
 public:
     using Completion = std::function<void(bool success, std::optional<QString> message)>;
 
-    // What the view model talks to. Anything left null takes the process's
-    // own service: the standard defaults, the shared workspace, this
-    // machine's biometrics, the main-loop scheduler. No analytics reporter
-    // means no events are sent.
+    // What the view model talks to, built by the application. Every one but
+    // the analytics reporter is required; no reporter means no events are
+    // sent.
     struct Services
     {
         Defaults *defaults = nullptr;
@@ -96,11 +94,21 @@ public:
 
     // Subscribes to the catalog and refilters once. The catalog must outlive the view model.
     BrimlarkViewModel(AppFinder &appFinder, Services services, QObject *parent = nullptr);
-    // With the process's own services.
-    explicit BrimlarkViewModel(AppFinder &appFinder, QObject *parent = nullptr);
     ~BrimlarkViewModel() override;
 
-    AppFinder *appFinder() const { return &m_appFinder; }
+    // The main-thread scheduler the views' delayed work goes through.
+    Scheduler &scheduler() const { return m_scheduler; }
+
+    // The catalog's state as the views read it.
+    const QList<AppItem> &apps() const { return m_appFinder.apps(); }
+    const QList<AppFolder> &folders() const { return m_appFinder.folders(); }
+    // The catalog's folder with that id (a folder value held elsewhere may
+    // be stale).
+    std::optional<AppFolder> folder(const QUuid &id) const { return m_appFinder.folder(id); }
+    bool isScanning() const { return m_appFinder.isScanning(); }
+    AppSortOption allAppsSortOption() const { return m_appFinder.allAppsSortOption(); }
+    bool isFavorite(const AppItem &app) const { return m_appFinder.isFavorite(app); }
+    QList<AppItem> getAppsInFolder(const AppFolder &folder) const { return m_appFinder.getAppsInFolder(folder); }
 
     // Published state.
     const std::optional<SidebarSelection> &selection() const { return m_selection; }
@@ -152,6 +160,7 @@ public:
     Q_INVOKABLE void removeAppFromFolder(const brimlark::AppItem &app, const brimlark::AppFolder &folder);
     void reorderFolders(const std::set<int> &source, int destination);
     void reorderUnifiedItems(const std::set<int> &source, int destination);
+    void reorderAppsInFolder(const AppFolder &folder, const std::set<int> &source, int destination);
     Q_INVOKABLE void moveFolderApp(
         const brimlark::AppItem &app, const brimlark::AppItem &target, const brimlark::AppFolder &folder);
     // Selects the next root folder whose name begins with the lower-case
@@ -219,6 +228,8 @@ signals:
     void changed();
     // After each refilter, whether or not the list changed.
     void refiltered();
+    // The catalog's folders changed (before the refilter's changed()).
+    void foldersChanged();
     // After every biometric reply: the shell activates the application and
     // brings its first window to the front, restored if minimised.
     void windowActivationRequested();
@@ -232,7 +243,6 @@ private:
     QList<AppItem> filter() const;
     void publishFilteredApps(QList<AppItem> result);
     void reportSearchLater(const QString &query);
-    std::optional<AppFolder> catalogFolder(const QUuid &id) const;
     QList<AppFolder> foldersForShortcut(const QString &letter) const;
     // Stores the password and the preference and unlocks; false when the
     // password could not be hashed (nothing is stored then).
