@@ -155,6 +155,14 @@ void AnalyticsManager::initialize()
     trackEvent("App Opened");
 }
 
+void AnalyticsManager::shutdown(std::chrono::milliseconds budget)
+{
+    if (m_shutDown.exchange(true) || !m_initialized.load()) {
+        return;
+    }
+    Tally::shutdown(budget);
+}
+
 void AnalyticsManager::checkFirstOpen()
 {
     Defaults &defaults = Defaults::standard();
@@ -170,7 +178,7 @@ void AnalyticsManager::handleURL(const std::string &url)
     if (!m_enabled) {
         return;
     }
-    if (!m_initialized.load()) {
+    if (m_shutDown.load() || !m_initialized.load()) {
         print("⚠️ Analytics is not initialized yet; not handling " + url);
         return;
     }
@@ -196,6 +204,10 @@ void AnalyticsManager::handleURL(const std::string &url)
 void AnalyticsManager::trackEvent(const std::string &name, const std::optional<TallyDictionary> &properties)
 {
     if (!m_enabled) {
+        return;
+    }
+    if (m_shutDown.load()) {
+        print("⚠️ Analytics has shut down; not tracking " + name);
         return;
     }
     if (!m_initialized.load()) {

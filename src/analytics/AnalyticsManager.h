@@ -3,6 +3,7 @@
 #include "analytics/TallyType.h"
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -63,6 +64,11 @@ public:
     // asks for delivery at once.
     void trackEvent(const std::string &name, const std::optional<TallyDictionary> &properties = std::nullopt);
 
+    // At quit, on the main thread, before statics are destroyed: stops the flush timer, lets the
+    // client finish what is queued (storing and sending) for at most the budget, and ends its
+    // worker threads. Later calls change nothing and track nothing.
+    void shutdown(std::chrono::milliseconds budget);
+
     // The query items of a URL text: nothing when it is no absolute URL or its percent escapes are
     // broken; an item without "=" has no value.
     static std::optional<std::vector<std::pair<std::string, std::optional<std::string>>>> queryItems(
@@ -82,6 +88,7 @@ private:
     const Configuration m_configuration;
     const bool m_enabled;
     std::atomic<bool> m_initialized { false };
+    std::atomic<bool> m_shutDown { false };
     mutable std::mutex m_bundleMutex;
     std::optional<TallyDictionary> m_mainBundleInfo;
 };

@@ -161,6 +161,12 @@ void Flush::startFlushTimer()
         if (!(interval > 0)) {
             return;
         }
+        {
+            std::lock_guard guard(self->m_timerMutex);
+            if (self->m_timerShutDown) {
+                return;
+            }
+        }
         std::shared_ptr<RepeatingTimer> previous;
         {
             std::lock_guard guard(self->m_timerMutex);
@@ -200,6 +206,19 @@ void Flush::stopFlushTimer()
             }
         }
     });
+}
+
+void Flush::shutdownFlushTimer()
+{
+    std::shared_ptr<RepeatingTimer> timer;
+    {
+        std::lock_guard guard(m_timerMutex);
+        m_timerShutDown = true;
+        timer = std::move(m_timer);
+    }
+    if (timer) {
+        timer->invalidate();
+    }
 }
 
 void Flush::flushSelector()

@@ -86,6 +86,9 @@ public:
     // followed by a start leaves exactly one live timer.
     void startFlushTimer();
     void stopFlushTimer();
+    // For good, at quit: the timer is invalidated now (call on the main thread) and never started
+    // again.
+    void shutdownFlushTimer();
     // The timer's action: a partial flush through the delegate.
     void flushSelector();
 
@@ -97,6 +100,7 @@ private:
 
     mutable std::mutex m_timerMutex;
     std::shared_ptr<RepeatingTimer> m_timer;
+    bool m_timerShutDown = false;
 
     mutable std::mutex m_delegateMutex;
     std::weak_ptr<FlushDelegate> m_delegate;

@@ -14,10 +14,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-// Deeper nesting than this is refused when reading, so a hostile blob cannot exhaust the stack of
-// whoever later walks or destroys the value.
-constexpr std::size_t maximumDepth = 512;
-
 std::string nonFiniteText(double value)
 {
     if (std::isnan(value)) {
@@ -100,24 +96,35 @@ void writeText(std::string &out, const std::string &text)
     out += Json(text).dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
-template<typename Number>
-void writeInteger(std::string &out, Number value)
+template <typename Number> void writeInteger(std::string &out, Number value)
 {
     char buffer[32];
     const auto written = std::to_chars(buffer, buffer + sizeof buffer, value);
     out.append(buffer, written.ptr);
 }
 
+// Numbers as the platform's writer gives them: a whole value in integer form ("time" is a whole
+// number of milliseconds and a receiver may read it as an integer), any other in plain decimal,
+// shortest round-trip. An exponent is used only far outside what a timestamp, a counter or a
+// duration can be (below 1e-7 or from 1e21 on), where plain digits would run to hundreds.
 void writeDouble(std::string &out, double value)
 {
-    char buffer[64];
-    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value);
-    const std::string_view text(buffer, static_cast<std::size_t>(written.ptr - buffer));
-    out += text;
-    // Keep a floating value floating when it reads back: 5.0 is written "5.0", not "5".
-    if (text.find_first_of(".e") == std::string_view::npos) {
-        out += ".0";
+    constexpr double s_plainUpper = 1e21;
+    constexpr double s_plainLower = 1e-7;
+    const double magnitude = std::fabs(value);
+    char buffer[400];
+    std::to_chars_result written {};
+    if (value == 0) {
+        // "-0" would read back as the integer 0; the sign is kept in decimal form.
+        out += std::signbit(value) ? "-0.0" : "0";
+        return;
     }
+    if (magnitude >= s_plainLower && magnitude < s_plainUpper) {
+        written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    } else {
+        written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+    }
+    out.append(buffer, written.ptr);
 }
 
 void write(std::string &out, const Json &value)
@@ -248,7 +255,7 @@ private:
     }
     bool open(TallyType container)
     {
-        if (m_stack.size() >= maximumDepth) {
+        if (m_stack.size() >= static_cast<std::size_t>(JSONHandler::maximumDepth)) {
             failed = true;
             return false;
         }
@@ -386,12 +393,14 @@ std::optional<TallyType> JSONHandler::deserializeData(std::string_view data)
     ValueBuilder builder;
     bool parsed = false;
     try {
-        parsed = Json::sax_parse(data.begin(), data.end(), &builder, nlohmann::detail::input_format_t::json, true);
+        parsed = Json::sax_parse(
+            data.begin(), data.end(), &builder, nlohmann::detail::input_format_t::json, true);
     } catch (const std::exception &) {
         parsed = false;
     }
     const auto kind = builder.root.kind();
-    if (!parsed || builder.failed || (kind != TallyType::Kind::Array && kind != TallyType::Kind::Dictionary)) {
+    if (!parsed || builder.failed
+        || (kind != TallyType::Kind::Array && kind != TallyType::Kind::Dictionary)) {
         TallyLogger::warn("exception decoding object data", "deserializeData(_:)");
         return std::nullopt;
     }

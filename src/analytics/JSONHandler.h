@@ -23,6 +23,12 @@ class JSONHandler
 public:
     JSONHandler() = delete;
 
+    // Arrays and objects nest at most this many levels in stored JSON; deeper data is refused
+    // when read, so a hostile blob cannot exhaust the stack of whoever walks the value.
+    static constexpr int maximumDepth = 512;
+    // A property value sits two levels down in its record ({"properties":{"key":value}}).
+    static constexpr int maximumPropertyDepth = maximumDepth - 2;
+
     // The JSON text of a batch (an array of records).
     static std::optional<std::string> encodeAPIData(const TallyType &object);
 

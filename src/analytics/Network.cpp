@@ -1,5 +1,7 @@
 #include "analytics/Network.h"
 
+#include <atomic>
+
 #include "analytics/TallyLogger.h"
 
 #include <curl/curl.h>
@@ -329,6 +331,22 @@ std::optional<std::string> Network::buildURL(
     return url;
 }
 
+namespace {
+
+std::atomic<bool> s_transfersAborted { false };
+
+int abortWhenAsked(void *, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    return s_transfersAborted.load() ? 1 : 0;
+}
+
+} // namespace
+
+void Network::setTransfersAborted(bool aborted)
+{
+    s_transfersAborted.store(aborted);
+}
+
 std::optional<Network::Exchange> Network::perform(const std::string &base, std::string_view path,
     RequestMethod method, const std::optional<ByteBuffer> &body,
     const std::optional<std::vector<URLQueryItem>> &queryItems, const HTTPHeaders &headers,
@@ -390,6 +408,8 @@ std::optional<Network::Exchange> Network::perform(const std::string &base, std::
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &collected);
     curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, writeHeader);
     curl_easy_setopt(handle, CURLOPT_HEADERDATA, &collected);
+    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, abortWhenAsked);
     if (const std::optional<BaseParts> parts = splitBase(base); parts && isLoopbackHost(parts->host)) {
         // A proxy can never reach this machine's own loopback.
         curl_easy_setopt(handle, CURLOPT_PROXY, "");
@@ -405,6 +425,9 @@ std::optional<Network::Exchange> Network::perform(const std::string &base, std::
         curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
     }
 
+    if (s_transfersAborted.load()) {
+        return Exchange { "transfers are stopped", std::nullopt, std::nullopt };
+    }
     const CURLcode result = curl_easy_perform(handle);
     // The handle outlives this call; keep it from pointing at our stack.
     curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, nullptr);

@@ -118,6 +118,10 @@ public:
     Network(const Network &) = delete;
     Network &operator=(const Network &) = delete;
 
+    // While set, transfers under way end at once and new ones fail: a quit that cannot wait for
+    // an answer any longer stops them.
+    static void setTransfersAborted(bool aborted);
+
     // Read on the network queue while the owner may set it from elsewhere, hence its own lock.
     std::string serverURL() const;
     void setServerURL(std::string serverURL);

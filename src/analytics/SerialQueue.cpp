@@ -15,7 +15,10 @@ struct SerialQueue::State
 {
     std::mutex mutex;
     std::condition_variable wake;
+    std::condition_variable idle;
+    std::deque<std::function<void()>> urgent;
     std::deque<std::function<void()>> tasks;
+    bool running = false;
     bool stopping = false;
 };
 
@@ -35,12 +38,15 @@ void SerialQueue::workerLoop(std::shared_ptr<State> keepAlive, std::string label
         std::function<void()> task;
         {
             std::unique_lock lock(state->mutex);
-            state->wake.wait(lock, [state] { return !state->tasks.empty() || state->stopping; });
-            if (state->tasks.empty()) {
+            state->wake.wait(
+                lock, [state] { return !state->urgent.empty() || !state->tasks.empty() || state->stopping; });
+            auto &from = state->urgent.empty() ? state->tasks : state->urgent;
+            if (from.empty()) {
                 break;
             }
-            task = std::move(state->tasks.front());
-            state->tasks.pop_front();
+            task = std::move(from.front());
+            from.pop_front();
+            state->running = true;
         }
         try {
             task();
@@ -51,12 +57,19 @@ void SerialQueue::workerLoop(std::shared_ptr<State> keepAlive, std::string label
         }
         // Released here, outside the lock: the task's captures may own the queue itself.
         task = nullptr;
+        {
+            std::lock_guard lock(state->mutex);
+            state->running = false;
+        }
+        state->idle.notify_all();
     }
     t_currentQueueState = nullptr;
     keepAlive.reset();
 }
 
-SerialQueue::SerialQueue(std::string label) : m_label(std::move(label)), m_state(std::make_shared<State>())
+SerialQueue::SerialQueue(std::string label)
+    : m_label(std::move(label))
+    , m_state(std::make_shared<State>())
 {
     m_worker = std::thread(workerLoop, m_state, m_label);
     // Thread names are limited to 15 bytes; the tail of a label is the telling part.
@@ -87,16 +100,46 @@ void SerialQueue::async(std::function<void()> task)
     }
 }
 
+void SerialQueue::asyncUrgent(std::function<void()> task)
+{
+    if (task) {
+        enqueue(std::move(task), true);
+    }
+}
+
+bool SerialQueue::waitUntilIdle(std::chrono::steady_clock::time_point deadline)
+{
+    if (isCurrent()) {
+        return false; // its own worker can never see itself idle
+    }
+    std::unique_lock lock(m_state->mutex);
+    return m_state->idle.wait_until(lock, deadline,
+        [this] { return !m_state->running && m_state->urgent.empty() && m_state->tasks.empty(); });
+}
+
+std::size_t SerialQueue::discardPending()
+{
+    std::deque<std::function<void()>> dropped;
+    std::deque<std::function<void()>> droppedUrgent;
+    {
+        std::lock_guard lock(m_state->mutex);
+        dropped.swap(m_state->tasks);
+        droppedUrgent.swap(m_state->urgent);
+    }
+    // Released outside the lock: their captures may own this queue.
+    return dropped.size() + droppedUrgent.size();
+}
+
 bool SerialQueue::isCurrent() const
 {
     return t_currentQueueState == m_state.get();
 }
 
-void SerialQueue::enqueue(std::function<void()> task)
+void SerialQueue::enqueue(std::function<void()> task, bool urgent)
 {
     {
         std::lock_guard lock(m_state->mutex);
-        m_state->tasks.push_back(std::move(task));
+        (urgent ? m_state->urgent : m_state->tasks).push_back(std::move(task));
     }
     m_state->wake.notify_one();
 }

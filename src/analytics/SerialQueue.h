@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <future>
 #include <memory>
@@ -28,12 +29,21 @@ public:
 
     // Queues the task and returns at once.
     void async(std::function<void()> task);
+    // Queues the task ahead of every ordinary task not yet started (behind earlier urgent ones)
+    // and returns at once. For short work that must not wait behind a backlog.
+    void asyncUrgent(std::function<void()> task);
+
+    // Waits until every task queued so far, and every task those queue in turn, has run and the
+    // queue is idle, or until the deadline. True when idle.
+    bool waitUntilIdle(std::chrono::steady_clock::time_point deadline);
+    // Drops the tasks not yet started and returns how many were dropped; the running one ends as
+    // it would.
+    std::size_t discardPending();
 
     // Runs the closure on the queue after everything queued before it and waits for its result.
     // Called from a task of this same queue, the closure runs at once in place (waiting for
     // itself would never end).
-    template<typename Closure>
-    auto sync(Closure &&closure) -> std::invoke_result_t<Closure &>
+    template <typename Closure> auto sync(Closure &&closure) -> std::invoke_result_t<Closure &>
     {
         using Result = std::invoke_result_t<Closure &>;
         if (isCurrent()) {
@@ -52,7 +62,7 @@ public:
 private:
     struct State;
 
-    void enqueue(std::function<void()> task);
+    void enqueue(std::function<void()> task, bool urgent = false);
     static void workerLoop(std::shared_ptr<State> state, std::string label);
 
     std::string m_label;

@@ -157,6 +157,20 @@ bool TLDB::isDamage(int resultCode)
     return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
 }
 
+bool TLDB::isBusy(int resultCode)
+{
+    const int primary = resultCode & 0xFF;
+    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+}
+
+void TLDB::setBusyTimeout(std::chrono::milliseconds timeout)
+{
+    m_busyTimeout = timeout;
+    if (m_connection) {
+        sqlite3_busy_timeout(m_connection, static_cast<int>(m_busyTimeout.count()));
+    }
+}
+
 void TLDB::reconnect()
 {
     TallyLogger::warn("No database connection found. Calling TLDB.open()", "reconnect()");
@@ -199,6 +213,8 @@ void TLDB::open()
     }
     TallyLogger::info(
         [&] { return "Successfully opened connection to database at path: " + *path; }, "open()");
+    // Another connection (a second process, a backup tool) may hold the lock for a moment.
+    sqlite3_busy_timeout(m_connection, static_cast<int>(m_busyTimeout.count()));
 
     m_damageSeenWhileOpening = false;
     {
@@ -355,7 +371,7 @@ TLDB::Outcome TLDB::insertOnce(PersistenceType type, std::span<const std::uint8_
         = statement.prepare(m_connection, "INSERT INTO " + table + " (data, flag, time) VALUES(?, ?, ?);");
     if (prepared != SQLITE_OK) {
         logSqlError("INSERT statement for table " + table + " could not be prepared");
-        return isDamage(prepared) ? Outcome::Damaged : Outcome::Failed;
+        return isDamage(prepared) ? Outcome::Damaged : isBusy(prepared) ? Outcome::Busy : Outcome::Failed;
     }
     // A null pointer would bind NULL; an empty record is still a (zero-length) blob.
     static const std::uint8_t s_empty = 0;
@@ -371,7 +387,7 @@ TLDB::Outcome TLDB::insertOnce(PersistenceType type, std::span<const std::uint8_
     const int stepped = sqlite3_step(statement.get());
     if (stepped != SQLITE_DONE) {
         logSqlError("Failed to insert row into table " + table);
-        return isDamage(stepped) ? Outcome::Damaged : Outcome::Failed;
+        return isDamage(stepped) ? Outcome::Damaged : isBusy(stepped) ? Outcome::Busy : Outcome::Failed;
     }
     TallyLogger::info(
         [&] { return "Successfully inserted row into table " + table; }, "insertRow(_:data:flag:)");
@@ -384,6 +400,24 @@ bool TLDB::insertRow(PersistenceType type, std::span<const std::uint8_t> data, b
         return false;
     }
     Outcome outcome = insertOnce(type, data, flag);
+    for (int attempt = 1; outcome == Outcome::Busy && attempt < busyAttempts; ++attempt) {
+        TallyLogger::warn(
+            [&] {
+                return "Database is busy; trying again to insert row into table " + tableName(type)
+                    + " (attempt " + std::to_string(attempt + 1) + " of " + std::to_string(busyAttempts)
+                    + ")";
+            },
+            "insertRow(_:data:flag:)");
+        outcome = insertOnce(type, data, flag);
+    }
+    if (outcome == Outcome::Busy) {
+        TallyLogger::error(
+            [&] {
+                return "Database stayed busy; gave up inserting row into table " + tableName(type) + " after "
+                    + std::to_string(busyAttempts) + " attempts";
+            },
+            "insertRow(_:data:flag:)");
+    }
     if (outcome == Outcome::Damaged) {
         recreate();
         // The new file takes the record that the damaged one refused.

@@ -4,6 +4,7 @@
 #include "analytics/TallyType.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -31,6 +32,11 @@ public:
     // readRows() with this count has no limit.
     static constexpr std::int64_t allRows = std::numeric_limits<std::int64_t>::max();
 
+    // How long one statement waits for another connection's lock, and how often an insert that
+    // still found the database busy is tried again before the record is given up.
+    static constexpr std::chrono::milliseconds defaultBusyTimeout { 2000 };
+    static constexpr int busyAttempts = 3;
+
     // Opens (or creates) the database at once. The token is kept to its alphanumeric characters.
     explicit TLDB(std::string_view token);
     ~TLDB();
@@ -38,6 +44,8 @@ public:
     TLDB &operator=(const TLDB &) = delete;
 
     const std::string &apiToken() const { return m_apiToken; }
+    // Applies at once and to every later connection.
+    void setBusyTimeout(std::chrono::milliseconds timeout);
     bool isOpen() const { return m_connection != nullptr; }
 
     // <caches>/<token>_TLDB.sqlite; absent when there is no token to name the file after.
@@ -76,7 +84,7 @@ public:
     static std::string filteredToken(std::string_view token);
 
 private:
-    enum class Outcome { Done, Failed, Damaged };
+    enum class Outcome { Done, Failed, Busy, Damaged };
 
     Outcome runStatement(
         const std::string &sql, const std::string &prepareMessage, const std::string &failMessage);
@@ -85,6 +93,7 @@ private:
     void logSqlError(const std::optional<std::string> &message);
     void seedRowIds();
     static bool isDamage(int resultCode);
+    static bool isBusy(int resultCode);
     static std::string idsSqlString(const std::vector<std::int32_t> &ids);
 
     sqlite3 *m_connection = nullptr;
@@ -92,6 +101,7 @@ private:
     std::string m_apiToken;
     std::uint64_t m_generation = 0;
     bool m_recreating = false;
+    std::chrono::milliseconds m_busyTimeout = defaultBusyTimeout;
     bool m_damageSeenWhileOpening = false;
     // The highest row id handed out per type; a new file starts its ids above them.
     std::array<std::int64_t, 3> m_highestIdRead {};

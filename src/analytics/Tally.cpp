@@ -77,4 +77,9 @@ void Tally::removeInstance(const std::string &name)
     TallyManager::sharedInstance().removeInstance(name);
 }
 
+bool Tally::shutdown(std::chrono::milliseconds budget)
+{
+    return TallyManager::sharedInstance().shutdown(budget);
+}
+
 } // namespace brimlark

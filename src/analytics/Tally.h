@@ -2,6 +2,7 @@
 
 #include "analytics/TallyType.h"
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -57,6 +58,8 @@ public:
     static std::shared_ptr<TallyInstance> safeMainInstance();
     static void setMainInstance(const std::string &name);
     static void removeInstance(const std::string &name);
+    // At quit, before statics go: see TallyManager::shutdown.
+    static bool shutdown(std::chrono::milliseconds budget);
 };
 
 } // namespace brimlark

@@ -30,6 +30,8 @@ public:
 
     // Deeper nesting is refused when reading, so a damaged archive cannot exhaust the stack.
     static constexpr int maximumDepth = 256;
+    // How many levels a value of the archived dictionary may nest and still be read back.
+    static constexpr int maximumValueDepth = maximumDepth - 1;
 };
 
 } // namespace brimlark

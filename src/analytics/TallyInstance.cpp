@@ -365,6 +365,39 @@ std::string TallyInstance::debugDescription() const
     return "Tally(\n    Token: " + m_apiToken + ",\n    Distinct Id: " + distinctId() + "\n)";
 }
 
+bool TallyInstance::shutdown(std::chrono::steady_clock::time_point deadline)
+{
+    m_flushInstance->shutdownFlushTimer();
+    // A delivered batch queues its deletion on the tracking queue, a flush its sending on the
+    // network queue: idle means both idle one after the other with nothing new in between.
+    const auto drained = [&](std::chrono::steady_clock::time_point until) {
+        for (;;) {
+            if (!m_trackingQueue->waitUntilIdle(until) || !m_networkQueue->waitUntilIdle(until)
+                || !m_trackingQueue->waitUntilIdle(until)) {
+                return false;
+            }
+            if (m_networkQueue->waitUntilIdle(std::chrono::steady_clock::now())) {
+                return true;
+            }
+        }
+    };
+    if (drained(deadline)) {
+        return true;
+    }
+    const std::size_t dropped = m_trackingQueue->discardPending() + m_networkQueue->discardPending();
+    TallyLogger::warn(
+        [&] {
+            return "Quit could not wait for everything queued; " + std::to_string(dropped)
+                + " tasks left undone, undelivered records stay queued";
+        },
+        "shutdown(deadline:)");
+    // What is running now ends quickly once no transfer may go on.
+    Network::setTransfersAborted(true);
+    const bool idle = drained(std::chrono::steady_clock::now() + std::chrono::seconds(1));
+    Network::setTransfersAborted(false);
+    return idle;
+}
+
 void TallyInstance::applicationDidBecomeActive()
 {
     m_flushInstance->applicationDidBecomeActive();

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -156,6 +157,12 @@ public:
     // The platform serial number, when readable.
     static std::optional<std::string> macOSIdentifier();
 
+    // At quit, on the main thread: stops the flush timer for good, then waits until the tracking
+    // and network queues have done everything queued (deletions of delivered rows included), at
+    // most until the deadline. Past it, work not yet started is dropped and a transfer under way
+    // is stopped (its rows stay queued for the next start). True when the queues are idle.
+    bool shutdown(std::chrono::steady_clock::time_point deadline);
+
     void applicationDidBecomeActive() override;
     void applicationWillResignActive() override;
 
@@ -171,6 +178,8 @@ public:
         const std::optional<TallyDictionary> &properties = std::nullopt);
 
     // ---- tracking
+    // Properties (and super properties) nested deeper than can be read back from the store (or
+    // the settings) are left out with a log line; the rest is kept.
     void track(const std::optional<std::string> &event,
         const std::optional<TallyDictionary> &properties = std::nullopt);
     void trackWithGroups(const std::optional<std::string> &event,
@@ -208,7 +217,7 @@ public:
     // Sends one loaded queue on the calling thread (the network queue), unless opted out or held
     // back by the delivery back-off.
     void flushQueue(const std::vector<TallyDictionary> &queue, FlushType type);
-    // Deletes the delivered rows (on the tracking queue).
+    // Deletes the delivered rows on the tracking queue, ahead of any tracking still waiting there.
     void flushSuccess(FlushType type, const std::vector<std::int32_t> &ids) override;
 
 private:

@@ -177,7 +177,8 @@ void TallyInstance::flushQueue(const std::vector<TallyDictionary> &queue, FlushT
 
 void TallyInstance::flushSuccess(FlushType type, const std::vector<std::int32_t> &ids)
 {
-    m_trackingQueue->async([weak = weak_from_this(), type, ids] {
+    // Ahead of the tracking backlog: until the delivered rows are gone, a crash sends them again.
+    m_trackingQueue->asyncUrgent([weak = weak_from_this(), type, ids] {
         const auto self = weak.lock();
         if (!self) {
             return;

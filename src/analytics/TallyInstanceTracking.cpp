@@ -2,8 +2,10 @@
 #include "analytics/TallyInstance.h"
 
 #include "analytics/Group.h"
+#include "analytics/JSONHandler.h"
 #include "analytics/People.h"
 #include "analytics/SerialQueue.h"
+#include "analytics/TallyArchiver.h"
 #include "analytics/TallyClock.h"
 #include "analytics/TallyLogger.h"
 #include "analytics/TallyPersistence.h"
@@ -11,15 +13,52 @@
 
 namespace brimlark {
 
+namespace {
+
+// Leaves out, with a log line each, the entries nested deeper than what can be read back later:
+// stored anyway they would be dropped as unreadable (records) or take every other super property
+// with them (the archive).
+TallyDictionary withoutTooDeepEntries(
+    const TallyDictionary &properties, int levels, std::string_view function)
+{
+    TallyDictionary kept;
+    for (const auto &[key, value] : properties) {
+        if (value.nestsDeeperThan(levels)) {
+            TallyLogger::warn(
+                "Property \"" + key + "\" nests deeper than " + std::to_string(levels) + " levels; left out",
+                function);
+            continue;
+        }
+        kept.set(key, value);
+    }
+    return kept;
+}
+
+std::optional<TallyDictionary> withoutTooDeepEntries(
+    const std::optional<TallyDictionary> &properties, int levels, std::string_view function)
+{
+    if (!properties) {
+        return std::nullopt;
+    }
+    return withoutTooDeepEntries(*properties, levels, function);
+}
+
+constexpr int s_superPropertyDepth = TallyArchiver::maximumValueDepth;
+
+} // namespace
+
 void TallyInstance::track(
-    const std::optional<std::string> &event, const std::optional<TallyDictionary> &properties)
+    const std::optional<std::string> &event, const std::optional<TallyDictionary> &givenProperties)
 {
     const double epochInterval = m_clock->now();
-    m_trackingQueue->async([weak = weak_from_this(), event, properties, epochInterval] {
-        if (const auto self = weak.lock()) {
-            self->recordEvent(event, properties, epochInterval);
-        }
-    });
+    std::optional<TallyDictionary> properties = withoutTooDeepEntries(
+        givenProperties, JSONHandler::maximumPropertyDepth, "track(event:properties:)");
+    m_trackingQueue->async(
+        [weak = weak_from_this(), event, properties = std::move(properties), epochInterval] {
+            if (const auto self = weak.lock()) {
+                self->recordEvent(event, properties, epochInterval);
+            }
+        });
 }
 
 void TallyInstance::recordEvent(const std::optional<std::string> &event,
@@ -122,9 +161,11 @@ void TallyInstance::storeSuperProperties() const
     m_readWriteLock.read([&] { TallyPersistence::saveSuperProperties(m_superProperties, m_name); });
 }
 
-void TallyInstance::registerSuperProperties(const TallyDictionary &properties)
+void TallyInstance::registerSuperProperties(const TallyDictionary &givenProperties)
 {
-    m_trackingQueue->async([weak = weak_from_this(), properties] {
+    TallyDictionary properties
+        = withoutTooDeepEntries(givenProperties, s_superPropertyDepth, "registerSuperProperties(_:)");
+    m_trackingQueue->async([weak = weak_from_this(), properties = std::move(properties)] {
         const auto self = weak.lock();
         if (!self) {
             return;
@@ -137,9 +178,11 @@ void TallyInstance::registerSuperProperties(const TallyDictionary &properties)
 }
 
 void TallyInstance::registerSuperPropertiesOnce(
-    const TallyDictionary &properties, const std::optional<TallyType> &defaultValue)
+    const TallyDictionary &givenProperties, const std::optional<TallyType> &defaultValue)
 {
-    m_trackingQueue->async([weak = weak_from_this(), properties, defaultValue] {
+    TallyDictionary properties = withoutTooDeepEntries(
+        givenProperties, s_superPropertyDepth, "registerSuperPropertiesOnce(_:defaultValue:)");
+    m_trackingQueue->async([weak = weak_from_this(), properties = std::move(properties), defaultValue] {
         const auto self = weak.lock();
         if (!self) {
             return;
@@ -192,6 +235,7 @@ void TallyInstance::updateSuperProperty(std::function<void(TallyDictionary &)> u
         TallyDictionary updated = self->currentSuperProperties();
         if (update) {
             update(updated);
+            updated = withoutTooDeepEntries(updated, s_superPropertyDepth, "updateSuperProperty(_:)");
         }
         self->m_readWriteLock.write([&] { self->m_superProperties = std::move(updated); });
         self->storeSuperProperties();

@@ -111,4 +111,25 @@ void TallyManager::removeInstance(const std::string &name)
     // Released outside the lock: the instance's shut-down waits for its queues.
 }
 
+bool TallyManager::shutdown(std::chrono::milliseconds budget)
+{
+    const auto deadline = std::chrono::steady_clock::now() + budget;
+    std::map<std::string, std::shared_ptr<TallyInstance>> instances;
+    m_readWriteLock.write([&] {
+        instances.swap(m_instances);
+        m_mainInstance.reset();
+    });
+    bool allIdle = true;
+    for (auto &[name, instance] : instances) {
+        if (!instance->shutdown(deadline)) {
+            allIdle = false;
+            TallyLogger::warn("Instance " + name + " is still busy at quit", "shutdown(budget:)");
+            m_readWriteLock.write([&] { m_leftBusy.push_back(instance); });
+        }
+    }
+    // Released here: each idle instance's worker threads end before this returns.
+    instances.clear();
+    return allIdle;
+}
+
 } // namespace brimlark

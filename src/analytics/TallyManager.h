@@ -3,11 +3,13 @@
 #include "analytics/ReadWriteLock.h"
 #include "analytics/TallyType.h"
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace brimlark {
 
@@ -44,6 +46,12 @@ public:
     // Drops the registry's reference; the main instance becomes none when it was this one.
     void removeInstance(const std::string &name);
 
+    // At quit, on the main thread, before statics are destroyed: every instance stops its flush
+    // timer and finishes its queued work within the budget (see TallyInstance::shutdown), then
+    // the registry lets go of them and their worker threads end. An instance that could not get
+    // idle in time is kept (never destroyed) rather than waited for. True when all got idle.
+    bool shutdown(std::chrono::milliseconds budget);
+
 private:
     TallyManager();
     ~TallyManager();
@@ -55,6 +63,8 @@ private:
     std::shared_ptr<TallyInstance> m_mainInstance;
     mutable ReadWriteLock m_readWriteLock;
     std::unique_ptr<SerialQueue> m_instanceQueue;
+    // Instances that were still busy at quit; kept so that their threads never run on a freed one.
+    std::vector<std::shared_ptr<TallyInstance>> m_leftBusy;
 };
 
 } // namespace brimlark

@@ -129,6 +129,13 @@ void TallyPersistence::closeDB()
 
 bool TallyPersistence::saveEntity(const TallyDictionary &entity, PersistenceType type, bool flag)
 {
+    // Stored anyway, it could not be read back and would be deleted unsent.
+    if (TallyType(entity).nestsDeeperThan(JSONHandler::maximumDepth)) {
+        TallyLogger::error(
+            "Record nests deeper than " + std::to_string(JSONHandler::maximumDepth) + " levels; not stored",
+            "saveEntity(_:type:flag:)");
+        return false;
+    }
     const auto data = JSONHandler::serializeJSONObject(TallyType(entity));
     if (!data) {
         return false;

@@ -93,8 +93,8 @@ TallyType &TallyDictionary::operator[](std::string_view key)
 
 bool TallyDictionary::remove(std::string_view key)
 {
-    const auto it = std::find_if(m_entries.begin(), m_entries.end(),
-                                 [key](const Entry &entry) { return entry.first == key; });
+    const auto it = std::find_if(
+        m_entries.begin(), m_entries.end(), [key](const Entry &entry) { return entry.first == key; });
     if (it == m_entries.end()) {
         return false;
     }
@@ -153,7 +153,10 @@ struct NumberEquals
 {
     bool operator()(std::int64_t a, std::int64_t b) const { return a == b; }
     bool operator()(std::uint64_t a, std::uint64_t b) const { return a == b; }
-    bool operator()(std::int64_t a, std::uint64_t b) const { return a >= 0 && static_cast<std::uint64_t>(a) == b; }
+    bool operator()(std::int64_t a, std::uint64_t b) const
+    {
+        return a >= 0 && static_cast<std::uint64_t>(a) == b;
+    }
     bool operator()(std::uint64_t a, std::int64_t b) const { return (*this)(b, a); }
     bool operator()(double a, double b) const { return a == b; }
     bool operator()(std::int64_t a, double b) const
@@ -303,18 +306,38 @@ bool TallyType::isValidNestedTypeAndValue() const
     case Kind::Array: {
         const auto &array = std::get<TallyArray>(m_value);
         return std::none_of(array.begin(), array.end(),
-                            [](const TallyType &element) { return element.kind() == Kind::Opaque; });
+            [](const TallyType &element) { return element.kind() == Kind::Opaque; });
     }
     case Kind::Dictionary: {
         const auto &dictionary = std::get<TallyDictionary>(m_value);
         return std::none_of(dictionary.begin(), dictionary.end(),
-                            [](const auto &entry) { return entry.second.kind() == Kind::Opaque; });
+            [](const auto &entry) { return entry.second.kind() == Kind::Opaque; });
     }
     case Kind::Opaque:
         // Not a property value at all.
         return false;
     default:
         return true;
+    }
+}
+
+bool TallyType::nestsDeeperThan(int levels) const
+{
+    switch (kind()) {
+    case Kind::Array: {
+        const auto &array = std::get<TallyArray>(m_value);
+        return levels < 1 || std::any_of(array.begin(), array.end(), [levels](const TallyType &element) {
+            return element.nestsDeeperThan(levels - 1);
+        });
+    }
+    case Kind::Dictionary: {
+        const auto &dictionary = std::get<TallyDictionary>(m_value);
+        return levels < 1 || std::any_of(dictionary.begin(), dictionary.end(), [levels](const auto &entry) {
+            return entry.second.nestsDeeperThan(levels - 1);
+        });
+    }
+    default:
+        return false;
     }
 }
 
@@ -337,10 +360,12 @@ bool TallyType::equals(const TallyType &rhs) const
         return left && right && std::visit(NumberEquals {}, *left, *right);
     }
     case Kind::String:
-        return rhs.kind() == Kind::String && std::get<std::string>(m_value) == std::get<std::string>(rhs.m_value);
+        return rhs.kind() == Kind::String
+            && std::get<std::string>(m_value) == std::get<std::string>(rhs.m_value);
     case Kind::Date:
         return rhs.kind() == Kind::Date
-            && std::get<TallyDate>(m_value).secondsSince1970 == std::get<TallyDate>(rhs.m_value).secondsSince1970;
+            && std::get<TallyDate>(m_value).secondsSince1970
+            == std::get<TallyDate>(rhs.m_value).secondsSince1970;
     case Kind::Url:
         return rhs.kind() == Kind::Url
             && std::get<TallyUrl>(m_value).absoluteString == std::get<TallyUrl>(rhs.m_value).absoluteString;
@@ -419,14 +444,13 @@ bool TallyType::sameAs(const TallyType &other) const
         const auto &a = std::get<TallyArray>(m_value);
         const auto &b = std::get<TallyArray>(other.m_value);
         return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                          [](const TallyType &x, const TallyType &y) { return x.sameAs(y); });
+            [](const TallyType &x, const TallyType &y) { return x.sameAs(y); });
     }
     case Kind::Dictionary: {
         const auto &a = std::get<TallyDictionary>(m_value);
         const auto &b = std::get<TallyDictionary>(other.m_value);
-        return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto &x, const auto &y) {
-            return x.first == y.first && x.second.sameAs(y.second);
-        });
+        return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+            [](const auto &x, const auto &y) { return x.first == y.first && x.second.sameAs(y.second); });
     }
     case Kind::Opaque:
         return std::get<TallyOpaque>(m_value).description == std::get<TallyOpaque>(other.m_value).description;

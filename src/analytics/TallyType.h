@@ -104,31 +104,68 @@ public:
 
     TallyType() = default; // absent
     TallyType(Absent) { }
-    TallyType(Null value) : m_value(value) { }
-    TallyType(bool value) : m_value(value) { }
-    template<std::signed_integral Integer>
-        requires(!std::is_same_v<Integer, char> && !std::is_same_v<Integer, bool>)
-    TallyType(Integer value) : m_value(static_cast<std::int64_t>(value))
+    TallyType(Null value)
+        : m_value(value)
     {
     }
-    template<std::unsigned_integral Integer>
-        requires(!std::is_same_v<Integer, char> && !std::is_same_v<Integer, bool>)
-    TallyType(Integer value) : m_value(static_cast<std::uint64_t>(value))
+    TallyType(bool value)
+        : m_value(value)
+    {
+    }
+    template <std::signed_integral Integer>
+    requires(!std::is_same_v<Integer, char> && !std::is_same_v<Integer, bool>) TallyType(Integer value)
+        : m_value(static_cast<std::int64_t>(value))
+    {
+    }
+    template <std::unsigned_integral Integer>
+    requires(!std::is_same_v<Integer, char> && !std::is_same_v<Integer, bool>) TallyType(Integer value)
+        : m_value(static_cast<std::uint64_t>(value))
     {
     }
     TallyType(char) = delete; // a character is not a number; pass text
-    TallyType(double value) : m_value(value) { }
-    TallyType(float value) : m_value(value) { }
-    TallyType(const char *text) : m_value(std::string(text ? text : "")) { }
-    TallyType(std::string text) : m_value(std::move(text)) { }
-    TallyType(std::string_view text) : m_value(std::string(text)) { }
-    TallyType(TallyDate value) : m_value(value) { }
-    TallyType(TallyUrl value) : m_value(std::move(value)) { }
-    TallyType(TallyArray value) : m_value(std::move(value)) { }
-    TallyType(TallyDictionary value) : m_value(std::move(value)) { }
-    TallyType(TallyOpaque value) : m_value(std::move(value)) { }
-    template<typename T>
-    TallyType(const std::optional<T> &value) : TallyType(value ? TallyType(*value) : TallyType())
+    TallyType(double value)
+        : m_value(value)
+    {
+    }
+    TallyType(float value)
+        : m_value(value)
+    {
+    }
+    TallyType(const char *text)
+        : m_value(std::string(text ? text : ""))
+    {
+    }
+    TallyType(std::string text)
+        : m_value(std::move(text))
+    {
+    }
+    TallyType(std::string_view text)
+        : m_value(std::string(text))
+    {
+    }
+    TallyType(TallyDate value)
+        : m_value(value)
+    {
+    }
+    TallyType(TallyUrl value)
+        : m_value(std::move(value))
+    {
+    }
+    TallyType(TallyArray value)
+        : m_value(std::move(value))
+    {
+    }
+    TallyType(TallyDictionary value)
+        : m_value(std::move(value))
+    {
+    }
+    TallyType(TallyOpaque value)
+        : m_value(std::move(value))
+    {
+    }
+    template <typename T>
+    TallyType(const std::optional<T> &value)
+        : TallyType(value ? TallyType(*value) : TallyType())
     {
     }
 
@@ -140,16 +177,8 @@ public:
     bool isNumber() const;
 
     // The payload when the value is of that exact kind, else null.
-    template<typename T>
-    const T *get() const
-    {
-        return std::get_if<T>(&m_value);
-    }
-    template<typename T>
-    T *get()
-    {
-        return std::get_if<T>(&m_value);
-    }
+    template <typename T> const T *get() const { return std::get_if<T>(&m_value); }
+    template <typename T> T *get() { return std::get_if<T>(&m_value); }
 
     // A number of any kind viewed as another when it converts exactly; Booleans are not numbers.
     std::optional<std::int64_t> toInt() const;
@@ -160,6 +189,10 @@ public:
     // finite; arrays and dictionaries when every element is a property value (an opaque value is
     // not), whatever the elements' own validity.
     bool isValidNestedTypeAndValue() const;
+
+    // True when arrays and dictionaries nest more than that many levels: a scalar has none, an
+    // array of scalars one. Walks no deeper than the limit.
+    bool nestsDeeperThan(int levels) const;
 
     // Property equality, decided by the kind of this value. Numbers of different kinds are equal
     // when they hold exactly the same value; NaN equals nothing; absent equals nothing, not even
@@ -174,8 +207,8 @@ public:
     std::string description() const;
 
 private:
-    std::variant<Absent, Null, bool, std::int64_t, std::uint64_t, double, float, std::string, TallyDate, TallyUrl,
-                 TallyArray, TallyDictionary, TallyOpaque>
+    std::variant<Absent, Null, bool, std::int64_t, std::uint64_t, double, float, std::string, TallyDate,
+        TallyUrl, TallyArray, TallyDictionary, TallyOpaque>
         m_value;
 };
 

@@ -127,7 +127,11 @@ TallyDictionary Track::track(const std::optional<std::string> &event,
     record += m_metadata->toDict(true);
     m_tallyPersistence->saveEntity(record, PersistenceType::Events, false);
 
-    TallyPersistence::saveTimedEvents(remainingTimedEvents, m_instanceName);
+    // Only an event that was being timed changes the stored list; rewriting the settings for
+    // every other event would hold the tracking queue (and the deletion of delivered rows) up.
+    if (startTime) {
+        TallyPersistence::saveTimedEvents(remainingTimedEvents, m_instanceName);
+    }
     return remainingTimedEvents;
 }
 

@@ -1,5 +1,7 @@
 #include "grid/AppGridController.h"
 
+#include <QSet>
+
 #include "platform/UuidText.h"
 #include "state/BrimlarkViewModel.h"
 
@@ -217,6 +219,9 @@ AppGridController::Overlay AppGridController::overlay() const
             out.kind = Overlay::Kind::folder;
             out.title = folder->name;
             out.apps = m_viewModel->getAppsInFolder(*folder);
+            // Hidden applications show in the hidden section only.
+            const QSet<QString> &hidden = m_viewModel->hiddenAppPaths();
+            out.apps.removeIf([&hidden](const AppItem &app) { return hidden.contains(app.id()); });
             out.folder = *folder;
             return out;
         }

@@ -26,7 +26,13 @@ Item {
     readonly property color primary: GridStyle.primary(palette)
 
     implicitWidth: 110 + 16
-    implicitHeight: 8 + 90 + 8 + nameLabel.height + 8
+    implicitHeight: 8 + 90 + 8 + GridStyle.nameLineSpacing * 2 + 8
+
+    // A button named after its application, as assistive technology sees it.
+    Accessible.role: Accessible.Button
+    Accessible.name: tile.app ? tile.app.name : ""
+    Accessible.description: qsTr("Application")
+    Accessible.onPressAction: controller.click()
 
     AppTileController {
         id: controller
@@ -112,24 +118,30 @@ Item {
             }
         }
 
-        Text {
-            id: nameLabel
-            objectName: "appName"
+        // Two lines' room always, so every tile of a row has one height.
+        Item {
             width: 110
-            // Two lines' room always, so every tile of a row has one height.
             height: GridStyle.nameLineSpacing * 2
-            text: tile.app ? tile.app.name : ""
-            textFormat: Text.PlainText
-            font: GridStyle.nameFont
-            color: tile.primary
-            wrapMode: Text.Wrap
-            maximumLineCount: 2
-            elide: Text.ElideRight
-            horizontalAlignment: Text.AlignHCenter
-            verticalAlignment: Text.AlignTop
-            opacity: tile.isLaunching ? 0.5 : 1
 
-            Behavior on opacity { NumberAnimation { duration: 200; easing.type: Easing.OutQuad } }
+            Text {
+                id: nameLabel
+                objectName: "appName"
+                width: 110
+                // Limited by lines, not by height: a height that is a hair
+                // short of two of the layout's lines would elide to one.
+                text: tile.app ? tile.app.name : ""
+                textFormat: Text.PlainText
+                font: GridStyle.nameFont
+                color: tile.primary
+                wrapMode: Text.Wrap
+                maximumLineCount: 2
+                elide: Text.ElideRight
+                horizontalAlignment: Text.AlignHCenter
+                verticalAlignment: Text.AlignTop
+                opacity: tile.isLaunching ? 0.5 : 1
+
+                Behavior on opacity { NumberAnimation { duration: 200; easing.type: Easing.OutQuad } }
+            }
         }
     }
 
@@ -169,12 +181,23 @@ Item {
     Drag.onDragFinished: controller.endDrag()
 
     Loader {
+        id: toolTipLoader
+        objectName: "toolTipLoader"
         anchors.fill: parent
         active: hover.hovered && !dragHandler.active
         sourceComponent: ToolTip {
+            id: toolTip
             visible: true
             delay: 800
             text: tile.app ? tile.app.name : ""
+            // Names come from files and bundles: never read as markup.
+            contentItem: Text {
+                text: toolTip.text
+                textFormat: Text.PlainText
+                font: toolTip.font
+                color: toolTip.palette.toolTipText
+                wrapMode: Text.Wrap
+            }
         }
     }
 

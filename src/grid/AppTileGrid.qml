@@ -10,6 +10,8 @@ import Brimlark.Grid
 GridView {
     id: tiles
     objectName: "appTileGrid"
+    Accessible.role: Accessible.List
+    Accessible.name: viewModel && viewModel.selectionTitle ? viewModel.selectionTitle : qsTr("Applications")
 
     required property QtObject gridController
     required property QtObject viewModel

@@ -61,11 +61,18 @@ QList<Entry> AppTileMenu::entries(
             entry.localized = false;
             sub.children << entry;
         }
+        sub.enabled = !sub.children.isEmpty();
         out << sub;
     }
     out << divider();
     out << action(Action::uninstall, QStringLiteral("Uninstall App\u2026"), true);
     return out;
+}
+
+QString AppTileMenu::menuText(const QString &name)
+{
+    QString text = name;
+    return text.replace(u'&', QStringLiteral("&&"));
 }
 
 QVariantList AppTileMenu::toVariantList(const QList<Entry> &entries)
@@ -79,7 +86,9 @@ QVariantList AppTileMenu::toVariantList(const QList<Entry> &entries)
         m.insert(QStringLiteral("action"),
             QString::fromLatin1(QMetaEnum::fromType<Action>().valueToKey(int(e.action))));
         m.insert(QStringLiteral("title"), e.title);
+        m.insert(QStringLiteral("menuText"), menuText(e.title));
         m.insert(QStringLiteral("localized"), e.localized);
+        m.insert(QStringLiteral("enabled"), e.enabled);
         m.insert(QStringLiteral("destructive"), e.destructive);
         m.insert(QStringLiteral("folderID"), e.folderID.isNull() ? QString() : UuidText::format(e.folderID));
         m.insert(QStringLiteral("children"), toVariantList(e.children));

@@ -43,6 +43,8 @@ public:
         // Fixed texts are looked up for translation; folder names are shown as they are.
         bool localized = true;
         bool destructive = false;
+        // An "Add to Folder" without folders stays in the menu, disabled.
+        bool enabled = true;
         // The folder the entry acts on (removeFromFolder, addToFolder).
         QUuid folderID;
         // The entries of a submenu.
@@ -54,9 +56,14 @@ public:
     static QList<Entry> entries(
         const std::optional<SidebarSelection> &selection, bool isFavorite, const QList<AppFolder> &folders);
 
+    // A name shown as it is in a menu: "&" would otherwise vanish into a
+    // mnemonic, so it is doubled.
+    static QString menuText(const QString &name);
+
     // For QML: every entry a map with "kind", "action", "title",
-    // "localized", "destructive", "folderID" (upper-case UUID text or
-    // empty) and "children".
+    // "menuText" (the title as a menu shows it verbatim), "localized",
+    // "destructive", "enabled", "folderID" (upper-case UUID text or empty)
+    // and "children".
     static QVariantList toVariantList(const QList<Entry> &entries);
 };
 

@@ -14,10 +14,24 @@ Menu {
     Component {
         id: itemComponent
         MenuItem {
+            id: menuItem
             property string actionName
             property string folderID
             property bool destructive
+            // The name as it reads, without the menu's "&&" escapes.
+            property string name
+            Accessible.name: name
             palette.text: destructive ? tileMenu.destructiveColor : tileMenu.palette.text
+            // Folder names come from the user: shown as written, never as markup.
+            contentItem: Text {
+                text: menuItem.name
+                textFormat: Text.PlainText
+                font: menuItem.font
+                color: menuItem.highlighted ? menuItem.palette.highlightedText : menuItem.palette.text
+                opacity: menuItem.enabled ? 1 : 0.5
+                elide: Text.ElideRight
+                verticalAlignment: Text.AlignVCenter
+            }
             onTriggered: tileMenu.controller.perform(actionName, folderID)
         }
     }
@@ -31,25 +45,46 @@ Menu {
     }
 
     // Items are made under the menu's visual parent (they need a place in
-    // the scene until the menu takes them).
+    // the scene until the menu takes them); the menu takes them over as its
+    // own, so they go when it goes instead of piling up under the tile.
+    property var madeItems: []
+
+    function made(item) {
+        madeItems.push(item)
+        return item
+    }
+
     function build(target, list) {
         for (const entry of list) {
             if (entry.kind === "divider") {
-                target.addItem(separatorComponent.createObject(tileMenu.parent))
+                target.addItem(made(separatorComponent.createObject(tileMenu.parent)))
             } else if (entry.kind === "submenu") {
                 const sub = submenuComponent.createObject(target, { "title": qsTr(entry.title) })
                 build(sub, entry.children)
                 target.addMenu(sub)
+                // An empty submenu would open as a blank strip.
+                const subItem = target.itemAt(target.count - 1)
+                if (subItem) {
+                    subItem.enabled = entry.enabled
+                }
             } else {
-                target.addItem(itemComponent.createObject(tileMenu.parent, {
-                    "text": entry.localized ? qsTr(entry.title) : entry.title,
+                target.addItem(made(itemComponent.createObject(tileMenu.parent, {
+                    // Names from the user or a bundle are shown verbatim.
+                    "text": entry.localized ? qsTr(entry.title) : entry.menuText,
+                    "name": entry.localized ? qsTr(entry.title) : entry.title,
                     "actionName": entry.action,
                     "folderID": entry.folderID,
-                    "destructive": entry.destructive
-                }))
+                    "destructive": entry.destructive,
+                    "enabled": entry.enabled
+                })))
             }
         }
     }
 
     Component.onCompleted: build(tileMenu, entries)
+    Component.onDestruction: {
+        for (const item of madeItems) {
+            item.destroy()
+        }
+    }
 }

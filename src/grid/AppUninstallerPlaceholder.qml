@@ -29,6 +29,7 @@ Item {
         }
         Button {
             objectName: "closeButton"
+            Accessible.name: text
             anchors.horizontalCenter: parent.horizontalCenter
             text: qsTr("Close")
             onClicked: {

@@ -6,6 +6,8 @@ import Brimlark.Grid
 Item {
     id: root
     objectName: "categoryModalView"
+    Accessible.role: Accessible.Dialog
+    Accessible.name: root.categoryName
 
     property string categoryName
     property var apps: []
@@ -17,6 +19,11 @@ Item {
         anchors.fill: parent
         color: "black"
         opacity: 0.45
+
+        // The backdrop closes the panel, for assistive technology too.
+        Accessible.role: Accessible.Button
+        Accessible.name: qsTr("Close")
+        Accessible.onPressAction: root.dismiss()
 
         TapHandler {
             onTapped: root.dismiss()

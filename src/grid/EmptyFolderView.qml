@@ -73,6 +73,9 @@ Item {
                     id: addButton
                     objectName: "addAppsButton"
                     y: 12
+                    Accessible.role: Accessible.Button
+                    Accessible.name: qsTr("Add Apps")
+                    Accessible.onPressAction: root.gridController.openAppPicker(root.folder)
                     padding: 0
                     contentItem: Rectangle {
                         implicitWidth: label.implicitWidth + 40

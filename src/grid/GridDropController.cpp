@@ -34,7 +34,19 @@ void GridDropController::setViewModel(BrimlarkViewModel *viewModel)
         return;
     }
     cancelHoverTask();
+    if (m_viewModel) {
+        disconnect(m_viewModel, nullptr, this, nullptr);
+    }
     m_viewModel = viewModel;
+    if (m_viewModel) {
+        // The drag is over (dropped anywhere or cancelled): nothing it
+        // planned may run afterwards, and no tile stays enlarged.
+        connect(m_viewModel, &BrimlarkViewModel::draggedAppChanged, this, [this] {
+            if (m_viewModel && !m_viewModel->draggedApp()) {
+                endDragOver();
+            }
+        });
+    }
     emit viewModelChanged();
 }
 
@@ -73,6 +85,9 @@ std::optional<AppItem> GridDropController::tileApp(const QString &path) const
 
 bool GridDropController::dropOnTile(const QList<QUrl> &urls, const QString &targetPath)
 {
+    // A drop ends the drag here: no exit follows it, so the move planned on
+    // entering the tile would otherwise still run and undo the drop.
+    endDragOver();
     if (!m_viewModel || !m_folderFlag || urls.isEmpty()) {
         return false;
     }
@@ -95,6 +110,12 @@ bool GridDropController::dropOnTile(const QList<QUrl> &urls, const QString &targ
     }
     m_viewModel->reorderAppsInFolder(*folder, { move->from }, move->destination);
     return true;
+}
+
+void GridDropController::endDragOver()
+{
+    cancelHoverTask();
+    setDraggedAppTarget(QString());
 }
 
 void GridDropController::cancelHoverTask()

@@ -66,6 +66,7 @@ signals:
 private:
     std::optional<AppItem> tileApp(const QString &path) const;
     void cancelHoverTask();
+    void endDragOver();
     void setDraggedAppTarget(const QString &path);
 
     QPointer<BrimlarkViewModel> m_viewModel;

@@ -5,6 +5,7 @@
 #include "model/FileItem.h"
 
 #include <QMetaObject>
+#include <QMutex>
 #include <QUrl>
 
 #include <atomic>
@@ -31,20 +32,47 @@ AppDiscovery::Services withDefaults(AppDiscovery::Services services)
 }
 } // namespace
 
+struct AppDiscovery::Relay
+{
+    QMutex mutex;
+    AppDiscovery *target = nullptr;
+};
+
+template <typename Step> void AppDiscovery::post(const std::shared_ptr<Relay> &relay, Step step)
+{
+    QMutexLocker lock(&relay->mutex);
+    if (relay->target) {
+        QMetaObject::invokeMethod(relay->target, std::move(step), Qt::QueuedConnection);
+    }
+}
+
 AppDiscovery::AppDiscovery(AppFinder &finder, Scheduler &scheduler, Services services, QObject *parent)
     : QObject(parent)
     , m_finder(&finder)
     , m_services(withDefaults(std::move(services)))
     , m_watcher(scheduler, m_services.console)
+    , m_relay(std::make_shared<Relay>())
+    , m_pool(new QThreadPool)
 {
-    m_pool.setMaxThreadCount(2);
+    m_relay->target = this;
+    m_pool->setMaxThreadCount(2);
     connect(&m_watcher, &AppFolderWatcher::rescanRequested, this, &AppDiscovery::scanApps);
 }
 
 AppDiscovery::~AppDiscovery()
 {
-    m_pool.clear();
-    m_pool.waitForDone();
+    {
+        QMutexLocker lock(&m_relay->mutex);
+        m_relay->target = nullptr;
+    }
+    m_pool->clear();
+    // Reads are bounded and never block, but a slow disk must not hold the
+    // quit: a pass still running then keeps its pool to itself.
+    if (m_pool->waitForDone(ShutdownWaitMsec)) {
+        delete m_pool;
+    } else {
+        m_watcher.printLine(QStringLiteral("Application scan still running at exit; not waited for"));
+    }
 }
 
 void AppDiscovery::scanApps()
@@ -58,30 +86,27 @@ void AppDiscovery::scanApps()
     // One scan's two halves; each fills only its own part.
     struct Pass
     {
-        std::atomic<int> running{2};
+        std::atomic<int> running { 2 };
         QList<AppItem> apps;
         AppFinder::ScanDetails details;
     };
     auto pass = std::make_shared<Pass>();
-    auto finish = [this, pass, generation] {
+    auto finish = [this, relay = m_relay, pass, generation] {
         if (pass->running.fetch_sub(1, std::memory_order_acq_rel) != 1) {
             return;
         }
         // Queued to this object: dropped if it is gone by then. The catalog
         // itself drops a scan that a newer one has overtaken.
-        QMetaObject::invokeMethod(
-            this,
-            [this, pass, generation] {
-                if (m_finder && m_finder->publishScan(pass->apps, generation, pass->details)) {
-                    published(pass->apps);
-                }
-            },
-            Qt::QueuedConnection);
+        post(relay, [this, pass, generation] {
+            if (m_finder && m_finder->publishScan(pass->apps, generation, pass->details)) {
+                published(pass->apps);
+            }
+        });
     };
     // The collation ranks and the file dates are worked out here, so that
     // the publish step collates nothing and reads no file per application.
     auto scanner = m_services.scanner;
-    m_pool.start([pass, finish, scanner, folders] {
+    m_pool->start([pass, finish, scanner, folders] {
         pass->apps = scanner(folders);
         AppFinder::ScanDetails ranks = AppFinder::prepareScan(pass->apps, {});
         pass->details.nameRanks = std::move(ranks.nameRanks);
@@ -89,7 +114,7 @@ void AppDiscovery::scanApps()
         finish();
     });
     auto fileDates = m_services.fileDates;
-    m_pool.start([pass, finish, fileDates, folders] {
+    m_pool->start([pass, finish, fileDates, folders] {
         const QStringList paths = AppScanner::bundlePaths(folders);
         pass->details.fileDates.reserve(paths.size());
         for (const QString &path : paths) {
@@ -121,28 +146,25 @@ void AppDiscovery::fetchRecentFiles()
 {
     const quint64 generation = ++m_recentGeneration;
     auto fetch = m_services.recentDocuments;
-    m_pool.start([this, fetch, generation] {
+    m_pool->start([this, relay = m_relay, fetch, generation] {
         QList<RecentDocuments::Document> documents = fetch();
-        QMetaObject::invokeMethod(
-            this,
-            [this, documents = std::move(documents), generation] {
-                if (generation != m_recentGeneration || !m_finder) {
-                    return;
-                }
-                QList<FileItem> files;
-                files.reserve(documents.size());
-                for (const auto &doc : documents) {
-                    files.append(FileItem(doc.displayName, doc.path, QUrl::fromLocalFile(doc.path)));
-                }
-                m_finder->setRecentFiles(std::move(files));
-            },
-            Qt::QueuedConnection);
+        post(relay, [this, documents = std::move(documents), generation] {
+            if (generation != m_recentGeneration || !m_finder) {
+                return;
+            }
+            QList<FileItem> files;
+            files.reserve(documents.size());
+            for (const auto &doc : documents) {
+                files.append(FileItem(doc.displayName, doc.path, QUrl::fromLocalFile(doc.path)));
+            }
+            m_finder->setRecentFiles(std::move(files));
+        });
     });
 }
 
 bool AppDiscovery::waitForBackground(int msecs)
 {
-    return m_pool.waitForDone(msecs);
+    return m_pool->waitForDone(msecs);
 }
 
 } // namespace brimlark

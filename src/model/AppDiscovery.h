@@ -62,7 +62,15 @@ public:
     // Waits for the background work (tests and benchmarks).
     bool waitForBackground(int msecs = -1);
 
+    // How long going away waits for passes still running; one that takes
+    // longer is left to end on its own and its result is dropped.
+    static constexpr int ShutdownWaitMsec = 2000;
+
 private:
+    // The way back from the pool: cut when this object goes, so a pass that
+    // outlives it hands its result to no one.
+    struct Relay;
+    template <typename Step> static void post(const std::shared_ptr<Relay> &relay, Step step);
     // After a scan has published: icon prefetch, then the recent files.
     void published(const QList<AppItem> &apps);
 
@@ -70,8 +78,8 @@ private:
     Services m_services;
     AppFolderWatcher m_watcher;
     quint64 m_recentGeneration = 0;
-    // Last, so running passes end before the rest goes.
-    QThreadPool m_pool;
+    std::shared_ptr<Relay> m_relay;
+    QThreadPool *m_pool;
 };
 
 } // namespace brimlark

@@ -41,6 +41,10 @@ AppFinder::AppFinder(Defaults &defaults, WorkspaceManager &workspaces, Notificat
     , m_folders(defaults, workspaces, clock)
     , m_newlyAdded(defaults, clock, std::move(fileDates))
 {
+    // Folders are stored whole: one saved before they were read (a folder
+    // made or moved before the first scan publishes) would replace the
+    // workspace's folders with just the new one.
+    m_folders.load();
     // The centre drops the observer with this object, so a switch that comes
     // after the catalog has gone does nothing.
     center.addObserver(Notifications::WorkspaceChanged, this, [this](const QVariant &) { reloadWorkspaceData(); });

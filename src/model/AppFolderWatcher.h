@@ -3,6 +3,7 @@
 #include "platform/Scheduler.h"
 
 #include <QFileSystemWatcher>
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -43,10 +44,23 @@ signals:
     void rescanRequested();
 
 private:
+    struct Identity
+    {
+        quint64 device = 0;
+        quint64 inode = 0;
+        bool operator==(const Identity &) const = default;
+    };
+    static std::optional<Identity> identityOf(const QString &path);
+    void parentChanged(const QString &parent);
+
     Scheduler &m_scheduler;
     std::optional<Scheduler::TaskId> m_pendingRescan;
     Console m_console;
     QFileSystemWatcher m_watcher;
+    // A folder's own watch says nothing when the folder itself is renamed:
+    // its parent's watch notices that the name no longer leads to it.
+    QFileSystemWatcher m_parents;
+    QHash<QString, Identity> m_identities;
 };
 
 } // namespace brimlark

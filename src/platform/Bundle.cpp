@@ -1,5 +1,8 @@
 #include "platform/Bundle.h"
 
+#include "platform/PlistDepth.h"
+#include "platform/RegularFile.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -24,7 +27,8 @@ using PlistPtr = std::unique_ptr<void, PlistFree>;
 
 bool plainComponent(const QString &name)
 {
-    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') && !name.contains(QChar(0));
+    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/')
+        && !name.contains(QChar(0));
 }
 } // namespace
 
@@ -46,16 +50,16 @@ Bundle Bundle::openListed(const QString &path)
 
 void Bundle::readInfo()
 {
-    QFile file(infoPlistPath());
-    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxInfoPlistBytes) {
-        return;
-    }
-    const QByteArray bytes = file.read(MaxInfoPlistBytes + 1);
-    if (bytes.isEmpty() || bytes.size() > MaxInfoPlistBytes) {
+    // Anyone can put anything at this path: a pipe must not stall the scan,
+    // and a deeply nested list must not reach the parser.
+    const auto file = RegularFile::read(QFile::encodeName(infoPlistPath()).constData(), MaxInfoPlistBytes);
+    const std::string &bytes = file.bytes;
+    if (file.status != RegularFile::Status::Read || bytes.empty()
+        || !PlistDepth::withinLimit(bytes.data(), bytes.size())) {
         return;
     }
     plist_t raw = nullptr;
-    plist_from_memory(bytes.constData(), static_cast<uint32_t>(bytes.size()), &raw);
+    plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &raw);
     PlistPtr root(raw);
     if (root && plist_get_node_type(root.get()) == PLIST_DICT) {
         m_info = std::shared_ptr<void>(root.release(), PlistFree());

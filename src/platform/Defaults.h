@@ -2,7 +2,9 @@
 
 #include "platform/DefaultsValue.h"
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -12,16 +14,24 @@
 namespace brimlark {
 
 // The typed defaults database: one domain (the standard one or a named
-// suite), kept as a binary property list. Every write goes straight to disk
-// through a temporary file and a rename, so a crash leaves the old or the new
-// file and never a torn one. Safe to use from several threads.
+// suite), kept as a binary property list. Every write replaces the file
+// through a temporary file and a rename before it returns, so a killed
+// process leaves the old or the new file and never a torn one; forcing the
+// file to the disk (fsync) happens on a thread of the domain's own, one sync
+// for a burst of writes, and flush() waits for it. A domain whose file cannot
+// be written keeps its values in memory and says so once on the console.
+// Safe to use from several threads.
 class Defaults
 {
 public:
     // A domain kept in memory only (tests).
     Defaults();
-    // A domain backed by the given file; loaded once here.
-    explicit Defaults(std::filesystem::path file);
+    using Console = std::function<void(const std::string &line)>;
+    static constexpr std::chrono::milliseconds DefaultFlushWait { 5000 };
+
+    // A domain backed by the given file; loaded once here. Without a console
+    // lines go to standard error.
+    explicit Defaults(std::filesystem::path file, Console console = {});
     ~Defaults();
 
     Defaults(const Defaults &) = delete;
@@ -54,6 +64,14 @@ public:
     bool setStrings(const std::string &key, const std::vector<std::string> &strings);
     bool remove(const std::string &key);
 
+    // Waits, at most `wait`, until every value set so far is on the disk.
+    // False when the wait ran out or when the values held are not all in the
+    // file (it could not be written or synced). True in memory.
+    bool flush(std::chrono::milliseconds wait = DefaultFlushWait);
+    // flush() of the standard domain and of every suite made so far, within
+    // one overall wait: the application calls it as it quits.
+    static bool flushAll(std::chrono::milliseconds wait = DefaultFlushWait);
+
     const std::filesystem::path &file() const { return m_file; }
 
     // Property-list coding of a whole domain (exposed for tests and tools).
@@ -61,12 +79,20 @@ public:
     static std::optional<std::string> encode(const DefaultsValue::Dictionary &dictionary);
 
 private:
+    struct Flusher;
+
     void load();
     bool persistLocked();
+    void reportWriteFailure(int error);
 
     std::filesystem::path m_file;
+    Console m_console;
     mutable std::mutex m_mutex;
     DefaultsValue::Dictionary m_values;
+    // Whether the file lacks values held here (its last write failed).
+    bool m_unwritten = false;
+    bool m_reportedWriteFailure = false;
+    std::shared_ptr<Flusher> m_flusher;
 };
 
 } // namespace brimlark

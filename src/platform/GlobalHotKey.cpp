@@ -213,8 +213,11 @@ bool GlobalHotKey::nativeEventFilter(const QByteArray &eventType, void *message,
     if (type == XCB_KEY_PRESS) {
         emit activated();
     }
-    // The grab's key events are ours alone; no window should see them.
-    return true;
+    // Qt still sees the event: it records the press's time there, and the
+    // window's activation request must carry that time or a window manager's
+    // focus-stealing prevention refuses it. The event is reported on the
+    // root window, so no window of ours takes it as a key press.
+    return false;
 }
 
 void GlobalHotKey::release()

@@ -1,5 +1,6 @@
 #include "platform/RecentDocuments.h"
 
+#include "platform/RegularFile.h"
 #include "platform/SystemPaths.h"
 
 #include <QFile>
@@ -48,7 +49,9 @@ RecentDocuments::RecentDocuments()
 {
 }
 
-RecentDocuments::RecentDocuments(Clock clock, QString xbelPath) : m_clock(std::move(clock)), m_path(std::move(xbelPath))
+RecentDocuments::RecentDocuments(Clock clock, QString xbelPath)
+    : m_clock(std::move(clock))
+    , m_path(std::move(xbelPath))
 {
 }
 
@@ -69,7 +72,10 @@ std::optional<QList<RecentDocuments::Document>> RecentDocuments::parse(const QBy
     while (!reader.atEnd()) {
         const auto token = reader.readNext();
         if (token == QXmlStreamReader::StartElement) {
-            ++depth;
+            // Nothing real nests this deep; refuse rather than walk it.
+            if (++depth > MaxNesting) {
+                return std::nullopt;
+            }
             const auto attributes = reader.attributes();
             if (depth == 2 && reader.name() == u"bookmark") {
                 current.reset();
@@ -105,11 +111,13 @@ std::optional<QList<RecentDocuments::Document>> RecentDocuments::parse(const QBy
 
 QList<RecentDocuments::Document> RecentDocuments::fetch() const
 {
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxFileBytes) {
+    // Only a regular file, opened without blocking: a pipe at the path must
+    // not hold the pool thread (and with it the quit) for ever.
+    const auto file = RegularFile::read(QFile::encodeName(m_path).constData(), std::size_t(MaxFileBytes));
+    if (file.status != RegularFile::Status::Read) {
         return {};
     }
-    const auto all = parse(file.read(MaxFileBytes + 1));
+    const auto all = parse(QByteArray::fromRawData(file.bytes.data(), qsizetype(file.bytes.size())));
     if (!all) {
         return {};
     }
@@ -120,7 +128,8 @@ QList<RecentDocuments::Document> RecentDocuments::fetch() const
             out.append(doc);
         }
     }
-    std::stable_sort(out.begin(), out.end(), [](const Document &a, const Document &b) { return a.lastUsed > b.lastUsed; });
+    std::stable_sort(
+        out.begin(), out.end(), [](const Document &a, const Document &b) { return a.lastUsed > b.lastUsed; });
     if (out.size() > MaxDocuments) {
         out.resize(MaxDocuments);
     }

@@ -27,6 +27,8 @@ public:
     static constexpr int MaxDocuments = 30;
     // A bookmark file beyond this size is not read.
     static constexpr qint64 MaxFileBytes = 64 * 1024 * 1024;
+    // Element nesting beyond any real list of recent files.
+    static constexpr int MaxNesting = 64;
 
     // Default: the real clock and the file under SystemPaths::home().
     RecentDocuments();

@@ -23,6 +23,27 @@ QSize toPixels(const QSizeF &size)
     return { static_cast<int>(std::lround(size.width())), static_cast<int>(std::lround(size.height())) };
 }
 
+// The stored frame; nothing for a missing value or one of another shape.
+std::optional<QRectF> storedFrame(const Defaults &defaults)
+{
+    const auto array = defaults.array(AppDelegate::WindowFrameKey);
+    if (!array || array->size() != 4) {
+        return std::nullopt;
+    }
+    std::int64_t v[4] {};
+    for (std::size_t i = 0; i < 4; ++i) {
+        const std::int64_t *number = (*array)[i].asInteger();
+        if (!number || *number < -100000 || *number > 100000) {
+            return std::nullopt;
+        }
+        v[i] = *number;
+    }
+    if (v[2] <= 0 || v[3] <= 0) {
+        return std::nullopt;
+    }
+    return QRectF(double(v[0]), double(v[1]), double(v[2]), double(v[3]));
+}
+
 } // namespace
 
 AppDelegate::AppDelegate(QObject *parent)
@@ -43,6 +64,9 @@ AppDelegate::AppDelegate(Hooks hooks, QObject *parent)
     if (!m_hooks.isRulerShowing) {
         m_hooks.isRulerShowing = [] { return false; };
     }
+    m_frameSave.setSingleShot(true);
+    m_frameSave.setInterval(500);
+    connect(&m_frameSave, &QTimer::timeout, this, &AppDelegate::saveWindowFrame);
 }
 
 void AppDelegate::applicationDidFinishLaunching()
@@ -62,8 +86,6 @@ void AppDelegate::setUpWindow()
         emit windowSetUpFinished();
         return;
     }
-    // This platform draws the title bar itself; the window shows no title.
-    window->setTitle(QString());
     window->removeEventFilter(&m_windowDelegate);
     window->installEventFilter(&m_windowDelegate);
     window->setMinimumSize(toPixels(WindowSizing::MinimumSize));
@@ -91,10 +113,66 @@ void AppDelegate::setUpWindow()
             QPoint(static_cast<int>(std::lround(placed.x())), static_cast<int>(std::lround(placed.y()))),
             toPixels(content)));
         defaults.set(HasLaunchedBeforeKey, DefaultsValue(true));
+    } else if (const auto stored = storedFrame(defaults)) {
+        restoreFrame(*window, *stored);
     } else if (const auto grown = WindowSizing::grownToMinimum(frame)) {
         window->resize(toPixels(*grown));
     }
+    // From now on the frame is remembered for the next start.
+    if (m_window != window) {
+        if (m_window) {
+            disconnect(m_window, nullptr, &m_frameSave, nullptr);
+        }
+        m_window = window;
+        const auto later = [this] { m_frameSave.start(); };
+        connect(window, &QWindow::xChanged, &m_frameSave, later);
+        connect(window, &QWindow::yChanged, &m_frameSave, later);
+        connect(window, &QWindow::widthChanged, &m_frameSave, later);
+        connect(window, &QWindow::heightChanged, &m_frameSave, later);
+    }
     emit windowSetUpFinished();
+}
+
+void AppDelegate::restoreFrame(QWindow &window, const QRectF &stored)
+{
+    QList<QRectF> screens;
+    // The window's own screen first: a frame that is lost goes there.
+    QScreen *own = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    if (own) {
+        screens << QRectF(own->availableGeometry());
+    }
+    const QList<QScreen *> all = QGuiApplication::screens();
+    for (QScreen *screen : all) {
+        if (screen != own) {
+            screens << QRectF(screen->availableGeometry());
+        }
+    }
+    window.setGeometry(WindowSizing::restoredFrame(stored, screens).toRect());
+}
+
+void AppDelegate::saveWindowFrame()
+{
+    m_frameSave.stop();
+    // A maximised, full-screen or minimised window is not the frame to come back to.
+    if (!m_window || m_window->windowStates() != Qt::WindowNoState) {
+        return;
+    }
+    const QRect frame = m_window->geometry();
+    if (frame.isEmpty()) {
+        return;
+    }
+    const DefaultsValue::Array stored { DefaultsValue(frame.x()), DefaultsValue(frame.y()),
+        DefaultsValue(frame.width()), DefaultsValue(frame.height()) };
+    const auto current = Defaults::standard().array(WindowFrameKey);
+    if (!current || *current != stored) {
+        Defaults::standard().set(WindowFrameKey, DefaultsValue(stored));
+    }
+}
+
+void AppDelegate::applicationWillTerminate()
+{
+    saveWindowFrame();
+    m_windowDelegate.setTerminating(true);
 }
 
 bool AppDelegate::applicationShouldHandleReopen()

@@ -3,6 +3,8 @@
 #include "shell/WindowDelegate.h"
 
 #include <QObject>
+#include <QPointer>
+#include <QTimer>
 
 #include <functional>
 #include <string>
@@ -30,6 +32,8 @@ public:
     };
 
     static inline const std::string HasLaunchedBeforeKey = "BrimlarkHasLaunchedBefore";
+    // The window's last frame: x, y, width, height (integers).
+    static inline const std::string WindowFrameKey = "BrimlarkWindowFrame";
 
     explicit AppDelegate(QObject *parent = nullptr);
     explicit AppDelegate(Hooks hooks, QObject *parent = nullptr);
@@ -41,6 +45,9 @@ public:
     // minimised; "brimLarkAppReopened" is posted while the ruler is showing.
     bool applicationShouldHandleReopen();
     static bool applicationShouldTerminateAfterLastWindowClosed() { return false; }
+    // The application is quitting: the window's frame is stored and the
+    // window may now close for real.
+    void applicationWillTerminate();
 
     WindowDelegate *windowDelegate() { return &m_windowDelegate; }
 
@@ -50,9 +57,14 @@ signals:
 
 private:
     void setUpWindow();
+    void restoreFrame(QWindow &window, const QRectF &stored);
+    void saveWindowFrame();
 
     Hooks m_hooks;
     WindowDelegate m_windowDelegate;
+    QPointer<QWindow> m_window;
+    // Frame changes are stored once the window has been still for a moment.
+    QTimer m_frameSave;
 };
 
 } // namespace brimlark

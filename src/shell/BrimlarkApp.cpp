@@ -4,6 +4,7 @@
 #include "shell/MenuCommands.h"
 #include "shell/SingleInstance.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <QQmlApplicationEngine>
 #include <QQuickStyle>
@@ -34,6 +35,17 @@ BrimlarkApp::BrimlarkApp(Services services, QObject *parent)
     }
     // Analytics starts, and records its start-up events, before any window.
     m_services.initializeAnalytics();
+    // However the event loop is asked to end, the quit hooks run first.
+    if (QCoreApplication *app = QCoreApplication::instance()) {
+        connect(app, &QCoreApplication::aboutToQuit, this, &BrimlarkApp::applicationWillTerminate);
+    }
+}
+
+BrimlarkApp::~BrimlarkApp()
+{
+    if (m_viewModelBuilt) {
+        MenuCommands::shared().setQuitHandler({});
+    }
 }
 
 QUrl BrimlarkApp::mainQmlUrl()
@@ -58,9 +70,10 @@ bool BrimlarkApp::launch(QQmlApplicationEngine &engine)
         m_viewModel = m_services.makeViewModel();
         m_viewModelBuilt = true;
         MenuCommands::shared().setViewModel(m_viewModel);
+        MenuCommands::shared().setQuitHandler([this] { quit(); });
         if (m_services.viewModelObject) {
             if (QObject *object = m_services.viewModelObject()) {
-                engine.setInitialProperties({{QStringLiteral("viewModel"), QVariant::fromValue(object)}});
+                engine.setInitialProperties({ { QStringLiteral("viewModel"), QVariant::fromValue(object) } });
             }
         }
     }
@@ -95,6 +108,27 @@ void BrimlarkApp::attach(SingleInstance &instance)
     connect(&instance, &SingleInstance::reopenRequested, this,
         [this] { m_delegate.applicationShouldHandleReopen(); });
     connect(&instance, &SingleInstance::urlOpened, this, &BrimlarkApp::openURL);
+}
+
+void BrimlarkApp::quit()
+{
+    applicationWillTerminate();
+    QCoreApplication::quit();
+}
+
+void BrimlarkApp::applicationWillTerminate()
+{
+    if (m_terminated) {
+        return;
+    }
+    m_terminated = true;
+    m_delegate.applicationWillTerminate();
+    if (m_services.drainAnalytics) {
+        m_services.drainAnalytics();
+    }
+    if (m_services.flushSettings) {
+        m_services.flushSettings();
+    }
 }
 
 } // namespace brimlark

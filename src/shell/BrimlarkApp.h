@@ -40,10 +40,17 @@ public:
         // Called with the engine before the window loads (image providers).
         std::function<void(QQmlApplicationEngine &engine)> prepareEngine;
         AppDelegate::Hooks delegateHooks;
+        // Run once when the application quits, before the event loop ends
+        // and statics go, in this order: the analytics client's queues are
+        // drained with a bounded wait (they may still write settings), then
+        // the settings reach the disk.
+        std::function<void()> drainAnalytics;
+        std::function<void()> flushSettings;
     };
 
     explicit BrimlarkApp(QObject *parent = nullptr);
     explicit BrimlarkApp(Services services, QObject *parent = nullptr);
+    ~BrimlarkApp() override;
 
     static QUrl mainQmlUrl();
     // The Controls style of the views; before the first engine loads.
@@ -62,11 +69,19 @@ public:
     // A second start of brimlark reopens the window and opens its URLs.
     void attach(SingleInstance &instance);
 
+    // "Quit": ends the process (closing the window only hides it). The
+    // delegate stores the window's frame and lets the window close, the
+    // quit hooks run, then the event loop ends.
+    void quit();
+
     AppDelegate &delegate() { return m_delegate; }
     ShellViewModel *viewModel() const { return m_viewModel; }
 
 private:
+    void applicationWillTerminate();
+
     Services m_services;
+    bool m_terminated = false;
     AppDelegate m_delegate;
     ShellViewModel *m_viewModel = nullptr;
     bool m_viewModelBuilt = false;

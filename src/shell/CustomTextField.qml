@@ -13,6 +13,11 @@ TextField {
     property alias placeholder: field.placeholderText
     signal focusEnded()
 
+    // A field is named after its placeholder for assistive technology.
+    Accessible.role: Accessible.EditableText
+    Accessible.name: placeholderText
+    Accessible.onPressAction: field.forceActiveFocus()
+
     font.pixelSize: 16
     color: palette.windowText
     background: null

@@ -10,6 +10,9 @@ ApplicationWindow {
     width: 1200
     height: 800
     visible: true
+    // The selected section's title, as a window's navigation title.
+    // No selection shows every application.
+    title: viewModel ? (viewModel.selectionTitle || qsTr("All Apps")) : Qt.application.displayName || "Brimlark"
 
     // The launcher's view model, handed in by the application at load time.
     property QtObject viewModel: null
@@ -20,6 +23,7 @@ ApplicationWindow {
         Menu {
             objectName: "fileMenu"
             title: qsTr("File")
+            delegate: ShortcutMenuItem {}
 
             Action {
                 objectName: "searchAppsAction"
@@ -39,6 +43,7 @@ ApplicationWindow {
         Menu {
             objectName: "libraryMenu"
             title: qsTr("Library")
+            delegate: ShortcutMenuItem {}
 
             LibraryAction { entry: 0 }
             LibraryAction { entry: 1 }

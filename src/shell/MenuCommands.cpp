@@ -76,6 +76,10 @@ void MenuCommands::showLibrarySection(const QString &selection)
 
 void MenuCommands::quit()
 {
+    if (m_quit) {
+        m_quit();
+        return;
+    }
     QCoreApplication::quit();
 }
 

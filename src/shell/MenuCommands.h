@@ -5,6 +5,7 @@
 #include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
+#include <functional>
 #include <vector>
 
 QT_BEGIN_NAMESPACE
@@ -55,10 +56,14 @@ public:
     // Sets the view model's selection to the section; a name that is not a
     // Library section does nothing.
     Q_INVOKABLE void showLibrarySection(const QString &selection);
+    // Runs the quit handler (the application's quit), or ends the event
+    // loop when there is none.
     Q_INVOKABLE void quit();
+    void setQuitHandler(std::function<void()> handler) { m_quit = std::move(handler); }
 
 private:
     ShellViewModel *m_viewModel = nullptr;
+    std::function<void()> m_quit;
 };
 
 } // namespace brimlark

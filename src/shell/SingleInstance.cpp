@@ -1,14 +1,18 @@
 #include "shell/SingleInstance.h"
 
 #include "platform/Defaults.h"
+#include "platform/RuntimeDirectory.h"
 
 #include <QCryptographicHash>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
 #include <QTimer>
 #include <QVariant>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace brimlark {
@@ -20,6 +24,29 @@ const QByteArray s_urlPrefix = "url ";
 const QByteArray s_end = "end";
 const QByteArray s_ack = "ok\n";
 constexpr int s_idleTimeoutMs = 5000;
+
+// Whether the socket file at `path` is a socket of this user's.
+bool socketFileIsOurs(const QString &path)
+{
+    struct stat info
+    {
+    };
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISSOCK(info.st_mode)
+        && info.st_uid == ::getuid();
+}
+
+// Whether the process at the other end of a connected local socket runs as
+// this user: requests and replies cross only between our own processes.
+bool peerIsOurs(const QLocalSocket &socket)
+{
+    struct ucred credentials
+    {
+    };
+    socklen_t size = sizeof credentials;
+    const auto descriptor = static_cast<int>(socket.socketDescriptor());
+    return descriptor >= 0 && ::getsockopt(descriptor, SOL_SOCKET, SO_PEERCRED, &credentials, &size) == 0
+        && size == sizeof credentials && credentials.uid == ::getuid();
+}
 
 } // namespace
 
@@ -33,14 +60,23 @@ SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::defaultServerName()
 {
-    const QByteArray key = QByteArray::number(static_cast<qulonglong>(::getuid())) + '\0'
-        + QByteArray::fromStdString(Defaults::configDirectory().string());
+    // In the user's private folder, where no other user can plant, replace
+    // or reach a socket.
+    const auto folder = privateRuntimeDirectory();
+    if (!folder) {
+        return {};
+    }
+    const QByteArray key = QByteArray::fromStdString(Defaults::configDirectory().string());
     const QByteArray hash = QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex().left(16);
-    return QStringLiteral("brimlark-") + QString::fromLatin1(hash);
+    return QFile::decodeName(QByteArray::fromStdString(folder->string())) + QStringLiteral("/instance-")
+        + QString::fromLatin1(hash);
 }
 
 SingleInstance::Role SingleInstance::start(const QList<QUrl> &urls, int timeoutMs)
 {
+    if (m_serverName.isEmpty()) {
+        return Role::Standalone;
+    }
     if (handOver(urls, timeoutMs)) {
         return Role::HandedOver;
     }
@@ -56,9 +92,17 @@ SingleInstance::Role SingleInstance::start(const QList<QUrl> &urls, int timeoutM
 
 bool SingleInstance::handOver(const QList<QUrl> &urls, int timeoutMs)
 {
+    // Never talk to a socket of another user: it would get our URLs.
+    if (!socketFileIsOurs(m_serverName)) {
+        return false;
+    }
     QLocalSocket socket;
     socket.connectToServer(m_serverName);
     if (!socket.waitForConnected(timeoutMs)) {
+        return false;
+    }
+    if (!peerIsOurs(socket)) {
+        socket.abort();
         return false;
     }
     socket.write(encode(Request { urls }));
@@ -86,9 +130,20 @@ bool SingleInstance::listen()
     if (isListening()) {
         return true;
     }
+    if (m_serverName.isEmpty()) {
+        return false;
+    }
     // Listening with access options replaces the socket file even while
     // another instance serves it: ask first whether anybody answers there.
+    struct stat info
     {
+    };
+    const QByteArray path = QFile::encodeName(m_serverName);
+    if (::lstat(path.constData(), &info) == 0 && info.st_uid != ::getuid()) {
+        // Not ours to take over or to remove.
+        return false;
+    }
+    if (socketFileIsOurs(m_serverName)) {
         QLocalSocket probe;
         probe.connectToServer(m_serverName);
         if (probe.waitForConnected(500)) {
@@ -122,6 +177,11 @@ void SingleInstance::acceptConnections()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
         socket->setParent(this);
+        if (!peerIsOurs(*socket)) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         socket->setProperty("brimlarkBuffer", QByteArray());
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);

@@ -42,13 +42,16 @@ public:
     explicit SingleInstance(QString serverName = defaultServerName(), QObject *parent = nullptr);
     ~SingleInstance() override;
 
-    // Per user and settings folder, so separate sample runs stay separate.
+    // The socket's path: in the user's private runtime folder, one per
+    // settings folder so separate sample runs stay separate. Empty when
+    // there is no private folder (the program then runs standalone).
     static QString defaultServerName();
     QString serverName() const { return m_serverName; }
 
     Role start(const QList<QUrl> &urls, int timeoutMs = 2000);
 
-    // Client side: true when a running instance acknowledged the request.
+    // Client side: true when a running instance of this user acknowledged
+    // the request; a socket of anybody else is never connected to.
     bool handOver(const QList<QUrl> &urls, int timeoutMs = 2000);
     // Server side: listens, taking over a socket left by a process that died.
     bool listen();

@@ -9,6 +9,9 @@ namespace brimlark {
 
 bool WindowDelegate::windowShouldClose()
 {
+    if (m_terminating) {
+        return true;
+    }
     ApplicationWindows::hideApplication();
     return false;
 }

@@ -13,11 +13,16 @@ class WindowDelegate : public QObject
 public:
     using QObject::QObject;
 
-    // Hides the application; the answer is always "do not close".
+    // Hides the application and answers "do not close", unless the
+    // application is quitting: then the window closes.
     bool windowShouldClose();
+    void setTerminating(bool terminating) { m_terminating = terminating; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    bool m_terminating = false;
 };
 
 } // namespace brimlark

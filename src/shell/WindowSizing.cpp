@@ -26,4 +26,22 @@ std::optional<QSizeF> grownToMinimum(const QSizeF &frame)
         std::max(frame.width(), MinimumSize.width()), std::max(frame.height(), MinimumSize.height()));
 }
 
+QRectF restoredFrame(const QRectF &stored, const QList<QRectF> &screens)
+{
+    QRectF frame(stored.topLeft(), grownToMinimum(stored.size()).value_or(stored.size()));
+    if (screens.isEmpty()) {
+        return frame;
+    }
+    const QRectF top(frame.x(), frame.y(), frame.width(), TitleStrip);
+    for (const QRectF &screen : screens) {
+        const QRectF shown = top.intersected(screen);
+        if (shown.width() >= MinimumVisibleWidth && shown.height() > 0 && frame.y() >= screen.y()) {
+            return frame;
+        }
+    }
+    const QRectF &first = screens.first();
+    frame.setSize(frame.size().boundedTo(first.size()));
+    return centred(frame.size(), first);
+}
+
 } // namespace brimlark::WindowSizing

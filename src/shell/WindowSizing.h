@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QRectF>
 #include <QSizeF>
 
@@ -25,6 +26,15 @@ QRectF centred(const QSizeF &size, const std::optional<QRectF> &screenFrame);
 // larger of its size and the minimum in each direction; a frame of at least
 // 900 by 600 is left alone (no value).
 std::optional<QSizeF> grownToMinimum(const QSizeF &frame);
+
+// Later launches with a stored frame: the frame grown to the minimum, where
+// it was when enough of its top (a strip of TitleStrip by MinimumVisibleWidth)
+// lies on one of the screens' usable areas so it can still be grabbed and
+// moved; otherwise, as on a screen that is gone, centred on the first screen
+// and no larger than it. Without screens the frame is kept.
+inline constexpr double TitleStrip = 40;
+inline constexpr double MinimumVisibleWidth = 100;
+QRectF restoredFrame(const QRectF &stored, const QList<QRectF> &screens);
 
 } // namespace WindowSizing
 

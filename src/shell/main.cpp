@@ -94,6 +94,16 @@ int main(int argc, char *argv[])
         discovery.startMonitoring();
         return new ViewModelCommands(*viewModel);
     };
+    // Quit drains the analytics queues within a bound; aboutToQuit below
+    // covers any other way the event loop ends (a second drain finds nothing).
+    services.drainAnalytics = [&analytics] { analytics.shutdown(std::chrono::seconds(2)); };
+    services.flushSettings = [] {
+        // Values are already in their files; this makes them durable before the
+        // process goes, within a bounded wait.
+        if (!Defaults::flushAll()) {
+            qWarning("⚠️ Some settings could not be written to disk before quitting");
+        }
+    };
     services.viewModelObject = [&viewModel]() -> QObject * { return viewModel; };
     services.prepareEngine = [](QQmlApplicationEngine &engine) {
         engine.addImageProvider(AppIconImageProvider::ProviderId, new AppIconImageProvider);
@@ -110,5 +120,8 @@ int main(int argc, char *argv[])
     for (const QUrl &url : urls) {
         brimlark.openURL(url);
     }
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, [&analytics] {
+        analytics.shutdown(std::chrono::seconds(2));
+    });
     return app.exec();
 }

@@ -106,6 +106,7 @@ public:
     // be stale).
     std::optional<AppFolder> folder(const QUuid &id) const { return m_appFinder.folder(id); }
     bool isScanning() const { return m_appFinder.isScanning(); }
+    const QSet<QString> &hiddenAppPaths() const { return m_appFinder.hiddenAppPaths(); }
     AppSortOption allAppsSortOption() const { return m_appFinder.allAppsSortOption(); }
     bool isFavorite(const AppItem &app) const { return m_appFinder.isFavorite(app); }
     QList<AppItem> getAppsInFolder(const AppFolder &folder) const { return m_appFinder.getAppsInFolder(folder); }

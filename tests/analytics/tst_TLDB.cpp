@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
+
 #include <sqlite3.h>
 
 #include <fcntl.h>
@@ -376,6 +378,7 @@ TEST_F(TLDBTest, GarbageOrTruncatedFilesAreMadeAnewAndTheStoreKeepsWorking)
 TEST_F(TLDBTest, TransientFailuresKeepEveryRowAndReportFalse)
 {
     TLDB db(s_token);
+    db.setBusyTimeout(std::chrono::milliseconds(1));
     insertNamed(db, PersistenceType::Events, "queued-1");
     insertNamed(db, PersistenceType::People, "queued-2", true);
 
@@ -402,6 +405,38 @@ TEST_F(TLDBTest, TransientFailuresKeepEveryRowAndReportFalse)
     EXPECT_TRUE(db.updateRowsFlag(PersistenceType::People, false));
     EXPECT_EQ(
         names(db.readRows(PersistenceType::People, 50, false)), (std::vector<std::string> { "queued-2" }));
+}
+
+TEST_F(TLDBTest, ABusyInsertWaitsAndIsTriedAgainBeforeItIsGivenUp)
+{
+    TLDB db(s_token);
+    db.setBusyTimeout(std::chrono::milliseconds(20));
+    sqlite3 *other = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(path().c_str(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE;", nullptr, nullptr, nullptr), SQLITE_OK);
+    auto &log = CapturedLog::instance();
+    const auto retries = [&] {
+        return log.countStartingWith(TallyLogLevel::Warning, "Database is busy; trying again to insert row");
+    };
+
+    // Held for good: every attempt is refused, and the record is given up with a line saying so.
+    EXPECT_FALSE(db.insertRow(PersistenceType::Events, recordBytes({ { "name", "given up" } }), false));
+    EXPECT_EQ(retries(), static_cast<std::size_t>(TLDB::busyAttempts - 1));
+    EXPECT_EQ(log.countStartingWith(TallyLogLevel::Error, "Database stayed busy; gave up inserting row"), 1u);
+
+    // Released while the insert is being retried: the record goes in.
+    log.clear();
+    auto inserted = std::async(std::launch::async, [&] {
+        return db.insertRow(PersistenceType::Events, recordBytes({ { "name", "waited" } }), false);
+    });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (retries() == 0 && inserted.wait_for(std::chrono::milliseconds(1)) == std::future_status::timeout
+        && std::chrono::steady_clock::now() < deadline) { }
+    ASSERT_EQ(sqlite3_exec(other, "COMMIT;", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(other);
+    EXPECT_TRUE(inserted.get());
+    EXPECT_EQ(
+        names(db.readRows(PersistenceType::Events, 50, false)), (std::vector<std::string> { "waited" }));
 }
 
 TEST_F(TLDBTest, IdsReadBeforeARecreateCannotDeleteNewRows)

@@ -1,6 +1,8 @@
 #include "analytics/Group.h"
+#include "analytics/JSONHandler.h"
 #include "analytics/People.h"
 #include "analytics/SerialQueue.h"
+#include "analytics/TallyArchiver.h"
 #include "analytics/TallyInstance.h"
 #include "analytics/TallyPersistence.h"
 
@@ -335,3 +337,39 @@ TEST_F(TallyInstanceTrackingTest, GroupCacheReturnsTheSameObjectAndReplacesAColl
 }
 
 } // namespace
+
+// A value wrapped in that many arrays.
+static TallyType nestedArrays(int levels)
+{
+    TallyType value = 1;
+    for (int i = 0; i < levels; ++i) {
+        value = TallyArray { value };
+    }
+    return value;
+}
+
+TEST_F(TallyInstanceTrackingTest, TooDeepValuesAreRefusedWhenGivenAndEverythingElseIsKept)
+{
+    TallyLogCapture capture;
+    instance->registerSuperProperties(TallyDictionary { { "plan", "pro" },
+        { "deepest kept", nestedArrays(TallyArchiver::maximumValueDepth) },
+        { "too deep", nestedArrays(TallyArchiver::maximumValueDepth + 1) } });
+    instance->track("E",
+        TallyDictionary { { "n", 1 }, { "deep", nestedArrays(JSONHandler::maximumPropertyDepth) },
+            { "deeper", nestedArrays(JSONHandler::maximumPropertyDepth + 1) } });
+    settle(*instance, *env.executor);
+    EXPECT_EQ(capture.count(TallyLogLevel::Warning, "\"too deep\" nests deeper than"), 1u);
+    EXPECT_EQ(capture.count(TallyLogLevel::Warning, "\"deeper\" nests deeper than"), 1u);
+
+    const auto stored = events();
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_TRUE(properties(stored[0]).contains("deep"));
+    EXPECT_TRUE(properties(stored[0]).contains("deepest kept"));
+    EXPECT_FALSE(properties(stored[0]).contains("deeper"));
+    EXPECT_FALSE(properties(stored[0]).contains("too deep"));
+
+    stop();
+    start();
+    EXPECT_EQ(
+        instance->currentSuperProperties().keys(), (std::vector<std::string> { "plan", "deepest kept" }));
+}

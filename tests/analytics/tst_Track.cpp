@@ -283,3 +283,17 @@ TEST(TrackObjectEquals, AsObjectEqualitySeesIt)
             << c.left.description() << " vs " << c.right.description();
     }
 }
+
+TEST_F(TrackTest, TimedEventsAreStoredOnlyWhenATimedEventEnds)
+{
+    // The stored list differs from the one handed in, so any write shows.
+    TallyPersistence::saveTimedEvents({ { "stored", 1.0 } }, "main");
+    const TallyDictionary timed { { "Upload", 150.0 } };
+    TallyDictionary back = m_track.track("Plain", std::nullopt, timed, {}, identity("d"), 200.0);
+    EXPECT_TRUE(TallyType(back).sameAs(TallyType(timed)));
+    EXPECT_TRUE(TallyPersistence::loadTimedEvents("main").contains("stored"));
+
+    back = m_track.track("Upload", std::nullopt, timed, {}, identity("d"), 200.0);
+    EXPECT_TRUE(back.empty());
+    EXPECT_TRUE(TallyPersistence::loadTimedEvents("main").empty());
+}

@@ -175,6 +175,11 @@ TEST_F(AppGridControllerTest, TheOverlayShowsTheOpenedFolderElseTheOpenedCategor
     ASSERT_EQ(grid.overlayApps().size(), 2);
     EXPECT_EQ(grid.overlayApps()[0].value<AppItem>().name(), u"Charlie");
     EXPECT_EQ(grid.overlayFolder().value<AppFolder>().id, work.id);
+    // A hidden member stays in the hidden section only.
+    f.finder.hideApp(f.app(QStringLiteral("Charlie")));
+    ASSERT_EQ(grid.overlayApps().size(), 1);
+    EXPECT_EQ(grid.overlayApps()[0].value<AppItem>().name(), u"Alpha");
+    f.finder.unhideApp(f.app(QStringLiteral("Charlie")));
 
     // A deleted folder gives way to the opened category.
     grid.setExpandedCategoryName(QStringLiteral("Games"));

@@ -7,9 +7,11 @@
 #include "model/AppScanner.h"
 #include "platform/AppIconImageProvider.h"
 
+#include <QAccessible>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QPointer>
 #include <QProcess>
 #include <QQmlComponent>
 #include <QQmlEngine>
@@ -213,6 +215,78 @@ TEST_F(AppGridViewTest, HoveringADraggedTileMovesItAfterTheDelay)
     EXPECT_EQ(f.folderMembers(u"Work"_qs), (QStringList { u"B"_qs, u"C"_qs, u"A"_qs }));
     QDragLeaveEvent leave;
     QCoreApplication::sendEvent(&w.window, &leave);
+}
+
+TEST_F(AppGridViewTest, ADropIsNotUndoneByTheMovePlannedOnEnteringTheTile)
+{
+    test::GridFixture f;
+    f.publish(QStringList { u"A"_qs, u"B"_qs, u"C"_qs, u"D"_qs });
+    f.makeFolder(QStringLiteral("Work"), { u"A"_qs, u"B"_qs, u"C"_qs, u"D"_qs });
+    f.selectFolder(QStringLiteral("Work"));
+    GridWindow w(f);
+    ASSERT_TRUE(test::waitUntil([&] { return w.tiles().size() == 4; }));
+
+    QObject *dragged = w.tile(u"A"_qs)->property("controller").value<QObject *>();
+    QMetaObject::invokeMethod(dragged, "beginDrag");
+    std::unique_ptr<QMimeData> mime(uriList(f.urlTextOf(u"A"_qs)));
+    QQuickItem *c = w.tile(u"C"_qs);
+    EXPECT_TRUE(w.drag(mime.get(), w.centreOf(c), true));
+    QMetaObject::invokeMethod(dragged, "endDrag");
+    EXPECT_EQ(f.folderMembers(u"Work"_qs), (QStringList { u"B"_qs, u"C"_qs, u"A"_qs, u"D"_qs }));
+    // Time passes beyond the hover delay: the drop stands, and the tile
+    // that was under the drag is back to its size.
+    f.advance(1000);
+    EXPECT_EQ(f.folderMembers(u"Work"_qs), (QStringList { u"B"_qs, u"C"_qs, u"A"_qs, u"D"_qs }));
+    EXPECT_TRUE(test::waitUntil([&] {
+        QQuickItem *tile = w.tile(u"C"_qs);
+        return tile && tile->scale() == 1.0;
+    }));
+}
+
+TEST_F(AppGridViewTest, ClosedMenusLeaveNothingUnderTheTile)
+{
+    test::GridFixture f;
+    f.publish(QStringList { u"A"_qs });
+    f.makeFolder(QStringLiteral("R&D"));
+    GridWindow w(f);
+    ASSERT_TRUE(test::waitUntil([&] { return w.tiles().size() == 1; }));
+    QQuickItem *tile = w.tile(u"A"_qs);
+    const auto children = [tile] { return tile->findChildren<QObject *>().size(); };
+    const qsizetype before = children();
+    for (int i = 0; i < 10; ++i) {
+        QVariant opened;
+        ASSERT_TRUE(QMetaObject::invokeMethod(tile, "openMenu", Q_RETURN_ARG(QVariant, opened)));
+        QPointer<QObject> menu = opened.value<QObject *>();
+        ASSERT_TRUE(menu);
+        QMetaObject::invokeMethod(menu, "close");
+        ASSERT_TRUE(test::waitUntil([&] {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            return menu.isNull();
+        }));
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(children(), before);
+}
+
+TEST_F(AppGridViewTest, TilesAreButtonsNamedAfterTheirApplications)
+{
+    test::GridFixture f;
+    f.publish(QStringList { u"R&D <i>Tools</i>"_qs, u"B"_qs });
+    GridWindow w(f);
+    ASSERT_TRUE(test::waitUntil([&] { return w.tiles().size() == 2; }));
+    QAccessibleInterface *grid = QAccessible::queryAccessibleInterface(w.find(u"appTileGrid"_qs));
+    ASSERT_TRUE(grid);
+    EXPECT_EQ(grid->role(), QAccessible::List);
+    EXPECT_FALSE(grid->text(QAccessible::Name).isEmpty());
+
+    QAccessibleInterface *tile = QAccessible::queryAccessibleInterface(w.tile(u"R&D <i>Tools</i>"_qs));
+    ASSERT_TRUE(tile);
+    EXPECT_EQ(tile->role(), QAccessible::Button);
+    EXPECT_EQ(tile->text(QAccessible::Name), u"R&D <i>Tools</i>"_qs);
+    ASSERT_TRUE(tile->actionInterface());
+    tile->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    ASSERT_EQ(f.launched().size(), 1);
+    EXPECT_TRUE(f.launched().first().endsWith(u"/R&D <i>Tools</i>.app"_qs));
 }
 
 TEST_F(AppGridViewTest, OutsideAFolderTilesTakeNoDrop)

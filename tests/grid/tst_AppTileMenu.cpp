@@ -91,13 +91,36 @@ INSTANTIATE_TEST_SUITE_P(Contexts, AppTileMenuEntries,
                 "> Add to Folder [Work, Play & <b>Fun</b>]", "-", "!Uninstall App\u2026" } }),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST(AppTileMenu, WithoutFoldersTheSubmenuIsEmpty)
+TEST(AppTileMenu, WithoutFoldersTheSubmenuIsEmptyAndDisabled)
 {
-    const auto entries = AppTileMenu::entries(SidebarSelection(Kind::favorites), false, {});
-    const auto it = std::find_if(entries.begin(), entries.end(),
-        [](const AppTileMenu::Entry &e) { return e.kind == AppTileMenu::Kind::submenu; });
-    ASSERT_NE(it, entries.end());
-    EXPECT_TRUE(it->children.isEmpty());
+    for (const bool withFolders : { false, true }) {
+        const auto entries = AppTileMenu::entries(SidebarSelection(Kind::favorites), false,
+            withFolders ? QList<AppFolder> { work } : QList<AppFolder> {});
+        const auto it = std::find_if(entries.begin(), entries.end(),
+            [](const AppTileMenu::Entry &e) { return e.kind == AppTileMenu::Kind::submenu; });
+        ASSERT_NE(it, entries.end());
+        EXPECT_EQ(it->children.isEmpty(), !withFolders);
+        EXPECT_EQ(it->enabled, withFolders);
+        const QVariantMap shown = AppTileMenu::toVariantList({ *it }).value(0).toMap();
+        EXPECT_EQ(shown.value(QStringLiteral("enabled")).toBool(), withFolders);
+    }
+}
+
+TEST(AppTileMenu, NamesShowVerbatimInMenus)
+{
+    const struct
+    {
+        QString name;
+        QString menuText;
+    } rows[] = {
+        { u"R&D"_qs, u"R&&D"_qs },
+        { u"&&"_qs, u"&&&&"_qs },
+        { u"<b>Fun</b>"_qs, u"<b>Fun</b>"_qs },
+        { u"Plain"_qs, u"Plain"_qs },
+    };
+    for (const auto &row : rows) {
+        EXPECT_EQ(AppTileMenu::menuText(row.name), row.menuText);
+    }
 }
 
 TEST(AppTileMenu, FolderEntriesNameTheirFolderAndKeepItsNameAsItIs)

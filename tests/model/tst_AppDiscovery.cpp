@@ -19,6 +19,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 
 using namespace brimlark;
 using namespace brimlark::test;
@@ -71,8 +73,9 @@ private:
 
 AppItem item(const QString &name)
 {
-    return AppItem(name, BundleUrl::directoryUrl(QStringLiteral("/Applications/") + name + QStringLiteral(".app")),
-                   QStringLiteral("Other"));
+    return AppItem(name,
+        BundleUrl::directoryUrl(QStringLiteral("/Applications/") + name + QStringLiteral(".app")),
+        QStringLiteral("Other"));
 }
 
 QStringList names(const QList<AppItem> &apps)
@@ -89,7 +92,7 @@ struct Catalog
     TemporaryRoots roots;
     Defaults defaults;
     NotificationCenter center;
-    WorkspaceManager workspaces{defaults, center};
+    WorkspaceManager workspaces { defaults, center };
     std::unique_ptr<AppFinder> finder = std::make_unique<AppFinder>(defaults, workspaces, center);
     ManualScheduler scheduler;
     QStringList lines;
@@ -118,11 +121,12 @@ TEST(AppDiscovery, ScanPublishesTheSortedFolderContents)
     discovery.scanApps();
     EXPECT_TRUE(c.finder->isScanning());
     ASSERT_TRUE(waitUntil([&] { return !c.finder->isScanning(); }));
-    EXPECT_EQ(names(c.finder->apps()), (QStringList{QStringLiteral("Alpha"), QStringLiteral("beta")}));
+    EXPECT_EQ(names(c.finder->apps()), (QStringList { QStringLiteral("Alpha"), QStringLiteral("beta") }));
     EXPECT_EQ(c.finder->apps()[1].category(), QStringLiteral("Games"));
     ASSERT_EQ(c.prefetches.size(), 1);
-    EXPECT_EQ(c.prefetches[0], (QStringList{c.folder(0) + QStringLiteral("/Alpha.app"),
-                                            c.folder(2) + QStringLiteral("/beta.app")}));
+    EXPECT_EQ(c.prefetches[0],
+        (QStringList {
+            c.folder(0) + QStringLiteral("/Alpha.app"), c.folder(2) + QStringLiteral("/beta.app") }));
     EXPECT_EQ(scanning.count(), 2);
 }
 
@@ -133,12 +137,12 @@ TEST(AppDiscovery, TheFileDatesAreReadOnThePoolAndNotByThePublish)
     const QString newer = makeBundle(c.folder(2), QStringLiteral("Newer.app"), QByteArray());
     const QDateTime now = QDateTime::currentDateTimeUtc();
     // The catalog's own reader says the opposite and must not be asked.
-    std::atomic<int> catalogReads{0};
+    std::atomic<int> catalogReads { 0 };
     c.finder = std::make_unique<AppFinder>(
         c.defaults, c.workspaces, c.center, [now] { return now; },
         [&catalogReads, newer, now](const QString &path) -> std::optional<AppFinder::FileDates> {
             ++catalogReads;
-            return AppFinder::FileDates{path == newer ? now.addDays(-9) : now.addDays(-1), std::nullopt};
+            return AppFinder::FileDates { path == newer ? now.addDays(-9) : now.addDays(-1), std::nullopt };
         });
     QMutex mutex;
     QHash<QString, int> poolReads;
@@ -148,7 +152,7 @@ TEST(AppDiscovery, TheFileDatesAreReadOnThePoolAndNotByThePublish)
         QMutexLocker lock(&mutex);
         ++poolReads[path];
         onMainThread = onMainThread || QThread::currentThread() == qApp->thread();
-        return AppFinder::FileDates{path == newer ? now.addDays(-1) : now.addDays(-9), std::nullopt};
+        return AppFinder::FileDates { path == newer ? now.addDays(-1) : now.addDays(-9), std::nullopt };
     };
     AppDiscovery discovery(*c.finder, c.scheduler, std::move(services));
 
@@ -160,7 +164,7 @@ TEST(AppDiscovery, TheFileDatesAreReadOnThePoolAndNotByThePublish)
     EXPECT_EQ(c.finder->newlyAddedApps()[1].id(), older);
     EXPECT_EQ(catalogReads.load(), 0);
     QMutexLocker lock(&mutex);
-    EXPECT_EQ(poolReads, (QHash<QString, int>{{older, 1}, {newer, 1}}));
+    EXPECT_EQ(poolReads, (QHash<QString, int> { { older, 1 }, { newer, 1 } }));
     EXPECT_FALSE(onMainThread);
 }
 
@@ -171,13 +175,13 @@ TEST(AppDiscovery, OnlyTheNewestOfOverlappingScansPublishes)
         const char *name;
         bool olderFinishesFirst;
     };
-    for (const Case &k : {Case{"older finishes last", false}, Case{"older finishes first", true}}) {
+    for (const Case &k : { Case { "older finishes last", false }, Case { "older finishes first", true } }) {
         Catalog c;
         Gate gate;
         auto services = c.services();
         services.scanner = [&gate](const QStringList &) {
             const int call = gate.pass();
-            return QList<AppItem>{item(call == 0 ? QStringLiteral("Old") : QStringLiteral("New"))};
+            return QList<AppItem> { item(call == 0 ? QStringLiteral("Old") : QStringLiteral("New")) };
         };
         AppDiscovery discovery(*c.finder, c.scheduler, std::move(services));
         gate.close(0);
@@ -202,7 +206,7 @@ TEST(AppDiscovery, OnlyTheNewestOfOverlappingScansPublishes)
             discovery.waitForBackground();
             waitUntil([] { return false; }, 100);
         }
-        EXPECT_EQ(names(c.finder->apps()), QStringList{QStringLiteral("New")}) << k.name;
+        EXPECT_EQ(names(c.finder->apps()), QStringList { QStringLiteral("New") }) << k.name;
         EXPECT_FALSE(c.finder->isScanning()) << k.name;
         EXPECT_EQ(c.prefetches.size(), 1) << k.name;
     }
@@ -213,7 +217,7 @@ TEST(AppDiscovery, FolderChangesLeadToOneRescan)
     Catalog c;
     QDir().mkpath(c.folder(0));
     QDir().mkpath(c.folder(1));
-    std::atomic<int> scans{0};
+    std::atomic<int> scans { 0 };
     auto services = c.services();
     services.scanner = [&scans](const QStringList &folders) {
         ++scans;
@@ -223,9 +227,9 @@ TEST(AppDiscovery, FolderChangesLeadToOneRescan)
     discovery.scanApps();
     discovery.startMonitoring();
     ASSERT_TRUE(waitUntil([&] { return !c.finder->isScanning(); }));
-    EXPECT_EQ(c.lines, QStringList{QStringLiteral("📡 Monitoring 2 directories for app changes")});
+    EXPECT_EQ(c.lines, QStringList { QStringLiteral("📡 Monitoring 2 directories for app changes") });
 
-    for (const char *name : {"One.app", "Two.app", "Three.app"}) {
+    for (const char *name : { "One.app", "Two.app", "Three.app" }) {
         makeBundle(c.folder(0), QString::fromLatin1(name), QByteArray());
         ASSERT_TRUE(waitUntil([&] { return c.scheduler.pendingCount() == 1; })) << name;
     }
@@ -235,7 +239,8 @@ TEST(AppDiscovery, FolderChangesLeadToOneRescan)
     EXPECT_TRUE(c.finder->isScanning());
     ASSERT_TRUE(waitUntil([&] { return !c.finder->isScanning(); }));
     EXPECT_EQ(scans.load(), 2);
-    EXPECT_EQ(names(c.finder->apps()), (QStringList{QStringLiteral("One"), QStringLiteral("Three"), QStringLiteral("Two")}));
+    EXPECT_EQ(names(c.finder->apps()),
+        (QStringList { QStringLiteral("One"), QStringLiteral("Three"), QStringLiteral("Two") }));
     EXPECT_EQ(c.lines.count(QStringLiteral("🔄 Rescanning apps due to file system change...")), 1);
 }
 
@@ -248,7 +253,8 @@ TEST(AppDiscovery, RecentFilesFollowEachScanAndTheNewestRefreshWins)
     services.recentDocuments = [&gate, home] {
         const int call = gate.pass();
         const QString path = home + QStringLiteral("/Documents/file%1.txt").arg(call);
-        return QList<RecentDocuments::Document>{{path, QStringLiteral("file%1.txt").arg(call), QDateTime()}};
+        return QList<RecentDocuments::Document> { { path, QStringLiteral("file%1.txt").arg(call),
+            QDateTime() } };
     };
     AppDiscovery discovery(*c.finder, c.scheduler, std::move(services));
     discovery.scanApps();
@@ -279,7 +285,7 @@ TEST(AppDiscovery, GoingAwayMidScanIsSafe)
     auto services = c.services();
     services.scanner = [&gate](const QStringList &) {
         gate.pass();
-        return QList<AppItem>{item(QStringLiteral("Late"))};
+        return QList<AppItem> { item(QStringLiteral("Late")) };
     };
     auto discovery = std::make_unique<AppDiscovery>(*c.finder, c.scheduler, std::move(services));
     discovery->scanApps();
@@ -295,11 +301,44 @@ TEST(AppDiscovery, GoingAwayMidScanIsSafe)
     auto more = c.services();
     more.scanner = [&second](const QStringList &) {
         second.pass();
-        return QList<AppItem>{};
+        return QList<AppItem> {};
     };
     (new AppDiscovery(*c.finder, c.scheduler, std::move(more), c.finder.get()))->scanApps();
     ASSERT_TRUE(waitUntil([&] { return second.entered(0); }));
     second.open(0);
     c.finder.reset();
     waitUntil([] { return false; }, 100);
+}
+
+TEST(AppDiscovery, GoingAwayDoesNotWaitWithoutBoundForAStuckScan)
+{
+    Catalog c;
+    auto gate = std::make_shared<Gate>();
+    gate->close(0);
+    auto services = c.services();
+    services.scanner = [gate](const QStringList &) {
+        gate->pass();
+        return QList<AppItem> { item(QStringLiteral("Late")) };
+    };
+    auto discovery = std::make_unique<AppDiscovery>(*c.finder, c.scheduler, std::move(services));
+    discovery->scanApps();
+    ASSERT_TRUE(waitUntil([&] { return gate->entered(0); }));
+    // Let the scan go in any case, so that a waiting shutdown ends too.
+    std::atomic<bool> gone { false };
+    std::atomic<bool> released { false };
+    std::thread watchdog([&] {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!gone && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        released = true;
+        gate->open(0);
+    });
+    discovery.reset();
+    gone = true;
+    const bool returnedWhileStuck = !released;
+    watchdog.join();
+    EXPECT_TRUE(returnedWhileStuck);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(c.finder->apps().isEmpty());
 }

@@ -12,7 +12,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -35,7 +34,7 @@ namespace {
 constexpr qint64 kDay = 86400;
 
 AppItem app(const QString &name, const QString &category = QStringLiteral("Other"),
-            const QString &folder = QStringLiteral("/Applications"))
+    const QString &folder = QStringLiteral("/Applications"))
 {
     return AppItem(name, BundleUrl::directoryUrl(folder + u'/' + name + QStringLiteral(".app")), category);
 }
@@ -86,7 +85,7 @@ protected:
     QStringList stored(const QString &key) const
     {
         QStringList out;
-        for (const auto &s : defaults.stringArray(key.toStdString()).value_or(std::vector<std::string>{})) {
+        for (const auto &s : defaults.stringArray(key.toStdString()).value_or(std::vector<std::string> {})) {
             out << QString::fromStdString(s);
         }
         return out;
@@ -110,8 +109,9 @@ protected:
     }
     QList<AppFolder> storedFolders()
     {
-        auto list = StoredJson::readList<AppFolder>(defaults, wsKey(QStringLiteral("AppFolders")), &AppFolder::fromJson);
-        return list ? QList<AppFolder>(list->begin(), list->end()) : QList<AppFolder>{};
+        auto list = StoredJson::readList<AppFolder>(
+            defaults, wsKey(QStringLiteral("AppFolders")), &AppFolder::fromJson);
+        return list ? QList<AppFolder>(list->begin(), list->end()) : QList<AppFolder> {};
     }
     AppFolder folderNamed(const QString &name) const
     {
@@ -123,7 +123,8 @@ protected:
         ADD_FAILURE() << "no folder " << name.toStdString();
         return {};
     }
-    static AppFolder folder(const QString &name, qint64 sortOrder, const QDateTime &createdAt, bool pinned = false)
+    static AppFolder folder(
+        const QString &name, qint64 sortOrder, const QDateTime &createdAt, bool pinned = false)
     {
         AppFolder f;
         f.id = QUuid::createUuid();
@@ -147,7 +148,7 @@ protected:
 
     Defaults defaults;
     NotificationCenter center;
-    WorkspaceManager workspaces{defaults, center};
+    WorkspaceManager workspaces { defaults, center };
     QDateTime now = QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC);
     QHash<QString, std::optional<AppFinder::FileDates>> fileDates;
     QHash<QString, int> dateReads;
@@ -173,10 +174,10 @@ TEST_F(AppFinderTest, RecentsMoveToTheFrontAndTrimToSevenOnlyWhenChanged)
     EXPECT_EQ(finder->recentApps().size(), 9);
 
     finder->addToRecents(apps[4]);
-    EXPECT_EQ(names(finder->recentApps()), (QStringList{QStringLiteral("App 4"), QStringLiteral("App 0"),
-                                                        QStringLiteral("App 1"), QStringLiteral("App 2"),
-                                                        QStringLiteral("App 3"), QStringLiteral("App 5"),
-                                                        QStringLiteral("App 6")}));
+    EXPECT_EQ(names(finder->recentApps()),
+        (QStringList { QStringLiteral("App 4"), QStringLiteral("App 0"), QStringLiteral("App 1"),
+            QStringLiteral("App 2"), QStringLiteral("App 3"), QStringLiteral("App 5"),
+            QStringLiteral("App 6") }));
     EXPECT_EQ(stored(wsKey(QStringLiteral("recentApps"))), urlTexts(finder->recentApps()));
 
     finder->addToRecents(apps[9]);
@@ -188,43 +189,43 @@ TEST_F(AppFinderTest, RecentsMoveToTheFrontAndTrimToSevenOnlyWhenChanged)
 TEST_F(AppFinderTest, MissingApplicationsAreSkippedButKeepTheirStoredPlace)
 {
     const AppItem gone = app(QStringLiteral("Gone"));
-    store(wsKey(QStringLiteral("recentApps")), {alpha.urlText(), gone.urlText(), QStringLiteral("not a url"),
-                                                 QString(), beta.urlText()});
-    store(wsKey(QStringLiteral("favoriteApps")), {gone.urlText(), gamma.urlText()});
+    store(wsKey(QStringLiteral("recentApps")),
+        { alpha.urlText(), gone.urlText(), QStringLiteral("not a url"), QString(), beta.urlText() });
+    store(wsKey(QStringLiteral("favoriteApps")), { gone.urlText(), gamma.urlText() });
     make();
-    publish({alpha, beta, gamma});
-    EXPECT_EQ(finder->recentApps(), (QList<AppItem>{alpha, beta}));
-    EXPECT_EQ(finder->favoriteApps(), (QList<AppItem>{gamma}));
+    publish({ alpha, beta, gamma });
+    EXPECT_EQ(finder->recentApps(), (QList<AppItem> { alpha, beta }));
+    EXPECT_EQ(finder->favoriteApps(), (QList<AppItem> { gamma }));
 
     finder->addToRecents(gamma);
     EXPECT_EQ(stored(wsKey(QStringLiteral("recentApps"))).mid(0, 3),
-              (QStringList{gamma.urlText(), alpha.urlText(), gone.urlText()}));
+        (QStringList { gamma.urlText(), alpha.urlText(), gone.urlText() }));
     // Reinstalled at the same place: shown again.
-    publish({alpha, beta, gamma, gone});
-    EXPECT_EQ(finder->favoriteApps(), (QList<AppItem>{gone, gamma}));
+    publish({ alpha, beta, gamma, gone });
+    EXPECT_EQ(finder->favoriteApps(), (QList<AppItem> { gone, gamma }));
 }
 
 TEST_F(AppFinderTest, TogglingAFavouriteTwiceMovesItToTheEnd)
 {
-    store(wsKey(QStringLiteral("favoriteApps")), {alpha.urlText(), beta.urlText(), gamma.urlText()});
+    store(wsKey(QStringLiteral("favoriteApps")), { alpha.urlText(), beta.urlText(), gamma.urlText() });
     make();
     // Answered from storage before any scan.
     EXPECT_TRUE(finder->isFavorite(beta));
     EXPECT_TRUE(finder->favoriteApps().isEmpty());
-    publish({alpha, beta, gamma});
+    publish({ alpha, beta, gamma });
 
     finder->toggleFavorite(beta);
     EXPECT_FALSE(finder->isFavorite(beta));
-    EXPECT_EQ(finder->favoriteApps(), (QList<AppItem>{alpha, gamma}));
+    EXPECT_EQ(finder->favoriteApps(), (QList<AppItem> { alpha, gamma }));
     finder->toggleFavorite(beta);
-    EXPECT_EQ(finder->favoriteApps(), (QList<AppItem>{alpha, gamma, beta}));
-    EXPECT_EQ(stored(wsKey(QStringLiteral("favoriteApps"))), urlTexts({alpha, gamma, beta}));
+    EXPECT_EQ(finder->favoriteApps(), (QList<AppItem> { alpha, gamma, beta }));
+    EXPECT_EQ(stored(wsKey(QStringLiteral("favoriteApps"))), urlTexts({ alpha, gamma, beta }));
 }
 
 TEST_F(AppFinderTest, HiddenSetsAreGlobalWhileListsFollowTheWorkspace)
 {
     make();
-    publish({alpha, beta, gamma});
+    publish({ alpha, beta, gamma });
     finder->addToRecents(alpha);
     finder->toggleFavorite(beta);
     finder->createFolder(QStringLiteral("Work"), QStringLiteral("folder"), QStringLiteral("#FF0000"));
@@ -235,26 +236,26 @@ TEST_F(AppFinderTest, HiddenSetsAreGlobalWhileListsFollowTheWorkspace)
     EXPECT_TRUE(finder->recentApps().isEmpty());
     EXPECT_TRUE(finder->favoriteApps().isEmpty());
     EXPECT_TRUE(finder->folders().isEmpty());
-    EXPECT_EQ(finder->hiddenAppPaths(), QSet<QString>{gamma.id()});
+    EXPECT_EQ(finder->hiddenAppPaths(), QSet<QString> { gamma.id() });
     EXPECT_EQ(finder->hiddenFolderIDs().size(), 1);
-    EXPECT_EQ(finder->getHiddenApps(), QList<AppItem>{gamma});
+    EXPECT_EQ(finder->getHiddenApps(), QList<AppItem> { gamma });
 
     finder->addToRecents(beta);
     workspaces.setActiveWorkspaceID(WorkspaceManager::defaultWorkspaceID);
-    EXPECT_EQ(finder->recentApps(), QList<AppItem>{alpha});
-    EXPECT_EQ(finder->favoriteApps(), QList<AppItem>{beta});
-    EXPECT_EQ(folderNames(finder->folders()), QStringList{QStringLiteral("Work")});
+    EXPECT_EQ(finder->recentApps(), QList<AppItem> { alpha });
+    EXPECT_EQ(finder->favoriteApps(), QList<AppItem> { beta });
+    EXPECT_EQ(folderNames(finder->folders()), QStringList { QStringLiteral("Work") });
 
     // Loaded again by a new catalog, from the global keys.
     make();
-    EXPECT_EQ(finder->hiddenAppPaths(), QSet<QString>{gamma.id()});
+    EXPECT_EQ(finder->hiddenAppPaths(), QSet<QString> { gamma.id() });
     EXPECT_EQ(finder->hiddenFolderIDs().size(), 1);
 }
 
 TEST_F(AppFinderTest, HidingAndShowingAlwaysStoreAndAnnounceAfterTheChange)
 {
     make();
-    publish({alpha, beta});
+    publish({ alpha, beta });
     QStringList seenByLastAnnouncement;
     int announcements = 0;
     QObject::connect(finder.get(), &AppFinder::changed, [&] {
@@ -263,7 +264,7 @@ TEST_F(AppFinderTest, HidingAndShowingAlwaysStoreAndAnnounceAfterTheChange)
     });
     bool setStoredWhenNotified = false;
     QObject::connect(finder.get(), &AppFinder::hiddenAppPathsChanged,
-                     [&] { setStoredWhenNotified = finder->hiddenAppPaths().contains(alpha.id()); });
+        [&] { setStoredWhenNotified = finder->hiddenAppPaths().contains(alpha.id()); });
 
     finder->hideApp(alpha);
     EXPECT_TRUE(setStoredWhenNotified);
@@ -286,7 +287,7 @@ TEST_F(AppFinderTest, HidingAndShowingAlwaysStoreAndAnnounceAfterTheChange)
 TEST_F(AppFinderTest, PropertySignalsArriveWithTheNewValueInPlace)
 {
     make();
-    publish({alpha, beta});
+    publish({ alpha, beta });
     struct Case
     {
         const char *what;
@@ -294,22 +295,28 @@ TEST_F(AppFinderTest, PropertySignalsArriveWithTheNewValueInPlace)
         std::function<void()> act;
         std::function<bool()> seen;
     };
-    const QList<Case> cases{
-        {"sort option", &AppFinder::allAppsSortOptionChanged,
-         [&] { finder->setAllAppsSortOption(AppSortOption::category); },
-         [&] { return finder->allAppsSortOption() == AppSortOption::category; }},
-        {"recents", &AppFinder::recentAppsChanged, [&] { finder->addToRecents(beta); },
-         [&] { return finder->recentApps() == QList<AppItem>{beta}; }},
-        {"favourites", &AppFinder::favoriteAppsChanged, [&] { finder->toggleFavorite(alpha); },
-         [&] { return finder->favoriteApps() == QList<AppItem>{alpha}; }},
-        {"folders", &AppFinder::foldersChanged,
-         [&] { finder->createFolder(QStringLiteral("New"), QStringLiteral("folder"), QStringLiteral("#000000")); },
-         [&] { return finder->folders().size() == 1; }},
-        {"hidden folders", &AppFinder::hiddenFolderIDsChanged, [&] { finder->hideFolder(finder->folders().first()); },
-         [&] { return finder->hiddenFolderIDs().size() == 1; }},
-        {"scanning", &AppFinder::isScanningChanged, [&] { finder->beginScan(); }, [&] { return finder->isScanning(); }},
-        {"apps", &AppFinder::appsChanged, [&] { finder->publishScan({gamma}, finder->latestScanGeneration()); },
-         [&] { return finder->apps() == QList<AppItem>{gamma}; }},
+    const QList<Case> cases {
+        { "sort option", &AppFinder::allAppsSortOptionChanged,
+            [&] { finder->setAllAppsSortOption(AppSortOption::category); },
+            [&] { return finder->allAppsSortOption() == AppSortOption::category; } },
+        { "recents", &AppFinder::recentAppsChanged, [&] { finder->addToRecents(beta); },
+            [&] { return finder->recentApps() == QList<AppItem> { beta }; } },
+        { "favourites", &AppFinder::favoriteAppsChanged, [&] { finder->toggleFavorite(alpha); },
+            [&] { return finder->favoriteApps() == QList<AppItem> { alpha }; } },
+        { "folders", &AppFinder::foldersChanged,
+            [&] {
+                finder->createFolder(
+                    QStringLiteral("New"), QStringLiteral("folder"), QStringLiteral("#000000"));
+            },
+            [&] { return finder->folders().size() == 1; } },
+        { "hidden folders", &AppFinder::hiddenFolderIDsChanged,
+            [&] { finder->hideFolder(finder->folders().first()); },
+            [&] { return finder->hiddenFolderIDs().size() == 1; } },
+        { "scanning", &AppFinder::isScanningChanged, [&] { finder->beginScan(); },
+            [&] { return finder->isScanning(); } },
+        { "apps", &AppFinder::appsChanged,
+            [&] { finder->publishScan({ gamma }, finder->latestScanGeneration()); },
+            [&] { return finder->apps() == QList<AppItem> { gamma }; } },
     };
     for (const auto &c : cases) {
         int calls = 0;
@@ -329,22 +336,23 @@ TEST_F(AppFinderTest, PropertySignalsArriveWithTheNewValueInPlace)
 TEST_F(AppFinderTest, HiddenFolderTextsThatAreNotUuidsAreDroppedAndForgottenAtTheNextSave)
 {
     const QUuid id = QUuid::createUuid();
-    store(AppFinder::hiddenFoldersKey, {UuidText::format(id).toLower(), QStringLiteral("nope"),
-                                        QStringLiteral("{") + UuidText::format(id) + u'}'});
+    store(AppFinder::hiddenFoldersKey,
+        { UuidText::format(id).toLower(), QStringLiteral("nope"),
+            QStringLiteral("{") + UuidText::format(id) + u'}' });
     make();
-    EXPECT_EQ(finder->hiddenFolderIDs(), QSet<QUuid>{id});
+    EXPECT_EQ(finder->hiddenFolderIDs(), QSet<QUuid> { id });
     AppFolder other;
     other.id = QUuid::createUuid();
     finder->unhideFolder(other);
-    EXPECT_EQ(stored(AppFinder::hiddenFoldersKey), QStringList{UuidText::format(id)});
+    EXPECT_EQ(stored(AppFinder::hiddenFoldersKey), QStringList { UuidText::format(id) });
 }
 
 TEST_F(AppFinderTest, WorkspaceSwitchReloadsAndAnnouncesOnce)
 {
     make();
-    publish({alpha, beta});
+    publish({ alpha, beta });
     const QUuid second = QUuid::createUuid();
-    store(WorkspaceManager::perWorkspaceKey(QStringLiteral("recentApps"), second), {beta.urlText()});
+    store(WorkspaceManager::perWorkspaceKey(QStringLiteral("recentApps"), second), { beta.urlText() });
     defaults.set("AllAppsSortOption", "Category");
 
     QStringList order;
@@ -367,7 +375,7 @@ TEST_F(AppFinderTest, WorkspaceSwitchReloadsAndAnnouncesOnce)
 TEST_F(AppFinderTest, AWorkspaceSwitchAfterTheCatalogHasGoneDoesNothing)
 {
     make();
-    publish({alpha});
+    publish({ alpha });
     finder.reset();
     workspaces.createWorkspace(QStringLiteral("Later"), QStringLiteral("star"), QStringLiteral("#000000"));
     EXPECT_EQ(workspaces.workspaces().size(), 2);
@@ -379,8 +387,10 @@ TEST_F(AppFinderTest, PublishIsOneChangeThatClearsTheScanningFlag)
 {
     AppFolder stored = folder(QStringLiteral("Tools"), 0, now);
     stored.appURLs << beta.urlText();
-    storeFolders({stored});
+    storeFolders({ stored });
     make();
+    // Folders are there from the start, so no early write can lose them.
+    EXPECT_EQ(finder->folders().size(), 1);
     const quint64 generation = finder->beginScan();
     EXPECT_TRUE(finder->isScanning());
     QStringList order;
@@ -407,14 +417,14 @@ TEST_F(AppFinderTest, OnlyTheNewestScanPublishesAndClearsTheFlag)
     make();
     const quint64 first = finder->beginScan();
     const quint64 second = finder->beginScan();
-    EXPECT_FALSE(finder->publishScan({alpha}, first));
+    EXPECT_FALSE(finder->publishScan({ alpha }, first));
     EXPECT_TRUE(finder->isScanning());
     EXPECT_TRUE(finder->apps().isEmpty());
-    EXPECT_TRUE(finder->publishScan({alpha, beta}, second));
+    EXPECT_TRUE(finder->publishScan({ alpha, beta }, second));
     EXPECT_FALSE(finder->isScanning());
     // The slow older scan finishing late changes nothing.
-    EXPECT_FALSE(finder->publishScan({gamma}, first));
-    EXPECT_EQ(finder->apps(), (QList<AppItem>{alpha, beta}));
+    EXPECT_FALSE(finder->publishScan({ gamma }, first));
+    EXPECT_EQ(finder->apps(), (QList<AppItem> { alpha, beta }));
 }
 
 // ---- folders
@@ -430,8 +440,8 @@ TEST_F(AppFinderTest, CreatedFoldersNumberAfterTheHighestOrderOfAllFolders)
     AppFolder hidden = folder(QStringLiteral("Hidden"), 7, now.addDays(-2));
     AppFolder child = folder(QStringLiteral("Child"), 9, now.addDays(-1));
     child.parentFolderID = three.id;
-    storeFolders({child, hidden, three});
-    store(AppFinder::hiddenFoldersKey, {UuidText::format(hidden.id)});
+    storeFolders({ child, hidden, three });
+    store(AppFinder::hiddenFoldersKey, { UuidText::format(hidden.id) });
     make();
     publish({});
     now = now.addSecs(5);
@@ -440,41 +450,45 @@ TEST_F(AppFinderTest, CreatedFoldersNumberAfterTheHighestOrderOfAllFolders)
     EXPECT_EQ(created.sortOrder, 10);
     EXPECT_EQ(created.createdAt, now);
     EXPECT_FALSE(created.parentFolderID);
-    EXPECT_EQ(folderNames(finder->folders()), (QStringList{QStringLiteral("Three"), QStringLiteral("Hidden"),
-                                                           QStringLiteral("Child"), QStringLiteral("New")}));
+    EXPECT_EQ(folderNames(finder->folders()),
+        (QStringList { QStringLiteral("Three"), QStringLiteral("Hidden"), QStringLiteral("Child"),
+            QStringLiteral("New") }));
     // Stored before sorting: the new folder stands first in the stored array.
     EXPECT_EQ(storedFolders().first().name, QStringLiteral("New"));
-    EXPECT_EQ(folderNames(finder->getRootFolders()), (QStringList{QStringLiteral("Three"), QStringLiteral("New")}));
-    EXPECT_EQ(folderNames(finder->getChildFolders(three.id)), QStringList{QStringLiteral("Child")});
+    EXPECT_EQ(folderNames(finder->getRootFolders()),
+        (QStringList { QStringLiteral("Three"), QStringLiteral("New") }));
+    EXPECT_EQ(folderNames(finder->getChildFolders(three.id)), QStringList { QStringLiteral("Child") });
 }
 
 TEST_F(AppFinderTest, ACreatedFolderSaturatesAtTheLargestOrder)
 {
     const qint64 top = std::numeric_limits<qint64>::max();
-    storeFolders({folder(QStringLiteral("Low"), 5, now.addDays(-2)), folder(QStringLiteral("Top"), top, now.addDays(-1))});
+    storeFolders({ folder(QStringLiteral("Low"), 5, now.addDays(-2)),
+        folder(QStringLiteral("Top"), top, now.addDays(-1)) });
     make();
     publish({});
     finder->createFolder(QStringLiteral("New"), QStringLiteral("folder"), QStringLiteral("#000000"));
     EXPECT_EQ(folderNamed(QStringLiteral("New")).sortOrder, top);
     EXPECT_EQ(folderNames(finder->folders()),
-              (QStringList{QStringLiteral("Low"), QStringLiteral("New"), QStringLiteral("Top")}));
+        (QStringList { QStringLiteral("Low"), QStringLiteral("New"), QStringLiteral("Top") }));
 }
 
 TEST_F(AppFinderTest, FolderOrderIsPinnedThenOrderThenNewestAndOnlySortingOperationsMove)
 {
-    storeFolders({folder(QStringLiteral("Old"), 1, now.addDays(-5)), folder(QStringLiteral("Young"), 1, now.addDays(-1)),
-                  folder(QStringLiteral("Zero"), 0, now.addDays(-9))});
+    storeFolders({ folder(QStringLiteral("Old"), 1, now.addDays(-5)),
+        folder(QStringLiteral("Young"), 1, now.addDays(-1)),
+        folder(QStringLiteral("Zero"), 0, now.addDays(-9)) });
     make();
     publish({});
     EXPECT_EQ(folderNames(finder->folders()),
-              (QStringList{QStringLiteral("Zero"), QStringLiteral("Young"), QStringLiteral("Old")}));
+        (QStringList { QStringLiteral("Zero"), QStringLiteral("Young"), QStringLiteral("Old") }));
 
     finder->renameFolder(folderNamed(QStringLiteral("Old")), QStringLiteral("Aardvark"));
     EXPECT_EQ(folderNames(finder->folders()),
-              (QStringList{QStringLiteral("Zero"), QStringLiteral("Young"), QStringLiteral("Aardvark")}));
+        (QStringList { QStringLiteral("Zero"), QStringLiteral("Young"), QStringLiteral("Aardvark") }));
     finder->togglePinFolder(folderNamed(QStringLiteral("Aardvark")));
     EXPECT_EQ(folderNames(finder->folders()),
-              (QStringList{QStringLiteral("Aardvark"), QStringLiteral("Zero"), QStringLiteral("Young")}));
+        (QStringList { QStringLiteral("Aardvark"), QStringLiteral("Zero"), QStringLiteral("Young") }));
     finder->togglePinFolder(folderNamed(QStringLiteral("Aardvark")));
     EXPECT_EQ(folderNames(finder->folders()).last(), QStringLiteral("Aardvark"));
 
@@ -489,9 +503,9 @@ TEST_F(AppFinderTest, FolderOrderIsPinnedThenOrderThenNewestAndOnlySortingOperat
 
 TEST_F(AppFinderTest, OperationsOnAnUnknownFolderChangeNothing)
 {
-    storeFolders({folder(QStringLiteral("Only"), 0, now)});
+    storeFolders({ folder(QStringLiteral("Only"), 0, now) });
     make();
-    publish({alpha});
+    publish({ alpha });
     const auto before = defaults.data(wsKey(QStringLiteral("AppFolders")).toStdString());
     QSignalSpy spy(finder.get(), &AppFinder::changed);
     AppFolder stranger = folder(QStringLiteral("Stranger"), 0, now);
@@ -500,22 +514,22 @@ TEST_F(AppFinderTest, OperationsOnAnUnknownFolderChangeNothing)
     finder->togglePinFolder(stranger);
     finder->addAppToFolder(alpha, stranger);
     finder->removeAppFromFolder(alpha, stranger);
-    finder->reorderAppsInFolder(stranger, {0}, 1);
+    finder->reorderAppsInFolder(stranger, { 0 }, 1);
     finder->setFolderColor(stranger, QStringLiteral("#000000"));
     finder->setFolderIcon(stranger, QStringLiteral("x"));
     EXPECT_EQ(spy.count(), 0);
     EXPECT_EQ(defaults.data(wsKey(QStringLiteral("AppFolders")).toStdString()), before);
-    EXPECT_EQ(folderNames(finder->folders()), QStringList{QStringLiteral("Only")});
+    EXPECT_EQ(folderNames(finder->folders()), QStringList { QStringLiteral("Only") });
 }
 
 TEST_F(AppFinderTest, FolderMembersAreAddedOnceRemovedEverywhereAndKeptWhenUninstalled)
 {
     AppFolder stored = folder(QStringLiteral("Box"), 0, now);
-    stored.appURLs = {beta.urlText(), alpha.urlText(), beta.urlText(), QStringLiteral("::bad::")};
-    storeFolders({stored});
+    stored.appURLs = { beta.urlText(), alpha.urlText(), beta.urlText(), QStringLiteral("::bad::") };
+    storeFolders({ stored });
     make();
-    publish({alpha, beta});
-    EXPECT_EQ(finder->getAppsInFolder(finder->folders().first()), (QList<AppItem>{beta, alpha, beta}));
+    publish({ alpha, beta });
+    EXPECT_EQ(finder->getAppsInFolder(finder->folders().first()), (QList<AppItem> { beta, alpha, beta }));
 
     QSignalSpy spy(finder.get(), &AppFinder::foldersChanged);
     finder->addAppToFolder(alpha, stored);
@@ -526,21 +540,21 @@ TEST_F(AppFinderTest, FolderMembersAreAddedOnceRemovedEverywhereAndKeptWhenUnins
     finder->addAppToFolder(gamma, stored);
 
     // Gamma uninstalled: kept in the folder, not listed; back when reinstalled.
-    publish({alpha, beta});
+    publish({ alpha, beta });
     EXPECT_EQ(finder->folders().first().appURLs.last(), gamma.urlText());
-    EXPECT_EQ(finder->getAppsInFolder(finder->folders().first()), QList<AppItem>{alpha});
-    publish({alpha, beta, gamma});
-    EXPECT_EQ(finder->getAppsInFolder(finder->folders().first()), (QList<AppItem>{alpha, gamma}));
+    EXPECT_EQ(finder->getAppsInFolder(finder->folders().first()), QList<AppItem> { alpha });
+    publish({ alpha, beta, gamma });
+    EXPECT_EQ(finder->getAppsInFolder(finder->folders().first()), (QList<AppItem> { alpha, gamma }));
     EXPECT_EQ(storedFolders().first().appURLs, finder->folders().first().appURLs);
 }
 
 TEST_F(AppFinderTest, ReorderingInsideAFolderIgnoresOffsetsOutsideTheList)
 {
     AppFolder stored = folder(QStringLiteral("Box"), 0, now);
-    stored.appURLs = {alpha.urlText(), beta.urlText(), gamma.urlText()};
-    storeFolders({stored});
+    stored.appURLs = { alpha.urlText(), beta.urlText(), gamma.urlText() };
+    storeFolders({ stored });
     make();
-    publish({alpha, beta, gamma});
+    publish({ alpha, beta, gamma });
 
     struct Case
     {
@@ -548,18 +562,18 @@ TEST_F(AppFinderTest, ReorderingInsideAFolderIgnoresOffsetsOutsideTheList)
         int destination;
         QList<AppItem> expected;
     };
-    const QList<Case> cases{
-        {{0}, 3, {beta, gamma, alpha}},
-        {{2}, 0, {alpha, beta, gamma}},     // each case starts from the previous order
-        {{7, -1}, 0, {alpha, beta, gamma}}, // nothing valid to move
-        {{0, 9}, 99, {beta, gamma, alpha}}, // destination clamped to the end
-        {{1}, -4, {gamma, beta, alpha}},    // clamped to the front
+    const QList<Case> cases {
+        { { 0 }, 3, { beta, gamma, alpha } },
+        { { 2 }, 0, { alpha, beta, gamma } }, // each case starts from the previous order
+        { { 7, -1 }, 0, { alpha, beta, gamma } }, // nothing valid to move
+        { { 0, 9 }, 99, { beta, gamma, alpha } }, // destination clamped to the end
+        { { 1 }, -4, { gamma, beta, alpha } }, // clamped to the front
     };
     for (const auto &c : cases) {
         finder->reorderAppsInFolder(stored, c.source, c.destination);
         EXPECT_EQ(finder->getAppsInFolder(finder->folders().first()), c.expected) << c.destination;
     }
-    EXPECT_EQ(storedFolders().first().appURLs, urlTexts({gamma, beta, alpha}));
+    EXPECT_EQ(storedFolders().first().appURLs, urlTexts({ gamma, beta, alpha }));
 }
 
 TEST_F(AppFinderTest, ReorderingFoldersNumbersVisibleRootsAndLeavesTheGridOrderAlone)
@@ -567,25 +581,28 @@ TEST_F(AppFinderTest, ReorderingFoldersNumbersVisibleRootsAndLeavesTheGridOrderA
     AppFolder a = folder(QStringLiteral("A"), 0, now.addDays(-3));
     AppFolder hidden = folder(QStringLiteral("Hidden"), 1, now.addDays(-1));
     AppFolder b = folder(QStringLiteral("B"), 2, now.addDays(-2));
-    storeFolders({a, hidden, b});
-    store(AppFinder::hiddenFoldersKey, {UuidText::format(hidden.id)});
-    store(wsKey(QStringLiteral("unifiedGridOrder")), {QStringLiteral("category:Games")});
+    storeFolders({ a, hidden, b });
+    store(AppFinder::hiddenFoldersKey, { UuidText::format(hidden.id) });
+    store(wsKey(QStringLiteral("unifiedGridOrder")), { QStringLiteral("category:Games") });
     make();
     publish({});
 
-    finder->reorderFolders({1}, 0); // B before A
+    finder->reorderFolders({ 1 }, 0); // B before A
     EXPECT_EQ(folderNamed(QStringLiteral("B")).sortOrder, 0);
     EXPECT_EQ(folderNamed(QStringLiteral("A")).sortOrder, 1);
     EXPECT_EQ(folderNamed(QStringLiteral("Hidden")).sortOrder, 1);
     // A and Hidden share 1: the newer one goes first.
     EXPECT_EQ(folderNames(finder->folders()),
-              (QStringList{QStringLiteral("B"), QStringLiteral("Hidden"), QStringLiteral("A")}));
-    EXPECT_EQ(stored(wsKey(QStringLiteral("unifiedGridOrder"))), QStringList{QStringLiteral("category:Games")});
+        (QStringList { QStringLiteral("B"), QStringLiteral("Hidden"), QStringLiteral("A") }));
+    EXPECT_EQ(
+        stored(wsKey(QStringLiteral("unifiedGridOrder"))), QStringList { QStringLiteral("category:Games") });
 
-    finder->reorderFolders({5}, 40); // nothing to move; still renumbered and kept
-    EXPECT_EQ(folderNames(finder->getRootFolders()), (QStringList{QStringLiteral("B"), QStringLiteral("A")}));
-    finder->reorderFolders({0}, 40);
-    EXPECT_EQ(folderNames(finder->getRootFolders()), (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
+    finder->reorderFolders({ 5 }, 40); // nothing to move; still renumbered and kept
+    EXPECT_EQ(
+        folderNames(finder->getRootFolders()), (QStringList { QStringLiteral("B"), QStringLiteral("A") }));
+    finder->reorderFolders({ 0 }, 40);
+    EXPECT_EQ(
+        folderNames(finder->getRootFolders()), (QStringList { QStringLiteral("A"), QStringLiteral("B") }));
 }
 
 TEST_F(AppFinderTest, DeletingAFolderLeavesItsChildrenWhereOnlyTheirParentIdFindsThem)
@@ -593,14 +610,14 @@ TEST_F(AppFinderTest, DeletingAFolderLeavesItsChildrenWhereOnlyTheirParentIdFind
     AppFolder parent = folder(QStringLiteral("Parent"), 0, now);
     AppFolder child = folder(QStringLiteral("Child"), 1, now);
     child.parentFolderID = parent.id;
-    storeFolders({parent, child});
+    storeFolders({ parent, child });
     make();
     publish({});
     finder->deleteFolder(parent);
-    EXPECT_EQ(folderNames(finder->folders()), QStringList{QStringLiteral("Child")});
+    EXPECT_EQ(folderNames(finder->folders()), QStringList { QStringLiteral("Child") });
     EXPECT_TRUE(finder->getRootFolders().isEmpty());
-    EXPECT_EQ(folderNames(finder->getChildFolders(parent.id)), QStringList{QStringLiteral("Child")});
-    EXPECT_EQ(folderNames(storedFolders()), QStringList{QStringLiteral("Child")});
+    EXPECT_EQ(folderNames(finder->getChildFolders(parent.id)), QStringList { QStringLiteral("Child") });
+    EXPECT_EQ(folderNames(storedFolders()), QStringList { QStringLiteral("Child") });
 }
 
 TEST_F(AppFinderTest, UndecodableFoldersReadAsNoneAndAreKeptAsideBeforeTheNextSave)
@@ -612,7 +629,7 @@ TEST_F(AppFinderTest, UndecodableFoldersReadAsNoneAndAreKeptAsideBeforeTheNextSa
     publish({});
     EXPECT_TRUE(finder->folders().isEmpty());
     finder->createFolder(QStringLiteral("Fresh"), QStringLiteral("folder"), QStringLiteral("#000000"));
-    EXPECT_EQ(folderNames(storedFolders()), QStringList{QStringLiteral("Fresh")});
+    EXPECT_EQ(folderNames(storedFolders()), QStringList { QStringLiteral("Fresh") });
     auto aside = defaults.data(wsKey(QStringLiteral("AppFolders")).toStdString() + "_unreadable");
     ASSERT_TRUE(aside);
     EXPECT_EQ(std::string(aside->begin(), aside->end()), bad);
@@ -620,7 +637,7 @@ TEST_F(AppFinderTest, UndecodableFoldersReadAsNoneAndAreKeptAsideBeforeTheNextSa
 
 TEST_F(AppFinderTest, SetFoldersPublishesWithoutSavingUntilAsked)
 {
-    storeFolders({folder(QStringLiteral("One"), 0, now), folder(QStringLiteral("Two"), 1, now)});
+    storeFolders({ folder(QStringLiteral("One"), 0, now), folder(QStringLiteral("Two"), 1, now) });
     make();
     publish({});
     QList<AppFolder> list = finder->folders();
@@ -630,7 +647,7 @@ TEST_F(AppFinderTest, SetFoldersPublishesWithoutSavingUntilAsked)
     EXPECT_EQ(spy.count(), 1);
     EXPECT_EQ(storedFolders().size(), 2);
     finder->saveFolders();
-    EXPECT_EQ(folderNames(storedFolders()), QStringList{QStringLiteral("Two")});
+    EXPECT_EQ(folderNames(storedFolders()), QStringList { QStringLiteral("Two") });
 }
 
 // ---- unified grid order
@@ -641,9 +658,9 @@ TEST_F(AppFinderTest, GridOrderReadsOnlyValidTextForms)
     EXPECT_TRUE(finder->getUnifiedGridOrder().isEmpty());
     const QUuid id = QUuid::createUuid();
     store(wsKey(QStringLiteral("unifiedGridOrder")),
-          {QStringLiteral("folder:") + UuidText::format(id).toLower(), QStringLiteral("folder:1234"),
-           QStringLiteral("Games"), QStringLiteral("category:"), QStringLiteral("category:Games"),
-           QStringLiteral("category:Games")});
+        { QStringLiteral("folder:") + UuidText::format(id).toLower(), QStringLiteral("folder:1234"),
+            QStringLiteral("Games"), QStringLiteral("category:"), QStringLiteral("category:Games"),
+            QStringLiteral("category:Games") });
     const auto order = finder->getUnifiedGridOrder();
     ASSERT_EQ(order.size(), 4);
     EXPECT_EQ(order[0], GridItemIdentifier::folder(id));
@@ -653,7 +670,7 @@ TEST_F(AppFinderTest, GridOrderReadsOnlyValidTextForms)
     // Written back in upper case at the next reorder.
     finder->reorderUnifiedItems({}, 0, order);
     EXPECT_EQ(stored(wsKey(QStringLiteral("unifiedGridOrder"))).first(),
-              QStringLiteral("folder:") + UuidText::format(id));
+        QStringLiteral("folder:") + UuidText::format(id));
     // Another workspace has its own order.
     workspaces.createWorkspace(QStringLiteral("Two"), QStringLiteral("star"), QStringLiteral("#000000"));
     EXPECT_TRUE(finder->getUnifiedGridOrder().isEmpty());
@@ -663,20 +680,19 @@ TEST_F(AppFinderTest, GridReorderStoresTheMoveAndNumbersFoldersByGridPosition)
 {
     AppFolder a = folder(QStringLiteral("A"), 0, now);
     AppFolder b = folder(QStringLiteral("B"), 1, now);
-    storeFolders({a, b});
+    storeFolders({ a, b });
     make();
     publish({});
-    const QList<GridItemIdentifier> current{GridItemIdentifier::folder(a.id),
-                                            GridItemIdentifier::category(QStringLiteral("X")),
-                                            GridItemIdentifier::folder(b.id),
-                                            GridItemIdentifier::category(QStringLiteral("Y")),
-                                            GridItemIdentifier::folder(QUuid::createUuid())};
+    const QList<GridItemIdentifier> current { GridItemIdentifier::folder(a.id),
+        GridItemIdentifier::category(QStringLiteral("X")), GridItemIdentifier::folder(b.id),
+        GridItemIdentifier::category(QStringLiteral("Y")), GridItemIdentifier::folder(QUuid::createUuid()) };
     QSignalSpy spy(finder.get(), &AppFinder::changed);
-    finder->reorderUnifiedItems({0}, 3, current);
+    finder->reorderUnifiedItems({ 0 }, 3, current);
     const QStringList texts = stored(wsKey(QStringLiteral("unifiedGridOrder")));
     ASSERT_EQ(texts.size(), 5);
-    EXPECT_EQ(texts.mid(0, 4), (QStringList{QStringLiteral("category:X"), QStringLiteral("folder:") + b.idText(),
-                                            QStringLiteral("folder:") + a.idText(), QStringLiteral("category:Y")}));
+    EXPECT_EQ(texts.mid(0, 4),
+        (QStringList { QStringLiteral("category:X"), QStringLiteral("folder:") + b.idText(),
+            QStringLiteral("folder:") + a.idText(), QStringLiteral("category:Y") }));
     EXPECT_EQ(folderNamed(QStringLiteral("B")).sortOrder, 1);
     EXPECT_EQ(folderNamed(QStringLiteral("A")).sortOrder, 2);
     // Not sorted here; saved; one announcement.
@@ -685,8 +701,9 @@ TEST_F(AppFinderTest, GridReorderStoresTheMoveAndNumbersFoldersByGridPosition)
     EXPECT_EQ(spy.count(), 1);
 
     // Offsets outside the list are ignored, the destination clamped.
-    finder->reorderUnifiedItems({2, 17}, 99, finder->getUnifiedGridOrder());
-    EXPECT_EQ(stored(wsKey(QStringLiteral("unifiedGridOrder"))).last(), QStringLiteral("folder:") + a.idText());
+    finder->reorderUnifiedItems({ 2, 17 }, 99, finder->getUnifiedGridOrder());
+    EXPECT_EQ(
+        stored(wsKey(QStringLiteral("unifiedGridOrder"))).last(), QStringLiteral("folder:") + a.idText());
 }
 
 // ---- sort order
@@ -695,35 +712,38 @@ TEST_F(AppFinderTest, SortedAppsFollowEachOption)
 {
     const AppItem notesA = app(QStringLiteral("Notes"), QStringLiteral("Productivity"));
     const AppItem chess = app(QStringLiteral("chess"), QStringLiteral("Games"));
-    const AppItem notesB = app(QStringLiteral("notes"), QStringLiteral("Productivity"), QStringLiteral("/Users/a/Applications"));
+    const AppItem notesB = app(
+        QStringLiteral("notes"), QStringLiteral("Productivity"), QStringLiteral("/Users/a/Applications"));
     const AppItem bank = app(QStringLiteral("Bank"), QStringLiteral("Finance"));
     const AppItem atlas = app(QStringLiteral("Atlas"), QStringLiteral("Productivity"));
     make();
-    publish({atlas, bank, chess, notesA, notesB});
+    publish({ atlas, bank, chess, notesA, notesB });
     finder->addToRecents(notesB);
     finder->addToRecents(chess);
-    const QList<AppItem> input{notesA, chess, notesB, atlas, bank};
+    const QList<AppItem> input { notesA, chess, notesB, atlas, bank };
 
     struct Case
     {
         AppSortOption option;
         QList<AppItem> expected;
     };
-    const QList<Case> cases{
-        {AppSortOption::nameAscending, {atlas, bank, chess, notesA, notesB}},
-        {AppSortOption::nameDescending, {notesA, notesB, chess, bank, atlas}},
-        {AppSortOption::category, {bank, chess, notesA, notesB, atlas}},
-        {AppSortOption::recentlyUsed, {chess, notesB, atlas, bank, notesA}},
+    const QList<Case> cases {
+        { AppSortOption::nameAscending, { atlas, bank, chess, notesA, notesB } },
+        { AppSortOption::nameDescending, { notesA, notesB, chess, bank, atlas } },
+        { AppSortOption::category, { bank, chess, notesA, notesB, atlas } },
+        { AppSortOption::recentlyUsed, { chess, notesB, atlas, bank, notesA } },
     };
     for (const auto &c : cases) {
         finder->setAllAppsSortOption(c.option);
-        EXPECT_EQ(names(finder->getSortedApps(input)), names(c.expected)) << AppSortOptions::text(c.option).toStdString();
+        EXPECT_EQ(names(finder->getSortedApps(input)), names(c.expected))
+            << AppSortOptions::text(c.option).toStdString();
         EXPECT_EQ(finder->getSortedApps(input), c.expected) << AppSortOptions::text(c.option).toStdString();
     }
     // An item the scan did not see is still ordered by name.
     finder->setAllAppsSortOption(AppSortOption::nameAscending);
     const AppItem stranger = app(QStringLiteral("Banjo"));
-    EXPECT_EQ(finder->getSortedApps({chess, stranger, atlas, bank}), (QList<AppItem>{atlas, stranger, bank, chess}));
+    EXPECT_EQ(finder->getSortedApps({ chess, stranger, atlas, bank }),
+        (QList<AppItem> { atlas, stranger, bank, chess }));
 }
 
 TEST_F(AppFinderTest, SortOptionIsStoredAndOnlyExactTextsLoad)
@@ -734,7 +754,7 @@ TEST_F(AppFinderTest, SortOptionIsStoredAndOnlyExactTextsLoad)
     make();
     publish({});
     EXPECT_EQ(finder->allAppsSortOption(), AppSortOption::nameDescending);
-    for (const char *text : {"recently used", "CATEGORY", ""}) {
+    for (const char *text : { "recently used", "CATEGORY", "" }) {
         defaults.set("AllAppsSortOption", text);
         publish({});
         EXPECT_EQ(finder->allAppsSortOption(), AppSortOption::nameDescending) << text;
@@ -745,13 +765,13 @@ TEST_F(AppFinderTest, SortOptionIsStoredAndOnlyExactTextsLoad)
 
 TEST_F(AppFinderTest, FirstUpdateStampsEveryAppAndOrdersByCreationDate)
 {
-    fileDates[alpha.id()] = AppFinder::FileDates{now.addDays(-100), std::nullopt};
-    fileDates[beta.id()] = AppFinder::FileDates{now.addDays(-2), std::nullopt};
+    fileDates[alpha.id()] = AppFinder::FileDates { now.addDays(-100), std::nullopt };
+    fileDates[beta.id()] = AppFinder::FileDates { now.addDays(-2), std::nullopt };
     // Gamma's dates cannot be read: oldest within the band.
     make();
-    publish({alpha, beta, gamma});
-    EXPECT_EQ(finder->newlyAddedApps(), (QList<AppItem>{beta, alpha, gamma}));
-    EXPECT_EQ(stored(AppFinder::newlyAddedKey), urlTexts({beta, alpha, gamma}));
+    publish({ alpha, beta, gamma });
+    EXPECT_EQ(finder->newlyAddedApps(), (QList<AppItem> { beta, alpha, gamma }));
+    EXPECT_EQ(stored(AppFinder::newlyAddedKey), urlTexts({ beta, alpha, gamma }));
     const auto stamps = defaults.dictionary("AppFirstSeenDates");
     ASSERT_TRUE(stamps);
     ASSERT_EQ(stamps->size(), 3u);
@@ -771,15 +791,16 @@ TEST_F(AppFinderTest, TheThirtyDayWindowAndTheFileDateFallback)
         std::optional<AppFinder::FileDates> dates;
         bool newlyAdded;
     };
-    const QList<Case> cases{
-        {"Exactly thirty days", 30.0 * kDay, AppFinder::FileDates{old, old}, true},
-        {"A second more", 30.0 * kDay + 1, AppFinder::FileDates{old, old}, false},
-        {"Created ten days ago", 40.0 * kDay, AppFinder::FileDates{now.addDays(-10), old}, true},
-        {"Modified yesterday", 40.0 * kDay, AppFinder::FileDates{old, now.addDays(-1)}, false},
-        {"No creation date", 40.0 * kDay, AppFinder::FileDates{std::nullopt, now.addDays(-1)}, true},
-        {"No dates", 40.0 * kDay, AppFinder::FileDates{}, false},
-        {"Unreadable", 40.0 * kDay, std::nullopt, false},
-        {"Created exactly thirty days ago", 40.0 * kDay, AppFinder::FileDates{now.addDays(-30), std::nullopt}, true},
+    const QList<Case> cases {
+        { "Exactly thirty days", 30.0 * kDay, AppFinder::FileDates { old, old }, true },
+        { "A second more", 30.0 * kDay + 1, AppFinder::FileDates { old, old }, false },
+        { "Created ten days ago", 40.0 * kDay, AppFinder::FileDates { now.addDays(-10), old }, true },
+        { "Modified yesterday", 40.0 * kDay, AppFinder::FileDates { old, now.addDays(-1) }, false },
+        { "No creation date", 40.0 * kDay, AppFinder::FileDates { std::nullopt, now.addDays(-1) }, true },
+        { "No dates", 40.0 * kDay, AppFinder::FileDates {}, false },
+        { "Unreadable", 40.0 * kDay, std::nullopt, false },
+        { "Created exactly thirty days ago", 40.0 * kDay,
+            AppFinder::FileDates { now.addDays(-30), std::nullopt }, true },
     };
     QList<AppItem> apps;
     std::map<QString, double> stamps;
@@ -803,15 +824,15 @@ TEST_F(AppFinderTest, StampsWithinASecondAreOrderedByCreationDate)
     const AppItem c = app(QStringLiteral("C"));
     const AppItem d = app(QStringLiteral("D"));
     // A/B 0.8 s apart: creation decides (B is newer). C/D 1.5 s apart: the stamp decides.
-    storeStamps({{a.urlText(), secondsAgo(100.8)}, {b.urlText(), secondsAgo(100.0)},
-                 {c.urlText(), secondsAgo(10.0)}, {d.urlText(), secondsAgo(8.5)}});
-    fileDates[a.id()] = AppFinder::FileDates{now.addDays(-1), std::nullopt};
-    fileDates[b.id()] = AppFinder::FileDates{now.addDays(-2), std::nullopt};
-    fileDates[c.id()] = AppFinder::FileDates{now.addDays(-1), std::nullopt};
-    fileDates[d.id()] = AppFinder::FileDates{now.addDays(-9), std::nullopt};
+    storeStamps({ { a.urlText(), secondsAgo(100.8) }, { b.urlText(), secondsAgo(100.0) },
+        { c.urlText(), secondsAgo(10.0) }, { d.urlText(), secondsAgo(8.5) } });
+    fileDates[a.id()] = AppFinder::FileDates { now.addDays(-1), std::nullopt };
+    fileDates[b.id()] = AppFinder::FileDates { now.addDays(-2), std::nullopt };
+    fileDates[c.id()] = AppFinder::FileDates { now.addDays(-1), std::nullopt };
+    fileDates[d.id()] = AppFinder::FileDates { now.addDays(-9), std::nullopt };
     make();
-    publish({a, b, c, d});
-    EXPECT_EQ(finder->newlyAddedApps(), (QList<AppItem>{d, c, a, b}));
+    publish({ a, b, c, d });
+    EXPECT_EQ(finder->newlyAddedApps(), (QList<AppItem> { d, c, a, b }));
 }
 
 TEST_F(AppFinderTest, AnIntransitiveChainSortsSafelyAndReadsDatesOncePerApp)
@@ -824,7 +845,8 @@ TEST_F(AppFinderTest, AnIntransitiveChainSortsSafelyAndReadsDatesOncePerApp)
     for (int i = 0; i < 300; ++i) {
         apps << app(QStringLiteral("App %1").arg(i));
         stamps[apps.last().urlText()] = secondsAgo(1000.0 - 0.4 * i);
-        fileDates[apps.last().id()] = AppFinder::FileDates{now.addSecs(-qint64(random() % 100000)), std::nullopt};
+        fileDates[apps.last().id()]
+            = AppFinder::FileDates { now.addSecs(-qint64(random() % 100000)), std::nullopt };
     }
     storeStamps(stamps);
     make();
@@ -843,23 +865,25 @@ TEST_F(AppFinderTest, AnIntransitiveChainSortsSafelyAndReadsDatesOncePerApp)
 TEST_F(AppFinderTest, StampsFollowTheScanAndSurviveASwitchBeforeTheFirstScan)
 {
     const AppItem returning = app(QStringLiteral("Returning"));
-    storeStamps({{alpha.urlText(), secondsAgo(90.0 * kDay)}, {returning.urlText(), secondsAgo(90.0 * kDay)}});
-    fileDates[alpha.id()] = AppFinder::FileDates{now.addDays(-90), std::nullopt};
-    fileDates[returning.id()] = AppFinder::FileDates{now.addDays(-90), std::nullopt};
+    storeStamps(
+        { { alpha.urlText(), secondsAgo(90.0 * kDay) }, { returning.urlText(), secondsAgo(90.0 * kDay) } });
+    fileDates[alpha.id()] = AppFinder::FileDates { now.addDays(-90), std::nullopt };
+    fileDates[returning.id()] = AppFinder::FileDates { now.addDays(-90), std::nullopt };
     make();
     // A switch before any scan must not prune the stamps against an empty list.
     workspaces.createWorkspace(QStringLiteral("Two"), QStringLiteral("star"), QStringLiteral("#000000"));
     EXPECT_EQ(defaults.dictionary("AppFirstSeenDates")->size(), 2u);
 
-    publish({alpha, beta});
-    EXPECT_EQ(finder->newlyAddedApps(), QList<AppItem>{beta}); // hidden or not, the caller filters
+    publish({ alpha, beta });
+    EXPECT_EQ(finder->newlyAddedApps(), QList<AppItem> { beta }); // hidden or not, the caller filters
     EXPECT_FALSE(defaults.dictionary("AppFirstSeenDates")->count(returning.urlText().toStdString()));
-    publish({alpha, beta, returning});
+    publish({ alpha, beta, returning });
     EXPECT_TRUE(finder->newlyAddedApps().contains(returning));
 
     // A stored value that is not all numbers counts as empty and is replaced.
-    defaults.set("AppFirstSeenDates", DefaultsValue(DefaultsValue::Dictionary{{"x", DefaultsValue("text")}}));
-    publish({alpha});
+    defaults.set(
+        "AppFirstSeenDates", DefaultsValue(DefaultsValue::Dictionary { { "x", DefaultsValue("text") } }));
+    publish({ alpha });
     const auto stamps = defaults.dictionary("AppFirstSeenDates");
     ASSERT_EQ(stamps->size(), 1u);
     EXPECT_DOUBLE_EQ(*stamps->at(alpha.urlText().toStdString()).asReal(), secondsAgo(0));
@@ -868,34 +892,33 @@ TEST_F(AppFinderTest, StampsFollowTheScanAndSurviveASwitchBeforeTheFirstScan)
 TEST_F(AppFinderTest, DatesHandedInByTheScanGoBeforeTheReaderForThatScanOnly)
 {
     // Stamped long ago: each application needs its file dates.
-    storeStamps({{alpha.urlText(), secondsAgo(40.0 * kDay)},
-                 {beta.urlText(), secondsAgo(40.0 * kDay)},
-                 {gamma.urlText(), secondsAgo(40.0 * kDay)}});
-    fileDates[alpha.id()] = AppFinder::FileDates{now.addDays(-100), std::nullopt};
-    fileDates[beta.id()] = AppFinder::FileDates{now.addDays(-2), std::nullopt};
-    fileDates[gamma.id()] = AppFinder::FileDates{now.addDays(-3), std::nullopt};
+    storeStamps({ { alpha.urlText(), secondsAgo(40.0 * kDay) }, { beta.urlText(), secondsAgo(40.0 * kDay) },
+        { gamma.urlText(), secondsAgo(40.0 * kDay) } });
+    fileDates[alpha.id()] = AppFinder::FileDates { now.addDays(-100), std::nullopt };
+    fileDates[beta.id()] = AppFinder::FileDates { now.addDays(-2), std::nullopt };
+    fileDates[gamma.id()] = AppFinder::FileDates { now.addDays(-3), std::nullopt };
     make();
     AppFinder::ScanDetails details;
-    details.fileDates.insert(alpha.id(), AppFinder::FileDates{now.addDays(-1), std::nullopt});
+    details.fileDates.insert(alpha.id(), AppFinder::FileDates { now.addDays(-1), std::nullopt });
     // The scan could not read gamma: that answer stands, the reader is not asked.
     details.fileDates.insert(gamma.id(), std::nullopt);
 
-    EXPECT_TRUE(finder->publishScan({alpha, beta, gamma}, finder->beginScan(), details));
-    EXPECT_EQ(finder->newlyAddedApps(), (QList<AppItem>{alpha, beta}));
+    EXPECT_TRUE(finder->publishScan({ alpha, beta, gamma }, finder->beginScan(), details));
+    EXPECT_EQ(finder->newlyAddedApps(), (QList<AppItem> { alpha, beta }));
     EXPECT_EQ(dateReads.value(alpha.id()), 0);
     EXPECT_EQ(dateReads.value(beta.id()), 1);
     EXPECT_EQ(dateReads.value(gamma.id()), 0);
 
     // A later update (a workspace switch) reads the files as they are now.
     workspaces.createWorkspace(QStringLiteral("Two"), QStringLiteral("star"), QStringLiteral("#000000"));
-    EXPECT_EQ(finder->newlyAddedApps(), (QList<AppItem>{beta, gamma}));
+    EXPECT_EQ(finder->newlyAddedApps(), (QList<AppItem> { beta, gamma }));
     EXPECT_EQ(dateReads.value(alpha.id()), 1);
     EXPECT_EQ(dateReads.value(gamma.id()), 1);
 }
 
 TEST_F(AppFinderTest, APreparedScanSortsAndSearchesLikeAPlainOne)
 {
-    const QList<AppItem> apps{
+    const QList<AppItem> apps {
         app(QStringLiteral("Äpfel"), QStringLiteral("Food")),
         app(QStringLiteral("apple"), QStringLiteral("food")),
         app(QStringLiteral("Banana"), QStringLiteral("Games")),
@@ -908,15 +931,15 @@ TEST_F(AppFinderTest, APreparedScanSortsAndSearchesLikeAPlainOne)
     // off its order.
     QList<AppItem> shuffled = apps;
     std::reverse(shuffled.begin(), shuffled.end());
-    const QList<AppItem> input{apps[5], apps[0], apps[3], apps[6], apps[1], apps[4], apps[2]};
-    const QStringList queries{QStringLiteral("a"), QStringLiteral("banana"), QStringLiteral("e")};
+    const QList<AppItem> input { apps[5], apps[0], apps[3], apps[6], apps[1], apps[4], apps[2] };
+    const QStringList queries { QStringLiteral("a"), QStringLiteral("banana"), QStringLiteral("e") };
 
-    for (const auto &list : {apps, shuffled}) {
+    for (const auto &list : { apps, shuffled }) {
         make();
         publish(list);
         QList<QList<AppItem>> plain;
-        for (AppSortOption option : {AppSortOption::nameAscending, AppSortOption::nameDescending,
-                                     AppSortOption::category, AppSortOption::recentlyUsed}) {
+        for (AppSortOption option : { AppSortOption::nameAscending, AppSortOption::nameDescending,
+                 AppSortOption::category, AppSortOption::recentlyUsed }) {
             finder->setAllAppsSortOption(option);
             plain << finder->getSortedApps(input);
         }
@@ -929,16 +952,16 @@ TEST_F(AppFinderTest, APreparedScanSortsAndSearchesLikeAPlainOne)
             const char *name;
             AppFinder::ScanDetails details;
         };
-        const QList<Case> cases{
-            {"prepared", AppFinder::prepareScan(list, {})},
-            {"no ranks handed in", AppFinder::ScanDetails{}},
+        const QList<Case> cases {
+            { "prepared", AppFinder::prepareScan(list, {}) },
+            { "no ranks handed in", AppFinder::ScanDetails {} },
         };
         for (const auto &c : cases) {
             make();
             ASSERT_TRUE(finder->publishScan(list, finder->beginScan(), c.details));
             QList<QList<AppItem>> prepared;
-            for (AppSortOption option : {AppSortOption::nameAscending, AppSortOption::nameDescending,
-                                         AppSortOption::category, AppSortOption::recentlyUsed}) {
+            for (AppSortOption option : { AppSortOption::nameAscending, AppSortOption::nameDescending,
+                     AppSortOption::category, AppSortOption::recentlyUsed }) {
                 finder->setAllAppsSortOption(option);
                 prepared << finder->getSortedApps(input);
             }
@@ -953,17 +976,19 @@ TEST_F(AppFinderTest, APreparedScanSortsAndSearchesLikeAPlainOne)
 TEST_F(AppFinderTest, PreparingAScanReadsEachBundleThroughTheGivenReader)
 {
     QHash<QString, int> reads;
-    const AppFinder::FileDateReader reader = [&reads, this](const QString &path) -> std::optional<AppFinder::FileDates> {
+    const AppFinder::FileDateReader reader
+        = [&reads, this](const QString &path) -> std::optional<AppFinder::FileDates> {
         ++reads[path];
-        return path == alpha.id() ? std::optional<AppFinder::FileDates>(AppFinder::FileDates{now, std::nullopt})
-                                  : std::nullopt;
+        return path == alpha.id()
+            ? std::optional<AppFinder::FileDates>(AppFinder::FileDates { now, std::nullopt })
+            : std::nullopt;
     };
-    const auto details = AppFinder::prepareScan({alpha, beta}, reader);
+    const auto details = AppFinder::prepareScan({ alpha, beta }, reader);
     ASSERT_EQ(details.fileDates.size(), 2);
     EXPECT_EQ(details.fileDates.value(alpha.id())->creation, now);
     EXPECT_FALSE(details.fileDates.value(beta.id()));
-    EXPECT_EQ(reads, (QHash<QString, int>{{alpha.id(), 1}, {beta.id(), 1}}));
-    EXPECT_TRUE(AppFinder::prepareScan({alpha, beta}, {}).fileDates.isEmpty());
+    EXPECT_EQ(reads, (QHash<QString, int> { { alpha.id(), 1 }, { beta.id(), 1 } }));
+    EXPECT_TRUE(AppFinder::prepareScan({ alpha, beta }, {}).fileDates.isEmpty());
 }
 
 TEST(AppFinderFileDates, SystemDatesAreTheItemsInstantsInUtc)
@@ -999,11 +1024,11 @@ TEST(AppFinderStorage, APublishThatChangesNothingStoredLeavesTheDomainFileAlone)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const std::string file = (dir.path() + QStringLiteral("/standard.plist")).toStdString();
-    Defaults defaults{std::filesystem::path(file)};
+    Defaults defaults { std::filesystem::path(file) };
     NotificationCenter center;
-    WorkspaceManager workspaces{defaults, center};
-    AppFinder finder{defaults, workspaces, center};
-    const QList<AppItem> apps{app(QStringLiteral("Alpha")), app(QStringLiteral("Beta"))};
+    WorkspaceManager workspaces { defaults, center };
+    AppFinder finder { defaults, workspaces, center };
+    const QList<AppItem> apps { app(QStringLiteral("Alpha")), app(QStringLiteral("Beta")) };
     finder.publishScan(apps, finder.beginScan());
     // A mark after the stored bytes: any write replaces the file without it.
     QFile domain(QString::fromStdString(file));
@@ -1022,36 +1047,38 @@ TEST(AppFinderStorage, APublishThatChangesNothingStoredLeavesTheDomainFileAlone)
     EXPECT_EQ(finder.newlyAddedApps(), apps);
 
     // A change is still written.
-    finder.publishScan({apps[0]}, finder.beginScan());
+    finder.publishScan({ apps[0] }, finder.beginScan());
     EXPECT_FALSE(marked());
-    EXPECT_EQ(Defaults{std::filesystem::path(file)}.stringArray(AppFinder::newlyAddedKey.toStdString()),
-              std::optional<std::vector<std::string>>({apps[0].urlText().toStdString()}));
+    EXPECT_EQ(Defaults { std::filesystem::path(file) }.stringArray(AppFinder::newlyAddedKey.toStdString()),
+        std::optional<std::vector<std::string>>({ apps[0].urlText().toStdString() }));
 }
 
 // ---- search
 
 TEST_F(AppFinderTest, SearchRanksExactThenPrefixThenByName)
 {
-    const QList<AppItem> apps{app(QStringLiteral("Keynote")), app(QStringLiteral("Notebook")),
-                              app(QStringLiteral("NOTE")),    app(QStringLiteral("Aardvark"), QStringLiteral("Notetaking")),
-                              app(QStringLiteral("notes")),   app(QStringLiteral("Zed"))};
+    const QList<AppItem> apps { app(QStringLiteral("Keynote")), app(QStringLiteral("Notebook")),
+        app(QStringLiteral("NOTE")), app(QStringLiteral("Aardvark"), QStringLiteral("Notetaking")),
+        app(QStringLiteral("notes")), app(QStringLiteral("Zed")) };
     make();
     publish(apps);
     EXPECT_EQ(names(finder->searchApps(QStringLiteral("note"))),
-              (QStringList{QStringLiteral("NOTE"), QStringLiteral("Notebook"), QStringLiteral("notes"),
-                           QStringLiteral("Aardvark"), QStringLiteral("Keynote")}));
+        (QStringList { QStringLiteral("NOTE"), QStringLiteral("Notebook"), QStringLiteral("notes"),
+            QStringLiteral("Aardvark"), QStringLiteral("Keynote") }));
     EXPECT_TRUE(finder->searchApps(QString()).isEmpty());
     EXPECT_TRUE(finder->getSearchSuggestions(QString()).isEmpty());
-    EXPECT_TRUE(finder->searchApps(QStringLiteral(" ")).isEmpty()); // spaces are a query, matching nothing here
+    EXPECT_TRUE(
+        finder->searchApps(QStringLiteral(" ")).isEmpty()); // spaces are a query, matching nothing here
 }
 
 TEST_F(AppFinderTest, SearchLeavesHiddenOutListsEachPathOnceAndCutsSuggestions)
 {
     const AppItem mail = app(QStringLiteral("Mail"));
-    const AppItem mailCopy = app(QStringLiteral("Mail"), QStringLiteral("Other"), QStringLiteral("/Users/a/Applications"));
+    const AppItem mailCopy
+        = app(QStringLiteral("Mail"), QStringLiteral("Other"), QStringLiteral("/Users/a/Applications"));
     const AppItem secret = app(QStringLiteral("Mail Secret"));
     make();
-    publish({mail, mailCopy, secret});
+    publish({ mail, mailCopy, secret });
     finder->createFolder(QStringLiteral("One"), QStringLiteral("folder"), QStringLiteral("#000000"));
     finder->createFolder(QStringLiteral("Two"), QStringLiteral("folder"), QStringLiteral("#000000"));
     const QList<AppFolder> folders = finder->folders();
@@ -1094,3 +1121,22 @@ TEST_F(AppFinderTest, RecentAppsForSearchAreTheFirstSix)
 }
 
 } // namespace
+
+TEST_F(AppFinderTest, FolderWritesBeforeTheFirstScanKeepTheStoredFolders)
+{
+    const AppFolder kept = folder(QStringLiteral("Kept"), 0, now.addDays(-1));
+    for (int write = 0; write < 2; ++write) {
+        storeFolders({ kept });
+        make();
+        if (write == 0) {
+            finder->createFolder(QStringLiteral("New"), QStringLiteral("star"), QStringLiteral("#00FF00"));
+        } else {
+            finder->reorderUnifiedItems({ 0 }, 1, { GridItemIdentifier::category(QStringLiteral("Games")) });
+        }
+        QStringList names = folderNames(storedFolders());
+        names.sort();
+        EXPECT_EQ(names,
+            write == 0 ? (QStringList { QStringLiteral("Kept"), QStringLiteral("New") })
+                       : QStringList { QStringLiteral("Kept") });
+    }
+}

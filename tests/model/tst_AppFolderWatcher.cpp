@@ -41,15 +41,15 @@ TEST(AppFolderWatcher, ReportsHowManyFoldersAreWatched)
         QStringList existing;
         int count;
     };
-    for (const Case &k : {Case{{}, 0}, Case{{a, b}, 2}, Case{{a, b, c}, 3}}) {
-        for (const QString &folder : {a, b, c}) {
+    for (const Case &k : { Case { {}, 0 }, Case { { a, b }, 2 }, Case { { a, b, c }, 3 } }) {
+        for (const QString &folder : { a, b, c }) {
             QDir(folder).removeRecursively();
         }
         for (const QString &folder : k.existing) {
             QDir().mkpath(folder);
         }
         Watch w;
-        EXPECT_EQ(w.watcher.startMonitoring({a, b, c}), k.count);
+        EXPECT_EQ(w.watcher.startMonitoring({ a, b, c }), k.count);
         ASSERT_EQ(w.lines.size(), 1);
         EXPECT_EQ(w.lines[0], QStringLiteral("📡 Monitoring %1 directories for app changes").arg(k.count));
     }
@@ -61,9 +61,9 @@ TEST(AppFolderWatcher, ASecondStartKeepsTheWatches)
     const QString a = roots.root() + QStringLiteral("/Applications");
     QDir().mkpath(a);
     Watch w;
-    EXPECT_EQ(w.watcher.startMonitoring({a}), 1);
-    EXPECT_EQ(w.watcher.startMonitoring({a}), 1);
-    EXPECT_EQ(w.watcher.watchedFolders(), QStringList{a});
+    EXPECT_EQ(w.watcher.startMonitoring({ a }), 1);
+    EXPECT_EQ(w.watcher.startMonitoring({ a }), 1);
+    EXPECT_EQ(w.watcher.watchedFolders(), QStringList { a });
 }
 
 TEST(AppFolderWatcher, BurstOfChangesGivesOneRescan)
@@ -81,7 +81,7 @@ TEST(AppFolderWatcher, BurstOfChangesGivesOneRescan)
     EXPECT_EQ(rescans.count(), 1);
     EXPECT_FALSE(w.fire());
     EXPECT_EQ(rescans.count(), 1);
-    EXPECT_EQ(w.lines, QStringList{QStringLiteral("🔄 Rescanning apps due to file system change...")});
+    EXPECT_EQ(w.lines, QStringList { QStringLiteral("🔄 Rescanning apps due to file system change...") });
 
     // A later change starts a new wait.
     w.watcher.scheduleRescan();
@@ -95,7 +95,7 @@ TEST(AppFolderWatcher, ChangesInAWatchedFolderStartTheWait)
     const QString a = roots.root() + QStringLiteral("/Applications");
     QDir().mkpath(a);
     Watch w;
-    w.watcher.startMonitoring({a});
+    w.watcher.startMonitoring({ a });
     QDir().mkpath(a + QStringLiteral("/New.app"));
     ASSERT_TRUE(waitUntil([&] { return w.scheduler.pendingCount() > 0; }));
 
@@ -105,4 +105,17 @@ TEST(AppFolderWatcher, ChangesInAWatchedFolderStartTheWait)
     QCoreApplication::processEvents();
     waitUntil([] { return false; }, 200);
     EXPECT_EQ(w.scheduler.pendingCount(), 0u);
+}
+
+TEST(AppFolderWatcher, RenamingAWatchedFolderStartsTheWait)
+{
+    TemporaryRoots roots;
+    const QString a = roots.root() + QStringLiteral("/Applications");
+    QDir().mkpath(a);
+    Watch w;
+    ASSERT_EQ(w.watcher.startMonitoring({ a }), 1);
+    ASSERT_TRUE(QDir().rename(a, a + QStringLiteral(" (old)")));
+    ASSERT_TRUE(waitUntil([&] { return w.scheduler.pendingCount() > 0; }));
+    EXPECT_TRUE(w.fire());
+    EXPECT_TRUE(w.watcher.watchedFolders().isEmpty());
 }

@@ -1,3 +1,5 @@
+#include "HostileFiles.h"
+
 #include "platform/Defaults.h"
 
 #include <QTemporaryDir>
@@ -13,6 +15,7 @@
 #include <unistd.h>
 
 using namespace brimlark;
+using namespace brimlark::test;
 namespace fs = std::filesystem;
 
 namespace {
@@ -36,8 +39,8 @@ protected:
 
 TEST_F(DefaultsTest, EveryTypeSurvivesARestartWithItsType)
 {
-    DefaultsValue::Dictionary nested{{"inner", DefaultsValue(std::int64_t(-42))},
-                                     {"list", DefaultsValue(DefaultsValue::Array{DefaultsValue(true)})}};
+    DefaultsValue::Dictionary nested { { "inner", DefaultsValue(std::int64_t(-42)) },
+        { "list", DefaultsValue(DefaultsValue::Array { DefaultsValue(true) }) } };
     {
         Defaults d(file());
         d.set("string", "héllo");
@@ -45,22 +48,22 @@ TEST_F(DefaultsTest, EveryTypeSurvivesARestartWithItsType)
         d.set("int", std::int64_t(-9000000000LL));
         d.set("real", 2.5);
         d.set("bool", false);
-        d.set("date", DefaultsValue::Date{123456.25});
-        d.setStrings("one", {"only"});
+        d.set("date", DefaultsValue::Date { 123456.25 });
+        d.setStrings("one", { "only" });
         d.setStrings("empty", {});
         d.set("dict", nested);
     }
     Defaults d(file());
     EXPECT_EQ(d.string("string"), "héllo");
-    EXPECT_EQ(d.data("data"), (DefaultsValue::Data{0, 1, 0xff}));
+    EXPECT_EQ(d.data("data"), (DefaultsValue::Data { 0, 1, 0xff }));
     EXPECT_EQ(d.integer("int"), -9000000000LL);
     EXPECT_EQ(d.real("real"), 2.5);
     EXPECT_EQ(d.boolean("bool"), false);
     ASSERT_TRUE(d.date("date"));
     EXPECT_NEAR(d.date("date")->secondsSinceReferenceDate, 123456.25, 1e-6);
     // A one-element list stays a list, and an empty list stays an empty list.
-    EXPECT_EQ(d.stringArray("one"), (std::vector<std::string>{"only"}));
-    EXPECT_EQ(d.stringArray("empty"), std::vector<std::string>{});
+    EXPECT_EQ(d.stringArray("one"), (std::vector<std::string> { "only" }));
+    EXPECT_EQ(d.stringArray("empty"), std::vector<std::string> {});
     ASSERT_TRUE(d.dictionary("dict"));
     EXPECT_EQ(*d.dictionary("dict"), nested);
 }
@@ -70,7 +73,7 @@ TEST_F(DefaultsTest, TypedReadsOfAnotherTypeAreAbsent)
     Defaults d;
     d.set("text", "1");
     d.set("number", 1);
-    d.set("mixed", DefaultsValue::Array{DefaultsValue("a"), DefaultsValue(1)});
+    d.set("mixed", DefaultsValue::Array { DefaultsValue("a"), DefaultsValue(1) });
     EXPECT_FALSE(d.integer("text"));
     EXPECT_FALSE(d.string("number"));
     EXPECT_FALSE(d.boolean("number"));
@@ -164,6 +167,64 @@ TEST_F(DefaultsTest, ConcurrentWritersDoNotCorruptTheDomain)
     for (int t = 0; t < 4; ++t) {
         EXPECT_EQ(again.integer("t" + std::to_string(t)), 49);
     }
+}
+
+TEST_F(DefaultsTest, HostileFilesAreKeptAsideWithoutCrashOrHang)
+{
+    // Deep nesting once overflowed the parser's stack; a pipe blocked the start.
+    for (const QByteArray &deep : { deeplyNestedXml(400000), deeplyNestedBinary(500000) }) {
+        std::ofstream(file(), std::ios::binary).write(deep.constData(), deep.size());
+        Defaults d(file(), [](const std::string &) {});
+        EXPECT_TRUE(d.keys().empty());
+        EXPECT_FALSE(fs::exists(file()));
+    }
+    ASSERT_TRUE(makeFifo(QString::fromStdString(file().string())));
+    bool empty = false;
+    EXPECT_TRUE(
+        returnsWithoutBlocking([&] { empty = Defaults(file(), [](const std::string &) {}).keys().empty(); },
+            QString::fromStdString(file().string())));
+    EXPECT_TRUE(empty);
+    EXPECT_EQ(asideFiles().size(), 3u);
+}
+
+TEST_F(DefaultsTest, AnUnwritableDomainSaysSoOnceKeepsItsValuesAndLeavesTheFileAlone)
+{
+    {
+        Defaults d(file());
+        ASSERT_TRUE(d.set("kept", "on disk"));
+    }
+    std::ifstream in(file(), std::ios::binary);
+    const std::string before((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // The temporary file cannot be made (a folder stands in its place); a
+    // domain whose folder is a file cannot be written at all.
+    auto tmp = file();
+    tmp += ".tmp-" + std::to_string(::getpid());
+    fs::create_directory(tmp);
+    const fs::path blocked = fs::path(m_dir.path().toStdString()) / "plain-file" / "standard.plist";
+    std::ofstream(blocked.parent_path()) << "x";
+    for (const fs::path &path : { file(), blocked }) {
+        std::vector<std::string> lines;
+        Defaults d(path, [&lines](const std::string &line) { lines.push_back(line); });
+        EXPECT_FALSE(d.set("a", 1));
+        EXPECT_FALSE(d.set("b", 2));
+        EXPECT_FALSE(d.remove("a"));
+        EXPECT_EQ(d.integer("b"), 2);
+        EXPECT_FALSE(d.flush());
+        EXPECT_EQ(lines.size(), 1u) << path;
+    }
+    std::ifstream again(file(), std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>()), before);
+}
+
+TEST_F(DefaultsTest, AValueIsInTheFileWhenSetReturnsAndOnTheDiskAfterFlush)
+{
+    Defaults d(file());
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_TRUE(d.set("n", i));
+        EXPECT_EQ(Defaults(file()).integer("n"), i);
+    }
+    EXPECT_TRUE(d.flush());
+    EXPECT_TRUE(Defaults().flush());
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "HostileFiles.h"
 #include "TestSupport.h"
 
 #include "platform/RecentDocuments.h"
@@ -23,10 +24,11 @@ QByteArray bookmark(const QString &path, const QString &modified, const QString 
     QString text = QStringLiteral("<bookmark href=\"%1\" added=\"%2\" modified=\"%2\" visited=\"%2\">")
                        .arg(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded), modified);
     if (!appModified.isEmpty()) {
-        text += QStringLiteral("<info><metadata owner=\"http://freedesktop.org\"><bookmark:applications>"
-                               "<bookmark:application name=\"ed\" exec=\"ed %u\" modified=\"%1\" count=\"2\"/>"
-                               "</bookmark:applications></metadata></info>")
-                    .arg(appModified);
+        text
+            += QStringLiteral("<info><metadata owner=\"http://freedesktop.org\"><bookmark:applications>"
+                              "<bookmark:application name=\"ed\" exec=\"ed %u\" modified=\"%1\" count=\"2\"/>"
+                              "</bookmark:applications></metadata></info>")
+                   .arg(appModified);
     }
     return (text + QStringLiteral("</bookmark>\n")).toUtf8();
 }
@@ -59,7 +61,8 @@ struct Fixture
 TEST(RecentDocuments, ReadsTheBookmarkFileUnderTheHome)
 {
     TemporaryRoots roots;
-    EXPECT_EQ(RecentDocuments::defaultPath(), roots.home() + QStringLiteral("/.local/share/recently-used.xbel"));
+    EXPECT_EQ(
+        RecentDocuments::defaultPath(), roots.home() + QStringLiteral("/.local/share/recently-used.xbel"));
 }
 
 TEST(RecentDocuments, ThreeDayWindowIncludesItsBoundary)
@@ -69,8 +72,7 @@ TEST(RecentDocuments, ThreeDayWindowIncludesItsBoundary)
     const QString older = f.file(QStringLiteral("older.txt"));
     const QString fresh = f.file(QStringLiteral("fresh.txt"));
     const auto docs = f.fetch(xbel(bookmark(edge, stamp(now.addSecs(-259200)))
-                                   + bookmark(older, stamp(now.addSecs(-259201)))
-                                   + bookmark(fresh, stamp(now.addSecs(-60)))));
+        + bookmark(older, stamp(now.addSecs(-259201))) + bookmark(fresh, stamp(now.addSecs(-60)))));
     ASSERT_EQ(docs.size(), 2);
     EXPECT_EQ(docs[0].path, fresh);
     EXPECT_EQ(docs[1].path, edge);
@@ -85,7 +87,8 @@ TEST(RecentDocuments, KeepsTheThirtyNewestNewestFirst)
     // Written oldest-last in a shuffled order so the sort is what orders them.
     for (int i = 0; i < 40; ++i) {
         const int minutes = (i * 17) % 40;
-        marks += bookmark(f.file(QStringLiteral("doc%1.txt").arg(minutes)), stamp(now.addSecs(-60 * minutes)));
+        marks
+            += bookmark(f.file(QStringLiteral("doc%1.txt").arg(minutes)), stamp(now.addSecs(-60 * minutes)));
     }
     const auto docs = f.fetch(xbel(marks));
     ASSERT_EQ(docs.size(), 30);
@@ -101,7 +104,7 @@ TEST(RecentDocuments, AProgramsLaterUseCounts)
     const QString b = f.file(QStringLiteral("b.txt"));
     // a's bookmark is old, but a program used it an hour ago.
     const auto docs = f.fetch(xbel(bookmark(a, stamp(now.addDays(-10)), stamp(now.addSecs(-3600)))
-                                   + bookmark(b, stamp(now.addSecs(-7200)))));
+        + bookmark(b, stamp(now.addSecs(-7200)))));
     ASSERT_EQ(docs.size(), 2);
     EXPECT_EQ(docs[0].path, a);
     EXPECT_EQ(docs[0].lastUsed, now.addSecs(-3600));
@@ -114,7 +117,9 @@ TEST(RecentDocuments, SkipsWhatIsNotAnExistingLocalFile)
     const QString recent = stamp(now.addSecs(-10));
     QByteArray marks = bookmark(spaced, QStringLiteral("2024-05-10T11:59:00.123456Z"));
     marks += bookmark(f.roots.home() + QStringLiteral("/Documents/gone.txt"), recent);
-    marks += QStringLiteral("<bookmark href=\"https://example.invalid/x\" modified=\"%1\"/>\n").arg(recent).toUtf8();
+    marks += QStringLiteral("<bookmark href=\"https://example.invalid/x\" modified=\"%1\"/>\n")
+                 .arg(recent)
+                 .toUtf8();
     marks += QStringLiteral("<bookmark href=\"not a url\" modified=\"%1\"/>\n").arg(recent).toUtf8();
     marks += bookmark(f.roots.home() + QStringLiteral("/Documents"), recent); // a folder
     QByteArray noDate = bookmark(f.file(QStringLiteral("nodate.txt")), QStringLiteral("yesterday"));
@@ -130,11 +135,28 @@ TEST(RecentDocuments, BrokenOrMissingFileGivesNothing)
 {
     Fixture f;
     const QByteArray good = bookmark(f.file(QStringLiteral("a.txt")), stamp(now.addSecs(-10)));
-    for (const QByteArray &contents : {xbel(good).left(xbel(good).size() - 4), QByteArray("<html>") + good,
-                                       QByteArray(), QByteArray("garbage")}) {
+    for (const QByteArray &contents : { xbel(good).left(xbel(good).size() - 4), QByteArray("<html>") + good,
+             QByteArray(), QByteArray("garbage") }) {
         EXPECT_TRUE(f.fetch(contents).isEmpty()) << contents.constData();
     }
     EXPECT_EQ(f.fetch(xbel(good)).size(), 1);
     QFile::remove(RecentDocuments::defaultPath());
     EXPECT_TRUE(RecentDocuments([] { return now; }, RecentDocuments::defaultPath()).fetch().isEmpty());
+}
+
+TEST(RecentDocuments, HostileFilesNeitherBlockNorAreWalked)
+{
+    Fixture f;
+    const QByteArray good = bookmark(f.file(QStringLiteral("a.txt")), stamp(now.addSecs(-10)));
+    const QByteArray deep = QByteArray("<info>").repeated(RecentDocuments::MaxNesting)
+        + QByteArray("</info>").repeated(RecentDocuments::MaxNesting);
+    EXPECT_TRUE(f.fetch(xbel(good + deep)).isEmpty());
+
+    const QString path = RecentDocuments::defaultPath();
+    QFile::remove(path);
+    ASSERT_TRUE(makeFifo(path));
+    QList<RecentDocuments::Document> docs { RecentDocuments::Document {} };
+    EXPECT_TRUE(
+        returnsWithoutBlocking([&] { docs = RecentDocuments([] { return now; }, path).fetch(); }, path));
+    EXPECT_TRUE(docs.isEmpty());
 }

@@ -12,6 +12,7 @@
 #include <QSignalSpy>
 #include <QWindow>
 
+#include <functional>
 #include <memory>
 
 using namespace brimlark;
@@ -121,6 +122,51 @@ TEST_P(AppDelegateLaterLaunch, KeepsTheRestoredSizeGrownToTheMinimum)
 INSTANTIATE_TEST_SUITE_P(Frames, AppDelegateLaterLaunch,
     ::testing::Values(LaterLaunchCase { { 800, 700 }, { 900, 700 } },
         LaterLaunchCase { { 1000, 500 }, { 1000, 600 } }, LaterLaunchCase { { 1200, 800 }, { 1200, 800 } }));
+
+TEST_F(AppDelegateTest, LaterLaunchesComeBackAtTheLastFrameKeptOnAScreen)
+{
+    // The first run moves its window and quits.
+    {
+        AppDelegate delegate(hooks());
+        launch(delegate);
+        m_window->setGeometry(QRect(70, 80, 1000, 650));
+        ASSERT_TRUE(test::waitUntil([this] { return m_window->geometry() == QRect(70, 80, 1000, 650); }));
+        delegate.applicationWillTerminate();
+    }
+    const QRect screen = m_window->screen()->availableGeometry();
+    const struct
+    {
+        const char *name;
+        std::optional<DefaultsValue::Array> stored;
+        std::function<bool(const QRect &frame)> expected;
+    } rows[] = {
+        { "as it was left", std::nullopt,
+            [](const QRect &frame) { return frame == QRect(70, 80, 1000, 650); } },
+        { "off every screen, back on one", DefaultsValue::Array { 9000, 9000, 1000, 650 },
+            [screen](const QRect &frame) { return screen.contains(frame.topLeft()); } },
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.stored) {
+            m_defaults->set(AppDelegate::WindowFrameKey, DefaultsValue(*row.stored));
+        }
+        m_window->setGeometry(QRect(0, 0, 1200, 800));
+        m_setUpCount = 0;
+        AppDelegate delegate(hooks());
+        launch(delegate);
+        EXPECT_TRUE(test::waitUntil([&] { return row.expected(m_window->geometry()); }));
+    }
+}
+
+TEST_F(AppDelegateTest, QuittingLetsTheWindowClose)
+{
+    AppDelegate delegate(hooks());
+    launch(delegate);
+    EXPECT_FALSE(m_window->close());
+    m_window->show();
+    delegate.applicationWillTerminate();
+    EXPECT_TRUE(m_window->close());
+}
 
 TEST_F(AppDelegateTest, StoredFlagOfAnotherTypeCountsAsFirstLaunch)
 {

@@ -192,13 +192,15 @@ TEST_F(GlobalHotKeyOnX, PressesMatchWhateverTheLocks)
         bool consumed;
         int activations;
     };
+    // No event is kept from Qt: it takes the time of the press from it, which
+    // the window's activation then carries.
     const Press presses[] = {
-        { XCB_KEY_PRESS, ctrlAlt, true, 1 },
-        { XCB_KEY_PRESS, ctrlAlt | XCB_MOD_MASK_LOCK, true, 1 },
-        { XCB_KEY_PRESS, ctrlAlt | XCB_MOD_MASK_2, true, 1 }, // NumLock on Xvfb
-        { XCB_KEY_PRESS, ctrlAlt | XCB_MOD_MASK_2 | XCB_MOD_MASK_LOCK, true, 1 },
-        { static_cast<std::uint8_t>(XCB_KEY_PRESS | 0x80), ctrlAlt, true, 1 }, // sent by a client
-        { XCB_KEY_RELEASE, ctrlAlt, true, 0 },
+        { XCB_KEY_PRESS, ctrlAlt, false, 1 },
+        { XCB_KEY_PRESS, ctrlAlt | XCB_MOD_MASK_LOCK, false, 1 },
+        { XCB_KEY_PRESS, ctrlAlt | XCB_MOD_MASK_2, false, 1 }, // NumLock on Xvfb
+        { XCB_KEY_PRESS, ctrlAlt | XCB_MOD_MASK_2 | XCB_MOD_MASK_LOCK, false, 1 },
+        { static_cast<std::uint8_t>(XCB_KEY_PRESS | 0x80), ctrlAlt, false, 1 }, // sent by a client
+        { XCB_KEY_RELEASE, ctrlAlt, false, 0 },
         { XCB_KEY_PRESS, XCB_MOD_MASK_CONTROL, false, 0 },
         { XCB_KEY_PRESS, ctrlAlt | XCB_MOD_MASK_SHIFT, false, 0 },
         { XCB_KEY_PRESS, ctrlAlt | XCB_MOD_MASK_4, false, 0 },

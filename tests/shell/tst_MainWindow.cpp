@@ -10,11 +10,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QQmlApplicationEngine>
 #include <QQmlComponent>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -28,6 +30,24 @@ class MockViewModel : public ShellViewModel
 {
 public:
     MOCK_METHOD(void, setLibrarySelection, (const QString &caseName), (override));
+};
+
+// What the window reads of the view model as the views see it.
+class TitledViewModel : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QString selectionTitle MEMBER m_title NOTIFY selectionChanged)
+public:
+    void select(const QString &title)
+    {
+        m_title = title;
+        emit selectionChanged();
+    }
+signals:
+    void selectionChanged();
+
+private:
+    QString m_title;
 };
 
 // Every warning the QML engine or Qt Quick reports during a test fails it.
@@ -88,6 +108,9 @@ protected:
         services.handleURL = [this](const QUrl &url) { m_handledUrls.append(url); };
         services.initializeAnalytics = [this] { ++m_analyticsStarts; };
         services.delegateHooks.registerHotKey = [this] { ++m_hotKeyRegistrations; };
+        services.viewModelObject = [this]() -> QObject * { return &m_titled; };
+        services.drainAnalytics = [this] { m_quitSteps << u"drain"_qs; };
+        services.flushSettings = [this] { m_quitSteps << u"flush"_qs; };
         m_app = std::make_unique<BrimlarkApp>(services);
         m_observer = NotificationCenter::defaultCenter().addObserver(Notifications::SearchFocusRequested,
             &m_context, [this](const QVariant &) { ++m_searchRequests; });
@@ -123,6 +146,8 @@ protected:
     }
 
     StrictMock<MockViewModel> m_viewModel;
+    TitledViewModel m_titled;
+    QStringList m_quitSteps;
     std::unique_ptr<BrimlarkApp> m_app;
     std::unique_ptr<QQmlApplicationEngine> m_engine;
     QObject m_context;
@@ -151,7 +176,6 @@ TEST_F(MainWindowTest, ShowsTheSplitViewWithItsColumnsAndLimits)
     QQuickWindow *window = launch();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->objectName(), u"brimlarkWindow"_qs);
-    EXPECT_TRUE(window->title().isEmpty());
     EXPECT_EQ(window->minimumSize(), QSize(900, 600));
     EXPECT_EQ(Defaults::standard().boolean(AppDelegate::HasLaunchedBeforeKey), true);
 
@@ -206,6 +230,47 @@ TEST_F(MainWindowTest, OffersTheFileAndLibraryMenus)
     EXPECT_EQ(menuTexts(fileMenu), (QStringList { u"Search Apps"_qs, u"Quit"_qs }));
     EXPECT_EQ(menuTexts(libraryMenu),
         (QStringList { u"All Apps"_qs, u"Newly Added"_qs, u"Recents"_qs, u"Favorites"_qs }));
+
+    // Each command shows its shortcut.
+    auto shortcutTexts = [](QObject *menu) {
+        QStringList texts;
+        for (int i = 0; i < menu->property("count").toInt(); ++i) {
+            QQuickItem *item = nullptr;
+            QMetaObject::invokeMethod(menu, "itemAt", Q_RETURN_ARG(QQuickItem *, item), Q_ARG(int, i));
+            QObject *label = item ? item->findChild<QObject *>(u"shortcutText"_qs) : nullptr;
+            if (label && !label->property("text").toString().isEmpty()) {
+                texts << label->property("text").toString();
+            }
+        }
+        return texts;
+    };
+    EXPECT_EQ(shortcutTexts(fileMenu), (QStringList { u"Ctrl+K"_qs, u"Ctrl+Q"_qs }));
+    EXPECT_EQ(
+        shortcutTexts(libraryMenu), (QStringList { u"Ctrl+1"_qs, u"Ctrl+2"_qs, u"Ctrl+3"_qs, u"Ctrl+4"_qs }));
+}
+
+TEST_F(MainWindowTest, TheWindowIsTitledAfterTheSelectedSection)
+{
+    QQuickWindow *window = launch();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->title(), u"All Apps"_qs);
+    m_titled.select(u"R&D <i>Tools</i>"_qs);
+    EXPECT_EQ(window->title(), u"R&D <i>Tools</i>"_qs);
+}
+
+TEST_F(MainWindowTest, QuitEndsTheEventLoopAfterTheQuitHooks)
+{
+    QQuickWindow *window = launch();
+    ASSERT_NE(window, nullptr);
+    QTimer::singleShot(0, window, [window] { QTest::keyClick(window, Qt::Key_Q, Qt::ControlModifier); });
+    // Only a quit that never comes ends the loop this way.
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(2); });
+    guard.start(20000);
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_EQ(m_quitSteps, (QStringList { u"drain"_qs, u"flush"_qs }));
+    EXPECT_FALSE(window->isVisible());
 }
 
 TEST_F(MainWindowTest, ShortcutsRunTheMenuCommands)
@@ -310,6 +375,9 @@ TEST_F(ViewHelpersTest, CustomTextFieldFollowsItsBindings)
     ASSERT_TRUE(field && other);
     EXPECT_EQ(field->property("text").toString(), u"start"_qs);
     EXPECT_EQ(field->property("placeholderText").toString(), u"Search apps..."_qs);
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(field);
+    ASSERT_TRUE(accessible);
+    EXPECT_EQ(accessible->text(QAccessible::Name), u"Search apps..."_qs);
 
     // A change made elsewhere (a clear button) reaches the field.
     host->setProperty("query", QString());
@@ -403,3 +471,5 @@ TEST_F(ViewHelpersTest, HelpersLoadAndDraw)
 }
 
 } // namespace
+
+#include "tst_MainWindow.moc"

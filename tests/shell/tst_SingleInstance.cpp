@@ -1,3 +1,4 @@
+#include "platform/RuntimeDirectory.h"
 #include "shell/SingleInstance.h"
 
 #include "TestSupport.h"
@@ -6,20 +7,26 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QUuid>
 
 #include <future>
 #include <thread>
 
+#include <unistd.h>
+
 using brimlark::SingleInstance;
 
 namespace {
 
+// A socket path in a private folder of the test's own.
 QString uniqueName()
 {
-    return u"brimlark-test-"_qs + QUuid::createUuid().toString(QUuid::Id128).left(12);
+    static QTemporaryDir folder;
+    return folder.filePath(u"instance-"_qs + QUuid::createUuid().toString(QUuid::Id128).left(12));
 }
 
 // Runs work on another thread (the client side blocks) while this thread's
@@ -103,8 +110,10 @@ TEST(SingleInstanceNames, DependOnTheSettingsFolder)
     qputenv("XDG_CONFIG_HOME", "/tmp/brimlark-a");
     EXPECT_EQ(SingleInstance::defaultServerName(), a);
     EXPECT_NE(a, b);
-    EXPECT_TRUE(a.startsWith(u"brimlark-"_qs));
-    EXPECT_FALSE(a.contains(QLatin1Char('/')));
+    // In the user's private folder, never in the shared temporary one.
+    const auto folder = brimlark::privateRuntimeDirectory();
+    ASSERT_TRUE(folder);
+    EXPECT_EQ(QFileInfo(a).absolutePath().toStdString(), folder->string());
     if (saved.isNull()) {
         qunsetenv("XDG_CONFIG_HOME");
     } else {
@@ -151,7 +160,7 @@ TEST_F(SingleInstanceHandOver, WithNobodyRunningHandOverFailsAtOnce)
 TEST_F(SingleInstanceHandOver, ASocketLeftByADeadProcessIsTakenOver)
 {
     // What a crashed instance leaves behind: the socket's file, nobody listening.
-    const QString leftover = QDir::temp().filePath(m_name);
+    const QString leftover = m_name;
     {
         QFile file(leftover);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -225,10 +234,28 @@ TEST_F(SingleInstanceHandOver, TheSocketIsForThisUserOnly)
 {
     SingleInstance running(m_name);
     ASSERT_TRUE(running.listen());
-    const QFileInfo info(QDir::temp().filePath(m_name));
+    const QFileInfo info(m_name);
     ASSERT_TRUE(info.exists());
     EXPECT_FALSE(
         info.permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther));
+}
+
+TEST_F(SingleInstanceHandOver, ASocketOfAnotherUserIsNeverTalkedToNorTakenOver)
+{
+    if (::getuid() != 0) {
+        GTEST_SKIP() << "needs to hand a socket to another user";
+    }
+    // Another user's instance listening at our socket's path.
+    QLocalServer stranger;
+    ASSERT_TRUE(stranger.listen(m_name));
+    ASSERT_EQ(::chown(QFile::encodeName(m_name).constData(), 65534, 65534), 0);
+
+    SingleInstance instance(m_name);
+    EXPECT_EQ(
+        instance.start({ QUrl(u"brimlark://open?uid=secret"_qs) }, 500), SingleInstance::Role::Standalone);
+    // Nothing connected to it, and its socket is still there.
+    EXPECT_FALSE(stranger.waitForNewConnection(0));
+    EXPECT_TRUE(QFileInfo::exists(m_name));
 }
 
 } // namespace

@@ -70,4 +70,29 @@ INSTANTIATE_TEST_SUITE_P(Frames, LaterLaunch,
         GrowCase { "exactly_minimum", { 900, 600 }, std::nullopt },
         GrowCase { "larger", { 1200, 800 }, std::nullopt }));
 
+TEST(WindowSizing, ARestoredFrameStaysWhereItCanStillBeGrabbed)
+{
+    const QRectF left(0, 0, 1440, 900);
+    const QRectF right(1440, 0, 1920, 1080);
+    const struct
+    {
+        const char *name;
+        QRectF stored;
+        QList<QRectF> screens;
+        QRectF expected;
+    } rows[] = {
+        { "on its screen", { 100, 120, 1000, 700 }, { left }, { 100, 120, 1000, 700 } },
+        { "on the second screen", { 1600, 50, 1000, 700 }, { left, right }, { 1600, 50, 1000, 700 } },
+        { "below the minimum grows", { 100, 120, 800, 500 }, { left }, { 100, 120, 900, 600 } },
+        { "mostly off the right edge", { 1380, 100, 1000, 700 }, { left }, { 220, 100, 1000, 700 } },
+        { "title above the screen", { 100, -60, 1000, 700 }, { left }, { 220, 100, 1000, 700 } },
+        { "screen gone", { 1600, 50, 1000, 700 }, { left }, { 220, 100, 1000, 700 } },
+        { "larger than what is left", { 4000, 0, 2000, 1200 }, { left }, left },
+        { "no screens", { 5000, 5000, 1000, 700 }, {}, { 5000, 5000, 1000, 700 } },
+    };
+    for (const auto &row : rows) {
+        EXPECT_EQ(WindowSizing::restoredFrame(row.stored, row.screens), row.expected) << row.name;
+    }
+}
+
 } // namespace

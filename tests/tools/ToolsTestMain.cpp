@@ -1,3 +1,5 @@
+#include "shell/BrimlarkApp.h"
+
 #include <QGuiApplication>
 #include <QQuickWindow>
 #include <QtQml/qqmlextensionplugin.h>
@@ -8,13 +10,14 @@
 Q_IMPORT_QML_PLUGIN(BrimlarkShellPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkToolsPlugin)
 
-// GoogleTest with a QGuiApplication alive for the whole run and the software
-// scene graph (the offscreen platform has no OpenGL).
+// GoogleTest with a QGuiApplication (the clipboard and the views need one),
+// the program's Controls style and the software scene graph.
 int main(int argc, char **argv)
 {
     ::testing::InitGoogleMock(&argc, argv);
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     QGuiApplication app(argc, argv);
+    brimlark::BrimlarkApp::setUpStyle();
     const int result = RUN_ALL_TESTS();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();

@@ -61,6 +61,50 @@ TestCase {
         verify(tile.iconItem.y < tile.nameItem.mapToItem(tile.iconItem.parent, 0, 0).y)
     }
 
+    function test_longNamesTakeTwoLines() {
+        const name = "Brimlark Extraordinarily Long Application Name That Goes On"
+        fixture.publish([name])
+        const tile = makeTile(name)
+        tryCompare(tile.nameItem, "lineCount", 2)
+        verify(tile.nameItem.truncated)
+    }
+
+    function test_theTooltipShowsTheNameVerbatim() {
+        fixture.publish(["<i>Slanted</i> & Co"])
+        const tile = makeTile("<i>Slanted</i> & Co")
+        mouseMove(tile, tile.width / 2, tile.height / 2)
+        const loader = findChild(tile, "toolTipLoader")
+        tryVerify(() => loader.item !== null)
+        compare(loader.item.contentItem.text, "<i>Slanted</i> & Co")
+        compare(loader.item.contentItem.textFormat, Text.PlainText)
+        mouseMove(test, 390, 390)
+    }
+
+    function test_folderNamesShowVerbatimAndAnEmptySubmenuIsDisabled() {
+        let tile = makeTile("Alpha")
+        let menu = tile.openMenu()
+        verify(!menu.itemAt(6).enabled)
+        menu.close()
+
+        fixture.makeFolder("R&D", [])
+        fixture.makeFolder("<i>Ideas", [])
+        tile = makeTile("Bravo")
+        menu = tile.openMenu()
+        verify(menu.itemAt(6).enabled)
+        const sub = menu.itemAt(6).subMenu
+        const shown = {}
+        for (let i = 0; i < sub.count; ++i) {
+            const item = sub.itemAt(i)
+            compare(item.contentItem.textFormat, Text.PlainText)
+            shown[item.contentItem.text] = item
+        }
+        // No "&" turns into a mnemonic, no name into markup.
+        compare(shown["R&D"].text, "R&&D")
+        compare(shown["R&D"].Accessible.name, "R&D")
+        verify(shown["<i>Ideas"] !== undefined)
+        menu.close()
+    }
+
     function test_aClickLaunchesAndDimsForThreeTenths() {
         const tile = makeTile("Alpha")
         mouseClick(tile)

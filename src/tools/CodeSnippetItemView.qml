@@ -1,0 +1,140 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Brimlark.Shell
+
+// One snippet row: title and language tag, copy and delete, and the code
+// below while expanded.
+Rectangle {
+    id: row
+
+    required property var snippet
+    required property bool isExpanded
+    signal copy()
+    signal remove()
+    signal tap()
+
+    readonly property color primaryColor: palette.windowText
+    readonly property color secondaryColor: Qt.rgba(primaryColor.r, primaryColor.g, primaryColor.b, 0.55)
+    readonly property bool light: palette.window.hslLightness > 0.5
+
+    implicitHeight: content.implicitHeight + 16
+    radius: 8
+    color: Qt.rgba(primaryColor.r, primaryColor.g, primaryColor.b, isExpanded ? 0.05 : 0.03)
+
+    ColumnLayout {
+        id: content
+        x: 8
+        y: 8
+        width: row.width - 16
+        spacing: 8
+
+        RowLayout {
+            Layout.fillWidth: true
+
+            // The whole header, spacer included, expands and collapses.
+            TapHandler {
+                onTapped: row.tap()
+            }
+            Accessible.role: Accessible.Button
+            Accessible.name: row.snippet.title
+            Accessible.onPressAction: row.tap()
+
+            ColumnLayout {
+                spacing: 3
+                Label {
+                    text: row.snippet.title
+                    font.pixelSize: 12
+                    font.bold: true
+                    color: row.primaryColor
+                    elide: Text.ElideRight
+                    Layout.maximumWidth: 220
+                }
+                Label {
+                    text: row.snippet.language
+                    font.pixelSize: 9
+                    font.weight: Font.Medium
+                    color: row.secondaryColor
+                    leftPadding: 6
+                    rightPadding: 6
+                    topPadding: 1
+                    bottomPadding: 1
+                    background: Rectangle {
+                        radius: 4
+                        color: Qt.rgba(row.primaryColor.r, row.primaryColor.g, row.primaryColor.b, 0.06)
+                    }
+                }
+            }
+            Item { Layout.fillWidth: true }
+            RowLayout {
+                spacing: 8
+                ToolButton {
+                    objectName: "copySnippetButton"
+                    padding: 2
+                    background: null
+                    contentItem: SymbolImage {
+                        name: "doc.on.doc.fill"
+                        size: 11
+                        color: Colors.hex(row.light ? "#007AFF" : "#0A84FF")
+                    }
+                    onClicked: row.copy()
+                    Accessible.role: Accessible.Button
+                    Accessible.name: "Copy " + row.snippet.title
+                    Accessible.onPressAction: row.copy()
+                }
+                ToolButton {
+                    objectName: "deleteSnippetButton"
+                    padding: 2
+                    background: null
+                    contentItem: SymbolImage {
+                        name: "xmark.circle"
+                        size: 11
+                        color: Colors.hex(row.light ? "#FF3B30" : "#FF453A")
+                        opacity: 0.8
+                    }
+                    onClicked: row.remove()
+                    Accessible.role: Accessible.Button
+                    Accessible.name: "Delete " + row.snippet.title
+                    Accessible.onPressAction: row.remove()
+                }
+            }
+        }
+
+        ColumnLayout {
+            Layout.fillWidth: true
+            visible: row.isExpanded
+            spacing: 6
+
+            Rectangle {
+                Layout.fillWidth: true
+                implicitHeight: 1
+                color: Qt.rgba(row.primaryColor.r, row.primaryColor.g, row.primaryColor.b, 0.1)
+            }
+            ScrollView {
+                Layout.fillWidth: true
+                Layout.preferredHeight: 100
+                ScrollBar.vertical: ThinScrollBar {}
+                ScrollBar.horizontal: ThinScrollBar {}
+                background: Rectangle {
+                    radius: 6
+                    color: Qt.rgba(0, 0, 0, 0.04)
+                }
+
+                TextArea {
+                    objectName: "snippetCode"
+                    readOnly: true
+                    selectByMouse: true
+                    topPadding: 4
+                    text: row.snippet.code
+                    font.family: "monospace"
+                    font.pixelSize: 11
+                    color: row.primaryColor
+                    background: null
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: "Code"
+                    Accessible.onPressAction: forceActiveFocus()
+                }
+            }
+        }
+    }
+}

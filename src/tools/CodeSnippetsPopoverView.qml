@@ -1,0 +1,185 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Brimlark.Shell
+import Brimlark.Tools
+
+// The code snippets popover: the workspace's snippets with a title search,
+// or the form that adds one.
+Pane {
+    id: root
+
+    required property CodeSnippetsController controller
+
+    readonly property color primaryColor: palette.windowText
+    readonly property color secondaryColor: Qt.rgba(primaryColor.r, primaryColor.g, primaryColor.b, 0.55)
+    readonly property bool light: palette.window.hslLightness > 0.5
+    function primaryAt(alpha) {
+        return Qt.rgba(primaryColor.r, primaryColor.g, primaryColor.b, alpha)
+    }
+
+    padding: 16
+    contentWidth: 320
+    background: null
+    Accessible.name: "Code Snippets"
+
+    ColumnLayout {
+        width: parent.width
+        spacing: 12
+
+        RowLayout {
+            Layout.fillWidth: true
+            Label {
+                text: "Code Snippets"
+                font.pixelSize: 14
+                font.bold: true
+                color: root.secondaryColor
+            }
+            Item { Layout.fillWidth: true }
+            ToolButton {
+                objectName: "snippetFormToggle"
+                padding: 2
+                background: null
+                contentItem: SymbolImage {
+                    name: root.controller.showCreateForm ? "chevron.up.circle.fill" : "plus.circle.fill"
+                    size: 16
+                    color: Colors.hex(root.light ? "#007AFF" : "#0A84FF")
+                }
+                onClicked: root.controller.toggleCreateForm()
+                Accessible.role: Accessible.Button
+                Accessible.name: root.controller.showCreateForm ? "Hide New Snippet" : "New Snippet"
+                Accessible.onPressAction: root.controller.toggleCreateForm()
+            }
+        }
+
+        Label {
+            objectName: "snippetCopyMessage"
+            visible: root.controller.copyMessage.length > 0
+            text: root.controller.copyMessage
+            font.pixelSize: 10
+            color: Colors.hex(root.light ? "#34C759" : "#30D158")
+        }
+
+        Pane {
+            objectName: "snippetForm"
+            Layout.fillWidth: true
+            visible: root.controller.showCreateForm
+            padding: 8
+            background: Rectangle {
+                radius: 10
+                color: root.primaryAt(0.02)
+            }
+
+            ColumnLayout {
+                anchors.left: parent.left
+                anchors.right: parent.right
+                spacing: 8
+
+                Repeater {
+                    model: [
+                        { "name": "newTitle", "placeholder": "Snippet Title (e.g. Fetch API)" },
+                        { "name": "newLanguage", "placeholder": "Language (e.g. JavaScript)" }
+                    ]
+                    delegate: Rectangle {
+                        required property var modelData
+                        Layout.fillWidth: true
+                        implicitHeight: formField.implicitHeight + 12
+                        radius: 6
+                        color: root.primaryAt(0.04)
+                        CustomTextField {
+                            id: formField
+                            objectName: modelData.name + "Field"
+                            anchors.fill: parent
+                            anchors.margins: 6
+                            font.pixelSize: 13
+                            placeholder: modelData.placeholder
+                            text: root.controller[modelData.name]
+                            onTextEdited: root.controller[modelData.name] = text
+                            Accessible.role: Accessible.EditableText
+                            Accessible.name: placeholderText
+                            Accessible.onPressAction: forceActiveFocus()
+                        }
+                    }
+                }
+                ScrollView {
+                    Layout.fillWidth: true
+                    Layout.preferredHeight: 80
+                    ScrollBar.vertical: ThinScrollBar {}
+                    ScrollBar.horizontal: ThinScrollBar {}
+                    background: Rectangle {
+                        radius: 6
+                        color: root.primaryAt(0.04)
+                    }
+                    TextArea {
+                        objectName: "newCodeEditor"
+                        padding: 6
+                        font.family: "monospace"
+                        font.pixelSize: 13
+                        selectByMouse: true
+                        background: null
+                        text: root.controller.newCode
+                        onTextChanged: {
+                            if (text !== root.controller.newCode)
+                                root.controller.newCode = text
+                        }
+                        Accessible.role: Accessible.EditableText
+                        Accessible.name: "Code"
+                        Accessible.onPressAction: forceActiveFocus()
+                    }
+                }
+                Button {
+                    objectName: "saveSnippetButton"
+                    Layout.alignment: Qt.AlignHCenter
+                    text: "Save Snippet"
+                    highlighted: true
+                    enabled: root.controller.canSave
+                    onClicked: root.controller.save()
+                    Accessible.role: Accessible.Button
+                    Accessible.name: text
+                    Accessible.onPressAction: root.controller.save()
+                }
+            }
+        }
+
+        Rectangle {
+            Layout.fillWidth: true
+            visible: !root.controller.showCreateForm
+            implicitHeight: searchField.implicitHeight + 12
+            radius: 6
+            color: root.primaryAt(0.04)
+            CustomTextField {
+                id: searchField
+                objectName: "snippetSearchField"
+                anchors.fill: parent
+                anchors.margins: 6
+                font.pixelSize: 12
+                placeholder: "Search snippets..."
+                text: root.controller.snippetSearch
+                onTextEdited: root.controller.snippetSearch = text
+                Accessible.role: Accessible.EditableText
+                Accessible.name: placeholderText
+                Accessible.onPressAction: forceActiveFocus()
+            }
+        }
+
+        ListView {
+            objectName: "snippetList"
+            Layout.fillWidth: true
+            Layout.preferredHeight: 240
+            visible: !root.controller.showCreateForm
+            clip: true
+            spacing: 8
+            model: root.controller.filteredSnippets
+            ScrollBar.vertical: ThinScrollBar { policy: ScrollBar.AlwaysOn }
+            delegate: CodeSnippetItemView {
+                required property var modelData
+                width: ListView.view.width - 8
+                snippet: modelData
+                isExpanded: root.controller.expandedSnippetID === modelData.id
+                onCopy: root.controller.copy(modelData.id)
+                onRemove: root.controller.remove(modelData.id)
+                onTap: root.controller.toggleExpanded(modelData.id)
+            }
+        }
+    }
+}

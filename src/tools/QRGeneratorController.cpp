@@ -1,0 +1,65 @@
+#include "tools/QRGeneratorController.h"
+
+#include "platform/QrEncoder.h"
+#include "platform/Scheduler.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
+#include <QPointer>
+
+namespace brimlark {
+
+QRGeneratorController::QRGeneratorController(
+    const QString &outputFolder, Scheduler &scheduler, QObject *parent)
+    : QObject(parent)
+    , m_outputFolder(outputFolder)
+    , m_scheduler(scheduler)
+{
+}
+
+QString QRGeneratorController::filePath() const
+{
+    return QDir(m_outputFolder).filePath(fileName());
+}
+
+void QRGeneratorController::setText(const QString &text)
+{
+    if (text == m_text) {
+        return;
+    }
+    m_text = text;
+    emit textChanged();
+    // The file is rewritten on every change, so it holds the shown code
+    // before a drag can start.
+    m_image = QrEncoder::encode(m_text.toUtf8(), ModuleScale);
+    m_fileWritten = !m_image.isNull() && QrEncoder::savePng(m_image, filePath());
+    emit qrChanged();
+}
+
+void QRGeneratorController::copy()
+{
+    if (m_image.isNull()) {
+        return;
+    }
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setImage(m_image);
+    setCopyMessage(QStringLiteral("QR Copied!"));
+    m_scheduler.schedule(std::chrono::milliseconds(1500), [guard = QPointer(this)] {
+        if (guard) {
+            guard->setCopyMessage(QString());
+        }
+    });
+}
+
+void QRGeneratorController::setCopyMessage(const QString &message)
+{
+    if (message == m_copyMessage) {
+        return;
+    }
+    m_copyMessage = message;
+    emit copyMessageChanged();
+}
+
+} // namespace brimlark

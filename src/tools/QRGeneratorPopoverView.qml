@@ -1,0 +1,160 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Brimlark.Shell
+import Brimlark.Tools
+
+// The QR generator popover: a text field, the code of its text with Copy and
+// drag-out, or the empty state.
+Pane {
+    id: root
+
+    required property QRGeneratorController controller
+
+    readonly property color secondaryColor: Qt.rgba(palette.windowText.r, palette.windowText.g,
+                                                    palette.windowText.b, 0.55)
+    readonly property bool light: palette.window.hslLightness > 0.5
+
+    padding: 16
+    contentWidth: 260
+    background: null
+    Accessible.name: "QR Generator"
+
+    ColumnLayout {
+        width: parent.width
+        spacing: 12
+
+        Label {
+            Layout.alignment: Qt.AlignHCenter
+            text: "QR Generator"
+            font.pixelSize: 14
+            font.bold: true
+            color: root.secondaryColor
+        }
+
+        Rectangle {
+            Layout.fillWidth: true
+            implicitHeight: field.implicitHeight + 16
+            radius: 6
+            color: Qt.rgba(palette.windowText.r, palette.windowText.g, palette.windowText.b, 0.04)
+
+            CustomTextField {
+                id: field
+                objectName: "qrTextField"
+                anchors.fill: parent
+                anchors.margins: 8
+                font.pixelSize: 12
+                placeholder: "Type URL or text..."
+                text: root.controller.text
+                onTextEdited: root.controller.text = text
+                Accessible.role: Accessible.EditableText
+                Accessible.name: placeholderText
+                Accessible.onPressAction: forceActiveFocus()
+            }
+        }
+
+        ColumnLayout {
+            objectName: "qrPreview"
+            Layout.alignment: Qt.AlignHCenter
+            visible: root.controller.hasCode
+            spacing: 8
+
+            Item {
+                Layout.alignment: Qt.AlignHCenter
+                implicitWidth: 140
+                implicitHeight: 140
+
+                Rectangle {
+                    x: 0
+                    y: 2
+                    width: parent.width
+                    height: parent.height
+                    radius: 8
+                    color: Qt.rgba(0, 0, 0, 0.12)
+                }
+                QRCodeImage {
+                    id: preview
+                    objectName: "qrImage"
+                    anchors.fill: parent
+                    radius: 8
+                    image: root.controller.qrImage
+                    opacity: dragArea.drag.active ? 0.6 : 1
+                    Accessible.role: Accessible.Graphic
+                    Accessible.name: root.controller.canDrag ? "QR code, drag to export" : "QR code"
+                    Accessible.onPressAction: root.controller.copy()
+                }
+                // Only the payload moves; the preview stays put.
+                Item {
+                    id: dragPayload
+                    Drag.active: dragArea.drag.active
+                    Drag.dragType: Drag.Automatic
+                    Drag.supportedActions: Qt.CopyAction
+                    Drag.imageSource: root.controller.qrFileURL
+                    Drag.mimeData: ({ "text/uri-list": root.controller.qrFileURL.toString() })
+                }
+                MouseArea {
+                    id: dragArea
+                    anchors.fill: parent
+                    enabled: root.controller.canDrag
+                    cursorShape: enabled ? Qt.OpenHandCursor : Qt.ArrowCursor
+                    drag.target: dragPayload
+                }
+            }
+
+            RowLayout {
+                Layout.alignment: Qt.AlignHCenter
+                spacing: 8
+
+                Button {
+                    objectName: "qrCopyButton"
+                    text: "Copy"
+                    onClicked: root.controller.copy()
+                    Accessible.role: Accessible.Button
+                    Accessible.name: text
+                    Accessible.onPressAction: root.controller.copy()
+                }
+                Label {
+                    text: "Drag to export"
+                    font.pixelSize: 10
+                    color: root.secondaryColor
+                    opacity: root.controller.canDrag ? 1 : 0.4
+                }
+            }
+
+            Label {
+                Layout.alignment: Qt.AlignHCenter
+                visible: root.controller.copyMessage.length > 0
+                text: root.controller.copyMessage
+                font.pixelSize: 10
+                font.weight: Font.Medium
+                color: Colors.hex(root.light ? "#34C759" : "#30D158")
+            }
+        }
+
+        Item {
+            objectName: "qrEmptyState"
+            Layout.fillWidth: true
+            Layout.preferredHeight: 160
+            visible: !root.controller.hasCode
+
+            Column {
+                anchors.centerIn: parent
+                spacing: 8
+
+                SymbolImage {
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    name: "qrcode"
+                    size: 48
+                    color: root.secondaryColor
+                    opacity: 0.2
+                }
+                Label {
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    text: "Enter text above to preview QR"
+                    font.pixelSize: 11
+                    color: root.secondaryColor
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,223 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Brimlark.Shell
+import Brimlark.Tools
+
+// The sticky notes popover: one note of the active workspace at a time, on
+// its paper colour, with the swatches and the pager.
+Pane {
+    id: root
+
+    required property StickyNotesController controller
+
+    readonly property color primaryColor: palette.windowText
+    readonly property color secondaryColor: Qt.rgba(primaryColor.r, primaryColor.g, primaryColor.b, 0.55)
+    readonly property bool light: palette.window.hslLightness > 0.5
+
+    padding: 16
+    contentWidth: 280
+    background: null
+    Accessible.name: "Sticky Notes"
+
+    ColumnLayout {
+        width: parent.width
+        spacing: 12
+
+        RowLayout {
+            Layout.fillWidth: true
+
+            Label {
+                text: "Sticky Notes"
+                font.pixelSize: 14
+                font.bold: true
+                color: root.secondaryColor
+            }
+            Item { Layout.fillWidth: true }
+            RowLayout {
+                spacing: 6
+
+                ToolButton {
+                    objectName: "addNoteButton"
+                    flat: true
+                    padding: 2
+                    contentItem: SymbolImage {
+                        name: "plus.circle.fill"
+                        size: 16
+                        color: Colors.hex(root.light ? "#007AFF" : "#0A84FF")
+                    }
+                    background: null
+                    onClicked: root.controller.addNote()
+                    Accessible.role: Accessible.Button
+                    Accessible.name: "Add Note"
+                    Accessible.onPressAction: root.controller.addNote()
+                }
+                ToolButton {
+                    objectName: "deleteNoteButton"
+                    flat: true
+                    padding: 2
+                    enabled: root.controller.hasNotes
+                    opacity: enabled ? 1 : 0.4
+                    contentItem: SymbolImage {
+                        name: "trash.fill"
+                        size: 14
+                        color: Colors.hex(root.light ? "#FF3B30" : "#FF453A")
+                        opacity: 0.8
+                    }
+                    background: null
+                    onClicked: root.controller.deleteShownNote()
+                    Accessible.role: Accessible.Button
+                    Accessible.name: "Delete Note"
+                    Accessible.onPressAction: root.controller.deleteShownNote()
+                }
+            }
+        }
+
+        Item {
+            objectName: "notesEmptyState"
+            Layout.fillWidth: true
+            Layout.preferredHeight: 180
+            visible: !root.controller.hasNotes
+
+            Column {
+                anchors.centerIn: parent
+                spacing: 10
+
+                SymbolImage {
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    name: "note.text.badge.plus"
+                    size: 32
+                    color: root.secondaryColor
+                    opacity: 0.3
+                }
+                Label {
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    text: "No notes found. Create one!"
+                    font.pixelSize: 12
+                    color: root.secondaryColor
+                }
+            }
+        }
+
+        ColumnLayout {
+            Layout.fillWidth: true
+            visible: root.controller.hasNotes
+            spacing: 8
+
+            Item {
+                Layout.fillWidth: true
+                Layout.preferredHeight: 140
+
+                Rectangle {
+                    y: 1
+                    width: parent.width
+                    height: parent.height
+                    radius: 12
+                    color: Qt.rgba(0, 0, 0, 0.08)
+                }
+                Rectangle {
+                    anchors.fill: parent
+                    radius: 12
+                    color: Colors.hex(root.controller.noteColorHex)
+                }
+                ScrollView {
+                    anchors.fill: parent
+                    ScrollBar.vertical: ThinScrollBar {}
+                    ScrollBar.horizontal: ThinScrollBar {}
+
+                    TextArea {
+                        id: editor
+                        objectName: "noteEditor"
+                        padding: 10
+                        wrapMode: TextEdit.Wrap
+                        color: "black"
+                        font.pixelSize: 13
+                        selectByMouse: true
+                        background: null
+                        text: root.controller.noteText
+                        // Every keystroke goes to the stored note.
+                        onTextChanged: {
+                            if (text !== root.controller.noteText)
+                                root.controller.noteText = text
+                        }
+                        Accessible.role: Accessible.EditableText
+                        Accessible.name: "Note"
+                        Accessible.onPressAction: forceActiveFocus()
+                    }
+                }
+            }
+
+            RowLayout {
+                Layout.fillWidth: true
+
+                RowLayout {
+                    spacing: 8
+                    Repeater {
+                        model: root.controller.colors
+                        delegate: Rectangle {
+                            required property var modelData
+                            objectName: "swatch_" + modelData.hex
+                            implicitWidth: 14
+                            implicitHeight: 14
+                            radius: 7
+                            color: Colors.hex(modelData.hex)
+                            border.width: modelData.selected ? 1.5 : 0
+                            border.color: root.primaryColor
+                            Accessible.role: Accessible.Button
+                            Accessible.name: modelData.name
+                            Accessible.checkable: true
+                            Accessible.checked: modelData.selected
+                            Accessible.onPressAction: root.controller.pickColor(modelData.hex)
+                            TapHandler {
+                                onTapped: root.controller.pickColor(modelData.hex)
+                            }
+                        }
+                    }
+                }
+                Item { Layout.fillWidth: true }
+                RowLayout {
+                    spacing: 6
+                    opacity: 0.8
+
+                    Button {
+                        objectName: "previousNoteButton"
+                        implicitWidth: 26
+                        enabled: root.controller.canGoPrevious
+                        contentItem: SymbolImage {
+                            name: "chevron.left"
+                            size: 11
+                            color: root.primaryColor
+                            opacity: parent.enabled ? 1 : 0.35
+                        }
+                        onClicked: root.controller.previousNote()
+                        Accessible.role: Accessible.Button
+                        Accessible.name: "Previous Note"
+                        Accessible.onPressAction: root.controller.previousNote()
+                    }
+                    Label {
+                        objectName: "notePosition"
+                        text: root.controller.positionText
+                        font.pixelSize: 11
+                        font.bold: true
+                        color: root.secondaryColor
+                    }
+                    Button {
+                        objectName: "nextNoteButton"
+                        implicitWidth: 26
+                        enabled: root.controller.canGoNext
+                        contentItem: SymbolImage {
+                            name: "chevron.right"
+                            size: 11
+                            color: root.primaryColor
+                            opacity: parent.enabled ? 1 : 0.35
+                        }
+                        onClicked: root.controller.nextNote()
+                        Accessible.role: Accessible.Button
+                        Accessible.name: "Next Note"
+                        Accessible.onPressAction: root.controller.nextNote()
+                    }
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,95 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Brimlark.Tools
+
+ApplicationWindow {
+    id: window
+
+    required property QRGeneratorController qrController
+    required property StickyNotesController notesController
+    required property CodeSnippetsController snippetsController
+
+    title: "Brimlark Desk Tools"
+    width: 1600
+    height: 640
+    visible: true
+
+    Shortcut {
+        sequence: StandardKey.Quit
+        onActivated: Qt.quit()
+    }
+
+    header: ToolBar {
+        RowLayout {
+            anchors.fill: parent
+            anchors.margins: 6
+            Label { text: "Workspace:" }
+            ComboBox {
+                id: workspaces
+                objectName: "workspaceBox"
+                model: workspaceManager.workspaces
+                textRole: "name"
+                valueRole: "idText"
+                Component.onCompleted: currentIndex = indexOfValue(workspaceManager.activeWorkspaceID)
+                onActivated: workspaceManager.activeWorkspaceID = currentValue
+                Accessible.name: "Workspace"
+            }
+            Button {
+                text: "New Workspace"
+                onClicked: {
+                    workspaceManager.createWorkspace("Workspace " + (workspaces.count + 1), "star", "#007AFF")
+                    workspaces.currentIndex = workspaces.indexOfValue(workspaceManager.activeWorkspaceID)
+                }
+                Accessible.role: Accessible.Button
+                Accessible.name: text
+                Accessible.onPressAction: clicked()
+            }
+            Item { Layout.fillWidth: true }
+        }
+    }
+
+    RowLayout {
+        anchors.fill: parent
+        anchors.margins: 12
+        spacing: 12
+
+        Repeater {
+            model: [measureComponent, pickerComponent, qrComponent, notesComponent, snippetsComponent]
+            delegate: Rectangle {
+                required property var modelData
+                Layout.alignment: Qt.AlignTop
+                implicitWidth: popover.implicitWidth
+                implicitHeight: popover.implicitHeight
+                color: palette.window
+                border.color: palette.mid
+                radius: 10
+                Loader {
+                    id: popover
+                    sourceComponent: modelData
+                }
+            }
+        }
+    }
+
+    Component {
+        id: measureComponent
+        MeasurePopoverView {}
+    }
+    Component {
+        id: pickerComponent
+        ColorPickerPopoverView {}
+    }
+    Component {
+        id: qrComponent
+        QRGeneratorPopoverView { controller: window.qrController }
+    }
+    Component {
+        id: notesComponent
+        StickyNotesPopoverView { controller: window.notesController }
+    }
+    Component {
+        id: snippetsComponent
+        CodeSnippetsPopoverView { controller: window.snippetsController }
+    }
+}

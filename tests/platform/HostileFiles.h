@@ -1,0 +1,88 @@
+#pragma once
+
+// Documents and files meant to break a reader: nesting deep enough to
+// overflow a recursive parser, and a named pipe where a file belongs.
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+#include <chrono>
+#include <fcntl.h>
+#include <functional>
+#include <future>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace brimlark::test {
+
+inline QByteArray deeplyNestedXml(int levels)
+{
+    QByteArray out("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict><key>k</key>");
+    out += QByteArray("<array>").repeated(levels);
+    out += QByteArray("</array>").repeated(levels);
+    return out + "</dict></plist>\n";
+}
+
+inline QByteArray bigEndian(quint64 v, int width)
+{
+    QByteArray bytes;
+    for (int i = width - 1; i >= 0; --i) {
+        bytes += char((v >> (8 * i)) & 0xFF);
+    }
+    return bytes;
+}
+
+// A binary list of the given objects (references four bytes wide), the
+// first one on top.
+inline QByteArray binaryList(const QList<QByteArray> &objects)
+{
+    QByteArray out("bplist00");
+    QByteArray offsets;
+    for (const QByteArray &object : objects) {
+        offsets += bigEndian(quint64(out.size()), 4);
+        out += object;
+    }
+    const quint64 table = quint64(out.size());
+    return out + offsets + QByteArray(6, '\0') + char(4) + char(4) + bigEndian(quint64(objects.size()), 8)
+        + bigEndian(0, 8) + bigEndian(table, 8);
+}
+
+// An array holding an array, and so on.
+inline QByteArray deeplyNestedBinary(int levels)
+{
+    QList<QByteArray> objects;
+    objects.reserve(levels);
+    for (int i = 0; i + 1 < levels; ++i) {
+        objects << char(0xA1) + bigEndian(quint64(i + 1), 4);
+    }
+    objects << QByteArray(1, char(0xA0));
+    return binaryList(objects);
+}
+
+// Runs `read` on a thread of its own and says whether it came back within a
+// generous bound; if not, a writer end is opened on `fifo` so that the
+// stuck reader returns before the test ends.
+inline bool returnsWithoutBlocking(const std::function<void()> &read, const QString &fifo)
+{
+    std::packaged_task<void()> task(read);
+    auto done = task.get_future();
+    std::thread thread(std::move(task));
+    const bool returned = done.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+    if (!returned) {
+        const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+    thread.join();
+    return returned;
+}
+
+inline bool makeFifo(const QString &path)
+{
+    return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+}
+
+} // namespace brimlark::test

@@ -1,0 +1,46 @@
+#include "HostileFiles.h"
+
+#include "platform/PlistDepth.h"
+
+#include <gtest/gtest.h>
+
+using namespace brimlark;
+using namespace brimlark::test;
+
+TEST(PlistDepth, MeasuresNestingInBothForms)
+{
+    const QByteArray comment("<!-- <array><array><array> -->");
+    struct Case
+    {
+        const char *name;
+        QByteArray document;
+        bool accepted;
+    };
+    const Case cases[] = {
+        { "xml at the bound", deeplyNestedXml(PlistDepth::MaxNesting - 1), true },
+        { "xml past the bound", deeplyNestedXml(PlistDepth::MaxNesting + 1), false },
+        { "xml of megabytes", deeplyNestedXml(250000), false },
+        { "tags in comments do not count", comment.repeated(200) + deeplyNestedXml(3), true },
+        { "self-closing tags do not nest",
+            QByteArray("<plist><array>") + QByteArray("<true/>").repeated(500) + "</array></plist>", true },
+        { "binary at the bound", deeplyNestedBinary(PlistDepth::MaxNesting), true },
+        { "binary past the bound", deeplyNestedBinary(PlistDepth::MaxNesting + 1), false },
+        { "binary of megabytes", deeplyNestedBinary(350000), false },
+        { "not a list at all", QByteArray("garbage"), true },
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(PlistDepth::withinLimit(c.document.constData(), size_t(c.document.size())), c.accepted)
+            << c.name;
+    }
+}
+
+TEST(PlistDepth, RefusesBinaryListsThatPointOutsideOrInACycle)
+{
+    const QByteArray cycle = binaryList({ char(0xA1) + bigEndian(1, 4), char(0xA1) + bigEndian(0, 4) });
+    const QByteArray outside = binaryList({ char(0xA1) + bigEndian(7, 4) });
+    const QByteArray shared
+        = binaryList({ char(0xA2) + bigEndian(1, 4) + bigEndian(1, 4), QByteArray(1, char(0x09)) });
+    EXPECT_FALSE(PlistDepth::withinLimit(cycle.constData(), size_t(cycle.size())));
+    EXPECT_FALSE(PlistDepth::withinLimit(outside.constData(), size_t(outside.size())));
+    EXPECT_TRUE(PlistDepth::withinLimit(shared.constData(), size_t(shared.size())));
+}

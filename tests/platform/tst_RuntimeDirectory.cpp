@@ -1,0 +1,120 @@
+#include "platform/RuntimeDirectory.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace brimlark;
+
+namespace {
+
+// Runs with XDG_RUNTIME_DIR and TMPDIR as given (null: unset), then puts them back.
+class Environment
+{
+public:
+    Environment(const char *runtime, const char *tmp)
+    {
+        save("XDG_RUNTIME_DIR", runtime, m_runtime);
+        save("TMPDIR", tmp, m_tmp);
+    }
+    ~Environment()
+    {
+        restore("XDG_RUNTIME_DIR", m_runtime);
+        restore("TMPDIR", m_tmp);
+    }
+
+private:
+    static void save(const char *name, const char *value, std::optional<std::string> &old)
+    {
+        if (const char *current = std::getenv(name)) {
+            old = current;
+        }
+        value ? ::setenv(name, value, 1) : ::unsetenv(name);
+    }
+    static void restore(const char *name, const std::optional<std::string> &old)
+    {
+        old ? ::setenv(name, old->c_str(), 1) : ::unsetenv(name);
+    }
+    std::optional<std::string> m_runtime;
+    std::optional<std::string> m_tmp;
+};
+
+} // namespace
+
+TEST(RuntimeDirectory, IsAFreshPrivateFolderOfOurOwn)
+{
+    QTemporaryDir root;
+    const std::string base = root.path().toStdString();
+    const std::string uidName = "brimlark-" + std::to_string(::getuid());
+    const struct
+    {
+        bool runtimeSet;
+        std::string expected;
+    } rows[] = { { true, base + "/brimlark" }, { false, base + "/" + uidName } };
+    for (const auto &row : rows) {
+        Environment env(row.runtimeSet ? base.c_str() : nullptr, base.c_str());
+        const auto folder = privateRuntimeDirectory();
+        ASSERT_TRUE(folder) << row.expected;
+        EXPECT_EQ(folder->string(), row.expected);
+        struct stat info
+        {
+        };
+        ASSERT_EQ(::lstat(folder->c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0700u);
+        // A second call takes the folder it made.
+        EXPECT_EQ(privateRuntimeDirectory(), folder);
+    }
+}
+
+TEST(RuntimeDirectory, RefusesAFolderOthersCouldReachOrPlant)
+{
+    const struct
+    {
+        const char *what;
+        std::function<void(const std::string &path)> prepare;
+        bool needsRoot;
+    } rows[] = {
+        { "group and others may enter", [](const std::string &p) { ::mkdir(p.c_str(), 0755); }, false },
+        { "others may write",
+            [](const std::string &p) {
+                ::mkdir(p.c_str(), 0703);
+                ::chmod(p.c_str(), 0703);
+            },
+            false },
+        { "a link to a private folder",
+            [](const std::string &p) {
+                ::mkdir((p + "-target").c_str(), 0700);
+                ::symlink((p + "-target").c_str(), p.c_str());
+            },
+            false },
+        { "a plain file", [](const std::string &p) { ::close(::creat(p.c_str(), 0600)); }, false },
+        { "another user's folder",
+            [](const std::string &p) {
+                ::mkdir(p.c_str(), 0700);
+                EXPECT_EQ(::chown(p.c_str(), 65534, 65534), 0);
+            },
+            true },
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        if (row.needsRoot && ::getuid() != 0) {
+            continue;
+        }
+        QTemporaryDir root;
+        const std::string base = root.path().toStdString();
+        Environment env(base.c_str(), nullptr);
+        row.prepare(base + "/brimlark");
+        std::string why;
+        EXPECT_FALSE(privateRuntimeDirectory(&why));
+        EXPECT_FALSE(why.empty());
+    }
+}
