@@ -2,6 +2,7 @@
 #include "model/AppDiscovery.h"
 #include "model/AppFinder.h"
 #include "model/WorkspaceManager.h"
+#include "model/WorkspaceStorage.h"
 #include "platform/AppIconImageProvider.h"
 #include "platform/AppIconStore.h"
 #include "platform/AppWorkspace.h"
@@ -69,7 +70,10 @@ int main(int argc, char *argv[])
     // (the workspace manager, the icon cache, analytics) are shared.
     Defaults &defaults = Defaults::standard();
     NotificationCenter &center = NotificationCenter::defaultCenter();
-    WorkspaceManager &workspaces = WorkspaceManager::shared();
+    WorkspaceManager workspaces(defaults, center);
+    WorkspaceManager::installShared(workspaces);
+    WorkspaceStorage storage(defaults, workspaces, center);
+    WorkspaceStorage::installShared(storage);
     TimerScheduler scheduler;
     UnavailableBiometrics biometrics;
     AppIconStore &icons = AppIconStore::shared();
