@@ -13,7 +13,6 @@
 #include "platform/DeviceInfo.h"
 #include "shell/AnalyticsBridge.h"
 #include "shell/BrimlarkApp.h"
-#include "shell/ViewModelCommands.h"
 #include "state/BrimlarkViewModel.h"
 #include "shell/QtApplicationLifecycle.h"
 #include "shell/QtMainExecutor.h"
@@ -84,7 +83,7 @@ int main(int argc, char *argv[])
     // Goes before the services it was built on, after the window.
     std::unique_ptr<BrimlarkViewModel> ownedViewModel;
 
-    services.makeViewModel = [&]() -> ShellViewModel * {
+    services.makeViewModel = [&]() -> BrimlarkViewModel * {
         BrimlarkViewModel::Services state;
         state.defaults = &defaults;
         state.analytics = &analyticsBridge;
@@ -96,7 +95,7 @@ int main(int argc, char *argv[])
         // The first scan, then the watching of the application folders.
         discovery.scanApps();
         discovery.startMonitoring();
-        return new ViewModelCommands(*viewModel);
+        return viewModel;
     };
     // Quit drains the analytics queues within a bound; aboutToQuit below
     // covers any other way the event loop ends (a second drain finds nothing).
