@@ -21,8 +21,8 @@
 #include "platform/AppWorkspace.h"
 #include "platform/Biometrics.h"
 #include "platform/Defaults.h"
-#include "platform/Scheduler.h"
 #include "platform/NotificationCenter.h"
+#include "platform/Scheduler.h"
 #include "shell/BrimlarkApp.h"
 #include "state/BrimlarkViewModel.h"
 

@@ -6,15 +6,15 @@
 // catalog to the grid's tiles: one catalog change, one refilter, one row
 // step in the grid.
 
+#include "grid/AppGridController.h"
 #include "model/AppFinder.h"
 #include "model/WorkspaceManager.h"
-#include "platform/BundleUrl.h"
 #include "platform/AppWorkspace.h"
 #include "platform/Biometrics.h"
+#include "platform/BundleUrl.h"
 #include "platform/Defaults.h"
-#include "platform/Scheduler.h"
 #include "platform/NotificationCenter.h"
-#include "grid/AppGridController.h"
+#include "platform/Scheduler.h"
 #include "state/BrimlarkViewModel.h"
 #include "support/ManualScheduler.h"
 
@@ -224,7 +224,8 @@ void BM_PublishToGrid(benchmark::State &state)
     int changes = 0;
     int refilters = 0;
     const auto countChanges = QObject::connect(&f.finder, &AppFinder::changed, [&] { ++changes; });
-    const auto countRefilters = QObject::connect(f.vm.get(), &BrimlarkViewModel::refiltered, [&] { ++refilters; });
+    const auto countRefilters
+        = QObject::connect(f.vm.get(), &BrimlarkViewModel::refiltered, [&] { ++refilters; });
     std::vector<double> samples;
     qsizetype i = 0;
     for (auto _ : state) {

@@ -1,7 +1,7 @@
 #include "grid/AppTileController.h"
 
-#include "platform/Scheduler.h"
 #include "platform/AppIconImageProvider.h"
+#include "platform/Scheduler.h"
 #include "platform/UuidText.h"
 #include "state/BrimlarkViewModel.h"
 
@@ -104,7 +104,8 @@ QList<AppTileMenu::Entry> AppTileController::menuEntries() const
     if (!m_viewModel) {
         return {};
     }
-    return AppTileMenu::entries(m_viewModel->selection(), m_viewModel->isFavorite(m_app), m_viewModel->folders());
+    return AppTileMenu::entries(
+        m_viewModel->selection(), m_viewModel->isFavorite(m_app), m_viewModel->folders());
 }
 
 QVariantList AppTileController::menu() const

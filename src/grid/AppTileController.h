@@ -2,8 +2,8 @@
 
 #include "grid/AppTileMenu.h"
 #include "model/AppItem.h"
-#include "state/BrimlarkViewModel.h"
 #include "platform/Scheduler.h"
+#include "state/BrimlarkViewModel.h"
 
 #include <QList>
 #include <QObject>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "model/AppItem.h"
-#include "state/BrimlarkViewModel.h"
 #include "platform/Scheduler.h"
+#include "state/BrimlarkViewModel.h"
 
 #include <QList>
 #include <QObject>

@@ -31,8 +31,8 @@ private:
     AppFinder &m_finder;
 };
 
-AppFinder::AppFinder(Defaults &defaults, WorkspaceManager &workspaces, NotificationCenter &center, Clock clock,
-                     FileDateReader fileDates, QObject *parent)
+AppFinder::AppFinder(Defaults &defaults, WorkspaceManager &workspaces, NotificationCenter &center,
+    Clock clock, FileDateReader fileDates, QObject *parent)
     : QObject(parent)
     , m_defaults(defaults)
     , m_collation(QLocale())
@@ -47,7 +47,8 @@ AppFinder::AppFinder(Defaults &defaults, WorkspaceManager &workspaces, Notificat
     m_folders.load();
     // The centre drops the observer with this object, so a switch that comes
     // after the catalog has gone does nothing.
-    center.addObserver(Notifications::WorkspaceChanged, this, [this](const QVariant &) { reloadWorkspaceData(); });
+    center.addObserver(
+        Notifications::WorkspaceChanged, this, [this](const QVariant &) { reloadWorkspaceData(); });
 }
 
 AppFinder::~AppFinder() = default;
@@ -59,16 +60,16 @@ void AppFinder::announce()
         return;
     }
     const std::pair<Part, void (AppFinder::*)()> notifications[] = {
-        {Apps, &AppFinder::appsChanged},
-        {SortOption, &AppFinder::allAppsSortOptionChanged},
-        {NewlyAdded, &AppFinder::newlyAddedAppsChanged},
-        {Recents, &AppFinder::recentAppsChanged},
-        {Favorites, &AppFinder::favoriteAppsChanged},
-        {Folders, &AppFinder::foldersChanged},
-        {RecentFiles, &AppFinder::recentFilesChanged},
-        {HiddenApps, &AppFinder::hiddenAppPathsChanged},
-        {HiddenFolders, &AppFinder::hiddenFolderIDsChanged},
-        {Scanning, &AppFinder::isScanningChanged},
+        { Apps, &AppFinder::appsChanged },
+        { SortOption, &AppFinder::allAppsSortOptionChanged },
+        { NewlyAdded, &AppFinder::newlyAddedAppsChanged },
+        { Recents, &AppFinder::recentAppsChanged },
+        { Favorites, &AppFinder::favoriteAppsChanged },
+        { Folders, &AppFinder::foldersChanged },
+        { RecentFiles, &AppFinder::recentFilesChanged },
+        { HiddenApps, &AppFinder::hiddenAppPathsChanged },
+        { HiddenFolders, &AppFinder::hiddenFolderIDsChanged },
+        { Scanning, &AppFinder::isScanningChanged },
     };
     for (const auto &[part, signal] : notifications) {
         if (touched & part) {
@@ -98,7 +99,7 @@ AppFinder::ScanDetails AppFinder::prepareScan(const QList<AppItem> &apps, const 
         }
     }
     // A collator of this call's own: the catalog's belongs to the main thread.
-    auto ranks = CatalogOrdering::Ranks::of(apps, NameComparison{QLocale()});
+    auto ranks = CatalogOrdering::Ranks::of(apps, NameComparison { QLocale() });
     details.nameRanks = std::move(ranks.names);
     details.categoryRanks = std::move(ranks.categories);
     return details;
@@ -141,7 +142,8 @@ void AppFinder::setApps(QList<AppItem> apps, const ScanDetails *details)
         handedIn.names = details->nameRanks;
         handedIn.categories = details->categoryRanks;
     }
-    m_ranks = details && handedIn.covers(m_apps) ? std::move(handedIn) : CatalogOrdering::Ranks::of(m_apps, m_collation);
+    m_ranks = details && handedIn.covers(m_apps) ? std::move(handedIn)
+                                                 : CatalogOrdering::Ranks::of(m_apps, m_collation);
     touch(Apps);
 }
 
@@ -296,7 +298,7 @@ void AppFinder::loadFolders()
 }
 
 void AppFinder::createFolder(const QString &name, const QString &icon, const QString &color,
-                             const std::optional<QUuid> &parentFolderID)
+    const std::optional<QUuid> &parentFolderID)
 {
     Operation operation(*this);
     m_folders.create(name, icon, color, parentFolderID);
@@ -401,8 +403,8 @@ QList<GridItemIdentifier> AppFinder::getUnifiedGridOrder() const
     return m_folders.gridOrder();
 }
 
-void AppFinder::reorderUnifiedItems(const std::set<int> &source, int destination,
-                                    const QList<GridItemIdentifier> &currentItems)
+void AppFinder::reorderUnifiedItems(
+    const std::set<int> &source, int destination, const QList<GridItemIdentifier> &currentItems)
 {
     Operation operation(*this);
     m_folders.reorderGrid(source, destination, currentItems);

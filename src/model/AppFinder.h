@@ -84,7 +84,7 @@ public:
     // Loads the hidden applications and folders and follows workspace
     // switches; scans nothing.
     AppFinder(Defaults &defaults, WorkspaceManager &workspaces, NotificationCenter &center,
-              Clock clock = systemClock, FileDateReader fileDates = systemFileDates, QObject *parent = nullptr);
+        Clock clock = systemClock, FileDateReader fileDates = systemFileDates, QObject *parent = nullptr);
     ~AppFinder() override;
 
     static QDateTime systemClock();
@@ -141,7 +141,7 @@ public:
 
     // Folders (per workspace).
     void createFolder(const QString &name, const QString &icon, const QString &color,
-                      const std::optional<QUuid> &parentFolderID = std::nullopt);
+        const std::optional<QUuid> &parentFolderID = std::nullopt);
     void deleteFolder(const AppFolder &folder);
     void renameFolder(const AppFolder &folder, const QString &newName);
     void togglePinFolder(const AppFolder &folder);
@@ -158,8 +158,8 @@ public:
 
     // Unified grid order (per workspace, read from the defaults at each call).
     QList<GridItemIdentifier> getUnifiedGridOrder() const;
-    void reorderUnifiedItems(const std::set<int> &source, int destination,
-                             const QList<GridItemIdentifier> &currentItems);
+    void reorderUnifiedItems(
+        const std::set<int> &source, int destination, const QList<GridItemIdentifier> &currentItems);
 
     // Search.
     QList<AppItem> searchApps(const QString &query) const;

@@ -32,7 +32,8 @@ std::optional<QString> stringValue(const nlohmann::ordered_json &v)
 std::optional<qint64> integerValue(const nlohmann::ordered_json &v)
 {
     if (v.is_number_integer()) {
-        if (v.is_number_unsigned() && v.get<std::uint64_t>() > std::uint64_t(std::numeric_limits<qint64>::max())) {
+        if (v.is_number_unsigned()
+            && v.get<std::uint64_t>() > std::uint64_t(std::numeric_limits<qint64>::max())) {
             return std::nullopt;
         }
         return v.get<qint64>();
@@ -181,7 +182,7 @@ std::optional<AppFolder::Move> AppFolder::moveOnto(const QString &sourcePath, co
     }
     // The destination counts places before the source leaves, so the source
     // takes the target's place in both directions.
-    return Move{int(from), int(to), int(from < to ? to + 1 : to)};
+    return Move { int(from), int(to), int(from < to ? to + 1 : to) };
 }
 
 } // namespace brimlark

@@ -19,7 +19,8 @@ CatalogFolders::CatalogFolders(Defaults &defaults, const WorkspaceManager &works
 
 const AppFolder *CatalogFolders::find(const QUuid &id) const
 {
-    const auto it = std::find_if(m_folders.cbegin(), m_folders.cend(), [&id](const AppFolder &f) { return f.id == id; });
+    const auto it = std::find_if(
+        m_folders.cbegin(), m_folders.cend(), [&id](const AppFolder &f) { return f.id == id; });
     return it == m_folders.cend() ? nullptr : &*it;
 }
 
@@ -31,9 +32,9 @@ AppFolder *CatalogFolders::findMutable(const QUuid &id)
 void CatalogFolders::load()
 {
     // Undecodable data is kept aside by StoredJson before any save replaces it.
-    auto stored = StoredJson::readList<AppFolder>(m_defaults, m_workspaces.perWorkspaceKey(foldersBase),
-                                                  &AppFolder::fromJson);
-    m_folders = stored ? QList<AppFolder>(stored->begin(), stored->end()) : QList<AppFolder>{};
+    auto stored = StoredJson::readList<AppFolder>(
+        m_defaults, m_workspaces.perWorkspaceKey(foldersBase), &AppFolder::fromJson);
+    m_folders = stored ? QList<AppFolder>(stored->begin(), stored->end()) : QList<AppFolder> {};
     sort();
 }
 
@@ -65,7 +66,7 @@ void CatalogFolders::sort()
 }
 
 void CatalogFolders::create(const QString &name, const QString &icon, const QString &color,
-                            const std::optional<QUuid> &parentFolderID)
+    const std::optional<QUuid> &parentFolderID)
 {
     qint64 sortOrder = 0;
     if (!m_folders.isEmpty()) {
@@ -216,7 +217,8 @@ void CatalogFolders::reorderRoots(const std::set<int> &source, int destination, 
 QList<GridItemIdentifier> CatalogFolders::gridOrder() const
 {
     QList<GridItemIdentifier> out;
-    for (const auto &text : StoredStrings::read(m_defaults, m_workspaces.perWorkspaceKey(unifiedGridOrderBase))) {
+    for (const auto &text :
+        StoredStrings::read(m_defaults, m_workspaces.perWorkspaceKey(unifiedGridOrderBase))) {
         if (auto item = GridItemIdentifier::fromString(text)) {
             out << *item;
         }
@@ -224,8 +226,8 @@ QList<GridItemIdentifier> CatalogFolders::gridOrder() const
     return out;
 }
 
-void CatalogFolders::reorderGrid(const std::set<int> &source, int destination,
-                                 const QList<GridItemIdentifier> &currentItems)
+void CatalogFolders::reorderGrid(
+    const std::set<int> &source, int destination, const QList<GridItemIdentifier> &currentItems)
 {
     QList<GridItemIdentifier> items = currentItems;
     ListMove::apply(items, source, destination);

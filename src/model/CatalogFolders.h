@@ -43,7 +43,7 @@ public:
 
     // Saves, then sorts.
     void create(const QString &name, const QString &icon, const QString &color,
-                const std::optional<QUuid> &parentFolderID);
+        const std::optional<QUuid> &parentFolderID);
     bool remove(const QUuid &id);
     bool rename(const QUuid &id, const QString &name);
     bool togglePin(const QUuid &id);
@@ -64,7 +64,8 @@ public:
     QList<GridItemIdentifier> gridOrder() const;
     // Stores the moved order and numbers its folders by grid position; does
     // not sort.
-    void reorderGrid(const std::set<int> &source, int destination, const QList<GridItemIdentifier> &currentItems);
+    void reorderGrid(
+        const std::set<int> &source, int destination, const QList<GridItemIdentifier> &currentItems);
 
 private:
     AppFolder *findMutable(const QUuid &id);

@@ -9,9 +9,9 @@ namespace brimlark::CatalogOrdering {
 
 namespace {
 
-template<typename Text>
-std::vector<int> ranksOf(const QList<AppItem> &apps, const QHash<QString, int> &table, Text text,
-                         const NameComparison &collation)
+template <typename Text>
+std::vector<int> ranksOf(
+    const QList<AppItem> &apps, const QHash<QString, int> &table, Text text, const NameComparison &collation)
 {
     std::vector<int> out;
     out.reserve(size_t(apps.size()));
@@ -40,7 +40,8 @@ QList<AppItem> inKeyOrder(const QList<AppItem> &apps, const std::vector<qint64> 
 {
     std::vector<qsizetype> order(size_t(apps.size()));
     std::iota(order.begin(), order.end(), qsizetype(0));
-    std::stable_sort(order.begin(), order.end(), [&keys](qsizetype a, qsizetype b) { return keys[a] < keys[b]; });
+    std::stable_sort(
+        order.begin(), order.end(), [&keys](qsizetype a, qsizetype b) { return keys[a] < keys[b]; });
     QList<AppItem> out;
     out.reserve(apps.size());
     for (qsizetype i : order) {
@@ -80,7 +81,8 @@ QHash<QString, int> collationRanks(const QStringList &texts, const NameCompariso
     }
     std::vector<int> order(size_t(distinct.size()));
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&keys](int a, int b) { return keys[a].compare(keys[b]) < 0; });
+    std::stable_sort(
+        order.begin(), order.end(), [&keys](int a, int b) { return keys[a].compare(keys[b]) < 0; });
 
     QHash<QString, int> ranks;
     ranks.reserve(distinct.size());
@@ -143,13 +145,14 @@ std::vector<int> nameRanks(const QList<AppItem> &apps, const Ranks &ranks, const
     return ranksOf(apps, ranks.names, nameOf, collation);
 }
 
-std::vector<int> categoryRanks(const QList<AppItem> &apps, const Ranks &ranks, const NameComparison &collation)
+std::vector<int> categoryRanks(
+    const QList<AppItem> &apps, const Ranks &ranks, const NameComparison &collation)
 {
     return ranksOf(apps, ranks.categories, categoryOf, collation);
 }
 
 QList<AppItem> sorted(const QList<AppItem> &apps, AppSortOption option, const QSet<QString> &recentUrlTexts,
-                      const Ranks &ranks, const NameComparison &collation)
+    const Ranks &ranks, const NameComparison &collation)
 {
     std::vector<qint64> keys;
     keys.reserve(size_t(apps.size()));
@@ -182,7 +185,7 @@ QList<AppItem> sorted(const QList<AppItem> &apps, AppSortOption option, const QS
 }
 
 QList<AppItem> search(const QList<AppItem> &apps, const QSet<QString> &hiddenPaths, const QString &query,
-                      const Ranks &ranks, const NameComparison &collation)
+    const Ranks &ranks, const NameComparison &collation)
 {
     if (query.isEmpty()) {
         return {};
@@ -198,7 +201,8 @@ QList<AppItem> search(const QList<AppItem> &apps, const QSet<QString> &hiddenPat
         if (hiddenPaths.contains(app.id())) {
             continue;
         }
-        if (app.name().contains(query, Qt::CaseInsensitive) || app.category().contains(query, Qt::CaseInsensitive)) {
+        if (app.name().contains(query, Qt::CaseInsensitive)
+            || app.category().contains(query, Qt::CaseInsensitive)) {
             matches << app;
         }
     }
@@ -210,7 +214,8 @@ QList<AppItem> search(const QList<AppItem> &apps, const QSet<QString> &hiddenPat
     for (qsizetype i = 0; i < matches.size(); ++i) {
         const QString &name = matches[i].name();
         const bool exact = collation.compare(name, query) == 0;
-        const bool prefix = name.contains(query, Qt::CaseInsensitive) && name.toLower().startsWith(lowerQuery);
+        const bool prefix
+            = name.contains(query, Qt::CaseInsensitive) && name.toLower().startsWith(lowerQuery);
         const qint64 group = exact ? 0 : (prefix ? 1 : 2);
         keys.push_back((group << 32) + names[size_t(i)]);
     }

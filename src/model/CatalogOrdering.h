@@ -41,18 +41,19 @@ struct Ranks
 // The ranks of the list's names (categories); a list with a text the table
 // lacks is ranked on its own.
 std::vector<int> nameRanks(const QList<AppItem> &apps, const Ranks &ranks, const NameComparison &collation);
-std::vector<int> categoryRanks(const QList<AppItem> &apps, const Ranks &ranks, const NameComparison &collation);
+std::vector<int> categoryRanks(
+    const QList<AppItem> &apps, const Ranks &ranks, const NameComparison &collation);
 
 // The applications in the option's order; `recentUrlTexts` go first for
 // "recently used".
 QList<AppItem> sorted(const QList<AppItem> &apps, AppSortOption option, const QSet<QString> &recentUrlTexts,
-                      const Ranks &ranks, const NameComparison &collation);
+    const Ranks &ranks, const NameComparison &collation);
 
 // Visible applications whose name or category holds the query (ignoring
 // case), one per path: exact names, then names starting with the query,
 // then the rest, each group by name.
 QList<AppItem> search(const QList<AppItem> &apps, const QSet<QString> &hiddenPaths, const QString &query,
-                      const Ranks &ranks, const NameComparison &collation);
+    const Ranks &ranks, const NameComparison &collation);
 
 } // namespace CatalogOrdering
 

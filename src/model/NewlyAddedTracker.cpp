@@ -20,8 +20,7 @@ namespace {
 // well defined for any comparator, also one that is not a strict weak order
 // (the newly-added order is not transitive), and it never compares an element
 // with itself.
-template<typename Less>
-void mergeSort(std::vector<int> &items, Less less)
+template <typename Less> void mergeSort(std::vector<int> &items, Less less)
 {
     std::vector<int> buffer(items.size());
     std::function<void(size_t, size_t)> sortRange = [&](size_t begin, size_t end) {
@@ -48,7 +47,8 @@ void mergeSort(std::vector<int> &items, Less less)
         while (right < end) {
             buffer[out++] = items[right++];
         }
-        std::copy(buffer.begin() + qsizetype(begin), buffer.begin() + qsizetype(end), items.begin() + qsizetype(begin));
+        std::copy(buffer.begin() + qsizetype(begin), buffer.begin() + qsizetype(end),
+            items.begin() + qsizetype(begin));
     };
     sortRange(0, items.size());
 }
@@ -69,11 +69,12 @@ std::optional<NewlyAddedTracker::FileDates> NewlyAddedTracker::systemFileDates(c
     // which for a thousand applications was most of a publish.
     const QByteArray native = QFile::encodeName(path);
     struct statx status = {};
-    if (::statx(AT_FDCWD, native.constData(), AT_STATX_SYNC_AS_STAT, STATX_BTIME | STATX_MTIME, &status) != 0) {
+    if (::statx(AT_FDCWD, native.constData(), AT_STATX_SYNC_AS_STAT, STATX_BTIME | STATX_MTIME, &status)
+        != 0) {
         // A symbolic link whose target is gone is there but has no dates.
         if (::statx(AT_FDCWD, native.constData(), AT_SYMLINK_NOFOLLOW, STATX_TYPE, &status) == 0
             && S_ISLNK(status.stx_mode)) {
-            return FileDates{};
+            return FileDates {};
         }
         return std::nullopt;
     }
@@ -95,8 +96,8 @@ QStringList NewlyAddedTracker::stored() const
     return StoredStrings::read(m_defaults, newlyAddedKey);
 }
 
-QList<AppItem> NewlyAddedTracker::update(const QList<AppItem> &apps, const QHash<QString, qsizetype> &urlTexts,
-                                         const ScanDates *scanDates)
+QList<AppItem> NewlyAddedTracker::update(
+    const QList<AppItem> &apps, const QHash<QString, qsizetype> &urlTexts, const ScanDates *scanDates)
 {
     const QDateTime now = m_clock();
     const double nowSeconds = double(now.toMSecsSinceEpoch()) / 1000.0;
@@ -244,7 +245,7 @@ void NewlyAddedTracker::store(const QList<AppItem> &newlyAdded)
     const auto stored = m_defaults.stringArray(newlyAddedKey.toStdString());
     if (stored && qsizetype(stored->size()) == texts.size()
         && std::equal(stored->begin(), stored->end(), texts.begin(),
-                      [](const std::string &a, const QString &b) { return QString::fromStdString(a) == b; })) {
+            [](const std::string &a, const QString &b) { return QString::fromStdString(a) == b; })) {
         return;
     }
     StoredStrings::write(m_defaults, newlyAddedKey, texts);

@@ -46,7 +46,7 @@ public:
     // in by a scan go before the reader; `urlTexts` are the applications'
     // URL texts as a set.
     QList<AppItem> update(const QList<AppItem> &apps, const QHash<QString, qsizetype> &urlTexts,
-                          const ScanDates *scanDates = nullptr);
+        const ScanDates *scanDates = nullptr);
     // The stored list's URL texts.
     QStringList stored() const;
 

@@ -19,7 +19,7 @@ class WorkspaceManager : public QObject
     Q_OBJECT
     Q_PROPERTY(QVariantList workspaces READ workspaceList NOTIFY workspacesChanged)
     Q_PROPERTY(QString activeWorkspaceID READ activeWorkspaceIDText WRITE setActiveWorkspaceIDText NOTIFY
-                   activeWorkspaceIDChanged)
+            activeWorkspaceIDChanged)
 
 public:
     static const QUuid defaultWorkspaceID;
@@ -44,7 +44,8 @@ public:
     static QString perWorkspaceKey(const QString &base, const QUuid &id);
 
     Q_INVOKABLE void createWorkspace(const QString &name, const QString &icon, const QString &color);
-    void updateWorkspace(const Workspace &workspace, const QString &name, const QString &icon, const QString &color);
+    void updateWorkspace(
+        const Workspace &workspace, const QString &name, const QString &icon, const QString &color);
     void deleteWorkspace(const Workspace &workspace);
 
     static Workspace defaultWorkspace();

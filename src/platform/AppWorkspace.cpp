@@ -5,8 +5,8 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QHash>
 #include <QGuiApplication>
+#include <QHash>
 #include <QIcon>
 #include <QImageReader>
 #include <QMimeDatabase>
@@ -41,7 +41,8 @@ int clampSize(int pixelSize)
 
 bool plainComponent(const QString &name)
 {
-    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') && !name.contains(QChar(0));
+    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/')
+        && !name.contains(QChar(0));
 }
 
 QImage boundedCopy(QImage image, int pixelSize)
@@ -86,14 +87,32 @@ QImage paintedIcon(int pixelSize, bool application)
 int iconFamilyMemberSide(const QByteArray &type)
 {
     static const QHash<QByteArray, int> sides = {
-        {"ics#", 16}, {"ics4", 16}, {"ics8", 16}, {"is32", 16}, {"icp4", 16}, {"ic04", 16},
-        {"ICN#", 32}, {"icl4", 32}, {"icl8", 32}, {"il32", 32}, {"icp5", 32}, {"ic05", 32}, {"ic11", 32},
-        {"ich#", 48}, {"ich4", 48}, {"ich8", 48}, {"ih32", 48},
-        {"icp6", 64}, {"ic12", 64},
-        {"it32", 128}, {"ic07", 128},
-        {"ic08", 256}, {"ic13", 256},
-        {"ic09", 512}, {"ic14", 512},
-        {"ic10", 1024},
+        { "ics#", 16 },
+        { "ics4", 16 },
+        { "ics8", 16 },
+        { "is32", 16 },
+        { "icp4", 16 },
+        { "ic04", 16 },
+        { "ICN#", 32 },
+        { "icl4", 32 },
+        { "icl8", 32 },
+        { "il32", 32 },
+        { "icp5", 32 },
+        { "ic05", 32 },
+        { "ic11", 32 },
+        { "ich#", 48 },
+        { "ich4", 48 },
+        { "ich8", 48 },
+        { "ih32", 48 },
+        { "icp6", 64 },
+        { "ic12", 64 },
+        { "it32", 128 },
+        { "ic07", 128 },
+        { "ic08", 256 },
+        { "ic13", 256 },
+        { "ic09", 512 },
+        { "ic14", 512 },
+        { "ic10", 1024 },
     };
     return sides.value(type, 0);
 }
@@ -133,11 +152,13 @@ AppWorkspace::IconThemeOptions AppWorkspace::IconThemeOptions::fromEnvironment()
     return options;
 }
 
-AppWorkspace::AppWorkspace() : AppWorkspace(IconThemeOptions::fromEnvironment())
+AppWorkspace::AppWorkspace()
+    : AppWorkspace(IconThemeOptions::fromEnvironment())
 {
 }
 
-AppWorkspace::AppWorkspace(IconThemeOptions options) : m_options(std::move(options))
+AppWorkspace::AppWorkspace(IconThemeOptions options)
+    : m_options(std::move(options))
 {
     initPlatformResources();
 }
@@ -199,7 +220,8 @@ QImage AppWorkspace::decodeIcon(const QString &filePath, int pixelSize)
             }
             const bool covers = side >= pixelSize;
             const bool bestCovers = bestSide >= pixelSize;
-            if (best < 0 || (covers && (!bestCovers || side < bestSide)) || (!covers && !bestCovers && side > bestSide)) {
+            if (best < 0 || (covers && (!bestCovers || side < bestSide))
+                || (!covers && !bestCovers && side > bestSide)) {
                 best = i;
                 bestSide = side;
             }
@@ -222,7 +244,8 @@ QImage AppWorkspace::iconForFile(const QString &path, int pixelSize) const
 {
     pixelSize = clampSize(pixelSize);
     const QFileInfo info(path);
-    const bool looksLikeBundle = path.endsWith(QStringLiteral(".app")) || path.endsWith(QStringLiteral(".app/"));
+    const bool looksLikeBundle
+        = path.endsWith(QStringLiteral(".app")) || path.endsWith(QStringLiteral(".app/"));
     if (looksLikeBundle && (info.isDir() || !info.exists())) {
         if (const auto file = bundleIconFile(path)) {
             const QImage image = decodeIcon(*file, pixelSize);
@@ -272,7 +295,8 @@ QImage AppWorkspace::themeIconForFile(const QString &path, int pixelSize) const
             return image;
         }
     }
-    const QImage document = resourceIcon(QStringLiteral(":/brimlark/platform/generic-document.svg"), pixelSize);
+    const QImage document
+        = resourceIcon(QStringLiteral(":/brimlark/platform/generic-document.svg"), pixelSize);
     return document.isNull() ? paintedIcon(pixelSize, false) : document;
 }
 
@@ -292,18 +316,19 @@ const std::vector<AppWorkspace::ThemeDir> &AppWorkspace::themeDirs() const
             const QStringList entries = theme.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
             for (const QString &entry : entries) {
                 if (entry == u"scalable") {
-                    m_themeDirs.push_back({theme.filePath(entry + QStringLiteral("/mimetypes")), t, 0});
+                    m_themeDirs.push_back({ theme.filePath(entry + QStringLiteral("/mimetypes")), t, 0 });
                 } else if (entry == u"mimetypes") {
                     // "mimetypes/48" layout.
-                    const QStringList sizes = QDir(theme.filePath(entry)).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+                    const QStringList sizes
+                        = QDir(theme.filePath(entry)).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
                     for (const QString &size : sizes) {
                         const int n = dirSize(size);
                         if (n > 0) {
-                            m_themeDirs.push_back({theme.filePath(entry + u'/' + size), t, n});
+                            m_themeDirs.push_back({ theme.filePath(entry + u'/' + size), t, n });
                         }
                     }
                 } else if (const int n = dirSize(entry); n > 0) {
-                    m_themeDirs.push_back({theme.filePath(entry + QStringLiteral("/mimetypes")), t, n});
+                    m_themeDirs.push_back({ theme.filePath(entry + QStringLiteral("/mimetypes")), t, n });
                 }
             }
         }
@@ -337,7 +362,7 @@ std::optional<QString> AppWorkspace::themeIconFile(const QStringList &names, int
             continue;
         }
         for (const ThemeDir &dir : dirs) {
-            for (const char *ext : {".png", ".svg"}) {
+            for (const char *ext : { ".png", ".svg" }) {
                 const QString file = dir.path + u'/' + name + QLatin1String(ext);
                 if (QFileInfo::exists(file)) {
                     return file;

@@ -61,7 +61,7 @@ private:
     {
         QString path;
         int theme; // index in themeNames
-        int size;  // 0 for scalable
+        int size; // 0 for scalable
     };
     QImage themeIconForFile(const QString &path, int pixelSize) const;
     std::optional<QString> themeIconFile(const QStringList &names, int pixelSize) const;

@@ -14,7 +14,8 @@ QLocale effectiveLocale(const QLocale &locale)
 }
 } // namespace
 
-NameComparison::NameComparison(const QLocale &locale) : m_collator(effectiveLocale(locale))
+NameComparison::NameComparison(const QLocale &locale)
+    : m_collator(effectiveLocale(locale))
 {
     m_collator.setCaseSensitivity(Qt::CaseInsensitive);
     m_collator.setNumericMode(false);

@@ -8,15 +8,15 @@
 #include "platform/AppWorkspace.h"
 #include "platform/Biometrics.h"
 #include "platform/Defaults.h"
+#include "platform/DeviceInfo.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Scheduler.h"
-#include "platform/DeviceInfo.h"
 #include "shell/AnalyticsBridge.h"
 #include "shell/BrimlarkApp.h"
-#include "state/BrimlarkViewModel.h"
 #include "shell/QtApplicationLifecycle.h"
 #include "shell/QtMainExecutor.h"
 #include "shell/SingleInstance.h"
+#include "state/BrimlarkViewModel.h"
 
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
@@ -51,11 +51,13 @@ int main(int argc, char *argv[])
     // before it starts.
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QSize size = screen->size();
-        DeviceInfo::shared().setMainScreenSize(DeviceInfo::ScreenSize{double(size.width()), double(size.height())});
+        DeviceInfo::shared().setMainScreenSize(
+            DeviceInfo::ScreenSize { double(size.width()), double(size.height()) });
     }
     AnalyticsManager &analytics = AnalyticsManager::shared();
-    analytics.setMainBundleInfo(TallyDictionary{{"CFBundleShortVersionString", TallyType(BRIMLARK_VERSION)},
-                                                {"CFBundleVersion", TallyType(BRIMLARK_VERSION)}});
+    analytics.setMainBundleInfo(
+        TallyDictionary { { "CFBundleShortVersionString", TallyType(BRIMLARK_VERSION) },
+            { "CFBundleVersion", TallyType(BRIMLARK_VERSION) } });
     AnalyticsBridge analyticsBridge(analytics);
     BrimlarkViewModel *viewModel = nullptr;
 
@@ -123,8 +125,7 @@ int main(int argc, char *argv[])
     for (const QUrl &url : urls) {
         brimlark.openURL(url);
     }
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, [&analytics] {
-        analytics.shutdown(std::chrono::seconds(2));
-    });
+    QObject::connect(
+        &app, &QCoreApplication::aboutToQuit, [&analytics] { analytics.shutdown(std::chrono::seconds(2)); });
     return app.exec();
 }

@@ -5,9 +5,9 @@
 #include "platform/Defaults.h"
 #include "platform/KeyDownMonitor.h"
 #include "platform/NameComparison.h"
+#include "platform/Scheduler.h"
 #include "state/AnalyticsReporter.h"
 #include "state/HiddenItemsPassword.h"
-#include "platform/Scheduler.h"
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -367,7 +367,6 @@ QList<AppItem> BrimlarkViewModel::appsNotInFolder(const AppFolder &folder) const
     return out;
 }
 
-
 // ---- selecting
 
 void BrimlarkViewModel::setLibrarySelection(const QString &caseName)
@@ -494,7 +493,8 @@ void BrimlarkViewModel::reorderUnifiedItems(const std::set<int> &source, int des
     m_appFinder.reorderUnifiedItems(source, destination, unifiedGridItems());
 }
 
-void BrimlarkViewModel::reorderAppsInFolder(const AppFolder &folder, const std::set<int> &source, int destination)
+void BrimlarkViewModel::reorderAppsInFolder(
+    const AppFolder &folder, const std::set<int> &source, int destination)
 {
     m_appFinder.reorderAppsInFolder(folder, source, destination);
 }

@@ -109,7 +109,10 @@ public:
     const QSet<QString> &hiddenAppPaths() const { return m_appFinder.hiddenAppPaths(); }
     AppSortOption allAppsSortOption() const { return m_appFinder.allAppsSortOption(); }
     bool isFavorite(const AppItem &app) const { return m_appFinder.isFavorite(app); }
-    QList<AppItem> getAppsInFolder(const AppFolder &folder) const { return m_appFinder.getAppsInFolder(folder); }
+    QList<AppItem> getAppsInFolder(const AppFolder &folder) const
+    {
+        return m_appFinder.getAppsInFolder(folder);
+    }
 
     // Published state.
     const std::optional<SidebarSelection> &selection() const { return m_selection; }

@@ -2,8 +2,8 @@
 
 #include "model/WorkspaceStorage.h"
 #include "platform/Pasteboard.h"
-#include "platform/ScreenSampler.h"
 #include "platform/Scheduler.h"
+#include "platform/ScreenSampler.h"
 
 #include <QPointer>
 

@@ -113,8 +113,10 @@ struct Catalog
 TEST(AppDiscovery, ScanPublishesTheSortedFolderContents)
 {
     Catalog c;
-    makeBundle(c.folder(2), QStringLiteral("beta.app"), {{AppScanner::categoryKey, QStringLiteral("x.games")}}, true);
-    makeBundle(c.folder(0), QStringLiteral("Alpha.app"), {{AppScanner::categoryKey, QStringLiteral("x.music")}}, false);
+    makeBundle(c.folder(2), QStringLiteral("beta.app"),
+        { { AppScanner::categoryKey, QStringLiteral("x.games") } }, true);
+    makeBundle(c.folder(0), QStringLiteral("Alpha.app"),
+        { { AppScanner::categoryKey, QStringLiteral("x.music") } }, false);
     AppDiscovery discovery(*c.finder, c.scheduler, c.services());
     QSignalSpy scanning(c.finder.get(), &AppFinder::isScanningChanged);
 

@@ -269,13 +269,13 @@ TEST_F(AppFinderTest, HidingAndShowingAlwaysStoreAndAnnounceAfterTheChange)
     finder->hideApp(alpha);
     EXPECT_TRUE(setStoredWhenNotified);
     EXPECT_EQ(announcements, 1);
-    EXPECT_EQ(seenByLastAnnouncement, QStringList{alpha.id()});
+    EXPECT_EQ(seenByLastAnnouncement, QStringList { alpha.id() });
 
     // Already hidden: no change, still stored and announced.
     store(AppFinder::hiddenAppsKey, {});
     finder->hideApp(alpha);
     EXPECT_EQ(announcements, 2);
-    EXPECT_EQ(seenByLastAnnouncement, QStringList{alpha.id()});
+    EXPECT_EQ(seenByLastAnnouncement, QStringList { alpha.id() });
 
     finder->unhideApp(beta);
     EXPECT_EQ(announcements, 3);
@@ -366,9 +366,10 @@ TEST_F(AppFinderTest, WorkspaceSwitchReloadsAndAnnouncesOnce)
     QObject::connect(finder.get(), &AppFinder::changed, note("changed"));
     workspaces.setActiveWorkspaceID(second);
 
-    EXPECT_EQ(order, (QStringList{QStringLiteral("sort"), QStringLiteral("newly"), QStringLiteral("recents"),
-                                  QStringLiteral("favorites"), QStringLiteral("folders"), QStringLiteral("changed")}));
-    EXPECT_EQ(finder->recentApps(), QList<AppItem>{beta});
+    EXPECT_EQ(order,
+        (QStringList { QStringLiteral("sort"), QStringLiteral("newly"), QStringLiteral("recents"),
+            QStringLiteral("favorites"), QStringLiteral("folders"), QStringLiteral("changed") }));
+    EXPECT_EQ(finder->recentApps(), QList<AppItem> { beta });
     EXPECT_EQ(finder->allAppsSortOption(), AppSortOption::category);
 }
 
@@ -401,15 +402,17 @@ TEST_F(AppFinderTest, PublishIsOneChangeThatClearsTheScanningFlag)
     QObject::connect(finder.get(), &AppFinder::changed, note("changed"));
     bool readyWhenAnnounced = false;
     QObject::connect(finder.get(), &AppFinder::changed, [&] {
-        readyWhenAnnounced = !finder->isScanning() && finder->folders().size() == 1 && finder->apps().size() == 2;
+        readyWhenAnnounced
+            = !finder->isScanning() && finder->folders().size() == 1 && finder->apps().size() == 2;
     });
 
-    EXPECT_TRUE(finder->publishScan({alpha, beta}, generation));
-    EXPECT_EQ(order, (QStringList{QStringLiteral("apps"), QStringLiteral("folders"), QStringLiteral("scanning"),
-                                  QStringLiteral("changed")}));
+    EXPECT_TRUE(finder->publishScan({ alpha, beta }, generation));
+    EXPECT_EQ(order,
+        (QStringList { QStringLiteral("apps"), QStringLiteral("folders"), QStringLiteral("scanning"),
+            QStringLiteral("changed") }));
     EXPECT_TRUE(readyWhenAnnounced);
     EXPECT_FALSE(finder->isScanning());
-    EXPECT_EQ(finder->getAppsInFolder(finder->folders().first()), QList<AppItem>{beta});
+    EXPECT_EQ(finder->getAppsInFolder(finder->folders().first()), QList<AppItem> { beta });
 }
 
 TEST_F(AppFinderTest, OnlyTheNewestScanPublishesAndClearsTheFlag)
@@ -535,7 +538,8 @@ TEST_F(AppFinderTest, FolderMembersAreAddedOnceRemovedEverywhereAndKeptWhenUnins
     finder->addAppToFolder(alpha, stored);
     EXPECT_EQ(spy.count(), 0);
     finder->removeAppFromFolder(beta, stored);
-    EXPECT_EQ(finder->folders().first().appURLs, (QStringList{alpha.urlText(), QStringLiteral("::bad::")}));
+    EXPECT_EQ(
+        finder->folders().first().appURLs, (QStringList { alpha.urlText(), QStringLiteral("::bad::") }));
     EXPECT_EQ(spy.count(), 1);
     finder->addAppToFolder(gamma, stored);
 
@@ -696,7 +700,7 @@ TEST_F(AppFinderTest, GridReorderStoresTheMoveAndNumbersFoldersByGridPosition)
     EXPECT_EQ(folderNamed(QStringLiteral("B")).sortOrder, 1);
     EXPECT_EQ(folderNamed(QStringLiteral("A")).sortOrder, 2);
     // Not sorted here; saved; one announcement.
-    EXPECT_EQ(folderNames(finder->folders()), (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
+    EXPECT_EQ(folderNames(finder->folders()), (QStringList { QStringLiteral("A"), QStringLiteral("B") }));
     EXPECT_EQ(storedFolders().first().sortOrder, 2);
     EXPECT_EQ(spy.count(), 1);
 

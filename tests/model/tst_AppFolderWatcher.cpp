@@ -16,7 +16,7 @@ struct Watch
 {
     ManualScheduler scheduler;
     QStringList lines;
-    AppFolderWatcher watcher{scheduler, [this](const QString &l) { lines << l; }};
+    AppFolderWatcher watcher { scheduler, [this](const QString &l) { lines << l; } };
 
     // Runs the pending rescan, if any.
     bool fire()

@@ -19,13 +19,14 @@ TEST(RecentsAndFavorites, RecentsAreNewestFirstAndCappedFavouritesToggleEachWork
     lists.addToRecents(QStringLiteral("file:///5.app/"));
     const QStringList recents = lists.recents();
     ASSERT_EQ(recents.size(), RecentsAndFavorites::maxRecentApps);
-    EXPECT_EQ(recents.mid(0, 3), (QStringList{QStringLiteral("file:///5.app/"), QStringLiteral("file:///8.app/"),
-                                             QStringLiteral("file:///7.app/")}));
+    EXPECT_EQ(recents.mid(0, 3),
+        (QStringList { QStringLiteral("file:///5.app/"), QStringLiteral("file:///8.app/"),
+            QStringLiteral("file:///7.app/") }));
 
     lists.toggleFavorite(QStringLiteral("file:///a.app/"));
     lists.toggleFavorite(QStringLiteral("file:///b.app/"));
     lists.toggleFavorite(QStringLiteral("file:///a.app/"));
-    EXPECT_EQ(lists.favorites(), QStringList{QStringLiteral("file:///b.app/")});
+    EXPECT_EQ(lists.favorites(), QStringList { QStringLiteral("file:///b.app/") });
     EXPECT_TRUE(lists.isFavorite(QStringLiteral("file:///b.app/")));
 
     workspaces.createWorkspace(QStringLiteral("Two"), QStringLiteral("star"), QStringLiteral("#000000"));

@@ -1,9 +1,9 @@
+#include "ViewModelFixture.h"
 #include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
 #include "shell/AppDelegate.h"
 #include "shell/BrimlarkApp.h"
 #include "shell/MenuCommands.h"
-#include "ViewModelFixture.h"
 
 #include "TestSupport.h"
 

@@ -1,6 +1,6 @@
+#include "ViewModelFixture.h"
 #include "platform/NotificationCenter.h"
 #include "shell/MenuCommands.h"
-#include "ViewModelFixture.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
