@@ -52,6 +52,7 @@
 #include <vector>
 
 Q_IMPORT_QML_PLUGIN(BrimlarkShellPlugin)
+Q_IMPORT_QML_PLUGIN(BrimlarkToolsPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkGridPlugin)
 
 using namespace brimlark;

@@ -300,11 +300,7 @@ QVariant AppGridController::appToUninstall() const
 
 QUrl AppGridController::uninstallerViewUrl()
 {
-    static const QString uninstaller = QStringLiteral(":/Brimlark/Uninstaller/AppUninstallerView.qml");
-    if (QFile::exists(uninstaller)) {
-        return QUrl(QStringLiteral("qrc") + uninstaller);
-    }
-    return QUrl(QStringLiteral("qrc:/Brimlark/Grid/AppUninstallerPlaceholder.qml"));
+    return QUrl(QStringLiteral("qrc:/Brimlark/Uninstaller/AppUninstallerView.qml"));
 }
 
 void AppGridController::openAppPicker(const QVariant &folder)

@@ -3,7 +3,7 @@ import QtQuick.Controls
 import Brimlark.Shell
 import Brimlark.Grid
 
-// The launcher window's detail column: the loading screen, a lock screen of
+// The launcher window's detail column: the toolbar over the loading screen, a lock screen of
 // the hidden section, or the scrolling content in the layout the selection
 // calls for; over it the panel of an opened folder or category, and the
 // app picker and uninstaller sheets.
@@ -13,10 +13,13 @@ Item {
 
     // The central view model (BrimlarkViewModel).
     required property QtObject viewModel
+    // What the toolbar's desk-tool popovers are made with (DeskTools), or null.
+    property QtObject deskTools: null
     readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
     readonly property alias controller: paneController
     readonly property string navigationTitle: paneController.navigationTitle
     readonly property alias pane: pane
+    readonly property alias toolbar: toolbar
 
     AppGridController {
         id: paneController
@@ -43,10 +46,20 @@ Item {
         anchors.fill: parent
     }
 
+    GridToolbar {
+        id: toolbar
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.top: parent.top
+        viewModel: root.viewModel
+        deskTools: root.deskTools
+    }
+
     Loader {
         id: pane
         objectName: "gridPane"
         anchors.fill: parent
+        anchors.topMargin: toolbar.height
         sourceComponent: {
             switch (paneController.paneState) {
             case "loading":
@@ -171,6 +184,7 @@ Item {
         id: overlay
         objectName: "gridOverlay"
         anchors.fill: parent
+        anchors.topMargin: toolbar.height
         active: paneController.overlayKind !== "none"
         sourceComponent: CategoryModalView {
             categoryName: paneController.overlayTitle
@@ -207,6 +221,8 @@ Item {
         objectName: "uninstallerSheet"
         shown: paneController.appToUninstall !== undefined
         onDismissed: paneController.dismissUninstaller()
+        // The uninstall sheet draws its own rounded surface.
+        background: null
 
         contentItem: Loader {
             id: uninstallerLoader

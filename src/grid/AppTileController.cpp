@@ -68,7 +68,7 @@ void AppTileController::setAppVariant(const QVariant &value)
 
 QUrl AppTileController::iconSource() const
 {
-    return m_app.id().isEmpty() ? QUrl() : AppIconImageProvider::urlForPath(m_app.id());
+    return m_app.id().isEmpty() ? QUrl() : AppIconImageProvider::urlForPath(m_app.id(), m_app.iconStamp());
 }
 
 void AppTileController::setLaunching(bool launching)

@@ -9,15 +9,6 @@
 
 namespace brimlark {
 
-namespace {
-
-bool sameData(const AppItem &a, const AppItem &b)
-{
-    return a.name() == b.name() && a.category() == b.category() && a.urlText() == b.urlText();
-}
-
-} // namespace
-
 AppTileModel::AppTileModel(QObject *parent)
     : QAbstractListModel(parent)
 {
@@ -49,7 +40,7 @@ QVariant AppTileModel::data(const QModelIndex &index, int role) const
     case CategoryRole:
         return app.category();
     case IconSourceRole:
-        return AppIconImageProvider::urlForPath(app.id());
+        return AppIconImageProvider::urlForPath(app.id(), app.iconStamp());
     default:
         return {};
     }
@@ -177,7 +168,7 @@ void AppTileModel::setApps(const QList<AppItem> &apps)
     }
     // Same applications in the same places now; pass on changed details.
     for (int r = 0; r < m_apps.size(); ++r) {
-        if (!sameData(m_apps[r], apps[r])) {
+        if (!m_apps[r].sameDetails(apps[r])) {
             m_apps[r] = apps[r];
             emit dataChanged(index(r), index(r));
         }

@@ -11,8 +11,9 @@
 
 namespace brimlark {
 
-// An installed application bundle. Identity is the bundle's path; the name
-// and category take no part in equality or hashing.
+// An installed application bundle. Identity is the bundle's path; the name,
+// category and icon stamp take no part in equality or hashing (sameDetails()
+// compares them too).
 class AppItem
 {
     Q_GADGET
@@ -24,12 +25,13 @@ class AppItem
 
 public:
     AppItem() = default;
-    AppItem(QString name, QUrl url, QString category)
+    AppItem(QString name, QUrl url, QString category, quint64 iconStamp = 0)
         : m_name(std::move(name))
         , m_url(std::move(url))
         , m_category(std::move(category))
         , m_id(BundleUrl::pathOf(m_url))
         , m_urlText(m_url.toString(QUrl::FullyEncoded))
+        , m_iconStamp(iconStamp)
     {
     }
 
@@ -40,8 +42,16 @@ public:
     const QString &id() const { return m_id; }
     // The absolute URL text every stored reference to the application uses.
     const QString &urlText() const { return m_urlText; }
+    // The state of the bundle's files when it was scanned (Bundle::iconStamp());
+    // 0 when unknown. A new stamp means a new icon URL.
+    quint64 iconStamp() const { return m_iconStamp; }
 
     bool operator==(const AppItem &other) const { return m_id == other.m_id; }
+    bool sameDetails(const AppItem &other) const
+    {
+        return m_id == other.m_id && m_name == other.m_name && m_category == other.m_category
+            && m_urlText == other.m_urlText && m_iconStamp == other.m_iconStamp;
+    }
 
 private:
     QString m_name;
@@ -49,6 +59,7 @@ private:
     QString m_category;
     QString m_id;
     QString m_urlText;
+    quint64 m_iconStamp = 0;
 };
 
 inline size_t qHash(const AppItem &item, size_t seed = 0)
@@ -58,8 +69,7 @@ inline size_t qHash(const AppItem &item, size_t seed = 0)
 
 } // namespace brimlark
 
-template<>
-struct std::hash<brimlark::AppItem>
+template <> struct std::hash<brimlark::AppItem>
 {
     size_t operator()(const brimlark::AppItem &item) const { return qHash(item.id()); }
 };

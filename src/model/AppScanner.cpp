@@ -81,7 +81,8 @@ AppItem AppScanner::itemForBundle(const QString &folder, const QString &entryNam
     // The listing already said a directory is there.
     const Bundle bundle = Bundle::openListed(path);
     const QString category = categoryFor(bundle.stringForInfoKey(categoryKey));
-    return AppItem(entryName.left(entryName.size() - appExtension.size()), BundleUrl::directoryUrl(path), category);
+    return AppItem(entryName.left(entryName.size() - appExtension.size()), BundleUrl::directoryUrl(path),
+        category, bundle.iconStamp());
 }
 
 QList<AppItem> AppScanner::scanFolder(const QString &folder)
@@ -119,7 +120,7 @@ void AppScanner::sortByName(QList<AppItem> &apps)
     // A collator of this scan's own (scans run on pool threads). Comparing
     // names directly beats building a sort key per name: the collator's fast
     // path stops at the first difference, a key covers the whole name.
-    const NameComparison comparison{QLocale()};
+    const NameComparison comparison { QLocale() };
     std::vector<qsizetype> order(size_t(apps.size()));
     std::iota(order.begin(), order.end(), qsizetype(0));
     std::stable_sort(order.begin(), order.end(), [&apps, &comparison](qsizetype a, qsizetype b) {

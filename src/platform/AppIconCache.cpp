@@ -4,7 +4,8 @@
 
 namespace brimlark {
 
-AppIconCache::AppIconCache(qsizetype maxBytes) : m_maxBytes(std::max<qsizetype>(0, maxBytes))
+AppIconCache::AppIconCache(qsizetype maxBytes)
+    : m_maxBytes(std::max<qsizetype>(0, maxBytes))
 {
 }
 
@@ -13,11 +14,11 @@ qsizetype AppIconCache::bytesOf(const QImage &image)
     return image.sizeInBytes();
 }
 
-std::optional<QImage> AppIconCache::find(const QString &key)
+std::optional<QImage> AppIconCache::find(const QString &key, std::optional<quint64> version)
 {
     QMutexLocker lock(&m_mutex);
     auto it = m_entries.find(key);
-    if (it == m_entries.end()) {
+    if (it == m_entries.end() || (version && it->version != *version)) {
         return std::nullopt;
     }
     m_order.splice(m_order.begin(), m_order, it->position);
@@ -31,11 +32,11 @@ bool AppIconCache::contains(const QString &key) const
     return m_entries.contains(key);
 }
 
-bool AppIconCache::touch(const QString &key)
+bool AppIconCache::touch(const QString &key, std::optional<quint64> version)
 {
     QMutexLocker lock(&m_mutex);
     auto it = m_entries.find(key);
-    if (it == m_entries.end()) {
+    if (it == m_entries.end() || (version && it->version != *version)) {
         return false;
     }
     m_order.splice(m_order.begin(), m_order, it->position);
@@ -43,19 +44,37 @@ bool AppIconCache::touch(const QString &key)
     return true;
 }
 
-void AppIconCache::insert(const QString &key, const QImage &image)
+std::optional<quint64> AppIconCache::versionOf(const QString &key) const
 {
     QMutexLocker lock(&m_mutex);
-    storeLocked(key, image, std::nullopt);
+    auto it = m_entries.constFind(key);
+    if (it == m_entries.constEnd()) {
+        return std::nullopt;
+    }
+    return it->version;
 }
 
-bool AppIconCache::insertIfRoom(const QString &key, const QImage &image, quint64 protectedSince)
+void AppIconCache::remove(const QString &key)
 {
     QMutexLocker lock(&m_mutex);
-    return storeLocked(key, image, protectedSince);
+    removeLocked(key);
 }
 
-bool AppIconCache::storeLocked(const QString &key, const QImage &image, std::optional<quint64> protectedSince)
+void AppIconCache::insert(const QString &key, const QImage &image, quint64 version)
+{
+    QMutexLocker lock(&m_mutex);
+    storeLocked(key, image, std::nullopt, version);
+}
+
+bool AppIconCache::insertIfRoom(
+    const QString &key, const QImage &image, quint64 protectedSince, quint64 version)
+{
+    QMutexLocker lock(&m_mutex);
+    return storeLocked(key, image, protectedSince, version);
+}
+
+bool AppIconCache::storeLocked(
+    const QString &key, const QImage &image, std::optional<quint64> protectedSince, quint64 version)
 {
     const qsizetype bytes = bytesOf(image);
     if (image.isNull() || bytes > m_maxBytes) {
@@ -86,6 +105,7 @@ bool AppIconCache::storeLocked(const QString &key, const QImage &image, std::opt
     entry.image = image;
     entry.bytes = bytes;
     entry.stamp = ++m_stamp;
+    entry.version = version;
     entry.position = m_order.begin();
     m_entries.insert(key, std::move(entry));
     m_bytes += bytes;

@@ -43,17 +43,20 @@ void AppIconImageResponse::finish(const QImage &image)
     emit finished();
 }
 
-AppIconImageProvider::AppIconImageProvider() : AppIconImageProvider(AppIconStore::shared())
+AppIconImageProvider::AppIconImageProvider()
+    : AppIconImageProvider(AppIconStore::shared())
 {
 }
 
-AppIconImageProvider::AppIconImageProvider(AppIconStore &store) : m_store(store)
+AppIconImageProvider::AppIconImageProvider(AppIconStore &store)
+    : m_store(store)
 {
 }
 
 QQuickImageResponse *AppIconImageProvider::requestImageResponse(const QString &id, const QSize &requestedSize)
 {
     const QString path = pathForId(id);
+    const std::optional<quint64> version = versionForId(id);
     int size = m_store.iconSize();
     if (requestedSize.isValid() && !requestedSize.isEmpty()) {
         size = std::max(requestedSize.width(), requestedSize.height());
@@ -64,26 +67,58 @@ QQuickImageResponse *AppIconImageProvider::requestImageResponse(const QString &i
     // its event loop, so the engine has connected to finished by then.
     QMetaObject::invokeMethod(
         response,
-        [this, response, path, size] {
-            QThreadPool::globalInstance()->start([this, response, path, size] {
-                response->finish(response->isCancelled() ? QImage() : m_store.fetch(path, size));
+        [this, response, path, size, version] {
+            QThreadPool::globalInstance()->start([this, response, path, size, version] {
+                response->finish(response->isCancelled() ? QImage() : m_store.fetch(path, size, version));
             });
         },
         Qt::QueuedConnection);
     return response;
 }
 
-QUrl AppIconImageProvider::urlForPath(const QString &path)
+namespace {
+
+// A "?" of the path itself stays escaped in the id, so the last one is ours.
+qsizetype versionMark(const QString &id)
+{
+    const qsizetype mark = id.lastIndexOf(QStringLiteral("?v="));
+    if (mark < 0 || mark + 3 == id.size()) {
+        return -1;
+    }
+    for (qsizetype i = mark + 3; i < id.size(); ++i) {
+        if (!id[i].isDigit()) {
+            return -1;
+        }
+    }
+    return mark;
+}
+
+} // namespace
+
+QUrl AppIconImageProvider::urlForPath(const QString &path, quint64 version)
 {
     const QByteArray encoded = QUrl::toPercentEncoding(path, QByteArrayLiteral("/"));
-    return QUrl(QStringLiteral("image://") + ProviderId + u'/' + QString::fromLatin1(encoded), QUrl::StrictMode);
+    QString text = QStringLiteral("image://") + ProviderId + u'/' + QString::fromLatin1(encoded);
+    if (version != 0) {
+        text += QStringLiteral("?v=") + QString::number(version);
+    }
+    return QUrl(text, QUrl::StrictMode);
 }
 
 QString AppIconImageProvider::pathForId(const QString &id)
 {
     // The engine hands the id over with most escapes already decoded; what
     // is left escaped (such as "%25" for "%") decodes once more here.
-    return QUrl::fromPercentEncoding(id.toUtf8());
+    const qsizetype mark = versionMark(id);
+    return QUrl::fromPercentEncoding((mark >= 0 ? id.left(mark) : id).toUtf8());
+}
+
+std::optional<quint64> AppIconImageProvider::versionForId(const QString &id)
+{
+    const qsizetype mark = versionMark(id);
+    bool ok = false;
+    const quint64 version = mark >= 0 ? id.mid(mark + 3).toULongLong(&ok) : 0;
+    return ok && version != 0 ? std::optional<quint64>(version) : std::nullopt;
 }
 
 } // namespace brimlark

@@ -6,6 +6,7 @@
 #include <QUrl>
 
 #include <atomic>
+#include <optional>
 
 namespace brimlark {
 
@@ -26,10 +27,12 @@ public:
 private:
     mutable QMutex m_mutex;
     QImage m_image;
-    std::atomic<bool> m_cancelled{false};
+    std::atomic<bool> m_cancelled { false };
 };
 
-// Serves "image://appicon/<path>" to QML: the icon of the file at the path,
+// Serves "image://appicon/<path>[?v=<version>]" to QML: the icon of the file
+// at the path (decoded again when the cached one has another version; a new
+// version also gives a new URL, so the engine's own cache misses too),
 // decoded off the GUI thread at the requested size (at most 256 px), from
 // the shared cache when it is there. Install with
 // engine.addImageProvider(AppIconImageProvider::ProviderId, new AppIconImageProvider).
@@ -43,10 +46,12 @@ public:
 
     QQuickImageResponse *requestImageResponse(const QString &id, const QSize &requestedSize) override;
 
-    // The image URL for a path, with every character that could be misread escaped.
-    static QUrl urlForPath(const QString &path);
-    // The path an id (the URL after "image://appicon/") names.
+    // The image URL for a path, with every character that could be misread
+    // escaped; a version of 0 is none.
+    static QUrl urlForPath(const QString &path, quint64 version = 0);
+    // The path and version an id (the URL after "image://appicon/") names.
     static QString pathForId(const QString &id);
+    static std::optional<quint64> versionForId(const QString &id);
 
 private:
     AppIconStore &m_store;

@@ -1,6 +1,7 @@
 #include "platform/AppIconStore.h"
 
 #include "platform/AppWorkspace.h"
+#include "platform/Bundle.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -11,8 +12,9 @@
 
 namespace brimlark {
 
-AppIconStore::AppIconStore(IconSource source, qsizetype cacheBytes, int iconSize)
+AppIconStore::AppIconStore(IconSource source, qsizetype cacheBytes, int iconSize, VersionSource versions)
     : m_source(std::move(source))
+    , m_versions(std::move(versions))
     , m_cache(cacheBytes)
     , m_iconSize(sizeStep(iconSize))
 {
@@ -38,13 +40,16 @@ AppIconStore &AppIconStore::shared()
     // workspace service reads the desktop's icon theme there.
     AppWorkspace::shared();
     static AppIconStore store(
-        [](const QString &path, int pixelSize) { return AppWorkspace::shared().iconForFile(path, pixelSize); });
+        [](const QString &path, int pixelSize) {
+            return AppWorkspace::shared().iconForFile(path, pixelSize);
+        },
+        AppIconCache::DefaultMaxBytes, DefaultIconSize, &Bundle::iconStampOf);
     return store;
 }
 
 int AppIconStore::sizeStep(int pixelSize)
 {
-    for (int step : {32, 64, 128}) {
+    for (int step : { 32, 64, 128 }) {
         if (pixelSize <= step) {
             return step;
         }
@@ -62,18 +67,36 @@ std::optional<QImage> AppIconStore::cached(const QString &path, int pixelSize)
     return m_cache.find(cacheKey(path, pixelSize));
 }
 
-QImage AppIconStore::fetch(const QString &path, int pixelSize)
+QImage AppIconStore::fetch(const QString &path, int pixelSize, std::optional<quint64> version)
 {
     const QString key = cacheKey(path, pixelSize);
-    if (auto hit = m_cache.find(key)) {
+    if (auto hit = m_cache.find(key, version)) {
         return *hit;
     }
+    // Read before the decode: a change made during it then shows as a newer
+    // version on the next look.
+    const quint64 decodedVersion = version ? *version : versionOf(path);
     QImage image = m_source ? m_source(path, sizeStep(pixelSize)) : QImage();
     if (image.isNull()) {
         image = genericAppIcon(pixelSize);
     }
-    m_cache.insert(key, image);
+    m_cache.insert(key, image, decodedVersion);
     return image;
+}
+
+quint64 AppIconStore::versionOf(const QString &path) const
+{
+    return m_versions ? m_versions(path) : 0;
+}
+
+void AppIconStore::dropOtherVersions(const QString &path, quint64 version)
+{
+    for (int step : { 32, 64, 128, AppWorkspace::MaxIconSize }) {
+        const QString key = cacheKey(path, step);
+        if (const auto held = m_cache.versionOf(key); held && *held != version) {
+            m_cache.remove(key);
+        }
+    }
 }
 
 void AppIconStore::prefetchIcons(const QStringList &paths)
@@ -89,15 +112,17 @@ void AppIconStore::runPrefetch(const QStringList &paths, quint64 generation)
         if (m_prefetchGeneration.load() != generation) {
             return;
         }
+        const quint64 version = versionOf(path);
         const QString key = cacheKey(path, m_iconSize);
-        if (m_cache.touch(key)) {
+        if (m_cache.touch(key, version)) {
             continue;
         }
+        dropOtherVersions(path, version);
         QImage image = m_source ? m_source(path, m_iconSize) : QImage();
         if (image.isNull()) {
             continue;
         }
-        if (!m_cache.insertIfRoom(key, image, since)) {
+        if (!m_cache.insertIfRoom(key, image, since, version)) {
             return;
         }
     }
@@ -108,7 +133,8 @@ void AppIconStore::load(const QString &path, int pixelSize, Completion done)
     m_loadPool.start([this, path, pixelSize, done = std::move(done)] {
         const QImage image = fetch(path, pixelSize);
         if (auto *app = QCoreApplication::instance()) {
-            QMetaObject::invokeMethod(app, [done, image] { done(image); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                app, [done, image] { done(image); }, Qt::QueuedConnection);
         }
     });
 }

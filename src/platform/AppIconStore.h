@@ -16,19 +16,24 @@ namespace brimlark {
 
 // The icon machinery every loader and the image provider share: the cache,
 // a low-priority pool for prefetching after a scan, a higher-priority pool
-// for icons a view is waiting for, and the source that decodes icons.
+// for icons a view is waiting for, the source that decodes icons and the
+// source of file versions (Bundle::iconStampOf), so an application whose
+// files changed since its icon was decoded (one copied in slowly, say) gets
+// its icon decoded again.
 class AppIconStore
 {
 public:
     using IconSource = std::function<QImage(const QString &path, int pixelSize)>;
     using Completion = std::function<void(const QImage &icon)>;
+    using VersionSource = std::function<quint64(const QString &path)>;
 
     // Size the prefetch and the loaders decode at: a large tile on a
     // double-density screen.
     static constexpr int DefaultIconSize = 128;
 
+    // Without a version source every file keeps version 0.
     explicit AppIconStore(IconSource source, qsizetype cacheBytes = AppIconCache::DefaultMaxBytes,
-                          int iconSize = DefaultIconSize);
+        int iconSize = DefaultIconSize, VersionSource versions = {});
     ~AppIconStore();
 
     // Backed by AppWorkspace::shared().
@@ -42,13 +47,17 @@ public:
 
     // A cached icon, marked as used; never decodes.
     std::optional<QImage> cached(const QString &path, int pixelSize);
-    // Decodes (unless cached meanwhile) and stores; any thread.
-    QImage fetch(const QString &path, int pixelSize);
+    // Decodes (unless cached meanwhile) and stores; any thread. With a
+    // version, an icon cached at another version is decoded again.
+    QImage fetch(const QString &path, int pixelSize, std::optional<quint64> version = std::nullopt);
+    // The version of the file at the path as it is now; reads the disk.
+    quint64 versionOf(const QString &path) const;
 
     // Returns at once. Decodes the icons that are not cached, in order, on the
-    // prefetch pool. A newer prefetch ends an older one, and a prefetch stops
-    // once the cache is full of icons this prefetch itself used, so it never
-    // pushes out what it just brought in.
+    // prefetch pool; an icon whose file changed since it was cached is dropped
+    // at every size and decoded again. A newer prefetch ends an older one, and
+    // a prefetch stops once the cache is full of icons this prefetch itself
+    // used, so it never pushes out what it just brought in.
     void prefetchIcons(const QStringList &paths);
     // Returns at once; `done` runs on the main thread with the icon.
     void load(const QString &path, int pixelSize, Completion done);
@@ -61,11 +70,13 @@ public:
 
 private:
     void runPrefetch(const QStringList &paths, quint64 generation);
+    void dropOtherVersions(const QString &path, quint64 version);
 
     IconSource m_source;
+    VersionSource m_versions;
     AppIconCache m_cache;
     const int m_iconSize;
-    std::atomic<quint64> m_prefetchGeneration{0};
+    std::atomic<quint64> m_prefetchGeneration { 0 };
     QMutex m_genericMutex;
     std::map<int, QImage> m_generic;
     // Last, so they finish their tasks before the rest goes.

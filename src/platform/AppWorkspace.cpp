@@ -177,26 +177,7 @@ AppWorkspace &AppWorkspace::shared()
 std::optional<QString> AppWorkspace::bundleIconFile(const QString &bundlePath)
 {
     const auto bundle = Bundle::open(bundlePath);
-    if (!bundle) {
-        return std::nullopt;
-    }
-    const auto name = bundle->stringForInfoKey(QStringLiteral("CFBundleIconFile"));
-    if (!name || !plainComponent(*name)) {
-        return std::nullopt;
-    }
-    QStringList candidates;
-    if (QFileInfo(*name).suffix().isEmpty()) {
-        candidates << *name + QStringLiteral(".icns") << *name + QStringLiteral(".png");
-    } else {
-        candidates << *name;
-    }
-    for (const QString &candidate : candidates) {
-        const QString file = bundle->resourcesPath() + u'/' + candidate;
-        if (QFileInfo(file).isFile()) {
-            return file;
-        }
-    }
-    return std::nullopt;
+    return bundle ? bundle->iconFilePath() : std::nullopt;
 }
 
 QImage AppWorkspace::decodeIcon(const QString &filePath, int pixelSize)

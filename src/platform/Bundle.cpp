@@ -5,8 +5,11 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 
 #include <plist/plist.h>
+
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <memory>
@@ -29,6 +32,24 @@ bool plainComponent(const QString &name)
 {
     return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/')
         && !name.contains(QChar(0));
+}
+// Folds one file's identity and times into a stamp: a copy that finishes
+// later, or a file replaced by one with an older date, still changes it.
+void addFileState(quint64 &stamp, const QString &path)
+{
+    struct stat st
+    {
+    };
+    const bool present = ::stat(QFile::encodeName(path).constData(), &st) == 0;
+    const quint64 parts[]
+        = { present ? 1u : 0u, quint64(st.st_ino), quint64(st.st_size), quint64(st.st_mtim.tv_sec),
+              quint64(st.st_mtim.tv_nsec), quint64(st.st_ctim.tv_sec), quint64(st.st_ctim.tv_nsec) };
+    for (const quint64 part : parts) {
+        // FNV-1a over the parts' bytes.
+        for (int shift = 0; shift < 64; shift += 8) {
+            stamp = (stamp ^ ((part >> shift) & 0xffu)) * 0x100000001b3ull;
+        }
+    }
 }
 } // namespace
 
@@ -100,6 +121,50 @@ std::optional<QString> Bundle::executablePath() const
         return std::nullopt;
     }
     return m_path + QStringLiteral("/Contents/MacOS/") + *name;
+}
+
+std::optional<QString> Bundle::iconFilePath() const
+{
+    const auto name = stringForInfoKey(QStringLiteral("CFBundleIconFile"));
+    if (!name || !plainComponent(*name)) {
+        return std::nullopt;
+    }
+    QStringList candidates;
+    if (QFileInfo(*name).suffix().isEmpty()) {
+        candidates << *name + QStringLiteral(".icns") << *name + QStringLiteral(".png");
+    } else {
+        candidates << *name;
+    }
+    for (const QString &candidate : candidates) {
+        const QString file = resourcesPath() + u'/' + candidate;
+        if (QFileInfo(file).isFile()) {
+            return file;
+        }
+    }
+    return std::nullopt;
+}
+
+quint64 Bundle::iconStamp() const
+{
+    quint64 stamp = 0xcbf29ce484222325ull;
+    addFileState(stamp, m_path);
+    addFileState(stamp, m_path + QStringLiteral("/Contents"));
+    addFileState(stamp, infoPlistPath());
+    addFileState(stamp, resourcesPath());
+    if (const auto icon = iconFilePath()) {
+        addFileState(stamp, *icon);
+    }
+    return stamp ? stamp : 1;
+}
+
+quint64 Bundle::iconStampOf(const QString &path)
+{
+    if (const auto bundle = open(path); bundle && path.endsWith(QStringLiteral(".app"))) {
+        return bundle->iconStamp();
+    }
+    quint64 stamp = 0xcbf29ce484222325ull;
+    addFileState(stamp, path);
+    return stamp ? stamp : 1;
 }
 
 } // namespace brimlark

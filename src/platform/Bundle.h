@@ -33,9 +33,23 @@ public:
 
     // Contents/MacOS/<CFBundleExecutable>; none without a usable executable name.
     std::optional<QString> executablePath() const;
+    // The existing Contents/Resources file CFBundleIconFile names (".icns"
+    // or ".png" tried when it has no extension).
+    std::optional<QString> iconFilePath() const;
+
+    // Tells apart the states of the files an application's icon and
+    // category come from (the bundle and Contents folders, Info.plist, the
+    // Resources folder and the icon file): it changes whenever one of them
+    // is created, written, replaced or removed, even to an older date. Never 0.
+    quint64 iconStamp() const;
+    // The same for any file: a bundle's as above, another file's own.
+    static quint64 iconStampOf(const QString &path);
 
 private:
-    explicit Bundle(QString path) : m_path(std::move(path)) {}
+    explicit Bundle(QString path)
+        : m_path(std::move(path))
+    {
+    }
     void readInfo();
 
     QString m_path;

@@ -5,13 +5,16 @@
 
 #include <plist/plist.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <iostream>
 #include <limits>
@@ -432,14 +435,19 @@ bool writeAll(int fd, const std::string &bytes)
 
 // Forces the domain's file to the disk after writes, off the writers'
 // threads: a burst of writes during one sync is covered by the next one.
+// The previous versions a write exchanged out are removed only once the
+// version that replaced them is on the disk, so a crash in between still
+// finds one complete version (see load()).
 struct Defaults::Flusher
 {
     std::filesystem::path file;
     std::mutex mutex;
     std::condition_variable wake;
     std::condition_variable synced;
-    std::uint64_t written = 0; // renames done
-    std::uint64_t done = 0; // renames synced
+    std::uint64_t written = 0; // writes done
+    std::uint64_t done = 0; // writes synced
+    // Previous versions by the write that exchanged them out.
+    std::vector<std::pair<std::uint64_t, std::filesystem::path>> retired;
     bool lastSyncFailed = false;
     bool stopping = false;
     bool stopped = false;
@@ -455,6 +463,21 @@ struct Defaults::Flusher
             const std::uint64_t target = written;
             lock.unlock();
             const bool ok = syncFile();
+            std::vector<std::filesystem::path> obsolete;
+            lock.lock();
+            if (ok) {
+                auto end = std::partition(retired.begin(), retired.end(),
+                    [target](const auto &entry) { return entry.first > target; });
+                for (auto it = end; it != retired.end(); ++it) {
+                    obsolete.push_back(std::move(it->second));
+                }
+                retired.erase(end, retired.end());
+            }
+            // Freeing the old files' blocks is work the writers never wait for.
+            lock.unlock();
+            for (const auto &path : obsolete) {
+                ::unlink(path.c_str());
+            }
             lock.lock();
             done = target;
             lastSyncFailed = !ok;
@@ -572,18 +595,55 @@ std::optional<std::string> Defaults::encode(const DefaultsValue::Dictionary &dic
     return BinaryWriter().write(dictionary);
 }
 
+namespace {
+
+// Temporary files of this domain left by processes that are gone: a write
+// killed before its exchange, or a previous version not yet removed. The
+// newest first.
+std::vector<std::filesystem::path> leftovers(const std::filesystem::path &file)
+{
+    std::vector<std::pair<std::filesystem::file_time_type, std::filesystem::path>> found;
+    const std::string prefix = file.filename().string() + ".tmp-";
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(file.parent_path(), ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.compare(0, prefix.size(), prefix) != 0) {
+            continue;
+        }
+        // Another live process (or this one) may be in the middle of a write.
+        const long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
+        if (pid <= 0 || pid == ::getpid() || ::kill(pid_t(pid), 0) == 0 || errno != ESRCH) {
+            continue;
+        }
+        std::error_code timeError;
+        found.emplace_back(std::filesystem::last_write_time(it->path(), timeError), it->path());
+    }
+    std::sort(found.begin(), found.end(), [](const auto &a, const auto &b) { return a.first > b.first; });
+    std::vector<std::filesystem::path> out;
+    for (auto &entry : found) {
+        out.push_back(std::move(entry.second));
+    }
+    return out;
+}
+
+} // namespace
+
 void Defaults::load()
 {
+    const auto left = leftovers(m_file);
     // Only a regular file is read, and the open never blocks: whatever else
     // stands at the path (a pipe, a directory) is kept aside like a file
     // that cannot be decoded.
     const auto file = RegularFile::read(m_file.c_str(), std::numeric_limits<std::uint32_t>::max());
-    if (file.status == RegularFile::Status::Missing) {
-        return;
-    }
     auto decoded = file.status == RegularFile::Status::Read ? decode(file.bytes) : std::nullopt;
-    if (decoded) {
-        m_values = std::move(*decoded);
+    if (decoded || file.status == RegularFile::Status::Missing) {
+        if (decoded) {
+            m_values = std::move(*decoded);
+        }
+        for (const auto &path : left) {
+            ::unlink(path.c_str());
+        }
         return;
     }
     // Keep what cannot be read beside the domain rather than losing it.
@@ -604,6 +664,24 @@ void Defaults::load()
     }
     std::filesystem::rename(m_file, aside, ec);
     m_console("Defaults: " + m_file.string() + " could not be read; kept as " + aside.string());
+    // A crash before the last write reached the disk can leave the domain's
+    // file empty; the version it replaced is then still beside it.
+    bool restored = false;
+    for (const auto &path : left) {
+        if (restored) {
+            ::unlink(path.c_str());
+            continue;
+        }
+        const auto earlier = RegularFile::read(path.c_str(), std::numeric_limits<std::uint32_t>::max());
+        auto values = earlier.status == RegularFile::Status::Read ? decode(earlier.bytes) : std::nullopt;
+        if (values && ::rename(path.c_str(), m_file.c_str()) == 0) {
+            m_values = std::move(*values);
+            restored = true;
+            m_console("Defaults: " + m_file.string() + " restored from the version before the last write");
+        } else {
+            ::unlink(path.c_str());
+        }
+    }
 }
 
 bool Defaults::persistLocked()
@@ -618,7 +696,7 @@ bool Defaults::persistLocked()
     }
     const auto dir = m_file.parent_path();
     auto tmp = m_file;
-    tmp += ".tmp-" + std::to_string(::getpid());
+    tmp += ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(++m_writeSerial);
     int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0 && errno == ENOENT) {
         std::error_code ec;
@@ -638,9 +716,18 @@ bool Defaults::persistLocked()
         ok = false;
         error = errno;
     }
-    if (ok && ::rename(tmp.c_str(), m_file.c_str()) != 0) {
-        ok = false;
-        error = errno;
+    // Exchanging the two names is as atomic as a rename, but spares this
+    // thread what a file system may do when a rename replaces a file (ext4
+    // starts writing the new one out on the spot, a few hundred
+    // microseconds). The old version stays at the temporary name until the
+    // flusher has synced the new one.
+    bool exchanged = false;
+    if (ok) {
+        exchanged = ::renameat2(AT_FDCWD, tmp.c_str(), AT_FDCWD, m_file.c_str(), RENAME_EXCHANGE) == 0;
+        if (!exchanged && ::rename(tmp.c_str(), m_file.c_str()) != 0) {
+            ok = false;
+            error = errno;
+        }
     }
     if (!ok) {
         ::unlink(tmp.c_str());
@@ -656,6 +743,9 @@ bool Defaults::persistLocked()
     {
         std::lock_guard flusherLock(m_flusher->mutex);
         ++m_flusher->written;
+        if (exchanged) {
+            m_flusher->retired.emplace_back(m_flusher->written, tmp);
+        }
     }
     m_flusher->wake.notify_one();
     return true;

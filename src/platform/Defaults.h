@@ -15,7 +15,7 @@ namespace brimlark {
 
 // The typed defaults database: one domain (the standard one or a named
 // suite), kept as a binary property list. Every write replaces the file
-// through a temporary file and a rename before it returns, so a killed
+// through a temporary file and an exchange of names before it returns, so a killed
 // process leaves the old or the new file and never a torn one; forcing the
 // file to the disk (fsync) happens on a thread of the domain's own, one sync
 // for a burst of writes, and flush() waits for it. A domain whose file cannot
@@ -92,6 +92,7 @@ private:
     // Whether the file lacks values held here (its last write failed).
     bool m_unwritten = false;
     bool m_reportedWriteFailure = false;
+    std::uint64_t m_writeSerial = 0;
     std::shared_ptr<Flusher> m_flusher;
 };
 

@@ -71,10 +71,14 @@ bool BrimlarkApp::launch(QQmlApplicationEngine &engine)
         m_viewModelBuilt = true;
         MenuCommands::shared().setViewModel(m_viewModel);
         MenuCommands::shared().setQuitHandler([this] { quit(); });
+        QVariantMap properties = m_services.windowProperties;
         if (m_services.viewModelObject) {
             if (QObject *object = m_services.viewModelObject()) {
-                engine.setInitialProperties({ { QStringLiteral("viewModel"), QVariant::fromValue(object) } });
+                properties.insert(QStringLiteral("viewModel"), QVariant::fromValue(object));
             }
+        }
+        if (!properties.isEmpty()) {
+            engine.setInitialProperties(properties);
         }
     }
     prepareEngine(engine);

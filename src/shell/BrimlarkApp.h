@@ -5,6 +5,7 @@
 #include <QList>
 #include <QObject>
 #include <QUrl>
+#include <QVariantMap>
 
 #include <functional>
 
@@ -37,6 +38,9 @@ public:
         // The same view model as the views see it; handed to the window as
         // its "viewModel" property. Called once, after makeViewModel.
         std::function<QObject *()> viewModelObject;
+        // Further objects the window is handed at load time, by property
+        // name (the desk tools).
+        QVariantMap windowProperties;
         // Called with the engine before the window loads (image providers).
         std::function<void(QQmlApplicationEngine &engine)> prepareEngine;
         AppDelegate::Hooks delegateHooks;

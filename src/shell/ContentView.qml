@@ -12,6 +12,8 @@ SplitView {
     implicitHeight: 800
 
     property QtObject viewModel: null
+    // The desk tools the grid's toolbar opens (DeskTools), or null.
+    property QtObject deskTools: null
     readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
 
     // Sidebar column; stands empty until the sidebar view takes its place.
@@ -40,6 +42,7 @@ SplitView {
         AppGridView {
             anchors.fill: parent
             viewModel: root.viewModel
+            deskTools: root.deskTools
         }
     }
 }

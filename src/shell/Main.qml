@@ -16,6 +16,8 @@ ApplicationWindow {
 
     // The launcher's view model, handed in by the application at load time.
     property QtObject viewModel: null
+    // The desk tools the grid's toolbar opens, handed in by the application.
+    property QtObject deskTools: null
 
     menuBar: MenuBar {
         objectName: "menuBar"
@@ -55,5 +57,6 @@ ApplicationWindow {
     ContentView {
         anchors.fill: parent
         viewModel: window.viewModel
+        deskTools: window.deskTools
     }
 }

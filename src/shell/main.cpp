@@ -1,30 +1,46 @@
 #include "analytics/AnalyticsManager.h"
+#include "grid/DeskTools.h"
 #include "model/AppDiscovery.h"
 #include "model/AppFinder.h"
 #include "model/WorkspaceManager.h"
 #include "model/WorkspaceStorage.h"
+#include "platform/AdminRunner.h"
 #include "platform/AppIconImageProvider.h"
 #include "platform/AppIconStore.h"
 #include "platform/AppWorkspace.h"
 #include "platform/Biometrics.h"
+#include "platform/Bundle.h"
 #include "platform/Defaults.h"
 #include "platform/DeviceInfo.h"
+#include "platform/DiskAccess.h"
 #include "platform/NotificationCenter.h"
+#include "platform/RuntimeDirectory.h"
 #include "platform/Scheduler.h"
+#include "platform/SystemPaths.h"
+#include "platform/Trash.h"
 #include "shell/AnalyticsBridge.h"
 #include "shell/BrimlarkApp.h"
 #include "shell/QtApplicationLifecycle.h"
 #include "shell/QtMainExecutor.h"
 #include "shell/SingleInstance.h"
 #include "state/BrimlarkViewModel.h"
+#include "uninstaller/AppUninstallerScanner.h"
+#include "uninstaller/RemovalHelperPath.h"
+#include "uninstaller/ResidualScan.h"
+#include "uninstaller/views/UninstallerServices.h"
 
+#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
+#include <QQmlContext>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QtQml/qqmlextensionplugin.h>
 
 Q_IMPORT_QML_PLUGIN(BrimlarkShellPlugin)
+Q_IMPORT_QML_PLUGIN(BrimlarkToolsPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkGridPlugin)
+Q_IMPORT_QML_PLUGIN(BrimlarkUninstallerPlugin)
 
 int main(int argc, char *argv[])
 {
@@ -110,9 +126,65 @@ int main(int argc, char *argv[])
         }
     };
     services.viewModelObject = [&viewModel]() -> QObject * { return viewModel; };
-    services.prepareEngine = [](QQmlApplicationEngine &engine) {
+
+    // The uninstaller: one Trash, administrator runner and access probe for
+    // the process; each uninstall sheet gets a scanner of its own.
+    const QString home = QString::fromStdString(SystemPaths::home());
+    const QString systemRoot = QString::fromStdString(SystemPaths::systemRoot());
+    Trash trash(Trash::dataHomeFor(SystemPaths::home()));
+    PkexecAdminRunner adminRunner(removalHelperPath());
+    FolderDiskAccess diskAccess(
+        [home, systemRoot] {
+            std::vector<std::string> folders;
+            for (const QString &folder : ResidualScan::foldersRead(home, systemRoot)) {
+                folders.push_back(folder.toStdString());
+            }
+            return folders;
+        },
+        [](const std::string &folder) {
+            QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(folder)));
+        });
+    UninstallerServices uninstaller(
+        [home, systemRoot, &trash, &adminRunner] {
+            AppUninstallerScanner::Services s;
+            s.home = home;
+            s.systemRoot = systemRoot;
+            s.bundleIdentifier = [](const QString &path) -> std::optional<QString> {
+                const std::optional<Bundle> bundle = Bundle::open(path);
+                return bundle ? bundle->stringForInfoKey(QStringLiteral("CFBundleIdentifier")) : std::nullopt;
+            };
+            s.adminRunner = &adminRunner;
+            s.trash = &trash;
+            return std::make_unique<AppUninstallerScanner>(std::move(s));
+        },
+        diskAccess, scheduler);
+
+    services.prepareEngine = [&uninstaller](QQmlApplicationEngine &engine) {
         engine.addImageProvider(AppIconImageProvider::ProviderId, new AppIconImageProvider);
+        engine.rootContext()->setContextProperty(QStringLiteral("uninstallerServices"), &uninstaller);
     };
+
+    // The desk tools are made once over the shared stores; the toolbar's
+    // popovers show them. The QR code's file goes to the private runtime
+    // folder, or, without one, to a private folder of this run.
+    std::string whyNoRuntimeFolder;
+    const auto runtimeFolder = privateRuntimeDirectory(&whyNoRuntimeFolder);
+    QTemporaryDir fallbackQrFolder;
+    QString qrFolder;
+    if (runtimeFolder) {
+        qrFolder = QString::fromStdString(runtimeFolder->string());
+    } else {
+        qWarning("⚠️ No private runtime folder (%s); QR codes go to a folder of this run",
+            whyNoRuntimeFolder.c_str());
+        qrFolder = fallbackQrFolder.path();
+    }
+    RulerManager &ruler = RulerManager::shared();
+    QRGeneratorController qrGenerator(qrFolder, scheduler);
+    StickyNotesController stickyNotes(storage);
+    CodeSnippetsController codeSnippets(storage, scheduler);
+    DeskTools deskTools(qrGenerator, stickyNotes, codeSnippets, ruler);
+    services.windowProperties.insert(QStringLiteral("deskTools"), QVariant::fromValue(&deskTools));
+    services.delegateHooks.isRulerShowing = [&ruler] { return ruler.isRulerShowing(); };
 
     BrimlarkApp brimlark(std::move(services));
     brimlark.attach(instance);

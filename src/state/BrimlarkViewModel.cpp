@@ -78,6 +78,8 @@ BrimlarkViewModel::BrimlarkViewModel(AppFinder &appFinder, Services services, QO
     // the new state.
     connect(&m_appFinder, &AppFinder::changed, this, &BrimlarkViewModel::onCatalogChanged);
     connect(&m_appFinder, &AppFinder::foldersChanged, this, &BrimlarkViewModel::foldersChanged);
+    connect(&m_appFinder, &AppFinder::allAppsSortOptionChanged, this,
+        &BrimlarkViewModel::allAppsSortOptionChanged);
 
     if (services.installKeyDownMonitor) {
         // Stays installed for the rest of the process; with the view model
@@ -188,6 +190,21 @@ void BrimlarkViewModel::setHiddenUnlocked(bool unlocked)
     emit changed();
 }
 
+AppSortOption BrimlarkViewModel::allAppsSortOption() const
+{
+    return m_appFinder.allAppsSortOption();
+}
+
+void BrimlarkViewModel::setAllAppsSortOption(AppSortOption option)
+{
+    m_appFinder.setAllAppsSortOption(option);
+}
+
+QString BrimlarkViewModel::allAppsSortOptionText() const
+{
+    return AppSortOptions::text(m_appFinder.allAppsSortOption());
+}
+
 void BrimlarkViewModel::onCatalogChanged()
 {
     updateFilteredApps();
@@ -280,9 +297,11 @@ QList<AppItem> BrimlarkViewModel::filter() const
 
 void BrimlarkViewModel::publishFilteredApps(QList<AppItem> result)
 {
-    // Equal paths at every position: nothing to publish, so views keep what
-    // they have (including the previous grouping).
-    if (result == m_filteredApps) {
+    // The same applications with the same details at every position: nothing
+    // to publish, so views keep what they have (including the previous
+    // grouping). A rescan that only changed a category or an icon publishes.
+    if (std::equal(result.cbegin(), result.cend(), m_filteredApps.cbegin(), m_filteredApps.cend(),
+            [](const AppItem &a, const AppItem &b) { return a.sameDetails(b); })) {
         return;
     }
     m_filteredApps = std::move(result);

@@ -69,6 +69,8 @@ class BrimlarkViewModel : public QObject
     Q_PROPERTY(bool isSecurityPasswordSet READ isSecurityPasswordSet NOTIFY securityChanged)
     Q_PROPERTY(bool isTouchIDEnabled READ isTouchIDEnabled NOTIFY securityChanged)
     Q_PROPERTY(bool isTouchIDHardwareAvailable READ isTouchIDHardwareAvailable NOTIFY securityChanged)
+    // The catalog's all-applications order, as its stored text.
+    Q_PROPERTY(QString allAppsSortOption READ allAppsSortOptionText NOTIFY allAppsSortOptionChanged)
     // The unified grid's cards as GridItemIdentifier texts.
     Q_PROPERTY(QStringList unifiedGridItems READ unifiedGridItemTexts NOTIFY changed)
 
@@ -107,7 +109,6 @@ public:
     std::optional<AppFolder> folder(const QUuid &id) const { return m_appFinder.folder(id); }
     bool isScanning() const { return m_appFinder.isScanning(); }
     const QSet<QString> &hiddenAppPaths() const { return m_appFinder.hiddenAppPaths(); }
-    AppSortOption allAppsSortOption() const { return m_appFinder.allAppsSortOption(); }
     bool isFavorite(const AppItem &app) const { return m_appFinder.isFavorite(app); }
     QList<AppItem> getAppsInFolder(const AppFolder &folder) const
     {
@@ -137,6 +138,12 @@ public:
     const QHash<QString, QList<AppItem>> &groupedAppsByCategory() const { return m_groupedAppsByCategory; }
     bool isHiddenUnlocked() const { return m_isHiddenUnlocked; }
     void setHiddenUnlocked(bool unlocked);
+
+    // The catalog's all-applications order; choosing one stores it, also
+    // when it is the current one.
+    AppSortOption allAppsSortOption() const;
+    void setAllAppsSortOption(AppSortOption option);
+    QString allAppsSortOptionText() const;
 
     // Filtering and grouping.
     void updateFilteredApps();
@@ -230,6 +237,7 @@ signals:
     void filteredAppsChanged();
     void groupedAppsByCategoryChanged();
     void isHiddenUnlockedChanged();
+    void allAppsSortOptionChanged();
     // The password or the Touch ID preference may have changed.
     void securityChanged();
     // Any change of the view model or of the catalog it shows.

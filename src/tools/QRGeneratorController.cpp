@@ -33,7 +33,9 @@ void QRGeneratorController::setText(const QString &text)
     // The file is rewritten on every change, so it holds the shown code
     // before a drag can start.
     m_image = QrEncoder::encode(m_text.toUtf8(), ModuleScale);
-    m_fileWritten = !m_image.isNull() && QrEncoder::savePng(m_image, filePath());
+    // Without a folder there is nowhere private to write: never fall back to
+    // the working directory.
+    m_fileWritten = !m_image.isNull() && !m_outputFolder.isEmpty() && QrEncoder::savePng(m_image, filePath());
     emit qrChanged();
 }
 

@@ -19,6 +19,8 @@ struct AppResidualFile
     qint64 sizeBytes = 0;
     bool isSelected = false;
     bool isUserDeletable = false;
+    // A folder (not following a link): shown with a folder icon.
+    bool isDirectory = false;
 
     friend bool operator==(const AppResidualFile &a, const AppResidualFile &b) { return a.id == b.id; }
 };

@@ -118,11 +118,16 @@ void AppUninstallerScanner::toggleSelection(const AppResidualFile &file)
 
 void AppUninstallerScanner::setAll(const std::function<bool(const AppResidualFile &)> &which, bool selected)
 {
-    const qsizetype count = m_residualFiles.size();
-    for (qsizetype i = 0; i < count; ++i) {
-        if (which(m_residualFiles[i])) {
-            setSelected(i, selected);
+    // One change for the whole operation, and none when nothing moved.
+    bool changed = false;
+    for (AppResidualFile &f : m_residualFiles) {
+        if (which(f) && f.isSelected != selected) {
+            f.isSelected = selected;
+            changed = true;
         }
+    }
+    if (changed) {
+        Q_EMIT residualFilesChanged();
     }
 }
 
@@ -185,15 +190,18 @@ void AppUninstallerScanner::scan(const QString &appName, const QString &bundlePa
     ResidualScan::Input input;
     input.appName = appName;
     input.bundlePath = bundlePath;
-    input.bundleID = m_services.bundleIdentifier ? m_services.bundleIdentifier(bundlePath) : std::nullopt;
     input.home = m_services.home;
     input.systemRoot = m_services.systemRoot;
     input.isDeletable = m_services.isDeletable;
 
-    m_services.pool->start([link = m_link, input = std::move(input), generation] {
+    // The bundle is read on the worker too: nothing on disk is touched from
+    // the GUI thread.
+    m_services.pool->start([link = m_link, input = std::move(input), generation,
+                               bundleIdentifier = m_services.bundleIdentifier]() mutable {
         if (!link->alive()) {
             return;
         }
+        input.bundleID = bundleIdentifier ? bundleIdentifier(input.bundlePath) : std::nullopt;
         // Updates of a superseded scan are dropped on arrival.
         const auto publish = [&link, generation](std::function<void(AppUninstallerScanner &)> update) {
             link->post([generation, update = std::move(update)](AppUninstallerScanner &s) {

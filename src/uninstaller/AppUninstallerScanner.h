@@ -56,6 +56,7 @@ public:
     ~AppUninstallerScanner() override;
 
     const QList<AppResidualFile> &residualFiles() const { return m_residualFiles; }
+    const QString &home() const { return m_services.home; }
     ScanStage scanStage() const { return m_scanStage; }
     QString scanStageText() const { return ScanStages::statusLine(m_scanStage); }
     double scanProgress() const { return m_scanProgress; }

@@ -146,6 +146,21 @@ qint64 ResidualScan::directorySize(const QString &path)
     return fd < 0 ? 0 : sizeBelow(fd);
 }
 
+QStringList ResidualScan::foldersRead(const QString &home, const QString &systemRoot)
+{
+    QStringList folders;
+    for (const char *relative : { "Library/Preferences", "Library/Application Support", "Library/Caches",
+             "Library/Logs", "Library/Containers", "Library/Group Containers", "Library/LaunchAgents",
+             "Library/Logs/DiagnosticReports", "Library/Saved Application State", "Library/Extensions" }) {
+        folders.append(under(home, relative));
+    }
+    for (const char *relative :
+        { "Library/Preferences", "Library/LaunchAgents", "Library/LaunchDaemons", "Library/Receipts" }) {
+        folders.append(under(systemRoot, relative));
+    }
+    return folders;
+}
+
 QList<AppResidualFile> ResidualScan::run(const Input &in, const Announce &announce)
 {
     const std::optional<QString> bundleID = usableBundleID(in.bundleID);
@@ -153,7 +168,12 @@ QList<AppResidualFile> ResidualScan::run(const Input &in, const Announce &announ
     const auto add
         = [&](const QString &path, ResidualCategory category, const QString &displayName, qint64 size) {
               const bool deletable = in.isDeletable ? in.isDeletable(path) : false;
-              found.append({ QUuid::createUuid(), path, category, displayName, size, deletable, deletable });
+              struct stat st
+              {
+              };
+              const bool folder = lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+              found.append(
+                  { QUuid::createUuid(), path, category, displayName, size, deletable, deletable, folder });
           };
     using SizeRule = qint64 (*)(const QString &);
     const auto scanFolder = [&](const QString &folder, ResidualCategory category, SizeRule size,

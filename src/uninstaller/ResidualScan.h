@@ -46,6 +46,10 @@ public:
     // A regular file's own size, not following a link; 0 for anything else.
     static qint64 fileSize(const QString &path);
 
+    // Every Library folder the steps list, in step order; the access gate
+    // checks that these can be read.
+    static QStringList foldersRead(const QString &home, const QString &systemRoot);
+
     static QList<AppResidualFile> run(const Input &input, const Announce &announce);
 };
 

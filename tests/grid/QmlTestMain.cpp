@@ -14,7 +14,9 @@
 #include <QtQuickTest/quicktest.h>
 
 Q_IMPORT_QML_PLUGIN(BrimlarkShellPlugin)
+Q_IMPORT_QML_PLUGIN(BrimlarkToolsPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkGridPlugin)
+Q_IMPORT_QML_PLUGIN(BrimlarkUninstallerPlugin)
 
 namespace brimlark::test {
 

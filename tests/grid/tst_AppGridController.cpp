@@ -1,10 +1,18 @@
+#include "../platform/BundleFixtures.h"
 #include "GridFixture.h"
 
 #include "grid/AppGridController.h"
+#include "model/AppScanner.h"
+#include "platform/AppIconImageProvider.h"
+#include "platform/AppIconStore.h"
+#include "platform/Bundle.h"
 #include "platform/UuidText.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -244,10 +252,57 @@ TEST_F(AppGridControllerTest, TheSheetsFollowTheViewModel)
     EXPECT_FALSE(f.vm().appToUninstall());
 }
 
-TEST(AppGridControllerViews, TheUninstallerSheetShowsTheStandInUntilTheUninstallerIsBuilt)
+TEST(AppGridControllerViews, TheUninstallerSheetLoadsTheUninstallersOwnView)
 {
-    EXPECT_EQ(AppGridController::uninstallerViewUrl(),
-        QUrl(QStringLiteral("qrc:/Brimlark/Grid/AppUninstallerPlaceholder.qml")));
+    const QUrl url = AppGridController::uninstallerViewUrl();
+    EXPECT_TRUE(QFile::exists(QLatin1Char(':') + url.path())) << url.toString().toStdString();
 }
 
 } // namespace
+
+// An application copied in slowly: the first scan meets the bundle before
+// its information list and icon are there; the rescan after the copy ends
+// brings the category and the real icon to the tile, past both icon caches.
+TEST_F(AppGridControllerTest, RescanOfABundleCompletedLaterRefreshesItsCategoryAndIcon)
+{
+    QTemporaryDir dir;
+    const QString path = test::makeBundle(dir.path(), QStringLiteral("Slow.app"), QByteArray());
+    AppIconStore store([](const QString &p, int size) { return AppWorkspace::shared().iconForFile(p, size); },
+        AppIconCache::DefaultMaxBytes, 128, &Bundle::iconStampOf);
+    AppIconImageProvider provider(store);
+    auto scan = [&] {
+        f.publish(AppScanner::scan({ dir.path() }));
+        store.prefetchIcons({ path });
+        EXPECT_TRUE(store.waitForDone(5000));
+        EXPECT_EQ(grid.apps()->count(), 1);
+    };
+    auto tileIcon = [&] {
+        const QUrl url = grid.apps()->index(0).data(AppTileModel::IconSourceRole).toUrl();
+        const QString id = url.toString(QUrl::RemoveScheme | QUrl::RemoveAuthority).mid(1);
+        std::unique_ptr<QQuickImageResponse> response(provider.requestImageResponse(id, QSize(128, 128)));
+        QSignalSpy finished(response.get(), &QQuickImageResponse::finished);
+        EXPECT_TRUE(finished.wait(5000));
+        return std::pair { url, static_cast<AppIconImageResponse *>(response.get())->image() };
+    };
+    auto category = [&] { return grid.apps()->index(0).data(AppTileModel::CategoryRole).toString(); };
+
+    scan();
+    EXPECT_EQ(category(), u"Other");
+    const auto [placeholderUrl, placeholder] = tileIcon();
+    ASSERT_FALSE(placeholder.isNull());
+    EXPECT_NE(placeholder.pixelColor(64, 64), QColor(Qt::red));
+
+    QDir().mkpath(path + QStringLiteral("/Contents/Resources"));
+    test::TemporaryRoots::writeFile(
+        path + QStringLiteral("/Contents/Resources/Slow.png"), test::pngBytes(Qt::red, 128));
+    test::TemporaryRoots::writeFile(path + QStringLiteral("/Contents/Info.plist"),
+        test::infoPlist({ { QStringLiteral("CFBundleIconFile"), QStringLiteral("Slow") },
+                            { AppScanner::categoryKey, QStringLiteral("public.app-category.utilities") } },
+            false));
+    scan();
+    EXPECT_EQ(category(), u"Utilities");
+    EXPECT_EQ(store.cached(path, 128).value_or(QImage()).pixelColor(64, 64), QColor(Qt::red));
+    const auto [iconUrl, icon] = tileIcon();
+    EXPECT_NE(iconUrl, placeholderUrl);
+    EXPECT_EQ(icon.pixelColor(64, 64), QColor(Qt::red));
+}

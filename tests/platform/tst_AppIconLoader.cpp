@@ -140,7 +140,8 @@ TEST(AppIconLoader, LateIconForAnEarlierPathIsDropped)
         const char *name;
         bool secondCached;
     };
-    for (const Case &c : {Case{"second loads in background", false}, Case{"second is cached", true}}) {
+    for (const Case &c :
+        { Case { "second loads in background", false }, Case { "second is cached", true } }) {
         GatedSource source;
         AppIconStore store(source.source(), AppIconCache::DefaultMaxBytes, 64);
         if (c.secondCached) {
@@ -256,11 +257,40 @@ TEST(AppIconStore, NewerPrefetchEndsAnOlderOne)
     source.hold(first[0]);
     store.prefetchIcons(first);
     ASSERT_TRUE(waitUntil([&] { return source.waitingOn(first[0]); }));
-    store.prefetchIcons({B});
+    store.prefetchIcons({ B });
     source.releaseAll();
     ASSERT_TRUE(store.waitForDone(5000));
     EXPECT_EQ(source.calls(first[1]), 0);
     EXPECT_EQ(source.calls(B), 1);
+}
+
+TEST(AppIconStore, AnIconWhoseFileChangedIsDecodedAgain)
+{
+    GatedSource source;
+    source.releaseAll();
+    std::map<QString, quint64> versions { { A, 1 }, { B, 1 } };
+    AppIconStore store(source.source(), AppIconCache::DefaultMaxBytes, 64,
+        [&versions](const QString &path) { return versions.at(path); });
+    store.prefetchIcons({ A, B });
+    ASSERT_TRUE(store.waitForDone(5000));
+    store.fetch(A, 256, 1);
+    EXPECT_EQ(source.calls(A), 2);
+
+    // A's files change: the next prefetch drops A at every size and decodes
+    // it once more; B stays as it is.
+    versions[A] = 2;
+    store.prefetchIcons({ A, B });
+    ASSERT_TRUE(store.waitForDone(5000));
+    EXPECT_EQ(source.calls(A), 3);
+    EXPECT_EQ(source.calls(B), 1);
+    EXPECT_EQ(store.cache().versionOf(AppIconStore::cacheKey(A, 64)), 2u);
+    EXPECT_FALSE(store.cache().contains(AppIconStore::cacheKey(A, 256)));
+
+    // A view asking with the version it was given decodes only on a mismatch.
+    store.fetch(B, 64, 1);
+    store.fetch(B, 64, 5);
+    EXPECT_EQ(source.calls(B), 2);
+    EXPECT_EQ(store.cache().versionOf(AppIconStore::cacheKey(B, 64)), 5u);
 }
 
 TEST(AppIconStore, SizesShareDecodesByStep)
@@ -288,7 +318,7 @@ TEST(AppIconImageProvider, ServesIconsByPathAtTheRequestedSize)
     const QString id = url.toString(QUrl::RemoveScheme | QUrl::RemoveAuthority).mid(1);
     ASSERT_EQ(AppIconImageProvider::pathForId(id), path);
 
-    for (const QSize &requested : {QSize(48, 48), QSize(), QSize(900, 900)}) {
+    for (const QSize &requested : { QSize(48, 48), QSize(), QSize(900, 900) }) {
         std::unique_ptr<QQuickImageResponse> response(provider.requestImageResponse(id, requested));
         auto *icon = dynamic_cast<AppIconImageResponse *>(response.get());
         ASSERT_TRUE(icon);
@@ -303,4 +333,20 @@ TEST(AppIconImageProvider, ServesIconsByPathAtTheRequestedSize)
         EXPECT_TRUE(response->errorString().isEmpty());
     }
     EXPECT_EQ(source.calls(path), 3);
+
+    // A version rides along as a query the path cannot be mistaken for.
+    struct Case
+    {
+        QString path;
+        quint64 version;
+    };
+    for (const Case &c : { Case { path, 42 }, Case { QStringLiteral("/A?v=7.app"), 0 },
+             Case { QStringLiteral("/B?v=7"), 9 }, Case { QStringLiteral("/C?v=7"), 0 } }) {
+        const QString versioned = AppIconImageProvider::urlForPath(c.path, c.version)
+                                      .toString(QUrl::RemoveScheme | QUrl::RemoveAuthority)
+                                      .mid(1);
+        EXPECT_EQ(AppIconImageProvider::pathForId(versioned), c.path);
+        EXPECT_EQ(AppIconImageProvider::versionForId(versioned).value_or(0), c.version)
+            << c.path.toStdString();
+    }
 }

@@ -195,11 +195,13 @@ TEST_F(DefaultsTest, AnUnwritableDomainSaysSoOnceKeepsItsValuesAndLeavesTheFileA
     }
     std::ifstream in(file(), std::ios::binary);
     const std::string before((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    // The temporary file cannot be made (a folder stands in its place); a
+    // The temporary files cannot be made (folders stand in their places); a
     // domain whose folder is a file cannot be written at all.
-    auto tmp = file();
-    tmp += ".tmp-" + std::to_string(::getpid());
-    fs::create_directory(tmp);
+    for (int serial = 1; serial <= 3; ++serial) {
+        auto tmp = file();
+        tmp += ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(serial);
+        fs::create_directory(tmp);
+    }
     const fs::path blocked = fs::path(m_dir.path().toStdString()) / "plain-file" / "standard.plist";
     std::ofstream(blocked.parent_path()) << "x";
     for (const fs::path &path : { file(), blocked }) {
@@ -228,3 +230,43 @@ TEST_F(DefaultsTest, AValueIsInTheFileWhenSetReturnsAndOnTheDiskAfterFlush)
 }
 
 } // namespace
+
+// A write exchanges the new file for the old one and removes the old one
+// only once the new one is on the disk. A crash before that (the new file
+// empty after a power loss) starts from the version the write replaced.
+TEST_F(DefaultsTest, AnEmptyFileAfterACrashComesBackFromTheVersionItReplaced)
+{
+    auto temporaries = [this] {
+        std::vector<fs::path> out;
+        for (const auto &entry : fs::directory_iterator(file().parent_path())) {
+            if (entry.path().filename().string().find(".tmp-") != std::string::npos) {
+                out.push_back(entry.path());
+            }
+        }
+        return out;
+    };
+    {
+        Defaults d(file());
+        ASSERT_TRUE(d.set("kept", 1));
+        ASSERT_TRUE(d.set("kept", 2));
+        ASSERT_TRUE(d.flush());
+        EXPECT_TRUE(temporaries().empty());
+    }
+    const pid_t gone = ::fork();
+    if (gone == 0) {
+        ::_exit(0);
+    }
+    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
+    auto previous = file();
+    previous += ".tmp-" + std::to_string(gone) + "-9";
+    fs::copy_file(file(), previous);
+    std::ofstream(file(), std::ios::trunc).close();
+
+    std::vector<std::string> lines;
+    Defaults d(file(), [&lines](const std::string &line) { lines.push_back(line); });
+    EXPECT_EQ(d.integer("kept"), 2);
+    EXPECT_EQ(lines.size(), 2u);
+    EXPECT_EQ(Defaults(file()).integer("kept"), 2);
+    EXPECT_TRUE(temporaries().empty());
+    EXPECT_EQ(asideFiles().size(), 1u);
+}

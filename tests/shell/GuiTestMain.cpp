@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 Q_IMPORT_QML_PLUGIN(BrimlarkShellPlugin)
+Q_IMPORT_QML_PLUGIN(BrimlarkToolsPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkGridPlugin)
 
 // GoogleTest with a QGuiApplication alive for the whole run, the program's

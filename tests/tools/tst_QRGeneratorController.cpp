@@ -2,6 +2,7 @@
 #include "tools/QRGeneratorController.h"
 
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
@@ -50,16 +51,25 @@ TEST(QRGeneratorController, FailedWriteKeepsPreviewAndCopyButDisablesTheDrag)
     QFile f(notAFolder);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.close();
-    ManualScheduler scheduler;
-    QRGeneratorController qr(notAFolder, scheduler);
+    // No folder at all must not mean the working directory.
+    QTemporaryDir workingDir;
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(workingDir.path()));
 
-    qr.setText(QStringLiteral("hello"));
-    EXPECT_TRUE(qr.hasCode());
-    EXPECT_FALSE(qr.canDrag());
-    EXPECT_TRUE(qr.qrFileURL().isEmpty());
-    qr.copy();
-    EXPECT_EQ(qr.copyMessage(), QStringLiteral("QR Copied!"));
-    EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(qr.qrImage().format()), qr.qrImage());
+    for (const QString &folder : {notAFolder, QString()}) {
+        SCOPED_TRACE(folder.toStdString());
+        ManualScheduler scheduler;
+        QRGeneratorController qr(folder, scheduler);
+        qr.setText(QStringLiteral("hello"));
+        EXPECT_TRUE(qr.hasCode());
+        EXPECT_FALSE(qr.canDrag());
+        EXPECT_TRUE(qr.qrFileURL().isEmpty());
+        qr.copy();
+        EXPECT_EQ(qr.copyMessage(), QStringLiteral("QR Copied!"));
+        EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(qr.qrImage().format()), qr.qrImage());
+    }
+    EXPECT_TRUE(QDir(workingDir.path()).isEmpty());
+    QDir::setCurrent(previous);
 }
 
 TEST(QRGeneratorController, EachCopyClearsItsMessageAfterOneAndAHalfSeconds)

@@ -1,0 +1,363 @@
+#include "grid/GridToolbarController.h"
+
+#include "platform/Scheduler.h"
+#include "platform/NotificationCenter.h"
+
+#include <QGuiApplication>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QVariantMap>
+
+#include <QTimer>
+
+namespace brimlark {
+
+namespace {
+
+QVariantMap deskTool(const char *symbol, const char *name)
+{
+    return { { QStringLiteral("symbol"), QString::fromLatin1(symbol) },
+        { QStringLiteral("name"), QString::fromLatin1(name) } };
+}
+
+bool isTextEditor(const QQuickItem *item)
+{
+    return item->inherits("QQuickTextInput") || item->inherits("QQuickTextEdit");
+}
+
+} // namespace
+
+GridToolbarController::GridToolbarController(QObject *parent)
+    : QObject(parent)
+{
+    observeNotifications(NotificationCenter::defaultCenter());
+    if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+        connect(app, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+            if (state == Qt::ApplicationActive) {
+                applicationBecameActive();
+            }
+        });
+        connect(app, &QGuiApplication::focusWindowChanged, this, [this](QWindow *window) {
+            if (window) {
+                windowBecameKey();
+            }
+        });
+    }
+}
+
+void GridToolbarController::setNotificationCenter(NotificationCenter &center)
+{
+    observeNotifications(center);
+}
+
+void GridToolbarController::observeNotifications(NotificationCenter &center)
+{
+    if (m_center) {
+        for (quint64 token : std::as_const(m_observerTokens)) {
+            m_center->removeObserver(token);
+        }
+    }
+    m_observerTokens.clear();
+    m_center = &center;
+    auto request = [this](const QVariant &) { guardedRequest(); };
+    m_observerTokens << center.addObserver(Notifications::HotkeyTriggered, this, request);
+    m_observerTokens << center.addObserver(Notifications::SearchFocusRequested, this, request);
+    m_observerTokens << center.addObserver(Notifications::AppReopened, this, [this](const QVariant &) {
+        if (m_rulerManager && m_rulerManager->property("isRulerShowing").toBool()) {
+            openDeskTool(DeskTool::MeasureRuler);
+        }
+    });
+}
+
+void GridToolbarController::setViewModel(BrimlarkViewModel *viewModel)
+{
+    if (m_viewModel == viewModel) {
+        return;
+    }
+    for (const auto &c : std::as_const(m_connections)) {
+        disconnect(c);
+    }
+    m_connections.clear();
+    m_viewModel = viewModel;
+    if (viewModel) {
+        m_connections << connect(viewModel, &BrimlarkViewModel::selectionChanged, this, [this] {
+            emit selectionStateChanged();
+            guardedRequest();
+        });
+        m_connections << connect(viewModel, &BrimlarkViewModel::searchFocusTriggerChanged, this,
+            &GridToolbarController::guardedRequest);
+        // Unlocking focuses the field without the hidden section's guard.
+        m_connections << connect(viewModel, &BrimlarkViewModel::isHiddenUnlockedChanged, this, [this] {
+            if (m_viewModel && m_viewModel->isHiddenUnlocked()) {
+                writeIfFree(true);
+            }
+        });
+        m_connections << connect(viewModel, &BrimlarkViewModel::searchQueryChanged, this,
+            &GridToolbarController::searchAccessoryChanged);
+        m_connections << connect(viewModel, &BrimlarkViewModel::allAppsSortOptionChanged, this,
+            &GridToolbarController::sortOptionsChanged);
+    }
+    emit viewModelChanged();
+    emit selectionStateChanged();
+    emit searchAccessoryChanged();
+    emit sortOptionsChanged();
+}
+
+QObject *GridToolbarController::viewModelObject() const
+{
+    return m_viewModel.data();
+}
+
+void GridToolbarController::setViewModelObject(QObject *object)
+{
+    setViewModel(qobject_cast<BrimlarkViewModel *>(object));
+}
+
+QQuickItem *GridToolbarController::searchField() const
+{
+    return m_searchField.data();
+}
+
+void GridToolbarController::setSearchField(QQuickItem *field)
+{
+    if (m_searchField == field) {
+        return;
+    }
+    m_searchField = field;
+    emit searchFieldChanged();
+}
+
+void GridToolbarController::setSearchFocused(bool focused)
+{
+    if (m_isSearchFocused == focused) {
+        return;
+    }
+    m_isSearchFocused = focused;
+    emit isSearchFocusedChanged();
+    emit searchAccessoryChanged();
+}
+
+bool GridToolbarController::showsBackButton() const
+{
+    return m_viewModel && m_viewModel->selection()
+        && m_viewModel->selection()->is(SidebarSelection::Kind::category);
+}
+
+GridToolbarController::TrailingControl GridToolbarController::trailingControl() const
+{
+    if (!m_viewModel || !m_viewModel->selection()) {
+        return TrailingControl::None;
+    }
+    switch (m_viewModel->selection()->kind()) {
+    case SidebarSelection::Kind::folder:
+        return TrailingControl::AddApps;
+    case SidebarSelection::Kind::allApps:
+        return TrailingControl::SortMenu;
+    default:
+        return TrailingControl::None;
+    }
+}
+
+GridToolbarController::SearchAccessory GridToolbarController::searchAccessoryFor(
+    const QString &query, bool focused)
+{
+    if (!query.isEmpty()) {
+        return SearchAccessory::ClearButton;
+    }
+    return focused ? SearchAccessory::Nothing : SearchAccessory::ShortcutBadge;
+}
+
+GridToolbarController::SearchAccessory GridToolbarController::searchAccessory() const
+{
+    return searchAccessoryFor(m_viewModel ? m_viewModel->searchQuery() : QString(), m_isSearchFocused);
+}
+
+QVariantList GridToolbarController::sortOptions() const
+{
+    const AppSortOption current
+        = m_viewModel ? m_viewModel->allAppsSortOption() : AppSortOption::nameAscending;
+    QVariantList out;
+    for (AppSortOption option : AppSortOptions::allCases()) {
+        out << QVariantMap { { QStringLiteral("title"), AppSortOptions::text(option) },
+            { QStringLiteral("symbol"), option == current ? QStringLiteral("checkmark") : QString() } };
+    }
+    return out;
+}
+
+QVariantList GridToolbarController::deskTools()
+{
+    return { deskTool("eyedropper", "Color Picker"), deskTool("ruler", "Measure"),
+        deskTool("qrcode", "QR Generator"), deskTool("note.text", "Sticky Notes"),
+        deskTool("terminal", "Code Snippets") };
+}
+
+void GridToolbarController::showAllApps()
+{
+    if (m_viewModel) {
+        m_viewModel->setSelection(SidebarSelection(SidebarSelection::Kind::allApps));
+    }
+}
+
+void GridToolbarController::clearSearch()
+{
+    if (m_viewModel) {
+        m_viewModel->setSearchQuery(QString());
+    }
+}
+
+void GridToolbarController::addApps()
+{
+    if (!m_viewModel || !m_viewModel->selection()
+        || !m_viewModel->selection()->is(SidebarSelection::Kind::folder)) {
+        return;
+    }
+    m_viewModel->setFolderForPicker(m_viewModel->selection()->folder());
+    m_viewModel->setShowingAppPicker(true);
+}
+
+void GridToolbarController::chooseSortOption(int index)
+{
+    const auto cases = AppSortOptions::allCases();
+    if (m_viewModel && index >= 0 && index < cases.size()) {
+        m_viewModel->setAllAppsSortOption(cases[index]);
+    }
+}
+
+void GridToolbarController::openDeskTool(DeskTool tool)
+{
+    const auto i = std::size_t(tool);
+    if (i >= m_open.size() || m_open[i]) {
+        return;
+    }
+    m_open[i] = true;
+    emit openDeskToolsChanged();
+}
+
+void GridToolbarController::deskToolClosed(DeskTool tool)
+{
+    const auto i = std::size_t(tool);
+    if (i >= m_open.size() || !m_open[i]) {
+        return;
+    }
+    m_open[i] = false;
+    emit openDeskToolsChanged();
+}
+
+bool GridToolbarController::focusRequestAllowed() const
+{
+    if (interfaceBusy()) {
+        return false;
+    }
+    if (!m_viewModel || !m_viewModel->selection()
+        || !m_viewModel->selection()->is(SidebarSelection::Kind::hidden)) {
+        return true;
+    }
+    return m_viewModel->isSecurityPasswordSet() && m_viewModel->isHiddenUnlocked();
+}
+
+bool GridToolbarController::interfaceBusy() const
+{
+    if (m_sortMenuOpen) {
+        return true;
+    }
+    for (bool open : m_open) {
+        if (open) {
+            return true;
+        }
+    }
+    if (m_viewModel && (m_viewModel->showingAppPicker() || m_viewModel->appToUninstall())) {
+        return true;
+    }
+    return windowBusy(m_searchField);
+}
+
+bool GridToolbarController::windowBusy(const QQuickItem *field)
+{
+    const QQuickWindow *window = field ? field->window() : nullptr;
+    if (!window) {
+        return false;
+    }
+    const QQuickItem *focused = window->activeFocusItem();
+    if (focused && focused != field && isTextEditor(focused) && !field->isAncestorOf(focused)) {
+        return true;
+    }
+    // Open popups live in the window's overlay layer; tooltips are only hints.
+    const QList<QQuickItem *> layers = window->contentItem()->childItems();
+    for (const QQuickItem *layer : layers) {
+        if (!layer->inherits("QQuickOverlay")) {
+            continue;
+        }
+        const QList<QQuickItem *> popups = layer->childItems();
+        for (const QQuickItem *popup : popups) {
+            if (popup->isVisible() && !(popup->parent() && popup->parent()->inherits("QQuickToolTip"))) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+void GridToolbarController::writeIfFree(bool focused)
+{
+    if (!interfaceBusy()) {
+        setSearchFocused(focused);
+    }
+}
+
+void GridToolbarController::writeLater(std::chrono::milliseconds delay)
+{
+    QPointer<GridToolbarController> self(this);
+    auto write = [self] {
+        if (self) {
+            self->writeIfFree(true);
+        }
+    };
+    // Through the view model's scheduler; a toolbar without one (a view on
+    // its own) uses the event loop.
+    if (m_viewModel) {
+        m_viewModel->scheduler().schedule(delay, std::move(write));
+    } else {
+        QTimer::singleShot(delay, this, std::move(write));
+    }
+}
+
+void GridToolbarController::guardedRequest()
+{
+    if (focusRequestAllowed()) {
+        setSearchFocused(true);
+    }
+}
+
+void GridToolbarController::searchBarAppeared()
+{
+    if (!focusRequestAllowed()) {
+        return;
+    }
+    setSearchFocused(true);
+    // The second write keeps the hidden section's verdict of now; only what
+    // the user has opened since can stop it.
+    writeLater(appearanceRefocusDelay);
+}
+
+void GridToolbarController::refocus()
+{
+    if (!focusRequestAllowed()) {
+        return;
+    }
+    // False then true, so the field asks for the focus again even when the
+    // value already held true.
+    setSearchFocused(false);
+    writeLater(std::chrono::milliseconds(0));
+}
+
+void GridToolbarController::applicationBecameActive()
+{
+    refocus();
+}
+
+void GridToolbarController::windowBecameKey()
+{
+    refocus();
+}
+
+} // namespace brimlark

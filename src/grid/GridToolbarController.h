@@ -1,0 +1,141 @@
+#pragma once
+
+#include "model/AppSortOption.h"
+#include "state/BrimlarkViewModel.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QQuickItem>
+#include <QVariantList>
+#include <QtQml/qqmlregistration.h>
+
+#include <array>
+#include <chrono>
+
+namespace brimlark {
+
+class NotificationCenter;
+
+// The grid toolbar's rules: which navigation and trailing controls show, the
+// search field's trailing slot, the sort menu, the desk-tool popovers and who
+// may give the search field the keyboard focus, and when. The view lays the
+// toolbar out and forwards presses and platform notices here. Main thread only.
+class GridToolbarController : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(QObject *viewModel READ viewModelObject WRITE setViewModelObject NOTIFY viewModelChanged)
+    // The screen ruler's manager; its "isRulerShowing" decides whether a
+    // reopen of the program brings the measure popover back.
+    Q_PROPERTY(QObject *rulerManager MEMBER m_rulerManager NOTIFY rulerManagerChanged)
+    // The search field itself: focus requests are refused while the user
+    // types elsewhere in its window or a popup of that window is open.
+    Q_PROPERTY(QQuickItem *searchField READ searchField WRITE setSearchField NOTIFY searchFieldChanged)
+    // The toolbar's own sort menu is open.
+    Q_PROPERTY(bool sortMenuOpen MEMBER m_sortMenuOpen NOTIFY sortMenuOpenChanged)
+
+    Q_PROPERTY(bool isSearchFocused READ isSearchFocused WRITE setSearchFocused NOTIFY isSearchFocusedChanged)
+    Q_PROPERTY(bool showsBackButton READ showsBackButton NOTIFY selectionStateChanged)
+    Q_PROPERTY(TrailingControl trailingControl READ trailingControl NOTIFY selectionStateChanged)
+    Q_PROPERTY(SearchAccessory searchAccessory READ searchAccessory NOTIFY searchAccessoryChanged)
+    // One entry per sort option, in order: "title" and "symbol" (the check
+    // mark on the current option, else empty).
+    Q_PROPERTY(QVariantList sortOptions READ sortOptions NOTIFY sortOptionsChanged)
+    // One entry per desk tool, in toolbar order: "symbol" and "name".
+    Q_PROPERTY(QVariantList deskTools READ deskTools CONSTANT)
+    // Whether each desk tool's popover is open, in toolbar order.
+    Q_PROPERTY(QList<bool> openDeskTools READ openDeskTools NOTIFY openDeskToolsChanged)
+
+public:
+    // QML reads enumerators by name, which needs capitals.
+    enum class DeskTool { ColorPicker, MeasureRuler, QRGenerator, StickyNotes, Snippets };
+    Q_ENUM(DeskTool)
+    static constexpr int deskToolCount = 5;
+    // What follows the desk-tool buttons.
+    enum class TrailingControl { None, AddApps, SortMenu };
+    Q_ENUM(TrailingControl)
+    // What ends the search bar.
+    enum class SearchAccessory { Nothing, ShortcutBadge, ClearButton };
+    Q_ENUM(SearchAccessory)
+
+    // The second focus write after the search bar comes into view.
+    static constexpr std::chrono::milliseconds appearanceRefocusDelay { 300 };
+
+    explicit GridToolbarController(QObject *parent = nullptr);
+
+    BrimlarkViewModel *viewModel() const { return m_viewModel; }
+    void setViewModel(BrimlarkViewModel *viewModel);
+    QObject *viewModelObject() const;
+    void setViewModelObject(QObject *object);
+    QQuickItem *searchField() const;
+    void setSearchField(QQuickItem *field);
+    // Where the hot key, search command and reopen notices come from; the
+    // process's default centre unless set.
+    void setNotificationCenter(NotificationCenter &center);
+
+    bool isSearchFocused() const { return m_isSearchFocused; }
+    void setSearchFocused(bool focused);
+    bool showsBackButton() const;
+    TrailingControl trailingControl() const;
+    static SearchAccessory searchAccessoryFor(const QString &query, bool focused);
+    SearchAccessory searchAccessory() const;
+    QVariantList sortOptions() const;
+    static QVariantList deskTools();
+    QList<bool> openDeskTools() const { return QList<bool>(m_open.begin(), m_open.end()); }
+    bool isShowing(DeskTool tool) const { return m_open[std::size_t(tool)]; }
+
+    // Presses.
+    Q_INVOKABLE void showAllApps();
+    Q_INVOKABLE void clearSearch();
+    Q_INVOKABLE void addApps();
+    Q_INVOKABLE void chooseSortOption(int index);
+    // A button only ever opens its popover; the popover reports its own
+    // closing through deskToolClosed().
+    Q_INVOKABLE void openDeskTool(brimlark::GridToolbarController::DeskTool tool);
+    Q_INVOKABLE void deskToolClosed(brimlark::GridToolbarController::DeskTool tool);
+
+    // Focus triggers the view forwards.
+    Q_INVOKABLE void searchBarAppeared();
+    Q_INVOKABLE void applicationBecameActive();
+    Q_INVOKABLE void windowBecameKey();
+
+    // The hidden section shown locked or without a password refuses a
+    // request; so does anything else the user is busy with in the window.
+    bool focusRequestAllowed() const;
+    bool interfaceBusy() const;
+    // The window facts: true while a popup (other than a tooltip) is open
+    // in the field's window or another text editor there holds the focus.
+    static bool windowBusy(const QQuickItem *field);
+
+signals:
+    void viewModelChanged();
+    void rulerManagerChanged();
+    void searchFieldChanged();
+    void sortMenuOpenChanged();
+    void isSearchFocusedChanged();
+    void selectionStateChanged();
+    void searchAccessoryChanged();
+    void sortOptionsChanged();
+    void openDeskToolsChanged();
+
+private:
+    void guardedRequest();
+    void refocus();
+    void writeIfFree(bool focused);
+    // Writes true once the delay has passed, if nothing covers the window.
+    void writeLater(std::chrono::milliseconds delay);
+    void observeNotifications(NotificationCenter &center);
+
+    QPointer<BrimlarkViewModel> m_viewModel;
+    QList<QMetaObject::Connection> m_connections;
+    QPointer<QObject> m_rulerManager;
+    QPointer<QQuickItem> m_searchField;
+    QPointer<NotificationCenter> m_center;
+    QList<quint64> m_observerTokens;
+    bool m_sortMenuOpen = false;
+    bool m_isSearchFocused = true;
+    std::array<bool, deskToolCount> m_open {};
+};
+
+} // namespace brimlark

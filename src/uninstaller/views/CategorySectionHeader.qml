@@ -1,0 +1,64 @@
+import QtQuick
+import QtQuick.Layouts
+import Brimlark.Uninstaller
+
+// A category's header in the review list: its icon, title, count, total
+// and the button that selects or deselects the whole category.
+Rectangle {
+    id: header
+    property AppUninstallerFlow flow
+    property string title
+
+    // Re-read the flow's answers whenever the findings change.
+    readonly property int revision: flow ? flow.revision : 0
+    readonly property bool allSelected: revision >= 0 && flow ? flow.isAllSelected(title) : false
+
+    implicitHeight: row.implicitHeight + 16
+    color: UninstallerStyle.withAlpha(UninstallerStyle.hud(palette), 0.9)
+
+    RowLayout {
+        id: row
+        anchors.fill: parent
+        anchors.leftMargin: 20
+        anchors.rightMargin: 20
+        anchors.topMargin: 8
+        anchors.bottomMargin: 8
+        spacing: 10
+
+        SymbolGlyph {
+            Layout.preferredWidth: 20
+            name: header.flow ? header.flow.categoryIcon(header.title) : ""
+            size: 14
+            color: header.flow ? header.flow.categoryAccent(header.title) : "transparent"
+        }
+        Text {
+            text: header.title
+            textFormat: Text.PlainText
+            font.pixelSize: 12
+            font.bold: true
+            color: UninstallerStyle.withAlpha(UninstallerStyle.primary(palette), 0.8)
+        }
+        Text {
+            text: header.revision >= 0 && header.flow ? header.flow.sectionCountText(header.title) : ""
+            textFormat: Text.PlainText
+            font.pixelSize: 11
+            color: UninstallerStyle.secondary(palette)
+        }
+        Item { Layout.fillWidth: true }
+        Text {
+            text: header.revision >= 0 && header.flow ? header.flow.sectionTotalText(header.title) : ""
+            textFormat: Text.PlainText
+            font.pixelSize: 11
+            font.weight: Font.DemiBold
+            color: UninstallerStyle.secondary(palette)
+        }
+        GhostButtonStyle {
+            objectName: "sectionSelectButton"
+            compact: true
+            enabled: header.flow && header.flow.canChangeSelection
+            text: header.allSelected ? "Deselect All" : "Select All"
+            Accessible.name: text + " " + header.title
+            onClicked: header.flow.toggleCategory(header.title)
+        }
+    }
+}

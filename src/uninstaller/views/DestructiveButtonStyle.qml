@@ -1,0 +1,19 @@
+import QtQuick
+import Brimlark.Uninstaller
+
+StyledButton {
+    id: control
+    readonly property color red: UninstallerStyle.red(palette)
+    fontSize: 13
+    fontWeight: Font.DemiBold
+    textColor: red
+    horizontalPadding: 16
+    verticalPadding: 9
+
+    background: Rectangle {
+        radius: height / 2
+        color: UninstallerStyle.withAlpha(control.red, control.pressed ? 0.2 : 0.1)
+        border.width: 1
+        border.color: UninstallerStyle.withAlpha(control.red, 0.3)
+    }
+}

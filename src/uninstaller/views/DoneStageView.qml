@@ -1,0 +1,109 @@
+import QtQuick
+import QtQuick.Layouts
+import Brimlark.Uninstaller
+
+// The result: what was removed and freed, and what could not be.
+Item {
+    id: doneView
+    objectName: "doneStageView"
+    property AppUninstallerFlow flow
+    signal done()
+
+    ColumnLayout {
+        anchors.fill: parent
+        spacing: 32
+
+        Item { Layout.fillHeight: true }
+
+        Rectangle {
+            Layout.alignment: Qt.AlignHCenter
+            implicitWidth: 100
+            implicitHeight: 100
+            radius: 50
+            gradient: Gradient {
+                GradientStop { position: 0; color: "#34C759" }
+                GradientStop { position: 1; color: "#30D158" }
+            }
+            SymbolGlyph {
+                anchors.centerIn: parent
+                name: "checkmark"
+                size: 44
+                color: "white"
+            }
+        }
+
+        ColumnLayout {
+            Layout.fillWidth: true
+            spacing: 10
+            Text {
+                Layout.fillWidth: true
+                horizontalAlignment: Text.AlignHCenter
+                text: "Uninstall Complete"
+                textFormat: Text.PlainText
+                font.pixelSize: 22
+                font.bold: true
+                color: UninstallerStyle.primary(palette)
+                Accessible.role: Accessible.Heading
+                Accessible.name: text
+            }
+            Text {
+                objectName: "resultLine"
+                Layout.fillWidth: true
+                horizontalAlignment: Text.AlignHCenter
+                visible: doneView.flow.hasDeletionResult
+                text: doneView.flow.resultLine
+                textFormat: Text.PlainText
+                font.pixelSize: 14
+                font.weight: Font.Medium
+                color: UninstallerStyle.secondary(palette)
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
+            }
+            Rectangle {
+                objectName: "errorBox"
+                visible: doneView.flow.errorHeading !== ""
+                Layout.fillWidth: true
+                Layout.leftMargin: 40
+                Layout.rightMargin: 40
+                implicitHeight: errors.implicitHeight + 24
+                radius: 10
+                color: UninstallerStyle.withAlpha(UninstallerStyle.orange(palette), 0.08)
+                ColumnLayout {
+                    id: errors
+                    anchors.fill: parent
+                    anchors.margins: 12
+                    spacing: 4
+                    Text {
+                        text: doneView.flow.errorHeading
+                        textFormat: Text.PlainText
+                        font.pixelSize: 12
+                        font.weight: Font.DemiBold
+                        color: UninstallerStyle.orange(palette)
+                    }
+                    Repeater {
+                        model: doneView.flow.errorLines
+                        Text {
+                            required property string modelData
+                            Layout.fillWidth: true
+                            text: modelData
+                            textFormat: Text.PlainText
+                            elide: Text.ElideMiddle
+                            font.pixelSize: 11
+                            color: UninstallerStyle.secondary(palette)
+                        }
+                    }
+                }
+            }
+        }
+
+        Item { Layout.fillHeight: true }
+
+        PrimaryButtonStyle {
+            objectName: "doneButton"
+            Layout.alignment: Qt.AlignHCenter
+            Layout.bottomMargin: 24
+            text: "Done"
+            onClicked: doneView.done()
+        }
+    }
+}

@@ -1,0 +1,127 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Brimlark.Uninstaller
+
+// One finding: its checkbox (a lock for what needs an administrator), kind,
+// name, path and size. A click anywhere on the row toggles it.
+Rectangle {
+    id: fileRow
+    property AppUninstallerFlow flow
+    required property string fileId
+    required property string displayName
+    required property string path
+    required property string sizeText
+    required property string icon
+    required property bool isSelected
+    required property bool isUserDeletable
+    readonly property bool locked: !isUserDeletable
+    readonly property bool enabledRow: flow && flow.canChangeSelection
+
+    function toggle() {
+        if (!locked && enabledRow)
+            flow.toggleSelection(fileId)
+    }
+
+    implicitHeight: content.implicitHeight + 14
+    color: hover.hovered && !locked ? UninstallerStyle.withAlpha(UninstallerStyle.primary(palette), 0.04)
+                                    : "transparent"
+
+    HoverHandler { id: hover }
+    TapHandler { onTapped: fileRow.toggle() }
+
+    RowLayout {
+        id: content
+        anchors.fill: parent
+        anchors.leftMargin: 20
+        anchors.rightMargin: 20
+        anchors.topMargin: 7
+        anchors.bottomMargin: 7
+        spacing: 12
+
+        AbstractButton {
+            id: checkbox
+            objectName: "rowCheckbox"
+            implicitWidth: 18
+            implicitHeight: 18
+            enabled: fileRow.enabledRow
+            opacity: enabled ? 1 : 0.5
+            contentItem: SymbolGlyph {
+                name: fileRow.locked ? "lock.fill" : (fileRow.isSelected ? "checkmark.square.fill" : "square")
+                size: fileRow.locked ? 13 : 16
+                color: fileRow.locked ? UninstallerStyle.withAlpha(UninstallerStyle.orange(palette), 0.7)
+                                      : fileRow.isSelected ? UninstallerStyle.blue(palette)
+                                                           : UninstallerStyle.withAlpha(UninstallerStyle.secondary(palette), 0.5)
+            }
+            onClicked: fileRow.toggle()
+            ToolTip.visible: fileRow.locked && hovered
+            ToolTip.text: "Requires administrator access — cannot be deleted"
+            Accessible.role: fileRow.locked ? Accessible.Button : Accessible.CheckBox
+            Accessible.checkable: !fileRow.locked
+            Accessible.checked: fileRow.isSelected
+            Accessible.name: fileRow.displayName
+            Accessible.description: fileRow.locked ? ToolTip.text : fileRow.path
+            Accessible.onPressAction: fileRow.toggle()
+            Accessible.onToggleAction: fileRow.toggle()
+        }
+        SymbolGlyph {
+            Layout.preferredWidth: 18
+            name: fileRow.icon
+            size: 14
+            color: UninstallerStyle.withAlpha(UninstallerStyle.secondary(palette), fileRow.locked ? 0.4 : 1)
+        }
+        ColumnLayout {
+            Layout.fillWidth: true
+            spacing: 1
+            RowLayout {
+                Layout.fillWidth: true
+                spacing: 5
+                Text {
+                    Layout.fillWidth: !fileRow.locked
+                    Layout.maximumWidth: 360
+                    text: fileRow.displayName
+                    textFormat: Text.PlainText
+                    elide: Text.ElideRight
+                    maximumLineCount: 1
+                    font.pixelSize: 12
+                    font.weight: Font.Medium
+                    color: UninstallerStyle.withAlpha(UninstallerStyle.primary(palette), fileRow.locked ? 0.4 : 1)
+                }
+                Rectangle {
+                    visible: fileRow.locked
+                    implicitWidth: badge.implicitWidth + 10
+                    implicitHeight: badge.implicitHeight + 4
+                    radius: height / 2
+                    color: UninstallerStyle.withAlpha(UninstallerStyle.orange(palette), 0.12)
+                    Text {
+                        id: badge
+                        anchors.centerIn: parent
+                        text: "System"
+                        font.pixelSize: 9
+                        font.bold: true
+                        color: UninstallerStyle.orange(palette)
+                    }
+                }
+                Item { Layout.fillWidth: fileRow.locked }
+            }
+            Text {
+                Layout.fillWidth: true
+                text: fileRow.path
+                textFormat: Text.PlainText
+                elide: Text.ElideMiddle
+                maximumLineCount: 1
+                font.pixelSize: 10
+                color: UninstallerStyle.withAlpha(UninstallerStyle.secondary(palette), fileRow.locked ? 0.5 : 1)
+            }
+        }
+        Text {
+            Layout.preferredWidth: 62
+            horizontalAlignment: Text.AlignRight
+            text: fileRow.sizeText
+            textFormat: Text.PlainText
+            font.pixelSize: 11
+            font.weight: Font.Medium
+            color: UninstallerStyle.withAlpha(UninstallerStyle.secondary(palette), fileRow.locked ? 0.4 : 1)
+        }
+    }
+}

@@ -1,0 +1,163 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Brimlark.Uninstaller
+
+// The findings by category with their selection, and the way out: cancel,
+// delete permanently (after confirming) or move to the Trash.
+Item {
+    id: reviewView
+    objectName: "reviewStageView"
+    property AppUninstallerFlow flow
+    signal cancel()
+
+    ColumnLayout {
+        anchors.fill: parent
+        spacing: 0
+
+        Rectangle {
+            objectName: "systemAppWarningBanner"
+            visible: reviewView.flow.isSystemApp
+            Layout.fillWidth: true
+            implicitHeight: banner.implicitHeight + 20
+            color: UninstallerStyle.withAlpha(UninstallerStyle.yellow(palette), 0.12)
+            RowLayout {
+                id: banner
+                anchors.fill: parent
+                anchors.leftMargin: 20
+                anchors.rightMargin: 20
+                spacing: 10
+                SymbolGlyph { name: "lock.shield.fill"; size: 14; color: UninstallerStyle.yellow(palette) }
+                Text {
+                    Layout.fillWidth: true
+                    text: "System apps are protected by macOS SIP and cannot be deleted."
+                    textFormat: Text.PlainText
+                    font.pixelSize: 12
+                    font.weight: Font.Medium
+                    wrapMode: Text.Wrap
+                    color: UninstallerStyle.withAlpha(UninstallerStyle.primary(palette), 0.8)
+                }
+            }
+        }
+
+        RowLayout {
+            Layout.fillWidth: true
+            Layout.leftMargin: 20
+            Layout.rightMargin: 20
+            Layout.topMargin: 12
+            Layout.bottomMargin: 12
+            spacing: 24
+            StatPill {
+                objectName: "itemsFound"
+                label: "Items found"
+                value: String(reviewView.flow.totalCount)
+                color: UninstallerStyle.primary(palette)
+            }
+            StatPill {
+                objectName: "selectedCount"
+                label: "Selected"
+                value: String(reviewView.flow.selectedCount)
+                color: UninstallerStyle.blue(palette)
+            }
+            StatPill {
+                label: "To free"
+                value: reviewView.flow.formattedTotalSize
+                color: UninstallerStyle.orange(palette)
+            }
+            Item { Layout.fillWidth: true }
+            GhostButtonStyle {
+                objectName: "selectAllButton"
+                text: "Select All"
+                enabled: reviewView.flow.canChangeSelection
+                onClicked: reviewView.flow.selectAll()
+            }
+            GhostButtonStyle {
+                objectName: "deselectAllButton"
+                text: "Deselect All"
+                enabled: reviewView.flow.canChangeSelection
+                onClicked: reviewView.flow.deselectAll()
+            }
+        }
+        Rectangle {
+            Layout.fillWidth: true
+            implicitHeight: 1
+            color: UninstallerStyle.withAlpha(UninstallerStyle.primary(palette), 0.2 * 0.25)
+        }
+
+        ListView {
+            id: list
+            objectName: "findingsList"
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            clip: true
+            bottomMargin: 8
+            model: reviewView.flow.files
+            reuseItems: true
+            boundsBehavior: Flickable.StopAtBounds
+            ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
+            Accessible.role: Accessible.List
+            Accessible.name: "Findings"
+
+            section.property: "categoryTitle"
+            section.criteria: ViewSection.FullString
+            section.labelPositioning: ViewSection.InlineLabels | ViewSection.CurrentLabelAtStart
+            section.delegate: CategorySectionHeader {
+                required property string section
+                width: ListView.view.width
+                flow: reviewView.flow
+                title: section
+            }
+
+            delegate: ResidualFileRow {
+                width: ListView.view.width
+                flow: reviewView.flow
+            }
+            remove: Transition {
+                NumberAnimation { property: "opacity"; to: 0; duration: 200 }
+            }
+            displaced: Transition {
+                NumberAnimation { property: "y"; duration: 200 }
+            }
+        }
+
+        Rectangle {
+            Layout.fillWidth: true
+            implicitHeight: 1
+            color: UninstallerStyle.withAlpha(UninstallerStyle.primary(palette), 0.2 * 0.25)
+        }
+        RowLayout {
+            Layout.fillWidth: true
+            Layout.leftMargin: 20
+            Layout.rightMargin: 20
+            Layout.topMargin: 16
+            Layout.bottomMargin: 16
+            spacing: 12
+            GhostButtonStyle {
+                objectName: "reviewCancelButton"
+                text: "Cancel"
+                onClicked: reviewView.cancel()
+            }
+            Item { Layout.fillWidth: true }
+            BusyIndicator {
+                visible: reviewView.flow.isRemoving
+                running: visible
+                implicitWidth: 22
+                implicitHeight: 22
+            }
+            DestructiveButtonStyle {
+                objectName: "deletePermanentlyButton"
+                text: "Delete Permanently"
+                symbol: "trash"
+                enabled: reviewView.flow.canRemove
+                onClicked: reviewView.flow.showPermanentDeleteAlert = true
+            }
+            PrimaryButtonStyle {
+                objectName: "moveToTrashButton"
+                text: "Move to Trash"
+                symbol: "trash.fill"
+                enabled: reviewView.flow.canRemove
+                onClicked: reviewView.flow.performDeletion(AppUninstallerFlow.Method.trash)
+            }
+        }
+    }
+}

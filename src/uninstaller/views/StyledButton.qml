@@ -1,0 +1,52 @@
+import QtQuick
+import QtQuick.Controls
+import Brimlark.Uninstaller
+
+// What the three button styles share: the label (text and an optional
+// symbol), a capsule, a slight shrink while pressed, and its accessibility.
+AbstractButton {
+    id: control
+
+    property string symbol: ""
+    property int fontSize: 13
+    property int fontWeight: Font.DemiBold
+    property color textColor: "white"
+    horizontalPadding: 18
+    verticalPadding: 9
+    opacity: enabled ? 1 : 0.45
+    scale: pressed ? 0.97 : 1
+    hoverEnabled: true
+
+    Behavior on scale {
+        NumberAnimation {
+            duration: 150
+            easing.type: Easing.OutQuad
+        }
+    }
+
+    Accessible.role: Accessible.Button
+    Accessible.name: text
+    Accessible.onPressAction: {
+        if (control.enabled)
+            control.clicked()
+    }
+
+    contentItem: Row {
+        spacing: 6
+        SymbolGlyph {
+            visible: control.symbol !== ""
+            anchors.verticalCenter: parent.verticalCenter
+            name: control.symbol
+            color: control.textColor
+            size: control.fontSize
+        }
+        Text {
+            anchors.verticalCenter: parent.verticalCenter
+            text: control.text
+            textFormat: Text.PlainText
+            color: control.textColor
+            font.pixelSize: control.fontSize
+            font.weight: control.fontWeight
+        }
+    }
+}

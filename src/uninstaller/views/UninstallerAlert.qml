@@ -1,0 +1,81 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Brimlark.Uninstaller
+
+// A small modal alert over the sheet: title, plain-text message, a cancel
+// button and, when actionText is set, one more button.
+Popup {
+    id: alert
+
+    property bool shown: false
+    property string title
+    property string message
+    property string cancelText: "Cancel"
+    property string actionText
+    property bool destructive: false
+    signal action()
+    signal closedByUser()
+
+    parent: Overlay.overlay
+    anchors.centerIn: parent
+    modal: true
+    dim: true
+    focus: true
+    visible: shown
+    width: 300
+    padding: 20
+    closePolicy: Popup.CloseOnEscape
+    onClosed: alert.closedByUser()
+
+    background: Rectangle {
+        radius: 12
+        color: alert.palette.window
+        border.width: 1
+        border.color: UninstallerStyle.withAlpha(alert.palette.windowText, 0.15)
+    }
+
+    contentItem: ColumnLayout {
+        spacing: 12
+        Accessible.role: Accessible.AlertMessage
+        Accessible.name: alert.title
+        Text {
+            Layout.fillWidth: true
+            text: alert.title
+            textFormat: Text.PlainText
+            font.pixelSize: 14
+            font.bold: true
+            horizontalAlignment: Text.AlignHCenter
+            wrapMode: Text.Wrap
+            color: UninstallerStyle.primary(alert.palette)
+        }
+        Text {
+            objectName: "alertMessage"
+            Layout.fillWidth: true
+            text: alert.message
+            textFormat: Text.PlainText
+            font.pixelSize: 12
+            horizontalAlignment: Text.AlignHCenter
+            wrapMode: Text.Wrap
+            color: UninstallerStyle.secondary(alert.palette)
+        }
+        RowLayout {
+            Layout.alignment: Qt.AlignHCenter
+            spacing: 10
+            GhostButtonStyle {
+                objectName: "alertCancelButton"
+                text: alert.cancelText
+                onClicked: alert.close()
+            }
+            DestructiveButtonStyle {
+                objectName: "alertActionButton"
+                visible: alert.actionText !== "" && alert.destructive
+                text: alert.actionText
+                onClicked: {
+                    alert.close()
+                    alert.action()
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,226 @@
+#include "support/UninstallerFixture.h"
+
+#include "TestSupport.h"
+#include "platform/DiskAccess.h"
+#include "platform/Trash.h"
+#include "support/ManualScheduler.h"
+#include "uninstaller/views/AppUninstallerFlow.h"
+
+#include <QFile>
+#include <QSemaphore>
+#include <QThreadPool>
+
+#include <gtest/gtest.h>
+
+using namespace brimlark;
+using Stage = AppUninstallerFlow::UninstallerStage;
+
+namespace {
+
+class FakeDiskAccess : public DiskAccess
+{
+public:
+    bool granted = false;
+    int settingsOpened = 0;
+    bool hasAccess() override { return granted; }
+    void openSystemSettings() override { ++settingsOpened; }
+};
+
+// A sheet over the "Foo" leftovers; locked: everything in the system Library.
+class Sheet : public ::testing::Test
+{
+protected:
+    void SetUp() override { m_tree.makeFooLeftovers(); }
+    std::unique_ptr<AppUninstallerFlow> open()
+    {
+        const QString systemLibrary = m_tree.root() + QStringLiteral("/Library/");
+        m_services = std::make_unique<UninstallerServices>(
+            [this, systemLibrary] {
+                ++scannersMade;
+                return std::make_unique<AppUninstallerScanner>(
+                    AppUninstallerScanner::Services { m_tree.home(), m_tree.root(),
+                        [](const QString &) { return QStringLiteral("com.acme.foo"); },
+                        [systemLibrary](const QString &p) { return !p.startsWith(systemLibrary); }, &admin,
+                        &m_trash, &m_pool });
+            },
+            access, scheduler);
+        auto flow = std::make_unique<AppUninstallerFlow>();
+        flow->setServices(m_services.get());
+        flow->appeared(QStringLiteral("Foo"), m_tree.root() + QStringLiteral("/Applications/Foo.app"));
+        return flow;
+    }
+    bool reviewed(AppUninstallerFlow &flow)
+    {
+        return test::waitUntil([&] { return flow.stage() == Stage::review; });
+    }
+
+    test::ResidualTree m_tree;
+    FakeDiskAccess access;
+    ManualScheduler scheduler;
+    test::FakeAdminRunner admin;
+    int scannersMade = 0;
+
+private:
+    Trash m_trash { m_tree.home().toStdString() + "/.local/share" };
+    QThreadPool m_pool;
+    std::unique_ptr<UninstallerServices> m_services;
+};
+
+TEST_F(Sheet, WithAccessTheSheetScansAtOnceAndReviewsWhenTheScanEnds)
+{
+    access.granted = true;
+    auto flow = open();
+    EXPECT_EQ(flow->stage(), Stage::scanning);
+    EXPECT_FALSE(flow->animateStage());
+    ASSERT_TRUE(reviewed(*flow));
+    EXPECT_TRUE(flow->animateStage());
+    EXPECT_EQ(flow->totalCount(), flow->files()->rowCount());
+    EXPECT_EQ(scheduler.pendingCount(), 0u);
+}
+
+TEST_F(Sheet, TheGatePollsOnlyAfterOpeningSettingsKeepsOneTimerAndScansOnceGranted)
+{
+    auto flow = open();
+    EXPECT_EQ(flow->stage(), Stage::checkingAccess);
+    // Without the button nothing re-tests, even once access is there.
+    access.granted = true;
+    scheduler.advance(std::chrono::seconds(10));
+    EXPECT_EQ(flow->stage(), Stage::checkingAccess);
+
+    access.granted = false;
+    for (int i = 0; i < 3; ++i) {
+        flow->openSystemSettings();
+    }
+    EXPECT_EQ(access.settingsOpened, 3);
+    EXPECT_EQ(scheduler.pendingCount(), 1u);
+    scheduler.advance(std::chrono::milliseconds(3999));
+    EXPECT_EQ(flow->stage(), Stage::checkingAccess);
+    access.granted = true;
+    scheduler.advance(std::chrono::milliseconds(1));
+    EXPECT_EQ(flow->stage(), Stage::scanning);
+    EXPECT_TRUE(flow->animateStage());
+    EXPECT_FALSE(flow->isPolling());
+    scheduler.advance(std::chrono::seconds(10));
+    ASSERT_TRUE(reviewed(*flow));
+    EXPECT_EQ(scannersMade, 1);
+
+    // Closing the sheet while polling stops the poll.
+    access.granted = false;
+    auto closing = open();
+    closing->openSystemSettings();
+    closing->disappeared();
+    EXPECT_EQ(scheduler.pendingCount(), 0u);
+}
+
+TEST(SheetRules, ARemovalResultBecomesTheDoneScreenOrTheAlert)
+{
+    const QString none = QStringLiteral("No items were selected or all selected files were already deleted.");
+    const QString admin = QStringLiteral(
+        "All selected files are owned by macOS or require administrator access to delete. These files are "
+        "shown with a lock icon and have been automatically deselected.");
+    const QStringList four { QStringLiteral("a: No permission"), QStringLiteral("b: busy"),
+        QStringLiteral("c: No permission"), QStringLiteral("d: gone") };
+    struct Case
+    {
+        int removed;
+        QStringList errors;
+        QString alert; // empty: the done screen
+    };
+    const std::vector<Case> cases {
+        { 0, {}, none },
+        { 0, { QStringLiteral("x: No permission"), QStringLiteral("No permission: y") }, admin },
+        { 0, { QStringLiteral("x: no permission") }, QStringLiteral("x: no permission") },
+        { 0, four, QStringLiteral("a: No permission\nb: busy\nc: No permission") },
+        { 1, four, {} },
+    };
+    for (const Case &c : cases) {
+        const auto outcome = AppUninstallerFlow::outcomeOf({ c.removed, 100, c.errors, {} });
+        EXPECT_EQ(outcome.alertMessage, c.alert) << c.errors.join(QLatin1Char(',')).toStdString();
+        EXPECT_EQ(outcome.done.has_value(), c.alert.isEmpty());
+    }
+    EXPECT_EQ(AppUninstallerFlow::itemCountText(1), QStringLiteral("(1 item)"));
+    EXPECT_EQ(AppUninstallerFlow::itemCountText(2), QStringLiteral("(2 items)"));
+    EXPECT_EQ(AppUninstallerFlow::iconForFile(QStringLiteral("/a/b.PLIST"), false),
+        QStringLiteral("doc.text.fill"));
+    EXPECT_EQ(
+        AppUninstallerFlow::iconForFile(QStringLiteral("/a/b.plist"), true), QStringLiteral("folder.fill"));
+    EXPECT_EQ(AppUninstallerFlow::iconForFile(QStringLiteral("/a/key.cer"), false),
+        QStringLiteral("lock.doc.fill"));
+    EXPECT_EQ(
+        AppUninstallerFlow::iconForFile(QStringLiteral("/a/README"), false), QStringLiteral("doc.fill"));
+}
+
+TEST(SheetRules, OnlyTheWholeHomeFolderAtThePathsStartReadsAsTilde)
+{
+    const QString home = QStringLiteral("/home/al");
+    const std::vector<std::pair<QString, QString>> cases {
+        { QStringLiteral("/home/al/Library/x"), QStringLiteral("~/Library/x") },
+        { QStringLiteral("/home/al"), QStringLiteral("~") },
+        { QStringLiteral("/home/alice/x"), QStringLiteral("/home/alice/x") },
+        { QStringLiteral("/data/home/al/x"), QStringLiteral("/data/home/al/x") },
+        { QStringLiteral("/home/al/home/al/x"), QStringLiteral("~/home/al/x") },
+    };
+    for (const auto &[path, shown] : cases) {
+        EXPECT_EQ(AppUninstallerFlow::displayPath(path, home), shown) << path.toStdString();
+        EXPECT_EQ(AppUninstallerFlow::displayPath(path, home + QLatin1Char('/')), shown);
+    }
+    EXPECT_EQ(
+        AppUninstallerFlow::displayPath(QStringLiteral("/x"), QStringLiteral("/")), QStringLiteral("/x"));
+}
+
+// The administrator step blocks its worker; the sheet stays usable meanwhile
+// and takes no second removal, and its selection cannot change under it.
+TEST_F(Sheet, WhileARemovalWaitsForTheAdministratorNothingElseStartsAndTheSheetAnswers)
+{
+    access.granted = true;
+    QSemaphore prompt;
+    QSemaphore answered;
+    admin.answer = [&](const std::vector<std::string> &) {
+        prompt.release();
+        answered.acquire();
+        return AdminRunner::Result { AdminRunner::Outcome::Succeeded, {} };
+    };
+    auto flow = open();
+    ASSERT_TRUE(reviewed(*flow));
+    flow->selectAll(); // locked system entries too: they go through the administrator
+    const int selected = flow->selectedCount();
+    flow->performDeletion(AppUninstallerFlow::Method::permanent);
+    ASSERT_TRUE(test::waitUntil([&] { return prompt.available() > 0; }));
+
+    EXPECT_TRUE(flow->isRemoving());
+    EXPECT_FALSE(flow->canRemove());
+    EXPECT_FALSE(flow->canChangeSelection());
+    flow->performDeletion(AppUninstallerFlow::Method::trash);
+    flow->deselectAll();
+    flow->toggleSelection(
+        flow->files()->data(flow->files()->index(0), ResidualListModel::FileIdRole).toString());
+    EXPECT_EQ(flow->selectedCount(), selected);
+    bool answeredMeanwhile = false;
+    QMetaObject::invokeMethod(
+        flow.get(), [&] { answeredMeanwhile = true; }, Qt::QueuedConnection);
+    EXPECT_TRUE(test::waitUntil([&] { return answeredMeanwhile; }));
+
+    answered.release(100);
+    ASSERT_TRUE(test::waitUntil([&] { return flow->stage() == Stage::done; }));
+    EXPECT_FALSE(flow->isRemoving());
+    EXPECT_EQ(flow->deletionResult()->removedCount, selected);
+    EXPECT_TRUE(flow->errorHeading().isEmpty());
+    EXPECT_TRUE(flow->resultLine().startsWith(QStringLiteral("Removed %1 items · Freed ").arg(selected)));
+    EXPECT_EQ(admin.calls().size(), 3u); // the three locked entries, once each
+}
+
+TEST_F(Sheet, ARemovalThatRemovesNothingStaysOnTheReviewWithTheAlert)
+{
+    access.granted = true;
+    auto flow = open();
+    ASSERT_TRUE(reviewed(*flow));
+    flow->deselectAll();
+    EXPECT_FALSE(flow->canRemove());
+    flow->performDeletion(AppUninstallerFlow::Method::permanent);
+    ASSERT_TRUE(test::waitUntil([&] { return flow->showPermissionError(); }));
+    EXPECT_EQ(flow->stage(), Stage::review);
+    EXPECT_EQ(flow->permissionErrorMessage(),
+        QStringLiteral("No items were selected or all selected files were already deleted."));
+}
+
+} // namespace
