@@ -2,6 +2,7 @@ import QtQuick
 import QtQuick.Controls
 import Brimlark.Shell
 import Brimlark.Grid
+import Brimlark.Sidebar
 
 // The root view: the sidebar column beside the grid column.
 SplitView {
@@ -16,7 +17,7 @@ SplitView {
     property QtObject deskTools: null
     readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
 
-    // Sidebar column; stands empty until the sidebar view takes its place.
+    // Sidebar column.
     Item {
         objectName: "sidebarColumn"
         SplitView.minimumWidth: 220
@@ -27,10 +28,9 @@ SplitView {
             anchors.fill: parent
             material: "sidebar"
         }
-        Label {
-            anchors.centerIn: parent
-            text: qsTr("Sidebar")
-            color: palette.placeholderText
+        SidebarView {
+            anchors.fill: parent
+            viewModel: root.viewModel
         }
     }
 

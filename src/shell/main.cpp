@@ -40,6 +40,7 @@
 Q_IMPORT_QML_PLUGIN(BrimlarkShellPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkToolsPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkGridPlugin)
+Q_IMPORT_QML_PLUGIN(BrimlarkSidebarPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkUninstallerPlugin)
 
 int main(int argc, char *argv[])

@@ -492,6 +492,26 @@ void BrimlarkViewModel::renameFolder(const AppFolder &folder, const QString &new
     m_appFinder.renameFolder(folder, newName);
 }
 
+void BrimlarkViewModel::createFolder(const QString &name, const QString &icon, const QString &color)
+{
+    m_appFinder.createFolder(name, icon, color);
+}
+
+void BrimlarkViewModel::togglePinFolder(const AppFolder &folder)
+{
+    m_appFinder.togglePinFolder(folder);
+}
+
+void BrimlarkViewModel::setFolderColor(const AppFolder &folder, const QString &color)
+{
+    m_appFinder.setFolderColor(folder, color);
+}
+
+void BrimlarkViewModel::setFolderIcon(const AppFolder &folder, const QString &icon)
+{
+    m_appFinder.setFolderIcon(folder, icon);
+}
+
 void BrimlarkViewModel::addAppToFolder(const AppItem &app, const AppFolder &folder)
 {
     m_appFinder.addAppToFolder(app, folder);

@@ -171,6 +171,11 @@ public:
     Q_INVOKABLE void unhideFolderGlobally(const brimlark::AppFolder &folder);
     Q_INVOKABLE void deleteFolder(const brimlark::AppFolder &folder);
     Q_INVOKABLE void renameFolder(const brimlark::AppFolder &folder, const QString &newName);
+    // Always a root folder; the texts are stored as given.
+    Q_INVOKABLE void createFolder(const QString &name, const QString &icon, const QString &color);
+    Q_INVOKABLE void togglePinFolder(const brimlark::AppFolder &folder);
+    Q_INVOKABLE void setFolderColor(const brimlark::AppFolder &folder, const QString &color);
+    Q_INVOKABLE void setFolderIcon(const brimlark::AppFolder &folder, const QString &icon);
     Q_INVOKABLE void addAppToFolder(const brimlark::AppItem &app, const brimlark::AppFolder &folder);
     Q_INVOKABLE void removeAppFromFolder(const brimlark::AppItem &app, const brimlark::AppFolder &folder);
     void reorderFolders(const std::set<int> &source, int destination);

@@ -10,6 +10,7 @@
 Q_IMPORT_QML_PLUGIN(BrimlarkShellPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkToolsPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkGridPlugin)
+Q_IMPORT_QML_PLUGIN(BrimlarkSidebarPlugin)
 
 // GoogleTest with a QGuiApplication alive for the whole run, the program's
 // Controls style, and the software scene graph (the offscreen platform has

@@ -1,0 +1,62 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+
+// A modal sheet: a title, a customiser and Cancel / confirm. Escape is
+// Cancel and Return the confirm button; what they do is the owner's.
+Popup {
+    id: sheet
+
+    property string title
+    property string confirmText
+    default property alias content: body.data
+    signal confirmed()
+    signal cancelled()
+
+    modal: true
+    closePolicy: Popup.NoAutoClose
+    anchors.centerIn: Overlay.overlay
+    width: 320
+    padding: 20
+
+    contentItem: ColumnLayout {
+        spacing: 20
+        Accessible.role: Accessible.Dialog
+        Accessible.name: sheet.title
+        Keys.onEscapePressed: sheet.cancelled()
+        Keys.onReturnPressed: sheet.confirmed()
+        Keys.onEnterPressed: sheet.confirmed()
+
+        Label {
+            Layout.alignment: Qt.AlignHCenter
+            text: sheet.title
+            font.pixelSize: 16
+            font.bold: true
+        }
+        ColumnLayout {
+            id: body
+            Layout.fillWidth: true
+        }
+        RowLayout {
+            Layout.fillWidth: true
+            Button {
+                objectName: "sheetCancelButton"
+                text: qsTr("Cancel")
+                flat: true
+                palette.buttonText: sheet.palette.placeholderText
+                Accessible.name: text
+                Accessible.onPressAction: sheet.cancelled()
+                onClicked: sheet.cancelled()
+            }
+            Item { Layout.fillWidth: true }
+            Button {
+                objectName: "sheetConfirmButton"
+                text: sheet.confirmText
+                highlighted: true
+                Accessible.name: text
+                Accessible.onPressAction: sheet.confirmed()
+                onClicked: sheet.confirmed()
+            }
+        }
+    }
+}

@@ -1,0 +1,165 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Brimlark.Shell
+import Brimlark.Sidebar
+
+// The folder colour picker: a hue and saturation wheel, the hex and the
+// R, G, B, A fields and the presets; every change is stored at once.
+ColumnLayout {
+    id: view
+
+    property var folder
+    property QtObject viewModel
+    readonly property alias picker: picker
+
+    // Runs when the picker comes on screen for a folder.
+    function appear() {
+        picker.appear()
+    }
+
+    width: 200
+    spacing: 12
+
+    FolderColorPicker {
+        id: picker
+        viewModel: view.viewModel
+        folder: view.folder
+    }
+
+    Label {
+        Layout.leftMargin: 4
+        text: qsTr("Select Folder Color")
+        font.pixelSize: 13
+        font.bold: true
+        color: palette.placeholderText
+    }
+
+    Item {
+        Layout.alignment: Qt.AlignHCenter
+        Layout.topMargin: 4
+        Layout.bottomMargin: 4
+        width: 140
+        height: 140
+
+        ColorWheel {
+            id: wheel
+            objectName: "colorWheel"
+            anchors.fill: parent
+            Accessible.role: Accessible.Dial
+            Accessible.name: qsTr("Color Wheel")
+            Accessible.description: picker.hexText
+            Accessible.onPressAction: picker.dragTo(width / 2, height / 2)
+        }
+        Rectangle {
+            readonly property point center: {
+                picker.hue
+                picker.saturation
+                return picker.knobCenter()
+            }
+            x: center.x - 7
+            y: center.y - 7
+            width: 14
+            height: 14
+            radius: 7
+            color: Colors.hex(picker.folderColor)
+            border.color: "white"
+            border.width: 2
+        }
+        MouseArea {
+            anchors.fill: parent
+            preventStealing: true
+            onPressed: mouse => picker.dragTo(mouse.x, mouse.y)
+            onPositionChanged: mouse => picker.dragTo(mouse.x, mouse.y)
+        }
+    }
+
+    RowLayout {
+        Layout.leftMargin: 4
+        Layout.rightMargin: 4
+        spacing: 8
+        Label {
+            Layout.preferredWidth: 32
+            text: qsTr("HEX:")
+            font.pixelSize: 10
+            font.bold: true
+            color: palette.placeholderText
+        }
+        TextField {
+            objectName: "hexField"
+            Layout.preferredWidth: 80
+            placeholderText: "#FFFFFF"
+            font.pixelSize: 11
+            font.family: "monospace"
+            text: picker.hexText
+            Accessible.name: qsTr("HEX")
+            onTextEdited: picker.hexText = text
+            onAccepted: picker.handleHexInput()
+        }
+        Item { Layout.fillWidth: true }
+        Rectangle {
+            width: 44
+            height: 20
+            radius: 6
+            color: Colors.hex(picker.folderColor)
+            border.color: SidebarStyle.fade(palette.text, 0.15)
+            border.width: 1
+        }
+    }
+
+    RowLayout {
+        Layout.leftMargin: 4
+        Layout.rightMargin: 4
+        spacing: 4
+        Repeater {
+            model: ["R", "G", "B", "A"]
+            delegate: ColumnLayout {
+                required property string modelData
+                readonly property string key: modelData.toLowerCase() + "Text"
+                spacing: 2
+                Label {
+                    Layout.alignment: Qt.AlignHCenter
+                    text: modelData
+                    font.pixelSize: 9
+                    font.bold: true
+                    color: palette.placeholderText
+                }
+                TextField {
+                    objectName: "field" + modelData
+                    Layout.fillWidth: true
+                    placeholderText: modelData
+                    horizontalAlignment: TextInput.AlignHCenter
+                    font.pixelSize: 10
+                    font.family: "monospace"
+                    text: picker[parent.key]
+                    Accessible.name: modelData
+                    onTextEdited: picker[parent.key] = text
+                    onAccepted: picker.handleRGBAInput()
+                }
+            }
+        }
+    }
+
+    MenuSeparator { Layout.fillWidth: true }
+
+    Row {
+        Layout.alignment: Qt.AlignHCenter
+        spacing: 8
+        Repeater {
+            model: SidebarPresets.presetColors
+            delegate: Rectangle {
+                required property var modelData
+                width: 16
+                height: 16
+                radius: 8
+                color: Colors.hex(modelData.hex)
+                border.color: SidebarStyle.fade(palette.text, 0.2)
+                border.width: picker.folderColor === modelData.hex ? 2 : 1
+                Accessible.role: Accessible.Button
+                Accessible.name: modelData.name
+                Accessible.onPressAction: picker.choosePreset(modelData.hex)
+                TapHandler { onTapped: picker.choosePreset(modelData.hex) }
+            }
+        }
+    }
+}

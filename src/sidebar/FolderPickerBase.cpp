@@ -1,0 +1,74 @@
+#include "sidebar/FolderPickerBase.h"
+
+#include "model/AppFinder.h"
+#include "state/BrimlarkViewModel.h"
+
+namespace brimlark {
+
+FolderPickerBase::FolderPickerBase(QObject *parent)
+    : QObject(parent)
+{
+}
+
+QObject *FolderPickerBase::viewModelObject() const
+{
+    return m_viewModel;
+}
+
+void FolderPickerBase::setViewModelObject(QObject *viewModel)
+{
+    setViewModel(qobject_cast<BrimlarkViewModel *>(viewModel));
+}
+
+void FolderPickerBase::setViewModel(BrimlarkViewModel *viewModel)
+{
+    if (m_viewModel == viewModel) {
+        return;
+    }
+    if (m_viewModel) {
+        disconnect(m_viewModel->appFinder(), nullptr, this, nullptr);
+    }
+    m_viewModel = viewModel;
+    if (m_viewModel) {
+        connect(m_viewModel->appFinder(), &AppFinder::foldersChanged, this, &FolderPickerBase::reload);
+    }
+    emit viewModelChanged();
+    reload();
+}
+
+QVariant FolderPickerBase::folderVariant() const
+{
+    return QVariant::fromValue(m_folder);
+}
+
+void FolderPickerBase::setFolderVariant(const QVariant &folder)
+{
+    if (folder.metaType() == QMetaType::fromType<AppFolder>()) {
+        setFolder(folder.value<AppFolder>());
+    }
+}
+
+void FolderPickerBase::setFolder(const AppFolder &folder)
+{
+    m_folder = folder;
+    emit folderChanged();
+    reload();
+}
+
+void FolderPickerBase::reload()
+{
+    if (!m_viewModel || m_folder.id.isNull()) {
+        return;
+    }
+    for (const auto &f : m_viewModel->appFinder()->folders()) {
+        if (f.id == m_folder.id) {
+            if (f.icon != m_folder.icon || f.color != m_folder.color || f.name != m_folder.name) {
+                m_folder = f;
+                emit folderChanged();
+            }
+            return;
+        }
+    }
+}
+
+} // namespace brimlark

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "model/AppFolder.h"
+#include "state/BrimlarkViewModel.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QVariant>
+
+namespace brimlark {
+
+// What both folder pickers share: the folder they were opened for (its id
+// names it to the catalog) and its current value, re-read whenever the
+// catalog's folders change, so the marks follow what was stored last.
+class FolderPickerBase : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QObject *viewModel READ viewModelObject WRITE setViewModelObject NOTIFY viewModelChanged)
+    // The AppFolder the picker was opened for.
+    Q_PROPERTY(QVariant folder READ folderVariant WRITE setFolderVariant NOTIFY folderChanged)
+
+public:
+    explicit FolderPickerBase(QObject *parent = nullptr);
+
+    QObject *viewModelObject() const;
+    void setViewModelObject(QObject *viewModel);
+    void setViewModel(BrimlarkViewModel *viewModel);
+    QVariant folderVariant() const;
+    void setFolderVariant(const QVariant &folder);
+    void setFolder(const AppFolder &folder);
+
+    // The folder as the catalog has it now, or as given when it has gone.
+    const AppFolder &folder() const { return m_folder; }
+
+signals:
+    void viewModelChanged();
+    void folderChanged();
+
+protected:
+    BrimlarkViewModel *viewModel() const { return m_viewModel; }
+
+private:
+    void reload();
+
+    QPointer<BrimlarkViewModel> m_viewModel;
+    AppFolder m_folder;
+};
+
+} // namespace brimlark

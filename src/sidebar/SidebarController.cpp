@@ -1,0 +1,350 @@
+#include "sidebar/SidebarController.h"
+
+#include "model/AppFinder.h"
+#include "platform/BundleUrl.h"
+#include "sidebar/SidebarFolderTree.h"
+#include "state/BrimlarkViewModel.h"
+
+#include <QMetaEnum>
+
+namespace brimlark {
+
+namespace {
+
+std::optional<AppFolder> folderOf(const QVariant &value)
+{
+    if (value.canConvert<AppFolder>() && value.metaType() == QMetaType::fromType<AppFolder>()) {
+        return value.value<AppFolder>();
+    }
+    return std::nullopt;
+}
+
+QVariant variantOf(const std::optional<AppFolder> &folder)
+{
+    return folder ? QVariant::fromValue(*folder) : QVariant();
+}
+
+QString libraryKey(SidebarSelection::Kind kind)
+{
+    return QStringLiteral("library:") + QString::number(int(kind));
+}
+
+} // namespace
+
+SidebarController::SidebarController(QObject *parent)
+    : QObject(parent)
+{
+}
+
+template <typename T>
+void SidebarController::assign(T &field, const T &value, void (SidebarController::*changed)())
+{
+    if (field == value) {
+        return;
+    }
+    field = value;
+    (this->*changed)();
+}
+
+QObject *SidebarController::viewModelObject() const
+{
+    return m_viewModel;
+}
+
+void SidebarController::setViewModelObject(QObject *viewModel)
+{
+    setViewModel(qobject_cast<BrimlarkViewModel *>(viewModel));
+}
+
+void SidebarController::setViewModel(BrimlarkViewModel *viewModel)
+{
+    if (m_viewModel == viewModel) {
+        return;
+    }
+    if (m_viewModel) {
+        disconnect(m_viewModel, nullptr, this, nullptr);
+        disconnect(m_viewModel->appFinder(), nullptr, this, nullptr);
+    }
+    m_viewModel = viewModel;
+    if (m_viewModel) {
+        connect(
+            m_viewModel, &BrimlarkViewModel::selectionChanged, this, &SidebarController::selectedKeyChanged);
+        connect(m_viewModel->appFinder(), &AppFinder::foldersChanged, this,
+            &SidebarController::closeVanishedPickers);
+        connect(m_viewModel->appFinder(), &AppFinder::hiddenFolderIDsChanged, this,
+            &SidebarController::closeVanishedPickers);
+    }
+    emit viewModelChanged();
+    emit selectedKeyChanged();
+}
+
+QString SidebarController::selectedKey() const
+{
+    if (!m_viewModel || !m_viewModel->selection()) {
+        return {};
+    }
+    const SidebarSelection &s = *m_viewModel->selection();
+    if (s.is(SidebarSelection::Kind::folder)) {
+        return QStringLiteral("folder:") + s.folder().idText();
+    }
+    return libraryKey(s.kind());
+}
+
+QVariantList SidebarController::libraryRows()
+{
+    struct Entry
+    {
+        SidebarSelection::Kind kind;
+        const char16_t *symbol;
+    };
+    static const Entry entries[] = {
+        { SidebarSelection::Kind::allApps, u"square.grid.2x2" },
+        { SidebarSelection::Kind::newlyAdded, u"plus.circle.fill" },
+        { SidebarSelection::Kind::recents, u"clock" },
+        { SidebarSelection::Kind::favorites, u"star" },
+        { SidebarSelection::Kind::hidden, u"eye.slash" },
+    };
+    QVariantList out;
+    for (const auto &e : entries) {
+        out << QVariantMap { { QStringLiteral("key"), libraryKey(e.kind) },
+            { QStringLiteral("kind"), int(e.kind) },
+            { QStringLiteral("title"), SidebarSelection(e.kind).title() },
+            { QStringLiteral("symbol"), QString::fromUtf16(e.symbol) } };
+    }
+    return out;
+}
+
+void SidebarController::selectLibrary(int kind)
+{
+    const QMetaEnum meta = QMetaEnum::fromType<SidebarSelection::Kind>();
+    if (!m_viewModel || !meta.valueToKey(kind)) {
+        return;
+    }
+    const auto k = SidebarSelection::Kind(kind);
+    if (k == SidebarSelection::Kind::folder || k == SidebarSelection::Kind::category) {
+        return;
+    }
+    m_viewModel->setSelection(SidebarSelection(k));
+}
+
+void SidebarController::selectFolder(const QVariant &folder)
+{
+    if (const auto f = folderOf(folder); f && m_viewModel) {
+        m_viewModel->setSelection(SidebarSelection::ofFolder(*f));
+    }
+}
+
+QVariantList SidebarController::menuEntries(const QVariant &folder)
+{
+    const auto f = folderOf(folder);
+    if (!f) {
+        return {};
+    }
+    auto entry = [](const QString &title, const char *action, bool destructive = false) {
+        return QVariantMap { { QStringLiteral("title"), title },
+            { QStringLiteral("action"), QString::fromLatin1(action) },
+            { QStringLiteral("destructive"), destructive }, { QStringLiteral("separator"), false } };
+    };
+    return {
+        entry(f->isPinned ? tr("Unpin Folder") : tr("Pin Folder"), "pin"),
+        entry(tr("Rename"), "rename"),
+        entry(tr("Change Color..."), "color"),
+        entry(tr("Change Icon..."), "icon"),
+        QVariantMap { { QStringLiteral("separator"), true } },
+        entry(tr("Delete"), "delete", true),
+    };
+}
+
+void SidebarController::triggerMenu(const QString &action, const QVariant &folder)
+{
+    const auto f = folderOf(folder);
+    if (!f || !m_viewModel) {
+        return;
+    }
+    if (action == u"pin") {
+        m_viewModel->togglePinFolder(*f);
+    } else if (action == u"rename") {
+        m_folderToRename = f;
+        emit folderToRenameChanged();
+        assign(m_renameFolderName, f->name, &SidebarController::renameFolderNameChanged);
+        assign(m_selectedFolderColor, f->color, &SidebarController::selectedFolderColorChanged);
+        assign(m_showingRenameFolder, true, &SidebarController::showingRenameFolderChanged);
+    } else if (action == u"color") {
+        setFolderForColorPopover(folder);
+    } else if (action == u"icon") {
+        setFolderForIconPopover(folder);
+    } else if (action == u"delete") {
+        m_folderToDelete = f;
+        emit folderToDeleteChanged();
+        assign(m_showingDeleteConfirmation, true, &SidebarController::showingDeleteConfirmationChanged);
+    }
+}
+
+void SidebarController::moveRoot(int fromRoot, int toRoot, int rootCount)
+{
+    if (!m_viewModel) {
+        return;
+    }
+    if (const auto move = SidebarFolderTree::rootMove(fromRoot, toRoot, rootCount)) {
+        m_viewModel->reorderFolders(move->source, move->destination);
+    }
+}
+
+bool SidebarController::handleDrop(const QString &text, const QList<QUrl> &urls, const QVariant &folder)
+{
+    const auto f = folderOf(folder);
+    if (!f || !m_viewModel) {
+        return true;
+    }
+    std::optional<QString> path = BundleUrl::localPathOfText(text);
+    if (!path && !urls.isEmpty()) {
+        path = BundleUrl::localPath(urls.first());
+    }
+    if (!path) {
+        return true;
+    }
+    for (const auto &app : m_viewModel->appFinder()->apps()) {
+        if (app.id() == *path) {
+            m_viewModel->addAppToFolder(app, *f);
+            break;
+        }
+    }
+    return true;
+}
+
+void SidebarController::confirmDelete()
+{
+    if (m_folderToDelete && m_viewModel) {
+        const AppFolder folder = *m_folderToDelete;
+        m_viewModel->deleteFolder(folder);
+        m_folderToDelete.reset();
+        emit folderToDeleteChanged();
+    }
+    assign(m_showingDeleteConfirmation, false, &SidebarController::showingDeleteConfirmationChanged);
+}
+
+QString SidebarController::deleteMessage() const
+{
+    if (!m_folderToDelete) {
+        return {};
+    }
+    return tr("Are you sure you want to delete '") + m_folderToDelete->name
+        + tr("'? This action cannot be undone.");
+}
+
+void SidebarController::newFolder()
+{
+    assign(m_showingAddFolder, true, &SidebarController::showingAddFolderChanged);
+}
+
+bool SidebarController::createFolder()
+{
+    if (m_newFolderName.isEmpty() || !m_viewModel) {
+        return false;
+    }
+    m_viewModel->createFolder(m_newFolderName, m_selectedFolderIcon, m_selectedFolderColor);
+    cancelCreateFolder();
+    return true;
+}
+
+void SidebarController::cancelCreateFolder()
+{
+    assign(m_showingAddFolder, false, &SidebarController::showingAddFolderChanged);
+    assign(m_newFolderName, QString(), &SidebarController::newFolderNameChanged);
+    assign(m_selectedFolderIcon, defaultFolderIcon, &SidebarController::selectedFolderIconChanged);
+    assign(m_selectedFolderColor, defaultColor, &SidebarController::selectedFolderColorChanged);
+}
+
+void SidebarController::renameSheetAppeared()
+{
+    if (!m_folderToRename) {
+        return;
+    }
+    assign(m_renameFolderName, m_folderToRename->name, &SidebarController::renameFolderNameChanged);
+    assign(m_selectedFolderColor, m_folderToRename->color, &SidebarController::selectedFolderColorChanged);
+    assign(m_selectedFolderIcon, m_folderToRename->icon, &SidebarController::selectedFolderIconChanged);
+}
+
+bool SidebarController::saveRenameFolder()
+{
+    if (!m_folderToRename || m_renameFolderName.isEmpty() || !m_viewModel) {
+        return false;
+    }
+    const AppFolder folder = *m_folderToRename;
+    m_viewModel->renameFolder(folder, m_renameFolderName);
+    m_viewModel->setFolderColor(folder, m_selectedFolderColor);
+    m_viewModel->setFolderIcon(folder, m_selectedFolderIcon);
+    cancelRenameFolder();
+    return true;
+}
+
+void SidebarController::cancelRenameFolder()
+{
+    assign(m_showingRenameFolder, false, &SidebarController::showingRenameFolderChanged);
+    assign(m_renameFolderName, QString(), &SidebarController::renameFolderNameChanged);
+    if (m_folderToRename) {
+        m_folderToRename.reset();
+        emit folderToRenameChanged();
+    }
+}
+
+QVariant SidebarController::folderToRename() const
+{
+    return variantOf(m_folderToRename);
+}
+
+QVariant SidebarController::folderToDelete() const
+{
+    return variantOf(m_folderToDelete);
+}
+
+QVariant SidebarController::folderForIconPopover() const
+{
+    return variantOf(m_folderForIconPopover);
+}
+
+void SidebarController::setFolderForIconPopover(const QVariant &folder)
+{
+    const auto f = folderOf(folder);
+    // Folders compare by id: a new copy of the same folder keeps it open.
+    if (f.has_value() == m_folderForIconPopover.has_value() && (!f || f->id == m_folderForIconPopover->id)) {
+        return;
+    }
+    m_folderForIconPopover = f;
+    emit folderForIconPopoverChanged();
+}
+
+QVariant SidebarController::folderForColorPopover() const
+{
+    return variantOf(m_folderForColorPopover);
+}
+
+void SidebarController::setFolderForColorPopover(const QVariant &folder)
+{
+    const auto f = folderOf(folder);
+    if (f.has_value() == m_folderForColorPopover.has_value()
+        && (!f || f->id == m_folderForColorPopover->id)) {
+        return;
+    }
+    m_folderForColorPopover = f;
+    emit folderForColorPopoverChanged();
+}
+
+void SidebarController::closeVanishedPickers()
+{
+    if (!m_viewModel) {
+        return;
+    }
+    QSet<QUuid> shown;
+    for (const auto &row : SidebarFolderTree::flatten(*m_viewModel->appFinder())) {
+        shown.insert(row.folder.id);
+    }
+    if (m_folderForIconPopover && !shown.contains(m_folderForIconPopover->id)) {
+        setFolderForIconPopover({});
+    }
+    if (m_folderForColorPopover && !shown.contains(m_folderForColorPopover->id)) {
+        setFolderForColorPopover({});
+    }
+}
+
+} // namespace brimlark

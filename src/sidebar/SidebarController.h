@@ -1,0 +1,172 @@
+#pragma once
+
+#include "model/AppFolder.h"
+#include "state/BrimlarkViewModel.h"
+#include "state/SidebarSelection.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <QVariant>
+#include <QVariantList>
+#include <QtQml/qqmlregistration.h>
+
+#include <optional>
+
+namespace brimlark {
+
+// The sidebar's state and rules: the five library rows, the selection
+// highlight, the folder rows' menu, drops and reorders, the delete
+// confirmation, the folder sheets and the two folder pickers' presence.
+// It also keeps the fields the workspace switcher and its sheets use.
+// QML lays these out; every decision is made here.
+class SidebarController : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(QObject *viewModel READ viewModelObject WRITE setViewModelObject NOTIFY viewModelChanged)
+    // "library:<kind>" or "folder:<uuid>" of the row shown selected; empty for none.
+    Q_PROPERTY(QString selectedKey READ selectedKey NOTIFY selectedKeyChanged)
+
+    // Folder sheets.
+    Q_PROPERTY(bool showingAddFolder MEMBER m_showingAddFolder NOTIFY showingAddFolderChanged)
+    Q_PROPERTY(QString newFolderName MEMBER m_newFolderName NOTIFY newFolderNameChanged)
+    Q_PROPERTY(bool showingRenameFolder MEMBER m_showingRenameFolder NOTIFY showingRenameFolderChanged)
+    Q_PROPERTY(QVariant folderToRename READ folderToRename NOTIFY folderToRenameChanged)
+    Q_PROPERTY(QString renameFolderName MEMBER m_renameFolderName NOTIFY renameFolderNameChanged)
+    Q_PROPERTY(bool showingDeleteConfirmation MEMBER m_showingDeleteConfirmation NOTIFY
+            showingDeleteConfirmationChanged)
+    Q_PROPERTY(QVariant folderToDelete READ folderToDelete NOTIFY folderToDeleteChanged)
+    Q_PROPERTY(QString deleteMessage READ deleteMessage NOTIFY folderToDeleteChanged)
+    Q_PROPERTY(QString selectedFolderIcon MEMBER m_selectedFolderIcon NOTIFY selectedFolderIconChanged)
+    Q_PROPERTY(QString selectedFolderColor MEMBER m_selectedFolderColor NOTIFY selectedFolderColorChanged)
+    // The folders whose pickers are open (AppFolder or null).
+    Q_PROPERTY(QVariant folderForIconPopover READ folderForIconPopover WRITE setFolderForIconPopover NOTIFY
+            folderForIconPopoverChanged)
+    Q_PROPERTY(QVariant folderForColorPopover READ folderForColorPopover WRITE setFolderForColorPopover NOTIFY
+            folderForColorPopoverChanged)
+
+    // Workspace switcher and sheets.
+    Q_PROPERTY(bool showingAddWorkspace MEMBER m_showingAddWorkspace NOTIFY showingAddWorkspaceChanged)
+    Q_PROPERTY(QString newWorkspaceName MEMBER m_newWorkspaceName NOTIFY newWorkspaceNameChanged)
+    Q_PROPERTY(
+        QString selectedWorkspaceIcon MEMBER m_selectedWorkspaceIcon NOTIFY selectedWorkspaceIconChanged)
+    Q_PROPERTY(
+        QString selectedWorkspaceColor MEMBER m_selectedWorkspaceColor NOTIFY selectedWorkspaceColorChanged)
+    Q_PROPERTY(bool showingEditWorkspace MEMBER m_showingEditWorkspace NOTIFY showingEditWorkspaceChanged)
+    Q_PROPERTY(QVariant workspaceToEdit MEMBER m_workspaceToEdit NOTIFY workspaceToEditChanged)
+    Q_PROPERTY(QString editWorkspaceName MEMBER m_editWorkspaceName NOTIFY editWorkspaceNameChanged)
+    Q_PROPERTY(QString editWorkspaceIcon MEMBER m_editWorkspaceIcon NOTIFY editWorkspaceIconChanged)
+    Q_PROPERTY(QString editWorkspaceColor MEMBER m_editWorkspaceColor NOTIFY editWorkspaceColorChanged)
+    Q_PROPERTY(bool isWorkspaceHovered MEMBER m_isWorkspaceHovered NOTIFY isWorkspaceHoveredChanged)
+
+public:
+    static inline const QString defaultFolderIcon = QStringLiteral("folder");
+    static inline const QString defaultColor = QStringLiteral("#007AFF");
+    static inline const QString defaultWorkspaceIcon = QStringLiteral("briefcase.fill");
+
+    explicit SidebarController(QObject *parent = nullptr);
+
+    QObject *viewModelObject() const;
+    void setViewModelObject(QObject *viewModel);
+    void setViewModel(BrimlarkViewModel *viewModel);
+
+    QString selectedKey() const;
+
+    // The "Library" rows in order: {key, kind, title, symbol}.
+    Q_INVOKABLE static QVariantList libraryRows();
+    Q_INVOKABLE void selectLibrary(int kind);
+    Q_INVOKABLE void selectFolder(const QVariant &folder);
+
+    // A folder row's menu in order: {title, action, destructive} entries
+    // and {separator: true}.
+    Q_INVOKABLE static QVariantList menuEntries(const QVariant &folder);
+    // Runs a menu entry's action ("pin", "rename", "color", "icon", "delete").
+    Q_INVOKABLE void triggerMenu(const QString &action, const QVariant &folder);
+
+    // A root row dropped on another root row's place.
+    Q_INVOKABLE void moveRoot(int fromRoot, int toRoot, int rootCount);
+
+    // Dropped text or URLs on a folder row: the first URL (the text first)
+    // that names an installed application is added to the folder once.
+    // Always accepted, whatever it names.
+    Q_INVOKABLE bool handleDrop(const QString &text, const QList<QUrl> &urls, const QVariant &folder);
+
+    // The delete confirmation's "Delete".
+    Q_INVOKABLE void confirmDelete();
+    QString deleteMessage() const;
+
+    // "New Folder", then the "Create Folder" sheet's buttons.
+    Q_INVOKABLE void newFolder();
+    Q_INVOKABLE bool createFolder();
+    Q_INVOKABLE void cancelCreateFolder();
+    // The "Edit Folder" sheet: when it comes on screen, and its buttons.
+    Q_INVOKABLE void renameSheetAppeared();
+    Q_INVOKABLE bool saveRenameFolder();
+    Q_INVOKABLE void cancelRenameFolder();
+
+    QVariant folderToRename() const;
+    QVariant folderToDelete() const;
+    QVariant folderForIconPopover() const;
+    void setFolderForIconPopover(const QVariant &folder);
+    QVariant folderForColorPopover() const;
+    void setFolderForColorPopover(const QVariant &folder);
+
+signals:
+    void viewModelChanged();
+    void selectedKeyChanged();
+    void showingAddFolderChanged();
+    void newFolderNameChanged();
+    void showingRenameFolderChanged();
+    void folderToRenameChanged();
+    void renameFolderNameChanged();
+    void showingDeleteConfirmationChanged();
+    void folderToDeleteChanged();
+    void selectedFolderIconChanged();
+    void selectedFolderColorChanged();
+    void folderForIconPopoverChanged();
+    void folderForColorPopoverChanged();
+    void showingAddWorkspaceChanged();
+    void newWorkspaceNameChanged();
+    void selectedWorkspaceIconChanged();
+    void selectedWorkspaceColorChanged();
+    void showingEditWorkspaceChanged();
+    void workspaceToEditChanged();
+    void editWorkspaceNameChanged();
+    void editWorkspaceIconChanged();
+    void editWorkspaceColorChanged();
+    void isWorkspaceHoveredChanged();
+
+private:
+    template <typename T> void assign(T &field, const T &value, void (SidebarController::*changed)());
+    // Pickers of folders the catalog no longer shows close.
+    void closeVanishedPickers();
+
+    QPointer<BrimlarkViewModel> m_viewModel;
+
+    bool m_showingAddFolder = false;
+    QString m_newFolderName;
+    bool m_showingRenameFolder = false;
+    std::optional<AppFolder> m_folderToRename;
+    QString m_renameFolderName;
+    bool m_showingDeleteConfirmation = false;
+    std::optional<AppFolder> m_folderToDelete;
+    QString m_selectedFolderIcon = defaultFolderIcon;
+    QString m_selectedFolderColor = defaultColor;
+    std::optional<AppFolder> m_folderForIconPopover;
+    std::optional<AppFolder> m_folderForColorPopover;
+    bool m_showingAddWorkspace = false;
+    QString m_newWorkspaceName;
+    QString m_selectedWorkspaceIcon = defaultWorkspaceIcon;
+    QString m_selectedWorkspaceColor = defaultColor;
+    bool m_showingEditWorkspace = false;
+    QVariant m_workspaceToEdit;
+    QString m_editWorkspaceName;
+    QString m_editWorkspaceIcon = defaultWorkspaceIcon;
+    QString m_editWorkspaceColor = defaultColor;
+    bool m_isWorkspaceHovered = false;
+};
+
+} // namespace brimlark

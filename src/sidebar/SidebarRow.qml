@@ -1,0 +1,68 @@
+import QtQuick
+import QtQuick.Controls
+import Brimlark.Shell
+import Brimlark.Sidebar
+
+// One sidebar row: a symbol, a title and, for a pinned folder, a pin.
+// Named after its title for assistive technology; a press selects it.
+Rectangle {
+    id: row
+
+    property string title
+    property string symbol
+    property color tint: palette.highlight
+    property bool selected: false
+    property bool pinned: false
+    property real indent: 0
+    signal activated()
+    signal contextMenuRequested(real x, real y)
+
+    implicitHeight: 28
+    radius: 6
+    color: selected ? SidebarStyle.fade(palette.highlight, 0.85) : (hover.hovered ? SidebarStyle.fade(palette.text, 0.06) : "transparent")
+
+    Accessible.role: Accessible.Button
+    Accessible.name: title
+    Accessible.selectable: true
+    Accessible.selected: selected
+    Accessible.onPressAction: row.activated()
+
+    HoverHandler { id: hover }
+
+    Row {
+        anchors.left: parent.left
+        anchors.leftMargin: 8 + row.indent
+        anchors.right: pin.left
+        anchors.rightMargin: 4
+        anchors.verticalCenter: parent.verticalCenter
+        spacing: 8
+
+        SymbolImage {
+            anchors.verticalCenter: parent.verticalCenter
+            name: row.symbol
+            size: 15
+            color: row.selected ? palette.highlightedText : row.tint
+        }
+        Label {
+            anchors.verticalCenter: parent.verticalCenter
+            width: parent.width - 23
+            // Folder names come from the user: shown as written.
+            text: row.title
+            textFormat: Text.PlainText
+            elide: Text.ElideRight
+            color: row.selected ? palette.highlightedText : palette.text
+        }
+    }
+
+    SymbolImage {
+        id: pin
+        anchors.right: parent.right
+        anchors.rightMargin: 8
+        anchors.verticalCenter: parent.verticalCenter
+        visible: row.pinned
+        width: row.pinned ? implicitWidth : 0
+        name: "pin.fill"
+        size: 10
+        color: row.selected ? palette.highlightedText : palette.placeholderText
+    }
+}

@@ -1,0 +1,68 @@
+#include "SidebarFixture.h"
+
+#include "platform/BundleUrl.h"
+
+namespace brimlark::test {
+
+SidebarFixture::SidebarFixture()
+    : finder(
+        defaults, workspaces, center, [] { return QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC); },
+        [](const QString &) { return std::nullopt; })
+{
+    BrimlarkViewModel::Services services;
+    services.defaults = &defaults;
+    services.biometrics = &biometrics;
+    services.scheduler = &scheduler;
+    services.passwordLimits = PasswordHashing::Limits::minimum();
+    services.installKeyDownMonitor = false;
+    m_vm = std::make_unique<BrimlarkViewModel>(finder, services);
+}
+
+SidebarFixture::~SidebarFixture() = default;
+
+AppItem SidebarFixture::app(const QString &name) const
+{
+    return AppItem(name,
+        BundleUrl::directoryUrl(QStringLiteral("/Applications/") + name + QStringLiteral(".app")),
+        QStringLiteral("Utilities"));
+}
+
+void SidebarFixture::publish(const QStringList &names)
+{
+    QList<AppItem> apps;
+    for (const auto &n : names) {
+        apps << app(n);
+    }
+    finder.publishScan(apps, finder.beginScan());
+}
+
+QVariant SidebarFixture::makeFolder(const QString &name, const QString &parent)
+{
+    std::optional<QUuid> parentID;
+    if (!parent.isEmpty()) {
+        parentID = folder(parent).id;
+    }
+    finder.createFolder(name, QStringLiteral("folder"), QStringLiteral("#336699"), parentID);
+    return QVariant::fromValue(folder(name));
+}
+
+AppFolder SidebarFixture::folder(const QString &name) const
+{
+    for (const auto &f : finder.folders()) {
+        if (f.name == name) {
+            return f;
+        }
+    }
+    return {};
+}
+
+QStringList SidebarFixture::folderNames() const
+{
+    QStringList out;
+    for (const auto &f : finder.getRootFolders()) {
+        out << f.name;
+    }
+    return out;
+}
+
+} // namespace brimlark::test

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "model/AppFinder.h"
+#include "model/WorkspaceManager.h"
+#include "platform/Biometrics.h"
+#include "platform/Defaults.h"
+#include "platform/NotificationCenter.h"
+#include "state/BrimlarkViewModel.h"
+#include "state/Scheduler.h"
+
+#include <QObject>
+#include <QStringList>
+#include <QVariant>
+
+#include <memory>
+
+namespace brimlark::test {
+
+// A catalog and a view model over in-memory settings, with applications
+// below /Applications (nothing on disk).
+class SidebarFixture : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QObject *viewModel READ viewModelObject CONSTANT)
+
+public:
+    SidebarFixture();
+    ~SidebarFixture() override;
+
+    AppItem app(const QString &name) const;
+    Q_INVOKABLE void publish(const QStringList &names);
+    // Creates a folder (under the named parent, if any) and returns it.
+    Q_INVOKABLE QVariant makeFolder(const QString &name, const QString &parent = {});
+    AppFolder folder(const QString &name) const;
+    Q_INVOKABLE QStringList folderNames() const;
+    Q_INVOKABLE int selectionKind() const { return m_vm->selectionKind(); }
+
+    BrimlarkViewModel &vm() { return *m_vm; }
+    QObject *viewModelObject() { return m_vm.get(); }
+
+    Defaults defaults;
+    NotificationCenter center;
+    WorkspaceManager workspaces { defaults, center };
+    AppFinder finder;
+    UnavailableBiometrics biometrics;
+    ManualScheduler scheduler;
+
+private:
+    std::unique_ptr<BrimlarkViewModel> m_vm;
+};
+
+} // namespace brimlark::test
