@@ -1,7 +1,7 @@
 #include "grid/GridToolbarController.h"
 
-#include "platform/Scheduler.h"
 #include "platform/NotificationCenter.h"
+#include "platform/Scheduler.h"
 
 #include <QGuiApplication>
 #include <QQuickItem>

@@ -63,15 +63,14 @@ void SidebarController::setViewModel(BrimlarkViewModel *viewModel)
     }
     if (m_viewModel) {
         disconnect(m_viewModel, nullptr, this, nullptr);
-        disconnect(m_viewModel->appFinder(), nullptr, this, nullptr);
     }
     m_viewModel = viewModel;
     if (m_viewModel) {
         connect(
             m_viewModel, &BrimlarkViewModel::selectionChanged, this, &SidebarController::selectedKeyChanged);
-        connect(m_viewModel->appFinder(), &AppFinder::foldersChanged, this,
-            &SidebarController::closeVanishedPickers);
-        connect(m_viewModel->appFinder(), &AppFinder::hiddenFolderIDsChanged, this,
+        connect(
+            m_viewModel, &BrimlarkViewModel::foldersChanged, this, &SidebarController::closeVanishedPickers);
+        connect(m_viewModel, &BrimlarkViewModel::hiddenFolderIDsChanged, this,
             &SidebarController::closeVanishedPickers);
     }
     emit viewModelChanged();
@@ -203,7 +202,7 @@ bool SidebarController::handleDrop(const QString &text, const QList<QUrl> &urls,
     if (!path) {
         return true;
     }
-    for (const auto &app : m_viewModel->appFinder()->apps()) {
+    for (const auto &app : m_viewModel->apps()) {
         if (app.id() == *path) {
             m_viewModel->addAppToFolder(app, *f);
             break;
@@ -336,7 +335,7 @@ void SidebarController::closeVanishedPickers()
         return;
     }
     QSet<QUuid> shown;
-    for (const auto &row : SidebarFolderTree::flatten(*m_viewModel->appFinder())) {
+    for (const auto &row : SidebarFolderTree::flatten(*m_viewModel)) {
         shown.insert(row.folder.id);
     }
     if (m_folderForIconPopover && !shown.contains(m_folderForIconPopover->id)) {

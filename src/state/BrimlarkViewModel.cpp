@@ -78,6 +78,8 @@ BrimlarkViewModel::BrimlarkViewModel(AppFinder &appFinder, Services services, QO
     // the new state.
     connect(&m_appFinder, &AppFinder::changed, this, &BrimlarkViewModel::onCatalogChanged);
     connect(&m_appFinder, &AppFinder::foldersChanged, this, &BrimlarkViewModel::foldersChanged);
+    connect(
+        &m_appFinder, &AppFinder::hiddenFolderIDsChanged, this, &BrimlarkViewModel::hiddenFolderIDsChanged);
     connect(&m_appFinder, &AppFinder::allAppsSortOptionChanged, this,
         &BrimlarkViewModel::allAppsSortOptionChanged);
 

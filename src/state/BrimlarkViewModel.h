@@ -114,6 +114,11 @@ public:
     {
         return m_appFinder.getAppsInFolder(folder);
     }
+    QList<AppFolder> getRootFolders() const { return m_appFinder.getRootFolders(); }
+    QList<AppFolder> getChildFolders(const QUuid &parentID) const
+    {
+        return m_appFinder.getChildFolders(parentID);
+    }
 
     // Published state.
     const std::optional<SidebarSelection> &selection() const { return m_selection; }
@@ -251,6 +256,8 @@ signals:
     void refiltered();
     // The catalog's folders changed (before the refilter's changed()).
     void foldersChanged();
+    // The catalog's hidden folders changed (before the refilter's changed()).
+    void hiddenFolderIDsChanged();
     // After every biometric reply: the shell activates the application and
     // brings its first window to the front, restored if minimised.
     void windowActivationRequested();
