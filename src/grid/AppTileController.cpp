@@ -97,6 +97,7 @@ void AppTileController::click()
         }
     });
     m_pendingResets << PendingReset { owner, *id };
+    emit launched();
 }
 
 QList<AppTileMenu::Entry> AppTileController::menuEntries() const

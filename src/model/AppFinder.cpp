@@ -297,12 +297,13 @@ void AppFinder::loadFolders()
     touch(Folders);
 }
 
-void AppFinder::createFolder(const QString &name, const QString &icon, const QString &color,
+QUuid AppFinder::createFolder(const QString &name, const QString &icon, const QString &color,
     const std::optional<QUuid> &parentFolderID)
 {
     Operation operation(*this);
-    m_folders.create(name, icon, color, parentFolderID);
+    const QUuid id = m_folders.create(name, icon, color, parentFolderID);
     touch(Folders);
+    return id;
 }
 
 void AppFinder::deleteFolder(const AppFolder &folder)

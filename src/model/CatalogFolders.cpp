@@ -65,7 +65,7 @@ void CatalogFolders::sort()
     });
 }
 
-void CatalogFolders::create(const QString &name, const QString &icon, const QString &color,
+QUuid CatalogFolders::create(const QString &name, const QString &icon, const QString &color,
     const std::optional<QUuid> &parentFolderID)
 {
     qint64 sortOrder = 0;
@@ -89,6 +89,7 @@ void CatalogFolders::create(const QString &name, const QString &icon, const QStr
     m_folders.prepend(folder);
     save();
     sort();
+    return folder.id;
 }
 
 bool CatalogFolders::remove(const QUuid &id)

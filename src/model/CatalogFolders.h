@@ -41,8 +41,8 @@ public:
     // Replaces the list as it stands; nothing is saved.
     void set(QList<AppFolder> folders);
 
-    // Saves, then sorts.
-    void create(const QString &name, const QString &icon, const QString &color,
+    // Saves, then sorts; returns the new folder's id.
+    QUuid create(const QString &name, const QString &icon, const QString &color,
         const std::optional<QUuid> &parentFolderID);
     bool remove(const QUuid &id);
     bool rename(const QUuid &id, const QString &name);

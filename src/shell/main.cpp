@@ -185,6 +185,9 @@ int main(int argc, char *argv[])
     CodeSnippetsController codeSnippets(storage, scheduler);
     DeskTools deskTools(qrGenerator, stickyNotes, codeSnippets, ruler);
     services.windowProperties.insert(QStringLiteral("deskTools"), QVariant::fromValue(&deskTools));
+    // The same manager the catalog and the stores follow.
+    services.windowProperties.insert(
+        QStringLiteral("workspaceManager"), QVariant::fromValue(&WorkspaceManager::shared()));
     services.delegateHooks.isRulerShowing = [&ruler] { return ruler.isRulerShowing(); };
 
     BrimlarkApp brimlark(std::move(services));
