@@ -18,8 +18,11 @@
 #include "model/AppScanner.h"
 #include "model/WorkspaceManager.h"
 #include "platform/AppIconImageProvider.h"
+#include "platform/AppWorkspace.h"
+#include "platform/Biometrics.h"
 #include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
+#include "platform/Scheduler.h"
 #include "shell/BrimlarkApp.h"
 #include "state/BrimlarkViewModel.h"
 
@@ -117,12 +120,18 @@ struct ChildState
     NotificationCenter center;
     WorkspaceManager workspaces { defaults, center };
     AppFinder finder { defaults, workspaces, center };
+    AppWorkspace workspace;
+    UnavailableBiometrics biometrics;
+    TimerScheduler scheduler;
     std::unique_ptr<BrimlarkViewModel> viewModel;
 
     explicit ChildState(const QString &root)
     {
         BrimlarkViewModel::Services services;
         services.defaults = &defaults;
+        services.workspace = &workspace;
+        services.biometrics = &biometrics;
+        services.scheduler = &scheduler;
         viewModel = std::make_unique<BrimlarkViewModel>(finder, services);
         finder.publishScan(AppScanner::scan({ root + QStringLiteral("/Applications") }), finder.beginScan());
     }

@@ -28,11 +28,23 @@ Workspace WorkspaceManager::defaultWorkspace()
         QStringLiteral("#007AFF") };
 }
 
+namespace {
+WorkspaceManager *s_installedManager = nullptr;
+}
+
 WorkspaceManager &WorkspaceManager::shared()
 {
+    if (s_installedManager) {
+        return *s_installedManager;
+    }
     static WorkspaceManager *instance
         = new WorkspaceManager(Defaults::standard(), NotificationCenter::defaultCenter());
     return *instance;
+}
+
+void WorkspaceManager::installShared(WorkspaceManager &manager)
+{
+    s_installedManager = &manager;
 }
 
 WorkspaceManager::WorkspaceManager(Defaults &defaults, NotificationCenter &center, QObject *parent)

@@ -47,8 +47,20 @@ template <typename T> QVariantList variantList(const QList<T> &items)
 }
 } // namespace
 
+namespace {
+WorkspaceStorage *s_installedStorage = nullptr;
+}
+
+void WorkspaceStorage::installShared(WorkspaceStorage &storage)
+{
+    s_installedStorage = &storage;
+}
+
 WorkspaceStorage &WorkspaceStorage::shared()
 {
+    if (s_installedStorage) {
+        return *s_installedStorage;
+    }
     static WorkspaceStorage *instance = new WorkspaceStorage(
         Defaults::standard(), WorkspaceManager::shared(), NotificationCenter::defaultCenter());
     return *instance;

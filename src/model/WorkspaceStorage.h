@@ -27,7 +27,12 @@ class WorkspaceStorage : public QObject
 public:
     WorkspaceStorage(Defaults &defaults, WorkspaceManager &workspaces, NotificationCenter &center,
         QObject *parent = nullptr);
+    // The process-wide instance: the one the application built and
+    // installed; without one (a tool run on its own) one over the shared
+    // workspace manager, the standard domain and the default centre.
     static WorkspaceStorage &shared();
+    // The caller keeps it alive while installed; before anything asks.
+    static void installShared(WorkspaceStorage &storage);
 
     const QList<StickyNote> &stickyNotes() const { return m_stickyNotes; }
     void setStickyNotes(QList<StickyNote> notes);

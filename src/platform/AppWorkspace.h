@@ -36,9 +36,8 @@ public:
     explicit AppWorkspace(IconThemeOptions options);
     ~AppWorkspace() override;
 
+    // The process's service, which the icon cache reads icons through.
     static AppWorkspace &shared();
-    // Replaces the shared service (tests); null restores the real one.
-    static void installShared(std::shared_ptr<AppWorkspace> workspace);
 
     // The icon of the file at the path, at most pixelSize (clamped to
     // 1…MaxIconSize) on either side. A bundle gives its CFBundleIconFile

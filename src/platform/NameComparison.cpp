@@ -14,12 +14,6 @@ QLocale effectiveLocale(const QLocale &locale)
 }
 } // namespace
 
-NameComparison &NameComparison::shared()
-{
-    static NameComparison instance { QLocale() };
-    return instance;
-}
-
 NameComparison::NameComparison(const QLocale &locale)
     : m_collator(effectiveLocale(locale))
 {

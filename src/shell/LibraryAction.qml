@@ -11,5 +11,5 @@ Action {
 
     text: qsTr(command.title)
     shortcut: command.shortcut
-    onTriggered: MenuCommands.showLibrarySection(command.section)
+    onTriggered: MenuCommands.showLibrarySection(command.selection)
 }

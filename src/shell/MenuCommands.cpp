@@ -1,7 +1,7 @@
 #include "shell/MenuCommands.h"
 
 #include "platform/NotificationCenter.h"
-#include "shell/ShellViewModel.h"
+#include "state/BrimlarkViewModel.h"
 
 #include <QCoreApplication>
 #include <QJSEngine>
@@ -11,7 +11,7 @@
 
 namespace brimlark {
 
-MenuCommands::MenuCommands(ShellViewModel *viewModel, QObject *parent)
+MenuCommands::MenuCommands(BrimlarkViewModel *viewModel, QObject *parent)
     : QObject(parent)
     , m_viewModel(viewModel)
 {
@@ -36,10 +36,10 @@ MenuCommands *MenuCommands::create(QQmlEngine *qmlEngine, QJSEngine *jsEngine)
 const std::vector<MenuCommands::LibraryCommand> &MenuCommands::libraryCommands()
 {
     static const std::vector<LibraryCommand> commands {
-        { QStringLiteral("All Apps"), QStringLiteral("Ctrl+1"), SidebarSelection::Kind::allApps },
-        { QStringLiteral("Newly Added"), QStringLiteral("Ctrl+2"), SidebarSelection::Kind::newlyAdded },
-        { QStringLiteral("Recents"), QStringLiteral("Ctrl+3"), SidebarSelection::Kind::recents },
-        { QStringLiteral("Favorites"), QStringLiteral("Ctrl+4"), SidebarSelection::Kind::favorites },
+        { QStringLiteral("All Apps"), QStringLiteral("Ctrl+1"), QStringLiteral("allApps") },
+        { QStringLiteral("Newly Added"), QStringLiteral("Ctrl+2"), QStringLiteral("newlyAdded") },
+        { QStringLiteral("Recents"), QStringLiteral("Ctrl+3"), QStringLiteral("recents") },
+        { QStringLiteral("Favorites"), QStringLiteral("Ctrl+4"), QStringLiteral("favorites") },
     };
     return commands;
 }
@@ -50,7 +50,7 @@ QVariantList MenuCommands::libraryCommandList() const
     for (const LibraryCommand &command : libraryCommands()) {
         list.append(QVariantMap { { QStringLiteral("title"), command.title },
             { QStringLiteral("shortcut"), command.shortcut },
-            { QStringLiteral("section"), QVariant::fromValue(command.section) } });
+            { QStringLiteral("selection"), command.selection } });
     }
     return list;
 }
@@ -60,17 +60,17 @@ void MenuCommands::searchApps()
     NotificationCenter::defaultCenter().post(Notifications::SearchFocusRequested);
 }
 
-void MenuCommands::showLibrarySection(SidebarSelection::Kind section)
+void MenuCommands::showLibrarySection(const QString &selection)
 {
     const auto &commands = libraryCommands();
     const bool known = std::any_of(commands.begin(), commands.end(),
-        [&](const LibraryCommand &command) { return command.section == section; });
+        [&](const LibraryCommand &command) { return command.selection == selection; });
     if (!known) {
         return;
     }
     // Without a view model (not attached yet) there is no selection to set.
     if (m_viewModel) {
-        m_viewModel->setLibrarySelection(section);
+        m_viewModel->setLibrarySelection(selection);
     }
 }
 

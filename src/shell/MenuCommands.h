@@ -1,7 +1,5 @@
 #pragma once
 
-#include "state/SidebarSelection.h"
-
 #include <QObject>
 #include <QString>
 #include <QVariantList>
@@ -17,7 +15,7 @@ QT_END_NAMESPACE
 
 namespace brimlark {
 
-class ShellViewModel;
+class BrimlarkViewModel;
 
 // The window's menu commands: "Search Apps" (Ctrl+K), the "Library" menu
 // (Ctrl+1 to Ctrl+4) and "Quit" (Ctrl+Q). The menus in QML show what
@@ -33,13 +31,13 @@ public:
     {
         QString title;
         QString shortcut;
-        SidebarSelection::Kind section; // the Library section it selects
+        QString selection; // the selection case it sets
     };
 
     // Takes the view model (or none yet). Not default-constructible on
     // purpose: QML then creates its singleton through create(), which hands
     // out the shared instance instead of a new one.
-    explicit MenuCommands(ShellViewModel *viewModel, QObject *parent = nullptr);
+    explicit MenuCommands(BrimlarkViewModel *viewModel, QObject *parent = nullptr);
 
     // The process's one instance; QML gets this one too.
     static MenuCommands &shared();
@@ -49,22 +47,22 @@ public:
     QVariantList libraryCommandList() const;
 
     // Not owned; the view model outlives the window's commands.
-    void setViewModel(ShellViewModel *viewModel) { m_viewModel = viewModel; }
-    ShellViewModel *viewModel() const { return m_viewModel; }
+    void setViewModel(BrimlarkViewModel *viewModel) { m_viewModel = viewModel; }
+    BrimlarkViewModel *viewModel() const { return m_viewModel; }
 
     // Posts "brimLarkSearchFocusRequested"; whether the search field takes
     // the focus is the grid's decision.
     Q_INVOKABLE void searchApps();
-    // Sets the view model's selection to the section (a command's
-    // "section"); a section the Library menu does not offer does nothing.
-    Q_INVOKABLE void showLibrarySection(brimlark::SidebarSelection::Kind section);
+    // Sets the view model's selection to the section; a name that is not a
+    // Library section does nothing.
+    Q_INVOKABLE void showLibrarySection(const QString &selection);
     // Runs the quit handler (the application's quit), or ends the event
     // loop when there is none.
     Q_INVOKABLE void quit();
     void setQuitHandler(std::function<void()> handler) { m_quit = std::move(handler); }
 
 private:
-    ShellViewModel *m_viewModel = nullptr;
+    BrimlarkViewModel *m_viewModel = nullptr;
     std::function<void()> m_quit;
 };
 

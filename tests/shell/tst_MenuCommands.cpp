@@ -1,6 +1,6 @@
+#include "ViewModelFixture.h"
 #include "platform/NotificationCenter.h"
 #include "shell/MenuCommands.h"
-#include "shell/ShellViewModel.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -8,16 +8,8 @@
 #include <QVariantMap>
 
 using namespace brimlark;
-using ::testing::InSequence;
-using ::testing::StrictMock;
 
 namespace {
-
-class MockViewModel : public ShellViewModel
-{
-public:
-    MOCK_METHOD(void, setLibrarySelection, (SidebarSelection::Kind section), (override));
-};
 
 TEST(MenuCommands, TheLibraryMenuOffersTheFourSectionsInOrder)
 {
@@ -25,62 +17,55 @@ TEST(MenuCommands, TheLibraryMenuOffersTheFourSectionsInOrder)
     ASSERT_EQ(commands.size(), 4u);
     const struct
     {
-        QString title, shortcut;
-        SidebarSelection::Kind section;
+        QString title, shortcut, selection;
     } expected[] = {
-        { u"All Apps"_qs, u"Ctrl+1"_qs, SidebarSelection::Kind::allApps },
-        { u"Newly Added"_qs, u"Ctrl+2"_qs, SidebarSelection::Kind::newlyAdded },
-        { u"Recents"_qs, u"Ctrl+3"_qs, SidebarSelection::Kind::recents },
-        { u"Favorites"_qs, u"Ctrl+4"_qs, SidebarSelection::Kind::favorites },
+        { u"All Apps"_qs, u"Ctrl+1"_qs, u"allApps"_qs },
+        { u"Newly Added"_qs, u"Ctrl+2"_qs, u"newlyAdded"_qs },
+        { u"Recents"_qs, u"Ctrl+3"_qs, u"recents"_qs },
+        { u"Favorites"_qs, u"Ctrl+4"_qs, u"favorites"_qs },
     };
     const QVariantList list = MenuCommands(nullptr).libraryCommandList();
     ASSERT_EQ(list.size(), 4);
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(commands[i].title, expected[i].title);
         EXPECT_EQ(commands[i].shortcut, expected[i].shortcut);
-        EXPECT_EQ(commands[i].section, expected[i].section);
+        EXPECT_EQ(commands[i].selection, expected[i].selection);
         const QVariantMap entry = list[i].toMap();
         EXPECT_EQ(entry.value(u"title"_qs).toString(), expected[i].title);
         EXPECT_EQ(entry.value(u"shortcut"_qs).toString(), expected[i].shortcut);
-        EXPECT_EQ(entry.value(u"section"_qs).value<SidebarSelection::Kind>(), expected[i].section);
+        EXPECT_EQ(entry.value(u"selection"_qs).toString(), expected[i].selection);
     }
 }
 
 TEST(MenuCommands, EachLibraryCommandSetsItsSelectionEveryTime)
 {
-    StrictMock<MockViewModel> viewModel;
-    MenuCommands commands(&viewModel);
-    {
-        InSequence order;
-        EXPECT_CALL(viewModel, setLibrarySelection(SidebarSelection::Kind::allApps)).Times(2);
-        EXPECT_CALL(viewModel, setLibrarySelection(SidebarSelection::Kind::newlyAdded));
-        EXPECT_CALL(viewModel, setLibrarySelection(SidebarSelection::Kind::recents));
-        EXPECT_CALL(viewModel, setLibrarySelection(SidebarSelection::Kind::favorites));
-    }
+    test::ViewModelFixture f;
+    MenuCommands commands(&f.vm);
     // Choosing All Apps while it is selected sets it again.
-    commands.showLibrarySection(SidebarSelection::Kind::allApps);
-    commands.showLibrarySection(SidebarSelection::Kind::allApps);
-    commands.showLibrarySection(SidebarSelection::Kind::newlyAdded);
-    commands.showLibrarySection(SidebarSelection::Kind::recents);
-    commands.showLibrarySection(SidebarSelection::Kind::favorites);
+    commands.showLibrarySection(u"allApps"_qs);
+    commands.showLibrarySection(u"allApps"_qs);
+    commands.showLibrarySection(u"newlyAdded"_qs);
+    commands.showLibrarySection(u"recents"_qs);
+    commands.showLibrarySection(u"favorites"_qs);
+    EXPECT_EQ(f.selections,
+        (QStringList { u"allApps"_qs, u"allApps"_qs, u"newlyAdded"_qs, u"recents"_qs, u"favorites"_qs }));
 }
 
-TEST(MenuCommands, SectionsOutsideTheLibraryMenuSetNothing)
+TEST(MenuCommands, NamesOutsideTheLibraryMenuSetNothing)
 {
-    StrictMock<MockViewModel> viewModel;
-    MenuCommands commands(&viewModel);
-    using Kind = SidebarSelection::Kind;
-    // Kind(99): a number QML could pass.
-    for (const Kind section : { Kind::hidden, Kind::folder, Kind::category, Kind(99) }) {
-        commands.showLibrarySection(section);
+    test::ViewModelFixture f;
+    MenuCommands commands(&f.vm);
+    for (const QString &name : { u"hidden"_qs, u"AllApps"_qs, QString(), u"folder"_qs, u"allApps "_qs }) {
+        commands.showLibrarySection(name);
     }
+    EXPECT_TRUE(f.selections.isEmpty());
 }
 
 TEST(MenuCommands, WithoutAViewModelTheLibraryCommandsDoNothing)
 {
     MenuCommands commands(nullptr);
     EXPECT_EQ(commands.viewModel(), nullptr);
-    commands.showLibrarySection(SidebarSelection::Kind::allApps);
+    commands.showLibrarySection(u"allApps"_qs);
 }
 
 TEST(MenuCommands, SearchAppsPostsTheFocusRequestOnly)
@@ -99,10 +84,11 @@ TEST(MenuCommands, SearchAppsPostsTheFocusRequestOnly)
                 posted.append(name);
             }
         });
-    StrictMock<MockViewModel> viewModel;
-    MenuCommands commands(&viewModel);
+    test::ViewModelFixture f;
+    MenuCommands commands(&f.vm);
     commands.searchApps();
     EXPECT_EQ(posted, QStringList { u"brimLarkSearchFocusRequested"_qs });
+    EXPECT_TRUE(f.selections.isEmpty());
     center.removeObserver(token);
 }
 
