@@ -34,10 +34,14 @@ Item {
     Accessible.description: qsTr("Application")
     Accessible.onPressAction: controller.click()
 
+    // A click launched the application.
+    signal launched()
+
     AppTileController {
         id: controller
         viewModel: tile.viewModel
         app: tile.app
+        onLaunched: tile.launched()
     }
 
     Column {

@@ -86,6 +86,7 @@ void AppTileController::click()
         }
     });
     m_pendingResets << *id;
+    emit launched();
 }
 
 QList<AppTileMenu::Entry> AppTileController::menuEntries() const

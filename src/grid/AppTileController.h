@@ -71,6 +71,8 @@ signals:
     void viewModelChanged();
     void appChanged();
     void isLaunchingChanged();
+    // A click launched the application (whatever the outcome).
+    void launched();
 
 private:
     void setLaunching(bool launching);

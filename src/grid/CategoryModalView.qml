@@ -1,8 +1,12 @@
 import QtQuick
+import QtQuick.Controls
+import Brimlark.Shell
 import Brimlark.Grid
 
-// The panel of an opened folder or category over the grid; until it is
-// built, a dimmed backdrop that closes it on a click.
+// The panel of an opened folder or category over the grid: its name, how
+// many applications it has and all of them. A click launches an application
+// and closes the panel; inside a folder an application dropped on another,
+// or held over it for a moment, takes its place.
 Item {
     id: root
     objectName: "categoryModalView"
@@ -11,22 +15,215 @@ Item {
 
     property string categoryName
     property var apps: []
+    // The panel's AppFolder, or undefined for a category.
     property var folder
     required property QtObject viewModel
+    // The panel has finished closing (it may be reported more than once).
     signal dismiss()
 
-    Rectangle {
-        anchors.fill: parent
-        color: "black"
-        opacity: 0.45
+    readonly property alias controller: panel
+    readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
+    readonly property color primary: GridStyle.primary(palette)
+    readonly property size panelSize: panel.panelSize(Qt.size(width, height))
+    property real appearanceOpacity: 0
+    property real contentScale: 0.98
 
-        // The backdrop closes the panel, for assistive technology too.
+    function dismissWithAnimation() {
+        panel.dismissWithAnimation()
+    }
+
+    CategoryPanelController {
+        id: panel
+        appList: root.apps
+        onDismissingChanged: {
+            if (dismissing) {
+                closing.start()
+            }
+        }
+        onDismissed: root.dismiss()
+    }
+
+    GridDropController {
+        id: drops
+        viewModel: root.viewModel
+        folderFlag: root.folder !== undefined
+        folder: root.folder
+    }
+
+    ParallelAnimation {
+        id: opening
+        running: true
+        NumberAnimation { target: root; property: "appearanceOpacity"; to: 1; duration: 250; easing.type: Easing.OutQuad }
+        NumberAnimation { target: root; property: "contentScale"; to: 1; duration: 250; easing.type: Easing.OutQuad }
+    }
+    ParallelAnimation {
+        id: closing
+        onStarted: opening.stop()
+        NumberAnimation { target: root; property: "appearanceOpacity"; to: 0; duration: 200; easing.type: Easing.InQuad }
+        NumberAnimation { target: root; property: "contentScale"; to: 0.98; duration: 200; easing.type: Easing.InQuad }
+    }
+
+    Rectangle {
+        id: backdrop
+        objectName: "panelBackdrop"
+        anchors.fill: parent
+        color: Qt.rgba(0, 0, 0, 0.45)
+        opacity: root.appearanceOpacity
+
         Accessible.role: Accessible.Button
         Accessible.name: qsTr("Close")
-        Accessible.onPressAction: root.dismiss()
+        Accessible.onPressAction: root.dismissWithAnimation()
 
-        TapHandler {
-            onTapped: root.dismiss()
+        // Also takes the hover, so the cards below show no hover look.
+        MouseArea {
+            anchors.fill: parent
+            hoverEnabled: true
+            onClicked: root.dismissWithAnimation()
+        }
+    }
+
+    Item {
+        id: panelBody
+        objectName: "categoryPanel"
+        anchors.centerIn: parent
+        width: root.panelSize.width
+        height: root.panelSize.height
+        scale: root.contentScale
+        opacity: root.appearanceOpacity
+
+        // Clicks on the panel stay on the panel.
+        MouseArea {
+            anchors.fill: parent
+            hoverEnabled: true
+        }
+
+        Rectangle {
+            anchors.fill: parent
+            radius: 32
+            color: root.lightAppearance ? "transparent" : Qt.rgba(0, 0, 0, 0.2)
+            border.width: 1
+            border.color: root.lightAppearance ? Qt.rgba(0, 0, 0, 0.1) : Qt.rgba(1, 1, 1, 0.1)
+            z: 1
+        }
+        // The grid's cards must not show through the panel's list.
+        Rectangle {
+            anchors.fill: parent
+            radius: 32
+            color: palette.window
+        }
+        VisualEffectView {
+            anchors.fill: parent
+            radius: 32
+            material: root.lightAppearance ? "sidebar" : "hudWindow"
+        }
+
+        Column {
+            id: header
+            width: parent.width
+            topPadding: 32
+            bottomPadding: 24
+            leftPadding: 24
+            rightPadding: 24
+            spacing: 8
+            z: 2
+
+            Text {
+                objectName: "panelTitle"
+                width: parent.width - 48
+                text: root.categoryName
+                textFormat: Text.PlainText
+                font.pixelSize: 24
+                font.bold: true
+                color: root.primary
+                horizontalAlignment: Text.AlignHCenter
+                elide: Text.ElideRight
+            }
+            Text {
+                objectName: "panelCount"
+                width: parent.width - 48
+                text: qsTr("%1 Apps").arg(root.apps.length)
+                font.pixelSize: 13
+                font.weight: Font.Medium
+                color: GridStyle.secondary(palette)
+                horizontalAlignment: Text.AlignHCenter
+            }
+        }
+
+        AbstractButton {
+            id: closeButton
+            objectName: "panelCloseButton"
+            z: 3
+            anchors.top: parent.top
+            anchors.right: parent.right
+            padding: 24
+            Accessible.role: Accessible.Button
+            Accessible.name: qsTr("Close")
+            Accessible.onPressAction: root.dismissWithAnimation()
+            contentItem: SymbolImage {
+                name: "xmark.circle.fill"
+                size: 20
+                color: root.lightAppearance ? GridStyle.withAlpha(root.primary, 0.3) : Qt.rgba(1, 1, 1, 0.3)
+            }
+            background: null
+            onClicked: root.dismissWithAnimation()
+        }
+
+        GridView {
+            id: appGrid
+            objectName: "panelApps"
+            z: 2
+            anchors.top: header.bottom
+            anchors.bottom: parent.bottom
+            anchors.left: parent.left
+            anchors.right: parent.right
+            anchors.leftMargin: 40
+            anchors.rightMargin: 40
+            anchors.bottomMargin: 40
+            clip: true
+            boundsBehavior: Flickable.StopAtBounds
+            readonly property int columnCount: Math.max(1, Math.floor((width + 24) / (110 + 24)))
+            cellWidth: Math.max(1, width / columnCount - 0.001)
+            cellHeight: 8 + 90 + 8 + GridStyle.nameLineSpacing * 2 + 8 + 28
+            model: panel.apps
+
+            ScrollBar.vertical: ThinScrollBar {
+                policy: ScrollBar.AsNeeded
+            }
+
+            delegate: Item {
+                id: item
+                required property var app
+                required property string path
+                required property url iconSource
+                width: appGrid.cellWidth
+                height: appGrid.cellHeight
+
+                AppItemView {
+                    id: tile
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    app: item.app
+                    viewModel: root.viewModel
+                    iconSource: item.iconSource
+                    scale: drops.draggedAppTarget !== "" && drops.draggedAppTarget === item.path ? 1.08 : 1
+                    // The tile's own click is the one launch; the panel then closes.
+                    onLaunched: root.dismissWithAnimation()
+
+                    Behavior on scale { SpringCurve { response: 0.2; dampingFraction: 0.825 } }
+                }
+
+                DropArea {
+                    anchors.fill: tile
+                    keys: ["text/uri-list"]
+                    onEntered: (drag) => drops.tileTargeted(true, item.path, drag.urls)
+                    onExited: drops.tileTargeted(false, item.path, [])
+                    onDropped: (drop) => {
+                        if (drops.dropOnTile(drop.urls, item.path))
+                            drop.accept(Qt.MoveAction)
+                        else
+                            drop.accepted = false
+                    }
+                }
+            }
         }
     }
 }

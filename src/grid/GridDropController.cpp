@@ -89,6 +89,23 @@ void GridDropController::setDraggedAppTarget(const QString &path)
     emit draggedAppTargetChanged();
 }
 
+QVariant GridDropController::folderVariant() const
+{
+    return m_folder ? QVariant::fromValue(*m_folder) : QVariant();
+}
+
+void GridDropController::setFolderVariant(const QVariant &value)
+{
+    m_folder
+        = value.canConvert<AppFolder>() ? std::optional<AppFolder>(value.value<AppFolder>()) : std::nullopt;
+    emit folderChanged();
+}
+
+std::optional<AppFolder> GridDropController::tilesFolder() const
+{
+    return m_folder ? m_folder : selectedFolder(*m_viewModel);
+}
+
 std::optional<AppItem> GridDropController::tileApp(const QString &path) const
 {
     return GridDropRules::installedApp(m_viewModel->appFinder()->apps(), path);
@@ -102,7 +119,7 @@ bool GridDropController::dropOnTile(const QList<QUrl> &urls, const QString &targ
     if (!m_viewModel || !m_folderFlag || urls.isEmpty()) {
         return false;
     }
-    const auto selected = selectedFolder(*m_viewModel);
+    const auto selected = tilesFolder();
     if (!selected) {
         return false;
     }
@@ -161,7 +178,7 @@ void GridDropController::tileTargeted(bool targeted, const QString &targetPath, 
     if (!dragPath || *dragPath != dragged->id()) {
         return;
     }
-    const auto folder = selectedFolder(*m_viewModel);
+    const auto folder = tilesFolder();
     const auto target = tileApp(targetPath);
     if (!folder || !target) {
         return;

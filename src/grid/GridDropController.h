@@ -28,6 +28,9 @@ class GridDropController : public QObject
     Q_PROPERTY(QObject *viewModel READ viewModelObject WRITE setViewModelObject NOTIFY viewModelChanged)
     // Whether the tiles belong to a folder (fixed when the grid is built).
     Q_PROPERTY(bool folderFlag READ folderFlag WRITE setFolderFlag NOTIFY folderFlagChanged)
+    // The folder the tiles belong to when it is not the selected one (the
+    // panel's): an AppFolder, or null for the selection's.
+    Q_PROPERTY(QVariant folder READ folderVariant WRITE setFolderVariant NOTIFY folderChanged)
     // The bundle path of the tile under a dragged application; empty for none.
     Q_PROPERTY(QString draggedAppTarget READ draggedAppTarget NOTIFY draggedAppTargetChanged)
 
@@ -45,6 +48,8 @@ public:
     bool folderFlag() const { return m_folderFlag; }
     void setFolderFlag(bool flag);
     QString draggedAppTarget() const { return m_draggedAppTarget; }
+    QVariant folderVariant() const;
+    void setFolderVariant(const QVariant &value);
 
     // A drop of URLs on the tile of the application at `targetPath`; true
     // when it reordered the folder.
@@ -61,16 +66,19 @@ public:
 signals:
     void viewModelChanged();
     void folderFlagChanged();
+    void folderChanged();
     void draggedAppTargetChanged();
 
 private:
     std::optional<AppItem> tileApp(const QString &path) const;
+    std::optional<AppFolder> tilesFolder() const;
     void cancelHoverTask();
     void endDragOver();
     void setDraggedAppTarget(const QString &path);
 
     QPointer<BrimlarkViewModel> m_viewModel;
     bool m_folderFlag = false;
+    std::optional<AppFolder> m_folder;
     QString m_draggedAppTarget;
     std::optional<Scheduler::TaskId> m_hoverTask;
 };

@@ -6,31 +6,12 @@ namespace brimlark {
 
 std::optional<QString> GridDropRules::bundlePath(const QUrl &url)
 {
-    if (!url.isValid() || !url.isLocalFile()) {
-        return std::nullopt;
-    }
-    // Another machine's file is not one of ours; "localhost" is this one.
-    QUrl local = url;
-    if (!local.host().isEmpty()) {
-        if (local.host() != u"localhost") {
-            return std::nullopt;
-        }
-        local.setHost(QString());
-    }
-    const QString path = BundleUrl::pathOf(local);
-    if (path.isEmpty() || !path.startsWith(u'/')) {
-        return std::nullopt;
-    }
-    return path;
+    return BundleUrl::localPath(url);
 }
 
 std::optional<QString> GridDropRules::bundlePathOfText(const QString &text)
 {
-    const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty()) {
-        return std::nullopt;
-    }
-    return bundlePath(QUrl(trimmed, QUrl::StrictMode));
+    return BundleUrl::localPathOfText(text);
 }
 
 std::optional<AppItem> GridDropRules::installedApp(const QList<AppItem> &apps, const QString &path)

@@ -1,9 +1,189 @@
 import QtQuick
+import QtQuick.Controls
+import Brimlark.Shell
 import Brimlark.Grid
 
-// The unified grid of folder and category cards; stands empty until built.
-Item {
+// The unified grid: the "Add Folder" tile, then one card per folder and
+// category in the stored order. A card dragged onto another takes its place.
+Flickable {
+    id: root
     objectName: "unifiedGridView"
+    Accessible.role: Accessible.List
+    Accessible.name: qsTr("Folders and Categories")
+
     required property QtObject gridController
     required property QtObject viewModel
+    readonly property alias controller: unified
+
+    readonly property var columns: gridController.categoryColumns
+    readonly property real padding: 32
+    readonly property real available: Math.max(0, width - 2 * padding)
+    readonly property real columnWidth: columns.columnWidth(available)
+    readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
+
+    contentWidth: width
+    contentHeight: cells.height + 2 * padding
+    clip: true
+    boundsBehavior: Flickable.StopAtBounds
+
+    ScrollBar.vertical: ThinScrollBar {
+        policy: ScrollBar.AsNeeded
+    }
+
+    UnifiedGridController {
+        id: unified
+        viewModel: root.viewModel
+    }
+
+    Grid {
+        id: cells
+        x: root.padding + Math.max(0, (root.available - root.columns.contentWidth(root.available)) / 2)
+        y: root.padding
+        columns: Math.max(1, root.columns.count)
+        columnSpacing: root.columns.spacing
+        rowSpacing: 32
+
+        // Makes a new folder, which the order puts in front of the cards.
+        Item {
+            id: addFolder
+            objectName: "addFolderTile"
+            width: root.columnWidth
+            height: 190
+            Accessible.role: Accessible.Button
+            Accessible.name: qsTr("Add Folder")
+            Accessible.onPressAction: unified.addFolder()
+
+            Item {
+                anchors.centerIn: parent
+                width: 260
+                height: 190
+
+                Rectangle {
+                    anchors.fill: parent
+                    radius: 32
+                    color: root.lightAppearance ? GridStyle.withAlpha(palette.window, 0.6) : Qt.rgba(0, 0, 0, 0.45)
+                }
+                Rectangle {
+                    anchors.fill: parent
+                    radius: 32
+                    gradient: Gradient {
+                        GradientStop { position: 0; color: Qt.rgba(1, 1, 1, root.lightAppearance ? 0.35 : 0.08) }
+                        GradientStop { position: 1; color: Qt.rgba(1, 1, 1, root.lightAppearance ? 0.1 : 0.02) }
+                    }
+                }
+                // The dashed outline.
+                Canvas {
+                    id: outline
+                    anchors.fill: parent
+                    readonly property color stroke: root.lightAppearance ? Qt.rgba(0, 0, 0, 0.15) : Qt.rgba(1, 1, 1, 0.2)
+                    onStrokeChanged: requestPaint()
+                    onPaint: {
+                        const ctx = getContext("2d")
+                        ctx.reset()
+                        ctx.strokeStyle = GridStyle.css(stroke)
+                        ctx.lineWidth = 1.5
+                        ctx.lineCap = "round"
+                        ctx.setLineDash([4 / 1.5, 6 / 1.5])
+                        const r = 32, w = width - 1.5, h = height - 1.5, o = 0.75
+                        ctx.beginPath()
+                        ctx.roundedRect(o, o, w, h, r, r)
+                        ctx.stroke()
+                    }
+                }
+                Column {
+                    anchors.centerIn: parent
+                    spacing: 12
+
+                    SymbolImage {
+                        anchors.horizontalCenter: parent.horizontalCenter
+                        name: "plus.circle.fill"
+                        size: 40
+                        color: root.lightAppearance ? GridStyle.blue(true) : GridStyle.withAlpha(GridStyle.blue(false), 0.8)
+                    }
+                    Text {
+                        anchors.horizontalCenter: parent.horizontalCenter
+                        text: qsTr("Add Folder")
+                        font.pixelSize: 16
+                        font.bold: true
+                        color: root.lightAppearance ? GridStyle.withAlpha(GridStyle.primary(palette), 0.85) : Qt.rgba(1, 1, 1, 0.9)
+                    }
+                }
+                MouseArea {
+                    anchors.fill: parent
+                    onClicked: unified.addFolder()
+                }
+            }
+        }
+
+        Repeater {
+            model: unified.cards
+
+            delegate: Item {
+                id: cell
+                objectName: "unifiedGridCell"
+
+                required property string item
+                required property bool present
+                required property string title
+                required property var folder
+                required property var apps
+                readonly property bool targeted: unified.dropTargetID === cell.item
+                readonly property alias card: card
+
+                // A cell with nothing behind it takes no place.
+                visible: present
+                width: root.columnWidth
+                height: 190
+
+                // Cards are reordered by dropping one's text on another. Below the
+                // card, so a dropped application reaches a folder card first.
+                DropArea {
+                    anchors.fill: card
+                    keys: ["text/plain"]
+                    onEntered: unified.setTargeted(cell.item, true)
+                    onExited: unified.setTargeted(cell.item, false)
+                    onDropped: (drop) => {
+                        if (unified.drop(drop.hasText ? drop.text : "", cell.item))
+                            drop.accept(Qt.MoveAction)
+                        else
+                            drop.accepted = false
+                    }
+                }
+
+                CategoryCardView {
+                    id: card
+                    anchors.centerIn: parent
+                    categoryName: cell.title
+                    apps: cell.apps
+                    folder: cell.folder
+                    viewModel: root.viewModel
+                    dragText: cell.item
+                    scale: cell.targeted ? 1.05 : 1
+                    onExpand: {
+                        if (cell.folder !== undefined)
+                            root.gridController.expandedFolderID = cell.folder.idText
+                        else
+                            root.gridController.expandedCategoryName = cell.title
+                    }
+
+                    Behavior on scale { SpringCurve { response: 0.3; dampingFraction: 0.825 } }
+
+                    // The glow of the card a drag would put the dragged card on.
+                    Rectangle {
+                        anchors.fill: parent
+                        anchors.margins: -3
+                        z: -1
+                        radius: 35
+                        color: "transparent"
+                        border.width: 3
+                        border.color: GridStyle.withAlpha(GridStyle.blue(root.lightAppearance), 0.8)
+                        opacity: cell.targeted ? 1 : 0
+
+                        Behavior on opacity { SpringCurve { response: 0.3; dampingFraction: 0.825 } }
+                    }
+                }
+
+            }
+        }
+    }
 }

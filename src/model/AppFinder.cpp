@@ -567,7 +567,7 @@ qsizetype AppFinder::folderIndex(const QUuid &id) const
     return -1;
 }
 
-void AppFinder::createFolder(const QString &name, const QString &icon, const QString &color,
+QUuid AppFinder::createFolder(const QString &name, const QString &icon, const QString &color,
     const std::optional<QUuid> &parentFolderID)
 {
     qint64 sortOrder = 0;
@@ -592,6 +592,7 @@ void AppFinder::createFolder(const QString &name, const QString &icon, const QSt
     publishFolders();
     saveFolders();
     sortFolders();
+    return folder.id;
 }
 
 void AppFinder::deleteFolder(const AppFolder &folder)

@@ -158,8 +158,9 @@ public:
     bool isFavorite(const AppItem &app) const;
 
     // Folders (per workspace).
-    void createFolder(const QString &name, const QString &icon, const QString &color,
-                      const std::optional<QUuid> &parentFolderID = std::nullopt);
+    // Returns the new folder's id.
+    QUuid createFolder(const QString &name, const QString &icon, const QString &color,
+                       const std::optional<QUuid> &parentFolderID = std::nullopt);
     void deleteFolder(const AppFolder &folder);
     void renameFolder(const AppFolder &folder, const QString &newName);
     void togglePinFolder(const AppFolder &folder);

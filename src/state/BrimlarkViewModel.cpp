@@ -513,9 +513,9 @@ void BrimlarkViewModel::renameFolder(const AppFolder &folder, const QString &new
     m_appFinder.renameFolder(folder, newName);
 }
 
-void BrimlarkViewModel::createFolder(const QString &name, const QString &icon, const QString &color)
+QUuid BrimlarkViewModel::createFolder(const QString &name, const QString &icon, const QString &color)
 {
-    m_appFinder.createFolder(name, icon, color);
+    return m_appFinder.createFolder(name, icon, color);
 }
 
 void BrimlarkViewModel::togglePinFolder(const AppFolder &folder)

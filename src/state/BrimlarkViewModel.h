@@ -163,8 +163,8 @@ public:
     Q_INVOKABLE void unhideFolderGlobally(const brimlark::AppFolder &folder);
     Q_INVOKABLE void deleteFolder(const brimlark::AppFolder &folder);
     Q_INVOKABLE void renameFolder(const brimlark::AppFolder &folder, const QString &newName);
-    // Always a root folder; the texts are stored as given.
-    Q_INVOKABLE void createFolder(const QString &name, const QString &icon, const QString &color);
+    // Always a root folder; the texts are stored as given. Returns its id.
+    Q_INVOKABLE QUuid createFolder(const QString &name, const QString &icon, const QString &color);
     Q_INVOKABLE void togglePinFolder(const brimlark::AppFolder &folder);
     Q_INVOKABLE void setFolderColor(const brimlark::AppFolder &folder, const QString &color);
     Q_INVOKABLE void setFolderIcon(const brimlark::AppFolder &folder, const QString &icon);

@@ -350,6 +350,71 @@ TEST_F(AppGridViewTest, AClickOnATileStartsTheApplicationsExecutable)
     EXPECT_TRUE(test::waitUntil([&] { return QFile::exists(marker); }, 10000));
 }
 
+class UnifiedGridViewTest : public AppGridViewTest
+{
+protected:
+    UnifiedGridViewTest()
+    {
+        f.publish(QList<AppItem> { f.app(u"A"_qs, u"Games"_qs), f.app(u"B"_qs, u"Tools"_qs) });
+        f.makeFolder(u"Work"_qs, { u"A"_qs, u"B"_qs });
+        f.finder.setAllAppsSortOption(AppSortOption::category);
+    }
+    QList<QQuickItem *> cards(GridWindow &w)
+    {
+        QList<QQuickItem *> found;
+        GridWindow::collectItems(w.grid.get(), u"categoryCard"_qs, found);
+        return found;
+    }
+    QQuickItem *card(GridWindow &w, const QString &title)
+    {
+        for (QQuickItem *c : cards(w)) {
+            if (c->property("categoryName").toString() == title) {
+                return c;
+            }
+        }
+        return nullptr;
+    }
+
+    test::GridFixture f;
+};
+
+TEST_F(UnifiedGridViewTest, TextNamingACardDroppedOnAnotherMovesItThere)
+{
+    GridWindow w(f);
+    ASSERT_TRUE(test::waitUntil([&] { return cards(w).size() == 3; }));
+    const QStringList before = f.vm().unifiedGridItemTexts();
+    auto *mime = new QMimeData;
+    mime->setText(before.last());
+    EXPECT_TRUE(w.drag(mime, w.centreOf(card(w, u"Work"_qs)), true));
+    delete mime;
+    EXPECT_EQ(f.vm().unifiedGridItemTexts(), (QStringList { before[2], before[0], before[1] }));
+    // Cards and the tile are buttons for assistive technology.
+    QAccessibleInterface *tile = QAccessible::queryAccessibleInterface(w.find(u"addFolderTile"_qs));
+    ASSERT_TRUE(tile);
+    EXPECT_EQ(tile->role(), QAccessible::Button);
+    EXPECT_EQ(tile->text(QAccessible::Name), u"Add Folder"_qs);
+}
+
+TEST_F(UnifiedGridViewTest, ALaunchFromANarrowPanelLaunchesOnceAndClosesIt)
+{
+    GridWindow w(f, QSize(520, 520));
+    ASSERT_TRUE(test::waitUntil([&] { return cards(w).size() == 3; }));
+    QTest::mouseClick(&w.window, Qt::LeftButton, Qt::NoModifier,
+        w.centreOf(card(w, u"Work"_qs)) + QPoint(0, 40));
+    auto *controller = w.grid->property("controller").value<QObject *>();
+    ASSERT_TRUE(test::waitUntil([&] { return w.tiles().size() == 2; }));
+    // The close button stays inside the window.
+    QQuickItem *close = w.find(u"panelCloseButton"_qs);
+    const QRectF closeRect = close->mapRectToScene(QRectF(0, 0, close->width(), close->height()));
+    EXPECT_TRUE(QRectF(0, 0, 520, 520).contains(closeRect)) << closeRect.right();
+
+    QTest::mouseClick(&w.window, Qt::LeftButton, Qt::NoModifier, w.centreOf(w.tile(u"A"_qs)));
+    EXPECT_EQ(f.launched(), QStringList { f.app(u"A"_qs).id() });
+    f.advance(200);
+    EXPECT_EQ(controller->property("overlayKind").toString(), u"none"_qs);
+    EXPECT_EQ(f.launched().size(), 1);
+}
+
 // Pixels of the image inside the rectangle that differ clearly from `background`.
 int differing(const QImage &image, const QRect &rect, QRgb background)
 {

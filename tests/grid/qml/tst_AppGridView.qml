@@ -165,6 +165,9 @@ TestCase {
         compare(overlay.item.categoryName, "Utilities")
         compare(overlay.item.apps.length, 1)
         mouseClick(overlay.item, 10, 10)
+        // It fades out first, then goes.
+        verify(overlay.active)
+        fixture.advance(200)
         verify(!overlay.active)
         compare(grid.controller.expandedCategoryName, undefined)
     }

@@ -1,0 +1,334 @@
+#include "grid/CategoryCardController.h"
+
+#include "grid/GridDropRules.h"
+#include "grid/GridScheduler.h"
+#include "platform/AppIconImageProvider.h"
+#include "platform/UuidText.h"
+
+#include <QGuiApplication>
+#include <QMetaEnum>
+#include <QStyleHints>
+
+namespace brimlark {
+
+namespace {
+
+std::optional<AppFolder> catalogFolder(const BrimlarkViewModel &vm, const QUuid &id)
+{
+    for (const auto &folder : vm.appFinder()->folders()) {
+        if (folder.id == id) {
+            return folder;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+CategoryCardController::CategoryCardController(QObject *parent)
+    : QObject(parent)
+{
+    if (const auto *hints = QGuiApplication::styleHints()) {
+        m_doubleClickInterval = hints->mouseDoubleClickInterval();
+    }
+}
+
+CategoryCardController::~CategoryCardController()
+{
+    cancelPendingExpand();
+}
+
+void CategoryCardController::setViewModel(BrimlarkViewModel *viewModel)
+{
+    if (m_viewModel == viewModel) {
+        return;
+    }
+    m_viewModel = viewModel;
+    emit viewModelChanged();
+}
+
+QObject *CategoryCardController::viewModelObject() const
+{
+    return m_viewModel;
+}
+
+void CategoryCardController::setViewModelObject(QObject *object)
+{
+    setViewModel(qobject_cast<BrimlarkViewModel *>(object));
+}
+
+void CategoryCardController::setCategoryName(const QString &name)
+{
+    if (m_categoryName != name) {
+        m_categoryName = name;
+        emit cardChanged();
+    }
+}
+
+void CategoryCardController::setFolder(const std::optional<AppFolder> &folder)
+{
+    m_folder = folder;
+    emit cardChanged();
+}
+
+QVariant CategoryCardController::folderVariant() const
+{
+    return m_folder ? QVariant::fromValue(*m_folder) : QVariant();
+}
+
+void CategoryCardController::setFolderVariant(const QVariant &value)
+{
+    setFolder(
+        value.canConvert<AppFolder>() ? std::optional<AppFolder>(value.value<AppFolder>()) : std::nullopt);
+}
+
+void CategoryCardController::setApps(const QList<AppItem> &apps)
+{
+    m_apps = apps;
+    emit cardChanged();
+}
+
+QVariantList CategoryCardController::appList() const
+{
+    QVariantList out;
+    for (const auto &app : m_apps) {
+        out << QVariant::fromValue(app);
+    }
+    return out;
+}
+
+void CategoryCardController::setAppList(const QVariantList &apps)
+{
+    QList<AppItem> list;
+    for (const auto &v : apps) {
+        if (v.canConvert<AppItem>()) {
+            list << v.value<AppItem>();
+        }
+    }
+    setApps(list);
+}
+
+QString CategoryCardController::title() const
+{
+    return m_folder ? m_folder->name : m_categoryName;
+}
+
+QString CategoryCardController::helpText() const
+{
+    if (m_folder) {
+        return QStringLiteral("Folder: ") + m_folder->name;
+    }
+    return QStringLiteral("Click to see all %1 apps in %2").arg(m_apps.size()).arg(m_categoryName);
+}
+
+void CategoryCardController::setEditedName(const QString &name)
+{
+    if (m_editedName != name) {
+        m_editedName = name;
+        emit editedNameChanged();
+    }
+}
+
+void CategoryCardController::setEditing(bool editing)
+{
+    if (m_isEditingName != editing) {
+        m_isEditingName = editing;
+        emit isEditingNameChanged();
+    }
+}
+
+void CategoryCardController::setDoubleClickInterval(int msecs)
+{
+    if (m_doubleClickInterval != msecs) {
+        m_doubleClickInterval = msecs;
+        emit doubleClickIntervalChanged();
+    }
+}
+
+QUrl CategoryCardController::iconSource(const QVariant &app) const
+{
+    if (!app.canConvert<AppItem>()) {
+        return {};
+    }
+    const AppItem item = app.value<AppItem>();
+    return AppIconImageProvider::urlForPath(item.id(), item.iconStamp());
+}
+
+void CategoryCardController::cancelPendingExpand()
+{
+    if (m_pendingExpand) {
+        GridScheduler::shared().cancel(*m_pendingExpand);
+        m_pendingExpand.reset();
+    }
+}
+
+void CategoryCardController::cardClicked()
+{
+    cancelPendingExpand();
+    emit expandRequested();
+}
+
+void CategoryCardController::titleClicked(int tapCount)
+{
+    // Only a folder's title can be double clicked; a category's title is
+    // like the rest of the card.
+    if (!m_folder) {
+        cardClicked();
+        return;
+    }
+    if (tapCount >= 2) {
+        cancelPendingExpand();
+        renameStart();
+        return;
+    }
+    cancelPendingExpand();
+    QPointer<CategoryCardController> self(this);
+    m_pendingExpand
+        = GridScheduler::shared().schedule(std::chrono::milliseconds(m_doubleClickInterval), [self] {
+              if (self) {
+                  self->m_pendingExpand.reset();
+                  emit self->expandRequested();
+              }
+          });
+}
+
+void CategoryCardController::renameStart()
+{
+    if (!m_folder) {
+        return;
+    }
+    // The catalog holds the current name; the card's copy may be older.
+    const std::optional<AppFolder> current
+        = m_viewModel ? catalogFolder(*m_viewModel, m_folder->id) : m_folder;
+    setEditedName(current ? current->name : m_folder->name);
+    setEditing(true);
+}
+
+void CategoryCardController::renameCommit()
+{
+    if (m_folder && m_viewModel && !m_editedName.isEmpty()) {
+        m_viewModel->renameFolder(*m_folder, m_editedName);
+    }
+    setEditing(false);
+}
+
+void CategoryCardController::addApps()
+{
+    if (!m_folder || !m_viewModel) {
+        return;
+    }
+    m_viewModel->setFolderForPicker(*m_folder);
+    m_viewModel->setShowingAppPicker(true);
+}
+
+bool CategoryCardController::dropUrls(const QList<QUrl> &urls, const QString &text)
+{
+    if (!m_folder || !m_viewModel) {
+        return false;
+    }
+    const auto app = GridDropRules::appForFolderDrop(m_viewModel->appFinder()->apps(), text, urls);
+    if (!app) {
+        return false;
+    }
+    // The drop is answered first; the folder changes on the next turn.
+    QPointer<BrimlarkViewModel> vm(m_viewModel);
+    const AppItem dropped = *app;
+    const AppFolder folder = *m_folder;
+    GridScheduler::shared().schedule(std::chrono::milliseconds(0), [vm, dropped, folder] {
+        if (vm) {
+            vm->appFinder()->addAppToFolder(dropped, folder);
+        }
+    });
+    return true;
+}
+
+QList<CategoryCardMenu::Entry> CategoryCardController::menuEntries() const
+{
+    if (!m_viewModel) {
+        return {};
+    }
+    return CategoryCardMenu::entries(m_viewModel->selection(), m_folder, m_viewModel->appFinder()->folders());
+}
+
+QVariantList CategoryCardController::menu() const
+{
+    return CategoryCardMenu::toVariantList(menuEntries());
+}
+
+void CategoryCardController::perform(const QString &action, const QString &folderID)
+{
+    bool ok = false;
+    const int value
+        = QMetaEnum::fromType<CategoryCardMenu::Action>().keyToValue(action.toLatin1().constData(), &ok);
+    if (ok) {
+        perform(CategoryCardMenu::Action(value), UuidText::parse(folderID).value_or(QUuid()));
+    }
+}
+
+void CategoryCardController::perform(CategoryCardMenu::Action action, const QUuid &folderID)
+{
+    if (!m_viewModel) {
+        return;
+    }
+    using Action = CategoryCardMenu::Action;
+    switch (action) {
+    case Action::none:
+        break;
+    case Action::renameFolder:
+        renameStart();
+        break;
+    case Action::deleteFolder:
+        if (m_folder) {
+            m_viewModel->deleteFolder(*m_folder);
+        }
+        break;
+    case Action::hideFolderGlobally:
+        if (m_folder) {
+            m_viewModel->hideFolderGlobally(*m_folder);
+        }
+        break;
+    case Action::unhideFolderGlobally:
+        if (m_folder) {
+            m_viewModel->unhideFolderGlobally(*m_folder);
+        }
+        break;
+    case Action::addApps:
+        addApps();
+        break;
+    case Action::createFolderFromCategory:
+        createFolderFromCategory();
+        break;
+    case Action::addAllToFolder:
+        addAllToFolder(folderID);
+        break;
+    }
+}
+
+QUuid CategoryCardController::createFolderFromCategory()
+{
+    if (!m_viewModel || m_folder) {
+        return {};
+    }
+    const QUuid id
+        = m_viewModel->createFolder(m_categoryName, QStringLiteral("folder"), QStringLiteral("#007AFF"));
+    addAllToFolder(id);
+    return id;
+}
+
+void CategoryCardController::addAllToFolder(const QUuid &folderID)
+{
+    if (!m_viewModel) {
+        return;
+    }
+    const auto folder = catalogFolder(*m_viewModel, folderID);
+    if (!folder) {
+        return;
+    }
+    // The card's applications may change as the folder fills: keep them.
+    const QList<AppItem> apps = m_apps;
+    for (const auto &app : apps) {
+        m_viewModel->addAppToFolder(app, *folder);
+    }
+}
+
+} // namespace brimlark

@@ -1,0 +1,130 @@
+#pragma once
+
+#include "grid/CategoryCardMenu.h"
+#include "model/AppFolder.h"
+#include "model/AppItem.h"
+#include "state/BrimlarkViewModel.h"
+#include "state/Scheduler.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QUrl>
+#include <QUuid>
+#include <QVariant>
+#include <QVariantList>
+#include <QtQml/qqmlregistration.h>
+
+#include <optional>
+
+namespace brimlark {
+
+// What a folder or category card does: a click expands it (on a folder's
+// title only once the double-click interval has passed, since a double click
+// there renames the folder in place), a dropped application joins the
+// folder, and the context menu's entries come from the state of the moment
+// it opens. Main thread only.
+class CategoryCardController : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(QObject *viewModel READ viewModelObject WRITE setViewModelObject NOTIFY viewModelChanged)
+    Q_PROPERTY(QString categoryName READ categoryName WRITE setCategoryName NOTIFY cardChanged)
+    // The card's AppFolder, or null for a category card.
+    Q_PROPERTY(QVariant folder READ folderVariant WRITE setFolderVariant NOTIFY cardChanged)
+    // AppItem values, in display order.
+    Q_PROPERTY(QVariantList apps READ appList WRITE setAppList NOTIFY cardChanged)
+    Q_PROPERTY(bool isFolder READ isFolder NOTIFY cardChanged)
+    Q_PROPERTY(QString title READ title NOTIFY cardChanged)
+    Q_PROPERTY(QString helpText READ helpText NOTIFY cardChanged)
+    Q_PROPERTY(bool isEditingName READ isEditingName NOTIFY isEditingNameChanged)
+    Q_PROPERTY(QString editedName READ editedName WRITE setEditedName NOTIFY editedNameChanged)
+    // The platform's double-click interval in milliseconds.
+    Q_PROPERTY(int doubleClickInterval READ doubleClickInterval WRITE setDoubleClickInterval NOTIFY
+            doubleClickIntervalChanged)
+
+public:
+    explicit CategoryCardController(QObject *parent = nullptr);
+    ~CategoryCardController() override;
+
+    void setViewModel(BrimlarkViewModel *viewModel);
+    QObject *viewModelObject() const;
+    void setViewModelObject(QObject *object);
+
+    QString categoryName() const { return m_categoryName; }
+    void setCategoryName(const QString &name);
+    const std::optional<AppFolder> &folder() const { return m_folder; }
+    void setFolder(const std::optional<AppFolder> &folder);
+    QVariant folderVariant() const;
+    void setFolderVariant(const QVariant &value);
+    const QList<AppItem> &apps() const { return m_apps; }
+    void setApps(const QList<AppItem> &apps);
+    QVariantList appList() const;
+    void setAppList(const QVariantList &apps);
+
+    bool isFolder() const { return m_folder.has_value(); }
+    QString title() const;
+    QString helpText() const;
+    bool isEditingName() const { return m_isEditingName; }
+    QString editedName() const { return m_editedName; }
+    void setEditedName(const QString &name);
+    int doubleClickInterval() const { return m_doubleClickInterval; }
+    void setDoubleClickInterval(int msecs);
+
+    // The icon of an application of the card (an AppItem).
+    Q_INVOKABLE QUrl iconSource(const QVariant &app) const;
+
+    // A click on the card outside its title expands it at once.
+    Q_INVOKABLE void cardClicked();
+    // A click on the title; `tapCount` 2 is the second click of a double click.
+    Q_INVOKABLE void titleClicked(int tapCount);
+    bool hasPendingExpand() const { return m_pendingExpand.has_value(); }
+
+    // Renaming in place: the start fills the field with the folder's name;
+    // the commit applies a non-empty name as typed and ends editing.
+    Q_INVOKABLE void renameStart();
+    Q_INVOKABLE void renameCommit();
+
+    // The empty folder card's "Add Apps": the app picker for the folder.
+    Q_INVOKABLE void addApps();
+
+    // A drop of an application's URL (or URL text): true when the card is a
+    // folder's and the first names an installed application, which joins the
+    // folder on the next turn of the event loop.
+    Q_INVOKABLE bool dropUrls(const QList<QUrl> &urls, const QString &text = QString());
+
+    QList<CategoryCardMenu::Entry> menuEntries() const;
+    Q_INVOKABLE QVariantList menu() const;
+    Q_INVOKABLE void perform(const QString &action, const QString &folderID = QString());
+    void perform(CategoryCardMenu::Action action, const QUuid &folderID = {});
+
+    // A new folder named after the category holding the card's applications
+    // in the card's order; its id (null without a view model).
+    QUuid createFolderFromCategory();
+    void addAllToFolder(const QUuid &folderID);
+
+signals:
+    void viewModelChanged();
+    void cardChanged();
+    void isEditingNameChanged();
+    void editedNameChanged();
+    void doubleClickIntervalChanged();
+    // The grid opens the card's panel.
+    void expandRequested();
+
+private:
+    void cancelPendingExpand();
+    void setEditing(bool editing);
+
+    QPointer<BrimlarkViewModel> m_viewModel;
+    QString m_categoryName;
+    std::optional<AppFolder> m_folder;
+    QList<AppItem> m_apps;
+    bool m_isEditingName = false;
+    QString m_editedName;
+    int m_doubleClickInterval = 400;
+    std::optional<Scheduler::TaskId> m_pendingExpand;
+};
+
+} // namespace brimlark

@@ -1,0 +1,87 @@
+#include "grid/CategoryCardMenu.h"
+
+#include "platform/UuidText.h"
+
+#include <QMetaEnum>
+#include <QVariantMap>
+
+namespace brimlark {
+
+namespace {
+
+using Entry = CategoryCardMenu::Entry;
+using Action = CategoryCardMenu::Action;
+using Kind = CategoryCardMenu::Kind;
+
+Entry action(Action a, const QString &title, const QString &symbol, bool destructive = false)
+{
+    Entry e;
+    e.kind = Kind::action;
+    e.action = a;
+    e.title = title;
+    e.symbol = symbol;
+    e.destructive = destructive;
+    return e;
+}
+
+} // namespace
+
+QList<Entry> CategoryCardMenu::entries(const std::optional<SidebarSelection> &selection,
+    const std::optional<AppFolder> &folder, const QList<AppFolder> &folders)
+{
+    QList<Entry> out;
+    if (folder) {
+        if (selection && selection->is(SidebarSelection::Kind::hidden)) {
+            out << action(Action::unhideFolderGlobally, QStringLiteral("Unhide Folder Globally"),
+                QStringLiteral("eye"));
+            return out;
+        }
+        out << action(Action::renameFolder, QStringLiteral("Rename Folder"), QStringLiteral("pencil"));
+        out << action(Action::deleteFolder, QStringLiteral("Delete Folder"), QStringLiteral("trash"), true);
+        out << action(Action::hideFolderGlobally, QStringLiteral("Hide Folder Globally"),
+            QStringLiteral("eye.slash"), true);
+        out << Entry {};
+        out << action(
+            Action::addApps, QStringLiteral("Add Apps to this folder"), QStringLiteral("plus.circle"));
+        return out;
+    }
+    out << action(Action::createFolderFromCategory, QStringLiteral("Create Folder from Category"),
+        QStringLiteral("folder.badge.plus"));
+    out << Entry {};
+    Entry sub;
+    sub.kind = Kind::submenu;
+    sub.title = QStringLiteral("Add All to Existing Folder");
+    for (const auto &f : folders) {
+        Entry entry = action(Action::addAllToFolder, f.name, QString());
+        entry.localized = false;
+        entry.folderID = f.id;
+        sub.children << entry;
+    }
+    out << sub;
+    return out;
+}
+
+QVariantList CategoryCardMenu::toVariantList(const QList<Entry> &entries)
+{
+    QVariantList out;
+    out.reserve(entries.size());
+    for (const auto &e : entries) {
+        QVariantMap m;
+        m.insert(
+            QStringLiteral("kind"), QString::fromLatin1(QMetaEnum::fromType<Kind>().valueToKey(int(e.kind))));
+        m.insert(QStringLiteral("action"),
+            QString::fromLatin1(QMetaEnum::fromType<Action>().valueToKey(int(e.action))));
+        m.insert(QStringLiteral("title"), e.title);
+        m.insert(QStringLiteral("menuText"), AppTileMenu::menuText(e.title));
+        m.insert(QStringLiteral("symbol"), e.symbol);
+        m.insert(QStringLiteral("localized"), e.localized);
+        m.insert(QStringLiteral("enabled"), e.enabled);
+        m.insert(QStringLiteral("destructive"), e.destructive);
+        m.insert(QStringLiteral("folderID"), e.folderID.isNull() ? QString() : UuidText::format(e.folderID));
+        m.insert(QStringLiteral("children"), toVariantList(e.children));
+        out << m;
+    }
+    return out;
+}
+
+} // namespace brimlark

@@ -1,0 +1,67 @@
+#include "grid/CategoryPanelController.h"
+
+#include "grid/GridScheduler.h"
+
+#include <QPointer>
+
+#include <algorithm>
+
+namespace brimlark {
+
+CategoryPanelController::CategoryPanelController(QObject *parent)
+    : QObject(parent)
+{
+}
+
+CategoryPanelController::~CategoryPanelController()
+{
+    if (m_pendingDismiss) {
+        GridScheduler::shared().cancel(*m_pendingDismiss);
+    }
+}
+
+QVariantList CategoryPanelController::appList() const
+{
+    QVariantList out;
+    for (const auto &app : m_apps.apps()) {
+        out << QVariant::fromValue(app);
+    }
+    return out;
+}
+
+void CategoryPanelController::setAppList(const QVariantList &apps)
+{
+    QList<AppItem> list;
+    for (const auto &v : apps) {
+        if (v.canConvert<AppItem>()) {
+            list << v.value<AppItem>();
+        }
+    }
+    m_apps.setApps(list);
+    emit appListChanged();
+}
+
+QSizeF CategoryPanelController::panelSize(const QSizeF &available)
+{
+    const double width = std::max(0.0, available.width() - 2 * margin);
+    const double height = std::max(0.0, available.height() - 2 * margin);
+    return { std::min(preferredSize.width(), width), std::min(preferredSize.height(), height) };
+}
+
+void CategoryPanelController::dismissWithAnimation()
+{
+    if (m_dismissing) {
+        return;
+    }
+    m_dismissing = true;
+    emit dismissingChanged();
+    QPointer<CategoryPanelController> self(this);
+    m_pendingDismiss = GridScheduler::shared().schedule(closeDuration, [self] {
+        if (self) {
+            self->m_pendingDismiss.reset();
+            emit self->dismissed();
+        }
+    });
+}
+
+} // namespace brimlark

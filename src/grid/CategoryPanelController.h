@@ -1,0 +1,63 @@
+#pragma once
+
+#include "grid/AppTileModel.h"
+#include "state/Scheduler.h"
+
+#include <QObject>
+#include <QSizeF>
+#include <QtQml/qqmlregistration.h>
+
+#include <chrono>
+#include <optional>
+
+namespace brimlark {
+
+// The rules of the panel over the grid: its size in the space it has, and
+// its closing, which happens once however often it is asked for (a second
+// click on the backdrop, a launch while it closes). Main thread only.
+class CategoryPanelController : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(bool dismissing READ dismissing NOTIFY dismissingChanged)
+    // The panel's applications (AppItem values); the tiles follow them row
+    // by row, so a tile being dragged survives a reorder.
+    Q_PROPERTY(QVariantList appList READ appList WRITE setAppList NOTIFY appListChanged)
+    Q_PROPERTY(brimlark::AppTileModel *apps READ apps CONSTANT)
+
+public:
+    static constexpr QSizeF preferredSize { 700, 500 };
+    // Kept free around the panel when the space is narrower than it.
+    static constexpr double margin = 24;
+    static constexpr std::chrono::milliseconds closeDuration { 200 };
+
+    explicit CategoryPanelController(QObject *parent = nullptr);
+    ~CategoryPanelController() override;
+
+    // The panel's size in an overlay of `available`: its preferred size,
+    // clamped to the space less the margin on each side, so the close button
+    // stays on screen.
+    Q_INVOKABLE static QSizeF panelSize(const QSizeF &available);
+
+    QVariantList appList() const;
+    void setAppList(const QVariantList &apps);
+    AppTileModel *apps() { return &m_apps; }
+
+    bool dismissing() const { return m_dismissing; }
+    // Starts the closing animation and reports dismissed() once it is over;
+    // later calls change nothing.
+    Q_INVOKABLE void dismissWithAnimation();
+
+signals:
+    void dismissingChanged();
+    void appListChanged();
+    // The panel has finished closing; the grid removes it.
+    void dismissed();
+
+private:
+    AppTileModel m_apps;
+    bool m_dismissing = false;
+    std::optional<Scheduler::TaskId> m_pendingDismiss;
+};
+
+} // namespace brimlark

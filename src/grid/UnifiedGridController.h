@@ -1,0 +1,116 @@
+#pragma once
+
+#include "model/AppFolder.h"
+#include "model/AppItem.h"
+#include "model/GridItemIdentifier.h"
+#include "state/BrimlarkViewModel.h"
+
+#include <QAbstractListModel>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QtQml/qqmlregistration.h>
+
+#include <optional>
+
+namespace brimlark {
+
+// The unified grid's cards, one row per item of the view model's
+// unifiedGridItems: a folder's card with its visible applications, or a
+// category's card with its grouped applications; an item with nothing behind
+// it is an empty cell. Rows keep their delegates while the order stays.
+class UnifiedGridCardModel : public QAbstractListModel
+{
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("The unified grid controller owns the cards")
+
+public:
+    enum Role { ItemRole = Qt::UserRole + 1, IsFolderRole, PresentRole, TitleRole, FolderRole, AppsRole };
+    Q_ENUM(Role)
+
+    struct Card
+    {
+        GridItemIdentifier item = GridItemIdentifier::category(QString());
+        bool present = false;
+        QString title;
+        std::optional<AppFolder> folder;
+        QList<AppItem> apps;
+        // Every shown detail, not only identities: a renamed folder or an
+        // application with a new icon is a changed card.
+        bool operator==(const Card &other) const;
+    };
+
+    using QAbstractListModel::QAbstractListModel;
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+    const QList<Card> &cards() const { return m_cards; }
+    void setCards(const QList<Card> &cards);
+
+private:
+    QList<Card> m_cards;
+};
+
+// The unified grid's rules: which card stands for which item, the "Add
+// Folder" tile, what a card drags, what a drop on a card accepts and where
+// it moves the dragged card, and the drop highlight. Main thread only.
+class UnifiedGridController : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(QObject *viewModel READ viewModelObject WRITE setViewModelObject NOTIFY viewModelChanged)
+    Q_PROPERTY(brimlark::UnifiedGridCardModel *cards READ cardModel CONSTANT)
+    // The item text of the card under a drag; empty for none.
+    Q_PROPERTY(QString dropTargetID READ dropTargetID NOTIFY dropTargetIDChanged)
+
+public:
+    explicit UnifiedGridController(QObject *parent = nullptr);
+
+    void setViewModel(BrimlarkViewModel *viewModel);
+    QObject *viewModelObject() const;
+    void setViewModelObject(QObject *object);
+    UnifiedGridCardModel *cardModel() { return &m_cards; }
+    QString dropTargetID() const { return m_dropTargetID; }
+
+    // The cards for these items over the catalog and the grouping.
+    static QList<UnifiedGridCardModel::Card> cardsFor(const QList<GridItemIdentifier> &items,
+        const AppFinder &finder, const QHash<QString, QList<AppItem>> &grouped);
+
+    // The list move a drop of `droppedText` on the card `target` asks for:
+    // the dragged card's offset and the destination (counted before the
+    // move), so the dragged card ends at the target's place; nothing when
+    // the text's first line is not a card of `items` or the target is not.
+    struct Move
+    {
+        int from = 0;
+        int destination = 0;
+        bool operator==(const Move &other) const = default;
+    };
+    static std::optional<Move> moveFor(
+        const QList<GridItemIdentifier> &items, const QString &droppedText, const GridItemIdentifier &target);
+
+    // The "Add Folder" tile: a new root folder, at the front of the cards.
+    Q_INVOKABLE void addFolder();
+    // A drop of text on the card `targetItem` (its item text): true when it
+    // reordered the cards. Ends the highlight either way.
+    Q_INVOKABLE bool drop(const QString &droppedText, const QString &targetItem);
+    // A drag entered (true) or left (false) the card.
+    Q_INVOKABLE void setTargeted(const QString &item, bool targeted);
+
+signals:
+    void viewModelChanged();
+    void dropTargetIDChanged();
+
+private:
+    void refresh();
+    void setDropTargetID(const QString &id);
+
+    QPointer<BrimlarkViewModel> m_viewModel;
+    UnifiedGridCardModel m_cards;
+    QString m_dropTargetID;
+};
+
+} // namespace brimlark
