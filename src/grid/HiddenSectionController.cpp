@@ -1,7 +1,5 @@
 #include "grid/HiddenSectionController.h"
 
-#include "platform/AppIconImageProvider.h"
-
 namespace brimlark {
 
 HiddenSectionController::HiddenSectionController(QObject *parent)
@@ -73,15 +71,6 @@ QVariantList HiddenSectionController::appsInFolder(const QVariant &folder) const
         }
     }
     return out;
-}
-
-QUrl HiddenSectionController::iconSource(const QVariant &app) const
-{
-    if (!app.canConvert<AppItem>()) {
-        return {};
-    }
-    const auto item = app.value<AppItem>();
-    return AppIconImageProvider::urlForPath(item.id(), item.iconStamp());
 }
 
 void HiddenSectionController::disablePasswordLock()

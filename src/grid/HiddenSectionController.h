@@ -7,7 +7,6 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
-#include <QUrl>
 #include <QVariant>
 #include <QVariantList>
 #include <QtQml/qqmlregistration.h>
@@ -44,8 +43,6 @@ public:
 
     // The folder's applications as the catalog has them (AppItem values).
     Q_INVOKABLE QVariantList appsInFolder(const QVariant &folder) const;
-    // An application's icon (an AppItem value) as an image URL.
-    Q_INVOKABLE QUrl iconSource(const QVariant &app) const;
     // "Disable Password Lock" and "Lock".
     Q_INVOKABLE void disablePasswordLock();
     Q_INVOKABLE void lock();

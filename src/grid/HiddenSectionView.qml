@@ -123,13 +123,14 @@ Flickable {
                 spacing: 24
                 Repeater {
                     model: section.hiddenFolders
-                    delegate: HiddenFolderCard {
+                    // A hidden folder's card opens its panel like any folder card.
+                    delegate: CategoryCardView {
                         required property var modelData
-                        folder: modelData
+                        categoryName: modelData.name
                         apps: section.appsInFolder(modelData)
-                        gridController: root.gridController
+                        folder: modelData
                         viewModel: root.viewModel
-                        section: section
+                        onExpand: root.gridController.expandedFolderID = modelData.idText
                     }
                 }
             }

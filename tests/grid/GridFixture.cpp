@@ -3,6 +3,8 @@
 #include "grid/GridScheduler.h"
 #include "platform/BundleUrl.h"
 
+#include "TestSupport.h"
+
 #include <QMetaEnum>
 
 namespace brimlark::test {
@@ -33,6 +35,13 @@ GridFixture::~GridFixture()
 AppItem GridFixture::app(const QString &name, const QString &category) const
 {
     return AppItem(name, BundleUrl::directoryUrl(root + u'/' + name + QStringLiteral(".app")), category);
+}
+
+bool GridFixture::setPassword(const QString &password)
+{
+    bool done = false;
+    m_vm->setSecurityPassword(password, false, [&done](bool, std::optional<QString>) { done = true; });
+    return waitUntil([&done] { return done; }) && m_vm->isSecurityPasswordSet();
 }
 
 void GridFixture::publish(const QStringList &names)

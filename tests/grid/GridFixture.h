@@ -77,6 +77,8 @@ public:
     Q_INVOKABLE void selectFolder(const QString &name);
     Q_INVOKABLE void selectSection(const QString &kind);
     Q_INVOKABLE void beginScan();
+    // Sets the hidden-items password and waits until it is stored.
+    Q_INVOKABLE bool setPassword(const QString &password);
     Q_INVOKABLE void advance(int msecs);
 
     BrimlarkViewModel &vm() { return *m_vm; }

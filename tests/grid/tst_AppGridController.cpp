@@ -72,8 +72,8 @@ TEST_F(AppGridControllerTest, TheHiddenSectionGoesFromSetUpToUnlockToContent)
     standardCatalog();
     f.selectSection(QStringLiteral("hidden"));
     EXPECT_EQ(grid.paneState(), u"setupHiddenLock");
-    f.vm().setSecurityPassword(QStringLiteral("secret"), false);
-    ASSERT_TRUE(test::waitUntil([&] { return grid.paneState() == u"content"; }));
+    ASSERT_TRUE(f.setPassword(QStringLiteral("secret")));
+    EXPECT_EQ(grid.paneState(), u"content");
     EXPECT_EQ(grid.contentLayout(), u"hiddenSection");
     f.vm().lockHiddenItems();
     EXPECT_EQ(grid.paneState(), u"unlockHidden");
