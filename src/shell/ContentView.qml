@@ -15,6 +15,8 @@ SplitView {
     property QtObject viewModel: null
     // The desk tools the grid's toolbar opens (DeskTools), or null.
     property QtObject deskTools: null
+    // The process's WorkspaceManager, for the sidebar's switcher.
+    property QtObject workspaceManager: null
     readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
 
     // Sidebar column.
@@ -31,6 +33,7 @@ SplitView {
         SidebarView {
             anchors.fill: parent
             viewModel: root.viewModel
+            workspaceManager: root.workspaceManager
         }
     }
 

@@ -18,6 +18,8 @@ ApplicationWindow {
     property QtObject viewModel: null
     // The desk tools the grid's toolbar opens, handed in by the application.
     property QtObject deskTools: null
+    // The workspaces the sidebar's switcher shows, handed in by the application.
+    property QtObject workspaceManager: null
 
     menuBar: MenuBar {
         objectName: "menuBar"
@@ -58,5 +60,6 @@ ApplicationWindow {
         anchors.fill: parent
         viewModel: window.viewModel
         deskTools: window.deskTools
+        workspaceManager: window.workspaceManager
     }
 }

@@ -2,6 +2,7 @@
 #include "grid/DeskTools.h"
 #include "model/AppDiscovery.h"
 #include "model/AppFinder.h"
+#include "model/WorkspaceManager.h"
 #include "model/WorkspaceStorage.h"
 #include "platform/AdminRunner.h"
 #include "platform/AppIconImageProvider.h"
@@ -163,6 +164,9 @@ int main(int argc, char *argv[])
     CodeSnippetsController codeSnippets(storage, Scheduler::main());
     DeskTools deskTools(qrGenerator, stickyNotes, codeSnippets, ruler);
     services.windowProperties.insert(QStringLiteral("deskTools"), QVariant::fromValue(&deskTools));
+    // The same manager the catalog and the stores follow.
+    services.windowProperties.insert(
+        QStringLiteral("workspaceManager"), QVariant::fromValue(&WorkspaceManager::shared()));
     services.delegateHooks.isRulerShowing = [&ruler] { return ruler.isRulerShowing(); };
 
     BrimlarkApp brimlark(std::move(services));

@@ -14,6 +14,8 @@ Popup {
     signal cancelled()
 
     modal: true
+    // Keeps the keyboard when the menu that opened it closes after it.
+    focus: true
     closePolicy: Popup.NoAutoClose
     anchors.centerIn: Overlay.overlay
     width: 320

@@ -2,10 +2,13 @@
 
 #include "model/AppFinder.h"
 #include "platform/BundleUrl.h"
+#include "platform/UuidText.h"
 #include "sidebar/SidebarFolderTree.h"
 #include "state/BrimlarkViewModel.h"
 
 #include <QMetaEnum>
+
+#include <algorithm>
 
 namespace brimlark {
 
@@ -22,6 +25,12 @@ std::optional<AppFolder> folderOf(const QVariant &value)
 QVariant variantOf(const std::optional<AppFolder> &folder)
 {
     return folder ? QVariant::fromValue(*folder) : QVariant();
+}
+
+QVariantMap workspaceEntry(const Workspace &w)
+{
+    return { { QStringLiteral("id"), w.idText() }, { QStringLiteral("name"), w.name },
+        { QStringLiteral("icon"), w.icon }, { QStringLiteral("color"), w.color } };
 }
 
 QString libraryKey(SidebarSelection::Kind kind)
@@ -345,6 +354,206 @@ void SidebarController::closeVanishedPickers()
     if (m_folderForColorPopover && !shown.contains(m_folderForColorPopover->id)) {
         setFolderForColorPopover({});
     }
+    // Checked against every folder of the workspace: hiding a folder keeps
+    // its sheet, a switch to another workspace does not.
+    const QList<AppFolder> &folders = m_viewModel->appFinder()->folders();
+    auto listed = [&folders](const AppFolder &f) {
+        return std::any_of(folders.begin(), folders.end(), [&f](const AppFolder &g) { return g.id == f.id; });
+    };
+    if (m_folderToRename && !listed(*m_folderToRename)) {
+        cancelRenameFolder();
+    }
+    if (m_folderToDelete && !listed(*m_folderToDelete)) {
+        m_folderToDelete.reset();
+        emit folderToDeleteChanged();
+        assign(m_showingDeleteConfirmation, false, &SidebarController::showingDeleteConfirmationChanged);
+    }
+}
+
+// ---- workspace switcher and sheets
+
+Workspace SidebarController::shownWorkspace(const QList<Workspace> &workspaces, const QUuid &activeID)
+{
+    for (const auto &w : workspaces) {
+        if (w.id == activeID) {
+            return w;
+        }
+    }
+    if (!workspaces.isEmpty()) {
+        return workspaces.first();
+    }
+    return Workspace { QUuid::createUuid(), QStringLiteral("Default"), defaultWorkspaceIcon, defaultColor };
+}
+
+QObject *SidebarController::workspaceManagerObject() const
+{
+    return m_workspaceManager;
+}
+
+void SidebarController::setWorkspaceManagerObject(QObject *manager)
+{
+    setWorkspaceManager(qobject_cast<WorkspaceManager *>(manager));
+}
+
+void SidebarController::setWorkspaceManager(WorkspaceManager *manager)
+{
+    if (m_workspaceManager == manager) {
+        return;
+    }
+    if (m_workspaceManager) {
+        disconnect(m_workspaceManager, nullptr, this, nullptr);
+    }
+    m_workspaceManager = manager;
+    if (m_workspaceManager) {
+        connect(m_workspaceManager, &WorkspaceManager::workspacesChanged, this,
+            &SidebarController::workspacesChanged);
+        connect(m_workspaceManager, &WorkspaceManager::activeWorkspaceIDChanged, this,
+            &SidebarController::workspacesChanged);
+    }
+    emit workspaceManagerChanged();
+    emit workspacesChanged();
+}
+
+QVariantMap SidebarController::activeWorkspace() const
+{
+    if (!m_workspaceManager) {
+        return workspaceEntry(shownWorkspace({}, {}));
+    }
+    return workspaceEntry(
+        shownWorkspace(m_workspaceManager->workspaces(), m_workspaceManager->activeWorkspaceID()));
+}
+
+QVariantList SidebarController::workspaceRows() const
+{
+    QVariantList out;
+    if (!m_workspaceManager) {
+        return out;
+    }
+    for (const auto &w : m_workspaceManager->workspaces()) {
+        QVariantMap row = workspaceEntry(w);
+        row.insert(QStringLiteral("checked"), w.id == m_workspaceManager->activeWorkspaceID());
+        out << row;
+    }
+    return out;
+}
+
+QVariantList SidebarController::manageEntries() const
+{
+    QVariantList out;
+    if (!m_workspaceManager || m_workspaceManager->workspaces().size() < 2) {
+        return out;
+    }
+    for (const auto &w : m_workspaceManager->workspaces()) {
+        QVariantMap entry = workspaceEntry(w);
+        entry.insert(QStringLiteral("canDelete"), w.id != m_workspaceManager->activeWorkspaceID());
+        out << entry;
+    }
+    return out;
+}
+
+std::optional<Workspace> SidebarController::listedWorkspace(const QString &id) const
+{
+    const auto uuid = UuidText::parse(id);
+    if (!m_workspaceManager || !uuid) {
+        return std::nullopt;
+    }
+    for (const auto &w : m_workspaceManager->workspaces()) {
+        if (w.id == *uuid) {
+            return w;
+        }
+    }
+    return std::nullopt;
+}
+
+void SidebarController::selectAllApps()
+{
+    if (m_viewModel) {
+        m_viewModel->setSelection(SidebarSelection(SidebarSelection::Kind::allApps));
+    }
+}
+
+void SidebarController::chooseWorkspace(const QString &id)
+{
+    // Choosing the active workspace again switches again: the stores reload.
+    if (const auto w = listedWorkspace(id)) {
+        m_workspaceManager->setActiveWorkspaceID(w->id);
+        selectAllApps();
+    }
+}
+
+void SidebarController::beginCreateWorkspace()
+{
+    assign(m_newWorkspaceName, QString(), &SidebarController::newWorkspaceNameChanged);
+    assign(m_selectedWorkspaceIcon, defaultWorkspaceIcon, &SidebarController::selectedWorkspaceIconChanged);
+    assign(m_selectedWorkspaceColor, defaultColor, &SidebarController::selectedWorkspaceColorChanged);
+    assign(m_showingAddWorkspace, true, &SidebarController::showingAddWorkspaceChanged);
+}
+
+bool SidebarController::createWorkspace()
+{
+    if (m_newWorkspaceName.isEmpty() || !m_workspaceManager) {
+        return false;
+    }
+    m_workspaceManager->createWorkspace(
+        m_newWorkspaceName, m_selectedWorkspaceIcon, m_selectedWorkspaceColor);
+    // The new workspace is active at once; a folder of the previous one must
+    // not stay selected.
+    selectAllApps();
+    assign(m_showingAddWorkspace, false, &SidebarController::showingAddWorkspaceChanged);
+    return true;
+}
+
+void SidebarController::cancelCreateWorkspace()
+{
+    assign(m_showingAddWorkspace, false, &SidebarController::showingAddWorkspaceChanged);
+}
+
+void SidebarController::beginEditWorkspace(const QString &id)
+{
+    const auto w = listedWorkspace(id);
+    if (!w) {
+        return;
+    }
+    m_workspaceToEdit = w;
+    emit workspaceToEditChanged();
+    assign(m_editWorkspaceName, w->name, &SidebarController::editWorkspaceNameChanged);
+    assign(m_editWorkspaceIcon, w->icon, &SidebarController::editWorkspaceIconChanged);
+    assign(m_editWorkspaceColor, w->color, &SidebarController::editWorkspaceColorChanged);
+    assign(m_showingEditWorkspace, true, &SidebarController::showingEditWorkspaceChanged);
+}
+
+bool SidebarController::saveEditWorkspace()
+{
+    if (!m_workspaceToEdit || m_editWorkspaceName.isEmpty() || !m_workspaceManager) {
+        return false;
+    }
+    m_workspaceManager->updateWorkspace(
+        *m_workspaceToEdit, m_editWorkspaceName, m_editWorkspaceIcon, m_editWorkspaceColor);
+    cancelEditWorkspace();
+    return true;
+}
+
+void SidebarController::cancelEditWorkspace()
+{
+    assign(m_showingEditWorkspace, false, &SidebarController::showingEditWorkspaceChanged);
+    if (m_workspaceToEdit) {
+        m_workspaceToEdit.reset();
+        emit workspaceToEditChanged();
+    }
+}
+
+void SidebarController::deleteWorkspace(const QString &id)
+{
+    // The active workspace is never deleted from the switcher.
+    const auto w = listedWorkspace(id);
+    if (w && w->id != m_workspaceManager->activeWorkspaceID()) {
+        m_workspaceManager->deleteWorkspace(*w);
+    }
+}
+
+QVariant SidebarController::workspaceToEdit() const
+{
+    return m_workspaceToEdit ? QVariant::fromValue(*m_workspaceToEdit) : QVariant();
 }
 
 } // namespace brimlark

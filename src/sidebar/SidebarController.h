@@ -1,6 +1,8 @@
 #pragma once
 
 #include "model/AppFolder.h"
+#include "model/Workspace.h"
+#include "model/WorkspaceManager.h"
 #include "state/BrimlarkViewModel.h"
 #include "state/SidebarSelection.h"
 
@@ -11,6 +13,7 @@
 #include <QUrl>
 #include <QVariant>
 #include <QVariantList>
+#include <QVariantMap>
 #include <QtQml/qqmlregistration.h>
 
 #include <optional>
@@ -56,11 +59,22 @@ class SidebarController : public QObject
     Q_PROPERTY(
         QString selectedWorkspaceColor MEMBER m_selectedWorkspaceColor NOTIFY selectedWorkspaceColorChanged)
     Q_PROPERTY(bool showingEditWorkspace MEMBER m_showingEditWorkspace NOTIFY showingEditWorkspaceChanged)
-    Q_PROPERTY(QVariant workspaceToEdit MEMBER m_workspaceToEdit NOTIFY workspaceToEditChanged)
+    // The Workspace being edited, or null.
+    Q_PROPERTY(QVariant workspaceToEdit READ workspaceToEdit NOTIFY workspaceToEditChanged)
     Q_PROPERTY(QString editWorkspaceName MEMBER m_editWorkspaceName NOTIFY editWorkspaceNameChanged)
     Q_PROPERTY(QString editWorkspaceIcon MEMBER m_editWorkspaceIcon NOTIFY editWorkspaceIconChanged)
     Q_PROPERTY(QString editWorkspaceColor MEMBER m_editWorkspaceColor NOTIFY editWorkspaceColorChanged)
     Q_PROPERTY(bool isWorkspaceHovered MEMBER m_isWorkspaceHovered NOTIFY isWorkspaceHoveredChanged)
+    // The workspaces the switcher shows and switches (the process's one
+    // WorkspaceManager, handed in by the window).
+    Q_PROPERTY(QObject *workspaceManager READ workspaceManagerObject WRITE setWorkspaceManagerObject NOTIFY
+            workspaceManagerChanged)
+    // The switcher's label: {id, name, icon, color} of the workspace shown as active.
+    Q_PROPERTY(QVariantMap activeWorkspace READ activeWorkspace NOTIFY workspacesChanged)
+    // The "Workspaces" section: {id, name, icon, checked} in list order.
+    Q_PROPERTY(QVariantList workspaceRows READ workspaceRows NOTIFY workspacesChanged)
+    // The "Manage" submenus, none with fewer than two workspaces: {id, name, canDelete}.
+    Q_PROPERTY(QVariantList manageEntries READ manageEntries NOTIFY workspacesChanged)
 
 public:
     static inline const QString defaultFolderIcon = QStringLiteral("folder");
@@ -107,6 +121,28 @@ public:
     Q_INVOKABLE bool saveRenameFolder();
     Q_INVOKABLE void cancelRenameFolder();
 
+    // The workspace switcher's menu and the workspace sheets.
+    Q_INVOKABLE void chooseWorkspace(const QString &id);
+    Q_INVOKABLE void beginCreateWorkspace();
+    Q_INVOKABLE bool createWorkspace();
+    Q_INVOKABLE void cancelCreateWorkspace();
+    Q_INVOKABLE void beginEditWorkspace(const QString &id);
+    Q_INVOKABLE bool saveEditWorkspace();
+    Q_INVOKABLE void cancelEditWorkspace();
+    Q_INVOKABLE void deleteWorkspace(const QString &id);
+
+    // The workspace the switcher shows: the active one, else the first
+    // listed, else a "Default" made for display only (never stored).
+    static Workspace shownWorkspace(const QList<Workspace> &workspaces, const QUuid &activeID);
+
+    QObject *workspaceManagerObject() const;
+    void setWorkspaceManagerObject(QObject *manager);
+    void setWorkspaceManager(WorkspaceManager *manager);
+    QVariantMap activeWorkspace() const;
+    QVariantList workspaceRows() const;
+    QVariantList manageEntries() const;
+    QVariant workspaceToEdit() const;
+
     QVariant folderToRename() const;
     QVariant folderToDelete() const;
     QVariant folderForIconPopover() const;
@@ -138,13 +174,21 @@ signals:
     void editWorkspaceIconChanged();
     void editWorkspaceColorChanged();
     void isWorkspaceHoveredChanged();
+    void workspaceManagerChanged();
+    // The list or the active workspace changed.
+    void workspacesChanged();
 
 private:
     template <typename T> void assign(T &field, const T &value, void (SidebarController::*changed)());
-    // Pickers of folders the catalog no longer shows close.
+    // Pickers of folders the catalog no longer shows close; so do the
+    // "Edit Folder" sheet and the delete confirmation of a folder that is
+    // gone (a workspace switch), without writing.
     void closeVanishedPickers();
+    std::optional<Workspace> listedWorkspace(const QString &id) const;
+    void selectAllApps();
 
     QPointer<BrimlarkViewModel> m_viewModel;
+    QPointer<WorkspaceManager> m_workspaceManager;
 
     bool m_showingAddFolder = false;
     QString m_newFolderName;
@@ -162,7 +206,7 @@ private:
     QString m_selectedWorkspaceIcon = defaultWorkspaceIcon;
     QString m_selectedWorkspaceColor = defaultColor;
     bool m_showingEditWorkspace = false;
-    QVariant m_workspaceToEdit;
+    std::optional<Workspace> m_workspaceToEdit;
     QString m_editWorkspaceName;
     QString m_editWorkspaceIcon = defaultWorkspaceIcon;
     QString m_editWorkspaceColor = defaultColor;

@@ -5,19 +5,23 @@ import Brimlark.Shell
 import Brimlark.Sidebar
 
 // The sidebar column: "Library" with its five rows, "Folders" with the
-// active workspace's folder tree and "New Folder", the folder sheets, the
-// folder pickers and the delete confirmation.
+// active workspace's folder tree and "New Folder", the workspace switcher
+// below them, the folder and workspace sheets, the folder pickers and the
+// delete confirmation.
 Item {
     id: sidebar
     objectName: "sidebarView"
 
     property QtObject viewModel: null
+    // The process's WorkspaceManager.
+    property QtObject workspaceManager: null
     readonly property alias controller: controller
     readonly property alias folderModel: folderModel
 
     SidebarController {
         id: controller
         viewModel: sidebar.viewModel
+        workspaceManager: sidebar.workspaceManager
     }
     SidebarFolderModel {
         id: folderModel
@@ -38,7 +42,10 @@ Item {
 
     ScrollView {
         id: scroll
-        anchors.fill: parent
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.top: parent.top
+        anchors.bottom: switcher.top
         contentWidth: availableWidth
         ScrollBar.vertical: ThinScrollBar {}
 
@@ -203,6 +210,14 @@ Item {
         }
     }
 
+    WorkspaceSwitcher {
+        id: switcher
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.bottom: parent.bottom
+        controller: controller
+    }
+
     // A folder row's context menu, made from the controller's entries.
     Menu {
         id: folderMenu
@@ -302,6 +317,8 @@ Item {
         function onFolderForColorPopoverChanged() { sidebar.placePopover(colorPopover, controller.folderForColorPopover) }
         function onShowingAddFolderChanged() { controller.showingAddFolder ? createSheet.open() : createSheet.close() }
         function onShowingRenameFolderChanged() { controller.showingRenameFolder ? editSheet.open() : editSheet.close() }
+        function onShowingAddWorkspaceChanged() { controller.showingAddWorkspace ? createWorkspaceSheet.open() : createWorkspaceSheet.close() }
+        function onShowingEditWorkspaceChanged() { controller.showingEditWorkspace ? editWorkspaceSheet.open() : editWorkspaceSheet.close() }
         function onShowingDeleteConfirmationChanged() { controller.showingDeleteConfirmation ? deleteAlert.open() : deleteAlert.close() }
     }
 
@@ -340,6 +357,43 @@ Item {
             onNameEdited: name => controller.renameFolderName = name
             onIconChosen: icon => controller.selectedFolderIcon = icon
             onColorChosen: color => controller.selectedFolderColor = color
+        }
+    }
+
+    EditingSheet {
+        id: createWorkspaceSheet
+        objectName: "createWorkspaceSheet"
+        parent: Overlay.overlay
+        title: qsTr("Create Workspace")
+        confirmText: qsTr("Create")
+        onConfirmed: controller.createWorkspace()
+        onCancelled: controller.cancelCreateWorkspace()
+        WorkspaceCustomizerView {
+            Layout.fillWidth: true
+            name: controller.newWorkspaceName
+            selectedIcon: controller.selectedWorkspaceIcon
+            selectedColor: controller.selectedWorkspaceColor
+            onNameEdited: name => controller.newWorkspaceName = name
+            onIconChosen: icon => controller.selectedWorkspaceIcon = icon
+            onColorChosen: color => controller.selectedWorkspaceColor = color
+        }
+    }
+    EditingSheet {
+        id: editWorkspaceSheet
+        objectName: "editWorkspaceSheet"
+        parent: Overlay.overlay
+        title: qsTr("Edit Workspace")
+        confirmText: qsTr("Save")
+        onConfirmed: controller.saveEditWorkspace()
+        onCancelled: controller.cancelEditWorkspace()
+        WorkspaceCustomizerView {
+            Layout.fillWidth: true
+            name: controller.editWorkspaceName
+            selectedIcon: controller.editWorkspaceIcon
+            selectedColor: controller.editWorkspaceColor
+            onNameEdited: name => controller.editWorkspaceName = name
+            onIconChosen: icon => controller.editWorkspaceIcon = icon
+            onColorChosen: color => controller.editWorkspaceColor = color
         }
     }
 

@@ -65,4 +65,13 @@ QStringList SidebarFixture::folderNames() const
     return out;
 }
 
+QStringList SidebarFixture::workspaceNames() const
+{
+    QStringList out;
+    for (const auto &w : workspaces.workspaces()) {
+        out << w.name;
+    }
+    return out;
+}
+
 } // namespace brimlark::test

@@ -22,6 +22,7 @@ class SidebarFixture : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(QObject *viewModel READ viewModelObject CONSTANT)
+    Q_PROPERTY(QObject *workspaceManager READ workspaceManagerObject CONSTANT)
 
 public:
     SidebarFixture();
@@ -37,6 +38,8 @@ public:
 
     BrimlarkViewModel &vm() { return *m_vm; }
     QObject *viewModelObject() { return m_vm.get(); }
+    QObject *workspaceManagerObject() { return &workspaces; }
+    Q_INVOKABLE QStringList workspaceNames() const;
 
     Defaults defaults;
     NotificationCenter center;

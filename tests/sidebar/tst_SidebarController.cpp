@@ -134,3 +134,179 @@ TEST(SidebarController, pickerOfAVanishedFolderCloses)
     s.workspaces.createWorkspace(QStringLiteral("Other"), QStringLiteral("star"), QStringLiteral("#007AFF"));
     EXPECT_FALSE(s.controller.folderForIconPopover().isValid());
 }
+
+namespace {
+
+struct Switcher : Sidebar
+{
+    Switcher() { controller.setWorkspaceManager(&workspaces); }
+    QString id(const QString &name) const
+    {
+        for (const auto &w : workspaces.workspaces()) {
+            if (w.name == name) {
+                return w.idText();
+            }
+        }
+        return {};
+    }
+    QString activeName() const { return controller.activeWorkspace()[u"name"_qs].toString(); }
+    // "name" for a row, "name*" for the checked one.
+    QStringList rows() const
+    {
+        QStringList out;
+        for (const auto &r : controller.workspaceRows()) {
+            const auto m = r.toMap();
+            out << m[u"name"_qs].toString() + (m[u"checked"_qs].toBool() ? u"*"_qs : QString());
+        }
+        return out;
+    }
+    // "name" for an entry with only "Edit...", "name+Delete" with "Delete" too.
+    QStringList manage() const
+    {
+        QStringList out;
+        for (const auto &e : controller.manageEntries()) {
+            const auto m = e.toMap();
+            out << m[u"name"_qs].toString() + (m[u"canDelete"_qs].toBool() ? u"+Delete"_qs : QString());
+        }
+        return out;
+    }
+};
+
+} // namespace
+
+TEST(SidebarController, shownWorkspaceIsTheActiveThenTheFirstThenADisplayOnlyDefault)
+{
+    const Workspace a { QUuid::createUuid(), u"A"_qs, u"star"_qs, u"#FF3B30"_qs };
+    const Workspace b { QUuid::createUuid(), u"B"_qs, u"house.fill"_qs, u"#34C759"_qs };
+    EXPECT_EQ(SidebarController::shownWorkspace({ a, b }, b.id), b);
+    EXPECT_EQ(SidebarController::shownWorkspace({ a, b }, QUuid::createUuid()), a);
+    const Workspace shown = SidebarController::shownWorkspace({}, a.id);
+    EXPECT_EQ(shown.name, u"Default"_qs);
+    EXPECT_EQ(shown.icon, u"briefcase.fill"_qs);
+    EXPECT_EQ(shown.color, u"#007AFF"_qs);
+    EXPECT_NE(shown.id, a.id);
+}
+
+TEST(SidebarController, switcherMenuChecksTheActiveAndManagesOnlyFromTwo)
+{
+    Switcher s;
+    EXPECT_EQ(s.rows(), QStringList { u"Default*"_qs });
+    EXPECT_TRUE(s.manage().isEmpty());
+    s.workspaces.createWorkspace(u"B"_qs, u"star"_qs, u"#FF3B30"_qs);
+    EXPECT_EQ(s.rows(), (QStringList { u"Default"_qs, u"B*"_qs }));
+    EXPECT_EQ(s.manage(), (QStringList { u"Default+Delete"_qs, u"B"_qs }));
+    EXPECT_EQ(s.activeName(), u"B"_qs);
+
+    // The active workspace is never deleted from the switcher.
+    s.controller.deleteWorkspace(s.id(u"B"_qs));
+    EXPECT_EQ(s.workspaceNames(), (QStringList { u"Default"_qs, u"B"_qs }));
+    s.controller.deleteWorkspace(s.id(u"Default"_qs));
+    EXPECT_EQ(s.workspaceNames(), QStringList { u"B"_qs });
+    EXPECT_TRUE(s.manage().isEmpty());
+
+    // An active id naming no workspace: the first is shown, none checked.
+    s.workspaces.setActiveWorkspaceID(QUuid::createUuid());
+    EXPECT_EQ(s.activeName(), u"B"_qs);
+    EXPECT_EQ(s.rows(), QStringList { u"B"_qs });
+}
+
+TEST(SidebarController, choosingAWorkspaceActivatesItAndSelectsAllApps)
+{
+    Switcher s;
+    s.workspaces.createWorkspace(u"B"_qs, u"star"_qs, u"#FF3B30"_qs);
+    s.controller.chooseWorkspace(s.id(u"Default"_qs));
+    s.makeFolder(u"Work"_qs);
+    s.controller.selectFolder(s.folderValue(u"Work"_qs));
+    QSignalSpy switched(&s.workspaces, &WorkspaceManager::activeWorkspaceIDChanged);
+    s.controller.chooseWorkspace(s.id(u"B"_qs));
+    EXPECT_EQ(s.activeName(), u"B"_qs);
+    EXPECT_EQ(s.controller.selectedKey(), u"library:0"_qs);
+    EXPECT_TRUE(s.folderNames().isEmpty());
+    s.controller.chooseWorkspace(s.id(u"B"_qs)); // again: switches again
+    EXPECT_EQ(switched.count(), 2);
+}
+
+TEST(SidebarController, createWorkspaceSheetWritesOnlyOnCreateAndStartsAfresh)
+{
+    Switcher s;
+    s.controller.beginCreateWorkspace();
+    EXPECT_TRUE(s.controller.property("showingAddWorkspace").toBool());
+    EXPECT_FALSE(s.controller.createWorkspace()); // empty name: inert
+    EXPECT_TRUE(s.controller.property("showingAddWorkspace").toBool());
+    s.controller.setProperty("newWorkspaceName", u"Play"_qs);
+    s.controller.setProperty("selectedWorkspaceColor", u"#AF52DE"_qs);
+    s.controller.cancelCreateWorkspace();
+    EXPECT_FALSE(s.controller.property("showingAddWorkspace").toBool());
+    EXPECT_EQ(s.controller.property("newWorkspaceName"), u"Play"_qs); // cancel keeps the texts
+    EXPECT_EQ(s.workspaceNames(), QStringList { u"Default"_qs });
+
+    s.controller.beginCreateWorkspace();
+    EXPECT_EQ(s.controller.property("newWorkspaceName"), QString());
+    EXPECT_EQ(s.controller.property("selectedWorkspaceIcon"), u"briefcase.fill"_qs);
+    EXPECT_EQ(s.controller.property("selectedWorkspaceColor"), u"#007AFF"_qs);
+    s.controller.setProperty("newWorkspaceName", u"   "_qs);
+    s.controller.setProperty("selectedWorkspaceIcon", u"atom"_qs);
+    EXPECT_TRUE(s.controller.createWorkspace());
+    EXPECT_EQ(s.activeName(), u"   "_qs);
+    EXPECT_EQ(s.controller.activeWorkspace()[u"icon"_qs], u"atom"_qs);
+    EXPECT_EQ(s.controller.property("newWorkspaceName"), u"   "_qs); // create resets nothing
+}
+
+// Creating used to leave a folder of the previous workspace selected.
+TEST(SidebarController, createdWorkspaceShowsAllApps)
+{
+    Switcher s;
+    s.makeFolder(u"Work"_qs);
+    s.controller.selectFolder(s.folderValue(u"Work"_qs));
+    s.controller.beginCreateWorkspace();
+    s.controller.setProperty("newWorkspaceName", u"Play"_qs);
+    s.controller.createWorkspace();
+    EXPECT_EQ(s.controller.selectedKey(), u"library:0"_qs);
+}
+
+TEST(SidebarController, editWorkspaceSheetSavesOnlyAWorkspaceStillNamed)
+{
+    Switcher s;
+    s.workspaces.createWorkspace(u"B"_qs, u"star"_qs, u"#FF3B30"_qs);
+    QSignalSpy announced(&s.workspaces, &WorkspaceManager::activeWorkspaceIDChanged);
+    s.controller.beginEditWorkspace(s.id(u"Default"_qs));
+    EXPECT_EQ(s.controller.property("editWorkspaceName"), u"Default"_qs);
+    EXPECT_EQ(s.controller.property("editWorkspaceIcon"), u"briefcase.fill"_qs);
+    s.controller.setProperty("editWorkspaceName", QString());
+    EXPECT_FALSE(s.controller.saveEditWorkspace());
+    s.controller.setProperty("editWorkspaceName", u"Home"_qs);
+    s.controller.cancelEditWorkspace(); // nothing written
+    EXPECT_EQ(s.workspaceNames(), (QStringList { u"Default"_qs, u"B"_qs }));
+    EXPECT_FALSE(s.controller.workspaceToEdit().isValid());
+    EXPECT_FALSE(s.controller.saveEditWorkspace()); // nothing to edit: inert
+
+    s.controller.beginEditWorkspace(s.id(u"Default"_qs));
+    s.controller.setProperty("editWorkspaceName", u"Home"_qs);
+    s.controller.setProperty("editWorkspaceColor", u"#34C759"_qs);
+    EXPECT_TRUE(s.controller.saveEditWorkspace());
+    EXPECT_EQ(s.workspaces.workspaces().first().color, u"#34C759"_qs);
+    EXPECT_EQ(s.workspaceNames(), (QStringList { u"Home"_qs, u"B"_qs }));
+    EXPECT_FALSE(s.controller.property("showingEditWorkspace").toBool());
+    EXPECT_EQ(s.controller.property("editWorkspaceName"), u"Home"_qs); // texts stay
+    EXPECT_EQ(announced.count(), 0); // an inactive workspace: no switch announced
+}
+
+// A switch under an open "Edit Folder" sheet or delete confirmation of a
+// folder of the old workspace closes them without writing.
+TEST(SidebarController, folderSheetsOfTheOldWorkspaceCloseOnASwitch)
+{
+    Switcher s;
+    s.makeFolder(u"Work"_qs);
+    s.makeFolder(u"Old"_qs);
+    s.controller.triggerMenu(u"rename"_qs, s.folderValue(u"Work"_qs));
+    s.controller.setProperty("renameFolderName", u"Renamed"_qs);
+    s.controller.triggerMenu(u"delete"_qs, s.folderValue(u"Old"_qs));
+    const QString first = s.id(u"Default"_qs);
+    s.workspaces.createWorkspace(u"B"_qs, u"star"_qs, u"#FF3B30"_qs);
+    EXPECT_FALSE(s.controller.property("showingRenameFolder").toBool());
+    EXPECT_FALSE(s.controller.folderToRename().isValid());
+    EXPECT_FALSE(s.controller.property("showingDeleteConfirmation").toBool());
+    EXPECT_FALSE(s.controller.saveRenameFolder());
+    s.controller.chooseWorkspace(first);
+    EXPECT_EQ(s.folderNames(), (QStringList { u"Work"_qs, u"Old"_qs }));
+}

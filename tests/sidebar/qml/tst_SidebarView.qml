@@ -21,7 +21,7 @@ TestCase {
 
     function makeSidebar() {
         const fixture = SidebarTest.fixture()
-        const sidebar = createTemporaryObject(sidebarComponent, testCase, { viewModel: fixture.viewModel })
+        const sidebar = createTemporaryObject(sidebarComponent, testCase, { viewModel: fixture.viewModel, workspaceManager: fixture.workspaceManager })
         return { fixture: fixture, sidebar: sidebar }
     }
 
@@ -66,7 +66,7 @@ TestCase {
         const row = rowNamed(t.sidebar, "Work")
         verify(row !== null)
         compare(row.symbol, "tag.fill")
-        mouseClick(row)
+        menuClick(row)
         compare(t.fixture.selectionKind(), 3)
     }
 
@@ -84,5 +84,57 @@ TestCase {
         const stored = popover.contentItem.item.picker.folderColor
         verify(stored !== "#336699")
         compare(rowNamed(t.sidebar, "Work").tint, Qt.color(stored))
+    }
+
+    // A menu row clicked right after the click that opened the menu would
+    // arrive as a double click.
+    function menuClick(item) {
+        mouseClick(item, item.width / 2, item.height / 2, Qt.LeftButton, Qt.NoModifier, Qt.styleHints.mouseDoubleClickInterval + 50)
+    }
+
+    function test_workspaceSwitcherCreatesSwitchesAndEdits() {
+        const t = makeSidebar()
+        const button = findChild(t.sidebar, "workspaceMenuButton")
+        compare(button.Accessible.name, "Default")
+        const switcher = findChild(t.sidebar, "workspaceSwitcher")
+        mouseClick(button)
+        tryVerify(() => switcher.menu && switcher.menu.opened)
+        menuClick(findChild(switcher.menu.contentItem, "createWorkspaceItem"))
+        const sheet = findChild(t.sidebar, "createWorkspaceSheet")
+        tryVerify(() => sheet.opened)
+        const field = findChild(sheet.contentItem, "customizerNameField")
+        tryVerify(() => field.activeFocus)
+        keyClick(Qt.Key_Return) // empty name: nothing happens
+        verify(sheet.visible)
+        for (const c of "Play")
+            keyClick(c)
+        mouseClick(rowNamed(sheet.contentItem, "color:Red"))
+        mouseClick(rowNamed(sheet.contentItem, "icon:atom"))
+        tryVerify(() => field.activeFocus)
+        keyClick(Qt.Key_Return) // Return in the field creates
+        tryVerify(() => !sheet.visible)
+        compare(t.fixture.workspaceNames(), ["Default", "Play"])
+        compare(button.Accessible.name, "Play")
+
+        // Back to the first one from the menu.
+        tryVerify(() => switcher.menu === null)
+        mouseClick(button)
+        tryVerify(() => switcher.menu && switcher.menu.opened)
+        const row = findChild(switcher.menu.contentItem, "workspaceRow:Default")
+        verify(row !== null)
+        menuClick(row)
+        tryVerify(() => button.Accessible.name === "Default")
+
+        // Escape in the edit sheet's field writes nothing.
+        t.sidebar.controller.beginEditWorkspace(t.sidebar.controller.workspaceRows[1].id)
+        const edit = findChild(t.sidebar, "editWorkspaceSheet")
+        tryVerify(() => edit.opened)
+        const editField = findChild(edit.contentItem, "customizerNameField")
+        compare(editField.text, "Play")
+        tryVerify(() => editField.activeFocus)
+        keyClick("s")
+        keyClick(Qt.Key_Escape)
+        tryVerify(() => !edit.visible)
+        compare(t.fixture.workspaceNames(), ["Default", "Play"])
     }
 }

@@ -1,0 +1,229 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Brimlark.Shell
+import Brimlark.Sidebar
+
+// The strip at the bottom of the sidebar: the active workspace's tile and
+// name, opening the menu that switches, creates, edits and deletes
+// workspaces. What each entry does is the controller's.
+Rectangle {
+    id: switcher
+    objectName: "workspaceSwitcher"
+
+    required property QtObject controller
+    readonly property var workspace: controller.activeWorkspace
+    readonly property color tint: Colors.hex(workspace.color)
+
+    implicitHeight: divider.height + label.implicitHeight + 20
+    // A thin translucent material under the strip.
+    color: SidebarStyle.fade(palette.window, 0.55)
+
+    Rectangle {
+        id: divider
+        anchors.top: parent.top
+        width: parent.width
+        height: 1
+        color: SidebarStyle.fade(palette.text, 0.12)
+    }
+
+    Rectangle {
+        id: label
+        objectName: "workspaceMenuButton"
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.top: divider.bottom
+        anchors.leftMargin: 12
+        anchors.rightMargin: 12
+        anchors.topMargin: 10
+        implicitHeight: row.implicitHeight + 16
+        radius: 10
+        color: switcher.controller.isWorkspaceHovered ? SidebarStyle.fade(palette.text, 0.06) : "transparent"
+        Behavior on color { ColorAnimation { duration: 150; easing.type: Easing.OutQuad } }
+
+        Accessible.role: Accessible.ButtonMenu
+        Accessible.name: switcher.workspace.name
+        Accessible.description: qsTr("Active Workspace")
+        Accessible.onPressAction: switcher.openMenu()
+
+        HoverHandler {
+            onHoveredChanged: switcher.controller.isWorkspaceHovered = hovered
+        }
+        TapHandler { onTapped: switcher.openMenu() }
+
+        RowLayout {
+            id: row
+            anchors.fill: parent
+            anchors.leftMargin: 10
+            anchors.rightMargin: 10
+            anchors.topMargin: 8
+            anchors.bottomMargin: 8
+            spacing: 10
+
+            Rectangle {
+                objectName: "workspaceTile"
+                implicitWidth: 32
+                implicitHeight: 32
+                radius: 8
+                color: SidebarStyle.fade(switcher.tint, 0.12)
+                border.color: SidebarStyle.fade(switcher.tint, 0.24)
+                border.width: 1
+                SymbolImage {
+                    anchors.centerIn: parent
+                    name: switcher.workspace.icon
+                    size: 14
+                    color: switcher.tint
+                }
+            }
+            ColumnLayout {
+                Layout.fillWidth: true
+                spacing: 2
+                Label {
+                    Layout.fillWidth: true
+                    text: switcher.workspace.name
+                    textFormat: Text.PlainText
+                    elide: Text.ElideRight
+                    font.pixelSize: 13
+                    font.weight: Font.DemiBold
+                }
+                Label {
+                    text: qsTr("Active Workspace")
+                    font.pixelSize: 10
+                    color: palette.placeholderText
+                }
+            }
+            SymbolImage {
+                name: "chevron.up.chevron.down"
+                size: 10
+                color: palette.placeholderText
+            }
+        }
+    }
+
+    // A menu row: a symbol, a plain-text title and, for the active
+    // workspace, a check mark.
+    component WorkspaceMenuItem: MenuItem {
+        id: item
+        property string symbol
+        property bool check: false
+        property bool destructive: false
+        Accessible.role: Accessible.MenuItem
+        Accessible.name: text
+        Accessible.checkable: check
+        Accessible.checked: check
+        Accessible.onPressAction: item.triggered()
+        contentItem: RowLayout {
+            spacing: 8
+            SymbolImage {
+                visible: item.symbol !== ""
+                name: item.symbol
+                size: 13
+                color: item.highlighted ? palette.highlightedText : palette.text
+            }
+            Text {
+                Layout.fillWidth: true
+                text: item.text
+                textFormat: Text.PlainText
+                elide: Text.ElideRight
+                font: item.font
+                color: item.destructive ? "#FF3B30" : (item.highlighted ? palette.highlightedText : palette.text)
+            }
+            SymbolImage {
+                visible: item.check
+                name: "checkmark"
+                size: 12
+                color: item.highlighted ? palette.highlightedText : palette.text
+            }
+        }
+    }
+
+    // The menu is built afresh from the controller each time it opens and
+    // goes when it closes: its entries follow the list at that moment.
+    property Menu menu: null
+
+    function openMenu() {
+        if (menu)
+            menu.close()
+        const m = menuComponent.createObject(label)
+        m.addItem(headerComponent.createObject(m.contentItem))
+        for (const w of controller.workspaceRows) {
+            m.addItem(actionComponent.createObject(m.contentItem, {
+                objectName: "workspaceRow:" + w.name, text: w.name, symbol: w.icon, check: w.checked,
+                command: "choose", workspaceId: w.id }))
+        }
+        m.addItem(separatorComponent.createObject(m.contentItem))
+        m.addItem(actionComponent.createObject(m.contentItem, {
+            objectName: "createWorkspaceItem", text: qsTr("Create Workspace..."), symbol: "plus", command: "create" }))
+        const entries = controller.manageEntries
+        if (entries.length > 0) {
+            const manage = submenuComponent.createObject(m, { objectName: "manageMenu", title: qsTr("Manage") })
+            for (const e of entries) {
+                const sub = submenuComponent.createObject(manage, { objectName: "manage:" + e.name, title: e.name })
+                sub.addItem(actionComponent.createObject(sub.contentItem, {
+                    objectName: "editWorkspaceItem", text: qsTr("Edit..."), command: "edit", workspaceId: e.id }))
+                if (e.canDelete) {
+                    sub.addItem(actionComponent.createObject(sub.contentItem, {
+                        objectName: "deleteWorkspaceItem", text: qsTr("Delete"), destructive: true,
+                        command: "delete", workspaceId: e.id }))
+                }
+                manage.addMenu(sub)
+            }
+            m.addMenu(manage)
+        }
+        menu = m
+        m.open()
+        // Rows added while the menu was closed are laid out only on request.
+        m.contentItem.forceLayout()
+    }
+
+    Component {
+        id: menuComponent
+        Menu {
+            id: built
+            objectName: "workspaceMenu"
+            // Pulls up from the label.
+            y: -height - 4
+            onClosed: {
+                if (switcher.menu === built)
+                    switcher.menu = null
+                built.destroy()
+            }
+        }
+    }
+    Component {
+        id: submenuComponent
+        Menu {}
+    }
+    Component {
+        id: headerComponent
+        MenuItem {
+            text: qsTr("Workspaces")
+            enabled: false
+            font.pixelSize: 11
+            font.bold: true
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
+        }
+    }
+    Component {
+        id: separatorComponent
+        MenuSeparator {}
+    }
+    Component {
+        id: actionComponent
+        WorkspaceMenuItem {
+            property string command
+            property string workspaceId
+            onTriggered: {
+                if (command === "choose")
+                    switcher.controller.chooseWorkspace(workspaceId)
+                else if (command === "create")
+                    switcher.controller.beginCreateWorkspace()
+                else if (command === "edit")
+                    switcher.controller.beginEditWorkspace(workspaceId)
+                else if (command === "delete")
+                    switcher.controller.deleteWorkspace(workspaceId)
+            }
+        }
+    }
+}
