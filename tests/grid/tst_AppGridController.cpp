@@ -72,13 +72,13 @@ TEST_F(AppGridControllerTest, TheHiddenSectionGoesFromSetUpToUnlockToContent)
     standardCatalog();
     f.selectSection(QStringLiteral("hidden"));
     EXPECT_EQ(grid.paneState(), u"setupHiddenLock");
-    f.vm().setSecurityPassword(QStringLiteral("secret"), false);
+    ASSERT_TRUE(f.setPassword(QStringLiteral("secret")));
     EXPECT_EQ(grid.paneState(), u"content");
     EXPECT_EQ(grid.contentLayout(), u"hiddenSection");
     f.vm().lockHiddenItems();
     EXPECT_EQ(grid.paneState(), u"unlockHidden");
-    EXPECT_TRUE(f.vm().checkPassword(QStringLiteral("secret")));
-    EXPECT_EQ(grid.paneState(), u"content");
+    f.vm().checkPassword(QStringLiteral("secret"), {});
+    ASSERT_TRUE(test::waitUntil([&] { return grid.paneState() == u"content"; }));
 }
 
 TEST_F(AppGridControllerTest, FollowsSelectionSearchAndSortOption)
