@@ -2,6 +2,8 @@
 
 #include "platform/BundleUrl.h"
 
+#include "TestSupport.h"
+
 #include <QMetaEnum>
 
 namespace brimlark::test {
@@ -27,6 +29,13 @@ GridFixture::~GridFixture() = default;
 AppItem GridFixture::app(const QString &name, const QString &category) const
 {
     return AppItem(name, BundleUrl::directoryUrl(root + u'/' + name + QStringLiteral(".app")), category);
+}
+
+bool GridFixture::setPassword(const QString &password)
+{
+    bool done = false;
+    m_vm->setSecurityPassword(password, false, [&done](bool, std::optional<QString>) { done = true; });
+    return waitUntil([&done] { return done; }) && m_vm->isSecurityPasswordSet();
 }
 
 void GridFixture::publish(const QStringList &names)

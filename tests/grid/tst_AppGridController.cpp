@@ -73,13 +73,13 @@ TEST_F(AppGridControllerTest, TheHiddenSectionGoesFromSetUpToUnlockToContent)
     standardCatalog();
     f.selectSection(QStringLiteral("hidden"));
     EXPECT_EQ(grid.paneState(), GridPane::State::setupHiddenLock);
-    f.vm().setSecurityPassword(QStringLiteral("secret"), false);
+    ASSERT_TRUE(f.setPassword(QStringLiteral("secret")));
     EXPECT_EQ(grid.paneState(), GridPane::State::content);
     EXPECT_EQ(grid.contentLayout(), GridPane::Layout::hiddenSection);
     f.vm().lockHiddenItems();
     EXPECT_EQ(grid.paneState(), GridPane::State::unlockHidden);
-    EXPECT_TRUE(f.vm().checkPassword(QStringLiteral("secret")));
-    EXPECT_EQ(grid.paneState(), GridPane::State::content);
+    f.vm().checkPassword(QStringLiteral("secret"), {});
+    ASSERT_TRUE(test::waitUntil([&] { return grid.paneState() == GridPane::State::content; }));
 }
 
 TEST_F(AppGridControllerTest, FollowsSelectionSearchAndSortOption)

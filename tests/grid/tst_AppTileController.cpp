@@ -113,7 +113,7 @@ TEST_F(AppTileControllerTest, TheFolderEntriesAddToAndRemoveFromTheNamedFolder)
 
 TEST_F(AppTileControllerTest, HidingUnhidingAndUninstallingGoThroughTheViewModel)
 {
-    f.vm().setSecurityPassword(QStringLiteral("pw"), false);
+    ASSERT_TRUE(f.setPassword(QStringLiteral("pw")));
     tile.perform(AppTileMenu::Action::hideGlobally);
     EXPECT_TRUE(f.finder.hiddenAppPaths().contains(alpha.id()));
     tile.perform(AppTileMenu::Action::unhideGlobally);
