@@ -2,14 +2,14 @@ import QtQuick
 import QtQuick.Controls
 import Brimlark.Shell
 
-// One command of the Library menu, as MenuCommands.libraryCommands lists it.
-// Declared in the menu itself so that its shortcut works while the menu is
-// closed.
+// The Library menu's command for one section (a SidebarSelection.Kind), with
+// the title and shortcut MenuCommands.libraryCommands gives it. Declared in
+// the menu itself so that its shortcut works while the menu is closed.
 Action {
-    required property int entry
-    readonly property var command: MenuCommands.libraryCommands[entry]
+    required property int section
+    readonly property var command: MenuCommands.libraryCommands.find(c => c.selection === section)
 
     text: qsTr(command.title)
     shortcut: command.shortcut
-    onTriggered: MenuCommands.showLibrarySection(command.selection)
+    onTriggered: MenuCommands.showLibrarySection(section)
 }

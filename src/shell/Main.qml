@@ -50,10 +50,10 @@ ApplicationWindow {
             title: qsTr("Library")
             delegate: ShortcutMenuItem {}
 
-            LibraryAction { entry: 0 }
-            LibraryAction { entry: 1 }
-            LibraryAction { entry: 2 }
-            LibraryAction { entry: 3 }
+            LibraryAction { section: SidebarSelection.Kind.allApps }
+            LibraryAction { section: SidebarSelection.Kind.newlyAdded }
+            LibraryAction { section: SidebarSelection.Kind.recents }
+            LibraryAction { section: SidebarSelection.Kind.favorites }
         }
     }
 

@@ -36,10 +36,10 @@ MenuCommands *MenuCommands::create(QQmlEngine *qmlEngine, QJSEngine *jsEngine)
 const std::vector<MenuCommands::LibraryCommand> &MenuCommands::libraryCommands()
 {
     static const std::vector<LibraryCommand> commands {
-        { QStringLiteral("All Apps"), QStringLiteral("Ctrl+1"), QStringLiteral("allApps") },
-        { QStringLiteral("Newly Added"), QStringLiteral("Ctrl+2"), QStringLiteral("newlyAdded") },
-        { QStringLiteral("Recents"), QStringLiteral("Ctrl+3"), QStringLiteral("recents") },
-        { QStringLiteral("Favorites"), QStringLiteral("Ctrl+4"), QStringLiteral("favorites") },
+        { QStringLiteral("All Apps"), QStringLiteral("Ctrl+1"), SidebarSelection::Kind::allApps },
+        { QStringLiteral("Newly Added"), QStringLiteral("Ctrl+2"), SidebarSelection::Kind::newlyAdded },
+        { QStringLiteral("Recents"), QStringLiteral("Ctrl+3"), SidebarSelection::Kind::recents },
+        { QStringLiteral("Favorites"), QStringLiteral("Ctrl+4"), SidebarSelection::Kind::favorites },
     };
     return commands;
 }
@@ -50,7 +50,7 @@ QVariantList MenuCommands::libraryCommandList() const
     for (const LibraryCommand &command : libraryCommands()) {
         list.append(QVariantMap { { QStringLiteral("title"), command.title },
             { QStringLiteral("shortcut"), command.shortcut },
-            { QStringLiteral("selection"), command.selection } });
+            { QStringLiteral("selection"), QVariant::fromValue(command.selection) } });
     }
     return list;
 }
@@ -60,17 +60,17 @@ void MenuCommands::searchApps()
     NotificationCenter::defaultCenter().post(Notifications::SearchFocusRequested);
 }
 
-void MenuCommands::showLibrarySection(const QString &selection)
+void MenuCommands::showLibrarySection(SidebarSelection::Kind section)
 {
     const auto &commands = libraryCommands();
     const bool known = std::any_of(commands.begin(), commands.end(),
-        [&](const LibraryCommand &command) { return command.selection == selection; });
+        [&](const LibraryCommand &command) { return command.selection == section; });
     if (!known) {
         return;
     }
     // Without a view model (not attached yet) there is no selection to set.
     if (m_viewModel) {
-        m_viewModel->setLibrarySelection(selection);
+        m_viewModel->selectSection(section);
     }
 }
 

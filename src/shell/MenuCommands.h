@@ -1,5 +1,7 @@
 #pragma once
 
+#include "state/SidebarSelection.h"
+
 #include <QObject>
 #include <QString>
 #include <QVariantList>
@@ -31,7 +33,7 @@ public:
     {
         QString title;
         QString shortcut;
-        QString selection; // the selection case it sets
+        SidebarSelection::Kind selection; // the section it selects
     };
 
     // Takes the view model (or none yet). Not default-constructible on
@@ -53,9 +55,9 @@ public:
     // Posts "brimLarkSearchFocusRequested"; whether the search field takes
     // the focus is the grid's decision.
     Q_INVOKABLE void searchApps();
-    // Sets the view model's selection to the section; a name that is not a
-    // Library section does nothing.
-    Q_INVOKABLE void showLibrarySection(const QString &selection);
+    // Selects the section in the view model, also when it is selected
+    // already; a section the Library menu does not list does nothing.
+    Q_INVOKABLE void showLibrarySection(brimlark::SidebarSelection::Kind section);
     // Runs the quit handler (the application's quit), or ends the event
     // loop when there is none.
     Q_INVOKABLE void quit();
@@ -65,5 +67,13 @@ private:
     BrimlarkViewModel *m_viewModel = nullptr;
     std::function<void()> m_quit;
 };
+
+// Lets the menus name the sections (SidebarSelection.Kind.recents); the
+// selection type itself stays plain C++.
+namespace SidebarSelectionEnums {
+Q_NAMESPACE
+QML_FOREIGN_NAMESPACE(brimlark::SidebarSelection)
+QML_NAMED_ELEMENT(SidebarSelection)
+} // namespace SidebarSelectionEnums
 
 } // namespace brimlark

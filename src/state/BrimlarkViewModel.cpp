@@ -403,18 +403,6 @@ QList<AppItem> BrimlarkViewModel::appsNotInFolder(const AppFolder &folder) const
 
 // ---- selecting
 
-void BrimlarkViewModel::setLibrarySelection(const QString &caseName)
-{
-    using Kind = SidebarSelection::Kind;
-    static const QHash<QString, Kind> kinds { { QStringLiteral("allApps"), Kind::allApps },
-        { QStringLiteral("newlyAdded"), Kind::newlyAdded }, { QStringLiteral("recents"), Kind::recents },
-        { QStringLiteral("favorites"), Kind::favorites } };
-    const auto it = kinds.constFind(caseName);
-    if (it != kinds.constEnd()) {
-        selectSection(*it);
-    }
-}
-
 void BrimlarkViewModel::selectSection(SidebarSelection::Kind kind)
 {
     setSelection(SidebarSelection(kind));

@@ -165,10 +165,6 @@ public:
     Q_INVOKABLE void selectFolder(const brimlark::AppFolder &folder);
     Q_INVOKABLE void selectCategory(const QString &name);
     Q_INVOKABLE void clearSelection();
-    // Selects a Library section named by its selection case: "allApps",
-    // "newlyAdded", "recents" or "favorites"; it refilters once, also when
-    // the value does not change. Any other name does nothing.
-    Q_INVOKABLE void setLibrarySelection(const QString &caseName);
 
     // Launching, folders and visibility. launchApp answers whether the
     // application could be started; it is added to the recents and reported

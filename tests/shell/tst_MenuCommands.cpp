@@ -11,18 +11,21 @@ using namespace brimlark;
 
 namespace {
 
+using Kind = SidebarSelection::Kind;
+
 TEST(MenuCommands, TheLibraryMenuOffersTheFourSectionsInOrder)
 {
     const auto &commands = MenuCommands::libraryCommands();
     ASSERT_EQ(commands.size(), 4u);
     const struct
     {
-        QString title, shortcut, selection;
+        QString title, shortcut;
+        Kind selection;
     } expected[] = {
-        { u"All Apps"_qs, u"Ctrl+1"_qs, u"allApps"_qs },
-        { u"Newly Added"_qs, u"Ctrl+2"_qs, u"newlyAdded"_qs },
-        { u"Recents"_qs, u"Ctrl+3"_qs, u"recents"_qs },
-        { u"Favorites"_qs, u"Ctrl+4"_qs, u"favorites"_qs },
+        { u"All Apps"_qs, u"Ctrl+1"_qs, Kind::allApps },
+        { u"Newly Added"_qs, u"Ctrl+2"_qs, Kind::newlyAdded },
+        { u"Recents"_qs, u"Ctrl+3"_qs, Kind::recents },
+        { u"Favorites"_qs, u"Ctrl+4"_qs, Kind::favorites },
     };
     const QVariantList list = MenuCommands(nullptr).libraryCommandList();
     ASSERT_EQ(list.size(), 4);
@@ -33,7 +36,7 @@ TEST(MenuCommands, TheLibraryMenuOffersTheFourSectionsInOrder)
         const QVariantMap entry = list[i].toMap();
         EXPECT_EQ(entry.value(u"title"_qs).toString(), expected[i].title);
         EXPECT_EQ(entry.value(u"shortcut"_qs).toString(), expected[i].shortcut);
-        EXPECT_EQ(entry.value(u"selection"_qs).toString(), expected[i].selection);
+        EXPECT_EQ(entry.value(u"selection"_qs).value<Kind>(), expected[i].selection);
     }
 }
 
@@ -42,21 +45,20 @@ TEST(MenuCommands, EachLibraryCommandSetsItsSelectionEveryTime)
     test::ViewModelFixture f;
     MenuCommands commands(&f.vm);
     // Choosing All Apps while it is selected sets it again.
-    commands.showLibrarySection(u"allApps"_qs);
-    commands.showLibrarySection(u"allApps"_qs);
-    commands.showLibrarySection(u"newlyAdded"_qs);
-    commands.showLibrarySection(u"recents"_qs);
-    commands.showLibrarySection(u"favorites"_qs);
+    for (const Kind kind :
+        { Kind::allApps, Kind::allApps, Kind::newlyAdded, Kind::recents, Kind::favorites }) {
+        commands.showLibrarySection(kind);
+    }
     EXPECT_EQ(f.selections,
         (QStringList { u"allApps"_qs, u"allApps"_qs, u"newlyAdded"_qs, u"recents"_qs, u"favorites"_qs }));
 }
 
-TEST(MenuCommands, NamesOutsideTheLibraryMenuSetNothing)
+TEST(MenuCommands, SectionsOutsideTheLibraryMenuSetNothing)
 {
     test::ViewModelFixture f;
     MenuCommands commands(&f.vm);
-    for (const QString &name : { u"hidden"_qs, u"AllApps"_qs, QString(), u"folder"_qs, u"allApps "_qs }) {
-        commands.showLibrarySection(name);
+    for (const Kind kind : { Kind::hidden, Kind::folder, Kind::category, Kind(-1) }) {
+        commands.showLibrarySection(kind);
     }
     EXPECT_TRUE(f.selections.isEmpty());
 }
@@ -65,7 +67,7 @@ TEST(MenuCommands, WithoutAViewModelTheLibraryCommandsDoNothing)
 {
     MenuCommands commands(nullptr);
     EXPECT_EQ(commands.viewModel(), nullptr);
-    commands.showLibrarySection(u"allApps"_qs);
+    commands.showLibrarySection(Kind::allApps);
 }
 
 TEST(MenuCommands, SearchAppsPostsTheFocusRequestOnly)
