@@ -1,7 +1,6 @@
 #include "shell/BrimlarkApp.h"
 
 #include "shell/GlobalHotkeyManager.h"
-#include "shell/MenuCommands.h"
 #include "shell/SingleInstance.h"
 
 #include <QCoreApplication>
@@ -21,6 +20,7 @@ BrimlarkApp::BrimlarkApp(Services services, QObject *parent)
     : QObject(parent)
     , m_services(std::move(services))
     , m_delegate(m_services.delegateHooks)
+    , m_menuCommands(m_services.notificationCenter, nullptr)
 {
     // main() attaches the analytics facade and the view model; a structure
     // built without them (tests) starts nothing and its commands do nothing.
@@ -41,12 +41,7 @@ BrimlarkApp::BrimlarkApp(Services services, QObject *parent)
     }
 }
 
-BrimlarkApp::~BrimlarkApp()
-{
-    if (m_viewModelBuilt) {
-        MenuCommands::shared().setQuitHandler({});
-    }
-}
+BrimlarkApp::~BrimlarkApp() = default;
 
 QUrl BrimlarkApp::mainQmlUrl()
 {
@@ -69,8 +64,8 @@ bool BrimlarkApp::launch(QQmlApplicationEngine &engine)
     if (!m_viewModelBuilt) {
         m_viewModel = m_services.makeViewModel();
         m_viewModelBuilt = true;
-        MenuCommands::shared().setViewModel(m_viewModel);
-        MenuCommands::shared().setQuitHandler([this] { quit(); });
+        m_menuCommands.setViewModel(m_viewModel);
+        m_menuCommands.setQuitHandler([this] { quit(); });
         QVariantMap properties = m_services.windowProperties;
         if (m_services.viewModelObject) {
             if (QObject *object = m_services.viewModelObject()) {
@@ -82,6 +77,7 @@ bool BrimlarkApp::launch(QQmlApplicationEngine &engine)
         }
     }
     prepareEngine(engine);
+    m_menuCommands.attachTo(engine);
     if (m_services.prepareEngine) {
         m_services.prepareEngine(engine);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shell/AppDelegate.h"
+#include "shell/MenuCommands.h"
 
 #include <QList>
 #include <QObject>
@@ -17,6 +18,7 @@ QT_END_NAMESPACE
 namespace brimlark {
 
 class BrimlarkViewModel;
+class NotificationCenter;
 class SingleInstance;
 
 // The application structure: owns the delegate, starts analytics before any
@@ -32,6 +34,8 @@ public:
     {
         std::function<void()> initializeAnalytics;
         std::function<void(const QUrl &url)> handleURL;
+        // Where the menu commands post (not owned; outlives the application).
+        NotificationCenter *notificationCenter = nullptr;
         // Builds the process's one view model; called once, when the
         // window's content is built. The result lives as long as the process.
         std::function<BrimlarkViewModel *()> makeViewModel;
@@ -79,6 +83,8 @@ public:
     void quit();
 
     AppDelegate &delegate() { return m_delegate; }
+    // The window's menu commands; the QML singleton of every engine launched.
+    MenuCommands &menuCommands() { return m_menuCommands; }
     BrimlarkViewModel *viewModel() const { return m_viewModel; }
 
 private:
@@ -87,6 +93,7 @@ private:
     Services m_services;
     bool m_terminated = false;
     AppDelegate m_delegate;
+    MenuCommands m_menuCommands;
     BrimlarkViewModel *m_viewModel = nullptr;
     bool m_viewModelBuilt = false;
 };

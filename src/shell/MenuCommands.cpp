@@ -5,32 +5,40 @@
 
 #include <QCoreApplication>
 #include <QJSEngine>
+#include <QPointer>
+#include <QQmlEngine>
 #include <QVariantMap>
 
 #include <algorithm>
 
 namespace brimlark {
 
-MenuCommands::MenuCommands(BrimlarkViewModel *viewModel, QObject *parent)
+namespace {
+const char *const EngineProperty = "brimlarkMenuCommands";
+}
+
+MenuCommands::MenuCommands(NotificationCenter *center, BrimlarkViewModel *viewModel, QObject *parent)
     : QObject(parent)
+    , m_center(center)
     , m_viewModel(viewModel)
 {
 }
 
-MenuCommands &MenuCommands::shared()
+void MenuCommands::attachTo(QQmlEngine &engine)
 {
-    static MenuCommands *instance = new MenuCommands(nullptr);
-    return *instance;
+    // Owned by whoever made it: the engine may not delete it.
+    QJSEngine::setObjectOwnership(this, QJSEngine::CppOwnership);
+    engine.setProperty(EngineProperty, QVariant::fromValue(QPointer<QObject>(this)));
 }
 
 MenuCommands *MenuCommands::create(QQmlEngine *qmlEngine, QJSEngine *jsEngine)
 {
-    Q_UNUSED(qmlEngine);
     Q_UNUSED(jsEngine);
-    MenuCommands *instance = &shared();
-    // Shared by every engine of the process: no engine may delete it.
-    QJSEngine::setObjectOwnership(instance, QJSEngine::CppOwnership);
-    return instance;
+    if (!qmlEngine) {
+        return nullptr;
+    }
+    return qobject_cast<MenuCommands *>(
+        qmlEngine->property(EngineProperty).value<QPointer<QObject>>().data());
 }
 
 const std::vector<MenuCommands::LibraryCommand> &MenuCommands::libraryCommands()
@@ -57,7 +65,9 @@ QVariantList MenuCommands::libraryCommandList() const
 
 void MenuCommands::searchApps()
 {
-    NotificationCenter::defaultCenter().post(Notifications::SearchFocusRequested);
+    if (m_center) {
+        m_center->post(Notifications::SearchFocusRequested);
+    }
 }
 
 void MenuCommands::showLibrarySection(SidebarSelection::Kind section)

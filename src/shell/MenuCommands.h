@@ -18,6 +18,7 @@ QT_END_NAMESPACE
 namespace brimlark {
 
 class BrimlarkViewModel;
+class NotificationCenter;
 
 // The window's menu commands: "Search Apps" (Ctrl+K), the "Library" menu
 // (Ctrl+1 to Ctrl+4) and "Quit" (Ctrl+Q). The menus in QML show what
@@ -36,13 +37,16 @@ public:
         SidebarSelection::Kind selection; // the section it selects
     };
 
-    // Takes the view model (or none yet). Not default-constructible on
-    // purpose: QML then creates its singleton through create(), which hands
-    // out the shared instance instead of a new one.
-    explicit MenuCommands(BrimlarkViewModel *viewModel, QObject *parent = nullptr);
+    // Posts to the centre and selects in the view model (either may be none
+    // yet: then those commands do nothing). Not default-constructible on
+    // purpose: QML then gets its singleton through create(), which hands out
+    // the instance attached to the engine instead of a new one.
+    MenuCommands(NotificationCenter *center, BrimlarkViewModel *viewModel, QObject *parent = nullptr);
 
-    // The process's one instance; QML gets this one too.
-    static MenuCommands &shared();
+    // The engine's QML singleton is this object from now on (set before the
+    // engine first uses it). It must outlive the engine's QML.
+    void attachTo(QQmlEngine &engine);
+    // The instance attached to the engine, or none.
     static MenuCommands *create(QQmlEngine *qmlEngine, QJSEngine *jsEngine);
 
     static const std::vector<LibraryCommand> &libraryCommands();
@@ -64,6 +68,7 @@ public:
     void setQuitHandler(std::function<void()> handler) { m_quit = std::move(handler); }
 
 private:
+    NotificationCenter *m_center = nullptr;
     BrimlarkViewModel *m_viewModel = nullptr;
     std::function<void()> m_quit;
 };

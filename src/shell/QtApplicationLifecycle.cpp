@@ -6,11 +6,6 @@
 
 namespace brimlark {
 
-QtApplicationLifecycle::QtApplicationLifecycle(QObject *parent)
-    : QtApplicationLifecycle(ApplicationLifecycle::shared(), parent)
-{
-}
-
 QtApplicationLifecycle::QtApplicationLifecycle(
     std::shared_ptr<ApplicationLifecycle> lifecycle, QObject *parent)
     : QObject(parent)

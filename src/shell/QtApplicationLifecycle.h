@@ -16,7 +16,6 @@ class QtApplicationLifecycle : public QObject
 public:
     explicit QtApplicationLifecycle(
         std::shared_ptr<ApplicationLifecycle> lifecycle, QObject *parent = nullptr);
-    explicit QtApplicationLifecycle(QObject *parent = nullptr);
 
     // Active after anything else: did become active; anything else after
     // active: will resign active; other changes say nothing.

@@ -1,4 +1,5 @@
 #include "analytics/AnalyticsManager.h"
+#include "analytics/ApplicationLifecycle.h"
 #include "grid/DeskTools.h"
 #include "model/AppDiscovery.h"
 #include "model/AppFinder.h"
@@ -64,7 +65,7 @@ int main(int argc, char *argv[])
     }
 
     MainExecutor::installShared(std::make_shared<QtMainExecutor>());
-    QtApplicationLifecycle lifecycle;
+    QtApplicationLifecycle lifecycle(ApplicationLifecycle::shared());
 
     // The device facts and the program's version reach the analytics client
     // before it starts.
@@ -129,6 +130,7 @@ int main(int argc, char *argv[])
             qWarning("⚠️ Some settings could not be written to disk before quitting");
         }
     };
+    services.notificationCenter = &center;
     services.viewModelObject = [&viewModel]() -> QObject * { return viewModel; };
 
     // The uninstaller: one Trash, administrator runner and access probe for

@@ -74,7 +74,6 @@ protected:
         qInstallMessageHandler(s_previousHandler);
         s_warnings = nullptr;
         EXPECT_TRUE(m_warnings.isEmpty()) << m_warnings.join(u'\n').toStdString();
-        MenuCommands::shared().setViewModel(nullptr);
         Defaults::installStandard(std::make_shared<Defaults>());
     }
 
@@ -97,6 +96,7 @@ protected:
             ++m_viewModelsBuilt;
             return &m_viewModel.vm;
         };
+        services.notificationCenter = &m_center;
         services.handleURL = [this](const QUrl &url) { m_handledUrls.append(url); };
         services.initializeAnalytics = [this] { ++m_analyticsStarts; };
         services.delegateHooks.registerHotKey = [this] { ++m_hotKeyRegistrations; };
@@ -104,12 +104,12 @@ protected:
         services.drainAnalytics = [this] { m_quitSteps << u"drain"_qs; };
         services.flushSettings = [this] { m_quitSteps << u"flush"_qs; };
         m_app = std::make_unique<BrimlarkApp>(services);
-        m_observer = NotificationCenter::defaultCenter().addObserver(Notifications::SearchFocusRequested,
-            &m_context, [this](const QVariant &) { ++m_searchRequests; });
+        m_observer = m_center.addObserver(Notifications::SearchFocusRequested, &m_context,
+            [this](const QVariant &) { ++m_searchRequests; });
     }
     void TearDown() override
     {
-        NotificationCenter::defaultCenter().removeObserver(m_observer);
+        m_center.removeObserver(m_observer);
         m_engine.reset();
         m_app.reset();
         QmlTest::TearDown();
@@ -139,6 +139,7 @@ protected:
 
     test::ViewModelFixture m_viewModel;
     TitledViewModel m_titled;
+    NotificationCenter m_center;
     QStringList m_quitSteps;
     std::unique_ptr<BrimlarkApp> m_app;
     std::unique_ptr<QQmlApplicationEngine> m_engine;
@@ -160,7 +161,7 @@ TEST_F(MainWindowTest, StartsAnalyticsBeforeTheWindowAndBuildsTheViewModelWithIt
     EXPECT_EQ(m_viewModelsBuilt, 1);
     EXPECT_EQ(m_analyticsStarts, 1);
     EXPECT_EQ(m_hotKeyRegistrations, 1);
-    EXPECT_EQ(MenuCommands::shared().viewModel(), &m_viewModel.vm);
+    EXPECT_EQ(m_app->menuCommands().viewModel(), &m_viewModel.vm);
 }
 
 TEST_F(MainWindowTest, ShowsTheSplitViewWithItsColumnsAndLimits)

@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QQmlEngine>
 #include <QVariantMap>
 
 using namespace brimlark;
@@ -27,7 +28,7 @@ TEST(MenuCommands, TheLibraryMenuOffersTheFourSectionsInOrder)
         { u"Recents"_qs, u"Ctrl+3"_qs, Kind::recents },
         { u"Favorites"_qs, u"Ctrl+4"_qs, Kind::favorites },
     };
-    const QVariantList list = MenuCommands(nullptr).libraryCommandList();
+    const QVariantList list = MenuCommands(nullptr, nullptr).libraryCommandList();
     ASSERT_EQ(list.size(), 4);
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(commands[i].title, expected[i].title);
@@ -43,7 +44,7 @@ TEST(MenuCommands, TheLibraryMenuOffersTheFourSectionsInOrder)
 TEST(MenuCommands, EachLibraryCommandSetsItsSelectionEveryTime)
 {
     test::ViewModelFixture f;
-    MenuCommands commands(&f.vm);
+    MenuCommands commands(nullptr, &f.vm);
     // Choosing All Apps while it is selected sets it again.
     for (const Kind kind :
         { Kind::allApps, Kind::allApps, Kind::newlyAdded, Kind::recents, Kind::favorites }) {
@@ -56,7 +57,7 @@ TEST(MenuCommands, EachLibraryCommandSetsItsSelectionEveryTime)
 TEST(MenuCommands, SectionsOutsideTheLibraryMenuSetNothing)
 {
     test::ViewModelFixture f;
-    MenuCommands commands(&f.vm);
+    MenuCommands commands(nullptr, &f.vm);
     for (const Kind kind : { Kind::hidden, Kind::folder, Kind::category, Kind(-1) }) {
         commands.showLibrarySection(kind);
     }
@@ -65,16 +66,20 @@ TEST(MenuCommands, SectionsOutsideTheLibraryMenuSetNothing)
 
 TEST(MenuCommands, WithoutAViewModelTheLibraryCommandsDoNothing)
 {
-    MenuCommands commands(nullptr);
+    NotificationCenter center;
+    QStringList posted;
+    QObject::connect(&center, &NotificationCenter::posted, [&](const QString &name) { posted << name; });
+    MenuCommands commands(&center, nullptr);
     EXPECT_EQ(commands.viewModel(), nullptr);
     commands.showLibrarySection(Kind::allApps);
+    EXPECT_TRUE(posted.isEmpty());
 }
 
 TEST(MenuCommands, SearchAppsPostsTheFocusRequestOnly)
 {
     QObject context;
     QStringList posted;
-    auto &center = NotificationCenter::defaultCenter();
+    NotificationCenter center;
     const quint64 token
         = center.addObserver(Notifications::SearchFocusRequested, &context, [&](const QVariant &object) {
               posted.append(Notifications::SearchFocusRequested);
@@ -87,17 +92,22 @@ TEST(MenuCommands, SearchAppsPostsTheFocusRequestOnly)
             }
         });
     test::ViewModelFixture f;
-    MenuCommands commands(&f.vm);
+    MenuCommands commands(&center, &f.vm);
     commands.searchApps();
     EXPECT_EQ(posted, QStringList { u"brimLarkSearchFocusRequested"_qs });
     EXPECT_TRUE(f.selections.isEmpty());
     center.removeObserver(token);
 }
 
-TEST(MenuCommands, QmlGetsTheSharedInstance)
+TEST(MenuCommands, QmlGetsTheInstanceAttachedToItsEngine)
 {
-    EXPECT_EQ(MenuCommands::create(nullptr, nullptr), &MenuCommands::shared());
-    EXPECT_EQ(MenuCommands::create(nullptr, nullptr), MenuCommands::create(nullptr, nullptr));
+    QQmlEngine first, second, bare;
+    MenuCommands one(nullptr, nullptr), other(nullptr, nullptr);
+    one.attachTo(first);
+    other.attachTo(second);
+    EXPECT_EQ(MenuCommands::create(&first, &first), &one);
+    EXPECT_EQ(MenuCommands::create(&second, &second), &other);
+    EXPECT_EQ(MenuCommands::create(&bare, &bare), nullptr);
 }
 
 } // namespace
