@@ -3,7 +3,6 @@
 #include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
 #include "shell/ApplicationWindows.h"
-#include "shell/GlobalHotkeyManager.h"
 #include "shell/WindowSizing.h"
 
 #include <QGuiApplication>
@@ -46,20 +45,17 @@ std::optional<QRectF> storedFrame(const Defaults &defaults)
 
 } // namespace
 
-AppDelegate::AppDelegate(QObject *parent)
-    : AppDelegate(Hooks {}, parent)
-{
-}
-
-AppDelegate::AppDelegate(Hooks hooks, QObject *parent)
+AppDelegate::AppDelegate(Defaults &defaults, NotificationCenter &center, Hooks hooks, QObject *parent)
     : QObject(parent)
+    , m_defaults(defaults)
+    , m_center(center)
     , m_hooks(std::move(hooks))
 {
     if (!m_hooks.firstWindow) {
         m_hooks.firstWindow = &ApplicationWindows::firstWindow;
     }
     if (!m_hooks.registerHotKey) {
-        m_hooks.registerHotKey = [] { GlobalHotkeyManager::shared().registerHotKey(); };
+        m_hooks.registerHotKey = [] {};
     }
     if (!m_hooks.isRulerShowing) {
         m_hooks.isRulerShowing = [] { return false; };
@@ -94,7 +90,7 @@ void AppDelegate::setUpWindow()
     // frame is its content here; the window manager's decoration is not part
     // of it and must not make the window grow on every launch.
     const QSizeF frame = window->size();
-    Defaults &defaults = Defaults::standard();
+    Defaults &defaults = m_defaults;
     if (!defaults.boolean(HasLaunchedBeforeKey).value_or(false)) {
         QScreen *screen = window->screen();
         if (!screen) {
@@ -163,9 +159,9 @@ void AppDelegate::saveWindowFrame()
     }
     const DefaultsValue::Array stored { DefaultsValue(frame.x()), DefaultsValue(frame.y()),
         DefaultsValue(frame.width()), DefaultsValue(frame.height()) };
-    const auto current = Defaults::standard().array(WindowFrameKey);
+    const auto current = m_defaults.array(WindowFrameKey);
     if (!current || *current != stored) {
-        Defaults::standard().set(WindowFrameKey, DefaultsValue(stored));
+        m_defaults.set(WindowFrameKey, DefaultsValue(stored));
     }
 }
 
@@ -183,7 +179,7 @@ bool AppDelegate::applicationShouldHandleReopen()
     }
     ApplicationWindows::bringForward(window, true);
     if (m_hooks.isRulerShowing()) {
-        NotificationCenter::defaultCenter().post(Notifications::AppReopened);
+        m_center.post(Notifications::AppReopened);
     }
     return true;
 }

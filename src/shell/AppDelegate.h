@@ -15,6 +15,9 @@ QT_END_NAMESPACE
 
 namespace brimlark {
 
+class Defaults;
+class NotificationCenter;
+
 // The application's delegate: sets up the one window after launch, registers
 // the hot key, brings the window back when brimlark is started again, and
 // keeps the application running without windows.
@@ -22,7 +25,9 @@ class AppDelegate : public QObject
 {
     Q_OBJECT
 public:
-    // What the delegate reaches outside itself; the defaults are the real ones.
+    // What the delegate reaches outside itself. Left out: the application's
+    // first window, no hot key (the application passes its registration) and
+    // no ruler.
     struct Hooks
     {
         std::function<QWindow *()> firstWindow;
@@ -35,8 +40,9 @@ public:
     // The window's last frame: x, y, width, height (integers).
     static inline const std::string WindowFrameKey = "BrimlarkWindowFrame";
 
-    explicit AppDelegate(QObject *parent = nullptr);
-    explicit AppDelegate(Hooks hooks, QObject *parent = nullptr);
+    // The window's frame and first launch are kept in the defaults; a reopen
+    // while the ruler shows is posted to the centre. Both outlive the delegate.
+    AppDelegate(Defaults &defaults, NotificationCenter &center, Hooks hooks = {}, QObject *parent = nullptr);
 
     // Activates the application, schedules the window set-up for a later
     // turn of the event loop and registers the hot key at once.
@@ -60,6 +66,8 @@ private:
     void restoreFrame(QWindow &window, const QRectF &stored);
     void saveWindowFrame();
 
+    Defaults &m_defaults;
+    NotificationCenter &m_center;
     Hooks m_hooks;
     WindowDelegate m_windowDelegate;
     QPointer<QWindow> m_window;

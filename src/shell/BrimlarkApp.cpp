@@ -11,16 +11,11 @@
 
 namespace brimlark {
 
-BrimlarkApp::BrimlarkApp(QObject *parent)
-    : BrimlarkApp(Services {}, parent)
-{
-}
-
-BrimlarkApp::BrimlarkApp(Services services, QObject *parent)
+BrimlarkApp::BrimlarkApp(Defaults &defaults, NotificationCenter &center, Services services, QObject *parent)
     : QObject(parent)
     , m_services(std::move(services))
-    , m_delegate(m_services.delegateHooks)
-    , m_menuCommands(m_services.notificationCenter, nullptr)
+    , m_delegate(defaults, center, m_services.delegateHooks)
+    , m_menuCommands(&center, nullptr)
 {
     // main() attaches the analytics facade and the view model; a structure
     // built without them (tests) starts nothing and its commands do nothing.

@@ -18,6 +18,7 @@ QT_END_NAMESPACE
 namespace brimlark {
 
 class BrimlarkViewModel;
+class Defaults;
 class NotificationCenter;
 class SingleInstance;
 
@@ -34,8 +35,6 @@ public:
     {
         std::function<void()> initializeAnalytics;
         std::function<void(const QUrl &url)> handleURL;
-        // Where the menu commands post (not owned; outlives the application).
-        NotificationCenter *notificationCenter = nullptr;
         // Builds the process's one view model; called once, when the
         // window's content is built. The result lives as long as the process.
         std::function<BrimlarkViewModel *()> makeViewModel;
@@ -56,8 +55,10 @@ public:
         std::function<void()> flushSettings;
     };
 
-    explicit BrimlarkApp(QObject *parent = nullptr);
-    explicit BrimlarkApp(Services services, QObject *parent = nullptr);
+    // The delegate keeps the window's frame in the defaults; the delegate and
+    // the menu commands post to the centre. Both outlive the application.
+    BrimlarkApp(
+        Defaults &defaults, NotificationCenter &center, Services services = {}, QObject *parent = nullptr);
     ~BrimlarkApp() override;
 
     static QUrl mainQmlUrl();

@@ -22,6 +22,7 @@
 #include "shell/AnalyticsBridge.h"
 #include "shell/BrimlarkApp.h"
 #include "shell/FolderShortcutMonitor.h"
+#include "shell/GlobalHotkeyManager.h"
 #include "shell/QtApplicationLifecycle.h"
 #include "shell/QtMainExecutor.h"
 #include "shell/SingleInstance.h"
@@ -130,7 +131,6 @@ int main(int argc, char *argv[])
             qWarning("⚠️ Some settings could not be written to disk before quitting");
         }
     };
-    services.notificationCenter = &center;
     services.viewModelObject = [&viewModel]() -> QObject * { return viewModel; };
 
     // The uninstaller: one Trash, administrator runner and access probe for
@@ -197,8 +197,9 @@ int main(int argc, char *argv[])
     services.windowProperties.insert(
         QStringLiteral("workspaceManager"), QVariant::fromValue(&WorkspaceManager::shared()));
     services.delegateHooks.isRulerShowing = [&ruler] { return ruler.isRulerShowing(); };
+    services.delegateHooks.registerHotKey = [] { GlobalHotkeyManager::shared().registerHotKey(); };
 
-    BrimlarkApp brimlark(std::move(services));
+    BrimlarkApp brimlark(defaults, center, std::move(services));
     brimlark.attach(instance);
 
     BrimlarkApp::setUpStyle();

@@ -25,18 +25,16 @@ protected:
     void SetUp() override
     {
         m_defaults = std::make_shared<Defaults>();
-        Defaults::installStandard(m_defaults);
         m_window = std::make_unique<QWindow>();
         m_window->resize(1000, 700);
         m_window->show();
-        m_reopened = NotificationCenter::defaultCenter().addObserver(
+        m_reopened = m_center.addObserver(
             Notifications::AppReopened, &m_context, [this](const QVariant &) { ++m_reopenedCount; });
     }
     void TearDown() override
     {
-        NotificationCenter::defaultCenter().removeObserver(m_reopened);
+        m_center.removeObserver(m_reopened);
         m_window.reset();
-        Defaults::installStandard(std::make_shared<Defaults>());
     }
 
     AppDelegate::Hooks hooks()
@@ -70,6 +68,7 @@ protected:
     }
 
     std::shared_ptr<Defaults> m_defaults;
+    NotificationCenter m_center;
     std::unique_ptr<QWindow> m_window;
     QObject m_context;
     quint64 m_reopened = 0;
@@ -82,7 +81,7 @@ protected:
 
 TEST_F(AppDelegateTest, FirstLaunchSizesTheWindowAndRecordsIt)
 {
-    AppDelegate delegate(hooks());
+    AppDelegate delegate(*m_defaults, m_center, hooks());
     launch(delegate);
 
     EXPECT_EQ(m_hotKeyRegistrations, 1);
@@ -110,7 +109,7 @@ TEST_P(AppDelegateLaterLaunch, KeepsTheRestoredSizeGrownToTheMinimum)
     m_defaults->set(AppDelegate::HasLaunchedBeforeKey, DefaultsValue(true));
     m_window->resize(GetParam().restored);
     const QPoint position = m_window->position();
-    AppDelegate delegate(hooks());
+    AppDelegate delegate(*m_defaults, m_center, hooks());
     launch(delegate);
 
     EXPECT_EQ(m_window->size(), GetParam().expected);
@@ -127,7 +126,7 @@ TEST_F(AppDelegateTest, LaterLaunchesComeBackAtTheLastFrameKeptOnAScreen)
 {
     // The first run moves its window and quits.
     {
-        AppDelegate delegate(hooks());
+        AppDelegate delegate(*m_defaults, m_center, hooks());
         launch(delegate);
         m_window->setGeometry(QRect(70, 80, 1000, 650));
         ASSERT_TRUE(test::waitUntil([this] { return m_window->geometry() == QRect(70, 80, 1000, 650); }));
@@ -152,7 +151,7 @@ TEST_F(AppDelegateTest, LaterLaunchesComeBackAtTheLastFrameKeptOnAScreen)
         }
         m_window->setGeometry(QRect(0, 0, 1200, 800));
         m_setUpCount = 0;
-        AppDelegate delegate(hooks());
+        AppDelegate delegate(*m_defaults, m_center, hooks());
         launch(delegate);
         EXPECT_TRUE(test::waitUntil([&] { return row.expected(m_window->geometry()); }));
     }
@@ -160,7 +159,7 @@ TEST_F(AppDelegateTest, LaterLaunchesComeBackAtTheLastFrameKeptOnAScreen)
 
 TEST_F(AppDelegateTest, QuittingLetsTheWindowClose)
 {
-    AppDelegate delegate(hooks());
+    AppDelegate delegate(*m_defaults, m_center, hooks());
     launch(delegate);
     EXPECT_FALSE(m_window->close());
     m_window->show();
@@ -171,7 +170,7 @@ TEST_F(AppDelegateTest, QuittingLetsTheWindowClose)
 TEST_F(AppDelegateTest, StoredFlagOfAnotherTypeCountsAsFirstLaunch)
 {
     m_defaults->set(AppDelegate::HasLaunchedBeforeKey, DefaultsValue("yes"));
-    AppDelegate delegate(hooks());
+    AppDelegate delegate(*m_defaults, m_center, hooks());
     launch(delegate);
     EXPECT_EQ(m_window->size(), WindowSizing::firstLaunchContentSize(screenFrame()).toSize());
     EXPECT_EQ(m_defaults->boolean(AppDelegate::HasLaunchedBeforeKey), true);
@@ -181,7 +180,7 @@ TEST_F(AppDelegateTest, WithoutAWindowTheSetUpIsSkippedButTheHotKeyRegistered)
 {
     AppDelegate::Hooks h = hooks();
     h.firstWindow = [] { return nullptr; };
-    AppDelegate delegate(h);
+    AppDelegate delegate(*m_defaults, m_center, h);
     launch(delegate);
     EXPECT_EQ(m_hotKeyRegistrations, 1);
     EXPECT_FALSE(m_defaults->contains(AppDelegate::HasLaunchedBeforeKey));
@@ -189,7 +188,7 @@ TEST_F(AppDelegateTest, WithoutAWindowTheSetUpIsSkippedButTheHotKeyRegistered)
 
 TEST_F(AppDelegateTest, ClosingTheWindowHidesItWithoutClosing)
 {
-    AppDelegate delegate(hooks());
+    AppDelegate delegate(*m_defaults, m_center, hooks());
     launch(delegate);
     ASSERT_TRUE(m_window->isVisible());
 
@@ -201,7 +200,7 @@ TEST_F(AppDelegateTest, ClosingTheWindowHidesItWithoutClosing)
 
 TEST_F(AppDelegateTest, ReopenBringsTheSameWindowBackRestored)
 {
-    AppDelegate delegate(hooks());
+    AppDelegate delegate(*m_defaults, m_center, hooks());
     launch(delegate);
     m_window->close();
     ASSERT_FALSE(m_window->isVisible());
@@ -217,7 +216,7 @@ TEST_F(AppDelegateTest, ReopenBringsTheSameWindowBackRestored)
 
 TEST_F(AppDelegateTest, ReopenPostsOnlyWhileTheRulerIsShowing)
 {
-    AppDelegate delegate(hooks());
+    AppDelegate delegate(*m_defaults, m_center, hooks());
     EXPECT_TRUE(delegate.applicationShouldHandleReopen());
     EXPECT_EQ(m_reopenedCount, 0);
     m_rulerShowing = true;
@@ -230,7 +229,7 @@ TEST_F(AppDelegateTest, ReopenWithoutWindowsDoesNothing)
     AppDelegate::Hooks h = hooks();
     h.firstWindow = [] { return nullptr; };
     m_rulerShowing = true;
-    AppDelegate delegate(h);
+    AppDelegate delegate(*m_defaults, m_center, h);
     EXPECT_TRUE(delegate.applicationShouldHandleReopen());
     EXPECT_EQ(m_reopenedCount, 0);
 }

@@ -96,14 +96,13 @@ protected:
             ++m_viewModelsBuilt;
             return &m_viewModel.vm;
         };
-        services.notificationCenter = &m_center;
         services.handleURL = [this](const QUrl &url) { m_handledUrls.append(url); };
         services.initializeAnalytics = [this] { ++m_analyticsStarts; };
         services.delegateHooks.registerHotKey = [this] { ++m_hotKeyRegistrations; };
         services.viewModelObject = [this]() -> QObject * { return &m_titled; };
         services.drainAnalytics = [this] { m_quitSteps << u"drain"_qs; };
         services.flushSettings = [this] { m_quitSteps << u"flush"_qs; };
-        m_app = std::make_unique<BrimlarkApp>(services);
+        m_app = std::make_unique<BrimlarkApp>(m_defaults, m_center, services);
         m_observer = m_center.addObserver(Notifications::SearchFocusRequested, &m_context,
             [this](const QVariant &) { ++m_searchRequests; });
     }
@@ -139,6 +138,7 @@ protected:
 
     test::ViewModelFixture m_viewModel;
     TitledViewModel m_titled;
+    Defaults m_defaults;
     NotificationCenter m_center;
     QStringList m_quitSteps;
     std::unique_ptr<BrimlarkApp> m_app;
@@ -170,7 +170,7 @@ TEST_F(MainWindowTest, ShowsTheSplitViewWithItsColumnsAndLimits)
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->objectName(), u"brimlarkWindow"_qs);
     EXPECT_EQ(window->minimumSize(), QSize(900, 600));
-    EXPECT_EQ(Defaults::standard().boolean(AppDelegate::HasLaunchedBeforeKey), true);
+    EXPECT_EQ(m_defaults.boolean(AppDelegate::HasLaunchedBeforeKey), true);
 
     auto *content = qobject_cast<QQuickItem *>(child(window, "contentView"));
     auto *sidebar = qobject_cast<QQuickItem *>(child(window, "sidebarColumn"));
