@@ -18,6 +18,7 @@
 #include "model/AppScanner.h"
 #include "model/WorkspaceManager.h"
 #include "platform/AppIconImageProvider.h"
+#include "platform/AppIconStore.h"
 #include "platform/AppWorkspace.h"
 #include "platform/Biometrics.h"
 #include "platform/Defaults.h"
@@ -159,7 +160,8 @@ int runChild(const QString &mode, int argc, char **argv)
 
     QQmlEngine engine;
     engine.addImportPath(QStringLiteral("qrc:/"));
-    engine.addImageProvider(AppIconImageProvider::ProviderId, new AppIconImageProvider);
+    engine.addImageProvider(
+        AppIconImageProvider::ProviderId, new AppIconImageProvider(AppIconStore::shared()));
     std::unique_ptr<ChildState> state;
     std::unique_ptr<QQuickItem> content;
     if (mode == u"bare") {

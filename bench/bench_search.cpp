@@ -10,6 +10,7 @@
 #include "model/AppFinder.h"
 #include "model/WorkspaceManager.h"
 #include "platform/AppIconImageProvider.h"
+#include "platform/AppIconStore.h"
 #include "platform/BundleUrl.h"
 #include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
@@ -86,7 +87,8 @@ void BM_KeystrokeToFrame(benchmark::State &state)
 
     QQmlEngine engine;
     BrimlarkApp::prepareEngine(engine);
-    engine.addImageProvider(AppIconImageProvider::ProviderId, new AppIconImageProvider);
+    engine.addImageProvider(
+        AppIconImageProvider::ProviderId, new AppIconImageProvider(AppIconStore::shared()));
     QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/Brimlark/Grid/AppGridView.qml")));
     std::unique_ptr<QQuickItem> content(qobject_cast<QQuickItem *>(component.createWithInitialProperties(
         { { QStringLiteral("viewModel"), QVariant::fromValue<QObject *>(&viewModel) } })));

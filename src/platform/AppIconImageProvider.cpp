@@ -43,11 +43,6 @@ void AppIconImageResponse::finish(const QImage &image)
     emit finished();
 }
 
-AppIconImageProvider::AppIconImageProvider()
-    : AppIconImageProvider(AppIconStore::shared())
-{
-}
-
 AppIconImageProvider::AppIconImageProvider(AppIconStore &store)
     : m_store(store)
 {

@@ -34,14 +34,14 @@ private:
 // at the path (decoded again when the cached one has another version; a new
 // version also gives a new URL, so the engine's own cache misses too),
 // decoded off the GUI thread at the requested size (at most 256 px), from
-// the shared cache when it is there. Install with
-// engine.addImageProvider(AppIconImageProvider::ProviderId, new AppIconImageProvider).
+// the given cache when it is there. Install with
+// engine.addImageProvider(AppIconImageProvider::ProviderId, new AppIconImageProvider(store)).
 class AppIconImageProvider : public QQuickAsyncImageProvider
 {
 public:
     static inline const QString ProviderId = QStringLiteral("appicon");
 
-    AppIconImageProvider();
+    // The store outlives the provider.
     explicit AppIconImageProvider(AppIconStore &store);
 
     QQuickImageResponse *requestImageResponse(const QString &id, const QSize &requestedSize) override;

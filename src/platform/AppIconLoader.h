@@ -19,7 +19,6 @@ class AppIconLoader : public QObject
     Q_PROPERTY(QString path READ path NOTIFY pathChanged)
 
 public:
-    explicit AppIconLoader(QObject *parent = nullptr);
     explicit AppIconLoader(AppIconStore &store, QObject *parent = nullptr);
 
     // Null until a load has completed.

@@ -168,8 +168,8 @@ int main(int argc, char *argv[])
         },
         diskAccess, scheduler);
 
-    services.prepareEngine = [&uninstaller](QQmlApplicationEngine &engine) {
-        engine.addImageProvider(AppIconImageProvider::ProviderId, new AppIconImageProvider);
+    services.prepareEngine = [&uninstaller, &icons](QQmlApplicationEngine &engine) {
+        engine.addImageProvider(AppIconImageProvider::ProviderId, new AppIconImageProvider(icons));
         engine.rootContext()->setContextProperty(QStringLiteral("uninstallerServices"), &uninstaller);
     };
 

@@ -5,6 +5,7 @@
 #include "GridFixture.h"
 
 #include "platform/AppIconImageProvider.h"
+#include "platform/AppIconStore.h"
 #include "shell/BrimlarkApp.h"
 
 #include <QQmlContext>
@@ -46,7 +47,8 @@ public slots:
     void qmlEngineAvailable(QQmlEngine *engine)
     {
         engine->addImportPath(QStringLiteral("qrc:/"));
-        engine->addImageProvider(AppIconImageProvider::ProviderId, new AppIconImageProvider);
+        engine->addImageProvider(
+            AppIconImageProvider::ProviderId, new AppIconImageProvider(AppIconStore::shared()));
         engine->rootContext()->setContextProperty(QStringLiteral("GridTest"), new GridTestSupport(engine));
     }
 };

@@ -6,6 +6,7 @@
 
 #include "model/AppScanner.h"
 #include "platform/AppIconImageProvider.h"
+#include "platform/AppIconStore.h"
 
 #include <QAccessible>
 #include <QDragEnterEvent>
@@ -46,7 +47,8 @@ public:
     GridWindow(test::GridFixture &fixture, QSize size = QSize(1000, 700))
     {
         engine.addImportPath(QStringLiteral("qrc:/"));
-        engine.addImageProvider(AppIconImageProvider::ProviderId, new AppIconImageProvider);
+        engine.addImageProvider(
+            AppIconImageProvider::ProviderId, new AppIconImageProvider(AppIconStore::shared()));
         QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/Brimlark/Grid/AppGridView.qml")));
         grid.reset(qobject_cast<QQuickItem *>(component.createWithInitialProperties(
             { { QStringLiteral("viewModel"), QVariant::fromValue(fixture.viewModelObject()) } })));
