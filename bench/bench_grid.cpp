@@ -63,6 +63,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include <sys/resource.h>
@@ -268,6 +269,7 @@ int runStart(bool full)
     const double appMark = sinceSpawn();
     ChildWindow child;
     double polishMark = 0;
+    bool reported = false;
     // Connected before the window exists is not possible; the first frame
     // cannot come before the event loop runs, so connecting after is safe.
     const QString root = qEnvironmentVariable("BRIMLARK_BENCH_ROOT");
@@ -285,6 +287,9 @@ int runStart(bool full)
     QObject::connect(
         child.window.get(), &QQuickWindow::frameSwapped, &app,
         [&] {
+            if (std::exchange(reported, true)) {
+                return;
+            }
             std::printf(
                 "first-frame main %.3f app %.3f engine %.3f scan %.3f compile %.3f create %.3f polish %.3f "
                 "frame %.3f\n",
