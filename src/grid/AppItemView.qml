@@ -12,6 +12,9 @@ Item {
     // The AppItem shown and the central view model.
     required property var app
     required property QtObject viewModel
+    // The application's name; a grid hands in its model's name role, so a
+    // reused tile reads no value from the AppItem in JavaScript.
+    property string name: tile.app ? tile.app.name : ""
     // The icon's image URL; the application's own unless given.
     property url iconSource: controller.iconSource
 
@@ -30,7 +33,7 @@ Item {
 
     // A button named after its application, as assistive technology sees it.
     Accessible.role: Accessible.Button
-    Accessible.name: tile.app ? tile.app.name : ""
+    Accessible.name: tile.name
     Accessible.description: qsTr("Application")
     Accessible.onPressAction: controller.click()
 
@@ -133,7 +136,7 @@ Item {
                 width: 110
                 // Limited by lines, not by height: a height that is a hair
                 // short of two of the layout's lines would elide to one.
-                text: tile.app ? tile.app.name : ""
+                text: tile.name
                 textFormat: Text.PlainText
                 font: GridStyle.nameFont
                 color: tile.primary
@@ -193,7 +196,7 @@ Item {
             id: toolTip
             visible: true
             delay: 800
-            text: tile.app ? tile.app.name : ""
+            text: tile.name
             // Names come from files and bundles: never read as markup.
             contentItem: Text {
                 text: toolTip.text

@@ -56,6 +56,7 @@ GridView {
 
         required property int index
         required property var app
+        required property string name
         required property string path
         required property url iconSource
         readonly property int column: index % Math.max(1, tiles.columns.count)
@@ -67,6 +68,7 @@ GridView {
             id: tile
             x: tiles.firstColumnX + cell.column * (tiles.columnStep - tiles.cellWidth) + (tiles.columnWidth - width) / 2
             app: cell.app
+            name: cell.name
             viewModel: tiles.viewModel
             iconSource: cell.iconSource
             scale: drops.draggedAppTarget !== "" && drops.draggedAppTarget === cell.path ? 1.08 : 1
