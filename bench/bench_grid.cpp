@@ -31,13 +31,15 @@
 #include "model/WorkspaceStorage.h"
 #include "platform/AppIconImageProvider.h"
 #include "platform/AppIconStore.h"
+#include "platform/AppWorkspace.h"
+#include "platform/Biometrics.h"
 #include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
+#include "platform/Scheduler.h"
 #include "shell/ApplicationWindows.h"
 #include "shell/BrimlarkApp.h"
 #include "shell/GlobalHotkeyManager.h"
 #include "state/BrimlarkViewModel.h"
-#include "state/Scheduler.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -168,17 +170,23 @@ struct ChildState
     NotificationCenter center;
     WorkspaceManager workspaces { defaults, center };
     AppFinder finder { defaults, workspaces, center };
+    AppWorkspace workspace;
+    UnavailableBiometrics biometrics;
+    TimerScheduler scheduler;
     std::unique_ptr<BrimlarkViewModel> viewModel;
     QTemporaryDir qrFolder;
-    QRGeneratorController qrGenerator { qrFolder.path(), Scheduler::main() };
+    QRGeneratorController qrGenerator { qrFolder.path(), scheduler };
     StickyNotesController stickyNotes { WorkspaceStorage::shared() };
-    CodeSnippetsController codeSnippets { WorkspaceStorage::shared(), Scheduler::main() };
+    CodeSnippetsController codeSnippets { WorkspaceStorage::shared(), scheduler };
     DeskTools deskTools { qrGenerator, stickyNotes, codeSnippets, RulerManager::shared() };
 
     ChildState(const QStringList &folders)
     {
         BrimlarkViewModel::Services services;
         services.defaults = &defaults;
+        services.workspace = &workspace;
+        services.biometrics = &biometrics;
+        services.scheduler = &scheduler;
         services.installKeyDownMonitor = false;
         viewModel = std::make_unique<BrimlarkViewModel>(finder, services);
         finder.publishScan(AppScanner::scan(folders), finder.beginScan());

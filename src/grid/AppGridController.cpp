@@ -60,11 +60,7 @@ void AppGridController::setViewModel(BrimlarkViewModel *viewModel)
         m_connections << connect(
             m_viewModel, &BrimlarkViewModel::filteredAppsChanged, this, &AppGridController::syncTiles);
         m_connections << connect(
-            m_viewModel->appFinder(), &AppFinder::isScanningChanged, this, &AppGridController::refresh);
-        m_connections << connect(m_viewModel->appFinder(), &AppFinder::allAppsSortOptionChanged, this,
-            &AppGridController::refresh);
-        m_connections << connect(
-            m_viewModel->appFinder(), &AppFinder::foldersChanged, this, &AppGridController::overlayChanged);
+            m_viewModel, &BrimlarkViewModel::foldersChanged, this, &AppGridController::overlayChanged);
         m_connections << connect(m_viewModel, &BrimlarkViewModel::groupedAppsByCategoryChanged, this,
             &AppGridController::overlayChanged);
         m_connections << connect(m_viewModel, &BrimlarkViewModel::showingAppPickerChanged, this,
@@ -97,15 +93,14 @@ GridPane::Inputs AppGridController::inputs() const
     if (!m_viewModel) {
         return in;
     }
-    const AppFinder &finder = *m_viewModel->appFinder();
     in.selection = m_viewModel->selection();
     in.searchQuery = m_viewModel->searchQuery();
     in.filteredAppsEmpty = m_viewModel->filteredApps().isEmpty();
-    in.isScanning = finder.isScanning();
-    in.catalogEmpty = finder.apps().isEmpty();
+    in.isScanning = m_viewModel->isScanning();
+    in.catalogEmpty = m_viewModel->apps().isEmpty();
     in.isSecurityPasswordSet = m_viewModel->isSecurityPasswordSet();
     in.isHiddenUnlocked = m_viewModel->isHiddenUnlocked();
-    in.sortOption = finder.allAppsSortOption();
+    in.sortOption = m_viewModel->allAppsSortOption();
     return in;
 }
 
@@ -219,19 +214,16 @@ AppGridController::Overlay AppGridController::overlay() const
     if (!m_viewModel) {
         return out;
     }
-    const AppFinder &finder = *m_viewModel->appFinder();
     if (m_expandedFolderID) {
-        for (const auto &folder : finder.folders()) {
-            if (folder.id == *m_expandedFolderID) {
-                out.kind = Overlay::Kind::folder;
-                out.title = folder.name;
-                out.apps = finder.getAppsInFolder(folder);
-                // Hidden applications show in the hidden section only.
-                const QSet<QString> &hidden = finder.hiddenAppPaths();
-                out.apps.removeIf([&hidden](const AppItem &app) { return hidden.contains(app.id()); });
-                out.folder = folder;
-                return out;
-            }
+        if (const auto folder = m_viewModel->folder(*m_expandedFolderID)) {
+            out.kind = Overlay::Kind::folder;
+            out.title = folder->name;
+            out.apps = m_viewModel->getAppsInFolder(*folder);
+            // Hidden applications show in the hidden section only.
+            const QSet<QString> &hidden = m_viewModel->hiddenAppPaths();
+            out.apps.removeIf([&hidden](const AppItem &app) { return hidden.contains(app.id()); });
+            out.folder = *folder;
+            return out;
         }
     }
     if (m_expandedCategoryName) {

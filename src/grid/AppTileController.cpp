@@ -1,7 +1,7 @@
 #include "grid/AppTileController.h"
 
-#include "grid/GridScheduler.h"
 #include "platform/AppIconImageProvider.h"
+#include "platform/Scheduler.h"
 #include "platform/UuidText.h"
 #include "state/BrimlarkViewModel.h"
 
@@ -16,9 +16,19 @@ AppTileController::AppTileController(QObject *parent)
 
 AppTileController::~AppTileController()
 {
-    for (const auto id : std::as_const(m_pendingResets)) {
-        GridScheduler::shared().cancel(id);
+    cancelPendingResets();
+}
+
+void AppTileController::cancelPendingResets()
+{
+    // Each reset went to the scheduler of the view model of its click; a
+    // view model's scheduler outlives it.
+    for (const auto &[viewModel, id] : std::as_const(m_pendingResets)) {
+        if (viewModel) {
+            viewModel->scheduler().cancel(id);
+        }
     }
+    m_pendingResets.clear();
 }
 
 void AppTileController::setViewModel(BrimlarkViewModel *viewModel)
@@ -78,14 +88,15 @@ void AppTileController::click()
     setLaunching(true);
     m_viewModel->launchApp(m_app);
     QPointer<AppTileController> self(this);
+    QPointer<BrimlarkViewModel> owner(m_viewModel);
     auto id = std::make_shared<Scheduler::TaskId>(0);
-    *id = GridScheduler::shared().schedule(launchingLook, [self, id] {
+    *id = m_viewModel->scheduler().schedule(launchingLook, [self, owner, id] {
         if (self) {
-            self->m_pendingResets.removeOne(*id);
+            self->m_pendingResets.removeOne(PendingReset { owner, *id });
             self->setLaunching(false);
         }
     });
-    m_pendingResets << *id;
+    m_pendingResets << PendingReset { owner, *id };
     emit launched();
 }
 
@@ -94,8 +105,8 @@ QList<AppTileMenu::Entry> AppTileController::menuEntries() const
     if (!m_viewModel) {
         return {};
     }
-    const AppFinder &finder = *m_viewModel->appFinder();
-    return AppTileMenu::entries(m_viewModel->selection(), finder.isFavorite(m_app), finder.folders());
+    return AppTileMenu::entries(
+        m_viewModel->selection(), m_viewModel->isFavorite(m_app), m_viewModel->folders());
 }
 
 QVariantList AppTileController::menu() const
@@ -120,14 +131,7 @@ void AppTileController::perform(AppTileMenu::Action action, const QUuid &folderI
         return;
     }
     BrimlarkViewModel &vm = *m_viewModel;
-    const auto folder = [&vm, &folderID]() -> std::optional<AppFolder> {
-        for (const auto &f : vm.appFinder()->folders()) {
-            if (f.id == folderID) {
-                return f;
-            }
-        }
-        return std::nullopt;
-    };
+    const auto folder = [&vm, &folderID]() -> std::optional<AppFolder> { return vm.folder(folderID); };
     using Action = AppTileMenu::Action;
     switch (action) {
     case Action::none:

@@ -2,8 +2,8 @@
 
 #include "grid/AppTileMenu.h"
 #include "model/AppItem.h"
+#include "platform/Scheduler.h"
 #include "state/BrimlarkViewModel.h"
-#include "state/Scheduler.h"
 
 #include <QList>
 #include <QObject>
@@ -76,11 +76,14 @@ signals:
 
 private:
     void setLaunching(bool launching);
+    void cancelPendingResets();
+
+    using PendingReset = std::pair<QPointer<BrimlarkViewModel>, Scheduler::TaskId>;
 
     QPointer<BrimlarkViewModel> m_viewModel;
     AppItem m_app;
     bool m_isLaunching = false;
-    QList<Scheduler::TaskId> m_pendingResets;
+    QList<PendingReset> m_pendingResets;
 };
 
 } // namespace brimlark

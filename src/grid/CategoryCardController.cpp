@@ -1,7 +1,6 @@
 #include "grid/CategoryCardController.h"
 
 #include "grid/GridDropRules.h"
-#include "grid/GridScheduler.h"
 #include "platform/AppIconImageProvider.h"
 #include "platform/UuidText.h"
 
@@ -15,12 +14,7 @@ namespace {
 
 std::optional<AppFolder> catalogFolder(const BrimlarkViewModel &vm, const QUuid &id)
 {
-    for (const auto &folder : vm.appFinder()->folders()) {
-        if (folder.id == id) {
-            return folder;
-        }
-    }
-    return std::nullopt;
+    return vm.folder(id);
 }
 
 } // namespace
@@ -156,10 +150,10 @@ QUrl CategoryCardController::iconSource(const QVariant &app) const
 
 void CategoryCardController::cancelPendingExpand()
 {
-    if (m_pendingExpand) {
-        GridScheduler::shared().cancel(*m_pendingExpand);
-        m_pendingExpand.reset();
+    if (m_pendingExpand && m_pendingExpand->first) {
+        m_pendingExpand->first->scheduler().cancel(m_pendingExpand->second);
     }
+    m_pendingExpand.reset();
 }
 
 void CategoryCardController::cardClicked()
@@ -182,14 +176,18 @@ void CategoryCardController::titleClicked(int tapCount)
         return;
     }
     cancelPendingExpand();
+    if (!m_viewModel) {
+        emit expandRequested();
+        return;
+    }
     QPointer<CategoryCardController> self(this);
-    m_pendingExpand
-        = GridScheduler::shared().schedule(std::chrono::milliseconds(m_doubleClickInterval), [self] {
-              if (self) {
-                  self->m_pendingExpand.reset();
-                  emit self->expandRequested();
-              }
-          });
+    m_pendingExpand = std::make_pair(m_viewModel,
+        m_viewModel->scheduler().schedule(std::chrono::milliseconds(m_doubleClickInterval), [self] {
+            if (self) {
+                self->m_pendingExpand.reset();
+                emit self->expandRequested();
+            }
+        }));
 }
 
 void CategoryCardController::renameStart()
@@ -226,7 +224,7 @@ bool CategoryCardController::dropUrls(const QList<QUrl> &urls, const QString &te
     if (!m_folder || !m_viewModel) {
         return false;
     }
-    const auto app = GridDropRules::appForFolderDrop(m_viewModel->appFinder()->apps(), text, urls);
+    const auto app = GridDropRules::appForFolderDrop(m_viewModel->apps(), text, urls);
     if (!app) {
         return false;
     }
@@ -234,9 +232,9 @@ bool CategoryCardController::dropUrls(const QList<QUrl> &urls, const QString &te
     QPointer<BrimlarkViewModel> vm(m_viewModel);
     const AppItem dropped = *app;
     const AppFolder folder = *m_folder;
-    GridScheduler::shared().schedule(std::chrono::milliseconds(0), [vm, dropped, folder] {
+    m_viewModel->scheduler().schedule(std::chrono::milliseconds(0), [vm, dropped, folder] {
         if (vm) {
-            vm->appFinder()->addAppToFolder(dropped, folder);
+            vm->addAppToFolder(dropped, folder);
         }
     });
     return true;
@@ -247,7 +245,7 @@ QList<CategoryCardMenu::Entry> CategoryCardController::menuEntries() const
     if (!m_viewModel) {
         return {};
     }
-    return CategoryCardMenu::entries(m_viewModel->selection(), m_folder, m_viewModel->appFinder()->folders());
+    return CategoryCardMenu::entries(m_viewModel->selection(), m_folder, m_viewModel->folders());
 }
 
 QVariantList CategoryCardController::menu() const

@@ -3,8 +3,8 @@
 #include "grid/CategoryCardMenu.h"
 #include "model/AppFolder.h"
 #include "model/AppItem.h"
+#include "platform/Scheduler.h"
 #include "state/BrimlarkViewModel.h"
-#include "state/Scheduler.h"
 
 #include <QList>
 #include <QObject>
@@ -124,7 +124,8 @@ private:
     bool m_isEditingName = false;
     QString m_editedName;
     int m_doubleClickInterval = 400;
-    std::optional<Scheduler::TaskId> m_pendingExpand;
+    // With the view model whose scheduler runs it.
+    std::optional<std::pair<QPointer<BrimlarkViewModel>, Scheduler::TaskId>> m_pendingExpand;
 };
 
 } // namespace brimlark

@@ -35,6 +35,7 @@ Item {
     CategoryPanelController {
         id: panel
         appList: root.apps
+        viewModel: root.viewModel
         onDismissingChanged: {
             if (dismissing) {
                 closing.start()

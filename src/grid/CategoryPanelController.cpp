@@ -1,6 +1,6 @@
 #include "grid/CategoryPanelController.h"
 
-#include "grid/GridScheduler.h"
+#include <QTimer>
 
 #include <QPointer>
 
@@ -15,9 +15,19 @@ CategoryPanelController::CategoryPanelController(QObject *parent)
 
 CategoryPanelController::~CategoryPanelController()
 {
-    if (m_pendingDismiss) {
-        GridScheduler::shared().cancel(*m_pendingDismiss);
+    if (m_pendingDismiss && m_pendingDismiss->first) {
+        m_pendingDismiss->first->scheduler().cancel(m_pendingDismiss->second);
     }
+}
+
+void CategoryPanelController::setViewModel(QObject *viewModel)
+{
+    auto *vm = qobject_cast<BrimlarkViewModel *>(viewModel);
+    if (m_viewModel == vm) {
+        return;
+    }
+    m_viewModel = vm;
+    emit viewModelChanged();
 }
 
 QVariantList CategoryPanelController::appList() const
@@ -56,12 +66,18 @@ void CategoryPanelController::dismissWithAnimation()
     m_dismissing = true;
     emit dismissingChanged();
     QPointer<CategoryPanelController> self(this);
-    m_pendingDismiss = GridScheduler::shared().schedule(closeDuration, [self] {
+    auto done = [self] {
         if (self) {
             self->m_pendingDismiss.reset();
             emit self->dismissed();
         }
-    });
+    };
+    if (m_viewModel) {
+        m_pendingDismiss
+            = std::make_pair(m_viewModel, m_viewModel->scheduler().schedule(closeDuration, done));
+    } else {
+        QTimer::singleShot(closeDuration, this, done);
+    }
 }
 
 } // namespace brimlark

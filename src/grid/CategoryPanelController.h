@@ -1,9 +1,11 @@
 #pragma once
 
 #include "grid/AppTileModel.h"
-#include "state/Scheduler.h"
+#include "platform/Scheduler.h"
+#include "state/BrimlarkViewModel.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QSizeF>
 #include <QtQml/qqmlregistration.h>
 
@@ -24,6 +26,9 @@ class CategoryPanelController : public QObject
     // by row, so a tile being dragged survives a reorder.
     Q_PROPERTY(QVariantList appList READ appList WRITE setAppList NOTIFY appListChanged)
     Q_PROPERTY(brimlark::AppTileModel *apps READ apps CONSTANT)
+    // The closing waits on the view model's scheduler; without one, on the
+    // event loop.
+    Q_PROPERTY(QObject *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
 
 public:
     static constexpr QSizeF preferredSize { 700, 500 };
@@ -43,6 +48,9 @@ public:
     void setAppList(const QVariantList &apps);
     AppTileModel *apps() { return &m_apps; }
 
+    QObject *viewModel() const { return m_viewModel; }
+    void setViewModel(QObject *viewModel);
+
     bool dismissing() const { return m_dismissing; }
     // Starts the closing animation and reports dismissed() once it is over;
     // later calls change nothing.
@@ -50,6 +58,7 @@ public:
 
 signals:
     void dismissingChanged();
+    void viewModelChanged();
     void appListChanged();
     // The panel has finished closing; the grid removes it.
     void dismissed();
@@ -57,7 +66,9 @@ signals:
 private:
     AppTileModel m_apps;
     bool m_dismissing = false;
-    std::optional<Scheduler::TaskId> m_pendingDismiss;
+    QPointer<BrimlarkViewModel> m_viewModel;
+    // With the view model that scheduled it.
+    std::optional<std::pair<QPointer<BrimlarkViewModel>, Scheduler::TaskId>> m_pendingDismiss;
 };
 
 } // namespace brimlark

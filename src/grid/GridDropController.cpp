@@ -1,7 +1,6 @@
 #include "grid/GridDropController.h"
 
 #include "grid/GridDropRules.h"
-#include "grid/GridScheduler.h"
 #include "state/BrimlarkViewModel.h"
 
 namespace brimlark {
@@ -15,16 +14,6 @@ std::optional<AppFolder> selectedFolder(const BrimlarkViewModel &vm)
         return std::nullopt;
     }
     return selection->folder();
-}
-
-std::optional<AppFolder> catalogFolder(const BrimlarkViewModel &vm, const QUuid &id)
-{
-    for (const auto &folder : vm.appFinder()->folders()) {
-        if (folder.id == id) {
-            return folder;
-        }
-    }
-    return std::nullopt;
 }
 
 } // namespace
@@ -108,7 +97,7 @@ std::optional<AppFolder> GridDropController::tilesFolder() const
 
 std::optional<AppItem> GridDropController::tileApp(const QString &path) const
 {
-    return GridDropRules::installedApp(m_viewModel->appFinder()->apps(), path);
+    return GridDropRules::installedApp(m_viewModel->apps(), path);
 }
 
 bool GridDropController::dropOnTile(const QList<QUrl> &urls, const QString &targetPath)
@@ -124,7 +113,7 @@ bool GridDropController::dropOnTile(const QList<QUrl> &urls, const QString &targ
         return false;
     }
     // The selection's copy may be stale; the catalog holds the order.
-    const auto folder = catalogFolder(*m_viewModel, selected->id);
+    const auto folder = m_viewModel->folder(selected->id);
     if (!folder) {
         return false;
     }
@@ -136,7 +125,7 @@ bool GridDropController::dropOnTile(const QList<QUrl> &urls, const QString &targ
     if (!move) {
         return false;
     }
-    m_viewModel->appFinder()->reorderAppsInFolder(*folder, { move->from }, move->destination);
+    m_viewModel->reorderAppsInFolder(*folder, { move->from }, move->destination);
     return true;
 }
 
@@ -148,10 +137,12 @@ void GridDropController::endDragOver()
 
 void GridDropController::cancelHoverTask()
 {
-    if (m_hoverTask) {
-        GridScheduler::shared().cancel(*m_hoverTask);
-        m_hoverTask.reset();
+    // The task went to the view model's scheduler; with the view model
+    // gone the task finds no view model and does nothing.
+    if (m_hoverTask && m_viewModel) {
+        m_viewModel->scheduler().cancel(*m_hoverTask);
     }
+    m_hoverTask.reset();
 }
 
 void GridDropController::tileTargeted(bool targeted, const QString &targetPath, const QList<QUrl> &dragUrls)
@@ -187,7 +178,7 @@ void GridDropController::tileTargeted(bool targeted, const QString &targetPath, 
     const AppItem app = *dragged;
     const AppItem onto = *target;
     const AppFolder inFolder = *folder;
-    m_hoverTask = GridScheduler::shared().schedule(hoverDelay, [self, app, onto, inFolder] {
+    m_hoverTask = m_viewModel->scheduler().schedule(hoverDelay, [self, app, onto, inFolder] {
         if (!self) {
             return;
         }
@@ -204,11 +195,11 @@ bool GridDropController::dropOnEmptyFolder(
     if (!m_viewModel || !folder.canConvert<AppFolder>()) {
         return false;
     }
-    const auto app = GridDropRules::appForFolderDrop(m_viewModel->appFinder()->apps(), text, urls);
+    const auto app = GridDropRules::appForFolderDrop(m_viewModel->apps(), text, urls);
     if (!app) {
         return false;
     }
-    m_viewModel->appFinder()->addAppToFolder(*app, folder.value<AppFolder>());
+    m_viewModel->addAppToFolder(*app, folder.value<AppFolder>());
     return true;
 }
 

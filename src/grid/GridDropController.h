@@ -1,8 +1,8 @@
 #pragma once
 
 #include "model/AppItem.h"
+#include "platform/Scheduler.h"
 #include "state/BrimlarkViewModel.h"
-#include "state/Scheduler.h"
 
 #include <QList>
 #include <QObject>

@@ -26,26 +26,17 @@ std::optional<AppItem> GridDropRules::installedApp(const QList<AppItem> &apps, c
 
 qsizetype GridDropRules::positionInFolder(const AppFolder &folder, const QString &path)
 {
-    for (qsizetype i = 0; i < folder.appURLs.size(); ++i) {
-        const auto stored = bundlePathOfText(folder.appURLs[i]);
-        if (stored && *stored == path) {
-            return i;
-        }
-    }
-    return -1;
+    return folder.positionOf(path);
 }
 
 std::optional<GridDropRules::Move> GridDropRules::moveOnto(
     const AppFolder &folder, const QString &sourcePath, const QString &targetPath)
 {
-    const qsizetype from = positionInFolder(folder, sourcePath);
-    const qsizetype to = positionInFolder(folder, targetPath);
-    if (from < 0 || to < 0) {
+    const auto move = folder.moveOnto(sourcePath, targetPath);
+    if (!move) {
         return std::nullopt;
     }
-    // The destination counts places before the source leaves, so the source
-    // takes the target's place in both directions.
-    return Move { int(from), int(from < to ? to + 1 : to) };
+    return Move { move->from, move->destination };
 }
 
 std::optional<AppItem> GridDropRules::appForFolderDrop(

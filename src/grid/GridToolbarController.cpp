@@ -1,12 +1,14 @@
 #include "grid/GridToolbarController.h"
 
-#include "grid/GridScheduler.h"
 #include "platform/NotificationCenter.h"
+#include "platform/Scheduler.h"
 
 #include <QGuiApplication>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QVariantMap>
+
+#include <QTimer>
 
 namespace brimlark {
 
@@ -302,6 +304,23 @@ void GridToolbarController::writeIfFree(bool focused)
     }
 }
 
+void GridToolbarController::writeLater(std::chrono::milliseconds delay)
+{
+    QPointer<GridToolbarController> self(this);
+    auto write = [self] {
+        if (self) {
+            self->writeIfFree(true);
+        }
+    };
+    // Through the view model's scheduler; a toolbar without one (a view on
+    // its own) uses the event loop.
+    if (m_viewModel) {
+        m_viewModel->scheduler().schedule(delay, std::move(write));
+    } else {
+        QTimer::singleShot(delay, this, std::move(write));
+    }
+}
+
 void GridToolbarController::guardedRequest()
 {
     if (focusRequestAllowed()) {
@@ -317,12 +336,7 @@ void GridToolbarController::searchBarAppeared()
     setSearchFocused(true);
     // The second write keeps the hidden section's verdict of now; only what
     // the user has opened since can stop it.
-    QPointer<GridToolbarController> self(this);
-    GridScheduler::shared().schedule(appearanceRefocusDelay, [self] {
-        if (self) {
-            self->writeIfFree(true);
-        }
-    });
+    writeLater(appearanceRefocusDelay);
 }
 
 void GridToolbarController::refocus()
@@ -333,12 +347,7 @@ void GridToolbarController::refocus()
     // False then true, so the field asks for the focus again even when the
     // value already held true.
     setSearchFocused(false);
-    QPointer<GridToolbarController> self(this);
-    GridScheduler::shared().schedule(std::chrono::milliseconds(0), [self] {
-        if (self) {
-            self->writeIfFree(true);
-        }
-    });
+    writeLater(std::chrono::milliseconds(0));
 }
 
 void GridToolbarController::applicationBecameActive()

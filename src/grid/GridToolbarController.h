@@ -123,6 +123,8 @@ private:
     void guardedRequest();
     void refocus();
     void writeIfFree(bool focused);
+    // Writes true once the delay has passed, if nothing covers the window.
+    void writeLater(std::chrono::milliseconds delay);
     void observeNotifications(NotificationCenter &center);
 
     QPointer<BrimlarkViewModel> m_viewModel;

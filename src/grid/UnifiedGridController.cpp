@@ -120,7 +120,7 @@ void UnifiedGridController::setViewModelObject(QObject *object)
 }
 
 QList<UnifiedGridCardModel::Card> UnifiedGridController::cardsFor(const QList<GridItemIdentifier> &items,
-    const AppFinder &finder, const QHash<QString, QList<AppItem>> &grouped)
+    const BrimlarkViewModel &finder, const QHash<QString, QList<AppItem>> &grouped)
 {
     const QSet<QString> &hidden = finder.hiddenAppPaths();
     QList<UnifiedGridCardModel::Card> out;
@@ -160,8 +160,8 @@ void UnifiedGridController::refresh()
         m_cards.setCards({});
         return;
     }
-    m_cards.setCards(cardsFor(
-        m_viewModel->unifiedGridItems(), *m_viewModel->appFinder(), m_viewModel->groupedAppsByCategory()));
+    m_cards.setCards(
+        cardsFor(m_viewModel->unifiedGridItems(), *m_viewModel, m_viewModel->groupedAppsByCategory()));
 }
 
 std::optional<UnifiedGridController::Move> UnifiedGridController::moveFor(

@@ -77,7 +77,7 @@ public:
 
     // The cards for these items over the catalog and the grouping.
     static QList<UnifiedGridCardModel::Card> cardsFor(const QList<GridItemIdentifier> &items,
-        const AppFinder &finder, const QHash<QString, QList<AppItem>> &grouped);
+        const BrimlarkViewModel &finder, const QHash<QString, QList<AppItem>> &grouped);
 
     // The list move a drop of `droppedText` on the card `target` asks for:
     // the dragged card's offset and the destination (counted before the

@@ -46,43 +46,21 @@ template <typename Step> void AppDiscovery::post(const std::shared_ptr<Relay> &r
     }
 }
 
-AppDiscovery::AppDiscovery(AppFinder &finder, QObject *parent)
-    : AppDiscovery(finder, Services {}, parent)
-{
-}
-
-AppDiscovery::AppDiscovery(AppFinder &finder, Services services, QObject *parent)
+AppDiscovery::AppDiscovery(AppFinder &finder, Scheduler &scheduler, Services services, QObject *parent)
     : QObject(parent)
     , m_finder(&finder)
     , m_services(withDefaults(std::move(services)))
-    , m_watcher(std::move(m_services.rescanTimer), m_services.console)
+    , m_watcher(scheduler, m_services.console)
     , m_relay(std::make_shared<Relay>())
     , m_pool(new QThreadPool)
 {
     m_relay->target = this;
     m_pool->setMaxThreadCount(2);
-    finder.setScanAppsHook([this] { scanApps(); });
-    finder.setStartMonitoringHook([this] { startMonitoring(); });
-    finder.setRecentFilesHook([this] { fetchRecentFiles(); });
-    if (m_services.iconPrefetch) {
-        finder.setIconPrefetchHook(m_services.iconPrefetch);
-    }
-    // The catalog may have other hooks by then; go through it.
-    connect(&m_watcher, &AppFolderWatcher::rescanRequested, this, [this] {
-        if (m_finder) {
-            m_finder->scanApps();
-        }
-    });
+    connect(&m_watcher, &AppFolderWatcher::rescanRequested, this, &AppDiscovery::scanApps);
 }
 
 AppDiscovery::~AppDiscovery()
 {
-    // The catalog may outlive us: leave it no hook that points here.
-    if (m_finder) {
-        m_finder->setScanAppsHook({});
-        m_finder->setStartMonitoringHook({});
-        m_finder->setRecentFilesHook({});
-    }
     {
         QMutexLocker lock(&m_relay->mutex);
         m_relay->target = nullptr;
@@ -120,8 +98,8 @@ void AppDiscovery::scanApps()
         // Queued to this object: dropped if it is gone by then. The catalog
         // itself drops a scan that a newer one has overtaken.
         post(relay, [this, pass, generation] {
-            if (m_finder) {
-                m_finder->publishScan(pass->apps, generation, pass->details);
+            if (m_finder && m_finder->publishScan(pass->apps, generation, pass->details)) {
+                published(pass->apps);
             }
         });
     };
@@ -144,6 +122,19 @@ void AppDiscovery::scanApps()
         }
         finish();
     });
+}
+
+void AppDiscovery::published(const QList<AppItem> &apps)
+{
+    if (m_services.iconPrefetch) {
+        QStringList paths;
+        paths.reserve(apps.size());
+        for (const auto &app : apps) {
+            paths << app.id();
+        }
+        m_services.iconPrefetch(paths);
+    }
+    fetchRecentFiles();
 }
 
 void AppDiscovery::startMonitoring()

@@ -3,7 +3,6 @@
 #include "model/AppFinder.h"
 #include "model/AppFolderWatcher.h"
 #include "model/AppItem.h"
-#include "model/OneShotTimer.h"
 #include "platform/RecentDocuments.h"
 
 #include <QList>
@@ -20,8 +19,8 @@ namespace brimlark {
 // Keeps a catalog's application list current: scans the application folders
 // on a background pool and hands the result to the catalog's publish step,
 // watches the folders for changes, and refreshes the recently used files at
-// the end of each published scan. Attaches itself to the catalog's hooks, so
-// AppFinder::scanApps() and startMonitoring() run here. Main thread only.
+// the end of each published scan. Its owner starts the first scan and the
+// watching. Main thread only.
 class AppDiscovery : public QObject
 {
     Q_OBJECT
@@ -40,13 +39,12 @@ public:
         std::function<QList<RecentDocuments::Document>()> recentDocuments;
         // Given the paths of every published scan; none: no prefetch.
         std::function<void(const QStringList &paths)> iconPrefetch;
-        // The rescan debounce (a QTimer) and the console (standard output).
-        std::unique_ptr<OneShotTimer> rescanTimer;
+        // The console (standard output).
         AppFolderWatcher::Console console;
     };
 
-    explicit AppDiscovery(AppFinder &finder, QObject *parent = nullptr);
-    AppDiscovery(AppFinder &finder, Services services, QObject *parent = nullptr);
+    // The rescan debounce goes through the scheduler.
+    AppDiscovery(AppFinder &finder, Scheduler &scheduler, Services services = {}, QObject *parent = nullptr);
     ~AppDiscovery() override;
 
     // Marks the catalog as scanning and starts a background pass; returns at
@@ -73,6 +71,8 @@ private:
     // outlives it hands its result to no one.
     struct Relay;
     template <typename Step> static void post(const std::shared_ptr<Relay> &relay, Step step);
+    // After a scan has published: icon prefetch, then the recent files.
+    void published(const QList<AppItem> &apps);
 
     QPointer<AppFinder> m_finder;
     Services m_services;

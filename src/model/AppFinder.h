@@ -3,8 +3,14 @@
 #include "model/AppFolder.h"
 #include "model/AppItem.h"
 #include "model/AppSortOption.h"
+#include "model/CatalogFolders.h"
+#include "model/CatalogOrdering.h"
 #include "model/FileItem.h"
 #include "model/GridItemIdentifier.h"
+#include "model/HiddenItems.h"
+#include "model/NewlyAddedTracker.h"
+#include "model/RecentsAndFavorites.h"
+#include "platform/NameComparison.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -14,7 +20,6 @@
 #include <QString>
 #include <QStringList>
 #include <QUuid>
-#include <QVariantList>
 
 #include <functional>
 #include <optional>
@@ -31,39 +36,22 @@ class WorkspaceManager;
 // order, newly added applications, sort option), plus the hidden applications
 // and folders, which are global. Main thread only.
 //
-// Every published property emits its own NOTIFY signal and then changed()
-// once the new value is stored. changed() is also sent on its own after an
-// operation that consumers must refilter for once more (hiding, showing, a
-// workspace reload, a grid reorder).
+// A facade over its parts (CatalogOrdering, NewlyAddedTracker,
+// CatalogFolders, HiddenItems, RecentsAndFavorites). Each operation is one
+// change: once it has stored everything, the NOTIFY signal of each part it
+// touched goes out once, then changed() once. Operations that change nothing
+// (an unknown folder) announce nothing.
 //
-// Discovery (scanning, watching, icons, recent files) lives elsewhere and is
-// attached through the hooks below; its scan results come in through
-// beginScan() / publishScan().
+// Discovery (scanning, watching, icons, recent files) lives in its owner,
+// AppDiscovery; its scan results come in through beginScan() / publishScan().
 class AppFinder : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(QVariantList apps READ appList NOTIFY appsChanged)
-    Q_PROPERTY(QVariantList recentApps READ recentAppList NOTIFY recentAppsChanged)
-    Q_PROPERTY(QVariantList favoriteApps READ favoriteAppList NOTIFY favoriteAppsChanged)
-    Q_PROPERTY(QVariantList folders READ folderList NOTIFY foldersChanged)
-    Q_PROPERTY(QVariantList recentFiles READ recentFileList NOTIFY recentFilesChanged)
-    Q_PROPERTY(QVariantList newlyAddedApps READ newlyAddedAppList NOTIFY newlyAddedAppsChanged)
-    Q_PROPERTY(QString allAppsSortOption READ allAppsSortOptionText WRITE setAllAppsSortOptionText NOTIFY
-                   allAppsSortOptionChanged)
-    Q_PROPERTY(bool isScanning READ isScanning NOTIFY isScanningChanged)
-    Q_PROPERTY(QStringList hiddenAppPaths READ hiddenAppPathList NOTIFY hiddenAppPathsChanged)
-    Q_PROPERTY(QStringList hiddenFolderIDs READ hiddenFolderIDList NOTIFY hiddenFolderIDsChanged)
 
 public:
-    // What the file system says about an item; an empty optional means the
-    // attributes could not be read at all.
-    struct FileDates
-    {
-        std::optional<QDateTime> creation;
-        std::optional<QDateTime> modification;
-    };
+    using FileDates = NewlyAddedTracker::FileDates;
     using Clock = std::function<QDateTime()>;
-    using FileDateReader = std::function<std::optional<FileDates>(const QString &path)>;
+    using FileDateReader = NewlyAddedTracker::FileDateReader;
 
     // What a background scan works out for its publish step, so that the main
     // thread reads no file and collates no text per application.
@@ -88,17 +76,15 @@ public:
     static inline const QString foldersBase = QStringLiteral("AppFolders");
     static inline const QString unifiedGridOrderBase = QStringLiteral("unifiedGridOrder");
 
-    static constexpr int maxRecentApps = 7;
+    static constexpr int maxRecentApps = RecentsAndFavorites::maxRecentApps;
     static constexpr int maxSearchSuggestions = 8;
     static constexpr int maxRecentAppsForSearch = 6;
-    static constexpr qint64 newlyAddedWindowSeconds = 2592000; // 30 days
+    static constexpr qint64 newlyAddedWindowSeconds = NewlyAddedTracker::windowSeconds;
 
     // Loads the hidden applications and folders and follows workspace
     // switches; scans nothing.
     AppFinder(Defaults &defaults, WorkspaceManager &workspaces, NotificationCenter &center,
-              Clock clock = systemClock, FileDateReader fileDates = systemFileDates, QObject *parent = nullptr);
-    // Over the standard domain, the shared workspace manager and the default centre.
-    explicit AppFinder(QObject *parent = nullptr);
+        Clock clock = systemClock, FileDateReader fileDates = systemFileDates, QObject *parent = nullptr);
     ~AppFinder() override;
 
     static QDateTime systemClock();
@@ -112,23 +98,24 @@ public:
     const QList<AppItem> &apps() const { return m_apps; }
     const QList<AppItem> &recentApps() const { return m_recentApps; }
     const QList<AppItem> &favoriteApps() const { return m_favoriteApps; }
-    const QList<AppFolder> &folders() const { return m_folders; }
+    const QList<AppFolder> &folders() const { return m_folders.folders(); }
     const QList<FileItem> &recentFiles() const { return m_recentFiles; }
     const QList<AppItem> &newlyAddedApps() const { return m_newlyAddedApps; }
     AppSortOption allAppsSortOption() const { return m_allAppsSortOption; }
     bool isScanning() const { return m_isScanning; }
-    const QSet<QString> &hiddenAppPaths() const { return m_hiddenAppPaths; }
-    const QSet<QUuid> &hiddenFolderIDs() const { return m_hiddenFolderIDs; }
+    const QSet<QString> &hiddenAppPaths() const { return m_hidden.appPaths(); }
+    const QSet<QUuid> &hiddenFolderIDs() const { return m_hidden.folderIDs(); }
+    // The catalog's folder with that id, if any.
+    std::optional<AppFolder> folder(const QUuid &id) const;
+    // The main thread's name collation, which the catalog's orders follow.
+    const NameComparison &collation() const { return m_collation; }
 
     // Replaces the folder list as it stands (published); the caller saves.
     void setFolders(QList<AppFolder> folders);
-    // Filled by the recent-files hook when its query has finished.
+    // The recently used files, as discovery found them.
     void setRecentFiles(QList<FileItem> files);
 
-    // Discovery.
-    void scanApps();
-    void startMonitoring();
-    // Marks a scan as running and returns its generation.
+    // Scans: marks a scan as running and returns its generation.
     quint64 beginScan();
     // The publish step of a scan, in its fixed order. Only the newest scan
     // begun publishes; an older one is dropped and false is returned.
@@ -136,11 +123,6 @@ public:
     // The same with the work prepareScan() did on the scan's pool.
     bool publishScan(const QList<AppItem> &apps, quint64 generation, const ScanDetails &details);
     quint64 latestScanGeneration() const { return m_scanGeneration; }
-
-    void setScanAppsHook(std::function<void()> hook) { m_scanAppsHook = std::move(hook); }
-    void setStartMonitoringHook(std::function<void()> hook) { m_startMonitoringHook = std::move(hook); }
-    void setIconPrefetchHook(std::function<void(const QStringList &paths)> hook) { m_iconPrefetchHook = std::move(hook); }
-    void setRecentFilesHook(std::function<void()> hook) { m_recentFilesHook = std::move(hook); }
 
     // Workspace switch.
     void reloadWorkspaceData();
@@ -160,7 +142,7 @@ public:
     // Folders (per workspace).
     // Returns the new folder's id.
     QUuid createFolder(const QString &name, const QString &icon, const QString &color,
-                       const std::optional<QUuid> &parentFolderID = std::nullopt);
+        const std::optional<QUuid> &parentFolderID = std::nullopt);
     void deleteFolder(const AppFolder &folder);
     void renameFolder(const AppFolder &folder, const QString &newName);
     void togglePinFolder(const AppFolder &folder);
@@ -177,8 +159,8 @@ public:
 
     // Unified grid order (per workspace, read from the defaults at each call).
     QList<GridItemIdentifier> getUnifiedGridOrder() const;
-    void reorderUnifiedItems(const std::set<int> &source, int destination,
-                             const QList<GridItemIdentifier> &currentItems);
+    void reorderUnifiedItems(
+        const std::set<int> &source, int destination, const QList<GridItemIdentifier> &currentItems);
 
     // Search.
     QList<AppItem> searchApps(const QString &query) const;
@@ -188,18 +170,6 @@ public:
     // Sort order and newly added applications.
     void setAllAppsSortOption(AppSortOption option);
     QList<AppItem> getSortedApps(const QList<AppItem> &apps) const;
-
-    // Property adapters for QML.
-    QVariantList appList() const;
-    QVariantList recentAppList() const;
-    QVariantList favoriteAppList() const;
-    QVariantList folderList() const;
-    QVariantList recentFileList() const;
-    QVariantList newlyAddedAppList() const;
-    QString allAppsSortOptionText() const;
-    void setAllAppsSortOptionText(const QString &text);
-    QStringList hiddenAppPathList() const;
-    QStringList hiddenFolderIDList() const;
 
 signals:
     void appsChanged();
@@ -212,70 +182,61 @@ signals:
     void isScanningChanged();
     void hiddenAppPathsChanged();
     void hiddenFolderIDsChanged();
+    // Once per operation, after every NOTIFY signal of that operation.
     void changed();
 
 private:
-    QString workspaceKey(const QString &base) const;
-    QStringList storedStrings(const QString &key) const;
-    void storeStrings(const QString &key, const QStringList &strings);
+    // What an operation touched; announced when the outermost one ends.
+    enum Part : unsigned {
+        Apps = 1u << 0,
+        Scanning = 1u << 1,
+        SortOption = 1u << 2,
+        NewlyAdded = 1u << 3,
+        Recents = 1u << 4,
+        Favorites = 1u << 5,
+        Folders = 1u << 6,
+        RecentFiles = 1u << 7,
+        HiddenApps = 1u << 8,
+        HiddenFolders = 1u << 9,
+        // Nothing published changed, but consumers refilter once more.
+        Refilter = 1u << 10,
+    };
+    class Operation;
+    void touch(unsigned parts) { m_touched |= parts; }
+    void announce();
+
     QList<AppItem> appsForUrlTexts(const QStringList &texts) const;
-    const AppItem *appForUrlText(const QString &text) const;
-
     bool publish(const QList<AppItem> &apps, quint64 generation, const ScanDetails *details);
-    void setApps(QList<AppItem> apps, const ScanDetails *details = nullptr);
-    void setScanning(bool scanning);
-    void publishFolders();
-
-    void loadHiddenApps();
-    void saveHiddenApps();
-    void loadHiddenFolders();
-    void saveHiddenFolders();
+    void setApps(QList<AppItem> apps, const ScanDetails *details);
+    void loadSortOption();
+    void updateNewlyAddedApps(const NewlyAddedTracker::ScanDates *scanDates = nullptr);
+    void loadNewlyAdded();
     void loadRecents();
     void loadFavorites();
-
-    qsizetype folderIndex(const QUuid &id) const;
-    void sortFolders();
     void loadFolders();
 
-    void loadNewlyAdded();
-    void saveNewlyAdded();
-    // Dates handed in by a scan go before the injected reader.
-    void updateNewlyAddedApps(const QHash<QString, std::optional<FileDates>> *scanDates = nullptr);
-    void saveSortOption();
-    void loadSortOption();
-
-    // Name and category ranks of the current scan: equal ranks for texts the
-    // collation calls equal, so ordering by rank is ordering by name.
-    void rebuildRanks(const ScanDetails *details);
-    std::vector<int> nameRanks(const QList<AppItem> &apps) const;
-    std::vector<int> categoryRanks(const QList<AppItem> &apps) const;
-
     Defaults &m_defaults;
-    WorkspaceManager &m_workspaces;
-    Clock m_clock;
-    FileDateReader m_fileDates;
+    NameComparison m_collation;
+    HiddenItems m_hidden;
+    RecentsAndFavorites m_lists;
+    CatalogFolders m_folders;
+    NewlyAddedTracker m_newlyAdded;
 
     QList<AppItem> m_apps;
     QList<AppItem> m_recentApps;
     QList<AppItem> m_favoriteApps;
-    QList<AppFolder> m_folders;
     QList<FileItem> m_recentFiles;
     QList<AppItem> m_newlyAddedApps;
     AppSortOption m_allAppsSortOption = AppSortOption::nameAscending;
     bool m_isScanning = false;
-    QSet<QString> m_hiddenAppPaths;
-    QSet<QUuid> m_hiddenFolderIDs;
 
     quint64 m_scanGeneration = 0;
     bool m_hasPublishedScan = false;
     QHash<QString, qsizetype> m_indexByUrlText;
-    QHash<QString, int> m_nameRank;
-    QHash<QString, int> m_categoryRank;
+    CatalogOrdering::Ranks m_ranks;
 
-    std::function<void()> m_scanAppsHook;
-    std::function<void()> m_startMonitoringHook;
-    std::function<void(const QStringList &)> m_iconPrefetchHook;
-    std::function<void()> m_recentFilesHook;
+    int m_operationDepth = 0;
+    unsigned m_touched = 0;
 };
 
 } // namespace brimlark

@@ -1,5 +1,7 @@
 #include "model/AppFolder.h"
 
+#include "platform/BundleUrl.h"
+
 #include "platform/UuidText.h"
 
 #include <cmath>
@@ -30,7 +32,8 @@ std::optional<QString> stringValue(const nlohmann::ordered_json &v)
 std::optional<qint64> integerValue(const nlohmann::ordered_json &v)
 {
     if (v.is_number_integer()) {
-        if (v.is_number_unsigned() && v.get<std::uint64_t>() > std::uint64_t(std::numeric_limits<qint64>::max())) {
+        if (v.is_number_unsigned()
+            && v.get<std::uint64_t>() > std::uint64_t(std::numeric_limits<qint64>::max())) {
             return std::nullopt;
         }
         return v.get<qint64>();
@@ -157,6 +160,29 @@ std::optional<AppFolder> AppFolder::fromJson(const nlohmann::ordered_json &json)
         f.sortOrder = *order;
     }
     return f;
+}
+
+qsizetype AppFolder::positionOf(const QString &bundlePath) const
+{
+    for (qsizetype i = 0; i < appURLs.size(); ++i) {
+        const auto stored = BundleUrl::localPathOfText(appURLs[i]);
+        if (stored && *stored == bundlePath) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+std::optional<AppFolder::Move> AppFolder::moveOnto(const QString &sourcePath, const QString &targetPath) const
+{
+    const qsizetype from = positionOf(sourcePath);
+    const qsizetype to = positionOf(targetPath);
+    if (from < 0 || to < 0) {
+        return std::nullopt;
+    }
+    // The destination counts places before the source leaves, so the source
+    // takes the target's place in both directions.
+    return Move { int(from), int(to), int(from < to ? to + 1 : to) };
 }
 
 } // namespace brimlark

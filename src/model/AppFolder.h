@@ -43,6 +43,21 @@ public:
 
     bool operator==(const AppFolder &other) const { return id == other.id; }
 
+    // Where a member stands, matched by bundle path (BundleUrl::localPath):
+    // every drop and hover path finds members through this; -1 when absent.
+    qsizetype positionOf(const QString &bundlePath) const;
+    // The list move that puts `source` where `target` stands: the source's
+    // position, the target's, and the destination counted before the move;
+    // nothing when either is not a member.
+    struct Move
+    {
+        int from = 0;
+        int to = 0;
+        int destination = 0;
+        bool operator==(const Move &other) const = default;
+    };
+    std::optional<Move> moveOnto(const QString &sourcePath, const QString &targetPath) const;
+
     // The stored form: see the key table in the implementation.
     nlohmann::ordered_json toJson() const;
     // Nothing when a required key is missing or a value has the wrong type.

@@ -9,9 +9,9 @@
 
 namespace brimlark {
 
-AppFolderWatcher::AppFolderWatcher(std::unique_ptr<OneShotTimer> timer, Console console, QObject *parent)
+AppFolderWatcher::AppFolderWatcher(Scheduler &scheduler, Console console, QObject *parent)
     : QObject(parent)
-    , m_timer(timer ? std::move(timer) : OneShotTimer::create())
+    , m_scheduler(scheduler)
     , m_console(console ? std::move(console) : Console(&AppFolderWatcher::printLine))
 {
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { scheduleRescan(); });
@@ -48,7 +48,9 @@ void AppFolderWatcher::parentChanged(const QString &parent)
 
 AppFolderWatcher::~AppFolderWatcher()
 {
-    m_timer->stop();
+    if (m_pendingRescan) {
+        m_scheduler.cancel(*m_pendingRescan);
+    }
 }
 
 void AppFolderWatcher::printLine(const QString &line)
@@ -87,7 +89,11 @@ QStringList AppFolderWatcher::watchedFolders() const
 
 void AppFolderWatcher::scheduleRescan()
 {
-    m_timer->start(DebounceMsec, [this] {
+    if (m_pendingRescan) {
+        m_scheduler.cancel(*m_pendingRescan);
+    }
+    m_pendingRescan = m_scheduler.schedule(std::chrono::milliseconds(DebounceMsec), [this] {
+        m_pendingRescan.reset();
         m_console(QStringLiteral("🔄 Rescanning apps due to file system change..."));
         emit rescanRequested();
     });

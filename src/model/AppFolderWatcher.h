@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/OneShotTimer.h"
+#include "platform/Scheduler.h"
 
 #include <QFileSystemWatcher>
 #include <QHash>
@@ -23,9 +23,9 @@ public:
     using Console = std::function<void(const QString &line)>;
     static constexpr int DebounceMsec = 1000;
 
-    // Without a timer a QTimer is used; without a console lines go to standard output.
-    explicit AppFolderWatcher(
-        std::unique_ptr<OneShotTimer> timer = {}, Console console = {}, QObject *parent = nullptr);
+    // The wait goes through the scheduler; without a console lines go to
+    // standard output.
+    explicit AppFolderWatcher(Scheduler &scheduler, Console console = {}, QObject *parent = nullptr);
     ~AppFolderWatcher() override;
 
     // Watches each folder that exists and is not watched yet, then writes
@@ -53,7 +53,8 @@ private:
     static std::optional<Identity> identityOf(const QString &path);
     void parentChanged(const QString &parent);
 
-    std::unique_ptr<OneShotTimer> m_timer;
+    Scheduler &m_scheduler;
+    std::optional<Scheduler::TaskId> m_pendingRescan;
     Console m_console;
     QFileSystemWatcher m_watcher;
     // A folder's own watch says nothing when the folder itself is renamed:

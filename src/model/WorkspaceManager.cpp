@@ -15,36 +15,54 @@ const QString s_activeKey = QStringLiteral("brimlark_active_workspace_id");
 
 // Per-workspace bases removed with a workspace (recent colours and
 // measurements stay) and copied from their bare legacy keys.
-const QStringList s_dataBases{QStringLiteral("AppFolders"),         QStringLiteral("recentApps"),
-                              QStringLiteral("favoriteApps"),       QStringLiteral("unifiedGridOrder"),
-                              QStringLiteral("brimlark_sticky_notes"), QStringLiteral("brimlark_code_snippets")};
+const QStringList s_dataBases { QStringLiteral("AppFolders"), QStringLiteral("recentApps"),
+    QStringLiteral("favoriteApps"), QStringLiteral("unifiedGridOrder"),
+    QStringLiteral("brimlark_sticky_notes"), QStringLiteral("brimlark_code_snippets") };
 } // namespace
 
-const QUuid WorkspaceManager::defaultWorkspaceID{QStringLiteral("D3B07384-D113-4E4E-A343-A33A0A26F3D3")};
+const QUuid WorkspaceManager::defaultWorkspaceID { QStringLiteral("D3B07384-D113-4E4E-A343-A33A0A26F3D3") };
 
 Workspace WorkspaceManager::defaultWorkspace()
 {
-    return Workspace{defaultWorkspaceID, QStringLiteral("Default"), QStringLiteral("briefcase.fill"),
-                     QStringLiteral("#007AFF")};
+    return Workspace { defaultWorkspaceID, QStringLiteral("Default"), QStringLiteral("briefcase.fill"),
+        QStringLiteral("#007AFF") };
+}
+
+namespace {
+WorkspaceManager *s_installedManager = nullptr;
 }
 
 WorkspaceManager &WorkspaceManager::shared()
 {
-    static WorkspaceManager *instance = new WorkspaceManager(Defaults::standard(), NotificationCenter::defaultCenter());
+    if (s_installedManager) {
+        return *s_installedManager;
+    }
+    static WorkspaceManager *instance
+        = new WorkspaceManager(Defaults::standard(), NotificationCenter::defaultCenter());
     return *instance;
 }
 
+void WorkspaceManager::installShared(WorkspaceManager &manager)
+{
+    s_installedManager = &manager;
+}
+
 WorkspaceManager::WorkspaceManager(Defaults &defaults, NotificationCenter &center, QObject *parent)
-    : QObject(parent), m_defaults(defaults), m_center(center)
+    : QObject(parent)
+    , m_defaults(defaults)
+    , m_center(center)
 {
     auto stored = StoredJson::readList<Workspace>(m_defaults, s_workspacesKey, &Workspace::fromJson);
     const bool migrationDue = !stored.has_value();
-    m_workspaces = stored ? QList<Workspace>(stored->begin(), stored->end()) : QList<Workspace>{defaultWorkspace()};
+    m_workspaces
+        = stored ? QList<Workspace>(stored->begin(), stored->end()) : QList<Workspace> { defaultWorkspace() };
 
     std::optional<QUuid> active;
     if (auto text = m_defaults.string(s_activeKey.toStdString())) {
         auto id = UuidText::parse(QString::fromStdString(*text));
-        if (id && std::any_of(m_workspaces.begin(), m_workspaces.end(), [&](const Workspace &w) { return w.id == *id; })) {
+        if (id && std::any_of(m_workspaces.begin(), m_workspaces.end(), [&](const Workspace &w) {
+                return w.id == *id;
+            })) {
             active = *id;
         }
     }
@@ -109,17 +127,17 @@ void WorkspaceManager::setWorkspaces(QList<Workspace> workspaces)
 void WorkspaceManager::createWorkspace(const QString &name, const QString &icon, const QString &color)
 {
     auto list = m_workspaces;
-    list.append(Workspace{QUuid::createUuid(), name, icon, color});
+    list.append(Workspace { QUuid::createUuid(), name, icon, color });
     const QUuid id = list.last().id;
     setWorkspaces(std::move(list));
     setActiveWorkspaceID(id);
 }
 
-void WorkspaceManager::updateWorkspace(const Workspace &workspace, const QString &name, const QString &icon,
-                                       const QString &color)
+void WorkspaceManager::updateWorkspace(
+    const Workspace &workspace, const QString &name, const QString &icon, const QString &color)
 {
-    auto it = std::find_if(m_workspaces.begin(), m_workspaces.end(),
-                           [&](const Workspace &w) { return w.id == workspace.id; });
+    auto it = std::find_if(
+        m_workspaces.begin(), m_workspaces.end(), [&](const Workspace &w) { return w.id == workspace.id; });
     if (it == m_workspaces.end()) {
         return;
     }
@@ -171,7 +189,8 @@ void WorkspaceManager::migrateLegacyData(const QUuid &id)
         if (m_defaults.contains(target)) {
             continue;
         }
-        const bool isData = base == QLatin1String("AppFolders") || base.startsWith(QLatin1String("brimlark_"));
+        const bool isData
+            = base == QLatin1String("AppFolders") || base.startsWith(QLatin1String("brimlark_"));
         if (isData) {
             if (auto data = m_defaults.data(legacy)) {
                 m_defaults.set(target, DefaultsValue(*data));

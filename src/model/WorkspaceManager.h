@@ -19,14 +19,18 @@ class WorkspaceManager : public QObject
     Q_OBJECT
     Q_PROPERTY(QVariantList workspaces READ workspaceList NOTIFY workspacesChanged)
     Q_PROPERTY(QString activeWorkspaceID READ activeWorkspaceIDText WRITE setActiveWorkspaceIDText NOTIFY
-                   activeWorkspaceIDChanged)
+            activeWorkspaceIDChanged)
 
 public:
     static const QUuid defaultWorkspaceID;
 
     WorkspaceManager(Defaults &defaults, NotificationCenter &center, QObject *parent = nullptr);
-    // The process-wide instance over the standard domain and the default centre.
+    // The process-wide instance: the one the application built and
+    // installed; without one (a tool run on its own) one over the standard
+    // domain and the default centre.
     static WorkspaceManager &shared();
+    // The caller keeps it alive while installed; before anything asks.
+    static void installShared(WorkspaceManager &manager);
 
     const QList<Workspace> &workspaces() const { return m_workspaces; }
     QVariantList workspaceList() const;
@@ -40,7 +44,8 @@ public:
     static QString perWorkspaceKey(const QString &base, const QUuid &id);
 
     Q_INVOKABLE void createWorkspace(const QString &name, const QString &icon, const QString &color);
-    void updateWorkspace(const Workspace &workspace, const QString &name, const QString &icon, const QString &color);
+    void updateWorkspace(
+        const Workspace &workspace, const QString &name, const QString &icon, const QString &color);
     void deleteWorkspace(const Workspace &workspace);
 
     static Workspace defaultWorkspace();

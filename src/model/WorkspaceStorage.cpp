@@ -28,8 +28,7 @@ std::vector<std::string> toStdStrings(const QStringList &strings)
     return out;
 }
 
-template<typename T>
-nlohmann::ordered_json encodeList(const QList<T> &items)
+template <typename T> nlohmann::ordered_json encodeList(const QList<T> &items)
 {
     auto json = nlohmann::ordered_json::array();
     for (const auto &item : items) {
@@ -38,8 +37,7 @@ nlohmann::ordered_json encodeList(const QList<T> &items)
     return json;
 }
 
-template<typename T>
-QVariantList variantList(const QList<T> &items)
+template <typename T> QVariantList variantList(const QList<T> &items)
 {
     QVariantList out;
     for (const auto &item : items) {
@@ -49,40 +47,56 @@ QVariantList variantList(const QList<T> &items)
 }
 } // namespace
 
+namespace {
+WorkspaceStorage *s_installedStorage = nullptr;
+}
+
+void WorkspaceStorage::installShared(WorkspaceStorage &storage)
+{
+    s_installedStorage = &storage;
+}
+
 WorkspaceStorage &WorkspaceStorage::shared()
 {
-    static WorkspaceStorage *instance =
-        new WorkspaceStorage(Defaults::standard(), WorkspaceManager::shared(), NotificationCenter::defaultCenter());
+    if (s_installedStorage) {
+        return *s_installedStorage;
+    }
+    static WorkspaceStorage *instance = new WorkspaceStorage(
+        Defaults::standard(), WorkspaceManager::shared(), NotificationCenter::defaultCenter());
     return *instance;
 }
 
-WorkspaceStorage::WorkspaceStorage(Defaults &defaults, WorkspaceManager &workspaces, NotificationCenter &center,
-                                   QObject *parent)
-    : QObject(parent), m_defaults(defaults), m_workspaces(workspaces)
+WorkspaceStorage::WorkspaceStorage(
+    Defaults &defaults, WorkspaceManager &workspaces, NotificationCenter &center, QObject *parent)
+    : QObject(parent)
+    , m_defaults(defaults)
+    , m_workspaces(workspaces)
 {
     reloadWorkspaceData();
-    center.addObserver(Notifications::WorkspaceChanged, this, [this](const QVariant &) { reloadWorkspaceData(); });
+    center.addObserver(
+        Notifications::WorkspaceChanged, this, [this](const QVariant &) { reloadWorkspaceData(); });
 }
 
 QList<StickyNote> WorkspaceStorage::starterNotes()
 {
     return {
-        {QUuid::createUuid(), QStringLiteral("Welcome to Sticky Notes! Click '+' above to add a new note."),
-         QStringLiteral("#FFD60A")},
-        {QUuid::createUuid(),
-         QStringLiteral("Tasks for today:\n- Organize app grid\n- Pick a nice sidebar folder color"),
-         QStringLiteral("#30D158")},
+        { QUuid::createUuid(), QStringLiteral("Welcome to Sticky Notes! Click '+' above to add a new note."),
+            QStringLiteral("#FFD60A") },
+        { QUuid::createUuid(),
+            QStringLiteral("Tasks for today:\n- Organize app grid\n- Pick a nice sidebar folder color"),
+            QStringLiteral("#30D158") },
     };
 }
 
 QList<CodeSnippet> WorkspaceStorage::starterSnippets()
 {
     return {
-        {QUuid::createUuid(), QStringLiteral("Swift Print"), QStringLiteral("print(\"Hello, World!\")"),
-         QStringLiteral("Swift")},
-        {QUuid::createUuid(), QStringLiteral("HTML Quick Start"),
-         QStringLiteral("<!DOCTYPE html>\n<html>\n<head>\n  <title>Brimlark</title>\n</head>\n<body>\n</body>\n</html>"),
-         QStringLiteral("HTML")},
+        { QUuid::createUuid(), QStringLiteral("Swift Print"), QStringLiteral("print(\"Hello, World!\")"),
+            QStringLiteral("Swift") },
+        { QUuid::createUuid(), QStringLiteral("HTML Quick Start"),
+            QStringLiteral("<!DOCTYPE html>\n<html>\n<head>\n  "
+                           "<title>Brimlark</title>\n</head>\n<body>\n</body>\n</html>"),
+            QStringLiteral("HTML") },
     };
 }
 
@@ -133,13 +147,15 @@ void WorkspaceStorage::setRecentColors(QStringList colors)
 void WorkspaceStorage::setRecentMeasurements(QStringList measurements)
 {
     m_recentMeasurements = std::move(measurements);
-    m_defaults.setStrings(key("brimlark_recent_measurements").toStdString(), toStdStrings(m_recentMeasurements));
+    m_defaults.setStrings(
+        key("brimlark_recent_measurements").toStdString(), toStdStrings(m_recentMeasurements));
     emit recentMeasurementsChanged();
 }
 
 void WorkspaceStorage::loadNotes()
 {
-    auto stored = StoredJson::readList<StickyNote>(m_defaults, key("brimlark_sticky_notes"), &StickyNote::fromJson);
+    auto stored
+        = StoredJson::readList<StickyNote>(m_defaults, key("brimlark_sticky_notes"), &StickyNote::fromJson);
     setStickyNotes(stored ? QList<StickyNote>(stored->begin(), stored->end()) : starterNotes());
 }
 
@@ -150,8 +166,8 @@ void WorkspaceStorage::saveNotes()
 
 void WorkspaceStorage::loadSnippets()
 {
-    auto stored =
-        StoredJson::readList<CodeSnippet>(m_defaults, key("brimlark_code_snippets"), &CodeSnippet::fromJson);
+    auto stored = StoredJson::readList<CodeSnippet>(
+        m_defaults, key("brimlark_code_snippets"), &CodeSnippet::fromJson);
     setCodeSnippets(stored ? QList<CodeSnippet>(stored->begin(), stored->end()) : starterSnippets());
 }
 
@@ -163,13 +179,13 @@ void WorkspaceStorage::saveSnippets()
 void WorkspaceStorage::loadRecentColors()
 {
     auto stored = m_defaults.stringArray(key("brimlark_recent_colors").toStdString());
-    setRecentColors(stored ? toQStringList(*stored) : QStringList{});
+    setRecentColors(stored ? toQStringList(*stored) : QStringList {});
 }
 
 void WorkspaceStorage::loadRecentMeasurements()
 {
     auto stored = m_defaults.stringArray(key("brimlark_recent_measurements").toStdString());
-    setRecentMeasurements(stored ? toQStringList(*stored) : QStringList{});
+    setRecentMeasurements(stored ? toQStringList(*stored) : QStringList {});
 }
 
 } // namespace brimlark

@@ -22,12 +22,17 @@ class WorkspaceStorage : public QObject
     Q_PROPERTY(QVariantList codeSnippets READ codeSnippetList NOTIFY codeSnippetsChanged)
     Q_PROPERTY(QStringList recentColors READ recentColors WRITE setRecentColors NOTIFY recentColorsChanged)
     Q_PROPERTY(QStringList recentMeasurements READ recentMeasurements WRITE setRecentMeasurements NOTIFY
-                   recentMeasurementsChanged)
+            recentMeasurementsChanged)
 
 public:
     WorkspaceStorage(Defaults &defaults, WorkspaceManager &workspaces, NotificationCenter &center,
-                     QObject *parent = nullptr);
+        QObject *parent = nullptr);
+    // The process-wide instance: the one the application built and
+    // installed; without one (a tool run on its own) one over the shared
+    // workspace manager, the standard domain and the default centre.
     static WorkspaceStorage &shared();
+    // The caller keeps it alive while installed; before anything asks.
+    static void installShared(WorkspaceStorage &storage);
 
     const QList<StickyNote> &stickyNotes() const { return m_stickyNotes; }
     void setStickyNotes(QList<StickyNote> notes);

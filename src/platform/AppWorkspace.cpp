@@ -174,12 +174,6 @@ AppWorkspace &AppWorkspace::shared()
     return *s_installed;
 }
 
-void AppWorkspace::installShared(std::shared_ptr<AppWorkspace> workspace)
-{
-    std::lock_guard lock(s_sharedMutex);
-    s_installed = std::move(workspace);
-}
-
 std::optional<QString> AppWorkspace::bundleIconFile(const QString &bundlePath)
 {
     const auto bundle = Bundle::open(bundlePath);

@@ -34,9 +34,8 @@ public:
     explicit AppWorkspace(IconThemeOptions options);
     virtual ~AppWorkspace();
 
+    // The process's service, which the icon cache reads icons through.
     static AppWorkspace &shared();
-    // Replaces the shared service (tests); null restores the real one.
-    static void installShared(std::shared_ptr<AppWorkspace> workspace);
 
     // The icon of the file at the path, at most pixelSize (clamped to
     // 1…MaxIconSize) on either side. A bundle gives its CFBundleIconFile
@@ -62,7 +61,7 @@ private:
     {
         QString path;
         int theme; // index in themeNames
-        int size;  // 0 for scalable
+        int size; // 0 for scalable
     };
     QImage themeIconForFile(const QString &path, int pixelSize) const;
     std::optional<QString> themeIconFile(const QStringList &names, int pixelSize) const;

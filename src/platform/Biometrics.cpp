@@ -4,12 +4,6 @@ namespace brimlark {
 
 Biometrics::~Biometrics() = default;
 
-Biometrics &Biometrics::system()
-{
-    static UnavailableBiometrics biometrics;
-    return biometrics;
-}
-
 Biometrics::Capability UnavailableBiometrics::canEvaluatePolicy()
 {
     // No description: callers then show their own "not available" text.

@@ -28,12 +28,10 @@ public:
     virtual Capability canEvaluatePolicy() = 0;
     // Prompts the user with the given reason.
     virtual void evaluatePolicy(const QString &reason, Reply reply) = 0;
-
-    // This machine's service. On Linux there is no biometric hardware the
-    // launcher can use, so it always reports itself unavailable.
-    static Biometrics &system();
 };
 
+// This machine's service: on Linux there is no biometric hardware the
+// launcher can use, so it always reports itself unavailable.
 class UnavailableBiometrics : public Biometrics
 {
 public:

@@ -14,13 +14,8 @@ QLocale effectiveLocale(const QLocale &locale)
 }
 } // namespace
 
-NameComparison &NameComparison::shared()
-{
-    static NameComparison instance{QLocale()};
-    return instance;
-}
-
-NameComparison::NameComparison(const QLocale &locale) : m_collator(effectiveLocale(locale))
+NameComparison::NameComparison(const QLocale &locale)
+    : m_collator(effectiveLocale(locale))
 {
     m_collator.setCaseSensitivity(Qt::CaseInsensitive);
     m_collator.setNumericMode(false);

@@ -11,7 +11,6 @@ namespace brimlark {
 class NameComparison
 {
 public:
-    static NameComparison &shared();
     explicit NameComparison(const QLocale &locale);
 
     int compare(const QString &a, const QString &b) const;

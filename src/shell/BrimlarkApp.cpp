@@ -31,7 +31,7 @@ BrimlarkApp::BrimlarkApp(Services services, QObject *parent)
         m_services.handleURL = [](const QUrl &) {};
     }
     if (!m_services.makeViewModel) {
-        m_services.makeViewModel = []() -> ShellViewModel * { return nullptr; };
+        m_services.makeViewModel = []() -> BrimlarkViewModel * { return nullptr; };
     }
     // Analytics starts, and records its start-up events, before any window.
     m_services.initializeAnalytics();

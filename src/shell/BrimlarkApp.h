@@ -16,7 +16,7 @@ QT_END_NAMESPACE
 
 namespace brimlark {
 
-class ShellViewModel;
+class BrimlarkViewModel;
 class SingleInstance;
 
 // The application structure: owns the delegate, starts analytics before any
@@ -34,7 +34,7 @@ public:
         std::function<void(const QUrl &url)> handleURL;
         // Builds the process's one view model; called once, when the
         // window's content is built. The result lives as long as the process.
-        std::function<ShellViewModel *()> makeViewModel;
+        std::function<BrimlarkViewModel *()> makeViewModel;
         // The same view model as the views see it; handed to the window as
         // its "viewModel" property. Called once, after makeViewModel.
         std::function<QObject *()> viewModelObject;
@@ -79,7 +79,7 @@ public:
     void quit();
 
     AppDelegate &delegate() { return m_delegate; }
-    ShellViewModel *viewModel() const { return m_viewModel; }
+    BrimlarkViewModel *viewModel() const { return m_viewModel; }
 
 private:
     void applicationWillTerminate();
@@ -87,7 +87,7 @@ private:
     Services m_services;
     bool m_terminated = false;
     AppDelegate m_delegate;
-    ShellViewModel *m_viewModel = nullptr;
+    BrimlarkViewModel *m_viewModel = nullptr;
     bool m_viewModelBuilt = false;
 };
 

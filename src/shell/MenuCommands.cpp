@@ -1,7 +1,7 @@
 #include "shell/MenuCommands.h"
 
 #include "platform/NotificationCenter.h"
-#include "shell/ShellViewModel.h"
+#include "state/BrimlarkViewModel.h"
 
 #include <QCoreApplication>
 #include <QJSEngine>
@@ -11,7 +11,7 @@
 
 namespace brimlark {
 
-MenuCommands::MenuCommands(ShellViewModel *viewModel, QObject *parent)
+MenuCommands::MenuCommands(BrimlarkViewModel *viewModel, QObject *parent)
     : QObject(parent)
     , m_viewModel(viewModel)
 {

@@ -15,7 +15,7 @@ QT_END_NAMESPACE
 
 namespace brimlark {
 
-class ShellViewModel;
+class BrimlarkViewModel;
 
 // The window's menu commands: "Search Apps" (Ctrl+K), the "Library" menu
 // (Ctrl+1 to Ctrl+4) and "Quit" (Ctrl+Q). The menus in QML show what
@@ -37,7 +37,7 @@ public:
     // Takes the view model (or none yet). Not default-constructible on
     // purpose: QML then creates its singleton through create(), which hands
     // out the shared instance instead of a new one.
-    explicit MenuCommands(ShellViewModel *viewModel, QObject *parent = nullptr);
+    explicit MenuCommands(BrimlarkViewModel *viewModel, QObject *parent = nullptr);
 
     // The process's one instance; QML gets this one too.
     static MenuCommands &shared();
@@ -47,8 +47,8 @@ public:
     QVariantList libraryCommandList() const;
 
     // Not owned; the view model outlives the window's commands.
-    void setViewModel(ShellViewModel *viewModel) { m_viewModel = viewModel; }
-    ShellViewModel *viewModel() const { return m_viewModel; }
+    void setViewModel(BrimlarkViewModel *viewModel) { m_viewModel = viewModel; }
+    BrimlarkViewModel *viewModel() const { return m_viewModel; }
 
     // Posts "brimLarkSearchFocusRequested"; whether the search field takes
     // the focus is the grid's decision.
@@ -62,7 +62,7 @@ public:
     void setQuitHandler(std::function<void()> handler) { m_quit = std::move(handler); }
 
 private:
-    ShellViewModel *m_viewModel = nullptr;
+    BrimlarkViewModel *m_viewModel = nullptr;
     std::function<void()> m_quit;
 };
 

@@ -6,12 +6,16 @@
 #include "model/WorkspaceStorage.h"
 #include "platform/AdminRunner.h"
 #include "platform/AppIconImageProvider.h"
-#include "platform/AppIconLoader.h"
+#include "platform/AppIconStore.h"
+#include "platform/AppWorkspace.h"
+#include "platform/Biometrics.h"
 #include "platform/Bundle.h"
 #include "platform/Defaults.h"
 #include "platform/DeviceInfo.h"
 #include "platform/DiskAccess.h"
+#include "platform/NotificationCenter.h"
 #include "platform/RuntimeDirectory.h"
+#include "platform/Scheduler.h"
 #include "platform/SystemPaths.h"
 #include "platform/Trash.h"
 #include "shell/AnalyticsBridge.h"
@@ -19,9 +23,7 @@
 #include "shell/QtApplicationLifecycle.h"
 #include "shell/QtMainExecutor.h"
 #include "shell/SingleInstance.h"
-#include "shell/ViewModelCommands.h"
 #include "state/BrimlarkViewModel.h"
-#include "state/Scheduler.h"
 #include "uninstaller/AppUninstallerScanner.h"
 #include "uninstaller/RemovalHelperPath.h"
 #include "uninstaller/ResidualScan.h"
@@ -81,18 +83,38 @@ int main(int argc, char *argv[])
     services.handleURL = [&analytics](const QUrl &url) {
         analytics.handleURL(url.toString(QUrl::FullyEncoded).toStdString());
     };
-    services.makeViewModel = [&app, &analyticsBridge, &viewModel]() -> ShellViewModel * {
-        // The view model owns the catalog for the life of the process; the
-        // discovery fills the catalog's scan, watch, icon and recent-file hooks
-        // before the view model starts the first scan.
-        auto *finder = new AppFinder(&app);
-        AppDiscovery::Services discovery;
-        discovery.iconPrefetch = [](const QStringList &paths) { AppIconLoader::prefetchIcons(paths); };
-        new AppDiscovery(*finder, std::move(discovery), finder);
+    // The services the catalog and the view model are built on, made here
+    // and handed in; only the process-wide ones the application names
+    // (the workspace manager, the icon cache, analytics) are shared.
+    Defaults &defaults = Defaults::standard();
+    NotificationCenter &center = NotificationCenter::defaultCenter();
+    WorkspaceManager workspaces(defaults, center);
+    WorkspaceManager::installShared(workspaces);
+    WorkspaceStorage storage(defaults, workspaces, center);
+    WorkspaceStorage::installShared(storage);
+    TimerScheduler scheduler;
+    UnavailableBiometrics biometrics;
+    AppIconStore &icons = AppIconStore::shared();
+    AppFinder finder(defaults, workspaces, center);
+    AppDiscovery::Services found;
+    found.iconPrefetch = [&icons](const QStringList &paths) { icons.prefetchIcons(paths); };
+    AppDiscovery discovery(finder, scheduler, std::move(found));
+    // Goes before the services it was built on, after the window.
+    std::unique_ptr<BrimlarkViewModel> ownedViewModel;
+
+    services.makeViewModel = [&]() -> BrimlarkViewModel * {
         BrimlarkViewModel::Services state;
+        state.defaults = &defaults;
         state.analytics = &analyticsBridge;
-        viewModel = new BrimlarkViewModel(*finder, state, &app);
-        return new ViewModelCommands(*viewModel);
+        state.workspace = &AppWorkspace::shared();
+        state.biometrics = &biometrics;
+        state.scheduler = &scheduler;
+        ownedViewModel = std::make_unique<BrimlarkViewModel>(finder, state);
+        viewModel = ownedViewModel.get();
+        // The first scan, then the watching of the application folders.
+        discovery.scanApps();
+        discovery.startMonitoring();
+        return viewModel;
     };
     // Quit drains the analytics queues within a bound; aboutToQuit below
     // covers any other way the event loop ends (a second drain finds nothing).
@@ -136,7 +158,7 @@ int main(int argc, char *argv[])
             s.trash = &trash;
             return std::make_unique<AppUninstallerScanner>(std::move(s));
         },
-        diskAccess, Scheduler::main());
+        diskAccess, scheduler);
 
     services.prepareEngine = [&uninstaller](QQmlApplicationEngine &engine) {
         engine.addImageProvider(AppIconImageProvider::ProviderId, new AppIconImageProvider);
@@ -157,11 +179,10 @@ int main(int argc, char *argv[])
             whyNoRuntimeFolder.c_str());
         qrFolder = fallbackQrFolder.path();
     }
-    WorkspaceStorage &storage = WorkspaceStorage::shared();
     RulerManager &ruler = RulerManager::shared();
-    QRGeneratorController qrGenerator(qrFolder, Scheduler::main());
+    QRGeneratorController qrGenerator(qrFolder, scheduler);
     StickyNotesController stickyNotes(storage);
-    CodeSnippetsController codeSnippets(storage, Scheduler::main());
+    CodeSnippetsController codeSnippets(storage, scheduler);
     DeskTools deskTools(qrGenerator, stickyNotes, codeSnippets, ruler);
     services.windowProperties.insert(QStringLiteral("deskTools"), QVariant::fromValue(&deskTools));
     // The same manager the catalog and the stores follow.

@@ -26,11 +26,11 @@ void FolderPickerBase::setViewModel(BrimlarkViewModel *viewModel)
         return;
     }
     if (m_viewModel) {
-        disconnect(m_viewModel->appFinder(), nullptr, this, nullptr);
+        disconnect(m_viewModel, nullptr, this, nullptr);
     }
     m_viewModel = viewModel;
     if (m_viewModel) {
-        connect(m_viewModel->appFinder(), &AppFinder::foldersChanged, this, &FolderPickerBase::reload);
+        connect(m_viewModel, &BrimlarkViewModel::foldersChanged, this, &FolderPickerBase::reload);
     }
     emit viewModelChanged();
     reload();
@@ -60,7 +60,7 @@ void FolderPickerBase::reload()
     if (!m_viewModel || m_folder.id.isNull()) {
         return;
     }
-    for (const auto &f : m_viewModel->appFinder()->folders()) {
+    for (const auto &f : m_viewModel->folders()) {
         if (f.id == m_folder.id) {
             if (f.icon != m_folder.icon || f.color != m_folder.color || f.name != m_folder.name) {
                 m_folder = f;

@@ -72,15 +72,14 @@ void SidebarController::setViewModel(BrimlarkViewModel *viewModel)
     }
     if (m_viewModel) {
         disconnect(m_viewModel, nullptr, this, nullptr);
-        disconnect(m_viewModel->appFinder(), nullptr, this, nullptr);
     }
     m_viewModel = viewModel;
     if (m_viewModel) {
         connect(
             m_viewModel, &BrimlarkViewModel::selectionChanged, this, &SidebarController::selectedKeyChanged);
-        connect(m_viewModel->appFinder(), &AppFinder::foldersChanged, this,
-            &SidebarController::closeVanishedPickers);
-        connect(m_viewModel->appFinder(), &AppFinder::hiddenFolderIDsChanged, this,
+        connect(
+            m_viewModel, &BrimlarkViewModel::foldersChanged, this, &SidebarController::closeVanishedPickers);
+        connect(m_viewModel, &BrimlarkViewModel::hiddenFolderIDsChanged, this,
             &SidebarController::closeVanishedPickers);
     }
     emit viewModelChanged();
@@ -212,7 +211,7 @@ bool SidebarController::handleDrop(const QString &text, const QList<QUrl> &urls,
     if (!path) {
         return true;
     }
-    for (const auto &app : m_viewModel->appFinder()->apps()) {
+    for (const auto &app : m_viewModel->apps()) {
         if (app.id() == *path) {
             m_viewModel->addAppToFolder(app, *f);
             break;
@@ -345,7 +344,7 @@ void SidebarController::closeVanishedPickers()
         return;
     }
     QSet<QUuid> shown;
-    for (const auto &row : SidebarFolderTree::flatten(*m_viewModel->appFinder())) {
+    for (const auto &row : SidebarFolderTree::flatten(*m_viewModel)) {
         shown.insert(row.folder.id);
     }
     if (m_folderForIconPopover && !shown.contains(m_folderForIconPopover->id)) {
@@ -356,7 +355,7 @@ void SidebarController::closeVanishedPickers()
     }
     // Checked against every folder of the workspace: hiding a folder keeps
     // its sheet, a switch to another workspace does not.
-    const QList<AppFolder> &folders = m_viewModel->appFinder()->folders();
+    const QList<AppFolder> &folders = m_viewModel->folders();
     auto listed = [&folders](const AppFolder &f) {
         return std::any_of(folders.begin(), folders.end(), [&f](const AppFolder &g) { return g.id == f.id; });
     };

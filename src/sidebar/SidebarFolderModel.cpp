@@ -23,23 +23,17 @@ SidebarFolderModel::SidebarFolderModel(QObject *parent)
 
 void SidebarFolderModel::setViewModel(QObject *viewModel)
 {
-    m_viewModel = viewModel;
     auto *vm = qobject_cast<BrimlarkViewModel *>(viewModel);
-    setAppFinder(vm ? vm->appFinder() : nullptr);
-}
-
-void SidebarFolderModel::setAppFinder(AppFinder *finder)
-{
-    if (m_finder == finder) {
+    if (m_viewModel == vm) {
         return;
     }
-    if (m_finder) {
-        disconnect(m_finder, nullptr, this, nullptr);
+    if (m_viewModel) {
+        disconnect(m_viewModel, nullptr, this, nullptr);
     }
-    m_finder = finder;
-    if (m_finder) {
-        connect(m_finder, &AppFinder::foldersChanged, this, &SidebarFolderModel::refresh);
-        connect(m_finder, &AppFinder::hiddenFolderIDsChanged, this, &SidebarFolderModel::refresh);
+    m_viewModel = vm;
+    if (m_viewModel) {
+        connect(m_viewModel, &BrimlarkViewModel::foldersChanged, this, &SidebarFolderModel::refresh);
+        connect(m_viewModel, &BrimlarkViewModel::hiddenFolderIDsChanged, this, &SidebarFolderModel::refresh);
     }
     refresh();
     emit appFinderChanged();
@@ -48,7 +42,7 @@ void SidebarFolderModel::setAppFinder(AppFinder *finder)
 void SidebarFolderModel::refresh()
 {
     QList<SidebarFolderTree::Row> next
-        = m_finder ? SidebarFolderTree::flatten(*m_finder) : QList<SidebarFolderTree::Row> {};
+        = m_viewModel ? SidebarFolderTree::flatten(*m_viewModel) : QList<SidebarFolderTree::Row> {};
     bool sameLayout = next.size() == m_rows.size();
     for (qsizetype i = 0; sameLayout && i < next.size(); ++i) {
         sameLayout = next[i].folder.id == m_rows[i].folder.id && next[i].depth == m_rows[i].depth

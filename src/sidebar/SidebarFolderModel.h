@@ -1,14 +1,13 @@
 #pragma once
 
 #include "sidebar/SidebarFolderTree.h"
+#include "state/BrimlarkViewModel.h"
 
 #include <QAbstractListModel>
 #include <QPointer>
 #include <QtQml/qqmlregistration.h>
 
 namespace brimlark {
-
-class AppFinder;
 
 // The "Folders" section's rows for QML. A change of folder fields alone
 // (a colour dragged on the wheel, a new icon, a rename) updates the rows in
@@ -39,7 +38,6 @@ public:
 
     QObject *viewModel() const { return m_viewModel; }
     void setViewModel(QObject *viewModel);
-    void setAppFinder(AppFinder *finder);
 
     int rootCount() const { return m_rootCount; }
     const QList<SidebarFolderTree::Row> &rows() const { return m_rows; }
@@ -56,8 +54,7 @@ signals:
     void rowsChanged();
 
 private:
-    QPointer<QObject> m_viewModel;
-    QPointer<AppFinder> m_finder;
+    QPointer<BrimlarkViewModel> m_viewModel;
     QList<SidebarFolderTree::Row> m_rows;
     int m_rootCount = 0;
 };

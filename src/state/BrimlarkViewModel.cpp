@@ -5,9 +5,9 @@
 #include "platform/Defaults.h"
 #include "platform/KeyDownMonitor.h"
 #include "platform/NameComparison.h"
+#include "platform/Scheduler.h"
 #include "state/AnalyticsReporter.h"
 #include "state/HiddenItemsPassword.h"
-#include "state/Scheduler.h"
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -63,11 +63,11 @@ std::set<int> toSet(const QList<int> &list)
 BrimlarkViewModel::BrimlarkViewModel(AppFinder &appFinder, Services services, QObject *parent)
     : QObject(parent)
     , m_appFinder(appFinder)
-    , m_defaults(services.defaults ? *services.defaults : Defaults::standard())
+    , m_defaults(*services.defaults)
     , m_analytics(services.analytics)
-    , m_workspace(services.workspace ? *services.workspace : AppWorkspace::shared())
-    , m_biometrics(services.biometrics ? *services.biometrics : Biometrics::system())
-    , m_scheduler(services.scheduler ? *services.scheduler : Scheduler::main())
+    , m_workspace(*services.workspace)
+    , m_biometrics(*services.biometrics)
+    , m_scheduler(*services.scheduler)
     , m_password(std::make_shared<HiddenItemsPassword>(m_defaults, services.passwordLimits))
 {
     // A password left in clear text by an earlier build is hashed now; if
@@ -77,11 +77,11 @@ BrimlarkViewModel::BrimlarkViewModel(AppFinder &appFinder, Services services, QO
     // The catalog signals after its change is stored, so the refilter sees
     // the new state.
     connect(&m_appFinder, &AppFinder::changed, this, &BrimlarkViewModel::onCatalogChanged);
+    connect(&m_appFinder, &AppFinder::foldersChanged, this, &BrimlarkViewModel::foldersChanged);
+    connect(
+        &m_appFinder, &AppFinder::hiddenFolderIDsChanged, this, &BrimlarkViewModel::hiddenFolderIDsChanged);
     connect(&m_appFinder, &AppFinder::allAppsSortOptionChanged, this,
         &BrimlarkViewModel::allAppsSortOptionChanged);
-
-    m_appFinder.scanApps();
-    m_appFinder.startMonitoring();
 
     if (services.installKeyDownMonitor) {
         // Stays installed for the rest of the process; with the view model
@@ -92,11 +92,6 @@ BrimlarkViewModel::BrimlarkViewModel(AppFinder &appFinder, Services services, QO
     }
 
     updateFilteredApps();
-}
-
-BrimlarkViewModel::BrimlarkViewModel(AppFinder &appFinder, QObject *parent)
-    : BrimlarkViewModel(appFinder, Services(), parent)
-{
 }
 
 BrimlarkViewModel::~BrimlarkViewModel()
@@ -222,6 +217,12 @@ void BrimlarkViewModel::onCatalogChanged()
 
 void BrimlarkViewModel::updateFilteredApps()
 {
+    publishFilteredApps(filter());
+    emit refiltered();
+}
+
+QList<AppItem> BrimlarkViewModel::filter() const
+{
     using Kind = SidebarSelection::Kind;
     const QSet<QString> &hidden = m_appFinder.hiddenAppPaths();
     const bool inHidden = m_selection && m_selection->is(Kind::hidden);
@@ -238,8 +239,7 @@ void BrimlarkViewModel::updateFilteredApps()
                 matches << app;
             }
         }
-        publishFilteredApps(m_appFinder.getSortedApps(matches));
-        return;
+        return m_appFinder.getSortedApps(matches);
     }
 
     // The section's base: the hidden applications in the hidden section,
@@ -262,7 +262,7 @@ void BrimlarkViewModel::updateFilteredApps()
     case Kind::folder:
         // The selection's copy may be stale: the catalog's folder holds the
         // contents.
-        if (const auto folder = catalogFolder(m_selection->folder().id)) {
+        if (const auto folder = m_appFinder.folder(m_selection->folder().id)) {
             result = m_appFinder.getAppsInFolder(*folder);
         }
         break;
@@ -294,7 +294,7 @@ void BrimlarkViewModel::updateFilteredApps()
         result.removeIf([&hidden](const AppItem &app) { return hidden.contains(app.id()); });
     }
 
-    publishFilteredApps(std::move(result));
+    return result;
 }
 
 void BrimlarkViewModel::publishFilteredApps(QList<AppItem> result)
@@ -365,7 +365,7 @@ QList<GridItemIdentifier> BrimlarkViewModel::unifiedGridItems() const
             newCategories << name;
         }
     }
-    const NameComparison &names = NameComparison::shared();
+    const NameComparison &names = m_appFinder.collation();
     std::sort(newCategories.begin(), newCategories.end(), [&names](const QString &a, const QString &b) {
         const int c = names.compare(a, b);
         return c != 0 ? c < 0 : a < b;
@@ -388,17 +388,19 @@ QList<AppItem> BrimlarkViewModel::appsNotInFolder(const AppFolder &folder) const
     return out;
 }
 
-std::optional<AppFolder> BrimlarkViewModel::catalogFolder(const QUuid &id) const
-{
-    for (const auto &folder : m_appFinder.folders()) {
-        if (folder.id == id) {
-            return folder;
-        }
-    }
-    return std::nullopt;
-}
-
 // ---- selecting
+
+void BrimlarkViewModel::setLibrarySelection(const QString &caseName)
+{
+    using Kind = SidebarSelection::Kind;
+    static const QHash<QString, Kind> kinds { { QStringLiteral("allApps"), Kind::allApps },
+        { QStringLiteral("newlyAdded"), Kind::newlyAdded }, { QStringLiteral("recents"), Kind::recents },
+        { QStringLiteral("favorites"), Kind::favorites } };
+    const auto it = kinds.constFind(caseName);
+    if (it != kinds.constEnd()) {
+        selectSection(*it);
+    }
+}
 
 void BrimlarkViewModel::selectSection(SidebarSelection::Kind kind)
 {
@@ -532,20 +534,25 @@ void BrimlarkViewModel::reorderUnifiedItems(const std::set<int> &source, int des
     m_appFinder.reorderUnifiedItems(source, destination, unifiedGridItems());
 }
 
+void BrimlarkViewModel::reorderAppsInFolder(
+    const AppFolder &folder, const std::set<int> &source, int destination)
+{
+    m_appFinder.reorderAppsInFolder(folder, source, destination);
+}
+
 void BrimlarkViewModel::moveFolderApp(const AppItem &app, const AppItem &target, const AppFolder &folder)
 {
-    const auto current = catalogFolder(folder.id);
+    const auto current = m_appFinder.folder(folder.id);
     if (!current) {
         return;
     }
-    const qsizetype from = current->appURLs.indexOf(app.urlText());
-    const qsizetype to = current->appURLs.indexOf(target.urlText());
-    if (from < 0 || to < 0 || from == to) {
+    // Members match by path, as on a drop: a stored text with or without
+    // its trailing "/" names the same bundle.
+    const auto move = current->moveOnto(app.id(), target.id());
+    if (!move || move->from == move->to) {
         return;
     }
-    // The dragged application takes the target's place in both directions.
-    const int destination = int(to < from ? to : to + 1);
-    m_appFinder.reorderAppsInFolder(*current, { int(from) }, destination);
+    m_appFinder.reorderAppsInFolder(*current, { move->from }, move->destination);
 }
 
 QList<AppFolder> BrimlarkViewModel::foldersForShortcut(const QString &letter) const

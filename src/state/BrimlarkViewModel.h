@@ -41,7 +41,6 @@ struct KeyDownEvent;
 class BrimlarkViewModel : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(brimlark::AppFinder *appFinder READ appFinder CONSTANT)
     // A SidebarSelection, or null for no selection.
     Q_PROPERTY(QVariant selection READ selectionVariant WRITE setSelectionVariant NOTIFY selectionChanged)
     // SidebarSelection::Kind as an int, -1 for no selection.
@@ -78,10 +77,9 @@ class BrimlarkViewModel : public QObject
 public:
     using Completion = std::function<void(bool success, std::optional<QString> message)>;
 
-    // What the view model talks to. Anything left null takes the process's
-    // own service: the standard defaults, the shared workspace, this
-    // machine's biometrics, the main-loop scheduler. No analytics reporter
-    // means no events are sent.
+    // What the view model talks to, built by the application. Every one but
+    // the analytics reporter is required; no reporter means no events are
+    // sent.
     struct Services
     {
         Defaults *defaults = nullptr;
@@ -96,14 +94,31 @@ public:
 
     static constexpr std::chrono::milliseconds searchReportDelay { 2000 };
 
-    // Subscribes to the catalog, starts its scan and folder watching, and
-    // refilters once. The catalog must outlive the view model.
+    // Subscribes to the catalog and refilters once. The catalog must outlive the view model.
     BrimlarkViewModel(AppFinder &appFinder, Services services, QObject *parent = nullptr);
-    // With the process's own services.
-    explicit BrimlarkViewModel(AppFinder &appFinder, QObject *parent = nullptr);
     ~BrimlarkViewModel() override;
 
-    AppFinder *appFinder() const { return &m_appFinder; }
+    // The main-thread scheduler the views' delayed work goes through.
+    Scheduler &scheduler() const { return m_scheduler; }
+
+    // The catalog's state as the views read it.
+    const QList<AppItem> &apps() const { return m_appFinder.apps(); }
+    const QList<AppFolder> &folders() const { return m_appFinder.folders(); }
+    // The catalog's folder with that id (a folder value held elsewhere may
+    // be stale).
+    std::optional<AppFolder> folder(const QUuid &id) const { return m_appFinder.folder(id); }
+    bool isScanning() const { return m_appFinder.isScanning(); }
+    const QSet<QString> &hiddenAppPaths() const { return m_appFinder.hiddenAppPaths(); }
+    bool isFavorite(const AppItem &app) const { return m_appFinder.isFavorite(app); }
+    QList<AppItem> getAppsInFolder(const AppFolder &folder) const
+    {
+        return m_appFinder.getAppsInFolder(folder);
+    }
+    QList<AppFolder> getRootFolders() const { return m_appFinder.getRootFolders(); }
+    QList<AppFolder> getChildFolders(const QUuid &parentID) const
+    {
+        return m_appFinder.getChildFolders(parentID);
+    }
 
     // Published state.
     const std::optional<SidebarSelection> &selection() const { return m_selection; }
@@ -145,6 +160,10 @@ public:
     Q_INVOKABLE void selectFolder(const brimlark::AppFolder &folder);
     Q_INVOKABLE void selectCategory(const QString &name);
     Q_INVOKABLE void clearSelection();
+    // Selects a Library section named by its selection case: "allApps",
+    // "newlyAdded", "recents" or "favorites"; it refilters once, also when
+    // the value does not change. Any other name does nothing.
+    Q_INVOKABLE void setLibrarySelection(const QString &caseName);
 
     // Launching, folders and visibility. launchApp answers whether the
     // application could be started; it is added to the recents and reported
@@ -166,6 +185,7 @@ public:
     Q_INVOKABLE void removeAppFromFolder(const brimlark::AppItem &app, const brimlark::AppFolder &folder);
     void reorderFolders(const std::set<int> &source, int destination);
     void reorderUnifiedItems(const std::set<int> &source, int destination);
+    void reorderAppsInFolder(const AppFolder &folder, const std::set<int> &source, int destination);
     Q_INVOKABLE void moveFolderApp(
         const brimlark::AppItem &app, const brimlark::AppItem &target, const brimlark::AppFolder &folder);
     // Selects the next root folder whose name begins with the lower-case
@@ -232,6 +252,12 @@ signals:
     void securityChanged();
     // Any change of the view model or of the catalog it shows.
     void changed();
+    // After each refilter, whether or not the list changed.
+    void refiltered();
+    // The catalog's folders changed (before the refilter's changed()).
+    void foldersChanged();
+    // The catalog's hidden folders changed (before the refilter's changed()).
+    void hiddenFolderIDsChanged();
     // After every biometric reply: the shell activates the application and
     // brings its first window to the front, restored if minimised.
     void windowActivationRequested();
@@ -242,9 +268,9 @@ signals:
 
 private:
     void onCatalogChanged();
+    QList<AppItem> filter() const;
     void publishFilteredApps(QList<AppItem> result);
     void reportSearchLater(const QString &query);
-    std::optional<AppFolder> catalogFolder(const QUuid &id) const;
     QList<AppFolder> foldersForShortcut(const QString &letter) const;
     // Stores the password and the preference and unlocks; false when the
     // password could not be hashed (nothing is stored then).

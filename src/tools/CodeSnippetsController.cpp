@@ -2,7 +2,7 @@
 
 #include "model/WorkspaceStorage.h"
 #include "platform/UuidText.h"
-#include "state/Scheduler.h"
+#include "platform/Scheduler.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -2,8 +2,8 @@
 
 #include "model/WorkspaceStorage.h"
 #include "platform/Pasteboard.h"
+#include "platform/Scheduler.h"
 #include "platform/ScreenSampler.h"
-#include "state/Scheduler.h"
 
 #include <QPointer>
 
@@ -37,8 +37,10 @@ constexpr std::chrono::milliseconds s_messageTime { 1500 };
 
 ColorPickerController::ColorPickerController(QObject *parent)
     : ColorPickerController(
-        WorkspaceStorage::shared(), processSampler(), Pasteboard::general(), Scheduler::main(), parent)
+        WorkspaceStorage::shared(), processSampler(), Pasteboard::general(), *new TimerScheduler, parent)
 {
+    // The popover times its message on a main-loop scheduler of its own.
+    static_cast<TimerScheduler &>(m_scheduler).setParent(this);
 }
 
 ColorPickerController::ColorPickerController(WorkspaceStorage &storage, ScreenSampler &sampler,

@@ -1,7 +1,7 @@
 #include "tools/QRGeneratorController.h"
 
 #include "platform/QrEncoder.h"
-#include "state/Scheduler.h"
+#include "platform/Scheduler.h"
 
 #include <QClipboard>
 #include <QDir>

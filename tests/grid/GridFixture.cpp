@@ -1,6 +1,5 @@
 #include "GridFixture.h"
 
-#include "grid/GridScheduler.h"
 #include "platform/BundleUrl.h"
 
 #include <QMetaEnum>
@@ -22,13 +21,9 @@ GridFixture::GridFixture(const QString &root, QObject *parent)
     services.passwordLimits = PasswordHashing::Limits::minimum();
     services.installKeyDownMonitor = false;
     m_vm = std::make_unique<BrimlarkViewModel>(finder, services);
-    GridScheduler::install(&scheduler);
 }
 
-GridFixture::~GridFixture()
-{
-    GridScheduler::install(nullptr);
-}
+GridFixture::~GridFixture() = default;
 
 AppItem GridFixture::app(const QString &name, const QString &category) const
 {

@@ -7,7 +7,7 @@
 #include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
 #include "state/BrimlarkViewModel.h"
-#include "state/Scheduler.h"
+#include "support/ManualScheduler.h"
 
 #include <QList>
 #include <QObject>

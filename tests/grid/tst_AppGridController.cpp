@@ -154,6 +154,21 @@ TEST_F(AppGridControllerTest, TheTilesFollowTheFilteredApplicationsStepByStep)
     EXPECT_EQ(tileNames(), (QStringList { u"Charlie"_qs, u"Bravo"_qs, u"Alpha"_qs }));
 }
 
+TEST_F(AppGridControllerTest, APublishIsOneRefilterAndOneInsertOfItsNewTile)
+{
+    standardCatalog();
+    const QList<AppItem> apps = f.finder.apps() + QList<AppItem> { f.app(QStringLiteral("Bravissimo")) };
+    const quint64 generation = f.finder.beginScan();
+    QSignalSpy refilters(&f.vm(), &BrimlarkViewModel::refiltered);
+    QSignalSpy inserts(grid.apps(), &AppTileModel::rowsInserted);
+    QSignalSpy resets(grid.apps(), &AppTileModel::modelReset);
+    f.finder.publishScan(apps, generation);
+    EXPECT_EQ(tileNames(), (QStringList { u"Alpha"_qs, u"Bravissimo"_qs, u"Bravo"_qs, u"Charlie"_qs }));
+    EXPECT_EQ(refilters.count(), 1);
+    EXPECT_EQ(inserts.count(), 1);
+    EXPECT_EQ(resets.count(), 0);
+}
+
 TEST_F(AppGridControllerTest, AFolderReorderMovesOneTile)
 {
     standardCatalog();

@@ -1,7 +1,6 @@
 #include "GridFixture.h"
 
 #include "grid/AppTileController.h"
-#include "grid/GridScheduler.h"
 #include "platform/UuidText.h"
 
 #include <QSignalSpy>

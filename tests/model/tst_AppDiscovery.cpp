@@ -8,6 +8,7 @@
 #include "platform/BundleUrl.h"
 #include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
+#include "support/ManualScheduler.h"
 
 #include <QMutex>
 #include <QMutexLocker>
@@ -25,21 +26,6 @@ using namespace brimlark;
 using namespace brimlark::test;
 
 namespace {
-class ManualTimer : public OneShotTimer
-{
-public:
-    explicit ManualTimer(std::function<void()> *pending)
-        : m_pending(pending)
-    {
-    }
-    void start(int, std::function<void()> fire) override { *m_pending = std::move(fire); }
-    void stop() override { *m_pending = nullptr; }
-    bool isActive() const override { return bool(*m_pending); }
-
-private:
-    std::function<void()> *m_pending;
-};
-
 // Blocks chosen calls until the test lets them go.
 class Gate
 {
@@ -108,14 +94,13 @@ struct Catalog
     NotificationCenter center;
     WorkspaceManager workspaces { defaults, center };
     std::unique_ptr<AppFinder> finder = std::make_unique<AppFinder>(defaults, workspaces, center);
-    std::function<void()> pendingRescan;
+    ManualScheduler scheduler;
     QStringList lines;
     QList<QStringList> prefetches;
 
     AppDiscovery::Services services()
     {
         AppDiscovery::Services s;
-        s.rescanTimer = std::make_unique<ManualTimer>(&pendingRescan);
         s.console = [this](const QString &line) { lines << line; };
         s.iconPrefetch = [this](const QStringList &paths) { prefetches << paths; };
         s.recentDocuments = [] { return QList<RecentDocuments::Document>(); };
@@ -132,10 +117,10 @@ TEST(AppDiscovery, ScanPublishesTheSortedFolderContents)
         { { AppScanner::categoryKey, QStringLiteral("x.games") } }, true);
     makeBundle(c.folder(0), QStringLiteral("Alpha.app"),
         { { AppScanner::categoryKey, QStringLiteral("x.music") } }, false);
-    AppDiscovery discovery(*c.finder, c.services());
+    AppDiscovery discovery(*c.finder, c.scheduler, c.services());
     QSignalSpy scanning(c.finder.get(), &AppFinder::isScanningChanged);
 
-    c.finder->scanApps();
+    discovery.scanApps();
     EXPECT_TRUE(c.finder->isScanning());
     ASSERT_TRUE(waitUntil([&] { return !c.finder->isScanning(); }));
     EXPECT_EQ(names(c.finder->apps()), (QStringList { QStringLiteral("Alpha"), QStringLiteral("beta") }));
@@ -171,9 +156,9 @@ TEST(AppDiscovery, TheFileDatesAreReadOnThePoolAndNotByThePublish)
         onMainThread = onMainThread || QThread::currentThread() == qApp->thread();
         return AppFinder::FileDates { path == newer ? now.addDays(-1) : now.addDays(-9), std::nullopt };
     };
-    AppDiscovery discovery(*c.finder, std::move(services));
+    AppDiscovery discovery(*c.finder, c.scheduler, std::move(services));
 
-    c.finder->scanApps();
+    discovery.scanApps();
     ASSERT_TRUE(waitUntil([&] { return !c.finder->isScanning(); }));
     // Both first seen in this scan: the bundles' creation dates decide.
     ASSERT_EQ(c.finder->newlyAddedApps().size(), 2);
@@ -200,12 +185,12 @@ TEST(AppDiscovery, OnlyTheNewestOfOverlappingScansPublishes)
             const int call = gate.pass();
             return QList<AppItem> { item(call == 0 ? QStringLiteral("Old") : QStringLiteral("New")) };
         };
-        AppDiscovery discovery(*c.finder, std::move(services));
+        AppDiscovery discovery(*c.finder, c.scheduler, std::move(services));
         gate.close(0);
         gate.close(1);
-        c.finder->scanApps();
+        discovery.scanApps();
         ASSERT_TRUE(waitUntil([&] { return gate.entered(0); })) << k.name;
-        c.finder->scanApps();
+        discovery.scanApps();
         ASSERT_TRUE(waitUntil([&] { return gate.entered(1); })) << k.name;
 
         if (k.olderFinishesFirst) {
@@ -240,20 +225,18 @@ TEST(AppDiscovery, FolderChangesLeadToOneRescan)
         ++scans;
         return AppScanner::scan(folders);
     };
-    AppDiscovery discovery(*c.finder, std::move(services));
-    c.finder->scanApps();
-    c.finder->startMonitoring();
+    AppDiscovery discovery(*c.finder, c.scheduler, std::move(services));
+    discovery.scanApps();
+    discovery.startMonitoring();
     ASSERT_TRUE(waitUntil([&] { return !c.finder->isScanning(); }));
     EXPECT_EQ(c.lines, QStringList { QStringLiteral("📡 Monitoring 2 directories for app changes") });
 
     for (const char *name : { "One.app", "Two.app", "Three.app" }) {
         makeBundle(c.folder(0), QString::fromLatin1(name), QByteArray());
-        ASSERT_TRUE(waitUntil([&] { return bool(c.pendingRescan); })) << name;
+        ASSERT_TRUE(waitUntil([&] { return c.scheduler.pendingCount() == 1; })) << name;
     }
     EXPECT_EQ(scans.load(), 1);
-    auto fire = std::move(c.pendingRescan);
-    c.pendingRescan = nullptr;
-    fire();
+    c.scheduler.advance(std::chrono::milliseconds(AppFolderWatcher::DebounceMsec));
     EXPECT_EQ(c.lines.last(), QStringLiteral("🔄 Rescanning apps due to file system change..."));
     EXPECT_TRUE(c.finder->isScanning());
     ASSERT_TRUE(waitUntil([&] { return !c.finder->isScanning(); }));
@@ -275,8 +258,8 @@ TEST(AppDiscovery, RecentFilesFollowEachScanAndTheNewestRefreshWins)
         return QList<RecentDocuments::Document> { { path, QStringLiteral("file%1.txt").arg(call),
             QDateTime() } };
     };
-    AppDiscovery discovery(*c.finder, std::move(services));
-    c.finder->scanApps();
+    AppDiscovery discovery(*c.finder, c.scheduler, std::move(services));
+    discovery.scanApps();
     ASSERT_TRUE(waitUntil([&] { return c.finder->recentFiles().size() == 1; }));
     const FileItem first = c.finder->recentFiles()[0];
     EXPECT_EQ(first.name(), QStringLiteral("file0.txt"));
@@ -306,17 +289,13 @@ TEST(AppDiscovery, GoingAwayMidScanIsSafe)
         gate.pass();
         return QList<AppItem> { item(QStringLiteral("Late")) };
     };
-    auto discovery = std::make_unique<AppDiscovery>(*c.finder, std::move(services));
-    c.finder->scanApps();
+    auto discovery = std::make_unique<AppDiscovery>(*c.finder, c.scheduler, std::move(services));
+    discovery->scanApps();
     ASSERT_TRUE(waitUntil([&] { return gate.entered(0); }));
     gate.open(0);
     discovery.reset();
     waitUntil([] { return false; }, 100);
     EXPECT_TRUE(c.finder->apps().isEmpty());
-    // The catalog keeps no hook into the discovery that went.
-    c.finder->scanApps();
-    c.finder->startMonitoring();
-    EXPECT_TRUE(c.lines.isEmpty());
 
     // Owned by the catalog: both go together with a scan in flight.
     Gate second;
@@ -326,8 +305,7 @@ TEST(AppDiscovery, GoingAwayMidScanIsSafe)
         second.pass();
         return QList<AppItem> {};
     };
-    new AppDiscovery(*c.finder, std::move(more), c.finder.get());
-    c.finder->scanApps();
+    (new AppDiscovery(*c.finder, c.scheduler, std::move(more), c.finder.get()))->scanApps();
     ASSERT_TRUE(waitUntil([&] { return second.entered(0); }));
     second.open(0);
     c.finder.reset();
@@ -344,8 +322,8 @@ TEST(AppDiscovery, GoingAwayDoesNotWaitWithoutBoundForAStuckScan)
         gate->pass();
         return QList<AppItem> { item(QStringLiteral("Late")) };
     };
-    auto discovery = std::make_unique<AppDiscovery>(*c.finder, std::move(services));
-    c.finder->scanApps();
+    auto discovery = std::make_unique<AppDiscovery>(*c.finder, c.scheduler, std::move(services));
+    discovery->scanApps();
     ASSERT_TRUE(waitUntil([&] { return gate->entered(0); }));
     // Let the scan go in any case, so that a waiting shutdown ends too.
     std::atomic<bool> gone { false };

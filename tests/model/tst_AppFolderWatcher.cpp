@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "model/AppFolderWatcher.h"
+#include "support/ManualScheduler.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -11,48 +12,19 @@ using namespace brimlark;
 using namespace brimlark::test;
 
 namespace {
-// Fired by the test; records every start.
-class ManualTimer : public OneShotTimer
-{
-public:
-    struct State
-    {
-        int starts = 0;
-        int lastMsec = 0;
-        std::function<void()> pending;
-    };
-    explicit ManualTimer(std::shared_ptr<State> state)
-        : m_state(std::move(state))
-    {
-    }
-    void start(int msec, std::function<void()> fire) override
-    {
-        ++m_state->starts;
-        m_state->lastMsec = msec;
-        m_state->pending = std::move(fire);
-    }
-    void stop() override { m_state->pending = nullptr; }
-    bool isActive() const override { return bool(m_state->pending); }
-
-private:
-    std::shared_ptr<State> m_state;
-};
-
 struct Watch
 {
-    std::shared_ptr<ManualTimer::State> timer = std::make_shared<ManualTimer::State>();
+    ManualScheduler scheduler;
     QStringList lines;
-    AppFolderWatcher watcher { std::make_unique<ManualTimer>(timer),
-        [this](const QString &l) { lines << l; } };
+    AppFolderWatcher watcher { scheduler, [this](const QString &l) { lines << l; } };
 
+    // Runs the pending rescan, if any.
     bool fire()
     {
-        auto f = std::move(timer->pending);
-        timer->pending = nullptr;
-        if (!f) {
+        if (scheduler.pendingCount() == 0) {
             return false;
         }
-        f();
+        scheduler.advance(std::chrono::milliseconds(AppFolderWatcher::DebounceMsec));
         return true;
     }
 };
@@ -100,11 +72,13 @@ TEST(AppFolderWatcher, BurstOfChangesGivesOneRescan)
     QSignalSpy rescans(&w.watcher, &AppFolderWatcher::rescanRequested);
     for (int i = 0; i < 3; ++i) {
         w.watcher.scheduleRescan();
+        w.scheduler.advance(std::chrono::milliseconds(999));
     }
-    EXPECT_EQ(w.timer->starts, 3);
-    EXPECT_EQ(w.timer->lastMsec, 1000);
+    // Each change restarted the one-second wait.
+    EXPECT_EQ(w.scheduler.pendingCount(), 1u);
     EXPECT_EQ(rescans.count(), 0);
-    EXPECT_TRUE(w.fire());
+    w.scheduler.advance(std::chrono::milliseconds(1));
+    EXPECT_EQ(rescans.count(), 1);
     EXPECT_FALSE(w.fire());
     EXPECT_EQ(rescans.count(), 1);
     EXPECT_EQ(w.lines, QStringList { QStringLiteral("🔄 Rescanning apps due to file system change...") });
@@ -123,28 +97,14 @@ TEST(AppFolderWatcher, ChangesInAWatchedFolderStartTheWait)
     Watch w;
     w.watcher.startMonitoring({ a });
     QDir().mkpath(a + QStringLiteral("/New.app"));
-    ASSERT_TRUE(waitUntil([&] { return w.timer->starts > 0; }));
-    EXPECT_TRUE(w.timer->pending);
+    ASSERT_TRUE(waitUntil([&] { return w.scheduler.pendingCount() > 0; }));
 
     // Changes deeper inside a bundle are not the folder's own.
     EXPECT_TRUE(w.fire());
-    const int before = w.timer->starts;
     TemporaryRoots::writeFile(a + QStringLiteral("/New.app/Contents/Info.plist"), "x");
     QCoreApplication::processEvents();
     waitUntil([] { return false; }, 200);
-    EXPECT_EQ(w.timer->starts, before);
-}
-
-TEST(AppFolderWatcher, RealTimerWaitsBeforeFiring)
-{
-    std::unique_ptr<OneShotTimer> timer = OneShotTimer::create();
-    int fired = 0;
-    timer->start(10, [&] { ++fired; });
-    timer->start(10, [&] { fired += 10; });
-    EXPECT_TRUE(timer->isActive());
-    ASSERT_TRUE(waitUntil([&] { return fired > 0; }));
-    EXPECT_EQ(fired, 10);
-    EXPECT_FALSE(timer->isActive());
+    EXPECT_EQ(w.scheduler.pendingCount(), 0u);
 }
 
 TEST(AppFolderWatcher, RenamingAWatchedFolderStartsTheWait)
@@ -155,7 +115,7 @@ TEST(AppFolderWatcher, RenamingAWatchedFolderStartsTheWait)
     Watch w;
     ASSERT_EQ(w.watcher.startMonitoring({ a }), 1);
     ASSERT_TRUE(QDir().rename(a, a + QStringLiteral(" (old)")));
-    ASSERT_TRUE(waitUntil([&] { return w.timer->starts > 0; }));
+    ASSERT_TRUE(waitUntil([&] { return w.scheduler.pendingCount() > 0; }));
     EXPECT_TRUE(w.fire());
     EXPECT_TRUE(w.watcher.watchedFolders().isEmpty());
 }

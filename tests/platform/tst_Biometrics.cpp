@@ -6,7 +6,7 @@ using namespace brimlark;
 
 TEST(Biometrics, LinuxReportsNotAvailableWithoutAnError)
 {
-    auto &b = Biometrics::system();
+    UnavailableBiometrics b;
     const auto capability = b.canEvaluatePolicy();
     EXPECT_FALSE(capability.canEvaluate);
     // Callers show their own fallback text when the service gives none.
@@ -18,7 +18,7 @@ TEST(Biometrics, EvaluationOnLinuxFailsExactlyOnce)
     int calls = 0;
     bool success = true;
     std::optional<QString> error;
-    Biometrics::system().evaluatePolicy(
+    UnavailableBiometrics().evaluatePolicy(
         QStringLiteral("Unlock Hidden Items"), [&](bool ok, std::optional<QString> e) {
             ++calls;
             success = ok;

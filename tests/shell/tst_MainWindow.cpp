@@ -1,9 +1,9 @@
+#include "ViewModelFixture.h"
 #include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
 #include "shell/AppDelegate.h"
 #include "shell/BrimlarkApp.h"
 #include "shell/MenuCommands.h"
-#include "shell/ShellViewModel.h"
 
 #include "TestSupport.h"
 
@@ -21,16 +21,8 @@
 #include <memory>
 
 using namespace brimlark;
-using ::testing::InSequence;
-using ::testing::StrictMock;
 
 namespace {
-
-class MockViewModel : public ShellViewModel
-{
-public:
-    MOCK_METHOD(void, setLibrarySelection, (const QString &caseName), (override));
-};
 
 // What the window reads of the view model as the views see it.
 class TitledViewModel : public QObject
@@ -101,9 +93,9 @@ protected:
     {
         QmlTest::SetUp();
         BrimlarkApp::Services services;
-        services.makeViewModel = [this]() -> ShellViewModel * {
+        services.makeViewModel = [this]() -> BrimlarkViewModel * {
             ++m_viewModelsBuilt;
-            return &m_viewModel;
+            return &m_viewModel.vm;
         };
         services.handleURL = [this](const QUrl &url) { m_handledUrls.append(url); };
         services.initializeAnalytics = [this] { ++m_analyticsStarts; };
@@ -145,7 +137,7 @@ protected:
         return window;
     }
 
-    StrictMock<MockViewModel> m_viewModel;
+    test::ViewModelFixture m_viewModel;
     TitledViewModel m_titled;
     QStringList m_quitSteps;
     std::unique_ptr<BrimlarkApp> m_app;
@@ -168,7 +160,7 @@ TEST_F(MainWindowTest, StartsAnalyticsBeforeTheWindowAndBuildsTheViewModelWithIt
     EXPECT_EQ(m_viewModelsBuilt, 1);
     EXPECT_EQ(m_analyticsStarts, 1);
     EXPECT_EQ(m_hotKeyRegistrations, 1);
-    EXPECT_EQ(MenuCommands::shared().viewModel(), &m_viewModel);
+    EXPECT_EQ(MenuCommands::shared().viewModel(), &m_viewModel.vm);
 }
 
 TEST_F(MainWindowTest, ShowsTheSplitViewWithItsColumnsAndLimits)
@@ -277,14 +269,6 @@ TEST_F(MainWindowTest, ShortcutsRunTheMenuCommands)
 {
     QQuickWindow *window = launch();
     ASSERT_NE(window, nullptr);
-    {
-        InSequence order;
-        EXPECT_CALL(m_viewModel, setLibrarySelection(u"allApps"_qs));
-        EXPECT_CALL(m_viewModel, setLibrarySelection(u"newlyAdded"_qs));
-        EXPECT_CALL(m_viewModel, setLibrarySelection(u"recents"_qs));
-        EXPECT_CALL(m_viewModel, setLibrarySelection(u"favorites"_qs));
-        EXPECT_CALL(m_viewModel, setLibrarySelection(u"allApps"_qs));
-    }
     QTest::keyClick(window, Qt::Key_K, Qt::ControlModifier);
     EXPECT_EQ(m_searchRequests, 1);
     for (const Qt::Key key : { Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4, Qt::Key_1 }) {
@@ -293,6 +277,8 @@ TEST_F(MainWindowTest, ShortcutsRunTheMenuCommands)
     // Without Ctrl the digits are plain keys.
     QTest::keyClick(window, Qt::Key_2);
     EXPECT_EQ(m_searchRequests, 1);
+    EXPECT_EQ(m_viewModel.selections,
+        (QStringList { u"allApps"_qs, u"newlyAdded"_qs, u"recents"_qs, u"favorites"_qs, u"allApps"_qs }));
 }
 
 TEST_F(MainWindowTest, AnOpenedUrlGoesToAnalyticsOnly)

@@ -1,6 +1,6 @@
+#include "ViewModelFixture.h"
 #include "platform/NotificationCenter.h"
 #include "shell/MenuCommands.h"
-#include "shell/ShellViewModel.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -8,16 +8,8 @@
 #include <QVariantMap>
 
 using namespace brimlark;
-using ::testing::InSequence;
-using ::testing::StrictMock;
 
 namespace {
-
-class MockViewModel : public ShellViewModel
-{
-public:
-    MOCK_METHOD(void, setLibrarySelection, (const QString &caseName), (override));
-};
 
 TEST(MenuCommands, TheLibraryMenuOffersTheFourSectionsInOrder)
 {
@@ -47,30 +39,26 @@ TEST(MenuCommands, TheLibraryMenuOffersTheFourSectionsInOrder)
 
 TEST(MenuCommands, EachLibraryCommandSetsItsSelectionEveryTime)
 {
-    StrictMock<MockViewModel> viewModel;
-    MenuCommands commands(&viewModel);
-    {
-        InSequence order;
-        EXPECT_CALL(viewModel, setLibrarySelection(u"allApps"_qs)).Times(2);
-        EXPECT_CALL(viewModel, setLibrarySelection(u"newlyAdded"_qs));
-        EXPECT_CALL(viewModel, setLibrarySelection(u"recents"_qs));
-        EXPECT_CALL(viewModel, setLibrarySelection(u"favorites"_qs));
-    }
+    test::ViewModelFixture f;
+    MenuCommands commands(&f.vm);
     // Choosing All Apps while it is selected sets it again.
     commands.showLibrarySection(u"allApps"_qs);
     commands.showLibrarySection(u"allApps"_qs);
     commands.showLibrarySection(u"newlyAdded"_qs);
     commands.showLibrarySection(u"recents"_qs);
     commands.showLibrarySection(u"favorites"_qs);
+    EXPECT_EQ(f.selections,
+        (QStringList { u"allApps"_qs, u"allApps"_qs, u"newlyAdded"_qs, u"recents"_qs, u"favorites"_qs }));
 }
 
 TEST(MenuCommands, NamesOutsideTheLibraryMenuSetNothing)
 {
-    StrictMock<MockViewModel> viewModel;
-    MenuCommands commands(&viewModel);
+    test::ViewModelFixture f;
+    MenuCommands commands(&f.vm);
     for (const QString &name : { u"hidden"_qs, u"AllApps"_qs, QString(), u"folder"_qs, u"allApps "_qs }) {
         commands.showLibrarySection(name);
     }
+    EXPECT_TRUE(f.selections.isEmpty());
 }
 
 TEST(MenuCommands, WithoutAViewModelTheLibraryCommandsDoNothing)
@@ -96,10 +84,11 @@ TEST(MenuCommands, SearchAppsPostsTheFocusRequestOnly)
                 posted.append(name);
             }
         });
-    StrictMock<MockViewModel> viewModel;
-    MenuCommands commands(&viewModel);
+    test::ViewModelFixture f;
+    MenuCommands commands(&f.vm);
     commands.searchApps();
     EXPECT_EQ(posted, QStringList { u"brimLarkSearchFocusRequested"_qs });
+    EXPECT_TRUE(f.selections.isEmpty());
     center.removeObserver(token);
 }
 

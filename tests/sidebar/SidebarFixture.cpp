@@ -11,6 +11,7 @@ SidebarFixture::SidebarFixture()
 {
     BrimlarkViewModel::Services services;
     services.defaults = &defaults;
+    services.workspace = &workspace;
     services.biometrics = &biometrics;
     services.scheduler = &scheduler;
     services.passwordLimits = PasswordHashing::Limits::minimum();

@@ -2,11 +2,12 @@
 
 #include "model/AppFinder.h"
 #include "model/WorkspaceManager.h"
+#include "platform/AppWorkspace.h"
 #include "platform/Biometrics.h"
 #include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
 #include "state/BrimlarkViewModel.h"
-#include "state/Scheduler.h"
+#include "support/ManualScheduler.h"
 
 #include <QObject>
 #include <QStringList>
@@ -45,6 +46,7 @@ public:
     NotificationCenter center;
     WorkspaceManager workspaces { defaults, center };
     AppFinder finder;
+    AppWorkspace workspace;
     UnavailableBiometrics biometrics;
     ManualScheduler scheduler;
 

@@ -25,7 +25,7 @@ QStringList shown(const QList<SidebarFolderTree::Row> &rows)
 TEST(SidebarFolderTree, flattensRootsWithTheirVisibleSubtrees)
 {
     test::SidebarFixture f;
-    EXPECT_TRUE(SidebarFolderTree::flatten(f.finder).isEmpty());
+    EXPECT_TRUE(SidebarFolderTree::flatten(f.vm()).isEmpty());
     f.makeFolder(QStringLiteral("Work"));
     f.makeFolder(QStringLiteral("Games"));
     f.makeFolder(QStringLiteral("Docs"), QStringLiteral("Work"));
@@ -33,7 +33,7 @@ TEST(SidebarFolderTree, flattensRootsWithTheirVisibleSubtrees)
     f.makeFolder(QStringLiteral("Secret"), QStringLiteral("Games"));
     f.makeFolder(QStringLiteral("Inside"), QStringLiteral("Secret"));
     f.finder.hideFolder(f.folder(QStringLiteral("Secret")));
-    EXPECT_EQ(shown(SidebarFolderTree::flatten(f.finder)),
+    EXPECT_EQ(shown(SidebarFolderTree::flatten(f.vm())),
         (QStringList { u"Work@0"_qs, u"  Docs@0"_qs, u"    Old@0"_qs, u"Games@1"_qs }));
     EXPECT_EQ(SidebarFolderTree::indent(2), 24);
 }
@@ -64,7 +64,7 @@ TEST(SidebarFolderModel, fieldChangesUpdateRowsInPlace)
     f.makeFolder(QStringLiteral("Docs"), QStringLiteral("Work"));
     SidebarFolderModel model;
     QAbstractItemModelTester tester(&model);
-    model.setAppFinder(&f.finder);
+    model.setViewModel(&f.vm());
     ASSERT_EQ(model.rowCount(), 2);
     QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
     QSignalSpy changes(&model, &QAbstractItemModel::dataChanged);

@@ -10,7 +10,7 @@
 #include "platform/NotificationCenter.h"
 #include "state/AnalyticsReporter.h"
 #include "state/HiddenItemsPassword.h"
-#include "state/Scheduler.h"
+#include "support/ManualScheduler.h"
 
 #include "TestSupport.h"
 
@@ -218,13 +218,9 @@ protected:
 
 // ---- construction and observers
 
-TEST_F(ViewModelTest, ConstructionScansThenWatchesAndFollowsTheCatalog)
+TEST_F(ViewModelTest, ConstructionFollowsTheCatalog)
 {
-    QStringList calls;
-    finder.setScanAppsHook([&] { calls << QStringLiteral("scan"); });
-    finder.setStartMonitoringHook([&] { calls << QStringLiteral("monitor"); });
     auto &v = makeVm();
-    EXPECT_THAT(calls, ElementsAre(QStringLiteral("scan"), QStringLiteral("monitor")));
     EXPECT_EQ(v.selection(), SidebarSelection(Kind::allApps));
     EXPECT_THAT(v.filteredApps(), IsEmpty());
 
@@ -232,6 +228,40 @@ TEST_F(ViewModelTest, ConstructionScansThenWatchesAndFollowsTheCatalog)
     standardCatalog();
     EXPECT_GE(filtered.count(), 1);
     EXPECT_THAT(names(v.filteredApps()), ElementsAre("Alpha", "Bravo", "Charlie", "Echo", "Foxtrot"));
+}
+
+TEST_F(ViewModelTest, EachCatalogOperationIsOneChangeAndOneRefilter)
+{
+    standardCatalog();
+    const AppFolder box = makeFolder(QStringLiteral("Box"), { byName(QStringLiteral("Alpha")) });
+    auto &v = makeVm();
+    QSignalSpy changes(&finder, &AppFinder::changed);
+    QSignalSpy refilters(&v, &BrimlarkViewModel::refiltered);
+    const struct
+    {
+        const char *what;
+        std::function<void()> act;
+    } operations[] = {
+        { "publish",
+            [&] {
+                const QList<AppItem> apps = finder.apps() + QList<AppItem> { app(QStringLiteral("Golf")) };
+                const quint64 generation = finder.beginScan();
+                changes.clear();
+                refilters.clear();
+                finder.publishScan(apps, generation);
+            } },
+        { "folder edit", [&] { v.addAppToFolder(byName(QStringLiteral("Bravo")), box); } },
+        { "folder reorder", [&] { v.reorderFoldersFromList({ 0 }, 1); } },
+        { "grid reorder", [&] { v.reorderUnifiedItemsFromList({ 0 }, 2); } },
+        { "show", [&] { v.unhideAppGlobally(byName(QStringLiteral("Delta"))); } },
+    };
+    for (const auto &op : operations) {
+        changes.clear();
+        refilters.clear();
+        op.act();
+        EXPECT_EQ(changes.count(), 1) << op.what;
+        EXPECT_EQ(refilters.count(), 1) << op.what;
+    }
 }
 
 TEST_F(ViewModelTest, SelectionWatcherLocksOutsideTheHiddenSection)
@@ -675,6 +705,19 @@ TEST_F(ViewModelTest, MovingAnAppTakesTheTargetsPlace)
         EXPECT_EQ(names(finder.getAppsInFolder(current(folder))), row.expected)
             << row.from << "->" << row.onto;
     }
+    // A stored member without its trailing "/" is the same bundle.
+    const AppFolder bare = makeFolder(QStringLiteral("Bare"), abcd);
+    QList<AppFolder> folders = finder.folders();
+    for (auto &f : folders) {
+        if (f.id == bare.id) {
+            f.appURLs[3].chop(1);
+        }
+    }
+    finder.setFolders(folders);
+    const QString echoBare = current(bare).appURLs[3];
+    v.moveFolderApp(abcd[3], abcd[0], current(bare));
+    EXPECT_EQ(current(bare).appURLs,
+        (QStringList { echoBare, abcd[0].urlText(), abcd[1].urlText(), abcd[2].urlText() }));
     // An app outside the folder moves nothing.
     const AppFolder folder = makeFolder(QStringLiteral("Last"), abcd);
     v.moveFolderApp(byName(QStringLiteral("Foxtrot")), abcd[0], folder);

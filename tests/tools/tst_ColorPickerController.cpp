@@ -2,7 +2,7 @@
 #include "model/WorkspaceStorage.h"
 #include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
-#include "state/Scheduler.h"
+#include "support/ManualScheduler.h"
 #include "support/ToolFakes.h"
 #include "tools/ColorPickerController.h"
 

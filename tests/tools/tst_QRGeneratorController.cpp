@@ -1,4 +1,4 @@
-#include "state/Scheduler.h"
+#include "support/ManualScheduler.h"
 #include "tools/QRGeneratorController.h"
 
 #include <QClipboard>

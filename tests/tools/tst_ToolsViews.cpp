@@ -3,7 +3,7 @@
 #include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
 #include "shell/BrimlarkApp.h"
-#include "state/Scheduler.h"
+#include "support/ManualScheduler.h"
 #include "tools/CodeSnippetsController.h"
 #include "tools/QRGeneratorController.h"
 #include "tools/StickyNotesController.h"

@@ -3,7 +3,7 @@
 #include "TestSupport.h"
 #include "platform/DiskAccess.h"
 #include "platform/Trash.h"
-#include "state/Scheduler.h"
+#include "support/ManualScheduler.h"
 #include "uninstaller/views/AppUninstallerFlow.h"
 
 #include <QFile>

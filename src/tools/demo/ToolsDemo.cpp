@@ -5,7 +5,7 @@
 #include "model/WorkspaceManager.h"
 #include "model/WorkspaceStorage.h"
 #include "shell/BrimlarkApp.h"
-#include "state/Scheduler.h"
+#include "platform/Scheduler.h"
 #include "tools/CodeSnippetsController.h"
 #include "tools/QRGeneratorController.h"
 #include "tools/StickyNotesController.h"
@@ -38,9 +38,10 @@ int main(int argc, char **argv)
     std::fflush(stdout);
 
     auto &storage = brimlark::WorkspaceStorage::shared();
-    brimlark::QRGeneratorController qr(qrFolder.path(), brimlark::Scheduler::main());
+    brimlark::TimerScheduler scheduler;
+    brimlark::QRGeneratorController qr(qrFolder.path(), scheduler);
     brimlark::StickyNotesController notes(storage);
-    brimlark::CodeSnippetsController snippets(storage, brimlark::Scheduler::main());
+    brimlark::CodeSnippetsController snippets(storage, scheduler);
 
     QQmlApplicationEngine engine;
     brimlark::BrimlarkApp::prepareEngine(engine);

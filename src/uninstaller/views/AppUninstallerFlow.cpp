@@ -2,7 +2,7 @@
 
 #include "platform/AppIconImageProvider.h"
 #include "platform/DiskAccess.h"
-#include "state/Scheduler.h"
+#include "platform/Scheduler.h"
 #include "uninstaller/AppUninstallerScanner.h"
 #include "uninstaller/ByteCountFormatter.h"
 #include "uninstaller/views/ResidualListModel.h"

@@ -1,4 +1,4 @@
-#include "state/Scheduler.h"
+#include "support/ManualScheduler.h"
 
 #include "TestSupport.h"
 

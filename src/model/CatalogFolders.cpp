@@ -1,0 +1,252 @@
+#include "model/CatalogFolders.h"
+
+#include "model/StoredJson.h"
+#include "model/StoredStrings.h"
+#include "model/WorkspaceManager.h"
+#include "platform/ListMove.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace brimlark {
+
+CatalogFolders::CatalogFolders(Defaults &defaults, const WorkspaceManager &workspaces, Clock clock)
+    : m_defaults(defaults)
+    , m_workspaces(workspaces)
+    , m_clock(std::move(clock))
+{
+}
+
+const AppFolder *CatalogFolders::find(const QUuid &id) const
+{
+    const auto it = std::find_if(
+        m_folders.cbegin(), m_folders.cend(), [&id](const AppFolder &f) { return f.id == id; });
+    return it == m_folders.cend() ? nullptr : &*it;
+}
+
+AppFolder *CatalogFolders::findMutable(const QUuid &id)
+{
+    return const_cast<AppFolder *>(std::as_const(*this).find(id));
+}
+
+void CatalogFolders::load()
+{
+    // Undecodable data is kept aside by StoredJson before any save replaces it.
+    auto stored = StoredJson::readList<AppFolder>(
+        m_defaults, m_workspaces.perWorkspaceKey(foldersBase), &AppFolder::fromJson);
+    m_folders = stored ? QList<AppFolder>(stored->begin(), stored->end()) : QList<AppFolder> {};
+    sort();
+}
+
+void CatalogFolders::save()
+{
+    auto json = nlohmann::ordered_json::array();
+    for (const auto &f : std::as_const(m_folders)) {
+        json.push_back(f.toJson());
+    }
+    StoredJson::write(m_defaults, m_workspaces.perWorkspaceKey(foldersBase), json);
+}
+
+void CatalogFolders::set(QList<AppFolder> folders)
+{
+    m_folders = std::move(folders);
+}
+
+void CatalogFolders::sort()
+{
+    std::stable_sort(m_folders.begin(), m_folders.end(), [](const AppFolder &a, const AppFolder &b) {
+        if (a.isPinned != b.isPinned) {
+            return a.isPinned;
+        }
+        if (a.sortOrder != b.sortOrder) {
+            return a.sortOrder < b.sortOrder;
+        }
+        return a.createdAt > b.createdAt;
+    });
+}
+
+QUuid CatalogFolders::create(const QString &name, const QString &icon, const QString &color,
+    const std::optional<QUuid> &parentFolderID)
+{
+    qint64 sortOrder = 0;
+    if (!m_folders.isEmpty()) {
+        qint64 highest = std::numeric_limits<qint64>::min();
+        for (const auto &f : std::as_const(m_folders)) {
+            highest = std::max(highest, f.sortOrder);
+        }
+        // Saturate: a hand-edited order at the largest value must not wrap
+        // round to the smallest and put the new folder first.
+        sortOrder = highest == std::numeric_limits<qint64>::max() ? highest : highest + 1;
+    }
+    AppFolder folder;
+    folder.id = QUuid::createUuid();
+    folder.name = name;
+    folder.icon = icon;
+    folder.color = color;
+    folder.parentFolderID = parentFolderID;
+    folder.createdAt = m_clock();
+    folder.sortOrder = sortOrder;
+    m_folders.prepend(folder);
+    save();
+    sort();
+    return folder.id;
+}
+
+bool CatalogFolders::remove(const QUuid &id)
+{
+    if (!find(id)) {
+        return false;
+    }
+    m_folders.removeIf([&id](const AppFolder &f) { return f.id == id; });
+    save();
+    return true;
+}
+
+bool CatalogFolders::rename(const QUuid &id, const QString &name)
+{
+    AppFolder *folder = findMutable(id);
+    if (!folder) {
+        return false;
+    }
+    folder->name = name;
+    save();
+    return true;
+}
+
+bool CatalogFolders::togglePin(const QUuid &id)
+{
+    AppFolder *folder = findMutable(id);
+    if (!folder) {
+        return false;
+    }
+    folder->isPinned = !folder->isPinned;
+    save();
+    sort();
+    return true;
+}
+
+bool CatalogFolders::setColor(const QUuid &id, const QString &color)
+{
+    AppFolder *folder = findMutable(id);
+    if (!folder) {
+        return false;
+    }
+    folder->color = color;
+    save();
+    return true;
+}
+
+bool CatalogFolders::setIcon(const QUuid &id, const QString &icon)
+{
+    AppFolder *folder = findMutable(id);
+    if (!folder) {
+        return false;
+    }
+    folder->icon = icon;
+    save();
+    return true;
+}
+
+bool CatalogFolders::addApp(const QUuid &id, const QString &urlText)
+{
+    AppFolder *folder = findMutable(id);
+    if (!folder || folder->appURLs.contains(urlText)) {
+        return false;
+    }
+    folder->appURLs.append(urlText);
+    save();
+    return true;
+}
+
+bool CatalogFolders::removeApp(const QUuid &id, const QString &urlText)
+{
+    AppFolder *folder = findMutable(id);
+    if (!folder) {
+        return false;
+    }
+    folder->appURLs.removeAll(urlText);
+    save();
+    return true;
+}
+
+bool CatalogFolders::reorderApps(const QUuid &id, const std::set<int> &source, int destination)
+{
+    AppFolder *folder = findMutable(id);
+    if (!folder) {
+        return false;
+    }
+    ListMove::apply(folder->appURLs, source, destination);
+    save();
+    return true;
+}
+
+QList<AppFolder> CatalogFolders::roots(const QSet<QUuid> &hidden) const
+{
+    QList<AppFolder> out;
+    for (const auto &f : m_folders) {
+        if (!f.parentFolderID && !hidden.contains(f.id)) {
+            out << f;
+        }
+    }
+    return out;
+}
+
+QList<AppFolder> CatalogFolders::children(const QUuid &parentID, const QSet<QUuid> &hidden) const
+{
+    QList<AppFolder> out;
+    for (const auto &f : m_folders) {
+        if (f.parentFolderID && *f.parentFolderID == parentID && !hidden.contains(f.id)) {
+            out << f;
+        }
+    }
+    return out;
+}
+
+void CatalogFolders::reorderRoots(const std::set<int> &source, int destination, const QSet<QUuid> &hidden)
+{
+    QList<AppFolder> moved = roots(hidden);
+    ListMove::apply(moved, source, destination);
+    for (qsizetype position = 0; position < moved.size(); ++position) {
+        if (AppFolder *folder = findMutable(moved[position].id)) {
+            folder->sortOrder = position;
+        }
+    }
+    save();
+    sort();
+}
+
+QList<GridItemIdentifier> CatalogFolders::gridOrder() const
+{
+    QList<GridItemIdentifier> out;
+    for (const auto &text :
+        StoredStrings::read(m_defaults, m_workspaces.perWorkspaceKey(unifiedGridOrderBase))) {
+        if (auto item = GridItemIdentifier::fromString(text)) {
+            out << *item;
+        }
+    }
+    return out;
+}
+
+void CatalogFolders::reorderGrid(
+    const std::set<int> &source, int destination, const QList<GridItemIdentifier> &currentItems)
+{
+    QList<GridItemIdentifier> items = currentItems;
+    ListMove::apply(items, source, destination);
+    QStringList texts;
+    texts.reserve(items.size());
+    for (const auto &item : std::as_const(items)) {
+        texts << item.stringRepresentation();
+    }
+    StoredStrings::write(m_defaults, m_workspaces.perWorkspaceKey(unifiedGridOrderBase), texts);
+    for (qsizetype position = 0; position < items.size(); ++position) {
+        if (!items[position].isFolder()) {
+            continue;
+        }
+        if (AppFolder *folder = findMutable(items[position].folderId())) {
+            folder->sortOrder = position;
+        }
+    }
+    save();
+}
+
+} // namespace brimlark

@@ -1,0 +1,72 @@
+#include "model/NewlyAddedTracker.h"
+#include "platform/BundleUrl.h"
+#include "platform/Defaults.h"
+
+#include <gtest/gtest.h>
+
+using namespace brimlark;
+
+namespace {
+
+AppItem app(const QString &name)
+{
+    return AppItem(name,
+        BundleUrl::directoryUrl(QStringLiteral("/Applications/") + name + QStringLiteral(".app")),
+        QStringLiteral("Other"));
+}
+
+QHash<QString, qsizetype> urlTexts(const QList<AppItem> &apps)
+{
+    QHash<QString, qsizetype> out;
+    for (qsizetype i = 0; i < apps.size(); ++i) {
+        out.insert(apps[i].urlText(), i);
+    }
+    return out;
+}
+
+QStringList names(const QList<AppItem> &apps)
+{
+    QStringList out;
+    for (const auto &a : apps) {
+        out << a.name();
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(NewlyAddedTracker, NewestStampFirstTiesByCreationAndOldStampsNeedARecentDate)
+{
+    Defaults defaults;
+    QDateTime now = QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC);
+    QHash<QString, NewlyAddedTracker::FileDates> dates;
+    NewlyAddedTracker tracker(
+        defaults, [&now] { return now; },
+        [&dates](const QString &path) -> std::optional<NewlyAddedTracker::FileDates> {
+            return dates.value(path);
+        });
+    const AppItem old = app(QStringLiteral("Old"));
+    const AppItem made = app(QStringLiteral("Made"));
+    const AppItem plain = app(QStringLiteral("Plain"));
+    dates.insert(made.id(), { now.addDays(-1), std::nullopt });
+    dates.insert(plain.id(), { now.addDays(-5), std::nullopt });
+    dates.insert(old.id(), { now.addDays(-90), std::nullopt });
+
+    // All stamped now: equal stamps, so the newer creation date goes first.
+    QList<AppItem> apps { old, plain, made };
+    EXPECT_EQ(names(tracker.update(apps, urlTexts(apps))),
+        (QStringList { QStringLiteral("Made"), QStringLiteral("Plain"), QStringLiteral("Old") }));
+    EXPECT_EQ(tracker.stored().size(), 3);
+
+    // Forty days on, only a recent creation date keeps an application listed.
+    now = now.addDays(40);
+    dates.insert(made.id(), { now.addDays(-2), std::nullopt });
+    EXPECT_EQ(names(tracker.update(apps, urlTexts(apps))), QStringList { QStringLiteral("Made") });
+
+    // A stamp is forgotten once its application is gone, and set anew when it is back.
+    apps = { made };
+    tracker.update(apps, urlTexts(apps));
+    apps = { made, old };
+    EXPECT_EQ(names(tracker.update(apps, urlTexts(apps))),
+        (QStringList { QStringLiteral("Old"), QStringLiteral("Made") }));
+}
