@@ -25,8 +25,9 @@ Item {
     readonly property alias controller: controller
     readonly property alias iconItem: icon
     readonly property alias nameItem: nameLabel
-    readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
-    readonly property color primary: GridStyle.primary(palette)
+    // The text colour; a grid hands in its own, so its tiles make no palette
+    // object each.
+    property color primary: GridStyle.primary(palette)
 
     implicitWidth: 110 + 16
     implicitHeight: 8 + 90 + 8 + GridStyle.nameLineSpacing * 2 + 8

@@ -30,6 +30,8 @@ GridView {
     // columns, `columns.spacing` apart, centred within the padding.
     readonly property real firstColumnX: padding + Math.max(0, (available - columns.contentWidth(available)) / 2)
     readonly property real columnStep: columnWidth + columns.spacing
+    // The tiles' text colour, read from the palette once for all of them.
+    readonly property color primary: GridStyle.primary(palette)
 
     model: gridController.apps
     clip: true
@@ -69,6 +71,7 @@ GridView {
             x: tiles.firstColumnX + cell.column * (tiles.columnStep - tiles.cellWidth) + (tiles.columnWidth - width) / 2
             app: cell.app
             name: cell.name
+            primary: tiles.primary
             viewModel: tiles.viewModel
             iconSource: cell.iconSource
             scale: drops.draggedAppTarget !== "" && drops.draggedAppTarget === cell.path ? 1.08 : 1
