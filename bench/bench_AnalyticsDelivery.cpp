@@ -4,8 +4,9 @@
 // exchange) and the server's own time per batch (from the request's first byte to the reply's
 // last), and their ratio: what the client adds on top of the exchange itself.
 
+#include "ManualMainExecutor.h"
+#include "ManualTallyClock.h"
 #include "analytics/Flush.h"
-#include "analytics/ManualMainExecutor.h"
 #include "analytics/TallyClock.h"
 #include "analytics/TallyRandom.h"
 

@@ -30,34 +30,37 @@ struct Catalog
 {
     Defaults defaults;
     NotificationCenter center;
-    WorkspaceManager workspaces{defaults, center};
+    WorkspaceManager workspaces { defaults, center };
     std::unique_ptr<AppFinder> finder;
     QList<AppItem> shuffled;
 
     Catalog()
     {
         finder = std::make_unique<AppFinder>(defaults, workspaces, center, &AppFinder::systemClock,
-                                             [](const QString &) { return std::optional<AppFinder::FileDates>(); });
-        static const char *const words[] = {"Photo", "Note", "Mail", "Code", "Music", "Map", "Chess", "Book",
-                                            "Clock", "Draw", "Écran", "Zoom", "studio", "pad", "Pro", "Lite"};
-        static const char *const categories[] = {"Productivity", "Games", "Utilities", "Developer Tools",
-                                                 "Graphics Design", "Music", "Education", "Other"};
+            [](const QString &) { return std::optional<AppFinder::FileDates>(); });
+        static const char *const words[] = { "Photo", "Note", "Mail", "Code", "Music", "Map", "Chess", "Book",
+            "Clock", "Draw", "Écran", "Zoom", "studio", "pad", "Pro", "Lite" };
+        static const char *const categories[] = { "Productivity", "Games", "Utilities", "Developer Tools",
+            "Graphics Design", "Music", "Education", "Other" };
         std::mt19937 random(42);
         QList<AppItem> apps;
         for (int i = 0; i < kApps; ++i) {
-            const QString name = QString::fromUtf8(words[random() % 16]) + u' ' + QString::fromUtf8(words[random() % 16])
-                                 + u' ' + QString::number(i);
-            const QString folder = i % 3 == 0 ? QStringLiteral("/Users/me/Applications") : QStringLiteral("/Applications");
+            const QString name = QString::fromUtf8(words[random() % 16]) + u' '
+                + QString::fromUtf8(words[random() % 16]) + u' ' + QString::number(i);
+            const QString folder
+                = i % 3 == 0 ? QStringLiteral("/Users/me/Applications") : QStringLiteral("/Applications");
             apps << AppItem(name, BundleUrl::directoryUrl(folder + u'/' + name + QStringLiteral(".app")),
-                            QString::fromUtf8(categories[random() % 8]));
+                QString::fromUtf8(categories[random() % 8]));
         }
-        std::sort(apps.begin(), apps.end(), [](const AppItem &a, const AppItem &b) { return a.name() < b.name(); });
+        std::sort(
+            apps.begin(), apps.end(), [](const AppItem &a, const AppItem &b) { return a.name() < b.name(); });
         finder->publishScan(apps, finder->beginScan());
         for (int i = 0; i < 7; ++i) {
             finder->addToRecents(apps[i * 97]);
         }
         for (int f = 0; f < kFolders; ++f) {
-            finder->createFolder(QStringLiteral("Folder %1").arg(f), QStringLiteral("folder"), QStringLiteral("#007AFF"));
+            finder->createFolder(
+                QStringLiteral("Folder %1").arg(f), QStringLiteral("folder"), QStringLiteral("#007AFF"));
         }
         const QList<AppFolder> folders = finder->folders();
         for (int f = 0; f < folders.size(); ++f) {
@@ -99,8 +102,7 @@ QList<AppFolder> floorFolders(const QList<AppFolder> &folders, qsizetype &total)
     return out;
 }
 
-template<typename Op>
-double secondsPerCall(Op op)
+template <typename Op> double secondsPerCall(Op op)
 {
     using clock = std::chrono::steady_clock;
     constexpr int rounds = 200;
@@ -134,15 +136,15 @@ double folderFloor()
     return seconds;
 }
 
-template<typename Op>
-void run(benchmark::State &state, double floor, Op op)
+template <typename Op> void run(benchmark::State &state, double floor, Op op)
 {
     using clock = std::chrono::steady_clock;
     const auto start = clock::now();
     for (auto _ : state) {
         benchmark::DoNotOptimize(op());
     }
-    const double perCall = std::chrono::duration<double>(clock::now() - start).count() / double(state.iterations());
+    const double perCall
+        = std::chrono::duration<double>(clock::now() - start).count() / double(state.iterations());
     state.counters["floor_us"] = floor * 1e6;
     state.counters["x_floor"] = perCall / floor;
 }

@@ -74,6 +74,7 @@
 #include <sys/resource.h>
 #include <time.h>
 
+Q_IMPORT_QML_PLUGIN(BrimlarkViewsPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkShellPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkToolsPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkGridPlugin)
@@ -195,7 +196,6 @@ struct ChildState
         services.workspace = &workspace;
         services.biometrics = &biometrics;
         services.scheduler = &scheduler;
-        services.installKeyDownMonitor = false;
         viewModel = std::make_unique<BrimlarkViewModel>(finder, services);
         const quint64 generation = finder.beginScan();
         if (!inBackground) {

@@ -34,7 +34,7 @@
 #include <memory>
 #include <vector>
 
-Q_IMPORT_QML_PLUGIN(BrimlarkShellPlugin)
+Q_IMPORT_QML_PLUGIN(BrimlarkViewsPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkToolsPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkGridPlugin)
 
@@ -90,7 +90,6 @@ void BM_KeystrokeToFrame(benchmark::State &state)
     services.workspace = &workspace;
     services.biometrics = &biometrics;
     services.scheduler = &scheduler;
-    services.installKeyDownMonitor = false;
     BrimlarkViewModel viewModel(finder, services);
     finder.publishScan(sampleApps(), finder.beginScan());
 

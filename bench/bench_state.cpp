@@ -107,7 +107,6 @@ struct Fixture
         services.scheduler = &scheduler;
         services.workspace = &workspace;
         services.biometrics = &biometrics;
-        services.installKeyDownMonitor = false;
         vm = std::make_unique<BrimlarkViewModel>(finder, services);
         folder = finder.folders().at(folderCount / 2);
         category = QStringLiteral("Category 3");

@@ -59,8 +59,8 @@ void ApplicationLifecycle::postDidBecomeActive()
 std::size_t ApplicationLifecycle::observerCount() const
 {
     std::lock_guard lock(m_mutex);
-    return static_cast<std::size_t>(
-        std::count_if(m_observers.begin(), m_observers.end(), [](const auto &weak) { return !weak.expired(); }));
+    return static_cast<std::size_t>(std::count_if(
+        m_observers.begin(), m_observers.end(), [](const auto &weak) { return !weak.expired(); }));
 }
 
 std::shared_ptr<ApplicationLifecycle> ApplicationLifecycle::shared()

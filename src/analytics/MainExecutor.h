@@ -29,8 +29,8 @@ public:
 
     // Called on the main thread: runs the action on the main thread every intervalSeconds until
     // the timer is invalidated. An interval of 0 or less gives a timer that never fires.
-    virtual std::shared_ptr<RepeatingTimer> scheduleRepeatingTimer(double intervalSeconds,
-                                                                   std::function<void()> action)
+    virtual std::shared_ptr<RepeatingTimer> scheduleRepeatingTimer(
+        double intervalSeconds, std::function<void()> action)
         = 0;
 
     // The process-wide executor: the one installed, or else one with a thread of its own that

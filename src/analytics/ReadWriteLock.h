@@ -13,21 +13,22 @@ namespace brimlark {
 class ReadWriteLock
 {
 public:
-    explicit ReadWriteLock(std::string label) : m_label(std::move(label)) { }
+    explicit ReadWriteLock(std::string label)
+        : m_label(std::move(label))
+    {
+    }
     ReadWriteLock(const ReadWriteLock &) = delete;
     ReadWriteLock &operator=(const ReadWriteLock &) = delete;
 
     const std::string &label() const { return m_label; }
 
-    template<typename Closure>
-    decltype(auto) read(Closure &&closure) const
+    template <typename Closure> decltype(auto) read(Closure &&closure) const
     {
         std::shared_lock guard(m_mutex);
         return std::forward<Closure>(closure)();
     }
 
-    template<typename Closure>
-    decltype(auto) write(Closure &&closure)
+    template <typename Closure> decltype(auto) write(Closure &&closure)
     {
         std::unique_lock guard(m_mutex);
         return std::forward<Closure>(closure)();

@@ -35,11 +35,4 @@ double SystemTallyClock::now() const
     return std::chrono::duration<double>(sinceEpoch).count();
 }
 
-void ManualTallyClock::advance(double seconds)
-{
-    double current = m_now.load();
-    while (!m_now.compare_exchange_weak(current, current + seconds)) {
-    }
-}
-
 } // namespace brimlark

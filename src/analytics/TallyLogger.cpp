@@ -46,7 +46,7 @@ std::string_view rawValue(TallyLogLevel level)
 std::optional<TallyLogLevel> tallyLogLevelFromRawValue(std::string_view raw)
 {
     for (TallyLogLevel level :
-         { TallyLogLevel::Debug, TallyLogLevel::Info, TallyLogLevel::Warning, TallyLogLevel::Error }) {
+        { TallyLogLevel::Debug, TallyLogLevel::Info, TallyLogLevel::Warning, TallyLogLevel::Error }) {
         if (rawValue(level) == raw) {
             return level;
         }
@@ -124,25 +124,40 @@ std::string debugQuoted(std::string_view text)
 
 TallyLogging::~TallyLogging() = default;
 
-PrintLogging::PrintLogging() : m_out(&std::cout) { }
+PrintLogging::PrintLogging()
+    : m_out(&std::cout)
+{
+}
 
-PrintLogging::PrintLogging(std::ostream &out) : m_out(&out) { }
+PrintLogging::PrintLogging(std::ostream &out)
+    : m_out(&out)
+{
+}
 
 void PrintLogging::addMessage(const TallyLogMessage &message)
 {
     *m_out << consoleLine(message) << '\n' << std::flush;
 }
 
-PrintDebugLogging::PrintDebugLogging() : m_out(&std::cout) { }
+PrintDebugLogging::PrintDebugLogging()
+    : m_out(&std::cout)
+{
+}
 
-PrintDebugLogging::PrintDebugLogging(std::ostream &out) : m_out(&out) { }
+PrintDebugLogging::PrintDebugLogging(std::ostream &out)
+    : m_out(&out)
+{
+}
 
 void PrintDebugLogging::addMessage(const TallyLogMessage &message)
 {
     *m_out << debugQuoted(consoleLine(message)) << '\n' << std::flush;
 }
 
-FileLogging::FileLogging(const std::string &path) : m_fileHandle(std::fopen(path.c_str(), "ab")) { }
+FileLogging::FileLogging(const std::string &path)
+    : m_fileHandle(std::fopen(path.c_str(), "ab"))
+{
+}
 
 FileLogging::~FileLogging()
 {

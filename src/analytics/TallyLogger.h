@@ -27,7 +27,7 @@ std::optional<TallyLogLevel> tallyLogLevelFromRawValue(std::string_view raw);
 
 struct TallyLogMessage
 {
-    std::string file;     // source file name without its folders
+    std::string file; // source file name without its folders
     std::string function; // operation name with its argument labels, e.g. "open()"
     std::string text;
     TallyLogLevel level = TallyLogLevel::Debug;
@@ -106,35 +106,35 @@ public:
     static void disableLevel(TallyLogLevel level);
     static bool isEnabled(TallyLogLevel level);
 
-    template<typename Message>
+    template <typename Message>
     static void debug(Message &&message, std::string_view function,
-                      std::source_location where = std::source_location::current())
+        std::source_location where = std::source_location::current())
     {
         log(TallyLogLevel::Debug, std::forward<Message>(message), function, where.file_name());
     }
-    template<typename Message>
+    template <typename Message>
     static void info(Message &&message, std::string_view function,
-                     std::source_location where = std::source_location::current())
+        std::source_location where = std::source_location::current())
     {
         log(TallyLogLevel::Info, std::forward<Message>(message), function, where.file_name());
     }
-    template<typename Message>
+    template <typename Message>
     static void warn(Message &&message, std::string_view function,
-                     std::source_location where = std::source_location::current())
+        std::source_location where = std::source_location::current())
     {
         log(TallyLogLevel::Warning, std::forward<Message>(message), function, where.file_name());
     }
-    template<typename Message>
+    template <typename Message>
     static void error(Message &&message, std::string_view function,
-                      std::source_location where = std::source_location::current())
+        std::source_location where = std::source_location::current())
     {
         log(TallyLogLevel::Error, std::forward<Message>(message), function, where.file_name());
     }
 
     // The common path of the level functions, with the source path given explicitly.
-    template<typename Message>
-    static void log(TallyLogLevel level, Message &&message, std::string_view function,
-                    std::string_view sourcePath)
+    template <typename Message>
+    static void log(
+        TallyLogLevel level, Message &&message, std::string_view function, std::string_view sourcePath)
     {
         if (!isEnabled(level)) {
             return;
@@ -145,16 +145,15 @@ public:
         } else {
             text = renderText(std::forward<Message>(message));
         }
-        forwardLogMessage(TallyLogMessage { fileNameFromPath(sourcePath), std::string(function),
-                                            std::move(text), level });
+        forwardLogMessage(
+            TallyLogMessage { fileNameFromPath(sourcePath), std::string(function), std::move(text), level });
     }
 
     // The last non-empty "/"-separated piece of a path, or the whole path when there is none.
     static std::string fileNameFromPath(std::string_view path);
 
 private:
-    template<typename Value>
-    static std::string renderText(Value &&value)
+    template <typename Value> static std::string renderText(Value &&value)
     {
         using Plain = std::remove_cvref_t<Value>;
         if constexpr (std::is_same_v<Plain, bool>) {
@@ -167,7 +166,7 @@ private:
             return renderDouble(static_cast<double>(value));
         } else {
             static_assert(std::is_convertible_v<Value, std::string_view>,
-                          "log messages are text, numbers or callables returning them");
+                "log messages are text, numbers or callables returning them");
             return {};
         }
     }

@@ -52,7 +52,8 @@ std::uint32_t SystemTallyRandom::uniform(std::uint32_t upperBound)
     return distribution(threadGenerator());
 }
 
-SequenceTallyRandom::SequenceTallyRandom(std::vector<std::uint32_t> values) : m_values(std::move(values))
+SequenceTallyRandom::SequenceTallyRandom(std::vector<std::uint32_t> values)
+    : m_values(std::move(values))
 {
     if (m_values.empty()) {
         m_values.push_back(0);

@@ -66,7 +66,8 @@ std::string RandomTallyUuidSource::newUuidText()
     return text;
 }
 
-SequenceTallyUuidSource::SequenceTallyUuidSource(std::vector<std::string> texts) : m_texts(std::move(texts))
+SequenceTallyUuidSource::SequenceTallyUuidSource(std::vector<std::string> texts)
+    : m_texts(std::move(texts))
 {
     if (m_texts.empty()) {
         m_texts.emplace_back("00000000-0000-0000-0000-000000000000");

@@ -65,7 +65,8 @@ class ThreadTimer : public RepeatingTimer
 {
 public:
     ThreadTimer(std::shared_ptr<TimerData> data, std::weak_ptr<ThreadMainExecutor::State> state)
-        : m_data(std::move(data)), m_state(std::move(state))
+        : m_data(std::move(data))
+        , m_state(std::move(state))
     {
     }
     ~ThreadTimer() override { invalidate(); }
@@ -140,7 +141,8 @@ void executorLoop(std::shared_ptr<ThreadMainExecutor::State> keepAlive)
 
 } // namespace
 
-ThreadMainExecutor::ThreadMainExecutor() : m_state(std::make_shared<State>())
+ThreadMainExecutor::ThreadMainExecutor()
+    : m_state(std::make_shared<State>())
 {
     m_state->worker = std::thread(executorLoop, m_state);
 }
@@ -174,8 +176,8 @@ void ThreadMainExecutor::post(std::function<void()> task)
     m_state->wake.notify_all();
 }
 
-std::shared_ptr<RepeatingTimer> ThreadMainExecutor::scheduleRepeatingTimer(double intervalSeconds,
-                                                                           std::function<void()> action)
+std::shared_ptr<RepeatingTimer> ThreadMainExecutor::scheduleRepeatingTimer(
+    double intervalSeconds, std::function<void()> action)
 {
     auto data = std::make_shared<TimerData>();
     if (!(intervalSeconds > 0) || !action) {

@@ -18,8 +18,8 @@ public:
     ThreadMainExecutor &operator=(const ThreadMainExecutor &) = delete;
 
     void post(std::function<void()> task) override;
-    std::shared_ptr<RepeatingTimer> scheduleRepeatingTimer(double intervalSeconds,
-                                                           std::function<void()> action) override;
+    std::shared_ptr<RepeatingTimer> scheduleRepeatingTimer(
+        double intervalSeconds, std::function<void()> action) override;
 
     struct State;
 

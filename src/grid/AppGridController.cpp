@@ -12,11 +12,6 @@ namespace brimlark {
 
 namespace {
 
-template <typename E> QString enumName(E value)
-{
-    return QString::fromLatin1(QMetaEnum::fromType<E>().valueToKey(int(value)));
-}
-
 QVariantList toVariantList(const QList<AppItem> &apps)
 {
     QVariantList out;
@@ -133,16 +128,6 @@ void AppGridController::syncTiles()
     m_apps.setApps(m_viewModel ? m_viewModel->filteredApps() : QList<AppItem>());
 }
 
-QString AppGridController::paneState() const
-{
-    return enumName(m_state);
-}
-
-QString AppGridController::contentLayout() const
-{
-    return enumName(m_layout);
-}
-
 bool AppGridController::folderSelected() const
 {
     return m_folderSelected;
@@ -236,19 +221,6 @@ AppGridController::Overlay AppGridController::overlay() const
         }
     }
     return out;
-}
-
-QString AppGridController::overlayKind() const
-{
-    switch (overlay().kind) {
-    case Overlay::Kind::folder:
-        return QStringLiteral("folder");
-    case Overlay::Kind::category:
-        return QStringLiteral("category");
-    case Overlay::Kind::none:
-        break;
-    }
-    return QStringLiteral("none");
 }
 
 QString AppGridController::overlayTitle() const

@@ -34,9 +34,9 @@ class AppGridController : public QObject
     Q_PROPERTY(
         bool lightAppearance READ lightAppearance WRITE setLightAppearance NOTIFY lightAppearanceChanged)
 
-    // GridPane::State and GridPane::Layout by name.
-    Q_PROPERTY(QString paneState READ paneState NOTIFY paneChanged)
-    Q_PROPERTY(QString contentLayout READ contentLayout NOTIFY paneChanged)
+    // Typed for QML: GridPane.State.content, GridPane.Layout.appTiles.
+    Q_PROPERTY(brimlark::GridPane::State paneState READ paneState NOTIFY paneChanged)
+    Q_PROPERTY(brimlark::GridPane::Layout contentLayout READ contentLayout NOTIFY paneChanged)
     Q_PROPERTY(bool translucentBackground READ translucentBackground NOTIFY paneChanged)
     Q_PROPERTY(QString navigationTitle READ navigationTitle NOTIFY paneChanged)
     Q_PROPERTY(QString identityKey READ identityKey NOTIFY paneChanged)
@@ -57,7 +57,7 @@ class AppGridController : public QObject
             expansionChanged)
     // The panel over the grid: "none", "folder" or "category", its title,
     // applications (AppItem values) and folder (an AppFolder or null).
-    Q_PROPERTY(QString overlayKind READ overlayKind NOTIFY overlayChanged)
+    Q_PROPERTY(OverlayKind overlayKind READ overlayKind NOTIFY overlayChanged)
     Q_PROPERTY(QString overlayTitle READ overlayTitle NOTIFY overlayChanged)
     Q_PROPERTY(QVariantList overlayApps READ overlayApps NOTIFY overlayChanged)
     Q_PROPERTY(QVariant overlayFolder READ overlayFolder NOTIFY overlayChanged)
@@ -72,6 +72,10 @@ class AppGridController : public QObject
     Q_PROPERTY(QUrl uninstallerViewUrl READ uninstallerViewUrl CONSTANT)
 
 public:
+    // What stands over the grid: an opened folder or category, or nothing.
+    enum class OverlayKind { none, folder, category };
+    Q_ENUM(OverlayKind)
+
     explicit AppGridController(QObject *parent = nullptr);
 
     BrimlarkViewModel *viewModel() const { return m_viewModel; }
@@ -82,10 +86,8 @@ public:
     void setLightAppearance(bool light);
 
     GridPane::Inputs inputs() const;
-    GridPane::State paneStateValue() const { return m_state; }
-    GridPane::Layout contentLayoutValue() const { return m_layout; }
-    QString paneState() const;
-    QString contentLayout() const;
+    GridPane::State paneState() const { return m_state; }
+    GridPane::Layout contentLayout() const { return m_layout; }
     bool translucentBackground() const { return m_translucent; }
     QString navigationTitle() const { return m_title; }
     QString identityKey() const { return m_identityKey; }
@@ -110,7 +112,7 @@ public:
 
     struct Overlay
     {
-        enum class Kind { none, folder, category };
+        using Kind = OverlayKind;
         Kind kind = Kind::none;
         QString title;
         QList<AppItem> apps;
@@ -119,7 +121,7 @@ public:
     // The opened folder when the catalog still has it, else the opened
     // category when the grouping has it, else nothing.
     Overlay overlay() const;
-    QString overlayKind() const;
+    OverlayKind overlayKind() const { return overlay().kind; }
     QString overlayTitle() const;
     QVariantList overlayApps() const;
     QVariant overlayFolder() const;

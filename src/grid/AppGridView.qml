@@ -1,6 +1,6 @@
 import QtQuick
 import QtQuick.Controls
-import Brimlark.Shell
+import Brimlark.Views
 import Brimlark.Grid
 
 // The launcher window's detail column: the toolbar over the loading screen, a lock screen of
@@ -62,11 +62,11 @@ Item {
         anchors.topMargin: toolbar.height
         sourceComponent: {
             switch (paneController.paneState) {
-            case "loading":
+            case GridPane.State.loading:
                 return loadingComponent
-            case "setupHiddenLock":
+            case GridPane.State.setupHiddenLock:
                 return setupComponent
-            case "unlockHidden":
+            case GridPane.State.unlockHidden:
                 return unlockComponent
             default:
                 return contentComponent
@@ -111,7 +111,7 @@ Item {
                 anchors.fill: parent
 
                 property string builtKey
-                property string builtLayout
+                property int builtLayout: -1
 
                 function rebuild() {
                     if (builtKey === paneController.identityKey && builtLayout === paneController.contentLayout
@@ -122,13 +122,13 @@ Item {
                     sourceComponent = null
                     sourceComponent = componentFor(builtLayout)
                 }
-                function componentFor(name) {
-                    switch (name) {
-                    case "unifiedGrid":
+                function componentFor(contentLayout) {
+                    switch (contentLayout) {
+                    case GridPane.Layout.unifiedGrid:
                         return unifiedComponent
-                    case "hiddenSection":
+                    case GridPane.Layout.hiddenSection:
                         return hiddenComponent
-                    case "emptyFolder":
+                    case GridPane.Layout.emptyFolder:
                         return emptyFolderComponent
                     default:
                         return tilesComponent
@@ -185,14 +185,14 @@ Item {
         objectName: "gridOverlay"
         anchors.fill: parent
         anchors.topMargin: toolbar.height
-        active: paneController.overlayKind !== "none"
+        active: paneController.overlayKind !== AppGridController.OverlayKind.none
         sourceComponent: CategoryModalView {
             categoryName: paneController.overlayTitle
             apps: paneController.overlayApps
             folder: paneController.overlayFolder
             viewModel: root.viewModel
             onDismiss: {
-                if (paneController.overlayKind === "folder")
+                if (paneController.overlayKind === AppGridController.OverlayKind.folder)
                     paneController.dismissFolderPanel()
                 else
                     paneController.dismissCategoryPanel()

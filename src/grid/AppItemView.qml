@@ -1,6 +1,6 @@
 import QtQuick
 import QtQuick.Controls
-import Brimlark.Shell
+import Brimlark.Views
 import Brimlark.Grid
 
 // The tile of one application: its icon above its name. A click launches
@@ -27,10 +27,10 @@ Item {
     readonly property alias nameItem: nameLabel
     // The text colour; a grid hands in its own, so its tiles make no palette
     // object each.
-    property color primary: GridStyle.primary(palette)
+    property color primary: Style.primary(palette)
 
     implicitWidth: 110 + 16
-    implicitHeight: 8 + 90 + 8 + GridStyle.nameLineSpacing * 2 + 8
+    implicitHeight: 8 + 90 + 8 + Style.nameLineSpacing * 2 + 8
 
     // A button named after its application, as assistive technology sees it.
     Accessible.role: Accessible.Button
@@ -74,10 +74,10 @@ Item {
                     radius: 20
                     opacity: 0
                     border.width: 1
-                    border.color: GridStyle.withAlpha(tile.primary, 0.1)
+                    border.color: Style.withAlpha(tile.primary, 0.1)
                     gradient: Gradient {
-                        GradientStop { position: 0; color: GridStyle.withAlpha(tile.primary, 0.08) }
-                        GradientStop { position: 1; color: GridStyle.withAlpha(tile.primary, 0.04) }
+                        GradientStop { position: 0; color: Style.withAlpha(tile.primary, 0.08) }
+                        GradientStop { position: 1; color: Style.withAlpha(tile.primary, 0.04) }
                     }
                     Component.onCompleted: opacity = Qt.binding(() => tile.isHovering ? 1 : 0)
                     onOpacityChanged: tile.hoverLookShown = opacity > 0
@@ -129,7 +129,7 @@ Item {
         // Two lines' room always, so every tile of a row has one height.
         Item {
             width: 110
-            height: GridStyle.nameLineSpacing * 2
+            height: Style.nameLineSpacing * 2
 
             Text {
                 id: nameLabel
@@ -139,7 +139,7 @@ Item {
                 // short of two of the layout's lines would elide to one.
                 text: tile.name
                 textFormat: Text.PlainText
-                font: GridStyle.nameFont
+                font: Style.nameFont
                 color: tile.primary
                 wrapMode: Text.Wrap
                 maximumLineCount: 2

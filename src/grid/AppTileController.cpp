@@ -114,15 +114,9 @@ QVariantList AppTileController::menu() const
     return AppTileMenu::toVariantList(menuEntries());
 }
 
-void AppTileController::perform(const QString &action, const QString &folderID)
+void AppTileController::perform(AppTileMenu::Action action, const QString &folderID)
 {
-    bool ok = false;
-    const int value
-        = QMetaEnum::fromType<AppTileMenu::Action>().keyToValue(action.toLatin1().constData(), &ok);
-    if (!ok) {
-        return;
-    }
-    perform(AppTileMenu::Action(value), UuidText::parse(folderID).value_or(QUuid()));
+    perform(action, UuidText::parse(folderID).value_or(QUuid()));
 }
 
 void AppTileController::perform(AppTileMenu::Action action, const QUuid &folderID)

@@ -58,9 +58,9 @@ public:
     // The menu's entries now.
     QList<AppTileMenu::Entry> menuEntries() const;
     Q_INVOKABLE QVariantList menu() const;
-    // Runs a menu entry (the AppTileMenu::Action's name, and the folder's
+    // Runs a menu entry (its action, and the folder's
     // UUID text for the folder entries).
-    Q_INVOKABLE void perform(const QString &action, const QString &folderID = QString());
+    Q_INVOKABLE void perform(brimlark::AppTileMenu::Action action, const QString &folderID);
     void perform(AppTileMenu::Action action, const QUuid &folderID = {});
 
     // A drag of the tile started or ended (dropped or cancelled).

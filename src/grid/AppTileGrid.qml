@@ -1,6 +1,6 @@
 import QtQuick
 import QtQuick.Controls
-import Brimlark.Shell
+import Brimlark.Views
 import Brimlark.Grid
 
 // The tiles of the view model's filtered applications, built lazily row by
@@ -23,7 +23,7 @@ GridView {
     readonly property real padding: 32
     readonly property real available: Math.max(0, width - 2 * padding)
     readonly property real columnWidth: columns.columnWidth(available)
-    readonly property real tileHeight: 8 + 90 + 8 + GridStyle.nameLineSpacing * 2 + 8
+    readonly property real tileHeight: 8 + 90 + 8 + Style.nameLineSpacing * 2 + 8
 
     // The view spans the pane, so it scrolls from anywhere in it; its cells
     // split the width evenly and each tile stands where its column is: the
@@ -31,7 +31,7 @@ GridView {
     readonly property real firstColumnX: padding + Math.max(0, (available - columns.contentWidth(available)) / 2)
     readonly property real columnStep: columnWidth + columns.spacing
     // The tiles' text colour, read from the palette once for all of them.
-    readonly property color primary: GridStyle.primary(palette)
+    readonly property color primary: Style.primary(palette)
 
     model: gridController.apps
     clip: true

@@ -81,10 +81,8 @@ QVariantList AppTileMenu::toVariantList(const QList<Entry> &entries)
     out.reserve(entries.size());
     for (const auto &e : entries) {
         QVariantMap m;
-        m.insert(
-            QStringLiteral("kind"), QString::fromLatin1(QMetaEnum::fromType<Kind>().valueToKey(int(e.kind))));
-        m.insert(QStringLiteral("action"),
-            QString::fromLatin1(QMetaEnum::fromType<Action>().valueToKey(int(e.action))));
+        m.insert(QStringLiteral("kind"), QVariant::fromValue(e.kind));
+        m.insert(QStringLiteral("action"), QVariant::fromValue(e.action));
         m.insert(QStringLiteral("title"), e.title);
         m.insert(QStringLiteral("menuText"), menuText(e.title));
         m.insert(QStringLiteral("localized"), e.localized);

@@ -60,7 +60,8 @@ public:
     // mnemonic, so it is doubled.
     static QString menuText(const QString &name);
 
-    // For QML: every entry a map with "kind", "action", "title",
+    // For QML: every entry a map with "kind" and "action" (the enums,
+    // AppTileMenu.Kind.divider, AppTileMenu.Action.launch), "title",
     // "menuText" (the title as a menu shows it verbatim), "localized",
     // "destructive", "enabled", "folderID" (upper-case UUID text or empty)
     // and "children".

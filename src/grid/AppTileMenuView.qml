@@ -1,4 +1,5 @@
 import QtQuick
+import Brimlark.Views
 import QtQuick.Controls
 import Brimlark.Grid
 
@@ -9,13 +10,13 @@ Menu {
 
     property var entries: []
     property QtObject controller
-    readonly property color destructiveColor: GridStyle.red(palette.window.hslLightness >= 0.5)
+    readonly property color destructiveColor: Style.red(palette.window.hslLightness >= 0.5)
 
     Component {
         id: itemComponent
         MenuItem {
             id: menuItem
-            property string actionName
+            property int entryAction
             property string folderID
             property bool destructive
             // The name as it reads, without the menu's "&&" escapes.
@@ -32,7 +33,7 @@ Menu {
                 elide: Text.ElideRight
                 verticalAlignment: Text.AlignVCenter
             }
-            onTriggered: tileMenu.controller.perform(actionName, folderID)
+            onTriggered: tileMenu.controller.perform(entryAction, folderID)
         }
     }
     Component {
@@ -56,9 +57,9 @@ Menu {
 
     function build(target, list) {
         for (const entry of list) {
-            if (entry.kind === "divider") {
+            if (entry.kind === AppTileMenu.Kind.divider) {
                 target.addItem(made(separatorComponent.createObject(tileMenu.parent)))
-            } else if (entry.kind === "submenu") {
+            } else if (entry.kind === AppTileMenu.Kind.submenu) {
                 const sub = submenuComponent.createObject(target, { "title": qsTr(entry.title) })
                 build(sub, entry.children)
                 target.addMenu(sub)
@@ -72,7 +73,7 @@ Menu {
                     // Names from the user or a bundle are shown verbatim.
                     "text": entry.localized ? qsTr(entry.title) : entry.menuText,
                     "name": entry.localized ? qsTr(entry.title) : entry.title,
-                    "actionName": entry.action,
+                    "entryAction": entry.action,
                     "folderID": entry.folderID,
                     "destructive": entry.destructive,
                     "enabled": entry.enabled

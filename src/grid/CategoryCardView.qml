@@ -1,6 +1,6 @@
 import QtQuick
 import QtQuick.Controls
-import Brimlark.Shell
+import Brimlark.Views
 import Brimlark.Grid
 
 // The large card of a folder or a category: its name over a small grid of
@@ -28,7 +28,7 @@ Item {
     readonly property alias controller: controller
     readonly property bool isHovering: hover.hovered
     readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
-    readonly property color primary: GridStyle.primary(palette)
+    readonly property color primary: Style.primary(palette)
 
     width: cardWidth
     height: cardHeight
@@ -58,7 +58,7 @@ Item {
         Rectangle {
             anchors.fill: parent
             radius: 32
-            color: card.lightAppearance ? GridStyle.withAlpha(palette.window, 0.6) : Qt.rgba(0, 0, 0, 0.45)
+            color: card.lightAppearance ? Style.withAlpha(palette.window, 0.6) : Qt.rgba(0, 0, 0, 0.45)
         }
         VisualEffectView {
             anchors.fill: parent
@@ -139,7 +139,7 @@ Item {
                         textFormat: Text.PlainText
                         font.pixelSize: 16
                         font.bold: true
-                        color: card.lightAppearance ? GridStyle.withAlpha(card.primary, 0.85) : Qt.rgba(1, 1, 1, 0.9)
+                        color: card.lightAppearance ? Style.withAlpha(card.primary, 0.85) : Qt.rgba(1, 1, 1, 0.9)
                         wrapMode: Text.Wrap
                         maximumLineCount: 2
                         elide: Text.ElideRight
@@ -181,7 +181,7 @@ Item {
                         color: card.lightAppearance ? card.primary : "white"
                         background: Rectangle {
                             radius: 4
-                            color: card.lightAppearance ? GridStyle.withAlpha(card.primary, 0.06) : Qt.rgba(1, 1, 1, 0.1)
+                            color: card.lightAppearance ? Style.withAlpha(card.primary, 0.06) : Qt.rgba(1, 1, 1, 0.1)
                         }
                         Accessible.role: Accessible.EditableText
                         Accessible.name: qsTr("Folder Name")
@@ -212,14 +212,14 @@ Item {
                         anchors.horizontalCenter: parent.horizontalCenter
                         name: "plus.circle.fill"
                         size: 32
-                        color: card.lightAppearance ? GridStyle.withAlpha(card.primary, 0.3) : Qt.rgba(1, 1, 1, 0.3)
+                        color: card.lightAppearance ? Style.withAlpha(card.primary, 0.3) : Qt.rgba(1, 1, 1, 0.3)
                     }
                     Text {
                         anchors.horizontalCenter: parent.horizontalCenter
                         text: qsTr("Add Apps")
                         font.pixelSize: 14
                         font.weight: Font.Medium
-                        color: card.lightAppearance ? GridStyle.withAlpha(card.primary, 0.5) : Qt.rgba(1, 1, 1, 0.5)
+                        color: card.lightAppearance ? Style.withAlpha(card.primary, 0.5) : Qt.rgba(1, 1, 1, 0.5)
                     }
                 }
                 MouseArea {

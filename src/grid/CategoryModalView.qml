@@ -1,6 +1,6 @@
 import QtQuick
 import QtQuick.Controls
-import Brimlark.Shell
+import Brimlark.Views
 import Brimlark.Grid
 
 // The panel of an opened folder or category over the grid: its name, how
@@ -23,7 +23,7 @@ Item {
 
     readonly property alias controller: panel
     readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
-    readonly property color primary: GridStyle.primary(palette)
+    readonly property color primary: Style.primary(palette)
     readonly property size panelSize: panel.panelSize(Qt.size(width, height))
     property real appearanceOpacity: 0
     property real contentScale: 0.98
@@ -145,7 +145,7 @@ Item {
                 text: qsTr("%1 Apps").arg(root.apps.length)
                 font.pixelSize: 13
                 font.weight: Font.Medium
-                color: GridStyle.secondary(palette)
+                color: Style.secondary(palette)
                 horizontalAlignment: Text.AlignHCenter
             }
         }
@@ -163,7 +163,7 @@ Item {
             contentItem: SymbolImage {
                 name: "xmark.circle.fill"
                 size: 20
-                color: root.lightAppearance ? GridStyle.withAlpha(root.primary, 0.3) : Qt.rgba(1, 1, 1, 0.3)
+                color: root.lightAppearance ? Style.withAlpha(root.primary, 0.3) : Qt.rgba(1, 1, 1, 0.3)
             }
             background: null
             onClicked: root.dismissWithAnimation()
@@ -184,7 +184,7 @@ Item {
             boundsBehavior: Flickable.StopAtBounds
             readonly property int columnCount: Math.max(1, Math.floor((width + 24) / (110 + 24)))
             cellWidth: Math.max(1, width / columnCount - 0.001)
-            cellHeight: 8 + 90 + 8 + GridStyle.nameLineSpacing * 2 + 8 + 28
+            cellHeight: 8 + 90 + 8 + Style.nameLineSpacing * 2 + 8 + 28
             model: panel.apps
 
             ScrollBar.vertical: ThinScrollBar {

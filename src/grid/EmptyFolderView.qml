@@ -1,6 +1,6 @@
 import QtQuick
 import QtQuick.Controls
-import Brimlark.Shell
+import Brimlark.Views
 import Brimlark.Grid
 
 // A selected folder with nothing to show: an invitation to add applications,
@@ -15,8 +15,8 @@ Item {
     property var folder
     readonly property alias drops: drops
     readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
-    readonly property color primary: GridStyle.primary(palette)
-    readonly property color secondary: GridStyle.secondary(palette)
+    readonly property color primary: Style.primary(palette)
+    readonly property color secondary: Style.secondary(palette)
 
     GridDropController {
         id: drops
@@ -29,9 +29,9 @@ Item {
         width: content.implicitWidth + 80
         height: content.implicitHeight + 80
         radius: 32
-        color: GridStyle.withAlpha(root.primary, 0.03)
+        color: Style.withAlpha(root.primary, 0.03)
         border.width: 1
-        border.color: GridStyle.withAlpha(root.primary, 0.05)
+        border.color: Style.withAlpha(root.primary, 0.05)
 
         Column {
             id: content
@@ -42,7 +42,7 @@ Item {
                 anchors.horizontalCenter: parent.horizontalCenter
                 name: "plus.circle"
                 size: 80
-                color: GridStyle.withAlpha(root.secondary, 0.5)
+                color: Style.withAlpha(root.secondary, 0.5)
             }
 
             Column {
@@ -60,7 +60,7 @@ Item {
                     anchors.horizontalCenter: parent.horizontalCenter
                     text: qsTr("Add new apps below to get started")
                     font.pixelSize: 13
-                    color: GridStyle.withAlpha(root.secondary, 0.8)
+                    color: Style.withAlpha(root.secondary, 0.8)
                 }
             }
 
@@ -81,7 +81,7 @@ Item {
                         implicitWidth: label.implicitWidth + 40
                         implicitHeight: label.implicitHeight + 20
                         radius: 12
-                        color: GridStyle.blue(root.lightAppearance)
+                        color: Style.blue(root.lightAppearance)
                         opacity: addButton.pressed ? 0.8 : 1
 
                         Row {

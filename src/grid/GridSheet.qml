@@ -1,4 +1,5 @@
 import QtQuick
+import Brimlark.Views
 import QtQuick.Controls
 import Brimlark.Grid
 
@@ -28,6 +29,6 @@ Popup {
         radius: 12
         color: sheet.palette.window
         border.width: 1
-        border.color: GridStyle.withAlpha(sheet.palette.windowText, 0.12)
+        border.color: Style.withAlpha(sheet.palette.windowText, 0.12)
     }
 }

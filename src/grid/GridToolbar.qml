@@ -2,7 +2,7 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
 import QtQml.Models
-import Brimlark.Shell
+import Brimlark.Views
 import Brimlark.Tools
 import Brimlark.Grid
 
@@ -53,13 +53,13 @@ Item {
                     anchors.verticalCenter: parent.verticalCenter
                     name: "chevron.left"
                     size: 14
-                    color: GridStyle.blue(root.light)
+                    color: Style.blue(root.light)
                 }
                 Text {
                     anchors.verticalCenter: parent.verticalCenter
                     text: qsTr("All Categories")
                     font.pixelSize: 13
-                    color: GridStyle.blue(root.light)
+                    color: Style.blue(root.light)
                 }
             }
             background: null
@@ -82,11 +82,11 @@ Item {
             Layout.maximumWidth: 600 + 16 + 12 * 2 + 16 * 2 + 24
             implicitHeight: searchRow.implicitHeight
             radius: 12
-            color: root.light ? GridStyle.withAlpha(root.primary, 0.06) : Qt.rgba(0, 0, 0, 0.3)
+            color: root.light ? Style.withAlpha(root.primary, 0.06) : Qt.rgba(0, 0, 0, 0.3)
             border.width: 1
-            border.color: root.light ? GridStyle.withAlpha(root.primary, 0.12) : Qt.rgba(1, 1, 1, 0.1)
+            border.color: root.light ? Style.withAlpha(root.primary, 0.12) : Qt.rgba(1, 1, 1, 0.1)
 
-            readonly property color hintColor: root.light ? GridStyle.withAlpha(root.primary, 0.4)
+            readonly property color hintColor: root.light ? Style.withAlpha(root.primary, 0.4)
                                                           : Qt.rgba(1, 1, 1, 0.4)
 
             RowLayout {
@@ -99,7 +99,7 @@ Item {
                 SymbolImage {
                     name: "magnifyingglass"
                     size: 16
-                    color: root.light ? GridStyle.withAlpha(root.primary, 0.6) : Qt.rgba(1, 1, 1, 0.6)
+                    color: root.light ? Style.withAlpha(root.primary, 0.6) : Qt.rgba(1, 1, 1, 0.6)
                 }
 
                 CustomTextField {
@@ -133,7 +133,7 @@ Item {
                     implicitWidth: badgeText.implicitWidth + 12
                     implicitHeight: badgeText.implicitHeight + 4
                     radius: 4
-                    color: root.light ? GridStyle.withAlpha(root.primary, 0.08) : Qt.rgba(1, 1, 1, 0.1)
+                    color: root.light ? Style.withAlpha(root.primary, 0.08) : Qt.rgba(1, 1, 1, 0.1)
                     Text {
                         id: badgeText
                         anchors.centerIn: parent
@@ -221,7 +221,7 @@ Item {
                         radius: 10
                         color: popover.palette.window
                         border.width: 1
-                        border.color: GridStyle.withAlpha(popover.palette.windowText, 0.15)
+                        border.color: Style.withAlpha(popover.palette.windowText, 0.15)
                     }
                     width: popoverContent.item ? Math.max(popoverContent.item.implicitWidth, popoverContent.item.width) : 0
                     height: popoverContent.item ? Math.max(popoverContent.item.implicitHeight, popoverContent.item.height)

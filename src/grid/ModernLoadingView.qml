@@ -1,4 +1,5 @@
 import QtQuick
+import Brimlark.Views
 import Brimlark.Grid
 
 // The pane's screen while the first scan of an empty catalog runs: a pulsing
@@ -10,9 +11,9 @@ Item {
     // Starts every animation when the emblem first shows; never goes back.
     property bool isAnimating: false
     readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
-    readonly property color blue: GridStyle.blue(lightAppearance)
-    readonly property color purple: GridStyle.purple(lightAppearance)
-    readonly property color cyan: GridStyle.cyan(lightAppearance)
+    readonly property color blue: Style.blue(lightAppearance)
+    readonly property color purple: Style.purple(lightAppearance)
+    readonly property color cyan: Style.cyan(lightAppearance)
     readonly property alias outerRing: outerRing
     readonly property alias middleRing: middleRing
     readonly property alias core: core
@@ -42,8 +43,8 @@ Item {
                     const ctx = getContext("2d")
                     ctx.reset()
                     const gradient = ctx.createLinearGradient(0, 0, width, height)
-                    gradient.addColorStop(0, GridStyle.css(GridStyle.withAlpha(root.blue, 0.6)))
-                    gradient.addColorStop(1, GridStyle.css(GridStyle.withAlpha(root.purple, 0.6)))
+                    gradient.addColorStop(0, Style.css(Style.withAlpha(root.blue, 0.6)))
+                    gradient.addColorStop(1, Style.css(Style.withAlpha(root.purple, 0.6)))
                     ctx.strokeStyle = gradient
                     ctx.lineWidth = 4
                     ctx.beginPath()
@@ -86,8 +87,8 @@ Item {
                     const ctx = getContext("2d")
                     ctx.reset()
                     const gradient = ctx.createLinearGradient(0, 0, width, height)
-                    gradient.addColorStop(0, GridStyle.css(root.blue))
-                    gradient.addColorStop(1, GridStyle.css(root.purple))
+                    gradient.addColorStop(0, Style.css(root.blue))
+                    gradient.addColorStop(1, Style.css(root.purple))
                     ctx.strokeStyle = gradient
                     ctx.lineWidth = 3
                     ctx.lineCap = "round"
@@ -120,10 +121,10 @@ Item {
                     const ctx = getContext("2d")
                     ctx.reset()
                     const gradient = ctx.createLinearGradient(12, 12, 44, 44)
-                    gradient.addColorStop(0, GridStyle.css(root.blue))
-                    gradient.addColorStop(1, GridStyle.css(root.cyan))
+                    gradient.addColorStop(0, Style.css(root.blue))
+                    gradient.addColorStop(1, Style.css(root.cyan))
                     ctx.fillStyle = gradient
-                    ctx.shadowColor = GridStyle.css(GridStyle.withAlpha(root.blue, 0.5))
+                    ctx.shadowColor = Style.css(Style.withAlpha(root.blue, 0.5))
                     ctx.shadowBlur = 8
                     ctx.beginPath()
                     ctx.arc(width / 2, height / 2, 16, 0, 2 * Math.PI)
@@ -149,7 +150,7 @@ Item {
                 text: "Brimlark"
                 font.pixelSize: 22
                 font.bold: true
-                color: GridStyle.primary(palette)
+                color: Style.primary(palette)
             }
             Text {
                 objectName: "loadingMessage"
@@ -157,7 +158,7 @@ Item {
                 text: qsTr("Initializing app space...")
                 font.pixelSize: 13
                 font.weight: Font.Medium
-                color: GridStyle.secondary(palette)
+                color: Style.secondary(palette)
             }
         }
     }

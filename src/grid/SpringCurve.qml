@@ -1,4 +1,5 @@
 import QtQuick
+import Brimlark.Views
 import Brimlark.Grid
 
 // A property animation shaped like a spring of the given response and
@@ -7,7 +8,7 @@ NumberAnimation {
     property real response: 0.4
     property real dampingFraction: 0.825
 
-    duration: GridStyle.springDuration(response)
+    duration: Style.springDuration(response)
     easing.type: dampingFraction < 1 ? Easing.OutBack : Easing.OutCubic
-    easing.overshoot: GridStyle.springOvershoot(dampingFraction)
+    easing.overshoot: Style.springOvershoot(dampingFraction)
 }

@@ -1,6 +1,6 @@
 import QtQuick
 import QtQuick.Controls
-import Brimlark.Shell
+import Brimlark.Views
 import Brimlark.Grid
 
 // The unified grid: the "Add Folder" tile, then one card per folder and
@@ -61,7 +61,7 @@ Flickable {
                 Rectangle {
                     anchors.fill: parent
                     radius: 32
-                    color: root.lightAppearance ? GridStyle.withAlpha(palette.window, 0.6) : Qt.rgba(0, 0, 0, 0.45)
+                    color: root.lightAppearance ? Style.withAlpha(palette.window, 0.6) : Qt.rgba(0, 0, 0, 0.45)
                 }
                 Rectangle {
                     anchors.fill: parent
@@ -80,7 +80,7 @@ Flickable {
                     onPaint: {
                         const ctx = getContext("2d")
                         ctx.reset()
-                        ctx.strokeStyle = GridStyle.css(stroke)
+                        ctx.strokeStyle = Style.css(stroke)
                         ctx.lineWidth = 1.5
                         ctx.lineCap = "round"
                         ctx.setLineDash([4 / 1.5, 6 / 1.5])
@@ -98,14 +98,14 @@ Flickable {
                         anchors.horizontalCenter: parent.horizontalCenter
                         name: "plus.circle.fill"
                         size: 40
-                        color: root.lightAppearance ? GridStyle.blue(true) : GridStyle.withAlpha(GridStyle.blue(false), 0.8)
+                        color: root.lightAppearance ? Style.blue(true) : Style.withAlpha(Style.blue(false), 0.8)
                     }
                     Text {
                         anchors.horizontalCenter: parent.horizontalCenter
                         text: qsTr("Add Folder")
                         font.pixelSize: 16
                         font.bold: true
-                        color: root.lightAppearance ? GridStyle.withAlpha(GridStyle.primary(palette), 0.85) : Qt.rgba(1, 1, 1, 0.9)
+                        color: root.lightAppearance ? Style.withAlpha(Style.primary(palette), 0.85) : Qt.rgba(1, 1, 1, 0.9)
                     }
                 }
                 MouseArea {
@@ -176,7 +176,7 @@ Flickable {
                         radius: 35
                         color: "transparent"
                         border.width: 3
-                        border.color: GridStyle.withAlpha(GridStyle.blue(root.lightAppearance), 0.8)
+                        border.color: Style.withAlpha(Style.blue(root.lightAppearance), 0.8)
                         opacity: cell.targeted ? 1 : 0
 
                         Behavior on opacity { SpringCurve { response: 0.3; dampingFraction: 0.825 } }

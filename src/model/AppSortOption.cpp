@@ -29,8 +29,8 @@ std::optional<AppSortOption> AppSortOptions::fromText(const QString &text)
 
 QList<AppSortOption> AppSortOptions::allCases()
 {
-    return {AppSortOption::nameAscending, AppSortOption::nameDescending, AppSortOption::category,
-            AppSortOption::recentlyUsed};
+    return { AppSortOption::nameAscending, AppSortOption::nameDescending, AppSortOption::category,
+        AppSortOption::recentlyUsed };
 }
 
 } // namespace brimlark

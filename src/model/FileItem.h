@@ -22,7 +22,10 @@ class FileItem
 public:
     FileItem() = default;
     FileItem(QString name, QString iconPath, QUrl url)
-        : m_id(QUuid::createUuid()), m_name(std::move(name)), m_iconPath(std::move(iconPath)), m_url(std::move(url))
+        : m_id(QUuid::createUuid())
+        , m_name(std::move(name))
+        , m_iconPath(std::move(iconPath))
+        , m_url(std::move(url))
     {
     }
 

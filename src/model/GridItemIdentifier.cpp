@@ -37,48 +37,48 @@ nlohmann::ordered_json GridItemIdentifier::toJson() const
 {
     nlohmann::ordered_json out = nlohmann::ordered_json::object();
     if (m_kind == Kind::folder) {
-        out["folder"] = {{"id", UuidText::format(m_folderId).toStdString()}};
+        out["folder"] = { { "id", UuidText::format(m_folderId).toStdString() } };
     } else {
-        out["category"] = {{"name", m_name.toStdString()}};
+        out["category"] = { { "name", m_name.toStdString() } };
     }
     return out;
 }
 
-std::variant<GridItemIdentifier, GridItemIdentifier::DecodeError>
-GridItemIdentifier::fromJson(const nlohmann::ordered_json &json)
+std::variant<GridItemIdentifier, GridItemIdentifier::DecodeError> GridItemIdentifier::fromJson(
+    const nlohmann::ordered_json &json)
 {
     if (!json.is_object()) {
-        return DecodeError{"Expected to decode a keyed container but found another value."};
+        return DecodeError { "Expected to decode a keyed container but found another value." };
     }
     const bool hasFolder = json.contains("folder");
     const bool hasCategory = json.contains("category");
     if (hasFolder == hasCategory) {
-        return DecodeError{"Invalid number of keys found, expected one."};
+        return DecodeError { "Invalid number of keys found, expected one." };
     }
     const auto &nested = hasFolder ? json.at("folder") : json.at("category");
     if (!nested.is_object()) {
-        return DecodeError{"Expected to decode a keyed container but found another value."};
+        return DecodeError { "Expected to decode a keyed container but found another value." };
     }
     if (hasFolder) {
         auto it = nested.find("id");
         if (it == nested.end()) {
-            return DecodeError{"No value associated with key \"id\"."};
+            return DecodeError { "No value associated with key \"id\"." };
         }
         if (!it->is_string()) {
-            return DecodeError{"Expected to decode a UUID string."};
+            return DecodeError { "Expected to decode a UUID string." };
         }
         auto id = UuidText::parse(QString::fromStdString(it->get<std::string>()));
         if (!id) {
-            return DecodeError{"Attempted to decode UUID from invalid UUID string."};
+            return DecodeError { "Attempted to decode UUID from invalid UUID string." };
         }
         return folder(*id);
     }
     auto it = nested.find("name");
     if (it == nested.end()) {
-        return DecodeError{"No value associated with key \"name\"."};
+        return DecodeError { "No value associated with key \"name\"." };
     }
     if (!it->is_string()) {
-        return DecodeError{"Expected to decode a String."};
+        return DecodeError { "Expected to decode a String." };
     }
     return category(QString::fromStdString(it->get<std::string>()));
 }

@@ -19,7 +19,10 @@ public:
     enum class Kind { folder = 0, category = 1 };
 
     static GridItemIdentifier folder(const QUuid &id) { return GridItemIdentifier(Kind::folder, id, {}); }
-    static GridItemIdentifier category(const QString &name) { return GridItemIdentifier(Kind::category, {}, name); }
+    static GridItemIdentifier category(const QString &name)
+    {
+        return GridItemIdentifier(Kind::category, {}, name);
+    }
 
     // The text form's inverse; nothing for any other text.
     static std::optional<GridItemIdentifier> fromString(const QString &text);
@@ -45,7 +48,12 @@ public:
     }
 
 private:
-    GridItemIdentifier(Kind kind, QUuid id, QString name) : m_kind(kind), m_folderId(id), m_name(std::move(name)) {}
+    GridItemIdentifier(Kind kind, QUuid id, QString name)
+        : m_kind(kind)
+        , m_folderId(id)
+        , m_name(std::move(name))
+    {
+    }
 
     Kind m_kind;
     QUuid m_folderId;

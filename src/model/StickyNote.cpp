@@ -44,11 +44,11 @@ nlohmann::ordered_json StickyNote::toJson() const
 
 std::optional<StickyNote> StickyNote::fromJson(const nlohmann::ordered_json &json)
 {
-    auto id = checkRecord(json, {"id", "text", "colorHex"});
+    auto id = checkRecord(json, { "id", "text", "colorHex" });
     if (!id) {
         return std::nullopt;
     }
-    return StickyNote{*id, brimlark::text(json, "text"), brimlark::text(json, "colorHex")};
+    return StickyNote { *id, brimlark::text(json, "text"), brimlark::text(json, "colorHex") };
 }
 
 QString CodeSnippet::idText() const
@@ -68,12 +68,12 @@ nlohmann::ordered_json CodeSnippet::toJson() const
 
 std::optional<CodeSnippet> CodeSnippet::fromJson(const nlohmann::ordered_json &json)
 {
-    auto id = checkRecord(json, {"id", "title", "code", "language"});
+    auto id = checkRecord(json, { "id", "title", "code", "language" });
     if (!id) {
         return std::nullopt;
     }
-    return CodeSnippet{*id, brimlark::text(json, "title"), brimlark::text(json, "code"),
-                       brimlark::text(json, "language")};
+    return CodeSnippet { *id, brimlark::text(json, "title"), brimlark::text(json, "code"),
+        brimlark::text(json, "language") };
 }
 
 } // namespace brimlark

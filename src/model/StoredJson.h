@@ -19,9 +19,9 @@ class StoredJson
 {
 public:
     // The decoded list, or nothing when the key is absent or unreadable.
-    template<typename T>
+    template <typename T>
     static std::optional<std::vector<T>> readList(Defaults &defaults, const QString &key,
-                                                  const std::function<std::optional<T>(const nlohmann::ordered_json &)> &decode)
+        const std::function<std::optional<T>(const nlohmann::ordered_json &)> &decode)
     {
         auto raw = readArray(defaults, key);
         if (!raw) {

@@ -24,7 +24,7 @@ std::optional<Workspace> Workspace::fromJson(const nlohmann::ordered_json &json)
     if (!json.is_object()) {
         return std::nullopt;
     }
-    for (const char *key : {"id", "name", "icon", "color"}) {
+    for (const char *key : { "id", "name", "icon", "color" }) {
         auto it = json.find(key);
         if (it == json.end() || !it->is_string()) {
             return std::nullopt;

@@ -6,11 +6,14 @@
 
 namespace brimlark {
 
-AppIconLoader::AppIconLoader(QObject *parent) : AppIconLoader(AppIconStore::shared(), parent)
+AppIconLoader::AppIconLoader(QObject *parent)
+    : AppIconLoader(AppIconStore::shared(), parent)
 {
 }
 
-AppIconLoader::AppIconLoader(AppIconStore &store, QObject *parent) : QObject(parent), m_store(store)
+AppIconLoader::AppIconLoader(AppIconStore &store, QObject *parent)
+    : QObject(parent)
+    , m_store(store)
 {
 }
 

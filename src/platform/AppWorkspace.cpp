@@ -13,7 +13,6 @@
 #include <QMutexLocker>
 #include <QPainter>
 #include <QPainterPath>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
 
@@ -352,23 +351,6 @@ std::optional<QString> AppWorkspace::themeIconFile(const QStringList &names, int
         }
     }
     return std::nullopt;
-}
-
-bool AppWorkspace::openApplication(const QString &bundlePath)
-{
-    const auto bundle = Bundle::open(bundlePath);
-    if (!bundle) {
-        return false;
-    }
-    const auto executable = bundle->executablePath();
-    if (!executable) {
-        return false;
-    }
-    const QFileInfo info(*executable);
-    if (!info.isFile() || !info.isExecutable()) {
-        return false;
-    }
-    return QProcess::startDetached(*executable, {}, QFileInfo(bundlePath).absolutePath());
 }
 
 bool AppWorkspace::openUrl(const QUrl &url)

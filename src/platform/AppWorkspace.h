@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ApplicationLauncher.h"
+
 #include <QImage>
 #include <QMutex>
 #include <QString>
@@ -15,7 +17,7 @@ namespace brimlark {
 // The workspace service: opens applications and URLs and supplies icons for
 // files. Icon look-ups are safe from any thread and never touch the GUI
 // thread's objects, so they can run on background pools.
-class AppWorkspace
+class AppWorkspace : public ApplicationLauncher
 {
 public:
     // Icons are decoded at most this large on either side.
@@ -32,7 +34,7 @@ public:
 
     AppWorkspace();
     explicit AppWorkspace(IconThemeOptions options);
-    virtual ~AppWorkspace();
+    ~AppWorkspace() override;
 
     // The process's service, which the icon cache reads icons through.
     static AppWorkspace &shared();
@@ -45,9 +47,6 @@ public:
     virtual QImage iconForFile(const QString &path, int pixelSize) const;
     virtual QImage genericApplicationIcon(int pixelSize) const;
 
-    // Starts Contents/MacOS/<CFBundleExecutable> of the bundle, detached.
-    // False when the bundle cannot be read, has no executable or it would not start.
-    virtual bool openApplication(const QString &bundlePath);
     // Hands the URL to the desktop (needs a GUI application); false when refused.
     virtual bool openUrl(const QUrl &url);
 

@@ -26,17 +26,50 @@ public:
         bool operator==(const Date &) const = default;
     };
 
-    DefaultsValue() : m_value(std::string()) {}
-    DefaultsValue(std::string v) : m_value(std::move(v)) {}
-    DefaultsValue(const char *v) : m_value(std::string(v)) {}
-    DefaultsValue(Data v) : m_value(std::move(v)) {}
-    DefaultsValue(std::int64_t v) : m_value(v) {}
-    DefaultsValue(int v) : m_value(std::int64_t(v)) {}
-    DefaultsValue(double v) : m_value(v) {}
-    DefaultsValue(bool v) : m_value(v) {}
-    DefaultsValue(Date v) : m_value(v) {}
-    DefaultsValue(Array v) : m_value(std::make_shared<Array>(std::move(v))) {}
-    DefaultsValue(Dictionary v) : m_value(std::make_shared<Dictionary>(std::move(v))) {}
+    DefaultsValue()
+        : m_value(std::string())
+    {
+    }
+    DefaultsValue(std::string v)
+        : m_value(std::move(v))
+    {
+    }
+    DefaultsValue(const char *v)
+        : m_value(std::string(v))
+    {
+    }
+    DefaultsValue(Data v)
+        : m_value(std::move(v))
+    {
+    }
+    DefaultsValue(std::int64_t v)
+        : m_value(v)
+    {
+    }
+    DefaultsValue(int v)
+        : m_value(std::int64_t(v))
+    {
+    }
+    DefaultsValue(double v)
+        : m_value(v)
+    {
+    }
+    DefaultsValue(bool v)
+        : m_value(v)
+    {
+    }
+    DefaultsValue(Date v)
+        : m_value(v)
+    {
+    }
+    DefaultsValue(Array v)
+        : m_value(std::make_shared<Array>(std::move(v)))
+    {
+    }
+    DefaultsValue(Dictionary v)
+        : m_value(std::make_shared<Dictionary>(std::move(v)))
+    {
+    }
 
     static DefaultsValue fromStrings(const std::vector<std::string> &strings);
     static DefaultsValue fromBytes(const std::string &bytes);
@@ -59,7 +92,7 @@ public:
 
 private:
     std::variant<std::string, Data, std::int64_t, double, bool, Date, std::shared_ptr<Array>,
-                 std::shared_ptr<Dictionary>>
+        std::shared_ptr<Dictionary>>
         m_value;
 };
 

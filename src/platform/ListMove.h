@@ -16,8 +16,7 @@ namespace brimlark {
 class ListMove
 {
 public:
-    template<typename List>
-    static void apply(List &list, const std::set<int> &sources, int destination)
+    template <typename List> static void apply(List &list, const std::set<int> &sources, int destination)
     {
         const int size = static_cast<int>(list.size());
         destination = std::clamp(destination, 0, size);

@@ -13,7 +13,7 @@ NotificationCenter &NotificationCenter::defaultCenter()
 quint64 NotificationCenter::addObserver(const QString &name, QObject *context, Handler handler)
 {
     const quint64 token = m_nextToken++;
-    m_observers.push_back({token, name, context, context != nullptr, std::move(handler)});
+    m_observers.push_back({ token, name, context, context != nullptr, std::move(handler) });
     return token;
 }
 
@@ -33,8 +33,8 @@ void NotificationCenter::post(const QString &name, const QVariant &object)
         }
     }
     for (quint64 token : tokens) {
-        auto it = std::find_if(m_observers.begin(), m_observers.end(),
-                               [token](const Observer &o) { return o.token == token; });
+        auto it = std::find_if(
+            m_observers.begin(), m_observers.end(), [token](const Observer &o) { return o.token == token; });
         if (it == m_observers.end()) {
             continue;
         }

@@ -61,7 +61,7 @@ std::string SystemPaths::join(const std::string &base, const std::string &rest)
 std::vector<std::string> SystemPaths::applicationDirectories()
 {
     const std::string root = systemRoot();
-    return {join(root, "Applications"), join(root, "System/Applications"), join(home(), "Applications")};
+    return { join(root, "Applications"), join(root, "System/Applications"), join(home(), "Applications") };
 }
 
 std::string SystemPaths::systemLibrary()

@@ -17,9 +17,9 @@ public:
     // <root>/Applications, <root>/System/Applications, ~/Applications.
     static std::vector<std::string> applicationDirectories();
     static std::string systemLibrary(); // <root>/Library
-    static std::string userLibrary();   // ~/Library
-    static std::string caches();        // ~/Library/Caches
-    static std::string temporary();     // TMPDIR or /tmp
+    static std::string userLibrary(); // ~/Library
+    static std::string caches(); // ~/Library/Caches
+    static std::string temporary(); // TMPDIR or /tmp
 
     // Override both roots (tests and the sample run); empty restores the environment.
     static void overrideRoots(const std::string &home, const std::string &systemRoot);

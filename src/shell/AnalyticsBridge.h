@@ -15,7 +15,10 @@ class AnalyticsManager;
 class AnalyticsBridge : public AnalyticsReporter
 {
 public:
-    explicit AnalyticsBridge(AnalyticsManager &manager) : m_manager(manager) {}
+    explicit AnalyticsBridge(AnalyticsManager &manager)
+        : m_manager(manager)
+    {
+    }
     void trackEvent(const QString &name, const QVariantMap &properties) override;
 
     // Property values the facade can carry; anything else is left out.

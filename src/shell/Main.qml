@@ -1,4 +1,5 @@
 import QtQuick
+import Brimlark.Views
 import QtQuick.Controls
 import Brimlark.Shell
 

@@ -1,4 +1,5 @@
 import QtQuick
+import Brimlark.Views
 import QtQuick.Controls
 
 // A menu item that shows its action's shortcut at its right edge, as

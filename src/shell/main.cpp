@@ -20,6 +20,7 @@
 #include "platform/Trash.h"
 #include "shell/AnalyticsBridge.h"
 #include "shell/BrimlarkApp.h"
+#include "shell/FolderShortcutMonitor.h"
 #include "shell/QtApplicationLifecycle.h"
 #include "shell/QtMainExecutor.h"
 #include "shell/SingleInstance.h"
@@ -38,6 +39,7 @@
 #include <QtQml/qqmlextensionplugin.h>
 
 Q_IMPORT_QML_PLUGIN(BrimlarkShellPlugin)
+Q_IMPORT_QML_PLUGIN(BrimlarkViewsPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkToolsPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkGridPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkSidebarPlugin)
@@ -111,6 +113,7 @@ int main(int argc, char *argv[])
         state.scheduler = &scheduler;
         ownedViewModel = std::make_unique<BrimlarkViewModel>(finder, state);
         viewModel = ownedViewModel.get();
+        installFolderShortcutMonitor(*viewModel);
         // The first scan, then the watching of the application folders.
         discovery.scanApps();
         discovery.startMonitoring();
@@ -132,8 +135,11 @@ int main(int argc, char *argv[])
     // the process; each uninstall sheet gets a scanner of its own.
     const QString home = QString::fromStdString(SystemPaths::home());
     const QString systemRoot = QString::fromStdString(SystemPaths::systemRoot());
-    Trash trash(Trash::dataHomeFor(SystemPaths::home()));
-    PkexecAdminRunner adminRunner(removalHelperPath());
+    // A removal runs on the global pool and may still be waiting on an
+    // administrator prompt when main returns; the pool is drained only when
+    // the application object goes, so these two live for the whole process.
+    static Trash *const trash = new Trash(Trash::dataHomeFor(SystemPaths::home()));
+    static PkexecAdminRunner *const adminRunner = new PkexecAdminRunner(removalHelperPath());
     FolderDiskAccess diskAccess(
         [home, systemRoot] {
             std::vector<std::string> folders;
@@ -146,7 +152,7 @@ int main(int argc, char *argv[])
             QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(folder)));
         });
     UninstallerServices uninstaller(
-        [home, systemRoot, &trash, &adminRunner] {
+        [home, systemRoot] {
             AppUninstallerScanner::Services s;
             s.home = home;
             s.systemRoot = systemRoot;
@@ -154,8 +160,8 @@ int main(int argc, char *argv[])
                 const std::optional<Bundle> bundle = Bundle::open(path);
                 return bundle ? bundle->stringForInfoKey(QStringLiteral("CFBundleIdentifier")) : std::nullopt;
             };
-            s.adminRunner = &adminRunner;
-            s.trash = &trash;
+            s.adminRunner = adminRunner;
+            s.trash = trash;
             return std::make_unique<AppUninstallerScanner>(std::move(s));
         },
         diskAccess, scheduler);

@@ -1,7 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Brimlark.Shell
+import Brimlark.Views
 import Brimlark.Sidebar
 
 // Edits a name, an icon and a colour with a live preview. The three values

@@ -1,7 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Brimlark.Shell
+import Brimlark.Views
 import Brimlark.Sidebar
 
 // The folder colour picker: a hue and saturation wheel, the hex and the

@@ -1,7 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Brimlark.Shell
+import Brimlark.Views
 import Brimlark.Sidebar
 
 // The folder icon picker: Outline / Filled and the 43 symbols; a click

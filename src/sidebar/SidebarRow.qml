@@ -1,6 +1,6 @@
 import QtQuick
 import QtQuick.Controls
-import Brimlark.Shell
+import Brimlark.Views
 import Brimlark.Sidebar
 
 // One sidebar row: a symbol, a title and, for a pinned folder, a pin.

@@ -1,7 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Brimlark.Shell
+import Brimlark.Views
 import Brimlark.Sidebar
 
 // The sidebar column: "Library" with its five rows, "Folders" with the

@@ -1,7 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Brimlark.Shell
+import Brimlark.Views
 import Brimlark.Sidebar
 
 // The strip at the bottom of the sidebar: the active workspace's tile and

@@ -1,17 +1,19 @@
 #include "state/BrimlarkViewModel.h"
 
-#include "platform/AppWorkspace.h"
+#include "platform/ApplicationLauncher.h"
 #include "platform/Biometrics.h"
 #include "platform/Defaults.h"
-#include "platform/KeyDownMonitor.h"
+#include "platform/KeyDownEvent.h"
 #include "platform/NameComparison.h"
 #include "platform/Scheduler.h"
 #include "state/AnalyticsReporter.h"
 #include "state/HiddenItemsPassword.h"
 
 #include <QCoreApplication>
+#include <QFuture>
 #include <QPointer>
 #include <QSet>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 
@@ -69,10 +71,23 @@ BrimlarkViewModel::BrimlarkViewModel(AppFinder &appFinder, Services services, QO
     , m_biometrics(*services.biometrics)
     , m_scheduler(*services.scheduler)
     , m_password(std::make_shared<HiddenItemsPassword>(m_defaults, services.passwordLimits))
+    , m_ownPasswordPool(services.passwordPool ? nullptr : std::make_unique<QThreadPool>())
+    , m_passwordPool(services.passwordPool ? services.passwordPool : m_ownPasswordPool.get())
 {
-    // A password left in clear text by an earlier build is hashed now; if
-    // that fails it stays as it was and still unlocks.
-    m_password->migrateClearText();
+    // A password left in clear text by an earlier build is hashed now, off
+    // the GUI thread; if that fails it stays as it was and still unlocks.
+    const std::string stored = m_password->storedValue();
+    if (!stored.empty() && !PasswordHashing::isHash(stored)) {
+        const auto limits = m_password->limits();
+        QtConcurrent::run(m_passwordPool, [stored, limits] {
+            return PasswordHashing::hash(QString::fromStdString(stored), limits);
+        }).then(this, [this, stored](std::optional<std::string> hash) {
+            // Only if nothing replaced the old value meanwhile.
+            if (hash && m_password->storedValue() == stored) {
+                m_password->storeHash(*hash);
+            }
+        });
+    }
 
     // The catalog signals after its change is stored, so the refilter sees
     // the new state.
@@ -83,14 +98,6 @@ BrimlarkViewModel::BrimlarkViewModel(AppFinder &appFinder, Services services, QO
     connect(&m_appFinder, &AppFinder::allAppsSortOptionChanged, this,
         &BrimlarkViewModel::allAppsSortOptionChanged);
 
-    if (services.installKeyDownMonitor) {
-        // Stays installed for the rest of the process; with the view model
-        // gone it passes every key on.
-        QPointer<BrimlarkViewModel> self(this);
-        KeyDownMonitor::install({ [self](const KeyDownEvent &e) { return self && self->claimsKeyDown(e); },
-            [self](const KeyDownEvent &e) { return self && self->handleKeyDown(e); } });
-    }
-
     updateFilteredApps();
 }
 
@@ -99,6 +106,8 @@ BrimlarkViewModel::~BrimlarkViewModel()
     if (m_pendingSearchReport) {
         m_scheduler.cancel(*m_pendingSearchReport);
     }
+    // Hashing still running finishes before the state it reads goes.
+    m_passwordPool->waitForDone();
 }
 
 // ---- published state
@@ -184,6 +193,10 @@ void BrimlarkViewModel::setAppToUninstall(const std::optional<AppItem> &app)
 
 void BrimlarkViewModel::setHiddenUnlocked(bool unlocked)
 {
+    if (!unlocked) {
+        // A check still running must not unlock what was just locked.
+        endPasswordEpoch();
+    }
     if (m_isHiddenUnlocked == unlocked) {
         return;
     }
@@ -639,12 +652,37 @@ bool BrimlarkViewModel::isTouchIDHardwareAvailable() const
     return m_biometrics.canEvaluatePolicy().canEvaluate;
 }
 
-bool BrimlarkViewModel::checkPassword(const QString &password)
+void BrimlarkViewModel::setPasswordBusy(bool busy)
 {
-    if (!m_password->matches(password)) {
+    if (m_isPasswordBusy == busy) {
+        return;
+    }
+    m_isPasswordBusy = busy;
+    emit isPasswordBusyChanged();
+    emit changed();
+}
+
+bool BrimlarkViewModel::checkPassword(const QString &password, CheckCompletion completion)
+{
+    if (m_isPasswordBusy) {
         return false;
     }
-    setHiddenUnlocked(true);
+    setPasswordBusy(true);
+    const std::string stored = m_password->storedValue();
+    const quint64 epoch = m_passwordEpoch;
+    QtConcurrent::run(m_passwordPool, [stored, password] {
+        return HiddenItemsPassword::matchesValue(stored, password);
+    }).then(this, [this, epoch, completion](bool matched) {
+        setPasswordBusy(false);
+        // Locked again, or the password changed, while the check ran.
+        matched = matched && epoch == m_passwordEpoch;
+        if (matched) {
+            setHiddenUnlocked(true);
+        }
+        if (completion) {
+            completion(matched);
+        }
+    });
     return true;
 }
 
@@ -671,15 +709,25 @@ void BrimlarkViewModel::tryTouchID()
     });
 }
 
-bool BrimlarkViewModel::applyNewPassword(const QString &password, bool useTouchID)
+void BrimlarkViewModel::storeNewPassword(const QString &password, bool useTouchID, Completion completion)
 {
-    if (!m_password->store(password)) {
-        return false;
-    }
-    m_password->setUseTouchID(useTouchID);
-    setHiddenUnlocked(true);
-    announceSecurityChange();
-    return true;
+    setPasswordBusy(true);
+    const auto limits = m_password->limits();
+    QtConcurrent::run(m_passwordPool, [password, limits] {
+        return PasswordHashing::hash(password, limits);
+    }).then(this, [this, useTouchID, completion](std::optional<std::string> hash) {
+        setPasswordBusy(false);
+        const bool ok = hash && m_password->storeHash(*hash);
+        if (ok) {
+            endPasswordEpoch();
+            m_password->setUseTouchID(useTouchID);
+            setHiddenUnlocked(true);
+            announceSecurityChange();
+        }
+        if (completion) {
+            completion(ok, ok ? std::nullopt : std::optional<QString>(passwordNotSaved));
+        }
+    });
 }
 
 void BrimlarkViewModel::announceSecurityChange()
@@ -688,16 +736,18 @@ void BrimlarkViewModel::announceSecurityChange()
     emit changed();
 }
 
-void BrimlarkViewModel::setSecurityPassword(const QString &password, bool useTouchID, Completion completion)
+bool BrimlarkViewModel::setSecurityPassword(const QString &password, bool useTouchID, Completion completion)
 {
-    if (!m_biometrics.canEvaluatePolicy().canEvaluate) {
-        const bool ok = applyNewPassword(password, useTouchID);
-        if (completion) {
-            completion(ok, ok ? std::nullopt : std::optional<QString>(passwordNotSaved));
-        }
-        return;
+    if (m_isPasswordBusy) {
+        return false;
     }
-    // Whatever the preference says, a machine with Touch ID confirms first.
+    if (!m_biometrics.canEvaluatePolicy().canEvaluate) {
+        storeNewPassword(password, useTouchID, std::move(completion));
+        return true;
+    }
+    // Whatever the preference says, a machine with Touch ID confirms first;
+    // the form stays busy while the prompt is up.
+    setPasswordBusy(true);
     QPointer<BrimlarkViewModel> self(this);
     std::shared_ptr<HiddenItemsPassword> store = m_password;
     m_biometrics.evaluatePolicy(registerReason,
@@ -705,30 +755,34 @@ void BrimlarkViewModel::setSecurityPassword(const QString &password, bool useTou
             QMetaObject::invokeMethod(
                 QCoreApplication::instance(),
                 [self, store, password, useTouchID, completion, success, error] {
-                    if (!success) {
-                        if (self) {
-                            if (completion) {
-                                completion(false, error.value_or(setupFailed));
-                            }
-                            emit self->windowActivationRequested();
-                        }
-                        return;
-                    }
                     if (!self) {
-                        // The settings are written even with the view model gone.
-                        if (store->store(password)) {
-                            store->setUseTouchID(useTouchID);
+                        if (success) {
+                            // The settings are written even with the view model gone.
+                            QtConcurrent::run([store, password] {
+                                return PasswordHashing::hash(password, store->limits());
+                            })
+                                .then(QCoreApplication::instance(),
+                                    [store, useTouchID](std::optional<std::string> hash) {
+                                        if (hash && store->storeHash(*hash)) {
+                                            store->setUseTouchID(useTouchID);
+                                        }
+                                    });
                         }
                         return;
                     }
-                    const bool ok = self->applyNewPassword(password, useTouchID);
-                    if (completion) {
-                        completion(ok, ok ? std::nullopt : std::optional<QString>(passwordNotSaved));
-                    }
+                    self->setPasswordBusy(false);
                     emit self->windowActivationRequested();
+                    if (!success) {
+                        if (completion) {
+                            completion(false, error.value_or(setupFailed));
+                        }
+                        return;
+                    }
+                    self->storeNewPassword(password, useTouchID, completion);
                 },
                 Qt::QueuedConnection);
         });
+    return true;
 }
 
 void BrimlarkViewModel::resetPasswordUsingTouchID(Completion completion)
@@ -796,6 +850,7 @@ void BrimlarkViewModel::disableSecurityWithTouchID(Completion completion)
 
 void BrimlarkViewModel::disableSecurity()
 {
+    endPasswordEpoch();
     m_password->remove();
     m_password->setUseTouchID(false);
     setHiddenUnlocked(false);

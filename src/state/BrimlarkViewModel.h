@@ -11,6 +11,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QThreadPool>
 #include <QVariant>
 #include <QVariantList>
 #include <QVariantMap>
@@ -23,7 +24,7 @@
 namespace brimlark {
 
 class AnalyticsReporter;
-class AppWorkspace;
+class ApplicationLauncher;
 class Biometrics;
 class Defaults;
 class HiddenItemsPassword;
@@ -69,6 +70,8 @@ class BrimlarkViewModel : public QObject
     Q_PROPERTY(bool isSecurityPasswordSet READ isSecurityPasswordSet NOTIFY securityChanged)
     Q_PROPERTY(bool isTouchIDEnabled READ isTouchIDEnabled NOTIFY securityChanged)
     Q_PROPERTY(bool isTouchIDHardwareAvailable READ isTouchIDHardwareAvailable NOTIFY securityChanged)
+    // A password is being checked or set (its prompt or its hashing runs).
+    Q_PROPERTY(bool isPasswordBusy READ isPasswordBusy NOTIFY isPasswordBusyChanged)
     // The catalog's all-applications order, as its stored text.
     Q_PROPERTY(QString allAppsSortOption READ allAppsSortOptionText NOTIFY allAppsSortOptionChanged)
     // The unified grid's cards as GridItemIdentifier texts.
@@ -76,6 +79,7 @@ class BrimlarkViewModel : public QObject
 
 public:
     using Completion = std::function<void(bool success, std::optional<QString> message)>;
+    using CheckCompletion = std::function<void(bool matched)>;
 
     // What the view model talks to, built by the application. Every one but
     // the analytics reporter is required; no reporter means no events are
@@ -84,12 +88,12 @@ public:
     {
         Defaults *defaults = nullptr;
         AnalyticsReporter *analytics = nullptr;
-        AppWorkspace *workspace = nullptr;
+        ApplicationLauncher *workspace = nullptr;
         Biometrics *biometrics = nullptr;
         Scheduler *scheduler = nullptr;
         PasswordHashing::Limits passwordLimits = PasswordHashing::Limits::interactive();
-        // The application-wide key-down monitor for the folder shortcut.
-        bool installKeyDownMonitor = true;
+        // Where password hashing runs; null for a pool of the view model's own.
+        QThreadPool *passwordPool = nullptr;
     };
 
     static constexpr std::chrono::milliseconds searchReportDelay { 2000 };
@@ -109,6 +113,7 @@ public:
     std::optional<AppFolder> folder(const QUuid &id) const { return m_appFinder.folder(id); }
     bool isScanning() const { return m_appFinder.isScanning(); }
     const QSet<QString> &hiddenAppPaths() const { return m_appFinder.hiddenAppPaths(); }
+    const QSet<QUuid> &hiddenFolderIDs() const { return m_appFinder.hiddenFolderIDs(); }
     bool isFavorite(const AppItem &app) const { return m_appFinder.isFavorite(app); }
     QList<AppItem> getAppsInFolder(const AppFolder &folder) const
     {
@@ -205,11 +210,15 @@ public:
     bool isSecurityPasswordSet() const;
     bool isTouchIDEnabled() const;
     bool isTouchIDHardwareAvailable() const;
-    void setSecurityPassword(const QString &password, bool useTouchID, Completion completion);
+    bool isPasswordBusy() const { return m_isPasswordBusy; }
+    // Checking and setting hash off the GUI thread and answer later on it.
+    // While one runs (isPasswordBusy) another is ignored: the call returns
+    // false and its completion is never called.
+    bool checkPassword(const QString &password, CheckCompletion completion);
+    bool setSecurityPassword(const QString &password, bool useTouchID, Completion completion);
     void resetPasswordUsingTouchID(Completion completion);
     void disableSecurityWithTouchID(Completion completion);
     Q_INVOKABLE void disableSecurity();
-    Q_INVOKABLE bool checkPassword(const QString &password);
     Q_INVOKABLE void tryTouchID();
     Q_INVOKABLE void lockHiddenItems();
 
@@ -250,6 +259,7 @@ signals:
     void allAppsSortOptionChanged();
     // The password or the Touch ID preference may have changed.
     void securityChanged();
+    void isPasswordBusyChanged();
     // Any change of the view model or of the catalog it shows.
     void changed();
     // After each refilter, whether or not the list changed.
@@ -274,16 +284,24 @@ private:
     QList<AppFolder> foldersForShortcut(const QString &letter) const;
     // Stores the password and the preference and unlocks; false when the
     // password could not be hashed (nothing is stored then).
-    bool applyNewPassword(const QString &password, bool useTouchID);
+    void storeNewPassword(const QString &password, bool useTouchID, Completion completion);
     void announceSecurityChange();
+    void setPasswordBusy(bool busy);
+    // Locking, and every change of the stored password, end the validity of
+    // checks still running: their answer is about an older state.
+    void endPasswordEpoch() { ++m_passwordEpoch; }
 
     AppFinder &m_appFinder;
     Defaults &m_defaults;
     AnalyticsReporter *m_analytics;
-    AppWorkspace &m_workspace;
+    ApplicationLauncher &m_workspace;
     Biometrics &m_biometrics;
     Scheduler &m_scheduler;
     std::shared_ptr<HiddenItemsPassword> m_password;
+    std::unique_ptr<QThreadPool> m_ownPasswordPool;
+    QThreadPool *m_passwordPool;
+    bool m_isPasswordBusy = false;
+    quint64 m_passwordEpoch = 0;
 
     std::optional<SidebarSelection> m_selection = SidebarSelection(SidebarSelection::Kind::allApps);
     QString m_searchQuery;

@@ -23,9 +23,8 @@ bool HiddenItemsPassword::isSet() const
     return !storedValue().empty();
 }
 
-bool HiddenItemsPassword::matches(const QString &typed)
+bool HiddenItemsPassword::matchesValue(const std::string &stored, const QString &typed)
 {
-    const std::string stored = storedValue();
     if (stored.empty()) {
         return typed.isEmpty();
     }
@@ -33,12 +32,32 @@ bool HiddenItemsPassword::matches(const QString &typed)
         return PasswordHashing::verify(stored, typed);
     }
     // Still in clear text because an earlier migration could not hash it.
-    const bool ok = PasswordHashing::normalizedUtf8(QString::fromStdString(stored))
+    return PasswordHashing::normalizedUtf8(QString::fromStdString(stored))
         == PasswordHashing::normalizedUtf8(typed);
-    if (ok) {
+}
+
+bool HiddenItemsPassword::matches(const QString &typed)
+{
+    const std::string stored = storedValue();
+    const bool ok = matchesValue(stored, typed);
+    if (ok && !stored.empty() && !PasswordHashing::isHash(stored)) {
         migrateClearText();
     }
     return ok;
+}
+
+bool HiddenItemsPassword::storeHash(const std::string &hash)
+{
+    const auto previous = m_defaults.object(passwordKey);
+    if (m_defaults.set(passwordKey, hash)) {
+        return true;
+    }
+    if (previous) {
+        m_defaults.set(passwordKey, *previous);
+    } else {
+        m_defaults.remove(passwordKey);
+    }
+    return false;
 }
 
 bool HiddenItemsPassword::store(const QString &password)
@@ -48,11 +67,7 @@ bool HiddenItemsPassword::store(const QString &password)
         return true;
     }
     const auto hashed = PasswordHashing::hash(password, m_limits);
-    if (!hashed) {
-        return false;
-    }
-    m_defaults.set(passwordKey, *hashed);
-    return true;
+    return hashed && storeHash(*hashed);
 }
 
 void HiddenItemsPassword::remove()
@@ -77,11 +92,7 @@ bool HiddenItemsPassword::migrateClearText()
         return true;
     }
     const auto hashed = PasswordHashing::hash(QString::fromStdString(stored), m_limits);
-    if (!hashed) {
-        return false;
-    }
-    m_defaults.set(passwordKey, *hashed);
-    return true;
+    return hashed && storeHash(*hashed);
 }
 
 } // namespace brimlark

@@ -38,9 +38,18 @@ public:
     // in clear text (hashing failed; the value is left as it was).
     bool migrateClearText();
 
-private:
+    // The pieces the view model runs apart, so the slow hashing can leave the
+    // GUI thread: the stored text as it is, the comparison against it (safe
+    // on any thread), and the write of a finished hash.
     std::string storedValue() const;
+    static bool matchesValue(const std::string &stored, const QString &typed);
+    // False when the settings could not be written; the value stored before
+    // is then put back, so a failed write never leaves a password the user
+    // was told was not saved.
+    bool storeHash(const std::string &hash);
+    const PasswordHashing::Limits &limits() const { return m_limits; }
 
+private:
     Defaults &m_defaults;
     PasswordHashing::Limits m_limits;
 };

@@ -1,7 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Brimlark.Shell
+import Brimlark.Views
 
 // One snippet row: title and language tag, copy and delete, and the code
 // below while expanded.

@@ -1,8 +1,8 @@
 #include "tools/CodeSnippetsController.h"
 
 #include "model/WorkspaceStorage.h"
-#include "platform/UuidText.h"
 #include "platform/Scheduler.h"
+#include "platform/UuidText.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

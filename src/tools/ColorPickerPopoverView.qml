@@ -1,5 +1,5 @@
 import QtQuick
-import Brimlark.Shell
+import Brimlark.Views
 import Brimlark.Tools
 
 // The colour picker popover: picks a pixel anywhere on the screens, copies

@@ -1,5 +1,5 @@
 import QtQuick
-import Brimlark.Shell
+import Brimlark.Views
 import Brimlark.Tools
 
 // The screen ruler's content: the grid, the centre panel with the size

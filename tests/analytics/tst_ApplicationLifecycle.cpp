@@ -14,7 +14,11 @@ namespace {
 class Recorder : public ApplicationLifecycleObserver
 {
 public:
-    Recorder(std::string name, std::vector<std::string> *log) : m_name(std::move(name)), m_log(log) { }
+    Recorder(std::string name, std::vector<std::string> *log)
+        : m_name(std::move(name))
+        , m_log(log)
+    {
+    }
     void applicationWillResignActive() override { m_log->push_back(m_name + ":resign"); }
     void applicationDidBecomeActive() override { m_log->push_back(m_name + ":active"); }
 

@@ -1,6 +1,7 @@
 #include "analytics/Flush.h"
 
-#include "analytics/ManualMainExecutor.h"
+#include "ManualMainExecutor.h"
+#include "ManualTallyClock.h"
 #include "analytics/TallyClock.h"
 #include "analytics/TallyRandom.h"
 

@@ -1,5 +1,6 @@
 #include "analytics/FlushRequest.h"
 
+#include "ManualTallyClock.h"
 #include "analytics/TallyClock.h"
 #include "analytics/TallyRandom.h"
 

@@ -19,7 +19,7 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 namespace brimlark {
-void PrintTo(const TallyType &value, std::ostream *out)
+inline void PrintTo(const TallyType &value, std::ostream *out)
 {
     *out << value.description();
 }

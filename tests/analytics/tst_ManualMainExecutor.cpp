@@ -1,4 +1,4 @@
-#include "analytics/ManualMainExecutor.h"
+#include "ManualMainExecutor.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -42,8 +42,10 @@ TEST(ManualMainExecutorTest, RepeatingTimersFireOnExecutorTimeInOrder)
 {
     ManualMainExecutor executor;
     std::vector<std::string> log;
-    auto every60 = executor.scheduleRepeatingTimer(60, [&] { log.push_back("60@" + std::to_string(int(executor.elapsed()))); });
-    auto every25 = executor.scheduleRepeatingTimer(25, [&] { log.push_back("25@" + std::to_string(int(executor.elapsed()))); });
+    auto every60 = executor.scheduleRepeatingTimer(
+        60, [&] { log.push_back("60@" + std::to_string(int(executor.elapsed()))); });
+    auto every25 = executor.scheduleRepeatingTimer(
+        25, [&] { log.push_back("25@" + std::to_string(int(executor.elapsed()))); });
     EXPECT_EQ(executor.activeTimerCount(), 2u);
 
     EXPECT_EQ(executor.advance(59.5), 2u);

@@ -158,7 +158,10 @@ TEST(SerialQueueTest, OwnerDestroyedOnItsOwnQueue)
     {
         SerialQueue queue { "com.brimlark.test.owner" };
         std::atomic<int> *destroyed;
-        explicit Owner(std::atomic<int> *counter) : destroyed(counter) { }
+        explicit Owner(std::atomic<int> *counter)
+            : destroyed(counter)
+        {
+        }
         ~Owner() { ++*destroyed; }
     };
 

@@ -1,3 +1,4 @@
+#include "ManualTallyClock.h"
 #include "analytics/JSONHandler.h"
 #include "analytics/TLDB.h"
 #include "analytics/TallyClock.h"

@@ -1,3 +1,4 @@
+#include "ManualTallyClock.h"
 #include "analytics/TallyClock.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +12,8 @@ using namespace brimlark;
 TEST(TallyClockTest, SystemClockIsSecondsSince1970)
 {
     SystemTallyClock clock;
-    const double expected = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+    const double expected
+        = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
     EXPECT_NEAR(clock.now(), expected, 5.0);
     EXPECT_GT(clock.now(), 1.6e9); // after 2020: not milliseconds, not a relative time
     EXPECT_LT(clock.now(), 1.0e10);

@@ -30,8 +30,8 @@ struct CountingMessage
     }
 };
 
-constexpr TallyLogLevel allLevels[] = { TallyLogLevel::Debug, TallyLogLevel::Info, TallyLogLevel::Warning,
-                                        TallyLogLevel::Error };
+constexpr TallyLogLevel allLevels[]
+    = { TallyLogLevel::Debug, TallyLogLevel::Info, TallyLogLevel::Warning, TallyLogLevel::Error };
 
 void enableOnly(std::initializer_list<TallyLogLevel> levels)
 {
@@ -65,7 +65,7 @@ std::string readFile(const std::string &path)
 TEST(TallyLogLevelTest, RawValuesRoundTripAndNothingElseParses)
 {
     for (TallyLogLevel level :
-         { TallyLogLevel::Debug, TallyLogLevel::Info, TallyLogLevel::Warning, TallyLogLevel::Error }) {
+        { TallyLogLevel::Debug, TallyLogLevel::Info, TallyLogLevel::Warning, TallyLogLevel::Error }) {
         EXPECT_EQ(tallyLogLevelFromRawValue(rawValue(level)), level);
     }
     EXPECT_EQ(rawValue(TallyLogLevel::Warning), "warning");
@@ -137,9 +137,9 @@ TEST(TallyLoggerTest, FileNameIsTheLastPieceOfTheSourcePath)
     };
     const Case cases[] = {
         { "/work/src/analytics/TLDB.cpp", "TLDB.cpp" },
-        { "TLDB.cpp", "TLDB.cpp" },          // no "/": used whole
-        { "src/Flush.cpp/", "Flush.cpp" },   // empty pieces do not count
-        { "/", "/" },                        // splitting yields nothing: used whole
+        { "TLDB.cpp", "TLDB.cpp" }, // no "/": used whole
+        { "src/Flush.cpp/", "Flush.cpp" }, // empty pieces do not count
+        { "/", "/" }, // splitting yields nothing: used whole
         { "", "" },
     };
     TallyLogCapture capture;
@@ -154,10 +154,12 @@ TEST(TallyLoggerTest, FileNameIsTheLastPieceOfTheSourcePath)
 
 TEST(TallyLoggerTest, ConsoleAndFileLinesHaveTheirFixedShapes)
 {
-    const TallyLogMessage message { "Network.cpp", "sendHttpRequest(_:)", "status 503", TallyLogLevel::Warning };
-    EXPECT_EQ(consoleLine(message), "[Tally - Network.cpp - func sendHttpRequest(_:)] (warning) - status 503");
+    const TallyLogMessage message { "Network.cpp", "sendHttpRequest(_:)", "status 503",
+        TallyLogLevel::Warning };
+    EXPECT_EQ(
+        consoleLine(message), "[Tally - Network.cpp - func sendHttpRequest(_:)] (warning) - status 503");
     EXPECT_EQ(fileLine(message),
-              "File: Network.cpp - Func: sendHttpRequest(_:) - Level: warning - Message: status 503");
+        "File: Network.cpp - Func: sendHttpRequest(_:) - Level: warning - Message: status 503");
 }
 
 TEST(TallyLoggerTest, PrintSinksWriteOneLinePerMessage)
@@ -182,8 +184,9 @@ TEST(TallyLoggerTest, SinkRegisteredTwiceReceivesEveryMessageTwice)
     TallyLogger::addLogging(sink);
     TallyLogger::addLogging(sink);
     TallyLogger::info("twice", "f()");
-    EXPECT_EQ(out.str(), "[Tally - tst_TallyLogger.cpp - func f()] (info) - twice\n"
-                         "[Tally - tst_TallyLogger.cpp - func f()] (info) - twice\n");
+    EXPECT_EQ(out.str(),
+        "[Tally - tst_TallyLogger.cpp - func f()] (info) - twice\n"
+        "[Tally - tst_TallyLogger.cpp - func f()] (info) - twice\n");
 }
 
 TEST(TallyLoggerTest, FileSinkWritesLinesBackToBack)
@@ -197,8 +200,9 @@ TEST(TallyLoggerTest, FileSinkWritesLinesBackToBack)
         file.addMessage({ "a.cpp", "f()", "one", TallyLogLevel::Debug });
         file.addMessage({ "b.cpp", "g(_:)", "two", TallyLogLevel::Error });
     }
-    EXPECT_EQ(readFile(path), "File: a.cpp - Func: f() - Level: debug - Message: one"
-                              "File: b.cpp - Func: g(_:) - Level: error - Message: two");
+    EXPECT_EQ(readFile(path),
+        "File: a.cpp - Func: f() - Level: debug - Message: one"
+        "File: b.cpp - Func: g(_:) - Level: error - Message: two");
 
     FileLogging unopenable(dir.filePath(QStringLiteral("missing/folder/x.log")).toStdString());
     EXPECT_FALSE(unopenable.isOpen());

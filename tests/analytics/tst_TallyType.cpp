@@ -10,7 +10,7 @@ using namespace brimlark;
 using ::testing::ElementsAre;
 
 namespace brimlark {
-void PrintTo(const TallyType &value, std::ostream *out)
+inline void PrintTo(const TallyType &value, std::ostream *out)
 {
     *out << value.description();
 }
@@ -84,7 +84,7 @@ TEST(TallyTypeTest, EqualityAcrossNumberKindsIsExact)
         { kNaN, kNaN, false },
         { kNaN, 1, false },
         { 0.0, -0.0, true },
-        { 1, true, false },  // Booleans are not numbers
+        { 1, true, false }, // Booleans are not numbers
         { true, 1, false },
         { true, true, true },
         { false, true, false },
@@ -151,11 +151,12 @@ TEST(TallyTypeTest, EqualityOfArraysAndDictionaries)
         { TallyDictionary { { "a", 1 } }, TallyDictionary { { "a", 1 } }, true },
         { TallyDictionary { { "a", 1 } }, TallyDictionary { { "b", 1 } }, false },
         { TallyDictionary { { "a", 1 } }, TallyDictionary { { "a", 2 } }, false },
-        { TallyDictionary { { "a", 1 }, { "b", 2 } }, TallyDictionary { { "b", 2 }, { "a", 1 } }, true }, // order is no part of equality
+        { TallyDictionary { { "a", 1 }, { "b", 2 } }, TallyDictionary { { "b", 2 }, { "a", 1 } },
+            true }, // order is no part of equality
         { TallyDictionary { { "a", 1 } }, TallyDictionary { { "a", 1 }, { "b", 2 } }, false },
         { TallyDictionary {}, TallyDictionary {}, true },
         { TallyDictionary { { "a", TallyDictionary { { "b", "c" } } } },
-          TallyDictionary { { "a", TallyDictionary { { "b", "c" } } } }, true },
+            TallyDictionary { { "a", TallyDictionary { { "b", "c" } } } }, true },
     };
     for (const Case &c : cases) {
         EXPECT_EQ(c.lhs.equals(c.rhs), c.equal) << c.lhs.description() << " vs " << c.rhs.description();
@@ -179,7 +180,8 @@ TEST(TallyTypeTest, NumbersViewExactlyAsOtherKinds)
 
 TEST(TallyDictionaryTest, KeysKeepFirstWriteOrderAndRewritesReplaceInPlace)
 {
-    TallyDictionary record { { "event", "open" }, { "properties", TallyDictionary {} }, { "event", "start" } };
+    TallyDictionary record { { "event", "open" }, { "properties", TallyDictionary {} },
+        { "event", "start" } };
     record.set("token", "abc");
     record.set("properties", 1);
     record["time"] = 12.5;
@@ -217,7 +219,7 @@ TEST(TallyTypeTest, ConstructorsPickTheExpectedKind)
     EXPECT_EQ(TallyType(std::int16_t(7)).kind(), Kind::Int);
     EXPECT_EQ(TallyType(7.0).kind(), Kind::Double);
     EXPECT_EQ(TallyType(7.0f).kind(), Kind::Float);
-    EXPECT_EQ(TallyType("t").kind(), Kind::String);   // text, not a Boolean through the pointer
+    EXPECT_EQ(TallyType("t").kind(), Kind::String); // text, not a Boolean through the pointer
     EXPECT_EQ(TallyType(static_cast<const char *>(nullptr)).kind(), Kind::String);
     EXPECT_EQ(TallyType(std::optional<int>()).kind(), Kind::Absent);
     EXPECT_EQ(TallyType(std::optional<int>(3)).kind(), Kind::Int);

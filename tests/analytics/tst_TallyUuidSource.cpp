@@ -53,7 +53,8 @@ TEST(TallyUuidSourceTest, SequenceSourceHandsOutItsTextsInTurn)
 TEST(TallyUuidSourceTest, SharedSourceCanBeReplaced)
 {
     auto original = TallyUuidSource::shared();
-    TallyUuidSource::installShared(std::make_shared<SequenceTallyUuidSource>(std::vector<std::string> { "X" }));
+    TallyUuidSource::installShared(
+        std::make_shared<SequenceTallyUuidSource>(std::vector<std::string> { "X" }));
     EXPECT_EQ(TallyUuidSource::shared()->newUuidText(), "X");
     TallyUuidSource::installShared(original);
     EXPECT_EQ(TallyUuidSource::shared()->newUuidText().size(), 36u);

@@ -2,6 +2,8 @@
 
 #include "platform/BundleUrl.h"
 
+#include "TestSupport.h"
+
 #include <QMetaEnum>
 
 namespace brimlark::test {
@@ -19,7 +21,6 @@ GridFixture::GridFixture(const QString &root, QObject *parent)
     services.biometrics = &biometrics;
     services.scheduler = &scheduler;
     services.passwordLimits = PasswordHashing::Limits::minimum();
-    services.installKeyDownMonitor = false;
     m_vm = std::make_unique<BrimlarkViewModel>(finder, services);
 }
 
@@ -28,6 +29,13 @@ GridFixture::~GridFixture() = default;
 AppItem GridFixture::app(const QString &name, const QString &category) const
 {
     return AppItem(name, BundleUrl::directoryUrl(root + u'/' + name + QStringLiteral(".app")), category);
+}
+
+bool GridFixture::setPassword(const QString &password)
+{
+    bool done = false;
+    m_vm->setSecurityPassword(password, false, [&done](bool, std::optional<QString>) { done = true; });
+    return waitUntil([&done] { return done; }) && m_vm->isSecurityPasswordSet();
 }
 
 void GridFixture::publish(const QStringList &names)

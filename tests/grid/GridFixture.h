@@ -32,6 +32,24 @@ public:
     bool startsPrograms = false;
 };
 
+// Biometrics that answer at once with what the test chose; unavailable
+// unless told otherwise, like this machine's.
+class FakeBiometrics : public Biometrics
+{
+public:
+    Capability canEvaluatePolicy() override { return { available, capabilityError }; }
+    void evaluatePolicy(const QString &reason, Reply reply) override
+    {
+        reasons << reason;
+        reply(succeed, replyError);
+    }
+    bool available = false;
+    std::optional<QString> capabilityError;
+    bool succeed = true;
+    std::optional<QString> replyError;
+    QStringList reasons;
+};
+
 // A catalog and a view model over in-memory settings, a recording
 // workspace and virtual time; the grid's scheduler is the same virtual
 // clock while the fixture lives.
@@ -59,6 +77,8 @@ public:
     Q_INVOKABLE void selectFolder(const QString &name);
     Q_INVOKABLE void selectSection(const QString &kind);
     Q_INVOKABLE void beginScan();
+    // Sets the hidden-items password and waits until it is stored.
+    Q_INVOKABLE bool setPassword(const QString &password);
     Q_INVOKABLE void advance(int msecs);
 
     BrimlarkViewModel &vm() { return *m_vm; }
@@ -71,7 +91,7 @@ public:
     WorkspaceManager workspaces { defaults, center };
     AppFinder finder;
     RecordingWorkspace workspace;
-    UnavailableBiometrics biometrics;
+    FakeBiometrics biometrics;
     ManualScheduler scheduler;
 
 private:

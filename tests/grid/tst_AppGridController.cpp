@@ -1,5 +1,6 @@
-#include "../platform/BundleFixtures.h"
+#include "BundleFixtures.h"
 #include "GridFixture.h"
+#include "IconFixtures.h"
 
 #include "grid/AppGridController.h"
 #include "model/AppScanner.h"
@@ -47,11 +48,11 @@ protected:
 TEST_F(AppGridControllerTest, WithoutAViewModelItShowsAnEmptyTileGrid)
 {
     AppGridController bare;
-    EXPECT_EQ(bare.paneState(), u"content");
-    EXPECT_EQ(bare.contentLayout(), u"appTiles");
+    EXPECT_EQ(bare.paneState(), GridPane::State::content);
+    EXPECT_EQ(bare.contentLayout(), GridPane::Layout::appTiles);
     EXPECT_EQ(bare.navigationTitle(), u"Apps");
     EXPECT_EQ(bare.apps()->count(), 0);
-    EXPECT_EQ(bare.overlayKind(), u"none");
+    EXPECT_EQ(bare.overlayKind(), AppGridController::OverlayKind::none);
     EXPECT_FALSE(bare.appPickerShown());
     bare.openAppPicker(QVariant());
     bare.dismissUninstaller();
@@ -60,25 +61,25 @@ TEST_F(AppGridControllerTest, WithoutAViewModelItShowsAnEmptyTileGrid)
 TEST_F(AppGridControllerTest, TheFirstScanShowsTheLoadingScreenAndARescanDoesNot)
 {
     f.beginScan();
-    EXPECT_EQ(grid.paneState(), u"loading");
+    EXPECT_EQ(grid.paneState(), GridPane::State::loading);
     standardCatalog();
-    EXPECT_EQ(grid.paneState(), u"content");
+    EXPECT_EQ(grid.paneState(), GridPane::State::content);
     f.beginScan();
-    EXPECT_EQ(grid.paneState(), u"content");
+    EXPECT_EQ(grid.paneState(), GridPane::State::content);
 }
 
 TEST_F(AppGridControllerTest, TheHiddenSectionGoesFromSetUpToUnlockToContent)
 {
     standardCatalog();
     f.selectSection(QStringLiteral("hidden"));
-    EXPECT_EQ(grid.paneState(), u"setupHiddenLock");
-    f.vm().setSecurityPassword(QStringLiteral("secret"), false);
-    EXPECT_EQ(grid.paneState(), u"content");
-    EXPECT_EQ(grid.contentLayout(), u"hiddenSection");
+    EXPECT_EQ(grid.paneState(), GridPane::State::setupHiddenLock);
+    ASSERT_TRUE(f.setPassword(QStringLiteral("secret")));
+    EXPECT_EQ(grid.paneState(), GridPane::State::content);
+    EXPECT_EQ(grid.contentLayout(), GridPane::Layout::hiddenSection);
     f.vm().lockHiddenItems();
-    EXPECT_EQ(grid.paneState(), u"unlockHidden");
-    EXPECT_TRUE(f.vm().checkPassword(QStringLiteral("secret")));
-    EXPECT_EQ(grid.paneState(), u"content");
+    EXPECT_EQ(grid.paneState(), GridPane::State::unlockHidden);
+    f.vm().checkPassword(QStringLiteral("secret"), {});
+    ASSERT_TRUE(test::waitUntil([&] { return grid.paneState() == GridPane::State::content; }));
 }
 
 TEST_F(AppGridControllerTest, FollowsSelectionSearchAndSortOption)
@@ -89,17 +90,17 @@ TEST_F(AppGridControllerTest, FollowsSelectionSearchAndSortOption)
     EXPECT_EQ(grid.identityKey(), u"allApps-nameAscending");
 
     f.finder.setAllAppsSortOption(AppSortOption::category);
-    EXPECT_EQ(grid.contentLayout(), u"unifiedGrid");
+    EXPECT_EQ(grid.contentLayout(), GridPane::Layout::unifiedGrid);
     EXPECT_EQ(grid.identityKey(), u"allApps-category");
     f.vm().setSearchQuery(QStringLiteral("a"));
-    EXPECT_EQ(grid.contentLayout(), u"appTiles");
+    EXPECT_EQ(grid.contentLayout(), GridPane::Layout::appTiles);
     f.vm().setSearchQuery(QString());
-    EXPECT_EQ(grid.contentLayout(), u"unifiedGrid");
+    EXPECT_EQ(grid.contentLayout(), GridPane::Layout::unifiedGrid);
     EXPECT_GE(pane.count(), 3);
 
     f.makeFolder(QStringLiteral("Empty"));
     f.selectFolder(QStringLiteral("Empty"));
-    EXPECT_EQ(grid.contentLayout(), u"emptyFolder");
+    EXPECT_EQ(grid.contentLayout(), GridPane::Layout::emptyFolder);
     EXPECT_TRUE(grid.folderSelected());
     EXPECT_EQ(grid.selectedFolder().value<AppFolder>().name, u"Empty");
     EXPECT_TRUE(grid.translucentBackground());
@@ -182,7 +183,7 @@ TEST_F(AppGridControllerTest, AFolderReorderMovesOneTile)
     EXPECT_EQ(moves.count(), 1);
     EXPECT_EQ(resets.count(), 0);
     // The selection's copy of the folder is unchanged, so the grid is not rebuilt.
-    EXPECT_EQ(grid.contentLayout(), u"appTiles");
+    EXPECT_EQ(grid.contentLayout(), GridPane::Layout::appTiles);
 }
 
 TEST_F(AppGridControllerTest, TheOverlayShowsTheOpenedFolderElseTheOpenedCategory)
@@ -191,9 +192,9 @@ TEST_F(AppGridControllerTest, TheOverlayShowsTheOpenedFolderElseTheOpenedCategor
     f.makeFolder(QStringLiteral("Work"), { QStringLiteral("Charlie"), QStringLiteral("Alpha") });
     const AppFolder work = f.folder(QStringLiteral("Work"));
 
-    EXPECT_EQ(grid.overlayKind(), u"none");
+    EXPECT_EQ(grid.overlayKind(), AppGridController::OverlayKind::none);
     grid.setExpandedFolderID(UuidText::format(work.id));
-    EXPECT_EQ(grid.overlayKind(), u"folder");
+    EXPECT_EQ(grid.overlayKind(), AppGridController::OverlayKind::folder);
     EXPECT_EQ(grid.overlayTitle(), u"Work");
     ASSERT_EQ(grid.overlayApps().size(), 2);
     EXPECT_EQ(grid.overlayApps()[0].value<AppItem>().name(), u"Charlie");
@@ -207,14 +208,14 @@ TEST_F(AppGridControllerTest, TheOverlayShowsTheOpenedFolderElseTheOpenedCategor
     // A deleted folder gives way to the opened category.
     grid.setExpandedCategoryName(QStringLiteral("Games"));
     f.vm().deleteFolder(work);
-    EXPECT_EQ(grid.overlayKind(), u"category");
+    EXPECT_EQ(grid.overlayKind(), AppGridController::OverlayKind::category);
     EXPECT_EQ(grid.overlayTitle(), u"Games");
     EXPECT_EQ(grid.overlayApps().size(), 2);
     EXPECT_FALSE(grid.overlayFolder().isValid());
 
     // A category the grouping does not have, and no folder: nothing.
     grid.setExpandedCategoryName(QStringLiteral("Nothing"));
-    EXPECT_EQ(grid.overlayKind(), u"none");
+    EXPECT_EQ(grid.overlayKind(), AppGridController::OverlayKind::none);
 
     // The dismiss actions may run twice.
     QSignalSpy expansion(&grid, &AppGridController::expansionChanged);

@@ -399,8 +399,8 @@ TEST_F(UnifiedGridViewTest, ALaunchFromANarrowPanelLaunchesOnceAndClosesIt)
 {
     GridWindow w(f, QSize(520, 520));
     ASSERT_TRUE(test::waitUntil([&] { return cards(w).size() == 3; }));
-    QTest::mouseClick(&w.window, Qt::LeftButton, Qt::NoModifier,
-        w.centreOf(card(w, u"Work"_qs)) + QPoint(0, 40));
+    QTest::mouseClick(
+        &w.window, Qt::LeftButton, Qt::NoModifier, w.centreOf(card(w, u"Work"_qs)) + QPoint(0, 40));
     auto *controller = w.grid->property("controller").value<QObject *>();
     ASSERT_TRUE(test::waitUntil([&] { return w.tiles().size() == 2; }));
     // The close button stays inside the window.

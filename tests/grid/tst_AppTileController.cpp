@@ -59,7 +59,7 @@ TEST_F(AppTileControllerTest, TwoClicksLaunchTwiceAndTheFirstClickEndsTheLook)
 TEST_F(AppTileControllerTest, LaunchFromTheMenuHasNoLaunchingLook)
 {
     QSignalSpy looks(&tile, &AppTileController::isLaunchingChanged);
-    tile.perform(QStringLiteral("launch"));
+    tile.perform(AppTileMenu::Action::launch);
     EXPECT_EQ(f.launched(), QStringList { alpha.id() });
     EXPECT_EQ(looks.count(), 0);
     EXPECT_EQ(f.scheduler.pendingCount(), 0u);
@@ -81,7 +81,7 @@ TEST_F(AppTileControllerTest, TheFavouritesEntryFollowsTheStoredFavourites)
 {
     const auto title = [this] { return tile.menuEntries()[2].title; };
     EXPECT_EQ(title(), u"Add to Favorites");
-    tile.perform(QStringLiteral("toggleFavorite"));
+    tile.perform(AppTileMenu::Action::toggleFavorite);
     EXPECT_TRUE(f.finder.isFavorite(alpha));
     EXPECT_EQ(title(), u"Remove from Favorites");
     tile.perform(AppTileMenu::Action::toggleFavorite);
@@ -95,7 +95,7 @@ TEST_F(AppTileControllerTest, TheFolderEntriesAddToAndRemoveFromTheNamedFolder)
     const AppFolder work = f.folder(QStringLiteral("Work"));
     const auto sub = tile.menuEntries()[6];
     ASSERT_EQ(sub.children.size(), 1);
-    tile.perform(QStringLiteral("addToFolder"), UuidText::format(sub.children[0].folderID));
+    tile.perform(AppTileMenu::Action::addToFolder, UuidText::format(sub.children[0].folderID));
     EXPECT_EQ(f.folderMembers(QStringLiteral("Work")), QStringList { QStringLiteral("Alpha") });
 
     // In the folder the entry removes it, with the id the menu was made with.
@@ -106,32 +106,32 @@ TEST_F(AppTileControllerTest, TheFolderEntriesAddToAndRemoveFromTheNamedFolder)
     EXPECT_TRUE(f.folderMembers(QStringLiteral("Work")).isEmpty());
 
     // A folder deleted meanwhile, an unknown id or a malformed text change nothing.
-    tile.perform(QStringLiteral("addToFolder"), UuidText::format(QUuid::createUuid()));
-    tile.perform(QStringLiteral("addToFolder"), QStringLiteral("not a uuid"));
+    tile.perform(AppTileMenu::Action::addToFolder, UuidText::format(QUuid::createUuid()));
+    tile.perform(AppTileMenu::Action::addToFolder, QStringLiteral("not a uuid"));
     EXPECT_TRUE(f.folderMembers(QStringLiteral("Work")).isEmpty());
 }
 
 TEST_F(AppTileControllerTest, HidingUnhidingAndUninstallingGoThroughTheViewModel)
 {
-    f.vm().setSecurityPassword(QStringLiteral("pw"), false);
-    tile.perform(QStringLiteral("hideGlobally"));
+    ASSERT_TRUE(f.setPassword(QStringLiteral("pw")));
+    tile.perform(AppTileMenu::Action::hideGlobally);
     EXPECT_TRUE(f.finder.hiddenAppPaths().contains(alpha.id()));
-    tile.perform(QStringLiteral("unhideGlobally"));
+    tile.perform(AppTileMenu::Action::unhideGlobally);
     EXPECT_FALSE(f.finder.hiddenAppPaths().contains(alpha.id()));
 
-    tile.perform(QStringLiteral("uninstall"));
+    tile.perform(AppTileMenu::Action::uninstall);
     ASSERT_TRUE(f.vm().appToUninstall());
     EXPECT_EQ(*f.vm().appToUninstall(), alpha);
 }
 
 TEST_F(AppTileControllerTest, UnknownActionsAndATileWithoutApplicationDoNothing)
 {
-    tile.perform(QStringLiteral("explode"));
-    tile.perform(QStringLiteral("none"));
+    tile.perform(AppTileMenu::Action(99), QString()); // a number QML could pass
+    tile.perform(AppTileMenu::Action::none);
     AppTileController empty;
     empty.setViewModel(&f.vm());
     empty.click();
-    empty.perform(QStringLiteral("launch"));
+    empty.perform(AppTileMenu::Action::launch);
     empty.beginDrag();
     EXPECT_TRUE(f.launched().isEmpty());
     EXPECT_FALSE(f.vm().draggedApp());

@@ -144,12 +144,14 @@ TEST(AppTileMenu, TheQmlFormCarriesEveryField)
         = AppTileMenu::toVariantList(AppTileMenu::entries(SidebarSelection(Kind::allApps), false, { work }));
     ASSERT_EQ(list.size(), 9);
     const QVariantMap hide = list[4].toMap();
-    EXPECT_EQ(hide.value(QStringLiteral("kind")).toString(), u"action");
-    EXPECT_EQ(hide.value(QStringLiteral("action")).toString(), u"hideGlobally");
+    EXPECT_EQ(hide.value(QStringLiteral("kind")).value<AppTileMenu::Kind>(), AppTileMenu::Kind::action);
+    EXPECT_EQ(
+        hide.value(QStringLiteral("action")).value<AppTileMenu::Action>(), AppTileMenu::Action::hideGlobally);
     EXPECT_TRUE(hide.value(QStringLiteral("destructive")).toBool());
-    EXPECT_EQ(list[1].toMap().value(QStringLiteral("kind")).toString(), u"divider");
+    EXPECT_EQ(
+        list[1].toMap().value(QStringLiteral("kind")).value<AppTileMenu::Kind>(), AppTileMenu::Kind::divider);
     const QVariantMap sub = list[6].toMap();
-    EXPECT_EQ(sub.value(QStringLiteral("kind")).toString(), u"submenu");
+    EXPECT_EQ(sub.value(QStringLiteral("kind")).value<AppTileMenu::Kind>(), AppTileMenu::Kind::submenu);
     const QVariantMap child = sub.value(QStringLiteral("children")).toList().value(0).toMap();
     EXPECT_EQ(child.value(QStringLiteral("folderID")).toString(), UuidText::format(work.id));
     EXPECT_EQ(child.value(QStringLiteral("localized")).toBool(), false);

@@ -35,7 +35,7 @@ protected:
             return;
         }
         if (state != Hidden::noPassword) {
-            f.vm().setSecurityPassword(QStringLiteral("secret"), false);
+            ASSERT_TRUE(f.setPassword(QStringLiteral("secret")));
         }
         f.vm().setSelection(SidebarSelection(Kind::hidden));
         if (state == Hidden::locked) {

@@ -1,4 +1,4 @@
-#include "../platform/BundleFixtures.h"
+#include "BundleFixtures.h"
 #include "TestSupport.h"
 
 #include "model/AppDiscovery.h"
@@ -52,6 +52,17 @@ public:
         }
         return call;
     }
+    // Marks the call as done with its work.
+    void leave(int call)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_returned.insert(call);
+    }
+    bool returned(int call) const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_returned.count(call) > 0;
+    }
     bool entered(int call) const
     {
         QMutexLocker lock(&m_mutex);
@@ -68,8 +79,16 @@ private:
     QWaitCondition m_changed;
     std::set<int> m_closed;
     std::set<int> m_entered;
+    std::set<int> m_returned;
     int m_calls = 0;
 };
+
+// Hands over what the background work queued for the main thread.
+void deliverPosted()
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+}
 
 AppItem item(const QString &name)
 {
@@ -183,7 +202,9 @@ TEST(AppDiscovery, OnlyTheNewestOfOverlappingScansPublishes)
         auto services = c.services();
         services.scanner = [&gate](const QStringList &) {
             const int call = gate.pass();
-            return QList<AppItem> { item(call == 0 ? QStringLiteral("Old") : QStringLiteral("New")) };
+            QList<AppItem> found { item(call == 0 ? QStringLiteral("Old") : QStringLiteral("New")) };
+            gate.leave(call);
+            return found;
         };
         AppDiscovery discovery(*c.finder, c.scheduler, std::move(services));
         gate.close(0);
@@ -193,21 +214,24 @@ TEST(AppDiscovery, OnlyTheNewestOfOverlappingScansPublishes)
         discovery.scanApps();
         ASSERT_TRUE(waitUntil([&] { return gate.entered(1); })) << k.name;
 
+        // What the catalog holds whenever its scanning flag changes: the old
+        // list must never be published, nor end the newer scan.
+        QList<QStringList> published;
+        QObject::connect(c.finder.get(), &AppFinder::isScanningChanged, c.finder.get(),
+            [&] { published << names(c.finder->apps()); });
         if (k.olderFinishesFirst) {
             gate.open(0);
-            waitUntil([] { return false; }, 100);
-            // The old list is dropped and the flag stays up for the newer scan.
-            EXPECT_TRUE(c.finder->apps().isEmpty()) << k.name;
-            EXPECT_TRUE(c.finder->isScanning()) << k.name;
+            ASSERT_TRUE(waitUntil([&] { return gate.returned(0); })) << k.name;
             gate.open(1);
-            ASSERT_TRUE(waitUntil([&] { return !c.finder->isScanning(); })) << k.name;
         } else {
             gate.open(1);
             ASSERT_TRUE(waitUntil([&] { return !c.finder->isScanning(); })) << k.name;
             gate.open(0);
-            discovery.waitForBackground();
-            waitUntil([] { return false; }, 100);
         }
+        // Every scan has ended and handed its result over.
+        ASSERT_TRUE(discovery.waitForBackground(5000)) << k.name;
+        deliverPosted();
+        EXPECT_EQ(published, QList<QStringList> { QStringList { QStringLiteral("New") } }) << k.name;
         EXPECT_EQ(names(c.finder->apps()), QStringList { QStringLiteral("New") }) << k.name;
         EXPECT_FALSE(c.finder->isScanning()) << k.name;
         EXPECT_EQ(c.prefetches.size(), 1) << k.name;
@@ -273,8 +297,8 @@ TEST(AppDiscovery, RecentFilesFollowEachScanAndTheNewestRefreshWins)
     discovery.fetchRecentFiles();
     ASSERT_TRUE(waitUntil([&] { return c.finder->recentFiles()[0].name() == QStringLiteral("file2.txt"); }));
     gate.open(1);
-    discovery.waitForBackground();
-    waitUntil([] { return false; }, 100);
+    ASSERT_TRUE(discovery.waitForBackground(5000));
+    deliverPosted();
     EXPECT_EQ(c.finder->recentFiles()[0].name(), QStringLiteral("file2.txt"));
     EXPECT_NE(c.finder->recentFiles()[0].id(), first.id());
 }
@@ -293,8 +317,8 @@ TEST(AppDiscovery, GoingAwayMidScanIsSafe)
     discovery->scanApps();
     ASSERT_TRUE(waitUntil([&] { return gate.entered(0); }));
     gate.open(0);
-    discovery.reset();
-    waitUntil([] { return false; }, 100);
+    discovery.reset(); // waits for its pool
+    deliverPosted();
     EXPECT_TRUE(c.finder->apps().isEmpty());
 
     // Owned by the catalog: both go together with a scan in flight.
@@ -308,8 +332,8 @@ TEST(AppDiscovery, GoingAwayMidScanIsSafe)
     (new AppDiscovery(*c.finder, c.scheduler, std::move(more), c.finder.get()))->scanApps();
     ASSERT_TRUE(waitUntil([&] { return second.entered(0); }));
     second.open(0);
-    c.finder.reset();
-    waitUntil([] { return false; }, 100);
+    c.finder.reset(); // the discovery goes with it and waits for its pool
+    deliverPosted();
 }
 
 TEST(AppDiscovery, GoingAwayDoesNotWaitWithoutBoundForAStuckScan)

@@ -1,4 +1,4 @@
-#include "../platform/BundleFixtures.h"
+#include "BundleFixtures.h"
 #include "TestSupport.h"
 
 #include "model/AppScanner.h"
@@ -18,8 +18,8 @@ using namespace brimlark::test;
 namespace {
 InfoEntries withCategory(const QString &category)
 {
-    return {{QStringLiteral("CFBundleExecutable"), QStringLiteral("run")},
-            {QStringLiteral("LSApplicationCategoryType"), category}};
+    return { { QStringLiteral("CFBundleExecutable"), QStringLiteral("run") },
+        { QStringLiteral("LSApplicationCategoryType"), category } };
 }
 
 struct Folders
@@ -44,9 +44,10 @@ QStringList names(const QList<AppItem> &apps)
 TEST(AppScanner, FoldersComeFromTheRoots)
 {
     Folders f;
-    EXPECT_EQ(f.folders, (QStringList{f.roots.root() + QStringLiteral("/Applications"),
-                                      f.roots.root() + QStringLiteral("/System/Applications"),
-                                      f.roots.home() + QStringLiteral("/Applications")}));
+    EXPECT_EQ(f.folders,
+        (QStringList { f.roots.root() + QStringLiteral("/Applications"),
+            f.roots.root() + QStringLiteral("/System/Applications"),
+            f.roots.home() + QStringLiteral("/Applications") }));
 }
 
 TEST(AppScanner, CategoryIsTheCapitalisedLastPiece)
@@ -57,44 +58,50 @@ TEST(AppScanner, CategoryIsTheCapitalisedLastPiece)
         QString category;
     };
     const std::vector<Case> cases = {
-        {QStringLiteral("public.app-category.games"), QStringLiteral("Games")},
-        {QStringLiteral("public.app-category.developer-tools"), QStringLiteral("Developer-Tools")},
-        {QStringLiteral("public.app-category.SOCIAL-networking"), QStringLiteral("Social-Networking")},
-        {QStringLiteral("GAMES"), QStringLiteral("Games")},
-        {QStringLiteral("x.2d games"), QStringLiteral("2d Games")},
-        {QStringLiteral("x.élan vital"), QStringLiteral("Élan Vital")},
-        {QStringLiteral(""), QString()},
-        {QStringLiteral("public.app-category."), QString()},
-        {std::nullopt, QStringLiteral("Other")},
+        { QStringLiteral("public.app-category.games"), QStringLiteral("Games") },
+        { QStringLiteral("public.app-category.developer-tools"), QStringLiteral("Developer-Tools") },
+        { QStringLiteral("public.app-category.SOCIAL-networking"), QStringLiteral("Social-Networking") },
+        { QStringLiteral("GAMES"), QStringLiteral("Games") },
+        { QStringLiteral("x.2d games"), QStringLiteral("2d Games") },
+        { QStringLiteral("x.élan vital"), QStringLiteral("Élan Vital") },
+        { QStringLiteral(""), QString() },
+        { QStringLiteral("public.app-category."), QString() },
+        { std::nullopt, QStringLiteral("Other") },
     };
     for (const Case &c : cases) {
-        EXPECT_EQ(AppScanner::categoryFor(c.value), c.category) << c.value.value_or(QStringLiteral("<none>")).toStdString();
+        EXPECT_EQ(AppScanner::categoryFor(c.value), c.category)
+            << c.value.value_or(QStringLiteral("<none>")).toStdString();
     }
 }
 
 TEST(AppScanner, FindsTopLevelLowerCaseBundlesOnly)
 {
     Folders f;
-    makeBundle(f.system(), QStringLiteral("Good.app"), withCategory(QStringLiteral("public.app-category.games")), false);
+    makeBundle(f.system(), QStringLiteral("Good.app"),
+        withCategory(QStringLiteral("public.app-category.games")), false);
     makeBundle(f.system(), QStringLiteral("Shout.APP"), withCategory(QStringLiteral("x.games")), false);
     makeBundle(f.system(), QStringLiteral("Mixed.App"), withCategory(QStringLiteral("x.games")), false);
     makeBundle(f.system(), QStringLiteral(".Hidden.app"), withCategory(QStringLiteral("x.games")), false);
     makeBundle(f.system() + QStringLiteral("/Utilities"), QStringLiteral("Nested.app"),
-               withCategory(QStringLiteral("x.games")), false);
+        withCategory(QStringLiteral("x.games")), false);
     makeBundle(f.system(), QStringLiteral("Good.app.bak"), withCategory(QStringLiteral("x.games")), false);
     TemporaryRoots::writeFile(f.system() + QStringLiteral("/File.app"), "not a folder");
     const auto apps = AppScanner::scan(f.folders);
-    ASSERT_EQ(names(apps), QStringList{QStringLiteral("Good")});
+    ASSERT_EQ(names(apps), QStringList { QStringLiteral("Good") });
     EXPECT_EQ(apps[0].category(), QStringLiteral("Games"));
 }
 
 TEST(AppScanner, ReadsCategoriesFromXmlAndBinaryLists)
 {
     Folders f;
-    makeBundle(f.system(), QStringLiteral("Xml.app"), withCategory(QStringLiteral("public.app-category.music")), false);
-    makeBundle(f.system(), QStringLiteral("Bin.app"), withCategory(QStringLiteral("public.app-category.finance")), true);
-    makeBundle(f.system(), QStringLiteral("NoKey.app"), {{QStringLiteral("CFBundleExecutable"), QStringLiteral("x")}}, true);
-    makeBundle(f.system(), QStringLiteral("NotText.app"), {{QStringLiteral("LSApplicationCategoryType"), 7}}, true);
+    makeBundle(f.system(), QStringLiteral("Xml.app"),
+        withCategory(QStringLiteral("public.app-category.music")), false);
+    makeBundle(f.system(), QStringLiteral("Bin.app"),
+        withCategory(QStringLiteral("public.app-category.finance")), true);
+    makeBundle(f.system(), QStringLiteral("NoKey.app"),
+        { { QStringLiteral("CFBundleExecutable"), QStringLiteral("x") } }, true);
+    makeBundle(f.system(), QStringLiteral("NotText.app"),
+        { { QStringLiteral("LSApplicationCategoryType"), 7 } }, true);
     makeBundle(f.system(), QStringLiteral("NoList.app"), QByteArray());
     makeBundle(f.system(), QStringLiteral("Broken.app"), QByteArray("bplist00 broken"));
     std::map<QString, QString> categories;
@@ -102,9 +109,12 @@ TEST(AppScanner, ReadsCategoriesFromXmlAndBinaryLists)
         categories[app.name()] = app.category();
     }
     const std::map<QString, QString> expected = {
-        {QStringLiteral("Xml"), QStringLiteral("Music")},      {QStringLiteral("Bin"), QStringLiteral("Finance")},
-        {QStringLiteral("NoKey"), QStringLiteral("Other")},    {QStringLiteral("NotText"), QStringLiteral("Other")},
-        {QStringLiteral("NoList"), QStringLiteral("Other")},   {QStringLiteral("Broken"), QStringLiteral("Other")},
+        { QStringLiteral("Xml"), QStringLiteral("Music") },
+        { QStringLiteral("Bin"), QStringLiteral("Finance") },
+        { QStringLiteral("NoKey"), QStringLiteral("Other") },
+        { QStringLiteral("NotText"), QStringLiteral("Other") },
+        { QStringLiteral("NoList"), QStringLiteral("Other") },
+        { QStringLiteral("Broken"), QStringLiteral("Other") },
     };
     EXPECT_EQ(categories, expected);
 }
@@ -112,8 +122,10 @@ TEST(AppScanner, ReadsCategoriesFromXmlAndBinaryLists)
 TEST(AppScanner, SameNameInTwoFoldersGivesTwoItemsInFolderOrder)
 {
     Folders f;
-    const QString inUser = makeBundle(f.user(), QStringLiteral("Twin.app"), withCategory(QStringLiteral("x.b")), true);
-    const QString inSystem = makeBundle(f.system(), QStringLiteral("Twin.app"), withCategory(QStringLiteral("x.a")), false);
+    const QString inUser
+        = makeBundle(f.user(), QStringLiteral("Twin.app"), withCategory(QStringLiteral("x.b")), true);
+    const QString inSystem
+        = makeBundle(f.system(), QStringLiteral("Twin.app"), withCategory(QStringLiteral("x.a")), false);
     makeBundle(f.core(), QStringLiteral("twin.app"), withCategory(QStringLiteral("x.c")), false);
     const auto apps = AppScanner::scan(f.folders);
     ASSERT_EQ(apps.size(), 3);
@@ -132,7 +144,8 @@ TEST(AppScanner, BundlePathsAreTheScannedBundlesInTheOrderFound)
     makeBundle(f.system(), QStringLiteral("alpha.app"), withCategory(QStringLiteral("x.a")), false);
     makeBundle(f.core(), QStringLiteral("Core Tool.app"), withCategory(QStringLiteral("x.c")), false);
     makeBundle(f.system(), QStringLiteral("Loud.APP"), withCategory(QStringLiteral("x.a")), false);
-    makeBundle(f.system() + QStringLiteral("/Utilities"), QStringLiteral("Deep.app"), withCategory(QStringLiteral("x.a")), false);
+    makeBundle(f.system() + QStringLiteral("/Utilities"), QStringLiteral("Deep.app"),
+        withCategory(QStringLiteral("x.a")), false);
     QStringList found;
     for (const QString &folder : f.folders) {
         for (const AppItem &app : AppScanner::scanFolder(folder)) {
@@ -146,20 +159,22 @@ TEST(AppScanner, BundlePathsAreTheScannedBundlesInTheOrderFound)
 TEST(AppScanner, SortsByLocalisedCaseInsensitiveName)
 {
     Folders f;
-    for (const char *name : {"zebra", "Äpfel", "apple", "Banana", "Öl", "Zeta", "éclair", "Ecru"}) {
-        makeBundle(f.system(), QString::fromUtf8(name) + QStringLiteral(".app"), withCategory(QStringLiteral("x.y")), false);
+    for (const char *name : { "zebra", "Äpfel", "apple", "Banana", "Öl", "Zeta", "éclair", "Ecru" }) {
+        makeBundle(f.system(), QString::fromUtf8(name) + QStringLiteral(".app"),
+            withCategory(QStringLiteral("x.y")), false);
     }
     const auto apps = AppScanner::scan(f.folders);
-    const QStringList expected = {QStringLiteral("Äpfel"), QStringLiteral("apple"),  QStringLiteral("Banana"),
-                                  QStringLiteral("éclair"), QStringLiteral("Ecru"), QStringLiteral("Öl"),
-                                  QStringLiteral("zebra"), QStringLiteral("Zeta")};
+    const QStringList expected = { QStringLiteral("Äpfel"), QStringLiteral("apple"), QStringLiteral("Banana"),
+        QStringLiteral("éclair"), QStringLiteral("Ecru"), QStringLiteral("Öl"), QStringLiteral("zebra"),
+        QStringLiteral("Zeta") };
     EXPECT_EQ(names(apps), expected);
 }
 
 TEST(AppScanner, UrlTextIsTheSameOnEveryScan)
 {
     Folders f;
-    const QString path = makeBundle(f.system(), QStringLiteral("Café 100% #1.app"), withCategory(QStringLiteral("x.y")), false);
+    const QString path = makeBundle(
+        f.system(), QStringLiteral("Café 100% #1.app"), withCategory(QStringLiteral("x.y")), false);
     const auto first = AppScanner::scan(f.folders);
     const auto second = AppScanner::scan(f.folders);
     ASSERT_EQ(first.size(), 1);
@@ -179,8 +194,9 @@ TEST(AppScanner, MissingAndUnreadableFoldersAddNothing)
     QDir().mkpath(f.system());
     QFile::setPermissions(f.system(), QFileDevice::Permissions());
     const auto apps = AppScanner::scan(f.folders);
-    QFile::setPermissions(f.system(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    EXPECT_EQ(names(apps), QStringList{QStringLiteral("Only")});
+    QFile::setPermissions(
+        f.system(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(names(apps), QStringList { QStringLiteral("Only") });
 }
 
 TEST(AppScanner, ScansTheSampleTree)
@@ -191,7 +207,8 @@ TEST(AppScanner, ScansTheSampleTree)
     const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
     ASSERT_FALSE(python.isEmpty());
     QProcess generator;
-    generator.start(python, {script, roots.root(), QStringLiteral("--home"), roots.home(), QStringLiteral("--force")});
+    generator.start(
+        python, { script, roots.root(), QStringLiteral("--home"), roots.home(), QStringLiteral("--force") });
     ASSERT_TRUE(generator.waitForFinished(60000));
     ASSERT_EQ(generator.exitCode(), 0) << generator.readAllStandardError().toStdString();
 
@@ -202,14 +219,15 @@ TEST(AppScanner, ScansTheSampleTree)
         byName[app.name()] << app.category();
     }
     EXPECT_EQ(byName[QStringLiteral("Terminal Pal")].size(), 2);
-    EXPECT_EQ(byName[QStringLiteral("Code Harbor")], QStringList{QStringLiteral("Developer-Tools")});
-    EXPECT_EQ(byName[QStringLiteral("Brim Notes")], QStringList{QStringLiteral("Productivity")});
-    EXPECT_EQ(byName[QStringLiteral("Plain Tool")], QStringList{QStringLiteral("Other")});
-    EXPECT_EQ(byName[QStringLiteral("Odd Category")], QStringList{QStringLiteral("Other")});
-    EXPECT_EQ(byName[QStringLiteral("Trailing Dot")], QStringList{QString()});
-    EXPECT_EQ(byName[QStringLiteral("Bare Word")], QStringList{QStringLiteral("Games")});
+    EXPECT_EQ(byName[QStringLiteral("Code Harbor")], QStringList { QStringLiteral("Developer-Tools") });
+    EXPECT_EQ(byName[QStringLiteral("Brim Notes")], QStringList { QStringLiteral("Productivity") });
+    EXPECT_EQ(byName[QStringLiteral("Plain Tool")], QStringList { QStringLiteral("Other") });
+    EXPECT_EQ(byName[QStringLiteral("Odd Category")], QStringList { QStringLiteral("Other") });
+    EXPECT_EQ(byName[QStringLiteral("Trailing Dot")], QStringList { QString() });
+    EXPECT_EQ(byName[QStringLiteral("Bare Word")], QStringList { QStringLiteral("Games") });
     EXPECT_EQ(byName.count(QStringLiteral("Ångström Lab")), 1u);
-    for (const char *decoy : {"Shouting", "Nested Tool", "Not A Folder", ".Hidden Helper", "Hidden Helper"}) {
+    for (const char *decoy :
+        { "Shouting", "Nested Tool", "Not A Folder", ".Hidden Helper", "Hidden Helper" }) {
         EXPECT_EQ(byName.count(QString::fromLatin1(decoy)), 0u) << decoy;
     }
 }

@@ -17,7 +17,7 @@ protected:
     WorkspaceManagerTest()
     {
         center.addObserver(Notifications::WorkspaceChanged, nullptr,
-                           [this](const QVariant &v) { posted << v.value<QUuid>(); });
+            [this](const QVariant &v) { posted << v.value<QUuid>(); });
     }
     std::unique_ptr<WorkspaceManager> make() { return std::make_unique<WorkspaceManager>(defaults, center); }
     void storeRaw(const std::string &key, const std::string &text)
@@ -48,26 +48,27 @@ TEST_F(WorkspaceManagerTest, FirstStartBuildsTheDefaultWorkspaceSilently)
 TEST_F(WorkspaceManagerTest, LegacyValuesAreCopiedOnlyWhereTheWorkspaceHasNone)
 {
     storeRaw("AppFolders", "[]");
-    defaults.setStrings("recentApps", {"file:///A.app/"});
-    defaults.setStrings("favoriteApps", {"file:///B.app/"});
-    defaults.setStrings("unifiedGridOrder", {"category:Games"});
+    defaults.setStrings("recentApps", { "file:///A.app/" });
+    defaults.setStrings("favoriteApps", { "file:///B.app/" });
+    defaults.setStrings("unifiedGridOrder", { "category:Games" });
     storeRaw("brimlark_sticky_notes", "[]");
     storeRaw("brimlark_code_snippets", "[]");
     make();
     const std::string suffix = "_" + kDefaultId.toStdString();
     EXPECT_EQ(defaults.data("AppFolders" + suffix), defaults.data("AppFolders"));
-    EXPECT_EQ(defaults.stringArray("recentApps" + suffix), (std::vector<std::string>{"file:///A.app/"}));
-    EXPECT_EQ(defaults.stringArray("favoriteApps" + suffix), (std::vector<std::string>{"file:///B.app/"}));
-    EXPECT_EQ(defaults.stringArray("unifiedGridOrder" + suffix), (std::vector<std::string>{"category:Games"}));
+    EXPECT_EQ(defaults.stringArray("recentApps" + suffix), (std::vector<std::string> { "file:///A.app/" }));
+    EXPECT_EQ(defaults.stringArray("favoriteApps" + suffix), (std::vector<std::string> { "file:///B.app/" }));
+    EXPECT_EQ(
+        defaults.stringArray("unifiedGridOrder" + suffix), (std::vector<std::string> { "category:Games" }));
     EXPECT_TRUE(defaults.data("brimlark_sticky_notes" + suffix));
     EXPECT_TRUE(defaults.data("brimlark_code_snippets" + suffix));
     EXPECT_TRUE(defaults.contains("recentApps"));
 
     // The default workspace records newer recents; the next start (the list
     // was never stored, so the migration is due again) must keep them.
-    defaults.setStrings("recentApps" + suffix, {"file:///C.app/"});
+    defaults.setStrings("recentApps" + suffix, { "file:///C.app/" });
     make();
-    EXPECT_EQ(defaults.stringArray("recentApps" + suffix), (std::vector<std::string>{"file:///C.app/"}));
+    EXPECT_EQ(defaults.stringArray("recentApps" + suffix), (std::vector<std::string> { "file:///C.app/" }));
 }
 
 TEST_F(WorkspaceManagerTest, StoredActiveIdMustNameAListedWorkspace)
@@ -82,7 +83,7 @@ TEST_F(WorkspaceManagerTest, StoredActiveIdMustNameAListedWorkspace)
     auto again = make();
     EXPECT_EQ(again->activeWorkspaceID(), again->workspaces().at(1).id);
 
-    for (const char *stored : {"not a uuid", "11111111-2222-3333-4444-555555555555"}) {
+    for (const char *stored : { "not a uuid", "11111111-2222-3333-4444-555555555555" }) {
         defaults.set("brimlark_active_workspace_id", stored);
         EXPECT_EQ(make()->activeWorkspaceIDText(), kDefaultId) << stored;
     }
@@ -99,8 +100,8 @@ TEST_F(WorkspaceManagerTest, AnEmptyStoredListKeepsTheDefaultIdAcrossStarts)
 
 TEST_F(WorkspaceManagerTest, OneMalformedRecordKeepsTheStoredListAside)
 {
-    const std::string stored =
-        R"([{"id":"D3B07384-D113-4E4E-A343-A33A0A26F3D3","name":"Mine","icon":"x","color":"#000000"},{"id":1}])";
+    const std::string stored
+        = R"([{"id":"D3B07384-D113-4E4E-A343-A33A0A26F3D3","name":"Mine","icon":"x","color":"#000000"},{"id":1}])";
     storeRaw("brimlark_workspaces", stored);
     auto m = make();
     ASSERT_EQ(m->workspaces().size(), 1);
@@ -122,7 +123,7 @@ TEST_F(WorkspaceManagerTest, UpdatePostsOnlyForTheActiveWorkspace)
     EXPECT_TRUE(posted.isEmpty());
     EXPECT_EQ(m->workspaces().at(0).name, QStringLiteral("Renamed"));
     m->updateWorkspace(second, QStringLiteral("Active"), QStringLiteral("star"), QStringLiteral("#FF0000"));
-    EXPECT_EQ(posted, QList<QUuid>{second.id});
+    EXPECT_EQ(posted, QList<QUuid> { second.id });
     // The edit is stored.
     EXPECT_EQ(make()->workspaces().at(0).name, QStringLiteral("Renamed"));
     // Switching to the active workspace again still stores and posts.
@@ -140,18 +141,21 @@ TEST_F(WorkspaceManagerTest, DeleteKeepsTheLastWorkspaceAndRemovesSixKeys)
 
     m->createWorkspace(QStringLiteral("Two"), QStringLiteral("star"), QStringLiteral("#FF0000"));
     const Workspace second = m->workspaces().at(1);
-    for (const char *base : {"AppFolders", "recentApps", "favoriteApps", "unifiedGridOrder", "brimlark_sticky_notes",
-                             "brimlark_code_snippets", "brimlark_recent_colors", "brimlark_recent_measurements"}) {
-        defaults.set(WorkspaceManager::perWorkspaceKey(QString::fromLatin1(base), second.id).toStdString(), "x");
+    for (const char *base :
+        { "AppFolders", "recentApps", "favoriteApps", "unifiedGridOrder", "brimlark_sticky_notes",
+            "brimlark_code_snippets", "brimlark_recent_colors", "brimlark_recent_measurements" }) {
+        defaults.set(
+            WorkspaceManager::perWorkspaceKey(QString::fromLatin1(base), second.id).toStdString(), "x");
     }
     posted.clear();
     m->deleteWorkspace(second);
     EXPECT_EQ(m->workspaces().size(), 1);
     EXPECT_EQ(m->activeWorkspaceIDText(), kDefaultId);
     EXPECT_EQ(posted.size(), 1);
-    const QString suffix = QStringLiteral("_") + WorkspaceManager::perWorkspaceKey(QString(), second.id).mid(1);
-    for (const char *base : {"AppFolders", "recentApps", "favoriteApps", "unifiedGridOrder", "brimlark_sticky_notes",
-                             "brimlark_code_snippets"}) {
+    const QString suffix
+        = QStringLiteral("_") + WorkspaceManager::perWorkspaceKey(QString(), second.id).mid(1);
+    for (const char *base : { "AppFolders", "recentApps", "favoriteApps", "unifiedGridOrder",
+             "brimlark_sticky_notes", "brimlark_code_snippets" }) {
         EXPECT_FALSE(defaults.contains((QString::fromLatin1(base) + suffix).toStdString())) << base;
     }
     EXPECT_TRUE(defaults.contains((QStringLiteral("brimlark_recent_colors") + suffix).toStdString()));

@@ -18,21 +18,22 @@ protected:
     }
     Defaults defaults;
     NotificationCenter center;
-    WorkspaceManager manager{defaults, center};
+    WorkspaceManager manager { defaults, center };
 };
 
 TEST_F(WorkspaceStorageTest, ANewWorkspaceGetsStartersAndStoresThem)
 {
     WorkspaceStorage storage(defaults, manager, center);
     ASSERT_EQ(storage.stickyNotes().size(), 2);
-    EXPECT_EQ(storage.stickyNotes()[0].text, QStringLiteral("Welcome to Sticky Notes! Click '+' above to add a new note."));
+    EXPECT_EQ(storage.stickyNotes()[0].text,
+        QStringLiteral("Welcome to Sticky Notes! Click '+' above to add a new note."));
     EXPECT_EQ(storage.stickyNotes()[1].colorHex, QStringLiteral("#30D158"));
     ASSERT_EQ(storage.codeSnippets().size(), 2);
     EXPECT_EQ(storage.codeSnippets()[0].code, QStringLiteral("print(\"Hello, World!\")"));
     EXPECT_TRUE(storage.codeSnippets()[1].code.contains(QStringLiteral("\n  <title>Brimlark</title>\n")));
     EXPECT_TRUE(storage.recentColors().isEmpty());
-    for (const char *base : {"brimlark_sticky_notes", "brimlark_code_snippets", "brimlark_recent_colors",
-                             "brimlark_recent_measurements"}) {
+    for (const char *base : { "brimlark_sticky_notes", "brimlark_code_snippets", "brimlark_recent_colors",
+             "brimlark_recent_measurements" }) {
         EXPECT_TRUE(defaults.contains(key(base))) << base;
     }
     // The stored starters are read back as they are, ids included.
@@ -54,9 +55,10 @@ TEST_F(WorkspaceStorageTest, AnEmptyNotesListStaysEmpty)
 TEST_F(WorkspaceStorageTest, SwitchingReplacesAllListsAndBackRestoresThem)
 {
     WorkspaceStorage storage(defaults, manager, center);
-    storage.setRecentColors({QStringLiteral("#112233")});
-    storage.setRecentMeasurements({QStringLiteral("10 × 20")});
-    storage.setStickyNotes({StickyNote{QUuid::createUuid(), QStringLiteral("mine"), QStringLiteral("#FFFFFF")}});
+    storage.setRecentColors({ QStringLiteral("#112233") });
+    storage.setRecentMeasurements({ QStringLiteral("10 × 20") });
+    storage.setStickyNotes(
+        { StickyNote { QUuid::createUuid(), QStringLiteral("mine"), QStringLiteral("#FFFFFF") } });
     const QUuid first = manager.activeWorkspaceID();
 
     manager.createWorkspace(QStringLiteral("Two"), QStringLiteral("star"), QStringLiteral("#FF0000"));
@@ -65,15 +67,16 @@ TEST_F(WorkspaceStorageTest, SwitchingReplacesAllListsAndBackRestoresThem)
     EXPECT_EQ(storage.stickyNotes().size(), 2);
 
     manager.setActiveWorkspaceID(first);
-    EXPECT_EQ(storage.recentColors(), QStringList{QStringLiteral("#112233")});
-    EXPECT_EQ(storage.recentMeasurements(), QStringList{QStringLiteral("10 × 20")});
+    EXPECT_EQ(storage.recentColors(), QStringList { QStringLiteral("#112233") });
+    EXPECT_EQ(storage.recentMeasurements(), QStringList { QStringLiteral("10 × 20") });
     ASSERT_EQ(storage.stickyNotes().size(), 1);
     EXPECT_EQ(storage.stickyNotes()[0].text, QStringLiteral("mine"));
 }
 
 TEST_F(WorkspaceStorageTest, UnreadableNotesAreKeptAsideThenReplacedByStarters)
 {
-    const std::string bad = R"([{"id":"D3B07384-D113-4E4E-A343-A33A0A26F3D3","text":"keep me"},{"oops":true}])";
+    const std::string bad
+        = R"([{"id":"D3B07384-D113-4E4E-A343-A33A0A26F3D3","text":"keep me"},{"oops":true}])";
     defaults.set(key("brimlark_sticky_notes"), DefaultsValue::fromBytes(bad));
     defaults.set(key("brimlark_recent_colors"), "not a list");
     WorkspaceStorage storage(defaults, manager, center);

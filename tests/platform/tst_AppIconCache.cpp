@@ -27,7 +27,7 @@ TEST(AppIconCache, StaysWithinItsByteBoundDroppingTheLeastRecentlyUsed)
     EXPECT_EQ(cache.count(), 3);
     EXPECT_LE(cache.totalBytes(), cache.maxBytes());
     EXPECT_FALSE(cache.contains(QStringLiteral("b")));
-    for (const char *key : {"a", "c", "d"}) {
+    for (const char *key : { "a", "c", "d" }) {
         EXPECT_TRUE(cache.contains(QString::fromLatin1(key))) << key;
     }
     EXPECT_EQ(cache.find(QStringLiteral("d"))->pixel(0, 0), icon(4).pixel(0, 0));

@@ -1,4 +1,5 @@
 #include "BundleFixtures.h"
+#include "IconFixtures.h"
 #include "TestSupport.h"
 
 #include "platform/AppWorkspace.h"
@@ -26,13 +27,13 @@ bool samePixels(const QImage &a, const QImage &b)
 }
 
 QString iconBundle(const QString &folder, const QString &name, const QString &iconKey, const QString &file,
-                   const QByteArray &bytes)
+    const QByteArray &bytes)
 {
     InfoEntries entries;
     if (!iconKey.isEmpty()) {
-        entries.push_back({QStringLiteral("CFBundleIconFile"), iconKey});
+        entries.push_back({ QStringLiteral("CFBundleIconFile"), iconKey });
     }
-    entries.push_back({QStringLiteral("CFBundleExecutable"), QStringLiteral("run")});
+    entries.push_back({ QStringLiteral("CFBundleExecutable"), QStringLiteral("run") });
     const QString path = makeBundle(folder, name, entries, true);
     if (!file.isEmpty()) {
         TemporaryRoots::writeFile(path + QStringLiteral("/Contents/Resources/") + file, bytes);
@@ -42,17 +43,17 @@ QString iconBundle(const QString &folder, const QString &name, const QString &ic
 
 AppWorkspace themelessWorkspace()
 {
-    return AppWorkspace(AppWorkspace::IconThemeOptions{});
+    return AppWorkspace(AppWorkspace::IconThemeOptions {});
 }
 } // namespace
 
 TEST(AppWorkspace, IconFamilyGivesTheMemberThatCoversTheSize)
 {
     TemporaryRoots roots;
-    const QByteArray icns = icnsBytes({{QByteArrayLiteral("ic07"), pngBytes(Qt::red, 128)},
-                                       {QByteArrayLiteral("ic08"), pngBytes(Qt::blue, 256)}});
+    const QByteArray icns = icnsBytes({ { QByteArrayLiteral("ic07"), pngBytes(Qt::red, 128) },
+        { QByteArrayLiteral("ic08"), pngBytes(Qt::blue, 256) } });
     const QString app = iconBundle(roots.root(), QStringLiteral("Icons.app"), QStringLiteral("AppIcon"),
-                                   QStringLiteral("AppIcon.icns"), icns);
+        QStringLiteral("AppIcon.icns"), icns);
     AppWorkspace workspace = themelessWorkspace();
     struct Case
     {
@@ -60,8 +61,8 @@ TEST(AppWorkspace, IconFamilyGivesTheMemberThatCoversTheSize)
         int side;
         QRgb colour;
     };
-    for (const Case &c : {Case{64, 64, qRgb(255, 0, 0)}, Case{128, 128, qRgb(255, 0, 0)},
-                          Case{200, 200, qRgb(0, 0, 255)}, Case{1024, 256, qRgb(0, 0, 255)}}) {
+    for (const Case &c : { Case { 64, 64, qRgb(255, 0, 0) }, Case { 128, 128, qRgb(255, 0, 0) },
+             Case { 200, 200, qRgb(0, 0, 255) }, Case { 1024, 256, qRgb(0, 0, 255) } }) {
         const QImage image = workspace.iconForFile(app, c.requested);
         ASSERT_FALSE(image.isNull()) << c.requested;
         EXPECT_EQ(image.size(), QSize(c.side, c.side)) << c.requested;
@@ -80,13 +81,15 @@ TEST(AppWorkspace, IconFileNameResolvesInResources)
         const char *file;
     };
     int n = 0;
-    for (const Case &c : {Case{"Icon.png", "Icon.png"}, Case{"Icon", "Icon.png"}, Case{"Pic.icns", "Pic.icns"}}) {
+    for (const Case &c :
+        { Case { "Icon.png", "Icon.png" }, Case { "Icon", "Icon.png" }, Case { "Pic.icns", "Pic.icns" } }) {
         const QByteArray bytes = QByteArray(c.file).endsWith(".icns")
-            ? icnsBytes({{QByteArrayLiteral("ic07"), pngBytes(Qt::green, 128)}})
+            ? icnsBytes({ { QByteArrayLiteral("ic07"), pngBytes(Qt::green, 128) } })
             : green;
-        const QString app = iconBundle(roots.root(), QStringLiteral("A%1.app").arg(n++), QString::fromLatin1(c.key),
-                                       QString::fromLatin1(c.file), bytes);
-        EXPECT_EQ(AppWorkspace::bundleIconFile(app), app + QStringLiteral("/Contents/Resources/") + QLatin1String(c.file));
+        const QString app = iconBundle(roots.root(), QStringLiteral("A%1.app").arg(n++),
+            QString::fromLatin1(c.key), QString::fromLatin1(c.file), bytes);
+        EXPECT_EQ(AppWorkspace::bundleIconFile(app),
+            app + QStringLiteral("/Contents/Resources/") + QLatin1String(c.file));
         const QImage image = workspace.iconForFile(app, 64);
         EXPECT_EQ(image.size(), QSize(64, 64)) << c.key;
         EXPECT_EQ(centre(image), qRgb(0, 255, 0)) << c.key;
@@ -103,7 +106,7 @@ TEST(AppWorkspace, LargeIconsAreDecodedWithinTheBound)
     buffer.open(QIODevice::WriteOnly);
     wide.save(&buffer, "PNG");
     const QString app = iconBundle(roots.root(), QStringLiteral("Wide.app"), QStringLiteral("Wide.png"),
-                                   QStringLiteral("Wide.png"), bytes);
+        QStringLiteral("Wide.png"), bytes);
     const QImage image = themelessWorkspace().iconForFile(app, 256);
     EXPECT_EQ(image.size(), QSize(256, 128));
 }
@@ -121,9 +124,10 @@ TEST(AppWorkspace, BundlesWithoutAUsableIconGetTheGenericIcon)
     const std::vector<QString> apps = {
         iconBundle(roots.root(), QStringLiteral("NoKey.app"), {}, {}, {}),
         iconBundle(roots.root(), QStringLiteral("Missing.app"), QStringLiteral("Gone"), {}, {}),
-        iconBundle(roots.root(), QStringLiteral("Corrupt.app"), QStringLiteral("AppIcon"), QStringLiteral("AppIcon.icns"),
-                   QByteArrayLiteral("icns\x00\x00\x00\x10garbage!")),
-        iconBundle(roots.root(), QStringLiteral("Escape.app"), QStringLiteral("../../../outside.png"), {}, {}),
+        iconBundle(roots.root(), QStringLiteral("Corrupt.app"), QStringLiteral("AppIcon"),
+            QStringLiteral("AppIcon.icns"), QByteArrayLiteral("icns\x00\x00\x00\x10garbage!")),
+        iconBundle(
+            roots.root(), QStringLiteral("Escape.app"), QStringLiteral("../../../outside.png"), {}, {}),
         makeBundle(roots.root(), QStringLiteral("NoInfo.app"), QByteArray()),
         roots.root() + QStringLiteral("/NotThere.app"),
     };
@@ -136,12 +140,16 @@ TEST(AppWorkspace, OtherFilesGetTheirTypesThemeIcon)
 {
     TemporaryRoots roots;
     const QString icons = roots.root() + QStringLiteral("/icons");
-    TemporaryRoots::writeFile(icons + QStringLiteral("/Test/16x16/mimetypes/text-plain.png"), pngBytes(Qt::red, 16));
-    TemporaryRoots::writeFile(icons + QStringLiteral("/Test/64x64/mimetypes/text-plain.png"), pngBytes(Qt::green, 64));
-    TemporaryRoots::writeFile(icons + QStringLiteral("/Test/48x48/mimetypes/image-png.png"), pngBytes(Qt::cyan, 48));
-    TemporaryRoots::writeFile(icons + QStringLiteral("/Fallback/32x32/mimetypes/text-x-generic.png"),
-                              pngBytes(Qt::blue, 32));
-    AppWorkspace workspace(AppWorkspace::IconThemeOptions{{icons}, {QStringLiteral("Test"), QStringLiteral("Fallback")}});
+    TemporaryRoots::writeFile(
+        icons + QStringLiteral("/Test/16x16/mimetypes/text-plain.png"), pngBytes(Qt::red, 16));
+    TemporaryRoots::writeFile(
+        icons + QStringLiteral("/Test/64x64/mimetypes/text-plain.png"), pngBytes(Qt::green, 64));
+    TemporaryRoots::writeFile(
+        icons + QStringLiteral("/Test/48x48/mimetypes/image-png.png"), pngBytes(Qt::cyan, 48));
+    TemporaryRoots::writeFile(
+        icons + QStringLiteral("/Fallback/32x32/mimetypes/text-x-generic.png"), pngBytes(Qt::blue, 32));
+    AppWorkspace workspace(
+        AppWorkspace::IconThemeOptions { { icons }, { QStringLiteral("Test"), QStringLiteral("Fallback") } });
 
     const QString text = roots.home() + QStringLiteral("/notes.txt");
     TemporaryRoots::writeFile(text, "hello");
@@ -174,7 +182,7 @@ TEST(AppWorkspace, OpensABundlesExecutableDetached)
     TemporaryRoots roots;
     const QString marker = roots.home() + QStringLiteral("/started");
     const QString app = makeBundle(roots.root(), QStringLiteral("Runner.app"),
-                                   {{QStringLiteral("CFBundleExecutable"), QStringLiteral("runner")}}, false);
+        { { QStringLiteral("CFBundleExecutable"), QStringLiteral("runner") } }, false);
     const QString exe = app + QStringLiteral("/Contents/MacOS/runner");
     TemporaryRoots::writeFile(exe, QStringLiteral("#!/bin/sh\necho ok > '%1'\n").arg(marker).toUtf8());
     QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -189,21 +197,22 @@ TEST(AppWorkspace, UnopenableApplicationsReportFailure)
     TemporaryRoots roots;
     AppWorkspace workspace = themelessWorkspace();
     const QString noExe = makeBundle(roots.root(), QStringLiteral("NoExe.app"),
-                                     {{QStringLiteral("CFBundleExecutable"), QStringLiteral("runner")}}, true);
+        { { QStringLiteral("CFBundleExecutable"), QStringLiteral("runner") } }, true);
     const QString notExecutable = makeBundle(roots.root(), QStringLiteral("Plain.app"),
-                                             {{QStringLiteral("CFBundleExecutable"), QStringLiteral("runner")}}, true);
+        { { QStringLiteral("CFBundleExecutable"), QStringLiteral("runner") } }, true);
     TemporaryRoots::writeFile(notExecutable + QStringLiteral("/Contents/MacOS/runner"), "#!/bin/sh\n");
-    QFile::setPermissions(notExecutable + QStringLiteral("/Contents/MacOS/runner"), QFile::ReadOwner | QFile::WriteOwner);
+    QFile::setPermissions(
+        notExecutable + QStringLiteral("/Contents/MacOS/runner"), QFile::ReadOwner | QFile::WriteOwner);
     const QString escape = makeBundle(roots.root(), QStringLiteral("Escape.app"),
-                                      {{QStringLiteral("CFBundleExecutable"), QStringLiteral("../../../../bin/true")}}, true);
+        { { QStringLiteral("CFBundleExecutable"), QStringLiteral("../../../../bin/true") } }, true);
     const QString folderExe = makeBundle(roots.root(), QStringLiteral("Folder.app"),
-                                         {{QStringLiteral("CFBundleExecutable"), QStringLiteral("runner")}}, true);
+        { { QStringLiteral("CFBundleExecutable"), QStringLiteral("runner") } }, true);
     QDir().mkpath(folderExe + QStringLiteral("/Contents/MacOS/runner"));
     const QString file = roots.root() + QStringLiteral("/File.app");
     TemporaryRoots::writeFile(file, "x");
-    for (const QString &path : {noExe, notExecutable, escape, folderExe, file,
-                                makeBundle(roots.root(), QStringLiteral("Empty.app"), QByteArray()),
-                                roots.root() + QStringLiteral("/Missing.app"), QString()}) {
+    for (const QString &path : { noExe, notExecutable, escape, folderExe, file,
+             makeBundle(roots.root(), QStringLiteral("Empty.app"), QByteArray()),
+             roots.root() + QStringLiteral("/Missing.app"), QString() }) {
         EXPECT_FALSE(workspace.openApplication(path)) << path.toStdString();
     }
     // Without a GUI application there is no desktop to hand URLs to.
@@ -215,8 +224,8 @@ TEST(AppWorkspace, SampleBundlesShowTheirOwnIcons)
     TemporaryRoots roots;
     QProcess generator;
     generator.start(QStandardPaths::findExecutable(QStringLiteral("python3")),
-                    {sourceDir() + QStringLiteral("/samples/generate.py"), roots.root(), QStringLiteral("--home"),
-                     roots.home(), QStringLiteral("--force")});
+        { sourceDir() + QStringLiteral("/samples/generate.py"), roots.root(), QStringLiteral("--home"),
+            roots.home(), QStringLiteral("--force") });
     ASSERT_TRUE(generator.waitForFinished(60000));
     ASSERT_EQ(generator.exitCode(), 0) << generator.readAllStandardError().toStdString();
 
@@ -224,11 +233,12 @@ TEST(AppWorkspace, SampleBundlesShowTheirOwnIcons)
     const QImage generic = workspace.genericApplicationIcon(128);
     int own = 0;
     int placeholders = 0;
-    const QStringList folders = {roots.root() + QStringLiteral("/Applications"),
-                                 roots.root() + QStringLiteral("/System/Applications"),
-                                 roots.home() + QStringLiteral("/Applications")};
+    const QStringList folders = { roots.root() + QStringLiteral("/Applications"),
+        roots.root() + QStringLiteral("/System/Applications"),
+        roots.home() + QStringLiteral("/Applications") };
     for (const QString &folder : folders) {
-        const QStringList bundles = QDir(folder).entryList({QStringLiteral("*.app")}, QDir::Dirs | QDir::NoDotAndDotDot);
+        const QStringList bundles
+            = QDir(folder).entryList({ QStringLiteral("*.app") }, QDir::Dirs | QDir::NoDotAndDotDot);
         for (const QString &name : bundles) {
             if (!name.endsWith(QStringLiteral(".app"))) {
                 continue; // not a bundle name: the folder with the upper-case extension

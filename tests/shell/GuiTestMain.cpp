@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 Q_IMPORT_QML_PLUGIN(BrimlarkShellPlugin)
+Q_IMPORT_QML_PLUGIN(BrimlarkViewsPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkToolsPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkGridPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkSidebarPlugin)
@@ -18,6 +19,9 @@ Q_IMPORT_QML_PLUGIN(BrimlarkSidebarPlugin)
 int main(int argc, char **argv)
 {
     ::testing::InitGoogleMock(&argc, argv);
+    if (GTEST_FLAG_GET(list_tests)) {
+        return RUN_ALL_TESTS(); // listing needs no display
+    }
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     QGuiApplication app(argc, argv);
     brimlark::BrimlarkApp::setUpStyle();

@@ -44,7 +44,6 @@ struct ViewModelFixture
         s.biometrics = &biometrics;
         s.scheduler = &scheduler;
         s.passwordLimits = PasswordHashing::Limits::minimum();
-        s.installKeyDownMonitor = false;
         return s;
     }
 };

@@ -9,13 +9,11 @@ using namespace brimlark;
 
 TEST(AnalyticsBridge, CarriesPlainValuesAndLeavesOutTheRest)
 {
-    const QVariantMap properties{{QStringLiteral("app_name"), QStringLiteral("Mail")},
-                                 {QStringLiteral("count"), 3},
-                                 {QStringLiteral("big"), qlonglong(1) << 40},
-                                 {QStringLiteral("ratio"), 0.5},
-                                 {QStringLiteral("on"), true},
-                                 {QStringLiteral("when"), QDateTime::currentDateTimeUtc()},
-                                 {QStringLiteral("where"), QUrl(QStringLiteral("https://example.invalid/"))}};
+    const QVariantMap properties { { QStringLiteral("app_name"), QStringLiteral("Mail") },
+        { QStringLiteral("count"), 3 }, { QStringLiteral("big"), qlonglong(1) << 40 },
+        { QStringLiteral("ratio"), 0.5 }, { QStringLiteral("on"), true },
+        { QStringLiteral("when"), QDateTime::currentDateTimeUtc() },
+        { QStringLiteral("where"), QUrl(QStringLiteral("https://example.invalid/")) } };
     const TallyDictionary out = AnalyticsBridge::toTally(properties);
     EXPECT_EQ(out.size(), 5u);
     ASSERT_TRUE(out.find("app_name"));

@@ -1,5 +1,5 @@
-#include "shell/Color.h"
-#include "shell/Colors.h"
+#include "views/Color.h"
+#include "views/Colors.h"
 
 #include <gtest/gtest.h>
 

@@ -324,7 +324,7 @@ protected:
 const QByteArray s_fieldHost = R"(
 import QtQuick
 import QtQuick.Controls
-import Brimlark.Shell
+import Brimlark.Views
 
 Window {
     width: 400; height: 200; visible: true
@@ -398,7 +398,7 @@ TEST_F(ViewHelpersTest, CustomTextFieldFollowsItsBindings)
 const QByteArray s_helpersHost = R"(
 import QtQuick
 import QtQuick.Controls
-import Brimlark.Shell
+import Brimlark.Views
 
 Window {
     width: 300; height: 200; visible: true

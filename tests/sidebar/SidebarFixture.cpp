@@ -15,7 +15,6 @@ SidebarFixture::SidebarFixture()
     services.biometrics = &biometrics;
     services.scheduler = &scheduler;
     services.passwordLimits = PasswordHashing::Limits::minimum();
-    services.installKeyDownMonitor = false;
     m_vm = std::make_unique<BrimlarkViewModel>(finder, services);
 }
 

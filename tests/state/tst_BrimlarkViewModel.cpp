@@ -2,11 +2,11 @@
 
 #include "model/AppFinder.h"
 #include "model/WorkspaceManager.h"
-#include "platform/AppWorkspace.h"
+#include "platform/ApplicationLauncher.h"
 #include "platform/Biometrics.h"
 #include "platform/BundleUrl.h"
 #include "platform/Defaults.h"
-#include "platform/KeyDownMonitor.h"
+#include "platform/KeyDownEvent.h"
 #include "platform/NotificationCenter.h"
 #include "state/AnalyticsReporter.h"
 #include "state/HiddenItemsPassword.h"
@@ -19,9 +19,11 @@
 
 #include <QDir>
 #include <QFile>
-#include <QKeyEvent>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QThread>
+#include <QThreadPool>
+#include <QTimer>
 
 #include <atomic>
 #include <mutex>
@@ -79,7 +81,7 @@ private:
     std::vector<std::thread> m_threads;
 };
 
-class RecordingWorkspace : public AppWorkspace
+class RecordingWorkspace : public ApplicationLauncher
 {
 public:
     bool openApplication(const QString &bundlePath) override
@@ -132,7 +134,7 @@ protected:
     {
     }
 
-    BrimlarkViewModel::Services services(bool keyMonitor = false)
+    BrimlarkViewModel::Services services()
     {
         BrimlarkViewModel::Services s;
         s.defaults = &defaults;
@@ -141,7 +143,6 @@ protected:
         s.biometrics = &biometrics;
         s.scheduler = &scheduler;
         s.passwordLimits = PasswordHashing::Limits::minimum();
-        s.installKeyDownMonitor = keyMonitor;
         return s;
     }
     BrimlarkViewModel &makeVm()
@@ -196,6 +197,22 @@ protected:
             app(QStringLiteral("Echo"), QStringLiteral("Productivity")),
             app(QStringLiteral("Foxtrot"), QStringLiteral("Games")) });
         finder.hideApp(byName(QStringLiteral("Delta")));
+    }
+    // A password check run to its end: the answer.
+    static bool check(BrimlarkViewModel &v, const QString &text)
+    {
+        std::optional<bool> answer;
+        EXPECT_TRUE(v.checkPassword(text, [&answer](bool ok) { answer = ok; }));
+        EXPECT_TRUE(test::waitUntil([&answer] { return answer.has_value(); }));
+        return answer.value_or(false);
+    }
+    // Sets a password and waits for the outcome.
+    static Outcome setPassword(BrimlarkViewModel &v, const QString &password, bool useTouchID)
+    {
+        Outcome outcome;
+        EXPECT_TRUE(v.setSecurityPassword(password, useTouchID, outcome.completion()));
+        EXPECT_TRUE(test::waitUntil([&outcome] { return outcome.calls == 1; }));
+        return outcome;
     }
     KeyDownEvent commandKey(const QString &letter, quint32 extra = 0, bool textFocus = false)
     {
@@ -624,7 +641,7 @@ TEST_F(ViewModelTest, LaunchStartsTheBundlesExecutable)
     publish(
         { AppItem(QStringLiteral("Marker"), BundleUrl::directoryUrl(bundle), QStringLiteral("Utilities")) });
 
-    AppWorkspace real;
+    ApplicationLauncher real;
     auto s = services();
     s.workspace = &real;
     BrimlarkViewModel v(finder, s);
@@ -652,7 +669,7 @@ TEST_F(ViewModelTest, HidingGoesToTheHiddenSectionOnlyWithoutAPassword)
     EXPECT_EQ(v.selection(), SidebarSelection(Kind::hidden));
     EXPECT_THAT(names(v.filteredApps()), ElementsAre("Alpha", "Delta"));
 
-    v.setSecurityPassword(QStringLiteral("pw"), false, {});
+    setPassword(v, QStringLiteral("pw"), false);
     v.selectCategory(QStringLiteral("Games"));
     v.hideAppGlobally(byName(QStringLiteral("Charlie")));
     v.hideFolderGlobally(folder);
@@ -812,54 +829,23 @@ TEST_F(ViewModelTest, KeyIsConsumedOnlyOnAMatch)
     EXPECT_EQ(v.selection(), SidebarSelection::ofFolder(copies));
 }
 
-TEST_F(ViewModelTest, ApplicationWideMonitorTakesTheShortcutBeforeMenus)
-{
-    standardCatalog();
-    const AppFolder work = makeFolder(QStringLiteral("Work"));
-    KeyDownMonitor::setTextInputFocusPredicate([] { return false; });
-    auto owned = std::make_unique<BrimlarkViewModel>(finder, services(true));
-    QObject target;
-
-    QKeyEvent override1(QEvent::ShortcutOverride, Qt::Key_W, Qt::ControlModifier);
-    override1.ignore();
-    QCoreApplication::sendEvent(&target, &override1);
-    EXPECT_TRUE(override1.isAccepted());
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_W, Qt::ControlModifier);
-    EXPECT_TRUE(QCoreApplication::sendEvent(&target, &press));
-    EXPECT_EQ(owned->selection(), SidebarSelection::ofFolder(work));
-
-    QKeyEvent other(QEvent::ShortcutOverride, Qt::Key_Q, Qt::ControlModifier);
-    other.ignore();
-    QCoreApplication::sendEvent(&target, &other);
-    EXPECT_FALSE(other.isAccepted());
-
-    // With the view model gone the monitor passes everything on.
-    owned.reset();
-    QKeyEvent override2(QEvent::ShortcutOverride, Qt::Key_W, Qt::ControlModifier);
-    override2.ignore();
-    QCoreApplication::sendEvent(&target, &override2);
-    EXPECT_FALSE(override2.isAccepted());
-    KeyDownMonitor::setTextInputFocusPredicate({});
-}
-
 // ---- hidden-items lock
 
 TEST_F(ViewModelTest, NoPasswordMeansTheEmptyTextUnlocks)
 {
     auto &v = makeVm();
     EXPECT_FALSE(v.isSecurityPasswordSet());
-    EXPECT_FALSE(v.checkPassword(QStringLiteral("x")));
+    EXPECT_FALSE(check(v, QStringLiteral("x")));
     EXPECT_FALSE(v.isHiddenUnlocked());
-    EXPECT_TRUE(v.checkPassword(QString()));
+    EXPECT_TRUE(check(v, QString()));
     EXPECT_TRUE(v.isHiddenUnlocked());
 }
 
 TEST_F(ViewModelTest, SettingAPasswordWithoutBiometricsStoresAHashAndUnlocks)
 {
     auto &v = makeVm();
-    Outcome outcome;
     QSignalSpy security(&v, &BrimlarkViewModel::securityChanged);
-    v.setSecurityPassword(QStringLiteral("s3cret"), true, outcome.completion());
+    const Outcome outcome = setPassword(v, QStringLiteral("s3cret"), true);
     EXPECT_EQ(outcome.calls, 1);
     EXPECT_TRUE(outcome.success);
     EXPECT_THAT(biometrics.reasons, IsEmpty());
@@ -872,9 +858,9 @@ TEST_F(ViewModelTest, SettingAPasswordWithoutBiometricsStoresAHashAndUnlocks)
     EXPECT_TRUE(PasswordHashing::isHash(*stored));
 
     v.lockHiddenItems();
-    EXPECT_FALSE(v.checkPassword(QStringLiteral("S3cret")));
+    EXPECT_FALSE(check(v, QStringLiteral("S3cret")));
     EXPECT_FALSE(v.isHiddenUnlocked());
-    EXPECT_TRUE(v.checkPassword(QStringLiteral("s3cret")));
+    EXPECT_TRUE(check(v, QStringLiteral("s3cret")));
     EXPECT_TRUE(v.isHiddenUnlocked());
 
     v.disableSecurity();
@@ -951,7 +937,7 @@ TEST_F(ViewModelTest, TouchIdUnlockAndItsWindowActivation)
 TEST_F(ViewModelTest, ResetAndDisableWithTouchId)
 {
     auto &v = makeVm();
-    v.setSecurityPassword(QStringLiteral("pw"), true, {});
+    setPassword(v, QStringLiteral("pw"), true);
 
     // Unavailable: reset fails with the capability's text or the fallback;
     // disable goes ahead without a check.
@@ -983,9 +969,7 @@ TEST_F(ViewModelTest, ResetAndDisableWithTouchId)
     for (const auto &row : rows) {
         for (bool succeed : { false, true }) {
             biometrics.succeed = true;
-            Outcome setUp;
-            v.setSecurityPassword(QStringLiteral("pw"), true, setUp.completion());
-            ASSERT_TRUE(test::waitUntil([&] { return setUp.calls == 1; }));
+            setPassword(v, QStringLiteral("pw"), true);
             ASSERT_TRUE(v.isSecurityPasswordSet());
             biometrics.succeed = succeed;
             Outcome outcome;
@@ -1015,9 +999,9 @@ TEST_F(ViewModelTest, SetUpReplyAfterTheViewModelHasGoneStillStoresTheSettings)
     makeVm().setSecurityPassword(QStringLiteral("late"), true, outcome.completion());
     vm.reset();
     biometrics.join();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(outcome.calls, 0);
     HiddenItemsPassword stored(defaults, PasswordHashing::Limits::minimum());
+    ASSERT_TRUE(test::waitUntil([&] { return stored.isSet(); }));
+    EXPECT_EQ(outcome.calls, 0);
     EXPECT_TRUE(stored.matches(QStringLiteral("late")));
     EXPECT_TRUE(stored.useTouchID());
 }
@@ -1026,11 +1010,11 @@ TEST_F(ViewModelTest, ClearTextPasswordIsHashedAtStartAndStillUnlocks)
 {
     defaults.set(HiddenItemsPassword::passwordKey, std::string("legacy pw"));
     auto &v = makeVm();
-    const auto stored = defaults.string(HiddenItemsPassword::passwordKey);
-    ASSERT_TRUE(stored);
-    EXPECT_TRUE(PasswordHashing::isHash(*stored));
     EXPECT_TRUE(v.isSecurityPasswordSet());
-    EXPECT_TRUE(v.checkPassword(QStringLiteral("legacy pw")));
+    ASSERT_TRUE(test::waitUntil([&] {
+        return PasswordHashing::isHash(defaults.string(HiddenItemsPassword::passwordKey).value_or(""));
+    }));
+    EXPECT_TRUE(check(v, QStringLiteral("legacy pw")));
 }
 
 TEST_F(ViewModelTest, FailedHashingReportsFailureAndKeepsTheOldValue)
@@ -1040,18 +1024,91 @@ TEST_F(ViewModelTest, FailedHashingReportsFailureAndKeepsTheOldValue)
     s.passwordLimits = { 0, 0 };
     BrimlarkViewModel v(finder, s);
     EXPECT_EQ(defaults.string(HiddenItemsPassword::passwordKey), "legacy pw");
-    EXPECT_TRUE(v.checkPassword(QStringLiteral("legacy pw")));
+    EXPECT_TRUE(check(v, QStringLiteral("legacy pw")));
     v.lockHiddenItems();
 
-    Outcome outcome;
-    v.setSecurityPassword(QStringLiteral("new pw"), true, outcome.completion());
-    EXPECT_EQ(outcome.calls, 1);
+    const Outcome outcome = setPassword(v, QStringLiteral("new pw"), true);
     EXPECT_FALSE(outcome.success);
     ASSERT_TRUE(outcome.message);
     EXPECT_FALSE(outcome.message->isEmpty());
     EXPECT_FALSE(v.isHiddenUnlocked());
     EXPECT_FALSE(v.isTouchIDEnabled());
     EXPECT_EQ(defaults.string(HiddenItemsPassword::passwordKey), "legacy pw");
+}
+
+TEST_F(ViewModelTest, PasswordWorkLeavesTheGuiThreadFreeAndIgnoresASecondSubmit)
+{
+    // One worker, held by a task of the test's own: the hashing can only
+    // run once the test lets it go.
+    QThreadPool pool;
+    pool.setMaxThreadCount(1);
+    QSemaphore gate;
+    pool.start([&gate] { gate.acquire(); });
+    auto s = services();
+    s.passwordPool = &pool;
+    BrimlarkViewModel v(finder, s);
+
+    Outcome set;
+    ASSERT_TRUE(v.setSecurityPassword(QStringLiteral("pw"), false, set.completion()));
+    EXPECT_TRUE(v.isPasswordBusy());
+    Outcome second;
+    EXPECT_FALSE(v.setSecurityPassword(QStringLiteral("other"), false, second.completion()));
+    EXPECT_FALSE(v.checkPassword(QStringLiteral("pw"), {}));
+    bool timerRan = false; // the event loop turns while the hash waits
+    QTimer::singleShot(0, [&timerRan] { timerRan = true; });
+    ASSERT_TRUE(test::waitUntil([&] { return timerRan; }));
+    EXPECT_EQ(set.calls, 0);
+    gate.release();
+    ASSERT_TRUE(test::waitUntil([&] { return set.calls == 1; }));
+    EXPECT_TRUE(set.success);
+    EXPECT_FALSE(v.isPasswordBusy());
+    EXPECT_EQ(second.calls, 0);
+
+    v.lockHiddenItems();
+    pool.start([&gate] { gate.acquire(); });
+    std::optional<bool> answer;
+    ASSERT_TRUE(v.checkPassword(QStringLiteral("pw"), [&answer](bool ok) { answer = ok; }));
+    EXPECT_TRUE(v.isPasswordBusy());
+    EXPECT_FALSE(v.checkPassword(QStringLiteral("pw"), {}));
+    gate.release();
+    ASSERT_TRUE(test::waitUntil([&] { return answer.has_value(); }));
+    EXPECT_TRUE(*answer);
+    EXPECT_TRUE(v.isHiddenUnlocked());
+
+    // Locked again while a right password was being checked: stays locked.
+    v.lockHiddenItems();
+    pool.start([&gate] { gate.acquire(); });
+    answer.reset();
+    ASSERT_TRUE(v.checkPassword(QStringLiteral("pw"), [&answer](bool ok) { answer = ok; }));
+    v.setSelection(SidebarSelection(Kind::allApps));
+    gate.release();
+    ASSERT_TRUE(test::waitUntil([&] { return answer.has_value(); }));
+    EXPECT_FALSE(*answer);
+    EXPECT_FALSE(v.isHiddenUnlocked());
+}
+
+TEST_F(ViewModelTest, PasswordThatCannotBeWrittenIsReportedAndTheOldOneKept)
+{
+    // The domain's folder is a file, so no write can reach the disk.
+    const QString blocker = roots.root() + QStringLiteral("/not-a-folder");
+    QFile(blocker).open(QIODevice::WriteOnly);
+    Defaults unwritable(
+        std::filesystem::path(blocker.toStdString()) / "standard.plist", [](const std::string &) {});
+    const auto old = PasswordHashing::hash(QStringLiteral("old"), PasswordHashing::Limits::minimum());
+    ASSERT_TRUE(old);
+    unwritable.set(HiddenItemsPassword::passwordKey, *old); // held in memory only
+    auto s = services();
+    s.defaults = &unwritable;
+    BrimlarkViewModel v(finder, s);
+
+    const Outcome outcome = setPassword(v, QStringLiteral("new"), true);
+    EXPECT_FALSE(outcome.success);
+    EXPECT_EQ(outcome.message, QStringLiteral("The password could not be saved"));
+    EXPECT_EQ(unwritable.string(HiddenItemsPassword::passwordKey), *old);
+    EXPECT_FALSE(v.isHiddenUnlocked());
+    EXPECT_FALSE(v.isTouchIDEnabled());
+    EXPECT_FALSE(check(v, QStringLiteral("new")));
+    EXPECT_TRUE(check(v, QStringLiteral("old")));
 }
 
 namespace {
@@ -1073,9 +1130,9 @@ TEST_F(ViewModelTest, PasswordNeverReachesTheLogOrAnalytics)
     {
         auto &v = makeVm();
         const QString secret = QStringLiteral("Zebra-Quartz-91");
-        v.setSecurityPassword(secret, true, {});
-        v.checkPassword(secret);
-        v.checkPassword(secret + QStringLiteral("x"));
+        setPassword(v, secret, true);
+        check(v, secret);
+        check(v, secret + QStringLiteral("x"));
         workspace.result = false;
         v.launchApp(byName(QStringLiteral("Echo")));
         v.setSearchQuery(QStringLiteral("Ec"));

@@ -56,7 +56,7 @@ TEST(QRGeneratorController, FailedWriteKeepsPreviewAndCopyButDisablesTheDrag)
     const QString previous = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(workingDir.path()));
 
-    for (const QString &folder : {notAFolder, QString()}) {
+    for (const QString &folder : { notAFolder, QString() }) {
         SCOPED_TRACE(folder.toStdString());
         ManualScheduler scheduler;
         QRGeneratorController qr(folder, scheduler);

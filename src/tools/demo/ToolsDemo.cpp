@@ -4,8 +4,8 @@
 
 #include "model/WorkspaceManager.h"
 #include "model/WorkspaceStorage.h"
-#include "shell/BrimlarkApp.h"
 #include "platform/Scheduler.h"
+#include "shell/BrimlarkApp.h"
 #include "tools/CodeSnippetsController.h"
 #include "tools/QRGeneratorController.h"
 #include "tools/StickyNotesController.h"
@@ -18,7 +18,7 @@
 
 #include <cstdio>
 
-Q_IMPORT_QML_PLUGIN(BrimlarkShellPlugin)
+Q_IMPORT_QML_PLUGIN(BrimlarkViewsPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkToolsPlugin)
 
 int main(int argc, char **argv)

@@ -177,7 +177,7 @@ TestCase {
         const grid = makeGrid()
         fixture.selectSection("hidden")
         compare(grid.pane.item.objectName, "setupHiddenLockView")
-        fixture.viewModel.setSecurityPassword("pw", false)
+        verify(fixture.setPassword("pw"))
         compare(layoutItem(grid).objectName, "hiddenSectionView")
         fixture.viewModel.lockHiddenItems()
         compare(grid.pane.item.objectName, "unlockHiddenView")

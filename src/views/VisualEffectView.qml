@@ -1,5 +1,5 @@
 import QtQuick
-import Brimlark.Shell
+import Brimlark.Views
 
 // A translucent background of a given material. This platform has no
 // vibrancy behind windows, so a material is a tinted, semi-transparent

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "ManualMainExecutor.h"
+#include "ManualTallyClock.h"
 #include "analytics/ApplicationLifecycle.h"
-#include "analytics/ManualMainExecutor.h"
 #include "analytics/PersistenceType.h"
 #include "analytics/TallyClock.h"
 #include "analytics/TallyType.h"

@@ -23,8 +23,8 @@ public:
     ~ManualMainExecutor() override;
 
     void post(std::function<void()> task) override;
-    std::shared_ptr<RepeatingTimer> scheduleRepeatingTimer(double intervalSeconds,
-                                                           std::function<void()> action) override;
+    std::shared_ptr<RepeatingTimer> scheduleRepeatingTimer(
+        double intervalSeconds, std::function<void()> action) override;
 
     // Runs posted tasks in order, including those they post, until none is left; returns how many ran.
     std::size_t runPending();

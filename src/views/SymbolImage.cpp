@@ -1,4 +1,4 @@
-#include "shell/SymbolImage.h"
+#include "views/SymbolImage.h"
 
 #include "platform/Symbols.h"
 

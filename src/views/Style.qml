@@ -1,9 +1,9 @@
 pragma Singleton
 import QtQuick
-import Brimlark.Shell
+import Brimlark.Views
 
-// The grid's shared looks: the system colours in both appearances and the
-// springs the views animate with.
+// The views' shared looks: the metrics, the system colours in both
+// appearances and the springs the views animate with.
 QtObject {
     // The tile's name: its font and the height of one of its lines.
     readonly property font nameFont: Qt.font({ "pixelSize": 12, "weight": Font.Medium })

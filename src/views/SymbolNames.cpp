@@ -1,4 +1,4 @@
-#include "shell/SymbolNames.h"
+#include "views/SymbolNames.h"
 
 #include "platform/Symbols.h"
 

@@ -1,4 +1,4 @@
-#include "shell/Color.h"
+#include "views/Color.h"
 
 #include <QChar>
 #include <QString>

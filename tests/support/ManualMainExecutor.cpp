@@ -1,4 +1,4 @@
-#include "analytics/ManualMainExecutor.h"
+#include "ManualMainExecutor.h"
 
 #include <algorithm>
 #include <atomic>
@@ -19,7 +19,10 @@ namespace {
 class ManualTimer : public RepeatingTimer
 {
 public:
-    explicit ManualTimer(std::shared_ptr<ManualMainExecutor::Timer> timer) : m_timer(std::move(timer)) { }
+    explicit ManualTimer(std::shared_ptr<ManualMainExecutor::Timer> timer)
+        : m_timer(std::move(timer))
+    {
+    }
     ~ManualTimer() override { invalidate(); }
     void invalidate() override { m_timer->valid = false; }
     bool isValid() const override { return m_timer->valid.load(); }
@@ -46,8 +49,8 @@ void ManualMainExecutor::post(std::function<void()> task)
     m_posted.notify_all();
 }
 
-std::shared_ptr<RepeatingTimer> ManualMainExecutor::scheduleRepeatingTimer(double intervalSeconds,
-                                                                           std::function<void()> action)
+std::shared_ptr<RepeatingTimer> ManualMainExecutor::scheduleRepeatingTimer(
+    double intervalSeconds, std::function<void()> action)
 {
     auto timer = std::make_shared<Timer>();
     if (!(intervalSeconds > 0) || !action) {
@@ -145,8 +148,8 @@ std::size_t ManualMainExecutor::pendingCount() const
 std::size_t ManualMainExecutor::activeTimerCount() const
 {
     std::lock_guard lock(m_mutex);
-    return static_cast<std::size_t>(
-        std::count_if(m_timers.begin(), m_timers.end(), [](const auto &timer) { return timer->valid.load(); }));
+    return static_cast<std::size_t>(std::count_if(
+        m_timers.begin(), m_timers.end(), [](const auto &timer) { return timer->valid.load(); }));
 }
 
 double ManualMainExecutor::elapsed() const

@@ -1,6 +1,6 @@
-#include "shell/Colors.h"
+#include "views/Colors.h"
 
-#include "shell/Color.h"
+#include "views/Color.h"
 
 namespace brimlark {
 

@@ -5,15 +5,11 @@
 
 #include "TestSupport.h"
 
-#include <QBuffer>
 #include <QByteArray>
-#include <QColor>
 #include <QDir>
 #include <QFile>
-#include <QImage>
 #include <QString>
 #include <QVariant>
-#include <QtEndian>
 
 #include <plist/plist.h>
 
@@ -74,32 +70,6 @@ inline QString makeBundle(const QString &folder, const QString &name, const QByt
 inline QString makeBundle(const QString &folder, const QString &name, const InfoEntries &entries, bool binary)
 {
     return makeBundle(folder, name, infoPlist(entries, binary));
-}
-
-inline QByteArray pngBytes(const QColor &color, int size)
-{
-    QImage image(size, size, QImage::Format_ARGB32);
-    image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
-// An icon family whose members are PNG pictures ("ic07" 128 px, "ic08" 256 px, ...).
-inline QByteArray icnsBytes(const std::vector<std::pair<QByteArray, QByteArray>> &members)
-{
-    auto be32 = [](quint32 v) {
-        QByteArray b(4, '\0');
-        qToBigEndian(v, b.data());
-        return b;
-    };
-    QByteArray body;
-    for (const auto &[type, png] : members) {
-        body += type + be32(quint32(png.size() + 8)) + png;
-    }
-    return QByteArrayLiteral("icns") + be32(quint32(body.size() + 8)) + body;
 }
 
 inline QString sourceDir()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ManualTallyClock.h"
 #include "analytics/Group.h"
 #include "analytics/SerialQueue.h"
 #include "analytics/SessionMetadata.h"

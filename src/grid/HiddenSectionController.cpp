@@ -1,0 +1,92 @@
+#include "grid/HiddenSectionController.h"
+
+namespace brimlark {
+
+HiddenSectionController::HiddenSectionController(QObject *parent)
+    : QObject(parent)
+{
+}
+
+void HiddenSectionController::setViewModelObject(QObject *object)
+{
+    setViewModel(qobject_cast<BrimlarkViewModel *>(object));
+}
+
+void HiddenSectionController::setViewModel(BrimlarkViewModel *viewModel)
+{
+    if (m_viewModel == viewModel) {
+        return;
+    }
+    disconnect(m_changedConnection);
+    m_viewModel = viewModel;
+    if (m_viewModel) {
+        m_changedConnection = connect(
+            m_viewModel, &BrimlarkViewModel::changed, this, &HiddenSectionController::contentChanged);
+    }
+    emit viewModelChanged();
+    emit contentChanged();
+}
+
+QList<AppFolder> HiddenSectionController::hiddenFolders(
+    const QList<AppFolder> &folders, const QSet<QUuid> &hiddenIDs)
+{
+    QList<AppFolder> out;
+    for (const auto &folder : folders) {
+        if (hiddenIDs.contains(folder.id)) {
+            out << folder;
+        }
+    }
+    return out;
+}
+
+QList<AppFolder> HiddenSectionController::hiddenFolders() const
+{
+    return m_viewModel ? hiddenFolders(m_viewModel->folders(), m_viewModel->hiddenFolderIDs())
+                       : QList<AppFolder>();
+}
+
+QVariantList HiddenSectionController::hiddenFolderList() const
+{
+    QVariantList out;
+    for (const auto &folder : hiddenFolders()) {
+        out << QVariant::fromValue(folder);
+    }
+    return out;
+}
+
+bool HiddenSectionController::showsHiddenApps() const
+{
+    return m_viewModel && !m_viewModel->filteredApps().isEmpty();
+}
+
+bool HiddenSectionController::showsEmptyState() const
+{
+    return !showsHiddenApps() && hiddenFolders().isEmpty();
+}
+
+QVariantList HiddenSectionController::appsInFolder(const QVariant &folder) const
+{
+    QVariantList out;
+    if (m_viewModel && folder.canConvert<AppFolder>()) {
+        for (const auto &app : m_viewModel->getAppsInFolder(folder.value<AppFolder>())) {
+            out << QVariant::fromValue(app);
+        }
+    }
+    return out;
+}
+
+void HiddenSectionController::disablePasswordLock()
+{
+    if (m_viewModel) {
+        m_viewModel->disableSecurityWithTouchID([](bool, std::optional<QString>) {});
+    }
+}
+
+void HiddenSectionController::lock()
+{
+    if (m_viewModel) {
+        m_viewModel->lockHiddenItems();
+    }
+}
+
+} // namespace brimlark

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "model/AppFinder.h"
+#include "model/AppFolder.h"
+#include "state/BrimlarkViewModel.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QVariant>
+#include <QVariantList>
+#include <QtQml/qqmlregistration.h>
+
+namespace brimlark {
+
+// What the unlocked hidden section lists: the folders hidden globally (in
+// the catalog's folder order, never narrowed by the search) and whether
+// nothing at all is hidden. The hidden applications are the view model's
+// filtered applications.
+class HiddenSectionController : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(QObject *viewModel READ viewModelObject WRITE setViewModelObject NOTIFY viewModelChanged)
+    // AppFolder values.
+    Q_PROPERTY(QVariantList hiddenFolders READ hiddenFolderList NOTIFY contentChanged)
+    Q_PROPERTY(bool showsHiddenApps READ showsHiddenApps NOTIFY contentChanged)
+    Q_PROPERTY(bool showsEmptyState READ showsEmptyState NOTIFY contentChanged)
+
+public:
+    explicit HiddenSectionController(QObject *parent = nullptr);
+
+    QObject *viewModelObject() const { return m_viewModel; }
+    void setViewModelObject(QObject *object);
+    void setViewModel(BrimlarkViewModel *viewModel);
+
+    // A hidden id naming no folder of the active workspace is left out.
+    static QList<AppFolder> hiddenFolders(const QList<AppFolder> &folders, const QSet<QUuid> &hiddenIDs);
+    QList<AppFolder> hiddenFolders() const;
+    QVariantList hiddenFolderList() const;
+    bool showsHiddenApps() const;
+    bool showsEmptyState() const;
+
+    // The folder's applications as the catalog has them (AppItem values).
+    Q_INVOKABLE QVariantList appsInFolder(const QVariant &folder) const;
+    // "Disable Password Lock" and "Lock".
+    Q_INVOKABLE void disablePasswordLock();
+    Q_INVOKABLE void lock();
+
+signals:
+    void viewModelChanged();
+    void contentChanged();
+
+private:
+    QPointer<BrimlarkViewModel> m_viewModel;
+    QMetaObject::Connection m_changedConnection;
+};
+
+} // namespace brimlark

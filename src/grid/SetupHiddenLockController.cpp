@@ -1,0 +1,81 @@
+#include "grid/SetupHiddenLockController.h"
+
+namespace brimlark {
+
+SetupHiddenLockController::SetupHiddenLockController(QObject *parent)
+    : QObject(parent)
+{
+}
+
+void SetupHiddenLockController::setViewModelObject(QObject *object)
+{
+    setViewModel(qobject_cast<BrimlarkViewModel *>(object));
+}
+
+void SetupHiddenLockController::setViewModel(BrimlarkViewModel *viewModel)
+{
+    if (m_viewModel == viewModel) {
+        return;
+    }
+    disconnect(m_busyConnection);
+    m_viewModel = viewModel;
+    if (m_viewModel) {
+        m_busyConnection = connect(m_viewModel, &BrimlarkViewModel::isPasswordBusyChanged, this,
+            &SetupHiddenLockController::busyChanged);
+    }
+    emit viewModelChanged();
+    emit busyChanged();
+}
+
+bool SetupHiddenLockController::busy() const
+{
+    return m_viewModel && m_viewModel->isPasswordBusy();
+}
+
+std::optional<QString> SetupHiddenLockController::validationError(
+    const QString &password, const QString &confirmation)
+{
+    if (password.isEmpty()) {
+        return QStringLiteral("Password cannot be empty");
+    }
+    if (password.normalized(QString::NormalizationForm_C)
+        != confirmation.normalized(QString::NormalizationForm_C)) {
+        return QStringLiteral("Passwords do not match");
+    }
+    return std::nullopt;
+}
+
+QString SetupHiddenLockController::failureMessage(const std::optional<QString> &message)
+{
+    return message.value_or(QStringLiteral("Touch ID registration failed"));
+}
+
+void SetupHiddenLockController::submit()
+{
+    if (const auto error = validationError(m_password, m_confirmPassword)) {
+        setErrorMessage(*error);
+        return;
+    }
+    if (!m_viewModel) {
+        return;
+    }
+    QPointer<SetupHiddenLockController> self(this);
+    // Ignored by the view model while an earlier submission still runs.
+    m_viewModel->setSecurityPassword(
+        m_password, m_useTouchID, [self](bool success, std::optional<QString> message) {
+            if (self && !success) {
+                self->setErrorMessage(failureMessage(message));
+            }
+        });
+}
+
+void SetupHiddenLockController::setErrorMessage(const QString &message)
+{
+    if (m_errorMessage == message) {
+        return;
+    }
+    m_errorMessage = message;
+    emit errorMessageChanged();
+}
+
+} // namespace brimlark

@@ -1,0 +1,111 @@
+#include "grid/UnlockHiddenController.h"
+
+namespace brimlark {
+
+UnlockHiddenController::UnlockHiddenController(QObject *parent)
+    : QObject(parent)
+{
+}
+
+void UnlockHiddenController::setViewModelObject(QObject *object)
+{
+    setViewModel(qobject_cast<BrimlarkViewModel *>(object));
+}
+
+void UnlockHiddenController::setViewModel(BrimlarkViewModel *viewModel)
+{
+    if (m_viewModel == viewModel) {
+        return;
+    }
+    for (const auto &c : std::as_const(m_connections)) {
+        disconnect(c);
+    }
+    m_connections.clear();
+    m_viewModel = viewModel;
+    if (m_viewModel) {
+        m_connections << connect(m_viewModel, &BrimlarkViewModel::isPasswordBusyChanged, this,
+            &UnlockHiddenController::busyChanged);
+        m_connections << connect(
+            m_viewModel, &BrimlarkViewModel::securityChanged, this, &UnlockHiddenController::offersChanged);
+    }
+    emit viewModelChanged();
+    emit busyChanged();
+    emit offersChanged();
+}
+
+bool UnlockHiddenController::busy() const
+{
+    return m_viewModel && m_viewModel->isPasswordBusy();
+}
+
+bool UnlockHiddenController::showsTouchID() const
+{
+    return m_viewModel && m_viewModel->isTouchIDEnabled();
+}
+
+bool UnlockHiddenController::showsReset() const
+{
+    return m_viewModel && m_viewModel->isTouchIDHardwareAvailable();
+}
+
+QString UnlockHiddenController::unlockMessage(bool matched)
+{
+    return matched ? QString() : QStringLiteral("Incorrect Password");
+}
+
+QString UnlockHiddenController::resetFailureMessage(const std::optional<QString> &message)
+{
+    return message.value_or(QStringLiteral("Touch ID reset failed"));
+}
+
+void UnlockHiddenController::submitUnlock()
+{
+    if (!m_viewModel) {
+        return;
+    }
+    QPointer<UnlockHiddenController> self(this);
+    // Ignored by the view model while an earlier check still runs.
+    m_viewModel->checkPassword(m_passwordInput, [self](bool matched) {
+        if (self) {
+            self->setErrorMessage(unlockMessage(matched));
+        }
+    });
+}
+
+void UnlockHiddenController::useTouchID()
+{
+    if (m_viewModel) {
+        m_viewModel->tryTouchID();
+    }
+}
+
+void UnlockHiddenController::appeared()
+{
+    if (showsTouchID()) {
+        useTouchID();
+    }
+}
+
+void UnlockHiddenController::resetWithTouchID()
+{
+    if (!m_viewModel) {
+        return;
+    }
+    QPointer<UnlockHiddenController> self(this);
+    m_viewModel->resetPasswordUsingTouchID([self](bool success, std::optional<QString> message) {
+        if (self && !success) {
+            self->setErrorMessage(resetFailureMessage(message));
+        }
+    });
+}
+
+void UnlockHiddenController::setErrorMessage(const QString &message)
+{
+    if (m_errorMessage == message) {
+        return;
+    }
+    m_errorMessage = message;
+    emit errorMessageChanged();
+}
+
+} // namespace brimlark
