@@ -11,9 +11,12 @@
 #include "model/WorkspaceManager.h"
 #include "platform/AppIconImageProvider.h"
 #include "platform/AppIconStore.h"
+#include "platform/AppWorkspace.h"
+#include "platform/Biometrics.h"
 #include "platform/BundleUrl.h"
 #include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
+#include "platform/Scheduler.h"
 #include "shell/BrimlarkApp.h"
 #include "state/BrimlarkViewModel.h"
 
@@ -80,8 +83,14 @@ void BM_KeystrokeToFrame(benchmark::State &state)
     NotificationCenter center;
     WorkspaceManager workspaces { defaults, center };
     AppFinder finder { defaults, workspaces, center };
+    AppWorkspace workspace;
+    UnavailableBiometrics biometrics;
+    TimerScheduler scheduler;
     BrimlarkViewModel::Services services;
     services.defaults = &defaults;
+    services.workspace = &workspace;
+    services.biometrics = &biometrics;
+    services.scheduler = &scheduler;
     BrimlarkViewModel viewModel(finder, services);
     finder.publishScan(sampleApps(), finder.beginScan());
 

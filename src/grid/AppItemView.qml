@@ -12,6 +12,9 @@ Item {
     // The AppItem shown and the central view model.
     required property var app
     required property QtObject viewModel
+    // The application's name; a grid hands in its model's name role, so a
+    // reused tile reads no value from the AppItem in JavaScript.
+    property string name: tile.app ? tile.app.name : ""
     // The icon's image URL; the application's own unless given.
     property url iconSource: controller.iconSource
 
@@ -22,15 +25,16 @@ Item {
     readonly property alias controller: controller
     readonly property alias iconItem: icon
     readonly property alias nameItem: nameLabel
-    readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
-    readonly property color primary: Style.primary(palette)
+    // The text colour; a grid hands in its own, so its tiles make no palette
+    // object each.
+    property color primary: Style.primary(palette)
 
     implicitWidth: 110 + 16
     implicitHeight: 8 + 90 + 8 + Style.nameLineSpacing * 2 + 8
 
     // A button named after its application, as assistive technology sees it.
     Accessible.role: Accessible.Button
-    Accessible.name: tile.app ? tile.app.name : ""
+    Accessible.name: tile.name
     Accessible.description: qsTr("Application")
     Accessible.onPressAction: controller.click()
 
@@ -133,7 +137,7 @@ Item {
                 width: 110
                 // Limited by lines, not by height: a height that is a hair
                 // short of two of the layout's lines would elide to one.
-                text: tile.app ? tile.app.name : ""
+                text: tile.name
                 textFormat: Text.PlainText
                 font: Style.nameFont
                 color: tile.primary
@@ -193,7 +197,7 @@ Item {
             id: toolTip
             visible: true
             delay: 800
-            text: tile.app ? tile.app.name : ""
+            text: tile.name
             // Names come from files and bundles: never read as markup.
             contentItem: Text {
                 text: toolTip.text

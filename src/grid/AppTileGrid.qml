@@ -30,6 +30,8 @@ GridView {
     // columns, `columns.spacing` apart, centred within the padding.
     readonly property real firstColumnX: padding + Math.max(0, (available - columns.contentWidth(available)) / 2)
     readonly property real columnStep: columnWidth + columns.spacing
+    // The tiles' text colour, read from the palette once for all of them.
+    readonly property color primary: Style.primary(palette)
 
     model: gridController.apps
     clip: true
@@ -56,6 +58,7 @@ GridView {
 
         required property int index
         required property var app
+        required property string name
         required property string path
         required property url iconSource
         readonly property int column: index % Math.max(1, tiles.columns.count)
@@ -67,6 +70,8 @@ GridView {
             id: tile
             x: tiles.firstColumnX + cell.column * (tiles.columnStep - tiles.cellWidth) + (tiles.columnWidth - width) / 2
             app: cell.app
+            name: cell.name
+            primary: tiles.primary
             viewModel: tiles.viewModel
             iconSource: cell.iconSource
             scale: drops.draggedAppTarget !== "" && drops.draggedAppTarget === cell.path ? 1.08 : 1

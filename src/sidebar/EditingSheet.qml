@@ -9,7 +9,9 @@ Popup {
 
     property string title
     property string confirmText
-    default property alias content: body.data
+    // The customiser, made the first time the sheet shows and kept from then
+    // on: the window's start makes none of its sheets' contents.
+    default property Component content
     signal confirmed()
     signal cancelled()
 
@@ -18,6 +20,7 @@ Popup {
     focus: true
     closePolicy: Popup.NoAutoClose
     anchors.centerIn: Overlay.overlay
+    onAboutToShow: body.active = true
     width: 320
     padding: 20
 
@@ -35,9 +38,11 @@ Popup {
             font.pixelSize: 16
             font.bold: true
         }
-        ColumnLayout {
+        Loader {
             id: body
             Layout.fillWidth: true
+            active: false
+            sourceComponent: sheet.content
         }
         RowLayout {
             Layout.fillWidth: true
