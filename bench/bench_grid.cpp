@@ -26,7 +26,6 @@
 // Each measurement runs in a child process: this program started again with
 // "--grid-child=<mode>".
 
-#include "grid/DeskTools.h"
 #include "model/AppFinder.h"
 #include "model/AppScanner.h"
 #include "model/WorkspaceManager.h"
@@ -42,6 +41,7 @@
 #include "shell/BrimlarkApp.h"
 #include "shell/GlobalHotkeyManager.h"
 #include "state/BrimlarkViewModel.h"
+#include "tools/DeskTools.h"
 
 #include <QCoreApplication>
 #include <QDir>

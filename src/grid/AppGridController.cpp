@@ -270,11 +270,6 @@ QVariant AppGridController::appToUninstall() const
     return QVariant::fromValue(*m_viewModel->appToUninstall());
 }
 
-QUrl AppGridController::uninstallerViewUrl()
-{
-    return QUrl(QStringLiteral("qrc:/Brimlark/Uninstaller/AppUninstallerView.qml"));
-}
-
 void AppGridController::openAppPicker(const QVariant &folder)
 {
     if (!m_viewModel || !folder.canConvert<AppFolder>()) {

@@ -68,8 +68,6 @@ class AppGridController : public QObject
     Q_PROPERTY(bool appPickerShown READ appPickerShown NOTIFY sheetsChanged)
     Q_PROPERTY(QVariant appPickerFolder READ appPickerFolder NOTIFY sheetsChanged)
     Q_PROPERTY(QVariant appToUninstall READ appToUninstall NOTIFY sheetsChanged)
-    // The view the uninstaller sheet shows; it takes `app` and `dismiss`.
-    Q_PROPERTY(QUrl uninstallerViewUrl READ uninstallerViewUrl CONSTANT)
 
 public:
     // What stands over the grid: an opened folder or category, or nothing.
@@ -132,9 +130,6 @@ public:
     bool appPickerShown() const;
     QVariant appPickerFolder() const;
     QVariant appToUninstall() const;
-    // The uninstaller's own view once it is part of the program, else the
-    // grid's stand-in.
-    static QUrl uninstallerViewUrl();
     // The empty-folder state's "Add Apps": the picker for that folder.
     Q_INVOKABLE void openAppPicker(const QVariant &folder);
     Q_INVOKABLE void dismissAppPicker();

@@ -13,8 +13,17 @@ Item {
 
     // The central view model (BrimlarkViewModel).
     required property QtObject viewModel
-    // What the toolbar's desk-tool popovers are made with (DeskTools), or null.
-    property QtObject deskTools: null
+    // What the window around the grid supplies: the screen ruler's manager,
+    // the toolbar's desk-tool popovers (see GridToolbar) and the uninstall
+    // sheet's view, made with `app` and `dismiss` each time an application
+    // is chosen. Without one, that popover or sheet stays empty.
+    property QtObject rulerManager: null
+    property Component colorPickerPopover: null
+    property Component measurePopover: null
+    property Component qrPopover: null
+    property Component notesPopover: null
+    property Component snippetsPopover: null
+    property Component uninstallerSheet: null
     readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
     readonly property alias controller: paneController
     readonly property string navigationTitle: paneController.navigationTitle
@@ -52,7 +61,12 @@ Item {
         anchors.right: parent.right
         anchors.top: parent.top
         viewModel: root.viewModel
-        deskTools: root.deskTools
+        rulerManager: root.rulerManager
+        colorPickerPopover: root.colorPickerPopover
+        measurePopover: root.measurePopover
+        qrPopover: root.qrPopover
+        notesPopover: root.notesPopover
+        snippetsPopover: root.snippetsPopover
     }
 
     Loader {
@@ -217,21 +231,30 @@ Item {
     }
 
     GridSheet {
-        id: uninstallerSheet
+        id: uninstallSheet
         objectName: "uninstallerSheet"
         shown: paneController.appToUninstall !== undefined
         onDismissed: paneController.dismissUninstaller()
         // The uninstall sheet draws its own rounded surface.
         background: null
 
-        contentItem: Loader {
-            id: uninstallerLoader
+        // A fresh view for each application, sized as a Loader would size it.
+        contentItem: Item {
+            id: uninstallerHost
+            property Item item: null
             readonly property var app: paneController.appToUninstall
+            implicitWidth: item ? item.implicitWidth : 0
+            implicitHeight: item ? item.implicitHeight : 0
             onAppChanged: {
-                if (app === undefined)
-                    setSource("")
-                else
-                    setSource(paneController.uninstallerViewUrl, {
+                if (item) {
+                    item.visible = false
+                    item.destroy()
+                    item = null
+                }
+                if (app !== undefined && root.uninstallerSheet)
+                    item = root.uninstallerSheet.createObject(uninstallerHost, {
+                        "width": Qt.binding(function() { return uninstallerHost.width }),
+                        "height": Qt.binding(function() { return uninstallerHost.height }),
                         "app": app,
                         "dismiss": function() { paneController.dismissUninstaller() }
                     })

@@ -3,7 +3,6 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import QtQml.Models
 import Brimlark.Views
-import Brimlark.Tools
 import Brimlark.Grid
 
 // The grid's toolbar: the way back from a category, the search bar, the
@@ -15,9 +14,15 @@ Item {
     objectName: "gridToolbar"
 
     required property QtObject viewModel
-    // The desk tools' controllers and the ruler's manager (DeskTools), or
-    // null: the popovers that need a controller then open empty.
-    property QtObject deskTools: null
+    // The screen ruler's manager, or null.
+    property QtObject rulerManager: null
+    // What each desk tool's popover shows, supplied by whoever composes the
+    // window; a tool without one opens an empty popover.
+    property Component colorPickerPopover: null
+    property Component measurePopover: null
+    property Component qrPopover: null
+    property Component notesPopover: null
+    property Component snippetsPopover: null
     readonly property alias controller: toolbar
     readonly property alias searchField: field
     readonly property bool light: palette.window.hslLightness >= 0.5
@@ -28,7 +33,7 @@ Item {
     GridToolbarController {
         id: toolbar
         viewModel: root.viewModel
-        rulerManager: root.deskTools ? root.deskTools.rulerManager : null
+        rulerManager: root.rulerManager
         searchField: field
         sortMenuOpen: sortMenu.visible
     }
@@ -339,46 +344,10 @@ Item {
 
     // The content of each desk tool's popover, in toolbar order.
     function popoverContent(index) {
-        switch (index) {
-        case 0:
-            return colorPickerContent
-        case 1:
-            return measureContent
-        case 2:
-            return deskTools ? qrContent : emptyContent
-        case 3:
-            return deskTools ? notesContent : emptyContent
-        default:
-            return deskTools ? snippetsContent : emptyContent
-        }
+        const contents = [colorPickerPopover, measurePopover, qrPopover, notesPopover, snippetsPopover]
+        return contents[index] || emptyContent
     }
 
-    Component {
-        id: colorPickerContent
-        ColorPickerPopoverView {}
-    }
-    Component {
-        id: measureContent
-        MeasurePopoverView {}
-    }
-    Component {
-        id: qrContent
-        QRGeneratorPopoverView {
-            controller: root.deskTools.qrGenerator
-        }
-    }
-    Component {
-        id: notesContent
-        StickyNotesPopoverView {
-            controller: root.deskTools.stickyNotes
-        }
-    }
-    Component {
-        id: snippetsContent
-        CodeSnippetsPopoverView {
-            controller: root.deskTools.codeSnippets
-        }
-    }
     Component {
         id: emptyContent
         Item {

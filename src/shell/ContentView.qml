@@ -4,6 +4,8 @@ import QtQuick.Controls
 import Brimlark.Shell
 import Brimlark.Grid
 import Brimlark.Sidebar
+import Brimlark.Tools
+import Brimlark.Uninstaller
 
 // The root view: the sidebar column beside the grid column.
 SplitView {
@@ -46,7 +48,39 @@ SplitView {
         AppGridView {
             anchors.fill: parent
             viewModel: root.viewModel
-            deskTools: root.deskTools
+            rulerManager: root.deskTools ? root.deskTools.rulerManager : null
+            colorPickerPopover: Component {
+                ColorPickerPopoverView {}
+            }
+            measurePopover: Component {
+                MeasurePopoverView {}
+            }
+            // The tools over a store open empty without their controllers.
+            qrPopover: root.deskTools ? qrContent : null
+            notesPopover: root.deskTools ? notesContent : null
+            snippetsPopover: root.deskTools ? snippetsContent : null
+            uninstallerSheet: Component {
+                AppUninstallerView {}
+            }
+        }
+
+        Component {
+            id: qrContent
+            QRGeneratorPopoverView {
+                controller: root.deskTools.qrGenerator
+            }
+        }
+        Component {
+            id: notesContent
+            StickyNotesPopoverView {
+                controller: root.deskTools.stickyNotes
+            }
+        }
+        Component {
+            id: snippetsContent
+            CodeSnippetsPopoverView {
+                controller: root.deskTools.codeSnippets
+            }
         }
     }
 }

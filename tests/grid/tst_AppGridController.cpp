@@ -13,8 +13,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
-#include <QFile>
-
 #include <gtest/gtest.h>
 
 using namespace brimlark;
@@ -251,12 +249,6 @@ TEST_F(AppGridControllerTest, TheSheetsFollowTheViewModel)
     grid.dismissUninstaller();
     EXPECT_FALSE(grid.appToUninstall().isValid());
     EXPECT_FALSE(f.vm().appToUninstall());
-}
-
-TEST(AppGridControllerViews, TheUninstallerSheetLoadsTheUninstallersOwnView)
-{
-    const QUrl url = AppGridController::uninstallerViewUrl();
-    EXPECT_TRUE(QFile::exists(QLatin1Char(':') + url.path())) << url.toString().toStdString();
 }
 
 } // namespace

@@ -12,6 +12,7 @@ Q_IMPORT_QML_PLUGIN(BrimlarkViewsPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkToolsPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkGridPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkSidebarPlugin)
+Q_IMPORT_QML_PLUGIN(BrimlarkUninstallerPlugin)
 
 // GoogleTest with a QGuiApplication alive for the whole run, the program's
 // Controls style, and the software scene graph (the offscreen platform has

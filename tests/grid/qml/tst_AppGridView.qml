@@ -2,6 +2,7 @@ import QtQuick
 import QtQuick.Controls
 import QtTest
 import Brimlark.Grid
+import Brimlark.Uninstaller
 
 TestCase {
     id: test
@@ -17,6 +18,9 @@ TestCase {
         id: gridComponent
         AppGridView {
             anchors.fill: parent
+            uninstallerSheet: Component {
+                AppUninstallerView {}
+            }
         }
     }
 
