@@ -228,9 +228,8 @@ Item {
                         border.width: 1
                         border.color: Style.withAlpha(popover.palette.windowText, 0.15)
                     }
-                    width: popoverContent.item ? Math.max(popoverContent.item.implicitWidth, popoverContent.item.width) : 0
-                    height: popoverContent.item ? Math.max(popoverContent.item.implicitHeight, popoverContent.item.height)
-                                                : 0
+                    // Sized by the Loader, which takes its content's implicit size;
+                    // binding the popup to the content's size as well loops.
                     // Made afresh each time the popover opens.
                     contentItem: Loader {
                         id: popoverContent

@@ -12,7 +12,7 @@ Item {
     readonly property color secondary: Qt.rgba(primary.r, primary.g, primary.b, 0.55)
     readonly property color systemBlue: "#007AFF"
 
-    width: 240
+    implicitWidth: 240
     implicitHeight: body.implicitHeight
 
     Column {

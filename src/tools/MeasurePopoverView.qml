@@ -15,7 +15,7 @@ Item {
     readonly property color systemBlue: "#007AFF"
     readonly property color systemRed: "#FF3B30"
 
-    width: 240
+    implicitWidth: 240
     implicitHeight: body.implicitHeight
 
     Column {
