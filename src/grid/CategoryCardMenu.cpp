@@ -67,8 +67,8 @@ QVariantList CategoryCardMenu::toVariantList(const QList<Entry> &entries)
     out.reserve(entries.size());
     for (const auto &e : entries) {
         QVariantMap m;
-        m.insert(
-            QStringLiteral("kind"), QString::fromLatin1(QMetaEnum::fromType<Kind>().valueToKey(int(e.kind))));
+        // The tile menu's view builds both menus and compares kinds as enum values.
+        m.insert(QStringLiteral("kind"), QVariant::fromValue(e.kind));
         m.insert(QStringLiteral("action"),
             QString::fromLatin1(QMetaEnum::fromType<Action>().valueToKey(int(e.action))));
         m.insert(QStringLiteral("title"), e.title);

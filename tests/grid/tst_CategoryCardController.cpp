@@ -76,6 +76,17 @@ TEST_F(CategoryCardTest, MenuEntriesFollowTheCardKindAndTheSection)
     ASSERT_EQ(submenu.children.size(), 1);
     EXPECT_EQ(submenu.children[0].title, u"Work"_qs);
     EXPECT_FALSE(submenu.children[0].localized);
+
+    // The menu view shared with the tiles tells dividers and submenus apart
+    // by the tile menu's kind values (QML's === does not convert key names).
+    const QVariantList list = CategoryCardMenu::toVariantList(card.menuEntries());
+    ASSERT_EQ(list.size(), 3);
+    for (const auto &[index, kind] :
+        { std::pair { 1, AppTileMenu::Kind::divider }, { 2, AppTileMenu::Kind::submenu } }) {
+        const QVariant value = list[index].toMap().value(u"kind"_qs);
+        EXPECT_EQ(value.metaType(), QMetaType::fromType<AppTileMenu::Kind>()) << index;
+        EXPECT_EQ(value.value<AppTileMenu::Kind>(), kind) << index;
+    }
 }
 
 TEST_F(CategoryCardTest, ATitleClickWaitsForTheDoubleClickIntervalOnlyOnAFolder)
