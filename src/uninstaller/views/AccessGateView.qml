@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
 import Brimlark.Uninstaller
+import Brimlark.Views
 
 // Shown until the folders the scan reads can be read: what to do, and the
 // button that shows where and starts testing again every two seconds.
@@ -39,7 +40,7 @@ Item {
                     }
                 }
             }
-            SymbolGlyph {
+            SymbolImage {
                 anchors.centerIn: parent
                 name: "lock.shield.fill"
                 size: 64

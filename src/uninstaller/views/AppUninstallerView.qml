@@ -2,6 +2,7 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
 import Brimlark.Uninstaller
+import Brimlark.Views
 
 // The uninstall sheet for one application: the access gate, the scan, the
 // review and the result. `app` is the AppItem to remove (its name and id,
@@ -98,7 +99,7 @@ Item {
                     id: pillRow
                     anchors.centerIn: parent
                     spacing: 4
-                    SymbolGlyph {
+                    SymbolImage {
                         anchors.verticalCenter: parent.verticalCenter
                         name: "internaldrive.fill"
                         size: 12
@@ -119,7 +120,7 @@ Item {
                 objectName: "closeButton"
                 implicitWidth: 24
                 implicitHeight: 24
-                contentItem: SymbolGlyph {
+                contentItem: SymbolImage {
                     name: "xmark.circle.fill"
                     size: 20
                     color: UninstallerStyle.withAlpha(UninstallerStyle.secondary(palette), 0.7)

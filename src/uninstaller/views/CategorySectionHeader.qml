@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
 import Brimlark.Uninstaller
+import Brimlark.Views
 
 // A category's header in the review list: its icon, title, count, total
 // and the button that selects or deselects the whole category.
@@ -25,7 +26,7 @@ Rectangle {
         anchors.bottomMargin: 8
         spacing: 10
 
-        SymbolGlyph {
+        SymbolImage {
             Layout.preferredWidth: 20
             name: header.flow ? header.flow.categoryIcon(header.title) : ""
             size: 14

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
 import Brimlark.Uninstaller
+import Brimlark.Views
 
 // The result: what was removed and freed, and what could not be.
 Item {
@@ -24,7 +25,7 @@ Item {
                 GradientStop { position: 0; color: "#34C759" }
                 GradientStop { position: 1; color: "#30D158" }
             }
-            SymbolGlyph {
+            SymbolImage {
                 anchors.centerIn: parent
                 name: "checkmark"
                 size: 44

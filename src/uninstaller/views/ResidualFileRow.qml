@@ -2,6 +2,7 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
 import Brimlark.Uninstaller
+import Brimlark.Views
 
 // One finding: its checkbox (a lock for what needs an administrator), kind,
 // name, path and size. A click anywhere on the row toggles it.
@@ -46,7 +47,7 @@ Rectangle {
             implicitHeight: 18
             enabled: fileRow.enabledRow
             opacity: enabled ? 1 : 0.5
-            contentItem: SymbolGlyph {
+            contentItem: SymbolImage {
                 name: fileRow.locked ? "lock.fill" : (fileRow.isSelected ? "checkmark.square.fill" : "square")
                 size: fileRow.locked ? 13 : 16
                 color: fileRow.locked ? UninstallerStyle.withAlpha(UninstallerStyle.orange(palette), 0.7)
@@ -64,7 +65,7 @@ Rectangle {
             Accessible.onPressAction: fileRow.toggle()
             Accessible.onToggleAction: fileRow.toggle()
         }
-        SymbolGlyph {
+        SymbolImage {
             Layout.preferredWidth: 18
             name: fileRow.icon
             size: 14

@@ -2,6 +2,7 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
 import Brimlark.Uninstaller
+import Brimlark.Views
 
 // The findings by category with their selection, and the way out: cancel,
 // delete permanently (after confirming) or move to the Trash.
@@ -27,7 +28,7 @@ Item {
                 anchors.leftMargin: 20
                 anchors.rightMargin: 20
                 spacing: 10
-                SymbolGlyph { name: "lock.shield.fill"; size: 14; color: UninstallerStyle.yellow(palette) }
+                SymbolImage { name: "lock.shield.fill"; size: 14; color: UninstallerStyle.yellow(palette) }
                 Text {
                     Layout.fillWidth: true
                     text: "System apps are protected by macOS SIP and cannot be deleted."

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import Brimlark.Uninstaller
+import Brimlark.Views
 
 // What the three button styles share: the label (text and an optional
 // symbol), a capsule, a slight shrink while pressed, and its accessibility.
@@ -33,7 +34,7 @@ AbstractButton {
 
     contentItem: Row {
         spacing: 6
-        SymbolGlyph {
+        SymbolImage {
             visible: control.symbol !== ""
             anchors.verticalCenter: parent.verticalCenter
             name: control.symbol
