@@ -128,11 +128,14 @@ void AppDiscovery::published(const QList<AppItem> &apps)
 {
     if (m_services.iconPrefetch) {
         QStringList paths;
+        QList<quint64> stamps;
         paths.reserve(apps.size());
+        stamps.reserve(apps.size());
         for (const auto &app : apps) {
             paths << app.id();
+            stamps << app.iconStamp();
         }
-        m_services.iconPrefetch(paths);
+        m_services.iconPrefetch(paths, stamps);
     }
     fetchRecentFiles();
 }

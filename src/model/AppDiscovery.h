@@ -37,8 +37,9 @@ public:
         AppFinder::FileDateReader fileDates;
         // Runs on the pool (RecentDocuments().fetch()).
         std::function<QList<RecentDocuments::Document>()> recentDocuments;
-        // Given the paths of every published scan; none: no prefetch.
-        std::function<void(const QStringList &paths)> iconPrefetch;
+        // Given the paths of every published scan with the bundles' icon
+        // stamps the scan read; none: no prefetch.
+        std::function<void(const QStringList &paths, const QList<quint64> &stamps)> iconPrefetch;
         // The console (standard output).
         AppFolderWatcher::Console console;
     };

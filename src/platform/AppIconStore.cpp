@@ -99,20 +99,22 @@ void AppIconStore::dropOtherVersions(const QString &path, quint64 version)
     }
 }
 
-void AppIconStore::prefetchIcons(const QStringList &paths)
+void AppIconStore::prefetchIcons(const QStringList &paths, const QList<quint64> &versions)
 {
     const quint64 generation = ++m_prefetchGeneration;
-    m_prefetchPool.start([this, paths, generation] { runPrefetch(paths, generation); });
+    m_prefetchPool.start([this, paths, versions, generation] { runPrefetch(paths, versions, generation); });
 }
 
-void AppIconStore::runPrefetch(const QStringList &paths, quint64 generation)
+void AppIconStore::runPrefetch(const QStringList &paths, const QList<quint64> &versions, quint64 generation)
 {
     const quint64 since = m_cache.currentStamp();
-    for (const QString &path : paths) {
+    const bool versionsGiven = versions.size() == paths.size();
+    for (qsizetype i = 0; i < paths.size(); ++i) {
         if (m_prefetchGeneration.load() != generation) {
             return;
         }
-        const quint64 version = versionOf(path);
+        const QString &path = paths[i];
+        const quint64 version = versionsGiven ? versions[i] : versionOf(path);
         const QString key = cacheKey(path, m_iconSize);
         if (m_cache.touch(key, version)) {
             continue;

@@ -57,8 +57,10 @@ public:
     // prefetch pool; an icon whose file changed since it was cached is dropped
     // at every size and decoded again. A newer prefetch ends an older one, and
     // a prefetch stops once the cache is full of icons this prefetch itself
-    // used, so it never pushes out what it just brought in.
-    void prefetchIcons(const QStringList &paths);
+    // used, so it never pushes out what it just brought in. `versions`, when
+    // it holds one per path, are the files' versions as a scan already read
+    // them; otherwise each is read here.
+    void prefetchIcons(const QStringList &paths, const QList<quint64> &versions = {});
     // Returns at once; `done` runs on the main thread with the icon.
     void load(const QString &path, int pixelSize, Completion done);
 
@@ -69,7 +71,7 @@ public:
     bool waitForDone(int msecs = -1);
 
 private:
-    void runPrefetch(const QStringList &paths, quint64 generation);
+    void runPrefetch(const QStringList &paths, const QList<quint64> &versions, quint64 generation);
     void dropOtherVersions(const QString &path, quint64 version);
 
     IconSource m_source;

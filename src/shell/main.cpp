@@ -101,7 +101,9 @@ int main(int argc, char *argv[])
     AppIconStore &icons = AppIconStore::shared();
     AppFinder finder(defaults, workspaces, center);
     AppDiscovery::Services found;
-    found.iconPrefetch = [&icons](const QStringList &paths) { icons.prefetchIcons(paths); };
+    found.iconPrefetch = [&icons](const QStringList &paths, const QList<quint64> &stamps) {
+        icons.prefetchIcons(paths, stamps);
+    };
     AppDiscovery discovery(finder, scheduler, std::move(found));
     // Goes before the services it was built on, after the window.
     std::unique_ptr<BrimlarkViewModel> ownedViewModel;

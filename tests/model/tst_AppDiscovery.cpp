@@ -116,12 +116,16 @@ struct Catalog
     ManualScheduler scheduler;
     QStringList lines;
     QList<QStringList> prefetches;
+    QList<QList<quint64>> prefetchStamps;
 
     AppDiscovery::Services services()
     {
         AppDiscovery::Services s;
         s.console = [this](const QString &line) { lines << line; };
-        s.iconPrefetch = [this](const QStringList &paths) { prefetches << paths; };
+        s.iconPrefetch = [this](const QStringList &paths, const QList<quint64> &stamps) {
+            prefetches << paths;
+            prefetchStamps << stamps;
+        };
         s.recentDocuments = [] { return QList<RecentDocuments::Document>(); };
         return s;
     }
@@ -148,6 +152,10 @@ TEST(AppDiscovery, ScanPublishesTheSortedFolderContents)
     EXPECT_EQ(c.prefetches[0],
         (QStringList {
             c.folder(0) + QStringLiteral("/Alpha.app"), c.folder(2) + QStringLiteral("/beta.app") }));
+    // The prefetch gets the stamps the scan read, so it need not open each bundle again.
+    EXPECT_EQ(c.prefetchStamps[0],
+        (QList<quint64> { c.finder->apps()[0].iconStamp(), c.finder->apps()[1].iconStamp() }));
+    EXPECT_NE(c.prefetchStamps[0][0], 0u);
     EXPECT_EQ(scanning.count(), 2);
 }
 
