@@ -297,8 +297,13 @@ Item {
                 id: sortMenu
                 objectName: "sortMenu"
                 y: sortButton.height + 4
+                // The options are made when the menu first opens; the window's
+                // start makes none of them.
+                property bool wanted: false
+                onAboutToShow: wanted = true
 
                 Instantiator {
+                    active: sortMenu.wanted
                     model: toolbar.sortOptions
                     delegate: MenuItem {
                         id: sortItem
@@ -306,6 +311,8 @@ Item {
                         required property int index
                         objectName: "sortOption" + index
                         text: modelData.title
+                        indicator: null
+                        arrow: null
                         contentItem: Row {
                             spacing: 6
                             Item {
