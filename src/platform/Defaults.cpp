@@ -627,6 +627,7 @@ struct Defaults::Store : std::enable_shared_from_this<Defaults::Store>
     // Whether the files lack values held here (a write failed).
     bool unwritten = false;
     bool reportedWriteFailure = false;
+    bool compactionFailed = false;
 
     std::mutex flushMutex;
     std::condition_variable wake;
@@ -649,7 +650,7 @@ struct Defaults::Store : std::enable_shared_from_this<Defaults::Store>
 
     void load();
     Values loadFile();
-    bool appendLocked(const std::optional<std::string> &record);
+    bool appendLocked(const std::string &record);
     bool openJournalLocked();
     void postLocked(bool compact);
     void reportWriteFailureLocked(int error);
@@ -664,9 +665,7 @@ void Defaults::Store::load()
     // and remove the journals it folded in while they are read: read again
     // until the file stayed the same throughout.
     auto identity = [this] {
-        struct stat st
-        {
-        };
+        struct stat st = {};
         return ::lstat(file.c_str(), &st) == 0 ? std::pair(st.st_dev, st.st_ino)
                                                : std::pair(dev_t(0), ino_t(0));
     };
@@ -685,9 +684,7 @@ void Defaults::Store::load()
         }
     }
     journalNumber = oldJournals.empty() ? 0 : oldJournals.back();
-    struct stat st
-    {
-    };
+    struct stat st = {};
     if (::stat(file.c_str(), &st) == 0) {
         compactAbove = std::max<std::uint64_t>(MinCompactBytes, 2 * std::uint64_t(st.st_size));
     }
@@ -723,23 +720,17 @@ bool Defaults::Store::openJournalLocked()
     return true;
 }
 
-bool Defaults::Store::appendLocked(const std::optional<std::string> &record)
+bool Defaults::Store::appendLocked(const std::string &record)
 {
     if (file.empty()) {
         return true;
-    }
-    if (!record) {
-        // A value the format cannot hold (a date out of range).
-        unwritten = true;
-        ++failures;
-        return false;
     }
     if (journal < 0 && !openJournalLocked()) {
         return false;
     }
     // One write(): once it returns the record is in the page cache, which a
     // killed process does not take with it.
-    if (!writeAll(journal, *record)) {
+    if (!writeAll(journal, record)) {
         const int error = errno;
         // Nothing may follow a partial record; without the cut, the next
         // write opens a journal of its own.
@@ -751,9 +742,12 @@ bool Defaults::Store::appendLocked(const std::optional<std::string> &record)
         reportWriteFailureLocked(error);
         return false;
     }
-    journalBytes += record->size();
+    journalBytes += record.size();
     ++records;
-    postLocked(journalBytes > compactAbove || unwritten || !oldJournals.empty());
+    // After a failed compaction only growth asks for the next one: each
+    // starts a journal, and a folder that takes no new file must not end up
+    // holding one per write.
+    postLocked(journalBytes > compactAbove || (!compactionFailed && (unwritten || !oldJournals.empty())));
     return true;
 }
 
@@ -804,7 +798,9 @@ void Defaults::Store::run()
         // A failed compaction leaves every record in a journal; the values
         // are no less on the disk for it, and the next one tries again.
         if (compacting) {
-            compact();
+            const bool compacted = compact();
+            std::lock_guard valuesLock(mutex);
+            compactionFailed = !compacted;
         }
         const bool ok = syncJournal();
         lock.lock();
@@ -862,6 +858,7 @@ bool Defaults::Store::compact()
         if (journal >= 0) {
             previous = journal;
             journal = -1;
+            journalBytes = 0;
             oldJournals.push_back(journalNumber);
             journalNameSynced = true;
         }
@@ -1244,11 +1241,13 @@ bool Defaults::set(const std::string &key, DefaultsValue value)
 {
     auto shared = std::make_shared<const DefaultsValue>(std::move(value));
     // Encoded before the lock: only the key's own value, never the domain.
-    const auto record = m_file.empty() ? std::optional<std::string>(std::string())
-                                       : journalRecord(SetValue, key, shared.get());
+    const auto record = journalRecord(SetValue, key, shared.get());
+    if (!record) {
+        return false; // a value the format cannot hold (a date out of range) is refused
+    }
     std::lock_guard lock(m_store->mutex);
     m_store->values.insert_or_assign(key, std::move(shared));
-    return m_store->appendLocked(record);
+    return m_store->appendLocked(*record);
 }
 
 bool Defaults::setStrings(const std::string &key, const std::vector<std::string> &strings)
@@ -1262,8 +1261,8 @@ bool Defaults::remove(const std::string &key)
     if (m_store->values.erase(key) == 0) {
         return true;
     }
-    return m_store->appendLocked(m_file.empty() ? std::optional<std::string>(std::string())
-                                                : journalRecord(RemoveValue, key, nullptr));
+    const auto record = journalRecord(RemoveValue, key, nullptr);
+    return record && m_store->appendLocked(*record);
 }
 
 } // namespace brimlark
