@@ -843,6 +843,7 @@ bool Defaults::Store::compact()
 {
     Values snapshot;
     int previous = -1;
+    bool previousNameSynced = true;
     std::vector<std::uint64_t> folded;
     std::uint64_t failuresBefore = 0;
     std::filesystem::path temporary = file;
@@ -857,6 +858,7 @@ bool Defaults::Store::compact()
         // records the snapshot holds.
         if (journal >= 0) {
             previous = journal;
+            previousNameSynced = journalNameSynced;
             journal = -1;
             journalBytes = 0;
             oldJournals.push_back(journalNumber);
@@ -869,6 +871,9 @@ bool Defaults::Store::compact()
         // Its records stay the copy on the disk if this compaction fails.
         ::fdatasync(previous);
         ::close(previous);
+        if (!previousNameSynced) {
+            syncDirectory(file.parent_path());
+        }
     }
     DefaultsValue::Dictionary dictionary;
     for (const auto &entry : snapshot) {
@@ -894,15 +899,19 @@ bool Defaults::Store::compact()
     if (!syncDirectory(file.parent_path())) {
         return false;
     }
-    for (std::uint64_t number : folded) {
-        ::unlink(journalPath(file, number).c_str());
+    // Oldest first, and none after one that stays: replaying the newest of
+    // them over the file gives its values, but an older one alone would
+    // bring back values a newer one had replaced.
+    std::size_t removed = 0;
+    while (removed < folded.size()
+        && (::unlink(journalPath(file, folded[removed]).c_str()) == 0 || errno == ENOENT)) {
+        ++removed;
     }
     std::lock_guard lock(mutex);
-    oldJournals.erase(std::remove_if(oldJournals.begin(), oldJournals.end(),
-                          [&folded](std::uint64_t n) {
-                              return std::find(folded.begin(), folded.end(), n) != folded.end();
-                          }),
-        oldJournals.end());
+    oldJournals.erase(oldJournals.begin(), oldJournals.begin() + std::ptrdiff_t(removed));
+    if (removed < folded.size()) {
+        return false;
+    }
     if (failures == failuresBefore) {
         unwritten = false;
     }
