@@ -50,16 +50,17 @@ Item {
         onLaunched: tile.launched()
     }
 
-    Column {
+    // Placed by hand rather than by a column: a tile's layout never changes.
+    Item {
         x: 8
         y: 8
         width: 110
-        spacing: 8
+        height: 90 + 8 + Style.nameLineSpacing * 2
 
         Item {
             id: iconBox
             objectName: "iconBox"
-            anchors.horizontalCenter: parent.horizontalCenter
+            x: 10
             width: 90
             height: 90
             // The hover lift, the tinted background, the tilt and the fades
@@ -109,26 +110,22 @@ Item {
         }
 
         // Two lines' room always, so every tile of a row has one height.
-        Item {
+        Text {
+            id: nameLabel
+            objectName: "appName"
+            y: 90 + 8
             width: 110
-            height: Style.nameLineSpacing * 2
-
-            Text {
-                id: nameLabel
-                objectName: "appName"
-                width: 110
-                // Limited by lines, not by height: a height that is a hair
-                // short of two of the layout's lines would elide to one.
-                text: tile.name
-                textFormat: Text.PlainText
-                font: Style.nameFont
-                color: tile.primary
-                wrapMode: Text.Wrap
-                maximumLineCount: 2
-                elide: Text.ElideRight
-                horizontalAlignment: Text.AlignHCenter
-                verticalAlignment: Text.AlignTop
-            }
+            // Limited by lines, not by height: a height that is a hair
+            // short of two of the layout's lines would elide to one.
+            text: tile.name
+            textFormat: Text.PlainText
+            font: Style.nameFont
+            color: tile.primary
+            wrapMode: Text.Wrap
+            maximumLineCount: 2
+            elide: Text.ElideRight
+            horizontalAlignment: Text.AlignHCenter
+            verticalAlignment: Text.AlignTop
         }
     }
 
