@@ -456,40 +456,52 @@ int runScroll()
     QTextStream out(&log);
     out << "frame\tcontentY\tms\n";
 
-    std::vector<double> frames;
-    bool swapped = false;
-    QObject::connect(
-        &window, &QQuickWindow::frameSwapped, &app, [&swapped] { swapped = true; }, Qt::DirectConnection);
-    const auto frame = [&](double y) {
-        // A step that changes nothing makes no frame.
-        if (qFuzzyCompare(view->property("contentY").toDouble() + 1e6, y + 1e6)) {
-            return;
-        }
-        swapped = false;
-        QElapsedTimer t;
-        t.start();
-        view->setProperty("contentY", y);
-        window.requestUpdate();
-        while (!swapped && t.elapsed() < 2000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
-        }
-        const double ms = double(t.nsecsElapsed()) / 1e6;
-        frames.push_back(ms);
-        out << frames.size() << '\t' << y << '\t' << ms << '\n';
-    };
     // Let the first screenful settle before measuring.
     settle(300);
-    frames.clear();
     const double top = view->property("originY").toDouble() - view->property("topMargin").toDouble();
     const double end = top + view->property("contentHeight").toDouble() - view->height()
         + view->property("topMargin").toDouble() + view->property("bottomMargin").toDouble();
     const double step = 24; // about a fast wheel's pace at 60 frames a second
+    std::vector<double> steps;
     for (double y = top; y <= end; y += step) {
-        frame(y);
+        steps.push_back(y);
     }
     for (double y = end; y >= top; y -= step) {
-        frame(y);
+        steps.push_back(y);
     }
+    // The steps run in the application's own event loop, as a wheel's do:
+    // the delegates the grid lets go are deleted there (deferred deletions
+    // wait for a running loop), so the memory figure is the program's.
+    std::vector<double> frames;
+    size_t next = 0;
+    QElapsedTimer t;
+    const auto frame = [&] {
+        // A step that changes nothing makes no frame.
+        while (next < steps.size()
+            && qFuzzyCompare(view->property("contentY").toDouble() + 1e6, steps[next] + 1e6)) {
+            ++next;
+        }
+        if (next == steps.size()) {
+            QCoreApplication::exit(0);
+            return;
+        }
+        t.start();
+        view->setProperty("contentY", steps[next++]);
+        window.requestUpdate();
+    };
+    QObject::connect(&window, &QQuickWindow::frameSwapped, &app, [&] {
+        if (!t.isValid()) {
+            return;
+        }
+        const double ms = double(t.nsecsElapsed()) / 1e6;
+        frames.push_back(ms);
+        out << frames.size() << '\t' << view->property("contentY").toDouble() << '\t' << ms << '\n';
+        t.invalidate();
+        // The next step once this frame is out, as the next wheel event would come.
+        QMetaObject::invokeMethod(&app, frame, Qt::QueuedConnection);
+    });
+    QTimer::singleShot(0, &app, frame);
+    app.exec();
     out.flush();
     // Every icon asked for is in by now, or on its way.
     iconStore().waitForDone(10000);
