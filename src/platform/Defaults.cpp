@@ -929,11 +929,16 @@ std::filesystem::path Defaults::configDirectory()
     return std::filesystem::path(home && *home ? home : "/tmp") / ".config" / "brimlark";
 }
 
+std::filesystem::path Defaults::standardFile()
+{
+    return configDirectory() / "standard.plist";
+}
+
 Defaults &Defaults::standard()
 {
     std::lock_guard lock(s_registryMutex);
     if (!s_standard) {
-        s_standard = std::make_shared<Defaults>(configDirectory() / "standard.plist");
+        s_standard = std::make_shared<Defaults>(standardFile());
     }
     return *s_standard;
 }

@@ -43,10 +43,12 @@ public:
     // (or ~/.config/brimlark/). Created on first use.
     static Defaults &standard();
     static Defaults &suite(const std::string &name);
-    // Replace the standard domain or a suite (tests, or a sample run).
+    // Replace the standard domain or a suite (the program at start, tests).
     static void installStandard(std::shared_ptr<Defaults> defaults);
     static void installSuite(const std::string &name, std::shared_ptr<Defaults> defaults);
     static std::filesystem::path configDirectory();
+    // The standard domain's file in that folder.
+    static std::filesystem::path standardFile();
 
     std::optional<DefaultsValue> object(const std::string &key) const;
     std::optional<std::string> string(const std::string &key) const;

@@ -49,13 +49,9 @@ SplitView {
             anchors.fill: parent
             viewModel: root.viewModel
             rulerManager: root.deskTools ? root.deskTools.rulerManager : null
-            colorPickerPopover: Component {
-                ColorPickerPopoverView {}
-            }
-            measurePopover: Component {
-                MeasurePopoverView {}
-            }
-            // The tools over a store open empty without their controllers.
+            // The tools open empty without their controllers.
+            colorPickerPopover: root.deskTools ? colorPickerContent : null
+            measurePopover: root.deskTools ? measureContent : null
             qrPopover: root.deskTools ? qrContent : null
             notesPopover: root.deskTools ? notesContent : null
             snippetsPopover: root.deskTools ? snippetsContent : null
@@ -64,6 +60,20 @@ SplitView {
             }
         }
 
+        Component {
+            id: colorPickerContent
+            ColorPickerPopoverView {
+                id: colorPicker
+                controller: root.deskTools.makeColorPicker(colorPicker)
+            }
+        }
+        Component {
+            id: measureContent
+            MeasurePopoverView {
+                id: measure
+                controller: root.deskTools.makeMeasurePopover(measure)
+            }
+        }
         Component {
             id: qrContent
             QRGeneratorPopoverView {
