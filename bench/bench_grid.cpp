@@ -37,7 +37,9 @@
 #include "platform/Biometrics.h"
 #include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
+#include "platform/Pasteboard.h"
 #include "platform/Scheduler.h"
+#include "platform/ScreenSampler.h"
 #include "shell/ApplicationWindows.h"
 #include "shell/BrimlarkApp.h"
 #include "shell/GlobalHotkeyManager.h"
@@ -85,6 +87,18 @@ Q_IMPORT_QML_PLUGIN(BrimlarkUninstallerPlugin)
 using namespace brimlark;
 
 namespace {
+
+// The process-wide icon store, made and installed as the program does.
+AppIconStore &iconStore()
+{
+    static AppWorkspace workspace;
+    static const std::unique_ptr<AppIconStore> store = [] {
+        auto made = AppIconStore::overWorkspace(workspace);
+        AppIconStore::installShared(made.get());
+        return made;
+    }();
+    return *store;
+}
 
 constexpr int BundleCount = 1000;
 // The hot key is measured over twice as many: the first folder and a second.
@@ -183,9 +197,13 @@ struct ChildState
     MenuCommands menuCommands { &center, nullptr };
     QTemporaryDir qrFolder;
     QRGeneratorController qrGenerator { qrFolder.path(), scheduler };
-    StickyNotesController stickyNotes { WorkspaceStorage::shared() };
-    CodeSnippetsController codeSnippets { WorkspaceStorage::shared(), scheduler };
-    DeskTools deskTools { qrGenerator, stickyNotes, codeSnippets, RulerManager::shared() };
+    WorkspaceStorage storage { defaults, workspaces, center };
+    std::unique_ptr<RulerManager> ruler = RulerManager::overStorage(storage);
+    std::unique_ptr<ScreenSampler> sampler = ScreenSampler::create();
+    StickyNotesController stickyNotes { storage };
+    CodeSnippetsController codeSnippets { storage, scheduler };
+    DeskTools deskTools { qrGenerator, stickyNotes, codeSnippets, *ruler,
+        { storage, *sampler, Pasteboard::general(), scheduler } };
 
     // The start scans through the program's own discovery (on its pool, the
     // collation and file dates worked out there) while the QML loads; the
@@ -200,6 +218,7 @@ struct ChildState
         services.workspace = &workspace;
         services.biometrics = &biometrics;
         services.scheduler = &scheduler;
+        services.notifications = &center;
         viewModel = std::make_unique<BrimlarkViewModel>(finder, services);
         menuCommands.setViewModel(viewModel.get());
         if (!inBackground) {
@@ -209,6 +228,9 @@ struct ChildState
         }
         AppDiscovery::Services found;
         found.folders = [folders] { return folders; };
+        found.iconPrefetch = [](const QStringList &paths, const QList<quint64> &stamps) {
+            iconStore().prefetchIcons(paths, stamps);
+        };
         discovery = std::make_unique<AppDiscovery>(finder, scheduler, std::move(found));
         QObject::connect(&finder, &AppFinder::isScanningChanged, &finder, [this] {
             if (!finder.isScanning() && publishMark == 0) {
@@ -254,8 +276,7 @@ struct ChildWindow
     bool build(bool full, const QStringList &folders, bool scanInBackground = false)
     {
         BrimlarkApp::prepareEngine(engine);
-        engine.addImageProvider(
-            AppIconImageProvider::ProviderId, new AppIconImageProvider(AppIconStore::shared()));
+        engine.addImageProvider(AppIconImageProvider::ProviderId, new AppIconImageProvider(iconStore()));
         engineMark = sinceSpawn();
         if (full) {
             state = std::make_unique<ChildState>(folders, scanInBackground);
@@ -362,7 +383,9 @@ int runReopen(bool full)
         std::fprintf(stderr, "no search field\n");
         return 1;
     }
-    GlobalHotkeyManager::shared().setWindowProvider([window]() -> QWindow * { return window; });
+    NotificationCenter noCenter;
+    GlobalHotkeyManager hotkeys(child.state ? child.state->center : noCenter);
+    hotkeys.setWindowProvider([window]() -> QWindow * { return window; });
     bool shown = false;
     QObject::connect(
         window, &QQuickWindow::frameSwapped, &app,
@@ -377,7 +400,7 @@ int runReopen(bool full)
         QElapsedTimer t;
         t.start();
         if (full) {
-            GlobalHotkeyManager::shared().hotKeyPressed();
+            hotkeys.hotKeyPressed();
         } else {
             ApplicationWindows::bringForward(window, false);
         }
@@ -440,43 +463,55 @@ int runScroll()
     QTextStream out(&log);
     out << "frame\tcontentY\tms\n";
 
-    std::vector<double> frames;
-    bool swapped = false;
-    QObject::connect(
-        &window, &QQuickWindow::frameSwapped, &app, [&swapped] { swapped = true; }, Qt::DirectConnection);
-    const auto frame = [&](double y) {
-        // A step that changes nothing makes no frame.
-        if (qFuzzyCompare(view->property("contentY").toDouble() + 1e6, y + 1e6)) {
-            return;
-        }
-        swapped = false;
-        QElapsedTimer t;
-        t.start();
-        view->setProperty("contentY", y);
-        window.requestUpdate();
-        while (!swapped && t.elapsed() < 2000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
-        }
-        const double ms = double(t.nsecsElapsed()) / 1e6;
-        frames.push_back(ms);
-        out << frames.size() << '\t' << y << '\t' << ms << '\n';
-    };
     // Let the first screenful settle before measuring.
     settle(300);
-    frames.clear();
     const double top = view->property("originY").toDouble() - view->property("topMargin").toDouble();
     const double end = top + view->property("contentHeight").toDouble() - view->height()
         + view->property("topMargin").toDouble() + view->property("bottomMargin").toDouble();
     const double step = 24; // about a fast wheel's pace at 60 frames a second
+    std::vector<double> steps;
     for (double y = top; y <= end; y += step) {
-        frame(y);
+        steps.push_back(y);
     }
     for (double y = end; y >= top; y -= step) {
-        frame(y);
+        steps.push_back(y);
     }
+    // The steps run in the application's own event loop, as a wheel's do:
+    // the delegates the grid lets go are deleted there (deferred deletions
+    // wait for a running loop), so the memory figure is the program's.
+    std::vector<double> frames;
+    size_t next = 0;
+    QElapsedTimer t;
+    const auto frame = [&] {
+        // A step that changes nothing makes no frame.
+        while (next < steps.size()
+            && qFuzzyCompare(view->property("contentY").toDouble() + 1e6, steps[next] + 1e6)) {
+            ++next;
+        }
+        if (next == steps.size()) {
+            QCoreApplication::exit(0);
+            return;
+        }
+        t.start();
+        view->setProperty("contentY", steps[next++]);
+        window.requestUpdate();
+    };
+    QObject::connect(&window, &QQuickWindow::frameSwapped, &app, [&] {
+        if (!t.isValid()) {
+            return;
+        }
+        const double ms = double(t.nsecsElapsed()) / 1e6;
+        frames.push_back(ms);
+        out << frames.size() << '\t' << view->property("contentY").toDouble() << '\t' << ms << '\n';
+        t.invalidate();
+        // The next step once this frame is out, as the next wheel event would come.
+        QMetaObject::invokeMethod(&app, frame, Qt::QueuedConnection);
+    });
+    QTimer::singleShot(0, &app, frame);
+    app.exec();
     out.flush();
     // Every icon asked for is in by now, or on its way.
-    AppIconStore::shared().waitForDone(10000);
+    iconStore().waitForDone(10000);
     settle(200);
     std::vector<double> sorted = frames;
     std::sort(sorted.begin(), sorted.end());
@@ -484,7 +519,7 @@ int runScroll()
     const double p99 = sorted.empty() ? 0 : sorted[std::min(sorted.size() - 1, size_t(sorted.size() * 0.99))];
     const auto over
         = std::count_if(frames.begin(), frames.end(), [](double ms) { return ms >= FrameBudgetMs; });
-    AppIconCache &cache = AppIconStore::shared().cache();
+    AppIconCache &cache = iconStore().cache();
     std::printf("frames %zu max %.3f p99 %.3f over %ld rss_kib %ld cache_bytes %lld cache_max %lld\n",
         frames.size(), worst, p99, long(over), peakResidentKiB(), static_cast<long long>(cache.totalBytes()),
         static_cast<long long>(cache.maxBytes()));

@@ -43,6 +43,18 @@ using namespace brimlark;
 
 namespace {
 
+// The process-wide icon store, made and installed as the program does.
+AppIconStore &iconStore()
+{
+    static AppWorkspace workspace;
+    static const std::unique_ptr<AppIconStore> store = [] {
+        auto made = AppIconStore::overWorkspace(workspace);
+        AppIconStore::installShared(made.get());
+        return made;
+    }();
+    return *store;
+}
+
 constexpr int AppCount = 2000;
 constexpr double FrameBudgetMs = 16.7;
 
@@ -96,8 +108,7 @@ void BM_KeystrokeToFrame(benchmark::State &state)
 
     QQmlEngine engine;
     BrimlarkApp::prepareEngine(engine);
-    engine.addImageProvider(
-        AppIconImageProvider::ProviderId, new AppIconImageProvider(AppIconStore::shared()));
+    engine.addImageProvider(AppIconImageProvider::ProviderId, new AppIconImageProvider(iconStore()));
     QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/Brimlark/Grid/AppGridView.qml")));
     std::unique_ptr<QQuickItem> content(qobject_cast<QQuickItem *>(component.createWithInitialProperties(
         { { QStringLiteral("viewModel"), QVariant::fromValue<QObject *>(&viewModel) } })));

@@ -19,8 +19,10 @@ Item {
     property url iconSource: controller.iconSource
 
     readonly property bool isHovering: hover.hovered
-    // The hover background is still (partly) visible.
+    // The hover look (or the launching fade) is still (partly) visible.
     property bool hoverLookShown: false
+    // The drag's end is reported to the controller from the first drag on.
+    property bool dragWatched: false
     readonly property bool isLaunching: controller.isLaunching
     readonly property alias controller: controller
     readonly property alias iconItem: icon
@@ -48,42 +50,28 @@ Item {
         onLaunched: tile.launched()
     }
 
-    Column {
+    // Placed by hand rather than by a column: a tile's layout never changes.
+    Item {
         x: 8
         y: 8
         width: 110
-        spacing: 8
+        height: 90 + 8 + Style.nameLineSpacing * 2
 
         Item {
             id: iconBox
             objectName: "iconBox"
-            anchors.horizontalCenter: parent.horizontalCenter
+            x: 10
             width: 90
             height: 90
-            scale: tile.isHovering ? 1.08 : 1
-
-            Behavior on scale { SpringCurve { response: 0.4; dampingFraction: 0.8 } }
-
-            // Made only while the pointer is over the tile (or the look fades
-            // out), so a grid of many tiles carries none of it.
+            // The hover lift, the tinted background, the tilt and the fades
+            // are made only while the pointer is over the tile, it launches
+            // or they settle back, so a grid of many tiles carries none of
+            // them; at rest every value below is its idle one.
             Loader {
-                id: hoverBackground
+                id: motion
                 anchors.fill: parent
-                active: tile.isHovering || tile.hoverLookShown
-                sourceComponent: Rectangle {
-                    radius: 20
-                    opacity: 0
-                    border.width: 1
-                    border.color: Style.withAlpha(tile.primary, 0.1)
-                    gradient: Gradient {
-                        GradientStop { position: 0; color: Style.withAlpha(tile.primary, 0.08) }
-                        GradientStop { position: 1; color: Style.withAlpha(tile.primary, 0.04) }
-                    }
-                    Component.onCompleted: opacity = Qt.binding(() => tile.isHovering ? 1 : 0)
-                    onOpacityChanged: tile.hoverLookShown = opacity > 0
-
-                    Behavior on opacity { SpringCurve { response: 0.4; dampingFraction: 0.8 } }
-                }
+                active: tile.isHovering || tile.isLaunching || tile.hoverLookShown
+                sourceComponent: motionComponent
             }
 
             // The generic icon stands in until the application's own has loaded.
@@ -110,46 +98,34 @@ Item {
                 fillMode: Image.PreserveAspectFit
                 smooth: true
                 mipmap: true
-                opacity: tile.isLaunching ? 0.6 : tile.isHovering ? 0.9 : 1
-                scale: tile.isHovering ? 1.05 : 1
                 transform: Rotation {
+                    id: tilt
                     origin.x: 40
                     origin.y: 40
-                    axis { x: 1; y: 0; z: 0 }
-                    angle: tile.isHovering ? 5 : 0
-
-                    Behavior on angle { SpringCurve { response: 0.4; dampingFraction: 0.8 } }
+                    axis.x: 1
+                    axis.y: 0
+                    axis.z: 0
                 }
-
-                Behavior on scale { SpringCurve { response: 0.4; dampingFraction: 0.8 } }
-                Behavior on opacity { NumberAnimation { duration: 300; easing.type: Easing.OutQuad } }
             }
         }
 
         // Two lines' room always, so every tile of a row has one height.
-        Item {
+        Text {
+            id: nameLabel
+            objectName: "appName"
+            y: 90 + 8
             width: 110
-            height: Style.nameLineSpacing * 2
-
-            Text {
-                id: nameLabel
-                objectName: "appName"
-                width: 110
-                // Limited by lines, not by height: a height that is a hair
-                // short of two of the layout's lines would elide to one.
-                text: tile.name
-                textFormat: Text.PlainText
-                font: Style.nameFont
-                color: tile.primary
-                wrapMode: Text.Wrap
-                maximumLineCount: 2
-                elide: Text.ElideRight
-                horizontalAlignment: Text.AlignHCenter
-                verticalAlignment: Text.AlignTop
-                opacity: tile.isLaunching ? 0.5 : 1
-
-                Behavior on opacity { NumberAnimation { duration: 200; easing.type: Easing.OutQuad } }
-            }
+            // Limited by lines, not by height: a height that is a hair
+            // short of two of the layout's lines would elide to one.
+            text: tile.name
+            textFormat: Text.PlainText
+            font: Style.nameFont
+            color: tile.primary
+            wrapMode: Text.Wrap
+            maximumLineCount: 2
+            elide: Text.ElideRight
+            horizontalAlignment: Text.AlignHCenter
+            verticalAlignment: Text.AlignTop
         }
     }
 
@@ -158,13 +134,13 @@ Item {
     }
 
     TapHandler {
-        acceptedButtons: Qt.LeftButton
-        onTapped: controller.click()
-    }
-
-    TapHandler {
-        acceptedButtons: Qt.RightButton
-        onTapped: tile.openMenu()
+        acceptedButtons: Qt.LeftButton | Qt.RightButton
+        onTapped: (eventPoint, button) => {
+            if (button === Qt.RightButton)
+                tile.openMenu()
+            else
+                controller.click()
+        }
     }
 
     // The drag is set up when it starts, so idle tiles hold no drag data.
@@ -179,14 +155,16 @@ Item {
                 tile.Drag.mimeData = { "text/uri-list": tile.app.urlText }
                 tile.Drag.imageSource = tile.iconSource
                 tile.Drag.hotSpot = Qt.point(40, 40)
+                if (!tile.dragWatched) {
+                    tile.dragWatched = true
+                    tile.Drag.dragFinished.connect(controller.endDrag)
+                }
                 tile.Drag.active = true
             } else if (tile.Drag.active) {
                 tile.Drag.active = false
             }
         }
     }
-
-    Drag.onDragFinished: controller.endDrag()
 
     Loader {
         id: toolTipLoader
@@ -209,16 +187,108 @@ Item {
         }
     }
 
-    Component {
-        id: menuComponent
-        AppTileMenuView {}
-    }
-
     // The context menu, built from the entries of this moment.
     function openMenu() {
-        const menu = menuComponent.createObject(tile, { "entries": controller.menu(), "controller": controller })
+        const menu = tile.menuComponent().createObject(tile, { "entries": controller.menu(), "controller": controller })
         menu.closed.connect(menu.destroy)
         menu.popup()
         return menu
+    }
+
+    // The menu's and the motion's components, shared by every tile rather
+    // than one made per tile.
+    function menuComponent() {
+        return Qt.createComponent("AppTileMenuView.qml")
+    }
+
+    Component {
+        id: motionComponent
+
+        Item {
+            id: look
+
+            readonly property bool hovering: tile.isHovering
+            readonly property real iconOpacity: tile.isLaunching ? 0.6 : tile.isHovering ? 0.9 : 1
+            readonly property real nameOpacity: tile.isLaunching ? 0.5 : 1
+            readonly property bool running: boxSpring.running || iconSpring.running || tiltSpring.running
+                                             || backgroundSpring.running || iconFade.running || nameFade.running
+
+            Rectangle {
+                id: background
+                anchors.fill: parent
+                radius: 20
+                opacity: 0
+                border.width: 1
+                border.color: Style.withAlpha(tile.primary, 0.1)
+                gradient: Gradient {
+                    GradientStop { position: 0; color: Style.withAlpha(tile.primary, 0.08) }
+                    GradientStop { position: 1; color: Style.withAlpha(tile.primary, 0.04) }
+                }
+            }
+
+            SpringCurve { id: boxSpring; target: iconBox; property: "scale"; response: 0.4; dampingFraction: 0.8 }
+            SpringCurve { id: iconSpring; target: icon; property: "scale"; response: 0.4; dampingFraction: 0.8 }
+            SpringCurve { id: tiltSpring; target: tilt; property: "angle"; response: 0.4; dampingFraction: 0.8 }
+            SpringCurve {
+                id: backgroundSpring
+                target: background
+                property: "opacity"
+                response: 0.4
+                dampingFraction: 0.8
+            }
+            NumberAnimation { id: iconFade; target: icon; property: "opacity"; duration: 300; easing.type: Easing.OutQuad }
+            NumberAnimation { id: nameFade; target: nameLabel; property: "opacity"; duration: 200; easing.type: Easing.OutQuad }
+
+            // Each value glides from where it stands to where it belongs now.
+            function glide(animation, from, to) {
+                animation.to = to
+                if (from !== to)
+                    animation.restart()
+                else
+                    animation.stop()
+            }
+            function follow() {
+                glide(boxSpring, iconBox.scale, hovering ? 1.08 : 1)
+                glide(iconSpring, icon.scale, hovering ? 1.05 : 1)
+                glide(tiltSpring, tilt.angle, hovering ? 5 : 0)
+                glide(backgroundSpring, background.opacity, hovering ? 1 : 0)
+            }
+            // Dropped once everything is back at rest.
+            function settle() {
+                if (!running && !tile.isHovering && !tile.isLaunching)
+                    tile.hoverLookShown = false
+            }
+
+            onHoveringChanged: {
+                follow()
+                settle()
+            }
+            onIconOpacityChanged: {
+                glide(iconFade, icon.opacity, iconOpacity)
+                settle()
+            }
+            onNameOpacityChanged: {
+                glide(nameFade, nameLabel.opacity, nameOpacity)
+                settle()
+            }
+            onRunningChanged: settle()
+            Component.onCompleted: {
+                tile.hoverLookShown = true
+                follow()
+                glide(iconFade, icon.opacity, iconOpacity)
+                glide(nameFade, nameLabel.opacity, nameOpacity)
+                settle()
+            }
+        }
+    }
+
+    // Back at rest at once, as a tile put aside for reuse must be.
+    function rest() {
+        iconBox.scale = 1
+        icon.scale = 1
+        icon.opacity = 1
+        tilt.angle = 0
+        nameLabel.opacity = 1
+        hoverLookShown = false
     }
 }

@@ -53,6 +53,69 @@ GridView {
         folderFlag: tiles.folderFlag
     }
 
+    // One drop area for all the tiles: it follows the tile under the drag.
+    DropArea {
+        id: tileDrops
+        parent: tiles
+        anchors.fill: parent
+        keys: ["text/uri-list"]
+
+        // The path of the tile under the drag, or "".
+        property string targetPath
+
+        function pathAt(x, y) {
+            const cell = tiles.itemAt(x + tiles.contentX, y + tiles.contentY)
+            if (!cell)
+                return ""
+            const tile = cell.tile
+            const p = tile.mapFromItem(tileDrops, x, y)
+            return p.x >= 0 && p.y >= 0 && p.x < tile.width && p.y < tile.height ? cell.path : ""
+        }
+        function follow(drag) {
+            const path = pathAt(drag.x, drag.y)
+            if (path === targetPath)
+                return
+            if (targetPath !== "")
+                drops.tileTargeted(false, targetPath, [])
+            targetPath = path
+            if (path !== "")
+                drops.tileTargeted(true, path, drag.urls)
+        }
+
+        onEntered: (drag) => follow(drag)
+        onPositionChanged: (drag) => follow(drag)
+        onExited: {
+            if (targetPath !== "")
+                drops.tileTargeted(false, targetPath, [])
+            targetPath = ""
+        }
+        onDropped: (drop) => {
+            follow(drop)
+            const path = targetPath
+            targetPath = ""
+            if (path !== "" && drops.dropOnTile(drop.urls, path))
+                drop.accept(Qt.MoveAction)
+            else
+                drop.accepted = false
+        }
+    }
+
+    // The tile under a drag grows a little and shrinks back when the drag
+    // moves on; one animation each way serves every tile.
+    SpringCurve { id: growTarget; property: "scale"; to: 1.08; response: 0.2; dampingFraction: 0.825 }
+    SpringCurve { id: shrinkTarget; property: "scale"; to: 1; response: 0.2; dampingFraction: 0.825 }
+    function showTargeted(tile, targeted) {
+        const animation = targeted ? growTarget : shrinkTarget
+        if (animation.running)
+            animation.complete()
+        if (growTarget.target === tile)
+            growTarget.stop()
+        if (shrinkTarget.target === tile)
+            shrinkTarget.stop()
+        animation.target = tile
+        animation.restart()
+    }
+
     delegate: Item {
         id: cell
 
@@ -62,9 +125,17 @@ GridView {
         required property string path
         required property url iconSource
         readonly property int column: index % Math.max(1, tiles.columns.count)
+        readonly property alias tile: tile
+        readonly property bool targeted: drops.draggedAppTarget !== "" && drops.draggedAppTarget === cell.path
 
         width: tiles.cellWidth
         height: tiles.cellHeight
+
+        onTargetedChanged: tiles.showTargeted(tile, targeted)
+        GridView.onPooled: {
+            tile.rest()
+            tile.scale = 1
+        }
 
         AppItemView {
             id: tile
@@ -74,22 +145,6 @@ GridView {
             primary: tiles.primary
             viewModel: tiles.viewModel
             iconSource: cell.iconSource
-            scale: drops.draggedAppTarget !== "" && drops.draggedAppTarget === cell.path ? 1.08 : 1
-
-            Behavior on scale { SpringCurve { response: 0.2; dampingFraction: 0.825 } }
-        }
-
-        DropArea {
-            anchors.fill: tile
-            keys: ["text/uri-list"]
-            onEntered: (drag) => drops.tileTargeted(true, cell.path, drag.urls)
-            onExited: drops.tileTargeted(false, cell.path, [])
-            onDropped: (drop) => {
-                if (drops.dropOnTile(drop.urls, cell.path))
-                    drop.accept(Qt.MoveAction)
-                else
-                    drop.accepted = false
-            }
         }
     }
 }

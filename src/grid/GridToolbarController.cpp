@@ -30,7 +30,6 @@ bool isTextEditor(const QQuickItem *item)
 GridToolbarController::GridToolbarController(QObject *parent)
     : QObject(parent)
 {
-    observeNotifications(NotificationCenter::defaultCenter());
     if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
         connect(app, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
             if (state == Qt::ApplicationActive) {
@@ -47,6 +46,7 @@ GridToolbarController::GridToolbarController(QObject *parent)
 
 void GridToolbarController::setNotificationCenter(NotificationCenter &center)
 {
+    m_centerSetExplicitly = true;
     observeNotifications(center);
 }
 
@@ -79,6 +79,10 @@ void GridToolbarController::setViewModel(BrimlarkViewModel *viewModel)
     }
     m_connections.clear();
     m_viewModel = viewModel;
+    if (viewModel && !m_centerSetExplicitly && viewModel->notificationCenter()
+        && viewModel->notificationCenter() != m_center) {
+        observeNotifications(*viewModel->notificationCenter());
+    }
     if (viewModel) {
         m_connections << connect(viewModel, &BrimlarkViewModel::selectionChanged, this, [this] {
             emit selectionStateChanged();

@@ -71,7 +71,7 @@ public:
     QQuickItem *searchField() const;
     void setSearchField(QQuickItem *field);
     // Where the hot key, search command and reopen notices come from; the
-    // process's default centre unless set.
+    // view model's centre unless set.
     void setNotificationCenter(NotificationCenter &center);
 
     bool isSearchFocused() const { return m_isSearchFocused; }
@@ -132,6 +132,7 @@ private:
     QPointer<QObject> m_rulerManager;
     QPointer<QQuickItem> m_searchField;
     QPointer<NotificationCenter> m_center;
+    bool m_centerSetExplicitly = false;
     QList<quint64> m_observerTokens;
     bool m_sortMenuOpen = false;
     bool m_isSearchFocused = true;

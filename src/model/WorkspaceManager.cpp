@@ -34,12 +34,10 @@ WorkspaceManager *s_installedManager = nullptr;
 
 WorkspaceManager &WorkspaceManager::shared()
 {
-    if (s_installedManager) {
-        return *s_installedManager;
+    if (!s_installedManager) {
+        qFatal("The workspace manager is used before the program made it");
     }
-    static WorkspaceManager *instance
-        = new WorkspaceManager(Defaults::standard(), NotificationCenter::defaultCenter());
-    return *instance;
+    return *s_installedManager;
 }
 
 void WorkspaceManager::installShared(WorkspaceManager &manager)

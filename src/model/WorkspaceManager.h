@@ -25,9 +25,8 @@ public:
     static const QUuid defaultWorkspaceID;
 
     WorkspaceManager(Defaults &defaults, NotificationCenter &center, QObject *parent = nullptr);
-    // The process-wide instance: the one the application built and
-    // installed; without one (a tool run on its own) one over the standard
-    // domain and the default centre.
+    // The process-wide instance: the one the program built and installed at
+    // start; asking before that is a programming error.
     static WorkspaceManager &shared();
     // The caller keeps it alive while installed; before anything asks.
     static void installShared(WorkspaceManager &manager);

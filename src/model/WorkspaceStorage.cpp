@@ -58,12 +58,10 @@ void WorkspaceStorage::installShared(WorkspaceStorage &storage)
 
 WorkspaceStorage &WorkspaceStorage::shared()
 {
-    if (s_installedStorage) {
-        return *s_installedStorage;
+    if (!s_installedStorage) {
+        qFatal("The workspace storage is used before the program made it");
     }
-    static WorkspaceStorage *instance = new WorkspaceStorage(
-        Defaults::standard(), WorkspaceManager::shared(), NotificationCenter::defaultCenter());
-    return *instance;
+    return *s_installedStorage;
 }
 
 WorkspaceStorage::WorkspaceStorage(

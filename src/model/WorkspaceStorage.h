@@ -27,9 +27,8 @@ class WorkspaceStorage : public QObject
 public:
     WorkspaceStorage(Defaults &defaults, WorkspaceManager &workspaces, NotificationCenter &center,
         QObject *parent = nullptr);
-    // The process-wide instance: the one the application built and
-    // installed; without one (a tool run on its own) one over the shared
-    // workspace manager, the standard domain and the default centre.
+    // The process-wide instance: the one the program built and installed at
+    // start; asking before that is a programming error.
     static WorkspaceStorage &shared();
     // The caller keeps it alive while installed; before anything asks.
     static void installShared(WorkspaceStorage &storage);

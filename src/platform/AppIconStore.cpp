@@ -12,9 +12,11 @@
 
 namespace brimlark {
 
-AppIconStore::AppIconStore(IconSource source, qsizetype cacheBytes, int iconSize, VersionSource versions)
+AppIconStore::AppIconStore(IconSource source, qsizetype cacheBytes, int iconSize, VersionSource versions,
+    PlaceholderSource placeholders)
     : m_source(std::move(source))
     , m_versions(std::move(versions))
+    , m_placeholders(std::move(placeholders))
     , m_cache(cacheBytes)
     , m_iconSize(sizeStep(iconSize))
 {
@@ -34,17 +36,30 @@ AppIconStore::~AppIconStore()
     m_loadPool.waitForDone();
 }
 
+namespace {
+std::atomic<AppIconStore *> s_shared { nullptr };
+}
+
+std::unique_ptr<AppIconStore> AppIconStore::overWorkspace(AppWorkspace &workspace)
+{
+    return std::make_unique<AppIconStore>(
+        [&workspace](const QString &path, int pixelSize) { return workspace.iconForFile(path, pixelSize); },
+        AppIconCache::DefaultMaxBytes, DefaultIconSize, &Bundle::iconStampOf,
+        [&workspace](int pixelSize) { return workspace.genericApplicationIcon(pixelSize); });
+}
+
 AppIconStore &AppIconStore::shared()
 {
-    // Made here, on the thread that first asks (the GUI thread), so the
-    // workspace service reads the desktop's icon theme there.
-    AppWorkspace::shared();
-    static AppIconStore store(
-        [](const QString &path, int pixelSize) {
-            return AppWorkspace::shared().iconForFile(path, pixelSize);
-        },
-        AppIconCache::DefaultMaxBytes, DefaultIconSize, &Bundle::iconStampOf);
-    return store;
+    AppIconStore *store = s_shared.load();
+    if (!store) {
+        qFatal("The icon store is used before the program made it");
+    }
+    return *store;
+}
+
+void AppIconStore::installShared(AppIconStore *store)
+{
+    s_shared.store(store);
 }
 
 int AppIconStore::sizeStep(int pixelSize)
@@ -147,7 +162,14 @@ QImage AppIconStore::genericAppIcon(int pixelSize)
     QMutexLocker lock(&m_genericMutex);
     auto it = m_generic.find(step);
     if (it == m_generic.end()) {
-        it = m_generic.emplace(step, AppWorkspace::shared().genericApplicationIcon(step)).first;
+        QImage placeholder;
+        if (m_placeholders) {
+            placeholder = m_placeholders(step);
+        } else {
+            placeholder = QImage(step, step, QImage::Format_ARGB32_Premultiplied);
+            placeholder.fill(Qt::transparent);
+        }
+        it = m_generic.emplace(step, std::move(placeholder)).first;
     }
     return it->second;
 }

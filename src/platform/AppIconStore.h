@@ -11,8 +11,11 @@
 #include <atomic>
 #include <functional>
 #include <map>
+#include <memory>
 
 namespace brimlark {
+
+class AppWorkspace;
 
 // The icon machinery every loader and the image provider share: the cache,
 // a low-priority pool for prefetching after a scan, a higher-priority pool
@@ -26,18 +29,27 @@ public:
     using IconSource = std::function<QImage(const QString &path, int pixelSize)>;
     using Completion = std::function<void(const QImage &icon)>;
     using VersionSource = std::function<quint64(const QString &path)>;
+    using PlaceholderSource = std::function<QImage(int pixelSize)>;
 
     // Size the prefetch and the loaders decode at: a large tile on a
     // double-density screen.
     static constexpr int DefaultIconSize = 128;
 
-    // Without a version source every file keeps version 0.
+    // Without a version source every file keeps version 0; without a
+    // placeholder source the placeholder is a clear square.
     explicit AppIconStore(IconSource source, qsizetype cacheBytes = AppIconCache::DefaultMaxBytes,
-        int iconSize = DefaultIconSize, VersionSource versions = {});
+        int iconSize = DefaultIconSize, VersionSource versions = {}, PlaceholderSource placeholders = {});
     ~AppIconStore();
 
-    // Backed by AppWorkspace::shared().
+    // The program's store: icons and placeholders from the workspace service,
+    // bundle versions from their files, the default bounds. The workspace must
+    // outlive the store.
+    static std::unique_ptr<AppIconStore> overWorkspace(AppWorkspace &workspace);
+    // The process-wide icon cache every loader shares. The program makes it
+    // and installs it at start (nullptr uninstalls); asking before that is a
+    // programming error.
     static AppIconStore &shared();
+    static void installShared(AppIconStore *store);
 
     AppIconCache &cache() { return m_cache; }
     int iconSize() const { return m_iconSize; }
@@ -76,6 +88,7 @@ private:
 
     IconSource m_source;
     VersionSource m_versions;
+    PlaceholderSource m_placeholders;
     AppIconCache m_cache;
     const int m_iconSize;
     std::atomic<quint64> m_prefetchGeneration { 0 };

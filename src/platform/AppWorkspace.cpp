@@ -30,9 +30,6 @@ namespace {
 // A hostile icon file must not make us allocate without bound.
 constexpr int DecodeAllocationLimitMiB = 32;
 
-std::mutex s_sharedMutex;
-std::shared_ptr<AppWorkspace> s_installed;
-
 int clampSize(int pixelSize)
 {
     return std::clamp(pixelSize, 1, AppWorkspace::MaxIconSize);
@@ -163,15 +160,6 @@ AppWorkspace::AppWorkspace(IconThemeOptions options)
 }
 
 AppWorkspace::~AppWorkspace() = default;
-
-AppWorkspace &AppWorkspace::shared()
-{
-    std::lock_guard lock(s_sharedMutex);
-    if (!s_installed) {
-        s_installed = std::make_shared<AppWorkspace>();
-    }
-    return *s_installed;
-}
 
 std::optional<QString> AppWorkspace::bundleIconFile(const QString &bundlePath)
 {

@@ -36,9 +36,6 @@ public:
     explicit AppWorkspace(IconThemeOptions options);
     ~AppWorkspace() override;
 
-    // The process's service, which the icon cache reads icons through.
-    static AppWorkspace &shared();
-
     // The icon of the file at the path, at most pixelSize (clamped to
     // 1…MaxIconSize) on either side. A bundle gives its CFBundleIconFile
     // (.icns or .png in Contents/Resources) or the generic application icon;

@@ -4,12 +4,6 @@
 
 namespace brimlark {
 
-NotificationCenter &NotificationCenter::defaultCenter()
-{
-    static NotificationCenter center;
-    return center;
-}
-
 quint64 NotificationCenter::addObserver(const QString &name, QObject *context, Handler handler)
 {
     const quint64 token = m_nextToken++;

@@ -27,8 +27,6 @@ class NotificationCenter : public QObject
 public:
     using Handler = std::function<void(const QVariant &object)>;
 
-    static NotificationCenter &defaultCenter();
-
     // Returns a token for removeObserver().
     quint64 addObserver(const QString &name, QObject *context, Handler handler);
     void removeObserver(quint64 token);

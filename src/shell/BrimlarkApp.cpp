@@ -1,6 +1,5 @@
 #include "shell/BrimlarkApp.h"
 
-#include "shell/GlobalHotkeyManager.h"
 #include "shell/SingleInstance.h"
 
 #include <QCoreApplication>
@@ -102,7 +101,9 @@ bool BrimlarkApp::launch(QQmlApplicationEngine &engine)
         return false;
     }
     QPointer<QQuickWindow> guarded(window);
-    GlobalHotkeyManager::shared().setWindowProvider([guarded]() -> QWindow * { return guarded.data(); });
+    if (m_services.windowLoaded) {
+        m_services.windowLoaded([guarded]() -> QWindow * { return guarded.data(); });
+    }
     m_delegate.applicationDidFinishLaunching();
     return true;
 }

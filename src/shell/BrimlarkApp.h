@@ -13,6 +13,7 @@
 QT_BEGIN_NAMESPACE
 class QQmlApplicationEngine;
 class QQmlEngine;
+class QWindow;
 QT_END_NAMESPACE
 
 namespace brimlark {
@@ -46,6 +47,9 @@ public:
         QVariantMap windowProperties;
         // Called with the engine before the window loads (image providers).
         std::function<void(QQmlApplicationEngine &engine)> prepareEngine;
+        // Called once the window has loaded, with a way to find it later (the
+        // hot key brings it forward).
+        std::function<void(std::function<QWindow *()> window)> windowLoaded;
         AppDelegate::Hooks delegateHooks;
         // Run once when the application quits, before the event loop ends
         // and statics go, in this order: the analytics client's queues are

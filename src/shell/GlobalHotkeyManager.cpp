@@ -17,16 +17,26 @@ void printLine(const QString &line)
     std::fflush(stdout);
 }
 
+GlobalHotkeyManager *s_sharedManager = nullptr;
+
 } // namespace
 
 GlobalHotkeyManager &GlobalHotkeyManager::shared()
 {
-    static GlobalHotkeyManager *instance = new GlobalHotkeyManager;
-    return *instance;
+    if (!s_sharedManager) {
+        qFatal("The hot key manager is used before the program made it");
+    }
+    return *s_sharedManager;
 }
 
-GlobalHotkeyManager::GlobalHotkeyManager(SessionProvider session, QObject *parent)
+void GlobalHotkeyManager::installShared(GlobalHotkeyManager *manager)
+{
+    s_sharedManager = manager;
+}
+
+GlobalHotkeyManager::GlobalHotkeyManager(NotificationCenter &center, SessionProvider session, QObject *parent)
     : QObject(parent)
+    , m_center(center)
     , m_session(std::move(session))
     , m_output(printLine)
     , m_firstWindow(&ApplicationWindows::firstWindow)
@@ -49,7 +59,7 @@ void GlobalHotkeyManager::registerHotKey()
 void GlobalHotkeyManager::hotKeyPressed()
 {
     ApplicationWindows::bringForward(m_firstWindow ? m_firstWindow() : nullptr, false);
-    NotificationCenter::defaultCenter().post(Notifications::HotkeyTriggered);
+    m_center.post(Notifications::HotkeyTriggered);
 }
 
 } // namespace brimlark

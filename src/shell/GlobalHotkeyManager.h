@@ -13,6 +13,8 @@ QT_END_NAMESPACE
 
 namespace brimlark {
 
+class NotificationCenter;
+
 // Registers the system-wide hot key Ctrl+Alt+N (Command+Option+N on the
 // launcher's home platform). A press brings the first window forward and
 // posts "brimLarkHotkeyTriggered".
@@ -28,10 +30,15 @@ public:
     static inline const QString FailurePrefix
         = QStringLiteral("⚠️ Failed to register Carbon global hotkey: ");
 
-    // The process's one manager, never released.
+    // The process's one manager, built and installed by the program at start
+    // (nullptr uninstalls); asking before that is a programming error.
     static GlobalHotkeyManager &shared();
+    static void installShared(GlobalHotkeyManager *manager);
 
-    explicit GlobalHotkeyManager(SessionProvider session = {}, QObject *parent = nullptr);
+    // Presses are posted to the centre; without a session provider the
+    // desktop session this process runs in.
+    explicit GlobalHotkeyManager(
+        NotificationCenter &center, SessionProvider session = {}, QObject *parent = nullptr);
 
     // Grabs the key and prints one line on standard output (or the output
     // set below): success, or failure with the reason. The launcher runs on
@@ -51,6 +58,7 @@ public:
 
 private:
     GlobalHotKey m_hotKey;
+    NotificationCenter &m_center;
     SessionProvider m_session;
     Output m_output;
     std::function<QWindow *()> m_firstWindow;

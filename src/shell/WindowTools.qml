@@ -6,16 +6,12 @@ import Brimlark.Uninstaller
 // grid's toolbar and sheet make them. ContentView loads this apart from the
 // window, in the background: none of them shows in the first frame.
 Item {
-    // The desk tools' controllers (DeskTools), or null: the tools over a
-    // store then open empty.
+    // The desk tools' controllers (DeskTools), or null.
     property QtObject deskTools: null
 
-    readonly property Component colorPicker: Component {
-        ColorPickerPopoverView {}
-    }
-    readonly property Component measure: Component {
-        MeasurePopoverView {}
-    }
+    // The tools open empty without their controllers.
+    readonly property Component colorPicker: deskTools ? colorPickerContent : null
+    readonly property Component measure: deskTools ? measureContent : null
     readonly property Component qr: deskTools ? qrContent : null
     readonly property Component notes: deskTools ? notesContent : null
     readonly property Component snippets: deskTools ? snippetsContent : null
@@ -23,6 +19,20 @@ Item {
         AppUninstallerView {}
     }
 
+    Component {
+        id: colorPickerContent
+        ColorPickerPopoverView {
+            id: colorPicker
+            controller: deskTools.makeColorPicker(colorPicker)
+        }
+    }
+    Component {
+        id: measureContent
+        MeasurePopoverView {
+            id: measure
+            controller: deskTools.makeMeasurePopover(measure)
+        }
+    }
     Component {
         id: qrContent
         QRGeneratorPopoverView {

@@ -14,8 +14,10 @@
 #include "platform/DeviceInfo.h"
 #include "platform/DiskAccess.h"
 #include "platform/NotificationCenter.h"
+#include "platform/Pasteboard.h"
 #include "platform/RuntimeDirectory.h"
 #include "platform/Scheduler.h"
+#include "platform/ScreenSampler.h"
 #include "platform/SystemPaths.h"
 #include "platform/Trash.h"
 #include "shell/AnalyticsBridge.h"
@@ -88,17 +90,28 @@ int main(int argc, char *argv[])
         analytics.handleURL(url.toString(QUrl::FullyEncoded).toStdString());
     };
     // The services the catalog and the view model are built on, made here
-    // and handed in; only the process-wide ones the application names
-    // (the workspace manager, the icon cache, analytics) are shared.
-    Defaults &defaults = Defaults::standard();
-    NotificationCenter &center = NotificationCenter::defaultCenter();
+    // and handed in; only the process-wide ones the application names (the
+    // workspace manager and storage, the icon cache, the hot key and ruler
+    // managers, analytics) are also installed as shared.
+    // One object per settings file: the analytics client reads and writes
+    // the same standard domain through the installed one.
+    const auto standardDefaults = std::make_shared<Defaults>(Defaults::standardFile());
+    Defaults::installStandard(standardDefaults);
+    Defaults &defaults = *standardDefaults;
+    NotificationCenter center;
     WorkspaceManager workspaces(defaults, center);
     WorkspaceManager::installShared(workspaces);
     WorkspaceStorage storage(defaults, workspaces, center);
     WorkspaceStorage::installShared(storage);
     TimerScheduler scheduler;
     UnavailableBiometrics biometrics;
-    AppIconStore &icons = AppIconStore::shared();
+    // Read on the GUI thread: the desktop's icon theme.
+    AppWorkspace appWorkspace;
+    const std::unique_ptr<AppIconStore> iconStore = AppIconStore::overWorkspace(appWorkspace);
+    AppIconStore &icons = *iconStore;
+    AppIconStore::installShared(&icons);
+    GlobalHotkeyManager hotkeys(center);
+    GlobalHotkeyManager::installShared(&hotkeys);
     AppFinder finder(defaults, workspaces, center);
     AppDiscovery::Services found;
     found.iconPrefetch = [&icons](const QStringList &paths, const QList<quint64> &stamps) {
@@ -112,9 +125,10 @@ int main(int argc, char *argv[])
         BrimlarkViewModel::Services state;
         state.defaults = &defaults;
         state.analytics = &analyticsBridge;
-        state.workspace = &AppWorkspace::shared();
+        state.workspace = &appWorkspace;
         state.biometrics = &biometrics;
         state.scheduler = &scheduler;
+        state.notifications = &center;
         ownedViewModel = std::make_unique<BrimlarkViewModel>(finder, state);
         viewModel = ownedViewModel.get();
         installFolderShortcutMonitor(*viewModel);
@@ -128,7 +142,7 @@ int main(int argc, char *argv[])
     services.drainAnalytics = [&analytics] { analytics.shutdown(std::chrono::seconds(2)); };
     services.flushSettings = [] {
         // Values are already in their files; this makes them durable before the
-        // process goes, within a bounded wait.
+        // process goes, within a bounded wait (the analytics suite included).
         if (!Defaults::flushAll()) {
             qWarning("⚠️ Some settings could not be written to disk before quitting");
         }
@@ -189,17 +203,23 @@ int main(int argc, char *argv[])
             whyNoRuntimeFolder.c_str());
         qrFolder = fallbackQrFolder.path();
     }
-    RulerManager &ruler = RulerManager::shared();
+    const std::unique_ptr<RulerManager> rulerManager = RulerManager::overStorage(storage);
+    RulerManager &ruler = *rulerManager;
+    RulerManager::installShared(&ruler);
+    // A colour pick outlives its popover: it ends even when the popover has closed.
+    const std::unique_ptr<ScreenSampler> screenSampler = ScreenSampler::create();
     QRGeneratorController qrGenerator(qrFolder, scheduler);
     StickyNotesController stickyNotes(storage);
     CodeSnippetsController codeSnippets(storage, scheduler);
-    DeskTools deskTools(qrGenerator, stickyNotes, codeSnippets, ruler);
+    DeskTools deskTools(qrGenerator, stickyNotes, codeSnippets, ruler,
+        { storage, *screenSampler, Pasteboard::general(), scheduler });
     services.windowProperties.insert(QStringLiteral("deskTools"), QVariant::fromValue(&deskTools));
     // The same manager the catalog and the stores follow.
-    services.windowProperties.insert(
-        QStringLiteral("workspaceManager"), QVariant::fromValue(&WorkspaceManager::shared()));
+    services.windowProperties.insert(QStringLiteral("workspaceManager"), QVariant::fromValue(&workspaces));
     services.delegateHooks.isRulerShowing = [&ruler] { return ruler.isRulerShowing(); };
-    services.delegateHooks.registerHotKey = [] { GlobalHotkeyManager::shared().registerHotKey(); };
+    services.delegateHooks.registerHotKey = [&hotkeys] { hotkeys.registerHotKey(); };
+    services.windowLoaded
+        = [&hotkeys](std::function<QWindow *()> window) { hotkeys.setWindowProvider(std::move(window)); };
 
     BrimlarkApp brimlark(defaults, center, std::move(services));
     brimlark.attach(instance);

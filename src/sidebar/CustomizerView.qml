@@ -29,8 +29,8 @@ ColumnLayout {
         width: 90
         height: 90
         radius: 24
-        color: SidebarStyle.fade(customizer.tint, 0.12)
-        border.color: SidebarStyle.fade(customizer.tint, 0.2)
+        color: Style.fade(customizer.tint, 0.12)
+        border.color: Style.fade(customizer.tint, 0.2)
         border.width: 1
         SymbolImage {
             anchors.centerIn: parent
@@ -45,7 +45,7 @@ ColumnLayout {
         Layout.fillWidth: true
         implicitHeight: nameField.implicitHeight + 12
         radius: 10
-        color: SidebarStyle.fade(palette.text, 0.04)
+        color: Style.fade(palette.text, 0.04)
         CustomTextField {
             id: nameField
             objectName: "customizerNameField"
@@ -100,8 +100,8 @@ ColumnLayout {
         implicitWidth: grid.implicitWidth + 2 * customizer.gridPadding
         implicitHeight: grid.implicitHeight + 2 * customizer.gridPadding
         radius: 16
-        color: SidebarStyle.fade(palette.text, 0.02)
-        border.color: SidebarStyle.fade(palette.text, 0.06)
+        color: Style.fade(palette.text, 0.02)
+        border.color: Style.fade(palette.text, 0.06)
         border.width: 1
         Grid {
             id: grid
@@ -118,7 +118,7 @@ ColumnLayout {
                     width: 34
                     height: 34
                     radius: 10
-                    color: chosen ? SidebarStyle.fade(customizer.tint, 0.15) : SidebarStyle.fade(palette.text, 0.04)
+                    color: chosen ? Style.fade(customizer.tint, 0.15) : Style.fade(palette.text, 0.04)
                     border.color: customizer.tint
                     border.width: chosen ? 1.5 : 0
                     Accessible.role: Accessible.RadioButton
@@ -130,7 +130,7 @@ ColumnLayout {
                         anchors.centerIn: parent
                         name: modelData
                         size: 16
-                        color: chosen ? customizer.tint : SidebarStyle.fade(palette.text, 0.6)
+                        color: chosen ? customizer.tint : Style.fade(palette.text, 0.6)
                     }
                     TapHandler { onTapped: customizer.iconChosen(modelData) }
                 }

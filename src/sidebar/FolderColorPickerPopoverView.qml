@@ -102,7 +102,7 @@ ColumnLayout {
             height: 20
             radius: 6
             color: Colors.hex(picker.folderColor)
-            border.color: SidebarStyle.fade(palette.text, 0.15)
+            border.color: Style.fade(palette.text, 0.15)
             border.width: 1
         }
     }
@@ -153,7 +153,7 @@ ColumnLayout {
                 height: 16
                 radius: 8
                 color: Colors.hex(modelData.hex)
-                border.color: SidebarStyle.fade(palette.text, 0.2)
+                border.color: Style.fade(palette.text, 0.2)
                 border.width: picker.folderColor === modelData.hex ? 2 : 1
                 Accessible.role: Accessible.Button
                 Accessible.name: modelData.name

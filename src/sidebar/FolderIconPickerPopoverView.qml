@@ -77,7 +77,7 @@ ColumnLayout {
                     width: 32
                     height: 32
                     radius: 8
-                    color: chosen ? SidebarStyle.fade(view.tint, 0.15) : SidebarStyle.fade(palette.text, 0.04)
+                    color: chosen ? Style.fade(view.tint, 0.15) : Style.fade(palette.text, 0.04)
                     border.color: view.tint
                     border.width: chosen ? 1.5 : 0
                     Accessible.role: Accessible.Button
@@ -88,7 +88,7 @@ ColumnLayout {
                         anchors.centerIn: parent
                         name: cell.modelData
                         size: 15
-                        color: cell.chosen ? view.tint : SidebarStyle.fade(palette.text, 0.8)
+                        color: cell.chosen ? view.tint : Style.fade(palette.text, 0.8)
                     }
                     TapHandler { onTapped: picker.choose(cell.index) }
                 }

@@ -19,7 +19,7 @@ Rectangle {
 
     implicitHeight: 28
     radius: 6
-    color: selected ? SidebarStyle.fade(palette.highlight, 0.85) : (hover.hovered ? SidebarStyle.fade(palette.text, 0.06) : "transparent")
+    color: selected ? Style.fade(palette.highlight, 0.85) : (hover.hovered ? Style.fade(palette.text, 0.06) : "transparent")
 
     Accessible.role: Accessible.Button
     Accessible.name: title

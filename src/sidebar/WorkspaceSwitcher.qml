@@ -17,14 +17,14 @@ Rectangle {
 
     implicitHeight: divider.height + label.implicitHeight + 20
     // A thin translucent material under the strip.
-    color: SidebarStyle.fade(palette.window, 0.55)
+    color: Style.fade(palette.window, 0.55)
 
     Rectangle {
         id: divider
         anchors.top: parent.top
         width: parent.width
         height: 1
-        color: SidebarStyle.fade(palette.text, 0.12)
+        color: Style.fade(palette.text, 0.12)
     }
 
     Rectangle {
@@ -38,7 +38,7 @@ Rectangle {
         anchors.topMargin: 10
         implicitHeight: row.implicitHeight + 16
         radius: 10
-        color: switcher.controller.isWorkspaceHovered ? SidebarStyle.fade(palette.text, 0.06) : "transparent"
+        color: switcher.controller.isWorkspaceHovered ? Style.fade(palette.text, 0.06) : "transparent"
         Behavior on color { ColorAnimation { duration: 150; easing.type: Easing.OutQuad } }
 
         Accessible.role: Accessible.ButtonMenu
@@ -65,8 +65,8 @@ Rectangle {
                 implicitWidth: 32
                 implicitHeight: 32
                 radius: 8
-                color: SidebarStyle.fade(switcher.tint, 0.12)
-                border.color: SidebarStyle.fade(switcher.tint, 0.24)
+                color: Style.fade(switcher.tint, 0.12)
+                border.color: Style.fade(switcher.tint, 0.24)
                 border.width: 1
                 SymbolImage {
                     anchors.centerIn: parent

@@ -70,6 +70,7 @@ BrimlarkViewModel::BrimlarkViewModel(AppFinder &appFinder, Services services, QO
     , m_workspace(*services.workspace)
     , m_biometrics(*services.biometrics)
     , m_scheduler(*services.scheduler)
+    , m_notifications(services.notifications)
     , m_password(std::make_shared<HiddenItemsPassword>(m_defaults, services.passwordLimits))
     , m_ownPasswordPool(services.passwordPool ? nullptr : std::make_unique<QThreadPool>())
     , m_passwordPool(services.passwordPool ? services.passwordPool : m_ownPasswordPool.get())

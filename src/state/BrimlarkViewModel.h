@@ -28,6 +28,7 @@ class ApplicationLauncher;
 class Biometrics;
 class Defaults;
 class HiddenItemsPassword;
+class NotificationCenter;
 class Scheduler;
 struct KeyDownEvent;
 
@@ -91,6 +92,9 @@ public:
         ApplicationLauncher *workspace = nullptr;
         Biometrics *biometrics = nullptr;
         Scheduler *scheduler = nullptr;
+        // The centre the hot key and menu commands post to; views that react
+        // to them observe it through the view model. May stay null (tests).
+        NotificationCenter *notifications = nullptr;
         PasswordHashing::Limits passwordLimits = PasswordHashing::Limits::interactive();
         // Where password hashing runs; null for a pool of the view model's own.
         QThreadPool *passwordPool = nullptr;
@@ -104,6 +108,7 @@ public:
 
     // The main-thread scheduler the views' delayed work goes through.
     Scheduler &scheduler() const { return m_scheduler; }
+    NotificationCenter *notificationCenter() const { return m_notifications; }
 
     // The catalog's state as the views read it.
     const QList<AppItem> &apps() const { return m_appFinder.apps(); }
@@ -293,6 +298,7 @@ private:
     ApplicationLauncher &m_workspace;
     Biometrics &m_biometrics;
     Scheduler &m_scheduler;
+    NotificationCenter *m_notifications;
     std::shared_ptr<HiddenItemsPassword> m_password;
     std::unique_ptr<QThreadPool> m_ownPasswordPool;
     QThreadPool *m_passwordPool;

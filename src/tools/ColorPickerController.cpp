@@ -12,13 +12,6 @@
 namespace brimlark {
 
 namespace {
-ScreenSampler &processSampler()
-{
-    // Outlives every popover: a pick ends even when its popover has closed.
-    static const std::unique_ptr<ScreenSampler> sampler = ScreenSampler::create();
-    return *sampler;
-}
-
 int componentByte(double component)
 {
     const double scaled = component * 255;
@@ -34,14 +27,6 @@ int componentByte(double component)
 const QString s_copied = QStringLiteral("HEX Copied!");
 constexpr std::chrono::milliseconds s_messageTime { 1500 };
 } // namespace
-
-ColorPickerController::ColorPickerController(QObject *parent)
-    : ColorPickerController(
-        WorkspaceStorage::shared(), processSampler(), Pasteboard::general(), *new TimerScheduler, parent)
-{
-    // The popover times its message on a main-loop scheduler of its own.
-    static_cast<TimerScheduler &>(m_scheduler).setParent(this);
-}
 
 ColorPickerController::ColorPickerController(WorkspaceStorage &storage, ScreenSampler &sampler,
     Pasteboard &pasteboard, Scheduler &scheduler, QObject *parent)

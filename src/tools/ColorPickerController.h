@@ -20,6 +20,7 @@ class ColorPickerController : public QObject
 {
     Q_OBJECT
     QML_ELEMENT
+    QML_UNCREATABLE("Made by the desk tools over the program's services")
     Q_PROPERTY(QString hexColor READ hexColor NOTIFY hexColorChanged)
     Q_PROPERTY(QString copyMessage READ copyMessage NOTIFY copyMessageChanged)
     Q_PROPERTY(QStringList recentColors READ recentColors NOTIFY recentColorsChanged)
@@ -27,9 +28,6 @@ class ColorPickerController : public QObject
 public:
     static constexpr qsizetype maximumRecent = 10;
 
-    // The popover as the toolbar opens it: the process's storage, screen
-    // sampler, clipboard and main-thread scheduler.
-    explicit ColorPickerController(QObject *parent = nullptr);
     ColorPickerController(WorkspaceStorage &storage, ScreenSampler &sampler, Pasteboard &pasteboard,
         Scheduler &scheduler, QObject *parent = nullptr);
 

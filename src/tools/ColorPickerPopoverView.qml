@@ -7,7 +7,7 @@ import Brimlark.Tools
 Item {
     id: root
 
-    property ColorPickerController controller: ColorPickerController {}
+    required property ColorPickerController controller
     readonly property color primary: palette.windowText
     readonly property color secondary: Qt.rgba(primary.r, primary.g, primary.b, 0.55)
     readonly property color systemBlue: "#007AFF"

@@ -7,12 +7,6 @@
 
 namespace brimlark {
 
-MeasurePopoverController::MeasurePopoverController(QObject *parent)
-    : MeasurePopoverController(
-        RulerManager::shared(), WorkspaceStorage::shared(), Pasteboard::general(), parent)
-{
-}
-
 MeasurePopoverController::MeasurePopoverController(
     RulerManager &ruler, WorkspaceStorage &storage, Pasteboard &pasteboard, QObject *parent)
     : QObject(parent)

@@ -16,11 +16,10 @@ class MeasurePopoverController : public QObject
 {
     Q_OBJECT
     QML_ELEMENT
+    QML_UNCREATABLE("Made by the desk tools over the program's services")
     Q_PROPERTY(bool isRulerShowing READ isRulerShowing NOTIFY isRulerShowingChanged)
     Q_PROPERTY(QStringList recentMeasurements READ recentMeasurements NOTIFY recentMeasurementsChanged)
 public:
-    // The popover as the toolbar opens it: the process's ruler and storage.
-    explicit MeasurePopoverController(QObject *parent = nullptr);
     MeasurePopoverController(
         RulerManager &ruler, WorkspaceStorage &storage, Pasteboard &pasteboard, QObject *parent = nullptr);
 

@@ -9,7 +9,7 @@ import Brimlark.Tools
 Item {
     id: root
 
-    property MeasurePopoverController controller: MeasurePopoverController {}
+    required property MeasurePopoverController controller
     readonly property color primary: palette.windowText
     readonly property color secondary: Qt.rgba(primary.r, primary.g, primary.b, 0.55)
     readonly property color systemBlue: "#007AFF"

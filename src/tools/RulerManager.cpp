@@ -45,11 +45,26 @@ RulerManager::RulerManager(
 
 RulerManager::~RulerManager() = default;
 
+namespace {
+RulerManager *s_sharedRuler = nullptr;
+}
+
 RulerManager &RulerManager::shared()
 {
-    static RulerManager *instance
-        = new RulerManager(WorkspaceStorage::shared(), makeQuickRulerWindow, primaryScreenFrame);
-    return *instance;
+    if (!s_sharedRuler) {
+        qFatal("The ruler manager is used before the program made it");
+    }
+    return *s_sharedRuler;
+}
+
+void RulerManager::installShared(RulerManager *manager)
+{
+    s_sharedRuler = manager;
+}
+
+std::unique_ptr<RulerManager> RulerManager::overStorage(WorkspaceStorage &storage)
+{
+    return std::make_unique<RulerManager>(storage, makeQuickRulerWindow, primaryScreenFrame);
 }
 
 void RulerManager::toggleRuler()

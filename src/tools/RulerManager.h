@@ -28,9 +28,13 @@ public:
         QObject *parent = nullptr);
     ~RulerManager() override;
 
-    // The process's manager: the workspace storage, a Qt Quick window showing
-    // RulerView, the primary screen.
+    // The process's manager, built and installed by the program at start
+    // (nullptr uninstalls); asking before that is a programming error.
     static RulerManager &shared();
+    static void installShared(RulerManager *manager);
+    // The program's manager over the storage: a Qt Quick window showing
+    // RulerView, the primary screen.
+    static std::unique_ptr<RulerManager> overStorage(WorkspaceStorage &storage);
 
     bool isRulerShowing() const { return m_window != nullptr; }
     RulerWindow *window() const { return m_window.get(); }

@@ -12,8 +12,17 @@ QtObject {
         font: nameFont
     }
 
+    // Whether the palette is the light appearance's.
+    function isLight(palette) {
+        return palette.window.hslLightness >= 0.5
+    }
+    // The colour with its opacity scaled by alpha.
     function withAlpha(c, alpha) {
         return Qt.rgba(c.r, c.g, c.b, c.a * alpha)
+    }
+    // The colour at exactly the given opacity.
+    function fade(c, alpha) {
+        return Qt.rgba(c.r, c.g, c.b, alpha)
     }
     function blue(light) {
         return Colors.hex(light ? "#007AFF" : "#0A84FF")
@@ -26,6 +35,21 @@ QtObject {
     }
     function cyan(light) {
         return Colors.hex(light ? "#32ADE6" : "#64D2FF")
+    }
+    function orange(light) {
+        return Colors.hex(light ? "#FF9500" : "#FF9F0A")
+    }
+    function yellow(light) {
+        return Colors.hex(light ? "#FFCC00" : "#FFD60A")
+    }
+    readonly property color indigo: "#5E5CE6"
+    readonly property color violet: "#BF5AF2"
+    // The heads-up material: a tinted, nearly opaque surface.
+    function hud(light) {
+        return light ? Qt.rgba(0.94, 0.94, 0.95, 0.97) : Qt.rgba(0.11, 0.11, 0.12, 0.97)
+    }
+    function ultraThin(light) {
+        return light ? Qt.rgba(1, 1, 1, 0.55) : Qt.rgba(1, 1, 1, 0.07)
     }
     function primary(palette) {
         return palette.windowText

@@ -1,5 +1,6 @@
 #include "GridFixture.h"
 
+#include "platform/AppIconStore.h"
 #include "platform/BundleUrl.h"
 
 #include "TestSupport.h"
@@ -20,6 +21,7 @@ GridFixture::GridFixture(const QString &root, QObject *parent)
     services.workspace = &workspace;
     services.biometrics = &biometrics;
     services.scheduler = &scheduler;
+    services.notifications = &center;
     services.passwordLimits = PasswordHashing::Limits::minimum();
     m_vm = std::make_unique<BrimlarkViewModel>(finder, services);
 }
@@ -127,6 +129,18 @@ void GridFixture::beginScan()
 void GridFixture::advance(int msecs)
 {
     scheduler.advance(std::chrono::milliseconds(msecs));
+}
+
+AppIconStore &sharedIconStore()
+{
+    // Made on the GUI thread the first time a view needs it, as the program does.
+    static AppWorkspace workspace;
+    static const std::unique_ptr<AppIconStore> store = [] {
+        auto made = AppIconStore::overWorkspace(workspace);
+        AppIconStore::installShared(made.get());
+        return made;
+    }();
+    return *store;
 }
 
 } // namespace brimlark::test

@@ -48,7 +48,7 @@ public slots:
     {
         engine->addImportPath(QStringLiteral("qrc:/"));
         engine->addImageProvider(
-            AppIconImageProvider::ProviderId, new AppIconImageProvider(AppIconStore::shared()));
+            AppIconImageProvider::ProviderId, new AppIconImageProvider(test::sharedIconStore()));
         engine->rootContext()->setContextProperty(QStringLiteral("GridTest"), new GridTestSupport(engine));
     }
 };

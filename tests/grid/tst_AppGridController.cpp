@@ -260,7 +260,8 @@ TEST_F(AppGridControllerTest, RescanOfABundleCompletedLaterRefreshesItsCategoryA
 {
     QTemporaryDir dir;
     const QString path = test::makeBundle(dir.path(), QStringLiteral("Slow.app"), QByteArray());
-    AppIconStore store([](const QString &p, int size) { return AppWorkspace::shared().iconForFile(p, size); },
+    AppWorkspace workspace;
+    AppIconStore store([&workspace](const QString &p, int size) { return workspace.iconForFile(p, size); },
         AppIconCache::DefaultMaxBytes, 128, &Bundle::iconStampOf);
     AppIconImageProvider provider(store);
     auto scan = [&] {

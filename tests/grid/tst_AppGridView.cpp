@@ -48,7 +48,7 @@ public:
     {
         engine.addImportPath(QStringLiteral("qrc:/"));
         engine.addImageProvider(
-            AppIconImageProvider::ProviderId, new AppIconImageProvider(AppIconStore::shared()));
+            AppIconImageProvider::ProviderId, new AppIconImageProvider(test::sharedIconStore()));
         QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/Brimlark/Grid/AppGridView.qml")));
         grid.reset(qobject_cast<QQuickItem *>(component.createWithInitialProperties(
             { { QStringLiteral("viewModel"), QVariant::fromValue(fixture.viewModelObject()) } })));

@@ -19,18 +19,19 @@ class GlobalHotkeyManagerTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        m_token = NotificationCenter::defaultCenter().addObserver(
+        m_token = m_center.addObserver(
             Notifications::HotkeyTriggered, &m_context, [this](const QVariant &) { ++m_triggered; });
     }
-    void TearDown() override { NotificationCenter::defaultCenter().removeObserver(m_token); }
+    void TearDown() override { m_center.removeObserver(m_token); }
 
     std::unique_ptr<GlobalHotkeyManager> manager(GlobalHotKey::Session session)
     {
-        auto m = std::make_unique<GlobalHotkeyManager>([session] { return session; });
+        auto m = std::make_unique<GlobalHotkeyManager>(m_center, [session] { return session; });
         m->setOutput([this](const QString &line) { m_lines.append(line); });
         return m;
     }
 
+    NotificationCenter m_center;
     QObject m_context;
     quint64 m_token = 0;
     int m_triggered = 0;
@@ -60,7 +61,7 @@ TEST_F(GlobalHotkeyManagerTest, PrintsTheFailureWithItsReason)
 
 TEST_F(GlobalHotkeyManagerTest, TheRealSessionOfAnOffscreenRunFails)
 {
-    GlobalHotkeyManager m;
+    GlobalHotkeyManager m(m_center);
     m.setOutput([this](const QString &line) { m_lines.append(line); });
     m.registerHotKey();
     ASSERT_EQ(m_lines.size(), 1);

@@ -4,11 +4,13 @@
 
 #include "model/WorkspaceManager.h"
 #include "model/WorkspaceStorage.h"
+#include "platform/Defaults.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Pasteboard.h"
 #include "platform/Scheduler.h"
+#include "platform/ScreenSampler.h"
 #include "shell/BrimlarkApp.h"
-#include "tools/CodeSnippetsController.h"
-#include "tools/QRGeneratorController.h"
-#include "tools/StickyNotesController.h"
+#include "tools/DeskTools.h"
 
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
@@ -37,19 +39,26 @@ int main(int argc, char **argv)
         qPrintable(brimlark::QRGeneratorController::fileName()));
     std::fflush(stdout);
 
-    auto &storage = brimlark::WorkspaceStorage::shared();
-    brimlark::TimerScheduler scheduler;
-    brimlark::QRGeneratorController qr(qrFolder.path(), scheduler);
-    brimlark::StickyNotesController notes(storage);
-    brimlark::CodeSnippetsController snippets(storage, scheduler);
+    using namespace brimlark;
+    const auto standardDefaults = std::make_shared<Defaults>(Defaults::standardFile());
+    Defaults::installStandard(standardDefaults);
+    Defaults &defaults = *standardDefaults;
+    NotificationCenter center;
+    WorkspaceManager workspaces(defaults, center);
+    WorkspaceStorage storage(defaults, workspaces, center);
+    WorkspaceStorage::installShared(storage);
+    TimerScheduler scheduler;
+    const std::unique_ptr<ScreenSampler> sampler = ScreenSampler::create();
+    const std::unique_ptr<RulerManager> ruler = RulerManager::overStorage(storage);
+    QRGeneratorController qr(qrFolder.path(), scheduler);
+    StickyNotesController notes(storage);
+    CodeSnippetsController snippets(storage, scheduler);
+    DeskTools deskTools(qr, notes, snippets, *ruler, { storage, *sampler, Pasteboard::general(), scheduler });
 
     QQmlApplicationEngine engine;
-    brimlark::BrimlarkApp::prepareEngine(engine);
-    engine.rootContext()->setContextProperty(
-        QStringLiteral("workspaceManager"), &brimlark::WorkspaceManager::shared());
-    engine.setInitialProperties({ { QStringLiteral("qrController"), QVariant::fromValue(&qr) },
-        { QStringLiteral("notesController"), QVariant::fromValue(&notes) },
-        { QStringLiteral("snippetsController"), QVariant::fromValue(&snippets) } });
+    BrimlarkApp::prepareEngine(engine);
+    engine.rootContext()->setContextProperty(QStringLiteral("workspaceManager"), &workspaces);
+    engine.setInitialProperties({ { QStringLiteral("deskTools"), QVariant::fromValue(&deskTools) } });
     engine.load(QUrl(QStringLiteral("qrc:/tools-demo/ToolsDemo.qml")));
     if (engine.rootObjects().isEmpty()) {
         return 1;

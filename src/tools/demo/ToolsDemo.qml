@@ -6,9 +6,7 @@ import Brimlark.Tools
 ApplicationWindow {
     id: window
 
-    required property QRGeneratorController qrController
-    required property StickyNotesController notesController
-    required property CodeSnippetsController snippetsController
+    required property DeskTools deskTools
 
     title: "Brimlark Desk Tools"
     width: 1600
@@ -74,22 +72,28 @@ ApplicationWindow {
 
     Component {
         id: measureComponent
-        MeasurePopoverView {}
+        MeasurePopoverView {
+            id: measure
+            controller: window.deskTools.makeMeasurePopover(measure)
+        }
     }
     Component {
         id: pickerComponent
-        ColorPickerPopoverView {}
+        ColorPickerPopoverView {
+            id: picker
+            controller: window.deskTools.makeColorPicker(picker)
+        }
     }
     Component {
         id: qrComponent
-        QRGeneratorPopoverView { controller: window.qrController }
+        QRGeneratorPopoverView { controller: window.deskTools.qrGenerator }
     }
     Component {
         id: notesComponent
-        StickyNotesPopoverView { controller: window.notesController }
+        StickyNotesPopoverView { controller: window.deskTools.stickyNotes }
     }
     Component {
         id: snippetsComponent
-        CodeSnippetsPopoverView { controller: window.snippetsController }
+        CodeSnippetsPopoverView { controller: window.deskTools.codeSnippets }
     }
 }

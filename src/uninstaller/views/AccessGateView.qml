@@ -44,7 +44,7 @@ Item {
                 anchors.centerIn: parent
                 name: "lock.shield.fill"
                 size: 64
-                color: UninstallerStyle.indigo
+                color: Style.indigo
             }
         }
 
@@ -58,7 +58,7 @@ Item {
                 textFormat: Text.PlainText
                 font.pixelSize: 20
                 font.bold: true
-                color: UninstallerStyle.primary(palette)
+                color: Style.primary(palette)
             }
             Text {
                 Layout.fillWidth: true
@@ -71,7 +71,7 @@ Item {
                 horizontalAlignment: Text.AlignHCenter
                 wrapMode: Text.Wrap
                 lineHeight: 1.2
-                color: UninstallerStyle.secondary(palette)
+                color: Style.secondary(palette)
             }
         }
 
@@ -81,7 +81,7 @@ Item {
             Layout.rightMargin: 40
             implicitHeight: steps.implicitHeight + 32
             radius: 14
-            color: UninstallerStyle.ultraThin(palette)
+            color: Style.ultraThin(Style.isLight(palette))
             ColumnLayout {
                 id: steps
                 anchors.fill: parent

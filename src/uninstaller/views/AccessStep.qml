@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
 import Brimlark.Uninstaller
+import Brimlark.Views
 
 // One numbered instruction of the access gate.
 RowLayout {
@@ -16,8 +17,8 @@ RowLayout {
         implicitHeight: 20
         radius: 10
         gradient: Gradient {
-            GradientStop { position: 0; color: UninstallerStyle.indigo }
-            GradientStop { position: 1; color: UninstallerStyle.violet }
+            GradientStop { position: 0; color: Style.indigo }
+            GradientStop { position: 1; color: Style.violet }
         }
         Text {
             anchors.centerIn: parent
@@ -36,6 +37,6 @@ RowLayout {
         font.pixelSize: 13
         font.weight: Font.Medium
         wrapMode: Text.Wrap
-        color: UninstallerStyle.withAlpha(UninstallerStyle.primary(palette), 0.85)
+        color: Style.withAlpha(Style.primary(palette), 0.85)
     }
 }

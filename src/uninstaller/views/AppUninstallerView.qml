@@ -39,9 +39,9 @@ Item {
     Rectangle {
         anchors.fill: parent
         radius: 20
-        color: UninstallerStyle.hud(palette)
+        color: Style.hud(Style.isLight(palette))
         border.width: 1
-        border.color: UninstallerStyle.withAlpha(UninstallerStyle.primary(palette), 0.1)
+        border.color: Style.withAlpha(Style.primary(palette), 0.1)
     }
 
     ColumnLayout {
@@ -74,7 +74,7 @@ Item {
                     textFormat: Text.PlainText
                     font.pixelSize: 15
                     font.weight: Font.DemiBold
-                    color: UninstallerStyle.primary(palette)
+                    color: Style.primary(palette)
                     elide: Text.ElideRight
                 }
                 Text {
@@ -83,7 +83,7 @@ Item {
                     textFormat: Text.PlainText
                     font.pixelSize: 11
                     font.family: "monospace"
-                    color: UninstallerStyle.secondary(palette)
+                    color: Style.secondary(palette)
                     elide: Text.ElideMiddle
                     maximumLineCount: 1
                 }
@@ -94,7 +94,7 @@ Item {
                 implicitWidth: pillRow.implicitWidth + 20
                 implicitHeight: pillRow.implicitHeight + 10
                 radius: height / 2
-                color: UninstallerStyle.withAlpha(UninstallerStyle.orange(palette), 0.12)
+                color: Style.withAlpha(Style.orange(Style.isLight(palette)), 0.12)
                 Row {
                     id: pillRow
                     anchors.centerIn: parent
@@ -103,7 +103,7 @@ Item {
                         anchors.verticalCenter: parent.verticalCenter
                         name: "internaldrive.fill"
                         size: 12
-                        color: UninstallerStyle.orange(palette)
+                        color: Style.orange(Style.isLight(palette))
                     }
                     Text {
                         anchors.verticalCenter: parent.verticalCenter
@@ -111,7 +111,7 @@ Item {
                         textFormat: Text.PlainText
                         font.pixelSize: 13
                         font.weight: Font.DemiBold
-                        color: UninstallerStyle.orange(palette)
+                        color: Style.orange(Style.isLight(palette))
                     }
                 }
             }
@@ -123,7 +123,7 @@ Item {
                 contentItem: SymbolImage {
                     name: "xmark.circle.fill"
                     size: 20
-                    color: UninstallerStyle.withAlpha(UninstallerStyle.secondary(palette), 0.7)
+                    color: Style.withAlpha(Style.secondary(palette), 0.7)
                 }
                 onClicked: root.close()
                 Accessible.role: Accessible.Button
@@ -134,7 +134,7 @@ Item {
         Rectangle {
             Layout.fillWidth: true
             implicitHeight: 1
-            color: UninstallerStyle.withAlpha(UninstallerStyle.primary(palette), 0.3 * 0.25)
+            color: Style.withAlpha(Style.primary(palette), 0.3 * 0.25)
         }
 
         Loader {

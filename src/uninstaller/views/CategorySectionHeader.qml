@@ -15,7 +15,7 @@ Rectangle {
     readonly property bool allSelected: revision >= 0 && flow ? flow.isAllSelected(title) : false
 
     implicitHeight: row.implicitHeight + 16
-    color: UninstallerStyle.withAlpha(UninstallerStyle.hud(palette), 0.9)
+    color: Style.withAlpha(Style.hud(Style.isLight(palette)), 0.9)
 
     RowLayout {
         id: row
@@ -37,13 +37,13 @@ Rectangle {
             textFormat: Text.PlainText
             font.pixelSize: 12
             font.bold: true
-            color: UninstallerStyle.withAlpha(UninstallerStyle.primary(palette), 0.8)
+            color: Style.withAlpha(Style.primary(palette), 0.8)
         }
         Text {
             text: header.revision >= 0 && header.flow ? header.flow.sectionCountText(header.title) : ""
             textFormat: Text.PlainText
             font.pixelSize: 11
-            color: UninstallerStyle.secondary(palette)
+            color: Style.secondary(palette)
         }
         Item { Layout.fillWidth: true }
         Text {
@@ -51,7 +51,7 @@ Rectangle {
             textFormat: Text.PlainText
             font.pixelSize: 11
             font.weight: Font.DemiBold
-            color: UninstallerStyle.secondary(palette)
+            color: Style.secondary(palette)
         }
         GhostButtonStyle {
             objectName: "sectionSelectButton"

@@ -1,9 +1,10 @@
 import QtQuick
 import Brimlark.Uninstaller
+import Brimlark.Views
 
 StyledButton {
     id: control
-    readonly property color red: UninstallerStyle.red(palette)
+    readonly property color red: Style.red(Style.isLight(palette))
     fontSize: 13
     fontWeight: Font.DemiBold
     textColor: red
@@ -12,8 +13,8 @@ StyledButton {
 
     background: Rectangle {
         radius: height / 2
-        color: UninstallerStyle.withAlpha(control.red, control.pressed ? 0.2 : 0.1)
+        color: Style.withAlpha(control.red, control.pressed ? 0.2 : 0.1)
         border.width: 1
-        border.color: UninstallerStyle.withAlpha(control.red, 0.3)
+        border.color: Style.withAlpha(control.red, 0.3)
     }
 }

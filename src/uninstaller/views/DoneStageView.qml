@@ -43,7 +43,7 @@ Item {
                 textFormat: Text.PlainText
                 font.pixelSize: 22
                 font.bold: true
-                color: UninstallerStyle.primary(palette)
+                color: Style.primary(palette)
                 Accessible.role: Accessible.Heading
                 Accessible.name: text
             }
@@ -56,7 +56,7 @@ Item {
                 textFormat: Text.PlainText
                 font.pixelSize: 14
                 font.weight: Font.Medium
-                color: UninstallerStyle.secondary(palette)
+                color: Style.secondary(palette)
                 Accessible.role: Accessible.StaticText
                 Accessible.name: text
             }
@@ -68,7 +68,7 @@ Item {
                 Layout.rightMargin: 40
                 implicitHeight: errors.implicitHeight + 24
                 radius: 10
-                color: UninstallerStyle.withAlpha(UninstallerStyle.orange(palette), 0.08)
+                color: Style.withAlpha(Style.orange(Style.isLight(palette)), 0.08)
                 ColumnLayout {
                     id: errors
                     anchors.fill: parent
@@ -79,7 +79,7 @@ Item {
                         textFormat: Text.PlainText
                         font.pixelSize: 12
                         font.weight: Font.DemiBold
-                        color: UninstallerStyle.orange(palette)
+                        color: Style.orange(Style.isLight(palette))
                     }
                     Repeater {
                         model: doneView.flow.errorLines
@@ -90,7 +90,7 @@ Item {
                             textFormat: Text.PlainText
                             elide: Text.ElideMiddle
                             font.pixelSize: 11
-                            color: UninstallerStyle.secondary(palette)
+                            color: Style.secondary(palette)
                         }
                     }
                 }

@@ -1,5 +1,6 @@
 import QtQuick
 import Brimlark.Uninstaller
+import Brimlark.Views
 
 // A ring that grows from half size to nearly twice it while it fades, over
 // and over, after its own start delay.
@@ -11,7 +12,7 @@ Rectangle {
     radius: 60
     color: "transparent"
     border.width: 2
-    border.color: UninstallerStyle.purple(palette)
+    border.color: Style.purple(Style.isLight(palette))
     scale: 0.5
     opacity: 0.6
 

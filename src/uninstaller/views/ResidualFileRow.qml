@@ -25,7 +25,7 @@ Rectangle {
     }
 
     implicitHeight: content.implicitHeight + 14
-    color: hover.hovered && !locked ? UninstallerStyle.withAlpha(UninstallerStyle.primary(palette), 0.04)
+    color: hover.hovered && !locked ? Style.withAlpha(Style.primary(palette), 0.04)
                                     : "transparent"
 
     HoverHandler { id: hover }
@@ -50,9 +50,9 @@ Rectangle {
             contentItem: SymbolImage {
                 name: fileRow.locked ? "lock.fill" : (fileRow.isSelected ? "checkmark.square.fill" : "square")
                 size: fileRow.locked ? 13 : 16
-                color: fileRow.locked ? UninstallerStyle.withAlpha(UninstallerStyle.orange(palette), 0.7)
-                                      : fileRow.isSelected ? UninstallerStyle.blue(palette)
-                                                           : UninstallerStyle.withAlpha(UninstallerStyle.secondary(palette), 0.5)
+                color: fileRow.locked ? Style.withAlpha(Style.orange(Style.isLight(palette)), 0.7)
+                                      : fileRow.isSelected ? Style.blue(Style.isLight(palette))
+                                                           : Style.withAlpha(Style.secondary(palette), 0.5)
             }
             onClicked: fileRow.toggle()
             ToolTip.visible: fileRow.locked && hovered
@@ -69,7 +69,7 @@ Rectangle {
             Layout.preferredWidth: 18
             name: fileRow.icon
             size: 14
-            color: UninstallerStyle.withAlpha(UninstallerStyle.secondary(palette), fileRow.locked ? 0.4 : 1)
+            color: Style.withAlpha(Style.secondary(palette), fileRow.locked ? 0.4 : 1)
         }
         ColumnLayout {
             Layout.fillWidth: true
@@ -86,21 +86,21 @@ Rectangle {
                     maximumLineCount: 1
                     font.pixelSize: 12
                     font.weight: Font.Medium
-                    color: UninstallerStyle.withAlpha(UninstallerStyle.primary(palette), fileRow.locked ? 0.4 : 1)
+                    color: Style.withAlpha(Style.primary(palette), fileRow.locked ? 0.4 : 1)
                 }
                 Rectangle {
                     visible: fileRow.locked
                     implicitWidth: badge.implicitWidth + 10
                     implicitHeight: badge.implicitHeight + 4
                     radius: height / 2
-                    color: UninstallerStyle.withAlpha(UninstallerStyle.orange(palette), 0.12)
+                    color: Style.withAlpha(Style.orange(Style.isLight(palette)), 0.12)
                     Text {
                         id: badge
                         anchors.centerIn: parent
                         text: "System"
                         font.pixelSize: 9
                         font.bold: true
-                        color: UninstallerStyle.orange(palette)
+                        color: Style.orange(Style.isLight(palette))
                     }
                 }
                 Item { Layout.fillWidth: fileRow.locked }
@@ -112,7 +112,7 @@ Rectangle {
                 elide: Text.ElideMiddle
                 maximumLineCount: 1
                 font.pixelSize: 10
-                color: UninstallerStyle.withAlpha(UninstallerStyle.secondary(palette), fileRow.locked ? 0.5 : 1)
+                color: Style.withAlpha(Style.secondary(palette), fileRow.locked ? 0.5 : 1)
             }
         }
         Text {
@@ -122,7 +122,7 @@ Rectangle {
             textFormat: Text.PlainText
             font.pixelSize: 11
             font.weight: Font.Medium
-            color: UninstallerStyle.withAlpha(UninstallerStyle.secondary(palette), fileRow.locked ? 0.4 : 1)
+            color: Style.withAlpha(Style.secondary(palette), fileRow.locked ? 0.4 : 1)
         }
     }
 }

@@ -21,14 +21,14 @@ Item {
             visible: reviewView.flow.isSystemApp
             Layout.fillWidth: true
             implicitHeight: banner.implicitHeight + 20
-            color: UninstallerStyle.withAlpha(UninstallerStyle.yellow(palette), 0.12)
+            color: Style.withAlpha(Style.yellow(Style.isLight(palette)), 0.12)
             RowLayout {
                 id: banner
                 anchors.fill: parent
                 anchors.leftMargin: 20
                 anchors.rightMargin: 20
                 spacing: 10
-                SymbolImage { name: "lock.shield.fill"; size: 14; color: UninstallerStyle.yellow(palette) }
+                SymbolImage { name: "lock.shield.fill"; size: 14; color: Style.yellow(Style.isLight(palette)) }
                 Text {
                     Layout.fillWidth: true
                     text: "System apps are protected by macOS SIP and cannot be deleted."
@@ -36,7 +36,7 @@ Item {
                     font.pixelSize: 12
                     font.weight: Font.Medium
                     wrapMode: Text.Wrap
-                    color: UninstallerStyle.withAlpha(UninstallerStyle.primary(palette), 0.8)
+                    color: Style.withAlpha(Style.primary(palette), 0.8)
                 }
             }
         }
@@ -52,18 +52,18 @@ Item {
                 objectName: "itemsFound"
                 label: "Items found"
                 value: String(reviewView.flow.totalCount)
-                color: UninstallerStyle.primary(palette)
+                color: Style.primary(palette)
             }
             StatPill {
                 objectName: "selectedCount"
                 label: "Selected"
                 value: String(reviewView.flow.selectedCount)
-                color: UninstallerStyle.blue(palette)
+                color: Style.blue(Style.isLight(palette))
             }
             StatPill {
                 label: "To free"
                 value: reviewView.flow.formattedTotalSize
-                color: UninstallerStyle.orange(palette)
+                color: Style.orange(Style.isLight(palette))
             }
             Item { Layout.fillWidth: true }
             GhostButtonStyle {
@@ -82,7 +82,7 @@ Item {
         Rectangle {
             Layout.fillWidth: true
             implicitHeight: 1
-            color: UninstallerStyle.withAlpha(UninstallerStyle.primary(palette), 0.2 * 0.25)
+            color: Style.withAlpha(Style.primary(palette), 0.2 * 0.25)
         }
 
         ListView {
@@ -124,7 +124,7 @@ Item {
         Rectangle {
             Layout.fillWidth: true
             implicitHeight: 1
-            color: UninstallerStyle.withAlpha(UninstallerStyle.primary(palette), 0.2 * 0.25)
+            color: Style.withAlpha(Style.primary(palette), 0.2 * 0.25)
         }
         RowLayout {
             Layout.fillWidth: true

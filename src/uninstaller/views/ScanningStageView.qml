@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
 import Brimlark.Uninstaller
+import Brimlark.Views
 
 // The scan under way: the application's icon in pulsing rings, the step
 // being read and how far the scan has come.
@@ -48,7 +49,7 @@ Item {
                 textFormat: Text.PlainText
                 font.pixelSize: 15
                 font.weight: Font.Medium
-                color: UninstallerStyle.primary(palette)
+                color: Style.primary(palette)
                 Accessible.role: Accessible.StaticText
                 Accessible.name: text
             }
@@ -60,7 +61,7 @@ Item {
                 Layout.rightMargin: 40
                 implicitHeight: 6
                 radius: 4
-                color: UninstallerStyle.withAlpha(UninstallerStyle.primary(palette), 0.1)
+                color: Style.withAlpha(Style.primary(palette), 0.1)
                 Accessible.role: Accessible.ProgressBar
                 Accessible.name: status.text
                 Rectangle {
@@ -72,8 +73,8 @@ Item {
                     }
                     gradient: Gradient {
                         orientation: Gradient.Horizontal
-                        GradientStop { position: 0; color: UninstallerStyle.indigo }
-                        GradientStop { position: 1; color: UninstallerStyle.violet }
+                        GradientStop { position: 0; color: Style.indigo }
+                        GradientStop { position: 1; color: Style.violet }
                     }
                 }
             }

@@ -1,5 +1,6 @@
 import QtQuick
 import Brimlark.Uninstaller
+import Brimlark.Views
 
 Column {
     property string value
@@ -21,6 +22,6 @@ Column {
         textFormat: Text.PlainText
         font.pixelSize: 10
         font.weight: Font.Medium
-        color: UninstallerStyle.secondary(palette)
+        color: Style.secondary(palette)
     }
 }

@@ -2,6 +2,7 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
 import Brimlark.Uninstaller
+import Brimlark.Views
 
 // A small modal alert over the sheet: title, plain-text message, a cancel
 // button and, when actionText is set, one more button.
@@ -32,7 +33,7 @@ Popup {
         radius: 12
         color: alert.palette.window
         border.width: 1
-        border.color: UninstallerStyle.withAlpha(alert.palette.windowText, 0.15)
+        border.color: Style.withAlpha(alert.palette.windowText, 0.15)
     }
 
     contentItem: ColumnLayout {
@@ -47,7 +48,7 @@ Popup {
             font.bold: true
             horizontalAlignment: Text.AlignHCenter
             wrapMode: Text.Wrap
-            color: UninstallerStyle.primary(alert.palette)
+            color: Style.primary(alert.palette)
         }
         Text {
             objectName: "alertMessage"
@@ -57,7 +58,7 @@ Popup {
             font.pixelSize: 12
             horizontalAlignment: Text.AlignHCenter
             wrapMode: Text.Wrap
-            color: UninstallerStyle.secondary(alert.palette)
+            color: Style.secondary(alert.palette)
         }
         RowLayout {
             Layout.alignment: Qt.AlignHCenter

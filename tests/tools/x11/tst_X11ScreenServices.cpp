@@ -1,5 +1,9 @@
 #include "XvfbServer.h"
+#include "model/WorkspaceManager.h"
+#include "model/WorkspaceStorage.h"
 #include "platform/CompositingManager.h"
+#include "platform/Defaults.h"
+#include "platform/NotificationCenter.h"
 #include "platform/QuickRulerWindow.h"
 #include "platform/X11ScreenSampler.h"
 #include "tools/RulerManager.h"
@@ -80,7 +84,12 @@ TEST(X11ScreenSampler, AClickReturnsThePixelOfTheFrozenScreen)
 TEST(RulerWindow, WithoutACompositorTheRulerIsFilledNotBlack)
 {
     ASSERT_FALSE(CompositingManager::isRunningOnX11(s_server->display()));
-    RulerManager &manager = RulerManager::shared();
+    Defaults defaults;
+    NotificationCenter center;
+    WorkspaceManager workspaces(defaults, center);
+    WorkspaceStorage storage(defaults, workspaces, center);
+    const std::unique_ptr<RulerManager> made = RulerManager::overStorage(storage);
+    RulerManager &manager = *made;
     manager.showRuler();
     auto *window = dynamic_cast<QuickRulerWindow *>(manager.window());
     ASSERT_NE(window, nullptr);
