@@ -228,9 +228,6 @@ struct ChildState
         }
         AppDiscovery::Services found;
         found.folders = [folders] { return folders; };
-        found.iconPrefetch = [](const QStringList &paths, const QList<quint64> &stamps) {
-            iconStore().prefetchIcons(paths, stamps);
-        };
         discovery = std::make_unique<AppDiscovery>(finder, scheduler, std::move(found));
         QObject::connect(&finder, &AppFinder::isScanningChanged, &finder, [this] {
             if (!finder.isScanning() && publishMark == 0) {
