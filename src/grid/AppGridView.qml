@@ -69,21 +69,35 @@ Item {
         snippetsPopover: root.snippetsPopover
     }
 
+    // Views a start does not show are loaded by name when first needed, so
+    // the window's first frame does not wait for their files.
     Loader {
         id: pane
         objectName: "gridPane"
         anchors.fill: parent
         anchors.topMargin: toolbar.height
-        sourceComponent: {
-            switch (paneController.paneState) {
+
+        readonly property int paneState: paneController.paneState
+        onPaneStateChanged: show()
+        Component.onCompleted: show()
+
+        function show() {
+            // A view loaded by name stays this loader's source until cleared,
+            // and the same name again would then load nothing.
+            sourceComponent = null
+            source = ""
+            switch (paneState) {
             case GridPane.State.loading:
-                return loadingComponent
+                sourceComponent = loadingComponent
+                break
             case GridPane.State.setupHiddenLock:
-                return setupComponent
+                setSource(Qt.resolvedUrl("SetupHiddenLockView.qml"), { "viewModel": root.viewModel })
+                break
             case GridPane.State.unlockHidden:
-                return unlockComponent
+                setSource(Qt.resolvedUrl("UnlockHiddenView.qml"), { "viewModel": root.viewModel })
+                break
             default:
-                return contentComponent
+                sourceComponent = contentComponent
             }
         }
     }
@@ -91,18 +105,6 @@ Item {
     Component {
         id: loadingComponent
         ModernLoadingView {}
-    }
-    Component {
-        id: setupComponent
-        SetupHiddenLockView {
-            viewModel: root.viewModel
-        }
-    }
-    Component {
-        id: unlockComponent
-        UnlockHiddenView {
-            viewModel: root.viewModel
-        }
     }
 
     Component {
@@ -134,18 +136,21 @@ Item {
                     builtKey = paneController.identityKey
                     builtLayout = paneController.contentLayout
                     sourceComponent = null
-                    sourceComponent = componentFor(builtLayout)
-                }
-                function componentFor(contentLayout) {
-                    switch (contentLayout) {
+                    source = ""
+                    const context = { "gridController": paneController, "viewModel": root.viewModel }
+                    switch (builtLayout) {
                     case GridPane.Layout.unifiedGrid:
-                        return unifiedComponent
+                        setSource(Qt.resolvedUrl("UnifiedGridView.qml"), context)
+                        break
                     case GridPane.Layout.hiddenSection:
-                        return hiddenComponent
+                        setSource(Qt.resolvedUrl("HiddenSectionView.qml"), context)
+                        break
                     case GridPane.Layout.emptyFolder:
-                        return emptyFolderComponent
+                        context.folder = paneController.selectedFolder
+                        setSource(Qt.resolvedUrl("EmptyFolderView.qml"), context)
+                        break
                     default:
-                        return tilesComponent
+                        sourceComponent = tilesComponent
                     }
                 }
 
@@ -170,28 +175,6 @@ Item {
             Component.onCompleted: folderFlag = paneController.folderSelected
         }
     }
-    Component {
-        id: emptyFolderComponent
-        EmptyFolderView {
-            gridController: paneController
-            viewModel: root.viewModel
-            Component.onCompleted: folder = paneController.selectedFolder
-        }
-    }
-    Component {
-        id: unifiedComponent
-        UnifiedGridView {
-            gridController: paneController
-            viewModel: root.viewModel
-        }
-    }
-    Component {
-        id: hiddenComponent
-        HiddenSectionView {
-            gridController: paneController
-            viewModel: root.viewModel
-        }
-    }
 
     // The opened folder's or category's panel.
     Loader {
@@ -199,18 +182,24 @@ Item {
         objectName: "gridOverlay"
         anchors.fill: parent
         anchors.topMargin: toolbar.height
-        active: paneController.overlayKind !== AppGridController.OverlayKind.none
-        sourceComponent: CategoryModalView {
-            categoryName: paneController.overlayTitle
-            apps: paneController.overlayApps
-            folder: paneController.overlayFolder
-            viewModel: root.viewModel
-            onDismiss: {
+        readonly property bool wanted: paneController.overlayKind !== AppGridController.OverlayKind.none
+        active: wanted
+        onWantedChanged: {
+            if (wanted)
+                setSource(Qt.resolvedUrl("CategoryModalView.qml"), { "viewModel": root.viewModel })
+            else
+                source = ""
+        }
+        onLoaded: {
+            item.categoryName = Qt.binding(() => paneController.overlayTitle)
+            item.apps = Qt.binding(() => paneController.overlayApps)
+            item.folder = Qt.binding(() => paneController.overlayFolder)
+            item.dismiss.connect(() => {
                 if (paneController.overlayKind === AppGridController.OverlayKind.folder)
                     paneController.dismissFolderPanel()
                 else
                     paneController.dismissCategoryPanel()
-            }
+            })
         }
     }
 
@@ -221,11 +210,17 @@ Item {
         onDismissed: paneController.dismissAppPicker()
 
         contentItem: Loader {
-            active: appPickerSheet.shown && paneController.appPickerFolder !== undefined
-            sourceComponent: AppPickerView {
-                viewModel: root.viewModel
-                folder: paneController.appPickerFolder
-                dismiss: function() { paneController.dismissAppPicker() }
+            readonly property bool wanted: appPickerSheet.shown && paneController.appPickerFolder !== undefined
+            active: wanted
+            onWantedChanged: {
+                if (wanted)
+                    setSource(Qt.resolvedUrl("AppPickerView.qml"), { "viewModel": root.viewModel })
+                else
+                    source = ""
+            }
+            onLoaded: {
+                item.folder = Qt.binding(() => paneController.appPickerFolder)
+                item.dismiss = function() { paneController.dismissAppPicker() }
             }
         }
     }

@@ -348,7 +348,13 @@ Item {
                         Accessible.name: text
                         Accessible.checked: modelData.symbol !== ""
                         Accessible.onPressAction: triggered()
-                        onTriggered: toolbar.chooseSortOption(index)
+                        // The choice remakes the options (the tick moves), this
+                        // item included, before the menu could close itself.
+                        onTriggered: {
+                            const chosen = index
+                            sortMenu.close()
+                            toolbar.chooseSortOption(chosen)
+                        }
                     }
                     onObjectAdded: (index, object) => sortMenu.insertItem(index, object)
                     onObjectRemoved: (index, object) => sortMenu.removeItem(object)

@@ -160,6 +160,19 @@ TestCase {
         tryCompare(sheet, "visible", false)
     }
 
+    function test_choosingASortOptionClosesTheMenuAndSorts() {
+        fixture.publish(["Alpha", "Beta"])
+        const grid = makeGrid()
+        const menu = findChild(grid, "sortMenu")
+        menu.open()
+        tryCompare(menu, "opened", true)
+        const zToA = findChild(menu.contentItem, "sortOption1")
+        waitForItemPolished(menu.contentItem)
+        mouseClick(zToA)
+        tryCompare(menu, "visible", false)
+        compare(tileNames(layoutItem(grid)), ["Beta", "Alpha"])
+    }
+
     function test_theOverlayShowsAnOpenedCategoryAndClosesOnTheBackdrop() {
         fixture.publish(["Alpha"])
         const grid = makeGrid()
