@@ -79,8 +79,8 @@ Item {
                 anchors.fill: icon
                 visible: icon.status !== Image.Ready
                 source: "qrc:/brimlark/platform/generic-app.svg"
-                sourceSize.width: 128
-                sourceSize.height: 128
+                sourceSize.width: 80
+                sourceSize.height: 80
                 fillMode: Image.PreserveAspectFit
                 opacity: icon.opacity
                 scale: icon.scale
@@ -93,8 +93,10 @@ Item {
                 width: 80
                 height: 80
                 source: tile.iconSource
-                sourceSize.width: 128
-                sourceSize.height: 128
+                // The size it is drawn at (the engine asks for device
+                // pixels): an icon scaled on every frame costs each scroll.
+                sourceSize.width: 80
+                sourceSize.height: 80
                 fillMode: Image.PreserveAspectFit
                 smooth: true
                 mipmap: true
