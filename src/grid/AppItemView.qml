@@ -118,7 +118,10 @@ Item {
             y: 90 + 8
             width: 110
             // Limited by lines, not by height: a height that is a hair
-            // short of two of the layout's lines would elide to one.
+            // short of two of the layout's lines would elide to one. The
+            // height is set all the same, with room to spare, so the text
+            // never lays itself out a second time for its implicit size.
+            height: Style.nameLineSpacing * 3
             text: tile.name
             textFormat: Text.PlainText
             font: Style.nameFont
