@@ -7,8 +7,8 @@
 // started the same way (same program, same engine set-up). Medians over the
 // runs, with the split: exec (process start to main), app (the application
 // object), engine, compile (the QML's cached compiled units loaded, imports
-// resolved), create (the objects made), the first scan (on a pool thread
-// while the QML loads, as the program's discovery does: when its publish
+// resolved), create (the objects made), the first scan (through the
+// program's own discovery, on its pool while the QML loads: when its publish
 // came and how long the frame waited for it), polish (the first frame's
 // layout, where the grid makes its delegates), render.
 //
@@ -26,6 +26,7 @@
 // Each measurement runs in a child process: this program started again with
 // "--grid-child=<mode>".
 
+#include "model/AppDiscovery.h"
 #include "model/AppFinder.h"
 #include "model/AppScanner.h"
 #include "model/WorkspaceManager.h"
@@ -42,6 +43,7 @@
 #include "shell/ApplicationWindows.h"
 #include "shell/BrimlarkApp.h"
 #include "shell/GlobalHotkeyManager.h"
+#include "shell/MenuCommands.h"
 #include "state/BrimlarkViewModel.h"
 #include "tools/DeskTools.h"
 
@@ -59,7 +61,6 @@
 #include <QQuickWindow>
 #include <QTemporaryDir>
 #include <QTextStream>
-#include <QThreadPool>
 #include <QTimer>
 #include <QtQml/qqmlextensionplugin.h>
 
@@ -192,6 +193,8 @@ struct ChildState
     UnavailableBiometrics biometrics;
     TimerScheduler scheduler;
     std::unique_ptr<BrimlarkViewModel> viewModel;
+    // The window's menus run these, as the program's do.
+    MenuCommands menuCommands { &center, nullptr };
     QTemporaryDir qrFolder;
     QRGeneratorController qrGenerator { qrFolder.path(), scheduler };
     WorkspaceStorage storage { defaults, workspaces, center };
@@ -202,10 +205,11 @@ struct ChildState
     DeskTools deskTools { qrGenerator, stickyNotes, codeSnippets, *ruler,
         { storage, *sampler, Pasteboard::general(), scheduler } };
 
-    // The start scans on a pool thread while the QML loads, as the program's
-    // discovery does, and publishes on the main thread; the other children
-    // scan before they build.
+    // The start scans through the program's own discovery (on its pool, the
+    // collation and file dates worked out there) while the QML loads; the
+    // other children scan before they build.
     double publishMark = 0;
+    std::unique_ptr<AppDiscovery> discovery;
 
     ChildState(const QStringList &folders, bool inBackground)
     {
@@ -216,22 +220,21 @@ struct ChildState
         services.scheduler = &scheduler;
         services.notifications = &center;
         viewModel = std::make_unique<BrimlarkViewModel>(finder, services);
-        const quint64 generation = finder.beginScan();
+        menuCommands.setViewModel(viewModel.get());
         if (!inBackground) {
-            finder.publishScan(AppScanner::scan(folders), generation);
+            finder.publishScan(AppScanner::scan(folders), finder.beginScan());
             publishMark = sinceSpawn();
             return;
         }
-        QThreadPool::globalInstance()->start([this, folders, generation] {
-            const QList<AppItem> apps = AppScanner::scan(folders);
-            QMetaObject::invokeMethod(
-                &finder,
-                [this, apps, generation] {
-                    finder.publishScan(apps, generation);
-                    publishMark = sinceSpawn();
-                },
-                Qt::QueuedConnection);
+        AppDiscovery::Services found;
+        found.folders = [folders] { return folders; };
+        discovery = std::make_unique<AppDiscovery>(finder, scheduler, std::move(found));
+        QObject::connect(&finder, &AppFinder::isScanningChanged, &finder, [this] {
+            if (!finder.isScanning() && publishMark == 0) {
+                publishMark = sinceSpawn();
+            }
         });
+        discovery->scanApps();
     }
 
     QVariantMap windowProperties()
@@ -274,6 +277,7 @@ struct ChildWindow
         engineMark = sinceSpawn();
         if (full) {
             state = std::make_unique<ChildState>(folders, scanInBackground);
+            state->menuCommands.attachTo(engine);
         }
         QQmlComponent component(&engine);
         if (full) {

@@ -206,35 +206,44 @@ Item {
                 Accessible.onPressAction: toolbar.openDeskTool(index)
                 onClicked: toolbar.openDeskTool(index)
 
-                Popup {
-                    id: popover
-                    objectName: "deskToolPopover" + toolButton.index
+                // The popover is made the first time its tool opens and kept
+                // from then on; the window's start makes none of them.
+                Loader {
+                    id: popoverHolder
                     readonly property bool wanted: toolbar.openDeskTools[toolButton.index] === true
-                    x: Math.round((toolButton.width - width) / 2)
-                    y: toolButton.height + 6
-                    // Kept inside the window.
-                    margins: 8
-                    padding: 0
-                    focus: true
-                    closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutsideParent
+                    active: false
                     onWantedChanged: {
-                        if (wanted)
-                            open()
+                        if (!wanted)
+                            return
+                        active = true
+                        item.open()
                     }
-                    onClosed: toolbar.deskToolClosed(toolButton.index)
-                    background: Rectangle {
-                        radius: 10
-                        color: popover.palette.window
-                        border.width: 1
-                        border.color: Style.withAlpha(popover.palette.windowText, 0.15)
-                    }
-                    // Sized by the Loader, which takes its content's implicit size;
-                    // binding the popup to the content's size as well loops.
-                    // Made afresh each time the popover opens.
-                    contentItem: Loader {
-                        id: popoverContent
-                        active: popover.visible
-                        sourceComponent: root.popoverContent(toolButton.index)
+                    sourceComponent: Popup {
+                        id: popover
+                        objectName: "deskToolPopover" + toolButton.index
+                        parent: toolButton
+                        x: Math.round((toolButton.width - width) / 2)
+                        y: toolButton.height + 6
+                        // Kept inside the window.
+                        margins: 8
+                        padding: 0
+                        focus: true
+                        closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutsideParent
+                        onClosed: toolbar.deskToolClosed(toolButton.index)
+                        background: Rectangle {
+                            radius: 10
+                            color: popover.palette.window
+                            border.width: 1
+                            border.color: Style.withAlpha(popover.palette.windowText, 0.15)
+                        }
+                        // Sized by the Loader, which takes its content's implicit size;
+                        // binding the popup to the content's size as well loops.
+                        // Made afresh each time the popover opens.
+                        contentItem: Loader {
+                            id: popoverContent
+                            active: popover.visible
+                            sourceComponent: root.popoverContent(toolButton.index)
+                        }
                     }
                 }
             }
@@ -297,8 +306,13 @@ Item {
                 id: sortMenu
                 objectName: "sortMenu"
                 y: sortButton.height + 4
+                // The options are made when the menu first opens; the window's
+                // start makes none of them.
+                property bool wanted: false
+                onAboutToShow: wanted = true
 
                 Instantiator {
+                    active: sortMenu.wanted
                     model: toolbar.sortOptions
                     delegate: MenuItem {
                         id: sortItem
@@ -306,6 +320,8 @@ Item {
                         required property int index
                         objectName: "sortOption" + index
                         text: modelData.title
+                        indicator: null
+                        arrow: null
                         contentItem: Row {
                             spacing: 6
                             Item {

@@ -38,13 +38,46 @@ void CatalogFolders::load()
     sort();
 }
 
+namespace {
+
+// Whether two folders have the same stored form (AppFolder's own equality
+// looks at the id alone).
+bool sameStoredForm(const AppFolder &a, const AppFolder &b)
+{
+    return a.id == b.id && a.name == b.name && a.appURLs == b.appURLs && a.isPinned == b.isPinned
+        && a.icon == b.icon && a.color == b.color && a.parentFolderID == b.parentFolderID
+        && a.createdAt == b.createdAt && a.sortOrder == b.sortOrder;
+}
+
+} // namespace
+
 void CatalogFolders::save()
 {
-    auto json = nlohmann::ordered_json::array();
+    // The same text a dump of the whole array gives, made of the folders'
+    // own texts: a rename among hundreds of folders encodes one of them.
+    QHash<QUuid, Encoded> encoded;
+    encoded.reserve(m_folders.size());
+    std::string text = "[";
     for (const auto &f : std::as_const(m_folders)) {
-        json.push_back(f.toJson());
+        auto cached = m_encoded.find(f.id);
+        if (cached == m_encoded.end() || !sameStoredForm(cached->folder, f)) {
+            try {
+                cached = m_encoded.insert(f.id,
+                    Encoded { f,
+                        f.toJson().dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::strict) });
+            } catch (const nlohmann::json::exception &) {
+                return; // a folder that cannot be encoded is not written
+            }
+        }
+        if (text.size() > 1) {
+            text += ',';
+        }
+        text += cached->json;
+        encoded.insert(f.id, std::move(*cached));
     }
-    StoredJson::write(m_defaults, m_workspaces.perWorkspaceKey(foldersBase), json);
+    text += ']';
+    m_encoded = std::move(encoded);
+    m_defaults.set(m_workspaces.perWorkspaceKey(foldersBase).toStdString(), DefaultsValue::fromBytes(text));
 }
 
 void CatalogFolders::set(QList<AppFolder> folders)

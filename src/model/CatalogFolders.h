@@ -4,6 +4,7 @@
 #include "model/GridItemIdentifier.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -12,6 +13,7 @@
 #include <functional>
 #include <optional>
 #include <set>
+#include <string>
 
 namespace brimlark {
 
@@ -75,6 +77,14 @@ private:
     const WorkspaceManager &m_workspaces;
     Clock m_clock;
     QList<AppFolder> m_folders;
+    // Each folder's stored form as last saved, with the folder it was made
+    // from: a save encodes again only the folders that changed.
+    struct Encoded
+    {
+        AppFolder folder;
+        std::string json;
+    };
+    QHash<QUuid, Encoded> m_encoded;
 };
 
 } // namespace brimlark

@@ -19,9 +19,11 @@
 #include <iostream>
 #include <limits>
 #include <map>
+#include <mutex>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <zlib.h>
 
 namespace brimlark {
 
@@ -46,9 +48,18 @@ class BinaryWriter
 public:
     std::optional<std::string> write(const DefaultsValue::Dictionary &root)
     {
-        if (!flattenDictionary(root)) {
-            return std::nullopt;
-        }
+        return flattenDictionary(root) ? finish() : std::nullopt;
+    }
+
+    // One value as the whole document: a journal record's value.
+    std::optional<std::string> writeValue(const DefaultsValue &root)
+    {
+        return flatten(root) ? finish() : std::nullopt;
+    }
+
+private:
+    std::optional<std::string> finish()
+    {
         const std::uint64_t count = m_nodes.size();
         m_refSize = count <= 0xFF ? 1 : count <= 0xFFFF ? 2 : count <= 0xFFFFFFFFu ? 4 : 8;
         m_out.reserve(m_bytesHint + count * (2 + 2 * m_refSize) + 64);
@@ -75,7 +86,6 @@ public:
         return std::move(m_out);
     }
 
-private:
     struct Node
     {
         const DefaultsValue *value = nullptr; // none: a dictionary key
@@ -431,100 +441,482 @@ bool writeAll(int fd, const std::string &bytes)
     return true;
 }
 
+// The journal beside a domain's file: a header, then one record per write,
+// each [payload length][crc32 of the payload][payload], little-endian; the
+// payload is the operation, the key's length and bytes, and for a set the
+// value as a binary property list of its own.
+constexpr char JournalMagic[8] = { 'B', 'L', 'J', 'R', 'N', 'L', '1', '\n' };
+constexpr std::size_t RecordHeader = 8;
+constexpr std::uint32_t MaxRecord = 1u << 30;
+// The journal is folded into the property list once it outgrows both this
+// and twice the list itself: a restart never replays much more than it loads.
+constexpr std::uint64_t MinCompactBytes = 256 * 1024;
+enum Operation : std::uint8_t { SetValue = 1, RemoveValue = 2 };
+
+void appendLittleEndian(std::string &out, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i) {
+        out.push_back(char((v >> (8 * i)) & 0xFF));
+    }
+}
+
+std::uint32_t readLittleEndian(const char *p)
+{
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) {
+        v = (v << 8) | static_cast<unsigned char>(p[i]);
+    }
+    return v;
+}
+
+std::uint32_t checksum(const char *p, std::size_t n)
+{
+    return static_cast<std::uint32_t>(::crc32(0, reinterpret_cast<const Bytef *>(p), static_cast<uInt>(n)));
+}
+
+std::optional<std::string> journalRecord(Operation op, const std::string &key, const DefaultsValue *value)
+{
+    std::optional<std::string> encoded;
+    if (value) {
+        encoded = BinaryWriter().writeValue(*value);
+        if (!encoded) {
+            return std::nullopt;
+        }
+    }
+    const std::size_t payload = 1 + 4 + key.size() + (encoded ? encoded->size() : 0);
+    if (payload > MaxRecord) {
+        return std::nullopt;
+    }
+    std::string out;
+    out.reserve(RecordHeader + payload);
+    appendLittleEndian(out, std::uint32_t(payload));
+    appendLittleEndian(out, 0); // the checksum, once the payload is in place
+    out.push_back(char(op));
+    appendLittleEndian(out, std::uint32_t(key.size()));
+    out.append(key);
+    if (encoded) {
+        out.append(*encoded);
+    }
+    const std::uint32_t sum = checksum(out.data() + RecordHeader, payload);
+    for (int i = 0; i < 4; ++i) {
+        out[4 + i] = char((sum >> (8 * i)) & 0xFF);
+    }
+    return out;
+}
+
+std::optional<DefaultsValue> decodeValue(const char *bytes, std::size_t size)
+{
+    if (size == 0 || !PlistDepth::withinLimit(bytes, size)) {
+        return std::nullopt;
+    }
+    plist_t root = nullptr;
+    plist_from_memory(bytes, static_cast<std::uint32_t>(size), &root);
+    PlistPtr guard(root);
+    return root ? fromPlist(root) : std::nullopt;
+}
+
+using Values = std::map<std::string, std::shared_ptr<const DefaultsValue>>;
+
+// Applies a journal's records in order. Replaying records the property list
+// already holds changes nothing: each sets or removes one key outright, so
+// the last of them for a key is what the list has. Stops at the first record
+// that is cut short or does not check (the tail of a killed write).
+void replay(const std::string &bytes, Values &values)
+{
+    if (bytes.size() < sizeof JournalMagic
+        || bytes.compare(0, sizeof JournalMagic, JournalMagic, sizeof JournalMagic) != 0) {
+        return;
+    }
+    for (std::size_t at = sizeof JournalMagic; bytes.size() - at >= RecordHeader;) {
+        const char *record = bytes.data() + at;
+        const std::uint32_t size = readLittleEndian(record);
+        if (size < 5 || size > bytes.size() - at - RecordHeader) {
+            return;
+        }
+        const char *payload = record + RecordHeader;
+        if (checksum(payload, size) != readLittleEndian(record + 4)) {
+            return;
+        }
+        const std::uint32_t keySize = readLittleEndian(payload + 1);
+        if (keySize > size - 5) {
+            return;
+        }
+        std::string key(payload + 5, keySize);
+        const char *value = payload + 5 + keySize;
+        const std::size_t valueSize = size - 5 - keySize;
+        if (payload[0] == char(SetValue)) {
+            auto decoded = decodeValue(value, valueSize);
+            if (!decoded) {
+                return;
+            }
+            values[std::move(key)] = std::make_shared<const DefaultsValue>(std::move(*decoded));
+        } else if (payload[0] == char(RemoveValue) && valueSize == 0) {
+            values.erase(key);
+        } else {
+            return;
+        }
+        at += RecordHeader + size;
+    }
+}
+
+std::filesystem::path journalPath(const std::filesystem::path &file, std::uint64_t number)
+{
+    auto path = file;
+    path += ".journal-" + std::to_string(number);
+    return path;
+}
+
+// The journals beside a domain's file, oldest first; only regular files.
+std::vector<std::uint64_t> journalNumbers(const std::filesystem::path &file)
+{
+    std::vector<std::uint64_t> out;
+    const std::string prefix = file.filename().string() + ".journal-";
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(file.parent_path(), ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0
+            || name.find_first_not_of("0123456789", prefix.size()) != std::string::npos
+            || name.size() - prefix.size() > 18) {
+            continue;
+        }
+        std::error_code typeError;
+        if (it->symlink_status(typeError).type() == std::filesystem::file_type::regular) {
+            out.push_back(std::stoull(name.substr(prefix.size())));
+        }
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+bool syncDirectory(const std::filesystem::path &dir)
+{
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
 } // namespace
 
-// Forces the domain's file to the disk after writes, off the writers'
-// threads: a burst of writes during one sync is covered by the next one.
-// The previous versions a write exchanged out are removed only once the
-// version that replaced them is on the disk, so a crash in between still
-// finds one complete version (see load()).
-struct Defaults::Flusher
+// A domain's values, its journal and the thread that takes both to the
+// disk. The thread owns a reference, so it may finish after the Defaults.
+// `mutex` guards the values and the journal, `flushMutex` the thread's
+// work; a writer may take the second while holding the first, the thread
+// never does.
+struct Defaults::Store : std::enable_shared_from_this<Defaults::Store>
 {
     std::filesystem::path file;
+    Console console;
+
     std::mutex mutex;
+    Values values;
+    int journal = -1;
+    std::uint64_t journalNumber = 0; // the open journal, or the last one
+    std::uint64_t journalBytes = 0;
+    bool journalNameSynced = true;
+    // Journals whose records a compaction has yet to take into the file.
+    std::vector<std::uint64_t> oldJournals;
+    std::uint64_t compactAbove = MinCompactBytes;
+    std::uint64_t records = 0;
+    std::uint64_t failures = 0;
+    std::uint64_t temporarySerial = 0;
+    // Whether the files lack values held here (a write failed).
+    bool unwritten = false;
+    bool reportedWriteFailure = false;
+    bool compactionFailed = false;
+
+    std::mutex flushMutex;
     std::condition_variable wake;
-    std::condition_variable synced;
-    std::uint64_t written = 0; // writes done
-    std::uint64_t done = 0; // writes synced
-    // Previous versions by the write that exchanged them out.
-    std::vector<std::pair<std::uint64_t, std::filesystem::path>> retired;
+    std::condition_variable settled;
+    bool running = false;
+    std::uint64_t appended = 0; // records written
+    std::uint64_t synced = 0; // records on the disk
+    std::uint64_t compactionsWanted = 0;
+    std::uint64_t compactionsDone = 0;
     bool lastSyncFailed = false;
     bool stopping = false;
     bool stopped = false;
 
-    void run()
+    ~Store()
     {
-        std::unique_lock lock(mutex);
-        for (;;) {
-            wake.wait(lock, [this] { return stopping || written > done; });
-            if (written == done) {
-                break;
-            }
-            const std::uint64_t target = written;
-            lock.unlock();
-            const bool ok = syncFile();
-            std::vector<std::filesystem::path> obsolete;
-            lock.lock();
-            if (ok) {
-                auto end = std::partition(retired.begin(), retired.end(),
-                    [target](const auto &entry) { return entry.first > target; });
-                for (auto it = end; it != retired.end(); ++it) {
-                    obsolete.push_back(std::move(it->second));
-                }
-                retired.erase(end, retired.end());
-            }
-            // Freeing the old files' blocks is work the writers never wait for.
-            lock.unlock();
-            for (const auto &path : obsolete) {
-                ::unlink(path.c_str());
-            }
-            lock.lock();
-            done = target;
-            lastSyncFailed = !ok;
-            synced.notify_all();
+        if (journal >= 0) {
+            ::close(journal);
         }
-        stopped = true;
-        synced.notify_all();
     }
 
-    bool syncFile() const
-    {
-        bool ok = false;
-        const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd >= 0) {
-            ok = ::fsync(fd) == 0;
-            ::close(fd);
-        }
-        // The rename lives in the folder.
-        const int dirfd = ::open(file.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (dirfd >= 0) {
-            ok = ::fsync(dirfd) == 0 && ok;
-            ::close(dirfd);
-        }
-        return ok;
-    }
+    void load();
+    Values loadFile();
+    bool appendLocked(const std::string &record);
+    bool openJournalLocked();
+    void postLocked(bool compact);
+    void reportWriteFailureLocked(int error);
+    void run();
+    bool syncJournal();
+    bool compact();
 };
 
-Defaults::Defaults() = default;
-
-Defaults::Defaults(std::filesystem::path file, Console console)
-    : m_file(std::move(file))
-    , m_console(
-          console ? std::move(console) : Console([](const std::string &line) { std::cerr << line << '\n'; }))
+void Defaults::Store::load()
 {
-    load();
+    // A compaction by another instance of this domain can replace the file
+    // and remove the journals it folded in while they are read: read again
+    // until the file stayed the same throughout.
+    auto identity = [this] {
+        struct stat st = {};
+        return ::lstat(file.c_str(), &st) == 0 ? std::pair(st.st_dev, st.st_ino)
+                                               : std::pair(dev_t(0), ino_t(0));
+    };
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const auto before = identity();
+        values = loadFile();
+        oldJournals = journalNumbers(file);
+        for (std::uint64_t number : oldJournals) {
+            const auto read = RegularFile::read(journalPath(file, number).c_str(), MaxRecord);
+            if (read.status == RegularFile::Status::Read) {
+                replay(read.bytes, values);
+            }
+        }
+        if (identity() == before) {
+            break;
+        }
+    }
+    journalNumber = oldJournals.empty() ? 0 : oldJournals.back();
+    struct stat st = {};
+    if (::stat(file.c_str(), &st) == 0) {
+        compactAbove = std::max<std::uint64_t>(MinCompactBytes, 2 * std::uint64_t(st.st_size));
+    }
+    // After a crash the first write folds what was replayed back into the file.
 }
 
-Defaults::~Defaults()
+bool Defaults::Store::openJournalLocked()
 {
-    // A bounded wait: a disk that does not answer must not hold the quit.
-    // The flusher owns its state, so it may finish after this object.
-    flush();
-    if (m_flusher) {
-        std::lock_guard lock(m_flusher->mutex);
-        m_flusher->stopping = true;
-        m_flusher->wake.notify_one();
+    const std::uint64_t number = journalNumber + 1;
+    const auto path = journalPath(file, number);
+    constexpr int flags = O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC | O_NOFOLLOW;
+    int fd = ::open(path.c_str(), flags, 0600);
+    if (fd < 0 && errno == ENOENT) {
+        std::error_code ec;
+        std::filesystem::create_directories(file.parent_path(), ec);
+        fd = ::open(path.c_str(), flags, 0600);
     }
+    if (fd < 0) {
+        reportWriteFailureLocked(errno);
+        return false;
+    }
+    if (!writeAll(fd, std::string(JournalMagic, sizeof JournalMagic))) {
+        const int error = errno;
+        ::close(fd);
+        ::unlink(path.c_str());
+        reportWriteFailureLocked(error);
+        return false;
+    }
+    journal = fd;
+    journalNumber = number;
+    journalBytes = 0;
+    journalNameSynced = false;
+    return true;
+}
+
+bool Defaults::Store::appendLocked(const std::string &record)
+{
+    if (file.empty()) {
+        return true;
+    }
+    if (journal < 0 && !openJournalLocked()) {
+        return false;
+    }
+    // One write(): once it returns the record is in the page cache, which a
+    // killed process does not take with it.
+    if (!writeAll(journal, record)) {
+        const int error = errno;
+        // Nothing may follow a partial record; without the cut, the next
+        // write opens a journal of its own.
+        if (::ftruncate(journal, off_t(sizeof JournalMagic + journalBytes)) != 0) {
+            ::close(journal);
+            journal = -1;
+            oldJournals.push_back(journalNumber);
+        }
+        reportWriteFailureLocked(error);
+        return false;
+    }
+    journalBytes += record.size();
+    ++records;
+    // After a failed compaction only growth asks for the next one: each
+    // starts a journal, and a folder that takes no new file must not end up
+    // holding one per write.
+    postLocked(journalBytes > compactAbove || (!compactionFailed && (unwritten || !oldJournals.empty())));
+    return true;
+}
+
+void Defaults::Store::postLocked(bool compact)
+{
+    bool start = false;
+    {
+        std::lock_guard lock(flushMutex);
+        appended = records;
+        if (compact && compactionsWanted == compactionsDone) {
+            ++compactionsWanted;
+        }
+        start = !running;
+        running = true;
+    }
+    if (start) {
+        std::thread([self = shared_from_this()] { self->run(); }).detach();
+        return;
+    }
+    wake.notify_one();
+}
+
+void Defaults::Store::reportWriteFailureLocked(int error)
+{
+    unwritten = true;
+    ++failures;
+    if (reportedWriteFailure) {
+        return;
+    }
+    reportedWriteFailure = true;
+    console("Defaults: " + file.string() + " cannot be written (" + std::strerror(error)
+        + "); changes are kept until Brimlark quits");
+}
+
+void Defaults::Store::run()
+{
+    std::unique_lock lock(flushMutex);
+    for (;;) {
+        wake.wait(
+            lock, [this] { return stopping || appended > synced || compactionsWanted > compactionsDone; });
+        if (appended == synced && compactionsWanted == compactionsDone) {
+            break;
+        }
+        const std::uint64_t target = appended;
+        const std::uint64_t compactTarget = compactionsWanted;
+        const bool compacting = compactTarget > compactionsDone;
+        lock.unlock();
+        // A failed compaction leaves every record in a journal; the values
+        // are no less on the disk for it, and the next one tries again.
+        if (compacting) {
+            const bool compacted = compact();
+            std::lock_guard valuesLock(mutex);
+            compactionFailed = !compacted;
+        }
+        const bool ok = syncJournal();
+        lock.lock();
+        synced = target;
+        compactionsDone = compactTarget;
+        lastSyncFailed = !ok;
+        settled.notify_all();
+    }
+    stopped = true;
+    settled.notify_all();
+}
+
+bool Defaults::Store::syncJournal()
+{
+    int fd = -1;
+    bool nameSynced = true;
+    {
+        std::lock_guard lock(mutex);
+        if (journal >= 0) {
+            fd = ::dup(journal);
+            if (fd < 0) {
+                return false;
+            }
+            nameSynced = journalNameSynced;
+            journalNameSynced = true;
+        }
+    }
+    bool ok = true;
+    if (fd >= 0) {
+        ok = ::fdatasync(fd) == 0;
+        ::close(fd);
+    }
+    if (!nameSynced) {
+        ok = syncDirectory(file.parent_path()) && ok;
+    }
+    return ok;
+}
+
+bool Defaults::Store::compact()
+{
+    Values snapshot;
+    int previous = -1;
+    bool previousNameSynced = true;
+    std::vector<std::uint64_t> folded;
+    std::uint64_t failuresBefore = 0;
+    std::filesystem::path temporary = file;
+    {
+        std::lock_guard lock(mutex);
+        if (journalBytes == 0 && oldJournals.empty() && !unwritten) {
+            return true;
+        }
+        snapshot = values; // the values are shared, not copied
+        failuresBefore = failures;
+        // Later writes go to a new journal, so this one can go with the
+        // records the snapshot holds.
+        if (journal >= 0) {
+            previous = journal;
+            previousNameSynced = journalNameSynced;
+            journal = -1;
+            journalBytes = 0;
+            oldJournals.push_back(journalNumber);
+            journalNameSynced = true;
+        }
+        folded = oldJournals;
+        temporary += ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(++temporarySerial);
+    }
+    if (previous >= 0) {
+        // Its records stay the copy on the disk if this compaction fails.
+        ::fdatasync(previous);
+        ::close(previous);
+        if (!previousNameSynced) {
+            syncDirectory(file.parent_path());
+        }
+    }
+    DefaultsValue::Dictionary dictionary;
+    for (const auto &entry : snapshot) {
+        dictionary.emplace_hint(dictionary.end(), entry.first, *entry.second);
+    }
+    const auto bytes = BinaryWriter().write(dictionary);
+    if (!bytes) {
+        return false;
+    }
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        return false;
+    }
+    bool ok = writeAll(fd, *bytes) && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(temporary.c_str(), file.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    // The journals go only once the file that holds their records is named
+    // on the disk; a crash in between replays them over it to the same values.
+    if (!syncDirectory(file.parent_path())) {
+        return false;
+    }
+    // Oldest first, and none after one that stays: replaying the newest of
+    // them over the file gives its values, but an older one alone would
+    // bring back values a newer one had replaced.
+    std::size_t removed = 0;
+    while (removed < folded.size()
+        && (::unlink(journalPath(file, folded[removed]).c_str()) == 0 || errno == ENOENT)) {
+        ++removed;
+    }
+    std::lock_guard lock(mutex);
+    oldJournals.erase(oldJournals.begin(), oldJournals.begin() + std::ptrdiff_t(removed));
+    if (removed < folded.size()) {
+        return false;
+    }
+    if (failures == failuresBefore) {
+        unwritten = false;
+    }
+    compactAbove = std::max<std::uint64_t>(MinCompactBytes, 2 * bytes->size());
+    return true;
 }
 
 std::filesystem::path Defaults::configDirectory()
@@ -634,28 +1026,39 @@ std::vector<std::filesystem::path> leftovers(const std::filesystem::path &file)
 
 } // namespace
 
-void Defaults::load()
+namespace {
+
+Values shared(DefaultsValue::Dictionary dictionary)
 {
-    const auto left = leftovers(m_file);
+    Values out;
+    for (auto &entry : dictionary) {
+        out.emplace_hint(
+            out.end(), entry.first, std::make_shared<const DefaultsValue>(std::move(entry.second)));
+    }
+    return out;
+}
+
+} // namespace
+
+Values Defaults::Store::loadFile()
+{
+    const auto left = leftovers(file);
     // Only a regular file is read, and the open never blocks: whatever else
     // stands at the path (a pipe, a directory) is kept aside like a file
     // that cannot be decoded.
-    const auto file = RegularFile::read(m_file.c_str(), std::numeric_limits<std::uint32_t>::max());
-    auto decoded = file.status == RegularFile::Status::Read ? decode(file.bytes) : std::nullopt;
-    if (decoded || file.status == RegularFile::Status::Missing) {
-        if (decoded) {
-            m_values = std::move(*decoded);
-        }
+    const auto read = RegularFile::read(file.c_str(), std::numeric_limits<std::uint32_t>::max());
+    auto decoded = read.status == RegularFile::Status::Read ? decode(read.bytes) : std::nullopt;
+    if (decoded || read.status == RegularFile::Status::Missing) {
         for (const auto &path : left) {
             ::unlink(path.c_str());
         }
-        return;
+        return decoded ? shared(std::move(*decoded)) : Values {};
     }
     // Keep what cannot be read beside the domain rather than losing it.
     const auto now = std::chrono::duration_cast<std::chrono::seconds>(
         std::chrono::system_clock::now().time_since_epoch())
                          .count();
-    auto aside = m_file;
+    auto aside = file;
     aside += ".unreadable-" + std::to_string(now);
     std::error_code ec;
     // Never over an earlier one kept aside in the same second.
@@ -664,128 +1067,78 @@ void Defaults::load()
         return type != std::filesystem::file_type::not_found && type != std::filesystem::file_type::none;
     };
     for (int n = 1; taken(aside) && n < 1000; ++n) {
-        aside = m_file;
+        aside = file;
         aside += ".unreadable-" + std::to_string(now) + "-" + std::to_string(n);
     }
-    std::filesystem::rename(m_file, aside, ec);
-    m_console("Defaults: " + m_file.string() + " could not be read; kept as " + aside.string());
+    std::filesystem::rename(file, aside, ec);
+    console("Defaults: " + file.string() + " could not be read; kept as " + aside.string());
     // A crash before the last write reached the disk can leave the domain's
     // file empty; the version it replaced is then still beside it.
-    bool restored = false;
+    Values restored;
+    bool found = false;
     for (const auto &path : left) {
-        if (restored) {
+        if (found) {
             ::unlink(path.c_str());
             continue;
         }
         const auto earlier = RegularFile::read(path.c_str(), std::numeric_limits<std::uint32_t>::max());
         auto values = earlier.status == RegularFile::Status::Read ? decode(earlier.bytes) : std::nullopt;
-        if (values && ::rename(path.c_str(), m_file.c_str()) == 0) {
-            m_values = std::move(*values);
-            restored = true;
-            m_console("Defaults: " + m_file.string() + " restored from the version before the last write");
+        if (values && ::rename(path.c_str(), file.c_str()) == 0) {
+            restored = shared(std::move(*values));
+            found = true;
+            console("Defaults: " + file.string() + " restored from the version before the last write");
         } else {
             ::unlink(path.c_str());
         }
     }
+    return restored;
 }
 
-bool Defaults::persistLocked()
+Defaults::Defaults()
+    : m_store(std::make_shared<Store>())
 {
-    if (m_file.empty()) {
-        return true;
-    }
-    auto bytes = encode(m_values);
-    if (!bytes) {
-        m_unwritten = true;
-        return false;
-    }
-    const auto dir = m_file.parent_path();
-    auto tmp = m_file;
-    tmp += ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(++m_writeSerial);
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0 && errno == ENOENT) {
-        std::error_code ec;
-        std::filesystem::create_directories(dir, ec);
-        fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
-    }
-    if (fd < 0) {
-        reportWriteFailure(errno);
-        return false;
-    }
-    // No fsync here: the rename alone makes the new file what every later
-    // reader sees, even after the process is killed. The flusher takes it to
-    // the disk.
-    bool ok = writeAll(fd, *bytes);
-    int error = ok ? 0 : errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        error = errno;
-    }
-    // Exchanging the two names is as atomic as a rename, but spares this
-    // thread what a file system may do when a rename replaces a file (ext4
-    // starts writing the new one out on the spot, a few hundred
-    // microseconds). The old version stays at the temporary name until the
-    // flusher has synced the new one.
-    bool exchanged = false;
-    if (ok) {
-        exchanged = ::renameat2(AT_FDCWD, tmp.c_str(), AT_FDCWD, m_file.c_str(), RENAME_EXCHANGE) == 0;
-        if (!exchanged && ::rename(tmp.c_str(), m_file.c_str()) != 0) {
-            ok = false;
-            error = errno;
-        }
-    }
-    if (!ok) {
-        ::unlink(tmp.c_str());
-        reportWriteFailure(error);
-        return false;
-    }
-    m_unwritten = false;
-    if (!m_flusher) {
-        m_flusher = std::make_shared<Flusher>();
-        m_flusher->file = m_file;
-        std::thread([flusher = m_flusher] { flusher->run(); }).detach();
-    }
-    {
-        std::lock_guard flusherLock(m_flusher->mutex);
-        ++m_flusher->written;
-        if (exchanged) {
-            m_flusher->retired.emplace_back(m_flusher->written, tmp);
-        }
-    }
-    m_flusher->wake.notify_one();
-    return true;
 }
 
-void Defaults::reportWriteFailure(int error)
+Defaults::Defaults(std::filesystem::path file, Console console)
+    : m_file(std::move(file))
+    , m_store(std::make_shared<Store>())
 {
-    m_unwritten = true;
-    if (m_reportedWriteFailure) {
-        return;
-    }
-    m_reportedWriteFailure = true;
-    m_console("Defaults: " + m_file.string() + " cannot be written (" + std::strerror(error)
-        + "); changes are kept until Brimlark quits");
+    m_store->file = m_file;
+    m_store->console
+        = console ? std::move(console) : Console([](const std::string &line) { std::cerr << line << '\n'; });
+    m_store->load();
+}
+
+Defaults::~Defaults()
+{
+    // A bounded wait: a disk that does not answer must not hold the quit.
+    flush();
+    std::lock_guard lock(m_store->flushMutex);
+    m_store->stopping = true;
+    m_store->wake.notify_one();
 }
 
 bool Defaults::flush(std::chrono::milliseconds wait)
 {
-    std::shared_ptr<Flusher> flusher;
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_unwritten) {
-            return false;
-        }
-        flusher = m_flusher;
-    }
-    if (!flusher) {
+    Store &store = *m_store;
+    if (m_file.empty()) {
         return true;
     }
-    std::unique_lock lock(flusher->mutex);
-    const std::uint64_t target = flusher->written;
-    if (!flusher->synced.wait_for(lock, wait, [&] { return flusher->done >= target || flusher->stopped; })) {
-        return false;
+    std::unique_lock lock(store.flushMutex);
+    if (store.running) {
+        // Fold the journal into the file too: the next start reads one file.
+        const std::uint64_t target = store.appended;
+        const std::uint64_t compaction = ++store.compactionsWanted;
+        store.wake.notify_one();
+        const bool settled = store.settled.wait_for(lock, wait,
+            [&] { return (store.synced >= target && store.compactionsDone >= compaction) || store.stopped; });
+        if (!settled || store.synced < target || store.lastSyncFailed) {
+            return false;
+        }
     }
-    return flusher->done >= target && !flusher->lastSyncFailed;
+    lock.unlock();
+    std::lock_guard valuesLock(store.mutex);
+    return !store.unwritten;
 }
 
 bool Defaults::flushAll(std::chrono::milliseconds wait)
@@ -814,12 +1167,12 @@ bool Defaults::flushAll(std::chrono::milliseconds wait)
 
 std::optional<DefaultsValue> Defaults::object(const std::string &key) const
 {
-    std::lock_guard lock(m_mutex);
-    auto it = m_values.find(key);
-    if (it == m_values.end()) {
+    std::lock_guard lock(m_store->mutex);
+    auto it = m_store->values.find(key);
+    if (it == m_store->values.end()) {
         return std::nullopt;
     }
-    return it->second;
+    return *it->second;
 }
 
 template <typename T, typename Getter>
@@ -884,15 +1237,15 @@ std::optional<DefaultsValue::Dictionary> Defaults::dictionary(const std::string 
 
 bool Defaults::contains(const std::string &key) const
 {
-    std::lock_guard lock(m_mutex);
-    return m_values.count(key) > 0;
+    std::lock_guard lock(m_store->mutex);
+    return m_store->values.count(key) > 0;
 }
 
 std::vector<std::string> Defaults::keys() const
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_store->mutex);
     std::vector<std::string> out;
-    for (const auto &entry : m_values) {
+    for (const auto &entry : m_store->values) {
         out.push_back(entry.first);
     }
     return out;
@@ -900,9 +1253,15 @@ std::vector<std::string> Defaults::keys() const
 
 bool Defaults::set(const std::string &key, DefaultsValue value)
 {
-    std::lock_guard lock(m_mutex);
-    m_values[key] = std::move(value);
-    return persistLocked();
+    auto shared = std::make_shared<const DefaultsValue>(std::move(value));
+    // Encoded before the lock: only the key's own value, never the domain.
+    const auto record = journalRecord(SetValue, key, shared.get());
+    if (!record) {
+        return false; // a value the format cannot hold (a date out of range) is refused
+    }
+    std::lock_guard lock(m_store->mutex);
+    m_store->values.insert_or_assign(key, std::move(shared));
+    return m_store->appendLocked(*record);
 }
 
 bool Defaults::setStrings(const std::string &key, const std::vector<std::string> &strings)
@@ -912,11 +1271,12 @@ bool Defaults::setStrings(const std::string &key, const std::vector<std::string>
 
 bool Defaults::remove(const std::string &key)
 {
-    std::lock_guard lock(m_mutex);
-    if (m_values.erase(key) == 0) {
+    std::lock_guard lock(m_store->mutex);
+    if (m_store->values.erase(key) == 0) {
         return true;
     }
-    return persistLocked();
+    const auto record = journalRecord(RemoveValue, key, nullptr);
+    return record && m_store->appendLocked(*record);
 }
 
 } // namespace brimlark

@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,13 +13,16 @@
 namespace brimlark {
 
 // The typed defaults database: one domain (the standard one or a named
-// suite), kept as a binary property list. Every write replaces the file
-// through a temporary file and an exchange of names before it returns, so a killed
-// process leaves the old or the new file and never a torn one; forcing the
-// file to the disk (fsync) happens on a thread of the domain's own, one sync
-// for a burst of writes, and flush() waits for it. A domain whose file cannot
-// be written keeps its values in memory and says so once on the console.
-// Safe to use from several threads.
+// suite), kept as a binary property list with a journal beside it. A write
+// appends one small record (the key and its new value, checksummed) to the
+// journal before it returns, so a killed process keeps every value set and a
+// record cut short is simply ignored on the next load. A thread of the
+// domain's own forces the journal to the disk (one sync for a burst of
+// writes) and folds it back into the property list when it grows, and at
+// flush(): a new file written and synced beside the old one, then renamed
+// over it. A domain whose files cannot be written keeps its values in memory
+// and says so once on the console. Safe to use from several threads; one
+// writing instance per file.
 class Defaults
 {
 public:
@@ -61,7 +63,8 @@ public:
     bool contains(const std::string &key) const;
     std::vector<std::string> keys() const;
 
-    // Writes report whether the domain reached the disk (always true in memory).
+    // Writes report whether the value reached the domain's files (always
+    // true in memory).
     bool set(const std::string &key, DefaultsValue value);
     bool setStrings(const std::string &key, const std::vector<std::string> &strings);
     bool remove(const std::string &key);
@@ -81,21 +84,10 @@ public:
     static std::optional<std::string> encode(const DefaultsValue::Dictionary &dictionary);
 
 private:
-    struct Flusher;
-
-    void load();
-    bool persistLocked();
-    void reportWriteFailure(int error);
+    struct Store;
 
     std::filesystem::path m_file;
-    Console m_console;
-    mutable std::mutex m_mutex;
-    DefaultsValue::Dictionary m_values;
-    // Whether the file lacks values held here (its last write failed).
-    bool m_unwritten = false;
-    bool m_reportedWriteFailure = false;
-    std::uint64_t m_writeSerial = 0;
-    std::shared_ptr<Flusher> m_flusher;
+    std::shared_ptr<Store> m_store;
 };
 
 } // namespace brimlark

@@ -3,10 +3,13 @@
 #include "shell/SingleInstance.h"
 
 #include <QCoreApplication>
+#include <QFontDatabase>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QQmlApplicationEngine>
 #include <QQuickStyle>
 #include <QQuickWindow>
+#include <QThreadPool>
 
 namespace brimlark {
 
@@ -51,6 +54,17 @@ void BrimlarkApp::setUpStyle()
 void BrimlarkApp::prepareEngine(QQmlEngine &engine)
 {
     engine.addImportPath(QStringLiteral("qrc:/"));
+    // The system's font list is read once per process, the first time a text
+    // is laid out; read on a pool thread while the QML loads, it is ready
+    // when the window's texts are made.
+    static const bool fontsRequested = [] {
+        if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+            return false;
+        }
+        QThreadPool::globalInstance()->start([] { QFontDatabase::families(); });
+        return true;
+    }();
+    Q_UNUSED(fontsRequested);
 }
 
 bool BrimlarkApp::launch(QQmlApplicationEngine &engine)

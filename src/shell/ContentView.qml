@@ -4,8 +4,6 @@ import QtQuick.Controls
 import Brimlark.Shell
 import Brimlark.Grid
 import Brimlark.Sidebar
-import Brimlark.Tools
-import Brimlark.Uninstaller
 
 // The root view: the sidebar column beside the grid column.
 SplitView {
@@ -49,48 +47,21 @@ SplitView {
             anchors.fill: parent
             viewModel: root.viewModel
             rulerManager: root.deskTools ? root.deskTools.rulerManager : null
-            // The tools open empty without their controllers.
-            colorPickerPopover: root.deskTools ? colorPickerContent : null
-            measurePopover: root.deskTools ? measureContent : null
-            qrPopover: root.deskTools ? qrContent : null
-            notesPopover: root.deskTools ? notesContent : null
-            snippetsPopover: root.deskTools ? snippetsContent : null
-            uninstallerSheet: Component {
-                AppUninstallerView {}
-            }
+            colorPickerPopover: tools.item ? tools.item.colorPicker : null
+            measurePopover: tools.item ? tools.item.measure : null
+            qrPopover: tools.item ? tools.item.qr : null
+            notesPopover: tools.item ? tools.item.notes : null
+            snippetsPopover: tools.item ? tools.item.snippets : null
+            uninstallerSheet: tools.item ? tools.item.uninstaller : null
         }
 
-        Component {
-            id: colorPickerContent
-            ColorPickerPopoverView {
-                id: colorPicker
-                controller: root.deskTools.makeColorPicker(colorPicker)
-            }
-        }
-        Component {
-            id: measureContent
-            MeasurePopoverView {
-                id: measure
-                controller: root.deskTools.makeMeasurePopover(measure)
-            }
-        }
-        Component {
-            id: qrContent
-            QRGeneratorPopoverView {
-                controller: root.deskTools.qrGenerator
-            }
-        }
-        Component {
-            id: notesContent
-            StickyNotesPopoverView {
-                controller: root.deskTools.stickyNotes
-            }
-        }
-        Component {
-            id: snippetsContent
-            CodeSnippetsPopoverView {
-                controller: root.deskTools.codeSnippets
-            }
+        // Loaded in the background while the window starts.
+        Loader {
+            id: tools
+            objectName: "windowTools"
+            asynchronous: true
+            source: "WindowTools.qml"
+            onLoaded: item.deskTools = Qt.binding(() => root.deskTools)
         }
     }
 }

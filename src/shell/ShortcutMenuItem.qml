@@ -10,6 +10,10 @@ MenuItem {
     readonly property string shortcutText: action && action.shortcut ? String(action.shortcut) : ""
 
     rightPadding: shortcutLabel.text !== "" ? shortcutLabel.implicitWidth + 28 : 12
+    // The window's commands are neither checkable nor submenus: no check box
+    // or arrow is made for them (the style would load their images at start).
+    indicator: null
+    arrow: null
 
     Label {
         id: shortcutLabel

@@ -141,7 +141,7 @@ Item {
                         }
                         onClicked: event => {
                             if (event.button === Qt.RightButton)
-                                folderMenu.openFor(folderRow.folder, folderRow, event.x, event.y)
+                                sidebar.overlays().folderMenu.openFor(folderRow.folder, folderRow, event.x, event.y)
                             else
                                 folderRow.activated()
                         }
@@ -218,221 +218,29 @@ Item {
         controller: controller
     }
 
-    // A folder row's context menu, made from the controller's entries.
-    Menu {
-        id: folderMenu
-        objectName: "folderMenu"
-        property var folder
-        readonly property var entries: folder ? controller.menuEntries(folder) : []
-
-        function openFor(f, row, x, y) {
-            folder = f
-            popup(row, x, y)
-        }
-
-        Instantiator {
-            model: folderMenu.entries.length
-            onObjectAdded: (index, object) => folderMenu.insertItem(index, object)
-            onObjectRemoved: (index, object) => folderMenu.removeItem(object)
-            delegate: MenuItem {
-                required property int index
-                readonly property var entry: folderMenu.entries[index]
-                visible: !entry.separator
-                height: entry.separator ? 9 : implicitHeight
-                enabled: !entry.separator
-                text: entry.separator ? "" : entry.title
-                Accessible.name: text
-                palette.text: entry.destructive ? "#FF3B30" : folderMenu.palette.text
-                contentItem: Item {
-                    implicitHeight: entry.separator ? 1 : label.implicitHeight
-                    Rectangle {
-                        visible: entry.separator
-                        anchors.centerIn: parent
-                        width: parent.width
-                        height: 1
-                        color: palette.mid
-                    }
-                    Text {
-                        id: label
-                        visible: !entry.separator
-                        anchors.verticalCenter: parent.verticalCenter
-                        text: entry.separator ? "" : entry.title
-                        textFormat: Text.PlainText
-                        font: parent.parent.font
-                        color: entry.destructive ? "#FF3B30" : (parent.parent.highlighted ? palette.highlightedText : palette.text)
-                    }
-                }
-                onTriggered: controller.triggerMenu(entry.action, folderMenu.folder)
-            }
-        }
+    // The menu, pickers, sheets and confirmation, made the first time one is
+    // wanted and kept from then on: the window's start makes none of them.
+    Loader {
+        id: overlayLoader
+        objectName: "sidebarOverlays"
+        anchors.fill: parent
     }
-
-    // The pickers open beside the row of their folder.
-    Popup {
-        id: iconPopover
-        objectName: "iconPopover"
-        padding: 12
-        x: sidebar.width - 8
-        onClosed: controller.folderForIconPopover = null
-        contentItem: Loader {
-            active: iconPopover.visible
-            sourceComponent: FolderIconPickerPopoverView {
-                folder: controller.folderForIconPopover
-                viewModel: sidebar.viewModel
-            }
+    function overlays() {
+        if (!overlayLoader.item) {
+            overlayLoader.setSource(Qt.resolvedUrl("SidebarOverlays.qml"),
+                                    { "sidebar": sidebar, "controller": controller })
         }
+        return overlayLoader.item
     }
-    Popup {
-        id: colorPopover
-        objectName: "colorPopover"
-        padding: 12
-        x: sidebar.width - 8
-        onClosed: controller.folderForColorPopover = null
-        contentItem: Loader {
-            id: colorLoader
-            active: colorPopover.visible
-            sourceComponent: FolderColorPickerPopoverView {
-                folder: controller.folderForColorPopover
-                viewModel: sidebar.viewModel
-                Component.onCompleted: appear()
-            }
-        }
-    }
-
-    function placePopover(popover, folder) {
-        const row = rowFor(folder)
-        if (!folder || !row) {
-            popover.close()
-            return
-        }
-        popover.y = Math.max(0, row.mapToItem(sidebar, 0, 0).y - 12)
-        if (popover.visible && popover === colorPopover && colorLoader.item)
-            colorLoader.item.appear()
-        popover.open()
-    }
-
     Connections {
         target: controller
-        function onFolderForIconPopoverChanged() { sidebar.placePopover(iconPopover, controller.folderForIconPopover) }
-        function onFolderForColorPopoverChanged() { sidebar.placePopover(colorPopover, controller.folderForColorPopover) }
-        function onShowingAddFolderChanged() { controller.showingAddFolder ? createSheet.open() : createSheet.close() }
-        function onShowingRenameFolderChanged() { controller.showingRenameFolder ? editSheet.open() : editSheet.close() }
-        function onShowingAddWorkspaceChanged() { controller.showingAddWorkspace ? createWorkspaceSheet.open() : createWorkspaceSheet.close() }
-        function onShowingEditWorkspaceChanged() { controller.showingEditWorkspace ? editWorkspaceSheet.open() : editWorkspaceSheet.close() }
-        function onShowingDeleteConfirmationChanged() { controller.showingDeleteConfirmation ? deleteAlert.open() : deleteAlert.close() }
-    }
-
-    EditingSheet {
-        id: createSheet
-        objectName: "createFolderSheet"
-        parent: Overlay.overlay
-        title: qsTr("Create Folder")
-        confirmText: qsTr("Create")
-        onConfirmed: controller.createFolder()
-        onCancelled: controller.cancelCreateFolder()
-        FolderCustomizerView {
-            Layout.fillWidth: true
-            name: controller.newFolderName
-            selectedIcon: controller.selectedFolderIcon
-            selectedColor: controller.selectedFolderColor
-            onNameEdited: name => controller.newFolderName = name
-            onIconChosen: icon => controller.selectedFolderIcon = icon
-            onColorChosen: color => controller.selectedFolderColor = color
-        }
-    }
-    EditingSheet {
-        id: editSheet
-        objectName: "editFolderSheet"
-        parent: Overlay.overlay
-        title: qsTr("Edit Folder")
-        confirmText: qsTr("Save")
-        onAboutToShow: controller.renameSheetAppeared()
-        onConfirmed: controller.saveRenameFolder()
-        onCancelled: controller.cancelRenameFolder()
-        FolderCustomizerView {
-            Layout.fillWidth: true
-            name: controller.renameFolderName
-            selectedIcon: controller.selectedFolderIcon
-            selectedColor: controller.selectedFolderColor
-            onNameEdited: name => controller.renameFolderName = name
-            onIconChosen: icon => controller.selectedFolderIcon = icon
-            onColorChosen: color => controller.selectedFolderColor = color
-        }
-    }
-
-    EditingSheet {
-        id: createWorkspaceSheet
-        objectName: "createWorkspaceSheet"
-        parent: Overlay.overlay
-        title: qsTr("Create Workspace")
-        confirmText: qsTr("Create")
-        onConfirmed: controller.createWorkspace()
-        onCancelled: controller.cancelCreateWorkspace()
-        WorkspaceCustomizerView {
-            Layout.fillWidth: true
-            name: controller.newWorkspaceName
-            selectedIcon: controller.selectedWorkspaceIcon
-            selectedColor: controller.selectedWorkspaceColor
-            onNameEdited: name => controller.newWorkspaceName = name
-            onIconChosen: icon => controller.selectedWorkspaceIcon = icon
-            onColorChosen: color => controller.selectedWorkspaceColor = color
-        }
-    }
-    EditingSheet {
-        id: editWorkspaceSheet
-        objectName: "editWorkspaceSheet"
-        parent: Overlay.overlay
-        title: qsTr("Edit Workspace")
-        confirmText: qsTr("Save")
-        onConfirmed: controller.saveEditWorkspace()
-        onCancelled: controller.cancelEditWorkspace()
-        WorkspaceCustomizerView {
-            Layout.fillWidth: true
-            name: controller.editWorkspaceName
-            selectedIcon: controller.editWorkspaceIcon
-            selectedColor: controller.editWorkspaceColor
-            onNameEdited: name => controller.editWorkspaceName = name
-            onIconChosen: icon => controller.editWorkspaceIcon = icon
-            onColorChosen: color => controller.editWorkspaceColor = color
-        }
-    }
-
-    Dialog {
-        id: deleteAlert
-        objectName: "deleteFolderAlert"
-        parent: Overlay.overlay
-        anchors.centerIn: parent
-        modal: true
-        width: 300
-        title: qsTr("Delete Folder")
-        closePolicy: Popup.CloseOnEscape
-        onClosed: controller.showingDeleteConfirmation = false
-        contentItem: Label {
-            Accessible.role: Accessible.AlertMessage
-            Accessible.name: deleteAlert.title
-            Accessible.description: text
-            text: controller.deleteMessage
-            textFormat: Text.PlainText
-            wrapMode: Text.Wrap
-        }
-        footer: DialogButtonBox {
-            Button {
-                objectName: "deleteCancelButton"
-                text: qsTr("Cancel")
-                DialogButtonBox.buttonRole: DialogButtonBox.RejectRole
-                Accessible.name: text
-                Accessible.onPressAction: deleteAlert.reject()
-            }
-            Button {
-                objectName: "deleteConfirmButton"
-                text: qsTr("Delete")
-                palette.buttonText: "#FF3B30"
-                DialogButtonBox.buttonRole: DialogButtonBox.DestructiveRole
-                Accessible.name: text
-                Accessible.onPressAction: controller.confirmDelete()
-                onClicked: controller.confirmDelete()
-            }
-        }
-        onRejected: controller.showingDeleteConfirmation = false
+        enabled: overlayLoader.item === null
+        function onFolderForIconPopoverChanged() { sidebar.overlays() }
+        function onFolderForColorPopoverChanged() { sidebar.overlays() }
+        function onShowingAddFolderChanged() { sidebar.overlays() }
+        function onShowingRenameFolderChanged() { sidebar.overlays() }
+        function onShowingAddWorkspaceChanged() { sidebar.overlays() }
+        function onShowingEditWorkspaceChanged() { sidebar.overlays() }
+        function onShowingDeleteConfirmationChanged() { sidebar.overlays() }
     }
 }

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <limits>
+#include <map>
 #include <random>
 
 namespace brimlark {
@@ -1034,25 +1035,23 @@ TEST(AppFinderStorage, APublishThatChangesNothingStoredLeavesTheDomainFileAlone)
     AppFinder finder { defaults, workspaces, center };
     const QList<AppItem> apps { app(QStringLiteral("Alpha")), app(QStringLiteral("Beta")) };
     finder.publishScan(apps, finder.beginScan());
-    // A mark after the stored bytes: any write replaces the file without it.
-    QFile domain(QString::fromStdString(file));
-    auto marked = [&domain] {
-        domain.open(QIODevice::ReadOnly);
-        const bool mark = domain.readAll().endsWith("#mark");
-        domain.close();
-        return mark;
+    // Every file of the domain with its size: any write adds to one of them.
+    auto files = [&dir] {
+        std::map<std::string, std::uintmax_t> out;
+        for (const auto &entry : std::filesystem::directory_iterator(dir.path().toStdString())) {
+            out[entry.path().filename().string()] = entry.file_size();
+        }
+        return out;
     };
-    ASSERT_TRUE(domain.open(QIODevice::Append));
-    domain.write("#mark");
-    domain.close();
+    const auto before = files();
 
     finder.publishScan(apps, finder.beginScan());
-    EXPECT_TRUE(marked());
+    EXPECT_EQ(files(), before);
     EXPECT_EQ(finder.newlyAddedApps(), apps);
 
     // A change is still written.
     finder.publishScan({ apps[0] }, finder.beginScan());
-    EXPECT_FALSE(marked());
+    EXPECT_NE(files(), before);
     EXPECT_EQ(Defaults { std::filesystem::path(file) }.stringArray(AppFinder::newlyAddedKey.toStdString()),
         std::optional<std::vector<std::string>>({ apps[0].urlText().toStdString() }));
 }

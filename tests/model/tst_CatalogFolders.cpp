@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <limits>
 
 using namespace brimlark;
@@ -105,4 +106,48 @@ TEST(CatalogFolders, AGridReorderStoresTheOrderAndNumbersFoldersByPosition)
     f.folders.reorderGrid({ 0 }, 2, current);
     EXPECT_EQ(f.folders.gridOrder(), (QList<GridItemIdentifier> { current[1], current[0] }));
     EXPECT_EQ(f.folders.find(a)->sortOrder, 1);
+}
+
+// A save encodes again only the folders it has not seen as they are now.
+TEST(CatalogFolders, EverySaveStoresEachFolderAsItIsNow)
+{
+    Folders f;
+    for (const char *name : { "A", "B", "C" }) {
+        f.folders.create(
+            QString::fromLatin1(name), QStringLiteral("folder"), QStringLiteral("#000000"), std::nullopt);
+    }
+    const QUuid a = f.idOf(QStringLiteral("A"));
+    const QUuid b = f.idOf(QStringLiteral("B"));
+    const std::pair<const char *, std::function<void()>> edits[] = {
+        { "rename", [&] { f.folders.rename(a, QStringLiteral("A2")); } },
+        { "pin", [&] { f.folders.togglePin(b); } },
+        { "color", [&] { f.folders.setColor(a, QStringLiteral("#FF0000")); } },
+        { "icon", [&] { f.folders.setIcon(b, QStringLiteral("star")); } },
+        { "add", [&] { f.folders.addApp(a, QStringLiteral("file:///X.app/")); } },
+        { "add another", [&] { f.folders.addApp(a, QStringLiteral("file:///Y.app/")); } },
+        { "reorder members", [&] { f.folders.reorderApps(a, { 1 }, 0); } },
+        { "remove member", [&] { f.folders.removeApp(a, QStringLiteral("file:///X.app/")); } },
+        { "reorder roots", [&] { f.folders.reorderRoots({ 2 }, 0, {}); } },
+        { "replace and save",
+            [&] {
+                auto list = f.folders.folders();
+                list[0].name = QStringLiteral("Replaced");
+                f.folders.set(list);
+                f.folders.save();
+            } },
+        { "remove folder", [&] { f.folders.remove(b); } },
+    };
+    for (const auto &[name, edit] : edits) {
+        edit();
+        const auto stored = nlohmann::ordered_json::parse(
+            *f.defaults.data(f.workspaces.perWorkspaceKey(CatalogFolders::foldersBase).toStdString()));
+        ASSERT_EQ(stored.size(), std::size_t(f.folders.folders().size())) << name;
+        for (const auto &element : stored) {
+            const auto decoded = AppFolder::fromJson(element);
+            ASSERT_TRUE(decoded) << name;
+            const AppFolder *now = f.folders.find(decoded->id);
+            ASSERT_NE(now, nullptr) << name;
+            EXPECT_EQ(element, now->toJson()) << name;
+        }
+    }
 }

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -120,32 +121,125 @@ TEST_F(DefaultsTest, UnreadableFileIsKeptAsideAndDomainStartsEmpty)
     EXPECT_EQ(again.string("k"), "v");
 }
 
-TEST_F(DefaultsTest, AWriterKilledMidWriteLeavesAReadableFile)
+TEST_F(DefaultsTest, AWriterKilledMidWriteKeepsEveryValueItSet)
 {
     {
         Defaults d(file());
         d.set("counter", 0);
     }
     for (int round = 0; round < 5; ++round) {
+        int pipeFds[2];
+        ASSERT_EQ(::pipe(pipeFds), 0);
         pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
+            // Reports each counter once set() has returned it.
+            ::close(pipeFds[0]);
             Defaults d(file());
             std::string big(200000, 'x');
             for (std::int64_t i = 1;; ++i) {
                 d.set("payload", big);
                 d.set("counter", i);
+                if (::write(pipeFds[1], &i, sizeof i) != sizeof i) {
+                    _exit(1);
+                }
             }
-            _exit(0);
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(30 + round * 17));
+        ::close(pipeFds[1]);
+        std::int64_t reported = 0;
+        for (std::int64_t i = 0; ::read(pipeFds[0], &i, sizeof i) == sizeof i && i < 40 + round * 25;) {
+            reported = i;
+        }
         kill(child, SIGKILL);
         int status = 0;
         waitpid(child, &status, 0);
+        for (std::int64_t i = 0; ::read(pipeFds[0], &i, sizeof i) == sizeof i;) {
+            reported = i;
+        }
+        ::close(pipeFds[0]);
 
         Defaults d(file());
         EXPECT_TRUE(asideFiles().empty()) << "round " << round;
-        EXPECT_TRUE(d.integer("counter")) << "round " << round;
+        EXPECT_GE(d.integer("counter").value_or(-1), reported) << "round " << round;
+        EXPECT_EQ(d.string("payload").value_or("").size(), 200000u) << "round " << round;
+    }
+}
+
+// A write killed inside its record, and a crash after a compaction replaced
+// the file but before it removed the journals it folded in.
+TEST_F(DefaultsTest, JournalRecordsCutShortOrAlreadyFoldedInChangeNothing)
+{
+    auto journals = [this] {
+        std::vector<fs::path> out;
+        for (const auto &entry : fs::directory_iterator(file().parent_path())) {
+            if (entry.path().filename().string().find(".journal-") != std::string::npos) {
+                out.push_back(entry.path());
+            }
+        }
+        std::sort(out.begin(), out.end());
+        return out;
+    };
+    auto bytesOf = [](const fs::path &path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+    std::string folded;
+    std::string cut;
+    std::string later;
+    {
+        Defaults d(file());
+        d.set("a", 1);
+        d.set("b", "two");
+        d.remove("a");
+        folded = bytesOf(journals().at(0));
+        d.set("c", 3);
+        cut = bytesOf(journals().at(0));
+        cut.resize(folded.size() + (cut.size() - folded.size()) / 2);
+        ASSERT_TRUE(d.flush());
+        d.set("e", 5);
+        later = bytesOf(journals().at(0));
+        ASSERT_TRUE(d.flush());
+        EXPECT_TRUE(journals().empty());
+    }
+    const std::string compacted = bytesOf(file());
+    struct Case
+    {
+        const char *name;
+        bool withFile;
+        std::vector<std::string> journals;
+        std::optional<std::int64_t> c;
+    };
+    const Case cases[] = {
+        // The file took the journal in before the crash: replaying it again
+        // changes nothing.
+        { "folded", true, { folded }, 3 },
+        // A record ends halfway: it alone is dropped, and the journal after
+        // it still counts.
+        { "cut", false, { cut, later }, std::nullopt },
+    };
+    for (const Case &c : cases) {
+        fs::remove(file());
+        if (c.withFile) {
+            std::ofstream(file(), std::ios::binary) << compacted;
+        }
+        for (std::size_t i = 0; i < c.journals.size(); ++i) {
+            auto path = file();
+            path += ".journal-" + std::to_string(i + 1);
+            std::ofstream(path, std::ios::binary) << c.journals[i];
+        }
+        {
+            Defaults d(file());
+            EXPECT_FALSE(d.contains("a")) << c.name;
+            EXPECT_EQ(d.string("b"), "two") << c.name;
+            EXPECT_EQ(d.integer("c"), c.c) << c.name;
+            EXPECT_EQ(d.integer("e"), 5) << c.name;
+            d.set("d", 4);
+        }
+        // The next writer folded everything into the file.
+        EXPECT_TRUE(journals().empty()) << c.name;
+        Defaults d(file());
+        EXPECT_EQ(d.integer("c"), c.c) << c.name;
+        EXPECT_EQ(d.integer("d"), 4) << c.name;
     }
 }
 
@@ -195,13 +289,11 @@ TEST_F(DefaultsTest, AnUnwritableDomainSaysSoOnceKeepsItsValuesAndLeavesTheFileA
     }
     std::ifstream in(file(), std::ios::binary);
     const std::string before((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    // The temporary files cannot be made (folders stand in their places); a
-    // domain whose folder is a file cannot be written at all.
-    for (int serial = 1; serial <= 3; ++serial) {
-        auto tmp = file();
-        tmp += ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(serial);
-        fs::create_directory(tmp);
-    }
+    // The journal cannot be made (a folder stands in its place); a domain
+    // whose folder is a file cannot be written at all.
+    auto journal = file();
+    journal += ".journal-1";
+    fs::create_directory(journal);
     const fs::path blocked = fs::path(m_dir.path().toStdString()) / "plain-file" / "standard.plist";
     std::ofstream(blocked.parent_path()) << "x";
     for (const fs::path &path : { file(), blocked }) {

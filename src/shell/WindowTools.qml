@@ -1,0 +1,54 @@
+import QtQuick
+import Brimlark.Tools
+import Brimlark.Uninstaller
+
+// The desk tools' popover contents and the uninstall sheet's view, as the
+// grid's toolbar and sheet make them. ContentView loads this apart from the
+// window, in the background: none of them shows in the first frame.
+Item {
+    // The desk tools' controllers (DeskTools), or null.
+    property QtObject deskTools: null
+
+    // The tools open empty without their controllers.
+    readonly property Component colorPicker: deskTools ? colorPickerContent : null
+    readonly property Component measure: deskTools ? measureContent : null
+    readonly property Component qr: deskTools ? qrContent : null
+    readonly property Component notes: deskTools ? notesContent : null
+    readonly property Component snippets: deskTools ? snippetsContent : null
+    readonly property Component uninstaller: Component {
+        AppUninstallerView {}
+    }
+
+    Component {
+        id: colorPickerContent
+        ColorPickerPopoverView {
+            id: colorPicker
+            controller: deskTools.makeColorPicker(colorPicker)
+        }
+    }
+    Component {
+        id: measureContent
+        MeasurePopoverView {
+            id: measure
+            controller: deskTools.makeMeasurePopover(measure)
+        }
+    }
+    Component {
+        id: qrContent
+        QRGeneratorPopoverView {
+            controller: deskTools.qrGenerator
+        }
+    }
+    Component {
+        id: notesContent
+        StickyNotesPopoverView {
+            controller: deskTools.stickyNotes
+        }
+    }
+    Component {
+        id: snippetsContent
+        CodeSnippetsPopoverView {
+            controller: deskTools.codeSnippets
+        }
+    }
+}

@@ -1,0 +1,252 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Brimlark.Views
+import Brimlark.Sidebar
+
+// What the sidebar shows over the window on demand: a folder row's menu, the
+// folder pickers, the folder and workspace sheets and the delete
+// confirmation. SidebarView makes it the first time one of them is wanted.
+Item {
+    id: overlays
+
+    required property Item sidebar
+    required property QtObject controller
+    readonly property alias folderMenu: folderMenu
+
+    // Opens whatever the controller already asked for before this was made.
+    Component.onCompleted: {
+        if (controller.folderForIconPopover)
+            placePopover(iconPopover, controller.folderForIconPopover)
+        if (controller.folderForColorPopover)
+            placePopover(colorPopover, controller.folderForColorPopover)
+        if (controller.showingAddFolder)
+            createSheet.open()
+        if (controller.showingRenameFolder)
+            editSheet.open()
+        if (controller.showingAddWorkspace)
+            createWorkspaceSheet.open()
+        if (controller.showingEditWorkspace)
+            editWorkspaceSheet.open()
+        if (controller.showingDeleteConfirmation)
+            deleteAlert.open()
+    }
+
+    // A folder row's context menu, made from the controller's entries.
+    Menu {
+        id: folderMenu
+        objectName: "folderMenu"
+        property var folder
+        readonly property var entries: folder ? controller.menuEntries(folder) : []
+
+        function openFor(f, row, x, y) {
+            folder = f
+            popup(row, x, y)
+        }
+
+        Instantiator {
+            model: folderMenu.entries.length
+            onObjectAdded: (index, object) => folderMenu.insertItem(index, object)
+            onObjectRemoved: (index, object) => folderMenu.removeItem(object)
+            delegate: MenuItem {
+                required property int index
+                readonly property var entry: folderMenu.entries[index]
+                visible: !entry.separator
+                height: entry.separator ? 9 : implicitHeight
+                enabled: !entry.separator
+                text: entry.separator ? "" : entry.title
+                Accessible.name: text
+                palette.text: entry.destructive ? "#FF3B30" : folderMenu.palette.text
+                contentItem: Item {
+                    implicitHeight: entry.separator ? 1 : label.implicitHeight
+                    Rectangle {
+                        visible: entry.separator
+                        anchors.centerIn: parent
+                        width: parent.width
+                        height: 1
+                        color: palette.mid
+                    }
+                    Text {
+                        id: label
+                        visible: !entry.separator
+                        anchors.verticalCenter: parent.verticalCenter
+                        text: entry.separator ? "" : entry.title
+                        textFormat: Text.PlainText
+                        font: parent.parent.font
+                        color: entry.destructive ? "#FF3B30" : (parent.parent.highlighted ? palette.highlightedText : palette.text)
+                    }
+                }
+                onTriggered: controller.triggerMenu(entry.action, folderMenu.folder)
+            }
+        }
+    }
+
+    // The pickers open beside the row of their folder.
+    Popup {
+        id: iconPopover
+        objectName: "iconPopover"
+        padding: 12
+        x: overlays.sidebar.width - 8
+        onClosed: controller.folderForIconPopover = null
+        contentItem: Loader {
+            active: iconPopover.visible
+            sourceComponent: FolderIconPickerPopoverView {
+                folder: controller.folderForIconPopover
+                viewModel: overlays.sidebar.viewModel
+            }
+        }
+    }
+    Popup {
+        id: colorPopover
+        objectName: "colorPopover"
+        padding: 12
+        x: overlays.sidebar.width - 8
+        onClosed: controller.folderForColorPopover = null
+        contentItem: Loader {
+            id: colorLoader
+            active: colorPopover.visible
+            sourceComponent: FolderColorPickerPopoverView {
+                folder: controller.folderForColorPopover
+                viewModel: overlays.sidebar.viewModel
+                Component.onCompleted: appear()
+            }
+        }
+    }
+
+    function placePopover(popover, folder) {
+        const row = sidebar.rowFor(folder)
+        if (!folder || !row) {
+            popover.close()
+            return
+        }
+        popover.y = Math.max(0, row.mapToItem(sidebar, 0, 0).y - 12)
+        if (popover.visible && popover === colorPopover && colorLoader.item)
+            colorLoader.item.appear()
+        popover.open()
+    }
+
+    Connections {
+        target: controller
+        function onFolderForIconPopoverChanged() { overlays.placePopover(iconPopover, controller.folderForIconPopover) }
+        function onFolderForColorPopoverChanged() { overlays.placePopover(colorPopover, controller.folderForColorPopover) }
+        function onShowingAddFolderChanged() { controller.showingAddFolder ? createSheet.open() : createSheet.close() }
+        function onShowingRenameFolderChanged() { controller.showingRenameFolder ? editSheet.open() : editSheet.close() }
+        function onShowingAddWorkspaceChanged() { controller.showingAddWorkspace ? createWorkspaceSheet.open() : createWorkspaceSheet.close() }
+        function onShowingEditWorkspaceChanged() { controller.showingEditWorkspace ? editWorkspaceSheet.open() : editWorkspaceSheet.close() }
+        function onShowingDeleteConfirmationChanged() { controller.showingDeleteConfirmation ? deleteAlert.open() : deleteAlert.close() }
+    }
+
+    EditingSheet {
+        id: createSheet
+        objectName: "createFolderSheet"
+        parent: Overlay.overlay
+        title: qsTr("Create Folder")
+        confirmText: qsTr("Create")
+        onConfirmed: controller.createFolder()
+        onCancelled: controller.cancelCreateFolder()
+        FolderCustomizerView {
+            Layout.fillWidth: true
+            name: controller.newFolderName
+            selectedIcon: controller.selectedFolderIcon
+            selectedColor: controller.selectedFolderColor
+            onNameEdited: name => controller.newFolderName = name
+            onIconChosen: icon => controller.selectedFolderIcon = icon
+            onColorChosen: color => controller.selectedFolderColor = color
+        }
+    }
+    EditingSheet {
+        id: editSheet
+        objectName: "editFolderSheet"
+        parent: Overlay.overlay
+        title: qsTr("Edit Folder")
+        confirmText: qsTr("Save")
+        onAboutToShow: controller.renameSheetAppeared()
+        onConfirmed: controller.saveRenameFolder()
+        onCancelled: controller.cancelRenameFolder()
+        FolderCustomizerView {
+            Layout.fillWidth: true
+            name: controller.renameFolderName
+            selectedIcon: controller.selectedFolderIcon
+            selectedColor: controller.selectedFolderColor
+            onNameEdited: name => controller.renameFolderName = name
+            onIconChosen: icon => controller.selectedFolderIcon = icon
+            onColorChosen: color => controller.selectedFolderColor = color
+        }
+    }
+
+    EditingSheet {
+        id: createWorkspaceSheet
+        objectName: "createWorkspaceSheet"
+        parent: Overlay.overlay
+        title: qsTr("Create Workspace")
+        confirmText: qsTr("Create")
+        onConfirmed: controller.createWorkspace()
+        onCancelled: controller.cancelCreateWorkspace()
+        WorkspaceCustomizerView {
+            Layout.fillWidth: true
+            name: controller.newWorkspaceName
+            selectedIcon: controller.selectedWorkspaceIcon
+            selectedColor: controller.selectedWorkspaceColor
+            onNameEdited: name => controller.newWorkspaceName = name
+            onIconChosen: icon => controller.selectedWorkspaceIcon = icon
+            onColorChosen: color => controller.selectedWorkspaceColor = color
+        }
+    }
+    EditingSheet {
+        id: editWorkspaceSheet
+        objectName: "editWorkspaceSheet"
+        parent: Overlay.overlay
+        title: qsTr("Edit Workspace")
+        confirmText: qsTr("Save")
+        onConfirmed: controller.saveEditWorkspace()
+        onCancelled: controller.cancelEditWorkspace()
+        WorkspaceCustomizerView {
+            Layout.fillWidth: true
+            name: controller.editWorkspaceName
+            selectedIcon: controller.editWorkspaceIcon
+            selectedColor: controller.editWorkspaceColor
+            onNameEdited: name => controller.editWorkspaceName = name
+            onIconChosen: icon => controller.editWorkspaceIcon = icon
+            onColorChosen: color => controller.editWorkspaceColor = color
+        }
+    }
+
+    Dialog {
+        id: deleteAlert
+        objectName: "deleteFolderAlert"
+        parent: Overlay.overlay
+        anchors.centerIn: parent
+        modal: true
+        width: 300
+        title: qsTr("Delete Folder")
+        closePolicy: Popup.CloseOnEscape
+        onClosed: controller.showingDeleteConfirmation = false
+        contentItem: Label {
+            Accessible.role: Accessible.AlertMessage
+            Accessible.name: deleteAlert.title
+            Accessible.description: text
+            text: controller.deleteMessage
+            textFormat: Text.PlainText
+            wrapMode: Text.Wrap
+        }
+        footer: DialogButtonBox {
+            Button {
+                objectName: "deleteCancelButton"
+                text: qsTr("Cancel")
+                DialogButtonBox.buttonRole: DialogButtonBox.RejectRole
+                Accessible.name: text
+                Accessible.onPressAction: deleteAlert.reject()
+            }
+            Button {
+                objectName: "deleteConfirmButton"
+                text: qsTr("Delete")
+                palette.buttonText: "#FF3B30"
+                DialogButtonBox.buttonRole: DialogButtonBox.DestructiveRole
+                Accessible.name: text
+                Accessible.onPressAction: controller.confirmDelete()
+                onClicked: controller.confirmDelete()
+            }
+        }
+        onRejected: controller.showingDeleteConfirmation = false
+    }
+}
