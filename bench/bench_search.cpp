@@ -3,7 +3,8 @@
 // BM_KeystrokeToFrame: the real grid view with its toolbar in a window; each
 // keystroke goes to the window as a key press and release, and the time runs
 // until the next frame is swapped, by which time the grid shows the narrowed
-// list. A query is typed and erased again and again; the counters give the
+// list. Between keystrokes a real event loop runs, as in the program, so
+// deferred deletions and incubation happen where they would there. A query is typed and erased again and again; the counters give the
 // slowest keystroke, the 99th percentile (the target is 16.7 ms or less) and
 // how many keystrokes took 16.7 ms or more.
 
@@ -21,12 +22,14 @@
 #include "state/BrimlarkViewModel.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QTimer>
 #include <QtQml/qqmlextensionplugin.h>
 
 #include <benchmark/benchmark.h>
@@ -121,8 +124,16 @@ void BM_KeystrokeToFrame(benchmark::State &state)
     content->setParentItem(window.contentItem());
     content->setSize(QSizeF(1200, 800));
     bool swapped = false;
+    QElapsedTimer clock;
+    clock.start();
+    qint64 swappedAt = 0;
     QObject::connect(
-        &window, &QQuickWindow::frameSwapped, &window, [&swapped] { swapped = true; }, Qt::DirectConnection);
+        &window, &QQuickWindow::frameSwapped, &window,
+        [&] {
+            swapped = true;
+            swappedAt = clock.nsecsElapsed();
+        },
+        Qt::DirectConnection);
     window.show();
     window.requestActivate();
 
@@ -138,24 +149,31 @@ void BM_KeystrokeToFrame(benchmark::State &state)
     }
     field->forceActiveFocus();
 
+    // A real event loop runs until the frame, as in the program, so deferred
+    // deletions (tiles the grid let go of) run between keystrokes too.
+    QEventLoop loop;
+    QObject::connect(&window, &QQuickWindow::frameSwapped, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    QObject::connect(&giveUp, &QTimer::timeout, &loop, &QEventLoop::quit);
     const auto waitForFrame = [&] {
-        QElapsedTimer t;
-        t.start();
-        while (!swapped && t.elapsed() < 2000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+        if (!swapped) {
+            giveUp.start(2000);
+            loop.exec();
+            giveUp.stop();
         }
     };
     std::vector<double> keystrokes;
     const auto press = [&](int key, const QString &text) {
         swapped = false;
-        QElapsedTimer t;
-        t.start();
+        const qint64 start = clock.nsecsElapsed();
         QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, text);
         QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, text);
         QGuiApplication::sendEvent(&window, &down);
         QGuiApplication::sendEvent(&window, &up);
         waitForFrame();
-        keystrokes.push_back(double(t.nsecsElapsed()) / 1e6);
+        // Up to the swap: what the loop does after it belongs to no keystroke.
+        keystrokes.push_back(double((swapped ? swappedAt : clock.nsecsElapsed()) - start) / 1e6);
     };
 
     const QString query = QStringLiteral("camera mu");

@@ -79,8 +79,8 @@ Item {
                 anchors.fill: icon
                 visible: icon.status !== Image.Ready
                 source: "qrc:/brimlark/platform/generic-app.svg"
-                sourceSize.width: 128
-                sourceSize.height: 128
+                sourceSize.width: 80
+                sourceSize.height: 80
                 fillMode: Image.PreserveAspectFit
                 opacity: icon.opacity
                 scale: icon.scale
@@ -93,8 +93,10 @@ Item {
                 width: 80
                 height: 80
                 source: tile.iconSource
-                sourceSize.width: 128
-                sourceSize.height: 128
+                // The size it is drawn at (the engine asks for device
+                // pixels): an icon scaled on every frame costs each scroll.
+                sourceSize.width: 80
+                sourceSize.height: 80
                 fillMode: Image.PreserveAspectFit
                 smooth: true
                 mipmap: true
@@ -116,7 +118,10 @@ Item {
             y: 90 + 8
             width: 110
             // Limited by lines, not by height: a height that is a hair
-            // short of two of the layout's lines would elide to one.
+            // short of two of the layout's lines would elide to one. The
+            // height is set all the same, with room to spare, so the text
+            // never lays itself out a second time for its implicit size.
+            height: Style.nameLineSpacing * 3
             text: tile.name
             textFormat: Text.PlainText
             font: Style.nameFont

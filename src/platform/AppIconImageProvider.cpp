@@ -64,7 +64,17 @@ QQuickImageResponse *AppIconImageProvider::requestImageResponse(const QString &i
         response,
         [this, response, path, size, version] {
             QThreadPool::globalInstance()->start([this, response, path, size, version] {
-                response->finish(response->isCancelled() ? QImage() : m_store.fetch(path, size, version));
+                if (response->isCancelled()) {
+                    response->finish(QImage());
+                    return;
+                }
+                // The store keeps a few sizes; the view gets the size it draws,
+                // scaled once here rather than on every frame it paints.
+                QImage image = m_store.fetch(path, size, version);
+                if (image.width() > size || image.height() > size) {
+                    image = image.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+                }
+                response->finish(image);
             });
         },
         Qt::QueuedConnection);

@@ -34,7 +34,8 @@ private:
 // at the path (decoded again when the cached one has another version; a new
 // version also gives a new URL, so the engine's own cache misses too),
 // decoded off the GUI thread at the requested size (at most 256 px), from
-// the given cache when it is there. Install with
+// the given cache when it is there: the cache's nearest larger size, scaled
+// down to the one requested. Install with
 // engine.addImageProvider(AppIconImageProvider::ProviderId, new AppIconImageProvider(store)).
 class AppIconImageProvider : public QQuickAsyncImageProvider
 {
