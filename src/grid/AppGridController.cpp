@@ -123,9 +123,25 @@ void AppGridController::refresh()
 
 void AppGridController::syncTiles()
 {
-    // Step by step even across sections: a change too large for that
-    // rebuilds the rows by itself (AppTileModel::setApps).
-    m_apps.setApps(m_viewModel ? m_viewModel->filteredApps() : QList<AppItem>());
+    if (!m_viewModel) {
+        m_tilesQuery.clear();
+        m_apps.setApps({});
+        return;
+    }
+    const QString &query = m_viewModel->searchQuery();
+    const bool typed = query != m_tilesQuery;
+    m_tilesQuery = query;
+    // A keystroke's result is rewritten row by row: the tiles on screen take
+    // their new applications instead of being made anew, which is what a
+    // keystroke's frame could not afford. Every other change goes step by
+    // step by identity (a change too large for that rebuilds the rows by
+    // itself), so moved tiles keep their delegates; so does a drag, whose
+    // source tile must keep its application.
+    if (typed && !m_viewModel->draggedApp()) {
+        m_apps.rewrite(m_viewModel->filteredApps());
+    } else {
+        m_apps.setApps(m_viewModel->filteredApps());
+    }
 }
 
 bool AppGridController::folderSelected() const

@@ -161,6 +161,8 @@ private:
 
     GridColumns m_columns;
     AppTileModel m_apps;
+    // The search the tiles were last brought to.
+    QString m_tilesQuery;
 
     std::optional<QUuid> m_expandedFolderID;
     std::optional<QString> m_expandedCategoryName;

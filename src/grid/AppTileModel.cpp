@@ -189,6 +189,35 @@ void AppTileModel::reset(const QList<AppItem> &apps)
     }
 }
 
+void AppTileModel::rewrite(const QList<AppItem> &apps)
+{
+    const int before = count();
+    const int kept = int(std::min(m_apps.size(), apps.size()));
+    for (int r = 0; r < kept;) {
+        if (m_apps[r].sameDetails(apps[r])) {
+            ++r;
+            continue;
+        }
+        const int first = r;
+        for (; r < kept && !m_apps[r].sameDetails(apps[r]); ++r) {
+            m_apps[r] = apps[r];
+        }
+        emit dataChanged(index(first), index(r - 1));
+    }
+    if (apps.size() > kept) {
+        beginInsertRows({}, kept, int(apps.size()) - 1);
+        m_apps.append(apps.mid(kept));
+        endInsertRows();
+    } else if (m_apps.size() > kept) {
+        beginRemoveRows({}, kept, int(m_apps.size()) - 1);
+        m_apps.resize(kept);
+        endRemoveRows();
+    }
+    if (count() != before) {
+        emit countChanged();
+    }
+}
+
 QVariant AppTileModel::appAt(int row) const
 {
     if (row < 0 || row >= m_apps.size()) {

@@ -48,6 +48,11 @@ public:
     void setApps(const QList<AppItem> &apps);
     // Replaces every row at once.
     void reset(const QList<AppItem> &apps);
+    // Row i becomes apps[i]: the rows both lists have change their data in
+    // place and only the tail is inserted or removed, so a view keeps its
+    // delegates and rebinds them instead of making new ones. Meant for a
+    // list that has little to do with the one before (a new search).
+    void rewrite(const QList<AppItem> &apps);
 
     Q_INVOKABLE QVariant appAt(int row) const;
     Q_INVOKABLE int indexOfPath(const QString &path) const;
