@@ -54,6 +54,10 @@ void AppGridController::setViewModel(BrimlarkViewModel *viewModel)
         m_connections << connect(m_viewModel, &BrimlarkViewModel::changed, this, &AppGridController::refresh);
         m_connections << connect(
             m_viewModel, &BrimlarkViewModel::filteredAppsChanged, this, &AppGridController::syncTiles);
+        // A search that leaves the list as it was is caught up with too, so
+        // a later change under it (a publish) is not taken for typing.
+        m_connections << connect(m_viewModel, &BrimlarkViewModel::refiltered, this,
+            [this] { m_tilesQuery = m_viewModel->searchQuery(); });
         m_connections << connect(
             m_viewModel, &BrimlarkViewModel::foldersChanged, this, &AppGridController::overlayChanged);
         m_connections << connect(m_viewModel, &BrimlarkViewModel::groupedAppsByCategoryChanged, this,

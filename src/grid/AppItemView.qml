@@ -192,10 +192,22 @@ Item {
         }
     }
 
+    // The open context menu and the application it was opened for: a tile
+    // given another application (a search rewrote its row) closes it, as its
+    // entries would act on the new one.
+    property QtObject openedMenu: null
+    property string openedMenuPath
+    onAppChanged: {
+        if (openedMenu && (!app || app.id !== openedMenuPath))
+            openedMenu.close()
+    }
+
     // The context menu, built from the entries of this moment.
     function openMenu() {
         const menu = tile.menuComponent().createObject(tile, { "entries": controller.menu(), "controller": controller })
         menu.closed.connect(menu.destroy)
+        openedMenu = menu
+        openedMenuPath = app ? app.id : ""
         menu.popup()
         return menu
     }

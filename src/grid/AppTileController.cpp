@@ -52,6 +52,12 @@ void AppTileController::setViewModelObject(QObject *object)
 
 void AppTileController::setApp(const AppItem &app)
 {
+    // A tile given another application (a search rewrote its row, or the
+    // grid reused it) shows none of the launch of the one before.
+    if (app.id() != m_app.id()) {
+        cancelPendingResets();
+        setLaunching(false);
+    }
     m_app = app;
     emit appChanged();
 }

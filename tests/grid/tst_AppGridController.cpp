@@ -153,6 +153,41 @@ TEST_F(AppGridControllerTest, TheTilesFollowTheFilteredApplicationsStepByStep)
     EXPECT_EQ(tileNames(), (QStringList { u"Charlie"_qs, u"Bravo"_qs, u"Alpha"_qs }));
 }
 
+TEST_F(AppGridControllerTest, TypingRewritesTheRowsAndOtherChangesGoByIdentity)
+{
+    standardCatalog();
+    QAbstractItemModelTester tester(grid.apps(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    f.vm().setSearchQuery(QStringLiteral("a")); // all three
+    QSignalSpy inserts(grid.apps(), &AppTileModel::rowsInserted);
+    QSignalSpy removes(grid.apps(), &AppTileModel::rowsRemoved);
+    QSignalSpy changes(grid.apps(), &AppTileModel::dataChanged);
+
+    // A publish under the search: the new tile is inserted where it belongs.
+    f.finder.publishScan(
+        f.finder.apps() + QList<AppItem> { f.app(QStringLiteral("Bravissimo")) }, f.finder.beginScan());
+    EXPECT_EQ(tileNames(), (QStringList { u"Alpha"_qs, u"Bravissimo"_qs, u"Bravo"_qs, u"Charlie"_qs }));
+    ASSERT_EQ(inserts.count(), 1);
+    EXPECT_EQ(inserts[0].value(1).toInt(), 1);
+    EXPECT_EQ(changes.count(), 0);
+
+    // A keystroke: row 0 takes Charlie, the rest go from the end.
+    f.vm().setSearchQuery(QStringLiteral("ar"));
+    EXPECT_EQ(tileNames(), QStringList { u"Charlie"_qs });
+    EXPECT_EQ(changes.count(), 1);
+    ASSERT_EQ(removes.count(), 1);
+    EXPECT_EQ(removes[0].value(1).toInt(), 1);
+
+    // While a tile is dragged, a keystroke keeps the tiles by identity.
+    f.vm().setDraggedApp(f.finder.apps().value(0));
+    inserts.clear();
+    changes.clear();
+    f.vm().setSearchQuery(QString());
+    EXPECT_EQ(tileNames().size(), 4);
+    EXPECT_EQ(changes.count(), 0);
+    ASSERT_EQ(inserts.count(), 1);
+    EXPECT_EQ(inserts[0].value(1).toInt(), 0); // before Charlie
+}
+
 TEST_F(AppGridControllerTest, APublishIsOneRefilterAndOneInsertOfItsNewTile)
 {
     standardCatalog();

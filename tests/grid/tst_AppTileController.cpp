@@ -77,6 +77,16 @@ TEST_F(AppTileControllerTest, ATileGoneBeforeItsLookEndsLeavesNothingBehind)
     f.advance(1000);
 }
 
+TEST_F(AppTileControllerTest, AnotherApplicationEndsTheLookAndTheSameOneKeepsIt)
+{
+    tile.click();
+    tile.setApp(alpha); // the same application, its details refreshed
+    EXPECT_TRUE(tile.isLaunching());
+    tile.setApp(f.appNamed(QStringLiteral("Bravo")).value<AppItem>());
+    EXPECT_FALSE(tile.isLaunching());
+    EXPECT_EQ(f.scheduler.pendingCount(), 0u);
+}
+
 TEST_F(AppTileControllerTest, TheFavouritesEntryFollowsTheStoredFavourites)
 {
     const auto title = [this] { return tile.menuEntries()[2].title; };

@@ -173,6 +173,25 @@ TEST_F(AppTileModelTest, TheCountFollowsTheRows)
     EXPECT_EQ(count.count(), 2);
 }
 
+TEST_F(AppTileModelTest, ARewriteChangesRowsInPlaceAndOnlyTheTailComesOrGoes)
+{
+    Signals narrow(model);
+    model.rewrite(apps(QStringLiteral("ABXDE")));
+    EXPECT_EQ(letters(model), u"ABXDE");
+    ASSERT_EQ(narrow.changes.count(), 1);
+    EXPECT_EQ(narrow.changes[0].value(0).toModelIndex().row(), 2);
+    EXPECT_EQ(narrow.changes[0].value(1).toModelIndex().row(), 2);
+    ASSERT_EQ(narrow.removes.count(), 1);
+    EXPECT_EQ(narrow.removes[0].value(1).toInt(), 5);
+    EXPECT_EQ(narrow.inserts.count() + narrow.moves.count() + narrow.resets.count(), 0);
+
+    Signals widen(model);
+    model.rewrite(apps(QStringLiteral("ABXDEFG")));
+    EXPECT_EQ(letters(model), u"ABXDEFG");
+    EXPECT_EQ(widen.inserts.count(), 1);
+    EXPECT_EQ(widen.changes.count() + widen.removes.count() + widen.moves.count() + widen.resets.count(), 0);
+}
+
 // Random edits end in the new list, under the model tester's checks.
 TEST_F(AppTileModelTest, AnyChangeEndsInTheNewList)
 {

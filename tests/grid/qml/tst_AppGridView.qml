@@ -84,6 +84,32 @@ TestCase {
         compare(grid.navigationTitle, "All Apps")
     }
 
+    function test_typingRebindsTheTilesOnScreen() {
+        fixture.publish(["Delta", "Alpha", "Charlie", "Bravo"])
+        const tiles = layoutItem(makeGrid())
+        waitForItemPolished(tiles)
+        const cells = [0, 1].map(i => tiles.itemAtIndex(i))
+        const menu = cells[1].tile.openMenu()
+        const check = (names) => {
+            compare(tileNames(tiles), names)
+            for (let i = 0; i < names.length; ++i) {
+                const tile = tiles.itemAtIndex(i).tile
+                compare(tile.nameItem.text, names[i])
+                compare(tile.controller.app.name, names[i])
+                compare(tile.iconItem.source, tiles.model.data(tiles.model.index(i, 0), AppTileModel.IconSourceRole))
+            }
+        }
+        fixture.viewModel.searchQuery = "ha"
+        check(["Alpha", "Charlie"])
+        compare([0, 1].map(i => tiles.itemAtIndex(i)), cells)
+        // The menu was Bravo's: it closes rather than act on Charlie.
+        tryCompare(cells[1].tile, "openedMenu", null)
+        verify(!menu || !menu.visible)
+        fixture.viewModel.searchQuery = ""
+        check(["Alpha", "Bravo", "Charlie", "Delta"])
+        compare([0, 1].map(i => tiles.itemAtIndex(i)), cells)
+    }
+
     function test_theColumnsFitThePane() {
         fixture.publish(["Alpha", "Bravo", "Charlie"])
         const grid = makeGrid()
