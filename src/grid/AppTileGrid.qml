@@ -42,6 +42,10 @@ GridView {
     topMargin: padding
     bottomMargin: padding - 32
     reuseItems: true
+    // No tiles made ahead off screen: a keystroke rebinds only the tiles in
+    // view, and none are left half made to finish in the next keystroke's
+    // frame. A row scrolled into view costs less than a frame to make.
+    cacheBuffer: 0
 
     ScrollBar.vertical: ThinScrollBar {
         policy: ScrollBar.AsNeeded
