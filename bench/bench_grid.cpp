@@ -45,6 +45,7 @@
 #include "shell/GlobalHotkeyManager.h"
 #include "shell/MenuCommands.h"
 #include "state/BrimlarkViewModel.h"
+#include "support/SharedIconStore.h"
 #include "tools/DeskTools.h"
 
 #include <QCoreApplication>
@@ -88,17 +89,7 @@ using namespace brimlark;
 
 namespace {
 
-// The process-wide icon store, made and installed as the program does.
-AppIconStore &iconStore()
-{
-    static AppWorkspace workspace;
-    static const std::unique_ptr<AppIconStore> store = [] {
-        auto made = AppIconStore::overWorkspace(workspace);
-        AppIconStore::installShared(made.get());
-        return made;
-    }();
-    return *store;
-}
+using test::sharedIconStore;
 
 constexpr int BundleCount = 1000;
 // The hot key is measured over twice as many: the first folder and a second.
@@ -273,7 +264,8 @@ struct ChildWindow
     bool build(bool full, const QStringList &folders, bool scanInBackground = false)
     {
         BrimlarkApp::prepareEngine(engine);
-        engine.addImageProvider(AppIconImageProvider::ProviderId, new AppIconImageProvider(iconStore()));
+        engine.addImageProvider(
+            AppIconImageProvider::ProviderId, new AppIconImageProvider(sharedIconStore()));
         engineMark = sinceSpawn();
         if (full) {
             state = std::make_unique<ChildState>(folders, scanInBackground);
@@ -508,7 +500,7 @@ int runScroll()
     app.exec();
     out.flush();
     // Every icon asked for is in by now, or on its way.
-    iconStore().waitForDone(10000);
+    sharedIconStore().waitForDone(10000);
     settle(200);
     std::vector<double> sorted = frames;
     std::sort(sorted.begin(), sorted.end());
@@ -516,7 +508,7 @@ int runScroll()
     const double p99 = sorted.empty() ? 0 : sorted[std::min(sorted.size() - 1, size_t(sorted.size() * 0.99))];
     const auto over
         = std::count_if(frames.begin(), frames.end(), [](double ms) { return ms >= FrameBudgetMs; });
-    AppIconCache &cache = iconStore().cache();
+    AppIconCache &cache = sharedIconStore().cache();
     std::printf("frames %zu max %.3f p99 %.3f over %ld rss_kib %ld cache_bytes %lld cache_max %lld\n",
         frames.size(), worst, p99, long(over), peakResidentKiB(), static_cast<long long>(cache.totalBytes()),
         static_cast<long long>(cache.maxBytes()));

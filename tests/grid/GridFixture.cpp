@@ -131,16 +131,4 @@ void GridFixture::advance(int msecs)
     scheduler.advance(std::chrono::milliseconds(msecs));
 }
 
-AppIconStore &sharedIconStore()
-{
-    // Made on the GUI thread the first time a view needs it, as the program does.
-    static AppWorkspace workspace;
-    static const std::unique_ptr<AppIconStore> store = [] {
-        auto made = AppIconStore::overWorkspace(workspace);
-        AppIconStore::installShared(made.get());
-        return made;
-    }();
-    return *store;
-}
-
 } // namespace brimlark::test

@@ -17,15 +17,9 @@
 
 #include <memory>
 
-namespace brimlark {
-class AppIconStore;
-}
+#include "support/SharedIconStore.h"
 
 namespace brimlark::test {
-
-// The process-wide icon store the grid's image provider and loaders read,
-// made and installed at first use.
-AppIconStore &sharedIconStore();
 
 // Records launches; starts the programs only when asked to.
 class RecordingWorkspace : public AppWorkspace

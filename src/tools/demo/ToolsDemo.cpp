@@ -1,6 +1,6 @@
 // A window with the five desk-tool popovers side by side and a workspace switcher,
-// for trying them before the grid's toolbar opens them. State goes to the
-// standard settings domain, so it survives a restart like the program's.
+// for trying them on their own. State goes to a settings domain of the demo's
+// own, so it survives a restart and never shares a file with a running program.
 
 #include "model/WorkspaceManager.h"
 #include "model/WorkspaceStorage.h"
@@ -40,9 +40,7 @@ int main(int argc, char **argv)
     std::fflush(stdout);
 
     using namespace brimlark;
-    const auto standardDefaults = std::make_shared<Defaults>(Defaults::standardFile());
-    Defaults::installStandard(standardDefaults);
-    Defaults &defaults = *standardDefaults;
+    Defaults defaults(Defaults::configDirectory() / "tools-demo.plist");
     NotificationCenter center;
     WorkspaceManager workspaces(defaults, center);
     WorkspaceStorage storage(defaults, workspaces, center);
