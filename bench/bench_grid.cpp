@@ -264,8 +264,7 @@ struct ChildWindow
     bool build(bool full, const QStringList &folders, bool scanInBackground = false)
     {
         BrimlarkApp::prepareEngine(engine);
-        engine.addImageProvider(
-            AppIconImageProvider::ProviderId, new AppIconImageProvider(sharedIconStore()));
+        AppIconImageProvider::install(engine, sharedIconStore());
         engineMark = sinceSpawn();
         if (full) {
             state = std::make_unique<ChildState>(folders, scanInBackground);

@@ -102,7 +102,7 @@ void BM_KeystrokeToFrame(benchmark::State &state)
 
     QQmlEngine engine;
     BrimlarkApp::prepareEngine(engine);
-    engine.addImageProvider(AppIconImageProvider::ProviderId, new AppIconImageProvider(sharedIconStore()));
+    AppIconImageProvider::install(engine, sharedIconStore());
     QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/Brimlark/Grid/AppGridView.qml")));
     std::unique_ptr<QQuickItem> content(qobject_cast<QQuickItem *>(component.createWithInitialProperties(
         { { QStringLiteral("viewModel"), QVariant::fromValue<QObject *>(&viewModel) } })));

@@ -78,7 +78,7 @@ Item {
             Image {
                 anchors.fill: icon
                 visible: icon.status !== Image.Ready
-                source: "qrc:/brimlark/platform/generic-app.svg"
+                source: "image://appplaceholder/app"
                 sourceSize.width: 80
                 sourceSize.height: 80
                 fillMode: Image.PreserveAspectFit

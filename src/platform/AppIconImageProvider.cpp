@@ -5,7 +5,10 @@
 
 #include <QMutex>
 #include <QMutexLocker>
+#include <QPainter>
+#include <QQmlEngine>
 #include <QQuickTextureFactory>
+#include <QSvgRenderer>
 #include <QThreadPool>
 
 #include <algorithm>
@@ -124,6 +127,41 @@ std::optional<quint64> AppIconImageProvider::versionForId(const QString &id)
     bool ok = false;
     const quint64 version = mark >= 0 ? id.mid(mark + 3).toULongLong(&ok) : 0;
     return ok && version != 0 ? std::optional<quint64>(version) : std::nullopt;
+}
+
+void AppIconImageProvider::install(QQmlEngine &engine, AppIconStore &store)
+{
+    engine.addImageProvider(ProviderId, new AppIconImageProvider(store));
+    engine.addImageProvider(AppPlaceholderImageProvider::ProviderId, new AppPlaceholderImageProvider);
+}
+
+AppPlaceholderImageProvider::AppPlaceholderImageProvider()
+    : QQuickImageProvider(QQuickImageProvider::Image)
+{
+}
+
+QImage AppPlaceholderImageProvider::requestImage(const QString &id, QSize *size, const QSize &requestedSize)
+{
+    Q_UNUSED(id);
+    constexpr int DefaultSide = 80;
+    constexpr int MaxSide = 512;
+    const int width = std::clamp(requestedSize.width() > 0 ? requestedSize.width() : DefaultSide, 1, MaxSide);
+    const int height = std::clamp(requestedSize.height() > 0 ? requestedSize.height() : width, 1, MaxSide);
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QSvgRenderer renderer(QStringLiteral(":/brimlark/platform/generic-app.svg"));
+    if (renderer.isValid()) {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QSize drawn = renderer.defaultSize().scaled(width, height, Qt::KeepAspectRatio);
+        renderer.render(&painter,
+            QRectF((width - drawn.width()) / 2.0, (height - drawn.height()) / 2.0, drawn.width(),
+                drawn.height()));
+    }
+    if (size) {
+        *size = image.size();
+    }
+    return image;
 }
 
 } // namespace brimlark

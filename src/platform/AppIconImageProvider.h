@@ -3,10 +3,15 @@
 #include <QImage>
 #include <QMutex>
 #include <QQuickAsyncImageProvider>
+#include <QQuickImageProvider>
 #include <QUrl>
 
 #include <atomic>
 #include <optional>
+
+QT_BEGIN_NAMESPACE
+class QQmlEngine;
+QT_END_NAMESPACE
 
 namespace brimlark {
 
@@ -35,8 +40,7 @@ private:
 // version also gives a new URL, so the engine's own cache misses too),
 // decoded off the GUI thread at the requested size (at most 256 px), from
 // the given cache when it is there: the cache's nearest larger size, scaled
-// down to the one requested. Install with
-// engine.addImageProvider(AppIconImageProvider::ProviderId, new AppIconImageProvider(store)).
+// down to the one requested. Install with install() below.
 class AppIconImageProvider : public QQuickAsyncImageProvider
 {
 public:
@@ -44,6 +48,10 @@ public:
 
     // The store outlives the provider.
     explicit AppIconImageProvider(AppIconStore &store);
+
+    // Adds this provider over the store and the placeholder's provider to
+    // the engine.
+    static void install(QQmlEngine &engine, AppIconStore &store);
 
     QQuickImageResponse *requestImageResponse(const QString &id, const QSize &requestedSize) override;
 
@@ -56,6 +64,21 @@ public:
 
 private:
     AppIconStore &m_store;
+};
+
+// Serves "image://appplaceholder/app": the generic application icon that
+// stands in until an application's own icon has loaded, drawn at the
+// requested size (80 px unless asked) on the calling thread. A tile needs it
+// in its first frame, so it cannot come from the pool; it is drawn from its
+// vector picture directly, without the image readers, whose plugins would
+// all be loaded for the window's first frame otherwise.
+class AppPlaceholderImageProvider : public QQuickImageProvider
+{
+public:
+    static inline const QString ProviderId = QStringLiteral("appplaceholder");
+
+    AppPlaceholderImageProvider();
+    QImage requestImage(const QString &id, QSize *size, const QSize &requestedSize) override;
 };
 
 } // namespace brimlark

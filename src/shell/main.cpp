@@ -185,7 +185,7 @@ int main(int argc, char *argv[])
         diskAccess, scheduler);
 
     services.prepareEngine = [&uninstaller, &icons](QQmlApplicationEngine &engine) {
-        engine.addImageProvider(AppIconImageProvider::ProviderId, new AppIconImageProvider(icons));
+        AppIconImageProvider::install(engine, icons);
         engine.rootContext()->setContextProperty(QStringLiteral("uninstallerServices"), &uninstaller);
     };
 

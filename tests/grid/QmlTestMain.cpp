@@ -47,8 +47,7 @@ public slots:
     void qmlEngineAvailable(QQmlEngine *engine)
     {
         engine->addImportPath(QStringLiteral("qrc:/"));
-        engine->addImageProvider(
-            AppIconImageProvider::ProviderId, new AppIconImageProvider(test::sharedIconStore()));
+        AppIconImageProvider::install(*engine, test::sharedIconStore());
         engine->rootContext()->setContextProperty(QStringLiteral("GridTest"), new GridTestSupport(engine));
     }
 };

@@ -47,8 +47,7 @@ public:
     GridWindow(test::GridFixture &fixture, QSize size = QSize(1000, 700))
     {
         engine.addImportPath(QStringLiteral("qrc:/"));
-        engine.addImageProvider(
-            AppIconImageProvider::ProviderId, new AppIconImageProvider(test::sharedIconStore()));
+        AppIconImageProvider::install(engine, test::sharedIconStore());
         QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/Brimlark/Grid/AppGridView.qml")));
         grid.reset(qobject_cast<QQuickItem *>(component.createWithInitialProperties(
             { { QStringLiteral("viewModel"), QVariant::fromValue(fixture.viewModelObject()) } })));

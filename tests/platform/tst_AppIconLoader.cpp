@@ -3,6 +3,7 @@
 #include "platform/AppIconImageProvider.h"
 #include "platform/AppIconLoader.h"
 #include "platform/AppIconStore.h"
+#include "platform/AppWorkspace.h"
 
 #include <QElapsedTimer>
 #include <QMutex>
@@ -348,5 +349,30 @@ TEST(AppIconImageProvider, ServesIconsByPathAtTheRequestedSize)
         EXPECT_EQ(AppIconImageProvider::pathForId(versioned), c.path);
         EXPECT_EQ(AppIconImageProvider::versionForId(versioned).value_or(0), c.version)
             << c.path.toStdString();
+    }
+}
+
+// The stand-in a tile shows in its first frame is the generic application
+// icon, drawn at the size asked (80 px unless asked).
+TEST(AppPlaceholderImageProvider, DrawsTheGenericIconAtTheRequestedSize)
+{
+    AppPlaceholderImageProvider provider;
+    AppWorkspace workspace;
+    for (const QSize &requested : { QSize(), QSize(160, 160) }) {
+        QSize size;
+        const QImage placeholder = provider.requestImage(QStringLiteral("app"), &size, requested);
+        const int side = requested.isValid() ? requested.width() : 80;
+        ASSERT_EQ(placeholder.size(), QSize(side, side));
+        EXPECT_EQ(size, placeholder.size());
+        const QImage generic = workspace.genericApplicationIcon(side).convertToFormat(placeholder.format());
+        ASSERT_EQ(generic.size(), placeholder.size());
+        for (const QPoint &at : { QPoint(side / 2, side / 2), QPoint(side / 4, side / 2), QPoint(2, 2) }) {
+            const QColor a = placeholder.pixelColor(at);
+            const QColor b = generic.pixelColor(at);
+            EXPECT_LE(std::abs(a.red() - b.red()) + std::abs(a.green() - b.green())
+                    + std::abs(a.blue() - b.blue()) + std::abs(a.alpha() - b.alpha()),
+                12)
+                << side << " at " << at.x() << "," << at.y();
+        }
     }
 }
