@@ -1,5 +1,7 @@
 #include "grid/AppGridController.h"
 
+#include "state/ViewModelBinding.h"
+
 #include <QSet>
 
 #include "platform/UuidText.h"
@@ -41,32 +43,25 @@ void AppGridController::setViewModelObject(QObject *object)
 
 void AppGridController::setViewModel(BrimlarkViewModel *viewModel)
 {
-    if (m_viewModel == viewModel) {
+    if (!rebindViewModel(*this, m_viewModel, viewModel)) {
         return;
     }
-    for (const auto &c : std::as_const(m_connections)) {
-        disconnect(c);
-    }
-    m_connections.clear();
-    m_viewModel = viewModel;
     if (m_viewModel) {
         // The view model passes every catalog change on as changed().
-        m_connections << connect(m_viewModel, &BrimlarkViewModel::changed, this, &AppGridController::refresh);
-        m_connections << connect(
-            m_viewModel, &BrimlarkViewModel::filteredAppsChanged, this, &AppGridController::syncTiles);
+        connect(m_viewModel, &BrimlarkViewModel::changed, this, &AppGridController::refresh);
+        connect(m_viewModel, &BrimlarkViewModel::filteredAppsChanged, this, &AppGridController::syncTiles);
         // A search that leaves the list as it was is caught up with too, so
         // a later change under it (a publish) is not taken for typing.
-        m_connections << connect(m_viewModel, &BrimlarkViewModel::refiltered, this,
+        connect(m_viewModel, &BrimlarkViewModel::refiltered, this,
             [this] { m_tilesQuery = m_viewModel->searchQuery(); });
-        m_connections << connect(
-            m_viewModel, &BrimlarkViewModel::foldersChanged, this, &AppGridController::overlayChanged);
-        m_connections << connect(m_viewModel, &BrimlarkViewModel::groupedAppsByCategoryChanged, this,
+        connect(m_viewModel, &BrimlarkViewModel::foldersChanged, this, &AppGridController::overlayChanged);
+        connect(m_viewModel, &BrimlarkViewModel::groupedAppsByCategoryChanged, this,
             &AppGridController::overlayChanged);
-        m_connections << connect(m_viewModel, &BrimlarkViewModel::showingAppPickerChanged, this,
+        connect(m_viewModel, &BrimlarkViewModel::showingAppPickerChanged, this,
             &AppGridController::sheetsChanged);
-        m_connections << connect(
+        connect(
             m_viewModel, &BrimlarkViewModel::folderForPickerChanged, this, &AppGridController::sheetsChanged);
-        m_connections << connect(
+        connect(
             m_viewModel, &BrimlarkViewModel::appToUninstallChanged, this, &AppGridController::sheetsChanged);
     }
     emit viewModelChanged();

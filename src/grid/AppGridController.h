@@ -149,7 +149,6 @@ private:
     void syncTiles();
 
     QPointer<BrimlarkViewModel> m_viewModel;
-    QList<QMetaObject::Connection> m_connections;
     bool m_lightAppearance = true;
 
     GridPane::State m_state = GridPane::State::content;

@@ -1,5 +1,7 @@
 #include "grid/AppPickerController.h"
 
+#include "state/ViewModelBinding.h"
+
 #include <algorithm>
 
 namespace brimlark {
@@ -16,14 +18,11 @@ void AppPickerController::setViewModelObject(QObject *object)
 
 void AppPickerController::setViewModel(BrimlarkViewModel *viewModel)
 {
-    if (m_viewModel == viewModel) {
+    if (!rebindViewModel(*this, m_viewModel, viewModel)) {
         return;
     }
-    disconnect(m_changedConnection);
-    m_viewModel = viewModel;
     if (m_viewModel) {
-        m_changedConnection
-            = connect(m_viewModel, &BrimlarkViewModel::changed, this, &AppPickerController::refresh);
+        connect(m_viewModel, &BrimlarkViewModel::changed, this, &AppPickerController::refresh);
     }
     emit viewModelChanged();
     refresh();

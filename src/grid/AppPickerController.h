@@ -77,7 +77,6 @@ private:
     void refresh();
 
     QPointer<BrimlarkViewModel> m_viewModel;
-    QMetaObject::Connection m_changedConnection;
     std::optional<AppFolder> m_folder;
     QString m_searchQuery;
     AppTileModel m_apps;

@@ -1,5 +1,7 @@
 #include "grid/AppTileController.h"
 
+#include "state/ViewModelBinding.h"
+
 #include "platform/AppIconImageProvider.h"
 #include "platform/Scheduler.h"
 #include "platform/UuidText.h"
@@ -33,10 +35,9 @@ void AppTileController::cancelPendingResets()
 
 void AppTileController::setViewModel(BrimlarkViewModel *viewModel)
 {
-    if (m_viewModel == viewModel) {
+    if (!rebindViewModel(*this, m_viewModel, viewModel)) {
         return;
     }
-    m_viewModel = viewModel;
     emit viewModelChanged();
 }
 

@@ -1,5 +1,7 @@
 #include "grid/CategoryCardController.h"
 
+#include "state/ViewModelBinding.h"
+
 #include "grid/GridDropRules.h"
 #include "platform/AppIconImageProvider.h"
 #include "platform/UuidText.h"
@@ -34,10 +36,9 @@ CategoryCardController::~CategoryCardController()
 
 void CategoryCardController::setViewModel(BrimlarkViewModel *viewModel)
 {
-    if (m_viewModel == viewModel) {
+    if (!rebindViewModel(*this, m_viewModel, viewModel)) {
         return;
     }
-    m_viewModel = viewModel;
     emit viewModelChanged();
 }
 

@@ -1,5 +1,7 @@
 #include "grid/CategoryPanelController.h"
 
+#include "state/ViewModelBinding.h"
+
 #include <QTimer>
 
 #include <QPointer>
@@ -23,10 +25,9 @@ CategoryPanelController::~CategoryPanelController()
 void CategoryPanelController::setViewModel(QObject *viewModel)
 {
     auto *vm = qobject_cast<BrimlarkViewModel *>(viewModel);
-    if (m_viewModel == vm) {
+    if (!rebindViewModel(*this, m_viewModel, vm)) {
         return;
     }
-    m_viewModel = vm;
     emit viewModelChanged();
 }
 

@@ -1,5 +1,7 @@
 #include "grid/GridDropController.h"
 
+#include "state/ViewModelBinding.h"
+
 #include "grid/GridDropRules.h"
 #include "state/BrimlarkViewModel.h"
 
@@ -33,11 +35,9 @@ void GridDropController::setViewModel(BrimlarkViewModel *viewModel)
     if (m_viewModel == viewModel) {
         return;
     }
+    // The pending hover move went to the old view model's scheduler.
     cancelHoverTask();
-    if (m_viewModel) {
-        disconnect(m_viewModel, nullptr, this, nullptr);
-    }
-    m_viewModel = viewModel;
+    rebindViewModel(*this, m_viewModel, viewModel);
     if (m_viewModel) {
         // The drag is over (dropped anywhere or cancelled): nothing it
         // planned may run afterwards, and no tile stays enlarged.

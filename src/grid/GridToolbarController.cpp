@@ -1,5 +1,7 @@
 #include "grid/GridToolbarController.h"
 
+#include "state/ViewModelBinding.h"
+
 #include "platform/NotificationCenter.h"
 #include "platform/Scheduler.h"
 
@@ -71,34 +73,29 @@ void GridToolbarController::observeNotifications(NotificationCenter &center)
 
 void GridToolbarController::setViewModel(BrimlarkViewModel *viewModel)
 {
-    if (m_viewModel == viewModel) {
+    if (!rebindViewModel(*this, m_viewModel, viewModel)) {
         return;
     }
-    for (const auto &c : std::as_const(m_connections)) {
-        disconnect(c);
-    }
-    m_connections.clear();
-    m_viewModel = viewModel;
     if (viewModel && !m_centerSetExplicitly && viewModel->notificationCenter()
         && viewModel->notificationCenter() != m_center) {
         observeNotifications(*viewModel->notificationCenter());
     }
     if (viewModel) {
-        m_connections << connect(viewModel, &BrimlarkViewModel::selectionChanged, this, [this] {
+        connect(viewModel, &BrimlarkViewModel::selectionChanged, this, [this] {
             emit selectionStateChanged();
             guardedRequest();
         });
-        m_connections << connect(viewModel, &BrimlarkViewModel::searchFocusTriggerChanged, this,
+        connect(viewModel, &BrimlarkViewModel::searchFocusTriggerChanged, this,
             &GridToolbarController::guardedRequest);
         // Unlocking focuses the field without the hidden section's guard.
-        m_connections << connect(viewModel, &BrimlarkViewModel::isHiddenUnlockedChanged, this, [this] {
+        connect(viewModel, &BrimlarkViewModel::isHiddenUnlockedChanged, this, [this] {
             if (m_viewModel && m_viewModel->isHiddenUnlocked()) {
                 writeIfFree(true);
             }
         });
-        m_connections << connect(viewModel, &BrimlarkViewModel::searchQueryChanged, this,
+        connect(viewModel, &BrimlarkViewModel::searchQueryChanged, this,
             &GridToolbarController::searchAccessoryChanged);
-        m_connections << connect(viewModel, &BrimlarkViewModel::allAppsSortOptionChanged, this,
+        connect(viewModel, &BrimlarkViewModel::allAppsSortOptionChanged, this,
             &GridToolbarController::sortOptionsChanged);
     }
     emit viewModelChanged();

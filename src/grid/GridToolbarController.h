@@ -128,7 +128,6 @@ private:
     void observeNotifications(NotificationCenter &center);
 
     QPointer<BrimlarkViewModel> m_viewModel;
-    QList<QMetaObject::Connection> m_connections;
     QPointer<QObject> m_rulerManager;
     QPointer<QQuickItem> m_searchField;
     QPointer<NotificationCenter> m_center;

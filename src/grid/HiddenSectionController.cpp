@@ -1,5 +1,7 @@
 #include "grid/HiddenSectionController.h"
 
+#include "state/ViewModelBinding.h"
+
 namespace brimlark {
 
 HiddenSectionController::HiddenSectionController(QObject *parent)
@@ -14,14 +16,11 @@ void HiddenSectionController::setViewModelObject(QObject *object)
 
 void HiddenSectionController::setViewModel(BrimlarkViewModel *viewModel)
 {
-    if (m_viewModel == viewModel) {
+    if (!rebindViewModel(*this, m_viewModel, viewModel)) {
         return;
     }
-    disconnect(m_changedConnection);
-    m_viewModel = viewModel;
     if (m_viewModel) {
-        m_changedConnection = connect(
-            m_viewModel, &BrimlarkViewModel::changed, this, &HiddenSectionController::contentChanged);
+        connect(m_viewModel, &BrimlarkViewModel::changed, this, &HiddenSectionController::contentChanged);
     }
     emit viewModelChanged();
     emit contentChanged();

@@ -53,7 +53,6 @@ signals:
 
 private:
     QPointer<BrimlarkViewModel> m_viewModel;
-    QMetaObject::Connection m_changedConnection;
 };
 
 } // namespace brimlark

@@ -1,5 +1,7 @@
 #include "grid/SetupHiddenLockController.h"
 
+#include "state/ViewModelBinding.h"
+
 namespace brimlark {
 
 SetupHiddenLockController::SetupHiddenLockController(QObject *parent)
@@ -14,13 +16,11 @@ void SetupHiddenLockController::setViewModelObject(QObject *object)
 
 void SetupHiddenLockController::setViewModel(BrimlarkViewModel *viewModel)
 {
-    if (m_viewModel == viewModel) {
+    if (!rebindViewModel(*this, m_viewModel, viewModel)) {
         return;
     }
-    disconnect(m_busyConnection);
-    m_viewModel = viewModel;
     if (m_viewModel) {
-        m_busyConnection = connect(m_viewModel, &BrimlarkViewModel::isPasswordBusyChanged, this,
+        connect(m_viewModel, &BrimlarkViewModel::isPasswordBusyChanged, this,
             &SetupHiddenLockController::busyChanged);
     }
     emit viewModelChanged();

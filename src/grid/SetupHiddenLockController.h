@@ -57,7 +57,6 @@ private:
     void setErrorMessage(const QString &message);
 
     QPointer<BrimlarkViewModel> m_viewModel;
-    QMetaObject::Connection m_busyConnection;
     QString m_password;
     QString m_confirmPassword;
     bool m_useTouchID = false;

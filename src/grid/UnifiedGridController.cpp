@@ -1,5 +1,7 @@
 #include "grid/UnifiedGridController.h"
 
+#include "state/ViewModelBinding.h"
+
 #include <QSet>
 #include <QVariantList>
 
@@ -95,13 +97,9 @@ UnifiedGridController::UnifiedGridController(QObject *parent)
 
 void UnifiedGridController::setViewModel(BrimlarkViewModel *viewModel)
 {
-    if (m_viewModel == viewModel) {
+    if (!rebindViewModel(*this, m_viewModel, viewModel)) {
         return;
     }
-    if (m_viewModel) {
-        disconnect(m_viewModel, nullptr, this, nullptr);
-    }
-    m_viewModel = viewModel;
     if (m_viewModel) {
         connect(m_viewModel, &BrimlarkViewModel::changed, this, &UnifiedGridController::refresh);
     }

@@ -1,5 +1,7 @@
 #include "grid/UnlockHiddenController.h"
 
+#include "state/ViewModelBinding.h"
+
 namespace brimlark {
 
 UnlockHiddenController::UnlockHiddenController(QObject *parent)
@@ -14,18 +16,13 @@ void UnlockHiddenController::setViewModelObject(QObject *object)
 
 void UnlockHiddenController::setViewModel(BrimlarkViewModel *viewModel)
 {
-    if (m_viewModel == viewModel) {
+    if (!rebindViewModel(*this, m_viewModel, viewModel)) {
         return;
     }
-    for (const auto &c : std::as_const(m_connections)) {
-        disconnect(c);
-    }
-    m_connections.clear();
-    m_viewModel = viewModel;
     if (m_viewModel) {
-        m_connections << connect(m_viewModel, &BrimlarkViewModel::isPasswordBusyChanged, this,
+        connect(m_viewModel, &BrimlarkViewModel::isPasswordBusyChanged, this,
             &UnlockHiddenController::busyChanged);
-        m_connections << connect(
+        connect(
             m_viewModel, &BrimlarkViewModel::securityChanged, this, &UnlockHiddenController::offersChanged);
     }
     emit viewModelChanged();

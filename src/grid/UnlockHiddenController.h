@@ -61,7 +61,6 @@ private:
     void setErrorMessage(const QString &message);
 
     QPointer<BrimlarkViewModel> m_viewModel;
-    QList<QMetaObject::Connection> m_connections;
     QString m_passwordInput;
     QString m_errorMessage;
 };

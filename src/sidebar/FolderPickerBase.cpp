@@ -1,5 +1,7 @@
 #include "sidebar/FolderPickerBase.h"
 
+#include "state/ViewModelBinding.h"
+
 #include "model/AppFinder.h"
 #include "state/BrimlarkViewModel.h"
 
@@ -22,13 +24,9 @@ void FolderPickerBase::setViewModelObject(QObject *viewModel)
 
 void FolderPickerBase::setViewModel(BrimlarkViewModel *viewModel)
 {
-    if (m_viewModel == viewModel) {
+    if (!rebindViewModel(*this, m_viewModel, viewModel)) {
         return;
     }
-    if (m_viewModel) {
-        disconnect(m_viewModel, nullptr, this, nullptr);
-    }
-    m_viewModel = viewModel;
     if (m_viewModel) {
         connect(m_viewModel, &BrimlarkViewModel::foldersChanged, this, &FolderPickerBase::reload);
     }

@@ -1,5 +1,7 @@
 #include "sidebar/SidebarController.h"
 
+#include "state/ViewModelBinding.h"
+
 #include "model/AppFinder.h"
 #include "platform/BundleUrl.h"
 #include "platform/UuidText.h"
@@ -67,13 +69,9 @@ void SidebarController::setViewModelObject(QObject *viewModel)
 
 void SidebarController::setViewModel(BrimlarkViewModel *viewModel)
 {
-    if (m_viewModel == viewModel) {
+    if (!rebindViewModel(*this, m_viewModel, viewModel)) {
         return;
     }
-    if (m_viewModel) {
-        disconnect(m_viewModel, nullptr, this, nullptr);
-    }
-    m_viewModel = viewModel;
     if (m_viewModel) {
         connect(
             m_viewModel, &BrimlarkViewModel::selectionChanged, this, &SidebarController::selectedKeyChanged);

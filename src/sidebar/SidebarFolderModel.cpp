@@ -1,5 +1,7 @@
 #include "sidebar/SidebarFolderModel.h"
 
+#include "state/ViewModelBinding.h"
+
 #include "model/AppFinder.h"
 #include "state/BrimlarkViewModel.h"
 
@@ -24,13 +26,9 @@ SidebarFolderModel::SidebarFolderModel(QObject *parent)
 void SidebarFolderModel::setViewModel(QObject *viewModel)
 {
     auto *vm = qobject_cast<BrimlarkViewModel *>(viewModel);
-    if (m_viewModel == vm) {
+    if (!rebindViewModel(*this, m_viewModel, vm)) {
         return;
     }
-    if (m_viewModel) {
-        disconnect(m_viewModel, nullptr, this, nullptr);
-    }
-    m_viewModel = vm;
     if (m_viewModel) {
         connect(m_viewModel, &BrimlarkViewModel::foldersChanged, this, &SidebarFolderModel::refresh);
         connect(m_viewModel, &BrimlarkViewModel::hiddenFolderIDsChanged, this, &SidebarFolderModel::refresh);
