@@ -1,7 +1,5 @@
 #include "grid/AppTileMenu.h"
 
-#include "platform/UuidText.h"
-
 #include <QMetaEnum>
 #include <QVariantMap>
 
@@ -80,15 +78,8 @@ QVariantList AppTileMenu::toVariantList(const QList<Entry> &entries)
     QVariantList out;
     out.reserve(entries.size());
     for (const auto &e : entries) {
-        QVariantMap m;
-        m.insert(QStringLiteral("kind"), QVariant::fromValue(e.kind));
+        QVariantMap m = entryMap(e);
         m.insert(QStringLiteral("action"), QVariant::fromValue(e.action));
-        m.insert(QStringLiteral("title"), e.title);
-        m.insert(QStringLiteral("menuText"), menuText(e.title));
-        m.insert(QStringLiteral("localized"), e.localized);
-        m.insert(QStringLiteral("enabled"), e.enabled);
-        m.insert(QStringLiteral("destructive"), e.destructive);
-        m.insert(QStringLiteral("folderID"), e.folderID.isNull() ? QString() : UuidText::format(e.folderID));
         m.insert(QStringLiteral("children"), toVariantList(e.children));
         out << m;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/AppFolder.h"
+#include "platform/UuidText.h"
 #include "state/SidebarSelection.h"
 
 #include <QList>
@@ -8,6 +9,7 @@
 #include <QString>
 #include <QUuid>
 #include <QVariantList>
+#include <QVariantMap>
 
 #include <optional>
 
@@ -66,6 +68,23 @@ public:
     // "destructive", "enabled", "folderID" (upper-case UUID text or empty)
     // and "children".
     static QVariantList toVariantList(const QList<Entry> &entries);
+    // One entry's map as above without "action" and "children", which the
+    // caller adds: the card menus make theirs here too, so one menu view
+    // shows both.
+    template <typename MenuEntry> static QVariantMap entryMap(const MenuEntry &e);
 };
+
+template <typename MenuEntry> QVariantMap AppTileMenu::entryMap(const MenuEntry &e)
+{
+    return {
+        { QStringLiteral("kind"), QVariant::fromValue(e.kind) },
+        { QStringLiteral("title"), e.title },
+        { QStringLiteral("menuText"), menuText(e.title) },
+        { QStringLiteral("localized"), e.localized },
+        { QStringLiteral("enabled"), e.enabled },
+        { QStringLiteral("destructive"), e.destructive },
+        { QStringLiteral("folderID"), e.folderID.isNull() ? QString() : UuidText::format(e.folderID) },
+    };
+}
 
 } // namespace brimlark

@@ -1,7 +1,5 @@
 #include "grid/CategoryCardMenu.h"
 
-#include "platform/UuidText.h"
-
 #include <QMetaEnum>
 #include <QVariantMap>
 
@@ -66,18 +64,11 @@ QVariantList CategoryCardMenu::toVariantList(const QList<Entry> &entries)
     QVariantList out;
     out.reserve(entries.size());
     for (const auto &e : entries) {
-        QVariantMap m;
         // The tile menu's view builds both menus and compares kinds as enum values.
-        m.insert(QStringLiteral("kind"), QVariant::fromValue(e.kind));
+        QVariantMap m = AppTileMenu::entryMap(e);
         m.insert(QStringLiteral("action"),
             QString::fromLatin1(QMetaEnum::fromType<Action>().valueToKey(int(e.action))));
-        m.insert(QStringLiteral("title"), e.title);
-        m.insert(QStringLiteral("menuText"), AppTileMenu::menuText(e.title));
         m.insert(QStringLiteral("symbol"), e.symbol);
-        m.insert(QStringLiteral("localized"), e.localized);
-        m.insert(QStringLiteral("enabled"), e.enabled);
-        m.insert(QStringLiteral("destructive"), e.destructive);
-        m.insert(QStringLiteral("folderID"), e.folderID.isNull() ? QString() : UuidText::format(e.folderID));
         m.insert(QStringLiteral("children"), toVariantList(e.children));
         out << m;
     }
