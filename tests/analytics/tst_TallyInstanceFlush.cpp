@@ -9,21 +9,17 @@
 #include "LoopbackHttpServer.h"
 #include "TallyLogCapture.h"
 #include "TallyTestEnvironment.h"
+#include "TestChildProcess.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
 #include <future>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-
-extern char **environ;
 
 using namespace brimlark;
 using namespace brimlark::test;
@@ -393,16 +389,10 @@ std::string childLog(const TallyTestEnvironment &env, const std::string &mode)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::string childEnvironment(const char *name)
-{
-    const char *value = std::getenv(name);
-    return value ? value : "";
-}
-
 // Runs in a child process started by the test below.
 TEST(TallyInstanceFlushChild, DISABLED_Run)
 {
-    const std::string directory = childEnvironment("BRIMLARK_TALLY_CHILD_DIR");
+    const std::string directory = environmentValue("BRIMLARK_TALLY_CHILD_DIR");
     if (directory.empty()) {
         GTEST_SKIP() << "started by KilledInTheMiddleOfAFlush only";
     }
@@ -410,10 +400,10 @@ TEST(TallyInstanceFlushChild, DISABLED_Run)
     TallyInstance::Configuration configuration;
     configuration.apiToken = s_token;
     configuration.name = s_token;
-    configuration.serverURL = childEnvironment("BRIMLARK_TALLY_CHILD_SERVER");
+    configuration.serverURL = environmentValue("BRIMLARK_TALLY_CHILD_SERVER");
     auto instance = TallyInstance::create(configuration);
     instance->flushInstance().flushRequest().setRequestTimeout(20s);
-    if (childEnvironment("BRIMLARK_TALLY_CHILD_MODE") == "track") {
+    if (environmentValue("BRIMLARK_TALLY_CHILD_MODE") == "track") {
         for (int n = 0; n < s_killedEvents; ++n) {
             instance->track("E", TallyDictionary { { "n", n } });
         }
@@ -437,50 +427,11 @@ TEST(TallyInstanceFlushChild, DISABLED_Run)
 
 pid_t spawnChild(const std::string &directory, const std::string &serverUrl, const std::string &mode)
 {
-    std::vector<std::string> variables = { "BRIMLARK_TALLY_CHILD_DIR=" + directory,
-        "BRIMLARK_TALLY_CHILD_SERVER=" + serverUrl, "BRIMLARK_TALLY_CHILD_MODE=" + mode };
-    std::vector<char *> envp;
-    for (char **entry = environ; *entry; ++entry) {
-        envp.push_back(*entry);
-    }
-    for (auto &variable : variables) {
-        envp.push_back(variable.data());
-    }
-    envp.push_back(nullptr);
-    std::string program = "/proc/self/exe";
-    std::string filter = "--gtest_filter=TallyInstanceFlushChild.DISABLED_Run";
-    std::string disabled = "--gtest_also_run_disabled_tests";
-    char *argv[] = { program.data(), filter.data(), disabled.data(), nullptr };
     // The child's own test output goes to a file beside its store, not into this test's output.
-    const std::string log = directory + "/child-" + mode + ".log";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(
-        &actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-    pid_t pid = -1;
-    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    return spawned == 0 ? pid : -1;
-}
-
-// Rows left in the events table of the child's store, read from the outside.
-int rowsLeft(const std::filesystem::path &database, const std::string &where = "1")
-{
-    sqlite3 *connection = nullptr;
-    int count = -1;
-    if (sqlite3_open_v2(database.c_str(), &connection, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_busy_timeout(connection, 1000);
-        sqlite3_stmt *statement = nullptr;
-        const std::string sql = "SELECT COUNT(*) FROM tally_" + s_token + "_events WHERE " + where;
-        if (sqlite3_prepare_v2(connection, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK
-            && sqlite3_step(statement) == SQLITE_ROW) {
-            count = sqlite3_column_int(statement, 0);
-        }
-        sqlite3_finalize(statement);
-    }
-    sqlite3_close(connection);
-    return count;
+    return spawnTestChild("TallyInstanceFlushChild.DISABLED_Run",
+        { "BRIMLARK_TALLY_CHILD_DIR=" + directory, "BRIMLARK_TALLY_CHILD_SERVER=" + serverUrl,
+            "BRIMLARK_TALLY_CHILD_MODE=" + mode },
+        directory + "/child-" + mode + ".log");
 }
 
 TEST(TallyInstanceFlushKill, KilledInTheMiddleOfAFlushLosesNothingAndResendsOnlyTheUnansweredBatch)
@@ -500,11 +451,11 @@ TEST(TallyInstanceFlushKill, KilledInTheMiddleOfAFlushLosesNothingAndResendsOnly
     const auto database = env.home() / "Library" / "Caches" / (s_token + "_TLDB.sqlite");
     const std::string answered = "id <= 100";
     const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (rowsLeft(database, answered) != 0 && std::chrono::steady_clock::now() < deadline) {
+    while (eventRowsLeft(database, s_token, answered) != 0 && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(5ms); // another process's progress; no clock of ours to move
     }
-    ASSERT_EQ(rowsLeft(database, answered), 0);
-    EXPECT_GT(rowsLeft(database, "id > 120"), 0) << "the backlog was done before the kill";
+    ASSERT_EQ(eventRowsLeft(database, s_token, answered), 0);
+    EXPECT_GT(eventRowsLeft(database, s_token, "id > 120"), 0) << "the backlog was done before the kill";
     ASSERT_EQ(::kill(tracker, SIGKILL), 0);
     int status = 0;
     ASSERT_EQ(::waitpid(tracker, &status, 0), tracker);
@@ -523,7 +474,7 @@ TEST(TallyInstanceFlushKill, KilledInTheMiddleOfAFlushLosesNothingAndResendsOnly
         // Only the batch whose answer never came goes out twice.
         EXPECT_EQ(counts.at(std::to_string(n)), n < 100 ? 1 : 2) << n;
     }
-    EXPECT_EQ(rowsLeft(database), 0);
+    EXPECT_EQ(eventRowsLeft(database, s_token), 0);
 }
 
 } // namespace
