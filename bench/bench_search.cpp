@@ -52,20 +52,6 @@ using test::sharedIconStore;
 constexpr int AppCount = 2000;
 constexpr double FrameBudgetMs = 16.7;
 
-QQuickItem *findByName(QQuickItem *item, const QString &name)
-{
-    const QList<QQuickItem *> children = item->childItems();
-    for (QQuickItem *child : children) {
-        if (child->objectName() == name) {
-            return child;
-        }
-        if (QQuickItem *found = findByName(child, name)) {
-            return found;
-        }
-    }
-    return nullptr;
-}
-
 QList<AppItem> sampleApps()
 {
     const QStringList words { QStringLiteral("Calendar"), QStringLiteral("Camera"), QStringLiteral("Notes"),
@@ -128,7 +114,7 @@ void BM_KeystrokeToFrame(benchmark::State &state)
     window.show();
     window.requestActivate();
 
-    QQuickItem *field = findByName(content.get(), QStringLiteral("searchField"));
+    QQuickItem *field = content->findChild<QQuickItem *>(QStringLiteral("searchField"));
     QElapsedTimer settle;
     settle.start();
     while (settle.elapsed() < 500) {
