@@ -236,6 +236,8 @@ struct ChildState
     }
 };
 
+// By the visual tree: the tile grid a layout loader makes is not a QObject
+// child of the window's content, so findChild() misses it.
 QQuickItem *findByName(QQuickItem *item, const QString &name)
 {
     const QList<QQuickItem *> children = item->childItems();
