@@ -1,5 +1,7 @@
 #include "sidebar/FolderColorMath.h"
 
+#include "views/Color.h"
+
 #include <QByteArray>
 #include <QChar>
 
@@ -31,41 +33,6 @@ QStringView trimmed(QStringView text)
     return text.mid(begin, end - begin);
 }
 
-int hexDigit(QChar ch)
-{
-    const char16_t c = ch.unicode();
-    if (c >= u'0' && c <= u'9') {
-        return c - u'0';
-    }
-    if (c >= u'a' && c <= u'f') {
-        return c - u'a' + 10;
-    }
-    if (c >= u'A' && c <= u'F') {
-        return c - u'A' + 10;
-    }
-    return -1;
-}
-
-// Digits up to the first other character, after an optional "0x"; only
-// the 3- and 6-character forms use the value, so it never overflows there.
-quint64 scanHex(QStringView text)
-{
-    qsizetype i = 0;
-    if (text.size() >= 3 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X')
-        && hexDigit(text[2]) >= 0) {
-        i = 2;
-    }
-    quint64 value = 0;
-    for (; i < text.size(); ++i) {
-        const int digit = hexDigit(text[i]);
-        if (digit < 0) {
-            break;
-        }
-        value = (value << 4) | quint64(digit);
-    }
-    return value;
-}
-
 double clamped(double component)
 {
     if (std::isnan(component)) {
@@ -79,10 +46,10 @@ double clamped(double component)
 RgbaColor FolderColorMath::colorFromHex(QStringView text)
 {
     const QStringView t = trimmed(text);
-    const quint64 value = scanHex(t);
-    quint64 r = 128;
-    quint64 g = 128;
-    quint64 b = 128;
+    const std::uint64_t value = Color::leadingHexNumber(t);
+    std::uint64_t r = 128;
+    std::uint64_t g = 128;
+    std::uint64_t b = 128;
     if (t.size() == 6) {
         r = (value >> 16) & 255;
         g = (value >> 8) & 255;

@@ -87,37 +87,12 @@ int hexDigit(QChar c)
     return -1;
 }
 
-// Leading hexadecimal number with an optional 0x/0X prefix; 0 when none. A
-// value too large for 64 bits saturates (it cannot happen at the lengths
-// that are read, which are at most 8 characters).
-std::uint64_t scanHex(QStringView text)
-{
-    qsizetype i = 0;
-    if (text.size() >= 3 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X')
-        && hexDigit(text[2]) >= 0) {
-        i = 2;
-    }
-    std::uint64_t value = 0;
-    for (; i < text.size(); ++i) {
-        const int digit = hexDigit(text[i]);
-        if (digit < 0) {
-            break;
-        }
-        if (value > (UINT64_MAX >> 4)) {
-            value = UINT64_MAX;
-        } else {
-            value = (value << 4) | static_cast<std::uint64_t>(digit);
-        }
-    }
-    return value;
-}
-
 } // namespace
 
 Color Color::fromHex(QStringView text)
 {
     const QStringView hex = trimmed(text);
-    const std::uint64_t value = scanHex(hex);
+    const std::uint64_t value = leadingHexNumber(hex);
     std::uint64_t a = 0;
     std::uint64_t r = 0;
     std::uint64_t g = 0;
@@ -150,6 +125,28 @@ Color Color::fromHex(QStringView text)
     }
     return Color { static_cast<double>(r) / 255.0, static_cast<double>(g) / 255.0,
         static_cast<double>(b) / 255.0, static_cast<double>(a) / 255.0 };
+}
+
+std::uint64_t Color::leadingHexNumber(QStringView text)
+{
+    qsizetype i = 0;
+    if (text.size() >= 3 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X')
+        && hexDigit(text[2]) >= 0) {
+        i = 2;
+    }
+    std::uint64_t value = 0;
+    for (; i < text.size(); ++i) {
+        const int digit = hexDigit(text[i]);
+        if (digit < 0) {
+            break;
+        }
+        if (value > (UINT64_MAX >> 4)) {
+            value = UINT64_MAX;
+        } else {
+            value = (value << 4) | static_cast<std::uint64_t>(digit);
+        }
+    }
+    return value;
 }
 
 QColor Color::toQColor() const

@@ -3,6 +3,8 @@
 #include <QColor>
 #include <QStringView>
 
+#include <cstdint>
+
 namespace brimlark {
 
 // An sRGB colour read from hex colour text ("#007AFF", "fff", "80FF0000").
@@ -21,6 +23,10 @@ struct Color
     // doubled, 6 is RRGGBB, 8 is AARRGGBB. Any other length gives the nearly
     // invisible red 1/255, green 1/255, blue 0, opacity 1/255.
     static Color fromHex(QStringView text);
+    // The hexadecimal number at the start of the text (after an optional
+    // 0x/0X), up to its first other character; 0 when none. Saturates
+    // rather than wrapping past 64 bits.
+    static std::uint64_t leadingHexNumber(QStringView text);
 
     QColor toQColor() const;
 
