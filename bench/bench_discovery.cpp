@@ -11,6 +11,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/Scheduler.h"
 #include "platform/SystemPaths.h"
+#include "support/BundleFixtures.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -44,26 +45,15 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 
 QByteArray infoPlist(int i, bool binary)
 {
-    plist_t dict = plist_new_dict();
-    plist_dict_set_item(
-        dict, "CFBundleName", plist_new_string(QByteArray("App ").append(QByteArray::number(i)).constData()));
-    plist_dict_set_item(dict, "CFBundleIdentifier", plist_new_string("org.example.bench"));
-    plist_dict_set_item(dict, "CFBundleExecutable", plist_new_string("run"));
-    plist_dict_set_item(dict, "CFBundleIconFile", plist_new_string("AppIcon.png"));
-    plist_dict_set_item(dict, "CFBundleShortVersionString", plist_new_string("1.0"));
-    plist_dict_set_item(dict, "LSApplicationCategoryType",
-        plist_new_string(i % 3 ? "public.app-category.productivity" : "public.app-category.games"));
-    char *out = nullptr;
-    uint32_t length = 0;
-    if (binary) {
-        plist_to_bin(dict, &out, &length);
-    } else {
-        plist_to_xml(dict, &out, &length);
-    }
-    QByteArray bytes(out, qsizetype(length));
-    std::free(out);
-    plist_free(dict);
-    return bytes;
+    return test::infoPlist({ { QStringLiteral("CFBundleName"), QStringLiteral("App %1").arg(i) },
+                               { QStringLiteral("CFBundleIdentifier"), QStringLiteral("org.example.bench") },
+                               { QStringLiteral("CFBundleExecutable"), QStringLiteral("run") },
+                               { QStringLiteral("CFBundleIconFile"), QStringLiteral("AppIcon.png") },
+                               { QStringLiteral("CFBundleShortVersionString"), QStringLiteral("1.0") },
+                               { QStringLiteral("LSApplicationCategoryType"),
+                                   i % 3 ? QStringLiteral("public.app-category.productivity")
+                                         : QStringLiteral("public.app-category.games") } },
+        binary);
 }
 
 // 1,000 bundles over the three folders, each with a 128 px PNG icon.
