@@ -42,6 +42,13 @@ public:
     int sortOrderInt() const { return int(sortOrder); }
 
     bool operator==(const AppFolder &other) const { return id == other.id; }
+    // Every field alike (equality above looks at the id alone).
+    bool sameDetails(const AppFolder &other) const
+    {
+        return id == other.id && name == other.name && appURLs == other.appURLs && isPinned == other.isPinned
+            && icon == other.icon && color == other.color && parentFolderID == other.parentFolderID
+            && createdAt == other.createdAt && sortOrder == other.sortOrder;
+    }
 
     // Where a member stands, matched by bundle path (BundleUrl::localPath):
     // every drop and hover path finds members through this; -1 when absent.

@@ -38,19 +38,6 @@ void CatalogFolders::load()
     sort();
 }
 
-namespace {
-
-// Whether two folders have the same stored form (AppFolder's own equality
-// looks at the id alone).
-bool sameStoredForm(const AppFolder &a, const AppFolder &b)
-{
-    return a.id == b.id && a.name == b.name && a.appURLs == b.appURLs && a.isPinned == b.isPinned
-        && a.icon == b.icon && a.color == b.color && a.parentFolderID == b.parentFolderID
-        && a.createdAt == b.createdAt && a.sortOrder == b.sortOrder;
-}
-
-} // namespace
-
 void CatalogFolders::save()
 {
     // The same text a dump of the whole array gives, made of the folders'
@@ -60,7 +47,7 @@ void CatalogFolders::save()
     std::string text = "[";
     for (const auto &f : std::as_const(m_folders)) {
         auto cached = m_encoded.find(f.id);
-        if (cached == m_encoded.end() || !sameStoredForm(cached->folder, f)) {
+        if (cached == m_encoded.end() || !cached->folder.sameDetails(f)) {
             try {
                 cached = m_encoded.insert(f.id,
                     Encoded { f,
