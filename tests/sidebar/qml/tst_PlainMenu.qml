@@ -1,0 +1,53 @@
+import QtQuick
+import QtQuick.Controls
+import QtTest
+import Brimlark.Views
+
+// A name from a user shows as written in every row of a plain menu,
+// submenu rows included: no markup drawn, no "&" taken as a mnemonic, and an
+// image tag in a submenu's title no longer ends the program.
+TestCase {
+    id: testCase
+    name: "PlainMenu"
+    when: windowShown
+    width: 400
+    height: 400
+
+    readonly property string oddName: "<img src=\"x\"> <b>R&D</b> & Co"
+
+    Component {
+        id: menuComponent
+        PlainMenu {
+            PlainMenuItem { text: testCase.oddName }
+            PlainMenu {
+                title: testCase.oddName
+                PlainMenuItem { text: testCase.oddName }
+            }
+        }
+    }
+
+    function shownTexts(item, out) {
+        if (item.objectName === "plainMenuItemText")
+            out.push(item)
+        for (let i = 0; i < item.children.length; ++i)
+            shownTexts(item.children[i], out)
+        return out
+    }
+
+    function test_rowsAndSubmenuTitlesShowThePlainName() {
+        const menu = createTemporaryObject(menuComponent, testCase)
+        menu.open()
+        tryCompare(menu, "opened", true)
+        const sub = menu.menuAt(1)
+        menu.itemAt(1).triggered()
+        sub.open()
+        tryCompare(sub, "opened", true)
+        const texts = shownTexts(menu.contentItem, []).concat(shownTexts(sub.contentItem, []))
+        compare(texts.length, 3)
+        for (const t of texts) {
+            compare(t.text, oddName)
+            compare(t.textFormat, Text.PlainText)
+        }
+        compare(menu.itemAt(1).subMenu, sub)
+    }
+}
