@@ -134,6 +134,7 @@ Pane {
                         font.pixelSize: 13
                         selectByMouse: true
                         background: null
+                        textFormat: TextEdit.PlainText
                         text: root.controller.noteText
                         // Every keystroke goes to the stored note.
                         onTextChanged: {
@@ -169,6 +170,7 @@ Pane {
                             Accessible.checked: modelData.selected
                             Accessible.onPressAction: root.controller.pickColor(modelData.hex)
                             TapHandler {
+                                gesturePolicy: TapHandler.ReleaseWithinBounds
                                 onTapped: root.controller.pickColor(modelData.hex)
                             }
                         }
