@@ -53,6 +53,13 @@ QStringList ToolsFixture::snippetTitles() const
     return out;
 }
 
+void ToolsFixture::appendSnippet(const QString &title)
+{
+    auto snippets = m_storage.codeSnippets();
+    snippets << CodeSnippet { QUuid::createUuid(), title, QStringLiteral("x"), QStringLiteral("JS") };
+    m_storage.setCodeSnippets(std::move(snippets));
+}
+
 void ToolsFixture::setRecentMeasurements(const QStringList &texts)
 {
     m_storage.setRecentMeasurements(texts);

@@ -35,6 +35,7 @@ public:
     // Each entry a {title, code, language} map.
     Q_INVOKABLE void setSnippets(const QVariantList &snippets);
     Q_INVOKABLE QStringList snippetTitles() const;
+    Q_INVOKABLE void appendSnippet(const QString &title);
     Q_INVOKABLE void setRecentMeasurements(const QStringList &texts);
     Q_INVOKABLE void setRecentColors(const QStringList &texts);
     Q_INVOKABLE void advance(int milliseconds);

@@ -244,4 +244,25 @@ TestCase {
         view = openTool("measure")
         verify(shownAsTyped(child(view, "measurementText")), "measurement")
     }
+
+    // A change of the stored snippets keeps the list where the user scrolled it.
+    function test_theSnippetListKeepsItsPlaceWhenTheSnippetsChange() {
+        const many = []
+        for (let i = 0; i < 20; ++i)
+            many.push({ "title": "Snippet " + i, "code": "c" + i, "language": "JS" })
+        fixture.setSnippets(many)
+        const view = openTool("snippets")
+        const list = child(view, "snippetList")
+        list.positionViewAtIndex(10, ListView.Beginning)
+        waitForItemPolished(list)
+        const scrolled = list.contentY
+        verify(scrolled > 0)
+        fixture.appendSnippet("Newest")
+        waitForItemPolished(list)
+        compare(list.count, 21)
+        compare(list.contentY, scrolled)
+        // A copy shows its message above the list; the rows stay where they were.
+        mouseClick(findChild(list.itemAtIndex(10), "copySnippetButton"))
+        compare(list.contentY, scrolled)
+    }
 }
