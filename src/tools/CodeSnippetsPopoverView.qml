@@ -130,6 +130,7 @@ Pane {
                 }
                 Button {
                     objectName: "saveSnippetButton"
+                    readonly property bool reportsEnabledState: true
                     Layout.alignment: Qt.AlignHCenter
                     text: "Save Snippet"
                     highlighted: true

@@ -1,5 +1,7 @@
 #include "tools/DeskTools.h"
 
+#include "tools/EnabledStateAccessibility.h"
+
 #include <QQmlEngine>
 
 namespace brimlark {
@@ -18,6 +20,8 @@ DeskTools::DeskTools(RulerManager &rulerManager, PopoverServices popovers, QObje
     , m_rulerManager(&rulerManager)
     , m_popovers(std::move(popovers))
 {
+    // Before any popover's button is first described.
+    installEnabledStateAccessibility();
 }
 
 ColorPickerController *DeskTools::makeColorPicker(QObject *owner) const

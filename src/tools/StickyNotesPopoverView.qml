@@ -39,6 +39,7 @@ Pane {
 
                 ToolButton {
                     objectName: "addNoteButton"
+                    readonly property bool reportsEnabledState: true
                     flat: true
                     padding: 2
                     contentItem: SymbolImage {
@@ -54,6 +55,7 @@ Pane {
                 }
                 ToolButton {
                     objectName: "deleteNoteButton"
+                    readonly property bool reportsEnabledState: true
                     flat: true
                     padding: 2
                     enabled: root.controller.hasNotes
@@ -183,6 +185,7 @@ Pane {
 
                     Button {
                         objectName: "previousNoteButton"
+                        readonly property bool reportsEnabledState: true
                         implicitWidth: 26
                         enabled: root.controller.canGoPrevious
                         contentItem: SymbolImage {
@@ -205,6 +208,7 @@ Pane {
                     }
                     Button {
                         objectName: "nextNoteButton"
+                        readonly property bool reportsEnabledState: true
                         implicitWidth: 26
                         enabled: root.controller.canGoNext
                         contentItem: SymbolImage {
