@@ -40,8 +40,9 @@ protected:
                 return std::make_unique<AppUninstallerScanner>(
                     AppUninstallerScanner::Services { m_tree.home(), m_tree.root(),
                         [](const QString &) { return QStringLiteral("com.acme.foo"); },
-                        [systemLibrary](const QString &p) { return !p.startsWith(systemLibrary); }, &admin,
-                        &m_trash, &m_pool });
+                        [systemLibrary](
+                            const QByteArray &p) { return !QFile::decodeName(p).startsWith(systemLibrary); },
+                        &admin, &m_trash, &m_pool });
             },
             access, scheduler);
         auto flow = std::make_unique<AppUninstallerFlow>();

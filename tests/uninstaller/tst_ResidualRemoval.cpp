@@ -29,8 +29,8 @@ protected:
         const QString systemLibrary = m_tree.root() + QStringLiteral("/Library/");
         m_scanner = std::make_unique<AppUninstallerScanner>(AppUninstallerScanner::Services { m_tree.home(),
             m_tree.root(), [](const QString &) { return QStringLiteral("com.acme.foo"); },
-            [systemLibrary](const QString &p) { return !p.startsWith(systemLibrary); }, &m_admin, &m_trash,
-            &m_pool });
+            [systemLibrary](const QByteArray &p) { return !QFile::decodeName(p).startsWith(systemLibrary); },
+            &m_admin, &m_trash, &m_pool });
         const QString path
             = bundle.isEmpty() ? m_tree.root() + QStringLiteral("/Applications/Foo.app") : bundle;
         EXPECT_TRUE(test::scanAndWait(*m_scanner, QStringLiteral("Foo"), path));

@@ -36,7 +36,7 @@ std::vector<Row> rows(const AppUninstallerScanner &scanner)
 AppUninstallerScanner::Services services(const test::ResidualTree &tree, std::optional<QString> id)
 {
     return { tree.home(), tree.root(), [id](const QString &) { return id; },
-        [](const QString &) { return true; } };
+        [](const QByteArray &) { return true; } };
 }
 
 } // namespace
