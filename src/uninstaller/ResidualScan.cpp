@@ -116,15 +116,17 @@ bool ResidualScan::startsSelected(const QString &name, const QString &appName,
     if (!ours) {
         return false;
     }
+    // A name or identifier strictly inside this application's own ("Sky"
+    // beside "Night Sky") is in every finding of it and tells nothing; an
+    // equal one is another copy of it, still installed, and does.
+    const auto inOwn = [](const std::optional<QString> &own, const QString &other) {
+        return own && own->size() > other.size() && own->contains(other, Qt::CaseInsensitive);
+    };
     for (const InstalledApp &other : otherApps) {
-        // A name inside this application's own ("Sky" beside "Night Sky") is
-        // in every finding of it and tells nothing.
-        if (!other.name.isEmpty() && !appName.contains(other.name, Qt::CaseInsensitive)
-            && containsWord(name, other.name)) {
+        if (!other.name.isEmpty() && !inOwn(appName, other.name) && containsWord(name, other.name)) {
             return false;
         }
-        if (other.bundleID && !other.bundleID->isEmpty()
-            && !(bundleID && bundleID->contains(*other.bundleID, Qt::CaseInsensitive))
+        if (other.bundleID && !other.bundleID->isEmpty() && !inOwn(bundleID, *other.bundleID)
             && name.contains(*other.bundleID, Qt::CaseInsensitive)) {
             return false;
         }
