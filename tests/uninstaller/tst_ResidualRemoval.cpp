@@ -108,6 +108,20 @@ TEST_F(Removal, LockedEntriesGoStraightToTheAdministratorAndOnlyPkexecRefusalRea
     EXPECT_EQ(scanner.selectedCount(), 2); // failures stay listed and selected
 }
 
+TEST_F(Removal, NoAgentToAskIsNotARefusal)
+{
+    AppUninstallerScanner &scanner = scanned();
+    scanner.deselectAll();
+    scanner.selectAll(ResidualCategory::receipts); // locked
+    m_admin.answer = [](const std::vector<std::string> &) {
+        return AdminRunner::Result { AdminRunner::Outcome::Unavailable, "No authentication agent found." };
+    };
+    const RemovalResult result = test::waitForRemoval(scanner.removeSelectedFiles(DeletionMethod::permanent));
+    EXPECT_EQ(result.removedCount, 0);
+    EXPECT_EQ(result.errors,
+        QStringList { QStringLiteral("com.acme.foo.bom: Administrator access is not available here.") });
+}
+
 TEST_F(Removal, VanishedEntriesAreSkippedAndDanglingLinksRemoved)
 {
     const QString link = m_tree.home() + QStringLiteral("/Library/Caches/foo-link");
