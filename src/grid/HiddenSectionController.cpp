@@ -20,9 +20,25 @@ void HiddenSectionController::setViewModel(BrimlarkViewModel *viewModel)
         return;
     }
     if (m_viewModel) {
-        connect(m_viewModel, &BrimlarkViewModel::changed, this, &HiddenSectionController::contentChanged);
+        connect(m_viewModel, &BrimlarkViewModel::changed, this, &HiddenSectionController::refresh);
     }
     emit viewModelChanged();
+    refresh();
+}
+
+void HiddenSectionController::refresh()
+{
+    QList<UnifiedGridCardModel::Card> cards;
+    for (const auto &folder : hiddenFolders()) {
+        UnifiedGridCardModel::Card card;
+        card.item = GridItemIdentifier::folder(folder.id);
+        card.present = true;
+        card.title = folder.name;
+        card.folder = folder;
+        card.apps = m_viewModel->getAppsInFolder(folder);
+        cards << card;
+    }
+    m_folderCards.setCards(cards);
     emit contentChanged();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "grid/UnifiedGridController.h"
 #include "model/AppFinder.h"
 #include "model/AppFolder.h"
 #include "state/BrimlarkViewModel.h"
@@ -25,6 +26,10 @@ class HiddenSectionController : public QObject
     // AppFolder values.
     Q_PROPERTY(QVariantList hiddenFolders READ hiddenFolderList NOTIFY contentChanged)
     Q_PROPERTY(bool showsHiddenApps READ showsHiddenApps NOTIFY contentChanged)
+    Q_PROPERTY(bool hasHiddenFolders READ hasHiddenFolders NOTIFY contentChanged)
+    // The hidden folders' cards; rows change only where a folder did, so the
+    // cards are not made again on every change of the catalog.
+    Q_PROPERTY(brimlark::UnifiedGridCardModel *folderCards READ folderCards CONSTANT)
     Q_PROPERTY(bool showsEmptyState READ showsEmptyState NOTIFY contentChanged)
 
 public:
@@ -40,6 +45,8 @@ public:
     QVariantList hiddenFolderList() const;
     bool showsHiddenApps() const;
     bool showsEmptyState() const;
+    bool hasHiddenFolders() const { return m_folderCards.rowCount() > 0; }
+    UnifiedGridCardModel *folderCards() { return &m_folderCards; }
 
     // The folder's applications as the catalog has them (AppItem values).
     Q_INVOKABLE QVariantList appsInFolder(const QVariant &folder) const;
@@ -52,7 +59,10 @@ signals:
     void contentChanged();
 
 private:
+    void refresh();
+
     QPointer<BrimlarkViewModel> m_viewModel;
+    UnifiedGridCardModel m_folderCards;
 };
 
 } // namespace brimlark
