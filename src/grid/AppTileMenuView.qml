@@ -70,7 +70,29 @@ PlainMenu {
         }
     }
 
-    Component.onCompleted: build(tileMenu, entries)
+    // The style keeps a menu at its own minimum width and elides longer
+    // rows ("Create Folder from Categ…"): each menu is made as wide as its
+    // widest row instead.
+    function fitWidth(menu) {
+        let widest = 0
+        for (let i = 0; i < menu.count; ++i) {
+            const item = menu.itemAt(i)
+            if (item)
+                widest = Math.max(widest, item.implicitWidth)
+        }
+        menu.implicitWidth = Math.max(menu.implicitBackgroundWidth + menu.leftInset + menu.rightInset,
+                                      widest + menu.leftPadding + menu.rightPadding)
+        for (let j = 0; j < menu.count; ++j) {
+            const sub = menu.menuAt(j)
+            if (sub)
+                fitWidth(sub)
+        }
+    }
+
+    Component.onCompleted: {
+        build(tileMenu, entries)
+        fitWidth(tileMenu)
+    }
     Component.onDestruction: {
         for (const item of madeItems) {
             item.destroy()

@@ -183,6 +183,12 @@ TestCase {
         const grid = makeGrid()
         let menu = openMenuOf(cardTitled(grid, "Utilities"))
         compare(entries(menu), ["Create Folder from Category", "-", "Add All to Existing Folder"])
+        // Every row fits the menu: none is cut short.
+        for (let i = 0; i < menu.count; ++i) {
+            const text = findChild(menu.itemAt(i), "plainMenuItemText")
+            if (text)
+                verify(!text.truncated, text.text)
+        }
         // A hidden folder is no target.
         const sub = entryNamed(menu, "Add All to Existing Folder").subMenu
         compare(entries(sub), ["Work"])
