@@ -60,15 +60,6 @@ QList<AppFolder> HiddenSectionController::hiddenFolders() const
                        : QList<AppFolder>();
 }
 
-QVariantList HiddenSectionController::hiddenFolderList() const
-{
-    QVariantList out;
-    for (const auto &folder : hiddenFolders()) {
-        out << QVariant::fromValue(folder);
-    }
-    return out;
-}
-
 bool HiddenSectionController::showsHiddenApps() const
 {
     return m_viewModel && !m_viewModel->filteredApps().isEmpty();
@@ -77,17 +68,6 @@ bool HiddenSectionController::showsHiddenApps() const
 bool HiddenSectionController::showsEmptyState() const
 {
     return !showsHiddenApps() && hiddenFolders().isEmpty();
-}
-
-QVariantList HiddenSectionController::appsInFolder(const QVariant &folder) const
-{
-    QVariantList out;
-    if (m_viewModel && folder.canConvert<AppFolder>()) {
-        for (const auto &app : m_viewModel->getAppsInFolder(folder.value<AppFolder>())) {
-            out << QVariant::fromValue(app);
-        }
-    }
-    return out;
 }
 
 void HiddenSectionController::disablePasswordLock()

@@ -192,4 +192,25 @@ TestCase {
         verify(Qt.colorEqual(findChild(menu.itemAt(4), "plainMenuItemText").color, menu.destructiveColor))
         menu.close()
     }
+
+    function test_hiddenFoldersAreNoTargetOfAddToFolder() {
+        fixture.makeFolder("Work", [])
+        fixture.makeFolder("Secret", [])
+        fixture.hideFolder("Secret")
+        fixture.selectSection("allApps")
+        const tile = makeTile("Alpha")
+        mouseClick(tile, tile.width / 2, tile.height / 2, Qt.RightButton)
+        const menu = tile.openedMenu
+        tryCompare(menu, "opened", true)
+        waitForItemPolished(menu.contentItem)
+        const row = menu.itemAt(6)
+        mouseClick(row)
+        tryCompare(row.subMenu, "opened", true)
+        compare(row.subMenu.count, 1)
+        compare(row.subMenu.itemAt(0).text, "Work")
+        waitForItemPolished(row.subMenu.contentItem)
+        mouseClick(row.subMenu.itemAt(0))
+        compare(fixture.folderMembers("Work"), ["Alpha"])
+        compare(fixture.folderMembers("Secret"), [])
+    }
 }
