@@ -73,7 +73,9 @@ QString AppScanner::categoryFor(const std::optional<QString> &categoryType)
         return otherCategory;
     }
     const qsizetype dot = categoryType->lastIndexOf(u'.');
-    return capitalised(dot < 0 ? *categoryType : categoryType->mid(dot + 1));
+    const QString name = capitalised(dot < 0 ? *categoryType : categoryType->mid(dot + 1));
+    // "" or "public.app-category." name no category: a card needs a title.
+    return name.trimmed().isEmpty() ? otherCategory : name;
 }
 
 AppItem AppScanner::itemForBundle(const QString &folder, const QString &entryName)

@@ -64,8 +64,10 @@ TEST(AppScanner, CategoryIsTheCapitalisedLastPiece)
         { QStringLiteral("GAMES"), QStringLiteral("Games") },
         { QStringLiteral("x.2d games"), QStringLiteral("2d Games") },
         { QStringLiteral("x.élan vital"), QStringLiteral("Élan Vital") },
-        { QStringLiteral(""), QString() },
-        { QStringLiteral("public.app-category."), QString() },
+        // An empty or blank last piece is no category at all.
+        { QStringLiteral(""), QStringLiteral("Other") },
+        { QStringLiteral("public.app-category."), QStringLiteral("Other") },
+        { QStringLiteral("public.app-category. "), QStringLiteral("Other") },
         { std::nullopt, QStringLiteral("Other") },
     };
     for (const Case &c : cases) {
@@ -223,7 +225,7 @@ TEST(AppScanner, ScansTheSampleTree)
     EXPECT_EQ(byName[QStringLiteral("Brim Notes")], QStringList { QStringLiteral("Productivity") });
     EXPECT_EQ(byName[QStringLiteral("Plain Tool")], QStringList { QStringLiteral("Other") });
     EXPECT_EQ(byName[QStringLiteral("Odd Category")], QStringList { QStringLiteral("Other") });
-    EXPECT_EQ(byName[QStringLiteral("Trailing Dot")], QStringList { QString() });
+    EXPECT_EQ(byName[QStringLiteral("Trailing Dot")], QStringList { QStringLiteral("Other") });
     EXPECT_EQ(byName[QStringLiteral("Bare Word")], QStringList { QStringLiteral("Games") });
     EXPECT_EQ(byName.count(QStringLiteral("Ångström Lab")), 1u);
     for (const char *decoy :
