@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <zlib.h>
 
 using namespace brimlark;
 using namespace brimlark::test;
@@ -266,7 +267,9 @@ TEST_F(DefaultsTest, ConcurrentWritersDoNotCorruptTheDomain)
 TEST_F(DefaultsTest, HostileFilesAreKeptAsideWithoutCrashOrHang)
 {
     // Deep nesting once overflowed the parser's stack; a pipe blocked the start.
-    for (const QByteArray &deep : { deeplyNestedXml(400000), deeplyNestedBinary(500000) }) {
+    // A quote once hid the nesting; shared references filled the memory.
+    for (const QByteArray &deep : { deeplyNestedXml(400000), deeplyNestedBinary(500000),
+             quoteHiddenNestingXml(200000), sharedReferenceBinary(24) }) {
         std::ofstream(file(), std::ios::binary).write(deep.constData(), deep.size());
         Defaults d(file(), [](const std::string &) {});
         EXPECT_TRUE(d.keys().empty());
@@ -278,7 +281,37 @@ TEST_F(DefaultsTest, HostileFilesAreKeptAsideWithoutCrashOrHang)
         returnsWithoutBlocking([&] { empty = Defaults(file(), [](const std::string &) {}).keys().empty(); },
             QString::fromStdString(file().string())));
     EXPECT_TRUE(empty);
-    EXPECT_EQ(asideFiles().size(), 3u);
+    EXPECT_EQ(asideFiles().size(), 5u);
+}
+
+// A journal record is read by the same parser as the file.
+TEST_F(DefaultsTest, AJournalRecordThatWouldExpandWithoutBoundEndsTheReplay)
+{
+    {
+        Defaults d(file());
+        ASSERT_TRUE(d.set("before", 1));
+    }
+    const QByteArray hostile = sharedReferenceBinary(24);
+    const std::string key = "bomb";
+    std::string payload(1, char(1));
+    for (int i = 0; i < 4; ++i) {
+        payload += char((key.size() >> (8 * i)) & 0xFF);
+    }
+    payload += key + hostile.toStdString();
+    const auto sum
+        = std::uint32_t(::crc32(0, reinterpret_cast<const Bytef *>(payload.data()), uInt(payload.size())));
+    std::string record;
+    for (const std::uint32_t word : { std::uint32_t(payload.size()), sum }) {
+        for (int i = 0; i < 4; ++i) {
+            record += char((word >> (8 * i)) & 0xFF);
+        }
+    }
+    auto journal = file();
+    journal += ".journal-7";
+    std::ofstream(journal, std::ios::binary) << std::string("BLJRNL1\n") + record + payload;
+    Defaults d(file(), [](const std::string &) {});
+    EXPECT_EQ(d.integer("before"), 1);
+    EXPECT_FALSE(d.contains(key));
 }
 
 TEST_F(DefaultsTest, AnUnwritableDomainSaysSoOnceKeepsItsValuesAndLeavesTheFileAlone)
