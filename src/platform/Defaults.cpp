@@ -6,6 +6,7 @@
 #include <plist/plist.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -20,6 +21,7 @@
 #include <limits>
 #include <map>
 #include <mutex>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -600,6 +602,56 @@ bool syncDirectory(const std::filesystem::path &dir)
     return ok;
 }
 
+// The lock that makes one process the writer of a settings folder: a lock
+// file beside the domains, held with flock() for as long as any domain of
+// the folder lives in this process. Two copies over one folder would each
+// fold the journals into the file and remove the other's open journal.
+class FolderLock
+{
+public:
+    static std::shared_ptr<FolderLock> take(const std::filesystem::path &folder)
+    {
+        static std::mutex s_mutex;
+        static std::map<std::filesystem::path, std::weak_ptr<FolderLock>> s_locks;
+        std::lock_guard guard(s_mutex);
+        auto &slot = s_locks[folder];
+        if (auto held = slot.lock()) {
+            return held;
+        }
+        auto lock = std::shared_ptr<FolderLock>(new FolderLock);
+        std::error_code ec;
+        std::filesystem::create_directories(folder, ec);
+        const auto path = folder / LockName;
+        lock->m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (lock->m_fd >= 0 && ::flock(lock->m_fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+            lock->m_heldElsewhere = true;
+        }
+        // A folder that takes no lock file takes no journal either: its
+        // domains report that when they are written.
+        slot = lock;
+        return lock;
+    }
+
+    ~FolderLock()
+    {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+
+    bool heldElsewhere() const { return m_heldElsewhere; }
+    // True once per folder: the first domain that finds it locked says so.
+    bool claimReport() { return !m_reported.exchange(true); }
+
+    static constexpr const char *LockName = "settings.lock";
+
+private:
+    FolderLock() = default;
+    int m_fd = -1;
+    bool m_heldElsewhere = false;
+    std::atomic<bool> m_reported { false };
+};
+
 } // namespace
 
 // A domain's values, its journal and the thread that takes both to the
@@ -611,6 +663,9 @@ struct Defaults::Store : std::enable_shared_from_this<Defaults::Store>
 {
     std::filesystem::path file;
     Console console;
+    std::shared_ptr<FolderLock> folderLock;
+    // Another process writes this folder: values set here stay in memory.
+    bool lockedOut = false;
 
     std::mutex mutex;
     Values values;
@@ -724,6 +779,10 @@ bool Defaults::Store::appendLocked(const std::string &record)
 {
     if (file.empty()) {
         return true;
+    }
+    if (lockedOut) {
+        unwritten = true;
+        return false;
     }
     if (journal < 0 && !openJournalLocked()) {
         return false;
@@ -1042,6 +1101,12 @@ Values shared(DefaultsValue::Dictionary dictionary)
 
 Values Defaults::Store::loadFile()
 {
+    if (lockedOut) {
+        // Read only: what stands at the path belongs to the writing process.
+        const auto read = RegularFile::read(file.c_str(), std::numeric_limits<std::uint32_t>::max());
+        auto decoded = read.status == RegularFile::Status::Read ? decode(read.bytes) : std::nullopt;
+        return decoded ? shared(std::move(*decoded)) : Values {};
+    }
     const auto left = leftovers(file);
     // Only a regular file is read, and the open never blocks: whatever else
     // stands at the path (a pipe, a directory) is kept aside like a file
@@ -1106,6 +1171,12 @@ Defaults::Defaults(std::filesystem::path file, Console console)
     m_store->file = m_file;
     m_store->console
         = console ? std::move(console) : Console([](const std::string &line) { std::cerr << line << '\n'; });
+    m_store->folderLock = FolderLock::take(m_file.parent_path());
+    m_store->lockedOut = m_store->folderLock->heldElsewhere();
+    if (m_store->lockedOut && m_store->folderLock->claimReport()) {
+        m_store->console("Defaults: " + m_file.parent_path().string()
+            + " is in use by another copy of the program; settings changed here are not saved");
+    }
     m_store->load();
 }
 
@@ -1138,7 +1209,7 @@ bool Defaults::flush(std::chrono::milliseconds wait)
     }
     lock.unlock();
     std::lock_guard valuesLock(store.mutex);
-    return !store.unwritten;
+    return !store.unwritten && !store.compactionFailed;
 }
 
 bool Defaults::flushAll(std::chrono::milliseconds wait)

@@ -1,4 +1,5 @@
 #include "HostileFiles.h"
+#include "TestChildProcess.h"
 
 #include "platform/Defaults.h"
 
@@ -394,4 +395,86 @@ TEST_F(DefaultsTest, AnEmptyFileAfterACrashComesBackFromTheVersionItReplaced)
     EXPECT_EQ(Defaults(file()).integer("kept"), 2);
     EXPECT_TRUE(temporaries().empty());
     EXPECT_EQ(asideFiles().size(), 1u);
+}
+
+namespace {
+
+bool waitForFile(const fs::path &path)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!fs::exists(path)) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        // Another process's progress: there is no clock of ours to move.
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+void touch(const fs::path &path)
+{
+    std::ofstream(path) << "x";
+}
+
+} // namespace
+
+// One copy of the program in a folder that another copy writes: started by
+// TwoCopiesOverOneFolderLoseNothing only.
+TEST(DefaultsChild, DISABLED_Run)
+{
+    const fs::path folder = environmentValue("BRIMLARK_DEFAULTS_CHILD_DIR");
+    if (folder.empty()) {
+        GTEST_SKIP();
+    }
+    const fs::path file = folder / "standard.plist";
+    if (environmentValue("BRIMLARK_DEFAULTS_CHILD_MODE") == "first") {
+        Defaults d(file);
+        ASSERT_TRUE(d.set("first", 1));
+        touch(folder / "first-ready");
+        ASSERT_TRUE(waitForFile(folder / "second-done"));
+        ASSERT_TRUE(d.set("later", 2));
+        touch(folder / "first-done");
+        std::this_thread::sleep_for(std::chrono::seconds(60)); // killed by the parent
+        FAIL() << "not killed";
+    }
+    std::vector<std::string> lines;
+    Defaults d(file, [&lines](const std::string &line) { lines.push_back(line); });
+    const bool set = d.set("second", 1);
+    const bool flushed = d.flush();
+    std::ofstream(folder / "second-result")
+        << set << flushed << lines.size() << d.integer("first").value_or(0);
+}
+
+TEST_F(DefaultsTest, TwoCopiesOverOneFolderLoseNothing)
+{
+    const fs::path folder = m_dir.path().toStdString();
+    auto spawn = [&folder](const std::string &mode) {
+        return spawnTestChild("DefaultsChild.DISABLED_Run",
+            { "BRIMLARK_DEFAULTS_CHILD_DIR=" + folder.string(), "BRIMLARK_DEFAULTS_CHILD_MODE=" + mode },
+            (folder / (mode + ".log")).string());
+    };
+    const pid_t first = spawn("first");
+    ASSERT_GT(first, 0);
+    ASSERT_TRUE(waitForFile(folder / "first-ready"));
+    const pid_t second = spawn("second");
+    ASSERT_GT(second, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(second, &status, 0), second);
+    touch(folder / "second-done");
+    const bool firstDone = waitForFile(folder / "first-done");
+    ::kill(first, SIGKILL);
+    ::waitpid(first, &status, 0);
+    ASSERT_TRUE(firstDone);
+
+    // The second copy read the settings, wrote nothing and said so once.
+    std::ifstream result(folder / "second-result");
+    std::string outcome;
+    result >> outcome;
+    EXPECT_EQ(outcome, "0011") << "set, flush, lines, the first copy's value";
+    // Every change the first copy made is there after it was killed.
+    Defaults d(file());
+    EXPECT_EQ(d.integer("first"), 1);
+    EXPECT_EQ(d.integer("later"), 2);
+    EXPECT_FALSE(d.contains("second"));
 }
