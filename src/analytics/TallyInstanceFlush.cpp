@@ -100,9 +100,11 @@ void TallyInstance::flush(bool performFullFlush, Completion completion)
                 complete(completion);
                 return;
             }
-            self->flushQueue(events, FlushType::Events);
-            self->flushQueue(people, FlushType::People);
-            self->flushQueue(groups, FlushType::Groups);
+            if (!self->m_gatheringAtQuit.load()) {
+                self->flushQueue(events, FlushType::Events);
+                self->flushQueue(people, FlushType::People);
+                self->flushQueue(groups, FlushType::Groups);
+            }
 
             // Behind the deletions that the delivered batches queued: whatever is still in flight
             // then was not delivered and may go out with the next flush.

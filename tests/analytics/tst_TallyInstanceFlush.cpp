@@ -187,6 +187,28 @@ TEST_F(TallyInstanceFlushTest, TheNextBatchLeavesOnlyOnceTheDeliveredOneIsDelete
     EXPECT_EQ(storedEvents(), 0u);
 }
 
+// The facade flushes after every event; behind a slow transfer those flushes pile up, one event
+// each. Quit sends what is queued in full batches, not one request per event.
+TEST_F(TallyInstanceFlushTest, QuitSendsTheBacklogInAsFewRequestsAsTheBatchSizeAllows)
+{
+    holdNetworkQueue();
+    for (int n = 0; n < 30; ++n) {
+        instance->track("E", TallyDictionary { { "n", n } });
+        instance->flush(false, nullptr);
+    }
+    instance->trackingQueue().sync([] {});
+    release();
+    ASSERT_TRUE(instance->shutdown(std::chrono::steady_clock::now() + 20s));
+    // The flush first in line may have started before the quit.
+    EXPECT_LE(server.requestCount(), 2u);
+    const auto counts = arrivals();
+    EXPECT_EQ(counts.size(), 30u);
+    for (const auto &[n, times] : counts) {
+        EXPECT_EQ(times, 1) << n;
+    }
+    EXPECT_EQ(eventRowsLeft(env.home() / "Library" / "Caches" / (s_token + "_TLDB.sqlite"), s_token), 0);
+}
+
 TEST_F(TallyInstanceFlushTest, OptedOutFlushRunsTheCompletionAndSendsNothing)
 {
     instance->optOutTracking();
