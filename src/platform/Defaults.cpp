@@ -292,13 +292,22 @@ private:
             m_out.push_back(char(*value.asBool() ? 0x09 : 0x08));
             return true;
         case DefaultsValue::Type::Date: {
+            // Any finite instant: the format keeps a double, and other
+            // writers put dates in 1900 or 2100 into it.
             const double t = value.asDate()->secondsSinceReferenceDate;
-            if (!std::isfinite(t) || t > 2.0e9 || t < -2.0e9) {
+            if (!std::isfinite(t)) {
                 return false;
             }
             appendDouble(0x33, t);
             return true;
         }
+        case DefaultsValue::Type::Unsigned:
+            // Sixteen bytes, the upper eight zero: the form that reads back
+            // unsigned.
+            m_out.push_back(char(0x14));
+            appendBigEndian(0, 8);
+            appendBigEndian(*value.asUnsigned(), 8);
+            return true;
         case DefaultsValue::Type::Array:
             appendMarker(0xA, node.refCount);
             appendRefs(node);
@@ -317,6 +326,29 @@ private:
     std::size_t m_bytesHint = 0;
     std::string m_out;
 };
+
+// The instant a date node holds, as the double the format keeps. The
+// parser's own accessor gives whole seconds as a 32-bit number, which
+// cannot hold 1900 or 2100 and loses the sign of a fraction before 2001;
+// the node's binary form has the double itself.
+std::optional<double> exactDate(plist_t node)
+{
+    char *bytes = nullptr;
+    std::uint32_t length = 0;
+    plist_to_bin(node, &bytes, &length);
+    std::unique_ptr<char, decltype(&std::free)> guard(bytes, &std::free);
+    // "bplist00", then the one object: its marker and eight bytes.
+    if (!bytes || length < 17 || static_cast<unsigned char>(bytes[8]) != 0x33) {
+        return std::nullopt;
+    }
+    std::uint64_t bits = 0;
+    for (int i = 0; i < 8; ++i) {
+        bits = (bits << 8) | static_cast<unsigned char>(bytes[9 + i]);
+    }
+    double seconds = 0;
+    std::memcpy(&seconds, &bits, sizeof seconds);
+    return seconds;
+}
 
 std::optional<DefaultsValue> fromPlist(plist_t node, int depth = 0)
 {
@@ -343,6 +375,14 @@ std::optional<DefaultsValue> fromPlist(plist_t node, int depth = 0)
     case PLIST_UINT: {
         std::uint64_t v = 0;
         plist_get_uint_val(node, &v);
+        // Above the signed range the same bits are either a negative number
+        // (eight bytes) or an unsigned one (sixteen); only the node knows.
+        if (v > std::uint64_t(std::numeric_limits<std::int64_t>::max())) {
+            PlistPtr signedForm(plist_new_uint(v));
+            if (!plist_compare_node_value(node, signedForm.get())) {
+                return DefaultsValue::fromUnsigned(v);
+            }
+        }
         return DefaultsValue(static_cast<std::int64_t>(v));
     }
     case PLIST_REAL: {
@@ -356,10 +396,11 @@ std::optional<DefaultsValue> fromPlist(plist_t node, int depth = 0)
         return DefaultsValue(v != 0);
     }
     case PLIST_DATE: {
-        std::int32_t sec = 0;
-        std::int32_t usec = 0;
-        plist_get_date_val(node, &sec, &usec);
-        return DefaultsValue(DefaultsValue::Date { double(sec) + double(usec) / 1e6 });
+        const auto seconds = exactDate(node);
+        if (!seconds) {
+            return std::nullopt;
+        }
+        return DefaultsValue(DefaultsValue::Date { *seconds });
     }
     case PLIST_ARRAY: {
         DefaultsValue::Array out;

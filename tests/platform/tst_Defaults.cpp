@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -32,6 +34,16 @@ protected:
         std::vector<fs::path> out;
         for (const auto &e : fs::directory_iterator(m_dir.path().toStdString())) {
             if (e.path().filename().string().find(".unreadable-") != std::string::npos) {
+                out.push_back(e.path());
+            }
+        }
+        return out;
+    }
+    std::vector<fs::path> journalFiles() const
+    {
+        std::vector<fs::path> out;
+        for (const auto &e : fs::directory_iterator(m_dir.path().toStdString())) {
+            if (e.path().filename().string().find(".journal-") != std::string::npos) {
                 out.push_back(e.path());
             }
         }
@@ -477,4 +489,88 @@ TEST_F(DefaultsTest, TwoCopiesOverOneFolderLoseNothing)
     EXPECT_EQ(d.integer("first"), 1);
     EXPECT_EQ(d.integer("later"), 2);
     EXPECT_FALSE(d.contains("second"));
+}
+
+namespace {
+
+// A domain as another tool writes it: dates far from 2001, an unsigned
+// 64-bit number, and a negative one with the same bits.
+std::string foreignDomain(bool binary)
+{
+    if (!binary) {
+        return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+               "<key>big</key><integer>18446744073709551615</integer>"
+               "<key>old</key><date>1900-01-01T00:00:00Z</date>"
+               "<key>far</key><date>2100-06-01T12:00:00Z</date>"
+               "<key>negative</key><integer>-1</integer></dict></plist>\n";
+    }
+    auto dateObject = [](double seconds) {
+        quint64 bits = 0;
+        std::memcpy(&bits, &seconds, sizeof bits);
+        return char(0x33) + bigEndian(bits, 8);
+    };
+    QByteArray dict(1, char(0xD4));
+    for (quint64 ref = 1; ref <= 8; ++ref) {
+        dict += bigEndian(ref, 4);
+    }
+    const QByteArray document = binaryList({ dict,
+        QByteArray("\x53"
+                   "big"),
+        QByteArray("\x53"
+                   "old"),
+        QByteArray("\x53"
+                   "far"),
+        QByteArray("\x58"
+                   "negative"),
+        char(0x14) + bigEndian(0, 8) + bigEndian(~quint64(0), 8), dateObject(-3187296000.0),
+        dateObject(3137227200.0), char(0x13) + bigEndian(~quint64(0), 8) });
+    return document.toStdString();
+}
+
+} // namespace
+
+// Such a domain loaded, but its journal was never folded while flush()
+// reported success, and the unsigned number read back as -1.
+TEST_F(DefaultsTest, ForeignValuesAreKeptAsReadAndFoldedBack)
+{
+    for (const bool binary : { false, true }) {
+        std::ofstream(file(), std::ios::binary | std::ios::trunc) << foreignDomain(binary);
+        {
+            Defaults d(file());
+            ASSERT_TRUE(d.set("mine", 1));
+            EXPECT_TRUE(d.flush()) << binary;
+            EXPECT_TRUE(journalFiles().empty()) << binary;
+        }
+        for (int load = 0; load < 2; ++load) {
+            Defaults d(file());
+            ASSERT_TRUE(d.date("old")) << binary;
+            EXPECT_EQ(d.date("old")->secondsSinceReferenceDate, -3187296000.0) << binary;
+            EXPECT_EQ(d.date("far")->secondsSinceReferenceDate, 3137227200.0) << binary;
+            EXPECT_FALSE(d.integer("big")) << "no signed number holds it";
+            ASSERT_TRUE(d.object("big"));
+            ASSERT_TRUE(d.object("big")->asUnsigned());
+            EXPECT_EQ(*d.object("big")->asUnsigned(), 18446744073709551615ull);
+            EXPECT_EQ(d.integer("negative"), -1);
+            EXPECT_EQ(d.integer("mine"), 1);
+            // Written back by this program's own fold, it reads the same.
+            ASSERT_TRUE(d.set("again", load));
+            ASSERT_TRUE(d.flush());
+        }
+    }
+}
+
+TEST_F(DefaultsTest, AFoldThatFailsIsReported)
+{
+    Defaults d(file());
+    ASSERT_TRUE(d.set("a", 1));
+    // The fold's new file cannot be made: a folder stands at its name.
+    auto temporary = file();
+    temporary += ".tmp-" + std::to_string(::getpid()) + "-1";
+    fs::create_directory(temporary);
+    EXPECT_FALSE(d.flush());
+    EXPECT_FALSE(journalFiles().empty());
+    fs::remove(temporary);
+    EXPECT_TRUE(d.flush());
+    EXPECT_TRUE(journalFiles().empty());
+    EXPECT_EQ(Defaults(file()).integer("a"), 1);
 }
