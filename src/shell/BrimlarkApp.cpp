@@ -1,6 +1,7 @@
 #include "shell/BrimlarkApp.h"
 
 #include "shell/SingleInstance.h"
+#include "shell/TerminationSignals.h"
 
 #include <QCoreApplication>
 #include <QFontDatabase>
@@ -118,6 +119,11 @@ void BrimlarkApp::attach(SingleInstance &instance)
     connect(&instance, &SingleInstance::reopenRequested, this,
         [this] { m_delegate.applicationShouldHandleReopen(); });
     connect(&instance, &SingleInstance::urlOpened, this, &BrimlarkApp::openURL);
+}
+
+void BrimlarkApp::attach(TerminationSignals &termination)
+{
+    connect(&termination, &TerminationSignals::received, this, &BrimlarkApp::quit);
 }
 
 void BrimlarkApp::quit()
