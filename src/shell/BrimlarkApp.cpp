@@ -1,5 +1,8 @@
 #include "shell/BrimlarkApp.h"
 
+#include "state/BrimlarkViewModel.h"
+
+#include "shell/ApplicationWindows.h"
 #include "shell/SingleInstance.h"
 #include "shell/TerminationSignals.h"
 
@@ -102,6 +105,16 @@ bool BrimlarkApp::launch(QQmlApplicationEngine &engine)
         return false;
     }
     QPointer<QQuickWindow> guarded(window);
+    // After each Touch ID reply the window comes back in front of whatever
+    // the prompt left there.
+    if (m_viewModel && !m_activationConnected) {
+        m_activationConnected = true;
+        connect(m_viewModel, &BrimlarkViewModel::windowActivationRequested, this, [guarded] {
+            if (guarded) {
+                ApplicationWindows::bringForward(guarded.data(), true);
+            }
+        });
+    }
     if (m_services.windowLoaded) {
         m_services.windowLoaded([guarded]() -> QWindow * { return guarded.data(); });
     }

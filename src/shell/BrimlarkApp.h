@@ -104,6 +104,7 @@ private:
     MenuCommands m_menuCommands;
     BrimlarkViewModel *m_viewModel = nullptr;
     bool m_viewModelBuilt = false;
+    bool m_activationConnected = false;
 };
 
 } // namespace brimlark

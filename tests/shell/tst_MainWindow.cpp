@@ -296,6 +296,18 @@ TEST_F(MainWindowTest, TerminationSignalsQuitLikeTheMenu)
     }
 }
 
+// The view model asks for this after every Touch ID reply; nothing answered.
+TEST_F(MainWindowTest, AnActivationRequestBringsTheWindowBack)
+{
+    QQuickWindow *window = launch();
+    ASSERT_NE(window, nullptr);
+    window->showMinimized();
+    ASSERT_TRUE(window->windowStates() & Qt::WindowMinimized);
+    emit m_viewModel.vm.windowActivationRequested();
+    EXPECT_FALSE(window->windowStates() & Qt::WindowMinimized);
+    EXPECT_TRUE(window->isVisible());
+}
+
 TEST_F(MainWindowTest, ShortcutsRunTheMenuCommands)
 {
     QQuickWindow *window = launch();
