@@ -644,20 +644,22 @@ bool syncDirectory(const std::filesystem::path &dir)
 }
 
 // The lock that makes one process the writer of a settings folder: a lock
-// file beside the domains, held with flock() for as long as any domain of
-// the folder lives in this process. Two copies over one folder would each
-// fold the journals into the file and remove the other's open journal.
+// file beside the domains, held with flock() from the first domain of the
+// folder until the process ends. Two copies over one folder would each fold
+// the journals into the file and remove the other's open journal. Never let
+// go early: a domain made while the last one's lock was being closed would
+// find its own process in the way.
 class FolderLock
 {
 public:
     static std::shared_ptr<FolderLock> take(const std::filesystem::path &folder)
     {
         static std::mutex s_mutex;
-        static std::map<std::filesystem::path, std::weak_ptr<FolderLock>> s_locks;
+        static std::map<std::filesystem::path, std::shared_ptr<FolderLock>> s_locks;
         std::lock_guard guard(s_mutex);
         auto &slot = s_locks[folder];
-        if (auto held = slot.lock()) {
-            return held;
+        if (slot) {
+            return slot;
         }
         auto lock = std::shared_ptr<FolderLock>(new FolderLock);
         std::error_code ec;
