@@ -84,8 +84,9 @@ AppItem AppScanner::itemForBundle(const QString &folder, const QString &entryNam
     // The listing already said a directory is there.
     const Bundle bundle = Bundle::openListed(path);
     const QString category = categoryFor(bundle.stringForInfoKey(categoryKey));
+    const bool awaitsFiles = !bundle.hasInfo() || !bundle.iconFilePath();
     return AppItem(entryName.left(entryName.size() - appExtension.size()), BundleUrl::directoryUrl(path),
-        category, bundle.iconStamp());
+        category, bundle.iconStamp(), awaitsFiles);
 }
 
 QList<AppItem> AppScanner::scanFolder(const QString &folder)

@@ -1,4 +1,5 @@
 #include "BundleFixtures.h"
+#include "HostileFiles.h"
 #include "TestSupport.h"
 
 #include "model/AppScanner.h"
@@ -117,6 +118,27 @@ TEST(AppScanner, ReadsCategoriesFromXmlAndBinaryLists)
         { QStringLiteral("NotText"), QStringLiteral("Other") },
         { QStringLiteral("NoList"), QStringLiteral("Other") },
         { QStringLiteral("Broken"), QStringLiteral("Other") },
+    };
+    EXPECT_EQ(categories, expected);
+}
+
+// Each of these once ended the program at every start while it was installed:
+// a stack overflow in the parser's free, and gigabytes of copied references.
+TEST(AppScanner, HostileInformationListsGiveOtherAndTheScanGoesOn)
+{
+    Folders f;
+    makeBundle(f.system(), QStringLiteral("Quoted.app"), quoteHiddenNestingXml(200000));
+    makeBundle(f.system(), QStringLiteral("Shared.app"), sharedReferenceBinary(24));
+    makeBundle(f.system(), QStringLiteral("Plain.app"),
+        withCategory(QStringLiteral("public.app-category.music")), true);
+    std::map<QString, QString> categories;
+    for (const AppItem &app : AppScanner::scan(f.folders)) {
+        categories[app.name()] = app.category();
+    }
+    const std::map<QString, QString> expected = {
+        { QStringLiteral("Quoted"), QStringLiteral("Other") },
+        { QStringLiteral("Shared"), QStringLiteral("Other") },
+        { QStringLiteral("Plain"), QStringLiteral("Music") },
     };
     EXPECT_EQ(categories, expected);
 }
