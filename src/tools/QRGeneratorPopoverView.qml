@@ -26,6 +26,8 @@ Pane {
 
         Label {
             Layout.alignment: Qt.AlignHCenter
+            Accessible.role: Accessible.Heading
+            Accessible.name: text
             text: "QR Generator"
             font.pixelSize: 14
             font.bold: true
@@ -46,7 +48,11 @@ Pane {
                 font.pixelSize: 12
                 placeholder: "Type URL or text..."
                 text: root.controller.text
-                onTextEdited: root.controller.text = text
+                // Typed, pasted or written by assistive technology.
+                onTextChanged: {
+                    if (text !== root.controller.text)
+                        root.controller.text = text
+                }
                 Accessible.role: Accessible.EditableText
                 Accessible.name: placeholderText
                 Accessible.onPressAction: forceActiveFocus()
@@ -109,11 +115,15 @@ Pane {
                     objectName: "qrCopyButton"
                     text: "Copy"
                     onClicked: root.controller.copy()
+                    Keys.onReturnPressed: clicked()
+                    Keys.onEnterPressed: clicked()
                     Accessible.role: Accessible.Button
                     Accessible.name: text
                     Accessible.onPressAction: root.controller.copy()
                 }
                 Label {
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                     text: "Drag to export"
                     font.pixelSize: 10
                     color: root.secondaryColor
@@ -122,7 +132,11 @@ Pane {
             }
 
             Label {
+                objectName: "qrCopyMessage"
                 Layout.alignment: Qt.AlignHCenter
+                // Announced when it appears.
+                Accessible.role: Accessible.AlertMessage
+                Accessible.name: text
                 visible: root.controller.copyMessage.length > 0
                 text: root.controller.copyMessage
                 font.pixelSize: 10
@@ -150,6 +164,8 @@ Pane {
                 }
                 Label {
                     anchors.horizontalCenter: parent.horizontalCenter
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                     text: "Enter text above to preview QR"
                     font.pixelSize: 11
                     color: root.secondaryColor

@@ -28,6 +28,8 @@ Pane {
             Layout.fillWidth: true
 
             Label {
+                Accessible.role: Accessible.Heading
+                Accessible.name: text
                 text: "Sticky Notes"
                 font.pixelSize: 14
                 font.bold: true
@@ -49,6 +51,9 @@ Pane {
                     }
                     background: null
                     onClicked: root.controller.addNote()
+                    Keys.onReturnPressed: clicked()
+                    Keys.onEnterPressed: clicked()
+                    FocusRing { targetRadius: 10 }
                     Accessible.role: Accessible.Button
                     Accessible.name: "Add Note"
                     Accessible.onPressAction: root.controller.addNote()
@@ -68,6 +73,9 @@ Pane {
                     }
                     background: null
                     onClicked: root.controller.deleteShownNote()
+                    Keys.onReturnPressed: if (enabled) clicked()
+                    Keys.onEnterPressed: if (enabled) clicked()
+                    FocusRing { targetRadius: 10 }
                     Accessible.role: Accessible.Button
                     Accessible.name: "Delete Note"
                     Accessible.onPressAction: root.controller.deleteShownNote()
@@ -94,6 +102,8 @@ Pane {
                 }
                 Label {
                     anchors.horizontalCenter: parent.horizontalCenter
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                     text: "No notes found. Create one!"
                     font.pixelSize: 12
                     color: root.secondaryColor
@@ -146,6 +156,9 @@ Pane {
                         Accessible.role: Accessible.EditableText
                         Accessible.name: "Note"
                         Accessible.onPressAction: forceActiveFocus()
+                        // Tab leaves the note (the keyboard is never caught in it).
+                        Keys.onTabPressed: nextItemInFocusChain(true).forceActiveFocus(Qt.TabFocusReason)
+                        Keys.onBacktabPressed: nextItemInFocusChain(false).forceActiveFocus(Qt.BacktabFocusReason)
                     }
                 }
             }
@@ -157,24 +170,33 @@ Pane {
                     spacing: 8
                     Repeater {
                         model: root.controller.colors
-                        delegate: Rectangle {
+                        // The paper colours: one chosen (checked), Space or
+                        // Return chooses the one the keyboard is on.
+                        delegate: AbstractButton {
+                            id: swatch
                             required property var modelData
                             objectName: "swatch_" + modelData.hex
                             implicitWidth: 14
                             implicitHeight: 14
-                            radius: 7
-                            color: Colors.hex(modelData.hex)
-                            border.width: modelData.selected ? 1.5 : 0
-                            border.color: root.primaryColor
-                            Accessible.role: Accessible.Button
+                            padding: 0
+                            text: modelData.name
+                            background: Rectangle {
+                                radius: 7
+                                color: Colors.hex(swatch.modelData.hex)
+                                border.width: swatch.modelData.selected ? 1.5 : 0
+                                border.color: root.primaryColor
+                            }
+                            contentItem: null
+                            onClicked: root.controller.pickColor(modelData.hex)
+                            Keys.onReturnPressed: clicked()
+                            Keys.onEnterPressed: clicked()
+                            FocusRing { targetRadius: 7 }
+                            Accessible.role: Accessible.RadioButton
                             Accessible.name: modelData.name
                             Accessible.checkable: true
                             Accessible.checked: modelData.selected
                             Accessible.onPressAction: root.controller.pickColor(modelData.hex)
-                            TapHandler {
-                                gesturePolicy: TapHandler.ReleaseWithinBounds
-                                onTapped: root.controller.pickColor(modelData.hex)
-                            }
+                            Accessible.onToggleAction: root.controller.pickColor(modelData.hex)
                         }
                     }
                 }
@@ -195,12 +217,16 @@ Pane {
                             opacity: parent.enabled ? 1 : 0.35
                         }
                         onClicked: root.controller.previousNote()
+                        Keys.onReturnPressed: if (enabled) clicked()
+                        Keys.onEnterPressed: if (enabled) clicked()
                         Accessible.role: Accessible.Button
                         Accessible.name: "Previous Note"
                         Accessible.onPressAction: root.controller.previousNote()
                     }
                     Label {
                         objectName: "notePosition"
+                        Accessible.role: Accessible.StaticText
+                        Accessible.name: text
                         text: root.controller.positionText
                         font.pixelSize: 11
                         font.bold: true
@@ -218,6 +244,8 @@ Pane {
                             opacity: parent.enabled ? 1 : 0.35
                         }
                         onClicked: root.controller.nextNote()
+                        Keys.onReturnPressed: if (enabled) clicked()
+                        Keys.onEnterPressed: if (enabled) clicked()
                         Accessible.role: Accessible.Button
                         Accessible.name: "Next Note"
                         Accessible.onPressAction: root.controller.nextNote()

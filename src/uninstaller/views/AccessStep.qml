@@ -10,6 +10,8 @@ RowLayout {
     property string text
     spacing: 12
     Layout.fillWidth: true
+    Accessible.role: Accessible.StaticText
+    Accessible.name: number + ". " + text
 
     Rectangle {
         Layout.alignment: Qt.AlignTop

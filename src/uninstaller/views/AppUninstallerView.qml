@@ -6,10 +6,12 @@ import Brimlark.Views
 
 // The uninstall sheet for one application: the access gate, the scan, the
 // review and the result. `app` is the AppItem to remove (its name and id,
-// the bundle path, are read), `dismiss` closes the sheet.
-Item {
+// the bundle path, are read), `dismiss` closes the sheet. The keyboard
+// reaches every control (Tab, Shift+Tab, Space, Return); Escape closes.
+FocusScope {
     id: root
     objectName: "appUninstallerView"
+    focus: true
 
     property var app
     property var dismiss
@@ -37,6 +39,7 @@ Item {
             flow.appeared(root.app.name, root.app.id)
     }
     Component.onDestruction: flow.disappeared()
+    Keys.onEscapePressed: root.close()
 
     // A press anywhere on the sheet stays on it: nothing under the sheet
     // sees presses, clicks or the wheel that its own controls leave.
@@ -79,7 +82,10 @@ Item {
                 Layout.fillWidth: true
                 spacing: 2
                 Text {
+                    objectName: "sheetTitle"
                     Layout.fillWidth: true
+                    Accessible.role: Accessible.Heading
+                    Accessible.name: text
                     text: "Uninstall " + (root.app ? root.app.name : "")
                     textFormat: Text.PlainText
                     font.pixelSize: 15
@@ -89,6 +95,8 @@ Item {
                 }
                 Text {
                     Layout.fillWidth: true
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                     text: root.app ? root.app.id : ""
                     textFormat: Text.PlainText
                     font.pixelSize: 11
@@ -105,6 +113,8 @@ Item {
                 implicitHeight: pillRow.implicitHeight + 10
                 radius: height / 2
                 color: Style.withAlpha(Style.orange(Style.isLight(palette)), 0.12)
+                Accessible.role: Accessible.StaticText
+                Accessible.name: flow.formattedTotalSize
                 Row {
                     id: pillRow
                     anchors.centerIn: parent
@@ -136,6 +146,9 @@ Item {
                     color: Style.withAlpha(Style.secondary(palette), 0.7)
                 }
                 onClicked: root.close()
+                Keys.onReturnPressed: root.close()
+                Keys.onEnterPressed: root.close()
+                FocusRing {}
                 Accessible.role: Accessible.Button
                 Accessible.name: qsTr("Close")
                 Accessible.onPressAction: root.close()
@@ -151,6 +164,8 @@ Item {
             id: stageLoader
             Layout.fillWidth: true
             Layout.fillHeight: true
+            // Each screen puts the keyboard on its own first control.
+            focus: true
             sourceComponent: {
                 switch (flow.stage) {
                 case AppUninstallerFlow.UninstallerStage.checkingAccess:

@@ -16,8 +16,18 @@ Rectangle {
     required property string icon
     required property bool isSelected
     required property bool isUserDeletable
+    required property int index
     readonly property bool locked: !isUserDeletable
     readonly property bool enabledRow: flow && flow.canChangeSelection
+
+    // Only a row on screen is in the accessibility tree: not one kept
+    // beyond the list's edges, pooled, or on its way out.
+    property bool leaving: false
+    readonly property ListView listView: ListView.view
+    readonly property bool onScreen: visible && !leaving && listView !== null
+                                     && y + height > listView.contentY
+                                     && y < listView.contentY + listView.height
+    ListView.onReused: leaving = false
 
     function toggle() {
         if (!locked && enabledRow)
@@ -51,6 +61,18 @@ Rectangle {
             implicitHeight: 18
             enabled: fileRow.enabledRow
             opacity: enabled ? 1 : 0.5
+            // Says disabled while a removal runs (see AccessibleSheetButton).
+            readonly property bool reportsEnabledState: true
+            Keys.onReturnPressed: fileRow.toggle()
+            Keys.onEnterPressed: fileRow.toggle()
+            // The keyboard brings a row it reaches into view.
+            onActiveFocusChanged: {
+                if (activeFocus && fileRow.listView)
+                    fileRow.listView.positionViewAtIndex(fileRow.index, ListView.Contain)
+            }
+            FocusRing {
+                targetRadius: 4
+            }
             contentItem: SymbolImage {
                 name: fileRow.locked ? "lock.fill" : (fileRow.isSelected ? "checkmark.square.fill" : "square")
                 size: fileRow.locked ? 13 : 16
@@ -61,6 +83,7 @@ Rectangle {
             onClicked: fileRow.toggle()
             ToolTip.visible: fileRow.locked && hovered
             ToolTip.text: "Requires administrator access — cannot be deleted"
+            Accessible.ignored: !fileRow.onScreen
             Accessible.role: fileRow.locked ? Accessible.Button : Accessible.CheckBox
             Accessible.checkable: !fileRow.locked
             Accessible.checked: fileRow.isSelected

@@ -5,7 +5,10 @@ import Brimlark.Uninstaller
 import Brimlark.Views
 
 // A small modal alert over the sheet: title, plain-text message, a cancel
-// button and, when actionText is set, one more button.
+// button and, when actionText is set, one more button. Assistive technology
+// meets an alert named by its title with the message inside; the keyboard
+// starts on the cancel button (Tab to the other, Return or Space presses,
+// Escape closes).
 Popup {
     id: alert
 
@@ -37,10 +40,13 @@ Popup {
     }
 
     contentItem: ColumnLayout {
+        objectName: "alertBody"
         spacing: 12
         Accessible.role: Accessible.AlertMessage
         Accessible.name: alert.title
         Text {
+            // The alert's name already reads the title.
+            Accessible.ignored: true
             Layout.fillWidth: true
             text: alert.title
             textFormat: Text.PlainText
@@ -59,6 +65,8 @@ Popup {
             horizontalAlignment: Text.AlignHCenter
             wrapMode: Text.Wrap
             color: Style.secondary(alert.palette)
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
         }
         RowLayout {
             Layout.alignment: Qt.AlignHCenter
@@ -66,6 +74,7 @@ Popup {
             GhostButtonStyle {
                 objectName: "alertCancelButton"
                 text: alert.cancelText
+                focus: true
                 onClicked: alert.close()
             }
             DestructiveButtonStyle {
