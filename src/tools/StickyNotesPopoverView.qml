@@ -172,29 +172,39 @@ Pane {
                         model: root.controller.colors
                         // The paper colours: one chosen (checked), Space or
                         // Return chooses the one the keyboard is on.
-                        delegate: AbstractButton {
+                        delegate: RadioButton {
                             id: swatch
                             required property var modelData
                             objectName: "swatch_" + modelData.hex
                             implicitWidth: 14
                             implicitHeight: 14
                             padding: 0
+                            spacing: 0
+                            // The note's colour says which one is chosen,
+                            // not the press.
+                            autoExclusive: false
+                            checked: modelData.selected
+                            onCheckedChanged: {
+                                if (checked !== modelData.selected)
+                                    checked = Qt.binding(() => swatch.modelData.selected)
+                            }
                             text: modelData.name
+                            indicator: null
+                            contentItem: null
                             background: Rectangle {
                                 radius: 7
                                 color: Colors.hex(swatch.modelData.hex)
                                 border.width: swatch.modelData.selected ? 1.5 : 0
                                 border.color: root.primaryColor
                             }
-                            contentItem: null
                             onClicked: root.controller.pickColor(modelData.hex)
                             Keys.onReturnPressed: clicked()
                             Keys.onEnterPressed: clicked()
                             FocusRing { targetRadius: 7 }
-                            Accessible.role: Accessible.RadioButton
-                            Accessible.name: modelData.name
+                            // The control keeps these only from the moment a reader asks.
                             Accessible.checkable: true
-                            Accessible.checked: modelData.selected
+                            Accessible.checked: checked
+                            Accessible.name: modelData.name
                             Accessible.onPressAction: root.controller.pickColor(modelData.hex)
                             Accessible.onToggleAction: root.controller.pickColor(modelData.hex)
                         }

@@ -75,6 +75,7 @@ FocusScope {
                 color: Style.primary(palette)
             }
             Text {
+                objectName: "gateMessage"
                 Layout.fillWidth: true
                 Layout.leftMargin: 40
                 Layout.rightMargin: 40

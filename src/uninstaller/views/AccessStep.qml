@@ -6,6 +6,7 @@ import Brimlark.Views
 // One numbered instruction of the access gate.
 RowLayout {
     id: step
+    objectName: "accessStep" + number
     property string number
     property string text
     spacing: 12

@@ -160,14 +160,19 @@ FocusScope {
             color: Style.withAlpha(Style.primary(palette), 0.3 * 0.25)
         }
 
-        Loader {
-            id: stageLoader
+        // The stage on screen. A stage that gives way fades out over the
+        // spring while the next one comes in, so what moves in it as it goes
+        // (rows leaving the review list) is seen to go.
+        Item {
+            id: stageArea
             Layout.fillWidth: true
             Layout.fillHeight: true
-            // Each screen puts the keyboard on its own first control.
-            focus: true
-            sourceComponent: {
-                switch (flow.stage) {
+
+            property Loader current: stageA
+            readonly property Item item: current.item
+
+            function componentFor(stage) {
+                switch (stage) {
                 case AppUninstallerFlow.UninstallerStage.checkingAccess:
                     return gate
                 case AppUninstallerFlow.UninstallerStage.scanning:
@@ -178,16 +183,73 @@ FocusScope {
                     return done
                 }
             }
+            function show() {
+                const next = componentFor(flow.stage)
+                if (current.sourceComponent === next)
+                    return
+                const outgoing = current
+                const incoming = current === stageA ? stageB : stageA
+                if (leave.running) {
+                    leave.stop()
+                    leave.target.sourceComponent = undefined
+                    leave.target.opacity = 1
+                }
+                incoming.sourceComponent = next
+                current = incoming
+                if (flow.animateStage && outgoing.item) {
+                    leave.target = outgoing
+                    leave.restart()
+                    appear.restart()
+                } else {
+                    outgoing.sourceComponent = undefined
+                }
+            }
+            Component.onCompleted: show()
+            Connections {
+                target: flow
+                function onStageChanged() { stageArea.show() }
+            }
+
+            Loader {
+                id: stageA
+                anchors.fill: parent
+                // Each screen puts the keyboard on its own first control.
+                focus: stageArea.current === stageA
+                enabled: stageArea.current === stageA
+                z: stageArea.current === stageA ? 1 : 0
+            }
+            Loader {
+                id: stageB
+                anchors.fill: parent
+                focus: stageArea.current === stageB
+                enabled: stageArea.current === stageB
+                z: stageArea.current === stageB ? 1 : 0
+            }
+
+            SequentialAnimation {
+                id: leave
+                property Loader target: null
+                NumberAnimation {
+                    target: leave.target
+                    property: "opacity"
+                    from: 1
+                    to: 0
+                    duration: 450
+                    easing.type: Easing.OutCubic
+                }
+                ScriptAction {
+                    script: {
+                        leave.target.sourceComponent = undefined
+                        leave.target.opacity = 1
+                    }
+                }
+            }
             // The spring the stage changes use, unless the change came with
             // the sheet itself.
-            onLoaded: {
-                if (flow.animateStage)
-                    appear.restart()
-            }
             ParallelAnimation {
                 id: appear
                 NumberAnimation {
-                    target: stageLoader.item
+                    target: stageArea.current
                     property: "opacity"
                     from: 0
                     to: 1
@@ -195,7 +257,7 @@ FocusScope {
                     easing.type: Easing.OutCubic
                 }
                 NumberAnimation {
-                    target: stageLoader.item
+                    target: stageArea.current
                     property: "scale"
                     from: 0.96
                     to: 1
@@ -210,6 +272,7 @@ FocusScope {
     Component {
         id: gate
         AccessGateView {
+            focus: true
             flow: root.flow
             appName: root.app ? root.app.name : ""
             onCancel: root.close()
@@ -218,12 +281,14 @@ FocusScope {
     Component {
         id: scanning
         ScanningStageView {
+            focus: true
             flow: root.flow
         }
     }
     Component {
         id: review
         ReviewStageView {
+            focus: true
             flow: root.flow
             onCancel: root.close()
         }
@@ -231,6 +296,7 @@ FocusScope {
     Component {
         id: done
         DoneStageView {
+            focus: true
             flow: root.flow
             onDone: root.close()
         }

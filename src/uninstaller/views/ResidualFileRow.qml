@@ -54,11 +54,19 @@ Rectangle {
         anchors.bottomMargin: 7
         spacing: 12
 
-        AbstractButton {
+        // A check box, so that assistive technology hears a check box and
+        // its state; a locked entry cannot be checked from its row (its lock
+        // mark is a button that does nothing).
+        CheckBox {
             id: checkbox
             objectName: "rowCheckbox"
             implicitWidth: 18
             implicitHeight: 18
+            padding: 0
+            spacing: 0
+            checkable: !fileRow.locked
+            checked: fileRow.isSelected
+            background: null
             enabled: fileRow.enabledRow
             opacity: enabled ? 1 : 0.5
             // Says disabled while a removal runs (see AccessibleSheetButton).
@@ -73,7 +81,9 @@ Rectangle {
             FocusRing {
                 targetRadius: 4
             }
-            contentItem: SymbolImage {
+            contentItem: null
+            indicator: SymbolImage {
+                anchors.centerIn: parent
                 name: fileRow.locked ? "lock.fill" : (fileRow.isSelected ? "checkmark.square.fill" : "square")
                 size: fileRow.locked ? 13 : 16
                 color: fileRow.locked ? Style.withAlpha(Style.orange(Style.isLight(palette)), 0.7)
@@ -84,13 +94,20 @@ Rectangle {
             ToolTip.visible: fileRow.locked && hovered
             ToolTip.text: "Requires administrator access — cannot be deleted"
             Accessible.ignored: !fileRow.onScreen
-            Accessible.role: fileRow.locked ? Accessible.Button : Accessible.CheckBox
-            Accessible.checkable: !fileRow.locked
-            Accessible.checked: fileRow.isSelected
+            // The control keeps these only from the moment a reader asks.
+            // As the control itself says: a lock mark is a plain button.
+            Accessible.role: checkable ? Accessible.CheckBox : Accessible.Button
+            Accessible.checkable: checkable
+            Accessible.checked: checked
             Accessible.name: fileRow.displayName
             Accessible.description: fileRow.locked ? ToolTip.text : fileRow.path
             Accessible.onPressAction: fileRow.toggle()
             Accessible.onToggleAction: fileRow.toggle()
+            // The entry's state, not the press, says whether it is checked.
+            onCheckedChanged: {
+                if (checked !== fileRow.isSelected)
+                    checked = Qt.binding(() => fileRow.isSelected)
+            }
         }
         SymbolImage {
             Layout.preferredWidth: 18

@@ -120,15 +120,15 @@ FocusScope {
             // A row comes in from the top edge and leaves to it, fading; the
             // rows around it close up.
             add: Transition {
-                objectName: "rowEnters"
+                id: rowEnters
                 NumberAnimation { property: "opacity"; from: 0; to: 1; duration: list.rowMotion; easing.type: Easing.InOutQuad }
-                NumberAnimation { property: "y"; from: list.topEdge(ViewTransition.item); duration: list.rowMotion; easing.type: Easing.InOutQuad }
+                NumberAnimation { property: "y"; from: list.topEdge(rowEnters.ViewTransition.item); duration: list.rowMotion; easing.type: Easing.InOutQuad }
             }
             remove: Transition {
-                objectName: "rowLeaves"
+                id: rowLeaves
                 PropertyAction { property: "leaving"; value: true }
                 NumberAnimation { property: "opacity"; to: 0; duration: list.rowMotion; easing.type: Easing.InOutQuad }
-                NumberAnimation { property: "y"; to: list.topEdge(ViewTransition.item); duration: list.rowMotion; easing.type: Easing.InOutQuad }
+                NumberAnimation { property: "y"; to: list.topEdge(rowLeaves.ViewTransition.item); duration: list.rowMotion; easing.type: Easing.InOutQuad }
             }
             displaced: Transition {
                 NumberAnimation { property: "y"; duration: list.rowMotion; easing.type: Easing.InOutQuad }

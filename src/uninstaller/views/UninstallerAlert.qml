@@ -30,7 +30,23 @@ Popup {
     width: 300
     padding: 20
     closePolicy: Popup.CloseOnEscape
-    onClosed: alert.closedByUser()
+
+    // The keyboard goes back to where it was when the alert opened (the
+    // popup itself gives it to the window, which has lost that place).
+    property Item returnFocusTo: null
+    property int returnFocusReason: Qt.OtherFocusReason
+    onAboutToShow: {
+        const item = alert.parent ? alert.parent.Window.activeFocusItem : null
+        alert.returnFocusTo = item
+        alert.returnFocusReason = item && item.focusReason !== undefined ? item.focusReason : Qt.OtherFocusReason
+    }
+    onClosed: {
+        const item = alert.returnFocusTo
+        alert.returnFocusTo = null
+        if (item && item.visible && item.enabled)
+            item.forceActiveFocus(alert.returnFocusReason)
+        alert.closedByUser()
+    }
 
     background: Rectangle {
         radius: 12
