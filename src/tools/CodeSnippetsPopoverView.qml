@@ -29,7 +29,8 @@ Pane {
 
         RowLayout {
             Layout.fillWidth: true
-            Label {
+            // A Text: a Label tells assistive technology it is plain text.
+            Text {
                 Accessible.role: Accessible.Heading
                 Accessible.name: text
                 text: "Code Snippets"
@@ -57,7 +58,8 @@ Pane {
             }
         }
 
-        Label {
+        // A Text: a Label tells assistive technology it is plain text.
+        Text {
             objectName: "snippetCopyMessage"
             visible: root.controller.copyMessage.length > 0
             text: root.controller.copyMessage

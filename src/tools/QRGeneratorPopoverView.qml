@@ -24,7 +24,8 @@ Pane {
         width: parent.width
         spacing: 12
 
-        Label {
+        // A Text: a Label tells assistive technology it is plain text.
+        Text {
             Layout.alignment: Qt.AlignHCenter
             Accessible.role: Accessible.Heading
             Accessible.name: text
@@ -131,7 +132,7 @@ Pane {
                 }
             }
 
-            Label {
+            Text {
                 objectName: "qrCopyMessage"
                 Layout.alignment: Qt.AlignHCenter
                 // Announced when it appears.

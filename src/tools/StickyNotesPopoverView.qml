@@ -27,7 +27,8 @@ Pane {
         RowLayout {
             Layout.fillWidth: true
 
-            Label {
+            // A Text: a Label tells assistive technology it is plain text.
+            Text {
                 Accessible.role: Accessible.Heading
                 Accessible.name: text
                 text: "Sticky Notes"
