@@ -203,8 +203,31 @@ FocusScope {
                 } else {
                     outgoing.sourceComponent = undefined
                 }
+                // A keyboard user keeps seeing where the keyboard is.
+                if (keyboardUser)
+                    Qt.callLater(stageArea.showKeyboardFocus)
+            }
+            function showKeyboardFocus() {
+                const focused = root.Window.activeFocusItem
+                if (focused && focused.visualFocus === false)
+                    focused.focusReason = Qt.TabFocusReason
             }
             Component.onCompleted: show()
+
+            // Whether the keyboard (not the pointer) last moved the focus.
+            property bool keyboardUser: false
+            Connections {
+                target: root.Window.window
+                function onActiveFocusItemChanged() {
+                    const f = root.Window.activeFocusItem
+                    if (!f || f.focusReason === undefined)
+                        return
+                    if (f.focusReason === Qt.TabFocusReason || f.focusReason === Qt.BacktabFocusReason)
+                        stageArea.keyboardUser = true
+                    else if (f.focusReason === Qt.MouseFocusReason)
+                        stageArea.keyboardUser = false
+                }
+            }
             Connections {
                 target: flow
                 function onStageChanged() { stageArea.show() }

@@ -40,6 +40,11 @@ Popup {
         alert.returnFocusTo = item
         alert.returnFocusReason = item && item.focusReason !== undefined ? item.focusReason : Qt.OtherFocusReason
     }
+    // Opened from the keyboard, it shows the ring on its first button.
+    onOpened: {
+        if (alert.returnFocusReason === Qt.TabFocusReason || alert.returnFocusReason === Qt.BacktabFocusReason)
+            cancelButton.focusReason = Qt.TabFocusReason
+    }
     onClosed: {
         const item = alert.returnFocusTo
         alert.returnFocusTo = null
@@ -88,6 +93,7 @@ Popup {
             Layout.alignment: Qt.AlignHCenter
             spacing: 10
             GhostButtonStyle {
+                id: cancelButton
                 objectName: "alertCancelButton"
                 text: alert.cancelText
                 focus: true

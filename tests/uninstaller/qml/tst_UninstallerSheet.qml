@@ -378,6 +378,7 @@ TestCase {
         const alert = sheet.permanentDeleteAlert
         tryVerify(() => alert.opened)
         compare(test.Window.activeFocusItem.objectName, "alertCancelButton")
+        verify(test.Window.activeFocusItem.visualFocus)
         keyClick(Qt.Key_Tab)
         compare(test.Window.activeFocusItem.objectName, "alertActionButton")
         keyClick(Qt.Key_Escape)
@@ -391,6 +392,7 @@ TestCase {
         keyClick(Qt.Key_Return)
         tryCompare(sheet.flow, "stage", AppUninstallerFlow.UninstallerStage.done, 5000)
         tryCompare(test.Window.activeFocusItem, "objectName", "doneButton")
+        tryVerify(() => test.Window.activeFocusItem.visualFocus)
         keyClick(Qt.Key_Return)
         compare(dismissed, 1)
     }
