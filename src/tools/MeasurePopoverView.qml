@@ -149,6 +149,12 @@ Item {
                 clip: true
                 spacing: 6
                 model: root.controller.recentMeasurements
+                function focusFirstRow() {
+                    positionViewAtBeginning()
+                    const first = itemAtIndex(0)
+                    if (first && !first.activeFocus)
+                        first.forceActiveFocus(Qt.TabFocusReason)
+                }
                 ScrollBar.vertical: ScrollBar { policy: rows.contentHeight > rows.height ? ScrollBar.AlwaysOn : ScrollBar.AsNeeded }
 
                 delegate: PopoverButton {
@@ -166,7 +172,14 @@ Item {
                     fill: Qt.rgba(root.primary.r, root.primary.g, root.primary.b, hovered ? 0.08 : 0.04)
                     outline: Qt.rgba(root.primary.r, root.primary.g, root.primary.b, 0.08)
                     text: modelData
-                    onClicked: root.controller.applyMeasurement(modelData)
+                    onClicked: {
+                        // A showing ruler records the size again, at the top
+                        // of the list: the keyboard follows it there.
+                        const keyboard = visualFocus
+                        root.controller.applyMeasurement(modelData)
+                        if (keyboard)
+                            Qt.callLater(rows.focusFirstRow)
+                    }
 
                     contentItem: Row {
                         spacing: 8

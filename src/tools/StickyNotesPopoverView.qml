@@ -170,12 +170,15 @@ Pane {
                 RowLayout {
                     spacing: 8
                     Repeater {
-                        model: root.controller.colors
+                        // By count, so that a pick redraws the swatches in
+                        // place and the keyboard stays on the one it chose.
+                        model: root.controller.colors.length
                         // The paper colours: one chosen (checked), Space or
                         // Return chooses the one the keyboard is on.
                         delegate: RadioButton {
                             id: swatch
-                            required property var modelData
+                            required property int index
+                            readonly property var modelData: root.controller.colors[index]
                             objectName: "swatch_" + modelData.hex
                             implicitWidth: 14
                             implicitHeight: 14

@@ -311,6 +311,8 @@ TestCase {
             verify(c.isRulerShowing)
             tabTo("measurementRow")
             keyClick(Qt.Key_Return)
+            compare(c.recentMeasurements[0], "400 \u00D7 300 px")
+            tryCompare(test.Window.activeFocusItem, "objectName", "measurementRow")
             tabTo("clearButton")
             keyClick(Qt.Key_Return)
             compare(c.recentMeasurements.length, 0)
@@ -327,6 +329,9 @@ TestCase {
             tabTo("swatch_#30D158")
             keyClick(Qt.Key_Space)
             compare(c.noteColorHex, "#30D158")
+            // Still on the swatch it chose, ring and all.
+            compare(test.Window.activeFocusItem.objectName, "swatch_#30D158")
+            verify(test.Window.activeFocusItem.visualFocus)
             tabTo("addNoteButton")
             keyClick(Qt.Key_Return)
             compare(c.count, 2)
