@@ -14,6 +14,17 @@ Rectangle {
     required property string code
     required property string language
     required property bool isExpanded
+    required property int index
+    // In the accessibility tree only while on screen (not pooled or kept
+    // beyond the list's edges); the keyboard scrolls to the row it reaches.
+    readonly property ListView listView: ListView.view
+    readonly property bool onScreen: visible && (listView === null
+                                     || (y + height > listView.contentY
+                                         && y < listView.contentY + listView.height))
+    function reveal() {
+        if (listView)
+            listView.positionViewAtIndex(index, ListView.Contain)
+    }
     signal copy()
     signal remove()
     signal tap()
@@ -26,6 +37,20 @@ Rectangle {
     radius: 8
     color: Qt.rgba(primaryColor.r, primaryColor.g, primaryColor.b, isExpanded ? 0.05 : 0.03)
 
+    // The header's focus ring (a layout would place one inside it).
+    Rectangle {
+        x: content.x + header.x - 3
+        y: content.y + header.y - 3
+        width: header.width + 6
+        height: header.height + 6
+        radius: 7
+        color: "transparent"
+        border.width: 2
+        border.color: row.palette.highlight
+        visible: header.activeFocus
+        z: 10
+    }
+
     ColumnLayout {
         id: content
         x: 8
@@ -34,6 +59,7 @@ Rectangle {
         spacing: 8
 
         RowLayout {
+            id: header
             objectName: "snippetHeader"
             Layout.fillWidth: true
 
@@ -43,9 +69,19 @@ Rectangle {
                 gesturePolicy: TapHandler.ReleaseWithinBounds
                 onTapped: row.tap()
             }
+            // Reached by the keyboard too: Space or Return shows or hides the code.
+            activeFocusOnTab: true
+            Keys.onSpacePressed: row.tap()
+            Keys.onReturnPressed: row.tap()
+            Keys.onEnterPressed: row.tap()
+            onActiveFocusChanged: if (activeFocus) row.reveal()
+            Accessible.ignored: !row.onScreen
             Accessible.role: Accessible.Button
             Accessible.name: row.title
+            Accessible.checkable: true
+            Accessible.checked: row.isExpanded
             Accessible.onPressAction: row.tap()
+            Accessible.onToggleAction: row.tap()
 
             ColumnLayout {
                 spacing: 3
@@ -89,6 +125,11 @@ Rectangle {
                         color: Colors.hex(row.light ? "#007AFF" : "#0A84FF")
                     }
                     onClicked: row.copy()
+                    Keys.onReturnPressed: clicked()
+                    Keys.onEnterPressed: clicked()
+                    onActiveFocusChanged: if (activeFocus) row.reveal()
+                    FocusRing { targetRadius: 4 }
+                    Accessible.ignored: !row.onScreen
                     Accessible.role: Accessible.Button
                     Accessible.name: "Copy " + row.title
                     Accessible.onPressAction: row.copy()
@@ -104,6 +145,11 @@ Rectangle {
                         opacity: 0.8
                     }
                     onClicked: row.remove()
+                    Keys.onReturnPressed: clicked()
+                    Keys.onEnterPressed: clicked()
+                    onActiveFocusChanged: if (activeFocus) row.reveal()
+                    FocusRing { targetRadius: 4 }
+                    Accessible.ignored: !row.onScreen
                     Accessible.role: Accessible.Button
                     Accessible.name: "Delete " + row.title
                     Accessible.onPressAction: row.remove()
@@ -142,6 +188,7 @@ Rectangle {
                     font.pixelSize: 11
                     color: row.primaryColor
                     background: null
+                    Accessible.ignored: !row.onScreen
                     Accessible.role: Accessible.StaticText
                     Accessible.name: "Code"
                     Accessible.onPressAction: forceActiveFocus()

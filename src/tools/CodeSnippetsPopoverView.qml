@@ -29,7 +29,10 @@ Pane {
 
         RowLayout {
             Layout.fillWidth: true
-            Label {
+            // A Text: a Label tells assistive technology it is plain text.
+            Text {
+                Accessible.role: Accessible.Heading
+                Accessible.name: text
                 text: "Code Snippets"
                 font.pixelSize: 14
                 font.bold: true
@@ -46,16 +49,23 @@ Pane {
                     color: Colors.hex(root.light ? "#007AFF" : "#0A84FF")
                 }
                 onClicked: root.controller.toggleCreateForm()
+                Keys.onReturnPressed: clicked()
+                Keys.onEnterPressed: clicked()
+                FocusRing { targetRadius: 10 }
                 Accessible.role: Accessible.Button
                 Accessible.name: root.controller.showCreateForm ? "Hide New Snippet" : "New Snippet"
                 Accessible.onPressAction: root.controller.toggleCreateForm()
             }
         }
 
-        Label {
+        // A Text: a Label tells assistive technology it is plain text.
+        Text {
             objectName: "snippetCopyMessage"
             visible: root.controller.copyMessage.length > 0
             text: root.controller.copyMessage
+            // Announced when it appears.
+            Accessible.role: Accessible.AlertMessage
+            Accessible.name: text
             font.pixelSize: 10
             color: Colors.hex(root.light ? "#34C759" : "#30D158")
         }
@@ -94,7 +104,11 @@ Pane {
                             font.pixelSize: 13
                             placeholder: modelData.placeholder
                             text: root.controller[modelData.name]
-                            onTextEdited: root.controller[modelData.name] = text
+                            // Typed, pasted or written by assistive technology.
+                            onTextChanged: {
+                                if (text !== root.controller[modelData.name])
+                                    root.controller[modelData.name] = text
+                            }
                             Accessible.role: Accessible.EditableText
                             Accessible.name: placeholderText
                             Accessible.onPressAction: forceActiveFocus()
@@ -126,6 +140,9 @@ Pane {
                         Accessible.role: Accessible.EditableText
                         Accessible.name: "Code"
                         Accessible.onPressAction: forceActiveFocus()
+                        // Tab leaves the editor (the keyboard is never caught in it).
+                        Keys.onTabPressed: nextItemInFocusChain(true).forceActiveFocus(Qt.TabFocusReason)
+                        Keys.onBacktabPressed: nextItemInFocusChain(false).forceActiveFocus(Qt.BacktabFocusReason)
                     }
                 }
                 Button {
@@ -136,6 +153,8 @@ Pane {
                     highlighted: true
                     enabled: root.controller.canSave
                     onClicked: root.controller.save()
+                    Keys.onReturnPressed: if (enabled) clicked()
+                    Keys.onEnterPressed: if (enabled) clicked()
                     Accessible.role: Accessible.Button
                     Accessible.name: text
                     Accessible.onPressAction: root.controller.save()
@@ -157,7 +176,10 @@ Pane {
                 font.pixelSize: 12
                 placeholder: "Search snippets..."
                 text: root.controller.snippetSearch
-                onTextEdited: root.controller.snippetSearch = text
+                onTextChanged: {
+                    if (text !== root.controller.snippetSearch)
+                        root.controller.snippetSearch = text
+                }
                 Accessible.role: Accessible.EditableText
                 Accessible.name: placeholderText
                 Accessible.onPressAction: forceActiveFocus()

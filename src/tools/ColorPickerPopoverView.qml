@@ -1,4 +1,5 @@
 import QtQuick
+import QtQuick.Controls
 import Brimlark.Views
 import Brimlark.Tools
 
@@ -29,28 +30,27 @@ Item {
 
         Text {
             anchors.horizontalCenter: parent.horizontalCenter
+            Accessible.role: Accessible.Heading
+            Accessible.name: text
             text: qsTr("Color Picker")
             font.pixelSize: 14
             font.bold: true
             color: root.secondary
         }
 
-        Rectangle {
+        PopoverButton {
             id: pickButton
             objectName: "pickButton"
             anchors.horizontalCenter: parent.horizontalCenter
-            width: pickRow.implicitWidth + 48
-            height: pickRow.implicitHeight + 20
-            radius: 10
-            color: root.systemBlue
+            horizontalPadding: 24
+            verticalPadding: 10
+            cornerRadius: 10
+            fill: root.systemBlue
+            text: qsTr("Pick Color")
+            onClicked: root.controller.pickColor()
 
-            Accessible.role: Accessible.Button
-            Accessible.name: qsTr("Pick Color")
-            Accessible.onPressAction: root.controller.pickColor()
-
-            Row {
+            contentItem: Row {
                 id: pickRow
-                anchors.centerIn: parent
                 spacing: 10
                 SymbolImage {
                     anchors.verticalCenter: parent.verticalCenter
@@ -66,10 +66,6 @@ Item {
                     color: "white"
                 }
             }
-            MouseArea {
-                anchors.fill: parent
-                onClicked: root.controller.pickColor()
-            }
         }
 
         Column {
@@ -84,6 +80,8 @@ Item {
                 height: currentRow.implicitHeight + 12
                 radius: 8
                 color: Qt.rgba(root.primary.r, root.primary.g, root.primary.b, 0.04)
+                Accessible.role: Accessible.StaticText
+                Accessible.name: root.controller.hexColor
                 Row {
                     id: currentRow
                     anchors.centerIn: parent
@@ -111,6 +109,9 @@ Item {
             Text {
                 objectName: "copyMessage"
                 anchors.horizontalCenter: parent.horizontalCenter
+                // Announced when it appears.
+                Accessible.role: Accessible.AlertMessage
+                Accessible.name: text
                 visible: root.controller.copyMessage !== ""
                 text: root.controller.copyMessage
                 font.pixelSize: 10
@@ -122,6 +123,8 @@ Item {
         Text {
             objectName: "hint"
             visible: root.controller.hexColor === ""
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
             width: body.innerWidth - 32
             anchors.horizontalCenter: parent.horizontalCenter
             text: root.controller.unavailableReason !== "" ? root.controller.unavailableReason
@@ -154,23 +157,27 @@ Item {
                 height: recentHeader.implicitHeight
                 Text {
                     id: recentHeader
+                    Accessible.role: Accessible.Heading
+                    Accessible.name: text
                     text: qsTr("Recent Colors")
                     font.pixelSize: 11
                     font.bold: true
                     color: root.secondary
                 }
-                Text {
+                PopoverButton {
                     objectName: "clearButton"
                     anchors.right: parent.right
                     anchors.verticalCenter: parent.verticalCenter
                     text: qsTr("Clear")
-                    font.pixelSize: 10
-                    font.bold: true
-                    color: Qt.rgba(1, 0.23, 0.19, 0.8)
-
-                    Accessible.role: Accessible.Button
-                    Accessible.name: text
-                    Accessible.onPressAction: root.controller.clearRecentColors()
+                    cornerRadius: 3
+                    onClicked: root.controller.clearRecentColors()
+                    contentItem: Text {
+                        text: parent.text
+                        font.pixelSize: 10
+                        font.bold: true
+                        color: Qt.rgba(1, 0.23, 0.19, 0.8)
+                    }
+                    // A press a little outside the word still clears.
                     MouseArea {
                         anchors.fill: parent
                         anchors.margins: -4
@@ -191,23 +198,22 @@ Item {
                 rightMargin: 4
                 model: root.controller.recentColors
 
-                delegate: Rectangle {
+                delegate: PopoverButton {
                     required property string modelData
+                    required property int index
                     objectName: "recentColorChip"
-                    width: chipRow.implicitWidth + 16
-                    height: chipRow.implicitHeight + 8
-                    radius: 6
-                    color: Qt.rgba(root.primary.r, root.primary.g, root.primary.b, chipArea.containsMouse ? 0.08 : 0.04)
-                    border.color: Qt.rgba(root.primary.r, root.primary.g, root.primary.b, 0.08)
-                    border.width: 1
+                    listView: ListView.view
+                    listIndex: index
+                    horizontalPadding: 8
+                    verticalPadding: 4
+                    cornerRadius: 6
+                    fill: Qt.rgba(root.primary.r, root.primary.g, root.primary.b, hovered ? 0.08 : 0.04)
+                    outline: Qt.rgba(root.primary.r, root.primary.g, root.primary.b, 0.08)
+                    text: modelData
+                    onClicked: root.controller.copyRecentColor(modelData)
 
-                    Accessible.role: Accessible.Button
-                    Accessible.name: modelData
-                    Accessible.onPressAction: root.controller.copyRecentColor(modelData)
-
-                    Row {
+                    contentItem: Row {
                         id: chipRow
-                        anchors.centerIn: parent
                         spacing: 4
                         Rectangle {
                             anchors.verticalCenter: parent.verticalCenter
@@ -226,12 +232,6 @@ Item {
                             font.family: "monospace"
                             color: root.primary
                         }
-                    }
-                    MouseArea {
-                        id: chipArea
-                        anchors.fill: parent
-                        hoverEnabled: true
-                        onClicked: root.controller.copyRecentColor(modelData)
                     }
                 }
             }

@@ -82,6 +82,9 @@ public:
         state.focused = it->hasActiveFocus();
         if (QObject *attached = accessibleAttached(item())) {
             state.pressed = attached->property("pressed").toBool();
+            // A toggle keeps its checked state.
+            state.checkable = attached->property("checkable").toBool();
+            state.checked = attached->property("checked").toBool();
         }
         return state;
     }
@@ -105,15 +108,22 @@ public:
     // A disabled button offers nothing to press, as a click does nothing.
     QStringList actionNames() const override
     {
-        return item()->isEnabled() ? QStringList { pressAction() } : QStringList {};
+        if (!item()->isEnabled()) {
+            return {};
+        }
+        QObject *attached = accessibleAttached(item());
+        if (attached && attached->property("checkable").toBool()) {
+            return { pressAction(), toggleAction() };
+        }
+        return { pressAction() };
     }
     void doAction(const QString &name) override
     {
-        if (name != pressAction() || !item()->isEnabled()) {
+        if (!item()->isEnabled() || !actionNames().contains(name)) {
             return;
         }
         if (QObject *attached = accessibleAttached(item())) {
-            QMetaObject::invokeMethod(attached, "pressAction");
+            QMetaObject::invokeMethod(attached, name == toggleAction() ? "toggleAction" : "pressAction");
         }
     }
     QStringList keyBindingsForAction(const QString &) const override { return {}; }

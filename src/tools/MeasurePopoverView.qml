@@ -32,6 +32,8 @@ Item {
 
         Text {
             anchors.horizontalCenter: parent.horizontalCenter
+            Accessible.role: Accessible.Heading
+            Accessible.name: text
             text: qsTr("Measure Ruler")
             font.pixelSize: 14
             font.bold: true
@@ -46,23 +48,19 @@ Item {
             color: Qt.rgba(0, 0.478, 1, 0.8)
         }
 
-        Rectangle {
+        PopoverButton {
             id: toggle
             objectName: "toggleButton"
             anchors.horizontalCenter: parent.horizontalCenter
-            readonly property string label: root.controller.isRulerShowing ? qsTr("Close Ruler") : qsTr("Open Screen Ruler")
-            width: toggleRow.implicitWidth + 40
-            height: toggleRow.implicitHeight + 16
-            radius: 8
-            color: root.controller.isRulerShowing ? root.systemRed : root.systemBlue
+            text: root.controller.isRulerShowing ? qsTr("Close Ruler") : qsTr("Open Screen Ruler")
+            horizontalPadding: 20
+            verticalPadding: 8
+            cornerRadius: 8
+            fill: root.controller.isRulerShowing ? root.systemRed : root.systemBlue
+            onClicked: root.controller.toggleRuler()
 
-            Accessible.role: Accessible.Button
-            Accessible.name: label
-            Accessible.onPressAction: root.controller.toggleRuler()
-
-            Row {
+            contentItem: Row {
                 id: toggleRow
-                anchors.centerIn: parent
                 spacing: 8
                 SymbolImage {
                     anchors.verticalCenter: parent.verticalCenter
@@ -71,21 +69,19 @@ Item {
                     color: "white"
                 }
                 Text {
-                    text: toggle.label
+                    text: toggle.text
                     font.pixelSize: 13
                     font.bold: true
                     color: "white"
                 }
-            }
-            MouseArea {
-                anchors.fill: parent
-                onClicked: root.controller.toggleRuler()
             }
         }
 
         Text {
             width: body.innerWidth - 24
             anchors.horizontalCenter: parent.horizontalCenter
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
             text: qsTr("Enables a floating, transparent overlay grid to measure dimensions.")
             font.pixelSize: 11
             color: root.secondary
@@ -116,23 +112,27 @@ Item {
                 height: header.implicitHeight
                 Text {
                     id: header
+                    Accessible.role: Accessible.Heading
+                    Accessible.name: text
                     text: qsTr("Recent Measurements")
                     font.pixelSize: 11
                     font.bold: true
                     color: root.secondary
                 }
-                Text {
+                PopoverButton {
                     objectName: "clearButton"
                     anchors.right: parent.right
                     anchors.verticalCenter: parent.verticalCenter
                     text: qsTr("Clear")
-                    font.pixelSize: 10
-                    font.bold: true
-                    color: Qt.rgba(1, 0.23, 0.19, 0.8)
-
-                    Accessible.role: Accessible.Button
-                    Accessible.name: text
-                    Accessible.onPressAction: root.controller.clearMeasurements()
+                    cornerRadius: 3
+                    onClicked: root.controller.clearMeasurements()
+                    contentItem: Text {
+                        text: parent.text
+                        font.pixelSize: 10
+                        font.bold: true
+                        color: Qt.rgba(1, 0.23, 0.19, 0.8)
+                    }
+                    // A press a little outside the word still clears.
                     MouseArea {
                         anchors.fill: parent
                         anchors.margins: -4
@@ -149,27 +149,39 @@ Item {
                 clip: true
                 spacing: 6
                 model: root.controller.recentMeasurements
+                function focusFirstRow() {
+                    positionViewAtBeginning()
+                    const first = itemAtIndex(0)
+                    if (first && !first.activeFocus)
+                        first.forceActiveFocus(Qt.TabFocusReason)
+                }
                 ScrollBar.vertical: ScrollBar { policy: rows.contentHeight > rows.height ? ScrollBar.AlwaysOn : ScrollBar.AsNeeded }
 
-                delegate: Rectangle {
+                delegate: PopoverButton {
                     required property string modelData
+                    required property int index
                     objectName: "measurementRow"
+                    listView: ListView.view
+                    listIndex: index
                     x: 2
                     width: rows.width - 4
-                    height: rowText.implicitHeight + 12
-                    radius: 6
-                    color: Qt.rgba(root.primary.r, root.primary.g, root.primary.b, rowArea.containsMouse ? 0.08 : 0.04)
-                    border.color: Qt.rgba(root.primary.r, root.primary.g, root.primary.b, 0.08)
-                    border.width: 1
+                    leftPadding: 10
+                    rightPadding: 10
+                    verticalPadding: 6
+                    cornerRadius: 6
+                    fill: Qt.rgba(root.primary.r, root.primary.g, root.primary.b, hovered ? 0.08 : 0.04)
+                    outline: Qt.rgba(root.primary.r, root.primary.g, root.primary.b, 0.08)
+                    text: modelData
+                    onClicked: {
+                        // A showing ruler records the size again, at the top
+                        // of the list: the keyboard follows it there.
+                        const keyboard = visualFocus
+                        root.controller.applyMeasurement(modelData)
+                        if (keyboard)
+                            Qt.callLater(rows.focusFirstRow)
+                    }
 
-                    Accessible.role: Accessible.Button
-                    Accessible.name: modelData
-                    Accessible.onPressAction: root.controller.applyMeasurement(modelData)
-
-                    Row {
-                        anchors.left: parent.left
-                        anchors.leftMargin: 10
-                        anchors.verticalCenter: parent.verticalCenter
+                    contentItem: Row {
                         spacing: 8
                         SymbolImage {
                             anchors.verticalCenter: parent.verticalCenter
@@ -187,12 +199,6 @@ Item {
                             font.family: "monospace"
                             color: root.primary
                         }
-                    }
-                    MouseArea {
-                        id: rowArea
-                        anchors.fill: parent
-                        hoverEnabled: true
-                        onClicked: root.controller.applyMeasurement(modelData)
                     }
                 }
             }

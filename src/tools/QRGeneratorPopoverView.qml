@@ -24,8 +24,11 @@ Pane {
         width: parent.width
         spacing: 12
 
-        Label {
+        // A Text: a Label tells assistive technology it is plain text.
+        Text {
             Layout.alignment: Qt.AlignHCenter
+            Accessible.role: Accessible.Heading
+            Accessible.name: text
             text: "QR Generator"
             font.pixelSize: 14
             font.bold: true
@@ -46,7 +49,11 @@ Pane {
                 font.pixelSize: 12
                 placeholder: "Type URL or text..."
                 text: root.controller.text
-                onTextEdited: root.controller.text = text
+                // Typed, pasted or written by assistive technology.
+                onTextChanged: {
+                    if (text !== root.controller.text)
+                        root.controller.text = text
+                }
                 Accessible.role: Accessible.EditableText
                 Accessible.name: placeholderText
                 Accessible.onPressAction: forceActiveFocus()
@@ -109,11 +116,15 @@ Pane {
                     objectName: "qrCopyButton"
                     text: "Copy"
                     onClicked: root.controller.copy()
+                    Keys.onReturnPressed: clicked()
+                    Keys.onEnterPressed: clicked()
                     Accessible.role: Accessible.Button
                     Accessible.name: text
                     Accessible.onPressAction: root.controller.copy()
                 }
                 Label {
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                     text: "Drag to export"
                     font.pixelSize: 10
                     color: root.secondaryColor
@@ -121,8 +132,12 @@ Pane {
                 }
             }
 
-            Label {
+            Text {
+                objectName: "qrCopyMessage"
                 Layout.alignment: Qt.AlignHCenter
+                // Announced when it appears.
+                Accessible.role: Accessible.AlertMessage
+                Accessible.name: text
                 visible: root.controller.copyMessage.length > 0
                 text: root.controller.copyMessage
                 font.pixelSize: 10
@@ -150,6 +165,8 @@ Pane {
                 }
                 Label {
                     anchors.horizontalCenter: parent.horizontalCenter
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                     text: "Enter text above to preview QR"
                     font.pixelSize: 11
                     color: root.secondaryColor

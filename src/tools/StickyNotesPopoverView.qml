@@ -27,7 +27,10 @@ Pane {
         RowLayout {
             Layout.fillWidth: true
 
-            Label {
+            // A Text: a Label tells assistive technology it is plain text.
+            Text {
+                Accessible.role: Accessible.Heading
+                Accessible.name: text
                 text: "Sticky Notes"
                 font.pixelSize: 14
                 font.bold: true
@@ -49,6 +52,9 @@ Pane {
                     }
                     background: null
                     onClicked: root.controller.addNote()
+                    Keys.onReturnPressed: clicked()
+                    Keys.onEnterPressed: clicked()
+                    FocusRing { targetRadius: 10 }
                     Accessible.role: Accessible.Button
                     Accessible.name: "Add Note"
                     Accessible.onPressAction: root.controller.addNote()
@@ -68,6 +74,9 @@ Pane {
                     }
                     background: null
                     onClicked: root.controller.deleteShownNote()
+                    Keys.onReturnPressed: if (enabled) clicked()
+                    Keys.onEnterPressed: if (enabled) clicked()
+                    FocusRing { targetRadius: 10 }
                     Accessible.role: Accessible.Button
                     Accessible.name: "Delete Note"
                     Accessible.onPressAction: root.controller.deleteShownNote()
@@ -94,6 +103,8 @@ Pane {
                 }
                 Label {
                     anchors.horizontalCenter: parent.horizontalCenter
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                     text: "No notes found. Create one!"
                     font.pixelSize: 12
                     color: root.secondaryColor
@@ -146,6 +157,9 @@ Pane {
                         Accessible.role: Accessible.EditableText
                         Accessible.name: "Note"
                         Accessible.onPressAction: forceActiveFocus()
+                        // Tab leaves the note (the keyboard is never caught in it).
+                        Keys.onTabPressed: nextItemInFocusChain(true).forceActiveFocus(Qt.TabFocusReason)
+                        Keys.onBacktabPressed: nextItemInFocusChain(false).forceActiveFocus(Qt.BacktabFocusReason)
                     }
                 }
             }
@@ -156,25 +170,47 @@ Pane {
                 RowLayout {
                     spacing: 8
                     Repeater {
-                        model: root.controller.colors
-                        delegate: Rectangle {
-                            required property var modelData
+                        // By count, so that a pick redraws the swatches in
+                        // place and the keyboard stays on the one it chose.
+                        model: root.controller.colors.length
+                        // The paper colours: one chosen (checked), Space or
+                        // Return chooses the one the keyboard is on.
+                        delegate: RadioButton {
+                            id: swatch
+                            required property int index
+                            readonly property var modelData: root.controller.colors[index]
                             objectName: "swatch_" + modelData.hex
                             implicitWidth: 14
                             implicitHeight: 14
-                            radius: 7
-                            color: Colors.hex(modelData.hex)
-                            border.width: modelData.selected ? 1.5 : 0
-                            border.color: root.primaryColor
-                            Accessible.role: Accessible.Button
-                            Accessible.name: modelData.name
-                            Accessible.checkable: true
-                            Accessible.checked: modelData.selected
-                            Accessible.onPressAction: root.controller.pickColor(modelData.hex)
-                            TapHandler {
-                                gesturePolicy: TapHandler.ReleaseWithinBounds
-                                onTapped: root.controller.pickColor(modelData.hex)
+                            padding: 0
+                            spacing: 0
+                            // The note's colour says which one is chosen,
+                            // not the press.
+                            autoExclusive: false
+                            checked: modelData.selected
+                            onCheckedChanged: {
+                                if (checked !== modelData.selected)
+                                    checked = Qt.binding(() => swatch.modelData.selected)
                             }
+                            text: modelData.name
+                            indicator: null
+                            contentItem: null
+                            background: Rectangle {
+                                radius: 7
+                                color: Colors.hex(swatch.modelData.hex)
+                                border.width: swatch.modelData.selected ? 1.5 : 0
+                                border.color: root.primaryColor
+                            }
+                            onClicked: root.controller.pickColor(modelData.hex)
+                            Keys.onReturnPressed: clicked()
+                            Keys.onEnterPressed: clicked()
+                            FocusRing { targetRadius: 7 }
+                            // The control keeps these only from the moment a reader asks.
+                            Accessible.checkable: true
+                            Accessible.checked: checked
+                            Accessible.name: modelData.name
+                            Accessible.onPressAction: root.controller.pickColor(modelData.hex)
+                            Accessible.onToggleAction: root.controller.pickColor(modelData.hex)
                         }
                     }
                 }
@@ -195,12 +231,16 @@ Pane {
                             opacity: parent.enabled ? 1 : 0.35
                         }
                         onClicked: root.controller.previousNote()
+                        Keys.onReturnPressed: if (enabled) clicked()
+                        Keys.onEnterPressed: if (enabled) clicked()
                         Accessible.role: Accessible.Button
                         Accessible.name: "Previous Note"
                         Accessible.onPressAction: root.controller.previousNote()
                     }
                     Label {
                         objectName: "notePosition"
+                        Accessible.role: Accessible.StaticText
+                        Accessible.name: text
                         text: root.controller.positionText
                         font.pixelSize: 11
                         font.bold: true
@@ -218,6 +258,8 @@ Pane {
                             opacity: parent.enabled ? 1 : 0.35
                         }
                         onClicked: root.controller.nextNote()
+                        Keys.onReturnPressed: if (enabled) clicked()
+                        Keys.onEnterPressed: if (enabled) clicked()
                         Accessible.role: Accessible.Button
                         Accessible.name: "Next Note"
                         Accessible.onPressAction: root.controller.nextNote()

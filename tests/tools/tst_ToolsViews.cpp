@@ -6,7 +6,9 @@
 #include "shell/BrimlarkApp.h"
 #include "support/ManualScheduler.h"
 #include "tools/CodeSnippetsController.h"
+#include "tools/ColorPickerController.h"
 #include "tools/DeskTools.h"
+#include "tools/MeasurePopoverController.h"
 #include "tools/QRGeneratorController.h"
 #include "tools/StickyNotesController.h"
 
@@ -132,6 +134,155 @@ TEST_F(ToolsViewsTest, ThePagerAndDeleteButtonsTellAssistiveTechnologyWhenTheyAr
     add->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(tools.noteTexts(), QStringList { QString() });
     EXPECT_FALSE(disabled("deleteNoteButton"));
+}
+
+// What a screen reader meets in a popover shown in a window: every node
+// that is in the tree (each listed by its parent) and showing.
+struct Node
+{
+    QAccessible::Role role;
+    QString name;
+    QAccessible::State state;
+    QAccessibleInterface *iface;
+};
+
+void collect(QAccessibleInterface *iface, QList<Node> &out)
+{
+    for (int i = 0; i < iface->childCount(); ++i) {
+        QAccessibleInterface *child = iface->child(i);
+        if (!child || child->state().invisible) {
+            continue;
+        }
+        out.append({ child->role(), child->text(QAccessible::Name), child->state(), child });
+        collect(child, out);
+    }
+}
+
+class ToolsAccessibilityTest : public ToolsViewsTest
+{
+protected:
+    QList<Node> shown(const char *view, QObject *controller)
+    {
+        QAccessible::setActive(true);
+        m_view = make(view, controller);
+        EXPECT_TRUE(m_view);
+        m_view->setParentItem(m_window.contentItem());
+        m_window.resize(400, 600);
+        m_window.show();
+        return tree();
+    }
+    QList<Node> tree()
+    {
+        QCoreApplication::processEvents();
+        m_view->polish();
+        QList<Node> nodes;
+        collect(QAccessible::queryAccessibleInterface(&m_window), nodes);
+        return nodes;
+    }
+    static const Node *find(const QList<Node> &nodes, QAccessible::Role role, const QString &name)
+    {
+        for (const Node &n : nodes) {
+            if (n.role == role && n.name == name) {
+                return &n;
+            }
+        }
+        return nullptr;
+    }
+
+    test::ToolsFixture tools;
+    QObject owner;
+    DeskTools &desk = *static_cast<DeskTools *>(tools.deskToolsObject());
+    QQuickWindow m_window;
+    std::unique_ptr<QQuickItem> m_view;
+};
+
+// Headings, messages, empty states and copy confirmations, each named by
+// its text; a confirmation is an alert, announced as it appears.
+TEST_F(ToolsAccessibilityTest, TextsThatCarryInformationAreNamedByTheirText)
+{
+    tools.setRecentColors({ QStringLiteral("#112233") });
+    ColorPickerController &picker = *desk.makeColorPicker(&owner);
+    QList<Node> nodes = shown("ColorPickerPopoverView", &picker);
+    EXPECT_TRUE(find(nodes, QAccessible::Heading, QStringLiteral("Color Picker")));
+    EXPECT_TRUE(find(nodes, QAccessible::Heading, QStringLiteral("Recent Colors")));
+    EXPECT_TRUE(find(nodes, QAccessible::StaticText,
+        picker.unavailableReason().isEmpty() ? QStringLiteral("Capture any pixel on your desktop screen.")
+                                             : picker.unavailableReason()));
+    EXPECT_FALSE(find(nodes, QAccessible::AlertMessage, QStringLiteral("HEX Copied!")));
+    picker.copyRecentColor(QStringLiteral("#112233"));
+    nodes = tree();
+    EXPECT_TRUE(find(nodes, QAccessible::AlertMessage, QStringLiteral("HEX Copied!")));
+    EXPECT_TRUE(find(nodes, QAccessible::StaticText, QStringLiteral("#112233")));
+
+    tools.setNotes({});
+    nodes = shown("StickyNotesPopoverView", desk.makeStickyNotes(&owner));
+    EXPECT_TRUE(find(nodes, QAccessible::Heading, QStringLiteral("Sticky Notes")));
+    EXPECT_TRUE(find(nodes, QAccessible::StaticText, QStringLiteral("No notes found. Create one!")));
+
+    CodeSnippetsController &snippets = *desk.makeCodeSnippets(&owner);
+    tools.setSnippets({ QVariantMap { { QStringLiteral("title"), QStringLiteral("Alpha") },
+        { QStringLiteral("code"), QStringLiteral("a()") },
+        { QStringLiteral("language"), QStringLiteral("JS") } } });
+    nodes = shown("CodeSnippetsPopoverView", &snippets);
+    EXPECT_TRUE(find(nodes, QAccessible::Heading, QStringLiteral("Code Snippets")));
+    snippets.copy(snippets.filteredSnippets().at(0).id.toString(QUuid::WithoutBraces));
+    EXPECT_TRUE(find(tree(), QAccessible::AlertMessage, QStringLiteral("Snippet Copied!")));
+}
+
+// A field has a name, and text written through the accessibility interface
+// reaches the popover's state as typed text does.
+TEST_F(ToolsAccessibilityTest, AFieldIsNamedAndTakesTextFromAssistiveTechnology)
+{
+    QRGeneratorController &qr = *desk.makeQRGenerator(&owner);
+    const QList<Node> nodes = shown("QRGeneratorPopoverView", &qr);
+    const Node *field = find(nodes, QAccessible::EditableText, QStringLiteral("Type URL or text..."));
+    ASSERT_TRUE(field);
+    EXPECT_TRUE(find(nodes, QAccessible::StaticText, QStringLiteral("Enter text above to preview QR")));
+    field->iface->setText(QAccessible::Value, QStringLiteral("https://example.org"));
+    EXPECT_EQ(qr.text(), QStringLiteral("https://example.org"));
+    EXPECT_TRUE(find(tree(), QAccessible::Graphic, QStringLiteral("QR code, drag to export")));
+}
+
+// The chosen paper colour is the one checked; the others are not.
+TEST_F(ToolsAccessibilityTest, TheChosenSwatchIsChecked)
+{
+    tools.setNotes({ QStringLiteral("one") });
+    StickyNotesController &notes = *desk.makeStickyNotes(&owner);
+    QList<Node> nodes = shown("StickyNotesPopoverView", &notes);
+    for (const auto &[name, checked] :
+        { std::pair { "Yellow", true }, { "Blue", false }, { "Pink", false } }) {
+        const Node *swatch = find(nodes, QAccessible::RadioButton, QString::fromLatin1(name));
+        ASSERT_TRUE(swatch) << name;
+        EXPECT_TRUE(swatch->state.checkable) << name;
+        EXPECT_EQ(bool(swatch->state.checked), checked) << name;
+    }
+    notes.pickColor(QStringLiteral("#64D2FF"));
+    nodes = tree();
+    EXPECT_TRUE(find(nodes, QAccessible::RadioButton, QStringLiteral("Blue"))->state.checked);
+    EXPECT_FALSE(find(nodes, QAccessible::RadioButton, QStringLiteral("Yellow"))->state.checked);
+}
+
+// Rows kept beyond the list's edge are not in the tree; the rows on screen are.
+TEST_F(ToolsAccessibilityTest, OnlyRowsOnScreenAreInTheTree)
+{
+    QStringList texts;
+    for (int i = 1; i <= 10; ++i) {
+        texts << QStringLiteral("%1 \u00D7 100 px").arg(i * 100);
+    }
+    tools.setRecentMeasurements(texts);
+    const QList<Node> nodes = shown("MeasurePopoverView", desk.makeMeasurePopover(&owner));
+    auto *list = m_view->findChild<QQuickItem *>(QStringLiteral("measurementList"));
+    ASSERT_TRUE(list);
+    int onScreen = 0;
+    for (const QString &text : texts) {
+        const bool listed = find(nodes, QAccessible::Button, text);
+        onScreen += listed;
+        // The first rows are on screen, the ones past the edge are not.
+        EXPECT_EQ(listed, onScreen == texts.indexOf(text) + 1) << text.toStdString();
+    }
+    EXPECT_GT(onScreen, 2);
+    EXPECT_LT(onScreen, texts.size());
+    EXPECT_TRUE(find(nodes, QAccessible::Heading, QStringLiteral("Measure Ruler")));
 }
 
 } // namespace

@@ -49,7 +49,7 @@ class SheetFixture : public QObject
 public:
     // A file name cannot hold "/": the application (a bundle on disk) is
     // named with U+2215 in its place; markup stays markup.
-    SheetFixture(const QString &name, bool access)
+    SheetFixture(const QString &name, bool access, int extraCaches = 0)
         : m_appName(QString(name).replace(QLatin1Char('/'), QChar(0x2215)))
     {
         const QString &appName = m_appName;
@@ -62,6 +62,12 @@ public:
         m_tree.file(QStringLiteral("root/Library/Preferences/") + appName
                 + QStringLiteral(" with a long tail of words that goes on and on so the line is wide.plist"),
             40);
+        // More findings than the list shows at once.
+        for (int i = 0; i < extraCaches; ++i) {
+            m_tree.file(QStringLiteral("home/Library/Caches/") + appName + QStringLiteral(".extra-")
+                    + QString::number(i),
+                5);
+        }
         m_admin.answer = [](const std::vector<std::string> &) {
             return AdminRunner::Result { AdminRunner::Outcome::Denied, {} };
         };
@@ -125,24 +131,40 @@ public:
     {
     }
     // A fixture whose services the next sheet made picks up.
-    Q_INVOKABLE QObject *sheet(const QString &appName, bool access)
+    Q_INVOKABLE QObject *sheet(const QString &appName, bool access, int extraCaches = 0)
     {
-        auto *f = new SheetFixture(appName, access);
+        auto *f = new SheetFixture(appName, access, extraCaches);
         QQmlEngine::setObjectOwnership(f, QQmlEngine::JavaScriptOwnership);
         m_engine->rootContext()->setContextProperty(QStringLiteral("uninstallerServices"), f->services());
         return f;
     }
-    // What assistive technology is told about an item.
+    // What assistive technology is told about an item: role, name, state,
+    // actions, its children, and whether its parent lists it (in the tree).
     Q_INVOKABLE QVariantMap accessible(QQuickItem *item) const
     {
         QAccessible::setActive(true);
-        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(item);
+        QAccessibleInterface *iface = item ? QAccessible::queryAccessibleInterface(item) : nullptr;
         if (!iface) {
-            return {};
+            return { { QStringLiteral("inTree"), false } };
         }
+        QVariantList children;
+        for (int i = 0; i < iface->childCount(); ++i) {
+            if (QAccessibleInterface *child = iface->child(i)) {
+                children.append(QVariantMap { { QStringLiteral("name"), child->text(QAccessible::Name) },
+                    { QStringLiteral("role"), int(child->role()) } });
+            }
+        }
+        QAccessibleInterface *parent = iface->parent();
+        const QAccessible::State state = iface->state();
         return { { QStringLiteral("name"), iface->text(QAccessible::Name) },
             { QStringLiteral("role"), int(iface->role()) },
-            { QStringLiteral("disabled"), bool(iface->state().disabled) },
+            { QStringLiteral("disabled"), bool(state.disabled) },
+            { QStringLiteral("checkable"), bool(state.checkable) },
+            { QStringLiteral("checked"), bool(state.checked) },
+            { QStringLiteral("invisible"), bool(state.invisible) },
+            { QStringLiteral("focusable"), bool(state.focusable) },
+            { QStringLiteral("inTree"), parent && parent->indexOfChild(iface) >= 0 },
+            { QStringLiteral("children"), children },
             { QStringLiteral("actions"),
                 iface->actionInterface() ? iface->actionInterface()->actionNames() : QStringList() } };
     }

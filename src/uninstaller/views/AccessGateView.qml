@@ -5,7 +5,7 @@ import Brimlark.Views
 
 // Shown until the folders the scan reads can be read: what to do, and the
 // button that shows where and starts testing again every two seconds.
-Item {
+FocusScope {
     id: gateView
     objectName: "accessGateView"
 
@@ -48,11 +48,13 @@ Item {
                         ctx.fillRect(0, 0, 160, 160)
                     }
                 }
-                SymbolImage {
+                GradientSymbolImage {
+                    objectName: "gateBadge"
                     anchors.centerIn: parent
                     name: "lock.shield.fill"
                     size: 64
-                    color: Style.indigo
+                    startColor: Style.indigo
+                    endColor: Style.violet
                 }
             }
         }
@@ -63,13 +65,17 @@ Item {
             Text {
                 Layout.fillWidth: true
                 horizontalAlignment: Text.AlignHCenter
+                objectName: "gateTitle"
                 text: "Full Disk Access Required"
+                Accessible.role: Accessible.Heading
+                Accessible.name: text
                 textFormat: Text.PlainText
                 font.pixelSize: 20
                 font.bold: true
                 color: Style.primary(palette)
             }
             Text {
+                objectName: "gateMessage"
                 Layout.fillWidth: true
                 Layout.leftMargin: 40
                 Layout.rightMargin: 40
@@ -83,6 +89,8 @@ Item {
                 elide: Text.ElideRight
                 lineHeight: 1.2
                 color: Style.secondary(palette)
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
             }
         }
 
@@ -116,6 +124,7 @@ Item {
                 objectName: "openSystemSettingsButton"
                 text: "Open System Settings"
                 symbol: "gear"
+                focus: true
                 onClicked: gateView.flow.openSystemSettings()
             }
         }

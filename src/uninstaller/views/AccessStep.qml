@@ -6,10 +6,13 @@ import Brimlark.Views
 // One numbered instruction of the access gate.
 RowLayout {
     id: step
+    objectName: "accessStep" + number
     property string number
     property string text
     spacing: 12
     Layout.fillWidth: true
+    Accessible.role: Accessible.StaticText
+    Accessible.name: number + ". " + text
 
     Rectangle {
         Layout.alignment: Qt.AlignTop

@@ -14,25 +14,28 @@ namespace {
 
 constexpr char s_marker[] = "reportsEnabledState";
 
-// Items with an Accessible attached object are the ones in the tree.
-bool isAccessibleItem(const QQuickItem *item)
+QObject *attachedObject(const QQuickItem *item)
 {
-    for (const QObject *child : item->children()) {
+    for (QObject *child : item->children()) {
         if (qstrcmp(child->metaObject()->className(), "QQuickAccessibleAttached") == 0) {
-            return true;
+            return child;
         }
     }
-    return false;
+    return nullptr;
 }
 
-QString attachedText(const QQuickItem *item, const char *name)
+QVariant attachedValue(const QQuickItem *item, const char *name)
 {
-    for (const QObject *child : item->children()) {
-        if (qstrcmp(child->metaObject()->className(), "QQuickAccessibleAttached") == 0) {
-            return child->property(name).toString();
-        }
-    }
-    return {};
+    const QObject *attached = attachedObject(item);
+    return attached ? attached->property(name) : QVariant();
+}
+
+// Items with an Accessible attached object that is not ignored are the ones
+// in the tree.
+bool isAccessibleItem(const QQuickItem *item)
+{
+    const QObject *attached = attachedObject(item);
+    return attached && !attached->property("ignored").toBool();
 }
 
 class AccessibleSheetButton : public QAccessibleObject, public QAccessibleActionInterface
@@ -73,22 +76,30 @@ public:
     {
         switch (t) {
         case QAccessible::Name:
-            return attachedText(item(), "name");
+            return attachedValue(item(), "name").toString();
         case QAccessible::Description:
-            return attachedText(item(), "description");
+            return attachedValue(item(), "description").toString();
         default:
             return {};
         }
     }
-    QAccessible::Role role() const override { return QAccessible::Button; }
+    QAccessible::Role role() const override
+    {
+        const QVariant role = attachedValue(item(), "role");
+        return role.isValid() && role.toInt() != QAccessible::NoRole ? QAccessible::Role(role.toInt())
+                                                                     : QAccessible::Button;
+    }
     QAccessible::State state() const override
     {
         QAccessible::State state;
         const QQuickItem *i = item();
         state.disabled = !i->isEnabled();
-        state.focusable = i->isEnabled();
+        state.focusable = i->isEnabled() && i->activeFocusOnTab();
         state.focused = i->hasActiveFocus();
         state.pressed = i->property("pressed").toBool();
+        // A check box keeps its checked state.
+        state.checkable = attachedValue(i, "checkable").toBool();
+        state.checked = attachedValue(i, "checked").toBool();
         state.invisible = !i->isVisible() || qFuzzyIsNull(i->opacity()) || !i->window();
         if (i->window()) {
             const QRectF inScene = i->mapRectToScene(QRectF(0, 0, i->width(), i->height()));
@@ -109,12 +120,21 @@ public:
     // Pressing does what a click does, and nothing while disabled.
     QStringList actionNames() const override
     {
-        return item()->isEnabled() ? QStringList { pressAction() } : QStringList();
+        if (!item()->isEnabled()) {
+            return {};
+        }
+        if (attachedValue(item(), "checkable").toBool()) {
+            return { pressAction(), toggleAction() };
+        }
+        return { pressAction() };
     }
     void doAction(const QString &name) override
     {
-        if (name == pressAction() && item()->isEnabled()) {
-            QMetaObject::invokeMethod(item(), "clicked");
+        if (!item()->isEnabled() || !actionNames().contains(name)) {
+            return;
+        }
+        if (QObject *attached = attachedObject(item())) {
+            QMetaObject::invokeMethod(attached, name == toggleAction() ? "toggleAction" : "pressAction");
         }
     }
     QStringList keyBindingsForAction(const QString &) const override { return {}; }

@@ -6,10 +6,12 @@ import Brimlark.Views
 
 // The uninstall sheet for one application: the access gate, the scan, the
 // review and the result. `app` is the AppItem to remove (its name and id,
-// the bundle path, are read), `dismiss` closes the sheet.
-Item {
+// the bundle path, are read), `dismiss` closes the sheet. The keyboard
+// reaches every control (Tab, Shift+Tab, Space, Return); Escape closes.
+FocusScope {
     id: root
     objectName: "appUninstallerView"
+    focus: true
 
     property var app
     property var dismiss
@@ -37,6 +39,7 @@ Item {
             flow.appeared(root.app.name, root.app.id)
     }
     Component.onDestruction: flow.disappeared()
+    Keys.onEscapePressed: root.close()
 
     // A press anywhere on the sheet stays on it: nothing under the sheet
     // sees presses, clicks or the wheel that its own controls leave.
@@ -79,7 +82,10 @@ Item {
                 Layout.fillWidth: true
                 spacing: 2
                 Text {
+                    objectName: "sheetTitle"
                     Layout.fillWidth: true
+                    Accessible.role: Accessible.Heading
+                    Accessible.name: text
                     text: "Uninstall " + (root.app ? root.app.name : "")
                     textFormat: Text.PlainText
                     font.pixelSize: 15
@@ -89,6 +95,8 @@ Item {
                 }
                 Text {
                     Layout.fillWidth: true
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                     text: root.app ? root.app.id : ""
                     textFormat: Text.PlainText
                     font.pixelSize: 11
@@ -105,6 +113,8 @@ Item {
                 implicitHeight: pillRow.implicitHeight + 10
                 radius: height / 2
                 color: Style.withAlpha(Style.orange(Style.isLight(palette)), 0.12)
+                Accessible.role: Accessible.StaticText
+                Accessible.name: flow.formattedTotalSize
                 Row {
                     id: pillRow
                     anchors.centerIn: parent
@@ -136,6 +146,9 @@ Item {
                     color: Style.withAlpha(Style.secondary(palette), 0.7)
                 }
                 onClicked: root.close()
+                Keys.onReturnPressed: root.close()
+                Keys.onEnterPressed: root.close()
+                FocusRing {}
                 Accessible.role: Accessible.Button
                 Accessible.name: qsTr("Close")
                 Accessible.onPressAction: root.close()
@@ -147,12 +160,19 @@ Item {
             color: Style.withAlpha(Style.primary(palette), 0.3 * 0.25)
         }
 
-        Loader {
-            id: stageLoader
+        // The stage on screen. A stage that gives way fades out over the
+        // spring while the next one comes in, so what moves in it as it goes
+        // (rows leaving the review list) is seen to go.
+        Item {
+            id: stageArea
             Layout.fillWidth: true
             Layout.fillHeight: true
-            sourceComponent: {
-                switch (flow.stage) {
+
+            property Loader current: stageA
+            readonly property Item item: current.item
+
+            function componentFor(stage) {
+                switch (stage) {
                 case AppUninstallerFlow.UninstallerStage.checkingAccess:
                     return gate
                 case AppUninstallerFlow.UninstallerStage.scanning:
@@ -163,16 +183,96 @@ Item {
                     return done
                 }
             }
+            function show() {
+                const next = componentFor(flow.stage)
+                if (current.sourceComponent === next)
+                    return
+                const outgoing = current
+                const incoming = current === stageA ? stageB : stageA
+                if (leave.running) {
+                    leave.stop()
+                    leave.target.sourceComponent = undefined
+                    leave.target.opacity = 1
+                }
+                incoming.sourceComponent = next
+                current = incoming
+                if (flow.animateStage && outgoing.item) {
+                    leave.target = outgoing
+                    leave.restart()
+                    appear.restart()
+                } else {
+                    outgoing.sourceComponent = undefined
+                }
+                // A keyboard user keeps seeing where the keyboard is.
+                if (keyboardUser)
+                    Qt.callLater(stageArea.showKeyboardFocus)
+            }
+            function showKeyboardFocus() {
+                const focused = root.Window.activeFocusItem
+                if (focused && focused.visualFocus === false)
+                    focused.focusReason = Qt.TabFocusReason
+            }
+            Component.onCompleted: show()
+
+            // Whether the keyboard (not the pointer) last moved the focus.
+            property bool keyboardUser: false
+            Connections {
+                target: root.Window.window
+                function onActiveFocusItemChanged() {
+                    const f = root.Window.activeFocusItem
+                    if (!f || f.focusReason === undefined)
+                        return
+                    if (f.focusReason === Qt.TabFocusReason || f.focusReason === Qt.BacktabFocusReason)
+                        stageArea.keyboardUser = true
+                    else if (f.focusReason === Qt.MouseFocusReason)
+                        stageArea.keyboardUser = false
+                }
+            }
+            Connections {
+                target: flow
+                function onStageChanged() { stageArea.show() }
+            }
+
+            Loader {
+                id: stageA
+                anchors.fill: parent
+                // Each screen puts the keyboard on its own first control.
+                focus: stageArea.current === stageA
+                enabled: stageArea.current === stageA
+                z: stageArea.current === stageA ? 1 : 0
+            }
+            Loader {
+                id: stageB
+                anchors.fill: parent
+                focus: stageArea.current === stageB
+                enabled: stageArea.current === stageB
+                z: stageArea.current === stageB ? 1 : 0
+            }
+
+            SequentialAnimation {
+                id: leave
+                property Loader target: null
+                NumberAnimation {
+                    target: leave.target
+                    property: "opacity"
+                    from: 1
+                    to: 0
+                    duration: 450
+                    easing.type: Easing.OutCubic
+                }
+                ScriptAction {
+                    script: {
+                        leave.target.sourceComponent = undefined
+                        leave.target.opacity = 1
+                    }
+                }
+            }
             // The spring the stage changes use, unless the change came with
             // the sheet itself.
-            onLoaded: {
-                if (flow.animateStage)
-                    appear.restart()
-            }
             ParallelAnimation {
                 id: appear
                 NumberAnimation {
-                    target: stageLoader.item
+                    target: stageArea.current
                     property: "opacity"
                     from: 0
                     to: 1
@@ -180,7 +280,7 @@ Item {
                     easing.type: Easing.OutCubic
                 }
                 NumberAnimation {
-                    target: stageLoader.item
+                    target: stageArea.current
                     property: "scale"
                     from: 0.96
                     to: 1
@@ -195,6 +295,7 @@ Item {
     Component {
         id: gate
         AccessGateView {
+            focus: true
             flow: root.flow
             appName: root.app ? root.app.name : ""
             onCancel: root.close()
@@ -203,12 +304,14 @@ Item {
     Component {
         id: scanning
         ScanningStageView {
+            focus: true
             flow: root.flow
         }
     }
     Component {
         id: review
         ReviewStageView {
+            focus: true
             flow: root.flow
             onCancel: root.close()
         }
@@ -216,6 +319,7 @@ Item {
     Component {
         id: done
         DoneStageView {
+            focus: true
             flow: root.flow
             onDone: root.close()
         }

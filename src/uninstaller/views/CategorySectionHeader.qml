@@ -9,12 +9,21 @@ Rectangle {
     id: header
     property AppUninstallerFlow flow
     property string title
+    // In the accessibility tree only while on screen, as the rows.
+    readonly property ListView listView: ListView.view
+    readonly property bool onScreen: visible && (listView === null
+                                     || (y + height > listView.contentY
+                                         && y < listView.contentY + listView.height))
 
     // Re-read the flow's answers whenever the findings change.
     readonly property int revision: flow ? flow.revision : 0
     readonly property bool allSelected: revision >= 0 && flow ? flow.isAllSelected(title) : false
 
     implicitHeight: row.implicitHeight + 16
+    // The section in one line for assistive technology: title, count, size.
+    Accessible.ignored: !onScreen
+    Accessible.role: Accessible.Heading
+    Accessible.name: title + " " + countText.text + " " + totalText.text
     color: Style.withAlpha(Style.hud(Style.isLight(palette)), 0.9)
 
     RowLayout {
@@ -40,6 +49,7 @@ Rectangle {
             color: Style.withAlpha(Style.primary(palette), 0.8)
         }
         Text {
+            id: countText
             text: header.revision >= 0 && header.flow ? header.flow.sectionCountText(header.title) : ""
             textFormat: Text.PlainText
             font.pixelSize: 11
@@ -47,6 +57,7 @@ Rectangle {
         }
         Item { Layout.fillWidth: true }
         Text {
+            id: totalText
             text: header.revision >= 0 && header.flow ? header.flow.sectionTotalText(header.title) : ""
             textFormat: Text.PlainText
             font.pixelSize: 11
@@ -55,6 +66,7 @@ Rectangle {
         }
         GhostButtonStyle {
             objectName: "sectionSelectButton"
+            Accessible.ignored: !header.onScreen
             compact: true
             enabled: header.flow && header.flow.canChangeSelection
             text: header.allSelected ? "Deselect All" : "Select All"

@@ -4,7 +4,7 @@ import Brimlark.Uninstaller
 import Brimlark.Views
 
 // The result: what was removed and freed, and what could not be.
-Item {
+FocusScope {
     id: doneView
     objectName: "doneStageView"
     property AppUninstallerFlow flow
@@ -75,7 +75,10 @@ Item {
                     anchors.margins: 12
                     spacing: 4
                     Text {
+                        objectName: "errorHeading"
                         text: doneView.flow.errorHeading
+                        Accessible.role: Accessible.AlertMessage
+                        Accessible.name: text
                         textFormat: Text.PlainText
                         font.pixelSize: 12
                         font.weight: Font.DemiBold
@@ -95,6 +98,8 @@ Item {
                             elide: Text.ElideRight
                             font.pixelSize: 11
                             color: Style.secondary(palette)
+                            Accessible.role: Accessible.StaticText
+                            Accessible.name: text
                         }
                     }
                 }
@@ -108,6 +113,7 @@ Item {
             Layout.alignment: Qt.AlignHCenter
             Layout.bottomMargin: 24
             text: "Done"
+            focus: true
             onClicked: doneView.done()
         }
     }

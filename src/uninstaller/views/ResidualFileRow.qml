@@ -16,8 +16,18 @@ Rectangle {
     required property string icon
     required property bool isSelected
     required property bool isUserDeletable
+    required property int index
     readonly property bool locked: !isUserDeletable
     readonly property bool enabledRow: flow && flow.canChangeSelection
+
+    // Only a row on screen is in the accessibility tree: not one kept
+    // beyond the list's edges, pooled, or on its way out.
+    property bool leaving: false
+    readonly property ListView listView: ListView.view
+    readonly property bool onScreen: visible && !leaving && listView !== null
+                                     && y + height > listView.contentY
+                                     && y < listView.contentY + listView.height
+    ListView.onReused: leaving = false
 
     function toggle() {
         if (!locked && enabledRow)
@@ -44,14 +54,36 @@ Rectangle {
         anchors.bottomMargin: 7
         spacing: 12
 
-        AbstractButton {
+        // A check box, so that assistive technology hears a check box and
+        // its state; a locked entry cannot be checked from its row (its lock
+        // mark is a button that does nothing).
+        CheckBox {
             id: checkbox
             objectName: "rowCheckbox"
             implicitWidth: 18
             implicitHeight: 18
+            padding: 0
+            spacing: 0
+            checkable: !fileRow.locked
+            checked: fileRow.isSelected
+            background: null
             enabled: fileRow.enabledRow
             opacity: enabled ? 1 : 0.5
-            contentItem: SymbolImage {
+            // Says disabled while a removal runs (see AccessibleSheetButton).
+            readonly property bool reportsEnabledState: true
+            Keys.onReturnPressed: fileRow.toggle()
+            Keys.onEnterPressed: fileRow.toggle()
+            // The keyboard brings a row it reaches into view.
+            onActiveFocusChanged: {
+                if (activeFocus && fileRow.listView)
+                    fileRow.listView.positionViewAtIndex(fileRow.index, ListView.Contain)
+            }
+            FocusRing {
+                targetRadius: 4
+            }
+            contentItem: null
+            indicator: SymbolImage {
+                anchors.centerIn: parent
                 name: fileRow.locked ? "lock.fill" : (fileRow.isSelected ? "checkmark.square.fill" : "square")
                 size: fileRow.locked ? 13 : 16
                 color: fileRow.locked ? Style.withAlpha(Style.orange(Style.isLight(palette)), 0.7)
@@ -61,13 +93,21 @@ Rectangle {
             onClicked: fileRow.toggle()
             ToolTip.visible: fileRow.locked && hovered
             ToolTip.text: "Requires administrator access — cannot be deleted"
-            Accessible.role: fileRow.locked ? Accessible.Button : Accessible.CheckBox
-            Accessible.checkable: !fileRow.locked
-            Accessible.checked: fileRow.isSelected
+            Accessible.ignored: !fileRow.onScreen
+            // The control keeps these only from the moment a reader asks.
+            // As the control itself says: a lock mark is a plain button.
+            Accessible.role: checkable ? Accessible.CheckBox : Accessible.Button
+            Accessible.checkable: checkable
+            Accessible.checked: checked
             Accessible.name: fileRow.displayName
             Accessible.description: fileRow.locked ? ToolTip.text : fileRow.path
             Accessible.onPressAction: fileRow.toggle()
             Accessible.onToggleAction: fileRow.toggle()
+            // The entry's state, not the press, says whether it is checked.
+            onCheckedChanged: {
+                if (checked !== fileRow.isSelected)
+                    checked = Qt.binding(() => fileRow.isSelected)
+            }
         }
         SymbolImage {
             Layout.preferredWidth: 18

@@ -6,7 +6,7 @@ import Brimlark.Views
 
 // The findings by category with their selection, and the way out: cancel,
 // delete permanently (after confirming) or move to the Trash.
-Item {
+FocusScope {
     id: reviewView
     objectName: "reviewStageView"
     property AppUninstallerFlow flow
@@ -31,6 +31,9 @@ Item {
                 SymbolImage { name: "lock.shield.fill"; size: 14; color: Style.yellow(Style.isLight(palette)) }
                 Text {
                     Layout.fillWidth: true
+                    // Why nothing can be removed: said when it shows.
+                    Accessible.role: Accessible.AlertMessage
+                    Accessible.name: text
                     text: "System apps are protected by macOS SIP and cannot be deleted."
                     textFormat: Text.PlainText
                     font.pixelSize: 12
@@ -61,6 +64,7 @@ Item {
                 color: Style.blue(Style.isLight(palette))
             }
             StatPill {
+                objectName: "toFree"
                 label: "To free"
                 value: reviewView.flow.formattedTotalSize
                 color: Style.orange(Style.isLight(palette))
@@ -113,11 +117,27 @@ Item {
                 width: ListView.view.width
                 flow: reviewView.flow
             }
+            // A row comes in from the top edge and leaves to it, fading; the
+            // rows around it close up.
+            add: Transition {
+                id: rowEnters
+                NumberAnimation { property: "opacity"; from: 0; to: 1; duration: list.rowMotion; easing.type: Easing.InOutQuad }
+                NumberAnimation { property: "y"; from: list.topEdge(rowEnters.ViewTransition.item); duration: list.rowMotion; easing.type: Easing.InOutQuad }
+            }
             remove: Transition {
-                NumberAnimation { property: "opacity"; to: 0; duration: 200 }
+                id: rowLeaves
+                PropertyAction { property: "leaving"; value: true }
+                NumberAnimation { property: "opacity"; to: 0; duration: list.rowMotion; easing.type: Easing.InOutQuad }
+                NumberAnimation { property: "y"; to: list.topEdge(rowLeaves.ViewTransition.item); duration: list.rowMotion; easing.type: Easing.InOutQuad }
             }
             displaced: Transition {
-                NumberAnimation { property: "y"; duration: 200 }
+                NumberAnimation { property: "y"; duration: list.rowMotion; easing.type: Easing.InOutQuad }
+            }
+            readonly property int rowMotion: 250
+            // Just above the visible part of the list: where a row goes to and
+            // comes from.
+            function topEdge(item) {
+                return list.contentY - (item ? item.height : 0)
             }
         }
 

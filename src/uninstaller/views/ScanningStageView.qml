@@ -5,7 +5,7 @@ import Brimlark.Views
 
 // The scan under way: the application's icon in pulsing rings, the step
 // being read and how far the scan has come.
-Item {
+FocusScope {
     id: scanView
     objectName: "scanningStageView"
     property AppUninstallerFlow flow

@@ -35,6 +35,20 @@ AbstractButton {
             control.clicked()
     }
 
+    // Space presses the button (the control's own); Return and Enter do too.
+    Keys.onReturnPressed: (event) => control.pressByKey(event)
+    Keys.onEnterPressed: (event) => control.pressByKey(event)
+    function pressByKey(event) {
+        event.accepted = true
+        if (control.enabled)
+            control.clicked()
+    }
+
+    // The focus ring the controls draw, around the capsule.
+    FocusRing {
+        target: control
+    }
+
     contentItem: Row {
         spacing: 6
         SymbolImage {

@@ -5,7 +5,10 @@ import Brimlark.Uninstaller
 import Brimlark.Views
 
 // A small modal alert over the sheet: title, plain-text message, a cancel
-// button and, when actionText is set, one more button.
+// button and, when actionText is set, one more button. Assistive technology
+// meets an alert named by its title with the message inside; the keyboard
+// starts on the cancel button (Tab to the other, Return or Space presses,
+// Escape closes).
 Popup {
     id: alert
 
@@ -27,7 +30,28 @@ Popup {
     width: 300
     padding: 20
     closePolicy: Popup.CloseOnEscape
-    onClosed: alert.closedByUser()
+
+    // The keyboard goes back to where it was when the alert opened (the
+    // popup itself gives it to the window, which has lost that place).
+    property Item returnFocusTo: null
+    property int returnFocusReason: Qt.OtherFocusReason
+    onAboutToShow: {
+        const item = alert.parent ? alert.parent.Window.activeFocusItem : null
+        alert.returnFocusTo = item
+        alert.returnFocusReason = item && item.focusReason !== undefined ? item.focusReason : Qt.OtherFocusReason
+    }
+    // Opened from the keyboard, it shows the ring on its first button.
+    onOpened: {
+        if (alert.returnFocusReason === Qt.TabFocusReason || alert.returnFocusReason === Qt.BacktabFocusReason)
+            cancelButton.focusReason = Qt.TabFocusReason
+    }
+    onClosed: {
+        const item = alert.returnFocusTo
+        alert.returnFocusTo = null
+        if (item && item.visible && item.enabled)
+            item.forceActiveFocus(alert.returnFocusReason)
+        alert.closedByUser()
+    }
 
     background: Rectangle {
         radius: 12
@@ -37,10 +61,13 @@ Popup {
     }
 
     contentItem: ColumnLayout {
+        objectName: "alertBody"
         spacing: 12
         Accessible.role: Accessible.AlertMessage
         Accessible.name: alert.title
         Text {
+            // The alert's name already reads the title.
+            Accessible.ignored: true
             Layout.fillWidth: true
             text: alert.title
             textFormat: Text.PlainText
@@ -59,13 +86,17 @@ Popup {
             horizontalAlignment: Text.AlignHCenter
             wrapMode: Text.Wrap
             color: Style.secondary(alert.palette)
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
         }
         RowLayout {
             Layout.alignment: Qt.AlignHCenter
             spacing: 10
             GhostButtonStyle {
+                id: cancelButton
                 objectName: "alertCancelButton"
                 text: alert.cancelText
+                focus: true
                 onClicked: alert.close()
             }
             DestructiveButtonStyle {

@@ -22,6 +22,8 @@ TestCase {
         onPressed: test.pressesUnder++
     }
 
+
+
     // The popover contents as the window makes them for the toolbar.
     WindowTools {
         id: tools
@@ -35,6 +37,7 @@ TestCase {
         x: 40
         y: 40
         padding: 0
+        focus: true
         closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutside
         property Component content: null
         contentItem: Loader {
@@ -264,5 +267,98 @@ TestCase {
         // A copy shows its message above the list; the rows stay where they were.
         mouseClick(findChild(list.itemAtIndex(10), "copySnippetButton"))
         compare(list.contentY, scrolled)
+    }
+
+    // Tab (or Shift+Tab) until the keyboard is on the named control; every
+    // stop shows the focus ring.
+    function tabTo(name, backwards) {
+        for (let i = 0; i < 30; ++i) {
+            keyClick(Qt.Key_Tab, backwards ? Qt.ShiftModifier : Qt.NoModifier)
+            const item = test.Window.activeFocusItem
+            verify(item, "nothing has the focus")
+            verify(item.visualFocus === undefined ? item.activeFocus : item.visualFocus,
+                   item.objectName + " shows no focus ring")
+            if (item.objectName === name)
+                return item
+        }
+        fail(name + " is out of the keyboard's reach")
+    }
+
+    // Every action of each popover by keyboard alone; Escape closes it.
+    function test_eachPopoverWorksByKeyboardAlone_data() {
+        return [ { tag: "colorPicker" }, { tag: "measure" }, { tag: "qr" }, { tag: "notes" }, { tag: "snippets" } ]
+    }
+
+    function test_eachPopoverWorksByKeyboardAlone(data) {
+        fixture.setNotes(["only"])
+        fixture.setRecentColors(["#112233"])
+        fixture.setRecentMeasurements(["400 \u00D7 300 px"])
+        fixture.setSnippets([{ "title": "Alpha", "code": "a()", "language": "JS" }])
+        const view = openTool(data.tag)
+        const c = view.controller
+        if (data.tag === "colorPicker") {
+            tabTo("recentColorChip")
+            keyClick(Qt.Key_Space)
+            compare(c.copyMessage, "HEX Copied!")
+            compare(c.hexColor, "#112233")
+            tabTo("clearButton", true)
+            keyClick(Qt.Key_Return)
+            compare(c.recentColors.length, 0)
+            tabTo("pickButton")
+        } else if (data.tag === "measure") {
+            tabTo("toggleButton")
+            keyClick(Qt.Key_Space)
+            verify(c.isRulerShowing)
+            tabTo("measurementRow")
+            keyClick(Qt.Key_Return)
+            compare(c.recentMeasurements[0], "400 \u00D7 300 px")
+            tryCompare(test.Window.activeFocusItem, "objectName", "measurementRow")
+            tabTo("clearButton")
+            keyClick(Qt.Key_Return)
+            compare(c.recentMeasurements.length, 0)
+        } else if (data.tag === "qr") {
+            tabTo("qrTextField")
+            keyClick("x")
+            tabTo("qrCopyButton")
+            keyClick(Qt.Key_Return)
+            compare(c.copyMessage, "QR Copied!")
+        } else if (data.tag === "notes") {
+            tabTo("noteEditor")
+            keyClick(Qt.Key_Tab)
+            compare(child(view, "noteEditor").text, "only")
+            tabTo("swatch_#30D158")
+            keyClick(Qt.Key_Space)
+            compare(c.noteColorHex, "#30D158")
+            // Still on the swatch it chose, ring and all.
+            compare(test.Window.activeFocusItem.objectName, "swatch_#30D158")
+            verify(test.Window.activeFocusItem.visualFocus)
+            tabTo("addNoteButton")
+            keyClick(Qt.Key_Return)
+            compare(c.count, 2)
+            tabTo("previousNoteButton")
+            keyClick(Qt.Key_Space)
+            compare(c.activeIndex, 0)
+        } else {
+            tabTo("snippetHeader")
+            keyClick(Qt.Key_Space)
+            verify(c.expandedSnippetID !== "")
+            tabTo("copySnippetButton")
+            keyClick(Qt.Key_Return)
+            compare(c.copyMessage, "Snippet Copied!")
+            tabTo("snippetFormToggle", true)
+            keyClick(Qt.Key_Space)
+            verify(c.showCreateForm)
+            tabTo("newTitleField")
+            keyClick("T")
+            tabTo("newCodeEditor")
+            keyClick("c")
+            keyClick(Qt.Key_Tab)
+            compare(c.newCode, "c")
+            tabTo("saveSnippetButton")
+            keyClick(Qt.Key_Return)
+            compare(fixture.snippetTitles(), ["Alpha", "T"])
+        }
+        keyClick(Qt.Key_Escape)
+        tryCompare(popover, "visible", false)
     }
 }

@@ -17,6 +17,7 @@ TestCase {
     property var fixture
     property int pressesBelow: 0
     property int tapsBelow: 0
+    property int dismissed: 0
 
     // What lies under the sheet: it must never hear of a press on the sheet.
     MouseArea {
@@ -36,6 +37,7 @@ TestCase {
     function init() {
         pressesBelow = 0
         tapsBelow = 0
+        dismissed = 0
     }
     function cleanup() {
         fixture = null
@@ -43,17 +45,18 @@ TestCase {
 
     // The application's name as the catalog gives it, or (shownName) as any
     // text the sheet may be handed.
-    function openSheet(access, shownName) {
-        fixture = UninstallerTest.sheet(hostile, access)
+    function openSheet(access, shownName, extraCaches) {
+        fixture = UninstallerTest.sheet(hostile, access, extraCaches || 0)
         const sheet = createTemporaryObject(sheetComponent, test, {
-            "app": { "name": shownName || fixture.appName, "id": fixture.bundlePath } })
+            "app": { "name": shownName || fixture.appName, "id": fixture.bundlePath },
+            "dismiss": function() { test.dismissed += 1 } })
         verify(sheet)
         return sheet
     }
-    function review(sheet) {
+    function review(sheet, findings) {
         tryCompare(sheet.flow, "stage", AppUninstallerFlow.UninstallerStage.review, 5000)
         const list = findChild(sheet, "findingsList")
-        tryVerify(() => list.count === 4, 5000, "findings: " + list.count + " " + sheet.flow.totalCount)
+        tryVerify(() => list.count === (findings || 4), 5000, "findings: " + list.count + " " + sheet.flow.totalCount)
         waitForItemPolished(list)
         return list
     }
@@ -190,5 +193,224 @@ TestCase {
         verifyPlain(sheet, 2)
         mouseClick(sheet, 100, 300)
         compare(pressesBelow, 0)
+    }
+
+    // What a screen reader is told about item: its role and name, and that
+    // it is in the tree and showing.
+    function verifyNode(item, role, name) {
+        verify(item, name)
+        const a = UninstallerTest.accessible(item)
+        compare(a.role, role, name)
+        compare(a.name, name)
+        verify(a.inTree, name + " is not in the tree")
+        verify(!a.invisible, name + " is not showing")
+        return a
+    }
+
+    // Headings, messages and errors on every screen, each named by its text.
+    function test_everyScreenSaysWhatItShows() {
+        let sheet = openSheet(false, "Foo")
+        tryVerify(() => findChild(sheet, "accessGateView"))
+        verifyNode(findChild(sheet, "sheetTitle"), Accessible.Heading, "Uninstall Foo")
+        verifyNode(findChild(sheet, "gateTitle"), Accessible.Heading, "Full Disk Access Required")
+        verifyNode(findChild(sheet, "gateMessage"), Accessible.StaticText, "To scan and remove all residual files for Foo, "
+                   + "Brimlark needs Full Disk Access.\nThis is required to find files in protected Library folders.")
+        verifyNode(findChild(sheet, "accessStep2"), Accessible.StaticText, "2. Find Brimlark in the list and toggle it ON")
+
+        sheet = openSheet(true)
+        const list = review(sheet)
+        verifyNode(findChild(sheet, "selectedCount"), Accessible.StaticText, "Selected: 3")
+        let header = null
+        for (let i = 0; i < list.contentItem.children.length; ++i) {
+            const c = list.contentItem.children[i]
+            if (c.title === "Preferences" && c.visible)
+                header = c
+        }
+        verifyNode(header, Accessible.Heading, "Preferences (2 items) " + sheet.flow.sectionTotalText("Preferences"))
+
+        // Done, with one entry that could not go: the error is an alert.
+        verify(fixture.linkSystemPreferences())
+        sheet.flow.selectAll()
+        sheet.flow.performDeletion(AppUninstallerFlow.Method.trash)
+        tryCompare(sheet.flow, "stage", AppUninstallerFlow.UninstallerStage.done, 5000)
+        tryVerify(() => findChild(sheet, "errorHeading"))
+        verifyNode(findChild(sheet, "errorHeading"), Accessible.AlertMessage, "1 item(s) could not be removed:")
+        verifyNode(findChild(sheet, "resultLine"), Accessible.StaticText, sheet.flow.resultLine)
+    }
+
+    // The confirmation is named by its title and reads its message inside.
+    function test_anAlertIsNamedByItsTitleAndReadsItsMessage() {
+        const sheet = openSheet(true)
+        review(sheet)
+        mouseClick(button(sheet, "deletePermanentlyButton"))
+        const alert = sheet.permanentDeleteAlert
+        tryVerify(() => alert.opened)
+        const a = verifyNode(alert.contentItem, Accessible.AlertMessage, "Permanently Delete Files")
+        verify(sheet.flow.permanentDeleteMessage.indexOf("This will permanently delete 3 items") === 0)
+        verify(a.children.some(c => c.role === Accessible.StaticText && c.name === sheet.flow.permanentDeleteMessage),
+               JSON.stringify(a.children))
+    }
+
+    // A finding's check box says whether it is checked; a locked one's mark
+    // is a plain button that cannot be checked, checked when selected.
+    function test_aRowSaysWhetherItIsChecked() {
+        const sheet = openSheet(true)
+        const list = review(sheet)
+        const box = findChild(row(list, hostileFileName + ".plist"), "rowCheckbox")
+        let a = verifyNode(box, Accessible.CheckBox, hostileFileName + ".plist")
+        verify(a.checkable && a.checked, JSON.stringify(a))
+        compare(a.actions.length, 2)
+        sheet.flow.deselectAll()
+        a = UninstallerTest.accessible(box)
+        verify(a.checkable && !a.checked)
+        const locked = UninstallerTest.accessible(findChild(row(list, hostileFileName + " with"), "rowCheckbox"))
+        compare(locked.role, Accessible.Button)
+        verify(!locked.checkable && !locked.checked)
+        // Checked by "Select All", the locked entry says so.
+        sheet.flow.selectAll()
+        verify(UninstallerTest.accessible(findChild(row(list, hostileFileName + " with"), "rowCheckbox")).checked)
+        // A click leaves the check box saying what the entry is.
+        mouseClick(box)
+        compare(box.checked, false)
+        verify(!UninstallerTest.accessible(box).checked)
+        mouseClick(box)
+        compare(box.checked, true)
+    }
+
+    // Rows kept beyond the list's edges or pooled are not in the tree; the
+    // rows on screen are.
+    function test_onlyRowsOnScreenAreInTheTree() {
+        const sheet = openSheet(true, "", 30)
+        const list = review(sheet, 34)
+        list.positionViewAtEnd()
+        waitForItemPolished(list)
+        let shown = 0, hidden = 0
+        for (let i = 0; i < list.contentItem.children.length; ++i) {
+            const r = list.contentItem.children[i]
+            if (r.fileId === undefined)
+                continue
+            const onScreen = r.visible && r.y + r.height > list.contentY && r.y < list.contentY + list.height
+            const a = UninstallerTest.accessible(findChild(r, "rowCheckbox"))
+            compare(a.inTree, onScreen, r.displayName + " at " + r.y + " of " + list.contentY)
+            onScreen ? ++shown : ++hidden
+        }
+        verify(shown > 5 && hidden > 0, shown + " shown, " + hidden + " hidden")
+    }
+
+    // Rows that leave the list (what a removal took) fade out towards the
+    // list's top edge while the review screen gives way, out of the tree at once.
+    function test_leavingRowsFadeToTheTopEdge() {
+        const sheet = openSheet(true)
+        const list = review(sheet)
+        const r = row(list, hostileFileName + ".plist")
+        const box = findChild(r, "rowCheckbox")
+        verify(r.y > 0)
+        sheet.flow.deselectAll()
+        sheet.flow.toggleSelection(r.fileId)
+        sheet.flow.performDeletion(AppUninstallerFlow.Method.trash)
+        tryVerify(() => r.leaving, 5000)
+        verify(!UninstallerTest.accessible(box).inTree)
+        // Above the list's top edge, all of it, by the end.
+        tryVerify(() => r.opacity < 0.1 && r.y + r.height < list.contentY + 5, 2000,
+                  "at " + r.y + ", opacity " + r.opacity)
+        tryCompare(sheet.flow, "stage", AppUninstallerFlow.UninstallerStage.done)
+    }
+
+    // The access gate's badge runs from indigo at its top left to violet
+    // at its bottom right.
+    function test_theGateBadgeIsAGradient() {
+        const sheet = openSheet(false)
+        const badge = findChild(sheet, "gateBadge")
+        tryVerify(() => badge && badge.width > 0)
+        waitForRendering(badge)
+        // Read from the whole sheet, where the badge is drawn.
+        const image = grabImage(sheet)
+        const from = badge.mapToItem(sheet, 0, 0)
+        const to = badge.mapToItem(sheet, badge.width, badge.height)
+        const w = Math.floor(to.x - from.x), h = Math.floor(to.y - from.y)
+        let first = null, last = null
+        for (let d = 0; d < w + h; ++d) {
+            for (let x = 0; x <= d; ++x) {
+                const y = d - x
+                // The glyph, not the light halo behind it.
+                if (x < w && y < h && image.pixel(from.x + x, from.y + y).g < 0.45) {
+                    if (!first)
+                        first = image.pixel(from.x + x, from.y + y)
+                    last = image.pixel(from.x + x, from.y + y)
+                }
+            }
+        }
+        verify(first && last)
+        verify(Math.abs(first.r - 0x5E / 255) < 0.15 && first.b > 0.8, "top left " + first)
+        verify(Math.abs(last.r - 0xBF / 255) < 0.15 && last.g < 0.45, "bottom right " + last)
+    }
+
+    // Every action of the review screen and its alert by keyboard alone,
+    // with the focus ring on the control the keyboard is on.
+    function test_theSheetWorksByKeyboardAlone() {
+        const sheet = openSheet(true)
+        const list = review(sheet)
+        sheet.forceActiveFocus()
+        const visited = []
+        for (let i = 0; i < 20 && !(test.Window.activeFocusItem && test.Window.activeFocusItem.objectName === "deletePermanentlyButton"); ++i) {
+            keyClick(Qt.Key_Tab)
+            const item = test.Window.activeFocusItem
+            visited.push(item.objectName)
+            verify(item.visualFocus, item.objectName + " shows no focus ring")
+        }
+        for (const name of ["closeButton", "selectAllButton", "deselectAllButton", "sectionSelectButton",
+                            "rowCheckbox", "reviewCancelButton", "deletePermanentlyButton"])
+            verify(visited.indexOf(name) >= 0, name + " not in " + visited)
+
+        // Space on a finding unchecks it.
+        while (test.Window.activeFocusItem.objectName !== "rowCheckbox")
+            keyClick(Qt.Key_Tab, Qt.ShiftModifier)
+        const before = sheet.flow.selectedCount
+        keyClick(Qt.Key_Space)
+        compare(sheet.flow.selectedCount, before - 1)
+        keyClick(Qt.Key_Space)
+
+        // Return on "Delete Permanently": the alert, on its Cancel; Tab to the
+        // other button; Escape closes it and the keyboard is back.
+        while (test.Window.activeFocusItem.objectName !== "deletePermanentlyButton")
+            keyClick(Qt.Key_Tab)
+        keyClick(Qt.Key_Return)
+        const alert = sheet.permanentDeleteAlert
+        tryVerify(() => alert.opened)
+        compare(test.Window.activeFocusItem.objectName, "alertCancelButton")
+        verify(test.Window.activeFocusItem.visualFocus)
+        keyClick(Qt.Key_Tab)
+        compare(test.Window.activeFocusItem.objectName, "alertActionButton")
+        keyClick(Qt.Key_Escape)
+        tryVerify(() => !alert.visible)
+        compare(sheet.flow.stage, AppUninstallerFlow.UninstallerStage.review)
+        compare(test.Window.activeFocusItem.objectName, "deletePermanentlyButton")
+
+        // Return on "Move to Trash" removes; on the result, Return is "Done".
+        keyClick(Qt.Key_Tab)
+        compare(test.Window.activeFocusItem.objectName, "moveToTrashButton")
+        keyClick(Qt.Key_Return)
+        tryCompare(sheet.flow, "stage", AppUninstallerFlow.UninstallerStage.done, 5000)
+        tryCompare(test.Window.activeFocusItem, "objectName", "doneButton")
+        tryVerify(() => test.Window.activeFocusItem.visualFocus)
+        keyClick(Qt.Key_Return)
+        compare(dismissed, 1)
+    }
+
+    // The gate opens on "Open System Settings"; Shift+Tab, then Space is
+    // "Cancel"; Escape closes the sheet from anywhere in it.
+    function test_theGateWorksByKeyboardAlone() {
+        const sheet = openSheet(false)
+        tryVerify(() => findChild(sheet, "accessGateView"))
+        sheet.forceActiveFocus()
+        compare(test.Window.activeFocusItem.objectName, "openSystemSettingsButton")
+        keyClick(Qt.Key_Return)
+        verify(sheet.flow.isPolling)
+        keyClick(Qt.Key_Tab, Qt.ShiftModifier)
+        compare(test.Window.activeFocusItem.objectName, "gateCancelButton")
+        keyClick(Qt.Key_Space)
+        compare(dismissed, 1)
+        keyClick(Qt.Key_Escape)
+        compare(dismissed, 2)
     }
 }
