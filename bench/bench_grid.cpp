@@ -187,14 +187,10 @@ struct ChildState
     // The window's menus run these, as the program's do.
     MenuCommands menuCommands { &center, nullptr };
     QTemporaryDir qrFolder;
-    QRGeneratorController qrGenerator { qrFolder.path(), scheduler };
     WorkspaceStorage storage { defaults, workspaces, center };
     std::unique_ptr<RulerManager> ruler = RulerManager::overStorage(storage);
     std::unique_ptr<ScreenSampler> sampler = ScreenSampler::create();
-    StickyNotesController stickyNotes { storage };
-    CodeSnippetsController codeSnippets { storage, scheduler };
-    DeskTools deskTools { qrGenerator, stickyNotes, codeSnippets, *ruler,
-        { storage, *sampler, Pasteboard::general(), scheduler } };
+    DeskTools deskTools { *ruler, { storage, *sampler, Pasteboard::general(), scheduler, qrFolder.path() } };
 
     // The start scans through the program's own discovery (on its pool, the
     // collation and file dates worked out there) while the QML loads; the

@@ -82,7 +82,7 @@ int main(int argc, char **argv)
         nftw(library.constData(), addSize, 64, FTW_PHYS);
     });
     ResidualScan::Input input { QStringLiteral("Foo"), root + QStringLiteral("/Applications/Foo.app"),
-        QStringLiteral("com.acme.foo"), home, root, [](const QString &) { return true; } };
+        QStringLiteral("com.acme.foo"), home, root, [](const QByteArray &) { return true; }, {} };
     qint64 found = 0;
     const double scan = bestMs([&] {
         found = 0;

@@ -8,16 +8,6 @@
 namespace brimlark {
 
 namespace {
-QStringList toQStringList(const std::vector<std::string> &strings)
-{
-    QStringList out;
-    out.reserve(qsizetype(strings.size()));
-    for (const auto &s : strings) {
-        out << QString::fromStdString(s);
-    }
-    return out;
-}
-
 std::vector<std::string> toStdStrings(const QStringList &strings)
 {
     std::vector<std::string> out;
@@ -174,16 +164,41 @@ void WorkspaceStorage::saveSnippets()
     StoredJson::write(m_defaults, key("brimlark_code_snippets"), encodeList(m_codeSnippets));
 }
 
+QStringList WorkspaceStorage::readStringList(const QString &key)
+{
+    const auto stored = m_defaults.object(key.toStdString());
+    if (!stored) {
+        return {};
+    }
+    QStringList out;
+    bool whole = false;
+    if (const auto *array = stored->asArray()) {
+        whole = true;
+        for (const auto &element : *array) {
+            if (const auto *text = element.asString()) {
+                out << QString::fromStdString(*text);
+            } else {
+                whole = false;
+            }
+        }
+    }
+    // The load writes the list straight back: whatever did not read as text
+    // is kept aside first, so one odd element costs neither the others nor
+    // the original.
+    if (!whole) {
+        StoredJson::keepUnreadable(m_defaults, key);
+    }
+    return out;
+}
+
 void WorkspaceStorage::loadRecentColors()
 {
-    auto stored = m_defaults.stringArray(key("brimlark_recent_colors").toStdString());
-    setRecentColors(stored ? toQStringList(*stored) : QStringList {});
+    setRecentColors(readStringList(key("brimlark_recent_colors")));
 }
 
 void WorkspaceStorage::loadRecentMeasurements()
 {
-    auto stored = m_defaults.stringArray(key("brimlark_recent_measurements").toStdString());
-    setRecentMeasurements(stored ? toQStringList(*stored) : QStringList {});
+    setRecentMeasurements(readStringList(key("brimlark_recent_measurements")));
 }
 
 } // namespace brimlark

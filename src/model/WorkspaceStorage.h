@@ -62,6 +62,9 @@ private:
     void saveNotes();
     void loadSnippets();
     void saveSnippets();
+    // The texts of a stored list of strings; a value of another type, or one
+    // element that is not text, is kept aside before the list is rewritten.
+    QStringList readStringList(const QString &key);
     void loadRecentColors();
     void loadRecentMeasurements();
 

@@ -12,9 +12,12 @@ extern char **environ;
 namespace brimlark {
 
 namespace {
-// pkexec's own answers for a refused or dismissed authentication.
-constexpr int s_pkexecNotAuthorized = 126;
-constexpr int s_pkexecDismissed = 127;
+// pkexec's own answers: 126 the dialog was dismissed; 127 not authorized,
+// or no authentication agent or authority to ask at all.
+constexpr int s_pkexecDismissed = 126;
+constexpr int s_pkexecFailed = 127;
+// Roots in the argument vector, after the operation (see AdminRunner::run).
+constexpr size_t s_rootCount = 3;
 // Helper exit statuses (see the helper's main).
 constexpr int s_helperDestinationExists = 3;
 // A reason is one line; anything longer is not read.
@@ -40,7 +43,12 @@ AdminRunner::Result PkexecAdminRunner::run(const std::vector<std::string> &helpe
 {
     std::vector<std::string> args = m_launcher;
     args.push_back(m_helperPath);
-    args.insert(args.end(), helperArguments.begin(), helperArguments.end());
+    if (m_launcher.empty() || helperArguments.size() <= s_rootCount) {
+        args.insert(args.end(), helperArguments.begin(), helperArguments.end());
+    } else {
+        args.push_back(helperArguments.front());
+        args.insert(args.end(), helperArguments.begin() + 1 + s_rootCount, helperArguments.end());
+    }
     std::vector<char *> argv;
     for (std::string &a : args) {
         argv.push_back(a.data());
@@ -91,9 +99,15 @@ AdminRunner::Result PkexecAdminRunner::run(const std::vector<std::string> &helpe
     if (code == 0) {
         return { Outcome::Succeeded, {} };
     }
-    // Only the launcher answers 126/127; the helper itself never does.
-    if (!m_launcher.empty() && (code == s_pkexecNotAuthorized || code == s_pkexecDismissed)) {
+    // Only the launcher answers 126/127; the helper itself never does. A 127
+    // without "Not authorized" means no one could be asked (no agent, no
+    // authority): that is no refusal by the user.
+    if (!m_launcher.empty() && code == s_pkexecDismissed) {
         return { Outcome::Denied, reason };
+    }
+    if (!m_launcher.empty() && code == s_pkexecFailed) {
+        return { reason.find("Not authorized") != std::string::npos ? Outcome::Denied : Outcome::Unavailable,
+            reason };
     }
     if (code == s_helperDestinationExists) {
         return { Outcome::DestinationExists, reason };

@@ -14,6 +14,7 @@ public:
     enum class Outcome {
         Succeeded,
         Denied, // the user refused or dismissed the authentication
+        Unavailable, // no authentication agent or authority: nobody was asked
         DestinationExists, // a move found its Trash name taken
         Failed, // the helper ran and failed; reason says why
     };
@@ -24,11 +25,15 @@ public:
     };
 
     virtual ~AdminRunner() = default;
+    // helperArguments: the operation, the home, the system root and the
+    // Trash's files folder, then the operands (the item, a Trash name).
     virtual Result run(const std::vector<std::string> &helperArguments) = 0;
 };
 
-// pkexec <helper> <arguments...>. With an empty launcher the helper runs
-// directly, with the caller's rights (tests run it so against temporary trees).
+// pkexec <helper> <operation> <operands...>: through pkexec the helper takes
+// the roots from the asking account, never from us, so they are left out.
+// With an empty launcher the helper runs directly, with the caller's rights
+// and the roots given (tests run it so against temporary trees).
 class PkexecAdminRunner : public AdminRunner
 {
 public:

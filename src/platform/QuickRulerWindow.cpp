@@ -1,6 +1,9 @@
 #include "platform/QuickRulerWindow.h"
 
+#include "platform/RulerWindowPlacement.h"
+
 #include <QQuickItem>
+#include <QScreen>
 #include <QSurfaceFormat>
 #include <QVariantAnimation>
 
@@ -75,6 +78,14 @@ QSizeF QuickRulerWindow::contentSize() const
     return QSizeF(size());
 }
 
+QRectF QuickRulerWindow::desktopFrame() const
+{
+    if (QScreen *on = screen()) {
+        return QRectF(on->virtualGeometry());
+    }
+    return QRectF();
+}
+
 void QuickRulerWindow::makeKeyAndOrderFront()
 {
     show();
@@ -87,12 +98,25 @@ void QuickRulerWindow::closeWindow()
     if (m_animation) {
         m_animation->stop();
     }
+    m_closing = true;
     close();
 }
 
 void QuickRulerWindow::moveResize(const QRectF &target)
 {
-    setGeometry(target.toRect());
+    setGeometry(RulerWindowPlacement::draggedFrame(frame(), target, desktopFrame()).toRect());
+}
+
+bool QuickRulerWindow::event(QEvent *event)
+{
+    const bool handled = QQuickView::event(event);
+    // A window manager closed the frameless ruler: it is off the screen, so
+    // its owner drops it as if its close button had been clicked.
+    if (event->type() == QEvent::Close && event->isAccepted() && !m_closing) {
+        m_closing = true;
+        requestClose();
+    }
+    return handled;
 }
 
 void QuickRulerWindow::endLiveResize()

@@ -28,16 +28,23 @@ public:
     QRectF frame() const override;
     void setFrame(const QRectF &frame, bool animate) override;
     QSizeF contentSize() const override;
+    QRectF desktopFrame() const override;
     void makeKeyAndOrderFront() override;
     void closeWindow() override;
 
-    // The view's own move or resize by the mouse.
+    // The view's own resize by the mouse; edges that grow stop at the desktop's.
     Q_INVOKABLE void moveResize(const QRectF &frame);
     Q_INVOKABLE void endLiveResize();
     Q_INVOKABLE void requestClose();
 
+protected:
+    bool event(QEvent *event) override;
+
 private:
     bool m_translucent;
+    // Set while the owner closes the window, so only a close from outside
+    // is reported as one.
+    bool m_closing = false;
     QPointer<QVariantAnimation> m_animation;
 };
 

@@ -6,7 +6,8 @@ import Brimlark.Uninstaller
 // grid's toolbar and sheet make them. ContentView loads this apart from the
 // window, in the background: none of them shows in the first frame.
 Item {
-    // The desk tools' controllers (DeskTools), or null.
+    // What the desk tools' popovers are made with (DeskTools), or null;
+    // every opening gets controllers of its own.
     property QtObject deskTools: null
 
     // The tools open empty without their controllers.
@@ -36,19 +37,22 @@ Item {
     Component {
         id: qrContent
         QRGeneratorPopoverView {
-            controller: deskTools.qrGenerator
+            id: qr
+            controller: deskTools.makeQRGenerator(qr)
         }
     }
     Component {
         id: notesContent
         StickyNotesPopoverView {
-            controller: deskTools.stickyNotes
+            id: notes
+            controller: deskTools.makeStickyNotes(notes)
         }
     }
     Component {
         id: snippetsContent
         CodeSnippetsPopoverView {
-            controller: deskTools.codeSnippets
+            id: snippets
+            controller: deskTools.makeCodeSnippets(snippets)
         }
     }
 }

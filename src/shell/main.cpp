@@ -189,8 +189,8 @@ int main(int argc, char *argv[])
         engine.rootContext()->setContextProperty(QStringLiteral("uninstallerServices"), &uninstaller);
     };
 
-    // The desk tools are made once over the shared stores; the toolbar's
-    // popovers show them. The QR code's file goes to the private runtime
+    // The desk tools are made once over the shared stores; each of the
+    // toolbar's popovers gets controllers of its own. The QR code's file goes to the private runtime
     // folder, or, without one, to a private folder of this run.
     std::string whyNoRuntimeFolder;
     const auto runtimeFolder = privateRuntimeDirectory(&whyNoRuntimeFolder);
@@ -208,11 +208,7 @@ int main(int argc, char *argv[])
     RulerManager::installShared(&ruler);
     // A colour pick outlives its popover: it ends even when the popover has closed.
     const std::unique_ptr<ScreenSampler> screenSampler = ScreenSampler::create();
-    QRGeneratorController qrGenerator(qrFolder, scheduler);
-    StickyNotesController stickyNotes(storage);
-    CodeSnippetsController codeSnippets(storage, scheduler);
-    DeskTools deskTools(qrGenerator, stickyNotes, codeSnippets, ruler,
-        { storage, *screenSampler, Pasteboard::general(), scheduler });
+    DeskTools deskTools(ruler, { storage, *screenSampler, Pasteboard::general(), scheduler, qrFolder });
     services.windowProperties.insert(QStringLiteral("deskTools"), QVariant::fromValue(&deskTools));
     // The same manager the catalog and the stores follow.
     services.windowProperties.insert(QStringLiteral("workspaceManager"), QVariant::fromValue(&workspaces));

@@ -8,7 +8,11 @@ import Brimlark.Views
 Rectangle {
     id: row
 
-    required property var snippet
+    // One row of the snippet list (CodeSnippetListModel's roles).
+    required property string snippetID
+    required property string title
+    required property string code
+    required property string language
     required property bool isExpanded
     signal copy()
     signal remove()
@@ -30,20 +34,25 @@ Rectangle {
         spacing: 8
 
         RowLayout {
+            objectName: "snippetHeader"
             Layout.fillWidth: true
 
-            // The whole header, spacer included, expands and collapses.
+            // The whole header, spacer included, expands and collapses; the
+            // press is taken here, so nothing below the popover sees it.
             TapHandler {
+                gesturePolicy: TapHandler.ReleaseWithinBounds
                 onTapped: row.tap()
             }
             Accessible.role: Accessible.Button
-            Accessible.name: row.snippet.title
+            Accessible.name: row.title
             Accessible.onPressAction: row.tap()
 
             ColumnLayout {
                 spacing: 3
                 Label {
-                    text: row.snippet.title
+                    objectName: "snippetTitle"
+                    text: row.title
+                    textFormat: Text.PlainText
                     font.pixelSize: 12
                     font.bold: true
                     color: row.primaryColor
@@ -51,7 +60,9 @@ Rectangle {
                     Layout.maximumWidth: 220
                 }
                 Label {
-                    text: row.snippet.language
+                    objectName: "snippetLanguage"
+                    text: row.language
+                    textFormat: Text.PlainText
                     font.pixelSize: 9
                     font.weight: Font.Medium
                     color: row.secondaryColor
@@ -79,7 +90,7 @@ Rectangle {
                     }
                     onClicked: row.copy()
                     Accessible.role: Accessible.Button
-                    Accessible.name: "Copy " + row.snippet.title
+                    Accessible.name: "Copy " + row.title
                     Accessible.onPressAction: row.copy()
                 }
                 ToolButton {
@@ -94,7 +105,7 @@ Rectangle {
                     }
                     onClicked: row.remove()
                     Accessible.role: Accessible.Button
-                    Accessible.name: "Delete " + row.snippet.title
+                    Accessible.name: "Delete " + row.title
                     Accessible.onPressAction: row.remove()
                 }
             }
@@ -125,7 +136,8 @@ Rectangle {
                     readOnly: true
                     selectByMouse: true
                     topPadding: 4
-                    text: row.snippet.code
+                    text: row.code
+                    textFormat: TextEdit.PlainText
                     font.family: "monospace"
                     font.pixelSize: 11
                     color: row.primaryColor

@@ -7,7 +7,6 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QPointer>
-#include <QVariantMap>
 
 namespace brimlark {
 
@@ -17,8 +16,13 @@ CodeSnippetsController::CodeSnippetsController(
     , m_storage(storage)
     , m_scheduler(scheduler)
 {
-    connect(&m_storage, &WorkspaceStorage::codeSnippetsChanged, this,
-        &CodeSnippetsController::filteredSnippetsChanged);
+    connect(&m_storage, &WorkspaceStorage::codeSnippetsChanged, this, &CodeSnippetsController::refilter);
+    refilter();
+}
+
+void CodeSnippetsController::refilter()
+{
+    m_filtered.setSnippets(filteredSnippets());
 }
 
 template <typename T> void CodeSnippetsController::assign(T &field, const T &value)
@@ -33,7 +37,7 @@ void CodeSnippetsController::setSnippetSearch(const QString &text)
 {
     if (text != m_snippetSearch) {
         assign(m_snippetSearch, text);
-        emit filteredSnippetsChanged();
+        refilter();
     }
 }
 
@@ -72,16 +76,6 @@ QList<CodeSnippet> CodeSnippetsController::filteredSnippets() const
         if (snippet.title.contains(m_snippetSearch, Qt::CaseInsensitive)) {
             out << snippet;
         }
-    }
-    return out;
-}
-
-QVariantList CodeSnippetsController::filteredSnippetList() const
-{
-    QVariantList out;
-    for (const auto &s : filteredSnippets()) {
-        out << QVariantMap { { QStringLiteral("id"), s.idText() }, { QStringLiteral("title"), s.title },
-            { QStringLiteral("code"), s.code }, { QStringLiteral("language"), s.language } };
     }
     return out;
 }

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "model/StickyNote.h"
+#include "tools/CodeSnippetListModel.h"
 
 #include <QObject>
-#include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
 namespace brimlark {
@@ -25,7 +25,7 @@ class CodeSnippetsController : public QObject
     Q_PROPERTY(QString newLanguage READ newLanguage WRITE setNewLanguage NOTIFY changed)
     Q_PROPERTY(bool canSave READ canSave NOTIFY changed)
     Q_PROPERTY(QString expandedSnippetID READ expandedSnippetID NOTIFY changed)
-    Q_PROPERTY(QVariantList filteredSnippets READ filteredSnippetList NOTIFY filteredSnippetsChanged)
+    Q_PROPERTY(brimlark::CodeSnippetListModel *filteredSnippets READ filteredSnippetModel CONSTANT)
     Q_PROPERTY(QString copyMessage READ copyMessage NOTIFY copyMessageChanged)
 
 public:
@@ -49,7 +49,8 @@ public:
     // The stored snippets whose title holds the search text, ignoring case;
     // all of them for an empty search.
     QList<CodeSnippet> filteredSnippets() const;
-    QVariantList filteredSnippetList() const;
+    // The same list as rows for the view, updated row by row.
+    CodeSnippetListModel *filteredSnippetModel() { return &m_filtered; }
 
     Q_INVOKABLE void toggleCreateForm() { setShowCreateForm(!m_showCreateForm); }
     Q_INVOKABLE void save();
@@ -59,13 +60,12 @@ public:
 
 signals:
     void changed();
-    // Apart from changed(), so that expanding a row keeps the list as it is.
-    void filteredSnippetsChanged();
     void copyMessageChanged();
 
 private:
     template <typename T> void assign(T &field, const T &value);
     void setCopyMessage(const QString &message);
+    void refilter();
 
     WorkspaceStorage &m_storage;
     Scheduler &m_scheduler;
@@ -76,6 +76,7 @@ private:
     QString m_newLanguage = QStringLiteral("Swift");
     QUuid m_expandedSnippetID;
     QString m_copyMessage;
+    CodeSnippetListModel m_filtered;
 };
 
 } // namespace brimlark

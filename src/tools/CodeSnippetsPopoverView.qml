@@ -117,6 +117,7 @@ Pane {
                         font.pixelSize: 13
                         selectByMouse: true
                         background: null
+                        textFormat: TextEdit.PlainText
                         text: root.controller.newCode
                         onTextChanged: {
                             if (text !== root.controller.newCode)
@@ -129,6 +130,7 @@ Pane {
                 }
                 Button {
                     objectName: "saveSnippetButton"
+                    readonly property bool reportsEnabledState: true
                     Layout.alignment: Qt.AlignHCenter
                     text: "Save Snippet"
                     highlighted: true
@@ -172,13 +174,11 @@ Pane {
             model: root.controller.filteredSnippets
             ScrollBar.vertical: ThinScrollBar { policy: ScrollBar.AlwaysOn }
             delegate: CodeSnippetItemView {
-                required property var modelData
                 width: ListView.view.width - 8
-                snippet: modelData
-                isExpanded: root.controller.expandedSnippetID === modelData.id
-                onCopy: root.controller.copy(modelData.id)
-                onRemove: root.controller.remove(modelData.id)
-                onTap: root.controller.toggleExpanded(modelData.id)
+                isExpanded: root.controller.expandedSnippetID === snippetID
+                onCopy: root.controller.copy(snippetID)
+                onRemove: root.controller.remove(snippetID)
+                onTap: root.controller.toggleExpanded(snippetID)
             }
         }
     }

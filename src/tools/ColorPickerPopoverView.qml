@@ -15,6 +15,10 @@ Item {
     implicitWidth: 240
     implicitHeight: body.implicitHeight
 
+    PopoverPressGuard {
+        anchors.fill: parent
+    }
+
     Column {
         id: body
         width: parent.width
@@ -189,6 +193,7 @@ Item {
 
                 delegate: Rectangle {
                     required property string modelData
+                    objectName: "recentColorChip"
                     width: chipRow.implicitWidth + 16
                     height: chipRow.implicitHeight + 8
                     radius: 6

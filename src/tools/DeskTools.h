@@ -9,6 +9,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QString>
 #include <QtQml/qqmlregistration.h>
 
 namespace brimlark {
@@ -18,18 +19,15 @@ class Scheduler;
 class ScreenSampler;
 class WorkspaceStorage;
 
-// What the toolbar's desk-tool popovers are made with: the controllers the
-// program builds once over its stores, the screen ruler's manager, and the
-// services the colour picker and measure popovers get a controller over each
-// time they open. The program owns all of it; it outlives the window.
+// What the toolbar's desk-tool popovers are made with: the screen ruler's
+// manager and the services each popover gets a controller over every time it
+// opens, so a reopened popover starts from its initial view state while the
+// stored lists stay. The program owns all of it; it outlives the window.
 class DeskTools : public QObject
 {
     Q_OBJECT
     QML_ELEMENT
-    QML_UNCREATABLE("Made by the program with its desk-tool controllers")
-    Q_PROPERTY(brimlark::QRGeneratorController *qrGenerator READ qrGenerator CONSTANT)
-    Q_PROPERTY(brimlark::StickyNotesController *stickyNotes READ stickyNotes CONSTANT)
-    Q_PROPERTY(brimlark::CodeSnippetsController *codeSnippets READ codeSnippets CONSTANT)
+    QML_UNCREATABLE("Made by the program over its services")
     Q_PROPERTY(brimlark::RulerManager *rulerManager READ rulerManager CONSTANT)
 
 public:
@@ -40,25 +38,22 @@ public:
         ScreenSampler &sampler;
         Pasteboard &pasteboard;
         Scheduler &scheduler;
+        // Where the QR code's PNG goes: a folder only this user can enter.
+        QString qrFolder;
     };
 
-    DeskTools(QRGeneratorController &qrGenerator, StickyNotesController &stickyNotes,
-        CodeSnippetsController &codeSnippets, RulerManager &rulerManager, PopoverServices popovers,
-        QObject *parent = nullptr);
+    DeskTools(RulerManager &rulerManager, PopoverServices popovers, QObject *parent = nullptr);
 
-    QRGeneratorController *qrGenerator() const { return m_qrGenerator; }
-    StickyNotesController *stickyNotes() const { return m_stickyNotes; }
-    CodeSnippetsController *codeSnippets() const { return m_codeSnippets; }
     RulerManager *rulerManager() const { return m_rulerManager; }
 
     // A controller for one open popover, owned by (and gone with) `owner`.
     Q_INVOKABLE brimlark::ColorPickerController *makeColorPicker(QObject *owner) const;
     Q_INVOKABLE brimlark::MeasurePopoverController *makeMeasurePopover(QObject *owner) const;
+    Q_INVOKABLE brimlark::QRGeneratorController *makeQRGenerator(QObject *owner) const;
+    Q_INVOKABLE brimlark::StickyNotesController *makeStickyNotes(QObject *owner) const;
+    Q_INVOKABLE brimlark::CodeSnippetsController *makeCodeSnippets(QObject *owner) const;
 
 private:
-    QPointer<QRGeneratorController> m_qrGenerator;
-    QPointer<StickyNotesController> m_stickyNotes;
-    QPointer<CodeSnippetsController> m_codeSnippets;
     QPointer<RulerManager> m_rulerManager;
     PopoverServices m_popovers;
 };

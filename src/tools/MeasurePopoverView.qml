@@ -18,6 +18,10 @@ Item {
     implicitWidth: 240
     implicitHeight: body.implicitHeight
 
+    PopoverPressGuard {
+        anchors.fill: parent
+    }
+
     Column {
         id: body
         width: parent.width
@@ -149,6 +153,7 @@ Item {
 
                 delegate: Rectangle {
                     required property string modelData
+                    objectName: "measurementRow"
                     x: 2
                     width: rows.width - 4
                     height: rowText.implicitHeight + 12
@@ -174,6 +179,7 @@ Item {
                         }
                         Text {
                             id: rowText
+                            objectName: "measurementText"
                             text: modelData
                             textFormat: Text.PlainText
                             font.pixelSize: 11

@@ -85,8 +85,9 @@ void RulerManager::showRuler()
     m_window = m_makeWindow(frame);
     RulerWindow *window = m_window.get();
     window->onLiveResizeEnded = [this] { windowDidEndLiveResize(); };
-    // The close button lives in the window: it is dropped after the click's
-    // handling has returned, and only if it is still the current ruler.
+    // The close button lives in the window, and a close by the window system
+    // arrives in its event handling: it is dropped after that has returned,
+    // and only if it is still the current ruler.
     window->onCloseRequested = [this, window] {
         QMetaObject::invokeMethod(
             this,
@@ -134,7 +135,8 @@ void RulerManager::resizeRuler(double width, double height)
     if (!wholeWidth || !wholeHeight) {
         return;
     }
-    m_window->setFrame(RulerWindowPlacement::resizedFrame(m_window->frame(), width, height), true);
+    m_window->setFrame(
+        RulerWindowPlacement::resizedFrame(m_window->frame(), width, height, m_window->desktopFrame()), true);
     addMeasurement(*wholeWidth, *wholeHeight);
 }
 

@@ -47,7 +47,8 @@ public:
     void windowDidEndLiveResize();
     // Gives the window the size, its left and top edges kept, and records the
     // size asked for. A size that is not finite or reaches 2^31 in magnitude
-    // does nothing; the window itself gets at most what X11 allows.
+    // does nothing; the window itself gets at least the ruler's minimum and
+    // at most the virtual desktop's size.
     Q_INVOKABLE void resizeRuler(double width, double height);
     void addMeasurement(qint64 width, qint64 height);
 

@@ -39,6 +39,7 @@ Pane {
 
                 ToolButton {
                     objectName: "addNoteButton"
+                    readonly property bool reportsEnabledState: true
                     flat: true
                     padding: 2
                     contentItem: SymbolImage {
@@ -54,6 +55,7 @@ Pane {
                 }
                 ToolButton {
                     objectName: "deleteNoteButton"
+                    readonly property bool reportsEnabledState: true
                     flat: true
                     padding: 2
                     enabled: root.controller.hasNotes
@@ -134,6 +136,7 @@ Pane {
                         font.pixelSize: 13
                         selectByMouse: true
                         background: null
+                        textFormat: TextEdit.PlainText
                         text: root.controller.noteText
                         // Every keystroke goes to the stored note.
                         onTextChanged: {
@@ -169,6 +172,7 @@ Pane {
                             Accessible.checked: modelData.selected
                             Accessible.onPressAction: root.controller.pickColor(modelData.hex)
                             TapHandler {
+                                gesturePolicy: TapHandler.ReleaseWithinBounds
                                 onTapped: root.controller.pickColor(modelData.hex)
                             }
                         }
@@ -181,6 +185,7 @@ Pane {
 
                     Button {
                         objectName: "previousNoteButton"
+                        readonly property bool reportsEnabledState: true
                         implicitWidth: 26
                         enabled: root.controller.canGoPrevious
                         contentItem: SymbolImage {
@@ -203,6 +208,7 @@ Pane {
                     }
                     Button {
                         objectName: "nextNoteButton"
+                        readonly property bool reportsEnabledState: true
                         implicitWidth: 26
                         enabled: root.controller.canGoNext
                         contentItem: SymbolImage {

@@ -2,6 +2,8 @@
 
 #include "uninstaller/ResidualCategory.h"
 
+#include <QByteArray>
+#include <QFile>
 #include <QString>
 #include <QUuid>
 #include <QtGlobal>
@@ -21,6 +23,12 @@ struct AppResidualFile
     bool isUserDeletable = false;
     // A folder (not following a link): shown with a folder icon.
     bool isDirectory = false;
+    // The path as the file system spells it. A name that is not UTF-8 has no
+    // exact text form: path then only reads like it, and this is what is
+    // removed. Empty means path's own encoding.
+    QByteArray nativePath {};
+
+    QByteArray fileSystemPath() const { return nativePath.isEmpty() ? QFile::encodeName(path) : nativePath; }
 
     friend bool operator==(const AppResidualFile &a, const AppResidualFile &b) { return a.id == b.id; }
 };

@@ -3,12 +3,20 @@
 #include "uninstaller/ByteCountFormatter.h"
 #include "uninstaller/DeletionProbe.h"
 #include "uninstaller/ResidualScan.h"
+#include "uninstaller/helper/SafeRemoval.h"
 
 #include <QMutex>
 #include <QPromise>
 #include <QThreadPool>
 
 namespace brimlark {
+
+namespace {
+QString cleanedRoot(const QString &path)
+{
+    return path.isEmpty() ? path : QString::fromStdString(SafeRemoval::cleaned(path.toStdString()));
+}
+} // namespace
 
 // Workers reach the scanner only through this link, which the scanner cuts
 // when it goes; a worker that outlives it posts nothing.
@@ -39,8 +47,12 @@ AppUninstallerScanner::AppUninstallerScanner(Services services, QObject *parent)
     , m_link(std::make_shared<Link>())
 {
     if (!m_services.isDeletable) {
-        m_services.isDeletable = isDeletableFile;
+        m_services.isDeletable = [](const QByteArray &path) { return isDeletableFile(path); };
     }
+    // Once, here: "/x//home" or "/x/./home" would make every path built on it
+    // one that the removal refuses as not plainly written.
+    m_services.home = cleanedRoot(m_services.home);
+    m_services.systemRoot = cleanedRoot(m_services.systemRoot);
     if (!m_services.pool) {
         m_services.pool = QThreadPool::globalInstance();
     }
@@ -202,6 +214,8 @@ void AppUninstallerScanner::scan(const QString &appName, const QString &bundlePa
             return;
         }
         input.bundleID = bundleIdentifier ? bundleIdentifier(input.bundlePath) : std::nullopt;
+        input.otherApps = ResidualScan::installedApplications(
+            input.home, input.systemRoot, input.bundlePath, bundleIdentifier);
         // Updates of a superseded scan are dropped on arrival.
         const auto publish = [&link, generation](std::function<void(AppUninstallerScanner &)> update) {
             link->post([generation, update = std::move(update)](AppUninstallerScanner &s) {
@@ -251,7 +265,7 @@ QFuture<RemovalResult> AppUninstallerScanner::removeSelectedFiles(DeletionMethod
                 return;
             }
             s.m_residualFiles.removeIf(
-                [&removed](const AppResidualFile &f) { return removed.contains(f.path); });
+                [&removed](const AppResidualFile &f) { return removed.contains(f.fileSystemPath()); });
             Q_EMIT s.residualFilesChanged();
         });
         promise->addResult(std::move(result));

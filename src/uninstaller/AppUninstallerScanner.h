@@ -44,8 +44,8 @@ public:
         QString systemRoot;
         // CFBundleIdentifier of the bundle at a path; none when unreadable.
         std::function<std::optional<QString>(const QString &bundlePath)> bundleIdentifier;
-        // Defaults to isDeletableFile.
-        std::function<bool(const QString &path)> isDeletable;
+        // Defaults to isDeletableFile; the path as the file system spells it.
+        std::function<bool(const QByteArray &path)> isDeletable;
         AdminRunner *adminRunner = nullptr;
         Trash *trash = nullptr;
         // Defaults to the global pool.

@@ -8,9 +8,8 @@
 
 namespace brimlark {
 
-bool isDeletableFile(const QString &path)
+bool isDeletableFile(const QByteArray &native)
 {
-    const QByteArray native = QFile::encodeName(path);
     const qsizetype slash = native.lastIndexOf('/');
     if (slash < 0) {
         return false;

@@ -6,6 +6,7 @@
 
 #include <QFile>
 
+#include <cerrno>
 #include <sys/stat.h>
 
 namespace brimlark {
@@ -15,16 +16,19 @@ namespace {
 constexpr int s_moveAttempts = 4;
 
 const QString s_denied = QStringLiteral("Administrator access was denied or cancelled.");
+const QString s_unavailable = QStringLiteral("Administrator access is not available here.");
+const QString s_otherFileSystem
+    = QStringLiteral("It is on another file system than the Trash, so it can’t be moved there.");
 
 QString text(const std::string &s)
 {
     return QString::fromStdString(s);
 }
 
-bool existsNoFollow(const QString &path)
+bool existsNoFollow(const QByteArray &path)
 {
     struct stat st;
-    return lstat(QFile::encodeName(path).constData(), &st) == 0;
+    return lstat(path.constData(), &st) == 0;
 }
 
 class Remover
@@ -33,21 +37,23 @@ public:
     explicit Remover(const ResidualRemoval::Context &c)
         : m_context(c)
         , m_trashFiles(c.trash ? c.trash->filesDirectory() : std::string())
-        , m_safe(c.home.toStdString(), c.systemRoot.toStdString(), m_trashFiles)
+        , m_safe(QFile::encodeName(c.home).toStdString(), QFile::encodeName(c.systemRoot).toStdString(),
+              m_trashFiles)
     {
     }
 
     // Empty when the entry went; otherwise the message's reason.
     std::optional<QString> removePermanently(const AppResidualFile &entry)
     {
-        const std::string path = QFile::encodeName(entry.path).toStdString();
+        const std::string path = entry.fileSystemPath().toStdString();
         QString ownFailure = s_denied;
         if (entry.isUserDeletable) {
             const SafeRemoval::Outcome own = m_safe.remove(path);
             if (own.status == SafeRemoval::Status::Ok) {
                 return std::nullopt;
             }
-            if (own.status == SafeRemoval::Status::Refused) {
+            // Refused, or stopped at another file system: final either way.
+            if (own.status == SafeRemoval::Status::Refused || own.error == EXDEV) {
                 return text(own.reason);
             }
             ownFailure = text(own.reason);
@@ -58,6 +64,8 @@ public:
             return std::nullopt;
         case AdminRunner::Outcome::Denied:
             return ownFailure;
+        case AdminRunner::Outcome::Unavailable:
+            return entry.isUserDeletable ? ownFailure : s_unavailable;
         default:
             return text(admin.reason);
         }
@@ -68,7 +76,7 @@ public:
         if (!m_context.trash) {
             return QStringLiteral("The Trash isn’t available.");
         }
-        const std::string path = QFile::encodeName(entry.path).toStdString();
+        const std::string path = entry.fileSystemPath().toStdString();
         std::string error;
         std::optional<Trash::Reservation> name = m_context.trash->reserve(path, false, error);
         SafeRemoval::Outcome own;
@@ -85,9 +93,11 @@ public:
         if (own.status == SafeRemoval::Status::Ok) {
             return std::nullopt;
         }
-        if (own.status != SafeRemoval::Status::Failed) {
+        // A refusal, or a Trash on another file system, is final: an
+        // administrator could not do better, so nobody is asked.
+        if (own.status != SafeRemoval::Status::Failed || own.error == EXDEV) {
             m_context.trash->release(*name);
-            return text(own.reason);
+            return own.error == EXDEV ? s_otherFileSystem : text(own.reason);
         }
         // The application writes the .trashinfo; the helper only moves.
         for (int attempt = 0; name && attempt < s_moveAttempts; ++attempt) {
@@ -101,6 +111,9 @@ public:
             case AdminRunner::Outcome::Denied:
                 m_context.trash->release(*name);
                 return text(own.reason);
+            case AdminRunner::Outcome::Unavailable:
+                m_context.trash->release(*name);
+                return s_unavailable;
             case AdminRunner::Outcome::Failed:
                 m_context.trash->release(*name);
                 return text(admin.reason);
@@ -123,11 +136,11 @@ private:
     AdminRunner::Result runAdmin(std::vector<std::string> operation)
     {
         if (!m_context.adminRunner) {
-            return { AdminRunner::Outcome::Failed, "Administrator access isn’t available." };
+            return { AdminRunner::Outcome::Unavailable, {} };
         }
         // Fixed order: operation, the three roots, then the operands.
-        std::vector<std::string> args { operation.front(), m_context.home.toStdString(),
-            m_context.systemRoot.toStdString(), m_trashFiles };
+        std::vector<std::string> args { operation.front(), QFile::encodeName(m_context.home).toStdString(),
+            QFile::encodeName(m_context.systemRoot).toStdString(), m_trashFiles };
         args.insert(args.end(), operation.begin() + 1, operation.end());
         return m_context.adminRunner->run(args);
     }
@@ -156,7 +169,7 @@ RemovalResult ResidualRemoval::run(
     Remover remover(context);
     for (const AppResidualFile &entry : selection) {
         // lstat, so a dangling link among the findings is still removed.
-        if (!existsNoFollow(entry.path)) {
+        if (!existsNoFollow(entry.fileSystemPath())) {
             continue;
         }
         std::optional<QString> failure;
@@ -173,7 +186,7 @@ RemovalResult ResidualRemoval::run(
         }
         ++result.removedCount;
         result.freedBytes += entry.sizeBytes;
-        result.removedPaths.insert(entry.path);
+        result.removedPaths.insert(entry.fileSystemPath());
     }
     return result;
 }

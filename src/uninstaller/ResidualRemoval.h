@@ -2,6 +2,7 @@
 
 #include "uninstaller/AppResidualFile.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -22,7 +23,8 @@ struct RemovalResult
     int removedCount = 0;
     qint64 freedBytes = 0;
     QStringList errors;
-    QSet<QString> removedPaths;
+    // As the file system spells them (AppResidualFile::fileSystemPath).
+    QSet<QByteArray> removedPaths;
 };
 
 // Removes a snapshot of selected findings, entry by entry, on the calling

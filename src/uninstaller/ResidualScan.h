@@ -3,6 +3,7 @@
 #include "uninstaller/AppResidualFile.h"
 #include "uninstaller/ScanStage.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 
@@ -17,6 +18,12 @@ namespace brimlark {
 class ResidualScan
 {
 public:
+    // Another installed application: what its leftovers are named after.
+    struct InstalledApp
+    {
+        QString name; // without ".app"
+        std::optional<QString> bundleID;
+    };
     struct Input
     {
         QString appName;
@@ -24,7 +31,9 @@ public:
         std::optional<QString> bundleID; // as read from the bundle; validated here
         QString home;
         QString systemRoot;
-        std::function<bool(const QString &path)> isDeletable;
+        std::function<bool(const QByteArray &path)> isDeletable;
+        // Every other installed application (not this bundle).
+        QList<InstalledApp> otherApps;
     };
     using Announce = std::function<void(ScanStage stage, double progress)>;
 
@@ -37,14 +46,30 @@ public:
     // name and, when present, the identifier; an empty needle matches nothing.
     static bool nameMatches(
         const QString &name, const QString &appName, const std::optional<QString> &bundleID);
+    // Whether a finding of the name rule starts selected: it names the
+    // identifier, or the application's name as a whole word, and no other
+    // installed application's name (a whole word) or identifier. Names
+    // shorter than 3 characters select nothing by themselves.
+    static bool startsSelected(const QString &name, const QString &appName,
+        const std::optional<QString> &bundleID, const QList<InstalledApp> &otherApps);
+    // needle occurs in text with no letter or digit right before or after it.
+    static bool containsWord(const QString &text, const QString &needle);
+    // The bundles directly inside the application folders (the catalog's
+    // rule), with identifiers read by bundleIdentifier; the one at
+    // excludedPath is left out.
+    static QList<InstalledApp> installedApplications(const QString &home, const QString &systemRoot,
+        const QString &excludedPath,
+        const std::function<std::optional<QString>(const QString &bundlePath)> &bundleIdentifier);
+
     // The identifier's pieces after the first, compared as written.
     static bool groupMatches(const QString &name, const QString &bundleID);
 
     // Sum of the sizes of the regular files below a folder, hidden entries and
     // everything inside hidden folders left out; a file's own size otherwise.
-    static qint64 directorySize(const QString &path);
+    // Any depth: the walk holds a bounded number of descriptors.
+    static qint64 directorySize(const QByteArray &path);
     // A regular file's own size, not following a link; 0 for anything else.
-    static qint64 fileSize(const QString &path);
+    static qint64 fileSize(const QByteArray &path);
 
     // Every Library folder the steps list, in step order; the access gate
     // checks that these can be read.

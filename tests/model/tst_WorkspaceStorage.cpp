@@ -87,4 +87,53 @@ TEST_F(WorkspaceStorageTest, UnreadableNotesAreKeptAsideThenReplacedByStarters)
     EXPECT_EQ(std::string(aside->begin(), aside->end()), bad);
 }
 
+TEST_F(WorkspaceStorageTest, RecentListsKeepEveryTextAndSetAsideWhatTheyCouldNotRead)
+{
+    using Array = DefaultsValue::Array;
+    struct Case
+    {
+        const char *name;
+        std::optional<DefaultsValue> stored;
+        std::vector<const char *> loaded;
+        bool keptAside;
+    };
+    const std::vector<Case> cases = {
+        { "absent", std::nullopt, {}, false },
+        { "all texts", DefaultsValue(Array { "#112233", "#445566" }), { "#112233", "#445566" }, false },
+        { "one number among texts", DefaultsValue(Array { "#112233", "#445566", 42, "#778899" }),
+            { "#112233", "#445566", "#778899" }, true },
+        { "a nested list", DefaultsValue(Array { Array { "#112233" }, "#445566" }), { "#445566" }, true },
+        { "not a list", DefaultsValue("not a list"), {}, true },
+        { "data", DefaultsValue(DefaultsValue::Data { 1, 2 }), {}, true },
+    };
+    for (const char *base : { "brimlark_recent_colors", "brimlark_recent_measurements" }) {
+        for (const auto &c : cases) {
+            SCOPED_TRACE(std::string(base) + ": " + c.name);
+            Defaults defaults;
+            WorkspaceManager workspaces(defaults, center);
+            const std::string k = workspaces.perWorkspaceKey(QString::fromLatin1(base)).toStdString();
+            if (c.stored) {
+                defaults.set(k, *c.stored);
+            }
+            WorkspaceStorage storage(defaults, workspaces, center);
+            const QStringList &loaded = std::string(base) == "brimlark_recent_colors"
+                ? storage.recentColors()
+                : storage.recentMeasurements();
+            QStringList expected;
+            for (const char *text : c.loaded) {
+                expected << QString::fromUtf8(text);
+            }
+            EXPECT_EQ(loaded, expected);
+            // What was read is stored back at once; the original survives aside.
+            EXPECT_EQ(defaults.stringArray(k).value_or(std::vector<std::string> { "missing" }).size(),
+                std::size_t(c.loaded.size()));
+            const auto aside = defaults.object(k + "_unreadable");
+            EXPECT_EQ(aside.has_value(), c.keptAside);
+            if (c.keptAside && aside) {
+                EXPECT_TRUE(*aside == *c.stored);
+            }
+        }
+    }
+}
+
 } // namespace

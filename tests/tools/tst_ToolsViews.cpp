@@ -1,3 +1,4 @@
+#include "ToolsFixture.h"
 #include "model/WorkspaceManager.h"
 #include "model/WorkspaceStorage.h"
 #include "platform/Defaults.h"
@@ -5,12 +6,15 @@
 #include "shell/BrimlarkApp.h"
 #include "support/ManualScheduler.h"
 #include "tools/CodeSnippetsController.h"
+#include "tools/DeskTools.h"
 #include "tools/QRGeneratorController.h"
 #include "tools/StickyNotesController.h"
 
+#include <QAccessible>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
+#include <QQuickWindow>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -78,6 +82,56 @@ TEST_F(ToolsViewsTest, PopoversShowTheirStates)
     snippets.toggleCreateForm();
     EXPECT_TRUE(shown(snippetsView.get(), "snippetForm"));
     EXPECT_FALSE(shown(snippetsView.get(), "snippetList"));
+}
+
+TEST_F(ToolsViewsTest, ThePagerAndDeleteButtonsTellAssistiveTechnologyWhenTheyAreDisabled)
+{
+    // Made as the toolbar makes it, by the desk tools.
+    test::ToolsFixture tools;
+    QObject owner;
+    StickyNotesController &notes
+        = *static_cast<DeskTools *>(tools.deskToolsObject())->makeStickyNotes(&owner);
+    tools.setNotes({ QStringLiteral("one"), QStringLiteral("two") });
+    QQuickWindow window;
+    auto view = make("StickyNotesPopoverView", &notes);
+    ASSERT_TRUE(view);
+    view->setParentItem(window.contentItem());
+    window.resize(400, 400);
+    window.show();
+    const auto disabled = [&](const char *name) {
+        QAccessibleInterface *button
+            = QAccessible::queryAccessibleInterface(view->findChild<QQuickItem *>(QString::fromLatin1(name)));
+        EXPECT_TRUE(button) << name;
+        return button ? button->state().disabled : false;
+    };
+    // Two notes, the first shown: only "Previous Note" is disabled.
+    EXPECT_TRUE(disabled("previousNoteButton"));
+    EXPECT_FALSE(disabled("nextNoteButton"));
+    EXPECT_FALSE(disabled("deleteNoteButton"));
+    notes.nextNote();
+    EXPECT_FALSE(disabled("previousNoteButton"));
+    EXPECT_TRUE(disabled("nextNoteButton"));
+    tools.setNotes({});
+    EXPECT_TRUE(disabled("deleteNoteButton"));
+    EXPECT_FALSE(disabled("addNoteButton"));
+    // A disabled button offers no press either.
+    QAccessibleInterface *remove = QAccessible::queryAccessibleInterface(
+        view->findChild<QQuickItem *>(QStringLiteral("deleteNoteButton")));
+    ASSERT_TRUE(remove && remove->actionInterface());
+    EXPECT_TRUE(remove->actionInterface()->actionNames().isEmpty());
+    EXPECT_EQ(remove->role(), QAccessible::Button);
+    EXPECT_EQ(remove->text(QAccessible::Name), QStringLiteral("Delete Note"));
+    // Still in the tree a screen reader walks.
+    QAccessibleInterface *parent = remove->parent();
+    ASSERT_TRUE(parent);
+    EXPECT_GE(parent->indexOfChild(remove), 0);
+    remove->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QAccessibleInterface *add = QAccessible::queryAccessibleInterface(
+        view->findChild<QQuickItem *>(QStringLiteral("addNoteButton")));
+    ASSERT_TRUE(add && add->actionInterface());
+    add->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(tools.noteTexts(), QStringList { QString() });
+    EXPECT_FALSE(disabled("deleteNoteButton"));
 }
 
 } // namespace

@@ -31,7 +31,7 @@ class Sheet : public ::testing::Test
 {
 protected:
     void SetUp() override { m_tree.makeFooLeftovers(); }
-    std::unique_ptr<AppUninstallerFlow> open()
+    std::unique_ptr<AppUninstallerFlow> open(const QString &bundle = {})
     {
         const QString systemLibrary = m_tree.root() + QStringLiteral("/Library/");
         m_services = std::make_unique<UninstallerServices>(
@@ -40,13 +40,15 @@ protected:
                 return std::make_unique<AppUninstallerScanner>(
                     AppUninstallerScanner::Services { m_tree.home(), m_tree.root(),
                         [](const QString &) { return QStringLiteral("com.acme.foo"); },
-                        [systemLibrary](const QString &p) { return !p.startsWith(systemLibrary); }, &admin,
-                        &m_trash, &m_pool });
+                        [systemLibrary](
+                            const QByteArray &p) { return !QFile::decodeName(p).startsWith(systemLibrary); },
+                        &admin, &m_trash, &m_pool });
             },
             access, scheduler);
         auto flow = std::make_unique<AppUninstallerFlow>();
         flow->setServices(m_services.get());
-        flow->appeared(QStringLiteral("Foo"), m_tree.root() + QStringLiteral("/Applications/Foo.app"));
+        flow->appeared(QStringLiteral("Foo"),
+            bundle.isEmpty() ? m_tree.root() + QStringLiteral("/Applications/Foo.app") : bundle);
         return flow;
     }
     bool reviewed(AppUninstallerFlow &flow)
@@ -110,6 +112,39 @@ TEST_F(Sheet, TheGatePollsOnlyAfterOpeningSettingsKeepsOneTimerAndScansOnceGrant
     closing->openSystemSettings();
     closing->disappeared();
     EXPECT_EQ(scheduler.pendingCount(), 0u);
+}
+
+TEST_F(Sheet, ALockedRowCannotBeToggledAndASystemApplicationCannotBeRemoved)
+{
+    access.granted = true;
+    auto flow = open();
+    ASSERT_TRUE(reviewed(*flow));
+    const QList<AppResidualFile> &files = flow->scanner()->residualFiles();
+    const auto locked = std::find_if(
+        files.cbegin(), files.cend(), [](const AppResidualFile &f) { return !f.isUserDeletable; });
+    const auto deletable = std::find_if(
+        files.cbegin(), files.cend(), [](const AppResidualFile &f) { return f.isUserDeletable; });
+    ASSERT_NE(locked, files.cend());
+    ASSERT_NE(deletable, files.cend());
+    const QString lockedId = locked->id.toString();
+    const QString openId = deletable->id.toString();
+    flow->deselectAll();
+    EXPECT_FALSE(flow->canRemove());
+    flow->toggleSelection(lockedId);
+    EXPECT_EQ(flow->selectedCount(), 0);
+    EXPECT_FALSE(flow->canRemove());
+    flow->toggleSelection(openId);
+    EXPECT_EQ(flow->selectedCount(), 1);
+    EXPECT_TRUE(flow->canRemove());
+
+    // The same leftovers for an application of the system: nothing removable.
+    m_tree.file(QStringLiteral("root/System/Applications/Foo.app/Contents/x"), 1);
+    auto system = open(m_tree.root() + QStringLiteral("/System/Applications/Foo.app"));
+    ASSERT_TRUE(reviewed(*system));
+    ASSERT_TRUE(test::waitUntil([&] { return system->isSystemApp(); }));
+    system->selectAll();
+    EXPECT_GT(system->selectedCount(), 0);
+    EXPECT_FALSE(system->canRemove());
 }
 
 TEST(SheetRules, ARemovalResultBecomesTheDoneScreenOrTheAlert)

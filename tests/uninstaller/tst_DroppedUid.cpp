@@ -140,7 +140,7 @@ TEST_F(DroppedUid, AFailedOwnRemovalFallsBackToTheAdministratorWithItsOwnReason)
     });
     const QStringList lines = out.split(QLatin1Char('\n'));
     ASSERT_EQ(lines.size(), 6) << out.toStdString();
-    EXPECT_EQ(lines[0], QStringLiteral("com.acme.foo: “Cache.db” couldn’t be removed: Permission denied"));
+    EXPECT_EQ(lines[0], QStringLiteral("com.acme.foo: “Cache.db” couldn’t be removed: No permission"));
     EXPECT_EQ(lines[1], QStringLiteral("1"));
     EXPECT_EQ(lines[2], QStringLiteral("delete ") + path);
     EXPECT_EQ(lines[3], QStringLiteral("move com.acme.foo"));

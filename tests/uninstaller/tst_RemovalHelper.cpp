@@ -113,26 +113,36 @@ TEST_F(Helper, MovesIntoTheTrashWithoutReplacing)
     EXPECT_EQ(QFileInfo(m_trash + QStringLiteral("/myfoo_1.log")).size(), 3);
 }
 
-TEST_F(Helper, OnlyTheLaunchersRefusalReadsAsDenied)
+TEST_F(Helper, OnlyTheLaunchersRefusalReadsAsDeniedAndNoAgentAsUnavailable)
 {
     using O = AdminRunner::Outcome;
     const struct
     {
         std::vector<std::string> launcher;
         O outcome;
+        std::string reason; // contained in the reason
     } rows[] = {
-        { { "/bin/sh", "-c", "exit 126" }, O::Denied }, { { "/bin/sh", "-c", "exit 127" }, O::Denied },
-        { { "/usr/bin/env" }, O::Failed }, // the helper's own refusal, with its reason
-        { { "/nonexistent/pkexec" }, O::Failed }, // no launcher at all
+        { { "/bin/sh", "-c", "exit 126" }, O::Denied, "" },
+        { { "/bin/sh", "-c", "echo 'Error executing command as another user: Not authorized' >&2; exit 127" },
+            O::Denied, "Not authorized" },
+        // No agent or no authority: nobody was asked, so nobody refused.
+        { { "/bin/sh", "-c",
+              "echo 'Error executing command as another user: No authentication agent found.' >&2; exit "
+              "127" },
+            O::Unavailable, "No authentication agent" },
+        { { "/bin/sh", "-c", "exit 127" }, O::Unavailable, "" },
+        { { "/usr/bin/env" }, O::Failed, "wrong arguments" }, // the helper's own refusal, with its reason
+        { { "/nonexistent/pkexec" }, O::Failed, "couldn’t be started" }, // no launcher at all
+        // Through a launcher the helper hears only the operation and the item:
+        // it takes the roots from the asking account.
+        { { "/bin/sh", "-c", "shift; printf '%s|' \"$@\" >&2; exit 1", "sh" }, O::Failed, "delete|/etc|" },
     };
     for (const auto &row : rows) {
         PkexecAdminRunner runner(removalHelperPath(), row.launcher);
         const AdminRunner::Result r = runner.run({ "delete", m_tree.home().toStdString(),
             m_tree.root().toStdString(), m_trash.toStdString(), "/etc" });
-        EXPECT_EQ(r.outcome, row.outcome) << row.launcher.front();
-        if (row.outcome == O::Failed) {
-            EXPECT_FALSE(r.reason.empty());
-        }
+        EXPECT_EQ(r.outcome, row.outcome) << row.launcher.back();
+        EXPECT_NE(r.reason.find(row.reason), std::string::npos) << r.reason;
     }
     // Wrong arguments are the helper's failure, never a launcher status.
     EXPECT_EQ(m_runner.run({ "delete" }).outcome, AdminRunner::Outcome::Failed);

@@ -58,7 +58,7 @@ TEST(ResidualModel, SelectionWritesEachQualifyingEntryAndIgnoresLocks)
     const QString systemLibrary = tree.root() + QStringLiteral("/Library/");
     AppUninstallerScanner scanner(
         { tree.home(), tree.root(), [](const QString &) { return QStringLiteral("com.acme.foo"); },
-            [&](const QString &p) { return !p.startsWith(systemLibrary); } });
+            [&](const QByteArray &p) { return !QFile::decodeName(p).startsWith(systemLibrary); } });
 
     // Empty: nothing selected, nothing notified.
     QSignalSpy changes(&scanner, &AppUninstallerScanner::residualFilesChanged);
@@ -70,8 +70,9 @@ TEST(ResidualModel, SelectionWritesEachQualifyingEntryAndIgnoresLocks)
 
     ASSERT_TRUE(test::scanAndWait(
         scanner, QStringLiteral("Foo"), tree.root() + QStringLiteral("/Applications/Foo.app")));
-    // The two system preferences/daemons entries are locked and start unselected.
-    EXPECT_EQ(scanner.selectedCount(), scanner.totalCount() - 3);
+    // The three system entries are locked, and FooHelper.plist, Foobar Data
+    // and myfoo.log have "Foo" only inside a word: all six start unselected.
+    EXPECT_EQ(scanner.selectedCount(), scanner.totalCount() - 6);
     EXPECT_FALSE(scanner.isAllSelected(ResidualCategory::preferences));
     EXPECT_FALSE(scanner.isAllSelected(ResidualCategory::receipts));
     changes.clear();

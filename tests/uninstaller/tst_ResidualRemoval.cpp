@@ -29,8 +29,8 @@ protected:
         const QString systemLibrary = m_tree.root() + QStringLiteral("/Library/");
         m_scanner = std::make_unique<AppUninstallerScanner>(AppUninstallerScanner::Services { m_tree.home(),
             m_tree.root(), [](const QString &) { return QStringLiteral("com.acme.foo"); },
-            [systemLibrary](const QString &p) { return !p.startsWith(systemLibrary); }, &m_admin, &m_trash,
-            &m_pool });
+            [systemLibrary](const QByteArray &p) { return !QFile::decodeName(p).startsWith(systemLibrary); },
+            &m_admin, &m_trash, &m_pool });
         const QString path
             = bundle.isEmpty() ? m_tree.root() + QStringLiteral("/Applications/Foo.app") : bundle;
         EXPECT_TRUE(test::scanAndWait(*m_scanner, QStringLiteral("Foo"), path));
@@ -106,6 +106,20 @@ TEST_F(Removal, LockedEntriesGoStraightToTheAdministratorAndOnlyPkexecRefusalRea
             (m_tree.root() + QStringLiteral("/Library/Receipts/com.acme.foo.bom")).toStdString() }));
     EXPECT_EQ(scanner.totalCount(), 14);
     EXPECT_EQ(scanner.selectedCount(), 2); // failures stay listed and selected
+}
+
+TEST_F(Removal, NoAgentToAskIsNotARefusal)
+{
+    AppUninstallerScanner &scanner = scanned();
+    scanner.deselectAll();
+    scanner.selectAll(ResidualCategory::receipts); // locked
+    m_admin.answer = [](const std::vector<std::string> &) {
+        return AdminRunner::Result { AdminRunner::Outcome::Unavailable, "No authentication agent found." };
+    };
+    const RemovalResult result = test::waitForRemoval(scanner.removeSelectedFiles(DeletionMethod::permanent));
+    EXPECT_EQ(result.removedCount, 0);
+    EXPECT_EQ(result.errors,
+        QStringList { QStringLiteral("com.acme.foo.bom: Administrator access is not available here.") });
 }
 
 TEST_F(Removal, VanishedEntriesAreSkippedAndDanglingLinksRemoved)

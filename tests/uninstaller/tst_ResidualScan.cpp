@@ -2,6 +2,7 @@
 
 #include "TestSupport.h"
 #include "platform/Bundle.h"
+#include "platform/Trash.h"
 #include "uninstaller/ResidualScan.h"
 #include "uninstaller/helper/SafeRemoval.h"
 
@@ -11,6 +12,10 @@
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace brimlark;
 
@@ -36,7 +41,7 @@ std::vector<Row> rows(const AppUninstallerScanner &scanner)
 AppUninstallerScanner::Services services(const test::ResidualTree &tree, std::optional<QString> id)
 {
     return { tree.home(), tree.root(), [id](const QString &) { return id; },
-        [](const QString &) { return true; } };
+        [](const QByteArray &) { return true; } };
 }
 
 } // namespace
@@ -90,7 +95,8 @@ TEST(ResidualScan, UnusableIdentifiersAndEmptyNamesMatchNothing)
     tree.makeFooLeftovers();
     const QString bundle = tree.root() + QStringLiteral("/Applications/Foo.app");
     const std::optional<QString> ids[] = { std::nullopt, QString(), QStringLiteral("."), QStringLiteral(".."),
-        QStringLiteral("a/b"), QStringLiteral("../Caches"), QStringLiteral("com acme") };
+        QStringLiteral("a/b"), QStringLiteral("../Caches"), QStringLiteral("com acme"),
+        QStringLiteral("com.acme.foo\n"), QStringLiteral("\ncom.acme.foo") };
     const QStringList folders = [&] {
         QStringList list;
         for (const std::string &f :
@@ -170,4 +176,176 @@ TEST(ResidualScan, SampleTreeSystemApplicationIsScannedInFullAndFlagged)
     };
     EXPECT_EQ(paths, expected);
     EXPECT_GT(scanner.residualFiles().front().sizeBytes, 0);
+}
+
+TEST(ResidualScan, OnlyWhatIsClearlyTheApplicationsStartsSelected)
+{
+    using App = ResidualScan::InstalledApp;
+    const QList<App> none;
+    const QList<App> others { { QStringLiteral("Foo Pro"), QStringLiteral("com.acme.foopro") },
+        { QStringLiteral("Sky"), std::nullopt }, { QStringLiteral("Tool"), QStringLiteral("org.other.tool") },
+        { QStringLiteral("Twin"), QStringLiteral("com.acme.foo") } };
+    const struct
+    {
+        const char *name;
+        const char *app;
+        std::optional<QString> id;
+        QList<App> others;
+        bool selected;
+    } rows[] = {
+        { "com.acme.foo.plist", "Foo", QStringLiteral("com.acme.foo"), none, true },
+        { "COM.ACME.FOO.plist", "Foo", QStringLiteral("com.acme.foo"), none, true },
+        { "Foo Data", "Foo", std::nullopt, none, true },
+        { "Foo_2024.crash", "Foo", std::nullopt, none, true },
+        { "FooHelper.plist", "Foo", std::nullopt, none, false },
+        { "myfoo.log", "Foo", std::nullopt, none, false },
+        { "Device Support", "Ice", std::nullopt, none, false },
+        { "Microsoft Office", "Ice", std::nullopt, none, false },
+        { "Services", "Ice", std::nullopt, none, false },
+        { "ice.cache", "Ice", std::nullopt, none, true },
+        // Another application's name or identifier in it.
+        { "Foo Pro Data", "Foo", std::nullopt, others, false },
+        { "Foo org.other.tool", "Foo", std::nullopt, others, false },
+        { "com.acme.foo.plist", "Foo", QStringLiteral("com.acme.foo"), others, false },
+        // A name inside this application's own tells nothing.
+        { "Night Sky Data", "Night Sky", std::nullopt, others, true },
+        // Short names choose nothing, not even by identifier.
+        { "E Data", "E", std::nullopt, none, false },
+        { "com.e.app.plist", "E", QStringLiteral("com.e.app"), none, false },
+        { "Go.plist", "Go", std::nullopt, none, false },
+    };
+    for (const auto &row : rows) {
+        EXPECT_EQ(ResidualScan::startsSelected(
+                      QString::fromUtf8(row.name), QString::fromUtf8(row.app), row.id, row.others),
+            row.selected)
+            << row.name << " / " << row.app << " / " << row.others.size();
+    }
+}
+
+TEST(ResidualScan, OtherApplicationsLeftoversAreListedButNotSelected)
+{
+    test::ResidualTree tree;
+    for (const char *f : { "root/Applications/Ice.app/Contents/x", "root/Applications/Editor.app/Contents/x",
+             "home/Applications/E.app/Contents/x", "home/Library/Application Support/Device Support/x",
+             "home/Library/Application Support/Ice/x", "home/Library/Preferences/com.x.editor.plist",
+             "home/Library/Preferences/E.plist", "home/Library/Logs/DiagnosticReports/Editor_1.crash",
+             "home/Library/Logs/DiagnosticReports/com.x.frozen.crash" }) {
+        tree.file(QString::fromUtf8(f), 1);
+    }
+    AppUninstallerScanner::Services s = services(tree, std::nullopt);
+    s.bundleIdentifier = [](const QString &path) -> std::optional<QString> {
+        if (path.endsWith(QStringLiteral("Editor.app"))) {
+            return QStringLiteral("com.x.editor");
+        }
+        return path.endsWith(QStringLiteral("Ice.app")) ? std::optional(QStringLiteral("com.x.frozen"))
+                                                        : std::nullopt;
+    };
+    const auto selection = [&](const QString &app, const QString &bundle) {
+        AppUninstallerScanner scanner(s);
+        EXPECT_TRUE(test::scanAndWait(scanner, app, bundle));
+        QStringList out;
+        for (const AppResidualFile &f : scanner.residualFiles()) {
+            out.append(f.displayName + (f.isSelected ? QStringLiteral(" +") : QStringLiteral(" -")));
+        }
+        return out;
+    };
+    // Crash reports go by the name alone: com.x.frozen.crash is not Ice's.
+    EXPECT_EQ(selection(QStringLiteral("Ice"), tree.root() + QStringLiteral("/Applications/Ice.app")),
+        (QStringList {
+            QStringLiteral("Ice.app +"), QStringLiteral("Device Support -"), QStringLiteral("Ice +") }));
+    EXPECT_EQ(selection(QStringLiteral("E"), tree.home() + QStringLiteral("/Applications/E.app")),
+        (QStringList { QStringLiteral("E.app +"), QStringLiteral("E.plist -"),
+            QStringLiteral("com.x.editor.plist -"), QStringLiteral("Device Support -"),
+            QStringLiteral("Ice -"), QStringLiteral("DiagnosticReports -"),
+            QStringLiteral("Editor_1.crash -"), QStringLiteral("com.x.frozen.crash -") }));
+}
+
+TEST(ResidualScan, ALinkedBundleIsScannedByItsOwnNameAndRemovedAsALink)
+{
+    test::ResidualTree tree;
+    const QString target = tree.root() + QStringLiteral("/Applications/Night Sky.app");
+    tree.file(QStringLiteral("root/Applications/Night Sky.app/Contents/x"), 10);
+    for (const char *f :
+        { "home/Library/Preferences/com.sky.night.plist", "home/Library/Caches/com.sky.night/x",
+            "home/Library/Saved Application State/com.sky.night.savedState/x",
+            "home/Library/Containers/com.sky.night/x" }) {
+        tree.file(QString::fromUtf8(f), 1);
+    }
+    const QString link = tree.root() + QStringLiteral("/Applications/Linked.app");
+    ASSERT_TRUE(QFile::link(target, link));
+    // Reading the link's Info.plist gives the target's identifier.
+    AppUninstallerScanner scanner(services(tree, QStringLiteral("com.sky.night")));
+    ASSERT_TRUE(test::scanAndWait(scanner, QStringLiteral("Linked"), link));
+    ASSERT_EQ(scanner.totalCount(), 1);
+    EXPECT_EQ(scanner.residualFiles().front().displayName, QStringLiteral("Linked.app"));
+
+    const RemovalResult removed
+        = test::waitForRemoval(scanner.removeSelectedFiles(DeletionMethod::permanent));
+    EXPECT_EQ(removed.removedCount, 1) << removed.errors.join(QLatin1Char('\n')).toStdString();
+    EXPECT_FALSE(QFileInfo(link).isSymLink());
+    EXPECT_TRUE(QFileInfo::exists(target + QStringLiteral("/Contents/x")));
+    EXPECT_TRUE(QFileInfo::exists(tree.home() + QStringLiteral("/Library/Preferences/com.sky.night.plist")));
+}
+
+TEST(ResidualScan, NamesThatAreNotUtf8AreFoundMeasuredAndRemoved)
+{
+    test::ResidualTree tree;
+    tree.makeFooLeftovers();
+    const QByteArray raw = QFile::encodeName(tree.home()) + "/Library/Preferences/Foo\xff.plist";
+    const int fd = ::open(raw.constData(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "12345", 5), 5);
+    ::close(fd);
+    AppUninstallerScanner::Services s = services(tree, QStringLiteral("com.acme.foo"));
+    s.isDeletable = {}; // the real probe
+    test::FakeAdminRunner admin;
+    Trash trash((tree.home() + QStringLiteral("/.local/share")).toStdString());
+    s.adminRunner = &admin;
+    s.trash = &trash;
+    AppUninstallerScanner scanner(s);
+    ASSERT_TRUE(test::scanAndWait(
+        scanner, QStringLiteral("Foo"), tree.root() + QStringLiteral("/Applications/Foo.app")));
+    const auto odd = std::find_if(scanner.residualFiles().cbegin(), scanner.residualFiles().cend(),
+        [&](const AppResidualFile &f) { return f.fileSystemPath() == raw; });
+    ASSERT_NE(odd, scanner.residualFiles().cend());
+    EXPECT_EQ(odd->displayName, QStringLiteral("Foo\uFFFD.plist"));
+    EXPECT_EQ(odd->sizeBytes, 5);
+    EXPECT_TRUE(odd->isUserDeletable);
+    EXPECT_TRUE(odd->isSelected);
+
+    const int total = scanner.totalCount();
+    scanner.deselectAll();
+    scanner.toggleSelection(*odd);
+    const RemovalResult removed = test::waitForRemoval(scanner.removeSelectedFiles(DeletionMethod::trash));
+    EXPECT_EQ(removed.removedCount, 1) << removed.errors.join(QLatin1Char('\n')).toStdString();
+    struct stat st;
+    EXPECT_NE(lstat(raw.constData(), &st), 0);
+    EXPECT_EQ(lstat((trash.filesDirectory() + "/Foo\xff.plist").c_str(), &st), 0);
+    EXPECT_EQ(scanner.totalCount(), total - 1);
+    EXPECT_TRUE(admin.calls().empty());
+}
+
+TEST(ResidualScan, AHomeWrittenWithEmptyOrDotPiecesStillRemoves)
+{
+    test::ResidualTree tree;
+    tree.makeFooLeftovers();
+    for (const QString &home :
+        { tree.base() + QStringLiteral("//home"), tree.base() + QStringLiteral("/./home/") }) {
+        AppUninstallerScanner::Services s = services(tree, QStringLiteral("com.acme.foo"));
+        s.home = home;
+        AppUninstallerScanner scanner(s);
+        tree.file(QStringLiteral("home/Library/Logs/myfoo.log"), 3);
+        ASSERT_TRUE(test::scanAndWait(
+            scanner, QStringLiteral("Foo"), tree.root() + QStringLiteral("/Applications/Foo.app")));
+        scanner.deselectAll();
+        for (const AppResidualFile &f : scanner.residualFiles()) {
+            if (f.displayName == QStringLiteral("myfoo.log")) {
+                scanner.toggleSelection(f);
+            }
+        }
+        const RemovalResult removed
+            = test::waitForRemoval(scanner.removeSelectedFiles(DeletionMethod::permanent));
+        EXPECT_EQ(removed.removedCount, 1) << removed.errors.join(QLatin1Char('\n')).toStdString();
+        EXPECT_FALSE(QFileInfo::exists(tree.home() + QStringLiteral("/Library/Logs/myfoo.log")));
+    }
 }

@@ -48,10 +48,7 @@ int main(int argc, char **argv)
     TimerScheduler scheduler;
     const std::unique_ptr<ScreenSampler> sampler = ScreenSampler::create();
     const std::unique_ptr<RulerManager> ruler = RulerManager::overStorage(storage);
-    QRGeneratorController qr(qrFolder.path(), scheduler);
-    StickyNotesController notes(storage);
-    CodeSnippetsController snippets(storage, scheduler);
-    DeskTools deskTools(qr, notes, snippets, *ruler, { storage, *sampler, Pasteboard::general(), scheduler });
+    DeskTools deskTools(*ruler, { storage, *sampler, Pasteboard::general(), scheduler, qrFolder.path() });
 
     QQmlApplicationEngine engine;
     BrimlarkApp::prepareEngine(engine);

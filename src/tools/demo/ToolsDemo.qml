@@ -86,14 +86,23 @@ ApplicationWindow {
     }
     Component {
         id: qrComponent
-        QRGeneratorPopoverView { controller: window.deskTools.qrGenerator }
+        QRGeneratorPopoverView {
+            id: qr
+            controller: window.deskTools.makeQRGenerator(qr)
+        }
     }
     Component {
         id: notesComponent
-        StickyNotesPopoverView { controller: window.deskTools.stickyNotes }
+        StickyNotesPopoverView {
+            id: notes
+            controller: window.deskTools.makeStickyNotes(notes)
+        }
     }
     Component {
         id: snippetsComponent
-        CodeSnippetsPopoverView { controller: window.deskTools.codeSnippets }
+        CodeSnippetsPopoverView {
+            id: snippets
+            controller: window.deskTools.makeCodeSnippets(snippets)
+        }
     }
 }

@@ -1,5 +1,7 @@
 #include "SafeRemoval.h"
 
+#include "TreeWalk.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -106,68 +108,76 @@ std::string lastName(const std::string &path)
 
 std::string failure(const std::string &name, const char *what, int error)
 {
-    return "“" + name + "” couldn’t be " + what + ": " + std::strerror(error);
+    return "“" + name + "” couldn’t be " + what + ": " + TreeWalk::describe(error);
 }
 
-// Removes name below parent, depth first, never leaving the file system of
-// the item itself and never following a link.
-bool removeAt(int parent, const std::string &name, dev_t device, std::string &reason)
+// Removes name below parent, depth first, never following a link and never
+// entering another file system: a folder mounted inside the item is left
+// with what is on it.
+bool removeAt(int parent, const std::string &name, dev_t device, std::string &reason, int &error)
 {
-    struct stat st;
-    if (fstatat(parent, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-        reason = failure(name, "removed", errno);
-        return false;
-    }
-    if (!S_ISDIR(st.st_mode)) {
-        if (unlinkat(parent, name.c_str(), 0) != 0) {
-            reason = failure(name, "removed", errno);
-            return false;
+    TreeWalk walk;
+    std::string foreign;
+    walk.enter = [&](int, const std::string &folder, const struct stat &st) {
+        if (st.st_dev != device) {
+            if (foreign.empty() && walk.error == 0) {
+                foreign = folder;
+            }
+            walk.fail(folder, "removed", EXDEV);
+            return TreeWalk::Step::skip;
         }
+        return TreeWalk::Step::descend;
+    };
+    walk.visit = [&](int at, const std::string &entry, const struct stat &) {
+        if (unlinkat(at, entry.c_str(), 0) != 0) {
+            walk.fail(entry, "removed", errno);
+        }
+    };
+    walk.leave = [&](int at, const std::string &folder, const struct stat &) {
+        if (unlinkat(at, folder.c_str(), AT_REMOVEDIR) != 0) {
+            walk.fail(folder, "removed", errno);
+        }
+    };
+    if (walk.run(parent, name)) {
         return true;
     }
-    if (st.st_dev != device) {
-        reason = "“" + name + "” is on another file system and was left in place";
-        return false;
-    }
-    const int fd = openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
-        reason = failure(name, "removed", errno);
-        return false;
-    }
-    DIR *dir = fdopendir(fd);
-    if (!dir) {
-        reason = failure(name, "removed", errno);
-        close(fd);
-        return false;
-    }
-    std::vector<std::string> children;
-    while (dirent *entry = readdir(dir)) {
-        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
-            children.emplace_back(entry->d_name);
-        }
-    }
-    bool ok = true;
-    for (const std::string &child : children) {
-        ok = removeAt(dirfd(dir), child, device, reason) && ok;
-    }
-    closedir(dir);
-    if (!ok) {
-        return false;
-    }
-    if (unlinkat(parent, name.c_str(), AT_REMOVEDIR) != 0) {
-        reason = failure(name, "removed", errno);
-        return false;
-    }
-    return true;
+    reason
+        = foreign.empty() ? walk.reason : "“" + foreign + "” is on another file system and was left in place";
+    error = walk.error;
+    return false;
+}
+
+// An item that is itself a mount point (or sits on another file system than
+// the folder holding it) would take that file system's contents with it.
+bool onOwnFileSystem(int parent, const std::string &name, const struct stat &item)
+{
+    struct stat folder;
+    return fstat(parent, &folder) == 0 && folder.st_dev == item.st_dev && !isMountRoot(parent, name);
 }
 
 } // namespace
 
-SafeRemoval::SafeRemoval(std::string home, std::string systemRoot, std::string trashFiles)
-    : m_home(std::move(home))
-    , m_systemRoot(std::move(systemRoot))
-    , m_trashFiles(std::move(trashFiles))
+SafeRemoval::SafeRemoval(
+    std::string home, std::string systemRoot, std::string trashFiles, std::optional<Account> account)
+    : m_home(cleaned(home))
+    , m_systemRoot(cleaned(systemRoot))
+    , m_trashFiles(cleaned(trashFiles))
+    , m_account(account)
 {
+}
+
+std::string SafeRemoval::cleaned(const std::string &path)
+{
+    if (path.empty() || path.front() != '/') {
+        return path;
+    }
+    std::string out;
+    for (const std::string &part : split(path.substr(1))) {
+        if (!part.empty() && part != ".") {
+            out += "/" + part;
+        }
+    }
+    return out.empty() ? "/" : out;
 }
 
 std::vector<std::string> SafeRemoval::residualFolders(const std::string &home, const std::string &systemRoot)
@@ -274,8 +284,11 @@ SafeRemoval::Outcome SafeRemoval::remove(const std::string &path) const
     }
     struct stat st;
     if (fstatat(parent, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-        outcome = { Status::Failed, failure(name, "removed", errno) };
-    } else if (!removeAt(parent, name, st.st_dev, outcome.reason)) {
+        outcome = { Status::Failed, failure(name, "removed", errno), errno };
+    } else if (!onOwnFileSystem(parent, name, st)) {
+        outcome
+            = { Status::Refused, "“" + name + "” is on another file system and was left in place", EXDEV };
+    } else if (!removeAt(parent, name, st.st_dev, outcome.reason, outcome.error)) {
         outcome.status = Status::Failed;
     }
     close(parent);
@@ -299,9 +312,10 @@ SafeRemoval::Outcome SafeRemoval::moveToTrash(const std::string &path, const std
         outcome.status = Status::Refused;
         return outcome;
     }
-    const int trash = open(m_trashFiles.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    int trashError = 0;
+    const int trash = openTrash(outcome.reason, trashError);
     if (trash < 0) {
-        return { Status::Failed, failure("Trash", "opened", errno) };
+        return { Status::Refused, outcome.reason, trashError };
     }
     const int parent = openParent(anchor, outcome.reason);
     if (parent < 0) {
@@ -309,15 +323,118 @@ SafeRemoval::Outcome SafeRemoval::moveToTrash(const std::string &path, const std
         outcome.status = Status::Failed;
         return outcome;
     }
-    if (renameat2(parent, name.c_str(), trash, trashName.c_str(), RENAME_NOREPLACE) != 0) {
+    struct stat st;
+    if (fstatat(parent, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        outcome = { Status::Failed, failure(name, "moved to the Trash", errno), errno };
+    } else if (!onOwnFileSystem(parent, name, st)) {
+        outcome
+            = { Status::Refused, "“" + name + "” is on another file system and was left in place", EXDEV };
+    } else if (renameat2(parent, name.c_str(), trash, trashName.c_str(), RENAME_NOREPLACE) != 0) {
         const int error = errno;
         outcome = error == EEXIST
-            ? Outcome { Status::DestinationExists, "“" + trashName + "” is already in the Trash" }
-            : Outcome { Status::Failed, failure(name, "moved to the Trash", error) };
+            ? Outcome { Status::DestinationExists, "“" + trashName + "” is already in the Trash", error }
+            : Outcome { Status::Failed, failure(name, "moved to the Trash", error), error };
+    } else if (m_account) {
+        handOver(trash, trashName, st);
     }
     close(parent);
     close(trash);
     return outcome;
+}
+
+int SafeRemoval::openTrash(std::string &reason, int &error) const
+{
+    std::vector<std::string> trashParts;
+    std::vector<std::string> homeParts;
+    if (!m_account) {
+        const int fd = open(m_trashFiles.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) {
+            error = errno;
+            reason = failure("Trash", "opened", error);
+        }
+        return fd;
+    }
+    // For an account, the Trash is trusted only below its home, one real
+    // folder of that account's at a time.
+    if (!plainComponents(m_trashFiles, trashParts) || !plainComponents(m_home, homeParts)
+        || !startsWith(trashParts, homeParts) || trashParts.size() == homeParts.size()) {
+        reason = "The Trash is not inside the home folder";
+        return -1;
+    }
+    int fd = open(m_home.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        error = errno;
+        reason = failure(lastName(m_home), "opened", error);
+        return -1;
+    }
+    for (size_t i = homeParts.size(); i < trashParts.size(); ++i) {
+        const int next = openat(fd, trashParts[i].c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        error = errno;
+        close(fd);
+        struct stat st;
+        if (next < 0 || fstat(next, &st) != 0 || st.st_uid != m_account->uid) {
+            if (next >= 0) {
+                close(next);
+                error = EPERM;
+            }
+            reason = "“" + trashParts[i] + "” of the Trash is not a folder of the user’s own";
+            return -1;
+        }
+        fd = next;
+    }
+    return fd;
+}
+
+void SafeRemoval::handOver(int trash, const std::string &name, const struct stat &moved) const
+{
+    // Moved with administrator rights, the item is still root's: give it,
+    // and everything in it, to the account whose Trash it is now in, so that
+    // emptying or restoring it works. Set-id bits go: nothing in the Trash
+    // runs with anyone else's rights. Folders are given last, after their
+    // contents, so nothing inside can be swapped while this runs; files and
+    // folders are changed through a descriptor of the very object walked.
+    TreeWalk walk;
+    const auto give = [&](int at, const std::string &entry, const struct stat &st) {
+        if (S_ISBLK(st.st_mode) || S_ISCHR(st.st_mode)) {
+            return; // a device node stays root's
+        }
+        if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+            if (fchownat(at, entry.c_str(), m_account->uid, m_account->gid, AT_SYMLINK_NOFOLLOW) != 0) {
+                walk.fail(entry, "handed over", errno);
+            }
+            return;
+        }
+        const int fd = openat(at, entry.c_str(),
+            O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC
+                | (S_ISDIR(st.st_mode) ? O_DIRECTORY : 0));
+        struct stat now;
+        if (fd < 0 || fstat(fd, &now) != 0 || now.st_dev != st.st_dev || now.st_ino != st.st_ino) {
+            walk.fail(entry, "handed over", fd < 0 ? errno : ESTALE);
+        } else {
+            if (fchown(fd, m_account->uid, m_account->gid) != 0) {
+                walk.fail(entry, "handed over", errno);
+            }
+            if (now.st_mode & (S_ISUID | S_ISGID)) {
+                fchmod(fd, now.st_mode & 07777 & ~mode_t(S_ISUID | S_ISGID));
+            }
+        }
+        if (fd >= 0) {
+            close(fd);
+        }
+    };
+    walk.enter = [&](int at, const std::string &entry, const struct stat &st) {
+        // The top item must still be the one moved in.
+        const bool top = at == trash && entry == name;
+        return !top || (st.st_dev == moved.st_dev && st.st_ino == moved.st_ino) ? TreeWalk::Step::descend
+                                                                                : TreeWalk::Step::skip;
+    };
+    walk.visit = [&](int at, const std::string &entry, const struct stat &st) {
+        if (at != trash || (st.st_dev == moved.st_dev && st.st_ino == moved.st_ino)) {
+            give(at, entry, st);
+        }
+    };
+    walk.leave = give;
+    walk.run(trash, name);
 }
 
 } // namespace brimlark

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <sys/stat.h>
+#include <sys/types.h>
 #include <vector>
 
 namespace brimlark {
@@ -23,11 +26,25 @@ public:
     {
         Status status = Status::Ok;
         std::string reason;
+        int error = 0; // the errno behind a failure, when there is one
+    };
+    // The account an administrator acts for: its Trash is trusted only when
+    // every folder of it below the home is that account's own and no link,
+    // and what is moved there becomes that account's.
+    struct Account
+    {
+        uid_t uid = 0;
+        gid_t gid = 0;
     };
 
     // home and systemRoot are the roots the residual scan reads below;
     // trashFiles is the user's Trash files/ folder, a move destination only.
-    SafeRemoval(std::string home, std::string systemRoot, std::string trashFiles);
+    // The home is cleaned of empty and "." components first.
+    SafeRemoval(std::string home, std::string systemRoot, std::string trashFiles,
+        std::optional<Account> account = std::nullopt);
+
+    // "/a//b/./c/" -> "/a/b/c"; ".." is kept (a path with one is refused).
+    static std::string cleaned(const std::string &path);
 
     // The Library folders the residual scan lists; a finding there must be a
     // direct child of one of them.
@@ -50,10 +67,13 @@ private:
     };
     bool locate(const std::string &path, Anchor &anchor, std::string &name, std::string &reason) const;
     int openParent(const Anchor &anchor, std::string &reason) const;
+    int openTrash(std::string &reason, int &error) const;
+    void handOver(int trash, const std::string &name, const struct stat &moved) const;
 
     std::string m_home;
     std::string m_systemRoot;
     std::string m_trashFiles;
+    std::optional<Account> m_account;
 };
 
 } // namespace brimlark

@@ -13,21 +13,30 @@ Item {
     property string appName
     signal cancel()
 
+    // Centred, and never taller than the sheet: when a long name makes the
+    // message wrap, the badge gives up height first, so "Open System
+    // Settings" stays inside the sheet.
     ColumnLayout {
-        anchors.fill: parent
+        id: column
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.verticalCenter: parent.verticalCenter
+        height: Math.min(implicitHeight, parent.height)
         spacing: 28
 
-        Item { Layout.fillHeight: true }
-
         Item {
+            id: badge
             Layout.alignment: Qt.AlignHCenter
+            Layout.fillHeight: true
+            Layout.preferredHeight: 160
+            Layout.maximumHeight: 160
+            Layout.minimumHeight: 48
             implicitWidth: 160
-            implicitHeight: 160
-            Rectangle {
-                anchors.fill: parent
-                radius: 80
-                gradient: null
-                color: "transparent"
+            Item {
+                anchors.centerIn: parent
+                width: 160
+                height: 160
+                scale: Math.min(1, badge.height / 160)
                 Canvas {
                     anchors.fill: parent
                     onPaint: {
@@ -39,12 +48,12 @@ Item {
                         ctx.fillRect(0, 0, 160, 160)
                     }
                 }
-            }
-            SymbolImage {
-                anchors.centerIn: parent
-                name: "lock.shield.fill"
-                size: 64
-                color: Style.indigo
+                SymbolImage {
+                    anchors.centerIn: parent
+                    name: "lock.shield.fill"
+                    size: 64
+                    color: Style.indigo
+                }
             }
         }
 
@@ -69,7 +78,9 @@ Item {
                 textFormat: Text.PlainText
                 font.pixelSize: 13
                 horizontalAlignment: Text.AlignHCenter
-                wrapMode: Text.Wrap
+                wrapMode: Text.WrapAtWordBoundaryOrAnywhere
+                maximumLineCount: 4
+                elide: Text.ElideRight
                 lineHeight: 1.2
                 color: Style.secondary(palette)
             }
@@ -108,7 +119,5 @@ Item {
                 onClicked: gateView.flow.openSystemSettings()
             }
         }
-
-        Item { Layout.fillHeight: true }
     }
 }

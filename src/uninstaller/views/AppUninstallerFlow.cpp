@@ -5,6 +5,7 @@
 #include "platform/Scheduler.h"
 #include "uninstaller/AppUninstallerScanner.h"
 #include "uninstaller/ByteCountFormatter.h"
+#include "uninstaller/views/AccessibleSheetButton.h"
 #include "uninstaller/views/ResidualListModel.h"
 #include "uninstaller/views/UninstallerServices.h"
 
@@ -92,6 +93,7 @@ AppUninstallerFlow::AppUninstallerFlow(QObject *parent)
     : QObject(parent)
     , m_files(new ResidualListModel(this))
 {
+    installAccessibleSheetButtons();
 }
 
 AppUninstallerFlow::~AppUninstallerFlow()

@@ -29,12 +29,22 @@ Item {
         services: typeof uninstallerServices !== "undefined" ? uninstallerServices : null
     }
     property alias flow: flow
+    property alias permanentDeleteAlert: permanentDeleteAlert
+    property alias permissionAlert: permissionAlert
 
     Component.onCompleted: {
         if (root.app)
             flow.appeared(root.app.name, root.app.id)
     }
     Component.onDestruction: flow.disappeared()
+
+    // A press anywhere on the sheet stays on it: nothing under the sheet
+    // sees presses, clicks or the wheel that its own controls leave.
+    MouseArea {
+        anchors.fill: parent
+        acceptedButtons: Qt.AllButtons
+        onWheel: (wheel) => wheel.accepted = true
+    }
 
     Rectangle {
         anchors.fill: parent

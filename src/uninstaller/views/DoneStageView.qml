@@ -88,7 +88,11 @@ Item {
                             Layout.fillWidth: true
                             text: modelData
                             textFormat: Text.PlainText
-                            elide: Text.ElideMiddle
+                            // The reason is at the end of the line: wrap
+                            // rather than cut it out.
+                            wrapMode: Text.WrapAtWordBoundaryOrAnywhere
+                            maximumLineCount: 3
+                            elide: Text.ElideRight
                             font.pixelSize: 11
                             color: Style.secondary(palette)
                         }

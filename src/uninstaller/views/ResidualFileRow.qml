@@ -29,7 +29,11 @@ Rectangle {
                                     : "transparent"
 
     HoverHandler { id: hover }
-    TapHandler { onTapped: fileRow.toggle() }
+    // An exclusive grab: the press is the row's, never the view's below.
+    TapHandler {
+        gesturePolicy: TapHandler.ReleaseWithinBounds
+        onTapped: fileRow.toggle()
+    }
 
     RowLayout {
         id: content
@@ -98,6 +102,7 @@ Rectangle {
                         id: badge
                         anchors.centerIn: parent
                         text: "System"
+                        textFormat: Text.PlainText
                         font.pixelSize: 9
                         font.bold: true
                         color: Style.orange(Style.isLight(palette))

@@ -9,6 +9,9 @@ AbstractButton {
     id: control
 
     property string symbol: ""
+    // Tells assistive technology when the button is disabled (see
+    // AccessibleSheetButton: Qt Quick 6.4 does not).
+    readonly property bool reportsEnabledState: true
     property int fontSize: 13
     property int fontWeight: Font.DemiBold
     property color textColor: "white"

@@ -62,10 +62,12 @@ public:
     {
         return contentOverride.isValid() ? contentOverride : m_frame.size();
     }
+    QRectF desktopFrame() const override { return desktop; }
     void makeKeyAndOrderFront() override { ++m_log.shown; }
     void closeWindow() override { ++m_log.closed; }
 
     QSizeF contentOverride;
+    QRectF desktop { 0, 0, 3840, 2160 };
 
 private:
     FakeRulerWindowLog &m_log;

@@ -6,6 +6,11 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace brimlark::test {
 
 ResidualTree::ResidualTree()
@@ -60,6 +65,41 @@ std::vector<std::vector<std::string>> FakeAdminRunner::calls() const
 {
     QMutexLocker lock(&m_mutex);
     return m_calls;
+}
+
+QString inChild(const std::function<QString()> &body)
+{
+    int fds[2];
+    if (pipe(fds) != 0) {
+        return QStringLiteral("pipe failed");
+    }
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        const QByteArray out = body().toUtf8();
+        (void)!write(fds[1], out.constData(), size_t(out.size()));
+        _exit(0);
+    }
+    close(fds[1]);
+    QByteArray result;
+    char buffer[1024];
+    for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;) {
+        result.append(buffer, n);
+    }
+    close(fds[0]);
+    waitpid(pid, nullptr, 0);
+    return QString::fromUtf8(result);
+}
+
+bool privateMounts()
+{
+    return unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}
+
+bool mountTmpfs(const QString &folder)
+{
+    QDir().mkpath(folder);
+    return mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=4m") == 0;
 }
 
 bool scanAndWait(AppUninstallerScanner &scanner, const QString &appName, const QString &bundlePath)

@@ -41,6 +41,15 @@ private:
     std::vector<std::vector<std::string>> m_calls;
 };
 
+// Runs body in a forked child (for limits, mount namespaces and dropped
+// rights that must not touch the test process) and returns what it wrote.
+QString inChild(const std::function<QString()> &body);
+// A private mount namespace for the calling (child) process; false when the
+// kernel or the rights do not allow one.
+bool privateMounts();
+// Mounts a fresh tmpfs at folder (made when missing) in the current namespace.
+bool mountTmpfs(const QString &folder);
+
 // Starts a scan and returns once its results are published.
 bool scanAndWait(AppUninstallerScanner &scanner, const QString &appName, const QString &bundlePath);
 // Waits for a removal and for the list update posted before it finished.

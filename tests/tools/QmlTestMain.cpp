@@ -1,0 +1,55 @@
+// The desk tools' popovers under Qt Quick Test, made the way the window makes
+// them; each test makes its own stores through `ToolsTest.fixture()`.
+
+#include "ToolsFixture.h"
+
+#include "shell/BrimlarkApp.h"
+
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QQuickWindow>
+#include <QtQml/qqmlextensionplugin.h>
+#include <QtQuickTest/quicktest.h>
+
+Q_IMPORT_QML_PLUGIN(BrimlarkViewsPlugin)
+Q_IMPORT_QML_PLUGIN(BrimlarkToolsPlugin)
+Q_IMPORT_QML_PLUGIN(BrimlarkUninstallerPlugin)
+Q_IMPORT_QML_PLUGIN(BrimlarkShellPlugin)
+
+namespace brimlark::test {
+
+class ToolsTestSupport : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    Q_INVOKABLE QObject *fixture()
+    {
+        auto *f = new ToolsFixture;
+        QQmlEngine::setObjectOwnership(f, QQmlEngine::JavaScriptOwnership);
+        return f;
+    }
+};
+
+class Setup : public QObject
+{
+    Q_OBJECT
+public slots:
+    void applicationAvailable()
+    {
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+        BrimlarkApp::setUpStyle();
+    }
+    void qmlEngineAvailable(QQmlEngine *engine)
+    {
+        engine->addImportPath(QStringLiteral("qrc:/"));
+        BrimlarkApp::prepareEngine(*engine);
+        engine->rootContext()->setContextProperty(QStringLiteral("ToolsTest"), new ToolsTestSupport(engine));
+    }
+};
+
+} // namespace brimlark::test
+
+QUICK_TEST_MAIN_WITH_SETUP(tools, brimlark::test::Setup)
+
+#include "QmlTestMain.moc"

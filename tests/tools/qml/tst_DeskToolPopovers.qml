@@ -1,0 +1,268 @@
+import QtQuick
+import QtQuick.Controls
+import QtTest
+import Brimlark.Shell
+
+TestCase {
+    id: test
+    name: "DeskToolPopovers"
+    when: windowShown
+    visible: true
+    width: 900
+    height: 800
+
+    readonly property string hostile: "<img src=\"x\"> <b>R&D</b> & Co"
+
+    property var fixture: null
+    property int pressesUnder: 0
+
+    // What the window shows below a popover: it counts every press it gets.
+    MouseArea {
+        anchors.fill: parent
+        onPressed: test.pressesUnder++
+    }
+
+    // The popover contents as the window makes them for the toolbar.
+    WindowTools {
+        id: tools
+        deskTools: test.fixture ? test.fixture.deskTools : null
+    }
+
+    // Hosted as the toolbar hosts them: the content is made afresh each
+    // time the popover shows.
+    Popup {
+        id: popover
+        x: 40
+        y: 40
+        padding: 0
+        closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutside
+        property Component content: null
+        contentItem: Loader {
+            active: popover.visible
+            sourceComponent: popover.content
+        }
+    }
+
+    // A window of its own shows the contents without a popup around them
+    // (the tools' demo window does): they must keep their presses by themselves.
+    Loader {
+        id: bare
+        x: 40
+        y: 40
+        active: false
+        property Component content: null
+        sourceComponent: content
+    }
+
+    function init() {
+        fixture = ToolsTest.fixture()
+        pressesUnder = 0
+    }
+
+    function cleanup() {
+        bare.active = false
+        popover.close()
+        tryCompare(popover, "visible", false)
+        popover.content = null
+        fixture = null
+    }
+
+    function openTool(name) {
+        popover.content = tools[name]
+        popover.open()
+        tryCompare(popover, "opened", true)
+        const view = popover.contentItem.item
+        verify(view, name)
+        waitForItemPolished(view)
+        return view
+    }
+
+    function closeTool() {
+        popover.close()
+        tryCompare(popover, "visible", false)
+    }
+
+    function child(view, name) {
+        const found = findChild(view, name)
+        verify(found, name)
+        return found
+    }
+
+    function typeText(item, text) {
+        mouseClick(item)
+        for (const ch of text)
+            keyClick(ch)
+    }
+
+    // Each tool's view state, changed by the user, then looked at after the
+    // popover was closed and opened again; the stored lists stay as they are.
+    function test_aReopenedPopoverStartsFromItsInitialState_data() {
+        return [ { tag: "qr" }, { tag: "notes" }, { tag: "snippets" } ]
+    }
+
+    function test_aReopenedPopoverStartsFromItsInitialState(data) {
+        fixture.setNotes(["first", "second", "third"])
+        fixture.setSnippets([{ "title": "Alpha", "code": "a()", "language": "JS" },
+                             { "title": "Beta", "code": "b()", "language": "JS" }])
+        let view = openTool(data.tag)
+        if (data.tag === "qr") {
+            typeText(child(view, "qrTextField"), "hello")
+            tryCompare(child(view, "qrPreview"), "visible", true)
+            mouseClick(child(view, "qrCopyButton"))
+            compare(view.controller.copyMessage, "QR Copied!")
+        } else if (data.tag === "notes") {
+            mouseClick(child(view, "nextNoteButton"))
+            mouseClick(child(view, "nextNoteButton"))
+            compare(child(view, "notePosition").text, "3 / 3")
+        } else {
+            const list = child(view, "snippetList")
+            mouseClick(list.itemAtIndex(0), 20, 12)
+            compare(view.controller.expandedSnippetID !== "", true)
+            mouseClick(findChild(list.itemAtIndex(0), "copySnippetButton"))
+            compare(view.controller.copyMessage, "Snippet Copied!")
+            typeText(child(view, "snippetSearchField"), "zz")
+            compare(list.count, 0)
+            mouseClick(child(view, "snippetFormToggle"))
+            typeText(child(view, "newTitleField"), "Draft")
+            compare(view.controller.newTitle, "Draft")
+        }
+        closeTool()
+
+        view = openTool(data.tag)
+        if (data.tag === "qr") {
+            compare(child(view, "qrTextField").text, "")
+            verify(child(view, "qrEmptyState").visible)
+            compare(view.controller.copyMessage, "")
+        } else if (data.tag === "notes") {
+            compare(child(view, "notePosition").text, "1 / 3")
+            compare(child(view, "noteEditor").text, "first")
+        } else {
+            verify(!child(view, "snippetForm").visible)
+            compare(child(view, "snippetSearchField").text, "")
+            const list = child(view, "snippetList")
+            compare(list.count, 2)
+            compare(view.controller.expandedSnippetID, "")
+            verify(!child(view, "snippetCopyMessage").visible)
+            mouseClick(child(view, "snippetFormToggle"))
+            compare(child(view, "newTitleField").text, "")
+            compare(child(view, "newLanguageField").text, "Swift")
+        }
+        compare(fixture.noteTexts(), ["first", "second", "third"])
+        compare(fixture.snippetTitles(), ["Alpha", "Beta"])
+    }
+
+    // Every control of every tool, and the empty places between them: a
+    // press there never reaches what lies below the popover.
+    function test_aPressInsideAPopoverStaysThere_data() {
+        return [
+            { tag: "colorPicker", targets: ["pickButton", "recentColorChip", "clearButton", "@blank"] },
+            { tag: "measure", targets: ["toggleButton", "measurementRow", "clearButton", "@blank"] },
+            { tag: "qr", targets: ["qrTextField", "qrImage", "qrCopyButton", "@blank"] },
+            { tag: "notes", targets: ["previousNoteButton", "swatch_#64D2FF", "noteEditor", "nextNoteButton",
+                                      "deleteNoteButton", "deleteNoteButton", "addNoteButton", "@blank"] },
+            { tag: "snippets", targets: ["snippetSearchField", "snippetHeader", "copySnippetButton",
+                                         "deleteSnippetButton", "snippetFormToggle", "saveSnippetButton", "@blank"] },
+        ]
+    }
+
+    function test_aPressInsideAPopoverStaysThere(data) {
+        for (const inPopup of [true, false]) {
+            fixture.setNotes(["only"])
+            fixture.setRecentColors(["#112233"])
+            fixture.setRecentMeasurements(["400 \u00D7 300 px"])
+            fixture.setSnippets([{ "title": "Alpha", "code": "a()", "language": "JS" }])
+            let view
+            if (inPopup) {
+                view = openTool(data.tag)
+            } else {
+                closeTool()
+                bare.content = tools[data.tag]
+                bare.active = true
+                view = bare.item
+                verify(view)
+                waitForItemPolished(view)
+            }
+            if (data.tag === "qr")
+                typeText(child(view, "qrTextField"), "x")
+            pressEach(view, data.targets, inPopup)
+            bare.active = false
+        }
+    }
+
+    function pressEach(view, targets, inPopup) {
+        for (const name of targets) {
+            let target = view
+            let x = 4, y = 4
+            if (name !== "@blank") {
+                target = findChild(view, name)
+                verify(target, name)
+                x = target.width / 2
+                y = target.height / 2
+            }
+            mousePress(target, x, y)
+            mouseRelease(target, x, y)
+            compare(test.pressesUnder, 0, name + (inPopup ? " in the popup" : " on its own"))
+            if (inPopup)
+                verify(popover.visible, name)
+        }
+    }
+
+    // Note texts, snippet titles and languages and measurement texts show as
+    // typed: no markup, no picture, no mnemonic.
+    Component {
+        id: plainReference
+        Text {
+            textFormat: Text.PlainText
+        }
+    }
+
+    function shownAsTyped(label) {
+        const reference = createTemporaryObject(plainReference, test, { "text": label.text, "font": label.font })
+        const shownWidth = label.implicitWidth - label.leftPadding - label.rightPadding
+        return label.text === hostile && Math.abs(shownWidth - reference.implicitWidth) < 0.5
+    }
+
+    function test_storedTextsShowAsPlainText() {
+        fixture.setNotes([hostile])
+        fixture.setSnippets([{ "title": hostile, "code": hostile, "language": hostile }])
+        fixture.setRecentMeasurements([hostile])
+
+        let view = openTool("notes")
+        const editor = child(view, "noteEditor")
+        compare(editor.getText(0, editor.length), hostile)
+        closeTool()
+
+        view = openTool("snippets")
+        const row = child(view, "snippetList").itemAtIndex(0)
+        verify(shownAsTyped(child(row, "snippetTitle")), "title")
+        verify(shownAsTyped(child(row, "snippetLanguage")), "language")
+        mouseClick(child(row, "snippetHeader"))
+        const code = child(row, "snippetCode")
+        compare(code.getText(0, code.length), hostile)
+        closeTool()
+
+        view = openTool("measure")
+        verify(shownAsTyped(child(view, "measurementText")), "measurement")
+    }
+
+    // A change of the stored snippets keeps the list where the user scrolled it.
+    function test_theSnippetListKeepsItsPlaceWhenTheSnippetsChange() {
+        const many = []
+        for (let i = 0; i < 20; ++i)
+            many.push({ "title": "Snippet " + i, "code": "c" + i, "language": "JS" })
+        fixture.setSnippets(many)
+        const view = openTool("snippets")
+        const list = child(view, "snippetList")
+        list.positionViewAtIndex(10, ListView.Beginning)
+        waitForItemPolished(list)
+        const scrolled = list.contentY
+        verify(scrolled > 0)
+        fixture.appendSnippet("Newest")
+        waitForItemPolished(list)
+        compare(list.count, 21)
+        compare(list.contentY, scrolled)
+        // A copy shows its message above the list; the rows stay where they were.
+        mouseClick(findChild(list.itemAtIndex(10), "copySnippetButton"))
+        compare(list.contentY, scrolled)
+    }
+}

@@ -1,0 +1,177 @@
+// The uninstall sheet's QML views under Qt Quick Test. Each test makes a
+// sheet fixture through `UninstallerTest.sheet(...)`: a temporary tree with
+// leftovers of the named application, a Trash, an administrator that always
+// refuses, and the services the sheet reads.
+#include "support/ManualScheduler.h"
+#include "support/SharedIconStore.h"
+#include "support/UninstallerFixture.h"
+
+#include "platform/AppIconImageProvider.h"
+#include "platform/AppIconStore.h"
+#include "platform/DiskAccess.h"
+#include "platform/Trash.h"
+#include "shell/BrimlarkApp.h"
+#include "uninstaller/views/UninstallerServices.h"
+
+#include <QAccessible>
+#include <QDir>
+#include <QFile>
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QThreadPool>
+#include <QtQml/qqmlextensionplugin.h>
+#include <QtQuickTest/quicktest.h>
+
+Q_IMPORT_QML_PLUGIN(BrimlarkViewsPlugin)
+Q_IMPORT_QML_PLUGIN(BrimlarkUninstallerPlugin)
+
+namespace brimlark::test {
+
+namespace {
+class FixedAccess : public DiskAccess
+{
+public:
+    bool granted = true;
+    bool hasAccess() override { return granted; }
+    void openSystemSettings() override { }
+};
+} // namespace
+
+class SheetFixture : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QString appName READ appName CONSTANT)
+    Q_PROPERTY(QString bundlePath READ bundlePath CONSTANT)
+    Q_PROPERTY(QObject *services READ services CONSTANT)
+
+public:
+    // A file name cannot hold "/": the application (a bundle on disk) is
+    // named with U+2215 in its place; markup stays markup.
+    SheetFixture(const QString &name, bool access)
+        : m_appName(QString(name).replace(QLatin1Char('/'), QChar(0x2215)))
+    {
+        const QString &appName = m_appName;
+        m_access.granted = access;
+        const QString home = m_tree.home();
+        m_tree.file(QStringLiteral("root/Applications/") + appName + QStringLiteral(".app/Contents/x"), 10);
+        m_tree.file(QStringLiteral("home/Library/Preferences/") + appName + QStringLiteral(".plist"), 20);
+        m_tree.file(QStringLiteral("home/Library/Caches/") + appName + QStringLiteral("/data"), 30);
+        // Locked (the system Library): the administrator refuses it.
+        m_tree.file(QStringLiteral("root/Library/Preferences/") + appName
+                + QStringLiteral(" with a long tail of words that goes on and on so the line is wide.plist"),
+            40);
+        m_admin.answer = [](const std::vector<std::string> &) {
+            return AdminRunner::Result { AdminRunner::Outcome::Denied, {} };
+        };
+        const QString systemLibrary = m_tree.root() + QStringLiteral("/Library/");
+        m_services = std::make_unique<UninstallerServices>(
+            [this, systemLibrary] {
+                AppUninstallerScanner::Services s;
+                s.home = m_tree.home();
+                s.systemRoot = m_tree.root();
+                s.bundleIdentifier = [](const QString &) { return std::optional<QString>(); };
+                s.isDeletable = [systemLibrary](const QByteArray &p) {
+                    return !QFile::decodeName(p).startsWith(systemLibrary);
+                };
+                s.adminRunner = &m_admin;
+                s.trash = &m_trash;
+                s.pool = &m_pool;
+                return std::make_unique<AppUninstallerScanner>(std::move(s));
+            },
+            m_access, m_scheduler);
+    }
+    ~SheetFixture() override { m_pool.waitForDone(); }
+
+    QString appName() const { return m_appName; }
+    QString bundlePath() const
+    {
+        return m_tree.root() + QStringLiteral("/Applications/") + m_appName + QStringLiteral(".app");
+    }
+    QObject *services() const { return m_services.get(); }
+    // Puts a link to the real folder in place of the system's Preferences
+    // folder: removal refuses to go through it, even as root.
+    Q_INVOKABLE bool linkSystemPreferences() const
+    {
+        const QString folder = m_tree.root() + QStringLiteral("/Library/Preferences");
+        return QFile::rename(folder, folder + QStringLiteral(".real"))
+            && QFile::link(folder + QStringLiteral(".real"), folder);
+    }
+    // Takes a file away behind the sheet's back (home-relative).
+    Q_INVOKABLE bool vanish(const QString &relative) const
+    {
+        return QFile::remove(m_tree.home() + QLatin1Char('/') + relative);
+    }
+
+private:
+    QString m_appName;
+    ResidualTree m_tree;
+    FakeAdminRunner m_admin;
+    Trash m_trash { (m_tree.home() + QStringLiteral("/.local/share")).toStdString() };
+    QThreadPool m_pool;
+    FixedAccess m_access;
+    ManualScheduler m_scheduler;
+    std::unique_ptr<UninstallerServices> m_services;
+};
+
+class UninstallerTestSupport : public QObject
+{
+    Q_OBJECT
+public:
+    explicit UninstallerTestSupport(QQmlEngine *engine)
+        : QObject(engine)
+        , m_engine(engine)
+    {
+    }
+    // A fixture whose services the next sheet made picks up.
+    Q_INVOKABLE QObject *sheet(const QString &appName, bool access)
+    {
+        auto *f = new SheetFixture(appName, access);
+        QQmlEngine::setObjectOwnership(f, QQmlEngine::JavaScriptOwnership);
+        m_engine->rootContext()->setContextProperty(QStringLiteral("uninstallerServices"), f->services());
+        return f;
+    }
+    // What assistive technology is told about an item.
+    Q_INVOKABLE QVariantMap accessible(QQuickItem *item) const
+    {
+        QAccessible::setActive(true);
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(item);
+        if (!iface) {
+            return {};
+        }
+        return { { QStringLiteral("name"), iface->text(QAccessible::Name) },
+            { QStringLiteral("role"), int(iface->role()) },
+            { QStringLiteral("disabled"), bool(iface->state().disabled) },
+            { QStringLiteral("actions"),
+                iface->actionInterface() ? iface->actionInterface()->actionNames() : QStringList() } };
+    }
+
+private:
+    QQmlEngine *m_engine;
+};
+
+class Setup : public QObject
+{
+    Q_OBJECT
+public slots:
+    void applicationAvailable()
+    {
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+        BrimlarkApp::setUpStyle();
+    }
+    void qmlEngineAvailable(QQmlEngine *engine)
+    {
+        engine->addImportPath(QStringLiteral("qrc:/"));
+        AppIconImageProvider::install(*engine, sharedIconStore());
+        engine->rootContext()->setContextProperty(
+            QStringLiteral("UninstallerTest"), new UninstallerTestSupport(engine));
+        engine->rootContext()->setContextProperty(QStringLiteral("uninstallerServices"), nullptr);
+    }
+};
+
+} // namespace brimlark::test
+
+QUICK_TEST_MAIN_WITH_SETUP(uninstaller, brimlark::test::Setup)
+
+#include "UninstallerQmlMain.moc"

@@ -1,0 +1,181 @@
+// Removal across file systems and deep trees. Each case runs in a child
+// process: a private mount namespace for its tmpfs, or a low open-file limit.
+#include "support/UninstallerFixture.h"
+
+#include "platform/Trash.h"
+#include "uninstaller/RemovalHelperPath.h"
+#include "uninstaller/ResidualRemoval.h"
+#include "uninstaller/ResidualScan.h"
+#include "uninstaller/helper/SafeRemoval.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace brimlark;
+
+namespace {
+
+const QString s_noNamespace = QStringLiteral("no private mount namespace");
+
+class FileSystems : public ::testing::Test
+{
+protected:
+    void SetUp() override { m_tree.makeFooLeftovers(); }
+    QString lib(const char *relative) const
+    {
+        return m_tree.home() + QStringLiteral("/Library/") + QLatin1String(relative);
+    }
+    SafeRemoval safe() const
+    {
+        return SafeRemoval(m_tree.home().toStdString(), m_tree.root().toStdString(),
+            (m_tree.base() + QStringLiteral("/trash/files")).toStdString());
+    }
+    test::ResidualTree m_tree;
+};
+
+QString line(const SafeRemoval::Outcome &o)
+{
+    return QString::number(int(o.status)) + QLatin1Char(' ') + QString::fromStdString(o.reason);
+}
+
+} // namespace
+
+TEST_F(FileSystems, AFindingThatIsAMountPointIsLeftWithEverythingOnIt)
+{
+    const QString mounted = lib("Caches/Foo");
+    QDir().mkpath(m_tree.base() + QStringLiteral("/trash/files"));
+    const QString out = test::inChild([&] {
+        if (!test::privateMounts() || !test::mountTmpfs(mounted)) {
+            return s_noNamespace;
+        }
+        QFile data(mounted + QStringLiteral("/data"));
+        data.open(QIODevice::WriteOnly);
+        data.write("keep");
+        data.close();
+        QStringList lines { line(safe().remove(QFile::encodeName(mounted).toStdString())),
+            line(safe().moveToTrash(QFile::encodeName(mounted).toStdString(), "Foo")) };
+        // The helper itself, run directly as root against the same tree.
+        QProcess helper;
+        helper.start(QString::fromStdString(removalHelperPath()),
+            { QStringLiteral("delete"), m_tree.home(), m_tree.root(),
+                m_tree.base() + QStringLiteral("/trash/files"), mounted });
+        helper.waitForFinished();
+        lines.append(QString::number(helper.exitCode()));
+        lines.append(QFileInfo::exists(mounted + QStringLiteral("/data")) ? QStringLiteral("kept")
+                                                                          : QStringLiteral("emptied"));
+        return lines.join(QLatin1Char('\n'));
+    });
+    if (out == s_noNamespace) {
+        GTEST_SKIP() << "mount namespaces are not available here";
+    }
+    const QStringList lines = out.split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 4) << out.toStdString();
+    const QString refused = QString::number(int(SafeRemoval::Status::Refused))
+        + QStringLiteral(" “Foo” is on another file system and was left in place");
+    EXPECT_EQ(lines[0], refused);
+    EXPECT_EQ(lines[1], refused);
+    EXPECT_EQ(lines[2], QStringLiteral("2"));
+    EXPECT_EQ(lines[3], QStringLiteral("kept"));
+}
+
+TEST_F(FileSystems, ARemovalNeverDescendsIntoAnotherFileSystemInsideIt)
+{
+    const QString finding = lib("Caches/com.acme.foo");
+    const QString inner = finding + QStringLiteral("/mounted");
+    const QString out = test::inChild([&] {
+        if (!test::privateMounts() || !test::mountTmpfs(inner)) {
+            return s_noNamespace;
+        }
+        QFile data(inner + QStringLiteral("/data"));
+        data.open(QIODevice::WriteOnly);
+        data.write("keep");
+        data.close();
+        const SafeRemoval::Outcome o = safe().remove(QFile::encodeName(finding).toStdString());
+        return line(o) + QLatin1Char('\n')
+            + (QFileInfo::exists(inner + QStringLiteral("/data")) ? QLatin1String("kept")
+                                                                  : QLatin1String("gone"))
+            + QLatin1Char('\n')
+            + (QFileInfo::exists(finding + QStringLiteral("/Cache.db")) ? QLatin1String("kept")
+                                                                        : QLatin1String("gone"));
+    });
+    if (out == s_noNamespace) {
+        GTEST_SKIP() << "mount namespaces are not available here";
+    }
+    EXPECT_EQ(out,
+        QString::number(int(SafeRemoval::Status::Failed))
+            + QStringLiteral(" “mounted” is on another file system and was left in place\nkept\ngone"));
+}
+
+TEST_F(FileSystems, ATrashOnAnotherFileSystemIsFinalWithoutAskingForAdministratorRights)
+{
+    const QString dataHome = m_tree.base() + QStringLiteral("/data");
+    const QString out = test::inChild([&] {
+        if (!test::privateMounts() || !test::mountTmpfs(dataHome)) {
+            return s_noNamespace;
+        }
+        test::FakeAdminRunner admin;
+        Trash trash(dataHome.toStdString());
+        const ResidualRemoval::Context context { m_tree.home(), m_tree.root(), false, &admin, &trash };
+        const QList<AppResidualFile> selection {
+            { QUuid::createUuid(), lib("Logs/myfoo.log"), ResidualCategory::logs, QStringLiteral("myfoo.log"),
+                3, true, true },
+            { QUuid::createUuid(), m_tree.root() + QStringLiteral("/Library/Receipts/com.acme.foo.bom"),
+                ResidualCategory::receipts, QStringLiteral("com.acme.foo.bom"), 2, true, false },
+        };
+        const RemovalResult r = ResidualRemoval::run(context, DeletionMethod::trash, selection);
+        QStringList lines = r.errors;
+        lines.append(QString::number(admin.calls().size()));
+        lines.append(
+            QString::number(QDir(dataHome + QStringLiteral("/Trash/info")).entryList(QDir::Files).size()));
+        return lines.join(QLatin1Char('\n'));
+    });
+    if (out == s_noNamespace) {
+        GTEST_SKIP() << "mount namespaces are not available here";
+    }
+    EXPECT_EQ(out,
+        QStringLiteral("myfoo.log: It is on another file system than the Trash, so it can’t be moved there.\n"
+                       "com.acme.foo.bom: It is on another file system than the Trash, so it can’t be moved "
+                       "there.\n0\n0"));
+    EXPECT_TRUE(QFileInfo::exists(lib("Logs/myfoo.log")));
+}
+
+TEST_F(FileSystems, TreesDeeperThanTheOpenFileLimitAreMeasuredAndRemovedInFull)
+{
+    constexpr int depth = 600;
+    const QString finding = lib("Caches/com.acme.deep");
+    QDir().mkpath(finding);
+    // Built through descriptors: the path is longer than any one call takes.
+    int fd = open(QFile::encodeName(finding).constData(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(fd, 0);
+    for (int i = 0; i < depth; ++i) {
+        ASSERT_EQ(mkdirat(fd, "level", 0755), 0);
+        const int next = openat(fd, "level", O_RDONLY | O_DIRECTORY);
+        close(fd);
+        ASSERT_GE(next, 0);
+        fd = next;
+        const int file = openat(fd, "f", O_WRONLY | O_CREAT, 0644);
+        ASSERT_EQ(write(file, "xy", 2), 2);
+        close(file);
+    }
+    close(fd);
+
+    const QString out = test::inChild([&] {
+        const rlimit low { 128, 128 };
+        if (setrlimit(RLIMIT_NOFILE, &low) != 0) {
+            return QStringLiteral("no limit");
+        }
+        const qint64 size = ResidualScan::directorySize(QFile::encodeName(finding));
+        const SafeRemoval::Outcome o = safe().remove(QFile::encodeName(finding).toStdString());
+        return QString::number(size) + QLatin1Char(' ') + line(o).trimmed();
+    });
+    EXPECT_EQ(out, QStringLiteral("%1 0").arg(2 * depth));
+    EXPECT_FALSE(QFileInfo::exists(finding));
+}

@@ -1,0 +1,188 @@
+// The removal helper run as pkexec runs it: as root with PKEXEC_UID naming the
+// account that asked. Tests run as root, so the real helper runs here.
+#include "support/UninstallerFixture.h"
+
+#include "uninstaller/RemovalHelperPath.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace brimlark;
+
+namespace {
+
+constexpr uid_t s_account = 4242;
+
+struct HelperRun
+{
+    int status = -1;
+    QString reason;
+};
+
+class HelperAccount : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (geteuid() != 0) {
+            GTEST_SKIP() << "the helper's account checks need root";
+        }
+        m_tree.makeFooLeftovers();
+        m_victim = m_tree.file(QStringLiteral("victim/Library/Caches/keep/file"), 1);
+        m_trashFiles = m_tree.home() + QStringLiteral("/.local/share/Trash/files");
+        QDir().mkpath(m_trashFiles);
+        QDir().mkpath(m_tree.home() + QStringLiteral("/.local/share/Trash/info"));
+        for (const QString &f : { m_tree.home(), m_tree.home() + QStringLiteral("/.local"),
+                 m_tree.home() + QStringLiteral("/.local/share"),
+                 m_tree.home() + QStringLiteral("/.local/share/Trash"), m_trashFiles }) {
+            ASSERT_EQ(chown(QFile::encodeName(f).constData(), s_account, s_account), 0);
+        }
+        // A passwd of our own, seen only inside the helper's mount namespace.
+        m_passwd = m_tree.file(QStringLiteral("passwd"), 0);
+        QFile passwd(m_passwd);
+        ASSERT_TRUE(passwd.open(QIODevice::WriteOnly));
+        passwd.write("root:x:0:0:root:/root:/bin/sh\nnobody:x:65534:65534::/nonexistent:/bin/"
+                     "sh\nbrimtest:x:4242:4242::"
+            + QFile::encodeName(m_tree.home()) + ":/bin/sh\n");
+    }
+
+    // The helper with PKEXEC_UID set; with ownPasswd, the account above exists.
+    HelperRun run(const QString &uid, const QStringList &arguments, bool ownPasswd = true) const
+    {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("PKEXEC_UID"), uid);
+        process.setProcessEnvironment(env);
+        if (ownPasswd) {
+            process.start(QStringLiteral("unshare"),
+                QStringList { QStringLiteral("-m"), QStringLiteral("--propagation"),
+                    QStringLiteral("private"), QStringLiteral("sh"), QStringLiteral("-c"),
+                    QStringLiteral("mount --bind \"$0\" /etc/passwd && exec \"$@\""), m_passwd,
+                    QString::fromStdString(removalHelperPath()) }
+                    + arguments);
+        } else {
+            process.start(QString::fromStdString(removalHelperPath()), arguments);
+        }
+        process.waitForFinished(20000);
+        return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardError()).trimmed() };
+    }
+    QString lib(const char *relative) const
+    {
+        return m_tree.home() + QStringLiteral("/Library/") + QLatin1String(relative);
+    }
+
+    test::ResidualTree m_tree;
+    QString m_victim;
+    QString m_trashFiles;
+    QString m_passwd;
+};
+
+} // namespace
+
+TEST_F(HelperAccount, RootsNamedByTheCallerAreRefusedAndNothingChanges)
+{
+    const QString victimItem = m_tree.base() + QStringLiteral("/victim/Library/Caches/keep");
+    const QString hostileTrash = m_tree.base() + QStringLiteral("/victim/Library/Caches");
+    const struct
+    {
+        QString uid;
+        QStringList arguments;
+    } rows[] = {
+        // The old form, roots first: never under pkexec.
+        { QStringLiteral("4242"),
+            { QStringLiteral("delete"), m_tree.base() + QStringLiteral("/victim"), QStringLiteral("/"),
+                m_trashFiles, victimItem } },
+        { QStringLiteral("4242"),
+            { QStringLiteral("move"), m_tree.base() + QStringLiteral("/victim"), QStringLiteral("/"),
+                hostileTrash, victimItem, QStringLiteral("x") } },
+        // The item outside the asking account's home, or the system root not the build's.
+        { QStringLiteral("4242"), { QStringLiteral("delete"), victimItem } },
+        { QStringLiteral("4242"), { QStringLiteral("move"), victimItem, QStringLiteral("x") } },
+        { QStringLiteral("4242"),
+            { QStringLiteral("delete"),
+                m_tree.root() + QStringLiteral("/Library/Preferences/com.acme.foo.plist") } },
+        // Someone else's home: nobody's is not this tree.
+        { QStringLiteral("65534"), { QStringLiteral("delete"), lib("Caches/com.acme.foo") } },
+        // No account, or not a number.
+        { QStringLiteral("4243"), { QStringLiteral("delete"), lib("Caches/com.acme.foo") } },
+        { QStringLiteral("4242 "), { QStringLiteral("delete"), lib("Caches/com.acme.foo") } },
+        { QString(), { QStringLiteral("delete"), lib("Caches/com.acme.foo") } },
+    };
+    for (const auto &row : rows) {
+        const HelperRun r = run(row.uid, row.arguments);
+        EXPECT_EQ(r.status, 2) << row.arguments.join(QLatin1Char(' ')).toStdString() << ": "
+                               << r.reason.toStdString();
+        EXPECT_FALSE(r.reason.isEmpty());
+    }
+    EXPECT_TRUE(QFileInfo::exists(m_victim));
+    EXPECT_TRUE(QFileInfo::exists(lib("Caches/com.acme.foo/Cache.db")));
+    EXPECT_TRUE(QFileInfo::exists(m_tree.root() + QStringLiteral("/Library/Preferences/com.acme.foo.plist")));
+    EXPECT_TRUE(QDir(m_trashFiles).isEmpty());
+}
+
+TEST_F(HelperAccount, TheTrashMustBeTheAccountsOwnRealFolders)
+{
+    // Swapped for a link to a folder of root's: the move is refused.
+    const QString share = m_tree.home() + QStringLiteral("/.local/share");
+    ASSERT_TRUE(QDir(share + QStringLiteral("/Trash")).removeRecursively());
+    QDir().mkpath(m_tree.base() + QStringLiteral("/rootonly/files"));
+    ASSERT_EQ(symlink(QFile::encodeName(m_tree.base() + QStringLiteral("/rootonly")).constData(),
+                  QFile::encodeName(share + QStringLiteral("/Trash")).constData()),
+        0);
+    HelperRun r
+        = run(QStringLiteral("4242"), { QStringLiteral("move"), lib("Logs/myfoo.log"), QStringLiteral("a") });
+    EXPECT_EQ(r.status, 2) << r.reason.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(lib("Logs/myfoo.log")));
+    EXPECT_TRUE(QDir(m_tree.base() + QStringLiteral("/rootonly/files")).isEmpty());
+
+    // A real folder, but root's.
+    ASSERT_EQ(unlink(QFile::encodeName(share + QStringLiteral("/Trash")).constData()), 0);
+    QDir().mkpath(share + QStringLiteral("/Trash/files"));
+    r = run(QStringLiteral("4242"), { QStringLiteral("move"), lib("Logs/myfoo.log"), QStringLiteral("a") });
+    EXPECT_EQ(r.status, 2) << r.reason.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(lib("Logs/myfoo.log")));
+}
+
+TEST_F(HelperAccount, WorksInTheAccountsHomeAndHandsWhatItMovedToTheAccount)
+{
+    // A folder of root's with a set-id program inside, as a system package leaves it.
+    const QString item = lib("Application Support/Foo");
+    const QString program = m_tree.file(QStringLiteral("home/Library/Application Support/Foo/bin/tool"), 4);
+    ASSERT_EQ(chmod(QFile::encodeName(program).constData(), 06755), 0);
+    ASSERT_EQ(
+        symlink("/etc/shadow", QFile::encodeName(item + QStringLiteral("/shadow-link")).constData()), 0);
+
+    HelperRun r = run(QStringLiteral("4242"), { QStringLiteral("move"), item, QStringLiteral("Foo") });
+    ASSERT_EQ(r.status, 0) << r.reason.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(item));
+    const QString moved = m_trashFiles + QStringLiteral("/Foo");
+    for (const QString &path : { moved, moved + QStringLiteral("/bin"), moved + QStringLiteral("/bin/tool"),
+             moved + QStringLiteral("/shadow-link") }) {
+        struct stat st;
+        ASSERT_EQ(lstat(QFile::encodeName(path).constData(), &st), 0) << path.toStdString();
+        EXPECT_EQ(st.st_uid, s_account) << path.toStdString();
+        EXPECT_EQ(st.st_gid, s_account) << path.toStdString();
+        EXPECT_EQ(st.st_mode & (S_ISUID | S_ISGID), 0u) << path.toStdString();
+    }
+    // The link was handed over itself, never followed.
+    struct stat shadow;
+    ASSERT_EQ(stat("/etc/shadow", &shadow), 0);
+    EXPECT_NE(shadow.st_uid, s_account);
+
+    // A taken name is the caller's to change; then a plain removal.
+    m_tree.file(QStringLiteral("home/.local/share/Trash/files/myfoo.log"), 1);
+    r = run(QStringLiteral("4242"),
+        { QStringLiteral("move"), lib("Logs/myfoo.log"), QStringLiteral("myfoo.log") });
+    EXPECT_EQ(r.status, 3) << r.reason.toStdString();
+    r = run(QStringLiteral("4242"), { QStringLiteral("delete"), lib("Caches/com.acme.foo") });
+    EXPECT_EQ(r.status, 0) << r.reason.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(lib("Caches/com.acme.foo")));
+}
