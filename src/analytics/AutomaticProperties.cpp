@@ -81,13 +81,17 @@ TallyDictionary AutomaticProperties::makeProperties(
         properties.set("$screen_height", static_cast<std::int64_t>(screen->height));
         properties.set("$screen_width", static_cast<std::int64_t>(screen->width));
     }
-    properties.set("$os", device.operatingSystemName());
+    // The product's events all say "platform": "mac" (the facade), and the
+    // project's reports group them by these two as well: they name the
+    // product's platform, while the system it runs on shows in the version
+    // and model below.
+    properties.set("$os", "macOS");
     properties.set("$os_version", device.operatingSystemVersion());
     properties.set("$app_build_number", bundleText(bundleInfo, "CFBundleVersion"));
     properties.set("$app_version_string", bundleText(bundleInfo, "CFBundleShortVersionString"));
     properties.set("tl_lib", "cpp");
     properties.set("$lib_version", std::string(libraryVersion));
-    properties.set("$manufacturer", device.manufacturer());
+    properties.set("$manufacturer", "Apple");
     properties.set("$model", device.machine());
     return properties;
 }

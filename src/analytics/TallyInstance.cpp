@@ -381,7 +381,16 @@ bool TallyInstance::shutdown(std::chrono::steady_clock::time_point deadline)
             }
         }
     };
-    if (drained(deadline)) {
+    // Each event asked for a flush of its own, and each of those would be a request: at quit their
+    // sends are skipped, and one full flush sends everything in batches.
+    m_gatheringAtQuit.store(true);
+    bool idle = drained(deadline);
+    m_gatheringAtQuit.store(false);
+    if (idle) {
+        flush(true, nullptr);
+        idle = drained(deadline);
+    }
+    if (idle) {
         return true;
     }
     const std::size_t dropped = m_trackingQueue->discardPending() + m_networkQueue->discardPending();
@@ -393,9 +402,9 @@ bool TallyInstance::shutdown(std::chrono::steady_clock::time_point deadline)
         "shutdown(deadline:)");
     // What is running now ends quickly once no transfer may go on.
     Network::setTransfersAborted(true);
-    const bool idle = drained(std::chrono::steady_clock::now() + std::chrono::seconds(1));
+    const bool stopped = drained(std::chrono::steady_clock::now() + std::chrono::seconds(1));
     Network::setTransfersAborted(false);
-    return idle;
+    return stopped;
 }
 
 void TallyInstance::applicationDidBecomeActive()

@@ -159,8 +159,10 @@ public:
 
     // At quit, on the main thread: stops the flush timer for good, then waits until the tracking
     // and network queues have done everything queued (deletions of delivered rows included), at
-    // most until the deadline. Past it, work not yet started is dropped and a transfer under way
-    // is stopped (its rows stay queued for the next start). True when the queues are idle.
+    // most until the deadline; what is queued then goes out in as few requests as the batch size
+    // allows, not in the one-event requests of the flushes asked for after each event. Past it, work not yet
+    // started is dropped and a transfer under way is stopped (its rows stay queued for the next start). True
+    // when the queues are idle.
     bool shutdown(std::chrono::steady_clock::time_point deadline);
 
     void applicationDidBecomeActive() override;
@@ -274,6 +276,8 @@ private:
     std::atomic<bool> m_showNetworkActivityIndicator { true };
     std::atomic<bool> m_useGzipCompression { false };
     std::atomic<bool> m_loggingEnabled { false };
+    // At quit: the sends of flushes asked for earlier are skipped, one full flush takes their rows.
+    std::atomic<bool> m_gatheringAtQuit { false };
 
     std::shared_ptr<TallyPersistence> m_tallyPersistence;
     std::shared_ptr<SessionMetadata> m_sessionMetadata;

@@ -10,7 +10,9 @@
 #include "analytics/TallyPersistence.h"
 #include "analytics/TallyProxyServerDelegate.h"
 
+#include <future>
 #include <limits>
+#include <memory>
 
 namespace brimlark {
 
@@ -98,9 +100,11 @@ void TallyInstance::flush(bool performFullFlush, Completion completion)
                 complete(completion);
                 return;
             }
-            self->flushQueue(events, FlushType::Events);
-            self->flushQueue(people, FlushType::People);
-            self->flushQueue(groups, FlushType::Groups);
+            if (!self->m_gatheringAtQuit.load()) {
+                self->flushQueue(events, FlushType::Events);
+                self->flushQueue(people, FlushType::People);
+                self->flushQueue(groups, FlushType::Groups);
+            }
 
             // Behind the deletions that the delivered batches queued: whatever is still in flight
             // then was not delivered and may go out with the next flush.
@@ -177,10 +181,15 @@ void TallyInstance::flushQueue(const std::vector<TallyDictionary> &queue, FlushT
 
 void TallyInstance::flushSuccess(FlushType type, const std::vector<std::int32_t> &ids)
 {
+    // Set once the rows are gone; a deletion dropped at quit breaks the promise, which ends the
+    // wait as well.
+    auto deleted = std::make_shared<std::promise<void>>();
+    std::future<void> done = deleted->get_future();
     // Ahead of the tracking backlog: until the delivered rows are gone, a crash sends them again.
-    m_trackingQueue->asyncUrgent([weak = weak_from_this(), type, ids] {
+    m_trackingQueue->asyncUrgent([weak = weak_from_this(), type, ids, deleted] {
         const auto self = weak.lock();
         if (!self) {
+            deleted->set_value();
             return;
         }
         // Delete each row with the store generation it was read in: a row read before the store
@@ -203,7 +212,13 @@ void TallyInstance::flushSuccess(FlushType type, const std::vector<std::int32_t>
         if (!notLoadedHere.empty()) {
             self->m_tallyPersistence->removeEntitiesInBatch(persistenceType(type), notLoadedHere);
         }
+        deleted->set_value();
     });
+    // The next batch of this flush leaves only once this one is deleted: a kill in between would
+    // otherwise send both again. The tracking queue never waits for the network queue.
+    if (m_networkQueue->isCurrent()) {
+        done.wait();
+    }
 }
 
 } // namespace brimlark

@@ -31,6 +31,11 @@ Item {
     // object each.
     property color primary: Style.primary(palette)
 
+    // An application icon's body sits inside its square with a margin and
+    // rounded corners: its shadow follows that shape.
+    readonly property real iconInset: 6
+    readonly property real iconCornerRadius: 16
+
     implicitWidth: 110 + 16
     implicitHeight: 8 + 90 + 8 + Style.nameLineSpacing * 2 + 8
 
@@ -72,6 +77,24 @@ Item {
                 anchors.fill: parent
                 active: tile.isHovering || tile.isLaunching || tile.hoverLookShown
                 sourceComponent: motionComponent
+            }
+
+            // The icon's shadow at rest; the hover look brings a deeper one
+            // and this one gives way to it.
+            Item {
+                id: iconShadow
+                anchors.centerIn: parent
+                width: 80 - 2 * tile.iconInset
+                height: 80 - 2 * tile.iconInset
+                scale: icon.scale
+                opacity: motion.item ? 1 - motion.item.hoverShadowOpacity : 1
+                GridShadow {
+                    objectName: "tileShadow"
+                    cornerRadius: tile.iconCornerRadius
+                    blur: 4
+                    offsetY: 2
+                    shadowColor: Qt.rgba(0, 0, 0, 0.1)
+                }
             }
 
             // The generic icon stands in until the application's own has loaded.
@@ -230,17 +253,35 @@ Item {
             readonly property bool running: boxSpring.running || iconSpring.running || tiltSpring.running
                                              || backgroundSpring.running || iconFade.running || nameFade.running
 
-            Rectangle {
-                id: background
-                anchors.fill: parent
-                radius: 20
-                opacity: 0
-                border.width: 1
-                border.color: Style.withAlpha(tile.primary, 0.1)
-                gradient: Gradient {
-                    GradientStop { position: 0; color: Style.withAlpha(tile.primary, 0.08) }
-                    GradientStop { position: 1; color: Style.withAlpha(tile.primary, 0.04) }
+            // How far the hover look has come in, 0 at rest and 1 under the pointer.
+            readonly property real hoverShadowOpacity: background.opacity
+
+            // The deeper shadow under the pointer, behind the icon.
+            Item {
+                anchors.centerIn: parent
+                width: 80 - 2 * tile.iconInset
+                height: 80 - 2 * tile.iconInset
+                scale: icon.scale
+                opacity: background.opacity
+                z: 1
+                GridShadow {
+                    objectName: "tileHoverShadow"
+                    cornerRadius: tile.iconCornerRadius
+                    blur: 12
+                    offsetY: 6
+                    shadowColor: Qt.rgba(0, 0, 0, 0.2)
                 }
+            }
+
+            // The tint runs from the top-leading corner to the bottom-trailing one.
+            Image {
+                id: background
+                objectName: "tileHoverBackground"
+                anchors.fill: parent
+                opacity: 0
+                source: GridLooks.fillSource(90, 90, 20, Style.withAlpha(tile.primary, 0.08),
+                                             Style.withAlpha(tile.primary, 0.04), 1, [Style.withAlpha(tile.primary, 0.1)])
+                smooth: true
             }
 
             SpringCurve { id: boxSpring; target: iconBox; property: "scale"; response: 0.4; dampingFraction: 0.8 }

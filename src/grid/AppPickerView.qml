@@ -62,7 +62,9 @@ Item {
                 }
                 Text {
                     width: parent.width
+                    objectName: "pickerSubtitle"
                     text: qsTr("Select apps to add to ") + (root.folder ? root.folder.name : "")
+                    textFormat: Text.PlainText
                     font.pixelSize: 11
                     elide: Text.ElideRight
                     color: Style.secondary(palette)
@@ -163,6 +165,8 @@ Item {
                     width: Math.min(110, grid.cellWidth - 4)
                     height: grid.cellHeight - 20
                     checkable: false
+                    // Marking an application leaves the typing in the search field.
+                    focusPolicy: Qt.NoFocus
                     Accessible.role: Accessible.CheckBox
                     Accessible.name: cell.name
                     Accessible.checkable: true
@@ -182,6 +186,14 @@ Item {
                             anchors.horizontalCenter: parent.horizontalCenter
                             width: 56
                             height: 56
+                            // The glow of a marked application.
+                            GridShadow {
+                                objectName: "pickerCellGlow"
+                                visible: cell.selected
+                                cornerRadius: 14
+                                blur: 8
+                                shadowColor: Style.withAlpha(root.blue, 0.4)
+                            }
                             Image {
                                 anchors.fill: parent
                                 source: cell.iconSource
@@ -215,7 +227,9 @@ Item {
                         Text {
                             width: cellButton.width - 20
                             anchors.horizontalCenter: parent.horizontalCenter
+                            objectName: "pickerCellName"
                             text: cell.name
+                            textFormat: Text.PlainText
                             horizontalAlignment: Text.AlignHCenter
                             elide: Text.ElideRight
                             maximumLineCount: 1

@@ -112,8 +112,8 @@ QList<AppTileMenu::Entry> AppTileController::menuEntries() const
     if (!m_viewModel) {
         return {};
     }
-    return AppTileMenu::entries(
-        m_viewModel->selection(), m_viewModel->isFavorite(m_app), m_viewModel->folders());
+    return AppTileMenu::entries(m_viewModel->selection(), m_viewModel->isFavorite(m_app),
+        m_viewModel->folders(), m_viewModel->hiddenFolderIDs());
 }
 
 QVariantList AppTileController::menu() const

@@ -17,6 +17,8 @@ GridView {
     required property QtObject viewModel
     // Whether the tiles are a folder's: fixed when the grid is built.
     property bool folderFlag: false
+    // Whether a dragged application may land on a tile at all.
+    property bool acceptsDrops: true
     readonly property alias drops: drops
 
     readonly property var columns: gridController.appColumns
@@ -62,6 +64,7 @@ GridView {
         id: tileDrops
         parent: tiles
         anchors.fill: parent
+        enabled: tiles.acceptsDrops
         keys: ["text/uri-list"]
 
         // The path of the tile under the drag, or "".
@@ -135,11 +138,19 @@ GridView {
         width: tiles.cellWidth
         height: tiles.cellHeight
 
+        // A tile put aside for reuse, or left behind by a row that went
+        // (its index is then -1 until it is destroyed), is not on screen:
+        // hidden, it leaves the accessibility tree too.
+        property bool pooled: false
+        visible: !pooled && index >= 0
+
         onTargetedChanged: tiles.showTargeted(tile, targeted)
         GridView.onPooled: {
+            pooled = true
             tile.rest()
             tile.scale = 1
         }
+        GridView.onReused: pooled = false
 
         AppItemView {
             id: tile

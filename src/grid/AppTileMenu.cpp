@@ -29,8 +29,8 @@ Entry divider()
 
 } // namespace
 
-QList<Entry> AppTileMenu::entries(
-    const std::optional<SidebarSelection> &selection, bool isFavorite, const QList<AppFolder> &folders)
+QList<Entry> AppTileMenu::entries(const std::optional<SidebarSelection> &selection, bool isFavorite,
+    const QList<AppFolder> &folders, const QSet<QUuid> &hiddenFolderIDs)
 {
     const bool inHidden = selection && selection->is(SidebarSelection::Kind::hidden);
     const bool inFolder = selection && selection->is(SidebarSelection::Kind::folder);
@@ -55,6 +55,10 @@ QList<Entry> AppTileMenu::entries(
         sub.kind = Kind::submenu;
         sub.title = QStringLiteral("Add to Folder");
         for (const auto &folder : folders) {
+            // A hidden folder shows nowhere outside the hidden section.
+            if (hiddenFolderIDs.contains(folder.id)) {
+                continue;
+            }
             Entry entry = action(Action::addToFolder, folder.name, false, folder.id);
             entry.localized = false;
             sub.children << entry;

@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QUuid>
 #include <QVariantList>
@@ -55,8 +56,9 @@ public:
         bool operator==(const Entry &other) const = default;
     };
 
-    static QList<Entry> entries(
-        const std::optional<SidebarSelection> &selection, bool isFavorite, const QList<AppFolder> &folders);
+    // The "Add to Folder" submenu lists `folders` but those hidden globally.
+    static QList<Entry> entries(const std::optional<SidebarSelection> &selection, bool isFavorite,
+        const QList<AppFolder> &folders, const QSet<QUuid> &hiddenFolderIDs = {});
 
     // A name shown as it is in a menu: "&" would otherwise vanish into a
     // mnemonic, so it is doubled.

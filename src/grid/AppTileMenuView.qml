@@ -3,36 +3,24 @@ import Brimlark.Views
 import QtQuick.Controls
 import Brimlark.Grid
 
-// An application tile's context menu, made from the tile's menu entries.
-Menu {
+// The context menu of an application tile or of a folder or category card,
+// made from the controller's entries. Folder and application names come from
+// users and bundles: every row and submenu row shows them as plain text.
+PlainMenu {
     id: tileMenu
     objectName: "appTileMenu"
 
     property var entries: []
+    // The tile's or card's controller: perform(action, folderID) runs an entry.
     property QtObject controller
-    readonly property color destructiveColor: Style.red(palette.window.hslLightness >= 0.5)
+    readonly property color destructiveColor: Style.red(Style.isLight(palette))
 
     Component {
         id: itemComponent
-        MenuItem {
-            id: menuItem
+        PlainMenuItem {
+            // The entry's action, as the controller's own enum value.
             property int entryAction
             property string folderID
-            property bool destructive
-            // The name as it reads, without the menu's "&&" escapes.
-            property string name
-            Accessible.name: name
-            palette.text: destructive ? tileMenu.destructiveColor : tileMenu.palette.text
-            // Folder names come from the user: shown as written, never as markup.
-            contentItem: Text {
-                text: menuItem.name
-                textFormat: Text.PlainText
-                font: menuItem.font
-                color: menuItem.highlighted ? menuItem.palette.highlightedText : menuItem.palette.text
-                opacity: menuItem.enabled ? 1 : 0.5
-                elide: Text.ElideRight
-                verticalAlignment: Text.AlignVCenter
-            }
             onTriggered: tileMenu.controller.perform(entryAction, folderID)
         }
     }
@@ -42,7 +30,7 @@ Menu {
     }
     Component {
         id: submenuComponent
-        Menu {}
+        PlainMenu {}
     }
 
     // Items are made under the menu's visual parent (they need a place in
@@ -71,8 +59,8 @@ Menu {
             } else {
                 target.addItem(made(itemComponent.createObject(tileMenu.parent, {
                     // Names from the user or a bundle are shown verbatim.
-                    "text": entry.localized ? qsTr(entry.title) : entry.menuText,
-                    "name": entry.localized ? qsTr(entry.title) : entry.title,
+                    "text": entry.localized ? qsTr(entry.title) : entry.title,
+                    "symbol": entry.symbol || "",
                     "entryAction": entry.action,
                     "folderID": entry.folderID,
                     "destructive": entry.destructive,
@@ -82,7 +70,29 @@ Menu {
         }
     }
 
-    Component.onCompleted: build(tileMenu, entries)
+    // The style keeps a menu at its own minimum width and elides longer
+    // rows ("Create Folder from Categ…"): each menu is made as wide as its
+    // widest row instead.
+    function fitWidth(menu) {
+        let widest = 0
+        for (let i = 0; i < menu.count; ++i) {
+            const item = menu.itemAt(i)
+            if (item)
+                widest = Math.max(widest, item.implicitWidth)
+        }
+        menu.implicitWidth = Math.max(menu.implicitBackgroundWidth + menu.leftInset + menu.rightInset,
+                                      widest + menu.leftPadding + menu.rightPadding)
+        for (let j = 0; j < menu.count; ++j) {
+            const sub = menu.menuAt(j)
+            if (sub)
+                fitWidth(sub)
+        }
+    }
+
+    Component.onCompleted: {
+        build(tileMenu, entries)
+        fitWidth(tileMenu)
+    }
     Component.onDestruction: {
         for (const item of madeItems) {
             item.destroy()

@@ -7,7 +7,6 @@
 #include "platform/UuidText.h"
 
 #include <QGuiApplication>
-#include <QMetaEnum>
 #include <QStyleHints>
 
 namespace brimlark {
@@ -39,7 +38,16 @@ void CategoryCardController::setViewModel(BrimlarkViewModel *viewModel)
     if (!rebindViewModel(*this, m_viewModel, viewModel)) {
         return;
     }
+    if (m_viewModel) {
+        // A folder renamed elsewhere, or in place, renames its card.
+        connect(m_viewModel, &BrimlarkViewModel::foldersChanged, this, [this] {
+            if (m_folder) {
+                emit cardChanged();
+            }
+        });
+    }
     emit viewModelChanged();
+    emit cardChanged();
 }
 
 QObject *CategoryCardController::viewModelObject() const
@@ -103,15 +111,31 @@ void CategoryCardController::setAppList(const QVariantList &apps)
     setApps(list);
 }
 
+std::optional<AppFolder> CategoryCardController::currentFolder() const
+{
+    if (!m_folder) {
+        return std::nullopt;
+    }
+    // The card's copy is as old as the grid's last rebuild; the catalog
+    // holds what the folder is called now.
+    if (m_viewModel) {
+        if (auto current = catalogFolder(*m_viewModel, m_folder->id)) {
+            return current;
+        }
+    }
+    return m_folder;
+}
+
 QString CategoryCardController::title() const
 {
-    return m_folder ? m_folder->name : m_categoryName;
+    const auto folder = currentFolder();
+    return folder ? folder->name : m_categoryName;
 }
 
 QString CategoryCardController::helpText() const
 {
-    if (m_folder) {
-        return QStringLiteral("Folder: ") + m_folder->name;
+    if (const auto folder = currentFolder()) {
+        return QStringLiteral("Folder: ") + folder->name;
     }
     return QStringLiteral("Click to see all %1 apps in %2").arg(m_apps.size()).arg(m_categoryName);
 }
@@ -246,7 +270,8 @@ QList<CategoryCardMenu::Entry> CategoryCardController::menuEntries() const
     if (!m_viewModel) {
         return {};
     }
-    return CategoryCardMenu::entries(m_viewModel->selection(), m_folder, m_viewModel->folders());
+    return CategoryCardMenu::entries(
+        m_viewModel->selection(), m_folder, m_viewModel->folders(), m_viewModel->hiddenFolderIDs());
 }
 
 QVariantList CategoryCardController::menu() const
@@ -254,14 +279,9 @@ QVariantList CategoryCardController::menu() const
     return CategoryCardMenu::toVariantList(menuEntries());
 }
 
-void CategoryCardController::perform(const QString &action, const QString &folderID)
+void CategoryCardController::perform(CategoryCardMenu::Action action, const QString &folderID)
 {
-    bool ok = false;
-    const int value
-        = QMetaEnum::fromType<CategoryCardMenu::Action>().keyToValue(action.toLatin1().constData(), &ok);
-    if (ok) {
-        perform(CategoryCardMenu::Action(value), UuidText::parse(folderID).value_or(QUuid()));
-    }
+    perform(action, UuidText::parse(folderID).value_or(QUuid()));
 }
 
 void CategoryCardController::perform(CategoryCardMenu::Action action, const QUuid &folderID)

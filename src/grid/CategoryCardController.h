@@ -64,6 +64,9 @@ public:
     void setAppList(const QVariantList &apps);
 
     bool isFolder() const { return m_folder.has_value(); }
+    // The card's folder as the catalog holds it now (its copy when the
+    // catalog no longer has it); none for a category card.
+    std::optional<AppFolder> currentFolder() const;
     QString title() const;
     QString helpText() const;
     bool isEditingName() const { return m_isEditingName; }
@@ -96,7 +99,9 @@ public:
 
     QList<CategoryCardMenu::Entry> menuEntries() const;
     Q_INVOKABLE QVariantList menu() const;
-    Q_INVOKABLE void perform(const QString &action, const QString &folderID = QString());
+    // Runs a menu entry: its action and, for "Add All to Existing Folder",
+    // the chosen folder's UUID text.
+    Q_INVOKABLE void perform(brimlark::CategoryCardMenu::Action action, const QString &folderID);
     void perform(CategoryCardMenu::Action action, const QUuid &folderID = {});
 
     // A new folder named after the category holding the card's applications

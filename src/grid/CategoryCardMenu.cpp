@@ -1,6 +1,5 @@
 #include "grid/CategoryCardMenu.h"
 
-#include <QMetaEnum>
 #include <QVariantMap>
 
 namespace brimlark {
@@ -25,7 +24,8 @@ Entry action(Action a, const QString &title, const QString &symbol, bool destruc
 } // namespace
 
 QList<Entry> CategoryCardMenu::entries(const std::optional<SidebarSelection> &selection,
-    const std::optional<AppFolder> &folder, const QList<AppFolder> &folders)
+    const std::optional<AppFolder> &folder, const QList<AppFolder> &folders,
+    const QSet<QUuid> &hiddenFolderIDs)
 {
     QList<Entry> out;
     if (folder) {
@@ -50,11 +50,17 @@ QList<Entry> CategoryCardMenu::entries(const std::optional<SidebarSelection> &se
     sub.kind = Kind::submenu;
     sub.title = QStringLiteral("Add All to Existing Folder");
     for (const auto &f : folders) {
+        // A hidden folder shows nowhere outside the hidden section.
+        if (hiddenFolderIDs.contains(f.id)) {
+            continue;
+        }
         Entry entry = action(Action::addAllToFolder, f.name, QString());
         entry.localized = false;
         entry.folderID = f.id;
         sub.children << entry;
     }
+    // An empty submenu would open as a blank strip.
+    sub.enabled = !sub.children.isEmpty();
     out << sub;
     return out;
 }
@@ -66,8 +72,9 @@ QVariantList CategoryCardMenu::toVariantList(const QList<Entry> &entries)
     for (const auto &e : entries) {
         // The tile menu's view builds both menus and compares kinds as enum values.
         QVariantMap m = AppTileMenu::entryMap(e);
-        m.insert(QStringLiteral("action"),
-            QString::fromLatin1(QMetaEnum::fromType<Action>().valueToKey(int(e.action))));
+        // The enum value itself: the menu view holds it as a number and hands
+        // it back to perform().
+        m.insert(QStringLiteral("action"), QVariant::fromValue(e.action));
         m.insert(QStringLiteral("symbol"), e.symbol);
         m.insert(QStringLiteral("children"), toVariantList(e.children));
         out << m;

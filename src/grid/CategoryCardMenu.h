@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QUuid>
 #include <QVariantList>
@@ -53,9 +54,11 @@ public:
     };
 
     // `folder` is the card's folder (none for a category card); `folders`
-    // every folder of the workspace, for the submenu.
+    // every folder of the workspace, for the submenu, which leaves out the
+    // folders hidden globally.
     static QList<Entry> entries(const std::optional<SidebarSelection> &selection,
-        const std::optional<AppFolder> &folder, const QList<AppFolder> &folders);
+        const std::optional<AppFolder> &folder, const QList<AppFolder> &folders,
+        const QSet<QUuid> &hiddenFolderIDs = {});
 
     // The same shape of maps as the tile menu's, so one menu view shows both.
     static QVariantList toVariantList(const QList<Entry> &entries);

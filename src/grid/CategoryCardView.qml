@@ -55,6 +55,13 @@ Item {
 
         Behavior on scale { SpringCurve { response: 0.3; dampingFraction: 0.7 } }
 
+        GridShadow {
+            objectName: "cardShadow"
+            cornerRadius: 32
+            blur: card.lightAppearance ? 12 : 20
+            offsetY: card.lightAppearance ? 6 : 10
+            shadowColor: Qt.rgba(0, 0, 0, card.lightAppearance ? 0.1 : 0.4)
+        }
         Rectangle {
             anchors.fill: parent
             radius: 32
@@ -67,16 +74,18 @@ Item {
             material: "hudWindow"
             opacity: 0.5
         }
-        Rectangle {
+        // The sheen from the top-leading corner to the bottom-trailing one,
+        // with its outline; one picture shared by every card.
+        Image {
+            objectName: "cardSheen"
             anchors.fill: parent
-            radius: 32
-            gradient: Gradient {
-                orientation: Gradient.Vertical
-                GradientStop { position: 0; color: Qt.rgba(1, 1, 1, card.lightAppearance ? 0.35 : 0.08) }
-                GradientStop { position: 1; color: Qt.rgba(1, 1, 1, card.lightAppearance ? 0.1 : 0.02) }
-            }
-            border.width: 1
-            border.color: card.lightAppearance ? Qt.rgba(1, 1, 1, 0.6) : Qt.rgba(1, 1, 1, 0.15)
+            source: GridLooks.fillSource(card.cardWidth, card.cardHeight, 32,
+                Qt.rgba(1, 1, 1, card.lightAppearance ? 0.35 : 0.08),
+                Qt.rgba(1, 1, 1, card.lightAppearance ? 0.1 : 0.02), 1,
+                card.lightAppearance ? [Qt.rgba(1, 1, 1, 0.6), Qt.rgba(1, 1, 1, 0), Qt.rgba(0, 0, 0, 0.08)]
+                                     : [Qt.rgba(1, 1, 1, 0.15), Qt.rgba(1, 1, 1, 0), Qt.rgba(1, 1, 1, 0.1)])
+            smooth: true
+            cache: true
         }
 
         // A click anywhere on the card (outside its title) opens it; a right
@@ -316,10 +325,14 @@ Item {
         AppTileMenuView {}
     }
 
+    // The open context menu, if any.
+    property QtObject openedMenu: null
+
     // The context menu, built from the entries of this moment.
     function openMenu() {
         const menu = menuComponent.createObject(card, { "entries": controller.menu(), "controller": controller })
         menu.closed.connect(menu.destroy)
+        openedMenu = menu
         menu.popup()
         return menu
     }

@@ -76,10 +76,16 @@ Item {
         Accessible.onPressAction: root.dismissWithAnimation()
 
         // Also takes the hover, so the cards below show no hover look.
+        // Any press on it is its own: a right click closes nothing and
+        // reaches no card beneath.
         MouseArea {
             anchors.fill: parent
             hoverEnabled: true
-            onClicked: root.dismissWithAnimation()
+            acceptedButtons: Qt.AllButtons
+            onClicked: (mouse) => {
+                if (mouse.button === Qt.LeftButton)
+                    root.dismissWithAnimation()
+            }
         }
     }
 
@@ -92,10 +98,22 @@ Item {
         scale: root.contentScale
         opacity: root.appearanceOpacity
 
-        // Clicks on the panel stay on the panel.
+        GridShadow {
+            objectName: "panelShadow"
+            cornerRadius: 32
+            blur: 40
+            offsetY: 20
+            shadowColor: Qt.rgba(0, 0, 0, root.lightAppearance ? 0.15 : 0.4)
+        }
+
+        // Presses on the panel stay on the panel: neither the backdrop nor a
+        // card under it sees them.
         MouseArea {
+            objectName: "panelPressCatcher"
             anchors.fill: parent
             hoverEnabled: true
+            acceptedButtons: Qt.AllButtons
+            onWheel: (wheel) => wheel.accepted = true
         }
 
         Rectangle {
@@ -123,14 +141,16 @@ Item {
             width: parent.width
             topPadding: 32
             bottomPadding: 24
-            leftPadding: 24
-            rightPadding: 24
+            // Clear of the close button on both sides, so a long title stays
+            // centred and never runs under the button.
+            leftPadding: closeButton.width
+            rightPadding: closeButton.width
             spacing: 8
             z: 2
 
             Text {
                 objectName: "panelTitle"
-                width: parent.width - 48
+                width: parent.width - 2 * closeButton.width
                 text: root.categoryName
                 textFormat: Text.PlainText
                 font.pixelSize: 24
@@ -141,7 +161,7 @@ Item {
             }
             Text {
                 objectName: "panelCount"
-                width: parent.width - 48
+                width: parent.width - 2 * closeButton.width
                 text: qsTr("%1 Apps").arg(root.apps.length)
                 font.pixelSize: 13
                 font.weight: Font.Medium

@@ -88,9 +88,14 @@ void GridToolbarController::setViewModel(BrimlarkViewModel *viewModel)
         connect(viewModel, &BrimlarkViewModel::searchFocusTriggerChanged, this,
             &GridToolbarController::guardedRequest);
         // Unlocking focuses the field without the hidden section's guard.
+        // The unlock screen's own password field holds the focus at that
+        // moment and goes with the screen, so it does not count as the user
+        // typing elsewhere; false first, so the field asks again even when
+        // the value already held true.
         connect(viewModel, &BrimlarkViewModel::isHiddenUnlockedChanged, this, [this] {
-            if (m_viewModel && m_viewModel->isHiddenUnlocked()) {
-                writeIfFree(true);
+            if (m_viewModel && m_viewModel->isHiddenUnlocked() && !interfaceBusy(false)) {
+                setSearchFocused(false);
+                setSearchFocused(true);
             }
         });
         connect(viewModel, &BrimlarkViewModel::searchQueryChanged, this,
@@ -256,7 +261,7 @@ bool GridToolbarController::focusRequestAllowed() const
     return m_viewModel->isSecurityPasswordSet() && m_viewModel->isHiddenUnlocked();
 }
 
-bool GridToolbarController::interfaceBusy() const
+bool GridToolbarController::interfaceBusy(bool countEditors) const
 {
     if (m_sortMenuOpen) {
         return true;
@@ -269,17 +274,18 @@ bool GridToolbarController::interfaceBusy() const
     if (m_viewModel && (m_viewModel->showingAppPicker() || m_viewModel->appToUninstall())) {
         return true;
     }
-    return windowBusy(m_searchField);
+    return windowBusy(m_searchField, countEditors);
 }
 
-bool GridToolbarController::windowBusy(const QQuickItem *field)
+bool GridToolbarController::windowBusy(const QQuickItem *field, bool countEditors)
 {
     const QQuickWindow *window = field ? field->window() : nullptr;
     if (!window) {
         return false;
     }
     const QQuickItem *focused = window->activeFocusItem();
-    if (focused && focused != field && isTextEditor(focused) && !field->isAncestorOf(focused)) {
+    if (countEditors && focused && focused != field && isTextEditor(focused)
+        && !field->isAncestorOf(focused)) {
         return true;
     }
     // Open popups live in the window's overlay layer; tooltips are only hints.

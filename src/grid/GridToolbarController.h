@@ -103,10 +103,12 @@ public:
     // The hidden section shown locked or without a password refuses a
     // request; so does anything else the user is busy with in the window.
     bool focusRequestAllowed() const;
-    bool interfaceBusy() const;
+    // `countEditors`: whether another text editor holding the focus counts.
+    bool interfaceBusy(bool countEditors = true) const;
     // The window facts: true while a popup (other than a tooltip) is open
-    // in the field's window or another text editor there holds the focus.
-    static bool windowBusy(const QQuickItem *field);
+    // in the field's window or (with `countEditors`) another text editor
+    // there holds the focus.
+    static bool windowBusy(const QQuickItem *field, bool countEditors = true);
 
 signals:
     void viewModelChanged();

@@ -20,9 +20,25 @@ void HiddenSectionController::setViewModel(BrimlarkViewModel *viewModel)
         return;
     }
     if (m_viewModel) {
-        connect(m_viewModel, &BrimlarkViewModel::changed, this, &HiddenSectionController::contentChanged);
+        connect(m_viewModel, &BrimlarkViewModel::changed, this, &HiddenSectionController::refresh);
     }
     emit viewModelChanged();
+    refresh();
+}
+
+void HiddenSectionController::refresh()
+{
+    QList<UnifiedGridCardModel::Card> cards;
+    for (const auto &folder : hiddenFolders()) {
+        UnifiedGridCardModel::Card card;
+        card.item = GridItemIdentifier::folder(folder.id);
+        card.present = true;
+        card.title = folder.name;
+        card.folder = folder;
+        card.apps = m_viewModel->getAppsInFolder(folder);
+        cards << card;
+    }
+    m_folderCards.setCards(cards);
     emit contentChanged();
 }
 
@@ -44,15 +60,6 @@ QList<AppFolder> HiddenSectionController::hiddenFolders() const
                        : QList<AppFolder>();
 }
 
-QVariantList HiddenSectionController::hiddenFolderList() const
-{
-    QVariantList out;
-    for (const auto &folder : hiddenFolders()) {
-        out << QVariant::fromValue(folder);
-    }
-    return out;
-}
-
 bool HiddenSectionController::showsHiddenApps() const
 {
     return m_viewModel && !m_viewModel->filteredApps().isEmpty();
@@ -61,17 +68,6 @@ bool HiddenSectionController::showsHiddenApps() const
 bool HiddenSectionController::showsEmptyState() const
 {
     return !showsHiddenApps() && hiddenFolders().isEmpty();
-}
-
-QVariantList HiddenSectionController::appsInFolder(const QVariant &folder) const
-{
-    QVariantList out;
-    if (m_viewModel && folder.canConvert<AppFolder>()) {
-        for (const auto &app : m_viewModel->getAppsInFolder(folder.value<AppFolder>())) {
-            out << QVariant::fromValue(app);
-        }
-    }
-    return out;
 }
 
 void HiddenSectionController::disablePasswordLock()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "grid/UnifiedGridController.h"
 #include "model/AppFinder.h"
 #include "model/AppFolder.h"
 #include "state/BrimlarkViewModel.h"
@@ -22,9 +23,11 @@ class HiddenSectionController : public QObject
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(QObject *viewModel READ viewModelObject WRITE setViewModelObject NOTIFY viewModelChanged)
-    // AppFolder values.
-    Q_PROPERTY(QVariantList hiddenFolders READ hiddenFolderList NOTIFY contentChanged)
     Q_PROPERTY(bool showsHiddenApps READ showsHiddenApps NOTIFY contentChanged)
+    Q_PROPERTY(bool hasHiddenFolders READ hasHiddenFolders NOTIFY contentChanged)
+    // The hidden folders' cards; rows change only where a folder did, so the
+    // cards are not made again on every change of the catalog.
+    Q_PROPERTY(brimlark::UnifiedGridCardModel *folderCards READ folderCards CONSTANT)
     Q_PROPERTY(bool showsEmptyState READ showsEmptyState NOTIFY contentChanged)
 
 public:
@@ -37,12 +40,11 @@ public:
     // A hidden id naming no folder of the active workspace is left out.
     static QList<AppFolder> hiddenFolders(const QList<AppFolder> &folders, const QSet<QUuid> &hiddenIDs);
     QList<AppFolder> hiddenFolders() const;
-    QVariantList hiddenFolderList() const;
     bool showsHiddenApps() const;
     bool showsEmptyState() const;
+    bool hasHiddenFolders() const { return m_folderCards.rowCount() > 0; }
+    UnifiedGridCardModel *folderCards() { return &m_folderCards; }
 
-    // The folder's applications as the catalog has them (AppItem values).
-    Q_INVOKABLE QVariantList appsInFolder(const QVariant &folder) const;
     // "Disable Password Lock" and "Lock".
     Q_INVOKABLE void disablePasswordLock();
     Q_INVOKABLE void lock();
@@ -52,7 +54,10 @@ signals:
     void contentChanged();
 
 private:
+    void refresh();
+
     QPointer<BrimlarkViewModel> m_viewModel;
+    UnifiedGridCardModel m_folderCards;
 };
 
 } // namespace brimlark

@@ -6,28 +6,22 @@ import Brimlark.Grid
 // The unlocked hidden section: a header that relocks it or switches the
 // password lock off, the hidden folders (whatever the search says), the
 // hidden applications the search leaves, or a note that nothing is hidden.
-Flickable {
+// The applications are the tile grid's own lazily made, reused tiles (without
+// drops); the header and the folder cards ride above them as its header.
+AppTileGrid {
     id: root
     objectName: "hiddenSectionView"
 
-    required property QtObject gridController
-    required property QtObject viewModel
     readonly property alias section: section
     readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
-    readonly property color primary: Style.primary(palette)
     readonly property color secondary: Style.secondary(palette)
+
+    acceptsDrops: false
+    topMargin: 0
 
     HiddenSectionController {
         id: section
         viewModel: root.viewModel
-    }
-
-    contentWidth: width
-    contentHeight: stack.height + 24
-    clip: true
-    boundsBehavior: Flickable.StopAtBounds
-    ScrollBar.vertical: ThinScrollBar {
-        policy: ScrollBar.AsNeeded
     }
 
     component HeaderButton: AbstractButton {
@@ -63,11 +57,11 @@ Flickable {
         }
     }
 
-    Column {
+    header: Column {
         id: stack
         width: root.width
         spacing: 32
-
+        bottomPadding: 24
         Item {
             width: parent.width
             height: header.height + 16
@@ -110,7 +104,7 @@ Flickable {
             x: 24
             width: parent.width - 48
             spacing: 16
-            visible: section.hiddenFolders.length > 0
+            visible: section.hasHiddenFolders
 
             Text {
                 text: qsTr("Hidden Folders")
@@ -118,43 +112,34 @@ Flickable {
                 font.bold: true
                 color: root.primary
             }
-            Flow {
-                width: parent.width
-                spacing: 24
+            Grid {
+                id: folderGrid
+                objectName: "hiddenFolders"
+                // Adaptive columns of 240 to 280 points, 24 apart, centred.
+                readonly property int count: Math.max(1, Math.floor((parent.width + 24) / (240 + 24)))
+                readonly property real columnWidth: Math.min(280, (parent.width - 24 * (count - 1)) / count)
+                x: Math.max(0, (parent.width - (count * columnWidth + (count - 1) * 24)) / 2)
+                columns: count
+                columnSpacing: 24
+                rowSpacing: 24
                 Repeater {
-                    model: section.hiddenFolders
+                    model: section.folderCards
                     // A hidden folder's card opens its panel like any folder card.
-                    delegate: CategoryCardView {
-                        required property var modelData
-                        categoryName: modelData.name
-                        apps: section.appsInFolder(modelData)
-                        folder: modelData
-                        viewModel: root.viewModel
-                        onExpand: root.gridController.expandedFolderID = modelData.idText
-                    }
-                }
-            }
-        }
-
-        Flow {
-            objectName: "hiddenApps"
-            x: 24
-            width: parent.width - 48
-            spacing: 32
-            visible: section.showsHiddenApps
-            Repeater {
-                model: root.gridController.apps
-                delegate: Item {
-                    id: cell
-                    required property var app
-                    required property url iconSource
-                    width: tile.implicitWidth
-                    height: tile.implicitHeight
-                    AppItemView {
-                        id: tile
-                        app: cell.app
-                        iconSource: cell.iconSource
-                        viewModel: root.viewModel
+                    delegate: Item {
+                        id: folderCell
+                        required property string title
+                        required property var folder
+                        required property var apps
+                        width: folderGrid.columnWidth
+                        height: 190
+                        CategoryCardView {
+                            anchors.centerIn: parent
+                            categoryName: folderCell.title
+                            apps: folderCell.apps
+                            folder: folderCell.folder
+                            viewModel: root.viewModel
+                            onExpand: root.gridController.expandedFolderID = folderCell.folder.idText
+                        }
                     }
                 }
             }
@@ -162,6 +147,7 @@ Flickable {
 
         Item {
             width: parent.width
+            objectName: "noHiddenItems"
             height: Math.max(200, root.height - header.height - 64)
             visible: section.showsEmptyState
             Column {

@@ -63,13 +63,12 @@ Flickable {
                     radius: 32
                     color: root.lightAppearance ? Style.withAlpha(palette.window, 0.6) : Qt.rgba(0, 0, 0, 0.45)
                 }
-                Rectangle {
+                // The sheen from the top-leading corner to the bottom-trailing one.
+                Image {
                     anchors.fill: parent
-                    radius: 32
-                    gradient: Gradient {
-                        GradientStop { position: 0; color: Qt.rgba(1, 1, 1, root.lightAppearance ? 0.35 : 0.08) }
-                        GradientStop { position: 1; color: Qt.rgba(1, 1, 1, root.lightAppearance ? 0.1 : 0.02) }
-                    }
+                    source: GridLooks.fillSource(260, 190, 32, Qt.rgba(1, 1, 1, root.lightAppearance ? 0.35 : 0.08),
+                                                 Qt.rgba(1, 1, 1, root.lightAppearance ? 0.1 : 0.02))
+                    smooth: true
                 }
                 // The dashed outline.
                 Canvas {

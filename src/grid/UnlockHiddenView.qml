@@ -20,6 +20,13 @@ Item {
         viewModel: root.viewModel
     }
 
+    // Presses on the lock screen stay on it: nothing under it sees them.
+    MouseArea {
+        objectName: "lockScreenPressCatcher"
+        anchors.fill: parent
+        acceptedButtons: Qt.AllButtons
+    }
+
     opacity: 0
     OpacityAnimator on opacity { from: 0; to: 1; duration: 200 }
 

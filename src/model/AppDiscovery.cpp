@@ -126,6 +126,13 @@ void AppDiscovery::scanApps()
 
 void AppDiscovery::published(const QList<AppItem> &apps)
 {
+    QStringList unfinished;
+    for (const auto &app : apps) {
+        if (app.awaitsFiles()) {
+            unfinished << app.id();
+        }
+    }
+    m_watcher.watchBundles(unfinished);
     if (m_services.iconPrefetch) {
         QStringList paths;
         QList<quint64> stamps;

@@ -16,6 +16,7 @@ AppFolderWatcher::AppFolderWatcher(Scheduler &scheduler, Console console, QObjec
 {
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { scheduleRescan(); });
     connect(&m_parents, &QFileSystemWatcher::directoryChanged, this, &AppFolderWatcher::parentChanged);
+    connect(&m_bundles, &QFileSystemWatcher::directoryChanged, this, [this] { scheduleRescan(); });
 }
 
 std::optional<AppFolderWatcher::Identity> AppFolderWatcher::identityOf(const QString &path)
@@ -30,6 +31,16 @@ std::optional<AppFolderWatcher::Identity> AppFolderWatcher::identityOf(const QSt
 void AppFolderWatcher::parentChanged(const QString &parent)
 {
     bool gone = false;
+    // A folder that has appeared under this parent is watched from now on.
+    for (const QString &folder : std::as_const(m_wanted)) {
+        if (m_identities.contains(folder) || QFileInfo(folder).absolutePath() != parent) {
+            continue;
+        }
+        if (const auto identity = identityOf(folder); identity && m_watcher.addPath(folder)) {
+            m_identities.insert(folder, *identity);
+            gone = true;
+        }
+    }
     for (auto it = m_identities.begin(); it != m_identities.end();) {
         if (QFileInfo(it.key()).absolutePath() != parent || identityOf(it.key()) == it.value()) {
             ++it;
@@ -62,9 +73,21 @@ void AppFolderWatcher::printLine(const QString &line)
 
 int AppFolderWatcher::startMonitoring(const QStringList &folders)
 {
+    m_monitoring = true;
     const QStringList watched = m_watcher.directories();
     for (const QString &folder : folders) {
-        if (watched.contains(folder) || !QFileInfo(folder).isDir()) {
+        if (!m_wanted.contains(folder)) {
+            m_wanted << folder;
+        }
+        if (watched.contains(folder)) {
+            continue;
+        }
+        if (!QFileInfo(folder).isDir()) {
+            // Made later (the user's own folder, most often): its parent says so.
+            const QString parent = QFileInfo(folder).absolutePath();
+            if (parent != folder && QFileInfo(parent).isDir() && !m_parents.directories().contains(parent)) {
+                m_parents.addPath(parent);
+            }
             continue;
         }
         // A folder that cannot be watched (no permission, no watches left) is skipped.
@@ -85,6 +108,46 @@ int AppFolderWatcher::startMonitoring(const QStringList &folders)
 QStringList AppFolderWatcher::watchedFolders() const
 {
     return m_watcher.directories();
+}
+
+void AppFolderWatcher::watchBundles(const QStringList &bundles)
+{
+    if (!m_monitoring) {
+        return;
+    }
+    QStringList wanted;
+    for (const QString &bundle : bundles.mid(0, MaxWatchedBundles)) {
+        for (const QString &folder : { bundle, bundle + QStringLiteral("/Contents"),
+                 bundle + QStringLiteral("/Contents/Resources") }) {
+            if (QFileInfo(folder).isDir()) {
+                wanted << folder;
+            }
+        }
+    }
+    QStringList stale;
+    for (const QString &folder : m_bundles.directories()) {
+        if (!wanted.contains(folder)) {
+            stale << folder;
+        }
+    }
+    if (!stale.isEmpty()) {
+        m_bundles.removePaths(stale);
+    }
+    const QStringList watched = m_bundles.directories();
+    QStringList added;
+    for (const QString &folder : std::as_const(wanted)) {
+        if (!watched.contains(folder)) {
+            added << folder;
+        }
+    }
+    if (!added.isEmpty()) {
+        m_bundles.addPaths(added);
+    }
+}
+
+QStringList AppFolderWatcher::watchedBundleFolders() const
+{
+    return m_bundles.directories();
 }
 
 void AppFolderWatcher::scheduleRescan()

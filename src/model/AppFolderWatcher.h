@@ -30,9 +30,19 @@ public:
 
     // Watches each folder that exists and is not watched yet, then writes
     // "📡 Monitoring N directories for app changes". Returns N, the number
-    // of folders watched. A folder that is removed stops being watched.
+    // of folders watched. A folder that is removed stops being watched; one
+    // that does not exist yet is watched from its parent, and once it
+    // appears it is watched and a rescan follows.
     int startMonitoring(const QStringList &folders);
     QStringList watchedFolders() const;
+
+    // Once monitoring: watches these bundles (the bundle, Contents and
+    // Contents/Resources) instead of those given before, so that a bundle
+    // still being copied is read again when its files arrive. At most
+    // MaxWatchedBundles.
+    void watchBundles(const QStringList &bundles);
+    QStringList watchedBundleFolders() const;
+    static constexpr int MaxWatchedBundles = 256;
 
     // (Re)starts the one-second wait for a rescan.
     void scheduleRescan();
@@ -61,6 +71,10 @@ private:
     // its parent's watch notices that the name no longer leads to it.
     QFileSystemWatcher m_parents;
     QHash<QString, Identity> m_identities;
+    // Application folders asked for, watched or not (yet).
+    QStringList m_wanted;
+    bool m_monitoring = false;
+    QFileSystemWatcher m_bundles;
 };
 
 } // namespace brimlark

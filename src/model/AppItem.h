@@ -25,13 +25,14 @@ class AppItem
 
 public:
     AppItem() = default;
-    AppItem(QString name, QUrl url, QString category, quint64 iconStamp = 0)
+    AppItem(QString name, QUrl url, QString category, quint64 iconStamp = 0, bool awaitsFiles = false)
         : m_name(std::move(name))
         , m_url(std::move(url))
         , m_category(std::move(category))
         , m_id(BundleUrl::pathOf(m_url))
         , m_urlText(m_url.toString(QUrl::FullyEncoded))
         , m_iconStamp(iconStamp)
+        , m_awaitsFiles(awaitsFiles)
     {
     }
 
@@ -45,6 +46,9 @@ public:
     // The state of the bundle's files when it was scanned (Bundle::iconStamp());
     // 0 when unknown. A new stamp means a new icon URL.
     quint64 iconStamp() const { return m_iconStamp; }
+    // The bundle had no readable information list or no icon file when it was
+    // scanned: a copy still under way, most likely, so its files are watched.
+    bool awaitsFiles() const { return m_awaitsFiles; }
 
     bool operator==(const AppItem &other) const { return m_id == other.m_id; }
     bool sameDetails(const AppItem &other) const
@@ -60,6 +64,7 @@ private:
     QString m_id;
     QString m_urlText;
     quint64 m_iconStamp = 0;
+    bool m_awaitsFiles = false;
 };
 
 inline size_t qHash(const AppItem &item, size_t seed = 0)

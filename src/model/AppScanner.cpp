@@ -73,7 +73,9 @@ QString AppScanner::categoryFor(const std::optional<QString> &categoryType)
         return otherCategory;
     }
     const qsizetype dot = categoryType->lastIndexOf(u'.');
-    return capitalised(dot < 0 ? *categoryType : categoryType->mid(dot + 1));
+    const QString name = capitalised(dot < 0 ? *categoryType : categoryType->mid(dot + 1));
+    // "" or "public.app-category." name no category: a card needs a title.
+    return name.trimmed().isEmpty() ? otherCategory : name;
 }
 
 AppItem AppScanner::itemForBundle(const QString &folder, const QString &entryName)
@@ -82,8 +84,9 @@ AppItem AppScanner::itemForBundle(const QString &folder, const QString &entryNam
     // The listing already said a directory is there.
     const Bundle bundle = Bundle::openListed(path);
     const QString category = categoryFor(bundle.stringForInfoKey(categoryKey));
+    const bool awaitsFiles = !bundle.hasInfo() || !bundle.iconFilePath();
     return AppItem(entryName.left(entryName.size() - appExtension.size()), BundleUrl::directoryUrl(path),
-        category, bundle.iconStamp());
+        category, bundle.iconStamp(), awaitsFiles);
 }
 
 QList<AppItem> AppScanner::scanFolder(const QString &folder)

@@ -34,7 +34,8 @@ public:
     static AppItem itemForBundle(const QString &folder, const QString &entryName);
 
     // The display category of an "LSApplicationCategoryType" value: the last
-    // dot-separated piece, each word capitalised; "Other" without a value.
+    // dot-separated piece, each word capitalised; "Other" without a value
+    // or when that piece is blank.
     static QString categoryFor(const std::optional<QString> &categoryType);
 
     // Stable sort by name under the user's collation.

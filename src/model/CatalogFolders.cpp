@@ -200,11 +200,49 @@ bool CatalogFolders::reorderApps(const QUuid &id, const std::set<int> &source, i
     return true;
 }
 
+QSet<QUuid> CatalogFolders::detachedFolders() const
+{
+    QHash<QUuid, qsizetype> indexOf;
+    for (qsizetype i = m_folders.size() - 1; i >= 0; --i) {
+        indexOf.insert(m_folders[i].id, i);
+    }
+    QSet<QUuid> detached;
+    // Folders already known to lead up to a root.
+    QSet<qsizetype> settled;
+    for (qsizetype start = 0; start < m_folders.size(); ++start) {
+        QList<qsizetype> path;
+        for (qsizetype at = start;;) {
+            const AppFolder &f = m_folders[at];
+            if (!f.parentFolderID || settled.contains(at) || detached.contains(f.id)) {
+                break;
+            }
+            if (const qsizetype seenAt = path.indexOf(at); seenAt >= 0) {
+                // A loop: it opens at the member the user sees first.
+                const qsizetype first = *std::min_element(path.cbegin() + seenAt, path.cend());
+                detached.insert(m_folders[first].id);
+                break;
+            }
+            const auto parent = indexOf.constFind(*f.parentFolderID);
+            if (parent == indexOf.cend()) {
+                detached.insert(f.id);
+                break;
+            }
+            path.append(at);
+            at = *parent;
+        }
+        for (const qsizetype at : std::as_const(path)) {
+            settled.insert(at);
+        }
+    }
+    return detached;
+}
+
 QList<AppFolder> CatalogFolders::roots(const QSet<QUuid> &hidden) const
 {
+    const QSet<QUuid> detached = detachedFolders();
     QList<AppFolder> out;
     for (const auto &f : m_folders) {
-        if (!f.parentFolderID && !hidden.contains(f.id)) {
+        if ((!f.parentFolderID || detached.contains(f.id)) && !hidden.contains(f.id)) {
             out << f;
         }
     }
@@ -213,9 +251,11 @@ QList<AppFolder> CatalogFolders::roots(const QSet<QUuid> &hidden) const
 
 QList<AppFolder> CatalogFolders::children(const QUuid &parentID, const QSet<QUuid> &hidden) const
 {
+    const QSet<QUuid> detached = detachedFolders();
     QList<AppFolder> out;
     for (const auto &f : m_folders) {
-        if (f.parentFolderID && *f.parentFolderID == parentID && !hidden.contains(f.id)) {
+        if (f.parentFolderID && *f.parentFolderID == parentID && !detached.contains(f.id)
+            && !hidden.contains(f.id)) {
             out << f;
         }
     }

@@ -57,6 +57,8 @@ public:
     bool reorderApps(const QUuid &id, const std::set<int> &source, int destination);
 
     // Visible folders without a parent / with that parent, in list order.
+    // A folder whose parent is not stored, and the folder listed first in a
+    // loop of parents, count as roots, so every stored folder can be reached.
     QList<AppFolder> roots(const QSet<QUuid> &hidden) const;
     QList<AppFolder> children(const QUuid &parentID, const QSet<QUuid> &hidden) const;
     // Moves visible root folders and numbers them by their new places.
@@ -71,6 +73,8 @@ public:
 
 private:
     AppFolder *findMutable(const QUuid &id);
+    // Folders with a stored parent that stand among the roots (see roots()).
+    QSet<QUuid> detachedFolders() const;
     void sort();
 
     Defaults &m_defaults;

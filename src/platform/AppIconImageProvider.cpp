@@ -61,19 +61,22 @@ QQuickImageResponse *AppIconImageProvider::requestImageResponse(const QString &i
     }
     size = std::clamp(size, 1, AppWorkspace::MaxIconSize);
     auto *response = new AppIconImageResponse;
+    // The store outlives the engine; this provider goes with the engine, and
+    // a load may still be running then.
+    AppIconStore *store = &m_store;
     // The work starts from the response's own thread once control is back in
     // its event loop, so the engine has connected to finished by then.
     QMetaObject::invokeMethod(
         response,
-        [this, response, path, size, version] {
-            QThreadPool::globalInstance()->start([this, response, path, size, version] {
+        [store, response, path, size, version] {
+            QThreadPool::globalInstance()->start([store, response, path, size, version] {
                 if (response->isCancelled()) {
                     response->finish(QImage());
                     return;
                 }
                 // The store keeps a few sizes; the view gets the size it draws,
                 // scaled once here rather than on every frame it paints.
-                QImage image = m_store.fetch(path, size, version);
+                QImage image = store->fetch(path, size, version);
                 if (image.width() > size || image.height() > size) {
                     image = image.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
                 }

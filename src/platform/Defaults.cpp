@@ -6,6 +6,7 @@
 #include <plist/plist.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -20,6 +21,7 @@
 #include <limits>
 #include <map>
 #include <mutex>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -290,13 +292,22 @@ private:
             m_out.push_back(char(*value.asBool() ? 0x09 : 0x08));
             return true;
         case DefaultsValue::Type::Date: {
+            // Any finite instant: the format keeps a double, and other
+            // writers put dates in 1900 or 2100 into it.
             const double t = value.asDate()->secondsSinceReferenceDate;
-            if (!std::isfinite(t) || t > 2.0e9 || t < -2.0e9) {
+            if (!std::isfinite(t)) {
                 return false;
             }
             appendDouble(0x33, t);
             return true;
         }
+        case DefaultsValue::Type::Unsigned:
+            // Sixteen bytes, the upper eight zero: the form that reads back
+            // unsigned.
+            m_out.push_back(char(0x14));
+            appendBigEndian(0, 8);
+            appendBigEndian(*value.asUnsigned(), 8);
+            return true;
         case DefaultsValue::Type::Array:
             appendMarker(0xA, node.refCount);
             appendRefs(node);
@@ -315,6 +326,29 @@ private:
     std::size_t m_bytesHint = 0;
     std::string m_out;
 };
+
+// The instant a date node holds, as the double the format keeps. The
+// parser's own accessor gives whole seconds as a 32-bit number, which
+// cannot hold 1900 or 2100 and loses the sign of a fraction before 2001;
+// the node's binary form has the double itself.
+std::optional<double> exactDate(plist_t node)
+{
+    char *bytes = nullptr;
+    std::uint32_t length = 0;
+    plist_to_bin(node, &bytes, &length);
+    std::unique_ptr<char, decltype(&std::free)> guard(bytes, &std::free);
+    // "bplist00", then the one object: its marker and eight bytes.
+    if (!bytes || length < 17 || static_cast<unsigned char>(bytes[8]) != 0x33) {
+        return std::nullopt;
+    }
+    std::uint64_t bits = 0;
+    for (int i = 0; i < 8; ++i) {
+        bits = (bits << 8) | static_cast<unsigned char>(bytes[9 + i]);
+    }
+    double seconds = 0;
+    std::memcpy(&seconds, &bits, sizeof seconds);
+    return seconds;
+}
 
 std::optional<DefaultsValue> fromPlist(plist_t node, int depth = 0)
 {
@@ -341,6 +375,14 @@ std::optional<DefaultsValue> fromPlist(plist_t node, int depth = 0)
     case PLIST_UINT: {
         std::uint64_t v = 0;
         plist_get_uint_val(node, &v);
+        // Above the signed range the same bits are either a negative number
+        // (eight bytes) or an unsigned one (sixteen); only the node knows.
+        if (v > std::uint64_t(std::numeric_limits<std::int64_t>::max())) {
+            PlistPtr signedForm(plist_new_uint(v));
+            if (!plist_compare_node_value(node, signedForm.get())) {
+                return DefaultsValue::fromUnsigned(v);
+            }
+        }
         return DefaultsValue(static_cast<std::int64_t>(v));
     }
     case PLIST_REAL: {
@@ -354,10 +396,11 @@ std::optional<DefaultsValue> fromPlist(plist_t node, int depth = 0)
         return DefaultsValue(v != 0);
     }
     case PLIST_DATE: {
-        std::int32_t sec = 0;
-        std::int32_t usec = 0;
-        plist_get_date_val(node, &sec, &usec);
-        return DefaultsValue(DefaultsValue::Date { double(sec) + double(usec) / 1e6 });
+        const auto seconds = exactDate(node);
+        if (!seconds) {
+            return std::nullopt;
+        }
+        return DefaultsValue(DefaultsValue::Date { *seconds });
     }
     case PLIST_ARRAY: {
         DefaultsValue::Array out;
@@ -600,6 +643,58 @@ bool syncDirectory(const std::filesystem::path &dir)
     return ok;
 }
 
+// The lock that makes one process the writer of a settings folder: a lock
+// file beside the domains, held with flock() from the first domain of the
+// folder until the process ends. Two copies over one folder would each fold
+// the journals into the file and remove the other's open journal. Never let
+// go early: a domain made while the last one's lock was being closed would
+// find its own process in the way.
+class FolderLock
+{
+public:
+    static std::shared_ptr<FolderLock> take(const std::filesystem::path &folder)
+    {
+        static std::mutex s_mutex;
+        static std::map<std::filesystem::path, std::shared_ptr<FolderLock>> s_locks;
+        std::lock_guard guard(s_mutex);
+        auto &slot = s_locks[folder];
+        if (slot) {
+            return slot;
+        }
+        auto lock = std::shared_ptr<FolderLock>(new FolderLock);
+        std::error_code ec;
+        std::filesystem::create_directories(folder, ec);
+        const auto path = folder / LockName;
+        lock->m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (lock->m_fd >= 0 && ::flock(lock->m_fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+            lock->m_heldElsewhere = true;
+        }
+        // A folder that takes no lock file takes no journal either: its
+        // domains report that when they are written.
+        slot = lock;
+        return lock;
+    }
+
+    ~FolderLock()
+    {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+
+    bool heldElsewhere() const { return m_heldElsewhere; }
+    // True once per folder: the first domain that finds it locked says so.
+    bool claimReport() { return !m_reported.exchange(true); }
+
+    static constexpr const char *LockName = "settings.lock";
+
+private:
+    FolderLock() = default;
+    int m_fd = -1;
+    bool m_heldElsewhere = false;
+    std::atomic<bool> m_reported { false };
+};
+
 } // namespace
 
 // A domain's values, its journal and the thread that takes both to the
@@ -611,6 +706,9 @@ struct Defaults::Store : std::enable_shared_from_this<Defaults::Store>
 {
     std::filesystem::path file;
     Console console;
+    std::shared_ptr<FolderLock> folderLock;
+    // Another process writes this folder: values set here stay in memory.
+    bool lockedOut = false;
 
     std::mutex mutex;
     Values values;
@@ -724,6 +822,10 @@ bool Defaults::Store::appendLocked(const std::string &record)
 {
     if (file.empty()) {
         return true;
+    }
+    if (lockedOut) {
+        unwritten = true;
+        return false;
     }
     if (journal < 0 && !openJournalLocked()) {
         return false;
@@ -1042,6 +1144,12 @@ Values shared(DefaultsValue::Dictionary dictionary)
 
 Values Defaults::Store::loadFile()
 {
+    if (lockedOut) {
+        // Read only: what stands at the path belongs to the writing process.
+        const auto read = RegularFile::read(file.c_str(), std::numeric_limits<std::uint32_t>::max());
+        auto decoded = read.status == RegularFile::Status::Read ? decode(read.bytes) : std::nullopt;
+        return decoded ? shared(std::move(*decoded)) : Values {};
+    }
     const auto left = leftovers(file);
     // Only a regular file is read, and the open never blocks: whatever else
     // stands at the path (a pipe, a directory) is kept aside like a file
@@ -1106,6 +1214,12 @@ Defaults::Defaults(std::filesystem::path file, Console console)
     m_store->file = m_file;
     m_store->console
         = console ? std::move(console) : Console([](const std::string &line) { std::cerr << line << '\n'; });
+    m_store->folderLock = FolderLock::take(m_file.parent_path());
+    m_store->lockedOut = m_store->folderLock->heldElsewhere();
+    if (m_store->lockedOut && m_store->folderLock->claimReport()) {
+        m_store->console("Defaults: " + m_file.parent_path().string()
+            + " is in use by another copy of the program; settings changed here are not saved");
+    }
     m_store->load();
 }
 
@@ -1138,7 +1252,7 @@ bool Defaults::flush(std::chrono::milliseconds wait)
     }
     lock.unlock();
     std::lock_guard valuesLock(store.mutex);
-    return !store.unwritten;
+    return !store.unwritten && !store.compactionFailed;
 }
 
 bool Defaults::flushAll(std::chrono::milliseconds wait)

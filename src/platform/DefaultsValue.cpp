@@ -1,5 +1,7 @@
 #include "platform/DefaultsValue.h"
 
+#include <limits>
+
 namespace brimlark {
 
 DefaultsValue DefaultsValue::fromStrings(const std::vector<std::string> &strings)
@@ -10,6 +12,16 @@ DefaultsValue DefaultsValue::fromStrings(const std::vector<std::string> &strings
         array.emplace_back(s);
     }
     return DefaultsValue(std::move(array));
+}
+
+DefaultsValue DefaultsValue::fromUnsigned(std::uint64_t v)
+{
+    if (v <= std::uint64_t(std::numeric_limits<std::int64_t>::max())) {
+        return DefaultsValue(std::int64_t(v));
+    }
+    DefaultsValue out;
+    out.m_value = v;
+    return out;
 }
 
 DefaultsValue DefaultsValue::fromBytes(const std::string &bytes)

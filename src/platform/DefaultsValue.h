@@ -15,7 +15,9 @@ namespace brimlark {
 class DefaultsValue
 {
 public:
-    enum class Type { String, Data, Integer, Real, Bool, Date, Array, Dictionary };
+    // Unsigned holds only what does not fit Integer: an unsigned 64-bit value
+    // above the largest signed one, as other writers of the format store it.
+    enum class Type { String, Data, Integer, Real, Bool, Date, Array, Dictionary, Unsigned };
 
     using Data = std::vector<std::uint8_t>;
     using Array = std::vector<DefaultsValue>;
@@ -72,6 +74,8 @@ public:
     }
 
     static DefaultsValue fromStrings(const std::vector<std::string> &strings);
+    // An Integer when the value fits one, else an Unsigned.
+    static DefaultsValue fromUnsigned(std::uint64_t v);
     static DefaultsValue fromBytes(const std::string &bytes);
 
     Type type() const { return static_cast<Type>(m_value.index()); }
@@ -82,6 +86,7 @@ public:
     const double *asReal() const { return std::get_if<double>(&m_value); }
     const bool *asBool() const { return std::get_if<bool>(&m_value); }
     const Date *asDate() const { return std::get_if<Date>(&m_value); }
+    const std::uint64_t *asUnsigned() const { return std::get_if<std::uint64_t>(&m_value); }
     const Array *asArray() const;
     const Dictionary *asDictionary() const;
 
@@ -92,7 +97,7 @@ public:
 
 private:
     std::variant<std::string, Data, std::int64_t, double, bool, Date, std::shared_ptr<Array>,
-        std::shared_ptr<Dictionary>>
+        std::shared_ptr<Dictionary>, std::uint64_t>
         m_value;
 };
 

@@ -19,63 +19,180 @@ std::uint64_t bigEndian(const unsigned char *p, std::size_t width)
     return value;
 }
 
-// Element nesting of the XML form, counted without building anything.
-// Comments, processing instructions, CDATA and the document type are skipped.
+// Container nesting of the XML form, counted without building anything and
+// read the way the parser reads it: a double-quoted text in a tag, a
+// processing instruction or a document type may hold '>', a single quote is
+// an ordinary character, and the text of a leaf runs to its closing tag with
+// comments and CDATA sections skipped. Wherever the parser would give up,
+// the count stops too: nothing after that point is ever built.
 bool xmlWithinLimit(std::string_view text, int maxNesting)
 {
-    // The root element and a leaf element wrap the containers.
-    const int maxElements = maxNesting + 2;
-    int depth = 0;
+    const std::size_t end = text.size();
     std::size_t i = 0;
-    auto skipPast = [&text](std::size_t from, std::string_view end) {
-        const std::size_t at = text.find(end, from);
-        return at == std::string_view::npos ? text.size() : at + end.size();
-    };
-    while ((i = text.find('<', i)) != std::string_view::npos) {
-        const std::string_view rest = text.substr(i);
-        if (rest.starts_with("<!--")) {
-            i = skipPast(i + 4, "-->");
-        } else if (rest.starts_with("<![CDATA[")) {
-            i = skipPast(i + 9, "]]>");
-        } else if (rest.starts_with("<?")) {
-            i = skipPast(i + 2, "?>");
-        } else if (rest.starts_with("<!")) {
-            const std::size_t close = text.find('>', i);
-            const std::size_t subset = text.find('[', i);
-            i = subset < close ? skipPast(subset, "]>") : skipPast(i, ">");
-        } else if (rest.starts_with("</")) {
-            --depth;
-            i = skipPast(i, ">");
-        } else {
-            // An opening tag; quoted attribute values may hold '>'.
-            char quote = 0;
-            std::size_t j = i + 1;
-            for (; j < text.size(); ++j) {
-                const char c = text[j];
-                if (quote) {
-                    quote = c == quote ? 0 : quote;
-                } else if (c == '"' || c == '\'') {
-                    quote = c;
-                } else if (c == '>') {
-                    break;
+    // Moves i to the first of `stops`, stepping over double-quoted texts when
+    // asked; false at the end of the text.
+    auto findNext = [&](std::string_view stops, bool quotes) {
+        for (; i < end; ++i) {
+            if (quotes && text[i] == '"') {
+                const std::size_t close = text.find('"', i + 1);
+                if (close == std::string_view::npos) {
+                    i = end;
+                    return false;
                 }
+                i = close;
             }
-            if (j >= text.size()) {
-                return true; // unterminated: the parser refuses it
+            if (stops.find(text[i]) != std::string_view::npos) {
+                return true;
             }
-            if (text[j - 1] != '/' && ++depth > maxElements) {
+        }
+        return false;
+    };
+    auto findText = [&](std::string_view what, bool quotes) {
+        for (; i + what.size() <= end; ++i) {
+            if (text.compare(i, what.size(), what) == 0) {
+                return true;
+            }
+            if (quotes && text[i] == '"') {
+                const std::size_t close = text.find('"', i + 1);
+                if (close == std::string_view::npos) {
+                    return false;
+                }
+                i = close;
+            }
+        }
+        return false;
+    };
+    auto skipSpace = [&] {
+        while (i < end && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n')) {
+            ++i;
+        }
+    };
+    // The text of a leaf up to and past its closing tag.
+    auto skipLeaf = [&]() {
+        while (true) {
+            const std::size_t open = text.find('<', i);
+            if (open == std::string_view::npos || open + 1 >= end) {
                 return false;
             }
-            i = j + 1;
+            i = open + 1;
+            if (text[i] == '/') {
+                return findNext(">", false) && (++i, true);
+            }
+            if (text.compare(i, 3, "!--") == 0) {
+                i += 3;
+                if (!findText("-->", false)) {
+                    return false;
+                }
+                i += 3;
+            } else if (text.compare(i, 8, "![CDATA[") == 0) {
+                i += 8;
+                if (!findText("]]>", false)) {
+                    return false;
+                }
+                i += 3;
+            } else {
+                return false;
+            }
+        }
+    };
+
+    auto isLeaf = [](std::string_view tag) {
+        for (const std::string_view leaf :
+            { "key", "string", "integer", "real", "true", "false", "data", "date" }) {
+            if (tag == leaf) {
+                return true;
+            }
+        }
+        return false;
+    };
+
+    int depth = 0;
+    while (true) {
+        skipSpace();
+        if (i >= end || text[i] != '<' || ++i >= end) {
+            return true;
+        }
+        if (text[i] == '?') {
+            if (!findText("?>", true)) {
+                return true;
+            }
+            i += 2;
+            continue;
+        }
+        if (text[i] == '!') {
+            if (text.compare(i, 3, "!--") == 0) {
+                i += 3;
+                if (!findText("-->", false)) {
+                    return true;
+                }
+                i += 3;
+                continue;
+            }
+            if (text.compare(i, 8, "!DOCTYPE") != 0) {
+                return true;
+            }
+            i += 8;
+            bool subset = false;
+            while (true) {
+                if (!findNext(" \t\r\n[>", true)) {
+                    return true;
+                }
+                if (text[i] == '[') {
+                    subset = true;
+                    break;
+                }
+                if (text[i] == '>') {
+                    ++i;
+                    break;
+                }
+                skipSpace();
+            }
+            if (subset) {
+                if (!findText("]>", true)) {
+                    return true;
+                }
+                i += 2;
+            }
+            continue;
+        }
+        const std::size_t name = i;
+        if (!findNext(" \r\n\t<>", false)) {
+            return true;
+        }
+        std::string_view tag = text.substr(name, i - name);
+        if (text[i] != '>' && !findNext("<>", true)) {
+            return true;
+        }
+        if (text[i] != '>') {
+            return true;
+        }
+        const bool empty = text[i - 1] == '/';
+        if (empty && tag.ends_with('/')) {
+            tag.remove_suffix(1);
+        }
+        ++i;
+        if (tag.starts_with('/')) {
+            depth = tag == "/plist" ? depth : std::max(0, depth - 1);
+        } else if (tag == "array" || tag == "dict") {
+            if (!empty && ++depth > maxNesting) {
+                return false;
+            }
+        } else if (tag == "plist" || empty) {
+            continue;
+        } else if (!isLeaf(tag) || !skipLeaf()) {
+            return true; // the parser gives up here
         }
     }
-    return true;
 }
 
 // Container nesting of the binary form: the height of the object graph from
-// the top object, walked without recursion. Shared objects are measured once.
+// the top object, walked without recursion. Shared objects are measured once,
+// but the parser copies an object for every reference to it, so the size of
+// the tree it would build is counted too (with a memo per object: a chain of
+// arrays that each refer twice to the next doubles at every level).
 bool binaryWithinLimit(const unsigned char *bytes, std::size_t size, int maxNesting)
 {
+    const std::uint64_t maxNodes = std::max<std::uint64_t>(size, PlistDepth::MinNodeAllowance);
     constexpr std::size_t headerSize = 8;
     constexpr std::size_t trailerSize = 32;
     if (size < headerSize + trailerSize) {
@@ -102,6 +219,7 @@ bool binaryWithinLimit(const unsigned char *bytes, std::size_t size, int maxNest
         std::uint64_t object = 0;
         int container = 0;
         int tallest = 0;
+        std::uint64_t nodes = 1; // this object and everything it expands to
     };
     // Fills the frame of one object; false when it lies outside the document.
     auto open = [&](std::uint64_t object, Frame &frame) {
@@ -143,6 +261,7 @@ bool binaryWithinLimit(const unsigned char *bytes, std::size_t size, int maxNest
     enum : std::uint8_t { Unvisited, Open, Done };
     std::vector<std::uint8_t> state(count, Unvisited);
     std::vector<int> height(count, 0);
+    std::vector<std::uint64_t> nodes(count, 0);
     std::vector<Frame> path;
     Frame first;
     if (!open(top, first)) {
@@ -160,6 +279,10 @@ bool binaryWithinLimit(const unsigned char *bytes, std::size_t size, int maxNest
             }
             if (state[child] == Done) {
                 frame.tallest = std::max(frame.tallest, height[child]);
+                frame.nodes += nodes[child];
+                if (frame.nodes > maxNodes) {
+                    return false;
+                }
                 continue;
             }
             Frame inner;
@@ -174,11 +297,17 @@ bool binaryWithinLimit(const unsigned char *bytes, std::size_t size, int maxNest
             continue;
         }
         const int own = frame.container + frame.tallest;
+        const std::uint64_t expanded = frame.nodes;
         state[frame.object] = Done;
         height[frame.object] = own;
+        nodes[frame.object] = expanded;
         path.pop_back();
         if (!path.empty()) {
             path.back().tallest = std::max(path.back().tallest, own);
+            path.back().nodes += expanded;
+            if (path.back().nodes > maxNodes) {
+                return false;
+            }
         }
     }
     return height[top] <= maxNesting;

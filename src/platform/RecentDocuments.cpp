@@ -57,7 +57,7 @@ RecentDocuments::RecentDocuments(Clock clock, QString xbelPath)
 
 QString RecentDocuments::defaultPath()
 {
-    return QString::fromStdString(SystemPaths::home()) + QStringLiteral("/.local/share/recently-used.xbel");
+    return QString::fromStdString(SystemPaths::dataHome()) + QStringLiteral("/recently-used.xbel");
 }
 
 std::optional<QList<RecentDocuments::Document>> RecentDocuments::parse(const QByteArray &xbel)

@@ -10,7 +10,7 @@
 namespace brimlark {
 
 // Recently used files from the freedesktop recently-used.xbel that desktop
-// programs keep under ~/.local/share.
+// programs keep in the data folder ($XDG_DATA_HOME, or ~/.local/share).
 class RecentDocuments
 {
 public:
@@ -30,7 +30,7 @@ public:
     // Element nesting beyond any real list of recent files.
     static constexpr int MaxNesting = 64;
 
-    // Default: the real clock and the file under SystemPaths::home().
+    // Default: the real clock and the file in SystemPaths::dataHome().
     RecentDocuments();
     RecentDocuments(Clock clock, QString xbelPath);
 

@@ -26,6 +26,16 @@ void SystemPaths::overrideRoots(const std::string &home, const std::string &syst
     s_root = systemRoot;
 }
 
+std::string SystemPaths::dataHome()
+{
+    // The freedesktop rule: a relative value is to be ignored.
+    const char *xdg = std::getenv("XDG_DATA_HOME");
+    if (xdg && xdg[0] == '/') {
+        return trimmed(xdg);
+    }
+    return join(home(), ".local/share");
+}
+
 std::string SystemPaths::home()
 {
     {

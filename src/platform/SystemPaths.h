@@ -19,6 +19,8 @@ public:
     static std::string systemLibrary(); // <root>/Library
     static std::string userLibrary(); // ~/Library
     static std::string caches(); // ~/Library/Caches
+    // $XDG_DATA_HOME when it is an absolute path, else ~/.local/share.
+    static std::string dataHome();
     static std::string temporary(); // TMPDIR or /tmp
 
     // Override both roots (tests and the sample run); empty restores the environment.

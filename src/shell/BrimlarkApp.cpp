@@ -1,6 +1,10 @@
 #include "shell/BrimlarkApp.h"
 
+#include "state/BrimlarkViewModel.h"
+
+#include "shell/ApplicationWindows.h"
 #include "shell/SingleInstance.h"
+#include "shell/TerminationSignals.h"
 
 #include <QCoreApplication>
 #include <QFontDatabase>
@@ -101,6 +105,16 @@ bool BrimlarkApp::launch(QQmlApplicationEngine &engine)
         return false;
     }
     QPointer<QQuickWindow> guarded(window);
+    // After each Touch ID reply the window comes back in front of whatever
+    // the prompt left there.
+    if (m_viewModel && !m_activationConnected) {
+        m_activationConnected = true;
+        connect(m_viewModel, &BrimlarkViewModel::windowActivationRequested, this, [guarded] {
+            if (guarded) {
+                ApplicationWindows::bringForward(guarded.data(), true);
+            }
+        });
+    }
     if (m_services.windowLoaded) {
         m_services.windowLoaded([guarded]() -> QWindow * { return guarded.data(); });
     }
@@ -118,6 +132,11 @@ void BrimlarkApp::attach(SingleInstance &instance)
     connect(&instance, &SingleInstance::reopenRequested, this,
         [this] { m_delegate.applicationShouldHandleReopen(); });
     connect(&instance, &SingleInstance::urlOpened, this, &BrimlarkApp::openURL);
+}
+
+void BrimlarkApp::attach(TerminationSignals &termination)
+{
+    connect(&termination, &TerminationSignals::received, this, &BrimlarkApp::quit);
 }
 
 void BrimlarkApp::quit()

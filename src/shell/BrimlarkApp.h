@@ -22,6 +22,7 @@ class BrimlarkViewModel;
 class Defaults;
 class NotificationCenter;
 class SingleInstance;
+class TerminationSignals;
 
 // The application structure: owns the delegate, starts analytics before any
 // window exists, builds the view model with the window's content, loads the
@@ -81,6 +82,8 @@ public:
 
     // A second start of brimlark reopens the window and opens its URLs.
     void attach(SingleInstance &instance);
+    // SIGTERM and SIGINT quit as "Quit" does.
+    void attach(TerminationSignals &termination);
 
     // "Quit": ends the process (closing the window only hides it). The
     // delegate stores the window's frame and lets the window close, the
@@ -101,6 +104,7 @@ private:
     MenuCommands m_menuCommands;
     BrimlarkViewModel *m_viewModel = nullptr;
     bool m_viewModelBuilt = false;
+    bool m_activationConnected = false;
 };
 
 } // namespace brimlark

@@ -27,6 +27,7 @@
 #include "shell/QtApplicationLifecycle.h"
 #include "shell/QtMainExecutor.h"
 #include "shell/SingleInstance.h"
+#include "shell/TerminationSignals.h"
 #include "state/BrimlarkViewModel.h"
 #include "tools/DeskTools.h"
 #include "uninstaller/AppUninstallerScanner.h"
@@ -229,6 +230,9 @@ int main(int argc, char *argv[])
 
     BrimlarkApp brimlark(defaults, center, std::move(services));
     brimlark.attach(instance);
+    // Logging out sends SIGTERM: the same quit as the menu's.
+    TerminationSignals terminationSignals;
+    brimlark.attach(terminationSignals);
 
     BrimlarkApp::setUpStyle();
     QQmlApplicationEngine engine;

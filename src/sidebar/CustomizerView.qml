@@ -60,7 +60,28 @@ ColumnLayout {
             font.bold: true
             text: customizer.name
             isFocused: true
-            onTextEdited: customizer.nameEdited(text)
+            // Text can arrive without a keystroke (assistive technology,
+            // input methods): any change that is not the bound name is an edit.
+            onTextChanged: {
+                if (text !== customizer.name)
+                    customizer.nameEdited(text)
+            }
+            // The style hides a centred field's placeholder while it has the
+            // focus, and the field takes the focus on opening.
+            placeholderTextColor: "transparent"
+        }
+        Label {
+            objectName: "customizerPlaceholder"
+            anchors.fill: nameField
+            visible: nameField.length === 0 && nameField.preeditText === ""
+            text: customizer.placeholder
+            textFormat: Text.PlainText
+            font: nameField.font
+            color: palette.placeholderText
+            horizontalAlignment: Text.AlignHCenter
+            verticalAlignment: Text.AlignVCenter
+            elide: Text.ElideRight
+            Accessible.ignored: true
         }
     }
 
@@ -89,7 +110,11 @@ ColumnLayout {
                 Accessible.checkable: true
                 Accessible.checked: chosen
                 Accessible.onPressAction: customizer.colorChosen(modelData.hex)
-                TapHandler { onTapped: customizer.colorChosen(modelData.hex) }
+                TapHandler {
+                    // The sheet keeps the press: nothing under it sees it.
+                    gesturePolicy: TapHandler.ReleaseWithinBounds
+                    onTapped: customizer.colorChosen(modelData.hex)
+                }
             }
         }
     }
@@ -132,7 +157,10 @@ ColumnLayout {
                         size: 16
                         color: chosen ? customizer.tint : Style.fade(palette.text, 0.6)
                     }
-                    TapHandler { onTapped: customizer.iconChosen(modelData) }
+                    TapHandler {
+                        gesturePolicy: TapHandler.ReleaseWithinBounds
+                        onTapped: customizer.iconChosen(modelData)
+                    }
                 }
             }
         }

@@ -18,7 +18,6 @@ ColumnLayout {
         picker.appear()
     }
 
-    width: 200
     spacing: 12
 
     FolderColorPicker {
@@ -115,6 +114,9 @@ ColumnLayout {
             model: ["R", "G", "B", "A"]
             delegate: ColumnLayout {
                 required property string modelData
+                // Four equal columns across the picker's width.
+                Layout.fillWidth: true
+                Layout.preferredWidth: 1
                 readonly property string key: modelData.toLowerCase() + "Text"
                 spacing: 2
                 Label {
@@ -149,6 +151,7 @@ ColumnLayout {
             model: SidebarPresets.presetColors
             delegate: Rectangle {
                 required property var modelData
+                objectName: "preset:" + modelData.name
                 width: 16
                 height: 16
                 radius: 8
@@ -158,7 +161,11 @@ ColumnLayout {
                 Accessible.role: Accessible.Button
                 Accessible.name: modelData.name
                 Accessible.onPressAction: picker.choosePreset(modelData.hex)
-                TapHandler { onTapped: picker.choosePreset(modelData.hex) }
+                TapHandler {
+                    // The popover keeps the press: nothing under it sees it.
+                    gesturePolicy: TapHandler.ReleaseWithinBounds
+                    onTapped: picker.choosePreset(modelData.hex)
+                }
             }
         }
     }

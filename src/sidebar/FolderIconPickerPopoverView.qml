@@ -13,7 +13,6 @@ ColumnLayout {
     property QtObject viewModel
     readonly property color tint: Colors.hex(picker.folderColor)
 
-    width: 360
     spacing: 12
 
     FolderIconPicker {
@@ -52,10 +51,20 @@ ColumnLayout {
     }
 
     ScrollView {
+        id: area
         Layout.fillWidth: true
+        // Columns beyond the width are scrolled to, not laid out.
+        Layout.preferredWidth: 0
         Layout.preferredHeight: 165
         ScrollBar.vertical.policy: ScrollBar.AlwaysOff
-        ScrollBar.horizontal: ThinScrollBar { policy: ScrollBar.AlwaysOn }
+        ScrollBar.horizontal: ThinScrollBar {
+            objectName: "iconScrollBar"
+            parent: area
+            x: area.leftPadding
+            y: area.height - height
+            width: area.availableWidth
+            policy: ScrollBar.AlwaysOn
+        }
         contentWidth: cells.implicitWidth + 8
         contentHeight: cells.implicitHeight + 8
 
@@ -74,6 +83,7 @@ ColumnLayout {
                     required property string modelData
                     required property int index
                     readonly property bool chosen: picker.selectedIndex === index
+                    objectName: "iconCell:" + modelData
                     width: 32
                     height: 32
                     radius: 8
@@ -90,7 +100,11 @@ ColumnLayout {
                         size: 15
                         color: cell.chosen ? view.tint : Style.fade(palette.text, 0.8)
                     }
-                    TapHandler { onTapped: picker.choose(cell.index) }
+                    TapHandler {
+                        // The popover keeps the press: nothing under it sees it.
+                        gesturePolicy: TapHandler.ReleaseWithinBounds
+                        onTapped: picker.choose(cell.index)
+                    }
                 }
             }
         }

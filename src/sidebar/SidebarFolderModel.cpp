@@ -114,7 +114,7 @@ QHash<int, QByteArray> SidebarFolderModel::roleNames() const
         { ColorRole, "folderColor" },
         { IsPinnedRole, "isPinned" },
         { DepthRole, "depth" },
-        { IndentRole, "indent" },
+        { IndentRole, "rowIndent" },
         { RootIndexRole, "rootIndex" },
     };
 }

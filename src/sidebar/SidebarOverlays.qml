@@ -32,60 +32,50 @@ Item {
             deleteAlert.open()
     }
 
-    // A folder row's context menu, made from the controller's entries.
-    Menu {
+    // A folder row's context menu, made from the controller's entries each
+    // time it opens.
+    PlainMenu {
         id: folderMenu
         objectName: "folderMenu"
         property var folder
-        readonly property var entries: folder ? controller.menuEntries(folder) : []
 
         function openFor(f, row, x, y) {
             folder = f
-            popup(row, x, y)
-        }
-
-        Instantiator {
-            model: folderMenu.entries.length
-            onObjectAdded: (index, object) => folderMenu.insertItem(index, object)
-            onObjectRemoved: (index, object) => folderMenu.removeItem(object)
-            delegate: MenuItem {
-                required property int index
-                readonly property var entry: folderMenu.entries[index]
-                visible: !entry.separator
-                height: entry.separator ? 9 : implicitHeight
-                enabled: !entry.separator
-                text: entry.separator ? "" : entry.title
-                Accessible.name: text
-                palette.text: entry.destructive ? "#FF3B30" : folderMenu.palette.text
-                contentItem: Item {
-                    implicitHeight: entry.separator ? 1 : label.implicitHeight
-                    Rectangle {
-                        visible: entry.separator
-                        anchors.centerIn: parent
-                        width: parent.width
-                        height: 1
-                        color: palette.mid
-                    }
-                    Text {
-                        id: label
-                        visible: !entry.separator
-                        anchors.verticalCenter: parent.verticalCenter
-                        text: entry.separator ? "" : entry.title
-                        textFormat: Text.PlainText
-                        font: parent.parent.font
-                        color: entry.destructive ? "#FF3B30" : (parent.parent.highlighted ? palette.highlightedText : palette.text)
-                    }
+            while (count > 0)
+                removeItem(itemAt(0))
+            for (const entry of controller.menuEntries(f)) {
+                if (entry.separator) {
+                    addItem(menuDivider.createObject(null))
+                } else {
+                    addItem(menuEntry.createObject(null, {
+                        text: entry.title, destructive: entry.destructive, command: entry.action }))
                 }
-                onTriggered: controller.triggerMenu(entry.action, folderMenu.folder)
             }
+            popup(row, x, y)
+            // Rows added while the menu was closed are laid out only on request.
+            contentItem.forceLayout()
         }
     }
+    Component {
+        id: menuEntry
+        PlainMenuItem {
+            property string command
+            onTriggered: controller.triggerMenu(command, folderMenu.folder)
+        }
+    }
+    Component {
+        id: menuDivider
+        MenuSeparator { objectName: "folderMenuDivider" }
+    }
 
-    // The pickers open beside the row of their folder.
+    // The pickers open beside the row of their folder, moved as far as
+    // needed to lie whole inside the window.
     Popup {
         id: iconPopover
         objectName: "iconPopover"
         padding: 12
+        margins: 8
+        width: 360
         x: overlays.sidebar.width - 8
         onClosed: controller.folderForIconPopover = null
         contentItem: Loader {
@@ -100,6 +90,8 @@ Item {
         id: colorPopover
         objectName: "colorPopover"
         padding: 12
+        margins: 8
+        contentWidth: 200
         x: overlays.sidebar.width - 8
         onClosed: controller.folderForColorPopover = null
         contentItem: Loader {

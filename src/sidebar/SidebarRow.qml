@@ -30,6 +30,7 @@ Rectangle {
     HoverHandler { id: hover }
 
     Row {
+        objectName: "rowContent"
         anchors.left: parent.left
         anchors.leftMargin: 8 + row.indent
         anchors.right: pin.left

@@ -47,10 +47,18 @@ Item {
         anchors.top: parent.top
         anchors.bottom: switcher.top
         contentWidth: availableWidth
-        ScrollBar.vertical: ThinScrollBar {}
+        ScrollBar.vertical: ThinScrollBar {
+            objectName: "sidebarScrollBar"
+            // A bar of our own is placed by us, not by the style.
+            parent: scroll
+            x: scroll.mirrored ? 0 : scroll.width - width
+            y: scroll.topPadding
+            height: scroll.availableHeight
+        }
 
         Column {
             id: list
+            objectName: "sidebarList"
             width: scroll.availableWidth
             padding: 8
             spacing: 1
@@ -74,7 +82,10 @@ Item {
                     symbol: modelData.symbol
                     selected: controller.selectedKey === modelData.key
                     onActivated: controller.selectLibrary(modelData.kind)
-                    TapHandler { onTapped: parent.activated() }
+                    TapHandler {
+                        gesturePolicy: TapHandler.ReleaseWithinBounds
+                        onTapped: parent.activated()
+                    }
                 }
             }
 
@@ -91,6 +102,7 @@ Item {
             }
             Repeater {
                 id: folderRows
+                objectName: "folderRows"
                 model: folderModel
                 delegate: SidebarRow {
                     id: folderRow
@@ -100,7 +112,9 @@ Item {
                     required property string icon
                     required property string folderColor
                     required property bool isPinned
-                    required property real indent
+                    // The row's own `indent` reads this; a required property
+                    // of that name would hide it from the row.
+                    required property real rowIndent
                     required property int depth
                     required property int rootIndex
                     objectName: "folderRow:" + name
@@ -110,6 +124,7 @@ Item {
                     symbol: icon
                     tint: Colors.hex(folderColor)
                     pinned: isPinned
+                    indent: rowIndent
                     selected: controller.selectedKey === "folder:" + folderId || dropArea.containsDrag
                     onActivated: controller.selectFolder(folder)
 
@@ -117,6 +132,9 @@ Item {
                         id: mouse
                         anchors.fill: parent
                         acceptedButtons: Qt.LeftButton | Qt.RightButton
+                        // A root row's drag is a reorder: the list must not
+                        // take the press away to scroll.
+                        preventStealing: folderRow.depth === 0
                         property point pressPoint
                         property bool dragging: false
                         onPressed: event => {
@@ -138,6 +156,10 @@ Item {
                                 if (target && target.rootIndex !== undefined)
                                     controller.moveRoot(folderRow.rootIndex, target.rootIndex, folderModel.rootCount)
                             }
+                        }
+                        onCanceled: {
+                            dragging = false
+                            dropMarker.visible = false
                         }
                         onClicked: event => {
                             if (event.button === Qt.RightButton)
@@ -194,6 +216,7 @@ Item {
 
         Rectangle {
             id: dropMarker
+            objectName: "dropMarker"
             visible: false
             parent: list
             width: list.width - 16
@@ -208,6 +231,12 @@ Item {
                     dropMarker.y = target.y + (target.rootIndex > row.rootIndex ? target.height : 0)
             }
         }
+    }
+
+    // Rows made anew (another workspace, a new folder) end any drag.
+    Connections {
+        target: folderModel
+        function onModelReset() { dropMarker.visible = false }
     }
 
     WorkspaceSwitcher {

@@ -49,7 +49,10 @@ Rectangle {
         HoverHandler {
             onHoveredChanged: switcher.controller.isWorkspaceHovered = hovered
         }
-        TapHandler { onTapped: switcher.openMenu() }
+        TapHandler {
+            gesturePolicy: TapHandler.ReleaseWithinBounds
+            onTapped: switcher.openMenu()
+        }
 
         RowLayout {
             id: row
@@ -100,43 +103,6 @@ Rectangle {
         }
     }
 
-    // A menu row: a symbol, a plain-text title and, for the active
-    // workspace, a check mark.
-    component WorkspaceMenuItem: MenuItem {
-        id: item
-        property string symbol
-        property bool check: false
-        property bool destructive: false
-        Accessible.role: Accessible.MenuItem
-        Accessible.name: text
-        Accessible.checkable: check
-        Accessible.checked: check
-        Accessible.onPressAction: item.triggered()
-        contentItem: RowLayout {
-            spacing: 8
-            SymbolImage {
-                visible: item.symbol !== ""
-                name: item.symbol
-                size: 13
-                color: item.highlighted ? palette.highlightedText : palette.text
-            }
-            Text {
-                Layout.fillWidth: true
-                text: item.text
-                textFormat: Text.PlainText
-                elide: Text.ElideRight
-                font: item.font
-                color: item.destructive ? "#FF3B30" : (item.highlighted ? palette.highlightedText : palette.text)
-            }
-            SymbolImage {
-                visible: item.check
-                name: "checkmark"
-                size: 12
-                color: item.highlighted ? palette.highlightedText : palette.text
-            }
-        }
-    }
-
     // The menu is built afresh from the controller each time it opens and
     // goes when it closes: its entries follow the list at that moment.
     property Menu menu: null
@@ -176,9 +142,11 @@ Rectangle {
         m.contentItem.forceLayout()
     }
 
+    // Workspace names are the user's: every row and submenu title of this
+    // menu shows them as written.
     Component {
         id: menuComponent
-        Menu {
+        PlainMenu {
             id: built
             objectName: "workspaceMenu"
             // Pulls up from the label.
@@ -192,11 +160,11 @@ Rectangle {
     }
     Component {
         id: submenuComponent
-        Menu {}
+        PlainMenu {}
     }
     Component {
         id: headerComponent
-        MenuItem {
+        PlainMenuItem {
             text: qsTr("Workspaces")
             enabled: false
             font.pixelSize: 11
@@ -211,7 +179,7 @@ Rectangle {
     }
     Component {
         id: actionComponent
-        WorkspaceMenuItem {
+        PlainMenuItem {
             property string command
             property string workspaceId
             onTriggered: {

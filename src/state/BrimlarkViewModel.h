@@ -172,8 +172,8 @@ public:
     Q_INVOKABLE void clearSelection();
 
     // Launching, folders and visibility. launchApp answers whether the
-    // application could be started; it is added to the recents and reported
-    // either way.
+    // application could be started; only a started one is added to the
+    // recents and reported.
     Q_INVOKABLE bool launchApp(const brimlark::AppItem &app);
     Q_INVOKABLE void toggleFavorite(const brimlark::AppItem &app);
     Q_INVOKABLE void hideAppGlobally(const brimlark::AppItem &app);

@@ -130,7 +130,10 @@ TEST_F(AnalyticsManagerTest, FirstStartMakesAnIdAndReportsFirstOpenThenAppOpened
         EXPECT_EQ(record["properties"]["distinct_id"], *id);
         EXPECT_EQ(record["properties"]["token"], s_token);
     }
+    // One event names one platform: the facade's and the automatic properties agree.
     EXPECT_EQ(records[2]["properties"]["platform"], "mac");
+    EXPECT_EQ(records[2]["properties"]["$os"], "macOS");
+    EXPECT_EQ(records[2]["properties"]["$manufacturer"], "Apple");
     EXPECT_EQ(records[2]["properties"]["app_version"], "1.0");
     EXPECT_EQ(records[0]["properties"]["$anon_distinct_id"].get<std::string>().rfind("$device:", 0), 0u);
     EXPECT_EQ(Tally::mainInstance()->distinctId(), *id);

@@ -49,6 +49,60 @@ void GridFixture::publish(const QStringList &names)
     publish(apps);
 }
 
+void GridFixture::publishIn(const QStringList &names, const QStringList &categories)
+{
+    QList<AppItem> apps;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        apps << app(names[i], categories.value(i, QStringLiteral("Utilities")));
+    }
+    publish(apps);
+}
+
+void GridFixture::setSortOption(const QString &text)
+{
+    if (const auto option = AppSortOptions::fromText(text)) {
+        finder.setAllAppsSortOption(*option);
+    }
+}
+
+void GridFixture::hideFolder(const QString &name)
+{
+    m_vm->hideFolderGlobally(folder(name));
+}
+
+bool GridFixture::isFolderHidden(const QString &name) const
+{
+    return finder.hiddenFolderIDs().contains(folder(name).id);
+}
+
+void GridFixture::hideApps(const QStringList &names)
+{
+    for (const auto &n : names) {
+        const QVariant a = appNamed(n);
+        if (a.isValid()) {
+            finder.hideApp(a.value<AppItem>());
+        }
+    }
+}
+
+QStringList GridFixture::manyNames(int count) const
+{
+    QStringList out;
+    for (int i = 1; i <= count; ++i) {
+        out << QStringLiteral("App %1").arg(i, 4, 10, QLatin1Char('0'));
+    }
+    return out;
+}
+
+QStringList GridFixture::folderNames() const
+{
+    QStringList out;
+    for (const auto &f : finder.folders()) {
+        out << f.name;
+    }
+    return out;
+}
+
 void GridFixture::publish(const QList<AppItem> &apps)
 {
     finder.publishScan(apps, finder.beginScan());

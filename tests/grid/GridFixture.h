@@ -69,6 +69,17 @@ public:
     AppItem app(const QString &name, const QString &category = QStringLiteral("Utilities")) const;
     // Publishes a scan of these applications (names, in the given order).
     Q_INVOKABLE void publish(const QStringList &names);
+    // The same, each application in the category at its place in `categories`.
+    Q_INVOKABLE void publishIn(const QStringList &names, const QStringList &categories);
+    // The All Apps order by its text ("Category" shows the unified grid).
+    Q_INVOKABLE void setSortOption(const QString &text);
+    Q_INVOKABLE void hideFolder(const QString &name);
+    // Hides the named applications (or `count` made-up ones named "App 1"…)
+    // globally, as the catalog does.
+    Q_INVOKABLE void hideApps(const QStringList &names);
+    Q_INVOKABLE QStringList manyNames(int count) const;
+    Q_INVOKABLE QStringList folderNames() const;
+    Q_INVOKABLE bool isFolderHidden(const QString &name) const;
     void publish(const QList<AppItem> &apps);
     // A new folder holding the named applications, as the catalog has it.
     Q_INVOKABLE QVariant makeFolder(const QString &name, const QStringList &members = {});

@@ -8,8 +8,10 @@
 #include "platform/AppIconStore.h"
 #include "shell/BrimlarkApp.h"
 
+#include <QAccessible>
 #include <QQmlContext>
 #include <QQmlEngine>
+#include <QQuickItem>
 #include <QQuickWindow>
 #include <QtQml/qqmlextensionplugin.h>
 #include <QtQuickTest/quicktest.h>
@@ -32,6 +34,34 @@ public:
         auto *f = new GridFixture;
         QQmlEngine::setObjectOwnership(f, QQmlEngine::JavaScriptOwnership);
         return f;
+    }
+
+    // The names of the buttons below `root` that assistive technology is
+    // told are there and showing, in tree order: what a screen reader
+    // would list.
+    Q_INVOKABLE QStringList shownButtons(QQuickItem *root) const
+    {
+        QStringList out;
+        collect(QAccessible::queryAccessibleInterface(root), out, 0);
+        return out;
+    }
+
+private:
+    static void collect(QAccessibleInterface *node, QStringList &out, int depth)
+    {
+        if (!node || depth > 64) {
+            return;
+        }
+        const QAccessible::State state = node->state();
+        if (state.invisible || state.offscreen) {
+            return;
+        }
+        if (node->role() == QAccessible::Button) {
+            out << node->text(QAccessible::Name);
+        }
+        for (int i = 0; i < node->childCount(); ++i) {
+            collect(node->child(i), out, depth + 1);
+        }
     }
 };
 

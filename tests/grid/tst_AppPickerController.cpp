@@ -110,7 +110,10 @@ TEST(HiddenSectionController, ListsHiddenFoldersInOrderWhateverTheSearch)
     EXPECT_EQ(shown, (QStringList { u"One"_qs, u"Three"_qs }));
     EXPECT_FALSE(section.showsHiddenApps());
     EXPECT_FALSE(section.showsEmptyState());
-    EXPECT_EQ(section.appsInFolder(QVariant::fromValue(f.folder(QStringLiteral("One")))).size(), 1);
+    // The cards: one row per hidden folder, with the folder's applications.
+    ASSERT_EQ(section.folderCards()->rowCount(), 2);
+    EXPECT_EQ(section.folderCards()->cards()[0].title, u"One"_qs);
+    EXPECT_EQ(section.folderCards()->cards()[0].apps.size(), 1);
 
     f.vm().setSearchQuery(QString());
     f.finder.hideApp(f.app(QStringLiteral("Bravo")));

@@ -159,3 +159,23 @@ TEST(AppTileMenu, TheQmlFormCarriesEveryField)
 }
 
 } // namespace
+
+TEST(AppTileMenu, HiddenFoldersAreNoTargets)
+{
+    const struct
+    {
+        QSet<QUuid> hidden;
+        std::string expected;
+        bool enabled;
+    } rows[] = {
+        { {}, "> Add to Folder [Work, Play & <b>Fun</b>]", true },
+        { { play.id }, "> Add to Folder [Work]", true },
+        { { work.id, play.id }, "> Add to Folder []", false },
+    };
+    for (const auto &row : rows) {
+        const auto entries
+            = AppTileMenu::entries(SidebarSelection(Kind::allApps), false, { work, play }, row.hidden);
+        EXPECT_EQ(lines(entries)[6], row.expected);
+        EXPECT_EQ(entries[6].enabled, row.enabled);
+    }
+}

@@ -89,6 +89,48 @@ TEST_F(CategoryCardTest, MenuEntriesFollowTheCardKindAndTheSection)
     }
 }
 
+TEST_F(CategoryCardTest, TheFolderSubmenuLeavesOutHiddenFoldersAndIsDisabledWhenEmpty)
+{
+    asCategory();
+    const auto submenu = [this] { return card.menuEntries().last(); };
+    EXPECT_TRUE(submenu().enabled);
+    f.makeFolder(u"Secret"_qs);
+    f.hideFolder(u"Secret"_qs);
+    ASSERT_EQ(submenu().children.size(), 1);
+    EXPECT_EQ(submenu().children[0].title, u"Work"_qs);
+    f.hideFolder(u"Work"_qs);
+    EXPECT_TRUE(submenu().children.isEmpty());
+    EXPECT_FALSE(submenu().enabled);
+}
+
+TEST_F(CategoryCardTest, TheQmlFormCarriesTheActionTypedAndPerformTakesItBack)
+{
+    // The shared menu view keeps an entry's action as a number: a key name
+    // there would be no number at all and reach perform() as 0.
+    asFolder();
+    const QVariantList list = CategoryCardMenu::toVariantList(card.menuEntries());
+    const QVariant action = list[1].toMap().value(u"action"_qs);
+    EXPECT_EQ(action.metaType(), QMetaType::fromType<Action>());
+    bool ok = false;
+    EXPECT_EQ(action.toInt(&ok), int(Action::deleteFolder));
+    EXPECT_TRUE(ok);
+    card.perform(Action(action.toInt()), QString());
+    EXPECT_TRUE(f.folderNames().isEmpty());
+}
+
+TEST_F(CategoryCardTest, AFolderCardShowsTheFolderAsTheCatalogHoldsItNow)
+{
+    asFolder();
+    QSignalSpy changed(&card, &CategoryCardController::cardChanged);
+    f.vm().renameFolder(f.folder(u"Work"_qs), u"Office"_qs);
+    EXPECT_GE(changed.count(), 1);
+    EXPECT_EQ(card.title(), u"Office"_qs);
+    EXPECT_EQ(card.helpText(), u"Folder: Office"_qs);
+    // Gone from the catalog: the card keeps what it was given.
+    f.vm().deleteFolder(f.folder(u"Office"_qs));
+    EXPECT_EQ(card.title(), u"Work"_qs);
+}
+
 TEST_F(CategoryCardTest, ATitleClickWaitsForTheDoubleClickIntervalOnlyOnAFolder)
 {
     struct Case

@@ -278,6 +278,51 @@ TEST(AppDiscovery, FolderChangesLeadToOneRescan)
     EXPECT_EQ(c.lines.count(QStringLiteral("🔄 Rescanning apps due to file system change...")), 1);
 }
 
+// A bundle copied slowly is listed before its information list and icon are
+// there; nothing in the application folder itself changes when they arrive.
+TEST(AppDiscovery, ABundleCopiedSlowlyIsReadAgainWhenItsFilesArrive)
+{
+    Catalog c;
+    QDir().mkpath(c.folder(0));
+    const QString bundle = makeBundle(c.folder(0), QStringLiteral("Slow.app"), QByteArray());
+    makeBundle(c.folder(0), QStringLiteral("Done.app"),
+        infoPlist({ { QStringLiteral("LSApplicationCategoryType"), QStringLiteral("x.music") },
+                      { QStringLiteral("CFBundleIconFile"), QStringLiteral("icon") } },
+            true));
+    TemporaryRoots::writeFile(c.folder(0) + QStringLiteral("/Done.app/Contents/Resources/icon.png"), "png");
+    auto services = c.services();
+    services.scanner = [](const QStringList &folders) { return AppScanner::scan(folders); };
+    AppDiscovery discovery(*c.finder, c.scheduler, std::move(services));
+    discovery.scanApps();
+    discovery.startMonitoring();
+    ASSERT_TRUE(waitUntil([&] { return !c.finder->isScanning(); }));
+    ASSERT_EQ(c.finder->apps().size(), 2);
+    const AppItem before = c.finder->apps().at(1);
+    ASSERT_EQ(before.name(), QStringLiteral("Slow"));
+    EXPECT_EQ(before.category(), QStringLiteral("Other"));
+    // Only the unfinished bundle is watched.
+    EXPECT_EQ(discovery.watcher().watchedBundleFolders().size(), 2);
+
+    makeBundle(c.folder(0), QStringLiteral("Slow.app"),
+        infoPlist({ { QStringLiteral("LSApplicationCategoryType"), QStringLiteral("x.games") },
+                      { QStringLiteral("CFBundleIconFile"), QStringLiteral("icon") } },
+            false));
+    ASSERT_TRUE(waitUntil([&] { return c.scheduler.pendingCount() == 1; }));
+    c.scheduler.advance(std::chrono::milliseconds(AppFolderWatcher::DebounceMsec));
+    ASSERT_TRUE(waitUntil([&] { return !c.finder->isScanning(); }));
+    // The icon is the last file to come; its folder is watched by now.
+    TemporaryRoots::writeFile(bundle + QStringLiteral("/Contents/Resources/icon.png"), "png");
+    ASSERT_TRUE(waitUntil([&] { return c.scheduler.pendingCount() == 1; }));
+    c.scheduler.advance(std::chrono::milliseconds(AppFolderWatcher::DebounceMsec));
+    ASSERT_TRUE(waitUntil([&] { return !c.finder->isScanning(); }));
+
+    const AppItem after = c.finder->apps().at(1);
+    EXPECT_EQ(after.category(), QStringLiteral("Games"));
+    EXPECT_NE(after.iconStamp(), before.iconStamp());
+    EXPECT_FALSE(after.awaitsFiles());
+    EXPECT_TRUE(discovery.watcher().watchedBundleFolders().isEmpty());
+}
+
 TEST(AppDiscovery, RecentFilesFollowEachScanAndTheNewestRefreshWins)
 {
     Catalog c;

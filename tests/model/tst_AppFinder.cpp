@@ -610,7 +610,9 @@ TEST_F(AppFinderTest, ReorderingFoldersNumbersVisibleRootsAndLeavesTheGridOrderA
         folderNames(finder->getRootFolders()), (QStringList { QStringLiteral("A"), QStringLiteral("B") }));
 }
 
-TEST_F(AppFinderTest, DeletingAFolderLeavesItsChildrenWhereOnlyTheirParentIdFindsThem)
+// The children keep their stored parent id, and stand among the roots so
+// that they stay within reach.
+TEST_F(AppFinderTest, DeletingAFolderKeepsItsChildrenStoredAmongTheRoots)
 {
     AppFolder parent = folder(QStringLiteral("Parent"), 0, now);
     AppFolder child = folder(QStringLiteral("Child"), 1, now);
@@ -620,9 +622,10 @@ TEST_F(AppFinderTest, DeletingAFolderLeavesItsChildrenWhereOnlyTheirParentIdFind
     publish({});
     finder->deleteFolder(parent);
     EXPECT_EQ(folderNames(finder->folders()), QStringList { QStringLiteral("Child") });
-    EXPECT_TRUE(finder->getRootFolders().isEmpty());
-    EXPECT_EQ(folderNames(finder->getChildFolders(parent.id)), QStringList { QStringLiteral("Child") });
+    EXPECT_EQ(folderNames(finder->getRootFolders()), QStringList { QStringLiteral("Child") });
+    EXPECT_TRUE(finder->getChildFolders(parent.id).isEmpty());
     EXPECT_EQ(folderNames(storedFolders()), QStringList { QStringLiteral("Child") });
+    EXPECT_EQ(finder->folders().constFirst().parentFolderID, parent.id);
 }
 
 TEST_F(AppFinderTest, UndecodableFoldersReadAsNoneAndAreKeptAsideBeforeTheNextSave)

@@ -135,3 +135,23 @@ TEST(AppFolderWatcher, RenamingAWatchedFolderStartsTheWait)
     EXPECT_TRUE(w.fire());
     EXPECT_TRUE(w.watcher.watchedFolders().isEmpty());
 }
+
+// The user's own application folder is often made after the program started.
+TEST(AppFolderWatcher, AFolderMadeAfterTheStartIsWatchedFromThenOn)
+{
+    TemporaryRoots roots;
+    const QString a = roots.root() + QStringLiteral("/Applications");
+    const QString mine = roots.home() + QStringLiteral("/Applications");
+    QDir().mkpath(a);
+    QDir(mine).removeRecursively();
+    Watch w;
+    ASSERT_EQ(w.watcher.startMonitoring({ a, mine }), 1);
+    ASSERT_TRUE(QDir().mkpath(mine));
+    ASSERT_TRUE(waitUntil([&] { return w.scheduler.pendingCount() > 0; }));
+    EXPECT_TRUE(w.fire());
+    EXPECT_EQ(w.watcher.watchedFolders().size(), 2);
+    EXPECT_TRUE(w.watcher.watchedFolders().contains(mine));
+    // Changes inside it count like those of any other folder.
+    QDir().mkpath(mine + QStringLiteral("/New.app"));
+    ASSERT_TRUE(waitUntil([&] { return w.scheduler.pendingCount() > 0; }));
+}

@@ -1,4 +1,5 @@
 #include "BundleFixtures.h"
+#include "HostileFiles.h"
 #include "TestSupport.h"
 
 #include "model/AppScanner.h"
@@ -64,8 +65,10 @@ TEST(AppScanner, CategoryIsTheCapitalisedLastPiece)
         { QStringLiteral("GAMES"), QStringLiteral("Games") },
         { QStringLiteral("x.2d games"), QStringLiteral("2d Games") },
         { QStringLiteral("x.élan vital"), QStringLiteral("Élan Vital") },
-        { QStringLiteral(""), QString() },
-        { QStringLiteral("public.app-category."), QString() },
+        // An empty or blank last piece is no category at all.
+        { QStringLiteral(""), QStringLiteral("Other") },
+        { QStringLiteral("public.app-category."), QStringLiteral("Other") },
+        { QStringLiteral("public.app-category. "), QStringLiteral("Other") },
         { std::nullopt, QStringLiteral("Other") },
     };
     for (const Case &c : cases) {
@@ -115,6 +118,27 @@ TEST(AppScanner, ReadsCategoriesFromXmlAndBinaryLists)
         { QStringLiteral("NotText"), QStringLiteral("Other") },
         { QStringLiteral("NoList"), QStringLiteral("Other") },
         { QStringLiteral("Broken"), QStringLiteral("Other") },
+    };
+    EXPECT_EQ(categories, expected);
+}
+
+// Each of these once ended the program at every start while it was installed:
+// a stack overflow in the parser's free, and gigabytes of copied references.
+TEST(AppScanner, HostileInformationListsGiveOtherAndTheScanGoesOn)
+{
+    Folders f;
+    makeBundle(f.system(), QStringLiteral("Quoted.app"), quoteHiddenNestingXml(200000));
+    makeBundle(f.system(), QStringLiteral("Shared.app"), sharedReferenceBinary(24));
+    makeBundle(f.system(), QStringLiteral("Plain.app"),
+        withCategory(QStringLiteral("public.app-category.music")), true);
+    std::map<QString, QString> categories;
+    for (const AppItem &app : AppScanner::scan(f.folders)) {
+        categories[app.name()] = app.category();
+    }
+    const std::map<QString, QString> expected = {
+        { QStringLiteral("Quoted"), QStringLiteral("Other") },
+        { QStringLiteral("Shared"), QStringLiteral("Other") },
+        { QStringLiteral("Plain"), QStringLiteral("Music") },
     };
     EXPECT_EQ(categories, expected);
 }
@@ -223,7 +247,7 @@ TEST(AppScanner, ScansTheSampleTree)
     EXPECT_EQ(byName[QStringLiteral("Brim Notes")], QStringList { QStringLiteral("Productivity") });
     EXPECT_EQ(byName[QStringLiteral("Plain Tool")], QStringList { QStringLiteral("Other") });
     EXPECT_EQ(byName[QStringLiteral("Odd Category")], QStringList { QStringLiteral("Other") });
-    EXPECT_EQ(byName[QStringLiteral("Trailing Dot")], QStringList { QString() });
+    EXPECT_EQ(byName[QStringLiteral("Trailing Dot")], QStringList { QStringLiteral("Other") });
     EXPECT_EQ(byName[QStringLiteral("Bare Word")], QStringList { QStringLiteral("Games") });
     EXPECT_EQ(byName.count(QStringLiteral("Ångström Lab")), 1u);
     for (const char *decoy :

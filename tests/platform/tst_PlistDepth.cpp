@@ -27,6 +27,15 @@ TEST(PlistDepth, MeasuresNestingInBothForms)
         { "binary past the bound", deeplyNestedBinary(PlistDepth::MaxNesting + 1), false },
         { "binary of megabytes", deeplyNestedBinary(350000), false },
         { "not a list at all", QByteArray("garbage"), true },
+        // The parser takes a single quote for a plain character...
+        { "a single quote hides nothing", quoteHiddenNestingXml(200000), false },
+        // ...but steps over a double-quoted text, closing tags and all.
+        { "closing tags inside double quotes do not count",
+            "<plist><dict><key>k</key>" + QByteArray("<array a=\"</array></array>\">").repeated(200), false },
+        { "a double-quoted '>' does not end the tag",
+            "<plist><array a=\">\"><array b=\"<\"/></array></plist>", true },
+        { "copies of shared references count", sharedReferenceBinary(24), false },
+        { "a little sharing is fine", sharedReferenceBinary(10), true },
     };
     for (const auto &c : cases) {
         EXPECT_EQ(PlistDepth::withinLimit(c.document.constData(), size_t(c.document.size())), c.accepted)

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 using namespace brimlark;
 using namespace brimlark::test;
 
@@ -58,11 +60,38 @@ struct Fixture
 };
 } // namespace
 
-TEST(RecentDocuments, ReadsTheBookmarkFileUnderTheHome)
+// The data folder a session names was once passed over for the home's.
+TEST(RecentDocuments, ReadsTheBookmarkFileInTheDataFolder)
 {
     TemporaryRoots roots;
-    EXPECT_EQ(
-        RecentDocuments::defaultPath(), roots.home() + QStringLiteral("/.local/share/recently-used.xbel"));
+    const QByteArray saved = qgetenv("XDG_DATA_HOME");
+    const bool wasSet = qEnvironmentVariableIsSet("XDG_DATA_HOME");
+    const QString data = roots.home() + QStringLiteral("/elsewhere");
+    struct Case
+    {
+        std::optional<QString> xdg;
+        QString path;
+    };
+    const Case cases[] = {
+        { std::nullopt, roots.home() + QStringLiteral("/.local/share/recently-used.xbel") },
+        { data, data + QStringLiteral("/recently-used.xbel") },
+        { QStringLiteral("relative/data"),
+            roots.home() + QStringLiteral("/.local/share/recently-used.xbel") },
+    };
+    for (const Case &c : cases) {
+        if (c.xdg) {
+            qputenv("XDG_DATA_HOME", c.xdg->toUtf8());
+        } else {
+            qunsetenv("XDG_DATA_HOME");
+        }
+        EXPECT_EQ(RecentDocuments::defaultPath(), c.path)
+            << c.xdg.value_or(QStringLiteral("<unset>")).toStdString();
+    }
+    if (wasSet) {
+        qputenv("XDG_DATA_HOME", saved);
+    } else {
+        qunsetenv("XDG_DATA_HOME");
+    }
 }
 
 TEST(RecentDocuments, ThreeDayWindowIncludesItsBoundary)

@@ -4,6 +4,7 @@
 #include "shell/AppDelegate.h"
 #include "shell/BrimlarkApp.h"
 #include "shell/MenuCommands.h"
+#include "shell/TerminationSignals.h"
 
 #include "TestSupport.h"
 
@@ -18,7 +19,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include <csignal>
 #include <memory>
+#include <unistd.h>
 
 using namespace brimlark;
 
@@ -102,6 +105,7 @@ protected:
         services.viewModelObject = [this]() -> QObject * { return &m_titled; };
         services.drainAnalytics = [this] { m_quitSteps << u"drain"_qs; };
         services.flushSettings = [this] { m_quitSteps << u"flush"_qs; };
+        m_services = services;
         m_app = std::make_unique<BrimlarkApp>(m_defaults, m_center, services);
         m_observer = m_center.addObserver(Notifications::SearchFocusRequested, &m_context,
             [this](const QVariant &) { ++m_searchRequests; });
@@ -141,6 +145,7 @@ protected:
     Defaults m_defaults;
     NotificationCenter m_center;
     QStringList m_quitSteps;
+    BrimlarkApp::Services m_services;
     std::unique_ptr<BrimlarkApp> m_app;
     std::unique_ptr<QQmlApplicationEngine> m_engine;
     QObject m_context;
@@ -264,6 +269,43 @@ TEST_F(MainWindowTest, QuitEndsTheEventLoopAfterTheQuitHooks)
     EXPECT_EQ(QCoreApplication::exec(), 0);
     EXPECT_EQ(m_quitSteps, (QStringList { u"drain"_qs, u"flush"_qs }));
     EXPECT_FALSE(window->isVisible());
+}
+
+// Logging out sends SIGTERM; it once ended the process without the quit path.
+TEST_F(MainWindowTest, TerminationSignalsQuitLikeTheMenu)
+{
+    for (const int number : { SIGTERM, SIGINT }) {
+        m_quitSteps.clear();
+        m_defaults.remove(AppDelegate::WindowFrameKey);
+        m_app = std::make_unique<BrimlarkApp>(m_defaults, m_center, m_services);
+        QQuickWindow *window = launch();
+        ASSERT_NE(window, nullptr);
+        TerminationSignals termination;
+        ASSERT_TRUE(termination.isInstalled());
+        m_app->attach(termination);
+        window->setGeometry(QRect(QPoint(40, 30), QSize(1000 + number, 700)));
+        QTimer::singleShot(0, window, [number] { ::kill(::getpid(), number); });
+        QTimer guard;
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(2); });
+        guard.start(20000);
+        EXPECT_EQ(QCoreApplication::exec(), 0) << number;
+        EXPECT_EQ(m_quitSteps, (QStringList { u"drain"_qs, u"flush"_qs })) << number;
+        EXPECT_TRUE(m_defaults.contains(AppDelegate::WindowFrameKey)) << number;
+        m_engine.reset();
+    }
+}
+
+// The view model asks for this after every Touch ID reply; nothing answered.
+TEST_F(MainWindowTest, AnActivationRequestBringsTheWindowBack)
+{
+    QQuickWindow *window = launch();
+    ASSERT_NE(window, nullptr);
+    window->showMinimized();
+    ASSERT_TRUE(window->windowStates() & Qt::WindowMinimized);
+    emit m_viewModel.vm.windowActivationRequested();
+    EXPECT_FALSE(window->windowStates() & Qt::WindowMinimized);
+    EXPECT_TRUE(window->isVisible());
 }
 
 TEST_F(MainWindowTest, ShortcutsRunTheMenuCommands)

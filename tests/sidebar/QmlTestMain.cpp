@@ -5,6 +5,7 @@
 
 #include "shell/BrimlarkApp.h"
 
+#include <QAccessible>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QQuickWindow>
@@ -26,6 +27,21 @@ public:
         auto *f = new SidebarFixture;
         QQmlEngine::setObjectOwnership(f, QQmlEngine::JavaScriptOwnership);
         return f;
+    }
+    // Writes a field's text the way assistive technology does: through the
+    // item's accessible interface, with no key event.
+    Q_INVOKABLE bool writeAccessibleText(QObject *item, const QString &text)
+    {
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(item);
+        if (!iface) {
+            return false;
+        }
+        if (auto *editable = iface->editableTextInterface()) {
+            editable->replaceText(0, iface->textInterface()->characterCount(), text);
+        } else {
+            iface->setText(QAccessible::Value, text);
+        }
+        return true;
     }
 };
 

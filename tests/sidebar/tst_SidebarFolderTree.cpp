@@ -83,3 +83,46 @@ TEST(SidebarFolderModel, fieldChangesUpdateRowsInPlace)
     EXPECT_EQ(model.rowCount(), 3);
     EXPECT_EQ(model.rootCount(), 2);
 }
+
+// A folder whose parent is gone (deleted, or never stored) and the folders
+// of a parent loop stay reachable: each such chain shows from a root row,
+// and nothing stored is dropped or rewritten.
+TEST(SidebarFolderTree, foldersCutOffFromTheRootsShowAsRoots)
+{
+    test::SidebarFixture f;
+    const auto folder = [](const char16_t *name, int sortOrder, std::optional<QUuid> parent) {
+        AppFolder out;
+        out.id = QUuid::createUuid();
+        out.name = QString::fromUtf16(name);
+        out.icon = QStringLiteral("folder");
+        out.color = QStringLiteral("#336699");
+        out.sortOrder = sortOrder;
+        out.parentFolderID = parent;
+        return out;
+    };
+    AppFolder top = folder(u"Top", 0, std::nullopt);
+    AppFolder loopA = folder(u"LoopA", 1, std::nullopt);
+    AppFolder loopB = folder(u"LoopB", 2, loopA.id);
+    loopA.parentFolderID = loopB.id;
+    AppFolder underLoop = folder(u"UnderLoop", 3, loopB.id);
+    AppFolder orphan = folder(u"Orphan", 4, QUuid::createUuid());
+    AppFolder underOrphan = folder(u"UnderOrphan", 5, orphan.id);
+    AppFolder self = folder(u"Self", 6, std::nullopt);
+    self.parentFolderID = self.id;
+    const QList<AppFolder> stored { top, loopA, loopB, underLoop, orphan, underOrphan, self };
+    f.finder.setFolders(stored);
+
+    // The loop is cut at LoopA, the one listed first.
+    EXPECT_EQ(shown(SidebarFolderTree::flatten(f.vm())),
+        (QStringList { u"Top@0"_qs, u"LoopA@1"_qs, u"  LoopB@1"_qs, u"    UnderLoop@1"_qs, u"Orphan@2"_qs,
+            u"  UnderOrphan@2"_qs, u"Self@3"_qs }));
+    EXPECT_EQ(f.folderNames(), (QStringList { u"Top"_qs, u"LoopA"_qs, u"Orphan"_qs, u"Self"_qs }));
+
+    // Reordering the shown roots keeps every stored folder and its parent.
+    f.vm().reorderFolders({ 3 }, 0);
+    EXPECT_EQ(f.folderNames(), (QStringList { u"Self"_qs, u"Top"_qs, u"LoopA"_qs, u"Orphan"_qs }));
+    ASSERT_EQ(f.finder.folders().size(), stored.size());
+    for (const auto &before : stored) {
+        EXPECT_EQ(f.folder(before.name).parentFolderID, before.parentFolderID) << before.name.toStdString();
+    }
+}

@@ -225,4 +225,93 @@ TestCase {
         fixture.viewModel.lockHiddenItems()
         compare(grid.pane.item.objectName, "unlockHiddenView")
     }
+
+    function tilesUnder(item, out) {
+        if (item.objectName === "appTile")
+            out.push(item)
+        for (let i = 0; i < item.children.length; ++i)
+            tilesUnder(item.children[i], out)
+        return out
+    }
+
+    function test_unlockingWithReturnLeavesTheSearchFieldTyping() {
+        fixture.publish(["Alpha", "Bravo"])
+        const grid = makeGrid()
+        verify(fixture.setPassword("pw"))
+        fixture.viewModel.lockHiddenItems()
+        fixture.selectSection("hidden")
+        compare(grid.pane.item.objectName, "unlockHiddenView")
+        const password = findChild(grid.pane.item, "unlockPasswordField")
+        tryVerify(() => password.activeFocus)
+        keyClick(Qt.Key_P)
+        keyClick(Qt.Key_W)
+        keyClick(Qt.Key_Return)
+        tryVerify(() => fixture.viewModel.isHiddenUnlocked)
+        tryVerify(() => grid.toolbar.searchField.activeFocus)
+        keyClick(Qt.Key_Z)
+        compare(fixture.viewModel.searchQuery, "z")
+    }
+
+    function test_theHiddenSectionMakesOnlyTheTilesInView() {
+        const names = fixture.manyNames(600)
+        fixture.publish(names)
+        fixture.hideApps(names)
+        fixture.makeFolder("Secret", ["App 0001"])
+        fixture.hideFolder("Secret")
+        fixture.selectSection("hidden")
+        verify(fixture.setPassword("pw"))
+        const grid = makeGrid()
+        const section = layoutItem(grid)
+        compare(section.objectName, "hiddenSectionView")
+        compare(section.count, 600)
+        waitForItemPolished(section)
+        const made = tilesUnder(section, []).length
+        verify(made > 0 && made < 100, "tiles made: " + made)
+        // Scrolling far makes the tiles there, reusing the ones that left.
+        section.contentY = section.contentHeight / 2
+        waitForItemPolished(section)
+        verify(tilesUnder(section, []).length < 150)
+        // A change elsewhere keeps the hidden folder's card.
+        const card = findChild(findChild(section, "hiddenFolders"), "categoryCard")
+        verify(card)
+        fixture.makeFolder("Other", [])
+        compare(findChild(findChild(section, "hiddenFolders"), "categoryCard"), card)
+    }
+
+    function test_onlyTilesOnScreenAreInTheAccessibilityTree() {
+        const names = fixture.manyNames(40)
+        fixture.publish(names)
+        const grid = makeGrid()
+        const tiles = layoutItem(grid)
+        waitForItemPolished(tiles)
+        const onScreen = GridTest.shownButtons(tiles)
+        verify(onScreen.length > 3)
+        compare(onScreen.length, tilesUnder(tiles, []).filter(t => t.visible).length)
+        // Narrowed to three: the tiles put aside are not reported.
+        fixture.viewModel.searchQuery = "App 000"
+        waitForItemPolished(tiles)
+        compare(GridTest.shownButtons(tiles), ["App 0001", "App 0002", "App 0003", "App 0004", "App 0005",
+                                               "App 0006", "App 0007", "App 0008", "App 0009"])
+        // An application that left the grid leaves the tree with it.
+        fixture.publish(names.filter(n => n !== "App 0002"))
+        waitForItemPolished(tiles)
+        compare(GridTest.shownButtons(tiles), ["App 0001", "App 0003", "App 0004", "App 0005", "App 0006",
+                                               "App 0007", "App 0008", "App 0009"])
+    }
+
+    function test_aLongPanelTitleStaysClearOfTheCloseButton() {
+        fixture.publishIn(["Alpha"], ["An Extraordinarily Long Category Name That Would Run Under The Close Button"])
+        const grid = makeGrid()
+        grid.controller.expandedCategoryName = "An Extraordinarily Long Category Name That Would Run Under The Close Button"
+        const panel = findChild(grid, "categoryPanel")
+        const title = findChild(panel, "panelTitle")
+        const close = findChild(panel, "panelCloseButton")
+        waitForItemPolished(panel)
+        const titleRight = title.mapToItem(panel, title.width, 0).x
+        const titleLeft = title.mapToItem(panel, 0, 0).x
+        verify(titleRight <= close.x, titleRight + " > " + close.x)
+        // Still centred in the panel.
+        fuzzyCompare(titleLeft, panel.width - titleRight, 0.5)
+        verify(title.truncated || title.lineCount === 1)
+    }
 }

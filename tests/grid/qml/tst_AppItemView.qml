@@ -95,11 +95,12 @@ TestCase {
         const shown = {}
         for (let i = 0; i < sub.count; ++i) {
             const item = sub.itemAt(i)
-            compare(item.contentItem.textFormat, Text.PlainText)
-            shown[item.contentItem.text] = item
+            const text = findChild(item, "plainMenuItemText")
+            compare(text.textFormat, Text.PlainText)
+            shown[text.text] = item
         }
         // No "&" turns into a mnemonic, no name into markup.
-        compare(shown["R&D"].text, "R&&D")
+        compare(shown["R&D"].text, "R&D")
         compare(shown["R&D"].Accessible.name, "R&D")
         verify(shown["<i>Ideas"] !== undefined)
         menu.close()
@@ -188,7 +189,28 @@ TestCase {
         const menu = tile.openMenu()
         verify(menu.itemAt(4).destructive)
         verify(!menu.itemAt(2).destructive)
-        verify(Qt.colorEqual(menu.itemAt(4).palette.text, menu.destructiveColor))
+        verify(Qt.colorEqual(findChild(menu.itemAt(4), "plainMenuItemText").color, menu.destructiveColor))
         menu.close()
+    }
+
+    function test_hiddenFoldersAreNoTargetOfAddToFolder() {
+        fixture.makeFolder("Work", [])
+        fixture.makeFolder("Secret", [])
+        fixture.hideFolder("Secret")
+        fixture.selectSection("allApps")
+        const tile = makeTile("Alpha")
+        mouseClick(tile, tile.width / 2, tile.height / 2, Qt.RightButton)
+        const menu = tile.openedMenu
+        tryCompare(menu, "opened", true)
+        waitForItemPolished(menu.contentItem)
+        const row = menu.itemAt(6)
+        mouseClick(row)
+        tryCompare(row.subMenu, "opened", true)
+        compare(row.subMenu.count, 1)
+        compare(row.subMenu.itemAt(0).text, "Work")
+        waitForItemPolished(row.subMenu.contentItem)
+        mouseClick(row.subMenu.itemAt(0))
+        compare(fixture.folderMembers("Work"), ["Alpha"])
+        compare(fixture.folderMembers("Secret"), [])
     }
 }

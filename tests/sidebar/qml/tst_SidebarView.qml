@@ -15,6 +15,12 @@ TestCase {
         SidebarView { width: 240; height: 700 }
     }
 
+    // A surface is on screen and laid out (its layout settles on a frame).
+    function settled(popup) {
+        tryVerify(() => popup && popup.opened)
+        tryVerify(() => !isPolishScheduled(popup.contentItem))
+    }
+
     function init() {
         failOnWarning(/.?/)
     }
@@ -26,6 +32,18 @@ TestCase {
     }
 
     function rowNamed(root, name) {
+        // A folder row is one the list holds now: rows of a list made anew
+        // linger until the event loop deletes them.
+        const rows = findChild(root, "folderRows")
+        if (rows) {
+            wait(0)
+            const list = findChild(root, "sidebarList")
+            tryVerify(() => !isPolishScheduled(list))
+        }
+        for (let i = 0; rows && i < rows.count; ++i) {
+            if (rows.itemAt(i).title === name)
+                return rows.itemAt(i)
+        }
         const stack = [root]
         while (stack.length) {
             const item = stack.pop()
@@ -52,7 +70,7 @@ TestCase {
         verify(rowNamed(t.sidebar, "New Folder") !== null)
         mouseClick(rowNamed(t.sidebar, "New Folder"))
         const sheet = findChild(t.sidebar, "createFolderSheet")
-        tryVerify(() => sheet.opened)
+        settled(sheet)
         const field = findChild(sheet.contentItem, "customizerNameField")
         tryVerify(() => field.activeFocus)
         keyClick(Qt.Key_Return) // empty name: nothing happens
@@ -75,7 +93,7 @@ TestCase {
         const folder = t.fixture.makeFolder("Work", "")
         t.sidebar.controller.triggerMenu("color", folder)
         const popover = findChild(t.sidebar, "colorPopover")
-        tryVerify(() => popover.opened)
+        settled(popover)
         const wheel = findChild(popover.contentItem, "colorWheel")
         mousePress(wheel, 139, 70)
         mouseMove(wheel, 70, 139)
@@ -99,9 +117,10 @@ TestCase {
         const switcher = findChild(t.sidebar, "workspaceSwitcher")
         mouseClick(button)
         tryVerify(() => switcher.menu && switcher.menu.opened)
+        settled(switcher.menu)
         menuClick(findChild(switcher.menu.contentItem, "createWorkspaceItem"))
         const sheet = findChild(t.sidebar, "createWorkspaceSheet")
-        tryVerify(() => sheet.opened)
+        settled(sheet)
         const field = findChild(sheet.contentItem, "customizerNameField")
         tryVerify(() => field.activeFocus)
         keyClick(Qt.Key_Return) // empty name: nothing happens
@@ -120,6 +139,7 @@ TestCase {
         tryVerify(() => switcher.menu === null)
         mouseClick(button)
         tryVerify(() => switcher.menu && switcher.menu.opened)
+        settled(switcher.menu)
         const row = findChild(switcher.menu.contentItem, "workspaceRow:Default")
         verify(row !== null)
         menuClick(row)
@@ -128,7 +148,7 @@ TestCase {
         // Escape in the edit sheet's field writes nothing.
         t.sidebar.controller.beginEditWorkspace(t.sidebar.controller.workspaceRows[1].id)
         const edit = findChild(t.sidebar, "editWorkspaceSheet")
-        tryVerify(() => edit.opened)
+        settled(edit)
         const editField = findChild(edit.contentItem, "customizerNameField")
         compare(editField.text, "Play")
         tryVerify(() => editField.activeFocus)
@@ -136,5 +156,168 @@ TestCase {
         keyClick(Qt.Key_Escape)
         tryVerify(() => !edit.visible)
         compare(t.fixture.workspaceNames(), ["Default", "Play"])
+    }
+    function makeFolders(fixture, names) {
+        for (const n of names)
+            fixture.makeFolder(n, "")
+    }
+
+    // A root folder dragged at a hand's pace (a pixel or two per event, as a
+    // pointer moves) lands where it is dropped, and the drop marker goes.
+    function test_thirdRootFolderDraggedToTheTop() {
+        const t = makeSidebar()
+        makeFolders(t.fixture, ["A", "B", "C", "D"])
+        const from = rowNamed(t.sidebar, "C")
+        const to = rowNamed(t.sidebar, "A")
+        const marker = findChild(t.sidebar, "dropMarker")
+        const x = from.width / 2
+        let y = from.height / 2
+        mousePress(from, x, y)
+        const target = to.mapToItem(from, x, 4).y
+        let markerSeen = false
+        while (y > target) {
+            y = Math.max(target, y - 2)
+            mouseMove(from, x, y, 16)
+            markerSeen = markerSeen || marker.visible
+        }
+        verify(markerSeen)
+        mouseRelease(from, x, y)
+        compare(t.fixture.folderNames(), ["C", "A", "B", "D"])
+        verify(!marker.visible)
+    }
+
+    function test_childFoldersAreIndentedTwelvePointsALevel() {
+        const t = makeSidebar()
+        t.fixture.makeFolder("Work", "")
+        t.fixture.makeFolder("Docs", "Work")
+        t.fixture.makeFolder("Old", "Docs")
+        const lead = name => findChild(rowNamed(t.sidebar, name), "rowContent").x
+        compare(lead("Docs") - lead("Work"), 12)
+        compare(lead("Old") - lead("Work"), 24)
+    }
+
+    // Deleting a folder keeps its child folders stored; they show again
+    // among the root folders instead of dropping out of sight.
+    function test_deletingAParentKeepsItsChildrenInSight() {
+        const t = makeSidebar()
+        t.fixture.makeFolder("Work", "")
+        t.fixture.makeFolder("Docs", "Work")
+        t.fixture.makeFolder("Old", "Docs")
+        const work = rowNamed(t.sidebar, "Work")
+        mouseClick(work, work.width / 2, work.height / 2, Qt.RightButton)
+        const menu = findChild(t.sidebar, "folderMenu")
+        settled(menu)
+        menuClick(rowNamed(menu.contentItem, "Delete"))
+        const alert = findChild(t.sidebar, "deleteFolderAlert")
+        settled(alert)
+        compare(alert.contentItem.text, "Are you sure you want to delete 'Work'? This action cannot be undone.")
+        mouseClick(findChild(alert, "deleteConfirmButton"))
+        tryVerify(() => !alert.visible)
+        compare(t.fixture.folderNames(), ["Docs"])
+        const docs = rowNamed(t.sidebar, "Docs")
+        verify(docs !== null)
+        compare(docs.depth, 0)
+        verify(rowNamed(t.sidebar, "Old") !== null)
+        compare(findChild(rowNamed(t.sidebar, "Old"), "rowContent").x - findChild(docs, "rowContent").x, 12)
+    }
+
+    // The folder menu's divider is drawn between "Change Icon..." and "Delete".
+    function test_folderMenuDrawsItsDivider() {
+        const t = makeSidebar()
+        t.fixture.makeFolder("Work", "")
+        const work = rowNamed(t.sidebar, "Work")
+        mouseClick(work, work.width / 2, work.height / 2, Qt.RightButton)
+        const menu = findChild(t.sidebar, "folderMenu")
+        settled(menu)
+        const divider = findChild(menu.contentItem, "folderMenuDivider")
+        verify(divider !== null)
+        verify(divider.visible && divider.height > 0)
+        const icon = rowNamed(menu.contentItem, "Change Icon...")
+        const del = rowNamed(menu.contentItem, "Delete")
+        const top = item => item.mapToItem(null, 0, 0).y
+        verify(top(divider) >= top(icon) + icon.height && top(divider) + divider.height <= top(del),
+               [top(icon), icon.height, top(divider), divider.height, top(del)].join(" "))
+        menu.close()
+    }
+
+    // With many folders the sidebar shows a scroll bar along its right edge.
+    function test_sidebarScrollBarRunsAlongTheRightEdge() {
+        const t = makeSidebar()
+        const names = []
+        for (let i = 0; i < 60; ++i)
+            names.push("F" + i)
+        makeFolders(t.fixture, names)
+        const bar = findChild(t.sidebar, "sidebarScrollBar")
+        verify(bar !== null)
+        const scroll = bar.parent
+        tryVerify(() => bar.size > 0 && bar.size < 1)
+        verify(bar.height > scroll.height / 2, "height " + bar.height)
+        compare(bar.x + bar.width, scroll.width)
+    }
+
+    function visibleText(root, text) {
+        const stack = [root]
+        while (stack.length) {
+            const item = stack.pop()
+            if (!item.visible || item.opacity === 0)
+                continue
+            if (item.text === text && item.clicked === undefined && item.length === undefined)
+                return item
+            for (let i = 0; i < item.children.length; ++i)
+                stack.push(item.children[i])
+        }
+        return null
+    }
+
+    // The name field keeps the focus it takes on opening and still shows
+    // its placeholder while empty.
+    function test_nameFieldShowsItsPlaceholderWhileFocused_data() {
+        return [
+            { tag: "folder", open: c => c.newFolder(), sheet: "createFolderSheet", placeholder: "Folder Name" },
+            { tag: "workspace", open: c => c.beginCreateWorkspace(), sheet: "createWorkspaceSheet", placeholder: "Workspace Name" },
+        ]
+    }
+    function test_nameFieldShowsItsPlaceholderWhileFocused(data) {
+        const t = makeSidebar()
+        data.open(t.sidebar.controller)
+        const sheet = findChild(t.sidebar, data.sheet)
+        settled(sheet)
+        const field = findChild(sheet.contentItem, "customizerNameField")
+        tryVerify(() => field.activeFocus)
+        verify(visibleText(field.parent, data.placeholder) !== null)
+        compare(field.Accessible.name, data.placeholder)
+        keyClick("x")
+        verify(visibleText(field.parent, data.placeholder) === null)
+        keyClick(Qt.Key_Escape)
+        tryVerify(() => !sheet.visible)
+    }
+
+    // Text written into the name field by assistive technology reaches the
+    // sheet like typed text: "Create" acts on it, and "Cancel" clears it.
+    function test_nameWrittenThroughAccessibilityCountsAsTyped() {
+        const t = makeSidebar()
+        mouseClick(rowNamed(t.sidebar, "New Folder"))
+        const sheet = findChild(t.sidebar, "createFolderSheet")
+        settled(sheet)
+        let field = findChild(sheet.contentItem, "customizerNameField")
+        verify(SidebarTest.writeAccessibleText(field, "Spoken"))
+        compare(field.text, "Spoken")
+        mouseClick(rowNamed(sheet.contentItem, "Create"))
+        tryVerify(() => !sheet.visible)
+        compare(t.fixture.folderNames(), ["Spoken"])
+
+        mouseClick(rowNamed(t.sidebar, "New Folder"))
+        settled(sheet)
+        field = findChild(sheet.contentItem, "customizerNameField")
+        compare(field.text, "")
+        verify(SidebarTest.writeAccessibleText(field, "Dropped"))
+        mouseClick(rowNamed(sheet.contentItem, "Cancel"))
+        tryVerify(() => !sheet.visible)
+        mouseClick(rowNamed(t.sidebar, "New Folder"))
+        settled(sheet)
+        compare(findChild(sheet.contentItem, "customizerNameField").text, "")
+        compare(t.fixture.folderNames(), ["Spoken"])
+        keyClick(Qt.Key_Escape)
+        tryVerify(() => !sheet.visible)
     }
 }

@@ -1,7 +1,8 @@
 #pragma once
 
 // Documents and files meant to break a reader: nesting deep enough to
-// overflow a recursive parser, and a named pipe where a file belongs.
+// overflow a recursive parser, references that multiply when copied, and a
+// named pipe where a file belongs.
 
 #include <QByteArray>
 #include <QFile>
@@ -58,6 +59,33 @@ inline QByteArray deeplyNestedBinary(int levels)
         objects << char(0xA1) + bigEndian(quint64(i + 1), 4);
     }
     objects << QByteArray(1, char(0xA0));
+    return binaryList(objects);
+}
+
+// Nesting hidden from a counter that takes a single quote for a quote: the
+// parser ends a tag at its first '>' and builds every level after it.
+inline QByteArray quoteHiddenNestingXml(int levels)
+{
+    QByteArray out("<?xml version=\"1.0\"?>\n<plist version=\"1.0\"><dict>"
+                   "<key>LSApplicationCategoryType</key><string>public.app-category.games</string>"
+                   "<key>k</key><array q='>");
+    out += QByteArray("<array>").repeated(levels);
+    return out + "'></array></dict></plist>\n";
+}
+
+// A binary dictionary { "k": chain } whose chain is `height` arrays, each
+// holding two references to the next: a few hundred bytes that a parser
+// copying every reference expands to 2^height nodes.
+inline QByteArray sharedReferenceBinary(int height)
+{
+    QList<QByteArray> objects;
+    objects << char(0xD1) + bigEndian(1, 4) + bigEndian(2, 4);
+    objects << QByteArray("\x51k", 2);
+    for (int i = 0; i < height; ++i) {
+        const quint64 next = quint64(3 + i);
+        objects << char(0xA2) + bigEndian(next, 4) + bigEndian(next, 4);
+    }
+    objects << QByteArray(1, char(0x09));
     return binaryList(objects);
 }
 

@@ -1,0 +1,264 @@
+#include "grid/GridLooks.h"
+
+#include <QJSEngine>
+#include <QPainter>
+#include <QPainterPath>
+#include <QQmlEngine>
+#include <QUrlQuery>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace brimlark {
+
+namespace {
+
+// The blur radius of a shadow is taken as twice the Gaussian's deviation.
+qreal sigmaFor(qreal blur)
+{
+    return std::max<qreal>(0.01, blur / 2);
+}
+
+QString colorText(const QColor &color)
+{
+    return color.name(QColor::HexArgb);
+}
+
+// One pass of a Gaussian along rows (or columns) of an alpha plane.
+void blurPass(std::vector<float> &plane, int width, int height, qreal sigma, bool alongRows)
+{
+    const int reach = int(std::ceil(3 * sigma));
+    std::vector<float> kernel(static_cast<std::size_t>(2 * reach + 1));
+    float sum = 0;
+    for (int i = -reach; i <= reach; ++i) {
+        const float k = float(std::exp(-(i * i) / (2 * sigma * sigma)));
+        kernel[std::size_t(i + reach)] = k;
+        sum += k;
+    }
+    for (auto &k : kernel) {
+        k /= sum;
+    }
+    const int lines = alongRows ? height : width;
+    const int length = alongRows ? width : height;
+    std::vector<float> line(static_cast<std::size_t>(length));
+    for (int l = 0; l < lines; ++l) {
+        const auto at = [&](int i) -> float & {
+            return alongRows ? plane[std::size_t(l * width + i)] : plane[std::size_t(i * width + l)];
+        };
+        for (int i = 0; i < length; ++i) {
+            float v = 0;
+            for (int k = -reach; k <= reach; ++k) {
+                const int j = i + k;
+                if (j >= 0 && j < length) {
+                    v += at(j) * kernel[std::size_t(k + reach)];
+                }
+            }
+            line[std::size_t(i)] = v;
+        }
+        for (int i = 0; i < length; ++i) {
+            at(i) = line[std::size_t(i)];
+        }
+    }
+}
+
+QList<QColor> colorsOf(const QVariantList &list)
+{
+    QList<QColor> out;
+    for (const auto &v : list) {
+        const QColor c = v.value<QColor>();
+        if (c.isValid()) {
+            out << c;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+GridLooksImageProvider::GridLooksImageProvider()
+    : QQuickImageProvider(QQuickImageProvider::Image)
+{
+}
+
+int GridLooksImageProvider::margin(qreal blur)
+{
+    return blur <= 0 ? 0 : int(std::ceil(3 * sigmaFor(blur))) + 1;
+}
+
+int GridLooksImageProvider::border(qreal cornerRadius, qreal blur)
+{
+    const int inset = blur <= 0 ? 0 : int(std::ceil(3 * sigmaFor(blur)));
+    return margin(blur) + int(std::ceil(std::max<qreal>(0, cornerRadius))) + inset;
+}
+
+QImage GridLooksImageProvider::shadow(qreal cornerRadius, qreal blur, const QColor &color, qreal scale)
+{
+    scale = std::clamp<qreal>(scale, 0.5, 4);
+    const int m = int(std::ceil(margin(blur) * scale));
+    // The shape is made big enough that its middle, which the nine-patch
+    // stretches, lies beyond the blur's reach from every edge: there the
+    // shadow has its full strength, as under a large shape.
+    const int core = int(std::ceil(2 * (border(cornerRadius, blur) - margin(blur)) * scale)) + 1;
+    const int side = 2 * m + core;
+    // The shape's coverage first, then blurred, then coloured.
+    QImage mask(side, side, QImage::Format_Alpha8);
+    mask.fill(0);
+    {
+        QPainter p(&mask);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::black);
+        const qreal r = cornerRadius * scale;
+        p.drawRoundedRect(QRectF(m, m, core, core), r, r);
+    }
+    std::vector<float> plane(std::size_t(side) * std::size_t(side));
+    for (int y = 0; y < side; ++y) {
+        const uchar *line = mask.constScanLine(y);
+        for (int x = 0; x < side; ++x) {
+            plane[std::size_t(y * side + x)] = line[x] / 255.f;
+        }
+    }
+    if (blur > 0) {
+        const qreal sigma = sigmaFor(blur) * scale;
+        blurPass(plane, side, side, sigma, true);
+        blurPass(plane, side, side, sigma, false);
+    }
+    QImage out(side, side, QImage::Format_ARGB32_Premultiplied);
+    const float alpha = float(color.alphaF());
+    for (int y = 0; y < side; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(out.scanLine(y));
+        for (int x = 0; x < side; ++x) {
+            const float a = std::clamp(plane[std::size_t(y * side + x)] * alpha, 0.f, 1.f);
+            line[x]
+                = qPremultiply(qRgba(color.red(), color.green(), color.blue(), int(std::lround(a * 255))));
+        }
+    }
+    return out;
+}
+
+QImage GridLooksImageProvider::fill(const QSizeF &size, qreal cornerRadius, const QColor &from,
+    const QColor &to, qreal borderWidth, const QList<QColor> &border, qreal scale)
+{
+    scale = std::clamp<qreal>(scale, 0.5, 4);
+    const QSize pixels(std::clamp(int(std::ceil(size.width() * scale)), 1, 4096),
+        std::clamp(int(std::ceil(size.height() * scale)), 1, 4096));
+    QImage out(pixels, QImage::Format_ARGB32_Premultiplied);
+    out.fill(Qt::transparent);
+    QPainter p(&out);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(scale, scale);
+    const QRectF rect(QPointF(0, 0), size);
+    // From the top-leading corner to the bottom-trailing one.
+    QLinearGradient gradient(rect.topLeft(), rect.bottomRight());
+    gradient.setColorAt(0, from);
+    gradient.setColorAt(1, to);
+    QPainterPath shape;
+    shape.addRoundedRect(rect, cornerRadius, cornerRadius);
+    p.fillPath(shape, gradient);
+    if (borderWidth > 0 && !border.isEmpty()) {
+        QLinearGradient stroke(rect.topLeft(), rect.bottomRight());
+        for (qsizetype i = 0; i < border.size(); ++i) {
+            stroke.setColorAt(border.size() == 1 ? 0 : qreal(i) / qreal(border.size() - 1), border[i]);
+        }
+        // Drawn inside the shape, as an outline on the card's own edge is.
+        const qreal half = borderWidth / 2;
+        QPen pen(QBrush(stroke), borderWidth);
+        p.setPen(pen);
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(rect.adjusted(half, half, -half, -half), std::max<qreal>(0, cornerRadius - half),
+            std::max<qreal>(0, cornerRadius - half));
+    }
+    return out;
+}
+
+QString GridLooksImageProvider::shadowId(qreal cornerRadius, qreal blur, const QColor &color)
+{
+    return QStringLiteral("shadow?r=%1&b=%2&c=%3").arg(cornerRadius).arg(blur).arg(colorText(color).mid(1));
+}
+
+QString GridLooksImageProvider::fillId(const QSizeF &size, qreal cornerRadius, const QColor &from,
+    const QColor &to, qreal borderWidth, const QList<QColor> &border)
+{
+    QStringList stroke;
+    for (const auto &c : border) {
+        stroke << colorText(c).mid(1);
+    }
+    return QStringLiteral("fill?w=%1&h=%2&r=%3&from=%4&to=%5&bw=%6&border=%7")
+        .arg(size.width())
+        .arg(size.height())
+        .arg(cornerRadius)
+        .arg(colorText(from).mid(1), colorText(to).mid(1))
+        .arg(borderWidth)
+        .arg(stroke.join(u','));
+}
+
+QImage GridLooksImageProvider::requestImage(const QString &id, QSize *size, const QSize &requestedSize)
+{
+    const qsizetype question = id.indexOf(u'?');
+    const QString kind = id.left(question);
+    const QUrlQuery query(question < 0 ? QString() : id.mid(question + 1));
+    const auto number = [&query](const char *key) {
+        return std::clamp(query.queryItemValue(QString::fromLatin1(key)).toDouble(), 0.0, 1000.0);
+    };
+    const auto color = [](const QString &hex) { return QColor(u'#' + hex); };
+    QImage image;
+    if (kind == u"shadow") {
+        const qreal r = number("r");
+        const qreal blur = number("b");
+        // The engine asks for device pixels: the nine-patch is drawn at the
+        // same ratio, so its corners stay sharp where the screen is dense.
+        const qreal natural = 2 * border(r, blur) + 1;
+        const qreal scale = requestedSize.width() > 0 ? requestedSize.width() / natural : 1;
+        image = shadow(r, blur, color(query.queryItemValue(QStringLiteral("c"))), scale);
+    } else if (kind == u"fill") {
+        const QSizeF logical(std::max(1.0, number("w")), std::max(1.0, number("h")));
+        const qreal scale = requestedSize.width() > 0 ? requestedSize.width() / logical.width() : 1;
+        QList<QColor> border;
+        const QString stroke = query.queryItemValue(QStringLiteral("border"));
+        for (const auto &c : stroke.split(u',', Qt::SkipEmptyParts)) {
+            border << color(c);
+        }
+        image = fill(logical, number("r"), color(query.queryItemValue(QStringLiteral("from"))),
+            color(query.queryItemValue(QStringLiteral("to"))), number("bw"), border, scale);
+    }
+    if (image.isNull()) {
+        image = QImage(1, 1, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+    }
+    if (size) {
+        *size = image.size();
+    }
+    return image;
+}
+
+GridLooks::GridLooks(QQmlEngine *engine, QObject *parent)
+    : QObject(parent)
+{
+    if (engine && !engine->imageProvider(GridLooksImageProvider::ProviderId)) {
+        engine->addImageProvider(GridLooksImageProvider::ProviderId, new GridLooksImageProvider);
+    }
+}
+
+GridLooks *GridLooks::create(QQmlEngine *qmlEngine, QJSEngine *)
+{
+    return new GridLooks(qmlEngine);
+}
+
+QUrl GridLooks::shadowSource(qreal cornerRadius, qreal blur, const QColor &color) const
+{
+    return QUrl(QStringLiteral("image://%1/%2")
+                    .arg(GridLooksImageProvider::ProviderId,
+                        GridLooksImageProvider::shadowId(cornerRadius, blur, color)));
+}
+
+QUrl GridLooks::fillSource(qreal width, qreal height, qreal cornerRadius, const QColor &from,
+    const QColor &to, qreal borderWidth, const QVariantList &border) const
+{
+    return QUrl(QStringLiteral("image://%1/%2")
+                    .arg(GridLooksImageProvider::ProviderId,
+                        GridLooksImageProvider::fillId(
+                            QSizeF(width, height), cornerRadius, from, to, borderWidth, colorsOf(border))));
+}
+
+} // namespace brimlark

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QQuickImageProvider>
+#include <QSize>
+#include <QString>
+#include <QUrl>
+#include <QVariantList>
+#include <QtQml/qqmlregistration.h>
+
+class QQmlEngine;
+class QJSEngine;
+
+namespace brimlark {
+
+// Pictures the grid draws many of, made once and shared: a soft shadow as a
+// nine-patch (a blurred rounded rectangle whose corners stay put while its
+// middle stretches, so one small texture serves a shadow of any size) and a
+// rounded rectangle filled with a diagonal gradient. A live blur per tile or
+// card would cost every frame of a scroll; these cost one texture each.
+// Served as "image://gridlooks/shadow?…" and "image://gridlooks/fill?…".
+class GridLooksImageProvider : public QQuickImageProvider
+{
+public:
+    static inline const QString ProviderId = QStringLiteral("gridlooks");
+
+    GridLooksImageProvider();
+    QImage requestImage(const QString &id, QSize *size, const QSize &requestedSize) override;
+
+    // The shadow of a rounded rectangle with corner radius `cornerRadius`
+    // and blur radius `blur`, in `color`, as a nine-patch of
+    // 2 × border + 1 pixels square whose corners are `border(…)` wide, at
+    // `scale` pixels per point; the shape itself lies `margin(blur)` inside.
+    static QImage shadow(qreal cornerRadius, qreal blur, const QColor &color, qreal scale = 1);
+    // A rounded rectangle of `size` points with a gradient from `from` at
+    // the top-leading corner to `to` at the bottom-trailing one and, when
+    // `borderWidth` is above 0, an outline of that width whose gradient runs
+    // the same way through `border` (one to three colours).
+    static QImage fill(const QSizeF &size, qreal cornerRadius, const QColor &from, const QColor &to,
+        qreal borderWidth = 0, const QList<QColor> &border = {}, qreal scale = 1);
+    // Query texts of the two kinds, as the URLs carry them.
+    static QString shadowId(qreal cornerRadius, qreal blur, const QColor &color);
+    static QString fillId(const QSizeF &size, qreal cornerRadius, const QColor &from, const QColor &to,
+        qreal borderWidth, const QList<QColor> &border);
+    // How far a shadow of blur radius `blur` reaches beyond its shape.
+    static int margin(qreal blur);
+    // The nine-patch's fixed edge: the reach, the corner and the blur's
+    // reach inside the shape.
+    static int border(qreal cornerRadius, qreal blur);
+};
+
+// The QML face of those pictures (the Brimlark.Grid singleton GridLooks):
+// their image URLs and the shadow's reach. Making it installs the image
+// provider in its engine, so a view needs nothing else set up.
+class GridLooks : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    QML_SINGLETON
+
+public:
+    // Not default-constructible on purpose: the engine then makes it through
+    // create(), which installs the provider first.
+    explicit GridLooks(QQmlEngine *engine, QObject *parent = nullptr);
+    static GridLooks *create(QQmlEngine *qmlEngine, QJSEngine *jsEngine);
+
+    Q_INVOKABLE QUrl shadowSource(qreal cornerRadius, qreal blur, const QColor &color) const;
+    Q_INVOKABLE int shadowMargin(qreal blur) const { return GridLooksImageProvider::margin(blur); }
+    Q_INVOKABLE int shadowBorder(qreal cornerRadius, qreal blur) const
+    {
+        return GridLooksImageProvider::border(cornerRadius, blur);
+    }
+    // `border`: up to three colours of the outline's gradient (none for no outline).
+    Q_INVOKABLE QUrl fillSource(qreal width, qreal height, qreal cornerRadius, const QColor &from,
+        const QColor &to, qreal borderWidth = 0, const QVariantList &border = {}) const;
+};
+
+} // namespace brimlark

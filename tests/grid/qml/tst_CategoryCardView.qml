@@ -1,0 +1,232 @@
+import QtQuick
+import QtQuick.Controls
+import QtTest
+import Brimlark.Grid
+
+// Folder and category cards as the user meets them in the unified grid and
+// the hidden section: every menu entry acts, a renamed folder's card shows
+// its new name, and hidden folders are offered nowhere as targets.
+TestCase {
+    id: test
+    name: "CategoryCardView"
+    when: windowShown
+    visible: true
+    width: 1200
+    height: 800
+
+    property var fixture
+
+    Component {
+        id: gridComponent
+        AppGridView {
+            anchors.fill: parent
+        }
+    }
+
+    function init() {
+        // A menu entry that cannot hand over its action warns
+        // "Could not set initial property": that fails the test too.
+        failOnWarning(/.?/)
+        fixture = GridTest.fixture()
+        fixture.publishIn(["Alpha", "Bravo", "Chess"], ["Utilities", "Utilities", "Games"])
+        fixture.setSortOption("Category")
+    }
+
+    function cleanup() {
+        fixture = null
+    }
+
+    function makeGrid() {
+        const grid = createTemporaryObject(gridComponent, test, { "viewModel": fixture.viewModel })
+        verify(grid)
+        return grid
+    }
+
+    function cards(item, out) {
+        if (item.objectName === "categoryCard" && item.visible)
+            out.push(item)
+        for (let i = 0; i < item.children.length; ++i)
+            cards(item.children[i], out)
+        return out
+    }
+
+    function cardTitled(grid, title) {
+        for (const card of cards(grid, [])) {
+            if (card.controller.title === title)
+                return card
+        }
+        return null
+    }
+
+    function openMenuOf(card) {
+        mouseClick(card, card.width / 2, card.height - 24, Qt.RightButton)
+        const menu = card.openedMenu
+        verify(menu)
+        tryCompare(menu, "opened", true)
+        waitForItemPolished(menu.contentItem)
+        return menu
+    }
+
+    function entries(menu) {
+        const out = []
+        for (let i = 0; i < menu.count; ++i) {
+            const item = menu.itemAt(i)
+            out.push(item instanceof MenuSeparator ? "-" : item.text)
+        }
+        return out
+    }
+
+    function entryNamed(menu, text) {
+        for (let i = 0; i < menu.count; ++i) {
+            const item = menu.itemAt(i)
+            if (!(item instanceof MenuSeparator) && item.text === text)
+                return item
+        }
+        return null
+    }
+
+    // Clicks an entry as the user does; a path through a submenu opens it first.
+    function choose(menu, path) {
+        let current = menu
+        for (let i = 0; i < path.length; ++i) {
+            const item = entryNamed(current, path[i])
+            verify(item, path[i])
+            verify(item.enabled, path[i])
+            mouseClick(item)
+            if (i < path.length - 1) {
+                current = item.subMenu
+                tryCompare(current, "opened", true)
+                waitForItemPolished(current.contentItem)
+            }
+        }
+        tryCompare(menu, "visible", false)
+    }
+
+    function test_folderCardEntries_data() {
+        return [
+            { tag: "delete", entry: "Delete Folder",
+              check: () => compare(fixture.folderNames().indexOf("Work"), -1) },
+            { tag: "hide", entry: "Hide Folder Globally",
+              check: () => verify(fixture.isFolderHidden("Work")) },
+            { tag: "add apps", entry: "Add Apps to this folder",
+              check: () => {
+                  verify(fixture.viewModel.showingAppPicker)
+                  compare(fixture.viewModel.folderForPicker.name, "Work")
+              } },
+        ]
+    }
+
+    function test_folderCardEntries(data) {
+        fixture.makeFolder("Work", ["Alpha"])
+        const grid = makeGrid()
+        const menu = openMenuOf(cardTitled(grid, "Work"))
+        compare(entries(menu), ["Rename Folder", "Delete Folder", "Hide Folder Globally", "-",
+                                "Add Apps to this folder"])
+        choose(menu, [data.entry])
+        data.check()
+        if (fixture.viewModel.showingAppPicker)
+            fixture.viewModel.showingAppPicker = false
+    }
+
+    function test_renameFromTheMenuShowsTheNewNameOnTheCard() {
+        fixture.makeFolder("Work", ["Alpha"])
+        const grid = makeGrid()
+        const card = cardTitled(grid, "Work")
+        choose(openMenuOf(card), ["Rename Folder"])
+        const field = findChild(card, "folderNameField")
+        tryVerify(() => field.visible && field.activeFocus)
+        // The field starts with the whole name selected: typing replaces it.
+        for (const c of "Play")
+            keyClick(c)
+        keyClick(Qt.Key_Return)
+        compare(fixture.folderNames(), ["Play"])
+        // The same card, no rebuild: its title, help text and name follow.
+        verify(!field.visible)
+        compare(findChild(card, "cardTitle").text, "Play")
+        compare(card.controller.helpText, "Folder: Play")
+        compare(card.Accessible.name, "Play")
+    }
+
+    function test_aFolderRenamedElsewhereRenamesItsCard() {
+        const folder = fixture.makeFolder("Work", ["Alpha"])
+        const grid = makeGrid()
+        const card = cardTitled(grid, "Work")
+        fixture.viewModel.renameFolder(folder, "Office")
+        compare(findChild(card, "cardTitle").text, "Office")
+        compare(card.Accessible.name, "Office")
+        compare(card.controller.helpText, "Folder: Office")
+    }
+
+    function test_renameInPlaceByDoubleClick() {
+        fixture.makeFolder("Work", ["Alpha"])
+        const grid = makeGrid()
+        // As in the window: the search field has taken the focus it asks for.
+        tryVerify(() => grid.toolbar.searchField.activeFocus)
+        const card = cardTitled(grid, "Work")
+        const title = findChild(card, "cardTitle")
+        mouseDoubleClickSequence(title)
+        const field = findChild(card, "folderNameField")
+        tryVerify(() => field.visible && field.activeFocus)
+        keyClick("X")
+        compare(field.text, "X")
+        keyClick(Qt.Key_Return)
+        compare(fixture.folderNames(), ["X"])
+        compare(title.text, "X")
+    }
+
+    function test_categoryCardEntries() {
+        fixture.makeFolder("Work", [])
+        fixture.makeFolder("Secret", [])
+        fixture.hideFolder("Secret")
+        // Hiding without a lock went to the hidden section; back to the cards.
+        fixture.selectSection("allApps")
+        const grid = makeGrid()
+        let menu = openMenuOf(cardTitled(grid, "Utilities"))
+        compare(entries(menu), ["Create Folder from Category", "-", "Add All to Existing Folder"])
+        // Every row fits the menu: none is cut short.
+        for (let i = 0; i < menu.count; ++i) {
+            const text = findChild(menu.itemAt(i), "plainMenuItemText")
+            if (text)
+                verify(!text.truncated, text.text)
+        }
+        // A hidden folder is no target.
+        const sub = entryNamed(menu, "Add All to Existing Folder").subMenu
+        compare(entries(sub), ["Work"])
+        choose(menu, ["Add All to Existing Folder", "Work"])
+        compare(fixture.folderMembers("Work"), ["Alpha", "Bravo"])
+
+        menu = openMenuOf(cardTitled(grid, "Games"))
+        choose(menu, ["Create Folder from Category"])
+        compare(fixture.folderMembers("Games"), ["Chess"])
+    }
+
+    function test_anEmptyAddAllSubmenuIsDisabled() {
+        fixture.makeFolder("Secret", [])
+        fixture.hideFolder("Secret")
+        fixture.selectSection("allApps")
+        const menu = openMenuOf(cardTitled(makeGrid(), "Utilities"))
+        const row = entryNamed(menu, "Add All to Existing Folder")
+        verify(!row.enabled)
+        compare(row.subMenu.count, 0)
+        mouseClick(row)
+        verify(!row.subMenu.visible)
+        menu.close()
+    }
+
+    function test_aHiddenFolderIsUnhiddenFromItsCard() {
+        fixture.makeFolder("Secret", ["Alpha"])
+        fixture.hideFolder("Secret")
+        fixture.selectSection("hidden")
+        verify(fixture.setPassword("pw"))
+        const grid = makeGrid()
+        const section = findChild(grid, "hiddenSectionView")
+        verify(section)
+        const card = cardTitled(section, "Secret")
+        verify(card)
+        const menu = openMenuOf(card)
+        compare(entries(menu), ["Unhide Folder Globally"])
+        choose(menu, ["Unhide Folder Globally"])
+        verify(!fixture.isFolderHidden("Secret"))
+        tryVerify(() => cardTitled(section, "Secret") === null)
+    }
+}
