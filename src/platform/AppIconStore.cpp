@@ -40,12 +40,26 @@ namespace {
 std::atomic<AppIconStore *> s_shared { nullptr };
 }
 
-std::unique_ptr<AppIconStore> AppIconStore::overWorkspace(AppWorkspace &workspace)
+std::unique_ptr<AppIconStore> AppIconStore::overWorkspace(
+    AppWorkspace &workspace, int iconSize, qsizetype cacheBytes)
 {
     return std::make_unique<AppIconStore>(
         [&workspace](const QString &path, int pixelSize) { return workspace.iconForFile(path, pixelSize); },
-        AppIconCache::DefaultMaxBytes, DefaultIconSize, &Bundle::iconStampOf,
+        cacheBytes, iconSize, &Bundle::iconStampOf,
         [&workspace](int pixelSize) { return workspace.genericApplicationIcon(pixelSize); });
+}
+
+qsizetype AppIconStore::cacheBytesForScreen(QSize screenPixels, QSize cellPixels, int iconSize, int screens)
+{
+    constexpr qsizetype floorBytes = qsizetype(4) * 1024 * 1024;
+    if (cellPixels.isEmpty() || screenPixels.isEmpty()) {
+        return floorBytes;
+    }
+    const qsizetype columns = (screenPixels.width() + cellPixels.width() - 1) / cellPixels.width();
+    const qsizetype rows = (screenPixels.height() + cellPixels.height() - 1) / cellPixels.height();
+    const qsizetype side = sizeStep(iconSize);
+    const qsizetype bytes = columns * rows * std::max(screens, 1) * side * side * 4;
+    return std::clamp(bytes, floorBytes, AppIconCache::DefaultMaxBytes);
 }
 
 AppIconStore &AppIconStore::shared()
@@ -62,14 +76,16 @@ void AppIconStore::installShared(AppIconStore *store)
     s_shared.store(store);
 }
 
+namespace {
+// Icons are kept at multiples of this many pixels, from 32 to the largest.
+constexpr int s_sizeGrain = 16;
+constexpr int s_smallestSize = 32;
+} // namespace
+
 int AppIconStore::sizeStep(int pixelSize)
 {
-    for (int step : { 32, 64, 128 }) {
-        if (pixelSize <= step) {
-            return step;
-        }
-    }
-    return AppWorkspace::MaxIconSize;
+    const int rounded = (std::max(pixelSize, 1) + s_sizeGrain - 1) / s_sizeGrain * s_sizeGrain;
+    return std::clamp(rounded, s_smallestSize, int(AppWorkspace::MaxIconSize));
 }
 
 QString AppIconStore::cacheKey(const QString &path, int pixelSize)
@@ -106,7 +122,7 @@ quint64 AppIconStore::versionOf(const QString &path) const
 
 void AppIconStore::dropOtherVersions(const QString &path, quint64 version)
 {
-    for (int step : { 32, 64, 128, AppWorkspace::MaxIconSize }) {
+    for (int step = s_smallestSize; step <= AppWorkspace::MaxIconSize; step += s_sizeGrain) {
         const QString key = cacheKey(path, step);
         if (const auto held = m_cache.versionOf(key); held && *held != version) {
             m_cache.remove(key);

@@ -31,8 +31,8 @@ public:
     using VersionSource = std::function<quint64(const QString &path)>;
     using PlaceholderSource = std::function<QImage(int pixelSize)>;
 
-    // Size the prefetch and the loaders decode at: a large tile on a
-    // double-density screen.
+    // Size the prefetch and the loaders decode at when the program names
+    // none: a large tile on a double-density screen.
     static constexpr int DefaultIconSize = 128;
 
     // Without a version source every file keeps version 0; without a
@@ -42,9 +42,16 @@ public:
     ~AppIconStore();
 
     // The program's store: icons and placeholders from the workspace service,
-    // bundle versions from their files, the default bounds. The workspace must
-    // outlive the store.
-    static std::unique_ptr<AppIconStore> overWorkspace(AppWorkspace &workspace);
+    // bundle versions from their files, icons decoded at `iconSize` pixels
+    // and at most `cacheBytes` of them kept. The workspace must outlive the
+    // store.
+    static std::unique_ptr<AppIconStore> overWorkspace(AppWorkspace &workspace,
+        int iconSize = DefaultIconSize, qsizetype cacheBytes = AppIconCache::DefaultMaxBytes);
+    // A cache bound that follows the screen, not the catalog: icons of
+    // `iconSize` pixels for `screens` screenfuls of cells `cellPixels` big
+    // (the one on screen and those next to it), never less than a floor
+    // that keeps the other views' few icons (cards, picker) beside them.
+    static qsizetype cacheBytesForScreen(QSize screenPixels, QSize cellPixels, int iconSize, int screens = 3);
     // The process-wide icon cache every loader shares. The program makes it
     // and installs it at start (nullptr uninstalls); asking before that is a
     // programming error.
@@ -53,7 +60,9 @@ public:
 
     AppIconCache &cache() { return m_cache; }
     int iconSize() const { return m_iconSize; }
-    // Display sizes are rounded up to a few steps so nearby sizes share one decode.
+    // Display sizes are rounded up to a multiple of 16 pixels (32 at least,
+    // the largest icon size at most), so nearby sizes share one decode
+    // without keeping an icon much larger than it is drawn.
     static int sizeStep(int pixelSize);
     static QString cacheKey(const QString &path, int pixelSize);
 

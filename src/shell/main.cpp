@@ -40,8 +40,10 @@
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
 #include <QScreen>
+
 #include <QTemporaryDir>
 #include <QtQml/qqmlextensionplugin.h>
+#include <cmath>
 
 Q_IMPORT_QML_PLUGIN(BrimlarkShellPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkViewsPlugin)
@@ -108,7 +110,15 @@ int main(int argc, char *argv[])
     UnavailableBiometrics biometrics;
     // Read on the GUI thread: the desktop's icon theme.
     AppWorkspace appWorkspace;
-    const std::unique_ptr<AppIconStore> iconStore = AppIconStore::overWorkspace(appWorkspace);
+    // Icons are decoded at the size a tile draws them (80 points) and the
+    // cache holds a few screens of tiles (about 134 by 160 points each), so
+    // memory follows the screen, not the number of applications.
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const qreal pixelRatio = screen ? screen->devicePixelRatio() : 1.0;
+    const int tileIconPixels = int(std::ceil(80 * pixelRatio));
+    const std::unique_ptr<AppIconStore> iconStore = AppIconStore::overWorkspace(appWorkspace, tileIconPixels,
+        AppIconStore::cacheBytesForScreen(
+            screen ? screen->size() * pixelRatio : QSize(), QSize(134, 160) * pixelRatio, tileIconPixels));
     AppIconStore &icons = *iconStore;
     AppIconStore::installShared(&icons);
     GlobalHotkeyManager hotkeys(center);

@@ -297,12 +297,30 @@ TEST(AppIconStore, AnIconWhoseFileChangedIsDecodedAgain)
 TEST(AppIconStore, SizesShareDecodesByStep)
 {
     EXPECT_EQ(AppIconStore::sizeStep(1), 32);
-    EXPECT_EQ(AppIconStore::sizeStep(33), 64);
+    EXPECT_EQ(AppIconStore::sizeStep(33), 48);
+    // A tile's 80 points are decoded at 80, not at the next power of two.
+    EXPECT_EQ(AppIconStore::sizeStep(80), 80);
+    EXPECT_EQ(AppIconStore::sizeStep(81), 96);
     EXPECT_EQ(AppIconStore::sizeStep(128), 128);
-    EXPECT_EQ(AppIconStore::sizeStep(129), 256);
+    EXPECT_EQ(AppIconStore::sizeStep(160), 160);
     EXPECT_EQ(AppIconStore::sizeStep(5000), 256);
     EXPECT_EQ(AppIconStore::cacheKey(A, 60), AppIconStore::cacheKey(A, 64));
     EXPECT_NE(AppIconStore::cacheKey(A, 64), AppIconStore::cacheKey(A, 65));
+}
+
+// The cache holds a few screens of tiles whatever the catalog holds: a bigger
+// or denser screen gets more, and a small one keeps a floor for the cards'
+// and the picker's icons.
+TEST(AppIconStore, TheCacheBoundFollowsTheScreen)
+{
+    constexpr qsizetype MiB = 1024 * 1024;
+    const qsizetype fullHd = AppIconStore::cacheBytesForScreen(QSize(1920, 1080), QSize(134, 160), 80);
+    EXPECT_EQ(fullHd, 15 * 7 * 3 * 80 * 80 * 4);
+    EXPECT_EQ(AppIconStore::cacheBytesForScreen(QSize(3840, 2160), QSize(268, 320), 160), fullHd * 4);
+    EXPECT_EQ(AppIconStore::cacheBytesForScreen(QSize(640, 480), QSize(134, 160), 80), 4 * MiB);
+    EXPECT_EQ(AppIconStore::cacheBytesForScreen(QSize(), QSize(134, 160), 80), 4 * MiB);
+    EXPECT_EQ(AppIconStore::cacheBytesForScreen(QSize(20000, 20000), QSize(10, 10), 256),
+        AppIconCache::DefaultMaxBytes);
 }
 
 TEST(AppIconImageProvider, ServesIconsByPathAtTheRequestedSize)
