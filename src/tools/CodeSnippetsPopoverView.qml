@@ -140,8 +140,14 @@ Pane {
                         Accessible.role: Accessible.EditableText
                         Accessible.name: "Code"
                         Accessible.onPressAction: forceActiveFocus()
-                        // Tab leaves the editor (the keyboard is never caught in it).
-                        Keys.onTabPressed: nextItemInFocusChain(true).forceActiveFocus(Qt.TabFocusReason)
+                        // Tab types a tab, as in any text editor; Ctrl+Tab and Shift+Tab leave,
+                        // so the keyboard is never caught in the code.
+                        Keys.onTabPressed: (event) => {
+                            if (event.modifiers & Qt.ControlModifier)
+                                nextItemInFocusChain(true).forceActiveFocus(Qt.TabFocusReason)
+                            else
+                                event.accepted = false
+                        }
                         Keys.onBacktabPressed: nextItemInFocusChain(false).forceActiveFocus(Qt.BacktabFocusReason)
                     }
                 }

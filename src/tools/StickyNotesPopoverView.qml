@@ -157,8 +157,14 @@ Pane {
                         Accessible.role: Accessible.EditableText
                         Accessible.name: "Note"
                         Accessible.onPressAction: forceActiveFocus()
-                        // Tab leaves the note (the keyboard is never caught in it).
-                        Keys.onTabPressed: nextItemInFocusChain(true).forceActiveFocus(Qt.TabFocusReason)
+                        // Tab types a tab, as in any text editor; Ctrl+Tab and Shift+Tab leave,
+                        // so the keyboard is never caught in the note.
+                        Keys.onTabPressed: (event) => {
+                            if (event.modifiers & Qt.ControlModifier)
+                                nextItemInFocusChain(true).forceActiveFocus(Qt.TabFocusReason)
+                            else
+                                event.accepted = false
+                        }
                         Keys.onBacktabPressed: nextItemInFocusChain(false).forceActiveFocus(Qt.BacktabFocusReason)
                     }
                 }

@@ -270,10 +270,13 @@ TestCase {
     }
 
     // Tab (or Shift+Tab) until the keyboard is on the named control; every
-    // stop shows the focus ring.
+    // stop shows the focus ring. A multi-line editor types Tab, so the
+    // keyboard leaves it with Ctrl+Tab.
     function tabTo(name, backwards) {
         for (let i = 0; i < 30; ++i) {
-            keyClick(Qt.Key_Tab, backwards ? Qt.ShiftModifier : Qt.NoModifier)
+            const from = test.Window.activeFocusItem
+            const inEditor = from && (from.objectName === "noteEditor" || from.objectName === "newCodeEditor")
+            keyClick(Qt.Key_Tab, backwards ? Qt.ShiftModifier : (inEditor ? Qt.ControlModifier : Qt.NoModifier))
             const item = test.Window.activeFocusItem
             verify(item, "nothing has the focus")
             verify(item.visualFocus === undefined ? item.activeFocus : item.visualFocus,
@@ -323,9 +326,13 @@ TestCase {
             keyClick(Qt.Key_Return)
             compare(c.copyMessage, "QR Copied!")
         } else if (data.tag === "notes") {
+            // Tab types in the note; Ctrl+Tab leaves it.
             tabTo("noteEditor")
+            keyClick(Qt.Key_End, Qt.ControlModifier)
             keyClick(Qt.Key_Tab)
-            compare(child(view, "noteEditor").text, "only")
+            compare(child(view, "noteEditor").text, "only\t")
+            keyClick(Qt.Key_Tab, Qt.ControlModifier)
+            verify(test.Window.activeFocusItem.objectName !== "noteEditor")
             tabTo("swatch_#30D158")
             keyClick(Qt.Key_Space)
             compare(c.noteColorHex, "#30D158")
@@ -353,7 +360,9 @@ TestCase {
             tabTo("newCodeEditor")
             keyClick("c")
             keyClick(Qt.Key_Tab)
-            compare(c.newCode, "c")
+            compare(c.newCode, "c\t")
+            keyClick(Qt.Key_Tab, Qt.ControlModifier)
+            verify(test.Window.activeFocusItem.objectName !== "newCodeEditor")
             tabTo("saveSnippetButton")
             keyClick(Qt.Key_Return)
             compare(fixture.snippetTitles(), ["Alpha", "T"])
