@@ -1,4 +1,4 @@
-#include "tools/EnabledStateAccessibility.h"
+#include "views/EnabledStateAccessibility.h"
 
 #include <QAccessible>
 #include <QAccessibleObject>
@@ -82,6 +82,9 @@ public:
         state.focused = it->hasActiveFocus();
         if (QObject *attached = accessibleAttached(item())) {
             state.pressed = attached->property("pressed").toBool();
+            // A toggle keeps its checked state.
+            state.checkable = attached->property("checkable").toBool();
+            state.checked = attached->property("checked").toBool();
         }
         return state;
     }
