@@ -55,7 +55,10 @@ Item {
                 width: parent.width - 48 - doneButton.width - 12
                 spacing: 4
                 Text {
+                    objectName: "pickerTitle"
                     text: qsTr("Add Apps")
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                     font.pixelSize: 24
                     font.bold: true
                     color: root.primary
@@ -65,11 +68,15 @@ Item {
                     objectName: "pickerSubtitle"
                     text: qsTr("Select apps to add to ") + (root.folder ? root.folder.name : "")
                     textFormat: Text.PlainText
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                     font.pixelSize: 11
                     elide: Text.ElideRight
                     color: Style.secondary(palette)
                 }
             }
+            // The prominent kind of button, filled with the accent colour,
+            // in the large size; Return presses it from anywhere in the sheet.
             Button {
                 id: doneButton
                 objectName: "pickerDoneButton"
@@ -77,12 +84,36 @@ Item {
                 anchors.rightMargin: 24
                 anchors.verticalCenter: parent.verticalCenter
                 text: qsTr("Done")
-                highlighted: true
+                focusPolicy: Qt.TabFocus
                 font.pixelSize: 14
+                font.weight: Font.DemiBold
+                leftPadding: 20
+                rightPadding: 20
+                topPadding: 8
+                bottomPadding: 8
                 Accessible.role: Accessible.Button
                 Accessible.name: text
+                Accessible.defaultButton: true
                 Accessible.onPressAction: picker.done()
                 onClicked: picker.done()
+                contentItem: Text {
+                    text: doneButton.text
+                    font: doneButton.font
+                    color: "white"
+                    horizontalAlignment: Text.AlignHCenter
+                    verticalAlignment: Text.AlignVCenter
+                }
+                background: Rectangle {
+                    objectName: "pickerDoneFill"
+                    implicitWidth: 72
+                    radius: 7
+                    color: doneButton.down ? Qt.darker(root.blue, 1.15) : root.blue
+                    GridFocusRing {
+                        // The ring belongs to the button, not to its fill.
+                        visible: doneButton.visualFocus
+                        cornerRadius: 7
+                    }
+                }
             }
         }
 
@@ -147,8 +178,13 @@ Item {
                 policy: ScrollBar.AsNeeded
             }
 
+            // Only cells in view are made, so none off screen is in the
+            // accessibility tree.
+            cacheBuffer: 0
+
             delegate: Item {
                 id: cell
+                required property int index
                 required property var app
                 required property string name
                 required property string path
@@ -157,6 +193,8 @@ Item {
 
                 width: grid.cellWidth
                 height: grid.cellHeight
+                // A cell left behind by a row that went is not on screen.
+                visible: index >= 0
 
                 AbstractButton {
                     id: cellButton
@@ -165,12 +203,16 @@ Item {
                     width: Math.min(110, grid.cellWidth - 4)
                     height: grid.cellHeight - 20
                     checkable: false
-                    // Marking an application leaves the typing in the search field.
-                    focusPolicy: Qt.NoFocus
-                    Accessible.role: Accessible.CheckBox
+                    // Marking an application with a click leaves the typing in
+                    // the search field; Tab reaches the cells, Space marks.
+                    focusPolicy: Qt.TabFocus
+                    // A toggle button: checked (and selected) while marked.
+                    Accessible.role: Accessible.Button
                     Accessible.name: cell.name
                     Accessible.checkable: true
                     Accessible.checked: cell.selected
+                    Accessible.selectable: true
+                    Accessible.selected: cell.selected
                     Accessible.onPressAction: picker.toggle(cell.path)
                     Accessible.onToggleAction: picker.toggle(cell.path)
                     onClicked: picker.toggle(cell.path)
@@ -178,6 +220,15 @@ Item {
                     background: Rectangle {
                         radius: 16
                         color: cell.selected ? Style.withAlpha(root.blue, 0.1) : "transparent"
+                    }
+                    // A cell in view scrolls into view fully when Tab reaches it.
+                    onActiveFocusChanged: {
+                        if (activeFocus)
+                            grid.positionViewAtIndex(cell.index, GridView.Contain)
+                    }
+
+                    GridFocusRing {
+                        cornerRadius: 16
                     }
                     contentItem: Column {
                         topPadding: 10

@@ -1,4 +1,5 @@
 #include "grid/AppTileController.h"
+#include "views/EnabledStateAccessibility.h"
 
 #include "state/ViewModelBinding.h"
 
@@ -118,6 +119,9 @@ QList<AppTileMenu::Entry> AppTileController::menuEntries() const
 
 QVariantList AppTileController::menu() const
 {
+    // Before the menu's rows are first described: an empty submenu's row
+    // is disabled and must say so.
+    installEnabledStateAccessibility();
     return AppTileMenu::toVariantList(menuEntries());
 }
 

@@ -1,4 +1,5 @@
 #include "grid/CategoryCardController.h"
+#include "views/EnabledStateAccessibility.h"
 
 #include "state/ViewModelBinding.h"
 
@@ -276,6 +277,9 @@ QList<CategoryCardMenu::Entry> CategoryCardController::menuEntries() const
 
 QVariantList CategoryCardController::menu() const
 {
+    // Before the menu's rows are first described: an empty submenu's row
+    // is disabled and must say so.
+    installEnabledStateAccessibility();
     return CategoryCardMenu::toVariantList(menuEntries());
 }
 

@@ -27,6 +27,19 @@ Item {
     readonly property size panelSize: panel.panelSize(Qt.size(width, height))
     property real appearanceOpacity: 0
     property real contentScale: 0.98
+    // What had the keyboard before the panel opened: it gets it back when
+    // the panel has closed. Meanwhile the panel has it (Escape closes it).
+    property Item returnFocusTo: null
+    readonly property alias body: panelBody
+
+    // Once the panel is in the window (a loader places it after making it).
+    function takeFocus() {
+        if (!Window.window)
+            return
+        returnFocusTo = Window.activeFocusItem
+        panelBody.forceActiveFocus()
+    }
+    Component.onCompleted: Qt.callLater(takeFocus)
 
     function dismissWithAnimation() {
         panel.dismissWithAnimation()
@@ -41,7 +54,11 @@ Item {
                 closing.start()
             }
         }
-        onDismissed: root.dismiss()
+        onDismissed: {
+            if (root.returnFocusTo && root.returnFocusTo.visible)
+                root.returnFocusTo.forceActiveFocus()
+            root.dismiss()
+        }
     }
 
     GridDropController {
@@ -89,9 +106,10 @@ Item {
         }
     }
 
-    Item {
+    FocusScope {
         id: panelBody
         objectName: "categoryPanel"
+        Keys.onEscapePressed: root.dismissWithAnimation()
         anchors.centerIn: parent
         width: root.panelSize.width
         height: root.panelSize.height
@@ -150,6 +168,8 @@ Item {
 
             Text {
                 objectName: "panelTitle"
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
                 width: parent.width - 2 * closeButton.width
                 text: root.categoryName
                 textFormat: Text.PlainText
@@ -161,6 +181,8 @@ Item {
             }
             Text {
                 objectName: "panelCount"
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
                 width: parent.width - 2 * closeButton.width
                 text: qsTr("%1 Apps").arg(root.apps.length)
                 font.pixelSize: 13
@@ -170,16 +192,15 @@ Item {
             }
         }
 
-        AbstractButton {
+        GridButton {
             id: closeButton
             objectName: "panelCloseButton"
             z: 3
             anchors.top: parent.top
             anchors.right: parent.right
             padding: 24
-            Accessible.role: Accessible.Button
-            Accessible.name: qsTr("Close")
-            Accessible.onPressAction: root.dismissWithAnimation()
+            text: qsTr("Close")
+            focusRingRadius: 10
             contentItem: SymbolImage {
                 name: "xmark.circle.fill"
                 size: 20
@@ -213,11 +234,30 @@ Item {
 
             delegate: Item {
                 id: item
+                objectName: "panelItem"
+                required property int index
                 required property var app
                 required property string path
                 required property url iconSource
                 width: appGrid.cellWidth
                 height: appGrid.cellHeight
+
+                // Tab reaches each application; Return or Space launches it
+                // (and the panel closes), the menu key opens its menu.
+                activeFocusOnTab: true
+                Keys.onReturnPressed: tile.controller.click()
+                Keys.onEnterPressed: tile.controller.click()
+                Keys.onSpacePressed: tile.controller.click()
+                Keys.onMenuPressed: tile.openMenu()
+                onActiveFocusChanged: {
+                    if (activeFocus)
+                        appGrid.positionViewAtIndex(index, GridView.Contain)
+                }
+                GridFocusRing {
+                    anchors.fill: tile
+                    visible: item.activeFocus
+                    cornerRadius: 16
+                }
 
                 AppItemView {
                     id: tile

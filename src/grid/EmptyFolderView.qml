@@ -51,7 +51,10 @@ Item {
 
                 Text {
                     anchors.horizontalCenter: parent.horizontalCenter
+                    objectName: "emptyFolderTitle"
                     text: qsTr("No apps in this folder")
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                     font.pixelSize: 20
                     font.weight: Font.DemiBold
                     color: root.secondary
@@ -59,6 +62,8 @@ Item {
                 Text {
                     anchors.horizontalCenter: parent.horizontalCenter
                     text: qsTr("Add new apps below to get started")
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                     font.pixelSize: 13
                     color: Style.withAlpha(root.secondary, 0.8)
                 }
@@ -69,13 +74,12 @@ Item {
                 width: addButton.width
                 height: addButton.height + 12
 
-                AbstractButton {
+                GridButton {
                     id: addButton
                     objectName: "addAppsButton"
                     y: 12
-                    Accessible.role: Accessible.Button
-                    Accessible.name: qsTr("Add Apps")
-                    Accessible.onPressAction: root.gridController.openAppPicker(root.folder)
+                    text: qsTr("Add Apps")
+                    focusRingRadius: 12
                     padding: 0
                     contentItem: Rectangle {
                         implicitWidth: label.implicitWidth + 40
@@ -97,7 +101,7 @@ Item {
                             }
                             Text {
                                 anchors.verticalCenter: parent.verticalCenter
-                                text: qsTr("Add Apps")
+                                text: addButton.text
                                 font.pixelSize: 13
                                 font.weight: Font.Medium
                                 color: "white"

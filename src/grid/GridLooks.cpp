@@ -1,5 +1,7 @@
 #include "grid/GridLooks.h"
 
+#include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QJSEngine>
 #include <QPainter>
 #include <QPainterPath>
@@ -172,6 +174,54 @@ QImage GridLooksImageProvider::fill(const QSizeF &size, qreal cornerRadius, cons
     return out;
 }
 
+namespace {
+QFont titleFont(int pixelSize)
+{
+    QFont font = QGuiApplication::font();
+    font.setPixelSize(std::clamp(pixelSize, 1, 200));
+    font.setBold(true);
+    return font;
+}
+} // namespace
+
+QSizeF GridLooksImageProvider::textSize(const QString &text, int pixelSize)
+{
+    const QFontMetricsF metrics(titleFont(pixelSize));
+    return { std::ceil(metrics.horizontalAdvance(text)) + 2, std::ceil(metrics.height()) };
+}
+
+QImage GridLooksImageProvider::gradientText(
+    const QString &text, int pixelSize, const QColor &from, const QColor &to, qreal scale)
+{
+    scale = std::clamp<qreal>(scale, 0.5, 4);
+    const QSizeF logical = textSize(text, pixelSize);
+    QImage out(std::clamp(int(std::ceil(logical.width() * scale)), 1, 4096),
+        std::clamp(int(std::ceil(logical.height() * scale)), 1, 4096), QImage::Format_ARGB32_Premultiplied);
+    out.fill(Qt::transparent);
+    QPainter p(&out);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.scale(scale, scale);
+    const QFont font = titleFont(pixelSize);
+    QLinearGradient gradient(QPointF(0, 0), QPointF(logical.width(), logical.height()));
+    gradient.setColorAt(0, from);
+    gradient.setColorAt(1, to);
+    p.setFont(font);
+    p.setPen(QPen(QBrush(gradient), 1));
+    p.drawText(QPointF(1, QFontMetricsF(font).ascent()), text);
+    return out;
+}
+
+QString GridLooksImageProvider::textId(
+    const QString &text, int pixelSize, const QColor &from, const QColor &to)
+{
+    // The text as hexadecimal UTF-8: no character of it can end up read as
+    // part of the query.
+    return QStringLiteral("text?t=%1&s=%2&from=%3&to=%4")
+        .arg(QString::fromLatin1(text.toUtf8().toHex()))
+        .arg(pixelSize)
+        .arg(colorText(from).mid(1), colorText(to).mid(1));
+}
+
 QString GridLooksImageProvider::shadowId(qreal cornerRadius, qreal blur, const QColor &color)
 {
     return QStringLiteral("shadow?r=%1&b=%2&c=%3").arg(cornerRadius).arg(blur).arg(colorText(color).mid(1));
@@ -221,6 +271,14 @@ QImage GridLooksImageProvider::requestImage(const QString &id, QSize *size, cons
         }
         image = fill(logical, number("r"), color(query.queryItemValue(QStringLiteral("from"))),
             color(query.queryItemValue(QStringLiteral("to"))), number("bw"), border, scale);
+    } else if (kind == u"text") {
+        const QString text
+            = QString::fromUtf8(QByteArray::fromHex(query.queryItemValue(QStringLiteral("t")).toLatin1()));
+        const int pixelSize = int(number("s"));
+        const qreal natural = textSize(text, pixelSize).width();
+        const qreal scale = requestedSize.width() > 0 ? requestedSize.width() / natural : 1;
+        image = gradientText(text, pixelSize, color(query.queryItemValue(QStringLiteral("from"))),
+            color(query.queryItemValue(QStringLiteral("to"))), scale);
     }
     if (image.isNull()) {
         image = QImage(1, 1, QImage::Format_ARGB32_Premultiplied);
@@ -250,6 +308,14 @@ QUrl GridLooks::shadowSource(qreal cornerRadius, qreal blur, const QColor &color
     return QUrl(QStringLiteral("image://%1/%2")
                     .arg(GridLooksImageProvider::ProviderId,
                         GridLooksImageProvider::shadowId(cornerRadius, blur, color)));
+}
+
+QUrl GridLooks::gradientTextSource(
+    const QString &text, int pixelSize, const QColor &from, const QColor &to) const
+{
+    return QUrl(QStringLiteral("image://%1/%2")
+                    .arg(GridLooksImageProvider::ProviderId,
+                        GridLooksImageProvider::textId(text, pixelSize, from, to)));
 }
 
 QUrl GridLooks::fillSource(qreal width, qreal height, qreal cornerRadius, const QColor &from,

@@ -21,7 +21,8 @@ namespace brimlark {
 // middle stretches, so one small texture serves a shadow of any size) and a
 // rounded rectangle filled with a diagonal gradient. A live blur per tile or
 // card would cost every frame of a scroll; these cost one texture each.
-// Served as "image://gridlooks/shadow?…" and "image://gridlooks/fill?…".
+// Served as "image://gridlooks/shadow?…", "…/fill?…" and "…/text?…" (a
+// title in a gradient, which no text item of this Qt draws).
 class GridLooksImageProvider : public QQuickImageProvider
 {
 public:
@@ -41,6 +42,13 @@ public:
     // the same way through `border` (one to three colours).
     static QImage fill(const QSizeF &size, qreal cornerRadius, const QColor &from, const QColor &to,
         qreal borderWidth = 0, const QList<QColor> &border = {}, qreal scale = 1);
+    // A line of bold text in the application's font at `pixelSize`, filled
+    // with a gradient from `from` (top-leading) to `to` (bottom-trailing).
+    static QImage gradientText(
+        const QString &text, int pixelSize, const QColor &from, const QColor &to, qreal scale = 1);
+    // The points that line takes.
+    static QSizeF textSize(const QString &text, int pixelSize);
+    static QString textId(const QString &text, int pixelSize, const QColor &from, const QColor &to);
     // Query texts of the two kinds, as the URLs carry them.
     static QString shadowId(qreal cornerRadius, qreal blur, const QColor &color);
     static QString fillId(const QSizeF &size, qreal cornerRadius, const QColor &from, const QColor &to,
@@ -72,6 +80,12 @@ public:
     Q_INVOKABLE int shadowBorder(qreal cornerRadius, qreal blur) const
     {
         return GridLooksImageProvider::border(cornerRadius, blur);
+    }
+    Q_INVOKABLE QUrl gradientTextSource(
+        const QString &text, int pixelSize, const QColor &from, const QColor &to) const;
+    Q_INVOKABLE QSizeF gradientTextSize(const QString &text, int pixelSize) const
+    {
+        return GridLooksImageProvider::textSize(text, pixelSize);
     }
     // `border`: up to three colours of the outline's gradient (none for no outline).
     Q_INVOKABLE QUrl fillSource(qreal width, qreal height, qreal cornerRadius, const QColor &from,

@@ -10,6 +10,8 @@ Popup {
 
     property bool shown: false
     signal dismissed()
+    // What had the keyboard before the sheet opened: it gets it back.
+    property Item returnFocusTo: null
 
     parent: Overlay.overlay
     anchors.centerIn: parent
@@ -20,7 +22,11 @@ Popup {
     closePolicy: Popup.CloseOnEscape
     visible: shown
 
+    onAboutToShow: returnFocusTo = parent ? parent.Window.activeFocusItem : null
     onClosed: {
+        if (returnFocusTo && returnFocusTo.visible)
+            returnFocusTo.forceActiveFocus()
+        returnFocusTo = null
         if (shown)
             dismissed()
     }

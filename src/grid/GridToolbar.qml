@@ -229,7 +229,16 @@ Item {
                         padding: 0
                         focus: true
                         closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutsideParent
-                        onClosed: toolbar.deskToolClosed(toolButton.index)
+                        // What had the keyboard before (the search field, as
+                        // the buttons take none) gets it back.
+                        property Item returnFocusTo: null
+                        onAboutToShow: returnFocusTo = toolButton.Window.activeFocusItem
+                        onClosed: {
+                            if (returnFocusTo && returnFocusTo.visible)
+                                returnFocusTo.forceActiveFocus()
+                            returnFocusTo = null
+                            toolbar.deskToolClosed(toolButton.index)
+                        }
                         background: Rectangle {
                             radius: 10
                             color: popover.palette.window

@@ -24,13 +24,10 @@ AppTileGrid {
         viewModel: root.viewModel
     }
 
-    component HeaderButton: AbstractButton {
+    component HeaderButton: GridButton {
         id: headerButton
         property string symbol
         property color tint: root.primary
-        Accessible.role: Accessible.Button
-        Accessible.name: text
-        Accessible.onPressAction: headerButton.clicked()
         padding: 6
         leftPadding: 10
         rightPadding: 10
@@ -76,6 +73,8 @@ AppTileGrid {
                     anchors.verticalCenter: parent.verticalCenter
                     width: header.width - disableButton.width - lockButton.width - 16
                     text: qsTr("Hidden Apps")
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                     font.pixelSize: 20
                     font.bold: true
                     color: root.primary
@@ -101,6 +100,7 @@ AppTileGrid {
         }
 
         Column {
+            id: folderSection
             x: 24
             width: parent.width - 48
             spacing: 16
@@ -108,6 +108,8 @@ AppTileGrid {
 
             Text {
                 text: qsTr("Hidden Folders")
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
                 font.pixelSize: 20
                 font.bold: true
                 color: root.primary
@@ -132,8 +134,14 @@ AppTileGrid {
                         required property var apps
                         width: folderGrid.columnWidth
                         height: 190
+                        // Where the card lies in the scrolling content: one
+                        // scrolled out of view is hidden, and so leaves the
+                        // accessibility tree, as tiles put aside do.
+                        readonly property real contentTop: stack.y + folderSection.y + folderGrid.y + y
                         CategoryCardView {
                             anchors.centerIn: parent
+                            visible: folderCell.contentTop + folderCell.height > root.contentY
+                                     && folderCell.contentTop < root.contentY + root.height
                             categoryName: folderCell.title
                             apps: folderCell.apps
                             folder: folderCell.folder
@@ -160,8 +168,11 @@ AppTileGrid {
                     color: Style.withAlpha(root.secondary, 0.5)
                 }
                 Text {
+                    objectName: "noHiddenItemsText"
                     anchors.horizontalCenter: parent.horizontalCenter
                     text: qsTr("No Hidden Items")
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                     font.pixelSize: 20
                     font.weight: Font.DemiBold
                     color: root.secondary

@@ -1,8 +1,9 @@
 import QtQuick
 import QtQuick.Controls
+import Brimlark.Grid
 
 // A filled button of the lock screens: white semibold text on blue.
-AbstractButton {
+GridButton {
     id: button
 
     property color fill
@@ -10,9 +11,7 @@ AbstractButton {
     property real endPadding: 8
     property real cornerRadius: 8
 
-    Accessible.role: Accessible.Button
-    Accessible.name: text
-    Accessible.onPressAction: button.clicked()
+    focusRingRadius: cornerRadius
 
     contentItem: Text {
         text: button.text

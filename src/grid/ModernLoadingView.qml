@@ -17,6 +17,18 @@ Item {
     readonly property alias outerRing: outerRing
     readonly property alias middleRing: middleRing
     readonly property alias core: core
+    readonly property alias entrance: entrance
+    readonly property alias productName: productName
+
+    // The screen enters growing from 0.95 about its centre as it fades in.
+    scale: 0.95
+    opacity: 0
+    ParallelAnimation {
+        id: entrance
+        running: true
+        NumberAnimation { target: root; property: "opacity"; from: 0; to: 1; duration: 350; easing.type: Easing.InOutQuad }
+        NumberAnimation { target: root; property: "scale"; from: 0.95; to: 1; duration: 350; easing.type: Easing.InOutQuad }
+    }
 
     Column {
         anchors.centerIn: parent
@@ -144,16 +156,27 @@ Item {
             anchors.horizontalCenter: parent.horizontalCenter
             spacing: 6
 
-            Text {
+            // The product's name in a gradient from the text colour to the
+            // same at 0.8, top-leading to bottom-trailing, drawn once.
+            Image {
+                id: productName
                 objectName: "productName"
+                readonly property string text: "Brimlark"
+                readonly property color ink: Style.primary(palette)
+                readonly property size textSize: GridLooks.gradientTextSize(text, 22)
                 anchors.horizontalCenter: parent.horizontalCenter
-                text: "Brimlark"
-                font.pixelSize: 22
-                font.bold: true
-                color: Style.primary(palette)
+                width: textSize.width
+                height: textSize.height
+                sourceSize: textSize
+                source: GridLooks.gradientTextSource(text, 22, ink, Style.withAlpha(ink, 0.8))
+                smooth: true
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
             }
             Text {
                 objectName: "loadingMessage"
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
                 anchors.horizontalCenter: parent.horizontalCenter
                 text: qsTr("Initializing app space...")
                 font.pixelSize: 13

@@ -44,7 +44,10 @@ Item {
             spacing: 8
             Text {
                 anchors.horizontalCenter: parent.horizontalCenter
+                objectName: "setupHeading"
                 text: qsTr("Secure Hidden Items")
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
                 font.pixelSize: 20
                 font.bold: true
                 color: Style.primary(palette)
@@ -52,7 +55,10 @@ Item {
             Text {
                 anchors.horizontalCenter: parent.horizontalCenter
                 width: 320
+                objectName: "setupExplanation"
                 text: qsTr("Set a password to protect your hidden apps and folders.")
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
                 font.pixelSize: 13
                 wrapMode: Text.WordWrap
                 horizontalAlignment: Text.AlignHCenter
@@ -73,7 +79,6 @@ Item {
                 onTextEdited: form.password = text
                 Accessible.role: Accessible.EditableText
                 Accessible.name: placeholderText
-                Accessible.passwordEdit: true
                 Accessible.onPressAction: forceActiveFocus()
                 Component.onCompleted: forceActiveFocus()
             }
@@ -86,7 +91,6 @@ Item {
                 onTextEdited: form.confirmPassword = text
                 Accessible.role: Accessible.EditableText
                 Accessible.name: placeholderText
-                Accessible.passwordEdit: true
                 Accessible.onPressAction: forceActiveFocus()
             }
         }
@@ -115,6 +119,9 @@ Item {
             textFormat: Text.PlainText
             font.pixelSize: 11
             color: Style.red(root.lightAppearance)
+            // Announced as it appears: the user may not be looking.
+            Accessible.role: Accessible.AlertMessage
+            Accessible.name: text
         }
 
         Row {

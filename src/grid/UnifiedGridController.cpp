@@ -47,6 +47,8 @@ QVariant UnifiedGridCardModel::data(const QModelIndex &index, int role) const
         return card.item.isFolder();
     case PresentRole:
         return card.present;
+    case InsertedRole:
+        return m_inserted.contains(card.item.stringRepresentation());
     case FolderRole:
         return card.folder ? QVariant::fromValue(*card.folder) : QVariant();
     case AppsRole: {
@@ -65,7 +67,8 @@ QVariant UnifiedGridCardModel::data(const QModelIndex &index, int role) const
 QHash<int, QByteArray> UnifiedGridCardModel::roleNames() const
 {
     return { { ItemRole, "item" }, { IsFolderRole, "isFolder" }, { PresentRole, "present" },
-        { TitleRole, "title" }, { FolderRole, "folder" }, { AppsRole, "apps" } };
+        { TitleRole, "title" }, { FolderRole, "folder" }, { AppsRole, "apps" },
+        { InsertedRole, "inserted" } };
 }
 
 void UnifiedGridCardModel::setCards(const QList<Card> &cards)
@@ -75,7 +78,20 @@ void UnifiedGridCardModel::setCards(const QList<Card> &cards)
         sameItems = cards[i].item == m_cards[i].item;
     }
     if (!sameItems) {
+        QSet<QString> before;
+        for (const auto &card : m_cards) {
+            before.insert(card.item.stringRepresentation());
+        }
+        QSet<QString> inserted;
+        if (!m_cards.isEmpty()) {
+            for (const auto &card : cards) {
+                if (!before.contains(card.item.stringRepresentation())) {
+                    inserted.insert(card.item.stringRepresentation());
+                }
+            }
+        }
         beginResetModel();
+        m_inserted = inserted;
         m_cards = cards;
         endResetModel();
         return;

@@ -9,6 +9,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
 
@@ -27,7 +28,18 @@ class UnifiedGridCardModel : public QAbstractListModel
     QML_UNCREATABLE("The unified grid controller owns the cards")
 
 public:
-    enum Role { ItemRole = Qt::UserRole + 1, IsFolderRole, PresentRole, TitleRole, FolderRole, AppsRole };
+    enum Role {
+        ItemRole = Qt::UserRole + 1,
+        IsFolderRole,
+        PresentRole,
+        TitleRole,
+        FolderRole,
+        AppsRole,
+        // The card came with the latest change of the order (a new folder,
+        // a new category): it enters with its transition. The first cards,
+        // and cards that only moved, do not.
+        InsertedRole
+    };
     Q_ENUM(Role)
 
     struct Card
@@ -49,9 +61,15 @@ public:
 
     const QList<Card> &cards() const { return m_cards; }
     void setCards(const QList<Card> &cards);
+    bool isInserted(const GridItemIdentifier &item) const
+    {
+        return m_inserted.contains(item.stringRepresentation());
+    }
 
 private:
     QList<Card> m_cards;
+    // Item texts of the cards the latest change brought in.
+    QSet<QString> m_inserted;
 };
 
 // The unified grid's rules: which card stands for which item, the "Add

@@ -126,8 +126,12 @@ Flickable {
                 required property string title
                 required property var folder
                 required property var apps
+                required property bool inserted
                 readonly property bool targeted: unified.dropTargetID === cell.item
                 readonly property alias card: card
+                readonly property alias dropShadow: dropShadow
+                readonly property alias entrance: entrance
+                readonly property alias glowSpring: glowSpring
 
                 // A cell with nothing behind it takes no place.
                 visible: present
@@ -152,6 +156,10 @@ Flickable {
                 CategoryCardView {
                     id: card
                     anchors.centerIn: parent
+                    // A card scrolled out of view is hidden, and so leaves the
+                    // accessibility tree; its cell keeps its place.
+                    visible: cells.y + cell.y + cell.height > root.contentY
+                             && cells.y + cell.y < root.contentY + root.height
                     categoryName: cell.title
                     apps: cell.apps
                     folder: cell.folder
@@ -167,19 +175,39 @@ Flickable {
 
                     Behavior on scale { SpringCurve { response: 0.3; dampingFraction: 0.825 } }
 
-                    // The glow of the card a drag would put the dragged card on.
-                    Rectangle {
-                        anchors.fill: parent
-                        anchors.margins: -3
+                    // The blue glow of the card a drag would put the dragged
+                    // card on: a shadow without offset, grown with the card.
+                    GridShadow {
+                        id: dropShadow
+                        objectName: "dropShadow"
                         z: -1
-                        radius: 35
-                        color: "transparent"
-                        border.width: 3
-                        border.color: Style.withAlpha(Style.blue(root.lightAppearance), 0.8)
+                        cornerRadius: 32
+                        blur: 15
+                        shadowColor: Style.withAlpha(Style.blue(root.lightAppearance), 0.8)
                         opacity: cell.targeted ? 1 : 0
+                        visible: opacity > 0 || cell.targeted
 
-                        Behavior on opacity { SpringCurve { response: 0.3; dampingFraction: 0.825 } }
+                        Behavior on opacity { SpringCurve { id: glowSpring; response: 0.3; dampingFraction: 0.825 } }
                     }
+                }
+
+                // A card that joins the grid (a new folder, a new category)
+                // grows from 0.95 and fades in; the first cards and cards
+                // that only moved just stand there.
+                ParallelAnimation {
+                    id: entrance
+                    NumberAnimation {
+                        target: cell; property: "opacity"; from: 0; to: 1
+                        duration: 350; easing.type: Easing.InOutQuad
+                    }
+                    NumberAnimation {
+                        target: cell; property: "scale"; from: 0.95; to: 1
+                        duration: 350; easing.type: Easing.InOutQuad
+                    }
+                }
+                Component.onCompleted: {
+                    if (inserted)
+                        entrance.start()
                 }
 
             }

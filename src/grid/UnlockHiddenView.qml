@@ -45,14 +45,20 @@ Item {
             spacing: 8
             Text {
                 anchors.horizontalCenter: parent.horizontalCenter
+                objectName: "unlockHeading"
                 text: qsTr("Hidden Items Locked")
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
                 font.pixelSize: 20
                 font.bold: true
                 color: Style.primary(palette)
             }
             Text {
                 anchors.horizontalCenter: parent.horizontalCenter
+                objectName: "unlockExplanation"
                 text: qsTr("Please authenticate to view hidden apps and folders.")
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
                 font.pixelSize: 13
                 color: Style.secondary(palette)
             }
@@ -72,7 +78,6 @@ Item {
                 onAccepted: form.submitUnlock()
                 Accessible.role: Accessible.EditableText
                 Accessible.name: placeholderText
-                Accessible.passwordEdit: true
                 Accessible.onPressAction: forceActiveFocus()
                 Component.onCompleted: forceActiveFocus()
             }
@@ -100,13 +105,11 @@ Item {
         Loader {
             anchors.horizontalCenter: parent.horizontalCenter
             active: form.showsTouchID
-            sourceComponent: AbstractButton {
+            sourceComponent: GridButton {
                 id: touchID
                 objectName: "useTouchIDButton"
                 text: qsTr("Use Touch ID")
-                Accessible.role: Accessible.Button
-                Accessible.name: text
-                Accessible.onPressAction: form.useTouchID()
+                focusRingRadius: 8
                 topPadding: 6
                 bottomPadding: 6
                 leftPadding: 12
@@ -140,14 +143,12 @@ Item {
         Loader {
             anchors.horizontalCenter: parent.horizontalCenter
             active: form.showsReset
-            sourceComponent: AbstractButton {
+            sourceComponent: GridButton {
                 id: reset
                 objectName: "resetWithTouchIDButton"
                 text: qsTr("Forgot Password? Reset with Touch ID")
                 topPadding: 4
-                Accessible.role: Accessible.Button
-                Accessible.name: text
-                Accessible.onPressAction: form.resetWithTouchID()
+                focusRingRadius: 2
                 contentItem: Text {
                     text: reset.text
                     font.pixelSize: 11
@@ -168,6 +169,9 @@ Item {
             textFormat: Text.PlainText
             font.pixelSize: 11
             color: Style.red(root.lightAppearance)
+            // Announced as it appears: a wrong password is heard, not only seen.
+            Accessible.role: Accessible.AlertMessage
+            Accessible.name: text
         }
     }
 }

@@ -1,6 +1,6 @@
 #include "tools/DeskTools.h"
 
-#include "tools/EnabledStateAccessibility.h"
+#include "views/EnabledStateAccessibility.h"
 
 #include <QQmlEngine>
 

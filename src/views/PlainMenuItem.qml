@@ -15,6 +15,10 @@ MenuItem {
     property bool check: false
     property bool destructive: false
 
+    // A row shown disabled (an empty submenu's) says so to assistive
+    // technology too (see EnabledStateAccessibility).
+    readonly property bool reportsEnabledState: true
+
     Accessible.role: Accessible.MenuItem
     Accessible.name: text
     Accessible.checkable: check

@@ -13,6 +13,7 @@
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QVariantMap>
 #include <QtQml/qqmlextensionplugin.h>
 #include <QtQuickTest/quicktest.h>
 
@@ -39,15 +40,39 @@ public:
     // The names of the buttons below `root` that assistive technology is
     // told are there and showing, in tree order: what a screen reader
     // would list.
-    Q_INVOKABLE QStringList shownButtons(QQuickItem *root) const
+    Q_INVOKABLE QStringList shownButtons(QQuickItem *root) const { return shown(root, QAccessible::Button); }
+    // The same for the nodes of any role (Accessible.CheckBox, …).
+    Q_INVOKABLE QStringList shown(QQuickItem *root, int role) const
     {
         QStringList out;
-        collect(QAccessible::queryAccessibleInterface(root), out, 0);
+        collect(QAccessible::queryAccessibleInterface(root), QAccessible::Role(role), out, 0);
         return out;
     }
 
+    // What assistive technology is told of one item: its role (as the
+    // Accessible.* values), name, description and the states that matter.
+    Q_INVOKABLE QVariantMap node(QObject *object) const
+    {
+        QAccessibleInterface *iface = object ? QAccessible::queryAccessibleInterface(object) : nullptr;
+        if (!iface) {
+            return {};
+        }
+        const QAccessible::State state = iface->state();
+        return {
+            { QStringLiteral("role"), int(iface->role()) },
+            { QStringLiteral("name"), iface->text(QAccessible::Name) },
+            { QStringLiteral("description"), iface->text(QAccessible::Description) },
+            { QStringLiteral("disabled"), bool(state.disabled) },
+            { QStringLiteral("invisible"), bool(state.invisible) },
+            { QStringLiteral("checked"), bool(state.checked) },
+            { QStringLiteral("selected"), bool(state.selected) },
+            { QStringLiteral("focused"), bool(state.focused) },
+            { QStringLiteral("passwordEdit"), bool(state.passwordEdit) },
+        };
+    }
+
 private:
-    static void collect(QAccessibleInterface *node, QStringList &out, int depth)
+    static void collect(QAccessibleInterface *node, QAccessible::Role role, QStringList &out, int depth)
     {
         if (!node || depth > 64) {
             return;
@@ -56,11 +81,11 @@ private:
         if (state.invisible || state.offscreen) {
             return;
         }
-        if (node->role() == QAccessible::Button) {
+        if (node->role() == role) {
             out << node->text(QAccessible::Name);
         }
         for (int i = 0; i < node->childCount(); ++i) {
-            collect(node->child(i), out, depth + 1);
+            collect(node->child(i), role, out, depth + 1);
         }
     }
 };

@@ -116,4 +116,31 @@ TEST_F(UnifiedGridTest, TheAddFolderTilePutsANewFolderInFrontEachTime)
     EXPECT_EQ(grid.cardModel()->cards()[0].folder->color, u"#007AFF"_qs);
 }
 
+// Only a card that joins the order enters with its transition: not the
+// first cards, not a card that moved, not the others when one is added.
+TEST_F(UnifiedGridTest, OnlyACardThatJoinsTheOrderIsMarkedInserted)
+{
+    const auto inserted = [this] {
+        QStringList out;
+        for (int row = 0; row < grid.cardModel()->rowCount(); ++row) {
+            const QModelIndex index = grid.cardModel()->index(row);
+            if (index.data(UnifiedGridCardModel::InsertedRole).toBool()) {
+                out << index.data(UnifiedGridCardModel::TitleRole).toString();
+            }
+        }
+        return out;
+    };
+    EXPECT_EQ(inserted(), QStringList());
+    const QStringList items = f.vm().unifiedGridItemTexts();
+    ASSERT_TRUE(grid.drop(items.first(), items.last()));
+    EXPECT_EQ(inserted(), QStringList());
+    grid.addFolder();
+    EXPECT_EQ(inserted(), QStringList { u"New app folder"_qs });
+    f.vm().renameFolder(f.folder(u"Work"_qs), u"Play"_qs);
+    EXPECT_EQ(inserted(), QStringList { u"New app folder"_qs });
+    const QStringList now = f.vm().unifiedGridItemTexts();
+    ASSERT_TRUE(grid.drop(now.first(), now.last()));
+    EXPECT_EQ(inserted(), QStringList());
+}
+
 } // namespace

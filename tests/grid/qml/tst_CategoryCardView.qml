@@ -2,6 +2,7 @@ import QtQuick
 import QtQuick.Controls
 import QtTest
 import Brimlark.Grid
+import Brimlark.Views
 
 // Folder and category cards as the user meets them in the unified grid and
 // the hidden section: every menu entry acts, a renamed folder's card shows
@@ -228,5 +229,77 @@ TestCase {
         choose(menu, ["Unhide Folder Globally"])
         verify(!fixture.isFolderHidden("Secret"))
         tryVerify(() => cardTitled(section, "Secret") === null)
+    }
+
+    // The symbol each row shows before its text ("" for none).
+    function symbols(menu) {
+        const out = []
+        for (let i = 0; i < menu.count; ++i) {
+            const item = menu.itemAt(i)
+            if (item instanceof MenuSeparator)
+                continue
+            const image = item.contentItem.children[0]
+            out.push(image.visible && image.available ? image.name : "")
+        }
+        return out
+    }
+
+    function test_cardMenusShowTheirSymbols() {
+        fixture.makeFolder("Work", ["Alpha"])
+        const grid = makeGrid()
+        let menu = openMenuOf(cardTitled(grid, "Work"))
+        compare(symbols(menu), ["pencil", "trash", "eye.slash", "plus.circle"])
+        menu.close()
+        menu = openMenuOf(cardTitled(grid, "Games"))
+        compare(symbols(menu), ["folder.badge.plus", ""])
+        menu.close()
+    }
+
+    function unifiedCell(grid, title) {
+        const card = cardTitled(grid, title)
+        return card ? card.parent : null
+    }
+
+    function test_aCardUnderADragGrowsAndGlowsBlueWithItsSpring() {
+        const grid = makeGrid()
+        const cell = unifiedCell(grid, "Games")
+        compare(cell.dropShadow.opacity, 0)
+        verify(!cell.dropShadow.visible)
+        // The spring of response 0.3 and damping fraction 0.825.
+        compare(cell.glowSpring.duration, Style.springDuration(0.3))
+        compare(cell.glowSpring.easing.type, Easing.OutBack)
+        compare(cell.glowSpring.easing.overshoot, Style.springOvershoot(0.825))
+        const unified = findChild(grid, "gridLayout").item
+        unified.controller.setTargeted(cell.item, true)
+        // It glides in, not in one step.
+        verify(cell.dropShadow.visible)
+        tryVerify(() => cell.dropShadow.opacity > 0.05 && cell.dropShadow.opacity < 0.95)
+        tryCompare(cell.card, "scale", 1.05)
+        tryCompare(cell.dropShadow, "opacity", 1)
+        // A blue shadow around the card, none inside its frame's edge.
+        const frame = grabImage(test)
+        const p = cell.card.mapToItem(test, cell.card.width / 2, -6)
+        const glow = frame.pixel(Math.round(p.x), Math.round(p.y))
+        verify(glow.b > glow.r + 0.1, "glow: " + glow)
+        unified.controller.setTargeted(cell.item, false)
+        tryCompare(cell.dropShadow, "opacity", 0)
+        verify(!cell.dropShadow.visible)
+    }
+
+    function test_aNewCardEntersScaledFromAndFadedIn() {
+        const grid = makeGrid()
+        const before = unifiedCell(grid, "Games")
+        verify(!before.entrance.running)
+        fixture.makeFolder("Fresh", [])
+        const cell = unifiedCell(grid, "Fresh")
+        verify(cell.entrance.running)
+        compare(cell.entrance.animations[0].duration, 350)
+        compare(cell.entrance.animations[1].from, 0.95)
+        compare(cell.entrance.animations[1].easing.type, Easing.InOutQuad)
+        verify(cell.scale < 1 && cell.opacity < 1)
+        tryCompare(cell, "scale", 1)
+        tryCompare(cell, "opacity", 1)
+        // The cards that were there stand still.
+        verify(!unifiedCell(grid, "Games").entrance.running)
     }
 }

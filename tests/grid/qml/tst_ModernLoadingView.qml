@@ -49,13 +49,18 @@ TestCase {
 
     function test_showsTheNameAndTheLineAndNothingElse() {
         const view = createTemporaryObject(loadingComponent, test)
-        compare(texts(view, []), ["Brimlark", "Initializing app space..."])
+        // The name is drawn in its gradient; assistive technology reads it.
+        compare(texts(view, []), ["Initializing app space..."])
+        compare(view.productName.text, "Brimlark")
+        compare(GridTest.node(view.productName).name, "Brimlark")
+        compare(GridTest.node(view.productName).role, Accessible.StaticText)
         compare(view.outerRing.width, 80)
         compare(view.middleRing.width, 60)
     }
 
     function test_drawsItsEmblem() {
         const view = createTemporaryObject(loadingComponent, test)
+        tryCompare(view, "opacity", 1)
         waitForRendering(view)
         const image = grabImage(view)
         // The core's centre is coloured; the corner of the pane is not.
@@ -64,5 +69,37 @@ TestCase {
         const corner = image.pixel(1, 1)
         verify(!Qt.colorEqual(centre, corner))
         verify(centre.b > centre.r)
+    }
+
+    function test_entersGrowingFromAndFadingIn() {
+        const view = createTemporaryObject(loadingComponent, test)
+        verify(view.entrance.running)
+        compare(view.entrance.animations[0].duration, 350)
+        compare(view.entrance.animations[1].from, 0.95)
+        compare(view.entrance.animations[1].easing.type, Easing.InOutQuad)
+        verify(view.scale < 1 && view.opacity < 1)
+        tryCompare(view, "scale", 1)
+        tryCompare(view, "opacity", 1)
+    }
+
+    function test_theNameFadesAcrossItsGradient() {
+        const view = createTemporaryObject(loadingComponent, test)
+        tryCompare(view, "opacity", 1)
+        waitForRendering(view)
+        const image = grabImage(view)
+        const origin = view.productName.mapToItem(view, 0, 0)
+        // The most opaque ink of the name's first and last quarters: the
+        // gradient leaves the end lighter than the start.
+        const ink = (from, to) => {
+            let darkest = 1
+            for (let x = Math.round(from); x < to; ++x)
+                for (let y = 0; y < view.productName.height; ++y) {
+                    const c = image.pixel(Math.round(origin.x) + x, Math.round(origin.y) + y)
+                    darkest = Math.min(darkest, 1 - c.a * (1 - (c.r + c.g + c.b) / 3))
+                }
+            return darkest
+        }
+        const w = view.productName.width
+        verify(ink(0, w / 4) < ink(3 * w / 4, w), ink(0, w / 4) + " vs " + ink(3 * w / 4, w))
     }
 }

@@ -1,4 +1,4 @@
-#include "tools/EnabledStateAccessibility.h"
+#include "views/EnabledStateAccessibility.h"
 
 #include <QAccessible>
 #include <QAccessibleObject>

@@ -3,7 +3,7 @@
 namespace brimlark {
 
 // Qt Quick 6.4 tells assistive technology that every item is enabled, also a
-// button shown disabled. A button that declares
+// button or menu row shown disabled. An item of any view module that declares
 //     readonly property bool reportsEnabledState: true
 // is described by an interface of ours instead, whose state says disabled
 // while the button is, and which offers no press action then. Installed once

@@ -1,0 +1,235 @@
+import QtQuick
+import QtQuick.Controls
+import QtTest
+import Brimlark.Grid
+
+// The grid as assistive technology and the keyboard meet it: each kind of
+// node read through Qt's accessibility interface on the real items, and the
+// lock screens, the panel and the picker worked by keys alone.
+TestCase {
+    id: test
+    name: "GridAccessibility"
+    when: windowShown
+    visible: true
+    width: 1000
+    height: 700
+
+    property var fixture
+
+    Component {
+        id: gridComponent
+        AppGridView {
+            anchors.fill: parent
+        }
+    }
+
+    function init() {
+        failOnWarning(/.?/)
+        fixture = GridTest.fixture()
+    }
+
+    function cleanup() {
+        fixture = null
+    }
+
+    function makeGrid() {
+        const grid = createTemporaryObject(gridComponent, test, { "viewModel": fixture.viewModel })
+        verify(grid)
+        return grid
+    }
+
+    function layoutItem(grid) {
+        return findChild(grid, "gridLayout").item
+    }
+
+    // The node as assistive technology has it: role, name and states.
+    function checkNode(item, role, name, where) {
+        verify(item, where)
+        const node = GridTest.node(item)
+        compare(node.role, role, where + ": role")
+        compare(node.name, name, where + ": name")
+        verify(!node.invisible, where + ": showing")
+        return node
+    }
+
+    function collect(item, name, out) {
+        if (item.objectName === name && item.visible)
+            out.push(item)
+        for (let i = 0; i < item.children.length; ++i)
+            collect(item.children[i], name, out)
+        return out
+    }
+
+    // Tab until the item has the keyboard (in a few steps at most).
+    function tabTo(item) {
+        for (let i = 0; i < 6 && !item.activeFocus; ++i)
+            keyClick(Qt.Key_Tab)
+        verify(item.activeFocus, item.objectName)
+    }
+
+    function typeText(text) {
+        for (const c of text)
+            keyClick(c)
+    }
+
+    function test_lockScreensReadTheirHeadingsFieldsAndErrors() {
+        fixture.publish(["Alpha"])
+        const grid = makeGrid()
+        fixture.selectSection("hidden")
+        let screen = grid.pane.item
+        checkNode(findChild(screen, "setupHeading"), Accessible.StaticText, "Secure Hidden Items", "heading")
+        checkNode(findChild(screen, "setupExplanation"), Accessible.StaticText,
+                  "Set a password to protect your hidden apps and folders.", "message")
+        checkNode(findChild(screen, "setupPasswordField"), Accessible.EditableText, "Enter Password", "field")
+        checkNode(findChild(screen, "setupConfirmField"), Accessible.EditableText, "Confirm Password", "field")
+        // Typed in, a mismatch is an alert named by its text.
+        tryVerify(() => findChild(screen, "setupPasswordField").activeFocus)
+        typeText("ab")
+        tabTo(findChild(screen, "setupConfirmField"))
+        typeText("ba")
+        const setButton = findChild(screen, "setPasswordButton")
+        tabTo(setButton)
+        verify(setButton.visualFocus)
+        keyClick(Qt.Key_Return)
+        checkNode(findChild(screen, "setupErrorMessage"), Accessible.AlertMessage, "Passwords do not match", "error")
+
+        verify(fixture.setPassword("pw"))
+        fixture.viewModel.lockHiddenItems()
+        screen = grid.pane.item
+        compare(screen.objectName, "unlockHiddenView")
+        checkNode(findChild(screen, "unlockHeading"), Accessible.StaticText, "Hidden Items Locked", "heading")
+        checkNode(findChild(screen, "unlockPasswordField"), Accessible.EditableText, "Enter Password", "field")
+        // The Unlock button by Tab and Space, with the wrong password.
+        tryVerify(() => findChild(screen, "unlockPasswordField").activeFocus)
+        typeText("px")
+        keyClick(Qt.Key_Tab)
+        verify(findChild(screen, "unlockButton").visualFocus)
+        keyClick(Qt.Key_Space)
+        const error = findChild(screen, "unlockErrorMessage")
+        tryVerify(() => error.visible)
+        checkNode(error, Accessible.AlertMessage, "Incorrect Password", "error")
+        verify(!fixture.viewModel.isHiddenUnlocked)
+        // Back in the field, the right one and Return.
+        keyClick(Qt.Key_Tab, Qt.ShiftModifier)
+        keyClick(Qt.Key_A, Qt.ControlModifier)
+        typeText("pw")
+        keyClick(Qt.Key_Return)
+        tryVerify(() => fixture.viewModel.isHiddenUnlocked)
+    }
+
+    function test_emptyStatesAreReadByTheirText() {
+        fixture.publish(["Alpha"])
+        const grid = makeGrid()
+        fixture.selectSection("hidden")
+        verify(fixture.setPassword("pw"))
+        checkNode(findChild(layoutItem(grid), "noHiddenItemsText"), Accessible.StaticText, "No Hidden Items",
+                  "hidden section")
+        fixture.makeFolder("Work", [])
+        fixture.selectFolder("Work")
+        checkNode(findChild(layoutItem(grid), "emptyFolderTitle"), Accessible.StaticText, "No apps in this folder",
+                  "empty folder")
+    }
+
+    function test_aDisabledMenuRowReportsItselfDisabled() {
+        fixture.publish(["Alpha"])
+        const grid = makeGrid()
+        const tile = collect(grid, "appTile", [])[0]
+        mouseClick(tile, tile.width / 2, tile.height / 2, Qt.RightButton)
+        const menu = tile.openedMenu
+        tryCompare(menu, "opened", true)
+        waitForItemPolished(menu.contentItem)
+        // No folder yet: "Add to Folder" is shown disabled and says so.
+        const submenuRow = GridTest.node(menu.itemAt(6))
+        compare(submenuRow.name, "Add to Folder")
+        verify(submenuRow.disabled)
+        const launch = GridTest.node(menu.itemAt(0))
+        compare(launch.name, "Launch")
+        verify(!launch.disabled && !launch.invisible)
+        menu.close()
+    }
+
+    function test_pickerCellsReportTheirMarkAndOnlyThoseInViewAreShown() {
+        fixture.publish(fixture.manyNames(120))
+        const grid = makeGrid()
+        const field = grid.toolbar.searchField
+        tryVerify(() => field.activeFocus)
+        fixture.viewModel.folderForPicker = fixture.makeFolder("Work", [])
+        fixture.viewModel.showingAppPicker = true
+        const sheet = findChild(grid, "appPickerSheet")
+        tryCompare(sheet, "opened", true)
+        const picker = sheet.contentItem.item
+        const pickerGrid = findChild(picker, "pickerGrid")
+        waitForItemPolished(pickerGrid)
+        const shown = GridTest.shown(pickerGrid, Accessible.Button)
+        verify(shown.length > 0 && shown.length < 60, "cells shown: " + shown.length)
+        compare(shown[0], "App 0001")
+
+        // From the search field, Tab reaches the first cell; Space marks it.
+        tryVerify(() => findChild(picker, "pickerSearchField").activeFocus)
+        keyClick(Qt.Key_Tab)
+        const cell = collect(picker, "pickerCell", []).find(c => c.activeFocus)
+        verify(cell && cell.visualFocus)
+        keyClick(Qt.Key_Space)
+        const node = checkNode(cell, Accessible.Button, "App 0001", "marked cell")
+        verify(node.checked && node.selected)
+        const other = collect(picker, "pickerCell", []).find(c => !c.activeFocus)
+        verify(!GridTest.node(other).checked)
+
+        // Done is the accent-filled button; Return presses it, and the
+        // keyboard goes back to the search field.
+        const done = findChild(picker, "pickerDoneFill")
+        const at = done.mapToItem(test, done.width / 2, 3)
+        const fill = grabImage(test).pixel(Math.round(at.x), Math.round(at.y))
+        verify(fill.b > 0.8 && fill.r < 0.3, "Done's fill: " + fill)
+        keyClick(Qt.Key_Return)
+        tryVerify(() => !fixture.viewModel.showingAppPicker)
+        compare(fixture.folderMembers("Work").length, 1)
+        tryVerify(() => field.activeFocus)
+    }
+
+    function test_cardsOutOfViewAreNotShown() {
+        const names = fixture.manyNames(24)
+        fixture.publishIn(names, names.map(n => "Category " + n))
+        fixture.setSortOption("Category")
+        const grid = makeGrid()
+        const unified = layoutItem(grid)
+        waitForItemPolished(unified)
+        const shown = GridTest.shownButtons(unified).filter(n => n.startsWith("Category"))
+        verify(shown.length > 0 && shown.length < 24, "cards shown: " + shown.length)
+        unified.contentY = unified.contentHeight - unified.height
+        const scrolled = GridTest.shownButtons(unified).filter(n => n.startsWith("Category"))
+        verify(scrolled.indexOf("Category App 0024") >= 0)
+        verify(scrolled.indexOf(shown[0]) < 0)
+    }
+
+    function test_thePanelByKeyboardAndTheFocusComesBack() {
+        fixture.publishIn(["Alpha", "Bravo"], ["Utilities", "Utilities"])
+        const grid = makeGrid()
+        const field = grid.toolbar.searchField
+        tryVerify(() => field.activeFocus)
+        grid.controller.expandedCategoryName = "Utilities"
+        const panel = findChild(grid, "categoryPanel")
+        tryVerify(() => panel.activeFocus)
+        checkNode(findChild(panel, "panelTitle"), Accessible.StaticText, "Utilities", "panel title")
+        // Escape closes it, and the search field has the keyboard again.
+        keyClick(Qt.Key_Escape)
+        fixture.advance(200)
+        compare(grid.controller.expandedCategoryName, undefined)
+        tryVerify(() => field.activeFocus)
+
+        grid.controller.expandedCategoryName = "Utilities"
+        const again = findChild(grid, "categoryPanel")
+        tryVerify(() => again.activeFocus)
+        const close = findChild(again, "panelCloseButton")
+        tabTo(close)
+        verify(close.visualFocus)
+        waitForItemPolished(findChild(again, "panelApps"))
+        const item = collect(again, "panelItem", [])[0]
+        tabTo(item)
+        keyClick(Qt.Key_Return)
+        compare(fixture.launched.length, 1)
+        fixture.advance(200)
+        compare(grid.controller.expandedCategoryName, undefined)
+        tryVerify(() => field.activeFocus)
+    }
+}
