@@ -2,19 +2,20 @@
 
 #include <QAccessible>
 #include <QAccessibleObject>
-#include <QPointer>
+#include <QMetaObject>
 #include <QQuickItem>
 #include <QQuickWindow>
+
+#include <mutex>
 
 namespace brimlark {
 
 namespace {
 
-const char *const optInProperty = "reportsEnabledState";
+// The property an item declares to be described by the interface below.
+constexpr char s_marker[] = "reportsEnabledState";
 
-// The item's Accessible attached object: it holds the role, the name and the
-// press action that QML gave the item.
-QObject *accessibleAttached(QObject *item)
+QObject *attachedObject(const QQuickItem *item)
 {
     for (QObject *child : item->children()) {
         if (qstrcmp(child->metaObject()->className(), "QQuickAccessibleAttached") == 0) {
@@ -22,6 +23,20 @@ QObject *accessibleAttached(QObject *item)
         }
     }
     return nullptr;
+}
+
+QVariant attachedValue(const QQuickItem *item, const char *name)
+{
+    const QObject *attached = attachedObject(item);
+    return attached ? attached->property(name) : QVariant();
+}
+
+// Items with an Accessible attached object that is not ignored are the ones
+// in the tree.
+bool isAccessibleItem(const QQuickItem *item)
+{
+    const QObject *attached = attachedObject(item);
+    return attached && !attached->property("ignored").toBool();
 }
 
 class EnabledStateButton : public QAccessibleObject, public QAccessibleActionInterface
@@ -34,85 +49,82 @@ public:
 
     QQuickItem *item() const { return static_cast<QQuickItem *>(object()); }
 
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface *>(this)
+                                                    : QAccessibleObject::interface_cast(type);
+    }
+
     QWindow *window() const override { return item()->window(); }
 
     QAccessibleInterface *parent() const override
     {
-        for (QQuickItem *up = item()->parentItem(); up; up = up->parentItem()) {
-            if (QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(up)) {
-                return iface;
-            }
+        QQuickItem *p = item()->parentItem();
+        QQuickWindow *window = item()->window();
+        while (p && window && p != window->contentItem() && !isAccessibleItem(p)) {
+            p = p->parentItem();
         }
-        return item()->window() ? QAccessible::queryAccessibleInterface(item()->window()) : nullptr;
+        if (!p || (window && p == window->contentItem())) {
+            return window ? QAccessible::queryAccessibleInterface(window) : nullptr;
+        }
+        return QAccessible::queryAccessibleInterface(p);
     }
-    QAccessibleInterface *child(int) const override { return nullptr; }
     int childCount() const override { return 0; }
+    QAccessibleInterface *child(int) const override { return nullptr; }
     int indexOfChild(const QAccessibleInterface *) const override { return -1; }
 
     QString text(QAccessible::Text t) const override
     {
-        QObject *attached = accessibleAttached(item());
-        if (!attached) {
-            return {};
-        }
         switch (t) {
         case QAccessible::Name:
-            return attached->property("name").toString();
+            return attachedValue(item(), "name").toString();
         case QAccessible::Description:
-            return attached->property("description").toString();
+            return attachedValue(item(), "description").toString();
         default:
             return {};
         }
     }
-
     QAccessible::Role role() const override
     {
-        QObject *attached = accessibleAttached(item());
-        return attached ? QAccessible::Role(attached->property("role").toInt()) : QAccessible::Button;
+        const QVariant role = attachedValue(item(), "role");
+        return role.isValid() && role.toInt() != QAccessible::NoRole ? QAccessible::Role(role.toInt())
+                                                                     : QAccessible::Button;
     }
-
     QAccessible::State state() const override
     {
         QAccessible::State state;
-        const QQuickItem *it = item();
-        state.disabled = !it->isEnabled();
-        state.invisible
-            = !it->isVisible() || !it->window() || !it->window()->isVisible() || qFuzzyIsNull(it->opacity());
-        state.focusable = it->activeFocusOnTab();
-        state.focused = it->hasActiveFocus();
-        if (QObject *attached = accessibleAttached(item())) {
-            state.pressed = attached->property("pressed").toBool();
-            // A toggle keeps its checked state.
-            state.checkable = attached->property("checkable").toBool();
-            state.checked = attached->property("checked").toBool();
+        const QQuickItem *i = item();
+        state.disabled = !i->isEnabled();
+        state.focusable = i->isEnabled() && i->activeFocusOnTab();
+        state.focused = i->hasActiveFocus();
+        state.pressed = i->property("pressed").toBool();
+        // A check box keeps its checked state.
+        state.checkable = attachedValue(i, "checkable").toBool();
+        state.checked = attachedValue(i, "checked").toBool();
+        state.invisible = !i->isVisible() || qFuzzyIsNull(i->opacity()) || !i->window();
+        if (i->window()) {
+            const QRectF inScene = i->mapRectToScene(QRectF(0, 0, i->width(), i->height()));
+            state.offscreen = !QRectF(QPointF(0, 0), i->window()->size()).intersects(inScene);
         }
         return state;
     }
-
     QRect rect() const override
     {
-        const QQuickItem *it = item();
-        if (!it->window()) {
+        const QQuickItem *i = item();
+        if (!i->window()) {
             return {};
         }
-        const QRectF scene = it->mapRectToScene(QRectF(0, 0, it->width(), it->height()));
-        return QRect(it->window()->mapToGlobal(scene.topLeft().toPoint()), scene.size().toSize());
+        const QRectF inScene = i->mapRectToScene(QRectF(0, 0, i->width(), i->height()));
+        return QRect(i->window()->mapToGlobal(inScene.topLeft().toPoint()), inScene.size().toSize());
     }
 
-    void *interface_cast(QAccessible::InterfaceType type) override
-    {
-        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface *>(this)
-                                                    : nullptr;
-    }
-
-    // A disabled button offers nothing to press, as a click does nothing.
+    // Pressing does what a click does, and nothing while disabled.
     QStringList actionNames() const override
     {
         if (!item()->isEnabled()) {
             return {};
         }
-        QObject *attached = accessibleAttached(item());
-        if (attached && attached->property("checkable").toBool()) {
+        if (attachedValue(item(), "checkable").toBool()) {
             return { pressAction(), toggleAction() };
         }
         return { pressAction() };
@@ -122,31 +134,28 @@ public:
         if (!item()->isEnabled() || !actionNames().contains(name)) {
             return;
         }
-        if (QObject *attached = accessibleAttached(item())) {
+        if (QObject *attached = attachedObject(item())) {
             QMetaObject::invokeMethod(attached, name == toggleAction() ? "toggleAction" : "pressAction");
         }
     }
     QStringList keyBindingsForAction(const QString &) const override { return {}; }
 };
 
-QAccessibleInterface *enabledStateFactory(const QString &, QObject *object)
+QAccessibleInterface *factory(const QString &, QObject *object)
 {
     auto *item = qobject_cast<QQuickItem *>(object);
-    if (!item || !item->property(optInProperty).toBool()) {
-        return nullptr;
+    if (item && item->property(s_marker).toBool()) {
+        return new EnabledStateButton(item);
     }
-    return new EnabledStateButton(item);
+    return nullptr;
 }
 
 } // namespace
 
 void installEnabledStateAccessibility()
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(enabledStateFactory);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    static std::once_flag once;
+    std::call_once(once, [] { QAccessible::installFactory(factory); });
 }
 
 } // namespace brimlark

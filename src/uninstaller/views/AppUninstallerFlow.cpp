@@ -5,9 +5,9 @@
 #include "platform/Scheduler.h"
 #include "uninstaller/AppUninstallerScanner.h"
 #include "uninstaller/ByteCountFormatter.h"
-#include "uninstaller/views/AccessibleSheetButton.h"
 #include "uninstaller/views/ResidualListModel.h"
 #include "uninstaller/views/UninstallerServices.h"
+#include "views/EnabledStateAccessibility.h"
 
 #include <QFileInfo>
 #include <QFuture>
@@ -93,7 +93,7 @@ AppUninstallerFlow::AppUninstallerFlow(QObject *parent)
     : QObject(parent)
     , m_files(new ResidualListModel(this))
 {
-    installAccessibleSheetButtons();
+    installEnabledStateAccessibility();
 }
 
 AppUninstallerFlow::~AppUninstallerFlow()

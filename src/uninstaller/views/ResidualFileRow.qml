@@ -69,7 +69,7 @@ Rectangle {
             background: null
             enabled: fileRow.enabledRow
             opacity: enabled ? 1 : 0.5
-            // Says disabled while a removal runs (see AccessibleSheetButton).
+            // Says disabled while a removal runs (see EnabledStateAccessibility).
             readonly property bool reportsEnabledState: true
             Keys.onReturnPressed: fileRow.toggle()
             Keys.onEnterPressed: fileRow.toggle()

@@ -10,7 +10,7 @@ AbstractButton {
 
     property string symbol: ""
     // Tells assistive technology when the button is disabled (see
-    // AccessibleSheetButton: Qt Quick 6.4 does not).
+    // EnabledStateAccessibility: Qt Quick 6.4 does not).
     readonly property bool reportsEnabledState: true
     property int fontSize: 13
     property int fontWeight: Font.DemiBold
