@@ -26,30 +26,13 @@ constexpr uid_t s_nobody = 65534;
 // Runs body as nobody in a child process and returns what it wrote.
 QString asNobody(const std::function<QString()> &body)
 {
-    int fds[2];
-    if (pipe(fds) != 0) {
-        return QStringLiteral("pipe failed");
-    }
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(fds[0]);
-        QByteArray out = "could not drop rights";
+    return test::inChild([&] {
         if (setgroups(0, nullptr) == 0 && setgid(s_nobody) == 0 && setuid(s_nobody) == 0
             && geteuid() == s_nobody) {
-            out = body().toUtf8();
+            return body();
         }
-        (void)!write(fds[1], out.constData(), size_t(out.size()));
-        _exit(0);
-    }
-    close(fds[1]);
-    QByteArray result;
-    char buffer[1024];
-    for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;) {
-        result.append(buffer, n);
-    }
-    close(fds[0]);
-    waitpid(pid, nullptr, 0);
-    return QString::fromUtf8(result);
+        return QStringLiteral("could not drop rights");
+    });
 }
 
 void own(const QString &path, uid_t uid, mode_t mode)

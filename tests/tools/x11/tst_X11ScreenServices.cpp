@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include "XvfbServer.h"
 #include "model/WorkspaceManager.h"
 #include "model/WorkspaceStorage.h"
@@ -30,25 +31,11 @@ Q_IMPORT_QML_PLUGIN(BrimlarkViewsPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkToolsPlugin)
 
 using namespace brimlark;
+using brimlark::test::waitUntil;
 
 namespace {
 
 XvfbServer *s_server = nullptr;
-
-// Runs the event loop until the condition holds or the time is up. (Qt
-// Test's QTRY macros report to Qt Test, which GoogleTest never hears.)
-bool waitUntil(const std::function<bool()> &condition, int timeoutMs = 5000)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
-}
 
 class SolidWindow : public QRasterWindow
 {
