@@ -239,6 +239,7 @@ Item {
         // Takes the keyboard: Tab walks the two buttons, Escape cancels.
         focus: true
         width: 300
+        padding: 16
         title: qsTr("Delete Folder")
         closePolicy: Popup.CloseOnEscape
         onClosed: {
