@@ -32,11 +32,43 @@ ColumnLayout {
         color: Style.fade(customizer.tint, 0.12)
         border.color: Style.fade(customizer.tint, 0.2)
         border.width: 1
+        Accessible.role: Accessible.Graphic
+        Accessible.name: customizer.selectedIcon
         SymbolImage {
+            id: previewSymbol
+            objectName: "previewSymbol"
             anchors.centerIn: parent
             name: customizer.selectedIcon
             size: 40
             color: customizer.tint
+            // A new icon springs into place; the one the sheet opens with
+            // is simply there.
+            property bool shown: false
+            Component.onCompleted: shown = true
+            onNameChanged: {
+                if (shown)
+                    iconChange.restart()
+            }
+            ParallelAnimation {
+                id: iconChange
+                objectName: "iconChangeAnimation"
+                Spring {
+                    objectName: "iconChangeSpring"
+                    target: previewSymbol
+                    property: "scale"
+                    from: 0.6
+                    to: 1
+                    response: 0.35
+                    dampingFraction: 0.7
+                }
+                NumberAnimation {
+                    target: previewSymbol
+                    property: "opacity"
+                    from: 0
+                    to: 1
+                    duration: Style.springDuration(0.35) / 2
+                }
+            }
         }
     }
 
@@ -93,27 +125,42 @@ ColumnLayout {
         spacing: 12
         Repeater {
             model: SidebarPresets.presetColors
-            delegate: Rectangle {
+            delegate: ChoiceButton {
+                id: swatch
                 required property var modelData
-                readonly property bool chosen: customizer.selectedColor === modelData.hex
+                readonly property color fill: Colors.hex(modelData.hex)
                 objectName: "color:" + modelData.name
                 width: 22
                 height: 22
-                radius: 11
-                color: Colors.hex(modelData.hex)
-                border.color: palette.text
-                border.width: chosen ? 2 : 0
+                text: modelData.name
+                chosen: customizer.selectedColor === modelData.hex
                 scale: chosen ? 1.15 : 1
-                Behavior on scale { SpringAnimation { spring: 5; damping: 0.35 } }
-                Accessible.role: Accessible.RadioButton
-                Accessible.name: modelData.name
-                Accessible.checkable: true
-                Accessible.checked: chosen
-                Accessible.onPressAction: customizer.colorChosen(modelData.hex)
-                TapHandler {
-                    // The sheet keeps the press: nothing under it sees it.
-                    gesturePolicy: TapHandler.ReleaseWithinBounds
-                    onTapped: customizer.colorChosen(modelData.hex)
+                readonly property alias selectionSpring: selectionSpring
+                Behavior on scale { Spring { id: selectionSpring; response: 0.25; dampingFraction: 0.75 } }
+                onClicked: customizer.colorChosen(modelData.hex)
+                background: Rectangle {
+                    radius: 11
+                    color: swatch.fill
+                    border.color: palette.text
+                    border.width: swatch.chosen ? 2 : 0
+                    Behavior on border.width { Spring { response: 0.25; dampingFraction: 0.75 } }
+                    // The shadow in the swatch's own colour, one point down:
+                    // sharp while not chosen, soft (radius 4) while chosen.
+                    RoundShadow {
+                        objectName: "swatchShadow"
+                        blur: 4
+                        offsetY: 1
+                        shadowColor: Style.fade(swatch.fill, 0.35)
+                        opacity: swatch.chosen ? 1 : 0
+                        Behavior on opacity { Spring { response: 0.25; dampingFraction: 0.75 } }
+                    }
+                    RoundShadow {
+                        blur: 0
+                        offsetY: 1
+                        shadowColor: Style.fade(swatch.fill, 0.35)
+                        opacity: swatch.chosen ? 0 : 1
+                        Behavior on opacity { Spring { response: 0.25; dampingFraction: 0.75 } }
+                    }
                 }
             }
         }
@@ -136,30 +183,33 @@ ColumnLayout {
             rowSpacing: 12
             Repeater {
                 model: customizer.icons
-                delegate: Rectangle {
+                delegate: ChoiceButton {
+                    id: cell
                     required property string modelData
-                    readonly property bool chosen: customizer.selectedIcon === modelData
                     objectName: "icon:" + modelData
                     width: 34
                     height: 34
-                    radius: 10
-                    color: chosen ? Style.fade(customizer.tint, 0.15) : Style.fade(palette.text, 0.04)
-                    border.color: customizer.tint
-                    border.width: chosen ? 1.5 : 0
-                    Accessible.role: Accessible.RadioButton
-                    Accessible.name: modelData
-                    Accessible.checkable: true
-                    Accessible.checked: chosen
-                    Accessible.onPressAction: customizer.iconChosen(modelData)
-                    SymbolImage {
-                        anchors.centerIn: parent
-                        name: modelData
-                        size: 16
-                        color: chosen ? customizer.tint : Style.fade(palette.text, 0.6)
+                    cornerRadius: 10
+                    text: modelData
+                    chosen: customizer.selectedIcon === modelData
+                    readonly property alias selectionSpring: cellSpring
+                    onClicked: customizer.iconChosen(modelData)
+                    background: Rectangle {
+                        radius: 10
+                        color: cell.chosen ? Style.fade(customizer.tint, 0.15) : Style.fade(palette.text, 0.04)
+                        border.color: customizer.tint
+                        border.width: cell.chosen ? 1.5 : 0
+                        Behavior on color { ColorAnimation { duration: Style.springDuration(0.25); easing.type: Easing.OutCubic } }
+                        Behavior on border.width { Spring { id: cellSpring; response: 0.25; dampingFraction: 0.75 } }
                     }
-                    TapHandler {
-                        gesturePolicy: TapHandler.ReleaseWithinBounds
-                        onTapped: customizer.iconChosen(modelData)
+                    contentItem: Item {
+                        SymbolImage {
+                            anchors.centerIn: parent
+                            name: cell.modelData
+                            size: 16
+                            color: cell.chosen ? customizer.tint : Style.fade(palette.text, 0.6)
+                            Behavior on color { ColorAnimation { duration: Style.springDuration(0.25); easing.type: Easing.OutCubic } }
+                        }
                     }
                 }
             }

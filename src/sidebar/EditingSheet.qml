@@ -3,7 +3,9 @@ import QtQuick.Controls
 import QtQuick.Layouts
 
 // A modal sheet: a title, a customiser and Cancel / confirm. Escape is
-// Cancel and Return the confirm button; what they do is the owner's.
+// Cancel; Return is the confirm button, or the button the keyboard is on;
+// Tab walks the field, the swatches, the icons and the two buttons. What
+// the buttons do is the owner's.
 Popup {
     id: sheet
 
@@ -32,11 +34,18 @@ Popup {
         Keys.onReturnPressed: sheet.confirmed()
         Keys.onEnterPressed: sheet.confirmed()
 
-        Label {
+        // A Text, not a Label: a Label takes the plain-text role back when
+        // assistive technology starts.
+        Text {
+            objectName: "sheetTitle"
             Layout.alignment: Qt.AlignHCenter
             text: sheet.title
+            textFormat: Text.PlainText
             font.pixelSize: 16
             font.bold: true
+            color: sheet.palette.windowText
+            Accessible.role: Accessible.Heading
+            Accessible.name: text
         }
         Loader {
             id: body
@@ -53,13 +62,14 @@ Popup {
                 palette.buttonText: sheet.palette.placeholderText
                 Accessible.name: text
                 Accessible.onPressAction: sheet.cancelled()
+                Keys.onReturnPressed: sheet.cancelled()
+                Keys.onEnterPressed: sheet.cancelled()
                 onClicked: sheet.cancelled()
             }
             Item { Layout.fillWidth: true }
-            Button {
+            ProminentButton {
                 objectName: "sheetConfirmButton"
                 text: sheet.confirmText
-                highlighted: true
                 Accessible.name: text
                 Accessible.onPressAction: sheet.confirmed()
                 onClicked: sheet.confirmed()

@@ -26,12 +26,16 @@ ColumnLayout {
         folder: view.folder
     }
 
-    Label {
+    // A Text, not a Label: a Label takes the plain-text role back when
+    // assistive technology starts.
+    Text {
         Layout.leftMargin: 4
         text: qsTr("Select Folder Color")
         font.pixelSize: 13
         font.bold: true
         color: palette.placeholderText
+        Accessible.role: Accessible.Heading
+        Accessible.name: text
     }
 
     Item {
@@ -64,6 +68,11 @@ ColumnLayout {
             color: Colors.hex(picker.folderColor)
             border.color: "white"
             border.width: 2
+            RoundShadow {
+                objectName: "knobShadow"
+                blur: 2
+                shadowColor: Qt.rgba(0, 0, 0, 0.33)
+            }
         }
         MouseArea {
             anchors.fill: parent
@@ -83,6 +92,8 @@ ColumnLayout {
             font.pixelSize: 10
             font.bold: true
             color: palette.placeholderText
+            // The field says it by name.
+            Accessible.ignored: true
         }
         TextField {
             objectName: "hexField"
@@ -92,7 +103,12 @@ ColumnLayout {
             font.family: "monospace"
             text: picker.hexText
             Accessible.name: qsTr("HEX")
-            onTextEdited: picker.hexText = text
+            // Text can arrive without a keystroke (assistive technology,
+            // input methods): any change that is not the picker's own is an edit.
+            onTextChanged: {
+                if (text !== picker.hexText)
+                    picker.hexText = text
+            }
             onAccepted: picker.handleHexInput()
         }
         Item { Layout.fillWidth: true }
@@ -125,6 +141,7 @@ ColumnLayout {
                     font.pixelSize: 9
                     font.bold: true
                     color: palette.placeholderText
+                    Accessible.ignored: true
                 }
                 TextField {
                     objectName: "field" + modelData
@@ -135,7 +152,10 @@ ColumnLayout {
                     font.family: "monospace"
                     text: picker[parent.key]
                     Accessible.name: modelData
-                    onTextEdited: picker[parent.key] = text
+                    onTextChanged: {
+                        if (text !== picker[parent.key])
+                            picker[parent.key] = text
+                    }
                     onAccepted: picker.handleRGBAInput()
                 }
             }
@@ -149,22 +169,20 @@ ColumnLayout {
         spacing: 8
         Repeater {
             model: SidebarPresets.presetColors
-            delegate: Rectangle {
+            delegate: ChoiceButton {
+                id: preset
                 required property var modelData
                 objectName: "preset:" + modelData.name
                 width: 16
                 height: 16
-                radius: 8
-                color: Colors.hex(modelData.hex)
-                border.color: Style.fade(palette.text, 0.2)
-                border.width: picker.folderColor === modelData.hex ? 2 : 1
-                Accessible.role: Accessible.Button
-                Accessible.name: modelData.name
-                Accessible.onPressAction: picker.choosePreset(modelData.hex)
-                TapHandler {
-                    // The popover keeps the press: nothing under it sees it.
-                    gesturePolicy: TapHandler.ReleaseWithinBounds
-                    onTapped: picker.choosePreset(modelData.hex)
+                text: modelData.name
+                chosen: picker.folderColor === modelData.hex
+                onClicked: picker.choosePreset(modelData.hex)
+                background: Rectangle {
+                    radius: 8
+                    color: Colors.hex(preset.modelData.hex)
+                    border.color: Style.fade(palette.text, 0.2)
+                    border.width: preset.chosen ? 2 : 1
                 }
             }
         }

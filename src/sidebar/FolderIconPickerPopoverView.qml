@@ -21,12 +21,16 @@ ColumnLayout {
         folder: view.folder
     }
 
-    Label {
+    // A Text, not a Label: a Label takes the plain-text role back when
+    // assistive technology starts.
+    Text {
         Layout.leftMargin: 4
         text: qsTr("Select Folder Icon")
         font.pixelSize: 13
         font.bold: true
         color: palette.placeholderText
+        Accessible.role: Accessible.Heading
+        Accessible.name: text
     }
 
     Row {
@@ -40,12 +44,19 @@ ColumnLayout {
                 objectName: "iconMode" + modelData.title
                 width: (view.width - 8) / 2
                 text: modelData.title
+                // Shown pressed while it is the mode, which follows the picker
+                // alone: a click on the mode shown keeps it.
                 checkable: true
                 checked: picker.isFilled === modelData.filled
-                Accessible.role: Accessible.RadioButton
                 Accessible.name: text
-                Accessible.onPressAction: picker.isFilled = modelData.filled
-                onClicked: picker.isFilled = modelData.filled
+                Accessible.checkable: true
+                Accessible.onPressAction: clicked()
+                Keys.onReturnPressed: clicked()
+                Keys.onEnterPressed: clicked()
+                onClicked: {
+                    picker.isFilled = modelData.filled
+                    checked = Qt.binding(() => picker.isFilled === modelData.filled)
+                }
             }
         }
     }
@@ -78,32 +89,31 @@ ColumnLayout {
             columnSpacing: 8
             Repeater {
                 model: picker.shownNames
-                delegate: Rectangle {
+                delegate: ChoiceButton {
                     id: cell
                     required property string modelData
                     required property int index
-                    readonly property bool chosen: picker.selectedIndex === index
                     objectName: "iconCell:" + modelData
                     width: 32
                     height: 32
-                    radius: 8
-                    color: chosen ? Style.fade(view.tint, 0.15) : Style.fade(palette.text, 0.04)
-                    border.color: view.tint
-                    border.width: chosen ? 1.5 : 0
-                    Accessible.role: Accessible.Button
-                    Accessible.name: modelData
-                    Accessible.selected: chosen
-                    Accessible.onPressAction: picker.choose(index)
-                    SymbolImage {
-                        anchors.centerIn: parent
-                        name: cell.modelData
-                        size: 15
-                        color: cell.chosen ? view.tint : Style.fade(palette.text, 0.8)
+                    cornerRadius: 8
+                    text: modelData
+                    chosen: picker.selectedIndex === index
+                    viewport: area.contentItem
+                    onClicked: picker.choose(cell.index)
+                    background: Rectangle {
+                        radius: 8
+                        color: cell.chosen ? Style.fade(view.tint, 0.15) : Style.fade(palette.text, 0.04)
+                        border.color: view.tint
+                        border.width: cell.chosen ? 1.5 : 0
                     }
-                    TapHandler {
-                        // The popover keeps the press: nothing under it sees it.
-                        gesturePolicy: TapHandler.ReleaseWithinBounds
-                        onTapped: picker.choose(cell.index)
+                    contentItem: Item {
+                        SymbolImage {
+                            anchors.centerIn: parent
+                            name: cell.modelData
+                            size: 15
+                            color: cell.chosen ? view.tint : Style.fade(palette.text, 0.8)
+                        }
                     }
                 }
             }

@@ -16,6 +16,7 @@ Item {
 
     // Opens whatever the controller already asked for before this was made.
     Component.onCompleted: {
+        sidebar.rememberFocus()
         if (controller.folderForIconPopover)
             placePopover(iconPopover, controller.folderForIconPopover)
         if (controller.folderForColorPopover)
@@ -40,6 +41,7 @@ Item {
         property var folder
 
         function openFor(f, row, x, y) {
+            overlays.sidebar.rememberFocus()
             folder = f
             while (count > 0)
                 removeItem(itemAt(0))
@@ -77,7 +79,12 @@ Item {
         margins: 8
         width: 360
         x: overlays.sidebar.width - 8
-        onClosed: controller.folderForIconPopover = null
+        // Takes the keyboard: Tab walks its controls, Escape closes it.
+        focus: true
+        onClosed: {
+            controller.folderForIconPopover = null
+            overlays.sidebar.restoreFocus()
+        }
         contentItem: Loader {
             active: iconPopover.visible
             sourceComponent: FolderIconPickerPopoverView {
@@ -93,7 +100,11 @@ Item {
         margins: 8
         contentWidth: 200
         x: overlays.sidebar.width - 8
-        onClosed: controller.folderForColorPopover = null
+        focus: true
+        onClosed: {
+            controller.folderForColorPopover = null
+            overlays.sidebar.restoreFocus()
+        }
         contentItem: Loader {
             id: colorLoader
             active: colorPopover.visible
@@ -111,6 +122,7 @@ Item {
             popover.close()
             return
         }
+        sidebar.rememberFocus()
         popover.y = Math.max(0, row.mapToItem(sidebar, 0, 0).y - 12)
         if (popover.visible && popover === colorPopover && colorLoader.item)
             colorLoader.item.appear()
@@ -121,15 +133,27 @@ Item {
         target: controller
         function onFolderForIconPopoverChanged() { overlays.placePopover(iconPopover, controller.folderForIconPopover) }
         function onFolderForColorPopoverChanged() { overlays.placePopover(colorPopover, controller.folderForColorPopover) }
-        function onShowingAddFolderChanged() { controller.showingAddFolder ? createSheet.open() : createSheet.close() }
-        function onShowingRenameFolderChanged() { controller.showingRenameFolder ? editSheet.open() : editSheet.close() }
-        function onShowingAddWorkspaceChanged() { controller.showingAddWorkspace ? createWorkspaceSheet.open() : createWorkspaceSheet.close() }
-        function onShowingEditWorkspaceChanged() { controller.showingEditWorkspace ? editWorkspaceSheet.open() : editWorkspaceSheet.close() }
-        function onShowingDeleteConfirmationChanged() { controller.showingDeleteConfirmation ? deleteAlert.open() : deleteAlert.close() }
+        function onShowingAddFolderChanged() { overlays.show(createSheet, controller.showingAddFolder) }
+        function onShowingRenameFolderChanged() { overlays.show(editSheet, controller.showingRenameFolder) }
+        function onShowingAddWorkspaceChanged() { overlays.show(createWorkspaceSheet, controller.showingAddWorkspace) }
+        function onShowingEditWorkspaceChanged() { overlays.show(editWorkspaceSheet, controller.showingEditWorkspace) }
+        function onShowingDeleteConfirmationChanged() { overlays.show(deleteAlert, controller.showingDeleteConfirmation) }
+    }
+
+    // A sheet or the alert takes the keyboard while it shows and gives it
+    // back to where it was when it goes.
+    function show(surface, showing) {
+        if (showing) {
+            sidebar.rememberFocus()
+            surface.open()
+        } else {
+            surface.close()
+        }
     }
 
     EditingSheet {
         id: createSheet
+        onClosed: overlays.sidebar.restoreFocus()
         objectName: "createFolderSheet"
         parent: Overlay.overlay
         title: qsTr("Create Folder")
@@ -148,6 +172,7 @@ Item {
     }
     EditingSheet {
         id: editSheet
+        onClosed: overlays.sidebar.restoreFocus()
         objectName: "editFolderSheet"
         parent: Overlay.overlay
         title: qsTr("Edit Folder")
@@ -168,6 +193,7 @@ Item {
 
     EditingSheet {
         id: createWorkspaceSheet
+        onClosed: overlays.sidebar.restoreFocus()
         objectName: "createWorkspaceSheet"
         parent: Overlay.overlay
         title: qsTr("Create Workspace")
@@ -186,6 +212,7 @@ Item {
     }
     EditingSheet {
         id: editWorkspaceSheet
+        onClosed: overlays.sidebar.restoreFocus()
         objectName: "editWorkspaceSheet"
         parent: Overlay.overlay
         title: qsTr("Edit Workspace")
@@ -209,17 +236,43 @@ Item {
         parent: Overlay.overlay
         anchors.centerIn: parent
         modal: true
+        // Takes the keyboard: Tab walks the two buttons, Escape cancels.
+        focus: true
         width: 300
+        padding: 16
         title: qsTr("Delete Folder")
         closePolicy: Popup.CloseOnEscape
-        onClosed: controller.showingDeleteConfirmation = false
-        contentItem: Label {
+        onClosed: {
+            controller.showingDeleteConfirmation = false
+            overlays.sidebar.restoreFocus()
+        }
+        // Assistive technology meets the alert by its title, its sentence
+        // as a text inside it. Texts, not Labels: a Label takes the
+        // plain-text role back when assistive technology starts.
+        header: null
+        contentItem: ColumnLayout {
+            objectName: "deleteAlertBody"
+            spacing: 8
             Accessible.role: Accessible.AlertMessage
             Accessible.name: deleteAlert.title
-            Accessible.description: text
-            text: controller.deleteMessage
-            textFormat: Text.PlainText
-            wrapMode: Text.Wrap
+            Text {
+                text: deleteAlert.title
+                textFormat: Text.PlainText
+                font.bold: true
+                color: deleteAlert.palette.windowText
+                Accessible.role: Accessible.Heading
+                Accessible.name: text
+            }
+            Text {
+                objectName: "deleteAlertMessage"
+                Layout.fillWidth: true
+                text: controller.deleteMessage
+                textFormat: Text.PlainText
+                wrapMode: Text.Wrap
+                color: deleteAlert.palette.windowText
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
+            }
         }
         footer: DialogButtonBox {
             Button {
@@ -228,6 +281,8 @@ Item {
                 DialogButtonBox.buttonRole: DialogButtonBox.RejectRole
                 Accessible.name: text
                 Accessible.onPressAction: deleteAlert.reject()
+                Keys.onReturnPressed: deleteAlert.reject()
+                Keys.onEnterPressed: deleteAlert.reject()
             }
             Button {
                 objectName: "deleteConfirmButton"
@@ -235,7 +290,9 @@ Item {
                 palette.buttonText: "#FF3B30"
                 DialogButtonBox.buttonRole: DialogButtonBox.DestructiveRole
                 Accessible.name: text
-                Accessible.onPressAction: controller.confirmDelete()
+                Accessible.onPressAction: clicked()
+                Keys.onReturnPressed: clicked()
+                Keys.onEnterPressed: clicked()
                 onClicked: controller.confirmDelete()
             }
         }

@@ -14,6 +14,19 @@ Rectangle {
     property bool selected: false
     property bool pinned: false
     property real indent: 0
+    // The list's scrolled area: a row beyond its edges is not in the
+    // accessibility tree.
+    property Flickable viewport: null
+    readonly property bool onScreen: {
+        if (!visible)
+            return false
+        if (!viewport)
+            return true
+        viewport.contentY
+        viewport.height
+        const top = mapToItem(viewport, 0, 0).y
+        return top + height > 0 && top < viewport.height
+    }
     signal activated()
     signal contextMenuRequested(real x, real y)
 
@@ -21,10 +34,11 @@ Rectangle {
     radius: 6
     color: selected ? Style.fade(palette.highlight, 0.85) : (hover.hovered ? Style.fade(palette.text, 0.06) : "transparent")
 
-    Accessible.role: Accessible.Button
+    Accessible.role: Accessible.ListItem
     Accessible.name: title
     Accessible.selectable: true
     Accessible.selected: selected
+    Accessible.ignored: !onScreen
     Accessible.onPressAction: row.activated()
 
     HoverHandler { id: hover }

@@ -28,6 +28,39 @@ Item {
         viewModel: sidebar.viewModel
     }
 
+    // The item the keyboard was on before a menu, sheet, popover or the
+    // alert took it; it gets the keyboard back when that closes.
+    property Item focusBeforeOverlay: null
+    property bool focusBeforeOverlayShown: false
+    function insideOverlay(item) {
+        for (let p = item; p; p = p.parent) {
+            if (p === Overlay.overlay)
+                return true
+        }
+        return false
+    }
+    function rememberFocus() {
+        const item = sidebar.Window.activeFocusItem
+        if (!item || insideOverlay(item))
+            return
+        focusBeforeOverlay = item
+        focusBeforeOverlayShown = item.visualFocus === true
+    }
+    function restoreFocus() {
+        // Another surface still open keeps it.
+        const item = focusBeforeOverlay
+        if (!item)
+            return
+        const shown = Overlay.overlay.children
+        for (let i = 0; i < shown.length; ++i) {
+            if (shown[i].visible && shown[i].width > 0 && shown[i].height > 0)
+                return
+        }
+        focusBeforeOverlay = null
+        if (item.visible && item.enabled)
+            item.forceActiveFocus(focusBeforeOverlayShown ? Qt.TabFocusReason : Qt.OtherFocusReason)
+    }
+
     // The row item showing a folder, or null.
     function rowFor(folder) {
         if (!folder)
@@ -63,7 +96,9 @@ Item {
             padding: 8
             spacing: 1
 
-            Label {
+            // A Text, not a Label: a Label takes the plain-text role back
+            // when assistive technology starts.
+            Text {
                 text: qsTr("Library")
                 font.pixelSize: 11
                 font.bold: true
@@ -81,6 +116,7 @@ Item {
                     title: modelData.title
                     symbol: modelData.symbol
                     selected: controller.selectedKey === modelData.key
+                    viewport: scroll.contentItem
                     onActivated: controller.selectLibrary(modelData.kind)
                     TapHandler {
                         gesturePolicy: TapHandler.ReleaseWithinBounds
@@ -89,7 +125,9 @@ Item {
                 }
             }
 
-            Label {
+            // A Text, not a Label: a Label takes the plain-text role back
+            // when assistive technology starts.
+            Text {
                 text: qsTr("Folders")
                 font.pixelSize: 11
                 font.bold: true
@@ -126,6 +164,7 @@ Item {
                     pinned: isPinned
                     indent: rowIndent
                     selected: controller.selectedKey === "folder:" + folderId || dropArea.containsDrag
+                    viewport: scroll.contentItem
                     onActivated: controller.selectFolder(folder)
 
                     MouseArea {
@@ -188,6 +227,7 @@ Item {
             }
 
             Button {
+                id: newFolderButton
                 objectName: "newFolderButton"
                 flat: true
                 text: qsTr("New Folder")
@@ -208,8 +248,11 @@ Item {
                     }
                 }
                 background: null
+                FocusRing {}
                 Accessible.name: text
                 Accessible.onPressAction: controller.newFolder()
+                Keys.onReturnPressed: controller.newFolder()
+                Keys.onEnterPressed: controller.newFolder()
                 onClicked: controller.newFolder()
             }
         }
@@ -233,6 +276,21 @@ Item {
         }
     }
 
+    // Another workspace's folders come in with the 0.2 s ease-in-out of the
+    // switch, as the switcher's tile does.
+    readonly property string workspaceId: controller.activeWorkspace.id || ""
+    onWorkspaceIdChanged: folderSwitch.restart()
+    NumberAnimation {
+        id: folderSwitch
+        objectName: "folderSwitchAnimation"
+        target: list
+        property: "opacity"
+        from: 0
+        to: 1
+        duration: 200
+        easing.type: Easing.InOutQuad
+    }
+
     // Rows made anew (another workspace, a new folder) end any drag.
     Connections {
         target: folderModel
@@ -245,6 +303,8 @@ Item {
         anchors.right: parent.right
         anchors.bottom: parent.bottom
         controller: controller
+        onMenuOpening: sidebar.rememberFocus()
+        onMenuClosed: sidebar.restoreFocus()
     }
 
     // The menu, pickers, sheets and confirmation, made the first time one is

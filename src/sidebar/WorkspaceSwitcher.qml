@@ -13,7 +13,25 @@ Rectangle {
 
     required property QtObject controller
     readonly property var workspace: controller.activeWorkspace
-    readonly property color tint: Colors.hex(workspace.color)
+    // Choosing another workspace moves the tile to its colour and brings its
+    // name and icon in, all in the 0.2 s ease-in-out of the switch.
+    property color tint: Colors.hex(workspace.color)
+    Behavior on tint { ColorAnimation { id: tintAnimation; duration: 200; easing.type: Easing.InOutQuad } }
+    readonly property alias tintAnimation: tintAnimation
+    readonly property string workspaceId: workspace.id || ""
+    onWorkspaceIdChanged: switchAnimation.restart()
+    NumberAnimation {
+        id: switchAnimation
+        objectName: "workspaceSwitchAnimation"
+        target: row
+        property: "opacity"
+        from: 0
+        to: 1
+        duration: 200
+        easing.type: Easing.InOutQuad
+    }
+    signal menuOpening()
+    signal menuClosed()
 
     implicitHeight: divider.height + label.implicitHeight + 20
     // A thin translucent material under the strip.
@@ -45,6 +63,11 @@ Rectangle {
         Accessible.name: switcher.workspace.name
         Accessible.description: qsTr("Active Workspace")
         Accessible.onPressAction: switcher.openMenu()
+        activeFocusOnTab: true
+        Keys.onSpacePressed: switcher.openMenu()
+        Keys.onReturnPressed: switcher.openMenu()
+        Keys.onEnterPressed: switcher.openMenu()
+        FocusRing { targetRadius: 10 }
 
         HoverHandler {
             onHoveredChanged: switcher.controller.isWorkspaceHovered = hovered
@@ -81,8 +104,10 @@ Rectangle {
             ColumnLayout {
                 Layout.fillWidth: true
                 spacing: 2
+                // Said by the button itself.
                 Label {
                     Layout.fillWidth: true
+                    Accessible.ignored: true
                     text: switcher.workspace.name
                     textFormat: Text.PlainText
                     elide: Text.ElideRight
@@ -90,6 +115,7 @@ Rectangle {
                     font.weight: Font.DemiBold
                 }
                 Label {
+                    Accessible.ignored: true
                     text: qsTr("Active Workspace")
                     font.pixelSize: 10
                     color: palette.placeholderText
@@ -110,6 +136,7 @@ Rectangle {
     function openMenu() {
         if (menu)
             menu.close()
+        menuOpening()
         const m = menuComponent.createObject(label)
         m.addItem(headerComponent.createObject(m.contentItem))
         for (const w of controller.workspaceRows) {
@@ -155,6 +182,7 @@ Rectangle {
                 if (switcher.menu === built)
                     switcher.menu = null
                 built.destroy()
+                switcher.menuClosed()
             }
         }
     }

@@ -210,7 +210,7 @@ TestCase {
         menuClick(rowNamed(menu.contentItem, "Delete"))
         const alert = findChild(t.sidebar, "deleteFolderAlert")
         settled(alert)
-        compare(alert.contentItem.text, "Are you sure you want to delete 'Work'? This action cannot be undone.")
+        compare(findChild(alert.contentItem, "deleteAlertMessage").text, "Are you sure you want to delete 'Work'? This action cannot be undone.")
         mouseClick(findChild(alert, "deleteConfirmButton"))
         tryVerify(() => !alert.visible)
         compare(t.fixture.folderNames(), ["Docs"])
