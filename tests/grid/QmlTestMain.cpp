@@ -7,6 +7,7 @@
 #include "platform/AppIconImageProvider.h"
 #include "platform/AppIconStore.h"
 #include "shell/BrimlarkApp.h"
+#include "support/QueuedTextures.h"
 
 #include <QAccessible>
 #include <QQmlContext>
@@ -99,6 +100,8 @@ public slots:
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
         BrimlarkApp::setUpStyle();
     }
+    // The test windows are gone by now.
+    void cleanupTestCase() { freeQueuedTextures(); }
     void qmlEngineAvailable(QQmlEngine *engine)
     {
         engine->addImportPath(QStringLiteral("qrc:/"));

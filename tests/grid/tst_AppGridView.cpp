@@ -90,8 +90,17 @@ public:
         QCoreApplication::processEvents();
         grid.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        // Dropping the window's resources empties the image cache, and with
+        // it the tiles' texture factories. The scene graph only queues their
+        // textures then, to be freed at the end of its next synchronisation,
+        // and the software render context does not free what is still
+        // queued when the window goes (they leak at exit). One synchronous
+        // frame (a grab renders on this thread) frees them now, instead of
+        // whenever an update request happens to be due before the window is
+        // destroyed.
         window.releaseResources();
         QCoreApplication::processEvents();
+        (void)window.grabWindow();
     }
 
     static bool anyImageLoading(QQuickItem *item)

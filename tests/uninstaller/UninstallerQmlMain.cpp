@@ -3,6 +3,7 @@
 // leftovers of the named application, a Trash, an administrator that always
 // refuses, and the services the sheet reads.
 #include "support/ManualScheduler.h"
+#include "support/QueuedTextures.h"
 #include "support/SharedIconStore.h"
 #include "support/UninstallerFixture.h"
 
@@ -182,6 +183,8 @@ public slots:
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
         BrimlarkApp::setUpStyle();
     }
+    // The test windows are gone by now.
+    void cleanupTestCase() { freeQueuedTextures(); }
     void qmlEngineAvailable(QQmlEngine *engine)
     {
         engine->addImportPath(QStringLiteral("qrc:/"));
