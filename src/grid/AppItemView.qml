@@ -284,10 +284,10 @@ Item {
                 smooth: true
             }
 
-            SpringCurve { id: boxSpring; target: iconBox; property: "scale"; response: 0.4; dampingFraction: 0.8 }
-            SpringCurve { id: iconSpring; target: icon; property: "scale"; response: 0.4; dampingFraction: 0.8 }
-            SpringCurve { id: tiltSpring; target: tilt; property: "angle"; response: 0.4; dampingFraction: 0.8 }
-            SpringCurve {
+            Spring { id: boxSpring; target: iconBox; property: "scale"; response: 0.4; dampingFraction: 0.8 }
+            Spring { id: iconSpring; target: icon; property: "scale"; response: 0.4; dampingFraction: 0.8 }
+            Spring { id: tiltSpring; target: tilt; property: "angle"; response: 0.4; dampingFraction: 0.8 }
+            Spring {
                 id: backgroundSpring
                 target: background
                 property: "opacity"

@@ -109,8 +109,8 @@ GridView {
 
     // The tile under a drag grows a little and shrinks back when the drag
     // moves on; one animation each way serves every tile.
-    SpringCurve { id: growTarget; property: "scale"; to: 1.08; response: 0.2; dampingFraction: 0.825 }
-    SpringCurve { id: shrinkTarget; property: "scale"; to: 1; response: 0.2; dampingFraction: 0.825 }
+    Spring { id: growTarget; property: "scale"; to: 1.08; response: 0.2; dampingFraction: 0.825 }
+    Spring { id: shrinkTarget; property: "scale"; to: 1; response: 0.2; dampingFraction: 0.825 }
     function showTargeted(tile, targeted) {
         const animation = targeted ? growTarget : shrinkTarget
         if (animation.running)

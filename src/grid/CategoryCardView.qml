@@ -53,7 +53,7 @@ Item {
         anchors.fill: parent
         scale: card.isHovering ? 1.02 : 1
 
-        Behavior on scale { SpringCurve { response: 0.3; dampingFraction: 0.7 } }
+        Behavior on scale { Spring { response: 0.3; dampingFraction: 0.7 } }
 
         GridShadow {
             objectName: "cardShadow"

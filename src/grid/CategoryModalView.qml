@@ -269,7 +269,7 @@ Item {
                     // The tile's own click is the one launch; the panel then closes.
                     onLaunched: root.dismissWithAnimation()
 
-                    Behavior on scale { SpringCurve { response: 0.2; dampingFraction: 0.825 } }
+                    Behavior on scale { Spring { response: 0.2; dampingFraction: 0.825 } }
                 }
 
                 DropArea {

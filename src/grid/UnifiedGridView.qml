@@ -173,7 +173,7 @@ Flickable {
                             root.gridController.expandedCategoryName = cell.title
                     }
 
-                    Behavior on scale { SpringCurve { response: 0.3; dampingFraction: 0.825 } }
+                    Behavior on scale { Spring { response: 0.3; dampingFraction: 0.825 } }
 
                     // The blue glow of the card a drag would put the dragged
                     // card on: a shadow without offset, grown with the card.
@@ -187,7 +187,7 @@ Flickable {
                         opacity: cell.targeted ? 1 : 0
                         visible: opacity > 0 || cell.targeted
 
-                        Behavior on opacity { SpringCurve { id: glowSpring; response: 0.3; dampingFraction: 0.825 } }
+                        Behavior on opacity { Spring { id: glowSpring; response: 0.3; dampingFraction: 0.825 } }
                     }
                 }
 
