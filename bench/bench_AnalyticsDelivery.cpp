@@ -9,6 +9,7 @@
 #include "analytics/Flush.h"
 #include "analytics/TallyClock.h"
 #include "analytics/TallyRandom.h"
+#include "support/SequenceTallyRandom.h"
 
 #include "LoopbackHttpServer.h"
 

@@ -4,10 +4,9 @@
 // (the floor), as the ratio "x_floor".
 
 #include "model/AppFinder.h"
-#include "model/WorkspaceManager.h"
 #include "platform/BundleUrl.h"
 #include "platform/Defaults.h"
-#include "platform/NotificationCenter.h"
+#include "state/ObjectGraph.h"
 
 #include <QCoreApplication>
 
@@ -28,16 +27,16 @@ constexpr int kAppsPerFolder = 10;
 
 struct Catalog
 {
-    Defaults defaults;
-    NotificationCenter center;
-    WorkspaceManager workspaces { defaults, center };
-    std::unique_ptr<AppFinder> finder;
+    ObjectGraph graph { [] {
+        ObjectGraph::Options o;
+        o.fileDates = [](const QString &) { return std::optional<AppFinder::FileDates>(); };
+        return o;
+    }() };
+    AppFinder *finder = &graph.finder();
     QList<AppItem> shuffled;
 
     Catalog()
     {
-        finder = std::make_unique<AppFinder>(defaults, workspaces, center, &AppFinder::systemClock,
-            [](const QString &) { return std::optional<AppFinder::FileDates>(); });
         static const char *const words[] = { "Photo", "Note", "Mail", "Code", "Music", "Map", "Chess", "Book",
             "Clock", "Draw", "Écran", "Zoom", "studio", "pad", "Pro", "Lite" };
         static const char *const categories[] = { "Productivity", "Games", "Utilities", "Developer Tools",

@@ -4,13 +4,12 @@
 #include "model/AppDiscovery.h"
 #include "model/AppFinder.h"
 #include "model/AppScanner.h"
-#include "model/WorkspaceManager.h"
 #include "platform/AppIconStore.h"
 #include "platform/AppWorkspace.h"
 #include "platform/Defaults.h"
-#include "platform/NotificationCenter.h"
 #include "platform/Scheduler.h"
 #include "platform/SystemPaths.h"
+#include "state/ObjectGraph.h"
 #include "support/BundleFixtures.h"
 
 #include <QBuffer>
@@ -129,10 +128,8 @@ int bareListAndRead(const QStringList &folders)
 
 struct Catalog
 {
-    Defaults defaults;
-    NotificationCenter center;
-    WorkspaceManager workspaces { defaults, center };
-    AppFinder finder { defaults, workspaces, center };
+    ObjectGraph graph;
+    AppFinder &finder = graph.finder();
     // Where the latest scan's time went, on one clock: the request, the
     // scanner's start and end on the pool, the catalog's announcement of the
     // new list (the end of its publish step, one change) and the return to
@@ -143,8 +140,7 @@ struct Catalog
     std::atomic<qint64> scannerEnded { 0 };
     qint64 listAssigned = 0;
     qint64 published = 0;
-    TimerScheduler scheduler;
-    AppDiscovery discovery { finder, scheduler, timedServices() };
+    AppDiscovery discovery { finder, graph.scheduler(), timedServices() };
 
     Catalog()
     {
@@ -347,10 +343,8 @@ BENCHMARK(BM_PrepareScanOnly)->Unit(benchmark::kMillisecond);
 
 struct Publisher
 {
-    Defaults defaults;
-    NotificationCenter center;
-    WorkspaceManager workspaces { defaults, center };
-    AppFinder finder { defaults, workspaces, center };
+    ObjectGraph graph;
+    AppFinder &finder = graph.finder();
 };
 
 // What the main thread does for a scan the discovery prepared.

@@ -45,6 +45,7 @@
 #include "shell/GlobalHotkeyManager.h"
 #include "shell/MenuCommands.h"
 #include "state/BrimlarkViewModel.h"
+#include "state/ObjectGraph.h"
 #include "support/SharedIconStore.h"
 #include "tools/DeskTools.h"
 
@@ -176,18 +177,21 @@ double monotonicNs()
 // the desk tools the toolbar opens, made as the program makes them.
 struct ChildState
 {
-    Defaults defaults;
-    NotificationCenter center;
-    WorkspaceManager workspaces { defaults, center };
-    AppFinder finder { defaults, workspaces, center };
     AppWorkspace workspace;
-    UnavailableBiometrics biometrics;
-    TimerScheduler scheduler;
-    std::unique_ptr<BrimlarkViewModel> viewModel;
+    ObjectGraph graph { [this] {
+        ObjectGraph::Options o;
+        o.launcher = &workspace;
+        return o;
+    }() };
+    NotificationCenter &center = graph.center();
+    WorkspaceManager &workspaces = graph.workspaces();
+    AppFinder &finder = graph.finder();
+    Scheduler &scheduler = graph.scheduler();
+    BrimlarkViewModel *viewModel = nullptr;
     // The window's menus run these, as the program's do.
     MenuCommands menuCommands { &center, nullptr };
     QTemporaryDir qrFolder;
-    WorkspaceStorage storage { defaults, workspaces, center };
+    WorkspaceStorage &storage = graph.storage();
     std::unique_ptr<RulerManager> ruler = RulerManager::overStorage(storage);
     std::unique_ptr<ScreenSampler> sampler = ScreenSampler::create();
     DeskTools deskTools { *ruler, { storage, *sampler, Pasteboard::general(), scheduler, qrFolder.path() } };
@@ -200,14 +204,8 @@ struct ChildState
 
     ChildState(const QStringList &folders, bool inBackground)
     {
-        BrimlarkViewModel::Services services;
-        services.defaults = &defaults;
-        services.workspace = &workspace;
-        services.biometrics = &biometrics;
-        services.scheduler = &scheduler;
-        services.notifications = &center;
-        viewModel = std::make_unique<BrimlarkViewModel>(finder, services);
-        menuCommands.setViewModel(viewModel.get());
+        viewModel = &graph.viewModel();
+        menuCommands.setViewModel(viewModel);
         if (!inBackground) {
             finder.publishScan(AppScanner::scan(folders), finder.beginScan());
             publishMark = sinceSpawn();
@@ -226,7 +224,7 @@ struct ChildState
 
     QVariantMap windowProperties()
     {
-        return { { QStringLiteral("viewModel"), QVariant::fromValue<QObject *>(viewModel.get()) },
+        return { { QStringLiteral("viewModel"), QVariant::fromValue<QObject *>(viewModel) },
             { QStringLiteral("deskTools"), QVariant::fromValue<QObject *>(&deskTools) },
             { QStringLiteral("workspaceManager"), QVariant::fromValue<QObject *>(&workspaces) } };
     }

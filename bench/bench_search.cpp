@@ -20,6 +20,7 @@
 #include "platform/Scheduler.h"
 #include "shell/BrimlarkApp.h"
 #include "state/BrimlarkViewModel.h"
+#include "state/ObjectGraph.h"
 #include "support/SharedIconStore.h"
 
 #include <QElapsedTimer>
@@ -71,19 +72,12 @@ QList<AppItem> sampleApps()
 
 void BM_KeystrokeToFrame(benchmark::State &state)
 {
-    Defaults defaults;
-    NotificationCenter center;
-    WorkspaceManager workspaces { defaults, center };
-    AppFinder finder { defaults, workspaces, center };
     AppWorkspace workspace;
-    UnavailableBiometrics biometrics;
-    TimerScheduler scheduler;
-    BrimlarkViewModel::Services services;
-    services.defaults = &defaults;
-    services.workspace = &workspace;
-    services.biometrics = &biometrics;
-    services.scheduler = &scheduler;
-    BrimlarkViewModel viewModel(finder, services);
+    ObjectGraph::Options wiring;
+    wiring.launcher = &workspace;
+    ObjectGraph graph(std::move(wiring));
+    AppFinder &finder = graph.finder();
+    BrimlarkViewModel &viewModel = graph.viewModel();
     finder.publishScan(sampleApps(), finder.beginScan());
 
     QQmlEngine engine;

@@ -16,6 +16,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/Scheduler.h"
 #include "state/BrimlarkViewModel.h"
+#include "state/ObjectGraph.h"
 #include "support/ManualScheduler.h"
 
 #include <benchmark/benchmark.h>
@@ -59,16 +60,18 @@ QString makeName(std::mt19937 &rng, int i)
 
 struct Fixture
 {
-    Defaults defaults;
-    NotificationCenter center;
-    WorkspaceManager workspaces { defaults, center };
-    AppFinder finder { defaults, workspaces, center,
-        [] { return QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC); },
-        [](const QString &) { return std::nullopt; } };
     ManualScheduler scheduler;
     AppWorkspace workspace;
-    UnavailableBiometrics biometrics;
-    std::unique_ptr<BrimlarkViewModel> vm;
+    ObjectGraph graph { [this] {
+        ObjectGraph::Options o;
+        o.scheduler = &scheduler;
+        o.clock = [] { return QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC); };
+        o.fileDates = [](const QString &) { return std::nullopt; };
+        o.launcher = &workspace;
+        return o;
+    }() };
+    AppFinder &finder = graph.finder();
+    BrimlarkViewModel *vm = nullptr;
     QStringList names;
     AppFolder folder;
     QString category;
@@ -102,12 +105,7 @@ struct Fixture
             finder.hideApp(apps[i]);
         }
 
-        BrimlarkViewModel::Services services;
-        services.defaults = &defaults;
-        services.scheduler = &scheduler;
-        services.workspace = &workspace;
-        services.biometrics = &biometrics;
-        vm = std::make_unique<BrimlarkViewModel>(finder, services);
+        vm = &graph.viewModel();
         folder = finder.folders().at(folderCount / 2);
         category = QStringLiteral("Category 3");
     }
@@ -217,14 +215,13 @@ void BM_PublishToGrid(benchmark::State &state)
     f.vm->setSelection(SidebarSelection(SidebarSelection::Kind::allApps));
     f.vm->setSearchQuery(QString());
     AppGridController grid;
-    grid.setViewModel(f.vm.get());
+    grid.setViewModel(f.vm);
     const QList<AppItem> full = f.finder.apps();
     const QList<AppItem> fewer = full.mid(1);
     int changes = 0;
     int refilters = 0;
     const auto countChanges = QObject::connect(&f.finder, &AppFinder::changed, [&] { ++changes; });
-    const auto countRefilters
-        = QObject::connect(f.vm.get(), &BrimlarkViewModel::refiltered, [&] { ++refilters; });
+    const auto countRefilters = QObject::connect(f.vm, &BrimlarkViewModel::refiltered, [&] { ++refilters; });
     std::vector<double> samples;
     qsizetype i = 0;
     for (auto _ : state) {

@@ -26,17 +26,4 @@ public:
     std::string newUuidText() override;
 };
 
-// Hands out the given texts in turn, starting over after the last; for tests.
-class SequenceTallyUuidSource : public TallyUuidSource
-{
-public:
-    explicit SequenceTallyUuidSource(std::vector<std::string> texts);
-    std::string newUuidText() override;
-
-private:
-    std::mutex m_mutex;
-    std::vector<std::string> m_texts;
-    std::size_t m_next = 0;
-};
-
 } // namespace brimlark

@@ -39,11 +39,6 @@ void AppIconLoader::setIcon(const QImage &icon)
     emit iconChanged();
 }
 
-void AppIconLoader::prefetchIcons(const QStringList &paths)
-{
-    AppIconStore::shared().prefetchIcons(paths);
-}
-
 QImage AppIconLoader::getGenericAppIcon()
 {
     AppIconStore &store = AppIconStore::shared();

@@ -29,8 +29,6 @@ public:
     // Main thread only.
     Q_INVOKABLE void loadIcon(const QString &path);
 
-    // Prefetch into the shared cache after a scan; returns at once.
-    static void prefetchIcons(const QStringList &paths);
     // The shared placeholder at the shared store's icon size.
     static QImage getGenericAppIcon();
 

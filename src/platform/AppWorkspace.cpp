@@ -1,6 +1,7 @@
 #include "platform/AppWorkspace.h"
 
 #include "platform/Bundle.h"
+#include "platform/PathComponent.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -33,12 +34,6 @@ constexpr int DecodeAllocationLimitMiB = 32;
 int clampSize(int pixelSize)
 {
     return std::clamp(pixelSize, 1, AppWorkspace::MaxIconSize);
-}
-
-bool plainComponent(const QString &name)
-{
-    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/')
-        && !name.contains(QChar(0));
 }
 
 QImage boundedCopy(QImage image, int pixelSize)

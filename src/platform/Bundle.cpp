@@ -1,5 +1,6 @@
 #include "platform/Bundle.h"
 
+#include "platform/PathComponent.h"
 #include "platform/PlistDepth.h"
 #include "platform/RegularFile.h"
 
@@ -28,11 +29,6 @@ struct PlistFree
 };
 using PlistPtr = std::unique_ptr<void, PlistFree>;
 
-bool plainComponent(const QString &name)
-{
-    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/')
-        && !name.contains(QChar(0));
-}
 // Folds one file's identity and times into a stamp: a copy that finishes
 // later, or a file replaced by one with an older date, still changes it.
 void addFileState(quint64 &stamp, const QString &path)

@@ -29,6 +29,7 @@
 #include "shell/SingleInstance.h"
 #include "shell/TerminationSignals.h"
 #include "state/BrimlarkViewModel.h"
+#include "state/ObjectGraph.h"
 #include "tools/DeskTools.h"
 #include "uninstaller/AppUninstallerScanner.h"
 #include "uninstaller/RemovalHelperPath.h"
@@ -100,16 +101,24 @@ int main(int argc, char *argv[])
     // the same standard domain through the installed one.
     const auto standardDefaults = std::make_shared<Defaults>(Defaults::standardFile());
     Defaults::installStandard(standardDefaults);
-    Defaults &defaults = *standardDefaults;
-    NotificationCenter center;
-    WorkspaceManager workspaces(defaults, center);
-    WorkspaceManager::installShared(workspaces);
-    WorkspaceStorage storage(defaults, workspaces, center);
-    WorkspaceStorage::installShared(storage);
-    TimerScheduler scheduler;
     UnavailableBiometrics biometrics;
     // Read on the GUI thread: the desktop's icon theme.
     AppWorkspace appWorkspace;
+    ObjectGraph::Options wiring;
+    wiring.defaults = standardDefaults;
+    wiring.launcher = &appWorkspace;
+    wiring.biometrics = &biometrics;
+    wiring.analytics = &analyticsBridge;
+    // The view model goes with the graph: after the window and the services
+    // made below, before the ones it was built on.
+    ObjectGraph graph(std::move(wiring));
+    Defaults &defaults = graph.defaults();
+    NotificationCenter &center = graph.center();
+    Scheduler &scheduler = graph.scheduler();
+    WorkspaceManager &workspaces = graph.workspaces();
+    WorkspaceManager::installShared(workspaces);
+    WorkspaceStorage &storage = graph.storage();
+    WorkspaceStorage::installShared(storage);
     // Icons are decoded at the size a tile draws them (80 points) and the
     // cache holds a few screens of tiles (about 134 by 160 points each), so
     // memory follows the screen, not the number of applications.
@@ -123,25 +132,15 @@ int main(int argc, char *argv[])
     AppIconStore::installShared(&icons);
     GlobalHotkeyManager hotkeys(center);
     GlobalHotkeyManager::installShared(&hotkeys);
-    AppFinder finder(defaults, workspaces, center);
+    AppFinder &finder = graph.finder();
     AppDiscovery::Services found;
     found.iconPrefetch = [&icons](const QStringList &paths, const QList<quint64> &stamps) {
         icons.prefetchIcons(paths, stamps);
     };
     AppDiscovery discovery(finder, scheduler, std::move(found));
-    // Goes before the services it was built on, after the window.
-    std::unique_ptr<BrimlarkViewModel> ownedViewModel;
 
     services.makeViewModel = [&]() -> BrimlarkViewModel * {
-        BrimlarkViewModel::Services state;
-        state.defaults = &defaults;
-        state.analytics = &analyticsBridge;
-        state.workspace = &appWorkspace;
-        state.biometrics = &biometrics;
-        state.scheduler = &scheduler;
-        state.notifications = &center;
-        ownedViewModel = std::make_unique<BrimlarkViewModel>(finder, state);
-        viewModel = ownedViewModel.get();
+        viewModel = &graph.viewModel();
         installFolderShortcutMonitor(*viewModel);
         // The first scan, then the watching of the application folders.
         discovery.scanApps();

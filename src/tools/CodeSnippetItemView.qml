@@ -31,7 +31,7 @@ Rectangle {
 
     readonly property color primaryColor: palette.windowText
     readonly property color secondaryColor: Qt.rgba(primaryColor.r, primaryColor.g, primaryColor.b, 0.55)
-    readonly property bool light: palette.window.hslLightness > 0.5
+    readonly property bool light: Style.isLight(palette)
 
     implicitHeight: content.implicitHeight + 16
     radius: 8

@@ -13,7 +13,7 @@ Pane {
 
     readonly property color secondaryColor: Qt.rgba(palette.windowText.r, palette.windowText.g,
                                                     palette.windowText.b, 0.55)
-    readonly property bool light: palette.window.hslLightness > 0.5
+    readonly property bool light: Style.isLight(palette)
 
     padding: 16
     contentWidth: 260

@@ -1,4 +1,5 @@
 #include "analytics/Flush.h"
+#include "support/SequenceTallyRandom.h"
 
 #include "ManualMainExecutor.h"
 #include "ManualTallyClock.h"

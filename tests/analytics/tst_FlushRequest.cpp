@@ -1,4 +1,5 @@
 #include "analytics/FlushRequest.h"
+#include "support/SequenceTallyRandom.h"
 
 #include "ManualTallyClock.h"
 #include "analytics/TallyClock.h"

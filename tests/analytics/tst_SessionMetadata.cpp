@@ -1,4 +1,5 @@
 #include "analytics/SessionMetadata.h"
+#include "support/SequenceTallyRandom.h"
 
 #include <gtest/gtest.h>
 

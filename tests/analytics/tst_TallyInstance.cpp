@@ -3,6 +3,7 @@
 #include "analytics/TallyInstance.h"
 #include "analytics/TallyPersistence.h"
 #include "analytics/TallyUuidSource.h"
+#include "support/SequenceTallyUuidSource.h"
 
 #include "LoopbackHttpServer.h"
 #include "TallyLogCapture.h"

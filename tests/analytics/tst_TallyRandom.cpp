@@ -1,4 +1,5 @@
 #include "analytics/TallyRandom.h"
+#include "support/SequenceTallyRandom.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

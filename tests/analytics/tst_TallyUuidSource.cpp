@@ -1,4 +1,5 @@
 #include "analytics/TallyUuidSource.h"
+#include "support/SequenceTallyUuidSource.h"
 
 #include <gtest/gtest.h>
 

@@ -12,18 +12,25 @@ namespace brimlark::test {
 GridFixture::GridFixture(const QString &root, QObject *parent)
     : QObject(parent)
     , root(root)
-    , finder(
-          defaults, workspaces, center, [] { return QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC); },
-          [](const QString &) { return std::nullopt; })
+    , graph(options())
+    , defaults(graph.defaults())
+    , center(graph.center())
+    , workspaces(graph.workspaces())
+    , finder(graph.finder())
+    , m_vm(&graph.viewModel())
 {
-    BrimlarkViewModel::Services services;
-    services.defaults = &defaults;
-    services.workspace = &workspace;
-    services.biometrics = &biometrics;
-    services.scheduler = &scheduler;
-    services.notifications = &center;
-    services.passwordLimits = PasswordHashing::Limits::minimum();
-    m_vm = std::make_unique<BrimlarkViewModel>(finder, services);
+}
+
+ObjectGraph::Options GridFixture::options()
+{
+    ObjectGraph::Options o;
+    o.scheduler = &scheduler;
+    o.clock = [] { return QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC); };
+    o.fileDates = [](const QString &) { return std::nullopt; };
+    o.launcher = &workspace;
+    o.biometrics = &biometrics;
+    o.passwordLimits = PasswordHashing::Limits::minimum();
+    return o;
 }
 
 GridFixture::~GridFixture() = default;

@@ -7,6 +7,7 @@
 #include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
 #include "state/BrimlarkViewModel.h"
+#include "state/ObjectGraph.h"
 #include "support/ManualScheduler.h"
 
 #include <QList>
@@ -94,21 +95,24 @@ public:
     Q_INVOKABLE bool setPassword(const QString &password);
     Q_INVOKABLE void advance(int msecs);
 
-    BrimlarkViewModel &vm() { return *m_vm; }
-    QObject *viewModelObject() { return m_vm.get(); }
+    BrimlarkViewModel &vm() { return graph.viewModel(); }
+    QObject *viewModelObject() { return &graph.viewModel(); }
     QStringList launched() const { return workspace.opened; }
 
     QString root;
-    Defaults defaults;
-    NotificationCenter center;
-    WorkspaceManager workspaces { defaults, center };
-    AppFinder finder;
     RecordingWorkspace workspace;
     FakeBiometrics biometrics;
     ManualScheduler scheduler;
+    ObjectGraph graph;
+    Defaults &defaults;
+    NotificationCenter &center;
+    WorkspaceManager &workspaces;
+    AppFinder &finder;
 
 private:
-    std::unique_ptr<BrimlarkViewModel> m_vm;
+    ObjectGraph::Options options();
+
+    BrimlarkViewModel *m_vm;
 };
 
 } // namespace brimlark::test

@@ -3,10 +3,10 @@
 #include "model/AppFinder.h"
 #include "model/WorkspaceManager.h"
 #include "platform/AppWorkspace.h"
-#include "platform/Biometrics.h"
 #include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
 #include "state/BrimlarkViewModel.h"
+#include "state/ObjectGraph.h"
 #include "support/ManualScheduler.h"
 
 #include <QMetaEnum>
@@ -18,14 +18,14 @@ namespace brimlark::test {
 // selection it is given (by its section's case name).
 struct ViewModelFixture
 {
-    Defaults defaults;
-    NotificationCenter center;
-    WorkspaceManager workspaces { defaults, center };
-    AppFinder finder { defaults, workspaces, center };
     AppWorkspace workspace;
-    UnavailableBiometrics biometrics;
     ManualScheduler scheduler;
-    BrimlarkViewModel vm { finder, services() };
+    ObjectGraph graph { options() };
+    Defaults &defaults = graph.defaults();
+    NotificationCenter &center = graph.center();
+    WorkspaceManager &workspaces = graph.workspaces();
+    AppFinder &finder = graph.finder();
+    BrimlarkViewModel &vm = graph.viewModel();
     QStringList selections;
 
     ViewModelFixture()
@@ -36,15 +36,13 @@ struct ViewModelFixture
                                           : QString());
         });
     }
-    BrimlarkViewModel::Services services()
+    ObjectGraph::Options options()
     {
-        BrimlarkViewModel::Services s;
-        s.defaults = &defaults;
-        s.workspace = &workspace;
-        s.biometrics = &biometrics;
-        s.scheduler = &scheduler;
-        s.passwordLimits = PasswordHashing::Limits::minimum();
-        return s;
+        ObjectGraph::Options o;
+        o.launcher = &workspace;
+        o.scheduler = &scheduler;
+        o.passwordLimits = PasswordHashing::Limits::minimum();
+        return o;
     }
 };
 

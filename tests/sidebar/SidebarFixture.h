@@ -3,10 +3,10 @@
 #include "model/AppFinder.h"
 #include "model/WorkspaceManager.h"
 #include "platform/AppWorkspace.h"
-#include "platform/Biometrics.h"
 #include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
 #include "state/BrimlarkViewModel.h"
+#include "state/ObjectGraph.h"
 #include "support/ManualScheduler.h"
 
 #include <QObject>
@@ -38,20 +38,22 @@ public:
     Q_INVOKABLE int selectionKind() const { return m_vm->selectionKind(); }
 
     BrimlarkViewModel &vm() { return *m_vm; }
-    QObject *viewModelObject() { return m_vm.get(); }
+    QObject *viewModelObject() { return m_vm; }
     QObject *workspaceManagerObject() { return &workspaces; }
     Q_INVOKABLE QStringList workspaceNames() const;
 
-    Defaults defaults;
-    NotificationCenter center;
-    WorkspaceManager workspaces { defaults, center };
-    AppFinder finder;
     AppWorkspace workspace;
-    UnavailableBiometrics biometrics;
     ManualScheduler scheduler;
+    ObjectGraph graph;
+    Defaults &defaults;
+    NotificationCenter &center;
+    WorkspaceManager &workspaces;
+    AppFinder &finder;
 
 private:
-    std::unique_ptr<BrimlarkViewModel> m_vm;
+    ObjectGraph::Options options();
+
+    BrimlarkViewModel *m_vm;
 };
 
 } // namespace brimlark::test

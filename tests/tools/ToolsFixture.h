@@ -1,9 +1,7 @@
 #pragma once
 
-#include "model/WorkspaceManager.h"
 #include "model/WorkspaceStorage.h"
-#include "platform/Defaults.h"
-#include "platform/NotificationCenter.h"
+#include "state/ObjectGraph.h"
 #include "support/ManualScheduler.h"
 #include "support/ToolFakes.h"
 #include "tools/DeskTools.h"
@@ -42,11 +40,13 @@ public:
 
 private:
     QTemporaryDir m_qrFolder;
-    Defaults m_defaults;
-    NotificationCenter m_center;
-    WorkspaceManager m_workspaces { m_defaults, m_center };
-    WorkspaceStorage m_storage { m_defaults, m_workspaces, m_center };
     ManualScheduler m_scheduler;
+    ObjectGraph m_graph { [this] {
+        ObjectGraph::Options o;
+        o.scheduler = &m_scheduler;
+        return o;
+    }() };
+    WorkspaceStorage &m_storage = m_graph.storage();
     testing::FakeScreenSampler m_sampler;
     testing::FakePasteboard m_pasteboard;
     testing::FakeRulerWindowLog m_rulerLog;

@@ -67,6 +67,7 @@ TestCase {
         popover.close()
         tryCompare(popover, "visible", false)
         popover.content = null
+        popover.palette.window = test.palette.window
         fixture = null
     }
 
@@ -95,6 +96,22 @@ TestCase {
         mouseClick(item)
         for (const ch of text)
             keyClick(ch)
+    }
+
+    // A window colour of lightness exactly one half (pure red) is the light
+    // appearance for every view, the desk tools included.
+    function test_theToolsTakeTheViewsLightRule_data() {
+        return [ { tag: "qr" }, { tag: "notes" }, { tag: "snippets" } ]
+    }
+
+    function test_theToolsTakeTheViewsLightRule(data) {
+        popover.palette.window = "#ff0000"
+        const view = openTool(data.tag)
+        compare(view.palette.window.hslLightness, 0.5)
+        compare(view.light, true)
+        closeTool()
+        popover.palette.window = "#1e1e1e"
+        compare(openTool(data.tag).light, false)
     }
 
     // Each tool's view state, changed by the user, then looked at after the
