@@ -4,6 +4,7 @@
 #include "SidebarFixture.h"
 
 #include "shell/BrimlarkApp.h"
+#include "support/QueuedTextures.h"
 
 #include <QAccessible>
 #include <QQmlContext>
@@ -49,6 +50,8 @@ class Setup : public QObject
 {
     Q_OBJECT
 public slots:
+    // The test windows are gone by now.
+    void cleanupTestCase() { freeQueuedTextures(); }
     void applicationAvailable()
     {
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
