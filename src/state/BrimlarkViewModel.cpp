@@ -16,6 +16,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <utility>
 
 namespace brimlark {
 
@@ -61,6 +62,33 @@ std::set<int> toSet(const QList<int> &list)
 }
 
 } // namespace
+
+// Brackets one operation of the view model: nested operations (a catalog
+// change caused by a hide, the selection that follows it) join the outer
+// one, which refilters once and announces what they touched.
+class BrimlarkViewModel::Operation
+{
+public:
+    explicit Operation(BrimlarkViewModel &viewModel)
+        : m_viewModel(viewModel)
+    {
+        ++m_viewModel.m_operationDepth;
+    }
+    ~Operation()
+    {
+        if (m_viewModel.m_operationDepth == 1 && (m_viewModel.m_touched & Refilter)) {
+            m_viewModel.publishFilteredApps(m_viewModel.filter());
+        }
+        if (--m_viewModel.m_operationDepth == 0) {
+            m_viewModel.announce();
+        }
+    }
+    Operation(const Operation &) = delete;
+    Operation &operator=(const Operation &) = delete;
+
+private:
+    BrimlarkViewModel &m_viewModel;
+};
 
 BrimlarkViewModel::BrimlarkViewModel(AppFinder &appFinder, Services services, QObject *parent)
     : QObject(parent)
@@ -111,26 +139,53 @@ BrimlarkViewModel::~BrimlarkViewModel()
     m_passwordPool->waitForDone();
 }
 
+void BrimlarkViewModel::announce()
+{
+    const unsigned touched = std::exchange(m_touched, 0u);
+    if (touched == 0) {
+        return;
+    }
+    const std::pair<Part, void (BrimlarkViewModel::*)()> notifications[] = {
+        { Selection, &BrimlarkViewModel::selectionChanged },
+        { SearchQuery, &BrimlarkViewModel::searchQueryChanged },
+        { SearchFocusTrigger, &BrimlarkViewModel::searchFocusTriggerChanged },
+        { ShowingAppPicker, &BrimlarkViewModel::showingAppPickerChanged },
+        { FolderForPicker, &BrimlarkViewModel::folderForPickerChanged },
+        { DraggedApp, &BrimlarkViewModel::draggedAppChanged },
+        { AppToUninstall, &BrimlarkViewModel::appToUninstallChanged },
+        { HiddenUnlocked, &BrimlarkViewModel::isHiddenUnlockedChanged },
+        { Security, &BrimlarkViewModel::securityChanged },
+        { PasswordBusy, &BrimlarkViewModel::isPasswordBusyChanged },
+        { FilteredApps, &BrimlarkViewModel::filteredAppsChanged },
+        { GroupedApps, &BrimlarkViewModel::groupedAppsByCategoryChanged },
+        { Refilter, &BrimlarkViewModel::refiltered },
+    };
+    for (const auto &[part, signal] : notifications) {
+        if (touched & part) {
+            (this->*signal)();
+        }
+    }
+    emit changed();
+}
+
 // ---- published state
 
 void BrimlarkViewModel::setSelection(const std::optional<SidebarSelection> &selection)
 {
+    Operation operation(*this);
     m_selection = selection;
-    emit selectionChanged();
-    emit changed();
+    touch(Selection | Refilter);
     // Leaving the hidden section always locks it again.
     if (!m_selection || !m_selection->is(SidebarSelection::Kind::hidden)) {
         setHiddenUnlocked(false);
     }
-    updateFilteredApps();
 }
 
 void BrimlarkViewModel::setSearchQuery(const QString &query)
 {
+    Operation operation(*this);
     m_searchQuery = query;
-    emit searchQueryChanged();
-    emit changed();
-    updateFilteredApps();
+    touch(SearchQuery | Refilter);
     reportSearchLater(query);
 }
 
@@ -156,9 +211,9 @@ void BrimlarkViewModel::setSearchFocusTrigger(bool value)
     if (m_searchFocusTrigger == value) {
         return;
     }
+    Operation operation(*this);
     m_searchFocusTrigger = value;
-    emit searchFocusTriggerChanged();
-    emit changed();
+    touch(SearchFocusTrigger);
 }
 
 void BrimlarkViewModel::setShowingAppPicker(bool value)
@@ -166,30 +221,30 @@ void BrimlarkViewModel::setShowingAppPicker(bool value)
     if (m_showingAppPicker == value) {
         return;
     }
+    Operation operation(*this);
     m_showingAppPicker = value;
-    emit showingAppPickerChanged();
-    emit changed();
+    touch(ShowingAppPicker);
 }
 
 void BrimlarkViewModel::setFolderForPicker(const std::optional<AppFolder> &folder)
 {
+    Operation operation(*this);
     m_folderForPicker = folder;
-    emit folderForPickerChanged();
-    emit changed();
+    touch(FolderForPicker);
 }
 
 void BrimlarkViewModel::setDraggedApp(const std::optional<AppItem> &app)
 {
+    Operation operation(*this);
     m_draggedApp = app;
-    emit draggedAppChanged();
-    emit changed();
+    touch(DraggedApp);
 }
 
 void BrimlarkViewModel::setAppToUninstall(const std::optional<AppItem> &app)
 {
+    Operation operation(*this);
     m_appToUninstall = app;
-    emit appToUninstallChanged();
-    emit changed();
+    touch(AppToUninstall);
 }
 
 void BrimlarkViewModel::setHiddenUnlocked(bool unlocked)
@@ -201,9 +256,9 @@ void BrimlarkViewModel::setHiddenUnlocked(bool unlocked)
     if (m_isHiddenUnlocked == unlocked) {
         return;
     }
+    Operation operation(*this);
     m_isHiddenUnlocked = unlocked;
-    emit isHiddenUnlockedChanged();
-    emit changed();
+    touch(HiddenUnlocked);
 }
 
 AppSortOption BrimlarkViewModel::allAppsSortOption() const
@@ -223,16 +278,16 @@ QString BrimlarkViewModel::allAppsSortOptionText() const
 
 void BrimlarkViewModel::onCatalogChanged()
 {
+    // Joins the operation that caused it, if any.
     updateFilteredApps();
-    emit changed();
 }
 
 // ---- filtering and grouping
 
 void BrimlarkViewModel::updateFilteredApps()
 {
-    publishFilteredApps(filter());
-    emit refiltered();
+    Operation operation(*this);
+    touch(Refilter);
 }
 
 QList<AppItem> BrimlarkViewModel::filter() const
@@ -321,16 +376,12 @@ void BrimlarkViewModel::publishFilteredApps(QList<AppItem> result)
         return;
     }
     m_filteredApps = std::move(result);
-    emit filteredAppsChanged();
-    emit changed();
-
     QHash<QString, QList<AppItem>> grouped;
     for (const auto &app : std::as_const(m_filteredApps)) {
         grouped[app.category()] << app;
     }
     m_groupedAppsByCategory = std::move(grouped);
-    emit groupedAppsByCategoryChanged();
-    emit changed();
+    touch(FilteredApps | GroupedApps);
 }
 
 QList<GridItemIdentifier> BrimlarkViewModel::unifiedGridItems() const
@@ -428,6 +479,7 @@ void BrimlarkViewModel::clearSelection()
 
 bool BrimlarkViewModel::launchApp(const AppItem &app)
 {
+    Operation operation(*this);
     const bool opened = m_workspace.openApplication(app.id());
     if (!opened) {
         // A launch that never started is neither a recent application nor a
@@ -450,41 +502,39 @@ void BrimlarkViewModel::toggleFavorite(const AppItem &app)
 
 void BrimlarkViewModel::hideAppGlobally(const AppItem &app)
 {
+    Operation operation(*this);
     m_appFinder.hideApp(app);
     // Without a lock the user is taken to the hidden section to set one up.
     if (!isSecurityPasswordSet()) {
         setSelection(SidebarSelection(SidebarSelection::Kind::hidden));
     }
-    emit changed();
 }
 
 void BrimlarkViewModel::unhideAppGlobally(const AppItem &app)
 {
+    Operation operation(*this);
     m_appFinder.unhideApp(app);
-    emit changed();
 }
 
 void BrimlarkViewModel::hideFolderGlobally(const AppFolder &folder)
 {
+    Operation operation(*this);
     m_appFinder.hideFolder(folder);
     if (!isSecurityPasswordSet()) {
         setSelection(SidebarSelection(SidebarSelection::Kind::hidden));
     }
-    emit changed();
 }
 
 void BrimlarkViewModel::unhideFolderGlobally(const AppFolder &folder)
 {
+    Operation operation(*this);
     m_appFinder.unhideFolder(folder);
-    emit changed();
 }
 
 void BrimlarkViewModel::deleteFolder(const AppFolder &folder)
 {
-    QList<AppFolder> folders = m_appFinder.folders();
-    folders.removeIf([&folder](const AppFolder &f) { return f.id == folder.id; });
-    m_appFinder.setFolders(std::move(folders));
-    m_appFinder.saveFolders();
+    Operation operation(*this);
+    m_appFinder.deleteFolder(folder);
     if (m_selection && m_selection->is(SidebarSelection::Kind::folder)
         && m_selection->folder().id == folder.id) {
         setSelection(SidebarSelection(SidebarSelection::Kind::allApps));
@@ -646,9 +696,9 @@ void BrimlarkViewModel::setPasswordBusy(bool busy)
     if (m_isPasswordBusy == busy) {
         return;
     }
+    Operation operation(*this);
     m_isPasswordBusy = busy;
-    emit isPasswordBusyChanged();
-    emit changed();
+    touch(PasswordBusy);
 }
 
 bool BrimlarkViewModel::checkPassword(const QString &password, CheckCompletion completion)
@@ -662,11 +712,14 @@ bool BrimlarkViewModel::checkPassword(const QString &password, CheckCompletion c
     QtConcurrent::run(m_passwordPool, [stored, password] {
         return HiddenItemsPassword::matchesValue(stored, password);
     }).then(this, [this, epoch, completion](bool matched) {
-        setPasswordBusy(false);
-        // Locked again, or the password changed, while the check ran.
-        matched = matched && epoch == m_passwordEpoch;
-        if (matched) {
-            setHiddenUnlocked(true);
+        {
+            Operation operation(*this);
+            setPasswordBusy(false);
+            // Locked again, or the password changed, while the check ran.
+            matched = matched && epoch == m_passwordEpoch;
+            if (matched) {
+                setHiddenUnlocked(true);
+            }
         }
         if (completion) {
             completion(matched);
@@ -690,7 +743,6 @@ void BrimlarkViewModel::tryTouchID()
                 }
                 if (success) {
                     self->setHiddenUnlocked(true);
-                    emit self->changed();
                 }
                 emit self->windowActivationRequested();
             },
@@ -705,13 +757,17 @@ void BrimlarkViewModel::storeNewPassword(const QString &password, bool useTouchI
     QtConcurrent::run(m_passwordPool, [password, limits] {
         return PasswordHashing::hash(password, limits);
     }).then(this, [this, useTouchID, completion](std::optional<std::string> hash) {
-        setPasswordBusy(false);
-        const bool ok = hash && m_password->storeHash(*hash);
-        if (ok) {
-            endPasswordEpoch();
-            m_password->setUseTouchID(useTouchID);
-            setHiddenUnlocked(true);
-            announceSecurityChange();
+        bool ok = false;
+        {
+            Operation operation(*this);
+            setPasswordBusy(false);
+            ok = hash && m_password->storeHash(*hash);
+            if (ok) {
+                endPasswordEpoch();
+                m_password->setUseTouchID(useTouchID);
+                setHiddenUnlocked(true);
+                announceSecurityChange();
+            }
         }
         if (completion) {
             completion(ok, ok ? std::nullopt : std::optional<QString>(passwordNotSaved));
@@ -721,8 +777,8 @@ void BrimlarkViewModel::storeNewPassword(const QString &password, bool useTouchI
 
 void BrimlarkViewModel::announceSecurityChange()
 {
-    emit securityChanged();
-    emit changed();
+    Operation operation(*this);
+    touch(Security);
 }
 
 bool BrimlarkViewModel::setSecurityPassword(const QString &password, bool useTouchID, Completion completion)
@@ -839,6 +895,7 @@ void BrimlarkViewModel::disableSecurityWithTouchID(Completion completion)
 
 void BrimlarkViewModel::disableSecurity()
 {
+    Operation operation(*this);
     endPasswordEpoch();
     m_password->remove();
     m_password->setUseTouchID(false);

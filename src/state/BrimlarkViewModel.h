@@ -37,9 +37,11 @@ struct KeyDownEvent;
 // state of the hidden items. It filters the catalog for the views, launches
 // applications, edits folders and guards the hidden items.
 //
-// Every property's NOTIFY signal goes out after the new value is stored,
-// followed by changed(); the catalog's changes are refiltered and passed on
-// as changed() too. Main thread only.
+// Each public operation is one change, as in the catalog: once it has stored
+// everything (and refiltered once, if it needs to), the NOTIFY signal of each
+// property it touched goes out once, then refiltered(), then changed() once.
+// A catalog operation is refiltered and passed on as one changed() too, and
+// joins the view model's operation that caused it. Main thread only.
 class BrimlarkViewModel : public QObject
 {
     Q_OBJECT
@@ -278,6 +280,27 @@ signals:
     void securityDisableFinished(bool success, const QString &message);
 
 private:
+    // What an operation touched; announced when the outermost one ends.
+    enum Part : unsigned {
+        Selection = 1u << 0,
+        SearchQuery = 1u << 1,
+        SearchFocusTrigger = 1u << 2,
+        ShowingAppPicker = 1u << 3,
+        FolderForPicker = 1u << 4,
+        DraggedApp = 1u << 5,
+        AppToUninstall = 1u << 6,
+        HiddenUnlocked = 1u << 7,
+        Security = 1u << 8,
+        PasswordBusy = 1u << 9,
+        FilteredApps = 1u << 10,
+        GroupedApps = 1u << 11,
+        // The filter runs once more when the operation ends.
+        Refilter = 1u << 12,
+    };
+    class Operation;
+    void touch(unsigned parts) { m_touched |= parts; }
+    void announce();
+
     void onCatalogChanged();
     QList<AppItem> filter() const;
     void publishFilteredApps(QList<AppItem> result);
@@ -317,6 +340,9 @@ private:
     bool m_isHiddenUnlocked = false;
 
     std::optional<quint64> m_pendingSearchReport;
+
+    int m_operationDepth = 0;
+    unsigned m_touched = 0;
 };
 
 } // namespace brimlark

@@ -247,38 +247,62 @@ TEST_F(ViewModelTest, ConstructionFollowsTheCatalog)
     EXPECT_THAT(names(v.filteredApps()), ElementsAre("Alpha", "Bravo", "Charlie", "Echo", "Foxtrot"));
 }
 
-TEST_F(ViewModelTest, EachCatalogOperationIsOneChangeAndOneRefilter)
+TEST_F(ViewModelTest, EachOperationIsOneChangeAndOneRefilter)
 {
     standardCatalog();
     const AppFolder box = makeFolder(QStringLiteral("Box"), { byName(QStringLiteral("Alpha")) });
     auto &v = makeVm();
-    QSignalSpy changes(&finder, &AppFinder::changed);
+    QSignalSpy catalogChanges(&finder, &AppFinder::changed);
+    QSignalSpy changes(&v, &BrimlarkViewModel::changed);
     QSignalSpy refilters(&v, &BrimlarkViewModel::refiltered);
+    const auto clear = [&] {
+        catalogChanges.clear();
+        changes.clear();
+        refilters.clear();
+    };
     const struct
     {
         const char *what;
+        // Whether the catalog itself changes.
+        int catalogChanges;
         std::function<void()> act;
     } operations[] = {
-        { "publish",
+        { "publish", 1,
             [&] {
                 const QList<AppItem> apps = finder.apps() + QList<AppItem> { app(QStringLiteral("Golf")) };
                 const quint64 generation = finder.beginScan();
-                changes.clear();
-                refilters.clear();
+                clear();
                 finder.publishScan(apps, generation);
             } },
-        { "folder edit", [&] { v.addAppToFolder(byName(QStringLiteral("Bravo")), box); } },
-        { "folder reorder", [&] { v.reorderFoldersFromList({ 0 }, 1); } },
-        { "grid reorder", [&] { v.reorderUnifiedItemsFromList({ 0 }, 2); } },
-        { "show", [&] { v.unhideAppGlobally(byName(QStringLiteral("Delta"))); } },
+        { "folder edit", 1, [&] { v.addAppToFolder(byName(QStringLiteral("Bravo")), box); } },
+        { "folder reorder", 1, [&] { v.reorderFoldersFromList({ 0 }, 1); } },
+        { "grid reorder", 1, [&] { v.reorderUnifiedItemsFromList({ 0 }, 2); } },
+        { "keystroke", 0, [&] { v.setSearchQuery(QStringLiteral("a")); } },
+        { "second keystroke", 0, [&] { v.setSearchQuery(QStringLiteral("al")); } },
+        { "cleared search", 0, [&] { v.setSearchQuery(QString()); } },
+        { "selection", 0, [&] { v.selectCategory(QStringLiteral("Games")); } },
+        { "same selection", 0, [&] { v.selectCategory(QStringLiteral("Games")); } },
+        { "folder selection", 0, [&] { v.selectFolder(current(box)); } },
+        // Without a password hiding also selects the hidden section.
+        { "hide", 1, [&] { v.hideAppGlobally(byName(QStringLiteral("Bravo"))); } },
+        { "show", 1, [&] { v.unhideAppGlobally(byName(QStringLiteral("Delta"))); } },
+        { "hide folder", 1, [&] { v.hideFolderGlobally(current(box)); } },
+        { "show folder", 1, [&] { v.unhideFolderGlobally(current(box)); } },
+        { "delete selected folder", 1,
+            [&] {
+                v.selectFolder(current(box));
+                clear();
+                v.deleteFolder(box);
+            } },
     };
     for (const auto &op : operations) {
-        changes.clear();
-        refilters.clear();
+        clear();
         op.act();
+        EXPECT_EQ(catalogChanges.count(), op.catalogChanges) << op.what;
         EXPECT_EQ(changes.count(), 1) << op.what;
         EXPECT_EQ(refilters.count(), 1) << op.what;
     }
+    EXPECT_EQ(v.selection(), SidebarSelection(Kind::allApps));
 }
 
 TEST_F(ViewModelTest, SelectionWatcherLocksOutsideTheHiddenSection)
