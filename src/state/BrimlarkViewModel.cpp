@@ -566,6 +566,12 @@ void BrimlarkViewModel::setFolderIcon(const AppFolder &folder, const QString &ic
     m_appFinder.setFolderIcon(folder, icon);
 }
 
+void BrimlarkViewModel::updateFolder(
+    const QUuid &id, const QString &name, const QString &icon, const QString &color)
+{
+    m_appFinder.updateFolder(id, name, icon, color);
+}
+
 void BrimlarkViewModel::addAppToFolder(const AppItem &app, const AppFolder &folder)
 {
     m_appFinder.addAppToFolder(app, folder);

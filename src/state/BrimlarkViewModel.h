@@ -189,6 +189,9 @@ public:
     Q_INVOKABLE void togglePinFolder(const brimlark::AppFolder &folder);
     Q_INVOKABLE void setFolderColor(const brimlark::AppFolder &folder, const QString &color);
     Q_INVOKABLE void setFolderIcon(const brimlark::AppFolder &folder, const QString &icon);
+    // An edit sheet's "Save": name, icon and colour as one operation.
+    Q_INVOKABLE void updateFolder(
+        const QUuid &id, const QString &name, const QString &icon, const QString &color);
     Q_INVOKABLE void addAppToFolder(const brimlark::AppItem &app, const brimlark::AppFolder &folder);
     Q_INVOKABLE void removeAppFromFolder(const brimlark::AppItem &app, const brimlark::AppFolder &folder);
     void reorderFolders(const std::set<int> &source, int destination);
