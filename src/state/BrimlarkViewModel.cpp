@@ -3,7 +3,6 @@
 #include "platform/ApplicationLauncher.h"
 #include "platform/Biometrics.h"
 #include "platform/Defaults.h"
-#include "platform/KeyDownEvent.h"
 #include "platform/NameComparison.h"
 #include "platform/Scheduler.h"
 #include "state/AnalyticsReporter.h"
@@ -611,73 +610,6 @@ void BrimlarkViewModel::moveFolderApp(const AppItem &app, const AppItem &target,
         return;
     }
     m_appFinder.reorderAppsInFolder(*current, { move->from }, move->destination);
-}
-
-QList<AppFolder> BrimlarkViewModel::foldersForShortcut(const QString &letter) const
-{
-    QList<AppFolder> matches;
-    if (letter.isEmpty()) {
-        return matches;
-    }
-    for (const auto &folder : m_appFinder.getRootFolders()) {
-        if (folder.name.toLower().startsWith(letter)) {
-            matches << folder;
-        }
-    }
-    return matches;
-}
-
-bool BrimlarkViewModel::handleFolderShortcut(const QString &letter)
-{
-    const QList<AppFolder> matches = foldersForShortcut(letter);
-    if (matches.isEmpty()) {
-        return false;
-    }
-    qsizetype next = 0;
-    if (m_selection && m_selection->is(SidebarSelection::Kind::folder)) {
-        const QUuid current = m_selection->folder().id;
-        for (qsizetype i = 0; i < matches.size(); ++i) {
-            if (matches[i].id == current) {
-                next = (i + 1) % matches.size();
-                break;
-            }
-        }
-    }
-    setSelection(SidebarSelection::ofFolder(matches[next]));
-    return true;
-}
-
-std::optional<QString> BrimlarkViewModel::folderShortcutLetter(const KeyDownEvent &event)
-{
-    if ((event.modifierFlags & KeyModifier::deviceIndependentMask) != KeyModifier::command) {
-        return std::nullopt;
-    }
-    if (event.charactersIgnoringModifiers.size() != 1) {
-        return std::nullopt;
-    }
-    const QString letter = event.charactersIgnoringModifiers.toLower();
-    const QChar c = letter.front();
-    // Command+K belongs to the search command.
-    if (c < u'a' || c > u'z' || c == u'k') {
-        return std::nullopt;
-    }
-    // Select all, copy, paste, cut and undo stay with the text field.
-    if (event.textInputHasFocus && QStringView(u"acvxz").contains(c)) {
-        return std::nullopt;
-    }
-    return letter;
-}
-
-bool BrimlarkViewModel::claimsKeyDown(const KeyDownEvent &event) const
-{
-    const auto letter = folderShortcutLetter(event);
-    return letter && !foldersForShortcut(*letter).isEmpty();
-}
-
-bool BrimlarkViewModel::handleKeyDown(const KeyDownEvent &event)
-{
-    const auto letter = folderShortcutLetter(event);
-    return letter && handleFolderShortcut(*letter);
 }
 
 // ---- hidden-items lock

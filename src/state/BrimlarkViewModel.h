@@ -30,7 +30,6 @@ class Defaults;
 class HiddenItemsPassword;
 class NotificationCenter;
 class Scheduler;
-struct KeyDownEvent;
 
 // The launcher window's one central state: the selection, the search text,
 // the applications the grid shows, shared presentation state and the unlock
@@ -199,18 +198,6 @@ public:
     void reorderAppsInFolder(const AppFolder &folder, const std::set<int> &source, int destination);
     Q_INVOKABLE void moveFolderApp(
         const brimlark::AppItem &app, const brimlark::AppItem &target, const brimlark::AppFolder &folder);
-    // Selects the next root folder whose name begins with the lower-case
-    // letter, cycling through the matches; false when there is none.
-    Q_INVOKABLE bool handleFolderShortcut(const QString &letter);
-
-    // The folder shortcut's rule for one key-down: the letter it stands for,
-    // if any. Command alone with one letter a–z other than "k"; the editing
-    // keys A, C, V, X and Z are left alone while a text field has the focus.
-    static std::optional<QString> folderShortcutLetter(const KeyDownEvent &event);
-    // Whether the key would select a folder (changes nothing).
-    bool claimsKeyDown(const KeyDownEvent &event) const;
-    // The key handler; true consumes the key.
-    bool handleKeyDown(const KeyDownEvent &event);
 
     // Hidden-items lock.
     bool isSecurityPasswordSet() const;
@@ -308,7 +295,6 @@ private:
     QList<AppItem> filter() const;
     void publishFilteredApps(QList<AppItem> result);
     void reportSearchLater(const QString &query);
-    QList<AppFolder> foldersForShortcut(const QString &letter) const;
     // Stores the password and the preference and unlocks; false when the
     // password could not be hashed (nothing is stored then).
     void storeNewPassword(const QString &password, bool useTouchID, Completion completion);

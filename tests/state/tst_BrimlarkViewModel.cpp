@@ -6,7 +6,6 @@
 #include "platform/Biometrics.h"
 #include "platform/BundleUrl.h"
 #include "platform/Defaults.h"
-#include "platform/KeyDownEvent.h"
 #include "platform/NotificationCenter.h"
 #include "state/AnalyticsReporter.h"
 #include "state/HiddenItemsPassword.h"
@@ -213,10 +212,6 @@ protected:
         EXPECT_TRUE(v.setSecurityPassword(password, useTouchID, outcome.completion()));
         EXPECT_TRUE(test::waitUntil([&outcome] { return outcome.calls == 1; }));
         return outcome;
-    }
-    KeyDownEvent commandKey(const QString &letter, quint32 extra = 0, bool textFocus = false)
-    {
-        return { KeyModifier::command | extra, letter, textFocus };
     }
 
     test::TemporaryRoots roots;
@@ -764,93 +759,6 @@ TEST_F(ViewModelTest, MovingAnAppTakesTheTargetsPlace)
     v.moveFolderApp(byName(QStringLiteral("Foxtrot")), abcd[0], folder);
     EXPECT_THAT(
         names(finder.getAppsInFolder(current(folder))), ElementsAre("Alpha", "Bravo", "Charlie", "Echo"));
-}
-
-// ---- folder shortcut
-
-TEST_F(ViewModelTest, FolderShortcutCyclesThroughMatchingRootFolders)
-{
-    standardCatalog();
-    const AppFolder alpha = makeFolder(QStringLiteral("Alpha"));
-    const AppFolder apps = makeFolder(QStringLiteral("apps"));
-    const AppFolder art = makeFolder(QStringLiteral("Art"));
-    const AppFolder archive = makeFolder(QStringLiteral("Archive"));
-    finder.hideFolder(archive);
-    makeFolder(QStringLiteral("Child"));
-    finder.createFolder(
-        QStringLiteral("Amber"), QStringLiteral("folder"), QStringLiteral("#000000"), alpha.id);
-    auto &v = makeVm();
-
-    EXPECT_TRUE(v.handleFolderShortcut(QStringLiteral("a")));
-    EXPECT_EQ(v.selection(), SidebarSelection::ofFolder(alpha));
-    EXPECT_TRUE(v.handleFolderShortcut(QStringLiteral("a")));
-    EXPECT_EQ(v.selection(), SidebarSelection::ofFolder(apps));
-    EXPECT_TRUE(v.handleFolderShortcut(QStringLiteral("a")));
-    EXPECT_EQ(v.selection(), SidebarSelection::ofFolder(art));
-    EXPECT_TRUE(v.handleFolderShortcut(QStringLiteral("a")));
-    EXPECT_EQ(v.selection(), SidebarSelection::ofFolder(alpha));
-
-    v.selectSection(Kind::favorites);
-    EXPECT_FALSE(v.handleFolderShortcut(QStringLiteral("z")));
-    EXPECT_EQ(v.selection(), SidebarSelection(Kind::favorites));
-}
-
-TEST_F(ViewModelTest, FolderShortcutKeyRules)
-{
-    const struct
-    {
-        const char *name;
-        KeyDownEvent event;
-        std::optional<QString> letter;
-    } rows[] = {
-        { "command w", commandKey(QStringLiteral("w")), QStringLiteral("w") },
-        { "upper case folds", commandKey(QStringLiteral("W")), QStringLiteral("w") },
-        { "command k", commandKey(QStringLiteral("k")), std::nullopt },
-        { "shift", commandKey(QStringLiteral("w"), KeyModifier::shift), std::nullopt },
-        { "option", commandKey(QStringLiteral("w"), KeyModifier::option), std::nullopt },
-        { "control", commandKey(QStringLiteral("w"), KeyModifier::control), std::nullopt },
-        { "caps lock", commandKey(QStringLiteral("w"), KeyModifier::capsLock), std::nullopt },
-        { "function", commandKey(QStringLiteral("w"), KeyModifier::function), std::nullopt },
-        { "digit", commandKey(QStringLiteral("1")), std::nullopt },
-        { "two characters", commandKey(QStringLiteral("ab")), std::nullopt },
-        { "no character", commandKey(QString()), std::nullopt },
-        { "accented", commandKey(QStringLiteral("\u00e9")), std::nullopt },
-        { "no command", KeyDownEvent { 0, QStringLiteral("w"), false }, std::nullopt },
-        { "text field: select all", commandKey(QStringLiteral("a"), 0, true), std::nullopt },
-        { "text field: copy", commandKey(QStringLiteral("c"), 0, true), std::nullopt },
-        { "text field: paste", commandKey(QStringLiteral("v"), 0, true), std::nullopt },
-        { "text field: cut", commandKey(QStringLiteral("x"), 0, true), std::nullopt },
-        { "text field: undo", commandKey(QStringLiteral("z"), 0, true), std::nullopt },
-        { "text field: other letter", commandKey(QStringLiteral("w"), 0, true), QStringLiteral("w") },
-        { "no text field: select all", commandKey(QStringLiteral("a")), QStringLiteral("a") },
-    };
-    for (const auto &row : rows) {
-        EXPECT_EQ(BrimlarkViewModel::folderShortcutLetter(row.event), row.letter) << row.name;
-    }
-}
-
-TEST_F(ViewModelTest, KeyIsConsumedOnlyOnAMatch)
-{
-    standardCatalog();
-    const AppFolder work = makeFolder(QStringLiteral("Work"));
-    const AppFolder copies = makeFolder(QStringLiteral("Copies"));
-    auto &v = makeVm();
-
-    EXPECT_TRUE(v.claimsKeyDown(commandKey(QStringLiteral("w"))));
-    EXPECT_EQ(v.selection(), SidebarSelection(Kind::allApps)); // claiming changes nothing
-    EXPECT_TRUE(v.handleKeyDown(commandKey(QStringLiteral("w"))));
-    EXPECT_EQ(v.selection(), SidebarSelection::ofFolder(work));
-
-    EXPECT_FALSE(v.claimsKeyDown(commandKey(QStringLiteral("q"))));
-    EXPECT_FALSE(v.handleKeyDown(commandKey(QStringLiteral("q"))));
-    EXPECT_FALSE(v.handleKeyDown(commandKey(QStringLiteral("w"), KeyModifier::shift)));
-    EXPECT_EQ(v.selection(), SidebarSelection::ofFolder(work));
-
-    // Copy in a text field stays with the field even though "Copies" matches.
-    EXPECT_FALSE(v.claimsKeyDown(commandKey(QStringLiteral("c"), 0, true)));
-    EXPECT_FALSE(v.handleKeyDown(commandKey(QStringLiteral("c"), 0, true)));
-    EXPECT_TRUE(v.handleKeyDown(commandKey(QStringLiteral("c"))));
-    EXPECT_EQ(v.selection(), SidebarSelection::ofFolder(copies));
 }
 
 // ---- hidden-items lock
