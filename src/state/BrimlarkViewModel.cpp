@@ -45,21 +45,6 @@ template <typename T> std::optional<T> variantToOptional(const QVariant &value)
     return std::nullopt;
 }
 
-QVariantList toVariantList(const QList<AppItem> &apps)
-{
-    QVariantList out;
-    out.reserve(apps.size());
-    for (const auto &app : apps) {
-        out << QVariant::fromValue(app);
-    }
-    return out;
-}
-
-std::set<int> toSet(const QList<int> &list)
-{
-    return std::set<int>(list.begin(), list.end());
-}
-
 } // namespace
 
 // Brackets one operation of the view model: nested operations (a catalog
@@ -878,16 +863,6 @@ void BrimlarkViewModel::disableSecurityWithTouchID()
 
 // ---- QML adapters
 
-QVariant BrimlarkViewModel::selectionVariant() const
-{
-    return optionalToVariant(m_selection);
-}
-
-void BrimlarkViewModel::setSelectionVariant(const QVariant &value)
-{
-    setSelection(variantToOptional<SidebarSelection>(value));
-}
-
 int BrimlarkViewModel::selectionKind() const
 {
     return m_selection ? int(m_selection->kind()) : -1;
@@ -908,16 +883,6 @@ void BrimlarkViewModel::setFolderForPickerVariant(const QVariant &value)
     setFolderForPicker(variantToOptional<AppFolder>(value));
 }
 
-QVariant BrimlarkViewModel::draggedAppVariant() const
-{
-    return optionalToVariant(m_draggedApp);
-}
-
-void BrimlarkViewModel::setDraggedAppVariant(const QVariant &value)
-{
-    setDraggedApp(variantToOptional<AppItem>(value));
-}
-
 QVariant BrimlarkViewModel::appToUninstallVariant() const
 {
     return optionalToVariant(m_appToUninstall);
@@ -926,44 +891,6 @@ QVariant BrimlarkViewModel::appToUninstallVariant() const
 void BrimlarkViewModel::setAppToUninstallVariant(const QVariant &value)
 {
     setAppToUninstall(variantToOptional<AppItem>(value));
-}
-
-QVariantList BrimlarkViewModel::filteredAppList() const
-{
-    return toVariantList(m_filteredApps);
-}
-
-QVariantMap BrimlarkViewModel::groupedAppsByCategoryMap() const
-{
-    QVariantMap out;
-    for (auto it = m_groupedAppsByCategory.cbegin(); it != m_groupedAppsByCategory.cend(); ++it) {
-        out.insert(it.key(), toVariantList(it.value()));
-    }
-    return out;
-}
-
-QStringList BrimlarkViewModel::unifiedGridItemTexts() const
-{
-    QStringList out;
-    for (const auto &item : unifiedGridItems()) {
-        out << item.stringRepresentation();
-    }
-    return out;
-}
-
-QVariantList BrimlarkViewModel::appsNotInFolderList(const AppFolder &folder) const
-{
-    return toVariantList(appsNotInFolder(folder));
-}
-
-void BrimlarkViewModel::reorderFoldersFromList(const QList<int> &source, int destination)
-{
-    reorderFolders(toSet(source), destination);
-}
-
-void BrimlarkViewModel::reorderUnifiedItemsFromList(const QList<int> &source, int destination)
-{
-    reorderUnifiedItems(toSet(source), destination);
 }
 
 } // namespace brimlark

@@ -44,8 +44,6 @@ class Scheduler;
 class BrimlarkViewModel : public QObject
 {
     Q_OBJECT
-    // A SidebarSelection, or null for no selection.
-    Q_PROPERTY(QVariant selection READ selectionVariant WRITE setSelectionVariant NOTIFY selectionChanged)
     // SidebarSelection::Kind as an int, -1 for no selection.
     Q_PROPERTY(int selectionKind READ selectionKind NOTIFY selectionChanged)
     Q_PROPERTY(QString selectionTitle READ selectionTitle NOTIFY selectionChanged)
@@ -58,15 +56,8 @@ class BrimlarkViewModel : public QObject
     Q_PROPERTY(QVariant folderForPicker READ folderForPickerVariant WRITE setFolderForPickerVariant NOTIFY
             folderForPickerChanged)
     // An AppItem, or null.
-    Q_PROPERTY(QVariant draggedApp READ draggedAppVariant WRITE setDraggedAppVariant NOTIFY draggedAppChanged)
-    // An AppItem, or null.
     Q_PROPERTY(QVariant appToUninstall READ appToUninstallVariant WRITE setAppToUninstallVariant NOTIFY
             appToUninstallChanged)
-    // AppItem values in display order.
-    Q_PROPERTY(QVariantList filteredApps READ filteredAppList NOTIFY filteredAppsChanged)
-    // Category name to a list of AppItem values.
-    Q_PROPERTY(
-        QVariantMap groupedAppsByCategory READ groupedAppsByCategoryMap NOTIFY groupedAppsByCategoryChanged)
     Q_PROPERTY(
         bool isHiddenUnlocked READ isHiddenUnlocked WRITE setHiddenUnlocked NOTIFY isHiddenUnlockedChanged)
     Q_PROPERTY(bool isSecurityPasswordSet READ isSecurityPasswordSet NOTIFY securityChanged)
@@ -76,8 +67,6 @@ class BrimlarkViewModel : public QObject
     Q_PROPERTY(bool isPasswordBusy READ isPasswordBusy NOTIFY isPasswordBusyChanged)
     // The catalog's all-applications order, as its stored text.
     Q_PROPERTY(QString allAppsSortOption READ allAppsSortOptionText NOTIFY allAppsSortOptionChanged)
-    // The unified grid's cards as GridItemIdentifier texts.
-    Q_PROPERTY(QStringList unifiedGridItems READ unifiedGridItemTexts NOTIFY changed)
 
 public:
     using Completion = std::function<void(bool success, std::optional<QString> message)>;
@@ -221,22 +210,12 @@ public:
     Q_INVOKABLE void disableSecurityWithTouchID();
 
     // QML adapters.
-    QVariant selectionVariant() const;
-    void setSelectionVariant(const QVariant &value);
     int selectionKind() const;
     QString selectionTitle() const;
     QVariant folderForPickerVariant() const;
     void setFolderForPickerVariant(const QVariant &value);
-    QVariant draggedAppVariant() const;
-    void setDraggedAppVariant(const QVariant &value);
     QVariant appToUninstallVariant() const;
     void setAppToUninstallVariant(const QVariant &value);
-    QVariantList filteredAppList() const;
-    QVariantMap groupedAppsByCategoryMap() const;
-    QStringList unifiedGridItemTexts() const;
-    Q_INVOKABLE QVariantList appsNotInFolderList(const brimlark::AppFolder &folder) const;
-    Q_INVOKABLE void reorderFoldersFromList(const QList<int> &source, int destination);
-    Q_INVOKABLE void reorderUnifiedItemsFromList(const QList<int> &source, int destination);
 
 signals:
     void selectionChanged();

@@ -270,8 +270,8 @@ TEST_F(ViewModelTest, EachOperationIsOneChangeAndOneRefilter)
                 finder.publishScan(apps, generation);
             } },
         { "folder edit", 1, [&] { v.addAppToFolder(byName(QStringLiteral("Bravo")), box); } },
-        { "folder reorder", 1, [&] { v.reorderFoldersFromList({ 0 }, 1); } },
-        { "grid reorder", 1, [&] { v.reorderUnifiedItemsFromList({ 0 }, 2); } },
+        { "folder reorder", 1, [&] { v.reorderFolders({ 0 }, 1); } },
+        { "grid reorder", 1, [&] { v.reorderUnifiedItems({ 0 }, 2); } },
         { "keystroke", 0, [&] { v.setSearchQuery(QStringLiteral("a")); } },
         { "second keystroke", 0, [&] { v.setSearchQuery(QStringLiteral("al")); } },
         { "cleared search", 0, [&] { v.setSearchQuery(QString()); } },
@@ -405,29 +405,21 @@ TEST_F(ViewModelTest, PropertyAdaptersMirrorTheState)
     const AppFolder folder = makeFolder(QStringLiteral("Tools"), { byName(QStringLiteral("Echo")) });
     auto &v = makeVm();
 
-    v.setProperty("selection", QVariant::fromValue(SidebarSelection::ofFolder(folder)));
-    EXPECT_EQ(v.selection(), SidebarSelection::ofFolder(folder));
+    v.selectFolder(folder);
     EXPECT_EQ(v.property("selectionTitle").toString(), QStringLiteral("Tools"));
     EXPECT_EQ(v.property("selectionKind").toInt(), int(Kind::folder));
-    const QVariantList shown = v.property("filteredApps").toList();
-    ASSERT_EQ(shown.size(), 1);
-    EXPECT_EQ(shown[0].value<AppItem>(), byName(QStringLiteral("Echo")));
-
-    v.setProperty("selection", QVariant());
-    EXPECT_FALSE(v.selection().has_value());
+    v.clearSelection();
     EXPECT_EQ(v.property("selectionKind").toInt(), -1);
 
-    v.setProperty("draggedApp", QVariant::fromValue(byName(QStringLiteral("Alpha"))));
-    EXPECT_EQ(v.draggedApp(), byName(QStringLiteral("Alpha")));
-    v.setProperty("draggedApp", QVariant());
-    EXPECT_FALSE(v.draggedApp().has_value());
+    v.setProperty("folderForPicker", QVariant::fromValue(folder));
+    EXPECT_EQ(v.folderForPicker(), folder);
+    v.setProperty("folderForPicker", QVariant());
+    EXPECT_FALSE(v.folderForPicker().has_value());
+    v.setProperty("appToUninstall", QVariant::fromValue(byName(QStringLiteral("Alpha"))));
+    EXPECT_EQ(v.appToUninstall(), byName(QStringLiteral("Alpha")));
 
     v.setProperty("searchQuery", QStringLiteral("ech"));
     EXPECT_THAT(names(v.filteredApps()), ElementsAre("Echo"));
-    const QVariantMap grouped = v.property("groupedAppsByCategory").toMap();
-    EXPECT_EQ(grouped.keys(), QStringList { QStringLiteral("Productivity") });
-    EXPECT_EQ(v.property("unifiedGridItems").toStringList().front(),
-        GridItemIdentifier::folder(folder.id).stringRepresentation());
 }
 
 // ---- filtering and grouping
