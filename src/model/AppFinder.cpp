@@ -392,9 +392,12 @@ void AppFinder::setFolderIcon(const AppFolder &folder, const QString &icon)
     }
 }
 
-void AppFinder::saveFolders()
+void AppFinder::updateFolder(const QUuid &id, const QString &name, const QString &icon, const QString &color)
 {
-    m_folders.save();
+    Operation operation(*this);
+    if (m_folders.update(id, name, icon, color)) {
+        touch(Folders);
+    }
 }
 
 // ---- unified grid order

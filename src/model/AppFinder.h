@@ -110,7 +110,8 @@ public:
     // The main thread's name collation, which the catalog's orders follow.
     const NameComparison &collation() const { return m_collation; }
 
-    // Replaces the folder list as it stands (published); the caller saves.
+    // Replaces the folder list as it stands (published) without saving it;
+    // tests set up stored states with it. Every folder edit saves itself.
     void setFolders(QList<AppFolder> folders);
     // The recently used files, as discovery found them.
     void setRecentFiles(QList<FileItem> files);
@@ -155,7 +156,8 @@ public:
     QList<AppFolder> getRootFolders() const;
     void setFolderColor(const AppFolder &folder, const QString &color);
     void setFolderIcon(const AppFolder &folder, const QString &icon);
-    void saveFolders();
+    // Name, icon and colour at once: one change and one save.
+    void updateFolder(const QUuid &id, const QString &name, const QString &icon, const QString &color);
 
     // Unified grid order (per workspace, read from the defaults at each call).
     QList<GridItemIdentifier> getUnifiedGridOrder() const;

@@ -167,6 +167,19 @@ bool CatalogFolders::setIcon(const QUuid &id, const QString &icon)
     return true;
 }
 
+bool CatalogFolders::update(const QUuid &id, const QString &name, const QString &icon, const QString &color)
+{
+    AppFolder *folder = findMutable(id);
+    if (!folder || (folder->name == name && folder->icon == icon && folder->color == color)) {
+        return false;
+    }
+    folder->name = name;
+    folder->icon = icon;
+    folder->color = color;
+    save();
+    return true;
+}
+
 bool CatalogFolders::addApp(const QUuid &id, const QString &urlText)
 {
     AppFolder *folder = findMutable(id);

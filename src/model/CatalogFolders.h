@@ -51,6 +51,9 @@ public:
     bool togglePin(const QUuid &id);
     bool setColor(const QUuid &id, const QString &color);
     bool setIcon(const QUuid &id, const QString &icon);
+    // An edit sheet's whole change, saved once; false when the folder is
+    // unknown or already reads so (nothing is saved then).
+    bool update(const QUuid &id, const QString &name, const QString &icon, const QString &color);
     // Adding a member the folder already holds changes nothing.
     bool addApp(const QUuid &id, const QString &urlText);
     bool removeApp(const QUuid &id, const QString &urlText);

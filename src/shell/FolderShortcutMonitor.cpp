@@ -2,6 +2,7 @@
 
 #include "platform/KeyDownMonitor.h"
 #include "state/BrimlarkViewModel.h"
+#include "state/FolderShortcut.h"
 
 #include <QPointer>
 
@@ -9,7 +10,8 @@ namespace brimlark {
 
 void installFolderShortcutMonitor(BrimlarkViewModel &viewModel)
 {
-    QPointer<BrimlarkViewModel> self(&viewModel);
+    // The shortcut goes with the view model.
+    QPointer<FolderShortcut> self(new FolderShortcut(viewModel, &viewModel));
     KeyDownMonitor::install({ [self](const KeyDownEvent &e) { return self && self->claimsKeyDown(e); },
         [self](const KeyDownEvent &e) { return self && self->handleKeyDown(e); } });
 }

@@ -276,10 +276,8 @@ bool SidebarController::saveRenameFolder()
     if (!m_folderToRename || m_renameFolderName.isEmpty() || !m_viewModel) {
         return false;
     }
-    const AppFolder folder = *m_folderToRename;
-    m_viewModel->renameFolder(folder, m_renameFolderName);
-    m_viewModel->setFolderColor(folder, m_selectedFolderColor);
-    m_viewModel->setFolderIcon(folder, m_selectedFolderIcon);
+    m_viewModel->updateFolder(
+        m_folderToRename->id, m_renameFolderName, m_selectedFolderIcon, m_selectedFolderColor);
     cancelRenameFolder();
     return true;
 }

@@ -3,7 +3,6 @@
 #include "platform/ApplicationLauncher.h"
 #include "platform/Biometrics.h"
 #include "platform/Defaults.h"
-#include "platform/KeyDownEvent.h"
 #include "platform/NameComparison.h"
 #include "platform/Scheduler.h"
 #include "state/AnalyticsReporter.h"
@@ -16,6 +15,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <utility>
 
 namespace brimlark {
 
@@ -45,22 +45,34 @@ template <typename T> std::optional<T> variantToOptional(const QVariant &value)
     return std::nullopt;
 }
 
-QVariantList toVariantList(const QList<AppItem> &apps)
-{
-    QVariantList out;
-    out.reserve(apps.size());
-    for (const auto &app : apps) {
-        out << QVariant::fromValue(app);
-    }
-    return out;
-}
-
-std::set<int> toSet(const QList<int> &list)
-{
-    return std::set<int>(list.begin(), list.end());
-}
-
 } // namespace
+
+// Brackets one operation of the view model: nested operations (a catalog
+// change caused by a hide, the selection that follows it) join the outer
+// one, which refilters once and announces what they touched.
+class BrimlarkViewModel::Operation
+{
+public:
+    explicit Operation(BrimlarkViewModel &viewModel)
+        : m_viewModel(viewModel)
+    {
+        ++m_viewModel.m_operationDepth;
+    }
+    ~Operation()
+    {
+        if (m_viewModel.m_operationDepth == 1 && (m_viewModel.m_touched & Refilter)) {
+            m_viewModel.publishFilteredApps(m_viewModel.filter());
+        }
+        if (--m_viewModel.m_operationDepth == 0) {
+            m_viewModel.announce();
+        }
+    }
+    Operation(const Operation &) = delete;
+    Operation &operator=(const Operation &) = delete;
+
+private:
+    BrimlarkViewModel &m_viewModel;
+};
 
 BrimlarkViewModel::BrimlarkViewModel(AppFinder &appFinder, Services services, QObject *parent)
     : QObject(parent)
@@ -111,26 +123,53 @@ BrimlarkViewModel::~BrimlarkViewModel()
     m_passwordPool->waitForDone();
 }
 
+void BrimlarkViewModel::announce()
+{
+    const unsigned touched = std::exchange(m_touched, 0u);
+    if (touched == 0) {
+        return;
+    }
+    const std::pair<Part, void (BrimlarkViewModel::*)()> notifications[] = {
+        { Selection, &BrimlarkViewModel::selectionChanged },
+        { SearchQuery, &BrimlarkViewModel::searchQueryChanged },
+        { SearchFocusTrigger, &BrimlarkViewModel::searchFocusTriggerChanged },
+        { ShowingAppPicker, &BrimlarkViewModel::showingAppPickerChanged },
+        { FolderForPicker, &BrimlarkViewModel::folderForPickerChanged },
+        { DraggedApp, &BrimlarkViewModel::draggedAppChanged },
+        { AppToUninstall, &BrimlarkViewModel::appToUninstallChanged },
+        { HiddenUnlocked, &BrimlarkViewModel::isHiddenUnlockedChanged },
+        { Security, &BrimlarkViewModel::securityChanged },
+        { PasswordBusy, &BrimlarkViewModel::isPasswordBusyChanged },
+        { FilteredApps, &BrimlarkViewModel::filteredAppsChanged },
+        { GroupedApps, &BrimlarkViewModel::groupedAppsByCategoryChanged },
+        { Refilter, &BrimlarkViewModel::refiltered },
+    };
+    for (const auto &[part, signal] : notifications) {
+        if (touched & part) {
+            (this->*signal)();
+        }
+    }
+    emit changed();
+}
+
 // ---- published state
 
 void BrimlarkViewModel::setSelection(const std::optional<SidebarSelection> &selection)
 {
+    Operation operation(*this);
     m_selection = selection;
-    emit selectionChanged();
-    emit changed();
+    touch(Selection | Refilter);
     // Leaving the hidden section always locks it again.
     if (!m_selection || !m_selection->is(SidebarSelection::Kind::hidden)) {
         setHiddenUnlocked(false);
     }
-    updateFilteredApps();
 }
 
 void BrimlarkViewModel::setSearchQuery(const QString &query)
 {
+    Operation operation(*this);
     m_searchQuery = query;
-    emit searchQueryChanged();
-    emit changed();
-    updateFilteredApps();
+    touch(SearchQuery | Refilter);
     reportSearchLater(query);
 }
 
@@ -156,9 +195,9 @@ void BrimlarkViewModel::setSearchFocusTrigger(bool value)
     if (m_searchFocusTrigger == value) {
         return;
     }
+    Operation operation(*this);
     m_searchFocusTrigger = value;
-    emit searchFocusTriggerChanged();
-    emit changed();
+    touch(SearchFocusTrigger);
 }
 
 void BrimlarkViewModel::setShowingAppPicker(bool value)
@@ -166,30 +205,30 @@ void BrimlarkViewModel::setShowingAppPicker(bool value)
     if (m_showingAppPicker == value) {
         return;
     }
+    Operation operation(*this);
     m_showingAppPicker = value;
-    emit showingAppPickerChanged();
-    emit changed();
+    touch(ShowingAppPicker);
 }
 
 void BrimlarkViewModel::setFolderForPicker(const std::optional<AppFolder> &folder)
 {
+    Operation operation(*this);
     m_folderForPicker = folder;
-    emit folderForPickerChanged();
-    emit changed();
+    touch(FolderForPicker);
 }
 
 void BrimlarkViewModel::setDraggedApp(const std::optional<AppItem> &app)
 {
+    Operation operation(*this);
     m_draggedApp = app;
-    emit draggedAppChanged();
-    emit changed();
+    touch(DraggedApp);
 }
 
 void BrimlarkViewModel::setAppToUninstall(const std::optional<AppItem> &app)
 {
+    Operation operation(*this);
     m_appToUninstall = app;
-    emit appToUninstallChanged();
-    emit changed();
+    touch(AppToUninstall);
 }
 
 void BrimlarkViewModel::setHiddenUnlocked(bool unlocked)
@@ -201,9 +240,9 @@ void BrimlarkViewModel::setHiddenUnlocked(bool unlocked)
     if (m_isHiddenUnlocked == unlocked) {
         return;
     }
+    Operation operation(*this);
     m_isHiddenUnlocked = unlocked;
-    emit isHiddenUnlockedChanged();
-    emit changed();
+    touch(HiddenUnlocked);
 }
 
 AppSortOption BrimlarkViewModel::allAppsSortOption() const
@@ -223,16 +262,16 @@ QString BrimlarkViewModel::allAppsSortOptionText() const
 
 void BrimlarkViewModel::onCatalogChanged()
 {
+    // Joins the operation that caused it, if any.
     updateFilteredApps();
-    emit changed();
 }
 
 // ---- filtering and grouping
 
 void BrimlarkViewModel::updateFilteredApps()
 {
-    publishFilteredApps(filter());
-    emit refiltered();
+    Operation operation(*this);
+    touch(Refilter);
 }
 
 QList<AppItem> BrimlarkViewModel::filter() const
@@ -321,16 +360,12 @@ void BrimlarkViewModel::publishFilteredApps(QList<AppItem> result)
         return;
     }
     m_filteredApps = std::move(result);
-    emit filteredAppsChanged();
-    emit changed();
-
     QHash<QString, QList<AppItem>> grouped;
     for (const auto &app : std::as_const(m_filteredApps)) {
         grouped[app.category()] << app;
     }
     m_groupedAppsByCategory = std::move(grouped);
-    emit groupedAppsByCategoryChanged();
-    emit changed();
+    touch(FilteredApps | GroupedApps);
 }
 
 QList<GridItemIdentifier> BrimlarkViewModel::unifiedGridItems() const
@@ -428,6 +463,7 @@ void BrimlarkViewModel::clearSelection()
 
 bool BrimlarkViewModel::launchApp(const AppItem &app)
 {
+    Operation operation(*this);
     const bool opened = m_workspace.openApplication(app.id());
     if (!opened) {
         // A launch that never started is neither a recent application nor a
@@ -450,41 +486,39 @@ void BrimlarkViewModel::toggleFavorite(const AppItem &app)
 
 void BrimlarkViewModel::hideAppGlobally(const AppItem &app)
 {
+    Operation operation(*this);
     m_appFinder.hideApp(app);
     // Without a lock the user is taken to the hidden section to set one up.
     if (!isSecurityPasswordSet()) {
         setSelection(SidebarSelection(SidebarSelection::Kind::hidden));
     }
-    emit changed();
 }
 
 void BrimlarkViewModel::unhideAppGlobally(const AppItem &app)
 {
+    Operation operation(*this);
     m_appFinder.unhideApp(app);
-    emit changed();
 }
 
 void BrimlarkViewModel::hideFolderGlobally(const AppFolder &folder)
 {
+    Operation operation(*this);
     m_appFinder.hideFolder(folder);
     if (!isSecurityPasswordSet()) {
         setSelection(SidebarSelection(SidebarSelection::Kind::hidden));
     }
-    emit changed();
 }
 
 void BrimlarkViewModel::unhideFolderGlobally(const AppFolder &folder)
 {
+    Operation operation(*this);
     m_appFinder.unhideFolder(folder);
-    emit changed();
 }
 
 void BrimlarkViewModel::deleteFolder(const AppFolder &folder)
 {
-    QList<AppFolder> folders = m_appFinder.folders();
-    folders.removeIf([&folder](const AppFolder &f) { return f.id == folder.id; });
-    m_appFinder.setFolders(std::move(folders));
-    m_appFinder.saveFolders();
+    Operation operation(*this);
+    m_appFinder.deleteFolder(folder);
     if (m_selection && m_selection->is(SidebarSelection::Kind::folder)
         && m_selection->folder().id == folder.id) {
         setSelection(SidebarSelection(SidebarSelection::Kind::allApps));
@@ -514,6 +548,12 @@ void BrimlarkViewModel::setFolderColor(const AppFolder &folder, const QString &c
 void BrimlarkViewModel::setFolderIcon(const AppFolder &folder, const QString &icon)
 {
     m_appFinder.setFolderIcon(folder, icon);
+}
+
+void BrimlarkViewModel::updateFolder(
+    const QUuid &id, const QString &name, const QString &icon, const QString &color)
+{
+    m_appFinder.updateFolder(id, name, icon, color);
 }
 
 void BrimlarkViewModel::addAppToFolder(const AppItem &app, const AppFolder &folder)
@@ -557,73 +597,6 @@ void BrimlarkViewModel::moveFolderApp(const AppItem &app, const AppItem &target,
     m_appFinder.reorderAppsInFolder(*current, { move->from }, move->destination);
 }
 
-QList<AppFolder> BrimlarkViewModel::foldersForShortcut(const QString &letter) const
-{
-    QList<AppFolder> matches;
-    if (letter.isEmpty()) {
-        return matches;
-    }
-    for (const auto &folder : m_appFinder.getRootFolders()) {
-        if (folder.name.toLower().startsWith(letter)) {
-            matches << folder;
-        }
-    }
-    return matches;
-}
-
-bool BrimlarkViewModel::handleFolderShortcut(const QString &letter)
-{
-    const QList<AppFolder> matches = foldersForShortcut(letter);
-    if (matches.isEmpty()) {
-        return false;
-    }
-    qsizetype next = 0;
-    if (m_selection && m_selection->is(SidebarSelection::Kind::folder)) {
-        const QUuid current = m_selection->folder().id;
-        for (qsizetype i = 0; i < matches.size(); ++i) {
-            if (matches[i].id == current) {
-                next = (i + 1) % matches.size();
-                break;
-            }
-        }
-    }
-    setSelection(SidebarSelection::ofFolder(matches[next]));
-    return true;
-}
-
-std::optional<QString> BrimlarkViewModel::folderShortcutLetter(const KeyDownEvent &event)
-{
-    if ((event.modifierFlags & KeyModifier::deviceIndependentMask) != KeyModifier::command) {
-        return std::nullopt;
-    }
-    if (event.charactersIgnoringModifiers.size() != 1) {
-        return std::nullopt;
-    }
-    const QString letter = event.charactersIgnoringModifiers.toLower();
-    const QChar c = letter.front();
-    // Command+K belongs to the search command.
-    if (c < u'a' || c > u'z' || c == u'k') {
-        return std::nullopt;
-    }
-    // Select all, copy, paste, cut and undo stay with the text field.
-    if (event.textInputHasFocus && QStringView(u"acvxz").contains(c)) {
-        return std::nullopt;
-    }
-    return letter;
-}
-
-bool BrimlarkViewModel::claimsKeyDown(const KeyDownEvent &event) const
-{
-    const auto letter = folderShortcutLetter(event);
-    return letter && !foldersForShortcut(*letter).isEmpty();
-}
-
-bool BrimlarkViewModel::handleKeyDown(const KeyDownEvent &event)
-{
-    const auto letter = folderShortcutLetter(event);
-    return letter && handleFolderShortcut(*letter);
-}
-
 // ---- hidden-items lock
 
 bool BrimlarkViewModel::isSecurityPasswordSet() const
@@ -646,9 +619,9 @@ void BrimlarkViewModel::setPasswordBusy(bool busy)
     if (m_isPasswordBusy == busy) {
         return;
     }
+    Operation operation(*this);
     m_isPasswordBusy = busy;
-    emit isPasswordBusyChanged();
-    emit changed();
+    touch(PasswordBusy);
 }
 
 bool BrimlarkViewModel::checkPassword(const QString &password, CheckCompletion completion)
@@ -662,11 +635,14 @@ bool BrimlarkViewModel::checkPassword(const QString &password, CheckCompletion c
     QtConcurrent::run(m_passwordPool, [stored, password] {
         return HiddenItemsPassword::matchesValue(stored, password);
     }).then(this, [this, epoch, completion](bool matched) {
-        setPasswordBusy(false);
-        // Locked again, or the password changed, while the check ran.
-        matched = matched && epoch == m_passwordEpoch;
-        if (matched) {
-            setHiddenUnlocked(true);
+        {
+            Operation operation(*this);
+            setPasswordBusy(false);
+            // Locked again, or the password changed, while the check ran.
+            matched = matched && epoch == m_passwordEpoch;
+            if (matched) {
+                setHiddenUnlocked(true);
+            }
         }
         if (completion) {
             completion(matched);
@@ -690,7 +666,6 @@ void BrimlarkViewModel::tryTouchID()
                 }
                 if (success) {
                     self->setHiddenUnlocked(true);
-                    emit self->changed();
                 }
                 emit self->windowActivationRequested();
             },
@@ -705,13 +680,17 @@ void BrimlarkViewModel::storeNewPassword(const QString &password, bool useTouchI
     QtConcurrent::run(m_passwordPool, [password, limits] {
         return PasswordHashing::hash(password, limits);
     }).then(this, [this, useTouchID, completion](std::optional<std::string> hash) {
-        setPasswordBusy(false);
-        const bool ok = hash && m_password->storeHash(*hash);
-        if (ok) {
-            endPasswordEpoch();
-            m_password->setUseTouchID(useTouchID);
-            setHiddenUnlocked(true);
-            announceSecurityChange();
+        bool ok = false;
+        {
+            Operation operation(*this);
+            setPasswordBusy(false);
+            ok = hash && m_password->storeHash(*hash);
+            if (ok) {
+                endPasswordEpoch();
+                m_password->setUseTouchID(useTouchID);
+                setHiddenUnlocked(true);
+                announceSecurityChange();
+            }
         }
         if (completion) {
             completion(ok, ok ? std::nullopt : std::optional<QString>(passwordNotSaved));
@@ -721,8 +700,8 @@ void BrimlarkViewModel::storeNewPassword(const QString &password, bool useTouchI
 
 void BrimlarkViewModel::announceSecurityChange()
 {
-    emit securityChanged();
-    emit changed();
+    Operation operation(*this);
+    touch(Security);
 }
 
 bool BrimlarkViewModel::setSecurityPassword(const QString &password, bool useTouchID, Completion completion)
@@ -839,6 +818,7 @@ void BrimlarkViewModel::disableSecurityWithTouchID(Completion completion)
 
 void BrimlarkViewModel::disableSecurity()
 {
+    Operation operation(*this);
     endPasswordEpoch();
     m_password->remove();
     m_password->setUseTouchID(false);
@@ -883,16 +863,6 @@ void BrimlarkViewModel::disableSecurityWithTouchID()
 
 // ---- QML adapters
 
-QVariant BrimlarkViewModel::selectionVariant() const
-{
-    return optionalToVariant(m_selection);
-}
-
-void BrimlarkViewModel::setSelectionVariant(const QVariant &value)
-{
-    setSelection(variantToOptional<SidebarSelection>(value));
-}
-
 int BrimlarkViewModel::selectionKind() const
 {
     return m_selection ? int(m_selection->kind()) : -1;
@@ -913,16 +883,6 @@ void BrimlarkViewModel::setFolderForPickerVariant(const QVariant &value)
     setFolderForPicker(variantToOptional<AppFolder>(value));
 }
 
-QVariant BrimlarkViewModel::draggedAppVariant() const
-{
-    return optionalToVariant(m_draggedApp);
-}
-
-void BrimlarkViewModel::setDraggedAppVariant(const QVariant &value)
-{
-    setDraggedApp(variantToOptional<AppItem>(value));
-}
-
 QVariant BrimlarkViewModel::appToUninstallVariant() const
 {
     return optionalToVariant(m_appToUninstall);
@@ -931,44 +891,6 @@ QVariant BrimlarkViewModel::appToUninstallVariant() const
 void BrimlarkViewModel::setAppToUninstallVariant(const QVariant &value)
 {
     setAppToUninstall(variantToOptional<AppItem>(value));
-}
-
-QVariantList BrimlarkViewModel::filteredAppList() const
-{
-    return toVariantList(m_filteredApps);
-}
-
-QVariantMap BrimlarkViewModel::groupedAppsByCategoryMap() const
-{
-    QVariantMap out;
-    for (auto it = m_groupedAppsByCategory.cbegin(); it != m_groupedAppsByCategory.cend(); ++it) {
-        out.insert(it.key(), toVariantList(it.value()));
-    }
-    return out;
-}
-
-QStringList BrimlarkViewModel::unifiedGridItemTexts() const
-{
-    QStringList out;
-    for (const auto &item : unifiedGridItems()) {
-        out << item.stringRepresentation();
-    }
-    return out;
-}
-
-QVariantList BrimlarkViewModel::appsNotInFolderList(const AppFolder &folder) const
-{
-    return toVariantList(appsNotInFolder(folder));
-}
-
-void BrimlarkViewModel::reorderFoldersFromList(const QList<int> &source, int destination)
-{
-    reorderFolders(toSet(source), destination);
-}
-
-void BrimlarkViewModel::reorderUnifiedItemsFromList(const QList<int> &source, int destination)
-{
-    reorderUnifiedItems(toSet(source), destination);
 }
 
 } // namespace brimlark

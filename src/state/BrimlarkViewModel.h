@@ -30,21 +30,20 @@ class Defaults;
 class HiddenItemsPassword;
 class NotificationCenter;
 class Scheduler;
-struct KeyDownEvent;
 
 // The launcher window's one central state: the selection, the search text,
 // the applications the grid shows, shared presentation state and the unlock
 // state of the hidden items. It filters the catalog for the views, launches
 // applications, edits folders and guards the hidden items.
 //
-// Every property's NOTIFY signal goes out after the new value is stored,
-// followed by changed(); the catalog's changes are refiltered and passed on
-// as changed() too. Main thread only.
+// Each public operation is one change, as in the catalog: once it has stored
+// everything (and refiltered once, if it needs to), the NOTIFY signal of each
+// property it touched goes out once, then refiltered(), then changed() once.
+// A catalog operation is refiltered and passed on as one changed() too, and
+// joins the view model's operation that caused it. Main thread only.
 class BrimlarkViewModel : public QObject
 {
     Q_OBJECT
-    // A SidebarSelection, or null for no selection.
-    Q_PROPERTY(QVariant selection READ selectionVariant WRITE setSelectionVariant NOTIFY selectionChanged)
     // SidebarSelection::Kind as an int, -1 for no selection.
     Q_PROPERTY(int selectionKind READ selectionKind NOTIFY selectionChanged)
     Q_PROPERTY(QString selectionTitle READ selectionTitle NOTIFY selectionChanged)
@@ -57,15 +56,8 @@ class BrimlarkViewModel : public QObject
     Q_PROPERTY(QVariant folderForPicker READ folderForPickerVariant WRITE setFolderForPickerVariant NOTIFY
             folderForPickerChanged)
     // An AppItem, or null.
-    Q_PROPERTY(QVariant draggedApp READ draggedAppVariant WRITE setDraggedAppVariant NOTIFY draggedAppChanged)
-    // An AppItem, or null.
     Q_PROPERTY(QVariant appToUninstall READ appToUninstallVariant WRITE setAppToUninstallVariant NOTIFY
             appToUninstallChanged)
-    // AppItem values in display order.
-    Q_PROPERTY(QVariantList filteredApps READ filteredAppList NOTIFY filteredAppsChanged)
-    // Category name to a list of AppItem values.
-    Q_PROPERTY(
-        QVariantMap groupedAppsByCategory READ groupedAppsByCategoryMap NOTIFY groupedAppsByCategoryChanged)
     Q_PROPERTY(
         bool isHiddenUnlocked READ isHiddenUnlocked WRITE setHiddenUnlocked NOTIFY isHiddenUnlockedChanged)
     Q_PROPERTY(bool isSecurityPasswordSet READ isSecurityPasswordSet NOTIFY securityChanged)
@@ -75,8 +67,6 @@ class BrimlarkViewModel : public QObject
     Q_PROPERTY(bool isPasswordBusy READ isPasswordBusy NOTIFY isPasswordBusyChanged)
     // The catalog's all-applications order, as its stored text.
     Q_PROPERTY(QString allAppsSortOption READ allAppsSortOptionText NOTIFY allAppsSortOptionChanged)
-    // The unified grid's cards as GridItemIdentifier texts.
-    Q_PROPERTY(QStringList unifiedGridItems READ unifiedGridItemTexts NOTIFY changed)
 
 public:
     using Completion = std::function<void(bool success, std::optional<QString> message)>;
@@ -187,6 +177,9 @@ public:
     Q_INVOKABLE void togglePinFolder(const brimlark::AppFolder &folder);
     Q_INVOKABLE void setFolderColor(const brimlark::AppFolder &folder, const QString &color);
     Q_INVOKABLE void setFolderIcon(const brimlark::AppFolder &folder, const QString &icon);
+    // An edit sheet's "Save": name, icon and colour as one operation.
+    Q_INVOKABLE void updateFolder(
+        const QUuid &id, const QString &name, const QString &icon, const QString &color);
     Q_INVOKABLE void addAppToFolder(const brimlark::AppItem &app, const brimlark::AppFolder &folder);
     Q_INVOKABLE void removeAppFromFolder(const brimlark::AppItem &app, const brimlark::AppFolder &folder);
     void reorderFolders(const std::set<int> &source, int destination);
@@ -194,18 +187,6 @@ public:
     void reorderAppsInFolder(const AppFolder &folder, const std::set<int> &source, int destination);
     Q_INVOKABLE void moveFolderApp(
         const brimlark::AppItem &app, const brimlark::AppItem &target, const brimlark::AppFolder &folder);
-    // Selects the next root folder whose name begins with the lower-case
-    // letter, cycling through the matches; false when there is none.
-    Q_INVOKABLE bool handleFolderShortcut(const QString &letter);
-
-    // The folder shortcut's rule for one key-down: the letter it stands for,
-    // if any. Command alone with one letter a–z other than "k"; the editing
-    // keys A, C, V, X and Z are left alone while a text field has the focus.
-    static std::optional<QString> folderShortcutLetter(const KeyDownEvent &event);
-    // Whether the key would select a folder (changes nothing).
-    bool claimsKeyDown(const KeyDownEvent &event) const;
-    // The key handler; true consumes the key.
-    bool handleKeyDown(const KeyDownEvent &event);
 
     // Hidden-items lock.
     bool isSecurityPasswordSet() const;
@@ -229,22 +210,12 @@ public:
     Q_INVOKABLE void disableSecurityWithTouchID();
 
     // QML adapters.
-    QVariant selectionVariant() const;
-    void setSelectionVariant(const QVariant &value);
     int selectionKind() const;
     QString selectionTitle() const;
     QVariant folderForPickerVariant() const;
     void setFolderForPickerVariant(const QVariant &value);
-    QVariant draggedAppVariant() const;
-    void setDraggedAppVariant(const QVariant &value);
     QVariant appToUninstallVariant() const;
     void setAppToUninstallVariant(const QVariant &value);
-    QVariantList filteredAppList() const;
-    QVariantMap groupedAppsByCategoryMap() const;
-    QStringList unifiedGridItemTexts() const;
-    Q_INVOKABLE QVariantList appsNotInFolderList(const brimlark::AppFolder &folder) const;
-    Q_INVOKABLE void reorderFoldersFromList(const QList<int> &source, int destination);
-    Q_INVOKABLE void reorderUnifiedItemsFromList(const QList<int> &source, int destination);
 
 signals:
     void selectionChanged();
@@ -278,11 +249,31 @@ signals:
     void securityDisableFinished(bool success, const QString &message);
 
 private:
+    // What an operation touched; announced when the outermost one ends.
+    enum Part : unsigned {
+        Selection = 1u << 0,
+        SearchQuery = 1u << 1,
+        SearchFocusTrigger = 1u << 2,
+        ShowingAppPicker = 1u << 3,
+        FolderForPicker = 1u << 4,
+        DraggedApp = 1u << 5,
+        AppToUninstall = 1u << 6,
+        HiddenUnlocked = 1u << 7,
+        Security = 1u << 8,
+        PasswordBusy = 1u << 9,
+        FilteredApps = 1u << 10,
+        GroupedApps = 1u << 11,
+        // The filter runs once more when the operation ends.
+        Refilter = 1u << 12,
+    };
+    class Operation;
+    void touch(unsigned parts) { m_touched |= parts; }
+    void announce();
+
     void onCatalogChanged();
     QList<AppItem> filter() const;
     void publishFilteredApps(QList<AppItem> result);
     void reportSearchLater(const QString &query);
-    QList<AppFolder> foldersForShortcut(const QString &letter) const;
     // Stores the password and the preference and unlocks; false when the
     // password could not be hashed (nothing is stored then).
     void storeNewPassword(const QString &password, bool useTouchID, Completion completion);
@@ -317,6 +308,9 @@ private:
     bool m_isHiddenUnlocked = false;
 
     std::optional<quint64> m_pendingSearchReport;
+
+    int m_operationDepth = 0;
+    unsigned m_touched = 0;
 };
 
 } // namespace brimlark

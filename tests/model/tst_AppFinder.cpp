@@ -521,6 +521,7 @@ TEST_F(AppFinderTest, OperationsOnAnUnknownFolderChangeNothing)
     finder->reorderAppsInFolder(stranger, { 0 }, 1);
     finder->setFolderColor(stranger, QStringLiteral("#000000"));
     finder->setFolderIcon(stranger, QStringLiteral("x"));
+    finder->updateFolder(stranger.id, QStringLiteral("x"), QStringLiteral("x"), QStringLiteral("#000000"));
     EXPECT_EQ(spy.count(), 0);
     EXPECT_EQ(defaults.data(wsKey(QStringLiteral("AppFolders")).toStdString()), before);
     EXPECT_EQ(folderNames(finder->folders()), QStringList { QStringLiteral("Only") });
@@ -643,7 +644,7 @@ TEST_F(AppFinderTest, UndecodableFoldersReadAsNoneAndAreKeptAsideBeforeTheNextSa
     EXPECT_EQ(std::string(aside->begin(), aside->end()), bad);
 }
 
-TEST_F(AppFinderTest, SetFoldersPublishesWithoutSavingUntilAsked)
+TEST_F(AppFinderTest, SetFoldersPublishesWithoutSavingUntilTheNextEdit)
 {
     storeFolders({ folder(QStringLiteral("One"), 0, now), folder(QStringLiteral("Two"), 1, now) });
     make();
@@ -654,8 +655,8 @@ TEST_F(AppFinderTest, SetFoldersPublishesWithoutSavingUntilAsked)
     finder->setFolders(list);
     EXPECT_EQ(spy.count(), 1);
     EXPECT_EQ(storedFolders().size(), 2);
-    finder->saveFolders();
-    EXPECT_EQ(folderNames(storedFolders()), QStringList { QStringLiteral("Two") });
+    finder->renameFolder(list.front(), QStringLiteral("Deux"));
+    EXPECT_EQ(folderNames(storedFolders()), QStringList { QStringLiteral("Deux") });
 }
 
 // ---- unified grid order

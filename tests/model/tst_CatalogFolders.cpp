@@ -60,6 +60,7 @@ TEST(CatalogFolders, EditsFindTheFolderByIdAndAnUnknownIdChangesNothing)
     EXPECT_FALSE(f.folders.togglePin(stranger));
     EXPECT_FALSE(f.folders.addApp(stranger, QStringLiteral("file:///A.app/")));
     EXPECT_FALSE(f.folders.reorderApps(stranger, { 0 }, 1));
+    EXPECT_FALSE(f.folders.update(stranger, QStringLiteral("x"), QStringLiteral("x"), QStringLiteral("x")));
     EXPECT_EQ(
         f.defaults.data(f.workspaces.perWorkspaceKey(CatalogFolders::foldersBase).toStdString()), before);
 

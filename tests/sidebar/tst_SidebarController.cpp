@@ -2,8 +2,12 @@
 #include "sidebar/SidebarController.h"
 
 #include <QSignalSpy>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
 
 using namespace brimlark;
 
@@ -111,6 +115,91 @@ TEST(SidebarController, folderSheetsFollowTheEmptyNameAndResetRules)
     EXPECT_FALSE(s.controller.folderToRename().isValid());
     // Only "Create Folder" resets the shared icon and colour.
     EXPECT_EQ(s.controller.property("selectedFolderIcon"), u"star"_qs);
+}
+
+namespace {
+
+// The records in the settings journals of a folder: a header, then per
+// record its payload size, a checksum and the payload.
+int journalRecords(const QString &folder)
+{
+    int records = 0;
+    for (const auto &entry : std::filesystem::directory_iterator(folder.toStdString())) {
+        if (entry.path().filename().string().find(".journal-") == std::string::npos) {
+            continue;
+        }
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        for (std::size_t at = 8; at + 8 <= bytes.size(); ++records) {
+            std::uint32_t size = 0;
+            for (int i = 3; i >= 0; --i) {
+                size = (size << 8) | std::uint8_t(bytes[at + std::size_t(i)]);
+            }
+            at += 8 + size;
+        }
+    }
+    return records;
+}
+
+} // namespace
+
+TEST(SidebarController, editFolderSaveIsOneChangeOneRefilterAndOneRecord)
+{
+    QTemporaryDir dir;
+    Defaults defaults(std::filesystem::path(dir.path().toStdString()) / "standard.plist");
+    NotificationCenter center;
+    WorkspaceManager workspaces(defaults, center);
+    AppFinder finder(defaults, workspaces, center);
+    AppWorkspace workspace;
+    UnavailableBiometrics biometrics;
+    ManualScheduler scheduler;
+    BrimlarkViewModel::Services services;
+    services.defaults = &defaults;
+    services.workspace = &workspace;
+    services.biometrics = &biometrics;
+    services.scheduler = &scheduler;
+    services.passwordLimits = PasswordHashing::Limits::minimum();
+    BrimlarkViewModel vm(finder, services);
+    SidebarController controller;
+    controller.setViewModel(&vm);
+    const QUuid id = finder.createFolder(u"Work"_qs, u"folder"_qs, u"#336699"_qs);
+
+    const struct
+    {
+        QString name, icon, color;
+        int changes;
+    } saves[] = {
+        { u"Play"_qs, u"star"_qs, u"#34C759"_qs, 1 },
+        { u"Play"_qs, u"star"_qs, u"#FF3B30"_qs, 1 },
+        { u"Rest"_qs, u"star"_qs, u"#FF3B30"_qs, 1 },
+        // Saved as it was: nothing to store or announce.
+        { u"Rest"_qs, u"star"_qs, u"#FF3B30"_qs, 0 },
+    };
+    QSignalSpy changes(&vm, &BrimlarkViewModel::changed);
+    QSignalSpy refilters(&vm, &BrimlarkViewModel::refiltered);
+    for (const auto &save : saves) {
+        controller.triggerMenu(u"rename"_qs, QVariant::fromValue(*finder.folder(id)));
+        controller.renameSheetAppeared();
+        controller.setProperty("renameFolderName", save.name);
+        controller.setProperty("selectedFolderIcon", save.icon);
+        controller.setProperty("selectedFolderColor", save.color);
+        const int recordsBefore = journalRecords(dir.path());
+        changes.clear();
+        refilters.clear();
+        ASSERT_TRUE(controller.saveRenameFolder());
+        EXPECT_EQ(changes.count(), save.changes) << save.name.toStdString();
+        EXPECT_EQ(refilters.count(), save.changes) << save.name.toStdString();
+        EXPECT_EQ(journalRecords(dir.path()) - recordsBefore, save.changes) << save.name.toStdString();
+        const AppFolder saved = *finder.folder(id);
+        EXPECT_EQ(saved.name, save.name);
+        EXPECT_EQ(saved.icon, save.icon);
+        EXPECT_EQ(saved.color, save.color);
+    }
+    // What was saved is what the next start reads.
+    AppFinder again(defaults, workspaces, center);
+    ASSERT_TRUE(again.folder(id));
+    EXPECT_EQ(again.folder(id)->name, u"Rest"_qs);
+    EXPECT_EQ(again.folder(id)->color, u"#FF3B30"_qs);
 }
 
 TEST(SidebarController, pickerOfAVanishedFolderCloses)

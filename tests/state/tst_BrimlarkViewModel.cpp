@@ -6,7 +6,6 @@
 #include "platform/Biometrics.h"
 #include "platform/BundleUrl.h"
 #include "platform/Defaults.h"
-#include "platform/KeyDownEvent.h"
 #include "platform/NotificationCenter.h"
 #include "state/AnalyticsReporter.h"
 #include "state/HiddenItemsPassword.h"
@@ -214,10 +213,6 @@ protected:
         EXPECT_TRUE(test::waitUntil([&outcome] { return outcome.calls == 1; }));
         return outcome;
     }
-    KeyDownEvent commandKey(const QString &letter, quint32 extra = 0, bool textFocus = false)
-    {
-        return { KeyModifier::command | extra, letter, textFocus };
-    }
 
     test::TemporaryRoots roots;
     Defaults defaults;
@@ -247,38 +242,62 @@ TEST_F(ViewModelTest, ConstructionFollowsTheCatalog)
     EXPECT_THAT(names(v.filteredApps()), ElementsAre("Alpha", "Bravo", "Charlie", "Echo", "Foxtrot"));
 }
 
-TEST_F(ViewModelTest, EachCatalogOperationIsOneChangeAndOneRefilter)
+TEST_F(ViewModelTest, EachOperationIsOneChangeAndOneRefilter)
 {
     standardCatalog();
     const AppFolder box = makeFolder(QStringLiteral("Box"), { byName(QStringLiteral("Alpha")) });
     auto &v = makeVm();
-    QSignalSpy changes(&finder, &AppFinder::changed);
+    QSignalSpy catalogChanges(&finder, &AppFinder::changed);
+    QSignalSpy changes(&v, &BrimlarkViewModel::changed);
     QSignalSpy refilters(&v, &BrimlarkViewModel::refiltered);
+    const auto clear = [&] {
+        catalogChanges.clear();
+        changes.clear();
+        refilters.clear();
+    };
     const struct
     {
         const char *what;
+        // Whether the catalog itself changes.
+        int catalogChanges;
         std::function<void()> act;
     } operations[] = {
-        { "publish",
+        { "publish", 1,
             [&] {
                 const QList<AppItem> apps = finder.apps() + QList<AppItem> { app(QStringLiteral("Golf")) };
                 const quint64 generation = finder.beginScan();
-                changes.clear();
-                refilters.clear();
+                clear();
                 finder.publishScan(apps, generation);
             } },
-        { "folder edit", [&] { v.addAppToFolder(byName(QStringLiteral("Bravo")), box); } },
-        { "folder reorder", [&] { v.reorderFoldersFromList({ 0 }, 1); } },
-        { "grid reorder", [&] { v.reorderUnifiedItemsFromList({ 0 }, 2); } },
-        { "show", [&] { v.unhideAppGlobally(byName(QStringLiteral("Delta"))); } },
+        { "folder edit", 1, [&] { v.addAppToFolder(byName(QStringLiteral("Bravo")), box); } },
+        { "folder reorder", 1, [&] { v.reorderFolders({ 0 }, 1); } },
+        { "grid reorder", 1, [&] { v.reorderUnifiedItems({ 0 }, 2); } },
+        { "keystroke", 0, [&] { v.setSearchQuery(QStringLiteral("a")); } },
+        { "second keystroke", 0, [&] { v.setSearchQuery(QStringLiteral("al")); } },
+        { "cleared search", 0, [&] { v.setSearchQuery(QString()); } },
+        { "selection", 0, [&] { v.selectCategory(QStringLiteral("Games")); } },
+        { "same selection", 0, [&] { v.selectCategory(QStringLiteral("Games")); } },
+        { "folder selection", 0, [&] { v.selectFolder(current(box)); } },
+        // Without a password hiding also selects the hidden section.
+        { "hide", 1, [&] { v.hideAppGlobally(byName(QStringLiteral("Bravo"))); } },
+        { "show", 1, [&] { v.unhideAppGlobally(byName(QStringLiteral("Delta"))); } },
+        { "hide folder", 1, [&] { v.hideFolderGlobally(current(box)); } },
+        { "show folder", 1, [&] { v.unhideFolderGlobally(current(box)); } },
+        { "delete selected folder", 1,
+            [&] {
+                v.selectFolder(current(box));
+                clear();
+                v.deleteFolder(box);
+            } },
     };
     for (const auto &op : operations) {
-        changes.clear();
-        refilters.clear();
+        clear();
         op.act();
+        EXPECT_EQ(catalogChanges.count(), op.catalogChanges) << op.what;
         EXPECT_EQ(changes.count(), 1) << op.what;
         EXPECT_EQ(refilters.count(), 1) << op.what;
     }
+    EXPECT_EQ(v.selection(), SidebarSelection(Kind::allApps));
 }
 
 TEST_F(ViewModelTest, SelectionWatcherLocksOutsideTheHiddenSection)
@@ -386,29 +405,21 @@ TEST_F(ViewModelTest, PropertyAdaptersMirrorTheState)
     const AppFolder folder = makeFolder(QStringLiteral("Tools"), { byName(QStringLiteral("Echo")) });
     auto &v = makeVm();
 
-    v.setProperty("selection", QVariant::fromValue(SidebarSelection::ofFolder(folder)));
-    EXPECT_EQ(v.selection(), SidebarSelection::ofFolder(folder));
+    v.selectFolder(folder);
     EXPECT_EQ(v.property("selectionTitle").toString(), QStringLiteral("Tools"));
     EXPECT_EQ(v.property("selectionKind").toInt(), int(Kind::folder));
-    const QVariantList shown = v.property("filteredApps").toList();
-    ASSERT_EQ(shown.size(), 1);
-    EXPECT_EQ(shown[0].value<AppItem>(), byName(QStringLiteral("Echo")));
-
-    v.setProperty("selection", QVariant());
-    EXPECT_FALSE(v.selection().has_value());
+    v.clearSelection();
     EXPECT_EQ(v.property("selectionKind").toInt(), -1);
 
-    v.setProperty("draggedApp", QVariant::fromValue(byName(QStringLiteral("Alpha"))));
-    EXPECT_EQ(v.draggedApp(), byName(QStringLiteral("Alpha")));
-    v.setProperty("draggedApp", QVariant());
-    EXPECT_FALSE(v.draggedApp().has_value());
+    v.setProperty("folderForPicker", QVariant::fromValue(folder));
+    EXPECT_EQ(v.folderForPicker(), folder);
+    v.setProperty("folderForPicker", QVariant());
+    EXPECT_FALSE(v.folderForPicker().has_value());
+    v.setProperty("appToUninstall", QVariant::fromValue(byName(QStringLiteral("Alpha"))));
+    EXPECT_EQ(v.appToUninstall(), byName(QStringLiteral("Alpha")));
 
     v.setProperty("searchQuery", QStringLiteral("ech"));
     EXPECT_THAT(names(v.filteredApps()), ElementsAre("Echo"));
-    const QVariantMap grouped = v.property("groupedAppsByCategory").toMap();
-    EXPECT_EQ(grouped.keys(), QStringList { QStringLiteral("Productivity") });
-    EXPECT_EQ(v.property("unifiedGridItems").toStringList().front(),
-        GridItemIdentifier::folder(folder.id).stringRepresentation());
 }
 
 // ---- filtering and grouping
@@ -740,93 +751,6 @@ TEST_F(ViewModelTest, MovingAnAppTakesTheTargetsPlace)
     v.moveFolderApp(byName(QStringLiteral("Foxtrot")), abcd[0], folder);
     EXPECT_THAT(
         names(finder.getAppsInFolder(current(folder))), ElementsAre("Alpha", "Bravo", "Charlie", "Echo"));
-}
-
-// ---- folder shortcut
-
-TEST_F(ViewModelTest, FolderShortcutCyclesThroughMatchingRootFolders)
-{
-    standardCatalog();
-    const AppFolder alpha = makeFolder(QStringLiteral("Alpha"));
-    const AppFolder apps = makeFolder(QStringLiteral("apps"));
-    const AppFolder art = makeFolder(QStringLiteral("Art"));
-    const AppFolder archive = makeFolder(QStringLiteral("Archive"));
-    finder.hideFolder(archive);
-    makeFolder(QStringLiteral("Child"));
-    finder.createFolder(
-        QStringLiteral("Amber"), QStringLiteral("folder"), QStringLiteral("#000000"), alpha.id);
-    auto &v = makeVm();
-
-    EXPECT_TRUE(v.handleFolderShortcut(QStringLiteral("a")));
-    EXPECT_EQ(v.selection(), SidebarSelection::ofFolder(alpha));
-    EXPECT_TRUE(v.handleFolderShortcut(QStringLiteral("a")));
-    EXPECT_EQ(v.selection(), SidebarSelection::ofFolder(apps));
-    EXPECT_TRUE(v.handleFolderShortcut(QStringLiteral("a")));
-    EXPECT_EQ(v.selection(), SidebarSelection::ofFolder(art));
-    EXPECT_TRUE(v.handleFolderShortcut(QStringLiteral("a")));
-    EXPECT_EQ(v.selection(), SidebarSelection::ofFolder(alpha));
-
-    v.selectSection(Kind::favorites);
-    EXPECT_FALSE(v.handleFolderShortcut(QStringLiteral("z")));
-    EXPECT_EQ(v.selection(), SidebarSelection(Kind::favorites));
-}
-
-TEST_F(ViewModelTest, FolderShortcutKeyRules)
-{
-    const struct
-    {
-        const char *name;
-        KeyDownEvent event;
-        std::optional<QString> letter;
-    } rows[] = {
-        { "command w", commandKey(QStringLiteral("w")), QStringLiteral("w") },
-        { "upper case folds", commandKey(QStringLiteral("W")), QStringLiteral("w") },
-        { "command k", commandKey(QStringLiteral("k")), std::nullopt },
-        { "shift", commandKey(QStringLiteral("w"), KeyModifier::shift), std::nullopt },
-        { "option", commandKey(QStringLiteral("w"), KeyModifier::option), std::nullopt },
-        { "control", commandKey(QStringLiteral("w"), KeyModifier::control), std::nullopt },
-        { "caps lock", commandKey(QStringLiteral("w"), KeyModifier::capsLock), std::nullopt },
-        { "function", commandKey(QStringLiteral("w"), KeyModifier::function), std::nullopt },
-        { "digit", commandKey(QStringLiteral("1")), std::nullopt },
-        { "two characters", commandKey(QStringLiteral("ab")), std::nullopt },
-        { "no character", commandKey(QString()), std::nullopt },
-        { "accented", commandKey(QStringLiteral("\u00e9")), std::nullopt },
-        { "no command", KeyDownEvent { 0, QStringLiteral("w"), false }, std::nullopt },
-        { "text field: select all", commandKey(QStringLiteral("a"), 0, true), std::nullopt },
-        { "text field: copy", commandKey(QStringLiteral("c"), 0, true), std::nullopt },
-        { "text field: paste", commandKey(QStringLiteral("v"), 0, true), std::nullopt },
-        { "text field: cut", commandKey(QStringLiteral("x"), 0, true), std::nullopt },
-        { "text field: undo", commandKey(QStringLiteral("z"), 0, true), std::nullopt },
-        { "text field: other letter", commandKey(QStringLiteral("w"), 0, true), QStringLiteral("w") },
-        { "no text field: select all", commandKey(QStringLiteral("a")), QStringLiteral("a") },
-    };
-    for (const auto &row : rows) {
-        EXPECT_EQ(BrimlarkViewModel::folderShortcutLetter(row.event), row.letter) << row.name;
-    }
-}
-
-TEST_F(ViewModelTest, KeyIsConsumedOnlyOnAMatch)
-{
-    standardCatalog();
-    const AppFolder work = makeFolder(QStringLiteral("Work"));
-    const AppFolder copies = makeFolder(QStringLiteral("Copies"));
-    auto &v = makeVm();
-
-    EXPECT_TRUE(v.claimsKeyDown(commandKey(QStringLiteral("w"))));
-    EXPECT_EQ(v.selection(), SidebarSelection(Kind::allApps)); // claiming changes nothing
-    EXPECT_TRUE(v.handleKeyDown(commandKey(QStringLiteral("w"))));
-    EXPECT_EQ(v.selection(), SidebarSelection::ofFolder(work));
-
-    EXPECT_FALSE(v.claimsKeyDown(commandKey(QStringLiteral("q"))));
-    EXPECT_FALSE(v.handleKeyDown(commandKey(QStringLiteral("q"))));
-    EXPECT_FALSE(v.handleKeyDown(commandKey(QStringLiteral("w"), KeyModifier::shift)));
-    EXPECT_EQ(v.selection(), SidebarSelection::ofFolder(work));
-
-    // Copy in a text field stays with the field even though "Copies" matches.
-    EXPECT_FALSE(v.claimsKeyDown(commandKey(QStringLiteral("c"), 0, true)));
-    EXPECT_FALSE(v.handleKeyDown(commandKey(QStringLiteral("c"), 0, true)));
-    EXPECT_TRUE(v.handleKeyDown(commandKey(QStringLiteral("c"))));
-    EXPECT_EQ(v.selection(), SidebarSelection::ofFolder(copies));
 }
 
 // ---- hidden-items lock
