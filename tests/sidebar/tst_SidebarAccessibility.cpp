@@ -1,5 +1,6 @@
 #include "SidebarFixture.h"
 #include "shell/BrimlarkApp.h"
+#include "support/AccessibleTree.h"
 
 #include <QAccessible>
 #include <QQmlComponent>
@@ -16,27 +17,8 @@ using namespace brimlark;
 
 namespace {
 
-// One node of what a screen reader meets: listed by its parent and not
-// hidden.
-struct Node
-{
-    QAccessible::Role role;
-    QString name;
-    QAccessible::State state;
-    QAccessibleInterface *iface;
-};
-
-void collect(QAccessibleInterface *iface, QList<Node> &out)
-{
-    for (int i = 0; i < iface->childCount(); ++i) {
-        QAccessibleInterface *child = iface->child(i);
-        if (!child || child->state().invisible) {
-            continue;
-        }
-        out.append({ child->role(), child->text(QAccessible::Name), child->state(), child });
-        collect(child, out);
-    }
-}
+using Node = test::AccessibleNode;
+constexpr auto collect = test::collectAccessibleNodes;
 
 // The sidebar as the window shows it, with assistive technology on.
 class SidebarAccessibilityTest : public ::testing::Test

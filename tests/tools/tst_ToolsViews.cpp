@@ -4,6 +4,7 @@
 #include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
 #include "shell/BrimlarkApp.h"
+#include "support/AccessibleTree.h"
 #include "support/ManualScheduler.h"
 #include "tools/CodeSnippetsController.h"
 #include "tools/ColorPickerController.h"
@@ -136,27 +137,8 @@ TEST_F(ToolsViewsTest, ThePagerAndDeleteButtonsTellAssistiveTechnologyWhenTheyAr
     EXPECT_FALSE(disabled("deleteNoteButton"));
 }
 
-// What a screen reader meets in a popover shown in a window: every node
-// that is in the tree (each listed by its parent) and showing.
-struct Node
-{
-    QAccessible::Role role;
-    QString name;
-    QAccessible::State state;
-    QAccessibleInterface *iface;
-};
-
-void collect(QAccessibleInterface *iface, QList<Node> &out)
-{
-    for (int i = 0; i < iface->childCount(); ++i) {
-        QAccessibleInterface *child = iface->child(i);
-        if (!child || child->state().invisible) {
-            continue;
-        }
-        out.append({ child->role(), child->text(QAccessible::Name), child->state(), child });
-        collect(child, out);
-    }
-}
+using Node = test::AccessibleNode;
+constexpr auto collect = test::collectAccessibleNodes;
 
 class ToolsAccessibilityTest : public ToolsViewsTest
 {
