@@ -79,15 +79,7 @@ QString AppTileMenu::menuText(const QString &name)
 
 QVariantList AppTileMenu::toVariantList(const QList<Entry> &entries)
 {
-    QVariantList out;
-    out.reserve(entries.size());
-    for (const auto &e : entries) {
-        QVariantMap m = entryMap(e);
-        m.insert(QStringLiteral("action"), QVariant::fromValue(e.action));
-        m.insert(QStringLiteral("children"), toVariantList(e.children));
-        out << m;
-    }
-    return out;
+    return entryList(entries);
 }
 
 } // namespace brimlark

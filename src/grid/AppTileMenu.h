@@ -74,6 +74,10 @@ public:
     // caller adds: the card menus make theirs here too, so one menu view
     // shows both.
     template <typename MenuEntry> static QVariantMap entryMap(const MenuEntry &e);
+    // The entries as toVariantList gives them, for either menu: "action" is
+    // the enum value itself (the menu view hands it back to perform()), and
+    // an entry with a symbol (the card menus') has "symbol" too.
+    template <typename MenuEntry> static QVariantList entryList(const QList<MenuEntry> &entries);
 };
 
 template <typename MenuEntry> QVariantMap AppTileMenu::entryMap(const MenuEntry &e)
@@ -87,6 +91,22 @@ template <typename MenuEntry> QVariantMap AppTileMenu::entryMap(const MenuEntry 
         { QStringLiteral("destructive"), e.destructive },
         { QStringLiteral("folderID"), e.folderID.isNull() ? QString() : UuidText::format(e.folderID) },
     };
+}
+
+template <typename MenuEntry> QVariantList AppTileMenu::entryList(const QList<MenuEntry> &entries)
+{
+    QVariantList out;
+    out.reserve(entries.size());
+    for (const MenuEntry &e : entries) {
+        QVariantMap m = entryMap(e);
+        m.insert(QStringLiteral("action"), QVariant::fromValue(e.action));
+        if constexpr (requires { e.symbol; }) {
+            m.insert(QStringLiteral("symbol"), e.symbol);
+        }
+        m.insert(QStringLiteral("children"), entryList(e.children));
+        out << m;
+    }
+    return out;
 }
 
 } // namespace brimlark

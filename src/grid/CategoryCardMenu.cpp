@@ -67,19 +67,8 @@ QList<Entry> CategoryCardMenu::entries(const std::optional<SidebarSelection> &se
 
 QVariantList CategoryCardMenu::toVariantList(const QList<Entry> &entries)
 {
-    QVariantList out;
-    out.reserve(entries.size());
-    for (const auto &e : entries) {
-        // The tile menu's view builds both menus and compares kinds as enum values.
-        QVariantMap m = AppTileMenu::entryMap(e);
-        // The enum value itself: the menu view holds it as a number and hands
-        // it back to perform().
-        m.insert(QStringLiteral("action"), QVariant::fromValue(e.action));
-        m.insert(QStringLiteral("symbol"), e.symbol);
-        m.insert(QStringLiteral("children"), toVariantList(e.children));
-        out << m;
-    }
-    return out;
+    // The tile menu's view builds both menus and compares kinds as enum values.
+    return AppTileMenu::entryList(entries);
 }
 
 } // namespace brimlark
