@@ -92,8 +92,8 @@ GridPane::Inputs AppGridController::inputs() const
     in.filteredAppsEmpty = m_viewModel->filteredApps().isEmpty();
     in.isScanning = m_viewModel->isScanning();
     in.catalogEmpty = m_viewModel->apps().isEmpty();
-    in.isSecurityPasswordSet = m_viewModel->isSecurityPasswordSet();
-    in.isHiddenUnlocked = m_viewModel->isHiddenUnlocked();
+    in.isSecurityPasswordSet = m_viewModel->hiddenItemsLock().isSecurityPasswordSet();
+    in.isHiddenUnlocked = m_viewModel->hiddenItemsLock().isUnlocked();
     in.sortOption = m_viewModel->allAppsSortOption();
     return in;
 }

@@ -258,7 +258,8 @@ bool GridToolbarController::focusRequestAllowed() const
         || !m_viewModel->selection()->is(SidebarSelection::Kind::hidden)) {
         return true;
     }
-    return m_viewModel->isSecurityPasswordSet() && m_viewModel->isHiddenUnlocked();
+    return m_viewModel->hiddenItemsLock().isSecurityPasswordSet()
+        && m_viewModel->hiddenItemsLock().isUnlocked();
 }
 
 bool GridToolbarController::interfaceBusy(bool countEditors) const

@@ -73,7 +73,7 @@ bool HiddenSectionController::showsEmptyState() const
 void HiddenSectionController::disablePasswordLock()
 {
     if (m_viewModel) {
-        m_viewModel->disableSecurityWithTouchID([](bool, std::optional<QString>) {});
+        m_viewModel->hiddenItemsLock().disableSecurityWithTouchID([](bool, std::optional<QString>) {});
     }
 }
 

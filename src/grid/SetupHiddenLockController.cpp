@@ -16,20 +16,27 @@ void SetupHiddenLockController::setViewModelObject(QObject *object)
 
 void SetupHiddenLockController::setViewModel(BrimlarkViewModel *viewModel)
 {
+    if (m_viewModel && m_viewModel != viewModel) {
+        disconnect(&m_viewModel->hiddenItemsLock(), nullptr, this, nullptr);
+    }
     if (!rebindViewModel(*this, m_viewModel, viewModel)) {
         return;
     }
-    if (m_viewModel) {
-        connect(m_viewModel, &BrimlarkViewModel::isPasswordBusyChanged, this,
-            &SetupHiddenLockController::busyChanged);
+    if (HiddenItemsLock *lock = hiddenItemsLock()) {
+        connect(lock, &HiddenItemsLock::isPasswordBusyChanged, this, &SetupHiddenLockController::busyChanged);
     }
     emit viewModelChanged();
     emit busyChanged();
 }
 
+HiddenItemsLock *SetupHiddenLockController::hiddenItemsLock() const
+{
+    return m_viewModel ? &m_viewModel->hiddenItemsLock() : nullptr;
+}
+
 bool SetupHiddenLockController::busy() const
 {
-    return m_viewModel && m_viewModel->isPasswordBusy();
+    return m_viewModel && m_viewModel->hiddenItemsLock().isPasswordBusy();
 }
 
 std::optional<QString> SetupHiddenLockController::validationError(
@@ -60,8 +67,8 @@ void SetupHiddenLockController::submit()
         return;
     }
     QPointer<SetupHiddenLockController> self(this);
-    // Ignored by the view model while an earlier submission still runs.
-    m_viewModel->setSecurityPassword(
+    // Ignored by the lock while an earlier submission still runs.
+    m_viewModel->hiddenItemsLock().setSecurityPassword(
         m_password, m_useTouchID, [self](bool success, std::optional<QString> message) {
             if (self && !success) {
                 self->setErrorMessage(failureMessage(message));

@@ -56,6 +56,9 @@ signals:
 private:
     void setErrorMessage(const QString &message);
 
+    // The view model's lock, or null without a view model.
+    HiddenItemsLock *hiddenItemsLock() const;
+
     QPointer<BrimlarkViewModel> m_viewModel;
     QString m_password;
     QString m_confirmPassword;

@@ -16,33 +16,39 @@ void UnlockHiddenController::setViewModelObject(QObject *object)
 
 void UnlockHiddenController::setViewModel(BrimlarkViewModel *viewModel)
 {
+    if (m_viewModel && m_viewModel != viewModel) {
+        disconnect(&m_viewModel->hiddenItemsLock(), nullptr, this, nullptr);
+    }
     if (!rebindViewModel(*this, m_viewModel, viewModel)) {
         return;
     }
-    if (m_viewModel) {
-        connect(m_viewModel, &BrimlarkViewModel::isPasswordBusyChanged, this,
-            &UnlockHiddenController::busyChanged);
-        connect(
-            m_viewModel, &BrimlarkViewModel::securityChanged, this, &UnlockHiddenController::offersChanged);
+    if (HiddenItemsLock *lock = hiddenItemsLock()) {
+        connect(lock, &HiddenItemsLock::isPasswordBusyChanged, this, &UnlockHiddenController::busyChanged);
+        connect(lock, &HiddenItemsLock::securityChanged, this, &UnlockHiddenController::offersChanged);
     }
     emit viewModelChanged();
     emit busyChanged();
     emit offersChanged();
 }
 
+HiddenItemsLock *UnlockHiddenController::hiddenItemsLock() const
+{
+    return m_viewModel ? &m_viewModel->hiddenItemsLock() : nullptr;
+}
+
 bool UnlockHiddenController::busy() const
 {
-    return m_viewModel && m_viewModel->isPasswordBusy();
+    return m_viewModel && m_viewModel->hiddenItemsLock().isPasswordBusy();
 }
 
 bool UnlockHiddenController::showsTouchID() const
 {
-    return m_viewModel && m_viewModel->isTouchIDEnabled();
+    return m_viewModel && m_viewModel->hiddenItemsLock().isTouchIDEnabled();
 }
 
 bool UnlockHiddenController::showsReset() const
 {
-    return m_viewModel && m_viewModel->isTouchIDHardwareAvailable();
+    return m_viewModel && m_viewModel->hiddenItemsLock().isTouchIDHardwareAvailable();
 }
 
 QString UnlockHiddenController::unlockMessage(bool matched)
@@ -61,8 +67,8 @@ void UnlockHiddenController::submitUnlock()
         return;
     }
     QPointer<UnlockHiddenController> self(this);
-    // Ignored by the view model while an earlier check still runs.
-    m_viewModel->checkPassword(m_passwordInput, [self](bool matched) {
+    // Ignored by the lock while an earlier check still runs.
+    m_viewModel->hiddenItemsLock().checkPassword(m_passwordInput, [self](bool matched) {
         if (self) {
             self->setErrorMessage(unlockMessage(matched));
         }
@@ -72,7 +78,7 @@ void UnlockHiddenController::submitUnlock()
 void UnlockHiddenController::useTouchID()
 {
     if (m_viewModel) {
-        m_viewModel->tryTouchID();
+        m_viewModel->hiddenItemsLock().tryTouchID();
     }
 }
 
@@ -89,11 +95,12 @@ void UnlockHiddenController::resetWithTouchID()
         return;
     }
     QPointer<UnlockHiddenController> self(this);
-    m_viewModel->resetPasswordUsingTouchID([self](bool success, std::optional<QString> message) {
-        if (self && !success) {
-            self->setErrorMessage(resetFailureMessage(message));
-        }
-    });
+    m_viewModel->hiddenItemsLock().resetPasswordUsingTouchID(
+        [self](bool success, std::optional<QString> message) {
+            if (self && !success) {
+                self->setErrorMessage(resetFailureMessage(message));
+            }
+        });
 }
 
 void UnlockHiddenController::setErrorMessage(const QString &message)

@@ -60,6 +60,9 @@ signals:
 private:
     void setErrorMessage(const QString &message);
 
+    // The view model's lock, or null without a view model.
+    HiddenItemsLock *hiddenItemsLock() const;
+
     QPointer<BrimlarkViewModel> m_viewModel;
     QString m_passwordInput;
     QString m_errorMessage;

@@ -1,18 +1,12 @@
 #include "state/BrimlarkViewModel.h"
 
 #include "platform/ApplicationLauncher.h"
-#include "platform/Biometrics.h"
 #include "platform/Defaults.h"
 #include "platform/NameComparison.h"
 #include "platform/Scheduler.h"
 #include "state/AnalyticsReporter.h"
-#include "state/HiddenItemsPassword.h"
 
-#include <QCoreApplication>
-#include <QFuture>
-#include <QPointer>
 #include <QSet>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <utility>
@@ -20,17 +14,6 @@
 namespace brimlark {
 
 namespace {
-
-const QString unlockReason = QStringLiteral("Unlock Hidden Items");
-const QString registerReason = QStringLiteral("Authenticate with Touch ID to register new security password");
-const QString resetReason = QStringLiteral("Authenticate to Reset Password");
-const QString disableReason = QStringLiteral("Authenticate to disable password lock");
-
-const QString setupFailed = QStringLiteral("Touch ID setup failed");
-const QString resetFailed = QStringLiteral("Touch ID Authentication failed");
-const QString disableFailed = QStringLiteral("Touch ID verification failed");
-const QString notAvailable = QStringLiteral("Touch ID is not available on this device");
-const QString passwordNotSaved = QStringLiteral("The password could not be saved");
 
 template <typename T> QVariant optionalToVariant(const std::optional<T> &value)
 {
@@ -77,30 +60,21 @@ private:
 BrimlarkViewModel::BrimlarkViewModel(AppFinder &appFinder, Services services, QObject *parent)
     : QObject(parent)
     , m_appFinder(appFinder)
-    , m_defaults(*services.defaults)
     , m_analytics(services.analytics)
     , m_workspace(*services.workspace)
-    , m_biometrics(*services.biometrics)
     , m_scheduler(*services.scheduler)
     , m_notifications(services.notifications)
-    , m_password(std::make_shared<HiddenItemsPassword>(m_defaults, services.passwordLimits))
-    , m_ownPasswordPool(services.passwordPool ? nullptr : std::make_unique<QThreadPool>())
-    , m_passwordPool(services.passwordPool ? services.passwordPool : m_ownPasswordPool.get())
+    , m_lock({ services.defaults, services.biometrics, services.passwordLimits, services.passwordPool })
 {
-    // A password left in clear text by an earlier build is hashed now, off
-    // the GUI thread; if that fails it stays as it was and still unlocks.
-    const std::string stored = m_password->storedValue();
-    if (!stored.empty() && !PasswordHashing::isHash(stored)) {
-        const auto limits = m_password->limits();
-        QtConcurrent::run(m_passwordPool, [stored, limits] {
-            return PasswordHashing::hash(QString::fromStdString(stored), limits);
-        }).then(this, [this, stored](std::optional<std::string> hash) {
-            // Only if nothing replaced the old value meanwhile.
-            if (hash && m_password->storedValue() == stored) {
-                m_password->storeHash(*hash);
-            }
-        });
-    }
+    // The lock's NOTIFY signals mark what its operation touched; its
+    // changed() ends that operation, or joins the one that locked it.
+    connect(&m_lock, &HiddenItemsLock::isUnlockedChanged, this, [this] { touch(HiddenUnlocked); });
+    connect(&m_lock, &HiddenItemsLock::changed, this, [this] {
+        Operation operation(*this);
+        touch(HiddenItems);
+    });
+    connect(&m_lock, &HiddenItemsLock::windowActivationRequested, this,
+        &BrimlarkViewModel::windowActivationRequested);
 
     // The catalog signals after its change is stored, so the refilter sees
     // the new state.
@@ -119,8 +93,6 @@ BrimlarkViewModel::~BrimlarkViewModel()
     if (m_pendingSearchReport) {
         m_scheduler.cancel(*m_pendingSearchReport);
     }
-    // Hashing still running finishes before the state it reads goes.
-    m_passwordPool->waitForDone();
 }
 
 void BrimlarkViewModel::announce()
@@ -138,8 +110,6 @@ void BrimlarkViewModel::announce()
         { DraggedApp, &BrimlarkViewModel::draggedAppChanged },
         { AppToUninstall, &BrimlarkViewModel::appToUninstallChanged },
         { HiddenUnlocked, &BrimlarkViewModel::isHiddenUnlockedChanged },
-        { Security, &BrimlarkViewModel::securityChanged },
-        { PasswordBusy, &BrimlarkViewModel::isPasswordBusyChanged },
         { FilteredApps, &BrimlarkViewModel::filteredAppsChanged },
         { GroupedApps, &BrimlarkViewModel::groupedAppsByCategoryChanged },
         { Refilter, &BrimlarkViewModel::refiltered },
@@ -161,7 +131,7 @@ void BrimlarkViewModel::setSelection(const std::optional<SidebarSelection> &sele
     touch(Selection | Refilter);
     // Leaving the hidden section always locks it again.
     if (!m_selection || !m_selection->is(SidebarSelection::Kind::hidden)) {
-        setHiddenUnlocked(false);
+        m_lock.lock();
     }
 }
 
@@ -229,20 +199,6 @@ void BrimlarkViewModel::setAppToUninstall(const std::optional<AppItem> &app)
     Operation operation(*this);
     m_appToUninstall = app;
     touch(AppToUninstall);
-}
-
-void BrimlarkViewModel::setHiddenUnlocked(bool unlocked)
-{
-    if (!unlocked) {
-        // A check still running must not unlock what was just locked.
-        endPasswordEpoch();
-    }
-    if (m_isHiddenUnlocked == unlocked) {
-        return;
-    }
-    Operation operation(*this);
-    m_isHiddenUnlocked = unlocked;
-    touch(HiddenUnlocked);
 }
 
 AppSortOption BrimlarkViewModel::allAppsSortOption() const
@@ -489,7 +445,7 @@ void BrimlarkViewModel::hideAppGlobally(const AppItem &app)
     Operation operation(*this);
     m_appFinder.hideApp(app);
     // Without a lock the user is taken to the hidden section to set one up.
-    if (!isSecurityPasswordSet()) {
+    if (!m_lock.isSecurityPasswordSet()) {
         setSelection(SidebarSelection(SidebarSelection::Kind::hidden));
     }
 }
@@ -504,7 +460,7 @@ void BrimlarkViewModel::hideFolderGlobally(const AppFolder &folder)
 {
     Operation operation(*this);
     m_appFinder.hideFolder(folder);
-    if (!isSecurityPasswordSet()) {
+    if (!m_lock.isSecurityPasswordSet()) {
         setSelection(SidebarSelection(SidebarSelection::Kind::hidden));
     }
 }
@@ -595,270 +551,6 @@ void BrimlarkViewModel::moveFolderApp(const AppItem &app, const AppItem &target,
         return;
     }
     m_appFinder.reorderAppsInFolder(*current, { move->from }, move->destination);
-}
-
-// ---- hidden-items lock
-
-bool BrimlarkViewModel::isSecurityPasswordSet() const
-{
-    return m_password->isSet();
-}
-
-bool BrimlarkViewModel::isTouchIDEnabled() const
-{
-    return m_password->useTouchID();
-}
-
-bool BrimlarkViewModel::isTouchIDHardwareAvailable() const
-{
-    return m_biometrics.canEvaluatePolicy().canEvaluate;
-}
-
-void BrimlarkViewModel::setPasswordBusy(bool busy)
-{
-    if (m_isPasswordBusy == busy) {
-        return;
-    }
-    Operation operation(*this);
-    m_isPasswordBusy = busy;
-    touch(PasswordBusy);
-}
-
-bool BrimlarkViewModel::checkPassword(const QString &password, CheckCompletion completion)
-{
-    if (m_isPasswordBusy) {
-        return false;
-    }
-    setPasswordBusy(true);
-    const std::string stored = m_password->storedValue();
-    const quint64 epoch = m_passwordEpoch;
-    QtConcurrent::run(m_passwordPool, [stored, password] {
-        return HiddenItemsPassword::matchesValue(stored, password);
-    }).then(this, [this, epoch, completion](bool matched) {
-        {
-            Operation operation(*this);
-            setPasswordBusy(false);
-            // Locked again, or the password changed, while the check ran.
-            matched = matched && epoch == m_passwordEpoch;
-            if (matched) {
-                setHiddenUnlocked(true);
-            }
-        }
-        if (completion) {
-            completion(matched);
-        }
-    });
-    return true;
-}
-
-void BrimlarkViewModel::tryTouchID()
-{
-    if (!m_biometrics.canEvaluatePolicy().canEvaluate) {
-        return;
-    }
-    QPointer<BrimlarkViewModel> self(this);
-    m_biometrics.evaluatePolicy(unlockReason, [self](bool success, std::optional<QString>) {
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, success] {
-                if (!self) {
-                    return;
-                }
-                if (success) {
-                    self->setHiddenUnlocked(true);
-                }
-                emit self->windowActivationRequested();
-            },
-            Qt::QueuedConnection);
-    });
-}
-
-void BrimlarkViewModel::storeNewPassword(const QString &password, bool useTouchID, Completion completion)
-{
-    setPasswordBusy(true);
-    const auto limits = m_password->limits();
-    QtConcurrent::run(m_passwordPool, [password, limits] {
-        return PasswordHashing::hash(password, limits);
-    }).then(this, [this, useTouchID, completion](std::optional<std::string> hash) {
-        bool ok = false;
-        {
-            Operation operation(*this);
-            setPasswordBusy(false);
-            ok = hash && m_password->storeHash(*hash);
-            if (ok) {
-                endPasswordEpoch();
-                m_password->setUseTouchID(useTouchID);
-                setHiddenUnlocked(true);
-                announceSecurityChange();
-            }
-        }
-        if (completion) {
-            completion(ok, ok ? std::nullopt : std::optional<QString>(passwordNotSaved));
-        }
-    });
-}
-
-void BrimlarkViewModel::announceSecurityChange()
-{
-    Operation operation(*this);
-    touch(Security);
-}
-
-bool BrimlarkViewModel::setSecurityPassword(const QString &password, bool useTouchID, Completion completion)
-{
-    if (m_isPasswordBusy) {
-        return false;
-    }
-    if (!m_biometrics.canEvaluatePolicy().canEvaluate) {
-        storeNewPassword(password, useTouchID, std::move(completion));
-        return true;
-    }
-    // Whatever the preference says, a machine with Touch ID confirms first;
-    // the form stays busy while the prompt is up.
-    setPasswordBusy(true);
-    QPointer<BrimlarkViewModel> self(this);
-    std::shared_ptr<HiddenItemsPassword> store = m_password;
-    m_biometrics.evaluatePolicy(registerReason,
-        [self, store, password, useTouchID, completion](bool success, std::optional<QString> error) {
-            QMetaObject::invokeMethod(
-                QCoreApplication::instance(),
-                [self, store, password, useTouchID, completion, success, error] {
-                    if (!self) {
-                        if (success) {
-                            // The settings are written even with the view model gone.
-                            QtConcurrent::run([store, password] {
-                                return PasswordHashing::hash(password, store->limits());
-                            })
-                                .then(QCoreApplication::instance(),
-                                    [store, useTouchID](std::optional<std::string> hash) {
-                                        if (hash && store->storeHash(*hash)) {
-                                            store->setUseTouchID(useTouchID);
-                                        }
-                                    });
-                        }
-                        return;
-                    }
-                    self->setPasswordBusy(false);
-                    emit self->windowActivationRequested();
-                    if (!success) {
-                        if (completion) {
-                            completion(false, error.value_or(setupFailed));
-                        }
-                        return;
-                    }
-                    self->storeNewPassword(password, useTouchID, completion);
-                },
-                Qt::QueuedConnection);
-        });
-    return true;
-}
-
-void BrimlarkViewModel::resetPasswordUsingTouchID(Completion completion)
-{
-    const auto capability = m_biometrics.canEvaluatePolicy();
-    if (!capability.canEvaluate) {
-        if (completion) {
-            completion(false, capability.errorDescription.value_or(notAvailable));
-        }
-        return;
-    }
-    QPointer<BrimlarkViewModel> self(this);
-    m_biometrics.evaluatePolicy(resetReason, [self, completion](bool success, std::optional<QString> error) {
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, completion, success, error] {
-                if (!self) {
-                    return;
-                }
-                if (success) {
-                    self->disableSecurity();
-                    if (completion) {
-                        completion(true, std::nullopt);
-                    }
-                } else if (completion) {
-                    completion(false, error.value_or(resetFailed));
-                }
-                emit self->windowActivationRequested();
-            },
-            Qt::QueuedConnection);
-    });
-}
-
-void BrimlarkViewModel::disableSecurityWithTouchID(Completion completion)
-{
-    if (!m_biometrics.canEvaluatePolicy().canEvaluate) {
-        disableSecurity();
-        if (completion) {
-            completion(true, std::nullopt);
-        }
-        return;
-    }
-    QPointer<BrimlarkViewModel> self(this);
-    m_biometrics.evaluatePolicy(
-        disableReason, [self, completion](bool success, std::optional<QString> error) {
-            QMetaObject::invokeMethod(
-                QCoreApplication::instance(),
-                [self, completion, success, error] {
-                    if (!self) {
-                        return;
-                    }
-                    if (success) {
-                        self->disableSecurity();
-                        if (completion) {
-                            completion(true, std::nullopt);
-                        }
-                    } else if (completion) {
-                        completion(false, error.value_or(disableFailed));
-                    }
-                    emit self->windowActivationRequested();
-                },
-                Qt::QueuedConnection);
-        });
-}
-
-void BrimlarkViewModel::disableSecurity()
-{
-    Operation operation(*this);
-    endPasswordEpoch();
-    m_password->remove();
-    m_password->setUseTouchID(false);
-    setHiddenUnlocked(false);
-    announceSecurityChange();
-}
-
-void BrimlarkViewModel::lockHiddenItems()
-{
-    setHiddenUnlocked(false);
-}
-
-void BrimlarkViewModel::setSecurityPassword(const QString &password, bool useTouchID)
-{
-    QPointer<BrimlarkViewModel> self(this);
-    setSecurityPassword(password, useTouchID, [self](bool ok, std::optional<QString> message) {
-        if (self) {
-            emit self->securityPasswordSetFinished(ok, message.value_or(QString()));
-        }
-    });
-}
-
-void BrimlarkViewModel::resetPasswordUsingTouchID()
-{
-    QPointer<BrimlarkViewModel> self(this);
-    resetPasswordUsingTouchID([self](bool ok, std::optional<QString> message) {
-        if (self) {
-            emit self->passwordResetFinished(ok, message.value_or(QString()));
-        }
-    });
-}
-
-void BrimlarkViewModel::disableSecurityWithTouchID()
-{
-    QPointer<BrimlarkViewModel> self(this);
-    disableSecurityWithTouchID([self](bool ok, std::optional<QString> message) {
-        if (self) {
-            emit self->securityDisableFinished(ok, message.value_or(QString()));
-        }
-    });
 }
 
 // ---- QML adapters

@@ -4,6 +4,7 @@
 #include "model/AppFolder.h"
 #include "model/AppItem.h"
 #include "model/GridItemIdentifier.h"
+#include "state/HiddenItemsLock.h"
 #include "state/PasswordHashing.h"
 #include "state/SidebarSelection.h"
 
@@ -27,20 +28,21 @@ class AnalyticsReporter;
 class ApplicationLauncher;
 class Biometrics;
 class Defaults;
-class HiddenItemsPassword;
 class NotificationCenter;
 class Scheduler;
 
 // The launcher window's one central state: the selection, the search text,
-// the applications the grid shows, shared presentation state and the unlock
-// state of the hidden items. It filters the catalog for the views, launches
-// applications, edits folders and guards the hidden items.
+// the applications the grid shows and shared presentation state. It filters
+// the catalog for the views, launches applications and edits folders. It
+// owns the hidden-items lock and locks it whenever the selection leaves the
+// hidden section.
 //
 // Each public operation is one change, as in the catalog: once it has stored
 // everything (and refiltered once, if it needs to), the NOTIFY signal of each
 // property it touched goes out once, then refiltered(), then changed() once.
-// A catalog operation is refiltered and passed on as one changed() too, and
-// joins the view model's operation that caused it. Main thread only.
+// A catalog or lock operation is passed on as one changed() too (the
+// catalog's refiltered first), and joins the view model's operation that
+// caused it. Main thread only.
 class BrimlarkViewModel : public QObject
 {
     Q_OBJECT
@@ -60,18 +62,10 @@ class BrimlarkViewModel : public QObject
             appToUninstallChanged)
     Q_PROPERTY(
         bool isHiddenUnlocked READ isHiddenUnlocked WRITE setHiddenUnlocked NOTIFY isHiddenUnlockedChanged)
-    Q_PROPERTY(bool isSecurityPasswordSet READ isSecurityPasswordSet NOTIFY securityChanged)
-    Q_PROPERTY(bool isTouchIDEnabled READ isTouchIDEnabled NOTIFY securityChanged)
-    Q_PROPERTY(bool isTouchIDHardwareAvailable READ isTouchIDHardwareAvailable NOTIFY securityChanged)
-    // A password is being checked or set (its prompt or its hashing runs).
-    Q_PROPERTY(bool isPasswordBusy READ isPasswordBusy NOTIFY isPasswordBusyChanged)
     // The catalog's all-applications order, as its stored text.
     Q_PROPERTY(QString allAppsSortOption READ allAppsSortOptionText NOTIFY allAppsSortOptionChanged)
 
 public:
-    using Completion = std::function<void(bool success, std::optional<QString> message)>;
-    using CheckCompletion = std::function<void(bool matched)>;
-
     // What the view model talks to, built by the application. Every one but
     // the analytics reporter is required; no reporter means no events are
     // sent.
@@ -99,6 +93,9 @@ public:
     // The main-thread scheduler the views' delayed work goes through.
     Scheduler &scheduler() const { return m_scheduler; }
     NotificationCenter *notificationCenter() const { return m_notifications; }
+    // The lock of the hidden items, which the view model owns.
+    HiddenItemsLock &hiddenItemsLock() { return m_lock; }
+    const HiddenItemsLock &hiddenItemsLock() const { return m_lock; }
 
     // The catalog's state as the views read it.
     const QList<AppItem> &apps() const { return m_appFinder.apps(); }
@@ -141,8 +138,10 @@ public:
     void setAppToUninstall(const std::optional<AppItem> &app);
     const QList<AppItem> &filteredApps() const { return m_filteredApps; }
     const QHash<QString, QList<AppItem>> &groupedAppsByCategory() const { return m_groupedAppsByCategory; }
-    bool isHiddenUnlocked() const { return m_isHiddenUnlocked; }
-    void setHiddenUnlocked(bool unlocked);
+    // The lock's state, for QML bindings.
+    bool isHiddenUnlocked() const { return m_lock.isUnlocked(); }
+    void setHiddenUnlocked(bool unlocked) { m_lock.setUnlocked(unlocked); }
+    Q_INVOKABLE void lockHiddenItems() { m_lock.lock(); }
 
     // The catalog's all-applications order; choosing one stores it, also
     // when it is the current one.
@@ -188,27 +187,6 @@ public:
     Q_INVOKABLE void moveFolderApp(
         const brimlark::AppItem &app, const brimlark::AppItem &target, const brimlark::AppFolder &folder);
 
-    // Hidden-items lock.
-    bool isSecurityPasswordSet() const;
-    bool isTouchIDEnabled() const;
-    bool isTouchIDHardwareAvailable() const;
-    bool isPasswordBusy() const { return m_isPasswordBusy; }
-    // Checking and setting hash off the GUI thread and answer later on it.
-    // While one runs (isPasswordBusy) another is ignored: the call returns
-    // false and its completion is never called.
-    bool checkPassword(const QString &password, CheckCompletion completion);
-    bool setSecurityPassword(const QString &password, bool useTouchID, Completion completion);
-    void resetPasswordUsingTouchID(Completion completion);
-    void disableSecurityWithTouchID(Completion completion);
-    Q_INVOKABLE void disableSecurity();
-    Q_INVOKABLE void tryTouchID();
-    Q_INVOKABLE void lockHiddenItems();
-
-    // The same three for QML: the outcome arrives as the matching signal.
-    Q_INVOKABLE void setSecurityPassword(const QString &password, bool useTouchID);
-    Q_INVOKABLE void resetPasswordUsingTouchID();
-    Q_INVOKABLE void disableSecurityWithTouchID();
-
     // QML adapters.
     int selectionKind() const;
     QString selectionTitle() const;
@@ -229,9 +207,6 @@ signals:
     void groupedAppsByCategoryChanged();
     void isHiddenUnlockedChanged();
     void allAppsSortOptionChanged();
-    // The password or the Touch ID preference may have changed.
-    void securityChanged();
-    void isPasswordBusyChanged();
     // Any change of the view model or of the catalog it shows.
     void changed();
     // After each refilter, whether or not the list changed.
@@ -240,13 +215,8 @@ signals:
     void foldersChanged();
     // The catalog's hidden folders changed (before the refilter's changed()).
     void hiddenFolderIDsChanged();
-    // After every biometric reply: the shell activates the application and
-    // brings its first window to the front, restored if minimised.
+    // The lock's windowActivationRequested(), passed on for the shell.
     void windowActivationRequested();
-
-    void securityPasswordSetFinished(bool success, const QString &message);
-    void passwordResetFinished(bool success, const QString &message);
-    void securityDisableFinished(bool success, const QString &message);
 
 private:
     // What an operation touched; announced when the outermost one ends.
@@ -259,12 +229,12 @@ private:
         DraggedApp = 1u << 5,
         AppToUninstall = 1u << 6,
         HiddenUnlocked = 1u << 7,
-        Security = 1u << 8,
-        PasswordBusy = 1u << 9,
-        FilteredApps = 1u << 10,
-        GroupedApps = 1u << 11,
+        FilteredApps = 1u << 8,
+        GroupedApps = 1u << 9,
         // The filter runs once more when the operation ends.
-        Refilter = 1u << 12,
+        Refilter = 1u << 10,
+        // Anything of the lock; only changed() tells of it.
+        HiddenItems = 1u << 11,
     };
     class Operation;
     void touch(unsigned parts) { m_touched |= parts; }
@@ -274,27 +244,13 @@ private:
     QList<AppItem> filter() const;
     void publishFilteredApps(QList<AppItem> result);
     void reportSearchLater(const QString &query);
-    // Stores the password and the preference and unlocks; false when the
-    // password could not be hashed (nothing is stored then).
-    void storeNewPassword(const QString &password, bool useTouchID, Completion completion);
-    void announceSecurityChange();
-    void setPasswordBusy(bool busy);
-    // Locking, and every change of the stored password, end the validity of
-    // checks still running: their answer is about an older state.
-    void endPasswordEpoch() { ++m_passwordEpoch; }
 
     AppFinder &m_appFinder;
-    Defaults &m_defaults;
     AnalyticsReporter *m_analytics;
     ApplicationLauncher &m_workspace;
-    Biometrics &m_biometrics;
     Scheduler &m_scheduler;
     NotificationCenter *m_notifications;
-    std::shared_ptr<HiddenItemsPassword> m_password;
-    std::unique_ptr<QThreadPool> m_ownPasswordPool;
-    QThreadPool *m_passwordPool;
-    bool m_isPasswordBusy = false;
-    quint64 m_passwordEpoch = 0;
+    HiddenItemsLock m_lock;
 
     std::optional<SidebarSelection> m_selection = SidebarSelection(SidebarSelection::Kind::allApps);
     QString m_searchQuery;
@@ -305,7 +261,6 @@ private:
     std::optional<AppItem> m_appToUninstall;
     QList<AppItem> m_filteredApps;
     QHash<QString, QList<AppItem>> m_groupedAppsByCategory;
-    bool m_isHiddenUnlocked = false;
 
     std::optional<quint64> m_pendingSearchReport;
 

@@ -43,8 +43,9 @@ AppItem GridFixture::app(const QString &name, const QString &category) const
 bool GridFixture::setPassword(const QString &password)
 {
     bool done = false;
-    m_vm->setSecurityPassword(password, false, [&done](bool, std::optional<QString>) { done = true; });
-    return waitUntil([&done] { return done; }) && m_vm->isSecurityPasswordSet();
+    m_vm->hiddenItemsLock().setSecurityPassword(
+        password, false, [&done](bool, std::optional<QString>) { done = true; });
+    return waitUntil([&done] { return done; }) && m_vm->hiddenItemsLock().isSecurityPasswordSet();
 }
 
 void GridFixture::publish(const QStringList &names)

@@ -76,7 +76,7 @@ TEST_F(AppGridControllerTest, TheHiddenSectionGoesFromSetUpToUnlockToContent)
     EXPECT_EQ(grid.contentLayout(), GridPane::Layout::hiddenSection);
     f.vm().lockHiddenItems();
     EXPECT_EQ(grid.paneState(), GridPane::State::unlockHidden);
-    f.vm().checkPassword(QStringLiteral("secret"), {});
+    f.vm().hiddenItemsLock().checkPassword(QStringLiteral("secret"), {});
     ASSERT_TRUE(test::waitUntil([&] { return grid.paneState() == GridPane::State::content; }));
 }
 

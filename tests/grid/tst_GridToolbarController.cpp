@@ -63,7 +63,7 @@ TEST_F(GridToolbarControllerTest, GuardedTriggersFocusUnlessTheHiddenSectionIsLo
     for (const auto &[state, allowed] : states) {
         for (const auto &[name, fire] : triggers) {
             f.vm().setSelection(SidebarSelection(Kind::allApps));
-            f.vm().disableSecurity();
+            f.vm().hiddenItemsLock().disableSecurity();
             enter(state);
             toolbar.setSearchFocused(false);
             fire();

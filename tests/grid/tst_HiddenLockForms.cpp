@@ -59,7 +59,7 @@ TEST(HiddenLockForms, SetUpThenUnlockAsTheScreensDriveIt)
     ASSERT_TRUE(test::waitUntil([&] { return f.vm().isHiddenUnlocked(); }));
     EXPECT_FALSE(setup.busy());
     EXPECT_EQ(setup.errorMessage(), differ); // kept until a newer message or the screen goes
-    EXPECT_TRUE(f.vm().isTouchIDEnabled());
+    EXPECT_TRUE(f.vm().hiddenItemsLock().isTouchIDEnabled());
 
     f.vm().lockHiddenItems();
     UnlockHiddenController unlock;
@@ -95,7 +95,7 @@ TEST(HiddenLockForms, TouchIdPathsWhereBiometricsExist)
 
     f.biometrics.succeed = true;
     setup.submit();
-    ASSERT_TRUE(test::waitUntil([&] { return f.vm().isSecurityPasswordSet(); }));
+    ASSERT_TRUE(test::waitUntil([&] { return f.vm().hiddenItemsLock().isSecurityPasswordSet(); }));
     f.vm().lockHiddenItems();
 
     UnlockHiddenController unlock;
@@ -112,6 +112,6 @@ TEST(HiddenLockForms, TouchIdPathsWhereBiometricsExist)
     EXPECT_EQ(unlock.errorMessage(), u"Touch ID Authentication failed");
     f.biometrics.succeed = true;
     unlock.resetWithTouchID();
-    ASSERT_TRUE(test::waitUntil([&] { return !f.vm().isSecurityPasswordSet(); }));
+    ASSERT_TRUE(test::waitUntil([&] { return !f.vm().hiddenItemsLock().isSecurityPasswordSet(); }));
     EXPECT_FALSE(unlock.showsTouchID());
 }

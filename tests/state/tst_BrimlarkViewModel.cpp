@@ -99,7 +99,7 @@ struct Outcome
     std::optional<QString> message;
     bool onMainThread = false;
 
-    BrimlarkViewModel::Completion completion()
+    HiddenItemsLock::Completion completion()
     {
         return [this](bool ok, std::optional<QString> m) {
             ++calls;
@@ -201,7 +201,7 @@ protected:
     static bool check(BrimlarkViewModel &v, const QString &text)
     {
         std::optional<bool> answer;
-        EXPECT_TRUE(v.checkPassword(text, [&answer](bool ok) { answer = ok; }));
+        EXPECT_TRUE(v.hiddenItemsLock().checkPassword(text, [&answer](bool ok) { answer = ok; }));
         EXPECT_TRUE(test::waitUntil([&answer] { return answer.has_value(); }));
         return answer.value_or(false);
     }
@@ -209,7 +209,7 @@ protected:
     static Outcome setPassword(BrimlarkViewModel &v, const QString &password, bool useTouchID)
     {
         Outcome outcome;
-        EXPECT_TRUE(v.setSecurityPassword(password, useTouchID, outcome.completion()));
+        EXPECT_TRUE(v.hiddenItemsLock().setSecurityPassword(password, useTouchID, outcome.completion()));
         EXPECT_TRUE(test::waitUntil([&outcome] { return outcome.calls == 1; }));
         return outcome;
     }
@@ -330,6 +330,69 @@ TEST_F(ViewModelTest, SelectionWatcherLocksOutsideTheHiddenSection)
     v.setHiddenUnlocked(true);
     v.selectSection(Kind::favorites);
     v.selectSection(Kind::hidden);
+    EXPECT_FALSE(v.isHiddenUnlocked());
+}
+
+TEST_F(ViewModelTest, LockOperationsAreOneChangeOfTheViewModel)
+{
+    auto &v = makeVm();
+    QSignalSpy changes(&v, &BrimlarkViewModel::changed);
+    QSignalSpy unlocked(&v, &BrimlarkViewModel::isHiddenUnlockedChanged);
+    QSignalSpy refilters(&v, &BrimlarkViewModel::refiltered);
+    const struct
+    {
+        const char *what;
+        std::function<void()> act;
+        int changes;
+        int unlocked;
+    } rows[] = {
+        { "unlock", [&] { v.setHiddenUnlocked(true); }, 1, 1 },
+        { "lock", [&] { v.lockHiddenItems(); }, 1, 1 },
+        { "lock again", [&] { v.lockHiddenItems(); }, 0, 0 },
+        // Only the stored password changes: still one change.
+        { "disable while locked", [&] { v.hiddenItemsLock().disableSecurity(); }, 1, 0 },
+        // Leaving the hidden section locks as part of the selection.
+        { "leave the hidden section",
+            [&] {
+                v.setSelection(SidebarSelection(Kind::hidden));
+                v.setHiddenUnlocked(true);
+                changes.clear();
+                unlocked.clear();
+                refilters.clear();
+                v.setSelection(SidebarSelection(Kind::allApps));
+            },
+            1, 1 },
+    };
+    for (const auto &row : rows) {
+        changes.clear();
+        unlocked.clear();
+        refilters.clear();
+        row.act();
+        EXPECT_EQ(changes.count(), row.changes) << row.what;
+        EXPECT_EQ(unlocked.count(), row.unlocked) << row.what;
+        EXPECT_LE(refilters.count(), 1) << row.what;
+    }
+}
+
+TEST_F(ViewModelTest, LeavingTheHiddenSectionVoidsACheckStillRunning)
+{
+    // One worker, held by a task of the test's own: the check can only run
+    // once the test lets it go.
+    QThreadPool pool;
+    pool.setMaxThreadCount(1);
+    QSemaphore gate;
+    auto s = services();
+    s.passwordPool = &pool;
+    BrimlarkViewModel v(finder, s);
+    v.setSelection(SidebarSelection(Kind::hidden));
+
+    pool.start([&gate] { gate.acquire(); });
+    std::optional<bool> answer;
+    ASSERT_TRUE(v.hiddenItemsLock().checkPassword(QString(), [&answer](bool ok) { answer = ok; }));
+    v.setSelection(SidebarSelection(Kind::allApps));
+    gate.release();
+    ASSERT_TRUE(test::waitUntil([&] { return answer.has_value(); }));
+    EXPECT_FALSE(*answer);
     EXPECT_FALSE(v.isHiddenUnlocked());
 }
 
@@ -753,288 +816,6 @@ TEST_F(ViewModelTest, MovingAnAppTakesTheTargetsPlace)
         names(finder.getAppsInFolder(current(folder))), ElementsAre("Alpha", "Bravo", "Charlie", "Echo"));
 }
 
-// ---- hidden-items lock
-
-TEST_F(ViewModelTest, NoPasswordMeansTheEmptyTextUnlocks)
-{
-    auto &v = makeVm();
-    EXPECT_FALSE(v.isSecurityPasswordSet());
-    EXPECT_FALSE(check(v, QStringLiteral("x")));
-    EXPECT_FALSE(v.isHiddenUnlocked());
-    EXPECT_TRUE(check(v, QString()));
-    EXPECT_TRUE(v.isHiddenUnlocked());
-}
-
-TEST_F(ViewModelTest, SettingAPasswordWithoutBiometricsStoresAHashAndUnlocks)
-{
-    auto &v = makeVm();
-    QSignalSpy security(&v, &BrimlarkViewModel::securityChanged);
-    const Outcome outcome = setPassword(v, QStringLiteral("s3cret"), true);
-    EXPECT_EQ(outcome.calls, 1);
-    EXPECT_TRUE(outcome.success);
-    EXPECT_THAT(biometrics.reasons, IsEmpty());
-    EXPECT_TRUE(v.isHiddenUnlocked());
-    EXPECT_TRUE(v.isSecurityPasswordSet());
-    EXPECT_TRUE(v.isTouchIDEnabled());
-    EXPECT_GE(security.count(), 1);
-    const auto stored = defaults.string(HiddenItemsPassword::passwordKey);
-    ASSERT_TRUE(stored);
-    EXPECT_TRUE(PasswordHashing::isHash(*stored));
-
-    v.lockHiddenItems();
-    EXPECT_FALSE(check(v, QStringLiteral("S3cret")));
-    EXPECT_FALSE(v.isHiddenUnlocked());
-    EXPECT_TRUE(check(v, QStringLiteral("s3cret")));
-    EXPECT_TRUE(v.isHiddenUnlocked());
-
-    v.disableSecurity();
-    EXPECT_FALSE(v.isSecurityPasswordSet());
-    EXPECT_FALSE(v.isTouchIDEnabled());
-    EXPECT_FALSE(v.isHiddenUnlocked());
-    EXPECT_EQ(defaults.boolean(HiddenItemsPassword::useTouchIDKey), false);
-}
-
-TEST_F(ViewModelTest, SettingAPasswordAsksTouchIdFirstWhereAvailable)
-{
-    biometrics.available = true;
-    auto &v = makeVm();
-    QSignalSpy raise(&v, &BrimlarkViewModel::windowActivationRequested);
-
-    // Refused: nothing stored, the platform's text or the fallback.
-    const struct
-    {
-        std::optional<QString> error;
-        QString message;
-    } failures[] = { { QStringLiteral("User canceled"), QStringLiteral("User canceled") },
-        { std::nullopt, QStringLiteral("Touch ID setup failed") } };
-    for (const auto &f : failures) {
-        biometrics.succeed = false;
-        biometrics.replyError = f.error;
-        Outcome outcome;
-        v.setSecurityPassword(QStringLiteral("pw"), true, outcome.completion());
-        EXPECT_EQ(outcome.calls, 0); // the reply is never handled synchronously
-        ASSERT_TRUE(test::waitUntil([&] { return outcome.calls == 1; }));
-        EXPECT_TRUE(outcome.onMainThread);
-        EXPECT_FALSE(outcome.success);
-        EXPECT_EQ(outcome.message, f.message);
-        EXPECT_FALSE(v.isSecurityPasswordSet());
-        EXPECT_FALSE(v.isHiddenUnlocked());
-    }
-
-    biometrics.succeed = true;
-    biometrics.replyError.reset();
-    Outcome outcome;
-    v.setSecurityPassword(QStringLiteral("pw"), false, outcome.completion());
-    ASSERT_TRUE(test::waitUntil([&] { return outcome.calls == 1; }));
-    EXPECT_TRUE(outcome.success);
-    EXPECT_TRUE(outcome.onMainThread);
-    EXPECT_TRUE(v.isSecurityPasswordSet());
-    EXPECT_FALSE(v.isTouchIDEnabled());
-    EXPECT_TRUE(v.isHiddenUnlocked());
-    EXPECT_EQ(biometrics.reasons.back(),
-        QStringLiteral("Authenticate with Touch ID to register new security password"));
-    EXPECT_EQ(raise.count(), 3);
-}
-
-TEST_F(ViewModelTest, TouchIdUnlockAndItsWindowActivation)
-{
-    auto &v = makeVm();
-    QSignalSpy raise(&v, &BrimlarkViewModel::windowActivationRequested);
-    v.tryTouchID(); // unavailable: nothing at all
-    QCoreApplication::processEvents();
-    EXPECT_THAT(biometrics.reasons, IsEmpty());
-    EXPECT_EQ(raise.count(), 0);
-
-    biometrics.available = true;
-    biometrics.succeed = false;
-    v.tryTouchID();
-    ASSERT_TRUE(test::waitUntil([&] { return raise.count() == 1; }));
-    EXPECT_FALSE(v.isHiddenUnlocked());
-    EXPECT_EQ(biometrics.reasons, QStringList { QStringLiteral("Unlock Hidden Items") });
-
-    biometrics.succeed = true;
-    v.tryTouchID();
-    ASSERT_TRUE(test::waitUntil([&] { return raise.count() == 2; }));
-    EXPECT_TRUE(v.isHiddenUnlocked());
-}
-
-TEST_F(ViewModelTest, ResetAndDisableWithTouchId)
-{
-    auto &v = makeVm();
-    setPassword(v, QStringLiteral("pw"), true);
-
-    // Unavailable: reset fails with the capability's text or the fallback;
-    // disable goes ahead without a check.
-    for (const auto &error :
-        { std::optional<QString>(QStringLiteral("No sensor")), std::optional<QString>() }) {
-        biometrics.capabilityError = error;
-        Outcome reset;
-        v.resetPasswordUsingTouchID(reset.completion());
-        EXPECT_EQ(reset.calls, 1);
-        EXPECT_FALSE(reset.success);
-        EXPECT_EQ(reset.message, error.value_or(QStringLiteral("Touch ID is not available on this device")));
-        EXPECT_TRUE(v.isSecurityPasswordSet());
-    }
-    Outcome disabled;
-    v.disableSecurityWithTouchID(disabled.completion());
-    EXPECT_TRUE(disabled.success);
-    EXPECT_FALSE(v.isSecurityPasswordSet());
-
-    biometrics.available = true;
-    const struct
-    {
-        bool reset;
-        QString reason;
-        QString fallback;
-    } rows[] = { { true, QStringLiteral("Authenticate to Reset Password"),
-                     QStringLiteral("Touch ID Authentication failed") },
-        { false, QStringLiteral("Authenticate to disable password lock"),
-            QStringLiteral("Touch ID verification failed") } };
-    for (const auto &row : rows) {
-        for (bool succeed : { false, true }) {
-            biometrics.succeed = true;
-            setPassword(v, QStringLiteral("pw"), true);
-            ASSERT_TRUE(v.isSecurityPasswordSet());
-            biometrics.succeed = succeed;
-            Outcome outcome;
-            if (row.reset) {
-                v.resetPasswordUsingTouchID(outcome.completion());
-            } else {
-                v.disableSecurityWithTouchID(outcome.completion());
-            }
-            ASSERT_TRUE(test::waitUntil([&] { return outcome.calls == 1; }));
-            EXPECT_EQ(biometrics.reasons.back(), row.reason);
-            EXPECT_EQ(outcome.success, succeed);
-            EXPECT_EQ(v.isSecurityPasswordSet(), !succeed);
-            if (!succeed) {
-                EXPECT_EQ(outcome.message, row.fallback);
-            } else {
-                EXPECT_FALSE(v.isTouchIDEnabled());
-                EXPECT_FALSE(v.isHiddenUnlocked());
-            }
-        }
-    }
-}
-
-TEST_F(ViewModelTest, SetUpReplyAfterTheViewModelHasGoneStillStoresTheSettings)
-{
-    biometrics.available = true;
-    Outcome outcome;
-    makeVm().setSecurityPassword(QStringLiteral("late"), true, outcome.completion());
-    vm.reset();
-    biometrics.join();
-    HiddenItemsPassword stored(defaults, PasswordHashing::Limits::minimum());
-    ASSERT_TRUE(test::waitUntil([&] { return stored.isSet(); }));
-    EXPECT_EQ(outcome.calls, 0);
-    EXPECT_TRUE(stored.matches(QStringLiteral("late")));
-    EXPECT_TRUE(stored.useTouchID());
-}
-
-TEST_F(ViewModelTest, ClearTextPasswordIsHashedAtStartAndStillUnlocks)
-{
-    defaults.set(HiddenItemsPassword::passwordKey, std::string("legacy pw"));
-    auto &v = makeVm();
-    EXPECT_TRUE(v.isSecurityPasswordSet());
-    ASSERT_TRUE(test::waitUntil([&] {
-        return PasswordHashing::isHash(defaults.string(HiddenItemsPassword::passwordKey).value_or(""));
-    }));
-    EXPECT_TRUE(check(v, QStringLiteral("legacy pw")));
-}
-
-TEST_F(ViewModelTest, FailedHashingReportsFailureAndKeepsTheOldValue)
-{
-    defaults.set(HiddenItemsPassword::passwordKey, std::string("legacy pw"));
-    auto s = services();
-    s.passwordLimits = { 0, 0 };
-    BrimlarkViewModel v(finder, s);
-    EXPECT_EQ(defaults.string(HiddenItemsPassword::passwordKey), "legacy pw");
-    EXPECT_TRUE(check(v, QStringLiteral("legacy pw")));
-    v.lockHiddenItems();
-
-    const Outcome outcome = setPassword(v, QStringLiteral("new pw"), true);
-    EXPECT_FALSE(outcome.success);
-    ASSERT_TRUE(outcome.message);
-    EXPECT_FALSE(outcome.message->isEmpty());
-    EXPECT_FALSE(v.isHiddenUnlocked());
-    EXPECT_FALSE(v.isTouchIDEnabled());
-    EXPECT_EQ(defaults.string(HiddenItemsPassword::passwordKey), "legacy pw");
-}
-
-TEST_F(ViewModelTest, PasswordWorkLeavesTheGuiThreadFreeAndIgnoresASecondSubmit)
-{
-    // One worker, held by a task of the test's own: the hashing can only
-    // run once the test lets it go.
-    QThreadPool pool;
-    pool.setMaxThreadCount(1);
-    QSemaphore gate;
-    pool.start([&gate] { gate.acquire(); });
-    auto s = services();
-    s.passwordPool = &pool;
-    BrimlarkViewModel v(finder, s);
-
-    Outcome set;
-    ASSERT_TRUE(v.setSecurityPassword(QStringLiteral("pw"), false, set.completion()));
-    EXPECT_TRUE(v.isPasswordBusy());
-    Outcome second;
-    EXPECT_FALSE(v.setSecurityPassword(QStringLiteral("other"), false, second.completion()));
-    EXPECT_FALSE(v.checkPassword(QStringLiteral("pw"), {}));
-    bool timerRan = false; // the event loop turns while the hash waits
-    QTimer::singleShot(0, [&timerRan] { timerRan = true; });
-    ASSERT_TRUE(test::waitUntil([&] { return timerRan; }));
-    EXPECT_EQ(set.calls, 0);
-    gate.release();
-    ASSERT_TRUE(test::waitUntil([&] { return set.calls == 1; }));
-    EXPECT_TRUE(set.success);
-    EXPECT_FALSE(v.isPasswordBusy());
-    EXPECT_EQ(second.calls, 0);
-
-    v.lockHiddenItems();
-    pool.start([&gate] { gate.acquire(); });
-    std::optional<bool> answer;
-    ASSERT_TRUE(v.checkPassword(QStringLiteral("pw"), [&answer](bool ok) { answer = ok; }));
-    EXPECT_TRUE(v.isPasswordBusy());
-    EXPECT_FALSE(v.checkPassword(QStringLiteral("pw"), {}));
-    gate.release();
-    ASSERT_TRUE(test::waitUntil([&] { return answer.has_value(); }));
-    EXPECT_TRUE(*answer);
-    EXPECT_TRUE(v.isHiddenUnlocked());
-
-    // Locked again while a right password was being checked: stays locked.
-    v.lockHiddenItems();
-    pool.start([&gate] { gate.acquire(); });
-    answer.reset();
-    ASSERT_TRUE(v.checkPassword(QStringLiteral("pw"), [&answer](bool ok) { answer = ok; }));
-    v.setSelection(SidebarSelection(Kind::allApps));
-    gate.release();
-    ASSERT_TRUE(test::waitUntil([&] { return answer.has_value(); }));
-    EXPECT_FALSE(*answer);
-    EXPECT_FALSE(v.isHiddenUnlocked());
-}
-
-TEST_F(ViewModelTest, PasswordThatCannotBeWrittenIsReportedAndTheOldOneKept)
-{
-    // The domain's folder is a file, so no write can reach the disk.
-    const QString blocker = roots.root() + QStringLiteral("/not-a-folder");
-    QFile(blocker).open(QIODevice::WriteOnly);
-    Defaults unwritable(
-        std::filesystem::path(blocker.toStdString()) / "standard.plist", [](const std::string &) {});
-    const auto old = PasswordHashing::hash(QStringLiteral("old"), PasswordHashing::Limits::minimum());
-    ASSERT_TRUE(old);
-    unwritable.set(HiddenItemsPassword::passwordKey, *old); // held in memory only
-    auto s = services();
-    s.defaults = &unwritable;
-    BrimlarkViewModel v(finder, s);
-
-    const Outcome outcome = setPassword(v, QStringLiteral("new"), true);
-    EXPECT_FALSE(outcome.success);
-    EXPECT_EQ(outcome.message, QStringLiteral("The password could not be saved"));
-    EXPECT_EQ(unwritable.string(HiddenItemsPassword::passwordKey), *old);
-    EXPECT_FALSE(v.isHiddenUnlocked());
-    EXPECT_FALSE(v.isTouchIDEnabled());
-    EXPECT_FALSE(check(v, QStringLiteral("new")));
-    EXPECT_TRUE(check(v, QStringLiteral("old")));
-}
-
 namespace {
 QStringList *capturedLog = nullptr;
 void captureMessage(QtMsgType, const QMessageLogContext &, const QString &message)
@@ -1061,7 +842,7 @@ TEST_F(ViewModelTest, PasswordNeverReachesTheLogOrAnalytics)
         v.launchApp(byName(QStringLiteral("Echo")));
         v.setSearchQuery(QStringLiteral("Ec"));
         scheduler.advance(3s);
-        v.disableSecurity();
+        v.hiddenItemsLock().disableSecurity();
         ASSERT_FALSE(log.isEmpty()); // the failed launch did print
         for (const auto &line : std::as_const(log)) {
             EXPECT_FALSE(line.contains(QStringLiteral("Zebra"))) << line.toStdString();
