@@ -12,6 +12,8 @@
 #include "support/ManualScheduler.h"
 
 #include "TestSupport.h"
+#include "support/LockOutcome.h"
+#include "support/ThreadedBiometrics.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -29,6 +31,8 @@
 #include <thread>
 
 using namespace brimlark;
+using test::Outcome;
+using test::ThreadedBiometrics;
 using namespace std::chrono_literals;
 using Kind = SidebarSelection::Kind;
 using ::testing::ElementsAre;
@@ -45,41 +49,6 @@ struct RecordingAnalytics : AnalyticsReporter
     }
 };
 
-// Replies from a thread of its own, as the platform's framework does.
-class ThreadedBiometrics : public Biometrics
-{
-public:
-    ~ThreadedBiometrics() override { join(); }
-
-    Capability canEvaluatePolicy() override { return { available, capabilityError }; }
-    void evaluatePolicy(const QString &reason, Reply reply) override
-    {
-        reasons << reason;
-        const bool ok = succeed;
-        const auto error = replyError;
-        std::lock_guard lock(m_mutex);
-        m_threads.emplace_back([reply = std::move(reply), ok, error] { reply(ok, error); });
-    }
-    void join()
-    {
-        std::lock_guard lock(m_mutex);
-        for (auto &t : m_threads) {
-            t.join();
-        }
-        m_threads.clear();
-    }
-
-    bool available = false;
-    std::optional<QString> capabilityError;
-    bool succeed = true;
-    std::optional<QString> replyError;
-    QStringList reasons;
-
-private:
-    std::mutex m_mutex;
-    std::vector<std::thread> m_threads;
-};
-
 class RecordingWorkspace : public ApplicationLauncher
 {
 public:
@@ -90,24 +59,6 @@ public:
     }
     QStringList opened;
     bool result = true;
-};
-
-struct Outcome
-{
-    int calls = 0;
-    bool success = false;
-    std::optional<QString> message;
-    bool onMainThread = false;
-
-    HiddenItemsLock::Completion completion()
-    {
-        return [this](bool ok, std::optional<QString> m) {
-            ++calls;
-            success = ok;
-            message = std::move(m);
-            onMainThread = QThread::currentThread() == QCoreApplication::instance()->thread();
-        };
-    }
 };
 
 using Names = std::vector<std::string>;

@@ -5,6 +5,8 @@
 #include "state/HiddenItemsPassword.h"
 
 #include "TestSupport.h"
+#include "support/LockOutcome.h"
+#include "support/ThreadedBiometrics.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -22,62 +24,11 @@
 #include <thread>
 
 using namespace brimlark;
+using test::Outcome;
+using test::ThreadedBiometrics;
 using ::testing::IsEmpty;
 
 namespace {
-
-// Replies from a thread of its own, as the platform's framework does.
-class ThreadedBiometrics : public Biometrics
-{
-public:
-    ~ThreadedBiometrics() override { join(); }
-
-    Capability canEvaluatePolicy() override { return { available, capabilityError }; }
-    void evaluatePolicy(const QString &reason, Reply reply) override
-    {
-        reasons << reason;
-        const bool ok = succeed;
-        const auto error = replyError;
-        std::lock_guard lock(m_mutex);
-        m_threads.emplace_back([reply = std::move(reply), ok, error] { reply(ok, error); });
-    }
-    void join()
-    {
-        std::lock_guard lock(m_mutex);
-        for (auto &t : m_threads) {
-            t.join();
-        }
-        m_threads.clear();
-    }
-
-    bool available = false;
-    std::optional<QString> capabilityError;
-    bool succeed = true;
-    std::optional<QString> replyError;
-    QStringList reasons;
-
-private:
-    std::mutex m_mutex;
-    std::vector<std::thread> m_threads;
-};
-
-struct Outcome
-{
-    int calls = 0;
-    bool success = false;
-    std::optional<QString> message;
-    bool onMainThread = false;
-
-    HiddenItemsLock::Completion completion()
-    {
-        return [this](bool ok, std::optional<QString> m) {
-            ++calls;
-            success = ok;
-            message = std::move(m);
-            onMainThread = QThread::currentThread() == QCoreApplication::instance()->thread();
-        };
-    }
-};
 
 class HiddenItemsLockTest : public ::testing::Test
 {
