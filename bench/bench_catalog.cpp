@@ -4,8 +4,8 @@
 // (the floor), as the ratio "x_floor".
 
 #include "model/AppFinder.h"
-#include "platform/BundleUrl.h"
-#include "platform/Defaults.h"
+#include "platform/core/BundleUrl.h"
+#include "platform/base/Defaults.h"
 #include "state/ObjectGraph.h"
 
 #include <QCoreApplication>

@@ -4,9 +4,9 @@
 
 #include "model/AppFinder.h"
 #include "model/WorkspaceManager.h"
-#include "platform/BundleUrl.h"
-#include "platform/Defaults.h"
-#include "platform/NotificationCenter.h"
+#include "platform/core/BundleUrl.h"
+#include "platform/base/Defaults.h"
+#include "platform/core/NotificationCenter.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

@@ -5,7 +5,7 @@
 #include "analytics/TallyInstance.h"
 #include "analytics/TallyUuidSource.h"
 
-#include "platform/Defaults.h"
+#include "platform/base/Defaults.h"
 
 #include <algorithm>
 #include <iostream>

@@ -1,6 +1,6 @@
 #include "analytics/AutomaticProperties.h"
 
-#include "platform/DeviceInfo.h"
+#include "platform/base/DeviceInfo.h"
 
 #include <mutex>
 

@@ -3,7 +3,7 @@
 #include "analytics/JSONHandler.h"
 #include "analytics/TallyClock.h"
 #include "analytics/TallyLogger.h"
-#include "platform/SystemPaths.h"
+#include "platform/base/SystemPaths.h"
 
 #include <sqlite3.h>
 

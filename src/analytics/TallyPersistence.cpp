@@ -3,8 +3,8 @@
 #include "analytics/JSONHandler.h"
 #include "analytics/TallyArchiver.h"
 #include "analytics/TallyLogger.h"
-#include "platform/Defaults.h"
-#include "platform/SystemPaths.h"
+#include "platform/base/Defaults.h"
+#include "platform/base/SystemPaths.h"
 
 #include <filesystem>
 #include <fstream>

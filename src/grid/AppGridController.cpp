@@ -4,7 +4,7 @@
 
 #include <QSet>
 
-#include "platform/UuidText.h"
+#include "platform/core/UuidText.h"
 #include "state/BrimlarkViewModel.h"
 
 #include <QFile>

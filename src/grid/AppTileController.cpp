@@ -3,9 +3,9 @@
 
 #include "state/ViewModelBinding.h"
 
-#include "platform/AppIconImageProvider.h"
-#include "platform/Scheduler.h"
-#include "platform/UuidText.h"
+#include "platform/gui/AppIconImageProvider.h"
+#include "platform/core/Scheduler.h"
+#include "platform/core/UuidText.h"
 #include "state/BrimlarkViewModel.h"
 
 #include <QMetaEnum>

@@ -2,7 +2,7 @@
 
 #include "grid/AppTileMenu.h"
 #include "model/AppItem.h"
-#include "platform/Scheduler.h"
+#include "platform/core/Scheduler.h"
 #include "state/BrimlarkViewModel.h"
 
 #include <QList>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/AppFolder.h"
-#include "platform/UuidText.h"
+#include "platform/core/UuidText.h"
 #include "state/SidebarSelection.h"
 
 #include <QList>

@@ -1,6 +1,6 @@
 #include "grid/AppTileModel.h"
 
-#include "platform/AppIconImageProvider.h"
+#include "platform/gui/AppIconImageProvider.h"
 
 #include <QHash>
 #include <QSet>

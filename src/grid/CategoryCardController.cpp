@@ -4,8 +4,8 @@
 #include "state/ViewModelBinding.h"
 
 #include "grid/GridDropRules.h"
-#include "platform/AppIconImageProvider.h"
-#include "platform/UuidText.h"
+#include "platform/gui/AppIconImageProvider.h"
+#include "platform/core/UuidText.h"
 
 #include <QGuiApplication>
 #include <QStyleHints>

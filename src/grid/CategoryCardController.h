@@ -3,7 +3,7 @@
 #include "grid/CategoryCardMenu.h"
 #include "model/AppFolder.h"
 #include "model/AppItem.h"
-#include "platform/Scheduler.h"
+#include "platform/core/Scheduler.h"
 #include "state/BrimlarkViewModel.h"
 
 #include <QList>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/AppItem.h"
-#include "platform/Scheduler.h"
+#include "platform/core/Scheduler.h"
 #include "state/BrimlarkViewModel.h"
 
 #include <QList>

@@ -1,6 +1,6 @@
 #include "grid/GridDropRules.h"
 
-#include "platform/BundleUrl.h"
+#include "platform/core/BundleUrl.h"
 
 namespace brimlark {
 

@@ -2,8 +2,8 @@
 
 #include "state/ViewModelBinding.h"
 
-#include "platform/NotificationCenter.h"
-#include "platform/Scheduler.h"
+#include "platform/core/NotificationCenter.h"
+#include "platform/core/Scheduler.h"
 
 #include <QGuiApplication>
 #include <QQuickItem>

@@ -3,7 +3,7 @@
 #include "model/AppFinder.h"
 #include "model/AppFolderWatcher.h"
 #include "model/AppItem.h"
-#include "platform/RecentDocuments.h"
+#include "platform/core/RecentDocuments.h"
 
 #include <QList>
 #include <QObject>

@@ -1,8 +1,8 @@
 #include "model/AppFinder.h"
 
 #include "model/WorkspaceManager.h"
-#include "platform/Defaults.h"
-#include "platform/NotificationCenter.h"
+#include "platform/base/Defaults.h"
+#include "platform/core/NotificationCenter.h"
 
 #include <QLocale>
 

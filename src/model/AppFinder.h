@@ -10,7 +10,7 @@
 #include "model/HiddenItems.h"
 #include "model/NewlyAddedTracker.h"
 #include "model/RecentsAndFavorites.h"
-#include "platform/NameComparison.h"
+#include "platform/core/NameComparison.h"
 
 #include <QDateTime>
 #include <QHash>

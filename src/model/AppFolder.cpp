@@ -1,8 +1,8 @@
 #include "model/AppFolder.h"
 
-#include "platform/BundleUrl.h"
+#include "platform/core/BundleUrl.h"
 
-#include "platform/UuidText.h"
+#include "platform/core/UuidText.h"
 
 #include <cmath>
 #include <limits>

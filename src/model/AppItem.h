@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/BundleUrl.h"
+#include "platform/core/BundleUrl.h"
 
 #include <QHash>
 #include <QMetaType>

@@ -1,9 +1,9 @@
 #include "model/AppScanner.h"
 
-#include "platform/Bundle.h"
-#include "platform/BundleUrl.h"
-#include "platform/NameComparison.h"
-#include "platform/SystemPaths.h"
+#include "platform/core/Bundle.h"
+#include "platform/core/BundleUrl.h"
+#include "platform/core/NameComparison.h"
+#include "platform/base/SystemPaths.h"
 
 #include <QDir>
 #include <QLocale>

@@ -3,7 +3,7 @@
 #include "model/StoredJson.h"
 #include "model/StoredStrings.h"
 #include "model/WorkspaceManager.h"
-#include "platform/ListMove.h"
+#include "platform/core/ListMove.h"
 
 #include <algorithm>
 #include <limits>

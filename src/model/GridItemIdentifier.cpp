@@ -1,6 +1,6 @@
 #include "model/GridItemIdentifier.h"
 
-#include "platform/UuidText.h"
+#include "platform/core/UuidText.h"
 
 namespace brimlark {
 

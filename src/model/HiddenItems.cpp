@@ -1,7 +1,7 @@
 #include "model/HiddenItems.h"
 
 #include "model/StoredStrings.h"
-#include "platform/UuidText.h"
+#include "platform/core/UuidText.h"
 
 namespace brimlark {
 

@@ -1,7 +1,7 @@
 #include "model/NewlyAddedTracker.h"
 
 #include "model/StoredStrings.h"
-#include "platform/Defaults.h"
+#include "platform/base/Defaults.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
 #include "model/StickyNote.h"
 
-#include "platform/UuidText.h"
+#include "platform/core/UuidText.h"
 
 #include <initializer_list>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Defaults.h"
+#include "platform/base/Defaults.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Defaults.h"
+#include "platform/base/Defaults.h"
 
 #include <QString>
 #include <QStringList>

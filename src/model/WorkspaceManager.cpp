@@ -1,9 +1,9 @@
 #include "model/WorkspaceManager.h"
 
 #include "model/StoredJson.h"
-#include "platform/Defaults.h"
-#include "platform/NotificationCenter.h"
-#include "platform/UuidText.h"
+#include "platform/base/Defaults.h"
+#include "platform/core/NotificationCenter.h"
+#include "platform/core/UuidText.h"
 
 #include <algorithm>
 

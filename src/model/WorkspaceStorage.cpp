@@ -2,8 +2,8 @@
 
 #include "model/StoredJson.h"
 #include "model/WorkspaceManager.h"
-#include "platform/Defaults.h"
-#include "platform/NotificationCenter.h"
+#include "platform/base/Defaults.h"
+#include "platform/core/NotificationCenter.h"
 
 namespace brimlark {
 

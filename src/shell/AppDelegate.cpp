@@ -1,7 +1,7 @@
 #include "shell/AppDelegate.h"
 
-#include "platform/Defaults.h"
-#include "platform/NotificationCenter.h"
+#include "platform/base/Defaults.h"
+#include "platform/core/NotificationCenter.h"
 #include "shell/ApplicationWindows.h"
 #include "shell/WindowSizing.h"
 

@@ -1,6 +1,6 @@
 #include "shell/GlobalHotkeyManager.h"
 
-#include "platform/NotificationCenter.h"
+#include "platform/core/NotificationCenter.h"
 #include "shell/ApplicationWindows.h"
 
 #include <cstdio>

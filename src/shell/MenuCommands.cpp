@@ -1,6 +1,6 @@
 #include "shell/MenuCommands.h"
 
-#include "platform/NotificationCenter.h"
+#include "platform/core/NotificationCenter.h"
 #include "state/BrimlarkViewModel.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #include "shell/SingleInstance.h"
 
-#include "platform/Defaults.h"
-#include "platform/RuntimeDirectory.h"
+#include "platform/base/Defaults.h"
+#include "platform/base/RuntimeDirectory.h"
 
 #include <QCryptographicHash>
 #include <QFile>

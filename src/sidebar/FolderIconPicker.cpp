@@ -1,6 +1,6 @@
 #include "sidebar/FolderIconPicker.h"
 
-#include "platform/Symbols.h"
+#include "platform/gui/Symbols.h"
 #include "state/BrimlarkViewModel.h"
 
 namespace brimlark {

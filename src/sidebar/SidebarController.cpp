@@ -3,8 +3,8 @@
 #include "state/ViewModelBinding.h"
 
 #include "model/AppFinder.h"
-#include "platform/BundleUrl.h"
-#include "platform/UuidText.h"
+#include "platform/core/BundleUrl.h"
+#include "platform/core/UuidText.h"
 #include "sidebar/SidebarFolderTree.h"
 #include "state/BrimlarkViewModel.h"
 

@@ -1,9 +1,9 @@
 #include "state/BrimlarkViewModel.h"
 
-#include "platform/ApplicationLauncher.h"
-#include "platform/Defaults.h"
-#include "platform/NameComparison.h"
-#include "platform/Scheduler.h"
+#include "platform/core/ApplicationLauncher.h"
+#include "platform/base/Defaults.h"
+#include "platform/core/NameComparison.h"
+#include "platform/core/Scheduler.h"
 #include "state/AnalyticsReporter.h"
 
 #include <QSet>

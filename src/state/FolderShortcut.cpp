@@ -1,6 +1,6 @@
 #include "state/FolderShortcut.h"
 
-#include "platform/KeyDownEvent.h"
+#include "platform/core/KeyDownEvent.h"
 #include "state/BrimlarkViewModel.h"
 
 namespace brimlark {

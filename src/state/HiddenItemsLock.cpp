@@ -1,6 +1,6 @@
 #include "state/HiddenItemsLock.h"
 
-#include "platform/Biometrics.h"
+#include "platform/core/Biometrics.h"
 #include "state/HiddenItemsPassword.h"
 
 #include <QCoreApplication>

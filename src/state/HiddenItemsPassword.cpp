@@ -1,6 +1,6 @@
 #include "state/HiddenItemsPassword.h"
 
-#include "platform/Defaults.h"
+#include "platform/base/Defaults.h"
 
 namespace brimlark {
 

@@ -3,9 +3,9 @@
 #include "model/AppFinder.h"
 #include "model/WorkspaceManager.h"
 #include "model/WorkspaceStorage.h"
-#include "platform/Biometrics.h"
-#include "platform/NotificationCenter.h"
-#include "platform/Scheduler.h"
+#include "platform/core/Biometrics.h"
+#include "platform/core/NotificationCenter.h"
+#include "platform/core/Scheduler.h"
 #include "state/BrimlarkViewModel.h"
 #include "state/PasswordHashing.h"
 

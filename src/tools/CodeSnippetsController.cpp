@@ -1,8 +1,8 @@
 #include "tools/CodeSnippetsController.h"
 
 #include "model/WorkspaceStorage.h"
-#include "platform/Scheduler.h"
-#include "platform/UuidText.h"
+#include "platform/core/Scheduler.h"
+#include "platform/core/UuidText.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,9 +1,9 @@
 #include "tools/ColorPickerController.h"
 
 #include "model/WorkspaceStorage.h"
-#include "platform/Pasteboard.h"
-#include "platform/Scheduler.h"
-#include "platform/ScreenSampler.h"
+#include "platform/gui/Pasteboard.h"
+#include "platform/core/Scheduler.h"
+#include "platform/gui/ScreenSampler.h"
 
 #include <QPointer>
 

@@ -1,7 +1,7 @@
 #include "tools/MeasurePopoverController.h"
 
 #include "model/WorkspaceStorage.h"
-#include "platform/Pasteboard.h"
+#include "platform/gui/Pasteboard.h"
 #include "tools/MeasurementText.h"
 #include "tools/RulerManager.h"
 

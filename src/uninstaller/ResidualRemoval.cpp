@@ -1,7 +1,7 @@
 #include "uninstaller/ResidualRemoval.h"
 
-#include "platform/AdminRunner.h"
-#include "platform/Trash.h"
+#include "platform/base/AdminRunner.h"
+#include "platform/base/Trash.h"
 #include "uninstaller/helper/SafeRemoval.h"
 
 #include <QFile>

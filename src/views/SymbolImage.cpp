@@ -1,6 +1,6 @@
 #include "views/SymbolImage.h"
 
-#include "platform/Symbols.h"
+#include "platform/gui/Symbols.h"
 
 #include <QPainter>
 #include <QQuickWindow>

@@ -1,6 +1,6 @@
 #include "views/SymbolNames.h"
 
-#include "platform/Symbols.h"
+#include "platform/gui/Symbols.h"
 
 namespace brimlark {
 

@@ -10,8 +10,8 @@
 #include "TallyLogCapture.h"
 #include "TallyTestEnvironment.h"
 
-#include "platform/Defaults.h"
-#include "platform/SystemPaths.h"
+#include "platform/base/Defaults.h"
+#include "platform/base/SystemPaths.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "CapturedLog.h"
 #include "TestSupport.h"
 
-#include "platform/SystemPaths.h"
+#include "platform/base/SystemPaths.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 #include "CapturedLog.h"
 #include "TestSupport.h"
 
-#include "platform/Defaults.h"
-#include "platform/SystemPaths.h"
+#include "platform/base/Defaults.h"
+#include "platform/base/SystemPaths.h"
 
 #include <gtest/gtest.h>
 

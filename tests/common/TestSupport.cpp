@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "platform/SystemPaths.h"
+#include "platform/base/SystemPaths.h"
 
 #include <QDir>
 #include <QFile>

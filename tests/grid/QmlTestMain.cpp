@@ -4,8 +4,8 @@
 
 #include "GridFixture.h"
 
-#include "platform/AppIconImageProvider.h"
-#include "platform/AppIconStore.h"
+#include "platform/gui/AppIconImageProvider.h"
+#include "platform/gui/AppIconStore.h"
 #include "shell/BrimlarkApp.h"
 #include "support/QueuedTextures.h"
 

@@ -4,10 +4,10 @@
 
 #include "grid/AppGridController.h"
 #include "model/AppScanner.h"
-#include "platform/AppIconImageProvider.h"
-#include "platform/AppIconStore.h"
-#include "platform/Bundle.h"
-#include "platform/UuidText.h"
+#include "platform/gui/AppIconImageProvider.h"
+#include "platform/gui/AppIconStore.h"
+#include "platform/core/Bundle.h"
+#include "platform/core/UuidText.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>

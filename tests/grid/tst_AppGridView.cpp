@@ -5,8 +5,8 @@
 #include "TestSupport.h"
 
 #include "model/AppScanner.h"
-#include "platform/AppIconImageProvider.h"
-#include "platform/AppIconStore.h"
+#include "platform/gui/AppIconImageProvider.h"
+#include "platform/gui/AppIconStore.h"
 
 #include <QAccessible>
 #include <QDragEnterEvent>

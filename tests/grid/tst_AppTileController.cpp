@@ -1,7 +1,7 @@
 #include "GridFixture.h"
 
 #include "grid/AppTileController.h"
-#include "platform/UuidText.h"
+#include "platform/core/UuidText.h"
 
 #include <QSignalSpy>
 

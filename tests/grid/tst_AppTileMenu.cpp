@@ -1,5 +1,5 @@
 #include "grid/AppTileMenu.h"
-#include "platform/UuidText.h"
+#include "platform/core/UuidText.h"
 
 #include <QVariantMap>
 

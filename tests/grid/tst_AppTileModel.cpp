@@ -1,5 +1,5 @@
 #include "grid/AppTileModel.h"
-#include "platform/BundleUrl.h"
+#include "platform/core/BundleUrl.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>

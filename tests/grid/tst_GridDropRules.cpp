@@ -1,5 +1,5 @@
 #include "grid/GridDropRules.h"
-#include "platform/BundleUrl.h"
+#include "platform/core/BundleUrl.h"
 
 #include <gtest/gtest.h>
 

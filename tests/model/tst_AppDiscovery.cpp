@@ -5,9 +5,9 @@
 #include "model/AppFinder.h"
 #include "model/AppScanner.h"
 #include "model/WorkspaceManager.h"
-#include "platform/BundleUrl.h"
-#include "platform/Defaults.h"
-#include "platform/NotificationCenter.h"
+#include "platform/core/BundleUrl.h"
+#include "platform/base/Defaults.h"
+#include "platform/core/NotificationCenter.h"
 #include "support/ManualScheduler.h"
 
 #include <QMutex>

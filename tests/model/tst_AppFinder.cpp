@@ -1,10 +1,10 @@
 #include "model/AppFinder.h"
 #include "model/StoredJson.h"
 #include "model/WorkspaceManager.h"
-#include "platform/BundleUrl.h"
-#include "platform/Defaults.h"
-#include "platform/NotificationCenter.h"
-#include "platform/UuidText.h"
+#include "platform/core/BundleUrl.h"
+#include "platform/base/Defaults.h"
+#include "platform/core/NotificationCenter.h"
+#include "platform/core/UuidText.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "model/CatalogFolders.h"
 #include "model/WorkspaceManager.h"
-#include "platform/Defaults.h"
-#include "platform/NotificationCenter.h"
+#include "platform/base/Defaults.h"
+#include "platform/core/NotificationCenter.h"
 
 #include <gtest/gtest.h>
 

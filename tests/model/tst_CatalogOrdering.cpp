@@ -1,6 +1,6 @@
 #include "model/CatalogOrdering.h"
-#include "platform/BundleUrl.h"
-#include "platform/NameComparison.h"
+#include "platform/core/BundleUrl.h"
+#include "platform/core/NameComparison.h"
 
 #include <QLocale>
 

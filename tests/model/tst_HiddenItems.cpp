@@ -1,7 +1,7 @@
 #include "model/HiddenItems.h"
 #include "model/StoredStrings.h"
-#include "platform/Defaults.h"
-#include "platform/UuidText.h"
+#include "platform/base/Defaults.h"
+#include "platform/core/UuidText.h"
 
 #include <gtest/gtest.h>
 

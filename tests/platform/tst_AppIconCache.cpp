@@ -1,4 +1,4 @@
-#include "platform/AppIconCache.h"
+#include "platform/gui/AppIconCache.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "TestSupport.h"
 
-#include "platform/AppIconImageProvider.h"
-#include "platform/AppIconLoader.h"
-#include "platform/AppIconStore.h"
-#include "platform/AppWorkspace.h"
+#include "platform/gui/AppIconImageProvider.h"
+#include "platform/gui/AppIconLoader.h"
+#include "platform/gui/AppIconStore.h"
+#include "platform/gui/AppWorkspace.h"
 
 #include <QElapsedTimer>
 #include <QMutex>

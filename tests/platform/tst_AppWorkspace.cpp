@@ -2,7 +2,7 @@
 #include "IconFixtures.h"
 #include "TestSupport.h"
 
-#include "platform/AppWorkspace.h"
+#include "platform/gui/AppWorkspace.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "platform/Biometrics.h"
+#include "platform/core/Biometrics.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "HostileFiles.h"
 #include "TestSupport.h"
 
-#include "platform/Bundle.h"
+#include "platform/core/Bundle.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "platform/BundleUrl.h"
-#include "platform/ListMove.h"
-#include "platform/NameComparison.h"
-#include "platform/NotificationCenter.h"
-#include "platform/SystemPaths.h"
-#include "platform/UuidText.h"
+#include "platform/core/BundleUrl.h"
+#include "platform/core/ListMove.h"
+#include "platform/core/NameComparison.h"
+#include "platform/core/NotificationCenter.h"
+#include "platform/base/SystemPaths.h"
+#include "platform/core/UuidText.h"
 
 #include <QLocale>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #include "HostileFiles.h"
 #include "TestChildProcess.h"
 
-#include "platform/Defaults.h"
+#include "platform/base/Defaults.h"
 
 #include <QTemporaryDir>
 

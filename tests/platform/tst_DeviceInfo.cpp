@@ -1,4 +1,4 @@
-#include "platform/DeviceInfo.h"
+#include "platform/base/DeviceInfo.h"
 
 #include <QTemporaryDir>
 

@@ -1,4 +1,4 @@
-#include "platform/KeyDownMonitor.h"
+#include "platform/gui/KeyDownMonitor.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/PathComponent.h"
+#include "platform/core/PathComponent.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "HostileFiles.h"
 
-#include "platform/PlistDepth.h"
+#include "platform/base/PlistDepth.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/QrEncoder.h"
+#include "platform/gui/QrEncoder.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "HostileFiles.h"
 #include "TestSupport.h"
 
-#include "platform/RecentDocuments.h"
+#include "platform/core/RecentDocuments.h"
 
 #include <QDir>
 #include <QUrl>

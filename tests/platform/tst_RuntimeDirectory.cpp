@@ -1,4 +1,4 @@
-#include "platform/RuntimeDirectory.h"
+#include "platform/base/RuntimeDirectory.h"
 
 #include <QTemporaryDir>
 

@@ -1,4 +1,4 @@
-#include "platform/Trash.h"
+#include "platform/base/Trash.h"
 
 #include <QDir>
 #include <QFile>

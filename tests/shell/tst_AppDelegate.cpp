@@ -1,5 +1,5 @@
-#include "platform/Defaults.h"
-#include "platform/NotificationCenter.h"
+#include "platform/base/Defaults.h"
+#include "platform/core/NotificationCenter.h"
 #include "shell/AppDelegate.h"
 #include "shell/WindowSizing.h"
 

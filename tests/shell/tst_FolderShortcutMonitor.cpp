@@ -1,6 +1,6 @@
 #include "shell/FolderShortcutMonitor.h"
 
-#include "platform/KeyDownMonitor.h"
+#include "platform/gui/KeyDownMonitor.h"
 
 #include "GridFixture.h"
 

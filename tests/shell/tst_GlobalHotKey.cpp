@@ -1,4 +1,4 @@
-#include "platform/GlobalHotKey.h"
+#include "platform/gui/GlobalHotKey.h"
 
 #include "XvfbServer.h"
 

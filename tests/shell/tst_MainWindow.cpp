@@ -1,6 +1,6 @@
 #include "ViewModelFixture.h"
-#include "platform/Defaults.h"
-#include "platform/NotificationCenter.h"
+#include "platform/base/Defaults.h"
+#include "platform/core/NotificationCenter.h"
 #include "shell/AppDelegate.h"
 #include "shell/BrimlarkApp.h"
 #include "shell/MenuCommands.h"

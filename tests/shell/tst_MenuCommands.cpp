@@ -1,5 +1,5 @@
 #include "ViewModelFixture.h"
-#include "platform/NotificationCenter.h"
+#include "platform/core/NotificationCenter.h"
 #include "shell/MenuCommands.h"
 
 #include <gmock/gmock.h>

@@ -1,4 +1,4 @@
-#include "platform/Symbols.h"
+#include "platform/gui/Symbols.h"
 
 #include <gtest/gtest.h>
 

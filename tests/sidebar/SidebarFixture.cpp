@@ -1,6 +1,6 @@
 #include "SidebarFixture.h"
 
-#include "platform/BundleUrl.h"
+#include "platform/core/BundleUrl.h"
 
 namespace brimlark::test {
 

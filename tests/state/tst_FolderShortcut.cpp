@@ -2,11 +2,11 @@
 
 #include "model/AppFinder.h"
 #include "model/WorkspaceManager.h"
-#include "platform/ApplicationLauncher.h"
-#include "platform/Biometrics.h"
-#include "platform/Defaults.h"
-#include "platform/KeyDownEvent.h"
-#include "platform/NotificationCenter.h"
+#include "platform/core/ApplicationLauncher.h"
+#include "platform/core/Biometrics.h"
+#include "platform/base/Defaults.h"
+#include "platform/core/KeyDownEvent.h"
+#include "platform/core/NotificationCenter.h"
 #include "state/BrimlarkViewModel.h"
 #include "support/ManualScheduler.h"
 

@@ -1,7 +1,7 @@
 #include "state/HiddenItemsLock.h"
 
-#include "platform/Biometrics.h"
-#include "platform/Defaults.h"
+#include "platform/core/Biometrics.h"
+#include "platform/base/Defaults.h"
 #include "state/HiddenItemsPassword.h"
 
 #include "TestSupport.h"

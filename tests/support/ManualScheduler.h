@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Scheduler.h"
+#include "platform/core/Scheduler.h"
 
 #include <chrono>
 #include <functional>

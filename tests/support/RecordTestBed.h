@@ -11,7 +11,7 @@
 #include "CapturedLog.h"
 #include "TestSupport.h"
 
-#include "platform/Defaults.h"
+#include "platform/base/Defaults.h"
 
 #include <future>
 #include <memory>

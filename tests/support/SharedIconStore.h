@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/AppIconStore.h"
-#include "platform/AppWorkspace.h"
+#include "platform/gui/AppIconStore.h"
+#include "platform/gui/AppWorkspace.h"
 
 #include <memory>
 

@@ -8,8 +8,8 @@
 
 #include "LoopbackHttpServer.h"
 
-#include "platform/Defaults.h"
-#include "platform/SystemPaths.h"
+#include "platform/base/Defaults.h"
+#include "platform/base/SystemPaths.h"
 
 #include <cstdlib>
 #include <stdexcept>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Biometrics.h"
+#include "platform/core/Biometrics.h"
 
 #include <QStringList>
 

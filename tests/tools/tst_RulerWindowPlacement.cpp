@@ -1,4 +1,4 @@
-#include "platform/RulerWindowPlacement.h"
+#include "platform/core/RulerWindowPlacement.h"
 
 #include <gtest/gtest.h>
 

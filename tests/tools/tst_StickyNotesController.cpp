@@ -1,7 +1,7 @@
 #include "model/WorkspaceManager.h"
 #include "model/WorkspaceStorage.h"
-#include "platform/Defaults.h"
-#include "platform/NotificationCenter.h"
+#include "platform/base/Defaults.h"
+#include "platform/core/NotificationCenter.h"
 #include "tools/StickyNotesController.h"
 
 #include <QSignalSpy>

@@ -7,10 +7,10 @@
 #include "support/SharedIconStore.h"
 #include "support/UninstallerFixture.h"
 
-#include "platform/AppIconImageProvider.h"
-#include "platform/AppIconStore.h"
-#include "platform/DiskAccess.h"
-#include "platform/Trash.h"
+#include "platform/gui/AppIconImageProvider.h"
+#include "platform/gui/AppIconStore.h"
+#include "platform/base/DiskAccess.h"
+#include "platform/base/Trash.h"
 #include "shell/BrimlarkApp.h"
 #include "uninstaller/views/UninstallerServices.h"
 

@@ -1,8 +1,8 @@
 #include "support/UninstallerFixture.h"
 
 #include "TestSupport.h"
-#include "platform/DiskAccess.h"
-#include "platform/Trash.h"
+#include "platform/base/DiskAccess.h"
+#include "platform/base/Trash.h"
 #include "support/ManualScheduler.h"
 #include "uninstaller/views/AppUninstallerFlow.h"
 

@@ -1,6 +1,6 @@
 #include "support/UninstallerFixture.h"
 
-#include "platform/DiskAccess.h"
+#include "platform/base/DiskAccess.h"
 #include "uninstaller/ResidualScan.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 // every access check passes, so these fork a child that drops its rights.
 #include "support/UninstallerFixture.h"
 
-#include "platform/Trash.h"
+#include "platform/base/Trash.h"
 #include "uninstaller/DeletionProbe.h"
 #include "uninstaller/ResidualRemoval.h"
 

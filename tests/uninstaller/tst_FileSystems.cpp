@@ -2,7 +2,7 @@
 // process: a private mount namespace for its tmpfs, or a low open-file limit.
 #include "support/UninstallerFixture.h"
 
-#include "platform/Trash.h"
+#include "platform/base/Trash.h"
 #include "uninstaller/RemovalHelperPath.h"
 #include "uninstaller/ResidualRemoval.h"
 #include "uninstaller/ResidualScan.h"

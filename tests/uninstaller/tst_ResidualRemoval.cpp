@@ -1,7 +1,7 @@
 #include "support/UninstallerFixture.h"
 
 #include "TestSupport.h"
-#include "platform/Trash.h"
+#include "platform/base/Trash.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,11 +4,11 @@
 
 #include "model/WorkspaceManager.h"
 #include "model/WorkspaceStorage.h"
-#include "platform/Defaults.h"
-#include "platform/NotificationCenter.h"
-#include "platform/Pasteboard.h"
-#include "platform/Scheduler.h"
-#include "platform/ScreenSampler.h"
+#include "platform/base/Defaults.h"
+#include "platform/core/NotificationCenter.h"
+#include "platform/gui/Pasteboard.h"
+#include "platform/core/Scheduler.h"
+#include "platform/gui/ScreenSampler.h"
 #include "shell/BrimlarkApp.h"
 #include "tools/DeskTools.h"
 

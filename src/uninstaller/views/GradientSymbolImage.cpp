@@ -1,6 +1,6 @@
 #include "uninstaller/views/GradientSymbolImage.h"
 
-#include "platform/Symbols.h"
+#include "platform/gui/Symbols.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/Pasteboard.h"
-#include "platform/RulerWindow.h"
-#include "platform/ScreenSampler.h"
+#include "platform/gui/Pasteboard.h"
+#include "platform/core/RulerWindow.h"
+#include "platform/gui/ScreenSampler.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/AdminRunner.h"
+#include "platform/base/AdminRunner.h"
 #include "uninstaller/AppUninstallerScanner.h"
 
 #include <QMutex>

@@ -1,0 +1,95 @@
+#include "platform/gui/Symbols.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPainter>
+#include <QSvgRenderer>
+
+namespace brimlark {
+
+namespace {
+
+const QString s_prefix = QStringLiteral(":/symbols/");
+const QString s_suffix = QStringLiteral(".svg");
+
+// Names are stored by users' folders and workspaces; only the characters that
+// symbol names use may reach a resource path, so "../x" cannot name another
+// resource.
+bool isWellFormed(const QString &name)
+{
+    if (name.isEmpty() || name.startsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char('.'))
+        || name.contains(QLatin1String(".."))) {
+        return false;
+    }
+    for (const QChar c : name) {
+        const char16_t u = c.unicode();
+        const bool ok = (u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9') || u == u'.';
+        if (!ok) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+QString Symbols::resourcePath(const QString &name)
+{
+    if (!isWellFormed(name)) {
+        return {};
+    }
+    QString path = s_prefix + name + s_suffix;
+    return QFile::exists(path) ? path : QString();
+}
+
+bool Symbols::exists(const QString &name)
+{
+    return !resourcePath(name).isEmpty();
+}
+
+QStringList Symbols::names()
+{
+    QStringList result;
+    const QStringList files = QDir(s_prefix).entryList({ QStringLiteral("*.svg") }, QDir::Files, QDir::Name);
+    result.reserve(files.size());
+    for (const QString &file : files) {
+        result.append(file.chopped(s_suffix.size()));
+    }
+    return result;
+}
+
+QImage Symbols::image(const QString &name, const QSize &size, const QColor &tint)
+{
+    if (size.isEmpty()) {
+        return {};
+    }
+    const QString path = resourcePath(name);
+    if (path.isEmpty()) {
+        return {};
+    }
+    QSvgRenderer renderer(path);
+    if (!renderer.isValid()) {
+        return {};
+    }
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+
+    QSizeF glyph = renderer.viewBoxF().size();
+    if (glyph.isEmpty()) {
+        glyph = QSizeF(size);
+    }
+    glyph.scale(QSizeF(size), Qt::KeepAspectRatio);
+    const QRectF target((size.width() - glyph.width()) / 2.0, (size.height() - glyph.height()) / 2.0,
+        glyph.width(), glyph.height());
+
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    renderer.render(&painter, target);
+    // The glyph's own colour is replaced by the tint, its coverage kept.
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(image.rect(), tint);
+    painter.end();
+    return image;
+}
+
+} // namespace brimlark
