@@ -168,10 +168,12 @@ Rectangle {
                 color: Qt.rgba(row.primaryColor.r, row.primaryColor.g, row.primaryColor.b, 0.1)
             }
             ScrollView {
+                id: codeScroll
+                objectName: "snippetCodeScroll"
                 Layout.fillWidth: true
                 Layout.preferredHeight: 100
-                ScrollBar.vertical: ThinScrollBar {}
-                ScrollBar.horizontal: ThinScrollBar {}
+                ScrollBar.vertical: ScrollViewBar { view: codeScroll }
+                ScrollBar.horizontal: ScrollViewBar { view: codeScroll }
                 background: Rectangle {
                     radius: 6
                     color: Qt.rgba(0, 0, 0, 0.04)

@@ -116,10 +116,12 @@ Pane {
                     }
                 }
                 ScrollView {
+                    id: newCodeScroll
+                    objectName: "newCodeScroll"
                     Layout.fillWidth: true
                     Layout.preferredHeight: 80
-                    ScrollBar.vertical: ThinScrollBar {}
-                    ScrollBar.horizontal: ThinScrollBar {}
+                    ScrollBar.vertical: ScrollViewBar { view: newCodeScroll }
+                    ScrollBar.horizontal: ScrollViewBar { view: newCodeScroll }
                     background: Rectangle {
                         radius: 6
                         color: root.primaryAt(0.04)

@@ -134,9 +134,11 @@ Pane {
                     color: Colors.hex(root.controller.noteColorHex)
                 }
                 ScrollView {
+                    id: noteScroll
+                    objectName: "noteScroll"
                     anchors.fill: parent
-                    ScrollBar.vertical: ThinScrollBar {}
-                    ScrollBar.horizontal: ThinScrollBar {}
+                    ScrollBar.vertical: ScrollViewBar { view: noteScroll }
+                    ScrollBar.horizontal: ScrollViewBar { view: noteScroll }
 
                     TextArea {
                         id: editor

@@ -265,6 +265,34 @@ TestCase {
         verify(shownAsTyped(child(view, "measurementText")), "measurement")
     }
 
+    // A bar of ours inside a scroll view runs along the view's edge, not in
+    // its top-left corner.
+    function test_theEditorsScrollBarsRunAlongTheirEdges_data() {
+        return [
+            { tag: "note", tool: "notes", scroll: "noteScroll" },
+            { tag: "new snippet", tool: "snippets", scroll: "newCodeScroll", press: "snippetFormToggle" },
+            { tag: "snippet code", tool: "snippets", scroll: "snippetCodeScroll", press: "snippetHeader" },
+        ]
+    }
+
+    function test_theEditorsScrollBarsRunAlongTheirEdges(data) {
+        const lines = Array(60).fill("a line wider than any of the editors the desk tools show").join("\n")
+        fixture.setNotes([lines])
+        fixture.setSnippets([{ "title": "Long", "code": lines, "language": "JS" }])
+        const view = openTool(data.tool)
+        if (data.press)
+            mouseClick(child(view, data.press))
+        const scroll = child(view, data.scroll)
+        waitForItemPolished(scroll)
+        const down = scroll.ScrollBar.vertical
+        compare(down.parent, scroll)
+        compare(down.x + down.width, scroll.width)
+        compare(down.height, scroll.availableHeight)
+        const across = scroll.ScrollBar.horizontal
+        compare(across.y + across.height, scroll.height)
+        compare(across.width, scroll.availableWidth)
+    }
+
     // A change of the stored snippets keeps the list where the user scrolled it.
     function test_theSnippetListKeepsItsPlaceWhenTheSnippetsChange() {
         const many = []
