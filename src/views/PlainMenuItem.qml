@@ -51,5 +51,10 @@ MenuItem {
             size: 12
             color: item.highlighted ? item.palette.highlightedText : item.palette.text
         }
+        // A submenu row keeps its title clear of the style's arrow.
+        Item {
+            visible: item.subMenu !== null && item.arrow !== null
+            implicitWidth: item.arrow ? item.arrow.width : 0
+        }
     }
 }

@@ -26,6 +26,16 @@ TestCase {
         }
     }
 
+    Component {
+        id: narrowMenuComponent
+        PlainMenu {
+            width: 160
+            PlainMenu {
+                title: "A folder name far longer than the menu is wide"
+            }
+        }
+    }
+
     function shownTexts(item, out) {
         if (item.objectName === "plainMenuItemText")
             out.push(item)
@@ -49,5 +59,18 @@ TestCase {
             compare(t.textFormat, Text.PlainText)
         }
         compare(menu.itemAt(1).subMenu, sub)
+    }
+
+    // A submenu row's title ends before the row's arrow.
+    function test_aLongSubmenuTitleStopsAtTheArrow() {
+        const menu = createTemporaryObject(narrowMenuComponent, testCase)
+        menu.open()
+        tryCompare(menu, "opened", true)
+        const row = menu.itemAt(0)
+        waitForItemPolished(row)
+        verify(row.arrow && row.arrow.visible)
+        const text = shownTexts(row, [])[0]
+        const right = text.mapToItem(row, text.width, 0).x
+        verify(right <= row.arrow.x, right + " overlaps the arrow at " + row.arrow.x)
     }
 }
