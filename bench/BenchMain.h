@@ -11,6 +11,8 @@
 // child process it starts itself) calls runBenchmarksWith<>() from its own
 // main() instead.
 
+#include "analytics/AnalyticsServices.h"
+#include "analytics/ThreadMainExecutor.h"
 #include "shell/BrimlarkApp.h"
 
 #include <QCoreApplication>
@@ -21,10 +23,15 @@
 
 namespace brimlark::bench {
 
-// For benchmarks of code that has no Qt (the analytics client).
-struct NoApplication
+// For benchmarks of the analytics client, which has no Qt: its process-wide
+// objects installed as the program installs them, with a main executor of
+// its own thread.
+struct AnalyticsApplication
 {
-    NoApplication(int &, char **) { }
+    AnalyticsApplication(int &, char **)
+    {
+        AnalyticsServices::install(std::make_shared<ThreadMainExecutor>());
+    }
 };
 
 // For benchmarks of the views: the offscreen platform unless the caller

@@ -107,4 +107,4 @@ BENCHMARK(deliverTenThousandRecords)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
-BRIMLARK_BENCHMARK_MAIN(brimlark::bench::NoApplication)
+BRIMLARK_BENCHMARK_MAIN(brimlark::bench::AnalyticsApplication)

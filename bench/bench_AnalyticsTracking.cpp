@@ -99,4 +99,4 @@ BENCHMARK(trackAndDeliverTenThousand)
 
 } // namespace
 
-BRIMLARK_BENCHMARK_MAIN(brimlark::bench::NoApplication)
+BRIMLARK_BENCHMARK_MAIN(brimlark::bench::AnalyticsApplication)
