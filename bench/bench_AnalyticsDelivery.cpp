@@ -4,6 +4,7 @@
 // exchange) and the server's own time per batch (from the request's first byte to the reply's
 // last), and their ratio: what the client adds on top of the exchange itself.
 
+#include "BenchMain.h"
 #include "ManualMainExecutor.h"
 #include "ManualTallyClock.h"
 #include "analytics/Flush.h"
@@ -106,4 +107,4 @@ BENCHMARK(deliverTenThousandRecords)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
-BENCHMARK_MAIN();
+BRIMLARK_BENCHMARK_MAIN(brimlark::bench::AnalyticsApplication)

@@ -7,6 +7,7 @@
 // trackAndDeliverTenThousand: 10,000 events tracked, stored in the queue store and delivered to a
 // loopback HTTP server in batches of 50, end to end.
 
+#include "BenchMain.h"
 #include "analytics/SerialQueue.h"
 #include "analytics/TallyInstance.h"
 
@@ -98,4 +99,4 @@ BENCHMARK(trackAndDeliverTenThousand)
 
 } // namespace
 
-BENCHMARK_MAIN();
+BRIMLARK_BENCHMARK_MAIN(brimlark::bench::AnalyticsApplication)

@@ -3,9 +3,10 @@
 // result is reported beside a plain loop that walks and copies the same names
 // (the floor), as the ratio "x_floor".
 
+#include "BenchMain.h"
 #include "model/AppFinder.h"
-#include "platform/core/BundleUrl.h"
 #include "platform/base/Defaults.h"
+#include "platform/core/BundleUrl.h"
 #include "state/ObjectGraph.h"
 
 #include <QCoreApplication>
@@ -213,14 +214,4 @@ BENCHMARK(BM_GetAppsInEveryFolder)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+BRIMLARK_BENCHMARK_MAIN(QCoreApplication)

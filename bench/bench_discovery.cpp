@@ -1,14 +1,15 @@
 // Discovery speed: scanning 1,000 bundles against a bare loop that only lists
 // the folders and reads each Info.plist, and prefetching 1,000 icons.
 
+#include "BenchMain.h"
 #include "model/AppDiscovery.h"
 #include "model/AppFinder.h"
 #include "model/AppScanner.h"
+#include "platform/base/Defaults.h"
+#include "platform/base/SystemPaths.h"
+#include "platform/core/Scheduler.h"
 #include "platform/gui/AppIconStore.h"
 #include "platform/gui/AppWorkspace.h"
-#include "platform/base/Defaults.h"
-#include "platform/core/Scheduler.h"
-#include "platform/base/SystemPaths.h"
 #include "state/ObjectGraph.h"
 #include "support/BundleFixtures.h"
 
@@ -374,14 +375,4 @@ void BM_PublishWithoutScanDetails(benchmark::State &state)
 BENCHMARK(BM_PublishWithoutScanDetails)->Unit(benchmark::kMillisecond);
 } // namespace
 
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+BRIMLARK_BENCHMARK_MAIN(QCoreApplication)

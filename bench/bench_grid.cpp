@@ -26,19 +26,20 @@
 // Each measurement runs in a child process: this program started again with
 // "--grid-child=<mode>".
 
+#include "BenchMain.h"
 #include "model/AppDiscovery.h"
 #include "model/AppFinder.h"
 #include "model/AppScanner.h"
 #include "model/WorkspaceManager.h"
 #include "model/WorkspaceStorage.h"
+#include "platform/base/Defaults.h"
+#include "platform/core/Biometrics.h"
+#include "platform/core/NotificationCenter.h"
+#include "platform/core/Scheduler.h"
 #include "platform/gui/AppIconImageProvider.h"
 #include "platform/gui/AppIconStore.h"
 #include "platform/gui/AppWorkspace.h"
-#include "platform/core/Biometrics.h"
-#include "platform/base/Defaults.h"
-#include "platform/core/NotificationCenter.h"
 #include "platform/gui/Pasteboard.h"
-#include "platform/core/Scheduler.h"
 #include "platform/gui/ScreenSampler.h"
 #include "shell/ApplicationWindows.h"
 #include "shell/BrimlarkApp.h"
@@ -765,12 +766,5 @@ int main(int argc, char **argv)
             return runChild(QString::fromLatin1(argv[i] + std::strlen(ChildFlag)));
         }
     }
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runBenchmarksWith<QCoreApplication>(argc, argv);
 }

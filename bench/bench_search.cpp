@@ -8,16 +8,17 @@
 // again; the counters give the slowest keystroke, the 99th percentile (the target is 16.7 ms or less) and how
 // many keystrokes took 16.7 ms or more.
 
+#include "BenchMain.h"
 #include "model/AppFinder.h"
 #include "model/WorkspaceManager.h"
+#include "platform/base/Defaults.h"
+#include "platform/core/Biometrics.h"
+#include "platform/core/BundleUrl.h"
+#include "platform/core/NotificationCenter.h"
+#include "platform/core/Scheduler.h"
 #include "platform/gui/AppIconImageProvider.h"
 #include "platform/gui/AppIconStore.h"
 #include "platform/gui/AppWorkspace.h"
-#include "platform/core/Biometrics.h"
-#include "platform/core/BundleUrl.h"
-#include "platform/base/Defaults.h"
-#include "platform/core/NotificationCenter.h"
-#include "platform/core/Scheduler.h"
 #include "shell/BrimlarkApp.h"
 #include "state/BrimlarkViewModel.h"
 #include "state/ObjectGraph.h"
@@ -178,16 +179,4 @@ BENCHMARK(BM_KeystrokeToFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-    QGuiApplication app(argc, argv);
-    BrimlarkApp::setUpStyle();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+BRIMLARK_BENCHMARK_MAIN(brimlark::bench::ViewsApplication)

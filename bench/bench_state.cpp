@@ -6,15 +6,16 @@
 // catalog to the grid's tiles: one catalog change, one refilter, one row
 // step in the grid.
 
+#include "BenchMain.h"
 #include "grid/AppGridController.h"
 #include "model/AppFinder.h"
 #include "model/WorkspaceManager.h"
-#include "platform/gui/AppWorkspace.h"
+#include "platform/base/Defaults.h"
 #include "platform/core/Biometrics.h"
 #include "platform/core/BundleUrl.h"
-#include "platform/base/Defaults.h"
 #include "platform/core/NotificationCenter.h"
 #include "platform/core/Scheduler.h"
+#include "platform/gui/AppWorkspace.h"
 #include "state/BrimlarkViewModel.h"
 #include "state/ObjectGraph.h"
 #include "support/ManualScheduler.h"
@@ -256,14 +257,4 @@ BENCHMARK(BM_RefilterFolder)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlainSubstringLoop)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PublishToGrid)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+BRIMLARK_BENCHMARK_MAIN(QCoreApplication)

@@ -1,6 +1,7 @@
 #include "analytics/AnalyticsManager.h"
 
 #include "analytics/AutomaticProperties.h"
+#include "analytics/ProcessWide.h"
 #include "analytics/Tally.h"
 #include "analytics/TallyInstance.h"
 #include "analytics/TallyUuidSource.h"
@@ -79,11 +80,20 @@ AnalyticsManager::Configuration AnalyticsManager::buildConfiguration()
     return configuration;
 }
 
+namespace {
+
+ProcessWide<AnalyticsManager> s_facade("AnalyticsManager::shared()");
+
+} // namespace
+
 AnalyticsManager &AnalyticsManager::shared()
 {
-    // Never destroyed, like the client's registry it works on.
-    static AnalyticsManager *const s_manager = new AnalyticsManager(buildConfiguration());
-    return *s_manager;
+    return *s_facade.get();
+}
+
+std::shared_ptr<AnalyticsManager> AnalyticsManager::installShared(std::shared_ptr<AnalyticsManager> manager)
+{
+    return s_facade.install(std::move(manager));
 }
 
 AnalyticsManager::AnalyticsManager(Configuration configuration)

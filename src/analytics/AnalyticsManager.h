@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -39,8 +40,10 @@ public:
 
     // The values the build was configured with.
     static Configuration buildConfiguration();
-    // The process-wide facade over buildConfiguration().
+    // The process-wide facade (see ProcessWide), installed by the program over
+    // buildConfiguration().
     static AnalyticsManager &shared();
+    static std::shared_ptr<AnalyticsManager> installShared(std::shared_ptr<AnalyticsManager> manager);
 
     explicit AnalyticsManager(Configuration configuration);
     AnalyticsManager(const AnalyticsManager &) = delete;

@@ -1,13 +1,14 @@
 #include "analytics/ApplicationLifecycle.h"
 
+#include "analytics/ProcessWide.h"
+
 #include <algorithm>
 
 namespace brimlark {
 
 namespace {
 
-std::mutex s_lifecycleMutex;
-std::shared_ptr<ApplicationLifecycle> s_lifecycle;
+ProcessWide<ApplicationLifecycle> s_lifecycle("ApplicationLifecycle::shared()");
 
 } // namespace
 
@@ -65,17 +66,13 @@ std::size_t ApplicationLifecycle::observerCount() const
 
 std::shared_ptr<ApplicationLifecycle> ApplicationLifecycle::shared()
 {
-    std::lock_guard lock(s_lifecycleMutex);
-    if (!s_lifecycle) {
-        s_lifecycle = std::make_shared<ApplicationLifecycle>();
-    }
-    return s_lifecycle;
+    return s_lifecycle.get();
 }
 
-void ApplicationLifecycle::installShared(std::shared_ptr<ApplicationLifecycle> lifecycle)
+std::shared_ptr<ApplicationLifecycle> ApplicationLifecycle::installShared(
+    std::shared_ptr<ApplicationLifecycle> lifecycle)
 {
-    std::lock_guard lock(s_lifecycleMutex);
-    s_lifecycle = std::move(lifecycle);
+    return s_lifecycle.install(std::move(lifecycle));
 }
 
 } // namespace brimlark

@@ -28,8 +28,10 @@ public:
 
     std::size_t observerCount() const;
 
+    // The process-wide one the host posts to (see ProcessWide).
     static std::shared_ptr<ApplicationLifecycle> shared();
-    static void installShared(std::shared_ptr<ApplicationLifecycle> lifecycle);
+    static std::shared_ptr<ApplicationLifecycle> installShared(
+        std::shared_ptr<ApplicationLifecycle> lifecycle);
 
 private:
     std::vector<std::shared_ptr<ApplicationLifecycleObserver>> liveObservers();

@@ -1,15 +1,12 @@
 #include "analytics/MainExecutor.h"
 
-#include "analytics/ThreadMainExecutor.h"
-
-#include <mutex>
+#include "analytics/ProcessWide.h"
 
 namespace brimlark {
 
 namespace {
 
-std::mutex s_sharedMutex;
-std::shared_ptr<MainExecutor> s_shared;
+ProcessWide<MainExecutor> s_shared("MainExecutor::shared()");
 
 } // namespace
 
@@ -19,17 +16,12 @@ MainExecutor::~MainExecutor() = default;
 
 std::shared_ptr<MainExecutor> MainExecutor::shared()
 {
-    std::lock_guard lock(s_sharedMutex);
-    if (!s_shared) {
-        s_shared = std::make_shared<ThreadMainExecutor>();
-    }
-    return s_shared;
+    return s_shared.get();
 }
 
-void MainExecutor::installShared(std::shared_ptr<MainExecutor> executor)
+std::shared_ptr<MainExecutor> MainExecutor::installShared(std::shared_ptr<MainExecutor> executor)
 {
-    std::lock_guard lock(s_sharedMutex);
-    s_shared = std::move(executor);
+    return s_shared.install(std::move(executor));
 }
 
 } // namespace brimlark

@@ -33,10 +33,10 @@ public:
         double intervalSeconds, std::function<void()> action)
         = 0;
 
-    // The process-wide executor: the one installed, or else one with a thread of its own that
-    // stands in for the main thread (for hosts without an event loop).
+    // The process-wide executor (see ProcessWide): the host's main thread; a host without an
+    // event loop installs a ThreadMainExecutor.
     static std::shared_ptr<MainExecutor> shared();
-    static void installShared(std::shared_ptr<MainExecutor> executor);
+    static std::shared_ptr<MainExecutor> installShared(std::shared_ptr<MainExecutor> executor);
 };
 
 } // namespace brimlark

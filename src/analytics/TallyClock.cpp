@@ -1,5 +1,7 @@
 #include "analytics/TallyClock.h"
 
+#include "analytics/ProcessWide.h"
+
 #include <chrono>
 #include <mutex>
 
@@ -7,8 +9,7 @@ namespace brimlark {
 
 namespace {
 
-std::mutex s_clockMutex;
-std::shared_ptr<TallyClock> s_clock;
+ProcessWide<TallyClock> s_clock("TallyClock::shared()");
 
 } // namespace
 
@@ -16,17 +17,12 @@ TallyClock::~TallyClock() = default;
 
 std::shared_ptr<TallyClock> TallyClock::shared()
 {
-    std::lock_guard lock(s_clockMutex);
-    if (!s_clock) {
-        s_clock = std::make_shared<SystemTallyClock>();
-    }
-    return s_clock;
+    return s_clock.get();
 }
 
-void TallyClock::installShared(std::shared_ptr<TallyClock> clock)
+std::shared_ptr<TallyClock> TallyClock::installShared(std::shared_ptr<TallyClock> clock)
 {
-    std::lock_guard lock(s_clockMutex);
-    s_clock = std::move(clock);
+    return s_clock.install(std::move(clock));
 }
 
 double SystemTallyClock::now() const

@@ -11,9 +11,9 @@ public:
     virtual ~TallyClock();
     virtual double now() const = 0;
 
-    // The process-wide clock: the one installed, else the system clock.
+    // The process-wide clock (see ProcessWide); the program installs a SystemTallyClock.
     static std::shared_ptr<TallyClock> shared();
-    static void installShared(std::shared_ptr<TallyClock> clock);
+    static std::shared_ptr<TallyClock> installShared(std::shared_ptr<TallyClock> clock);
 };
 
 class SystemTallyClock : public TallyClock

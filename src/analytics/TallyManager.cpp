@@ -1,16 +1,32 @@
 #include "analytics/TallyManager.h"
 
+#include "analytics/ProcessWide.h"
 #include "analytics/SerialQueue.h"
 #include "analytics/TallyInstance.h"
 #include "analytics/TallyLogger.h"
 
 namespace brimlark {
 
+namespace {
+
+ProcessWide<TallyManager> s_registry("TallyManager::sharedInstance()");
+
+} // namespace
+
 TallyManager &TallyManager::sharedInstance()
 {
-    // Never destroyed: instances may still be working on their own threads while the process ends.
-    static TallyManager *const s_manager = new TallyManager;
-    return *s_manager;
+    // Installed registries live for the process, so the reference stays good.
+    return *s_registry.get();
+}
+
+std::shared_ptr<TallyManager> TallyManager::installSharedInstance(std::shared_ptr<TallyManager> manager)
+{
+    return s_registry.install(std::move(manager));
+}
+
+std::shared_ptr<TallyManager> TallyManager::createForProcess()
+{
+    return std::shared_ptr<TallyManager>(new TallyManager, [](TallyManager *) {});
 }
 
 TallyManager::TallyManager()

@@ -23,9 +23,12 @@ class TallyProxyServerDelegate;
 class TallyManager
 {
 public:
-    // Created on first use (which also adds the console sink to the client's logger) and kept for
-    // the life of the process.
+    // The process-wide registry (see ProcessWide), installed by the program.
     static TallyManager &sharedInstance();
+    static std::shared_ptr<TallyManager> installSharedInstance(std::shared_ptr<TallyManager> manager);
+    // A registry that is never destroyed: its instances may still be working on their own threads
+    // while the process ends. Making one adds the console sink to the client's logger.
+    static std::shared_ptr<TallyManager> createForProcess();
     TallyManager(const TallyManager &) = delete;
     TallyManager &operator=(const TallyManager &) = delete;
 

@@ -1,13 +1,14 @@
 #include "analytics/TallyRandom.h"
 
+#include "analytics/ProcessWide.h"
+
 #include <random>
 
 namespace brimlark {
 
 namespace {
 
-std::mutex s_randomMutex;
-std::shared_ptr<TallyRandom> s_random;
+ProcessWide<TallyRandom> s_random("TallyRandom::shared()");
 
 std::mt19937 &threadGenerator()
 {
@@ -25,17 +26,12 @@ TallyRandom::~TallyRandom() = default;
 
 std::shared_ptr<TallyRandom> TallyRandom::shared()
 {
-    std::lock_guard lock(s_randomMutex);
-    if (!s_random) {
-        s_random = std::make_shared<SystemTallyRandom>();
-    }
-    return s_random;
+    return s_random.get();
 }
 
-void TallyRandom::installShared(std::shared_ptr<TallyRandom> random)
+std::shared_ptr<TallyRandom> TallyRandom::installShared(std::shared_ptr<TallyRandom> random)
 {
-    std::lock_guard lock(s_randomMutex);
-    s_random = std::move(random);
+    return s_random.install(std::move(random));
 }
 
 std::uint32_t SystemTallyRandom::next32()

@@ -17,8 +17,9 @@ public:
     // A uniformly distributed number from 0 to upperBound - 1; 0 when upperBound is 0 or 1.
     virtual std::uint32_t uniform(std::uint32_t upperBound) = 0;
 
+    // The process-wide source (see ProcessWide); the program installs a SystemTallyRandom.
     static std::shared_ptr<TallyRandom> shared();
-    static void installShared(std::shared_ptr<TallyRandom> random);
+    static std::shared_ptr<TallyRandom> installShared(std::shared_ptr<TallyRandom> random);
 };
 
 // Seeded from the operating system, one generator per thread, so no lock is taken.

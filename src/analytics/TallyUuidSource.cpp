@@ -1,5 +1,7 @@
 #include "analytics/TallyUuidSource.h"
 
+#include "analytics/ProcessWide.h"
+
 #include <array>
 #include <cstdint>
 #include <random>
@@ -8,8 +10,7 @@ namespace brimlark {
 
 namespace {
 
-std::mutex s_uuidMutex;
-std::shared_ptr<TallyUuidSource> s_uuidSource;
+ProcessWide<TallyUuidSource> s_uuidSource("TallyUuidSource::shared()");
 
 std::mt19937_64 &threadGenerator()
 {
@@ -27,17 +28,12 @@ TallyUuidSource::~TallyUuidSource() = default;
 
 std::shared_ptr<TallyUuidSource> TallyUuidSource::shared()
 {
-    std::lock_guard lock(s_uuidMutex);
-    if (!s_uuidSource) {
-        s_uuidSource = std::make_shared<RandomTallyUuidSource>();
-    }
-    return s_uuidSource;
+    return s_uuidSource.get();
 }
 
-void TallyUuidSource::installShared(std::shared_ptr<TallyUuidSource> source)
+std::shared_ptr<TallyUuidSource> TallyUuidSource::installShared(std::shared_ptr<TallyUuidSource> source)
 {
-    std::lock_guard lock(s_uuidMutex);
-    s_uuidSource = std::move(source);
+    return s_uuidSource.install(std::move(source));
 }
 
 std::string RandomTallyUuidSource::newUuidText()

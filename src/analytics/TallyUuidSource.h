@@ -15,8 +15,9 @@ public:
     virtual ~TallyUuidSource();
     virtual std::string newUuidText() = 0;
 
+    // The process-wide source (see ProcessWide); the program installs a RandomTallyUuidSource.
     static std::shared_ptr<TallyUuidSource> shared();
-    static void installShared(std::shared_ptr<TallyUuidSource> source);
+    static std::shared_ptr<TallyUuidSource> installShared(std::shared_ptr<TallyUuidSource> source);
 };
 
 // Random (version 4, variant 1) UUIDs from a generator seeded by the operating system.

@@ -1,5 +1,7 @@
 #include "grid/GridLooks.h"
 
+#include "views/ShadowPainter.h"
+
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QJSEngine>
@@ -10,58 +12,14 @@
 
 #include <algorithm>
 #include <cmath>
-#include <vector>
 
 namespace brimlark {
 
 namespace {
 
-// The blur radius of a shadow is taken as twice the Gaussian's deviation.
-qreal sigmaFor(qreal blur)
-{
-    return std::max<qreal>(0.01, blur / 2);
-}
-
 QString colorText(const QColor &color)
 {
     return color.name(QColor::HexArgb);
-}
-
-// One pass of a Gaussian along rows (or columns) of an alpha plane.
-void blurPass(std::vector<float> &plane, int width, int height, qreal sigma, bool alongRows)
-{
-    const int reach = int(std::ceil(3 * sigma));
-    std::vector<float> kernel(static_cast<std::size_t>(2 * reach + 1));
-    float sum = 0;
-    for (int i = -reach; i <= reach; ++i) {
-        const float k = float(std::exp(-(i * i) / (2 * sigma * sigma)));
-        kernel[std::size_t(i + reach)] = k;
-        sum += k;
-    }
-    for (auto &k : kernel) {
-        k /= sum;
-    }
-    const int lines = alongRows ? height : width;
-    const int length = alongRows ? width : height;
-    std::vector<float> line(static_cast<std::size_t>(length));
-    for (int l = 0; l < lines; ++l) {
-        const auto at = [&](int i) -> float & {
-            return alongRows ? plane[std::size_t(l * width + i)] : plane[std::size_t(i * width + l)];
-        };
-        for (int i = 0; i < length; ++i) {
-            float v = 0;
-            for (int k = -reach; k <= reach; ++k) {
-                const int j = i + k;
-                if (j >= 0 && j < length) {
-                    v += at(j) * kernel[std::size_t(k + reach)];
-                }
-            }
-            line[std::size_t(i)] = v;
-        }
-        for (int i = 0; i < length; ++i) {
-            at(i) = line[std::size_t(i)];
-        }
-    }
 }
 
 QList<QColor> colorsOf(const QVariantList &list)
@@ -85,13 +43,12 @@ GridLooksImageProvider::GridLooksImageProvider()
 
 int GridLooksImageProvider::margin(qreal blur)
 {
-    return blur <= 0 ? 0 : int(std::ceil(3 * sigmaFor(blur))) + 1;
+    return blur <= 0 ? 0 : ShadowPainter::reach(blur) + 1;
 }
 
 int GridLooksImageProvider::border(qreal cornerRadius, qreal blur)
 {
-    const int inset = blur <= 0 ? 0 : int(std::ceil(3 * sigmaFor(blur)));
-    return margin(blur) + int(std::ceil(std::max<qreal>(0, cornerRadius))) + inset;
+    return margin(blur) + int(std::ceil(std::max<qreal>(0, cornerRadius))) + ShadowPainter::reach(blur);
 }
 
 QImage GridLooksImageProvider::shadow(qreal cornerRadius, qreal blur, const QColor &color, qreal scale)
@@ -103,40 +60,8 @@ QImage GridLooksImageProvider::shadow(qreal cornerRadius, qreal blur, const QCol
     // shadow has its full strength, as under a large shape.
     const int core = int(std::ceil(2 * (border(cornerRadius, blur) - margin(blur)) * scale)) + 1;
     const int side = 2 * m + core;
-    // The shape's coverage first, then blurred, then coloured.
-    QImage mask(side, side, QImage::Format_Alpha8);
-    mask.fill(0);
-    {
-        QPainter p(&mask);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(Qt::NoPen);
-        p.setBrush(Qt::black);
-        const qreal r = cornerRadius * scale;
-        p.drawRoundedRect(QRectF(m, m, core, core), r, r);
-    }
-    std::vector<float> plane(std::size_t(side) * std::size_t(side));
-    for (int y = 0; y < side; ++y) {
-        const uchar *line = mask.constScanLine(y);
-        for (int x = 0; x < side; ++x) {
-            plane[std::size_t(y * side + x)] = line[x] / 255.f;
-        }
-    }
-    if (blur > 0) {
-        const qreal sigma = sigmaFor(blur) * scale;
-        blurPass(plane, side, side, sigma, true);
-        blurPass(plane, side, side, sigma, false);
-    }
-    QImage out(side, side, QImage::Format_ARGB32_Premultiplied);
-    const float alpha = float(color.alphaF());
-    for (int y = 0; y < side; ++y) {
-        auto *line = reinterpret_cast<QRgb *>(out.scanLine(y));
-        for (int x = 0; x < side; ++x) {
-            const float a = std::clamp(plane[std::size_t(y * side + x)] * alpha, 0.f, 1.f);
-            line[x]
-                = qPremultiply(qRgba(color.red(), color.green(), color.blue(), int(std::lround(a * 255))));
-        }
-    }
-    return out;
+    return ShadowPainter::roundedRect(QSize(side, side), QRectF(m, m, core, core), cornerRadius * scale,
+        blur > 0 ? ShadowPainter::deviation(blur) * scale : 0, color);
 }
 
 QImage GridLooksImageProvider::fill(const QSizeF &size, qreal cornerRadius, const QColor &from,

@@ -1,4 +1,5 @@
 #include "analytics/AnalyticsManager.h"
+#include "analytics/AnalyticsServices.h"
 #include "analytics/ApplicationLifecycle.h"
 #include "model/AppDiscovery.h"
 #include "model/AppFinder.h"
@@ -71,7 +72,7 @@ int main(int argc, char *argv[])
         return 0;
     }
 
-    MainExecutor::installShared(std::make_shared<QtMainExecutor>());
+    AnalyticsServices::install(std::make_shared<QtMainExecutor>());
     QtApplicationLifecycle lifecycle(ApplicationLifecycle::shared());
 
     // The device facts and the program's version reach the analytics client

@@ -1,5 +1,7 @@
 #include "views/RoundShadows.h"
 
+#include "views/ShadowPainter.h"
+
 #include <QQmlEngine>
 #include <QUrlQuery>
 
@@ -8,15 +10,6 @@
 
 namespace brimlark {
 
-namespace {
-
-qreal sigmaFor(qreal blur)
-{
-    return std::max<qreal>(0.01, blur / 2);
-}
-
-} // namespace
-
 RoundShadowImageProvider::RoundShadowImageProvider()
     : QQuickImageProvider(QQuickImageProvider::Image)
 {
@@ -24,7 +17,7 @@ RoundShadowImageProvider::RoundShadowImageProvider()
 
 int RoundShadowImageProvider::reach(qreal blur)
 {
-    return blur <= 0 ? 0 : int(std::ceil(3 * sigmaFor(blur)));
+    return ShadowPainter::reach(blur);
 }
 
 QImage RoundShadowImageProvider::shadow(qreal diameter, qreal blur, const QColor &color, qreal scale)
@@ -33,24 +26,11 @@ QImage RoundShadowImageProvider::shadow(qreal diameter, qreal blur, const QColor
     diameter = std::clamp<qreal>(diameter, 1, 512);
     const qreal logicalSide = diameter + 2 * reach(blur);
     const int side = std::max(1, int(std::ceil(logicalSide * scale)));
-    const qreal radius = diameter / 2;
-    const qreal sigma = sigmaFor(blur);
-    QImage out(side, side, QImage::Format_ARGB32_Premultiplied);
-    // A blurred disc is, to the eye, its edge blurred across the radius: the
-    // share of a Gaussian that lies inside the circle at each distance.
-    for (int y = 0; y < side; ++y) {
-        auto *line = reinterpret_cast<QRgb *>(out.scanLine(y));
-        for (int x = 0; x < side; ++x) {
-            const qreal dx = (x + 0.5) / scale - logicalSide / 2;
-            const qreal dy = (y + 0.5) / scale - logicalSide / 2;
-            const qreal distance = std::sqrt(dx * dx + dy * dy);
-            const qreal inside = blur <= 0 ? (distance <= radius ? 1.0 : 0.0)
-                                           : 0.5 * std::erfc((distance - radius) / (sigma * std::sqrt(2.0)));
-            const int alpha = int(std::lround(std::clamp<qreal>(inside * color.alphaF(), 0, 1) * 255));
-            line[x] = qPremultiply(qRgba(color.red(), color.green(), color.blue(), alpha));
-        }
-    }
-    return out;
+    const qreal radius = diameter / 2 * scale;
+    const qreal centre = logicalSide / 2 * scale;
+    return ShadowPainter::roundedRect(QSize(side, side),
+        QRectF(centre - radius, centre - radius, 2 * radius, 2 * radius), radius,
+        blur > 0 ? ShadowPainter::deviation(blur) * scale : 0, color);
 }
 
 QImage RoundShadowImageProvider::requestImage(const QString &id, QSize *size, const QSize &requestedSize)

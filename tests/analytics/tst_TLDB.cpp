@@ -94,9 +94,9 @@ protected:
     void SetUp() override
     {
         CapturedLog::instance().clear();
-        TallyClock::installShared(m_clock);
+        m_previousClock = TallyClock::installShared(m_clock);
     }
-    void TearDown() override { TallyClock::installShared(nullptr); }
+    void TearDown() override { TallyClock::installShared(m_previousClock); }
 
     std::string path() const { return SystemPaths::caches() + "/" + s_token + "_TLDB.sqlite"; }
 
@@ -108,6 +108,7 @@ protected:
 
     brimlark::test::TemporaryRoots m_roots;
     std::shared_ptr<ManualTallyClock> m_clock = std::make_shared<ManualTallyClock>(1700000000.0);
+    std::shared_ptr<TallyClock> m_previousClock;
 };
 
 } // namespace

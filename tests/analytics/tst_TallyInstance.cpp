@@ -33,7 +33,7 @@ protected:
     void TearDown() override
     {
         stop();
-        TallyUuidSource::installShared(nullptr);
+        TallyUuidSource::installShared(m_previousUuidSource);
         TallyInstance::installSerialNumberSource(nullptr);
     }
 
@@ -67,6 +67,8 @@ protected:
     TallyTestEnvironment env;
     LoopbackHttpServer server;
     std::shared_ptr<TallyInstance> instance;
+    // The source the tests replace, put back after each.
+    const std::shared_ptr<TallyUuidSource> m_previousUuidSource = TallyUuidSource::shared();
 };
 
 TEST_F(TallyInstanceTest, FirstStartTakesAFreshAnonymousIdentityAndTheNextStartRestoresIt)

@@ -66,12 +66,12 @@ protected:
     void SetUp() override
     {
         CapturedLog::instance().clear();
-        TallyClock::installShared(m_clock);
+        m_previousClock = TallyClock::installShared(m_clock);
         restartSettings();
     }
     void TearDown() override
     {
-        TallyClock::installShared(nullptr);
+        TallyClock::installShared(m_previousClock);
         Defaults::installSuite("Tally", nullptr);
     }
 
@@ -100,6 +100,7 @@ protected:
 
     brimlark::test::TemporaryRoots m_roots;
     std::shared_ptr<ManualTallyClock> m_clock = std::make_shared<ManualTallyClock>(1700000000.0);
+    std::shared_ptr<TallyClock> m_previousClock;
 };
 
 } // namespace

@@ -3,25 +3,17 @@
 // work runs on the fixture's virtual clock.
 
 #include "GridFixture.h"
+#include "QmlTestSetup.h"
 
 #include "platform/gui/AppIconImageProvider.h"
 #include "platform/gui/AppIconStore.h"
-#include "shell/BrimlarkApp.h"
-#include "support/QueuedTextures.h"
 
 #include <QAccessible>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QQuickItem>
-#include <QQuickWindow>
 #include <QVariantMap>
-#include <QtQml/qqmlextensionplugin.h>
 #include <QtQuickTest/quicktest.h>
-
-Q_IMPORT_QML_PLUGIN(BrimlarkViewsPlugin)
-Q_IMPORT_QML_PLUGIN(BrimlarkToolsPlugin)
-Q_IMPORT_QML_PLUGIN(BrimlarkGridPlugin)
-Q_IMPORT_QML_PLUGIN(BrimlarkUninstallerPlugin)
 
 namespace brimlark::test {
 
@@ -91,17 +83,10 @@ private:
     }
 };
 
-class Setup : public QObject
+class Setup : public QmlTestSetup
 {
     Q_OBJECT
 public slots:
-    void applicationAvailable()
-    {
-        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-        BrimlarkApp::setUpStyle();
-    }
-    // The test windows are gone by now.
-    void cleanupTestCase() { freeQueuedTextures(); }
     void qmlEngineAvailable(QQmlEngine *engine)
     {
         engine->addImportPath(QStringLiteral("qrc:/"));

@@ -1,20 +1,13 @@
 // The sidebar's QML views under Qt Quick Test; each test makes its own
 // catalog and view model through `SidebarTest.fixture()`.
 
+#include "QmlTestSetup.h"
 #include "SidebarFixture.h"
-
-#include "shell/BrimlarkApp.h"
-#include "support/QueuedTextures.h"
 
 #include <QAccessible>
 #include <QQmlContext>
 #include <QQmlEngine>
-#include <QQuickWindow>
-#include <QtQml/qqmlextensionplugin.h>
 #include <QtQuickTest/quicktest.h>
-
-Q_IMPORT_QML_PLUGIN(BrimlarkViewsPlugin)
-Q_IMPORT_QML_PLUGIN(BrimlarkSidebarPlugin)
 
 namespace brimlark::test {
 
@@ -46,17 +39,10 @@ public:
     }
 };
 
-class Setup : public QObject
+class Setup : public QmlTestSetup
 {
     Q_OBJECT
 public slots:
-    // The test windows are gone by now.
-    void cleanupTestCase() { freeQueuedTextures(); }
-    void applicationAvailable()
-    {
-        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-        BrimlarkApp::setUpStyle();
-    }
     void qmlEngineAvailable(QQmlEngine *engine)
     {
         engine->addImportPath(QStringLiteral("qrc:/"));

@@ -80,7 +80,7 @@ struct RecordTestBed
     RecordTestBed()
     {
         CapturedLog::instance().clear();
-        TallyClock::installShared(clock);
+        previousClock = TallyClock::installShared(clock);
         Defaults::installSuite("Tally", std::make_shared<Defaults>());
         persistence = std::make_shared<TallyPersistence>(token);
     }
@@ -88,7 +88,7 @@ struct RecordTestBed
     {
         queue.reset();
         persistence.reset();
-        TallyClock::installShared(nullptr);
+        TallyClock::installShared(previousClock);
         Defaults::installSuite("Tally", nullptr);
     }
 
@@ -120,6 +120,7 @@ struct RecordTestBed
 
     TemporaryRoots roots;
     std::shared_ptr<ManualTallyClock> clock = std::make_shared<ManualTallyClock>(1700000000.0);
+    std::shared_ptr<TallyClock> previousClock;
     std::shared_ptr<TallyPersistence> persistence;
     std::shared_ptr<SerialQueue> queue = std::make_shared<SerialQueue>("test.tracking");
     std::shared_ptr<SessionMetadata> metadata = std::make_shared<SessionMetadata>();

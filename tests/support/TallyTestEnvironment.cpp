@@ -47,16 +47,16 @@ void TallyTestEnvironment::install()
     SystemPaths::overrideRoots(home().string(), (m_directory / "root").string());
     Defaults::installStandard(std::make_shared<Defaults>());
     reloadSettings();
-    MainExecutor::installShared(executor);
-    TallyClock::installShared(clock);
-    ApplicationLifecycle::installShared(lifecycle);
+    m_previousExecutor = MainExecutor::installShared(executor);
+    m_previousClock = TallyClock::installShared(clock);
+    m_previousLifecycle = ApplicationLifecycle::installShared(lifecycle);
 }
 
 TallyTestEnvironment::~TallyTestEnvironment()
 {
-    ApplicationLifecycle::installShared(nullptr);
-    TallyClock::installShared(nullptr);
-    MainExecutor::installShared(nullptr);
+    ApplicationLifecycle::installShared(m_previousLifecycle);
+    TallyClock::installShared(m_previousClock);
+    MainExecutor::installShared(m_previousExecutor);
     Defaults::installSuite(std::string(TallyPersistence::suiteName), nullptr);
     Defaults::installStandard(nullptr);
     SystemPaths::overrideRoots(std::string(), std::string());

@@ -48,6 +48,9 @@ public:
 private:
     void install();
 
+    std::shared_ptr<MainExecutor> m_previousExecutor;
+    std::shared_ptr<TallyClock> m_previousClock;
+    std::shared_ptr<ApplicationLifecycle> m_previousLifecycle;
     std::filesystem::path m_directory;
     bool m_settingsOnDisk;
     bool m_ownsDirectory = true;

@@ -1,20 +1,14 @@
 // The desk tools' popovers under Qt Quick Test, made the way the window makes
 // them; each test makes its own stores through `ToolsTest.fixture()`.
 
+#include "QmlTestSetup.h"
 #include "ToolsFixture.h"
 
 #include "shell/BrimlarkApp.h"
 
 #include <QQmlContext>
 #include <QQmlEngine>
-#include <QQuickWindow>
-#include <QtQml/qqmlextensionplugin.h>
 #include <QtQuickTest/quicktest.h>
-
-Q_IMPORT_QML_PLUGIN(BrimlarkViewsPlugin)
-Q_IMPORT_QML_PLUGIN(BrimlarkToolsPlugin)
-Q_IMPORT_QML_PLUGIN(BrimlarkUninstallerPlugin)
-Q_IMPORT_QML_PLUGIN(BrimlarkShellPlugin)
 
 namespace brimlark::test {
 
@@ -31,15 +25,10 @@ public:
     }
 };
 
-class Setup : public QObject
+class Setup : public QmlTestSetup
 {
     Q_OBJECT
 public slots:
-    void applicationAvailable()
-    {
-        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-        BrimlarkApp::setUpStyle();
-    }
     void qmlEngineAvailable(QQmlEngine *engine)
     {
         engine->addImportPath(QStringLiteral("qrc:/"));

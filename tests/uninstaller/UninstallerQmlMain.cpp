@@ -2,16 +2,15 @@
 // sheet fixture through `UninstallerTest.sheet(...)`: a temporary tree with
 // leftovers of the named application, a Trash, an administrator that always
 // refuses, and the services the sheet reads.
+#include "QmlTestSetup.h"
 #include "support/ManualScheduler.h"
-#include "support/QueuedTextures.h"
 #include "support/SharedIconStore.h"
 #include "support/UninstallerFixture.h"
 
-#include "platform/gui/AppIconImageProvider.h"
-#include "platform/gui/AppIconStore.h"
 #include "platform/base/DiskAccess.h"
 #include "platform/base/Trash.h"
-#include "shell/BrimlarkApp.h"
+#include "platform/gui/AppIconImageProvider.h"
+#include "platform/gui/AppIconStore.h"
 #include "uninstaller/views/UninstallerServices.h"
 
 #include <QAccessible>
@@ -20,13 +19,8 @@
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QQuickItem>
-#include <QQuickWindow>
 #include <QThreadPool>
-#include <QtQml/qqmlextensionplugin.h>
 #include <QtQuickTest/quicktest.h>
-
-Q_IMPORT_QML_PLUGIN(BrimlarkViewsPlugin)
-Q_IMPORT_QML_PLUGIN(BrimlarkUninstallerPlugin)
 
 namespace brimlark::test {
 
@@ -174,17 +168,10 @@ private:
     QQmlEngine *m_engine;
 };
 
-class Setup : public QObject
+class Setup : public QmlTestSetup
 {
     Q_OBJECT
 public slots:
-    void applicationAvailable()
-    {
-        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-        BrimlarkApp::setUpStyle();
-    }
-    // The test windows are gone by now.
-    void cleanupTestCase() { freeQueuedTextures(); }
     void qmlEngineAvailable(QQmlEngine *engine)
     {
         engine->addImportPath(QStringLiteral("qrc:/"));

@@ -2,19 +2,15 @@
 
 #include <QGuiApplication>
 #include <QQuickWindow>
-#include <QtQml/qqmlextensionplugin.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-Q_IMPORT_QML_PLUGIN(BrimlarkViewsPlugin)
-Q_IMPORT_QML_PLUGIN(BrimlarkToolsPlugin)
-Q_IMPORT_QML_PLUGIN(BrimlarkGridPlugin)
-Q_IMPORT_QML_PLUGIN(BrimlarkUninstallerPlugin)
-
-// GoogleTest with a QGuiApplication alive for the whole run, the program's
+// The main() of every layer whose GoogleTest cases show views or use the
+// clipboard: a QGuiApplication alive for the whole run, the program's
 // Controls style, and the software scene graph (the offscreen platform has
-// no OpenGL).
+// no OpenGL). The QML modules a layer loads are imported beside it, by
+// brimlark_add_tests(... QML_PLUGINS ...).
 int main(int argc, char **argv)
 {
     ::testing::InitGoogleMock(&argc, argv);

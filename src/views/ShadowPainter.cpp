@@ -1,0 +1,102 @@
+#include "views/ShadowPainter.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace brimlark {
+
+namespace {
+
+// One pass of a Gaussian along rows (or columns) of an alpha plane.
+void blurPass(std::vector<float> &plane, int width, int height, qreal sigma, bool alongRows)
+{
+    const int reach = int(std::ceil(3 * sigma));
+    std::vector<float> kernel(static_cast<std::size_t>(2 * reach + 1));
+    float sum = 0;
+    for (int i = -reach; i <= reach; ++i) {
+        const float k = float(std::exp(-(i * i) / (2 * sigma * sigma)));
+        kernel[std::size_t(i + reach)] = k;
+        sum += k;
+    }
+    for (auto &k : kernel) {
+        k /= sum;
+    }
+    const int lines = alongRows ? height : width;
+    const int length = alongRows ? width : height;
+    std::vector<float> line(static_cast<std::size_t>(length));
+    for (int l = 0; l < lines; ++l) {
+        const auto at = [&](int i) -> float & {
+            return alongRows ? plane[std::size_t(l * width + i)] : plane[std::size_t(i * width + l)];
+        };
+        for (int i = 0; i < length; ++i) {
+            float v = 0;
+            for (int k = -reach; k <= reach; ++k) {
+                const int j = i + k;
+                if (j >= 0 && j < length) {
+                    v += at(j) * kernel[std::size_t(k + reach)];
+                }
+            }
+            line[std::size_t(i)] = v;
+        }
+        for (int i = 0; i < length; ++i) {
+            at(i) = line[std::size_t(i)];
+        }
+    }
+}
+
+} // namespace
+
+qreal ShadowPainter::deviation(qreal blur)
+{
+    return std::max<qreal>(0.01, blur / 2);
+}
+
+int ShadowPainter::reach(qreal blur)
+{
+    return blur <= 0 ? 0 : int(std::ceil(3 * deviation(blur)));
+}
+
+QImage ShadowPainter::roundedRect(
+    const QSize &size, const QRectF &shape, qreal radius, qreal deviation, const QColor &color)
+{
+    const int width = std::max(1, size.width());
+    const int height = std::max(1, size.height());
+    // The shape's coverage first, then blurred, then coloured.
+    QImage mask(width, height, QImage::Format_Alpha8);
+    mask.fill(0);
+    {
+        QPainter p(&mask);
+        // Without a blur the edge stays hard: a pixel is in when its centre is.
+        p.setRenderHint(QPainter::Antialiasing, deviation > 0);
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::black);
+        p.drawRoundedRect(shape, radius, radius);
+    }
+    std::vector<float> plane(std::size_t(width) * std::size_t(height));
+    for (int y = 0; y < height; ++y) {
+        const uchar *line = mask.constScanLine(y);
+        for (int x = 0; x < width; ++x) {
+            plane[std::size_t(y * width + x)] = line[x] / 255.f;
+        }
+    }
+    if (deviation > 0) {
+        blurPass(plane, width, height, deviation, true);
+        blurPass(plane, width, height, deviation, false);
+    }
+    QImage out(width, height, QImage::Format_ARGB32_Premultiplied);
+    const float alpha = float(color.alphaF());
+    for (int y = 0; y < height; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(out.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const float a = std::clamp(plane[std::size_t(y * width + x)] * alpha, 0.f, 1.f);
+            line[x]
+                = qPremultiply(qRgba(color.red(), color.green(), color.blue(), int(std::lround(a * 255))));
+        }
+    }
+    return out;
+}
+
+} // namespace brimlark
