@@ -1,13 +1,13 @@
 #include "platform/base/Defaults.h"
 
 #include "platform/base/BinaryPlistWriter.h"
+#include "platform/base/ConsoleLog.h"
 #include "platform/base/DefaultsStore.h"
 #include "platform/base/PlistReader.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <iostream>
 #include <map>
 #include <mutex>
 
@@ -98,8 +98,9 @@ Defaults::Defaults()
 
 Defaults::Defaults(std::filesystem::path file, Console console)
     : m_file(std::move(file))
-    , m_store(DefaultsStore::open(m_file,
-          console ? std::move(console) : Console([](const std::string &line) { std::cerr << line << '\n'; })))
+    , m_store(DefaultsStore::open(m_file, console ? std::move(console) : Console([](const std::string &line) {
+        ConsoleLog::write(ConsoleLog::Layer::Platform, ConsoleLog::Level::Warning, line);
+    })))
 {
 }
 

@@ -34,7 +34,7 @@ public:
     static constexpr std::chrono::milliseconds DefaultFlushWait { 5000 };
 
     // A domain backed by the given file; loaded once here. Without a console
-    // lines go to standard error.
+    // lines go to the program's console as warnings.
     explicit Defaults(std::filesystem::path file, Console console = {});
     ~Defaults();
 
