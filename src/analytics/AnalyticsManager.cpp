@@ -6,10 +6,10 @@
 #include "analytics/TallyInstance.h"
 #include "analytics/TallyUuidSource.h"
 
+#include "platform/base/ConsoleLog.h"
 #include "platform/base/Defaults.h"
 
 #include <algorithm>
-#include <iostream>
 
 #ifndef BRIMLARK_ANALYTICS_SERVER_URL
 #define BRIMLARK_ANALYTICS_SERVER_URL ""
@@ -108,7 +108,7 @@ void AnalyticsManager::print(const std::string &line) const
         m_configuration.print(line);
         return;
     }
-    std::cout << (line + "\n") << std::flush;
+    ConsoleLog::write(ConsoleLog::Layer::Analytics, ConsoleLog::Level::Info, line);
 }
 
 void AnalyticsManager::setMainBundleInfo(std::optional<TallyDictionary> info)

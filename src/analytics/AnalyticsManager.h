@@ -34,7 +34,7 @@ public:
         std::string serverURL;
         // The project token; also names the client instance, its queue store and its settings.
         std::string token;
-        // Receives each console line (without the line feed); standard output when empty.
+        // Receives each console line (without the line feed); the program's console when empty.
         std::function<void(const std::string &)> print;
     };
 

@@ -1,6 +1,7 @@
 #include "analytics/TallyLogger.h"
 
 #include "analytics/ReadWriteLock.h"
+#include "platform/base/ConsoleLog.h"
 
 #include <charconv>
 #include <iostream>
@@ -125,7 +126,7 @@ std::string debugQuoted(std::string_view text)
 TallyLogging::~TallyLogging() = default;
 
 PrintLogging::PrintLogging()
-    : m_out(&std::cout)
+    : m_out(nullptr)
 {
 }
 
@@ -136,11 +137,15 @@ PrintLogging::PrintLogging(std::ostream &out)
 
 void PrintLogging::addMessage(const TallyLogMessage &message)
 {
+    if (!m_out) {
+        ConsoleLog::write(ConsoleLog::Layer::Analytics, ConsoleLog::Level::Info, consoleLine(message));
+        return;
+    }
     *m_out << consoleLine(message) << '\n' << std::flush;
 }
 
 PrintDebugLogging::PrintDebugLogging()
-    : m_out(&std::cout)
+    : m_out(nullptr)
 {
 }
 
@@ -151,6 +156,11 @@ PrintDebugLogging::PrintDebugLogging(std::ostream &out)
 
 void PrintDebugLogging::addMessage(const TallyLogMessage &message)
 {
+    if (!m_out) {
+        ConsoleLog::write(
+            ConsoleLog::Layer::Analytics, ConsoleLog::Level::Info, debugQuoted(consoleLine(message)));
+        return;
+    }
     *m_out << debugQuoted(consoleLine(message)) << '\n' << std::flush;
 }
 

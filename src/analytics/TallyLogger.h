@@ -48,7 +48,8 @@ public:
     virtual void addMessage(const TallyLogMessage &message) = 0;
 };
 
-// The console sink: one console line plus a line feed per message (standard output unless told otherwise).
+// The console sink: one console line per message, to the program's console unless told otherwise (then
+// with a line feed).
 class PrintLogging : public TallyLogging
 {
 public:
@@ -60,7 +61,7 @@ private:
     std::ostream *m_out;
 };
 
-// The console line in its quoted, escaped form plus a line feed.
+// The console line in its quoted, escaped form; to the program's console unless told otherwise.
 class PrintDebugLogging : public TallyLogging
 {
 public:

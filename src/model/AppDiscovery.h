@@ -40,7 +40,7 @@ public:
         // Given the paths of every published scan with the bundles' icon
         // stamps the scan read; none: no prefetch.
         std::function<void(const QStringList &paths, const QList<quint64> &stamps)> iconPrefetch;
-        // The console (standard output).
+        // The console; the model's log category when empty.
         AppFolderWatcher::Console console;
     };
 

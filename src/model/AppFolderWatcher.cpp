@@ -1,11 +1,11 @@
 #include "model/AppFolderWatcher.h"
 
+#include "model/ModelLog.h"
+
 #include <QFile>
 #include <QFileInfo>
 
 #include <sys/stat.h>
-
-#include <cstdio>
 
 namespace brimlark {
 
@@ -66,9 +66,7 @@ AppFolderWatcher::~AppFolderWatcher()
 
 void AppFolderWatcher::printLine(const QString &line)
 {
-    std::fputs(line.toUtf8().constData(), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
+    qCInfo(lcModel).noquote() << line;
 }
 
 int AppFolderWatcher::startMonitoring(const QStringList &folders)

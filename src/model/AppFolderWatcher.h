@@ -24,7 +24,7 @@ public:
     static constexpr int DebounceMsec = 1000;
 
     // The wait goes through the scheduler; without a console lines go to
-    // standard output.
+    // the model's log category (standard output in the program).
     explicit AppFolderWatcher(Scheduler &scheduler, Console console = {}, QObject *parent = nullptr);
     ~AppFolderWatcher() override;
 

@@ -2,8 +2,7 @@
 
 #include "platform/core/NotificationCenter.h"
 #include "shell/ApplicationWindows.h"
-
-#include <cstdio>
+#include "shell/ShellLog.h"
 
 namespace brimlark {
 
@@ -11,10 +10,7 @@ namespace {
 
 void printLine(const QString &line)
 {
-    const QByteArray bytes = line.toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
+    qCInfo(lcShell).noquote() << line;
 }
 
 GlobalHotkeyManager *s_sharedManager = nullptr;

@@ -40,7 +40,7 @@ public:
     explicit GlobalHotkeyManager(
         NotificationCenter &center, SessionProvider session = {}, QObject *parent = nullptr);
 
-    // Grabs the key and prints one line on standard output (or the output
+    // Grabs the key and logs one line as information (or to the output
     // set below): success, or failure with the reason. The launcher runs on
     // without the hot key when it fails.
     void registerHotKey();

@@ -1,5 +1,7 @@
 #include "shell/QtMainExecutor.h"
 
+#include "shell/ShellLog.h"
+
 #include <QCoreApplication>
 #include <QPointer>
 #include <QThread>
@@ -8,7 +10,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <cstdio>
 #include <exception>
 
 namespace brimlark {
@@ -21,9 +22,9 @@ void runGuarded(const std::function<void()> &task)
     try {
         task();
     } catch (const std::exception &e) {
-        std::fprintf(stderr, "main-thread task threw: %s\n", e.what());
+        qCCritical(lcShell, "main-thread task threw: %s", e.what());
     } catch (...) {
-        std::fprintf(stderr, "main-thread task threw\n");
+        qCCritical(lcShell, "main-thread task threw");
     }
 }
 

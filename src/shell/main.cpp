@@ -23,10 +23,12 @@
 #include "platform/base/Trash.h"
 #include "shell/AnalyticsBridge.h"
 #include "shell/BrimlarkApp.h"
+#include "shell/ConsoleRouting.h"
 #include "shell/FolderShortcutMonitor.h"
 #include "shell/GlobalHotkeyManager.h"
 #include "shell/QtApplicationLifecycle.h"
 #include "shell/QtMainExecutor.h"
+#include "shell/ShellLog.h"
 #include "shell/SingleInstance.h"
 #include "shell/TerminationSignals.h"
 #include "state/BrimlarkViewModel.h"
@@ -57,6 +59,7 @@ Q_IMPORT_QML_PLUGIN(BrimlarkUninstallerPlugin)
 int main(int argc, char *argv[])
 {
     using namespace brimlark;
+    ConsoleRouting::install();
 
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("brimlark"));
@@ -155,7 +158,7 @@ int main(int argc, char *argv[])
         // Values are already in their files; this makes them durable before the
         // process goes, within a bounded wait (the analytics suite included).
         if (!Defaults::flushAll()) {
-            qWarning("⚠️ Some settings could not be written to disk before quitting");
+            qCWarning(lcShell, "⚠️ Some settings could not be written to disk before quitting");
         }
     };
     services.viewModelObject = [&viewModel]() -> QObject * { return viewModel; };
@@ -210,7 +213,7 @@ int main(int argc, char *argv[])
     if (runtimeFolder) {
         qrFolder = QString::fromStdString(runtimeFolder->string());
     } else {
-        qWarning("⚠️ No private runtime folder (%s); QR codes go to a folder of this run",
+        qCWarning(lcShell, "⚠️ No private runtime folder (%s); QR codes go to a folder of this run",
             whyNoRuntimeFolder.c_str());
         qrFolder = fallbackQrFolder.path();
     }

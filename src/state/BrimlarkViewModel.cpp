@@ -5,6 +5,7 @@
 #include "platform/core/NameComparison.h"
 #include "platform/core/Scheduler.h"
 #include "state/AnalyticsReporter.h"
+#include "state/StateLog.h"
 
 #include <QSet>
 
@@ -424,7 +425,8 @@ bool BrimlarkViewModel::launchApp(const AppItem &app)
     if (!opened) {
         // A launch that never started is neither a recent application nor a
         // launch worth reporting.
-        qWarning().noquote() << QStringLiteral("⚠️ Failed to open application at %1").arg(app.id());
+        qCWarning(lcState).noquote()
+            << QStringLiteral("⚠️ Failed to open application at %1").arg(app.id());
         return false;
     }
     m_appFinder.addToRecents(app);

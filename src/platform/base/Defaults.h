@@ -12,6 +12,8 @@
 
 namespace brimlark {
 
+class DefaultsStore;
+
 // The typed defaults database: one domain (the standard one or a named
 // suite), kept as a binary property list with a journal beside it. A write
 // appends one small record (the key and its new value, checksummed) to the
@@ -32,7 +34,7 @@ public:
     static constexpr std::chrono::milliseconds DefaultFlushWait { 5000 };
 
     // A domain backed by the given file; loaded once here. Without a console
-    // lines go to standard error.
+    // lines go to the program's console as warnings.
     explicit Defaults(std::filesystem::path file, Console console = {});
     ~Defaults();
 
@@ -84,10 +86,8 @@ public:
     static std::optional<std::string> encode(const DefaultsValue::Dictionary &dictionary);
 
 private:
-    struct Store;
-
     std::filesystem::path m_file;
-    std::shared_ptr<Store> m_store;
+    std::shared_ptr<DefaultsStore> m_store;
 };
 
 } // namespace brimlark

@@ -1,0 +1,7 @@
+#include "platform/core/PlatformLog.h"
+
+namespace brimlark {
+
+Q_LOGGING_CATEGORY(lcPlatform, "brimlark.platform")
+
+} // namespace brimlark

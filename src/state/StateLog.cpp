@@ -1,0 +1,7 @@
+#include "state/StateLog.h"
+
+namespace brimlark {
+
+Q_LOGGING_CATEGORY(lcState, "brimlark.state")
+
+} // namespace brimlark

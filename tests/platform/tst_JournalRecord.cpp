@@ -1,0 +1,105 @@
+#include "platform/base/JournalRecord.h"
+
+#include <gtest/gtest.h>
+
+#include <zlib.h>
+
+#include <limits>
+#include <string>
+#include <vector>
+
+using namespace brimlark;
+
+namespace {
+
+std::string littleEndian(std::uint32_t v)
+{
+    std::string out;
+    for (int i = 0; i < 4; ++i) {
+        out += char((v >> (8 * i)) & 0xFF);
+    }
+    return out;
+}
+
+// A record around any payload, with a checksum that matches it.
+std::string framed(const std::string &payload)
+{
+    const auto sum
+        = std::uint32_t(::crc32(0, reinterpret_cast<const Bytef *>(payload.data()), uInt(payload.size())));
+    return littleEndian(std::uint32_t(payload.size())) + littleEndian(sum) + payload;
+}
+
+std::string payload(char op, const std::string &key, const std::string &rest)
+{
+    return std::string(1, op) + littleEndian(std::uint32_t(key.size())) + key + rest;
+}
+
+std::vector<JournalRecord> readAll(const std::string &journal)
+{
+    std::vector<JournalRecord> out;
+    JournalRecord::readAll(journal, [&out](JournalRecord &&record) { out.push_back(std::move(record)); });
+    return out;
+}
+
+} // namespace
+
+// A key is bytes, and a value keeps its type through the record.
+TEST(JournalRecordTest, RecordsReadBackInOrderWithTheirKeysAndValues)
+{
+    const std::string oddKey("k\0\xff/..", 6);
+    const DefaultsValue nested(
+        DefaultsValue::Dictionary { { "list", DefaultsValue(DefaultsValue::Array { DefaultsValue("only") }) },
+            { "when", DefaultsValue(DefaultsValue::Date { -0.5 }) } });
+    const std::string journal = std::string(JournalRecord::Header) + *JournalRecord::set(oddKey, nested)
+        + *JournalRecord::remove(oddKey) + *JournalRecord::set("", DefaultsValue(std::int64_t(-7)));
+    const auto records = readAll(journal);
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[0].operation, JournalRecord::Operation::Set);
+    EXPECT_EQ(records[0].key, oddKey);
+    EXPECT_EQ(records[0].value, nested);
+    EXPECT_EQ(records[1].operation, JournalRecord::Operation::Remove);
+    EXPECT_EQ(records[1].key, oddKey);
+    EXPECT_FALSE(records[1].value);
+    EXPECT_EQ(records[2].key, "");
+    EXPECT_EQ(records[2].value, DefaultsValue(std::int64_t(-7)));
+    EXPECT_FALSE(JournalRecord::set(
+        "bad", DefaultsValue(DefaultsValue::Date { std::numeric_limits<double>::infinity() })));
+}
+
+// Whatever follows two good records, reading stops at the first record that
+// is not sound and keeps the two.
+TEST(JournalRecordTest, ReadingStopsAtTheFirstRecordThatIsNotSound)
+{
+    const std::string good = *JournalRecord::set("a", DefaultsValue(1)) + *JournalRecord::remove("a");
+    const std::string third = *JournalRecord::set("b", DefaultsValue("two"));
+    std::string flipped = third;
+    flipped.back() ^= 0x01;
+    std::string longer = third;
+    longer.replace(0, 4, littleEndian(1u << 29));
+    const std::string value = third.substr(JournalRecord::RecordHeader + 5 + 1);
+    struct Case
+    {
+        const char *name;
+        std::string tail;
+        std::size_t read;
+    };
+    const Case cases[] = {
+        { "sound", third, 4 },
+        { "cut short", third.substr(0, third.size() - 1), 2 },
+        { "a header cut short", third.substr(0, 5), 2 },
+        { "checksum does not match", flipped, 2 },
+        { "length past the end", longer, 2 },
+        { "payload too short for a key", framed(std::string(4, '\0')), 2 },
+        { "unknown operation", framed(payload(3, "b", "")), 2 },
+        { "removal with a value", framed(payload(2, "b", value)), 2 },
+        { "set without a value", framed(payload(1, "b", "")), 2 },
+        { "set with no property list", framed(payload(1, "b", "not a list")), 2 },
+        { "key longer than the payload", framed(std::string(1, '\1') + littleEndian(50) + "b"), 2 },
+    };
+    for (const Case &c : cases) {
+        const auto records = readAll(std::string(JournalRecord::Header) + good + c.tail + third);
+        EXPECT_EQ(records.size(), c.read) << c.name;
+    }
+    EXPECT_TRUE(readAll("BLJRNL2\n" + good).empty());
+    EXPECT_TRUE(readAll(good).empty());
+}
