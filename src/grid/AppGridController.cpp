@@ -31,16 +31,6 @@ AppGridController::AppGridController(QObject *parent)
 {
 }
 
-QObject *AppGridController::viewModelObject() const
-{
-    return m_viewModel;
-}
-
-void AppGridController::setViewModelObject(QObject *object)
-{
-    setViewModel(qobject_cast<BrimlarkViewModel *>(object));
-}
-
 void AppGridController::setViewModel(BrimlarkViewModel *viewModel)
 {
     if (!rebindViewModel(*this, m_viewModel, viewModel)) {

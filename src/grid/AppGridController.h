@@ -30,7 +30,8 @@ class AppGridController : public QObject
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(QObject *viewModel READ viewModelObject WRITE setViewModelObject NOTIFY viewModelChanged)
+    Q_PROPERTY(
+        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
     Q_PROPERTY(
         bool lightAppearance READ lightAppearance WRITE setLightAppearance NOTIFY lightAppearanceChanged)
 
@@ -78,8 +79,6 @@ public:
 
     BrimlarkViewModel *viewModel() const { return m_viewModel; }
     void setViewModel(BrimlarkViewModel *viewModel);
-    QObject *viewModelObject() const;
-    void setViewModelObject(QObject *object);
     bool lightAppearance() const { return m_lightAppearance; }
     void setLightAppearance(bool light);
 

@@ -11,13 +11,12 @@ Item {
     id: root
     objectName: "appGridView"
 
-    // The central view model (BrimlarkViewModel).
-    required property QtObject viewModel
-    // What the window around the grid supplies: the screen ruler's manager,
-    // the toolbar's desk-tool popovers (see GridToolbar) and the uninstall
+    required property BrimlarkViewModel viewModel
+    // What the window around the grid supplies: whether the screen ruler
+    // shows, the toolbar's desk-tool popovers (see GridToolbar) and the uninstall
     // sheet's view, made with `app` and `dismiss` each time an application
     // is chosen. Without one, that popover or sheet stays empty.
-    property QtObject rulerManager: null
+    property bool isRulerShowing: false
     property Component colorPickerPopover: null
     property Component measurePopover: null
     property Component qrPopover: null
@@ -61,7 +60,7 @@ Item {
         anchors.right: parent.right
         anchors.top: parent.top
         viewModel: root.viewModel
-        rulerManager: root.rulerManager
+        isRulerShowing: root.isRulerShowing
         colorPickerPopover: root.colorPickerPopover
         measurePopover: root.measurePopover
         qrPopover: root.qrPopover

@@ -11,7 +11,7 @@ Item {
 
     // The AppItem shown and the central view model.
     required property var app
-    required property QtObject viewModel
+    required property BrimlarkViewModel viewModel
     // The application's name; a grid hands in its model's name role, so a
     // reused tile reads no value from the AppItem in JavaScript.
     property string name: tile.app ? tile.app.name : ""
@@ -218,7 +218,7 @@ Item {
     // The open context menu and the application it was opened for: a tile
     // given another application (a search rewrote its row) closes it, as its
     // entries would act on the new one.
-    property QtObject openedMenu: null
+    property AppTileMenuView openedMenu: null
     property string openedMenuPath
     onAppChanged: {
         if (openedMenu && (!app || app.id !== openedMenuPath))
@@ -227,7 +227,8 @@ Item {
 
     // The context menu, built from the entries of this moment.
     function openMenu() {
-        const menu = tile.menuComponent().createObject(tile, { "entries": controller.menu(), "controller": controller })
+        const menu = tile.menuComponent().createObject(tile, { "entries": controller.menu() })
+        menu.entryChosen.connect((action, folderID) => controller.perform(action, folderID))
         menu.closed.connect(menu.destroy)
         openedMenu = menu
         openedMenuPath = app ? app.id : ""

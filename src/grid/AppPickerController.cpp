@@ -11,11 +11,6 @@ AppPickerController::AppPickerController(QObject *parent)
 {
 }
 
-void AppPickerController::setViewModelObject(QObject *object)
-{
-    setViewModel(qobject_cast<BrimlarkViewModel *>(object));
-}
-
 void AppPickerController::setViewModel(BrimlarkViewModel *viewModel)
 {
     if (!rebindViewModel(*this, m_viewModel, viewModel)) {

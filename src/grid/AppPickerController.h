@@ -26,7 +26,8 @@ class AppPickerController : public QObject
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(QObject *viewModel READ viewModelObject WRITE setViewModelObject NOTIFY viewModelChanged)
+    Q_PROPERTY(
+        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
     // The folder to fill (an AppFolder): the copy taken when the picker opened.
     Q_PROPERTY(QVariant folder READ folderVariant WRITE setFolderVariant NOTIFY folderChanged)
     Q_PROPERTY(QString searchQuery READ searchQuery WRITE setSearchQuery NOTIFY searchQueryChanged)
@@ -41,8 +42,7 @@ public:
 
     explicit AppPickerController(QObject *parent = nullptr);
 
-    QObject *viewModelObject() const { return m_viewModel; }
-    void setViewModelObject(QObject *object);
+    BrimlarkViewModel *viewModel() const { return m_viewModel; }
     void setViewModel(BrimlarkViewModel *viewModel);
     QVariant folderVariant() const;
     void setFolderVariant(const QVariant &value);

@@ -13,7 +13,7 @@ Item {
     Accessible.role: Accessible.Dialog
     Accessible.name: qsTr("Add Apps")
 
-    required property QtObject viewModel
+    required property BrimlarkViewModel viewModel
     property var folder
     property var dismiss
     readonly property alias controller: picker

@@ -3,9 +3,9 @@
 
 #include "state/ViewModelBinding.h"
 
-#include "platform/gui/AppIconImageProvider.h"
 #include "platform/core/Scheduler.h"
 #include "platform/core/UuidText.h"
+#include "platform/gui/AppIconImageProvider.h"
 #include "state/BrimlarkViewModel.h"
 
 #include <QMetaEnum>
@@ -40,16 +40,6 @@ void AppTileController::setViewModel(BrimlarkViewModel *viewModel)
         return;
     }
     emit viewModelChanged();
-}
-
-QObject *AppTileController::viewModelObject() const
-{
-    return m_viewModel;
-}
-
-void AppTileController::setViewModelObject(QObject *object)
-{
-    setViewModel(qobject_cast<BrimlarkViewModel *>(object));
 }
 
 void AppTileController::setApp(const AppItem &app)

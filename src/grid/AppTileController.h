@@ -25,7 +25,8 @@ class AppTileController : public QObject
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(QObject *viewModel READ viewModelObject WRITE setViewModelObject NOTIFY viewModelChanged)
+    Q_PROPERTY(
+        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
     // An AppItem.
     Q_PROPERTY(QVariant app READ appVariant WRITE setAppVariant NOTIFY appChanged)
     Q_PROPERTY(bool isLaunching READ isLaunching NOTIFY isLaunchingChanged)
@@ -40,8 +41,6 @@ public:
 
     BrimlarkViewModel *viewModel() const { return m_viewModel; }
     void setViewModel(BrimlarkViewModel *viewModel);
-    QObject *viewModelObject() const;
-    void setViewModelObject(QObject *object);
 
     const AppItem &app() const { return m_app; }
     void setApp(const AppItem &app);

@@ -13,8 +13,8 @@ GridView {
     Accessible.role: Accessible.List
     Accessible.name: viewModel && viewModel.selectionTitle ? viewModel.selectionTitle : qsTr("Applications")
 
-    required property QtObject gridController
-    required property QtObject viewModel
+    required property AppGridController gridController
+    required property BrimlarkViewModel viewModel
     // Whether the tiles are a folder's: fixed when the grid is built.
     property bool folderFlag: false
     // Whether a dragged application may land on a tile at all.

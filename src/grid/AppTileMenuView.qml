@@ -4,24 +4,25 @@ import QtQuick.Controls
 import Brimlark.Grid
 
 // The context menu of an application tile or of a folder or category card,
-// made from the controller's entries. Folder and application names come from
+// made from the controller's entries; a chosen entry goes back to whoever
+// opened the menu as entryChosen(). Folder and application names come from
 // users and bundles: every row and submenu row shows them as plain text.
 PlainMenu {
     id: tileMenu
     objectName: "appTileMenu"
 
     property var entries: []
-    // The tile's or card's controller: perform(action, folderID) runs an entry.
-    property QtObject controller
+    // An entry chosen: its action, as the tile's or card's controller's own
+    // enum value, and the folder it names (or "").
+    signal entryChosen(int action, string folderID)
     readonly property color destructiveColor: Style.red(Style.isLight(palette))
 
     Component {
         id: itemComponent
         PlainMenuItem {
-            // The entry's action, as the controller's own enum value.
             property int entryAction
             property string folderID
-            onTriggered: tileMenu.controller.perform(entryAction, folderID)
+            onTriggered: tileMenu.entryChosen(entryAction, folderID)
         }
     }
     Component {

@@ -4,8 +4,8 @@
 #include "state/ViewModelBinding.h"
 
 #include "grid/GridDropRules.h"
-#include "platform/gui/AppIconImageProvider.h"
 #include "platform/core/UuidText.h"
+#include "platform/gui/AppIconImageProvider.h"
 
 #include <QGuiApplication>
 #include <QStyleHints>
@@ -49,16 +49,6 @@ void CategoryCardController::setViewModel(BrimlarkViewModel *viewModel)
     }
     emit viewModelChanged();
     emit cardChanged();
-}
-
-QObject *CategoryCardController::viewModelObject() const
-{
-    return m_viewModel;
-}
-
-void CategoryCardController::setViewModelObject(QObject *object)
-{
-    setViewModel(qobject_cast<BrimlarkViewModel *>(object));
 }
 
 void CategoryCardController::setCategoryName(const QString &name)

@@ -29,7 +29,8 @@ class CategoryCardController : public QObject
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(QObject *viewModel READ viewModelObject WRITE setViewModelObject NOTIFY viewModelChanged)
+    Q_PROPERTY(
+        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
     Q_PROPERTY(QString categoryName READ categoryName WRITE setCategoryName NOTIFY cardChanged)
     // The card's AppFolder, or null for a category card.
     Q_PROPERTY(QVariant folder READ folderVariant WRITE setFolderVariant NOTIFY cardChanged)
@@ -48,9 +49,8 @@ public:
     explicit CategoryCardController(QObject *parent = nullptr);
     ~CategoryCardController() override;
 
+    BrimlarkViewModel *viewModel() const { return m_viewModel; }
     void setViewModel(BrimlarkViewModel *viewModel);
-    QObject *viewModelObject() const;
-    void setViewModelObject(QObject *object);
 
     QString categoryName() const { return m_categoryName; }
     void setCategoryName(const QString &name);

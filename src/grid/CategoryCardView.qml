@@ -15,7 +15,7 @@ Item {
     property var apps: []
     // The card's AppFolder, or undefined for a category card.
     property var folder
-    required property QtObject viewModel
+    required property BrimlarkViewModel viewModel
     // The text a drag of the card carries; no drag without it.
     property string dragText: ""
     property real cardWidth: 260
@@ -326,11 +326,12 @@ Item {
     }
 
     // The open context menu, if any.
-    property QtObject openedMenu: null
+    property AppTileMenuView openedMenu: null
 
     // The context menu, built from the entries of this moment.
     function openMenu() {
-        const menu = menuComponent.createObject(card, { "entries": controller.menu(), "controller": controller })
+        const menu = menuComponent.createObject(card, { "entries": controller.menu() })
+        menu.entryChosen.connect((action, folderID) => controller.perform(action, folderID))
         menu.closed.connect(menu.destroy)
         openedMenu = menu
         menu.popup()

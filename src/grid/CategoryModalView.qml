@@ -17,7 +17,7 @@ Item {
     property var apps: []
     // The panel's AppFolder, or undefined for a category.
     property var folder
-    required property QtObject viewModel
+    required property BrimlarkViewModel viewModel
     // The panel has finished closing (it may be reported more than once).
     signal dismiss()
 

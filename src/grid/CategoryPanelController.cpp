@@ -22,10 +22,9 @@ CategoryPanelController::~CategoryPanelController()
     }
 }
 
-void CategoryPanelController::setViewModel(QObject *viewModel)
+void CategoryPanelController::setViewModel(BrimlarkViewModel *viewModel)
 {
-    auto *vm = qobject_cast<BrimlarkViewModel *>(viewModel);
-    if (!rebindViewModel(*this, m_viewModel, vm)) {
+    if (!rebindViewModel(*this, m_viewModel, viewModel)) {
         return;
     }
     emit viewModelChanged();

@@ -28,7 +28,8 @@ class CategoryPanelController : public QObject
     Q_PROPERTY(brimlark::AppTileModel *apps READ apps CONSTANT)
     // The closing waits on the view model's scheduler; without one, on the
     // event loop.
-    Q_PROPERTY(QObject *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
+    Q_PROPERTY(
+        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
 
 public:
     static constexpr QSizeF preferredSize { 700, 500 };
@@ -48,8 +49,8 @@ public:
     void setAppList(const QVariantList &apps);
     AppTileModel *apps() { return &m_apps; }
 
-    QObject *viewModel() const { return m_viewModel; }
-    void setViewModel(QObject *viewModel);
+    BrimlarkViewModel *viewModel() const { return m_viewModel; }
+    void setViewModel(BrimlarkViewModel *viewModel);
 
     bool dismissing() const { return m_dismissing; }
     // Starts the closing animation and reports dismissed() once it is over;

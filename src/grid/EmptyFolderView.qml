@@ -9,8 +9,8 @@ Item {
     id: root
     objectName: "emptyFolderView"
 
-    required property QtObject gridController
-    required property QtObject viewModel
+    required property AppGridController gridController
+    required property BrimlarkViewModel viewModel
     // The folder (an AppFolder) selected when the view was built.
     property var folder
     readonly property alias drops: drops

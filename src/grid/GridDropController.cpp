@@ -50,16 +50,6 @@ void GridDropController::setViewModel(BrimlarkViewModel *viewModel)
     emit viewModelChanged();
 }
 
-QObject *GridDropController::viewModelObject() const
-{
-    return m_viewModel;
-}
-
-void GridDropController::setViewModelObject(QObject *object)
-{
-    setViewModel(qobject_cast<BrimlarkViewModel *>(object));
-}
-
 void GridDropController::setFolderFlag(bool flag)
 {
     if (m_folderFlag == flag) {

@@ -25,7 +25,8 @@ class GridDropController : public QObject
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(QObject *viewModel READ viewModelObject WRITE setViewModelObject NOTIFY viewModelChanged)
+    Q_PROPERTY(
+        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
     // Whether the tiles belong to a folder (fixed when the grid is built).
     Q_PROPERTY(bool folderFlag READ folderFlag WRITE setFolderFlag NOTIFY folderFlagChanged)
     // The folder the tiles belong to when it is not the selected one (the
@@ -42,8 +43,6 @@ public:
 
     BrimlarkViewModel *viewModel() const { return m_viewModel; }
     void setViewModel(BrimlarkViewModel *viewModel);
-    QObject *viewModelObject() const;
-    void setViewModelObject(QObject *object);
 
     bool folderFlag() const { return m_folderFlag; }
     void setFolderFlag(bool flag);

@@ -13,9 +13,9 @@ Item {
     id: root
     objectName: "gridToolbar"
 
-    required property QtObject viewModel
-    // The screen ruler's manager, or null.
-    property QtObject rulerManager: null
+    required property BrimlarkViewModel viewModel
+    // Whether the screen ruler shows.
+    property bool isRulerShowing: false
     // What each desk tool's popover shows, supplied by whoever composes the
     // window; a tool without one opens an empty popover.
     property Component colorPickerPopover: null
@@ -33,7 +33,7 @@ Item {
     GridToolbarController {
         id: toolbar
         viewModel: root.viewModel
-        rulerManager: root.rulerManager
+        isRulerShowing: root.isRulerShowing
         searchField: field
         sortMenuOpen: sortMenu.visible
     }

@@ -65,7 +65,7 @@ void GridToolbarController::observeNotifications(NotificationCenter &center)
     m_observerTokens << center.addObserver(Notifications::HotkeyTriggered, this, request);
     m_observerTokens << center.addObserver(Notifications::SearchFocusRequested, this, request);
     m_observerTokens << center.addObserver(Notifications::AppReopened, this, [this](const QVariant &) {
-        if (m_rulerManager && m_rulerManager->property("isRulerShowing").toBool()) {
+        if (m_isRulerShowing) {
             openDeskTool(DeskTool::MeasureRuler);
         }
     });
@@ -107,16 +107,6 @@ void GridToolbarController::setViewModel(BrimlarkViewModel *viewModel)
     emit selectionStateChanged();
     emit searchAccessoryChanged();
     emit sortOptionsChanged();
-}
-
-QObject *GridToolbarController::viewModelObject() const
-{
-    return m_viewModel.data();
-}
-
-void GridToolbarController::setViewModelObject(QObject *object)
-{
-    setViewModel(qobject_cast<BrimlarkViewModel *>(object));
 }
 
 QQuickItem *GridToolbarController::searchField() const

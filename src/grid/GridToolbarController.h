@@ -25,10 +25,11 @@ class GridToolbarController : public QObject
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(QObject *viewModel READ viewModelObject WRITE setViewModelObject NOTIFY viewModelChanged)
-    // The screen ruler's manager; its "isRulerShowing" decides whether a
-    // reopen of the program brings the measure popover back.
-    Q_PROPERTY(QObject *rulerManager MEMBER m_rulerManager NOTIFY rulerManagerChanged)
+    Q_PROPERTY(
+        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
+    // Whether the screen ruler shows: a reopen of the program then brings
+    // the measure popover back.
+    Q_PROPERTY(bool isRulerShowing MEMBER m_isRulerShowing NOTIFY isRulerShowingChanged)
     // The search field itself: focus requests are refused while the user
     // types elsewhere in its window or a popup of that window is open.
     Q_PROPERTY(QQuickItem *searchField READ searchField WRITE setSearchField NOTIFY searchFieldChanged)
@@ -66,8 +67,6 @@ public:
 
     BrimlarkViewModel *viewModel() const { return m_viewModel; }
     void setViewModel(BrimlarkViewModel *viewModel);
-    QObject *viewModelObject() const;
-    void setViewModelObject(QObject *object);
     QQuickItem *searchField() const;
     void setSearchField(QQuickItem *field);
     // Where the hot key, search command and reopen notices come from; the
@@ -112,7 +111,7 @@ public:
 
 signals:
     void viewModelChanged();
-    void rulerManagerChanged();
+    void isRulerShowingChanged();
     void searchFieldChanged();
     void sortMenuOpenChanged();
     void isSearchFocusedChanged();
@@ -130,11 +129,11 @@ private:
     void observeNotifications(NotificationCenter &center);
 
     QPointer<BrimlarkViewModel> m_viewModel;
-    QPointer<QObject> m_rulerManager;
     QPointer<QQuickItem> m_searchField;
     QPointer<NotificationCenter> m_center;
     bool m_centerSetExplicitly = false;
     QList<quint64> m_observerTokens;
+    bool m_isRulerShowing = false;
     bool m_sortMenuOpen = false;
     bool m_isSearchFocused = true;
     std::array<bool, deskToolCount> m_open {};

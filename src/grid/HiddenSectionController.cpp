@@ -9,11 +9,6 @@ HiddenSectionController::HiddenSectionController(QObject *parent)
 {
 }
 
-void HiddenSectionController::setViewModelObject(QObject *object)
-{
-    setViewModel(qobject_cast<BrimlarkViewModel *>(object));
-}
-
 void HiddenSectionController::setViewModel(BrimlarkViewModel *viewModel)
 {
     if (!rebindViewModel(*this, m_viewModel, viewModel)) {

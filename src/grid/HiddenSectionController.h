@@ -22,7 +22,8 @@ class HiddenSectionController : public QObject
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(QObject *viewModel READ viewModelObject WRITE setViewModelObject NOTIFY viewModelChanged)
+    Q_PROPERTY(
+        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
     Q_PROPERTY(bool showsHiddenApps READ showsHiddenApps NOTIFY contentChanged)
     Q_PROPERTY(bool hasHiddenFolders READ hasHiddenFolders NOTIFY contentChanged)
     // The hidden folders' cards; rows change only where a folder did, so the
@@ -33,8 +34,7 @@ class HiddenSectionController : public QObject
 public:
     explicit HiddenSectionController(QObject *parent = nullptr);
 
-    QObject *viewModelObject() const { return m_viewModel; }
-    void setViewModelObject(QObject *object);
+    BrimlarkViewModel *viewModel() const { return m_viewModel; }
     void setViewModel(BrimlarkViewModel *viewModel);
 
     // A hidden id naming no folder of the active workspace is left out.

@@ -9,11 +9,6 @@ SetupHiddenLockController::SetupHiddenLockController(QObject *parent)
 {
 }
 
-void SetupHiddenLockController::setViewModelObject(QObject *object)
-{
-    setViewModel(qobject_cast<BrimlarkViewModel *>(object));
-}
-
 void SetupHiddenLockController::setViewModel(BrimlarkViewModel *viewModel)
 {
     if (m_viewModel && m_viewModel != viewModel) {

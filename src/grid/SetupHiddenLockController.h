@@ -18,7 +18,8 @@ class SetupHiddenLockController : public QObject
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(QObject *viewModel READ viewModelObject WRITE setViewModelObject NOTIFY viewModelChanged)
+    Q_PROPERTY(
+        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
     Q_PROPERTY(QString password MEMBER m_password NOTIFY passwordChanged)
     Q_PROPERTY(QString confirmPassword MEMBER m_confirmPassword NOTIFY confirmPasswordChanged)
     Q_PROPERTY(bool useTouchID MEMBER m_useTouchID NOTIFY useTouchIDChanged)
@@ -29,8 +30,7 @@ class SetupHiddenLockController : public QObject
 public:
     explicit SetupHiddenLockController(QObject *parent = nullptr);
 
-    QObject *viewModelObject() const { return m_viewModel; }
-    void setViewModelObject(QObject *object);
+    BrimlarkViewModel *viewModel() const { return m_viewModel; }
     void setViewModel(BrimlarkViewModel *viewModel);
     const QString &errorMessage() const { return m_errorMessage; }
     bool busy() const;

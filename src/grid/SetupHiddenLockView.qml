@@ -9,7 +9,7 @@ Item {
     id: root
     objectName: "setupHiddenLockView"
 
-    required property QtObject viewModel
+    required property BrimlarkViewModel viewModel
     readonly property alias controller: form
     readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
     readonly property color blue: Style.blue(lightAppearance)

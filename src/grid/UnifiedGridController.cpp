@@ -123,16 +123,6 @@ void UnifiedGridController::setViewModel(BrimlarkViewModel *viewModel)
     refresh();
 }
 
-QObject *UnifiedGridController::viewModelObject() const
-{
-    return m_viewModel;
-}
-
-void UnifiedGridController::setViewModelObject(QObject *object)
-{
-    setViewModel(qobject_cast<BrimlarkViewModel *>(object));
-}
-
 QList<UnifiedGridCardModel::Card> UnifiedGridController::cardsFor(const QList<GridItemIdentifier> &items,
     const BrimlarkViewModel &finder, const QHash<QString, QList<AppItem>> &grouped)
 {

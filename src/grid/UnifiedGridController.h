@@ -79,7 +79,8 @@ class UnifiedGridController : public QObject
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(QObject *viewModel READ viewModelObject WRITE setViewModelObject NOTIFY viewModelChanged)
+    Q_PROPERTY(
+        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
     Q_PROPERTY(brimlark::UnifiedGridCardModel *cards READ cardModel CONSTANT)
     // The item text of the card under a drag; empty for none.
     Q_PROPERTY(QString dropTargetID READ dropTargetID NOTIFY dropTargetIDChanged)
@@ -87,9 +88,8 @@ class UnifiedGridController : public QObject
 public:
     explicit UnifiedGridController(QObject *parent = nullptr);
 
+    BrimlarkViewModel *viewModel() const { return m_viewModel; }
     void setViewModel(BrimlarkViewModel *viewModel);
-    QObject *viewModelObject() const;
-    void setViewModelObject(QObject *object);
     UnifiedGridCardModel *cardModel() { return &m_cards; }
     QString dropTargetID() const { return m_dropTargetID; }
 

@@ -11,8 +11,8 @@ Flickable {
     Accessible.role: Accessible.List
     Accessible.name: qsTr("Folders and Categories")
 
-    required property QtObject gridController
-    required property QtObject viewModel
+    required property AppGridController gridController
+    required property BrimlarkViewModel viewModel
     readonly property alias controller: unified
 
     readonly property var columns: gridController.categoryColumns

@@ -9,11 +9,6 @@ UnlockHiddenController::UnlockHiddenController(QObject *parent)
 {
 }
 
-void UnlockHiddenController::setViewModelObject(QObject *object)
-{
-    setViewModel(qobject_cast<BrimlarkViewModel *>(object));
-}
-
 void UnlockHiddenController::setViewModel(BrimlarkViewModel *viewModel)
 {
     if (m_viewModel && m_viewModel != viewModel) {

@@ -17,7 +17,8 @@ class UnlockHiddenController : public QObject
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(QObject *viewModel READ viewModelObject WRITE setViewModelObject NOTIFY viewModelChanged)
+    Q_PROPERTY(
+        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
     Q_PROPERTY(QString passwordInput MEMBER m_passwordInput NOTIFY passwordInputChanged)
     Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY errorMessageChanged)
     Q_PROPERTY(bool busy READ busy NOTIFY busyChanged)
@@ -29,8 +30,7 @@ class UnlockHiddenController : public QObject
 public:
     explicit UnlockHiddenController(QObject *parent = nullptr);
 
-    QObject *viewModelObject() const { return m_viewModel; }
-    void setViewModelObject(QObject *object);
+    BrimlarkViewModel *viewModel() const { return m_viewModel; }
     void setViewModel(BrimlarkViewModel *viewModel);
     const QString &errorMessage() const { return m_errorMessage; }
     bool busy() const;

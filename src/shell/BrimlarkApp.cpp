@@ -79,10 +79,8 @@ bool BrimlarkApp::launch(QQmlApplicationEngine &engine)
         m_menuCommands.setViewModel(m_viewModel);
         m_menuCommands.setQuitHandler([this] { quit(); });
         QVariantMap properties = m_services.windowProperties;
-        if (m_services.viewModelObject) {
-            if (QObject *object = m_services.viewModelObject()) {
-                properties.insert(QStringLiteral("viewModel"), QVariant::fromValue(object));
-            }
+        if (m_viewModel) {
+            properties.insert(QStringLiteral("viewModel"), QVariant::fromValue(m_viewModel));
         }
         if (!properties.isEmpty()) {
             engine.setInitialProperties(properties);

@@ -38,13 +38,11 @@ public:
         std::function<void()> initializeAnalytics;
         std::function<void(const QUrl &url)> handleURL;
         // Builds the process's one view model; called once, when the
-        // window's content is built. The result lives as long as the process.
+        // window's content is built. The result lives as long as the process
+        // and is handed to the window as its "viewModel" property.
         std::function<BrimlarkViewModel *()> makeViewModel;
-        // The same view model as the views see it; handed to the window as
-        // its "viewModel" property. Called once, after makeViewModel.
-        std::function<QObject *()> viewModelObject;
         // Further objects the window is handed at load time, by property
-        // name (the desk tools).
+        // name (the desk tools, the uninstaller's services).
         QVariantMap windowProperties;
         // Called with the engine before the window loads (image providers).
         std::function<void(QQmlApplicationEngine &engine)> prepareEngine;

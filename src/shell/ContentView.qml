@@ -4,6 +4,8 @@ import QtQuick.Controls
 import Brimlark.Shell
 import Brimlark.Grid
 import Brimlark.Sidebar
+import Brimlark.Tools
+import Brimlark.Uninstaller
 
 // The root view: the sidebar column beside the grid column.
 SplitView {
@@ -13,11 +15,13 @@ SplitView {
     implicitWidth: 1200
     implicitHeight: 800
 
-    property QtObject viewModel: null
-    // The desk tools the grid's toolbar opens (DeskTools), or null.
-    property QtObject deskTools: null
-    // The process's WorkspaceManager, for the sidebar's switcher.
-    property QtObject workspaceManager: null
+    property BrimlarkViewModel viewModel: null
+    // The desk tools the grid's toolbar opens, or null.
+    property DeskTools deskTools: null
+    // What the uninstall sheet works with, or null.
+    property UninstallerServices uninstallerServices: null
+    // The process's workspaces, for the sidebar's switcher.
+    property WorkspaceManager workspaceManager: null
     readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
 
     // Sidebar column.
@@ -46,7 +50,7 @@ SplitView {
         AppGridView {
             anchors.fill: parent
             viewModel: root.viewModel
-            rulerManager: root.deskTools ? root.deskTools.rulerManager : null
+            isRulerShowing: root.deskTools ? root.deskTools.rulerManager.isRulerShowing : false
             colorPickerPopover: tools.item ? tools.item.colorPicker : null
             measurePopover: tools.item ? tools.item.measure : null
             qrPopover: tools.item ? tools.item.qr : null
@@ -61,7 +65,10 @@ SplitView {
             objectName: "windowTools"
             asynchronous: true
             source: "WindowTools.qml"
-            onLoaded: item.deskTools = Qt.binding(() => root.deskTools)
+            onLoaded: {
+                item.deskTools = Qt.binding(() => root.deskTools)
+                item.uninstallerServices = Qt.binding(() => root.uninstallerServices)
+            }
         }
     }
 }

@@ -2,6 +2,8 @@ import QtQuick
 import Brimlark.Views
 import QtQuick.Controls
 import Brimlark.Shell
+import Brimlark.Tools
+import Brimlark.Uninstaller
 
 // The launcher's one window: the menus and the root split view. Its size
 // limits and first-launch size are set by the application delegate.
@@ -16,11 +18,13 @@ ApplicationWindow {
     title: viewModel ? (viewModel.selectionTitle || qsTr("All Apps")) : Qt.application.displayName || "Brimlark"
 
     // The launcher's view model, handed in by the application at load time.
-    property QtObject viewModel: null
+    property BrimlarkViewModel viewModel: null
     // The desk tools the grid's toolbar opens, handed in by the application.
-    property QtObject deskTools: null
+    property DeskTools deskTools: null
+    // What the uninstall sheet works with, handed in by the application.
+    property UninstallerServices uninstallerServices: null
     // The workspaces the sidebar's switcher shows, handed in by the application.
-    property QtObject workspaceManager: null
+    property WorkspaceManager workspaceManager: null
 
     menuBar: MenuBar {
         objectName: "menuBar"
@@ -61,6 +65,7 @@ ApplicationWindow {
         anchors.fill: parent
         viewModel: window.viewModel
         deskTools: window.deskTools
+        uninstallerServices: window.uninstallerServices
         workspaceManager: window.workspaceManager
     }
 }

@@ -6,9 +6,13 @@ import Brimlark.Uninstaller
 // grid's toolbar and sheet make them. ContentView loads this apart from the
 // window, in the background: none of them shows in the first frame.
 Item {
-    // What the desk tools' popovers are made with (DeskTools), or null;
-    // every opening gets controllers of its own.
-    property QtObject deskTools: null
+    id: tools
+
+    // What the desk tools' popovers are made with, or null; every opening
+    // gets controllers of its own.
+    property DeskTools deskTools: null
+    // What each uninstall sheet works with, or null.
+    property UninstallerServices uninstallerServices: null
 
     // The tools open empty without their controllers.
     readonly property Component colorPicker: deskTools ? colorPickerContent : null
@@ -17,7 +21,9 @@ Item {
     readonly property Component notes: deskTools ? notesContent : null
     readonly property Component snippets: deskTools ? snippetsContent : null
     readonly property Component uninstaller: Component {
-        AppUninstallerView {}
+        AppUninstallerView {
+            services: tools.uninstallerServices
+        }
     }
 
     Component {

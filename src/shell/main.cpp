@@ -6,21 +6,21 @@
 #include "model/WorkspaceManager.h"
 #include "model/WorkspaceStorage.h"
 #include "platform/base/AdminRunner.h"
-#include "platform/gui/AppIconImageProvider.h"
-#include "platform/gui/AppIconStore.h"
-#include "platform/gui/AppWorkspace.h"
-#include "platform/core/Biometrics.h"
-#include "platform/core/Bundle.h"
 #include "platform/base/Defaults.h"
 #include "platform/base/DeviceInfo.h"
 #include "platform/base/DiskAccess.h"
-#include "platform/core/NotificationCenter.h"
-#include "platform/gui/Pasteboard.h"
 #include "platform/base/RuntimeDirectory.h"
-#include "platform/core/Scheduler.h"
-#include "platform/gui/ScreenSampler.h"
 #include "platform/base/SystemPaths.h"
 #include "platform/base/Trash.h"
+#include "platform/core/Biometrics.h"
+#include "platform/core/Bundle.h"
+#include "platform/core/NotificationCenter.h"
+#include "platform/core/Scheduler.h"
+#include "platform/gui/AppIconImageProvider.h"
+#include "platform/gui/AppIconStore.h"
+#include "platform/gui/AppWorkspace.h"
+#include "platform/gui/Pasteboard.h"
+#include "platform/gui/ScreenSampler.h"
 #include "shell/AnalyticsBridge.h"
 #include "shell/BrimlarkApp.h"
 #include "shell/ConsoleRouting.h"
@@ -42,7 +42,6 @@
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
-#include <QQmlContext>
 #include <QScreen>
 
 #include <QTemporaryDir>
@@ -161,7 +160,6 @@ int main(int argc, char *argv[])
             qCWarning(lcShell, "⚠️ Some settings could not be written to disk before quitting");
         }
     };
-    services.viewModelObject = [&viewModel]() -> QObject * { return viewModel; };
 
     // The uninstaller: one Trash, administrator runner and access probe for
     // the process; each uninstall sheet gets a scanner of its own.
@@ -198,10 +196,10 @@ int main(int argc, char *argv[])
         },
         diskAccess, scheduler);
 
-    services.prepareEngine = [&uninstaller, &icons](QQmlApplicationEngine &engine) {
-        AppIconImageProvider::install(engine, icons);
-        engine.rootContext()->setContextProperty(QStringLiteral("uninstallerServices"), &uninstaller);
-    };
+    services.windowProperties.insert(
+        QStringLiteral("uninstallerServices"), QVariant::fromValue(&uninstaller));
+    services.prepareEngine
+        = [&icons](QQmlApplicationEngine &engine) { AppIconImageProvider::install(engine, icons); };
 
     // The desk tools are made once over the shared stores; each of the
     // toolbar's popovers gets controllers of its own. The QR code's file goes to the private runtime

@@ -10,7 +10,7 @@ ColumnLayout {
     id: view
 
     property var folder
-    property QtObject viewModel
+    property BrimlarkViewModel viewModel
     readonly property alias picker: picker
 
     // Runs when the picker comes on screen for a folder.

@@ -10,7 +10,7 @@ ColumnLayout {
     id: view
 
     property var folder
-    property QtObject viewModel
+    property BrimlarkViewModel viewModel
     readonly property color tint: Colors.hex(picker.folderColor)
 
     spacing: 12

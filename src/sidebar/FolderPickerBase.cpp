@@ -12,16 +12,6 @@ FolderPickerBase::FolderPickerBase(QObject *parent)
 {
 }
 
-QObject *FolderPickerBase::viewModelObject() const
-{
-    return m_viewModel;
-}
-
-void FolderPickerBase::setViewModelObject(QObject *viewModel)
-{
-    setViewModel(qobject_cast<BrimlarkViewModel *>(viewModel));
-}
-
 void FolderPickerBase::setViewModel(BrimlarkViewModel *viewModel)
 {
     if (!rebindViewModel(*this, m_viewModel, viewModel)) {

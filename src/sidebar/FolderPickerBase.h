@@ -15,15 +15,15 @@ namespace brimlark {
 class FolderPickerBase : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(QObject *viewModel READ viewModelObject WRITE setViewModelObject NOTIFY viewModelChanged)
+    Q_PROPERTY(
+        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
     // The AppFolder the picker was opened for.
     Q_PROPERTY(QVariant folder READ folderVariant WRITE setFolderVariant NOTIFY folderChanged)
 
 public:
     explicit FolderPickerBase(QObject *parent = nullptr);
 
-    QObject *viewModelObject() const;
-    void setViewModelObject(QObject *viewModel);
+    BrimlarkViewModel *viewModel() const { return m_viewModel; }
     void setViewModel(BrimlarkViewModel *viewModel);
     QVariant folderVariant() const;
     void setFolderVariant(const QVariant &folder);
@@ -35,9 +35,6 @@ public:
 signals:
     void viewModelChanged();
     void folderChanged();
-
-protected:
-    BrimlarkViewModel *viewModel() const { return m_viewModel; }
 
 private:
     void reload();

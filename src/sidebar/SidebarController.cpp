@@ -57,16 +57,6 @@ void SidebarController::assign(T &field, const T &value, void (SidebarController
     (this->*changed)();
 }
 
-QObject *SidebarController::viewModelObject() const
-{
-    return m_viewModel;
-}
-
-void SidebarController::setViewModelObject(QObject *viewModel)
-{
-    setViewModel(qobject_cast<BrimlarkViewModel *>(viewModel));
-}
-
 void SidebarController::setViewModel(BrimlarkViewModel *viewModel)
 {
     if (!rebindViewModel(*this, m_viewModel, viewModel)) {
@@ -378,16 +368,6 @@ Workspace SidebarController::shownWorkspace(const QList<Workspace> &workspaces, 
         return workspaces.first();
     }
     return Workspace { QUuid::createUuid(), QStringLiteral("Default"), defaultWorkspaceIcon, defaultColor };
-}
-
-QObject *SidebarController::workspaceManagerObject() const
-{
-    return m_workspaceManager;
-}
-
-void SidebarController::setWorkspaceManagerObject(QObject *manager)
-{
-    setWorkspaceManager(qobject_cast<WorkspaceManager *>(manager));
 }
 
 void SidebarController::setWorkspaceManager(WorkspaceManager *manager)

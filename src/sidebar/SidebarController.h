@@ -29,7 +29,8 @@ class SidebarController : public QObject
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(QObject *viewModel READ viewModelObject WRITE setViewModelObject NOTIFY viewModelChanged)
+    Q_PROPERTY(
+        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
     // "library:<kind>" or "folder:<uuid>" of the row shown selected; empty for none.
     Q_PROPERTY(QString selectedKey READ selectedKey NOTIFY selectedKeyChanged)
 
@@ -67,8 +68,8 @@ class SidebarController : public QObject
     Q_PROPERTY(bool isWorkspaceHovered MEMBER m_isWorkspaceHovered NOTIFY isWorkspaceHoveredChanged)
     // The workspaces the switcher shows and switches (the process's one
     // WorkspaceManager, handed in by the window).
-    Q_PROPERTY(QObject *workspaceManager READ workspaceManagerObject WRITE setWorkspaceManagerObject NOTIFY
-            workspaceManagerChanged)
+    Q_PROPERTY(brimlark::WorkspaceManager *workspaceManager READ workspaceManager WRITE setWorkspaceManager
+            NOTIFY workspaceManagerChanged)
     // The switcher's label: {id, name, icon, color} of the workspace shown as active.
     Q_PROPERTY(QVariantMap activeWorkspace READ activeWorkspace NOTIFY workspacesChanged)
     // The "Workspaces" section: {id, name, icon, checked} in list order.
@@ -83,8 +84,7 @@ public:
 
     explicit SidebarController(QObject *parent = nullptr);
 
-    QObject *viewModelObject() const;
-    void setViewModelObject(QObject *viewModel);
+    BrimlarkViewModel *viewModel() const { return m_viewModel; }
     void setViewModel(BrimlarkViewModel *viewModel);
 
     QString selectedKey() const;
@@ -135,8 +135,7 @@ public:
     // listed, else a "Default" made for display only (never stored).
     static Workspace shownWorkspace(const QList<Workspace> &workspaces, const QUuid &activeID);
 
-    QObject *workspaceManagerObject() const;
-    void setWorkspaceManagerObject(QObject *manager);
+    WorkspaceManager *workspaceManager() const { return m_workspaceManager; }
     void setWorkspaceManager(WorkspaceManager *manager);
     QVariantMap activeWorkspace() const;
     QVariantList workspaceRows() const;

@@ -23,10 +23,9 @@ SidebarFolderModel::SidebarFolderModel(QObject *parent)
 {
 }
 
-void SidebarFolderModel::setViewModel(QObject *viewModel)
+void SidebarFolderModel::setViewModel(BrimlarkViewModel *viewModel)
 {
-    auto *vm = qobject_cast<BrimlarkViewModel *>(viewModel);
-    if (!rebindViewModel(*this, m_viewModel, vm)) {
+    if (!rebindViewModel(*this, m_viewModel, viewModel)) {
         return;
     }
     if (m_viewModel) {

@@ -17,8 +17,9 @@ class SidebarFolderModel : public QAbstractListModel
 {
     Q_OBJECT
     QML_ELEMENT
-    // The view model whose catalog the rows show (any other object shows none).
-    Q_PROPERTY(QObject *viewModel READ viewModel WRITE setViewModel NOTIFY appFinderChanged)
+    // The view model whose catalog the rows show (none without one).
+    Q_PROPERTY(
+        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY appFinderChanged)
     Q_PROPERTY(int rootCount READ rootCount NOTIFY rowsChanged)
 
 public:
@@ -36,8 +37,8 @@ public:
 
     explicit SidebarFolderModel(QObject *parent = nullptr);
 
-    QObject *viewModel() const { return m_viewModel; }
-    void setViewModel(QObject *viewModel);
+    BrimlarkViewModel *viewModel() const { return m_viewModel; }
+    void setViewModel(BrimlarkViewModel *viewModel);
 
     int rootCount() const { return m_rootCount; }
     const QList<SidebarFolderTree::Row> &rows() const { return m_rows; }

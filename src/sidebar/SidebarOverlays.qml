@@ -11,7 +11,7 @@ Item {
     id: overlays
 
     required property Item sidebar
-    required property QtObject controller
+    required property SidebarController controller
     readonly property alias folderMenu: folderMenu
 
     // Opens whatever the controller already asked for before this was made.

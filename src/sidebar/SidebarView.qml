@@ -12,9 +12,9 @@ Item {
     id: sidebar
     objectName: "sidebarView"
 
-    property QtObject viewModel: null
-    // The process's WorkspaceManager.
-    property QtObject workspaceManager: null
+    property BrimlarkViewModel viewModel: null
+    // The process's workspaces.
+    property WorkspaceManager workspaceManager: null
     readonly property alias controller: controller
     readonly property alias folderModel: folderModel
 

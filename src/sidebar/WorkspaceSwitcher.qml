@@ -11,7 +11,7 @@ Rectangle {
     id: switcher
     objectName: "workspaceSwitcher"
 
-    required property QtObject controller
+    required property SidebarController controller
     readonly property var workspace: controller.activeWorkspace
     // Choosing another workspace moves the tile to its colour and brings its
     // name and icon in, all in the 0.2 s ease-in-out of the switch.

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QRectF>
+#include <QtQml/qqmlregistration.h>
 
 #include <functional>
 #include <memory>
@@ -17,6 +18,8 @@ class WorkspaceStorage;
 class RulerManager : public QObject
 {
     Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("The program makes the ruler's manager")
     Q_PROPERTY(bool isRulerShowing READ isRulerShowing NOTIFY isRulerShowingChanged)
 public:
     // Makes the window at its first frame (screen points, origin top left).

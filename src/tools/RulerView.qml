@@ -8,8 +8,8 @@ import Brimlark.Tools
 Item {
     id: root
 
-    // The ruler window (QuickRulerWindow): position, size, close, resize end.
-    property QtObject host: null
+    // The ruler's window: position, size, close, resize end.
+    property QuickRulerWindow host: null
     readonly property bool translucent: host ? host.translucent : true
     readonly property color systemBlue: "#007AFF"
 

@@ -1,7 +1,7 @@
 #include "GridFixture.h"
 
-#include "platform/gui/AppIconStore.h"
 #include "platform/core/BundleUrl.h"
+#include "platform/gui/AppIconStore.h"
 
 #include "TestSupport.h"
 

@@ -2,10 +2,10 @@
 
 #include "model/AppFinder.h"
 #include "model/WorkspaceManager.h"
-#include "platform/gui/AppWorkspace.h"
-#include "platform/core/Biometrics.h"
 #include "platform/base/Defaults.h"
+#include "platform/core/Biometrics.h"
 #include "platform/core/NotificationCenter.h"
+#include "platform/gui/AppWorkspace.h"
 #include "state/BrimlarkViewModel.h"
 #include "state/ObjectGraph.h"
 #include "support/ManualScheduler.h"
@@ -59,7 +59,7 @@ public:
 class GridFixture : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(QObject *viewModel READ viewModelObject CONSTANT)
+    Q_PROPERTY(brimlark::BrimlarkViewModel *viewModel READ viewModel CONSTANT)
     Q_PROPERTY(QStringList launched READ launched)
 
 public:
@@ -96,7 +96,7 @@ public:
     Q_INVOKABLE void advance(int msecs);
 
     BrimlarkViewModel &vm() { return graph.viewModel(); }
-    QObject *viewModelObject() { return &graph.viewModel(); }
+    BrimlarkViewModel *viewModel() { return &graph.viewModel(); }
     QStringList launched() const { return workspace.opened; }
 
     QString root;

@@ -4,10 +4,10 @@
 
 #include "grid/AppGridController.h"
 #include "model/AppScanner.h"
-#include "platform/gui/AppIconImageProvider.h"
-#include "platform/gui/AppIconStore.h"
 #include "platform/core/Bundle.h"
 #include "platform/core/UuidText.h"
+#include "platform/gui/AppIconImageProvider.h"
+#include "platform/gui/AppIconStore.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>

@@ -60,7 +60,7 @@ public:
         AppIconImageProvider::install(engine, test::sharedIconStore());
         QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/Brimlark/Grid/AppGridView.qml")));
         grid.reset(qobject_cast<QQuickItem *>(component.createWithInitialProperties(
-            { { QStringLiteral("viewModel"), QVariant::fromValue(fixture.viewModelObject()) } })));
+            { { QStringLiteral("viewModel"), QVariant::fromValue(fixture.viewModel()) } })));
         if (!grid) {
             ADD_FAILURE() << component.errorString().toStdString();
             return;

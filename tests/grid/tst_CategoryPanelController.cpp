@@ -29,7 +29,7 @@ TEST(CategoryPanelRules, ThePanelClosesOnceHoweverOftenItIsDismissed)
 {
     test::GridFixture f;
     CategoryPanelController panel;
-    panel.setViewModel(f.viewModelObject());
+    panel.setViewModel(&f.vm());
     QSignalSpy dismissed(&panel, &CategoryPanelController::dismissed);
     panel.dismissWithAnimation();
     f.advance(100);

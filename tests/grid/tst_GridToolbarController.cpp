@@ -252,12 +252,10 @@ TEST_F(GridToolbarControllerTest, ButtonsOnlyOpenAndAReopenBringsTheMeasurePopov
     toolbar.deskToolClosed(DeskTool::StickyNotes);
     EXPECT_EQ(toolbar.openDeskTools(), QList<bool>(5, false));
 
-    QObject ruler;
-    ruler.setProperty("isRulerShowing", false);
-    toolbar.setProperty("rulerManager", QVariant::fromValue(&ruler));
+    toolbar.setProperty("isRulerShowing", false);
     f.center.post(Notifications::AppReopened);
     EXPECT_FALSE(toolbar.isShowing(DeskTool::MeasureRuler));
-    ruler.setProperty("isRulerShowing", true);
+    toolbar.setProperty("isRulerShowing", true);
     f.center.post(Notifications::AppReopened);
     f.center.post(Notifications::AppReopened);
     EXPECT_TRUE(toolbar.isShowing(DeskTool::MeasureRuler));

@@ -2,9 +2,9 @@
 
 #include "model/AppFinder.h"
 #include "model/WorkspaceManager.h"
-#include "platform/gui/AppWorkspace.h"
 #include "platform/base/Defaults.h"
 #include "platform/core/NotificationCenter.h"
+#include "platform/gui/AppWorkspace.h"
 #include "state/BrimlarkViewModel.h"
 #include "state/ObjectGraph.h"
 #include "support/ManualScheduler.h"

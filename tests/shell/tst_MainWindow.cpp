@@ -27,24 +27,6 @@ using namespace brimlark;
 
 namespace {
 
-// What the window reads of the view model as the views see it.
-class TitledViewModel : public QObject
-{
-    Q_OBJECT
-    Q_PROPERTY(QString selectionTitle MEMBER m_title NOTIFY selectionChanged)
-public:
-    void select(const QString &title)
-    {
-        m_title = title;
-        emit selectionChanged();
-    }
-signals:
-    void selectionChanged();
-
-private:
-    QString m_title;
-};
-
 // Every warning the QML engine or Qt Quick reports during a test fails it.
 QStringList *s_warnings = nullptr;
 QtMessageHandler s_previousHandler = nullptr;
@@ -102,7 +84,6 @@ protected:
         services.handleURL = [this](const QUrl &url) { m_handledUrls.append(url); };
         services.initializeAnalytics = [this] { ++m_analyticsStarts; };
         services.delegateHooks.registerHotKey = [this] { ++m_hotKeyRegistrations; };
-        services.viewModelObject = [this]() -> QObject * { return &m_titled; };
         services.drainAnalytics = [this] { m_quitSteps << u"drain"_qs; };
         services.flushSettings = [this] { m_quitSteps << u"flush"_qs; };
         m_services = services;
@@ -141,7 +122,6 @@ protected:
     }
 
     test::ViewModelFixture m_viewModel;
-    TitledViewModel m_titled;
     Defaults m_defaults;
     NotificationCenter m_center;
     QStringList m_quitSteps;
@@ -252,7 +232,7 @@ TEST_F(MainWindowTest, TheWindowIsTitledAfterTheSelectedSection)
     QQuickWindow *window = launch();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->title(), u"All Apps"_qs);
-    m_titled.select(u"R&D <i>Tools</i>"_qs);
+    m_viewModel.vm.selectCategory(u"R&D <i>Tools</i>"_qs);
     EXPECT_EQ(window->title(), u"R&D <i>Tools</i>"_qs);
 }
 
@@ -500,5 +480,3 @@ TEST_F(ViewHelpersTest, HelpersLoadAndDraw)
 }
 
 } // namespace
-
-#include "tst_MainWindow.moc"

@@ -2,9 +2,9 @@
 
 #include "model/AppFinder.h"
 #include "model/WorkspaceManager.h"
-#include "platform/gui/AppWorkspace.h"
 #include "platform/base/Defaults.h"
 #include "platform/core/NotificationCenter.h"
+#include "platform/gui/AppWorkspace.h"
 #include "state/BrimlarkViewModel.h"
 #include "state/ObjectGraph.h"
 #include "support/ManualScheduler.h"
@@ -22,8 +22,8 @@ namespace brimlark::test {
 class SidebarFixture : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(QObject *viewModel READ viewModelObject CONSTANT)
-    Q_PROPERTY(QObject *workspaceManager READ workspaceManagerObject CONSTANT)
+    Q_PROPERTY(brimlark::BrimlarkViewModel *viewModel READ viewModel CONSTANT)
+    Q_PROPERTY(brimlark::WorkspaceManager *workspaceManager READ workspaceManager CONSTANT)
 
 public:
     SidebarFixture();
@@ -38,8 +38,8 @@ public:
     Q_INVOKABLE int selectionKind() const { return m_vm->selectionKind(); }
 
     BrimlarkViewModel &vm() { return *m_vm; }
-    QObject *viewModelObject() { return m_vm; }
-    QObject *workspaceManagerObject() { return &workspaces; }
+    BrimlarkViewModel *viewModel() { return m_vm; }
+    WorkspaceManager *workspaceManager() { return &workspaces; }
     Q_INVOKABLE QStringList workspaceNames() const;
 
     AppWorkspace workspace;

@@ -44,9 +44,8 @@ protected:
         QQmlComponent component(&engine);
         component.setData("import Brimlark.Sidebar\nSidebarView { width: 240; height: 500 }\n", QUrl());
         view.reset(qobject_cast<QQuickItem *>(component.createWithInitialProperties(
-            { { QStringLiteral("viewModel"), QVariant::fromValue(fixture.viewModelObject()) },
-                { QStringLiteral("workspaceManager"),
-                    QVariant::fromValue(fixture.workspaceManagerObject()) } })));
+            { { QStringLiteral("viewModel"), QVariant::fromValue(fixture.viewModel()) },
+                { QStringLiteral("workspaceManager"), QVariant::fromValue(fixture.workspaceManager()) } })));
         ASSERT_TRUE(view) << component.errorString().toStdString();
         view->setParentItem(window.contentItem());
         window.resize(900, 500);

@@ -18,14 +18,14 @@ namespace brimlark::test {
 class ToolsFixture : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(QObject *deskTools READ deskToolsObject CONSTANT)
+    Q_PROPERTY(brimlark::DeskTools *deskTools READ deskTools CONSTANT)
     Q_PROPERTY(bool isRulerShowing READ isRulerShowing CONSTANT)
 
 public:
     ToolsFixture();
     ~ToolsFixture() override;
 
-    QObject *deskToolsObject() { return &m_deskTools; }
+    DeskTools *deskTools() { return &m_deskTools; }
     bool isRulerShowing() const { return m_ruler.isRulerShowing(); }
 
     Q_INVOKABLE void setNotes(const QStringList &texts);

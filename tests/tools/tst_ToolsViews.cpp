@@ -92,8 +92,7 @@ TEST_F(ToolsViewsTest, ThePagerAndDeleteButtonsTellAssistiveTechnologyWhenTheyAr
     // Made as the toolbar makes it, by the desk tools.
     test::ToolsFixture tools;
     QObject owner;
-    StickyNotesController &notes
-        = *static_cast<DeskTools *>(tools.deskToolsObject())->makeStickyNotes(&owner);
+    StickyNotesController &notes = *tools.deskTools()->makeStickyNotes(&owner);
     tools.setNotes({ QStringLiteral("one"), QStringLiteral("two") });
     QQuickWindow window;
     auto view = make("StickyNotesPopoverView", &notes);
@@ -173,7 +172,7 @@ protected:
 
     test::ToolsFixture tools;
     QObject owner;
-    DeskTools &desk = *static_cast<DeskTools *>(tools.deskToolsObject());
+    DeskTools &desk = *tools.deskTools();
     QQuickWindow m_window;
     std::unique_ptr<QQuickItem> m_view;
 };

@@ -39,7 +39,7 @@ class SheetFixture : public QObject
     Q_OBJECT
     Q_PROPERTY(QString appName READ appName CONSTANT)
     Q_PROPERTY(QString bundlePath READ bundlePath CONSTANT)
-    Q_PROPERTY(QObject *services READ services CONSTANT)
+    Q_PROPERTY(brimlark::UninstallerServices *services READ services CONSTANT)
 
 public:
     // A file name cannot hold "/": the application (a bundle on disk) is
@@ -90,7 +90,7 @@ public:
     {
         return m_tree.root() + QStringLiteral("/Applications/") + m_appName + QStringLiteral(".app");
     }
-    QObject *services() const { return m_services.get(); }
+    UninstallerServices *services() const { return m_services.get(); }
     // Puts a link to the real folder in place of the system's Preferences
     // folder: removal refuses to go through it, even as root.
     Q_INVOKABLE bool linkSystemPreferences() const
@@ -120,17 +120,12 @@ class UninstallerTestSupport : public QObject
 {
     Q_OBJECT
 public:
-    explicit UninstallerTestSupport(QQmlEngine *engine)
-        : QObject(engine)
-        , m_engine(engine)
-    {
-    }
-    // A fixture whose services the next sheet made picks up.
+    using QObject::QObject;
+    // A fixture whose services a sheet is made with.
     Q_INVOKABLE QObject *sheet(const QString &appName, bool access, int extraCaches = 0)
     {
         auto *f = new SheetFixture(appName, access, extraCaches);
         QQmlEngine::setObjectOwnership(f, QQmlEngine::JavaScriptOwnership);
-        m_engine->rootContext()->setContextProperty(QStringLiteral("uninstallerServices"), f->services());
         return f;
     }
     // What assistive technology is told about an item: role, name, state,
@@ -163,9 +158,6 @@ public:
             { QStringLiteral("actions"),
                 iface->actionInterface() ? iface->actionInterface()->actionNames() : QStringList() } };
     }
-
-private:
-    QQmlEngine *m_engine;
 };
 
 class Setup : public QmlTestSetup
@@ -178,7 +170,6 @@ public slots:
         AppIconImageProvider::install(*engine, sharedIconStore());
         engine->rootContext()->setContextProperty(
             QStringLiteral("UninstallerTest"), new UninstallerTestSupport(engine));
-        engine->rootContext()->setContextProperty(QStringLiteral("uninstallerServices"), nullptr);
     }
 };
 

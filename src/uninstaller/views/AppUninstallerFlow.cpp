@@ -1,8 +1,8 @@
 #include "uninstaller/views/AppUninstallerFlow.h"
 
-#include "platform/gui/AppIconImageProvider.h"
 #include "platform/base/DiskAccess.h"
 #include "platform/core/Scheduler.h"
+#include "platform/gui/AppIconImageProvider.h"
 #include "uninstaller/AppUninstallerScanner.h"
 #include "uninstaller/ByteCountFormatter.h"
 #include "uninstaller/views/ResidualListModel.h"

@@ -6,7 +6,8 @@ import Brimlark.Views
 
 // The uninstall sheet for one application: the access gate, the scan, the
 // review and the result. `app` is the AppItem to remove (its name and id,
-// the bundle path, are read), `dismiss` closes the sheet. The keyboard
+// the bundle path, are read), `dismiss` closes the sheet, `services` are the
+// program's; without them the sheet stays empty. The keyboard
 // reaches every control (Tab, Shift+Tab, Space, Return); Escape closes.
 FocusScope {
     id: root
@@ -15,6 +16,7 @@ FocusScope {
 
     property var app
     property var dismiss
+    property UninstallerServices services: null
 
     function close() {
         if (root.dismiss)
@@ -28,7 +30,7 @@ FocusScope {
 
     AppUninstallerFlow {
         id: flow
-        services: typeof uninstallerServices !== "undefined" ? uninstallerServices : null
+        services: root.services
     }
     property alias flow: flow
     property alias permanentDeleteAlert: permanentDeleteAlert

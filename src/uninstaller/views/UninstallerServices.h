@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QtQml/qqmlregistration.h>
 
 #include <functional>
 #include <memory>
@@ -13,10 +14,13 @@ class Scheduler;
 
 // What every uninstall sheet needs from the application, built once by the
 // composition root: a fresh scanner per sheet, the access probe and the
-// main-thread scheduler its poll runs on.
+// main-thread scheduler its poll runs on. Handed to the sheet's view by
+// whoever composes the window.
 class UninstallerServices : public QObject
 {
     Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("The program makes the uninstaller's services")
 public:
     using ScannerFactory = std::function<std::unique_ptr<AppUninstallerScanner>()>;
 

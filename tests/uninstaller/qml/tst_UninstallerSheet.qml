@@ -49,6 +49,7 @@ TestCase {
         fixture = UninstallerTest.sheet(hostile, access, extraCaches || 0)
         const sheet = createTemporaryObject(sheetComponent, test, {
             "app": { "name": shownName || fixture.appName, "id": fixture.bundlePath },
+            "services": fixture.services,
             "dismiss": function() { test.dismissed += 1 } })
         verify(sheet)
         return sheet
