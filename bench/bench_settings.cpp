@@ -4,8 +4,8 @@
 
 #include "model/AppFinder.h"
 #include "model/WorkspaceManager.h"
-#include "platform/core/BundleUrl.h"
 #include "platform/base/Defaults.h"
+#include "platform/core/BundleUrl.h"
 #include "platform/core/NotificationCenter.h"
 
 #include <QCoreApplication>

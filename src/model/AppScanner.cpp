@@ -1,9 +1,9 @@
 #include "model/AppScanner.h"
 
+#include "platform/base/SystemPaths.h"
 #include "platform/core/Bundle.h"
 #include "platform/core/BundleUrl.h"
 #include "platform/core/NameComparison.h"
-#include "platform/base/SystemPaths.h"
 
 #include <QDir>
 #include <QLocale>

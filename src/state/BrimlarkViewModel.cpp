@@ -1,7 +1,7 @@
 #include "state/BrimlarkViewModel.h"
 
-#include "platform/core/ApplicationLauncher.h"
 #include "platform/base/Defaults.h"
+#include "platform/core/ApplicationLauncher.h"
 #include "platform/core/NameComparison.h"
 #include "platform/core/Scheduler.h"
 #include "state/AnalyticsReporter.h"

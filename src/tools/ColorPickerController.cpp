@@ -1,8 +1,8 @@
 #include "tools/ColorPickerController.h"
 
 #include "model/WorkspaceStorage.h"
-#include "platform/gui/Pasteboard.h"
 #include "platform/core/Scheduler.h"
+#include "platform/gui/Pasteboard.h"
 #include "platform/gui/ScreenSampler.h"
 
 #include <QPointer>

@@ -1,7 +1,7 @@
 #include "tools/QRGeneratorController.h"
 
-#include "platform/gui/QrEncoder.h"
 #include "platform/core/Scheduler.h"
+#include "platform/gui/QrEncoder.h"
 
 #include <QClipboard>
 #include <QDir>

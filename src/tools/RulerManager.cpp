@@ -1,9 +1,9 @@
 #include "tools/RulerManager.h"
 
 #include "model/WorkspaceStorage.h"
+#include "platform/core/RulerWindowPlacement.h"
 #include "platform/gui/CompositingManager.h"
 #include "platform/gui/QuickRulerWindow.h"
-#include "platform/core/RulerWindowPlacement.h"
 #include "tools/MeasurementText.h"
 
 #include <QGuiApplication>

@@ -1,8 +1,8 @@
 #include "model/AppFinder.h"
 #include "model/StoredJson.h"
 #include "model/WorkspaceManager.h"
-#include "platform/core/BundleUrl.h"
 #include "platform/base/Defaults.h"
+#include "platform/core/BundleUrl.h"
 #include "platform/core/NotificationCenter.h"
 #include "platform/core/UuidText.h"
 

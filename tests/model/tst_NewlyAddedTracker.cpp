@@ -1,6 +1,6 @@
 #include "model/NewlyAddedTracker.h"
-#include "platform/core/BundleUrl.h"
 #include "platform/base/Defaults.h"
+#include "platform/core/BundleUrl.h"
 
 #include <gtest/gtest.h>
 

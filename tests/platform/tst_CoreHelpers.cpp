@@ -1,8 +1,8 @@
+#include "platform/base/SystemPaths.h"
 #include "platform/core/BundleUrl.h"
 #include "platform/core/ListMove.h"
 #include "platform/core/NameComparison.h"
 #include "platform/core/NotificationCenter.h"
-#include "platform/base/SystemPaths.h"
 #include "platform/core/UuidText.h"
 
 #include <QLocale>

@@ -2,10 +2,10 @@
 
 #include "model/AppFinder.h"
 #include "model/WorkspaceManager.h"
+#include "platform/base/Defaults.h"
 #include "platform/core/ApplicationLauncher.h"
 #include "platform/core/Biometrics.h"
 #include "platform/core/BundleUrl.h"
-#include "platform/base/Defaults.h"
 #include "platform/core/NotificationCenter.h"
 #include "state/AnalyticsReporter.h"
 #include "state/HiddenItemsPassword.h"

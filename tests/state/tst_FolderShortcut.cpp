@@ -2,9 +2,9 @@
 
 #include "model/AppFinder.h"
 #include "model/WorkspaceManager.h"
+#include "platform/base/Defaults.h"
 #include "platform/core/ApplicationLauncher.h"
 #include "platform/core/Biometrics.h"
-#include "platform/base/Defaults.h"
 #include "platform/core/KeyDownEvent.h"
 #include "platform/core/NotificationCenter.h"
 #include "state/BrimlarkViewModel.h"

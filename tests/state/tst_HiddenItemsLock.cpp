@@ -1,7 +1,7 @@
 #include "state/HiddenItemsLock.h"
 
-#include "platform/core/Biometrics.h"
 #include "platform/base/Defaults.h"
+#include "platform/core/Biometrics.h"
 #include "state/HiddenItemsPassword.h"
 
 #include "TestSupport.h"

@@ -1,8 +1,8 @@
 #include "support/UninstallerFixture.h"
 
 #include "TestSupport.h"
-#include "platform/core/Bundle.h"
 #include "platform/base/Trash.h"
+#include "platform/core/Bundle.h"
 #include "uninstaller/ResidualScan.h"
 #include "uninstaller/helper/SafeRemoval.h"
 

@@ -1,8 +1,8 @@
 #include "platform/core/Bundle.h"
 
-#include "platform/core/PathComponent.h"
 #include "platform/base/PlistDepth.h"
 #include "platform/base/RegularFile.h"
+#include "platform/core/PathComponent.h"
 
 #include <QFile>
 #include <QFileInfo>

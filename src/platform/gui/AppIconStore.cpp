@@ -1,7 +1,7 @@
 #include "platform/gui/AppIconStore.h"
 
-#include "platform/gui/AppWorkspace.h"
 #include "platform/core/Bundle.h"
+#include "platform/gui/AppWorkspace.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/gui/Pasteboard.h"
 #include "platform/core/RulerWindow.h"
+#include "platform/gui/Pasteboard.h"
 #include "platform/gui/ScreenSampler.h"
 
 #include <QStringList>
