@@ -14,7 +14,6 @@
 
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
-#include <QQmlContext>
 #include <QTemporaryDir>
 #include <QtQml/qqmlextensionplugin.h>
 
@@ -52,8 +51,8 @@ int main(int argc, char **argv)
 
     QQmlApplicationEngine engine;
     BrimlarkApp::prepareEngine(engine);
-    engine.rootContext()->setContextProperty(QStringLiteral("workspaceManager"), &workspaces);
-    engine.setInitialProperties({ { QStringLiteral("deskTools"), QVariant::fromValue(&deskTools) } });
+    engine.setInitialProperties({ { QStringLiteral("deskTools"), QVariant::fromValue(&deskTools) },
+        { QStringLiteral("workspaceManager"), QVariant::fromValue(&workspaces) } });
     engine.load(QUrl(QStringLiteral("qrc:/tools-demo/ToolsDemo.qml")));
     if (engine.rootObjects().isEmpty()) {
         return 1;

@@ -2,11 +2,13 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
 import Brimlark.Tools
+import Brimlark.Views
 
 ApplicationWindow {
     id: window
 
     required property DeskTools deskTools
+    required property WorkspaceManager workspaceManager
 
     title: "Brimlark Desk Tools"
     width: 1600
@@ -26,18 +28,18 @@ ApplicationWindow {
             ComboBox {
                 id: workspaces
                 objectName: "workspaceBox"
-                model: workspaceManager.workspaces
+                model: window.workspaceManager.workspaces
                 textRole: "name"
                 valueRole: "idText"
-                Component.onCompleted: currentIndex = indexOfValue(workspaceManager.activeWorkspaceID)
-                onActivated: workspaceManager.activeWorkspaceID = currentValue
+                Component.onCompleted: currentIndex = indexOfValue(window.workspaceManager.activeWorkspaceID)
+                onActivated: window.workspaceManager.activeWorkspaceID = currentValue
                 Accessible.name: "Workspace"
             }
             Button {
                 text: "New Workspace"
                 onClicked: {
-                    workspaceManager.createWorkspace("Workspace " + (workspaces.count + 1), "star", "#007AFF")
-                    workspaces.currentIndex = workspaces.indexOfValue(workspaceManager.activeWorkspaceID)
+                    window.workspaceManager.createWorkspace("Workspace " + (workspaces.count + 1), "star", "#007AFF")
+                    workspaces.currentIndex = workspaces.indexOfValue(window.workspaceManager.activeWorkspaceID)
                 }
                 Accessible.role: Accessible.Button
                 Accessible.name: text
