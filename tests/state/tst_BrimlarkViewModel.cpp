@@ -221,6 +221,12 @@ TEST_F(ViewModelTest, EachOperationIsOneChangeAndOneRefilter)
                 finder.publishScan(apps, generation);
             } },
         { "folder edit", 1, [&] { v.addAppToFolder(byName(QStringLiteral("Bravo")), box); } },
+        // The edit sheet's "Save": name, icon and colour at once.
+        { "folder sheet save", 1,
+            [&] {
+                v.updateFolder(
+                    box.id, QStringLiteral("Crate"), QStringLiteral("star"), QStringLiteral("#FF9500"));
+            } },
         { "folder reorder", 1, [&] { v.reorderFolders({ 0 }, 1); } },
         { "grid reorder", 1, [&] { v.reorderUnifiedItems({ 0 }, 2); } },
         { "keystroke", 0, [&] { v.setSearchQuery(QStringLiteral("a")); } },
