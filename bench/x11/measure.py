@@ -4,20 +4,32 @@ on an X server (Xvfb, where Qt Quick renders through OpenGL on llvmpipe),
 measured beside a bare Qt Quick grid started the same way by Qt's own `qml`
 tool on the same server.
 
-Usage: bench/x11/measure.py BUILD_DIR [--counts 100,1000,10000] [--runs 3]
+Usage: bench/x11/measure.py BUILD_DIR [--counts 100,1000,2000,10000] [--runs 3]
 
 For each number of applications and each run, both programs start over the
 same generated tree, and the figures are:
   start   spawn to the window being mapped (ms)
+  first   spawn to the first frame swapped (ms)
   idle    resident memory 3 s after the window mapped (MiB)
   scroll  resident memory after scrolling the grid from top to bottom (MiB)
   cpu     CPU time while idle, window shown and search field focused (% of a core)
+  frame   while scrolling: the longest time between two swapped frames (ms)
+  slow    while scrolling: frames that missed their 60 Hz slot (a frame that
+          takes the whole 16.7 ms leaves a gap of 25 ms or more)
+  key p99 typing into the search field: from a key event to the first frame that
+          shows the grid it leaves (ms), 99th percentile
+Frames come from the scene graph's frameSwapped: the program writes them to the
+file BRIMLARK_FRAME_LOG names, the bare grid to its standard error; both count
+the grid's changes, so the frame that first shows a keystroke's grid is known.
 The table gives the median of the runs, the baseline's median and the ratio,
-with the load average at the start and the end.
+with the load average at the start and the end, then how each figure grows with
+the number of applications.
 """
 
 import argparse
+import ctypes
 import os
+import re
 import shutil
 import signal
 import statistics
@@ -32,6 +44,16 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 QML_TOOL = "/usr/lib/qt6/bin/qml"
 CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
 IDLE_SECONDS = 10
+FRAME_BUDGET_MS = 1000 / 60
+# Frames are paced to the display's 60 Hz while the grid moves, so gaps of
+# about 16.7 ms are the pace itself; a frame whose work took the whole budget
+# misses its slot and leaves a gap of one and a half slots or more.
+MISSED_SLOT_MS = 1.5 * FRAME_BUDGET_MS
+# Each group types three digits and takes them back: every key changes which
+# names match, so every key changes the grid.
+KEY_GROUPS = ["579", "246", "813", "357", "924", "168", "735", "491"]
+KEY_GAP_SECONDS = 0.15
+# The program is measured at these counts; typing is also measured over 2,000.
 
 
 def png(size, rgb):
@@ -98,9 +120,89 @@ def window_of(pid, display, deadline):
     return None
 
 
-def measure(command, env, display, count):
+class Keyboard:
+    """Key events sent straight through the X server's test extension, so the
+    time taken just before the event leaves is the time of the key event."""
+
+    def __init__(self, display):
+        self.x11 = ctypes.CDLL("libX11.so.6")
+        self.xtst = ctypes.CDLL("libXtst.so.6")
+        self.x11.XOpenDisplay.restype = ctypes.c_void_p
+        self.x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        self.x11.XStringToKeysym.restype = ctypes.c_ulong
+        self.x11.XStringToKeysym.argtypes = [ctypes.c_char_p]
+        self.x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        self.x11.XFlush.argtypes = [ctypes.c_void_p]
+        self.x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        self.xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
+        self.connection = self.x11.XOpenDisplay(display.encode())
+        if not self.connection:
+            raise RuntimeError(f"cannot open {display}")
+
+    def press(self, name):
+        """Presses and releases a key; returns the wall-clock time of the event in microseconds."""
+        code = self.x11.XKeysymToKeycode(self.connection, self.x11.XStringToKeysym(name.encode()))
+        self.xtst.XTestFakeKeyEvent(self.connection, code, 1, 0)
+        self.xtst.XTestFakeKeyEvent(self.connection, code, 0, 0)
+        sent = time.time_ns() // 1000
+        self.x11.XFlush(self.connection)
+        return sent
+
+    def close(self):
+        self.x11.XCloseDisplay(self.connection)
+
+
+def read_frames(path, bare):
+    """(wall-clock microseconds, grid generation) of each swapped frame."""
+    frames = []
+    with open(path, errors="replace") as f:
+        for line in f:
+            if bare:
+                found = re.search(r"frame (\d+) (\d+)", line)
+                if found:
+                    frames.append((int(found.group(1)) * 1000, int(found.group(2))))
+            else:
+                fields = line.split()
+                if len(fields) == 2:
+                    frames.append((int(fields[0]), int(fields[1])))
+    return frames
+
+
+def scroll_frames(frames, start, end):
+    """The longest gap between two frames swapped while the wheel turned, and
+    how many frames missed their slot."""
+    times = [t for t, _ in frames if start <= t <= end]
+    gaps = [(b - a) / 1000 for a, b in zip(times, times[1:])]
+    if not gaps:
+        return float("nan"), float("nan")
+    return max(gaps), sum(1 for g in gaps if g >= MISSED_SLOT_MS)
+
+
+def key_latencies(frames, keys):
+    """For each key (sent time, grid generation it makes), the time to the
+    first frame that shows that generation (ms)."""
+    latencies = []
+    for sent, generation in keys:
+        shown = next((t for t, g in frames if g >= generation and t >= sent), None)
+        latencies.append(float("nan") if shown is None else (shown - sent) / 1000)
+    return latencies
+
+
+def p99(values):
+    values = sorted(v for v in values if v == v)
+    if not values:
+        return float("nan")
+    return values[min(len(values) - 1, int(round(0.99 * (len(values) - 1))))]
+
+
+def measure(command, env, display, count, frame_log, bare, type_keys):
+    if not bare:
+        env = dict(env, BRIMLARK_FRAME_LOG=frame_log)
     started = time.monotonic()
-    process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    spawned = time.time_ns() // 1000
+    with open(frame_log, "w") as log:
+        process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL,
+                                   stderr=log if bare else subprocess.DEVNULL)
     try:
         window = window_of(process.pid, display, started + 60)
         if window is None:
@@ -121,11 +223,34 @@ def measure(command, env, display, count):
         x = int(g["X"]) + int(g["WIDTH"]) * 2 // 3
         y = int(g["Y"]) + int(g["HEIGHT"]) // 2
         subprocess.run(["xdotool", "mousemove", str(x), str(y)], env=xenv)
+        # The frames while the wheel turns: a stretch short enough to stay
+        # inside the grid of 1,000, so every wheel step moves it.
+        wheel_start = time.time_ns() // 1000
+        subprocess.run(["xdotool", "click", "--repeat", "100", "--delay", "8", "5"], env=xenv)
+        wheel_end = time.time_ns() // 1000
         # Enough wheel steps to reach the bottom of the tallest grid.
         steps = max(100, count // 2)
         subprocess.run(["xdotool", "click", "--repeat", str(steps), "--delay", "4", "5"], env=xenv)
         time.sleep(2)
         result["scroll"] = rss_mib(process.pid)
+        keys = []
+        if type_keys:
+            generation = read_frames(frame_log, bare)[-1][1] if read_frames(frame_log, bare) else 0
+            keyboard = Keyboard(display)
+            try:
+                for group in KEY_GROUPS:
+                    for key in list(group) + ["BackSpace"] * len(group):
+                        generation += 1
+                        keys.append((keyboard.press(key), generation))
+                        time.sleep(KEY_GAP_SECONDS)
+            finally:
+                keyboard.close()
+            time.sleep(0.5)
+        frames = read_frames(frame_log, bare)
+        result["first"] = (frames[0][0] - spawned) / 1000 if frames else float("nan")
+        result["frame"], result["slow"] = scroll_frames(frames, wheel_start, wheel_end)
+        result["latencies"] = key_latencies(frames, keys)
+        result["key p99"] = p99(result["latencies"]) if keys else float("nan")
         return result
     finally:
         process.send_signal(signal.SIGTERM)
@@ -139,7 +264,7 @@ def measure(command, env, display, count):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("build")
-    parser.add_argument("--counts", default="100,1000,10000")
+    parser.add_argument("--counts", default="100,1000,2000,10000")
     parser.add_argument("--runs", type=int, default=3)
     args = parser.parse_args()
     program = os.path.join(os.path.abspath(args.build), "src", "shell", "brimlark")
@@ -168,7 +293,9 @@ def main():
                         env.pop("QT_QPA_PLATFORM", None)
                         command = ([program] if name == "brimlark"
                                    else [QML_TOOL, os.path.join(HERE, "BareGrid.qml"), "--", str(count)])
-                        figures[name].append(measure(command, env, display, count))
+                        figures[name].append(measure(command, env, display, count,
+                                                     os.path.join(work, f"frames-{name}-{run}"),
+                                                     bare=name == "bare", type_keys=True))
                 rows.append((count, figures))
     finally:
         server.terminate()
@@ -176,17 +303,42 @@ def main():
 
     load_after = os.getloadavg()
     print(f"X11 path under Xvfb; load average {load_before[0]:.2f} before, {load_after[0]:.2f} after; "
-          f"median of {args.runs} runs")
+          f"median of {args.runs} runs (key p99: over the keys of every run)")
     print(f"{'apps':>6} {'measure':<8} {'brimlark':>10} {'bare grid':>10} {'ratio':>6}   runs (brimlark)")
-    units = {"start": "ms", "idle": "MiB", "scroll": "MiB", "cpu": "%"}
+    units = {"start": "ms", "first": "ms", "idle": "MiB", "scroll": "MiB", "cpu": "%", "frame": "ms", "slow": "", "key p99": "ms"}
+    medians = {}
     for count, figures in rows:
-        for key in ("start", "idle", "scroll", "cpu"):
-            ours = statistics.median(r[key] for r in figures["brimlark"])
-            bare = statistics.median(r[key] for r in figures["bare"])
+        for key in units:
+            pair = []
+            for name in ("brimlark", "bare"):
+                if key == "key p99":
+                    pair.append(p99([v for r in figures[name] for v in r["latencies"]]))
+                else:
+                    pair.append(statistics.median(r[key] for r in figures[name]))
+            ours, bare = pair
+            medians[(count, key)] = pair
             ratio = ours / bare if bare else float("inf")
             runs = " ".join(f"{r[key]:.1f}" for r in figures["brimlark"])
             print(f"{count:>6} {key:<8} {ours:>8.1f}{units[key]:<2} {bare:>8.1f}{units[key]:<2} {ratio:>5.2f}x   {runs}")
 
+    # How cost grows: the tiles on screen are the same from 100 applications
+    # up, so the memory added between two counts is what each further
+    # application costs.
+    counts = [count for count, _ in rows]
+    print()
+    print("How cost grows (brimlark / bare grid)")
+    print(f"{'apps':>6} {'start ms':>15} {'first frame ms':>15} {'idle MiB':>15} {'key p99 ms':>15} "
+          f"{'KiB per added app':>20}")
+    for i, count in enumerate(counts):
+        cells = [f"{medians[(count, k)][0]:.1f} / {medians[(count, k)][1]:.1f}"
+                 for k in ("start", "first", "idle", "key p99")]
+        growth = ""
+        if i > 0:
+            added = count - counts[i - 1]
+            per_app = [(medians[(count, "idle")][j] - medians[(counts[i - 1], "idle")][j]) * 1024 / added
+                       for j in (0, 1)]
+            growth = f"{per_app[0]:.2f} / {per_app[1]:.2f}"
+        print(f"{count:>6} {cells[0]:>15} {cells[1]:>15} {cells[2]:>15} {cells[3]:>15} {growth:>20}")
 
 if __name__ == "__main__":
     main()

@@ -113,8 +113,11 @@ Item {
             id: content
             objectName: "gridContent"
 
+            // The pane's own opaque background already lies under this one:
+            // drawing it twice costs every frame and shows nothing more.
             PaneBackground {
                 anchors.fill: parent
+                visible: paneController.translucentBackground
             }
 
             // The layout is built anew whenever the identity key (section,

@@ -121,8 +121,11 @@ Item {
                 sourceSize.width: 80
                 sourceSize.height: 80
                 fillMode: Image.PreserveAspectFit
+                // Drawn at the size it was decoded at, so a mipmap adds
+                // nothing one can see; without it the icon shares the
+                // scene's texture atlas and every tile on screen is drawn
+                // in one batch, where a texture each cost every frame.
                 smooth: true
-                mipmap: true
                 transform: Rotation {
                     id: tilt
                     origin.x: 40
