@@ -1,6 +1,7 @@
 #include "platform/base/PlistReader.h"
 
 #include "platform/base/PlistDepth.h"
+#include "platform/base/PlistPtr.h"
 
 #include <plist/plist.h>
 
@@ -13,17 +14,6 @@
 namespace brimlark {
 
 namespace {
-
-struct PlistDeleter
-{
-    void operator()(plist_t p) const
-    {
-        if (p) {
-            plist_free(p);
-        }
-    }
-};
-using PlistPtr = std::unique_ptr<void, PlistDeleter>;
 
 // The instant a date node holds, as the double the format keeps. The
 // parser's own accessor gives whole seconds as a 32-bit number, which

@@ -1,6 +1,7 @@
 #include "platform/core/Bundle.h"
 
 #include "platform/base/PlistDepth.h"
+#include "platform/base/PlistPtr.h"
 #include "platform/base/RegularFile.h"
 #include "platform/core/PathComponent.h"
 
@@ -18,17 +19,6 @@
 namespace brimlark {
 
 namespace {
-struct PlistFree
-{
-    void operator()(plist_t p) const
-    {
-        if (p) {
-            plist_free(p);
-        }
-    }
-};
-using PlistPtr = std::unique_ptr<void, PlistFree>;
-
 // Folds one file's identity and times into a stamp: a copy that finishes
 // later, or a file replaced by one with an older date, still changes it.
 void addFileState(quint64 &stamp, const QString &path)
