@@ -8,29 +8,6 @@
 
 namespace brimlark {
 
-// Brackets one catalog operation: nested operations (a publish loading its
-// folders) join the outer one, and the outermost announces what they touched.
-class AppFinder::Operation
-{
-public:
-    explicit Operation(AppFinder &finder)
-        : m_finder(finder)
-    {
-        ++m_finder.m_operationDepth;
-    }
-    ~Operation()
-    {
-        if (--m_finder.m_operationDepth == 0) {
-            m_finder.announce();
-        }
-    }
-    Operation(const Operation &) = delete;
-    Operation &operator=(const Operation &) = delete;
-
-private:
-    AppFinder &m_finder;
-};
-
 AppFinder::AppFinder(Defaults &defaults, WorkspaceManager &workspaces, NotificationCenter &center,
     Clock clock, FileDateReader fileDates, QObject *parent)
     : QObject(parent)
@@ -53,30 +30,22 @@ AppFinder::AppFinder(Defaults &defaults, WorkspaceManager &workspaces, Notificat
 
 AppFinder::~AppFinder() = default;
 
-void AppFinder::announce()
+void AppFinder::announce(unsigned touched)
 {
-    const unsigned touched = std::exchange(m_touched, 0u);
-    if (touched == 0) {
-        return;
-    }
-    const std::pair<Part, void (AppFinder::*)()> notifications[] = {
-        { Apps, &AppFinder::appsChanged },
-        { SortOption, &AppFinder::allAppsSortOptionChanged },
-        { NewlyAdded, &AppFinder::newlyAddedAppsChanged },
-        { Recents, &AppFinder::recentAppsChanged },
-        { Favorites, &AppFinder::favoriteAppsChanged },
-        { Folders, &AppFinder::foldersChanged },
-        { RecentFiles, &AppFinder::recentFilesChanged },
-        { HiddenApps, &AppFinder::hiddenAppPathsChanged },
-        { HiddenFolders, &AppFinder::hiddenFolderIDsChanged },
-        { Scanning, &AppFinder::isScanningChanged },
-    };
-    for (const auto &[part, signal] : notifications) {
-        if (touched & part) {
-            (this->*signal)();
-        }
-    }
-    emit changed();
+    ChangeBatch::emitTouched(*this, touched,
+        {
+            { Apps, &AppFinder::appsChanged },
+            { SortOption, &AppFinder::allAppsSortOptionChanged },
+            { NewlyAdded, &AppFinder::newlyAddedAppsChanged },
+            { Recents, &AppFinder::recentAppsChanged },
+            { Favorites, &AppFinder::favoriteAppsChanged },
+            { Folders, &AppFinder::foldersChanged },
+            { RecentFiles, &AppFinder::recentFilesChanged },
+            { HiddenApps, &AppFinder::hiddenAppPathsChanged },
+            { HiddenFolders, &AppFinder::hiddenFolderIDsChanged },
+            { Scanning, &AppFinder::isScanningChanged },
+        },
+        &AppFinder::changed);
 }
 
 QDateTime AppFinder::systemClock()
@@ -149,14 +118,14 @@ void AppFinder::setApps(QList<AppItem> apps, const ScanDetails *details)
 
 void AppFinder::setFolders(QList<AppFolder> folders)
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     m_folders.set(std::move(folders));
     touch(Folders);
 }
 
 void AppFinder::setRecentFiles(QList<FileItem> files)
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     m_recentFiles = std::move(files);
     touch(RecentFiles);
 }
@@ -165,7 +134,7 @@ void AppFinder::setRecentFiles(QList<FileItem> files)
 
 quint64 AppFinder::beginScan()
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     ++m_scanGeneration;
     m_isScanning = true;
     touch(Scanning);
@@ -189,7 +158,7 @@ bool AppFinder::publish(const QList<AppItem> &apps, quint64 generation, const Sc
     if (generation != m_scanGeneration) {
         return false;
     }
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     setApps(apps, details);
     m_hasPublishedScan = true;
     loadSortOption();
@@ -205,7 +174,7 @@ bool AppFinder::publish(const QList<AppItem> &apps, quint64 generation, const Sc
 
 void AppFinder::reloadWorkspaceData()
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     loadSortOption();
     updateNewlyAddedApps();
     loadRecents();
@@ -219,14 +188,14 @@ void AppFinder::reloadWorkspaceData()
 
 void AppFinder::hideApp(const AppItem &app)
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     m_hidden.setAppHidden(app.id(), true);
     touch(HiddenApps);
 }
 
 void AppFinder::unhideApp(const AppItem &app)
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     m_hidden.setAppHidden(app.id(), false);
     touch(HiddenApps);
 }
@@ -244,14 +213,14 @@ QList<AppItem> AppFinder::getHiddenApps() const
 
 void AppFinder::hideFolder(const AppFolder &folder)
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     m_hidden.setFolderHidden(folder.id, true);
     touch(HiddenFolders);
 }
 
 void AppFinder::unhideFolder(const AppFolder &folder)
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     m_hidden.setFolderHidden(folder.id, false);
     touch(HiddenFolders);
 }
@@ -260,14 +229,14 @@ void AppFinder::unhideFolder(const AppFolder &folder)
 
 void AppFinder::addToRecents(const AppItem &app)
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     m_lists.addToRecents(app.urlText());
     loadRecents();
 }
 
 void AppFinder::toggleFavorite(const AppItem &app)
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     m_lists.toggleFavorite(app.urlText());
     loadFavorites();
 }
@@ -300,7 +269,7 @@ void AppFinder::loadFolders()
 QUuid AppFinder::createFolder(const QString &name, const QString &icon, const QString &color,
     const std::optional<QUuid> &parentFolderID)
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     const QUuid id = m_folders.create(name, icon, color, parentFolderID);
     touch(Folders);
     return id;
@@ -308,7 +277,7 @@ QUuid AppFinder::createFolder(const QString &name, const QString &icon, const QS
 
 void AppFinder::deleteFolder(const AppFolder &folder)
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     if (m_folders.remove(folder.id)) {
         touch(Folders);
     }
@@ -316,7 +285,7 @@ void AppFinder::deleteFolder(const AppFolder &folder)
 
 void AppFinder::renameFolder(const AppFolder &folder, const QString &newName)
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     if (m_folders.rename(folder.id, newName)) {
         touch(Folders);
     }
@@ -324,7 +293,7 @@ void AppFinder::renameFolder(const AppFolder &folder, const QString &newName)
 
 void AppFinder::togglePinFolder(const AppFolder &folder)
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     if (m_folders.togglePin(folder.id)) {
         touch(Folders);
     }
@@ -332,14 +301,14 @@ void AppFinder::togglePinFolder(const AppFolder &folder)
 
 void AppFinder::reorderFolders(const std::set<int> &source, int destination)
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     m_folders.reorderRoots(source, destination, m_hidden.folderIDs());
     touch(Folders);
 }
 
 void AppFinder::addAppToFolder(const AppItem &app, const AppFolder &folder)
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     if (m_folders.addApp(folder.id, app.urlText())) {
         touch(Folders);
     }
@@ -347,7 +316,7 @@ void AppFinder::addAppToFolder(const AppItem &app, const AppFolder &folder)
 
 void AppFinder::removeAppFromFolder(const AppItem &app, const AppFolder &folder)
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     if (m_folders.removeApp(folder.id, app.urlText())) {
         touch(Folders);
     }
@@ -355,7 +324,7 @@ void AppFinder::removeAppFromFolder(const AppItem &app, const AppFolder &folder)
 
 void AppFinder::reorderAppsInFolder(const AppFolder &folder, const std::set<int> &source, int destination)
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     if (m_folders.reorderApps(folder.id, source, destination)) {
         touch(Folders);
     }
@@ -378,7 +347,7 @@ QList<AppFolder> AppFinder::getRootFolders() const
 
 void AppFinder::setFolderColor(const AppFolder &folder, const QString &color)
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     if (m_folders.setColor(folder.id, color)) {
         touch(Folders);
     }
@@ -386,7 +355,7 @@ void AppFinder::setFolderColor(const AppFolder &folder, const QString &color)
 
 void AppFinder::setFolderIcon(const AppFolder &folder, const QString &icon)
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     if (m_folders.setIcon(folder.id, icon)) {
         touch(Folders);
     }
@@ -394,7 +363,7 @@ void AppFinder::setFolderIcon(const AppFolder &folder, const QString &icon)
 
 void AppFinder::updateFolder(const QUuid &id, const QString &name, const QString &icon, const QString &color)
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     if (m_folders.update(id, name, icon, color)) {
         touch(Folders);
     }
@@ -410,7 +379,7 @@ QList<GridItemIdentifier> AppFinder::getUnifiedGridOrder() const
 void AppFinder::reorderUnifiedItems(
     const std::set<int> &source, int destination, const QList<GridItemIdentifier> &currentItems)
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     m_folders.reorderGrid(source, destination, currentItems);
     // The grid order itself is read by consumers at each refilter.
     touch(Folders | Refilter);
@@ -440,7 +409,7 @@ QList<AppItem> AppFinder::getRecentAppsForSearch() const
 
 void AppFinder::setAllAppsSortOption(AppSortOption option)
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     m_allAppsSortOption = option;
     m_defaults.set(allAppsSortKey.toStdString(), AppSortOptions::text(option).toStdString());
     touch(SortOption);

@@ -10,6 +10,7 @@
 #include "model/HiddenItems.h"
 #include "model/NewlyAddedTracker.h"
 #include "model/RecentsAndFavorites.h"
+#include "platform/core/ChangeBatch.h"
 #include "platform/core/NameComparison.h"
 
 #include <QDateTime>
@@ -203,9 +204,8 @@ private:
         // Nothing published changed, but consumers refilter once more.
         Refilter = 1u << 10,
     };
-    class Operation;
-    void touch(unsigned parts) { m_touched |= parts; }
-    void announce();
+    void touch(unsigned parts) { m_changes.touch(parts); }
+    void announce(unsigned touched);
 
     QList<AppItem> appsForUrlTexts(const QStringList &texts) const;
     bool publish(const QList<AppItem> &apps, quint64 generation, const ScanDetails *details);
@@ -217,6 +217,9 @@ private:
     void loadFavorites();
     void loadFolders();
 
+    // Declared first, so it outlives every member that may still report
+    // a change as it goes.
+    ChangeBatch m_changes { [this](unsigned touched) { announce(touched); } };
     Defaults &m_defaults;
     NameComparison m_collation;
     HiddenItems m_hidden;
@@ -236,9 +239,6 @@ private:
     bool m_hasPublishedScan = false;
     QHash<QString, qsizetype> m_indexByUrlText;
     CatalogOrdering::Ranks m_ranks;
-
-    int m_operationDepth = 0;
-    unsigned m_touched = 0;
 };
 
 } // namespace brimlark

@@ -31,33 +31,6 @@ template <typename T> std::optional<T> variantToOptional(const QVariant &value)
 
 } // namespace
 
-// Brackets one operation of the view model: nested operations (a catalog
-// change caused by a hide, the selection that follows it) join the outer
-// one, which refilters once and announces what they touched.
-class BrimlarkViewModel::Operation
-{
-public:
-    explicit Operation(BrimlarkViewModel &viewModel)
-        : m_viewModel(viewModel)
-    {
-        ++m_viewModel.m_operationDepth;
-    }
-    ~Operation()
-    {
-        if (m_viewModel.m_operationDepth == 1 && (m_viewModel.m_touched & Refilter)) {
-            m_viewModel.publishFilteredApps(m_viewModel.filter());
-        }
-        if (--m_viewModel.m_operationDepth == 0) {
-            m_viewModel.announce();
-        }
-    }
-    Operation(const Operation &) = delete;
-    Operation &operator=(const Operation &) = delete;
-
-private:
-    BrimlarkViewModel &m_viewModel;
-};
-
 BrimlarkViewModel::BrimlarkViewModel(AppFinder &appFinder, Services services, QObject *parent)
     : QObject(parent)
     , m_appFinder(appFinder)
@@ -71,7 +44,7 @@ BrimlarkViewModel::BrimlarkViewModel(AppFinder &appFinder, Services services, QO
     // changed() ends that operation, or joins the one that locked it.
     connect(&m_lock, &HiddenItemsLock::isUnlockedChanged, this, [this] { touch(HiddenUnlocked); });
     connect(&m_lock, &HiddenItemsLock::changed, this, [this] {
-        Operation operation(*this);
+        const ChangeBatch::Scope operation(m_changes);
         touch(HiddenItems);
     });
     connect(&m_lock, &HiddenItemsLock::windowActivationRequested, this,
@@ -96,38 +69,30 @@ BrimlarkViewModel::~BrimlarkViewModel()
     }
 }
 
-void BrimlarkViewModel::announce()
+void BrimlarkViewModel::announce(unsigned touched)
 {
-    const unsigned touched = std::exchange(m_touched, 0u);
-    if (touched == 0) {
-        return;
-    }
-    const std::pair<Part, void (BrimlarkViewModel::*)()> notifications[] = {
-        { Selection, &BrimlarkViewModel::selectionChanged },
-        { SearchQuery, &BrimlarkViewModel::searchQueryChanged },
-        { SearchFocusTrigger, &BrimlarkViewModel::searchFocusTriggerChanged },
-        { ShowingAppPicker, &BrimlarkViewModel::showingAppPickerChanged },
-        { FolderForPicker, &BrimlarkViewModel::folderForPickerChanged },
-        { DraggedApp, &BrimlarkViewModel::draggedAppChanged },
-        { AppToUninstall, &BrimlarkViewModel::appToUninstallChanged },
-        { HiddenUnlocked, &BrimlarkViewModel::isHiddenUnlockedChanged },
-        { FilteredApps, &BrimlarkViewModel::filteredAppsChanged },
-        { GroupedApps, &BrimlarkViewModel::groupedAppsByCategoryChanged },
-        { Refilter, &BrimlarkViewModel::refiltered },
-    };
-    for (const auto &[part, signal] : notifications) {
-        if (touched & part) {
-            (this->*signal)();
-        }
-    }
-    emit changed();
+    ChangeBatch::emitTouched(*this, touched,
+        {
+            { Selection, &BrimlarkViewModel::selectionChanged },
+            { SearchQuery, &BrimlarkViewModel::searchQueryChanged },
+            { SearchFocusTrigger, &BrimlarkViewModel::searchFocusTriggerChanged },
+            { ShowingAppPicker, &BrimlarkViewModel::showingAppPickerChanged },
+            { FolderForPicker, &BrimlarkViewModel::folderForPickerChanged },
+            { DraggedApp, &BrimlarkViewModel::draggedAppChanged },
+            { AppToUninstall, &BrimlarkViewModel::appToUninstallChanged },
+            { HiddenUnlocked, &BrimlarkViewModel::isHiddenUnlockedChanged },
+            { FilteredApps, &BrimlarkViewModel::filteredAppsChanged },
+            { GroupedApps, &BrimlarkViewModel::groupedAppsByCategoryChanged },
+            { Refilter, &BrimlarkViewModel::refiltered },
+        },
+        &BrimlarkViewModel::changed);
 }
 
 // ---- published state
 
 void BrimlarkViewModel::setSelection(const std::optional<SidebarSelection> &selection)
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     m_selection = selection;
     touch(Selection | Refilter);
     // Leaving the hidden section always locks it again.
@@ -138,7 +103,7 @@ void BrimlarkViewModel::setSelection(const std::optional<SidebarSelection> &sele
 
 void BrimlarkViewModel::setSearchQuery(const QString &query)
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     m_searchQuery = query;
     touch(SearchQuery | Refilter);
     reportSearchLater(query);
@@ -166,7 +131,7 @@ void BrimlarkViewModel::setSearchFocusTrigger(bool value)
     if (m_searchFocusTrigger == value) {
         return;
     }
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     m_searchFocusTrigger = value;
     touch(SearchFocusTrigger);
 }
@@ -176,28 +141,28 @@ void BrimlarkViewModel::setShowingAppPicker(bool value)
     if (m_showingAppPicker == value) {
         return;
     }
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     m_showingAppPicker = value;
     touch(ShowingAppPicker);
 }
 
 void BrimlarkViewModel::setFolderForPicker(const std::optional<AppFolder> &folder)
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     m_folderForPicker = folder;
     touch(FolderForPicker);
 }
 
 void BrimlarkViewModel::setDraggedApp(const std::optional<AppItem> &app)
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     m_draggedApp = app;
     touch(DraggedApp);
 }
 
 void BrimlarkViewModel::setAppToUninstall(const std::optional<AppItem> &app)
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     m_appToUninstall = app;
     touch(AppToUninstall);
 }
@@ -227,7 +192,7 @@ void BrimlarkViewModel::onCatalogChanged()
 
 void BrimlarkViewModel::updateFilteredApps()
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     touch(Refilter);
 }
 
@@ -420,7 +385,7 @@ void BrimlarkViewModel::clearSelection()
 
 bool BrimlarkViewModel::launchApp(const AppItem &app)
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     const bool opened = m_workspace.openApplication(app.id());
     if (!opened) {
         // A launch that never started is neither a recent application nor a
@@ -444,7 +409,7 @@ void BrimlarkViewModel::toggleFavorite(const AppItem &app)
 
 void BrimlarkViewModel::hideAppGlobally(const AppItem &app)
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     m_appFinder.hideApp(app);
     // Without a lock the user is taken to the hidden section to set one up.
     if (!m_lock.isSecurityPasswordSet()) {
@@ -454,13 +419,13 @@ void BrimlarkViewModel::hideAppGlobally(const AppItem &app)
 
 void BrimlarkViewModel::unhideAppGlobally(const AppItem &app)
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     m_appFinder.unhideApp(app);
 }
 
 void BrimlarkViewModel::hideFolderGlobally(const AppFolder &folder)
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     m_appFinder.hideFolder(folder);
     if (!m_lock.isSecurityPasswordSet()) {
         setSelection(SidebarSelection(SidebarSelection::Kind::hidden));
@@ -469,13 +434,13 @@ void BrimlarkViewModel::hideFolderGlobally(const AppFolder &folder)
 
 void BrimlarkViewModel::unhideFolderGlobally(const AppFolder &folder)
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     m_appFinder.unhideFolder(folder);
 }
 
 void BrimlarkViewModel::deleteFolder(const AppFolder &folder)
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     m_appFinder.deleteFolder(folder);
     if (m_selection && m_selection->is(SidebarSelection::Kind::folder)
         && m_selection->folder().id == folder.id) {

@@ -4,6 +4,7 @@
 #include "model/AppFolder.h"
 #include "model/AppItem.h"
 #include "model/GridItemIdentifier.h"
+#include "platform/core/ChangeBatch.h"
 #include "state/HiddenItemsLock.h"
 #include "state/PasswordHashing.h"
 #include "state/SidebarSelection.h"
@@ -236,15 +237,23 @@ private:
         // Anything of the lock; only changed() tells of it.
         HiddenItems = 1u << 11,
     };
-    class Operation;
-    void touch(unsigned parts) { m_touched |= parts; }
-    void announce();
+    void touch(unsigned parts) { m_changes.touch(parts); }
+    void announce(unsigned touched);
 
     void onCatalogChanged();
     QList<AppItem> filter() const;
     void publishFilteredApps(QList<AppItem> result);
     void reportSearchLater(const QString &query);
 
+    // Declared first, so it outlives every member that may still report
+    // a change as it goes. An operation that asked for a refilter filters
+    // once, as it ends.
+    ChangeBatch m_changes { [this](unsigned touched) { announce(touched); },
+        [this] {
+            if (m_changes.touched(Refilter)) {
+                publishFilteredApps(filter());
+            }
+        } };
     AppFinder &m_appFinder;
     AnalyticsReporter *m_analytics;
     ApplicationLauncher &m_workspace;
@@ -263,9 +272,6 @@ private:
     QHash<QString, QList<AppItem>> m_groupedAppsByCategory;
 
     std::optional<quint64> m_pendingSearchReport;
-
-    int m_operationDepth = 0;
-    unsigned m_touched = 0;
 };
 
 } // namespace brimlark

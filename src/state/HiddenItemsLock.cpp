@@ -27,29 +27,6 @@ const QString passwordNotSaved = QStringLiteral("The password could not be saved
 
 } // namespace
 
-// Brackets one operation: nested ones join the outer one, which announces
-// what they touched.
-class HiddenItemsLock::Operation
-{
-public:
-    explicit Operation(HiddenItemsLock &lock)
-        : m_lock(lock)
-    {
-        ++m_lock.m_operationDepth;
-    }
-    ~Operation()
-    {
-        if (--m_lock.m_operationDepth == 0) {
-            m_lock.announce();
-        }
-    }
-    Operation(const Operation &) = delete;
-    Operation &operator=(const Operation &) = delete;
-
-private:
-    HiddenItemsLock &m_lock;
-};
-
 HiddenItemsLock::HiddenItemsLock(Services services, QObject *parent)
     : QObject(parent)
     , m_biometrics(*services.biometrics)
@@ -79,23 +56,15 @@ HiddenItemsLock::~HiddenItemsLock()
     m_passwordPool->waitForDone();
 }
 
-void HiddenItemsLock::announce()
+void HiddenItemsLock::announce(unsigned touched)
 {
-    const unsigned touched = std::exchange(m_touched, 0u);
-    if (touched == 0) {
-        return;
-    }
-    const std::pair<Part, void (HiddenItemsLock::*)()> notifications[] = {
-        { Unlocked, &HiddenItemsLock::isUnlockedChanged },
-        { Security, &HiddenItemsLock::securityChanged },
-        { PasswordBusy, &HiddenItemsLock::isPasswordBusyChanged },
-    };
-    for (const auto &[part, signal] : notifications) {
-        if (touched & part) {
-            (this->*signal)();
-        }
-    }
-    emit changed();
+    ChangeBatch::emitTouched(*this, touched,
+        {
+            { Unlocked, &HiddenItemsLock::isUnlockedChanged },
+            { Security, &HiddenItemsLock::securityChanged },
+            { PasswordBusy, &HiddenItemsLock::isPasswordBusyChanged },
+        },
+        &HiddenItemsLock::changed);
 }
 
 void HiddenItemsLock::setUnlocked(bool unlocked)
@@ -107,7 +76,7 @@ void HiddenItemsLock::setUnlocked(bool unlocked)
     if (m_isUnlocked == unlocked) {
         return;
     }
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     m_isUnlocked = unlocked;
     touch(Unlocked);
 }
@@ -132,7 +101,7 @@ void HiddenItemsLock::setPasswordBusy(bool busy)
     if (m_isPasswordBusy == busy) {
         return;
     }
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     m_isPasswordBusy = busy;
     touch(PasswordBusy);
 }
@@ -149,7 +118,7 @@ bool HiddenItemsLock::checkPassword(const QString &password, CheckCompletion com
         return HiddenItemsPassword::matchesValue(stored, password);
     }).then(this, [this, epoch, completion](bool matched) {
         {
-            Operation operation(*this);
+            const ChangeBatch::Scope operation(m_changes);
             setPasswordBusy(false);
             // Locked again, or the password changed, while the check ran.
             matched = matched && epoch == m_passwordEpoch;
@@ -208,7 +177,7 @@ void HiddenItemsLock::storeNewPassword(const QString &password, bool useTouchID,
     }).then(this, [this, useTouchID, completion](std::optional<std::string> hash) {
         bool ok = false;
         {
-            Operation operation(*this);
+            const ChangeBatch::Scope operation(m_changes);
             setPasswordBusy(false);
             ok = hash && m_password->storeHash(*hash);
             if (ok) {
@@ -306,7 +275,7 @@ void HiddenItemsLock::disableAfterTouchID(
 
 void HiddenItemsLock::disableSecurity()
 {
-    Operation operation(*this);
+    const ChangeBatch::Scope operation(m_changes);
     endPasswordEpoch();
     m_password->remove();
     m_password->setUseTouchID(false);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/core/ChangeBatch.h"
 #include "state/PasswordHashing.h"
 
 #include <QObject>
@@ -91,9 +92,8 @@ private:
         Security = 1u << 1,
         PasswordBusy = 1u << 2,
     };
-    class Operation;
-    void touch(unsigned parts) { m_touched |= parts; }
-    void announce();
+    void touch(unsigned parts) { m_changes.touch(parts); }
+    void announce(unsigned touched);
 
     // Asks for Touch ID; the reply is handled on the main thread, followed
     // by windowActivationRequested(). With the lock gone by then, ifGone
@@ -110,6 +110,9 @@ private:
     // checks still running: their answer is about an older state.
     void endPasswordEpoch() { ++m_passwordEpoch; }
 
+    // Declared first, so it outlives every member that may still report
+    // a change as it goes.
+    ChangeBatch m_changes { [this](unsigned touched) { announce(touched); } };
     Biometrics &m_biometrics;
     std::shared_ptr<HiddenItemsPassword> m_password;
     std::unique_ptr<QThreadPool> m_ownPasswordPool;
@@ -117,9 +120,6 @@ private:
     bool m_isUnlocked = false;
     bool m_isPasswordBusy = false;
     quint64 m_passwordEpoch = 0;
-
-    int m_operationDepth = 0;
-    unsigned m_touched = 0;
 };
 
 } // namespace brimlark
