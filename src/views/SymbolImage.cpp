@@ -56,12 +56,17 @@ void SymbolImage::paint(QPainter *painter)
     const qreal dpr = window() ? window()->effectiveDevicePixelRatio() : 1.0;
     const QSize pixels(
         static_cast<int>(std::ceil(width() * dpr)), static_cast<int>(std::ceil(height() * dpr)));
-    QImage image = Symbols::image(m_name, pixels, m_color);
+    QImage image = glyph(pixels);
     if (image.isNull()) {
         return;
     }
     image.setDevicePixelRatio(dpr);
     painter->drawImage(QPointF(0, 0), image);
+}
+
+QImage SymbolImage::glyph(const QSize &pixels) const
+{
+    return Symbols::image(m_name, pixels, m_color);
 }
 
 } // namespace brimlark

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QImage>
 #include <QQuickPaintedItem>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
@@ -36,6 +37,11 @@ signals:
     void nameChanged();
     void colorChanged();
     void sizeChanged();
+
+protected:
+    // The glyph at this size in pixels, as paint() draws it: tinted in
+    // `color` here; a subclass may fill it otherwise.
+    virtual QImage glyph(const QSize &pixels) const;
 
 private:
     QString m_name;
