@@ -1,5 +1,7 @@
 #include "shell/FrameLog.h"
 
+#include "shell/ShellLog.h"
+
 #include <QFile>
 #include <QQuickWindow>
 #include <QtGlobal>
@@ -13,7 +15,7 @@ FrameLog *FrameLog::start(QQuickWindow &window, const QString &path)
 {
     std::FILE *file = std::fopen(QFile::encodeName(path).constData(), "w");
     if (!file) {
-        qWarning("⚠️ The frame log %s cannot be written", qUtf8Printable(path));
+        qCWarning(lcShell, "⚠️ The frame log %s cannot be written", qUtf8Printable(path));
         return nullptr;
     }
     return new FrameLog(window, file);
