@@ -215,41 +215,12 @@ TestCase {
         compare(grid.controller.expandedCategoryName, undefined)
     }
 
-    function test_theLockScreensOfTheHiddenSection() {
-        fixture.publish(["Alpha"])
-        const grid = makeGrid()
-        fixture.selectSection("hidden")
-        compare(grid.pane.item.objectName, "setupHiddenLockView")
-        verify(fixture.setPassword("pw"))
-        compare(layoutItem(grid).objectName, "hiddenSectionView")
-        fixture.viewModel.lockHiddenItems()
-        compare(grid.pane.item.objectName, "unlockHiddenView")
-    }
-
     function tilesUnder(item, out) {
         if (item.objectName === "appTile")
             out.push(item)
         for (let i = 0; i < item.children.length; ++i)
             tilesUnder(item.children[i], out)
         return out
-    }
-
-    function test_unlockingWithReturnLeavesTheSearchFieldTyping() {
-        fixture.publish(["Alpha", "Bravo"])
-        const grid = makeGrid()
-        verify(fixture.setPassword("pw"))
-        fixture.viewModel.lockHiddenItems()
-        fixture.selectSection("hidden")
-        compare(grid.pane.item.objectName, "unlockHiddenView")
-        const password = findChild(grid.pane.item, "unlockPasswordField")
-        tryVerify(() => password.activeFocus)
-        keyClick(Qt.Key_P)
-        keyClick(Qt.Key_W)
-        keyClick(Qt.Key_Return)
-        tryVerify(() => fixture.viewModel.isHiddenUnlocked)
-        tryVerify(() => grid.toolbar.searchField.activeFocus)
-        keyClick(Qt.Key_Z)
-        compare(fixture.viewModel.searchQuery, "z")
     }
 
     function test_theHiddenSectionMakesOnlyTheTilesInView() {

@@ -115,6 +115,10 @@ TestCase {
         typeText("pw")
         keyClick(Qt.Key_Return)
         tryVerify(() => fixture.viewModel.isHiddenUnlocked)
+        // Unlocked, the typing goes to the search field.
+        tryVerify(() => grid.toolbar.searchField.activeFocus)
+        keyClick(Qt.Key_Z)
+        compare(fixture.viewModel.searchQuery, "z")
     }
 
     function test_emptyStatesAreReadByTheirText() {
