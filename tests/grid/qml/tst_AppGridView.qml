@@ -223,6 +223,24 @@ TestCase {
         return out
     }
 
+    function test_unlockingWithReturnLeavesTheSearchFieldTyping() {
+        fixture.publish(["Alpha", "Bravo"])
+        const grid = makeGrid()
+        verify(fixture.setPassword("pw"))
+        fixture.viewModel.lockHiddenItems()
+        fixture.selectSection("hidden")
+        compare(grid.pane.item.objectName, "unlockHiddenView")
+        const password = findChild(grid.pane.item, "unlockPasswordField")
+        tryVerify(() => password.activeFocus)
+        keyClick(Qt.Key_P)
+        keyClick(Qt.Key_W)
+        keyClick(Qt.Key_Return)
+        tryVerify(() => fixture.viewModel.isHiddenUnlocked)
+        tryVerify(() => grid.toolbar.searchField.activeFocus)
+        keyClick(Qt.Key_Z)
+        compare(fixture.viewModel.searchQuery, "z")
+    }
+
     function test_theHiddenSectionMakesOnlyTheTilesInView() {
         const names = fixture.manyNames(600)
         fixture.publish(names)
