@@ -193,4 +193,13 @@ void GridFixture::advance(int msecs)
     scheduler.advance(std::chrono::milliseconds(msecs));
 }
 
+QStringList GridFixture::gridItemTexts()
+{
+    QStringList out;
+    for (const auto &item : vm().unifiedGridItems()) {
+        out << item.stringRepresentation();
+    }
+    return out;
+}
+
 } // namespace brimlark::test

@@ -94,6 +94,8 @@ public:
     // Sets the hidden-items password and waits until it is stored.
     Q_INVOKABLE bool setPassword(const QString &password);
     Q_INVOKABLE void advance(int msecs);
+    // The unified grid's cards as their stored texts.
+    QStringList gridItemTexts();
 
     BrimlarkViewModel &vm() { return graph.viewModel(); }
     BrimlarkViewModel *viewModel() { return &graph.viewModel(); }

@@ -29,16 +29,6 @@ using namespace brimlark;
 
 namespace {
 
-// The unified grid's cards as their stored texts.
-QStringList gridItemTexts(const BrimlarkViewModel &viewModel)
-{
-    QStringList out;
-    for (const auto &item : viewModel.unifiedGridItems()) {
-        out << item.stringRepresentation();
-    }
-    return out;
-}
-
 // Every message the views print while a test runs.
 QStringList s_messages;
 QtMessageHandler s_previous = nullptr;
@@ -402,12 +392,12 @@ TEST_F(UnifiedGridViewTest, TextNamingACardDroppedOnAnotherMovesItThere)
 {
     GridWindow w(f);
     ASSERT_TRUE(test::waitUntil([&] { return cards(w).size() == 3; }));
-    const QStringList before = gridItemTexts(f.vm());
+    const QStringList before = f.gridItemTexts();
     auto *mime = new QMimeData;
     mime->setText(before.last());
     EXPECT_TRUE(w.drag(mime, w.centreOf(card(w, u"Work"_qs)), true));
     delete mime;
-    EXPECT_EQ(gridItemTexts(f.vm()), (QStringList { before[2], before[0], before[1] }));
+    EXPECT_EQ(f.gridItemTexts(), (QStringList { before[2], before[0], before[1] }));
     // Cards and the tile are buttons for assistive technology.
     QAccessibleInterface *tile = QAccessible::queryAccessibleInterface(w.find(u"addFolderTile"_qs));
     ASSERT_TRUE(tile);

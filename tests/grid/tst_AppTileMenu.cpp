@@ -91,21 +91,6 @@ INSTANTIATE_TEST_SUITE_P(Contexts, AppTileMenuEntries,
                 "> Add to Folder [Work, Play & <b>Fun</b>]", "-", "!Uninstall App\u2026" } }),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST(AppTileMenu, WithoutFoldersTheSubmenuIsEmptyAndDisabled)
-{
-    for (const bool withFolders : { false, true }) {
-        const auto entries = AppTileMenu::entries(SidebarSelection(Kind::favorites), false,
-            withFolders ? QList<AppFolder> { work } : QList<AppFolder> {});
-        const auto it = std::find_if(entries.begin(), entries.end(),
-            [](const AppTileMenu::Entry &e) { return e.kind == AppTileMenu::Kind::submenu; });
-        ASSERT_NE(it, entries.end());
-        EXPECT_EQ(it->children.isEmpty(), !withFolders);
-        EXPECT_EQ(it->enabled, withFolders);
-        const QVariantMap shown = AppTileMenu::toVariantList({ *it }).value(0).toMap();
-        EXPECT_EQ(shown.value(QStringLiteral("enabled")).toBool(), withFolders);
-    }
-}
-
 TEST(AppTileMenu, NamesShowVerbatimInMenus)
 {
     const struct
@@ -160,22 +145,30 @@ TEST(AppTileMenu, TheQmlFormCarriesEveryField)
 
 } // namespace
 
-TEST(AppTileMenu, HiddenFoldersAreNoTargets)
+TEST(AppTileMenu, TheFolderSubmenuOffersTheVisibleFoldersAndIsDisabledWithoutAny)
 {
     const struct
     {
+        QList<AppFolder> folders;
         QSet<QUuid> hidden;
         std::string expected;
         bool enabled;
     } rows[] = {
-        { {}, "> Add to Folder [Work, Play & <b>Fun</b>]", true },
-        { { play.id }, "> Add to Folder [Work]", true },
-        { { work.id, play.id }, "> Add to Folder []", false },
+        { {}, {}, "> Add to Folder []", false },
+        { { work, play }, {}, "> Add to Folder [Work, Play & <b>Fun</b>]", true },
+        { { work, play }, { play.id }, "> Add to Folder [Work]", true },
+        { { work, play }, { work.id, play.id }, "> Add to Folder []", false },
     };
     for (const auto &row : rows) {
-        const auto entries
-            = AppTileMenu::entries(SidebarSelection(Kind::allApps), false, { work, play }, row.hidden);
-        EXPECT_EQ(lines(entries)[6], row.expected);
-        EXPECT_EQ(entries[6].enabled, row.enabled);
+        for (const Kind kind : { Kind::allApps, Kind::favorites }) {
+            const auto entries = AppTileMenu::entries(SidebarSelection(kind), false, row.folders, row.hidden);
+            const auto it = std::find_if(entries.begin(), entries.end(),
+                [](const AppTileMenu::Entry &e) { return e.kind == AppTileMenu::Kind::submenu; });
+            ASSERT_NE(it, entries.end()) << row.expected;
+            EXPECT_EQ(lines({ *it })[0], row.expected);
+            EXPECT_EQ(it->enabled, row.enabled) << row.expected;
+            const QVariantMap shown = AppTileMenu::toVariantList({ *it }).value(0).toMap();
+            EXPECT_EQ(shown.value(QStringLiteral("enabled")).toBool(), row.enabled) << row.expected;
+        }
     }
 }

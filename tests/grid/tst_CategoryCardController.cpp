@@ -89,20 +89,6 @@ TEST_F(CategoryCardTest, MenuEntriesFollowTheCardKindAndTheSection)
     }
 }
 
-TEST_F(CategoryCardTest, TheFolderSubmenuLeavesOutHiddenFoldersAndIsDisabledWhenEmpty)
-{
-    asCategory();
-    const auto submenu = [this] { return card.menuEntries().last(); };
-    EXPECT_TRUE(submenu().enabled);
-    f.makeFolder(u"Secret"_qs);
-    f.hideFolder(u"Secret"_qs);
-    ASSERT_EQ(submenu().children.size(), 1);
-    EXPECT_EQ(submenu().children[0].title, u"Work"_qs);
-    f.hideFolder(u"Work"_qs);
-    EXPECT_TRUE(submenu().children.isEmpty());
-    EXPECT_FALSE(submenu().enabled);
-}
-
 TEST_F(CategoryCardTest, TheQmlFormCarriesTheActionTypedAndPerformTakesItBack)
 {
     // The shared menu view keeps an entry's action as a number: a key name

@@ -10,16 +10,6 @@ using namespace brimlark;
 
 namespace {
 
-// The unified grid's cards as their stored texts.
-QStringList gridItemTexts(const BrimlarkViewModel &viewModel)
-{
-    QStringList out;
-    for (const auto &item : viewModel.unifiedGridItems()) {
-        out << item.stringRepresentation();
-    }
-    return out;
-}
-
 GridItemIdentifier cat(const QString &name)
 {
     return GridItemIdentifier::category(name);
@@ -90,8 +80,8 @@ TEST_F(UnifiedGridTest, ADroppedCardTakesTheTargetsPlaceAndTheOrderIsStored)
 {
     const QStringList before = titles();
     ASSERT_EQ(before.size(), 3);
-    const QString first = gridItemTexts(f.vm()).first();
-    const QString last = gridItemTexts(f.vm()).last();
+    const QString first = f.gridItemTexts().first();
+    const QString last = f.gridItemTexts().last();
     EXPECT_TRUE(grid.drop(first, last));
     EXPECT_EQ(titles(), (QStringList { before[1], before[2], before[0] }));
     EXPECT_EQ(f.finder.getUnifiedGridOrder().last().stringRepresentation(), first);
@@ -117,7 +107,7 @@ TEST_F(UnifiedGridTest, FolderCardsLeaveHiddenApplicationsOutAndFollowRenames)
 TEST_F(UnifiedGridTest, TheAddFolderTilePutsANewFolderInFrontEachTime)
 {
     // A card dropped on itself stores the order as it stands.
-    const QString last = gridItemTexts(f.vm()).last();
+    const QString last = f.gridItemTexts().last();
     ASSERT_TRUE(grid.drop(last, last));
     grid.addFolder();
     grid.addFolder();
@@ -141,14 +131,14 @@ TEST_F(UnifiedGridTest, OnlyACardThatJoinsTheOrderIsMarkedInserted)
         return out;
     };
     EXPECT_EQ(inserted(), QStringList());
-    const QStringList items = gridItemTexts(f.vm());
+    const QStringList items = f.gridItemTexts();
     ASSERT_TRUE(grid.drop(items.first(), items.last()));
     EXPECT_EQ(inserted(), QStringList());
     grid.addFolder();
     EXPECT_EQ(inserted(), QStringList { u"New app folder"_qs });
     f.vm().renameFolder(f.folder(u"Work"_qs), u"Play"_qs);
     EXPECT_EQ(inserted(), QStringList { u"New app folder"_qs });
-    const QStringList now = gridItemTexts(f.vm());
+    const QStringList now = f.gridItemTexts();
     ASSERT_TRUE(grid.drop(now.first(), now.last()));
     EXPECT_EQ(inserted(), QStringList());
 }

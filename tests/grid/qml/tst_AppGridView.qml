@@ -215,17 +215,6 @@ TestCase {
         compare(grid.controller.expandedCategoryName, undefined)
     }
 
-    function test_theLockScreensOfTheHiddenSection() {
-        fixture.publish(["Alpha"])
-        const grid = makeGrid()
-        fixture.selectSection("hidden")
-        compare(grid.pane.item.objectName, "setupHiddenLockView")
-        verify(fixture.setPassword("pw"))
-        compare(layoutItem(grid).objectName, "hiddenSectionView")
-        fixture.viewModel.lockHiddenItems()
-        compare(grid.pane.item.objectName, "unlockHiddenView")
-    }
-
     function tilesUnder(item, out) {
         if (item.objectName === "appTile")
             out.push(item)

@@ -123,56 +123,53 @@ TestCase {
         const menu = openMenuOf(cardTitled(grid, "Work"))
         compare(entries(menu), ["Rename Folder", "Delete Folder", "Hide Folder Globally", "-",
                                 "Add Apps to this folder"])
+        compare(symbols(menu), ["pencil", "trash", "eye.slash", "plus.circle"])
         choose(menu, [data.entry])
         data.check()
         if (fixture.viewModel.showingAppPicker)
             fixture.viewModel.showingAppPicker = false
     }
 
-    function test_renameFromTheMenuShowsTheNewNameOnTheCard() {
-        fixture.makeFolder("Work", ["Alpha"])
-        const grid = makeGrid()
-        const card = cardTitled(grid, "Work")
-        choose(openMenuOf(card), ["Rename Folder"])
-        const field = findChild(card, "folderNameField")
-        tryVerify(() => field.visible && field.activeFocus)
-        // The field starts with the whole name selected: typing replaces it.
-        for (const c of "Play")
-            keyClick(c)
-        keyClick(Qt.Key_Return)
-        compare(fixture.folderNames(), ["Play"])
-        // The same card, no rebuild: its title, help text and name follow.
-        verify(!field.visible)
-        compare(findChild(card, "cardTitle").text, "Play")
-        compare(card.controller.helpText, "Folder: Play")
-        compare(card.Accessible.name, "Play")
+    // Each way a folder gets a new name: the card it has, not a rebuilt
+    // one, shows it in its title, help text and accessible name.
+    function test_aRenamedFolderRenamesItsCard_data() {
+        return [
+            { tag: "from the menu", name: "Play", rename: (grid, card, folder) => {
+                  choose(openMenuOf(card), ["Rename Folder"])
+                  // The field starts with the whole name selected: typing replaces it.
+                  typeInField(card, "Play")
+              } },
+            { tag: "by double click", name: "X", rename: (grid, card, folder) => {
+                  // As in the window: the search field has taken the focus it asks for.
+                  tryVerify(() => grid.toolbar.searchField.activeFocus)
+                  mouseDoubleClickSequence(findChild(card, "cardTitle"))
+                  typeInField(card, "X")
+              } },
+            { tag: "elsewhere", name: "Office", rename: (grid, card, folder) => {
+                  fixture.viewModel.renameFolder(folder, "Office")
+              } },
+        ]
     }
 
-    function test_aFolderRenamedElsewhereRenamesItsCard() {
+    function typeInField(card, text) {
+        const field = findChild(card, "folderNameField")
+        tryVerify(() => field.visible && field.activeFocus)
+        for (const c of text)
+            keyClick(c)
+        compare(field.text, text)
+        keyClick(Qt.Key_Return)
+        verify(!field.visible)
+    }
+
+    function test_aRenamedFolderRenamesItsCard(data) {
         const folder = fixture.makeFolder("Work", ["Alpha"])
         const grid = makeGrid()
         const card = cardTitled(grid, "Work")
-        fixture.viewModel.renameFolder(folder, "Office")
-        compare(findChild(card, "cardTitle").text, "Office")
-        compare(card.Accessible.name, "Office")
-        compare(card.controller.helpText, "Folder: Office")
-    }
-
-    function test_renameInPlaceByDoubleClick() {
-        fixture.makeFolder("Work", ["Alpha"])
-        const grid = makeGrid()
-        // As in the window: the search field has taken the focus it asks for.
-        tryVerify(() => grid.toolbar.searchField.activeFocus)
-        const card = cardTitled(grid, "Work")
-        const title = findChild(card, "cardTitle")
-        mouseDoubleClickSequence(title)
-        const field = findChild(card, "folderNameField")
-        tryVerify(() => field.visible && field.activeFocus)
-        keyClick("X")
-        compare(field.text, "X")
-        keyClick(Qt.Key_Return)
-        compare(fixture.folderNames(), ["X"])
-        compare(title.text, "X")
+        data.rename(grid, card, folder)
+        compare(fixture.folderNames(), [data.name])
+        compare(findChild(card, "cardTitle").text, data.name)
+        compare(card.controller.helpText, "Folder: " + data.name)
+        compare(card.Accessible.name, data.name)
     }
 
     function test_categoryCardEntries() {
@@ -197,6 +194,7 @@ TestCase {
         compare(fixture.folderMembers("Work"), ["Alpha", "Bravo"])
 
         menu = openMenuOf(cardTitled(grid, "Games"))
+        compare(symbols(menu), ["folder.badge.plus", ""])
         choose(menu, ["Create Folder from Category"])
         compare(fixture.folderMembers("Games"), ["Chess"])
     }
@@ -242,17 +240,6 @@ TestCase {
             out.push(image.visible && image.available ? image.name : "")
         }
         return out
-    }
-
-    function test_cardMenusShowTheirSymbols() {
-        fixture.makeFolder("Work", ["Alpha"])
-        const grid = makeGrid()
-        let menu = openMenuOf(cardTitled(grid, "Work"))
-        compare(symbols(menu), ["pencil", "trash", "eye.slash", "plus.circle"])
-        menu.close()
-        menu = openMenuOf(cardTitled(grid, "Games"))
-        compare(symbols(menu), ["folder.badge.plus", ""])
-        menu.close()
     }
 
     function unifiedCell(grid, title) {

@@ -130,24 +130,6 @@ TestCase {
                   "empty folder")
     }
 
-    function test_aDisabledMenuRowReportsItselfDisabled() {
-        fixture.publish(["Alpha"])
-        const grid = makeGrid()
-        const tile = collect(grid, "appTile", [])[0]
-        mouseClick(tile, tile.width / 2, tile.height / 2, Qt.RightButton)
-        const menu = tile.openedMenu
-        tryCompare(menu, "opened", true)
-        waitForItemPolished(menu.contentItem)
-        // No folder yet: "Add to Folder" is shown disabled and says so.
-        const submenuRow = GridTest.node(menu.itemAt(6))
-        compare(submenuRow.name, "Add to Folder")
-        verify(submenuRow.disabled)
-        const launch = GridTest.node(menu.itemAt(0))
-        compare(launch.name, "Launch")
-        verify(!launch.disabled && !launch.invisible)
-        menu.close()
-    }
-
     function test_pickerCellsReportTheirMarkAndOnlyThoseInViewAreShown() {
         fixture.publish(fixture.manyNames(120))
         const grid = makeGrid()

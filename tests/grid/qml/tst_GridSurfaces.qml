@@ -225,6 +225,7 @@ TestCase {
         pressEverywhere(grid.pane.item, [Qt.point(10, 10), Qt.point(grid.pane.width - 10, grid.pane.height - 10)])
         compare(tapsUnder, 0)
         verify(fixture.setPassword("pw"))
+        compare(layoutItem(grid).objectName, "hiddenSectionView")
         fixture.viewModel.lockHiddenItems()
         compare(grid.pane.item.objectName, "unlockHiddenView")
         pressEverywhere(grid.pane.item, [Qt.point(10, 10), Qt.point(grid.pane.width - 10, grid.pane.height - 10)])
