@@ -208,7 +208,7 @@ TestCase {
         return a
     }
 
-    // Headings, messages and errors on every screen, each named by its text.
+    // Headings, messages, alerts and errors on every screen, each named by its text.
     function test_everyScreenSaysWhatItShows() {
         let sheet = openSheet(false, "Foo")
         tryVerify(() => findChild(sheet, "accessGateView"))
@@ -229,6 +229,17 @@ TestCase {
         }
         verifyNode(header, Accessible.Heading, "Preferences (2 items) " + sheet.flow.sectionTotalText("Preferences"))
 
+        // The confirmation is named by its title and reads its message inside.
+        mouseClick(button(sheet, "deletePermanentlyButton"))
+        const alert = sheet.permanentDeleteAlert
+        tryVerify(() => alert.opened)
+        const a = verifyNode(alert.contentItem, Accessible.AlertMessage, "Permanently Delete Files")
+        verify(sheet.flow.permanentDeleteMessage.indexOf("This will permanently delete 3 items") === 0)
+        verify(a.children.some(c => c.role === Accessible.StaticText && c.name === sheet.flow.permanentDeleteMessage),
+               JSON.stringify(a.children))
+        mouseClick(findChild(alert.contentItem, "alertCancelButton"))
+        tryVerify(() => !alert.visible)
+
         // Done, with one entry that could not go: the error is an alert.
         verify(fixture.linkSystemPreferences())
         sheet.flow.selectAll()
@@ -237,19 +248,6 @@ TestCase {
         tryVerify(() => findChild(sheet, "errorHeading"))
         verifyNode(findChild(sheet, "errorHeading"), Accessible.AlertMessage, "1 item(s) could not be removed:")
         verifyNode(findChild(sheet, "resultLine"), Accessible.StaticText, sheet.flow.resultLine)
-    }
-
-    // The confirmation is named by its title and reads its message inside.
-    function test_anAlertIsNamedByItsTitleAndReadsItsMessage() {
-        const sheet = openSheet(true)
-        review(sheet)
-        mouseClick(button(sheet, "deletePermanentlyButton"))
-        const alert = sheet.permanentDeleteAlert
-        tryVerify(() => alert.opened)
-        const a = verifyNode(alert.contentItem, Accessible.AlertMessage, "Permanently Delete Files")
-        verify(sheet.flow.permanentDeleteMessage.indexOf("This will permanently delete 3 items") === 0)
-        verify(a.children.some(c => c.role === Accessible.StaticText && c.name === sheet.flow.permanentDeleteMessage),
-               JSON.stringify(a.children))
     }
 
     // A finding's check box says whether it is checked; a locked one's mark
