@@ -152,7 +152,6 @@ public:
             { QStringLiteral("checkable"), bool(state.checkable) },
             { QStringLiteral("checked"), bool(state.checked) },
             { QStringLiteral("invisible"), bool(state.invisible) },
-            { QStringLiteral("focusable"), bool(state.focusable) },
             { QStringLiteral("inTree"), parent && parent->indexOfChild(iface) >= 0 },
             { QStringLiteral("children"), children },
             { QStringLiteral("actions"),

@@ -165,20 +165,15 @@ TestCase {
         review(sheet)
         const trash = button(sheet, "moveToTrashButton")
         const permanent = button(sheet, "deletePermanentlyButton")
-        sheet.flow.deselectAll()
-        for (const b of [trash, permanent]) {
-            verify(!b.enabled)
-            const a = UninstallerTest.accessible(b)
-            compare(a.name, b.text)
-            compare(a.disabled, true, b.text)
-            compare(a.actions.length, 0)
-        }
-        sheet.flow.selectAll()
-        for (const b of [trash, permanent]) {
-            verify(b.enabled)
-            const a = UninstallerTest.accessible(b)
-            compare(a.disabled, false, b.text)
-            compare(a.actions.length, 1)
+        for (const selected of [false, true]) {
+            selected ? sheet.flow.selectAll() : sheet.flow.deselectAll()
+            for (const b of [trash, permanent]) {
+                compare(b.enabled, selected, b.text)
+                const a = UninstallerTest.accessible(b)
+                compare(a.name, b.text)
+                compare(a.disabled, !selected, b.text)
+                compare(a.actions.length, selected ? 1 : 0, b.text)
+            }
         }
     }
 
