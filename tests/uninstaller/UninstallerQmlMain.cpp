@@ -49,7 +49,6 @@ public:
     {
         const QString &appName = m_appName;
         m_access.granted = access;
-        const QString home = m_tree.home();
         m_tree.file(QStringLiteral("root/Applications/") + appName + QStringLiteral(".app/Contents/x"), 10);
         m_tree.file(QStringLiteral("home/Library/Preferences/") + appName + QStringLiteral(".plist"), 20);
         m_tree.file(QStringLiteral("home/Library/Caches/") + appName + QStringLiteral("/data"), 30);
