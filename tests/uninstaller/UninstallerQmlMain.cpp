@@ -49,7 +49,6 @@ public:
     {
         const QString &appName = m_appName;
         m_access.granted = access;
-        const QString home = m_tree.home();
         m_tree.file(QStringLiteral("root/Applications/") + appName + QStringLiteral(".app/Contents/x"), 10);
         m_tree.file(QStringLiteral("home/Library/Preferences/") + appName + QStringLiteral(".plist"), 20);
         m_tree.file(QStringLiteral("home/Library/Caches/") + appName + QStringLiteral("/data"), 30);
@@ -152,7 +151,6 @@ public:
             { QStringLiteral("checkable"), bool(state.checkable) },
             { QStringLiteral("checked"), bool(state.checked) },
             { QStringLiteral("invisible"), bool(state.invisible) },
-            { QStringLiteral("focusable"), bool(state.focusable) },
             { QStringLiteral("inTree"), parent && parent->indexOfChild(iface) >= 0 },
             { QStringLiteral("children"), children },
             { QStringLiteral("actions"),

@@ -13,6 +13,8 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <optional>
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -24,6 +26,28 @@ using namespace brimlark;
 namespace {
 
 const QString s_noNamespace = QStringLiteral("no private mount namespace");
+
+// Runs body in a child with a fresh tmpfs mounted at folder, holding a file
+// "data"; nothing where mount namespaces are not available.
+std::optional<QString> onTmpfs(const QString &folder, const std::function<QString()> &body)
+{
+    const QString out = test::inChild([&] {
+        if (!test::privateMounts() || !test::mountTmpfs(folder)) {
+            return s_noNamespace;
+        }
+        QFile data(folder + QStringLiteral("/data"));
+        data.open(QIODevice::WriteOnly);
+        data.write("keep");
+        data.close();
+        return body();
+    });
+    return out == s_noNamespace ? std::nullopt : std::optional(out);
+}
+
+QString keptOrGone(const QString &path)
+{
+    return QFileInfo::exists(path) ? QStringLiteral("kept") : QStringLiteral("gone");
+}
 
 class FileSystems : public ::testing::Test
 {
@@ -52,14 +76,7 @@ TEST_F(FileSystems, AFindingThatIsAMountPointIsLeftWithEverythingOnIt)
 {
     const QString mounted = lib("Caches/Foo");
     QDir().mkpath(m_tree.base() + QStringLiteral("/trash/files"));
-    const QString out = test::inChild([&] {
-        if (!test::privateMounts() || !test::mountTmpfs(mounted)) {
-            return s_noNamespace;
-        }
-        QFile data(mounted + QStringLiteral("/data"));
-        data.open(QIODevice::WriteOnly);
-        data.write("keep");
-        data.close();
+    const std::optional<QString> out = onTmpfs(mounted, [&] {
         QStringList lines { line(safe().remove(QFile::encodeName(mounted).toStdString())),
             line(safe().moveToTrash(QFile::encodeName(mounted).toStdString(), "Foo")) };
         // The helper itself, run directly as root against the same tree.
@@ -69,15 +86,14 @@ TEST_F(FileSystems, AFindingThatIsAMountPointIsLeftWithEverythingOnIt)
                 m_tree.base() + QStringLiteral("/trash/files"), mounted });
         helper.waitForFinished();
         lines.append(QString::number(helper.exitCode()));
-        lines.append(QFileInfo::exists(mounted + QStringLiteral("/data")) ? QStringLiteral("kept")
-                                                                          : QStringLiteral("emptied"));
+        lines.append(keptOrGone(mounted + QStringLiteral("/data")));
         return lines.join(QLatin1Char('\n'));
     });
-    if (out == s_noNamespace) {
+    if (!out) {
         GTEST_SKIP() << "mount namespaces are not available here";
     }
-    const QStringList lines = out.split(QLatin1Char('\n'));
-    ASSERT_EQ(lines.size(), 4) << out.toStdString();
+    const QStringList lines = out->split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 4) << out->toStdString();
     const QString refused = QString::number(int(SafeRemoval::Status::Refused))
         + QStringLiteral(" “Foo” is on another file system and was left in place");
     EXPECT_EQ(lines[0], refused);
@@ -90,26 +106,15 @@ TEST_F(FileSystems, ARemovalNeverDescendsIntoAnotherFileSystemInsideIt)
 {
     const QString finding = lib("Caches/com.acme.foo");
     const QString inner = finding + QStringLiteral("/mounted");
-    const QString out = test::inChild([&] {
-        if (!test::privateMounts() || !test::mountTmpfs(inner)) {
-            return s_noNamespace;
-        }
-        QFile data(inner + QStringLiteral("/data"));
-        data.open(QIODevice::WriteOnly);
-        data.write("keep");
-        data.close();
+    const std::optional<QString> out = onTmpfs(inner, [&] {
         const SafeRemoval::Outcome o = safe().remove(QFile::encodeName(finding).toStdString());
-        return line(o) + QLatin1Char('\n')
-            + (QFileInfo::exists(inner + QStringLiteral("/data")) ? QLatin1String("kept")
-                                                                  : QLatin1String("gone"))
-            + QLatin1Char('\n')
-            + (QFileInfo::exists(finding + QStringLiteral("/Cache.db")) ? QLatin1String("kept")
-                                                                        : QLatin1String("gone"));
+        return line(o) + QLatin1Char('\n') + keptOrGone(inner + QStringLiteral("/data")) + QLatin1Char('\n')
+            + keptOrGone(finding + QStringLiteral("/Cache.db"));
     });
-    if (out == s_noNamespace) {
+    if (!out) {
         GTEST_SKIP() << "mount namespaces are not available here";
     }
-    EXPECT_EQ(out,
+    EXPECT_EQ(*out,
         QString::number(int(SafeRemoval::Status::Failed))
             + QStringLiteral(" “mounted” is on another file system and was left in place\nkept\ngone"));
 }
@@ -117,10 +122,7 @@ TEST_F(FileSystems, ARemovalNeverDescendsIntoAnotherFileSystemInsideIt)
 TEST_F(FileSystems, ATrashOnAnotherFileSystemIsFinalWithoutAskingForAdministratorRights)
 {
     const QString dataHome = m_tree.base() + QStringLiteral("/data");
-    const QString out = test::inChild([&] {
-        if (!test::privateMounts() || !test::mountTmpfs(dataHome)) {
-            return s_noNamespace;
-        }
+    const std::optional<QString> out = onTmpfs(dataHome, [&] {
         test::FakeAdminRunner admin;
         Trash trash(dataHome.toStdString());
         const ResidualRemoval::Context context { m_tree.home(), m_tree.root(), false, &admin, &trash };
@@ -137,10 +139,10 @@ TEST_F(FileSystems, ATrashOnAnotherFileSystemIsFinalWithoutAskingForAdministrato
             QString::number(QDir(dataHome + QStringLiteral("/Trash/info")).entryList(QDir::Files).size()));
         return lines.join(QLatin1Char('\n'));
     });
-    if (out == s_noNamespace) {
+    if (!out) {
         GTEST_SKIP() << "mount namespaces are not available here";
     }
-    EXPECT_EQ(out,
+    EXPECT_EQ(*out,
         QStringLiteral("myfoo.log: It is on another file system than the Trash, so it can’t be moved there.\n"
                        "com.acme.foo.bom: It is on another file system than the Trash, so it can’t be moved "
                        "there.\n0\n0"));

@@ -91,30 +91,27 @@ TEST_F(HelperAccount, RootsNamedByTheCallerAreRefusedAndNothingChanges)
 {
     const QString victimItem = m_tree.base() + QStringLiteral("/victim/Library/Caches/keep");
     const QString hostileTrash = m_tree.base() + QStringLiteral("/victim/Library/Caches");
+    const QString me = QStringLiteral("4242"), del = QStringLiteral("delete"), move = QStringLiteral("move");
+    const QString cache = lib("Caches/com.acme.foo");
+    const QString victimHome = m_tree.base() + QStringLiteral("/victim");
     const struct
     {
         QString uid;
         QStringList arguments;
     } rows[] = {
         // The old form, roots first: never under pkexec.
-        { QStringLiteral("4242"),
-            { QStringLiteral("delete"), m_tree.base() + QStringLiteral("/victim"), QStringLiteral("/"),
-                m_trashFiles, victimItem } },
-        { QStringLiteral("4242"),
-            { QStringLiteral("move"), m_tree.base() + QStringLiteral("/victim"), QStringLiteral("/"),
-                hostileTrash, victimItem, QStringLiteral("x") } },
+        { me, { del, victimHome, QStringLiteral("/"), m_trashFiles, victimItem } },
+        { me, { move, victimHome, QStringLiteral("/"), hostileTrash, victimItem, QStringLiteral("x") } },
         // The item outside the asking account's home, or the system root not the build's.
-        { QStringLiteral("4242"), { QStringLiteral("delete"), victimItem } },
-        { QStringLiteral("4242"), { QStringLiteral("move"), victimItem, QStringLiteral("x") } },
-        { QStringLiteral("4242"),
-            { QStringLiteral("delete"),
-                m_tree.root() + QStringLiteral("/Library/Preferences/com.acme.foo.plist") } },
+        { me, { del, victimItem } },
+        { me, { move, victimItem, QStringLiteral("x") } },
+        { me, { del, m_tree.root() + QStringLiteral("/Library/Preferences/com.acme.foo.plist") } },
         // Someone else's home: nobody's is not this tree.
-        { QStringLiteral("65534"), { QStringLiteral("delete"), lib("Caches/com.acme.foo") } },
+        { QStringLiteral("65534"), { del, cache } },
         // No account, or not a number.
-        { QStringLiteral("4243"), { QStringLiteral("delete"), lib("Caches/com.acme.foo") } },
-        { QStringLiteral("4242 "), { QStringLiteral("delete"), lib("Caches/com.acme.foo") } },
-        { QString(), { QStringLiteral("delete"), lib("Caches/com.acme.foo") } },
+        { QStringLiteral("4243"), { del, cache } },
+        { QStringLiteral("4242 "), { del, cache } },
+        { QString(), { del, cache } },
     };
     for (const auto &row : rows) {
         const HelperRun r = run(row.uid, row.arguments);
@@ -134,9 +131,7 @@ TEST_F(HelperAccount, TheTrashMustBeTheAccountsOwnRealFolders)
     const QString share = m_tree.home() + QStringLiteral("/.local/share");
     ASSERT_TRUE(QDir(share + QStringLiteral("/Trash")).removeRecursively());
     QDir().mkpath(m_tree.base() + QStringLiteral("/rootonly/files"));
-    ASSERT_EQ(symlink(QFile::encodeName(m_tree.base() + QStringLiteral("/rootonly")).constData(),
-                  QFile::encodeName(share + QStringLiteral("/Trash")).constData()),
-        0);
+    ASSERT_TRUE(QFile::link(m_tree.base() + QStringLiteral("/rootonly"), share + QStringLiteral("/Trash")));
     HelperRun r
         = run(QStringLiteral("4242"), { QStringLiteral("move"), lib("Logs/myfoo.log"), QStringLiteral("a") });
     EXPECT_EQ(r.status, 2) << r.reason.toStdString();

@@ -165,20 +165,15 @@ TestCase {
         review(sheet)
         const trash = button(sheet, "moveToTrashButton")
         const permanent = button(sheet, "deletePermanentlyButton")
-        sheet.flow.deselectAll()
-        for (const b of [trash, permanent]) {
-            verify(!b.enabled)
-            const a = UninstallerTest.accessible(b)
-            compare(a.name, b.text)
-            compare(a.disabled, true, b.text)
-            compare(a.actions.length, 0)
-        }
-        sheet.flow.selectAll()
-        for (const b of [trash, permanent]) {
-            verify(b.enabled)
-            const a = UninstallerTest.accessible(b)
-            compare(a.disabled, false, b.text)
-            compare(a.actions.length, 1)
+        for (const selected of [false, true]) {
+            selected ? sheet.flow.selectAll() : sheet.flow.deselectAll()
+            for (const b of [trash, permanent]) {
+                compare(b.enabled, selected, b.text)
+                const a = UninstallerTest.accessible(b)
+                compare(a.name, b.text)
+                compare(a.disabled, !selected, b.text)
+                compare(a.actions.length, selected ? 1 : 0, b.text)
+            }
         }
     }
 
@@ -208,7 +203,7 @@ TestCase {
         return a
     }
 
-    // Headings, messages and errors on every screen, each named by its text.
+    // Headings, messages, alerts and errors on every screen, each named by its text.
     function test_everyScreenSaysWhatItShows() {
         let sheet = openSheet(false, "Foo")
         tryVerify(() => findChild(sheet, "accessGateView"))
@@ -229,6 +224,17 @@ TestCase {
         }
         verifyNode(header, Accessible.Heading, "Preferences (2 items) " + sheet.flow.sectionTotalText("Preferences"))
 
+        // The confirmation is named by its title and reads its message inside.
+        mouseClick(button(sheet, "deletePermanentlyButton"))
+        const alert = sheet.permanentDeleteAlert
+        tryVerify(() => alert.opened)
+        const a = verifyNode(alert.contentItem, Accessible.AlertMessage, "Permanently Delete Files")
+        verify(sheet.flow.permanentDeleteMessage.indexOf("This will permanently delete 3 items") === 0)
+        verify(a.children.some(c => c.role === Accessible.StaticText && c.name === sheet.flow.permanentDeleteMessage),
+               JSON.stringify(a.children))
+        mouseClick(findChild(alert.contentItem, "alertCancelButton"))
+        tryVerify(() => !alert.visible)
+
         // Done, with one entry that could not go: the error is an alert.
         verify(fixture.linkSystemPreferences())
         sheet.flow.selectAll()
@@ -237,19 +243,6 @@ TestCase {
         tryVerify(() => findChild(sheet, "errorHeading"))
         verifyNode(findChild(sheet, "errorHeading"), Accessible.AlertMessage, "1 item(s) could not be removed:")
         verifyNode(findChild(sheet, "resultLine"), Accessible.StaticText, sheet.flow.resultLine)
-    }
-
-    // The confirmation is named by its title and reads its message inside.
-    function test_anAlertIsNamedByItsTitleAndReadsItsMessage() {
-        const sheet = openSheet(true)
-        review(sheet)
-        mouseClick(button(sheet, "deletePermanentlyButton"))
-        const alert = sheet.permanentDeleteAlert
-        tryVerify(() => alert.opened)
-        const a = verifyNode(alert.contentItem, Accessible.AlertMessage, "Permanently Delete Files")
-        verify(sheet.flow.permanentDeleteMessage.indexOf("This will permanently delete 3 items") === 0)
-        verify(a.children.some(c => c.role === Accessible.StaticText && c.name === sheet.flow.permanentDeleteMessage),
-               JSON.stringify(a.children))
     }
 
     // A finding's check box says whether it is checked; a locked one's mark
