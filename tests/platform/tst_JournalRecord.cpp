@@ -1,3 +1,5 @@
+#include "HostileFiles.h"
+
 #include "platform/base/JournalRecord.h"
 
 #include <gtest/gtest.h>
@@ -95,6 +97,9 @@ TEST(JournalRecordTest, ReadingStopsAtTheFirstRecordThatIsNotSound)
         { "set without a value", framed(payload(1, "b", "")), 2 },
         { "set with no property list", framed(payload(1, "b", "not a list")), 2 },
         { "key longer than the payload", framed(std::string(1, '\1') + littleEndian(50) + "b"), 2 },
+        // Read by the same parser as the settings file, with its bounds.
+        { "value that would expand without bound",
+            framed(payload(1, "b", test::sharedReferenceBinary(24).toStdString())), 2 },
     };
     for (const Case &c : cases) {
         const auto records = readAll(std::string(JournalRecord::Header) + good + c.tail + third);
