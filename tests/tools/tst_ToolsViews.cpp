@@ -1,11 +1,6 @@
 #include "ToolsFixture.h"
-#include "model/WorkspaceManager.h"
-#include "model/WorkspaceStorage.h"
-#include "platform/base/Defaults.h"
-#include "platform/core/NotificationCenter.h"
 #include "shell/BrimlarkApp.h"
 #include "support/AccessibleTree.h"
-#include "support/ManualScheduler.h"
 #include "tools/CodeSnippetsController.h"
 #include "tools/ColorPickerController.h"
 #include "tools/DeskTools.h"
@@ -18,7 +13,6 @@
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -28,8 +22,12 @@ using namespace brimlark;
 
 namespace {
 
-// Each popover built from its module with its controller, as the toolbar
-// will show it; the checks follow the controller's state into the view.
+using Node = test::AccessibleNode;
+constexpr auto collect = test::collectAccessibleNodes;
+
+// Each popover built from its module with the controller the desk tools
+// make for the toolbar; the checks follow the controller's state into the
+// view and into the tree a screen reader walks.
 class ToolsViewsTest : public ::testing::Test
 {
 protected:
@@ -44,104 +42,11 @@ protected:
         EXPECT_TRUE(object) << component.errorString().toStdString();
         return std::unique_ptr<QQuickItem>(qobject_cast<QQuickItem *>(object.release()));
     }
-    static bool shown(QQuickItem *root, const char *name)
+    static bool visible(QQuickItem *root, const char *name)
     {
         auto *item = root->findChild<QQuickItem *>(QString::fromLatin1(name));
         return item && item->isVisible();
     }
-
-    QQmlEngine engine;
-    QTemporaryDir dir;
-    ManualScheduler scheduler;
-    Defaults defaults;
-    NotificationCenter center;
-    WorkspaceManager manager { defaults, center };
-    WorkspaceStorage storage { defaults, manager, center };
-};
-
-TEST_F(ToolsViewsTest, PopoversShowTheirStates)
-{
-    QRGeneratorController qr(dir.path(), scheduler);
-    auto qrView = make("QRGeneratorPopoverView", &qr);
-    ASSERT_TRUE(qrView);
-    EXPECT_TRUE(shown(qrView.get(), "qrEmptyState"));
-    qr.setText(QStringLiteral("https://example.org"));
-    EXPECT_TRUE(shown(qrView.get(), "qrPreview"));
-    EXPECT_FALSE(shown(qrView.get(), "qrEmptyState"));
-    EXPECT_EQ(qrView->implicitWidth(), 260 + 32);
-
-    StickyNotesController notes(storage);
-    auto notesView = make("StickyNotesPopoverView", &notes);
-    ASSERT_TRUE(notesView);
-    EXPECT_EQ(notesView->findChild<QObject *>(QStringLiteral("noteEditor"))->property("text").toString(),
-        storage.stickyNotes()[0].text);
-    storage.setStickyNotes({});
-    EXPECT_TRUE(shown(notesView.get(), "notesEmptyState"));
-
-    CodeSnippetsController snippets(storage, scheduler);
-    auto snippetsView = make("CodeSnippetsPopoverView", &snippets);
-    ASSERT_TRUE(snippetsView);
-    EXPECT_TRUE(shown(snippetsView.get(), "snippetList"));
-    snippets.toggleCreateForm();
-    EXPECT_TRUE(shown(snippetsView.get(), "snippetForm"));
-    EXPECT_FALSE(shown(snippetsView.get(), "snippetList"));
-}
-
-TEST_F(ToolsViewsTest, ThePagerAndDeleteButtonsTellAssistiveTechnologyWhenTheyAreDisabled)
-{
-    // Made as the toolbar makes it, by the desk tools.
-    test::ToolsFixture tools;
-    QObject owner;
-    StickyNotesController &notes = *tools.deskTools()->makeStickyNotes(&owner);
-    tools.setNotes({ QStringLiteral("one"), QStringLiteral("two") });
-    QQuickWindow window;
-    auto view = make("StickyNotesPopoverView", &notes);
-    ASSERT_TRUE(view);
-    view->setParentItem(window.contentItem());
-    window.resize(400, 400);
-    window.show();
-    const auto disabled = [&](const char *name) {
-        QAccessibleInterface *button
-            = QAccessible::queryAccessibleInterface(view->findChild<QQuickItem *>(QString::fromLatin1(name)));
-        EXPECT_TRUE(button) << name;
-        return button ? button->state().disabled : false;
-    };
-    // Two notes, the first shown: only "Previous Note" is disabled.
-    EXPECT_TRUE(disabled("previousNoteButton"));
-    EXPECT_FALSE(disabled("nextNoteButton"));
-    EXPECT_FALSE(disabled("deleteNoteButton"));
-    notes.nextNote();
-    EXPECT_FALSE(disabled("previousNoteButton"));
-    EXPECT_TRUE(disabled("nextNoteButton"));
-    tools.setNotes({});
-    EXPECT_TRUE(disabled("deleteNoteButton"));
-    EXPECT_FALSE(disabled("addNoteButton"));
-    // A disabled button offers no press either.
-    QAccessibleInterface *remove = QAccessible::queryAccessibleInterface(
-        view->findChild<QQuickItem *>(QStringLiteral("deleteNoteButton")));
-    ASSERT_TRUE(remove && remove->actionInterface());
-    EXPECT_TRUE(remove->actionInterface()->actionNames().isEmpty());
-    EXPECT_EQ(remove->role(), QAccessible::Button);
-    EXPECT_EQ(remove->text(QAccessible::Name), QStringLiteral("Delete Note"));
-    // Still in the tree a screen reader walks.
-    QAccessibleInterface *parent = remove->parent();
-    ASSERT_TRUE(parent);
-    EXPECT_GE(parent->indexOfChild(remove), 0);
-    remove->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    QAccessibleInterface *add = QAccessible::queryAccessibleInterface(
-        view->findChild<QQuickItem *>(QStringLiteral("addNoteButton")));
-    ASSERT_TRUE(add && add->actionInterface());
-    add->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    EXPECT_EQ(tools.noteTexts(), QStringList { QString() });
-    EXPECT_FALSE(disabled("deleteNoteButton"));
-}
-
-using Node = test::AccessibleNode;
-constexpr auto collect = test::collectAccessibleNodes;
-
-class ToolsAccessibilityTest : public ToolsViewsTest
-{
-protected:
     QList<Node> shown(const char *view, QObject *controller)
     {
         QAccessible::setActive(true);
@@ -160,6 +65,11 @@ protected:
         collect(QAccessible::queryAccessibleInterface(&m_window), nodes);
         return nodes;
     }
+    QAccessibleInterface *accessible(const char *name) const
+    {
+        return QAccessible::queryAccessibleInterface(
+            m_view->findChild<QQuickItem *>(QString::fromLatin1(name)));
+    }
     static const Node *find(const QList<Node> &nodes, QAccessible::Role role, const QString &name)
     {
         for (const Node &n : nodes) {
@@ -170,6 +80,7 @@ protected:
         return nullptr;
     }
 
+    QQmlEngine engine;
     test::ToolsFixture tools;
     QObject owner;
     DeskTools &desk = *tools.deskTools();
@@ -177,9 +88,75 @@ protected:
     std::unique_ptr<QQuickItem> m_view;
 };
 
+TEST_F(ToolsViewsTest, PopoversShowTheirStates)
+{
+    QRGeneratorController &qr = *desk.makeQRGenerator(&owner);
+    auto qrView = make("QRGeneratorPopoverView", &qr);
+    ASSERT_TRUE(qrView);
+    EXPECT_TRUE(visible(qrView.get(), "qrEmptyState"));
+    qr.setText(QStringLiteral("https://example.org"));
+    EXPECT_TRUE(visible(qrView.get(), "qrPreview"));
+    EXPECT_FALSE(visible(qrView.get(), "qrEmptyState"));
+    EXPECT_EQ(qrView->implicitWidth(), 260 + 32);
+
+    tools.setNotes({ QStringLiteral("first") });
+    auto notesView = make("StickyNotesPopoverView", desk.makeStickyNotes(&owner));
+    ASSERT_TRUE(notesView);
+    EXPECT_EQ(notesView->findChild<QObject *>(QStringLiteral("noteEditor"))->property("text").toString(),
+        QStringLiteral("first"));
+    tools.setNotes({});
+    EXPECT_TRUE(visible(notesView.get(), "notesEmptyState"));
+
+    CodeSnippetsController &snippets = *desk.makeCodeSnippets(&owner);
+    auto snippetsView = make("CodeSnippetsPopoverView", &snippets);
+    ASSERT_TRUE(snippetsView);
+    EXPECT_TRUE(visible(snippetsView.get(), "snippetList"));
+    snippets.toggleCreateForm();
+    EXPECT_TRUE(visible(snippetsView.get(), "snippetForm"));
+    EXPECT_FALSE(visible(snippetsView.get(), "snippetList"));
+}
+
+TEST_F(ToolsViewsTest, ThePagerAndDeleteButtonsTellAssistiveTechnologyWhenTheyAreDisabled)
+{
+    StickyNotesController &notes = *desk.makeStickyNotes(&owner);
+    tools.setNotes({ QStringLiteral("one"), QStringLiteral("two") });
+    shown("StickyNotesPopoverView", &notes);
+    const auto disabled = [&](const char *name) {
+        QAccessibleInterface *button = accessible(name);
+        EXPECT_TRUE(button) << name;
+        return button ? button->state().disabled : false;
+    };
+    // Two notes, the first shown: only "Previous Note" is disabled.
+    EXPECT_TRUE(disabled("previousNoteButton"));
+    EXPECT_FALSE(disabled("nextNoteButton"));
+    EXPECT_FALSE(disabled("deleteNoteButton"));
+    notes.nextNote();
+    EXPECT_FALSE(disabled("previousNoteButton"));
+    EXPECT_TRUE(disabled("nextNoteButton"));
+    tools.setNotes({});
+    EXPECT_TRUE(disabled("deleteNoteButton"));
+    EXPECT_FALSE(disabled("addNoteButton"));
+    // A disabled button offers no press either.
+    QAccessibleInterface *remove = accessible("deleteNoteButton");
+    ASSERT_TRUE(remove && remove->actionInterface());
+    EXPECT_TRUE(remove->actionInterface()->actionNames().isEmpty());
+    EXPECT_EQ(remove->role(), QAccessible::Button);
+    EXPECT_EQ(remove->text(QAccessible::Name), QStringLiteral("Delete Note"));
+    // Still in the tree a screen reader walks.
+    QAccessibleInterface *parent = remove->parent();
+    ASSERT_TRUE(parent);
+    EXPECT_GE(parent->indexOfChild(remove), 0);
+    remove->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QAccessibleInterface *add = accessible("addNoteButton");
+    ASSERT_TRUE(add && add->actionInterface());
+    add->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(tools.noteTexts(), QStringList { QString() });
+    EXPECT_FALSE(disabled("deleteNoteButton"));
+}
+
 // Headings, messages, empty states and copy confirmations, each named by
 // its text; a confirmation is an alert, announced as it appears.
-TEST_F(ToolsAccessibilityTest, TextsThatCarryInformationAreNamedByTheirText)
+TEST_F(ToolsViewsTest, TextsThatCarryInformationAreNamedByTheirText)
 {
     tools.setRecentColors({ QStringLiteral("#112233") });
     ColorPickerController &picker = *desk.makeColorPicker(&owner);
@@ -212,7 +189,7 @@ TEST_F(ToolsAccessibilityTest, TextsThatCarryInformationAreNamedByTheirText)
 
 // A field has a name, and text written through the accessibility interface
 // reaches the popover's state as typed text does.
-TEST_F(ToolsAccessibilityTest, AFieldIsNamedAndTakesTextFromAssistiveTechnology)
+TEST_F(ToolsViewsTest, AFieldIsNamedAndTakesTextFromAssistiveTechnology)
 {
     QRGeneratorController &qr = *desk.makeQRGenerator(&owner);
     const QList<Node> nodes = shown("QRGeneratorPopoverView", &qr);
@@ -225,7 +202,7 @@ TEST_F(ToolsAccessibilityTest, AFieldIsNamedAndTakesTextFromAssistiveTechnology)
 }
 
 // The chosen paper colour is the one checked; the others are not.
-TEST_F(ToolsAccessibilityTest, TheChosenSwatchIsChecked)
+TEST_F(ToolsViewsTest, TheChosenSwatchIsChecked)
 {
     tools.setNotes({ QStringLiteral("one") });
     StickyNotesController &notes = *desk.makeStickyNotes(&owner);
@@ -244,7 +221,7 @@ TEST_F(ToolsAccessibilityTest, TheChosenSwatchIsChecked)
 }
 
 // Rows kept beyond the list's edge are not in the tree; the rows on screen are.
-TEST_F(ToolsAccessibilityTest, OnlyRowsOnScreenAreInTheTree)
+TEST_F(ToolsViewsTest, OnlyRowsOnScreenAreInTheTree)
 {
     QStringList texts;
     for (int i = 1; i <= 10; ++i) {

@@ -22,8 +22,6 @@ TestCase {
         onPressed: test.pressesUnder++
     }
 
-
-
     // The popover contents as the window makes them for the toolbar.
     WindowTools {
         id: tools
@@ -90,6 +88,14 @@ TestCase {
         const found = findChild(view, name)
         verify(found, name)
         return found
+    }
+
+    // One entry in each tool's stored list, so every control has a row to act on.
+    function fillEveryList() {
+        fixture.setNotes(["only"])
+        fixture.setRecentColors(["#112233"])
+        fixture.setRecentMeasurements(["400 \u00D7 300 px"])
+        fixture.setSnippets([{ "title": "Alpha", "code": "a()", "language": "JS" }])
     }
 
     function typeText(item, text) {
@@ -187,10 +193,7 @@ TestCase {
 
     function test_aPressInsideAPopoverStaysThere(data) {
         for (const inPopup of [true, false]) {
-            fixture.setNotes(["only"])
-            fixture.setRecentColors(["#112233"])
-            fixture.setRecentMeasurements(["400 \u00D7 300 px"])
-            fixture.setSnippets([{ "title": "Alpha", "code": "a()", "language": "JS" }])
+            fillEveryList()
             let view
             if (inPopup) {
                 view = openTool(data.tag)
@@ -338,10 +341,7 @@ TestCase {
     }
 
     function test_eachPopoverWorksByKeyboardAlone(data) {
-        fixture.setNotes(["only"])
-        fixture.setRecentColors(["#112233"])
-        fixture.setRecentMeasurements(["400 \u00D7 300 px"])
-        fixture.setSnippets([{ "title": "Alpha", "code": "a()", "language": "JS" }])
+        fillEveryList()
         const view = openTool(data.tag)
         const c = view.controller
         if (data.tag === "colorPicker") {

@@ -10,7 +10,6 @@
 #include "tools/MeasurementText.h"
 #include "tools/RulerManager.h"
 
-#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QRasterWindow>
@@ -18,14 +17,13 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 #include <QtQml/qqmlextensionplugin.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
-#include <functional>
+#include <tuple>
 
 Q_IMPORT_QML_PLUGIN(BrimlarkViewsPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkToolsPlugin)
@@ -121,108 +119,95 @@ TEST(RulerWindow, WithoutACompositorTheRulerIsFilledNotBlack)
 }
 
 // The ruler over a storage of its own, opened and shown on the server.
-class RealRuler
+class ShownRuler : public ::testing::Test
 {
-public:
-    RealRuler()
-        : made(RulerManager::overStorage(storage))
-        , manager(*made)
+protected:
+    void SetUp() override
     {
         manager.showRuler();
+        ASSERT_NE(window(), nullptr);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window()));
     }
-    ~RealRuler() { manager.closeRuler(); }
+    void TearDown() override { manager.closeRuler(); }
     QuickRulerWindow *window() const { return dynamic_cast<QuickRulerWindow *>(manager.window()); }
 
     Defaults defaults;
     NotificationCenter center;
     WorkspaceManager workspaces { defaults, center };
     WorkspaceStorage storage { defaults, workspaces, center };
-    std::unique_ptr<RulerManager> made;
-    RulerManager &manager;
+    std::unique_ptr<RulerManager> made = RulerManager::overStorage(storage);
+    RulerManager &manager = *made;
 };
 
-TEST(RulerWindow, ARecordedSizeBeyondTheDesktopGivesAWindowNoBiggerThanTheDesktop)
+xcb_atom_t internAtom(xcb_connection_t *connection, const char *name)
 {
-    RealRuler ruler;
-    QuickRulerWindow *window = ruler.window();
-    ASSERT_NE(window, nullptr);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-    const QRect desktop = window->screen()->virtualGeometry();
-    ASSERT_EQ(desktop.size(), QSize(640, 480));
-    const QPoint topLeft = window->position();
-
-    // The largest size X11 takes: a surface of 4 GiB, were it not held.
-    ruler.manager.resizeRuler(32767, 32767);
-    EXPECT_TRUE(waitUntil([&] { return window->size() == desktop.size(); }))
-        << window->width() << " x " << window->height();
-    EXPECT_EQ(window->position(), topLeft);
-    EXPECT_TRUE(window->isExposed());
-    EXPECT_EQ(ruler.storage.recentMeasurements().first(), MeasurementText::format(32767, 32767));
-
-    // Nothing too small to see or grab either.
-    ruler.manager.resizeRuler(0, -20);
-    EXPECT_TRUE(waitUntil([&] { return window->size() == QSize(200, 160); }));
-    EXPECT_EQ(ruler.storage.recentMeasurements().first(), MeasurementText::format(0, -20));
+    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name), nullptr);
+    const xcb_atom_t out = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    free(reply);
+    return out;
 }
 
-TEST(RulerWindow, DraggingAnEdgePastTheScreenStopsTheRulerAtItsEdge)
+TEST_F(ShownRuler, ARecordedSizeGivesAWindowBetweenTheMinimumAndTheDesktop)
 {
-    RealRuler ruler;
-    QuickRulerWindow *window = ruler.window();
-    ASSERT_NE(window, nullptr);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-    ASSERT_NE(window->rootObject(), nullptr);
-    const QRect start = window->geometry();
-    const QRect desktop = window->screen()->virtualGeometry();
+    const QRect desktop = window()->screen()->virtualGeometry();
+    ASSERT_EQ(desktop.size(), QSize(640, 480));
+    const QPoint topLeft = window()->position();
+    // The largest size X11 takes (a surface of 4 GiB, were it not held), and
+    // nothing too small to see or grab either.
+    for (auto [w, h, size] : { std::tuple { 32767, 32767, desktop.size() }, { 0, -20, QSize(200, 160) } }) {
+        manager.resizeRuler(w, h);
+        EXPECT_TRUE(waitUntil([&] { return window()->size() == size; }))
+            << w << " x " << h << ": " << window()->width() << " x " << window()->height();
+        EXPECT_EQ(window()->position(), topLeft);
+        EXPECT_TRUE(window()->isExposed());
+        EXPECT_EQ(storage.recentMeasurements().first(), MeasurementText::format(w, h));
+    }
+}
+
+TEST_F(ShownRuler, DraggingAnEdgePastTheScreenStopsTheRulerAtItsEdge)
+{
+    ASSERT_NE(window()->rootObject(), nullptr);
+    const QRect start = window()->geometry();
+    const QRect desktop = window()->screen()->virtualGeometry();
 
     // The bottom-right corner's handle, dragged far beyond the screen.
     const QPoint grip(start.width() - 3, start.height() - 3);
-    QTest::mousePress(window, Qt::LeftButton, {}, grip);
+    QTest::mousePress(window(), Qt::LeftButton, {}, grip);
     for (int step = 1; step <= 4; ++step) {
-        QTest::mouseMove(window, grip + QPoint(400 * step, 300 * step));
+        QTest::mouseMove(window(), grip + QPoint(400 * step, 300 * step));
     }
-    QTest::mouseRelease(window, Qt::LeftButton, {}, grip + QPoint(1600, 1200));
-    EXPECT_TRUE(waitUntil([&] { return window->geometry().bottomRight() == desktop.bottomRight(); }))
-        << window->geometry().right() << ", " << window->geometry().bottom();
-    EXPECT_EQ(window->position(), start.topLeft());
+    QTest::mouseRelease(window(), Qt::LeftButton, {}, grip + QPoint(1600, 1200));
+    EXPECT_TRUE(waitUntil([&] { return window()->geometry().bottomRight() == desktop.bottomRight(); }))
+        << window()->geometry().right() << ", " << window()->geometry().bottom();
+    EXPECT_EQ(window()->position(), start.topLeft());
 }
 
-TEST(RulerWindow, ARulerTheWindowManagerClosesIsNoLongerShowing)
+TEST_F(ShownRuler, ARulerTheWindowManagerClosesIsNoLongerShowing)
 {
-    RealRuler ruler;
-    QuickRulerWindow *window = ruler.window();
-    ASSERT_NE(window, nullptr);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-    QSignalSpy changed(&ruler.manager, &RulerManager::isRulerShowingChanged);
+    QSignalSpy changed(&manager, &RulerManager::isRulerShowingChanged);
 
     // What a window manager sends for its close key or a taskbar's close.
     xcb_connection_t *connection = s_server->connect();
     ASSERT_NE(connection, nullptr);
-    const auto atom = [connection](const char *name) {
-        xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
-            connection, xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name), nullptr);
-        const xcb_atom_t out = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-        free(reply);
-        return out;
-    };
     xcb_client_message_event_t message {};
     message.response_type = XCB_CLIENT_MESSAGE;
     message.format = 32;
-    message.window = xcb_window_t(window->winId());
-    message.type = atom("WM_PROTOCOLS");
-    message.data.data32[0] = atom("WM_DELETE_WINDOW");
+    message.window = xcb_window_t(window()->winId());
+    message.type = internAtom(connection, "WM_PROTOCOLS");
+    message.data.data32[0] = internAtom(connection, "WM_DELETE_WINDOW");
     message.data.data32[1] = XCB_CURRENT_TIME;
     xcb_send_event(
         connection, 0, message.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&message));
     xcb_flush(connection);
 
-    EXPECT_TRUE(waitUntil([&] { return !ruler.manager.isRulerShowing(); }));
-    EXPECT_EQ(ruler.manager.window(), nullptr);
+    EXPECT_TRUE(waitUntil([&] { return !manager.isRulerShowing(); }));
+    EXPECT_EQ(manager.window(), nullptr);
     EXPECT_EQ(changed.count(), 1);
     // A new start opens a fresh ruler, as after the ruler's own close button.
-    ruler.manager.showRuler();
-    ASSERT_NE(ruler.window(), nullptr);
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(ruler.window()));
+    manager.showRuler();
+    ASSERT_NE(window(), nullptr);
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(window()));
     xcb_disconnect(connection);
 }
 
@@ -234,12 +219,9 @@ TEST(RulerWindow, ACompositorIsFoundByItsSelection)
     const xcb_window_t owner = xcb_generate_id(connection);
     xcb_create_window(connection, XCB_COPY_FROM_PARENT, owner, screen->root, 0, 0, 1, 1, 0,
         XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
-    const char name[] = "_NET_WM_CM_S0";
-    xcb_intern_atom_reply_t *atom
-        = xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, sizeof name - 1, name), nullptr);
-    ASSERT_NE(atom, nullptr);
-    xcb_set_selection_owner(connection, owner, atom->atom, XCB_CURRENT_TIME);
-    free(atom);
+    const xcb_atom_t selection = internAtom(connection, "_NET_WM_CM_S0");
+    ASSERT_NE(selection, xcb_atom_t(XCB_ATOM_NONE));
+    xcb_set_selection_owner(connection, owner, selection, XCB_CURRENT_TIME);
     xcb_flush(connection);
 
     EXPECT_TRUE(CompositingManager::isRunningOnX11(s_server->display()));
