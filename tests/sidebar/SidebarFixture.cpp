@@ -4,8 +4,8 @@
 
 namespace brimlark::test {
 
-SidebarFixture::SidebarFixture()
-    : graph(options())
+SidebarFixture::SidebarFixture(std::shared_ptr<Defaults> settings)
+    : graph(options(std::move(settings)))
     , defaults(graph.defaults())
     , center(graph.center())
     , workspaces(graph.workspaces())
@@ -14,9 +14,10 @@ SidebarFixture::SidebarFixture()
 {
 }
 
-ObjectGraph::Options SidebarFixture::options()
+ObjectGraph::Options SidebarFixture::options(std::shared_ptr<Defaults> settings)
 {
     ObjectGraph::Options o;
+    o.defaults = std::move(settings);
     o.scheduler = &scheduler;
     o.clock = [] { return QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC); };
     o.fileDates = [](const QString &) { return std::nullopt; };

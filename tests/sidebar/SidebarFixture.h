@@ -17,8 +17,8 @@
 
 namespace brimlark::test {
 
-// A catalog and a view model over in-memory settings, with applications
-// below /Applications (nothing on disk).
+// A catalog and a view model over in-memory settings (or the given ones),
+// with applications below /Applications (nothing on disk).
 class SidebarFixture : public QObject
 {
     Q_OBJECT
@@ -26,7 +26,7 @@ class SidebarFixture : public QObject
     Q_PROPERTY(brimlark::WorkspaceManager *workspaceManager READ workspaceManager CONSTANT)
 
 public:
-    SidebarFixture();
+    explicit SidebarFixture(std::shared_ptr<Defaults> settings = nullptr);
     ~SidebarFixture() override;
 
     AppItem app(const QString &name) const;
@@ -51,7 +51,7 @@ public:
     AppFinder &finder;
 
 private:
-    ObjectGraph::Options options();
+    ObjectGraph::Options options(std::shared_ptr<Defaults> settings);
 
     BrimlarkViewModel *m_vm;
 };

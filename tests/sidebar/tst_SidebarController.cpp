@@ -15,7 +15,11 @@ namespace {
 
 struct Sidebar : test::SidebarFixture
 {
-    Sidebar() { controller.setViewModel(&vm()); }
+    explicit Sidebar(std::shared_ptr<Defaults> settings = nullptr)
+        : SidebarFixture(std::move(settings))
+    {
+        controller.setViewModel(&vm());
+    }
     QVariant folderValue(const QString &name) const { return QVariant::fromValue(folder(name)); }
     QStringList members(const QString &name) const { return folder(name).appURLs; }
     SidebarController controller;
@@ -146,23 +150,8 @@ int journalRecords(const QString &folder)
 TEST(SidebarController, editFolderSaveIsOneChangeOneRefilterAndOneRecord)
 {
     QTemporaryDir dir;
-    Defaults defaults(std::filesystem::path(dir.path().toStdString()) / "standard.plist");
-    NotificationCenter center;
-    WorkspaceManager workspaces(defaults, center);
-    AppFinder finder(defaults, workspaces, center);
-    AppWorkspace workspace;
-    UnavailableBiometrics biometrics;
-    ManualScheduler scheduler;
-    BrimlarkViewModel::Services services;
-    services.defaults = &defaults;
-    services.workspace = &workspace;
-    services.biometrics = &biometrics;
-    services.scheduler = &scheduler;
-    services.passwordLimits = PasswordHashing::Limits::minimum();
-    BrimlarkViewModel vm(finder, services);
-    SidebarController controller;
-    controller.setViewModel(&vm);
-    const QUuid id = finder.createFolder(u"Work"_qs, u"folder"_qs, u"#336699"_qs);
+    Sidebar s(std::make_shared<Defaults>(std::filesystem::path(dir.path().toStdString()) / "standard.plist"));
+    const QUuid id = s.finder.createFolder(u"Work"_qs, u"folder"_qs, u"#336699"_qs);
 
     const struct
     {
@@ -175,28 +164,28 @@ TEST(SidebarController, editFolderSaveIsOneChangeOneRefilterAndOneRecord)
         // Saved as it was: nothing to store or announce.
         { u"Rest"_qs, u"star"_qs, u"#FF3B30"_qs, 0 },
     };
-    QSignalSpy changes(&vm, &BrimlarkViewModel::changed);
-    QSignalSpy refilters(&vm, &BrimlarkViewModel::refiltered);
+    QSignalSpy changes(&s.vm(), &BrimlarkViewModel::changed);
+    QSignalSpy refilters(&s.vm(), &BrimlarkViewModel::refiltered);
     for (const auto &save : saves) {
-        controller.triggerMenu(u"rename"_qs, QVariant::fromValue(*finder.folder(id)));
-        controller.renameSheetAppeared();
-        controller.setProperty("renameFolderName", save.name);
-        controller.setProperty("selectedFolderIcon", save.icon);
-        controller.setProperty("selectedFolderColor", save.color);
+        s.controller.triggerMenu(u"rename"_qs, QVariant::fromValue(*s.finder.folder(id)));
+        s.controller.renameSheetAppeared();
+        s.controller.setProperty("renameFolderName", save.name);
+        s.controller.setProperty("selectedFolderIcon", save.icon);
+        s.controller.setProperty("selectedFolderColor", save.color);
         const int recordsBefore = journalRecords(dir.path());
         changes.clear();
         refilters.clear();
-        ASSERT_TRUE(controller.saveRenameFolder());
+        ASSERT_TRUE(s.controller.saveRenameFolder());
         EXPECT_EQ(changes.count(), save.changes) << save.name.toStdString();
         EXPECT_EQ(refilters.count(), save.changes) << save.name.toStdString();
         EXPECT_EQ(journalRecords(dir.path()) - recordsBefore, save.changes) << save.name.toStdString();
-        const AppFolder saved = *finder.folder(id);
+        const AppFolder saved = *s.finder.folder(id);
         EXPECT_EQ(saved.name, save.name);
         EXPECT_EQ(saved.icon, save.icon);
         EXPECT_EQ(saved.color, save.color);
     }
     // What was saved is what the next start reads.
-    AppFinder again(defaults, workspaces, center);
+    AppFinder again(s.defaults, s.workspaces, s.center);
     ASSERT_TRUE(again.folder(id));
     EXPECT_EQ(again.folder(id)->name, u"Rest"_qs);
     EXPECT_EQ(again.folder(id)->color, u"#FF3B30"_qs);

@@ -2,47 +2,12 @@ import QtQuick
 import QtQuick.Controls
 import QtTest
 import Brimlark.Views
-import Brimlark.Sidebar
 
 // The sidebar's sheets, pickers and alert by keyboard alone, and the
 // motions of the sheets and the switcher.
-TestCase {
+SidebarTestCase {
     id: testCase
     name: "SidebarKeyboard"
-    when: windowShown
-    visible: true
-    width: 900
-    height: 600
-
-    Component {
-        id: sidebarComponent
-        SidebarView { width: 240; height: 600 }
-    }
-
-    function init() {
-        failOnWarning(/.?/)
-    }
-    function makeSidebar() {
-        const fixture = SidebarTest.fixture()
-        const sidebar = createTemporaryObject(sidebarComponent, testCase, { viewModel: fixture.viewModel, workspaceManager: fixture.workspaceManager })
-        return { fixture: fixture, sidebar: sidebar, controller: sidebar.controller }
-    }
-    // An item by name among the visible items under root, delegates included.
-    function itemNamed(root, name) {
-        const stack = [root]
-        while (stack.length) {
-            const item = stack.pop()
-            if (item.objectName === name)
-                return item
-            for (let i = 0; i < item.children.length; ++i)
-                stack.push(item.children[i])
-        }
-        return null
-    }
-    function settled(popup) {
-        tryVerify(() => popup && popup.opened)
-        tryVerify(() => !isPolishScheduled(popup.contentItem))
-    }
 
     // Tab (or Shift+Tab) until the keyboard is on the named control; every
     // stop shows where the keyboard is.
@@ -60,7 +25,7 @@ TestCase {
     }
     // The keyboard on the "New Folder" button, as Tab from the window's
     // start puts it there.
-    function focusNewFolder(t) {
+    function focusNewFolder() {
         return tabTo("newFolderButton")
     }
 
@@ -69,7 +34,7 @@ TestCase {
     // confirms, and the keyboard goes back to "New Folder".
     function test_aSheetWorksByKeyboardAlone() {
         const t = makeSidebar()
-        const newFolder = focusNewFolder(t)
+        const newFolder = focusNewFolder()
         keyClick(Qt.Key_Space)
         const sheet = findChild(t.sidebar, "createFolderSheet")
         settled(sheet)
@@ -110,7 +75,7 @@ TestCase {
     function test_pickersAndAlertWorkByKeyboardAlone(data) {
         const t = makeSidebar()
         const folder = t.fixture.makeFolder("Work", "")
-        const newFolder = focusNewFolder(t)
+        const newFolder = focusNewFolder()
         t.controller.triggerMenu(data.action, folder)
         const surface = findChild(t.sidebar, data.name)
         settled(surface)

@@ -1,59 +1,10 @@
 import QtQuick
 import QtTest
-import Brimlark.Sidebar
 
-TestCase {
-    id: testCase
+SidebarTestCase {
     name: "SidebarView"
-    when: windowShown
-    visible: true
     width: 400
     height: 700
-
-    Component {
-        id: sidebarComponent
-        SidebarView { width: 240; height: 700 }
-    }
-
-    // A surface is on screen and laid out (its layout settles on a frame).
-    function settled(popup) {
-        tryVerify(() => popup && popup.opened)
-        tryVerify(() => !isPolishScheduled(popup.contentItem))
-    }
-
-    function init() {
-        failOnWarning(/.?/)
-    }
-
-    function makeSidebar() {
-        const fixture = SidebarTest.fixture()
-        const sidebar = createTemporaryObject(sidebarComponent, testCase, { viewModel: fixture.viewModel, workspaceManager: fixture.workspaceManager })
-        return { fixture: fixture, sidebar: sidebar }
-    }
-
-    function rowNamed(root, name) {
-        // A folder row is one the list holds now: rows of a list made anew
-        // linger until the event loop deletes them.
-        const rows = findChild(root, "folderRows")
-        if (rows) {
-            wait(0)
-            const list = findChild(root, "sidebarList")
-            tryVerify(() => !isPolishScheduled(list))
-        }
-        for (let i = 0; rows && i < rows.count; ++i) {
-            if (rows.itemAt(i).title === name)
-                return rows.itemAt(i)
-        }
-        const stack = [root]
-        while (stack.length) {
-            const item = stack.pop()
-            if (item.visible && (item.title === name || item.objectName === name || (item.text === name && item.clicked !== undefined)))
-                return item
-            for (let i = 0; i < item.children.length; ++i)
-                stack.push(item.children[i])
-        }
-        return null
-    }
 
     function test_libraryRowsSelectSections() {
         const t = makeSidebar()
@@ -104,21 +55,12 @@ TestCase {
         compare(rowNamed(t.sidebar, "Work").tint, Qt.color(stored))
     }
 
-    // A menu row clicked right after the click that opened the menu would
-    // arrive as a double click.
-    function menuClick(item) {
-        mouseClick(item, item.width / 2, item.height / 2, Qt.LeftButton, Qt.NoModifier, Qt.styleHints.mouseDoubleClickInterval + 50)
-    }
-
     function test_workspaceSwitcherCreatesSwitchesAndEdits() {
         const t = makeSidebar()
         const button = findChild(t.sidebar, "workspaceMenuButton")
         compare(button.Accessible.name, "Default")
         const switcher = findChild(t.sidebar, "workspaceSwitcher")
-        mouseClick(button)
-        tryVerify(() => switcher.menu && switcher.menu.opened)
-        settled(switcher.menu)
-        menuClick(findChild(switcher.menu.contentItem, "createWorkspaceItem"))
+        menuClick(findChild(openWorkspaceMenu(t).contentItem, "createWorkspaceItem"))
         const sheet = findChild(t.sidebar, "createWorkspaceSheet")
         settled(sheet)
         const field = findChild(sheet.contentItem, "customizerNameField")
@@ -137,10 +79,7 @@ TestCase {
 
         // Back to the first one from the menu.
         tryVerify(() => switcher.menu === null)
-        mouseClick(button)
-        tryVerify(() => switcher.menu && switcher.menu.opened)
-        settled(switcher.menu)
-        const row = findChild(switcher.menu.contentItem, "workspaceRow:Default")
+        const row = findChild(openWorkspaceMenu(t).contentItem, "workspaceRow:Default")
         verify(row !== null)
         menuClick(row)
         tryVerify(() => button.Accessible.name === "Default")
@@ -186,7 +125,10 @@ TestCase {
         verify(!marker.visible)
     }
 
-    function test_childFoldersAreIndentedTwelvePointsALevel() {
+    // Child folders are indented twelve points a level. Deleting a folder
+    // keeps its child folders stored; they show again among the root
+    // folders instead of dropping out of sight.
+    function test_childFoldersIndentByLevelAndOutliveTheirParent() {
         const t = makeSidebar()
         t.fixture.makeFolder("Work", "")
         t.fixture.makeFolder("Docs", "Work")
@@ -194,20 +136,8 @@ TestCase {
         const lead = name => findChild(rowNamed(t.sidebar, name), "rowContent").x
         compare(lead("Docs") - lead("Work"), 12)
         compare(lead("Old") - lead("Work"), 24)
-    }
 
-    // Deleting a folder keeps its child folders stored; they show again
-    // among the root folders instead of dropping out of sight.
-    function test_deletingAParentKeepsItsChildrenInSight() {
-        const t = makeSidebar()
-        t.fixture.makeFolder("Work", "")
-        t.fixture.makeFolder("Docs", "Work")
-        t.fixture.makeFolder("Old", "Docs")
-        const work = rowNamed(t.sidebar, "Work")
-        mouseClick(work, work.width / 2, work.height / 2, Qt.RightButton)
-        const menu = findChild(t.sidebar, "folderMenu")
-        settled(menu)
-        menuClick(rowNamed(menu.contentItem, "Delete"))
+        menuClick(rowNamed(openFolderMenu(t, "Work").contentItem, "Delete"))
         const alert = findChild(t.sidebar, "deleteFolderAlert")
         settled(alert)
         compare(findChild(alert.contentItem, "deleteAlertMessage").text, "Are you sure you want to delete 'Work'? This action cannot be undone.")
@@ -218,17 +148,14 @@ TestCase {
         verify(docs !== null)
         compare(docs.depth, 0)
         verify(rowNamed(t.sidebar, "Old") !== null)
-        compare(findChild(rowNamed(t.sidebar, "Old"), "rowContent").x - findChild(docs, "rowContent").x, 12)
+        compare(lead("Old") - lead("Docs"), 12)
     }
 
     // The folder menu's divider is drawn between "Change Icon..." and "Delete".
     function test_folderMenuDrawsItsDivider() {
         const t = makeSidebar()
         t.fixture.makeFolder("Work", "")
-        const work = rowNamed(t.sidebar, "Work")
-        mouseClick(work, work.width / 2, work.height / 2, Qt.RightButton)
-        const menu = findChild(t.sidebar, "folderMenu")
-        settled(menu)
+        const menu = openFolderMenu(t, "Work")
         const divider = findChild(menu.contentItem, "folderMenuDivider")
         verify(divider !== null)
         verify(divider.visible && divider.height > 0)
@@ -256,17 +183,7 @@ TestCase {
     }
 
     function visibleText(root, text) {
-        const stack = [root]
-        while (stack.length) {
-            const item = stack.pop()
-            if (!item.visible || item.opacity === 0)
-                continue
-            if (item.text === text && item.clicked === undefined && item.length === undefined)
-                return item
-            for (let i = 0; i < item.children.length; ++i)
-                stack.push(item.children[i])
-        }
-        return null
+        return descendants(root, i => i.text === text && i.clicked === undefined && i.length === undefined, true)[0] || null
     }
 
     // The name field keeps the focus it takes on opening and still shows
