@@ -19,6 +19,7 @@
 #include "state/BrimlarkViewModel.h"
 #include "state/ObjectGraph.h"
 #include "support/ManualScheduler.h"
+#include "support/StoredFolders.h"
 
 #include <benchmark/benchmark.h>
 
@@ -101,7 +102,7 @@ struct Fixture
                 folders[f].appURLs << apps[(f * 7 + k * 13) % appCount].urlText();
             }
         }
-        finder.setFolders(folders);
+        test::storeFolders(graph.defaults(), graph.workspaces(), finder, folders);
         for (int i = 0; i < appCount; i += 50) {
             finder.hideApp(apps[i]);
         }

@@ -116,13 +116,6 @@ void AppFinder::setApps(QList<AppItem> apps, const ScanDetails *details)
     touch(Apps);
 }
 
-void AppFinder::setFolders(QList<AppFolder> folders)
-{
-    const ChangeBatch::Scope operation(m_changes);
-    m_folders.set(std::move(folders));
-    touch(Folders);
-}
-
 void AppFinder::setRecentFiles(QList<FileItem> files)
 {
     const ChangeBatch::Scope operation(m_changes);

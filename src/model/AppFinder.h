@@ -111,9 +111,6 @@ public:
     // The main thread's name collation, which the catalog's orders follow.
     const NameComparison &collation() const { return m_collation; }
 
-    // Replaces the folder list as it stands (published) without saving it;
-    // tests set up stored states with it. Every folder edit saves itself.
-    void setFolders(QList<AppFolder> folders);
     // The recently used files, as discovery found them.
     void setRecentFiles(QList<FileItem> files);
 

@@ -26,15 +26,6 @@ template <typename T> nlohmann::ordered_json encodeList(const QList<T> &items)
     }
     return json;
 }
-
-template <typename T> QVariantList variantList(const QList<T> &items)
-{
-    QVariantList out;
-    for (const auto &item : items) {
-        out << QVariant::fromValue(item);
-    }
-    return out;
-}
 } // namespace
 
 namespace {
@@ -99,16 +90,6 @@ void WorkspaceStorage::reloadWorkspaceData()
     loadSnippets();
     loadRecentColors();
     loadRecentMeasurements();
-}
-
-QVariantList WorkspaceStorage::stickyNoteList() const
-{
-    return variantList(m_stickyNotes);
-}
-
-QVariantList WorkspaceStorage::codeSnippetList() const
-{
-    return variantList(m_codeSnippets);
 }
 
 void WorkspaceStorage::setStickyNotes(QList<StickyNote> notes)

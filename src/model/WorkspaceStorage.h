@@ -18,8 +18,6 @@ class WorkspaceManager;
 class WorkspaceStorage : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(QVariantList stickyNotes READ stickyNoteList NOTIFY stickyNotesChanged)
-    Q_PROPERTY(QVariantList codeSnippets READ codeSnippetList NOTIFY codeSnippetsChanged)
     Q_PROPERTY(QStringList recentColors READ recentColors WRITE setRecentColors NOTIFY recentColorsChanged)
     Q_PROPERTY(QStringList recentMeasurements READ recentMeasurements WRITE setRecentMeasurements NOTIFY
             recentMeasurementsChanged)
@@ -41,9 +39,6 @@ public:
     void setRecentColors(QStringList colors);
     const QStringList &recentMeasurements() const { return m_recentMeasurements; }
     void setRecentMeasurements(QStringList measurements);
-
-    QVariantList stickyNoteList() const;
-    QVariantList codeSnippetList() const;
 
     void reloadWorkspaceData();
 

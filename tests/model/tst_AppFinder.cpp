@@ -644,21 +644,6 @@ TEST_F(AppFinderTest, UndecodableFoldersReadAsNoneAndAreKeptAsideBeforeTheNextSa
     EXPECT_EQ(std::string(aside->begin(), aside->end()), bad);
 }
 
-TEST_F(AppFinderTest, SetFoldersPublishesWithoutSavingUntilTheNextEdit)
-{
-    storeFolders({ folder(QStringLiteral("One"), 0, now), folder(QStringLiteral("Two"), 1, now) });
-    make();
-    publish({});
-    QList<AppFolder> list = finder->folders();
-    list.removeFirst();
-    QSignalSpy spy(finder.get(), &AppFinder::foldersChanged);
-    finder->setFolders(list);
-    EXPECT_EQ(spy.count(), 1);
-    EXPECT_EQ(storedFolders().size(), 2);
-    finder->renameFolder(list.front(), QStringLiteral("Deux"));
-    EXPECT_EQ(folderNames(storedFolders()), QStringList { QStringLiteral("Deux") });
-}
-
 // ---- unified grid order
 
 TEST_F(AppFinderTest, GridOrderReadsOnlyValidTextForms)

@@ -1,6 +1,7 @@
 #include "SidebarFixture.h"
 #include "sidebar/SidebarFolderModel.h"
 #include "sidebar/SidebarFolderTree.h"
+#include "support/StoredFolders.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -110,7 +111,7 @@ TEST(SidebarFolderTree, foldersCutOffFromTheRootsShowAsRoots)
     AppFolder self = folder(u"Self", 6, std::nullopt);
     self.parentFolderID = self.id;
     const QList<AppFolder> stored { top, loopA, loopB, underLoop, orphan, underOrphan, self };
-    f.finder.setFolders(stored);
+    test::storeFolders(f.defaults, f.workspaces, f.finder, stored);
 
     // The loop is cut at LoopA, the one listed first.
     EXPECT_EQ(shown(SidebarFolderTree::flatten(f.vm())),

@@ -13,6 +13,7 @@
 
 #include "TestSupport.h"
 #include "support/LockOutcome.h"
+#include "support/StoredFolders.h"
 #include "support/ThreadedBiometrics.h"
 
 #include <gmock/gmock.h>
@@ -761,7 +762,7 @@ TEST_F(ViewModelTest, MovingAnAppTakesTheTargetsPlace)
             f.appURLs[3].chop(1);
         }
     }
-    finder.setFolders(folders);
+    test::storeFolders(defaults, workspaces, finder, folders);
     const QString echoBare = current(bare).appURLs[3];
     v.moveFolderApp(abcd[3], abcd[0], current(bare));
     EXPECT_EQ(current(bare).appURLs,

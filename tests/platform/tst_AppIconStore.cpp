@@ -1,7 +1,6 @@
 #include "TestSupport.h"
 
 #include "platform/gui/AppIconImageProvider.h"
-#include "platform/gui/AppIconLoader.h"
 #include "platform/gui/AppIconStore.h"
 #include "platform/gui/AppWorkspace.h"
 
@@ -33,12 +32,6 @@ public:
     {
         QMutexLocker lock(&m_mutex);
         m_held.insert(path);
-    }
-    void release(const QString &path)
-    {
-        QMutexLocker lock(&m_mutex);
-        m_held.erase(path);
-        m_changed.wakeAll();
     }
     void releaseAll()
     {
@@ -100,100 +93,6 @@ QRgb colourOf(const QImage &image)
 const QString A = QStringLiteral("/Applications/A.app");
 const QString B = QStringLiteral("/Applications/B.app");
 } // namespace
-
-TEST(AppIconLoader, CachedIconIsThereAtOnceWithoutBackgroundWork)
-{
-    GatedSource source;
-    AppIconStore store(source.source(), AppIconCache::DefaultMaxBytes, 64);
-    store.fetch(A, 64);
-    ASSERT_EQ(source.calls(A), 1);
-
-    AppIconLoader loader(store);
-    QSignalSpy changed(&loader, &AppIconLoader::iconChanged);
-    loader.loadIcon(A);
-    EXPECT_EQ(changed.count(), 1);
-    EXPECT_EQ(colourOf(loader.icon()), GatedSource::colourOf(A));
-    store.waitForDone();
-    EXPECT_EQ(source.calls(A), 1);
-}
-
-TEST(AppIconLoader, UncachedIconArrivesFromTheBackground)
-{
-    GatedSource source;
-    AppIconStore store(source.source(), AppIconCache::DefaultMaxBytes, 64);
-    AppIconLoader loader(store);
-    source.hold(A);
-    loader.loadIcon(A);
-    EXPECT_TRUE(loader.icon().isNull());
-    ASSERT_TRUE(waitUntil([&] { return source.waitingOn(A); }));
-    EXPECT_TRUE(loader.icon().isNull());
-    source.release(A);
-    ASSERT_TRUE(waitUntil([&] { return !loader.icon().isNull(); }));
-    EXPECT_EQ(colourOf(loader.icon()), GatedSource::colourOf(A));
-    EXPECT_EQ(loader.icon().size(), QSize(64, 64));
-    EXPECT_TRUE(store.cache().contains(AppIconStore::cacheKey(A, 64)));
-}
-
-TEST(AppIconLoader, LateIconForAnEarlierPathIsDropped)
-{
-    struct Case
-    {
-        const char *name;
-        bool secondCached;
-    };
-    for (const Case &c :
-        { Case { "second loads in background", false }, Case { "second is cached", true } }) {
-        GatedSource source;
-        AppIconStore store(source.source(), AppIconCache::DefaultMaxBytes, 64);
-        if (c.secondCached) {
-            store.fetch(B, 64);
-        }
-        AppIconLoader loader(store);
-        source.hold(A);
-        loader.loadIcon(A);
-        ASSERT_TRUE(waitUntil([&] { return source.waitingOn(A); })) << c.name;
-        loader.loadIcon(B);
-        ASSERT_TRUE(waitUntil([&] { return colourOf(loader.icon()) == GatedSource::colourOf(B); })) << c.name;
-        EXPECT_EQ(loader.path(), B);
-
-        source.release(A);
-        store.waitForDone();
-        QCoreApplication::processEvents();
-        QCoreApplication::processEvents();
-        EXPECT_EQ(colourOf(loader.icon()), GatedSource::colourOf(B)) << c.name;
-        // The late icon still went into the cache for the next view of A.
-        EXPECT_TRUE(store.cache().contains(AppIconStore::cacheKey(A, 64))) << c.name;
-    }
-}
-
-TEST(AppIconLoader, PreviousIconStaysUntilTheNewOneArrives)
-{
-    GatedSource source;
-    AppIconStore store(source.source(), AppIconCache::DefaultMaxBytes, 64);
-    store.fetch(A, 64);
-    AppIconLoader loader(store);
-    loader.loadIcon(A);
-    source.hold(B);
-    loader.loadIcon(B);
-    EXPECT_EQ(colourOf(loader.icon()), GatedSource::colourOf(A));
-    source.release(B);
-    ASSERT_TRUE(waitUntil([&] { return colourOf(loader.icon()) == GatedSource::colourOf(B); }));
-}
-
-TEST(AppIconLoader, LoaderGoneBeforeItsIconArrives)
-{
-    GatedSource source;
-    AppIconStore store(source.source(), AppIconCache::DefaultMaxBytes, 64);
-    auto loader = std::make_unique<AppIconLoader>(store);
-    source.hold(A);
-    loader->loadIcon(A);
-    ASSERT_TRUE(waitUntil([&] { return source.waitingOn(A); }));
-    loader.reset();
-    source.release(A);
-    store.waitForDone();
-    QCoreApplication::processEvents(); // the completion finds no loader and does nothing
-    EXPECT_TRUE(store.cache().contains(AppIconStore::cacheKey(A, 64)));
-}
 
 TEST(AppIconStore, PrefetchSkipsCachedIconsAndReturnsAtOnce)
 {
