@@ -185,10 +185,14 @@ TEST_F(FileSystems, AnItemHoldingAMountPointIsNotMoved)
     const QString inner = item + QStringLiteral("/inner");
     QDir().mkpath(trashFiles());
     const QString source = photos();
-    const QString reason = QStringLiteral("“Foo” holds a mount point, “inner”, and was left in place");
-    const std::function<bool()> mounts[]
-        = { [&] { return test::bindMount(source, inner); }, [&] { return test::mountTmpfs(inner); } };
-    for (const auto &mount : mounts) {
+    const QString tool = item + QStringLiteral("/bin/tool");
+    const std::pair<std::function<bool()>, QString> mounts[] = {
+        { [&] { return test::bindMount(source, inner); }, QStringLiteral("inner") },
+        { [&] { return test::mountTmpfs(inner); }, QStringLiteral("inner") },
+        // A file bound over a file: its owner would change.
+        { [&] { return test::bindMount(source + QStringLiteral("/1.jpg"), tool); }, QStringLiteral("tool") },
+    };
+    for (const auto &[mount, point] : mounts) {
         m_tree.file(QStringLiteral("home/Library/Application Support/Foo/bin/tool"), 4);
         const std::optional<QString> out = withMounts(mount, [&] {
             return line(safe().moveToTrash(QFile::encodeName(item).toStdString(), "Foo")) + QLatin1Char('\n')
@@ -198,10 +202,12 @@ TEST_F(FileSystems, AnItemHoldingAMountPointIsNotMoved)
         if (!out) {
             GTEST_SKIP() << "mount namespaces are not available here";
         }
+        const QString reason
+            = QStringLiteral("“Foo” holds a mount point, “%1”, and was left in place").arg(point);
         EXPECT_EQ(*out,
             QString::number(int(SafeRemoval::Status::Refused)) + QLatin1Char(' ') + reason
                 + QStringLiteral("\n2 ") + reason);
-        EXPECT_TRUE(QFileInfo::exists(item + QStringLiteral("/bin/tool")));
+        EXPECT_TRUE(QFileInfo::exists(tool));
         EXPECT_TRUE(QDir(trashFiles()).isEmpty());
     }
     EXPECT_EQ(photoCount(), 3);

@@ -104,7 +104,9 @@ bool mountTmpfs(const QString &folder)
 
 bool bindMount(const QString &from, const QString &to)
 {
-    QDir().mkpath(to);
+    if (!QFileInfo::exists(to)) {
+        QDir().mkpath(to);
+    }
     return mount(QFile::encodeName(from).constData(), QFile::encodeName(to).constData(), nullptr, MS_BIND,
                nullptr)
         == 0;
