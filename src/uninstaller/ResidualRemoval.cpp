@@ -17,6 +17,8 @@ constexpr int s_moveAttempts = 4;
 
 const QString s_denied = QStringLiteral("Administrator access was denied or cancelled.");
 const QString s_unavailable = QStringLiteral("Administrator access is not available here.");
+const QString s_otherTrash = QStringLiteral("It can only be moved with administrator rights, which use the "
+                                            "Trash in ~/.local/share, not the one XDG_DATA_HOME names.");
 const QString s_otherFileSystem
     = QStringLiteral("It is on another file system than the Trash, so it can’t be moved there.");
 
@@ -37,8 +39,8 @@ public:
     explicit Remover(const ResidualRemoval::Context &c)
         : m_context(c)
         , m_trashFiles(c.trash ? c.trash->filesDirectory() : std::string())
-        , m_safe(QFile::encodeName(c.home).toStdString(), QFile::encodeName(c.systemRoot).toStdString(),
-              m_trashFiles)
+        , m_home(QFile::encodeName(c.home).toStdString())
+        , m_safe(m_home, QFile::encodeName(c.systemRoot).toStdString(), m_trashFiles)
     {
     }
 
@@ -99,7 +101,16 @@ public:
             m_context.trash->release(*name);
             return own.error == EXDEV ? s_otherFileSystem : text(own.reason);
         }
-        // The application writes the .trashinfo; the helper only moves.
+        // The application writes the .trashinfo; the helper only moves, into
+        // the account's own Trash: with another one here, the item and its
+        // info would end up in two Trashes.
+        const std::optional<std::string> accountHome
+            = m_context.adminRunner ? m_context.adminRunner->accountHome() : std::nullopt;
+        if (SafeRemoval::cleaned(m_trashFiles)
+            != SafeRemoval::accountTrashFiles(accountHome.value_or(m_home))) {
+            m_context.trash->release(*name);
+            return s_otherTrash;
+        }
         for (int attempt = 0; name && attempt < s_moveAttempts; ++attempt) {
             const AdminRunner::Result admin = runAdmin({ "move", path, name->name });
             switch (admin.outcome) {
@@ -147,6 +158,7 @@ private:
 
     const ResidualRemoval::Context &m_context;
     std::string m_trashFiles;
+    std::string m_home;
     SafeRemoval m_safe;
 };
 

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -88,6 +89,22 @@ bool ResidualScan::groupMatches(const QString &name, const QString &bundleID)
     return false;
 }
 
+bool ResidualScan::groupStartsSelected(
+    const QString &name, const QString &bundleID, const QList<InstalledApp> &otherApps)
+{
+    if (!containsWord(name, bundleID)) {
+        return false;
+    }
+    // As for names: an identifier strictly inside ours tells nothing, any
+    // other (an equal one is another copy, still installed) keeps it.
+    return std::none_of(otherApps.cbegin(), otherApps.cend(), [&](const InstalledApp &other) {
+        return other.bundleID && !other.bundleID->isEmpty()
+            && !(bundleID.size() > other.bundleID->size()
+                && bundleID.contains(*other.bundleID, Qt::CaseInsensitive))
+            && name.contains(*other.bundleID, Qt::CaseInsensitive);
+    });
+}
+
 bool ResidualScan::containsWord(const QString &text, const QString &needle)
 {
     if (needle.isEmpty()) {
@@ -141,6 +158,10 @@ QList<ResidualScan::InstalledApp> ResidualScan::installedApplications(const QStr
     static const QByteArray extension = QByteArrayLiteral(".app");
     QList<InstalledApp> apps;
     const QString excluded = QDir::cleanPath(excludedPath);
+    // A link to the bundle is no other copy of it: compared by where it
+    // leads. When the bundle is itself a link, its target stays installed.
+    const QFileInfo excludedInfo(excluded);
+    const QString excludedTarget = excludedInfo.isSymLink() ? QString() : excludedInfo.canonicalFilePath();
     for (const QString &folder : { under(systemRoot, "Applications"),
              under(systemRoot, "System/Applications"), under(home, "Applications") }) {
         for (const QByteArray &entry : listFolder(QFile::encodeName(folder))) {
@@ -148,7 +169,8 @@ QList<ResidualScan::InstalledApp> ResidualScan::installedApplications(const QStr
                 continue;
             }
             const QString path = folder + QLatin1Char('/') + QFile::decodeName(entry);
-            if (QDir::cleanPath(path) == excluded) {
+            if (QDir::cleanPath(path) == excluded
+                || (!excludedTarget.isEmpty() && QFileInfo(path).canonicalFilePath() == excludedTarget)) {
                 continue;
             }
             struct stat st;
@@ -285,8 +307,10 @@ QList<AppResidualFile> ResidualScan::run(const Input &in, const Announce &announ
 
     announce(ScanStage::groupContainers, 0.70);
     if (bundleID) {
-        scanFolder(under(in.home, "Library/Group Containers"), ResidualCategory::groupContainers,
-            directorySize, [&](const QString &name) { return groupMatches(name, *bundleID); });
+        scanFolder(
+            under(in.home, "Library/Group Containers"), ResidualCategory::groupContainers, directorySize,
+            [&](const QString &name) { return groupMatches(name, *bundleID); },
+            [&](const QString &name) { return groupStartsSelected(name, *bundleID, in.otherApps); });
     }
 
     announce(ScanStage::launchAgents, 0.78);

@@ -63,6 +63,11 @@ public:
 
     // The identifier's pieces after the first, compared as written.
     static bool groupMatches(const QString &name, const QString &bundleID);
+    // Whether a group container starts selected: it holds the whole
+    // identifier (after a team or "group." prefix), and no other installed
+    // application's identifier; a shared piece of one tells nothing.
+    static bool groupStartsSelected(
+        const QString &name, const QString &bundleID, const QList<InstalledApp> &otherApps);
 
     // Sum of the sizes of the regular files below a folder, hidden entries and
     // everything inside hidden folders left out; a file's own size otherwise.

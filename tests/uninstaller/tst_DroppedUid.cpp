@@ -55,6 +55,27 @@ protected:
             own(f, 0, 0755);
         }
     }
+    // The "Foo" cache as root's: nobody can neither remove nor move it itself.
+    AppResidualFile lockedCache()
+    {
+        m_tree.makeFooLeftovers();
+        const QString path = m_tree.home() + QStringLiteral("/Library/Caches/com.acme.foo");
+        for (const QString &f : { QFileInfo(path).path(), path }) {
+            own(f, 0, 0755);
+        }
+        return { QUuid::createUuid(), path, ResidualCategory::caches, QStringLiteral("com.acme.foo"), 4096,
+            true, true };
+    }
+    // A Trash of nobody's in the data folder.
+    void makeTrash(const QString &data)
+    {
+        QDir().mkpath(data + QStringLiteral("/Trash/files"));
+        QDir().mkpath(data + QStringLiteral("/Trash/info"));
+        for (const QString &f : { data, data + QStringLiteral("/Trash"),
+                 data + QStringLiteral("/Trash/files"), data + QStringLiteral("/Trash/info") }) {
+            own(f, s_nobody, 0700);
+        }
+    }
     test::ResidualTree m_tree;
 };
 
@@ -82,21 +103,10 @@ TEST_F(DroppedUid, DeletableMeansAWritableFolderAndOwnershipInASticky)
 
 TEST_F(DroppedUid, AFailedOwnRemovalFallsBackToTheAdministratorWithItsOwnReason)
 {
-    m_tree.makeFooLeftovers();
-    for (const QString &f : { m_tree.home() + QStringLiteral("/Library/Caches"),
-             m_tree.home() + QStringLiteral("/Library/Caches/com.acme.foo") }) {
-        own(f, 0, 0755);
-    }
-    const QString data = m_tree.base() + QStringLiteral("/data");
-    QDir().mkpath(data + QStringLiteral("/Trash/files"));
-    QDir().mkpath(data + QStringLiteral("/Trash/info"));
-    for (const QString &f : { data, data + QStringLiteral("/Trash"), data + QStringLiteral("/Trash/files"),
-             data + QStringLiteral("/Trash/info") }) {
-        own(f, s_nobody, 0700);
-    }
-    const QString path = m_tree.home() + QStringLiteral("/Library/Caches/com.acme.foo");
-    const AppResidualFile entry { QUuid::createUuid(), path, ResidualCategory::caches,
-        QStringLiteral("com.acme.foo"), 4096, true, true };
+    const AppResidualFile entry = lockedCache();
+    const QString path = entry.path;
+    const QString data = m_tree.home() + QStringLiteral("/.local/share");
+    makeTrash(data);
 
     const QString out = asNobody([&] {
         test::FakeAdminRunner admin;
@@ -131,4 +141,35 @@ TEST_F(DroppedUid, AFailedOwnRemovalFallsBackToTheAdministratorWithItsOwnReason)
         << out.toStdString();
     // The info of the taken name was given back; the final one stays.
     EXPECT_EQ(lines[5], lines[4].mid(5) + QStringLiteral(".trashinfo"));
+}
+
+// The helper moves into the account's ~/.local/share/Trash whatever
+// XDG_DATA_HOME says, in the home of the account's user entry whatever HOME
+// says; the info files would go to another Trash.
+TEST_F(DroppedUid, AMoveWithRightsIsRefusedWhenTheTrashIsNotTheAccountsDefault)
+{
+    const AppResidualFile entry = lockedCache();
+    test::FakeAdminRunner recording;
+    // A launcher that would report every move done; nobody's home is not the tree's.
+    PkexecAdminRunner launcher("/bin/true", { "/bin/sh", "-c", "exit 0" });
+    const std::pair<AdminRunner *, QString> rows[] = {
+        { &recording, m_tree.base() + QStringLiteral("/data") },
+        { &launcher, m_tree.home() + QStringLiteral("/.local/share") },
+    };
+    for (const auto &[runner, data] : rows) {
+        makeTrash(data);
+        const QString out = asNobody([&] {
+            Trash trash(data.toStdString());
+            const ResidualRemoval::Context context { m_tree.home(), m_tree.root(), false, runner, &trash };
+            const RemovalResult r = ResidualRemoval::run(context, DeletionMethod::trash, { entry });
+            return (r.errors + QDir(data + QStringLiteral("/Trash/info")).entryList(QDir::Files))
+                       .join(QLatin1Char('\n'))
+                + QStringLiteral("\n%1 %2").arg(r.removedCount).arg(recording.calls().size());
+        });
+        EXPECT_EQ(out,
+            QStringLiteral(
+                "com.acme.foo: It can only be moved with administrator rights, which use the Trash "
+                "in ~/.local/share, not the one XDG_DATA_HOME names.\n0 0"));
+    }
+    EXPECT_TRUE(QFileInfo::exists(entry.path + QStringLiteral("/Cache.db")));
 }

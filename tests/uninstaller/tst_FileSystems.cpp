@@ -27,21 +27,36 @@ namespace {
 
 const QString s_noNamespace = QStringLiteral("no private mount namespace");
 
-// Runs body in a child with a fresh tmpfs mounted at folder, holding a file
-// "data"; nothing where mount namespaces are not available.
+// Runs body in a child after mounting what it needs in a private mount
+// namespace; nothing where mount namespaces are not available.
+std::optional<QString> withMounts(const std::function<bool()> &mounts, const std::function<QString()> &body)
+{
+    const QString out
+        = test::inChild([&] { return test::privateMounts() && mounts() ? body() : s_noNamespace; });
+    return out == s_noNamespace ? std::nullopt : std::optional(out);
+}
+
+// Runs body in a child with a fresh tmpfs mounted at folder, holding a file "data".
 std::optional<QString> onTmpfs(const QString &folder, const std::function<QString()> &body)
 {
-    const QString out = test::inChild([&] {
-        if (!test::privateMounts() || !test::mountTmpfs(folder)) {
-            return s_noNamespace;
-        }
-        QFile data(folder + QStringLiteral("/data"));
-        data.open(QIODevice::WriteOnly);
-        data.write("keep");
-        data.close();
-        return body();
-    });
-    return out == s_noNamespace ? std::nullopt : std::optional(out);
+    return withMounts([&] { return test::mountTmpfs(folder); },
+        [&] {
+            QFile data(folder + QStringLiteral("/data"));
+            data.open(QIODevice::WriteOnly);
+            data.write("keep");
+            data.close();
+            return body();
+        });
+}
+
+// The helper run directly (as root, roots given): its status and reason.
+QString helperLine(const QStringList &arguments)
+{
+    QProcess helper;
+    helper.start(QString::fromStdString(removalHelperPath()), arguments);
+    helper.waitForFinished();
+    return QString::number(helper.exitCode()) + QLatin1Char(' ')
+        + QString::fromUtf8(helper.readAllStandardError()).trimmed();
 }
 
 QString keptOrGone(const QString &path)
@@ -57,10 +72,25 @@ protected:
     {
         return m_tree.home() + QStringLiteral("/Library/") + QLatin1String(relative);
     }
+    QString trashFiles() const { return m_tree.base() + QStringLiteral("/trash/files"); }
     SafeRemoval safe() const
     {
-        return SafeRemoval(m_tree.home().toStdString(), m_tree.root().toStdString(),
-            (m_tree.base() + QStringLiteral("/trash/files")).toStdString());
+        return SafeRemoval(
+            m_tree.home().toStdString(), m_tree.root().toStdString(), trashFiles().toStdString());
+    }
+    QStringList roots() const { return { m_tree.home(), m_tree.root(), trashFiles() }; }
+    // Three files in a folder outside the findings, to be mounted into one.
+    QString photos() const
+    {
+        for (const char *f : { "photos/1.jpg", "photos/2.jpg", "photos/sub/3.jpg" }) {
+            m_tree.file(QString::fromUtf8(f), 1);
+        }
+        return m_tree.base() + QStringLiteral("/photos");
+    }
+    int photoCount() const
+    {
+        return int(QDir(m_tree.base() + QStringLiteral("/photos")).entryList(QDir::Files).size()
+            + QDir(m_tree.base() + QStringLiteral("/photos/sub")).entryList(QDir::Files).size());
     }
     test::ResidualTree m_tree;
 };
@@ -117,6 +147,70 @@ TEST_F(FileSystems, ARemovalNeverDescendsIntoAnotherFileSystemInsideIt)
     EXPECT_EQ(*out,
         QString::number(int(SafeRemoval::Status::Failed))
             + QStringLiteral(" “mounted” is on another file system and was left in place\nkept\ngone"));
+}
+
+// A bind mount of a folder of the same file system passes a device check.
+TEST_F(FileSystems, ABindMountInsideAFindingIsLeftWithTheFoldersHoldingIt)
+{
+    const QString finding = lib("Application Support/Gammaray");
+    const QString inner = finding + QStringLiteral("/deep/inner");
+    const QString reason = QStringLiteral("“inner” is a mount point and was left in place, with the folders "
+                                          "that hold it");
+    for (const bool byHelper : { false, true }) {
+        m_tree.file(QStringLiteral("home/Library/Application Support/Gammaray/Cache.db"), 4);
+        const QString source = photos();
+        const std::optional<QString> out = withMounts([&] { return test::bindMount(source, inner); },
+            [&] {
+                const QString result = byHelper
+                    ? helperLine(QStringList { QStringLiteral("delete") } + roots() + QStringList { finding })
+                    : line(safe().remove(QFile::encodeName(finding).toStdString()));
+                return result + QLatin1Char('\n') + QString::number(photoCount()) + QLatin1Char(' ')
+                    + keptOrGone(finding + QStringLiteral("/Cache.db"));
+            });
+        if (!out) {
+            GTEST_SKIP() << "mount namespaces are not available here";
+        }
+        const QString status
+            = byHelper ? QStringLiteral("1") : QString::number(int(SafeRemoval::Status::Failed));
+        EXPECT_EQ(*out, status + QLatin1Char(' ') + reason + QStringLiteral("\n3 gone"));
+        EXPECT_TRUE(QFileInfo(inner).isDir());
+    }
+}
+
+// A move takes whatever is mounted inside along, into a Trash that is emptied
+// later (and, with rights, hands it over): an item holding one stays.
+TEST_F(FileSystems, AnItemHoldingAMountPointIsNotMoved)
+{
+    const QString item = lib("Application Support/Foo");
+    const QString inner = item + QStringLiteral("/inner");
+    QDir().mkpath(trashFiles());
+    const QString source = photos();
+    const QString tool = item + QStringLiteral("/bin/tool");
+    const std::pair<std::function<bool()>, QString> mounts[] = {
+        { [&] { return test::bindMount(source, inner); }, QStringLiteral("inner") },
+        { [&] { return test::mountTmpfs(inner); }, QStringLiteral("inner") },
+        // A file bound over a file: its owner would change.
+        { [&] { return test::bindMount(source + QStringLiteral("/1.jpg"), tool); }, QStringLiteral("tool") },
+    };
+    for (const auto &[mount, point] : mounts) {
+        m_tree.file(QStringLiteral("home/Library/Application Support/Foo/bin/tool"), 4);
+        const std::optional<QString> out = withMounts(mount, [&] {
+            return line(safe().moveToTrash(QFile::encodeName(item).toStdString(), "Foo")) + QLatin1Char('\n')
+                + helperLine(QStringList { QStringLiteral("move") } + roots()
+                    + QStringList { item, QStringLiteral("Foo") });
+        });
+        if (!out) {
+            GTEST_SKIP() << "mount namespaces are not available here";
+        }
+        const QString reason
+            = QStringLiteral("“Foo” holds a mount point, “%1”, and was left in place").arg(point);
+        EXPECT_EQ(*out,
+            QString::number(int(SafeRemoval::Status::Refused)) + QLatin1Char(' ') + reason
+                + QStringLiteral("\n2 ") + reason);
+        EXPECT_TRUE(QFileInfo::exists(tool));
+        EXPECT_TRUE(QDir(trashFiles()).isEmpty());
+    }
+    EXPECT_EQ(photoCount(), 3);
 }
 
 TEST_F(FileSystems, ATrashOnAnotherFileSystemIsFinalWithoutAskingForAdministratorRights)

@@ -181,3 +181,31 @@ TEST_F(HelperAccount, WorksInTheAccountsHomeAndHandsWhatItMovedToTheAccount)
     EXPECT_EQ(r.status, 0) << r.reason.toStdString();
     EXPECT_FALSE(QFileInfo::exists(lib("Caches/com.acme.foo")));
 }
+
+TEST_F(HelperAccount, AFileWithOtherHardLinksKeepsItsOwnerWhenMoved)
+{
+    // Another account's file and one of root's, linked into the account's Library.
+    const QString theirs = m_tree.file(QStringLiteral("victim/theirs"), 1);
+    const QString roots = m_tree.file(QStringLiteral("victim/roots"), 1);
+    ASSERT_EQ(chown(QFile::encodeName(theirs).constData(), 5555, 5555), 0);
+    const QString item = lib("Application Support/Foo");
+    m_tree.file(QStringLiteral("home/Library/Application Support/Foo/own"), 1);
+    ASSERT_EQ(link(QFile::encodeName(roots).constData(),
+                  QFile::encodeName(item + QStringLiteral("/linked")).constData()),
+        0);
+    ASSERT_EQ(link(QFile::encodeName(theirs).constData(), QFile::encodeName(lib("Caches/x")).constData()), 0);
+
+    for (const QString &path : { item, lib("Caches/x") }) {
+        const HelperRun r
+            = run(QStringLiteral("4242"), { QStringLiteral("move"), path, QFileInfo(path).fileName() });
+        ASSERT_EQ(r.status, 0) << r.reason.toStdString();
+    }
+    const std::pair<QString, uid_t> owners[]
+        = { { theirs, 5555 }, { roots, 0 }, { m_trashFiles + QStringLiteral("/Foo"), s_account },
+              { m_trashFiles + QStringLiteral("/Foo/own"), s_account } };
+    for (const auto &[path, owner] : owners) {
+        struct stat st;
+        ASSERT_EQ(lstat(QFile::encodeName(path).constData(), &st), 0) << path.toStdString();
+        EXPECT_EQ(st.st_uid, owner) << path.toStdString();
+    }
+}

@@ -192,6 +192,7 @@ TEST(ResidualScan, OnlyWhatIsClearlyTheApplicationsStartsSelected)
         std::optional<QString> id;
         QList<App> others;
         bool selected;
+        bool group = false; // a group container: the identifier decides
     } rows[] = {
         { "com.acme.foo.plist", "Foo", QStringLiteral("com.acme.foo"), none, true },
         { "COM.ACME.FOO.plist", "Foo", QStringLiteral("com.acme.foo"), none, true },
@@ -213,10 +214,20 @@ TEST(ResidualScan, OnlyWhatIsClearlyTheApplicationsStartsSelected)
         { "E Data", "E", std::nullopt, none, false },
         { "com.e.app.plist", "E", QStringLiteral("com.e.app"), none, false },
         { "Go.plist", "Go", std::nullopt, none, false },
+        // A group container holds the whole identifier, or is another application's.
+        { "group.org.golang.go", "Go", QStringLiteral("org.golang.go"), none, true, true },
+        { "ABCDE12345.org.golang.go", "Go", QStringLiteral("org.golang.go"), none, true, true },
+        { "group.com.google.drive", "Go", QStringLiteral("org.golang.go"), none, false, true },
+        { "UBF8T346G9.com.microsoft.go", "Go", QStringLiteral("org.golang.go"), none, false, true },
+        { "group.org.golang.gopher", "Go", QStringLiteral("org.golang.go"), none, false, true },
+        { "group.com.example.shared", "X", QStringLiteral("com.x.app"), none, false, true },
+        { "group.com.acme.foo", "Foo", QStringLiteral("com.acme.foo"), others, false, true },
     };
     for (const auto &row : rows) {
-        EXPECT_EQ(ResidualScan::startsSelected(
-                      QString::fromUtf8(row.name), QString::fromUtf8(row.app), row.id, row.others),
+        const QString name = QString::fromUtf8(row.name);
+        EXPECT_EQ(row.group
+                ? ResidualScan::groupStartsSelected(name, *row.id, row.others)
+                : ResidualScan::startsSelected(name, QString::fromUtf8(row.app), row.id, row.others),
             row.selected)
             << row.name << " / " << row.app << " / " << row.others.size();
     }
@@ -285,6 +296,12 @@ TEST(ResidualScan, ALinkedBundleIsScannedByItsOwnNameAndRemovedAsALink)
     EXPECT_FALSE(QFileInfo(link).isSymLink());
     EXPECT_TRUE(QFileInfo::exists(target + QStringLiteral("/Contents/x")));
     EXPECT_TRUE(QFileInfo::exists(tree.home() + QStringLiteral("/Library/Preferences/com.sky.night.plist")));
+
+    // Removing the target: the link to it is no other copy of it.
+    AppUninstallerScanner own(services(tree, QStringLiteral("com.sky.night")));
+    ASSERT_TRUE(QFile::link(target, link));
+    ASSERT_TRUE(test::scanAndWait(own, QStringLiteral("Night Sky"), target));
+    EXPECT_EQ(own.selectedCount(), own.totalCount());
 }
 
 TEST(ResidualScan, NamesThatAreNotUtf8AreFoundMeasuredAndRemoved)

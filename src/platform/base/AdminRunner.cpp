@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <pwd.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -37,6 +38,21 @@ PkexecAdminRunner::PkexecAdminRunner(std::string helperPath, std::vector<std::st
     : m_helperPath(std::move(helperPath))
     , m_launcher(std::move(launcher))
 {
+}
+
+std::optional<std::string> PkexecAdminRunner::accountHome() const
+{
+    if (m_launcher.empty()) {
+        return std::nullopt;
+    }
+    // pkexec tells the helper the caller's uid; the helper reads its home.
+    std::vector<char> buffer(16384);
+    passwd entry {};
+    passwd *found = nullptr;
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found || !found->pw_dir) {
+        return std::string();
+    }
+    return std::string(found->pw_dir);
 }
 
 AdminRunner::Result PkexecAdminRunner::run(const std::vector<std::string> &helperArguments)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,9 @@ public:
     // helperArguments: the operation, the home, the system root and the
     // Trash's files folder, then the operands (the item, a Trash name).
     virtual Result run(const std::vector<std::string> &helperArguments) = 0;
+    // The home whose default Trash a move goes to when the helper does not
+    // take the roots it is given; none when it does.
+    virtual std::optional<std::string> accountHome() const { return std::nullopt; }
 };
 
 // pkexec <helper> <operation> <operands...>: through pkexec the helper takes
@@ -40,6 +44,8 @@ public:
     explicit PkexecAdminRunner(
         std::string helperPath, std::vector<std::string> launcher = { "/usr/bin/pkexec" });
     Result run(const std::vector<std::string> &helperArguments) override;
+    // Through a launcher: the calling account's home in the user database.
+    std::optional<std::string> accountHome() const override;
 
 private:
     std::string m_helperPath;

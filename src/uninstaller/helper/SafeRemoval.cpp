@@ -111,25 +111,49 @@ std::string failure(const std::string &name, const char *what, int error)
     return "“" + name + "” couldn’t be " + what + ": " + TreeWalk::describe(error);
 }
 
+// Where a walk met a mount inside the item: a folder (or a file bound over
+// a file) that is the root of a mount, or that lies on another file system.
+// A bind mount of a folder of the same file system shows only as the former.
+enum class Crossing {
+    none,
+    otherFileSystem,
+    mountPoint,
+};
+
+Crossing crossing(int parent, const std::string &name, const struct stat &st, dev_t device)
+{
+    if (st.st_dev != device) {
+        return Crossing::otherFileSystem;
+    }
+    return isMountRoot(parent, name) ? Crossing::mountPoint : Crossing::none;
+}
+
 // Removes name below parent, depth first, never following a link and never
-// entering another file system: a folder mounted inside the item is left
-// with what is on it.
+// entering a mount: what is mounted inside the item is left with what is on
+// it, and so are the folders that hold it.
 bool removeAt(int parent, const std::string &name, dev_t device, std::string &reason, int &error)
 {
     TreeWalk walk;
-    std::string foreign;
-    walk.enter = [&](int, const std::string &folder, const struct stat &st) {
-        if (st.st_dev != device) {
-            if (foreign.empty() && walk.error == 0) {
-                foreign = folder;
-            }
-            walk.fail(folder, "removed", EXDEV);
-            return TreeWalk::Step::skip;
+    std::string stopped;
+    // True (after noting it) when the entry is a mount the walk must leave.
+    const auto stopsAt = [&](int at, const std::string &entry, const struct stat &st) {
+        const Crossing c = crossing(at, entry, st, device);
+        if (c == Crossing::none) {
+            return false;
         }
-        return TreeWalk::Step::descend;
+        if (stopped.empty() && walk.error == 0) {
+            stopped = c == Crossing::otherFileSystem
+                ? "“" + entry + "” is on another file system and was left in place"
+                : "“" + entry + "” is a mount point and was left in place, with the folders that hold it";
+        }
+        walk.fail(entry, "removed", EXDEV);
+        return true;
     };
-    walk.visit = [&](int at, const std::string &entry, const struct stat &) {
-        if (unlinkat(at, entry.c_str(), 0) != 0) {
+    walk.enter = [&](int at, const std::string &folder, const struct stat &st) {
+        return stopsAt(at, folder, st) ? TreeWalk::Step::skip : TreeWalk::Step::descend;
+    };
+    walk.visit = [&](int at, const std::string &entry, const struct stat &st) {
+        if (!stopsAt(at, entry, st) && unlinkat(at, entry.c_str(), 0) != 0) {
             walk.fail(entry, "removed", errno);
         }
     };
@@ -141,10 +165,33 @@ bool removeAt(int parent, const std::string &name, dev_t device, std::string &re
     if (walk.run(parent, name)) {
         return true;
     }
-    reason
-        = foreign.empty() ? walk.reason : "“" + foreign + "” is on another file system and was left in place";
+    reason = stopped.empty() ? walk.reason : stopped;
     error = walk.error;
     return false;
+}
+
+// The first mount inside the item, found before a move: a rename takes a
+// mount along into the Trash, which is emptied later, and with rights would
+// hand what is on it over. Empty when there is none; false when part of the
+// item could not be read, so nobody can tell.
+bool findMount(int parent, const std::string &name, dev_t device, std::string &found, std::string &reason)
+{
+    TreeWalk walk;
+    const auto check = [&](int at, const std::string &entry, const struct stat &st) {
+        if (found.empty() && crossing(at, entry, st, device) != Crossing::none) {
+            found = entry;
+        }
+        return found.empty();
+    };
+    walk.enter = [&](int at, const std::string &folder, const struct stat &st) {
+        return check(at, folder, st) ? TreeWalk::Step::descend : TreeWalk::Step::skip;
+    };
+    walk.visit = [&](int at, const std::string &entry, const struct stat &st) { check(at, entry, st); };
+    if (!walk.run(parent, name) && found.empty()) {
+        reason = walk.reason;
+        return false;
+    }
+    return true;
 }
 
 // An item that is itself a mount point (or sits on another file system than
@@ -178,6 +225,12 @@ std::string SafeRemoval::cleaned(const std::string &path)
         }
     }
     return out.empty() ? "/" : out;
+}
+
+std::string SafeRemoval::accountTrashFiles(const std::string &home)
+{
+    const std::string base = cleaned(home);
+    return (base == "/" ? std::string() : base) + "/.local/share/Trash/files";
 }
 
 std::vector<std::string> SafeRemoval::residualFolders(const std::string &home, const std::string &systemRoot)
@@ -324,11 +377,17 @@ SafeRemoval::Outcome SafeRemoval::moveToTrash(const std::string &path, const std
         return outcome;
     }
     struct stat st;
+    std::string mount;
     if (fstatat(parent, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
         outcome = { Status::Failed, failure(name, "moved to the Trash", errno), errno };
     } else if (!onOwnFileSystem(parent, name, st)) {
         outcome
             = { Status::Refused, "“" + name + "” is on another file system and was left in place", EXDEV };
+    } else if (!findMount(parent, name, st.st_dev, mount, outcome.reason)) {
+        outcome.status = Status::Failed;
+    } else if (!mount.empty()) {
+        outcome = { Status::Refused,
+            "“" + name + "” holds a mount point, “" + mount + "”, and was left in place", EXDEV };
     } else if (renameat2(parent, name.c_str(), trash, trashName.c_str(), RENAME_NOREPLACE) != 0) {
         const int error = errno;
         outcome = error == EEXIST
@@ -393,10 +452,14 @@ void SafeRemoval::handOver(int trash, const std::string &name, const struct stat
     // runs with anyone else's rights. Folders are given last, after their
     // contents, so nothing inside can be swapped while this runs; files and
     // folders are changed through a descriptor of the very object walked.
+    // Only what the move made the account's changes hands: nothing past a
+    // mount (refused before the move; checked again here), and no file that
+    // has other links, which are still someone else's names for it.
     TreeWalk walk;
     const auto give = [&](int at, const std::string &entry, const struct stat &st) {
-        if (S_ISBLK(st.st_mode) || S_ISCHR(st.st_mode)) {
-            return; // a device node stays root's
+        if (S_ISBLK(st.st_mode) || S_ISCHR(st.st_mode) || (!S_ISDIR(st.st_mode) && st.st_nlink > 1)
+            || crossing(at, entry, st, moved.st_dev) != Crossing::none) {
+            return; // a device node, a linked file, a mount stay as they are
         }
         if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
             if (fchownat(at, entry.c_str(), m_account->uid, m_account->gid, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -410,6 +473,8 @@ void SafeRemoval::handOver(int trash, const std::string &name, const struct stat
         struct stat now;
         if (fd < 0 || fstat(fd, &now) != 0 || now.st_dev != st.st_dev || now.st_ino != st.st_ino) {
             walk.fail(entry, "handed over", fd < 0 ? errno : ESTALE);
+        } else if (!S_ISDIR(now.st_mode) && now.st_nlink > 1) {
+            // Linked meanwhile: not the account's alone.
         } else {
             if (fchown(fd, m_account->uid, m_account->gid) != 0) {
                 walk.fail(entry, "handed over", errno);
@@ -425,8 +490,9 @@ void SafeRemoval::handOver(int trash, const std::string &name, const struct stat
     walk.enter = [&](int at, const std::string &entry, const struct stat &st) {
         // The top item must still be the one moved in.
         const bool top = at == trash && entry == name;
-        return !top || (st.st_dev == moved.st_dev && st.st_ino == moved.st_ino) ? TreeWalk::Step::descend
-                                                                                : TreeWalk::Step::skip;
+        const bool ok = top ? st.st_dev == moved.st_dev && st.st_ino == moved.st_ino
+                            : crossing(at, entry, st, moved.st_dev) == Crossing::none;
+        return ok ? TreeWalk::Step::descend : TreeWalk::Step::skip;
     };
     walk.visit = [&](int at, const std::string &entry, const struct stat &st) {
         if (at != trash || (st.st_dev == moved.st_dev && st.st_ino == moved.st_ino)) {

@@ -46,6 +46,11 @@ public:
     // "/a//b/./c/" -> "/a/b/c"; ".." is kept (a path with one is refused).
     static std::string cleaned(const std::string &path);
 
+    // The account's own Trash files/ folder: the only one an administrator's
+    // move uses, whatever XDG_DATA_HOME the program was started with (pkexec
+    // clears the environment).
+    static std::string accountTrashFiles(const std::string &home);
+
     // The Library folders the residual scan lists; a finding there must be a
     // direct child of one of them.
     static std::vector<std::string> residualFolders(const std::string &home, const std::string &systemRoot);

@@ -34,10 +34,6 @@
 
 namespace {
 
-// Where the account's Trash lives. The environment is pkexec's clean one, so
-// XDG_DATA_HOME is not the user's here; the default place is the only one.
-constexpr const char *s_trashBelowHome = "/.local/share/Trash/files";
-
 int finish(const brimlark::SafeRemoval::Outcome &outcome)
 {
     using Status = brimlark::SafeRemoval::Status;
@@ -103,7 +99,10 @@ int forAccount(const char *pkexecUid, int argc, char **argv)
     if (home == "/") {
         return refuse("The account that asked has no home folder of its own");
     }
-    const brimlark::SafeRemoval removal(home, BRIMLARK_HELPER_SYSTEM_ROOT, home + s_trashBelowHome,
+    // pkexec's environment is a clean one: XDG_DATA_HOME is not the user's
+    // here, and the default Trash is the only one.
+    const brimlark::SafeRemoval removal(home, BRIMLARK_HELPER_SYSTEM_ROOT,
+        brimlark::SafeRemoval::accountTrashFiles(home),
         brimlark::SafeRemoval::Account { account->pw_uid, account->pw_gid });
     return finish(remove ? removal.remove(argv[2]) : removal.moveToTrash(argv[2], argv[3]));
 }

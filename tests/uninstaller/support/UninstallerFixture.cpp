@@ -102,6 +102,16 @@ bool mountTmpfs(const QString &folder)
     return mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=4m") == 0;
 }
 
+bool bindMount(const QString &from, const QString &to)
+{
+    if (!QFileInfo::exists(to)) {
+        QDir().mkpath(to);
+    }
+    return mount(QFile::encodeName(from).constData(), QFile::encodeName(to).constData(), nullptr, MS_BIND,
+               nullptr)
+        == 0;
+}
+
 bool scanAndWait(AppUninstallerScanner &scanner, const QString &appName, const QString &bundlePath)
 {
     scanner.scan(appName, bundlePath);

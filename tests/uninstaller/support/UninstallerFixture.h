@@ -49,6 +49,8 @@ QString inChild(const std::function<QString()> &body);
 bool privateMounts();
 // Mounts a fresh tmpfs at folder (made when missing) in the current namespace.
 bool mountTmpfs(const QString &folder);
+// Binds a folder or file onto to (a folder made when missing), as `mount --bind` does.
+bool bindMount(const QString &from, const QString &to);
 
 // Starts a scan and returns once its results are published.
 bool scanAndWait(AppUninstallerScanner &scanner, const QString &appName, const QString &bundlePath);
