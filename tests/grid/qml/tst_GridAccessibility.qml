@@ -60,9 +60,9 @@ TestCase {
         return out
     }
 
-    // Tab until the item has the keyboard (in a few steps at most).
+    // Tab until the item has the keyboard (once round the toolbar at most).
     function tabTo(item) {
-        for (let i = 0; i < 6 && !item.activeFocus; ++i)
+        for (let i = 0; i < 16 && !item.activeFocus; ++i)
             keyClick(Qt.Key_Tab)
         verify(item.activeFocus, item.objectName)
     }
