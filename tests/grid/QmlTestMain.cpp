@@ -42,6 +42,18 @@ public:
         return out;
     }
 
+    // The names of the nodes directly below `root` in the tree, hidden ones
+    // included: what a screen reader is handed as the node's children.
+    Q_INVOKABLE QStringList children(QQuickItem *root) const
+    {
+        QStringList out;
+        QAccessibleInterface *node = QAccessible::queryAccessibleInterface(root);
+        for (int i = 0; node && i < node->childCount(); ++i) {
+            out << (node->child(i) ? node->child(i)->text(QAccessible::Name) : QString());
+        }
+        return out;
+    }
+
     // What assistive technology is told of one item: its role (as the
     // Accessible.* values), name, description and the states that matter.
     Q_INVOKABLE QVariantMap node(QObject *object) const

@@ -78,7 +78,8 @@ public:
     }
     Q_INVOKABLE bool bundleExists(const QString &name) const
     {
-        return QFileInfo::exists(m_tree.root() + QStringLiteral("/Applications/") + name + QStringLiteral(".app"));
+        return QFileInfo::exists(
+            m_tree.root() + QStringLiteral("/Applications/") + name + QStringLiteral(".app"));
     }
     Q_INVOKABLE QVariant makeFolder(const QString &name) { return m_grid.makeFolder(name); }
     Q_INVOKABLE QStringList folderNames() const { return m_grid.folderNames(); }

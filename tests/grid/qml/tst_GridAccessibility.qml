@@ -182,6 +182,46 @@ TestCase {
         const scrolled = GridTest.shownButtons(unified).filter(n => n.startsWith("Category"))
         verify(scrolled.indexOf("Category App 0024") >= 0)
         verify(scrolled.indexOf(shown[0]) < 0)
+        // Nor the "Add Folder" card under the toolbar, and no card keeps a
+        // hidden node: every child of the list is one shown.
+        compare(GridTest.children(unified), GridTest.shownButtons(unified))
+    }
+
+    // One Tab stop for the tiles and one for the cards; the arrows move
+    // by column and row, Return opens, the Menu key opens the menu.
+    function test_tilesAndCardsByArrows() {
+        const names = fixture.manyNames(12)
+        fixture.publishIn(names, names.map(n => n === "App 0001" ? "Games" : "Utilities"))
+        const grid = makeGrid()
+        tryVerify(() => grid.toolbar.searchField.activeFocus)
+        const tiles = layoutItem(grid)
+        tabTo(tiles)
+        const columns = tiles.columns.count
+        verify(columns > 1 && columns < 12, "columns: " + columns)
+        const nameOf = () => test.Window.activeFocusItem.name
+        compare(nameOf(), "App 0001")
+        keyClick(Qt.Key_Right)
+        compare(nameOf(), "App 0002")
+        keyClick(Qt.Key_Down)
+        compare(nameOf(), names[1 + columns])
+        keyClick(Qt.Key_Return)
+        compare(fixture.launched.length, 1)
+
+        fixture.setSortOption("Category")
+        const unified = layoutItem(grid)
+        waitForItemPolished(unified)
+        for (let i = 0; i < 16 && GridTest.node(test.Window.activeFocusItem).name !== "Add Folder"; ++i)
+            keyClick(Qt.Key_Tab)
+        compare(GridTest.node(test.Window.activeFocusItem).name, "Add Folder")
+        keyClick(Qt.Key_Right)
+        const card = test.Window.activeFocusItem
+        verify(card.visible && card.objectName === "categoryCard", card)
+        keyClick(Qt.Key_Menu)
+        tryVerify(() => card.openedMenu && card.openedMenu.opened)
+        keyClick(Qt.Key_Escape)
+        tryVerify(() => card.activeFocus)
+        keyClick(Qt.Key_Space)
+        tryVerify(() => grid.controller.overlayKind !== AppGridController.OverlayKind.none)
     }
 
     function test_thePanelByKeyboardAndTheFocusComesBack() {
@@ -206,8 +246,14 @@ TestCase {
         tabTo(close)
         verify(close.visualFocus)
         waitForItemPolished(findChild(again, "panelApps"))
+        // One "Close": the backdrop is no button.
+        compare(GridTest.shownButtons(findChild(grid, "categoryModalView")).filter(n => n === "Close").length, 1)
+        // The keyboard on an application is on its node, the tile.
         const item = collect(again, "panelItem", [])[0]
         tabTo(item)
+        const node = GridTest.node(test.Window.activeFocusItem)
+        compare(node.name, "Alpha")
+        verify(node.focused)
         keyClick(Qt.Key_Return)
         compare(fixture.launched.length, 1)
         fixture.advance(200)
