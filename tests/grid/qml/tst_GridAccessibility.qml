@@ -187,6 +187,32 @@ TestCase {
         compare(GridTest.children(unified), GridTest.shownButtons(unified))
     }
 
+    // The toolbar's own buttons by Tab: "Clear Search" hands the keyboard
+    // back to the field, "Sort" opens its menu, where Down and Return choose.
+    function test_theToolbarsButtonsByTab() {
+        fixture.publish(["Alpha", "Beta"])
+        const grid = makeGrid()
+        const field = grid.toolbar.searchField
+        tryVerify(() => field.activeFocus)
+        keyClick("a")
+        tabTo(findChild(grid, "clearSearchButton"))
+        verify(test.Window.activeFocusItem.visualFocus)
+        keyClick(Qt.Key_Space)
+        compare(fixture.viewModel.searchQuery, "")
+        verify(field.activeFocus)
+        const sort = findChild(grid, "sortButton")
+        tabTo(sort)
+        verify(sort.visualFocus)
+        keyClick(Qt.Key_Space)
+        const menu = findChild(grid, "sortMenu")
+        tryCompare(menu, "opened", true)
+        keyClick(Qt.Key_Down)
+        keyClick(Qt.Key_Down)
+        keyClick(Qt.Key_Return)
+        tryCompare(menu, "visible", false)
+        compare(GridTest.shownButtons(layoutItem(grid)), ["Beta", "Alpha"])
+    }
+
     // One Tab stop for the tiles and one for the cards; the arrows move
     // by column and row, Return opens, the Menu key opens the menu.
     function test_tilesAndCardsByArrows() {
