@@ -55,7 +55,7 @@ Item {
             controller.click()
             break
         case KeyCommands.ContextMenu:
-            openMenu(true)
+            openMenuByKeyboard()
             break
         default:
             event.accepted = false
@@ -256,11 +256,17 @@ Item {
     // The context menu, built from the entries of this moment; opened by
     // the keyboard, it stands on the tile, not at the pointer, and the
     // keyboard comes back to the tile unless the entry chosen took it on.
-    function openMenu(byKeyboard) {
+    function openMenu() {
+        return showMenu(false)
+    }
+    function openMenuByKeyboard() {
+        return showMenu(true)
+    }
+    function showMenu(byKeyboard) {
         const menu = tile.menuComponent().createObject(tile, { "entries": controller.menu() })
         menu.entryChosen.connect((action, folderID) => controller.perform(action, folderID))
         menu.closed.connect(menu.destroy)
-        if (byKeyboard === true) {
+        if (byKeyboard) {
             menu.closed.connect(() => {
                 const window = tile.Window.window
                 const now = window ? window.activeFocusItem : null
@@ -270,7 +276,7 @@ Item {
         }
         openedMenu = menu
         openedMenuPath = app ? app.id : ""
-        if (byKeyboard === true)
+        if (byKeyboard)
             menu.popup(tile.width / 2, tile.height / 2)
         else
             menu.popup()

@@ -47,7 +47,7 @@ Item {
             controller.cardClicked()
             break
         case KeyCommands.ContextMenu:
-            openMenu(true)
+            openMenuByKeyboard()
             break
         default:
             event.accepted = false
@@ -355,12 +355,18 @@ Item {
     // The context menu, built from the entries of this moment; opened by
     // the keyboard, it stands on the card and the keyboard comes back to
     // the card unless the entry chosen took it on.
-    function openMenu(byKeyboard) {
+    function openMenu() {
+        return showMenu(false)
+    }
+    function openMenuByKeyboard() {
+        return showMenu(true)
+    }
+    function showMenu(byKeyboard) {
         const menu = menuComponent.createObject(card, { "entries": controller.menu() })
         menu.entryChosen.connect((action, folderID) => controller.perform(action, folderID))
         menu.closed.connect(menu.destroy)
         openedMenu = menu
-        if (byKeyboard === true) {
+        if (byKeyboard) {
             menu.closed.connect(() => {
                 const window = card.Window.window
                 const now = window ? window.activeFocusItem : null
