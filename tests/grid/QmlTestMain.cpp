@@ -42,14 +42,18 @@ public:
         return out;
     }
 
-    // The names of the nodes directly below `root` in the tree, hidden ones
-    // included: what a screen reader is handed as the node's children.
-    Q_INVOKABLE QStringList children(QQuickItem *root) const
+    // The names of the nodes of a role directly below `root` in the tree,
+    // hidden ones included (what a screen reader is handed as the node's
+    // children); with `hiddenOnly`, of any role, only the hidden ones.
+    Q_INVOKABLE QStringList children(QQuickItem *root, int role, bool hiddenOnly = false) const
     {
         QStringList out;
         QAccessibleInterface *node = QAccessible::queryAccessibleInterface(root);
         for (int i = 0; node && i < node->childCount(); ++i) {
-            out << (node->child(i) ? node->child(i)->text(QAccessible::Name) : QString());
+            QAccessibleInterface *child = node->child(i);
+            if (child && (hiddenOnly ? child->state().invisible : child->role() == QAccessible::Role(role))) {
+                out << child->text(QAccessible::Name);
+            }
         }
         return out;
     }

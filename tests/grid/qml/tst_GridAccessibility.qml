@@ -184,7 +184,8 @@ TestCase {
         verify(scrolled.indexOf(shown[0]) < 0)
         // Nor the "Add Folder" card under the toolbar, and no card keeps a
         // hidden node: every child of the list is one shown.
-        compare(GridTest.children(unified), GridTest.shownButtons(unified))
+        compare(GridTest.children(unified, Accessible.Button), GridTest.shownButtons(unified))
+        compare(GridTest.children(unified, 0, true), [])
     }
 
     // The toolbar's own buttons by Tab: "Clear Search" hands the keyboard
