@@ -186,6 +186,8 @@ TestCase {
         // hidden node: every child of the list is one shown.
         compare(GridTest.children(unified, Accessible.Button), GridTest.shownButtons(unified))
         compare(GridTest.children(unified, 0, true), [])
+        const card = collect(unified, "categoryCard", [])[0]
+        compare(GridTest.children(card, 0, true), [])
     }
 
     // The toolbar's own buttons by Tab: "Clear Search" hands the keyboard
