@@ -112,6 +112,7 @@ Item {
         Item {
             id: content
             objectName: "gridContent"
+            readonly property alias layoutItem: layout.item
 
             // The pane's own opaque background already lies under this one:
             // drawing it twice costs every frame and shows nothing more.
@@ -205,11 +206,23 @@ Item {
         }
     }
 
+    // The keyboard goes to what the pane shows when what had it is gone
+    // (the empty folder's button once apps were added): the tiles if they
+    // take it, else the search field.
+    function focusContent() {
+        const shown = pane.item && pane.item.layoutItem ? pane.item.layoutItem : null
+        if (shown && shown.activeFocusOnTab)
+            shown.forceActiveFocus(Qt.TabFocusReason)
+        else if (toolbar.searchField.visible)
+            toolbar.searchField.forceActiveFocus(Qt.TabFocusReason)
+    }
+
     GridSheet {
         id: appPickerSheet
         objectName: "appPickerSheet"
         shown: paneController.appPickerShown
         onDismissed: paneController.dismissAppPicker()
+        onFocusLeftBehind: root.focusContent()
 
         contentItem: Loader {
             readonly property bool wanted: appPickerSheet.shown && paneController.appPickerFolder !== undefined
@@ -232,6 +245,7 @@ Item {
         objectName: "uninstallerSheet"
         shown: paneController.appToUninstall !== undefined
         onDismissed: paneController.dismissUninstaller()
+        onFocusLeftBehind: root.focusContent()
         // The uninstall sheet draws its own rounded surface.
         background: null
 

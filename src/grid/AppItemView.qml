@@ -44,6 +44,31 @@ Item {
     Accessible.name: tile.name
     Accessible.description: qsTr("Application")
     Accessible.onPressAction: controller.click()
+    // A tile put aside for reuse, or off screen, leaves the tree.
+    Accessible.ignored: !visible
+
+    // Where a view lets the keyboard onto the tile: Return or Space does
+    // what a click does, the Menu key or Shift+F10 opens the menu.
+    Keys.onPressed: (event) => {
+        switch (KeyCommands.command(event.key, event.modifiers)) {
+        case KeyCommands.Activate:
+            controller.click()
+            break
+        case KeyCommands.ContextMenu:
+            openMenuByKeyboard()
+            break
+        default:
+            event.accepted = false
+            return
+        }
+        event.accepted = true
+    }
+    GridFocusRing {
+        objectName: "tileFocusRing"
+        anchors.margins: 2
+        cornerRadius: 14
+        visible: tile.activeFocus
+    }
 
     // A click launched the application.
     signal launched()
@@ -228,14 +253,33 @@ Item {
             openedMenu.close()
     }
 
-    // The context menu, built from the entries of this moment.
+    // The context menu, built from the entries of this moment; opened by
+    // the keyboard, it stands on the tile, not at the pointer, and the
+    // keyboard comes back to the tile unless the entry chosen took it on.
     function openMenu() {
+        return showMenu(false)
+    }
+    function openMenuByKeyboard() {
+        return showMenu(true)
+    }
+    function showMenu(byKeyboard) {
         const menu = tile.menuComponent().createObject(tile, { "entries": controller.menu() })
         menu.entryChosen.connect((action, folderID) => controller.perform(action, folderID))
         menu.closed.connect(menu.destroy)
+        if (byKeyboard) {
+            menu.closed.connect(() => {
+                const window = tile.Window.window
+                const now = window ? window.activeFocusItem : null
+                if (tile.visible && (!now || now === window.contentItem))
+                    tile.forceActiveFocus(Qt.TabFocusReason)
+            })
+        }
         openedMenu = menu
         openedMenuPath = app ? app.id : ""
-        menu.popup()
+        if (byKeyboard)
+            menu.popup(tile.width / 2, tile.height / 2)
+        else
+            menu.popup()
         return menu
     }
 

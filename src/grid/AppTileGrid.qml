@@ -53,6 +53,18 @@ GridView {
         policy: ScrollBar.AsNeeded
     }
 
+    // One Tab stop: the current tile takes the keyboard, the arrows move it.
+    activeFocusOnTab: true
+    keyNavigationEnabled: false
+    function moveBy(command) {
+        const target = KeyCommands.step(command, currentIndex, count, columns.count)
+        if (target < 0)
+            return false
+        currentIndex = target
+        positionViewAtIndex(target, GridView.Contain)
+        return true
+    }
+
     GridDropController {
         id: drops
         viewModel: tiles.viewModel
@@ -123,7 +135,7 @@ GridView {
         animation.restart()
     }
 
-    delegate: Item {
+    delegate: FocusScope {
         id: cell
 
         required property int index
@@ -151,9 +163,13 @@ GridView {
             tile.scale = 1
         }
         GridView.onReused: pooled = false
+        Keys.onPressed: (event) => {
+            event.accepted = tiles.moveBy(KeyCommands.command(event.key, event.modifiers))
+        }
 
         AppItemView {
             id: tile
+            focus: true
             x: tiles.firstColumnX + cell.column * (tiles.columnStep - tiles.cellWidth) + (tiles.columnWidth - width) / 2
             app: cell.app
             name: cell.name

@@ -37,6 +37,28 @@ Item {
     Accessible.name: controller.title
     Accessible.description: controller.helpText
     Accessible.onPressAction: controller.cardClicked()
+    // Off screen, the card and what it holds leave the tree.
+    Accessible.ignored: !visible
+
+    // Return or Space opens the card, the Menu key or Shift+F10 its menu.
+    Keys.onPressed: (event) => {
+        switch (KeyCommands.command(event.key, event.modifiers)) {
+        case KeyCommands.Activate:
+            controller.cardClicked()
+            break
+        case KeyCommands.ContextMenu:
+            openMenuByKeyboard()
+            break
+        default:
+            event.accepted = false
+            return
+        }
+        event.accepted = true
+    }
+    GridFocusRing {
+        cornerRadius: 32
+        visible: card.activeFocus
+    }
 
     CategoryCardController {
         id: controller
@@ -194,6 +216,7 @@ Item {
                         }
                         Accessible.role: Accessible.EditableText
                         Accessible.name: qsTr("Folder Name")
+                        Accessible.ignored: !visible
                         // Typing goes to the name as soon as editing starts.
                         onVisibleChanged: {
                             if (visible) {
@@ -237,6 +260,7 @@ Item {
                 }
                 Accessible.role: Accessible.Button
                 Accessible.name: qsTr("Add Apps")
+                Accessible.ignored: !visible
                 Accessible.onPressAction: controller.addApps()
             }
 
@@ -328,13 +352,31 @@ Item {
     // The open context menu, if any.
     property AppTileMenuView openedMenu: null
 
-    // The context menu, built from the entries of this moment.
+    // The context menu, built from the entries of this moment; opened by
+    // the keyboard, it stands on the card and the keyboard comes back to
+    // the card unless the entry chosen took it on.
     function openMenu() {
+        return showMenu(false)
+    }
+    function openMenuByKeyboard() {
+        return showMenu(true)
+    }
+    function showMenu(byKeyboard) {
         const menu = menuComponent.createObject(card, { "entries": controller.menu() })
         menu.entryChosen.connect((action, folderID) => controller.perform(action, folderID))
         menu.closed.connect(menu.destroy)
         openedMenu = menu
-        menu.popup()
+        if (byKeyboard) {
+            menu.closed.connect(() => {
+                const window = card.Window.window
+                const now = window ? window.activeFocusItem : null
+                if (card.visible && (!now || now === window.contentItem))
+                    card.forceActiveFocus(Qt.TabFocusReason)
+            })
+            menu.popup(card.width / 2, card.height / 2)
+        } else {
+            menu.popup()
+        }
         return menu
     }
 }

@@ -88,9 +88,8 @@ Item {
         color: Qt.rgba(0, 0, 0, 0.45)
         opacity: root.appearanceOpacity
 
-        Accessible.role: Accessible.Button
-        Accessible.name: qsTr("Close")
-        Accessible.onPressAction: root.dismissWithAnimation()
+        // Not a control of its own: the panel's close button is the one
+        // a screen reader offers.
 
         // Also takes the hover, so the cards below show no hover look.
         // Any press on it is its own: a right click closes nothing and
@@ -232,7 +231,7 @@ Item {
                 policy: ScrollBar.AsNeeded
             }
 
-            delegate: Item {
+            delegate: FocusScope {
                 id: item
                 objectName: "panelItem"
                 required property int index
@@ -242,25 +241,18 @@ Item {
                 width: appGrid.cellWidth
                 height: appGrid.cellHeight
 
-                // Tab reaches each application; Return or Space launches it
-                // (and the panel closes), the menu key opens its menu.
+                // Tab reaches each application, and the keyboard is then on
+                // its tile (the node a screen reader follows): Return or Space
+                // launches it (and the panel closes), the menu key opens its menu.
                 activeFocusOnTab: true
-                Keys.onReturnPressed: tile.controller.click()
-                Keys.onEnterPressed: tile.controller.click()
-                Keys.onSpacePressed: tile.controller.click()
-                Keys.onMenuPressed: tile.openMenu()
                 onActiveFocusChanged: {
                     if (activeFocus)
                         appGrid.positionViewAtIndex(index, GridView.Contain)
                 }
-                GridFocusRing {
-                    anchors.fill: tile
-                    visible: item.activeFocus
-                    cornerRadius: 16
-                }
 
                 AppItemView {
                     id: tile
+                    focus: true
                     anchors.horizontalCenter: parent.horizontalCenter
                     app: item.app
                     viewModel: root.viewModel

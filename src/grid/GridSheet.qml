@@ -12,6 +12,10 @@ Popup {
     signal dismissed()
     // What had the keyboard before the sheet opened: it gets it back.
     property Item returnFocusTo: null
+    property bool returnFocusShown: false
+    // That item went while the sheet was open (the sheet's work replaced
+    // it, or it was a menu's): the keyboard is the owner's to place.
+    signal focusLeftBehind()
 
     parent: Overlay.overlay
     anchors.centerIn: parent
@@ -22,10 +26,15 @@ Popup {
     closePolicy: Popup.CloseOnEscape
     visible: shown
 
-    onAboutToShow: returnFocusTo = parent ? parent.Window.activeFocusItem : null
+    onAboutToShow: {
+        returnFocusTo = parent ? parent.Window.activeFocusItem : null
+        returnFocusShown = returnFocusTo !== null && returnFocusTo.visualFocus === true
+    }
     onClosed: {
         if (returnFocusTo && returnFocusTo.visible)
-            returnFocusTo.forceActiveFocus()
+            returnFocusTo.forceActiveFocus(returnFocusShown ? Qt.TabFocusReason : Qt.OtherFocusReason)
+        else
+            focusLeftBehind()
         returnFocusTo = null
         if (shown)
             dismissed()

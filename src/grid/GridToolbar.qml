@@ -156,7 +156,7 @@ Item {
                     padding: 0
                     implicitWidth: 20
                     implicitHeight: 20
-                    focusPolicy: Qt.NoFocus
+                    focusPolicy: Qt.TabFocus
                     background: null
                     contentItem: SymbolImage {
                         name: "xmark.circle.fill"
@@ -166,7 +166,16 @@ Item {
                     Accessible.role: Accessible.Button
                     Accessible.name: qsTr("Clear Search")
                     Accessible.onPressAction: toolbar.clearSearch()
-                    onClicked: toolbar.clearSearch()
+                    Keys.onReturnPressed: clicked()
+                    Keys.onEnterPressed: clicked()
+                    // The button goes with the text: the keyboard goes on to the field.
+                    onClicked: {
+                        const fromKeyboard = activeFocus
+                        toolbar.clearSearch()
+                        if (fromKeyboard)
+                            field.forceActiveFocus(Qt.TabFocusReason)
+                    }
+                    GridFocusRing { cornerRadius: 10 }
                 }
             }
 
@@ -192,7 +201,10 @@ Item {
                 objectName: "deskToolButton" + index
                 implicitWidth: 32
                 implicitHeight: 28
-                focusPolicy: Qt.NoFocus
+                focusPolicy: Qt.TabFocus
+                Keys.onReturnPressed: clicked()
+                Keys.onEnterPressed: clicked()
+                GridFocusRing {}
                 contentItem: Item {
                     SymbolImage {
                         anchors.centerIn: parent
@@ -229,13 +241,17 @@ Item {
                         padding: 0
                         focus: true
                         closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutsideParent
-                        // What had the keyboard before (the search field, as
-                        // the buttons take none) gets it back.
+                        // What had the keyboard before (the search field, or
+                        // the button when Tab took it there) gets it back.
                         property Item returnFocusTo: null
-                        onAboutToShow: returnFocusTo = toolButton.Window.activeFocusItem
+                        property bool returnFocusShown: false
+                        onAboutToShow: {
+                            returnFocusTo = toolButton.Window.activeFocusItem
+                            returnFocusShown = returnFocusTo !== null && returnFocusTo.visualFocus === true
+                        }
                         onClosed: {
                             if (returnFocusTo && returnFocusTo.visible)
-                                returnFocusTo.forceActiveFocus()
+                                returnFocusTo.forceActiveFocus(returnFocusShown ? Qt.TabFocusReason : Qt.OtherFocusReason)
                             returnFocusTo = null
                             toolbar.deskToolClosed(toolButton.index)
                         }
@@ -263,7 +279,10 @@ Item {
             objectName: "addAppsButton"
             visible: toolbar.trailingControl === GridToolbarController.AddApps
             text: qsTr("Add Apps")
-            focusPolicy: Qt.NoFocus
+            focusPolicy: Qt.TabFocus
+            Keys.onReturnPressed: clicked()
+            Keys.onEnterPressed: clicked()
+            GridFocusRing {}
             contentItem: Row {
                 spacing: 6
                 SymbolImage {
@@ -290,7 +309,10 @@ Item {
             objectName: "sortButton"
             visible: toolbar.trailingControl === GridToolbarController.SortMenu
             text: qsTr("Sort")
-            focusPolicy: Qt.NoFocus
+            focusPolicy: Qt.TabFocus
+            Keys.onReturnPressed: clicked()
+            Keys.onEnterPressed: clicked()
+            GridFocusRing {}
             contentItem: Row {
                 spacing: 6
                 SymbolImage {

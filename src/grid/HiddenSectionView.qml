@@ -146,6 +146,7 @@ AppTileGrid {
                             apps: folderCell.apps
                             folder: folderCell.folder
                             viewModel: root.viewModel
+                            activeFocusOnTab: true
                             onExpand: root.gridController.expandedFolderID = folderCell.folder.idText
                         }
                     }

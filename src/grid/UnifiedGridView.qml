@@ -35,6 +35,51 @@ Flickable {
         viewModel: root.viewModel
     }
 
+    // Whether a cell's rows lie in the scrolled view; a cell beyond it is
+    // not in the accessibility tree.
+    function shows(top, height) {
+        contentY
+        return cells.y + top + height > contentY && cells.y + top < contentY + root.height
+    }
+
+    // One Tab stop for the cards: the keyboard is on one of them ("Add
+    // Folder" first) and the arrows move it; Return or Space opens a card.
+    activeFocusOnTab: true
+    property Item keyItem: addFolder
+    function keyItems() {
+        const out = [addFolder]
+        for (let i = 0; i < cardRepeater.count; ++i) {
+            const cell = cardRepeater.itemAt(i)
+            if (cell && cell.present)
+                out.push(cell.card)
+        }
+        return out
+    }
+    function moveKeyTo(item) {
+        keyItem = item
+        item.forceActiveFocus(Qt.TabFocusReason)
+        const top = cells.y + item.parent.y
+        const bottom = top + item.parent.height
+        if (top < contentY)
+            contentY = Math.max(0, top - padding)
+        else if (bottom > contentY + height)
+            contentY = Math.min(contentHeight - height, bottom + padding - height)
+    }
+    onActiveFocusChanged: {
+        if (activeFocus && !keyItem.activeFocus)
+            moveKeyTo(keyItems().indexOf(keyItem) >= 0 ? keyItem : addFolder)
+    }
+    Keys.onPressed: (event) => {
+        const items = keyItems()
+        const target = KeyCommands.step(KeyCommands.command(event.key, event.modifiers),
+                                        items.indexOf(keyItem), items.length, cells.columns)
+        event.accepted = target >= 0
+        if (target >= 0)
+            moveKeyTo(items[target])
+    }
+    // Shift+Tab from a card leaves the cards, as Tab does.
+    Keys.onBacktabPressed: nextItemInFocusChain(false).forceActiveFocus(Qt.BacktabFocusReason)
+
     Grid {
         id: cells
         x: root.padding + Math.max(0, (root.available - root.columns.contentWidth(root.available)) / 2)
@@ -51,7 +96,21 @@ Flickable {
             height: 190
             Accessible.role: Accessible.Button
             Accessible.name: qsTr("Add Folder")
+            Accessible.ignored: !root.shows(y, height)
             Accessible.onPressAction: unified.addFolder()
+            Keys.onPressed: (event) => {
+                event.accepted = KeyCommands.command(event.key, event.modifiers) === KeyCommands.Activate
+                if (event.accepted)
+                    unified.addFolder()
+            }
+            GridFocusRing {
+                anchors.fill: undefined
+                anchors.centerIn: parent
+                width: 260 + 6
+                height: 190 + 6
+                cornerRadius: 32
+                visible: addFolder.activeFocus
+            }
 
             Item {
                 anchors.centerIn: parent
@@ -115,6 +174,7 @@ Flickable {
         }
 
         Repeater {
+            id: cardRepeater
             model: unified.cards
 
             delegate: Item {
@@ -158,8 +218,7 @@ Flickable {
                     anchors.centerIn: parent
                     // A card scrolled out of view is hidden, and so leaves the
                     // accessibility tree; its cell keeps its place.
-                    visible: cells.y + cell.y + cell.height > root.contentY
-                             && cells.y + cell.y < root.contentY + root.height
+                    visible: root.shows(cell.y, cell.height)
                     categoryName: cell.title
                     apps: cell.apps
                     folder: cell.folder

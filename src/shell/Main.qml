@@ -26,6 +26,16 @@ ApplicationWindow {
     // The workspaces the sidebar's switcher shows, handed in by the application.
     property WorkspaceManager workspaceManager: null
 
+    // F10 opens the menu bar at its first menu; the arrows go on from there.
+    Shortcut {
+        sequence: "F10"
+        onActivated: {
+            const first = window.menuBar.itemAt(0)
+            if (first && !window.menuBar.menuAt(0).visible)
+                first.triggered()
+        }
+    }
+
     menuBar: MenuBar {
         objectName: "menuBar"
 

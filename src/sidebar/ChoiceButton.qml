@@ -18,6 +18,10 @@ T.RadioButton {
             return false
         if (!viewport)
             return true
+        // Read so the rule runs again once the cell is placed: a cell made
+        // by a change stands at 0 until then.
+        x
+        y
         viewport.contentX
         viewport.contentY
         viewport.width

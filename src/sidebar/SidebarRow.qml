@@ -22,6 +22,10 @@ Rectangle {
             return false
         if (!viewport)
             return true
+        // Read so the rule runs again once the list has placed the row:
+        // a row made by a change stands at 0 until then.
+        y
+        height
         viewport.contentY
         viewport.height
         const top = mapToItem(viewport, 0, 0).y
@@ -29,6 +33,8 @@ Rectangle {
     }
     signal activated()
     signal contextMenuRequested(real x, real y)
+    // A key that moves the keyboard along the list (a KeyCommands command).
+    signal moveRequested(int command)
 
     implicitHeight: 28
     radius: 6
@@ -40,6 +46,31 @@ Rectangle {
     Accessible.selected: selected
     Accessible.ignored: !onScreen
     Accessible.onPressAction: row.activated()
+
+    // Return or Space selects the row, the Menu key or Shift+F10 opens its
+    // menu, the arrows move along the list.
+    Keys.onPressed: (event) => {
+        const command = KeyCommands.command(event.key, event.modifiers)
+        switch (command) {
+        case KeyCommands.Activate:
+            row.activated()
+            break
+        case KeyCommands.ContextMenu:
+            row.contextMenuRequested(row.width / 2, row.height / 2)
+            break
+        case KeyCommands.Up:
+        case KeyCommands.Down:
+        case KeyCommands.First:
+        case KeyCommands.Last:
+            row.moveRequested(command)
+            break
+        default:
+            event.accepted = false
+            return
+        }
+        event.accepted = true
+    }
+    FocusRing { targetRadius: row.radius }
 
     HoverHandler { id: hover }
 

@@ -61,6 +61,34 @@ Item {
             item.forceActiveFocus(focusBeforeOverlayShown ? Qt.TabFocusReason : Qt.OtherFocusReason)
     }
 
+    // The row the keyboard was last on: the list's one Tab stop (the first
+    // library row until then), the arrows move it.
+    property Item keyRow: null
+    function keyRows() {
+        const out = []
+        for (let i = 0; i < libraryRows.count; ++i)
+            out.push(libraryRows.itemAt(i))
+        for (let j = 0; j < folderRows.count; ++j)
+            out.push(folderRows.itemAt(j))
+        return out
+    }
+    function moveKey(row, command) {
+        const rows = keyRows()
+        const target = KeyCommands.step(command, rows.indexOf(row), rows.length, 1)
+        if (target >= 0)
+            rows[target].forceActiveFocus(Qt.TabFocusReason)
+    }
+    // The row with the keyboard is scrolled into view.
+    function keyRowFocused(row) {
+        keyRow = row
+        const flick = scroll.contentItem
+        const top = row.mapToItem(list, 0, 0).y
+        if (top < flick.contentY)
+            flick.contentY = Math.max(0, top - list.padding)
+        else if (top + row.height > flick.contentY + flick.height)
+            flick.contentY = top + row.height - flick.height
+    }
+
     // The row item showing a folder, or null.
     function rowFor(folder) {
         if (!folder)
@@ -109,14 +137,20 @@ Item {
                 Accessible.name: text
             }
             Repeater {
+                id: libraryRows
                 model: controller.libraryRows()
                 delegate: SidebarRow {
+                    id: libraryRow
                     required property var modelData
+                    required property int index
                     width: list.width - 16
                     title: modelData.title
                     symbol: modelData.symbol
                     selected: controller.selectedKey === modelData.key
                     viewport: scroll.contentItem
+                    activeFocusOnTab: sidebar.keyRow ? sidebar.keyRow === libraryRow : index === 0
+                    onActiveFocusChanged: if (activeFocus) sidebar.keyRowFocused(libraryRow)
+                    onMoveRequested: (command) => sidebar.moveKey(libraryRow, command)
                     onActivated: controller.selectLibrary(modelData.kind)
                     TapHandler {
                         gesturePolicy: TapHandler.ReleaseWithinBounds
@@ -165,6 +199,10 @@ Item {
                     indent: rowIndent
                     selected: controller.selectedKey === "folder:" + folderId || dropArea.containsDrag
                     viewport: scroll.contentItem
+                    activeFocusOnTab: sidebar.keyRow === folderRow
+                    onActiveFocusChanged: if (activeFocus) sidebar.keyRowFocused(folderRow)
+                    onMoveRequested: (command) => sidebar.moveKey(folderRow, command)
+                    onContextMenuRequested: (x, y) => sidebar.overlays().folderMenu.openFor(folder, folderRow, x, y)
                     onActivated: controller.selectFolder(folder)
 
                     MouseArea {
@@ -202,7 +240,7 @@ Item {
                         }
                         onClicked: event => {
                             if (event.button === Qt.RightButton)
-                                sidebar.overlays().folderMenu.openFor(folderRow.folder, folderRow, event.x, event.y)
+                                folderRow.contextMenuRequested(event.x, event.y)
                             else
                                 folderRow.activated()
                         }

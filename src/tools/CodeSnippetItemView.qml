@@ -28,6 +28,9 @@ Rectangle {
     signal copy()
     signal remove()
     signal tap()
+    function takeKeyboard() {
+        header.forceActiveFocus(Qt.TabFocusReason)
+    }
 
     readonly property color primaryColor: palette.windowText
     readonly property color secondaryColor: Qt.rgba(primaryColor.r, primaryColor.g, primaryColor.b, 0.55)

@@ -17,6 +17,21 @@ Pane {
     function primaryAt(alpha) {
         return Qt.rgba(primaryColor.r, primaryColor.g, primaryColor.b, alpha)
     }
+    // The keyboard was on a row that went: it goes to the row now in its
+    // place (or the last one), or to the search field when none is left.
+    function keyboardAfterRemoval(list, at) {
+        list.forceLayout()
+        if (list.count > 0) {
+            const index = Math.min(at, list.count - 1)
+            list.positionViewAtIndex(index, ListView.Contain)
+            const item = list.itemAtIndex(index)
+            if (item) {
+                item.takeKeyboard()
+                return
+            }
+        }
+        searchField.forceActiveFocus(Qt.TabFocusReason)
+    }
 
     padding: 16
     contentWidth: 320
@@ -207,7 +222,14 @@ Pane {
                 width: ListView.view.width - 8
                 isExpanded: root.controller.expandedSnippetID === snippetID
                 onCopy: root.controller.copy(snippetID)
-                onRemove: root.controller.remove(snippetID)
+                onRemove: {
+                    const list = ListView.view
+                    const hadKeyboard = list.activeFocus
+                    const at = index
+                    root.controller.remove(snippetID)
+                    if (hadKeyboard)
+                        root.keyboardAfterRemoval(list, at)
+                }
                 onTap: root.controller.toggleExpanded(snippetID)
             }
         }

@@ -119,6 +119,8 @@ Item {
                         Text {
                             objectName: "widthText"
                             text: grid.extentText(root.width)
+                            Accessible.role: Accessible.StaticText
+                            Accessible.name: qsTr("Width") + " " + text
                             font.pixelSize: 20
                             font.bold: true
                             font.family: "monospace"
@@ -137,6 +139,8 @@ Item {
                         Text {
                             objectName: "heightText"
                             text: grid.extentText(root.height)
+                            Accessible.role: Accessible.StaticText
+                            Accessible.name: qsTr("Height") + " " + text
                             font.pixelSize: 20
                             font.bold: true
                             font.family: "monospace"

@@ -42,6 +42,22 @@ public:
         return out;
     }
 
+    // The names of the nodes of a role directly below `root` in the tree,
+    // hidden ones included (what a screen reader is handed as the node's
+    // children); with `hiddenOnly`, of any role, only the hidden ones.
+    Q_INVOKABLE QStringList children(QQuickItem *root, int role, bool hiddenOnly = false) const
+    {
+        QStringList out;
+        QAccessibleInterface *node = QAccessible::queryAccessibleInterface(root);
+        for (int i = 0; node && i < node->childCount(); ++i) {
+            QAccessibleInterface *child = node->child(i);
+            if (child && (hiddenOnly ? child->state().invisible : child->role() == QAccessible::Role(role))) {
+                out << child->text(QAccessible::Name);
+            }
+        }
+        return out;
+    }
+
     // What assistive technology is told of one item: its role (as the
     // Accessible.* values), name, description and the states that matter.
     Q_INVOKABLE QVariantMap node(QObject *object) const

@@ -225,6 +225,12 @@ TEST_F(MainWindowTest, OffersTheFileAndLibraryMenus)
     EXPECT_EQ(shortcutTexts(fileMenu), (QStringList { u"Ctrl+K"_qs, u"Ctrl+Q"_qs }));
     EXPECT_EQ(
         shortcutTexts(libraryMenu), (QStringList { u"Ctrl+1"_qs, u"Ctrl+2"_qs, u"Ctrl+3"_qs, u"Ctrl+4"_qs }));
+
+    // F10 opens the bar at its first menu, and Right goes on to the next.
+    QTest::keyClick(window, Qt::Key_F10);
+    EXPECT_TRUE(test::waitUntil([&] { return fileMenu->property("opened").toBool(); }));
+    QTest::keyClick(window, Qt::Key_Right);
+    EXPECT_TRUE(test::waitUntil([&] { return libraryMenu->property("opened").toBool(); }));
 }
 
 TEST_F(MainWindowTest, TheWindowIsTitledAfterTheSelectedSection)

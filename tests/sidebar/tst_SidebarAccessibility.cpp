@@ -251,8 +251,9 @@ TEST_F(SidebarAccessibilityTest, TheChosenSwatchAndIconAreChecked)
 // picker's, are not in the tree until they are scrolled to.
 TEST_F(SidebarAccessibilityTest, OnlyRowsAndCellsOnScreenAreInTheTree)
 {
+    QVariant last;
     for (int i = 0; i < 40; ++i) {
-        fixture.makeFolder(QStringLiteral("F%1").arg(i));
+        last = fixture.makeFolder(QStringLiteral("F%1").arg(i));
     }
     show();
     QList<Node> nodes = tree();
@@ -265,11 +266,22 @@ TEST_F(SidebarAccessibilityTest, OnlyRowsAndCellsOnScreenAreInTheTree)
     nodes = tree();
     EXPECT_FALSE(node(nodes, QAccessible::ListItem, QStringLiteral("All Apps")));
     EXPECT_TRUE(node(nodes, QAccessible::ListItem, QStringLiteral("F39")));
+    // Rows made anew by a change (a pin) are placed before the rule is read.
+    trigger("pin", last);
+    nodes = tree();
+    EXPECT_TRUE(node(nodes, QAccessible::ListItem, QStringLiteral("F38")));
 
     trigger("icon", fixture.makeFolder(QStringLiteral("Work")));
     nodes = treeWith("iconPopover");
     EXPECT_TRUE(node(nodes, QAccessible::RadioButton, QStringLiteral("folder")));
     EXPECT_FALSE(node(nodes, QAccessible::RadioButton, QStringLiteral("cube")));
+    // So are the cells made anew by the other mode.
+    QQuickItem *filled = find(QStringLiteral("iconModeFilled"));
+    ASSERT_TRUE(filled);
+    QMetaObject::invokeMethod(filled, "clicked");
+    nodes = tree();
+    EXPECT_TRUE(node(nodes, QAccessible::RadioButton, QStringLiteral("folder.fill")));
+    EXPECT_FALSE(node(nodes, QAccessible::RadioButton, QStringLiteral("cube.fill")));
 }
 
 } // namespace

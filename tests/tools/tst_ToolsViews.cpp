@@ -185,6 +185,16 @@ TEST_F(ToolsViewsTest, TextsThatCarryInformationAreNamedByTheirText)
     EXPECT_TRUE(find(nodes, QAccessible::Heading, QStringLiteral("Code Snippets")));
     snippets.copy(snippets.filteredSnippets().at(0).id.toString(QUuid::WithoutBraces));
     EXPECT_TRUE(find(tree(), QAccessible::AlertMessage, QStringLiteral("Snippet Copied!")));
+
+    // The ruler's size, as it shows it.
+    QQmlComponent ruler(&engine);
+    ruler.setData("import Brimlark.Tools\nRulerView { width: 400; height: 300 }\n", QUrl());
+    m_view.reset(qobject_cast<QQuickItem *>(ruler.create()));
+    ASSERT_TRUE(m_view) << ruler.errorString().toStdString();
+    m_view->setParentItem(m_window.contentItem());
+    nodes = tree();
+    EXPECT_TRUE(find(nodes, QAccessible::StaticText, QStringLiteral("Width 400 px")));
+    EXPECT_TRUE(find(nodes, QAccessible::StaticText, QStringLiteral("Height 300 px")));
 }
 
 // A field has a name, and text written through the accessibility interface

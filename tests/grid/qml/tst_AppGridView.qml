@@ -281,6 +281,9 @@ TestCase {
         waitForItemPolished(tiles)
         compare(GridTest.shownButtons(tiles), ["App 0001", "App 0002", "App 0003", "App 0004", "App 0005",
                                                "App 0006", "App 0007", "App 0008", "App 0009"])
+        // Nor are they the list's children, hidden; nothing hidden is.
+        compare(GridTest.children(tiles, Accessible.Button), GridTest.shownButtons(tiles))
+        compare(GridTest.children(tiles, 0, true), [])
         // An application that left the grid leaves the tree with it.
         fixture.publish(names.filter(n => n !== "App 0002"))
         waitForItemPolished(tiles)

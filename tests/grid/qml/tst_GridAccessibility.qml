@@ -60,9 +60,9 @@ TestCase {
         return out
     }
 
-    // Tab until the item has the keyboard (in a few steps at most).
+    // Tab until the item has the keyboard (once round the toolbar at most).
     function tabTo(item) {
-        for (let i = 0; i < 6 && !item.activeFocus; ++i)
+        for (let i = 0; i < 16 && !item.activeFocus; ++i)
             keyClick(Qt.Key_Tab)
         verify(item.activeFocus, item.objectName)
     }
@@ -182,6 +182,75 @@ TestCase {
         const scrolled = GridTest.shownButtons(unified).filter(n => n.startsWith("Category"))
         verify(scrolled.indexOf("Category App 0024") >= 0)
         verify(scrolled.indexOf(shown[0]) < 0)
+        // Nor the "Add Folder" card under the toolbar, and no card keeps a
+        // hidden node: every child of the list is one shown.
+        compare(GridTest.children(unified, Accessible.Button), GridTest.shownButtons(unified))
+        compare(GridTest.children(unified, 0, true), [])
+        const card = collect(unified, "categoryCard", [])[0]
+        compare(GridTest.children(card, 0, true), [])
+    }
+
+    // The toolbar's own buttons by Tab: "Clear Search" hands the keyboard
+    // back to the field, "Sort" opens its menu, where Down and Return choose.
+    function test_theToolbarsButtonsByTab() {
+        fixture.publish(["Alpha", "Beta"])
+        const grid = makeGrid()
+        const field = grid.toolbar.searchField
+        tryVerify(() => field.activeFocus)
+        keyClick("a")
+        tabTo(findChild(grid, "clearSearchButton"))
+        verify(test.Window.activeFocusItem.visualFocus)
+        keyClick(Qt.Key_Space)
+        compare(fixture.viewModel.searchQuery, "")
+        verify(field.activeFocus)
+        const sort = findChild(grid, "sortButton")
+        tabTo(sort)
+        verify(sort.visualFocus)
+        keyClick(Qt.Key_Space)
+        const menu = findChild(grid, "sortMenu")
+        tryCompare(menu, "opened", true)
+        keyClick(Qt.Key_Down)
+        keyClick(Qt.Key_Down)
+        keyClick(Qt.Key_Return)
+        tryCompare(menu, "visible", false)
+        compare(GridTest.shownButtons(layoutItem(grid)), ["Beta", "Alpha"])
+    }
+
+    // One Tab stop for the tiles and one for the cards; the arrows move
+    // by column and row, Return opens, the Menu key opens the menu.
+    function test_tilesAndCardsByArrows() {
+        const names = fixture.manyNames(12)
+        fixture.publishIn(names, names.map(n => n === "App 0001" ? "Games" : "Utilities"))
+        const grid = makeGrid()
+        tryVerify(() => grid.toolbar.searchField.activeFocus)
+        const tiles = layoutItem(grid)
+        tabTo(tiles)
+        const columns = tiles.columns.count
+        verify(columns > 1 && columns < 12, "columns: " + columns)
+        const nameOf = () => test.Window.activeFocusItem.name
+        compare(nameOf(), "App 0001")
+        keyClick(Qt.Key_Right)
+        compare(nameOf(), "App 0002")
+        keyClick(Qt.Key_Down)
+        compare(nameOf(), names[1 + columns])
+        keyClick(Qt.Key_Return)
+        compare(fixture.launched.length, 1)
+
+        fixture.setSortOption("Category")
+        const unified = layoutItem(grid)
+        waitForItemPolished(unified)
+        for (let i = 0; i < 16 && GridTest.node(test.Window.activeFocusItem).name !== "Add Folder"; ++i)
+            keyClick(Qt.Key_Tab)
+        compare(GridTest.node(test.Window.activeFocusItem).name, "Add Folder")
+        keyClick(Qt.Key_Right)
+        const card = test.Window.activeFocusItem
+        verify(card.visible && card.objectName === "categoryCard", card)
+        keyClick(Qt.Key_Menu)
+        tryVerify(() => card.openedMenu && card.openedMenu.opened)
+        keyClick(Qt.Key_Escape)
+        tryVerify(() => card.activeFocus)
+        keyClick(Qt.Key_Space)
+        tryVerify(() => grid.controller.overlayKind !== AppGridController.OverlayKind.none)
     }
 
     function test_thePanelByKeyboardAndTheFocusComesBack() {
@@ -206,8 +275,14 @@ TestCase {
         tabTo(close)
         verify(close.visualFocus)
         waitForItemPolished(findChild(again, "panelApps"))
+        // One "Close": the backdrop is no button.
+        compare(GridTest.shownButtons(findChild(grid, "categoryModalView")).filter(n => n === "Close").length, 1)
+        // The keyboard on an application is on its node, the tile.
         const item = collect(again, "panelItem", [])[0]
         tabTo(item)
+        const node = GridTest.node(test.Window.activeFocusItem)
+        compare(node.name, "Alpha")
+        verify(node.focused)
         keyClick(Qt.Key_Return)
         compare(fixture.launched.length, 1)
         fixture.advance(200)

@@ -411,6 +411,16 @@ TestCase {
             tabTo("saveSnippetButton")
             keyClick(Qt.Key_Return)
             compare(fixture.snippetTitles(), ["Alpha", "T"])
+            // A deleted row hands the keyboard to the row in its place, the
+            // last one to the search field.
+            for (const left of [["T"], []]) {
+                tabTo("deleteSnippetButton")
+                keyClick(Qt.Key_Return)
+                compare(fixture.snippetTitles(), left)
+                const now = test.Window.activeFocusItem
+                verify(now, "nothing has the keyboard")
+                compare(now.objectName, left.length ? "snippetHeader" : "snippetSearchField")
+            }
         }
         keyClick(Qt.Key_Escape)
         tryCompare(popover, "visible", false)
