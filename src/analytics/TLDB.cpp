@@ -8,6 +8,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <filesystem>
 #include <locale>
@@ -136,8 +137,14 @@ bool TLDB::holdsSenderLock()
         m_senderLockRefused = false;
         return true;
     }
+    const int error = descriptor >= 0 ? errno : 0;
     if (descriptor >= 0) {
         ::close(descriptor);
+    }
+    // A folder without locks (a network home without a lock service) must not stop the sending
+    // for good; one copy per settings folder is the rule there as well.
+    if (error != EWOULDBLOCK) {
+        return true;
     }
     if (!m_senderLockRefused) {
         m_senderLockRefused = true;

@@ -80,7 +80,7 @@ public:
     // would both read and send the same rows: the first to ask takes a lock on a file beside the
     // store ("<store>.sender") and keeps it while this object lives; another copy keeps queuing
     // into the store and leaves the sending to it, asking again at its next flush. True without a
-    // store file, which no other process can share.
+    // store file, which no other process can share, and where the folder takes no locks.
     bool holdsSenderLock();
 
     // Counts how often the file was made anew by this object; ids handed out by readRows() belong

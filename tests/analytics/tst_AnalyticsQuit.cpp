@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace brimlark;
@@ -85,6 +86,7 @@ TEST(AnalyticsTwoCopiesChild, DISABLED_Run)
     }
     const auto at = std::chrono::system_clock::time_point(
         std::chrono::milliseconds(std::stoll(environmentValue("BRIMLARK_START_AT"))));
+    std::this_thread::sleep_until(at - std::chrono::milliseconds(20));
     while (std::chrono::system_clock::now() < at) { }
     AnalyticsManager manager({ server, s_token, [](const std::string &) {} });
     manager.initialize();

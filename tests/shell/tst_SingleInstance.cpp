@@ -274,6 +274,7 @@ TEST(SingleInstanceStartChild, DISABLED_Run)
     }
     const auto at = std::chrono::system_clock::time_point(
         std::chrono::milliseconds(std::stoll(brimlark::test::environmentValue("BRIMLARK_START_AT"))));
+    std::this_thread::sleep_until(at - std::chrono::milliseconds(20));
     while (std::chrono::system_clock::now() < at) { }
     SingleInstance instance(QString::fromStdString(name));
     const SingleInstance::Role role = instance.start({});
