@@ -8,10 +8,15 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <filesystem>
 #include <locale>
 #include <system_error>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace brimlark {
 
@@ -111,6 +116,43 @@ TLDB::~TLDB()
     if (m_connection) {
         close();
     }
+    if (m_senderLock >= 0) {
+        ::close(m_senderLock);
+    }
+}
+
+bool TLDB::holdsSenderLock()
+{
+    if (m_senderLock >= 0) {
+        return true;
+    }
+    const auto path = pathToDb();
+    if (!path) {
+        return true;
+    }
+    const std::string lockPath = *path + ".sender";
+    const int descriptor = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (descriptor >= 0 && ::flock(descriptor, LOCK_EX | LOCK_NB) == 0) {
+        m_senderLock = descriptor;
+        m_senderLockRefused = false;
+        return true;
+    }
+    const int error = descriptor >= 0 ? errno : 0;
+    if (descriptor >= 0) {
+        ::close(descriptor);
+    }
+    // A folder without locks (a network home without a lock service) must not stop the sending
+    // for good; one copy per settings folder is the rule there as well.
+    if (error != EWOULDBLOCK) {
+        return true;
+    }
+    if (!m_senderLockRefused) {
+        m_senderLockRefused = true;
+        TallyLogger::info(
+            [&] { return "Another process sends the records of " + *path + "; they wait there for it"; },
+            "holdsSenderLock()");
+    }
+    return false;
 }
 
 std::string TLDB::filteredToken(std::string_view token)

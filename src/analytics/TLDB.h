@@ -76,6 +76,13 @@ public:
     // they cannot hold back the rows behind them.
     std::vector<TallyDictionary> readRows(PersistenceType type, std::int64_t numRows, bool flag);
 
+    // Whether this process sends the store's records. Two copies of the program over one store
+    // would both read and send the same rows: the first to ask takes a lock on a file beside the
+    // store ("<store>.sender") and keeps it while this object lives; another copy keeps queuing
+    // into the store and leaves the sending to it, asking again at its next flush. True without a
+    // store file, which no other process can share, and where the folder takes no locks.
+    bool holdsSenderLock();
+
     // Counts how often the file was made anew by this object; ids handed out by readRows() belong
     // to the generation current at the time.
     std::uint64_t generation() const { return m_generation; }
@@ -97,6 +104,8 @@ private:
     static std::string idsSqlString(const std::vector<std::int32_t> &ids);
 
     sqlite3 *m_connection = nullptr;
+    int m_senderLock = -1;
+    bool m_senderLockRefused = false;
     const std::string m_dbFileName = "TLDB.sqlite";
     std::string m_apiToken;
     std::uint64_t m_generation = 0;

@@ -87,6 +87,11 @@ void TallyInstance::flush(bool performFullFlush, Completion completion)
             complete(completion);
             return;
         }
+        // Another copy of the program sends what this store holds, this copy's records included.
+        if (!self->m_tallyPersistence->tldb().holdsSenderLock()) {
+            complete(completion);
+            return;
+        }
         const std::int64_t batchSize = performFullFlush ? TLDB::allRows : self->flushBatchSize();
         auto events
             = self->loadForSending(FlushType::Events, batchSize, !self->m_trackAutomaticEventsEnabled);

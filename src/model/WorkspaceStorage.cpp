@@ -5,6 +5,8 @@
 #include "platform/base/Defaults.h"
 #include "platform/core/NotificationCenter.h"
 
+#include <QSet>
+
 namespace brimlark {
 
 namespace {
@@ -137,7 +139,18 @@ void WorkspaceStorage::loadSnippets()
 {
     auto stored = StoredJson::readList<CodeSnippet>(
         m_defaults, key("brimlark_code_snippets"), &CodeSnippet::fromJson);
-    setCodeSnippets(stored ? QList<CodeSnippet>(stored->begin(), stored->end()) : starterSnippets());
+    QList<CodeSnippet> snippets
+        = stored ? QList<CodeSnippet>(stored->begin(), stored->end()) : starterSnippets();
+    // A hand-edited or merged list can hold one id twice, and copy and delete
+    // act on an id: a later twin gets a new one, so every row is its own.
+    QSet<QUuid> seen;
+    for (CodeSnippet &snippet : snippets) {
+        if (seen.contains(snippet.id)) {
+            snippet.id = QUuid::createUuid();
+        }
+        seen.insert(snippet.id);
+    }
+    setCodeSnippets(std::move(snippets));
 }
 
 void WorkspaceStorage::saveSnippets()

@@ -11,8 +11,16 @@
 #include <QTimer>
 #include <QVariant>
 
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace brimlark {
@@ -48,7 +56,79 @@ bool peerIsOurs(const QLocalSocket &socket)
         && size == sizeof credentials && credentials.uid == ::getuid();
 }
 
+// Who is at a socket's path. Asked with a connect of our own: a live
+// instance that is busy starting up still takes the connection into its
+// backlog, so only a refusal means the socket was left by a process that is gone.
+enum class Occupant { Nobody, Live, Gone };
+
+Occupant occupantOf(const QByteArray &path)
+{
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= qsizetype(sizeof address.sun_path)) {
+        return Occupant::Live; // cannot be asked, so never taken over
+    }
+    std::memcpy(address.sun_path, path.constData(), std::size_t(path.size()));
+    const int descriptor = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (descriptor < 0) {
+        return Occupant::Live;
+    }
+    const int connected = ::connect(descriptor, reinterpret_cast<const sockaddr *>(&address), sizeof address);
+    const int error = connected == 0 ? 0 : errno;
+    ::close(descriptor);
+    if (error == ENOENT) {
+        return Occupant::Nobody;
+    }
+    return error == ECONNREFUSED ? Occupant::Gone : Occupant::Live;
+}
+
 } // namespace
+
+// The starts of one settings folder ask who listens, listen and remove a
+// socket one at a time: without it two starts at the same moment both found
+// nobody, and the second took the first one's fresh socket for a stale one.
+// An advisory lock on a file beside the socket; the kernel lets it go with
+// the process however it ends.
+class SingleInstance::StartLock
+{
+public:
+    StartLock(const QString &serverName, std::chrono::milliseconds wait)
+    {
+        const QByteArray path = QFile::encodeName(serverName) + ".lock";
+        m_descriptor = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        struct stat info
+        {
+        };
+        if (m_descriptor < 0 || ::fstat(m_descriptor, &info) != 0 || info.st_uid != ::getuid()) {
+            release();
+            return;
+        }
+        const auto deadline = std::chrono::steady_clock::now() + wait;
+        while (::flock(m_descriptor, LOCK_EX | LOCK_NB) != 0) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= deadline) {
+                release();
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+    ~StartLock() { release(); }
+    StartLock(const StartLock &) = delete;
+    StartLock &operator=(const StartLock &) = delete;
+
+    bool isHeld() const { return m_descriptor >= 0; }
+
+private:
+    void release()
+    {
+        if (m_descriptor >= 0) {
+            ::close(m_descriptor);
+            m_descriptor = -1;
+        }
+    }
+
+    int m_descriptor = -1;
+};
 
 SingleInstance::SingleInstance(QString serverName, QObject *parent)
     : QObject(parent)
@@ -56,7 +136,15 @@ SingleInstance::SingleInstance(QString serverName, QObject *parent)
 {
 }
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance()
+{
+    // Closing removes the socket's file by its path: under the lock, so it is
+    // never the file of an instance that started after this one stopped answering.
+    if (m_server) {
+        const StartLock lock(m_serverName, std::chrono::seconds(1));
+        m_server.reset();
+    }
+}
 
 QString SingleInstance::defaultServerName()
 {
@@ -80,11 +168,15 @@ SingleInstance::Role SingleInstance::start(const QList<QUrl> &urls, int timeoutM
     if (handOver(urls, timeoutMs)) {
         return Role::HandedOver;
     }
-    if (listen()) {
-        return Role::Primary;
+    {
+        const StartLock lock(m_serverName, std::chrono::milliseconds(2 * timeoutMs));
+        if (lock.isHeld() && listenHoldingLock()) {
+            return Role::Primary;
+        }
     }
-    // Another instance may have started listening between the two steps.
-    if (handOver(urls, timeoutMs)) {
+    // Another start listens, one that may still be building its window
+    // before it answers.
+    if (handOver(urls, 2 * timeoutMs)) {
         return Role::HandedOver;
     }
     return Role::Standalone;
@@ -133,8 +225,15 @@ bool SingleInstance::listen()
     if (m_serverName.isEmpty()) {
         return false;
     }
-    // Listening with access options replaces the socket file even while
-    // another instance serves it: ask first whether anybody answers there.
+    const StartLock lock(m_serverName, std::chrono::seconds(4));
+    return lock.isHeld() && listenHoldingLock();
+}
+
+bool SingleInstance::listenHoldingLock()
+{
+    if (isListening()) {
+        return true;
+    }
     struct stat info
     {
     };
@@ -143,24 +242,22 @@ bool SingleInstance::listen()
         // Not ours to take over or to remove.
         return false;
     }
-    if (socketFileIsOurs(m_serverName)) {
-        QLocalSocket probe;
-        probe.connectToServer(m_serverName);
-        if (probe.waitForConnected(500)) {
-            probe.abort();
-            return false;
-        }
+    // Listening with access options replaces the socket file even while
+    // another instance serves it: ask first whether anybody answers there.
+    switch (occupantOf(path)) {
+    case Occupant::Live:
+        return false;
+    case Occupant::Gone:
+        // The socket file of a process that is gone.
+        QLocalServer::removeServer(m_serverName);
+        break;
+    case Occupant::Nobody:
+        break;
     }
     auto server = std::make_unique<QLocalServer>();
     // Only this user may hand requests over.
     server->setSocketOptions(QLocalServer::UserAccessOption);
-    bool ok = server->listen(m_serverName);
-    if (!ok && server->serverError() == QAbstractSocket::AddressInUseError) {
-        // The socket file of a process that is gone.
-        QLocalServer::removeServer(m_serverName);
-        ok = server->listen(m_serverName);
-    }
-    if (!ok) {
+    if (!server->listen(m_serverName)) {
         return false;
     }
     m_server = std::move(server);

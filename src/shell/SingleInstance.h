@@ -54,6 +54,7 @@ public:
     // the request; a socket of anybody else is never connected to.
     bool handOver(const QList<QUrl> &urls, int timeoutMs = 2000);
     // Server side: listens, taking over a socket left by a process that died.
+    // Starts of the same socket probe, listen and remove its file one at a time.
     bool listen();
     bool isListening() const;
 
@@ -70,6 +71,9 @@ signals:
     void urlOpened(const QUrl &url);
 
 private:
+    class StartLock;
+
+    bool listenHoldingLock();
     void acceptConnections();
     void readFrom(QLocalSocket *socket);
 

@@ -22,7 +22,7 @@ void onSignal(int number)
     errno = saved;
 }
 
-constexpr int Handled[] = { SIGTERM, SIGINT };
+constexpr int Handled[] = { SIGTERM, SIGINT, SIGHUP, SIGQUIT };
 
 } // namespace
 

@@ -8,9 +8,10 @@ class QSocketNotifier;
 
 namespace brimlark {
 
-// SIGTERM (the session logging out, a service manager) and SIGINT end the
-// program the way "Quit" does: the window's frame is kept, analytics and the
-// settings are drained. The handler only writes a byte to a pipe; the event
+// SIGTERM (the session logging out, a service manager), SIGINT, SIGHUP (the
+// terminal it was started from closed) and SIGQUIT end the program the way
+// "Quit" does: the window's frame is kept, analytics and the settings are
+// drained. The handler only writes a byte to a pipe; the event
 // loop reads it and says so. One instance per process; the default actions
 // come back when it goes.
 class TerminationSignals : public QObject

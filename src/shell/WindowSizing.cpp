@@ -36,6 +36,16 @@ QRectF restoredFrame(const QRectF &stored, const QList<QRectF> &screens)
     for (const QRectF &screen : screens) {
         const QRectF shown = top.intersected(screen);
         if (shown.width() >= MinimumVisibleWidth && shown.height() > 0 && frame.y() >= screen.y()) {
+            // A frame larger than the screen it lands on (stored on a bigger
+            // one, or edited by hand) would have its resize corner off screen.
+            if (frame.width() > screen.width()) {
+                frame.setX(screen.x());
+                frame.setWidth(screen.width());
+            }
+            if (frame.height() > screen.height()) {
+                frame.setY(screen.y());
+                frame.setHeight(screen.height());
+            }
             return frame;
         }
     }

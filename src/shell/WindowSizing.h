@@ -30,8 +30,9 @@ std::optional<QSizeF> grownToMinimum(const QSizeF &frame);
 // Later launches with a stored frame: the frame grown to the minimum, where
 // it was when enough of its top (a strip of TitleStrip by MinimumVisibleWidth)
 // lies on one of the screens' usable areas so it can still be grabbed and
-// moved; otherwise, as on a screen that is gone, centred on the first screen
-// and no larger than it. Without screens the frame is kept.
+// moved, no larger than that screen; otherwise, as on a screen that is gone,
+// centred on the first screen and no larger than it. Without screens the
+// frame is kept.
 inline constexpr double TitleStrip = 40;
 inline constexpr double MinimumVisibleWidth = 100;
 QRectF restoredFrame(const QRectF &stored, const QList<QRectF> &screens);

@@ -68,6 +68,10 @@ int main(int argc, char *argv[])
     QGuiApplication::setQuitOnLastWindowClosed(
         AppDelegate::applicationShouldTerminateAfterLastWindowClosed());
 
+    // Before any setting is read or written: a signal that ends the program
+    // goes through quit, which folds the settings journal and drains analytics.
+    TerminationSignals terminationSignals;
+
     const QList<QUrl> urls = SingleInstance::urlsFromArguments(QGuiApplication::arguments());
     SingleInstance instance;
     if (instance.start(urls) == SingleInstance::Role::HandedOver) {
@@ -232,7 +236,6 @@ int main(int argc, char *argv[])
     BrimlarkApp brimlark(defaults, center, std::move(services));
     brimlark.attach(instance);
     // Logging out sends SIGTERM: the same quit as the menu's.
-    TerminationSignals terminationSignals;
     brimlark.attach(terminationSignals);
 
     BrimlarkApp::setUpStyle();

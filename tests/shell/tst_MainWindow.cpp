@@ -260,7 +260,7 @@ TEST_F(MainWindowTest, QuitEndsTheEventLoopAfterTheQuitHooks)
 // Logging out sends SIGTERM; it once ended the process without the quit path.
 TEST_F(MainWindowTest, TerminationSignalsQuitLikeTheMenu)
 {
-    for (const int number : { SIGTERM, SIGINT }) {
+    for (const int number : { SIGTERM, SIGINT, SIGHUP, SIGQUIT }) {
         m_quitSteps.clear();
         m_defaults.remove(AppDelegate::WindowFrameKey);
         m_app = std::make_unique<BrimlarkApp>(m_defaults, m_center, m_services);

@@ -88,6 +88,9 @@ TEST(WindowSizing, ARestoredFrameStaysWhereItCanStillBeGrabbed)
         { "title above the screen", { 100, -60, 1000, 700 }, { left }, { 220, 100, 1000, 700 } },
         { "screen gone", { 1600, 50, 1000, 700 }, { left }, { 220, 100, 1000, 700 } },
         { "larger than what is left", { 4000, 0, 2000, 1200 }, { left }, left },
+        { "larger than its screen", { 100, 50, 3800, 2100 }, { left }, left },
+        { "wider than its screen", { 100, 50, 2000, 700 }, { left }, { 0, 50, 1440, 700 } },
+        { "huge on the second screen", { 1500, 20, 100000, 100000 }, { left, right }, right },
         { "no screens", { 5000, 5000, 1000, 700 }, {}, { 5000, 5000, 1000, 700 } },
     };
     for (const auto &row : rows) {

@@ -467,6 +467,7 @@ bool LoopbackHttpServer::serve(Connection &connection)
             connection.withheld = true;
             return true;
         }
+        std::this_thread::sleep_for(reply.delay);
         std::string response = "HTTP/1.1 " + std::to_string(reply.status) + " "
             + std::string(reasonPhrase(reply.status))
             + "\r\nContent-Length: " + std::to_string(reply.body.size()) + "\r\n";

@@ -24,6 +24,8 @@ struct ScriptedReply
     std::string body = "1";
     // Read the request and never answer it: the client has to give up by its own time-out.
     bool withhold = false;
+    // Waited before answering, as a distant server takes (every connection waits meanwhile).
+    std::chrono::milliseconds delay { 0 };
 };
 
 // One request as it arrived.

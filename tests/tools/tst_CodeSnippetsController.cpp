@@ -95,4 +95,24 @@ TEST_F(CodeSnippetsTest, CopyExpandAndDelete)
     EXPECT_EQ(storage.codeSnippets()[0], second);
 }
 
+// A hand-edited or merged file with one id twice: copy and delete on the
+// second row once acted on the first.
+TEST_F(CodeSnippetsTest, TwinIdsActOnTheRowChosen)
+{
+    QList<CodeSnippet> twins = storage.codeSnippets();
+    twins[1].id = twins[0].id;
+    storage.setCodeSnippets(twins);
+    WorkspaceStorage reread(defaults, manager, center);
+    CodeSnippetsController controller(reread, scheduler);
+    CodeSnippetListModel &rows = *controller.filteredSnippetModel();
+    ASSERT_EQ(rows.rowCount(), 2);
+    const QString second = rows.data(rows.index(1), CodeSnippetListModel::IdRole).toString();
+    controller.copy(second);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), twins[1].code);
+    controller.remove(second);
+    ASSERT_EQ(rows.rowCount(), 1);
+    EXPECT_EQ(reread.codeSnippets()[0], twins[0]);
+    EXPECT_EQ(WorkspaceStorage(defaults, manager, center).codeSnippets(), reread.codeSnippets());
+}
+
 } // namespace
