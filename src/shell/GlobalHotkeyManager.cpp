@@ -49,7 +49,9 @@ GlobalHotkeyManager::GlobalHotkeyManager(NotificationCenter &center, SessionProv
 void GlobalHotkeyManager::registerHotKey()
 {
     const GlobalHotKey::Result result = m_hotKey.registerHotKey(m_session());
-    m_output(result.registered ? SuccessLine : FailurePrefix + result.failureReason);
+    // The key as it is here (Ctrl+Alt+N), not the home platform's Command+Option+N.
+    m_output(
+        result.registered ? SuccessPrefix + GlobalHotKey::keyText() : FailurePrefix + result.failureReason);
 }
 
 void GlobalHotkeyManager::hotKeyPressed()

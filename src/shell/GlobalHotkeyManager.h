@@ -25,8 +25,7 @@ public:
     using SessionProvider = std::function<GlobalHotKey::Session()>;
     using Output = std::function<void(const QString &line)>;
 
-    static inline const QString SuccessLine
-        = QStringLiteral("🚀 Successfully registered global hotkey Command+Option+N");
+    static inline const QString SuccessPrefix = QStringLiteral("🚀 Successfully registered global hotkey ");
     static inline const QString FailurePrefix
         = QStringLiteral("⚠️ Failed to register Carbon global hotkey: ");
 

@@ -24,6 +24,7 @@
 #include "shell/AnalyticsBridge.h"
 #include "shell/BrimlarkApp.h"
 #include "shell/ConsoleRouting.h"
+#include "shell/DisplayCheck.h"
 #include "shell/FolderShortcutMonitor.h"
 #include "shell/GlobalHotkeyManager.h"
 #include "shell/QtApplicationLifecycle.h"
@@ -59,6 +60,11 @@ int main(int argc, char *argv[])
 {
     using namespace brimlark;
     ConsoleRouting::install();
+    // Without a display Qt would abort with a hint to reinstall.
+    if (!DisplayCheck::canStart(argc, argv)) {
+        qCCritical(lcShell).noquote() << DisplayCheck::NoDisplayLine;
+        return 1;
+    }
 
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("brimlark"));

@@ -84,7 +84,7 @@ TEST_F(GlobalHotkeyManagerTest, PrintsSuccessOnAnXServerAndFailureWhenTaken)
         auto latecomer = manager({ u"xcb"_qs, false, second });
         latecomer->registerHotKey();
         EXPECT_EQ(m_lines,
-            (QStringList { u"🚀 Successfully registered global hotkey Command+Option+N"_qs,
+            (QStringList { u"🚀 Successfully registered global hotkey Ctrl+Alt+N"_qs,
                 u"⚠️ Failed to register Carbon global hotkey: Ctrl+Alt+N is already taken by another application"_qs }));
         EXPECT_TRUE(owner->isRegistered());
         EXPECT_FALSE(latecomer->isRegistered());

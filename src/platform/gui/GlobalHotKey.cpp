@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QKeySequence>
 #include <QtGui/qguiapplication_platform.h>
 
 #include <xcb/xcb.h>
@@ -14,7 +15,11 @@ namespace brimlark {
 
 namespace {
 
-constexpr xcb_keysym_t KeysymN = 0x006e; // XK_n
+static_assert(GlobalHotKey::Key.keyboardModifiers() == (Qt::ControlModifier | Qt::AltModifier)
+        && GlobalHotKey::Key.key() >= Qt::Key_A && GlobalHotKey::Key.key() <= Qt::Key_Z,
+    "the grab below is made for Ctrl+Alt and a letter");
+// The letter's keysym is its lower case (XK_a .. XK_z).
+constexpr xcb_keysym_t KeysymOfKey = xcb_keysym_t('a' + (GlobalHotKey::Key.key() - Qt::Key_A));
 constexpr xcb_keysym_t KeysymNumLock = 0xff7f; // XK_Num_Lock
 constexpr xcb_keysym_t KeysymAltL = 0xffe9; // XK_Alt_L
 constexpr std::uint8_t BadAccess = 10;
@@ -73,6 +78,11 @@ void sync(xcb_connection_t *connection)
 
 } // namespace
 
+QString GlobalHotKey::keyText()
+{
+    return QKeySequence(Key).toString(QKeySequence::NativeText);
+}
+
 GlobalHotKey::GlobalHotKey(QObject *parent)
     : QObject(parent)
 {
@@ -129,9 +139,11 @@ GlobalHotKey::Result GlobalHotKey::registerHotKey(const Session &session)
     if (!symbols) {
         return { false, QStringLiteral("the keyboard mapping could not be read") };
     }
-    std::unique_ptr<xcb_keycode_t, FreeDeleter> keycodes(xcb_key_symbols_get_keycode(symbols.get(), KeysymN));
+    std::unique_ptr<xcb_keycode_t, FreeDeleter> keycodes(
+        xcb_key_symbols_get_keycode(symbols.get(), KeysymOfKey));
     if (!keycodes || keycodes.get()[0] == XCB_NO_SYMBOL) {
-        return { false, QStringLiteral("no key of this keyboard types N") };
+        return { false,
+            QStringLiteral("no key of this keyboard types %1").arg(QKeySequence(Key.key()).toString()) };
     }
     const xcb_keycode_t keycode = keycodes.get()[0];
     std::uint16_t alt = modifierMaskFor(connection, symbols.get(), KeysymAltL);
@@ -173,7 +185,7 @@ GlobalHotKey::Result GlobalHotKey::registerHotKey(const Session &session)
         }
         sync(connection);
         if (errorCode == BadAccess) {
-            return { false, QStringLiteral("Ctrl+Alt+N is already taken by another application") };
+            return { false, keyText() + QStringLiteral(" is already taken by another application") };
         }
         return { false, QStringLiteral("the X server refused the key grab (error %1)").arg(errorCode) };
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractNativeEventFilter>
+#include <QKeyCombination>
 #include <QObject>
 #include <QString>
 
@@ -32,6 +33,11 @@ public:
         bool registered = false;
         QString failureReason; // empty when registered
     };
+
+    // The key grabbed: Ctrl+Alt and a letter.
+    static constexpr QKeyCombination Key = Qt::ControlModifier | Qt::AltModifier | Qt::Key_N;
+    // The key as this system writes it: "Ctrl+Alt+N".
+    static QString keyText();
 
     explicit GlobalHotKey(QObject *parent = nullptr);
     ~GlobalHotKey() override;
