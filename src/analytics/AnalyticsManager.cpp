@@ -200,8 +200,9 @@ void AnalyticsManager::handleURL(const std::string &url)
     const auto uid
         = std::find_if(items->begin(), items->end(), [](const auto &item) { return item.first == "uid"; });
     // Only the first "uid" counts; an empty one would replace the stored id with one that
-    // cannot be identified with.
-    if (uid == items->end() || !uid->second || uid->second->empty()) {
+    // cannot be identified with, and one holding a NUL cannot be stored as text at all.
+    if (uid == items->end() || !uid->second || uid->second->empty()
+        || uid->second->find('\0') != std::string::npos) {
         return;
     }
     const std::string &value = *uid->second;

@@ -61,7 +61,7 @@ public:
     // and "App Opened". Call once, before any other operation.
     void initialize();
     // Takes the query item "uid" of an opened URL (its absolute text) as the installation's id and
-    // reports "Attribution Link Captured". An empty "uid" changes nothing.
+    // reports "Attribution Link Captured". An empty "uid", or one holding a NUL, changes nothing.
     void handleURL(const std::string &url);
     // Reports one event with "platform" and "app_version" added over the caller's properties, and
     // asks for delivery at once.

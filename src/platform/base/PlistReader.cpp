@@ -45,11 +45,14 @@ std::optional<DefaultsValue> fromPlist(plist_t node, int depth = 0)
     }
     switch (plist_get_node_type(node)) {
     case PLIST_STRING: {
-        char *s = nullptr;
-        plist_get_string_val(node, &s);
-        std::string out = s ? s : "";
-        std::free(s);
-        return DefaultsValue(std::move(out));
+        // Taken with its length: the parser's copying accessor aborts the
+        // program on a string that holds a NUL, and no value here holds one.
+        std::uint64_t length = 0;
+        const char *s = plist_get_string_ptr(node, &length);
+        if (!s || std::memchr(s, 0, length)) {
+            return std::nullopt;
+        }
+        return DefaultsValue(std::string(s, length));
     }
     case PLIST_DATA: {
         char *d = nullptr;
