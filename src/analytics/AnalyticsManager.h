@@ -76,6 +76,9 @@ public:
     // broken; an item without "=" has no value.
     static std::optional<std::vector<std::pair<std::string, std::optional<std::string>>>> queryItems(
         std::string_view url);
+    // The id an opened URL attributes the installation to: its first query item "uid", when that
+    // has a value that is neither empty nor holds a NUL.
+    static std::optional<std::string> attributionUid(std::string_view url);
     // How trackEvent prints a properties dictionary: ["key": value, ...], or [:] when empty.
     static std::string describeProperties(const TallyDictionary &properties);
 
