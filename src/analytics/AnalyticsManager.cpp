@@ -8,6 +8,7 @@
 
 #include "platform/base/ConsoleLog.h"
 #include "platform/base/Defaults.h"
+#include "platform/base/Utf8.h"
 
 #include <algorithm>
 
@@ -68,37 +69,6 @@ std::optional<std::string> percentDecoded(std::string_view text)
         i += 2;
     }
     return out;
-}
-
-// Whether the bytes are UTF-8 text: what the settings store keeps as it is
-// (it would store anything else with replacement characters, a different id).
-bool isUtf8(std::string_view text)
-{
-    for (std::size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        const std::size_t length = c < 0x80 ? 1
-            : (c & 0xE0) == 0xC0            ? 2
-            : (c & 0xF0) == 0xE0            ? 3
-            : (c & 0xF8) == 0xF0            ? 4
-                                            : 0;
-        if (length == 0 || i + length > text.size()) {
-            return false;
-        }
-        std::uint32_t cp = length == 1 ? c : c & (0x7F >> length);
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80) {
-                return false;
-            }
-            cp = (cp << 6) | (next & 0x3F);
-        }
-        const std::uint32_t least[] = { 0, 0, 0x80, 0x800, 0x10000 };
-        if (cp < least[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-            return false;
-        }
-        i += length;
-    }
-    return true;
 }
 
 } // namespace
@@ -323,7 +293,7 @@ std::optional<std::string> AnalyticsManager::attributionUid(std::string_view url
     // cannot be identified with, and one holding a NUL, or bytes that are not text, cannot be
     // stored as the text it is.
     if (uid == items->end() || !uid->second || uid->second->empty()
-        || uid->second->find('\0') != std::string::npos || !isUtf8(*uid->second)) {
+        || uid->second->find('\0') != std::string::npos || !Utf8::isValid(*uid->second)) {
         return std::nullopt;
     }
     return uid->second;
