@@ -16,6 +16,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <zlib.h>
+
 #include <cstdlib>
 #include <string>
 
@@ -74,6 +76,24 @@ void readJournal(const std::uint8_t *data, std::size_t size)
     std::string journal(reinterpret_cast<const char *>(data), size);
     if (journal.compare(0, JournalRecord::Header.size(), JournalRecord::Header) != 0) {
         journal.insert(0, JournalRecord::Header);
+    }
+    // Every whole record gets the checksum it should have, so that mutations
+    // reach the decoding behind it; the torn tail stays as it is.
+    for (std::size_t at = JournalRecord::Header.size(); journal.size() - at >= JournalRecord::RecordHeader;) {
+        std::uint32_t length = 0;
+        for (int i = 3; i >= 0; --i) {
+            length = (length << 8) | static_cast<unsigned char>(journal[at + std::size_t(i)]);
+        }
+        if (length > journal.size() - at - JournalRecord::RecordHeader) {
+            break;
+        }
+        const auto sum = std::uint32_t(
+            ::crc32(0, reinterpret_cast<const Bytef *>(journal.data() + at + JournalRecord::RecordHeader),
+                uInt(length)));
+        for (int i = 0; i < 4; ++i) {
+            journal[at + 4 + std::size_t(i)] = char((sum >> (8 * i)) & 0xFF);
+        }
+        at += JournalRecord::RecordHeader + length;
     }
     JournalRecord::readAll(journal, [](JournalRecord &&record) {
         if (record.value) {
