@@ -8,6 +8,7 @@
 
 #include "platform/base/ConsoleLog.h"
 #include "platform/base/Defaults.h"
+#include "platform/base/Utf8.h"
 
 #include <algorithm>
 
@@ -193,18 +194,11 @@ void AnalyticsManager::handleURL(const std::string &url)
         return;
     }
     print("🔗 Handling incoming URL: " + url);
-    const auto items = queryItems(url);
-    if (!items || items->empty()) {
+    const auto uid = attributionUid(url);
+    if (!uid) {
         return;
     }
-    const auto uid
-        = std::find_if(items->begin(), items->end(), [](const auto &item) { return item.first == "uid"; });
-    // Only the first "uid" counts; an empty one would replace the stored id with one that
-    // cannot be identified with.
-    if (uid == items->end() || !uid->second || uid->second->empty()) {
-        return;
-    }
-    const std::string &value = *uid->second;
+    const std::string &value = *uid;
     print("🔗 Attribution UID found: " + value);
     Defaults::standard().set(std::string(s_distinctIdKey), DefaultsValue(value));
     Tally::mainInstance()->identify(value, true, nullptr);
@@ -285,6 +279,24 @@ std::optional<std::vector<std::pair<std::string, std::optional<std::string>>>> A
         start = end + 1;
     }
     return items;
+}
+
+std::optional<std::string> AnalyticsManager::attributionUid(std::string_view url)
+{
+    const auto items = queryItems(url);
+    if (!items) {
+        return std::nullopt;
+    }
+    const auto uid
+        = std::find_if(items->begin(), items->end(), [](const auto &item) { return item.first == "uid"; });
+    // Only the first "uid" counts; an empty one would replace the stored id with one that
+    // cannot be identified with, and one holding a NUL, or bytes that are not text, cannot be
+    // stored as the text it is.
+    if (uid == items->end() || !uid->second || uid->second->empty()
+        || uid->second->find('\0') != std::string::npos || !Utf8::isValid(*uid->second)) {
+        return std::nullopt;
+    }
+    return uid->second;
 }
 
 std::string AnalyticsManager::describeProperties(const TallyDictionary &properties)

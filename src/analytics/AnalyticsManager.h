@@ -61,7 +61,7 @@ public:
     // and "App Opened". Call once, before any other operation.
     void initialize();
     // Takes the query item "uid" of an opened URL (its absolute text) as the installation's id and
-    // reports "Attribution Link Captured". An empty "uid" changes nothing.
+    // reports "Attribution Link Captured". An empty "uid", or one that is no text, changes nothing.
     void handleURL(const std::string &url);
     // Reports one event with "platform" and "app_version" added over the caller's properties, and
     // asks for delivery at once.
@@ -76,6 +76,9 @@ public:
     // broken; an item without "=" has no value.
     static std::optional<std::vector<std::pair<std::string, std::optional<std::string>>>> queryItems(
         std::string_view url);
+    // The id an opened URL attributes the installation to: its first query item "uid", when that
+    // has a value that is UTF-8 text, neither empty nor holding a NUL.
+    static std::optional<std::string> attributionUid(std::string_view url);
     // How trackEvent prints a properties dictionary: ["key": value, ...], or [:] when empty.
     static std::string describeProperties(const TallyDictionary &properties);
 

@@ -39,12 +39,19 @@ void StoredJson::keepUnreadable(Defaults &defaults, const QString &key)
     if (!value) {
         return;
     }
-    const std::string aside = unreadableKey(key).toStdString();
-    auto existing = defaults.object(aside);
-    if (existing && *existing == *value) {
-        return;
+    // Beside every earlier one, never over it: each may be all that is left
+    // of a list. The same value is kept once.
+    for (int n = 1; n <= MaxUnreadableCopies; ++n) {
+        const std::string aside = unreadableKey(key, n).toStdString();
+        auto existing = defaults.object(aside);
+        if (!existing) {
+            defaults.set(aside, *value);
+            return;
+        }
+        if (*existing == *value) {
+            return;
+        }
     }
-    defaults.set(aside, *value);
 }
 
 } // namespace brimlark

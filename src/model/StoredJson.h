@@ -13,8 +13,9 @@
 namespace brimlark {
 
 // JSON lists kept as UTF-8 data in the defaults database. A stored value that
-// does not decode is copied to "<key>_unreadable" before anything can be
-// written over it, so one malformed record never costs the user the rest.
+// does not decode is copied aside ("<key>_unreadable", numbered after the
+// first) before anything can be written over it, so one malformed record
+// never costs the user the rest.
 class StoredJson
 {
 public:
@@ -44,7 +45,13 @@ public:
     static std::optional<nlohmann::ordered_json> readArray(Defaults &defaults, const QString &key);
     static bool write(Defaults &defaults, const QString &key, const nlohmann::ordered_json &json);
     static void keepUnreadable(Defaults &defaults, const QString &key);
-    static QString unreadableKey(const QString &key) { return key + QStringLiteral("_unreadable"); }
+    // "<key>_unreadable" for the first value kept aside, "<key>_unreadable_2"
+    // for the next, and so on; past the last, nothing more is kept.
+    static QString unreadableKey(const QString &key, int n = 1)
+    {
+        return key + QStringLiteral("_unreadable") + (n > 1 ? QStringLiteral("_%1").arg(n) : QString());
+    }
+    static constexpr int MaxUnreadableCopies = 100;
 };
 
 } // namespace brimlark

@@ -191,6 +191,11 @@ TEST_F(AnalyticsManagerTest, AttributionLinksTakeTheFirstNonEmptyUid)
         { "brimlark://open", std::nullopt },
         { "brimlark://open?", std::nullopt },
         { "brimlark://open?uid=%zz", std::nullopt },
+        // Stored, it once aborted every later start.
+        { "brimlark://open?uid=%00%C3%A9", std::nullopt },
+        { "brimlark://open?uid=a%00", std::nullopt },
+        { "brimlark://open?uid=%F4C3", std::nullopt }, // stored, it would read back otherwise
+        { "brimlark://open?uid=%C3%A9t%C3%A9", "été" },
         { "not a url?uid=abc", std::nullopt },
         { "brimlark://open#uid=abc", std::nullopt },
     };

@@ -123,12 +123,17 @@ TEST(AppScanner, ReadsCategoriesFromXmlAndBinaryLists)
 }
 
 // Each of these once ended the program at every start while it was installed:
-// a stack overflow in the parser's free, and gigabytes of copied references.
+// a stack overflow in the parser's free, an assertion on a NUL in a string,
+// and gigabytes of copied references.
 TEST(AppScanner, HostileInformationListsGiveOtherAndTheScanGoesOn)
 {
     Folders f;
     makeBundle(f.system(), QStringLiteral("Quoted.app"), quoteHiddenNestingXml(200000));
     makeBundle(f.system(), QStringLiteral("Shared.app"), sharedReferenceBinary(24));
+    makeBundle(f.system(), QStringLiteral("NulTag.app"), nulTagNestingXml(200000));
+    makeBundle(f.system(), QStringLiteral("NulXml.app"), nulStringInfoList(false));
+    makeBundle(f.system(), QStringLiteral("NulUtf16.app"), nulStringInfoList(true));
+    makeBundle(f.system(), QStringLiteral("Leaves.app"), sharedLeavesBinary(60000, 64 * 1024));
     makeBundle(f.system(), QStringLiteral("Plain.app"),
         withCategory(QStringLiteral("public.app-category.music")), true);
     std::map<QString, QString> categories;
@@ -138,6 +143,10 @@ TEST(AppScanner, HostileInformationListsGiveOtherAndTheScanGoesOn)
     const std::map<QString, QString> expected = {
         { QStringLiteral("Quoted"), QStringLiteral("Other") },
         { QStringLiteral("Shared"), QStringLiteral("Other") },
+        { QStringLiteral("NulTag"), QStringLiteral("Other") },
+        { QStringLiteral("NulXml"), QStringLiteral("Other") },
+        { QStringLiteral("NulUtf16"), QStringLiteral("Other") },
+        { QStringLiteral("Leaves"), QStringLiteral("Other") },
         { QStringLiteral("Plain"), QStringLiteral("Music") },
     };
     EXPECT_EQ(categories, expected);

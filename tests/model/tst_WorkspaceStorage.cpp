@@ -85,6 +85,18 @@ TEST_F(WorkspaceStorageTest, UnreadableNotesAreKeptAsideThenReplacedByStarters)
     auto aside = defaults.data(key("brimlark_sticky_notes") + "_unreadable");
     ASSERT_TRUE(aside);
     EXPECT_EQ(std::string(aside->begin(), aside->end()), bad);
+    // A second unreadable list once replaced the first one kept aside.
+    const std::string worse = R"([{"text":"and me"}])";
+    for (int load = 0; load < 2; ++load) {
+        defaults.set(key("brimlark_sticky_notes"), DefaultsValue::fromBytes(load ? bad : worse));
+        storage.reloadWorkspaceData();
+    }
+    aside = defaults.data(key("brimlark_sticky_notes") + "_unreadable");
+    const auto second = defaults.data(key("brimlark_sticky_notes") + "_unreadable_2");
+    ASSERT_TRUE(aside && second);
+    EXPECT_EQ(std::string(aside->begin(), aside->end()), bad);
+    EXPECT_EQ(std::string(second->begin(), second->end()), worse);
+    EXPECT_FALSE(defaults.contains(key("brimlark_sticky_notes") + "_unreadable_3"));
 }
 
 TEST_F(WorkspaceStorageTest, RecentListsKeepEveryTextAndSetAsideWhatTheyCouldNotRead)

@@ -90,14 +90,19 @@ TEST(BinaryPlistWriterTest, EachValueTakesItsShortestFaithfulForm)
     }
 }
 
-TEST(BinaryPlistWriterTest, ADateThatIsNotFiniteIsRefusedWhereverItIs)
+// A date that is not finite, and a text holding a NUL (which readers take
+// for its end, or abort on).
+TEST(BinaryPlistWriterTest, AValueTheFormatCannotHoldIsRefusedWhereverItIs)
 {
-    for (const double t : { std::nan(""), std::numeric_limits<double>::infinity() }) {
-        const DefaultsValue date(DefaultsValue::Date { t });
-        EXPECT_FALSE(BinaryPlistWriter().writeValue(date));
-        EXPECT_FALSE(BinaryPlistWriter().writeValue(DefaultsValue(DefaultsValue::Array { date })));
-        EXPECT_FALSE(BinaryPlistWriter().write(DefaultsValue::Dictionary { { "d", date } }));
+    const DefaultsValue refused[] = { DefaultsValue(DefaultsValue::Date { std::nan("") }),
+        DefaultsValue(DefaultsValue::Date { std::numeric_limits<double>::infinity() }),
+        DefaultsValue(std::string("a\0b", 3)), DefaultsValue(std::string("\0\xC3\xA9", 3)) };
+    for (const DefaultsValue &value : refused) {
+        EXPECT_FALSE(BinaryPlistWriter().writeValue(value));
+        EXPECT_FALSE(BinaryPlistWriter().writeValue(DefaultsValue(DefaultsValue::Array { value })));
+        EXPECT_FALSE(BinaryPlistWriter().write(DefaultsValue::Dictionary { { "d", value } }));
     }
+    EXPECT_FALSE(BinaryPlistWriter().write(DefaultsValue::Dictionary { { std::string("k\0", 2), 1 } }));
 }
 
 // References widen with the number of objects, offsets with the document's

@@ -2,10 +2,14 @@
 #include "TestChildProcess.h"
 
 #include "platform/base/Defaults.h"
+#include "platform/base/JournalRecord.h"
+#include "platform/base/SettingsFolderLock.h"
 
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <zlib.h>
 
 #include <cstring>
 
@@ -231,6 +235,69 @@ TEST_F(DefaultsTest, JournalRecordsCutShortOrAlreadyFoldedInChangeNothing)
     }
 }
 
+// A record that checked but did not decode once ended the replay, and the
+// start-up fold then removed the journal with every record after it.
+TEST_F(DefaultsTest, ARecordThatDoesNotDecodeCostsOnlyItselfAndIsKeptAside)
+{
+    auto le = [](std::uint32_t v) {
+        std::string out;
+        for (int i = 0; i < 4; ++i) {
+            out += char((v >> (8 * i)) & 0xFF);
+        }
+        return out;
+    };
+    const std::string payload = "\1" + le(1) + "k" + nulStringInfoList(true).toStdString();
+    const std::string refused = le(std::uint32_t(payload.size()))
+        + le(std::uint32_t(::crc32(0, reinterpret_cast<const Bytef *>(payload.data()), uInt(payload.size()))))
+        + payload;
+    const std::string journal = std::string(JournalRecord::Header)
+        + *JournalRecord::set("a", DefaultsValue(1)) + refused + *JournalRecord::set("b", DefaultsValue(2));
+    auto path = file();
+    path += ".journal-1";
+    std::ofstream(path, std::ios::binary) << journal;
+    std::vector<std::string> lines;
+    {
+        Defaults d(file(), [&lines](const std::string &line) { lines.push_back(line); });
+        EXPECT_EQ(d.integer("a"), 1);
+        EXPECT_EQ(d.integer("b"), 2);
+        EXPECT_FALSE(d.contains("k"));
+        // Nor can such a value or key be set: no reader could take it back.
+        EXPECT_FALSE(d.set("k", std::string("a\0b", 3)));
+        EXPECT_FALSE(d.set(std::string("k\0", 2), 1));
+        EXPECT_EQ(Defaults(file(), [](const std::string &) {}).integer("b"), 2);
+        ASSERT_TRUE(d.set("c", 3));
+        ASSERT_TRUE(d.flush());
+    }
+    EXPECT_TRUE(journalFiles().size() == 1 && asideFiles().size() == 1) << "folded, kept aside once";
+    EXPECT_EQ(Defaults(file()).integer("b"), 2);
+    ASSERT_EQ(asideFiles().size(), 1u);
+    EXPECT_EQ(bytesOf(asideFiles()[0]), journal);
+    EXPECT_EQ(lines.size(), 1u);
+}
+
+// Only another copy holding the lock once counted as not holding it: a lock
+// file that cannot be made (or a file system without locks) left a writer
+// without the lock beside the one with it.
+TEST_F(DefaultsTest, ACopyThatCannotTakeTheLockOnlyReadsAndSaysSoOnce)
+{
+    const fs::path folder = fs::path(m_dir.path().toStdString()) / "unlockable";
+    fs::create_directories(folder / SettingsFolderLock::LockName);
+    const fs::path path = folder / "standard.plist";
+    std::ofstream(path, std::ios::binary) << *Defaults::encode({ { "kept", DefaultsValue(1) } });
+    const std::string before = bytesOf(path);
+    std::vector<std::string> lines;
+    Defaults d(path, [&lines](const std::string &line) { lines.push_back(line); });
+    Defaults suite(folder / "other.plist", [&lines](const std::string &line) { lines.push_back(line); });
+    EXPECT_EQ(d.integer("kept"), 1);
+    EXPECT_FALSE(d.set("a", 1));
+    EXPECT_FALSE(suite.set("b", 2));
+    EXPECT_EQ(d.integer("a"), 1);
+    EXPECT_FALSE(d.flush());
+    EXPECT_EQ(lines.size(), 1u);
+    EXPECT_EQ(bytesOf(path), before);
+    EXPECT_FALSE(fs::exists(folder / "standard.plist.journal-1"));
+}
+
 TEST_F(DefaultsTest, ConcurrentWritersDoNotCorruptTheDomain)
 {
     Defaults d(file());
@@ -255,8 +322,13 @@ TEST_F(DefaultsTest, HostileFilesAreKeptAsideWithoutCrashOrHang)
 {
     // Deep nesting once overflowed the parser's stack; a pipe blocked the start.
     // A quote once hid the nesting; shared references filled the memory.
-    for (const QByteArray &deep : { deeplyNestedXml(400000), deeplyNestedBinary(500000),
-             quoteHiddenNestingXml(200000), sharedReferenceBinary(24) }) {
+    // A NUL in a tag or a string crashed the parser; a value wider than 64
+    // bits was cut on the next fold.
+    const QByteArray hostile[]
+        = { deeplyNestedXml(400000), deeplyNestedBinary(500000), quoteHiddenNestingXml(200000),
+              sharedReferenceBinary(24), nulTagNestingXml(200000), nulStringInfoList(false),
+              nulStringInfoList(true), sharedLeavesBinary(60000, 64 * 1024), wideIntegerBinary() };
+    for (const QByteArray &deep : hostile) {
         std::ofstream(file(), std::ios::binary).write(deep.constData(), deep.size());
         Defaults d(file(), [](const std::string &) {});
         EXPECT_TRUE(d.keys().empty());
@@ -268,7 +340,7 @@ TEST_F(DefaultsTest, HostileFilesAreKeptAsideWithoutCrashOrHang)
         returnsWithoutBlocking([&] { empty = Defaults(file(), [](const std::string &) {}).keys().empty(); },
             QString::fromStdString(file().string())));
     EXPECT_TRUE(empty);
-    EXPECT_EQ(asideFiles().size(), 5u);
+    EXPECT_EQ(asideFiles().size(), std::size(hostile) + 1);
 }
 
 TEST_F(DefaultsTest, AnUnwritableDomainSaysSoOnceKeepsItsValuesAndLeavesTheFileAlone)

@@ -69,8 +69,9 @@ TEST(JournalRecordTest, RecordsReadBackInOrderWithTheirKeysAndValues)
 }
 
 // Whatever follows two good records, reading stops at the first record that
-// is not sound and keeps the two.
-TEST(JournalRecordTest, ReadingStopsAtTheFirstRecordThatIsNotSound)
+// is torn (cut short, or not as written) and keeps the two; a whole record
+// that does not decode is skipped, and the one after it still counts.
+TEST(JournalRecordTest, ReadingStopsAtATornRecordAndSkipsOneThatDoesNotDecode)
 {
     const std::string good = *JournalRecord::set("a", DefaultsValue(1)) + *JournalRecord::remove("a");
     const std::string third = *JournalRecord::set("b", DefaultsValue("two"));
@@ -91,19 +92,25 @@ TEST(JournalRecordTest, ReadingStopsAtTheFirstRecordThatIsNotSound)
         { "a header cut short", third.substr(0, 5), 2 },
         { "checksum does not match", flipped, 2 },
         { "length past the end", longer, 2 },
-        { "payload too short for a key", framed(std::string(4, '\0')), 2 },
-        { "unknown operation", framed(payload(3, "b", "")), 2 },
-        { "removal with a value", framed(payload(2, "b", value)), 2 },
-        { "set without a value", framed(payload(1, "b", "")), 2 },
-        { "set with no property list", framed(payload(1, "b", "not a list")), 2 },
-        { "key longer than the payload", framed(std::string(1, '\1') + littleEndian(50) + "b"), 2 },
+        { "payload too short for a key", framed(std::string(4, '\0')), 3 },
+        { "unknown operation", framed(payload(3, "b", "")), 3 },
+        { "removal with a value", framed(payload(2, "b", value)), 3 },
+        { "set without a value", framed(payload(1, "b", "")), 3 },
+        { "set with no property list", framed(payload(1, "b", "not a list")), 3 },
+        { "key longer than the payload", framed(std::string(1, '\1') + littleEndian(50) + "b"), 3 },
         // Read by the same parser as the settings file, with its bounds.
         { "value that would expand without bound",
-            framed(payload(1, "b", test::sharedReferenceBinary(24).toStdString())), 2 },
+            framed(payload(1, "b", test::sharedReferenceBinary(24).toStdString())), 3 },
+        { "value holding a NUL", framed(payload(1, "b", test::nulStringInfoList(true).toStdString())), 3 },
+        { "value wider than 64 bits", framed(payload(1, "b", test::wideIntegerBinary().toStdString())), 3 },
     };
     for (const Case &c : cases) {
-        const auto records = readAll(std::string(JournalRecord::Header) + good + c.tail + third);
-        EXPECT_EQ(records.size(), c.read) << c.name;
+        std::size_t applied = 0;
+        const std::size_t skipped
+            = JournalRecord::readAll(std::string(JournalRecord::Header) + good + c.tail + third,
+                [&applied](JournalRecord &&) { ++applied; });
+        EXPECT_EQ(applied, c.read) << c.name;
+        EXPECT_EQ(skipped, c.read == 3 ? 1u : 0u) << c.name;
     }
     EXPECT_TRUE(readAll("BLJRNL2\n" + good).empty());
     EXPECT_TRUE(readAll(good).empty());

@@ -36,6 +36,26 @@ TEST(PlistDepth, MeasuresNestingInBothForms)
             "<plist><array a=\">\"><array b=\"<\"/></array></plist>", true },
         { "copies of shared references count", sharedReferenceBinary(24), false },
         { "a little sharing is fine", sharedReferenceBinary(10), true },
+        // The parser reads a tag's name and a text as C strings.
+        { "a NUL in an array tag", nulTagNestingXml(200000), false },
+        { "a NUL in a dict tag", nulTagNestingXml(200000, "<dict"), false },
+        { "a NUL in a plist tag", nulTagNestingXml(200000, "<plist"), false },
+        { "a NUL in an XML string", nulStringInfoList(false), false },
+        { "a NUL in a UTF-16 string", nulStringInfoList(true), false },
+        // Copies of one long leaf count in bytes, not only in nodes.
+        { "shared long leaves", sharedLeavesBinary(60000, 64 * 1024), false },
+        { "a few references to a long leaf", sharedLeavesBinary(16, 64 * 1024), true },
+        // An integer the parser would cut or clamp to 64 bits.
+        { "an integer of sixteen full bytes", wideIntegerBinary(), false },
+        { "xml integers at the 64-bit bounds",
+            "<plist><array><integer>18446744073709551615</integer><integer> -9223372036854775808 "
+            "</integer></array></plist>",
+            true },
+        { "xml integer past the unsigned bound",
+            "<plist><array><integer>18446744073709551616</integer></array></plist>", false },
+        { "xml integer past the signed bound",
+            "<plist><array><integer>-9223372036854775809</integer></array></plist>", false },
+        { "xml integer the parser would read as octal", "<plist><integer>077</integer></plist>", false },
     };
     for (const auto &c : cases) {
         EXPECT_EQ(PlistDepth::withinLimit(c.document.constData(), size_t(c.document.size())), c.accepted)

@@ -89,6 +89,56 @@ inline QByteArray sharedReferenceBinary(int height)
     return binaryList(objects);
 }
 
+// `<tag\0>` repeated: a counter that reads a tag's name up to a space or
+// '>' sees an unknown tag, the parser reads "array" and nests every level.
+inline QByteArray nulTagNestingXml(int levels, const QByteArray &tag = "<array")
+{
+    QByteArray out("<?xml version=\"1.0\"?>\n<plist version=\"1.0\"><dict><key>k</key>");
+    out += (tag + '\0' + (tag == "<plist" ? "" : ">")).repeated(levels);
+    return out + "</dict></plist>\n";
+}
+
+// An information list whose category holds U+0000, as XML or as UTF-16 in
+// the binary form: the parser's string accessor asserts on it.
+inline QByteArray nulStringInfoList(bool binary)
+{
+    if (!binary) {
+        return QByteArray("<?xml version=\"1.0\"?>\n<plist version=\"1.0\"><dict>"
+                          "<key>LSApplicationCategoryType</key><string>public.app-category.games")
+            + '\0' + QByteArray("\xC3\xA9</string></dict></plist>\n");
+    }
+    const QString text = QStringLiteral("games") + QChar(0) + QStringLiteral("é");
+    QByteArray utf16;
+    for (const QChar c : text) {
+        utf16 += bigEndian(c.unicode(), 2);
+    }
+    return binaryList({ char(0xD1) + bigEndian(1, 4) + bigEndian(2, 4),
+        QByteArray("\x5F\x10\x19", 3) + "LSApplicationCategoryType", char(0x60 | text.size()) + utf16 });
+}
+
+// A binary dictionary { "k": [s, s, ...] } whose `elements` references all
+// name one string of `leafBytes`: few nodes, but a parser that copies every
+// reference copies the string each time.
+inline QByteArray sharedLeavesBinary(int elements, int leafBytes)
+{
+    QByteArray array = QByteArray(1, char(0xAF)) + char(0x12) + bigEndian(quint64(elements), 4);
+    for (int i = 0; i < elements; ++i) {
+        array += bigEndian(3, 4);
+    }
+    const QByteArray leaf = QByteArray(1, char(0x5F)) + char(0x12) + bigEndian(quint64(leafBytes), 4)
+        + QByteArray(leafBytes, 'x');
+    return binaryList(
+        { char(0xD1) + bigEndian(1, 4) + bigEndian(2, 4), QByteArray("\x51k", 2), array, leaf });
+}
+
+// A binary dictionary { "k": n } with n written in sixteen bytes whose high
+// half is not empty: more than 64 bits.
+inline QByteArray wideIntegerBinary()
+{
+    return binaryList({ char(0xD1) + bigEndian(1, 4) + bigEndian(2, 4), QByteArray("\x51k", 2),
+        char(0x14) + bigEndian(1, 8) + bigEndian(5, 8) });
+}
+
 // Runs `read` on a thread of its own and says whether it came back within a
 // generous bound; if not, a writer end is opened on `fifo` so that the
 // stuck reader returns before the test ends.

@@ -141,6 +141,9 @@ bool BinaryPlistWriter::flattenDictionary(const DefaultsValue::Dictionary &dicti
     std::vector<std::uint64_t> children;
     children.reserve(dictionary.size() * 2);
     for (const auto &entry : dictionary) {
+        if (entry.first.find('\0') != std::string::npos) {
+            return false;
+        }
         children.push_back(m_nodes.size());
         m_nodes.push_back(Node { nullptr, &entry.first, 0, 0 });
         m_bytesHint += entry.first.size();
@@ -183,6 +186,9 @@ std::optional<std::uint64_t> BinaryPlistWriter::flatten(const DefaultsValue &val
         m_nodes[index].refCount = children.size();
         m_refs.insert(m_refs.end(), children.begin(), children.end());
     } else if (const auto *s = value.asString()) {
+        if (s->find('\0') != std::string::npos) {
+            return std::nullopt;
+        }
         m_bytesHint += s->size();
     } else if (const auto *d = value.asData()) {
         m_bytesHint += d->size();

@@ -17,7 +17,8 @@ class BinaryPlistWriter
 {
 public:
     // A whole domain. Nothing when a value cannot be kept in the format (a
-    // date that is not finite).
+    // date that is not finite, a text or key holding a NUL, which readers of
+    // the format take for its end).
     std::optional<std::string> write(const DefaultsValue::Dictionary &root);
     // One value as the whole document: a journal record's value.
     std::optional<std::string> writeValue(const DefaultsValue &root);

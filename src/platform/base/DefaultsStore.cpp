@@ -116,16 +116,63 @@ constexpr std::uint64_t MinCompactBytes = 256 * 1024;
 
 // Applies a journal's records in order. Replaying records the property list
 // already holds changes nothing: each sets or removes one key outright, so
-// the last of them for a key is what the list has.
-void replay(const std::string &bytes, DefaultsStore::Values &values)
+// the last of them for a key is what the list has. Returns how many records
+// could not be read.
+std::size_t replay(const std::string &bytes, DefaultsStore::Values &values)
 {
-    JournalRecord::readAll(bytes, [&values](JournalRecord &&record) {
-        if (record.operation == JournalRecord::Operation::Set) {
+    std::size_t refused = 0;
+    const std::size_t skipped = JournalRecord::readAll(bytes, [&values, &refused](JournalRecord &&record) {
+        // A key the domain's file cannot hold would fail every fold.
+        if (record.key.find('\0') != std::string::npos) {
+            ++refused;
+        } else if (record.operation == JournalRecord::Operation::Set) {
             values[std::move(record.key)] = std::make_shared<const DefaultsValue>(std::move(*record.value));
         } else {
             values.erase(record.key);
         }
     });
+    return skipped + refused;
+}
+
+// "<file>.unreadable-<time>", never over an earlier one kept aside in the
+// same second.
+std::filesystem::path asideName(const std::filesystem::path &file)
+{
+    const auto now = std::chrono::duration_cast<std::chrono::seconds>(
+        std::chrono::system_clock::now().time_since_epoch())
+                         .count();
+    auto aside = file;
+    aside += ".unreadable-" + std::to_string(now);
+    auto taken = [](const std::filesystem::path &path) {
+        std::error_code ec;
+        const auto type = std::filesystem::symlink_status(path, ec).type();
+        return type != std::filesystem::file_type::not_found && type != std::filesystem::file_type::none;
+    };
+    for (int n = 1; taken(aside) && n < 1000; ++n) {
+        aside = file;
+        aside += ".unreadable-" + std::to_string(now) + "-" + std::to_string(n);
+    }
+    return aside;
+}
+
+// Whether a journal already has a copy aside: a second name of the same file.
+bool keptAside(const std::filesystem::path &journal)
+{
+    struct stat own = {};
+    if (::stat(journal.c_str(), &own) != 0 || own.st_nlink < 2) {
+        return false;
+    }
+    const std::string prefix = journal.filename().string() + ".unreadable-";
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(journal.parent_path(), ec), end; !ec && it != end;
+         it.increment(ec)) {
+        struct stat other = {};
+        if (it->path().filename().string().starts_with(prefix) && ::stat(it->path().c_str(), &other) == 0
+            && other.st_ino == own.st_ino && other.st_dev == own.st_dev) {
+            return true;
+        }
+    }
+    return false;
 }
 
 DefaultsStore::Values shared(DefaultsValue::Dictionary dictionary)
@@ -146,10 +193,13 @@ std::shared_ptr<DefaultsStore> DefaultsStore::open(std::filesystem::path file, C
     store->m_file = std::move(file);
     store->m_console = std::move(console);
     store->m_folderLock = SettingsFolderLock::take(store->m_file.parent_path());
-    store->m_lockedOut = store->m_folderLock->heldElsewhere();
+    store->m_lockedOut = store->m_folderLock->notHeld();
     if (store->m_lockedOut && store->m_folderLock->claimReport()) {
+        const int failure = store->m_folderLock->failure();
         store->m_console("Defaults: " + store->m_file.parent_path().string()
-            + " is in use by another copy of the program; settings changed here are not saved");
+            + (failure == EWOULDBLOCK ? std::string(" is in use by another copy of the program")
+                                      : " cannot be locked (" + std::string(std::strerror(failure)) + ")")
+            + "; settings changed here are not saved");
     }
     store->load();
     return store;
@@ -200,6 +250,9 @@ std::vector<std::string> DefaultsStore::keys() const
 
 bool DefaultsStore::set(const std::string &key, DefaultsValue value)
 {
+    if (key.find('\0') != std::string::npos) {
+        return false; // the domain's file could not hold it
+    }
     auto shared = std::make_shared<const DefaultsValue>(std::move(value));
     // Encoded before the lock: only the key's own value, never the domain.
     const auto record = JournalRecord::set(key, *shared);
@@ -260,19 +313,41 @@ void DefaultsStore::load()
         return ::lstat(m_file.c_str(), &st) == 0 ? std::pair(st.st_dev, st.st_ino)
                                                  : std::pair(dev_t(0), ino_t(0));
     };
+    std::vector<std::pair<std::uint64_t, std::size_t>> unreadable;
     for (int attempt = 0; attempt < 5; ++attempt) {
         const auto before = identity();
         m_values = loadFile();
         m_oldJournals = journalNumbers(m_file);
+        unreadable.clear();
         for (std::uint64_t number : m_oldJournals) {
             const auto read = RegularFile::read(journalPath(m_file, number).c_str(), JournalRecord::MaxSize);
             if (read.status == RegularFile::Status::Read) {
-                replay(read.bytes, m_values);
+                if (const std::size_t skipped = replay(read.bytes, m_values)) {
+                    unreadable.emplace_back(number, skipped);
+                }
             }
         }
         if (identity() == before) {
             break;
         }
+    }
+    // The next fold removes the journal: a record this version cannot read
+    // is kept aside with it rather than lost.
+    for (const auto &[number, skipped] : unreadable) {
+        if (m_lockedOut) {
+            break; // the writing copy keeps its own journals
+        }
+        const auto journal = journalPath(m_file, number);
+        if (keptAside(journal)) {
+            continue; // by an earlier start that did not fold it
+        }
+        const auto aside = asideName(journal);
+        std::error_code ec;
+        if (::link(journal.c_str(), aside.c_str()) != 0) {
+            std::filesystem::copy_file(journal, aside, ec);
+        }
+        m_console("Defaults: " + journal.string() + " holds " + std::to_string(skipped)
+            + (skipped == 1 ? " record" : " records") + " that could not be read; kept as " + aside.string());
     }
     m_journalNumber = m_oldJournals.empty() ? 0 : m_oldJournals.back();
     struct stat st = {};
@@ -539,21 +614,8 @@ DefaultsStore::Values DefaultsStore::loadFile()
         return decoded ? shared(std::move(*decoded)) : Values {};
     }
     // Keep what cannot be read beside the domain rather than losing it.
-    const auto now = std::chrono::duration_cast<std::chrono::seconds>(
-        std::chrono::system_clock::now().time_since_epoch())
-                         .count();
-    auto aside = m_file;
-    aside += ".unreadable-" + std::to_string(now);
+    const auto aside = asideName(m_file);
     std::error_code ec;
-    // Never over an earlier one kept aside in the same second.
-    auto taken = [&ec](const std::filesystem::path &path) {
-        const auto type = std::filesystem::symlink_status(path, ec).type();
-        return type != std::filesystem::file_type::not_found && type != std::filesystem::file_type::none;
-    };
-    for (int n = 1; taken(aside) && n < 1000; ++n) {
-        aside = m_file;
-        aside += ".unreadable-" + std::to_string(now) + "-" + std::to_string(n);
-    }
     std::filesystem::rename(m_file, aside, ec);
     m_console("Defaults: " + m_file.string() + " could not be read; kept as " + aside.string());
     // A crash before the last write reached the disk can leave the domain's

@@ -61,6 +61,32 @@ std::optional<std::string> encode(
     return out;
 }
 
+std::optional<JournalRecord> decode(const char *payload, std::uint32_t size)
+{
+    if (size < 5) {
+        return std::nullopt;
+    }
+    const std::uint32_t keySize = readLittleEndian(payload + 1);
+    if (keySize > size - 5) {
+        return std::nullopt;
+    }
+    JournalRecord read;
+    read.key.assign(payload + 5, keySize);
+    const char *value = payload + 5 + keySize;
+    const std::size_t valueSize = size - 5 - keySize;
+    if (payload[0] == char(JournalRecord::Operation::Set)) {
+        read.value = PlistReader::value(value, valueSize);
+        if (!read.value) {
+            return std::nullopt;
+        }
+    } else if (payload[0] == char(JournalRecord::Operation::Remove) && valueSize == 0) {
+        read.operation = JournalRecord::Operation::Remove;
+    } else {
+        return std::nullopt;
+    }
+    return read;
+}
+
 } // namespace
 
 std::optional<std::string> JournalRecord::set(const std::string &key, const DefaultsValue &value)
@@ -73,42 +99,33 @@ std::optional<std::string> JournalRecord::remove(const std::string &key)
     return encode(Operation::Remove, key, nullptr);
 }
 
-void JournalRecord::readAll(std::string_view bytes, const std::function<void(JournalRecord &&)> &apply)
+std::size_t JournalRecord::readAll(std::string_view bytes, const std::function<void(JournalRecord &&)> &apply)
 {
     if (bytes.size() < Header.size() || bytes.compare(0, Header.size(), Header) != 0) {
-        return;
+        return 0;
     }
+    std::size_t skipped = 0;
     for (std::size_t at = Header.size(); bytes.size() - at >= RecordHeader;) {
         const char *record = bytes.data() + at;
         const std::uint32_t size = readLittleEndian(record);
-        if (size < 5 || size > bytes.size() - at - RecordHeader) {
-            return;
+        if (size > bytes.size() - at - RecordHeader) {
+            return skipped;
         }
         const char *payload = record + RecordHeader;
         if (checksum(payload, size) != readLittleEndian(record + 4)) {
-            return;
+            return skipped;
         }
-        const std::uint32_t keySize = readLittleEndian(payload + 1);
-        if (keySize > size - 5) {
-            return;
-        }
-        JournalRecord read;
-        read.key.assign(payload + 5, keySize);
-        const char *value = payload + 5 + keySize;
-        const std::size_t valueSize = size - 5 - keySize;
-        if (payload[0] == char(Operation::Set)) {
-            read.value = PlistReader::value(value, valueSize);
-            if (!read.value) {
-                return;
-            }
-        } else if (payload[0] == char(Operation::Remove) && valueSize == 0) {
-            read.operation = Operation::Remove;
-        } else {
-            return;
-        }
-        apply(std::move(read));
+        // The record is whole and as written: one that does not decode
+        // (another version's, or a value this reader refuses) costs only
+        // itself, never the records after it.
         at += RecordHeader + size;
+        if (auto read = decode(payload, size)) {
+            apply(std::move(*read));
+        } else {
+            ++skipped;
+        }
     }
+    return skipped;
 }
 
 } // namespace brimlark

@@ -31,9 +31,10 @@ struct JournalRecord
     static std::optional<std::string> remove(const std::string &key);
 
     // Hands the records of a whole journal to `apply`, in order. Stops at the
-    // first record that is cut short, does not check or does not decode (the
-    // tail of a killed write); a journal without its header holds none.
-    static void readAll(std::string_view journal, const std::function<void(JournalRecord &&)> &apply);
+    // first record that is cut short or does not check (the tail of a killed
+    // write); one that checks but does not decode is skipped. A journal
+    // without its header holds none. Returns how many were skipped.
+    static std::size_t readAll(std::string_view journal, const std::function<void(JournalRecord &&)> &apply);
 
     Operation operation = Operation::Set;
     std::string key;

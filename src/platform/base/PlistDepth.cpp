@@ -27,6 +27,13 @@ std::uint64_t bigEndian(const unsigned char *p, std::size_t width)
 // the count stops too: nothing after that point is ever built.
 bool xmlWithinLimit(std::string_view text, int maxNesting)
 {
+    // The parser copies a tag's name and a leaf's text as C strings: a NUL
+    // ends the name it compares (`<array\0>` nests where this count saw an
+    // unknown tag) and a string whose length disagrees with its text aborts
+    // the program. No real document holds one.
+    if (text.find('\0') != std::string_view::npos) {
+        return false;
+    }
     const std::size_t end = text.size();
     std::size_t i = 0;
     // Moves i to the first of `stops`, stepping over double-quoted texts when
@@ -94,6 +101,44 @@ bool xmlWithinLimit(std::string_view text, int maxNesting)
                 return false;
             }
         }
+    };
+
+    // The parser reads an integer's text as C does (octal after a leading
+    // zero, hexadecimal, a sign, junk after the digits, the largest value on
+    // overflow): only plain decimal digits that fit 64 bits are taken.
+    auto integerFits = [&]() {
+        const std::size_t close = text.find('<', i);
+        if (close == std::string_view::npos || close + 1 >= end || text[close + 1] != '/') {
+            return false;
+        }
+        std::string_view digits = text.substr(i, close - i);
+        auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+        while (!digits.empty() && space(digits.front())) {
+            digits.remove_prefix(1);
+        }
+        while (!digits.empty() && space(digits.back())) {
+            digits.remove_suffix(1);
+        }
+        const bool negative = !digits.empty() && digits.front() == '-';
+        if (!digits.empty() && (digits.front() == '-' || digits.front() == '+')) {
+            digits.remove_prefix(1);
+        }
+        if (digits.empty() || (digits.size() > 1 && digits.front() == '0')) {
+            return false;
+        }
+        const std::uint64_t limit = negative ? std::uint64_t(1) << 63 : ~std::uint64_t(0);
+        std::uint64_t value = 0;
+        for (const char c : digits) {
+            if (c < '0' || c > '9') {
+                return false;
+            }
+            const unsigned digit = unsigned(c - '0');
+            if (value > (limit - digit) / 10) {
+                return false;
+            }
+            value = value * 10 + digit;
+        }
+        return true;
     };
 
     auto isLeaf = [](std::string_view tag) {
@@ -179,6 +224,8 @@ bool xmlWithinLimit(std::string_view text, int maxNesting)
             }
         } else if (tag == "plist" || empty) {
             continue;
+        } else if (tag == "integer" && !integerFits()) {
+            return false;
         } else if (!isLeaf(tag) || !skipLeaf()) {
             return true; // the parser gives up here
         }
@@ -188,11 +235,18 @@ bool xmlWithinLimit(std::string_view text, int maxNesting)
 // Container nesting of the binary form: the height of the object graph from
 // the top object, walked without recursion. Shared objects are measured once,
 // but the parser copies an object for every reference to it, so the size of
-// the tree it would build is counted too (with a memo per object: a chain of
-// arrays that each refer twice to the next doubles at every level).
+// the tree it would build is counted too, in nodes and in the bytes of its
+// leaves (with a memo per object: a chain of arrays that each refer twice to
+// the next doubles at every level, and sixty thousand references to one long
+// string cost sixty thousand copies of it). Leaves the parser would take
+// wrongly are refused: a string holding a NUL (its copies disagree on the
+// length, and one of them asserts), an integer wider than 64 bits (the parser
+// keeps its low half).
 bool binaryWithinLimit(const unsigned char *bytes, std::size_t size, int maxNesting)
 {
     const std::uint64_t maxNodes = std::max<std::uint64_t>(size, PlistDepth::MinNodeAllowance);
+    const std::uint64_t maxBytes = std::max<std::uint64_t>(
+        std::uint64_t(size) * PlistDepth::ByteExpansion, PlistDepth::MinByteAllowance);
     constexpr std::size_t headerSize = 8;
     constexpr std::size_t trailerSize = 32;
     if (size < headerSize + trailerSize) {
@@ -220,8 +274,10 @@ bool binaryWithinLimit(const unsigned char *bytes, std::size_t size, int maxNest
         int container = 0;
         int tallest = 0;
         std::uint64_t nodes = 1; // this object and everything it expands to
+        std::uint64_t bytes = 0; // the leaves' bytes in all of that
     };
-    // Fills the frame of one object; false when it lies outside the document.
+    // Fills the frame of one object; false when it lies outside the document
+    // or is a leaf the parser would take wrongly.
     auto open = [&](std::uint64_t object, Frame &frame) {
         const std::uint64_t offset = bigEndian(bytes + tableOffset + object * offsetSize, offsetSize);
         if (offset < headerSize || offset >= tableOffset) {
@@ -231,11 +287,19 @@ bool binaryWithinLimit(const unsigned char *bytes, std::size_t size, int maxNest
         frame.object = object;
         const unsigned marker = bytes[offset];
         const unsigned type = marker >> 4;
-        // Arrays, ordered sets, sets and dictionaries hold references.
-        if (type < 0xA || type > 0xD) {
+        if (type == 0x1) {
+            // The high half of a sixteen-byte integer must be empty: the
+            // form keeps unsigned 64-bit numbers so, nothing wider.
+            const std::size_t width = std::size_t(1) << (marker & 0xF);
+            if (width > 16 || offset + 1 + width > tableOffset) {
+                return false;
+            }
+            return width < 16 || bigEndian(bytes + offset + 1, 8) == 0;
+        }
+        // Data, strings, and the containers' references have a length.
+        if (type != 0x4 && type != 0x5 && type != 0x6 && (type < 0xA || type > 0xD)) {
             return true;
         }
-        frame.container = 1;
         std::uint64_t length = marker & 0xF;
         std::uint64_t position = offset + 1;
         if (length == 0xF) {
@@ -249,8 +313,29 @@ bool binaryWithinLimit(const unsigned char *bytes, std::size_t size, int maxNest
             length = bigEndian(bytes + position + 1, width);
             position += 1 + width;
         }
+        const std::uint64_t room = tableOffset - position;
+        if (type == 0x4 || type == 0x5) {
+            if (length > room) {
+                return false;
+            }
+            frame.bytes = length;
+            return type == 0x4 || std::memchr(bytes + position, 0, length) == nullptr;
+        }
+        if (type == 0x6) {
+            if (length > room / 2) {
+                return false;
+            }
+            for (std::uint64_t unit = 0; unit < length; ++unit) {
+                if (bytes[position + 2 * unit] == 0 && bytes[position + 2 * unit + 1] == 0) {
+                    return false;
+                }
+            }
+            frame.bytes = length * 3; // as UTF-8
+            return true;
+        }
+        frame.container = 1;
         const std::uint64_t refs = type == 0xD ? length * 2 : length;
-        if (length > tableOffset || refs > (tableOffset - position) / refSize) {
+        if (length > tableOffset || refs > room / refSize) {
             return false;
         }
         frame.refs = position;
@@ -262,6 +347,7 @@ bool binaryWithinLimit(const unsigned char *bytes, std::size_t size, int maxNest
     std::vector<std::uint8_t> state(count, Unvisited);
     std::vector<int> height(count, 0);
     std::vector<std::uint64_t> nodes(count, 0);
+    std::vector<std::uint64_t> leafBytes(count, 0);
     std::vector<Frame> path;
     Frame first;
     if (!open(top, first)) {
@@ -280,13 +366,14 @@ bool binaryWithinLimit(const unsigned char *bytes, std::size_t size, int maxNest
             if (state[child] == Done) {
                 frame.tallest = std::max(frame.tallest, height[child]);
                 frame.nodes += nodes[child];
-                if (frame.nodes > maxNodes) {
+                frame.bytes += leafBytes[child];
+                if (frame.nodes > maxNodes || frame.bytes > maxBytes) {
                     return false;
                 }
                 continue;
             }
             Frame inner;
-            if (!open(child, inner)) {
+            if (!open(child, inner) || inner.bytes > maxBytes) {
                 return false;
             }
             if (inner.container && int(path.size()) >= maxNesting) {
@@ -298,14 +385,17 @@ bool binaryWithinLimit(const unsigned char *bytes, std::size_t size, int maxNest
         }
         const int own = frame.container + frame.tallest;
         const std::uint64_t expanded = frame.nodes;
+        const std::uint64_t expandedBytes = frame.bytes;
         state[frame.object] = Done;
         height[frame.object] = own;
         nodes[frame.object] = expanded;
+        leafBytes[frame.object] = expandedBytes;
         path.pop_back();
         if (!path.empty()) {
             path.back().tallest = std::max(path.back().tallest, own);
             path.back().nodes += expanded;
-            if (path.back().nodes > maxNodes) {
+            path.back().bytes += expandedBytes;
+            if (path.back().nodes > maxNodes || path.back().bytes > maxBytes) {
                 return false;
             }
         }

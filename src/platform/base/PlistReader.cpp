@@ -2,6 +2,7 @@
 
 #include "platform/base/PlistDepth.h"
 #include "platform/base/PlistPtr.h"
+#include "platform/base/Utf8.h"
 
 #include <plist/plist.h>
 
@@ -45,11 +46,15 @@ std::optional<DefaultsValue> fromPlist(plist_t node, int depth = 0)
     }
     switch (plist_get_node_type(node)) {
     case PLIST_STRING: {
-        char *s = nullptr;
-        plist_get_string_val(node, &s);
-        std::string out = s ? s : "";
-        std::free(s);
-        return DefaultsValue(std::move(out));
+        // Taken with its length: the parser's copying accessor aborts the
+        // program on a string that holds a NUL, and no value here holds one.
+        // Nor bytes that are not text: a fold would store them otherwise.
+        std::uint64_t length = 0;
+        const char *s = plist_get_string_ptr(node, &length);
+        if (!s || std::memchr(s, 0, length) || !Utf8::isValid(std::string_view(s, length))) {
+            return std::nullopt;
+        }
+        return DefaultsValue(std::string(s, length));
     }
     case PLIST_DATA: {
         char *d = nullptr;
@@ -117,7 +122,7 @@ std::optional<DefaultsValue> fromPlist(plist_t node, int depth = 0)
                 break;
             }
             auto element = fromPlist(item, depth + 1);
-            if (!element || !key) {
+            if (!element || !key || !Utf8::isValid(key)) {
                 ok = false;
                 std::free(key);
                 break;

@@ -10,7 +10,9 @@ namespace brimlark {
 
 // Property-list documents (XML or binary) read into typed values. Strict:
 // a document nested too deep or expanding without bound, or holding a node
-// of a type the values do not know, reads as nothing.
+// of a type the values do not know, a text that is not UTF-8 or an integer
+// wider than 64 bits, reads as nothing: whatever it reads is what a fold
+// writes back.
 class PlistReader
 {
 public:

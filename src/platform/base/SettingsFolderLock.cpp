@@ -23,11 +23,14 @@ std::shared_ptr<SettingsFolderLock> SettingsFolderLock::take(const std::filesyst
     std::filesystem::create_directories(folder, ec);
     const auto path = folder / LockName;
     lock->m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (lock->m_fd >= 0 && ::flock(lock->m_fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
-        lock->m_heldElsewhere = true;
+    // Whatever keeps the lock from being taken (another copy holding it, a
+    // file system without locks, a lock file that cannot be made) leaves
+    // this copy a reader: a writer without the lock could fold over another.
+    if (lock->m_fd < 0) {
+        lock->m_failure = errno;
+    } else if (::flock(lock->m_fd, LOCK_EX | LOCK_NB) != 0) {
+        lock->m_failure = errno;
     }
-    // A folder that takes no lock file takes no journal either: its
-    // domains report that when they are written.
     slot = lock;
     return lock;
 }

@@ -23,14 +23,17 @@ public:
     SettingsFolderLock(const SettingsFolderLock &) = delete;
     SettingsFolderLock &operator=(const SettingsFolderLock &) = delete;
 
-    bool heldElsewhere() const { return m_heldElsewhere; }
-    // True once per folder: the first domain that finds it locked says so.
+    // Whether this copy does not hold the lock, and why (an errno value):
+    // EWOULDBLOCK when another copy holds it.
+    bool notHeld() const { return m_failure != 0; }
+    int failure() const { return m_failure; }
+    // True once per folder: the first domain that finds it not held says so.
     bool claimReport() { return !m_reported.exchange(true); }
 
 private:
     SettingsFolderLock() = default;
     int m_fd = -1;
-    bool m_heldElsewhere = false;
+    int m_failure = 0;
     std::atomic<bool> m_reported { false };
 };
 

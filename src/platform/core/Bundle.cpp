@@ -14,6 +14,8 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <limits>
 #include <memory>
 
 namespace brimlark {
@@ -92,11 +94,14 @@ std::optional<QString> Bundle::stringForInfoKey(const QString &key) const
     if (!item || plist_get_node_type(item) != PLIST_STRING) {
         return std::nullopt;
     }
-    char *value = nullptr;
-    plist_get_string_val(item, &value);
-    QString out = QString::fromUtf8(value ? value : "");
-    std::free(value);
-    return out;
+    // With its length: the copying accessor aborts on a string holding a NUL.
+    std::uint64_t length = 0;
+    const char *value = plist_get_string_ptr(item, &length);
+    if (!value || length > std::uint64_t(std::numeric_limits<qsizetype>::max())
+        || std::memchr(value, 0, length)) {
+        return std::nullopt;
+    }
+    return QString::fromUtf8(value, qsizetype(length));
 }
 
 std::optional<QString> Bundle::executablePath() const
