@@ -353,8 +353,12 @@ Item {
                                 color: sortItem.highlighted ? sortItem.palette.highlightedText : sortItem.palette.text
                             }
                         }
+                        // The current order's tick is told, not only drawn
+                        // (see EnabledStateAccessibility).
+                        readonly property bool reportsEnabledState: true
                         Accessible.role: Accessible.MenuItem
                         Accessible.name: text
+                        Accessible.checkable: true
                         Accessible.checked: modelData.symbol !== ""
                         Accessible.onPressAction: triggered()
                         // The choice remakes the options (the tick moves), this

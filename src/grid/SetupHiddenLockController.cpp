@@ -1,12 +1,15 @@
 #include "grid/SetupHiddenLockController.h"
 
 #include "state/ViewModelBinding.h"
+#include "views/EnabledStateAccessibility.h"
 
 namespace brimlark {
 
 SetupHiddenLockController::SetupHiddenLockController(QObject *parent)
     : QObject(parent)
 {
+    // Before the password fields are first described: they serve the mask.
+    installPasswordFieldAccessibility();
 }
 
 void SetupHiddenLockController::setViewModel(BrimlarkViewModel *viewModel)

@@ -72,6 +72,8 @@ Item {
                 anchors.verticalCenter: parent.verticalCenter
                 width: 200
                 echoMode: TextInput.Password
+                // Named, and read as the mask (see EnabledStateAccessibility).
+                readonly property bool servesMaskedText: true
                 placeholderText: qsTr("Enter Password")
                 text: form.passwordInput
                 onTextEdited: form.passwordInput = text

@@ -10,4 +10,13 @@ namespace brimlark {
 // per process, before such a button is first described.
 void installEnabledStateAccessibility();
 
+// Qt Quick serves a password field's text in clear to assistive technology
+// and leaves the field unnamed. A text field of any view module that declares
+//     readonly property bool servesMaskedText: true
+// is described by an interface of ours instead: named after its accessible
+// name or else its placeholder, a password edit, whose text is what the
+// screen shows (the mask). Installed once per process, before such a field
+// is first described.
+void installPasswordFieldAccessibility();
+
 } // namespace brimlark

@@ -24,11 +24,8 @@ constexpr auto collect = test::collectAccessibleNodes;
 class SidebarAccessibilityTest : public ::testing::Test
 {
 protected:
-    SidebarAccessibilityTest()
-    {
-        QAccessible::setActive(true);
-        BrimlarkApp::prepareEngine(engine);
-    }
+    SidebarAccessibilityTest() { BrimlarkApp::prepareEngine(engine); }
+    void SetUp() override { ASSERT_TRUE(test::accessibilityBridgeActive()) << test::bridgeInactiveMessage; }
     ~SidebarAccessibilityTest() override
     {
         view.reset();
@@ -36,7 +33,6 @@ protected:
         // only at its next frame: render one, or they leak at exit.
         window.releaseResources();
         (void)window.grabWindow();
-        QAccessible::setActive(false);
     }
 
     void show()
