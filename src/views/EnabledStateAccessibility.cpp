@@ -138,9 +138,12 @@ public:
         const QQuickItem *i = item();
         state.focusable = i->isEnabled() && i->activeFocusOnTab();
         state.pressed = i->property("pressed").toBool();
-        // A check box keeps its checked state.
-        state.checkable = attachedValue(i, "checkable").toBool();
-        state.checked = attachedValue(i, "checked").toBool();
+        // A check box keeps its checked state. A control overwrites the
+        // Accessible values with its own as it completes, so its own
+        // checkable and checked count too.
+        const bool ownCheck = i->property("checkable").toBool();
+        state.checkable = attachedValue(i, "checkable").toBool() || ownCheck;
+        state.checked = attachedValue(i, "checked").toBool() || (ownCheck && i->property("checked").toBool());
         return state;
     }
 
@@ -150,7 +153,7 @@ public:
         if (!item()->isEnabled()) {
             return {};
         }
-        if (attachedValue(item(), "checkable").toBool()) {
+        if (state().checkable) {
             return { pressAction(), toggleAction() };
         }
         return { pressAction() };
@@ -291,15 +294,15 @@ public:
 QAccessibleInterface *factory(const QString &, QObject *object)
 {
     auto *item = qobject_cast<QQuickItem *>(object);
-    if (item && item->property(s_marker).toBool()) {
+    // The declaration decides, not its value: an item is asked for while it
+    // is still being made, before its properties are set.
+    if (item && item->metaObject()->indexOfProperty(s_marker) >= 0) {
         return new EnabledStateButton(item);
     }
     return nullptr;
 }
 
 // The property a password field declares to be described by PasswordField.
-// Its presence decides, as the field is asked for while it is still being
-// made (before its echo mode is set).
 constexpr char s_passwordMarker[] = "servesMaskedText";
 
 QAccessibleInterface *passwordFactory(const QString &, QObject *object)

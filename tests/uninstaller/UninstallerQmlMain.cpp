@@ -151,6 +151,7 @@ public:
         QAccessibleInterface *parent = iface->parent();
         const QAccessible::State state = iface->state();
         return { { QStringLiteral("name"), iface->text(QAccessible::Name) },
+            { QStringLiteral("description"), iface->text(QAccessible::Description) },
             { QStringLiteral("role"), int(iface->role()) },
             { QStringLiteral("disabled"), bool(state.disabled) },
             { QStringLiteral("checkable"), bool(state.checkable) },

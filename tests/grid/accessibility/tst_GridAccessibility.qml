@@ -115,7 +115,7 @@ TestCase {
         // The Unlock button by Tab and Space, with the wrong password.
         tryVerify(() => findChild(screen, "unlockPasswordField").activeFocus)
         typeText("px")
-        keyClick(Qt.Key_Tab)
+        tabTo(findChild(screen, "unlockButton"))
         verify(findChild(screen, "unlockButton").visualFocus)
         keyClick(Qt.Key_Space)
         const error = findChild(screen, "unlockErrorMessage")
@@ -169,6 +169,29 @@ TestCase {
         verify(checkNode(menu.itemAt(6), Accessible.MenuItem, "Add to Folder", "submenu row").disabled)
         verify(!checkNode(menu.itemAt(0), Accessible.MenuItem, "Launch", "menu row").disabled)
         menu.close()
+    }
+
+    // The current order's tick is told as the row's checked state.
+    function test_theSortMenuTicksTheCurrentOrder() {
+        fixture.publish(["Alpha"])
+        const grid = makeGrid()
+        const menu = findChild(grid, "sortMenu")
+        for (const chosen of [2, 1]) {
+            menu.open()
+            tryCompare(menu, "opened", true)
+            waitForItemPolished(menu.contentItem)
+            if (chosen === 1) {
+                const ticked = []
+                for (let i = 0; i < menu.count; ++i) {
+                    const node = checkNode(menu.itemAt(i), Accessible.MenuItem, menu.itemAt(i).text, "sort option")
+                    if (node.checked)
+                        ticked.push(i)
+                }
+                compare(ticked, [2])
+            }
+            menu.itemAt(chosen).triggered()
+            tryCompare(menu, "opened", false)
+        }
     }
 
     function test_emptyStatesAreReadByTheirText() {

@@ -137,8 +137,11 @@ TestCase {
         const sheet = openSheet(true)
         const list = review(sheet)
         const box = findChild(row(list, hostileFileName + ".plist"), "rowCheckbox")
+        const r = row(list, hostileFileName + ".plist")
         let a = verifyNode(box, Accessible.CheckBox, hostileFileName + ".plist")
         verify(a.checkable && a.checked, JSON.stringify(a))
+        // What "Move to Trash" would take: the file's place and size.
+        verify(a.description.indexOf(r.path) >= 0 && a.description.indexOf(r.sizeText) > 0, a.description)
         compare(a.actions.length, 2)
         sheet.flow.deselectAll()
         a = UninstallerTest.accessible(box)
