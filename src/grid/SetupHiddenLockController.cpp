@@ -77,6 +77,9 @@ void SetupHiddenLockController::submit()
 void SetupHiddenLockController::setErrorMessage(const QString &message)
 {
     if (m_errorMessage == message) {
+        if (!message.isEmpty()) {
+            emit errorRepeated();
+        }
         return;
     }
     m_errorMessage = message;

@@ -116,6 +116,7 @@ Item {
         }
 
         Text {
+            id: setupError
             objectName: "setupErrorMessage"
             anchors.horizontalCenter: parent.horizontalCenter
             visible: form.errorMessage !== ""
@@ -126,6 +127,10 @@ Item {
             // Announced as it appears: the user may not be looking.
             Accessible.role: Accessible.AlertMessage
             Accessible.name: text
+            Connections {
+                target: form
+                function onErrorRepeated() { Announcer.announce(setupError) }
+            }
         }
 
         Row {

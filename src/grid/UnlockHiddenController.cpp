@@ -104,6 +104,9 @@ void UnlockHiddenController::resetWithTouchID()
 void UnlockHiddenController::setErrorMessage(const QString &message)
 {
     if (m_errorMessage == message) {
+        if (!message.isEmpty()) {
+            emit errorRepeated();
+        }
         return;
     }
     m_errorMessage = message;

@@ -164,6 +164,7 @@ Item {
         }
 
         Text {
+            id: unlockError
             objectName: "unlockErrorMessage"
             anchors.horizontalCenter: parent.horizontalCenter
             visible: form.errorMessage !== ""
@@ -174,6 +175,10 @@ Item {
             // Announced as it appears: a wrong password is heard, not only seen.
             Accessible.role: Accessible.AlertMessage
             Accessible.name: text
+            Connections {
+                target: form
+                function onErrorRepeated() { Announcer.announce(unlockError) }
+            }
         }
     }
 }

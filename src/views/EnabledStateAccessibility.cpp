@@ -15,6 +15,9 @@ namespace {
 
 // The property an item declares to be described by the interface below.
 constexpr char s_marker[] = "reportsEnabledState";
+// The property a progress bar drawn by a view declares to be described by
+// ProgressValue.
+constexpr char s_progressMarker[] = "reportsProgress";
 
 QObject *attachedObject(const QQuickItem *item)
 {
@@ -291,6 +294,43 @@ public:
     QStringList keyBindingsForAction(const QString &) const override { return {}; }
 };
 
+// A bar drawn by a view that says how far something has come: its value
+// and range are the item's own `value`, `from` and `to`.
+class ProgressValue : public ItemAccessible, public QAccessibleValueInterface
+{
+public:
+    using ItemAccessible::ItemAccessible;
+
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        return type == QAccessible::ValueInterface ? static_cast<QAccessibleValueInterface *>(this)
+                                                   : QAccessibleObject::interface_cast(type);
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        switch (t) {
+        case QAccessible::Name:
+            return attachedValue(item(), "name").toString();
+        case QAccessible::Description:
+            return attachedValue(item(), "description").toString();
+        case QAccessible::Value:
+            return QString::number(
+                       qRound(currentValue().toDouble() * 100 / qMax(maximumValue().toDouble(), 1e-9)))
+                + QLatin1Char('%');
+        default:
+            return {};
+        }
+    }
+    QAccessible::Role role() const override { return QAccessible::ProgressBar; }
+    QAccessible::State state() const override { return placeState(); }
+
+    QVariant currentValue() const override { return item()->property("value"); }
+    void setCurrentValue(const QVariant &) override { }
+    QVariant maximumValue() const override { return item()->property("to"); }
+    QVariant minimumValue() const override { return item()->property("from"); }
+    QVariant minimumStepSize() const override { return 0; }
+};
+
 QAccessibleInterface *factory(const QString &, QObject *object)
 {
     auto *item = qobject_cast<QQuickItem *>(object);
@@ -298,6 +338,9 @@ QAccessibleInterface *factory(const QString &, QObject *object)
     // is still being made, before its properties are set.
     if (item && item->metaObject()->indexOfProperty(s_marker) >= 0) {
         return new EnabledStateButton(item);
+    }
+    if (item && item->metaObject()->indexOfProperty(s_progressMarker) >= 0) {
+        return new ProgressValue(item);
     }
     return nullptr;
 }

@@ -152,6 +152,9 @@ public:
         const QAccessible::State state = iface->state();
         return { { QStringLiteral("name"), iface->text(QAccessible::Name) },
             { QStringLiteral("description"), iface->text(QAccessible::Description) },
+            { QStringLiteral("value"),
+                iface->valueInterface() ? iface->valueInterface()->currentValue() : QVariant() },
+            { QStringLiteral("focused"), bool(state.focused) },
             { QStringLiteral("role"), int(iface->role()) },
             { QStringLiteral("disabled"), bool(state.disabled) },
             { QStringLiteral("checkable"), bool(state.checkable) },

@@ -26,6 +26,14 @@ TestCase {
         }
     }
 
+    Component {
+        id: scanningComponent
+        ScanningStageView {
+            width: 600
+            height: 300
+        }
+    }
+
     function cleanup() {
         fixture = null
     }
@@ -129,6 +137,24 @@ TestCase {
         tryVerify(() => findChild(sheet, "errorHeading"))
         verifyNode(findChild(sheet, "errorHeading"), Accessible.AlertMessage, "1 item(s) could not be removed:")
         verifyNode(findChild(sheet, "resultLine"), Accessible.StaticText, sheet.flow.resultLine)
+    }
+
+    // Each stage, as it takes the keyboard, is named by what it shows; the
+    // scan's bar has its value; the removal's busy indicator is named.
+    function test_stagesProgressAndBusyIndicatorSayWhatTheyAre() {
+        let sheet = openSheet(false)
+        const gate = tryVerify(() => findChild(sheet, "accessGateView")) || findChild(sheet, "accessGateView")
+        verifyNode(gate, Accessible.Pane, findChild(gate, "gateTitle").text)
+        sheet = openSheet(true)
+        review(sheet)
+        const r = UninstallerTest.accessible(findChild(sheet, "reviewStageView"))
+        compare(r.role, Accessible.Pane)
+        verify(r.name.indexOf("Items found: " + sheet.flow.totalCount) === 0, r.name)
+        verify(UninstallerTest.accessible(findChild(sheet, "removalBusy")).name !== "")
+        const scanning = createTemporaryObject(scanningComponent, test, { "flow": sheet.flow })
+        const bar = verifyNode(findChild(scanning, "scanProgress"), Accessible.ProgressBar, sheet.flow.scanStage)
+        compare(bar.value, sheet.flow.scanProgress)
+        verify(sheet.flow.scanProgress > 0)
     }
 
     // A finding's check box says whether it is checked; a locked one's mark
