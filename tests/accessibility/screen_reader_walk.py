@@ -98,6 +98,8 @@ class Program:
         self.app = wait_for("the program in the accessible tree", self._find)
 
     def _find(self):
+        if self.process.poll() is not None:
+            raise SystemExit("the program ended before its window came: status %d" % self.process.returncode)
         desktop = Atspi.get_desktop(0)
         desktop.clear_cache()
         for i in range(desktop.get_child_count()):
