@@ -205,17 +205,17 @@ def review_rows(app):
 
 def main():
     binary, generator = sys.argv[1], sys.argv[2]
-    work = tempfile.mkdtemp(prefix="brimlark-walk.")
-    root, home = os.path.join(work, "root"), os.path.join(work, "home")
-    subprocess.run([sys.executable, generator, root, "--home", home], check=True, stdout=subprocess.DEVNULL)
-    program = Program(binary, root, home)
-    try:
-        search_leaves_its_tiles(program.app)
-        review_rows(program.app)
-        keys("key", "Escape")
-        lock_screens(program)
-    finally:
-        program.end()
+    with tempfile.TemporaryDirectory(prefix="brimlark-walk.") as work:
+        root, home = os.path.join(work, "root"), os.path.join(work, "home")
+        subprocess.run([sys.executable, generator, root, "--home", home], check=True, stdout=subprocess.DEVNULL)
+        program = Program(binary, root, home)
+        try:
+            search_leaves_its_tiles(program.app)
+            review_rows(program.app)
+            keys("key", "Escape")
+            lock_screens(program)
+        finally:
+            program.end()
     print("the walk read every screen")
 
 
