@@ -20,9 +20,11 @@ MenuItem {
     readonly property bool reportsEnabledState: true
 
     // Told through the control's own state: as it completes, a control
-    // overwrites Accessible.checked with it.
+    // overwrites Accessible.checked with it. The tick is drawn below, not
+    // as the style's check box.
     checkable: check
     checked: check
+    indicator: null
     Accessible.role: Accessible.MenuItem
     Accessible.name: text
     Accessible.onPressAction: item.triggered()
