@@ -137,6 +137,26 @@ class Announcements:
         self.listener.deregister("object:state-changed:showing")
 
 
+class FocusTrail:
+    """The nodes the keyboard went to, as a reader hears them: role and name."""
+
+    def __init__(self):
+        self.trail = []
+        self.listener = Atspi.EventListener.new(self._heard)
+        self.listener.register("object:state-changed:focused")
+
+    def _heard(self, event):
+        try:
+            if event.detail1 == 1:
+                self.trail.append((event.source.get_role_name(), event.source.get_name()))
+        except GLib.Error:
+            pass
+
+    def end(self):
+        self.listener.deregister("object:state-changed:focused")
+        return self.trail
+
+
 def search_leaves_its_tiles(app):
     field = one(app, "text", "Search Apps...")
     wait_for("the search field focused", lambda: has(field, Atspi.StateType.FOCUSED))
@@ -189,9 +209,14 @@ def review_rows(app):
     tile = one(app, "push button", "Atlas Maps")
     x, y = tile.get_position(Atspi.CoordType.SCREEN).x, tile.get_position(Atspi.CoordType.SCREEN).y
     keys("mousemove", str(x + 20), str(y + 20), "click", "3")
+    focus = FocusTrail()
     press(one(app, "menu item", "Uninstall App\u2026"))
     rows = wait_for("the review rows", lambda: find(app, "check box") if find(app, "push button", "Move to Trash")
                     else None)
+    # Each stage says what it is as it takes the keyboard; nothing focused is a bare panel.
+    wait_for("the review stage focused", lambda: focus.trail and focus.trail[-1][1].startswith("Items found: "))
+    trail = focus.end()
+    assert all(name for _, name in trail), "focus went to a node without a name: %s" % trail
     by_name = {row.get_name(): row for row in rows}
     assert any(n.endswith(".plist") for n in by_name), list(by_name)
     for name, row in by_name.items():
