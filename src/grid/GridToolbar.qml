@@ -375,9 +375,13 @@ Item {
                                 color: sortItem.highlighted ? sortItem.palette.highlightedText : sortItem.palette.text
                             }
                         }
+                        // The current order's tick is told, not only drawn
+                        // (see EnabledStateAccessibility).
+                        readonly property bool reportsEnabledState: true
+                        checkable: true
+                        checked: modelData.symbol !== ""
                         Accessible.role: Accessible.MenuItem
                         Accessible.name: text
-                        Accessible.checked: modelData.symbol !== ""
                         Accessible.onPressAction: triggered()
                         // The choice remakes the options (the tick moves), this
                         // item included, before the menu could close itself.

@@ -1,12 +1,15 @@
 #include "grid/SetupHiddenLockController.h"
 
 #include "state/ViewModelBinding.h"
+#include "views/EnabledStateAccessibility.h"
 
 namespace brimlark {
 
 SetupHiddenLockController::SetupHiddenLockController(QObject *parent)
     : QObject(parent)
 {
+    // Before the password fields are first described: they serve the mask.
+    installPasswordFieldAccessibility();
 }
 
 void SetupHiddenLockController::setViewModel(BrimlarkViewModel *viewModel)
@@ -74,6 +77,9 @@ void SetupHiddenLockController::submit()
 void SetupHiddenLockController::setErrorMessage(const QString &message)
 {
     if (m_errorMessage == message) {
+        if (!message.isEmpty()) {
+            emit errorRepeated();
+        }
         return;
     }
     m_errorMessage = message;

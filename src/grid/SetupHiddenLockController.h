@@ -51,6 +51,9 @@ signals:
     void confirmPasswordChanged();
     void useTouchIDChanged();
     void errorMessageChanged();
+    // The same error again (a second wrong try): the screen does not change,
+    // but a reader must hear it again.
+    void errorRepeated();
     void busyChanged();
 
 private:

@@ -74,6 +74,8 @@ Item {
                 objectName: "setupPasswordField"
                 width: 260
                 echoMode: TextInput.Password
+                // Named, and read as the mask (see EnabledStateAccessibility).
+                readonly property bool servesMaskedText: true
                 placeholderText: qsTr("Enter Password")
                 text: form.password
                 onTextEdited: form.password = text
@@ -86,6 +88,8 @@ Item {
                 objectName: "setupConfirmField"
                 width: 260
                 echoMode: TextInput.Password
+                // Named, and read as the mask (see EnabledStateAccessibility).
+                readonly property bool servesMaskedText: true
                 placeholderText: qsTr("Confirm Password")
                 text: form.confirmPassword
                 onTextEdited: form.confirmPassword = text
@@ -112,6 +116,7 @@ Item {
         }
 
         Text {
+            id: setupError
             objectName: "setupErrorMessage"
             anchors.horizontalCenter: parent.horizontalCenter
             visible: form.errorMessage !== ""
@@ -122,6 +127,10 @@ Item {
             // Announced as it appears: the user may not be looking.
             Accessible.role: Accessible.AlertMessage
             Accessible.name: text
+            Connections {
+                target: form
+                function onErrorRepeated() { Announcer.announce(setupError) }
+            }
         }
 
         Row {

@@ -1,12 +1,15 @@
 #include "grid/UnlockHiddenController.h"
 
 #include "state/ViewModelBinding.h"
+#include "views/EnabledStateAccessibility.h"
 
 namespace brimlark {
 
 UnlockHiddenController::UnlockHiddenController(QObject *parent)
     : QObject(parent)
 {
+    // Before the password fields are first described: they serve the mask.
+    installPasswordFieldAccessibility();
 }
 
 void UnlockHiddenController::setViewModel(BrimlarkViewModel *viewModel)
@@ -101,6 +104,9 @@ void UnlockHiddenController::resetWithTouchID()
 void UnlockHiddenController::setErrorMessage(const QString &message)
 {
     if (m_errorMessage == message) {
+        if (!message.isEmpty()) {
+            emit errorRepeated();
+        }
         return;
     }
     m_errorMessage = message;

@@ -54,6 +54,9 @@ signals:
     void viewModelChanged();
     void passwordInputChanged();
     void errorMessageChanged();
+    // The same error again (a second wrong try): the screen does not change,
+    // but a reader must hear it again.
+    void errorRepeated();
     void busyChanged();
     void offersChanged();
 

@@ -72,6 +72,8 @@ Item {
                 anchors.verticalCenter: parent.verticalCenter
                 width: 200
                 echoMode: TextInput.Password
+                // Named, and read as the mask (see EnabledStateAccessibility).
+                readonly property bool servesMaskedText: true
                 placeholderText: qsTr("Enter Password")
                 text: form.passwordInput
                 onTextEdited: form.passwordInput = text
@@ -162,6 +164,7 @@ Item {
         }
 
         Text {
+            id: unlockError
             objectName: "unlockErrorMessage"
             anchors.horizontalCenter: parent.horizontalCenter
             visible: form.errorMessage !== ""
@@ -172,6 +175,10 @@ Item {
             // Announced as it appears: a wrong password is heard, not only seen.
             Accessible.role: Accessible.AlertMessage
             Accessible.name: text
+            Connections {
+                target: form
+                function onErrorRepeated() { Announcer.announce(unlockError) }
+            }
         }
     }
 }

@@ -7,6 +7,7 @@
 #include "platform/core/UuidText.h"
 #include "sidebar/SidebarFolderTree.h"
 #include "state/BrimlarkViewModel.h"
+#include "views/EnabledStateAccessibility.h"
 
 #include <QMetaEnum>
 
@@ -45,6 +46,9 @@ QString libraryKey(SidebarSelection::Kind kind)
 SidebarController::SidebarController(QObject *parent)
     : QObject(parent)
 {
+    // Before the menus' rows are first described: the switcher's tick and
+    // a disabled row must be told.
+    installEnabledStateAccessibility();
 }
 
 template <typename T>

@@ -141,7 +141,7 @@ Rectangle {
         m.addItem(headerComponent.createObject(m.contentItem))
         for (const w of controller.workspaceRows) {
             m.addItem(actionComponent.createObject(m.contentItem, {
-                objectName: "workspaceRow:" + w.name, text: w.name, symbol: w.icon, check: w.checked,
+                objectName: "workspaceRow:" + w.name, text: w.name, symbol: w.icon, check: w.checked, checkable: true,
                 command: "choose", workspaceId: w.id }))
         }
         m.addItem(separatorComponent.createObject(m.contentItem))

@@ -19,10 +19,14 @@ MenuItem {
     // technology too (see EnabledStateAccessibility).
     readonly property bool reportsEnabledState: true
 
+    // Told through the control's own state: as it completes, a control
+    // overwrites Accessible.checked with it. The tick is drawn below, not
+    // as the style's check box.
+    checkable: check
+    checked: check
+    indicator: null
     Accessible.role: Accessible.MenuItem
     Accessible.name: text
-    Accessible.checkable: check
-    Accessible.checked: check
     Accessible.onPressAction: item.triggered()
 
     contentItem: RowLayout {

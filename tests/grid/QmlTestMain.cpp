@@ -4,6 +4,7 @@
 
 #include "GridFixture.h"
 #include "QmlTestSetup.h"
+#include "support/AccessibleTree.h"
 
 #include "platform/gui/AppIconImageProvider.h"
 #include "platform/gui/AppIconStore.h"
@@ -37,6 +38,9 @@ public:
     // The same for the nodes of any role (Accessible.CheckBox, …).
     Q_INVOKABLE QStringList shown(QQuickItem *root, int role) const
     {
+        if (!bridgeOn()) {
+            return {};
+        }
         QStringList out;
         collect(QAccessible::queryAccessibleInterface(root), QAccessible::Role(role), out, 0);
         return out;
@@ -62,6 +66,9 @@ public:
     // Accessible.* values), name, description and the states that matter.
     Q_INVOKABLE QVariantMap node(QObject *object) const
     {
+        if (!bridgeOn()) {
+            return {};
+        }
         QAccessibleInterface *iface = object ? QAccessible::queryAccessibleInterface(object) : nullptr;
         if (!iface) {
             return {};
@@ -77,10 +84,23 @@ public:
             { QStringLiteral("selected"), bool(state.selected) },
             { QStringLiteral("focused"), bool(state.focused) },
             { QStringLiteral("passwordEdit"), bool(state.passwordEdit) },
+            { QStringLiteral("text"),
+                iface->textInterface()
+                    ? iface->textInterface()->text(0, iface->textInterface()->characterCount())
+                    : iface->text(QAccessible::Value) },
         };
     }
 
 private:
+    // A read without the bridge fails the test that asked.
+    bool bridgeOn() const
+    {
+        if (accessibilityBridgeActive()) {
+            return true;
+        }
+        qobject_cast<QQmlEngine *>(parent())->throwError(QString::fromLatin1(bridgeInactiveMessage));
+        return false;
+    }
     static void collect(QAccessibleInterface *node, QAccessible::Role role, QStringList &out, int depth)
     {
         if (!node || depth > 64) {

@@ -24,11 +24,8 @@ constexpr auto collect = test::collectAccessibleNodes;
 class SidebarAccessibilityTest : public ::testing::Test
 {
 protected:
-    SidebarAccessibilityTest()
-    {
-        QAccessible::setActive(true);
-        BrimlarkApp::prepareEngine(engine);
-    }
+    SidebarAccessibilityTest() { BrimlarkApp::prepareEngine(engine); }
+    void SetUp() override { ASSERT_TRUE(test::accessibilityBridgeActive()) << test::bridgeInactiveMessage; }
     ~SidebarAccessibilityTest() override
     {
         view.reset();
@@ -36,7 +33,6 @@ protected:
         // only at its next frame: render one, or they leak at exit.
         window.releaseResources();
         (void)window.grabWindow();
-        QAccessible::setActive(false);
     }
 
     void show()
@@ -245,6 +241,13 @@ TEST_F(SidebarAccessibilityTest, TheChosenSwatchAndIconAreChecked)
     // The mode is a pair of toggles.
     EXPECT_TRUE(checkedOf(nodes, "Outline", QAccessible::CheckBox));
     EXPECT_FALSE(checkedOf(nodes, "Filled", QAccessible::CheckBox));
+    // The switcher's menu ticks the active workspace (a new one is active).
+    fixture.workspaces.createWorkspace(
+        QStringLiteral("Travel"), QStringLiteral("airplane"), QStringLiteral("#FF3B30"));
+    QMetaObject::invokeMethod(find(QStringLiteral("workspaceSwitcher")), "openMenu");
+    nodes = treeWith("workspaceMenu");
+    EXPECT_TRUE(checkedOf(nodes, "Travel", QAccessible::MenuItem));
+    EXPECT_FALSE(checkedOf(nodes, "Default", QAccessible::MenuItem));
 }
 
 // Rows beyond the sidebar's scrolled edge, and icon cells beyond the

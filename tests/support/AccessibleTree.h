@@ -4,8 +4,21 @@
 #include <QAccessibleInterface>
 #include <QList>
 #include <QString>
+#include <QTest>
 
 namespace brimlark::test {
+
+// Whether Qt's accessibility bridge is on (it connects a moment after the
+// application starts). Without it the controls never run their
+// accessibility code, so a test that reads the tree then reads what no
+// screen reader meets: such a test fails instead (run it through
+// tests/accessibility/with-bridge.sh).
+inline bool accessibilityBridgeActive()
+{
+    return QTest::qWaitFor([] { return QAccessible::isActive(); }, 10000);
+}
+inline const char *const bridgeInactiveMessage
+    = "accessibility is not active: run this test under tests/accessibility/with-bridge.sh";
 
 // One node of what a screen reader meets: listed by its parent and not
 // hidden.

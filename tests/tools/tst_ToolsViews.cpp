@@ -32,6 +32,7 @@ class ToolsViewsTest : public ::testing::Test
 {
 protected:
     ToolsViewsTest() { BrimlarkApp::prepareEngine(engine); }
+    void SetUp() override { ASSERT_TRUE(test::accessibilityBridgeActive()) << test::bridgeInactiveMessage; }
 
     std::unique_ptr<QQuickItem> make(const char *view, QObject *controller)
     {
@@ -49,7 +50,6 @@ protected:
     }
     QList<Node> shown(const char *view, QObject *controller)
     {
-        QAccessible::setActive(true);
         m_view = make(view, controller);
         EXPECT_TRUE(m_view);
         m_view->setParentItem(m_window.contentItem());

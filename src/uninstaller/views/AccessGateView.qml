@@ -8,6 +8,9 @@ import Brimlark.Views
 FocusScope {
     id: gateView
     objectName: "accessGateView"
+    // The stage takes the keyboard as it comes: a reader hears what it is.
+    Accessible.role: Accessible.Pane
+    Accessible.name: gateTitle.text
 
     property AppUninstallerFlow flow
     property string appName
@@ -63,6 +66,7 @@ FocusScope {
             Layout.fillWidth: true
             spacing: 10
             Text {
+                id: gateTitle
                 Layout.fillWidth: true
                 horizontalAlignment: Text.AlignHCenter
                 objectName: "gateTitle"

@@ -13,6 +13,10 @@ FocusScope {
     id: root
     objectName: "appUninstallerView"
     focus: true
+    // Between two stages the keyboard rests on the sheet: a reader hears
+    // which sheet, not a bare panel.
+    Accessible.role: Accessible.Dialog
+    Accessible.name: "Uninstall " + (root.app ? root.app.name : "")
 
     property var app
     property var dismiss

@@ -7,6 +7,9 @@ import Brimlark.Views
 FocusScope {
     id: doneView
     objectName: "doneStageView"
+    // The stage takes the keyboard as it comes: a reader hears the outcome.
+    Accessible.role: Accessible.Pane
+    Accessible.name: doneHeading.text + (flow && flow.hasDeletionResult ? ". " + flow.resultLine : "")
     property AppUninstallerFlow flow
     signal done()
 
@@ -37,6 +40,7 @@ FocusScope {
             Layout.fillWidth: true
             spacing: 10
             Text {
+                id: doneHeading
                 Layout.fillWidth: true
                 horizontalAlignment: Text.AlignHCenter
                 text: "Uninstall Complete"

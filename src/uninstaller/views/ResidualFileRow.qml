@@ -100,7 +100,8 @@ Rectangle {
             Accessible.checkable: checkable
             Accessible.checked: checked
             Accessible.name: fileRow.displayName
-            Accessible.description: fileRow.locked ? ToolTip.text : fileRow.path
+            Accessible.description: (fileRow.locked ? ToolTip.text + ". " : "") + fileRow.path + ", "
+                                    + fileRow.sizeText
             Accessible.onPressAction: fileRow.toggle()
             Accessible.onToggleAction: fileRow.toggle()
             // The entry's state, not the press, says whether it is checked.

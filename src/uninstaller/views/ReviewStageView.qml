@@ -9,6 +9,11 @@ import Brimlark.Views
 FocusScope {
     id: reviewView
     objectName: "reviewStageView"
+    // The stage takes the keyboard as it comes: a reader hears what it found.
+    Accessible.role: Accessible.Pane
+    Accessible.name: flow ? "Items found: " + flow.totalCount + ", Selected: " + flow.selectedCount
+                            + ", To free: " + flow.formattedTotalSize
+                          : ""
     property AppUninstallerFlow flow
     signal cancel()
 
@@ -160,6 +165,8 @@ FocusScope {
             }
             Item { Layout.fillWidth: true }
             BusyIndicator {
+                objectName: "removalBusy"
+                Accessible.name: qsTr("Removing files")
                 visible: reviewView.flow.isRemoving
                 running: visible
                 implicitWidth: 22

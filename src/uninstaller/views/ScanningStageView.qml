@@ -8,6 +8,9 @@ import Brimlark.Views
 FocusScope {
     id: scanView
     objectName: "scanningStageView"
+    // The stage takes the keyboard as it comes: a reader hears what it is.
+    Accessible.role: Accessible.Pane
+    Accessible.name: status.text
     property AppUninstallerFlow flow
 
     ColumnLayout {
@@ -64,6 +67,12 @@ FocusScope {
                 color: Style.withAlpha(Style.primary(palette), 0.1)
                 Accessible.role: Accessible.ProgressBar
                 Accessible.name: status.text
+                // Read by assistive technology as the bar's value (see
+                // EnabledStateAccessibility).
+                readonly property bool reportsProgress: true
+                readonly property real value: scanView.flow ? scanView.flow.scanProgress : 0
+                readonly property real from: 0
+                readonly property real to: 1
                 Rectangle {
                     height: 6
                     radius: 4

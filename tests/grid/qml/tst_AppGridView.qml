@@ -267,30 +267,6 @@ TestCase {
         compare(findChild(findChild(section, "hiddenFolders"), "categoryCard"), card)
     }
 
-    function test_onlyTilesOnScreenAreInTheAccessibilityTree() {
-        const names = fixture.manyNames(40)
-        fixture.publish(names)
-        const grid = makeGrid()
-        const tiles = layoutItem(grid)
-        waitForItemPolished(tiles)
-        const onScreen = GridTest.shownButtons(tiles)
-        verify(onScreen.length > 3)
-        compare(onScreen.length, tilesUnder(tiles, []).filter(t => t.visible).length)
-        // Narrowed to three: the tiles put aside are not reported.
-        fixture.viewModel.searchQuery = "App 000"
-        waitForItemPolished(tiles)
-        compare(GridTest.shownButtons(tiles), ["App 0001", "App 0002", "App 0003", "App 0004", "App 0005",
-                                               "App 0006", "App 0007", "App 0008", "App 0009"])
-        // Nor are they the list's children, hidden; nothing hidden is.
-        compare(GridTest.children(tiles, Accessible.Button), GridTest.shownButtons(tiles))
-        compare(GridTest.children(tiles, 0, true), [])
-        // An application that left the grid leaves the tree with it.
-        fixture.publish(names.filter(n => n !== "App 0002"))
-        waitForItemPolished(tiles)
-        compare(GridTest.shownButtons(tiles), ["App 0001", "App 0003", "App 0004", "App 0005", "App 0006",
-                                               "App 0007", "App 0008", "App 0009"])
-    }
-
     function test_aLongPanelTitleStaysClearOfTheCloseButton() {
         fixture.publishIn(["Alpha"], ["An Extraordinarily Long Category Name That Would Run Under The Close Button"])
         const grid = makeGrid()

@@ -4,7 +4,7 @@ import QtTest
 import Brimlark.Grid
 
 // The grid as assistive technology and the keyboard meet it: each kind of
-// node read through Qt's accessibility interface on the real items, and the
+// node read through Qt's accessibility bridge on the real items, and the
 // lock screens, the panel and the picker worked by keys alone.
 TestCase {
     id: test
@@ -16,6 +16,14 @@ TestCase {
 
     property var fixture
 
+    Component {
+        id: loadingComponent
+        ModernLoadingView {}
+    }
+    Component {
+        id: tileComponent
+        AppItemView {}
+    }
     Component {
         id: gridComponent
         AppGridView {
@@ -85,6 +93,11 @@ TestCase {
         // Typed in, a mismatch is an alert named by its text.
         tryVerify(() => findChild(screen, "setupPasswordField").activeFocus)
         typeText("ab")
+        // A reader hears the mask the screen shows, never the password.
+        const typed = GridTest.node(findChild(screen, "setupPasswordField"))
+        verify(typed.passwordEdit)
+        compare(typed.text, findChild(screen, "setupPasswordField").displayText)
+        verify(typed.text.length > 0 && !/[ab]/.test(typed.text), typed.text)
         tabTo(findChild(screen, "setupConfirmField"))
         typeText("ba")
         const setButton = findChild(screen, "setPasswordButton")
@@ -102,7 +115,7 @@ TestCase {
         // The Unlock button by Tab and Space, with the wrong password.
         tryVerify(() => findChild(screen, "unlockPasswordField").activeFocus)
         typeText("px")
-        keyClick(Qt.Key_Tab)
+        tabTo(findChild(screen, "unlockButton"))
         verify(findChild(screen, "unlockButton").visualFocus)
         keyClick(Qt.Key_Space)
         const error = findChild(screen, "unlockErrorMessage")
@@ -115,6 +128,73 @@ TestCase {
         typeText("pw")
         keyClick(Qt.Key_Return)
         tryVerify(() => fixture.viewModel.isHiddenUnlocked)
+    }
+
+    function test_onlyTilesOnScreenAreInTheAccessibilityTree() {
+        const names = fixture.manyNames(40)
+        fixture.publish(names)
+        const grid = makeGrid()
+        const tiles = layoutItem(grid)
+        waitForItemPolished(tiles)
+        const onScreen = GridTest.shownButtons(tiles)
+        verify(onScreen.length > 3)
+        // Tiles kept beyond the window's edge are not on screen.
+        const inWindow = collect(tiles, "appTile", []).filter(t => {
+            const p = t.mapToItem(test, 0, 0)
+            return p.y + t.height > 0 && p.y < test.height
+        })
+        compare(onScreen.length, inWindow.length)
+        // Narrowed to three: the tiles put aside are not reported.
+        fixture.viewModel.searchQuery = "App 000"
+        waitForItemPolished(tiles)
+        compare(GridTest.shownButtons(tiles), ["App 0001", "App 0002", "App 0003", "App 0004", "App 0005",
+                                               "App 0006", "App 0007", "App 0008", "App 0009"])
+        // Nor are they the list's children, hidden; nothing hidden is.
+        compare(GridTest.children(tiles, Accessible.Button), GridTest.shownButtons(tiles))
+        compare(GridTest.children(tiles, 0, true), [])
+        // An application that left the grid leaves the tree with it.
+        fixture.publish(names.filter(n => n !== "App 0002"))
+        waitForItemPolished(tiles)
+        compare(GridTest.shownButtons(tiles), ["App 0001", "App 0003", "App 0004", "App 0005", "App 0006",
+                                               "App 0007", "App 0008", "App 0009"])
+    }
+
+    function test_loadingScreenAndMenuRowsSayWhatTheyAre() {
+        const loading = createTemporaryObject(loadingComponent, test)
+        checkNode(loading.productName, Accessible.StaticText, "Brimlark", "loading name")
+        // No folder yet: "Add to Folder" is shown disabled and says so.
+        fixture.publish(["Alpha"])
+        const tile = createTemporaryObject(tileComponent, test, { "app": fixture.appNamed("Alpha"),
+                                                                  "viewModel": fixture.viewModel })
+        const menu = tile.openMenu()
+        tryCompare(menu, "opened", true)
+        waitForItemPolished(menu.contentItem)
+        verify(checkNode(menu.itemAt(6), Accessible.MenuItem, "Add to Folder", "submenu row").disabled)
+        verify(!checkNode(menu.itemAt(0), Accessible.MenuItem, "Launch", "menu row").disabled)
+        menu.close()
+    }
+
+    // The current order's tick is told as the row's checked state.
+    function test_theSortMenuTicksTheCurrentOrder() {
+        fixture.publish(["Alpha"])
+        const grid = makeGrid()
+        const menu = findChild(grid, "sortMenu")
+        for (const chosen of [2, 1]) {
+            menu.open()
+            tryCompare(menu, "opened", true)
+            waitForItemPolished(menu.contentItem)
+            if (chosen === 1) {
+                const ticked = []
+                for (let i = 0; i < menu.count; ++i) {
+                    const node = checkNode(menu.itemAt(i), Accessible.MenuItem, menu.itemAt(i).text, "sort option")
+                    if (node.checked)
+                        ticked.push(i)
+                }
+                compare(ticked, [2])
+            }
+            menu.itemAt(chosen).triggered()
+            tryCompare(menu, "opened", false)
+        }
     }
 
     function test_emptyStatesAreReadByTheirText() {
