@@ -63,9 +63,7 @@ protected:
 
     std::shared_ptr<Defaults> m_defaults;
     NotificationCenter m_center;
-    GlobalHotkeyManager m_hotkeys { m_center, [] {
-                                       return GlobalHotKey::Session { u"offscreen"_qs, false, nullptr };
-                                   } };
+    GlobalHotkeyManager m_hotkeys { m_center };
     // Stands for the ruler's manager: the same property.
     QObject m_ruler;
     std::unique_ptr<QWindow> m_window;

@@ -150,9 +150,7 @@ protected:
     Defaults &m_defaults = m_viewModel.defaults;
     AppDiscovery m_discovery { m_viewModel.finder, m_viewModel.scheduler, nothingFound() };
     RecordingAnalytics m_analytics;
-    GlobalHotkeyManager m_hotkeys { m_viewModel.center, [] {
-                                       return GlobalHotKey::Session { u"offscreen"_qs, false, nullptr };
-                                   } };
+    GlobalHotkeyManager m_hotkeys { m_viewModel.center };
     QObject m_ruler;
     std::unique_ptr<BrimlarkApp> m_app;
     std::unique_ptr<QQmlApplicationEngine> m_engine;
