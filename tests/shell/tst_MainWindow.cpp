@@ -266,7 +266,7 @@ TEST_F(MainWindowTest, TheWindowIsTitledAfterTheSelectedSection)
     EXPECT_EQ(window->title(), u"R&D <i>Tools</i>"_qs);
 }
 
-TEST_F(MainWindowTest, QuitEndsTheEventLoopAfterTheQuitHooks)
+TEST_F(MainWindowTest, QuitDrainsAnalyticsThenEndsTheEventLoop)
 {
     QQuickWindow *window = launch();
     ASSERT_NE(window, nullptr);
