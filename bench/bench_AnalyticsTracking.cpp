@@ -31,7 +31,7 @@ std::shared_ptr<TallyInstance> makeInstance(const std::string &serverURL)
     configuration.name = s_token;
     configuration.flushInterval = 0;
     configuration.serverURL = serverURL;
-    return TallyInstance::create(configuration);
+    return TallyInstance::create(configuration, TallyInstance::Services::installed());
 }
 
 const TallyDictionary s_properties { { "app_name", "Calculator" }, { "platform", "mac" },

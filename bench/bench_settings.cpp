@@ -2,11 +2,9 @@
 // thread: a domain holding 1,000 applications and 200 folders, each write
 // beside a bare rename() of a file of the same size, and workspace switches.
 
-#include "model/AppFinder.h"
-#include "model/WorkspaceManager.h"
 #include "platform/base/Defaults.h"
 #include "platform/core/BundleUrl.h"
-#include "platform/core/NotificationCenter.h"
+#include "state/ObjectGraph.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -59,11 +57,11 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     const std::filesystem::path file = std::filesystem::path(dir.path().toStdString()) / "standard.plist";
-    auto defaults = std::make_shared<Defaults>(file);
-    NotificationCenter center;
-    WorkspaceManager workspaces(*defaults, center);
+    ObjectGraph graph({ .defaults = std::make_shared<Defaults>(file) });
+    const std::shared_ptr<Defaults> &defaults = graph.sharedDefaults();
+    WorkspaceManager &workspaces = graph.workspaces();
     workspaces.createWorkspace(QStringLiteral("Second"), QStringLiteral("star"), QStringLiteral("#FF0000"));
-    AppFinder finder(*defaults, workspaces, center);
+    AppFinder &finder = graph.finder();
 
     QList<AppItem> apps;
     for (int i = 0; i < 1000; ++i) {

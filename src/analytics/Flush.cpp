@@ -34,7 +34,7 @@ FlushDelegate::~FlushDelegate() = default;
 
 Flush::Flush(std::string serverURL, bool useGzipCompression, std::shared_ptr<MainExecutor> mainExecutor,
     std::shared_ptr<TallyClock> clock, std::shared_ptr<TallyRandom> random)
-    : m_mainExecutor(mainExecutor ? std::move(mainExecutor) : MainExecutor::shared())
+    : m_mainExecutor(std::move(mainExecutor))
     , m_flushRequest(serverURL, std::move(clock), std::move(random))
     , m_flushRequestReadWriteLock("app.brimlark.tally.flush_interval.lock")
     , m_serverURL(std::move(serverURL))

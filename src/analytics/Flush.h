@@ -33,10 +33,9 @@ class Flush : public std::enable_shared_from_this<Flush>
 public:
     static constexpr int maxBatchSize = 50;
 
-    // No executor, clock or random source means the process-wide ones.
-    Flush(std::string serverURL, bool useGzipCompression,
-        std::shared_ptr<MainExecutor> mainExecutor = nullptr, std::shared_ptr<TallyClock> clock = nullptr,
-        std::shared_ptr<TallyRandom> random = nullptr);
+    // The executor runs the delegate's callbacks; the clock and random source go to the request.
+    Flush(std::string serverURL, bool useGzipCompression, std::shared_ptr<MainExecutor> mainExecutor,
+        std::shared_ptr<TallyClock> clock, std::shared_ptr<TallyRandom> random);
     ~Flush();
     Flush(const Flush &) = delete;
     Flush &operator=(const Flush &) = delete;

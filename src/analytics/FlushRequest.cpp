@@ -50,8 +50,8 @@ bool hasField(const HTTPHeaders &headers, std::string_view name)
 FlushRequest::FlushRequest(
     std::string serverURL, std::shared_ptr<TallyClock> clock, std::shared_ptr<TallyRandom> random)
     : Network(std::move(serverURL))
-    , m_clock(clock ? std::move(clock) : TallyClock::shared())
-    , m_random(random ? std::move(random) : TallyRandom::shared())
+    , m_clock(std::move(clock))
+    , m_random(std::move(random))
 {
 }
 

@@ -25,9 +25,9 @@ public:
     static constexpr std::chrono::milliseconds defaultResponseWait { 120000 };
     static constexpr int gzipLevel = -1;
 
-    // No clock or random source means the process-wide ones.
-    explicit FlushRequest(std::string serverURL, std::shared_ptr<TallyClock> clock = nullptr,
-        std::shared_ptr<TallyRandom> random = nullptr);
+    // The clock times the back-off; the random source spreads its retries.
+    FlushRequest(
+        std::string serverURL, std::shared_ptr<TallyClock> clock, std::shared_ptr<TallyRandom> random);
     ~FlushRequest() override;
 
     // Seconds since 1970; no batch is sent before it.

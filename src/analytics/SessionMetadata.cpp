@@ -1,11 +1,13 @@
 #include "analytics/SessionMetadata.h"
 
+#include "analytics/TallyRandom.h"
+
 #include <cstdio>
 
 namespace brimlark {
 
 SessionMetadata::SessionMetadata(std::shared_ptr<TallyRandom> random)
-    : m_random(random ? std::move(random) : TallyRandom::shared())
+    : m_random(std::move(random))
 {
     m_sessionID = randomId();
 }

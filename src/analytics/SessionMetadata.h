@@ -1,6 +1,5 @@
 #pragma once
 
-#include "analytics/TallyRandom.h"
 #include "analytics/TallyType.h"
 
 #include <atomic>
@@ -10,12 +9,14 @@
 
 namespace brimlark {
 
+class TallyRandom;
+
 // Numbers the records of one instance in the running process: the "$tl_metadata" block of every
 // event, profile and group record. Nothing of it is kept across starts; a session is one run.
 class SessionMetadata
 {
 public:
-    explicit SessionMetadata(std::shared_ptr<TallyRandom> random = TallyRandom::shared());
+    explicit SessionMetadata(std::shared_ptr<TallyRandom> random);
 
     // {"$tl_metadata": {"$tl_event_id", "$tl_session_id", "$tl_session_seq_id",
     // "$tl_session_start_sec"}}; advances the events counter for an event, else the counter that

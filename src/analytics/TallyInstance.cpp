@@ -10,6 +10,7 @@
 #include "analytics/TallyLogger.h"
 #include "analytics/TallyPersistence.h"
 #include "analytics/TallyProxyServerDelegate.h"
+#include "analytics/TallyRandom.h"
 #include "analytics/TallyUuidSource.h"
 #include "analytics/Track.h"
 
@@ -79,19 +80,25 @@ TallyInstance::TallyInstance(const Configuration &configuration)
     (void)configuration;
 }
 
-std::shared_ptr<TallyInstance> TallyInstance::create(const Configuration &configuration)
+TallyInstance::Services TallyInstance::Services::installed()
+{
+    return { MainExecutor::shared(), TallyClock::shared(), TallyRandom::shared(), TallyUuidSource::shared(),
+        ApplicationLifecycle::shared() };
+}
+
+std::shared_ptr<TallyInstance> TallyInstance::create(const Configuration &configuration, Services services)
 {
     std::shared_ptr<TallyInstance> instance(new TallyInstance(configuration));
-    instance->setUp(configuration);
+    instance->setUp(configuration, std::move(services));
     return instance;
 }
 
-void TallyInstance::setUp(const Configuration &configuration)
+void TallyInstance::setUp(const Configuration &configuration, Services services)
 {
-    m_mainExecutor = MainExecutor::shared();
-    m_clock = TallyClock::shared();
-    m_uuidSource = TallyUuidSource::shared();
-    m_lifecycle = ApplicationLifecycle::shared();
+    m_mainExecutor = std::move(services.mainExecutor);
+    m_clock = std::move(services.clock);
+    m_uuidSource = std::move(services.uuidSource);
+    m_lifecycle = std::move(services.lifecycle);
 
     if (configuration.apiToken && !configuration.apiToken->empty()) {
         m_apiToken = *configuration.apiToken;
@@ -122,9 +129,9 @@ void TallyInstance::setUp(const Configuration &configuration)
     m_registerSuperPropertiesNotificationName = std::string(s_reverseDomain) + ".properties.register";
     m_unregisterSuperPropertiesNotificationName = std::string(s_reverseDomain) + ".properties.unregister";
 
-    m_flushInstance
-        = std::make_shared<Flush>(m_serverURL, m_useGzipCompression.load(), m_mainExecutor, m_clock);
-    m_sessionMetadata = std::make_shared<SessionMetadata>();
+    m_flushInstance = std::make_shared<Flush>(
+        m_serverURL, m_useGzipCompression.load(), m_mainExecutor, m_clock, services.random);
+    m_sessionMetadata = std::make_shared<SessionMetadata>(services.random);
     m_trackInstance = std::make_unique<Track>(m_apiToken, m_name, m_sessionMetadata, m_tallyPersistence);
     const std::weak_ptr<TallyInstance> weakSelf = weak_from_this();
     m_trackInstance->setTallyInstance(weakSelf);

@@ -31,6 +31,7 @@ class People;
 class SerialQueue;
 class SessionMetadata;
 class TallyClock;
+class TallyRandom;
 class TallyDelegate;
 class TallyPersistence;
 class TallyProxyServerDelegate;
@@ -75,11 +76,23 @@ public:
         bool useGzipCompression = false;
     };
 
+    // What an instance runs on; the program's are the process-wide ones.
+    struct Services
+    {
+        std::shared_ptr<MainExecutor> mainExecutor;
+        std::shared_ptr<TallyClock> clock;
+        std::shared_ptr<TallyRandom> random;
+        std::shared_ptr<TallyUuidSource> uuidSource;
+        std::shared_ptr<ApplicationLifecycle> lifecycle;
+
+        // The ones installed at this moment (see ProcessWide).
+        static Services installed();
+    };
+
     using Completion = std::function<void()>;
 
-    // Builds and sets up an instance. Uses the process-wide MainExecutor, TallyClock,
-    // TallyUuidSource and ApplicationLifecycle as they are at this moment.
-    static std::shared_ptr<TallyInstance> create(const Configuration &configuration);
+    // Builds and sets up an instance.
+    static std::shared_ptr<TallyInstance> create(const Configuration &configuration, Services services);
     ~TallyInstance() override;
     TallyInstance(const TallyInstance &) = delete;
     TallyInstance &operator=(const TallyInstance &) = delete;
@@ -224,7 +237,7 @@ public:
 
 private:
     explicit TallyInstance(const Configuration &configuration);
-    void setUp(const Configuration &configuration);
+    void setUp(const Configuration &configuration, Services services);
     void unarchive();
     void archiveLocked() const;
     void applyLoggingSwitch(bool enabled);

@@ -56,8 +56,10 @@ std::shared_ptr<TallyInstance> TallyManager::initialize(const std::string &apiTo
     configuration.proxyServerDelegate = std::move(proxyServerDelegate);
     configuration.useGzipCompression = useGzipCompression;
 
-    m_instanceQueue->sync(
-        [&] { dequeueInstance(instanceName, [&] { return TallyInstance::create(configuration); }); });
+    m_instanceQueue->sync([&] {
+        dequeueInstance(instanceName,
+            [&] { return TallyInstance::create(configuration, TallyInstance::Services::installed()); });
+    });
     return mainInstance();
 }
 

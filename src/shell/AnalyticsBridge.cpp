@@ -40,4 +40,19 @@ void AnalyticsBridge::trackEvent(const QString &name, const QVariantMap &propert
     m_manager.trackEvent(name.toStdString(), toTally(properties));
 }
 
+void AnalyticsBridge::start()
+{
+    m_manager.initialize();
+}
+
+void AnalyticsBridge::openURL(const QUrl &url)
+{
+    m_manager.handleURL(url.toString(QUrl::FullyEncoded).toStdString());
+}
+
+void AnalyticsBridge::drain()
+{
+    m_manager.shutdown(std::chrono::seconds(2));
+}
+
 } // namespace brimlark

@@ -3,6 +3,7 @@
 #include "platform/base/Defaults.h"
 #include "platform/core/NotificationCenter.h"
 #include "shell/ApplicationWindows.h"
+#include "shell/GlobalHotkeyManager.h"
 #include "shell/WindowSizing.h"
 
 #include <QGuiApplication>
@@ -45,41 +46,40 @@ std::optional<QRectF> storedFrame(const Defaults &defaults)
 
 } // namespace
 
-AppDelegate::AppDelegate(Defaults &defaults, NotificationCenter &center, Hooks hooks, QObject *parent)
+AppDelegate::AppDelegate(Defaults &defaults, NotificationCenter &center, GlobalHotkeyManager &hotkeys,
+    const QObject &ruler, QObject *parent)
     : QObject(parent)
     , m_defaults(defaults)
     , m_center(center)
-    , m_hooks(std::move(hooks))
+    , m_hotkeys(hotkeys)
+    , m_ruler(ruler)
 {
-    if (!m_hooks.firstWindow) {
-        m_hooks.firstWindow = &ApplicationWindows::firstWindow;
-    }
-    if (!m_hooks.registerHotKey) {
-        m_hooks.registerHotKey = [] {};
-    }
-    if (!m_hooks.isRulerShowing) {
-        m_hooks.isRulerShowing = [] { return false; };
-    }
     m_frameSave.setSingleShot(true);
     m_frameSave.setInterval(500);
     connect(&m_frameSave, &QTimer::timeout, this, &AppDelegate::saveWindowFrame);
 }
 
-void AppDelegate::applicationDidFinishLaunching()
+void AppDelegate::applicationDidFinishLaunching(QWindow *window)
 {
-    if (QWindow *window = m_hooks.firstWindow()) {
-        window->requestActivate();
+    if (m_window) {
+        disconnect(m_window, nullptr, &m_frameSave, nullptr);
     }
+    m_window = window;
+    window->requestActivate();
     // The window may not be complete yet; its set-up runs on a later turn.
     QTimer::singleShot(0, this, &AppDelegate::setUpWindow);
-    m_hooks.registerHotKey();
+    m_hotkeys.registerHotKey();
+}
+
+QWindow *AppDelegate::window() const
+{
+    return m_window.data();
 }
 
 void AppDelegate::setUpWindow()
 {
-    QWindow *window = m_hooks.firstWindow();
+    QWindow *window = m_window;
     if (!window) {
-        emit windowSetUpFinished();
         return;
     }
     window->removeEventFilter(&m_windowDelegate);
@@ -115,17 +115,11 @@ void AppDelegate::setUpWindow()
         window->resize(toPixels(*grown));
     }
     // From now on the frame is remembered for the next start.
-    if (m_window != window) {
-        if (m_window) {
-            disconnect(m_window, nullptr, &m_frameSave, nullptr);
-        }
-        m_window = window;
-        const auto later = [this] { m_frameSave.start(); };
-        connect(window, &QWindow::xChanged, &m_frameSave, later);
-        connect(window, &QWindow::yChanged, &m_frameSave, later);
-        connect(window, &QWindow::widthChanged, &m_frameSave, later);
-        connect(window, &QWindow::heightChanged, &m_frameSave, later);
-    }
+    const auto later = [this] { m_frameSave.start(); };
+    connect(window, &QWindow::xChanged, &m_frameSave, later);
+    connect(window, &QWindow::yChanged, &m_frameSave, later);
+    connect(window, &QWindow::widthChanged, &m_frameSave, later);
+    connect(window, &QWindow::heightChanged, &m_frameSave, later);
     emit windowSetUpFinished();
 }
 
@@ -173,12 +167,11 @@ void AppDelegate::applicationWillTerminate()
 
 bool AppDelegate::applicationShouldHandleReopen()
 {
-    QWindow *window = m_hooks.firstWindow();
-    if (!window) {
+    if (!m_window) {
         return true;
     }
-    ApplicationWindows::bringForward(window, true);
-    if (m_hooks.isRulerShowing()) {
+    ApplicationWindows::bringForward(m_window, true);
+    if (m_ruler.property("isRulerShowing").toBool()) {
         m_center.post(Notifications::AppReopened);
     }
     return true;

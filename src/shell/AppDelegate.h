@@ -6,7 +6,6 @@
 #include <QPointer>
 #include <QTimer>
 
-#include <functional>
 #include <string>
 
 QT_BEGIN_NAMESPACE
@@ -16,6 +15,7 @@ QT_END_NAMESPACE
 namespace brimlark {
 
 class Defaults;
+class GlobalHotkeyManager;
 class NotificationCenter;
 
 // The application's delegate: sets up the one window after launch, registers
@@ -25,29 +25,21 @@ class AppDelegate : public QObject
 {
     Q_OBJECT
 public:
-    // What the delegate reaches outside itself. Left out: the application's
-    // first window, no hot key (the application passes its registration) and
-    // no ruler.
-    struct Hooks
-    {
-        std::function<QWindow *()> firstWindow;
-        std::function<void()> registerHotKey;
-        // Whether the screen ruler is showing (false while there is none).
-        std::function<bool()> isRulerShowing;
-    };
-
     static inline const std::string HasLaunchedBeforeKey = "BrimlarkHasLaunchedBefore";
     // The window's last frame: x, y, width, height (integers).
     static inline const std::string WindowFrameKey = "BrimlarkWindowFrame";
 
     // The window's frame and first launch are kept in the defaults; a reopen
-    // while the ruler shows is posted to the centre. Both outlive the delegate.
-    AppDelegate(Defaults &defaults, NotificationCenter &center, Hooks hooks = {}, QObject *parent = nullptr);
+    // while the ruler shows is posted to the centre. The ruler's manager
+    // lives a layer above and is read through its isRulerShowing property.
+    // All of them outlive the delegate.
+    AppDelegate(Defaults &defaults, NotificationCenter &center, GlobalHotkeyManager &hotkeys,
+        const QObject &ruler, QObject *parent = nullptr);
 
-    // Activates the application, schedules the window set-up for a later
-    // turn of the event loop and registers the hot key at once.
-    void applicationDidFinishLaunching();
-    // Brimlark was started again: the first window comes back, restored if
+    // Activates the window, schedules its set-up for a later turn of the
+    // event loop and registers the hot key at once.
+    void applicationDidFinishLaunching(QWindow *window);
+    // Brimlark was started again: the window comes back, restored if
     // minimised; "brimLarkAppReopened" is posted while the ruler is showing.
     bool applicationShouldHandleReopen();
     static bool applicationShouldTerminateAfterLastWindowClosed() { return false; }
@@ -56,9 +48,11 @@ public:
     void applicationWillTerminate();
 
     WindowDelegate *windowDelegate() { return &m_windowDelegate; }
+    // The launched window; null before launch and once it is gone.
+    QWindow *window() const;
 
 signals:
-    // The deferred window set-up has run (also when there was no window).
+    // The deferred window set-up has run.
     void windowSetUpFinished();
 
 private:
@@ -68,7 +62,8 @@ private:
 
     Defaults &m_defaults;
     NotificationCenter &m_center;
-    Hooks m_hooks;
+    GlobalHotkeyManager &m_hotkeys;
+    const QObject &m_ruler;
     WindowDelegate m_windowDelegate;
     QPointer<QWindow> m_window;
     // Frame changes are stored once the window has been still for a moment.

@@ -1,11 +1,18 @@
 #include "shell/BrimlarkApp.h"
 
-#include "state/BrimlarkViewModel.h"
-
+#include "model/AppDiscovery.h"
+#include "platform/base/Defaults.h"
+#include "platform/gui/AppIconImageProvider.h"
+#include "shell/AnalyticsBridge.h"
 #include "shell/ApplicationWindows.h"
+#include "shell/FolderShortcutMonitor.h"
 #include "shell/FrameLog.h"
+#include "shell/GlobalHotkeyManager.h"
+#include "shell/ShellLog.h"
 #include "shell/SingleInstance.h"
 #include "shell/TerminationSignals.h"
+#include "state/BrimlarkViewModel.h"
+#include "state/ObjectGraph.h"
 
 #include <QCoreApplication>
 #include <QFontDatabase>
@@ -18,26 +25,15 @@
 
 namespace brimlark {
 
-BrimlarkApp::BrimlarkApp(Defaults &defaults, NotificationCenter &center, Services services, QObject *parent)
+BrimlarkApp::BrimlarkApp(Parts parts, QObject *parent)
     : QObject(parent)
-    , m_services(std::move(services))
-    , m_delegate(defaults, center, m_services.delegateHooks)
-    , m_menuCommands(&center, nullptr)
+    , m_parts(parts)
+    , m_delegate(parts.graph.defaults(), parts.graph.center(), parts.hotkeys, parts.ruler)
+    , m_menuCommands(&parts.graph.center(), nullptr)
 {
-    // main() attaches the analytics facade and the view model; a structure
-    // built without them (tests) starts nothing and its commands do nothing.
-    if (!m_services.initializeAnalytics) {
-        m_services.initializeAnalytics = [] {};
-    }
-    if (!m_services.handleURL) {
-        m_services.handleURL = [](const QUrl &) {};
-    }
-    if (!m_services.makeViewModel) {
-        m_services.makeViewModel = []() -> BrimlarkViewModel * { return nullptr; };
-    }
     // Analytics starts, and records its start-up events, before any window.
-    m_services.initializeAnalytics();
-    // However the event loop is asked to end, the quit hooks run first.
+    m_parts.analytics.start();
+    // However the event loop is asked to end, the quit steps run first.
     if (QCoreApplication *app = QCoreApplication::instance()) {
         connect(app, &QCoreApplication::aboutToQuit, this, &BrimlarkApp::applicationWillTerminate);
     }
@@ -72,26 +68,31 @@ void BrimlarkApp::prepareEngine(QQmlEngine &engine)
     Q_UNUSED(fontsRequested);
 }
 
-bool BrimlarkApp::launch(QQmlApplicationEngine &engine)
+void BrimlarkApp::buildViewModel()
 {
-    if (!m_viewModelBuilt) {
-        m_viewModel = m_services.makeViewModel();
-        m_viewModelBuilt = true;
-        m_menuCommands.setViewModel(m_viewModel);
-        m_menuCommands.setQuitHandler([this] { quit(); });
-        QVariantMap properties = m_services.windowProperties;
-        if (m_viewModel) {
-            properties.insert(QStringLiteral("viewModel"), QVariant::fromValue(m_viewModel));
-        }
-        if (!properties.isEmpty()) {
-            engine.setInitialProperties(properties);
-        }
+    m_viewModel = &m_parts.graph.viewModel();
+    installFolderShortcutMonitor(*m_viewModel);
+    // The first scan, then the watching of the application folders.
+    m_parts.discovery.scanApps();
+    m_parts.discovery.startMonitoring();
+    m_menuCommands.setViewModel(m_viewModel);
+    m_menuCommands.setQuitHandler([this] { quit(); });
+    // After each Touch ID reply the window comes back in front of whatever
+    // the prompt left there.
+    connect(m_viewModel, &BrimlarkViewModel::windowActivationRequested, this,
+        [this] { ApplicationWindows::bringForward(m_delegate.window(), true); });
+}
+
+bool BrimlarkApp::launch(QQmlApplicationEngine &engine, QVariantMap windowProperties)
+{
+    if (!m_viewModel) {
+        buildViewModel();
     }
+    windowProperties.insert(QStringLiteral("viewModel"), QVariant::fromValue(m_viewModel));
+    engine.setInitialProperties(windowProperties);
     prepareEngine(engine);
     m_menuCommands.attachTo(engine);
-    if (m_services.prepareEngine) {
-        m_services.prepareEngine(engine);
-    }
+    AppIconImageProvider::install(engine, m_parts.icons);
     engine.load(mainQmlUrl());
     QQuickWindow *window = nullptr;
     const QList<QObject *> roots = engine.rootObjects();
@@ -105,30 +106,19 @@ bool BrimlarkApp::launch(QQmlApplicationEngine &engine)
     }
     // The frames' record the benchmarks ask for; the grid changes with the
     // filtered applications.
-    if (FrameLog *frames = FrameLog::fromEnvironment(*window); frames && m_viewModel) {
+    if (FrameLog *frames = FrameLog::fromEnvironment(*window)) {
         connect(m_viewModel, &BrimlarkViewModel::filteredAppsChanged, frames, &FrameLog::contentChanged);
     }
-    QPointer<QQuickWindow> guarded(window);
-    // After each Touch ID reply the window comes back in front of whatever
-    // the prompt left there.
-    if (m_viewModel && !m_activationConnected) {
-        m_activationConnected = true;
-        connect(m_viewModel, &BrimlarkViewModel::windowActivationRequested, this, [guarded] {
-            if (guarded) {
-                ApplicationWindows::bringForward(guarded.data(), true);
-            }
-        });
-    }
-    if (m_services.windowLoaded) {
-        m_services.windowLoaded([guarded]() -> QWindow * { return guarded.data(); });
-    }
-    m_delegate.applicationDidFinishLaunching();
+    // The hot key brings this window forward.
+    m_parts.hotkeys.setWindowProvider(
+        [guarded = QPointer<QQuickWindow>(window)]() -> QWindow * { return guarded.data(); });
+    m_delegate.applicationDidFinishLaunching(window);
     return true;
 }
 
 void BrimlarkApp::openURL(const QUrl &url)
 {
-    m_services.handleURL(url);
+    m_parts.analytics.openURL(url);
 }
 
 void BrimlarkApp::attach(SingleInstance &instance)
@@ -156,11 +146,12 @@ void BrimlarkApp::applicationWillTerminate()
     }
     m_terminated = true;
     m_delegate.applicationWillTerminate();
-    if (m_services.drainAnalytics) {
-        m_services.drainAnalytics();
-    }
-    if (m_services.flushSettings) {
-        m_services.flushSettings();
+    // The analytics client's queues first: they may still write settings.
+    m_parts.analytics.drain();
+    // Values are already in their files; this makes them durable before the
+    // process goes, within a bounded wait (the analytics suite included).
+    if (!Defaults::flushAll()) {
+        qCWarning(lcShell, "⚠️ Some settings could not be written to disk before quitting");
     }
 }
 

@@ -8,19 +8,19 @@
 #include <QUrl>
 #include <QVariantMap>
 
-#include <functional>
-
 QT_BEGIN_NAMESPACE
 class QQmlApplicationEngine;
 class QQmlEngine;
-class QWindow;
 QT_END_NAMESPACE
 
 namespace brimlark {
 
 class BrimlarkViewModel;
-class Defaults;
-class NotificationCenter;
+class AnalyticsBridge;
+class AppDiscovery;
+class AppIconStore;
+class GlobalHotkeyManager;
+class ObjectGraph;
 class SingleInstance;
 class TerminationSignals;
 
@@ -31,37 +31,22 @@ class BrimlarkApp : public QObject
 {
     Q_OBJECT
 public:
-    // The services the application structure starts. Each one that is not
-    // given does nothing (see BrimlarkApp.cpp for what is not attached yet).
-    struct Services
+    // What the application starts; each part outlives it.
+    struct Parts
     {
-        std::function<void()> initializeAnalytics;
-        std::function<void(const QUrl &url)> handleURL;
-        // Builds the process's one view model; called once, when the
-        // window's content is built. The result lives as long as the process
-        // and is handed to the window as its "viewModel" property.
-        std::function<BrimlarkViewModel *()> makeViewModel;
-        // Further objects the window is handed at load time, by property
-        // name (the desk tools, the uninstaller's services).
-        QVariantMap windowProperties;
-        // Called with the engine before the window loads (image providers).
-        std::function<void(QQmlApplicationEngine &engine)> prepareEngine;
-        // Called once the window has loaded, with a way to find it later (the
-        // hot key brings it forward).
-        std::function<void(std::function<QWindow *()> window)> windowLoaded;
-        AppDelegate::Hooks delegateHooks;
-        // Run once when the application quits, before the event loop ends
-        // and statics go, in this order: the analytics client's queues are
-        // drained with a bounded wait (they may still write settings), then
-        // the settings reach the disk.
-        std::function<void()> drainAnalytics;
-        std::function<void()> flushSettings;
+        // The settings, the notification centre and the view model.
+        ObjectGraph &graph;
+        // Its first scan and the folder watch start with the window.
+        AppDiscovery &discovery;
+        AnalyticsBridge &analytics;
+        GlobalHotkeyManager &hotkeys;
+        // The tiles' image provider reads it.
+        AppIconStore &icons;
+        // The screen ruler's manager: a reopen while it shows is posted.
+        const QObject &ruler;
     };
 
-    // The delegate keeps the window's frame in the defaults; the delegate and
-    // the menu commands post to the centre. Both outlive the application.
-    BrimlarkApp(
-        Defaults &defaults, NotificationCenter &center, Services services = {}, QObject *parent = nullptr);
+    explicit BrimlarkApp(Parts parts, QObject *parent = nullptr);
     ~BrimlarkApp() override;
 
     static QUrl mainQmlUrl();
@@ -70,9 +55,11 @@ public:
     // What every engine that shows the shell's QML needs.
     static void prepareEngine(QQmlEngine &engine);
 
-    // Builds the view model, loads the window and finishes launching. False
-    // when the window could not be made.
-    bool launch(QQmlApplicationEngine &engine);
+    // Builds the view model, starts the catalog's scan, loads the window
+    // with the view model and the further objects it is handed by property
+    // name (the desk tools, the uninstaller's services), and finishes
+    // launching. False when the window could not be made.
+    bool launch(QQmlApplicationEngine &engine, QVariantMap windowProperties = {});
 
     // Every URL the application is asked to open goes to analytics, and
     // nothing else happens with it.
@@ -85,24 +72,23 @@ public:
 
     // "Quit": ends the process (closing the window only hides it). The
     // delegate stores the window's frame and lets the window close, the
-    // quit hooks run, then the event loop ends.
+    // analytics queues drain and the settings reach the disk, then the event
+    // loop ends.
     void quit();
 
     AppDelegate &delegate() { return m_delegate; }
     // The window's menu commands; the QML singleton of every engine launched.
     MenuCommands &menuCommands() { return m_menuCommands; }
-    BrimlarkViewModel *viewModel() const { return m_viewModel; }
 
 private:
+    void buildViewModel();
     void applicationWillTerminate();
 
-    Services m_services;
+    Parts m_parts;
     bool m_terminated = false;
     AppDelegate m_delegate;
     MenuCommands m_menuCommands;
     BrimlarkViewModel *m_viewModel = nullptr;
-    bool m_viewModelBuilt = false;
-    bool m_activationConnected = false;
 };
 
 } // namespace brimlark

@@ -32,18 +32,23 @@ ObjectGraph::ObjectGraph()
 
 ObjectGraph::~ObjectGraph() = default;
 
+BrimlarkViewModel::Services ObjectGraph::viewModelServices()
+{
+    BrimlarkViewModel::Services services;
+    services.defaults = m_defaults.get();
+    services.analytics = m_options.analytics;
+    services.workspace = m_options.launcher;
+    services.biometrics = m_biometrics;
+    services.scheduler = m_scheduler;
+    services.notifications = &m_center;
+    services.passwordLimits = m_options.passwordLimits;
+    return services;
+}
+
 BrimlarkViewModel &ObjectGraph::viewModel()
 {
     if (!m_viewModel) {
-        BrimlarkViewModel::Services services;
-        services.defaults = m_defaults.get();
-        services.analytics = m_options.analytics;
-        services.workspace = m_options.launcher;
-        services.biometrics = m_biometrics;
-        services.scheduler = m_scheduler;
-        services.notifications = &m_center;
-        services.passwordLimits = m_options.passwordLimits;
-        m_viewModel = std::make_unique<BrimlarkViewModel>(m_finder, services);
+        m_viewModel = std::make_unique<BrimlarkViewModel>(m_finder, viewModelServices());
     }
     return *m_viewModel;
 }

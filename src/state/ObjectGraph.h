@@ -64,6 +64,9 @@ public:
     // Made on the first call (the program makes it once its window is on
     // the way); the same object afterwards.
     BrimlarkViewModel &viewModel();
+    // What viewModel() makes it with; tests make view models of their own
+    // with one service changed.
+    BrimlarkViewModel::Services viewModelServices();
     // Null until viewModel() made it.
     BrimlarkViewModel *existingViewModel() const { return m_viewModel.get(); }
 

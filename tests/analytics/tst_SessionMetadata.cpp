@@ -1,4 +1,5 @@
 #include "analytics/SessionMetadata.h"
+#include "analytics/TallyRandom.h"
 #include "support/SequenceTallyRandom.h"
 
 #include <gtest/gtest.h>
@@ -60,7 +61,7 @@ TEST(SessionMetadata, BlockShapeAndIdsFromTheRandomSource)
 
 TEST(SessionMetadata, EventsAndNonEventsCountSeparately)
 {
-    SessionMetadata metadata;
+    SessionMetadata metadata(std::make_shared<SystemTallyRandom>());
     const std::vector<std::pair<bool, std::uint64_t>> calls {
         { true, 0 },
         { true, 1 },
@@ -83,5 +84,5 @@ TEST(SessionMetadata, EventsAndNonEventsCountSeparately)
     EXPECT_EQ(metadata.peopleCounter(), 3u);
     EXPECT_TRUE(isIdText(metadata.sessionID()));
     // Another instance's session is its own.
-    EXPECT_NE(SessionMetadata().sessionID(), metadata.sessionID());
+    EXPECT_NE(SessionMetadata(std::make_shared<SystemTallyRandom>()).sessionID(), metadata.sessionID());
 }

@@ -48,7 +48,7 @@ protected:
         if (!configuration.serverURL) {
             configuration.serverURL = server.baseUrl();
         }
-        instance = TallyInstance::create(configuration);
+        instance = TallyInstance::create(configuration, TallyInstance::Services::installed());
         settle(*instance, *env.executor);
         return instance;
     }

@@ -60,7 +60,7 @@ protected:
         configuration.apiToken = s_token;
         configuration.name = s_token;
         configuration.serverURL = server.baseUrl();
-        instance = TallyInstance::create(configuration);
+        instance = TallyInstance::create(configuration, TallyInstance::Services::installed());
         settle(*instance, *env.executor);
     }
 
@@ -445,7 +445,7 @@ TEST(TallyInstanceFlushChild, DISABLED_Run)
     configuration.apiToken = s_token;
     configuration.name = s_token;
     configuration.serverURL = environmentValue("BRIMLARK_TALLY_CHILD_SERVER");
-    auto instance = TallyInstance::create(configuration);
+    auto instance = TallyInstance::create(configuration, TallyInstance::Services::installed());
     instance->flushInstance().flushRequest().setRequestTimeout(20s);
     if (environmentValue("BRIMLARK_TALLY_CHILD_MODE") == "track") {
         for (int n = 0; n < s_killedEvents; ++n) {

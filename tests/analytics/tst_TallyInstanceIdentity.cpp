@@ -32,7 +32,7 @@ protected:
         configuration.apiToken = s_token;
         configuration.name = s_token;
         configuration.serverURL = server.baseUrl();
-        instance = TallyInstance::create(configuration);
+        instance = TallyInstance::create(configuration, TallyInstance::Services::installed());
         settle(*instance, *env.executor);
         server.setDefaultReply(ScriptedReply {});
     }

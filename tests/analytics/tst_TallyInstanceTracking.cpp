@@ -37,7 +37,7 @@ protected:
         configuration.apiToken = s_token;
         configuration.name = s_token;
         configuration.serverURL = std::string(); // nothing is delivered: records stay to be read
-        instance = TallyInstance::create(configuration);
+        instance = TallyInstance::create(configuration, TallyInstance::Services::installed());
         settle(*instance, *env.executor);
     }
 

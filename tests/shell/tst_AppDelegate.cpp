@@ -1,6 +1,7 @@
 #include "platform/base/Defaults.h"
 #include "platform/core/NotificationCenter.h"
 #include "shell/AppDelegate.h"
+#include "shell/GlobalHotkeyManager.h"
 #include "shell/WindowSizing.h"
 
 #include "TestSupport.h"
@@ -28,6 +29,11 @@ protected:
         m_window = std::make_unique<QWindow>();
         m_window->resize(1000, 700);
         m_window->show();
+        // Each registration prints one line.
+        m_hotkeys.setOutput([this](const QString &) {
+            ++m_hotKeyRegistrations;
+            m_setUpRanBeforeHotKey = m_setUpCount > 0;
+        });
         m_reopened = m_center.addObserver(
             Notifications::AppReopened, &m_context, [this](const QVariant &) { ++m_reopenedCount; });
     }
@@ -37,23 +43,11 @@ protected:
         m_window.reset();
     }
 
-    AppDelegate::Hooks hooks()
-    {
-        AppDelegate::Hooks h;
-        h.firstWindow = [this] { return m_window.get(); };
-        h.registerHotKey = [this] {
-            ++m_hotKeyRegistrations;
-            m_setUpRanBeforeHotKey = m_setUpCount > 0;
-        };
-        h.isRulerShowing = [this] { return m_rulerShowing; };
-        return h;
-    }
-
     void launch(AppDelegate &delegate)
     {
         QObject::connect(
             &delegate, &AppDelegate::windowSetUpFinished, &m_context, [this] { ++m_setUpCount; });
-        delegate.applicationDidFinishLaunching();
+        delegate.applicationDidFinishLaunching(m_window.get());
         // The set-up waits for a later turn of the event loop.
         EXPECT_EQ(m_setUpCount, 0);
         ASSERT_TRUE(test::waitUntil([this] { return m_setUpCount == 1; }));
@@ -69,6 +63,9 @@ protected:
 
     std::shared_ptr<Defaults> m_defaults;
     NotificationCenter m_center;
+    GlobalHotkeyManager m_hotkeys { m_center };
+    // Stands for the ruler's manager: the same property.
+    QObject m_ruler;
     std::unique_ptr<QWindow> m_window;
     QObject m_context;
     quint64 m_reopened = 0;
@@ -76,12 +73,11 @@ protected:
     int m_hotKeyRegistrations = 0;
     int m_setUpCount = 0;
     bool m_setUpRanBeforeHotKey = false;
-    bool m_rulerShowing = false;
 };
 
 TEST_F(AppDelegateTest, FirstLaunchSizesTheWindowAndRecordsIt)
 {
-    AppDelegate delegate(*m_defaults, m_center, hooks());
+    AppDelegate delegate(*m_defaults, m_center, m_hotkeys, m_ruler);
     launch(delegate);
 
     EXPECT_EQ(m_hotKeyRegistrations, 1);
@@ -109,7 +105,7 @@ TEST_P(AppDelegateLaterLaunch, KeepsTheRestoredSizeGrownToTheMinimum)
     m_defaults->set(AppDelegate::HasLaunchedBeforeKey, DefaultsValue(true));
     m_window->resize(GetParam().restored);
     const QPoint position = m_window->position();
-    AppDelegate delegate(*m_defaults, m_center, hooks());
+    AppDelegate delegate(*m_defaults, m_center, m_hotkeys, m_ruler);
     launch(delegate);
 
     EXPECT_EQ(m_window->size(), GetParam().expected);
@@ -126,7 +122,7 @@ TEST_F(AppDelegateTest, LaterLaunchesComeBackAtTheLastFrameKeptOnAScreen)
 {
     // The first run moves its window and quits.
     {
-        AppDelegate delegate(*m_defaults, m_center, hooks());
+        AppDelegate delegate(*m_defaults, m_center, m_hotkeys, m_ruler);
         launch(delegate);
         m_window->setGeometry(QRect(70, 80, 1000, 650));
         ASSERT_TRUE(test::waitUntil([this] { return m_window->geometry() == QRect(70, 80, 1000, 650); }));
@@ -155,7 +151,7 @@ TEST_F(AppDelegateTest, LaterLaunchesComeBackAtTheLastFrameKeptOnAScreen)
         }
         m_window->setGeometry(QRect(0, 0, 1200, 800));
         m_setUpCount = 0;
-        AppDelegate delegate(*m_defaults, m_center, hooks());
+        AppDelegate delegate(*m_defaults, m_center, m_hotkeys, m_ruler);
         launch(delegate);
         EXPECT_TRUE(test::waitUntil([&] { return row.expected(m_window->geometry()); }));
     }
@@ -163,7 +159,7 @@ TEST_F(AppDelegateTest, LaterLaunchesComeBackAtTheLastFrameKeptOnAScreen)
 
 TEST_F(AppDelegateTest, QuittingLetsTheWindowClose)
 {
-    AppDelegate delegate(*m_defaults, m_center, hooks());
+    AppDelegate delegate(*m_defaults, m_center, m_hotkeys, m_ruler);
     launch(delegate);
     EXPECT_FALSE(m_window->close());
     m_window->show();
@@ -174,25 +170,15 @@ TEST_F(AppDelegateTest, QuittingLetsTheWindowClose)
 TEST_F(AppDelegateTest, StoredFlagOfAnotherTypeCountsAsFirstLaunch)
 {
     m_defaults->set(AppDelegate::HasLaunchedBeforeKey, DefaultsValue("yes"));
-    AppDelegate delegate(*m_defaults, m_center, hooks());
+    AppDelegate delegate(*m_defaults, m_center, m_hotkeys, m_ruler);
     launch(delegate);
     EXPECT_EQ(m_window->size(), WindowSizing::firstLaunchContentSize(screenFrame()).toSize());
     EXPECT_EQ(m_defaults->boolean(AppDelegate::HasLaunchedBeforeKey), true);
 }
 
-TEST_F(AppDelegateTest, WithoutAWindowTheSetUpIsSkippedButTheHotKeyRegistered)
-{
-    AppDelegate::Hooks h = hooks();
-    h.firstWindow = [] { return nullptr; };
-    AppDelegate delegate(*m_defaults, m_center, h);
-    launch(delegate);
-    EXPECT_EQ(m_hotKeyRegistrations, 1);
-    EXPECT_FALSE(m_defaults->contains(AppDelegate::HasLaunchedBeforeKey));
-}
-
 TEST_F(AppDelegateTest, ClosingTheWindowHidesItWithoutClosing)
 {
-    AppDelegate delegate(*m_defaults, m_center, hooks());
+    AppDelegate delegate(*m_defaults, m_center, m_hotkeys, m_ruler);
     launch(delegate);
     ASSERT_TRUE(m_window->isVisible());
 
@@ -204,7 +190,7 @@ TEST_F(AppDelegateTest, ClosingTheWindowHidesItWithoutClosing)
 
 TEST_F(AppDelegateTest, ReopenBringsTheSameWindowBackRestored)
 {
-    AppDelegate delegate(*m_defaults, m_center, hooks());
+    AppDelegate delegate(*m_defaults, m_center, m_hotkeys, m_ruler);
     launch(delegate);
     m_window->close();
     ASSERT_FALSE(m_window->isVisible());
@@ -220,20 +206,19 @@ TEST_F(AppDelegateTest, ReopenBringsTheSameWindowBackRestored)
 
 TEST_F(AppDelegateTest, ReopenPostsOnlyWhileTheRulerIsShowing)
 {
-    AppDelegate delegate(*m_defaults, m_center, hooks());
+    AppDelegate delegate(*m_defaults, m_center, m_hotkeys, m_ruler);
+    launch(delegate);
     EXPECT_TRUE(delegate.applicationShouldHandleReopen());
     EXPECT_EQ(m_reopenedCount, 0);
-    m_rulerShowing = true;
+    m_ruler.setProperty("isRulerShowing", true);
     EXPECT_TRUE(delegate.applicationShouldHandleReopen());
     EXPECT_EQ(m_reopenedCount, 1);
 }
 
-TEST_F(AppDelegateTest, ReopenWithoutWindowsDoesNothing)
+TEST_F(AppDelegateTest, ReopenBeforeLaunchDoesNothing)
 {
-    AppDelegate::Hooks h = hooks();
-    h.firstWindow = [] { return nullptr; };
-    m_rulerShowing = true;
-    AppDelegate delegate(*m_defaults, m_center, h);
+    m_ruler.setProperty("isRulerShowing", true);
+    AppDelegate delegate(*m_defaults, m_center, m_hotkeys, m_ruler);
     EXPECT_TRUE(delegate.applicationShouldHandleReopen());
     EXPECT_EQ(m_reopenedCount, 0);
 }

@@ -1,12 +1,17 @@
 #include "ViewModelFixture.h"
+#include "analytics/AnalyticsManager.h"
+#include "model/AppDiscovery.h"
 #include "platform/base/Defaults.h"
 #include "platform/core/NotificationCenter.h"
+#include "shell/AnalyticsBridge.h"
 #include "shell/AppDelegate.h"
 #include "shell/BrimlarkApp.h"
+#include "shell/GlobalHotkeyManager.h"
 #include "shell/MenuCommands.h"
 #include "shell/TerminationSignals.h"
 
 #include "TestSupport.h"
+#include "support/SharedIconStore.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -16,6 +21,7 @@
 #include <QQmlComponent>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -70,33 +76,52 @@ protected:
     QStringList m_warnings;
 };
 
+// The analytics facade's calls, in order.
+struct RecordingAnalytics : AnalyticsBridge
+{
+    RecordingAnalytics()
+        : AnalyticsBridge(m_off)
+    {
+    }
+    void start() override { steps << u"start"_qs; }
+    void openURL(const QUrl &url) override { steps << url.toString(); }
+    void drain() override { steps << u"drain"_qs; }
+
+    AnalyticsManager m_off { { {}, {}, [](const std::string &) {} } };
+    QStringList steps;
+};
+
 class MainWindowTest : public QmlTest
 {
 protected:
     void SetUp() override
     {
         QmlTest::SetUp();
-        BrimlarkApp::Services services;
-        services.makeViewModel = [this]() -> BrimlarkViewModel * {
-            ++m_viewModelsBuilt;
-            return &m_viewModel.vm;
-        };
-        services.handleURL = [this](const QUrl &url) { m_handledUrls.append(url); };
-        services.initializeAnalytics = [this] { ++m_analyticsStarts; };
-        services.delegateHooks.registerHotKey = [this] { ++m_hotKeyRegistrations; };
-        services.drainAnalytics = [this] { m_quitSteps << u"drain"_qs; };
-        services.flushSettings = [this] { m_quitSteps << u"flush"_qs; };
-        m_services = services;
-        m_app = std::make_unique<BrimlarkApp>(m_defaults, m_center, services);
-        m_observer = m_center.addObserver(Notifications::SearchFocusRequested, &m_context,
+        m_hotkeys.setOutput([this](const QString &) { ++m_hotKeyRegistrations; });
+        m_app = makeApp();
+        m_observer = m_viewModel.center.addObserver(Notifications::SearchFocusRequested, &m_context,
             [this](const QVariant &) { ++m_searchRequests; });
     }
     void TearDown() override
     {
-        m_center.removeObserver(m_observer);
+        m_viewModel.center.removeObserver(m_observer);
         m_engine.reset();
         m_app.reset();
         QmlTest::TearDown();
+    }
+
+    // Scans no folder and reads no recent file.
+    static AppDiscovery::Services nothingFound()
+    {
+        AppDiscovery::Services found;
+        found.folders = [] { return QStringList(); };
+        found.recentDocuments = [] { return QList<RecentDocuments::Document>(); };
+        return found;
+    }
+    std::unique_ptr<BrimlarkApp> makeApp()
+    {
+        return std::make_unique<BrimlarkApp>(BrimlarkApp::Parts {
+            m_viewModel.graph, m_discovery, m_analytics, m_hotkeys, test::sharedIconStore(), m_ruler });
     }
 
     QQuickWindow *launch()
@@ -122,29 +147,28 @@ protected:
     }
 
     test::ViewModelFixture m_viewModel;
-    Defaults m_defaults;
-    NotificationCenter m_center;
-    QStringList m_quitSteps;
-    BrimlarkApp::Services m_services;
+    Defaults &m_defaults = m_viewModel.defaults;
+    AppDiscovery m_discovery { m_viewModel.finder, m_viewModel.scheduler, nothingFound() };
+    RecordingAnalytics m_analytics;
+    GlobalHotkeyManager m_hotkeys { m_viewModel.center };
+    QObject m_ruler;
     std::unique_ptr<BrimlarkApp> m_app;
     std::unique_ptr<QQmlApplicationEngine> m_engine;
     QObject m_context;
     quint64 m_observer = 0;
-    int m_viewModelsBuilt = 0;
-    int m_analyticsStarts = 0;
     int m_hotKeyRegistrations = 0;
     int m_searchRequests = 0;
-    QList<QUrl> m_handledUrls;
 };
 
-TEST_F(MainWindowTest, StartsAnalyticsBeforeTheWindowAndBuildsTheViewModelWithIt)
+TEST_F(MainWindowTest, StartsAnalyticsBeforeTheWindowAndTheScanWithIt)
 {
-    EXPECT_EQ(m_analyticsStarts, 1);
-    EXPECT_EQ(m_viewModelsBuilt, 0);
+    QSignalSpy scanning(&m_viewModel.finder, &AppFinder::isScanningChanged);
+    EXPECT_EQ(m_analytics.steps, QStringList { u"start"_qs });
+    EXPECT_EQ(scanning.count(), 0);
     QQuickWindow *window = launch();
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(m_viewModelsBuilt, 1);
-    EXPECT_EQ(m_analyticsStarts, 1);
+    EXPECT_GE(scanning.count(), 1);
+    EXPECT_EQ(m_analytics.steps, QStringList { u"start"_qs });
     EXPECT_EQ(m_hotKeyRegistrations, 1);
     EXPECT_EQ(m_app->menuCommands().viewModel(), &m_viewModel.vm);
 }
@@ -242,7 +266,7 @@ TEST_F(MainWindowTest, TheWindowIsTitledAfterTheSelectedSection)
     EXPECT_EQ(window->title(), u"R&D <i>Tools</i>"_qs);
 }
 
-TEST_F(MainWindowTest, QuitEndsTheEventLoopAfterTheQuitHooks)
+TEST_F(MainWindowTest, QuitDrainsAnalyticsThenEndsTheEventLoop)
 {
     QQuickWindow *window = launch();
     ASSERT_NE(window, nullptr);
@@ -253,7 +277,7 @@ TEST_F(MainWindowTest, QuitEndsTheEventLoopAfterTheQuitHooks)
     QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(2); });
     guard.start(20000);
     EXPECT_EQ(QCoreApplication::exec(), 0);
-    EXPECT_EQ(m_quitSteps, (QStringList { u"drain"_qs, u"flush"_qs }));
+    EXPECT_EQ(m_analytics.steps, (QStringList { u"start"_qs, u"drain"_qs }));
     EXPECT_FALSE(window->isVisible());
 }
 
@@ -261,9 +285,10 @@ TEST_F(MainWindowTest, QuitEndsTheEventLoopAfterTheQuitHooks)
 TEST_F(MainWindowTest, TerminationSignalsQuitLikeTheMenu)
 {
     for (const int number : { SIGTERM, SIGINT, SIGHUP, SIGQUIT }) {
-        m_quitSteps.clear();
         m_defaults.remove(AppDelegate::WindowFrameKey);
-        m_app = std::make_unique<BrimlarkApp>(m_defaults, m_center, m_services);
+        m_app.reset();
+        m_analytics.steps.clear();
+        m_app = makeApp();
         QQuickWindow *window = launch();
         ASSERT_NE(window, nullptr);
         TerminationSignals termination;
@@ -276,7 +301,7 @@ TEST_F(MainWindowTest, TerminationSignalsQuitLikeTheMenu)
         QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(2); });
         guard.start(20000);
         EXPECT_EQ(QCoreApplication::exec(), 0) << number;
-        EXPECT_EQ(m_quitSteps, (QStringList { u"drain"_qs, u"flush"_qs })) << number;
+        EXPECT_EQ(m_analytics.steps, (QStringList { u"start"_qs, u"drain"_qs })) << number;
         EXPECT_TRUE(m_defaults.contains(AppDelegate::WindowFrameKey)) << number;
         m_engine.reset();
     }
@@ -316,7 +341,7 @@ TEST_F(MainWindowTest, AnOpenedUrlGoesToAnalyticsOnly)
     ASSERT_NE(window, nullptr);
     const QSize size = window->size();
     m_app->openURL(QUrl(u"brimlark://open?uid=abc"_qs));
-    EXPECT_EQ(m_handledUrls, (QList<QUrl> { QUrl(u"brimlark://open?uid=abc"_qs) }));
+    EXPECT_EQ(m_analytics.steps, (QStringList { u"start"_qs, u"brimlark://open?uid=abc"_qs }));
     EXPECT_EQ(window->size(), size);
 }
 

@@ -9,6 +9,7 @@
 #include "platform/core/NotificationCenter.h"
 #include "state/AnalyticsReporter.h"
 #include "state/HiddenItemsPassword.h"
+#include "state/ObjectGraph.h"
 #include "support/ManualScheduler.h"
 
 #include "TestSupport.h"
@@ -76,26 +77,19 @@ Names names(const QList<AppItem> &apps)
 class ViewModelTest : public ::testing::Test
 {
 protected:
-    ViewModelTest()
-        : workspaces(defaults, center)
-        , finder(
-              defaults, workspaces, center,
-              [] { return QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC); },
-              [](const QString &) { return std::nullopt; })
+    ObjectGraph::Options options()
     {
+        ObjectGraph::Options o;
+        o.scheduler = &scheduler;
+        o.clock = [] { return QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC); };
+        o.fileDates = [](const QString &) { return std::nullopt; };
+        o.launcher = &workspace;
+        o.biometrics = &biometrics;
+        o.analytics = &analytics;
+        o.passwordLimits = PasswordHashing::Limits::minimum();
+        return o;
     }
-
-    BrimlarkViewModel::Services services()
-    {
-        BrimlarkViewModel::Services s;
-        s.defaults = &defaults;
-        s.analytics = &analytics;
-        s.workspace = &workspace;
-        s.biometrics = &biometrics;
-        s.scheduler = &scheduler;
-        s.passwordLimits = PasswordHashing::Limits::minimum();
-        return s;
-    }
+    BrimlarkViewModel::Services services() { return graph.viewModelServices(); }
     BrimlarkViewModel &makeVm()
     {
         vm = std::make_unique<BrimlarkViewModel>(finder, services());
@@ -167,14 +161,15 @@ protected:
     }
 
     test::TemporaryRoots roots;
-    Defaults defaults;
-    NotificationCenter center;
-    WorkspaceManager workspaces;
-    AppFinder finder;
     ManualScheduler scheduler;
     RecordingAnalytics analytics;
     RecordingWorkspace workspace;
     ThreadedBiometrics biometrics;
+    ObjectGraph graph { options() };
+    Defaults &defaults = graph.defaults();
+    NotificationCenter &center = graph.center();
+    WorkspaceManager &workspaces = graph.workspaces();
+    AppFinder &finder = graph.finder();
     std::unique_ptr<BrimlarkViewModel> vm;
 };
 

@@ -1,13 +1,8 @@
 #include "state/FolderShortcut.h"
 
-#include "model/AppFinder.h"
-#include "model/WorkspaceManager.h"
-#include "platform/base/Defaults.h"
 #include "platform/core/ApplicationLauncher.h"
-#include "platform/core/Biometrics.h"
 #include "platform/core/KeyDownEvent.h"
-#include "platform/core/NotificationCenter.h"
-#include "state/BrimlarkViewModel.h"
+#include "state/ObjectGraph.h"
 #include "support/ManualScheduler.h"
 
 #include <gtest/gtest.h>
@@ -20,26 +15,13 @@ namespace {
 class FolderShortcutTest : public ::testing::Test
 {
 protected:
-    FolderShortcutTest()
-        : workspaces(defaults, center)
-        , finder(
-              defaults, workspaces, center,
-              [] { return QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC); },
-              [](const QString &) { return std::nullopt; })
-        , vm(finder, services())
-        , shortcut(vm)
+    ObjectGraph::Options options()
     {
-    }
-
-    BrimlarkViewModel::Services services()
-    {
-        BrimlarkViewModel::Services s;
-        s.defaults = &defaults;
-        s.workspace = &launcher;
-        s.biometrics = &biometrics;
-        s.scheduler = &scheduler;
-        s.passwordLimits = PasswordHashing::Limits::minimum();
-        return s;
+        ObjectGraph::Options o;
+        o.scheduler = &scheduler;
+        o.launcher = &launcher;
+        o.passwordLimits = PasswordHashing::Limits::minimum();
+        return o;
     }
     AppFolder makeFolder(const QString &name)
     {
@@ -50,15 +32,12 @@ protected:
         return { KeyModifier::command | extra, letter, textFocus };
     }
 
-    Defaults defaults;
-    NotificationCenter center;
-    WorkspaceManager workspaces;
-    AppFinder finder;
     ApplicationLauncher launcher;
-    UnavailableBiometrics biometrics;
     ManualScheduler scheduler;
-    BrimlarkViewModel vm;
-    FolderShortcut shortcut;
+    ObjectGraph graph { options() };
+    AppFinder &finder = graph.finder();
+    BrimlarkViewModel &vm = graph.viewModel();
+    FolderShortcut shortcut { vm };
 };
 
 } // namespace

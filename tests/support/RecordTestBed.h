@@ -6,6 +6,7 @@
 #include "analytics/SessionMetadata.h"
 #include "analytics/TallyClock.h"
 #include "analytics/TallyPersistence.h"
+#include "analytics/TallyRandom.h"
 #include "analytics/TallyRecordOwner.h"
 
 #include "CapturedLog.h"
@@ -123,7 +124,8 @@ struct RecordTestBed
     std::shared_ptr<TallyClock> previousClock;
     std::shared_ptr<TallyPersistence> persistence;
     std::shared_ptr<SerialQueue> queue = std::make_shared<SerialQueue>("test.tracking");
-    std::shared_ptr<SessionMetadata> metadata = std::make_shared<SessionMetadata>();
+    std::shared_ptr<SessionMetadata> metadata
+        = std::make_shared<SessionMetadata>(std::make_shared<SystemTallyRandom>());
     std::shared_ptr<FakeRecordOwner> owner = std::make_shared<FakeRecordOwner>();
 
 private:
