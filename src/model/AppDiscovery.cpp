@@ -6,10 +6,12 @@
 
 #include <QMetaObject>
 #include <QMutex>
+#include <QThreadPool>
 #include <QUrl>
 
 #include <atomic>
 #include <memory>
+#include <vector>
 
 namespace brimlark {
 
@@ -30,6 +32,38 @@ AppDiscovery::Services withDefaults(AppDiscovery::Services services)
     }
     return services;
 }
+
+// Pools of passes that were still running when their discovery went away.
+// The process waits for them once more, bounded, as it ends: a pass that
+// finishes during the library's own teardown would read freed locale data.
+class Stragglers
+{
+public:
+    static Stragglers &instance()
+    {
+        // Made at the first straggler, after the library's globals the
+        // passes use, so it is taken down before them.
+        static Stragglers s;
+        return s;
+    }
+    void keep(QThreadPool *pool)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_pools.push_back(pool);
+    }
+    ~Stragglers()
+    {
+        for (QThreadPool *pool : m_pools) {
+            if (pool->waitForDone(AppDiscovery::ShutdownWaitMsec)) {
+                delete pool;
+            }
+        }
+    }
+
+private:
+    QMutex m_mutex;
+    std::vector<QThreadPool *> m_pools;
+};
 } // namespace
 
 struct AppDiscovery::Relay
@@ -72,6 +106,7 @@ AppDiscovery::~AppDiscovery()
         delete m_pool;
     } else {
         m_watcher.printLine(QStringLiteral("Application scan still running at exit; not waited for"));
+        Stragglers::instance().keep(m_pool);
     }
 }
 
