@@ -64,6 +64,19 @@ public:
 
     QWindow *window() const override { return item()->window(); }
 
+    // The name and description the view set on the item.
+    QString text(QAccessible::Text t) const override
+    {
+        switch (t) {
+        case QAccessible::Name:
+            return attachedValue(item(), "name").toString();
+        case QAccessible::Description:
+            return attachedValue(item(), "description").toString();
+        default:
+            return {};
+        }
+    }
+
     QAccessibleInterface *parent() const override
     {
         QQuickItem *p = item()->parentItem();
@@ -118,17 +131,6 @@ public:
                                                     : QAccessibleObject::interface_cast(type);
     }
 
-    QString text(QAccessible::Text t) const override
-    {
-        switch (t) {
-        case QAccessible::Name:
-            return attachedValue(item(), "name").toString();
-        case QAccessible::Description:
-            return attachedValue(item(), "description").toString();
-        default:
-            return {};
-        }
-    }
     QAccessible::Role role() const override
     {
         const QVariant role = attachedValue(item(), "role");
@@ -200,15 +202,13 @@ public:
     {
         switch (t) {
         case QAccessible::Name: {
-            const QString name = attachedValue(item(), "name").toString();
+            const QString name = ItemAccessible::text(t);
             return name.isEmpty() ? item()->property("placeholderText").toString() : name;
         }
-        case QAccessible::Description:
-            return attachedValue(item(), "description").toString();
         case QAccessible::Value:
             return shown();
         default:
-            return {};
+            return ItemAccessible::text(t);
         }
     }
     QAccessible::Role role() const override { return QAccessible::EditableText; }
@@ -309,16 +309,12 @@ public:
     QString text(QAccessible::Text t) const override
     {
         switch (t) {
-        case QAccessible::Name:
-            return attachedValue(item(), "name").toString();
-        case QAccessible::Description:
-            return attachedValue(item(), "description").toString();
         case QAccessible::Value:
             return QString::number(
                        qRound(currentValue().toDouble() * 100 / qMax(maximumValue().toDouble(), 1e-9)))
                 + QLatin1Char('%');
         default:
-            return {};
+            return ItemAccessible::text(t);
         }
     }
     QAccessible::Role role() const override { return QAccessible::ProgressBar; }
