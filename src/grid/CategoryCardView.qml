@@ -200,6 +200,10 @@ Item {
                                 text = controller.editedName
                                 forceActiveFocus()
                                 selectAll()
+                            } else {
+                                // Hidden, it must not keep the keyboard, nor get
+                                // it back when a popup closes.
+                                focus = false
                             }
                         }
                     }

@@ -241,6 +241,26 @@ TestCase {
         compare(fixture.viewModel.searchQuery, "z")
     }
 
+    // Another section chosen while the unlock screen's field holds the
+    // keyboard: that field goes with its screen, so the search field takes
+    // the keys.
+    function test_leavingTheUnlockScreenFocusesTheSearchField() {
+        fixture.publish(["Alpha", "Bravo"])
+        const grid = makeGrid()
+        verify(fixture.setPassword("pw"))
+        fixture.viewModel.lockHiddenItems()
+        fixture.selectSection("hidden")
+        const field = findChild(grid.pane.item, "unlockPasswordField")
+        mouseClick(field)
+        tryVerify(() => field.activeFocus)
+        // The search field has reported that it let the keyboard go.
+        tryVerify(() => !grid.toolbar.controller.isSearchFocused)
+        fixture.selectSection("favorites")
+        tryVerify(() => grid.toolbar.searchField.activeFocus)
+        keyClick(Qt.Key_Z)
+        compare(fixture.viewModel.searchQuery, "z")
+    }
+
     function test_theHiddenSectionMakesOnlyTheTilesInView() {
         const names = fixture.manyNames(600)
         fixture.publish(names)

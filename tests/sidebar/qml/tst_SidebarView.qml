@@ -103,7 +103,15 @@ SidebarTestCase {
 
     // A root folder dragged at a hand's pace (a pixel or two per event, as a
     // pointer moves) lands where it is dropped, and the drop marker goes.
-    function test_thirdRootFolderDraggedToTheTop() {
+    // The secondary button never drags.
+    function test_thirdRootFolderDraggedToTheTop_data() {
+        return [
+            { tag: "primary button", button: Qt.LeftButton, order: ["C", "A", "B", "D"] },
+            { tag: "secondary button", button: Qt.RightButton, order: ["A", "B", "C", "D"] },
+        ]
+    }
+
+    function test_thirdRootFolderDraggedToTheTop(data) {
         const t = makeSidebar()
         makeFolders(t.fixture, ["A", "B", "C", "D"])
         const from = rowNamed(t.sidebar, "C")
@@ -111,17 +119,17 @@ SidebarTestCase {
         const marker = findChild(t.sidebar, "dropMarker")
         const x = from.width / 2
         let y = from.height / 2
-        mousePress(from, x, y)
+        mousePress(from, x, y, data.button)
         const target = to.mapToItem(from, x, 4).y
         let markerSeen = false
         while (y > target) {
             y = Math.max(target, y - 2)
-            mouseMove(from, x, y, 16)
+            mouseMove(from, x, y, 16, data.button)
             markerSeen = markerSeen || marker.visible
         }
-        verify(markerSeen)
-        mouseRelease(from, x, y)
-        compare(t.fixture.folderNames(), ["C", "A", "B", "D"])
+        compare(markerSeen, data.button === Qt.LeftButton)
+        mouseRelease(from, x, y, data.button)
+        compare(t.fixture.folderNames(), data.order)
         verify(!marker.visible)
     }
 

@@ -153,16 +153,41 @@ TEST_F(ShownRuler, ARecordedSizeGivesAWindowBetweenTheMinimumAndTheDesktop)
     const QRect desktop = window()->screen()->virtualGeometry();
     ASSERT_EQ(desktop.size(), QSize(640, 480));
     const QPoint topLeft = window()->position();
-    // The largest size X11 takes (a surface of 4 GiB, were it not held), and
-    // nothing too small to see or grab either.
-    for (auto [w, h, size] : { std::tuple { 32767, 32767, desktop.size() }, { 0, -20, QSize(200, 160) } }) {
+    // The largest size X11 takes (a surface of 4 GiB, were it not held),
+    // nothing too small to see or grab either, and a fraction cut as its
+    // record cuts it.
+    for (auto [w, h, size] : { std::tuple { 32767.0, 32767.0, desktop.size() },
+             { 0.0, -20.0, QSize(200, 160) }, { 300.9, 200.5, QSize(300, 200) } }) {
         manager.resizeRuler(w, h);
         EXPECT_TRUE(waitUntil([&] { return window()->size() == size; }))
             << w << " x " << h << ": " << window()->width() << " x " << window()->height();
         EXPECT_EQ(window()->position(), topLeft);
         EXPECT_TRUE(window()->isExposed());
-        EXPECT_EQ(storage.recentMeasurements().first(), MeasurementText::format(w, h));
+        EXPECT_EQ(storage.recentMeasurements().first(), MeasurementText::format(qint64(w), qint64(h)));
     }
+}
+
+TEST_F(ShownRuler, MovedOffTheScreenAndStretchedBackTheRulerIsNoLargerThanTheDesktop)
+{
+    ASSERT_NE(window()->rootObject(), nullptr);
+    const QRect desktop = window()->screen()->virtualGeometry();
+    const QRect start = window()->geometry();
+    // The background dragged far up and left, in one step: part of the
+    // ruler stays on the screen, to be grabbed again.
+    const QPoint background(60, 60);
+    QTest::mousePress(window(), Qt::LeftButton, {}, background);
+    QTest::mouseMove(window(), background - QPoint(3000, 3000));
+    QTest::mouseRelease(window(), Qt::LeftButton, {}, background - QPoint(3000, 3000));
+    EXPECT_TRUE(waitUntil([&] { return window()->position() != start.topLeft(); }));
+    EXPECT_TRUE(window()->geometry().intersects(desktop)) << window()->x() << ", " << window()->y();
+    // Then the bottom-right corner dragged far past the screen's corner.
+    const QPoint grip(window()->width() - 3, window()->height() - 3);
+    QTest::mousePress(window(), Qt::LeftButton, {}, grip);
+    QTest::mouseMove(window(), grip + QPoint(3000, 3000));
+    QTest::mouseRelease(window(), Qt::LeftButton, {}, grip + QPoint(3000, 3000));
+    EXPECT_TRUE(waitUntil([&] { return window()->size() != start.size(); }));
+    EXPECT_LE(window()->width(), desktop.width());
+    EXPECT_LE(window()->height(), desktop.height());
 }
 
 TEST_F(ShownRuler, DraggingAnEdgePastTheScreenStopsTheRulerAtItsEdge)
