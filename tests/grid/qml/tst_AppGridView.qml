@@ -280,11 +280,62 @@ TestCase {
         section.contentY = section.contentHeight / 2
         waitForItemPolished(section)
         verify(tilesUnder(section, []).length < 150)
-        // A change elsewhere keeps the hidden folder's card.
+        // A change elsewhere keeps the hidden folder's card, built again at the top.
+        section.contentY = section.originY
+        waitForItemPolished(section)
         const card = findChild(findChild(section, "hiddenFolders"), "categoryCard")
         verify(card)
         fixture.makeFolder("Other", [])
         compare(findChild(findChild(section, "hiddenFolders"), "categoryCard"), card)
+    }
+
+    function cardsUnder(item, out) {
+        if (item.objectName === "categoryCard")
+            out.push(item)
+        for (let i = 0; i < item.children.length; ++i)
+            cardsUnder(item.children[i], out)
+        return out
+    }
+
+    // 150 folders: the unified grid and the hidden section build the cards
+    // of the rows in view and of the next row only, at the top and wherever
+    // the view is scrolled to.
+    function test_onlyTheRowsOfCardsInViewAreBuilt_data() {
+        return [
+            { tag: "unified grid", hidden: false },
+            { tag: "hidden section", hidden: true },
+        ]
+    }
+
+    function test_onlyTheRowsOfCardsInViewAreBuilt(data) {
+        fixture.publishIn(["Alpha"], ["Utilities"])
+        for (let i = 0; i < 150; ++i) {
+            fixture.makeFolder("Folder " + i, [])
+            if (data.hidden)
+                fixture.hideFolder("Folder " + i)
+        }
+        if (data.hidden) {
+            fixture.selectSection("hidden")
+            verify(fixture.setPassword("pw"))
+        } else {
+            fixture.selectSection("allApps")
+            fixture.setSortOption("Category")
+        }
+        const view = layoutItem(makeGrid())
+        const check = () => {
+            waitForItemPolished(view)
+            // Cards of rows scrolled away linger until the event loop deletes them.
+            wait(0)
+            const built = cardsUnder(view, [])
+            const shown = built.filter(c => c.visible)
+            const columns = new Set(shown.map(c => Math.round(c.mapToItem(view, 0, 0).x))).size
+            verify(shown.length > 0)
+            verify(built.length - shown.length <= columns, built.length + " built, " + shown.length + " in view")
+        }
+        check()
+        view.contentY = view.originY + (view.contentHeight - view.height) / 2
+        check()
+        verify(cardsUnder(view, []).some(c => c.visible && c.controller.title === "Folder 75"))
     }
 
     function test_onlyTilesOnScreenAreInTheAccessibilityTree() {

@@ -302,8 +302,10 @@ TestCase {
     }
 
     function unifiedCell(grid, title) {
-        const card = cardTitled(grid, title)
-        return card ? card.parent : null
+        let item = cardTitled(grid, title)
+        while (item && item.objectName !== "unifiedGridCell")
+            item = item.parent
+        return item
     }
 
     function test_aCardUnderADragGrowsAndGlowsBlueWithItsSpring() {
