@@ -124,7 +124,7 @@ Item {
                     isFocused: toolbar.isSearchFocused
                     onTextEdited: {
                         if (root.viewModel)
-                            root.viewModel.searchQuery = text
+                            root.viewModel.searchQuery = toolbar.queryFromField(text)
                     }
                     onFocusEnded: toolbar.isSearchFocused = false
                     // Clicking into the field focuses it as much as a request does.

@@ -174,6 +174,18 @@ GridToolbarController::SearchAccessory GridToolbarController::searchAccessoryFor
     return focused ? SearchAccessory::Nothing : SearchAccessory::ShortcutBadge;
 }
 
+QString GridToolbarController::queryFromField(const QString &text)
+{
+    QString query = text;
+    query.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    for (QChar &c : query) {
+        if (c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator) {
+            c = u' ';
+        }
+    }
+    return query;
+}
+
 GridToolbarController::SearchAccessory GridToolbarController::searchAccessory() const
 {
     return searchAccessoryFor(m_viewModel ? m_viewModel->searchQuery() : QString(), m_isSearchFocused);

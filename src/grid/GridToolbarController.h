@@ -82,6 +82,9 @@ public:
     bool showsBackButton() const;
     TrailingControl trailingControl() const;
     static SearchAccessory searchAccessoryFor(const QString &query, bool focused);
+    // The query a text typed or pasted into the one-line field stands for:
+    // its line breaks are spaces, as the field shows no second line.
+    Q_INVOKABLE static QString queryFromField(const QString &text);
     SearchAccessory searchAccessory() const;
     QVariantList sortOptions() const;
     static QVariantList deskTools();

@@ -65,6 +65,19 @@ TestCase {
         compare(grid.pane.item.objectName, "gridContent")
     }
 
+    // A pasted line break is a space in the one-line search.
+    function test_aPastedLineBreakSearchesAsASpace() {
+        fixture.publish(["New Document", "Newsreader"])
+        const grid = makeGrid()
+        const field = grid.toolbar.searchField
+        tryVerify(() => field.activeFocus)
+        GridTest.setClipboardText("New\nDocument")
+        field.paste()
+        compare(fixture.viewModel.searchQuery, "New Document")
+        compare(tileNames(layoutItem(grid)), ["New Document"])
+        compare(field.text, "New Document")
+    }
+
     function test_showsTheFilteredApplicationsAsTilesAndSearchNarrowsThem() {
         fixture.publish(["Delta", "Alpha", "Charlie", "Bravo"])
         const grid = makeGrid()
