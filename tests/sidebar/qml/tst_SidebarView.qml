@@ -159,6 +159,34 @@ SidebarTestCase {
         compare(lead("Old") - lead("Docs"), 12)
     }
 
+    // A folder nested deeper than the sidebar is wide keeps its name in view.
+    function test_aDeeplyNestedFolderKeepsItsName() {
+        const t = makeSidebar()
+        let parent = ""
+        for (let i = 0; i < 20; ++i) {
+            t.fixture.makeFolder("Level " + i, parent)
+            parent = "Level " + i
+        }
+        const row = rowNamed(t.sidebar, "Level 19")
+        const content = findChild(row, "rowContent")
+        const label = content.children[1]
+        verify(label.width >= 60, "label width " + label.width)
+        verify(content.x + label.x + label.width <= row.width)
+    }
+
+    // The delete alert offers "Cancel", then "Delete".
+    function test_theDeleteAlertOffersCancelThenDelete() {
+        const t = makeSidebar()
+        t.sidebar.controller.triggerMenu("delete", t.fixture.makeFolder("Work", ""))
+        const alert = findChild(t.sidebar, "deleteFolderAlert")
+        settled(alert)
+        const x = name => findChild(alert, name).mapToItem(null, 0, 0).x
+        verify(x("deleteCancelButton") < x("deleteConfirmButton"))
+        mouseClick(findChild(alert, "deleteCancelButton"))
+        tryVerify(() => !alert.visible)
+        compare(t.fixture.folderNames(), ["Work"])
+    }
+
     // The folder menu's divider is drawn between "Change Icon..." and "Delete".
     function test_folderMenuDrawsItsDivider() {
         const t = makeSidebar()
