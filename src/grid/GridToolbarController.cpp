@@ -103,8 +103,13 @@ void GridToolbarController::setViewModel(BrimlarkViewModel *viewModel)
         // A closed sheet hands the window back, as a window becoming key
         // does: the search field asks again once the sheet is gone, unless
         // the sheet gave the keyboard back to another field.
+        // The notice also comes with other changes: only a closing counts.
+        m_pickerShown = viewModel->showingAppPicker();
         connect(viewModel, &BrimlarkViewModel::showingAppPickerChanged, this, [this] {
-            if (m_viewModel && !m_viewModel->showingAppPicker()) {
+            const bool shown = m_viewModel && m_viewModel->showingAppPicker();
+            const bool closed = m_pickerShown && !shown;
+            m_pickerShown = shown;
+            if (closed) {
                 setSearchFocused(false);
                 writeLater(std::chrono::milliseconds(0));
             }

@@ -146,6 +146,8 @@ private:
     QList<quint64> m_observerTokens;
     bool m_isRulerShowing = false;
     bool m_sortMenuOpen = false;
+    // Whether the app picker was shown at its last notice.
+    bool m_pickerShown = false;
     bool m_isSearchFocused = true;
     std::array<bool, deskToolCount> m_open {};
 };
