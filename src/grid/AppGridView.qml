@@ -66,6 +66,7 @@ Item {
         qrPopover: root.qrPopover
         notesPopover: root.notesPopover
         snippetsPopover: root.snippetsPopover
+        content: pane
     }
 
     // Views a start does not show are loaded by name when first needed, so

@@ -213,7 +213,8 @@ Item {
                 tile.Drag.hotSpot = Qt.point(40, 40)
                 if (!tile.dragWatched) {
                     tile.dragWatched = true
-                    tile.Drag.dragFinished.connect(controller.endDrag)
+                    // The drop action it reports is not the controller's affair.
+                    tile.Drag.dragFinished.connect(() => controller.endDrag())
                 }
                 tile.Drag.active = true
             } else if (tile.Drag.active) {

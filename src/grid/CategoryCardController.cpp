@@ -220,18 +220,28 @@ void CategoryCardController::renameStart()
 
 void CategoryCardController::renameCommit()
 {
+    // The field stays in the card when hidden: a Return that reaches it
+    // then renames nothing.
+    if (!m_isEditingName) {
+        return;
+    }
     if (m_folder && m_viewModel && !m_editedName.isEmpty()) {
         m_viewModel->renameFolder(*m_folder, m_editedName);
     }
     setEditing(false);
+    // The field has let the keyboard go; typing goes back to the search.
+    if (m_viewModel) {
+        m_viewModel->setSearchFocusTrigger(!m_viewModel->searchFocusTrigger());
+    }
 }
 
 void CategoryCardController::addApps()
 {
-    if (!m_folder || !m_viewModel) {
+    const auto folder = currentFolder();
+    if (!folder || !m_viewModel) {
         return;
     }
-    m_viewModel->setFolderForPicker(*m_folder);
+    m_viewModel->setFolderForPicker(*folder);
     m_viewModel->setShowingAppPicker(true);
 }
 

@@ -40,8 +40,14 @@ Item {
     // Off screen, the card and what it holds leave the tree.
     Accessible.ignored: !visible
 
-    // Return or Space opens the card, the Menu key or Shift+F10 its menu.
+    // Return or Space opens the card, the Menu key or Shift+F10 its menu;
+    // only when the card itself has the keyboard: the name field lets its
+    // Return go on after the rename it ends.
     Keys.onPressed: (event) => {
+        if (!card.activeFocus) {
+            event.accepted = false
+            return
+        }
         switch (KeyCommands.command(event.key, event.modifiers)) {
         case KeyCommands.Activate:
             controller.cardClicked()
@@ -223,6 +229,10 @@ Item {
                                 text = controller.editedName
                                 forceActiveFocus()
                                 selectAll()
+                            } else {
+                                // Hidden, it must not keep the keyboard, nor get
+                                // it back when a popup closes.
+                                focus = false
                             }
                         }
                     }

@@ -23,6 +23,8 @@ Item {
     property Component qrPopover: null
     property Component notesPopover: null
     property Component snippetsPopover: null
+    // The grid's content below the toolbar (see the controller's `content`).
+    property Item content: null
     readonly property alias controller: toolbar
     readonly property alias searchField: field
     readonly property bool light: palette.window.hslLightness >= 0.5
@@ -35,6 +37,7 @@ Item {
         viewModel: root.viewModel
         isRulerShowing: root.isRulerShowing
         searchField: field
+        content: root.content
         sortMenuOpen: sortMenu.visible
     }
 
@@ -121,7 +124,7 @@ Item {
                     isFocused: toolbar.isSearchFocused
                     onTextEdited: {
                         if (root.viewModel)
-                            root.viewModel.searchQuery = text
+                            root.viewModel.searchQuery = toolbar.queryFromField(text)
                     }
                     onFocusEnded: toolbar.isSearchFocused = false
                     // Clicking into the field focuses it as much as a request does.

@@ -83,7 +83,9 @@ void GridToolbarController::setViewModel(BrimlarkViewModel *viewModel)
     if (viewModel) {
         connect(viewModel, &BrimlarkViewModel::selectionChanged, this, [this] {
             emit selectionStateChanged();
-            guardedRequest();
+            if (focusRequestAllowed(m_content)) {
+                setSearchFocused(true);
+            }
         });
         connect(viewModel, &BrimlarkViewModel::searchFocusTriggerChanged, this,
             &GridToolbarController::guardedRequest);
@@ -96,6 +98,20 @@ void GridToolbarController::setViewModel(BrimlarkViewModel *viewModel)
             if (m_viewModel && m_viewModel->isHiddenUnlocked() && !interfaceBusy(false)) {
                 setSearchFocused(false);
                 setSearchFocused(true);
+            }
+        });
+        // A closed sheet hands the window back, as a window becoming key
+        // does: the search field asks again once the sheet is gone, unless
+        // the sheet gave the keyboard back to another field.
+        // The notice also comes with other changes: only a closing counts.
+        m_pickerShown = viewModel->showingAppPicker();
+        connect(viewModel, &BrimlarkViewModel::showingAppPickerChanged, this, [this] {
+            const bool shown = m_viewModel && m_viewModel->showingAppPicker();
+            const bool closed = m_pickerShown && !shown;
+            m_pickerShown = shown;
+            if (closed) {
+                setSearchFocused(false);
+                writeLater(std::chrono::milliseconds(0));
             }
         });
         connect(viewModel, &BrimlarkViewModel::searchQueryChanged, this,
@@ -161,6 +177,18 @@ GridToolbarController::SearchAccessory GridToolbarController::searchAccessoryFor
         return SearchAccessory::ClearButton;
     }
     return focused ? SearchAccessory::Nothing : SearchAccessory::ShortcutBadge;
+}
+
+QString GridToolbarController::queryFromField(const QString &text)
+{
+    QString query = text;
+    query.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    for (QChar &c : query) {
+        if (c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator) {
+            c = u' ';
+        }
+    }
+    return query;
 }
 
 GridToolbarController::SearchAccessory GridToolbarController::searchAccessory() const
@@ -239,9 +267,9 @@ void GridToolbarController::deskToolClosed(DeskTool tool)
     emit openDeskToolsChanged();
 }
 
-bool GridToolbarController::focusRequestAllowed() const
+bool GridToolbarController::focusRequestAllowed(const QQuickItem *leaving) const
 {
-    if (interfaceBusy()) {
+    if (interfaceBusy(true, leaving)) {
         return false;
     }
     if (!m_viewModel || !m_viewModel->selection()
@@ -252,7 +280,7 @@ bool GridToolbarController::focusRequestAllowed() const
         && m_viewModel->hiddenItemsLock().isUnlocked();
 }
 
-bool GridToolbarController::interfaceBusy(bool countEditors) const
+bool GridToolbarController::interfaceBusy(bool countEditors, const QQuickItem *leaving) const
 {
     if (m_sortMenuOpen) {
         return true;
@@ -265,18 +293,18 @@ bool GridToolbarController::interfaceBusy(bool countEditors) const
     if (m_viewModel && (m_viewModel->showingAppPicker() || m_viewModel->appToUninstall())) {
         return true;
     }
-    return windowBusy(m_searchField, countEditors);
+    return windowBusy(m_searchField, countEditors, leaving);
 }
 
-bool GridToolbarController::windowBusy(const QQuickItem *field, bool countEditors)
+bool GridToolbarController::windowBusy(const QQuickItem *field, bool countEditors, const QQuickItem *leaving)
 {
     const QQuickWindow *window = field ? field->window() : nullptr;
     if (!window) {
         return false;
     }
     const QQuickItem *focused = window->activeFocusItem();
-    if (countEditors && focused && focused != field && isTextEditor(focused)
-        && !field->isAncestorOf(focused)) {
+    if (countEditors && focused && focused != field && isTextEditor(focused) && !field->isAncestorOf(focused)
+        && !(leaving && leaving->isAncestorOf(focused))) {
         return true;
     }
     // Open popups live in the window's overlay layer; tooltips are only hints.

@@ -33,6 +33,10 @@ class GridToolbarController : public QObject
     // The search field itself: focus requests are refused while the user
     // types elsewhere in its window or a popup of that window is open.
     Q_PROPERTY(QQuickItem *searchField READ searchField WRITE setSearchField NOTIFY searchFieldChanged)
+    // What the grid shows below the toolbar: a new selection leaves it, so a
+    // field there (a lock screen's password) does not keep the focus from
+    // the search field.
+    Q_PROPERTY(QQuickItem *content MEMBER m_content NOTIFY contentChanged)
     // The toolbar's own sort menu is open.
     Q_PROPERTY(bool sortMenuOpen MEMBER m_sortMenuOpen NOTIFY sortMenuOpenChanged)
 
@@ -78,6 +82,9 @@ public:
     bool showsBackButton() const;
     TrailingControl trailingControl() const;
     static SearchAccessory searchAccessoryFor(const QString &query, bool focused);
+    // The query a text typed or pasted into the one-line field stands for:
+    // its line breaks are spaces, as the field shows no second line.
+    Q_INVOKABLE static QString queryFromField(const QString &text);
     SearchAccessory searchAccessory() const;
     QVariantList sortOptions() const;
     static QVariantList deskTools();
@@ -101,18 +108,21 @@ public:
 
     // The hidden section shown locked or without a password refuses a
     // request; so does anything else the user is busy with in the window.
-    bool focusRequestAllowed() const;
+    // An editor inside `leaving` is on the screen being left: it does not count.
+    bool focusRequestAllowed(const QQuickItem *leaving = nullptr) const;
     // `countEditors`: whether another text editor holding the focus counts.
-    bool interfaceBusy(bool countEditors = true) const;
+    bool interfaceBusy(bool countEditors = true, const QQuickItem *leaving = nullptr) const;
     // The window facts: true while a popup (other than a tooltip) is open
     // in the field's window or (with `countEditors`) another text editor
-    // there holds the focus.
-    static bool windowBusy(const QQuickItem *field, bool countEditors = true);
+    // there, outside `leaving`, holds the focus.
+    static bool windowBusy(
+        const QQuickItem *field, bool countEditors = true, const QQuickItem *leaving = nullptr);
 
 signals:
     void viewModelChanged();
     void isRulerShowingChanged();
     void searchFieldChanged();
+    void contentChanged();
     void sortMenuOpenChanged();
     void isSearchFocusedChanged();
     void selectionStateChanged();
@@ -130,11 +140,14 @@ private:
 
     QPointer<BrimlarkViewModel> m_viewModel;
     QPointer<QQuickItem> m_searchField;
+    QPointer<QQuickItem> m_content;
     QPointer<NotificationCenter> m_center;
     bool m_centerSetExplicitly = false;
     QList<quint64> m_observerTokens;
     bool m_isRulerShowing = false;
     bool m_sortMenuOpen = false;
+    // Whether the app picker was shown at its last notice.
+    bool m_pickerShown = false;
     bool m_isSearchFocused = true;
     std::array<bool, deskToolCount> m_open {};
 };

@@ -129,6 +129,7 @@ AppTileGrid {
                     // A hidden folder's card opens its panel like any folder card.
                     delegate: Item {
                         id: folderCell
+                        required property int index
                         required property string title
                         required property var folder
                         required property var apps
@@ -136,18 +137,30 @@ AppTileGrid {
                         height: 190
                         // Where the card lies in the scrolling content: one
                         // scrolled out of view is hidden, and so leaves the
-                        // accessibility tree, as tiles put aside do.
-                        readonly property real contentTop: stack.y + folderSection.y + folderGrid.y + y
-                        CategoryCardView {
+                        // accessibility tree, as tiles put aside do. Only the
+                        // rows in view and the next one have their card built.
+                        // Counted from its row, not its y: the grid places the
+                        // cells after making them all at the top.
+                        readonly property real contentTop: stack.y + folderSection.y + folderGrid.y
+                                                           + Math.floor(index / folderGrid.count) * (height + folderGrid.rowSpacing)
+                        readonly property bool inView: contentTop + height > root.contentY
+                                                       && contentTop < root.contentY + root.height
+                        Loader {
                             anchors.centerIn: parent
-                            visible: folderCell.contentTop + folderCell.height > root.contentY
-                                     && folderCell.contentTop < root.contentY + root.height
+                            active: folderCell.contentTop + folderCell.height > root.contentY
+                                    && folderCell.contentTop < root.contentY + root.height + folderCell.height
+                                       + folderGrid.rowSpacing
+                            sourceComponent: Component {
+                        CategoryCardView {
+                            visible: folderCell.inView
                             categoryName: folderCell.title
                             apps: folderCell.apps
                             folder: folderCell.folder
                             viewModel: root.viewModel
                             activeFocusOnTab: true
                             onExpand: root.gridController.expandedFolderID = folderCell.folder.idText
+                        }
+                            }
                         }
                     }
                 }

@@ -28,7 +28,18 @@ bool UnifiedGridCardModel::Card::operator==(const Card &other) const
 
 int UnifiedGridCardModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_cards.size());
+    return parent.isValid() ? 0 : int(m_cards.size()) + firstCardRow();
+}
+
+void UnifiedGridCardModel::setLeadingTile(bool leading)
+{
+    if (m_leadingTile == leading) {
+        return;
+    }
+    beginResetModel();
+    m_leadingTile = leading;
+    endResetModel();
+    emit leadingTileChanged();
 }
 
 QVariant UnifiedGridCardModel::data(const QModelIndex &index, int role) const
@@ -36,8 +47,27 @@ QVariant UnifiedGridCardModel::data(const QModelIndex &index, int role) const
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid)) {
         return {};
     }
-    const Card &card = m_cards[index.row()];
+    if (index.row() < firstCardRow()) {
+        // Every role typed as a card's, so a delegate's properties take it.
+        switch (role) {
+        case AddTileRole:
+        case PresentRole:
+            return true;
+        case IsFolderRole:
+        case InsertedRole:
+            return false;
+        case AppsRole:
+            return QVariantList();
+        case FolderRole:
+            return QVariant();
+        default:
+            return QString();
+        }
+    }
+    const Card &card = m_cards[index.row() - firstCardRow()];
     switch (role) {
+    case AddTileRole:
+        return false;
     case Qt::DisplayRole:
     case TitleRole:
         return card.title;
@@ -67,8 +97,8 @@ QVariant UnifiedGridCardModel::data(const QModelIndex &index, int role) const
 QHash<int, QByteArray> UnifiedGridCardModel::roleNames() const
 {
     return { { ItemRole, "item" }, { IsFolderRole, "isFolder" }, { PresentRole, "present" },
-        { TitleRole, "title" }, { FolderRole, "folder" }, { AppsRole, "apps" },
-        { InsertedRole, "inserted" } };
+        { TitleRole, "title" }, { FolderRole, "folder" }, { AppsRole, "apps" }, { InsertedRole, "inserted" },
+        { AddTileRole, "addTile" } };
 }
 
 void UnifiedGridCardModel::setCards(const QList<Card> &cards)
@@ -101,7 +131,8 @@ void UnifiedGridCardModel::setCards(const QList<Card> &cards)
     for (qsizetype i = 0; i < cards.size(); ++i) {
         if (!(cards[i] == m_cards[i])) {
             m_cards[i] = cards[i];
-            emit dataChanged(index(int(i)), index(int(i)));
+            const QModelIndex row = index(int(i) + firstCardRow());
+            emit dataChanged(row, row);
         }
     }
 }
@@ -164,8 +195,11 @@ void UnifiedGridController::refresh()
         m_cards.setCards({});
         return;
     }
-    m_cards.setCards(
-        cardsFor(m_viewModel->unifiedGridItems(), *m_viewModel, m_viewModel->groupedAppsByCategory()));
+    // An item with nothing behind it takes no place in the grid.
+    QList<UnifiedGridCardModel::Card> cards
+        = cardsFor(m_viewModel->unifiedGridItems(), *m_viewModel, m_viewModel->groupedAppsByCategory());
+    cards.removeIf([](const UnifiedGridCardModel::Card &card) { return !card.present; });
+    m_cards.setCards(cards);
 }
 
 std::optional<UnifiedGridController::Move> UnifiedGridController::moveFor(

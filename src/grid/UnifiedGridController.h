@@ -21,11 +21,14 @@ namespace brimlark {
 // unifiedGridItems: a folder's card with its visible applications, or a
 // category's card with its grouped applications; an item with nothing behind
 // it is an empty cell. Rows keep their delegates while the order stays.
+// With `leadingTile`, a first row stands for the "Add Folder" tile, so a lazy
+// grid lays the tile and the cards out as one.
 class UnifiedGridCardModel : public QAbstractListModel
 {
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("The unified grid controller owns the cards")
+    Q_PROPERTY(bool leadingTile READ leadingTile WRITE setLeadingTile NOTIFY leadingTileChanged)
 
 public:
     enum Role {
@@ -38,7 +41,9 @@ public:
         // The card came with the latest change of the order (a new folder,
         // a new category): it enters with its transition. The first cards,
         // and cards that only moved, do not.
-        InsertedRole
+        InsertedRole,
+        // The row of the "Add Folder" tile.
+        AddTileRole
     };
     Q_ENUM(Role)
 
@@ -61,15 +66,23 @@ public:
 
     const QList<Card> &cards() const { return m_cards; }
     void setCards(const QList<Card> &cards);
+    bool leadingTile() const { return m_leadingTile; }
+    void setLeadingTile(bool leading);
     bool isInserted(const GridItemIdentifier &item) const
     {
         return m_inserted.contains(item.stringRepresentation());
     }
 
+signals:
+    void leadingTileChanged();
+
 private:
+    int firstCardRow() const { return m_leadingTile ? 1 : 0; }
+
     QList<Card> m_cards;
     // Item texts of the cards the latest change brought in.
     QSet<QString> m_inserted;
+    bool m_leadingTile = false;
 };
 
 // The unified grid's rules: which card stands for which item, the "Add

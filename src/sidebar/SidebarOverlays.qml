@@ -275,6 +275,9 @@ Item {
             }
         }
         footer: DialogButtonBox {
+            // "Cancel", then "Delete", whatever this desktop's own order: the
+            // box places a rejecting button before an accepting one this way.
+            buttonLayout: DialogButtonBox.MacLayout
             Button {
                 objectName: "deleteCancelButton"
                 text: qsTr("Cancel")
@@ -288,7 +291,7 @@ Item {
                 objectName: "deleteConfirmButton"
                 text: qsTr("Delete")
                 palette.buttonText: "#FF3B30"
-                DialogButtonBox.buttonRole: DialogButtonBox.DestructiveRole
+                DialogButtonBox.buttonRole: DialogButtonBox.AcceptRole
                 Accessible.name: text
                 Accessible.onPressAction: clicked()
                 Keys.onReturnPressed: clicked()

@@ -77,7 +77,8 @@ Rectangle {
     Row {
         objectName: "rowContent"
         anchors.left: parent.left
-        anchors.leftMargin: 8 + row.indent
+        // However deep the folder, its symbol and some of its name stay in the row.
+        anchors.leftMargin: 8 + Math.max(0, Math.min(row.indent, row.width - 130))
         anchors.right: pin.left
         anchors.rightMargin: 4
         anchors.verticalCenter: parent.verticalCenter

@@ -219,8 +219,10 @@ Item {
                             dragging = false
                         }
                         onPositionChanged: event => {
-                            // Root rows move by dragging; child rows stay.
-                            if (folderRow.depth === 0 && Math.abs(event.y - pressPoint.y) > 6)
+                            // Root rows move by dragging with the primary button;
+                            // child rows stay, and the secondary button only opens the menu.
+                            if (folderRow.depth === 0 && (event.buttons & Qt.LeftButton)
+                                    && Math.abs(event.y - pressPoint.y) > 6)
                                 dragging = true
                             if (dragging)
                                 dropMarker.showAt(folderRow, event.y)

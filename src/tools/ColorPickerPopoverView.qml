@@ -198,6 +198,17 @@ Item {
                 rightMargin: 4
                 model: root.controller.recentColors
 
+                // The vertical wheel most mice have scrolls the row sideways.
+                WheelHandler {
+                    acceptedDevices: PointerDevice.Mouse | PointerDevice.TouchPad
+                    onWheel: (event) => {
+                        const delta = event.angleDelta.x !== 0 ? event.angleDelta.x : event.angleDelta.y
+                        const first = chips.originX - chips.leftMargin
+                        const last = Math.max(first, chips.originX + chips.contentWidth + chips.rightMargin - chips.width)
+                        chips.contentX = Math.max(first, Math.min(last, chips.contentX - delta / 120 * 40))
+                    }
+                }
+
                 delegate: PopoverButton {
                     required property string modelData
                     required property int index

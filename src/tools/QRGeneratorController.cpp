@@ -36,7 +36,22 @@ void QRGeneratorController::setText(const QString &text)
     // Without a folder there is nowhere private to write: never fall back to
     // the working directory.
     m_fileWritten = !m_image.isNull() && !m_outputFolder.isEmpty() && QrEncoder::savePng(m_image, filePath());
+    m_dragImageWritten = m_fileWritten
+        && QrEncoder::savePng(
+            m_image.scaled(DragImageSize, DragImageSize, Qt::KeepAspectRatio, Qt::SmoothTransformation),
+            QDir(m_outputFolder).filePath(dragImageFileName()));
+    ++m_generation;
     emit qrChanged();
+}
+
+QUrl QRGeneratorController::dragImageURL() const
+{
+    if (!m_dragImageWritten) {
+        return {};
+    }
+    QUrl url = QUrl::fromLocalFile(QDir(m_outputFolder).filePath(dragImageFileName()));
+    url.setQuery(QString::number(m_generation));
+    return url;
 }
 
 void QRGeneratorController::copy()

@@ -23,11 +23,16 @@ class QRGeneratorController : public QObject
     Q_PROPERTY(bool hasCode READ hasCode NOTIFY qrChanged)
     Q_PROPERTY(QUrl qrFileURL READ qrFileURL NOTIFY qrChanged)
     Q_PROPERTY(bool canDrag READ canDrag NOTIFY qrChanged)
+    // The small picture a drag of the code shows under the pointer.
+    Q_PROPERTY(QUrl dragImageURL READ dragImageURL NOTIFY qrChanged)
     Q_PROPERTY(QString copyMessage READ copyMessage NOTIFY copyMessageChanged)
 
 public:
     static constexpr int ModuleScale = 12;
     static QString fileName() { return QStringLiteral("brimlark_qrcode.png"); }
+    static QString dragImageFileName() { return QStringLiteral("brimlark_qrcode_drag.png"); }
+    // The drag picture's side in pixels: the whole file would cover the screen.
+    static constexpr int DragImageSize = 96;
 
     QRGeneratorController(const QString &outputFolder, Scheduler &scheduler, QObject *parent = nullptr);
 
@@ -43,6 +48,8 @@ public:
     QUrl qrFileURL() const { return m_fileWritten ? QUrl::fromLocalFile(filePath()) : QUrl(); }
     bool canDrag() const { return hasCode() && m_fileWritten; }
     QString filePath() const;
+    // Each code's picture under its own URL, so no cached one is shown.
+    QUrl dragImageURL() const;
 
     QString copyMessage() const { return m_copyMessage; }
     // Puts the code's image on the clipboard and confirms for 1.5 s; every
@@ -62,6 +69,8 @@ private:
     QString m_text;
     QImage m_image;
     bool m_fileWritten = false;
+    bool m_dragImageWritten = false;
+    quint64 m_generation = 0;
     QString m_copyMessage;
 };
 

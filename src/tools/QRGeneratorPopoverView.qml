@@ -48,6 +48,8 @@ Pane {
                 anchors.margins: 8
                 font.pixelSize: 12
                 placeholder: "Type URL or text..."
+                // Typing goes to the field as soon as the popover shows.
+                isFocused: true
                 text: root.controller.text
                 // Typed, pasted or written by assistive technology.
                 onTextChanged: {
@@ -93,10 +95,11 @@ Pane {
                 // Only the payload moves; the preview stays put.
                 Item {
                     id: dragPayload
+                    objectName: "qrDragPayload"
                     Drag.active: dragArea.drag.active
                     Drag.dragType: Drag.Automatic
                     Drag.supportedActions: Qt.CopyAction
-                    Drag.imageSource: root.controller.qrFileURL
+                    Drag.imageSource: root.controller.dragImageURL
                     Drag.mimeData: ({ "text/uri-list": root.controller.qrFileURL.toString() })
                 }
                 MouseArea {

@@ -36,8 +36,9 @@ Item {
                 return
             }
             const now = mapToGlobal(mouse.x, mouse.y)
-            root.host.x = windowAt.x + now.x - pressedAt.x
-            root.host.y = windowAt.y + now.y - pressedAt.y
+            // Through the placement rule, which keeps the ruler on the desktop.
+            root.host.moveResize(Qt.rect(windowAt.x + now.x - pressedAt.x, windowAt.y + now.y - pressedAt.y,
+                                         root.host.width, root.host.height))
         }
     }
 

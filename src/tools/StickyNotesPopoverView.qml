@@ -51,7 +51,11 @@ Pane {
                         color: Colors.hex(root.light ? "#007AFF" : "#0A84FF")
                     }
                     background: null
-                    onClicked: root.controller.addNote()
+                    // Typing goes to the new note.
+                    onClicked: {
+                        root.controller.addNote()
+                        editor.forceActiveFocus()
+                    }
                     Keys.onReturnPressed: clicked()
                     Keys.onEnterPressed: clicked()
                     FocusRing { targetRadius: 10 }

@@ -10,6 +10,8 @@
 #include "platform/gui/AppIconStore.h"
 
 #include <QAccessible>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QQuickItem>
@@ -29,6 +31,12 @@ public:
         auto *f = new GridFixture;
         QQmlEngine::setObjectOwnership(f, QQmlEngine::JavaScriptOwnership);
         return f;
+    }
+
+    // What a paste brings.
+    Q_INVOKABLE void setClipboardText(const QString &text) const
+    {
+        QGuiApplication::clipboard()->setText(text);
     }
 
     // The names of the buttons below `root` that assistive technology is

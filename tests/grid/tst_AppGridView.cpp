@@ -408,7 +408,8 @@ TEST_F(UnifiedGridViewTest, TextNamingACardDroppedOnAnotherMovesItThere)
 TEST_F(UnifiedGridViewTest, ALaunchFromANarrowPanelLaunchesOnceAndClosesIt)
 {
     GridWindow w(f, QSize(520, 520));
-    ASSERT_TRUE(test::waitUntil([&] { return cards(w).size() == 3; }));
+    // One column: the cards below the next row are not built.
+    ASSERT_TRUE(test::waitUntil([&] { return card(w, u"Work"_qs) != nullptr; }));
     QTest::mouseClick(
         &w.window, Qt::LeftButton, Qt::NoModifier, w.centreOf(card(w, u"Work"_qs)) + QPoint(0, 40));
     auto *controller = w.grid->property("controller").value<QObject *>();

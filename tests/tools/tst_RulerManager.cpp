@@ -83,7 +83,7 @@ TEST_F(RulerManagerTest, ResizeKeepsTheTopLeftAndRecordsTheRequestedSize)
     manager.showRuler();
     lastWindow->setFrame(QRectF(100, 200, 400, 300), false);
     manager.resizeRuler(640.9, 480);
-    EXPECT_EQ(lastWindow->frame(), QRectF(100, 200, 640.9, 480));
+    EXPECT_EQ(lastWindow->frame(), QRectF(100, 200, 640, 480));
     EXPECT_EQ(storage.recentMeasurements().first(), m(640, 480));
 
     lastWindow->contentOverride = QSizeF(512.6, 300);

@@ -22,7 +22,8 @@ TEST(RulerWindowPlacement, AResizeIsHeldBetweenTheMinimumAndTheDesktop)
         QSizeF size;
     };
     for (const Case &c : {
-             Case { 640.9, 480, desktop, { 640.9, 480 } },
+             // Whole points, cut as the record cuts them.
+             Case { 640.9, 480.5, desktop, { 640, 480 } },
              Case { 32767, 32767, desktop, { 1920, 1080 } },
              Case { 20000, 300, desktop, { 1920, 300 } },
              Case { 0, 0, desktop, { 200, 160 } },
@@ -64,7 +65,9 @@ TEST(RulerWindowPlacement, AMouseResizeStopsAtTheDesktopsEdgesAndTheMinimum)
                  "right edge below the minimum", QRectF(1000, 400, -300, 300), QRectF(1000, 400, 200, 300) },
              Case { "left edge below the minimum", QRectF(1390, 400, 10, 300), QRectF(1200, 400, 200, 300) },
              Case { "top edge below the minimum", QRectF(1000, 690, 400, 10), QRectF(1000, 540, 400, 160) },
-             Case { "a move keeps its size", QRectF(3000, -50, 400, 300), QRectF(3000, -50, 400, 300) },
+             Case { "a move keeps its size", QRectF(1100, -50, 400, 300), QRectF(1100, -50, 400, 300) },
+             Case { "a move keeps the minimum on the desktop", QRectF(3000, -900, 400, 300),
+                 QRectF(1720, -140, 400, 300) },
          }) {
         EXPECT_EQ(RulerWindowPlacement::draggedFrame(from, c.to, desktop), c.expected) << c.what;
     }
@@ -74,6 +77,16 @@ TEST(RulerWindowPlacement, AMouseResizeStopsAtTheDesktopsEdgesAndTheMinimum)
     EXPECT_EQ(RulerWindowPlacement::draggedFrame(hanging, QRectF(1800, 400, 900, 300), desktop), hanging);
     EXPECT_EQ(RulerWindowPlacement::draggedFrame(hanging, QRectF(1800, 400, 300, 300), desktop),
         QRectF(1800, 400, 300, 300));
+    // Moved half off the screen and stretched back to its edge, again and
+    // again: never larger than the desktop.
+    QRectF ruler = from;
+    for (int i = 0; i < 20; ++i) {
+        ruler = RulerWindowPlacement::draggedFrame(ruler, ruler.translated(-5000, -5000), desktop);
+        ruler = RulerWindowPlacement::draggedFrame(
+            ruler, QRectF(ruler.topLeft(), QPointF(desktop.right() + 500, desktop.bottom() + 500)), desktop);
+        ASSERT_LE(ruler.width(), desktop.width()) << i;
+        ASSERT_LE(ruler.height(), desktop.height()) << i;
+    }
     // Without a known desktop the window system's limit holds.
     EXPECT_EQ(
         RulerWindowPlacement::draggedFrame(from, QRectF(1000, 400, 90000, 300), QRectF()).width(), 32767);

@@ -6,19 +6,37 @@
 namespace brimlark::RulerWindowPlacement {
 
 namespace {
+double largestExtent(double minimum, double desktopExtent)
+{
+    return std::max(minimum, desktopExtent > 0 ? std::min(desktopExtent, maximumExtent) : maximumExtent);
+}
+
+// Whole points, cut as the recorded measurement cuts them: the window shows
+// the size its record names.
 double clampedExtent(double value, double minimum, double desktopExtent)
 {
-    const double maximum = desktopExtent > 0 ? std::min(desktopExtent, maximumExtent) : maximumExtent;
     if (std::isnan(value)) {
         return minimum;
     }
-    return std::clamp(value, minimum, std::max(minimum, maximum));
+    return std::clamp(std::trunc(value), minimum, largestExtent(minimum, desktopExtent));
+}
+
+// Where a moved window may start on one axis: at least the ruler's minimum
+// of it stays on the desktop, so it can always be grabbed again.
+double boundedStart(double start, double extent, double deskStart, double deskEnd, double minimum)
+{
+    const double lowest = deskStart - std::max(0.0, extent - minimum);
+    const double highest = deskEnd - std::min(extent, minimum);
+    return std::clamp(start, lowest, std::max(lowest, highest));
 }
 
 // One axis of a mouse resize, from [fromStart, fromEnd) to [start, end).
 void dragAxis(double fromStart, double fromEnd, double &start, double &end, double deskStart, double deskEnd,
     double minimum, bool haveDesktop)
 {
+    // Never wider than the desktop, however far past its edge the ruler
+    // was moved before the drag.
+    const double maximum = largestExtent(minimum, haveDesktop ? deskEnd - deskStart : 0);
     if (haveDesktop) {
         if (start < fromStart) {
             start = std::max(start, std::min(fromStart, deskStart));
@@ -28,7 +46,7 @@ void dragAxis(double fromStart, double fromEnd, double &start, double &end, doub
         }
     }
     // The size is settled by the edge that moved.
-    const double extent = std::clamp(end - start, minimum, maximumExtent);
+    const double extent = std::clamp(end - start, minimum, maximum);
     if (start != fromStart && end == fromEnd) {
         start = end - extent;
     } else {
@@ -52,10 +70,16 @@ QRectF resizedFrame(const QRectF &frame, double width, double height, const QRec
 
 QRectF draggedFrame(const QRectF &from, const QRectF &to, const QRectF &desktop)
 {
-    if (to.size() == from.size()) {
-        return to;
-    }
     const bool haveDesktop = !desktop.isEmpty();
+    if (to.size() == from.size()) {
+        if (!haveDesktop) {
+            return to;
+        }
+        const double width = clampedExtent(to.width(), minimumWidth, desktop.width());
+        const double height = clampedExtent(to.height(), minimumHeight, desktop.height());
+        return QRectF(boundedStart(to.x(), width, desktop.left(), desktop.right(), minimumWidth),
+            boundedStart(to.y(), height, desktop.top(), desktop.bottom(), minimumHeight), width, height);
+    }
     double left = to.left(), right = to.right(), top = to.top(), bottom = to.bottom();
     dragAxis(
         from.left(), from.right(), left, right, desktop.left(), desktop.right(), minimumWidth, haveDesktop);

@@ -23,7 +23,8 @@ inline constexpr double maximumExtent = 32767;
 QRectF initialFrame(const std::optional<QRectF> &screenFrame);
 
 // The frame at a new size with its left and top edges kept. Each extent is
-// held between the ruler's minimum and the virtual desktop's extent (the
+// cut to whole points and held between the ruler's minimum and the virtual
+// desktop's extent (the
 // whole window is one drawing surface: a bigger one costs gigabytes and
 // draws nothing anyone can see); a non-finite size is held too. An empty
 // `desktop` means its size is not known.
@@ -31,8 +32,9 @@ QRectF resizedFrame(const QRectF &frame, double width, double height, const QRec
 
 // The frame a resize by the mouse ends at when it asks for `to`, starting
 // from `from`: an edge that moves out stops at the desktop's edge (or where
-// it already was, beyond it), and the ruler keeps its minimum size by its
-// moving edges. A move that keeps the size is taken as it is.
+// it already was, beyond it), the ruler keeps its minimum size by its moving
+// edges and is never larger than the desktop. A move that keeps the size
+// leaves at least the ruler's minimum on the desktop.
 QRectF draggedFrame(const QRectF &from, const QRectF &to, const QRectF &desktop);
 
 } // namespace RulerWindowPlacement

@@ -65,6 +65,19 @@ TestCase {
         compare(grid.pane.item.objectName, "gridContent")
     }
 
+    // A pasted line break is a space in the one-line search.
+    function test_aPastedLineBreakSearchesAsASpace() {
+        fixture.publish(["New Document", "Newsreader"])
+        const grid = makeGrid()
+        const field = grid.toolbar.searchField
+        tryVerify(() => field.activeFocus)
+        GridTest.setClipboardText("New\nDocument")
+        field.paste()
+        compare(fixture.viewModel.searchQuery, "New Document")
+        compare(tileNames(layoutItem(grid)), ["New Document"])
+        compare(field.text, "New Document")
+    }
+
     function test_showsTheFilteredApplicationsAsTilesAndSearchNarrowsThem() {
         fixture.publish(["Delta", "Alpha", "Charlie", "Bravo"])
         const grid = makeGrid()
@@ -241,6 +254,26 @@ TestCase {
         compare(fixture.viewModel.searchQuery, "z")
     }
 
+    // Another section chosen while the unlock screen's field holds the
+    // keyboard: that field goes with its screen, so the search field takes
+    // the keys.
+    function test_leavingTheUnlockScreenFocusesTheSearchField() {
+        fixture.publish(["Alpha", "Bravo"])
+        const grid = makeGrid()
+        verify(fixture.setPassword("pw"))
+        fixture.viewModel.lockHiddenItems()
+        fixture.selectSection("hidden")
+        const field = findChild(grid.pane.item, "unlockPasswordField")
+        mouseClick(field)
+        tryVerify(() => field.activeFocus)
+        // The search field has reported that it let the keyboard go.
+        tryVerify(() => !grid.toolbar.controller.isSearchFocused)
+        fixture.selectSection("favorites")
+        tryVerify(() => grid.toolbar.searchField.activeFocus)
+        keyClick(Qt.Key_Z)
+        compare(fixture.viewModel.searchQuery, "z")
+    }
+
     function test_theHiddenSectionMakesOnlyTheTilesInView() {
         const names = fixture.manyNames(600)
         fixture.publish(names)
@@ -260,11 +293,62 @@ TestCase {
         section.contentY = section.contentHeight / 2
         waitForItemPolished(section)
         verify(tilesUnder(section, []).length < 150)
-        // A change elsewhere keeps the hidden folder's card.
+        // A change elsewhere keeps the hidden folder's card, built again at the top.
+        section.contentY = section.originY
+        waitForItemPolished(section)
         const card = findChild(findChild(section, "hiddenFolders"), "categoryCard")
         verify(card)
         fixture.makeFolder("Other", [])
         compare(findChild(findChild(section, "hiddenFolders"), "categoryCard"), card)
+    }
+
+    function cardsUnder(item, out) {
+        if (item.objectName === "categoryCard")
+            out.push(item)
+        for (let i = 0; i < item.children.length; ++i)
+            cardsUnder(item.children[i], out)
+        return out
+    }
+
+    // 150 folders: the unified grid and the hidden section build the cards
+    // of the rows in view and of the next row only, at the top and wherever
+    // the view is scrolled to.
+    function test_onlyTheRowsOfCardsInViewAreBuilt_data() {
+        return [
+            { tag: "unified grid", hidden: false },
+            { tag: "hidden section", hidden: true },
+        ]
+    }
+
+    function test_onlyTheRowsOfCardsInViewAreBuilt(data) {
+        fixture.publishIn(["Alpha"], ["Utilities"])
+        for (let i = 0; i < 150; ++i) {
+            fixture.makeFolder("Folder " + i, [])
+            if (data.hidden)
+                fixture.hideFolder("Folder " + i)
+        }
+        if (data.hidden) {
+            fixture.selectSection("hidden")
+            verify(fixture.setPassword("pw"))
+        } else {
+            fixture.selectSection("allApps")
+            fixture.setSortOption("Category")
+        }
+        const view = layoutItem(makeGrid())
+        const check = () => {
+            waitForItemPolished(view)
+            // Cards of rows scrolled away linger until the event loop deletes them.
+            wait(0)
+            const built = cardsUnder(view, [])
+            const shown = built.filter(c => c.visible)
+            const columns = new Set(shown.map(c => Math.round(c.mapToItem(view, 0, 0).x))).size
+            verify(shown.length > 0)
+            verify(built.length - shown.length <= columns, built.length + " built, " + shown.length + " in view")
+        }
+        check()
+        view.contentY = view.originY + (view.contentHeight - view.height) / 2
+        check()
+        verify(cardsUnder(view, []).some(c => c.visible && c.controller.title === "Folder 75"))
     }
 
     function test_aLongPanelTitleStaysClearOfTheCloseButton() {

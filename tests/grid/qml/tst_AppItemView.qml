@@ -123,6 +123,17 @@ TestCase {
         tryCompare(tile.nameItem, "opacity", 1)
     }
 
+    // A drag of the tile out and back ends as the grid expects, without a
+    // word on the console (the warnings fail the test).
+    function test_aDraggedTileEndsItsDragQuietly() {
+        const tile = makeTile("Alpha")
+        mousePress(tile, 40, 40)
+        for (let i = 1; i <= 6; ++i)
+            mouseMove(tile, 40 + 10 * i, 40 + 10 * i)
+        mouseRelease(tile, 100, 100)
+        tryVerify(() => !tile.Drag.active)
+    }
+
     function test_hoverLiftsTheIconBox() {
         const tile = makeTile("Alpha")
         mouseMove(tile, tile.width / 2, tile.height / 2)

@@ -172,6 +172,65 @@ TestCase {
         compare(card.Accessible.name, data.name)
     }
 
+    // Once a rename ends, the hidden name field has let the keyboard go:
+    // keys typed later, also after a picker opened from the card has closed,
+    // go to the search field and rename nothing.
+    function test_keysAfterARenameGoToTheSearchField_data() {
+        return [
+            { tag: "after Return", then: (grid, card) => {} },
+            { tag: "after the picker", then: (grid, card) => {
+                  choose(openMenuOf(card), ["Add Apps to this folder"])
+                  tryCompare(findChild(grid, "appPickerSheet"), "opened", true)
+                  keyClick(Qt.Key_Escape)
+                  tryVerify(() => !fixture.viewModel.showingAppPicker)
+                  fixture.advance(0)
+              } },
+        ]
+    }
+
+    function test_keysAfterARenameGoToTheSearchField(data) {
+        const folder = fixture.makeFolder("Work", ["Alpha"])
+        const grid = makeGrid()
+        const card = cardTitled(grid, "Work")
+        choose(openMenuOf(card), ["Rename Folder"])
+        typeInField(card, "Play")
+        // A Return the hidden field still receives renames nothing.
+        fixture.viewModel.renameFolder(folder, "Office")
+        findChild(card, "folderNameField").accepted()
+        compare(fixture.folderNames(), ["Office"])
+        data.then(grid, card)
+        tryVerify(() => grid.toolbar.searchField.activeFocus)
+        keyClick(Qt.Key_Q)
+        keyClick(Qt.Key_Return)
+        compare(fixture.viewModel.searchQuery, "q")
+        compare(fixture.folderNames(), ["Office"])
+    }
+
+    // The picker opened from a card is for the folder as it is now, though
+    // the card was made before it was renamed and filled elsewhere.
+    function test_thePickerFromACardIsForTheCurrentFolder_data() {
+        return [
+            { tag: "menu", members: ["Alpha"],
+              open: (card) => choose(openMenuOf(card), ["Add Apps to this folder"]) },
+            { tag: "empty card", members: [],
+              open: (card) => {
+                  waitForRendering(card)
+                  mouseClick(card, card.width / 2, card.height - 40)
+              } },
+        ]
+    }
+
+    function test_thePickerFromACardIsForTheCurrentFolder(data) {
+        const folder = fixture.makeFolder("Work", data.members)
+        const grid = makeGrid()
+        const card = cardTitled(grid, "Work")
+        fixture.viewModel.renameFolder(folder, "Office")
+        data.open(card)
+        verify(fixture.viewModel.showingAppPicker)
+        compare(fixture.viewModel.folderForPicker.name, "Office")
+        fixture.viewModel.showingAppPicker = false
+    }
+
     function test_categoryCardEntries() {
         fixture.makeFolder("Work", [])
         fixture.makeFolder("Secret", [])
@@ -243,8 +302,10 @@ TestCase {
     }
 
     function unifiedCell(grid, title) {
-        const card = cardTitled(grid, title)
-        return card ? card.parent : null
+        let item = cardTitled(grid, title)
+        while (item && item.objectName !== "unifiedGridCell")
+            item = item.parent
+        return item
     }
 
     function test_aCardUnderADragGrowsAndGlowsBlueWithItsSpring() {

@@ -103,7 +103,15 @@ SidebarTestCase {
 
     // A root folder dragged at a hand's pace (a pixel or two per event, as a
     // pointer moves) lands where it is dropped, and the drop marker goes.
-    function test_thirdRootFolderDraggedToTheTop() {
+    // The secondary button never drags.
+    function test_thirdRootFolderDraggedToTheTop_data() {
+        return [
+            { tag: "primary button", button: Qt.LeftButton, order: ["C", "A", "B", "D"] },
+            { tag: "secondary button", button: Qt.RightButton, order: ["A", "B", "C", "D"] },
+        ]
+    }
+
+    function test_thirdRootFolderDraggedToTheTop(data) {
         const t = makeSidebar()
         makeFolders(t.fixture, ["A", "B", "C", "D"])
         const from = rowNamed(t.sidebar, "C")
@@ -111,17 +119,17 @@ SidebarTestCase {
         const marker = findChild(t.sidebar, "dropMarker")
         const x = from.width / 2
         let y = from.height / 2
-        mousePress(from, x, y)
+        mousePress(from, x, y, data.button)
         const target = to.mapToItem(from, x, 4).y
         let markerSeen = false
         while (y > target) {
             y = Math.max(target, y - 2)
-            mouseMove(from, x, y, 16)
+            mouseMove(from, x, y, 16, data.button)
             markerSeen = markerSeen || marker.visible
         }
-        verify(markerSeen)
-        mouseRelease(from, x, y)
-        compare(t.fixture.folderNames(), ["C", "A", "B", "D"])
+        compare(markerSeen, data.button === Qt.LeftButton)
+        mouseRelease(from, x, y, data.button)
+        compare(t.fixture.folderNames(), data.order)
         verify(!marker.visible)
     }
 
@@ -149,6 +157,34 @@ SidebarTestCase {
         compare(docs.depth, 0)
         verify(rowNamed(t.sidebar, "Old") !== null)
         compare(lead("Old") - lead("Docs"), 12)
+    }
+
+    // A folder nested deeper than the sidebar is wide keeps its name in view.
+    function test_aDeeplyNestedFolderKeepsItsName() {
+        const t = makeSidebar()
+        let parent = ""
+        for (let i = 0; i < 20; ++i) {
+            t.fixture.makeFolder("Level " + i, parent)
+            parent = "Level " + i
+        }
+        const row = rowNamed(t.sidebar, "Level 19")
+        const content = findChild(row, "rowContent")
+        const label = content.children[1]
+        verify(label.width >= 60, "label width " + label.width)
+        verify(content.x + label.x + label.width <= row.width)
+    }
+
+    // The delete alert offers "Cancel", then "Delete".
+    function test_theDeleteAlertOffersCancelThenDelete() {
+        const t = makeSidebar()
+        t.sidebar.controller.triggerMenu("delete", t.fixture.makeFolder("Work", ""))
+        const alert = findChild(t.sidebar, "deleteFolderAlert")
+        settled(alert)
+        const x = name => findChild(alert, name).mapToItem(null, 0, 0).x
+        verify(x("deleteCancelButton") < x("deleteConfirmButton"))
+        mouseClick(findChild(alert, "deleteCancelButton"))
+        tryVerify(() => !alert.visible)
+        compare(t.fixture.folderNames(), ["Work"])
     }
 
     // The folder menu's divider is drawn between "Change Icon..." and "Delete".

@@ -98,6 +98,13 @@ TestCase {
         fixture.setSnippets([{ "title": "Alpha", "code": "a()", "language": "JS" }])
     }
 
+    // Reads a picture a view hands out.
+    Image {
+        id: probe
+        visible: false
+        cache: false
+    }
+
     function typeText(item, text) {
         mouseClick(item)
         for (const ch of text)
@@ -266,6 +273,47 @@ TestCase {
 
         view = openTool("measure")
         verify(shownAsTyped(child(view, "measurementText")), "measurement")
+    }
+
+    // The recent colours beyond the width scroll sideways under the
+    // vertical wheel most mice have.
+    function test_theRecentColoursScrollWithAVerticalWheel() {
+        const colours = []
+        for (let i = 0; i < 10; ++i)
+            colours.push("#1122" + (10 + i))
+        fixture.setRecentColors(colours)
+        const chips = child(openTool("colorPicker"), "recentColors")
+        verify(chips.contentWidth > chips.width)
+        const start = chips.contentX
+        mouseWheel(chips, chips.width / 2, chips.height / 2, 0, -120)
+        tryVerify(() => chips.contentX > start)
+        mouseWheel(chips, chips.width / 2, chips.height / 2, 0, 120)
+        tryCompare(chips, "contentX", start)
+    }
+
+    // A dragged QR code shows a small picture of itself, not the whole file.
+    function test_aDraggedQRCodeShowsASmallPicture() {
+        const view = openTool("qr")
+        view.controller.text = "https://example.com/an/address/long/enough/for/a/larger/code"
+        verify(view.controller.canDrag)
+        probe.source = child(view, "qrDragPayload").Drag.imageSource
+        tryCompare(probe, "status", Image.Ready)
+        verify(probe.implicitWidth > 0 && probe.implicitWidth <= 128, "preview width " + probe.implicitWidth)
+        probe.source = ""
+    }
+
+    // The QR field, and a new sticky note, take the keyboard as they appear.
+    function test_whatAppearsToTypeInTakesTheKeyboard_data() {
+        return [ { tag: "qr", field: "qrTextField" }, { tag: "notes", field: "noteEditor" } ]
+    }
+
+    function test_whatAppearsToTypeInTakesTheKeyboard(data) {
+        const view = openTool(data.tag)
+        if (data.tag === "notes")
+            mouseClick(child(view, "addNoteButton"))
+        tryVerify(() => child(view, data.field).activeFocus)
+        keyClick("x")
+        compare(data.tag === "qr" ? view.controller.text : view.controller.noteText, "x")
     }
 
     // A bar of ours inside a scroll view runs along the view's edge, not in

@@ -12,9 +12,11 @@
 
 #include <QGuiApplication>
 #include <QPainter>
+#include <QProcess>
 #include <QRasterWindow>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtQml/qqmlextensionplugin.h>
@@ -153,16 +155,41 @@ TEST_F(ShownRuler, ARecordedSizeGivesAWindowBetweenTheMinimumAndTheDesktop)
     const QRect desktop = window()->screen()->virtualGeometry();
     ASSERT_EQ(desktop.size(), QSize(640, 480));
     const QPoint topLeft = window()->position();
-    // The largest size X11 takes (a surface of 4 GiB, were it not held), and
-    // nothing too small to see or grab either.
-    for (auto [w, h, size] : { std::tuple { 32767, 32767, desktop.size() }, { 0, -20, QSize(200, 160) } }) {
+    // The largest size X11 takes (a surface of 4 GiB, were it not held),
+    // nothing too small to see or grab either, and a fraction cut as its
+    // record cuts it.
+    for (auto [w, h, size] : { std::tuple { 32767.0, 32767.0, desktop.size() },
+             { 0.0, -20.0, QSize(200, 160) }, { 300.9, 200.5, QSize(300, 200) } }) {
         manager.resizeRuler(w, h);
         EXPECT_TRUE(waitUntil([&] { return window()->size() == size; }))
             << w << " x " << h << ": " << window()->width() << " x " << window()->height();
         EXPECT_EQ(window()->position(), topLeft);
         EXPECT_TRUE(window()->isExposed());
-        EXPECT_EQ(storage.recentMeasurements().first(), MeasurementText::format(w, h));
+        EXPECT_EQ(storage.recentMeasurements().first(), MeasurementText::format(qint64(w), qint64(h)));
     }
+}
+
+TEST_F(ShownRuler, MovedOffTheScreenAndStretchedBackTheRulerIsNoLargerThanTheDesktop)
+{
+    ASSERT_NE(window()->rootObject(), nullptr);
+    const QRect desktop = window()->screen()->virtualGeometry();
+    const QRect start = window()->geometry();
+    // The background dragged far up and left, in one step: part of the
+    // ruler stays on the screen, to be grabbed again.
+    const QPoint background(60, 60);
+    QTest::mousePress(window(), Qt::LeftButton, {}, background);
+    QTest::mouseMove(window(), background - QPoint(3000, 3000));
+    QTest::mouseRelease(window(), Qt::LeftButton, {}, background - QPoint(3000, 3000));
+    EXPECT_TRUE(waitUntil([&] { return window()->position() != start.topLeft(); }));
+    EXPECT_TRUE(window()->geometry().intersects(desktop)) << window()->x() << ", " << window()->y();
+    // Then the bottom-right corner dragged far past the screen's corner.
+    const QPoint grip(window()->width() - 3, window()->height() - 3);
+    QTest::mousePress(window(), Qt::LeftButton, {}, grip);
+    QTest::mouseMove(window(), grip + QPoint(3000, 3000));
+    QTest::mouseRelease(window(), Qt::LeftButton, {}, grip + QPoint(3000, 3000));
+    EXPECT_TRUE(waitUntil([&] { return window()->size() != start.size(); }));
+    EXPECT_LE(window()->width(), desktop.width());
+    EXPECT_LE(window()->height(), desktop.height());
 }
 
 TEST_F(ShownRuler, DraggingAnEdgePastTheScreenStopsTheRulerAtItsEdge)
@@ -209,6 +236,56 @@ TEST_F(ShownRuler, ARulerTheWindowManagerClosesIsNoLongerShowing)
     ASSERT_NE(window(), nullptr);
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window()));
     xcb_disconnect(connection);
+}
+
+// Under a compositing manager the grid lies over what is below the ruler.
+// (`xwd -root` still shows a black box: it reads a 32-bit window by itself
+// and drops its alpha; the screen, read as a whole, is as here.)
+TEST(RulerWindow, UnderACompositorTheRulerShowsWhatLiesBelow)
+{
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("xcompmgr"));
+    if (program.isEmpty()) {
+        GTEST_SKIP() << "xcompmgr is not installed";
+    }
+    QProcess compositor;
+    compositor.setProgram(program);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(s_server->display()));
+    compositor.setProcessEnvironment(env);
+    compositor.start();
+    ASSERT_TRUE(compositor.waitForStarted(5000));
+    ASSERT_TRUE(waitUntil([] { return CompositingManager::isRunningOnX11(s_server->display()); }));
+
+    const QColor red(0xCC, 0x33, 0x33);
+    SolidWindow below(red);
+    below.setFlags(Qt::Window | Qt::FramelessWindowHint);
+    below.setGeometry(QGuiApplication::primaryScreen()->geometry());
+    below.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&below));
+    Defaults defaults;
+    NotificationCenter center;
+    WorkspaceManager workspaces(defaults, center);
+    WorkspaceStorage storage(defaults, workspaces, center);
+    const std::unique_ptr<RulerManager> made = RulerManager::overStorage(storage);
+    made->showRuler();
+    auto *window = dynamic_cast<QuickRulerWindow *>(made->window());
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    EXPECT_TRUE(window->isTranslucent());
+    const auto nearRed = [&](QColor c) {
+        return std::abs(c.red() - red.red()) <= 8 && std::abs(c.green() - red.green()) <= 8
+            && std::abs(c.blue() - red.blue()) <= 8;
+    };
+    // Once the ruler's dark panel is on the screen...
+    const QPoint panel = window->geometry().center();
+    ASSERT_TRUE(waitUntil([&] { return screenPixel(panel).red() < red.red() / 2; }))
+        << qPrintable(screenPixel(panel).name());
+    // ...a spot between the ticks and the panel shows the red below under 1.5 % black.
+    const QPoint spot = window->geometry().topLeft() + QPoint(60, 60);
+    EXPECT_TRUE(nearRed(screenPixel(spot))) << qPrintable(screenPixel(spot).name());
+    made->closeRuler();
+    compositor.terminate();
+    compositor.waitForFinished(5000);
 }
 
 TEST(RulerWindow, ACompositorIsFoundByItsSelection)
