@@ -267,6 +267,26 @@ TestCase {
         compare(findChild(findChild(section, "hiddenFolders"), "categoryCard"), card)
     }
 
+    function test_aKeystrokeAfterScrollingToTheEndMakesOnlyTheTilesInView() {
+        fixture.publish(fixture.manyNames(2000))
+        const tiles = layoutItem(makeGrid())
+        waitForItemPolished(tiles)
+        tiles.positionViewAtEnd()
+        waitForItemPolished(tiles)
+        let added = 0
+        const count = () => ++added
+        tiles.contentItem.childrenChanged.connect(count)
+        // App 1000 to App 1999: the list now ends above where the view stood.
+        fixture.viewModel.searchQuery = "App 1"
+        waitForItemPolished(tiles)
+        tiles.contentItem.childrenChanged.disconnect(count)
+        verify(added < 100, "tiles made: " + added)
+        // The view ends where the shorter list ends, as before.
+        fuzzyCompare(tiles.contentY + tiles.height, tiles.contentHeight + tiles.originY + tiles.bottomMargin, 1)
+        compare(tiles.itemAtIndex(999).app.name, "App 1999")
+        verify(tiles.itemAtIndex(999).visible)
+    }
+
     function test_onlyTilesOnScreenAreInTheAccessibilityTree() {
         const names = fixture.manyNames(40)
         fixture.publish(names)
