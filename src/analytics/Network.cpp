@@ -5,6 +5,7 @@
 #include "analytics/TallyLogger.h"
 
 #include <curl/curl.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -141,13 +142,63 @@ bool isLoopbackHost(std::string_view host)
     return equalsIgnoringCase(host, "localhost") || host == "::1" || host.starts_with("127.");
 }
 
-void ensureCurlInitialised()
+// libcurl and the many libraries it pulls in are loaded on the first request, not at start:
+// most runs never send a batch, and a build without a service never does.
+struct Curl
 {
-    static const bool s_initialised = [] {
-        curl_global_init(CURL_GLOBAL_DEFAULT);
-        return true;
+    decltype(&curl_global_init) globalInit;
+    decltype(&curl_easy_init) easyInit;
+    decltype(&curl_easy_cleanup) easyCleanup;
+    decltype(&curl_easy_reset) easyReset;
+    decltype(&curl_easy_setopt) easySetopt;
+    decltype(&curl_easy_perform) easyPerform;
+    decltype(&curl_easy_getinfo) easyGetinfo;
+    decltype(&curl_easy_strerror) easyStrerror;
+    decltype(&curl_slist_append) slistAppend;
+    decltype(&curl_slist_free_all) slistFreeAll;
+    decltype(&curl_url) url;
+    decltype(&curl_url_set) urlSet;
+    decltype(&curl_url_cleanup) urlCleanup;
+};
+
+template <typename F> bool resolve(void *library, const char *name, F &function)
+{
+    function = reinterpret_cast<F>(dlsym(library, name));
+    return function != nullptr;
+}
+
+// The loaded and initialised library, or nothing when it cannot be loaded (never unloaded).
+const Curl *curl()
+{
+    static const std::optional<Curl> s_curl = []() -> std::optional<Curl> {
+        void *library = dlopen(BRIMLARK_CURL_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        if (library == nullptr) {
+            const char *error = dlerror();
+            TallyLogger::error(
+                std::string("Cannot load libcurl: ") + (error ? error : "unknown error"), "Network");
+            return std::nullopt;
+        }
+        Curl c {};
+        const bool resolved = resolve(library, "curl_global_init", c.globalInit)
+            && resolve(library, "curl_easy_init", c.easyInit)
+            && resolve(library, "curl_easy_cleanup", c.easyCleanup)
+            && resolve(library, "curl_easy_reset", c.easyReset)
+            && resolve(library, "curl_easy_setopt", c.easySetopt)
+            && resolve(library, "curl_easy_perform", c.easyPerform)
+            && resolve(library, "curl_easy_getinfo", c.easyGetinfo)
+            && resolve(library, "curl_easy_strerror", c.easyStrerror)
+            && resolve(library, "curl_slist_append", c.slistAppend)
+            && resolve(library, "curl_slist_free_all", c.slistFreeAll) && resolve(library, "curl_url", c.url)
+            && resolve(library, "curl_url_set", c.urlSet)
+            && resolve(library, "curl_url_cleanup", c.urlCleanup);
+        if (!resolved) {
+            TallyLogger::error("libcurl lacks a function the client needs", "Network");
+            return std::nullopt;
+        }
+        c.globalInit(CURL_GLOBAL_DEFAULT);
+        return c;
     }();
-    (void)s_initialised;
+    return s_curl ? &*s_curl : nullptr;
 }
 
 // One handle per thread: libcurl keeps its connection cache in the handle, so batches sent from
@@ -158,7 +209,7 @@ struct ThreadHandle
     ~ThreadHandle()
     {
         if (handle != nullptr) {
-            curl_easy_cleanup(handle);
+            curl()->easyCleanup(handle);
         }
     }
 };
@@ -166,9 +217,8 @@ struct ThreadHandle
 CURL *threadHandle()
 {
     thread_local ThreadHandle t;
-    if (t.handle == nullptr) {
-        ensureCurlInitialised();
-        t.handle = curl_easy_init();
+    if (t.handle == nullptr && curl() != nullptr) {
+        t.handle = curl()->easyInit();
     }
     return t.handle;
 }
@@ -208,10 +258,10 @@ size_t writeHeader(char *data, size_t size, size_t count, void *context)
 struct HeaderList
 {
     curl_slist *list = nullptr;
-    ~HeaderList() { curl_slist_free_all(list); }
+    ~HeaderList() { curl()->slistFreeAll(list); }
     bool append(const std::string &line)
     {
-        curl_slist *next = curl_slist_append(list, line.c_str());
+        curl_slist *next = curl()->slistAppend(list, line.c_str());
         if (next == nullptr) {
             return false;
         }
@@ -319,12 +369,13 @@ std::optional<std::string> Network::buildURL(
     }
 
     // libcurl's parser judges the whole: host, port, characters; it is asked to keep the path as written.
-    CURLU *parsed = curl_url();
+    const Curl *c = curl();
+    CURLU *parsed = c != nullptr ? c->url() : nullptr;
     if (parsed == nullptr) {
         return std::nullopt;
     }
-    const CURLUcode result = curl_url_set(parsed, CURLUPART_URL, url.c_str(), CURLU_PATH_AS_IS);
-    curl_url_cleanup(parsed);
+    const CURLUcode result = c->urlSet(parsed, CURLUPART_URL, url.c_str(), CURLU_PATH_AS_IS);
+    c->urlCleanup(parsed);
     if (result != CURLUE_OK) {
         return std::nullopt;
     }
@@ -363,7 +414,8 @@ std::optional<Network::Exchange> Network::perform(const std::string &base, std::
     if (handle == nullptr) {
         return Exchange { "the transfer handle could not be created", std::nullopt, std::nullopt };
     }
-    curl_easy_reset(handle);
+    const Curl &c = *curl();
+    c.easyReset(handle);
 
     // Header fields are set, not added: a later field replaces an earlier one of the same name,
     // compared as HTTP compares names. Fields that could break the request apart are left out.
@@ -395,51 +447,50 @@ std::optional<Network::Exchange> Network::perform(const std::string &base, std::
     Collected collected;
     char errorBuffer[CURL_ERROR_SIZE] = {};
     const long timeoutMs = static_cast<long>(std::max<std::chrono::milliseconds::rep>(timeout.count(), 1));
-    curl_easy_setopt(handle, CURLOPT_URL, url->c_str());
-    curl_easy_setopt(handle, CURLOPT_PATH_AS_IS, 1L);
-    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 0L);
-    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, timeoutMs);
-    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, timeoutMs);
-    curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorBuffer);
-    curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headerList.list);
-    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, writeBody);
-    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &collected);
-    curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, writeHeader);
-    curl_easy_setopt(handle, CURLOPT_HEADERDATA, &collected);
-    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, abortWhenAsked);
+    c.easySetopt(handle, CURLOPT_URL, url->c_str());
+    c.easySetopt(handle, CURLOPT_PATH_AS_IS, 1L);
+    c.easySetopt(handle, CURLOPT_NOSIGNAL, 1L);
+    c.easySetopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+    c.easySetopt(handle, CURLOPT_FOLLOWLOCATION, 0L);
+    c.easySetopt(handle, CURLOPT_TIMEOUT_MS, timeoutMs);
+    c.easySetopt(handle, CURLOPT_CONNECTTIMEOUT_MS, timeoutMs);
+    c.easySetopt(handle, CURLOPT_ERRORBUFFER, errorBuffer);
+    c.easySetopt(handle, CURLOPT_HTTPHEADER, headerList.list);
+    c.easySetopt(handle, CURLOPT_WRITEFUNCTION, writeBody);
+    c.easySetopt(handle, CURLOPT_WRITEDATA, &collected);
+    c.easySetopt(handle, CURLOPT_HEADERFUNCTION, writeHeader);
+    c.easySetopt(handle, CURLOPT_HEADERDATA, &collected);
+    c.easySetopt(handle, CURLOPT_NOPROGRESS, 0L);
+    c.easySetopt(handle, CURLOPT_XFERINFOFUNCTION, abortWhenAsked);
     if (const std::optional<BaseParts> parts = splitBase(base); parts && isLoopbackHost(parts->host)) {
         // A proxy can never reach this machine's own loopback.
-        curl_easy_setopt(handle, CURLOPT_PROXY, "");
+        c.easySetopt(handle, CURLOPT_PROXY, "");
     }
     if (method == RequestMethod::Post) {
         static const char empty[] = "";
-        curl_easy_setopt(handle, CURLOPT_POST, 1L);
-        curl_easy_setopt(
-            handle, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body ? body->size() : 0));
-        curl_easy_setopt(handle, CURLOPT_POSTFIELDS,
+        c.easySetopt(handle, CURLOPT_POST, 1L);
+        c.easySetopt(handle, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body ? body->size() : 0));
+        c.easySetopt(handle, CURLOPT_POSTFIELDS,
             body && !body->empty() ? reinterpret_cast<const char *>(body->data()) : empty);
     } else {
-        curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
+        c.easySetopt(handle, CURLOPT_HTTPGET, 1L);
     }
 
     if (s_transfersAborted.load()) {
         return Exchange { "transfers are stopped", std::nullopt, std::nullopt };
     }
-    const CURLcode result = curl_easy_perform(handle);
+    const CURLcode result = c.easyPerform(handle);
     // The handle outlives this call; keep it from pointing at our stack.
-    curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, nullptr);
-    curl_easy_setopt(handle, CURLOPT_HTTPHEADER, nullptr);
+    c.easySetopt(handle, CURLOPT_ERRORBUFFER, nullptr);
+    c.easySetopt(handle, CURLOPT_HTTPHEADER, nullptr);
     if (result != CURLE_OK) {
         std::string error
-            = errorBuffer[0] != '\0' ? std::string(errorBuffer) : std::string(curl_easy_strerror(result));
+            = errorBuffer[0] != '\0' ? std::string(errorBuffer) : std::string(c.easyStrerror(result));
         error += " (curl error " + std::to_string(static_cast<int>(result)) + ")";
         return Exchange { std::move(error), std::nullopt, std::nullopt };
     }
     long status = 0;
-    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+    c.easyGetinfo(handle, CURLINFO_RESPONSE_CODE, &status);
     return Exchange { {}, HTTPURLResponse { status, std::move(collected.headerFields) },
         std::move(collected.body) };
 }

@@ -126,10 +126,14 @@ void AppGridController::syncTiles()
     // step by identity (a change too large for that rebuilds the rows by
     // itself), so moved tiles keep their delegates; so does a drag, whose
     // source tile must keep its application.
+    const QList<AppItem> &apps = m_viewModel->filteredApps();
+    if (apps.size() < m_apps.count()) {
+        emit appsAboutToChange(int(apps.size()));
+    }
     if (typed && !m_viewModel->draggedApp()) {
-        m_apps.rewrite(m_viewModel->filteredApps());
+        m_apps.rewrite(apps);
     } else {
-        m_apps.setApps(m_viewModel->filteredApps());
+        m_apps.setApps(apps);
     }
 }
 

@@ -142,6 +142,9 @@ signals:
     void expansionChanged();
     void overlayChanged();
     void sheetsChanged();
+    // The tiles are about to become a list of `count` rows: a view scrolled
+    // past where that list ends moves there first, on the rows it has.
+    void appsAboutToChange(int count);
 
 private:
     void refresh();

@@ -113,7 +113,7 @@ Item {
                 height: 80 - 2 * tile.iconInset
                 scale: icon.scale
                 opacity: motion.item ? 1 - motion.item.hoverShadowOpacity : 1
-                GridShadow {
+                GridFixedShadow {
                     objectName: "tileShadow"
                     cornerRadius: tile.iconCornerRadius
                     blur: 4

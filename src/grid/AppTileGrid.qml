@@ -65,6 +65,23 @@ GridView {
         return true
     }
 
+    // A shorter list would leave the view scrolled past its end, and the
+    // view would build every tile from its new end down to where it stood:
+    // it goes to where that end will be first, reusing the tiles it has.
+    Connections {
+        target: tiles.gridController
+        function onAppsAboutToChange(count) {
+            const perRow = Math.max(1, Math.floor(tiles.width / tiles.cellWidth))
+            const end = Math.ceil(count / perRow) * tiles.cellHeight + tiles.bottomMargin
+            if (end >= tiles.contentY + tiles.height)
+                return
+            if (count > 0)
+                tiles.positionViewAtIndex(count - 1, GridView.End)
+            else
+                tiles.positionViewAtBeginning()
+        }
+    }
+
     GridDropController {
         id: drops
         viewModel: tiles.viewModel

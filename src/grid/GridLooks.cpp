@@ -64,6 +64,17 @@ QImage GridLooksImageProvider::shadow(qreal cornerRadius, qreal blur, const QCol
         blur > 0 ? ShadowPainter::deviation(blur) * scale : 0, color);
 }
 
+QImage GridLooksImageProvider::shadow(
+    const QSizeF &shape, qreal cornerRadius, qreal blur, const QColor &color, qreal scale)
+{
+    scale = std::clamp<qreal>(scale, 0.5, 4);
+    const qreal m = margin(blur) * scale;
+    const QSize size(
+        int(std::ceil(shape.width() * scale + 2 * m)), int(std::ceil(shape.height() * scale + 2 * m)));
+    return ShadowPainter::roundedRect(size, QRectF(m, m, shape.width() * scale, shape.height() * scale),
+        cornerRadius * scale, blur > 0 ? ShadowPainter::deviation(blur) * scale : 0, color);
+}
+
 QImage GridLooksImageProvider::fill(const QSizeF &size, qreal cornerRadius, const QColor &from,
     const QColor &to, qreal borderWidth, const QList<QColor> &border, qreal scale)
 {
@@ -147,9 +158,12 @@ QString GridLooksImageProvider::textId(
         .arg(colorText(from).mid(1), colorText(to).mid(1));
 }
 
-QString GridLooksImageProvider::shadowId(qreal cornerRadius, qreal blur, const QColor &color)
+QString GridLooksImageProvider::shadowId(
+    qreal cornerRadius, qreal blur, const QColor &color, const QSizeF &shape)
 {
-    return QStringLiteral("shadow?r=%1&b=%2&c=%3").arg(cornerRadius).arg(blur).arg(colorText(color).mid(1));
+    const QString id
+        = QStringLiteral("shadow?r=%1&b=%2&c=%3").arg(cornerRadius).arg(blur).arg(colorText(color).mid(1));
+    return shape.isEmpty() ? id : id + QStringLiteral("&w=%1&h=%2").arg(shape.width()).arg(shape.height());
 }
 
 QString GridLooksImageProvider::fillId(const QSizeF &size, qreal cornerRadius, const QColor &from,
@@ -181,11 +195,13 @@ QImage GridLooksImageProvider::requestImage(const QString &id, QSize *size, cons
     if (kind == u"shadow") {
         const qreal r = number("r");
         const qreal blur = number("b");
-        // The engine asks for device pixels: the nine-patch is drawn at the
+        const QSizeF shape(number("w"), number("h"));
+        // The engine asks for device pixels: the picture is drawn at the
         // same ratio, so its corners stay sharp where the screen is dense.
-        const qreal natural = 2 * border(r, blur) + 1;
+        const qreal natural = shape.isEmpty() ? 2 * border(r, blur) + 1 : shape.width() + 2 * margin(blur);
         const qreal scale = requestedSize.width() > 0 ? requestedSize.width() / natural : 1;
-        image = shadow(r, blur, color(query.queryItemValue(QStringLiteral("c"))), scale);
+        const QColor c = color(query.queryItemValue(QStringLiteral("c")));
+        image = shape.isEmpty() ? shadow(r, blur, c, scale) : shadow(shape, r, blur, c, scale);
     } else if (kind == u"fill") {
         const QSizeF logical(std::max(1.0, number("w")), std::max(1.0, number("h")));
         const qreal scale = requestedSize.width() > 0 ? requestedSize.width() / logical.width() : 1;
@@ -228,11 +244,12 @@ GridLooks *GridLooks::create(QQmlEngine *qmlEngine, QJSEngine *)
     return new GridLooks(qmlEngine);
 }
 
-QUrl GridLooks::shadowSource(qreal cornerRadius, qreal blur, const QColor &color) const
+QUrl GridLooks::shadowSource(
+    qreal cornerRadius, qreal blur, const QColor &color, qreal width, qreal height) const
 {
     return QUrl(QStringLiteral("image://%1/%2")
                     .arg(GridLooksImageProvider::ProviderId,
-                        GridLooksImageProvider::shadowId(cornerRadius, blur, color)));
+                        GridLooksImageProvider::shadowId(cornerRadius, blur, color, QSizeF(width, height))));
 }
 
 QUrl GridLooks::gradientTextSource(

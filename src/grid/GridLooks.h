@@ -36,6 +36,12 @@ public:
     // 2 × border + 1 pixels square whose corners are `border(…)` wide, at
     // `scale` pixels per point; the shape itself lies `margin(blur)` inside.
     static QImage shadow(qreal cornerRadius, qreal blur, const QColor &color, qreal scale = 1);
+    // The same shadow under a shape of `shape` points, whole: `margin(blur)`
+    // wider on every side. Drawn as it is, with nothing stretched, for a
+    // shape whose size never changes: a nine-patch costs the software
+    // renderer nine scaled copies on every frame, this one copy.
+    static QImage shadow(
+        const QSizeF &shape, qreal cornerRadius, qreal blur, const QColor &color, qreal scale = 1);
     // A rounded rectangle of `size` points with a gradient from `from` at
     // the top-leading corner to `to` at the bottom-trailing one and, when
     // `borderWidth` is above 0, an outline of that width whose gradient runs
@@ -50,7 +56,8 @@ public:
     static QSizeF textSize(const QString &text, int pixelSize);
     static QString textId(const QString &text, int pixelSize, const QColor &from, const QColor &to);
     // Query texts of the two kinds, as the URLs carry them.
-    static QString shadowId(qreal cornerRadius, qreal blur, const QColor &color);
+    static QString shadowId(
+        qreal cornerRadius, qreal blur, const QColor &color, const QSizeF &shape = QSizeF());
     static QString fillId(const QSizeF &size, qreal cornerRadius, const QColor &from, const QColor &to,
         qreal borderWidth, const QList<QColor> &border);
     // How far a shadow of blur radius `blur` reaches beyond its shape.
@@ -75,7 +82,9 @@ public:
     explicit GridLooks(QQmlEngine *engine, QObject *parent = nullptr);
     static GridLooks *create(QQmlEngine *qmlEngine, QJSEngine *jsEngine);
 
-    Q_INVOKABLE QUrl shadowSource(qreal cornerRadius, qreal blur, const QColor &color) const;
+    // With a width and height: the whole shadow of a shape that size.
+    Q_INVOKABLE QUrl shadowSource(
+        qreal cornerRadius, qreal blur, const QColor &color, qreal width = 0, qreal height = 0) const;
     Q_INVOKABLE int shadowMargin(qreal blur) const { return GridLooksImageProvider::margin(blur); }
     Q_INVOKABLE int shadowBorder(qreal cornerRadius, qreal blur) const
     {

@@ -2,8 +2,10 @@
 
 #include "platform/core/BundleUrl.h"
 
+#include <QExplicitlySharedDataPointer>
 #include <QHash>
 #include <QMetaType>
+#include <QSharedData>
 #include <QString>
 #include <QUrl>
 
@@ -13,7 +15,8 @@ namespace brimlark {
 
 // An installed application bundle. Identity is the bundle's path; the name,
 // category and icon stamp take no part in equality or hashing (sameDetails()
-// compares them too).
+// compares them too). Its details are made once, by the scan, and every
+// list that holds the application shares them: a copy is one pointer.
 class AppItem
 {
     Q_GADGET
@@ -26,45 +29,64 @@ class AppItem
 public:
     AppItem() = default;
     AppItem(QString name, QUrl url, QString category, quint64 iconStamp = 0, bool awaitsFiles = false)
-        : m_name(std::move(name))
-        , m_url(std::move(url))
-        , m_category(std::move(category))
-        , m_id(BundleUrl::pathOf(m_url))
-        , m_urlText(m_url.toString(QUrl::FullyEncoded))
-        , m_iconStamp(iconStamp)
-        , m_awaitsFiles(awaitsFiles)
+        : d(new Data(std::move(name), std::move(url), std::move(category), iconStamp, awaitsFiles))
     {
     }
 
-    const QString &name() const { return m_name; }
-    const QUrl &url() const { return m_url; }
-    const QString &category() const { return m_category; }
+    const QString &name() const { return data().name; }
+    const QUrl &url() const { return data().url; }
+    const QString &category() const { return data().category; }
     // The bundle's file-system path, without a trailing separator.
-    const QString &id() const { return m_id; }
+    const QString &id() const { return data().id; }
     // The absolute URL text every stored reference to the application uses.
-    const QString &urlText() const { return m_urlText; }
+    const QString &urlText() const { return data().urlText; }
     // The state of the bundle's files when it was scanned (Bundle::iconStamp());
     // 0 when unknown. A new stamp means a new icon URL.
-    quint64 iconStamp() const { return m_iconStamp; }
+    quint64 iconStamp() const { return data().iconStamp; }
     // The bundle had no readable information list or no icon file when it was
     // scanned: a copy still under way, most likely, so its files are watched.
-    bool awaitsFiles() const { return m_awaitsFiles; }
+    bool awaitsFiles() const { return data().awaitsFiles; }
 
-    bool operator==(const AppItem &other) const { return m_id == other.m_id; }
+    bool operator==(const AppItem &other) const { return id() == other.id(); }
     bool sameDetails(const AppItem &other) const
     {
-        return m_id == other.m_id && m_name == other.m_name && m_category == other.m_category
-            && m_urlText == other.m_urlText && m_iconStamp == other.m_iconStamp;
+        if (d == other.d) {
+            return true;
+        }
+        return id() == other.id() && name() == other.name() && category() == other.category()
+            && urlText() == other.urlText() && iconStamp() == other.iconStamp();
     }
 
 private:
-    QString m_name;
-    QUrl m_url;
-    QString m_category;
-    QString m_id;
-    QString m_urlText;
-    quint64 m_iconStamp = 0;
-    bool m_awaitsFiles = false;
+    // Never changed once made, so never detached.
+    struct Data : QSharedData
+    {
+        Data() = default;
+        Data(QString name, QUrl url, QString category, quint64 iconStamp, bool awaitsFiles)
+            : name(std::move(name))
+            , url(std::move(url))
+            , category(std::move(category))
+            , id(BundleUrl::pathOf(this->url))
+            , urlText(this->url.toString(QUrl::FullyEncoded))
+            , iconStamp(iconStamp)
+            , awaitsFiles(awaitsFiles)
+        {
+        }
+        QString name;
+        QUrl url;
+        QString category;
+        QString id;
+        QString urlText;
+        quint64 iconStamp = 0;
+        bool awaitsFiles = false;
+    };
+    const Data &data() const
+    {
+        static const Data empty;
+        return d ? *d : empty;
+    }
+
+    QExplicitlySharedDataPointer<const Data> d;
 };
 
 inline size_t qHash(const AppItem &item, size_t seed = 0)

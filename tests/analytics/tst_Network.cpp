@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
+
+#include <link.h>
 
 using namespace brimlark;
 using brimlark::test::LoopbackHttpServer;
@@ -97,6 +100,33 @@ TEST(NetworkURL, joinsBasePathAndQueryAsText)
     for (const Case &c : cases) {
         EXPECT_EQ(Network::buildURL(c.base, c.path, c.items).value_or("<none>"), c.expected) << c.base;
     }
+}
+
+bool libcurlLoaded()
+{
+    return dl_iterate_phdr(
+               [](dl_phdr_info *info, size_t, void *) {
+                   return info->dlpi_name != nullptr && std::strstr(info->dlpi_name, "libcurl") != nullptr
+                       ? 1
+                       : 0;
+               },
+               nullptr)
+        != 0;
+}
+
+// Most runs send nothing: the library and all it needs load with the first request built. Looked
+// at in a process of its own, started afresh.
+TEST(NetworkURL, libcurlLoadsWithTheFirstRequest)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            const bool atStart = libcurlLoaded();
+            const bool built
+                = Network::buildURL("http://127.0.0.1:8080", "/track/", std::nullopt).has_value();
+            std::exit(!atStart && built && libcurlLoaded() ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
 }
 
 TEST(NetworkURL, refusesBasesThatAreNoURL)

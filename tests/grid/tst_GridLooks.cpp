@@ -43,6 +43,22 @@ TEST(GridLooks, AShadowIsANinePatchThatFadesOutWithinItsReach)
     }
 }
 
+TEST(GridLooks, AShadowOfAFixedShapeIsWholeAndFadesOutWithinItsReach)
+{
+    const QColor color = QColor::fromRgbF(0, 0, 0, 0.1f);
+    for (const qreal scale : { 1.0, 2.0 }) {
+        const QImage image = GridLooksImageProvider::shadow(QSizeF(68, 40), 16, 4, color, scale);
+        const int m = GridLooksImageProvider::margin(4) * int(scale);
+        ASSERT_EQ(image.size(), QSize(int(68 * scale) + 2 * m, int(40 * scale) + 2 * m)) << scale;
+        const int cx = image.width() / 2;
+        const int cy = image.height() / 2;
+        EXPECT_NEAR(alphaAt(image, cx, cy), 25, 2) << scale;
+        EXPECT_LE(alphaAt(image, 0, cy), 1) << scale;
+        EXPECT_LE(alphaAt(image, cx, image.height() - 1), 1) << scale;
+        EXPECT_EQ(alphaAt(image, m / 2, cy), alphaAt(image, image.width() - 1 - m / 2, cy)) << scale;
+    }
+}
+
 TEST(GridLooks, AFillRunsFromTheTopLeadingCornerToTheBottomTrailingOne)
 {
     const QColor from = QColor::fromRgbF(1, 1, 1, 0.35f);
@@ -73,6 +89,12 @@ TEST(GridLooks, ImageAddressesCarryEveryParameterAndAreServed)
     const QImage served = provider.requestImage(id, &size, QSize());
     EXPECT_EQ(served, GridLooksImageProvider::shadow(32, 20, QColor::fromRgbF(0, 0, 0, 0.4f)));
     EXPECT_EQ(size, served.size());
+    // A shape's size asks for its whole shadow, at the size the engine asks for.
+    const QUrl whole = looks.shadowSource(16, 4, QColor::fromRgbF(0, 0, 0, 0.2f), 68, 40);
+    const QString wholeId = whole.toString(QUrl::RemoveScheme | QUrl::RemoveAuthority).mid(1);
+    const QSize twice(2 * (68 + 2 * GridLooksImageProvider::margin(4)), 0);
+    EXPECT_EQ(provider.requestImage(wholeId, &size, twice),
+        GridLooksImageProvider::shadow(QSizeF(68, 40), 16, 4, QColor::fromRgbF(0, 0, 0, 0.2f), 2));
     // Nonsense gives an empty picture, not a failure.
     EXPECT_EQ(provider.requestImage(u"nonsense?r=-5"_qs, &size, QSize()).size(), QSize(1, 1));
 }

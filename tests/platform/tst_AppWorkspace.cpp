@@ -118,6 +118,9 @@ TEST(AppWorkspace, BundlesWithoutAUsableIconGetTheGenericIcon)
     const QImage generic = workspace.genericApplicationIcon(64);
     ASSERT_FALSE(generic.isNull());
     EXPECT_EQ(generic.size(), QSize(64, 64));
+    // Drawn once per size and shared, not decoded again for each bundle.
+    EXPECT_EQ(workspace.genericApplicationIcon(64).cacheKey(), generic.cacheKey());
+    EXPECT_EQ(workspace.genericApplicationIcon(32).size(), QSize(32, 32));
 
     // Outside the bundle: must not be read even though it exists.
     TemporaryRoots::writeFile(roots.root() + QStringLiteral("/outside.png"), pngBytes(Qt::red, 64));

@@ -224,8 +224,18 @@ QImage AppWorkspace::iconForFile(const QString &path, int pixelSize) const
 QImage AppWorkspace::genericApplicationIcon(int pixelSize) const
 {
     pixelSize = clampSize(pixelSize);
-    const QImage image = resourceIcon(QStringLiteral(":/brimlark/platform/generic-app.svg"), pixelSize);
-    return image.isNull() ? paintedIcon(pixelSize, true) : image;
+    {
+        const QMutexLocker lock(&m_genericMutex);
+        if (const auto found = m_genericIcons.constFind(pixelSize); found != m_genericIcons.cend()) {
+            return *found;
+        }
+    }
+    QImage image = resourceIcon(QStringLiteral(":/brimlark/platform/generic-app.svg"), pixelSize);
+    if (image.isNull()) {
+        image = paintedIcon(pixelSize, true);
+    }
+    const QMutexLocker lock(&m_genericMutex);
+    return *m_genericIcons.insert(pixelSize, image);
 }
 
 QImage AppWorkspace::resourceIcon(const QString &resource, int pixelSize) const

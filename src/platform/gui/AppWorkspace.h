@@ -2,6 +2,7 @@
 
 #include "platform/core/ApplicationLauncher.h"
 
+#include <QHash>
 #include <QImage>
 #include <QMutex>
 #include <QString>
@@ -68,6 +69,10 @@ private:
     mutable QMutex m_mutex;
     mutable bool m_themeDirsLoaded = false;
     mutable std::vector<ThemeDir> m_themeDirs;
+    // The generic icon by pixel size: every bundle without an icon of its
+    // own shares one picture, drawn from its SVG once.
+    mutable QMutex m_genericMutex;
+    mutable QHash<int, QImage> m_genericIcons;
 };
 
 } // namespace brimlark

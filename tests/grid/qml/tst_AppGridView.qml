@@ -351,6 +351,26 @@ TestCase {
         verify(cardsUnder(view, []).some(c => c.visible && c.controller.title === "Folder 75"))
     }
 
+    function test_aKeystrokeAfterScrollingToTheEndMakesOnlyTheTilesInView() {
+        fixture.publish(fixture.manyNames(2000))
+        const tiles = layoutItem(makeGrid())
+        waitForItemPolished(tiles)
+        tiles.positionViewAtEnd()
+        waitForItemPolished(tiles)
+        let added = 0
+        const count = () => ++added
+        tiles.contentItem.childrenChanged.connect(count)
+        // App 1000 to App 1999: the list now ends above where the view stood.
+        fixture.viewModel.searchQuery = "App 1"
+        waitForItemPolished(tiles)
+        tiles.contentItem.childrenChanged.disconnect(count)
+        verify(added < 100, "tiles made: " + added)
+        // The view ends where the shorter list ends, as before.
+        fuzzyCompare(tiles.contentY + tiles.height, tiles.contentHeight + tiles.originY + tiles.bottomMargin, 1)
+        compare(tiles.itemAtIndex(999).app.name, "App 1999")
+        verify(tiles.itemAtIndex(999).visible)
+    }
+
     function test_aLongPanelTitleStaysClearOfTheCloseButton() {
         fixture.publishIn(["Alpha"], ["An Extraordinarily Long Category Name That Would Run Under The Close Button"])
         const grid = makeGrid()
