@@ -33,6 +33,7 @@ Item {
     GridToolbarController {
         id: toolbar
         viewModel: root.viewModel
+        hiddenItemsLock: root.viewModel.hiddenItemsLock
         isRulerShowing: root.isRulerShowing
         searchField: field
         sortMenuOpen: sortMenu.visible

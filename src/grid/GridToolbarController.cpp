@@ -93,7 +93,7 @@ void GridToolbarController::setViewModel(BrimlarkViewModel *viewModel)
         // typing elsewhere; false first, so the field asks again even when
         // the value already held true.
         connect(viewModel, &BrimlarkViewModel::isHiddenUnlockedChanged, this, [this] {
-            if (m_viewModel && m_viewModel->isHiddenUnlocked() && !interfaceBusy(false)) {
+            if (m_lock && m_lock->isUnlocked() && !interfaceBusy(false)) {
                 setSearchFocused(false);
                 setSearchFocused(true);
             }
@@ -239,6 +239,13 @@ void GridToolbarController::deskToolClosed(DeskTool tool)
     emit openDeskToolsChanged();
 }
 
+void GridToolbarController::setHiddenItemsLock(HiddenItemsLock *lock)
+{
+    if (rebindHandedObject(*this, m_lock, lock)) {
+        emit hiddenItemsLockChanged();
+    }
+}
+
 bool GridToolbarController::focusRequestAllowed() const
 {
     if (interfaceBusy()) {
@@ -248,8 +255,7 @@ bool GridToolbarController::focusRequestAllowed() const
         || !m_viewModel->selection()->is(SidebarSelection::Kind::hidden)) {
         return true;
     }
-    return m_viewModel->hiddenItemsLock().isSecurityPasswordSet()
-        && m_viewModel->hiddenItemsLock().isUnlocked();
+    return m_lock && m_lock->isSecurityPasswordSet() && m_lock->isUnlocked();
 }
 
 bool GridToolbarController::interfaceBusy(bool countEditors) const

@@ -14,23 +14,6 @@
 
 namespace brimlark {
 
-namespace {
-
-template <typename T> QVariant optionalToVariant(const std::optional<T> &value)
-{
-    return value ? QVariant::fromValue(*value) : QVariant();
-}
-
-template <typename T> std::optional<T> variantToOptional(const QVariant &value)
-{
-    if (value.isValid() && value.canConvert<T>()) {
-        return value.value<T>();
-    }
-    return std::nullopt;
-}
-
-} // namespace
-
 BrimlarkViewModel::BrimlarkViewModel(AppFinder &appFinder, Services services, QObject *parent)
     : QObject(parent)
     , m_appFinder(appFinder)
@@ -175,11 +158,6 @@ AppSortOption BrimlarkViewModel::allAppsSortOption() const
 void BrimlarkViewModel::setAllAppsSortOption(AppSortOption option)
 {
     m_appFinder.setAllAppsSortOption(option);
-}
-
-QString BrimlarkViewModel::allAppsSortOptionText() const
-{
-    return AppSortOptions::text(m_appFinder.allAppsSortOption());
 }
 
 void BrimlarkViewModel::onCatalogChanged()
@@ -371,16 +349,6 @@ void BrimlarkViewModel::selectFolder(const AppFolder &folder)
     setSelection(SidebarSelection::ofFolder(folder));
 }
 
-void BrimlarkViewModel::selectCategory(const QString &name)
-{
-    setSelection(SidebarSelection::ofCategory(name));
-}
-
-void BrimlarkViewModel::clearSelection()
-{
-    setSelection(std::nullopt);
-}
-
 // ---- launching, folders and visibility
 
 bool BrimlarkViewModel::launchApp(const AppItem &app)
@@ -518,38 +486,6 @@ void BrimlarkViewModel::moveFolderApp(const AppItem &app, const AppItem &target,
         return;
     }
     m_appFinder.reorderAppsInFolder(*current, { move->from }, move->destination);
-}
-
-// ---- QML adapters
-
-int BrimlarkViewModel::selectionKind() const
-{
-    return m_selection ? int(m_selection->kind()) : -1;
-}
-
-QString BrimlarkViewModel::selectionTitle() const
-{
-    return m_selection ? m_selection->title() : QString();
-}
-
-QVariant BrimlarkViewModel::folderForPickerVariant() const
-{
-    return optionalToVariant(m_folderForPicker);
-}
-
-void BrimlarkViewModel::setFolderForPickerVariant(const QVariant &value)
-{
-    setFolderForPicker(variantToOptional<AppFolder>(value));
-}
-
-QVariant BrimlarkViewModel::appToUninstallVariant() const
-{
-    return optionalToVariant(m_appToUninstall);
-}
-
-void BrimlarkViewModel::setAppToUninstallVariant(const QVariant &value)
-{
-    setAppToUninstall(variantToOptional<AppItem>(value));
 }
 
 } // namespace brimlark

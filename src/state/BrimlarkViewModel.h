@@ -47,24 +47,11 @@ class Scheduler;
 class BrimlarkViewModel : public QObject
 {
     Q_OBJECT
-    // SidebarSelection::Kind as an int, -1 for no selection.
-    Q_PROPERTY(int selectionKind READ selectionKind NOTIFY selectionChanged)
+    // What the views read of it; the rest goes to their controllers.
     Q_PROPERTY(QString selectionTitle READ selectionTitle NOTIFY selectionChanged)
     Q_PROPERTY(QString searchQuery READ searchQuery WRITE setSearchQuery NOTIFY searchQueryChanged)
-    Q_PROPERTY(bool searchFocusTrigger READ searchFocusTrigger WRITE setSearchFocusTrigger NOTIFY
-            searchFocusTriggerChanged)
-    Q_PROPERTY(
-        bool showingAppPicker READ showingAppPicker WRITE setShowingAppPicker NOTIFY showingAppPickerChanged)
-    // An AppFolder, or null.
-    Q_PROPERTY(QVariant folderForPicker READ folderForPickerVariant WRITE setFolderForPickerVariant NOTIFY
-            folderForPickerChanged)
-    // An AppItem, or null.
-    Q_PROPERTY(QVariant appToUninstall READ appToUninstallVariant WRITE setAppToUninstallVariant NOTIFY
-            appToUninstallChanged)
-    Q_PROPERTY(
-        bool isHiddenUnlocked READ isHiddenUnlocked WRITE setHiddenUnlocked NOTIFY isHiddenUnlockedChanged)
-    // The catalog's all-applications order, as its stored text.
-    Q_PROPERTY(QString allAppsSortOption READ allAppsSortOptionText NOTIFY allAppsSortOptionChanged)
+    // Handed on to the controllers that use the lock.
+    Q_PROPERTY(brimlark::HiddenItemsLock *hiddenItemsLock READ hiddenItemsLock CONSTANT)
 
 public:
     // What the view model talks to, built by the application. Every one but
@@ -95,8 +82,7 @@ public:
     Scheduler &scheduler() const { return m_scheduler; }
     NotificationCenter *notificationCenter() const { return m_notifications; }
     // The lock of the hidden items, which the view model owns.
-    HiddenItemsLock &hiddenItemsLock() { return m_lock; }
-    const HiddenItemsLock &hiddenItemsLock() const { return m_lock; }
+    HiddenItemsLock *hiddenItemsLock() { return &m_lock; }
 
     // The catalog's state as the views read it.
     const QList<AppItem> &apps() const { return m_appFinder.apps(); }
@@ -139,16 +125,11 @@ public:
     void setAppToUninstall(const std::optional<AppItem> &app);
     const QList<AppItem> &filteredApps() const { return m_filteredApps; }
     const QHash<QString, QList<AppItem>> &groupedAppsByCategory() const { return m_groupedAppsByCategory; }
-    // The lock's state, for QML bindings.
-    bool isHiddenUnlocked() const { return m_lock.isUnlocked(); }
-    void setHiddenUnlocked(bool unlocked) { m_lock.setUnlocked(unlocked); }
-    Q_INVOKABLE void lockHiddenItems() { m_lock.lock(); }
 
     // The catalog's all-applications order; choosing one stores it, also
     // when it is the current one.
     AppSortOption allAppsSortOption() const;
     void setAllAppsSortOption(AppSortOption option);
-    QString allAppsSortOptionText() const;
 
     // Filtering and grouping.
     void updateFilteredApps();
@@ -158,8 +139,6 @@ public:
     // Selecting.
     Q_INVOKABLE void selectSection(brimlark::SidebarSelection::Kind kind);
     Q_INVOKABLE void selectFolder(const brimlark::AppFolder &folder);
-    Q_INVOKABLE void selectCategory(const QString &name);
-    Q_INVOKABLE void clearSelection();
 
     // Launching, folders and visibility. launchApp answers whether the
     // application could be started; only a started one is added to the
@@ -188,13 +167,7 @@ public:
     Q_INVOKABLE void moveFolderApp(
         const brimlark::AppItem &app, const brimlark::AppItem &target, const brimlark::AppFolder &folder);
 
-    // QML adapters.
-    int selectionKind() const;
-    QString selectionTitle() const;
-    QVariant folderForPickerVariant() const;
-    void setFolderForPickerVariant(const QVariant &value);
-    QVariant appToUninstallVariant() const;
-    void setAppToUninstallVariant(const QVariant &value);
+    QString selectionTitle() const { return m_selection ? m_selection->title() : QString(); }
 
 signals:
     void selectionChanged();

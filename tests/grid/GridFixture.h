@@ -91,6 +91,12 @@ public:
     Q_INVOKABLE void selectFolder(const QString &name);
     Q_INVOKABLE void selectSection(const QString &kind);
     Q_INVOKABLE void beginScan();
+    // The sheets the view model asks for, by name; "" while none is up. A
+    // null folder closes the picker.
+    Q_INVOKABLE void setAppPicker(const QVariant &folder);
+    Q_INVOKABLE QString appPickerFolderName();
+    Q_INVOKABLE void askToUninstall(const QString &name);
+    Q_INVOKABLE QString appToUninstallName();
     // Sets the hidden-items password and waits until it is stored.
     Q_INVOKABLE bool setPassword(const QString &password);
     Q_INVOKABLE void advance(int msecs);

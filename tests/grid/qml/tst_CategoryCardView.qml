@@ -111,8 +111,7 @@ TestCase {
               check: () => verify(fixture.isFolderHidden("Work")) },
             { tag: "add apps", entry: "Add Apps to this folder",
               check: () => {
-                  verify(fixture.viewModel.showingAppPicker)
-                  compare(fixture.viewModel.folderForPicker.name, "Work")
+                  compare(fixture.appPickerFolderName(), "Work")
               } },
         ]
     }
@@ -126,8 +125,7 @@ TestCase {
         compare(symbols(menu), ["pencil", "trash", "eye.slash", "plus.circle"])
         choose(menu, [data.entry])
         data.check()
-        if (fixture.viewModel.showingAppPicker)
-            fixture.viewModel.showingAppPicker = false
+        fixture.setAppPicker(null)
     }
 
     // Each way a folder gets a new name: the card it has, not a rebuilt
