@@ -85,8 +85,6 @@ void GridToolbarController::setViewModel(BrimlarkViewModel *viewModel)
             emit selectionStateChanged();
             guardedRequest();
         });
-        connect(viewModel, &BrimlarkViewModel::searchFocusTriggerChanged, this,
-            &GridToolbarController::guardedRequest);
         // Unlocking focuses the field without the hidden section's guard.
         // The unlock screen's own password field holds the focus at that
         // moment and goes with the screen, so it does not count as the user

@@ -55,7 +55,6 @@ TEST_F(GridToolbarControllerTest, GuardedTriggersFocusUnlessTheHiddenSectionIsLo
     const std::vector<std::pair<const char *, std::function<void()>>> triggers {
         { "hot key", [this] { f.center.post(Notifications::HotkeyTriggered); } },
         { "search command", [this] { f.center.post(Notifications::SearchFocusRequested); } },
-        { "focus trigger", [this] { f.vm().setSearchFocusTrigger(!f.vm().searchFocusTrigger()); } },
         { "selection", [this] { f.vm().setSelection(f.vm().selection()); } },
         { "appearing", [this] { toolbar.searchBarAppeared(); } },
     };
