@@ -18,6 +18,7 @@ BrimlarkViewModel::BrimlarkViewModel(AppFinder &appFinder, Services services, QO
     , m_workspace(*services.workspace)
     , m_scheduler(*services.scheduler)
     , m_notifications(services.notifications)
+    , m_searchReport(*services.scheduler, services.analytics)
     , m_lock({ services.defaults, services.biometrics, services.passwordLimits, services.passwordPool })
 {
     // The lock's NOTIFY signals mark what its operation touched; its
@@ -42,12 +43,7 @@ BrimlarkViewModel::BrimlarkViewModel(AppFinder &appFinder, Services services, QO
     updateFilteredApps();
 }
 
-BrimlarkViewModel::~BrimlarkViewModel()
-{
-    if (m_pendingSearchReport) {
-        m_scheduler.cancel(*m_pendingSearchReport);
-    }
-}
+BrimlarkViewModel::~BrimlarkViewModel() = default;
 
 void BrimlarkViewModel::announce(unsigned touched)
 {
@@ -85,24 +81,7 @@ void BrimlarkViewModel::setSearchQuery(const QString &query)
     const ChangeBatch::Scope operation(m_changes);
     m_searchQuery = query;
     touch(SearchQuery | Refilter);
-    reportSearchLater(query);
-}
-
-void BrimlarkViewModel::reportSearchLater(const QString &query)
-{
-    // Only a text that stays for the whole delay is reported; every newer
-    // assignment starts the wait again.
-    if (m_pendingSearchReport) {
-        m_scheduler.cancel(*m_pendingSearchReport);
-        m_pendingSearchReport.reset();
-    }
-    m_pendingSearchReport = m_scheduler.schedule(searchReportDelay, [this, query] {
-        m_pendingSearchReport.reset();
-        if (query.isEmpty() || !m_analytics) {
-            return;
-        }
-        m_analytics->trackEvent(QStringLiteral("Search Used"), { { QStringLiteral("query"), query } });
-    });
+    m_searchReport.textChanged(query);
 }
 
 // ---- filtering and grouping

@@ -8,6 +8,7 @@
 #include "state/CatalogFilter.h"
 #include "state/HiddenItemsLock.h"
 #include "state/PasswordHashing.h"
+#include "state/SearchReport.h"
 #include "state/SidebarSelection.h"
 
 #include <QHash>
@@ -68,8 +69,6 @@ public:
         QThreadPool *passwordPool = nullptr;
     };
 
-    static constexpr std::chrono::milliseconds searchReportDelay { 2000 };
-
     // Subscribes to the catalog and refilters once. The catalog must outlive the view model.
     BrimlarkViewModel(AppFinder &appFinder, Services services, QObject *parent = nullptr);
     ~BrimlarkViewModel() override;
@@ -106,8 +105,7 @@ public:
     // locks the hidden items, also when the value does not change.
     void setSelection(const std::optional<SidebarSelection> &selection);
     const QString &searchQuery() const { return m_searchQuery; }
-    // Refilters at once; the search is reported once the text has stayed
-    // the same for two seconds.
+    // Refilters at once; the search is reported later (see SearchReport).
     void setSearchQuery(const QString &query);
     // The sheets and the drag the views share; every assignment but an
     // unchanged flag is a change.
@@ -254,7 +252,6 @@ private:
 
     void offerLockSetUp();
     void publishFilteredApps(QList<AppItem> result);
-    void reportSearchLater(const QString &query);
 
     // Declared first, so it outlives every member that may still report
     // a change as it goes. An operation that asked for a refilter filters
@@ -271,6 +268,7 @@ private:
     ApplicationLauncher &m_workspace;
     Scheduler &m_scheduler;
     NotificationCenter *m_notifications;
+    SearchReport m_searchReport;
     HiddenItemsLock m_lock;
 
     std::optional<SidebarSelection> m_selection = SidebarSelection(SidebarSelection::Kind::allApps);
@@ -281,8 +279,6 @@ private:
     std::optional<AppItem> m_appToUninstall;
     QList<AppItem> m_filteredApps;
     QHash<QString, QList<AppItem>> m_groupedAppsByCategory;
-
-    std::optional<quint64> m_pendingSearchReport;
 };
 
 } // namespace brimlark
