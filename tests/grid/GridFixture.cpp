@@ -156,25 +156,8 @@ QStringList GridFixture::folderMembers(const QString &name) const
 void GridFixture::setAppPicker(const QVariant &folder)
 {
     const bool shown = folder.metaType() == QMetaType::fromType<AppFolder>();
-    if (shown) {
-        vm().setFolderForPicker(folder.value<AppFolder>());
-    }
+    vm().setFolderForPicker(shown ? std::optional(folder.value<AppFolder>()) : std::nullopt);
     vm().setShowingAppPicker(shown);
-}
-
-QString GridFixture::appPickerFolderName()
-{
-    return vm().showingAppPicker() && vm().folderForPicker() ? vm().folderForPicker()->name : QString();
-}
-
-void GridFixture::askToUninstall(const QString &name)
-{
-    vm().setAppToUninstall(appNamed(name).value<AppItem>());
-}
-
-QString GridFixture::appToUninstallName()
-{
-    return vm().appToUninstall() ? vm().appToUninstall()->name() : QString();
 }
 
 QVariant GridFixture::appNamed(const QString &name) const
