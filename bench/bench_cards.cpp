@@ -174,7 +174,7 @@ void BM_UnlockIntoHiddenFolders(benchmark::State &state)
         state.SkipWithError(qPrintable(window.error()));
         return;
     }
-    HiddenItemsLock &lock = window.viewModel().hiddenItemsLock();
+    HiddenItemsLock &lock = *window.viewModel().hiddenItemsLock();
     bool stored = false;
     lock.setSecurityPassword(
         QStringLiteral("pw"), false, [&stored](bool, std::optional<QString>) { stored = true; });
@@ -186,7 +186,7 @@ void BM_UnlockIntoHiddenFolders(benchmark::State &state)
     window.viewModel().selectSection(SidebarSelection::Kind::hidden);
     double slowest = 0;
     for (auto _ : state) {
-        window.frameAfter([&] { window.viewModel().lockHiddenItems(); });
+        window.frameAfter([&] { lock.lock(); });
         const double ms = window.frameAfter([&] { lock.setUnlocked(true); });
         slowest = std::max(slowest, ms);
         state.SetIterationTime(ms / 1e3);

@@ -61,6 +61,15 @@ void AppGridController::setViewModel(BrimlarkViewModel *viewModel)
     emit sheetsChanged();
 }
 
+void AppGridController::setHiddenItemsLock(HiddenItemsLock *lock)
+{
+    // The view model passes the lock's changes on as changed(), which refreshes.
+    if (rebindHandedObject(*this, m_lock, lock)) {
+        emit hiddenItemsLockChanged();
+        refresh();
+    }
+}
+
 void AppGridController::setLightAppearance(bool light)
 {
     if (m_lightAppearance == light) {
@@ -82,8 +91,8 @@ GridPane::Inputs AppGridController::inputs() const
     in.filteredAppsEmpty = m_viewModel->filteredApps().isEmpty();
     in.isScanning = m_viewModel->isScanning();
     in.catalogEmpty = m_viewModel->apps().isEmpty();
-    in.isSecurityPasswordSet = m_viewModel->hiddenItemsLock().isSecurityPasswordSet();
-    in.isHiddenUnlocked = m_viewModel->hiddenItemsLock().isUnlocked();
+    in.isSecurityPasswordSet = m_lock && m_lock->isSecurityPasswordSet();
+    in.isHiddenUnlocked = m_lock && m_lock->isUnlocked();
     in.sortOption = m_viewModel->allAppsSortOption();
     return in;
 }

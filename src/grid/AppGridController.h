@@ -32,6 +32,8 @@ class AppGridController : public QObject
     QML_ELEMENT
     Q_PROPERTY(
         brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
+    Q_PROPERTY(brimlark::HiddenItemsLock *hiddenItemsLock READ hiddenItemsLock WRITE setHiddenItemsLock NOTIFY
+            hiddenItemsLockChanged)
     Q_PROPERTY(
         bool lightAppearance READ lightAppearance WRITE setLightAppearance NOTIFY lightAppearanceChanged)
 
@@ -79,6 +81,8 @@ public:
 
     BrimlarkViewModel *viewModel() const { return m_viewModel; }
     void setViewModel(BrimlarkViewModel *viewModel);
+    HiddenItemsLock *hiddenItemsLock() const { return m_lock; }
+    void setHiddenItemsLock(HiddenItemsLock *lock);
     bool lightAppearance() const { return m_lightAppearance; }
     void setLightAppearance(bool light);
 
@@ -136,6 +140,7 @@ public:
 
 signals:
     void viewModelChanged();
+    void hiddenItemsLockChanged();
     void lightAppearanceChanged();
     void paneChanged();
     void columnsChanged();
@@ -151,6 +156,7 @@ private:
     void syncTiles();
 
     QPointer<BrimlarkViewModel> m_viewModel;
+    QPointer<HiddenItemsLock> m_lock;
     bool m_lightAppearance = true;
 
     GridPane::State m_state = GridPane::State::content;

@@ -32,6 +32,7 @@ Item {
     AppGridController {
         id: paneController
         viewModel: root.viewModel
+        hiddenItemsLock: root.viewModel.hiddenItemsLock
         lightAppearance: root.lightAppearance
     }
 
@@ -91,10 +92,10 @@ Item {
                 sourceComponent = loadingComponent
                 break
             case GridPane.State.setupHiddenLock:
-                setSource(Qt.resolvedUrl("SetupHiddenLockView.qml"), { "viewModel": root.viewModel })
+                setSource(Qt.resolvedUrl("SetupHiddenLockView.qml"), { "lock": root.viewModel.hiddenItemsLock })
                 break
             case GridPane.State.unlockHidden:
-                setSource(Qt.resolvedUrl("UnlockHiddenView.qml"), { "viewModel": root.viewModel })
+                setSource(Qt.resolvedUrl("UnlockHiddenView.qml"), { "lock": root.viewModel.hiddenItemsLock })
                 break
             default:
                 sourceComponent = contentComponent

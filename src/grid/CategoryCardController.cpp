@@ -4,6 +4,7 @@
 #include "state/ViewModelBinding.h"
 
 #include "grid/GridDropRules.h"
+#include "platform/core/NotificationCenter.h"
 #include "platform/core/UuidText.h"
 #include "platform/gui/AppIconImageProvider.h"
 
@@ -230,8 +231,8 @@ void CategoryCardController::renameCommit()
     }
     setEditing(false);
     // The field has let the keyboard go; typing goes back to the search.
-    if (m_viewModel) {
-        m_viewModel->setSearchFocusTrigger(!m_viewModel->searchFocusTrigger());
+    if (m_viewModel && m_viewModel->notificationCenter()) {
+        m_viewModel->notificationCenter()->post(Notifications::SearchFocusRequested);
     }
 }
 

@@ -87,15 +87,13 @@ void GridToolbarController::setViewModel(BrimlarkViewModel *viewModel)
                 setSearchFocused(true);
             }
         });
-        connect(viewModel, &BrimlarkViewModel::searchFocusTriggerChanged, this,
-            &GridToolbarController::guardedRequest);
         // Unlocking focuses the field without the hidden section's guard.
         // The unlock screen's own password field holds the focus at that
         // moment and goes with the screen, so it does not count as the user
         // typing elsewhere; false first, so the field asks again even when
         // the value already held true.
         connect(viewModel, &BrimlarkViewModel::isHiddenUnlockedChanged, this, [this] {
-            if (m_viewModel && m_viewModel->isHiddenUnlocked() && !interfaceBusy(false)) {
+            if (m_lock && m_lock->isUnlocked() && !interfaceBusy(false)) {
                 setSearchFocused(false);
                 setSearchFocused(true);
             }
@@ -267,6 +265,13 @@ void GridToolbarController::deskToolClosed(DeskTool tool)
     emit openDeskToolsChanged();
 }
 
+void GridToolbarController::setHiddenItemsLock(HiddenItemsLock *lock)
+{
+    if (rebindHandedObject(*this, m_lock, lock)) {
+        emit hiddenItemsLockChanged();
+    }
+}
+
 bool GridToolbarController::focusRequestAllowed(const QQuickItem *leaving) const
 {
     if (interfaceBusy(true, leaving)) {
@@ -276,8 +281,7 @@ bool GridToolbarController::focusRequestAllowed(const QQuickItem *leaving) const
         || !m_viewModel->selection()->is(SidebarSelection::Kind::hidden)) {
         return true;
     }
-    return m_viewModel->hiddenItemsLock().isSecurityPasswordSet()
-        && m_viewModel->hiddenItemsLock().isUnlocked();
+    return m_lock && m_lock->isSecurityPasswordSet() && m_lock->isUnlocked();
 }
 
 bool GridToolbarController::interfaceBusy(bool countEditors, const QQuickItem *leaving) const

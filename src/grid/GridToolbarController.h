@@ -27,6 +27,8 @@ class GridToolbarController : public QObject
     QML_ELEMENT
     Q_PROPERTY(
         brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
+    Q_PROPERTY(brimlark::HiddenItemsLock *hiddenItemsLock READ hiddenItemsLock WRITE setHiddenItemsLock NOTIFY
+            hiddenItemsLockChanged)
     // Whether the screen ruler shows: a reopen of the program then brings
     // the measure popover back.
     Q_PROPERTY(bool isRulerShowing MEMBER m_isRulerShowing NOTIFY isRulerShowingChanged)
@@ -71,6 +73,8 @@ public:
 
     BrimlarkViewModel *viewModel() const { return m_viewModel; }
     void setViewModel(BrimlarkViewModel *viewModel);
+    HiddenItemsLock *hiddenItemsLock() const { return m_lock; }
+    void setHiddenItemsLock(HiddenItemsLock *lock);
     QQuickItem *searchField() const;
     void setSearchField(QQuickItem *field);
     // Where the hot key, search command and reopen notices come from; the
@@ -120,6 +124,7 @@ public:
 
 signals:
     void viewModelChanged();
+    void hiddenItemsLockChanged();
     void isRulerShowingChanged();
     void searchFieldChanged();
     void contentChanged();
@@ -139,6 +144,7 @@ private:
     void observeNotifications(NotificationCenter &center);
 
     QPointer<BrimlarkViewModel> m_viewModel;
+    QPointer<HiddenItemsLock> m_lock;
     QPointer<QQuickItem> m_searchField;
     QPointer<QQuickItem> m_content;
     QPointer<NotificationCenter> m_center;

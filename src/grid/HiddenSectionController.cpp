@@ -49,6 +49,13 @@ QList<AppFolder> HiddenSectionController::hiddenFolders(
     return out;
 }
 
+void HiddenSectionController::setHiddenItemsLock(HiddenItemsLock *lock)
+{
+    if (rebindHandedObject(*this, m_lock, lock)) {
+        emit hiddenItemsLockChanged();
+    }
+}
+
 QList<AppFolder> HiddenSectionController::hiddenFolders() const
 {
     return m_viewModel ? hiddenFolders(m_viewModel->folders(), m_viewModel->hiddenFolderIDs())
@@ -67,15 +74,15 @@ bool HiddenSectionController::showsEmptyState() const
 
 void HiddenSectionController::disablePasswordLock()
 {
-    if (m_viewModel) {
-        m_viewModel->hiddenItemsLock().disableSecurityWithTouchID([](bool, std::optional<QString>) {});
+    if (m_lock) {
+        m_lock->disableSecurityWithTouchID([](bool, std::optional<QString>) {});
     }
 }
 
 void HiddenSectionController::lock()
 {
-    if (m_viewModel) {
-        m_viewModel->lockHiddenItems();
+    if (m_lock) {
+        m_lock->lock();
     }
 }
 

@@ -24,6 +24,8 @@ class HiddenSectionController : public QObject
     QML_ELEMENT
     Q_PROPERTY(
         brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
+    Q_PROPERTY(brimlark::HiddenItemsLock *hiddenItemsLock READ hiddenItemsLock WRITE setHiddenItemsLock NOTIFY
+            hiddenItemsLockChanged)
     Q_PROPERTY(bool showsHiddenApps READ showsHiddenApps NOTIFY contentChanged)
     Q_PROPERTY(bool hasHiddenFolders READ hasHiddenFolders NOTIFY contentChanged)
     // The hidden folders' cards; rows change only where a folder did, so the
@@ -36,6 +38,8 @@ public:
 
     BrimlarkViewModel *viewModel() const { return m_viewModel; }
     void setViewModel(BrimlarkViewModel *viewModel);
+    HiddenItemsLock *hiddenItemsLock() const { return m_lock; }
+    void setHiddenItemsLock(HiddenItemsLock *lock);
 
     // A hidden id naming no folder of the active workspace is left out.
     static QList<AppFolder> hiddenFolders(const QList<AppFolder> &folders, const QSet<QUuid> &hiddenIDs);
@@ -51,12 +55,14 @@ public:
 
 signals:
     void viewModelChanged();
+    void hiddenItemsLockChanged();
     void contentChanged();
 
 private:
     void refresh();
 
     QPointer<BrimlarkViewModel> m_viewModel;
+    QPointer<HiddenItemsLock> m_lock;
     UnifiedGridCardModel m_folderCards;
 };
 

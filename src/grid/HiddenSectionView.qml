@@ -22,6 +22,7 @@ AppTileGrid {
     HiddenSectionController {
         id: section
         viewModel: root.viewModel
+        hiddenItemsLock: root.viewModel.hiddenItemsLock
     }
 
     component HeaderButton: GridButton {

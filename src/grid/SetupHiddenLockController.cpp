@@ -12,29 +12,22 @@ SetupHiddenLockController::SetupHiddenLockController(QObject *parent)
     installPasswordFieldAccessibility();
 }
 
-void SetupHiddenLockController::setViewModel(BrimlarkViewModel *viewModel)
+void SetupHiddenLockController::setLock(HiddenItemsLock *lock)
 {
-    if (m_viewModel && m_viewModel != viewModel) {
-        disconnect(&m_viewModel->hiddenItemsLock(), nullptr, this, nullptr);
-    }
-    if (!rebindViewModel(*this, m_viewModel, viewModel)) {
+    if (!rebindHandedObject(*this, m_lock, lock)) {
         return;
     }
-    if (HiddenItemsLock *lock = hiddenItemsLock()) {
-        connect(lock, &HiddenItemsLock::isPasswordBusyChanged, this, &SetupHiddenLockController::busyChanged);
+    if (m_lock) {
+        connect(
+            m_lock, &HiddenItemsLock::isPasswordBusyChanged, this, &SetupHiddenLockController::busyChanged);
     }
-    emit viewModelChanged();
+    emit lockChanged();
     emit busyChanged();
-}
-
-HiddenItemsLock *SetupHiddenLockController::hiddenItemsLock() const
-{
-    return m_viewModel ? &m_viewModel->hiddenItemsLock() : nullptr;
 }
 
 bool SetupHiddenLockController::busy() const
 {
-    return m_viewModel && m_viewModel->hiddenItemsLock().isPasswordBusy();
+    return m_lock && m_lock->isPasswordBusy();
 }
 
 std::optional<QString> SetupHiddenLockController::validationError(
@@ -61,12 +54,12 @@ void SetupHiddenLockController::submit()
         setErrorMessage(*error);
         return;
     }
-    if (!m_viewModel) {
+    if (!m_lock) {
         return;
     }
     QPointer<SetupHiddenLockController> self(this);
     // Ignored by the lock while an earlier submission still runs.
-    m_viewModel->hiddenItemsLock().setSecurityPassword(
+    m_lock->setSecurityPassword(
         m_password, m_useTouchID, [self](bool success, std::optional<QString> message) {
             if (self && !success) {
                 self->setErrorMessage(failureMessage(message));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "state/BrimlarkViewModel.h"
+#include "state/HiddenItemsLock.h"
 
 #include <QObject>
 #include <QPointer>
@@ -13,13 +13,12 @@ namespace brimlark {
 
 // The set-up form of the hidden-items lock: the two password fields, the
 // Touch ID choice and the one message line. It stores nothing itself; an
-// accepted submission goes to the view model, which unlocks on success.
+// accepted submission goes to the lock, which unlocks on success.
 class SetupHiddenLockController : public QObject
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(
-        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
+    Q_PROPERTY(brimlark::HiddenItemsLock *lock READ lock WRITE setLock NOTIFY lockChanged)
     Q_PROPERTY(QString password MEMBER m_password NOTIFY passwordChanged)
     Q_PROPERTY(QString confirmPassword MEMBER m_confirmPassword NOTIFY confirmPasswordChanged)
     Q_PROPERTY(bool useTouchID MEMBER m_useTouchID NOTIFY useTouchIDChanged)
@@ -30,8 +29,8 @@ class SetupHiddenLockController : public QObject
 public:
     explicit SetupHiddenLockController(QObject *parent = nullptr);
 
-    BrimlarkViewModel *viewModel() const { return m_viewModel; }
-    void setViewModel(BrimlarkViewModel *viewModel);
+    HiddenItemsLock *lock() const { return m_lock; }
+    void setLock(HiddenItemsLock *lock);
     const QString &errorMessage() const { return m_errorMessage; }
     bool busy() const;
 
@@ -46,7 +45,7 @@ public:
     Q_INVOKABLE void submit();
 
 signals:
-    void viewModelChanged();
+    void lockChanged();
     void passwordChanged();
     void confirmPasswordChanged();
     void useTouchIDChanged();
@@ -59,10 +58,7 @@ signals:
 private:
     void setErrorMessage(const QString &message);
 
-    // The view model's lock, or null without a view model.
-    HiddenItemsLock *hiddenItemsLock() const;
-
-    QPointer<BrimlarkViewModel> m_viewModel;
+    QPointer<HiddenItemsLock> m_lock;
     QString m_password;
     QString m_confirmPassword;
     bool m_useTouchID = false;

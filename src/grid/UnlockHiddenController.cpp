@@ -12,41 +12,33 @@ UnlockHiddenController::UnlockHiddenController(QObject *parent)
     installPasswordFieldAccessibility();
 }
 
-void UnlockHiddenController::setViewModel(BrimlarkViewModel *viewModel)
+void UnlockHiddenController::setLock(HiddenItemsLock *lock)
 {
-    if (m_viewModel && m_viewModel != viewModel) {
-        disconnect(&m_viewModel->hiddenItemsLock(), nullptr, this, nullptr);
-    }
-    if (!rebindViewModel(*this, m_viewModel, viewModel)) {
+    if (!rebindHandedObject(*this, m_lock, lock)) {
         return;
     }
-    if (HiddenItemsLock *lock = hiddenItemsLock()) {
-        connect(lock, &HiddenItemsLock::isPasswordBusyChanged, this, &UnlockHiddenController::busyChanged);
-        connect(lock, &HiddenItemsLock::securityChanged, this, &UnlockHiddenController::offersChanged);
+    if (m_lock) {
+        connect(m_lock, &HiddenItemsLock::isPasswordBusyChanged, this, &UnlockHiddenController::busyChanged);
+        connect(m_lock, &HiddenItemsLock::securityChanged, this, &UnlockHiddenController::offersChanged);
     }
-    emit viewModelChanged();
+    emit lockChanged();
     emit busyChanged();
     emit offersChanged();
 }
 
-HiddenItemsLock *UnlockHiddenController::hiddenItemsLock() const
-{
-    return m_viewModel ? &m_viewModel->hiddenItemsLock() : nullptr;
-}
-
 bool UnlockHiddenController::busy() const
 {
-    return m_viewModel && m_viewModel->hiddenItemsLock().isPasswordBusy();
+    return m_lock && m_lock->isPasswordBusy();
 }
 
 bool UnlockHiddenController::showsTouchID() const
 {
-    return m_viewModel && m_viewModel->hiddenItemsLock().isTouchIDEnabled();
+    return m_lock && m_lock->isTouchIDEnabled();
 }
 
 bool UnlockHiddenController::showsReset() const
 {
-    return m_viewModel && m_viewModel->hiddenItemsLock().isTouchIDHardwareAvailable();
+    return m_lock && m_lock->isTouchIDHardwareAvailable();
 }
 
 QString UnlockHiddenController::unlockMessage(bool matched)
@@ -61,12 +53,12 @@ QString UnlockHiddenController::resetFailureMessage(const std::optional<QString>
 
 void UnlockHiddenController::submitUnlock()
 {
-    if (!m_viewModel) {
+    if (!m_lock) {
         return;
     }
     QPointer<UnlockHiddenController> self(this);
     // Ignored by the lock while an earlier check still runs.
-    m_viewModel->hiddenItemsLock().checkPassword(m_passwordInput, [self](bool matched) {
+    m_lock->checkPassword(m_passwordInput, [self](bool matched) {
         if (self) {
             self->setErrorMessage(unlockMessage(matched));
         }
@@ -75,8 +67,8 @@ void UnlockHiddenController::submitUnlock()
 
 void UnlockHiddenController::useTouchID()
 {
-    if (m_viewModel) {
-        m_viewModel->hiddenItemsLock().tryTouchID();
+    if (m_lock) {
+        m_lock->tryTouchID();
     }
 }
 
@@ -89,16 +81,15 @@ void UnlockHiddenController::appeared()
 
 void UnlockHiddenController::resetWithTouchID()
 {
-    if (!m_viewModel) {
+    if (!m_lock) {
         return;
     }
     QPointer<UnlockHiddenController> self(this);
-    m_viewModel->hiddenItemsLock().resetPasswordUsingTouchID(
-        [self](bool success, std::optional<QString> message) {
-            if (self && !success) {
-                self->setErrorMessage(resetFailureMessage(message));
-            }
-        });
+    m_lock->resetPasswordUsingTouchID([self](bool success, std::optional<QString> message) {
+        if (self && !success) {
+            self->setErrorMessage(resetFailureMessage(message));
+        }
+    });
 }
 
 void UnlockHiddenController::setErrorMessage(const QString &message)

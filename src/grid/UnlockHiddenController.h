@@ -1,6 +1,6 @@
 #pragma once
 
-#include "state/BrimlarkViewModel.h"
+#include "state/HiddenItemsLock.h"
 
 #include <QObject>
 #include <QPointer>
@@ -17,8 +17,7 @@ class UnlockHiddenController : public QObject
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(
-        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
+    Q_PROPERTY(brimlark::HiddenItemsLock *lock READ lock WRITE setLock NOTIFY lockChanged)
     Q_PROPERTY(QString passwordInput MEMBER m_passwordInput NOTIFY passwordInputChanged)
     Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY errorMessageChanged)
     Q_PROPERTY(bool busy READ busy NOTIFY busyChanged)
@@ -30,8 +29,8 @@ class UnlockHiddenController : public QObject
 public:
     explicit UnlockHiddenController(QObject *parent = nullptr);
 
-    BrimlarkViewModel *viewModel() const { return m_viewModel; }
-    void setViewModel(BrimlarkViewModel *viewModel);
+    HiddenItemsLock *lock() const { return m_lock; }
+    void setLock(HiddenItemsLock *lock);
     const QString &errorMessage() const { return m_errorMessage; }
     bool busy() const;
     bool showsTouchID() const;
@@ -51,7 +50,7 @@ public:
     Q_INVOKABLE void resetWithTouchID();
 
 signals:
-    void viewModelChanged();
+    void lockChanged();
     void passwordInputChanged();
     void errorMessageChanged();
     // The same error again (a second wrong try): the screen does not change,
@@ -63,10 +62,7 @@ signals:
 private:
     void setErrorMessage(const QString &message);
 
-    // The view model's lock, or null without a view model.
-    HiddenItemsLock *hiddenItemsLock() const;
-
-    QPointer<BrimlarkViewModel> m_viewModel;
+    QPointer<HiddenItemsLock> m_lock;
     QString m_passwordInput;
     QString m_errorMessage;
 };

@@ -10,14 +10,14 @@ Item {
     id: root
     objectName: "unlockHiddenView"
 
-    required property BrimlarkViewModel viewModel
+    required property HiddenItemsLock lock
     readonly property alias controller: form
     readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
     readonly property color blue: Style.blue(lightAppearance)
 
     UnlockHiddenController {
         id: form
-        viewModel: root.viewModel
+        lock: root.lock
     }
 
     // Presses on the lock screen stay on it: nothing under it sees them.

@@ -2,34 +2,14 @@
 
 #include "platform/base/Defaults.h"
 #include "platform/core/ApplicationLauncher.h"
-#include "platform/core/NameComparison.h"
 #include "platform/core/Scheduler.h"
 #include "state/AnalyticsReporter.h"
 #include "state/StateLog.h"
-
-#include <QSet>
 
 #include <algorithm>
 #include <utility>
 
 namespace brimlark {
-
-namespace {
-
-template <typename T> QVariant optionalToVariant(const std::optional<T> &value)
-{
-    return value ? QVariant::fromValue(*value) : QVariant();
-}
-
-template <typename T> std::optional<T> variantToOptional(const QVariant &value)
-{
-    if (value.isValid() && value.canConvert<T>()) {
-        return value.value<T>();
-    }
-    return std::nullopt;
-}
-
-} // namespace
 
 BrimlarkViewModel::BrimlarkViewModel(AppFinder &appFinder, Services services, QObject *parent)
     : QObject(parent)
@@ -38,6 +18,7 @@ BrimlarkViewModel::BrimlarkViewModel(AppFinder &appFinder, Services services, QO
     , m_workspace(*services.workspace)
     , m_scheduler(*services.scheduler)
     , m_notifications(services.notifications)
+    , m_searchReport(*services.scheduler, services.analytics)
     , m_lock({ services.defaults, services.biometrics, services.passwordLimits, services.passwordPool })
 {
     // The lock's NOTIFY signals mark what its operation touched; its
@@ -51,8 +32,8 @@ BrimlarkViewModel::BrimlarkViewModel(AppFinder &appFinder, Services services, QO
         &BrimlarkViewModel::windowActivationRequested);
 
     // The catalog signals after its change is stored, so the refilter sees
-    // the new state.
-    connect(&m_appFinder, &AppFinder::changed, this, &BrimlarkViewModel::onCatalogChanged);
+    // the new state; it joins the operation that caused it, if any.
+    connect(&m_appFinder, &AppFinder::changed, this, &BrimlarkViewModel::updateFilteredApps);
     connect(&m_appFinder, &AppFinder::foldersChanged, this, &BrimlarkViewModel::foldersChanged);
     connect(
         &m_appFinder, &AppFinder::hiddenFolderIDsChanged, this, &BrimlarkViewModel::hiddenFolderIDsChanged);
@@ -62,12 +43,7 @@ BrimlarkViewModel::BrimlarkViewModel(AppFinder &appFinder, Services services, QO
     updateFilteredApps();
 }
 
-BrimlarkViewModel::~BrimlarkViewModel()
-{
-    if (m_pendingSearchReport) {
-        m_scheduler.cancel(*m_pendingSearchReport);
-    }
-}
+BrimlarkViewModel::~BrimlarkViewModel() = default;
 
 void BrimlarkViewModel::announce(unsigned touched)
 {
@@ -75,7 +51,6 @@ void BrimlarkViewModel::announce(unsigned touched)
         {
             { Selection, &BrimlarkViewModel::selectionChanged },
             { SearchQuery, &BrimlarkViewModel::searchQueryChanged },
-            { SearchFocusTrigger, &BrimlarkViewModel::searchFocusTriggerChanged },
             { ShowingAppPicker, &BrimlarkViewModel::showingAppPickerChanged },
             { FolderForPicker, &BrimlarkViewModel::folderForPickerChanged },
             { DraggedApp, &BrimlarkViewModel::draggedAppChanged },
@@ -106,86 +81,7 @@ void BrimlarkViewModel::setSearchQuery(const QString &query)
     const ChangeBatch::Scope operation(m_changes);
     m_searchQuery = query;
     touch(SearchQuery | Refilter);
-    reportSearchLater(query);
-}
-
-void BrimlarkViewModel::reportSearchLater(const QString &query)
-{
-    // Only a text that stays for the whole delay is reported; every newer
-    // assignment starts the wait again.
-    if (m_pendingSearchReport) {
-        m_scheduler.cancel(*m_pendingSearchReport);
-        m_pendingSearchReport.reset();
-    }
-    m_pendingSearchReport = m_scheduler.schedule(searchReportDelay, [this, query] {
-        m_pendingSearchReport.reset();
-        if (query.isEmpty() || !m_analytics) {
-            return;
-        }
-        m_analytics->trackEvent(QStringLiteral("Search Used"), { { QStringLiteral("query"), query } });
-    });
-}
-
-void BrimlarkViewModel::setSearchFocusTrigger(bool value)
-{
-    if (m_searchFocusTrigger == value) {
-        return;
-    }
-    const ChangeBatch::Scope operation(m_changes);
-    m_searchFocusTrigger = value;
-    touch(SearchFocusTrigger);
-}
-
-void BrimlarkViewModel::setShowingAppPicker(bool value)
-{
-    if (m_showingAppPicker == value) {
-        return;
-    }
-    const ChangeBatch::Scope operation(m_changes);
-    m_showingAppPicker = value;
-    touch(ShowingAppPicker);
-}
-
-void BrimlarkViewModel::setFolderForPicker(const std::optional<AppFolder> &folder)
-{
-    const ChangeBatch::Scope operation(m_changes);
-    m_folderForPicker = folder;
-    touch(FolderForPicker);
-}
-
-void BrimlarkViewModel::setDraggedApp(const std::optional<AppItem> &app)
-{
-    const ChangeBatch::Scope operation(m_changes);
-    m_draggedApp = app;
-    touch(DraggedApp);
-}
-
-void BrimlarkViewModel::setAppToUninstall(const std::optional<AppItem> &app)
-{
-    const ChangeBatch::Scope operation(m_changes);
-    m_appToUninstall = app;
-    touch(AppToUninstall);
-}
-
-AppSortOption BrimlarkViewModel::allAppsSortOption() const
-{
-    return m_appFinder.allAppsSortOption();
-}
-
-void BrimlarkViewModel::setAllAppsSortOption(AppSortOption option)
-{
-    m_appFinder.setAllAppsSortOption(option);
-}
-
-QString BrimlarkViewModel::allAppsSortOptionText() const
-{
-    return AppSortOptions::text(m_appFinder.allAppsSortOption());
-}
-
-void BrimlarkViewModel::onCatalogChanged()
-{
-    // Joins the operation that caused it, if any.
-    updateFilteredApps();
+    m_searchReport.textChanged(query);
 }
 
 // ---- filtering and grouping
@@ -194,82 +90,6 @@ void BrimlarkViewModel::updateFilteredApps()
 {
     const ChangeBatch::Scope operation(m_changes);
     touch(Refilter);
-}
-
-QList<AppItem> BrimlarkViewModel::filter() const
-{
-    using Kind = SidebarSelection::Kind;
-    const QSet<QString> &hidden = m_appFinder.hiddenAppPaths();
-    const bool inHidden = m_selection && m_selection->is(Kind::hidden);
-
-    if (!m_searchQuery.isEmpty()) {
-        // A search looks through every visible application (or every hidden
-        // one in the hidden section), whatever section is selected. The
-        // catalog's sort is stable, so sorting only the matches gives the
-        // same list as filtering the sorted one, for a fraction of the work.
-        QList<AppItem> matches;
-        for (const auto &app : m_appFinder.apps()) {
-            if (hidden.contains(app.id()) == inHidden
-                && app.name().contains(m_searchQuery, Qt::CaseInsensitive)) {
-                matches << app;
-            }
-        }
-        return m_appFinder.getSortedApps(matches);
-    }
-
-    // The section's base: the hidden applications in the hidden section,
-    // every other application elsewhere, in catalog order.
-    const auto base = [&] {
-        QList<AppItem> out;
-        for (const auto &app : m_appFinder.apps()) {
-            if (hidden.contains(app.id()) == inHidden) {
-                out << app;
-            }
-        }
-        return out;
-    };
-
-    QList<AppItem> result;
-    switch (m_selection ? m_selection->kind() : Kind::allApps) {
-    case Kind::allApps:
-        result = m_appFinder.getSortedApps(base());
-        break;
-    case Kind::folder:
-        // The selection's copy may be stale: the catalog's folder holds the
-        // contents.
-        if (const auto folder = m_appFinder.folder(m_selection->folder().id)) {
-            result = m_appFinder.getAppsInFolder(*folder);
-        }
-        break;
-    case Kind::category: {
-        const QString &name = m_selection->category();
-        for (const auto &app : m_appFinder.apps()) {
-            if (app.category() == name && !hidden.contains(app.id())) {
-                result << app;
-            }
-        }
-        break;
-    }
-    case Kind::recents:
-        result = m_appFinder.recentApps();
-        break;
-    case Kind::favorites:
-        result = m_appFinder.favoriteApps();
-        break;
-    case Kind::newlyAdded:
-        result = m_appFinder.newlyAddedApps();
-        break;
-    case Kind::hidden:
-        result = base();
-        break;
-    }
-    // Hidden applications show in the hidden section only, not even in the
-    // folder that holds them.
-    if (!inHidden && !hidden.isEmpty()) {
-        result.removeIf([&hidden](const AppItem &app) { return hidden.contains(app.id()); });
-    }
-
-    return result;
 }
 
 void BrimlarkViewModel::publishFilteredApps(QList<AppItem> result)
@@ -288,97 +108,6 @@ void BrimlarkViewModel::publishFilteredApps(QList<AppItem> result)
     }
     m_groupedAppsByCategory = std::move(grouped);
     touch(FilteredApps | GroupedApps);
-}
-
-QList<GridItemIdentifier> BrimlarkViewModel::unifiedGridItems() const
-{
-    const QList<AppFolder> roots = m_appFinder.getRootFolders();
-    QSet<QUuid> rootIds;
-    for (const auto &folder : roots) {
-        rootIds.insert(folder.id);
-    }
-    QSet<QString> categorySet;
-    for (const auto &app : m_appFinder.apps()) {
-        categorySet.insert(app.category());
-    }
-
-    QList<GridItemIdentifier> stored = m_appFinder.getUnifiedGridOrder();
-    stored.removeIf([&](const GridItemIdentifier &item) {
-        return item.isFolder() ? !rootIds.contains(item.folderId())
-                               : !categorySet.contains(item.categoryName());
-    });
-
-    QSet<QUuid> placedFolders;
-    QSet<QString> placedCategories;
-    for (const auto &item : std::as_const(stored)) {
-        if (item.isFolder()) {
-            placedFolders.insert(item.folderId());
-        } else {
-            placedCategories.insert(item.categoryName());
-        }
-    }
-
-    QList<GridItemIdentifier> items;
-    items.reserve(stored.size() + roots.size() + categorySet.size());
-    // Folders without a stored place come first, in folder order.
-    for (const auto &folder : roots) {
-        if (!placedFolders.contains(folder.id)) {
-            items << GridItemIdentifier::folder(folder.id);
-        }
-    }
-    items << stored;
-
-    // Categories without a stored place go last, by name, so the order is
-    // the same from one launch to the next.
-    QStringList newCategories;
-    for (const auto &name : std::as_const(categorySet)) {
-        if (!placedCategories.contains(name)) {
-            newCategories << name;
-        }
-    }
-    const NameComparison &names = m_appFinder.collation();
-    std::sort(newCategories.begin(), newCategories.end(), [&names](const QString &a, const QString &b) {
-        const int c = names.compare(a, b);
-        return c != 0 ? c < 0 : a < b;
-    });
-    for (const auto &name : std::as_const(newCategories)) {
-        items << GridItemIdentifier::category(name);
-    }
-    return items;
-}
-
-QList<AppItem> BrimlarkViewModel::appsNotInFolder(const AppFolder &folder) const
-{
-    const QSet<QString> members(folder.appURLs.begin(), folder.appURLs.end());
-    QList<AppItem> out;
-    for (const auto &app : m_appFinder.apps()) {
-        if (!members.contains(app.urlText())) {
-            out << app;
-        }
-    }
-    return out;
-}
-
-// ---- selecting
-
-void BrimlarkViewModel::selectSection(SidebarSelection::Kind kind)
-{
-    setSelection(SidebarSelection(kind));
-}
-
-void BrimlarkViewModel::selectFolder(const AppFolder &folder)
-{
-    setSelection(SidebarSelection::ofFolder(folder));
-}
-
-void BrimlarkViewModel::selectCategory(const QString &name)
-{
-    setSelection(SidebarSelection::ofCategory(name));
-}
-
-void BrimlarkViewModel::clearSelection()
-{
-    setSelection(std::nullopt);
 }
 
 // ---- launching, folders and visibility
@@ -402,40 +131,26 @@ bool BrimlarkViewModel::launchApp(const AppItem &app)
     return opened;
 }
 
-void BrimlarkViewModel::toggleFavorite(const AppItem &app)
-{
-    m_appFinder.toggleFavorite(app);
-}
-
 void BrimlarkViewModel::hideAppGlobally(const AppItem &app)
 {
     const ChangeBatch::Scope operation(m_changes);
     m_appFinder.hideApp(app);
+    offerLockSetUp();
+}
+
+void BrimlarkViewModel::offerLockSetUp()
+{
     // Without a lock the user is taken to the hidden section to set one up.
     if (!m_lock.isSecurityPasswordSet()) {
         setSelection(SidebarSelection(SidebarSelection::Kind::hidden));
     }
 }
 
-void BrimlarkViewModel::unhideAppGlobally(const AppItem &app)
-{
-    const ChangeBatch::Scope operation(m_changes);
-    m_appFinder.unhideApp(app);
-}
-
 void BrimlarkViewModel::hideFolderGlobally(const AppFolder &folder)
 {
     const ChangeBatch::Scope operation(m_changes);
     m_appFinder.hideFolder(folder);
-    if (!m_lock.isSecurityPasswordSet()) {
-        setSelection(SidebarSelection(SidebarSelection::Kind::hidden));
-    }
-}
-
-void BrimlarkViewModel::unhideFolderGlobally(const AppFolder &folder)
-{
-    const ChangeBatch::Scope operation(m_changes);
-    m_appFinder.unhideFolder(folder);
+    offerLockSetUp();
 }
 
 void BrimlarkViewModel::deleteFolder(const AppFolder &folder)
@@ -446,63 +161,6 @@ void BrimlarkViewModel::deleteFolder(const AppFolder &folder)
         && m_selection->folder().id == folder.id) {
         setSelection(SidebarSelection(SidebarSelection::Kind::allApps));
     }
-}
-
-void BrimlarkViewModel::renameFolder(const AppFolder &folder, const QString &newName)
-{
-    m_appFinder.renameFolder(folder, newName);
-}
-
-QUuid BrimlarkViewModel::createFolder(const QString &name, const QString &icon, const QString &color)
-{
-    return m_appFinder.createFolder(name, icon, color);
-}
-
-void BrimlarkViewModel::togglePinFolder(const AppFolder &folder)
-{
-    m_appFinder.togglePinFolder(folder);
-}
-
-void BrimlarkViewModel::setFolderColor(const AppFolder &folder, const QString &color)
-{
-    m_appFinder.setFolderColor(folder, color);
-}
-
-void BrimlarkViewModel::setFolderIcon(const AppFolder &folder, const QString &icon)
-{
-    m_appFinder.setFolderIcon(folder, icon);
-}
-
-void BrimlarkViewModel::updateFolder(
-    const QUuid &id, const QString &name, const QString &icon, const QString &color)
-{
-    m_appFinder.updateFolder(id, name, icon, color);
-}
-
-void BrimlarkViewModel::addAppToFolder(const AppItem &app, const AppFolder &folder)
-{
-    m_appFinder.addAppToFolder(app, folder);
-}
-
-void BrimlarkViewModel::removeAppFromFolder(const AppItem &app, const AppFolder &folder)
-{
-    m_appFinder.removeAppFromFolder(app, folder);
-}
-
-void BrimlarkViewModel::reorderFolders(const std::set<int> &source, int destination)
-{
-    m_appFinder.reorderFolders(source, destination);
-}
-
-void BrimlarkViewModel::reorderUnifiedItems(const std::set<int> &source, int destination)
-{
-    m_appFinder.reorderUnifiedItems(source, destination, unifiedGridItems());
-}
-
-void BrimlarkViewModel::reorderAppsInFolder(
-    const AppFolder &folder, const std::set<int> &source, int destination)
-{
-    m_appFinder.reorderAppsInFolder(folder, source, destination);
 }
 
 void BrimlarkViewModel::moveFolderApp(const AppItem &app, const AppItem &target, const AppFolder &folder)
@@ -518,38 +176,6 @@ void BrimlarkViewModel::moveFolderApp(const AppItem &app, const AppItem &target,
         return;
     }
     m_appFinder.reorderAppsInFolder(*current, { move->from }, move->destination);
-}
-
-// ---- QML adapters
-
-int BrimlarkViewModel::selectionKind() const
-{
-    return m_selection ? int(m_selection->kind()) : -1;
-}
-
-QString BrimlarkViewModel::selectionTitle() const
-{
-    return m_selection ? m_selection->title() : QString();
-}
-
-QVariant BrimlarkViewModel::folderForPickerVariant() const
-{
-    return optionalToVariant(m_folderForPicker);
-}
-
-void BrimlarkViewModel::setFolderForPickerVariant(const QVariant &value)
-{
-    setFolderForPicker(variantToOptional<AppFolder>(value));
-}
-
-QVariant BrimlarkViewModel::appToUninstallVariant() const
-{
-    return optionalToVariant(m_appToUninstall);
-}
-
-void BrimlarkViewModel::setAppToUninstallVariant(const QVariant &value)
-{
-    setAppToUninstall(variantToOptional<AppItem>(value));
 }
 
 } // namespace brimlark

@@ -5,8 +5,10 @@
 #include "model/AppItem.h"
 #include "model/GridItemIdentifier.h"
 #include "platform/core/ChangeBatch.h"
+#include "state/CatalogFilter.h"
 #include "state/HiddenItemsLock.h"
 #include "state/PasswordHashing.h"
+#include "state/SearchReport.h"
 #include "state/SidebarSelection.h"
 
 #include <QHash>
@@ -14,12 +16,7 @@
 #include <QObject>
 #include <QString>
 #include <QThreadPool>
-#include <QVariant>
-#include <QVariantList>
-#include <QVariantMap>
 
-#include <functional>
-#include <memory>
 #include <optional>
 #include <set>
 
@@ -47,24 +44,11 @@ class Scheduler;
 class BrimlarkViewModel : public QObject
 {
     Q_OBJECT
-    // SidebarSelection::Kind as an int, -1 for no selection.
-    Q_PROPERTY(int selectionKind READ selectionKind NOTIFY selectionChanged)
+    // What the views read of it; the rest goes to their controllers.
     Q_PROPERTY(QString selectionTitle READ selectionTitle NOTIFY selectionChanged)
     Q_PROPERTY(QString searchQuery READ searchQuery WRITE setSearchQuery NOTIFY searchQueryChanged)
-    Q_PROPERTY(bool searchFocusTrigger READ searchFocusTrigger WRITE setSearchFocusTrigger NOTIFY
-            searchFocusTriggerChanged)
-    Q_PROPERTY(
-        bool showingAppPicker READ showingAppPicker WRITE setShowingAppPicker NOTIFY showingAppPickerChanged)
-    // An AppFolder, or null.
-    Q_PROPERTY(QVariant folderForPicker READ folderForPickerVariant WRITE setFolderForPickerVariant NOTIFY
-            folderForPickerChanged)
-    // An AppItem, or null.
-    Q_PROPERTY(QVariant appToUninstall READ appToUninstallVariant WRITE setAppToUninstallVariant NOTIFY
-            appToUninstallChanged)
-    Q_PROPERTY(
-        bool isHiddenUnlocked READ isHiddenUnlocked WRITE setHiddenUnlocked NOTIFY isHiddenUnlockedChanged)
-    // The catalog's all-applications order, as its stored text.
-    Q_PROPERTY(QString allAppsSortOption READ allAppsSortOptionText NOTIFY allAppsSortOptionChanged)
+    // Handed on to the controllers that use the lock.
+    Q_PROPERTY(brimlark::HiddenItemsLock *hiddenItemsLock READ hiddenItemsLock CONSTANT)
 
 public:
     // What the view model talks to, built by the application. Every one but
@@ -85,8 +69,6 @@ public:
         QThreadPool *passwordPool = nullptr;
     };
 
-    static constexpr std::chrono::milliseconds searchReportDelay { 2000 };
-
     // Subscribes to the catalog and refilters once. The catalog must outlive the view model.
     BrimlarkViewModel(AppFinder &appFinder, Services services, QObject *parent = nullptr);
     ~BrimlarkViewModel() override;
@@ -95,8 +77,7 @@ public:
     Scheduler &scheduler() const { return m_scheduler; }
     NotificationCenter *notificationCenter() const { return m_notifications; }
     // The lock of the hidden items, which the view model owns.
-    HiddenItemsLock &hiddenItemsLock() { return m_lock; }
-    const HiddenItemsLock &hiddenItemsLock() const { return m_lock; }
+    HiddenItemsLock *hiddenItemsLock() { return &m_lock; }
 
     // The catalog's state as the views read it.
     const QList<AppItem> &apps() const { return m_appFinder.apps(); }
@@ -124,82 +105,106 @@ public:
     // locks the hidden items, also when the value does not change.
     void setSelection(const std::optional<SidebarSelection> &selection);
     const QString &searchQuery() const { return m_searchQuery; }
-    // Refilters at once; the search is reported once the text has stayed
-    // the same for two seconds.
+    // Refilters at once; the search is reported later (see SearchReport).
     void setSearchQuery(const QString &query);
-    bool searchFocusTrigger() const { return m_searchFocusTrigger; }
-    void setSearchFocusTrigger(bool value);
+    // The sheets and the drag the views share; every assignment but an
+    // unchanged flag is a change.
     bool showingAppPicker() const { return m_showingAppPicker; }
-    void setShowingAppPicker(bool value);
+    void setShowingAppPicker(bool value)
+    {
+        if (m_showingAppPicker != value) {
+            store(m_showingAppPicker, value, ShowingAppPicker);
+        }
+    }
     const std::optional<AppFolder> &folderForPicker() const { return m_folderForPicker; }
-    void setFolderForPicker(const std::optional<AppFolder> &folder);
+    void setFolderForPicker(const std::optional<AppFolder> &folder)
+    {
+        store(m_folderForPicker, folder, FolderForPicker);
+    }
     const std::optional<AppItem> &draggedApp() const { return m_draggedApp; }
-    void setDraggedApp(const std::optional<AppItem> &app);
+    void setDraggedApp(const std::optional<AppItem> &app) { store(m_draggedApp, app, DraggedApp); }
     const std::optional<AppItem> &appToUninstall() const { return m_appToUninstall; }
-    void setAppToUninstall(const std::optional<AppItem> &app);
+    void setAppToUninstall(const std::optional<AppItem> &app)
+    {
+        store(m_appToUninstall, app, AppToUninstall);
+    }
     const QList<AppItem> &filteredApps() const { return m_filteredApps; }
     const QHash<QString, QList<AppItem>> &groupedAppsByCategory() const { return m_groupedAppsByCategory; }
-    // The lock's state, for QML bindings.
-    bool isHiddenUnlocked() const { return m_lock.isUnlocked(); }
-    void setHiddenUnlocked(bool unlocked) { m_lock.setUnlocked(unlocked); }
-    Q_INVOKABLE void lockHiddenItems() { m_lock.lock(); }
+
+    QString selectionTitle() const { return m_selection ? m_selection->title() : QString(); }
 
     // The catalog's all-applications order; choosing one stores it, also
     // when it is the current one.
-    AppSortOption allAppsSortOption() const;
-    void setAllAppsSortOption(AppSortOption option);
-    QString allAppsSortOptionText() const;
+    AppSortOption allAppsSortOption() const { return m_appFinder.allAppsSortOption(); }
+    void setAllAppsSortOption(AppSortOption option) { m_appFinder.setAllAppsSortOption(option); }
 
-    // Filtering and grouping.
+    // Filtering and grouping (see CatalogFilter).
     void updateFilteredApps();
-    QList<GridItemIdentifier> unifiedGridItems() const;
-    QList<AppItem> appsNotInFolder(const AppFolder &folder) const;
+    QList<GridItemIdentifier> unifiedGridItems() const { return m_filter.unifiedGridItems(); }
+    QList<AppItem> appsNotInFolder(const AppFolder &folder) const { return m_filter.appsNotInFolder(folder); }
 
     // Selecting.
-    Q_INVOKABLE void selectSection(brimlark::SidebarSelection::Kind kind);
-    Q_INVOKABLE void selectFolder(const brimlark::AppFolder &folder);
-    Q_INVOKABLE void selectCategory(const QString &name);
-    Q_INVOKABLE void clearSelection();
+    void selectSection(SidebarSelection::Kind kind) { setSelection(SidebarSelection(kind)); }
+    void selectFolder(const AppFolder &folder) { setSelection(SidebarSelection::ofFolder(folder)); }
 
     // Launching, folders and visibility. launchApp answers whether the
     // application could be started; only a started one is added to the
     // recents and reported.
-    Q_INVOKABLE bool launchApp(const brimlark::AppItem &app);
-    Q_INVOKABLE void toggleFavorite(const brimlark::AppItem &app);
-    Q_INVOKABLE void hideAppGlobally(const brimlark::AppItem &app);
-    Q_INVOKABLE void unhideAppGlobally(const brimlark::AppItem &app);
-    Q_INVOKABLE void hideFolderGlobally(const brimlark::AppFolder &folder);
-    Q_INVOKABLE void unhideFolderGlobally(const brimlark::AppFolder &folder);
-    Q_INVOKABLE void deleteFolder(const brimlark::AppFolder &folder);
-    Q_INVOKABLE void renameFolder(const brimlark::AppFolder &folder, const QString &newName);
+    bool launchApp(const AppItem &app);
+    void toggleFavorite(const AppItem &app) { m_appFinder.toggleFavorite(app); }
+    void hideAppGlobally(const AppItem &app);
+    void unhideAppGlobally(const AppItem &app) { m_appFinder.unhideApp(app); }
+    void hideFolderGlobally(const AppFolder &folder);
+    void unhideFolderGlobally(const AppFolder &folder) { m_appFinder.unhideFolder(folder); }
+    void deleteFolder(const AppFolder &folder);
+    Q_INVOKABLE void renameFolder(const brimlark::AppFolder &folder, const QString &newName)
+    {
+        m_appFinder.renameFolder(folder, newName);
+    }
     // Always a root folder; the texts are stored as given. Returns its id.
-    Q_INVOKABLE QUuid createFolder(const QString &name, const QString &icon, const QString &color);
-    Q_INVOKABLE void togglePinFolder(const brimlark::AppFolder &folder);
-    Q_INVOKABLE void setFolderColor(const brimlark::AppFolder &folder, const QString &color);
-    Q_INVOKABLE void setFolderIcon(const brimlark::AppFolder &folder, const QString &icon);
+    QUuid createFolder(const QString &name, const QString &icon, const QString &color)
+    {
+        return m_appFinder.createFolder(name, icon, color);
+    }
+    void togglePinFolder(const AppFolder &folder) { m_appFinder.togglePinFolder(folder); }
+    void setFolderColor(const AppFolder &folder, const QString &color)
+    {
+        m_appFinder.setFolderColor(folder, color);
+    }
+    void setFolderIcon(const AppFolder &folder, const QString &icon)
+    {
+        m_appFinder.setFolderIcon(folder, icon);
+    }
     // An edit sheet's "Save": name, icon and colour as one operation.
-    Q_INVOKABLE void updateFolder(
-        const QUuid &id, const QString &name, const QString &icon, const QString &color);
-    Q_INVOKABLE void addAppToFolder(const brimlark::AppItem &app, const brimlark::AppFolder &folder);
-    Q_INVOKABLE void removeAppFromFolder(const brimlark::AppItem &app, const brimlark::AppFolder &folder);
-    void reorderFolders(const std::set<int> &source, int destination);
-    void reorderUnifiedItems(const std::set<int> &source, int destination);
-    void reorderAppsInFolder(const AppFolder &folder, const std::set<int> &source, int destination);
-    Q_INVOKABLE void moveFolderApp(
-        const brimlark::AppItem &app, const brimlark::AppItem &target, const brimlark::AppFolder &folder);
-
-    // QML adapters.
-    int selectionKind() const;
-    QString selectionTitle() const;
-    QVariant folderForPickerVariant() const;
-    void setFolderForPickerVariant(const QVariant &value);
-    QVariant appToUninstallVariant() const;
-    void setAppToUninstallVariant(const QVariant &value);
+    void updateFolder(const QUuid &id, const QString &name, const QString &icon, const QString &color)
+    {
+        m_appFinder.updateFolder(id, name, icon, color);
+    }
+    void addAppToFolder(const AppItem &app, const AppFolder &folder)
+    {
+        m_appFinder.addAppToFolder(app, folder);
+    }
+    void removeAppFromFolder(const AppItem &app, const AppFolder &folder)
+    {
+        m_appFinder.removeAppFromFolder(app, folder);
+    }
+    void reorderFolders(const std::set<int> &source, int destination)
+    {
+        m_appFinder.reorderFolders(source, destination);
+    }
+    void reorderUnifiedItems(const std::set<int> &source, int destination)
+    {
+        m_appFinder.reorderUnifiedItems(source, destination, unifiedGridItems());
+    }
+    void reorderAppsInFolder(const AppFolder &folder, const std::set<int> &source, int destination)
+    {
+        m_appFinder.reorderAppsInFolder(folder, source, destination);
+    }
+    void moveFolderApp(const AppItem &app, const AppItem &target, const AppFolder &folder);
 
 signals:
     void selectionChanged();
     void searchQueryChanged();
-    void searchFocusTriggerChanged();
     void showingAppPickerChanged();
     void folderForPickerChanged();
     void draggedAppChanged();
@@ -224,26 +229,29 @@ private:
     enum Part : unsigned {
         Selection = 1u << 0,
         SearchQuery = 1u << 1,
-        SearchFocusTrigger = 1u << 2,
-        ShowingAppPicker = 1u << 3,
-        FolderForPicker = 1u << 4,
-        DraggedApp = 1u << 5,
-        AppToUninstall = 1u << 6,
-        HiddenUnlocked = 1u << 7,
-        FilteredApps = 1u << 8,
-        GroupedApps = 1u << 9,
+        ShowingAppPicker = 1u << 2,
+        FolderForPicker = 1u << 3,
+        DraggedApp = 1u << 4,
+        AppToUninstall = 1u << 5,
+        HiddenUnlocked = 1u << 6,
+        FilteredApps = 1u << 7,
+        GroupedApps = 1u << 8,
         // The filter runs once more when the operation ends.
-        Refilter = 1u << 10,
+        Refilter = 1u << 9,
         // Anything of the lock; only changed() tells of it.
-        HiddenItems = 1u << 11,
+        HiddenItems = 1u << 10,
     };
     void touch(unsigned parts) { m_changes.touch(parts); }
+    template <typename T> void store(T &member, const T &value, Part part)
+    {
+        const ChangeBatch::Scope operation(m_changes);
+        member = value;
+        touch(part);
+    }
     void announce(unsigned touched);
 
-    void onCatalogChanged();
-    QList<AppItem> filter() const;
+    void offerLockSetUp();
     void publishFilteredApps(QList<AppItem> result);
-    void reportSearchLater(const QString &query);
 
     // Declared first, so it outlives every member that may still report
     // a change as it goes. An operation that asked for a refilter filters
@@ -251,27 +259,26 @@ private:
     ChangeBatch m_changes { [this](unsigned touched) { announce(touched); },
         [this] {
             if (m_changes.touched(Refilter)) {
-                publishFilteredApps(filter());
+                publishFilteredApps(m_filter.apps(m_selection, m_searchQuery));
             }
         } };
     AppFinder &m_appFinder;
+    CatalogFilter m_filter { m_appFinder };
     AnalyticsReporter *m_analytics;
     ApplicationLauncher &m_workspace;
     Scheduler &m_scheduler;
     NotificationCenter *m_notifications;
+    SearchReport m_searchReport;
     HiddenItemsLock m_lock;
 
     std::optional<SidebarSelection> m_selection = SidebarSelection(SidebarSelection::Kind::allApps);
     QString m_searchQuery;
-    bool m_searchFocusTrigger = false;
     bool m_showingAppPicker = false;
     std::optional<AppFolder> m_folderForPicker;
     std::optional<AppItem> m_draggedApp;
     std::optional<AppItem> m_appToUninstall;
     QList<AppItem> m_filteredApps;
     QHash<QString, QList<AppItem>> m_groupedAppsByCategory;
-
-    std::optional<quint64> m_pendingSearchReport;
 };
 
 } // namespace brimlark

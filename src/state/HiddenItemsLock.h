@@ -58,7 +58,7 @@ public:
     // Unlocking directly is for the owner and tests; locking (also when
     // already locked) voids every check still running.
     void setUnlocked(bool unlocked);
-    void lock() { setUnlocked(false); }
+    Q_INVOKABLE void lock() { setUnlocked(false); }
 
     bool isSecurityPasswordSet() const;
     bool isTouchIDEnabled() const;

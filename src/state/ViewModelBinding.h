@@ -6,11 +6,11 @@
 
 namespace brimlark {
 
-// Points a view's controller at the view model its view hands it: every
-// connection from the old view model to the controller goes, and the new
-// one is stored for the controller to connect to. False when it is the one
-// already held (nothing to do).
-inline bool rebindViewModel(QObject &controller, QPointer<BrimlarkViewModel> &held, BrimlarkViewModel *next)
+// Points a view's controller at an object its view hands it (the view
+// model, the lock): every connection from the old object to the controller
+// goes, and the new one is stored for the controller to connect to. False
+// when it is the one already held (nothing to do).
+template <typename T> bool rebindHandedObject(QObject &controller, QPointer<T> &held, T *next)
 {
     if (held == next) {
         return false;
@@ -20,6 +20,11 @@ inline bool rebindViewModel(QObject &controller, QPointer<BrimlarkViewModel> &he
     }
     held = next;
     return true;
+}
+
+inline bool rebindViewModel(QObject &controller, QPointer<BrimlarkViewModel> &held, BrimlarkViewModel *next)
+{
+    return rebindHandedObject(controller, held, next);
 }
 
 } // namespace brimlark

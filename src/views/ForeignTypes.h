@@ -18,6 +18,14 @@ struct BrimlarkViewModelType
     QML_UNCREATABLE("The program makes the view model")
 };
 
+struct HiddenItemsLockType
+{
+    Q_GADGET
+    QML_FOREIGN(brimlark::HiddenItemsLock)
+    QML_NAMED_ELEMENT(HiddenItemsLock)
+    QML_UNCREATABLE("The view model owns the lock")
+};
+
 struct WorkspaceManagerType
 {
     Q_GADGET

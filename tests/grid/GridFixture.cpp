@@ -43,9 +43,9 @@ AppItem GridFixture::app(const QString &name, const QString &category) const
 bool GridFixture::setPassword(const QString &password)
 {
     bool done = false;
-    m_vm->hiddenItemsLock().setSecurityPassword(
+    m_vm->hiddenItemsLock()->setSecurityPassword(
         password, false, [&done](bool, std::optional<QString>) { done = true; });
-    return waitUntil([&done] { return done; }) && m_vm->hiddenItemsLock().isSecurityPasswordSet();
+    return waitUntil([&done] { return done; }) && m_vm->hiddenItemsLock()->isSecurityPasswordSet();
 }
 
 void GridFixture::publish(const QStringList &names)
@@ -151,6 +151,13 @@ QStringList GridFixture::folderMembers(const QString &name) const
         out << a.name();
     }
     return out;
+}
+
+void GridFixture::setAppPicker(const QVariant &folder)
+{
+    const bool shown = folder.metaType() == QMetaType::fromType<AppFolder>();
+    vm().setFolderForPicker(shown ? std::optional(folder.value<AppFolder>()) : std::nullopt);
+    vm().setShowingAppPicker(shown);
 }
 
 QVariant GridFixture::appNamed(const QString &name) const

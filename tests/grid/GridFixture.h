@@ -91,6 +91,18 @@ public:
     Q_INVOKABLE void selectFolder(const QString &name);
     Q_INVOKABLE void selectSection(const QString &kind);
     Q_INVOKABLE void beginScan();
+    // The sheets the view model asks for, by name; "" while none is up. A
+    // null folder closes the picker.
+    Q_INVOKABLE void setAppPicker(const QVariant &folder);
+    Q_INVOKABLE QString appPickerFolderName()
+    {
+        return vm().showingAppPicker() ? vm().folderForPicker().value_or(AppFolder()).name : QString();
+    }
+    Q_INVOKABLE void askToUninstall(const QString &name)
+    {
+        vm().setAppToUninstall(appNamed(name).value<AppItem>());
+    }
+    Q_INVOKABLE QString appToUninstallName() { return vm().appToUninstall().value_or(AppItem()).name(); }
     // Sets the hidden-items password and waits until it is stored.
     Q_INVOKABLE bool setPassword(const QString &password);
     Q_INVOKABLE void advance(int msecs);

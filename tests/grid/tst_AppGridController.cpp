@@ -22,7 +22,11 @@ namespace {
 class AppGridControllerTest : public ::testing::Test
 {
 protected:
-    AppGridControllerTest() { grid.setViewModel(&f.vm()); }
+    AppGridControllerTest()
+    {
+        grid.setViewModel(&f.vm());
+        grid.setHiddenItemsLock(f.vm().hiddenItemsLock());
+    }
 
     void standardCatalog()
     {
@@ -74,9 +78,9 @@ TEST_F(AppGridControllerTest, TheHiddenSectionGoesFromSetUpToUnlockToContent)
     ASSERT_TRUE(f.setPassword(QStringLiteral("secret")));
     EXPECT_EQ(grid.paneState(), GridPane::State::content);
     EXPECT_EQ(grid.contentLayout(), GridPane::Layout::hiddenSection);
-    f.vm().lockHiddenItems();
+    f.vm().hiddenItemsLock()->lock();
     EXPECT_EQ(grid.paneState(), GridPane::State::unlockHidden);
-    f.vm().hiddenItemsLock().checkPassword(QStringLiteral("secret"), {});
+    f.vm().hiddenItemsLock()->checkPassword(QStringLiteral("secret"), {});
     ASSERT_TRUE(test::waitUntil([&] { return grid.paneState() == GridPane::State::content; }));
 }
 
@@ -105,7 +109,7 @@ TEST_F(AppGridControllerTest, FollowsSelectionSearchAndSortOption)
     grid.setLightAppearance(false);
     EXPECT_FALSE(grid.translucentBackground());
 
-    f.vm().clearSelection();
+    f.vm().setSelection(std::nullopt);
     EXPECT_EQ(grid.navigationTitle(), u"Apps");
     EXPECT_FALSE(grid.folderSelected());
     EXPECT_FALSE(grid.selectedFolder().isValid());

@@ -90,7 +90,7 @@ TEST_F(GridDropControllerTest, OutsideAFolderEveryTileDropIsRefused)
         EXPECT_FALSE(drops.dropOnTile({ urlOf(app(QStringLiteral("A"))) }, app(QStringLiteral("C")).id()))
             << kind;
     }
-    f.vm().selectCategory(QStringLiteral("Utilities"));
+    f.vm().setSelection(SidebarSelection::ofCategory(QStringLiteral("Utilities")));
     EXPECT_FALSE(drops.dropOnTile({ urlOf(app(QStringLiteral("A"))) }, app(QStringLiteral("C")).id()));
     EXPECT_EQ(order(), before);
 }

@@ -25,6 +25,7 @@ protected:
     {
         toolbar.setNotificationCenter(f.center);
         toolbar.setViewModel(&f.vm());
+        toolbar.setHiddenItemsLock(f.vm().hiddenItemsLock());
         f.publish(QStringList { QStringLiteral("Alpha"), QStringLiteral("Bravo") });
     }
 
@@ -39,9 +40,9 @@ protected:
         }
         f.vm().setSelection(SidebarSelection(Kind::hidden));
         if (state == Hidden::locked) {
-            f.vm().lockHiddenItems();
+            f.vm().hiddenItemsLock()->lock();
         } else if (state == Hidden::unlocked) {
-            f.vm().setHiddenUnlocked(true);
+            f.vm().hiddenItemsLock()->setUnlocked(true);
         }
     }
 
@@ -54,7 +55,6 @@ TEST_F(GridToolbarControllerTest, GuardedTriggersFocusUnlessTheHiddenSectionIsLo
     const std::vector<std::pair<const char *, std::function<void()>>> triggers {
         { "hot key", [this] { f.center.post(Notifications::HotkeyTriggered); } },
         { "search command", [this] { f.center.post(Notifications::SearchFocusRequested); } },
-        { "focus trigger", [this] { f.vm().setSearchFocusTrigger(!f.vm().searchFocusTrigger()); } },
         { "selection", [this] { f.vm().setSelection(f.vm().selection()); } },
         { "appearing", [this] { toolbar.searchBarAppeared(); } },
     };
@@ -63,7 +63,7 @@ TEST_F(GridToolbarControllerTest, GuardedTriggersFocusUnlessTheHiddenSectionIsLo
     for (const auto &[state, allowed] : states) {
         for (const auto &[name, fire] : triggers) {
             f.vm().setSelection(SidebarSelection(Kind::allApps));
-            f.vm().hiddenItemsLock().disableSecurity();
+            f.vm().hiddenItemsLock()->disableSecurity();
             enter(state);
             toolbar.setSearchFocused(false);
             fire();
@@ -102,10 +102,10 @@ TEST_F(GridToolbarControllerTest, UnlockingFocusesWithoutTheGuardAndLockingWrite
 {
     enter(Hidden::locked);
     toolbar.setSearchFocused(false);
-    f.vm().setHiddenUnlocked(true);
+    f.vm().hiddenItemsLock()->setUnlocked(true);
     EXPECT_TRUE(toolbar.isSearchFocused());
     toolbar.setSearchFocused(false);
-    f.vm().lockHiddenItems();
+    f.vm().hiddenItemsLock()->lock();
     EXPECT_FALSE(toolbar.isSearchFocused());
 }
 

@@ -45,7 +45,7 @@ TEST(HiddenLockForms, SetUpThenUnlockAsTheScreensDriveIt)
 {
     test::GridFixture f;
     SetupHiddenLockController setup;
-    setup.setViewModel(&f.vm());
+    setup.setLock(f.vm().hiddenItemsLock());
     setup.submit();
     EXPECT_EQ(setup.errorMessage(), empty);
     setup.setProperty("password", QStringLiteral("pw"));
@@ -56,14 +56,14 @@ TEST(HiddenLockForms, SetUpThenUnlockAsTheScreensDriveIt)
     setup.setProperty("useTouchID", true);
     setup.submit();
     EXPECT_TRUE(setup.busy());
-    ASSERT_TRUE(test::waitUntil([&] { return f.vm().isHiddenUnlocked(); }));
+    ASSERT_TRUE(test::waitUntil([&] { return f.vm().hiddenItemsLock()->isUnlocked(); }));
     EXPECT_FALSE(setup.busy());
     EXPECT_EQ(setup.errorMessage(), differ); // kept until a newer message or the screen goes
-    EXPECT_TRUE(f.vm().hiddenItemsLock().isTouchIDEnabled());
+    EXPECT_TRUE(f.vm().hiddenItemsLock()->isTouchIDEnabled());
 
-    f.vm().lockHiddenItems();
+    f.vm().hiddenItemsLock()->lock();
     UnlockHiddenController unlock;
-    unlock.setViewModel(&f.vm());
+    unlock.setLock(f.vm().hiddenItemsLock());
     // Flag on, no hardware: the button shows, the reset does not, and the
     // automatic prompt asks nothing.
     EXPECT_TRUE(unlock.showsTouchID());
@@ -75,7 +75,7 @@ TEST(HiddenLockForms, SetUpThenUnlockAsTheScreensDriveIt)
     EXPECT_EQ(unlock.errorMessage(), u"Incorrect Password");
     unlock.setProperty("passwordInput", QStringLiteral("pw"));
     unlock.submitUnlock();
-    ASSERT_TRUE(test::waitUntil([&] { return f.vm().isHiddenUnlocked(); }));
+    ASSERT_TRUE(test::waitUntil([&] { return f.vm().hiddenItemsLock()->isUnlocked(); }));
     EXPECT_EQ(unlock.errorMessage(), QString());
 }
 
@@ -85,7 +85,7 @@ TEST(HiddenLockForms, TouchIdPathsWhereBiometricsExist)
     f.biometrics.available = true;
     f.biometrics.succeed = false;
     SetupHiddenLockController setup;
-    setup.setViewModel(&f.vm());
+    setup.setLock(f.vm().hiddenItemsLock());
     setup.setProperty("password", QStringLiteral("pw"));
     setup.setProperty("confirmPassword", QStringLiteral("pw"));
     setup.setProperty("useTouchID", true);
@@ -95,23 +95,23 @@ TEST(HiddenLockForms, TouchIdPathsWhereBiometricsExist)
 
     f.biometrics.succeed = true;
     setup.submit();
-    ASSERT_TRUE(test::waitUntil([&] { return f.vm().hiddenItemsLock().isSecurityPasswordSet(); }));
-    f.vm().lockHiddenItems();
+    ASSERT_TRUE(test::waitUntil([&] { return f.vm().hiddenItemsLock()->isSecurityPasswordSet(); }));
+    f.vm().hiddenItemsLock()->lock();
 
     UnlockHiddenController unlock;
-    unlock.setViewModel(&f.vm());
+    unlock.setLock(f.vm().hiddenItemsLock());
     EXPECT_TRUE(unlock.showsReset());
     unlock.appeared(); // the prompt comes by itself
-    ASSERT_TRUE(test::waitUntil([&] { return f.vm().isHiddenUnlocked(); }));
+    ASSERT_TRUE(test::waitUntil([&] { return f.vm().hiddenItemsLock()->isUnlocked(); }));
     EXPECT_EQ(f.biometrics.reasons.back(), u"Unlock Hidden Items");
 
-    f.vm().lockHiddenItems();
+    f.vm().hiddenItemsLock()->lock();
     f.biometrics.succeed = false;
     unlock.resetWithTouchID();
     ASSERT_TRUE(test::waitUntil([&] { return !unlock.errorMessage().isEmpty(); }));
     EXPECT_EQ(unlock.errorMessage(), u"Touch ID Authentication failed");
     f.biometrics.succeed = true;
     unlock.resetWithTouchID();
-    ASSERT_TRUE(test::waitUntil([&] { return !f.vm().hiddenItemsLock().isSecurityPasswordSet(); }));
+    ASSERT_TRUE(test::waitUntil([&] { return !f.vm().hiddenItemsLock()->isSecurityPasswordSet(); }));
     EXPECT_FALSE(unlock.showsTouchID());
 }

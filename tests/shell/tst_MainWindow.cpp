@@ -262,7 +262,7 @@ TEST_F(MainWindowTest, TheWindowIsTitledAfterTheSelectedSection)
     QQuickWindow *window = launch();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->title(), u"All Apps"_qs);
-    m_viewModel.vm.selectCategory(u"R&D <i>Tools</i>"_qs);
+    m_viewModel.vm.setSelection(SidebarSelection::ofCategory(u"R&D <i>Tools</i>"_qs));
     EXPECT_EQ(window->title(), u"R&D <i>Tools</i>"_qs);
 }
 

@@ -35,7 +35,7 @@ public:
     Q_INVOKABLE QVariant makeFolder(const QString &name, const QString &parent = {});
     AppFolder folder(const QString &name) const;
     Q_INVOKABLE QStringList folderNames() const;
-    Q_INVOKABLE int selectionKind() const { return m_vm->selectionKind(); }
+    Q_INVOKABLE int selectionKind() const { return m_vm->selection() ? int(m_vm->selection()->kind()) : -1; }
 
     BrimlarkViewModel &vm() { return *m_vm; }
     BrimlarkViewModel *viewModel() { return m_vm; }

@@ -147,7 +147,7 @@ protected:
     static bool check(BrimlarkViewModel &v, const QString &text)
     {
         std::optional<bool> answer;
-        EXPECT_TRUE(v.hiddenItemsLock().checkPassword(text, [&answer](bool ok) { answer = ok; }));
+        EXPECT_TRUE(v.hiddenItemsLock()->checkPassword(text, [&answer](bool ok) { answer = ok; }));
         EXPECT_TRUE(test::waitUntil([&answer] { return answer.has_value(); }));
         return answer.value_or(false);
     }
@@ -155,7 +155,7 @@ protected:
     static Outcome setPassword(BrimlarkViewModel &v, const QString &password, bool useTouchID)
     {
         Outcome outcome;
-        EXPECT_TRUE(v.hiddenItemsLock().setSecurityPassword(password, useTouchID, outcome.completion()));
+        EXPECT_TRUE(v.hiddenItemsLock()->setSecurityPassword(password, useTouchID, outcome.completion()));
         EXPECT_TRUE(test::waitUntil([&outcome] { return outcome.calls == 1; }));
         return outcome;
     }
@@ -228,8 +228,9 @@ TEST_F(ViewModelTest, EachOperationIsOneChangeAndOneRefilter)
         { "keystroke", 0, [&] { v.setSearchQuery(QStringLiteral("a")); } },
         { "second keystroke", 0, [&] { v.setSearchQuery(QStringLiteral("al")); } },
         { "cleared search", 0, [&] { v.setSearchQuery(QString()); } },
-        { "selection", 0, [&] { v.selectCategory(QStringLiteral("Games")); } },
-        { "same selection", 0, [&] { v.selectCategory(QStringLiteral("Games")); } },
+        { "selection", 0, [&] { v.setSelection(SidebarSelection::ofCategory(QStringLiteral("Games"))); } },
+        { "same selection", 0,
+            [&] { v.setSelection(SidebarSelection::ofCategory(QStringLiteral("Games"))); } },
         { "folder selection", 0, [&] { v.selectFolder(current(box)); } },
         // Without a password hiding also selects the hidden section.
         { "hide", 1, [&] { v.hideAppGlobally(byName(QStringLiteral("Bravo"))); } },
@@ -277,23 +278,23 @@ TEST_F(ViewModelTest, SelectionOutsideTheHiddenSectionLocksInTheSameChange)
     };
     for (const auto &row : rows) {
         v.setSelection(row.from);
-        v.setHiddenUnlocked(true);
+        v.hiddenItemsLock()->setUnlocked(true);
         changes.clear();
         unlocked.clear();
         refilters.clear();
         v.setSelection(row.to);
         const int what = row.to ? int(row.to->kind()) : -1;
-        EXPECT_EQ(v.isHiddenUnlocked(), row.staysUnlocked) << what;
+        EXPECT_EQ(v.hiddenItemsLock()->isUnlocked(), row.staysUnlocked) << what;
         EXPECT_EQ(changes.count(), 1) << what;
         EXPECT_EQ(unlocked.count(), row.staysUnlocked ? 0 : 1) << what;
         EXPECT_EQ(refilters.count(), 1) << what;
     }
     // Leaving and coming back shows the unlock screen again.
     v.setSelection(SidebarSelection(Kind::hidden));
-    v.setHiddenUnlocked(true);
+    v.hiddenItemsLock()->setUnlocked(true);
     v.selectSection(Kind::favorites);
     v.selectSection(Kind::hidden);
-    EXPECT_FALSE(v.isHiddenUnlocked());
+    EXPECT_FALSE(v.hiddenItemsLock()->isUnlocked());
 }
 
 // The lock's own operations reach the view model as one change each.
@@ -310,11 +311,11 @@ TEST_F(ViewModelTest, LockOperationsAreOneChangeOfTheViewModel)
         int changes;
         int unlocked;
     } rows[] = {
-        { "unlock", [&] { v.setHiddenUnlocked(true); }, 1, 1 },
-        { "lock", [&] { v.lockHiddenItems(); }, 1, 1 },
-        { "lock again", [&] { v.lockHiddenItems(); }, 0, 0 },
+        { "unlock", [&] { v.hiddenItemsLock()->setUnlocked(true); }, 1, 1 },
+        { "lock", [&] { v.hiddenItemsLock()->lock(); }, 1, 1 },
+        { "lock again", [&] { v.hiddenItemsLock()->lock(); }, 0, 0 },
         // Only the stored password changes: still one change.
-        { "disable while locked", [&] { v.hiddenItemsLock().disableSecurity(); }, 1, 0 },
+        { "disable while locked", [&] { v.hiddenItemsLock()->disableSecurity(); }, 1, 0 },
     };
     for (const auto &row : rows) {
         changes.clear();
@@ -341,12 +342,12 @@ TEST_F(ViewModelTest, LeavingTheHiddenSectionVoidsACheckStillRunning)
 
     pool.start([&gate] { gate.acquire(); });
     std::optional<bool> answer;
-    ASSERT_TRUE(v.hiddenItemsLock().checkPassword(QString(), [&answer](bool ok) { answer = ok; }));
+    ASSERT_TRUE(v.hiddenItemsLock()->checkPassword(QString(), [&answer](bool ok) { answer = ok; }));
     v.setSelection(SidebarSelection(Kind::allApps));
     gate.release();
     ASSERT_TRUE(test::waitUntil([&] { return answer.has_value(); }));
     EXPECT_FALSE(*answer);
-    EXPECT_FALSE(v.isHiddenUnlocked());
+    EXPECT_FALSE(v.hiddenItemsLock()->isUnlocked());
 }
 
 TEST_F(ViewModelTest, NotifySignalsComeAfterTheStore)
@@ -355,7 +356,8 @@ TEST_F(ViewModelTest, NotifySignalsComeAfterTheStore)
     QString seenQuery;
     int seenKind = -2;
     QObject::connect(&v, &BrimlarkViewModel::searchQueryChanged, [&] { seenQuery = v.searchQuery(); });
-    QObject::connect(&v, &BrimlarkViewModel::selectionChanged, [&] { seenKind = v.selectionKind(); });
+    QObject::connect(
+        &v, &BrimlarkViewModel::selectionChanged, [&] { seenKind = int(v.selection()->kind()); });
     v.setSearchQuery(QStringLiteral("abc"));
     v.selectSection(Kind::favorites);
     EXPECT_EQ(seenQuery, QStringLiteral("abc"));
@@ -415,31 +417,6 @@ TEST_F(ViewModelTest, DestroyedViewModelReportsNothingLater)
     EXPECT_EQ(scheduler.pendingCount(), 0u);
 }
 
-TEST_F(ViewModelTest, PropertyAdaptersMirrorTheState)
-{
-    standardCatalog();
-    const AppFolder folder = makeFolder(QStringLiteral("Tools"), { byName(QStringLiteral("Echo")) });
-    auto &v = makeVm();
-
-    v.selectFolder(folder);
-    EXPECT_EQ(v.property("selectionTitle").toString(), QStringLiteral("Tools"));
-    EXPECT_EQ(v.property("selectionKind").toInt(), int(Kind::folder));
-    v.clearSelection();
-    EXPECT_EQ(v.property("selectionKind").toInt(), -1);
-
-    v.setProperty("folderForPicker", QVariant::fromValue(folder));
-    EXPECT_EQ(v.folderForPicker(), folder);
-    v.setProperty("folderForPicker", QVariant());
-    EXPECT_FALSE(v.folderForPicker().has_value());
-    v.setProperty("appToUninstall", QVariant::fromValue(byName(QStringLiteral("Alpha"))));
-    EXPECT_EQ(v.appToUninstall(), byName(QStringLiteral("Alpha")));
-
-    v.setProperty("searchQuery", QStringLiteral("ech"));
-    EXPECT_THAT(names(v.filteredApps()), ElementsAre("Echo"));
-}
-
-// ---- filtering and grouping
-
 TEST_F(ViewModelTest, EverySectionLeavesHiddenAppsOut)
 {
     standardCatalog();
@@ -470,7 +447,7 @@ TEST_F(ViewModelTest, EverySectionLeavesHiddenAppsOut)
     };
     for (const auto &row : rows) {
         v.setSelection(row.selection);
-        EXPECT_EQ(names(v.filteredApps()), row.expected) << v.selectionKind();
+        EXPECT_EQ(names(v.filteredApps()), row.expected) << int(v.selection()->kind());
     }
 }
 
@@ -487,7 +464,8 @@ TEST_F(ViewModelTest, SearchLooksThroughAllVisibleAppsInSortOrder)
     for (const auto &section : sections) {
         v.setSelection(section);
         v.setSearchQuery(QStringLiteral("A")); // case-insensitive: Alpha, Bravo, Charlie, Delta(hidden)
-        EXPECT_THAT(names(v.filteredApps()), ElementsAre("Charlie", "Bravo", "Alpha")) << v.selectionKind();
+        EXPECT_THAT(names(v.filteredApps()), ElementsAre("Charlie", "Bravo", "Alpha"))
+            << int(v.selection()->kind());
     }
     v.setSelection(SidebarSelection::ofFolder(folder));
     v.setSearchQuery(QString());
@@ -504,7 +482,7 @@ TEST_F(ViewModelTest, CategoryKeepsNameOrderWhileAllAppsFollowsTheSortOption)
 {
     standardCatalog();
     auto &v = makeVm();
-    v.selectCategory(QStringLiteral("Games"));
+    v.setSelection(SidebarSelection::ofCategory(QStringLiteral("Games")));
     for (auto option : AppSortOptions::allCases()) {
         finder.setAllAppsSortOption(option);
         EXPECT_THAT(names(v.filteredApps()), ElementsAre("Alpha", "Charlie", "Foxtrot"));
@@ -691,13 +669,13 @@ TEST_F(ViewModelTest, HidingGoesToTheHiddenSectionOnlyWithoutAPassword)
     standardCatalog();
     const AppFolder folder = makeFolder(QStringLiteral("Games Folder"));
     auto &v = makeVm();
-    v.selectCategory(QStringLiteral("Games"));
+    v.setSelection(SidebarSelection::ofCategory(QStringLiteral("Games")));
     v.hideAppGlobally(byName(QStringLiteral("Alpha")));
     EXPECT_EQ(v.selection(), SidebarSelection(Kind::hidden));
     EXPECT_THAT(names(v.filteredApps()), ElementsAre("Alpha", "Delta"));
 
     setPassword(v, QStringLiteral("pw"), false);
-    v.selectCategory(QStringLiteral("Games"));
+    v.setSelection(SidebarSelection::ofCategory(QStringLiteral("Games")));
     v.hideAppGlobally(byName(QStringLiteral("Charlie")));
     v.hideFolderGlobally(folder);
     EXPECT_EQ(v.selection(), SidebarSelection::ofCategory(QStringLiteral("Games")));
@@ -795,7 +773,7 @@ TEST_F(ViewModelTest, PasswordNeverReachesTheLogOrAnalytics)
         v.launchApp(byName(QStringLiteral("Echo")));
         v.setSearchQuery(QStringLiteral("Ec"));
         scheduler.advance(3s);
-        v.hiddenItemsLock().disableSecurity();
+        v.hiddenItemsLock()->disableSecurity();
         ASSERT_FALSE(log.isEmpty()); // the failed launch did print
         for (const auto &line : std::as_const(log)) {
             EXPECT_FALSE(line.contains(QStringLiteral("Zebra"))) << line.toStdString();

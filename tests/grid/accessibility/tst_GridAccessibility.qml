@@ -107,7 +107,7 @@ TestCase {
         checkNode(findChild(screen, "setupErrorMessage"), Accessible.AlertMessage, "Passwords do not match", "error")
 
         verify(fixture.setPassword("pw"))
-        fixture.viewModel.lockHiddenItems()
+        fixture.viewModel.hiddenItemsLock.lock()
         screen = grid.pane.item
         compare(screen.objectName, "unlockHiddenView")
         checkNode(findChild(screen, "unlockHeading"), Accessible.StaticText, "Hidden Items Locked", "heading")
@@ -121,13 +121,13 @@ TestCase {
         const error = findChild(screen, "unlockErrorMessage")
         tryVerify(() => error.visible)
         checkNode(error, Accessible.AlertMessage, "Incorrect Password", "error")
-        verify(!fixture.viewModel.isHiddenUnlocked)
+        verify(!fixture.viewModel.hiddenItemsLock.isUnlocked)
         // Back in the field, the right one and Return.
         keyClick(Qt.Key_Tab, Qt.ShiftModifier)
         keyClick(Qt.Key_A, Qt.ControlModifier)
         typeText("pw")
         keyClick(Qt.Key_Return)
-        tryVerify(() => fixture.viewModel.isHiddenUnlocked)
+        tryVerify(() => fixture.viewModel.hiddenItemsLock.isUnlocked)
     }
 
     function test_onlyTilesOnScreenAreInTheAccessibilityTree() {
@@ -215,8 +215,7 @@ TestCase {
         const grid = makeGrid()
         const field = grid.toolbar.searchField
         tryVerify(() => field.activeFocus)
-        fixture.viewModel.folderForPicker = fixture.makeFolder("Work", [])
-        fixture.viewModel.showingAppPicker = true
+        fixture.setAppPicker(fixture.makeFolder("Work", []))
         const sheet = findChild(grid, "appPickerSheet")
         tryCompare(sheet, "opened", true)
         const picker = sheet.contentItem.item
@@ -244,7 +243,7 @@ TestCase {
         const fill = grabImage(test).pixel(Math.round(at.x), Math.round(at.y))
         verify(fill.b > 0.8 && fill.r < 0.3, "Done's fill: " + fill)
         keyClick(Qt.Key_Return)
-        tryVerify(() => !fixture.viewModel.showingAppPicker)
+        tryVerify(() => fixture.appPickerFolderName() === "")
         compare(fixture.folderMembers("Work").length, 1)
         tryVerify(() => field.activeFocus)
     }

@@ -163,12 +163,11 @@ TestCase {
         compare(empty.objectName, "emptyFolderView")
         compare(empty.folder.name, "Empty")
         mouseClick(findChild(empty, "addAppsButton"))
-        verify(fixture.viewModel.showingAppPicker)
-        compare(fixture.viewModel.folderForPicker.name, "Empty")
+        compare(fixture.appPickerFolderName(), "Empty")
         const sheet = findChild(grid, "appPickerSheet")
         tryCompare(sheet, "opened", true)
         keyClick(Qt.Key_Escape)
-        tryVerify(() => !fixture.viewModel.showingAppPicker)
+        tryVerify(() => fixture.appPickerFolderName() === "")
     }
 
     function test_folderTilesAreTheFoldersAndRemovalEmptiesIt() {
@@ -188,14 +187,14 @@ TestCase {
     function test_theUninstallerSheetOpensForTheChosenApplication() {
         fixture.publish(["Alpha"])
         const grid = makeGrid()
-        fixture.viewModel.appToUninstall = fixture.appNamed("Alpha")
+        fixture.askToUninstall("Alpha")
         const sheet = findChild(grid, "uninstallerSheet")
         tryCompare(sheet, "opened", true)
         const view = sheet.contentItem.item
         compare(view.objectName, "appUninstallerView")
         compare(view.app.name, "Alpha")
         view.dismiss()
-        compare(fixture.viewModel.appToUninstall, undefined)
+        compare(fixture.appToUninstallName(), "")
         tryCompare(sheet, "visible", false)
     }
 
@@ -240,7 +239,7 @@ TestCase {
         fixture.publish(["Alpha", "Bravo"])
         const grid = makeGrid()
         verify(fixture.setPassword("pw"))
-        fixture.viewModel.lockHiddenItems()
+        fixture.viewModel.hiddenItemsLock.lock()
         fixture.selectSection("hidden")
         compare(grid.pane.item.objectName, "unlockHiddenView")
         const password = findChild(grid.pane.item, "unlockPasswordField")
@@ -248,7 +247,7 @@ TestCase {
         keyClick(Qt.Key_P)
         keyClick(Qt.Key_W)
         keyClick(Qt.Key_Return)
-        tryVerify(() => fixture.viewModel.isHiddenUnlocked)
+        tryVerify(() => fixture.viewModel.hiddenItemsLock.isUnlocked)
         tryVerify(() => grid.toolbar.searchField.activeFocus)
         keyClick(Qt.Key_Z)
         compare(fixture.viewModel.searchQuery, "z")
@@ -261,7 +260,7 @@ TestCase {
         fixture.publish(["Alpha", "Bravo"])
         const grid = makeGrid()
         verify(fixture.setPassword("pw"))
-        fixture.viewModel.lockHiddenItems()
+        fixture.viewModel.hiddenItemsLock.lock()
         fixture.selectSection("hidden")
         const field = findChild(grid.pane.item, "unlockPasswordField")
         mouseClick(field)

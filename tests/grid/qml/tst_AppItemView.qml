@@ -194,7 +194,7 @@ TestCase {
         compare(fixture.launched.length, 1)
         verify(!tile.isLaunching)
         menu.itemAt(8).triggered()
-        compare(fixture.viewModel.appToUninstall.name, "Bravo")
+        compare(fixture.appToUninstallName(), "Bravo")
         menu.close()
     }
 

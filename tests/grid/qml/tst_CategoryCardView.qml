@@ -111,8 +111,7 @@ TestCase {
               check: () => verify(fixture.isFolderHidden("Work")) },
             { tag: "add apps", entry: "Add Apps to this folder",
               check: () => {
-                  verify(fixture.viewModel.showingAppPicker)
-                  compare(fixture.viewModel.folderForPicker.name, "Work")
+                  compare(fixture.appPickerFolderName(), "Work")
               } },
         ]
     }
@@ -126,8 +125,7 @@ TestCase {
         compare(symbols(menu), ["pencil", "trash", "eye.slash", "plus.circle"])
         choose(menu, [data.entry])
         data.check()
-        if (fixture.viewModel.showingAppPicker)
-            fixture.viewModel.showingAppPicker = false
+        fixture.setAppPicker(null)
     }
 
     // Each way a folder gets a new name: the card it has, not a rebuilt
@@ -182,7 +180,7 @@ TestCase {
                   choose(openMenuOf(card), ["Add Apps to this folder"])
                   tryCompare(findChild(grid, "appPickerSheet"), "opened", true)
                   keyClick(Qt.Key_Escape)
-                  tryVerify(() => !fixture.viewModel.showingAppPicker)
+                  tryVerify(() => fixture.appPickerFolderName() === "")
                   fixture.advance(0)
               } },
         ]
@@ -226,9 +224,8 @@ TestCase {
         const card = cardTitled(grid, "Work")
         fixture.viewModel.renameFolder(folder, "Office")
         data.open(card)
-        verify(fixture.viewModel.showingAppPicker)
-        compare(fixture.viewModel.folderForPicker.name, "Office")
-        fixture.viewModel.showingAppPicker = false
+        compare(fixture.appPickerFolderName(), "Office")
+        fixture.setAppPicker(null)
     }
 
     function test_categoryCardEntries() {

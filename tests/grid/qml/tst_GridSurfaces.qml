@@ -127,8 +127,7 @@ TestCase {
         grid.controller.expandedCategoryName = undefined
 
         // The picker's line naming the folder and its cells.
-        fixture.viewModel.folderForPicker = fixture.makeFolder(test.oddName, [])
-        fixture.viewModel.showingAppPicker = true
+        fixture.setAppPicker(fixture.makeFolder(test.oddName, []))
         const sheet = findChild(grid, "appPickerSheet")
         tryCompare(sheet, "opened", true)
         const picker = sheet.contentItem.item
@@ -138,7 +137,7 @@ TestCase {
         const names = collect(picker, "pickerCellName", []).filter(t => t.text === test.oddName)
         checkPlain(names, test.oddName, "picker cells")
         keyClick(Qt.Key_Escape)
-        tryVerify(() => !fixture.viewModel.showingAppPicker)
+        tryVerify(() => fixture.appPickerFolderName() === "")
     }
 
     function test_aTileMenuShowsFolderNamesAsWritten() {
@@ -197,8 +196,7 @@ TestCase {
         menu.close()
         tryCompare(menu, "visible", false)
 
-        fixture.viewModel.folderForPicker = folder
-        fixture.viewModel.showingAppPicker = true
+        fixture.setAppPicker(folder)
         const sheet = findChild(grid, "appPickerSheet")
         tryCompare(sheet, "opened", true)
         const picker = sheet.contentItem.item
@@ -206,9 +204,9 @@ TestCase {
         compare(tapsUnder, 0)
         compare(fixture.launched.length, 0)
         keyClick(Qt.Key_Escape)
-        tryVerify(() => !fixture.viewModel.showingAppPicker)
+        tryVerify(() => fixture.appPickerFolderName() === "")
 
-        fixture.viewModel.appToUninstall = fixture.appNamed("Alpha")
+        fixture.askToUninstall("Alpha")
         const uninstall = findChild(grid, "uninstallerSheet")
         tryCompare(uninstall, "opened", true)
         const view = uninstall.contentItem.item
@@ -226,7 +224,7 @@ TestCase {
         compare(tapsUnder, 0)
         verify(fixture.setPassword("pw"))
         compare(layoutItem(grid).objectName, "hiddenSectionView")
-        fixture.viewModel.lockHiddenItems()
+        fixture.viewModel.hiddenItemsLock.lock()
         compare(grid.pane.item.objectName, "unlockHiddenView")
         pressEverywhere(grid.pane.item, [Qt.point(10, 10), Qt.point(grid.pane.width - 10, grid.pane.height - 10)])
         compare(tapsUnder, 0)
@@ -235,8 +233,7 @@ TestCase {
     function test_markingInThePickerLeavesTheTypingInItsSearchField() {
         fixture.publish(["Alpha", "Bravo", "Charlie"])
         const grid = makeGrid()
-        fixture.viewModel.folderForPicker = fixture.makeFolder("Work", [])
-        fixture.viewModel.showingAppPicker = true
+        fixture.setAppPicker(fixture.makeFolder("Work", []))
         const sheet = findChild(grid, "appPickerSheet")
         tryCompare(sheet, "opened", true)
         const picker = sheet.contentItem.item
@@ -252,6 +249,6 @@ TestCase {
         keyClick(Qt.Key_C)
         compare(picker.controller.searchQuery, "c")
         keyClick(Qt.Key_Escape)
-        tryVerify(() => !fixture.viewModel.showingAppPicker)
+        tryVerify(() => fixture.appPickerFolderName() === "")
     }
 }

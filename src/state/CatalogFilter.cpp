@@ -1,0 +1,158 @@
+#include "state/CatalogFilter.h"
+
+#include "model/AppFinder.h"
+#include "platform/core/NameComparison.h"
+
+#include <QSet>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace brimlark {
+
+QList<AppItem> CatalogFilter::apps(
+    const std::optional<SidebarSelection> &selection, const QString &query) const
+{
+    using Kind = SidebarSelection::Kind;
+    const QSet<QString> &hidden = m_catalog.hiddenAppPaths();
+    const bool inHidden = selection && selection->is(Kind::hidden);
+
+    if (!query.isEmpty()) {
+        // A search looks through every visible application (or every hidden
+        // one in the hidden section), whatever section is selected. The
+        // catalog's sort is stable, so sorting only the matches gives the
+        // same list as filtering the sorted one, for a fraction of the work.
+        QList<AppItem> matches;
+        for (const auto &app : m_catalog.apps()) {
+            if (hidden.contains(app.id()) == inHidden && app.name().contains(query, Qt::CaseInsensitive)) {
+                matches << app;
+            }
+        }
+        return m_catalog.getSortedApps(matches);
+    }
+
+    // The section's base: the hidden applications in the hidden section,
+    // every other application elsewhere, in catalog order.
+    const auto base = [&] {
+        QList<AppItem> out;
+        for (const auto &app : m_catalog.apps()) {
+            if (hidden.contains(app.id()) == inHidden) {
+                out << app;
+            }
+        }
+        return out;
+    };
+
+    QList<AppItem> result;
+    switch (selection ? selection->kind() : Kind::allApps) {
+    case Kind::allApps:
+        result = m_catalog.getSortedApps(base());
+        break;
+    case Kind::folder:
+        // The selection's copy may be stale: the catalog's folder holds the
+        // contents.
+        if (const auto folder = m_catalog.folder(selection->folder().id)) {
+            result = m_catalog.getAppsInFolder(*folder);
+        }
+        break;
+    case Kind::category: {
+        const QString &name = selection->category();
+        for (const auto &app : m_catalog.apps()) {
+            if (app.category() == name && !hidden.contains(app.id())) {
+                result << app;
+            }
+        }
+        break;
+    }
+    case Kind::recents:
+        result = m_catalog.recentApps();
+        break;
+    case Kind::favorites:
+        result = m_catalog.favoriteApps();
+        break;
+    case Kind::newlyAdded:
+        result = m_catalog.newlyAddedApps();
+        break;
+    case Kind::hidden:
+        result = base();
+        break;
+    }
+    // Hidden applications show in the hidden section only, not even in the
+    // folder that holds them.
+    if (!inHidden && !hidden.isEmpty()) {
+        result.removeIf([&hidden](const AppItem &app) { return hidden.contains(app.id()); });
+    }
+
+    return result;
+}
+
+QList<GridItemIdentifier> CatalogFilter::unifiedGridItems() const
+{
+    const QList<AppFolder> roots = m_catalog.getRootFolders();
+    QSet<QUuid> rootIds;
+    for (const auto &folder : roots) {
+        rootIds.insert(folder.id);
+    }
+    QSet<QString> categorySet;
+    for (const auto &app : m_catalog.apps()) {
+        categorySet.insert(app.category());
+    }
+
+    QList<GridItemIdentifier> stored = m_catalog.getUnifiedGridOrder();
+    stored.removeIf([&](const GridItemIdentifier &item) {
+        return item.isFolder() ? !rootIds.contains(item.folderId())
+                               : !categorySet.contains(item.categoryName());
+    });
+
+    QSet<QUuid> placedFolders;
+    QSet<QString> placedCategories;
+    for (const auto &item : std::as_const(stored)) {
+        if (item.isFolder()) {
+            placedFolders.insert(item.folderId());
+        } else {
+            placedCategories.insert(item.categoryName());
+        }
+    }
+
+    QList<GridItemIdentifier> items;
+    items.reserve(stored.size() + roots.size() + categorySet.size());
+    // Folders without a stored place come first, in folder order.
+    for (const auto &folder : roots) {
+        if (!placedFolders.contains(folder.id)) {
+            items << GridItemIdentifier::folder(folder.id);
+        }
+    }
+    items << stored;
+
+    // Categories without a stored place go last, by name, so the order is
+    // the same from one launch to the next.
+    QStringList newCategories;
+    for (const auto &name : std::as_const(categorySet)) {
+        if (!placedCategories.contains(name)) {
+            newCategories << name;
+        }
+    }
+    const NameComparison &names = m_catalog.collation();
+    std::sort(newCategories.begin(), newCategories.end(), [&names](const QString &a, const QString &b) {
+        const int c = names.compare(a, b);
+        return c != 0 ? c < 0 : a < b;
+    });
+    for (const auto &name : std::as_const(newCategories)) {
+        items << GridItemIdentifier::category(name);
+    }
+    return items;
+}
+
+QList<AppItem> CatalogFilter::appsNotInFolder(const AppFolder &folder) const
+{
+    const QSet<QString> members(folder.appURLs.begin(), folder.appURLs.end());
+    QList<AppItem> out;
+    for (const auto &app : m_catalog.apps()) {
+        if (!members.contains(app.urlText())) {
+            out << app;
+        }
+    }
+    return out;
+}
+
+} // namespace brimlark

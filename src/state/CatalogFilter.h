@@ -1,0 +1,42 @@
+#pragma once
+
+#include "model/AppFolder.h"
+#include "model/AppItem.h"
+#include "model/GridItemIdentifier.h"
+#include "state/SidebarSelection.h"
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace brimlark {
+
+class AppFinder;
+
+// What the launcher shows of the catalog: the applications a selection and
+// a search leave, the unified grid's cards in order, and what a folder can
+// still take. It only reads; the catalog must outlive it.
+class CatalogFilter
+{
+public:
+    explicit CatalogFilter(const AppFinder &catalog)
+        : m_catalog(catalog)
+    {
+    }
+
+    // A search looks through every visible application (every hidden one in
+    // the hidden section), whatever the selection; hidden applications show
+    // in the hidden section only.
+    QList<AppItem> apps(const std::optional<SidebarSelection> &selection, const QString &query) const;
+    // The stored order without the cards that are gone, folders without a
+    // place first and new categories last, by name.
+    QList<GridItemIdentifier> unifiedGridItems() const;
+    // Hidden applications included: the picker offers them too.
+    QList<AppItem> appsNotInFolder(const AppFolder &folder) const;
+
+private:
+    const AppFinder &m_catalog;
+};
+
+} // namespace brimlark
