@@ -2,6 +2,7 @@
 
 #include "platform/core/BundleUrl.h"
 #include "platform/gui/AppIconStore.h"
+#include "support/GraphOptions.h"
 
 #include "TestSupport.h"
 
@@ -23,14 +24,7 @@ GridFixture::GridFixture(const QString &root, QObject *parent)
 
 ObjectGraph::Options GridFixture::options()
 {
-    ObjectGraph::Options o;
-    o.scheduler = &scheduler;
-    o.clock = [] { return QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC); };
-    o.fileDates = [](const QString &) { return std::nullopt; };
-    o.launcher = &workspace;
-    o.biometrics = &biometrics;
-    o.passwordLimits = PasswordHashing::Limits::minimum();
-    return o;
+    return fixedClockOptions(scheduler, workspace, biometrics);
 }
 
 GridFixture::~GridFixture() = default;

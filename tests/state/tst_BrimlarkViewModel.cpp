@@ -13,6 +13,7 @@
 #include "support/ManualScheduler.h"
 
 #include "TestSupport.h"
+#include "support/GraphOptions.h"
 #include "support/LockOutcome.h"
 #include "support/StoredFolders.h"
 #include "support/ThreadedBiometrics.h"
@@ -79,14 +80,8 @@ class ViewModelTest : public ::testing::Test
 protected:
     ObjectGraph::Options options()
     {
-        ObjectGraph::Options o;
-        o.scheduler = &scheduler;
-        o.clock = [] { return QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC); };
-        o.fileDates = [](const QString &) { return std::nullopt; };
-        o.launcher = &workspace;
-        o.biometrics = &biometrics;
+        ObjectGraph::Options o = test::fixedClockOptions(scheduler, workspace, biometrics);
         o.analytics = &analytics;
-        o.passwordLimits = PasswordHashing::Limits::minimum();
         return o;
     }
     BrimlarkViewModel::Services services() { return graph.viewModelServices(); }
