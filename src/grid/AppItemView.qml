@@ -10,7 +10,7 @@ Item {
     objectName: "appTile"
 
     // The AppItem shown and the central view model.
-    required property var app
+    required property appItem app
     required property BrimlarkViewModel viewModel
     // The application's name; a grid hands in its model's name role, so a
     // reused tile reads no value from the AppItem in JavaScript.

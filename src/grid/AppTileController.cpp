@@ -1,8 +1,6 @@
 #include "grid/AppTileController.h"
 #include "views/EnabledStateAccessibility.h"
 
-#include "state/ViewModelBinding.h"
-
 #include "platform/core/Scheduler.h"
 #include "platform/core/UuidText.h"
 #include "platform/gui/AppIconImageProvider.h"
@@ -13,7 +11,7 @@
 namespace brimlark {
 
 AppTileController::AppTileController(QObject *parent)
-    : QObject(parent)
+    : ViewModelClient(parent)
 {
 }
 
@@ -32,14 +30,6 @@ void AppTileController::cancelPendingResets()
         }
     }
     m_pendingResets.clear();
-}
-
-void AppTileController::setViewModel(BrimlarkViewModel *viewModel)
-{
-    if (!rebindViewModel(*this, m_viewModel, viewModel)) {
-        return;
-    }
-    emit viewModelChanged();
 }
 
 void AppTileController::setApp(const AppItem &app)
@@ -80,15 +70,15 @@ void AppTileController::setLaunching(bool launching)
 
 void AppTileController::click()
 {
-    if (!m_viewModel || m_app.id().isEmpty()) {
+    if (!viewModel() || m_app.id().isEmpty()) {
         return;
     }
     setLaunching(true);
-    m_viewModel->launchApp(m_app);
+    viewModel()->launchApp(m_app);
     QPointer<AppTileController> self(this);
-    QPointer<BrimlarkViewModel> owner(m_viewModel);
+    QPointer<BrimlarkViewModel> owner(viewModel());
     auto id = std::make_shared<Scheduler::TaskId>(0);
-    *id = m_viewModel->scheduler().schedule(launchingLook, [self, owner, id] {
+    *id = viewModel()->scheduler().schedule(launchingLook, [self, owner, id] {
         if (self) {
             self->m_pendingResets.removeOne(PendingReset { owner, *id });
             self->setLaunching(false);
@@ -100,11 +90,11 @@ void AppTileController::click()
 
 QList<AppTileMenu::Entry> AppTileController::menuEntries() const
 {
-    if (!m_viewModel) {
+    if (!viewModel()) {
         return {};
     }
-    return AppTileMenu::entries(m_viewModel->selection(), m_viewModel->isFavorite(m_app),
-        m_viewModel->folders(), m_viewModel->hiddenFolderIDs());
+    return AppTileMenu::entries(viewModel()->selection(), viewModel()->isFavorite(m_app),
+        viewModel()->folders(), viewModel()->hiddenFolderIDs());
 }
 
 QVariantList AppTileController::menu() const
@@ -122,10 +112,10 @@ void AppTileController::perform(AppTileMenu::Action action, const QString &folde
 
 void AppTileController::perform(AppTileMenu::Action action, const QUuid &folderID)
 {
-    if (!m_viewModel || m_app.id().isEmpty()) {
+    if (!viewModel() || m_app.id().isEmpty()) {
         return;
     }
-    BrimlarkViewModel &vm = *m_viewModel;
+    BrimlarkViewModel &vm = *viewModel();
     const auto folder = [&vm, &folderID]() -> std::optional<AppFolder> { return vm.folder(folderID); };
     using Action = AppTileMenu::Action;
     switch (action) {
@@ -161,8 +151,8 @@ void AppTileController::perform(AppTileMenu::Action action, const QUuid &folderI
 
 void AppTileController::beginDrag()
 {
-    if (m_viewModel && !m_app.id().isEmpty()) {
-        m_viewModel->setDraggedApp(m_app);
+    if (viewModel() && !m_app.id().isEmpty()) {
+        viewModel()->setDraggedApp(m_app);
     }
 }
 
@@ -170,8 +160,8 @@ void AppTileController::endDrag()
 {
     // A finished drag is no longer the one the folder tiles follow, so a
     // later drag from elsewhere cannot move this application.
-    if (m_viewModel && m_viewModel->draggedApp() && *m_viewModel->draggedApp() == m_app) {
-        m_viewModel->setDraggedApp(std::nullopt);
+    if (viewModel() && viewModel()->draggedApp() && *viewModel()->draggedApp() == m_app) {
+        viewModel()->setDraggedApp(std::nullopt);
     }
 }
 

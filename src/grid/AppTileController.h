@@ -3,7 +3,7 @@
 #include "grid/AppTileMenu.h"
 #include "model/AppItem.h"
 #include "platform/core/Scheduler.h"
-#include "state/BrimlarkViewModel.h"
+#include "state/ViewModelClient.h"
 
 #include <QList>
 #include <QObject>
@@ -21,12 +21,10 @@ namespace brimlark {
 // What one application tile does: a click launches with the short launching
 // look, a drag records the application as the dragged one, and the context
 // menu's entries come from the state of the moment it opens. Main thread only.
-class AppTileController : public QObject
+class AppTileController : public ViewModelClient
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(
-        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
     // An AppItem.
     Q_PROPERTY(QVariant app READ appVariant WRITE setAppVariant NOTIFY appChanged)
     Q_PROPERTY(bool isLaunching READ isLaunching NOTIFY isLaunchingChanged)
@@ -38,9 +36,6 @@ public:
 
     explicit AppTileController(QObject *parent = nullptr);
     ~AppTileController() override;
-
-    BrimlarkViewModel *viewModel() const { return m_viewModel; }
-    void setViewModel(BrimlarkViewModel *viewModel);
 
     const AppItem &app() const { return m_app; }
     void setApp(const AppItem &app);
@@ -67,7 +62,6 @@ public:
     Q_INVOKABLE void endDrag();
 
 signals:
-    void viewModelChanged();
     void appChanged();
     void isLaunchingChanged();
     // A click launched the application (whatever the outcome).
@@ -79,7 +73,6 @@ private:
 
     using PendingReset = std::pair<QPointer<BrimlarkViewModel>, Scheduler::TaskId>;
 
-    QPointer<BrimlarkViewModel> m_viewModel;
     AppItem m_app;
     bool m_isLaunching = false;
     QList<PendingReset> m_pendingResets;

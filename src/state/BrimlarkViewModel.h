@@ -49,6 +49,8 @@ class BrimlarkViewModel : public QObject
     Q_PROPERTY(QString searchQuery READ searchQuery WRITE setSearchQuery NOTIFY searchQueryChanged)
     // Handed on to the controllers that use the lock.
     Q_PROPERTY(brimlark::HiddenItemsLock *hiddenItemsLock READ hiddenItemsLock CONSTANT)
+    // The catalog itself, for the controllers that act on it.
+    Q_PROPERTY(brimlark::AppFinder *catalog READ catalog CONSTANT)
 
 public:
     // What the view model talks to, built by the application. Every one but
@@ -78,6 +80,7 @@ public:
     NotificationCenter *notificationCenter() const { return m_notifications; }
     // The lock of the hidden items, which the view model owns.
     HiddenItemsLock *hiddenItemsLock() { return &m_lock; }
+    AppFinder *catalog() const { return &m_appFinder; }
 
     // The catalog's state as the views read it.
     const QList<AppItem> &apps() const { return m_appFinder.apps(); }

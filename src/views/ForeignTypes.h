@@ -1,5 +1,8 @@
 #pragma once
 
+#include "model/AppFolder.h"
+#include "model/AppItem.h"
+#include "model/Workspace.h"
 #include "model/WorkspaceManager.h"
 #include "state/BrimlarkViewModel.h"
 
@@ -26,12 +29,43 @@ struct HiddenItemsLockType
     QML_UNCREATABLE("The view model owns the lock")
 };
 
+struct AppFinderType
+{
+    Q_GADGET
+    QML_FOREIGN(brimlark::AppFinder)
+    QML_NAMED_ELEMENT(AppFinder)
+    QML_UNCREATABLE("The program makes the catalog")
+};
+
 struct WorkspaceManagerType
 {
     Q_GADGET
     QML_FOREIGN(brimlark::WorkspaceManager)
     QML_NAMED_ELEMENT(WorkspaceManager)
     QML_UNCREATABLE("The program makes the workspace manager")
+};
+
+// The values views show: an application, a folder, a workspace. A property
+// of one of these types takes only that type.
+struct AppItemType
+{
+    Q_GADGET
+    QML_FOREIGN(brimlark::AppItem)
+    QML_VALUE_TYPE(appItem)
+};
+
+struct AppFolderType
+{
+    Q_GADGET
+    QML_FOREIGN(brimlark::AppFolder)
+    QML_VALUE_TYPE(appFolder)
+};
+
+struct WorkspaceType
+{
+    Q_GADGET
+    QML_FOREIGN(brimlark::Workspace)
+    QML_VALUE_TYPE(workspace)
 };
 
 } // namespace brimlark::qmlforeign

@@ -1,0 +1,16 @@
+#include "state/ViewModelClient.h"
+
+#include "state/ViewModelBinding.h"
+
+namespace brimlark {
+
+void ViewModelClient::setViewModel(BrimlarkViewModel *viewModel)
+{
+    if (!rebindViewModel(*this, m_viewModel, viewModel)) {
+        return;
+    }
+    viewModelBound();
+    emit viewModelChanged();
+}
+
+} // namespace brimlark
