@@ -115,7 +115,7 @@ int AppUninstallerScanner::selectedCount() const
 void AppUninstallerScanner::setSelected(qsizetype index, bool selected)
 {
     m_residualFiles[index].isSelected = selected;
-    Q_EMIT residualFilesChanged();
+    emit residualFilesChanged();
 }
 
 void AppUninstallerScanner::toggleSelection(const AppResidualFile &file)
@@ -139,7 +139,7 @@ void AppUninstallerScanner::setAll(const std::function<bool(const AppResidualFil
         }
     }
     if (changed) {
-        Q_EMIT residualFilesChanged();
+        emit residualFilesChanged();
     }
 }
 
@@ -187,16 +187,16 @@ void AppUninstallerScanner::scan(const QString &appName, const QString &bundlePa
 {
     const quint64 generation = ++m_scanGeneration;
     m_residualFiles.clear();
-    Q_EMIT residualFilesChanged();
+    emit residualFilesChanged();
     m_isScanning = true;
-    Q_EMIT isScanningChanged();
+    emit isScanningChanged();
     m_scanProgress = 0;
-    Q_EMIT scanProgressChanged();
+    emit scanProgressChanged();
 
     const bool system = underSystemFolder(bundlePath);
     post([system](AppUninstallerScanner &s) {
         s.m_isSystemApp = system;
-        Q_EMIT s.isSystemAppChanged();
+        emit s.isSystemAppChanged();
     });
 
     ResidualScan::Input input;
@@ -227,20 +227,20 @@ void AppUninstallerScanner::scan(const QString &appName, const QString &bundlePa
         QList<AppResidualFile> found = ResidualScan::run(input, [&publish](ScanStage stage, double progress) {
             publish([stage, progress](AppUninstallerScanner &s) {
                 s.m_scanStage = stage;
-                Q_EMIT s.scanStageChanged();
+                emit s.scanStageChanged();
                 s.m_scanProgress = progress;
-                Q_EMIT s.scanProgressChanged();
+                emit s.scanProgressChanged();
             });
         });
         publish([found = std::move(found)](AppUninstallerScanner &s) {
             s.m_residualFiles = found;
-            Q_EMIT s.residualFilesChanged();
+            emit s.residualFilesChanged();
             s.m_scanStage = ScanStage::done;
-            Q_EMIT s.scanStageChanged();
+            emit s.scanStageChanged();
             s.m_scanProgress = 1;
-            Q_EMIT s.scanProgressChanged();
+            emit s.scanProgressChanged();
             s.m_isScanning = false;
-            Q_EMIT s.isScanningChanged();
+            emit s.isScanningChanged();
         });
     });
 }
@@ -266,7 +266,7 @@ QFuture<RemovalResult> AppUninstallerScanner::removeSelectedFiles(DeletionMethod
             }
             s.m_residualFiles.removeIf(
                 [&removed](const AppResidualFile &f) { return removed.contains(f.fileSystemPath()); });
-            Q_EMIT s.residualFilesChanged();
+            emit s.residualFilesChanged();
         });
         promise->addResult(std::move(result));
         promise->finish();

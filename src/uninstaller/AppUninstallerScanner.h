@@ -85,7 +85,7 @@ public:
     // the pool. Removed entries leave residualFiles before the future finishes.
     QFuture<RemovalResult> removeSelectedFiles(DeletionMethod method);
 
-Q_SIGNALS:
+signals:
     void residualFilesChanged();
     void scanStageChanged();
     void scanProgressChanged();

@@ -107,7 +107,7 @@ void AppUninstallerFlow::setServices(UninstallerServices *services)
         return;
     }
     m_services = services;
-    Q_EMIT servicesChanged();
+    emit servicesChanged();
 }
 
 QUrl AppUninstallerFlow::appIconSource() const
@@ -183,7 +183,7 @@ void AppUninstallerFlow::setShowPermanentDeleteAlert(bool shown)
 {
     if (shown != m_showPermanentDeleteAlert) {
         m_showPermanentDeleteAlert = shown;
-        Q_EMIT alertsChanged();
+        emit alertsChanged();
     }
 }
 
@@ -198,7 +198,7 @@ void AppUninstallerFlow::setShowPermissionError(bool shown)
 {
     if (shown != m_showPermissionError) {
         m_showPermissionError = shown;
-        Q_EMIT alertsChanged();
+        emit alertsChanged();
     }
 }
 
@@ -209,7 +209,7 @@ void AppUninstallerFlow::setStage(UninstallerStage stage, bool animated)
     }
     m_stage = stage;
     m_animateStage = animated;
-    Q_EMIT stageChanged();
+    emit stageChanged();
 }
 
 void AppUninstallerFlow::appeared(const QString &appName, const QString &appPath)
@@ -219,7 +219,7 @@ void AppUninstallerFlow::appeared(const QString &appName, const QString &appPath
     }
     m_appName = appName;
     m_appPath = appPath;
-    Q_EMIT appChanged();
+    emit appChanged();
     if (!m_scanner) {
         m_scanner = m_services->makeScanner();
         m_home = m_scanner->home();
@@ -228,14 +228,14 @@ void AppUninstallerFlow::appeared(const QString &appName, const QString &appPath
         connect(m_scanner.get(), &AppUninstallerScanner::scanProgressChanged, this,
             &AppUninstallerFlow::scanChanged);
         connect(m_scanner.get(), &AppUninstallerScanner::isSystemAppChanged, this, [this] {
-            Q_EMIT scanChanged();
-            Q_EMIT removingChanged();
+            emit scanChanged();
+            emit removingChanged();
         });
         connect(m_scanner.get(), &AppUninstallerScanner::residualFilesChanged, this, [this] {
             m_files->setFiles(m_scanner->residualFiles(), m_home);
             ++m_revision;
-            Q_EMIT selectionChanged();
-            Q_EMIT removingChanged();
+            emit selectionChanged();
+            emit removingChanged();
         });
         // The scan publishes its done stage before it stops scanning.
         connect(m_scanner.get(), &AppUninstallerScanner::isScanningChanged, this, [this] {
@@ -289,10 +289,10 @@ void AppUninstallerFlow::scheduleTick()
             }
             return;
         }
-        Q_EMIT pollingChanged();
+        emit pollingChanged();
         startScan(true);
     });
-    Q_EMIT pollingChanged();
+    emit pollingChanged();
 }
 
 void AppUninstallerFlow::stopPolling()
@@ -302,7 +302,7 @@ void AppUninstallerFlow::stopPolling()
             m_services->scheduler.cancel(m_pollTask);
         }
         m_pollTask = 0;
-        Q_EMIT pollingChanged();
+        emit pollingChanged();
     }
 }
 
@@ -313,7 +313,7 @@ void AppUninstallerFlow::performDeletion(Method method)
         return;
     }
     m_isRemoving = true;
-    Q_EMIT removingChanged();
+    emit removingChanged();
     QFuture<RemovalResult> removal = m_scanner->removeSelectedFiles(
         method == Method::permanent ? DeletionMethod::permanent : DeletionMethod::trash);
     removal.then(this, [this](const RemovalResult &result) { finishRemoval(result); });
@@ -322,16 +322,16 @@ void AppUninstallerFlow::performDeletion(Method method)
 void AppUninstallerFlow::finishRemoval(const RemovalResult &result)
 {
     m_isRemoving = false;
-    Q_EMIT removingChanged();
+    emit removingChanged();
     Outcome outcome = outcomeOf(result);
     if (!outcome.done) {
         m_permissionErrorMessage = outcome.alertMessage;
         m_showPermissionError = true;
-        Q_EMIT alertsChanged();
+        emit alertsChanged();
         return;
     }
     m_deletionResult = std::move(outcome.done);
-    Q_EMIT resultChanged();
+    emit resultChanged();
     setStage(UninstallerStage::done, true);
 }
 

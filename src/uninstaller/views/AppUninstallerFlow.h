@@ -148,7 +148,7 @@ public:
     Q_INVOKABLE QString categoryIcon(const QString &title) const;
     Q_INVOKABLE QColor categoryAccent(const QString &title) const;
 
-Q_SIGNALS:
+signals:
     void servicesChanged();
     void stageChanged();
     void appChanged();

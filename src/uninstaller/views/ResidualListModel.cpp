@@ -33,7 +33,7 @@ void ResidualListModel::setFiles(const QList<AppResidualFile> &files, const QStr
                 || m_rows[i].sizeBytes != next[i].sizeBytes || m_rows[i].path != next[i].path;
             m_rows[i] = next[i];
             if (changed) {
-                Q_EMIT dataChanged(index(int(i)), index(int(i)));
+                emit dataChanged(index(int(i)), index(int(i)));
             }
         }
         return;
