@@ -7,25 +7,26 @@ namespace brimlark {
 namespace {
 struct Row
 {
+    const char *id;
     const char *title;
     const char *icon;
     const char *color;
 };
 
 constexpr std::array<Row, 13> s_rows = { {
-    { "Application", "app.fill", "#FF3B30" },
-    { "Preferences", "slider.horizontal.3", "#007AFF" },
-    { "Application Support", "folder.fill", "#5856D6" },
-    { "Caches", "internaldrive.fill", "#FF9500" },
-    { "Logs", "doc.text.fill", "#34C759" },
-    { "Containers", "shippingbox.fill", "#30B0C7" },
-    { "Group Containers", "square.grid.2x2.fill", "#30B0C7" },
-    { "Launch Agents & Daemons", "bolt.fill", "#FF2D55" },
-    { "Crash Reports", "exclamationmark.triangle.fill", "#FF6B35" },
-    { "Saved State", "externaldrive.badge.timemachine", "#8E8E93" },
-    { "Extensions", "puzzlepiece.extension.fill", "#AF52DE" },
-    { "Receipts", "doc.badge.checkmark", "#32ADE6" },
-    { "Other", "archivebox.fill", "#8E8E93" },
+    { "appBundle", "Application", "app.fill", "#FF3B30" },
+    { "preferences", "Preferences", "slider.horizontal.3", "#007AFF" },
+    { "appSupport", "Application Support", "folder.fill", "#5856D6" },
+    { "caches", "Caches", "internaldrive.fill", "#FF9500" },
+    { "logs", "Logs", "doc.text.fill", "#34C759" },
+    { "containers", "Containers", "shippingbox.fill", "#30B0C7" },
+    { "groupContainers", "Group Containers", "square.grid.2x2.fill", "#30B0C7" },
+    { "launchAgents", "Launch Agents & Daemons", "bolt.fill", "#FF2D55" },
+    { "crashReports", "Crash Reports", "exclamationmark.triangle.fill", "#FF6B35" },
+    { "savedState", "Saved State", "externaldrive.badge.timemachine", "#8E8E93" },
+    { "extensions", "Extensions", "puzzlepiece.extension.fill", "#AF52DE" },
+    { "receipts", "Receipts", "doc.badge.checkmark", "#32ADE6" },
+    { "other", "Other", "archivebox.fill", "#8E8E93" },
 } };
 
 const Row &row(ResidualCategory category)
@@ -61,10 +62,15 @@ QString ResidualCategories::accentColor(ResidualCategory category)
     return QString::fromUtf8(row(category).color);
 }
 
-std::optional<ResidualCategory> ResidualCategories::fromTitle(const QString &title)
+QString ResidualCategories::id(ResidualCategory category)
+{
+    return QString::fromLatin1(row(category).id);
+}
+
+std::optional<ResidualCategory> ResidualCategories::fromId(const QString &id)
 {
     for (size_t i = 0; i < s_rows.size(); ++i) {
-        if (title == QString::fromUtf8(s_rows[i].title)) {
+        if (id == QLatin1String(s_rows[i].id)) {
             return ResidualCategory(i);
         }
     }

@@ -7,7 +7,8 @@
 
 namespace brimlark {
 
-// The kinds of residual location, in display order. The title is the raw value.
+// The kinds of residual location, in display order. The title is the raw
+// value and only ever shown; the id is what views key a category by.
 enum class ResidualCategory {
     appBundle,
     preferences,
@@ -26,10 +27,11 @@ enum class ResidualCategory {
 
 namespace ResidualCategories {
 const QList<ResidualCategory> &allCases();
+QString id(ResidualCategory category);
 QString title(ResidualCategory category);
 QString systemIconName(ResidualCategory category);
 QString accentColor(ResidualCategory category);
-std::optional<ResidualCategory> fromTitle(const QString &title);
+std::optional<ResidualCategory> fromId(const QString &id);
 } // namespace ResidualCategories
 
 } // namespace brimlark

@@ -4,10 +4,13 @@
 #include "platform/base/DiskAccess.h"
 #include "platform/base/Trash.h"
 #include "support/ManualScheduler.h"
+#include "uninstaller/ByteCountFormatter.h"
 #include "uninstaller/views/AppUninstallerFlow.h"
 
+#include <QAbstractItemModelTester>
 #include <QFile>
 #include <QSemaphore>
+#include <QSignalSpy>
 #include <QThreadPool>
 
 #include <gtest/gtest.h>
@@ -145,6 +148,47 @@ TEST_F(Sheet, ALockedRowCannotBeToggledAndASystemApplicationCannotBeRemoved)
     system->selectAll();
     EXPECT_GT(system->selectedCount(), 0);
     EXPECT_FALSE(system->canRemove());
+}
+
+// A category's "Select All" names it by id; its rows and its header change,
+// no other category's.
+TEST_F(Sheet, ACategoryTogglesByItsIdAndOnlyItsRowsAndHeaderChange)
+{
+    access.granted = true;
+    auto flow = open();
+    ASSERT_TRUE(reviewed(*flow));
+    ResidualListModel &files = *flow->files();
+    QAbstractItemModelTester tester(&files, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    ResidualSection *preferences = files.section(QStringLiteral("preferences"));
+    ResidualSection *caches = files.section(QStringLiteral("caches"));
+    ASSERT_TRUE(preferences && caches);
+    qsizetype count = 0, unselected = 0;
+    qint64 total = 0;
+    for (const AppResidualFile &f : files.rows()) {
+        count += f.category == ResidualCategory::preferences;
+        total += f.category == ResidualCategory::preferences ? f.sizeBytes : 0;
+        unselected += f.category == ResidualCategory::preferences && !f.isSelected;
+    }
+    ASSERT_GT(unselected, 0);
+    EXPECT_EQ(preferences->countText(), AppUninstallerFlow::itemCountText(count));
+    EXPECT_EQ(preferences->totalText(), formatFileByteCount(total));
+    EXPECT_FALSE(preferences->allSelected());
+
+    QSignalSpy rows(&files, &QAbstractItemModel::dataChanged);
+    QSignalSpy preferencesChanged(preferences, &ResidualSection::changed);
+    QSignalSpy cachesChanged(caches, &ResidualSection::changed);
+    flow->toggleCategory(preferences->title());
+    EXPECT_EQ(preferencesChanged.count(), 0);
+    flow->toggleCategory(QStringLiteral("preferences"));
+    EXPECT_TRUE(preferences->allSelected());
+    EXPECT_EQ(rows.count(), unselected);
+    for (const QList<QVariant> &change : std::as_const(rows)) {
+        EXPECT_EQ(files.rows()[change[0].toModelIndex().row()].category, ResidualCategory::preferences);
+    }
+    flow->toggleCategory(QStringLiteral("preferences"));
+    EXPECT_FALSE(preferences->allSelected());
+    EXPECT_EQ(preferencesChanged.count(), 2);
+    EXPECT_EQ(cachesChanged.count(), 0);
 }
 
 TEST(SheetRules, ARemovalResultBecomesTheDoneScreenOrTheAlert)

@@ -15,13 +15,14 @@ TEST(ResidualModel, CategoriesAndStagesRoundTripOnlyFromTheirExactTexts)
 {
     ASSERT_EQ(ResidualCategories::allCases().size(), 13);
     for (ResidualCategory c : ResidualCategories::allCases()) {
-        EXPECT_EQ(ResidualCategories::fromTitle(ResidualCategories::title(c)), c);
+        EXPECT_EQ(ResidualCategories::fromId(ResidualCategories::id(c)), c);
         EXPECT_TRUE(ResidualCategories::accentColor(c).contains(
             QRegularExpression(QStringLiteral("^#[0-9A-F]{6}$"))));
     }
     EXPECT_EQ(
         ResidualCategories::title(ResidualCategory::launchAgents), QStringLiteral("Launch Agents & Daemons"));
-    EXPECT_FALSE(ResidualCategories::fromTitle(QStringLiteral("application")));
+    // Shown titles are not keys.
+    EXPECT_FALSE(ResidualCategories::fromId(QStringLiteral("Preferences")));
     for (int s = int(ScanStage::idle); s <= int(ScanStage::done); ++s) {
         EXPECT_EQ(ScanStages::fromStatusLine(ScanStages::statusLine(ScanStage(s))), ScanStage(s));
     }

@@ -233,7 +233,6 @@ void AppUninstallerFlow::appeared(const QString &appName, const QString &appPath
         });
         connect(m_scanner.get(), &AppUninstallerScanner::residualFilesChanged, this, [this] {
             m_files->setFiles(m_scanner->residualFiles(), m_home);
-            ++m_revision;
             emit selectionChanged();
             emit removingChanged();
         });
@@ -335,11 +334,6 @@ void AppUninstallerFlow::finishRemoval(const RemovalResult &result)
     setStage(UninstallerStage::done, true);
 }
 
-std::optional<ResidualCategory> AppUninstallerFlow::categoryOf(const QString &title) const
-{
-    return ResidualCategories::fromTitle(title);
-}
-
 void AppUninstallerFlow::toggleSelection(const QString &id)
 {
     if (!m_scanner || m_isRemoving) {
@@ -369,9 +363,9 @@ void AppUninstallerFlow::deselectAll()
     }
 }
 
-void AppUninstallerFlow::toggleCategory(const QString &title)
+void AppUninstallerFlow::toggleCategory(const QString &categoryId)
 {
-    const std::optional<ResidualCategory> category = categoryOf(title);
+    const std::optional<ResidualCategory> category = ResidualCategories::fromId(categoryId);
     if (!m_scanner || m_isRemoving || !category) {
         return;
     }
@@ -380,48 +374,6 @@ void AppUninstallerFlow::toggleCategory(const QString &title)
     } else {
         m_scanner->selectAll(*category);
     }
-}
-
-bool AppUninstallerFlow::isAllSelected(const QString &title) const
-{
-    const std::optional<ResidualCategory> category = categoryOf(title);
-    return m_scanner && category && m_scanner->isAllSelected(*category);
-}
-
-QString AppUninstallerFlow::sectionCountText(const QString &title) const
-{
-    const std::optional<ResidualCategory> category = categoryOf(title);
-    qsizetype count = 0;
-    if (m_scanner && category) {
-        for (const AppResidualFile &f : m_scanner->residualFiles()) {
-            count += f.category == *category ? 1 : 0;
-        }
-    }
-    return itemCountText(count);
-}
-
-QString AppUninstallerFlow::sectionTotalText(const QString &title) const
-{
-    const std::optional<ResidualCategory> category = categoryOf(title);
-    qint64 total = 0;
-    if (m_scanner && category) {
-        for (const AppResidualFile &f : m_scanner->residualFiles()) {
-            total += f.category == *category ? f.sizeBytes : 0;
-        }
-    }
-    return formatFileByteCount(total);
-}
-
-QString AppUninstallerFlow::categoryIcon(const QString &title) const
-{
-    const std::optional<ResidualCategory> category = categoryOf(title);
-    return category ? ResidualCategories::systemIconName(*category) : QString();
-}
-
-QColor AppUninstallerFlow::categoryAccent(const QString &title) const
-{
-    const std::optional<ResidualCategory> category = categoryOf(title);
-    return category ? QColor::fromString(ResidualCategories::accentColor(*category)) : QColor();
 }
 
 } // namespace brimlark

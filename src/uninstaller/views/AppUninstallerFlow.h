@@ -5,7 +5,6 @@
 #include "uninstaller/views/ResidualListModel.h"
 #include "uninstaller/views/UninstallerServices.h"
 
-#include <QColor>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -39,7 +38,6 @@ class AppUninstallerFlow : public QObject
     Q_PROPERTY(int totalCount READ totalCount NOTIFY selectionChanged)
     Q_PROPERTY(int selectedCount READ selectedCount NOTIFY selectionChanged)
     Q_PROPERTY(QString formattedTotalSize READ formattedTotalSize NOTIFY selectionChanged)
-    Q_PROPERTY(int revision READ revision NOTIFY selectionChanged)
     Q_PROPERTY(bool isRemoving READ isRemoving NOTIFY removingChanged)
     Q_PROPERTY(bool canRemove READ canRemove NOTIFY removingChanged)
     Q_PROPERTY(bool canChangeSelection READ canChangeSelection NOTIFY removingChanged)
@@ -110,7 +108,6 @@ public:
     int totalCount() const;
     int selectedCount() const;
     QString formattedTotalSize() const;
-    int revision() const { return m_revision; }
     bool isRemoving() const { return m_isRemoving; }
     bool canRemove() const;
     bool canChangeSelection() const { return !m_isRemoving; }
@@ -141,12 +138,8 @@ public:
     Q_INVOKABLE void toggleSelection(const QString &id);
     Q_INVOKABLE void selectAll();
     Q_INVOKABLE void deselectAll();
-    Q_INVOKABLE void toggleCategory(const QString &title);
-    Q_INVOKABLE bool isAllSelected(const QString &title) const;
-    Q_INVOKABLE QString sectionCountText(const QString &title) const;
-    Q_INVOKABLE QString sectionTotalText(const QString &title) const;
-    Q_INVOKABLE QString categoryIcon(const QString &title) const;
-    Q_INVOKABLE QColor categoryAccent(const QString &title) const;
+    // Selects the whole category, or deselects it when all of it is selected.
+    Q_INVOKABLE void toggleCategory(const QString &categoryId);
 
 signals:
     void servicesChanged();
@@ -165,7 +158,6 @@ private:
     void stopPolling();
     void scheduleTick();
     void finishRemoval(const RemovalResult &result);
-    std::optional<ResidualCategory> categoryOf(const QString &title) const;
 
     QPointer<UninstallerServices> m_services;
     std::unique_ptr<AppUninstallerScanner> m_scanner;
@@ -177,7 +169,6 @@ private:
     bool m_animateStage = false;
     quint64 m_pollTask = 0;
     bool m_isRemoving = false;
-    int m_revision = 0;
     std::optional<DeletionResult> m_deletionResult;
     bool m_showPermanentDeleteAlert = false;
     bool m_showPermissionError = false;

@@ -8,16 +8,14 @@ import Brimlark.Views
 Rectangle {
     id: header
     property AppUninstallerFlow flow
-    property string title
+    // The category's summary: it tells when this category changes, and only then.
+    property ResidualSection entry
+    readonly property string title: entry ? entry.title : ""
     // In the accessibility tree only while on screen, as the rows.
     readonly property ListView listView: ListView.view
     readonly property bool onScreen: visible && (listView === null
                                      || (y + height > listView.contentY
                                          && y < listView.contentY + listView.height))
-
-    // Re-read the flow's answers whenever the findings change.
-    readonly property int revision: flow ? flow.revision : 0
-    readonly property bool allSelected: revision >= 0 && flow ? flow.isAllSelected(title) : false
 
     implicitHeight: row.implicitHeight + 16
     // The section in one line for assistive technology: title, count, size.
@@ -37,9 +35,9 @@ Rectangle {
 
         SymbolImage {
             Layout.preferredWidth: 20
-            name: header.flow ? header.flow.categoryIcon(header.title) : ""
+            name: header.entry ? header.entry.icon : ""
             size: 14
-            color: header.flow ? header.flow.categoryAccent(header.title) : "transparent"
+            color: header.entry ? header.entry.accent : "transparent"
         }
         Text {
             text: header.title
@@ -50,7 +48,7 @@ Rectangle {
         }
         Text {
             id: countText
-            text: header.revision >= 0 && header.flow ? header.flow.sectionCountText(header.title) : ""
+            text: header.entry ? header.entry.countText : ""
             textFormat: Text.PlainText
             font.pixelSize: 11
             color: Style.secondary(palette)
@@ -58,7 +56,7 @@ Rectangle {
         Item { Layout.fillWidth: true }
         Text {
             id: totalText
-            text: header.revision >= 0 && header.flow ? header.flow.sectionTotalText(header.title) : ""
+            text: header.entry ? header.entry.totalText : ""
             textFormat: Text.PlainText
             font.pixelSize: 11
             font.weight: Font.DemiBold
@@ -69,9 +67,9 @@ Rectangle {
             Accessible.ignored: !header.onScreen
             compact: true
             enabled: header.flow && header.flow.canChangeSelection
-            text: header.allSelected ? "Deselect All" : "Select All"
+            text: header.entry && header.entry.allSelected ? "Deselect All" : "Select All"
             Accessible.name: text + " " + header.title
-            onClicked: header.flow.toggleCategory(header.title)
+            onClicked: header.flow.toggleCategory(header.entry.categoryId)
         }
     }
 }

@@ -3,6 +3,8 @@
 #include "uninstaller/ByteCountFormatter.h"
 #include "uninstaller/views/AppUninstallerFlow.h"
 
+#include <QQmlEngine>
+
 #include <algorithm>
 
 namespace brimlark {
@@ -23,10 +25,26 @@ bool sameIds(const QList<AppResidualFile> &a, const QList<AppResidualFile> &b)
 
 } // namespace
 
+ResidualListModel::ResidualListModel(QObject *parent)
+    : QAbstractListModel(parent)
+{
+    for (ResidualCategory category : ResidualCategories::allCases()) {
+        auto *section = new ResidualSection(category, this);
+        // Handed to QML by section(): the list keeps it.
+        QQmlEngine::setObjectOwnership(section, QQmlEngine::CppOwnership);
+        m_sections.append(section);
+    }
+}
+
 void ResidualListModel::setFiles(const QList<AppResidualFile> &files, const QString &home)
 {
     m_home = home;
-    QList<AppResidualFile> next = grouped(files);
+    updateRows(grouped(files));
+    updateSections();
+}
+
+void ResidualListModel::updateRows(QList<AppResidualFile> next)
+{
     if (sameIds(m_rows, next)) {
         for (qsizetype i = 0; i < next.size(); ++i) {
             const bool changed = m_rows[i].isSelected != next[i].isSelected
@@ -50,13 +68,35 @@ void ResidualListModel::setFiles(const QList<AppResidualFile> &files, const QStr
             }
         }
         if (sameIds(m_rows, next)) {
-            setFiles(files, home);
+            updateRows(std::move(next));
             return;
         }
     }
     beginResetModel();
     m_rows = std::move(next);
     endResetModel();
+}
+
+void ResidualListModel::updateSections()
+{
+    QList<ResidualSection::Summary> summaries(m_sections.size(), { 0, 0, true });
+    for (const AppResidualFile &f : std::as_const(m_rows)) {
+        ResidualSection::Summary &s = summaries[qsizetype(f.category)];
+        ++s.count;
+        s.totalBytes += f.sizeBytes;
+        s.allSelected = s.allSelected && f.isSelected;
+    }
+    for (qsizetype i = 0; i < m_sections.size(); ++i) {
+        // An empty category has nothing to select.
+        summaries[i].allSelected = summaries[i].allSelected && summaries[i].count > 0;
+        m_sections[i]->setSummary(summaries[i]);
+    }
+}
+
+ResidualSection *ResidualListModel::section(const QString &categoryId) const
+{
+    const std::optional<ResidualCategory> category = ResidualCategories::fromId(categoryId);
+    return category ? m_sections[qsizetype(*category)] : nullptr;
 }
 
 int ResidualListModel::rowCount(const QModelIndex &parent) const
@@ -86,8 +126,8 @@ QVariant ResidualListModel::data(const QModelIndex &index, int role) const
         return f.isSelected;
     case IsUserDeletableRole:
         return f.isUserDeletable;
-    case CategoryTitleRole:
-        return ResidualCategories::title(f.category);
+    case CategoryIdRole:
+        return ResidualCategories::id(f.category);
     default:
         return {};
     }
@@ -103,7 +143,7 @@ QHash<int, QByteArray> ResidualListModel::roleNames() const
         { IconRole, "icon" },
         { IsSelectedRole, "isSelected" },
         { IsUserDeletableRole, "isUserDeletable" },
-        { CategoryTitleRole, "categoryTitle" },
+        { CategoryIdRole, "categoryId" },
     };
 }
 

@@ -108,14 +108,14 @@ FocusScope {
             Accessible.role: Accessible.List
             Accessible.name: "Findings"
 
-            section.property: "categoryTitle"
+            section.property: "categoryId"
             section.criteria: ViewSection.FullString
             section.labelPositioning: ViewSection.InlineLabels | ViewSection.CurrentLabelAtStart
             section.delegate: CategorySectionHeader {
                 required property string section
                 width: ListView.view.width
                 flow: reviewView.flow
-                title: section
+                entry: reviewView.flow.files.section(section)
             }
 
             delegate: ResidualFileRow {

@@ -116,7 +116,7 @@ TestCase {
             if (c.title === "Preferences" && c.visible)
                 header = c
         }
-        verifyNode(header, Accessible.Heading, "Preferences (2 items) " + sheet.flow.sectionTotalText("Preferences"))
+        verifyNode(header, Accessible.Heading, "Preferences (2 items) " + sheet.flow.files.section("preferences").totalText)
 
         // The confirmation is named by its title and reads its message inside.
         mouseClick(button(sheet, "deletePermanentlyButton"))

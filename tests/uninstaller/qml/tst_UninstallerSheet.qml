@@ -117,7 +117,7 @@ TestCase {
         verify(fixture.vanish("Library/Preferences/" + hostileFileName + ".plist"))
         verify(fixture.linkSystemPreferences())
         sheet.flow.deselectAll()
-        sheet.flow.toggleCategory("Preferences")
+        sheet.flow.toggleCategory("preferences")
         mouseClick(button(sheet, "moveToTrashButton"))
         const alert = sheet.permissionAlert
         tryVerify(() => alert.opened, 5000)
