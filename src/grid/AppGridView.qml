@@ -14,8 +14,8 @@ Item {
     required property BrimlarkViewModel viewModel
     // What the window around the grid supplies: whether the screen ruler
     // shows, the toolbar's desk-tool popovers (see GridToolbar) and the uninstall
-    // sheet's view, made with `app` and `dismiss` each time an application
-    // is chosen. Without one, that popover or sheet stays empty.
+    // sheet's view, made with `app` each time an application is chosen and
+    // closed by its dismiss(). Without one, that popover or sheet stays empty.
     property bool isRulerShowing: false
     property Component colorPickerPopover: null
     property Component measurePopover: null
@@ -264,13 +264,14 @@ Item {
                     item.destroy()
                     item = null
                 }
-                if (app !== undefined && root.uninstallerSheet)
+                if (app !== undefined && root.uninstallerSheet) {
                     item = root.uninstallerSheet.createObject(uninstallerHost, {
                         "width": Qt.binding(function() { return uninstallerHost.width }),
                         "height": Qt.binding(function() { return uninstallerHost.height }),
-                        "app": app,
-                        "dismiss": function() { paneController.dismissUninstaller() }
+                        "app": app
                     })
+                    item.dismiss.connect(() => paneController.dismissUninstaller())
+                }
             }
         }
     }

@@ -48,6 +48,7 @@ TEST(TypedViewPropertiesTest, AViewTakesTheObjectOfItsTypeAndRefusesAnyOther)
         { u"qrc:/Brimlark/Sidebar/SidebarView.qml"_qs, "viewModel", &f.vm(), &f.workspaces },
         { u"qrc:/Brimlark/Sidebar/SidebarView.qml"_qs, "workspaceManager", &f.workspaces, &f.vm() },
         { u"qrc:/Brimlark/Uninstaller/AppUninstallerView.qml"_qs, "services", &services, &f.vm() },
+        { u"qrc:/Brimlark/Uninstaller/AppUninstallerView.qml"_qs, "app", nullptr, &stranger },
         { u"qrc:/Brimlark/Shell/WindowTools.qml"_qs, "uninstallerServices", &services, &stranger },
         { u"qrc:/Brimlark/Shell/WindowTools.qml"_qs, "deskTools", nullptr, &services },
         { u"qrc:/Brimlark/Shell/ContentView.qml"_qs, "deskTools", nullptr, &f.vm() },

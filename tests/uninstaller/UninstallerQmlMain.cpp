@@ -8,6 +8,7 @@
 #include "support/SharedIconStore.h"
 #include "support/UninstallerFixture.h"
 
+#include "model/AppItem.h"
 #include "platform/base/DiskAccess.h"
 #include "platform/base/Trash.h"
 #include "platform/gui/AppIconImageProvider.h"
@@ -38,8 +39,6 @@ public:
 class SheetFixture : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(QString appName READ appName CONSTANT)
-    Q_PROPERTY(QString bundlePath READ bundlePath CONSTANT)
     Q_PROPERTY(brimlark::UninstallerServices *services READ services CONSTANT)
 
 public:
@@ -85,10 +84,13 @@ public:
     }
     ~SheetFixture() override { m_pool.waitForDone(); }
 
-    QString appName() const { return m_appName; }
-    QString bundlePath() const
+    // The application the sheet is for, shown under the catalog's name or
+    // (shownName) under any text the sheet may be handed.
+    Q_INVOKABLE brimlark::AppItem app(const QString &shownName = {}) const
     {
-        return m_tree.root() + QStringLiteral("/Applications/") + m_appName + QStringLiteral(".app");
+        const QString bundle
+            = m_tree.root() + QStringLiteral("/Applications/") + m_appName + QStringLiteral(".app");
+        return AppItem(shownName.isEmpty() ? m_appName : shownName, QUrl::fromLocalFile(bundle), {});
     }
     UninstallerServices *services() const { return m_services.get(); }
     // Puts a link to the real folder in place of the system's Preferences

@@ -5,10 +5,11 @@ import Brimlark.Uninstaller
 import Brimlark.Views
 
 // The uninstall sheet for one application: the access gate, the scan, the
-// review and the result. `app` is the AppItem to remove (its name and id,
-// the bundle path, are read), `dismiss` closes the sheet, `services` are the
-// program's; without them the sheet stays empty. The keyboard
-// reaches every control (Tab, Shift+Tab, Space, Return); Escape closes.
+// review and the result. `app` is the application to remove (its name and
+// id, the bundle path, are read), `services` are the program's; without them
+// the sheet stays empty. The sheet asks its host to close it by dismiss().
+// The keyboard reaches every control (Tab, Shift+Tab, Space, Return); Escape
+// closes.
 FocusScope {
     id: root
     objectName: "appUninstallerView"
@@ -16,16 +17,11 @@ FocusScope {
     // Between two stages the keyboard rests on the sheet: a reader hears
     // which sheet, not a bare panel.
     Accessible.role: Accessible.Dialog
-    Accessible.name: "Uninstall " + (root.app ? root.app.name : "")
+    Accessible.name: "Uninstall " + root.app.name
 
-    property var app
-    property var dismiss
+    property appItem app
     property UninstallerServices services: null
-
-    function close() {
-        if (root.dismiss)
-            root.dismiss()
-    }
+    signal dismiss()
 
     implicitWidth: 680
     implicitHeight: 560
@@ -41,11 +37,11 @@ FocusScope {
     property alias permissionAlert: permissionAlert
 
     Component.onCompleted: {
-        if (root.app)
+        if (root.app.id !== "")
             flow.appeared(root.app.name, root.app.id)
     }
     Component.onDestruction: flow.disappeared()
-    Keys.onEscapePressed: root.close()
+    Keys.onEscapePressed: root.dismiss()
 
     // A press anywhere on the sheet stays on it: nothing under the sheet
     // sees presses, clicks or the wheel that its own controls leave.
@@ -92,7 +88,7 @@ FocusScope {
                     Layout.fillWidth: true
                     Accessible.role: Accessible.Heading
                     Accessible.name: text
-                    text: "Uninstall " + (root.app ? root.app.name : "")
+                    text: "Uninstall " + root.app.name
                     textFormat: Text.PlainText
                     font.pixelSize: 15
                     font.weight: Font.DemiBold
@@ -103,7 +99,7 @@ FocusScope {
                     Layout.fillWidth: true
                     Accessible.role: Accessible.StaticText
                     Accessible.name: text
-                    text: root.app ? root.app.id : ""
+                    text: root.app.id
                     textFormat: Text.PlainText
                     font.pixelSize: 11
                     font.family: "monospace"
@@ -151,13 +147,13 @@ FocusScope {
                     size: 20
                     color: Style.withAlpha(Style.secondary(palette), 0.7)
                 }
-                onClicked: root.close()
-                Keys.onReturnPressed: root.close()
-                Keys.onEnterPressed: root.close()
+                onClicked: root.dismiss()
+                Keys.onReturnPressed: root.dismiss()
+                Keys.onEnterPressed: root.dismiss()
                 FocusRing {}
                 Accessible.role: Accessible.Button
                 Accessible.name: qsTr("Close")
-                Accessible.onPressAction: root.close()
+                Accessible.onPressAction: root.dismiss()
             }
         }
         Rectangle {
@@ -303,8 +299,8 @@ FocusScope {
         AccessGateView {
             focus: true
             flow: root.flow
-            appName: root.app ? root.app.name : ""
-            onCancel: root.close()
+            appName: root.app.name
+            onCancel: root.dismiss()
         }
     }
     Component {
@@ -319,7 +315,7 @@ FocusScope {
         ReviewStageView {
             focus: true
             flow: root.flow
-            onCancel: root.close()
+            onCancel: root.dismiss()
         }
     }
     Component {
@@ -327,7 +323,7 @@ FocusScope {
         DoneStageView {
             focus: true
             flow: root.flow
-            onDone: root.close()
+            onDone: root.dismiss()
         }
     }
 

@@ -41,9 +41,8 @@ TestCase {
     function openSheet(access, shownName, extraCaches) {
         fixture = UninstallerTest.sheet(hostile, access, extraCaches || 0)
         const sheet = createTemporaryObject(sheetComponent, test, {
-            "app": { "name": shownName || fixture.appName, "id": fixture.bundlePath },
-            "services": fixture.services,
-            "dismiss": function() {} })
+            "app": fixture.app(shownName || ""),
+            "services": fixture.services })
         verify(sheet)
         return sheet
     }

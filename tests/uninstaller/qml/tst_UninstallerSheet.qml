@@ -48,10 +48,10 @@ TestCase {
     function openSheet(access, shownName, extraCaches) {
         fixture = UninstallerTest.sheet(hostile, access, extraCaches || 0)
         const sheet = createTemporaryObject(sheetComponent, test, {
-            "app": { "name": shownName || fixture.appName, "id": fixture.bundlePath },
-            "services": fixture.services,
-            "dismiss": function() { test.dismissed += 1 } })
+            "app": fixture.app(shownName || ""),
+            "services": fixture.services })
         verify(sheet)
+        sheet.dismiss.connect(() => test.dismissed += 1)
         return sheet
     }
     function review(sheet, findings) {
