@@ -160,6 +160,19 @@ TestCase {
         tryVerify(() => !alert.visible)
     }
 
+    // A category's header selects all of it, then offers to deselect it.
+    function test_aHeaderSelectsItsWholeCategory() {
+        const sheet = openSheet(true)
+        const list = review(sheet)
+        const header = Array.from(list.contentItem.children).find(c => c.title === "Preferences" && c.visible)
+        const select = findChild(header, "sectionSelectButton")
+        compare(select.text, "Select All")
+        const before = sheet.flow.selectedCount
+        mouseClick(select)
+        compare(sheet.flow.selectedCount, before + 1)
+        compare(select.text, "Deselect All")
+    }
+
     function test_theAccessGateFitsTheSheet() {
         const sheet = openSheet(false, hostile)
         const gate = findChild(sheet, "accessGateView")
