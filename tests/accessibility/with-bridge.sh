@@ -43,7 +43,9 @@ export HOME="$work/home" XDG_RUNTIME_DIR="$work/run"
 export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share" XDG_CACHE_HOME="$HOME/.cache"
 unset XAUTHORITY WAYLAND_DISPLAY
 
-Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+# No reset when the last client leaves: the accessibility launcher's visit
+# would otherwise leave the program knocking on a server that is resetting.
+Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
 pids+=($!)
 await "Xvfb" test -s "$work/display"
 export DISPLAY=":$(head -n1 "$work/display")"
@@ -65,4 +67,8 @@ await "the accessibility bus" a11y_bus_up
 export QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 GSETTINGS_BACKEND=memory
 status=0
 "$@" || status=$?
+if [ "$status" -ne 0 ] && [ -s "$work/xvfb.log" ]; then
+    echo "with-bridge: the X server's log:" >&2
+    tail -n 20 "$work/xvfb.log" >&2
+fi
 exit "$status"
