@@ -1,4 +1,3 @@
-#include "ViewModelFixture.h"
 #include "analytics/AnalyticsManager.h"
 #include "model/AppDiscovery.h"
 #include "platform/base/Defaults.h"
@@ -9,6 +8,7 @@
 #include "shell/GlobalHotkeyManager.h"
 #include "shell/MenuCommands.h"
 #include "shell/TerminationSignals.h"
+#include "support/ViewModelFixture.h"
 
 #include "TestSupport.h"
 #include "support/SharedIconStore.h"

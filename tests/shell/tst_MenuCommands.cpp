@@ -1,6 +1,6 @@
-#include "ViewModelFixture.h"
 #include "platform/core/NotificationCenter.h"
 #include "shell/MenuCommands.h"
+#include "support/ViewModelFixture.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
