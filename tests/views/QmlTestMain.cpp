@@ -2,20 +2,6 @@
 
 #include "QmlTestSetup.h"
 
-#include <QQmlEngine>
 #include <QtQuickTest/quicktest.h>
 
-namespace brimlark::test {
-
-class Setup : public QmlTestSetup
-{
-    Q_OBJECT
-public slots:
-    void qmlEngineAvailable(QQmlEngine *engine) { engine->addImportPath(QStringLiteral("qrc:/")); }
-};
-
-} // namespace brimlark::test
-
-QUICK_TEST_MAIN_WITH_SETUP(views, brimlark::test::Setup)
-
-#include "QmlTestMain.moc"
+QUICK_TEST_MAIN_WITH_SETUP(views, brimlark::test::QmlTestSetup)
