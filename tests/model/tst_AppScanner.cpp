@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 
 #include "model/AppScanner.h"
+#include "support/CatalogApps.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,7 @@
 #include <map>
 
 using namespace brimlark;
+using test::names;
 using namespace brimlark::test;
 
 namespace {
@@ -32,14 +34,6 @@ struct Folders
     QString user() const { return folders[2]; }
 };
 
-QStringList names(const QList<AppItem> &apps)
-{
-    QStringList out;
-    for (const AppItem &app : apps) {
-        out << app.name();
-    }
-    return out;
-}
 } // namespace
 
 TEST(AppScanner, FoldersComeFromTheRoots)
