@@ -48,11 +48,6 @@ protected:
     std::size_t m_seen = 0;
 };
 
-bool same(const TallyType &actual, const TallyType &expected)
-{
-    return actual.equals(expected) && expected.equals(actual);
-}
-
 } // namespace
 
 TEST_F(PeopleTest, SetRecordKeysOrderAndAutomaticProperties)

@@ -151,18 +151,26 @@ TEST_F(TallyInstanceTest, DebugDescriptionHasFourLines)
         "Tally(\n    Token: " + s_token + ",\n    Distinct Id: " + instance->distinctId() + "\n)");
 }
 
-TEST_F(TallyInstanceTest, EmptyTokenLeavesTheTokenEmptyAndTheQueuesAreNamedByTheInstance)
+// An empty token stays empty (the queues are named by the instance); super
+// properties given at set-up go into every event.
+TEST_F(TallyInstanceTest, SetUpValuesGoIntoEveryStoredEvent)
 {
-    TallyInstance::Configuration configuration;
-    configuration.apiToken = std::string();
-    configuration.name = "other0123456789abcdef0123456789a";
-    start(configuration);
-    EXPECT_EQ(instance->apiToken(), "");
-    instance->track("E");
-    settle(*instance, *env.executor);
-    const auto events = storedRecords(*instance, PersistenceType::Events);
-    ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(textAt(events[0], "properties", "token"), "");
+    TallyInstance::Configuration emptyToken;
+    emptyToken.apiToken = std::string();
+    emptyToken.name = "other0123456789abcdef0123456789a";
+    TallyInstance::Configuration superProperties;
+    superProperties.superProperties = TallyDictionary { { "plan", "free" } };
+    for (const auto &[configuration, key, expected] :
+        { std::tuple { emptyToken, "token", "" }, std::tuple { superProperties, "plan", "free" } }) {
+        start(configuration);
+        EXPECT_EQ(instance->apiToken(), configuration.apiToken.value_or(s_token));
+        instance->track("E");
+        settle(*instance, *env.executor);
+        const auto events = storedRecords(*instance, PersistenceType::Events);
+        ASSERT_EQ(events.size(), 1u) << key;
+        EXPECT_EQ(textAt(events[0], "properties", key), expected);
+        stop();
+    }
 }
 
 TEST_F(TallyInstanceTest, LoggingSwitchTurnsEveryLevelOnAndOff)
@@ -211,18 +219,6 @@ TEST_F(TallyInstanceTest, OptOutByDefaultHonoursAStoredChoice)
         EXPECT_EQ(TallyPersistence::loadOptOutStatusFlag(name).value_or(false), row.expected) << name;
         stop();
     }
-}
-
-TEST_F(TallyInstanceTest, SuperPropertiesGivenAtSetUpGoIntoEveryEvent)
-{
-    TallyInstance::Configuration configuration;
-    configuration.superProperties = TallyDictionary { { "plan", "free" } };
-    start(configuration);
-    instance->track("E");
-    settle(*instance, *env.executor);
-    const auto events = storedRecords(*instance, PersistenceType::Events);
-    ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(textAt(events[0], "properties", "plan"), "free");
 }
 
 TEST_F(TallyInstanceTest, TimerFlushesEveryIntervalAndFollowsTheApplicationsActivation)

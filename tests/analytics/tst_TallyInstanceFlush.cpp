@@ -98,6 +98,15 @@ protected:
     {
         return countBy(receivedRecords(server, "/track/"), "/properties/n");
     }
+    // So many numbered events arrived, each `times` times.
+    void expectArrivals(std::size_t events, int times = 1)
+    {
+        const auto counts = arrivals();
+        EXPECT_EQ(counts.size(), events);
+        for (const auto &[n, count] : counts) {
+            EXPECT_EQ(count, times) << n;
+        }
+    }
 
     std::size_t storedEvents() { return storedRecords(*instance, PersistenceType::Events).size(); }
 
@@ -179,11 +188,7 @@ TEST_F(TallyInstanceFlushTest, TheNextBatchLeavesOnlyOnceTheDeliveredOneIsDelete
     EXPECT_EQ(eventRowsLeft(database, s_token, "id <= 50"), 0) << "the second batch left first";
     gate.set_value();
     settle(*instance, *env.executor);
-    const auto counts = arrivals();
-    EXPECT_EQ(counts.size(), 100u);
-    for (const auto &[n, times] : counts) {
-        EXPECT_EQ(times, 1) << n;
-    }
+    expectArrivals(100);
     EXPECT_EQ(storedEvents(), 0u);
 }
 
@@ -201,11 +206,7 @@ TEST_F(TallyInstanceFlushTest, QuitSendsTheBacklogInAsFewRequestsAsTheBatchSizeA
     ASSERT_TRUE(instance->shutdown(std::chrono::steady_clock::now() + 20s));
     // The flush first in line may have started before the quit.
     EXPECT_LE(server.requestCount(), 2u);
-    const auto counts = arrivals();
-    EXPECT_EQ(counts.size(), 30u);
-    for (const auto &[n, times] : counts) {
-        EXPECT_EQ(times, 1) << n;
-    }
+    expectArrivals(30);
     EXPECT_EQ(eventRowsLeft(env.home() / "Library" / "Caches" / (s_token + "_TLDB.sqlite"), s_token), 0);
 }
 
@@ -254,11 +255,7 @@ TEST_F(TallyInstanceFlushTest, RegularFlushSendsOneBatchAndAFullFlushSendsEveryt
     instance->flush(true, nullptr);
     settle(*instance, *env.executor);
     EXPECT_EQ(server.requestCount(), 3u);
-    const auto counts = arrivals();
-    EXPECT_EQ(counts.size(), 120u);
-    for (const auto &[n, count] : counts) {
-        EXPECT_EQ(count, 1) << n;
-    }
+    expectArrivals(120);
     EXPECT_EQ(storedEvents(), 0u);
 }
 
@@ -347,11 +344,7 @@ TEST_F(TallyInstanceFlushTest, OverlappingFlushesSendEveryRowOnce)
         EXPECT_EQ(storedEvents(), 0u);
         first += row.events;
     }
-    const auto counts = arrivals();
-    EXPECT_EQ(counts.size(), static_cast<std::size_t>(first));
-    for (const auto &[n, count] : counts) {
-        EXPECT_EQ(count, 1) << n;
-    }
+    expectArrivals(first);
 }
 
 TEST_F(TallyInstanceFlushTest, RowsOfAFailedSendGoOutWithTheNextFlush)
@@ -369,11 +362,7 @@ TEST_F(TallyInstanceFlushTest, RowsOfAFailedSendGoOutWithTheNextFlush)
 
     instance->flush();
     settle(*instance, *env.executor);
-    const auto counts = arrivals();
-    ASSERT_EQ(counts.size(), 5u);
-    for (const auto &[n, count] : counts) {
-        EXPECT_EQ(count, 2) << n; // once refused, once accepted
-    }
+    expectArrivals(5, 2); // once refused, once accepted
     EXPECT_EQ(storedEvents(), 0u);
 }
 
@@ -391,11 +380,7 @@ TEST_F(TallyInstanceFlushTest, DeliveryOfRowsReadBeforeTheStoreWasMadeAnewDelete
 
     instance->flush();
     settle(*instance, *env.executor);
-    const auto counts = arrivals();
-    EXPECT_EQ(counts.size(), 7u);
-    for (const auto &[n, count] : counts) {
-        EXPECT_EQ(count, 1) << n;
-    }
+    expectArrivals(7);
     EXPECT_EQ(storedEvents(), 0u);
 }
 

@@ -6,13 +6,9 @@
 #include "QmlTestSetup.h"
 #include "support/AccessibleTree.h"
 
-#include "platform/gui/AppIconImageProvider.h"
-#include "platform/gui/AppIconStore.h"
-
 #include <QAccessible>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QQmlContext>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QVariantMap>
@@ -21,16 +17,13 @@
 namespace brimlark::test {
 
 // Makes fixtures for the QML tests; each lives until the test destroys it.
-class GridTestSupport : public QObject
+class GridTestSupport : public FixtureFactory
 {
     Q_OBJECT
 public:
-    using QObject::QObject;
-    Q_INVOKABLE QObject *fixture()
+    explicit GridTestSupport(QQmlEngine *engine)
+        : FixtureFactory([] { return new GridFixture; }, engine)
     {
-        auto *f = new GridFixture;
-        QQmlEngine::setObjectOwnership(f, QQmlEngine::JavaScriptOwnership);
-        return f;
     }
 
     // What a paste brings.
@@ -127,15 +120,11 @@ private:
     }
 };
 
-class Setup : public QmlTestSetup
+struct Setup : QmlTestSetup
 {
-    Q_OBJECT
-public slots:
-    void qmlEngineAvailable(QQmlEngine *engine)
+    Setup()
+        : QmlTestSetup(u"GridTest"_qs, [](QQmlEngine *engine) { return new GridTestSupport(engine); })
     {
-        engine->addImportPath(QStringLiteral("qrc:/"));
-        AppIconImageProvider::install(*engine, test::sharedIconStore());
-        engine->rootContext()->setContextProperty(QStringLiteral("GridTest"), new GridTestSupport(engine));
     }
 };
 

@@ -8,6 +8,7 @@
 #include "platform/base/Defaults.h"
 #include "platform/core/BundleUrl.h"
 #include "platform/core/NotificationCenter.h"
+#include "support/CatalogApps.h"
 #include "support/ManualScheduler.h"
 
 #include <QMutex>
@@ -88,22 +89,6 @@ void deliverPosted()
 {
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents();
-}
-
-AppItem item(const QString &name)
-{
-    return AppItem(name,
-        BundleUrl::directoryUrl(QStringLiteral("/Applications/") + name + QStringLiteral(".app")),
-        QStringLiteral("Other"));
-}
-
-QStringList names(const QList<AppItem> &apps)
-{
-    QStringList out;
-    for (const auto &a : apps) {
-        out << a.name();
-    }
-    return out;
 }
 
 struct Catalog
@@ -210,7 +195,7 @@ TEST(AppDiscovery, OnlyTheNewestOfOverlappingScansPublishes)
         auto services = c.services();
         services.scanner = [&gate](const QStringList &) {
             const int call = gate.pass();
-            QList<AppItem> found { item(call == 0 ? QStringLiteral("Old") : QStringLiteral("New")) };
+            QList<AppItem> found { app(call == 0 ? QStringLiteral("Old") : QStringLiteral("New")) };
             gate.leave(call);
             return found;
         };
@@ -364,7 +349,7 @@ TEST(AppDiscovery, GoingAwayMidScanIsSafe)
     auto services = c.services();
     services.scanner = [&gate](const QStringList &) {
         gate.pass();
-        return QList<AppItem> { item(QStringLiteral("Late")) };
+        return QList<AppItem> { app(QStringLiteral("Late")) };
     };
     auto discovery = std::make_unique<AppDiscovery>(*c.finder, c.scheduler, std::move(services));
     discovery->scanApps();
@@ -397,7 +382,7 @@ TEST(AppDiscovery, GoingAwayDoesNotWaitWithoutBoundForAStuckScan)
     auto services = c.services();
     services.scanner = [gate](const QStringList &) {
         gate->pass();
-        return QList<AppItem> { item(QStringLiteral("Late")) };
+        return QList<AppItem> { app(QStringLiteral("Late")) };
     };
     auto discovery = std::make_unique<AppDiscovery>(*c.finder, c.scheduler, std::move(services));
     discovery->scanApps();

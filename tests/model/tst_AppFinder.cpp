@@ -5,6 +5,7 @@
 #include "platform/core/BundleUrl.h"
 #include "platform/core/NotificationCenter.h"
 #include "platform/core/UuidText.h"
+#include "support/CatalogApps.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,25 +30,12 @@ void PrintTo(const AppItem &item, std::ostream *os)
 } // namespace brimlark
 
 using namespace brimlark;
+using test::app;
+using test::names;
 
 namespace {
 
 constexpr qint64 kDay = 86400;
-
-AppItem app(const QString &name, const QString &category = QStringLiteral("Other"),
-    const QString &folder = QStringLiteral("/Applications"))
-{
-    return AppItem(name, BundleUrl::directoryUrl(folder + u'/' + name + QStringLiteral(".app")), category);
-}
-
-QStringList names(const QList<AppItem> &apps)
-{
-    QStringList out;
-    for (const auto &a : apps) {
-        out << a.name();
-    }
-    return out;
-}
 
 QStringList folderNames(const QList<AppFolder> &folders)
 {

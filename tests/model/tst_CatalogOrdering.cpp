@@ -1,30 +1,18 @@
 #include "model/CatalogOrdering.h"
 #include "platform/core/BundleUrl.h"
 #include "platform/core/NameComparison.h"
+#include "support/CatalogApps.h"
 
 #include <QLocale>
 
 #include <gtest/gtest.h>
 
 using namespace brimlark;
+using test::app;
+using test::names;
 using namespace brimlark::CatalogOrdering;
 
 namespace {
-
-AppItem app(const QString &name, const QString &category = QStringLiteral("Other"))
-{
-    return AppItem(name,
-        BundleUrl::directoryUrl(QStringLiteral("/Applications/") + name + QStringLiteral(".app")), category);
-}
-
-QStringList names(const QList<AppItem> &apps)
-{
-    QStringList out;
-    for (const auto &a : apps) {
-        out << a.name();
-    }
-    return out;
-}
 
 const NameComparison collation { QLocale(QLocale::English, QLocale::UnitedStates) };
 

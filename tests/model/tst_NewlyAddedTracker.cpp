@@ -1,34 +1,21 @@
 #include "model/NewlyAddedTracker.h"
 #include "platform/base/Defaults.h"
 #include "platform/core/BundleUrl.h"
+#include "support/CatalogApps.h"
 
 #include <gtest/gtest.h>
 
 using namespace brimlark;
+using test::app;
+using test::names;
 
 namespace {
-
-AppItem app(const QString &name)
-{
-    return AppItem(name,
-        BundleUrl::directoryUrl(QStringLiteral("/Applications/") + name + QStringLiteral(".app")),
-        QStringLiteral("Other"));
-}
 
 QHash<QString, qsizetype> urlTexts(const QList<AppItem> &apps)
 {
     QHash<QString, qsizetype> out;
     for (qsizetype i = 0; i < apps.size(); ++i) {
         out.insert(apps[i].urlText(), i);
-    }
-    return out;
-}
-
-QStringList names(const QList<AppItem> &apps)
-{
-    QStringList out;
-    for (const auto &a : apps) {
-        out << a.name();
     }
     return out;
 }

@@ -9,13 +9,10 @@
 
 #include "platform/base/DiskAccess.h"
 #include "platform/base/Trash.h"
-#include "platform/gui/AppIconImageProvider.h"
-#include "shell/BrimlarkApp.h"
 #include "uninstaller/views/UninstallerServices.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QQmlContext>
 #include <QQmlEngine>
 #include <QThreadPool>
 #include <QtQuickTest/quicktest.h>
@@ -98,29 +95,11 @@ private:
     std::unique_ptr<UninstallerServices> m_services;
 };
 
-class ShellTestSupport : public QObject
+struct Setup : QmlTestSetup
 {
-    Q_OBJECT
-public:
-    using QObject::QObject;
-    Q_INVOKABLE QObject *fixture()
+    Setup()
+        : QmlTestSetup(u"ShellTest"_qs, &FixtureFactory::of<WindowFixture>)
     {
-        auto *f = new WindowFixture;
-        QQmlEngine::setObjectOwnership(f, QQmlEngine::JavaScriptOwnership);
-        return f;
-    }
-};
-
-class Setup : public QmlTestSetup
-{
-    Q_OBJECT
-public slots:
-    void qmlEngineAvailable(QQmlEngine *engine)
-    {
-        engine->addImportPath(QStringLiteral("qrc:/"));
-        BrimlarkApp::prepareEngine(*engine);
-        AppIconImageProvider::install(*engine, test::sharedIconStore());
-        engine->rootContext()->setContextProperty(QStringLiteral("ShellTest"), new ShellTestSupport(engine));
     }
 };
 

@@ -157,16 +157,6 @@ TEST_F(AppDelegateTest, LaterLaunchesComeBackAtTheLastFrameKeptOnAScreen)
     }
 }
 
-TEST_F(AppDelegateTest, QuittingLetsTheWindowClose)
-{
-    AppDelegate delegate(*m_defaults, m_center, m_hotkeys, m_ruler);
-    launch(delegate);
-    EXPECT_FALSE(m_window->close());
-    m_window->show();
-    delegate.applicationWillTerminate();
-    EXPECT_TRUE(m_window->close());
-}
-
 TEST_F(AppDelegateTest, StoredFlagOfAnotherTypeCountsAsFirstLaunch)
 {
     m_defaults->set(AppDelegate::HasLaunchedBeforeKey, DefaultsValue("yes"));
@@ -176,7 +166,7 @@ TEST_F(AppDelegateTest, StoredFlagOfAnotherTypeCountsAsFirstLaunch)
     EXPECT_EQ(m_defaults->boolean(AppDelegate::HasLaunchedBeforeKey), true);
 }
 
-TEST_F(AppDelegateTest, ClosingTheWindowHidesItWithoutClosing)
+TEST_F(AppDelegateTest, ClosingTheWindowHidesItUntilQuittingLetsItClose)
 {
     AppDelegate delegate(*m_defaults, m_center, m_hotkeys, m_ruler);
     launch(delegate);
@@ -186,6 +176,10 @@ TEST_F(AppDelegateTest, ClosingTheWindowHidesItWithoutClosing)
     EXPECT_FALSE(m_window->isVisible());
     EXPECT_NE(m_window->handle(), nullptr); // still there, state kept
     EXPECT_FALSE(AppDelegate::applicationShouldTerminateAfterLastWindowClosed());
+
+    m_window->show();
+    delegate.applicationWillTerminate();
+    EXPECT_TRUE(m_window->close());
 }
 
 TEST_F(AppDelegateTest, ReopenBringsTheSameWindowBackRestored)
@@ -204,23 +198,20 @@ TEST_F(AppDelegateTest, ReopenBringsTheSameWindowBackRestored)
     EXPECT_EQ(m_reopenedCount, 0);
 }
 
-TEST_F(AppDelegateTest, ReopenPostsOnlyWhileTheRulerIsShowing)
+TEST_F(AppDelegateTest, ReopenPostsOnlyWhileTheRulerIsShowingAndOnlyAfterLaunch)
 {
+    m_ruler.setProperty("isRulerShowing", true);
     AppDelegate delegate(*m_defaults, m_center, m_hotkeys, m_ruler);
+    EXPECT_TRUE(delegate.applicationShouldHandleReopen());
+    EXPECT_EQ(m_reopenedCount, 0);
+
+    m_ruler.setProperty("isRulerShowing", false);
     launch(delegate);
     EXPECT_TRUE(delegate.applicationShouldHandleReopen());
     EXPECT_EQ(m_reopenedCount, 0);
     m_ruler.setProperty("isRulerShowing", true);
     EXPECT_TRUE(delegate.applicationShouldHandleReopen());
     EXPECT_EQ(m_reopenedCount, 1);
-}
-
-TEST_F(AppDelegateTest, ReopenBeforeLaunchDoesNothing)
-{
-    m_ruler.setProperty("isRulerShowing", true);
-    AppDelegate delegate(*m_defaults, m_center, m_hotkeys, m_ruler);
-    EXPECT_TRUE(delegate.applicationShouldHandleReopen());
-    EXPECT_EQ(m_reopenedCount, 0);
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 #include "shell/GlobalHotkeyManager.h"
 
 #include "TestSupport.h"
-#include "XvfbServer.h"
+#include "support/XvfbServer.h"
 
 #include <gtest/gtest.h>
 

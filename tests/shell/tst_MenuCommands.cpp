@@ -1,6 +1,6 @@
-#include "ViewModelFixture.h"
 #include "platform/core/NotificationCenter.h"
 #include "shell/MenuCommands.h"
+#include "support/ViewModelFixture.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -41,27 +41,17 @@ TEST(MenuCommands, TheLibraryMenuOffersTheFourSectionsInOrder)
     }
 }
 
-TEST(MenuCommands, EachLibraryCommandSetsItsSelectionEveryTime)
+TEST(MenuCommands, EachLibraryCommandSetsItsSelectionEveryTimeAndNoOtherSectionDoes)
 {
     test::ViewModelFixture f;
     MenuCommands commands(nullptr, &f.vm);
-    // Choosing All Apps while it is selected sets it again.
-    for (const Kind kind :
-        { Kind::allApps, Kind::allApps, Kind::newlyAdded, Kind::recents, Kind::favorites }) {
+    // Choosing All Apps while it is selected sets it again; sections outside the menu set nothing.
+    for (const Kind kind : { Kind::allApps, Kind::hidden, Kind::allApps, Kind::folder, Kind::newlyAdded,
+             Kind::category, Kind::recents, Kind(-1), Kind::favorites }) {
         commands.showLibrarySection(kind);
     }
     EXPECT_EQ(f.selections,
         (QStringList { u"allApps"_qs, u"allApps"_qs, u"newlyAdded"_qs, u"recents"_qs, u"favorites"_qs }));
-}
-
-TEST(MenuCommands, SectionsOutsideTheLibraryMenuSetNothing)
-{
-    test::ViewModelFixture f;
-    MenuCommands commands(nullptr, &f.vm);
-    for (const Kind kind : { Kind::hidden, Kind::folder, Kind::category, Kind(-1) }) {
-        commands.showLibrarySection(kind);
-    }
-    EXPECT_TRUE(f.selections.isEmpty());
 }
 
 TEST(MenuCommands, WithoutAViewModelTheLibraryCommandsDoNothing)

@@ -5,22 +5,18 @@
 #include "SidebarFixture.h"
 
 #include <QAccessible>
-#include <QQmlContext>
 #include <QQmlEngine>
 #include <QtQuickTest/quicktest.h>
 
 namespace brimlark::test {
 
-class SidebarTestSupport : public QObject
+class SidebarTestSupport : public FixtureFactory
 {
     Q_OBJECT
 public:
-    using QObject::QObject;
-    Q_INVOKABLE QObject *fixture()
+    explicit SidebarTestSupport(QQmlEngine *engine)
+        : FixtureFactory([] { return new SidebarFixture; }, engine)
     {
-        auto *f = new SidebarFixture;
-        QQmlEngine::setObjectOwnership(f, QQmlEngine::JavaScriptOwnership);
-        return f;
     }
     // Writes a field's text the way assistive technology does: through the
     // item's accessible interface, with no key event.
@@ -39,15 +35,11 @@ public:
     }
 };
 
-class Setup : public QmlTestSetup
+struct Setup : QmlTestSetup
 {
-    Q_OBJECT
-public slots:
-    void qmlEngineAvailable(QQmlEngine *engine)
+    Setup()
+        : QmlTestSetup(u"SidebarTest"_qs, [](QQmlEngine *engine) { return new SidebarTestSupport(engine); })
     {
-        engine->addImportPath(QStringLiteral("qrc:/"));
-        engine->rootContext()->setContextProperty(
-            QStringLiteral("SidebarTest"), new SidebarTestSupport(engine));
     }
 };
 

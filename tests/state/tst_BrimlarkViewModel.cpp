@@ -34,7 +34,6 @@
 #include <thread>
 
 using namespace brimlark;
-using test::Outcome;
 using test::ThreadedBiometrics;
 using namespace std::chrono_literals;
 using Kind = SidebarSelection::Kind;
@@ -138,23 +137,6 @@ protected:
             app(QStringLiteral("Foxtrot"), QStringLiteral("Games")) });
         finder.hideApp(byName(QStringLiteral("Delta")));
     }
-    // A password check run to its end: the answer.
-    static bool check(BrimlarkViewModel &v, const QString &text)
-    {
-        std::optional<bool> answer;
-        EXPECT_TRUE(v.hiddenItemsLock()->checkPassword(text, [&answer](bool ok) { answer = ok; }));
-        EXPECT_TRUE(test::waitUntil([&answer] { return answer.has_value(); }));
-        return answer.value_or(false);
-    }
-    // Sets a password and waits for the outcome.
-    static Outcome setPassword(BrimlarkViewModel &v, const QString &password, bool useTouchID)
-    {
-        Outcome outcome;
-        EXPECT_TRUE(v.hiddenItemsLock()->setSecurityPassword(password, useTouchID, outcome.completion()));
-        EXPECT_TRUE(test::waitUntil([&outcome] { return outcome.calls == 1; }));
-        return outcome;
-    }
-
     test::TemporaryRoots roots;
     ManualScheduler scheduler;
     RecordingAnalytics analytics;
@@ -669,7 +651,7 @@ TEST_F(ViewModelTest, HidingGoesToTheHiddenSectionOnlyWithoutAPassword)
     EXPECT_EQ(v.selection(), SidebarSelection(Kind::hidden));
     EXPECT_THAT(names(v.filteredApps()), ElementsAre("Alpha", "Delta"));
 
-    setPassword(v, QStringLiteral("pw"), false);
+    test::setPassword(*v.hiddenItemsLock(), QStringLiteral("pw"), false);
     v.setSelection(SidebarSelection::ofCategory(QStringLiteral("Games")));
     v.hideAppGlobally(byName(QStringLiteral("Charlie")));
     v.hideFolderGlobally(folder);
@@ -761,9 +743,9 @@ TEST_F(ViewModelTest, PasswordNeverReachesTheLogOrAnalytics)
     {
         auto &v = makeVm();
         const QString secret = QStringLiteral("Zebra-Quartz-91");
-        setPassword(v, secret, true);
-        check(v, secret);
-        check(v, secret + QStringLiteral("x"));
+        test::setPassword(*v.hiddenItemsLock(), secret, true);
+        test::check(*v.hiddenItemsLock(), secret);
+        test::check(*v.hiddenItemsLock(), secret + QStringLiteral("x"));
         workspace.result = false;
         v.launchApp(byName(QStringLiteral("Echo")));
         v.setSearchQuery(QStringLiteral("Ec"));

@@ -1,9 +1,7 @@
 #include "state/FolderShortcut.h"
 
-#include "platform/core/ApplicationLauncher.h"
 #include "platform/core/KeyDownEvent.h"
-#include "state/ObjectGraph.h"
-#include "support/ManualScheduler.h"
+#include "support/ViewModelFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -15,14 +13,6 @@ namespace {
 class FolderShortcutTest : public ::testing::Test
 {
 protected:
-    ObjectGraph::Options options()
-    {
-        ObjectGraph::Options o;
-        o.scheduler = &scheduler;
-        o.launcher = &launcher;
-        o.passwordLimits = PasswordHashing::Limits::minimum();
-        return o;
-    }
     AppFolder makeFolder(const QString &name)
     {
         return *finder.folder(finder.createFolder(name, QStringLiteral("folder"), QStringLiteral("#336699")));
@@ -32,11 +22,9 @@ protected:
         return { KeyModifier::command | extra, letter, textFocus };
     }
 
-    ApplicationLauncher launcher;
-    ManualScheduler scheduler;
-    ObjectGraph graph { options() };
-    AppFinder &finder = graph.finder();
-    BrimlarkViewModel &vm = graph.viewModel();
+    test::ViewModelFixture f;
+    AppFinder &finder = f.finder;
+    BrimlarkViewModel &vm = f.vm;
     FolderShortcut shortcut { vm };
 };
 

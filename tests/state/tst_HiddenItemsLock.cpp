@@ -24,7 +24,9 @@
 #include <thread>
 
 using namespace brimlark;
+using test::check;
 using test::Outcome;
+using test::setPassword;
 using test::ThreadedBiometrics;
 using ::testing::IsEmpty;
 
@@ -45,23 +47,6 @@ protected:
     {
         lock = std::make_unique<HiddenItemsLock>(services());
         return *lock;
-    }
-
-    // A password check run to its end: the answer.
-    static bool check(HiddenItemsLock &v, const QString &text)
-    {
-        std::optional<bool> answer;
-        EXPECT_TRUE(v.checkPassword(text, [&answer](bool ok) { answer = ok; }));
-        EXPECT_TRUE(test::waitUntil([&answer] { return answer.has_value(); }));
-        return answer.value_or(false);
-    }
-    // Sets a password and waits for the outcome.
-    static Outcome setPassword(HiddenItemsLock &v, const QString &password, bool useTouchID)
-    {
-        Outcome outcome;
-        EXPECT_TRUE(v.setSecurityPassword(password, useTouchID, outcome.completion()));
-        EXPECT_TRUE(test::waitUntil([&outcome] { return outcome.calls == 1; }));
-        return outcome;
     }
 
     test::TemporaryRoots roots;

@@ -2,6 +2,10 @@
 
 #include "state/HiddenItemsLock.h"
 
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
 #include <QCoreApplication>
 #include <QString>
 #include <QThread>
@@ -28,5 +32,23 @@ struct Outcome
         };
     }
 };
+
+// A password check run to its end: the answer.
+inline bool check(HiddenItemsLock &lock, const QString &text)
+{
+    std::optional<bool> answer;
+    EXPECT_TRUE(lock.checkPassword(text, [&answer](bool ok) { answer = ok; }));
+    EXPECT_TRUE(waitUntil([&answer] { return answer.has_value(); }));
+    return answer.value_or(false);
+}
+
+// Sets a password and waits for the outcome.
+inline Outcome setPassword(HiddenItemsLock &lock, const QString &password, bool useTouchID)
+{
+    Outcome outcome;
+    EXPECT_TRUE(lock.setSecurityPassword(password, useTouchID, outcome.completion()));
+    EXPECT_TRUE(waitUntil([&outcome] { return outcome.calls == 1; }));
+    return outcome;
+}
 
 } // namespace brimlark::test

@@ -145,4 +145,10 @@ inline TallyDictionary dictionaryOf(const TallyDictionary &dictionary, std::stri
     return value && value->get<TallyDictionary>() ? *value->get<TallyDictionary>() : TallyDictionary();
 }
 
+// Equal both ways: neither side holds a key or element the other lacks.
+inline bool same(const TallyType &actual, const TallyType &expected)
+{
+    return actual.equals(expected) && expected.equals(actual);
+}
+
 } // namespace brimlark::test

@@ -5,20 +5,16 @@
 #include "QmlTestSetup.h"
 #include "support/AccessibleTree.h"
 #include "support/ManualScheduler.h"
-#include "support/SharedIconStore.h"
 #include "support/UninstallerFixture.h"
 
 #include "model/AppItem.h"
 #include "platform/base/DiskAccess.h"
 #include "platform/base/Trash.h"
-#include "platform/gui/AppIconImageProvider.h"
-#include "platform/gui/AppIconStore.h"
 #include "uninstaller/views/UninstallerServices.h"
 
 #include <QAccessible>
 #include <QDir>
 #include <QFile>
-#include <QQmlContext>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QThreadPool>
@@ -126,9 +122,7 @@ public:
     // A fixture whose services a sheet is made with.
     Q_INVOKABLE QObject *sheet(const QString &appName, bool access, int extraCaches = 0)
     {
-        auto *f = new SheetFixture(appName, access, extraCaches);
-        QQmlEngine::setObjectOwnership(f, QQmlEngine::JavaScriptOwnership);
-        return f;
+        return ownedByTest(new SheetFixture(appName, access, extraCaches));
     }
     // What assistive technology is told about an item: role, name, state,
     // actions, its children, and whether its parent lists it (in the tree).
@@ -169,16 +163,12 @@ public:
     }
 };
 
-class Setup : public QmlTestSetup
+struct Setup : QmlTestSetup
 {
-    Q_OBJECT
-public slots:
-    void qmlEngineAvailable(QQmlEngine *engine)
+    Setup()
+        : QmlTestSetup(
+            u"UninstallerTest"_qs, [](QQmlEngine *engine) { return new UninstallerTestSupport(engine); })
     {
-        engine->addImportPath(QStringLiteral("qrc:/"));
-        AppIconImageProvider::install(*engine, sharedIconStore());
-        engine->rootContext()->setContextProperty(
-            QStringLiteral("UninstallerTest"), new UninstallerTestSupport(engine));
     }
 };
 

@@ -1,5 +1,4 @@
 #include "TestSupport.h"
-#include "XvfbServer.h"
 #include "model/WorkspaceManager.h"
 #include "model/WorkspaceStorage.h"
 #include "platform/base/Defaults.h"
@@ -7,6 +6,7 @@
 #include "platform/gui/CompositingManager.h"
 #include "platform/gui/QuickRulerWindow.h"
 #include "platform/gui/X11ScreenSampler.h"
+#include "support/XvfbServer.h"
 #include "tools/MeasurementText.h"
 #include "tools/RulerManager.h"
 

@@ -1,6 +1,6 @@
 #include "platform/gui/GlobalHotKey.h"
 
-#include "XvfbServer.h"
+#include "support/XvfbServer.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 #include "model/AppFinder.h"
 #include "model/WorkspaceManager.h"
 #include "platform/base/Defaults.h"
+#include "platform/core/ApplicationLauncher.h"
 #include "platform/core/NotificationCenter.h"
-#include "platform/gui/AppWorkspace.h"
 #include "state/BrimlarkViewModel.h"
 #include "state/ObjectGraph.h"
 #include "support/ManualScheduler.h"
@@ -18,7 +18,7 @@ namespace brimlark::test {
 // selection it is given (by its section's case name).
 struct ViewModelFixture
 {
-    AppWorkspace workspace;
+    ApplicationLauncher workspace;
     ManualScheduler scheduler;
     ObjectGraph graph { options() };
     Defaults &defaults = graph.defaults();
