@@ -87,7 +87,7 @@ def make_tree(root, count):
 
 def start_xvfb():
     read, write = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset"],
                               pass_fds=(write,), stderr=subprocess.DEVNULL)
     os.close(write)
     with os.fdopen(read) as f:

@@ -20,8 +20,8 @@ public:
         }
         m_process.setProgram(program);
         m_process.setArguments({ QStringLiteral("-displayfd"), QStringLiteral("1"),
-            QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-screen"),
-            QStringLiteral("0"), QStringLiteral("640x480x24") });
+            QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset"),
+            QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("640x480x24") });
         m_process.setProcessChannelMode(QProcess::SeparateChannels);
         m_process.start();
         if (!m_process.waitForStarted(5000)) {
