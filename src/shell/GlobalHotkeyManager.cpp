@@ -4,6 +4,8 @@
 #include "shell/ApplicationWindows.h"
 #include "shell/ShellLog.h"
 
+#include <QWindow>
+
 namespace brimlark {
 
 namespace {
@@ -35,7 +37,6 @@ GlobalHotkeyManager::GlobalHotkeyManager(NotificationCenter &center, SessionProv
     , m_center(center)
     , m_session(std::move(session))
     , m_output(printLine)
-    , m_firstWindow(&ApplicationWindows::firstWindow)
 {
     if (!m_session) {
         m_session = &GlobalHotKey::currentSession;
@@ -54,9 +55,14 @@ void GlobalHotkeyManager::registerHotKey()
         result.registered ? SuccessPrefix + GlobalHotKey::keyText() : FailurePrefix + result.failureReason);
 }
 
+void GlobalHotkeyManager::setWindow(QWindow *window)
+{
+    m_window = window;
+}
+
 void GlobalHotkeyManager::hotKeyPressed()
 {
-    ApplicationWindows::bringForward(m_firstWindow ? m_firstWindow() : nullptr, false);
+    ApplicationWindows::bringForward(m_window, false);
     m_center.post(Notifications::HotkeyTriggered);
 }
 
