@@ -3,7 +3,6 @@
 #include "analytics/ProcessWide.h"
 
 #include <chrono>
-#include <mutex>
 
 namespace brimlark {
 

@@ -2,7 +2,6 @@
 #include "analytics/TallyInstance.h"
 
 #include "analytics/People.h"
-#include "analytics/SerialQueue.h"
 #include "analytics/TallyClock.h"
 #include "analytics/TallyLogger.h"
 #include "analytics/TallyPersistence.h"

@@ -3,7 +3,6 @@
 #include "shell/AppDelegate.h"
 #include "shell/MenuCommands.h"
 
-#include <QList>
 #include <QObject>
 #include <QUrl>
 #include <QVariantMap>

@@ -8,7 +8,6 @@
 
 #include <QGuiApplication>
 #include <QQmlEngine>
-#include <QQuickItem>
 #include <QScreen>
 
 namespace brimlark {
