@@ -1,5 +1,6 @@
 #include "shell/GlobalHotkeyManager.h"
 
+#include "platform/core/InstalledObject.h"
 #include "platform/core/NotificationCenter.h"
 #include "shell/ApplicationWindows.h"
 #include "shell/ShellLog.h"
@@ -15,21 +16,18 @@ void printLine(const QString &line)
     qCInfo(lcShell).noquote() << line;
 }
 
-GlobalHotkeyManager *s_sharedManager = nullptr;
+InstalledObject<GlobalHotkeyManager> s_shared("hot key manager");
 
 } // namespace
 
 GlobalHotkeyManager &GlobalHotkeyManager::shared()
 {
-    if (!s_sharedManager) {
-        qFatal("The hot key manager is used before the program made it");
-    }
-    return *s_sharedManager;
+    return s_shared.get();
 }
 
 void GlobalHotkeyManager::installShared(GlobalHotkeyManager *manager)
 {
-    s_sharedManager = manager;
+    s_shared.install(manager);
 }
 
 GlobalHotkeyManager::GlobalHotkeyManager(NotificationCenter &center, SessionProvider session, QObject *parent)

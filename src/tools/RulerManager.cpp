@@ -1,6 +1,7 @@
 #include "tools/RulerManager.h"
 
 #include "model/WorkspaceStorage.h"
+#include "platform/core/InstalledObject.h"
 #include "platform/core/RulerWindowPlacement.h"
 #include "platform/gui/CompositingManager.h"
 #include "platform/gui/QuickRulerWindow.h"
@@ -45,20 +46,17 @@ RulerManager::RulerManager(
 RulerManager::~RulerManager() = default;
 
 namespace {
-RulerManager *s_sharedRuler = nullptr;
+InstalledObject<RulerManager> s_shared("ruler manager");
 }
 
 RulerManager &RulerManager::shared()
 {
-    if (!s_sharedRuler) {
-        qFatal("The ruler manager is used before the program made it");
-    }
-    return *s_sharedRuler;
+    return s_shared.get();
 }
 
 void RulerManager::installShared(RulerManager *manager)
 {
-    s_sharedRuler = manager;
+    s_shared.install(manager);
 }
 
 std::unique_ptr<RulerManager> RulerManager::overStorage(WorkspaceStorage &storage)
