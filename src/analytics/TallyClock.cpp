@@ -1,6 +1,6 @@
 #include "analytics/TallyClock.h"
 
-#include "analytics/ProcessWide.h"
+#include "platform/base/ProcessWide.h"
 
 #include <chrono>
 

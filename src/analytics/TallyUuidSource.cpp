@@ -1,7 +1,7 @@
 #include "analytics/TallyUuidSource.h"
 
-#include "analytics/ProcessWide.h"
 #include "analytics/SeededGenerator.h"
+#include "platform/base/ProcessWide.h"
 
 #include <array>
 #include <cstdint>

@@ -3,7 +3,7 @@
 #include "model/StoredJson.h"
 #include "model/WorkspaceManager.h"
 #include "platform/base/Defaults.h"
-#include "platform/core/InstalledObject.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/core/NotificationCenter.h"
 
 #include <QSet>
@@ -32,17 +32,17 @@ template <typename T> nlohmann::ordered_json encodeList(const QList<T> &items)
 } // namespace
 
 namespace {
-InstalledObject<WorkspaceStorage> s_installed("workspace storage");
+ProcessWide<WorkspaceStorage> s_installed("WorkspaceStorage::shared()");
 }
 
 void WorkspaceStorage::installShared(WorkspaceStorage &storage)
 {
-    s_installed.install(&storage);
+    s_installed.installUnowned(&storage);
 }
 
 WorkspaceStorage &WorkspaceStorage::shared()
 {
-    return s_installed.get();
+    return *s_installed.get();
 }
 
 WorkspaceStorage::WorkspaceStorage(

@@ -1,6 +1,6 @@
 #include "shell/GlobalHotkeyManager.h"
 
-#include "platform/core/InstalledObject.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/core/NotificationCenter.h"
 #include "shell/ApplicationWindows.h"
 #include "shell/ShellLog.h"
@@ -16,18 +16,18 @@ void printLine(const QString &line)
     qCInfo(lcShell).noquote() << line;
 }
 
-InstalledObject<GlobalHotkeyManager> s_shared("hot key manager");
+ProcessWide<GlobalHotkeyManager> s_shared("GlobalHotkeyManager::shared()");
 
 } // namespace
 
 GlobalHotkeyManager &GlobalHotkeyManager::shared()
 {
-    return s_shared.get();
+    return *s_shared.get();
 }
 
 void GlobalHotkeyManager::installShared(GlobalHotkeyManager *manager)
 {
-    s_shared.install(manager);
+    s_shared.installUnowned(manager);
 }
 
 GlobalHotkeyManager::GlobalHotkeyManager(NotificationCenter &center, SessionProvider session, QObject *parent)

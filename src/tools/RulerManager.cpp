@@ -1,7 +1,7 @@
 #include "tools/RulerManager.h"
 
 #include "model/WorkspaceStorage.h"
-#include "platform/core/InstalledObject.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/core/RulerWindowPlacement.h"
 #include "platform/gui/CompositingManager.h"
 #include "platform/gui/QuickRulerWindow.h"
@@ -46,17 +46,17 @@ RulerManager::RulerManager(
 RulerManager::~RulerManager() = default;
 
 namespace {
-InstalledObject<RulerManager> s_shared("ruler manager");
+ProcessWide<RulerManager> s_shared("RulerManager::shared()");
 }
 
 RulerManager &RulerManager::shared()
 {
-    return s_shared.get();
+    return *s_shared.get();
 }
 
 void RulerManager::installShared(RulerManager *manager)
 {
-    s_shared.install(manager);
+    s_shared.installUnowned(manager);
 }
 
 std::unique_ptr<RulerManager> RulerManager::overStorage(WorkspaceStorage &storage)

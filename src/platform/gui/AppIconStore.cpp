@@ -1,7 +1,7 @@
 #include "platform/gui/AppIconStore.h"
 
+#include "platform/base/ProcessWide.h"
 #include "platform/core/Bundle.h"
-#include "platform/core/InstalledObject.h"
 #include "platform/gui/AppWorkspace.h"
 
 #include <QCoreApplication>
@@ -38,7 +38,7 @@ AppIconStore::~AppIconStore()
 }
 
 namespace {
-InstalledObject<AppIconStore> s_shared("icon store");
+ProcessWide<AppIconStore> s_shared("AppIconStore::shared()");
 }
 
 std::unique_ptr<AppIconStore> AppIconStore::overWorkspace(
@@ -65,12 +65,12 @@ qsizetype AppIconStore::cacheBytesForScreen(QSize screenPixels, QSize cellPixels
 
 AppIconStore &AppIconStore::shared()
 {
-    return s_shared.get();
+    return *s_shared.get();
 }
 
 void AppIconStore::installShared(AppIconStore *store)
 {
-    s_shared.install(store);
+    s_shared.installUnowned(store);
 }
 
 namespace {
