@@ -370,7 +370,7 @@ int runReopen(bool full)
     }
     NotificationCenter noCenter;
     GlobalHotkeyManager hotkeys(child.state ? child.state->center : noCenter);
-    hotkeys.setWindowProvider([window]() -> QWindow * { return window; });
+    hotkeys.setWindow(window);
     bool shown = false;
     QObject::connect(
         window, &QQuickWindow::frameSwapped, &app,

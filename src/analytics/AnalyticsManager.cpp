@@ -1,10 +1,10 @@
 #include "analytics/AnalyticsManager.h"
 
 #include "analytics/AutomaticProperties.h"
-#include "analytics/ProcessWide.h"
 #include "analytics/Tally.h"
 #include "analytics/TallyInstance.h"
 #include "analytics/TallyUuidSource.h"
+#include "platform/base/ProcessWide.h"
 
 #include "platform/base/ConsoleLog.h"
 #include "platform/base/Defaults.h"

@@ -1,6 +1,6 @@
 #include "analytics/ApplicationLifecycle.h"
 
-#include "analytics/ProcessWide.h"
+#include "platform/base/ProcessWide.h"
 
 #include <algorithm>
 

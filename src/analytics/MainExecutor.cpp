@@ -1,6 +1,6 @@
 #include "analytics/MainExecutor.h"
 
-#include "analytics/ProcessWide.h"
+#include "platform/base/ProcessWide.h"
 
 namespace brimlark {
 

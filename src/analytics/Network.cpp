@@ -8,7 +8,6 @@
 #include <dlfcn.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace brimlark {
 

@@ -1,9 +1,8 @@
 #include "analytics/TallyClock.h"
 
-#include "analytics/ProcessWide.h"
+#include "platform/base/ProcessWide.h"
 
 #include <chrono>
-#include <mutex>
 
 namespace brimlark {
 

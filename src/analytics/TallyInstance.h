@@ -251,6 +251,8 @@ private:
         FlushType type, std::int64_t batchSize, bool excludeAutomaticEvents);
     void settleLoadedRows(FlushType type, const std::vector<std::int32_t> &ids);
 
+    // Runs the task on the tracking queue, unless the instance is gone by then.
+    void onTrackingQueue(std::function<void(TallyInstance &self)> task);
     void postCompletion(const Completion &completion) const;
     static std::string groupCacheKey(const std::string &groupKey, const TallyType &groupID);
     TallyIdentity identityLocked() const;

@@ -2,7 +2,6 @@
 #include "analytics/TallyInstance.h"
 
 #include "analytics/People.h"
-#include "analytics/SerialQueue.h"
 #include "analytics/TallyClock.h"
 #include "analytics/TallyLogger.h"
 #include "analytics/TallyPersistence.h"
@@ -28,42 +27,38 @@ void TallyInstance::identify(const std::string &distinctId, bool usePeople, Comp
         return;
     }
     const double epochInterval = m_clock->now();
-    m_trackingQueue->async([weak = weak_from_this(), distinctId, usePeople, completion, epochInterval] {
-        const auto self = weak.lock();
-        if (!self) {
-            return;
-        }
+    onTrackingQueue([distinctId, usePeople, completion, epochInterval](TallyInstance &self) {
         std::optional<std::string> previousDistinctId;
-        self->m_readWriteLock.write([&] {
-            if (!self->m_anonymousId) {
-                self->m_anonymousId = self->m_distinctId;
-                self->m_hadPersistedDistinctId = true;
+        self.m_readWriteLock.write([&] {
+            if (!self.m_anonymousId) {
+                self.m_anonymousId = self.m_distinctId;
+                self.m_hadPersistedDistinctId = true;
             }
-            if (!self->m_userId) {
-                self->m_userId = distinctId;
+            if (!self.m_userId) {
+                self.m_userId = distinctId;
             }
-            if (distinctId != self->m_distinctId) {
-                previousDistinctId = self->m_distinctId;
-                self->m_alias.reset();
-                self->m_distinctId = distinctId;
-                self->m_userId = distinctId;
+            if (distinctId != self.m_distinctId) {
+                previousDistinctId = self.m_distinctId;
+                self.m_alias.reset();
+                self.m_distinctId = distinctId;
+                self.m_userId = distinctId;
             }
         });
         // Recorded within this task, so the identification comes before whatever was tracked
         // after identify() was called.
         if (previousDistinctId) {
-            self->recordEvent(
+            self.recordEvent(
                 "$identify", TallyDictionary { { "$anon_distinct_id", *previousDistinctId } }, epochInterval);
         }
-        self->m_readWriteLock.write([&] {
-            self->m_people->setDistinctId(usePeople ? std::optional<std::string>(distinctId) : std::nullopt);
+        self.m_readWriteLock.write([&] {
+            self.m_people->setDistinctId(usePeople ? std::optional<std::string>(distinctId) : std::nullopt);
         });
         if (usePeople) {
-            self->m_tallyPersistence->identifyPeople(self->m_apiToken);
+            self.m_tallyPersistence->identifyPeople(self.m_apiToken);
         }
-        self->m_readWriteLock.read(
-            [&] { TallyPersistence::saveIdentity(self->identityLocked(), self->m_name); });
-        self->postCompletion(completion);
+        self.m_readWriteLock.read(
+            [&] { TallyPersistence::saveIdentity(self.identityLocked(), self.m_name); });
+        self.postCompletion(completion);
     });
 }
 
@@ -90,15 +85,11 @@ void TallyInstance::createAlias(const std::string &alias, const std::string &dis
         postCompletion(completion);
         return;
     }
-    m_trackingQueue->async([weak = weak_from_this(), alias] {
-        // A vanished instance leaves the completion to the flush below, so it runs once.
-        const auto self = weak.lock();
-        if (!self) {
-            return;
-        }
-        self->m_readWriteLock.write([&] { self->m_alias = alias; });
-        self->m_readWriteLock.read(
-            [&] { TallyPersistence::saveIdentity(self->identityLocked(), self->m_name); });
+    // A vanished instance leaves the completion to the flush below, so it runs once.
+    onTrackingQueue([alias](TallyInstance &self) {
+        self.m_readWriteLock.write([&] { self.m_alias = alias; });
+        self.m_readWriteLock.read(
+            [&] { TallyPersistence::saveIdentity(self.identityLocked(), self.m_name); });
     });
     track("$create_alias", TallyDictionary { { "distinct_id", distinctId }, { "alias", alias } });
     if (andIdentify) {
@@ -121,20 +112,16 @@ void TallyInstance::reset(Completion completion)
 {
     // Queued ahead of the reset, so up to one batch of what was tracked until now still goes out.
     flush(false, nullptr);
-    m_trackingQueue->async([weak = weak_from_this(), completion] {
-        const auto self = weak.lock();
-        if (!self) {
-            return;
-        }
-        TallyPersistence::deleteUserDefaultsData(self->m_name);
-        self->m_readWriteLock.write([&] {
-            self->m_timedEvents = TallyDictionary();
-            self->m_superProperties = TallyDictionary();
-            self->resetIdentityToAnonymousLocked();
+    onTrackingQueue([completion](TallyInstance &self) {
+        TallyPersistence::deleteUserDefaultsData(self.m_name);
+        self.m_readWriteLock.write([&] {
+            self.m_timedEvents = TallyDictionary();
+            self.m_superProperties = TallyDictionary();
+            self.resetIdentityToAnonymousLocked();
         });
-        self->m_tallyPersistence->resetEntities();
-        self->archive();
-        self->postCompletion(completion);
+        self.m_tallyPersistence->resetEntities();
+        self.archive();
+        self.postCompletion(completion);
     });
 }
 
@@ -152,55 +139,47 @@ void TallyInstance::archive()
 
 void TallyInstance::optOutTracking()
 {
-    m_trackingQueue->async([weak = weak_from_this()] {
-        const auto self = weak.lock();
-        if (!self) {
-            return;
+    onTrackingQueue([](TallyInstance &self) {
+        if (self.m_people->distinctId()) {
+            self.m_people->deleteUser();
+            self.m_people->clearCharges();
+            self.flush(false, nullptr);
         }
-        if (self->m_people->distinctId()) {
-            self->m_people->deleteUser();
-            self->m_people->clearCharges();
-            self->flush(false, nullptr);
-        }
-        self->m_readWriteLock.write([&] {
-            self->resetIdentityToAnonymousLocked();
-            self->m_superProperties = TallyDictionary();
-            self->m_timedEvents = TallyDictionary();
+        self.m_readWriteLock.write([&] {
+            self.resetIdentityToAnonymousLocked();
+            self.m_superProperties = TallyDictionary();
+            self.m_timedEvents = TallyDictionary();
         });
-        TallyPersistence::saveTimedEvents(TallyDictionary(), self->m_name);
-        self->archive();
-        self->m_readWriteLock.write([&] { self->m_optOutStatus = true; });
-        self->m_readWriteLock.read([&] { TallyPersistence::saveOptOutStatusFlag(true, self->m_name); });
+        TallyPersistence::saveTimedEvents(TallyDictionary(), self.m_name);
+        self.archive();
+        self.m_readWriteLock.write([&] { self.m_optOutStatus = true; });
+        self.m_readWriteLock.read([&] { TallyPersistence::saveOptOutStatusFlag(true, self.m_name); });
     });
 }
 
 void TallyInstance::optInTracking(
     const std::optional<std::string> &distinctId, const std::optional<TallyDictionary> &properties)
 {
-    m_trackingQueue->async([weak = weak_from_this(), distinctId, properties] {
-        const auto self = weak.lock();
-        if (!self) {
-            return;
-        }
-        const bool wasOptedOut = self->m_readWriteLock.write([&] {
-            const bool was = self->m_optOutStatus.value_or(false);
-            self->m_optOutStatus = false;
+    onTrackingQueue([distinctId, properties](TallyInstance &self) {
+        const bool wasOptedOut = self.m_readWriteLock.write([&] {
+            const bool was = self.m_optOutStatus.value_or(false);
+            self.m_optOutStatus = false;
             return was;
         });
-        self->m_readWriteLock.read([&] { TallyPersistence::saveOptOutStatusFlag(false, self->m_name); });
+        self.m_readWriteLock.read([&] { TallyPersistence::saveOptOutStatusFlag(false, self.m_name); });
         if (wasOptedOut) {
             // Profile updates still queued from before the opt-out (among them the profile
             // deletion the opt-out asked for) lost their identity with it; profile updates are
             // sent under whatever identity is current when they leave, so they would land on the
             // profile of whoever is identified next.
-            self->m_tallyPersistence->tldb().deleteRows(PersistenceType::People, {}, true);
+            self.m_tallyPersistence->tldb().deleteRows(PersistenceType::People, {}, true);
             TallyLogger::info("Discarded the profile updates queued before opting out",
                 "optInTracking(distinctId:properties:)");
         }
         if (distinctId) {
-            self->identify(*distinctId, true, nullptr);
+            self.identify(*distinctId, true, nullptr);
         }
-        self->track("$opt_in", properties);
+        self.track("$opt_in", properties);
     });
 }
 

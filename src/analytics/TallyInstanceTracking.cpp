@@ -47,18 +47,23 @@ constexpr int s_superPropertyDepth = TallyArchiver::maximumValueDepth;
 
 } // namespace
 
+void TallyInstance::onTrackingQueue(std::function<void(TallyInstance &self)> task)
+{
+    m_trackingQueue->async([weak = weak_from_this(), task = std::move(task)] {
+        if (const auto self = weak.lock()) {
+            task(*self);
+        }
+    });
+}
+
 void TallyInstance::track(
     const std::optional<std::string> &event, const std::optional<TallyDictionary> &givenProperties)
 {
     const double epochInterval = m_clock->now();
     std::optional<TallyDictionary> properties = withoutTooDeepEntries(
         givenProperties, JSONHandler::maximumPropertyDepth, "track(event:properties:)");
-    m_trackingQueue->async(
-        [weak = weak_from_this(), event, properties = std::move(properties), epochInterval] {
-            if (const auto self = weak.lock()) {
-                self->recordEvent(event, properties, epochInterval);
-            }
-        });
+    onTrackingQueue([event, properties = std::move(properties), epochInterval](
+                        TallyInstance &self) { self.recordEvent(event, properties, epochInterval); });
 }
 
 void TallyInstance::recordEvent(const std::optional<std::string> &event,
@@ -105,15 +110,11 @@ void TallyInstance::trackWithGroups(const std::optional<std::string> &event,
 void TallyInstance::time(const std::string &event)
 {
     const double startTime = m_clock->now();
-    m_trackingQueue->async([weak = weak_from_this(), event, startTime] {
-        const auto self = weak.lock();
-        if (!self) {
-            return;
-        }
-        TallyDictionary updated = self->m_trackInstance->time(event, self->currentTimedEvents(), startTime);
-        self->m_readWriteLock.write([&] { self->m_timedEvents = std::move(updated); });
-        self->m_readWriteLock.read(
-            [&] { TallyPersistence::saveTimedEvents(self->m_timedEvents, self->m_name); });
+    onTrackingQueue([event, startTime](TallyInstance &self) {
+        TallyDictionary updated = self.m_trackInstance->time(event, self.currentTimedEvents(), startTime);
+        self.m_readWriteLock.write([&] { self.m_timedEvents = std::move(updated); });
+        self.m_readWriteLock.read(
+            [&] { TallyPersistence::saveTimedEvents(self.m_timedEvents, self.m_name); });
     });
 }
 
@@ -132,27 +133,19 @@ TallyDictionary TallyInstance::currentTimedEvents() const
 
 void TallyInstance::clearTimedEvent(const std::string &event)
 {
-    m_trackingQueue->async([weak = weak_from_this(), event] {
-        const auto self = weak.lock();
-        if (!self) {
-            return;
-        }
-        TallyDictionary updated = self->m_trackInstance->clearTimedEvent(event, self->currentTimedEvents());
-        self->m_readWriteLock.write([&] { self->m_timedEvents = std::move(updated); });
-        self->m_readWriteLock.read(
-            [&] { TallyPersistence::saveTimedEvents(self->m_timedEvents, self->m_name); });
+    onTrackingQueue([event](TallyInstance &self) {
+        TallyDictionary updated = self.m_trackInstance->clearTimedEvent(event, self.currentTimedEvents());
+        self.m_readWriteLock.write([&] { self.m_timedEvents = std::move(updated); });
+        self.m_readWriteLock.read(
+            [&] { TallyPersistence::saveTimedEvents(self.m_timedEvents, self.m_name); });
     });
 }
 
 void TallyInstance::clearTimedEvents()
 {
-    m_trackingQueue->async([weak = weak_from_this()] {
-        const auto self = weak.lock();
-        if (!self) {
-            return;
-        }
-        self->m_readWriteLock.write([&] { self->m_timedEvents = TallyDictionary(); });
-        TallyPersistence::saveTimedEvents(TallyDictionary(), self->m_name);
+    onTrackingQueue([](TallyInstance &self) {
+        self.m_readWriteLock.write([&] { self.m_timedEvents = TallyDictionary(); });
+        TallyPersistence::saveTimedEvents(TallyDictionary(), self.m_name);
     });
 }
 
@@ -165,15 +158,11 @@ void TallyInstance::registerSuperProperties(const TallyDictionary &givenProperti
 {
     TallyDictionary properties
         = withoutTooDeepEntries(givenProperties, s_superPropertyDepth, "registerSuperProperties(_:)");
-    m_trackingQueue->async([weak = weak_from_this(), properties = std::move(properties)] {
-        const auto self = weak.lock();
-        if (!self) {
-            return;
-        }
+    onTrackingQueue([properties = std::move(properties)](TallyInstance &self) {
         TallyDictionary updated
-            = self->m_trackInstance->registerSuperProperties(properties, self->currentSuperProperties());
-        self->m_readWriteLock.write([&] { self->m_superProperties = std::move(updated); });
-        self->storeSuperProperties();
+            = self.m_trackInstance->registerSuperProperties(properties, self.currentSuperProperties());
+        self.m_readWriteLock.write([&] { self.m_superProperties = std::move(updated); });
+        self.storeSuperProperties();
     });
 }
 
@@ -182,41 +171,29 @@ void TallyInstance::registerSuperPropertiesOnce(
 {
     TallyDictionary properties = withoutTooDeepEntries(
         givenProperties, s_superPropertyDepth, "registerSuperPropertiesOnce(_:defaultValue:)");
-    m_trackingQueue->async([weak = weak_from_this(), properties = std::move(properties), defaultValue] {
-        const auto self = weak.lock();
-        if (!self) {
-            return;
-        }
-        TallyDictionary updated = self->m_trackInstance->registerSuperPropertiesOnce(
-            properties, self->currentSuperProperties(), defaultValue);
-        self->m_readWriteLock.write([&] { self->m_superProperties = std::move(updated); });
-        self->storeSuperProperties();
+    onTrackingQueue([properties = std::move(properties), defaultValue](TallyInstance &self) {
+        TallyDictionary updated = self.m_trackInstance->registerSuperPropertiesOnce(
+            properties, self.currentSuperProperties(), defaultValue);
+        self.m_readWriteLock.write([&] { self.m_superProperties = std::move(updated); });
+        self.storeSuperProperties();
     });
 }
 
 void TallyInstance::unregisterSuperProperty(const std::string &propertyName)
 {
-    m_trackingQueue->async([weak = weak_from_this(), propertyName] {
-        const auto self = weak.lock();
-        if (!self) {
-            return;
-        }
-        TallyDictionary updated = self->currentSuperProperties();
+    onTrackingQueue([propertyName](TallyInstance &self) {
+        TallyDictionary updated = self.currentSuperProperties();
         updated.remove(propertyName);
-        self->m_readWriteLock.write([&] { self->m_superProperties = std::move(updated); });
-        self->storeSuperProperties();
+        self.m_readWriteLock.write([&] { self.m_superProperties = std::move(updated); });
+        self.storeSuperProperties();
     });
 }
 
 void TallyInstance::clearSuperProperties()
 {
-    m_trackingQueue->async([weak = weak_from_this()] {
-        const auto self = weak.lock();
-        if (!self) {
-            return;
-        }
-        self->m_readWriteLock.write([&] { self->m_superProperties = TallyDictionary(); });
-        TallyPersistence::saveSuperProperties(TallyDictionary(), self->m_name);
+    onTrackingQueue([](TallyInstance &self) {
+        self.m_readWriteLock.write([&] { self.m_superProperties = TallyDictionary(); });
+        TallyPersistence::saveSuperProperties(TallyDictionary(), self.m_name);
     });
 }
 
@@ -227,18 +204,14 @@ TallyDictionary TallyInstance::currentSuperProperties() const
 
 void TallyInstance::updateSuperProperty(std::function<void(TallyDictionary &)> update)
 {
-    m_trackingQueue->async([weak = weak_from_this(), update = std::move(update)] {
-        const auto self = weak.lock();
-        if (!self) {
-            return;
-        }
-        TallyDictionary updated = self->currentSuperProperties();
+    onTrackingQueue([update = std::move(update)](TallyInstance &self) {
+        TallyDictionary updated = self.currentSuperProperties();
         if (update) {
             update(updated);
             updated = withoutTooDeepEntries(updated, s_superPropertyDepth, "updateSuperProperty(_:)");
         }
-        self->m_readWriteLock.write([&] { self->m_superProperties = std::move(updated); });
-        self->storeSuperProperties();
+        self.m_readWriteLock.write([&] { self.m_superProperties = std::move(updated); });
+        self.storeSuperProperties();
     });
 }
 

@@ -123,6 +123,20 @@ std::string debugQuoted(std::string_view text)
     return out;
 }
 
+namespace {
+
+// To the program's console, or with a line feed to the stream a print sink was given.
+void printLine(std::ostream *out, const std::string &line)
+{
+    if (!out) {
+        ConsoleLog::write(ConsoleLog::Layer::Analytics, ConsoleLog::Level::Info, line);
+        return;
+    }
+    *out << line << '\n' << std::flush;
+}
+
+} // namespace
+
 TallyLogging::~TallyLogging() = default;
 
 PrintLogging::PrintLogging()
@@ -137,11 +151,7 @@ PrintLogging::PrintLogging(std::ostream &out)
 
 void PrintLogging::addMessage(const TallyLogMessage &message)
 {
-    if (!m_out) {
-        ConsoleLog::write(ConsoleLog::Layer::Analytics, ConsoleLog::Level::Info, consoleLine(message));
-        return;
-    }
-    *m_out << consoleLine(message) << '\n' << std::flush;
+    printLine(m_out, consoleLine(message));
 }
 
 PrintDebugLogging::PrintDebugLogging()
@@ -156,12 +166,7 @@ PrintDebugLogging::PrintDebugLogging(std::ostream &out)
 
 void PrintDebugLogging::addMessage(const TallyLogMessage &message)
 {
-    if (!m_out) {
-        ConsoleLog::write(
-            ConsoleLog::Layer::Analytics, ConsoleLog::Level::Info, debugQuoted(consoleLine(message)));
-        return;
-    }
-    *m_out << debugQuoted(consoleLine(message)) << '\n' << std::flush;
+    printLine(m_out, debugQuoted(consoleLine(message)));
 }
 
 FileLogging::FileLogging(const std::string &path)

@@ -1,9 +1,9 @@
 #include "analytics/TallyManager.h"
 
-#include "analytics/ProcessWide.h"
 #include "analytics/SerialQueue.h"
 #include "analytics/TallyInstance.h"
 #include "analytics/TallyLogger.h"
+#include "platform/base/ProcessWide.h"
 
 namespace brimlark {
 

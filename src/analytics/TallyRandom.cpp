@@ -1,6 +1,7 @@
 #include "analytics/TallyRandom.h"
 
-#include "analytics/ProcessWide.h"
+#include "analytics/SeededGenerator.h"
+#include "platform/base/ProcessWide.h"
 
 #include <random>
 
@@ -9,16 +10,6 @@ namespace brimlark {
 namespace {
 
 ProcessWide<TallyRandom> s_random("TallyRandom::shared()");
-
-std::mt19937 &threadGenerator()
-{
-    thread_local std::mt19937 generator = [] {
-        std::random_device device;
-        std::seed_seq seed { device(), device(), device(), device(), device(), device(), device(), device() };
-        return std::mt19937(seed);
-    }();
-    return generator;
-}
 
 } // namespace
 
@@ -36,7 +27,7 @@ std::shared_ptr<TallyRandom> TallyRandom::installShared(std::shared_ptr<TallyRan
 
 std::uint32_t SystemTallyRandom::next32()
 {
-    return static_cast<std::uint32_t>(threadGenerator()());
+    return static_cast<std::uint32_t>(seededGenerator<std::mt19937>()());
 }
 
 std::uint32_t SystemTallyRandom::uniform(std::uint32_t upperBound)
@@ -45,7 +36,7 @@ std::uint32_t SystemTallyRandom::uniform(std::uint32_t upperBound)
         return 0;
     }
     std::uniform_int_distribution<std::uint32_t> distribution(0, upperBound - 1);
-    return distribution(threadGenerator());
+    return distribution(seededGenerator<std::mt19937>());
 }
 
 } // namespace brimlark

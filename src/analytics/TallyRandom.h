@@ -2,8 +2,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
-#include <vector>
 
 namespace brimlark {
 

@@ -1,6 +1,7 @@
 #include "analytics/TallyUuidSource.h"
 
-#include "analytics/ProcessWide.h"
+#include "analytics/SeededGenerator.h"
+#include "platform/base/ProcessWide.h"
 
 #include <array>
 #include <cstdint>
@@ -11,16 +12,6 @@ namespace brimlark {
 namespace {
 
 ProcessWide<TallyUuidSource> s_uuidSource("TallyUuidSource::shared()");
-
-std::mt19937_64 &threadGenerator()
-{
-    thread_local std::mt19937_64 generator = [] {
-        std::random_device device;
-        std::seed_seq seed { device(), device(), device(), device(), device(), device(), device(), device() };
-        return std::mt19937_64(seed);
-    }();
-    return generator;
-}
 
 } // namespace
 
@@ -39,7 +30,7 @@ std::shared_ptr<TallyUuidSource> TallyUuidSource::installShared(std::shared_ptr<
 std::string RandomTallyUuidSource::newUuidText()
 {
     std::array<std::uint8_t, 16> bytes {};
-    auto &generator = threadGenerator();
+    auto &generator = seededGenerator<std::mt19937_64>();
     const std::uint64_t high = generator();
     const std::uint64_t low = generator();
     for (int i = 0; i < 8; ++i) {

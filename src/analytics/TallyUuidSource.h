@@ -1,9 +1,7 @@
 #pragma once
 
 #include <memory>
-#include <mutex>
 #include <string>
-#include <vector>
 
 namespace brimlark {
 

@@ -97,19 +97,23 @@ std::optional<AppFolder> AppFolder::fromJson(const nlohmann::ordered_json &json)
         auto it = json.find(key);
         return it == json.end() ? nullptr : &*it;
     };
-    AppFolder f;
+    const auto text = [&field](const char *key) {
+        const auto *v = field(key);
+        return v ? stringValue(*v) : std::nullopt;
+    };
     const auto *v = field("id");
-    auto id = v ? uuidValue(*v) : std::nullopt;
-    if (!id) {
+    const auto id = v ? uuidValue(*v) : std::nullopt;
+    const auto name = text("name");
+    const auto icon = text("icon");
+    const auto color = text("color");
+    if (!id || !name || !icon || !color) {
         return std::nullopt;
     }
+    AppFolder f;
     f.id = *id;
-    v = field("name");
-    auto name = v ? stringValue(*v) : std::nullopt;
-    if (!name) {
-        return std::nullopt;
-    }
     f.name = *name;
+    f.icon = *icon;
+    f.color = *color;
     v = field("appURLs");
     if (!v || !v->is_array()) {
         return std::nullopt;
@@ -126,18 +130,6 @@ std::optional<AppFolder> AppFolder::fromJson(const nlohmann::ordered_json &json)
         return std::nullopt;
     }
     f.isPinned = v->get<bool>();
-    v = field("icon");
-    auto icon = v ? stringValue(*v) : std::nullopt;
-    if (!icon) {
-        return std::nullopt;
-    }
-    f.icon = *icon;
-    v = field("color");
-    auto color = v ? stringValue(*v) : std::nullopt;
-    if (!color) {
-        return std::nullopt;
-    }
-    f.color = *color;
     v = field("parentFolderID");
     if (v && !v->is_null()) {
         auto parent = uuidValue(*v);

@@ -9,7 +9,6 @@
 #include <QStringList>
 
 #include <functional>
-#include <memory>
 #include <optional>
 
 namespace brimlark {

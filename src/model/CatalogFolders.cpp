@@ -122,95 +122,90 @@ bool CatalogFolders::remove(const QUuid &id)
     return true;
 }
 
-bool CatalogFolders::rename(const QUuid &id, const QString &name)
+bool CatalogFolders::edit(const QUuid &id, const std::function<bool(AppFolder &)> &change)
 {
     AppFolder *folder = findMutable(id);
-    if (!folder) {
+    if (!folder || !change(*folder)) {
         return false;
     }
-    folder->name = name;
     save();
     return true;
+}
+
+bool CatalogFolders::rename(const QUuid &id, const QString &name)
+{
+    return edit(id, [&name](AppFolder &f) {
+        f.name = name;
+        return true;
+    });
 }
 
 bool CatalogFolders::togglePin(const QUuid &id)
 {
-    AppFolder *folder = findMutable(id);
-    if (!folder) {
-        return false;
+    const bool toggled = edit(id, [](AppFolder &f) {
+        f.isPinned = !f.isPinned;
+        return true;
+    });
+    if (toggled) {
+        sort();
     }
-    folder->isPinned = !folder->isPinned;
-    save();
-    sort();
-    return true;
+    return toggled;
 }
 
 bool CatalogFolders::setColor(const QUuid &id, const QString &color)
 {
-    AppFolder *folder = findMutable(id);
-    if (!folder) {
-        return false;
-    }
-    folder->color = color;
-    save();
-    return true;
+    return edit(id, [&color](AppFolder &f) {
+        f.color = color;
+        return true;
+    });
 }
 
 bool CatalogFolders::setIcon(const QUuid &id, const QString &icon)
 {
-    AppFolder *folder = findMutable(id);
-    if (!folder) {
-        return false;
-    }
-    folder->icon = icon;
-    save();
-    return true;
+    return edit(id, [&icon](AppFolder &f) {
+        f.icon = icon;
+        return true;
+    });
 }
 
 bool CatalogFolders::update(const QUuid &id, const QString &name, const QString &icon, const QString &color)
 {
-    AppFolder *folder = findMutable(id);
-    if (!folder || (folder->name == name && folder->icon == icon && folder->color == color)) {
-        return false;
-    }
-    folder->name = name;
-    folder->icon = icon;
-    folder->color = color;
-    save();
-    return true;
+    return edit(id, [&](AppFolder &f) {
+        if (f.name == name && f.icon == icon && f.color == color) {
+            return false;
+        }
+        f.name = name;
+        f.icon = icon;
+        f.color = color;
+        return true;
+    });
 }
 
 bool CatalogFolders::addApp(const QUuid &id, const QString &urlText)
 {
-    AppFolder *folder = findMutable(id);
-    if (!folder || folder->appURLs.contains(urlText)) {
-        return false;
-    }
-    folder->appURLs.append(urlText);
-    save();
-    return true;
+    return edit(id, [&urlText](AppFolder &f) {
+        if (f.appURLs.contains(urlText)) {
+            return false;
+        }
+        f.appURLs.append(urlText);
+        return true;
+    });
 }
 
 bool CatalogFolders::removeApp(const QUuid &id, const QString &urlText)
 {
-    AppFolder *folder = findMutable(id);
-    if (!folder) {
-        return false;
-    }
-    folder->appURLs.removeAll(urlText);
-    save();
-    return true;
+    return edit(id, [&urlText](AppFolder &f) {
+        f.appURLs.removeAll(urlText);
+        return true;
+    });
 }
 
 bool CatalogFolders::reorderApps(const QUuid &id, const std::set<int> &source, int destination)
 {
-    AppFolder *folder = findMutable(id);
-    if (!folder) {
-        return false;
-    }
-    ListMove::apply(folder->appURLs, source, destination);
-    save();
-    return true;
+    return edit(id, [&](AppFolder &f) {
+        ListMove::apply(f.appURLs, source, destination);
+        return true;
+    });
 }
 
 QSet<QUuid> CatalogFolders::detachedFolders() const

@@ -76,6 +76,9 @@ public:
 
 private:
     AppFolder *findMutable(const QUuid &id);
+    // Saves after the change to the folder with the id; false, and nothing
+    // saved, for an unknown id or a change that answers false.
+    bool edit(const QUuid &id, const std::function<bool(AppFolder &)> &change);
     // Folders with a stored parent that stand among the roots (see roots()).
     QSet<QUuid> detachedFolders() const;
     void sort();

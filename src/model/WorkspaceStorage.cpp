@@ -3,6 +3,7 @@
 #include "model/StoredJson.h"
 #include "model/WorkspaceManager.h"
 #include "platform/base/Defaults.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/core/NotificationCenter.h"
 
 #include <QSet>
@@ -31,20 +32,17 @@ template <typename T> nlohmann::ordered_json encodeList(const QList<T> &items)
 } // namespace
 
 namespace {
-WorkspaceStorage *s_installedStorage = nullptr;
+ProcessWide<WorkspaceStorage> s_installed("WorkspaceStorage::shared()");
 }
 
 void WorkspaceStorage::installShared(WorkspaceStorage &storage)
 {
-    s_installedStorage = &storage;
+    s_installed.installUnowned(&storage);
 }
 
 WorkspaceStorage &WorkspaceStorage::shared()
 {
-    if (!s_installedStorage) {
-        qFatal("The workspace storage is used before the program made it");
-    }
-    return *s_installedStorage;
+    return *s_installed.get();
 }
 
 WorkspaceStorage::WorkspaceStorage(

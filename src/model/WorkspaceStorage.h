@@ -5,7 +5,6 @@
 #include <QList>
 #include <QObject>
 #include <QStringList>
-#include <QVariantList>
 
 namespace brimlark {
 

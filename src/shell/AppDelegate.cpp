@@ -2,6 +2,7 @@
 
 #include "platform/base/Defaults.h"
 #include "platform/core/NotificationCenter.h"
+#include "platform/core/RulerPresence.h"
 #include "shell/ApplicationWindows.h"
 #include "shell/GlobalHotkeyManager.h"
 #include "shell/WindowSizing.h"
@@ -47,7 +48,7 @@ std::optional<QRectF> storedFrame(const Defaults &defaults)
 } // namespace
 
 AppDelegate::AppDelegate(Defaults &defaults, NotificationCenter &center, GlobalHotkeyManager &hotkeys,
-    const QObject &ruler, QObject *parent)
+    const RulerPresence &ruler, QObject *parent)
     : QObject(parent)
     , m_defaults(defaults)
     , m_center(center)
@@ -171,7 +172,7 @@ bool AppDelegate::applicationShouldHandleReopen()
         return true;
     }
     ApplicationWindows::bringForward(m_window, true);
-    if (m_ruler.property("isRulerShowing").toBool()) {
+    if (m_ruler.isRulerShowing()) {
         m_center.post(Notifications::AppReopened);
     }
     return true;

@@ -17,6 +17,7 @@ namespace brimlark {
 class Defaults;
 class GlobalHotkeyManager;
 class NotificationCenter;
+class RulerPresence;
 
 // The application's delegate: sets up the one window after launch, registers
 // the hot key, brings the window back when brimlark is started again, and
@@ -30,11 +31,10 @@ public:
     static inline const std::string WindowFrameKey = "BrimlarkWindowFrame";
 
     // The window's frame and first launch are kept in the defaults; a reopen
-    // while the ruler shows is posted to the centre. The ruler's manager
-    // lives a layer above and is read through its isRulerShowing property.
-    // All of them outlive the delegate.
+    // while the ruler shows is posted to the centre. All of them outlive the
+    // delegate.
     AppDelegate(Defaults &defaults, NotificationCenter &center, GlobalHotkeyManager &hotkeys,
-        const QObject &ruler, QObject *parent = nullptr);
+        const RulerPresence &ruler, QObject *parent = nullptr);
 
     // Activates the window, schedules its set-up for a later turn of the
     // event loop and registers the hot key at once.
@@ -63,7 +63,7 @@ private:
     Defaults &m_defaults;
     NotificationCenter &m_center;
     GlobalHotkeyManager &m_hotkeys;
-    const QObject &m_ruler;
+    const RulerPresence &m_ruler;
     WindowDelegate m_windowDelegate;
     QPointer<QWindow> m_window;
     // Frame changes are stored once the window has been still for a moment.

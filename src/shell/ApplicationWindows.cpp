@@ -5,17 +5,6 @@
 
 namespace brimlark::ApplicationWindows {
 
-QWindow *firstWindow()
-{
-    const QWindowList windows = QGuiApplication::topLevelWindows();
-    for (QWindow *window : windows) {
-        if (window->type() == Qt::Window || window->type() == Qt::Dialog) {
-            return window;
-        }
-    }
-    return nullptr;
-}
-
 void hideApplication()
 {
     const QWindowList windows = QGuiApplication::topLevelWindows();

@@ -9,13 +9,8 @@ QT_END_NAMESPACE
 namespace brimlark {
 
 // The application-wide window operations that the delegates and the hot key
-// share: what "the first window", "hide the application" and "activate"
-// mean on this platform.
+// share: what "hide the application" and "activate" mean on this platform.
 namespace ApplicationWindows {
-
-// The first top-level window of the application (menus and tooltips are not
-// windows of their own here), or none.
-QWindow *firstWindow();
 
 // Hides every window of the application, as the platform's hide command does.
 void hideApplication();

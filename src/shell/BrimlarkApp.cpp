@@ -17,7 +17,6 @@
 #include <QCoreApplication>
 #include <QFontDatabase>
 #include <QGuiApplication>
-#include <QPointer>
 #include <QQmlApplicationEngine>
 #include <QQuickStyle>
 #include <QQuickWindow>
@@ -110,8 +109,7 @@ bool BrimlarkApp::launch(QQmlApplicationEngine &engine, QVariantMap windowProper
         connect(m_viewModel, &BrimlarkViewModel::filteredAppsChanged, frames, &FrameLog::contentChanged);
     }
     // The hot key brings this window forward.
-    m_parts.hotkeys.setWindowProvider(
-        [guarded = QPointer<QQuickWindow>(window)]() -> QWindow * { return guarded.data(); });
+    m_parts.hotkeys.setWindow(window);
     m_delegate.applicationDidFinishLaunching(window);
     return true;
 }

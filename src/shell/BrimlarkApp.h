@@ -3,7 +3,6 @@
 #include "shell/AppDelegate.h"
 #include "shell/MenuCommands.h"
 
-#include <QList>
 #include <QObject>
 #include <QUrl>
 #include <QVariantMap>
@@ -21,6 +20,7 @@ class AppDiscovery;
 class AppIconStore;
 class GlobalHotkeyManager;
 class ObjectGraph;
+class RulerPresence;
 class SingleInstance;
 class TerminationSignals;
 
@@ -42,8 +42,8 @@ public:
         GlobalHotkeyManager &hotkeys;
         // The tiles' image provider reads it.
         AppIconStore &icons;
-        // The screen ruler's manager: a reopen while it shows is posted.
-        const QObject &ruler;
+        // A reopen while the screen ruler shows is posted.
+        const RulerPresence &ruler;
     };
 
     explicit BrimlarkApp(Parts parts, QObject *parent = nullptr);

@@ -1,8 +1,11 @@
 #include "shell/GlobalHotkeyManager.h"
 
+#include "platform/base/ProcessWide.h"
 #include "platform/core/NotificationCenter.h"
 #include "shell/ApplicationWindows.h"
 #include "shell/ShellLog.h"
+
+#include <QWindow>
 
 namespace brimlark {
 
@@ -13,21 +16,18 @@ void printLine(const QString &line)
     qCInfo(lcShell).noquote() << line;
 }
 
-GlobalHotkeyManager *s_sharedManager = nullptr;
+ProcessWide<GlobalHotkeyManager> s_shared("GlobalHotkeyManager::shared()");
 
 } // namespace
 
 GlobalHotkeyManager &GlobalHotkeyManager::shared()
 {
-    if (!s_sharedManager) {
-        qFatal("The hot key manager is used before the program made it");
-    }
-    return *s_sharedManager;
+    return *s_shared.get();
 }
 
 void GlobalHotkeyManager::installShared(GlobalHotkeyManager *manager)
 {
-    s_sharedManager = manager;
+    s_shared.installUnowned(manager);
 }
 
 GlobalHotkeyManager::GlobalHotkeyManager(NotificationCenter &center, SessionProvider session, QObject *parent)
@@ -35,7 +35,6 @@ GlobalHotkeyManager::GlobalHotkeyManager(NotificationCenter &center, SessionProv
     , m_center(center)
     , m_session(std::move(session))
     , m_output(printLine)
-    , m_firstWindow(&ApplicationWindows::firstWindow)
 {
     if (!m_session) {
         m_session = &GlobalHotKey::currentSession;
@@ -54,9 +53,14 @@ void GlobalHotkeyManager::registerHotKey()
         result.registered ? SuccessPrefix + GlobalHotKey::keyText() : FailurePrefix + result.failureReason);
 }
 
+void GlobalHotkeyManager::setWindow(QWindow *window)
+{
+    m_window = window;
+}
+
 void GlobalHotkeyManager::hotKeyPressed()
 {
-    ApplicationWindows::bringForward(m_firstWindow ? m_firstWindow() : nullptr, false);
+    ApplicationWindows::bringForward(m_window, false);
     m_center.post(Notifications::HotkeyTriggered);
 }
 

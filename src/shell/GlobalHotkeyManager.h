@@ -3,6 +3,7 @@
 #include "platform/gui/GlobalHotKey.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -16,7 +17,7 @@ namespace brimlark {
 class NotificationCenter;
 
 // Registers the system-wide hot key Ctrl+Alt+N (Command+Option+N on the
-// launcher's home platform). A press brings the first window forward and
+// launcher's home platform). A press brings the window forward and
 // posts "brimLarkHotkeyTriggered".
 class GlobalHotkeyManager : public QObject
 {
@@ -46,10 +47,12 @@ public:
     bool isRegistered() const { return m_hotKey.isRegistered(); }
 
     void setOutput(Output output) { m_output = std::move(output); }
-    void setWindowProvider(std::function<QWindow *()> firstWindow) { m_firstWindow = std::move(firstWindow); }
+    // The application's window, the one a press brings forward; once it is
+    // gone a press has no window to bring.
+    void setWindow(QWindow *window);
 
-    // What a press does, on the main thread: brings the first window forward
-    // (a minimised one stays minimised) and posts "brimLarkHotkeyTriggered",
+    // What a press does, on the main thread: brings the window forward (a
+    // minimised one stays minimised) and posts "brimLarkHotkeyTriggered",
     // also when there is no window.
     void hotKeyPressed();
 
@@ -60,7 +63,7 @@ private:
     NotificationCenter &m_center;
     SessionProvider m_session;
     Output m_output;
-    std::function<QWindow *()> m_firstWindow;
+    QPointer<QWindow> m_window;
 };
 
 } // namespace brimlark

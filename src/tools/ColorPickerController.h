@@ -1,11 +1,8 @@
 #pragma once
 
-#include <QColor>
 #include <QObject>
 #include <QStringList>
 #include <QtQml/qqmlregistration.h>
-
-#include <optional>
 
 namespace brimlark {
 

@@ -1,6 +1,7 @@
 #include "tools/RulerManager.h"
 
 #include "model/WorkspaceStorage.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/core/RulerWindowPlacement.h"
 #include "platform/gui/CompositingManager.h"
 #include "platform/gui/QuickRulerWindow.h"
@@ -8,7 +9,6 @@
 
 #include <QGuiApplication>
 #include <QQmlEngine>
-#include <QQuickItem>
 #include <QScreen>
 
 namespace brimlark {
@@ -46,20 +46,17 @@ RulerManager::RulerManager(
 RulerManager::~RulerManager() = default;
 
 namespace {
-RulerManager *s_sharedRuler = nullptr;
+ProcessWide<RulerManager> s_shared("RulerManager::shared()");
 }
 
 RulerManager &RulerManager::shared()
 {
-    if (!s_sharedRuler) {
-        qFatal("The ruler manager is used before the program made it");
-    }
-    return *s_sharedRuler;
+    return *s_shared.get();
 }
 
 void RulerManager::installShared(RulerManager *manager)
 {
-    s_sharedRuler = manager;
+    s_shared.installUnowned(manager);
 }
 
 std::unique_ptr<RulerManager> RulerManager::overStorage(WorkspaceStorage &storage)

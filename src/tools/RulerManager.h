@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/core/RulerPresence.h"
+
 #include <QObject>
 #include <QRectF>
 #include <QtQml/qqmlregistration.h>
@@ -15,7 +17,7 @@ class WorkspaceStorage;
 
 // Owns the one screen ruler window of the process and records every size it
 // takes in the active workspace's recent measurements.
-class RulerManager : public QObject
+class RulerManager : public QObject, public RulerPresence
 {
     Q_OBJECT
     QML_ELEMENT
@@ -39,7 +41,7 @@ public:
     // RulerView, the primary screen.
     static std::unique_ptr<RulerManager> overStorage(WorkspaceStorage &storage);
 
-    bool isRulerShowing() const { return m_window != nullptr; }
+    bool isRulerShowing() const override { return m_window != nullptr; }
     RulerWindow *window() const { return m_window.get(); }
 
     Q_INVOKABLE void toggleRuler();

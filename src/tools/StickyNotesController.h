@@ -1,7 +1,5 @@
 #pragma once
 
-#include "model/StickyNote.h"
-
 #include <QObject>
 #include <QVariantList>
 #include <QtQml/qqmlregistration.h>

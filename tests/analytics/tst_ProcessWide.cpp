@@ -1,11 +1,11 @@
 #include "analytics/AnalyticsManager.h"
 #include "analytics/ApplicationLifecycle.h"
 #include "analytics/MainExecutor.h"
-#include "analytics/ProcessWide.h"
 #include "analytics/TallyClock.h"
 #include "analytics/TallyManager.h"
 #include "analytics/TallyRandom.h"
 #include "analytics/TallyUuidSource.h"
+#include "platform/base/ProcessWide.h"
 
 #include <gtest/gtest.h>
 

@@ -5,6 +5,7 @@
 #include "shell/WindowSizing.h"
 
 #include "TestSupport.h"
+#include "support/FakeRulerPresence.h"
 
 #include <gtest/gtest.h>
 
@@ -64,8 +65,7 @@ protected:
     std::shared_ptr<Defaults> m_defaults;
     NotificationCenter m_center;
     GlobalHotkeyManager m_hotkeys { m_center };
-    // Stands for the ruler's manager: the same property.
-    QObject m_ruler;
+    test::FakeRulerPresence m_ruler;
     std::unique_ptr<QWindow> m_window;
     QObject m_context;
     quint64 m_reopened = 0;
@@ -200,16 +200,16 @@ TEST_F(AppDelegateTest, ReopenBringsTheSameWindowBackRestored)
 
 TEST_F(AppDelegateTest, ReopenPostsOnlyWhileTheRulerIsShowingAndOnlyAfterLaunch)
 {
-    m_ruler.setProperty("isRulerShowing", true);
+    m_ruler.showing = true;
     AppDelegate delegate(*m_defaults, m_center, m_hotkeys, m_ruler);
     EXPECT_TRUE(delegate.applicationShouldHandleReopen());
     EXPECT_EQ(m_reopenedCount, 0);
 
-    m_ruler.setProperty("isRulerShowing", false);
+    m_ruler.showing = false;
     launch(delegate);
     EXPECT_TRUE(delegate.applicationShouldHandleReopen());
     EXPECT_EQ(m_reopenedCount, 0);
-    m_ruler.setProperty("isRulerShowing", true);
+    m_ruler.showing = true;
     EXPECT_TRUE(delegate.applicationShouldHandleReopen());
     EXPECT_EQ(m_reopenedCount, 1);
 }

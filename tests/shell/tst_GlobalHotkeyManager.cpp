@@ -99,7 +99,7 @@ TEST_F(GlobalHotkeyManagerTest, APressBringsTheHiddenWindowForwardOnALaterTurn)
     window.show();
     window.hide();
     auto m = manager({ u"offscreen"_qs, false, nullptr });
-    m->setWindowProvider([&window] { return &window; });
+    m->setWindow(&window);
 
     emit m->hotKey().activated();
     // Nothing happens inside the key event itself.
@@ -119,7 +119,7 @@ TEST_F(GlobalHotkeyManagerTest, APressLeavesAMinimisedWindowMinimised)
     window.show();
     window.setWindowStates(Qt::WindowMinimized);
     auto m = manager({ u"offscreen"_qs, false, nullptr });
-    m->setWindowProvider([&window] { return &window; });
+    m->setWindow(&window);
     m->hotKeyPressed();
     EXPECT_TRUE(window.windowStates().testFlag(Qt::WindowMinimized));
     EXPECT_EQ(m_triggered, 1);
@@ -128,7 +128,6 @@ TEST_F(GlobalHotkeyManagerTest, APressLeavesAMinimisedWindowMinimised)
 TEST_F(GlobalHotkeyManagerTest, APressWithoutWindowStillPosts)
 {
     auto m = manager({ u"offscreen"_qs, false, nullptr });
-    m->setWindowProvider([] { return nullptr; });
     m->hotKeyPressed();
     EXPECT_EQ(m_triggered, 1);
 }

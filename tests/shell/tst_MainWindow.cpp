@@ -11,6 +11,7 @@
 #include "support/ViewModelFixture.h"
 
 #include "TestSupport.h"
+#include "support/FakeRulerPresence.h"
 #include "support/QmlTest.h"
 #include "support/SharedIconStore.h"
 
@@ -107,7 +108,7 @@ protected:
     AppDiscovery m_discovery { m_viewModel.finder, m_viewModel.scheduler, nothingFound() };
     RecordingAnalytics m_analytics;
     GlobalHotkeyManager m_hotkeys { m_viewModel.center };
-    QObject m_ruler;
+    test::FakeRulerPresence m_ruler;
     std::unique_ptr<BrimlarkApp> m_app;
     std::unique_ptr<QQmlApplicationEngine> m_engine;
     QObject m_context;

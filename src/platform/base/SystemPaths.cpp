@@ -17,6 +17,19 @@ std::string trimmed(std::string path)
     }
     return path;
 }
+
+// The root a test set, else the environment variable's, else "/".
+std::string rootOf(const std::string &overridden, const char *variable)
+{
+    {
+        std::lock_guard lock(s_mutex);
+        if (!overridden.empty()) {
+            return trimmed(overridden);
+        }
+    }
+    const char *value = std::getenv(variable);
+    return trimmed(value && *value ? value : "/");
+}
 } // namespace
 
 void SystemPaths::overrideRoots(const std::string &home, const std::string &systemRoot)
@@ -38,26 +51,12 @@ std::string SystemPaths::dataHome()
 
 std::string SystemPaths::home()
 {
-    {
-        std::lock_guard lock(s_mutex);
-        if (!s_home.empty()) {
-            return trimmed(s_home);
-        }
-    }
-    const char *h = std::getenv("HOME");
-    return trimmed(h && *h ? h : "/");
+    return rootOf(s_home, "HOME");
 }
 
 std::string SystemPaths::systemRoot()
 {
-    {
-        std::lock_guard lock(s_mutex);
-        if (!s_root.empty()) {
-            return trimmed(s_root);
-        }
-    }
-    const char *r = std::getenv("BRIMLARK_SYSTEM_ROOT");
-    return trimmed(r && *r ? r : "/");
+    return rootOf(s_root, "BRIMLARK_SYSTEM_ROOT");
 }
 
 std::string SystemPaths::join(const std::string &base, const std::string &rest)

@@ -13,7 +13,6 @@
 
 #include <sys/stat.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <memory>

@@ -2,9 +2,6 @@
 
 #include <algorithm>
 #include <set>
-#include <vector>
-
-#include <QList>
 
 namespace brimlark {
 

@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <functional>
-#include <memory>
 #include <unordered_map>
 
 class QTimer;

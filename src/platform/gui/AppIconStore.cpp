@@ -1,5 +1,6 @@
 #include "platform/gui/AppIconStore.h"
 
+#include "platform/base/ProcessWide.h"
 #include "platform/core/Bundle.h"
 #include "platform/gui/AppWorkspace.h"
 
@@ -37,7 +38,7 @@ AppIconStore::~AppIconStore()
 }
 
 namespace {
-std::atomic<AppIconStore *> s_shared { nullptr };
+ProcessWide<AppIconStore> s_shared("AppIconStore::shared()");
 }
 
 std::unique_ptr<AppIconStore> AppIconStore::overWorkspace(
@@ -64,16 +65,12 @@ qsizetype AppIconStore::cacheBytesForScreen(QSize screenPixels, QSize cellPixels
 
 AppIconStore &AppIconStore::shared()
 {
-    AppIconStore *store = s_shared.load();
-    if (!store) {
-        qFatal("The icon store is used before the program made it");
-    }
-    return *store;
+    return *s_shared.get();
 }
 
 void AppIconStore::installShared(AppIconStore *store)
 {
-    s_shared.store(store);
+    s_shared.installUnowned(store);
 }
 
 namespace {

@@ -18,7 +18,6 @@
 #include <QThread>
 
 #include <algorithm>
-#include <mutex>
 
 static void initPlatformResources()
 {

@@ -9,7 +9,6 @@
 #include <QStringList>
 #include <QUrl>
 
-#include <memory>
 #include <optional>
 #include <vector>
 

@@ -3,8 +3,6 @@
 #include "platform/core/KeyDownEvent.h"
 
 #include <QObject>
-#include <QPointer>
-#include <QString>
 
 #include <functional>
 #include <optional>

@@ -7,11 +7,12 @@
 
 namespace brimlark {
 
-// The one shape of the analytics client's process-wide objects (the main executor, clock, random
-// numbers, UUIDs, application lifecycle, the registry and the facade): the composition root, or a
-// test, installs each before anything reads it, and nothing builds a default on first use. A read
-// before the install is a wiring fault and throws std::logic_error naming the object. Safe from
-// any thread; the object is held for as long as it is installed or a reader still holds it.
+// The one shape of the process-wide objects (the analytics client's main executor, clock, random
+// numbers, UUIDs, application lifecycle, registry and facade; the program's workspace storage,
+// icon store, hot key and ruler managers): the composition root, or a test, installs each before
+// anything reads it, and nothing builds a default on first use. A read before the install is a
+// wiring fault and throws std::logic_error naming the object. Safe from any thread; the object is
+// held for as long as it is installed or a reader still holds it.
 template <typename T> class ProcessWide
 {
 public:
@@ -38,6 +39,12 @@ public:
         std::lock_guard lock(m_mutex);
         m_object.swap(object);
         return object;
+    }
+
+    // Installs an object its owner keeps alive for as long as it is installed (none uninstalls).
+    void installUnowned(T *object)
+    {
+        install(std::shared_ptr<T>(object, [](T *) {}));
     }
 
 private:
