@@ -9,7 +9,7 @@ import Brimlark.Sidebar
 ColumnLayout {
     id: view
 
-    property var folder
+    property appFolder folder
     property BrimlarkViewModel viewModel
     readonly property color tint: Colors.hex(picker.folderColor)
 

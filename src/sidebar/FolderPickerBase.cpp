@@ -24,18 +24,6 @@ void FolderPickerBase::setViewModel(BrimlarkViewModel *viewModel)
     reload();
 }
 
-QVariant FolderPickerBase::folderVariant() const
-{
-    return QVariant::fromValue(m_folder);
-}
-
-void FolderPickerBase::setFolderVariant(const QVariant &folder)
-{
-    if (folder.metaType() == QMetaType::fromType<AppFolder>()) {
-        setFolder(folder.value<AppFolder>());
-    }
-}
-
 void FolderPickerBase::setFolder(const AppFolder &folder)
 {
     m_folder = folder;

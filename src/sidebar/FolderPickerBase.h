@@ -5,7 +5,6 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QVariant>
 
 namespace brimlark {
 
@@ -17,16 +16,14 @@ class FolderPickerBase : public QObject
     Q_OBJECT
     Q_PROPERTY(
         brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
-    // The AppFolder the picker was opened for.
-    Q_PROPERTY(QVariant folder READ folderVariant WRITE setFolderVariant NOTIFY folderChanged)
+    // The folder the picker was opened for.
+    Q_PROPERTY(brimlark::AppFolder folder READ folder WRITE setFolder NOTIFY folderChanged)
 
 public:
     explicit FolderPickerBase(QObject *parent = nullptr);
 
     BrimlarkViewModel *viewModel() const { return m_viewModel; }
     void setViewModel(BrimlarkViewModel *viewModel);
-    QVariant folderVariant() const;
-    void setFolderVariant(const QVariant &folder);
     void setFolder(const AppFolder &folder);
 
     // The folder as the catalog has it now, or as given when it has gone.

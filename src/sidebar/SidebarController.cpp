@@ -17,25 +17,6 @@ namespace brimlark {
 
 namespace {
 
-std::optional<AppFolder> folderOf(const QVariant &value)
-{
-    if (value.canConvert<AppFolder>() && value.metaType() == QMetaType::fromType<AppFolder>()) {
-        return value.value<AppFolder>();
-    }
-    return std::nullopt;
-}
-
-QVariant variantOf(const std::optional<AppFolder> &folder)
-{
-    return folder ? QVariant::fromValue(*folder) : QVariant();
-}
-
-QVariantMap workspaceEntry(const Workspace &w)
-{
-    return { { QStringLiteral("id"), w.idText() }, { QStringLiteral("name"), w.name },
-        { QStringLiteral("icon"), w.icon }, { QStringLiteral("color"), w.color } };
-}
-
 QString libraryKey(SidebarSelection::Kind kind)
 {
     return QStringLiteral("library:") + QString::number(int(kind));
@@ -127,17 +108,16 @@ void SidebarController::selectLibrary(int kind)
     m_viewModel->setSelection(SidebarSelection(k));
 }
 
-void SidebarController::selectFolder(const QVariant &folder)
+void SidebarController::selectFolder(const AppFolder &folder)
 {
-    if (const auto f = folderOf(folder); f && m_viewModel) {
-        m_viewModel->setSelection(SidebarSelection::ofFolder(*f));
+    if (!folder.id.isNull() && m_viewModel) {
+        m_viewModel->setSelection(SidebarSelection::ofFolder(folder));
     }
 }
 
-QVariantList SidebarController::menuEntries(const QVariant &folder)
+QVariantList SidebarController::menuEntries(const AppFolder &folder)
 {
-    const auto f = folderOf(folder);
-    if (!f) {
+    if (folder.id.isNull()) {
         return {};
     }
     auto entry = [](const QString &title, const char *action, bool destructive = false) {
@@ -146,7 +126,7 @@ QVariantList SidebarController::menuEntries(const QVariant &folder)
             { QStringLiteral("destructive"), destructive }, { QStringLiteral("separator"), false } };
     };
     return {
-        entry(f->isPinned ? tr("Unpin Folder") : tr("Pin Folder"), "pin"),
+        entry(folder.isPinned ? tr("Unpin Folder") : tr("Pin Folder"), "pin"),
         entry(tr("Rename"), "rename"),
         entry(tr("Change Color..."), "color"),
         entry(tr("Change Icon..."), "icon"),
@@ -155,26 +135,25 @@ QVariantList SidebarController::menuEntries(const QVariant &folder)
     };
 }
 
-void SidebarController::triggerMenu(const QString &action, const QVariant &folder)
+void SidebarController::triggerMenu(const QString &action, const AppFolder &folder)
 {
-    const auto f = folderOf(folder);
-    if (!f || !m_viewModel) {
+    if (folder.id.isNull() || !m_viewModel) {
         return;
     }
     if (action == u"pin") {
-        m_viewModel->togglePinFolder(*f);
+        m_viewModel->togglePinFolder(folder);
     } else if (action == u"rename") {
-        m_folderToRename = f;
+        m_folderToRename = folder;
         emit folderToRenameChanged();
-        assign(m_renameFolderName, f->name, &SidebarController::renameFolderNameChanged);
-        assign(m_selectedFolderColor, f->color, &SidebarController::selectedFolderColorChanged);
+        assign(m_renameFolderName, folder.name, &SidebarController::renameFolderNameChanged);
+        assign(m_selectedFolderColor, folder.color, &SidebarController::selectedFolderColorChanged);
         assign(m_showingRenameFolder, true, &SidebarController::showingRenameFolderChanged);
     } else if (action == u"color") {
         setFolderForColorPopover(folder);
     } else if (action == u"icon") {
         setFolderForIconPopover(folder);
     } else if (action == u"delete") {
-        m_folderToDelete = f;
+        m_folderToDelete = folder;
         emit folderToDeleteChanged();
         assign(m_showingDeleteConfirmation, true, &SidebarController::showingDeleteConfirmationChanged);
     }
@@ -190,10 +169,9 @@ void SidebarController::moveRoot(int fromRoot, int toRoot, int rootCount)
     }
 }
 
-bool SidebarController::handleDrop(const QString &text, const QList<QUrl> &urls, const QVariant &folder)
+bool SidebarController::handleDrop(const QString &text, const QList<QUrl> &urls, const AppFolder &folder)
 {
-    const auto f = folderOf(folder);
-    if (!f || !m_viewModel) {
+    if (folder.id.isNull() || !m_viewModel) {
         return true;
     }
     std::optional<QString> path = BundleUrl::localPathOfText(text);
@@ -205,7 +183,7 @@ bool SidebarController::handleDrop(const QString &text, const QList<QUrl> &urls,
     }
     for (const auto &app : m_viewModel->apps()) {
         if (app.id() == *path) {
-            m_viewModel->addAppToFolder(app, *f);
+            m_viewModel->addAppToFolder(app, folder);
             break;
         }
     }
@@ -286,24 +264,8 @@ void SidebarController::cancelRenameFolder()
     }
 }
 
-QVariant SidebarController::folderToRename() const
+void SidebarController::setFolderForIconPopover(const std::optional<AppFolder> &f)
 {
-    return variantOf(m_folderToRename);
-}
-
-QVariant SidebarController::folderToDelete() const
-{
-    return variantOf(m_folderToDelete);
-}
-
-QVariant SidebarController::folderForIconPopover() const
-{
-    return variantOf(m_folderForIconPopover);
-}
-
-void SidebarController::setFolderForIconPopover(const QVariant &folder)
-{
-    const auto f = folderOf(folder);
     // Folders compare by id: a new copy of the same folder keeps it open.
     if (f.has_value() == m_folderForIconPopover.has_value() && (!f || f->id == m_folderForIconPopover->id)) {
         return;
@@ -312,14 +274,8 @@ void SidebarController::setFolderForIconPopover(const QVariant &folder)
     emit folderForIconPopoverChanged();
 }
 
-QVariant SidebarController::folderForColorPopover() const
+void SidebarController::setFolderForColorPopover(const std::optional<AppFolder> &f)
 {
-    return variantOf(m_folderForColorPopover);
-}
-
-void SidebarController::setFolderForColorPopover(const QVariant &folder)
-{
-    const auto f = folderOf(folder);
     if (f.has_value() == m_folderForColorPopover.has_value()
         && (!f || f->id == m_folderForColorPopover->id)) {
         return;
@@ -338,10 +294,10 @@ void SidebarController::closeVanishedPickers()
         shown.insert(row.folder.id);
     }
     if (m_folderForIconPopover && !shown.contains(m_folderForIconPopover->id)) {
-        setFolderForIconPopover({});
+        closeIconPopover();
     }
     if (m_folderForColorPopover && !shown.contains(m_folderForColorPopover->id)) {
-        setFolderForColorPopover({});
+        closeColorPopover();
     }
     // Checked against every folder of the workspace: hiding a folder keeps
     // its sheet, a switch to another workspace does not.
@@ -393,41 +349,30 @@ void SidebarController::setWorkspaceManager(WorkspaceManager *manager)
     emit workspacesChanged();
 }
 
-QVariantMap SidebarController::activeWorkspace() const
+Workspace SidebarController::activeWorkspace() const
 {
     if (!m_workspaceManager) {
-        return workspaceEntry(shownWorkspace({}, {}));
+        return shownWorkspace({}, {});
     }
-    return workspaceEntry(
-        shownWorkspace(m_workspaceManager->workspaces(), m_workspaceManager->activeWorkspaceID()));
+    return shownWorkspace(m_workspaceManager->workspaces(), m_workspaceManager->activeWorkspaceID());
 }
 
-QVariantList SidebarController::workspaceRows() const
+QList<Workspace> SidebarController::workspaceRows() const
 {
-    QVariantList out;
-    if (!m_workspaceManager) {
-        return out;
-    }
-    for (const auto &w : m_workspaceManager->workspaces()) {
-        QVariantMap row = workspaceEntry(w);
-        row.insert(QStringLiteral("checked"), w.id == m_workspaceManager->activeWorkspaceID());
-        out << row;
-    }
-    return out;
+    return m_workspaceManager ? m_workspaceManager->workspaces() : QList<Workspace> {};
 }
 
-QVariantList SidebarController::manageEntries() const
+QList<Workspace> SidebarController::manageEntries() const
 {
-    QVariantList out;
     if (!m_workspaceManager || m_workspaceManager->workspaces().size() < 2) {
-        return out;
+        return {};
     }
-    for (const auto &w : m_workspaceManager->workspaces()) {
-        QVariantMap entry = workspaceEntry(w);
-        entry.insert(QStringLiteral("canDelete"), w.id != m_workspaceManager->activeWorkspaceID());
-        out << entry;
-    }
-    return out;
+    return m_workspaceManager->workspaces();
+}
+
+bool SidebarController::isActive(const Workspace &workspace) const
+{
+    return m_workspaceManager && workspace.id == m_workspaceManager->activeWorkspaceID();
 }
 
 std::optional<Workspace> SidebarController::listedWorkspace(const QString &id) const
@@ -528,11 +473,6 @@ void SidebarController::deleteWorkspace(const QString &id)
     if (w && w->id != m_workspaceManager->activeWorkspaceID()) {
         m_workspaceManager->deleteWorkspace(*w);
     }
-}
-
-QVariant SidebarController::workspaceToEdit() const
-{
-    return m_workspaceToEdit ? QVariant::fromValue(*m_workspaceToEdit) : QVariant();
 }
 
 } // namespace brimlark

@@ -13,7 +13,6 @@
 #include <QUrl>
 #include <QVariant>
 #include <QVariantList>
-#include <QVariantMap>
 #include <QtQml/qqmlregistration.h>
 
 #include <optional>
@@ -38,19 +37,22 @@ class SidebarController : public QObject
     Q_PROPERTY(bool showingAddFolder MEMBER m_showingAddFolder NOTIFY showingAddFolderChanged)
     Q_PROPERTY(QString newFolderName MEMBER m_newFolderName NOTIFY newFolderNameChanged)
     Q_PROPERTY(bool showingRenameFolder MEMBER m_showingRenameFolder NOTIFY showingRenameFolderChanged)
-    Q_PROPERTY(QVariant folderToRename READ folderToRename NOTIFY folderToRenameChanged)
+    // The folders the sheets, the confirmation and the pickers are for: a
+    // folder with a null id while there is none (the showing flags tell).
+    Q_PROPERTY(brimlark::AppFolder folderToRename READ folderToRename NOTIFY folderToRenameChanged)
     Q_PROPERTY(QString renameFolderName MEMBER m_renameFolderName NOTIFY renameFolderNameChanged)
     Q_PROPERTY(bool showingDeleteConfirmation MEMBER m_showingDeleteConfirmation NOTIFY
             showingDeleteConfirmationChanged)
-    Q_PROPERTY(QVariant folderToDelete READ folderToDelete NOTIFY folderToDeleteChanged)
+    Q_PROPERTY(brimlark::AppFolder folderToDelete READ folderToDelete NOTIFY folderToDeleteChanged)
     Q_PROPERTY(QString deleteMessage READ deleteMessage NOTIFY folderToDeleteChanged)
     Q_PROPERTY(QString selectedFolderIcon MEMBER m_selectedFolderIcon NOTIFY selectedFolderIconChanged)
     Q_PROPERTY(QString selectedFolderColor MEMBER m_selectedFolderColor NOTIFY selectedFolderColorChanged)
-    // The folders whose pickers are open (AppFolder or null).
-    Q_PROPERTY(QVariant folderForIconPopover READ folderForIconPopover WRITE setFolderForIconPopover NOTIFY
-            folderForIconPopoverChanged)
-    Q_PROPERTY(QVariant folderForColorPopover READ folderForColorPopover WRITE setFolderForColorPopover NOTIFY
+    Q_PROPERTY(
+        brimlark::AppFolder folderForIconPopover READ folderForIconPopover NOTIFY folderForIconPopoverChanged)
+    Q_PROPERTY(bool showingIconPopover READ showingIconPopover NOTIFY folderForIconPopoverChanged)
+    Q_PROPERTY(brimlark::AppFolder folderForColorPopover READ folderForColorPopover NOTIFY
             folderForColorPopoverChanged)
+    Q_PROPERTY(bool showingColorPopover READ showingColorPopover NOTIFY folderForColorPopoverChanged)
 
     // Workspace switcher and sheets.
     Q_PROPERTY(bool showingAddWorkspace MEMBER m_showingAddWorkspace NOTIFY showingAddWorkspaceChanged)
@@ -60,8 +62,8 @@ class SidebarController : public QObject
     Q_PROPERTY(
         QString selectedWorkspaceColor MEMBER m_selectedWorkspaceColor NOTIFY selectedWorkspaceColorChanged)
     Q_PROPERTY(bool showingEditWorkspace MEMBER m_showingEditWorkspace NOTIFY showingEditWorkspaceChanged)
-    // The Workspace being edited, or null.
-    Q_PROPERTY(QVariant workspaceToEdit READ workspaceToEdit NOTIFY workspaceToEditChanged)
+    // The workspace being edited; a null id while there is none.
+    Q_PROPERTY(brimlark::Workspace workspaceToEdit READ workspaceToEdit NOTIFY workspaceToEditChanged)
     Q_PROPERTY(QString editWorkspaceName MEMBER m_editWorkspaceName NOTIFY editWorkspaceNameChanged)
     Q_PROPERTY(QString editWorkspaceIcon MEMBER m_editWorkspaceIcon NOTIFY editWorkspaceIconChanged)
     Q_PROPERTY(QString editWorkspaceColor MEMBER m_editWorkspaceColor NOTIFY editWorkspaceColorChanged)
@@ -70,12 +72,13 @@ class SidebarController : public QObject
     // WorkspaceManager, handed in by the window).
     Q_PROPERTY(brimlark::WorkspaceManager *workspaceManager READ workspaceManager WRITE setWorkspaceManager
             NOTIFY workspaceManagerChanged)
-    // The switcher's label: {id, name, icon, color} of the workspace shown as active.
-    Q_PROPERTY(QVariantMap activeWorkspace READ activeWorkspace NOTIFY workspacesChanged)
-    // The "Workspaces" section: {id, name, icon, checked} in list order.
-    Q_PROPERTY(QVariantList workspaceRows READ workspaceRows NOTIFY workspacesChanged)
-    // The "Manage" submenus, none with fewer than two workspaces: {id, name, canDelete}.
-    Q_PROPERTY(QVariantList manageEntries READ manageEntries NOTIFY workspacesChanged)
+    // The switcher's label: the workspace shown as active.
+    Q_PROPERTY(brimlark::Workspace activeWorkspace READ activeWorkspace NOTIFY workspacesChanged)
+    // The "Workspaces" section in list order; isActive() tells the checked one.
+    Q_PROPERTY(QList<brimlark::Workspace> workspaceRows READ workspaceRows NOTIFY workspacesChanged)
+    // The "Manage" submenus, none with fewer than two workspaces; the active
+    // one offers no "Delete".
+    Q_PROPERTY(QList<brimlark::Workspace> manageEntries READ manageEntries NOTIFY workspacesChanged)
 
 public:
     static inline const QString defaultFolderIcon = QStringLiteral("folder");
@@ -92,13 +95,13 @@ public:
     // The "Library" rows in order: {key, kind, title, symbol}.
     Q_INVOKABLE static QVariantList libraryRows();
     Q_INVOKABLE void selectLibrary(int kind);
-    Q_INVOKABLE void selectFolder(const QVariant &folder);
+    Q_INVOKABLE void selectFolder(const brimlark::AppFolder &folder);
 
     // A folder row's menu in order: {title, action, destructive} entries
     // and {separator: true}.
-    Q_INVOKABLE static QVariantList menuEntries(const QVariant &folder);
+    Q_INVOKABLE static QVariantList menuEntries(const brimlark::AppFolder &folder);
     // Runs a menu entry's action ("pin", "rename", "color", "icon", "delete").
-    Q_INVOKABLE void triggerMenu(const QString &action, const QVariant &folder);
+    Q_INVOKABLE void triggerMenu(const QString &action, const brimlark::AppFolder &folder);
 
     // A root row dropped on another root row's place.
     Q_INVOKABLE void moveRoot(int fromRoot, int toRoot, int rootCount);
@@ -106,7 +109,8 @@ public:
     // Dropped text or URLs on a folder row: the first URL (the text first)
     // that names an installed application is added to the folder once.
     // Always accepted, whatever it names.
-    Q_INVOKABLE bool handleDrop(const QString &text, const QList<QUrl> &urls, const QVariant &folder);
+    Q_INVOKABLE bool handleDrop(
+        const QString &text, const QList<QUrl> &urls, const brimlark::AppFolder &folder);
 
     // The delete confirmation's "Delete".
     Q_INVOKABLE void confirmDelete();
@@ -137,17 +141,21 @@ public:
 
     WorkspaceManager *workspaceManager() const { return m_workspaceManager; }
     void setWorkspaceManager(WorkspaceManager *manager);
-    QVariantMap activeWorkspace() const;
-    QVariantList workspaceRows() const;
-    QVariantList manageEntries() const;
-    QVariant workspaceToEdit() const;
+    Workspace activeWorkspace() const;
+    QList<Workspace> workspaceRows() const;
+    QList<Workspace> manageEntries() const;
+    Q_INVOKABLE bool isActive(const brimlark::Workspace &workspace) const;
+    Workspace workspaceToEdit() const { return m_workspaceToEdit.value_or(Workspace {}); }
 
-    QVariant folderToRename() const;
-    QVariant folderToDelete() const;
-    QVariant folderForIconPopover() const;
-    void setFolderForIconPopover(const QVariant &folder);
-    QVariant folderForColorPopover() const;
-    void setFolderForColorPopover(const QVariant &folder);
+    AppFolder folderToRename() const { return m_folderToRename.value_or(AppFolder {}); }
+    AppFolder folderToDelete() const { return m_folderToDelete.value_or(AppFolder {}); }
+    AppFolder folderForIconPopover() const { return m_folderForIconPopover.value_or(AppFolder {}); }
+    bool showingIconPopover() const { return m_folderForIconPopover.has_value(); }
+    AppFolder folderForColorPopover() const { return m_folderForColorPopover.value_or(AppFolder {}); }
+    bool showingColorPopover() const { return m_folderForColorPopover.has_value(); }
+    // The pickers' own close (Escape, a click outside).
+    Q_INVOKABLE void closeIconPopover() { setFolderForIconPopover(std::nullopt); }
+    Q_INVOKABLE void closeColorPopover() { setFolderForColorPopover(std::nullopt); }
 
 signals:
     void viewModelChanged();
@@ -184,6 +192,8 @@ private:
     // gone (a workspace switch), without writing.
     void closeVanishedPickers();
     std::optional<Workspace> listedWorkspace(const QString &id) const;
+    void setFolderForIconPopover(const std::optional<AppFolder> &folder);
+    void setFolderForColorPopover(const std::optional<AppFolder> &folder);
     void selectAllApps();
 
     QPointer<BrimlarkViewModel> m_viewModel;

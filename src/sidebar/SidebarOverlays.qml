@@ -17,10 +17,10 @@ Item {
     // Opens whatever the controller already asked for before this was made.
     Component.onCompleted: {
         sidebar.rememberFocus()
-        if (controller.folderForIconPopover)
-            placePopover(iconPopover, controller.folderForIconPopover)
-        if (controller.folderForColorPopover)
-            placePopover(colorPopover, controller.folderForColorPopover)
+        if (controller.showingIconPopover)
+            placePopover(iconPopover, true, controller.folderForIconPopover)
+        if (controller.showingColorPopover)
+            placePopover(colorPopover, true, controller.folderForColorPopover)
         if (controller.showingAddFolder)
             createSheet.open()
         if (controller.showingRenameFolder)
@@ -38,7 +38,7 @@ Item {
     PlainMenu {
         id: folderMenu
         objectName: "folderMenu"
-        property var folder
+        property appFolder folder
 
         function openFor(f, row, x, y) {
             overlays.sidebar.rememberFocus()
@@ -82,7 +82,7 @@ Item {
         // Takes the keyboard: Tab walks its controls, Escape closes it.
         focus: true
         onClosed: {
-            controller.folderForIconPopover = null
+            controller.closeIconPopover()
             overlays.sidebar.restoreFocus()
         }
         contentItem: Loader {
@@ -102,7 +102,7 @@ Item {
         x: overlays.sidebar.width - 8
         focus: true
         onClosed: {
-            controller.folderForColorPopover = null
+            controller.closeColorPopover()
             overlays.sidebar.restoreFocus()
         }
         contentItem: Loader {
@@ -116,9 +116,9 @@ Item {
         }
     }
 
-    function placePopover(popover, folder) {
-        const row = sidebar.rowFor(folder)
-        if (!folder || !row) {
+    function placePopover(popover, showing, folder) {
+        const row = showing ? sidebar.rowFor(folder) : null
+        if (!row) {
             popover.close()
             return
         }
@@ -131,8 +131,12 @@ Item {
 
     Connections {
         target: controller
-        function onFolderForIconPopoverChanged() { overlays.placePopover(iconPopover, controller.folderForIconPopover) }
-        function onFolderForColorPopoverChanged() { overlays.placePopover(colorPopover, controller.folderForColorPopover) }
+        function onFolderForIconPopoverChanged() {
+            overlays.placePopover(iconPopover, controller.showingIconPopover, controller.folderForIconPopover)
+        }
+        function onFolderForColorPopoverChanged() {
+            overlays.placePopover(colorPopover, controller.showingColorPopover, controller.folderForColorPopover)
+        }
         function onShowingAddFolderChanged() { overlays.show(createSheet, controller.showingAddFolder) }
         function onShowingRenameFolderChanged() { overlays.show(editSheet, controller.showingRenameFolder) }
         function onShowingAddWorkspaceChanged() { overlays.show(createWorkspaceSheet, controller.showingAddWorkspace) }

@@ -91,8 +91,6 @@ Item {
 
     // The row item showing a folder, or null.
     function rowFor(folder) {
-        if (!folder)
-            return null
         for (let i = 0; i < folderRows.count; ++i) {
             const item = folderRows.itemAt(i)
             if (item && item.folderId === folder.idText)
@@ -178,7 +176,7 @@ Item {
                 model: folderModel
                 delegate: SidebarRow {
                     id: folderRow
-                    required property var folder
+                    required property appFolder folder
                     required property string folderId
                     required property string name
                     required property string icon
@@ -318,7 +316,7 @@ Item {
 
     // Another workspace's folders come in with the 0.2 s ease-in-out of the
     // switch, as the switcher's tile does.
-    readonly property string workspaceId: controller.activeWorkspace.id || ""
+    readonly property string workspaceId: controller.activeWorkspace.idText
     onWorkspaceIdChanged: folderSwitch.restart()
     NumberAnimation {
         id: folderSwitch

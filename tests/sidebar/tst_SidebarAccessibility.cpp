@@ -99,10 +99,10 @@ protected:
         }
         return out;
     }
-    void trigger(const char *action, const QVariant &folder)
+    void trigger(const char *action, const AppFolder &folder)
     {
         QMetaObject::invokeMethod(controller(), "triggerMenu", Q_ARG(QString, QString::fromLatin1(action)),
-            Q_ARG(QVariant, folder));
+            Q_ARG(brimlark::AppFolder, folder));
     }
 
     test::SidebarFixture fixture;
@@ -115,7 +115,7 @@ protected:
 // named by its text.
 TEST_F(SidebarAccessibilityTest, HeadingsAndFieldsAreNamedByTheirText)
 {
-    const QVariant work = fixture.makeFolder(QStringLiteral("Work"));
+    const AppFolder work = fixture.makeFolder(QStringLiteral("Work"));
     show();
     QList<Node> nodes = tree();
     EXPECT_TRUE(node(nodes, QAccessible::Heading, QStringLiteral("Library")));
@@ -141,7 +141,7 @@ TEST_F(SidebarAccessibilityTest, HeadingsAndFieldsAreNamedByTheirText)
 // picker as typed text does.
 TEST_F(SidebarAccessibilityTest, FieldsTakeTextFromAssistiveTechnology)
 {
-    const QVariant work = fixture.makeFolder(QStringLiteral("Work"));
+    const AppFolder work = fixture.makeFolder(QStringLiteral("Work"));
     show();
     trigger("color", work);
     (void)treeWith("colorPopover");
@@ -170,7 +170,7 @@ TEST_F(SidebarAccessibilityTest, FieldsTakeTextFromAssistiveTechnology)
 // a text inside it.
 TEST_F(SidebarAccessibilityTest, TheDeleteConfirmationIsAnAlertThatReadsItsSentence)
 {
-    const QVariant work = fixture.makeFolder(QStringLiteral("Work"));
+    const AppFolder work = fixture.makeFolder(QStringLiteral("Work"));
     show();
     trigger("delete", work);
     const QList<Node> nodes = treeWith("deleteFolderAlert");
@@ -206,7 +206,7 @@ TEST_F(SidebarAccessibilityTest, TheSelectedRowReportsItselfSelected)
 // of the folder's colour and icon, are checked; the others are not.
 TEST_F(SidebarAccessibilityTest, TheChosenSwatchAndIconAreChecked)
 {
-    const QVariant work = fixture.makeFolder(QStringLiteral("Work"));
+    const AppFolder work = fixture.makeFolder(QStringLiteral("Work"));
     show();
     const auto checkedOf
         = [](const QList<Node> &nodes, const char *name, QAccessible::Role role = QAccessible::RadioButton) {
@@ -254,7 +254,7 @@ TEST_F(SidebarAccessibilityTest, TheChosenSwatchAndIconAreChecked)
 // picker's, are not in the tree until they are scrolled to.
 TEST_F(SidebarAccessibilityTest, OnlyRowsAndCellsOnScreenAreInTheTree)
 {
-    QVariant last;
+    AppFolder last;
     for (int i = 0; i < 40; ++i) {
         last = fixture.makeFolder(QStringLiteral("F%1").arg(i));
     }

@@ -106,7 +106,7 @@ TestCase {
             { tag: "Create Folder", name: "createFolderSheet", open: t => mouseClick(rowNamed(t.sidebar, "New Folder")), targets: sheetTargets },
             { tag: "Edit Folder", name: "editFolderSheet", open: t => t.sidebar.controller.triggerMenu("rename", t.folder), targets: sheetTargets },
             { tag: "Create Workspace", name: "createWorkspaceSheet", open: t => t.sidebar.controller.beginCreateWorkspace(), targets: sheetTargets },
-            { tag: "Edit Workspace", name: "editWorkspaceSheet", open: t => t.sidebar.controller.beginEditWorkspace(t.sidebar.controller.workspaceRows[0].id), targets: sheetTargets },
+            { tag: "Edit Workspace", name: "editWorkspaceSheet", open: t => t.sidebar.controller.beginEditWorkspace(t.sidebar.controller.workspaceRows[0].idText), targets: sheetTargets },
             { tag: "colour picker", name: "colorPopover", open: t => t.sidebar.controller.triggerMenu("color", t.folder),
               targets: s => named(s.contentItem, "preset:").concat(named(s.contentItem, "colorWheel"), named(s.contentItem, "hexField"), [s.contentItem]) },
             { tag: "icon picker", name: "iconPopover", open: t => t.sidebar.controller.triggerMenu("icon", t.folder),

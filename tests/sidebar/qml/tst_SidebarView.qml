@@ -85,7 +85,7 @@ SidebarTestCase {
         tryVerify(() => button.Accessible.name === "Default")
 
         // Escape in the edit sheet's field writes nothing.
-        t.sidebar.controller.beginEditWorkspace(t.sidebar.controller.workspaceRows[1].id)
+        t.sidebar.controller.beginEditWorkspace(t.sidebar.controller.workspaceRows[1].idText)
         const edit = findChild(t.sidebar, "editWorkspaceSheet")
         settled(edit)
         const editField = findChild(edit.contentItem, "customizerNameField")
