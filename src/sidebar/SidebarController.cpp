@@ -115,47 +115,50 @@ void SidebarController::selectFolder(const AppFolder &folder)
     }
 }
 
-QVariantList SidebarController::menuEntries(const AppFolder &folder)
+QList<MenuEntry> SidebarController::menuEntries(const AppFolder &folder)
 {
     if (folder.id.isNull()) {
         return {};
     }
-    auto entry = [](const QString &title, const char *action, bool destructive = false) {
-        return QVariantMap { { QStringLiteral("title"), title },
-            { QStringLiteral("action"), QString::fromLatin1(action) },
-            { QStringLiteral("destructive"), destructive }, { QStringLiteral("separator"), false } };
-    };
+    MenuEntry deleteEntry = MenuEntry::of(FolderAction::deleteFolder, tr("Delete"));
+    deleteEntry.destructive = true;
     return {
-        entry(folder.isPinned ? tr("Unpin Folder") : tr("Pin Folder"), "pin"),
-        entry(tr("Rename"), "rename"),
-        entry(tr("Change Color..."), "color"),
-        entry(tr("Change Icon..."), "icon"),
-        QVariantMap { { QStringLiteral("separator"), true } },
-        entry(tr("Delete"), "delete", true),
+        MenuEntry::of(FolderAction::pin, folder.isPinned ? tr("Unpin Folder") : tr("Pin Folder")),
+        MenuEntry::of(FolderAction::rename, tr("Rename")),
+        MenuEntry::of(FolderAction::changeColor, tr("Change Color...")),
+        MenuEntry::of(FolderAction::changeIcon, tr("Change Icon...")),
+        MenuEntry::divider(),
+        deleteEntry,
     };
 }
 
-void SidebarController::triggerMenu(const QString &action, const AppFolder &folder)
+void SidebarController::triggerMenu(FolderAction action, const AppFolder &folder)
 {
     if (folder.id.isNull() || !m_viewModel) {
         return;
     }
-    if (action == u"pin") {
+    switch (action) {
+    case FolderAction::pin:
         m_viewModel->togglePinFolder(folder);
-    } else if (action == u"rename") {
+        break;
+    case FolderAction::rename:
         m_folderToRename = folder;
         emit folderToRenameChanged();
         assign(m_renameFolderName, folder.name, &SidebarController::renameFolderNameChanged);
         assign(m_selectedFolderColor, folder.color, &SidebarController::selectedFolderColorChanged);
         assign(m_showingRenameFolder, true, &SidebarController::showingRenameFolderChanged);
-    } else if (action == u"color") {
+        break;
+    case FolderAction::changeColor:
         setFolderForColorPopover(folder);
-    } else if (action == u"icon") {
+        break;
+    case FolderAction::changeIcon:
         setFolderForIconPopover(folder);
-    } else if (action == u"delete") {
+        break;
+    case FolderAction::deleteFolder:
         m_folderToDelete = folder;
         emit folderToDeleteChanged();
         assign(m_showingDeleteConfirmation, true, &SidebarController::showingDeleteConfirmationChanged);
+        break;
     }
 }
 

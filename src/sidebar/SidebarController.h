@@ -5,6 +5,7 @@
 #include "model/WorkspaceManager.h"
 #include "state/BrimlarkViewModel.h"
 #include "state/SidebarSelection.h"
+#include "views/MenuEntry.h"
 
 #include <QObject>
 #include <QPointer>
@@ -81,6 +82,10 @@ class SidebarController : public QObject
     Q_PROPERTY(QList<brimlark::Workspace> manageEntries READ manageEntries NOTIFY workspacesChanged)
 
 public:
+    // What a folder row's menu entry does.
+    enum class FolderAction { pin, rename, changeColor, changeIcon, deleteFolder };
+    Q_ENUM(FolderAction)
+
     static inline const QString defaultFolderIcon = QStringLiteral("folder");
     static inline const QString defaultColor = QStringLiteral("#007AFF");
     static inline const QString defaultWorkspaceIcon = QStringLiteral("briefcase.fill");
@@ -97,11 +102,10 @@ public:
     Q_INVOKABLE void selectLibrary(int kind);
     Q_INVOKABLE void selectFolder(const brimlark::AppFolder &folder);
 
-    // A folder row's menu in order: {title, action, destructive} entries
-    // and {separator: true}.
-    Q_INVOKABLE static QVariantList menuEntries(const brimlark::AppFolder &folder);
-    // Runs a menu entry's action ("pin", "rename", "color", "icon", "delete").
-    Q_INVOKABLE void triggerMenu(const QString &action, const brimlark::AppFolder &folder);
+    // A folder row's menu in order; each action entry carries a FolderAction.
+    Q_INVOKABLE static QList<brimlark::MenuEntry> menuEntries(const brimlark::AppFolder &folder);
+    Q_INVOKABLE void triggerMenu(
+        brimlark::SidebarController::FolderAction action, const brimlark::AppFolder &folder);
 
     // A root row dropped on another root row's place.
     Q_INVOKABLE void moveRoot(int fromRoot, int toRoot, int rootCount);

@@ -46,11 +46,11 @@ Item {
             while (count > 0)
                 removeItem(itemAt(0))
             for (const entry of controller.menuEntries(f)) {
-                if (entry.separator) {
+                if (entry.kind === MenuEntry.Kind.divider) {
                     addItem(menuDivider.createObject(null))
                 } else {
-                    addItem(menuEntry.createObject(null, {
-                        text: entry.title, destructive: entry.destructive, command: entry.action }))
+                    addItem(actionItem.createObject(null, {
+                        text: entry.title, destructive: entry.destructive, folderAction: entry.action }))
                 }
             }
             popup(row, x, y)
@@ -59,10 +59,11 @@ Item {
         }
     }
     Component {
-        id: menuEntry
+        id: actionItem
         PlainMenuItem {
-            property string command
-            onTriggered: controller.triggerMenu(command, folderMenu.folder)
+            // A SidebarController.FolderAction.
+            property int folderAction
+            onTriggered: controller.triggerMenu(folderAction, folderMenu.folder)
         }
     }
     Component {

@@ -10,6 +10,7 @@
 #include <fstream>
 
 using namespace brimlark;
+using Action = SidebarController::FolderAction;
 
 namespace {
 
@@ -60,20 +61,18 @@ TEST(SidebarController, menuOffersPinOrUnpinAndRunsEachEntry)
     auto titles = [&] {
         QStringList out;
         for (const auto &e : SidebarController::menuEntries(s.folder(QStringLiteral("Work")))) {
-            const auto m = e.toMap();
-            out << (m.value(QStringLiteral("separator")).toBool() ? QStringLiteral("-")
-                                                                  : m[u"title"_qs].toString());
+            out << (e.kind == MenuEntry::Kind::divider ? u"-"_qs : e.title);
         }
         return out;
     };
     EXPECT_EQ(titles(),
         (QStringList { u"Pin Folder"_qs, u"Rename"_qs, u"Change Color..."_qs, u"Change Icon..."_qs, u"-"_qs,
             u"Delete"_qs }));
-    s.controller.triggerMenu(QStringLiteral("pin"), s.folder(QStringLiteral("Work")));
+    s.controller.triggerMenu(Action::pin, s.folder(QStringLiteral("Work")));
     EXPECT_TRUE(s.folder(QStringLiteral("Work")).isPinned);
     EXPECT_EQ(titles().first(), u"Unpin Folder"_qs);
 
-    s.controller.triggerMenu(QStringLiteral("delete"), s.folder(QStringLiteral("Work")));
+    s.controller.triggerMenu(Action::deleteFolder, s.folder(QStringLiteral("Work")));
     EXPECT_TRUE(s.controller.property("showingDeleteConfirmation").toBool());
     EXPECT_EQ(s.controller.deleteMessage(),
         u"Are you sure you want to delete 'Work'? This action cannot be undone."_qs);
@@ -103,7 +102,7 @@ TEST(SidebarController, folderSheetsFollowTheEmptyNameAndResetRules)
 
     // "Rename" copies name and colour; the sheet's appearance adds the icon.
     s.finder.setFolderIcon(made, QStringLiteral("star"));
-    s.controller.triggerMenu(QStringLiteral("rename"), s.folder(QStringLiteral("   ")));
+    s.controller.triggerMenu(Action::rename, s.folder(QStringLiteral("   ")));
     EXPECT_EQ(s.controller.property("selectedFolderIcon"), u"folder"_qs);
     s.controller.renameSheetAppeared();
     EXPECT_EQ(s.controller.property("selectedFolderIcon"), u"star"_qs);
@@ -166,7 +165,7 @@ TEST(SidebarController, editFolderSaveIsOneChangeOneRefilterAndOneRecord)
     QSignalSpy changes(&s.vm(), &BrimlarkViewModel::changed);
     QSignalSpy refilters(&s.vm(), &BrimlarkViewModel::refiltered);
     for (const auto &save : saves) {
-        s.controller.triggerMenu(u"rename"_qs, *s.finder.folder(id));
+        s.controller.triggerMenu(Action::rename, *s.finder.folder(id));
         s.controller.renameSheetAppeared();
         s.controller.setProperty("renameFolderName", save.name);
         s.controller.setProperty("selectedFolderIcon", save.icon);
@@ -195,10 +194,10 @@ TEST(SidebarController, pickerOfAVanishedFolderCloses)
     Sidebar s;
     s.makeFolder(QStringLiteral("A"));
     s.makeFolder(QStringLiteral("B"));
-    s.controller.triggerMenu(QStringLiteral("icon"), s.folder(QStringLiteral("B")));
-    s.controller.triggerMenu(QStringLiteral("icon"), s.folder(QStringLiteral("A")));
+    s.controller.triggerMenu(Action::changeIcon, s.folder(QStringLiteral("B")));
+    s.controller.triggerMenu(Action::changeIcon, s.folder(QStringLiteral("A")));
     EXPECT_EQ(s.controller.folderForIconPopover().name, u"A"_qs);
-    s.controller.triggerMenu(QStringLiteral("color"), s.folder(QStringLiteral("A")));
+    s.controller.triggerMenu(Action::changeColor, s.folder(QStringLiteral("A")));
 
     QSignalSpy closed(&s.controller, &SidebarController::folderForColorPopoverChanged);
     s.finder.setFolderColor(s.folder(QStringLiteral("A")), QStringLiteral("#123456"));
@@ -207,7 +206,7 @@ TEST(SidebarController, pickerOfAVanishedFolderCloses)
     EXPECT_FALSE(s.controller.showingIconPopover());
     EXPECT_FALSE(s.controller.showingColorPopover());
 
-    s.controller.triggerMenu(QStringLiteral("icon"), s.folder(QStringLiteral("B")));
+    s.controller.triggerMenu(Action::changeIcon, s.folder(QStringLiteral("B")));
     s.workspaces.createWorkspace(QStringLiteral("Other"), QStringLiteral("star"), QStringLiteral("#007AFF"));
     EXPECT_FALSE(s.controller.showingIconPopover());
 }
@@ -373,9 +372,9 @@ TEST(SidebarController, folderSheetsOfTheOldWorkspaceCloseOnASwitch)
     Switcher s;
     s.makeFolder(u"Work"_qs);
     s.makeFolder(u"Old"_qs);
-    s.controller.triggerMenu(u"rename"_qs, s.folder(u"Work"_qs));
+    s.controller.triggerMenu(Action::rename, s.folder(u"Work"_qs));
     s.controller.setProperty("renameFolderName", u"Renamed"_qs);
-    s.controller.triggerMenu(u"delete"_qs, s.folder(u"Old"_qs));
+    s.controller.triggerMenu(Action::deleteFolder, s.folder(u"Old"_qs));
     const QString first = s.id(u"Default"_qs);
     s.workspaces.createWorkspace(u"B"_qs, u"star"_qs, u"#FF3B30"_qs);
     EXPECT_FALSE(s.controller.property("showingRenameFolder").toBool());
