@@ -10,7 +10,7 @@ ColumnLayout {
     id: view
 
     property appFolder folder
-    property BrimlarkViewModel viewModel
+    property AppFinder catalog
     readonly property alias picker: picker
 
     // Runs when the picker comes on screen for a folder.
@@ -22,7 +22,7 @@ ColumnLayout {
 
     FolderColorPicker {
         id: picker
-        viewModel: view.viewModel
+        catalog: view.catalog
         folder: view.folder
     }
 

@@ -10,14 +10,14 @@ ColumnLayout {
     id: view
 
     property appFolder folder
-    property BrimlarkViewModel viewModel
+    property AppFinder catalog
     readonly property color tint: Colors.hex(picker.folderColor)
 
     spacing: 12
 
     FolderIconPicker {
         id: picker
-        viewModel: view.viewModel
+        catalog: view.catalog
         folder: view.folder
     }
 

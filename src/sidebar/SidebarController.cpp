@@ -2,7 +2,6 @@
 
 #include "state/ViewModelBinding.h"
 
-#include "model/AppFinder.h"
 #include "platform/core/BundleUrl.h"
 #include "platform/core/UuidText.h"
 #include "sidebar/SidebarFolderTree.h"
@@ -25,7 +24,7 @@ QString libraryKey(SidebarSelection::Kind kind)
 } // namespace
 
 SidebarController::SidebarController(QObject *parent)
-    : QObject(parent)
+    : ViewModelClient(parent)
 {
     // Before the menus' rows are first described: the switcher's tick and
     // a disabled row must be told.
@@ -42,29 +41,34 @@ void SidebarController::assign(T &field, const T &value, void (SidebarController
     (this->*changed)();
 }
 
-void SidebarController::setViewModel(BrimlarkViewModel *viewModel)
+void SidebarController::viewModelBound()
 {
-    if (!rebindViewModel(*this, m_viewModel, viewModel)) {
+    if (viewModel()) {
+        connect(
+            viewModel(), &BrimlarkViewModel::selectionChanged, this, &SidebarController::selectedKeyChanged);
+    }
+    emit selectedKeyChanged();
+}
+
+void SidebarController::setCatalog(AppFinder *catalog)
+{
+    if (!rebindHandedObject(*this, m_catalog, catalog)) {
         return;
     }
-    if (m_viewModel) {
+    if (m_catalog) {
+        connect(m_catalog, &AppFinder::foldersChanged, this, &SidebarController::closeVanishedPickers);
         connect(
-            m_viewModel, &BrimlarkViewModel::selectionChanged, this, &SidebarController::selectedKeyChanged);
-        connect(
-            m_viewModel, &BrimlarkViewModel::foldersChanged, this, &SidebarController::closeVanishedPickers);
-        connect(m_viewModel, &BrimlarkViewModel::hiddenFolderIDsChanged, this,
-            &SidebarController::closeVanishedPickers);
+            m_catalog, &AppFinder::hiddenFolderIDsChanged, this, &SidebarController::closeVanishedPickers);
     }
-    emit viewModelChanged();
-    emit selectedKeyChanged();
+    emit catalogChanged();
 }
 
 QString SidebarController::selectedKey() const
 {
-    if (!m_viewModel || !m_viewModel->selection()) {
+    if (!viewModel() || !viewModel()->selection()) {
         return {};
     }
-    const SidebarSelection &s = *m_viewModel->selection();
+    const SidebarSelection &s = *viewModel()->selection();
     if (s.is(SidebarSelection::Kind::folder)) {
         return QStringLiteral("folder:") + s.folder().idText();
     }
@@ -98,20 +102,20 @@ QVariantList SidebarController::libraryRows()
 void SidebarController::selectLibrary(int kind)
 {
     const QMetaEnum meta = QMetaEnum::fromType<SidebarSelection::Kind>();
-    if (!m_viewModel || !meta.valueToKey(kind)) {
+    if (!viewModel() || !meta.valueToKey(kind)) {
         return;
     }
     const auto k = SidebarSelection::Kind(kind);
     if (k == SidebarSelection::Kind::folder || k == SidebarSelection::Kind::category) {
         return;
     }
-    m_viewModel->setSelection(SidebarSelection(k));
+    viewModel()->setSelection(SidebarSelection(k));
 }
 
 void SidebarController::selectFolder(const AppFolder &folder)
 {
-    if (!folder.id.isNull() && m_viewModel) {
-        m_viewModel->setSelection(SidebarSelection::ofFolder(folder));
+    if (!folder.id.isNull() && viewModel()) {
+        viewModel()->setSelection(SidebarSelection::ofFolder(folder));
     }
 }
 
@@ -134,12 +138,12 @@ QList<MenuEntry> SidebarController::menuEntries(const AppFolder &folder)
 
 void SidebarController::triggerMenu(FolderAction action, const AppFolder &folder)
 {
-    if (folder.id.isNull() || !m_viewModel) {
+    if (folder.id.isNull() || !m_catalog) {
         return;
     }
     switch (action) {
     case FolderAction::pin:
-        m_viewModel->togglePinFolder(folder);
+        m_catalog->togglePinFolder(folder);
         break;
     case FolderAction::rename:
         m_folderToRename = folder;
@@ -164,17 +168,17 @@ void SidebarController::triggerMenu(FolderAction action, const AppFolder &folder
 
 void SidebarController::moveRoot(int fromRoot, int toRoot, int rootCount)
 {
-    if (!m_viewModel) {
+    if (!m_catalog) {
         return;
     }
     if (const auto move = SidebarFolderTree::rootMove(fromRoot, toRoot, rootCount)) {
-        m_viewModel->reorderFolders(move->source, move->destination);
+        m_catalog->reorderFolders(move->source, move->destination);
     }
 }
 
 bool SidebarController::handleDrop(const QString &text, const QList<QUrl> &urls, const AppFolder &folder)
 {
-    if (folder.id.isNull() || !m_viewModel) {
+    if (folder.id.isNull() || !m_catalog) {
         return true;
     }
     std::optional<QString> path = BundleUrl::localPathOfText(text);
@@ -184,9 +188,9 @@ bool SidebarController::handleDrop(const QString &text, const QList<QUrl> &urls,
     if (!path) {
         return true;
     }
-    for (const auto &app : m_viewModel->apps()) {
+    for (const auto &app : m_catalog->apps()) {
         if (app.id() == *path) {
-            m_viewModel->addAppToFolder(app, folder);
+            m_catalog->addAppToFolder(app, folder);
             break;
         }
     }
@@ -195,9 +199,9 @@ bool SidebarController::handleDrop(const QString &text, const QList<QUrl> &urls,
 
 void SidebarController::confirmDelete()
 {
-    if (m_folderToDelete && m_viewModel) {
+    if (m_folderToDelete && viewModel()) {
         const AppFolder folder = *m_folderToDelete;
-        m_viewModel->deleteFolder(folder);
+        viewModel()->deleteFolder(folder);
         m_folderToDelete.reset();
         emit folderToDeleteChanged();
     }
@@ -220,10 +224,10 @@ void SidebarController::newFolder()
 
 bool SidebarController::createFolder()
 {
-    if (m_newFolderName.isEmpty() || !m_viewModel) {
+    if (m_newFolderName.isEmpty() || !m_catalog) {
         return false;
     }
-    m_viewModel->createFolder(m_newFolderName, m_selectedFolderIcon, m_selectedFolderColor);
+    m_catalog->createFolder(m_newFolderName, m_selectedFolderIcon, m_selectedFolderColor);
     cancelCreateFolder();
     return true;
 }
@@ -248,10 +252,10 @@ void SidebarController::renameSheetAppeared()
 
 bool SidebarController::saveRenameFolder()
 {
-    if (!m_folderToRename || m_renameFolderName.isEmpty() || !m_viewModel) {
+    if (!m_folderToRename || m_renameFolderName.isEmpty() || !m_catalog) {
         return false;
     }
-    m_viewModel->updateFolder(
+    m_catalog->updateFolder(
         m_folderToRename->id, m_renameFolderName, m_selectedFolderIcon, m_selectedFolderColor);
     cancelRenameFolder();
     return true;
@@ -289,11 +293,11 @@ void SidebarController::setFolderForColorPopover(const std::optional<AppFolder> 
 
 void SidebarController::closeVanishedPickers()
 {
-    if (!m_viewModel) {
+    if (!m_catalog) {
         return;
     }
     QSet<QUuid> shown;
-    for (const auto &row : SidebarFolderTree::flatten(*m_viewModel)) {
+    for (const auto &row : SidebarFolderTree::flatten(*m_catalog)) {
         shown.insert(row.folder.id);
     }
     if (m_folderForIconPopover && !shown.contains(m_folderForIconPopover->id)) {
@@ -304,7 +308,7 @@ void SidebarController::closeVanishedPickers()
     }
     // Checked against every folder of the workspace: hiding a folder keeps
     // its sheet, a switch to another workspace does not.
-    const QList<AppFolder> &folders = m_viewModel->folders();
+    const QList<AppFolder> &folders = m_catalog->folders();
     auto listed = [&folders](const AppFolder &f) {
         return std::any_of(folders.begin(), folders.end(), [&f](const AppFolder &g) { return g.id == f.id; });
     };
@@ -394,8 +398,8 @@ std::optional<Workspace> SidebarController::listedWorkspace(const QString &id) c
 
 void SidebarController::selectAllApps()
 {
-    if (m_viewModel) {
-        m_viewModel->setSelection(SidebarSelection(SidebarSelection::Kind::allApps));
+    if (viewModel()) {
+        viewModel()->setSelection(SidebarSelection(SidebarSelection::Kind::allApps));
     }
 }
 

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "model/AppFinder.h"
 #include "model/AppFolder.h"
 #include "model/Workspace.h"
 #include "model/WorkspaceManager.h"
-#include "state/BrimlarkViewModel.h"
 #include "state/SidebarSelection.h"
+#include "state/ViewModelClient.h"
 #include "views/MenuEntry.h"
 
 #include <QObject>
@@ -24,13 +25,13 @@ namespace brimlark {
 // highlight, the folder rows' menu, drops and reorders, the delete
 // confirmation, the folder sheets and the two folder pickers' presence.
 // It also keeps the fields the workspace switcher and its sheets use.
-// QML lays these out; every decision is made here.
-class SidebarController : public QObject
+// QML lays these out; every decision is made here. The view model holds the
+// selection; the folders are the catalog's.
+class SidebarController : public ViewModelClient
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(
-        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
+    Q_PROPERTY(brimlark::AppFinder *catalog READ catalog WRITE setCatalog NOTIFY catalogChanged)
     // "library:<kind>" or "folder:<uuid>" of the row shown selected; empty for none.
     Q_PROPERTY(QString selectedKey READ selectedKey NOTIFY selectedKeyChanged)
 
@@ -92,8 +93,8 @@ public:
 
     explicit SidebarController(QObject *parent = nullptr);
 
-    BrimlarkViewModel *viewModel() const { return m_viewModel; }
-    void setViewModel(BrimlarkViewModel *viewModel);
+    AppFinder *catalog() const { return m_catalog; }
+    void setCatalog(AppFinder *catalog);
 
     QString selectedKey() const;
 
@@ -162,7 +163,7 @@ public:
     Q_INVOKABLE void closeColorPopover() { setFolderForColorPopover(std::nullopt); }
 
 signals:
-    void viewModelChanged();
+    void catalogChanged();
     void selectedKeyChanged();
     void showingAddFolderChanged();
     void newFolderNameChanged();
@@ -189,6 +190,9 @@ signals:
     // The list or the active workspace changed.
     void workspacesChanged();
 
+protected:
+    void viewModelBound() override;
+
 private:
     template <typename T> void assign(T &field, const T &value, void (SidebarController::*changed)());
     // Pickers of folders the catalog no longer shows close; so do the
@@ -200,7 +204,7 @@ private:
     void setFolderForColorPopover(const std::optional<AppFolder> &folder);
     void selectAllApps();
 
-    QPointer<BrimlarkViewModel> m_viewModel;
+    QPointer<AppFinder> m_catalog;
     QPointer<WorkspaceManager> m_workspaceManager;
 
     bool m_showingAddFolder = false;

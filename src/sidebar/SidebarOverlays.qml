@@ -90,7 +90,7 @@ Item {
             active: iconPopover.visible
             sourceComponent: FolderIconPickerPopoverView {
                 folder: controller.folderForIconPopover
-                viewModel: overlays.sidebar.viewModel
+                catalog: overlays.sidebar.catalog
             }
         }
     }
@@ -111,7 +111,7 @@ Item {
             active: colorPopover.visible
             sourceComponent: FolderColorPickerPopoverView {
                 folder: controller.folderForColorPopover
-                viewModel: overlays.sidebar.viewModel
+                catalog: overlays.sidebar.catalog
                 Component.onCompleted: appear()
             }
         }

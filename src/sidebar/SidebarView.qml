@@ -15,17 +15,20 @@ Item {
     property BrimlarkViewModel viewModel: null
     // The process's workspaces.
     property WorkspaceManager workspaceManager: null
+    // The catalog whose folders the rows, sheets and pickers show and change.
+    readonly property AppFinder catalog: viewModel ? viewModel.catalog : null
     readonly property alias controller: controller
     readonly property alias folderModel: folderModel
 
     SidebarController {
         id: controller
         viewModel: sidebar.viewModel
+        catalog: sidebar.catalog
         workspaceManager: sidebar.workspaceManager
     }
     SidebarFolderModel {
         id: folderModel
-        viewModel: sidebar.viewModel
+        catalog: sidebar.catalog
     }
 
     // The item the keyboard was on before a menu, sheet, popover or the

@@ -20,6 +20,7 @@ struct Sidebar : test::SidebarFixture
         : SidebarFixture(std::move(settings))
     {
         controller.setViewModel(&vm());
+        controller.setCatalog(&finder);
     }
     QStringList members(const QString &name) const { return folder(name).appURLs; }
     SidebarController controller;
