@@ -76,15 +76,6 @@ WorkspaceManager::WorkspaceManager(Defaults &defaults, NotificationCenter &cente
     }
 }
 
-QVariantList WorkspaceManager::workspaceList() const
-{
-    QVariantList out;
-    for (const auto &w : m_workspaces) {
-        out << QVariant::fromValue(w);
-    }
-    return out;
-}
-
 void WorkspaceManager::setActiveWorkspaceID(const QUuid &id)
 {
     m_activeWorkspaceID = id;

@@ -5,7 +5,6 @@
 #include <QList>
 #include <QObject>
 #include <QUuid>
-#include <QVariantList>
 
 namespace brimlark {
 
@@ -17,7 +16,7 @@ class NotificationCenter;
 class WorkspaceManager : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(QVariantList workspaces READ workspaceList NOTIFY workspacesChanged)
+    Q_PROPERTY(QList<brimlark::Workspace> workspaces READ workspaces NOTIFY workspacesChanged)
     Q_PROPERTY(QString activeWorkspaceID READ activeWorkspaceIDText WRITE setActiveWorkspaceIDText NOTIFY
             activeWorkspaceIDChanged)
 
@@ -32,7 +31,6 @@ public:
     static void installShared(WorkspaceManager &manager);
 
     const QList<Workspace> &workspaces() const { return m_workspaces; }
-    QVariantList workspaceList() const;
     QUuid activeWorkspaceID() const { return m_activeWorkspaceID; }
     void setActiveWorkspaceID(const QUuid &id);
     QString activeWorkspaceIDText() const;

@@ -22,7 +22,6 @@ SplitView {
     property UninstallerServices uninstallerServices: null
     // The process's workspaces, for the sidebar's switcher.
     property WorkspaceManager workspaceManager: null
-    readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
 
     // Sidebar column.
     Item {

@@ -12,7 +12,7 @@ ColumnLayout {
     property string name
     property string selectedIcon
     property string selectedColor
-    property var icons: []
+    property list<string> icons
     property string placeholder
     property real gridPadding: 0
     signal nameEdited(string name)

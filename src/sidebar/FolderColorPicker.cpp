@@ -1,7 +1,7 @@
 #include "sidebar/FolderColorPicker.h"
 
+#include "model/AppFinder.h"
 #include "sidebar/SidebarPresets.h"
-#include "state/BrimlarkViewModel.h"
 
 namespace brimlark {
 
@@ -92,8 +92,8 @@ QPointF FolderColorPicker::knobCenter() const
 
 void FolderColorPicker::store(const QString &text)
 {
-    if (viewModel()) {
-        viewModel()->setFolderColor(folder(), text);
+    if (catalog()) {
+        catalog()->setFolderColor(folder(), text);
     }
 }
 

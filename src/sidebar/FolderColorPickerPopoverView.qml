@@ -9,8 +9,8 @@ import Brimlark.Sidebar
 ColumnLayout {
     id: view
 
-    property var folder
-    property BrimlarkViewModel viewModel
+    property appFolder folder
+    property AppFinder catalog
     readonly property alias picker: picker
 
     // Runs when the picker comes on screen for a folder.
@@ -22,7 +22,7 @@ ColumnLayout {
 
     FolderColorPicker {
         id: picker
-        viewModel: view.viewModel
+        catalog: view.catalog
         folder: view.folder
     }
 

@@ -1,7 +1,7 @@
 #include "sidebar/FolderIconPicker.h"
 
+#include "model/AppFinder.h"
 #include "platform/gui/Symbols.h"
-#include "state/BrimlarkViewModel.h"
 
 namespace brimlark {
 
@@ -116,10 +116,10 @@ int FolderIconPicker::selectedIndex() const
 void FolderIconPicker::choose(int index)
 {
     const QString name = shownName(index);
-    if (name.isEmpty() || !viewModel()) {
+    if (name.isEmpty() || !catalog()) {
         return;
     }
-    viewModel()->setFolderIcon(folder(), name);
+    catalog()->setFolderIcon(folder(), name);
 }
 
 } // namespace brimlark

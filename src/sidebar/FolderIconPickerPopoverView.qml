@@ -9,15 +9,15 @@ import Brimlark.Sidebar
 ColumnLayout {
     id: view
 
-    property var folder
-    property BrimlarkViewModel viewModel
+    property appFolder folder
+    property AppFinder catalog
     readonly property color tint: Colors.hex(picker.folderColor)
 
     spacing: 12
 
     FolderIconPicker {
         id: picker
-        viewModel: view.viewModel
+        catalog: view.catalog
         folder: view.folder
     }
 

@@ -2,9 +2,6 @@
 
 #include "state/ViewModelBinding.h"
 
-#include "model/AppFinder.h"
-#include "state/BrimlarkViewModel.h"
-
 namespace brimlark {
 
 FolderPickerBase::FolderPickerBase(QObject *parent)
@@ -12,28 +9,16 @@ FolderPickerBase::FolderPickerBase(QObject *parent)
 {
 }
 
-void FolderPickerBase::setViewModel(BrimlarkViewModel *viewModel)
+void FolderPickerBase::setCatalog(AppFinder *catalog)
 {
-    if (!rebindViewModel(*this, m_viewModel, viewModel)) {
+    if (!rebindHandedObject(*this, m_catalog, catalog)) {
         return;
     }
-    if (m_viewModel) {
-        connect(m_viewModel, &BrimlarkViewModel::foldersChanged, this, &FolderPickerBase::reload);
+    if (m_catalog) {
+        connect(m_catalog, &AppFinder::foldersChanged, this, &FolderPickerBase::reload);
     }
-    emit viewModelChanged();
+    emit catalogChanged();
     reload();
-}
-
-QVariant FolderPickerBase::folderVariant() const
-{
-    return QVariant::fromValue(m_folder);
-}
-
-void FolderPickerBase::setFolderVariant(const QVariant &folder)
-{
-    if (folder.metaType() == QMetaType::fromType<AppFolder>()) {
-        setFolder(folder.value<AppFolder>());
-    }
 }
 
 void FolderPickerBase::setFolder(const AppFolder &folder)
@@ -45,10 +30,10 @@ void FolderPickerBase::setFolder(const AppFolder &folder)
 
 void FolderPickerBase::reload()
 {
-    if (!m_viewModel || m_folder.id.isNull()) {
+    if (!m_catalog || m_folder.id.isNull()) {
         return;
     }
-    for (const auto &f : m_viewModel->folders()) {
+    for (const auto &f : m_catalog->folders()) {
         if (f.id == m_folder.id) {
             if (f.icon != m_folder.icon || f.color != m_folder.color || f.name != m_folder.name) {
                 m_folder = f;

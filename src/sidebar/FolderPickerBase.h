@@ -1,11 +1,10 @@
 #pragma once
 
+#include "model/AppFinder.h"
 #include "model/AppFolder.h"
-#include "state/BrimlarkViewModel.h"
 
 #include <QObject>
 #include <QPointer>
-#include <QVariant>
 
 namespace brimlark {
 
@@ -15,31 +14,29 @@ namespace brimlark {
 class FolderPickerBase : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(
-        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
-    // The AppFolder the picker was opened for.
-    Q_PROPERTY(QVariant folder READ folderVariant WRITE setFolderVariant NOTIFY folderChanged)
+    // The catalog the picker stores in.
+    Q_PROPERTY(brimlark::AppFinder *catalog READ catalog WRITE setCatalog NOTIFY catalogChanged)
+    // The folder the picker was opened for.
+    Q_PROPERTY(brimlark::AppFolder folder READ folder WRITE setFolder NOTIFY folderChanged)
 
 public:
     explicit FolderPickerBase(QObject *parent = nullptr);
 
-    BrimlarkViewModel *viewModel() const { return m_viewModel; }
-    void setViewModel(BrimlarkViewModel *viewModel);
-    QVariant folderVariant() const;
-    void setFolderVariant(const QVariant &folder);
+    AppFinder *catalog() const { return m_catalog; }
+    void setCatalog(AppFinder *catalog);
     void setFolder(const AppFolder &folder);
 
     // The folder as the catalog has it now, or as given when it has gone.
     const AppFolder &folder() const { return m_folder; }
 
 signals:
-    void viewModelChanged();
+    void catalogChanged();
     void folderChanged();
 
 private:
     void reload();
 
-    QPointer<BrimlarkViewModel> m_viewModel;
+    QPointer<AppFinder> m_catalog;
     AppFolder m_folder;
 };
 

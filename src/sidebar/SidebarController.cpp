@@ -2,7 +2,6 @@
 
 #include "state/ViewModelBinding.h"
 
-#include "model/AppFinder.h"
 #include "platform/core/BundleUrl.h"
 #include "platform/core/UuidText.h"
 #include "sidebar/SidebarFolderTree.h"
@@ -17,25 +16,6 @@ namespace brimlark {
 
 namespace {
 
-std::optional<AppFolder> folderOf(const QVariant &value)
-{
-    if (value.canConvert<AppFolder>() && value.metaType() == QMetaType::fromType<AppFolder>()) {
-        return value.value<AppFolder>();
-    }
-    return std::nullopt;
-}
-
-QVariant variantOf(const std::optional<AppFolder> &folder)
-{
-    return folder ? QVariant::fromValue(*folder) : QVariant();
-}
-
-QVariantMap workspaceEntry(const Workspace &w)
-{
-    return { { QStringLiteral("id"), w.idText() }, { QStringLiteral("name"), w.name },
-        { QStringLiteral("icon"), w.icon }, { QStringLiteral("color"), w.color } };
-}
-
 QString libraryKey(SidebarSelection::Kind kind)
 {
     return QStringLiteral("library:") + QString::number(int(kind));
@@ -44,7 +24,7 @@ QString libraryKey(SidebarSelection::Kind kind)
 } // namespace
 
 SidebarController::SidebarController(QObject *parent)
-    : QObject(parent)
+    : ViewModelClient(parent)
 {
     // Before the menus' rows are first described: the switcher's tick and
     // a disabled row must be told.
@@ -61,29 +41,34 @@ void SidebarController::assign(T &field, const T &value, void (SidebarController
     (this->*changed)();
 }
 
-void SidebarController::setViewModel(BrimlarkViewModel *viewModel)
+void SidebarController::viewModelBound()
 {
-    if (!rebindViewModel(*this, m_viewModel, viewModel)) {
+    if (viewModel()) {
+        connect(
+            viewModel(), &BrimlarkViewModel::selectionChanged, this, &SidebarController::selectedKeyChanged);
+    }
+    emit selectedKeyChanged();
+}
+
+void SidebarController::setCatalog(AppFinder *catalog)
+{
+    if (!rebindHandedObject(*this, m_catalog, catalog)) {
         return;
     }
-    if (m_viewModel) {
+    if (m_catalog) {
+        connect(m_catalog, &AppFinder::foldersChanged, this, &SidebarController::closeVanishedPickers);
         connect(
-            m_viewModel, &BrimlarkViewModel::selectionChanged, this, &SidebarController::selectedKeyChanged);
-        connect(
-            m_viewModel, &BrimlarkViewModel::foldersChanged, this, &SidebarController::closeVanishedPickers);
-        connect(m_viewModel, &BrimlarkViewModel::hiddenFolderIDsChanged, this,
-            &SidebarController::closeVanishedPickers);
+            m_catalog, &AppFinder::hiddenFolderIDsChanged, this, &SidebarController::closeVanishedPickers);
     }
-    emit viewModelChanged();
-    emit selectedKeyChanged();
+    emit catalogChanged();
 }
 
 QString SidebarController::selectedKey() const
 {
-    if (!m_viewModel || !m_viewModel->selection()) {
+    if (!viewModel() || !viewModel()->selection()) {
         return {};
     }
-    const SidebarSelection &s = *m_viewModel->selection();
+    const SidebarSelection &s = *viewModel()->selection();
     if (s.is(SidebarSelection::Kind::folder)) {
         return QStringLiteral("folder:") + s.folder().idText();
     }
@@ -117,83 +102,83 @@ QVariantList SidebarController::libraryRows()
 void SidebarController::selectLibrary(int kind)
 {
     const QMetaEnum meta = QMetaEnum::fromType<SidebarSelection::Kind>();
-    if (!m_viewModel || !meta.valueToKey(kind)) {
+    if (!viewModel() || !meta.valueToKey(kind)) {
         return;
     }
     const auto k = SidebarSelection::Kind(kind);
     if (k == SidebarSelection::Kind::folder || k == SidebarSelection::Kind::category) {
         return;
     }
-    m_viewModel->setSelection(SidebarSelection(k));
+    viewModel()->setSelection(SidebarSelection(k));
 }
 
-void SidebarController::selectFolder(const QVariant &folder)
+void SidebarController::selectFolder(const AppFolder &folder)
 {
-    if (const auto f = folderOf(folder); f && m_viewModel) {
-        m_viewModel->setSelection(SidebarSelection::ofFolder(*f));
+    if (!folder.id.isNull() && viewModel()) {
+        viewModel()->setSelection(SidebarSelection::ofFolder(folder));
     }
 }
 
-QVariantList SidebarController::menuEntries(const QVariant &folder)
+QList<MenuEntry> SidebarController::menuEntries(const AppFolder &folder)
 {
-    const auto f = folderOf(folder);
-    if (!f) {
+    if (folder.id.isNull()) {
         return {};
     }
-    auto entry = [](const QString &title, const char *action, bool destructive = false) {
-        return QVariantMap { { QStringLiteral("title"), title },
-            { QStringLiteral("action"), QString::fromLatin1(action) },
-            { QStringLiteral("destructive"), destructive }, { QStringLiteral("separator"), false } };
-    };
+    MenuEntry deleteEntry = MenuEntry::of(FolderAction::deleteFolder, tr("Delete"));
+    deleteEntry.destructive = true;
     return {
-        entry(f->isPinned ? tr("Unpin Folder") : tr("Pin Folder"), "pin"),
-        entry(tr("Rename"), "rename"),
-        entry(tr("Change Color..."), "color"),
-        entry(tr("Change Icon..."), "icon"),
-        QVariantMap { { QStringLiteral("separator"), true } },
-        entry(tr("Delete"), "delete", true),
+        MenuEntry::of(FolderAction::pin, folder.isPinned ? tr("Unpin Folder") : tr("Pin Folder")),
+        MenuEntry::of(FolderAction::rename, tr("Rename")),
+        MenuEntry::of(FolderAction::changeColor, tr("Change Color...")),
+        MenuEntry::of(FolderAction::changeIcon, tr("Change Icon...")),
+        MenuEntry::divider(),
+        deleteEntry,
     };
 }
 
-void SidebarController::triggerMenu(const QString &action, const QVariant &folder)
+void SidebarController::triggerMenu(FolderAction action, const AppFolder &folder)
 {
-    const auto f = folderOf(folder);
-    if (!f || !m_viewModel) {
+    if (folder.id.isNull() || !m_catalog) {
         return;
     }
-    if (action == u"pin") {
-        m_viewModel->togglePinFolder(*f);
-    } else if (action == u"rename") {
-        m_folderToRename = f;
+    switch (action) {
+    case FolderAction::pin:
+        m_catalog->togglePinFolder(folder);
+        break;
+    case FolderAction::rename:
+        m_folderToRename = folder;
         emit folderToRenameChanged();
-        assign(m_renameFolderName, f->name, &SidebarController::renameFolderNameChanged);
-        assign(m_selectedFolderColor, f->color, &SidebarController::selectedFolderColorChanged);
+        assign(m_renameFolderName, folder.name, &SidebarController::renameFolderNameChanged);
+        assign(m_selectedFolderColor, folder.color, &SidebarController::selectedFolderColorChanged);
         assign(m_showingRenameFolder, true, &SidebarController::showingRenameFolderChanged);
-    } else if (action == u"color") {
+        break;
+    case FolderAction::changeColor:
         setFolderForColorPopover(folder);
-    } else if (action == u"icon") {
+        break;
+    case FolderAction::changeIcon:
         setFolderForIconPopover(folder);
-    } else if (action == u"delete") {
-        m_folderToDelete = f;
+        break;
+    case FolderAction::deleteFolder:
+        m_folderToDelete = folder;
         emit folderToDeleteChanged();
         assign(m_showingDeleteConfirmation, true, &SidebarController::showingDeleteConfirmationChanged);
+        break;
     }
 }
 
 void SidebarController::moveRoot(int fromRoot, int toRoot, int rootCount)
 {
-    if (!m_viewModel) {
+    if (!m_catalog) {
         return;
     }
     if (const auto move = SidebarFolderTree::rootMove(fromRoot, toRoot, rootCount)) {
-        m_viewModel->reorderFolders(move->source, move->destination);
+        m_catalog->reorderFolders(move->source, move->destination);
     }
 }
 
-bool SidebarController::handleDrop(const QString &text, const QList<QUrl> &urls, const QVariant &folder)
+bool SidebarController::handleDrop(const QString &text, const QList<QUrl> &urls, const AppFolder &folder)
 {
-    const auto f = folderOf(folder);
-    if (!f || !m_viewModel) {
+    if (folder.id.isNull() || !m_catalog) {
         return true;
     }
     std::optional<QString> path = BundleUrl::localPathOfText(text);
@@ -203,9 +188,9 @@ bool SidebarController::handleDrop(const QString &text, const QList<QUrl> &urls,
     if (!path) {
         return true;
     }
-    for (const auto &app : m_viewModel->apps()) {
+    for (const auto &app : m_catalog->apps()) {
         if (app.id() == *path) {
-            m_viewModel->addAppToFolder(app, *f);
+            m_catalog->addAppToFolder(app, folder);
             break;
         }
     }
@@ -214,9 +199,9 @@ bool SidebarController::handleDrop(const QString &text, const QList<QUrl> &urls,
 
 void SidebarController::confirmDelete()
 {
-    if (m_folderToDelete && m_viewModel) {
+    if (m_folderToDelete && viewModel()) {
         const AppFolder folder = *m_folderToDelete;
-        m_viewModel->deleteFolder(folder);
+        viewModel()->deleteFolder(folder);
         m_folderToDelete.reset();
         emit folderToDeleteChanged();
     }
@@ -239,10 +224,10 @@ void SidebarController::newFolder()
 
 bool SidebarController::createFolder()
 {
-    if (m_newFolderName.isEmpty() || !m_viewModel) {
+    if (m_newFolderName.isEmpty() || !m_catalog) {
         return false;
     }
-    m_viewModel->createFolder(m_newFolderName, m_selectedFolderIcon, m_selectedFolderColor);
+    m_catalog->createFolder(m_newFolderName, m_selectedFolderIcon, m_selectedFolderColor);
     cancelCreateFolder();
     return true;
 }
@@ -267,10 +252,10 @@ void SidebarController::renameSheetAppeared()
 
 bool SidebarController::saveRenameFolder()
 {
-    if (!m_folderToRename || m_renameFolderName.isEmpty() || !m_viewModel) {
+    if (!m_folderToRename || m_renameFolderName.isEmpty() || !m_catalog) {
         return false;
     }
-    m_viewModel->updateFolder(
+    m_catalog->updateFolder(
         m_folderToRename->id, m_renameFolderName, m_selectedFolderIcon, m_selectedFolderColor);
     cancelRenameFolder();
     return true;
@@ -286,24 +271,8 @@ void SidebarController::cancelRenameFolder()
     }
 }
 
-QVariant SidebarController::folderToRename() const
+void SidebarController::setFolderForIconPopover(const std::optional<AppFolder> &f)
 {
-    return variantOf(m_folderToRename);
-}
-
-QVariant SidebarController::folderToDelete() const
-{
-    return variantOf(m_folderToDelete);
-}
-
-QVariant SidebarController::folderForIconPopover() const
-{
-    return variantOf(m_folderForIconPopover);
-}
-
-void SidebarController::setFolderForIconPopover(const QVariant &folder)
-{
-    const auto f = folderOf(folder);
     // Folders compare by id: a new copy of the same folder keeps it open.
     if (f.has_value() == m_folderForIconPopover.has_value() && (!f || f->id == m_folderForIconPopover->id)) {
         return;
@@ -312,14 +281,8 @@ void SidebarController::setFolderForIconPopover(const QVariant &folder)
     emit folderForIconPopoverChanged();
 }
 
-QVariant SidebarController::folderForColorPopover() const
+void SidebarController::setFolderForColorPopover(const std::optional<AppFolder> &f)
 {
-    return variantOf(m_folderForColorPopover);
-}
-
-void SidebarController::setFolderForColorPopover(const QVariant &folder)
-{
-    const auto f = folderOf(folder);
     if (f.has_value() == m_folderForColorPopover.has_value()
         && (!f || f->id == m_folderForColorPopover->id)) {
         return;
@@ -330,22 +293,22 @@ void SidebarController::setFolderForColorPopover(const QVariant &folder)
 
 void SidebarController::closeVanishedPickers()
 {
-    if (!m_viewModel) {
+    if (!m_catalog) {
         return;
     }
     QSet<QUuid> shown;
-    for (const auto &row : SidebarFolderTree::flatten(*m_viewModel)) {
+    for (const auto &row : SidebarFolderTree::flatten(*m_catalog)) {
         shown.insert(row.folder.id);
     }
     if (m_folderForIconPopover && !shown.contains(m_folderForIconPopover->id)) {
-        setFolderForIconPopover({});
+        closeIconPopover();
     }
     if (m_folderForColorPopover && !shown.contains(m_folderForColorPopover->id)) {
-        setFolderForColorPopover({});
+        closeColorPopover();
     }
     // Checked against every folder of the workspace: hiding a folder keeps
     // its sheet, a switch to another workspace does not.
-    const QList<AppFolder> &folders = m_viewModel->folders();
+    const QList<AppFolder> &folders = m_catalog->folders();
     auto listed = [&folders](const AppFolder &f) {
         return std::any_of(folders.begin(), folders.end(), [&f](const AppFolder &g) { return g.id == f.id; });
     };
@@ -393,41 +356,30 @@ void SidebarController::setWorkspaceManager(WorkspaceManager *manager)
     emit workspacesChanged();
 }
 
-QVariantMap SidebarController::activeWorkspace() const
+Workspace SidebarController::activeWorkspace() const
 {
     if (!m_workspaceManager) {
-        return workspaceEntry(shownWorkspace({}, {}));
+        return shownWorkspace({}, {});
     }
-    return workspaceEntry(
-        shownWorkspace(m_workspaceManager->workspaces(), m_workspaceManager->activeWorkspaceID()));
+    return shownWorkspace(m_workspaceManager->workspaces(), m_workspaceManager->activeWorkspaceID());
 }
 
-QVariantList SidebarController::workspaceRows() const
+QList<Workspace> SidebarController::workspaceRows() const
 {
-    QVariantList out;
-    if (!m_workspaceManager) {
-        return out;
-    }
-    for (const auto &w : m_workspaceManager->workspaces()) {
-        QVariantMap row = workspaceEntry(w);
-        row.insert(QStringLiteral("checked"), w.id == m_workspaceManager->activeWorkspaceID());
-        out << row;
-    }
-    return out;
+    return m_workspaceManager ? m_workspaceManager->workspaces() : QList<Workspace> {};
 }
 
-QVariantList SidebarController::manageEntries() const
+QList<Workspace> SidebarController::manageEntries() const
 {
-    QVariantList out;
     if (!m_workspaceManager || m_workspaceManager->workspaces().size() < 2) {
-        return out;
+        return {};
     }
-    for (const auto &w : m_workspaceManager->workspaces()) {
-        QVariantMap entry = workspaceEntry(w);
-        entry.insert(QStringLiteral("canDelete"), w.id != m_workspaceManager->activeWorkspaceID());
-        out << entry;
-    }
-    return out;
+    return m_workspaceManager->workspaces();
+}
+
+bool SidebarController::isActive(const Workspace &workspace) const
+{
+    return m_workspaceManager && workspace.id == m_workspaceManager->activeWorkspaceID();
 }
 
 std::optional<Workspace> SidebarController::listedWorkspace(const QString &id) const
@@ -446,8 +398,8 @@ std::optional<Workspace> SidebarController::listedWorkspace(const QString &id) c
 
 void SidebarController::selectAllApps()
 {
-    if (m_viewModel) {
-        m_viewModel->setSelection(SidebarSelection(SidebarSelection::Kind::allApps));
+    if (viewModel()) {
+        viewModel()->setSelection(SidebarSelection(SidebarSelection::Kind::allApps));
     }
 }
 
@@ -528,11 +480,6 @@ void SidebarController::deleteWorkspace(const QString &id)
     if (w && w->id != m_workspaceManager->activeWorkspaceID()) {
         m_workspaceManager->deleteWorkspace(*w);
     }
-}
-
-QVariant SidebarController::workspaceToEdit() const
-{
-    return m_workspaceToEdit ? QVariant::fromValue(*m_workspaceToEdit) : QVariant();
 }
 
 } // namespace brimlark

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "model/AppFinder.h"
 #include "model/AppFolder.h"
 #include "model/Workspace.h"
 #include "model/WorkspaceManager.h"
-#include "state/BrimlarkViewModel.h"
 #include "state/SidebarSelection.h"
+#include "state/ViewModelClient.h"
+#include "views/MenuEntry.h"
 
 #include <QObject>
 #include <QPointer>
@@ -13,7 +15,6 @@
 #include <QUrl>
 #include <QVariant>
 #include <QVariantList>
-#include <QVariantMap>
 #include <QtQml/qqmlregistration.h>
 
 #include <optional>
@@ -24,13 +25,13 @@ namespace brimlark {
 // highlight, the folder rows' menu, drops and reorders, the delete
 // confirmation, the folder sheets and the two folder pickers' presence.
 // It also keeps the fields the workspace switcher and its sheets use.
-// QML lays these out; every decision is made here.
-class SidebarController : public QObject
+// QML lays these out; every decision is made here. The view model holds the
+// selection; the folders are the catalog's.
+class SidebarController : public ViewModelClient
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(
-        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
+    Q_PROPERTY(brimlark::AppFinder *catalog READ catalog WRITE setCatalog NOTIFY catalogChanged)
     // "library:<kind>" or "folder:<uuid>" of the row shown selected; empty for none.
     Q_PROPERTY(QString selectedKey READ selectedKey NOTIFY selectedKeyChanged)
 
@@ -38,19 +39,22 @@ class SidebarController : public QObject
     Q_PROPERTY(bool showingAddFolder MEMBER m_showingAddFolder NOTIFY showingAddFolderChanged)
     Q_PROPERTY(QString newFolderName MEMBER m_newFolderName NOTIFY newFolderNameChanged)
     Q_PROPERTY(bool showingRenameFolder MEMBER m_showingRenameFolder NOTIFY showingRenameFolderChanged)
-    Q_PROPERTY(QVariant folderToRename READ folderToRename NOTIFY folderToRenameChanged)
+    // The folders the sheets, the confirmation and the pickers are for: a
+    // folder with a null id while there is none (the showing flags tell).
+    Q_PROPERTY(brimlark::AppFolder folderToRename READ folderToRename NOTIFY folderToRenameChanged)
     Q_PROPERTY(QString renameFolderName MEMBER m_renameFolderName NOTIFY renameFolderNameChanged)
     Q_PROPERTY(bool showingDeleteConfirmation MEMBER m_showingDeleteConfirmation NOTIFY
             showingDeleteConfirmationChanged)
-    Q_PROPERTY(QVariant folderToDelete READ folderToDelete NOTIFY folderToDeleteChanged)
+    Q_PROPERTY(brimlark::AppFolder folderToDelete READ folderToDelete NOTIFY folderToDeleteChanged)
     Q_PROPERTY(QString deleteMessage READ deleteMessage NOTIFY folderToDeleteChanged)
     Q_PROPERTY(QString selectedFolderIcon MEMBER m_selectedFolderIcon NOTIFY selectedFolderIconChanged)
     Q_PROPERTY(QString selectedFolderColor MEMBER m_selectedFolderColor NOTIFY selectedFolderColorChanged)
-    // The folders whose pickers are open (AppFolder or null).
-    Q_PROPERTY(QVariant folderForIconPopover READ folderForIconPopover WRITE setFolderForIconPopover NOTIFY
-            folderForIconPopoverChanged)
-    Q_PROPERTY(QVariant folderForColorPopover READ folderForColorPopover WRITE setFolderForColorPopover NOTIFY
+    Q_PROPERTY(
+        brimlark::AppFolder folderForIconPopover READ folderForIconPopover NOTIFY folderForIconPopoverChanged)
+    Q_PROPERTY(bool showingIconPopover READ showingIconPopover NOTIFY folderForIconPopoverChanged)
+    Q_PROPERTY(brimlark::AppFolder folderForColorPopover READ folderForColorPopover NOTIFY
             folderForColorPopoverChanged)
+    Q_PROPERTY(bool showingColorPopover READ showingColorPopover NOTIFY folderForColorPopoverChanged)
 
     // Workspace switcher and sheets.
     Q_PROPERTY(bool showingAddWorkspace MEMBER m_showingAddWorkspace NOTIFY showingAddWorkspaceChanged)
@@ -60,8 +64,8 @@ class SidebarController : public QObject
     Q_PROPERTY(
         QString selectedWorkspaceColor MEMBER m_selectedWorkspaceColor NOTIFY selectedWorkspaceColorChanged)
     Q_PROPERTY(bool showingEditWorkspace MEMBER m_showingEditWorkspace NOTIFY showingEditWorkspaceChanged)
-    // The Workspace being edited, or null.
-    Q_PROPERTY(QVariant workspaceToEdit READ workspaceToEdit NOTIFY workspaceToEditChanged)
+    // The workspace being edited; a null id while there is none.
+    Q_PROPERTY(brimlark::Workspace workspaceToEdit READ workspaceToEdit NOTIFY workspaceToEditChanged)
     Q_PROPERTY(QString editWorkspaceName MEMBER m_editWorkspaceName NOTIFY editWorkspaceNameChanged)
     Q_PROPERTY(QString editWorkspaceIcon MEMBER m_editWorkspaceIcon NOTIFY editWorkspaceIconChanged)
     Q_PROPERTY(QString editWorkspaceColor MEMBER m_editWorkspaceColor NOTIFY editWorkspaceColorChanged)
@@ -70,35 +74,39 @@ class SidebarController : public QObject
     // WorkspaceManager, handed in by the window).
     Q_PROPERTY(brimlark::WorkspaceManager *workspaceManager READ workspaceManager WRITE setWorkspaceManager
             NOTIFY workspaceManagerChanged)
-    // The switcher's label: {id, name, icon, color} of the workspace shown as active.
-    Q_PROPERTY(QVariantMap activeWorkspace READ activeWorkspace NOTIFY workspacesChanged)
-    // The "Workspaces" section: {id, name, icon, checked} in list order.
-    Q_PROPERTY(QVariantList workspaceRows READ workspaceRows NOTIFY workspacesChanged)
-    // The "Manage" submenus, none with fewer than two workspaces: {id, name, canDelete}.
-    Q_PROPERTY(QVariantList manageEntries READ manageEntries NOTIFY workspacesChanged)
+    // The switcher's label: the workspace shown as active.
+    Q_PROPERTY(brimlark::Workspace activeWorkspace READ activeWorkspace NOTIFY workspacesChanged)
+    // The "Workspaces" section in list order; isActive() tells the checked one.
+    Q_PROPERTY(QList<brimlark::Workspace> workspaceRows READ workspaceRows NOTIFY workspacesChanged)
+    // The "Manage" submenus, none with fewer than two workspaces; the active
+    // one offers no "Delete".
+    Q_PROPERTY(QList<brimlark::Workspace> manageEntries READ manageEntries NOTIFY workspacesChanged)
 
 public:
+    // What a folder row's menu entry does.
+    enum class FolderAction { pin, rename, changeColor, changeIcon, deleteFolder };
+    Q_ENUM(FolderAction)
+
     static inline const QString defaultFolderIcon = QStringLiteral("folder");
     static inline const QString defaultColor = QStringLiteral("#007AFF");
     static inline const QString defaultWorkspaceIcon = QStringLiteral("briefcase.fill");
 
     explicit SidebarController(QObject *parent = nullptr);
 
-    BrimlarkViewModel *viewModel() const { return m_viewModel; }
-    void setViewModel(BrimlarkViewModel *viewModel);
+    AppFinder *catalog() const { return m_catalog; }
+    void setCatalog(AppFinder *catalog);
 
     QString selectedKey() const;
 
     // The "Library" rows in order: {key, kind, title, symbol}.
     Q_INVOKABLE static QVariantList libraryRows();
     Q_INVOKABLE void selectLibrary(int kind);
-    Q_INVOKABLE void selectFolder(const QVariant &folder);
+    Q_INVOKABLE void selectFolder(const brimlark::AppFolder &folder);
 
-    // A folder row's menu in order: {title, action, destructive} entries
-    // and {separator: true}.
-    Q_INVOKABLE static QVariantList menuEntries(const QVariant &folder);
-    // Runs a menu entry's action ("pin", "rename", "color", "icon", "delete").
-    Q_INVOKABLE void triggerMenu(const QString &action, const QVariant &folder);
+    // A folder row's menu in order; each action entry carries a FolderAction.
+    Q_INVOKABLE static QList<brimlark::MenuEntry> menuEntries(const brimlark::AppFolder &folder);
+    Q_INVOKABLE void triggerMenu(
+        brimlark::SidebarController::FolderAction action, const brimlark::AppFolder &folder);
 
     // A root row dropped on another root row's place.
     Q_INVOKABLE void moveRoot(int fromRoot, int toRoot, int rootCount);
@@ -106,7 +114,8 @@ public:
     // Dropped text or URLs on a folder row: the first URL (the text first)
     // that names an installed application is added to the folder once.
     // Always accepted, whatever it names.
-    Q_INVOKABLE bool handleDrop(const QString &text, const QList<QUrl> &urls, const QVariant &folder);
+    Q_INVOKABLE bool handleDrop(
+        const QString &text, const QList<QUrl> &urls, const brimlark::AppFolder &folder);
 
     // The delete confirmation's "Delete".
     Q_INVOKABLE void confirmDelete();
@@ -137,20 +146,24 @@ public:
 
     WorkspaceManager *workspaceManager() const { return m_workspaceManager; }
     void setWorkspaceManager(WorkspaceManager *manager);
-    QVariantMap activeWorkspace() const;
-    QVariantList workspaceRows() const;
-    QVariantList manageEntries() const;
-    QVariant workspaceToEdit() const;
+    Workspace activeWorkspace() const;
+    QList<Workspace> workspaceRows() const;
+    QList<Workspace> manageEntries() const;
+    Q_INVOKABLE bool isActive(const brimlark::Workspace &workspace) const;
+    Workspace workspaceToEdit() const { return m_workspaceToEdit.value_or(Workspace {}); }
 
-    QVariant folderToRename() const;
-    QVariant folderToDelete() const;
-    QVariant folderForIconPopover() const;
-    void setFolderForIconPopover(const QVariant &folder);
-    QVariant folderForColorPopover() const;
-    void setFolderForColorPopover(const QVariant &folder);
+    AppFolder folderToRename() const { return m_folderToRename.value_or(AppFolder {}); }
+    AppFolder folderToDelete() const { return m_folderToDelete.value_or(AppFolder {}); }
+    AppFolder folderForIconPopover() const { return m_folderForIconPopover.value_or(AppFolder {}); }
+    bool showingIconPopover() const { return m_folderForIconPopover.has_value(); }
+    AppFolder folderForColorPopover() const { return m_folderForColorPopover.value_or(AppFolder {}); }
+    bool showingColorPopover() const { return m_folderForColorPopover.has_value(); }
+    // The pickers' own close (Escape, a click outside).
+    Q_INVOKABLE void closeIconPopover() { setFolderForIconPopover(std::nullopt); }
+    Q_INVOKABLE void closeColorPopover() { setFolderForColorPopover(std::nullopt); }
 
 signals:
-    void viewModelChanged();
+    void catalogChanged();
     void selectedKeyChanged();
     void showingAddFolderChanged();
     void newFolderNameChanged();
@@ -177,6 +190,9 @@ signals:
     // The list or the active workspace changed.
     void workspacesChanged();
 
+protected:
+    void viewModelBound() override;
+
 private:
     template <typename T> void assign(T &field, const T &value, void (SidebarController::*changed)());
     // Pickers of folders the catalog no longer shows close; so do the
@@ -184,9 +200,11 @@ private:
     // gone (a workspace switch), without writing.
     void closeVanishedPickers();
     std::optional<Workspace> listedWorkspace(const QString &id) const;
+    void setFolderForIconPopover(const std::optional<AppFolder> &folder);
+    void setFolderForColorPopover(const std::optional<AppFolder> &folder);
     void selectAllApps();
 
-    QPointer<BrimlarkViewModel> m_viewModel;
+    QPointer<AppFinder> m_catalog;
     QPointer<WorkspaceManager> m_workspaceManager;
 
     bool m_showingAddFolder = false;

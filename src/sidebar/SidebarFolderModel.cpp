@@ -2,9 +2,6 @@
 
 #include "state/ViewModelBinding.h"
 
-#include "model/AppFinder.h"
-#include "state/BrimlarkViewModel.h"
-
 namespace brimlark {
 
 namespace {
@@ -23,23 +20,23 @@ SidebarFolderModel::SidebarFolderModel(QObject *parent)
 {
 }
 
-void SidebarFolderModel::setViewModel(BrimlarkViewModel *viewModel)
+void SidebarFolderModel::setCatalog(AppFinder *catalog)
 {
-    if (!rebindViewModel(*this, m_viewModel, viewModel)) {
+    if (!rebindHandedObject(*this, m_catalog, catalog)) {
         return;
     }
-    if (m_viewModel) {
-        connect(m_viewModel, &BrimlarkViewModel::foldersChanged, this, &SidebarFolderModel::refresh);
-        connect(m_viewModel, &BrimlarkViewModel::hiddenFolderIDsChanged, this, &SidebarFolderModel::refresh);
+    if (m_catalog) {
+        connect(m_catalog, &AppFinder::foldersChanged, this, &SidebarFolderModel::refresh);
+        connect(m_catalog, &AppFinder::hiddenFolderIDsChanged, this, &SidebarFolderModel::refresh);
     }
     refresh();
-    emit appFinderChanged();
+    emit catalogChanged();
 }
 
 void SidebarFolderModel::refresh()
 {
     QList<SidebarFolderTree::Row> next
-        = m_viewModel ? SidebarFolderTree::flatten(*m_viewModel) : QList<SidebarFolderTree::Row> {};
+        = m_catalog ? SidebarFolderTree::flatten(*m_catalog) : QList<SidebarFolderTree::Row> {};
     bool sameLayout = next.size() == m_rows.size();
     for (qsizetype i = 0; sameLayout && i < next.size(); ++i) {
         sameLayout = next[i].folder.id == m_rows[i].folder.id && next[i].depth == m_rows[i].depth

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "model/AppFinder.h"
 #include "sidebar/SidebarFolderTree.h"
-#include "state/BrimlarkViewModel.h"
 
 #include <QAbstractListModel>
 #include <QPointer>
@@ -17,9 +17,8 @@ class SidebarFolderModel : public QAbstractListModel
 {
     Q_OBJECT
     QML_ELEMENT
-    // The view model whose catalog the rows show (none without one).
-    Q_PROPERTY(
-        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY appFinderChanged)
+    // The catalog whose folders the rows show (none without one).
+    Q_PROPERTY(brimlark::AppFinder *catalog READ catalog WRITE setCatalog NOTIFY catalogChanged)
     Q_PROPERTY(int rootCount READ rootCount NOTIFY rowsChanged)
 
 public:
@@ -37,8 +36,8 @@ public:
 
     explicit SidebarFolderModel(QObject *parent = nullptr);
 
-    BrimlarkViewModel *viewModel() const { return m_viewModel; }
-    void setViewModel(BrimlarkViewModel *viewModel);
+    AppFinder *catalog() const { return m_catalog; }
+    void setCatalog(AppFinder *catalog);
 
     int rootCount() const { return m_rootCount; }
     const QList<SidebarFolderTree::Row> &rows() const { return m_rows; }
@@ -51,11 +50,11 @@ public:
     void refresh();
 
 signals:
-    void appFinderChanged();
+    void catalogChanged();
     void rowsChanged();
 
 private:
-    QPointer<BrimlarkViewModel> m_viewModel;
+    QPointer<AppFinder> m_catalog;
     QList<SidebarFolderTree::Row> m_rows;
     int m_rootCount = 0;
 };

@@ -1,6 +1,6 @@
 #include "sidebar/SidebarFolderTree.h"
 
-#include "state/BrimlarkViewModel.h"
+#include "model/AppFinder.h"
 
 #include <QSet>
 
@@ -8,7 +8,7 @@ namespace brimlark {
 
 namespace {
 
-void appendSubtree(const BrimlarkViewModel &finder, const AppFolder &folder, int depth, int rootIndex,
+void appendSubtree(const AppFinder &finder, const AppFolder &folder, int depth, int rootIndex,
     QSet<QUuid> &seen, QList<SidebarFolderTree::Row> &out)
 {
     if (seen.contains(folder.id)) {
@@ -23,7 +23,7 @@ void appendSubtree(const BrimlarkViewModel &finder, const AppFolder &folder, int
 
 } // namespace
 
-QList<SidebarFolderTree::Row> SidebarFolderTree::flatten(const BrimlarkViewModel &finder)
+QList<SidebarFolderTree::Row> SidebarFolderTree::flatten(const AppFinder &finder)
 {
     QList<Row> out;
     QSet<QUuid> seen;

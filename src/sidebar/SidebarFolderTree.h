@@ -9,7 +9,7 @@
 
 namespace brimlark {
 
-class BrimlarkViewModel;
+class AppFinder;
 
 // The rules of the "Folders" section: which rows it shows, in what order,
 // and how a drag of one root row becomes a catalog reorder.
@@ -29,7 +29,7 @@ public:
     // Root folders in catalog order, each followed depth-first by its
     // non-hidden children. A folder is shown once even if the stored
     // parents form a loop.
-    static QList<Row> flatten(const BrimlarkViewModel &viewModel);
+    static QList<Row> flatten(const AppFinder &catalog);
 
     // Leading indent of a row in points.
     static constexpr double indentPerLevel = 12;

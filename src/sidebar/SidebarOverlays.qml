@@ -17,10 +17,10 @@ Item {
     // Opens whatever the controller already asked for before this was made.
     Component.onCompleted: {
         sidebar.rememberFocus()
-        if (controller.folderForIconPopover)
-            placePopover(iconPopover, controller.folderForIconPopover)
-        if (controller.folderForColorPopover)
-            placePopover(colorPopover, controller.folderForColorPopover)
+        if (controller.showingIconPopover)
+            placePopover(iconPopover, true, controller.folderForIconPopover)
+        if (controller.showingColorPopover)
+            placePopover(colorPopover, true, controller.folderForColorPopover)
         if (controller.showingAddFolder)
             createSheet.open()
         if (controller.showingRenameFolder)
@@ -38,7 +38,7 @@ Item {
     PlainMenu {
         id: folderMenu
         objectName: "folderMenu"
-        property var folder
+        property appFolder folder
 
         function openFor(f, row, x, y) {
             overlays.sidebar.rememberFocus()
@@ -46,11 +46,11 @@ Item {
             while (count > 0)
                 removeItem(itemAt(0))
             for (const entry of controller.menuEntries(f)) {
-                if (entry.separator) {
+                if (entry.kind === MenuEntry.Kind.divider) {
                     addItem(menuDivider.createObject(null))
                 } else {
-                    addItem(menuEntry.createObject(null, {
-                        text: entry.title, destructive: entry.destructive, command: entry.action }))
+                    addItem(actionItem.createObject(null, {
+                        text: entry.title, destructive: entry.destructive, folderAction: entry.action }))
                 }
             }
             popup(row, x, y)
@@ -59,10 +59,11 @@ Item {
         }
     }
     Component {
-        id: menuEntry
+        id: actionItem
         PlainMenuItem {
-            property string command
-            onTriggered: controller.triggerMenu(command, folderMenu.folder)
+            // A SidebarController.FolderAction.
+            property int folderAction
+            onTriggered: controller.triggerMenu(folderAction, folderMenu.folder)
         }
     }
     Component {
@@ -82,14 +83,14 @@ Item {
         // Takes the keyboard: Tab walks its controls, Escape closes it.
         focus: true
         onClosed: {
-            controller.folderForIconPopover = null
+            controller.closeIconPopover()
             overlays.sidebar.restoreFocus()
         }
         contentItem: Loader {
             active: iconPopover.visible
             sourceComponent: FolderIconPickerPopoverView {
                 folder: controller.folderForIconPopover
-                viewModel: overlays.sidebar.viewModel
+                catalog: overlays.sidebar.catalog
             }
         }
     }
@@ -102,7 +103,7 @@ Item {
         x: overlays.sidebar.width - 8
         focus: true
         onClosed: {
-            controller.folderForColorPopover = null
+            controller.closeColorPopover()
             overlays.sidebar.restoreFocus()
         }
         contentItem: Loader {
@@ -110,15 +111,15 @@ Item {
             active: colorPopover.visible
             sourceComponent: FolderColorPickerPopoverView {
                 folder: controller.folderForColorPopover
-                viewModel: overlays.sidebar.viewModel
+                catalog: overlays.sidebar.catalog
                 Component.onCompleted: appear()
             }
         }
     }
 
-    function placePopover(popover, folder) {
-        const row = sidebar.rowFor(folder)
-        if (!folder || !row) {
+    function placePopover(popover, showing, folder) {
+        const row = showing ? sidebar.rowFor(folder) : null
+        if (!row) {
             popover.close()
             return
         }
@@ -131,8 +132,12 @@ Item {
 
     Connections {
         target: controller
-        function onFolderForIconPopoverChanged() { overlays.placePopover(iconPopover, controller.folderForIconPopover) }
-        function onFolderForColorPopoverChanged() { overlays.placePopover(colorPopover, controller.folderForColorPopover) }
+        function onFolderForIconPopoverChanged() {
+            overlays.placePopover(iconPopover, controller.showingIconPopover, controller.folderForIconPopover)
+        }
+        function onFolderForColorPopoverChanged() {
+            overlays.placePopover(colorPopover, controller.showingColorPopover, controller.folderForColorPopover)
+        }
         function onShowingAddFolderChanged() { overlays.show(createSheet, controller.showingAddFolder) }
         function onShowingRenameFolderChanged() { overlays.show(editSheet, controller.showingRenameFolder) }
         function onShowingAddWorkspaceChanged() { overlays.show(createWorkspaceSheet, controller.showingAddWorkspace) }

@@ -15,17 +15,20 @@ Item {
     property BrimlarkViewModel viewModel: null
     // The process's workspaces.
     property WorkspaceManager workspaceManager: null
+    // The catalog whose folders the rows, sheets and pickers show and change.
+    readonly property AppFinder catalog: viewModel ? viewModel.catalog : null
     readonly property alias controller: controller
     readonly property alias folderModel: folderModel
 
     SidebarController {
         id: controller
         viewModel: sidebar.viewModel
+        catalog: sidebar.catalog
         workspaceManager: sidebar.workspaceManager
     }
     SidebarFolderModel {
         id: folderModel
-        viewModel: sidebar.viewModel
+        catalog: sidebar.catalog
     }
 
     // The item the keyboard was on before a menu, sheet, popover or the
@@ -91,8 +94,6 @@ Item {
 
     // The row item showing a folder, or null.
     function rowFor(folder) {
-        if (!folder)
-            return null
         for (let i = 0; i < folderRows.count; ++i) {
             const item = folderRows.itemAt(i)
             if (item && item.folderId === folder.idText)
@@ -178,7 +179,7 @@ Item {
                 model: folderModel
                 delegate: SidebarRow {
                     id: folderRow
-                    required property var folder
+                    required property appFolder folder
                     required property string folderId
                     required property string name
                     required property string icon
@@ -318,7 +319,7 @@ Item {
 
     // Another workspace's folders come in with the 0.2 s ease-in-out of the
     // switch, as the switcher's tile does.
-    readonly property string workspaceId: controller.activeWorkspace.id || ""
+    readonly property string workspaceId: controller.activeWorkspace.idText
     onWorkspaceIdChanged: folderSwitch.restart()
     NumberAnimation {
         id: folderSwitch

@@ -12,13 +12,13 @@ Rectangle {
     objectName: "workspaceSwitcher"
 
     required property SidebarController controller
-    readonly property var workspace: controller.activeWorkspace
+    readonly property workspace workspace: controller.activeWorkspace
     // Choosing another workspace moves the tile to its colour and brings its
     // name and icon in, all in the 0.2 s ease-in-out of the switch.
     property color tint: Colors.hex(workspace.color)
     Behavior on tint { ColorAnimation { id: tintAnimation; duration: 200; easing.type: Easing.InOutQuad } }
     readonly property alias tintAnimation: tintAnimation
-    readonly property string workspaceId: workspace.id || ""
+    readonly property string workspaceId: workspace.idText
     onWorkspaceIdChanged: switchAnimation.restart()
     NumberAnimation {
         id: switchAnimation
@@ -141,8 +141,8 @@ Rectangle {
         m.addItem(headerComponent.createObject(m.contentItem))
         for (const w of controller.workspaceRows) {
             m.addItem(actionComponent.createObject(m.contentItem, {
-                objectName: "workspaceRow:" + w.name, text: w.name, symbol: w.icon, check: w.checked, checkable: true,
-                command: "choose", workspaceId: w.id }))
+                objectName: "workspaceRow:" + w.name, text: w.name, symbol: w.icon, check: controller.isActive(w),
+                checkable: true, command: "choose", workspaceId: w.idText }))
         }
         m.addItem(separatorComponent.createObject(m.contentItem))
         m.addItem(actionComponent.createObject(m.contentItem, {
@@ -153,11 +153,11 @@ Rectangle {
             for (const e of entries) {
                 const sub = submenuComponent.createObject(manage, { objectName: "manage:" + e.name, title: e.name })
                 sub.addItem(actionComponent.createObject(sub.contentItem, {
-                    objectName: "editWorkspaceItem", text: qsTr("Edit..."), command: "edit", workspaceId: e.id }))
-                if (e.canDelete) {
+                    objectName: "editWorkspaceItem", text: qsTr("Edit..."), command: "edit", workspaceId: e.idText }))
+                if (!controller.isActive(e)) {
                     sub.addItem(actionComponent.createObject(sub.contentItem, {
                         objectName: "deleteWorkspaceItem", text: qsTr("Delete"), destructive: true,
-                        command: "delete", workspaceId: e.id }))
+                        command: "delete", workspaceId: e.idText }))
                 }
                 manage.addMenu(sub)
             }

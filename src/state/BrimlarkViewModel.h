@@ -97,10 +97,6 @@ public:
         return m_appFinder.getAppsInFolder(folder);
     }
     QList<AppFolder> getRootFolders() const { return m_appFinder.getRootFolders(); }
-    QList<AppFolder> getChildFolders(const QUuid &parentID) const
-    {
-        return m_appFinder.getChildFolders(parentID);
-    }
 
     // Published state.
     const std::optional<SidebarSelection> &selection() const { return m_selection; }
@@ -169,20 +165,6 @@ public:
     {
         return m_appFinder.createFolder(name, icon, color);
     }
-    void togglePinFolder(const AppFolder &folder) { m_appFinder.togglePinFolder(folder); }
-    void setFolderColor(const AppFolder &folder, const QString &color)
-    {
-        m_appFinder.setFolderColor(folder, color);
-    }
-    void setFolderIcon(const AppFolder &folder, const QString &icon)
-    {
-        m_appFinder.setFolderIcon(folder, icon);
-    }
-    // An edit sheet's "Save": name, icon and colour as one operation.
-    void updateFolder(const QUuid &id, const QString &name, const QString &icon, const QString &color)
-    {
-        m_appFinder.updateFolder(id, name, icon, color);
-    }
     void addAppToFolder(const AppItem &app, const AppFolder &folder)
     {
         m_appFinder.addAppToFolder(app, folder);
@@ -190,10 +172,6 @@ public:
     void removeAppFromFolder(const AppItem &app, const AppFolder &folder)
     {
         m_appFinder.removeAppFromFolder(app, folder);
-    }
-    void reorderFolders(const std::set<int> &source, int destination)
-    {
-        m_appFinder.reorderFolders(source, destination);
     }
     void reorderUnifiedItems(const std::set<int> &source, int destination)
     {

@@ -125,7 +125,7 @@ Rectangle {
                     contentItem: SymbolImage {
                         name: "doc.on.doc.fill"
                         size: 11
-                        color: Colors.hex(row.light ? "#007AFF" : "#0A84FF")
+                        color: Style.blue(row.light)
                     }
                     onClicked: row.copy()
                     Keys.onReturnPressed: clicked()
@@ -144,7 +144,7 @@ Rectangle {
                     contentItem: SymbolImage {
                         name: "xmark.circle"
                         size: 11
-                        color: Colors.hex(row.light ? "#FF3B30" : "#FF453A")
+                        color: Style.red(row.light)
                         opacity: 0.8
                     }
                     onClicked: row.remove()

@@ -61,7 +61,7 @@ Pane {
                 contentItem: SymbolImage {
                     name: root.controller.showCreateForm ? "chevron.up.circle.fill" : "plus.circle.fill"
                     size: 16
-                    color: Colors.hex(root.light ? "#007AFF" : "#0A84FF")
+                    color: Style.blue(root.light)
                 }
                 onClicked: root.controller.toggleCreateForm()
                 Keys.onReturnPressed: clicked()
@@ -82,7 +82,7 @@ Pane {
             Accessible.role: Accessible.AlertMessage
             Accessible.name: text
             font.pixelSize: 10
-            color: Colors.hex(root.light ? "#34C759" : "#30D158")
+            color: Style.green(root.light)
         }
 
         Pane {

@@ -145,7 +145,7 @@ Pane {
                 text: root.controller.copyMessage
                 font.pixelSize: 10
                 font.weight: Font.Medium
-                color: Colors.hex(root.light ? "#34C759" : "#30D158")
+                color: Style.green(root.light)
             }
         }
 

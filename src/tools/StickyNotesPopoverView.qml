@@ -48,7 +48,7 @@ Pane {
                     contentItem: SymbolImage {
                         name: "plus.circle.fill"
                         size: 16
-                        color: Colors.hex(root.light ? "#007AFF" : "#0A84FF")
+                        color: Style.blue(root.light)
                     }
                     background: null
                     // Typing goes to the new note.
@@ -73,7 +73,7 @@ Pane {
                     contentItem: SymbolImage {
                         name: "trash.fill"
                         size: 14
-                        color: Colors.hex(root.light ? "#FF3B30" : "#FF453A")
+                        color: Style.red(root.light)
                         opacity: 0.8
                     }
                     background: null

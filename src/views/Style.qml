@@ -33,6 +33,9 @@ QtObject {
     function red(light) {
         return Colors.hex(light ? "#FF3B30" : "#FF453A")
     }
+    function green(light) {
+        return Colors.hex(light ? "#34C759" : "#30D158")
+    }
     function cyan(light) {
         return Colors.hex(light ? "#32ADE6" : "#64D2FF")
     }

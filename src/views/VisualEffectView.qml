@@ -13,7 +13,7 @@ Rectangle {
     // "behindWindow" or "withinWindow"; both blend with what is below here.
     property string blendingMode: "behindWindow"
 
-    readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
+    readonly property bool lightAppearance: Style.isLight(palette)
 
     readonly property var tints: ({
         "sidebar": ["#ECECEE", 0.85, "#26262A", 0.85],

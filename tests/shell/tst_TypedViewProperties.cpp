@@ -23,10 +23,10 @@ public:
     void openSystemSettings() override { }
 };
 
-// What the program hands its views and controllers: the right object is
-// taken; an object of another type is refused where it is handed over, with
-// an error naming the property, and the property stays empty instead of
-// holding an object the view cannot use.
+// What the program hands its views and controllers: the right object or
+// value is taken; one of another type is refused where it is handed over,
+// with an error naming the property, and the property stays empty instead of
+// holding something the view cannot use.
 TEST(TypedViewPropertiesTest, AViewTakesTheObjectOfItsTypeAndRefusesAnyOther)
 {
     test::GridFixture f;
@@ -39,22 +39,42 @@ TEST(TypedViewPropertiesTest, AViewTakesTheObjectOfItsTypeAndRefusesAnyOther)
     {
         QString source; // a view's URL, or QML text making a controller
         const char *property;
-        QObject *right; // nullptr: only the refusal is checked
-        QObject *wrong;
+        QVariant right; // invalid: only the refusal is checked
+        QVariant wrong;
     };
+    auto object = [](QObject *o) { return QVariant::fromValue(o); };
+    // An object handed in is read back as its own type.
+    auto same = [](const QVariant &read, const QVariant &handed) {
+        return handed.metaType().flags() & QMetaType::PointerToQObject
+            ? read.value<QObject *>() == handed.value<QObject *>()
+            : read == handed;
+    };
+    AppFolder folder;
+    folder.id = QUuid::createUuid();
+    folder.name = u"Work"_qs;
+    const QVariant aFolder = QVariant::fromValue(folder);
+    const QVariant aWorkspace = QVariant::fromValue(WorkspaceManager::defaultWorkspace());
     const QList<Case> cases {
-        { u"qrc:/Brimlark/Grid/AppGridView.qml"_qs, "viewModel", &f.vm(), &f.workspaces },
-        { u"qrc:/Brimlark/Grid/GridToolbar.qml"_qs, "viewModel", &f.vm(), &stranger },
-        { u"qrc:/Brimlark/Sidebar/SidebarView.qml"_qs, "viewModel", &f.vm(), &f.workspaces },
-        { u"qrc:/Brimlark/Sidebar/SidebarView.qml"_qs, "workspaceManager", &f.workspaces, &f.vm() },
-        { u"qrc:/Brimlark/Uninstaller/AppUninstallerView.qml"_qs, "services", &services, &f.vm() },
-        { u"qrc:/Brimlark/Uninstaller/AppUninstallerView.qml"_qs, "app", nullptr, &stranger },
-        { u"qrc:/Brimlark/Shell/WindowTools.qml"_qs, "uninstallerServices", &services, &stranger },
-        { u"qrc:/Brimlark/Shell/WindowTools.qml"_qs, "deskTools", nullptr, &services },
-        { u"qrc:/Brimlark/Shell/ContentView.qml"_qs, "deskTools", nullptr, &f.vm() },
-        { u"qrc:/Brimlark/Tools/RulerView.qml"_qs, "host", nullptr, &stranger },
-        { u"import Brimlark.Grid\nAppGridController {}"_qs, "viewModel", &f.vm(), &f.workspaces },
-        { u"import Brimlark.Sidebar\nSidebarController {}"_qs, "workspaceManager", &f.workspaces, &f.vm() },
+        { u"qrc:/Brimlark/Grid/AppGridView.qml"_qs, "viewModel", object(&f.vm()), object(&f.workspaces) },
+        { u"qrc:/Brimlark/Grid/GridToolbar.qml"_qs, "viewModel", object(&f.vm()), object(&stranger) },
+        { u"qrc:/Brimlark/Sidebar/SidebarView.qml"_qs, "viewModel", object(&f.vm()), object(&f.workspaces) },
+        { u"qrc:/Brimlark/Sidebar/SidebarView.qml"_qs, "workspaceManager", object(&f.workspaces),
+            object(&f.vm()) },
+        { u"qrc:/Brimlark/Uninstaller/AppUninstallerView.qml"_qs, "services", object(&services),
+            object(&f.vm()) },
+        { u"qrc:/Brimlark/Uninstaller/AppUninstallerView.qml"_qs, "app", QVariant(), aFolder },
+        { u"qrc:/Brimlark/Shell/WindowTools.qml"_qs, "uninstallerServices", object(&services),
+            object(&stranger) },
+        { u"qrc:/Brimlark/Shell/WindowTools.qml"_qs, "deskTools", QVariant(), object(&services) },
+        { u"qrc:/Brimlark/Shell/ContentView.qml"_qs, "deskTools", QVariant(), object(&f.vm()) },
+        { u"qrc:/Brimlark/Tools/RulerView.qml"_qs, "host", QVariant(), object(&stranger) },
+        { u"import Brimlark.Grid\nAppGridController {}"_qs, "viewModel", object(&f.vm()),
+            object(&f.workspaces) },
+        { u"import Brimlark.Sidebar\nSidebarController {}"_qs, "workspaceManager", object(&f.workspaces),
+            object(&f.vm()) },
+        { u"qrc:/Brimlark/Sidebar/FolderIconPickerPopoverView.qml"_qs, "folder", aFolder, aWorkspace },
+        { u"qrc:/Brimlark/Sidebar/FolderColorPickerPopoverView.qml"_qs, "folder", aFolder, aWorkspace },
+        { u"import Brimlark.Sidebar\nFolderIconPicker {}"_qs, "folder", aFolder, object(&stranger) },
     };
 
     QQmlEngine engine;
@@ -68,20 +88,21 @@ TEST(TypedViewPropertiesTest, AViewTakesTheObjectOfItsTypeAndRefusesAnyOther)
             component.setData(c.source.toUtf8(), QUrl());
         }
         ASSERT_TRUE(component.isReady()) << component.errorString().toStdString();
-        auto made = [&](QObject *handed) {
-            return std::unique_ptr<QObject>(component.createWithInitialProperties(
-                { { QString::fromLatin1(c.property), QVariant::fromValue(handed) } }));
+        auto made = [&](const QVariant &handed) {
+            return std::unique_ptr<QObject>(
+                component.createWithInitialProperties({ { QString::fromLatin1(c.property), handed } }));
         };
-        if (c.right) {
+        if (c.right.isValid()) {
             const std::unique_ptr<QObject> taken = made(c.right);
             ASSERT_NE(taken, nullptr) << component.errorString().toStdString();
-            EXPECT_EQ(taken->property(c.property).value<QObject *>(), c.right);
+            EXPECT_TRUE(same(taken->property(c.property), c.right));
             EXPECT_TRUE(component.errors().isEmpty()) << component.errorString().toStdString();
         }
         const std::unique_ptr<QObject> refused = made(c.wrong);
         EXPECT_THAT(component.errorString().toStdString(), testing::HasSubstr(c.property));
         ASSERT_NE(refused, nullptr);
-        EXPECT_EQ(refused->property(c.property).value<QObject *>(), nullptr);
+        const QMetaType type = refused->property(c.property).metaType();
+        EXPECT_EQ(refused->property(c.property), QVariant(type)) << "holds what it was handed";
     }
 }
 

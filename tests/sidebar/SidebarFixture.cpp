@@ -44,14 +44,14 @@ void SidebarFixture::publish(const QStringList &names)
     finder.publishScan(apps, finder.beginScan());
 }
 
-QVariant SidebarFixture::makeFolder(const QString &name, const QString &parent)
+AppFolder SidebarFixture::makeFolder(const QString &name, const QString &parent)
 {
     std::optional<QUuid> parentID;
     if (!parent.isEmpty()) {
         parentID = folder(parent).id;
     }
     finder.createFolder(name, QStringLiteral("folder"), QStringLiteral("#336699"), parentID);
-    return QVariant::fromValue(folder(name));
+    return folder(name);
 }
 
 AppFolder SidebarFixture::folder(const QString &name) const

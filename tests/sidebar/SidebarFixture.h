@@ -32,7 +32,7 @@ public:
     AppItem app(const QString &name) const;
     Q_INVOKABLE void publish(const QStringList &names);
     // Creates a folder (under the named parent, if any) and returns it.
-    Q_INVOKABLE QVariant makeFolder(const QString &name, const QString &parent = {});
+    Q_INVOKABLE brimlark::AppFolder makeFolder(const QString &name, const QString &parent = {});
     AppFolder folder(const QString &name) const;
     Q_INVOKABLE QStringList folderNames() const;
     Q_INVOKABLE int selectionKind() const { return m_vm->selection() ? int(m_vm->selection()->kind()) : -1; }

@@ -14,7 +14,7 @@ struct ColorPicker : test::SidebarFixture
     {
         makeFolder(QStringLiteral("Work"));
         finder.setFolderColor(folder(QStringLiteral("Work")), color);
-        picker.setViewModel(&vm());
+        picker.setCatalog(&finder);
         picker.setFolder(folder(QStringLiteral("Work")));
         picker.appear();
     }
@@ -110,7 +110,7 @@ TEST(FolderIconPicker, showsAndStoresFilledNamesTheServiceHas)
         f.makeFolder(QString::fromUtf16(c.icon));
         f.finder.setFolderIcon(f.folder(QString::fromUtf16(c.icon)), QString::fromUtf16(c.icon));
         FolderIconPicker picker;
-        picker.setViewModel(&f.vm());
+        picker.setCatalog(&f.finder);
         picker.setFolder(f.folder(QString::fromUtf16(c.icon)));
         EXPECT_EQ(picker.isFilled(), c.filled) << QString::fromUtf16(c.icon).toStdString();
         EXPECT_EQ(picker.selectedIndex(), c.selected) << QString::fromUtf16(c.icon).toStdString();
@@ -119,7 +119,7 @@ TEST(FolderIconPicker, showsAndStoresFilledNamesTheServiceHas)
     // A service without "star.fill": Filled mode shows and stores "star".
     FolderIconPicker picker;
     picker.setSymbolExists([](const QString &name) { return name != u"star.fill"; });
-    picker.setViewModel(&f.vm());
+    picker.setCatalog(&f.finder);
     picker.setFolder(f.folder(QStringLiteral("folder.fill")));
     EXPECT_EQ(picker.shownNames().size(), 43);
     EXPECT_EQ(picker.shownName(3), u"star"_qs);

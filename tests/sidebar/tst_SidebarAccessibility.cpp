@@ -1,5 +1,6 @@
 #include "SidebarFixture.h"
 #include "shell/BrimlarkApp.h"
+#include "sidebar/SidebarController.h"
 #include "support/AccessibleTree.h"
 
 #include <QAccessible>
@@ -99,10 +100,9 @@ protected:
         }
         return out;
     }
-    void trigger(const char *action, const QVariant &folder)
+    void trigger(SidebarController::FolderAction action, const AppFolder &folder)
     {
-        QMetaObject::invokeMethod(controller(), "triggerMenu", Q_ARG(QString, QString::fromLatin1(action)),
-            Q_ARG(QVariant, folder));
+        qobject_cast<SidebarController *>(controller())->triggerMenu(action, folder);
     }
 
     test::SidebarFixture fixture;
@@ -115,7 +115,7 @@ protected:
 // named by its text.
 TEST_F(SidebarAccessibilityTest, HeadingsAndFieldsAreNamedByTheirText)
 {
-    const QVariant work = fixture.makeFolder(QStringLiteral("Work"));
+    const AppFolder work = fixture.makeFolder(QStringLiteral("Work"));
     show();
     QList<Node> nodes = tree();
     EXPECT_TRUE(node(nodes, QAccessible::Heading, QStringLiteral("Library")));
@@ -127,13 +127,13 @@ TEST_F(SidebarAccessibilityTest, HeadingsAndFieldsAreNamedByTheirText)
     EXPECT_TRUE(node(nodes, QAccessible::EditableText, QStringLiteral("Folder Name")));
     QMetaObject::invokeMethod(controller(), "cancelCreateFolder");
 
-    trigger("color", work);
+    trigger(SidebarController::FolderAction::changeColor, work);
     nodes = treeWith("colorPopover");
     EXPECT_TRUE(node(nodes, QAccessible::Heading, QStringLiteral("Select Folder Color")));
     for (const char *name : { "HEX", "R", "G", "B", "A" }) {
         EXPECT_TRUE(node(nodes, QAccessible::EditableText, QString::fromLatin1(name))) << name;
     }
-    trigger("icon", work);
+    trigger(SidebarController::FolderAction::changeIcon, work);
     EXPECT_TRUE(node(treeWith("iconPopover"), QAccessible::Heading, QStringLiteral("Select Folder Icon")));
 }
 
@@ -141,9 +141,9 @@ TEST_F(SidebarAccessibilityTest, HeadingsAndFieldsAreNamedByTheirText)
 // picker as typed text does.
 TEST_F(SidebarAccessibilityTest, FieldsTakeTextFromAssistiveTechnology)
 {
-    const QVariant work = fixture.makeFolder(QStringLiteral("Work"));
+    const AppFolder work = fixture.makeFolder(QStringLiteral("Work"));
     show();
-    trigger("color", work);
+    trigger(SidebarController::FolderAction::changeColor, work);
     (void)treeWith("colorPopover");
     QObject *picker = find(QStringLiteral("colorWheel"))
                           ->parentItem()
@@ -170,9 +170,9 @@ TEST_F(SidebarAccessibilityTest, FieldsTakeTextFromAssistiveTechnology)
 // a text inside it.
 TEST_F(SidebarAccessibilityTest, TheDeleteConfirmationIsAnAlertThatReadsItsSentence)
 {
-    const QVariant work = fixture.makeFolder(QStringLiteral("Work"));
+    const AppFolder work = fixture.makeFolder(QStringLiteral("Work"));
     show();
-    trigger("delete", work);
+    trigger(SidebarController::FolderAction::deleteFolder, work);
     const QList<Node> nodes = treeWith("deleteFolderAlert");
     const Node *alert = node(nodes, QAccessible::AlertMessage, QStringLiteral("Delete Folder"));
     ASSERT_TRUE(alert);
@@ -206,7 +206,7 @@ TEST_F(SidebarAccessibilityTest, TheSelectedRowReportsItselfSelected)
 // of the folder's colour and icon, are checked; the others are not.
 TEST_F(SidebarAccessibilityTest, TheChosenSwatchAndIconAreChecked)
 {
-    const QVariant work = fixture.makeFolder(QStringLiteral("Work"));
+    const AppFolder work = fixture.makeFolder(QStringLiteral("Work"));
     show();
     const auto checkedOf
         = [](const QList<Node> &nodes, const char *name, QAccessible::Role role = QAccessible::RadioButton) {
@@ -230,11 +230,11 @@ TEST_F(SidebarAccessibilityTest, TheChosenSwatchAndIconAreChecked)
 
     fixture.finder.setFolderColor(fixture.folder(QStringLiteral("Work")), QStringLiteral("#34C759"));
     fixture.finder.setFolderIcon(fixture.folder(QStringLiteral("Work")), QStringLiteral("house"));
-    trigger("color", work);
+    trigger(SidebarController::FolderAction::changeColor, work);
     nodes = treeWith("colorPopover");
     EXPECT_TRUE(checkedOf(nodes, "Green"));
     EXPECT_FALSE(checkedOf(nodes, "Blue"));
-    trigger("icon", work);
+    trigger(SidebarController::FolderAction::changeIcon, work);
     nodes = treeWith("iconPopover");
     EXPECT_TRUE(checkedOf(nodes, "house"));
     EXPECT_FALSE(checkedOf(nodes, "folder"));
@@ -254,7 +254,7 @@ TEST_F(SidebarAccessibilityTest, TheChosenSwatchAndIconAreChecked)
 // picker's, are not in the tree until they are scrolled to.
 TEST_F(SidebarAccessibilityTest, OnlyRowsAndCellsOnScreenAreInTheTree)
 {
-    QVariant last;
+    AppFolder last;
     for (int i = 0; i < 40; ++i) {
         last = fixture.makeFolder(QStringLiteral("F%1").arg(i));
     }
@@ -270,11 +270,11 @@ TEST_F(SidebarAccessibilityTest, OnlyRowsAndCellsOnScreenAreInTheTree)
     EXPECT_FALSE(node(nodes, QAccessible::ListItem, QStringLiteral("All Apps")));
     EXPECT_TRUE(node(nodes, QAccessible::ListItem, QStringLiteral("F39")));
     // Rows made anew by a change (a pin) are placed before the rule is read.
-    trigger("pin", last);
+    trigger(SidebarController::FolderAction::pin, last);
     nodes = tree();
     EXPECT_TRUE(node(nodes, QAccessible::ListItem, QStringLiteral("F38")));
 
-    trigger("icon", fixture.makeFolder(QStringLiteral("Work")));
+    trigger(SidebarController::FolderAction::changeIcon, fixture.makeFolder(QStringLiteral("Work")));
     nodes = treeWith("iconPopover");
     EXPECT_TRUE(node(nodes, QAccessible::RadioButton, QStringLiteral("folder")));
     EXPECT_FALSE(node(nodes, QAccessible::RadioButton, QStringLiteral("cube")));

@@ -10,6 +10,7 @@
 #include <fstream>
 
 using namespace brimlark;
+using Action = SidebarController::FolderAction;
 
 namespace {
 
@@ -19,8 +20,8 @@ struct Sidebar : test::SidebarFixture
         : SidebarFixture(std::move(settings))
     {
         controller.setViewModel(&vm());
+        controller.setCatalog(&finder);
     }
-    QVariant folderValue(const QString &name) const { return QVariant::fromValue(folder(name)); }
     QStringList members(const QString &name) const { return folder(name).appURLs; }
     SidebarController controller;
 };
@@ -48,7 +49,7 @@ TEST(SidebarController, dropAddsTheNamedInstalledApplicationOnce)
             { atlas, s.app(QStringLiteral("Notes")).urlText() } },
     };
     for (const auto &c : cases) {
-        EXPECT_TRUE(s.controller.handleDrop(c.text, c.urls, s.folderValue(QStringLiteral("Work"))));
+        EXPECT_TRUE(s.controller.handleDrop(c.text, c.urls, s.folder(QStringLiteral("Work"))));
         EXPECT_EQ(s.members(QStringLiteral("Work")), c.members) << c.text.toStdString();
     }
     EXPECT_TRUE(s.controller.handleDrop(atlas, {}, {}));
@@ -60,29 +61,27 @@ TEST(SidebarController, menuOffersPinOrUnpinAndRunsEachEntry)
     s.makeFolder(QStringLiteral("Work"));
     auto titles = [&] {
         QStringList out;
-        for (const auto &e : SidebarController::menuEntries(s.folderValue(QStringLiteral("Work")))) {
-            const auto m = e.toMap();
-            out << (m.value(QStringLiteral("separator")).toBool() ? QStringLiteral("-")
-                                                                  : m[u"title"_qs].toString());
+        for (const auto &e : SidebarController::menuEntries(s.folder(QStringLiteral("Work")))) {
+            out << (e.kind == MenuEntry::Kind::divider ? u"-"_qs : e.title);
         }
         return out;
     };
     EXPECT_EQ(titles(),
         (QStringList { u"Pin Folder"_qs, u"Rename"_qs, u"Change Color..."_qs, u"Change Icon..."_qs, u"-"_qs,
             u"Delete"_qs }));
-    s.controller.triggerMenu(QStringLiteral("pin"), s.folderValue(QStringLiteral("Work")));
+    s.controller.triggerMenu(Action::pin, s.folder(QStringLiteral("Work")));
     EXPECT_TRUE(s.folder(QStringLiteral("Work")).isPinned);
     EXPECT_EQ(titles().first(), u"Unpin Folder"_qs);
 
-    s.controller.triggerMenu(QStringLiteral("delete"), s.folderValue(QStringLiteral("Work")));
+    s.controller.triggerMenu(Action::deleteFolder, s.folder(QStringLiteral("Work")));
     EXPECT_TRUE(s.controller.property("showingDeleteConfirmation").toBool());
     EXPECT_EQ(s.controller.deleteMessage(),
         u"Are you sure you want to delete 'Work'? This action cannot be undone."_qs);
-    s.controller.selectFolder(s.folderValue(QStringLiteral("Work")));
+    s.controller.selectFolder(s.folder(QStringLiteral("Work")));
     s.controller.confirmDelete();
     EXPECT_TRUE(s.folderNames().isEmpty());
     EXPECT_EQ(s.controller.selectedKey(), u"library:0"_qs);
-    EXPECT_FALSE(s.controller.folderToDelete().isValid());
+    EXPECT_TRUE(s.controller.folderToDelete().id.isNull());
     s.controller.confirmDelete(); // nothing set: nothing happens
 }
 
@@ -104,7 +103,7 @@ TEST(SidebarController, folderSheetsFollowTheEmptyNameAndResetRules)
 
     // "Rename" copies name and colour; the sheet's appearance adds the icon.
     s.finder.setFolderIcon(made, QStringLiteral("star"));
-    s.controller.triggerMenu(QStringLiteral("rename"), QVariant::fromValue(s.folder(QStringLiteral("   "))));
+    s.controller.triggerMenu(Action::rename, s.folder(QStringLiteral("   ")));
     EXPECT_EQ(s.controller.property("selectedFolderIcon"), u"folder"_qs);
     s.controller.renameSheetAppeared();
     EXPECT_EQ(s.controller.property("selectedFolderIcon"), u"star"_qs);
@@ -116,7 +115,7 @@ TEST(SidebarController, folderSheetsFollowTheEmptyNameAndResetRules)
     const AppFolder saved = s.folder(QStringLiteral("Work"));
     EXPECT_EQ(saved.color, u"#34C759"_qs);
     EXPECT_EQ(saved.icon, u"star"_qs);
-    EXPECT_FALSE(s.controller.folderToRename().isValid());
+    EXPECT_TRUE(s.controller.folderToRename().id.isNull());
     // Only "Create Folder" resets the shared icon and colour.
     EXPECT_EQ(s.controller.property("selectedFolderIcon"), u"star"_qs);
 }
@@ -167,7 +166,7 @@ TEST(SidebarController, editFolderSaveIsOneChangeOneRefilterAndOneRecord)
     QSignalSpy changes(&s.vm(), &BrimlarkViewModel::changed);
     QSignalSpy refilters(&s.vm(), &BrimlarkViewModel::refiltered);
     for (const auto &save : saves) {
-        s.controller.triggerMenu(u"rename"_qs, QVariant::fromValue(*s.finder.folder(id)));
+        s.controller.triggerMenu(Action::rename, *s.finder.folder(id));
         s.controller.renameSheetAppeared();
         s.controller.setProperty("renameFolderName", save.name);
         s.controller.setProperty("selectedFolderIcon", save.icon);
@@ -196,21 +195,21 @@ TEST(SidebarController, pickerOfAVanishedFolderCloses)
     Sidebar s;
     s.makeFolder(QStringLiteral("A"));
     s.makeFolder(QStringLiteral("B"));
-    s.controller.triggerMenu(QStringLiteral("icon"), s.folderValue(QStringLiteral("B")));
-    s.controller.triggerMenu(QStringLiteral("icon"), s.folderValue(QStringLiteral("A")));
-    EXPECT_EQ(s.controller.folderForIconPopover().value<AppFolder>().name, u"A"_qs);
-    s.controller.triggerMenu(QStringLiteral("color"), s.folderValue(QStringLiteral("A")));
+    s.controller.triggerMenu(Action::changeIcon, s.folder(QStringLiteral("B")));
+    s.controller.triggerMenu(Action::changeIcon, s.folder(QStringLiteral("A")));
+    EXPECT_EQ(s.controller.folderForIconPopover().name, u"A"_qs);
+    s.controller.triggerMenu(Action::changeColor, s.folder(QStringLiteral("A")));
 
     QSignalSpy closed(&s.controller, &SidebarController::folderForColorPopoverChanged);
     s.finder.setFolderColor(s.folder(QStringLiteral("A")), QStringLiteral("#123456"));
     EXPECT_EQ(closed.count(), 0); // a field change keeps it open
     s.vm().deleteFolder(s.folder(QStringLiteral("A")));
-    EXPECT_FALSE(s.controller.folderForIconPopover().isValid());
-    EXPECT_FALSE(s.controller.folderForColorPopover().isValid());
+    EXPECT_FALSE(s.controller.showingIconPopover());
+    EXPECT_FALSE(s.controller.showingColorPopover());
 
-    s.controller.triggerMenu(QStringLiteral("icon"), s.folderValue(QStringLiteral("B")));
+    s.controller.triggerMenu(Action::changeIcon, s.folder(QStringLiteral("B")));
     s.workspaces.createWorkspace(QStringLiteral("Other"), QStringLiteral("star"), QStringLiteral("#007AFF"));
-    EXPECT_FALSE(s.controller.folderForIconPopover().isValid());
+    EXPECT_FALSE(s.controller.showingIconPopover());
 }
 
 namespace {
@@ -227,14 +226,13 @@ struct Switcher : Sidebar
         }
         return {};
     }
-    QString activeName() const { return controller.activeWorkspace()[u"name"_qs].toString(); }
+    QString activeName() const { return controller.activeWorkspace().name; }
     // "name" for a row, "name*" for the checked one.
     QStringList rows() const
     {
         QStringList out;
-        for (const auto &r : controller.workspaceRows()) {
-            const auto m = r.toMap();
-            out << m[u"name"_qs].toString() + (m[u"checked"_qs].toBool() ? u"*"_qs : QString());
+        for (const auto &w : controller.workspaceRows()) {
+            out << w.name + (controller.isActive(w) ? u"*"_qs : QString());
         }
         return out;
     }
@@ -242,9 +240,8 @@ struct Switcher : Sidebar
     QStringList manage() const
     {
         QStringList out;
-        for (const auto &e : controller.manageEntries()) {
-            const auto m = e.toMap();
-            out << m[u"name"_qs].toString() + (m[u"canDelete"_qs].toBool() ? u"+Delete"_qs : QString());
+        for (const auto &w : controller.manageEntries()) {
+            out << w.name + (controller.isActive(w) ? QString() : u"+Delete"_qs);
         }
         return out;
     }
@@ -294,7 +291,7 @@ TEST(SidebarController, choosingAWorkspaceActivatesItAndSelectsAllApps)
     s.workspaces.createWorkspace(u"B"_qs, u"star"_qs, u"#FF3B30"_qs);
     s.controller.chooseWorkspace(s.id(u"Default"_qs));
     s.makeFolder(u"Work"_qs);
-    s.controller.selectFolder(s.folderValue(u"Work"_qs));
+    s.controller.selectFolder(s.folder(u"Work"_qs));
     QSignalSpy switched(&s.workspaces, &WorkspaceManager::activeWorkspaceIDChanged);
     s.controller.chooseWorkspace(s.id(u"B"_qs));
     EXPECT_EQ(s.activeName(), u"B"_qs);
@@ -326,7 +323,7 @@ TEST(SidebarController, createWorkspaceSheetWritesOnlyOnCreateAndStartsAfresh)
     s.controller.setProperty("selectedWorkspaceIcon", u"atom"_qs);
     EXPECT_TRUE(s.controller.createWorkspace());
     EXPECT_EQ(s.activeName(), u"   "_qs);
-    EXPECT_EQ(s.controller.activeWorkspace()[u"icon"_qs], u"atom"_qs);
+    EXPECT_EQ(s.controller.activeWorkspace().icon, u"atom"_qs);
     EXPECT_EQ(s.controller.property("newWorkspaceName"), u"   "_qs); // create resets nothing
 }
 
@@ -335,7 +332,7 @@ TEST(SidebarController, createdWorkspaceShowsAllApps)
 {
     Switcher s;
     s.makeFolder(u"Work"_qs);
-    s.controller.selectFolder(s.folderValue(u"Work"_qs));
+    s.controller.selectFolder(s.folder(u"Work"_qs));
     s.controller.beginCreateWorkspace();
     s.controller.setProperty("newWorkspaceName", u"Play"_qs);
     s.controller.createWorkspace();
@@ -355,7 +352,7 @@ TEST(SidebarController, editWorkspaceSheetSavesOnlyAWorkspaceStillNamed)
     s.controller.setProperty("editWorkspaceName", u"Home"_qs);
     s.controller.cancelEditWorkspace(); // nothing written
     EXPECT_EQ(s.workspaceNames(), (QStringList { u"Default"_qs, u"B"_qs }));
-    EXPECT_FALSE(s.controller.workspaceToEdit().isValid());
+    EXPECT_TRUE(s.controller.workspaceToEdit().id.isNull());
     EXPECT_FALSE(s.controller.saveEditWorkspace()); // nothing to edit: inert
 
     s.controller.beginEditWorkspace(s.id(u"Default"_qs));
@@ -376,13 +373,13 @@ TEST(SidebarController, folderSheetsOfTheOldWorkspaceCloseOnASwitch)
     Switcher s;
     s.makeFolder(u"Work"_qs);
     s.makeFolder(u"Old"_qs);
-    s.controller.triggerMenu(u"rename"_qs, s.folderValue(u"Work"_qs));
+    s.controller.triggerMenu(Action::rename, s.folder(u"Work"_qs));
     s.controller.setProperty("renameFolderName", u"Renamed"_qs);
-    s.controller.triggerMenu(u"delete"_qs, s.folderValue(u"Old"_qs));
+    s.controller.triggerMenu(Action::deleteFolder, s.folder(u"Old"_qs));
     const QString first = s.id(u"Default"_qs);
     s.workspaces.createWorkspace(u"B"_qs, u"star"_qs, u"#FF3B30"_qs);
     EXPECT_FALSE(s.controller.property("showingRenameFolder").toBool());
-    EXPECT_FALSE(s.controller.folderToRename().isValid());
+    EXPECT_TRUE(s.controller.folderToRename().id.isNull());
     EXPECT_FALSE(s.controller.property("showingDeleteConfirmation").toBool());
     EXPECT_FALSE(s.controller.saveRenameFolder());
     s.controller.chooseWorkspace(first);

@@ -26,7 +26,7 @@ QStringList shown(const QList<SidebarFolderTree::Row> &rows)
 TEST(SidebarFolderTree, flattensRootsWithTheirVisibleSubtrees)
 {
     test::SidebarFixture f;
-    EXPECT_TRUE(SidebarFolderTree::flatten(f.vm()).isEmpty());
+    EXPECT_TRUE(SidebarFolderTree::flatten(f.finder).isEmpty());
     f.makeFolder(QStringLiteral("Work"));
     f.makeFolder(QStringLiteral("Games"));
     f.makeFolder(QStringLiteral("Docs"), QStringLiteral("Work"));
@@ -34,7 +34,7 @@ TEST(SidebarFolderTree, flattensRootsWithTheirVisibleSubtrees)
     f.makeFolder(QStringLiteral("Secret"), QStringLiteral("Games"));
     f.makeFolder(QStringLiteral("Inside"), QStringLiteral("Secret"));
     f.finder.hideFolder(f.folder(QStringLiteral("Secret")));
-    EXPECT_EQ(shown(SidebarFolderTree::flatten(f.vm())),
+    EXPECT_EQ(shown(SidebarFolderTree::flatten(f.finder)),
         (QStringList { u"Work@0"_qs, u"  Docs@0"_qs, u"    Old@0"_qs, u"Games@1"_qs }));
     EXPECT_EQ(SidebarFolderTree::indent(2), 24);
 }
@@ -54,7 +54,7 @@ TEST(SidebarFolderTree, rootMoveTakesTheTargetsPlace)
     }
     const QStringList before = f.folderNames();
     const auto move = SidebarFolderTree::rootMove(2, 0, 3);
-    f.vm().reorderFolders(move->source, move->destination);
+    f.finder.reorderFolders(move->source, move->destination);
     EXPECT_EQ(f.folderNames(), (QStringList { before[2], before[0], before[1] }));
 }
 
@@ -65,7 +65,7 @@ TEST(SidebarFolderModel, fieldChangesUpdateRowsInPlace)
     f.makeFolder(QStringLiteral("Docs"), QStringLiteral("Work"));
     SidebarFolderModel model;
     QAbstractItemModelTester tester(&model);
-    model.setViewModel(&f.vm());
+    model.setCatalog(&f.finder);
     ASSERT_EQ(model.rowCount(), 2);
     QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
     QSignalSpy changes(&model, &QAbstractItemModel::dataChanged);
@@ -114,13 +114,13 @@ TEST(SidebarFolderTree, foldersCutOffFromTheRootsShowAsRoots)
     test::storeFolders(f.defaults, f.workspaces, f.finder, stored);
 
     // The loop is cut at LoopA, the one listed first.
-    EXPECT_EQ(shown(SidebarFolderTree::flatten(f.vm())),
+    EXPECT_EQ(shown(SidebarFolderTree::flatten(f.finder)),
         (QStringList { u"Top@0"_qs, u"LoopA@1"_qs, u"  LoopB@1"_qs, u"    UnderLoop@1"_qs, u"Orphan@2"_qs,
             u"  UnderOrphan@2"_qs, u"Self@3"_qs }));
     EXPECT_EQ(f.folderNames(), (QStringList { u"Top"_qs, u"LoopA"_qs, u"Orphan"_qs, u"Self"_qs }));
 
     // Reordering the shown roots keeps every stored folder and its parent.
-    f.vm().reorderFolders({ 3 }, 0);
+    f.finder.reorderFolders({ 3 }, 0);
     EXPECT_EQ(f.folderNames(), (QStringList { u"Self"_qs, u"Top"_qs, u"LoopA"_qs, u"Orphan"_qs }));
     ASSERT_EQ(f.finder.folders().size(), stored.size());
     for (const auto &before : stored) {

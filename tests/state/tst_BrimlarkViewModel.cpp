@@ -197,10 +197,10 @@ TEST_F(ViewModelTest, EachOperationIsOneChangeAndOneRefilter)
         // The edit sheet's "Save": name, icon and colour at once.
         { "folder sheet save", 1,
             [&] {
-                v.updateFolder(
+                finder.updateFolder(
                     box.id, QStringLiteral("Crate"), QStringLiteral("star"), QStringLiteral("#FF9500"));
             } },
-        { "folder reorder", 1, [&] { v.reorderFolders({ 0 }, 1); } },
+        { "folder reorder", 1, [&] { finder.reorderFolders({ 0 }, 1); } },
         { "grid reorder", 1, [&] { v.reorderUnifiedItems({ 0 }, 2); } },
         { "keystroke", 0, [&] { v.setSearchQuery(QStringLiteral("a")); } },
         { "second keystroke", 0, [&] { v.setSearchQuery(QStringLiteral("al")); } },

@@ -2,6 +2,7 @@ import QtQuick
 import QtQuick.Controls
 import QtTest
 import Brimlark.Views
+import Brimlark.Sidebar
 
 // The sidebar's sheets, pickers and alert by keyboard alone, and the
 // motions of the sheets and the switcher.
@@ -68,9 +69,9 @@ SidebarTestCase {
     // The pickers and the alert by keyboard: Tab and Space or Return reach
     // every choice and field, Escape closes, and the keyboard goes back.
     function test_pickersAndAlertWorkByKeyboardAlone_data() {
-        return [ { tag: "colour", action: "color", name: "colorPopover" },
-                 { tag: "icon", action: "icon", name: "iconPopover" },
-                 { tag: "alert", action: "delete", name: "deleteFolderAlert" } ]
+        return [ { tag: "colour", action: SidebarController.FolderAction.changeColor, name: "colorPopover" },
+                 { tag: "icon", action: SidebarController.FolderAction.changeIcon, name: "iconPopover" },
+                 { tag: "alert", action: SidebarController.FolderAction.deleteFolder, name: "deleteFolderAlert" } ]
     }
     function test_pickersAndAlertWorkByKeyboardAlone(data) {
         const t = makeSidebar()

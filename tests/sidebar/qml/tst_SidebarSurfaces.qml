@@ -104,15 +104,15 @@ TestCase {
         const sheetTargets = s => named(s.contentItem, "color:").concat(named(s.contentItem, "icon:"), [s.contentItem])
         return [
             { tag: "Create Folder", name: "createFolderSheet", open: t => mouseClick(rowNamed(t.sidebar, "New Folder")), targets: sheetTargets },
-            { tag: "Edit Folder", name: "editFolderSheet", open: t => t.sidebar.controller.triggerMenu("rename", t.folder), targets: sheetTargets },
+            { tag: "Edit Folder", name: "editFolderSheet", open: t => t.sidebar.controller.triggerMenu(SidebarController.FolderAction.rename, t.folder), targets: sheetTargets },
             { tag: "Create Workspace", name: "createWorkspaceSheet", open: t => t.sidebar.controller.beginCreateWorkspace(), targets: sheetTargets },
-            { tag: "Edit Workspace", name: "editWorkspaceSheet", open: t => t.sidebar.controller.beginEditWorkspace(t.sidebar.controller.workspaceRows[0].id), targets: sheetTargets },
-            { tag: "colour picker", name: "colorPopover", open: t => t.sidebar.controller.triggerMenu("color", t.folder),
+            { tag: "Edit Workspace", name: "editWorkspaceSheet", open: t => t.sidebar.controller.beginEditWorkspace(t.sidebar.controller.workspaceRows[0].idText), targets: sheetTargets },
+            { tag: "colour picker", name: "colorPopover", open: t => t.sidebar.controller.triggerMenu(SidebarController.FolderAction.changeColor, t.folder),
               targets: s => named(s.contentItem, "preset:").concat(named(s.contentItem, "colorWheel"), named(s.contentItem, "hexField"), [s.contentItem]) },
-            { tag: "icon picker", name: "iconPopover", open: t => t.sidebar.controller.triggerMenu("icon", t.folder),
+            { tag: "icon picker", name: "iconPopover", open: t => t.sidebar.controller.triggerMenu(SidebarController.FolderAction.changeIcon, t.folder),
               targets: s => named(s.contentItem, "iconCell:").filter(c => c.mapToItem(s.contentItem, 16, 16).x < s.contentItem.width)
                                 .concat(named(s.contentItem, "iconMode"), [s.contentItem]) },
-            { tag: "delete confirmation", name: "deleteFolderAlert", open: t => t.sidebar.controller.triggerMenu("delete", t.folder),
+            { tag: "delete confirmation", name: "deleteFolderAlert", open: t => t.sidebar.controller.triggerMenu(SidebarController.FolderAction.deleteFolder, t.folder),
               targets: s => [s.contentItem] },
         ]
     }
@@ -150,8 +150,8 @@ TestCase {
     // inside the window, at their sizes.
     function test_pickersOnTheLastRowStayInsideTheWindow_data() {
         return [
-            { tag: "colour", action: "color", name: "colorPopover", width: 200 + 2 * 12 },
-            { tag: "icon", action: "icon", name: "iconPopover", width: 360 },
+            { tag: "colour", action: SidebarController.FolderAction.changeColor, name: "colorPopover", width: 200 + 2 * 12 },
+            { tag: "icon", action: SidebarController.FolderAction.changeIcon, name: "iconPopover", width: 360 },
         ]
     }
     function test_pickersOnTheLastRowStayInsideTheWindow(data) {
@@ -174,7 +174,7 @@ TestCase {
     // The icon picker's columns scroll sideways under a visible bar.
     function test_iconPickerScrollsSideways() {
         const t = makeSidebar()
-        t.sidebar.controller.triggerMenu("icon", t.fixture.makeFolder("Work", ""))
+        t.sidebar.controller.triggerMenu(SidebarController.FolderAction.changeIcon, t.fixture.makeFolder("Work", ""))
         const popover = findChild(t.sidebar, "iconPopover")
         settled(popover)
         const bar = findChild(popover.contentItem, "iconScrollBar")
@@ -236,13 +236,13 @@ TestCase {
         tryVerify(() => !editWorkspace.visible)
 
         // The folder's sheet and delete confirmation.
-        t.sidebar.controller.triggerMenu("rename", folder)
+        t.sidebar.controller.triggerMenu(SidebarController.FolderAction.rename, folder)
         const editFolder = findChild(t.sidebar, "editFolderSheet")
         settled(editFolder)
         compare(findChild(editFolder.contentItem, "customizerNameField").text, oddName)
         mouseClick(rowNamed(editFolder.contentItem, "Cancel"))
         tryVerify(() => !editFolder.visible)
-        t.sidebar.controller.triggerMenu("delete", folder)
+        t.sidebar.controller.triggerMenu(SidebarController.FolderAction.deleteFolder, folder)
         const alert = findChild(t.sidebar, "deleteFolderAlert")
         settled(alert)
         verifyPlain(alert.contentItem.parent, "Are you sure you want to delete '" + oddName + "'? This action cannot be undone.", "alert")

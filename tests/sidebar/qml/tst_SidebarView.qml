@@ -1,5 +1,6 @@
 import QtQuick
 import QtTest
+import Brimlark.Sidebar
 
 SidebarTestCase {
     name: "SidebarView"
@@ -42,7 +43,7 @@ SidebarTestCase {
     function test_colourPickerSurvivesItsOwnStores() {
         const t = makeSidebar()
         const folder = t.fixture.makeFolder("Work", "")
-        t.sidebar.controller.triggerMenu("color", folder)
+        t.sidebar.controller.triggerMenu(SidebarController.FolderAction.changeColor, folder)
         const popover = findChild(t.sidebar, "colorPopover")
         settled(popover)
         const wheel = findChild(popover.contentItem, "colorWheel")
@@ -85,7 +86,7 @@ SidebarTestCase {
         tryVerify(() => button.Accessible.name === "Default")
 
         // Escape in the edit sheet's field writes nothing.
-        t.sidebar.controller.beginEditWorkspace(t.sidebar.controller.workspaceRows[1].id)
+        t.sidebar.controller.beginEditWorkspace(t.sidebar.controller.workspaceRows[1].idText)
         const edit = findChild(t.sidebar, "editWorkspaceSheet")
         settled(edit)
         const editField = findChild(edit.contentItem, "customizerNameField")
@@ -177,7 +178,7 @@ SidebarTestCase {
     // The delete alert offers "Cancel", then "Delete".
     function test_theDeleteAlertOffersCancelThenDelete() {
         const t = makeSidebar()
-        t.sidebar.controller.triggerMenu("delete", t.fixture.makeFolder("Work", ""))
+        t.sidebar.controller.triggerMenu(SidebarController.FolderAction.deleteFolder, t.fixture.makeFolder("Work", ""))
         const alert = findChild(t.sidebar, "deleteFolderAlert")
         settled(alert)
         const x = name => findChild(alert, name).mapToItem(null, 0, 0).x
