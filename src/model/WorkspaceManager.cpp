@@ -2,6 +2,7 @@
 
 #include "model/StoredJson.h"
 #include "platform/base/Defaults.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/core/NotificationCenter.h"
 #include "platform/core/UuidText.h"
 
@@ -29,20 +30,17 @@ Workspace WorkspaceManager::defaultWorkspace()
 }
 
 namespace {
-WorkspaceManager *s_installedManager = nullptr;
+ProcessWide<WorkspaceManager> s_installed("WorkspaceManager::shared()");
 }
 
 WorkspaceManager &WorkspaceManager::shared()
 {
-    if (!s_installedManager) {
-        qFatal("The workspace manager is used before the program made it");
-    }
-    return *s_installedManager;
+    return *s_installed.get();
 }
 
 void WorkspaceManager::installShared(WorkspaceManager &manager)
 {
-    s_installedManager = &manager;
+    s_installed.installUnowned(&manager);
 }
 
 WorkspaceManager::WorkspaceManager(Defaults &defaults, NotificationCenter &center, QObject *parent)
