@@ -88,21 +88,16 @@ void AppTileController::click()
     emit launched();
 }
 
-QList<AppTileMenu::Entry> AppTileController::menuEntries() const
+QList<MenuEntry> AppTileController::menu() const
 {
     if (!viewModel()) {
         return {};
     }
-    return AppTileMenu::entries(viewModel()->selection(), viewModel()->isFavorite(m_app),
-        viewModel()->folders(), viewModel()->hiddenFolderIDs());
-}
-
-QVariantList AppTileController::menu() const
-{
     // Before the menu's rows are first described: an empty submenu's row
     // is disabled and must say so.
     installEnabledStateAccessibility();
-    return AppTileMenu::toVariantList(menuEntries());
+    return AppTileMenu::entries(viewModel()->selection(), viewModel()->isFavorite(m_app),
+        viewModel()->folders(), viewModel()->hiddenFolderIDs());
 }
 
 void AppTileController::perform(AppTileMenu::Action action, const QString &folderID)

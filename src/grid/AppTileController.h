@@ -50,8 +50,7 @@ public:
     // not put off an earlier click's end.
     Q_INVOKABLE void click();
     // The menu's entries now.
-    QList<AppTileMenu::Entry> menuEntries() const;
-    Q_INVOKABLE QVariantList menu() const;
+    Q_INVOKABLE QList<brimlark::MenuEntry> menu() const;
     // Runs a menu entry (its action, and the folder's
     // UUID text for the folder entries).
     Q_INVOKABLE void perform(brimlark::AppTileMenu::Action action, const QString &folderID);

@@ -267,21 +267,16 @@ bool CategoryCardController::dropUrls(const QList<QUrl> &urls, const QString &te
     return true;
 }
 
-QList<CategoryCardMenu::Entry> CategoryCardController::menuEntries() const
+QList<MenuEntry> CategoryCardController::menu() const
 {
     if (!m_viewModel) {
         return {};
     }
-    return CategoryCardMenu::entries(
-        m_viewModel->selection(), m_folder, m_viewModel->folders(), m_viewModel->hiddenFolderIDs());
-}
-
-QVariantList CategoryCardController::menu() const
-{
     // Before the menu's rows are first described: an empty submenu's row
     // is disabled and must say so.
     installEnabledStateAccessibility();
-    return CategoryCardMenu::toVariantList(menuEntries());
+    return CategoryCardMenu::entries(
+        m_viewModel->selection(), m_folder, m_viewModel->folders(), m_viewModel->hiddenFolderIDs());
 }
 
 void CategoryCardController::perform(CategoryCardMenu::Action action, const QString &folderID)

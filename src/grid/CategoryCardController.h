@@ -97,8 +97,7 @@ public:
     // folder on the next turn of the event loop.
     Q_INVOKABLE bool dropUrls(const QList<QUrl> &urls, const QString &text = QString());
 
-    QList<CategoryCardMenu::Entry> menuEntries() const;
-    Q_INVOKABLE QVariantList menu() const;
+    Q_INVOKABLE QList<brimlark::MenuEntry> menu() const;
     // Runs a menu entry: its action and, for "Add All to Existing Folder",
     // the chosen folder's UUID text.
     Q_INVOKABLE void perform(brimlark::CategoryCardMenu::Action action, const QString &folderID);

@@ -89,7 +89,7 @@ TEST_F(AppTileControllerTest, AnotherApplicationEndsTheLookAndTheSameOneKeepsIt)
 
 TEST_F(AppTileControllerTest, TheFavouritesEntryFollowsTheStoredFavourites)
 {
-    const auto title = [this] { return tile.menuEntries()[2].title; };
+    const auto title = [this] { return tile.menu()[2].title; };
     EXPECT_EQ(title(), u"Add to Favorites");
     tile.perform(AppTileMenu::Action::toggleFavorite);
     EXPECT_TRUE(f.finder.isFavorite(alpha));
@@ -103,16 +103,16 @@ TEST_F(AppTileControllerTest, TheFolderEntriesAddToAndRemoveFromTheNamedFolder)
 {
     f.makeFolder(QStringLiteral("Work"));
     const AppFolder work = f.folder(QStringLiteral("Work"));
-    const auto sub = tile.menuEntries()[6];
+    const auto sub = tile.menu()[6];
     ASSERT_EQ(sub.children.size(), 1);
     tile.perform(AppTileMenu::Action::addToFolder, UuidText::format(sub.children[0].folderID));
     EXPECT_EQ(f.folderMembers(QStringLiteral("Work")), QStringList { QStringLiteral("Alpha") });
 
     // In the folder the entry removes it, with the id the menu was made with.
     f.selectFolder(QStringLiteral("Work"));
-    const auto remove = tile.menuEntries()[6];
-    EXPECT_EQ(remove.action, AppTileMenu::Action::removeFromFolder);
-    tile.perform(remove.action, remove.folderID);
+    const auto remove = tile.menu()[6];
+    EXPECT_EQ(remove.action, int(AppTileMenu::Action::removeFromFolder));
+    tile.perform(AppTileMenu::Action(remove.action), remove.folderID);
     EXPECT_TRUE(f.folderMembers(QStringLiteral("Work")).isEmpty());
 
     // A folder deleted meanwhile, an unknown id or a malformed text change nothing.
