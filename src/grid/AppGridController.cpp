@@ -12,20 +12,6 @@
 
 namespace brimlark {
 
-namespace {
-
-QVariantList toVariantList(const QList<AppItem> &apps)
-{
-    QVariantList out;
-    out.reserve(apps.size());
-    for (const auto &app : apps) {
-        out << QVariant::fromValue(app);
-    }
-    return out;
-}
-
-} // namespace
-
 AppGridController::AppGridController(QObject *parent)
     : QObject(parent)
 {
@@ -151,13 +137,13 @@ bool AppGridController::folderSelected() const
     return m_folderSelected;
 }
 
-QVariant AppGridController::selectedFolder() const
+AppFolder AppGridController::selectedFolder() const
 {
     if (!m_viewModel || !m_viewModel->selection()
         || !m_viewModel->selection()->is(SidebarSelection::Kind::folder)) {
         return {};
     }
-    return QVariant::fromValue(m_viewModel->selection()->folder());
+    return m_viewModel->selection()->folder();
 }
 
 void AppGridController::updateColumns(double paneWidth)
@@ -246,17 +232,6 @@ QString AppGridController::overlayTitle() const
     return overlay().title;
 }
 
-QVariantList AppGridController::overlayApps() const
-{
-    return toVariantList(overlay().apps);
-}
-
-QVariant AppGridController::overlayFolder() const
-{
-    const auto folder = overlay().folder;
-    return folder ? QVariant::fromValue(*folder) : QVariant();
-}
-
 void AppGridController::dismissFolderPanel()
 {
     setExpandedFolder(std::nullopt);
@@ -272,12 +247,12 @@ bool AppGridController::appPickerShown() const
     return m_viewModel && m_viewModel->showingAppPicker();
 }
 
-QVariant AppGridController::appPickerFolder() const
+AppFolder AppGridController::appPickerFolder() const
 {
-    if (!m_viewModel || !m_viewModel->folderForPicker()) {
+    if (!m_viewModel) {
         return {};
     }
-    return QVariant::fromValue(*m_viewModel->folderForPicker());
+    return m_viewModel->folderForPicker().value_or(AppFolder());
 }
 
 QVariant AppGridController::appToUninstall() const
@@ -288,12 +263,12 @@ QVariant AppGridController::appToUninstall() const
     return QVariant::fromValue(*m_viewModel->appToUninstall());
 }
 
-void AppGridController::openAppPicker(const QVariant &folder)
+void AppGridController::openAppPicker(const AppFolder &folder)
 {
-    if (!m_viewModel || !folder.canConvert<AppFolder>()) {
+    if (!m_viewModel || folder.isNull()) {
         return;
     }
-    m_viewModel->setFolderForPicker(folder.value<AppFolder>());
+    m_viewModel->setFolderForPicker(folder);
     m_viewModel->setShowingAppPicker(true);
 }
 

@@ -45,8 +45,8 @@ class AppGridController : public QObject
     Q_PROPERTY(QString identityKey READ identityKey NOTIFY paneChanged)
     // The tiles of the app tile grid are a folder's (the grid's folder flag).
     Q_PROPERTY(bool folderSelected READ folderSelected NOTIFY paneChanged)
-    // The selected folder (an AppFolder) or null.
-    Q_PROPERTY(QVariant selectedFolder READ selectedFolder NOTIFY paneChanged)
+    // The selected folder, or none.
+    Q_PROPERTY(brimlark::AppFolder selectedFolder READ selectedFolder NOTIFY paneChanged)
 
     Q_PROPERTY(brimlark::GridColumnLayout appColumns READ appColumns NOTIFY columnsChanged)
     Q_PROPERTY(brimlark::GridColumnLayout categoryColumns READ categoryColumns NOTIFY columnsChanged)
@@ -59,17 +59,17 @@ class AppGridController : public QObject
     Q_PROPERTY(QVariant expandedCategoryName READ expandedCategoryName WRITE setExpandedCategoryName NOTIFY
             expansionChanged)
     // The panel over the grid: "none", "folder" or "category", its title,
-    // applications (AppItem values) and folder (an AppFolder or null).
+    // applications and folder (none for a category).
     Q_PROPERTY(OverlayKind overlayKind READ overlayKind NOTIFY overlayChanged)
     Q_PROPERTY(QString overlayTitle READ overlayTitle NOTIFY overlayChanged)
-    Q_PROPERTY(QVariantList overlayApps READ overlayApps NOTIFY overlayChanged)
-    Q_PROPERTY(QVariant overlayFolder READ overlayFolder NOTIFY overlayChanged)
+    Q_PROPERTY(QList<brimlark::AppItem> overlayApps READ overlayApps NOTIFY overlayChanged)
+    Q_PROPERTY(brimlark::AppFolder overlayFolder READ overlayFolder NOTIFY overlayChanged)
 
     // The sheets: the app picker while the view model asks for it (with a
-    // folder to fill, else empty), the uninstaller while an application is
+    // folder to fill, else none), the uninstaller while an application is
     // chosen for removal.
     Q_PROPERTY(bool appPickerShown READ appPickerShown NOTIFY sheetsChanged)
-    Q_PROPERTY(QVariant appPickerFolder READ appPickerFolder NOTIFY sheetsChanged)
+    Q_PROPERTY(brimlark::AppFolder appPickerFolder READ appPickerFolder NOTIFY sheetsChanged)
     Q_PROPERTY(QVariant appToUninstall READ appToUninstall NOTIFY sheetsChanged)
 
 public:
@@ -93,7 +93,7 @@ public:
     QString navigationTitle() const { return m_title; }
     QString identityKey() const { return m_identityKey; }
     bool folderSelected() const;
-    QVariant selectedFolder() const;
+    AppFolder selectedFolder() const;
 
     // Fits both column lists to the pane's width; called when the content
     // appears and whenever the width changes.
@@ -124,17 +124,17 @@ public:
     Overlay overlay() const;
     OverlayKind overlayKind() const { return overlay().kind; }
     QString overlayTitle() const;
-    QVariantList overlayApps() const;
-    QVariant overlayFolder() const;
+    QList<AppItem> overlayApps() const { return overlay().apps; }
+    AppFolder overlayFolder() const { return overlay().folder.value_or(AppFolder()); }
     // The panel's dismiss actions; each may run more than once.
     Q_INVOKABLE void dismissFolderPanel();
     Q_INVOKABLE void dismissCategoryPanel();
 
     bool appPickerShown() const;
-    QVariant appPickerFolder() const;
+    AppFolder appPickerFolder() const;
     QVariant appToUninstall() const;
     // The empty-folder state's "Add Apps": the picker for that folder.
-    Q_INVOKABLE void openAppPicker(const QVariant &folder);
+    Q_INVOKABLE void openAppPicker(const brimlark::AppFolder &folder);
     Q_INVOKABLE void dismissAppPicker();
     Q_INVOKABLE void dismissUninstaller();
 

@@ -227,7 +227,7 @@ Item {
         onFocusLeftBehind: root.focusContent()
 
         contentItem: Loader {
-            readonly property bool wanted: appPickerSheet.shown && paneController.appPickerFolder !== undefined
+            readonly property bool wanted: appPickerSheet.shown && !paneController.appPickerFolder.isNull
             active: wanted
             onWantedChanged: {
                 if (wanted)
@@ -237,7 +237,7 @@ Item {
             }
             onLoaded: {
                 item.folder = Qt.binding(() => paneController.appPickerFolder)
-                item.dismiss = function() { paneController.dismissAppPicker() }
+                item.dismiss.connect(paneController.dismissAppPicker)
             }
         }
     }

@@ -14,7 +14,7 @@ Item {
     required property BrimlarkViewModel viewModel
     // The application's name; a grid hands in its model's name role, so a
     // reused tile reads no value from the AppItem in JavaScript.
-    property string name: tile.app ? tile.app.name : ""
+    property string name: tile.app.name
     // The icon's image URL; the application's own unless given.
     property url iconSource: controller.iconSource
 
@@ -250,7 +250,7 @@ Item {
     property AppTileMenuView openedMenu: null
     property string openedMenuPath
     onAppChanged: {
-        if (openedMenu && (!app || app.id !== openedMenuPath))
+        if (openedMenu && app.id !== openedMenuPath)
             openedMenu.close()
     }
 
@@ -276,7 +276,7 @@ Item {
             })
         }
         openedMenu = menu
-        openedMenuPath = app ? app.id : ""
+        openedMenuPath = app.id
         if (byKeyboard)
             menu.popup(tile.width / 2, tile.height / 2)
         else

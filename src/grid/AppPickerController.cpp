@@ -23,15 +23,9 @@ void AppPickerController::setViewModel(BrimlarkViewModel *viewModel)
     refresh();
 }
 
-QVariant AppPickerController::folderVariant() const
+void AppPickerController::setFolderValue(const AppFolder &folder)
 {
-    return m_folder ? QVariant::fromValue(*m_folder) : QVariant();
-}
-
-void AppPickerController::setFolderVariant(const QVariant &value)
-{
-    setFolder(
-        value.canConvert<AppFolder>() ? std::optional<AppFolder>(value.value<AppFolder>()) : std::nullopt);
+    setFolder(folder.isNull() ? std::nullopt : std::optional(folder));
 }
 
 void AppPickerController::setFolder(const std::optional<AppFolder> &folder)

@@ -11,7 +11,6 @@
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
-#include <QVariant>
 #include <QtQml/qqmlregistration.h>
 
 #include <optional>
@@ -28,8 +27,8 @@ class AppPickerController : public QObject
     QML_ELEMENT
     Q_PROPERTY(
         brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
-    // The folder to fill (an AppFolder): the copy taken when the picker opened.
-    Q_PROPERTY(QVariant folder READ folderVariant WRITE setFolderVariant NOTIFY folderChanged)
+    // The folder to fill: the copy taken when the picker opened.
+    Q_PROPERTY(brimlark::AppFolder folder READ folderValue WRITE setFolderValue NOTIFY folderChanged)
     Q_PROPERTY(QString searchQuery READ searchQuery WRITE setSearchQuery NOTIFY searchQueryChanged)
     Q_PROPERTY(brimlark::AppTileModel *apps READ apps CONSTANT)
     // Bundle paths of the marked applications, in marking order.
@@ -44,8 +43,8 @@ public:
 
     BrimlarkViewModel *viewModel() const { return m_viewModel; }
     void setViewModel(BrimlarkViewModel *viewModel);
-    QVariant folderVariant() const;
-    void setFolderVariant(const QVariant &value);
+    AppFolder folderValue() const { return m_folder.value_or(AppFolder()); }
+    void setFolderValue(const AppFolder &folder);
     void setFolder(const std::optional<AppFolder> &folder);
     const QString &searchQuery() const { return m_searchQuery; }
     void setSearchQuery(const QString &query);

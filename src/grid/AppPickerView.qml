@@ -14,8 +14,9 @@ Item {
     Accessible.name: qsTr("Add Apps")
 
     required property BrimlarkViewModel viewModel
-    property var folder
-    property var dismiss
+    property appFolder folder
+    // The picker is done: the host closes it.
+    signal dismiss()
     readonly property alias controller: picker
     readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
     readonly property color blue: Style.blue(lightAppearance)
@@ -29,10 +30,7 @@ Item {
         id: picker
         viewModel: root.viewModel
         folder: root.folder
-        onFinished: {
-            if (root.dismiss)
-                root.dismiss()
-        }
+        onFinished: root.dismiss()
     }
 
     Shortcut {
@@ -66,7 +64,7 @@ Item {
                 Text {
                     width: parent.width
                     objectName: "pickerSubtitle"
-                    text: qsTr("Select apps to add to ") + (root.folder ? root.folder.name : "")
+                    text: qsTr("Select apps to add to ") + root.folder.name
                     textFormat: Text.PlainText
                     Accessible.role: Accessible.StaticText
                     Accessible.name: text
@@ -185,7 +183,7 @@ Item {
             delegate: Item {
                 id: cell
                 required property int index
-                required property var app
+                required property appItem app
                 required property string name
                 required property string path
                 required property url iconSource

@@ -44,16 +44,6 @@ void AppTileController::setApp(const AppItem &app)
     emit appChanged();
 }
 
-QVariant AppTileController::appVariant() const
-{
-    return QVariant::fromValue(m_app);
-}
-
-void AppTileController::setAppVariant(const QVariant &value)
-{
-    setApp(value.canConvert<AppItem>() ? value.value<AppItem>() : AppItem());
-}
-
 QUrl AppTileController::iconSource() const
 {
     return m_app.id().isEmpty() ? QUrl() : AppIconImageProvider::urlForPath(m_app.id(), m_app.iconStamp());

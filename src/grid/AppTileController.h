@@ -10,8 +10,6 @@
 #include <QPointer>
 #include <QString>
 #include <QUrl>
-#include <QVariant>
-#include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
 #include <chrono>
@@ -25,8 +23,7 @@ class AppTileController : public ViewModelClient
 {
     Q_OBJECT
     QML_ELEMENT
-    // An AppItem.
-    Q_PROPERTY(QVariant app READ appVariant WRITE setAppVariant NOTIFY appChanged)
+    Q_PROPERTY(brimlark::AppItem app READ app WRITE setApp NOTIFY appChanged)
     Q_PROPERTY(bool isLaunching READ isLaunching NOTIFY isLaunchingChanged)
     // The application's icon from the icon provider.
     Q_PROPERTY(QUrl iconSource READ iconSource NOTIFY appChanged)
@@ -39,8 +36,6 @@ public:
 
     const AppItem &app() const { return m_app; }
     void setApp(const AppItem &app);
-    QVariant appVariant() const;
-    void setAppVariant(const QVariant &value);
 
     bool isLaunching() const { return m_isLaunching; }
     QUrl iconSource() const;

@@ -156,7 +156,7 @@ GridView {
         id: cell
 
         required property int index
-        required property var app
+        required property appItem app
         required property string name
         required property string path
         required property url iconSource

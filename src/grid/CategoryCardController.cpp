@@ -66,41 +66,15 @@ void CategoryCardController::setFolder(const std::optional<AppFolder> &folder)
     emit cardChanged();
 }
 
-QVariant CategoryCardController::folderVariant() const
+void CategoryCardController::setFolderValue(const AppFolder &folder)
 {
-    return m_folder ? QVariant::fromValue(*m_folder) : QVariant();
-}
-
-void CategoryCardController::setFolderVariant(const QVariant &value)
-{
-    setFolder(
-        value.canConvert<AppFolder>() ? std::optional<AppFolder>(value.value<AppFolder>()) : std::nullopt);
+    setFolder(folder.isNull() ? std::nullopt : std::optional(folder));
 }
 
 void CategoryCardController::setApps(const QList<AppItem> &apps)
 {
     m_apps = apps;
     emit cardChanged();
-}
-
-QVariantList CategoryCardController::appList() const
-{
-    QVariantList out;
-    for (const auto &app : m_apps) {
-        out << QVariant::fromValue(app);
-    }
-    return out;
-}
-
-void CategoryCardController::setAppList(const QVariantList &apps)
-{
-    QList<AppItem> list;
-    for (const auto &v : apps) {
-        if (v.canConvert<AppItem>()) {
-            list << v.value<AppItem>();
-        }
-    }
-    setApps(list);
 }
 
 std::optional<AppFolder> CategoryCardController::currentFolder() const
@@ -156,13 +130,9 @@ void CategoryCardController::setDoubleClickInterval(int msecs)
     }
 }
 
-QUrl CategoryCardController::iconSource(const QVariant &app) const
+QUrl CategoryCardController::iconSource(const AppItem &app)
 {
-    if (!app.canConvert<AppItem>()) {
-        return {};
-    }
-    const AppItem item = app.value<AppItem>();
-    return AppIconImageProvider::urlForPath(item.id(), item.iconStamp());
+    return app.id().isEmpty() ? QUrl() : AppIconImageProvider::urlForPath(app.id(), app.iconStamp());
 }
 
 void CategoryCardController::cancelPendingExpand()

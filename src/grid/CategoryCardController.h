@@ -12,8 +12,6 @@
 #include <QString>
 #include <QUrl>
 #include <QUuid>
-#include <QVariant>
-#include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
 #include <optional>
@@ -32,10 +30,10 @@ class CategoryCardController : public QObject
     Q_PROPERTY(
         brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
     Q_PROPERTY(QString categoryName READ categoryName WRITE setCategoryName NOTIFY cardChanged)
-    // The card's AppFolder, or null for a category card.
-    Q_PROPERTY(QVariant folder READ folderVariant WRITE setFolderVariant NOTIFY cardChanged)
-    // AppItem values, in display order.
-    Q_PROPERTY(QVariantList apps READ appList WRITE setAppList NOTIFY cardChanged)
+    // The card's folder, or none for a category card.
+    Q_PROPERTY(brimlark::AppFolder folder READ folderValue WRITE setFolderValue NOTIFY cardChanged)
+    // In display order.
+    Q_PROPERTY(QList<brimlark::AppItem> apps READ apps WRITE setApps NOTIFY cardChanged)
     Q_PROPERTY(bool isFolder READ isFolder NOTIFY cardChanged)
     Q_PROPERTY(QString title READ title NOTIFY cardChanged)
     Q_PROPERTY(QString helpText READ helpText NOTIFY cardChanged)
@@ -56,12 +54,10 @@ public:
     void setCategoryName(const QString &name);
     const std::optional<AppFolder> &folder() const { return m_folder; }
     void setFolder(const std::optional<AppFolder> &folder);
-    QVariant folderVariant() const;
-    void setFolderVariant(const QVariant &value);
+    AppFolder folderValue() const { return m_folder.value_or(AppFolder()); }
+    void setFolderValue(const AppFolder &folder);
     const QList<AppItem> &apps() const { return m_apps; }
     void setApps(const QList<AppItem> &apps);
-    QVariantList appList() const;
-    void setAppList(const QVariantList &apps);
 
     bool isFolder() const { return m_folder.has_value(); }
     // The card's folder as the catalog holds it now (its copy when the
@@ -75,8 +71,8 @@ public:
     int doubleClickInterval() const { return m_doubleClickInterval; }
     void setDoubleClickInterval(int msecs);
 
-    // The icon of an application of the card (an AppItem).
-    Q_INVOKABLE QUrl iconSource(const QVariant &app) const;
+    // The icon of an application of the card.
+    Q_INVOKABLE static QUrl iconSource(const brimlark::AppItem &app);
 
     // A click on the card outside its title expands it at once.
     Q_INVOKABLE void cardClicked();

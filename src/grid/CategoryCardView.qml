@@ -12,9 +12,9 @@ Item {
     objectName: "categoryCard"
 
     property string categoryName
-    property var apps: []
-    // The card's AppFolder, or undefined for a category card.
-    property var folder
+    property list<appItem> apps
+    // The card's folder; none (folder.isNull) for a category card.
+    property appFolder folder
     required property BrimlarkViewModel viewModel
     // The text a drag of the card carries; no drag without it.
     property string dragText: ""
@@ -289,7 +289,7 @@ Item {
                 model: card.apps
                 // Each icon centred in its cell: `gridSpacing` between columns.
                 delegate: Item {
-                    required property var modelData
+                    required property appItem modelData
                     width: icons.cellWidth
                     height: icons.cellHeight
 

@@ -14,9 +14,9 @@ Item {
     Accessible.name: root.categoryName
 
     property string categoryName
-    property var apps: []
-    // The panel's AppFolder, or undefined for a category.
-    property var folder
+    property list<appItem> apps
+    // The panel's folder; none (folder.isNull) for a category.
+    property appFolder folder
     required property BrimlarkViewModel viewModel
     // The panel has finished closing (it may be reported more than once).
     signal dismiss()
@@ -64,7 +64,7 @@ Item {
     GridDropController {
         id: drops
         viewModel: root.viewModel
-        folderFlag: root.folder !== undefined
+        folderFlag: !root.folder.isNull
         folder: root.folder
     }
 
@@ -235,7 +235,7 @@ Item {
                 id: item
                 objectName: "panelItem"
                 required property int index
-                required property var app
+                required property appItem app
                 required property string path
                 required property url iconSource
                 width: appGrid.cellWidth

@@ -30,24 +30,9 @@ void CategoryPanelController::setViewModel(BrimlarkViewModel *viewModel)
     emit viewModelChanged();
 }
 
-QVariantList CategoryPanelController::appList() const
+void CategoryPanelController::setAppList(const QList<AppItem> &apps)
 {
-    QVariantList out;
-    for (const auto &app : m_apps.apps()) {
-        out << QVariant::fromValue(app);
-    }
-    return out;
-}
-
-void CategoryPanelController::setAppList(const QVariantList &apps)
-{
-    QList<AppItem> list;
-    for (const auto &v : apps) {
-        if (v.canConvert<AppItem>()) {
-            list << v.value<AppItem>();
-        }
-    }
-    m_apps.setApps(list);
+    m_apps.setApps(apps);
     emit appListChanged();
 }
 

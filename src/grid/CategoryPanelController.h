@@ -22,9 +22,9 @@ class CategoryPanelController : public QObject
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(bool dismissing READ dismissing NOTIFY dismissingChanged)
-    // The panel's applications (AppItem values); the tiles follow them row
-    // by row, so a tile being dragged survives a reorder.
-    Q_PROPERTY(QVariantList appList READ appList WRITE setAppList NOTIFY appListChanged)
+    // The panel's applications; the tiles follow them row by row, so a tile
+    // being dragged survives a reorder.
+    Q_PROPERTY(QList<brimlark::AppItem> appList READ appList WRITE setAppList NOTIFY appListChanged)
     Q_PROPERTY(brimlark::AppTileModel *apps READ apps CONSTANT)
     // The closing waits on the view model's scheduler; without one, on the
     // event loop.
@@ -45,8 +45,8 @@ public:
     // stays on screen.
     Q_INVOKABLE static QSizeF panelSize(const QSizeF &available);
 
-    QVariantList appList() const;
-    void setAppList(const QVariantList &apps);
+    const QList<AppItem> &appList() const { return m_apps.apps(); }
+    void setAppList(const QList<AppItem> &apps);
     AppTileModel *apps() { return &m_apps; }
 
     BrimlarkViewModel *viewModel() const { return m_viewModel; }

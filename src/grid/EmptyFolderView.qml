@@ -11,8 +11,8 @@ Item {
 
     required property AppGridController gridController
     required property BrimlarkViewModel viewModel
-    // The folder (an AppFolder) selected when the view was built.
-    property var folder
+    // The folder selected when the view was built.
+    property appFolder folder
     readonly property alias drops: drops
     readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
     readonly property color primary: Style.primary(palette)

@@ -68,15 +68,9 @@ void GridDropController::setDraggedAppTarget(const QString &path)
     emit draggedAppTargetChanged();
 }
 
-QVariant GridDropController::folderVariant() const
+void GridDropController::setFolderValue(const AppFolder &folder)
 {
-    return m_folder ? QVariant::fromValue(*m_folder) : QVariant();
-}
-
-void GridDropController::setFolderVariant(const QVariant &value)
-{
-    m_folder
-        = value.canConvert<AppFolder>() ? std::optional<AppFolder>(value.value<AppFolder>()) : std::nullopt;
+    m_folder = folder.isNull() ? std::nullopt : std::optional(folder);
     emit folderChanged();
 }
 
@@ -180,16 +174,16 @@ void GridDropController::tileTargeted(bool targeted, const QString &targetPath, 
 }
 
 bool GridDropController::dropOnEmptyFolder(
-    const QVariant &folder, const QString &text, const QList<QUrl> &urls)
+    const AppFolder &folder, const QString &text, const QList<QUrl> &urls)
 {
-    if (!m_viewModel || !folder.canConvert<AppFolder>()) {
+    if (!m_viewModel || folder.isNull()) {
         return false;
     }
     const auto app = GridDropRules::appForFolderDrop(m_viewModel->apps(), text, urls);
     if (!app) {
         return false;
     }
-    m_viewModel->addAppToFolder(*app, folder.value<AppFolder>());
+    m_viewModel->addAppToFolder(*app, folder);
     return true;
 }
 

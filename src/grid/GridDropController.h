@@ -9,7 +9,6 @@
 #include <QPointer>
 #include <QString>
 #include <QUrl>
-#include <QVariant>
 #include <QtQml/qqmlregistration.h>
 
 #include <chrono>
@@ -30,8 +29,8 @@ class GridDropController : public QObject
     // Whether the tiles belong to a folder (fixed when the grid is built).
     Q_PROPERTY(bool folderFlag READ folderFlag WRITE setFolderFlag NOTIFY folderFlagChanged)
     // The folder the tiles belong to when it is not the selected one (the
-    // panel's): an AppFolder, or null for the selection's.
-    Q_PROPERTY(QVariant folder READ folderVariant WRITE setFolderVariant NOTIFY folderChanged)
+    // panel's), or none for the selection's.
+    Q_PROPERTY(brimlark::AppFolder folder READ folderValue WRITE setFolderValue NOTIFY folderChanged)
     // The bundle path of the tile under a dragged application; empty for none.
     Q_PROPERTY(QString draggedAppTarget READ draggedAppTarget NOTIFY draggedAppTargetChanged)
 
@@ -47,8 +46,8 @@ public:
     bool folderFlag() const { return m_folderFlag; }
     void setFolderFlag(bool flag);
     QString draggedAppTarget() const { return m_draggedAppTarget; }
-    QVariant folderVariant() const;
-    void setFolderVariant(const QVariant &value);
+    AppFolder folderValue() const { return m_folder.value_or(AppFolder()); }
+    void setFolderValue(const AppFolder &folder);
 
     // A drop of URLs on the tile of the application at `targetPath`; true
     // when it reordered the folder.
@@ -56,9 +55,10 @@ public:
     // A drag entered (true) or left (false) the tile; `dragUrls` are the
     // URLs the drag carries.
     Q_INVOKABLE void tileTargeted(bool targeted, const QString &targetPath, const QList<QUrl> &dragUrls);
-    // A drop on the empty-folder state of `folder` (an AppFolder): true when
-    // it names an installed application, which then joins the folder.
-    Q_INVOKABLE bool dropOnEmptyFolder(const QVariant &folder, const QString &text, const QList<QUrl> &urls);
+    // A drop on the empty-folder state of `folder`: true when it names an
+    // installed application, which then joins the folder.
+    Q_INVOKABLE bool dropOnEmptyFolder(
+        const brimlark::AppFolder &folder, const QString &text, const QList<QUrl> &urls);
 
     bool hasPendingHoverMove() const { return m_hoverTask.has_value(); }
 

@@ -132,8 +132,8 @@ AppTileGrid {
                         id: folderCell
                         required property int index
                         required property string title
-                        required property var folder
-                        required property var apps
+                        required property appFolder folder
+                        required property list<appItem> apps
                         width: folderGrid.columnWidth
                         height: 190
                         // Where the card lies in the scrolling content: one

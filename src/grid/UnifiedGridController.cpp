@@ -3,7 +3,6 @@
 #include "state/ViewModelBinding.h"
 
 #include <QSet>
-#include <QVariantList>
 
 namespace brimlark {
 
@@ -57,9 +56,9 @@ QVariant UnifiedGridCardModel::data(const QModelIndex &index, int role) const
         case InsertedRole:
             return false;
         case AppsRole:
-            return QVariantList();
+            return QVariant::fromValue(QList<AppItem>());
         case FolderRole:
-            return QVariant();
+            return QVariant::fromValue(AppFolder());
         default:
             return QString();
         }
@@ -80,15 +79,9 @@ QVariant UnifiedGridCardModel::data(const QModelIndex &index, int role) const
     case InsertedRole:
         return m_inserted.contains(card.item.stringRepresentation());
     case FolderRole:
-        return card.folder ? QVariant::fromValue(*card.folder) : QVariant();
-    case AppsRole: {
-        QVariantList apps;
-        apps.reserve(card.apps.size());
-        for (const auto &app : card.apps) {
-            apps << QVariant::fromValue(app);
-        }
-        return apps;
-    }
+        return QVariant::fromValue(card.folder.value_or(AppFolder()));
+    case AppsRole:
+        return QVariant::fromValue(card.apps);
     default:
         return {};
     }

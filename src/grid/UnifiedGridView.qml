@@ -192,8 +192,8 @@ GridView {
         required property bool addTile
         required property string item
         required property string title
-        required property var folder
-        required property var apps
+        required property appFolder folder
+        required property list<appItem> apps
         required property bool inserted
         readonly property bool targeted: !addTile && unified.dropTargetID === cell.item
         readonly property int column: index % Math.max(1, root.columns.count)
@@ -267,7 +267,7 @@ GridView {
                 dragText: cell.item
                 scale: cell.targeted ? 1.05 : 1
                 onExpand: {
-                    if (cell.folder !== undefined)
+                    if (!cell.folder.isNull)
                         root.gridController.expandedFolderID = cell.folder.idText
                     else
                         root.gridController.expandedCategoryName = cell.title

@@ -193,7 +193,7 @@ TEST_F(GridDropControllerTest, AControllerGoneBeforeTheDelayMovesNothing)
 
 TEST_F(GridDropControllerTest, AnEmptyFolderAcceptsOnlyADropThatNamesAnInstalledApplication)
 {
-    const QVariant empty = f.makeFolder(QStringLiteral("Empty"));
+    const auto empty = f.makeFolder(QStringLiteral("Empty")).value<AppFolder>();
     EXPECT_FALSE(drops.dropOnEmptyFolder(empty, QString(), {}));
     EXPECT_FALSE(drops.dropOnEmptyFolder(empty, QStringLiteral("hello"), {}));
     EXPECT_FALSE(drops.dropOnEmptyFolder(empty, QStringLiteral("file:///Applications/Nothing.app/"), {}));
@@ -210,7 +210,7 @@ TEST_F(GridDropControllerTest, AnEmptyFolderAcceptsOnlyADropThatNamesAnInstalled
     EXPECT_EQ(f.folderMembers(QStringLiteral("Empty")), (QStringList { u"C"_qs, u"D"_qs }));
 
     // Not a folder.
-    EXPECT_FALSE(drops.dropOnEmptyFolder(QVariant(), bare, {}));
+    EXPECT_FALSE(drops.dropOnEmptyFolder(AppFolder(), bare, {}));
 }
 
 } // namespace
