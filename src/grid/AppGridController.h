@@ -6,6 +6,7 @@
 #include "model/AppFolder.h"
 #include "model/AppItem.h"
 #include "state/BrimlarkViewModel.h"
+#include "state/ViewModelClient.h"
 
 #include <QHash>
 #include <QList>
@@ -26,12 +27,10 @@ namespace brimlark {
 // which content layout is on screen, the background, the title, the content's
 // identity key, the fitted columns, the tiles, the panel opened over the
 // grid, and the two sheets. Main thread only.
-class AppGridController : public QObject
+class AppGridController : public ViewModelClient
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(
-        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
     Q_PROPERTY(brimlark::HiddenItemsLock *hiddenItemsLock READ hiddenItemsLock WRITE setHiddenItemsLock NOTIFY
             hiddenItemsLockChanged)
     Q_PROPERTY(
@@ -79,8 +78,6 @@ public:
 
     explicit AppGridController(QObject *parent = nullptr);
 
-    BrimlarkViewModel *viewModel() const { return m_viewModel; }
-    void setViewModel(BrimlarkViewModel *viewModel);
     HiddenItemsLock *hiddenItemsLock() const { return m_lock; }
     void setHiddenItemsLock(HiddenItemsLock *lock);
     bool lightAppearance() const { return m_lightAppearance; }
@@ -139,7 +136,6 @@ public:
     Q_INVOKABLE void dismissUninstaller();
 
 signals:
-    void viewModelChanged();
     void hiddenItemsLockChanged();
     void lightAppearanceChanged();
     void paneChanged();
@@ -151,11 +147,13 @@ signals:
     // past where that list ends moves there first, on the rows it has.
     void appsAboutToChange(int count);
 
+protected:
+    void viewModelBound() override;
+
 private:
     void refresh();
     void syncTiles();
 
-    QPointer<BrimlarkViewModel> m_viewModel;
     QPointer<HiddenItemsLock> m_lock;
     bool m_lightAppearance = true;
 

@@ -7,19 +7,15 @@
 namespace brimlark {
 
 AppPickerController::AppPickerController(QObject *parent)
-    : QObject(parent)
+    : ViewModelClient(parent)
 {
 }
 
-void AppPickerController::setViewModel(BrimlarkViewModel *viewModel)
+void AppPickerController::viewModelBound()
 {
-    if (!rebindViewModel(*this, m_viewModel, viewModel)) {
-        return;
+    if (viewModel()) {
+        connect(viewModel(), &BrimlarkViewModel::changed, this, &AppPickerController::refresh);
     }
-    if (m_viewModel) {
-        connect(m_viewModel, &BrimlarkViewModel::changed, this, &AppPickerController::refresh);
-    }
-    emit viewModelChanged();
     refresh();
 }
 
@@ -99,11 +95,11 @@ void AppPickerController::toggle(const QString &path)
 
 void AppPickerController::done()
 {
-    if (m_viewModel && m_folder) {
+    if (viewModel() && m_folder) {
         // The view model finds the folder again by its id; a folder deleted
         // meanwhile takes nothing.
         for (const auto &app : std::as_const(m_marked)) {
-            m_viewModel->addAppToFolder(app, *m_folder);
+            viewModel()->addAppToFolder(app, *m_folder);
         }
     }
     emit finished();
@@ -112,7 +108,7 @@ void AppPickerController::done()
 void AppPickerController::refresh()
 {
     const QList<AppItem> candidates
-        = m_viewModel && m_folder ? m_viewModel->appsNotInFolder(*m_folder) : QList<AppItem>();
+        = viewModel() && m_folder ? viewModel()->appsNotInFolder(*m_folder) : QList<AppItem>();
     m_apps.setApps(filter(candidates, m_searchQuery));
 }
 

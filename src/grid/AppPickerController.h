@@ -4,6 +4,7 @@
 #include "model/AppFolder.h"
 #include "model/AppItem.h"
 #include "state/BrimlarkViewModel.h"
+#include "state/ViewModelClient.h"
 
 #include <QList>
 #include <QObject>
@@ -21,12 +22,10 @@ namespace brimlark {
 // not yet in the folder that match it, and the marks in the order the user
 // set them. "Done" adds the marked applications in that order, so a folder
 // comes out the same on every run.
-class AppPickerController : public QObject
+class AppPickerController : public ViewModelClient
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(
-        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
     // The folder to fill: the copy taken when the picker opened.
     Q_PROPERTY(brimlark::AppFolder folder READ folderValue WRITE setFolderValue NOTIFY folderChanged)
     Q_PROPERTY(QString searchQuery READ searchQuery WRITE setSearchQuery NOTIFY searchQueryChanged)
@@ -41,8 +40,6 @@ public:
 
     explicit AppPickerController(QObject *parent = nullptr);
 
-    BrimlarkViewModel *viewModel() const { return m_viewModel; }
-    void setViewModel(BrimlarkViewModel *viewModel);
     AppFolder folderValue() const { return m_folder.value_or(AppFolder()); }
     void setFolderValue(const AppFolder &folder);
     void setFolder(const std::optional<AppFolder> &folder);
@@ -65,17 +62,18 @@ public:
     Q_INVOKABLE void done();
 
 signals:
-    void viewModelChanged();
     void folderChanged();
     void searchQueryChanged();
     void marksChanged();
     // "Done" has added the applications: close the sheet.
     void finished();
 
+protected:
+    void viewModelBound() override;
+
 private:
     void refresh();
 
-    QPointer<BrimlarkViewModel> m_viewModel;
     std::optional<AppFolder> m_folder;
     QString m_searchQuery;
     AppTileModel m_apps;

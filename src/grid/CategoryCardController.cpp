@@ -23,7 +23,7 @@ std::optional<AppFolder> catalogFolder(const BrimlarkViewModel &vm, const QUuid 
 } // namespace
 
 CategoryCardController::CategoryCardController(QObject *parent)
-    : QObject(parent)
+    : ViewModelClient(parent)
 {
     if (const auto *hints = QGuiApplication::styleHints()) {
         m_doubleClickInterval = hints->mouseDoubleClickInterval();
@@ -35,20 +35,16 @@ CategoryCardController::~CategoryCardController()
     cancelPendingExpand();
 }
 
-void CategoryCardController::setViewModel(BrimlarkViewModel *viewModel)
+void CategoryCardController::viewModelBound()
 {
-    if (!rebindViewModel(*this, m_viewModel, viewModel)) {
-        return;
-    }
-    if (m_viewModel) {
+    if (viewModel()) {
         // A folder renamed elsewhere, or in place, renames its card.
-        connect(m_viewModel, &BrimlarkViewModel::foldersChanged, this, [this] {
+        connect(viewModel(), &BrimlarkViewModel::foldersChanged, this, [this] {
             if (m_folder) {
                 emit cardChanged();
             }
         });
     }
-    emit viewModelChanged();
     emit cardChanged();
 }
 
@@ -84,8 +80,8 @@ std::optional<AppFolder> CategoryCardController::currentFolder() const
     }
     // The card's copy is as old as the grid's last rebuild; the catalog
     // holds what the folder is called now.
-    if (m_viewModel) {
-        if (auto current = catalogFolder(*m_viewModel, m_folder->id)) {
+    if (viewModel()) {
+        if (auto current = catalogFolder(*viewModel(), m_folder->id)) {
             return current;
         }
     }
@@ -163,13 +159,13 @@ void CategoryCardController::titleClicked(int tapCount)
         return;
     }
     cancelPendingExpand();
-    if (!m_viewModel) {
+    if (!viewModel()) {
         emit expandRequested();
         return;
     }
     QPointer<CategoryCardController> self(this);
-    m_pendingExpand = std::make_pair(m_viewModel,
-        m_viewModel->scheduler().schedule(std::chrono::milliseconds(m_doubleClickInterval), [self] {
+    m_pendingExpand = std::make_pair(viewModel(),
+        viewModel()->scheduler().schedule(std::chrono::milliseconds(m_doubleClickInterval), [self] {
             if (self) {
                 self->m_pendingExpand.reset();
                 emit self->expandRequested();
@@ -184,7 +180,7 @@ void CategoryCardController::renameStart()
     }
     // The catalog holds the current name; the card's copy may be older.
     const std::optional<AppFolder> current
-        = m_viewModel ? catalogFolder(*m_viewModel, m_folder->id) : m_folder;
+        = viewModel() ? catalogFolder(*viewModel(), m_folder->id) : m_folder;
     setEditedName(current ? current->name : m_folder->name);
     setEditing(true);
 }
@@ -196,40 +192,40 @@ void CategoryCardController::renameCommit()
     if (!m_isEditingName) {
         return;
     }
-    if (m_folder && m_viewModel && !m_editedName.isEmpty()) {
-        m_viewModel->renameFolder(*m_folder, m_editedName);
+    if (m_folder && viewModel() && !m_editedName.isEmpty()) {
+        viewModel()->renameFolder(*m_folder, m_editedName);
     }
     setEditing(false);
     // The field has let the keyboard go; typing goes back to the search.
-    if (m_viewModel && m_viewModel->notificationCenter()) {
-        m_viewModel->notificationCenter()->post(Notifications::SearchFocusRequested);
+    if (viewModel() && viewModel()->notificationCenter()) {
+        viewModel()->notificationCenter()->post(Notifications::SearchFocusRequested);
     }
 }
 
 void CategoryCardController::addApps()
 {
     const auto folder = currentFolder();
-    if (!folder || !m_viewModel) {
+    if (!folder || !viewModel()) {
         return;
     }
-    m_viewModel->setFolderForPicker(*folder);
-    m_viewModel->setShowingAppPicker(true);
+    viewModel()->setFolderForPicker(*folder);
+    viewModel()->setShowingAppPicker(true);
 }
 
 bool CategoryCardController::dropUrls(const QList<QUrl> &urls, const QString &text)
 {
-    if (!m_folder || !m_viewModel) {
+    if (!m_folder || !viewModel()) {
         return false;
     }
-    const auto app = GridDropRules::appForFolderDrop(m_viewModel->apps(), text, urls);
+    const auto app = GridDropRules::appForFolderDrop(viewModel()->apps(), text, urls);
     if (!app) {
         return false;
     }
     // The drop is answered first; the folder changes on the next turn.
-    QPointer<BrimlarkViewModel> vm(m_viewModel);
+    QPointer<BrimlarkViewModel> vm(viewModel());
     const AppItem dropped = *app;
     const AppFolder folder = *m_folder;
-    m_viewModel->scheduler().schedule(std::chrono::milliseconds(0), [vm, dropped, folder] {
+    viewModel()->scheduler().schedule(std::chrono::milliseconds(0), [vm, dropped, folder] {
         if (vm) {
             vm->addAppToFolder(dropped, folder);
         }
@@ -239,14 +235,14 @@ bool CategoryCardController::dropUrls(const QList<QUrl> &urls, const QString &te
 
 QList<MenuEntry> CategoryCardController::menu() const
 {
-    if (!m_viewModel) {
+    if (!viewModel()) {
         return {};
     }
     // Before the menu's rows are first described: an empty submenu's row
     // is disabled and must say so.
     installEnabledStateAccessibility();
     return CategoryCardMenu::entries(
-        m_viewModel->selection(), m_folder, m_viewModel->folders(), m_viewModel->hiddenFolderIDs());
+        viewModel()->selection(), m_folder, viewModel()->folders(), viewModel()->hiddenFolderIDs());
 }
 
 void CategoryCardController::perform(CategoryCardMenu::Action action, const QString &folderID)
@@ -256,7 +252,7 @@ void CategoryCardController::perform(CategoryCardMenu::Action action, const QStr
 
 void CategoryCardController::perform(CategoryCardMenu::Action action, const QUuid &folderID)
 {
-    if (!m_viewModel) {
+    if (!viewModel()) {
         return;
     }
     using Action = CategoryCardMenu::Action;
@@ -268,17 +264,17 @@ void CategoryCardController::perform(CategoryCardMenu::Action action, const QUui
         break;
     case Action::deleteFolder:
         if (m_folder) {
-            m_viewModel->deleteFolder(*m_folder);
+            viewModel()->deleteFolder(*m_folder);
         }
         break;
     case Action::hideFolderGlobally:
         if (m_folder) {
-            m_viewModel->hideFolderGlobally(*m_folder);
+            viewModel()->hideFolderGlobally(*m_folder);
         }
         break;
     case Action::unhideFolderGlobally:
         if (m_folder) {
-            m_viewModel->unhideFolderGlobally(*m_folder);
+            viewModel()->unhideFolderGlobally(*m_folder);
         }
         break;
     case Action::addApps:
@@ -295,28 +291,28 @@ void CategoryCardController::perform(CategoryCardMenu::Action action, const QUui
 
 QUuid CategoryCardController::createFolderFromCategory()
 {
-    if (!m_viewModel || m_folder) {
+    if (!viewModel() || m_folder) {
         return {};
     }
     const QUuid id
-        = m_viewModel->createFolder(m_categoryName, QStringLiteral("folder"), QStringLiteral("#007AFF"));
+        = viewModel()->createFolder(m_categoryName, QStringLiteral("folder"), QStringLiteral("#007AFF"));
     addAllToFolder(id);
     return id;
 }
 
 void CategoryCardController::addAllToFolder(const QUuid &folderID)
 {
-    if (!m_viewModel) {
+    if (!viewModel()) {
         return;
     }
-    const auto folder = catalogFolder(*m_viewModel, folderID);
+    const auto folder = catalogFolder(*viewModel(), folderID);
     if (!folder) {
         return;
     }
     // The card's applications may change as the folder fills: keep them.
     const QList<AppItem> apps = m_apps;
     for (const auto &app : apps) {
-        m_viewModel->addAppToFolder(app, *folder);
+        viewModel()->addAppToFolder(app, *folder);
     }
 }
 

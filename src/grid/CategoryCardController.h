@@ -5,6 +5,7 @@
 #include "model/AppItem.h"
 #include "platform/core/Scheduler.h"
 #include "state/BrimlarkViewModel.h"
+#include "state/ViewModelClient.h"
 
 #include <QList>
 #include <QObject>
@@ -23,12 +24,10 @@ namespace brimlark {
 // there renames the folder in place), a dropped application joins the
 // folder, and the context menu's entries come from the state of the moment
 // it opens. Main thread only.
-class CategoryCardController : public QObject
+class CategoryCardController : public ViewModelClient
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(
-        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
     Q_PROPERTY(QString categoryName READ categoryName WRITE setCategoryName NOTIFY cardChanged)
     // The card's folder, or none for a category card.
     Q_PROPERTY(brimlark::AppFolder folder READ folderValue WRITE setFolderValue NOTIFY cardChanged)
@@ -46,9 +45,6 @@ class CategoryCardController : public QObject
 public:
     explicit CategoryCardController(QObject *parent = nullptr);
     ~CategoryCardController() override;
-
-    BrimlarkViewModel *viewModel() const { return m_viewModel; }
-    void setViewModel(BrimlarkViewModel *viewModel);
 
     QString categoryName() const { return m_categoryName; }
     void setCategoryName(const QString &name);
@@ -105,7 +101,6 @@ public:
     void addAllToFolder(const QUuid &folderID);
 
 signals:
-    void viewModelChanged();
     void cardChanged();
     void isEditingNameChanged();
     void editedNameChanged();
@@ -113,11 +108,13 @@ signals:
     // The grid opens the card's panel.
     void expandRequested();
 
+protected:
+    void viewModelBound() override;
+
 private:
     void cancelPendingExpand();
     void setEditing(bool editing);
 
-    QPointer<BrimlarkViewModel> m_viewModel;
     QString m_categoryName;
     std::optional<AppFolder> m_folder;
     QList<AppItem> m_apps;

@@ -11,7 +11,7 @@
 namespace brimlark {
 
 CategoryPanelController::CategoryPanelController(QObject *parent)
-    : QObject(parent)
+    : ViewModelClient(parent)
 {
 }
 
@@ -22,13 +22,7 @@ CategoryPanelController::~CategoryPanelController()
     }
 }
 
-void CategoryPanelController::setViewModel(BrimlarkViewModel *viewModel)
-{
-    if (!rebindViewModel(*this, m_viewModel, viewModel)) {
-        return;
-    }
-    emit viewModelChanged();
-}
+void CategoryPanelController::viewModelBound() { }
 
 void CategoryPanelController::setAppList(const QList<AppItem> &apps)
 {
@@ -57,9 +51,9 @@ void CategoryPanelController::dismissWithAnimation()
             emit self->dismissed();
         }
     };
-    if (m_viewModel) {
+    if (viewModel()) {
         m_pendingDismiss
-            = std::make_pair(m_viewModel, m_viewModel->scheduler().schedule(closeDuration, done));
+            = std::make_pair(viewModel(), viewModel()->scheduler().schedule(closeDuration, done));
     } else {
         QTimer::singleShot(closeDuration, this, done);
     }

@@ -3,6 +3,7 @@
 #include "grid/AppTileModel.h"
 #include "platform/core/Scheduler.h"
 #include "state/BrimlarkViewModel.h"
+#include "state/ViewModelClient.h"
 
 #include <QObject>
 #include <QPointer>
@@ -17,7 +18,7 @@ namespace brimlark {
 // The rules of the panel over the grid: its size in the space it has, and
 // its closing, which happens once however often it is asked for (a second
 // click on the backdrop, a launch while it closes). Main thread only.
-class CategoryPanelController : public QObject
+class CategoryPanelController : public ViewModelClient
 {
     Q_OBJECT
     QML_ELEMENT
@@ -28,8 +29,6 @@ class CategoryPanelController : public QObject
     Q_PROPERTY(brimlark::AppTileModel *apps READ apps CONSTANT)
     // The closing waits on the view model's scheduler; without one, on the
     // event loop.
-    Q_PROPERTY(
-        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
 
 public:
     static constexpr QSizeF preferredSize { 700, 500 };
@@ -49,9 +48,6 @@ public:
     void setAppList(const QList<AppItem> &apps);
     AppTileModel *apps() { return &m_apps; }
 
-    BrimlarkViewModel *viewModel() const { return m_viewModel; }
-    void setViewModel(BrimlarkViewModel *viewModel);
-
     bool dismissing() const { return m_dismissing; }
     // Starts the closing animation and reports dismissed() once it is over;
     // later calls change nothing.
@@ -59,15 +55,16 @@ public:
 
 signals:
     void dismissingChanged();
-    void viewModelChanged();
     void appListChanged();
     // The panel has finished closing; the grid removes it.
     void dismissed();
 
+protected:
+    void viewModelBound() override;
+
 private:
     AppTileModel m_apps;
     bool m_dismissing = false;
-    QPointer<BrimlarkViewModel> m_viewModel;
     // With the view model that scheduled it.
     std::optional<std::pair<QPointer<BrimlarkViewModel>, Scheduler::TaskId>> m_pendingDismiss;
 };

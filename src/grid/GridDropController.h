@@ -3,6 +3,7 @@
 #include "model/AppItem.h"
 #include "platform/core/Scheduler.h"
 #include "state/BrimlarkViewModel.h"
+#include "state/ViewModelClient.h"
 
 #include <QList>
 #include <QObject>
@@ -20,12 +21,10 @@ namespace brimlark {
 // dropped application's place, a drag that rests on a tile for a moment
 // moves the dragged application there, and the empty-folder state adds a
 // dropped application to its folder. Main thread only.
-class GridDropController : public QObject
+class GridDropController : public ViewModelClient
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(
-        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
     // Whether the tiles belong to a folder (fixed when the grid is built).
     Q_PROPERTY(bool folderFlag READ folderFlag WRITE setFolderFlag NOTIFY folderFlagChanged)
     // The folder the tiles belong to when it is not the selected one (the
@@ -39,9 +38,6 @@ public:
 
     explicit GridDropController(QObject *parent = nullptr);
     ~GridDropController() override;
-
-    BrimlarkViewModel *viewModel() const { return m_viewModel; }
-    void setViewModel(BrimlarkViewModel *viewModel);
 
     bool folderFlag() const { return m_folderFlag; }
     void setFolderFlag(bool flag);
@@ -63,10 +59,12 @@ public:
     bool hasPendingHoverMove() const { return m_hoverTask.has_value(); }
 
 signals:
-    void viewModelChanged();
     void folderFlagChanged();
     void folderChanged();
     void draggedAppTargetChanged();
+
+protected:
+    void viewModelBound() override;
 
 private:
     std::optional<AppItem> tileApp(const QString &path) const;
@@ -75,11 +73,11 @@ private:
     void endDragOver();
     void setDraggedAppTarget(const QString &path);
 
-    QPointer<BrimlarkViewModel> m_viewModel;
     bool m_folderFlag = false;
     std::optional<AppFolder> m_folder;
     QString m_draggedAppTarget;
-    std::optional<Scheduler::TaskId> m_hoverTask;
+    // With the view model whose scheduler runs it.
+    std::optional<std::pair<QPointer<BrimlarkViewModel>, Scheduler::TaskId>> m_hoverTask;
 };
 
 } // namespace brimlark

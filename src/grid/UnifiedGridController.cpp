@@ -131,19 +131,15 @@ void UnifiedGridCardModel::setCards(const QList<Card> &cards)
 }
 
 UnifiedGridController::UnifiedGridController(QObject *parent)
-    : QObject(parent)
+    : ViewModelClient(parent)
 {
 }
 
-void UnifiedGridController::setViewModel(BrimlarkViewModel *viewModel)
+void UnifiedGridController::viewModelBound()
 {
-    if (!rebindViewModel(*this, m_viewModel, viewModel)) {
-        return;
+    if (viewModel()) {
+        connect(viewModel(), &BrimlarkViewModel::changed, this, &UnifiedGridController::refresh);
     }
-    if (m_viewModel) {
-        connect(m_viewModel, &BrimlarkViewModel::changed, this, &UnifiedGridController::refresh);
-    }
-    emit viewModelChanged();
     refresh();
 }
 
@@ -184,13 +180,13 @@ QList<UnifiedGridCardModel::Card> UnifiedGridController::cardsFor(const QList<Gr
 
 void UnifiedGridController::refresh()
 {
-    if (!m_viewModel) {
+    if (!viewModel()) {
         m_cards.setCards({});
         return;
     }
     // An item with nothing behind it takes no place in the grid.
     QList<UnifiedGridCardModel::Card> cards
-        = cardsFor(m_viewModel->unifiedGridItems(), *m_viewModel, m_viewModel->groupedAppsByCategory());
+        = cardsFor(viewModel()->unifiedGridItems(), *viewModel(), viewModel()->groupedAppsByCategory());
     cards.removeIf([](const UnifiedGridCardModel::Card &card) { return !card.present; });
     m_cards.setCards(cards);
 }
@@ -214,8 +210,8 @@ std::optional<UnifiedGridController::Move> UnifiedGridController::moveFor(
 
 void UnifiedGridController::addFolder()
 {
-    if (m_viewModel) {
-        m_viewModel->createFolder(
+    if (viewModel()) {
+        viewModel()->createFolder(
             QStringLiteral("New app folder"), QStringLiteral("folder"), QStringLiteral("#007AFF"));
     }
 }
@@ -224,15 +220,15 @@ bool UnifiedGridController::drop(const QString &droppedText, const QString &targ
 {
     setDropTargetID(QString());
     const auto target = GridItemIdentifier::fromString(targetItem);
-    if (!m_viewModel || !target) {
+    if (!viewModel() || !target) {
         return false;
     }
-    const QList<GridItemIdentifier> items = m_viewModel->unifiedGridItems();
+    const QList<GridItemIdentifier> items = viewModel()->unifiedGridItems();
     const auto move = moveFor(items, droppedText, *target);
     if (!move) {
         return false;
     }
-    m_viewModel->reorderUnifiedItems({ move->from }, move->destination);
+    viewModel()->reorderUnifiedItems({ move->from }, move->destination);
     return true;
 }
 
