@@ -76,6 +76,7 @@ Item {
     AppTileController {
         id: controller
         viewModel: tile.viewModel
+        catalog: tile.viewModel.catalog
         app: tile.app
         onLaunched: tile.launched()
     }

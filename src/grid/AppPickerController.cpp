@@ -7,7 +7,7 @@
 namespace brimlark {
 
 AppPickerController::AppPickerController(QObject *parent)
-    : ViewModelClient(parent)
+    : CatalogClient(parent)
 {
 }
 
@@ -95,11 +95,11 @@ void AppPickerController::toggle(const QString &path)
 
 void AppPickerController::done()
 {
-    if (viewModel() && m_folder) {
-        // The view model finds the folder again by its id; a folder deleted
+    if (catalog() && m_folder) {
+        // The catalog finds the folder again by its id; a folder deleted
         // meanwhile takes nothing.
         for (const auto &app : std::as_const(m_marked)) {
-            viewModel()->addAppToFolder(app, *m_folder);
+            catalog()->addAppToFolder(app, *m_folder);
         }
     }
     emit finished();

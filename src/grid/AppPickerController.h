@@ -1,10 +1,10 @@
 #pragma once
 
 #include "grid/AppTileModel.h"
+#include "grid/CatalogClient.h"
 #include "model/AppFolder.h"
 #include "model/AppItem.h"
 #include "state/BrimlarkViewModel.h"
-#include "state/ViewModelClient.h"
 
 #include <QList>
 #include <QObject>
@@ -22,7 +22,7 @@ namespace brimlark {
 // not yet in the folder that match it, and the marks in the order the user
 // set them. "Done" adds the marked applications in that order, so a folder
 // comes out the same on every run.
-class AppPickerController : public ViewModelClient
+class AppPickerController : public CatalogClient
 {
     Q_OBJECT
     QML_ELEMENT

@@ -29,6 +29,7 @@ Item {
     AppPickerController {
         id: picker
         viewModel: root.viewModel
+        catalog: root.viewModel.catalog
         folder: root.folder
         onFinished: root.dismiss()
     }

@@ -11,7 +11,7 @@
 namespace brimlark {
 
 AppTileController::AppTileController(QObject *parent)
-    : ViewModelClient(parent)
+    : CatalogClient(parent)
 {
 }
 
@@ -110,22 +110,26 @@ void AppTileController::perform(AppTileMenu::Action action, const QUuid &folderI
         vm.launchApp(m_app);
         break;
     case Action::toggleFavorite:
-        vm.toggleFavorite(m_app);
+        if (catalog()) {
+            catalog()->toggleFavorite(m_app);
+        }
         break;
     case Action::hideGlobally:
         vm.hideAppGlobally(m_app);
         break;
     case Action::unhideGlobally:
-        vm.unhideAppGlobally(m_app);
+        if (catalog()) {
+            catalog()->unhideApp(m_app);
+        }
         break;
     case Action::removeFromFolder:
-        if (const auto f = folder()) {
-            vm.removeAppFromFolder(m_app, *f);
+        if (const auto f = folder(); f && catalog()) {
+            catalog()->removeAppFromFolder(m_app, *f);
         }
         break;
     case Action::addToFolder:
-        if (const auto f = folder()) {
-            vm.addAppToFolder(m_app, *f);
+        if (const auto f = folder(); f && catalog()) {
+            catalog()->addAppToFolder(m_app, *f);
         }
         break;
     case Action::uninstall:

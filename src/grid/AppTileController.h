@@ -1,9 +1,9 @@
 #pragma once
 
 #include "grid/AppTileMenu.h"
+#include "grid/CatalogClient.h"
 #include "model/AppItem.h"
 #include "platform/core/Scheduler.h"
-#include "state/ViewModelClient.h"
 
 #include <QList>
 #include <QObject>
@@ -19,7 +19,7 @@ namespace brimlark {
 // What one application tile does: a click launches with the short launching
 // look, a drag records the application as the dragged one, and the context
 // menu's entries come from the state of the moment it opens. Main thread only.
-class AppTileController : public ViewModelClient
+class AppTileController : public CatalogClient
 {
     Q_OBJECT
     QML_ELEMENT

@@ -85,6 +85,7 @@ GridView {
     GridDropController {
         id: drops
         viewModel: tiles.viewModel
+        catalog: tiles.viewModel.catalog
         folderFlag: tiles.folderFlag
     }
 

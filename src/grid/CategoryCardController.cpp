@@ -13,17 +13,8 @@
 
 namespace brimlark {
 
-namespace {
-
-std::optional<AppFolder> catalogFolder(const BrimlarkViewModel &vm, const QUuid &id)
-{
-    return vm.folder(id);
-}
-
-} // namespace
-
 CategoryCardController::CategoryCardController(QObject *parent)
-    : ViewModelClient(parent)
+    : CatalogClient(parent)
 {
     if (const auto *hints = QGuiApplication::styleHints()) {
         m_doubleClickInterval = hints->mouseDoubleClickInterval();
@@ -80,8 +71,8 @@ std::optional<AppFolder> CategoryCardController::currentFolder() const
     }
     // The card's copy is as old as the grid's last rebuild; the catalog
     // holds what the folder is called now.
-    if (viewModel()) {
-        if (auto current = catalogFolder(*viewModel(), m_folder->id)) {
+    if (catalog()) {
+        if (auto current = catalog()->folder(m_folder->id)) {
             return current;
         }
     }
@@ -179,8 +170,7 @@ void CategoryCardController::renameStart()
         return;
     }
     // The catalog holds the current name; the card's copy may be older.
-    const std::optional<AppFolder> current
-        = viewModel() ? catalogFolder(*viewModel(), m_folder->id) : m_folder;
+    const std::optional<AppFolder> current = catalog() ? catalog()->folder(m_folder->id) : m_folder;
     setEditedName(current ? current->name : m_folder->name);
     setEditing(true);
 }
@@ -192,8 +182,8 @@ void CategoryCardController::renameCommit()
     if (!m_isEditingName) {
         return;
     }
-    if (m_folder && viewModel() && !m_editedName.isEmpty()) {
-        viewModel()->renameFolder(*m_folder, m_editedName);
+    if (m_folder && catalog() && !m_editedName.isEmpty()) {
+        catalog()->renameFolder(*m_folder, m_editedName);
     }
     setEditing(false);
     // The field has let the keyboard go; typing goes back to the search.
@@ -273,8 +263,8 @@ void CategoryCardController::perform(CategoryCardMenu::Action action, const QUui
         }
         break;
     case Action::unhideFolderGlobally:
-        if (m_folder) {
-            viewModel()->unhideFolderGlobally(*m_folder);
+        if (m_folder && catalog()) {
+            catalog()->unhideFolder(*m_folder);
         }
         break;
     case Action::addApps:
@@ -291,28 +281,28 @@ void CategoryCardController::perform(CategoryCardMenu::Action action, const QUui
 
 QUuid CategoryCardController::createFolderFromCategory()
 {
-    if (!viewModel() || m_folder) {
+    if (!catalog() || m_folder) {
         return {};
     }
     const QUuid id
-        = viewModel()->createFolder(m_categoryName, QStringLiteral("folder"), QStringLiteral("#007AFF"));
+        = catalog()->createFolder(m_categoryName, QStringLiteral("folder"), QStringLiteral("#007AFF"));
     addAllToFolder(id);
     return id;
 }
 
 void CategoryCardController::addAllToFolder(const QUuid &folderID)
 {
-    if (!viewModel()) {
+    if (!catalog()) {
         return;
     }
-    const auto folder = catalogFolder(*viewModel(), folderID);
+    const auto folder = catalog()->folder(folderID);
     if (!folder) {
         return;
     }
     // The card's applications may change as the folder fills: keep them.
     const QList<AppItem> apps = m_apps;
     for (const auto &app : apps) {
-        viewModel()->addAppToFolder(app, *folder);
+        catalog()->addAppToFolder(app, *folder);
     }
 }
 

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "grid/CatalogClient.h"
 #include "grid/CategoryCardMenu.h"
 #include "model/AppFolder.h"
 #include "model/AppItem.h"
 #include "platform/core/Scheduler.h"
 #include "state/BrimlarkViewModel.h"
-#include "state/ViewModelClient.h"
 
 #include <QList>
 #include <QObject>
@@ -24,7 +24,7 @@ namespace brimlark {
 // there renames the folder in place), a dropped application joins the
 // folder, and the context menu's entries come from the state of the moment
 // it opens. Main thread only.
-class CategoryCardController : public ViewModelClient
+class CategoryCardController : public CatalogClient
 {
     Q_OBJECT
     QML_ELEMENT

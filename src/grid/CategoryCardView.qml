@@ -69,6 +69,7 @@ Item {
     CategoryCardController {
         id: controller
         viewModel: card.viewModel
+        catalog: card.viewModel.catalog
         categoryName: card.categoryName
         folder: card.folder
         apps: card.apps

@@ -64,6 +64,7 @@ Item {
     GridDropController {
         id: drops
         viewModel: root.viewModel
+        catalog: root.viewModel.catalog
         folderFlag: !root.folder.isNull
         folder: root.folder
     }

@@ -21,6 +21,7 @@ Item {
     GridDropController {
         id: drops
         viewModel: root.viewModel
+        catalog: root.viewModel.catalog
     }
 
     Rectangle {

@@ -21,7 +21,7 @@ std::optional<AppFolder> selectedFolder(const BrimlarkViewModel &vm)
 } // namespace
 
 GridDropController::GridDropController(QObject *parent)
-    : ViewModelClient(parent)
+    : CatalogClient(parent)
 {
 }
 
@@ -104,7 +104,10 @@ bool GridDropController::dropOnTile(const QList<QUrl> &urls, const QString &targ
     if (!move) {
         return false;
     }
-    viewModel()->reorderAppsInFolder(*folder, { move->from }, move->destination);
+    if (!catalog()) {
+        return false;
+    }
+    catalog()->reorderAppsInFolder(*folder, { move->from }, move->destination);
     return true;
 }
 
@@ -173,14 +176,14 @@ void GridDropController::tileTargeted(bool targeted, const QString &targetPath, 
 bool GridDropController::dropOnEmptyFolder(
     const AppFolder &folder, const QString &text, const QList<QUrl> &urls)
 {
-    if (!viewModel() || folder.isNull()) {
+    if (!viewModel() || !catalog() || folder.isNull()) {
         return false;
     }
     const auto app = GridDropRules::appForFolderDrop(viewModel()->apps(), text, urls);
     if (!app) {
         return false;
     }
-    viewModel()->addAppToFolder(*app, folder);
+    catalog()->addAppToFolder(*app, folder);
     return true;
 }
 

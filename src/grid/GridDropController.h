@@ -1,9 +1,10 @@
 #pragma once
 
+#include "grid/CatalogClient.h"
+
 #include "model/AppItem.h"
 #include "platform/core/Scheduler.h"
 #include "state/BrimlarkViewModel.h"
-#include "state/ViewModelClient.h"
 
 #include <QList>
 #include <QObject>
@@ -21,7 +22,7 @@ namespace brimlark {
 // dropped application's place, a drag that rests on a tile for a moment
 // moves the dragged application there, and the empty-folder state adds a
 // dropped application to its folder. Main thread only.
-class GridDropController : public ViewModelClient
+class GridDropController : public CatalogClient
 {
     Q_OBJECT
     QML_ELEMENT

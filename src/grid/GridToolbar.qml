@@ -35,6 +35,7 @@ Item {
     GridToolbarController {
         id: toolbar
         viewModel: root.viewModel
+        catalog: root.viewModel.catalog
         hiddenItemsLock: root.viewModel.hiddenItemsLock
         isRulerShowing: root.isRulerShowing
         searchField: field

@@ -30,7 +30,7 @@ bool isTextEditor(const QQuickItem *item)
 } // namespace
 
 GridToolbarController::GridToolbarController(QObject *parent)
-    : ViewModelClient(parent)
+    : CatalogClient(parent)
 {
     if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
         connect(app, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
@@ -192,8 +192,7 @@ GridToolbarController::SearchAccessory GridToolbarController::searchAccessory() 
 
 QVariantList GridToolbarController::sortOptions() const
 {
-    const AppSortOption current
-        = viewModel() ? viewModel()->allAppsSortOption() : AppSortOption::nameAscending;
+    const AppSortOption current = catalog() ? catalog()->allAppsSortOption() : AppSortOption::nameAscending;
     QVariantList out;
     for (AppSortOption option : AppSortOptions::allCases()) {
         out << QVariantMap { { QStringLiteral("title"), AppSortOptions::text(option) },
@@ -236,8 +235,8 @@ void GridToolbarController::addApps()
 void GridToolbarController::chooseSortOption(int index)
 {
     const auto cases = AppSortOptions::allCases();
-    if (viewModel() && index >= 0 && index < cases.size()) {
-        viewModel()->setAllAppsSortOption(cases[index]);
+    if (catalog() && index >= 0 && index < cases.size()) {
+        catalog()->setAllAppsSortOption(cases[index]);
     }
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "grid/CatalogClient.h"
+
 #include "model/AppSortOption.h"
 #include "state/BrimlarkViewModel.h"
-#include "state/ViewModelClient.h"
 
 #include <QList>
 #include <QObject>
@@ -22,7 +23,7 @@ class NotificationCenter;
 // search field's trailing slot, the sort menu, the desk-tool popovers and who
 // may give the search field the keyboard focus, and when. The view lays the
 // toolbar out and forwards presses and platform notices here. Main thread only.
-class GridToolbarController : public ViewModelClient
+class GridToolbarController : public CatalogClient
 {
     Q_OBJECT
     QML_ELEMENT

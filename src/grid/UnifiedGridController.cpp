@@ -131,7 +131,7 @@ void UnifiedGridCardModel::setCards(const QList<Card> &cards)
 }
 
 UnifiedGridController::UnifiedGridController(QObject *parent)
-    : ViewModelClient(parent)
+    : CatalogClient(parent)
 {
 }
 
@@ -210,8 +210,8 @@ std::optional<UnifiedGridController::Move> UnifiedGridController::moveFor(
 
 void UnifiedGridController::addFolder()
 {
-    if (viewModel()) {
-        viewModel()->createFolder(
+    if (catalog()) {
+        catalog()->createFolder(
             QStringLiteral("New app folder"), QStringLiteral("folder"), QStringLiteral("#007AFF"));
     }
 }
@@ -220,7 +220,7 @@ bool UnifiedGridController::drop(const QString &droppedText, const QString &targ
 {
     setDropTargetID(QString());
     const auto target = GridItemIdentifier::fromString(targetItem);
-    if (!viewModel() || !target) {
+    if (!viewModel() || !catalog() || !target) {
         return false;
     }
     const QList<GridItemIdentifier> items = viewModel()->unifiedGridItems();
@@ -228,7 +228,7 @@ bool UnifiedGridController::drop(const QString &droppedText, const QString &targ
     if (!move) {
         return false;
     }
-    viewModel()->reorderUnifiedItems({ move->from }, move->destination);
+    catalog()->reorderUnifiedItems({ move->from }, move->destination, items);
     return true;
 }
 

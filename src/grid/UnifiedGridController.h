@@ -1,10 +1,11 @@
 #pragma once
 
+#include "grid/CatalogClient.h"
+
 #include "model/AppFolder.h"
 #include "model/AppItem.h"
 #include "model/GridItemIdentifier.h"
 #include "state/BrimlarkViewModel.h"
-#include "state/ViewModelClient.h"
 
 #include <QAbstractListModel>
 #include <QList>
@@ -89,7 +90,7 @@ private:
 // The unified grid's rules: which card stands for which item, the "Add
 // Folder" tile, what a card drags, what a drop on a card accepts and where
 // it moves the dragged card, and the drop highlight. Main thread only.
-class UnifiedGridController : public ViewModelClient
+class UnifiedGridController : public CatalogClient
 {
     Q_OBJECT
     QML_ELEMENT

@@ -84,6 +84,7 @@ GridView {
     UnifiedGridController {
         id: unified
         viewModel: root.viewModel
+        catalog: root.viewModel.catalog
         cards.leadingTile: true
     }
 

@@ -21,6 +21,7 @@ protected:
             QStringList { QStringLiteral("Alpha"), QStringLiteral("Bravo"), QStringLiteral("Charlie") });
         alpha = f.appNamed(QStringLiteral("Alpha")).value<AppItem>();
         tile.setViewModel(&f.vm());
+        tile.setCatalog(&f.finder);
         tile.setApp(alpha);
     }
 
@@ -69,6 +70,7 @@ TEST_F(AppTileControllerTest, ATileGoneBeforeItsLookEndsLeavesNothingBehind)
 {
     auto other = std::make_unique<AppTileController>();
     other->setViewModel(&f.vm());
+    other->setCatalog(&f.finder);
     other->setApp(alpha);
     other->click();
     EXPECT_EQ(f.scheduler.pendingCount(), 1u);
@@ -140,6 +142,7 @@ TEST_F(AppTileControllerTest, UnknownActionsAndATileWithoutApplicationDoNothing)
     tile.perform(AppTileMenu::Action::none);
     AppTileController empty;
     empty.setViewModel(&f.vm());
+    empty.setCatalog(&f.finder);
     empty.click();
     empty.perform(AppTileMenu::Action::launch);
     empty.beginDrag();
@@ -159,6 +162,7 @@ TEST_F(AppTileControllerTest, ADragRecordsTheApplicationUntilItEnds)
     // The end of an older drag does not clear a newer one of another tile.
     AppTileController bravo;
     bravo.setViewModel(&f.vm());
+    bravo.setCatalog(&f.finder);
     bravo.setApp(f.appNamed(QStringLiteral("Bravo")).value<AppItem>());
     tile.beginDrag();
     bravo.beginDrag();

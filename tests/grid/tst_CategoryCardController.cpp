@@ -20,6 +20,7 @@ protected:
             f.app(u"A"_qs, u"Games"_qs), f.app(u"B"_qs, u"Games"_qs), f.app(u"C"_qs, u"Tools"_qs) });
         f.makeFolder(u"Work"_qs, { u"C"_qs });
         card.setViewModel(&f.vm());
+        card.setCatalog(&f.finder);
         card.setDoubleClickInterval(400);
     }
     void asFolder(const QString &name = u"Work"_qs)
@@ -110,6 +111,7 @@ TEST_F(CategoryCardTest, ATitleClickWaitsForTheDoubleClickIntervalOnlyOnAFolder)
     for (const auto &c : cases) {
         CategoryCardController fresh;
         fresh.setViewModel(&f.vm());
+        fresh.setCatalog(&f.finder);
         fresh.setDoubleClickInterval(400);
         if (c.folder) {
             fresh.setFolder(f.folder(u"Work"_qs));

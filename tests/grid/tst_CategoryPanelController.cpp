@@ -50,6 +50,7 @@ TEST(CategoryPanelRules, AFolderPanelReordersByPathWhateverIsSelected)
     f.selectSection(u"allApps"_qs);
     GridDropController drops;
     drops.setViewModel(&f.vm());
+    drops.setCatalog(&f.finder);
     drops.setFolderFlag(true);
     drops.setFolderValue(f.folder(u"Work"_qs));
     const QString a = f.app(u"A"_qs).id();

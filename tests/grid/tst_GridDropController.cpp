@@ -26,6 +26,7 @@ protected:
             { QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D") });
         f.selectFolder(QStringLiteral("Work"));
         drops.setViewModel(&f.vm());
+        drops.setCatalog(&f.finder);
         drops.setFolderFlag(true);
     }
     AppItem app(const QString &name) { return f.appNamed(name).value<AppItem>(); }
@@ -183,6 +184,7 @@ TEST_F(GridDropControllerTest, AControllerGoneBeforeTheDelayMovesNothing)
 {
     auto other = std::make_unique<GridDropController>();
     other->setViewModel(&f.vm());
+    other->setCatalog(&f.finder);
     other->setFolderFlag(true);
     f.vm().setDraggedApp(app(QStringLiteral("A")));
     other->tileTargeted(true, app(QStringLiteral("C")).id(), { urlOf(app(QStringLiteral("A"))) });

@@ -56,6 +56,7 @@ protected:
             f.app(u"A"_qs, u"Games"_qs), f.app(u"B"_qs, u"Tools"_qs), f.app(u"C"_qs, u"Tools"_qs) });
         f.makeFolder(u"Work"_qs, { u"A"_qs, u"B"_qs });
         grid.setViewModel(&f.vm());
+        grid.setCatalog(&f.finder);
     }
     QStringList titles()
     {
