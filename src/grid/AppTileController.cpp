@@ -86,7 +86,7 @@ QList<MenuEntry> AppTileController::menu() const
     // Before the menu's rows are first described: an empty submenu's row
     // is disabled and must say so.
     installEnabledStateAccessibility();
-    return AppTileMenu::entries(viewModel()->selection(), viewModel()->isFavorite(m_app),
+    return AppTileMenu::entries(viewModel()->selection(), catalog() && catalog()->isFavorite(m_app),
         viewModel()->folders(), viewModel()->hiddenFolderIDs());
 }
 

@@ -212,12 +212,12 @@ bool CategoryCardController::dropUrls(const QList<QUrl> &urls, const QString &te
         return false;
     }
     // The drop is answered first; the folder changes on the next turn.
-    QPointer<BrimlarkViewModel> vm(viewModel());
+    QPointer<AppFinder> finder(catalog());
     const AppItem dropped = *app;
     const AppFolder folder = *m_folder;
-    viewModel()->scheduler().schedule(std::chrono::milliseconds(0), [vm, dropped, folder] {
-        if (vm) {
-            vm->addAppToFolder(dropped, folder);
+    viewModel()->scheduler().schedule(std::chrono::milliseconds(0), [finder, dropped, folder] {
+        if (finder) {
+            finder->addAppToFolder(dropped, folder);
         }
     });
     return true;

@@ -83,7 +83,7 @@ TEST_F(CategoryCardTest, AFolderCardShowsTheFolderAsTheCatalogHoldsItNow)
 {
     asFolder();
     QSignalSpy changed(&card, &CategoryCardController::cardChanged);
-    f.vm().renameFolder(f.folder(u"Work"_qs), u"Office"_qs);
+    f.finder.renameFolder(f.folder(u"Work"_qs), u"Office"_qs);
     EXPECT_GE(changed.count(), 1);
     EXPECT_EQ(card.title(), u"Office"_qs);
     EXPECT_EQ(card.helpText(), u"Folder: Office"_qs);
