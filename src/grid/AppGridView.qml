@@ -23,7 +23,7 @@ Item {
     property Component notesPopover: null
     property Component snippetsPopover: null
     property Component uninstallerSheet: null
-    readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
+    readonly property bool lightAppearance: Style.isLight(palette)
     readonly property alias controller: paneController
     readonly property string navigationTitle: paneController.navigationTitle
     readonly property alias pane: pane

@@ -18,7 +18,7 @@ Item {
     // The picker is done: the host closes it.
     signal dismiss()
     readonly property alias controller: picker
-    readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
+    readonly property bool lightAppearance: Style.isLight(palette)
     readonly property color blue: Style.blue(lightAppearance)
     readonly property color primary: Style.primary(palette)
     readonly property size fitted: picker.fittedSize(Window.width, Window.height)

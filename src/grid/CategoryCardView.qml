@@ -27,7 +27,7 @@ Item {
 
     readonly property alias controller: controller
     readonly property bool isHovering: hover.hovered
-    readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
+    readonly property bool lightAppearance: Style.isLight(palette)
     readonly property color primary: Style.primary(palette)
 
     width: cardWidth

@@ -22,7 +22,7 @@ Item {
     signal dismiss()
 
     readonly property alias controller: panel
-    readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
+    readonly property bool lightAppearance: Style.isLight(palette)
     readonly property color primary: Style.primary(palette)
     readonly property size panelSize: panel.panelSize(Qt.size(width, height))
     property real appearanceOpacity: 0
@@ -223,9 +223,9 @@ Item {
             anchors.bottomMargin: 40
             clip: true
             boundsBehavior: Flickable.StopAtBounds
-            readonly property int columnCount: Math.max(1, Math.floor((width + 24) / (110 + 24)))
+            readonly property int columnCount: Math.max(1, Math.floor((width + GridLooks.tileSpacing) / (GridLooks.tileWidth + GridLooks.tileSpacing)))
             cellWidth: Math.max(1, width / columnCount - 0.001)
-            cellHeight: 8 + 90 + 8 + Style.nameLineSpacing * 2 + 8 + 28
+            cellHeight: GridLooks.tileHeight(Style.nameLineSpacing) + 28
             model: panel.apps
 
             ScrollBar.vertical: ThinScrollBar {

@@ -14,7 +14,7 @@ Item {
     // The folder selected when the view was built.
     property appFolder folder
     readonly property alias drops: drops
-    readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
+    readonly property bool lightAppearance: Style.isLight(palette)
     readonly property color primary: Style.primary(palette)
     readonly property color secondary: Style.secondary(palette)
 

@@ -27,7 +27,7 @@ Item {
     property Item content: null
     readonly property alias controller: toolbar
     readonly property alias searchField: field
-    readonly property bool light: palette.window.hslLightness >= 0.5
+    readonly property bool light: Style.isLight(palette)
     readonly property color primary: palette.windowText
 
     implicitHeight: 56

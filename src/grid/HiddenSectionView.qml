@@ -13,7 +13,7 @@ AppTileGrid {
     objectName: "hiddenSectionView"
 
     readonly property alias section: section
-    readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
+    readonly property bool lightAppearance: Style.isLight(palette)
     readonly property color secondary: Style.secondary(palette)
 
     acceptsDrops: false

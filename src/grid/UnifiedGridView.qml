@@ -16,11 +16,11 @@ GridView {
     required property BrimlarkViewModel viewModel
     readonly property alias controller: unified
 
-    readonly property var columns: gridController.categoryColumns
+    readonly property gridColumnLayout columns: gridController.categoryColumns
     readonly property real padding: 32
     readonly property real available: Math.max(0, width - 2 * padding)
     readonly property real columnWidth: columns.columnWidth(available)
-    readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
+    readonly property bool lightAppearance: Style.isLight(palette)
     // The cells split the width evenly; each card stands where its column
     // is: the columns, `columns.spacing` apart, centred within the padding.
     readonly property real firstColumnX: padding + Math.max(0, (available - columns.contentWidth(available)) / 2)
