@@ -1,7 +1,5 @@
 #include "grid/AppPickerController.h"
 
-#include "state/ViewModelBinding.h"
-
 #include <algorithm>
 
 namespace brimlark {

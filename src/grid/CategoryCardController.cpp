@@ -1,8 +1,6 @@
 #include "grid/CategoryCardController.h"
 #include "views/EnabledStateAccessibility.h"
 
-#include "state/ViewModelBinding.h"
-
 #include "grid/GridDropRules.h"
 #include "platform/core/NotificationCenter.h"
 #include "platform/core/UuidText.h"

@@ -1,7 +1,5 @@
 #include "grid/CategoryPanelController.h"
 
-#include "state/ViewModelBinding.h"
-
 #include <QTimer>
 
 #include <QPointer>

@@ -1,7 +1,5 @@
 #include "grid/GridDropController.h"
 
-#include "state/ViewModelBinding.h"
-
 #include "grid/GridDropRules.h"
 #include "state/BrimlarkViewModel.h"
 

@@ -9,8 +9,6 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
-#include <QVariant>
-#include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
 namespace brimlark {

@@ -1,7 +1,5 @@
 #include "grid/UnifiedGridController.h"
 
-#include "state/ViewModelBinding.h"
-
 #include <QSet>
 
 namespace brimlark {
