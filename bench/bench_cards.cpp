@@ -67,7 +67,7 @@ public:
         finder.publishScan(apps, finder.beginScan());
         BrimlarkViewModel &vm = m_graph.viewModel();
         for (int i = 0; i < folders; ++i) {
-            const QUuid id = vm.createFolder(
+            const QUuid id = finder.createFolder(
                 QStringLiteral("Folder %1").arg(i), QStringLiteral("folder"), QStringLiteral("#336699"));
             for (int k = 0; k < 6; ++k) {
                 if (const auto folder = vm.folder(id)) {

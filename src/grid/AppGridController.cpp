@@ -12,49 +12,31 @@
 
 namespace brimlark {
 
-namespace {
-
-QVariantList toVariantList(const QList<AppItem> &apps)
-{
-    QVariantList out;
-    out.reserve(apps.size());
-    for (const auto &app : apps) {
-        out << QVariant::fromValue(app);
-    }
-    return out;
-}
-
-} // namespace
-
 AppGridController::AppGridController(QObject *parent)
-    : QObject(parent)
+    : ViewModelClient(parent)
 {
 }
 
-void AppGridController::setViewModel(BrimlarkViewModel *viewModel)
+void AppGridController::viewModelBound()
 {
-    if (!rebindViewModel(*this, m_viewModel, viewModel)) {
-        return;
-    }
-    if (m_viewModel) {
+    if (viewModel()) {
         // The view model passes every catalog change on as changed().
-        connect(m_viewModel, &BrimlarkViewModel::changed, this, &AppGridController::refresh);
-        connect(m_viewModel, &BrimlarkViewModel::filteredAppsChanged, this, &AppGridController::syncTiles);
+        connect(viewModel(), &BrimlarkViewModel::changed, this, &AppGridController::refresh);
+        connect(viewModel(), &BrimlarkViewModel::filteredAppsChanged, this, &AppGridController::syncTiles);
         // A search that leaves the list as it was is caught up with too, so
         // a later change under it (a publish) is not taken for typing.
-        connect(m_viewModel, &BrimlarkViewModel::refiltered, this,
-            [this] { m_tilesQuery = m_viewModel->searchQuery(); });
-        connect(m_viewModel, &BrimlarkViewModel::foldersChanged, this, &AppGridController::overlayChanged);
-        connect(m_viewModel, &BrimlarkViewModel::groupedAppsByCategoryChanged, this,
+        connect(viewModel(), &BrimlarkViewModel::refiltered, this,
+            [this] { m_tilesQuery = viewModel()->searchQuery(); });
+        connect(viewModel(), &BrimlarkViewModel::foldersChanged, this, &AppGridController::overlayChanged);
+        connect(viewModel(), &BrimlarkViewModel::groupedAppsByCategoryChanged, this,
             &AppGridController::overlayChanged);
-        connect(m_viewModel, &BrimlarkViewModel::showingAppPickerChanged, this,
+        connect(viewModel(), &BrimlarkViewModel::showingAppPickerChanged, this,
             &AppGridController::sheetsChanged);
         connect(
-            m_viewModel, &BrimlarkViewModel::folderForPickerChanged, this, &AppGridController::sheetsChanged);
+            viewModel(), &BrimlarkViewModel::folderForPickerChanged, this, &AppGridController::sheetsChanged);
         connect(
-            m_viewModel, &BrimlarkViewModel::appToUninstallChanged, this, &AppGridController::sheetsChanged);
+            viewModel(), &BrimlarkViewModel::appToUninstallChanged, this, &AppGridController::sheetsChanged);
     }
-    emit viewModelChanged();
     refresh();
     syncTiles();
     emit overlayChanged();
@@ -83,17 +65,17 @@ void AppGridController::setLightAppearance(bool light)
 GridPane::Inputs AppGridController::inputs() const
 {
     GridPane::Inputs in;
-    if (!m_viewModel) {
+    if (!viewModel()) {
         return in;
     }
-    in.selection = m_viewModel->selection();
-    in.searchQuery = m_viewModel->searchQuery();
-    in.filteredAppsEmpty = m_viewModel->filteredApps().isEmpty();
-    in.isScanning = m_viewModel->isScanning();
-    in.catalogEmpty = m_viewModel->apps().isEmpty();
+    in.selection = viewModel()->selection();
+    in.searchQuery = viewModel()->searchQuery();
+    in.filteredAppsEmpty = viewModel()->filteredApps().isEmpty();
+    in.isScanning = viewModel()->isScanning();
+    in.catalogEmpty = viewModel()->apps().isEmpty();
     in.isSecurityPasswordSet = m_lock && m_lock->isSecurityPasswordSet();
     in.isHiddenUnlocked = m_lock && m_lock->isUnlocked();
-    in.sortOption = m_viewModel->allAppsSortOption();
+    in.sortOption = viewModel()->allAppsSortOption();
     return in;
 }
 
@@ -121,12 +103,12 @@ void AppGridController::refresh()
 
 void AppGridController::syncTiles()
 {
-    if (!m_viewModel) {
+    if (!viewModel()) {
         m_tilesQuery.clear();
         m_apps.setApps({});
         return;
     }
-    const QString &query = m_viewModel->searchQuery();
+    const QString &query = viewModel()->searchQuery();
     const bool typed = query != m_tilesQuery;
     m_tilesQuery = query;
     // A keystroke's result is rewritten row by row: the tiles on screen take
@@ -135,11 +117,11 @@ void AppGridController::syncTiles()
     // step by identity (a change too large for that rebuilds the rows by
     // itself), so moved tiles keep their delegates; so does a drag, whose
     // source tile must keep its application.
-    const QList<AppItem> &apps = m_viewModel->filteredApps();
+    const QList<AppItem> &apps = viewModel()->filteredApps();
     if (apps.size() < m_apps.count()) {
         emit appsAboutToChange(int(apps.size()));
     }
-    if (typed && !m_viewModel->draggedApp()) {
+    if (typed && !viewModel()->draggedApp()) {
         m_apps.rewrite(apps);
     } else {
         m_apps.setApps(apps);
@@ -151,13 +133,13 @@ bool AppGridController::folderSelected() const
     return m_folderSelected;
 }
 
-QVariant AppGridController::selectedFolder() const
+AppFolder AppGridController::selectedFolder() const
 {
-    if (!m_viewModel || !m_viewModel->selection()
-        || !m_viewModel->selection()->is(SidebarSelection::Kind::folder)) {
+    if (!viewModel() || !viewModel()->selection()
+        || !viewModel()->selection()->is(SidebarSelection::Kind::folder)) {
         return {};
     }
-    return QVariant::fromValue(m_viewModel->selection()->folder());
+    return viewModel()->selection()->folder();
 }
 
 void AppGridController::updateColumns(double paneWidth)
@@ -214,23 +196,23 @@ void AppGridController::setExpandedCategory(const std::optional<QString> &name)
 AppGridController::Overlay AppGridController::overlay() const
 {
     Overlay out;
-    if (!m_viewModel) {
+    if (!viewModel()) {
         return out;
     }
     if (m_expandedFolderID) {
-        if (const auto folder = m_viewModel->folder(*m_expandedFolderID)) {
+        if (const auto folder = viewModel()->folder(*m_expandedFolderID)) {
             out.kind = Overlay::Kind::folder;
             out.title = folder->name;
-            out.apps = m_viewModel->getAppsInFolder(*folder);
+            out.apps = viewModel()->getAppsInFolder(*folder);
             // Hidden applications show in the hidden section only.
-            const QSet<QString> &hidden = m_viewModel->hiddenAppPaths();
+            const QSet<QString> &hidden = viewModel()->hiddenAppPaths();
             out.apps.removeIf([&hidden](const AppItem &app) { return hidden.contains(app.id()); });
             out.folder = *folder;
             return out;
         }
     }
     if (m_expandedCategoryName) {
-        const auto &grouped = m_viewModel->groupedAppsByCategory();
+        const auto &grouped = viewModel()->groupedAppsByCategory();
         const auto it = grouped.constFind(*m_expandedCategoryName);
         if (it != grouped.cend()) {
             out.kind = Overlay::Kind::category;
@@ -246,17 +228,6 @@ QString AppGridController::overlayTitle() const
     return overlay().title;
 }
 
-QVariantList AppGridController::overlayApps() const
-{
-    return toVariantList(overlay().apps);
-}
-
-QVariant AppGridController::overlayFolder() const
-{
-    const auto folder = overlay().folder;
-    return folder ? QVariant::fromValue(*folder) : QVariant();
-}
-
 void AppGridController::dismissFolderPanel()
 {
     setExpandedFolder(std::nullopt);
@@ -269,45 +240,45 @@ void AppGridController::dismissCategoryPanel()
 
 bool AppGridController::appPickerShown() const
 {
-    return m_viewModel && m_viewModel->showingAppPicker();
+    return viewModel() && viewModel()->showingAppPicker();
 }
 
-QVariant AppGridController::appPickerFolder() const
+AppFolder AppGridController::appPickerFolder() const
 {
-    if (!m_viewModel || !m_viewModel->folderForPicker()) {
+    if (!viewModel()) {
         return {};
     }
-    return QVariant::fromValue(*m_viewModel->folderForPicker());
+    return viewModel()->folderForPicker().value_or(AppFolder());
 }
 
 QVariant AppGridController::appToUninstall() const
 {
-    if (!m_viewModel || !m_viewModel->appToUninstall()) {
+    if (!viewModel() || !viewModel()->appToUninstall()) {
         return {};
     }
-    return QVariant::fromValue(*m_viewModel->appToUninstall());
+    return QVariant::fromValue(*viewModel()->appToUninstall());
 }
 
-void AppGridController::openAppPicker(const QVariant &folder)
+void AppGridController::openAppPicker(const AppFolder &folder)
 {
-    if (!m_viewModel || !folder.canConvert<AppFolder>()) {
+    if (!viewModel() || folder.isNull()) {
         return;
     }
-    m_viewModel->setFolderForPicker(folder.value<AppFolder>());
-    m_viewModel->setShowingAppPicker(true);
+    viewModel()->setFolderForPicker(folder);
+    viewModel()->setShowingAppPicker(true);
 }
 
 void AppGridController::dismissAppPicker()
 {
-    if (m_viewModel) {
-        m_viewModel->setShowingAppPicker(false);
+    if (viewModel()) {
+        viewModel()->setShowingAppPicker(false);
     }
 }
 
 void AppGridController::dismissUninstaller()
 {
-    if (m_viewModel) {
-        m_viewModel->setAppToUninstall(std::nullopt);
+    if (viewModel()) {
+        viewModel()->setAppToUninstall(std::nullopt);
     }
 }
 

@@ -6,6 +6,7 @@
 #include "model/AppFolder.h"
 #include "model/AppItem.h"
 #include "state/BrimlarkViewModel.h"
+#include "state/ViewModelClient.h"
 
 #include <QHash>
 #include <QList>
@@ -26,12 +27,10 @@ namespace brimlark {
 // which content layout is on screen, the background, the title, the content's
 // identity key, the fitted columns, the tiles, the panel opened over the
 // grid, and the two sheets. Main thread only.
-class AppGridController : public QObject
+class AppGridController : public ViewModelClient
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(
-        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
     Q_PROPERTY(brimlark::HiddenItemsLock *hiddenItemsLock READ hiddenItemsLock WRITE setHiddenItemsLock NOTIFY
             hiddenItemsLockChanged)
     Q_PROPERTY(
@@ -45,8 +44,8 @@ class AppGridController : public QObject
     Q_PROPERTY(QString identityKey READ identityKey NOTIFY paneChanged)
     // The tiles of the app tile grid are a folder's (the grid's folder flag).
     Q_PROPERTY(bool folderSelected READ folderSelected NOTIFY paneChanged)
-    // The selected folder (an AppFolder) or null.
-    Q_PROPERTY(QVariant selectedFolder READ selectedFolder NOTIFY paneChanged)
+    // The selected folder, or none.
+    Q_PROPERTY(brimlark::AppFolder selectedFolder READ selectedFolder NOTIFY paneChanged)
 
     Q_PROPERTY(brimlark::GridColumnLayout appColumns READ appColumns NOTIFY columnsChanged)
     Q_PROPERTY(brimlark::GridColumnLayout categoryColumns READ categoryColumns NOTIFY columnsChanged)
@@ -59,17 +58,17 @@ class AppGridController : public QObject
     Q_PROPERTY(QVariant expandedCategoryName READ expandedCategoryName WRITE setExpandedCategoryName NOTIFY
             expansionChanged)
     // The panel over the grid: "none", "folder" or "category", its title,
-    // applications (AppItem values) and folder (an AppFolder or null).
+    // applications and folder (none for a category).
     Q_PROPERTY(OverlayKind overlayKind READ overlayKind NOTIFY overlayChanged)
     Q_PROPERTY(QString overlayTitle READ overlayTitle NOTIFY overlayChanged)
-    Q_PROPERTY(QVariantList overlayApps READ overlayApps NOTIFY overlayChanged)
-    Q_PROPERTY(QVariant overlayFolder READ overlayFolder NOTIFY overlayChanged)
+    Q_PROPERTY(QList<brimlark::AppItem> overlayApps READ overlayApps NOTIFY overlayChanged)
+    Q_PROPERTY(brimlark::AppFolder overlayFolder READ overlayFolder NOTIFY overlayChanged)
 
     // The sheets: the app picker while the view model asks for it (with a
-    // folder to fill, else empty), the uninstaller while an application is
+    // folder to fill, else none), the uninstaller while an application is
     // chosen for removal.
     Q_PROPERTY(bool appPickerShown READ appPickerShown NOTIFY sheetsChanged)
-    Q_PROPERTY(QVariant appPickerFolder READ appPickerFolder NOTIFY sheetsChanged)
+    Q_PROPERTY(brimlark::AppFolder appPickerFolder READ appPickerFolder NOTIFY sheetsChanged)
     Q_PROPERTY(QVariant appToUninstall READ appToUninstall NOTIFY sheetsChanged)
 
 public:
@@ -79,8 +78,6 @@ public:
 
     explicit AppGridController(QObject *parent = nullptr);
 
-    BrimlarkViewModel *viewModel() const { return m_viewModel; }
-    void setViewModel(BrimlarkViewModel *viewModel);
     HiddenItemsLock *hiddenItemsLock() const { return m_lock; }
     void setHiddenItemsLock(HiddenItemsLock *lock);
     bool lightAppearance() const { return m_lightAppearance; }
@@ -93,7 +90,7 @@ public:
     QString navigationTitle() const { return m_title; }
     QString identityKey() const { return m_identityKey; }
     bool folderSelected() const;
-    QVariant selectedFolder() const;
+    AppFolder selectedFolder() const;
 
     // Fits both column lists to the pane's width; called when the content
     // appears and whenever the width changes.
@@ -124,22 +121,21 @@ public:
     Overlay overlay() const;
     OverlayKind overlayKind() const { return overlay().kind; }
     QString overlayTitle() const;
-    QVariantList overlayApps() const;
-    QVariant overlayFolder() const;
+    QList<AppItem> overlayApps() const { return overlay().apps; }
+    AppFolder overlayFolder() const { return overlay().folder.value_or(AppFolder()); }
     // The panel's dismiss actions; each may run more than once.
     Q_INVOKABLE void dismissFolderPanel();
     Q_INVOKABLE void dismissCategoryPanel();
 
     bool appPickerShown() const;
-    QVariant appPickerFolder() const;
+    AppFolder appPickerFolder() const;
     QVariant appToUninstall() const;
     // The empty-folder state's "Add Apps": the picker for that folder.
-    Q_INVOKABLE void openAppPicker(const QVariant &folder);
+    Q_INVOKABLE void openAppPicker(const brimlark::AppFolder &folder);
     Q_INVOKABLE void dismissAppPicker();
     Q_INVOKABLE void dismissUninstaller();
 
 signals:
-    void viewModelChanged();
     void hiddenItemsLockChanged();
     void lightAppearanceChanged();
     void paneChanged();
@@ -151,11 +147,13 @@ signals:
     // past where that list ends moves there first, on the rows it has.
     void appsAboutToChange(int count);
 
+protected:
+    void viewModelBound() override;
+
 private:
     void refresh();
     void syncTiles();
 
-    QPointer<BrimlarkViewModel> m_viewModel;
     QPointer<HiddenItemsLock> m_lock;
     bool m_lightAppearance = true;
 

@@ -23,7 +23,7 @@ Item {
     property Component notesPopover: null
     property Component snippetsPopover: null
     property Component uninstallerSheet: null
-    readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
+    readonly property bool lightAppearance: Style.isLight(palette)
     readonly property alias controller: paneController
     readonly property string navigationTitle: paneController.navigationTitle
     readonly property alias pane: pane
@@ -227,7 +227,7 @@ Item {
         onFocusLeftBehind: root.focusContent()
 
         contentItem: Loader {
-            readonly property bool wanted: appPickerSheet.shown && paneController.appPickerFolder !== undefined
+            readonly property bool wanted: appPickerSheet.shown && !paneController.appPickerFolder.isNull
             active: wanted
             onWantedChanged: {
                 if (wanted)
@@ -237,7 +237,7 @@ Item {
             }
             onLoaded: {
                 item.folder = Qt.binding(() => paneController.appPickerFolder)
-                item.dismiss = function() { paneController.dismissAppPicker() }
+                item.dismiss.connect(paneController.dismissAppPicker)
             }
         }
     }

@@ -14,7 +14,7 @@ Item {
     required property BrimlarkViewModel viewModel
     // The application's name; a grid hands in its model's name role, so a
     // reused tile reads no value from the AppItem in JavaScript.
-    property string name: tile.app ? tile.app.name : ""
+    property string name: tile.app.name
     // The icon's image URL; the application's own unless given.
     property url iconSource: controller.iconSource
 
@@ -36,8 +36,8 @@ Item {
     readonly property real iconInset: 6
     readonly property real iconCornerRadius: 16
 
-    implicitWidth: 110 + 16
-    implicitHeight: 8 + 90 + 8 + Style.nameLineSpacing * 2 + 8
+    implicitWidth: GridLooks.tileWidth + 2 * GridLooks.tileGap
+    implicitHeight: GridLooks.tileHeight(Style.nameLineSpacing)
 
     // A button named after its application, as assistive technology sees it.
     Accessible.role: Accessible.Button
@@ -76,6 +76,7 @@ Item {
     AppTileController {
         id: controller
         viewModel: tile.viewModel
+        catalog: tile.viewModel.catalog
         app: tile.app
         onLaunched: tile.launched()
     }
@@ -84,15 +85,15 @@ Item {
     Item {
         x: 8
         y: 8
-        width: 110
-        height: 90 + 8 + Style.nameLineSpacing * 2
+        width: GridLooks.tileWidth
+        height: GridLooks.tileIconFrame + GridLooks.tileGap + Style.nameLineSpacing * 2
 
         Item {
             id: iconBox
             objectName: "iconBox"
             x: 10
-            width: 90
-            height: 90
+            width: GridLooks.tileIconFrame
+            height: GridLooks.tileIconFrame
             // The hover lift, the tinted background, the tilt and the fades
             // are made only while the pointer is over the tile, it launches
             // or they settle back, so a grid of many tiles carries none of
@@ -109,8 +110,8 @@ Item {
             Item {
                 id: iconShadow
                 anchors.centerIn: parent
-                width: 80 - 2 * tile.iconInset
-                height: 80 - 2 * tile.iconInset
+                width: GridLooks.tileIconSize - 2 * tile.iconInset
+                height: GridLooks.tileIconSize - 2 * tile.iconInset
                 scale: icon.scale
                 opacity: motion.item ? 1 - motion.item.hoverShadowOpacity : 1
                 GridFixedShadow {
@@ -127,8 +128,8 @@ Item {
                 anchors.fill: icon
                 visible: icon.status !== Image.Ready
                 source: "image://appplaceholder/app"
-                sourceSize.width: 80
-                sourceSize.height: 80
+                sourceSize.width: GridLooks.tileIconSize
+                sourceSize.height: GridLooks.tileIconSize
                 fillMode: Image.PreserveAspectFit
                 opacity: icon.opacity
                 scale: icon.scale
@@ -138,13 +139,13 @@ Item {
                 id: icon
                 objectName: "appIcon"
                 anchors.centerIn: parent
-                width: 80
-                height: 80
+                width: GridLooks.tileIconSize
+                height: GridLooks.tileIconSize
                 source: tile.iconSource
                 // The size it is drawn at (the engine asks for device
                 // pixels): an icon scaled on every frame costs each scroll.
-                sourceSize.width: 80
-                sourceSize.height: 80
+                sourceSize.width: GridLooks.tileIconSize
+                sourceSize.height: GridLooks.tileIconSize
                 fillMode: Image.PreserveAspectFit
                 // Drawn at the size it was decoded at, so a mipmap adds
                 // nothing one can see; without it the icon shares the
@@ -166,8 +167,8 @@ Item {
         Text {
             id: nameLabel
             objectName: "appName"
-            y: 90 + 8
-            width: 110
+            y: GridLooks.tileIconFrame + GridLooks.tileGap
+            width: GridLooks.tileWidth
             // Limited by lines, not by height: a height that is a hair
             // short of two of the layout's lines would elide to one. The
             // height is set all the same, with room to spare, so the text
@@ -250,7 +251,7 @@ Item {
     property AppTileMenuView openedMenu: null
     property string openedMenuPath
     onAppChanged: {
-        if (openedMenu && (!app || app.id !== openedMenuPath))
+        if (openedMenu && app.id !== openedMenuPath)
             openedMenu.close()
     }
 
@@ -276,7 +277,7 @@ Item {
             })
         }
         openedMenu = menu
-        openedMenuPath = app ? app.id : ""
+        openedMenuPath = app.id
         if (byKeyboard)
             menu.popup(tile.width / 2, tile.height / 2)
         else
@@ -308,8 +309,8 @@ Item {
             // The deeper shadow under the pointer, behind the icon.
             Item {
                 anchors.centerIn: parent
-                width: 80 - 2 * tile.iconInset
-                height: 80 - 2 * tile.iconInset
+                width: GridLooks.tileIconSize - 2 * tile.iconInset
+                height: GridLooks.tileIconSize - 2 * tile.iconInset
                 scale: icon.scale
                 opacity: background.opacity
                 z: 1
@@ -328,7 +329,7 @@ Item {
                 objectName: "tileHoverBackground"
                 anchors.fill: parent
                 opacity: 0
-                source: GridLooks.fillSource(90, 90, 20, Style.withAlpha(tile.primary, 0.08),
+                source: GridLooks.fillSource(GridLooks.tileIconFrame, GridLooks.tileIconFrame, 20, Style.withAlpha(tile.primary, 0.08),
                                              Style.withAlpha(tile.primary, 0.04), 1, [Style.withAlpha(tile.primary, 0.1)])
                 smooth: true
             }

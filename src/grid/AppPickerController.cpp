@@ -1,37 +1,25 @@
 #include "grid/AppPickerController.h"
 
-#include "state/ViewModelBinding.h"
-
 #include <algorithm>
 
 namespace brimlark {
 
 AppPickerController::AppPickerController(QObject *parent)
-    : QObject(parent)
+    : CatalogClient(parent)
 {
 }
 
-void AppPickerController::setViewModel(BrimlarkViewModel *viewModel)
+void AppPickerController::viewModelBound()
 {
-    if (!rebindViewModel(*this, m_viewModel, viewModel)) {
-        return;
+    if (viewModel()) {
+        connect(viewModel(), &BrimlarkViewModel::changed, this, &AppPickerController::refresh);
     }
-    if (m_viewModel) {
-        connect(m_viewModel, &BrimlarkViewModel::changed, this, &AppPickerController::refresh);
-    }
-    emit viewModelChanged();
     refresh();
 }
 
-QVariant AppPickerController::folderVariant() const
+void AppPickerController::setFolderValue(const AppFolder &folder)
 {
-    return m_folder ? QVariant::fromValue(*m_folder) : QVariant();
-}
-
-void AppPickerController::setFolderVariant(const QVariant &value)
-{
-    setFolder(
-        value.canConvert<AppFolder>() ? std::optional<AppFolder>(value.value<AppFolder>()) : std::nullopt);
+    setFolder(folder.isNull() ? std::nullopt : std::optional(folder));
 }
 
 void AppPickerController::setFolder(const std::optional<AppFolder> &folder)
@@ -105,11 +93,11 @@ void AppPickerController::toggle(const QString &path)
 
 void AppPickerController::done()
 {
-    if (m_viewModel && m_folder) {
-        // The view model finds the folder again by its id; a folder deleted
+    if (catalog() && m_folder) {
+        // The catalog finds the folder again by its id; a folder deleted
         // meanwhile takes nothing.
         for (const auto &app : std::as_const(m_marked)) {
-            m_viewModel->addAppToFolder(app, *m_folder);
+            catalog()->addAppToFolder(app, *m_folder);
         }
     }
     emit finished();
@@ -118,7 +106,7 @@ void AppPickerController::done()
 void AppPickerController::refresh()
 {
     const QList<AppItem> candidates
-        = m_viewModel && m_folder ? m_viewModel->appsNotInFolder(*m_folder) : QList<AppItem>();
+        = viewModel() && m_folder ? viewModel()->appsNotInFolder(*m_folder) : QList<AppItem>();
     m_apps.setApps(filter(candidates, m_searchQuery));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "grid/AppTileModel.h"
+#include "grid/CatalogClient.h"
 #include "model/AppFolder.h"
 #include "model/AppItem.h"
 #include "state/BrimlarkViewModel.h"
@@ -11,7 +12,6 @@
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
-#include <QVariant>
 #include <QtQml/qqmlregistration.h>
 
 #include <optional>
@@ -22,14 +22,12 @@ namespace brimlark {
 // not yet in the folder that match it, and the marks in the order the user
 // set them. "Done" adds the marked applications in that order, so a folder
 // comes out the same on every run.
-class AppPickerController : public QObject
+class AppPickerController : public CatalogClient
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(
-        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
-    // The folder to fill (an AppFolder): the copy taken when the picker opened.
-    Q_PROPERTY(QVariant folder READ folderVariant WRITE setFolderVariant NOTIFY folderChanged)
+    // The folder to fill: the copy taken when the picker opened.
+    Q_PROPERTY(brimlark::AppFolder folder READ folderValue WRITE setFolderValue NOTIFY folderChanged)
     Q_PROPERTY(QString searchQuery READ searchQuery WRITE setSearchQuery NOTIFY searchQueryChanged)
     Q_PROPERTY(brimlark::AppTileModel *apps READ apps CONSTANT)
     // Bundle paths of the marked applications, in marking order.
@@ -42,10 +40,8 @@ public:
 
     explicit AppPickerController(QObject *parent = nullptr);
 
-    BrimlarkViewModel *viewModel() const { return m_viewModel; }
-    void setViewModel(BrimlarkViewModel *viewModel);
-    QVariant folderVariant() const;
-    void setFolderVariant(const QVariant &value);
+    AppFolder folderValue() const { return m_folder.value_or(AppFolder()); }
+    void setFolderValue(const AppFolder &folder);
     void setFolder(const std::optional<AppFolder> &folder);
     const QString &searchQuery() const { return m_searchQuery; }
     void setSearchQuery(const QString &query);
@@ -66,17 +62,18 @@ public:
     Q_INVOKABLE void done();
 
 signals:
-    void viewModelChanged();
     void folderChanged();
     void searchQueryChanged();
     void marksChanged();
     // "Done" has added the applications: close the sheet.
     void finished();
 
+protected:
+    void viewModelBound() override;
+
 private:
     void refresh();
 
-    QPointer<BrimlarkViewModel> m_viewModel;
     std::optional<AppFolder> m_folder;
     QString m_searchQuery;
     AppTileModel m_apps;

@@ -14,10 +14,11 @@ Item {
     Accessible.name: qsTr("Add Apps")
 
     required property BrimlarkViewModel viewModel
-    property var folder
-    property var dismiss
+    property appFolder folder
+    // The picker is done: the host closes it.
+    signal dismiss()
     readonly property alias controller: picker
-    readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
+    readonly property bool lightAppearance: Style.isLight(palette)
     readonly property color blue: Style.blue(lightAppearance)
     readonly property color primary: Style.primary(palette)
     readonly property size fitted: picker.fittedSize(Window.width, Window.height)
@@ -28,11 +29,9 @@ Item {
     AppPickerController {
         id: picker
         viewModel: root.viewModel
+        catalog: root.viewModel.catalog
         folder: root.folder
-        onFinished: {
-            if (root.dismiss)
-                root.dismiss()
-        }
+        onFinished: root.dismiss()
     }
 
     Shortcut {
@@ -66,7 +65,7 @@ Item {
                 Text {
                     width: parent.width
                     objectName: "pickerSubtitle"
-                    text: qsTr("Select apps to add to ") + (root.folder ? root.folder.name : "")
+                    text: qsTr("Select apps to add to ") + root.folder.name
                     textFormat: Text.PlainText
                     Accessible.role: Accessible.StaticText
                     Accessible.name: text
@@ -185,7 +184,7 @@ Item {
             delegate: Item {
                 id: cell
                 required property int index
-                required property var app
+                required property appItem app
                 required property string name
                 required property string path
                 required property url iconSource

@@ -11,7 +11,7 @@
 namespace brimlark {
 
 AppTileController::AppTileController(QObject *parent)
-    : ViewModelClient(parent)
+    : CatalogClient(parent)
 {
 }
 
@@ -42,16 +42,6 @@ void AppTileController::setApp(const AppItem &app)
     }
     m_app = app;
     emit appChanged();
-}
-
-QVariant AppTileController::appVariant() const
-{
-    return QVariant::fromValue(m_app);
-}
-
-void AppTileController::setAppVariant(const QVariant &value)
-{
-    setApp(value.canConvert<AppItem>() ? value.value<AppItem>() : AppItem());
 }
 
 QUrl AppTileController::iconSource() const
@@ -88,21 +78,16 @@ void AppTileController::click()
     emit launched();
 }
 
-QList<AppTileMenu::Entry> AppTileController::menuEntries() const
+QList<MenuEntry> AppTileController::menu() const
 {
     if (!viewModel()) {
         return {};
     }
-    return AppTileMenu::entries(viewModel()->selection(), viewModel()->isFavorite(m_app),
-        viewModel()->folders(), viewModel()->hiddenFolderIDs());
-}
-
-QVariantList AppTileController::menu() const
-{
     // Before the menu's rows are first described: an empty submenu's row
     // is disabled and must say so.
     installEnabledStateAccessibility();
-    return AppTileMenu::toVariantList(menuEntries());
+    return AppTileMenu::entries(viewModel()->selection(), catalog() && catalog()->isFavorite(m_app),
+        viewModel()->folders(), viewModel()->hiddenFolderIDs());
 }
 
 void AppTileController::perform(AppTileMenu::Action action, const QString &folderID)
@@ -125,22 +110,26 @@ void AppTileController::perform(AppTileMenu::Action action, const QUuid &folderI
         vm.launchApp(m_app);
         break;
     case Action::toggleFavorite:
-        vm.toggleFavorite(m_app);
+        if (catalog()) {
+            catalog()->toggleFavorite(m_app);
+        }
         break;
     case Action::hideGlobally:
         vm.hideAppGlobally(m_app);
         break;
     case Action::unhideGlobally:
-        vm.unhideAppGlobally(m_app);
+        if (catalog()) {
+            catalog()->unhideApp(m_app);
+        }
         break;
     case Action::removeFromFolder:
-        if (const auto f = folder()) {
-            vm.removeAppFromFolder(m_app, *f);
+        if (const auto f = folder(); f && catalog()) {
+            catalog()->removeAppFromFolder(m_app, *f);
         }
         break;
     case Action::addToFolder:
-        if (const auto f = folder()) {
-            vm.addAppToFolder(m_app, *f);
+        if (const auto f = folder(); f && catalog()) {
+            catalog()->addAppToFolder(m_app, *f);
         }
         break;
     case Action::uninstall:

@@ -1,17 +1,15 @@
 #pragma once
 
 #include "grid/AppTileMenu.h"
+#include "grid/CatalogClient.h"
 #include "model/AppItem.h"
 #include "platform/core/Scheduler.h"
-#include "state/ViewModelClient.h"
 
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QUrl>
-#include <QVariant>
-#include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
 #include <chrono>
@@ -21,12 +19,11 @@ namespace brimlark {
 // What one application tile does: a click launches with the short launching
 // look, a drag records the application as the dragged one, and the context
 // menu's entries come from the state of the moment it opens. Main thread only.
-class AppTileController : public ViewModelClient
+class AppTileController : public CatalogClient
 {
     Q_OBJECT
     QML_ELEMENT
-    // An AppItem.
-    Q_PROPERTY(QVariant app READ appVariant WRITE setAppVariant NOTIFY appChanged)
+    Q_PROPERTY(brimlark::AppItem app READ app WRITE setApp NOTIFY appChanged)
     Q_PROPERTY(bool isLaunching READ isLaunching NOTIFY isLaunchingChanged)
     // The application's icon from the icon provider.
     Q_PROPERTY(QUrl iconSource READ iconSource NOTIFY appChanged)
@@ -39,8 +36,6 @@ public:
 
     const AppItem &app() const { return m_app; }
     void setApp(const AppItem &app);
-    QVariant appVariant() const;
-    void setAppVariant(const QVariant &value);
 
     bool isLaunching() const { return m_isLaunching; }
     QUrl iconSource() const;
@@ -50,8 +45,7 @@ public:
     // not put off an earlier click's end.
     Q_INVOKABLE void click();
     // The menu's entries now.
-    QList<AppTileMenu::Entry> menuEntries() const;
-    Q_INVOKABLE QVariantList menu() const;
+    Q_INVOKABLE QList<brimlark::MenuEntry> menu() const;
     // Runs a menu entry (its action, and the folder's
     // UUID text for the folder entries).
     Q_INVOKABLE void perform(brimlark::AppTileMenu::Action action, const QString &folderID);

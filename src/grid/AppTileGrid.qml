@@ -21,11 +21,11 @@ GridView {
     property bool acceptsDrops: true
     readonly property alias drops: drops
 
-    readonly property var columns: gridController.appColumns
+    readonly property gridColumnLayout columns: gridController.appColumns
     readonly property real padding: 32
     readonly property real available: Math.max(0, width - 2 * padding)
     readonly property real columnWidth: columns.columnWidth(available)
-    readonly property real tileHeight: 8 + 90 + 8 + Style.nameLineSpacing * 2 + 8
+    readonly property real tileHeight: GridLooks.tileHeight(Style.nameLineSpacing)
 
     // The view spans the pane, so it scrolls from anywhere in it; its cells
     // split the width evenly and each tile stands where its column is: the
@@ -85,6 +85,7 @@ GridView {
     GridDropController {
         id: drops
         viewModel: tiles.viewModel
+        catalog: tiles.viewModel.catalog
         folderFlag: tiles.folderFlag
     }
 
@@ -156,7 +157,7 @@ GridView {
         id: cell
 
         required property int index
-        required property var app
+        required property appItem app
         required property string name
         required property string path
         required property url iconSource

@@ -11,7 +11,7 @@ PlainMenu {
     id: tileMenu
     objectName: "appTileMenu"
 
-    property var entries: []
+    property list<menuEntry> entries
     // An entry chosen: its action, as the tile's or card's controller's own
     // enum value, and the folder it names (or "").
     signal entryChosen(int action, string folderID)
@@ -46,9 +46,9 @@ PlainMenu {
 
     function build(target, list) {
         for (const entry of list) {
-            if (entry.kind === AppTileMenu.Kind.divider) {
+            if (entry.kind === MenuEntry.Kind.divider) {
                 target.addItem(made(separatorComponent.createObject(tileMenu.parent)))
-            } else if (entry.kind === AppTileMenu.Kind.submenu) {
+            } else if (entry.kind === MenuEntry.Kind.submenu) {
                 const sub = submenuComponent.createObject(target, { "title": qsTr(entry.title) })
                 build(sub, entry.children)
                 target.addMenu(sub)
@@ -61,7 +61,7 @@ PlainMenu {
                 target.addItem(made(itemComponent.createObject(tileMenu.parent, {
                     // Names from the user or a bundle are shown verbatim.
                     "text": entry.localized ? qsTr(entry.title) : entry.title,
-                    "symbol": entry.symbol || "",
+                    "symbol": entry.symbol,
                     "entryAction": entry.action,
                     "folderID": entry.folderID,
                     "destructive": entry.destructive,

@@ -218,12 +218,9 @@ void AppTileModel::rewrite(const QList<AppItem> &apps)
     }
 }
 
-QVariant AppTileModel::appAt(int row) const
+AppItem AppTileModel::appAt(int row) const
 {
-    if (row < 0 || row >= m_apps.size()) {
-        return {};
-    }
-    return QVariant::fromValue(m_apps[row]);
+    return m_apps.value(row);
 }
 
 int AppTileModel::indexOfPath(const QString &path) const

@@ -54,7 +54,8 @@ public:
     // list that has little to do with the one before (a new search).
     void rewrite(const QList<AppItem> &apps);
 
-    Q_INVOKABLE QVariant appAt(int row) const;
+    // The application of a row; an empty one (no id) out of range.
+    Q_INVOKABLE brimlark::AppItem appAt(int row) const;
     Q_INVOKABLE int indexOfPath(const QString &path) const;
 
     // One structural step of an update, on the rows as they stand after the

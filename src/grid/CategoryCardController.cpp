@@ -1,8 +1,6 @@
 #include "grid/CategoryCardController.h"
 #include "views/EnabledStateAccessibility.h"
 
-#include "state/ViewModelBinding.h"
-
 #include "grid/GridDropRules.h"
 #include "platform/core/NotificationCenter.h"
 #include "platform/core/UuidText.h"
@@ -13,17 +11,8 @@
 
 namespace brimlark {
 
-namespace {
-
-std::optional<AppFolder> catalogFolder(const BrimlarkViewModel &vm, const QUuid &id)
-{
-    return vm.folder(id);
-}
-
-} // namespace
-
 CategoryCardController::CategoryCardController(QObject *parent)
-    : QObject(parent)
+    : CatalogClient(parent)
 {
     if (const auto *hints = QGuiApplication::styleHints()) {
         m_doubleClickInterval = hints->mouseDoubleClickInterval();
@@ -35,20 +24,16 @@ CategoryCardController::~CategoryCardController()
     cancelPendingExpand();
 }
 
-void CategoryCardController::setViewModel(BrimlarkViewModel *viewModel)
+void CategoryCardController::viewModelBound()
 {
-    if (!rebindViewModel(*this, m_viewModel, viewModel)) {
-        return;
-    }
-    if (m_viewModel) {
+    if (viewModel()) {
         // A folder renamed elsewhere, or in place, renames its card.
-        connect(m_viewModel, &BrimlarkViewModel::foldersChanged, this, [this] {
+        connect(viewModel(), &BrimlarkViewModel::foldersChanged, this, [this] {
             if (m_folder) {
                 emit cardChanged();
             }
         });
     }
-    emit viewModelChanged();
     emit cardChanged();
 }
 
@@ -66,41 +51,15 @@ void CategoryCardController::setFolder(const std::optional<AppFolder> &folder)
     emit cardChanged();
 }
 
-QVariant CategoryCardController::folderVariant() const
+void CategoryCardController::setFolderValue(const AppFolder &folder)
 {
-    return m_folder ? QVariant::fromValue(*m_folder) : QVariant();
-}
-
-void CategoryCardController::setFolderVariant(const QVariant &value)
-{
-    setFolder(
-        value.canConvert<AppFolder>() ? std::optional<AppFolder>(value.value<AppFolder>()) : std::nullopt);
+    setFolder(folder.isNull() ? std::nullopt : std::optional(folder));
 }
 
 void CategoryCardController::setApps(const QList<AppItem> &apps)
 {
     m_apps = apps;
     emit cardChanged();
-}
-
-QVariantList CategoryCardController::appList() const
-{
-    QVariantList out;
-    for (const auto &app : m_apps) {
-        out << QVariant::fromValue(app);
-    }
-    return out;
-}
-
-void CategoryCardController::setAppList(const QVariantList &apps)
-{
-    QList<AppItem> list;
-    for (const auto &v : apps) {
-        if (v.canConvert<AppItem>()) {
-            list << v.value<AppItem>();
-        }
-    }
-    setApps(list);
 }
 
 std::optional<AppFolder> CategoryCardController::currentFolder() const
@@ -110,8 +69,8 @@ std::optional<AppFolder> CategoryCardController::currentFolder() const
     }
     // The card's copy is as old as the grid's last rebuild; the catalog
     // holds what the folder is called now.
-    if (m_viewModel) {
-        if (auto current = catalogFolder(*m_viewModel, m_folder->id)) {
+    if (catalog()) {
+        if (auto current = catalog()->folder(m_folder->id)) {
             return current;
         }
     }
@@ -156,13 +115,9 @@ void CategoryCardController::setDoubleClickInterval(int msecs)
     }
 }
 
-QUrl CategoryCardController::iconSource(const QVariant &app) const
+QUrl CategoryCardController::iconSource(const AppItem &app)
 {
-    if (!app.canConvert<AppItem>()) {
-        return {};
-    }
-    const AppItem item = app.value<AppItem>();
-    return AppIconImageProvider::urlForPath(item.id(), item.iconStamp());
+    return app.id().isEmpty() ? QUrl() : AppIconImageProvider::urlForPath(app.id(), app.iconStamp());
 }
 
 void CategoryCardController::cancelPendingExpand()
@@ -193,13 +148,13 @@ void CategoryCardController::titleClicked(int tapCount)
         return;
     }
     cancelPendingExpand();
-    if (!m_viewModel) {
+    if (!viewModel()) {
         emit expandRequested();
         return;
     }
     QPointer<CategoryCardController> self(this);
-    m_pendingExpand = std::make_pair(m_viewModel,
-        m_viewModel->scheduler().schedule(std::chrono::milliseconds(m_doubleClickInterval), [self] {
+    m_pendingExpand = std::make_pair(viewModel(),
+        viewModel()->scheduler().schedule(std::chrono::milliseconds(m_doubleClickInterval), [self] {
             if (self) {
                 self->m_pendingExpand.reset();
                 emit self->expandRequested();
@@ -213,8 +168,7 @@ void CategoryCardController::renameStart()
         return;
     }
     // The catalog holds the current name; the card's copy may be older.
-    const std::optional<AppFolder> current
-        = m_viewModel ? catalogFolder(*m_viewModel, m_folder->id) : m_folder;
+    const std::optional<AppFolder> current = catalog() ? catalog()->folder(m_folder->id) : m_folder;
     setEditedName(current ? current->name : m_folder->name);
     setEditing(true);
 }
@@ -226,62 +180,57 @@ void CategoryCardController::renameCommit()
     if (!m_isEditingName) {
         return;
     }
-    if (m_folder && m_viewModel && !m_editedName.isEmpty()) {
-        m_viewModel->renameFolder(*m_folder, m_editedName);
+    if (m_folder && catalog() && !m_editedName.isEmpty()) {
+        catalog()->renameFolder(*m_folder, m_editedName);
     }
     setEditing(false);
     // The field has let the keyboard go; typing goes back to the search.
-    if (m_viewModel && m_viewModel->notificationCenter()) {
-        m_viewModel->notificationCenter()->post(Notifications::SearchFocusRequested);
+    if (viewModel() && viewModel()->notificationCenter()) {
+        viewModel()->notificationCenter()->post(Notifications::SearchFocusRequested);
     }
 }
 
 void CategoryCardController::addApps()
 {
     const auto folder = currentFolder();
-    if (!folder || !m_viewModel) {
+    if (!folder || !viewModel()) {
         return;
     }
-    m_viewModel->setFolderForPicker(*folder);
-    m_viewModel->setShowingAppPicker(true);
+    viewModel()->setFolderForPicker(*folder);
+    viewModel()->setShowingAppPicker(true);
 }
 
 bool CategoryCardController::dropUrls(const QList<QUrl> &urls, const QString &text)
 {
-    if (!m_folder || !m_viewModel) {
+    if (!m_folder || !viewModel()) {
         return false;
     }
-    const auto app = GridDropRules::appForFolderDrop(m_viewModel->apps(), text, urls);
+    const auto app = GridDropRules::appForFolderDrop(viewModel()->apps(), text, urls);
     if (!app) {
         return false;
     }
     // The drop is answered first; the folder changes on the next turn.
-    QPointer<BrimlarkViewModel> vm(m_viewModel);
+    QPointer<AppFinder> finder(catalog());
     const AppItem dropped = *app;
     const AppFolder folder = *m_folder;
-    m_viewModel->scheduler().schedule(std::chrono::milliseconds(0), [vm, dropped, folder] {
-        if (vm) {
-            vm->addAppToFolder(dropped, folder);
+    viewModel()->scheduler().schedule(std::chrono::milliseconds(0), [finder, dropped, folder] {
+        if (finder) {
+            finder->addAppToFolder(dropped, folder);
         }
     });
     return true;
 }
 
-QList<CategoryCardMenu::Entry> CategoryCardController::menuEntries() const
+QList<MenuEntry> CategoryCardController::menu() const
 {
-    if (!m_viewModel) {
+    if (!viewModel()) {
         return {};
     }
-    return CategoryCardMenu::entries(
-        m_viewModel->selection(), m_folder, m_viewModel->folders(), m_viewModel->hiddenFolderIDs());
-}
-
-QVariantList CategoryCardController::menu() const
-{
     // Before the menu's rows are first described: an empty submenu's row
     // is disabled and must say so.
     installEnabledStateAccessibility();
-    return CategoryCardMenu::toVariantList(menuEntries());
+    return CategoryCardMenu::entries(
+        viewModel()->selection(), m_folder, viewModel()->folders(), viewModel()->hiddenFolderIDs());
 }
 
 void CategoryCardController::perform(CategoryCardMenu::Action action, const QString &folderID)
@@ -291,7 +240,7 @@ void CategoryCardController::perform(CategoryCardMenu::Action action, const QStr
 
 void CategoryCardController::perform(CategoryCardMenu::Action action, const QUuid &folderID)
 {
-    if (!m_viewModel) {
+    if (!viewModel()) {
         return;
     }
     using Action = CategoryCardMenu::Action;
@@ -303,17 +252,17 @@ void CategoryCardController::perform(CategoryCardMenu::Action action, const QUui
         break;
     case Action::deleteFolder:
         if (m_folder) {
-            m_viewModel->deleteFolder(*m_folder);
+            viewModel()->deleteFolder(*m_folder);
         }
         break;
     case Action::hideFolderGlobally:
         if (m_folder) {
-            m_viewModel->hideFolderGlobally(*m_folder);
+            viewModel()->hideFolderGlobally(*m_folder);
         }
         break;
     case Action::unhideFolderGlobally:
-        if (m_folder) {
-            m_viewModel->unhideFolderGlobally(*m_folder);
+        if (m_folder && catalog()) {
+            catalog()->unhideFolder(*m_folder);
         }
         break;
     case Action::addApps:
@@ -330,28 +279,28 @@ void CategoryCardController::perform(CategoryCardMenu::Action action, const QUui
 
 QUuid CategoryCardController::createFolderFromCategory()
 {
-    if (!m_viewModel || m_folder) {
+    if (!catalog() || m_folder) {
         return {};
     }
     const QUuid id
-        = m_viewModel->createFolder(m_categoryName, QStringLiteral("folder"), QStringLiteral("#007AFF"));
+        = catalog()->createFolder(m_categoryName, QStringLiteral("folder"), QStringLiteral("#007AFF"));
     addAllToFolder(id);
     return id;
 }
 
 void CategoryCardController::addAllToFolder(const QUuid &folderID)
 {
-    if (!m_viewModel) {
+    if (!catalog()) {
         return;
     }
-    const auto folder = catalogFolder(*m_viewModel, folderID);
+    const auto folder = catalog()->folder(folderID);
     if (!folder) {
         return;
     }
     // The card's applications may change as the folder fills: keep them.
     const QList<AppItem> apps = m_apps;
     for (const auto &app : apps) {
-        m_viewModel->addAppToFolder(app, *folder);
+        catalog()->addAppToFolder(app, *folder);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "grid/CatalogClient.h"
 #include "grid/CategoryCardMenu.h"
 #include "model/AppFolder.h"
 #include "model/AppItem.h"
@@ -12,8 +13,6 @@
 #include <QString>
 #include <QUrl>
 #include <QUuid>
-#include <QVariant>
-#include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
 #include <optional>
@@ -25,17 +24,15 @@ namespace brimlark {
 // there renames the folder in place), a dropped application joins the
 // folder, and the context menu's entries come from the state of the moment
 // it opens. Main thread only.
-class CategoryCardController : public QObject
+class CategoryCardController : public CatalogClient
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(
-        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
     Q_PROPERTY(QString categoryName READ categoryName WRITE setCategoryName NOTIFY cardChanged)
-    // The card's AppFolder, or null for a category card.
-    Q_PROPERTY(QVariant folder READ folderVariant WRITE setFolderVariant NOTIFY cardChanged)
-    // AppItem values, in display order.
-    Q_PROPERTY(QVariantList apps READ appList WRITE setAppList NOTIFY cardChanged)
+    // The card's folder, or none for a category card.
+    Q_PROPERTY(brimlark::AppFolder folder READ folderValue WRITE setFolderValue NOTIFY cardChanged)
+    // In display order.
+    Q_PROPERTY(QList<brimlark::AppItem> apps READ apps WRITE setApps NOTIFY cardChanged)
     Q_PROPERTY(bool isFolder READ isFolder NOTIFY cardChanged)
     Q_PROPERTY(QString title READ title NOTIFY cardChanged)
     Q_PROPERTY(QString helpText READ helpText NOTIFY cardChanged)
@@ -49,19 +46,14 @@ public:
     explicit CategoryCardController(QObject *parent = nullptr);
     ~CategoryCardController() override;
 
-    BrimlarkViewModel *viewModel() const { return m_viewModel; }
-    void setViewModel(BrimlarkViewModel *viewModel);
-
     QString categoryName() const { return m_categoryName; }
     void setCategoryName(const QString &name);
     const std::optional<AppFolder> &folder() const { return m_folder; }
     void setFolder(const std::optional<AppFolder> &folder);
-    QVariant folderVariant() const;
-    void setFolderVariant(const QVariant &value);
+    AppFolder folderValue() const { return m_folder.value_or(AppFolder()); }
+    void setFolderValue(const AppFolder &folder);
     const QList<AppItem> &apps() const { return m_apps; }
     void setApps(const QList<AppItem> &apps);
-    QVariantList appList() const;
-    void setAppList(const QVariantList &apps);
 
     bool isFolder() const { return m_folder.has_value(); }
     // The card's folder as the catalog holds it now (its copy when the
@@ -75,8 +67,8 @@ public:
     int doubleClickInterval() const { return m_doubleClickInterval; }
     void setDoubleClickInterval(int msecs);
 
-    // The icon of an application of the card (an AppItem).
-    Q_INVOKABLE QUrl iconSource(const QVariant &app) const;
+    // The icon of an application of the card.
+    Q_INVOKABLE static QUrl iconSource(const brimlark::AppItem &app);
 
     // A click on the card outside its title expands it at once.
     Q_INVOKABLE void cardClicked();
@@ -97,8 +89,7 @@ public:
     // folder on the next turn of the event loop.
     Q_INVOKABLE bool dropUrls(const QList<QUrl> &urls, const QString &text = QString());
 
-    QList<CategoryCardMenu::Entry> menuEntries() const;
-    Q_INVOKABLE QVariantList menu() const;
+    Q_INVOKABLE QList<brimlark::MenuEntry> menu() const;
     // Runs a menu entry: its action and, for "Add All to Existing Folder",
     // the chosen folder's UUID text.
     Q_INVOKABLE void perform(brimlark::CategoryCardMenu::Action action, const QString &folderID);
@@ -110,7 +101,6 @@ public:
     void addAllToFolder(const QUuid &folderID);
 
 signals:
-    void viewModelChanged();
     void cardChanged();
     void isEditingNameChanged();
     void editedNameChanged();
@@ -118,11 +108,13 @@ signals:
     // The grid opens the card's panel.
     void expandRequested();
 
+protected:
+    void viewModelBound() override;
+
 private:
     void cancelPendingExpand();
     void setEditing(bool editing);
 
-    QPointer<BrimlarkViewModel> m_viewModel;
     QString m_categoryName;
     std::optional<AppFolder> m_folder;
     QList<AppItem> m_apps;

@@ -12,9 +12,9 @@ Item {
     objectName: "categoryCard"
 
     property string categoryName
-    property var apps: []
-    // The card's AppFolder, or undefined for a category card.
-    property var folder
+    property list<appItem> apps
+    // The card's folder; none (folder.isNull) for a category card.
+    property appFolder folder
     required property BrimlarkViewModel viewModel
     // The text a drag of the card carries; no drag without it.
     property string dragText: ""
@@ -27,7 +27,7 @@ Item {
 
     readonly property alias controller: controller
     readonly property bool isHovering: hover.hovered
-    readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
+    readonly property bool lightAppearance: Style.isLight(palette)
     readonly property color primary: Style.primary(palette)
 
     width: cardWidth
@@ -69,6 +69,7 @@ Item {
     CategoryCardController {
         id: controller
         viewModel: card.viewModel
+        catalog: card.viewModel.catalog
         categoryName: card.categoryName
         folder: card.folder
         apps: card.apps
@@ -289,7 +290,7 @@ Item {
                 model: card.apps
                 // Each icon centred in its cell: `gridSpacing` between columns.
                 delegate: Item {
-                    required property var modelData
+                    required property appItem modelData
                     width: icons.cellWidth
                     height: icons.cellHeight
 

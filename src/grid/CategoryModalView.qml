@@ -14,15 +14,15 @@ Item {
     Accessible.name: root.categoryName
 
     property string categoryName
-    property var apps: []
-    // The panel's AppFolder, or undefined for a category.
-    property var folder
+    property list<appItem> apps
+    // The panel's folder; none (folder.isNull) for a category.
+    property appFolder folder
     required property BrimlarkViewModel viewModel
     // The panel has finished closing (it may be reported more than once).
     signal dismiss()
 
     readonly property alias controller: panel
-    readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
+    readonly property bool lightAppearance: Style.isLight(palette)
     readonly property color primary: Style.primary(palette)
     readonly property size panelSize: panel.panelSize(Qt.size(width, height))
     property real appearanceOpacity: 0
@@ -64,7 +64,8 @@ Item {
     GridDropController {
         id: drops
         viewModel: root.viewModel
-        folderFlag: root.folder !== undefined
+        catalog: root.viewModel.catalog
+        folderFlag: !root.folder.isNull
         folder: root.folder
     }
 
@@ -222,9 +223,9 @@ Item {
             anchors.bottomMargin: 40
             clip: true
             boundsBehavior: Flickable.StopAtBounds
-            readonly property int columnCount: Math.max(1, Math.floor((width + 24) / (110 + 24)))
+            readonly property int columnCount: Math.max(1, Math.floor((width + GridLooks.tileSpacing) / (GridLooks.tileWidth + GridLooks.tileSpacing)))
             cellWidth: Math.max(1, width / columnCount - 0.001)
-            cellHeight: 8 + 90 + 8 + Style.nameLineSpacing * 2 + 8 + 28
+            cellHeight: GridLooks.tileHeight(Style.nameLineSpacing) + 28
             model: panel.apps
 
             ScrollBar.vertical: ThinScrollBar {
@@ -235,7 +236,7 @@ Item {
                 id: item
                 objectName: "panelItem"
                 required property int index
-                required property var app
+                required property appItem app
                 required property string path
                 required property url iconSource
                 width: appGrid.cellWidth

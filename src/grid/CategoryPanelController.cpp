@@ -1,7 +1,5 @@
 #include "grid/CategoryPanelController.h"
 
-#include "state/ViewModelBinding.h"
-
 #include <QTimer>
 
 #include <QPointer>
@@ -11,7 +9,7 @@
 namespace brimlark {
 
 CategoryPanelController::CategoryPanelController(QObject *parent)
-    : QObject(parent)
+    : ViewModelClient(parent)
 {
 }
 
@@ -22,32 +20,11 @@ CategoryPanelController::~CategoryPanelController()
     }
 }
 
-void CategoryPanelController::setViewModel(BrimlarkViewModel *viewModel)
-{
-    if (!rebindViewModel(*this, m_viewModel, viewModel)) {
-        return;
-    }
-    emit viewModelChanged();
-}
+void CategoryPanelController::viewModelBound() { }
 
-QVariantList CategoryPanelController::appList() const
+void CategoryPanelController::setAppList(const QList<AppItem> &apps)
 {
-    QVariantList out;
-    for (const auto &app : m_apps.apps()) {
-        out << QVariant::fromValue(app);
-    }
-    return out;
-}
-
-void CategoryPanelController::setAppList(const QVariantList &apps)
-{
-    QList<AppItem> list;
-    for (const auto &v : apps) {
-        if (v.canConvert<AppItem>()) {
-            list << v.value<AppItem>();
-        }
-    }
-    m_apps.setApps(list);
+    m_apps.setApps(apps);
     emit appListChanged();
 }
 
@@ -72,9 +49,9 @@ void CategoryPanelController::dismissWithAnimation()
             emit self->dismissed();
         }
     };
-    if (m_viewModel) {
+    if (viewModel()) {
         m_pendingDismiss
-            = std::make_pair(m_viewModel, m_viewModel->scheduler().schedule(closeDuration, done));
+            = std::make_pair(viewModel(), viewModel()->scheduler().schedule(closeDuration, done));
     } else {
         QTimer::singleShot(closeDuration, this, done);
     }

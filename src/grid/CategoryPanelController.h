@@ -3,6 +3,7 @@
 #include "grid/AppTileModel.h"
 #include "platform/core/Scheduler.h"
 #include "state/BrimlarkViewModel.h"
+#include "state/ViewModelClient.h"
 
 #include <QObject>
 #include <QPointer>
@@ -17,19 +18,17 @@ namespace brimlark {
 // The rules of the panel over the grid: its size in the space it has, and
 // its closing, which happens once however often it is asked for (a second
 // click on the backdrop, a launch while it closes). Main thread only.
-class CategoryPanelController : public QObject
+class CategoryPanelController : public ViewModelClient
 {
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(bool dismissing READ dismissing NOTIFY dismissingChanged)
-    // The panel's applications (AppItem values); the tiles follow them row
-    // by row, so a tile being dragged survives a reorder.
-    Q_PROPERTY(QVariantList appList READ appList WRITE setAppList NOTIFY appListChanged)
+    // The panel's applications; the tiles follow them row by row, so a tile
+    // being dragged survives a reorder.
+    Q_PROPERTY(QList<brimlark::AppItem> appList READ appList WRITE setAppList NOTIFY appListChanged)
     Q_PROPERTY(brimlark::AppTileModel *apps READ apps CONSTANT)
     // The closing waits on the view model's scheduler; without one, on the
     // event loop.
-    Q_PROPERTY(
-        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
 
 public:
     static constexpr QSizeF preferredSize { 700, 500 };
@@ -45,12 +44,9 @@ public:
     // stays on screen.
     Q_INVOKABLE static QSizeF panelSize(const QSizeF &available);
 
-    QVariantList appList() const;
-    void setAppList(const QVariantList &apps);
+    const QList<AppItem> &appList() const { return m_apps.apps(); }
+    void setAppList(const QList<AppItem> &apps);
     AppTileModel *apps() { return &m_apps; }
-
-    BrimlarkViewModel *viewModel() const { return m_viewModel; }
-    void setViewModel(BrimlarkViewModel *viewModel);
 
     bool dismissing() const { return m_dismissing; }
     // Starts the closing animation and reports dismissed() once it is over;
@@ -59,15 +55,16 @@ public:
 
 signals:
     void dismissingChanged();
-    void viewModelChanged();
     void appListChanged();
     // The panel has finished closing; the grid removes it.
     void dismissed();
 
+protected:
+    void viewModelBound() override;
+
 private:
     AppTileModel m_apps;
     bool m_dismissing = false;
-    QPointer<BrimlarkViewModel> m_viewModel;
     // With the view model that scheduled it.
     std::optional<std::pair<QPointer<BrimlarkViewModel>, Scheduler::TaskId>> m_pendingDismiss;
 };

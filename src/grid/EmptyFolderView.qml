@@ -11,16 +11,17 @@ Item {
 
     required property AppGridController gridController
     required property BrimlarkViewModel viewModel
-    // The folder (an AppFolder) selected when the view was built.
-    property var folder
+    // The folder selected when the view was built.
+    property appFolder folder
     readonly property alias drops: drops
-    readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
+    readonly property bool lightAppearance: Style.isLight(palette)
     readonly property color primary: Style.primary(palette)
     readonly property color secondary: Style.secondary(palette)
 
     GridDropController {
         id: drops
         viewModel: root.viewModel
+        catalog: root.viewModel.catalog
     }
 
     Rectangle {

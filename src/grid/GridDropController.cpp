@@ -1,7 +1,5 @@
 #include "grid/GridDropController.h"
 
-#include "state/ViewModelBinding.h"
-
 #include "grid/GridDropRules.h"
 #include "state/BrimlarkViewModel.h"
 
@@ -21,7 +19,7 @@ std::optional<AppFolder> selectedFolder(const BrimlarkViewModel &vm)
 } // namespace
 
 GridDropController::GridDropController(QObject *parent)
-    : QObject(parent)
+    : CatalogClient(parent)
 {
 }
 
@@ -30,24 +28,19 @@ GridDropController::~GridDropController()
     cancelHoverTask();
 }
 
-void GridDropController::setViewModel(BrimlarkViewModel *viewModel)
+void GridDropController::viewModelBound()
 {
-    if (m_viewModel == viewModel) {
-        return;
-    }
     // The pending hover move went to the old view model's scheduler.
     cancelHoverTask();
-    rebindViewModel(*this, m_viewModel, viewModel);
-    if (m_viewModel) {
+    if (viewModel()) {
         // The drag is over (dropped anywhere or cancelled): nothing it
         // planned may run afterwards, and no tile stays enlarged.
-        connect(m_viewModel, &BrimlarkViewModel::draggedAppChanged, this, [this] {
-            if (m_viewModel && !m_viewModel->draggedApp()) {
+        connect(viewModel(), &BrimlarkViewModel::draggedAppChanged, this, [this] {
+            if (viewModel() && !viewModel()->draggedApp()) {
                 endDragOver();
             }
         });
     }
-    emit viewModelChanged();
 }
 
 void GridDropController::setFolderFlag(bool flag)
@@ -68,26 +61,20 @@ void GridDropController::setDraggedAppTarget(const QString &path)
     emit draggedAppTargetChanged();
 }
 
-QVariant GridDropController::folderVariant() const
+void GridDropController::setFolderValue(const AppFolder &folder)
 {
-    return m_folder ? QVariant::fromValue(*m_folder) : QVariant();
-}
-
-void GridDropController::setFolderVariant(const QVariant &value)
-{
-    m_folder
-        = value.canConvert<AppFolder>() ? std::optional<AppFolder>(value.value<AppFolder>()) : std::nullopt;
+    m_folder = folder.isNull() ? std::nullopt : std::optional(folder);
     emit folderChanged();
 }
 
 std::optional<AppFolder> GridDropController::tilesFolder() const
 {
-    return m_folder ? m_folder : selectedFolder(*m_viewModel);
+    return m_folder ? m_folder : selectedFolder(*viewModel());
 }
 
 std::optional<AppItem> GridDropController::tileApp(const QString &path) const
 {
-    return GridDropRules::installedApp(m_viewModel->apps(), path);
+    return GridDropRules::installedApp(viewModel()->apps(), path);
 }
 
 bool GridDropController::dropOnTile(const QList<QUrl> &urls, const QString &targetPath)
@@ -95,7 +82,7 @@ bool GridDropController::dropOnTile(const QList<QUrl> &urls, const QString &targ
     // A drop ends the drag here: no exit follows it, so the move planned on
     // entering the tile would otherwise still run and undo the drop.
     endDragOver();
-    if (!m_viewModel || !m_folderFlag || urls.isEmpty()) {
+    if (!viewModel() || !m_folderFlag || urls.isEmpty()) {
         return false;
     }
     const auto selected = tilesFolder();
@@ -103,7 +90,7 @@ bool GridDropController::dropOnTile(const QList<QUrl> &urls, const QString &targ
         return false;
     }
     // The selection's copy may be stale; the catalog holds the order.
-    const auto folder = m_viewModel->folder(selected->id);
+    const auto folder = viewModel()->folder(selected->id);
     if (!folder) {
         return false;
     }
@@ -115,7 +102,10 @@ bool GridDropController::dropOnTile(const QList<QUrl> &urls, const QString &targ
     if (!move) {
         return false;
     }
-    m_viewModel->reorderAppsInFolder(*folder, { move->from }, move->destination);
+    if (!catalog()) {
+        return false;
+    }
+    catalog()->reorderAppsInFolder(*folder, { move->from }, move->destination);
     return true;
 }
 
@@ -127,10 +117,10 @@ void GridDropController::endDragOver()
 
 void GridDropController::cancelHoverTask()
 {
-    // The task went to the view model's scheduler; with the view model
+    // The task went to its view model's scheduler; with that view model
     // gone the task finds no view model and does nothing.
-    if (m_hoverTask && m_viewModel) {
-        m_viewModel->scheduler().cancel(*m_hoverTask);
+    if (m_hoverTask && m_hoverTask->first) {
+        m_hoverTask->first->scheduler().cancel(m_hoverTask->second);
     }
     m_hoverTask.reset();
 }
@@ -146,10 +136,10 @@ void GridDropController::tileTargeted(bool targeted, const QString &targetPath, 
     }
     setDraggedAppTarget(targetPath);
     cancelHoverTask();
-    if (!m_viewModel) {
+    if (!viewModel()) {
         return;
     }
-    const auto &dragged = m_viewModel->draggedApp();
+    const auto &dragged = viewModel()->draggedApp();
     if (!dragged || dragged->id() == targetPath) {
         return;
     }
@@ -168,28 +158,30 @@ void GridDropController::tileTargeted(bool targeted, const QString &targetPath, 
     const AppItem app = *dragged;
     const AppItem onto = *target;
     const AppFolder inFolder = *folder;
-    m_hoverTask = m_viewModel->scheduler().schedule(hoverDelay, [self, app, onto, inFolder] {
+    const QPointer<BrimlarkViewModel> owner = viewModel();
+    const Scheduler::TaskId id = owner->scheduler().schedule(hoverDelay, [self, app, onto, inFolder] {
         if (!self) {
             return;
         }
         self->m_hoverTask.reset();
-        if (self->m_viewModel) {
-            self->m_viewModel->moveFolderApp(app, onto, inFolder);
+        if (self->viewModel()) {
+            self->viewModel()->moveFolderApp(app, onto, inFolder);
         }
     });
+    m_hoverTask = std::pair { owner, id };
 }
 
 bool GridDropController::dropOnEmptyFolder(
-    const QVariant &folder, const QString &text, const QList<QUrl> &urls)
+    const AppFolder &folder, const QString &text, const QList<QUrl> &urls)
 {
-    if (!m_viewModel || !folder.canConvert<AppFolder>()) {
+    if (!viewModel() || !catalog() || folder.isNull()) {
         return false;
     }
-    const auto app = GridDropRules::appForFolderDrop(m_viewModel->apps(), text, urls);
+    const auto app = GridDropRules::appForFolderDrop(viewModel()->apps(), text, urls);
     if (!app) {
         return false;
     }
-    m_viewModel->addAppToFolder(*app, folder.value<AppFolder>());
+    catalog()->addAppToFolder(*app, folder);
     return true;
 }
 

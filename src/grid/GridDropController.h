@@ -1,5 +1,7 @@
 #pragma once
 
+#include "grid/CatalogClient.h"
+
 #include "model/AppItem.h"
 #include "platform/core/Scheduler.h"
 #include "state/BrimlarkViewModel.h"
@@ -9,7 +11,6 @@
 #include <QPointer>
 #include <QString>
 #include <QUrl>
-#include <QVariant>
 #include <QtQml/qqmlregistration.h>
 
 #include <chrono>
@@ -21,17 +22,15 @@ namespace brimlark {
 // dropped application's place, a drag that rests on a tile for a moment
 // moves the dragged application there, and the empty-folder state adds a
 // dropped application to its folder. Main thread only.
-class GridDropController : public QObject
+class GridDropController : public CatalogClient
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(
-        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
     // Whether the tiles belong to a folder (fixed when the grid is built).
     Q_PROPERTY(bool folderFlag READ folderFlag WRITE setFolderFlag NOTIFY folderFlagChanged)
     // The folder the tiles belong to when it is not the selected one (the
-    // panel's): an AppFolder, or null for the selection's.
-    Q_PROPERTY(QVariant folder READ folderVariant WRITE setFolderVariant NOTIFY folderChanged)
+    // panel's), or none for the selection's.
+    Q_PROPERTY(brimlark::AppFolder folder READ folderValue WRITE setFolderValue NOTIFY folderChanged)
     // The bundle path of the tile under a dragged application; empty for none.
     Q_PROPERTY(QString draggedAppTarget READ draggedAppTarget NOTIFY draggedAppTargetChanged)
 
@@ -41,14 +40,11 @@ public:
     explicit GridDropController(QObject *parent = nullptr);
     ~GridDropController() override;
 
-    BrimlarkViewModel *viewModel() const { return m_viewModel; }
-    void setViewModel(BrimlarkViewModel *viewModel);
-
     bool folderFlag() const { return m_folderFlag; }
     void setFolderFlag(bool flag);
     QString draggedAppTarget() const { return m_draggedAppTarget; }
-    QVariant folderVariant() const;
-    void setFolderVariant(const QVariant &value);
+    AppFolder folderValue() const { return m_folder.value_or(AppFolder()); }
+    void setFolderValue(const AppFolder &folder);
 
     // A drop of URLs on the tile of the application at `targetPath`; true
     // when it reordered the folder.
@@ -56,17 +52,20 @@ public:
     // A drag entered (true) or left (false) the tile; `dragUrls` are the
     // URLs the drag carries.
     Q_INVOKABLE void tileTargeted(bool targeted, const QString &targetPath, const QList<QUrl> &dragUrls);
-    // A drop on the empty-folder state of `folder` (an AppFolder): true when
-    // it names an installed application, which then joins the folder.
-    Q_INVOKABLE bool dropOnEmptyFolder(const QVariant &folder, const QString &text, const QList<QUrl> &urls);
+    // A drop on the empty-folder state of `folder`: true when it names an
+    // installed application, which then joins the folder.
+    Q_INVOKABLE bool dropOnEmptyFolder(
+        const brimlark::AppFolder &folder, const QString &text, const QList<QUrl> &urls);
 
     bool hasPendingHoverMove() const { return m_hoverTask.has_value(); }
 
 signals:
-    void viewModelChanged();
     void folderFlagChanged();
     void folderChanged();
     void draggedAppTargetChanged();
+
+protected:
+    void viewModelBound() override;
 
 private:
     std::optional<AppItem> tileApp(const QString &path) const;
@@ -75,11 +74,11 @@ private:
     void endDragOver();
     void setDraggedAppTarget(const QString &path);
 
-    QPointer<BrimlarkViewModel> m_viewModel;
     bool m_folderFlag = false;
     std::optional<AppFolder> m_folder;
     QString m_draggedAppTarget;
-    std::optional<Scheduler::TaskId> m_hoverTask;
+    // With the view model whose scheduler runs it.
+    std::optional<std::pair<QPointer<BrimlarkViewModel>, Scheduler::TaskId>> m_hoverTask;
 };
 
 } // namespace brimlark

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "grid/GridColumns.h"
+
 #include <QColor>
 #include <QImage>
 #include <QList>
@@ -75,12 +77,31 @@ class GridLooks : public QObject
     Q_OBJECT
     QML_ELEMENT
     QML_SINGLETON
+    // An application tile's measures, shared by every grid of tiles: its
+    // width (the narrowest tile column) and the spacing between columns,
+    // the icon's frame and the icon in it, and the gap around the name.
+    Q_PROPERTY(int tileWidth READ tileWidth CONSTANT)
+    Q_PROPERTY(int tileSpacing READ tileSpacing CONSTANT)
+    Q_PROPERTY(int tileIconFrame READ tileIconFrame CONSTANT)
+    Q_PROPERTY(int tileIconSize READ tileIconSize CONSTANT)
+    Q_PROPERTY(int tileGap READ tileGap CONSTANT)
 
 public:
     // Not default-constructible on purpose: the engine then makes it through
     // create(), which installs the provider first.
     explicit GridLooks(QQmlEngine *engine, QObject *parent = nullptr);
     static GridLooks *create(QQmlEngine *qmlEngine, QJSEngine *jsEngine);
+
+    static int tileWidth() { return int(GridColumns().apps.minimum); }
+    static int tileSpacing() { return int(GridColumns().apps.spacing); }
+    static int tileIconFrame() { return 90; }
+    static int tileIconSize() { return 80; }
+    static int tileGap() { return 8; }
+    // A tile's height with its name on up to two lines `nameLineSpacing` apart.
+    Q_INVOKABLE static qreal tileHeight(qreal nameLineSpacing)
+    {
+        return tileGap() + tileIconFrame() + tileGap() + 2 * nameLineSpacing + tileGap();
+    }
 
     // With a width and height: the whole shadow of a shape that size.
     Q_INVOKABLE QUrl shadowSource(

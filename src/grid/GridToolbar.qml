@@ -27,7 +27,7 @@ Item {
     property Item content: null
     readonly property alias controller: toolbar
     readonly property alias searchField: field
-    readonly property bool light: palette.window.hslLightness >= 0.5
+    readonly property bool light: Style.isLight(palette)
     readonly property color primary: palette.windowText
 
     implicitHeight: 56
@@ -35,6 +35,7 @@ Item {
     GridToolbarController {
         id: toolbar
         viewModel: root.viewModel
+        catalog: root.viewModel.catalog
         hiddenItemsLock: root.viewModel.hiddenItemsLock
         isRulerShowing: root.isRulerShowing
         searchField: field

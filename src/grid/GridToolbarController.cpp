@@ -30,7 +30,7 @@ bool isTextEditor(const QQuickItem *item)
 } // namespace
 
 GridToolbarController::GridToolbarController(QObject *parent)
-    : QObject(parent)
+    : CatalogClient(parent)
 {
     if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
         connect(app, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
@@ -71,17 +71,14 @@ void GridToolbarController::observeNotifications(NotificationCenter &center)
     });
 }
 
-void GridToolbarController::setViewModel(BrimlarkViewModel *viewModel)
+void GridToolbarController::viewModelBound()
 {
-    if (!rebindViewModel(*this, m_viewModel, viewModel)) {
-        return;
+    if (viewModel() && !m_centerSetExplicitly && viewModel()->notificationCenter()
+        && viewModel()->notificationCenter() != m_center) {
+        observeNotifications(*viewModel()->notificationCenter());
     }
-    if (viewModel && !m_centerSetExplicitly && viewModel->notificationCenter()
-        && viewModel->notificationCenter() != m_center) {
-        observeNotifications(*viewModel->notificationCenter());
-    }
-    if (viewModel) {
-        connect(viewModel, &BrimlarkViewModel::selectionChanged, this, [this] {
+    if (viewModel()) {
+        connect(viewModel(), &BrimlarkViewModel::selectionChanged, this, [this] {
             emit selectionStateChanged();
             if (focusRequestAllowed(m_content)) {
                 setSearchFocused(true);
@@ -92,7 +89,7 @@ void GridToolbarController::setViewModel(BrimlarkViewModel *viewModel)
         // moment and goes with the screen, so it does not count as the user
         // typing elsewhere; false first, so the field asks again even when
         // the value already held true.
-        connect(viewModel, &BrimlarkViewModel::isHiddenUnlockedChanged, this, [this] {
+        connect(viewModel(), &BrimlarkViewModel::isHiddenUnlockedChanged, this, [this] {
             if (m_lock && m_lock->isUnlocked() && !interfaceBusy(false)) {
                 setSearchFocused(false);
                 setSearchFocused(true);
@@ -102,9 +99,9 @@ void GridToolbarController::setViewModel(BrimlarkViewModel *viewModel)
         // does: the search field asks again once the sheet is gone, unless
         // the sheet gave the keyboard back to another field.
         // The notice also comes with other changes: only a closing counts.
-        m_pickerShown = viewModel->showingAppPicker();
-        connect(viewModel, &BrimlarkViewModel::showingAppPickerChanged, this, [this] {
-            const bool shown = m_viewModel && m_viewModel->showingAppPicker();
+        m_pickerShown = viewModel()->showingAppPicker();
+        connect(viewModel(), &BrimlarkViewModel::showingAppPickerChanged, this, [this] {
+            const bool shown = viewModel() && viewModel()->showingAppPicker();
             const bool closed = m_pickerShown && !shown;
             m_pickerShown = shown;
             if (closed) {
@@ -112,12 +109,11 @@ void GridToolbarController::setViewModel(BrimlarkViewModel *viewModel)
                 writeLater(std::chrono::milliseconds(0));
             }
         });
-        connect(viewModel, &BrimlarkViewModel::searchQueryChanged, this,
+        connect(viewModel(), &BrimlarkViewModel::searchQueryChanged, this,
             &GridToolbarController::searchAccessoryChanged);
-        connect(viewModel, &BrimlarkViewModel::allAppsSortOptionChanged, this,
+        connect(viewModel(), &BrimlarkViewModel::allAppsSortOptionChanged, this,
             &GridToolbarController::sortOptionsChanged);
     }
-    emit viewModelChanged();
     emit selectionStateChanged();
     emit searchAccessoryChanged();
     emit sortOptionsChanged();
@@ -149,16 +145,16 @@ void GridToolbarController::setSearchFocused(bool focused)
 
 bool GridToolbarController::showsBackButton() const
 {
-    return m_viewModel && m_viewModel->selection()
-        && m_viewModel->selection()->is(SidebarSelection::Kind::category);
+    return viewModel() && viewModel()->selection()
+        && viewModel()->selection()->is(SidebarSelection::Kind::category);
 }
 
 GridToolbarController::TrailingControl GridToolbarController::trailingControl() const
 {
-    if (!m_viewModel || !m_viewModel->selection()) {
+    if (!viewModel() || !viewModel()->selection()) {
         return TrailingControl::None;
     }
-    switch (m_viewModel->selection()->kind()) {
+    switch (viewModel()->selection()->kind()) {
     case SidebarSelection::Kind::folder:
         return TrailingControl::AddApps;
     case SidebarSelection::Kind::allApps:
@@ -191,13 +187,12 @@ QString GridToolbarController::queryFromField(const QString &text)
 
 GridToolbarController::SearchAccessory GridToolbarController::searchAccessory() const
 {
-    return searchAccessoryFor(m_viewModel ? m_viewModel->searchQuery() : QString(), m_isSearchFocused);
+    return searchAccessoryFor(viewModel() ? viewModel()->searchQuery() : QString(), m_isSearchFocused);
 }
 
 QVariantList GridToolbarController::sortOptions() const
 {
-    const AppSortOption current
-        = m_viewModel ? m_viewModel->allAppsSortOption() : AppSortOption::nameAscending;
+    const AppSortOption current = catalog() ? catalog()->allAppsSortOption() : AppSortOption::nameAscending;
     QVariantList out;
     for (AppSortOption option : AppSortOptions::allCases()) {
         out << QVariantMap { { QStringLiteral("title"), AppSortOptions::text(option) },
@@ -215,33 +210,33 @@ QVariantList GridToolbarController::deskTools()
 
 void GridToolbarController::showAllApps()
 {
-    if (m_viewModel) {
-        m_viewModel->setSelection(SidebarSelection(SidebarSelection::Kind::allApps));
+    if (viewModel()) {
+        viewModel()->setSelection(SidebarSelection(SidebarSelection::Kind::allApps));
     }
 }
 
 void GridToolbarController::clearSearch()
 {
-    if (m_viewModel) {
-        m_viewModel->setSearchQuery(QString());
+    if (viewModel()) {
+        viewModel()->setSearchQuery(QString());
     }
 }
 
 void GridToolbarController::addApps()
 {
-    if (!m_viewModel || !m_viewModel->selection()
-        || !m_viewModel->selection()->is(SidebarSelection::Kind::folder)) {
+    if (!viewModel() || !viewModel()->selection()
+        || !viewModel()->selection()->is(SidebarSelection::Kind::folder)) {
         return;
     }
-    m_viewModel->setFolderForPicker(m_viewModel->selection()->folder());
-    m_viewModel->setShowingAppPicker(true);
+    viewModel()->setFolderForPicker(viewModel()->selection()->folder());
+    viewModel()->setShowingAppPicker(true);
 }
 
 void GridToolbarController::chooseSortOption(int index)
 {
     const auto cases = AppSortOptions::allCases();
-    if (m_viewModel && index >= 0 && index < cases.size()) {
-        m_viewModel->setAllAppsSortOption(cases[index]);
+    if (catalog() && index >= 0 && index < cases.size()) {
+        catalog()->setAllAppsSortOption(cases[index]);
     }
 }
 
@@ -277,8 +272,8 @@ bool GridToolbarController::focusRequestAllowed(const QQuickItem *leaving) const
     if (interfaceBusy(true, leaving)) {
         return false;
     }
-    if (!m_viewModel || !m_viewModel->selection()
-        || !m_viewModel->selection()->is(SidebarSelection::Kind::hidden)) {
+    if (!viewModel() || !viewModel()->selection()
+        || !viewModel()->selection()->is(SidebarSelection::Kind::hidden)) {
         return true;
     }
     return m_lock && m_lock->isSecurityPasswordSet() && m_lock->isUnlocked();
@@ -294,7 +289,7 @@ bool GridToolbarController::interfaceBusy(bool countEditors, const QQuickItem *l
             return true;
         }
     }
-    if (m_viewModel && (m_viewModel->showingAppPicker() || m_viewModel->appToUninstall())) {
+    if (viewModel() && (viewModel()->showingAppPicker() || viewModel()->appToUninstall())) {
         return true;
     }
     return windowBusy(m_searchField, countEditors, leaving);
@@ -344,8 +339,8 @@ void GridToolbarController::writeLater(std::chrono::milliseconds delay)
     };
     // Through the view model's scheduler; a toolbar without one (a view on
     // its own) uses the event loop.
-    if (m_viewModel) {
-        m_viewModel->scheduler().schedule(delay, std::move(write));
+    if (viewModel()) {
+        viewModel()->scheduler().schedule(delay, std::move(write));
     } else {
         QTimer::singleShot(delay, this, std::move(write));
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "grid/CatalogClient.h"
+
 #include "model/AppSortOption.h"
 #include "state/BrimlarkViewModel.h"
 
@@ -21,12 +23,10 @@ class NotificationCenter;
 // search field's trailing slot, the sort menu, the desk-tool popovers and who
 // may give the search field the keyboard focus, and when. The view lays the
 // toolbar out and forwards presses and platform notices here. Main thread only.
-class GridToolbarController : public QObject
+class GridToolbarController : public CatalogClient
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(
-        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
     Q_PROPERTY(brimlark::HiddenItemsLock *hiddenItemsLock READ hiddenItemsLock WRITE setHiddenItemsLock NOTIFY
             hiddenItemsLockChanged)
     // Whether the screen ruler shows: a reopen of the program then brings
@@ -71,8 +71,6 @@ public:
 
     explicit GridToolbarController(QObject *parent = nullptr);
 
-    BrimlarkViewModel *viewModel() const { return m_viewModel; }
-    void setViewModel(BrimlarkViewModel *viewModel);
     HiddenItemsLock *hiddenItemsLock() const { return m_lock; }
     void setHiddenItemsLock(HiddenItemsLock *lock);
     QQuickItem *searchField() const;
@@ -123,7 +121,6 @@ public:
         const QQuickItem *field, bool countEditors = true, const QQuickItem *leaving = nullptr);
 
 signals:
-    void viewModelChanged();
     void hiddenItemsLockChanged();
     void isRulerShowingChanged();
     void searchFieldChanged();
@@ -135,6 +132,9 @@ signals:
     void sortOptionsChanged();
     void openDeskToolsChanged();
 
+protected:
+    void viewModelBound() override;
+
 private:
     void guardedRequest();
     void refocus();
@@ -143,7 +143,6 @@ private:
     void writeLater(std::chrono::milliseconds delay);
     void observeNotifications(NotificationCenter &center);
 
-    QPointer<BrimlarkViewModel> m_viewModel;
     QPointer<HiddenItemsLock> m_lock;
     QPointer<QQuickItem> m_searchField;
     QPointer<QQuickItem> m_content;

@@ -5,19 +5,15 @@
 namespace brimlark {
 
 HiddenSectionController::HiddenSectionController(QObject *parent)
-    : QObject(parent)
+    : ViewModelClient(parent)
 {
 }
 
-void HiddenSectionController::setViewModel(BrimlarkViewModel *viewModel)
+void HiddenSectionController::viewModelBound()
 {
-    if (!rebindViewModel(*this, m_viewModel, viewModel)) {
-        return;
+    if (viewModel()) {
+        connect(viewModel(), &BrimlarkViewModel::changed, this, &HiddenSectionController::refresh);
     }
-    if (m_viewModel) {
-        connect(m_viewModel, &BrimlarkViewModel::changed, this, &HiddenSectionController::refresh);
-    }
-    emit viewModelChanged();
     refresh();
 }
 
@@ -30,7 +26,7 @@ void HiddenSectionController::refresh()
         card.present = true;
         card.title = folder.name;
         card.folder = folder;
-        card.apps = m_viewModel->getAppsInFolder(folder);
+        card.apps = viewModel()->getAppsInFolder(folder);
         cards << card;
     }
     m_folderCards.setCards(cards);
@@ -58,13 +54,13 @@ void HiddenSectionController::setHiddenItemsLock(HiddenItemsLock *lock)
 
 QList<AppFolder> HiddenSectionController::hiddenFolders() const
 {
-    return m_viewModel ? hiddenFolders(m_viewModel->folders(), m_viewModel->hiddenFolderIDs())
+    return viewModel() ? hiddenFolders(viewModel()->folders(), viewModel()->hiddenFolderIDs())
                        : QList<AppFolder>();
 }
 
 bool HiddenSectionController::showsHiddenApps() const
 {
-    return m_viewModel && !m_viewModel->filteredApps().isEmpty();
+    return viewModel() && !viewModel()->filteredApps().isEmpty();
 }
 
 bool HiddenSectionController::showsEmptyState() const

@@ -4,12 +4,11 @@
 #include "model/AppFinder.h"
 #include "model/AppFolder.h"
 #include "state/BrimlarkViewModel.h"
+#include "state/ViewModelClient.h"
 
 #include <QList>
 #include <QObject>
 #include <QPointer>
-#include <QVariant>
-#include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
 namespace brimlark {
@@ -18,12 +17,10 @@ namespace brimlark {
 // the catalog's folder order, never narrowed by the search) and whether
 // nothing at all is hidden. The hidden applications are the view model's
 // filtered applications.
-class HiddenSectionController : public QObject
+class HiddenSectionController : public ViewModelClient
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(
-        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
     Q_PROPERTY(brimlark::HiddenItemsLock *hiddenItemsLock READ hiddenItemsLock WRITE setHiddenItemsLock NOTIFY
             hiddenItemsLockChanged)
     Q_PROPERTY(bool showsHiddenApps READ showsHiddenApps NOTIFY contentChanged)
@@ -36,8 +33,6 @@ class HiddenSectionController : public QObject
 public:
     explicit HiddenSectionController(QObject *parent = nullptr);
 
-    BrimlarkViewModel *viewModel() const { return m_viewModel; }
-    void setViewModel(BrimlarkViewModel *viewModel);
     HiddenItemsLock *hiddenItemsLock() const { return m_lock; }
     void setHiddenItemsLock(HiddenItemsLock *lock);
 
@@ -54,14 +49,15 @@ public:
     Q_INVOKABLE void lock();
 
 signals:
-    void viewModelChanged();
     void hiddenItemsLockChanged();
     void contentChanged();
+
+protected:
+    void viewModelBound() override;
 
 private:
     void refresh();
 
-    QPointer<BrimlarkViewModel> m_viewModel;
     QPointer<HiddenItemsLock> m_lock;
     UnifiedGridCardModel m_folderCards;
 };

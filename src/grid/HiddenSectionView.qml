@@ -13,7 +13,7 @@ AppTileGrid {
     objectName: "hiddenSectionView"
 
     readonly property alias section: section
-    readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
+    readonly property bool lightAppearance: Style.isLight(palette)
     readonly property color secondary: Style.secondary(palette)
 
     acceptsDrops: false
@@ -132,8 +132,8 @@ AppTileGrid {
                         id: folderCell
                         required property int index
                         required property string title
-                        required property var folder
-                        required property var apps
+                        required property appFolder folder
+                        required property list<appItem> apps
                         width: folderGrid.columnWidth
                         height: 190
                         // Where the card lies in the scrolling content: one

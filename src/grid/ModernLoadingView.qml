@@ -10,7 +10,7 @@ Item {
 
     // Starts every animation when the emblem first shows; never goes back.
     property bool isAnimating: false
-    readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
+    readonly property bool lightAppearance: Style.isLight(palette)
     readonly property color blue: Style.blue(lightAppearance)
     readonly property color purple: Style.purple(lightAppearance)
     readonly property color cyan: Style.cyan(lightAppearance)

@@ -1,9 +1,6 @@
 #include "grid/UnifiedGridController.h"
 
-#include "state/ViewModelBinding.h"
-
 #include <QSet>
-#include <QVariantList>
 
 namespace brimlark {
 
@@ -57,9 +54,9 @@ QVariant UnifiedGridCardModel::data(const QModelIndex &index, int role) const
         case InsertedRole:
             return false;
         case AppsRole:
-            return QVariantList();
+            return QVariant::fromValue(QList<AppItem>());
         case FolderRole:
-            return QVariant();
+            return QVariant::fromValue(AppFolder());
         default:
             return QString();
         }
@@ -80,15 +77,9 @@ QVariant UnifiedGridCardModel::data(const QModelIndex &index, int role) const
     case InsertedRole:
         return m_inserted.contains(card.item.stringRepresentation());
     case FolderRole:
-        return card.folder ? QVariant::fromValue(*card.folder) : QVariant();
-    case AppsRole: {
-        QVariantList apps;
-        apps.reserve(card.apps.size());
-        for (const auto &app : card.apps) {
-            apps << QVariant::fromValue(app);
-        }
-        return apps;
-    }
+        return QVariant::fromValue(card.folder.value_or(AppFolder()));
+    case AppsRole:
+        return QVariant::fromValue(card.apps);
     default:
         return {};
     }
@@ -138,19 +129,15 @@ void UnifiedGridCardModel::setCards(const QList<Card> &cards)
 }
 
 UnifiedGridController::UnifiedGridController(QObject *parent)
-    : QObject(parent)
+    : CatalogClient(parent)
 {
 }
 
-void UnifiedGridController::setViewModel(BrimlarkViewModel *viewModel)
+void UnifiedGridController::viewModelBound()
 {
-    if (!rebindViewModel(*this, m_viewModel, viewModel)) {
-        return;
+    if (viewModel()) {
+        connect(viewModel(), &BrimlarkViewModel::changed, this, &UnifiedGridController::refresh);
     }
-    if (m_viewModel) {
-        connect(m_viewModel, &BrimlarkViewModel::changed, this, &UnifiedGridController::refresh);
-    }
-    emit viewModelChanged();
     refresh();
 }
 
@@ -191,13 +178,13 @@ QList<UnifiedGridCardModel::Card> UnifiedGridController::cardsFor(const QList<Gr
 
 void UnifiedGridController::refresh()
 {
-    if (!m_viewModel) {
+    if (!viewModel()) {
         m_cards.setCards({});
         return;
     }
     // An item with nothing behind it takes no place in the grid.
     QList<UnifiedGridCardModel::Card> cards
-        = cardsFor(m_viewModel->unifiedGridItems(), *m_viewModel, m_viewModel->groupedAppsByCategory());
+        = cardsFor(viewModel()->unifiedGridItems(), *viewModel(), viewModel()->groupedAppsByCategory());
     cards.removeIf([](const UnifiedGridCardModel::Card &card) { return !card.present; });
     m_cards.setCards(cards);
 }
@@ -221,8 +208,8 @@ std::optional<UnifiedGridController::Move> UnifiedGridController::moveFor(
 
 void UnifiedGridController::addFolder()
 {
-    if (m_viewModel) {
-        m_viewModel->createFolder(
+    if (catalog()) {
+        catalog()->createFolder(
             QStringLiteral("New app folder"), QStringLiteral("folder"), QStringLiteral("#007AFF"));
     }
 }
@@ -231,15 +218,15 @@ bool UnifiedGridController::drop(const QString &droppedText, const QString &targ
 {
     setDropTargetID(QString());
     const auto target = GridItemIdentifier::fromString(targetItem);
-    if (!m_viewModel || !target) {
+    if (!viewModel() || !catalog() || !target) {
         return false;
     }
-    const QList<GridItemIdentifier> items = m_viewModel->unifiedGridItems();
+    const QList<GridItemIdentifier> items = viewModel()->unifiedGridItems();
     const auto move = moveFor(items, droppedText, *target);
     if (!move) {
         return false;
     }
-    m_viewModel->reorderUnifiedItems({ move->from }, move->destination);
+    catalog()->reorderUnifiedItems({ move->from }, move->destination, items);
     return true;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "grid/CatalogClient.h"
+
 #include "model/AppFolder.h"
 #include "model/AppItem.h"
 #include "model/GridItemIdentifier.h"
@@ -88,12 +90,10 @@ private:
 // The unified grid's rules: which card stands for which item, the "Add
 // Folder" tile, what a card drags, what a drop on a card accepts and where
 // it moves the dragged card, and the drop highlight. Main thread only.
-class UnifiedGridController : public QObject
+class UnifiedGridController : public CatalogClient
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(
-        brimlark::BrimlarkViewModel *viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
     Q_PROPERTY(brimlark::UnifiedGridCardModel *cards READ cardModel CONSTANT)
     // The item text of the card under a drag; empty for none.
     Q_PROPERTY(QString dropTargetID READ dropTargetID NOTIFY dropTargetIDChanged)
@@ -101,8 +101,6 @@ class UnifiedGridController : public QObject
 public:
     explicit UnifiedGridController(QObject *parent = nullptr);
 
-    BrimlarkViewModel *viewModel() const { return m_viewModel; }
-    void setViewModel(BrimlarkViewModel *viewModel);
     UnifiedGridCardModel *cardModel() { return &m_cards; }
     QString dropTargetID() const { return m_dropTargetID; }
 
@@ -132,14 +130,15 @@ public:
     Q_INVOKABLE void setTargeted(const QString &item, bool targeted);
 
 signals:
-    void viewModelChanged();
     void dropTargetIDChanged();
+
+protected:
+    void viewModelBound() override;
 
 private:
     void refresh();
     void setDropTargetID(const QString &id);
 
-    QPointer<BrimlarkViewModel> m_viewModel;
     UnifiedGridCardModel m_cards;
     QString m_dropTargetID;
 };

@@ -16,11 +16,11 @@ GridView {
     required property BrimlarkViewModel viewModel
     readonly property alias controller: unified
 
-    readonly property var columns: gridController.categoryColumns
+    readonly property gridColumnLayout columns: gridController.categoryColumns
     readonly property real padding: 32
     readonly property real available: Math.max(0, width - 2 * padding)
     readonly property real columnWidth: columns.columnWidth(available)
-    readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
+    readonly property bool lightAppearance: Style.isLight(palette)
     // The cells split the width evenly; each card stands where its column
     // is: the columns, `columns.spacing` apart, centred within the padding.
     readonly property real firstColumnX: padding + Math.max(0, (available - columns.contentWidth(available)) / 2)
@@ -84,6 +84,7 @@ GridView {
     UnifiedGridController {
         id: unified
         viewModel: root.viewModel
+        catalog: root.viewModel.catalog
         cards.leadingTile: true
     }
 
@@ -192,8 +193,8 @@ GridView {
         required property bool addTile
         required property string item
         required property string title
-        required property var folder
-        required property var apps
+        required property appFolder folder
+        required property list<appItem> apps
         required property bool inserted
         readonly property bool targeted: !addTile && unified.dropTargetID === cell.item
         readonly property int column: index % Math.max(1, root.columns.count)
@@ -267,7 +268,7 @@ GridView {
                 dragText: cell.item
                 scale: cell.targeted ? 1.05 : 1
                 onExpand: {
-                    if (cell.folder !== undefined)
+                    if (!cell.folder.isNull)
                         root.gridController.expandedFolderID = cell.folder.idText
                     else
                         root.gridController.expandedCategoryName = cell.title

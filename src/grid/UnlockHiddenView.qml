@@ -12,7 +12,7 @@ Item {
 
     required property HiddenItemsLock lock
     readonly property alias controller: form
-    readonly property bool lightAppearance: palette.window.hslLightness >= 0.5
+    readonly property bool lightAppearance: Style.isLight(palette)
     readonly property color blue: Style.blue(lightAppearance)
 
     UnlockHiddenController {

@@ -20,6 +20,7 @@ class AppFolder
     Q_GADGET
     Q_PROPERTY(QUuid id MEMBER id)
     Q_PROPERTY(QString idText READ idText)
+    Q_PROPERTY(bool isNull READ isNull)
     Q_PROPERTY(QString name MEMBER name)
     Q_PROPERTY(QStringList appURLs MEMBER appURLs)
     Q_PROPERTY(bool isPinned MEMBER isPinned)
@@ -39,6 +40,9 @@ public:
     qint64 sortOrder = 0;
 
     QString idText() const;
+    // Where a view hands a folder over, a value with a null id stands for
+    // none (QML: folder.isNull).
+    bool isNull() const { return id.isNull(); }
     int sortOrderInt() const { return int(sortOrder); }
 
     bool operator==(const AppFolder &other) const { return id == other.id; }

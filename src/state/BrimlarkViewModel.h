@@ -91,7 +91,6 @@ public:
     bool isScanning() const { return m_appFinder.isScanning(); }
     const QSet<QString> &hiddenAppPaths() const { return m_appFinder.hiddenAppPaths(); }
     const QSet<QUuid> &hiddenFolderIDs() const { return m_appFinder.hiddenFolderIDs(); }
-    bool isFavorite(const AppItem &app) const { return m_appFinder.isFavorite(app); }
     QList<AppItem> getAppsInFolder(const AppFolder &folder) const
     {
         return m_appFinder.getAppsInFolder(folder);
@@ -135,7 +134,6 @@ public:
     // The catalog's all-applications order; choosing one stores it, also
     // when it is the current one.
     AppSortOption allAppsSortOption() const { return m_appFinder.allAppsSortOption(); }
-    void setAllAppsSortOption(AppSortOption option) { m_appFinder.setAllAppsSortOption(option); }
 
     // Filtering and grouping (see CatalogFilter).
     void updateFilteredApps();
@@ -150,37 +148,9 @@ public:
     // application could be started; only a started one is added to the
     // recents and reported.
     bool launchApp(const AppItem &app);
-    void toggleFavorite(const AppItem &app) { m_appFinder.toggleFavorite(app); }
     void hideAppGlobally(const AppItem &app);
-    void unhideAppGlobally(const AppItem &app) { m_appFinder.unhideApp(app); }
     void hideFolderGlobally(const AppFolder &folder);
-    void unhideFolderGlobally(const AppFolder &folder) { m_appFinder.unhideFolder(folder); }
     void deleteFolder(const AppFolder &folder);
-    Q_INVOKABLE void renameFolder(const brimlark::AppFolder &folder, const QString &newName)
-    {
-        m_appFinder.renameFolder(folder, newName);
-    }
-    // Always a root folder; the texts are stored as given. Returns its id.
-    QUuid createFolder(const QString &name, const QString &icon, const QString &color)
-    {
-        return m_appFinder.createFolder(name, icon, color);
-    }
-    void addAppToFolder(const AppItem &app, const AppFolder &folder)
-    {
-        m_appFinder.addAppToFolder(app, folder);
-    }
-    void removeAppFromFolder(const AppItem &app, const AppFolder &folder)
-    {
-        m_appFinder.removeAppFromFolder(app, folder);
-    }
-    void reorderUnifiedItems(const std::set<int> &source, int destination)
-    {
-        m_appFinder.reorderUnifiedItems(source, destination, unifiedGridItems());
-    }
-    void reorderAppsInFolder(const AppFolder &folder, const std::set<int> &source, int destination)
-    {
-        m_appFinder.reorderAppsInFolder(folder, source, destination);
-    }
     void moveFolderApp(const AppItem &app, const AppItem &target, const AppFolder &folder);
 
 signals:

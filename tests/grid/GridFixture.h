@@ -89,6 +89,10 @@ public:
     Q_INVOKABLE QVariant appNamed(const QString &name) const;
     Q_INVOKABLE QString urlTextOf(const QString &name) const;
     Q_INVOKABLE void selectFolder(const QString &name);
+    Q_INVOKABLE void renameFolder(const brimlark::AppFolder &folder, const QString &newName)
+    {
+        finder.renameFolder(folder, newName);
+    }
     Q_INVOKABLE void selectSection(const QString &kind);
     Q_INVOKABLE void beginScan();
     // The sheets the view model asks for, by name; "" while none is up. A

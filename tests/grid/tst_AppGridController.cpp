@@ -56,7 +56,7 @@ TEST_F(AppGridControllerTest, WithoutAViewModelItShowsAnEmptyTileGrid)
     EXPECT_EQ(bare.apps()->count(), 0);
     EXPECT_EQ(bare.overlayKind(), AppGridController::OverlayKind::none);
     EXPECT_FALSE(bare.appPickerShown());
-    bare.openAppPicker(QVariant());
+    bare.openAppPicker(AppFolder());
     bare.dismissUninstaller();
 }
 
@@ -104,7 +104,7 @@ TEST_F(AppGridControllerTest, FollowsSelectionSearchAndSortOption)
     f.selectFolder(QStringLiteral("Empty"));
     EXPECT_EQ(grid.contentLayout(), GridPane::Layout::emptyFolder);
     EXPECT_TRUE(grid.folderSelected());
-    EXPECT_EQ(grid.selectedFolder().value<AppFolder>().name, u"Empty");
+    EXPECT_EQ(grid.selectedFolder().name, u"Empty");
     EXPECT_TRUE(grid.translucentBackground());
     grid.setLightAppearance(false);
     EXPECT_FALSE(grid.translucentBackground());
@@ -112,7 +112,7 @@ TEST_F(AppGridControllerTest, FollowsSelectionSearchAndSortOption)
     f.vm().setSelection(std::nullopt);
     EXPECT_EQ(grid.navigationTitle(), u"Apps");
     EXPECT_FALSE(grid.folderSelected());
-    EXPECT_FALSE(grid.selectedFolder().isValid());
+    EXPECT_TRUE(grid.selectedFolder().isNull());
 }
 
 TEST_F(AppGridControllerTest, ColumnsChangeOnlyWithTheWidth)
@@ -234,12 +234,12 @@ TEST_F(AppGridControllerTest, TheOverlayShowsTheOpenedFolderElseTheOpenedCategor
     EXPECT_EQ(grid.overlayKind(), AppGridController::OverlayKind::folder);
     EXPECT_EQ(grid.overlayTitle(), u"Work");
     ASSERT_EQ(grid.overlayApps().size(), 2);
-    EXPECT_EQ(grid.overlayApps()[0].value<AppItem>().name(), u"Charlie");
-    EXPECT_EQ(grid.overlayFolder().value<AppFolder>().id, work.id);
+    EXPECT_EQ(grid.overlayApps()[0].name(), u"Charlie");
+    EXPECT_EQ(grid.overlayFolder().id, work.id);
     // A hidden member stays in the hidden section only.
     f.finder.hideApp(f.app(QStringLiteral("Charlie")));
     ASSERT_EQ(grid.overlayApps().size(), 1);
-    EXPECT_EQ(grid.overlayApps()[0].value<AppItem>().name(), u"Alpha");
+    EXPECT_EQ(grid.overlayApps()[0].name(), u"Alpha");
     f.finder.unhideApp(f.app(QStringLiteral("Charlie")));
 
     // A deleted folder gives way to the opened category.
@@ -248,7 +248,7 @@ TEST_F(AppGridControllerTest, TheOverlayShowsTheOpenedFolderElseTheOpenedCategor
     EXPECT_EQ(grid.overlayKind(), AppGridController::OverlayKind::category);
     EXPECT_EQ(grid.overlayTitle(), u"Games");
     EXPECT_EQ(grid.overlayApps().size(), 2);
-    EXPECT_FALSE(grid.overlayFolder().isValid());
+    EXPECT_TRUE(grid.overlayFolder().isNull());
 
     // A category the grouping does not have, and no folder: nothing.
     grid.setExpandedCategoryName(QStringLiteral("Nothing"));
@@ -272,11 +272,11 @@ TEST_F(AppGridControllerTest, TheOverlayShowsTheOpenedFolderElseTheOpenedCategor
 TEST_F(AppGridControllerTest, TheSheetsFollowTheViewModel)
 {
     standardCatalog();
-    const QVariant work = f.makeFolder(QStringLiteral("Work"));
+    const auto work = f.makeFolder(QStringLiteral("Work")).value<AppFolder>();
     QSignalSpy sheets(&grid, &AppGridController::sheetsChanged);
     grid.openAppPicker(work);
     EXPECT_TRUE(grid.appPickerShown());
-    EXPECT_EQ(grid.appPickerFolder().value<AppFolder>().name, u"Work");
+    EXPECT_EQ(grid.appPickerFolder().name, u"Work");
     grid.dismissAppPicker();
     EXPECT_FALSE(grid.appPickerShown());
     // Closing the picker leaves its folder.

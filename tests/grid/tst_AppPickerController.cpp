@@ -69,7 +69,8 @@ TEST(AppPickerController, DoneAddsInMarkingOrderAndMarksSurviveTheSearch)
     AppPickerController picker;
     QAbstractItemModelTester tester(picker.apps());
     picker.setViewModel(&f.vm());
-    picker.setFolderVariant(folder);
+    picker.setCatalog(&f.finder);
+    picker.setFolderValue(folder.value<AppFolder>());
     EXPECT_EQ(
         names(picker.apps()->apps()), (QStringList { u"Alpha"_qs, u"Charlie"_qs, u"Delta"_qs, u"Echo"_qs }));
 

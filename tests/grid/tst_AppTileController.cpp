@@ -21,6 +21,7 @@ protected:
             QStringList { QStringLiteral("Alpha"), QStringLiteral("Bravo"), QStringLiteral("Charlie") });
         alpha = f.appNamed(QStringLiteral("Alpha")).value<AppItem>();
         tile.setViewModel(&f.vm());
+        tile.setCatalog(&f.finder);
         tile.setApp(alpha);
     }
 
@@ -69,6 +70,7 @@ TEST_F(AppTileControllerTest, ATileGoneBeforeItsLookEndsLeavesNothingBehind)
 {
     auto other = std::make_unique<AppTileController>();
     other->setViewModel(&f.vm());
+    other->setCatalog(&f.finder);
     other->setApp(alpha);
     other->click();
     EXPECT_EQ(f.scheduler.pendingCount(), 1u);
@@ -89,7 +91,7 @@ TEST_F(AppTileControllerTest, AnotherApplicationEndsTheLookAndTheSameOneKeepsIt)
 
 TEST_F(AppTileControllerTest, TheFavouritesEntryFollowsTheStoredFavourites)
 {
-    const auto title = [this] { return tile.menuEntries()[2].title; };
+    const auto title = [this] { return tile.menu()[2].title; };
     EXPECT_EQ(title(), u"Add to Favorites");
     tile.perform(AppTileMenu::Action::toggleFavorite);
     EXPECT_TRUE(f.finder.isFavorite(alpha));
@@ -103,16 +105,16 @@ TEST_F(AppTileControllerTest, TheFolderEntriesAddToAndRemoveFromTheNamedFolder)
 {
     f.makeFolder(QStringLiteral("Work"));
     const AppFolder work = f.folder(QStringLiteral("Work"));
-    const auto sub = tile.menuEntries()[6];
+    const auto sub = tile.menu()[6];
     ASSERT_EQ(sub.children.size(), 1);
     tile.perform(AppTileMenu::Action::addToFolder, UuidText::format(sub.children[0].folderID));
     EXPECT_EQ(f.folderMembers(QStringLiteral("Work")), QStringList { QStringLiteral("Alpha") });
 
     // In the folder the entry removes it, with the id the menu was made with.
     f.selectFolder(QStringLiteral("Work"));
-    const auto remove = tile.menuEntries()[6];
-    EXPECT_EQ(remove.action, AppTileMenu::Action::removeFromFolder);
-    tile.perform(remove.action, remove.folderID);
+    const auto remove = tile.menu()[6];
+    EXPECT_EQ(remove.action, int(AppTileMenu::Action::removeFromFolder));
+    tile.perform(AppTileMenu::Action(remove.action), remove.folderID);
     EXPECT_TRUE(f.folderMembers(QStringLiteral("Work")).isEmpty());
 
     // A folder deleted meanwhile, an unknown id or a malformed text change nothing.
@@ -140,6 +142,7 @@ TEST_F(AppTileControllerTest, UnknownActionsAndATileWithoutApplicationDoNothing)
     tile.perform(AppTileMenu::Action::none);
     AppTileController empty;
     empty.setViewModel(&f.vm());
+    empty.setCatalog(&f.finder);
     empty.click();
     empty.perform(AppTileMenu::Action::launch);
     empty.beginDrag();
@@ -159,6 +162,7 @@ TEST_F(AppTileControllerTest, ADragRecordsTheApplicationUntilItEnds)
     // The end of an older drag does not clear a newer one of another tile.
     AppTileController bravo;
     bravo.setViewModel(&f.vm());
+    bravo.setCatalog(&f.finder);
     bravo.setApp(f.appNamed(QStringLiteral("Bravo")).value<AppItem>());
     tile.beginDrag();
     bravo.beginDrag();

@@ -20,6 +20,7 @@ protected:
             f.app(u"A"_qs, u"Games"_qs), f.app(u"B"_qs, u"Games"_qs), f.app(u"C"_qs, u"Tools"_qs) });
         f.makeFolder(u"Work"_qs, { u"C"_qs });
         card.setViewModel(&f.vm());
+        card.setCatalog(&f.finder);
         card.setDoubleClickInterval(400);
     }
     void asFolder(const QString &name = u"Work"_qs)
@@ -33,11 +34,11 @@ protected:
         card.setCategoryName(name);
         card.setApps(f.vm().groupedAppsByCategory().value(name));
     }
-    QList<Action> actions(const QList<CategoryCardMenu::Entry> &entries)
+    QList<Action> actions(const QList<MenuEntry> &entries)
     {
         QList<Action> out;
         for (const auto &e : entries) {
-            out << e.action;
+            out << Action(e.action);
         }
         return out;
     }
@@ -67,48 +68,22 @@ TEST_F(CategoryCardTest, MenuEntriesFollowTheCardKindAndTheSection)
             card.setFolder(std::nullopt);
         }
         f.selectSection(c.hiddenSection ? u"hidden"_qs : u"allApps"_qs);
-        const auto entries = card.menuEntries();
+        const auto entries = card.menu();
         EXPECT_EQ(actions(entries), c.expected) << c.folder << c.hiddenSection;
     }
     // The category's submenu lists every folder by its own name.
-    const auto submenu = card.menuEntries().last();
-    ASSERT_EQ(submenu.kind, CategoryCardMenu::Kind::submenu);
+    const auto submenu = card.menu().last();
+    ASSERT_EQ(submenu.kind, MenuEntry::Kind::submenu);
     ASSERT_EQ(submenu.children.size(), 1);
     EXPECT_EQ(submenu.children[0].title, u"Work"_qs);
     EXPECT_FALSE(submenu.children[0].localized);
-
-    // The menu view shared with the tiles tells dividers and submenus apart
-    // by the tile menu's kind values (QML's === does not convert key names).
-    const QVariantList list = CategoryCardMenu::toVariantList(card.menuEntries());
-    ASSERT_EQ(list.size(), 3);
-    for (const auto &[index, kind] :
-        { std::pair { 1, AppTileMenu::Kind::divider }, { 2, AppTileMenu::Kind::submenu } }) {
-        const QVariant value = list[index].toMap().value(u"kind"_qs);
-        EXPECT_EQ(value.metaType(), QMetaType::fromType<AppTileMenu::Kind>()) << index;
-        EXPECT_EQ(value.value<AppTileMenu::Kind>(), kind) << index;
-    }
-}
-
-TEST_F(CategoryCardTest, TheQmlFormCarriesTheActionTypedAndPerformTakesItBack)
-{
-    // The shared menu view keeps an entry's action as a number: a key name
-    // there would be no number at all and reach perform() as 0.
-    asFolder();
-    const QVariantList list = CategoryCardMenu::toVariantList(card.menuEntries());
-    const QVariant action = list[1].toMap().value(u"action"_qs);
-    EXPECT_EQ(action.metaType(), QMetaType::fromType<Action>());
-    bool ok = false;
-    EXPECT_EQ(action.toInt(&ok), int(Action::deleteFolder));
-    EXPECT_TRUE(ok);
-    card.perform(Action(action.toInt()), QString());
-    EXPECT_TRUE(f.folderNames().isEmpty());
 }
 
 TEST_F(CategoryCardTest, AFolderCardShowsTheFolderAsTheCatalogHoldsItNow)
 {
     asFolder();
     QSignalSpy changed(&card, &CategoryCardController::cardChanged);
-    f.vm().renameFolder(f.folder(u"Work"_qs), u"Office"_qs);
+    f.finder.renameFolder(f.folder(u"Work"_qs), u"Office"_qs);
     EXPECT_GE(changed.count(), 1);
     EXPECT_EQ(card.title(), u"Office"_qs);
     EXPECT_EQ(card.helpText(), u"Folder: Office"_qs);
@@ -136,6 +111,7 @@ TEST_F(CategoryCardTest, ATitleClickWaitsForTheDoubleClickIntervalOnlyOnAFolder)
     for (const auto &c : cases) {
         CategoryCardController fresh;
         fresh.setViewModel(&f.vm());
+        fresh.setCatalog(&f.finder);
         fresh.setDoubleClickInterval(400);
         if (c.folder) {
             fresh.setFolder(f.folder(u"Work"_qs));

@@ -50,8 +50,9 @@ TEST(CategoryPanelRules, AFolderPanelReordersByPathWhateverIsSelected)
     f.selectSection(u"allApps"_qs);
     GridDropController drops;
     drops.setViewModel(&f.vm());
+    drops.setCatalog(&f.finder);
     drops.setFolderFlag(true);
-    drops.setFolderVariant(QVariant::fromValue(f.folder(u"Work"_qs)));
+    drops.setFolderValue(f.folder(u"Work"_qs));
     const QString a = f.app(u"A"_qs).id();
     EXPECT_TRUE(drops.dropOnTile({ QUrl(u"file://"_qs + a) }, f.app(u"C"_qs).id()));
     EXPECT_EQ(f.folderMembers(u"Work"_qs), (QStringList { u"B"_qs, u"C"_qs, u"A"_qs, u"D"_qs }));

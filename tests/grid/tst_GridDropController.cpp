@@ -26,6 +26,7 @@ protected:
             { QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D") });
         f.selectFolder(QStringLiteral("Work"));
         drops.setViewModel(&f.vm());
+        drops.setCatalog(&f.finder);
         drops.setFolderFlag(true);
     }
     AppItem app(const QString &name) { return f.appNamed(name).value<AppItem>(); }
@@ -183,6 +184,7 @@ TEST_F(GridDropControllerTest, AControllerGoneBeforeTheDelayMovesNothing)
 {
     auto other = std::make_unique<GridDropController>();
     other->setViewModel(&f.vm());
+    other->setCatalog(&f.finder);
     other->setFolderFlag(true);
     f.vm().setDraggedApp(app(QStringLiteral("A")));
     other->tileTargeted(true, app(QStringLiteral("C")).id(), { urlOf(app(QStringLiteral("A"))) });
@@ -193,7 +195,7 @@ TEST_F(GridDropControllerTest, AControllerGoneBeforeTheDelayMovesNothing)
 
 TEST_F(GridDropControllerTest, AnEmptyFolderAcceptsOnlyADropThatNamesAnInstalledApplication)
 {
-    const QVariant empty = f.makeFolder(QStringLiteral("Empty"));
+    const auto empty = f.makeFolder(QStringLiteral("Empty")).value<AppFolder>();
     EXPECT_FALSE(drops.dropOnEmptyFolder(empty, QString(), {}));
     EXPECT_FALSE(drops.dropOnEmptyFolder(empty, QStringLiteral("hello"), {}));
     EXPECT_FALSE(drops.dropOnEmptyFolder(empty, QStringLiteral("file:///Applications/Nothing.app/"), {}));
@@ -210,7 +212,7 @@ TEST_F(GridDropControllerTest, AnEmptyFolderAcceptsOnlyADropThatNamesAnInstalled
     EXPECT_EQ(f.folderMembers(QStringLiteral("Empty")), (QStringList { u"C"_qs, u"D"_qs }));
 
     // Not a folder.
-    EXPECT_FALSE(drops.dropOnEmptyFolder(QVariant(), bare, {}));
+    EXPECT_FALSE(drops.dropOnEmptyFolder(AppFolder(), bare, {}));
 }
 
 } // namespace

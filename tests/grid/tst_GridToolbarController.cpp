@@ -25,6 +25,7 @@ protected:
     {
         toolbar.setNotificationCenter(f.center);
         toolbar.setViewModel(&f.vm());
+        toolbar.setCatalog(&f.finder);
         toolbar.setHiddenItemsLock(f.vm().hiddenItemsLock());
         f.publish(QStringList { QStringLiteral("Alpha"), QStringLiteral("Bravo") });
     }

@@ -56,6 +56,7 @@ protected:
             f.app(u"A"_qs, u"Games"_qs), f.app(u"B"_qs, u"Tools"_qs), f.app(u"C"_qs, u"Tools"_qs) });
         f.makeFolder(u"Work"_qs, { u"A"_qs, u"B"_qs });
         grid.setViewModel(&f.vm());
+        grid.setCatalog(&f.finder);
     }
     QStringList titles()
     {
@@ -98,7 +99,7 @@ TEST_F(UnifiedGridTest, FolderCardsLeaveHiddenApplicationsOutAndFollowRenames)
     f.finder.hideApp(f.app(u"A"_qs));
     ASSERT_EQ(card(u"Work"_qs).apps.size(), 1);
     EXPECT_EQ(card(u"Work"_qs).apps.first().name(), u"B"_qs);
-    f.vm().renameFolder(f.folder(u"Work"_qs), u"Play"_qs);
+    f.finder.renameFolder(f.folder(u"Work"_qs), u"Play"_qs);
     EXPECT_TRUE(titles().contains(u"Play"_qs));
     const QModelIndex row = grid.cardModel()->index(int(titles().indexOf(u"Play"_qs)));
     EXPECT_EQ(row.data(UnifiedGridCardModel::TitleRole).toString(), u"Play"_qs);
@@ -136,7 +137,7 @@ TEST_F(UnifiedGridTest, OnlyACardThatJoinsTheOrderIsMarkedInserted)
     EXPECT_EQ(inserted(), QStringList());
     grid.addFolder();
     EXPECT_EQ(inserted(), QStringList { u"New app folder"_qs });
-    f.vm().renameFolder(f.folder(u"Work"_qs), u"Play"_qs);
+    f.finder.renameFolder(f.folder(u"Work"_qs), u"Play"_qs);
     EXPECT_EQ(inserted(), QStringList { u"New app folder"_qs });
     const QStringList now = f.gridItemTexts();
     ASSERT_TRUE(grid.drop(now.first(), now.last()));

@@ -23,7 +23,7 @@ QStringList symbolsOf(const QVariantList &rows)
     return out;
 }
 
-QStringList symbolsOf(const QList<CategoryCardMenu::Entry> &entries)
+QStringList symbolsOf(const QList<MenuEntry> &entries)
 {
     QStringList out;
     for (const auto &entry : entries) {

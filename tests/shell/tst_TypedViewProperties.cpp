@@ -30,6 +30,11 @@ public:
 TEST(TypedViewPropertiesTest, AViewTakesTheObjectOfItsTypeAndRefusesAnyOther)
 {
     test::GridFixture f;
+    f.publish(QStringList { u"Alpha"_qs });
+    const QVariant alpha = f.appNamed(u"Alpha"_qs);
+    const QVariant work = f.makeFolder(u"Work"_qs);
+    const QVariant aWorkspace = QVariant::fromValue(WorkspaceManager::defaultWorkspace());
+    const QVariantMap withViewModel { { u"viewModel"_qs, QVariant::fromValue(&f.vm()) } };
     ManualScheduler scheduler;
     NoDiskAccess access;
     UninstallerServices services([] { return nullptr; }, access, scheduler);
@@ -39,21 +44,11 @@ TEST(TypedViewPropertiesTest, AViewTakesTheObjectOfItsTypeAndRefusesAnyOther)
     {
         QString source; // a view's URL, or QML text making a controller
         const char *property;
-        QVariant right; // invalid: only the refusal is checked
+        QVariant right; // null: only the refusal is checked
         QVariant wrong;
+        QVariantMap with = {}; // the view's other required properties
     };
-    auto object = [](QObject *o) { return QVariant::fromValue(o); };
-    // An object handed in is read back as its own type.
-    auto same = [](const QVariant &read, const QVariant &handed) {
-        return handed.metaType().flags() & QMetaType::PointerToQObject
-            ? read.value<QObject *>() == handed.value<QObject *>()
-            : read == handed;
-    };
-    AppFolder folder;
-    folder.id = QUuid::createUuid();
-    folder.name = u"Work"_qs;
-    const QVariant aFolder = QVariant::fromValue(folder);
-    const QVariant aWorkspace = QVariant::fromValue(WorkspaceManager::defaultWorkspace());
+    const auto object = [](QObject *o) { return o ? QVariant::fromValue(o) : QVariant(); };
     const QList<Case> cases {
         { u"qrc:/Brimlark/Grid/AppGridView.qml"_qs, "viewModel", object(&f.vm()), object(&f.workspaces) },
         { u"qrc:/Brimlark/Grid/GridToolbar.qml"_qs, "viewModel", object(&f.vm()), object(&stranger) },
@@ -62,7 +57,6 @@ TEST(TypedViewPropertiesTest, AViewTakesTheObjectOfItsTypeAndRefusesAnyOther)
             object(&f.vm()) },
         { u"qrc:/Brimlark/Uninstaller/AppUninstallerView.qml"_qs, "services", object(&services),
             object(&f.vm()) },
-        { u"qrc:/Brimlark/Uninstaller/AppUninstallerView.qml"_qs, "app", QVariant(), aFolder },
         { u"qrc:/Brimlark/Shell/WindowTools.qml"_qs, "uninstallerServices", object(&services),
             object(&stranger) },
         { u"qrc:/Brimlark/Shell/WindowTools.qml"_qs, "deskTools", QVariant(), object(&services) },
@@ -72,9 +66,13 @@ TEST(TypedViewPropertiesTest, AViewTakesTheObjectOfItsTypeAndRefusesAnyOther)
             object(&f.workspaces) },
         { u"import Brimlark.Sidebar\nSidebarController {}"_qs, "workspaceManager", object(&f.workspaces),
             object(&f.vm()) },
-        { u"qrc:/Brimlark/Sidebar/FolderIconPickerPopoverView.qml"_qs, "folder", aFolder, aWorkspace },
-        { u"qrc:/Brimlark/Sidebar/FolderColorPickerPopoverView.qml"_qs, "folder", aFolder, aWorkspace },
-        { u"import Brimlark.Sidebar\nFolderIconPicker {}"_qs, "folder", aFolder, object(&stranger) },
+        { u"qrc:/Brimlark/Grid/AppPickerView.qml"_qs, "folder", work, alpha, withViewModel },
+        { u"qrc:/Brimlark/Grid/CategoryCardView.qml"_qs, "folder", work, alpha, withViewModel },
+        { u"import Brimlark.Grid\nAppTileController {}"_qs, "app", alpha, work },
+        { u"qrc:/Brimlark/Uninstaller/AppUninstallerView.qml"_qs, "app", QVariant(), work },
+        { u"qrc:/Brimlark/Sidebar/FolderIconPickerPopoverView.qml"_qs, "folder", work, aWorkspace },
+        { u"qrc:/Brimlark/Sidebar/FolderColorPickerPopoverView.qml"_qs, "folder", work, aWorkspace },
+        { u"import Brimlark.Sidebar\nFolderIconPicker {}"_qs, "folder", work, aWorkspace },
     };
 
     QQmlEngine engine;
@@ -89,20 +87,27 @@ TEST(TypedViewPropertiesTest, AViewTakesTheObjectOfItsTypeAndRefusesAnyOther)
         }
         ASSERT_TRUE(component.isReady()) << component.errorString().toStdString();
         auto made = [&](const QVariant &handed) {
-            return std::unique_ptr<QObject>(
-                component.createWithInitialProperties({ { QString::fromLatin1(c.property), handed } }));
+            QVariantMap properties = c.with;
+            properties.insert(QString::fromLatin1(c.property), handed);
+            return std::unique_ptr<QObject>(component.createWithInitialProperties(properties));
+        };
+        const bool isObject = c.wrong.metaType().flags().testFlag(QMetaType::PointerToQObject);
+        // An object property is compared by the object it holds.
+        const auto held = [&](const QObject &made) {
+            const QVariant value = made.property(c.property);
+            return isObject ? object(value.value<QObject *>()) : value;
         };
         if (c.right.isValid()) {
             const std::unique_ptr<QObject> taken = made(c.right);
             ASSERT_NE(taken, nullptr) << component.errorString().toStdString();
-            EXPECT_TRUE(same(taken->property(c.property), c.right));
+            EXPECT_EQ(held(*taken), c.right);
             EXPECT_TRUE(component.errors().isEmpty()) << component.errorString().toStdString();
         }
         const std::unique_ptr<QObject> refused = made(c.wrong);
         EXPECT_THAT(component.errorString().toStdString(), testing::HasSubstr(c.property));
         ASSERT_NE(refused, nullptr);
-        const QMetaType type = refused->property(c.property).metaType();
-        EXPECT_EQ(refused->property(c.property), QVariant(type)) << "holds what it was handed";
+        EXPECT_EQ(held(*refused), isObject ? QVariant() : QVariant(refused->property(c.property).metaType()))
+            << "holds what it was handed";
     }
 }
 

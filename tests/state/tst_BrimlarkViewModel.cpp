@@ -193,7 +193,7 @@ TEST_F(ViewModelTest, EachOperationIsOneChangeAndOneRefilter)
                 clear();
                 finder.publishScan(apps, generation);
             } },
-        { "folder edit", 1, [&] { v.addAppToFolder(byName(QStringLiteral("Bravo")), box); } },
+        { "folder edit", 1, [&] { finder.addAppToFolder(byName(QStringLiteral("Bravo")), box); } },
         // The edit sheet's "Save": name, icon and colour at once.
         { "folder sheet save", 1,
             [&] {
@@ -201,7 +201,7 @@ TEST_F(ViewModelTest, EachOperationIsOneChangeAndOneRefilter)
                     box.id, QStringLiteral("Crate"), QStringLiteral("star"), QStringLiteral("#FF9500"));
             } },
         { "folder reorder", 1, [&] { finder.reorderFolders({ 0 }, 1); } },
-        { "grid reorder", 1, [&] { v.reorderUnifiedItems({ 0 }, 2); } },
+        { "grid reorder", 1, [&] { finder.reorderUnifiedItems({ 0 }, 2, v.unifiedGridItems()); } },
         { "keystroke", 0, [&] { v.setSearchQuery(QStringLiteral("a")); } },
         { "second keystroke", 0, [&] { v.setSearchQuery(QStringLiteral("al")); } },
         { "cleared search", 0, [&] { v.setSearchQuery(QString()); } },
@@ -211,9 +211,9 @@ TEST_F(ViewModelTest, EachOperationIsOneChangeAndOneRefilter)
         { "folder selection", 0, [&] { v.selectFolder(current(box)); } },
         // Without a password hiding also selects the hidden section.
         { "hide", 1, [&] { v.hideAppGlobally(byName(QStringLiteral("Bravo"))); } },
-        { "show", 1, [&] { v.unhideAppGlobally(byName(QStringLiteral("Delta"))); } },
+        { "show", 1, [&] { finder.unhideApp(byName(QStringLiteral("Delta"))); } },
         { "hide folder", 1, [&] { v.hideFolderGlobally(current(box)); } },
-        { "show folder", 1, [&] { v.unhideFolderGlobally(current(box)); } },
+        { "show folder", 1, [&] { finder.unhideFolder(current(box)); } },
         { "delete selected folder", 1,
             [&] {
                 v.selectFolder(current(box));
@@ -496,7 +496,7 @@ TEST_F(ViewModelTest, FavoritesAndSortChangesShowAtOnce)
     auto &v = makeVm();
     v.selectSection(Kind::favorites);
     EXPECT_THAT(names(v.filteredApps()), ElementsAre("Alpha", "Echo"));
-    v.toggleFavorite(byName(QStringLiteral("Alpha")));
+    finder.toggleFavorite(byName(QStringLiteral("Alpha")));
     EXPECT_THAT(names(v.filteredApps()), ElementsAre("Echo"));
 }
 
@@ -547,7 +547,7 @@ TEST_F(ViewModelTest, UnifiedGridMergesStoredOrderWithCurrentFoldersAndCategorie
     EXPECT_FALSE(v.groupedAppsByCategory().contains(QStringLiteral("Utilities")));
 
     // Move Utilities to the front: the order is stored.
-    v.reorderUnifiedItems({ 4 }, 0);
+    finder.reorderUnifiedItems({ 4 }, 0, v.unifiedGridItems());
     EXPECT_THAT(
         v.unifiedGridItems(), ElementsAre(c("Utilities"), f(one), f(two), c("Games"), c("Productivity")));
 
@@ -556,7 +556,7 @@ TEST_F(ViewModelTest, UnifiedGridMergesStoredOrderWithCurrentFoldersAndCategorie
     v.hideFolderGlobally(two);
     EXPECT_THAT(
         v.unifiedGridItems(), ElementsAre(f(three), c("Utilities"), f(one), c("Games"), c("Productivity")));
-    v.unhideFolderGlobally(two);
+    finder.unhideFolder(two);
     EXPECT_THAT(v.unifiedGridItems(),
         ElementsAre(f(three), c("Utilities"), f(one), f(two), c("Games"), c("Productivity")));
 
@@ -659,7 +659,7 @@ TEST_F(ViewModelTest, HidingGoesToTheHiddenSectionOnlyWithoutAPassword)
     EXPECT_THAT(names(v.filteredApps()), ElementsAre("Foxtrot"));
     EXPECT_TRUE(finder.hiddenFolderIDs().contains(folder.id));
 
-    v.unhideAppGlobally(byName(QStringLiteral("Charlie")));
+    finder.unhideApp(byName(QStringLiteral("Charlie")));
     EXPECT_THAT(names(v.filteredApps()), ElementsAre("Charlie", "Foxtrot"));
 }
 

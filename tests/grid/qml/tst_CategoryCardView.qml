@@ -144,7 +144,7 @@ TestCase {
                   typeInField(card, "X")
               } },
             { tag: "elsewhere", name: "Office", rename: (grid, card, folder) => {
-                  fixture.viewModel.renameFolder(folder, "Office")
+                  fixture.renameFolder(folder, "Office")
               } },
         ]
     }
@@ -193,7 +193,7 @@ TestCase {
         choose(openMenuOf(card), ["Rename Folder"])
         typeInField(card, "Play")
         // A Return the hidden field still receives renames nothing.
-        fixture.viewModel.renameFolder(folder, "Office")
+        fixture.renameFolder(folder, "Office")
         findChild(card, "folderNameField").accepted()
         compare(fixture.folderNames(), ["Office"])
         data.then(grid, card)
@@ -222,7 +222,7 @@ TestCase {
         const folder = fixture.makeFolder("Work", data.members)
         const grid = makeGrid()
         const card = cardTitled(grid, "Work")
-        fixture.viewModel.renameFolder(folder, "Office")
+        fixture.renameFolder(folder, "Office")
         data.open(card)
         compare(fixture.appPickerFolderName(), "Office")
         fixture.setAppPicker(null)
