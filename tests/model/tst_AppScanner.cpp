@@ -218,6 +218,8 @@ TEST(AppScanner, UrlTextIsTheSameOnEveryScan)
     EXPECT_TRUE(first[0].urlText().startsWith(QStringLiteral("file://")));
     EXPECT_TRUE(first[0].urlText().endsWith(QStringLiteral(".app/")));
     EXPECT_EQ(QUrl(first[0].urlText()).toLocalFile(), path + u'/');
+    // The URL is made again from its text, marks and all.
+    EXPECT_EQ(first[0].url(), BundleUrl::directoryUrl(path));
 }
 
 TEST(AppScanner, MissingAndUnreadableFoldersAddNothing)
