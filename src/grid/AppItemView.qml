@@ -63,11 +63,18 @@ Item {
         }
         event.accepted = true
     }
-    GridFocusRing {
-        objectName: "tileFocusRing"
-        anchors.margins: 2
-        cornerRadius: 14
-        visible: tile.activeFocus
+    // Made only while the tile has the keyboard: a screen of tiles carries
+    // one ring at most.
+    Loader {
+        anchors.fill: parent
+        z: 100
+        active: tile.activeFocus
+        sourceComponent: GridFocusRing {
+            objectName: "tileFocusRing"
+            anchors.margins: 2
+            cornerRadius: 14
+            visible: true
+        }
     }
 
     // A click launched the application.
@@ -109,8 +116,10 @@ Item {
             Item {
                 id: iconShadow
                 anchors.centerIn: parent
-                width: 80 - 2 * tile.iconInset
-                height: 80 - 2 * tile.iconInset
+                // 80 less the inset on each side, written out: a size known
+                // before the shadow's bindings run makes its picture once.
+                width: 68
+                height: 68
                 scale: icon.scale
                 opacity: motion.item ? 1 - motion.item.hoverShadowOpacity : 1
                 GridFixedShadow {
