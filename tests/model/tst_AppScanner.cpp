@@ -101,6 +101,8 @@ TEST(AppScanner, ReadsCategoriesFromXmlAndBinaryLists)
         withCategory(QStringLiteral("public.app-category.music")), false);
     makeBundle(f.system(), QStringLiteral("Bin.app"),
         withCategory(QStringLiteral("public.app-category.finance")), true);
+    makeBundle(f.system(), QStringLiteral("Yml.app"),
+        withCategory(QStringLiteral("public.app-category.music")), false);
     makeBundle(f.system(), QStringLiteral("NoKey.app"),
         { { QStringLiteral("CFBundleExecutable"), QStringLiteral("x") } }, true);
     makeBundle(f.system(), QStringLiteral("NotText.app"),
@@ -111,8 +113,11 @@ TEST(AppScanner, ReadsCategoriesFromXmlAndBinaryLists)
     for (const AppItem &app : AppScanner::scan(f.folders)) {
         categories[app.name()] = app.category();
     }
+    // One copy of a category's name serves all its applications.
+    EXPECT_TRUE(categories[QStringLiteral("Xml")].isSharedWith(categories[QStringLiteral("Yml")]));
     const std::map<QString, QString> expected = {
         { QStringLiteral("Xml"), QStringLiteral("Music") },
+        { QStringLiteral("Yml"), QStringLiteral("Music") },
         { QStringLiteral("Bin"), QStringLiteral("Finance") },
         { QStringLiteral("NoKey"), QStringLiteral("Other") },
         { QStringLiteral("NotText"), QStringLiteral("Other") },
