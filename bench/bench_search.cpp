@@ -12,6 +12,11 @@
 // scrolled to its bottom first, so each keystroke narrows the list to end
 // above where the view stands: the view must move to the new end on the tiles
 // it has, not make one for every row on the way there.
+//
+// BM_MakeTile: what one application tile costs to make, as a grid makes one
+// for a row that comes into view: a screen of tiles made and dropped again
+// (`valgrind --tool=callgrind --toggle-collect='*makeTiles*'` counts the
+// instructions of the making alone).
 
 #include "BenchMain.h"
 #include "model/AppFinder.h"
@@ -205,6 +210,55 @@ void typeAndErase(benchmark::State &state, int appCount, const QString &query, b
         = double(std::count_if(sorted.begin(), sorted.end(), [](double ms) { return ms >= FrameBudgetMs; }));
 }
 
+// Not inlined, so a profiler can count it alone.
+[[gnu::noinline]] std::vector<std::unique_ptr<QObject>> makeTiles(
+    QQmlComponent &component, QQuickItem *parent, const QList<AppItem> &apps, QObject *viewModel)
+{
+    std::vector<std::unique_ptr<QObject>> tiles;
+    for (const AppItem &app : apps) {
+        tiles.emplace_back(
+            component.createWithInitialProperties({ { QStringLiteral("app"), QVariant::fromValue(app) },
+                { QStringLiteral("viewModel"), QVariant::fromValue(viewModel) } }));
+        if (auto *item = qobject_cast<QQuickItem *>(tiles.back().get())) {
+            item->setParentItem(parent);
+        }
+    }
+    return tiles;
+}
+
+void BM_MakeTile(benchmark::State &state)
+{
+    constexpr int screen = 40;
+    AppWorkspace workspace;
+    ObjectGraph::Options wiring;
+    wiring.launcher = &workspace;
+    ObjectGraph graph(std::move(wiring));
+    const QList<AppItem> apps = sampleApps(screen);
+    graph.finder().publishScan(apps, graph.finder().beginScan());
+
+    QQmlEngine engine;
+    BrimlarkApp::prepareEngine(engine);
+    AppIconImageProvider::install(engine, sharedIconStore());
+    QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/Brimlark/Grid/AppItemView.qml")));
+    QQuickWindow window;
+    window.resize(1200, 800);
+    // The first round loads what every tile shares.
+    if (makeTiles(component, window.contentItem(), apps, &graph.viewModel()).front() == nullptr) {
+        state.SkipWithError(qPrintable(component.errorString()));
+        return;
+    }
+    for (auto _ : state) {
+        QElapsedTimer clock;
+        clock.start();
+        auto tiles = makeTiles(component, window.contentItem(), apps, &graph.viewModel());
+        state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9 / screen);
+        state.PauseTiming();
+        tiles.clear();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        state.ResumeTiming();
+    }
+}
+
 void BM_KeystrokeToFrame(benchmark::State &state)
 {
     typeAndErase(state, AppCount, QStringLiteral("camera mu"), false);
@@ -217,6 +271,7 @@ void BM_KeystrokeAfterScroll(benchmark::State &state)
 
 BENCHMARK(BM_KeystrokeToFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_KeystrokeAfterScroll)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_MakeTile)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(20);
 
 } // namespace
 

@@ -63,11 +63,18 @@ Item {
         }
         event.accepted = true
     }
-    GridFocusRing {
-        objectName: "tileFocusRing"
-        anchors.margins: 2
-        cornerRadius: 14
-        visible: tile.activeFocus
+    // Made only while the tile has the keyboard: a screen of tiles carries
+    // one ring at most.
+    Loader {
+        anchors.fill: parent
+        z: 100
+        active: tile.activeFocus
+        sourceComponent: GridFocusRing {
+            objectName: "tileFocusRing"
+            anchors.margins: 2
+            cornerRadius: 14
+            visible: true
+        }
     }
 
     // A click launched the application.
@@ -88,6 +95,7 @@ Item {
         width: GridLooks.tileWidth
         height: GridLooks.tileIconFrame + GridLooks.tileGap + Style.nameLineSpacing * 2
 
+        // Its pieces are placed by hand as well: an anchor costs every tile.
         Item {
             id: iconBox
             objectName: "iconBox"
@@ -100,7 +108,8 @@ Item {
             // them; at rest every value below is its idle one.
             Loader {
                 id: motion
-                anchors.fill: parent
+                width: 90
+                height: 90
                 active: tile.isHovering || tile.isLaunching || tile.hoverLookShown
                 sourceComponent: motionComponent
             }
@@ -109,9 +118,12 @@ Item {
             // and this one gives way to it.
             Item {
                 id: iconShadow
-                anchors.centerIn: parent
-                width: GridLooks.tileIconSize - 2 * tile.iconInset
-                height: GridLooks.tileIconSize - 2 * tile.iconInset
+                x: 11
+                y: 11
+                // The icon less the inset on each side, written out: a size
+                // known before the shadow's bindings run makes its picture once.
+                width: 68
+                height: 68
                 scale: icon.scale
                 opacity: motion.item ? 1 - motion.item.hoverShadowOpacity : 1
                 GridFixedShadow {
@@ -125,7 +137,10 @@ Item {
 
             // The generic icon stands in until the application's own has loaded.
             Image {
-                anchors.fill: icon
+                x: 5
+                y: 5
+                width: 80
+                height: 80
                 visible: icon.status !== Image.Ready
                 source: "image://appplaceholder/app"
                 sourceSize.width: GridLooks.tileIconSize
@@ -138,7 +153,8 @@ Item {
             Image {
                 id: icon
                 objectName: "appIcon"
-                anchors.centerIn: parent
+                x: 5
+                y: 5
                 width: GridLooks.tileIconSize
                 height: GridLooks.tileIconSize
                 source: tile.iconSource
@@ -224,27 +240,6 @@ Item {
         }
     }
 
-    Loader {
-        id: toolTipLoader
-        objectName: "toolTipLoader"
-        anchors.fill: parent
-        active: hover.hovered && !dragHandler.active
-        sourceComponent: ToolTip {
-            id: toolTip
-            visible: true
-            delay: 800
-            text: tile.name
-            // Names come from files and bundles: never read as markup.
-            contentItem: Text {
-                text: toolTip.text
-                textFormat: Text.PlainText
-                font: toolTip.font
-                color: toolTip.palette.toolTipText
-                wrapMode: Text.Wrap
-            }
-        }
-    }
-
     // The open context menu and the application it was opened for: a tile
     // given another application (a search rewrote its row) closes it, as its
     // entries would act on the new one.
@@ -305,6 +300,31 @@ Item {
 
             // How far the hover look has come in, 0 at rest and 1 under the pointer.
             readonly property real hoverShadowOpacity: background.opacity
+
+            // The name in full after a moment under the pointer; made with
+            // the hover look rather than kept by every tile.
+            Loader {
+                id: toolTipLoader
+                objectName: "toolTipLoader"
+                // On the tile, as the pointer is.
+                parent: tile
+                anchors.fill: parent
+                active: hover.hovered && !dragHandler.active
+                sourceComponent: ToolTip {
+                    id: toolTip
+                    visible: true
+                    delay: 800
+                    text: tile.name
+                    // Names come from files and bundles: never read as markup.
+                    contentItem: Text {
+                        text: toolTip.text
+                        textFormat: Text.PlainText
+                        font: toolTip.font
+                        color: toolTip.palette.toolTipText
+                        wrapMode: Text.Wrap
+                    }
+                }
+            }
 
             // The deeper shadow under the pointer, behind the icon.
             Item {

@@ -247,9 +247,15 @@ GridLooks *GridLooks::create(QQmlEngine *qmlEngine, QJSEngine *)
 QUrl GridLooks::shadowSource(
     qreal cornerRadius, qreal blur, const QColor &color, qreal width, qreal height) const
 {
-    return QUrl(QStringLiteral("image://%1/%2")
+    const ShadowKey key { cornerRadius, blur, color.rgba64(), width, height };
+    if (!m_lastShadow || m_lastShadow->first != key) {
+        m_lastShadow.emplace(key,
+            QUrl(
+                QStringLiteral("image://%1/%2")
                     .arg(GridLooksImageProvider::ProviderId,
-                        GridLooksImageProvider::shadowId(cornerRadius, blur, color, QSizeF(width, height))));
+                        GridLooksImageProvider::shadowId(cornerRadius, blur, color, QSizeF(width, height)))));
+    }
+    return m_lastShadow->second;
 }
 
 QUrl GridLooks::gradientTextSource(

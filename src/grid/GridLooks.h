@@ -7,11 +7,15 @@
 #include <QList>
 #include <QObject>
 #include <QQuickImageProvider>
+#include <QRgba64>
 #include <QSize>
 #include <QString>
 #include <QUrl>
 #include <QVariantList>
 #include <QtQml/qqmlregistration.h>
+
+#include <optional>
+#include <utility>
 
 class QQmlEngine;
 class QJSEngine;
@@ -120,6 +124,18 @@ public:
     // `border`: up to three colours of the outline's gradient (none for no outline).
     Q_INVOKABLE QUrl fillSource(qreal width, qreal height, qreal cornerRadius, const QColor &from,
         const QColor &to, qreal borderWidth = 0, const QVariantList &border = {}) const;
+
+private:
+    // Every tile asks for the same shadow as it is made: the last answer is
+    // kept rather than written out again for each.
+    struct ShadowKey
+    {
+        qreal cornerRadius, blur;
+        QRgba64 color;
+        qreal width, height;
+        bool operator==(const ShadowKey &) const = default;
+    };
+    mutable std::optional<std::pair<ShadowKey, QUrl>> m_lastShadow;
 };
 
 } // namespace brimlark

@@ -28,13 +28,15 @@ class AppItem
 
 public:
     AppItem() = default;
-    AppItem(QString name, QUrl url, QString category, quint64 iconStamp = 0, bool awaitsFiles = false)
-        : d(new Data(std::move(name), std::move(url), std::move(category), iconStamp, awaitsFiles))
+    AppItem(QString name, const QUrl &url, QString category, quint64 iconStamp = 0, bool awaitsFiles = false)
+        : d(new Data(std::move(name), url, std::move(category), iconStamp, awaitsFiles))
     {
     }
 
     const QString &name() const { return data().name; }
-    const QUrl &url() const { return data().url; }
+    // Made from the URL text when asked for: few callers want it, and an
+    // application keeps one copy of its location, not three.
+    QUrl url() const { return d ? QUrl(d->urlText, QUrl::StrictMode) : QUrl(); }
     const QString &category() const { return data().category; }
     // The bundle's file-system path, without a trailing separator.
     const QString &id() const { return data().id; }
@@ -62,18 +64,20 @@ private:
     struct Data : QSharedData
     {
         Data() = default;
-        Data(QString name, QUrl url, QString category, quint64 iconStamp, bool awaitsFiles)
+        Data(QString name, const QUrl &url, QString category, quint64 iconStamp, bool awaitsFiles)
             : name(std::move(name))
-            , url(std::move(url))
             , category(std::move(category))
-            , id(BundleUrl::pathOf(this->url))
-            , urlText(this->url.toString(QUrl::FullyEncoded))
+            , id(BundleUrl::pathOf(url))
+            , urlText(url.toString(QUrl::FullyEncoded))
             , iconStamp(iconStamp)
             , awaitsFiles(awaitsFiles)
         {
+            // Both were grown piece by piece and kept for as long as the
+            // application is known: without the spare room.
+            id.squeeze();
+            urlText.squeeze();
         }
         QString name;
-        QUrl url;
         QString category;
         QString id;
         QString urlText;

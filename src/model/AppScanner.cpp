@@ -7,6 +7,8 @@
 
 #include <QDir>
 #include <QLocale>
+#include <QMutex>
+#include <QSet>
 #include <QtConcurrent/QtConcurrentMap>
 
 #include <algorithm>
@@ -18,6 +20,21 @@ namespace brimlark {
 
 namespace {
 const QString appExtension = QStringLiteral(".app");
+
+// Applications of one category share one copy of its name, not one each.
+// Bounded by the categories the installed bundles name.
+QString sharedCategory(const QString &name)
+{
+    static QMutex mutex;
+    static QSet<QString> known;
+    const QMutexLocker lock(&mutex);
+    const auto found = known.constFind(name);
+    if (found != known.cend()) {
+        return *found;
+    }
+    known.insert(name);
+    return name;
+}
 
 QString capitalised(const QString &text)
 {
@@ -75,7 +92,7 @@ QString AppScanner::categoryFor(const std::optional<QString> &categoryType)
     const qsizetype dot = categoryType->lastIndexOf(u'.');
     const QString name = capitalised(dot < 0 ? *categoryType : categoryType->mid(dot + 1));
     // "" or "public.app-category." name no category: a card needs a title.
-    return name.trimmed().isEmpty() ? otherCategory : name;
+    return name.trimmed().isEmpty() ? otherCategory : sharedCategory(name);
 }
 
 AppItem AppScanner::itemForBundle(const QString &folder, const QString &entryName)

@@ -98,6 +98,8 @@ TEST(AppScanner, ReadsCategoriesFromXmlAndBinaryListsAndHostileListsGiveOther)
         withCategory(QStringLiteral("public.app-category.music")), false);
     makeBundle(f.system(), QStringLiteral("Bin.app"),
         withCategory(QStringLiteral("public.app-category.finance")), true);
+    makeBundle(f.system(), QStringLiteral("Yml.app"),
+        withCategory(QStringLiteral("public.app-category.music")), false);
     makeBundle(f.system(), QStringLiteral("NoKey.app"),
         { { QStringLiteral("CFBundleExecutable"), QStringLiteral("x") } }, true);
     makeBundle(f.system(), QStringLiteral("NotText.app"),
@@ -114,7 +116,10 @@ TEST(AppScanner, ReadsCategoriesFromXmlAndBinaryListsAndHostileListsGiveOther)
     for (const AppItem &app : AppScanner::scan(f.folders)) {
         categories[app.name()] = app.category();
     }
+    // One copy of a category's name serves all its applications.
+    EXPECT_TRUE(categories[QStringLiteral("Xml")].isSharedWith(categories[QStringLiteral("Yml")]));
     std::map<QString, QString> expected = { { QStringLiteral("Xml"), QStringLiteral("Music") },
+        { QStringLiteral("Yml"), QStringLiteral("Music") },
         { QStringLiteral("Bin"), QStringLiteral("Finance") } };
     for (const char *other : { "NoKey", "NotText", "NoList", "Broken", "Quoted", "Shared", "NulTag", "NulXml",
              "NulUtf16", "Leaves" }) {
@@ -189,6 +194,8 @@ TEST(AppScanner, UrlTextIsTheSameOnEveryScan)
     EXPECT_TRUE(first[0].urlText().startsWith(QStringLiteral("file://")));
     EXPECT_TRUE(first[0].urlText().endsWith(QStringLiteral(".app/")));
     EXPECT_EQ(QUrl(first[0].urlText()).toLocalFile(), path + u'/');
+    // The URL is made again from its text, marks and all.
+    EXPECT_EQ(first[0].url(), BundleUrl::directoryUrl(path));
 }
 
 TEST(AppScanner, MissingAndUnreadableFoldersAddNothing)

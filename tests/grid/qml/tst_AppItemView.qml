@@ -69,6 +69,17 @@ TestCase {
         verify(tile.nameItem.truncated)
     }
 
+    function test_theFocusRingShowsOverTheTileWhileItHasTheKeyboard() {
+        const tile = makeTile("Alpha")
+        verify(!findChild(tile, "tileFocusRing"))
+        tile.forceActiveFocus(Qt.TabFocusReason)
+        const ring = findChild(tile, "tileFocusRing")
+        verify(ring && ring.visible)
+        verify(ring.width > tile.iconItem.width)
+        tile.focus = false
+        tryVerify(() => !findChild(tile, "tileFocusRing"))
+    }
+
     function test_theTooltipShowsTheNameVerbatim() {
         fixture.publish(["<i>Slanted</i> & Co"])
         const tile = makeTile("<i>Slanted</i> & Co")
