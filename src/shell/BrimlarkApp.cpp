@@ -44,7 +44,11 @@ BrimlarkApp::BrimlarkApp(Parts parts, QObject *parent)
     }
 }
 
-BrimlarkApp::~BrimlarkApp() = default;
+BrimlarkApp::~BrimlarkApp()
+{
+    // The catalog outlives this object, which its deferral runs through.
+    m_parts.graph.finder().setDeferral({});
+}
 
 QUrl BrimlarkApp::mainQmlUrl()
 {
