@@ -4,7 +4,7 @@ on an X server (Xvfb, where Qt Quick renders through OpenGL on llvmpipe),
 measured beside a bare Qt Quick grid started the same way by Qt's own `qml`
 tool on the same server.
 
-Usage: bench/x11/measure.py BUILD_DIR [--counts 100,1000,10000] [--runs 3]
+Usage: bench/x11/measure.py BUILD_DIR [--counts 100,1000,10000] [--runs 3] [--start-only]
 
 For each number of applications and each run, both programs start over the
 same generated tree, and the figures are:
@@ -21,7 +21,8 @@ same generated tree, and the figures are:
 Frames come from the scene graph's frameSwapped: the program writes them to the
 file BRIMLARK_FRAME_LOG names, the bare grid to its standard error; both count
 the grid's changes, so the frame that first shows a keystroke's grid is known.
-The table gives the median of the runs, the baseline's median and the ratio,
+--start-only measures start, first, idle and cpu alone (no scrolling, no
+typing), for a quick look at the start. The table gives the median of the runs, the baseline's median and the ratio,
 with the load average at the start and the end, then how each figure grows with
 the number of applications.
 """
@@ -195,7 +196,7 @@ def p99(values):
     return values[min(len(values) - 1, int(round(0.99 * (len(values) - 1))))]
 
 
-def measure(command, env, display, count, frame_log, bare, type_keys):
+def measure(command, env, display, count, frame_log, bare, type_keys, start_only=False):
     if not bare:
         env = dict(env, BRIMLARK_FRAME_LOG=frame_log)
     started = time.monotonic()
@@ -217,6 +218,13 @@ def measure(command, env, display, count, frame_log, bare, type_keys):
         before = cpu_ticks(process.pid)
         time.sleep(IDLE_SECONDS)
         result["cpu"] = 100 * (cpu_ticks(process.pid) - before) / CLOCK_TICKS / IDLE_SECONDS
+        if start_only:
+            frames = read_frames(frame_log, bare)
+            result["first"] = (frames[0][0] - spawned) / 1000 if frames else float("nan")
+            for key in ("scroll", "frame", "slow", "key p99"):
+                result[key] = float("nan")
+            result["latencies"] = []
+            return result
         geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window], env=xenv,
                                   capture_output=True, text=True).stdout
         g = dict(line.split("=", 1) for line in geometry.split())
@@ -266,6 +274,7 @@ def main():
     parser.add_argument("build")
     parser.add_argument("--counts", default="100,1000,10000")
     parser.add_argument("--runs", type=int, default=3)
+    parser.add_argument("--start-only", action="store_true")
     args = parser.parse_args()
     program = os.path.join(os.path.abspath(args.build), "src", "shell", "brimlark")
     for tool in ("Xvfb", "xdotool", QML_TOOL, program):
@@ -295,7 +304,8 @@ def main():
                                    else [QML_TOOL, os.path.join(HERE, "BareGrid.qml"), "--", str(count)])
                         figures[name].append(measure(command, env, display, count,
                                                      os.path.join(work, f"frames-{name}-{run}"),
-                                                     bare=name == "bare", type_keys=True))
+                                                     bare=name == "bare", type_keys=True,
+                                                     start_only=args.start_only))
                 rows.append((count, figures))
     finally:
         server.terminate()
@@ -309,6 +319,8 @@ def main():
     medians = {}
     for count, figures in rows:
         for key in units:
+            if args.start_only and key not in ("start", "first", "idle", "cpu"):
+                continue
             pair = []
             for name in ("brimlark", "bare"):
                 if key == "key p99":
@@ -330,7 +342,7 @@ def main():
     print(f"{'apps':>6} {'start ms':>15} {'first frame ms':>15} {'idle MiB':>15} {'key p99 ms':>15} "
           f"{'KiB per added app':>20}")
     for i, count in enumerate(counts):
-        cells = [f"{medians[(count, k)][0]:.1f} / {medians[(count, k)][1]:.1f}"
+        cells = [f"{medians[(count, k)][0]:.1f} / {medians[(count, k)][1]:.1f}" if (count, k) in medians else "-"
                  for k in ("start", "first", "idle", "key p99")]
         growth = ""
         if i > 0:

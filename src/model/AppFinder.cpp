@@ -5,6 +5,7 @@
 #include "platform/core/NotificationCenter.h"
 
 #include <QLocale>
+#include <QPointer>
 
 namespace brimlark {
 
@@ -98,6 +99,8 @@ std::optional<AppFolder> AppFinder::folder(const QUuid &id) const
 
 void AppFinder::setApps(QList<AppItem> apps, const ScanDetails *details)
 {
+    // An update left for later was worked out against the list it found.
+    settleNewlyAdded();
     m_apps = std::move(apps);
     m_indexByUrlText.clear();
     m_indexByUrlText.reserve(m_apps.size());
@@ -159,7 +162,6 @@ bool AppFinder::publish(const QList<AppItem> &apps, quint64 generation, const Sc
     loadRecents();
     loadFavorites();
     loadFolders();
-    loadNewlyAdded();
     m_isScanning = false;
     touch(Scanning);
     return true;
@@ -173,7 +175,6 @@ void AppFinder::reloadWorkspaceData()
     loadRecents();
     loadFavorites();
     loadFolders();
-    loadNewlyAdded();
     touch(Refilter);
 }
 
@@ -433,20 +434,43 @@ QList<AppItem> AppFinder::getSortedApps(const QList<AppItem> &apps) const
 
 void AppFinder::updateNewlyAddedApps(const NewlyAddedTracker::ScanDates *scanDates)
 {
+    touch(NewlyAdded);
     // Before the first scan has published there is no application list, and
     // pruning the first-seen dates against it would drop every stamp: each
     // application would then count as newly added again for 30 days.
     if (!m_hasPublishedScan) {
         return;
     }
-    m_newlyAddedApps = m_newlyAdded.update(m_apps, m_indexByUrlText, scanDates);
-    touch(NewlyAdded);
+    // Each update stamps with its own time: an earlier one still pending is
+    // worked out first.
+    settleNewlyAdded();
+    m_pendingNewlyAdded = PendingNewlyAdded { m_newlyAdded.clock()(),
+        scanDates ? std::optional<NewlyAddedTracker::ScanDates>(*scanDates) : std::nullopt };
+    if (!m_deferral) {
+        settleNewlyAdded();
+        return;
+    }
+    m_deferral([finder = QPointer<AppFinder>(this)] {
+        if (finder) {
+            finder->runDeferredWork();
+        }
+    });
 }
 
-void AppFinder::loadNewlyAdded()
+void AppFinder::settleNewlyAdded() const
 {
-    m_newlyAddedApps = appsForUrlTexts(m_newlyAdded.stored());
-    touch(NewlyAdded);
+    if (!m_pendingNewlyAdded) {
+        return;
+    }
+    const PendingNewlyAdded pending = *std::exchange(m_pendingNewlyAdded, std::nullopt);
+    m_newlyAddedApps = m_newlyAdded.update(
+        m_apps, m_indexByUrlText, pending.scanDates ? &*pending.scanDates : nullptr, pending.now);
+}
+
+const QList<AppItem> &AppFinder::newlyAddedApps() const
+{
+    settleNewlyAdded();
+    return m_newlyAddedApps;
 }
 
 } // namespace brimlark

@@ -53,6 +53,8 @@ public:
     using FileDates = NewlyAddedTracker::FileDates;
     using Clock = std::function<QDateTime()>;
     using FileDateReader = NewlyAddedTracker::FileDateReader;
+    // Runs a task the catalog left for later, on the main thread.
+    using Deferral = std::function<void(std::function<void()> task)>;
 
     // What a background scan works out for its publish step, so that the main
     // thread reads no file and collates no text per application.
@@ -101,7 +103,8 @@ public:
     const QList<AppItem> &favoriteApps() const { return m_favoriteApps; }
     const QList<AppFolder> &folders() const { return m_folders.folders(); }
     const QList<FileItem> &recentFiles() const { return m_recentFiles; }
-    const QList<AppItem> &newlyAddedApps() const { return m_newlyAddedApps; }
+    // Brought up to date here when a publish left it for later.
+    const QList<AppItem> &newlyAddedApps() const;
     AppSortOption allAppsSortOption() const { return m_allAppsSortOption; }
     bool isScanning() const { return m_isScanning; }
     const QSet<QString> &hiddenAppPaths() const { return m_hidden.appPaths(); }
@@ -125,6 +128,15 @@ public:
 
     // Workspace switch.
     void reloadWorkspaceData();
+
+    // A publish or a workspace switch works out the newly added applications
+    // (stamping and storing the new ones) after the change it announces, as a
+    // task handed to the deferral, so the first screen of a start does not
+    // wait for it; the list is what the publish found, whenever it is worked
+    // out. Without a deferral the task runs at once.
+    void setDeferral(Deferral deferral) { m_deferral = std::move(deferral); }
+    // Works out now what is still left for later (at quit, say).
+    void runDeferredWork() { settleNewlyAdded(); }
 
     // Hidden items (global).
     void hideApp(const AppItem &app);
@@ -208,8 +220,9 @@ private:
     bool publish(const QList<AppItem> &apps, quint64 generation, const ScanDetails *details);
     void setApps(QList<AppItem> apps, const ScanDetails *details);
     void loadSortOption();
+    // Marks the list as out of date as of now and hands its update to the deferral.
     void updateNewlyAddedApps(const NewlyAddedTracker::ScanDates *scanDates = nullptr);
-    void loadNewlyAdded();
+    void settleNewlyAdded() const;
     void loadRecents();
     void loadFavorites();
     void loadFolders();
@@ -222,13 +235,22 @@ private:
     HiddenItems m_hidden;
     RecentsAndFavorites m_lists;
     CatalogFolders m_folders;
-    NewlyAddedTracker m_newlyAdded;
+    // Settled from the const reader; it writes only the tracker's own keys.
+    mutable NewlyAddedTracker m_newlyAdded;
 
     QList<AppItem> m_apps;
     QList<AppItem> m_recentApps;
     QList<AppItem> m_favoriteApps;
     QList<FileItem> m_recentFiles;
-    QList<AppItem> m_newlyAddedApps;
+    mutable QList<AppItem> m_newlyAddedApps;
+    // The update a publish or switch left for later: when, and the scan's dates.
+    struct PendingNewlyAdded
+    {
+        QDateTime now;
+        std::optional<NewlyAddedTracker::ScanDates> scanDates;
+    };
+    mutable std::optional<PendingNewlyAdded> m_pendingNewlyAdded;
+    Deferral m_deferral;
     AppSortOption m_allAppsSortOption = AppSortOption::nameAscending;
     bool m_isScanning = false;
 

@@ -9,6 +9,8 @@
 #include <QLocale>
 #include <QMutex>
 #include <QSet>
+#include <QThread>
+#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentMap>
 
 #include <algorithm>
@@ -109,11 +111,25 @@ AppItem AppScanner::itemForBundle(const QString &folder, const QString &entryNam
 QList<AppItem> AppScanner::scanFolder(const QString &folder)
 {
     // Each bundle is a few small reads waiting on the file system; spread
-    // over the pool (the calling thread takes part), a large folder comes in
+    // over a pool (the calling thread takes part), a large folder comes in
     // several times sooner. The order stays the listing's.
     const QStringList names = bundleNames(folder);
     return QtConcurrent::blockingMapped<QList<AppItem>>(
-        names, [&folder](const QString &name) { return itemForBundle(folder, name); });
+        bundlePool(), names, [&folder](const QString &name) { return itemForBundle(folder, name); });
+}
+
+QThreadPool *AppScanner::bundlePool()
+{
+    // A start scans while the window is made: with every core reading
+    // bundles, the GUI thread, the QML loader and the render thread waited
+    // their turn. Half the cores, the scan's own thread among them, leave
+    // them theirs. Never destroyed: a scan still running at exit keeps it.
+    static QThreadPool *const pool = [] {
+        auto *made = new QThreadPool;
+        made->setMaxThreadCount(std::max(1, QThread::idealThreadCount() / 2 - 1));
+        return made;
+    }();
+    return pool;
 }
 
 QStringList AppScanner::bundlePaths(const QStringList &folders)

@@ -8,6 +8,10 @@
 
 #include <optional>
 
+QT_BEGIN_NAMESPACE
+class QThreadPool;
+QT_END_NAMESPACE
+
 namespace brimlark {
 
 // Finds application bundles: directories named "X.app" (the extension in
@@ -40,6 +44,10 @@ public:
 
     // Stable sort by name under the user's collation.
     static void sortByName(QList<AppItem> &apps);
+
+private:
+    // Where the bundles of a folder are read.
+    static QThreadPool *bundlePool();
 };
 
 } // namespace brimlark

@@ -96,10 +96,10 @@ QStringList NewlyAddedTracker::stored() const
     return StoredStrings::read(m_defaults, newlyAddedKey);
 }
 
-QList<AppItem> NewlyAddedTracker::update(
-    const QList<AppItem> &apps, const QHash<QString, qsizetype> &urlTexts, const ScanDates *scanDates)
+QList<AppItem> NewlyAddedTracker::update(const QList<AppItem> &apps,
+    const QHash<QString, qsizetype> &urlTexts, const ScanDates *scanDates, const std::optional<QDateTime> &at)
 {
-    const QDateTime now = m_clock();
+    const QDateTime now = at ? *at : m_clock();
     const double nowSeconds = double(now.toMSecsSinceEpoch()) / 1000.0;
     const double startSeconds = nowSeconds - double(windowSeconds);
     const QDateTime start = now.addSecs(-windowSeconds);

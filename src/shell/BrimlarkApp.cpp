@@ -21,6 +21,11 @@
 #include <QQuickStyle>
 #include <QQuickWindow>
 #include <QThreadPool>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <vector>
 
 namespace brimlark {
 
@@ -38,7 +43,11 @@ BrimlarkApp::BrimlarkApp(Parts parts, QObject *parent)
     }
 }
 
-BrimlarkApp::~BrimlarkApp() = default;
+BrimlarkApp::~BrimlarkApp()
+{
+    // The catalog outlives this object, which its deferral runs through.
+    m_parts.graph.finder().setDeferral({});
+}
 
 QUrl BrimlarkApp::mainQmlUrl()
 {
@@ -108,10 +117,40 @@ bool BrimlarkApp::launch(QQmlApplicationEngine &engine, QVariantMap windowProper
     if (FrameLog *frames = FrameLog::fromEnvironment(*window)) {
         connect(m_viewModel, &BrimlarkViewModel::filteredAppsChanged, frames, &FrameLog::contentChanged);
     }
+    deferCatalogWorkPastFirstFrame(*window);
     // The hot key brings this window forward.
     m_parts.hotkeys.setWindow(window);
     m_delegate.applicationDidFinishLaunching(window);
     return true;
+}
+
+void BrimlarkApp::deferCatalogWorkPastFirstFrame(QQuickWindow &window)
+{
+    // What the catalog leaves for later (the newly added applications) waits
+    // for the window's first frame, which a start's first publish may come
+    // before; from then on it runs on the next turn of the event loop.
+    struct Waiting
+    {
+        bool shown = false;
+        std::vector<std::function<void()>> tasks;
+        QMetaObject::Connection firstFrame;
+    };
+    auto waiting = std::make_shared<Waiting>();
+    // Swapped on the render thread; run here, on the main thread.
+    waiting->firstFrame = connect(&window, &QQuickWindow::frameSwapped, this, [waiting] {
+        disconnect(waiting->firstFrame);
+        waiting->shown = true;
+        for (const auto &task : std::exchange(waiting->tasks, {})) {
+            task();
+        }
+    });
+    m_parts.graph.finder().setDeferral([this, waiting](std::function<void()> task) {
+        if (waiting->shown) {
+            QTimer::singleShot(0, this, std::move(task));
+        } else {
+            waiting->tasks.push_back(std::move(task));
+        }
+    });
 }
 
 void BrimlarkApp::openURL(const QUrl &url)
@@ -144,6 +183,8 @@ void BrimlarkApp::applicationWillTerminate()
     }
     m_terminated = true;
     m_delegate.applicationWillTerminate();
+    // Stamps the catalog still owes its settings go in before they are flushed.
+    m_parts.graph.finder().runDeferredWork();
     // The analytics client's queues first: they may still write settings.
     m_parts.analytics.drain();
     // Values are already in their files; this makes them durable before the

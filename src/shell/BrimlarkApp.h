@@ -10,6 +10,7 @@
 QT_BEGIN_NAMESPACE
 class QQmlApplicationEngine;
 class QQmlEngine;
+class QQuickWindow;
 QT_END_NAMESPACE
 
 namespace brimlark {
@@ -82,6 +83,7 @@ public:
 
 private:
     void buildViewModel();
+    void deferCatalogWorkPastFirstFrame(QQuickWindow &window);
     void applicationWillTerminate();
 
     Parts m_parts;

@@ -58,16 +58,23 @@ SplitView {
             uninstallerSheet: tools.item ? tools.item.uninstaller : null
         }
 
-        // Loaded in the background while the window starts.
+        // Loaded in the background once the window has shown its first
+        // frame: the first frame waits for none of their files.
         Loader {
             id: tools
             objectName: "windowTools"
             asynchronous: true
+            active: false
             source: "WindowTools.qml"
             onLoaded: {
                 item.deskTools = Qt.binding(() => root.deskTools)
                 item.uninstallerServices = Qt.binding(() => root.uninstallerServices)
             }
+        }
+        Connections {
+            target: root.Window.window
+            enabled: !tools.active
+            function onFrameSwapped() { tools.active = true }
         }
     }
 }

@@ -102,12 +102,20 @@ void BrimlarkViewModel::publishFilteredApps(QList<AppItem> result)
         return;
     }
     m_filteredApps = std::move(result);
-    QHash<QString, QList<AppItem>> grouped;
-    for (const auto &app : std::as_const(m_filteredApps)) {
-        grouped[app.category()] << app;
-    }
-    m_groupedAppsByCategory = std::move(grouped);
+    m_groupedAppsByCategory.reset();
     touch(FilteredApps | GroupedApps);
+}
+
+const QHash<QString, QList<AppItem>> &BrimlarkViewModel::groupedAppsByCategory() const
+{
+    if (!m_groupedAppsByCategory) {
+        QHash<QString, QList<AppItem>> grouped;
+        for (const auto &app : std::as_const(m_filteredApps)) {
+            grouped[app.category()] << app;
+        }
+        m_groupedAppsByCategory = std::move(grouped);
+    }
+    return *m_groupedAppsByCategory;
 }
 
 // ---- launching, folders and visibility

@@ -127,7 +127,9 @@ public:
         store(m_appToUninstall, app, AppToUninstall);
     }
     const QList<AppItem> &filteredApps() const { return m_filteredApps; }
-    const QHash<QString, QList<AppItem>> &groupedAppsByCategory() const { return m_groupedAppsByCategory; }
+    // Grouped on the first read after the filtered applications changed:
+    // the all-applications grid a start shows does not group them.
+    const QHash<QString, QList<AppItem>> &groupedAppsByCategory() const;
 
     QString selectionTitle() const { return m_selection ? m_selection->title() : QString(); }
 
@@ -229,7 +231,7 @@ private:
     std::optional<AppItem> m_draggedApp;
     std::optional<AppItem> m_appToUninstall;
     QList<AppItem> m_filteredApps;
-    QHash<QString, QList<AppItem>> m_groupedAppsByCategory;
+    mutable std::optional<QHash<QString, QList<AppItem>>> m_groupedAppsByCategory;
 };
 
 } // namespace brimlark

@@ -898,6 +898,34 @@ TEST_F(AppFinderTest, DatesHandedInByTheScanGoBeforeTheReaderForThatScanOnly)
     EXPECT_EQ(dateReads.value(gamma.id()), 1);
 }
 
+TEST_F(AppFinderTest, NewlyAddedArrivesWithTheDeferredTaskStampedAtThePublishOrWhenRead)
+{
+    fileDates[alpha.id()] = AppFinder::FileDates { now.addDays(-100), std::nullopt };
+    make();
+    QList<std::function<void()>> later;
+    finder->setDeferral([&later](std::function<void()> task) { later << std::move(task); });
+    QSignalSpy announced(finder.get(), &AppFinder::newlyAddedAppsChanged);
+    publish({ alpha, beta });
+    EXPECT_EQ(announced.count(), 1);
+    ASSERT_EQ(later.size(), 1);
+    EXPECT_FALSE(defaults.dictionary("AppFirstSeenDates"));
+
+    now = now.addSecs(3600);
+    later.takeFirst()();
+    EXPECT_EQ(stored(AppFinder::newlyAddedKey), urlTexts({ alpha, beta }));
+    const auto stamps = defaults.dictionary("AppFirstSeenDates");
+    ASSERT_TRUE(stamps);
+    for (const auto &[key, value] : *stamps) {
+        EXPECT_DOUBLE_EQ(*value.asReal(), secondsAgo(3600)) << key;
+    }
+
+    // Read before its task runs, the list is worked out there and then.
+    publish({ alpha, beta, gamma });
+    EXPECT_EQ(finder->newlyAddedApps(), (QList<AppItem> { gamma, alpha, beta }));
+    later.takeFirst()();
+    EXPECT_EQ(finder->newlyAddedApps(), (QList<AppItem> { gamma, alpha, beta }));
+}
+
 TEST_F(AppFinderTest, APreparedScanSortsAndSearchesLikeAPlainOne)
 {
     const QList<AppItem> apps {

@@ -313,4 +313,14 @@ TEST_F(MainWindowTest, ClosingHidesAndReopeningBringsTheSameWindowBack)
     EXPECT_TRUE(window->isVisible());
 }
 
+TEST_F(MainWindowTest, ThePublishLeavesTheNewlyAddedAppsForAfterItAndTheyArrive)
+{
+    ASSERT_NE(launch(), nullptr);
+    const AppItem app(u"Atlas"_qs, QUrl::fromLocalFile(u"/Applications/Atlas.app/"_qs), u"Other"_qs);
+    m_viewModel.finder.publishScan({ app }, m_viewModel.finder.beginScan());
+    EXPECT_FALSE(m_defaults.dictionary("AppFirstSeenDates"));
+    EXPECT_TRUE(test::waitUntil([&] { return m_defaults.dictionary("AppFirstSeenDates").has_value(); }));
+    EXPECT_EQ(m_defaults.stringArray(AppFinder::newlyAddedKey.toStdString()),
+        std::vector<std::string> { app.urlText().toStdString() });
+}
 } // namespace
