@@ -66,8 +66,8 @@ signals:
 
 private:
     void store(const QString &text);
-    void syncWheel(const RgbaColor &color);
-    void syncTextFields(const RgbaColor &color);
+    void syncWheel(const Color &color);
+    void syncTextFields(const Color &color);
 
     double m_hue = 0;
     double m_saturation = 1.0;
