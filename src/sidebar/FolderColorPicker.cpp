@@ -1,7 +1,6 @@
 #include "sidebar/FolderColorPicker.h"
 
 #include "model/AppFinder.h"
-#include "sidebar/SidebarPresets.h"
 
 namespace brimlark {
 
@@ -28,11 +27,6 @@ BRIMLARK_TEXT_SETTER(setAText, m_aText)
 QString FolderColorPicker::folderColor() const
 {
     return folder().color;
-}
-
-QVariantList FolderColorPicker::presetColors()
-{
-    return SidebarPresets::presetColorList();
 }
 
 void FolderColorPicker::appear()

@@ -4,7 +4,6 @@
 #include "sidebar/FolderPickerBase.h"
 
 #include <QString>
-#include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
 namespace brimlark {
@@ -44,9 +43,6 @@ public:
     const QString &aText() const { return m_aText; }
     void setAText(const QString &text);
     QString folderColor() const;
-
-    // The seven presets: {hex, name}.
-    Q_INVOKABLE static QVariantList presetColors();
 
     // When the popover comes on screen: everything from the stored colour.
     Q_INVOKABLE void appear();
