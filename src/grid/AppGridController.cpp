@@ -251,12 +251,9 @@ AppFolder AppGridController::appPickerFolder() const
     return viewModel()->folderForPicker().value_or(AppFolder());
 }
 
-QVariant AppGridController::appToUninstall() const
+AppItem AppGridController::appToUninstall() const
 {
-    if (!viewModel() || !viewModel()->appToUninstall()) {
-        return {};
-    }
-    return QVariant::fromValue(*viewModel()->appToUninstall());
+    return viewModel() ? viewModel()->appToUninstall().value_or(AppItem()) : AppItem();
 }
 
 void AppGridController::openAppPicker(const AppFolder &folder)

@@ -16,7 +16,6 @@
 #include <QUrl>
 #include <QUuid>
 #include <QVariant>
-#include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
 #include <optional>
@@ -66,10 +65,10 @@ class AppGridController : public ViewModelClient
 
     // The sheets: the app picker while the view model asks for it (with a
     // folder to fill, else none), the uninstaller while an application is
-    // chosen for removal.
+    // chosen for removal (else none: an empty id).
     Q_PROPERTY(bool appPickerShown READ appPickerShown NOTIFY sheetsChanged)
     Q_PROPERTY(brimlark::AppFolder appPickerFolder READ appPickerFolder NOTIFY sheetsChanged)
-    Q_PROPERTY(QVariant appToUninstall READ appToUninstall NOTIFY sheetsChanged)
+    Q_PROPERTY(brimlark::AppItem appToUninstall READ appToUninstall NOTIFY sheetsChanged)
 
 public:
     // What stands over the grid: an opened folder or category, or nothing.
@@ -129,7 +128,7 @@ public:
 
     bool appPickerShown() const;
     AppFolder appPickerFolder() const;
-    QVariant appToUninstall() const;
+    AppItem appToUninstall() const;
     // The empty-folder state's "Add Apps": the picker for that folder.
     Q_INVOKABLE void openAppPicker(const brimlark::AppFolder &folder);
     Q_INVOKABLE void dismissAppPicker();

@@ -245,7 +245,7 @@ Item {
     GridSheet {
         id: uninstallSheet
         objectName: "uninstallerSheet"
-        shown: paneController.appToUninstall !== undefined
+        shown: paneController.appToUninstall.id !== ""
         onDismissed: paneController.dismissUninstaller()
         onFocusLeftBehind: root.focusContent()
         // The uninstall sheet draws its own rounded surface.
@@ -255,20 +255,21 @@ Item {
         contentItem: Item {
             id: uninstallerHost
             property Item item: null
-            readonly property var app: paneController.appToUninstall
+            // Keyed by the id: the sheet's other changes leave the view alone.
+            readonly property string appID: paneController.appToUninstall.id
             implicitWidth: item ? item.implicitWidth : 0
             implicitHeight: item ? item.implicitHeight : 0
-            onAppChanged: {
+            onAppIDChanged: {
                 if (item) {
                     item.visible = false
                     item.destroy()
                     item = null
                 }
-                if (app !== undefined && root.uninstallerSheet) {
+                if (appID !== "" && root.uninstallerSheet) {
                     item = root.uninstallerSheet.createObject(uninstallerHost, {
                         "width": Qt.binding(function() { return uninstallerHost.width }),
                         "height": Qt.binding(function() { return uninstallerHost.height }),
-                        "app": app
+                        "app": paneController.appToUninstall
                     })
                     item.dismiss.connect(() => paneController.dismissUninstaller())
                 }

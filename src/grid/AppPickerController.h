@@ -1,10 +1,10 @@
 #pragma once
 
 #include "grid/AppTileModel.h"
-#include "grid/CatalogClient.h"
 #include "model/AppFolder.h"
 #include "model/AppItem.h"
 #include "state/BrimlarkViewModel.h"
+#include "state/CatalogClient.h"
 
 #include <QList>
 #include <QObject>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "grid/AppTileMenu.h"
-#include "grid/CatalogClient.h"
 #include "model/AppItem.h"
 #include "platform/core/Scheduler.h"
+#include "state/CatalogClient.h"
 
 #include <QList>
 #include <QObject>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "grid/CatalogClient.h"
 #include "grid/CategoryCardMenu.h"
 #include "model/AppFolder.h"
 #include "model/AppItem.h"
 #include "platform/core/Scheduler.h"
 #include "state/BrimlarkViewModel.h"
+#include "state/CatalogClient.h"
 
 #include <QList>
 #include <QObject>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "grid/CatalogClient.h"
+#include "state/CatalogClient.h"
 
 #include "model/AppItem.h"
 #include "platform/core/Scheduler.h"

@@ -19,8 +19,9 @@ Image {
     width: parent.width + 2 * reach
     height: parent.height + 2 * reach
     source: GridLooks.shadowSource(cornerRadius, blur, shadowColor, parent.width, parent.height)
-    sourceSize.width: Math.ceil(width * Screen.devicePixelRatio)
-    sourceSize.height: Math.ceil(height * Screen.devicePixelRatio)
+    // In points: the engine asks the provider for device pixels itself.
+    sourceSize.width: Math.ceil(width)
+    sourceSize.height: Math.ceil(height)
     smooth: true
     cache: true
 }

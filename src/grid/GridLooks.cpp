@@ -1,5 +1,6 @@
 #include "grid/GridLooks.h"
 
+#include "views/ImageProviderInstall.h"
 #include "views/ShadowPainter.h"
 
 #include <QFontMetricsF>
@@ -67,12 +68,7 @@ QImage GridLooksImageProvider::shadow(qreal cornerRadius, qreal blur, const QCol
 QImage GridLooksImageProvider::shadow(
     const QSizeF &shape, qreal cornerRadius, qreal blur, const QColor &color, qreal scale)
 {
-    scale = std::clamp<qreal>(scale, 0.5, 4);
-    const qreal m = margin(blur) * scale;
-    const QSize size(
-        int(std::ceil(shape.width() * scale + 2 * m)), int(std::ceil(shape.height() * scale + 2 * m)));
-    return ShadowPainter::roundedRect(size, QRectF(m, m, shape.width() * scale, shape.height() * scale),
-        cornerRadius * scale, blur > 0 ? ShadowPainter::deviation(blur) * scale : 0, color);
+    return ShadowPainter::around(shape, cornerRadius, blur, margin(blur), color, scale);
 }
 
 QImage GridLooksImageProvider::fill(const QSizeF &size, qreal cornerRadius, const QColor &from,
@@ -199,12 +195,12 @@ QImage GridLooksImageProvider::requestImage(const QString &id, QSize *size, cons
         // The engine asks for device pixels: the picture is drawn at the
         // same ratio, so its corners stay sharp where the screen is dense.
         const qreal natural = shape.isEmpty() ? 2 * border(r, blur) + 1 : shape.width() + 2 * margin(blur);
-        const qreal scale = requestedSize.width() > 0 ? requestedSize.width() / natural : 1;
+        const qreal scale = ShadowPainter::scaleFor(requestedSize, natural);
         const QColor c = color(query.queryItemValue(QStringLiteral("c")));
         image = shape.isEmpty() ? shadow(r, blur, c, scale) : shadow(shape, r, blur, c, scale);
     } else if (kind == u"fill") {
         const QSizeF logical(std::max(1.0, number("w")), std::max(1.0, number("h")));
-        const qreal scale = requestedSize.width() > 0 ? requestedSize.width() / logical.width() : 1;
+        const qreal scale = ShadowPainter::scaleFor(requestedSize, logical.width());
         QList<QColor> border;
         const QString stroke = query.queryItemValue(QStringLiteral("border"));
         for (const auto &c : stroke.split(u',', Qt::SkipEmptyParts)) {
@@ -216,8 +212,7 @@ QImage GridLooksImageProvider::requestImage(const QString &id, QSize *size, cons
         const QString text
             = QString::fromUtf8(QByteArray::fromHex(query.queryItemValue(QStringLiteral("t")).toLatin1()));
         const int pixelSize = int(number("s"));
-        const qreal natural = textSize(text, pixelSize).width();
-        const qreal scale = requestedSize.width() > 0 ? requestedSize.width() / natural : 1;
+        const qreal scale = ShadowPainter::scaleFor(requestedSize, textSize(text, pixelSize).width());
         image = gradientText(text, pixelSize, color(query.queryItemValue(QStringLiteral("from"))),
             color(query.queryItemValue(QStringLiteral("to"))), scale);
     }
@@ -234,9 +229,7 @@ QImage GridLooksImageProvider::requestImage(const QString &id, QSize *size, cons
 GridLooks::GridLooks(QQmlEngine *engine, QObject *parent)
     : QObject(parent)
 {
-    if (engine && !engine->imageProvider(GridLooksImageProvider::ProviderId)) {
-        engine->addImageProvider(GridLooksImageProvider::ProviderId, new GridLooksImageProvider);
-    }
+    installImageProvider<GridLooksImageProvider>(engine);
 }
 
 GridLooks *GridLooks::create(QQmlEngine *qmlEngine, QJSEngine *)

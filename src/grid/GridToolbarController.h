@@ -1,6 +1,6 @@
 #pragma once
 
-#include "grid/CatalogClient.h"
+#include "state/CatalogClient.h"
 
 #include "model/AppSortOption.h"
 #include "state/BrimlarkViewModel.h"

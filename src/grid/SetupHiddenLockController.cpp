@@ -1,34 +1,6 @@
 #include "grid/SetupHiddenLockController.h"
 
-#include "state/ViewModelBinding.h"
-#include "views/EnabledStateAccessibility.h"
-
 namespace brimlark {
-
-SetupHiddenLockController::SetupHiddenLockController(QObject *parent)
-    : QObject(parent)
-{
-    // Before the password fields are first described: they serve the mask.
-    installPasswordFieldAccessibility();
-}
-
-void SetupHiddenLockController::setLock(HiddenItemsLock *lock)
-{
-    if (!rebindHandedObject(*this, m_lock, lock)) {
-        return;
-    }
-    if (m_lock) {
-        connect(
-            m_lock, &HiddenItemsLock::isPasswordBusyChanged, this, &SetupHiddenLockController::busyChanged);
-    }
-    emit lockChanged();
-    emit busyChanged();
-}
-
-bool SetupHiddenLockController::busy() const
-{
-    return m_lock && m_lock->isPasswordBusy();
-}
 
 std::optional<QString> SetupHiddenLockController::validationError(
     const QString &password, const QString &confirmation)
@@ -54,29 +26,17 @@ void SetupHiddenLockController::submit()
         setErrorMessage(*error);
         return;
     }
-    if (!m_lock) {
+    if (!lock()) {
         return;
     }
     QPointer<SetupHiddenLockController> self(this);
     // Ignored by the lock while an earlier submission still runs.
-    m_lock->setSecurityPassword(
+    lock()->setSecurityPassword(
         m_password, m_useTouchID, [self](bool success, std::optional<QString> message) {
             if (self && !success) {
                 self->setErrorMessage(failureMessage(message));
             }
         });
-}
-
-void SetupHiddenLockController::setErrorMessage(const QString &message)
-{
-    if (m_errorMessage == message) {
-        if (!message.isEmpty()) {
-            emit errorRepeated();
-        }
-        return;
-    }
-    m_errorMessage = message;
-    emit errorMessageChanged();
 }
 
 } // namespace brimlark

@@ -1,44 +1,23 @@
 #include "grid/UnlockHiddenController.h"
 
-#include "state/ViewModelBinding.h"
-#include "views/EnabledStateAccessibility.h"
-
 namespace brimlark {
 
-UnlockHiddenController::UnlockHiddenController(QObject *parent)
-    : QObject(parent)
+void UnlockHiddenController::lockBound()
 {
-    // Before the password fields are first described: they serve the mask.
-    installPasswordFieldAccessibility();
-}
-
-void UnlockHiddenController::setLock(HiddenItemsLock *lock)
-{
-    if (!rebindHandedObject(*this, m_lock, lock)) {
-        return;
+    if (lock()) {
+        connect(lock(), &HiddenItemsLock::securityChanged, this, &UnlockHiddenController::offersChanged);
     }
-    if (m_lock) {
-        connect(m_lock, &HiddenItemsLock::isPasswordBusyChanged, this, &UnlockHiddenController::busyChanged);
-        connect(m_lock, &HiddenItemsLock::securityChanged, this, &UnlockHiddenController::offersChanged);
-    }
-    emit lockChanged();
-    emit busyChanged();
     emit offersChanged();
-}
-
-bool UnlockHiddenController::busy() const
-{
-    return m_lock && m_lock->isPasswordBusy();
 }
 
 bool UnlockHiddenController::showsTouchID() const
 {
-    return m_lock && m_lock->isTouchIDEnabled();
+    return lock() && lock()->isTouchIDEnabled();
 }
 
 bool UnlockHiddenController::showsReset() const
 {
-    return m_lock && m_lock->isTouchIDHardwareAvailable();
+    return lock() && lock()->isTouchIDHardwareAvailable();
 }
 
 QString UnlockHiddenController::unlockMessage(bool matched)
@@ -53,12 +32,12 @@ QString UnlockHiddenController::resetFailureMessage(const std::optional<QString>
 
 void UnlockHiddenController::submitUnlock()
 {
-    if (!m_lock) {
+    if (!lock()) {
         return;
     }
     QPointer<UnlockHiddenController> self(this);
     // Ignored by the lock while an earlier check still runs.
-    m_lock->checkPassword(m_passwordInput, [self](bool matched) {
+    lock()->checkPassword(m_passwordInput, [self](bool matched) {
         if (self) {
             self->setErrorMessage(unlockMessage(matched));
         }
@@ -67,8 +46,8 @@ void UnlockHiddenController::submitUnlock()
 
 void UnlockHiddenController::useTouchID()
 {
-    if (m_lock) {
-        m_lock->tryTouchID();
+    if (lock()) {
+        lock()->tryTouchID();
     }
 }
 
@@ -81,27 +60,15 @@ void UnlockHiddenController::appeared()
 
 void UnlockHiddenController::resetWithTouchID()
 {
-    if (!m_lock) {
+    if (!lock()) {
         return;
     }
     QPointer<UnlockHiddenController> self(this);
-    m_lock->resetPasswordUsingTouchID([self](bool success, std::optional<QString> message) {
+    lock()->resetPasswordUsingTouchID([self](bool success, std::optional<QString> message) {
         if (self && !success) {
             self->setErrorMessage(resetFailureMessage(message));
         }
     });
-}
-
-void UnlockHiddenController::setErrorMessage(const QString &message)
-{
-    if (m_errorMessage == message) {
-        if (!message.isEmpty()) {
-            emit errorRepeated();
-        }
-        return;
-    }
-    m_errorMessage = message;
-    emit errorMessageChanged();
 }
 
 } // namespace brimlark

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "state/HiddenItemsLock.h"
+#include "grid/HiddenLockForm.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
 
@@ -13,26 +12,19 @@ namespace brimlark {
 
 // The unlock form of the hidden items: the password field, the Touch ID
 // and reset offers, and the one message line.
-class UnlockHiddenController : public QObject
+class UnlockHiddenController : public HiddenLockForm
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(brimlark::HiddenItemsLock *lock READ lock WRITE setLock NOTIFY lockChanged)
     Q_PROPERTY(QString passwordInput MEMBER m_passwordInput NOTIFY passwordInputChanged)
-    Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY errorMessageChanged)
-    Q_PROPERTY(bool busy READ busy NOTIFY busyChanged)
     // "Use Touch ID" follows the stored preference alone; the reset offer
     // whether biometrics can be evaluated now. Both are asked afresh.
     Q_PROPERTY(bool showsTouchID READ showsTouchID NOTIFY offersChanged)
     Q_PROPERTY(bool showsReset READ showsReset NOTIFY offersChanged)
 
 public:
-    explicit UnlockHiddenController(QObject *parent = nullptr);
+    using HiddenLockForm::HiddenLockForm;
 
-    HiddenItemsLock *lock() const { return m_lock; }
-    void setLock(HiddenItemsLock *lock);
-    const QString &errorMessage() const { return m_errorMessage; }
-    bool busy() const;
     bool showsTouchID() const;
     bool showsReset() const;
 
@@ -50,21 +42,14 @@ public:
     Q_INVOKABLE void resetWithTouchID();
 
 signals:
-    void lockChanged();
     void passwordInputChanged();
-    void errorMessageChanged();
-    // The same error again (a second wrong try): the screen does not change,
-    // but a reader must hear it again.
-    void errorRepeated();
-    void busyChanged();
     void offersChanged();
 
-private:
-    void setErrorMessage(const QString &message);
+protected:
+    void lockBound() override;
 
-    QPointer<HiddenItemsLock> m_lock;
+private:
     QString m_passwordInput;
-    QString m_errorMessage;
 };
 
 } // namespace brimlark

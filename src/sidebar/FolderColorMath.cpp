@@ -43,7 +43,7 @@ double clamped(double component)
 
 } // namespace
 
-RgbaColor FolderColorMath::colorFromHex(QStringView text)
+Color FolderColorMath::colorFromHex(QStringView text)
 {
     const QStringView t = trimmed(text);
     const std::uint64_t value = Color::leadingHexNumber(t);
@@ -67,7 +67,7 @@ int FolderColorMath::byteOf(double component)
     return int(clamped(component) * 255.0);
 }
 
-QString FolderColorMath::colorToHex(const RgbaColor &color)
+QString FolderColorMath::colorToHex(const Color &color)
 {
     return QStringLiteral("#%1%2%3")
         .arg(byteOf(color.red), 2, 16, QLatin1Char('0'))
@@ -76,7 +76,7 @@ QString FolderColorMath::colorToHex(const RgbaColor &color)
         .toUpper();
 }
 
-RgbaColor FolderColorMath::colorFromHsb(double hue, double saturation, double brightness)
+Color FolderColorMath::colorFromHsb(double hue, double saturation, double brightness)
 {
     const double s = clamped(saturation);
     const double v = clamped(brightness);
@@ -107,7 +107,7 @@ RgbaColor FolderColorMath::colorFromHsb(double hue, double saturation, double br
     }
 }
 
-FolderColorMath::Hsb FolderColorMath::hsbFromColor(const RgbaColor &color)
+FolderColorMath::Hsb FolderColorMath::hsbFromColor(const Color &color)
 {
     const double r = clamped(color.red);
     const double g = clamped(color.green);

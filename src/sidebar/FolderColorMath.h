@@ -1,5 +1,7 @@
 #pragma once
 
+#include "views/Color.h"
+
 #include <QPointF>
 #include <QString>
 #include <QStringView>
@@ -8,20 +10,9 @@
 
 namespace brimlark {
 
-// A colour as the folder colour picker works on it: red, green, blue and
-// alpha, nominally 0 to 1.
-struct RgbaColor
-{
-    double red = 0;
-    double green = 0;
-    double blue = 0;
-    double alpha = 1;
-
-    friend bool operator==(const RgbaColor &, const RgbaColor &) = default;
-};
-
-// The folder colour picker's arithmetic: hex text both ways, the wheel's
-// hue/saturation at full brightness, and the component fields' numbers.
+// The folder colour picker's arithmetic on colours whose components are
+// nominally 0 to 1: hex text both ways, the wheel's hue/saturation at full
+// brightness, and the component fields' numbers.
 class FolderColorMath
 {
 public:
@@ -30,16 +21,16 @@ public:
     // "0x", digits up to the first other character, 0 when none); the
     // trimmed length decides: 6 is RRGGBB, 3 is RGB with doubled digits,
     // anything else opaque mid grey (128, 128, 128).
-    static RgbaColor colorFromHex(QStringView text);
+    static Color colorFromHex(QStringView text);
     // "#RRGGBB" in upper case; each component is clamped to [0, 1] (NaN
     // counts as 0) and × 255 truncated towards zero. Alpha is not written.
-    static QString colorToHex(const RgbaColor &color);
+    static QString colorToHex(const Color &color);
     // A component's 0–255 integer as colorToHex writes it.
     static int byteOf(double component);
 
     // The standard HSB-to-RGB rule; hue is a fraction of a turn and wraps,
     // so 1.0 is the same as 0 (red).
-    static RgbaColor colorFromHsb(double hue, double saturation, double brightness);
+    static Color colorFromHsb(double hue, double saturation, double brightness);
     struct Hsb
     {
         double hue = 0;
@@ -47,7 +38,7 @@ public:
         double brightness = 0;
     };
     // The standard RGB-to-HSB rule on the clamped components; hue in [0, 1).
-    static Hsb hsbFromColor(const RgbaColor &color);
+    static Hsb hsbFromColor(const Color &color);
 
     // Where a press at (x, y) in a wheel of the given radius points: hue 0 at
     // the right, growing clockwise on screen (y down); saturation is the

@@ -1,7 +1,6 @@
 #include "sidebar/FolderColorPicker.h"
 
 #include "model/AppFinder.h"
-#include "sidebar/SidebarPresets.h"
 
 namespace brimlark {
 
@@ -30,14 +29,9 @@ QString FolderColorPicker::folderColor() const
     return folder().color;
 }
 
-QVariantList FolderColorPicker::presetColors()
-{
-    return SidebarPresets::presetColorList();
-}
-
 void FolderColorPicker::appear()
 {
-    const RgbaColor c = FolderColorMath::colorFromHex(folder().color);
+    const Color c = FolderColorMath::colorFromHex(folder().color);
     syncWheel(c);
     syncTextFields(c);
 }
@@ -48,7 +42,7 @@ void FolderColorPicker::dragTo(double x, double y)
     m_hue = point.hue;
     m_saturation = point.saturation;
     emit wheelChanged();
-    const RgbaColor c = FolderColorMath::colorFromHsb(point.hue, point.saturation, 1.0);
+    const Color c = FolderColorMath::colorFromHsb(point.hue, point.saturation, 1.0);
     store(FolderColorMath::colorToHex(c));
     syncTextFields(c);
 }
@@ -56,7 +50,7 @@ void FolderColorPicker::dragTo(double x, double y)
 void FolderColorPicker::handleHexInput()
 {
     const QString text = m_hexText.startsWith(u'#') ? m_hexText : QStringLiteral("#") + m_hexText;
-    const RgbaColor c = FolderColorMath::colorFromHex(text);
+    const Color c = FolderColorMath::colorFromHex(text);
     store(text);
     syncWheel(c);
     m_rText = QString::number(FolderColorMath::byteOf(c.red));
@@ -67,7 +61,7 @@ void FolderColorPicker::handleHexInput()
 
 void FolderColorPicker::handleRGBAInput()
 {
-    const RgbaColor c { FolderColorMath::readNumber(m_rText).value_or(0) / 255.0,
+    const Color c { FolderColorMath::readNumber(m_rText).value_or(0) / 255.0,
         FolderColorMath::readNumber(m_gText).value_or(0) / 255.0,
         FolderColorMath::readNumber(m_bText).value_or(0) / 255.0,
         FolderColorMath::readNumber(m_aText).value_or(1.0) };
@@ -79,7 +73,7 @@ void FolderColorPicker::handleRGBAInput()
 
 void FolderColorPicker::choosePreset(const QString &hex)
 {
-    const RgbaColor c = FolderColorMath::colorFromHex(hex);
+    const Color c = FolderColorMath::colorFromHex(hex);
     store(hex);
     syncWheel(c);
     syncTextFields(c);
@@ -97,7 +91,7 @@ void FolderColorPicker::store(const QString &text)
     }
 }
 
-void FolderColorPicker::syncWheel(const RgbaColor &color)
+void FolderColorPicker::syncWheel(const Color &color)
 {
     const auto hsb = FolderColorMath::hsbFromColor(color);
     m_hue = hsb.hue;
@@ -105,13 +99,13 @@ void FolderColorPicker::syncWheel(const RgbaColor &color)
     emit wheelChanged();
 }
 
-void FolderColorPicker::syncTextFields(const RgbaColor &color)
+void FolderColorPicker::syncTextFields(const Color &color)
 {
     m_hexText = FolderColorMath::colorToHex(color);
     m_rText = QString::number(FolderColorMath::byteOf(color.red));
     m_gText = QString::number(FolderColorMath::byteOf(color.green));
     m_bText = QString::number(FolderColorMath::byteOf(color.blue));
-    m_aText = QString::number(color.alpha, 'f', 1);
+    m_aText = QString::number(color.opacity, 'f', 1);
     emit textsChanged();
 }
 

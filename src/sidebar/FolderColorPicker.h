@@ -4,7 +4,6 @@
 #include "sidebar/FolderPickerBase.h"
 
 #include <QString>
-#include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
 namespace brimlark {
@@ -45,9 +44,6 @@ public:
     void setAText(const QString &text);
     QString folderColor() const;
 
-    // The seven presets: {hex, name}.
-    Q_INVOKABLE static QVariantList presetColors();
-
     // When the popover comes on screen: everything from the stored colour.
     Q_INVOKABLE void appear();
     // A press or drag at (x, y) in the 140-point wheel square.
@@ -66,8 +62,8 @@ signals:
 
 private:
     void store(const QString &text);
-    void syncWheel(const RgbaColor &color);
-    void syncTextFields(const RgbaColor &color);
+    void syncWheel(const Color &color);
+    void syncTextFields(const Color &color);
 
     double m_hue = 0;
     double m_saturation = 1.0;

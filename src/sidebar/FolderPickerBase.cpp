@@ -14,9 +14,7 @@ void FolderPickerBase::setCatalog(AppFinder *catalog)
     if (!rebindHandedObject(*this, m_catalog, catalog)) {
         return;
     }
-    if (m_catalog) {
-        connect(m_catalog, &AppFinder::foldersChanged, this, &FolderPickerBase::reload);
-    }
+    followCatalogFolders(m_catalog.data(), this, &FolderPickerBase::reload);
     emit catalogChanged();
     reload();
 }

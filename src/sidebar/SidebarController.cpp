@@ -24,7 +24,7 @@ QString libraryKey(SidebarSelection::Kind kind)
 } // namespace
 
 SidebarController::SidebarController(QObject *parent)
-    : ViewModelClient(parent)
+    : CatalogClient(parent)
 {
     // Before the menus' rows are first described: the switcher's tick and
     // a disabled row must be told.
@@ -50,17 +50,9 @@ void SidebarController::viewModelBound()
     emit selectedKeyChanged();
 }
 
-void SidebarController::setCatalog(AppFinder *catalog)
+void SidebarController::catalogBound()
 {
-    if (!rebindHandedObject(*this, m_catalog, catalog)) {
-        return;
-    }
-    if (m_catalog) {
-        connect(m_catalog, &AppFinder::foldersChanged, this, &SidebarController::closeVanishedPickers);
-        connect(
-            m_catalog, &AppFinder::hiddenFolderIDsChanged, this, &SidebarController::closeVanishedPickers);
-    }
-    emit catalogChanged();
+    followCatalogFolders(catalog(), this, &SidebarController::closeVanishedPickers);
 }
 
 QString SidebarController::selectedKey() const
@@ -138,12 +130,12 @@ QList<MenuEntry> SidebarController::menuEntries(const AppFolder &folder)
 
 void SidebarController::triggerMenu(FolderAction action, const AppFolder &folder)
 {
-    if (folder.id.isNull() || !m_catalog) {
+    if (folder.id.isNull() || !catalog()) {
         return;
     }
     switch (action) {
     case FolderAction::pin:
-        m_catalog->togglePinFolder(folder);
+        catalog()->togglePinFolder(folder);
         break;
     case FolderAction::rename:
         m_folderToRename = folder;
@@ -168,17 +160,17 @@ void SidebarController::triggerMenu(FolderAction action, const AppFolder &folder
 
 void SidebarController::moveRoot(int fromRoot, int toRoot, int rootCount)
 {
-    if (!m_catalog) {
+    if (!catalog()) {
         return;
     }
     if (const auto move = SidebarFolderTree::rootMove(fromRoot, toRoot, rootCount)) {
-        m_catalog->reorderFolders(move->source, move->destination);
+        catalog()->reorderFolders(move->source, move->destination);
     }
 }
 
 bool SidebarController::handleDrop(const QString &text, const QList<QUrl> &urls, const AppFolder &folder)
 {
-    if (folder.id.isNull() || !m_catalog) {
+    if (folder.id.isNull() || !catalog()) {
         return true;
     }
     std::optional<QString> path = BundleUrl::localPathOfText(text);
@@ -188,9 +180,9 @@ bool SidebarController::handleDrop(const QString &text, const QList<QUrl> &urls,
     if (!path) {
         return true;
     }
-    for (const auto &app : m_catalog->apps()) {
+    for (const auto &app : catalog()->apps()) {
         if (app.id() == *path) {
-            m_catalog->addAppToFolder(app, folder);
+            catalog()->addAppToFolder(app, folder);
             break;
         }
     }
@@ -224,10 +216,10 @@ void SidebarController::newFolder()
 
 bool SidebarController::createFolder()
 {
-    if (m_newFolderName.isEmpty() || !m_catalog) {
+    if (m_newFolderName.isEmpty() || !catalog()) {
         return false;
     }
-    m_catalog->createFolder(m_newFolderName, m_selectedFolderIcon, m_selectedFolderColor);
+    catalog()->createFolder(m_newFolderName, m_selectedFolderIcon, m_selectedFolderColor);
     cancelCreateFolder();
     return true;
 }
@@ -252,10 +244,10 @@ void SidebarController::renameSheetAppeared()
 
 bool SidebarController::saveRenameFolder()
 {
-    if (!m_folderToRename || m_renameFolderName.isEmpty() || !m_catalog) {
+    if (!m_folderToRename || m_renameFolderName.isEmpty() || !catalog()) {
         return false;
     }
-    m_catalog->updateFolder(
+    catalog()->updateFolder(
         m_folderToRename->id, m_renameFolderName, m_selectedFolderIcon, m_selectedFolderColor);
     cancelRenameFolder();
     return true;
@@ -293,11 +285,11 @@ void SidebarController::setFolderForColorPopover(const std::optional<AppFolder> 
 
 void SidebarController::closeVanishedPickers()
 {
-    if (!m_catalog) {
+    if (!catalog()) {
         return;
     }
     QSet<QUuid> shown;
-    for (const auto &row : SidebarFolderTree::flatten(*m_catalog)) {
+    for (const auto &row : SidebarFolderTree::flatten(*catalog())) {
         shown.insert(row.folder.id);
     }
     if (m_folderForIconPopover && !shown.contains(m_folderForIconPopover->id)) {
@@ -308,7 +300,7 @@ void SidebarController::closeVanishedPickers()
     }
     // Checked against every folder of the workspace: hiding a folder keeps
     // its sheet, a switch to another workspace does not.
-    const QList<AppFolder> &folders = m_catalog->folders();
+    const QList<AppFolder> &folders = catalog()->folders();
     auto listed = [&folders](const AppFolder &f) {
         return std::any_of(folders.begin(), folders.end(), [&f](const AppFolder &g) { return g.id == f.id; });
     };

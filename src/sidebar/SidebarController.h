@@ -4,8 +4,8 @@
 #include "model/AppFolder.h"
 #include "model/Workspace.h"
 #include "model/WorkspaceManager.h"
+#include "state/CatalogClient.h"
 #include "state/SidebarSelection.h"
-#include "state/ViewModelClient.h"
 #include "views/MenuEntry.h"
 
 #include <QObject>
@@ -27,11 +27,10 @@ namespace brimlark {
 // It also keeps the fields the workspace switcher and its sheets use.
 // QML lays these out; every decision is made here. The view model holds the
 // selection; the folders are the catalog's.
-class SidebarController : public ViewModelClient
+class SidebarController : public CatalogClient
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(brimlark::AppFinder *catalog READ catalog WRITE setCatalog NOTIFY catalogChanged)
     // "library:<kind>" or "folder:<uuid>" of the row shown selected; empty for none.
     Q_PROPERTY(QString selectedKey READ selectedKey NOTIFY selectedKeyChanged)
 
@@ -92,9 +91,6 @@ public:
     static inline const QString defaultWorkspaceIcon = QStringLiteral("briefcase.fill");
 
     explicit SidebarController(QObject *parent = nullptr);
-
-    AppFinder *catalog() const { return m_catalog; }
-    void setCatalog(AppFinder *catalog);
 
     QString selectedKey() const;
 
@@ -163,7 +159,6 @@ public:
     Q_INVOKABLE void closeColorPopover() { setFolderForColorPopover(std::nullopt); }
 
 signals:
-    void catalogChanged();
     void selectedKeyChanged();
     void showingAddFolderChanged();
     void newFolderNameChanged();
@@ -192,6 +187,7 @@ signals:
 
 protected:
     void viewModelBound() override;
+    void catalogBound() override;
 
 private:
     template <typename T> void assign(T &field, const T &value, void (SidebarController::*changed)());
@@ -204,7 +200,6 @@ private:
     void setFolderForColorPopover(const std::optional<AppFolder> &folder);
     void selectAllApps();
 
-    QPointer<AppFinder> m_catalog;
     QPointer<WorkspaceManager> m_workspaceManager;
 
     bool m_showingAddFolder = false;

@@ -25,10 +25,7 @@ void SidebarFolderModel::setCatalog(AppFinder *catalog)
     if (!rebindHandedObject(*this, m_catalog, catalog)) {
         return;
     }
-    if (m_catalog) {
-        connect(m_catalog, &AppFinder::foldersChanged, this, &SidebarFolderModel::refresh);
-        connect(m_catalog, &AppFinder::hiddenFolderIDsChanged, this, &SidebarFolderModel::refresh);
-    }
+    followCatalogFolders(m_catalog.data(), this, &SidebarFolderModel::refresh);
     refresh();
     emit catalogChanged();
 }

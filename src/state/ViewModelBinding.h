@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/AppFinder.h"
 #include "state/BrimlarkViewModel.h"
 
 #include <QPointer>
@@ -20,6 +21,16 @@ template <typename T> bool rebindHandedObject(QObject &controller, QPointer<T> &
     }
     held = next;
     return true;
+}
+
+// Has `owner` brought up to date whenever the catalog's folders change,
+// hidden ones included; nothing without a catalog.
+template <typename Owner> void followCatalogFolders(AppFinder *catalog, Owner *owner, void (Owner::*update)())
+{
+    if (catalog) {
+        QObject::connect(catalog, &AppFinder::foldersChanged, owner, update);
+        QObject::connect(catalog, &AppFinder::hiddenFolderIDsChanged, owner, update);
+    }
 }
 
 inline bool rebindViewModel(QObject &controller, QPointer<BrimlarkViewModel> &held, BrimlarkViewModel *next)

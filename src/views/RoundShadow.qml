@@ -19,8 +19,9 @@ Image {
     y: parent ? (parent.height - height) / 2 + offsetY : 0
     z: -1
     source: diameter > 0 ? RoundShadows.source(diameter, blur, shadowColor) : ""
-    sourceSize.width: Math.ceil(width * Screen.devicePixelRatio)
-    sourceSize.height: Math.ceil(height * Screen.devicePixelRatio)
+    // In points: the engine asks the provider for device pixels itself.
+    sourceSize.width: Math.ceil(width)
+    sourceSize.height: Math.ceil(height)
     smooth: true
     cache: true
     Accessible.ignored: true

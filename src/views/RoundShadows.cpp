@@ -1,5 +1,6 @@
 #include "views/RoundShadows.h"
 
+#include "views/ImageProviderInstall.h"
 #include "views/ShadowPainter.h"
 
 #include <QQmlEngine>
@@ -22,15 +23,8 @@ int RoundShadowImageProvider::reach(qreal blur)
 
 QImage RoundShadowImageProvider::shadow(qreal diameter, qreal blur, const QColor &color, qreal scale)
 {
-    scale = std::clamp<qreal>(scale, 0.5, 4);
     diameter = std::clamp<qreal>(diameter, 1, 512);
-    const qreal logicalSide = diameter + 2 * reach(blur);
-    const int side = std::max(1, int(std::ceil(logicalSide * scale)));
-    const qreal radius = diameter / 2 * scale;
-    const qreal centre = logicalSide / 2 * scale;
-    return ShadowPainter::roundedRect(QSize(side, side),
-        QRectF(centre - radius, centre - radius, 2 * radius, 2 * radius), radius,
-        blur > 0 ? ShadowPainter::deviation(blur) * scale : 0, color);
+    return ShadowPainter::around(QSizeF(diameter, diameter), diameter / 2, blur, reach(blur), color, scale);
 }
 
 QImage RoundShadowImageProvider::requestImage(const QString &id, QSize *size, const QSize &requestedSize)
@@ -43,8 +37,7 @@ QImage RoundShadowImageProvider::requestImage(const QString &id, QSize *size, co
     const qreal blur = number("b");
     const QColor color(u'#' + query.queryItemValue(QStringLiteral("c")));
     // The engine asks for device pixels where the screen is dense.
-    const qreal natural = diameter + 2 * reach(blur);
-    const qreal scale = requestedSize.width() > 0 && natural > 0 ? requestedSize.width() / natural : 1;
+    const qreal scale = ShadowPainter::scaleFor(requestedSize, diameter + 2 * reach(blur));
     QImage image = shadow(diameter, blur, color.isValid() ? color : QColor(Qt::transparent), scale);
     if (size) {
         *size = image.size();
@@ -55,9 +48,7 @@ QImage RoundShadowImageProvider::requestImage(const QString &id, QSize *size, co
 RoundShadows::RoundShadows(QQmlEngine *engine, QObject *parent)
     : QObject(parent)
 {
-    if (engine && !engine->imageProvider(RoundShadowImageProvider::ProviderId)) {
-        engine->addImageProvider(RoundShadowImageProvider::ProviderId, new RoundShadowImageProvider);
-    }
+    installImageProvider<RoundShadowImageProvider>(engine);
 }
 
 RoundShadows *RoundShadows::create(QQmlEngine *qmlEngine, QJSEngine *)

@@ -59,6 +59,22 @@ int ShadowPainter::reach(qreal blur)
     return blur <= 0 ? 0 : int(std::ceil(3 * deviation(blur)));
 }
 
+QImage ShadowPainter::around(
+    const QSizeF &shape, qreal cornerRadius, qreal blur, qreal margin, const QColor &color, qreal scale)
+{
+    scale = std::clamp<qreal>(scale, 0.5, 4);
+    const qreal m = margin * scale;
+    const QSize size(
+        int(std::ceil(shape.width() * scale + 2 * m)), int(std::ceil(shape.height() * scale + 2 * m)));
+    return roundedRect(size, QRectF(m, m, shape.width() * scale, shape.height() * scale),
+        cornerRadius * scale, blur > 0 ? deviation(blur) * scale : 0, color);
+}
+
+qreal ShadowPainter::scaleFor(const QSize &requested, qreal natural)
+{
+    return requested.width() > 0 && natural > 0 ? requested.width() / natural : 1;
+}
+
 QImage ShadowPainter::roundedRect(
     const QSize &size, const QRectF &shape, qreal radius, qreal deviation, const QColor &color)
 {

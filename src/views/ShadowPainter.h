@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QRectF>
 #include <QSize>
+#include <QSizeF>
 
 namespace brimlark {
 
@@ -26,6 +27,14 @@ public:
     // pixels (a hard edge when 0), in `color` at the colour's own opacity.
     static QImage roundedRect(
         const QSize &size, const QRectF &shape, qreal radius, qreal deviation, const QColor &color);
+    // The whole shadow of a rounded rectangle of `shape` points (corner
+    // radius `cornerRadius`, blur radius `blur`) with `margin` points of room
+    // on every side, at `scale` pixels per point (held between 0.5 and 4).
+    static QImage around(const QSizeF &shape, qreal cornerRadius, qreal blur, qreal margin,
+        const QColor &color, qreal scale = 1);
+    // The pixels per point of a picture `natural` points wide that the
+    // engine asks for at `requested` device pixels; 1 when it names no size.
+    static qreal scaleFor(const QSize &requested, qreal natural);
 };
 
 } // namespace brimlark

@@ -284,9 +284,9 @@ TEST_F(AppGridControllerTest, TheSheetsFollowTheViewModel)
     EXPECT_GE(sheets.count(), 3);
 
     f.vm().setAppToUninstall(f.appNamed(QStringLiteral("Bravo")).value<AppItem>());
-    EXPECT_EQ(grid.appToUninstall().value<AppItem>().name(), u"Bravo");
+    EXPECT_EQ(grid.appToUninstall().name(), u"Bravo");
     grid.dismissUninstaller();
-    EXPECT_FALSE(grid.appToUninstall().isValid());
+    EXPECT_TRUE(grid.appToUninstall().id().isEmpty());
     EXPECT_FALSE(f.vm().appToUninstall());
 }
 

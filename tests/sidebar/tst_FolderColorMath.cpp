@@ -34,10 +34,10 @@ TEST(FolderColorMath, readsHexByTrimmedLength)
         { u"", "#808080" },
     };
     for (const auto &c : cases) {
-        const RgbaColor color = FolderColorMath::colorFromHex(QString::fromUtf16(c.text));
+        const Color color = FolderColorMath::colorFromHex(QString::fromUtf16(c.text));
         EXPECT_EQ(FolderColorMath::colorToHex(color), QLatin1String(c.hex))
             << QString::fromUtf16(c.text).toStdString();
-        EXPECT_EQ(color.alpha, 1.0);
+        EXPECT_EQ(color.opacity, 1.0);
     }
 }
 
@@ -45,7 +45,7 @@ TEST(FolderColorMath, writesTruncatedUpperCaseHexOfClampedComponents)
 {
     const struct
     {
-        RgbaColor color;
+        Color color;
         const char *hex;
     } cases[] = {
         { { 0.5, 1, 0, 1 }, "#7FFF00" }, // 127.5 truncates

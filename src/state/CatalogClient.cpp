@@ -1,13 +1,15 @@
-#include "grid/CatalogClient.h"
+#include "state/CatalogClient.h"
+
+#include "state/ViewModelBinding.h"
 
 namespace brimlark {
 
 void CatalogClient::setCatalog(AppFinder *catalog)
 {
-    if (m_catalog == catalog) {
+    if (!rebindHandedObject(*this, m_catalog, catalog)) {
         return;
     }
-    m_catalog = catalog;
+    catalogBound();
     emit catalogChanged();
 }
 

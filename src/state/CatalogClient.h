@@ -8,9 +8,11 @@
 
 namespace brimlark {
 
-// A grid controller that edits the catalog its view hands it
+// A controller that edits the catalog its view hands it
 // (`catalog: viewModel.catalog`) and reads the rest from the view model.
-// Without a catalog its edits do nothing.
+// Without a catalog its edits do nothing. A new catalog drops every
+// connection the old one had to the controller; the controller connects to
+// the new one in catalogBound().
 class CatalogClient : public ViewModelClient
 {
     Q_OBJECT
@@ -24,6 +26,10 @@ public:
 
 signals:
     void catalogChanged();
+
+protected:
+    // The catalog changed (to null, perhaps); catalogChanged() follows.
+    virtual void catalogBound() { }
 
 private:
     QPointer<AppFinder> m_catalog;
