@@ -22,14 +22,13 @@ QList<AppItem> CatalogFilter::apps(
         // one in the hidden section), whatever section is selected. The
         // catalog's sort is stable, so sorting only the matches gives the
         // same list as filtering the sorted one, for a fraction of the work.
-        QList<AppItem> matches;
-        for (const auto &app : m_catalog.apps()) {
-            if (hidden.contains(app.id()) == inHidden && app.name().contains(query, Qt::CaseInsensitive)) {
-                matches << app;
-            }
+        QList<AppItem> matches = nameMatches(query);
+        if (inHidden || !hidden.isEmpty()) {
+            matches.removeIf([&](const AppItem &app) { return hidden.contains(app.id()) != inHidden; });
         }
         return m_catalog.getSortedApps(matches);
     }
+    m_last = {};
 
     // The section's base: the hidden applications in the hidden section,
     // every other application elsewhere, in catalog order.
@@ -84,6 +83,36 @@ QList<AppItem> CatalogFilter::apps(
     }
 
     return result;
+}
+
+QList<AppItem> CatalogFilter::nameMatches(const QString &query) const
+{
+    const QList<AppItem> &apps = m_catalog.apps();
+    const FoldedNames &names = m_catalog.foldedNames();
+    QString folded = query.toCaseFolded();
+    if (names.size() != apps.size() || !FoldedNames::handles(folded)) {
+        m_last = {};
+        QList<AppItem> out;
+        for (const auto &app : apps) {
+            if (app.name().contains(query, Qt::CaseInsensitive)) {
+                out << app;
+            }
+        }
+        return out;
+    }
+    // Every name that holds the longer query holds the shorter one too.
+    const bool narrows
+        = m_last.names == names.stamp() && !m_last.folded.isEmpty() && folded.startsWith(m_last.folded);
+    m_last.matches = narrows ? names.matching(folded, m_last.matches) : names.matching(folded);
+    m_last.names = names.stamp();
+    m_last.folded = std::move(folded);
+
+    QList<AppItem> out;
+    out.reserve(qsizetype(m_last.matches.size()));
+    for (const qsizetype index : m_last.matches) {
+        out << apps[index];
+    }
+    return out;
 }
 
 QList<GridItemIdentifier> CatalogFilter::unifiedGridItems() const

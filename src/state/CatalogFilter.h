@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 namespace brimlark {
 
@@ -36,7 +37,19 @@ public:
     QList<AppItem> appsNotInFolder(const AppFolder &folder) const;
 
 private:
+    // The catalog's applications whose names hold the query, in catalog order.
+    QList<AppItem> nameMatches(const QString &query) const;
+
     const AppFinder &m_catalog;
+    // The last search, so that a query typed further looks only through
+    // what the shorter one found (while the catalog's names are the same).
+    struct LastSearch
+    {
+        quint64 names = 0;
+        QString folded;
+        std::vector<qsizetype> matches;
+    };
+    mutable LastSearch m_last;
 };
 
 } // namespace brimlark
