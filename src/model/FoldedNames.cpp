@@ -42,15 +42,15 @@ bool FoldedNames::handles(QStringView folded)
     });
 }
 
-QStringView FoldedNames::name(qsizetype index) const
+QStringView FoldedNames::name(quint32 index) const
 {
-    const quint32 start = m_starts[size_t(index)];
-    return QStringView(m_text).sliced(start, m_starts[size_t(index) + 1] - start - 1);
+    const quint32 start = m_starts[index];
+    return QStringView(m_text).sliced(start, m_starts[index + 1] - start - 1);
 }
 
-std::vector<qsizetype> FoldedNames::matching(QStringView folded) const
+std::vector<quint32> FoldedNames::matching(QStringView folded) const
 {
-    std::vector<qsizetype> out;
+    std::vector<quint32> out;
     const QStringView text(m_text);
     qsizetype from = 0;
     auto after = m_starts.begin();
@@ -59,19 +59,21 @@ std::vector<qsizetype> FoldedNames::matching(QStringView folded) const
         if (at < 0) {
             break;
         }
-        // The name holding the hit; the search goes on after it.
-        after = std::upper_bound(after, m_starts.end(), quint32(at));
-        out.push_back(qsizetype(after - m_starts.begin()) - 1);
+        // The name holding the hit (hits come in order, so the walk is one
+        // pass over the starts); the search goes on after it.
+        while (*after <= quint32(at)) {
+            ++after;
+        }
+        out.push_back(quint32(after - m_starts.begin()) - 1);
         from = qsizetype(*after);
     }
     return out;
 }
 
-std::vector<qsizetype> FoldedNames::matching(
-    QStringView folded, const std::vector<qsizetype> &candidates) const
+std::vector<quint32> FoldedNames::matching(QStringView folded, const std::vector<quint32> &candidates) const
 {
-    std::vector<qsizetype> out;
-    for (const qsizetype index : candidates) {
+    std::vector<quint32> out;
+    for (const quint32 index : candidates) {
         if (name(index).contains(folded)) {
             out.push_back(index);
         }

@@ -32,12 +32,12 @@ public:
     static bool handles(QStringView folded);
     // The ascending indexes of the names holding `folded`, a query folded
     // with QString::toCaseFolded() that handles() accepts.
-    std::vector<qsizetype> matching(QStringView folded) const;
+    std::vector<quint32> matching(QStringView folded) const;
     // The same among `candidates` (ascending indexes) only.
-    std::vector<qsizetype> matching(QStringView folded, const std::vector<qsizetype> &candidates) const;
+    std::vector<quint32> matching(QStringView folded, const std::vector<quint32> &candidates) const;
 
 private:
-    QStringView name(qsizetype index) const;
+    QStringView name(quint32 index) const;
 
     QString m_text;
     // Where each name starts in m_text, and where one past the last would.

@@ -28,7 +28,7 @@ QList<AppItem> CatalogFilter::apps(
         }
         return m_catalog.getSortedApps(matches);
     }
-    m_last = {};
+    m_steps.clear();
 
     // The section's base: the hidden applications in the hidden section,
     // every other application elsewhere, in catalog order.
@@ -91,7 +91,7 @@ QList<AppItem> CatalogFilter::nameMatches(const QString &query) const
     const FoldedNames &names = m_catalog.foldedNames();
     QString folded = query.toCaseFolded();
     if (names.size() != apps.size() || !FoldedNames::handles(folded)) {
-        m_last = {};
+        m_steps.clear();
         QList<AppItem> out;
         for (const auto &app : apps) {
             if (app.name().contains(query, Qt::CaseInsensitive)) {
@@ -100,16 +100,24 @@ QList<AppItem> CatalogFilter::nameMatches(const QString &query) const
         }
         return out;
     }
-    // Every name that holds the longer query holds the shorter one too.
-    const bool narrows
-        = m_last.names == names.stamp() && !m_last.folded.isEmpty() && folded.startsWith(m_last.folded);
-    m_last.matches = narrows ? names.matching(folded, m_last.matches) : names.matching(folded);
-    m_last.names = names.stamp();
-    m_last.folded = std::move(folded);
+    if (m_stepsNames != names.stamp()) {
+        m_steps.clear();
+        m_stepsNames = names.stamp();
+    }
+    while (!m_steps.empty() && !folded.startsWith(m_steps.back().folded)) {
+        m_steps.pop_back();
+    }
+    if (m_steps.empty() || m_steps.back().folded != folded) {
+        // Every name that holds the longer query holds the shorter one too.
+        std::vector<quint32> matches
+            = m_steps.empty() ? names.matching(folded) : names.matching(folded, m_steps.back().matches);
+        m_steps.push_back({ std::move(folded), std::move(matches) });
+    }
 
     QList<AppItem> out;
-    out.reserve(qsizetype(m_last.matches.size()));
-    for (const qsizetype index : m_last.matches) {
+    const std::vector<quint32> &matches = m_steps.back().matches;
+    out.reserve(qsizetype(matches.size()));
+    for (const quint32 index : matches) {
         out << apps[index];
     }
     return out;

@@ -41,15 +41,17 @@ private:
     QList<AppItem> nameMatches(const QString &query) const;
 
     const AppFinder &m_catalog;
-    // The last search, so that a query typed further looks only through
-    // what the shorter one found (while the catalog's names are the same).
-    struct LastSearch
+    // The searches that led to the last query, each query extending the one
+    // before: a query typed further looks only through what the shorter one
+    // found, and one erased back to a shorter one finds its answer here.
+    struct Step
     {
-        quint64 names = 0;
         QString folded;
-        std::vector<qsizetype> matches;
+        std::vector<quint32> matches;
     };
-    mutable LastSearch m_last;
+    mutable std::vector<Step> m_steps;
+    // The catalog names the steps were searched in.
+    mutable quint64 m_stepsNames = 0;
 };
 
 } // namespace brimlark
