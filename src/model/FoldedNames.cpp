@@ -9,7 +9,7 @@ namespace {
 
 // No query that handles() accepts holds it, so no match runs from one name
 // into the next.
-constexpr char16_t Separator = u'\0';
+constexpr char Separator = '\0';
 
 quint64 nextStamp()
 {
@@ -29,33 +29,38 @@ FoldedNames::FoldedNames(const QList<AppItem> &apps)
     m_text.reserve(length);
     m_starts.reserve(size_t(apps.size()) + 1);
     for (const auto &app : apps) {
-        m_text += app.name().toCaseFolded();
-        m_text += QChar(Separator);
+        const QString folded = app.name().toCaseFolded();
+        // UTF-8 cannot hold a lone surrogate: such a name is searched as text.
+        m_exact = m_exact && folded.isValidUtf16();
+        m_text += folded.toUtf8();
+        m_text += Separator;
         m_starts.push_back(quint32(m_text.size()));
     }
+    m_text.squeeze();
 }
 
-bool FoldedNames::handles(QStringView folded)
+bool FoldedNames::handles(QStringView folded) const
 {
-    return !folded.isEmpty() && std::none_of(folded.begin(), folded.end(), [](QChar c) {
+    return m_exact && !folded.isEmpty() && std::none_of(folded.begin(), folded.end(), [](QChar c) {
         return c.unicode() == Separator || c.isSurrogate();
     });
 }
 
-QStringView FoldedNames::name(quint32 index) const
+QByteArrayView FoldedNames::name(quint32 index) const
 {
     const quint32 start = m_starts[index];
-    return QStringView(m_text).sliced(start, m_starts[index + 1] - start - 1);
+    return QByteArrayView(m_text).sliced(start, m_starts[index + 1] - start - 1);
 }
 
 std::vector<quint32> FoldedNames::matching(QStringView folded) const
 {
     std::vector<quint32> out;
-    const QStringView text(m_text);
+    const QByteArray needle = folded.toUtf8();
+    const QByteArrayView text(m_text);
     qsizetype from = 0;
     auto after = m_starts.begin();
     for (;;) {
-        const qsizetype at = text.indexOf(folded, from);
+        const qsizetype at = text.indexOf(needle, from);
         if (at < 0) {
             break;
         }
@@ -73,8 +78,9 @@ std::vector<quint32> FoldedNames::matching(QStringView folded) const
 std::vector<quint32> FoldedNames::matching(QStringView folded, const std::vector<quint32> &candidates) const
 {
     std::vector<quint32> out;
+    const QByteArray needle = folded.toUtf8();
     for (const quint32 index : candidates) {
-        if (name(index).contains(folded)) {
+        if (name(index).contains(needle)) {
             out.push_back(index);
         }
     }

@@ -90,7 +90,7 @@ QList<AppItem> CatalogFilter::nameMatches(const QString &query) const
     const QList<AppItem> &apps = m_catalog.apps();
     const FoldedNames &names = m_catalog.foldedNames();
     QString folded = query.toCaseFolded();
-    if (names.size() != apps.size() || !FoldedNames::handles(folded)) {
+    if (names.size() != apps.size() || !names.handles(folded)) {
         m_steps.clear();
         QList<AppItem> out;
         for (const auto &app : apps) {

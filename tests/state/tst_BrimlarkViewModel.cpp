@@ -463,7 +463,7 @@ TEST_F(ViewModelTest, SearchAnswersEachKeystrokeAsAFreshSearchWould)
     standardCatalog();
     QList<AppItem> apps = finder.apps();
     apps << app(QStringLiteral("Éclair Studio")) << app(QStringLiteral("Straße"))
-         << app(QStringLiteral("𐐀Dox"));
+         << app(QStringLiteral("𐐀Dox")) << app(QStringLiteral("Odd") + QChar(0xD800));
     publish(apps);
     auto &v = makeVm();
 
@@ -480,6 +480,7 @@ TEST_F(ViewModelTest, SearchAnswersEachKeystrokeAsAFreshSearchWould)
         { {}, "ÉC", { "Éclair Studio" } },
         { {}, "ßE", { "Straße" } },
         { {}, "SSE", {} },
+        { {}, "?", {} },
         { {}, "𐐨", { "𐐀Dox" } },
         { {}, "DE", {} },
         { [&] { finder.unhideApp(byName(QStringLiteral("Delta"))); }, "DEL", { "Delta" } },
