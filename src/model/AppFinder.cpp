@@ -116,6 +116,7 @@ void AppFinder::setApps(QList<AppItem> apps, const ScanDetails *details)
     }
     m_ranks = details && handedIn.covers(m_apps) ? std::move(handedIn)
                                                  : CatalogOrdering::Ranks::of(m_apps, m_collation);
+    m_foldedNames = FoldedNames(m_apps);
     touch(Apps);
 }
 

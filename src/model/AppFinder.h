@@ -6,6 +6,7 @@
 #include "model/CatalogFolders.h"
 #include "model/CatalogOrdering.h"
 #include "model/FileItem.h"
+#include "model/FoldedNames.h"
 #include "model/GridItemIdentifier.h"
 #include "model/HiddenItems.h"
 #include "model/NewlyAddedTracker.h"
@@ -99,6 +100,8 @@ public:
 
     // Published state.
     const QList<AppItem> &apps() const { return m_apps; }
+    // The names of apps(), folded for search.
+    const FoldedNames &foldedNames() const { return m_foldedNames; }
     const QList<AppItem> &recentApps() const { return m_recentApps; }
     const QList<AppItem> &favoriteApps() const { return m_favoriteApps; }
     const QList<AppFolder> &folders() const { return m_folders.folders(); }
@@ -258,6 +261,7 @@ private:
     bool m_hasPublishedScan = false;
     QHash<QString, qsizetype> m_indexByUrlText;
     CatalogOrdering::Ranks m_ranks;
+    FoldedNames m_foldedNames;
 };
 
 } // namespace brimlark

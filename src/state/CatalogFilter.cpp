@@ -22,14 +22,13 @@ QList<AppItem> CatalogFilter::apps(
         // one in the hidden section), whatever section is selected. The
         // catalog's sort is stable, so sorting only the matches gives the
         // same list as filtering the sorted one, for a fraction of the work.
-        QList<AppItem> matches;
-        for (const auto &app : m_catalog.apps()) {
-            if (hidden.contains(app.id()) == inHidden && app.name().contains(query, Qt::CaseInsensitive)) {
-                matches << app;
-            }
+        QList<AppItem> matches = nameMatches(query);
+        if (inHidden || !hidden.isEmpty()) {
+            matches.removeIf([&](const AppItem &app) { return hidden.contains(app.id()) != inHidden; });
         }
         return m_catalog.getSortedApps(matches);
     }
+    m_steps.clear();
 
     // The section's base: the hidden applications in the hidden section,
     // every other application elsewhere, in catalog order.
@@ -84,6 +83,44 @@ QList<AppItem> CatalogFilter::apps(
     }
 
     return result;
+}
+
+QList<AppItem> CatalogFilter::nameMatches(const QString &query) const
+{
+    const QList<AppItem> &apps = m_catalog.apps();
+    const FoldedNames &names = m_catalog.foldedNames();
+    QString folded = query.toCaseFolded();
+    if (names.size() != apps.size() || !names.handles(folded)) {
+        m_steps.clear();
+        QList<AppItem> out;
+        for (const auto &app : apps) {
+            if (app.name().contains(query, Qt::CaseInsensitive)) {
+                out << app;
+            }
+        }
+        return out;
+    }
+    if (m_stepsNames != names.stamp()) {
+        m_steps.clear();
+        m_stepsNames = names.stamp();
+    }
+    while (!m_steps.empty() && !folded.startsWith(m_steps.back().folded)) {
+        m_steps.pop_back();
+    }
+    if (m_steps.empty() || m_steps.back().folded != folded) {
+        // Every name that holds the longer query holds the shorter one too.
+        std::vector<quint32> matches
+            = m_steps.empty() ? names.matching(folded) : names.matching(folded, m_steps.back().matches);
+        m_steps.push_back({ std::move(folded), std::move(matches) });
+    }
+
+    QList<AppItem> out;
+    const std::vector<quint32> &matches = m_steps.back().matches;
+    out.reserve(qsizetype(matches.size()));
+    for (const quint32 index : matches) {
+        out << apps[index];
+    }
+    return out;
 }
 
 QList<GridItemIdentifier> CatalogFilter::unifiedGridItems() const

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 namespace brimlark {
 
@@ -36,7 +37,21 @@ public:
     QList<AppItem> appsNotInFolder(const AppFolder &folder) const;
 
 private:
+    // The catalog's applications whose names hold the query, in catalog order.
+    QList<AppItem> nameMatches(const QString &query) const;
+
     const AppFinder &m_catalog;
+    // The searches that led to the last query, each query extending the one
+    // before: a query typed further looks only through what the shorter one
+    // found, and one erased back to a shorter one finds its answer here.
+    struct Step
+    {
+        QString folded;
+        std::vector<quint32> matches;
+    };
+    mutable std::vector<Step> m_steps;
+    // The catalog names the steps were searched in.
+    mutable quint64 m_stepsNames = 0;
 };
 
 } // namespace brimlark

@@ -455,6 +455,45 @@ TEST_F(ViewModelTest, SearchLooksThroughAllVisibleAppsInSortOrder)
     EXPECT_THAT(v.filteredApps(), IsEmpty());
 }
 
+// Each keystroke gives what a fresh search would, whatever came before it:
+// typed on, erased, or across a rescan or a change of what is hidden. Case
+// is ignored letter for letter; accents are not.
+TEST_F(ViewModelTest, SearchAnswersEachKeystrokeAsAFreshSearchWould)
+{
+    standardCatalog();
+    QList<AppItem> apps = finder.apps();
+    apps << app(QStringLiteral("Éclair Studio")) << app(QStringLiteral("Straße"))
+         << app(QStringLiteral("𐐀Dox")) << app(QStringLiteral("Odd") + QChar(0xD800));
+    publish(apps);
+    auto &v = makeVm();
+
+    const struct
+    {
+        std::function<void()> before;
+        const char *query;
+        Names expected;
+    } rows[] = {
+        { {}, "e", { "Charlie", "Echo", "Straße" } },
+        { {}, "ec", { "Echo" } },
+        { {}, "e", { "Charlie", "Echo", "Straße" } },
+        { [&] { publish(apps << app(QStringLiteral("Eclipse"))); }, "ec", { "Echo", "Eclipse" } },
+        { {}, "ÉC", { "Éclair Studio" } },
+        { {}, "ßE", { "Straße" } },
+        { {}, "SSE", {} },
+        { {}, "?", {} },
+        { {}, "𐐨", { "𐐀Dox" } },
+        { {}, "DE", {} },
+        { [&] { finder.unhideApp(byName(QStringLiteral("Delta"))); }, "DEL", { "Delta" } },
+    };
+    for (const auto &row : rows) {
+        if (row.before) {
+            row.before();
+        }
+        v.setSearchQuery(QString::fromUtf8(row.query));
+        EXPECT_EQ(names(v.filteredApps()), row.expected) << row.query;
+    }
+}
+
 TEST_F(ViewModelTest, CategoryKeepsNameOrderWhileAllAppsFollowsTheSortOption)
 {
     standardCatalog();
