@@ -139,6 +139,17 @@ std::optional<QList<AppTileModel::Step>> AppTileModel::plan(
 
 void AppTileModel::setApps(const QList<AppItem> &apps)
 {
+    // Nothing to diff against (the grid's first fill): one insertion of every
+    // row, without the plan's lookup tables.
+    if (m_apps.isEmpty()) {
+        if (!apps.isEmpty()) {
+            beginInsertRows({}, 0, int(apps.size()) - 1);
+            m_apps = apps;
+            endInsertRows();
+            emit countChanged();
+        }
+        return;
+    }
     const auto steps = plan(m_apps, apps);
     if (!steps || steps->size() > stepLimit(int(std::max(m_apps.size(), apps.size())))) {
         reset(apps);

@@ -194,7 +194,10 @@ void AppDiscovery::published(const QList<AppItem> &apps)
             paths << app.id();
             stamps << app.iconStamp();
         }
-        m_services.iconPrefetch(paths, stamps);
+        // Speculative decoding must not compete with the first frame; icons
+        // the view asks for load on their own pool meanwhile.
+        m_finder->defer([prefetch = m_services.iconPrefetch, paths = std::move(paths),
+                            stamps = std::move(stamps)] { prefetch(paths, stamps); });
     }
     fetchRecentFiles();
 }

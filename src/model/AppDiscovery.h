@@ -38,7 +38,8 @@ public:
         // Runs on the pool (RecentDocuments().fetch()).
         std::function<QList<RecentDocuments::Document>()> recentDocuments;
         // Given the paths of every published scan with the bundles' icon
-        // stamps the scan read; none: no prefetch.
+        // stamps the scan read, through the catalog's deferral; none: no
+        // prefetch.
         std::function<void(const QStringList &paths, const QList<quint64> &stamps)> iconPrefetch;
         // The console; the model's log category when empty.
         AppFolderWatcher::Console console;

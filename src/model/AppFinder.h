@@ -140,6 +140,16 @@ public:
     void setDeferral(Deferral deferral) { m_deferral = std::move(deferral); }
     // Works out now what is still left for later (at quit, say).
     void runDeferredWork() { settleNewlyAdded(); }
+    // Hands other work that can wait for the first screen to the same
+    // deferral; without one it runs at once.
+    void defer(std::function<void()> task)
+    {
+        if (m_deferral) {
+            m_deferral(std::move(task));
+        } else {
+            task();
+        }
+    }
 
     // Hidden items (global).
     void hideApp(const AppItem &app);

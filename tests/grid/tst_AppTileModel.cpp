@@ -171,6 +171,13 @@ TEST_F(AppTileModelTest, TheCountFollowsTheRows)
     model.reset({});
     EXPECT_EQ(model.count(), 0);
     EXPECT_EQ(count.count(), 2);
+    // An empty grid's first fill is one insertion of every row, as given.
+    Signals s(model);
+    model.setApps(apps(QStringLiteral("ABA")));
+    EXPECT_EQ(letters(model), u"ABA");
+    EXPECT_EQ(s.inserts.count(), 1);
+    EXPECT_EQ(s.resets.count(), 0);
+    EXPECT_EQ(count.count(), 3);
 }
 
 TEST_F(AppTileModelTest, ARewriteChangesRowsInPlaceAndOnlyTheTailComesOrGoes)

@@ -79,13 +79,14 @@ TEST(AppWorkspace, IconFileNameResolvesInResources)
     {
         const char *key;
         const char *file;
+        bool icns = false;
     };
     int n = 0;
-    for (const Case &c :
-        { Case { "Icon.png", "Icon.png" }, Case { "Icon", "Icon.png" }, Case { "Pic.icns", "Pic.icns" } }) {
-        const QByteArray bytes = QByteArray(c.file).endsWith(".icns")
-            ? icnsBytes({ { QByteArrayLiteral("ic07"), pngBytes(Qt::green, 128) } })
-            : green;
+    // The last is an icon family misnamed as a PNG: read by what it holds.
+    for (const Case &c : { Case { "Icon.png", "Icon.png" }, Case { "Icon", "Icon.png" },
+             Case { "Pic.icns", "Pic.icns", true }, Case { "Odd.png", "Odd.png", true } }) {
+        const QByteArray bytes
+            = c.icns ? icnsBytes({ { QByteArrayLiteral("ic07"), pngBytes(Qt::green, 128) } }) : green;
         const QString app = iconBundle(roots.root(), QStringLiteral("A%1.app").arg(n++),
             QString::fromLatin1(c.key), QString::fromLatin1(c.file), bytes);
         EXPECT_EQ(AppWorkspace::bundleIconFile(app),

@@ -5,6 +5,7 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHash>
@@ -164,7 +165,19 @@ std::optional<QString> AppWorkspace::bundleIconFile(const QString &bundlePath)
 QImage AppWorkspace::decodeIcon(const QString &filePath, int pixelSize)
 {
     pixelSize = clampSize(pixelSize);
-    QImageReader reader(filePath);
+    // A PNG named as one goes straight to the built-in decoder: left to find
+    // its own way, the reader asks every image plugin about each file first,
+    // which costs more than decoding a small icon.
+    QFile file(filePath);
+    QImageReader reader;
+    if (filePath.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) && file.open(QIODevice::ReadOnly)
+        && file.peek(8) == QByteArrayLiteral("\x89PNG\r\n\x1a\n")) {
+        reader.setDevice(&file);
+        reader.setFormat("png");
+        reader.setAutoDetectImageFormat(false);
+    } else {
+        reader.setFileName(filePath);
+    }
     reader.setAllocationLimit(DecodeAllocationLimitMiB);
     // An icon family holds one picture per size: take the smallest that still
     // covers the display size, else the largest there is, so nothing larger
