@@ -243,7 +243,7 @@ Item {
     // The open context menu and the application it was opened for: a tile
     // given another application (a search rewrote its row) closes it, as its
     // entries would act on the new one.
-    property QtObject openedMenu: null
+    property AppTileMenuView openedMenu: null
     property string openedMenuPath
     onAppChanged: {
         if (openedMenu && app.id !== openedMenuPath)

@@ -361,7 +361,7 @@ Item {
     }
 
     // The open context menu, if any.
-    property QtObject openedMenu: null
+    property AppTileMenuView openedMenu: null
 
     // The context menu, built from the entries of this moment; opened by
     // the keyboard, it stands on the card and the keyboard comes back to
