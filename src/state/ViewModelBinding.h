@@ -1,7 +1,6 @@
 #pragma once
 
 #include "model/AppFinder.h"
-#include "state/BrimlarkViewModel.h"
 
 #include <QPointer>
 
@@ -31,11 +30,6 @@ template <typename Owner> void followCatalogFolders(AppFinder *catalog, Owner *o
         QObject::connect(catalog, &AppFinder::foldersChanged, owner, update);
         QObject::connect(catalog, &AppFinder::hiddenFolderIDsChanged, owner, update);
     }
-}
-
-inline bool rebindViewModel(QObject &controller, QPointer<BrimlarkViewModel> &held, BrimlarkViewModel *next)
-{
-    return rebindHandedObject(controller, held, next);
 }
 
 } // namespace brimlark

@@ -6,7 +6,7 @@ namespace brimlark {
 
 void ViewModelClient::setViewModel(BrimlarkViewModel *viewModel)
 {
-    if (!rebindViewModel(*this, m_viewModel, viewModel)) {
+    if (!rebindHandedObject(*this, m_viewModel, viewModel)) {
         return;
     }
     viewModelBound();
