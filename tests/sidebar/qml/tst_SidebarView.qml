@@ -134,7 +134,7 @@ SidebarTestCase {
     }
 
     // Child folders are indented twelve points a level. Deleting a folder
-    // keeps its child folders stored; they show again among the root
+    // (the alert offers "Cancel", then "Delete") keeps its child folders stored; they show again among the root
     // folders instead of dropping out of sight.
     function test_childFoldersIndentByLevelAndOutliveTheirParent() {
         const t = makeSidebar()
@@ -149,6 +149,14 @@ SidebarTestCase {
         const alert = findChild(t.sidebar, "deleteFolderAlert")
         settled(alert)
         compare(findChild(alert.contentItem, "deleteAlertMessage").text, "Are you sure you want to delete 'Work'? This action cannot be undone.")
+        // "Cancel" comes before "Delete", and deletes nothing.
+        const x = name => findChild(alert, name).mapToItem(null, 0, 0).x
+        verify(x("deleteCancelButton") < x("deleteConfirmButton"))
+        mouseClick(findChild(alert, "deleteCancelButton"))
+        tryVerify(() => !alert.visible)
+        compare(t.fixture.folderNames(), ["Work"])
+        menuClick(rowNamed(openFolderMenu(t, "Work").contentItem, "Delete"))
+        settled(alert)
         mouseClick(findChild(alert, "deleteConfirmButton"))
         tryVerify(() => !alert.visible)
         compare(t.fixture.folderNames(), ["Docs"])
@@ -172,19 +180,6 @@ SidebarTestCase {
         const label = content.children[1]
         verify(label.width >= 60, "label width " + label.width)
         verify(content.x + label.x + label.width <= row.width)
-    }
-
-    // The delete alert offers "Cancel", then "Delete".
-    function test_theDeleteAlertOffersCancelThenDelete() {
-        const t = makeSidebar()
-        t.sidebar.controller.triggerMenu(SidebarController.FolderAction.deleteFolder, t.fixture.makeFolder("Work", ""))
-        const alert = findChild(t.sidebar, "deleteFolderAlert")
-        settled(alert)
-        const x = name => findChild(alert, name).mapToItem(null, 0, 0).x
-        verify(x("deleteCancelButton") < x("deleteConfirmButton"))
-        mouseClick(findChild(alert, "deleteCancelButton"))
-        tryVerify(() => !alert.visible)
-        compare(t.fixture.folderNames(), ["Work"])
     }
 
     // The folder menu's divider is drawn between "Change Icon..." and "Delete".

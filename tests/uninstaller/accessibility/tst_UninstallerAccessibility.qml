@@ -121,12 +121,7 @@ TestCase {
         verify(sheet.flow.scanProgress > 0)
         scanning.destroy() // it lies over the sheet's buttons
         verifyNode(findChild(sheet, "selectedCount"), Accessible.StaticText, "Selected: 3")
-        let header = null
-        for (let i = 0; i < list.contentItem.children.length; ++i) {
-            const c = list.contentItem.children[i]
-            if (c.title === "Preferences" && c.visible)
-                header = c
-        }
+        const header = Array.from(list.contentItem.children).filter(c => c.title === "Preferences" && c.visible).pop()
         verifyNode(header, Accessible.Heading, "Preferences (2 items) " + sheet.flow.files.section("preferences").totalText)
 
         // The confirmation is named by its title and reads its message inside.
