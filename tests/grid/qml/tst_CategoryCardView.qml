@@ -51,12 +51,15 @@ TestCase {
         return out
     }
 
-    function cardTitled(grid, title) {
-        for (const card of cards(grid, [])) {
-            if (card.controller.title === title)
-                return card
-        }
-        return null
+    function cardTitled(root, title) {
+        return cards(root, []).find(card => card.controller.title === title) || null
+    }
+
+    // A folder "Work" and its card in a fresh grid.
+    function workCard(members) {
+        const folder = fixture.makeFolder("Work", members)
+        const grid = makeGrid()
+        return { folder: folder, grid: grid, card: cardTitled(grid, "Work") }
     }
 
     function openMenuOf(card) {
@@ -68,22 +71,30 @@ TestCase {
         return menu
     }
 
-    function entries(menu) {
+    // The menu's rows, separators left out unless asked for.
+    function rows(menu, separators) {
         const out = []
         for (let i = 0; i < menu.count; ++i) {
-            const item = menu.itemAt(i)
-            out.push(item instanceof MenuSeparator ? "-" : item.text)
+            if (separators || !(menu.itemAt(i) instanceof MenuSeparator))
+                out.push(menu.itemAt(i))
         }
         return out
     }
 
+    function entries(menu) {
+        return rows(menu, true).map(item => item instanceof MenuSeparator ? "-" : item.text)
+    }
+
     function entryNamed(menu, text) {
-        for (let i = 0; i < menu.count; ++i) {
-            const item = menu.itemAt(i)
-            if (!(item instanceof MenuSeparator) && item.text === text)
-                return item
-        }
-        return null
+        return rows(menu).find(item => item.text === text) || null
+    }
+
+    // The symbol each row shows before its text ("" for none).
+    function symbols(menu) {
+        return rows(menu).map(item => {
+            const image = item.contentItem.children[0]
+            return image.visible && image.available ? image.name : ""
+        })
     }
 
     // Clicks an entry as the user does; a path through a submenu opens it first.
@@ -110,16 +121,12 @@ TestCase {
             { tag: "hide", entry: "Hide Folder Globally",
               check: () => verify(fixture.isFolderHidden("Work")) },
             { tag: "add apps", entry: "Add Apps to this folder",
-              check: () => {
-                  compare(fixture.appPickerFolderName(), "Work")
-              } },
+              check: () => compare(fixture.appPickerFolderName(), "Work") },
         ]
     }
 
     function test_folderCardEntries(data) {
-        fixture.makeFolder("Work", ["Alpha"])
-        const grid = makeGrid()
-        const menu = openMenuOf(cardTitled(grid, "Work"))
+        const menu = openMenuOf(workCard(["Alpha"]).card)
         compare(entries(menu), ["Rename Folder", "Delete Folder", "Hide Folder Globally", "-",
                                 "Add Apps to this folder"])
         compare(symbols(menu), ["pencil", "trash", "eye.slash", "plus.circle"])
@@ -160,9 +167,7 @@ TestCase {
     }
 
     function test_aRenamedFolderRenamesItsCard(data) {
-        const folder = fixture.makeFolder("Work", ["Alpha"])
-        const grid = makeGrid()
-        const card = cardTitled(grid, "Work")
+        const { folder, grid, card } = workCard(["Alpha"])
         data.rename(grid, card, folder)
         compare(fixture.folderNames(), [data.name])
         compare(findChild(card, "cardTitle").text, data.name)
@@ -187,9 +192,7 @@ TestCase {
     }
 
     function test_keysAfterARenameGoToTheSearchField(data) {
-        const folder = fixture.makeFolder("Work", ["Alpha"])
-        const grid = makeGrid()
-        const card = cardTitled(grid, "Work")
+        const { folder, grid, card } = workCard(["Alpha"])
         choose(openMenuOf(card), ["Rename Folder"])
         typeInField(card, "Play")
         // A Return the hidden field still receives renames nothing.
@@ -219,30 +222,30 @@ TestCase {
     }
 
     function test_thePickerFromACardIsForTheCurrentFolder(data) {
-        const folder = fixture.makeFolder("Work", data.members)
-        const grid = makeGrid()
-        const card = cardTitled(grid, "Work")
-        fixture.renameFolder(folder, "Office")
-        data.open(card)
+        const work = workCard(data.members)
+        fixture.renameFolder(work.folder, "Office")
+        data.open(work.card)
         compare(fixture.appPickerFolderName(), "Office")
         fixture.setAppPicker(null)
     }
 
-    function test_categoryCardEntries() {
-        fixture.makeFolder("Work", [])
+    // A hidden folder "Secret"; hiding without a lock went to the hidden
+    // section, so back to the cards.
+    function hideSecret() {
         fixture.makeFolder("Secret", [])
         fixture.hideFolder("Secret")
-        // Hiding without a lock went to the hidden section; back to the cards.
         fixture.selectSection("allApps")
+    }
+
+    function test_categoryCardEntries() {
+        fixture.makeFolder("Work", [])
+        hideSecret()
         const grid = makeGrid()
         let menu = openMenuOf(cardTitled(grid, "Utilities"))
         compare(entries(menu), ["Create Folder from Category", "-", "Add All to Existing Folder"])
         // Every row fits the menu: none is cut short.
-        for (let i = 0; i < menu.count; ++i) {
-            const text = findChild(menu.itemAt(i), "plainMenuItemText")
-            if (text)
-                verify(!text.truncated, text.text)
-        }
+        for (const text of rows(menu).map(item => findChild(item, "plainMenuItemText")).filter(t => t))
+            verify(!text.truncated, text.text)
         // A hidden folder is no target.
         const sub = entryNamed(menu, "Add All to Existing Folder").subMenu
         compare(entries(sub), ["Work"])
@@ -256,9 +259,7 @@ TestCase {
     }
 
     function test_anEmptyAddAllSubmenuIsDisabled() {
-        fixture.makeFolder("Secret", [])
-        fixture.hideFolder("Secret")
-        fixture.selectSection("allApps")
+        hideSecret()
         const menu = openMenuOf(cardTitled(makeGrid(), "Utilities"))
         const row = entryNamed(menu, "Add All to Existing Folder")
         verify(!row.enabled)
@@ -283,19 +284,6 @@ TestCase {
         choose(menu, ["Unhide Folder Globally"])
         verify(!fixture.isFolderHidden("Secret"))
         tryVerify(() => cardTitled(section, "Secret") === null)
-    }
-
-    // The symbol each row shows before its text ("" for none).
-    function symbols(menu) {
-        const out = []
-        for (let i = 0; i < menu.count; ++i) {
-            const item = menu.itemAt(i)
-            if (item instanceof MenuSeparator)
-                continue
-            const image = item.contentItem.children[0]
-            out.push(image.visible && image.available ? image.name : "")
-        }
-        return out
     }
 
     function unifiedCell(grid, title) {

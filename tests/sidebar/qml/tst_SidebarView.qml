@@ -17,18 +17,27 @@ SidebarTestCase {
         verify(!rowNamed(t.sidebar, "All Apps").selected)
     }
 
+    // The named sheet, shown, and its name field once it has the keyboard;
+    // with a name, Return on the empty field does nothing, then it is typed.
+    function nameSheet(t, sheetName, name) {
+        const sheet = findChild(t.sidebar, sheetName)
+        settled(sheet)
+        const field = findChild(sheet.contentItem, "customizerNameField")
+        tryVerify(() => field.activeFocus)
+        if (name) {
+            keyClick(Qt.Key_Return)
+            verify(sheet.visible)
+            for (const c of name)
+                keyClick(c)
+        }
+        return { sheet: sheet, field: field }
+    }
+
     function test_newFolderSheetCreatesAFolderRow() {
         const t = makeSidebar()
         verify(rowNamed(t.sidebar, "New Folder") !== null)
         mouseClick(rowNamed(t.sidebar, "New Folder"))
-        const sheet = findChild(t.sidebar, "createFolderSheet")
-        settled(sheet)
-        const field = findChild(sheet.contentItem, "customizerNameField")
-        tryVerify(() => field.activeFocus)
-        keyClick(Qt.Key_Return) // empty name: nothing happens
-        verify(sheet.visible)
-        for (const c of "Work")
-            keyClick(c)
+        const sheet = nameSheet(t, "createFolderSheet", "Work").sheet
         mouseClick(rowNamed(sheet.contentItem, "icon:tag.fill"))
         mouseClick(rowNamed(sheet.contentItem, "Create"))
         tryVerify(() => !sheet.visible)
@@ -62,14 +71,7 @@ SidebarTestCase {
         compare(button.Accessible.name, "Default")
         const switcher = findChild(t.sidebar, "workspaceSwitcher")
         menuClick(findChild(openWorkspaceMenu(t).contentItem, "createWorkspaceItem"))
-        const sheet = findChild(t.sidebar, "createWorkspaceSheet")
-        settled(sheet)
-        const field = findChild(sheet.contentItem, "customizerNameField")
-        tryVerify(() => field.activeFocus)
-        keyClick(Qt.Key_Return) // empty name: nothing happens
-        verify(sheet.visible)
-        for (const c of "Play")
-            keyClick(c)
+        const { sheet, field } = nameSheet(t, "createWorkspaceSheet", "Play")
         mouseClick(rowNamed(sheet.contentItem, "color:Red"))
         mouseClick(rowNamed(sheet.contentItem, "icon:atom"))
         tryVerify(() => field.activeFocus)
@@ -87,14 +89,11 @@ SidebarTestCase {
 
         // Escape in the edit sheet's field writes nothing.
         t.sidebar.controller.beginEditWorkspace(t.sidebar.controller.workspaceRows[1].idText)
-        const edit = findChild(t.sidebar, "editWorkspaceSheet")
-        settled(edit)
-        const editField = findChild(edit.contentItem, "customizerNameField")
-        compare(editField.text, "Play")
-        tryVerify(() => editField.activeFocus)
+        const edit = nameSheet(t, "editWorkspaceSheet")
+        compare(edit.field.text, "Play")
         keyClick("s")
         keyClick(Qt.Key_Escape)
-        tryVerify(() => !edit.visible)
+        tryVerify(() => !edit.sheet.visible)
         compare(t.fixture.workspaceNames(), ["Default", "Play"])
     }
     function makeFolders(fixture, names) {
@@ -135,7 +134,7 @@ SidebarTestCase {
     }
 
     // Child folders are indented twelve points a level. Deleting a folder
-    // keeps its child folders stored; they show again among the root
+    // (the alert offers "Cancel", then "Delete") keeps its child folders stored; they show again among the root
     // folders instead of dropping out of sight.
     function test_childFoldersIndentByLevelAndOutliveTheirParent() {
         const t = makeSidebar()
@@ -150,6 +149,14 @@ SidebarTestCase {
         const alert = findChild(t.sidebar, "deleteFolderAlert")
         settled(alert)
         compare(findChild(alert.contentItem, "deleteAlertMessage").text, "Are you sure you want to delete 'Work'? This action cannot be undone.")
+        // "Cancel" comes before "Delete", and deletes nothing.
+        const x = name => findChild(alert, name).mapToItem(null, 0, 0).x
+        verify(x("deleteCancelButton") < x("deleteConfirmButton"))
+        mouseClick(findChild(alert, "deleteCancelButton"))
+        tryVerify(() => !alert.visible)
+        compare(t.fixture.folderNames(), ["Work"])
+        menuClick(rowNamed(openFolderMenu(t, "Work").contentItem, "Delete"))
+        settled(alert)
         mouseClick(findChild(alert, "deleteConfirmButton"))
         tryVerify(() => !alert.visible)
         compare(t.fixture.folderNames(), ["Docs"])
@@ -173,19 +180,6 @@ SidebarTestCase {
         const label = content.children[1]
         verify(label.width >= 60, "label width " + label.width)
         verify(content.x + label.x + label.width <= row.width)
-    }
-
-    // The delete alert offers "Cancel", then "Delete".
-    function test_theDeleteAlertOffersCancelThenDelete() {
-        const t = makeSidebar()
-        t.sidebar.controller.triggerMenu(SidebarController.FolderAction.deleteFolder, t.fixture.makeFolder("Work", ""))
-        const alert = findChild(t.sidebar, "deleteFolderAlert")
-        settled(alert)
-        const x = name => findChild(alert, name).mapToItem(null, 0, 0).x
-        verify(x("deleteCancelButton") < x("deleteConfirmButton"))
-        mouseClick(findChild(alert, "deleteCancelButton"))
-        tryVerify(() => !alert.visible)
-        compare(t.fixture.folderNames(), ["Work"])
     }
 
     // The folder menu's divider is drawn between "Change Icon..." and "Delete".
@@ -234,10 +228,7 @@ SidebarTestCase {
     function test_nameFieldShowsItsPlaceholderWhileFocused(data) {
         const t = makeSidebar()
         data.open(t.sidebar.controller)
-        const sheet = findChild(t.sidebar, data.sheet)
-        settled(sheet)
-        const field = findChild(sheet.contentItem, "customizerNameField")
-        tryVerify(() => field.activeFocus)
+        const { sheet, field } = nameSheet(t, data.sheet)
         verify(visibleText(field.parent, data.placeholder) !== null)
         compare(field.Accessible.name, data.placeholder)
         keyClick("x")
@@ -250,28 +241,19 @@ SidebarTestCase {
     // sheet like typed text: "Create" acts on it, and "Cancel" clears it.
     function test_nameWrittenThroughAccessibilityCountsAsTyped() {
         const t = makeSidebar()
-        mouseClick(rowNamed(t.sidebar, "New Folder"))
-        const sheet = findChild(t.sidebar, "createFolderSheet")
-        settled(sheet)
-        let field = findChild(sheet.contentItem, "customizerNameField")
-        verify(SidebarTest.writeAccessibleText(field, "Spoken"))
-        compare(field.text, "Spoken")
-        mouseClick(rowNamed(sheet.contentItem, "Create"))
-        tryVerify(() => !sheet.visible)
-        compare(t.fixture.folderNames(), ["Spoken"])
-
-        mouseClick(rowNamed(t.sidebar, "New Folder"))
-        settled(sheet)
-        field = findChild(sheet.contentItem, "customizerNameField")
-        compare(field.text, "")
-        verify(SidebarTest.writeAccessibleText(field, "Dropped"))
-        mouseClick(rowNamed(sheet.contentItem, "Cancel"))
-        tryVerify(() => !sheet.visible)
-        mouseClick(rowNamed(t.sidebar, "New Folder"))
-        settled(sheet)
-        compare(findChild(sheet.contentItem, "customizerNameField").text, "")
-        compare(t.fixture.folderNames(), ["Spoken"])
-        keyClick(Qt.Key_Escape)
-        tryVerify(() => !sheet.visible)
+        for (const [name, button] of [["Spoken", "Create"], ["Dropped", "Cancel"], ["", ""]]) {
+            mouseClick(rowNamed(t.sidebar, "New Folder"))
+            const { sheet, field } = nameSheet(t, "createFolderSheet")
+            compare(field.text, "")
+            if (name) {
+                verify(SidebarTest.writeAccessibleText(field, name))
+                compare(field.text, name)
+                mouseClick(rowNamed(sheet.contentItem, button))
+            } else {
+                keyClick(Qt.Key_Escape)
+            }
+            tryVerify(() => !sheet.visible)
+            compare(t.fixture.folderNames(), ["Spoken"])
+        }
     }
 }

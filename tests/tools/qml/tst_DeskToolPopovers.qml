@@ -62,8 +62,7 @@ TestCase {
 
     function cleanup() {
         bare.active = false
-        popover.close()
-        tryCompare(popover, "visible", false)
+        closeTool()
         popover.content = null
         popover.palette.window = test.palette.window
         fixture = null
@@ -383,6 +382,11 @@ TestCase {
         fail(name + " is out of the keyboard's reach")
     }
 
+    function tabAndPress(key, name, backwards) {
+        tabTo(name, backwards)
+        keyClick(key)
+    }
+
     // Every action of each popover by keyboard alone; Escape closes it.
     function test_eachPopoverWorksByKeyboardAlone_data() {
         return [ { tag: "colorPicker" }, { tag: "measure" }, { tag: "qr" }, { tag: "notes" }, { tag: "snippets" } ]
@@ -393,30 +397,23 @@ TestCase {
         const view = openTool(data.tag)
         const c = view.controller
         if (data.tag === "colorPicker") {
-            tabTo("recentColorChip")
-            keyClick(Qt.Key_Space)
+            tabAndPress(Qt.Key_Space, "recentColorChip")
             compare(c.copyMessage, "HEX Copied!")
             compare(c.hexColor, "#112233")
-            tabTo("clearButton", true)
-            keyClick(Qt.Key_Return)
+            tabAndPress(Qt.Key_Return, "clearButton", true)
             compare(c.recentColors.length, 0)
             tabTo("pickButton")
         } else if (data.tag === "measure") {
-            tabTo("toggleButton")
-            keyClick(Qt.Key_Space)
+            tabAndPress(Qt.Key_Space, "toggleButton")
             verify(c.isRulerShowing)
-            tabTo("measurementRow")
-            keyClick(Qt.Key_Return)
+            tabAndPress(Qt.Key_Return, "measurementRow")
             compare(c.recentMeasurements[0], "400 \u00D7 300 px")
             tryCompare(test.Window.activeFocusItem, "objectName", "measurementRow")
-            tabTo("clearButton")
-            keyClick(Qt.Key_Return)
+            tabAndPress(Qt.Key_Return, "clearButton")
             compare(c.recentMeasurements.length, 0)
         } else if (data.tag === "qr") {
-            tabTo("qrTextField")
-            keyClick("x")
-            tabTo("qrCopyButton")
-            keyClick(Qt.Key_Return)
+            tabAndPress("x", "qrTextField")
+            tabAndPress(Qt.Key_Return, "qrCopyButton")
             compare(c.copyMessage, "QR Copied!")
         } else if (data.tag === "notes") {
             // Tab types in the note; Ctrl+Tab leaves it.
@@ -426,44 +423,34 @@ TestCase {
             compare(child(view, "noteEditor").text, "only\t")
             keyClick(Qt.Key_Tab, Qt.ControlModifier)
             verify(test.Window.activeFocusItem.objectName !== "noteEditor")
-            tabTo("swatch_#30D158")
-            keyClick(Qt.Key_Space)
+            tabAndPress(Qt.Key_Space, "swatch_#30D158")
             compare(c.noteColorHex, "#30D158")
             // Still on the swatch it chose, ring and all.
             compare(test.Window.activeFocusItem.objectName, "swatch_#30D158")
             verify(test.Window.activeFocusItem.visualFocus)
-            tabTo("addNoteButton")
-            keyClick(Qt.Key_Return)
+            tabAndPress(Qt.Key_Return, "addNoteButton")
             compare(c.count, 2)
-            tabTo("previousNoteButton")
-            keyClick(Qt.Key_Space)
+            tabAndPress(Qt.Key_Space, "previousNoteButton")
             compare(c.activeIndex, 0)
         } else {
-            tabTo("snippetHeader")
-            keyClick(Qt.Key_Space)
+            tabAndPress(Qt.Key_Space, "snippetHeader")
             verify(c.expandedSnippetID !== "")
-            tabTo("copySnippetButton")
-            keyClick(Qt.Key_Return)
+            tabAndPress(Qt.Key_Return, "copySnippetButton")
             compare(c.copyMessage, "Snippet Copied!")
-            tabTo("snippetFormToggle", true)
-            keyClick(Qt.Key_Space)
+            tabAndPress(Qt.Key_Space, "snippetFormToggle", true)
             verify(c.showCreateForm)
-            tabTo("newTitleField")
-            keyClick("T")
-            tabTo("newCodeEditor")
-            keyClick("c")
+            tabAndPress("T", "newTitleField")
+            tabAndPress("c", "newCodeEditor")
             keyClick(Qt.Key_Tab)
             compare(c.newCode, "c\t")
             keyClick(Qt.Key_Tab, Qt.ControlModifier)
             verify(test.Window.activeFocusItem.objectName !== "newCodeEditor")
-            tabTo("saveSnippetButton")
-            keyClick(Qt.Key_Return)
+            tabAndPress(Qt.Key_Return, "saveSnippetButton")
             compare(fixture.snippetTitles(), ["Alpha", "T"])
             // A deleted row hands the keyboard to the row in its place, the
             // last one to the search field.
             for (const left of [["T"], []]) {
-                tabTo("deleteSnippetButton")
-                keyClick(Qt.Key_Return)
+                tabAndPress(Qt.Key_Return, "deleteSnippetButton")
                 compare(fixture.snippetTitles(), left)
                 const now = test.Window.activeFocusItem
                 verify(now, "nothing has the keyboard")

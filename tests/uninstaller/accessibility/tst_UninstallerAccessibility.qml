@@ -96,10 +96,13 @@ TestCase {
         return a
     }
 
-    // Headings, messages, alerts and errors on every screen, each named by its text.
+    // Headings, messages, alerts and errors on every screen, each named by
+    // its text; each stage, as it takes the keyboard, is named by what it
+    // shows; the scan's bar has its value; the removal's busy indicator is named.
     function test_everyScreenSaysWhatItShows() {
         let sheet = openSheet(false, "Foo")
-        tryVerify(() => findChild(sheet, "accessGateView"))
+        const gate = tryVerify(() => findChild(sheet, "accessGateView")) || findChild(sheet, "accessGateView")
+        verifyNode(gate, Accessible.Pane, findChild(gate, "gateTitle").text)
         verifyNode(findChild(sheet, "sheetTitle"), Accessible.Heading, "Uninstall Foo")
         verifyNode(findChild(sheet, "gateTitle"), Accessible.Heading, "Full Disk Access Required")
         verifyNode(findChild(sheet, "gateMessage"), Accessible.StaticText, "To scan and remove all residual files for Foo, "
@@ -108,13 +111,17 @@ TestCase {
 
         sheet = openSheet(true)
         const list = review(sheet)
+        const r = UninstallerTest.accessible(findChild(sheet, "reviewStageView"))
+        compare(r.role, Accessible.Pane)
+        verify(r.name.indexOf("Items found: " + sheet.flow.totalCount) === 0, r.name)
+        verify(UninstallerTest.accessible(findChild(sheet, "removalBusy")).name !== "")
+        const scanning = createTemporaryObject(scanningComponent, test, { "flow": sheet.flow })
+        const bar = verifyNode(findChild(scanning, "scanProgress"), Accessible.ProgressBar, sheet.flow.scanStage)
+        compare(bar.value, sheet.flow.scanProgress)
+        verify(sheet.flow.scanProgress > 0)
+        scanning.destroy() // it lies over the sheet's buttons
         verifyNode(findChild(sheet, "selectedCount"), Accessible.StaticText, "Selected: 3")
-        let header = null
-        for (let i = 0; i < list.contentItem.children.length; ++i) {
-            const c = list.contentItem.children[i]
-            if (c.title === "Preferences" && c.visible)
-                header = c
-        }
+        const header = Array.from(list.contentItem.children).filter(c => c.title === "Preferences" && c.visible).pop()
         verifyNode(header, Accessible.Heading, "Preferences (2 items) " + sheet.flow.files.section("preferences").totalText)
 
         // The confirmation is named by its title and reads its message inside.
@@ -138,31 +145,13 @@ TestCase {
         verifyNode(findChild(sheet, "resultLine"), Accessible.StaticText, sheet.flow.resultLine)
     }
 
-    // Each stage, as it takes the keyboard, is named by what it shows; the
-    // scan's bar has its value; the removal's busy indicator is named.
-    function test_stagesProgressAndBusyIndicatorSayWhatTheyAre() {
-        let sheet = openSheet(false)
-        const gate = tryVerify(() => findChild(sheet, "accessGateView")) || findChild(sheet, "accessGateView")
-        verifyNode(gate, Accessible.Pane, findChild(gate, "gateTitle").text)
-        sheet = openSheet(true)
-        review(sheet)
-        const r = UninstallerTest.accessible(findChild(sheet, "reviewStageView"))
-        compare(r.role, Accessible.Pane)
-        verify(r.name.indexOf("Items found: " + sheet.flow.totalCount) === 0, r.name)
-        verify(UninstallerTest.accessible(findChild(sheet, "removalBusy")).name !== "")
-        const scanning = createTemporaryObject(scanningComponent, test, { "flow": sheet.flow })
-        const bar = verifyNode(findChild(scanning, "scanProgress"), Accessible.ProgressBar, sheet.flow.scanStage)
-        compare(bar.value, sheet.flow.scanProgress)
-        verify(sheet.flow.scanProgress > 0)
-    }
-
     // A finding's check box says whether it is checked; a locked one's mark
     // is a plain button that cannot be checked, checked when selected.
     function test_aRowSaysWhetherItIsChecked() {
         const sheet = openSheet(true)
         const list = review(sheet)
-        const box = findChild(row(list, hostileFileName + ".plist"), "rowCheckbox")
         const r = row(list, hostileFileName + ".plist")
+        const box = findChild(r, "rowCheckbox")
         let a = verifyNode(box, Accessible.CheckBox, hostileFileName + ".plist")
         verify(a.checkable && a.checked, JSON.stringify(a))
         // What "Move to Trash" would take: the file's place and size.
@@ -171,12 +160,13 @@ TestCase {
         sheet.flow.deselectAll()
         a = UninstallerTest.accessible(box)
         verify(a.checkable && !a.checked)
-        const locked = UninstallerTest.accessible(findChild(row(list, hostileFileName + " with"), "rowCheckbox"))
+        const lockedBox = findChild(row(list, hostileFileName + " with"), "rowCheckbox")
+        const locked = UninstallerTest.accessible(lockedBox)
         compare(locked.role, Accessible.Button)
         verify(!locked.checkable && !locked.checked)
         // Checked by "Select All", the locked entry says so.
         sheet.flow.selectAll()
-        verify(UninstallerTest.accessible(findChild(row(list, hostileFileName + " with"), "rowCheckbox")).checked)
+        verify(UninstallerTest.accessible(lockedBox).checked)
         // A click leaves the check box saying what the entry is.
         mouseClick(box)
         compare(box.checked, false)
