@@ -144,7 +144,7 @@ protected:
     int m_searchRequests = 0;
 };
 
-TEST_F(MainWindowTest, StartsAnalyticsBeforeTheWindowAndTheScanWithIt)
+TEST_F(MainWindowTest, StartsAnalyticsBeforeTheWindowAndTheScanWithItAndPassesItOpenedUrls)
 {
     QSignalSpy scanning(&m_viewModel.finder, &AppFinder::isScanningChanged);
     EXPECT_EQ(m_analytics.steps, QStringList { u"start"_qs });
@@ -155,6 +155,12 @@ TEST_F(MainWindowTest, StartsAnalyticsBeforeTheWindowAndTheScanWithIt)
     EXPECT_EQ(m_analytics.steps, QStringList { u"start"_qs });
     EXPECT_EQ(m_hotKeyRegistrations, 1);
     EXPECT_EQ(m_app->menuCommands().viewModel(), &m_viewModel.vm);
+
+    // An opened address goes to analytics only.
+    const QSize size = window->size();
+    m_app->openURL(QUrl(u"brimlark://open?uid=abc"_qs));
+    EXPECT_EQ(m_analytics.steps, (QStringList { u"start"_qs, u"brimlark://open?uid=abc"_qs }));
+    EXPECT_EQ(window->size(), size);
 }
 
 TEST_F(MainWindowTest, ShowsTheSplitViewWithItsColumnsAndLimits)
@@ -272,16 +278,6 @@ TEST_F(MainWindowTest, ShortcutsRunTheMenuCommands)
     EXPECT_EQ(m_searchRequests, 1);
     EXPECT_EQ(m_viewModel.selections,
         (QStringList { u"allApps"_qs, u"newlyAdded"_qs, u"recents"_qs, u"favorites"_qs, u"allApps"_qs }));
-}
-
-TEST_F(MainWindowTest, AnOpenedUrlGoesToAnalyticsOnly)
-{
-    QQuickWindow *window = launch();
-    ASSERT_NE(window, nullptr);
-    const QSize size = window->size();
-    m_app->openURL(QUrl(u"brimlark://open?uid=abc"_qs));
-    EXPECT_EQ(m_analytics.steps, (QStringList { u"start"_qs, u"brimlark://open?uid=abc"_qs }));
-    EXPECT_EQ(window->size(), size);
 }
 
 // The view model asks for an activation after every Touch ID reply; nothing answered it.
