@@ -66,7 +66,7 @@ TEST(Symbols, FilledNamesDrawTheFilledGlyph)
     }
 }
 
-TEST(Symbols, UnknownOrUnsafeNamesDrawNothing)
+TEST(Symbols, UnknownOrUnsafeNamesOrAnEmptySizeDrawNothing)
 {
     for (const QString &name : { QString(), u"no.such.symbol"_qs, u"STAR"_qs, u"star "_qs, u".star"_qs,
              u"star."_qs, u"star..fill"_qs, u"../symbols/star"_qs, u"star/../star"_qs, u"/symbols/star"_qs,
@@ -76,10 +76,7 @@ TEST(Symbols, UnknownOrUnsafeNamesDrawNothing)
         EXPECT_TRUE(Symbols::resourcePath(name).isEmpty());
         EXPECT_TRUE(Symbols::image(name, QSize(16, 16), Qt::black).isNull());
     }
-}
-
-TEST(Symbols, AnEmptySizeGivesNoImage)
-{
+    // Nor does a known one in an empty size.
     EXPECT_TRUE(Symbols::image(u"star"_qs, QSize(0, 16), Qt::black).isNull());
     EXPECT_TRUE(Symbols::image(u"star"_qs, QSize(), Qt::black).isNull());
 }
@@ -97,12 +94,10 @@ TEST(Symbols, AWideBoxCentresTheSquareGlyph)
         return false;
     };
     // The 32-point glyph sits in columns 32 to 63.
-    EXPECT_FALSE(columnPainted(5));
-    EXPECT_FALSE(columnPainted(31));
-    EXPECT_TRUE(columnPainted(42));
-    EXPECT_TRUE(columnPainted(54));
-    EXPECT_FALSE(columnPainted(64));
-    EXPECT_FALSE(columnPainted(90));
+    for (const auto &[x, painted] : { std::pair { 5, false }, std::pair { 31, false }, std::pair { 42, true },
+             std::pair { 54, true }, std::pair { 64, false }, std::pair { 90, false } }) {
+        EXPECT_EQ(columnPainted(x), painted) << x;
+    }
 }
 
 } // namespace

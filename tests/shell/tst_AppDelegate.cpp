@@ -75,48 +75,50 @@ protected:
     bool m_setUpRanBeforeHotKey = false;
 };
 
+// A flag of another type counts as no flag.
 TEST_F(AppDelegateTest, FirstLaunchSizesTheWindowAndRecordsIt)
 {
-    AppDelegate delegate(*m_defaults, m_center, m_hotkeys, m_ruler);
-    launch(delegate);
+    for (const std::optional<DefaultsValue> &stored :
+        { std::optional<DefaultsValue>(), std::optional(DefaultsValue("yes")) }) {
+        SCOPED_TRACE(stored.has_value());
+        if (stored) {
+            m_defaults->set(AppDelegate::HasLaunchedBeforeKey, *stored);
+        }
+        m_window->resize(1000, 700);
+        m_setUpCount = m_hotKeyRegistrations = 0;
+        AppDelegate delegate(*m_defaults, m_center, m_hotkeys, m_ruler);
+        launch(delegate);
 
-    EXPECT_EQ(m_hotKeyRegistrations, 1);
-    EXPECT_FALSE(m_setUpRanBeforeHotKey);
-    EXPECT_EQ(m_window->minimumSize(), QSize(900, 600));
-    const QSizeF content = WindowSizing::firstLaunchContentSize(screenFrame());
-    EXPECT_EQ(m_window->size(), content.toSize());
-    const QRectF centred = WindowSizing::centred(content, screenFrame());
-    EXPECT_EQ(m_window->position(), centred.topLeft().toPoint());
-    EXPECT_EQ(m_defaults->boolean(AppDelegate::HasLaunchedBeforeKey), true);
+        EXPECT_EQ(m_hotKeyRegistrations, 1);
+        EXPECT_FALSE(m_setUpRanBeforeHotKey);
+        EXPECT_EQ(m_window->minimumSize(), QSize(900, 600));
+        const QSizeF content = WindowSizing::firstLaunchContentSize(screenFrame());
+        EXPECT_EQ(m_window->size(), content.toSize());
+        const QRectF centred = WindowSizing::centred(content, screenFrame());
+        EXPECT_EQ(m_window->position(), centred.topLeft().toPoint());
+        EXPECT_EQ(m_defaults->boolean(AppDelegate::HasLaunchedBeforeKey), true);
+    }
 }
 
-struct LaterLaunchCase
-{
-    QSize restored;
-    QSize expected;
-};
-
-class AppDelegateLaterLaunch : public AppDelegateTest, public ::testing::WithParamInterface<LaterLaunchCase>
-{
-};
-
-TEST_P(AppDelegateLaterLaunch, KeepsTheRestoredSizeGrownToTheMinimum)
+TEST_F(AppDelegateTest, LaterLaunchesKeepTheRestoredSizeGrownToTheMinimum)
 {
     m_defaults->set(AppDelegate::HasLaunchedBeforeKey, DefaultsValue(true));
-    m_window->resize(GetParam().restored);
-    const QPoint position = m_window->position();
-    AppDelegate delegate(*m_defaults, m_center, m_hotkeys, m_ruler);
-    launch(delegate);
+    for (const auto &[restored, expected] :
+        { std::pair { QSize(800, 700), QSize(900, 700) }, std::pair { QSize(1000, 500), QSize(1000, 600) },
+            std::pair { QSize(1200, 800), QSize(1200, 800) } }) {
+        m_window->setMinimumSize(QSize());
+        m_window->resize(restored);
+        const QPoint position = m_window->position();
+        m_setUpCount = 0;
+        AppDelegate delegate(*m_defaults, m_center, m_hotkeys, m_ruler);
+        launch(delegate);
 
-    EXPECT_EQ(m_window->size(), GetParam().expected);
-    EXPECT_EQ(m_window->position(), position);
-    EXPECT_EQ(m_window->minimumSize(), QSize(900, 600));
-    EXPECT_EQ(m_defaults->boolean(AppDelegate::HasLaunchedBeforeKey), true);
+        EXPECT_EQ(m_window->size(), expected);
+        EXPECT_EQ(m_window->position(), position);
+        EXPECT_EQ(m_window->minimumSize(), QSize(900, 600));
+        EXPECT_EQ(m_defaults->boolean(AppDelegate::HasLaunchedBeforeKey), true);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Frames, AppDelegateLaterLaunch,
-    ::testing::Values(LaterLaunchCase { { 800, 700 }, { 900, 700 } },
-        LaterLaunchCase { { 1000, 500 }, { 1000, 600 } }, LaterLaunchCase { { 1200, 800 }, { 1200, 800 } }));
 
 TEST_F(AppDelegateTest, LaterLaunchesComeBackAtTheLastFrameKeptOnAScreen)
 {
@@ -157,16 +159,7 @@ TEST_F(AppDelegateTest, LaterLaunchesComeBackAtTheLastFrameKeptOnAScreen)
     }
 }
 
-TEST_F(AppDelegateTest, StoredFlagOfAnotherTypeCountsAsFirstLaunch)
-{
-    m_defaults->set(AppDelegate::HasLaunchedBeforeKey, DefaultsValue("yes"));
-    AppDelegate delegate(*m_defaults, m_center, m_hotkeys, m_ruler);
-    launch(delegate);
-    EXPECT_EQ(m_window->size(), WindowSizing::firstLaunchContentSize(screenFrame()).toSize());
-    EXPECT_EQ(m_defaults->boolean(AppDelegate::HasLaunchedBeforeKey), true);
-}
-
-TEST_F(AppDelegateTest, ClosingTheWindowHidesItUntilQuittingLetsItClose)
+TEST_F(AppDelegateTest, ClosingHidesTheWindowReopenBringsItBackAndQuittingLetsItClose)
 {
     AppDelegate delegate(*m_defaults, m_center, m_hotkeys, m_ruler);
     launch(delegate);
@@ -177,25 +170,15 @@ TEST_F(AppDelegateTest, ClosingTheWindowHidesItUntilQuittingLetsItClose)
     EXPECT_NE(m_window->handle(), nullptr); // still there, state kept
     EXPECT_FALSE(AppDelegate::applicationShouldTerminateAfterLastWindowClosed());
 
-    m_window->show();
-    delegate.applicationWillTerminate();
-    EXPECT_TRUE(m_window->close());
-}
-
-TEST_F(AppDelegateTest, ReopenBringsTheSameWindowBackRestored)
-{
-    AppDelegate delegate(*m_defaults, m_center, m_hotkeys, m_ruler);
-    launch(delegate);
-    m_window->close();
-    ASSERT_FALSE(m_window->isVisible());
-
     EXPECT_TRUE(delegate.applicationShouldHandleReopen());
     EXPECT_TRUE(m_window->isVisible());
-
     m_window->setWindowStates(Qt::WindowMinimized);
     EXPECT_TRUE(delegate.applicationShouldHandleReopen());
     EXPECT_FALSE(m_window->windowStates().testFlag(Qt::WindowMinimized));
     EXPECT_EQ(m_reopenedCount, 0);
+
+    delegate.applicationWillTerminate();
+    EXPECT_TRUE(m_window->close());
 }
 
 TEST_F(AppDelegateTest, ReopenPostsOnlyWhileTheRulerIsShowingAndOnlyAfterLaunch)

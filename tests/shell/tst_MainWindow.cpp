@@ -26,6 +26,7 @@
 #include <QTimer>
 
 #include <csignal>
+#include <functional>
 #include <memory>
 #include <unistd.h>
 
@@ -103,6 +104,32 @@ protected:
         return window;
     }
 
+    // Runs the event loop; only a quit that never comes ends it with 2.
+    static int runUntilQuit()
+    {
+        QTimer guard;
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(2); });
+        guard.start(20000);
+        return QCoreApplication::exec();
+    }
+
+    // What `label` reads on each entry of a menu that has one.
+    static QStringList menuTexts(QObject *menu, const std::function<QObject *(QQuickItem *)> &label)
+    {
+        QStringList texts;
+        for (int i = 0; i < menu->property("count").toInt(); ++i) {
+            QQuickItem *item = nullptr;
+            QMetaObject::invokeMethod(menu, "itemAt", Q_RETURN_ARG(QQuickItem *, item), Q_ARG(int, i));
+            QObject *from = item ? label(item) : nullptr;
+            if (from && from->metaObject()->indexOfProperty("text") >= 0
+                && !(from != item && from->property("text").toString().isEmpty())) {
+                texts << from->property("text").toString();
+            }
+        }
+        return texts;
+    }
+
     test::ViewModelFixture m_viewModel;
     Defaults &m_defaults = m_viewModel.defaults;
     AppDiscovery m_discovery { m_viewModel.finder, m_viewModel.scheduler, nothingFound() };
@@ -117,7 +144,7 @@ protected:
     int m_searchRequests = 0;
 };
 
-TEST_F(MainWindowTest, StartsAnalyticsBeforeTheWindowAndTheScanWithIt)
+TEST_F(MainWindowTest, StartsAnalyticsBeforeTheWindowAndTheScanWithItAndPassesItOpenedUrls)
 {
     QSignalSpy scanning(&m_viewModel.finder, &AppFinder::isScanningChanged);
     EXPECT_EQ(m_analytics.steps, QStringList { u"start"_qs });
@@ -128,6 +155,12 @@ TEST_F(MainWindowTest, StartsAnalyticsBeforeTheWindowAndTheScanWithIt)
     EXPECT_EQ(m_analytics.steps, QStringList { u"start"_qs });
     EXPECT_EQ(m_hotKeyRegistrations, 1);
     EXPECT_EQ(m_app->menuCommands().viewModel(), &m_viewModel.vm);
+
+    // An opened address goes to analytics only.
+    const QSize size = window->size();
+    m_app->openURL(QUrl(u"brimlark://open?uid=abc"_qs));
+    EXPECT_EQ(m_analytics.steps, (QStringList { u"start"_qs, u"brimlark://open?uid=abc"_qs }));
+    EXPECT_EQ(window->size(), size);
 }
 
 TEST_F(MainWindowTest, ShowsTheSplitViewWithItsColumnsAndLimits)
@@ -168,44 +201,22 @@ TEST_F(MainWindowTest, OffersTheFileAndLibraryMenus)
     ASSERT_NE(menuBar, nullptr);
     ASSERT_EQ(menuBar->property("count").toInt(), 2);
 
-    auto menuTexts = [](QObject *menu) {
-        QStringList texts;
-        const int count = menu->property("count").toInt();
-        for (int i = 0; i < count; ++i) {
-            QQuickItem *item = nullptr;
-            QMetaObject::invokeMethod(menu, "itemAt", Q_RETURN_ARG(QQuickItem *, item), Q_ARG(int, i));
-            if (item && item->metaObject()->indexOfProperty("text") >= 0) {
-                texts.append(item->property("text").toString());
-            }
-        }
-        return texts;
-    };
     QObject *fileMenu = child(window, "fileMenu");
     QObject *libraryMenu = child(window, "libraryMenu");
     ASSERT_TRUE(fileMenu && libraryMenu);
     EXPECT_EQ(fileMenu->property("title").toString(), u"File"_qs);
     EXPECT_EQ(libraryMenu->property("title").toString(), u"Library"_qs);
     EXPECT_EQ(fileMenu->property("count").toInt(), 3); // with the separator
-    EXPECT_EQ(menuTexts(fileMenu), (QStringList { u"Search Apps"_qs, u"Quit"_qs }));
-    EXPECT_EQ(menuTexts(libraryMenu),
+    const auto entry = [](QQuickItem *item) -> QObject * { return item; };
+    EXPECT_EQ(menuTexts(fileMenu, entry), (QStringList { u"Search Apps"_qs, u"Quit"_qs }));
+    EXPECT_EQ(menuTexts(libraryMenu, entry),
         (QStringList { u"All Apps"_qs, u"Newly Added"_qs, u"Recents"_qs, u"Favorites"_qs }));
 
     // Each command shows its shortcut.
-    auto shortcutTexts = [](QObject *menu) {
-        QStringList texts;
-        for (int i = 0; i < menu->property("count").toInt(); ++i) {
-            QQuickItem *item = nullptr;
-            QMetaObject::invokeMethod(menu, "itemAt", Q_RETURN_ARG(QQuickItem *, item), Q_ARG(int, i));
-            QObject *label = item ? item->findChild<QObject *>(u"shortcutText"_qs) : nullptr;
-            if (label && !label->property("text").toString().isEmpty()) {
-                texts << label->property("text").toString();
-            }
-        }
-        return texts;
-    };
-    EXPECT_EQ(shortcutTexts(fileMenu), (QStringList { u"Ctrl+K"_qs, u"Ctrl+Q"_qs }));
-    EXPECT_EQ(
-        shortcutTexts(libraryMenu), (QStringList { u"Ctrl+1"_qs, u"Ctrl+2"_qs, u"Ctrl+3"_qs, u"Ctrl+4"_qs }));
+    const auto shortcut = [](QQuickItem *item) { return item->findChild<QObject *>(u"shortcutText"_qs); };
+    EXPECT_EQ(menuTexts(fileMenu, shortcut), (QStringList { u"Ctrl+K"_qs, u"Ctrl+Q"_qs }));
+    EXPECT_EQ(menuTexts(libraryMenu, shortcut),
+        (QStringList { u"Ctrl+1"_qs, u"Ctrl+2"_qs, u"Ctrl+3"_qs, u"Ctrl+4"_qs }));
 
     // F10 opens the bar at its first menu, and Right goes on to the next.
     QTest::keyClick(window, Qt::Key_F10);
@@ -223,25 +234,11 @@ TEST_F(MainWindowTest, TheWindowIsTitledAfterTheSelectedSection)
     EXPECT_EQ(window->title(), u"R&D <i>Tools</i>"_qs);
 }
 
-TEST_F(MainWindowTest, QuitDrainsAnalyticsThenEndsTheEventLoop)
-{
-    QQuickWindow *window = launch();
-    ASSERT_NE(window, nullptr);
-    QTimer::singleShot(0, window, [window] { QTest::keyClick(window, Qt::Key_Q, Qt::ControlModifier); });
-    // Only a quit that never comes ends the loop this way.
-    QTimer guard;
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(2); });
-    guard.start(20000);
-    EXPECT_EQ(QCoreApplication::exec(), 0);
-    EXPECT_EQ(m_analytics.steps, (QStringList { u"start"_qs, u"drain"_qs }));
-    EXPECT_FALSE(window->isVisible());
-}
-
 // Logging out sends SIGTERM; it once ended the process without the quit path.
-TEST_F(MainWindowTest, TerminationSignalsQuitLikeTheMenu)
+// Quit (signal 0: the menu's Ctrl+Q) drains analytics, then ends the event loop.
+TEST_F(MainWindowTest, QuitAndTerminationSignalsDrainAnalyticsThenEndTheEventLoop)
 {
-    for (const int number : { SIGTERM, SIGINT, SIGHUP, SIGQUIT }) {
+    for (const int number : { 0, SIGTERM, SIGINT, SIGHUP, SIGQUIT }) {
         m_defaults.remove(AppDelegate::WindowFrameKey);
         m_app.reset();
         m_analytics.steps.clear();
@@ -252,28 +249,19 @@ TEST_F(MainWindowTest, TerminationSignalsQuitLikeTheMenu)
         ASSERT_TRUE(termination.isInstalled());
         m_app->attach(termination);
         window->setGeometry(QRect(QPoint(40, 30), QSize(1000 + number, 700)));
-        QTimer::singleShot(0, window, [number] { ::kill(::getpid(), number); });
-        QTimer guard;
-        guard.setSingleShot(true);
-        QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(2); });
-        guard.start(20000);
-        EXPECT_EQ(QCoreApplication::exec(), 0) << number;
+        QTimer::singleShot(0, window, [number, window] {
+            if (number == 0) {
+                QTest::keyClick(window, Qt::Key_Q, Qt::ControlModifier);
+            } else {
+                ::kill(::getpid(), number);
+            }
+        });
+        EXPECT_EQ(runUntilQuit(), 0) << number;
         EXPECT_EQ(m_analytics.steps, (QStringList { u"start"_qs, u"drain"_qs })) << number;
         EXPECT_TRUE(m_defaults.contains(AppDelegate::WindowFrameKey)) << number;
+        EXPECT_FALSE(window->isVisible()) << number;
         m_engine.reset();
     }
-}
-
-// The view model asks for this after every Touch ID reply; nothing answered.
-TEST_F(MainWindowTest, AnActivationRequestBringsTheWindowBack)
-{
-    QQuickWindow *window = launch();
-    ASSERT_NE(window, nullptr);
-    window->showMinimized();
-    ASSERT_TRUE(window->windowStates() & Qt::WindowMinimized);
-    emit m_viewModel.vm.windowActivationRequested();
-    EXPECT_FALSE(window->windowStates() & Qt::WindowMinimized);
-    EXPECT_TRUE(window->isVisible());
 }
 
 TEST_F(MainWindowTest, ShortcutsRunTheMenuCommands)
@@ -292,17 +280,8 @@ TEST_F(MainWindowTest, ShortcutsRunTheMenuCommands)
         (QStringList { u"allApps"_qs, u"newlyAdded"_qs, u"recents"_qs, u"favorites"_qs, u"allApps"_qs }));
 }
 
-TEST_F(MainWindowTest, AnOpenedUrlGoesToAnalyticsOnly)
-{
-    QQuickWindow *window = launch();
-    ASSERT_NE(window, nullptr);
-    const QSize size = window->size();
-    m_app->openURL(QUrl(u"brimlark://open?uid=abc"_qs));
-    EXPECT_EQ(m_analytics.steps, (QStringList { u"start"_qs, u"brimlark://open?uid=abc"_qs }));
-    EXPECT_EQ(window->size(), size);
-}
-
-TEST_F(MainWindowTest, ClosingHidesAndReopeningBringsTheSameWindowBack)
+// The view model asks for an activation after every Touch ID reply; nothing answered it.
+TEST_F(MainWindowTest, ReopeningOrAnActivationRequestBringsTheSameWindowBack)
 {
     QQuickWindow *window = launch();
     ASSERT_NE(window, nullptr);
@@ -310,6 +289,12 @@ TEST_F(MainWindowTest, ClosingHidesAndReopeningBringsTheSameWindowBack)
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(m_engine->rootObjects().value(0), window);
     m_app->delegate().applicationShouldHandleReopen();
+    EXPECT_TRUE(window->isVisible());
+
+    window->showMinimized();
+    ASSERT_TRUE(window->windowStates() & Qt::WindowMinimized);
+    emit m_viewModel.vm.windowActivationRequested();
+    EXPECT_FALSE(window->windowStates() & Qt::WindowMinimized);
     EXPECT_TRUE(window->isVisible());
 }
 

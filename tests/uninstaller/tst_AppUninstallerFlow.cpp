@@ -36,22 +36,20 @@ protected:
     void SetUp() override { m_tree.makeFooLeftovers(); }
     std::unique_ptr<AppUninstallerFlow> open(const QString &bundle = {})
     {
-        const QString systemLibrary = m_tree.root() + QStringLiteral("/Library/");
+        const QString systemLibrary = m_tree.root() + u"/Library/"_qs;
         m_services = std::make_unique<UninstallerServices>(
             [this, systemLibrary] {
                 ++scannersMade;
-                return std::make_unique<AppUninstallerScanner>(
-                    AppUninstallerScanner::Services { m_tree.home(), m_tree.root(),
-                        [](const QString &) { return QStringLiteral("com.acme.foo"); },
-                        [systemLibrary](
-                            const QByteArray &p) { return !QFile::decodeName(p).startsWith(systemLibrary); },
-                        &admin, &m_trash, &m_pool });
+                return std::make_unique<AppUninstallerScanner>(AppUninstallerScanner::Services {
+                    m_tree.home(), m_tree.root(), [](const QString &) { return u"com.acme.foo"_qs; },
+                    [systemLibrary](
+                        const QByteArray &p) { return !QFile::decodeName(p).startsWith(systemLibrary); },
+                    &admin, &m_trash, &m_pool });
             },
             access, scheduler);
         auto flow = std::make_unique<AppUninstallerFlow>();
         flow->setServices(m_services.get());
-        flow->appeared(QStringLiteral("Foo"),
-            bundle.isEmpty() ? m_tree.root() + QStringLiteral("/Applications/Foo.app") : bundle);
+        flow->appeared(u"Foo"_qs, bundle.isEmpty() ? m_tree.root() + u"/Applications/Foo.app"_qs : bundle);
         return flow;
     }
     bool reviewed(AppUninstallerFlow &flow)
@@ -122,15 +120,11 @@ TEST_F(Sheet, ALockedRowCannotBeToggledAndASystemApplicationCannotBeRemoved)
     access.granted = true;
     auto flow = open();
     ASSERT_TRUE(reviewed(*flow));
-    const QList<AppResidualFile> &files = flow->scanner()->residualFiles();
-    const auto locked = std::find_if(
-        files.cbegin(), files.cend(), [](const AppResidualFile &f) { return !f.isUserDeletable; });
-    const auto deletable = std::find_if(
-        files.cbegin(), files.cend(), [](const AppResidualFile &f) { return f.isUserDeletable; });
-    ASSERT_NE(locked, files.cend());
-    ASSERT_NE(deletable, files.cend());
-    const QString lockedId = locked->id.toString();
-    const QString openId = deletable->id.toString();
+    QString lockedId, openId;
+    for (const AppResidualFile &f : flow->scanner()->residualFiles()) {
+        (f.isUserDeletable ? openId : lockedId) = f.id.toString();
+    }
+    ASSERT_FALSE(lockedId.isEmpty() || openId.isEmpty());
     flow->deselectAll();
     EXPECT_FALSE(flow->canRemove());
     flow->toggleSelection(lockedId);
@@ -141,8 +135,8 @@ TEST_F(Sheet, ALockedRowCannotBeToggledAndASystemApplicationCannotBeRemoved)
     EXPECT_TRUE(flow->canRemove());
 
     // The same leftovers for an application of the system: nothing removable.
-    m_tree.file(QStringLiteral("root/System/Applications/Foo.app/Contents/x"), 1);
-    auto system = open(m_tree.root() + QStringLiteral("/System/Applications/Foo.app"));
+    m_tree.file(u"root/System/Applications/Foo.app/Contents/x"_qs, 1);
+    auto system = open(m_tree.root() + u"/System/Applications/Foo.app"_qs);
     ASSERT_TRUE(reviewed(*system));
     ASSERT_TRUE(test::waitUntil([&] { return system->isSystemApp(); }));
     system->selectAll();
@@ -159,8 +153,8 @@ TEST_F(Sheet, ACategoryTogglesByItsIdAndOnlyItsRowsAndHeaderChange)
     ASSERT_TRUE(reviewed(*flow));
     ResidualListModel &files = *flow->files();
     QAbstractItemModelTester tester(&files, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    ResidualSection *preferences = files.section(QStringLiteral("preferences"));
-    ResidualSection *caches = files.section(QStringLiteral("caches"));
+    ResidualSection *preferences = files.section(u"preferences"_qs);
+    ResidualSection *caches = files.section(u"caches"_qs);
     ASSERT_TRUE(preferences && caches);
     qsizetype count = 0, unselected = 0;
     qint64 total = 0;
@@ -179,13 +173,13 @@ TEST_F(Sheet, ACategoryTogglesByItsIdAndOnlyItsRowsAndHeaderChange)
     QSignalSpy cachesChanged(caches, &ResidualSection::changed);
     flow->toggleCategory(preferences->title());
     EXPECT_EQ(preferencesChanged.count(), 0);
-    flow->toggleCategory(QStringLiteral("preferences"));
+    flow->toggleCategory(u"preferences"_qs);
     EXPECT_TRUE(preferences->allSelected());
     EXPECT_EQ(rows.count(), unselected);
     for (const QList<QVariant> &change : std::as_const(rows)) {
         EXPECT_EQ(files.rows()[change[0].toModelIndex().row()].category, ResidualCategory::preferences);
     }
-    flow->toggleCategory(QStringLiteral("preferences"));
+    flow->toggleCategory(u"preferences"_qs);
     EXPECT_FALSE(preferences->allSelected());
     EXPECT_EQ(preferencesChanged.count(), 2);
     EXPECT_EQ(cachesChanged.count(), 0);
@@ -193,12 +187,11 @@ TEST_F(Sheet, ACategoryTogglesByItsIdAndOnlyItsRowsAndHeaderChange)
 
 TEST(SheetRules, ARemovalResultBecomesTheDoneScreenOrTheAlert)
 {
-    const QString none = QStringLiteral("No items were selected or all selected files were already deleted.");
+    const QString none = u"No items were selected or all selected files were already deleted."_qs;
     const QString admin = QStringLiteral(
         "All selected files are owned by macOS or require administrator access to delete. These files are "
         "shown with a lock icon and have been automatically deselected.");
-    const QStringList four { QStringLiteral("a: No permission"), QStringLiteral("b: busy"),
-        QStringLiteral("c: No permission"), QStringLiteral("d: gone") };
+    const QStringList four { u"a: No permission"_qs, u"b: busy"_qs, u"c: No permission"_qs, u"d: gone"_qs };
     struct Case
     {
         int removed;
@@ -207,9 +200,9 @@ TEST(SheetRules, ARemovalResultBecomesTheDoneScreenOrTheAlert)
     };
     const std::vector<Case> cases {
         { 0, {}, none },
-        { 0, { QStringLiteral("x: No permission"), QStringLiteral("No permission: y") }, admin },
-        { 0, { QStringLiteral("x: no permission") }, QStringLiteral("x: no permission") },
-        { 0, four, QStringLiteral("a: No permission\nb: busy\nc: No permission") },
+        { 0, { u"x: No permission"_qs, u"No permission: y"_qs }, admin },
+        { 0, { u"x: no permission"_qs }, u"x: no permission"_qs },
+        { 0, four, u"a: No permission\nb: busy\nc: No permission"_qs },
         { 1, four, {} },
     };
     for (const Case &c : cases) {
@@ -217,34 +210,29 @@ TEST(SheetRules, ARemovalResultBecomesTheDoneScreenOrTheAlert)
         EXPECT_EQ(outcome.alertMessage, c.alert) << c.errors.join(QLatin1Char(',')).toStdString();
         EXPECT_EQ(outcome.done.has_value(), c.alert.isEmpty());
     }
-    EXPECT_EQ(AppUninstallerFlow::itemCountText(1), QStringLiteral("(1 item)"));
-    EXPECT_EQ(AppUninstallerFlow::itemCountText(2), QStringLiteral("(2 items)"));
-    EXPECT_EQ(AppUninstallerFlow::iconForFile(QStringLiteral("/a/b.PLIST"), false),
-        QStringLiteral("doc.text.fill"));
-    EXPECT_EQ(
-        AppUninstallerFlow::iconForFile(QStringLiteral("/a/b.plist"), true), QStringLiteral("folder.fill"));
-    EXPECT_EQ(AppUninstallerFlow::iconForFile(QStringLiteral("/a/key.cer"), false),
-        QStringLiteral("lock.doc.fill"));
-    EXPECT_EQ(
-        AppUninstallerFlow::iconForFile(QStringLiteral("/a/README"), false), QStringLiteral("doc.fill"));
+    EXPECT_EQ(AppUninstallerFlow::itemCountText(1), u"(1 item)"_qs);
+    EXPECT_EQ(AppUninstallerFlow::itemCountText(2), u"(2 items)"_qs);
+    EXPECT_EQ(AppUninstallerFlow::iconForFile(u"/a/b.PLIST"_qs, false), u"doc.text.fill"_qs);
+    EXPECT_EQ(AppUninstallerFlow::iconForFile(u"/a/b.plist"_qs, true), u"folder.fill"_qs);
+    EXPECT_EQ(AppUninstallerFlow::iconForFile(u"/a/key.cer"_qs, false), u"lock.doc.fill"_qs);
+    EXPECT_EQ(AppUninstallerFlow::iconForFile(u"/a/README"_qs, false), u"doc.fill"_qs);
 }
 
 TEST(SheetRules, OnlyTheWholeHomeFolderAtThePathsStartReadsAsTilde)
 {
-    const QString home = QStringLiteral("/home/al");
+    const QString home = u"/home/al"_qs;
     const std::vector<std::pair<QString, QString>> cases {
-        { QStringLiteral("/home/al/Library/x"), QStringLiteral("~/Library/x") },
-        { QStringLiteral("/home/al"), QStringLiteral("~") },
-        { QStringLiteral("/home/alice/x"), QStringLiteral("/home/alice/x") },
-        { QStringLiteral("/data/home/al/x"), QStringLiteral("/data/home/al/x") },
-        { QStringLiteral("/home/al/home/al/x"), QStringLiteral("~/home/al/x") },
+        { u"/home/al/Library/x"_qs, u"~/Library/x"_qs },
+        { u"/home/al"_qs, u"~"_qs },
+        { u"/home/alice/x"_qs, u"/home/alice/x"_qs },
+        { u"/data/home/al/x"_qs, u"/data/home/al/x"_qs },
+        { u"/home/al/home/al/x"_qs, u"~/home/al/x"_qs },
     };
     for (const auto &[path, shown] : cases) {
         EXPECT_EQ(AppUninstallerFlow::displayPath(path, home), shown) << path.toStdString();
         EXPECT_EQ(AppUninstallerFlow::displayPath(path, home + QLatin1Char('/')), shown);
     }
-    EXPECT_EQ(
-        AppUninstallerFlow::displayPath(QStringLiteral("/x"), QStringLiteral("/")), QStringLiteral("/x"));
+    EXPECT_EQ(AppUninstallerFlow::displayPath(u"/x"_qs, u"/"_qs), u"/x"_qs);
 }
 
 // The administrator step blocks its worker; the sheet stays usable meanwhile
@@ -284,7 +272,7 @@ TEST_F(Sheet, WhileARemovalWaitsForTheAdministratorNothingElseStartsAndTheSheetA
     EXPECT_FALSE(flow->isRemoving());
     EXPECT_EQ(flow->deletionResult()->removedCount, selected);
     EXPECT_TRUE(flow->errorHeading().isEmpty());
-    EXPECT_TRUE(flow->resultLine().startsWith(QStringLiteral("Removed %1 items · Freed ").arg(selected)));
+    EXPECT_TRUE(flow->resultLine().startsWith(u"Removed %1 items · Freed "_qs.arg(selected)));
     EXPECT_EQ(admin.calls().size(), 3u); // the three locked entries, once each
 }
 
@@ -299,7 +287,7 @@ TEST_F(Sheet, ARemovalThatRemovesNothingStaysOnTheReviewWithTheAlert)
     ASSERT_TRUE(test::waitUntil([&] { return flow->showPermissionError(); }));
     EXPECT_EQ(flow->stage(), Stage::review);
     EXPECT_EQ(flow->permissionErrorMessage(),
-        QStringLiteral("No items were selected or all selected files were already deleted."));
+        u"No items were selected or all selected files were already deleted."_qs);
 }
 
 } // namespace
