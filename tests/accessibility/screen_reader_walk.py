@@ -171,6 +171,17 @@ def password_fields(app, names):
     return fields
 
 
+def told_twice(app, button_name, alert):
+    """Presses the button twice; the same error is read out each time. Returns the button."""
+    heard = Announcements(alert)
+    button = one(app, "push button", button_name)
+    for times in (1, 2):
+        press(button)
+        heard.heard(times)
+    heard.end()
+    return button
+
+
 def lock_screens(program):
     app = program.app
     press(one(app, "list item", "Hidden Apps"))
@@ -183,12 +194,7 @@ def lock_screens(program):
     keys("key", "Tab")
     wait_for("the confirm field focused", lambda: has(confirm, Atspi.StateType.FOCUSED))
     keys("type", "--delay", "30", "hunter3")
-    mismatch = Announcements("Passwords do not match")
-    button = one(app, "push button", "Set Password & Enable Lock")
-    for times in (1, 2):
-        press(button)
-        mismatch.heard(times)
-    mismatch.end()
+    button = told_twice(app, "Set Password & Enable Lock", "Passwords do not match")
     keys("key", "ctrl+a", "BackSpace")
     keys("type", "--delay", "30", PASSWORD)
     press(button)
@@ -196,12 +202,7 @@ def lock_screens(program):
     (field,) = password_fields(app, ["Enter Password"])
     wait_for("the unlock field focused", lambda: has(field, Atspi.StateType.FOCUSED))
     keys("type", "--delay", "30", "wrong")
-    wrong = Announcements("Incorrect Password")
-    unlock = one(app, "push button", "Unlock")
-    for times in (1, 2):
-        press(unlock)
-        wrong.heard(times)
-    wrong.end()
+    told_twice(app, "Unlock", "Incorrect Password")
     press(one(app, "list item", "All Apps"))
 
 

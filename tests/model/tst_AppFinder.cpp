@@ -46,6 +46,15 @@ QStringList folderNames(const QList<AppFolder> &folders)
     return out;
 }
 
+QStringList texts(std::initializer_list<const char *> items)
+{
+    QStringList out;
+    for (const char *item : items) {
+        out << QString::fromUtf8(item);
+    }
+    return out;
+}
+
 QStringList urlTexts(const QList<AppItem> &apps)
 {
     QStringList out;
@@ -70,6 +79,20 @@ protected:
         return *finder;
     }
     void publish(const QList<AppItem> &apps) { finder->publishScan(apps, finder->beginScan()); }
+    void start(const QList<AppItem> &apps)
+    {
+        make();
+        publish(apps);
+    }
+    // Appends each signal's name to order as it is sent.
+    void noteSignals(
+        QStringList &order, std::initializer_list<std::pair<const char *, void (AppFinder::*)()>> list)
+    {
+        for (const auto &[what, signal] : list) {
+            QObject::connect(
+                finder.get(), signal, [&order, what = what] { order << QString::fromLatin1(what); });
+        }
+    }
 
     QStringList stored(const QString &key) const
     {
@@ -158,15 +181,12 @@ TEST_F(AppFinderTest, RecentsMoveToTheFrontAndTrimToSevenOnlyWhenChanged)
     }
     // A list of nine written by an earlier build is shown whole.
     store(wsKey(QStringLiteral("recentApps")), urlTexts(apps.mid(0, 9)));
-    make();
-    publish(apps);
+    start(apps);
     EXPECT_EQ(finder->recentApps().size(), 9);
 
     finder->addToRecents(apps[4]);
     EXPECT_EQ(names(finder->recentApps()),
-        (QStringList { QStringLiteral("App 4"), QStringLiteral("App 0"), QStringLiteral("App 1"),
-            QStringLiteral("App 2"), QStringLiteral("App 3"), QStringLiteral("App 5"),
-            QStringLiteral("App 6") }));
+        texts({ "App 4", "App 0", "App 1", "App 2", "App 3", "App 5", "App 6" }));
     EXPECT_EQ(stored(wsKey(QStringLiteral("recentApps"))), urlTexts(finder->recentApps()));
 
     finder->addToRecents(apps[9]);
@@ -181,8 +201,7 @@ TEST_F(AppFinderTest, MissingApplicationsAreSkippedButKeepTheirStoredPlace)
     store(wsKey(QStringLiteral("recentApps")),
         { alpha.urlText(), gone.urlText(), QStringLiteral("not a url"), QString(), beta.urlText() });
     store(wsKey(QStringLiteral("favoriteApps")), { gone.urlText(), gamma.urlText() });
-    make();
-    publish({ alpha, beta, gamma });
+    start({ alpha, beta, gamma });
     EXPECT_EQ(finder->recentApps(), (QList<AppItem> { alpha, beta }));
     EXPECT_EQ(finder->favoriteApps(), (QList<AppItem> { gamma }));
 
@@ -213,8 +232,7 @@ TEST_F(AppFinderTest, TogglingAFavouriteTwiceMovesItToTheEnd)
 
 TEST_F(AppFinderTest, HiddenSetsAreGlobalWhileListsFollowTheWorkspace)
 {
-    make();
-    publish({ alpha, beta, gamma });
+    start({ alpha, beta, gamma });
     finder->addToRecents(alpha);
     finder->toggleFavorite(beta);
     finder->createFolder(QStringLiteral("Work"), QStringLiteral("folder"), QStringLiteral("#FF0000"));
@@ -233,7 +251,7 @@ TEST_F(AppFinderTest, HiddenSetsAreGlobalWhileListsFollowTheWorkspace)
     workspaces.setActiveWorkspaceID(WorkspaceManager::defaultWorkspaceID);
     EXPECT_EQ(finder->recentApps(), QList<AppItem> { alpha });
     EXPECT_EQ(finder->favoriteApps(), QList<AppItem> { beta });
-    EXPECT_EQ(folderNames(finder->folders()), QStringList { QStringLiteral("Work") });
+    EXPECT_EQ(folderNames(finder->folders()), texts({ "Work" }));
 
     // Loaded again by a new catalog, from the global keys.
     make();
@@ -243,8 +261,7 @@ TEST_F(AppFinderTest, HiddenSetsAreGlobalWhileListsFollowTheWorkspace)
 
 TEST_F(AppFinderTest, HidingAndShowingAlwaysStoreAndAnnounceAfterTheChange)
 {
-    make();
-    publish({ alpha, beta });
+    start({ alpha, beta });
     QStringList seenByLastAnnouncement;
     int announcements = 0;
     QObject::connect(finder.get(), &AppFinder::changed, [&] {
@@ -275,8 +292,7 @@ TEST_F(AppFinderTest, HidingAndShowingAlwaysStoreAndAnnounceAfterTheChange)
 
 TEST_F(AppFinderTest, PropertySignalsArriveWithTheNewValueInPlace)
 {
-    make();
-    publish({ alpha, beta });
+    start({ alpha, beta });
     struct Case
     {
         const char *what;
@@ -338,34 +354,27 @@ TEST_F(AppFinderTest, HiddenFolderTextsThatAreNotUuidsAreDroppedAndForgottenAtTh
 
 TEST_F(AppFinderTest, WorkspaceSwitchReloadsAndAnnouncesOnce)
 {
-    make();
-    publish({ alpha, beta });
+    start({ alpha, beta });
     const QUuid second = QUuid::createUuid();
     store(WorkspaceManager::perWorkspaceKey(QStringLiteral("recentApps"), second), { beta.urlText() });
     defaults.set("AllAppsSortOption", "Category");
 
     QStringList order;
-    auto note = [&order](const char *what) { return [&order, what] { order << QString::fromLatin1(what); }; };
-    QObject::connect(finder.get(), &AppFinder::allAppsSortOptionChanged, note("sort"));
-    QObject::connect(finder.get(), &AppFinder::recentAppsChanged, note("recents"));
-    QObject::connect(finder.get(), &AppFinder::favoriteAppsChanged, note("favorites"));
-    QObject::connect(finder.get(), &AppFinder::foldersChanged, note("folders"));
-    QObject::connect(finder.get(), &AppFinder::newlyAddedAppsChanged, note("newly"));
-    QObject::connect(finder.get(), &AppFinder::appsChanged, note("apps"));
-    QObject::connect(finder.get(), &AppFinder::changed, note("changed"));
+    noteSignals(order,
+        { { "sort", &AppFinder::allAppsSortOptionChanged }, { "recents", &AppFinder::recentAppsChanged },
+            { "favorites", &AppFinder::favoriteAppsChanged }, { "folders", &AppFinder::foldersChanged },
+            { "newly", &AppFinder::newlyAddedAppsChanged }, { "apps", &AppFinder::appsChanged },
+            { "changed", &AppFinder::changed } });
     workspaces.setActiveWorkspaceID(second);
 
-    EXPECT_EQ(order,
-        (QStringList { QStringLiteral("sort"), QStringLiteral("newly"), QStringLiteral("recents"),
-            QStringLiteral("favorites"), QStringLiteral("folders"), QStringLiteral("changed") }));
+    EXPECT_EQ(order, texts({ "sort", "newly", "recents", "favorites", "folders", "changed" }));
     EXPECT_EQ(finder->recentApps(), QList<AppItem> { beta });
     EXPECT_EQ(finder->allAppsSortOption(), AppSortOption::category);
 }
 
 TEST_F(AppFinderTest, AWorkspaceSwitchAfterTheCatalogHasGoneDoesNothing)
 {
-    make();
-    publish({ alpha });
+    start({ alpha });
     finder.reset();
     workspaces.createWorkspace(QStringLiteral("Later"), QStringLiteral("star"), QStringLiteral("#000000"));
     EXPECT_EQ(workspaces.workspaces().size(), 2);
@@ -384,11 +393,9 @@ TEST_F(AppFinderTest, PublishIsOneChangeThatClearsTheScanningFlag)
     const quint64 generation = finder->beginScan();
     EXPECT_TRUE(finder->isScanning());
     QStringList order;
-    auto note = [&order](const char *what) { return [&order, what] { order << QString::fromLatin1(what); }; };
-    QObject::connect(finder.get(), &AppFinder::appsChanged, note("apps"));
-    QObject::connect(finder.get(), &AppFinder::foldersChanged, note("folders"));
-    QObject::connect(finder.get(), &AppFinder::isScanningChanged, note("scanning"));
-    QObject::connect(finder.get(), &AppFinder::changed, note("changed"));
+    noteSignals(order,
+        { { "apps", &AppFinder::appsChanged }, { "folders", &AppFinder::foldersChanged },
+            { "scanning", &AppFinder::isScanningChanged }, { "changed", &AppFinder::changed } });
     bool readyWhenAnnounced = false;
     QObject::connect(finder.get(), &AppFinder::changed, [&] {
         readyWhenAnnounced
@@ -396,9 +403,7 @@ TEST_F(AppFinderTest, PublishIsOneChangeThatClearsTheScanningFlag)
     });
 
     EXPECT_TRUE(finder->publishScan({ alpha, beta }, generation));
-    EXPECT_EQ(order,
-        (QStringList { QStringLiteral("apps"), QStringLiteral("folders"), QStringLiteral("scanning"),
-            QStringLiteral("changed") }));
+    EXPECT_EQ(order, texts({ "apps", "folders", "scanning", "changed" }));
     EXPECT_TRUE(readyWhenAnnounced);
     EXPECT_FALSE(finder->isScanning());
     EXPECT_EQ(finder->getAppsInFolder(finder->folders().first()), QList<AppItem> { beta });
@@ -423,8 +428,7 @@ TEST_F(AppFinderTest, OnlyTheNewestScanPublishesAndClearsTheFlag)
 
 TEST_F(AppFinderTest, CreatedFoldersNumberAfterTheHighestOrderOfAllFolders)
 {
-    make();
-    publish({});
+    start({});
     finder->createFolder(QStringLiteral("First"), QStringLiteral("folder"), QStringLiteral("#FF0000"));
     EXPECT_EQ(finder->folders().first().sortOrder, 0);
 
@@ -434,22 +438,18 @@ TEST_F(AppFinderTest, CreatedFoldersNumberAfterTheHighestOrderOfAllFolders)
     child.parentFolderID = three.id;
     storeFolders({ child, hidden, three });
     store(AppFinder::hiddenFoldersKey, { UuidText::format(hidden.id) });
-    make();
-    publish({});
+    start({});
     now = now.addSecs(5);
     finder->createFolder(QStringLiteral("New"), QStringLiteral("star"), QStringLiteral("#00FF00"));
     const AppFolder created = folderNamed(QStringLiteral("New"));
     EXPECT_EQ(created.sortOrder, 10);
     EXPECT_EQ(created.createdAt, now);
     EXPECT_FALSE(created.parentFolderID);
-    EXPECT_EQ(folderNames(finder->folders()),
-        (QStringList { QStringLiteral("Three"), QStringLiteral("Hidden"), QStringLiteral("Child"),
-            QStringLiteral("New") }));
+    EXPECT_EQ(folderNames(finder->folders()), texts({ "Three", "Hidden", "Child", "New" }));
     // Stored before sorting: the new folder stands first in the stored array.
     EXPECT_EQ(storedFolders().first().name, QStringLiteral("New"));
-    EXPECT_EQ(folderNames(finder->getRootFolders()),
-        (QStringList { QStringLiteral("Three"), QStringLiteral("New") }));
-    EXPECT_EQ(folderNames(finder->getChildFolders(three.id)), QStringList { QStringLiteral("Child") });
+    EXPECT_EQ(folderNames(finder->getRootFolders()), texts({ "Three", "New" }));
+    EXPECT_EQ(folderNames(finder->getChildFolders(three.id)), texts({ "Child" }));
 }
 
 TEST_F(AppFinderTest, ACreatedFolderSaturatesAtTheLargestOrder)
@@ -457,12 +457,10 @@ TEST_F(AppFinderTest, ACreatedFolderSaturatesAtTheLargestOrder)
     const qint64 top = std::numeric_limits<qint64>::max();
     storeFolders({ folder(QStringLiteral("Low"), 5, now.addDays(-2)),
         folder(QStringLiteral("Top"), top, now.addDays(-1)) });
-    make();
-    publish({});
+    start({});
     finder->createFolder(QStringLiteral("New"), QStringLiteral("folder"), QStringLiteral("#000000"));
     EXPECT_EQ(folderNamed(QStringLiteral("New")).sortOrder, top);
-    EXPECT_EQ(folderNames(finder->folders()),
-        (QStringList { QStringLiteral("Low"), QStringLiteral("New"), QStringLiteral("Top") }));
+    EXPECT_EQ(folderNames(finder->folders()), texts({ "Low", "New", "Top" }));
 }
 
 TEST_F(AppFinderTest, FolderOrderIsPinnedThenOrderThenNewestAndOnlySortingOperationsMove)
@@ -470,24 +468,19 @@ TEST_F(AppFinderTest, FolderOrderIsPinnedThenOrderThenNewestAndOnlySortingOperat
     storeFolders({ folder(QStringLiteral("Old"), 1, now.addDays(-5)),
         folder(QStringLiteral("Young"), 1, now.addDays(-1)),
         folder(QStringLiteral("Zero"), 0, now.addDays(-9)) });
-    make();
-    publish({});
-    EXPECT_EQ(folderNames(finder->folders()),
-        (QStringList { QStringLiteral("Zero"), QStringLiteral("Young"), QStringLiteral("Old") }));
+    start({});
+    EXPECT_EQ(folderNames(finder->folders()), texts({ "Zero", "Young", "Old" }));
 
     finder->renameFolder(folderNamed(QStringLiteral("Old")), QStringLiteral("Aardvark"));
-    EXPECT_EQ(folderNames(finder->folders()),
-        (QStringList { QStringLiteral("Zero"), QStringLiteral("Young"), QStringLiteral("Aardvark") }));
+    EXPECT_EQ(folderNames(finder->folders()), texts({ "Zero", "Young", "Aardvark" }));
     finder->togglePinFolder(folderNamed(QStringLiteral("Aardvark")));
-    EXPECT_EQ(folderNames(finder->folders()),
-        (QStringList { QStringLiteral("Aardvark"), QStringLiteral("Zero"), QStringLiteral("Young") }));
+    EXPECT_EQ(folderNames(finder->folders()), texts({ "Aardvark", "Zero", "Young" }));
     finder->togglePinFolder(folderNamed(QStringLiteral("Aardvark")));
     EXPECT_EQ(folderNames(finder->folders()).last(), QStringLiteral("Aardvark"));
 
     finder->setFolderColor(folderNamed(QStringLiteral("Zero")), QStringLiteral("fff"));
     finder->setFolderIcon(folderNamed(QStringLiteral("Zero")), QStringLiteral("star.fill"));
-    make();
-    publish({});
+    start({});
     EXPECT_EQ(folderNamed(QStringLiteral("Zero")).color, QStringLiteral("fff"));
     EXPECT_EQ(folderNamed(QStringLiteral("Zero")).icon, QStringLiteral("star.fill"));
     EXPECT_EQ(folderNamed(QStringLiteral("Aardvark")).isPinned, false);
@@ -496,8 +489,7 @@ TEST_F(AppFinderTest, FolderOrderIsPinnedThenOrderThenNewestAndOnlySortingOperat
 TEST_F(AppFinderTest, OperationsOnAnUnknownFolderChangeNothing)
 {
     storeFolders({ folder(QStringLiteral("Only"), 0, now) });
-    make();
-    publish({ alpha });
+    start({ alpha });
     const auto before = defaults.data(wsKey(QStringLiteral("AppFolders")).toStdString());
     QSignalSpy spy(finder.get(), &AppFinder::changed);
     AppFolder stranger = folder(QStringLiteral("Stranger"), 0, now);
@@ -512,7 +504,7 @@ TEST_F(AppFinderTest, OperationsOnAnUnknownFolderChangeNothing)
     finder->updateFolder(stranger.id, QStringLiteral("x"), QStringLiteral("x"), QStringLiteral("#000000"));
     EXPECT_EQ(spy.count(), 0);
     EXPECT_EQ(defaults.data(wsKey(QStringLiteral("AppFolders")).toStdString()), before);
-    EXPECT_EQ(folderNames(finder->folders()), QStringList { QStringLiteral("Only") });
+    EXPECT_EQ(folderNames(finder->folders()), texts({ "Only" }));
 }
 
 TEST_F(AppFinderTest, FolderMembersAreAddedOnceRemovedEverywhereAndKeptWhenUninstalled)
@@ -520,8 +512,7 @@ TEST_F(AppFinderTest, FolderMembersAreAddedOnceRemovedEverywhereAndKeptWhenUnins
     AppFolder stored = folder(QStringLiteral("Box"), 0, now);
     stored.appURLs = { beta.urlText(), alpha.urlText(), beta.urlText(), QStringLiteral("::bad::") };
     storeFolders({ stored });
-    make();
-    publish({ alpha, beta });
+    start({ alpha, beta });
     EXPECT_EQ(finder->getAppsInFolder(finder->folders().first()), (QList<AppItem> { beta, alpha, beta }));
 
     QSignalSpy spy(finder.get(), &AppFinder::foldersChanged);
@@ -547,8 +538,7 @@ TEST_F(AppFinderTest, ReorderingInsideAFolderIgnoresOffsetsOutsideTheList)
     AppFolder stored = folder(QStringLiteral("Box"), 0, now);
     stored.appURLs = { alpha.urlText(), beta.urlText(), gamma.urlText() };
     storeFolders({ stored });
-    make();
-    publish({ alpha, beta, gamma });
+    start({ alpha, beta, gamma });
 
     struct Case
     {
@@ -578,25 +568,20 @@ TEST_F(AppFinderTest, ReorderingFoldersNumbersVisibleRootsAndLeavesTheGridOrderA
     storeFolders({ a, hidden, b });
     store(AppFinder::hiddenFoldersKey, { UuidText::format(hidden.id) });
     store(wsKey(QStringLiteral("unifiedGridOrder")), { QStringLiteral("category:Games") });
-    make();
-    publish({});
+    start({});
 
     finder->reorderFolders({ 1 }, 0); // B before A
     EXPECT_EQ(folderNamed(QStringLiteral("B")).sortOrder, 0);
     EXPECT_EQ(folderNamed(QStringLiteral("A")).sortOrder, 1);
     EXPECT_EQ(folderNamed(QStringLiteral("Hidden")).sortOrder, 1);
     // A and Hidden share 1: the newer one goes first.
-    EXPECT_EQ(folderNames(finder->folders()),
-        (QStringList { QStringLiteral("B"), QStringLiteral("Hidden"), QStringLiteral("A") }));
-    EXPECT_EQ(
-        stored(wsKey(QStringLiteral("unifiedGridOrder"))), QStringList { QStringLiteral("category:Games") });
+    EXPECT_EQ(folderNames(finder->folders()), texts({ "B", "Hidden", "A" }));
+    EXPECT_EQ(stored(wsKey(QStringLiteral("unifiedGridOrder"))), texts({ "category:Games" }));
 
     finder->reorderFolders({ 5 }, 40); // nothing to move; still renumbered and kept
-    EXPECT_EQ(
-        folderNames(finder->getRootFolders()), (QStringList { QStringLiteral("B"), QStringLiteral("A") }));
+    EXPECT_EQ(folderNames(finder->getRootFolders()), texts({ "B", "A" }));
     finder->reorderFolders({ 0 }, 40);
-    EXPECT_EQ(
-        folderNames(finder->getRootFolders()), (QStringList { QStringLiteral("A"), QStringLiteral("B") }));
+    EXPECT_EQ(folderNames(finder->getRootFolders()), texts({ "A", "B" }));
 }
 
 // The children keep their stored parent id, and stand among the roots so
@@ -607,13 +592,12 @@ TEST_F(AppFinderTest, DeletingAFolderKeepsItsChildrenStoredAmongTheRoots)
     AppFolder child = folder(QStringLiteral("Child"), 1, now);
     child.parentFolderID = parent.id;
     storeFolders({ parent, child });
-    make();
-    publish({});
+    start({});
     finder->deleteFolder(parent);
-    EXPECT_EQ(folderNames(finder->folders()), QStringList { QStringLiteral("Child") });
-    EXPECT_EQ(folderNames(finder->getRootFolders()), QStringList { QStringLiteral("Child") });
+    EXPECT_EQ(folderNames(finder->folders()), texts({ "Child" }));
+    EXPECT_EQ(folderNames(finder->getRootFolders()), texts({ "Child" }));
     EXPECT_TRUE(finder->getChildFolders(parent.id).isEmpty());
-    EXPECT_EQ(folderNames(storedFolders()), QStringList { QStringLiteral("Child") });
+    EXPECT_EQ(folderNames(storedFolders()), texts({ "Child" }));
     EXPECT_EQ(finder->folders().constFirst().parentFolderID, parent.id);
 }
 
@@ -622,11 +606,10 @@ TEST_F(AppFinderTest, UndecodableFoldersReadAsNoneAndAreKeptAsideBeforeTheNextSa
     const std::string bad = R"([{"id":"D3B07384-D113-4E4E-A343-A33A0A26F3D3","name":"No date","appURLs":[],)"
                             R"("isPinned":false,"icon":"folder","color":"#000000"}])";
     defaults.set(wsKey(QStringLiteral("AppFolders")).toStdString(), DefaultsValue::fromBytes(bad));
-    make();
-    publish({});
+    start({});
     EXPECT_TRUE(finder->folders().isEmpty());
     finder->createFolder(QStringLiteral("Fresh"), QStringLiteral("folder"), QStringLiteral("#000000"));
-    EXPECT_EQ(folderNames(storedFolders()), QStringList { QStringLiteral("Fresh") });
+    EXPECT_EQ(folderNames(storedFolders()), texts({ "Fresh" }));
     auto aside = defaults.data(wsKey(QStringLiteral("AppFolders")).toStdString() + "_unreadable");
     ASSERT_TRUE(aside);
     EXPECT_EQ(std::string(aside->begin(), aside->end()), bad);
@@ -663,8 +646,7 @@ TEST_F(AppFinderTest, GridReorderStoresTheMoveAndNumbersFoldersByGridPosition)
     AppFolder a = folder(QStringLiteral("A"), 0, now);
     AppFolder b = folder(QStringLiteral("B"), 1, now);
     storeFolders({ a, b });
-    make();
-    publish({});
+    start({});
     const QList<GridItemIdentifier> current { GridItemIdentifier::folder(a.id),
         GridItemIdentifier::category(QStringLiteral("X")), GridItemIdentifier::folder(b.id),
         GridItemIdentifier::category(QStringLiteral("Y")), GridItemIdentifier::folder(QUuid::createUuid()) };
@@ -678,7 +660,7 @@ TEST_F(AppFinderTest, GridReorderStoresTheMoveAndNumbersFoldersByGridPosition)
     EXPECT_EQ(folderNamed(QStringLiteral("B")).sortOrder, 1);
     EXPECT_EQ(folderNamed(QStringLiteral("A")).sortOrder, 2);
     // Not sorted here; saved; one announcement.
-    EXPECT_EQ(folderNames(finder->folders()), (QStringList { QStringLiteral("A"), QStringLiteral("B") }));
+    EXPECT_EQ(folderNames(finder->folders()), (::texts({ "A", "B" })));
     EXPECT_EQ(storedFolders().first().sortOrder, 2);
     EXPECT_EQ(spy.count(), 1);
 
@@ -698,8 +680,7 @@ TEST_F(AppFinderTest, SortedAppsFollowEachOption)
         QStringLiteral("notes"), QStringLiteral("Productivity"), QStringLiteral("/Users/a/Applications"));
     const AppItem bank = app(QStringLiteral("Bank"), QStringLiteral("Finance"));
     const AppItem atlas = app(QStringLiteral("Atlas"), QStringLiteral("Productivity"));
-    make();
-    publish({ atlas, bank, chess, notesA, notesB });
+    start({ atlas, bank, chess, notesA, notesB });
     finder->addToRecents(notesB);
     finder->addToRecents(chess);
     const QList<AppItem> input { notesA, chess, notesB, atlas, bank };
@@ -733,8 +714,7 @@ TEST_F(AppFinderTest, SortOptionIsStoredAndOnlyExactTextsLoad)
     make();
     finder->setAllAppsSortOption(AppSortOption::nameDescending);
     EXPECT_EQ(defaults.string("AllAppsSortOption"), std::optional<std::string>("Z to A"));
-    make();
-    publish({});
+    start({});
     EXPECT_EQ(finder->allAppsSortOption(), AppSortOption::nameDescending);
     for (const char *text : { "recently used", "CATEGORY", "" }) {
         defaults.set("AllAppsSortOption", text);
@@ -750,8 +730,7 @@ TEST_F(AppFinderTest, FirstUpdateStampsEveryAppAndOrdersByCreationDate)
     fileDates[alpha.id()] = AppFinder::FileDates { now.addDays(-100), std::nullopt };
     fileDates[beta.id()] = AppFinder::FileDates { now.addDays(-2), std::nullopt };
     // Gamma's dates cannot be read: oldest within the band.
-    make();
-    publish({ alpha, beta, gamma });
+    start({ alpha, beta, gamma });
     EXPECT_EQ(finder->newlyAddedApps(), (QList<AppItem> { beta, alpha, gamma }));
     EXPECT_EQ(stored(AppFinder::newlyAddedKey), urlTexts({ beta, alpha, gamma }));
     const auto stamps = defaults.dictionary("AppFirstSeenDates");
@@ -792,8 +771,7 @@ TEST_F(AppFinderTest, TheThirtyDayWindowAndTheFileDateFallback)
         fileDates[apps.last().id()] = c.dates;
     }
     storeStamps(stamps);
-    make();
-    publish(apps);
+    start(apps);
     for (qsizetype i = 0; i < cases.size(); ++i) {
         EXPECT_EQ(finder->newlyAddedApps().contains(apps[i]), cases[i].newlyAdded) << cases[i].name;
     }
@@ -812,8 +790,7 @@ TEST_F(AppFinderTest, StampsWithinASecondAreOrderedByCreationDate)
     fileDates[b.id()] = AppFinder::FileDates { now.addDays(-2), std::nullopt };
     fileDates[c.id()] = AppFinder::FileDates { now.addDays(-1), std::nullopt };
     fileDates[d.id()] = AppFinder::FileDates { now.addDays(-9), std::nullopt };
-    make();
-    publish({ a, b, c, d });
+    start({ a, b, c, d });
     EXPECT_EQ(finder->newlyAddedApps(), (QList<AppItem> { d, c, a, b }));
 }
 
@@ -831,8 +808,7 @@ TEST_F(AppFinderTest, AnIntransitiveChainSortsSafelyAndReadsDatesOncePerApp)
             = AppFinder::FileDates { now.addSecs(-qint64(random() % 100000)), std::nullopt };
     }
     storeStamps(stamps);
-    make();
-    publish(apps);
+    start(apps);
     const auto result = finder->newlyAddedApps();
     ASSERT_EQ(result.size(), apps.size());
     EXPECT_EQ(QSet<AppItem>(result.begin(), result.end()).size(), apps.size());
@@ -944,18 +920,22 @@ TEST_F(AppFinderTest, APreparedScanSortsAndSearchesLikeAPlainOne)
     const QList<AppItem> input { apps[5], apps[0], apps[3], apps[6], apps[1], apps[4], apps[2] };
     const QStringList queries { QStringLiteral("a"), QStringLiteral("banana"), QStringLiteral("e") };
 
-    for (const auto &list : { apps, shuffled }) {
-        make();
-        publish(list);
-        QList<QList<AppItem>> plain;
+    // The input sorted by each option, then each query's results.
+    const auto outcomes = [&] {
+        QList<QList<AppItem>> out;
         for (AppSortOption option : { AppSortOption::nameAscending, AppSortOption::nameDescending,
                  AppSortOption::category, AppSortOption::recentlyUsed }) {
             finder->setAllAppsSortOption(option);
-            plain << finder->getSortedApps(input);
+            out << finder->getSortedApps(input);
         }
         for (const auto &query : queries) {
-            plain << finder->searchApps(query);
+            out << finder->searchApps(query);
         }
+        return out;
+    };
+    for (const auto &list : { apps, shuffled }) {
+        start(list);
+        const QList<QList<AppItem>> plain = outcomes();
 
         struct Case
         {
@@ -969,16 +949,7 @@ TEST_F(AppFinderTest, APreparedScanSortsAndSearchesLikeAPlainOne)
         for (const auto &c : cases) {
             make();
             ASSERT_TRUE(finder->publishScan(list, finder->beginScan(), c.details));
-            QList<QList<AppItem>> prepared;
-            for (AppSortOption option : { AppSortOption::nameAscending, AppSortOption::nameDescending,
-                     AppSortOption::category, AppSortOption::recentlyUsed }) {
-                finder->setAllAppsSortOption(option);
-                prepared << finder->getSortedApps(input);
-            }
-            for (const auto &query : queries) {
-                prepared << finder->searchApps(query);
-            }
-            EXPECT_EQ(prepared, plain) << c.name;
+            EXPECT_EQ(outcomes(), plain) << c.name;
         }
     }
 }
@@ -1068,11 +1039,9 @@ TEST_F(AppFinderTest, SearchRanksExactThenPrefixThenByName)
     const QList<AppItem> apps { app(QStringLiteral("Keynote")), app(QStringLiteral("Notebook")),
         app(QStringLiteral("NOTE")), app(QStringLiteral("Aardvark"), QStringLiteral("Notetaking")),
         app(QStringLiteral("notes")), app(QStringLiteral("Zed")) };
-    make();
-    publish(apps);
+    start(apps);
     EXPECT_EQ(names(finder->searchApps(QStringLiteral("note"))),
-        (QStringList { QStringLiteral("NOTE"), QStringLiteral("Notebook"), QStringLiteral("notes"),
-            QStringLiteral("Aardvark"), QStringLiteral("Keynote") }));
+        texts({ "NOTE", "Notebook", "notes", "Aardvark", "Keynote" }));
     EXPECT_TRUE(finder->searchApps(QString()).isEmpty());
     EXPECT_TRUE(finder->getSearchSuggestions(QString()).isEmpty());
     EXPECT_TRUE(
@@ -1085,8 +1054,7 @@ TEST_F(AppFinderTest, SearchLeavesHiddenOutListsEachPathOnceAndCutsSuggestions)
     const AppItem mailCopy
         = app(QStringLiteral("Mail"), QStringLiteral("Other"), QStringLiteral("/Users/a/Applications"));
     const AppItem secret = app(QStringLiteral("Mail Secret"));
-    make();
-    publish({ mail, mailCopy, secret });
+    start({ mail, mailCopy, secret });
     finder->createFolder(QStringLiteral("One"), QStringLiteral("folder"), QStringLiteral("#000000"));
     finder->createFolder(QStringLiteral("Two"), QStringLiteral("folder"), QStringLiteral("#000000"));
     const QList<AppFolder> folders = finder->folders();
@@ -1118,8 +1086,7 @@ TEST_F(AppFinderTest, RecentAppsForSearchAreTheFirstSix)
     for (int i = 0; i < 7; ++i) {
         apps << app(QStringLiteral("App %1").arg(i));
     }
-    make();
-    publish(apps);
+    start(apps);
     EXPECT_TRUE(finder->getRecentAppsForSearch().isEmpty());
     for (const auto &a : apps) {
         finder->addToRecents(a);
@@ -1143,8 +1110,6 @@ TEST_F(AppFinderTest, FolderWritesBeforeTheFirstScanKeepTheStoredFolders)
         }
         QStringList names = folderNames(storedFolders());
         names.sort();
-        EXPECT_EQ(names,
-            write == 0 ? (QStringList { QStringLiteral("Kept"), QStringLiteral("New") })
-                       : QStringList { QStringLiteral("Kept") });
+        EXPECT_EQ(names, write == 0 ? texts({ "Kept", "New" }) : texts({ "Kept" }));
     }
 }

@@ -33,6 +33,8 @@ class DefaultsTest : public ::testing::Test
 {
 protected:
     fs::path file() const { return fs::path(m_dir.path().toStdString()) / "standard.plist"; }
+    // A file beside the domain's: its name with the suffix.
+    fs::path beside(const std::string &suffix) const { return fs::path(file()) += suffix; }
     // The domain's files whose names hold the marker, in name order.
     std::vector<fs::path> filesMarked(const std::string &marker) const
     {
@@ -215,9 +217,7 @@ TEST_F(DefaultsTest, JournalRecordsCutShortOrAlreadyFoldedInChangeNothing)
             std::ofstream(file(), std::ios::binary) << compacted;
         }
         for (std::size_t i = 0; i < c.journals.size(); ++i) {
-            auto path = file();
-            path += ".journal-" + std::to_string(i + 1);
-            std::ofstream(path, std::ios::binary) << c.journals[i];
+            std::ofstream(beside(".journal-" + std::to_string(i + 1)), std::ios::binary) << c.journals[i];
         }
         {
             Defaults d(file());
@@ -252,9 +252,7 @@ TEST_F(DefaultsTest, ARecordThatDoesNotDecodeCostsOnlyItselfAndIsKeptAside)
         + payload;
     const std::string journal = std::string(JournalRecord::Header)
         + *JournalRecord::set("a", DefaultsValue(1)) + refused + *JournalRecord::set("b", DefaultsValue(2));
-    auto path = file();
-    path += ".journal-1";
-    std::ofstream(path, std::ios::binary) << journal;
+    std::ofstream(beside(".journal-1"), std::ios::binary) << journal;
     std::vector<std::string> lines;
     {
         Defaults d(file(), [&lines](const std::string &line) { lines.push_back(line); });
@@ -352,9 +350,7 @@ TEST_F(DefaultsTest, AnUnwritableDomainSaysSoOnceKeepsItsValuesAndLeavesTheFileA
     const std::string before = bytesOf(file());
     // The journal cannot be made (a folder stands in its place); a domain
     // whose folder is a file cannot be written at all.
-    auto journal = file();
-    journal += ".journal-1";
-    fs::create_directory(journal);
+    fs::create_directory(beside(".journal-1"));
     const fs::path blocked = fs::path(m_dir.path().toStdString()) / "plain-file" / "standard.plist";
     std::ofstream(blocked.parent_path()) << "x";
     for (const fs::path &path : { file(), blocked }) {
@@ -400,9 +396,7 @@ TEST_F(DefaultsTest, AnEmptyFileAfterACrashComesBackFromTheVersionItReplaced)
         ::_exit(0);
     }
     ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
-    auto previous = file();
-    previous += ".tmp-" + std::to_string(gone) + "-9";
-    fs::copy_file(file(), previous);
+    fs::copy_file(file(), beside(".tmp-" + std::to_string(gone) + "-9"));
     std::ofstream(file(), std::ios::trunc).close();
 
     std::vector<std::string> lines;
@@ -569,8 +563,7 @@ TEST_F(DefaultsTest, AFoldThatFailsIsReported)
     Defaults d(file());
     ASSERT_TRUE(d.set("a", 1));
     // The fold's new file cannot be made: a folder stands at its name.
-    auto temporary = file();
-    temporary += ".tmp-" + std::to_string(::getpid()) + "-1";
+    const fs::path temporary = beside(".tmp-" + std::to_string(::getpid()) + "-1");
     fs::create_directory(temporary);
     EXPECT_FALSE(d.flush());
     EXPECT_FALSE(journalFiles().empty());

@@ -50,6 +50,13 @@ inline QByteArray binaryList(const QList<QByteArray> &objects)
         + bigEndian(0, 8) + bigEndian(table, 8);
 }
 
+// A binary dictionary { "k": rest[0] }, rest following the key.
+inline QByteArray binaryDictionaryK(const QList<QByteArray> &rest)
+{
+    return binaryList(
+        QList<QByteArray> { char(0xD1) + bigEndian(1, 4) + bigEndian(2, 4), QByteArray("\x51k", 2) } + rest);
+}
+
 // An array holding an array, and so on.
 inline QByteArray deeplyNestedBinary(int levels)
 {
@@ -79,14 +86,12 @@ inline QByteArray quoteHiddenNestingXml(int levels)
 inline QByteArray sharedReferenceBinary(int height)
 {
     QList<QByteArray> objects;
-    objects << char(0xD1) + bigEndian(1, 4) + bigEndian(2, 4);
-    objects << QByteArray("\x51k", 2);
     for (int i = 0; i < height; ++i) {
         const quint64 next = quint64(3 + i);
         objects << char(0xA2) + bigEndian(next, 4) + bigEndian(next, 4);
     }
     objects << QByteArray(1, char(0x09));
-    return binaryList(objects);
+    return binaryDictionaryK(objects);
 }
 
 // `<tag\0>` repeated: a counter that reads a tag's name up to a space or
@@ -127,16 +132,14 @@ inline QByteArray sharedLeavesBinary(int elements, int leafBytes)
     }
     const QByteArray leaf = QByteArray(1, char(0x5F)) + char(0x12) + bigEndian(quint64(leafBytes), 4)
         + QByteArray(leafBytes, 'x');
-    return binaryList(
-        { char(0xD1) + bigEndian(1, 4) + bigEndian(2, 4), QByteArray("\x51k", 2), array, leaf });
+    return binaryDictionaryK({ array, leaf });
 }
 
 // A binary dictionary { "k": n } with n written in sixteen bytes whose high
 // half is not empty: more than 64 bits.
 inline QByteArray wideIntegerBinary()
 {
-    return binaryList({ char(0xD1) + bigEndian(1, 4) + bigEndian(2, 4), QByteArray("\x51k", 2),
-        char(0x14) + bigEndian(1, 8) + bigEndian(5, 8) });
+    return binaryDictionaryK({ char(0x14) + bigEndian(1, 8) + bigEndian(5, 8) });
 }
 
 // Runs `read` on a thread of its own and says whether it came back within a

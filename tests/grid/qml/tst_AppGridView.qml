@@ -84,12 +84,11 @@ TestCase {
         const tiles = layoutItem(grid)
         compare(tiles.objectName, "appTileGrid")
         compare(tileNames(tiles), ["Alpha", "Bravo", "Charlie", "Delta"])
-        fixture.viewModel.searchQuery = "a"
-        compare(tileNames(tiles), ["Alpha", "Bravo", "Charlie", "Delta"])
-        fixture.viewModel.searchQuery = "ha"
-        compare(tileNames(tiles), ["Alpha", "Charlie"])
-        fixture.viewModel.searchQuery = "rav"
-        compare(tileNames(tiles), ["Bravo"])
+        for (const [query, names] of [["a", ["Alpha", "Bravo", "Charlie", "Delta"]], ["ha", ["Alpha", "Charlie"]],
+                                      ["rav", ["Bravo"]]]) {
+            fixture.viewModel.searchQuery = query
+            compare(tileNames(tiles), names, query)
+        }
         // Narrowing keeps the grid: only its rows change.
         compare(layoutItem(grid), tiles)
         fixture.viewModel.searchQuery = ""
@@ -227,20 +226,27 @@ TestCase {
         compare(grid.controller.expandedCategoryName, undefined)
     }
 
-    function tilesUnder(item, out) {
-        if (item.objectName === "appTile")
+    // Every item below item (itself included) with the object name.
+    function itemsNamed(item, name, out) {
+        if (item.objectName === name)
             out.push(item)
         for (let i = 0; i < item.children.length; ++i)
-            tilesUnder(item.children[i], out)
+            itemsNamed(item.children[i], name, out)
         return out
     }
 
-    function test_unlockingWithReturnLeavesTheSearchFieldTyping() {
-        fixture.publish(["Alpha", "Bravo"])
+    // A grid whose hidden section is locked and chosen.
+    function lockedHiddenGrid() {
         const grid = makeGrid()
         verify(fixture.setPassword("pw"))
         fixture.viewModel.hiddenItemsLock.lock()
         fixture.selectSection("hidden")
+        return grid
+    }
+
+    function test_unlockingWithReturnLeavesTheSearchFieldTyping() {
+        fixture.publish(["Alpha", "Bravo"])
+        const grid = lockedHiddenGrid()
         compare(grid.pane.item.objectName, "unlockHiddenView")
         const password = findChild(grid.pane.item, "unlockPasswordField")
         tryVerify(() => password.activeFocus)
@@ -258,10 +264,7 @@ TestCase {
     // the keys.
     function test_leavingTheUnlockScreenFocusesTheSearchField() {
         fixture.publish(["Alpha", "Bravo"])
-        const grid = makeGrid()
-        verify(fixture.setPassword("pw"))
-        fixture.viewModel.hiddenItemsLock.lock()
-        fixture.selectSection("hidden")
+        const grid = lockedHiddenGrid()
         const field = findChild(grid.pane.item, "unlockPasswordField")
         mouseClick(field)
         tryVerify(() => field.activeFocus)
@@ -286,12 +289,12 @@ TestCase {
         compare(section.objectName, "hiddenSectionView")
         compare(section.count, 600)
         waitForItemPolished(section)
-        const made = tilesUnder(section, []).length
+        const made = itemsNamed(section, "appTile", []).length
         verify(made > 0 && made < 100, "tiles made: " + made)
         // Scrolling far makes the tiles there, reusing the ones that left.
         section.contentY = section.contentHeight / 2
         waitForItemPolished(section)
-        verify(tilesUnder(section, []).length < 150)
+        verify(itemsNamed(section, "appTile", []).length < 150)
         // A change elsewhere keeps the hidden folder's card, built again at the top.
         section.contentY = section.originY
         waitForItemPolished(section)
@@ -299,14 +302,6 @@ TestCase {
         verify(card)
         fixture.makeFolder("Other", [])
         compare(findChild(findChild(section, "hiddenFolders"), "categoryCard"), card)
-    }
-
-    function cardsUnder(item, out) {
-        if (item.objectName === "categoryCard")
-            out.push(item)
-        for (let i = 0; i < item.children.length; ++i)
-            cardsUnder(item.children[i], out)
-        return out
     }
 
     // 150 folders: the unified grid and the hidden section build the cards
@@ -338,7 +333,7 @@ TestCase {
             waitForItemPolished(view)
             // Cards of rows scrolled away linger until the event loop deletes them.
             wait(0)
-            const built = cardsUnder(view, [])
+            const built = itemsNamed(view, "categoryCard", [])
             const shown = built.filter(c => c.visible)
             const columns = new Set(shown.map(c => Math.round(c.mapToItem(view, 0, 0).x))).size
             verify(shown.length > 0)
@@ -347,7 +342,7 @@ TestCase {
         check()
         view.contentY = view.originY + (view.contentHeight - view.height) / 2
         check()
-        verify(cardsUnder(view, []).some(c => c.visible && c.controller.title === "Folder 75"))
+        verify(itemsNamed(view, "categoryCard", []).some(c => c.visible && c.controller.title === "Folder 75"))
     }
 
     function test_aKeystrokeAfterScrollingToTheEndMakesOnlyTheTilesInView() {

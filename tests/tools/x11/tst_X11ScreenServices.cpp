@@ -91,17 +91,26 @@ TEST(X11ScreenSampler, AClickReturnsThePixelOfTheFrozenScreen)
     EXPECT_FALSE(answers[2].has_value());
 }
 
+// The ruler over a storage of its own.
+struct Ruler
+{
+    QuickRulerWindow *window() const { return dynamic_cast<QuickRulerWindow *>(manager.window()); }
+
+    Defaults defaults;
+    NotificationCenter center;
+    WorkspaceManager workspaces { defaults, center };
+    WorkspaceStorage storage { defaults, workspaces, center };
+    std::unique_ptr<RulerManager> made = RulerManager::overStorage(storage);
+    RulerManager &manager = *made;
+};
+
 TEST(RulerWindow, WithoutACompositorTheRulerIsFilledNotBlack)
 {
     ASSERT_FALSE(CompositingManager::isRunningOnX11(s_server->display()));
-    Defaults defaults;
-    NotificationCenter center;
-    WorkspaceManager workspaces(defaults, center);
-    WorkspaceStorage storage(defaults, workspaces, center);
-    const std::unique_ptr<RulerManager> made = RulerManager::overStorage(storage);
-    RulerManager &manager = *made;
+    Ruler ruler;
+    RulerManager &manager = ruler.manager;
     manager.showRuler();
-    auto *window = dynamic_cast<QuickRulerWindow *>(manager.window());
+    QuickRulerWindow *window = ruler.window();
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
     ASSERT_NE(window->rootObject(), nullptr) << "the ruler's view did not load";
@@ -120,8 +129,8 @@ TEST(RulerWindow, WithoutACompositorTheRulerIsFilledNotBlack)
     manager.closeRuler();
 }
 
-// The ruler over a storage of its own, opened and shown on the server.
-class ShownRuler : public ::testing::Test
+// The ruler opened and shown on the server.
+class ShownRuler : public ::testing::Test, protected Ruler
 {
 protected:
     void SetUp() override
@@ -131,14 +140,6 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window()));
     }
     void TearDown() override { manager.closeRuler(); }
-    QuickRulerWindow *window() const { return dynamic_cast<QuickRulerWindow *>(manager.window()); }
-
-    Defaults defaults;
-    NotificationCenter center;
-    WorkspaceManager workspaces { defaults, center };
-    WorkspaceStorage storage { defaults, workspaces, center };
-    std::unique_ptr<RulerManager> made = RulerManager::overStorage(storage);
-    RulerManager &manager = *made;
 };
 
 xcb_atom_t internAtom(xcb_connection_t *connection, const char *name)
@@ -262,13 +263,9 @@ TEST(RulerWindow, UnderACompositorTheRulerShowsWhatLiesBelow)
     below.setGeometry(QGuiApplication::primaryScreen()->geometry());
     below.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&below));
-    Defaults defaults;
-    NotificationCenter center;
-    WorkspaceManager workspaces(defaults, center);
-    WorkspaceStorage storage(defaults, workspaces, center);
-    const std::unique_ptr<RulerManager> made = RulerManager::overStorage(storage);
-    made->showRuler();
-    auto *window = dynamic_cast<QuickRulerWindow *>(made->window());
+    Ruler ruler;
+    ruler.manager.showRuler();
+    QuickRulerWindow *window = ruler.window();
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
     EXPECT_TRUE(window->isTranslucent());
@@ -283,7 +280,7 @@ TEST(RulerWindow, UnderACompositorTheRulerShowsWhatLiesBelow)
     // ...a spot between the ticks and the panel shows the red below under 1.5 % black.
     const QPoint spot = window->geometry().topLeft() + QPoint(60, 60);
     EXPECT_TRUE(nearRed(screenPixel(spot))) << qPrintable(screenPixel(spot).name());
-    made->closeRuler();
+    ruler.manager.closeRuler();
     compositor.terminate();
     compositor.waitForFinished(5000);
 }
