@@ -1,4 +1,5 @@
 #include "HostileFiles.h"
+#include "JournalFrames.h"
 #include "TestChildProcess.h"
 
 #include "platform/base/Defaults.h"
@@ -8,8 +9,6 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include <zlib.h>
 
 #include <cstring>
 
@@ -239,17 +238,7 @@ TEST_F(DefaultsTest, JournalRecordsCutShortOrAlreadyFoldedInChangeNothing)
 // start-up fold then removed the journal with every record after it.
 TEST_F(DefaultsTest, ARecordThatDoesNotDecodeCostsOnlyItselfAndIsKeptAside)
 {
-    auto le = [](std::uint32_t v) {
-        std::string out;
-        for (int i = 0; i < 4; ++i) {
-            out += char((v >> (8 * i)) & 0xFF);
-        }
-        return out;
-    };
-    const std::string payload = "\1" + le(1) + "k" + nulStringInfoList(true).toStdString();
-    const std::string refused = le(std::uint32_t(payload.size()))
-        + le(std::uint32_t(::crc32(0, reinterpret_cast<const Bytef *>(payload.data()), uInt(payload.size()))))
-        + payload;
+    const std::string refused = framed(payload(1, "k", nulStringInfoList(true).toStdString()));
     const std::string journal = std::string(JournalRecord::Header)
         + *JournalRecord::set("a", DefaultsValue(1)) + refused + *JournalRecord::set("b", DefaultsValue(2));
     std::ofstream(beside(".journal-1"), std::ios::binary) << journal;

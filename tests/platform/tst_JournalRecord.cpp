@@ -1,40 +1,18 @@
 #include "HostileFiles.h"
+#include "JournalFrames.h"
 
 #include "platform/base/JournalRecord.h"
 
 #include <gtest/gtest.h>
-
-#include <zlib.h>
 
 #include <limits>
 #include <string>
 #include <vector>
 
 using namespace brimlark;
+using namespace brimlark::test;
 
 namespace {
-
-std::string littleEndian(std::uint32_t v)
-{
-    std::string out;
-    for (int i = 0; i < 4; ++i) {
-        out += char((v >> (8 * i)) & 0xFF);
-    }
-    return out;
-}
-
-// A record around any payload, with a checksum that matches it.
-std::string framed(const std::string &payload)
-{
-    const auto sum
-        = std::uint32_t(::crc32(0, reinterpret_cast<const Bytef *>(payload.data()), uInt(payload.size())));
-    return littleEndian(std::uint32_t(payload.size())) + littleEndian(sum) + payload;
-}
-
-std::string payload(char op, const std::string &key, const std::string &rest)
-{
-    return std::string(1, op) + littleEndian(std::uint32_t(key.size())) + key + rest;
-}
 
 std::vector<JournalRecord> readAll(const std::string &journal)
 {

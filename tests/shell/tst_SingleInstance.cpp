@@ -200,6 +200,8 @@ TEST_F(SingleInstanceHandOver, StrangersAreDroppedWithoutEffect)
         "GET / HTTP/1.1\r\n\r\n",
         "reopen\nurl brimlark://x\nhello\nend\n",
         "reopen\nurl nothing-absolute\nend\n",
+        // Unfinished, then abandoned by its client.
+        "reopen\nurl brimlark://x\n",
     };
     for (const QByteArray &message : messages) {
         const QByteArray reply = onOtherThread([name, message] {
@@ -218,16 +220,6 @@ TEST_F(SingleInstanceHandOver, StrangersAreDroppedWithoutEffect)
         });
         EXPECT_TRUE(reply.isEmpty()) << message.toStdString();
     }
-    // An unfinished request that its client abandons does nothing either.
-    onOtherThread([name] {
-        QLocalSocket socket;
-        socket.connectToServer(name);
-        socket.waitForConnected(2000);
-        socket.write("reopen\nurl brimlark://x\n");
-        socket.waitForBytesWritten(2000);
-        socket.disconnectFromServer();
-        return 0;
-    });
     // Then a proper request still works, and only it is seen.
     EXPECT_TRUE(
         onOtherThread([name] { return SingleInstance(name).handOver({ QUrl(u"brimlark://ok"_qs) }); }));

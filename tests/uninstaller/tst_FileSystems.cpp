@@ -13,8 +13,6 @@
 #include <QFileInfo>
 #include <QProcess>
 
-#include <optional>
-
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -25,19 +23,15 @@ using namespace brimlark;
 
 namespace {
 
-const QString s_noNamespace = QStringLiteral("no private mount namespace");
-
-// Runs body in a child after mounting what it needs in a private mount
-// namespace; nothing where mount namespaces are not available.
-std::optional<QString> withMounts(const std::function<bool()> &mounts, const std::function<QString()> &body)
+// Runs body in a child after mounting what it needs in a private mount namespace.
+QString withMounts(const std::function<bool()> &mounts, const std::function<QString()> &body)
 {
-    const QString out
-        = test::inChild([&] { return test::privateMounts() && mounts() ? body() : s_noNamespace; });
-    return out == s_noNamespace ? std::nullopt : std::optional(out);
+    return test::inChild(
+        [&] { return test::privateMounts() && mounts() ? body() : QStringLiteral("mount failed"); });
 }
 
 // Runs body in a child with a fresh tmpfs mounted at folder, holding a file "data".
-std::optional<QString> onTmpfs(const QString &folder, const std::function<QString()> &body)
+QString onTmpfs(const QString &folder, const std::function<QString()> &body)
 {
     return withMounts([&] { return test::mountTmpfs(folder); },
         [&] {
@@ -64,6 +58,16 @@ QString keptOrGone(const QString &path)
     return QFileInfo::exists(path) ? QStringLiteral("kept") : QStringLiteral("gone");
 }
 
+QString line(const SafeRemoval::Outcome &o)
+{
+    return QString::number(int(o.status)) + QLatin1Char(' ') + QString::fromStdString(o.reason);
+}
+
+std::string local(const QString &path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
 class FileSystems : public ::testing::Test
 {
 protected:
@@ -75,8 +79,7 @@ protected:
     QString trashFiles() const { return m_tree.base() + QStringLiteral("/trash/files"); }
     SafeRemoval safe() const
     {
-        return SafeRemoval(
-            m_tree.home().toStdString(), m_tree.root().toStdString(), trashFiles().toStdString());
+        return SafeRemoval(local(m_tree.home()), local(m_tree.root()), local(trashFiles()));
     }
     QStringList roots() const { return { m_tree.home(), m_tree.root(), trashFiles() }; }
     // Three files in a folder outside the findings, to be mounted into one.
@@ -95,62 +98,56 @@ protected:
     test::ResidualTree m_tree;
 };
 
-QString line(const SafeRemoval::Outcome &o)
+// Cases that mount, each in a child's private mount namespace.
+class MountedFileSystems : public FileSystems
 {
-    return QString::number(int(o.status)) + QLatin1Char(' ') + QString::fromStdString(o.reason);
-}
+protected:
+    void SetUp() override
+    {
+        if (test::inChild([] { return test::privateMounts() ? QStringLiteral("1") : QString(); }).isEmpty()) {
+            GTEST_SKIP() << "mount namespaces are not available here";
+        }
+        FileSystems::SetUp();
+    }
+};
 
 } // namespace
 
-TEST_F(FileSystems, AFindingThatIsAMountPointIsLeftWithEverythingOnIt)
+TEST_F(MountedFileSystems, AFindingThatIsAMountPointIsLeftWithEverythingOnIt)
 {
     const QString mounted = lib("Caches/Foo");
-    QDir().mkpath(m_tree.base() + QStringLiteral("/trash/files"));
-    const std::optional<QString> out = onTmpfs(mounted, [&] {
-        QStringList lines { line(safe().remove(QFile::encodeName(mounted).toStdString())),
-            line(safe().moveToTrash(QFile::encodeName(mounted).toStdString(), "Foo")) };
-        // The helper itself, run directly as root against the same tree.
-        QProcess helper;
-        helper.start(QString::fromStdString(removalHelperPath()),
-            { QStringLiteral("delete"), m_tree.home(), m_tree.root(),
-                m_tree.base() + QStringLiteral("/trash/files"), mounted });
-        helper.waitForFinished();
-        lines.append(QString::number(helper.exitCode()));
-        lines.append(keptOrGone(mounted + QStringLiteral("/data")));
-        return lines.join(QLatin1Char('\n'));
+    QDir().mkpath(trashFiles());
+    const QString out = onTmpfs(mounted, [&] {
+        return QStringList { line(safe().remove(local(mounted))),
+            line(safe().moveToTrash(local(mounted), "Foo")),
+            // The helper itself, run directly as root against the same tree.
+            helperLine(QStringList { QStringLiteral("delete") } + roots() + QStringList { mounted }),
+            keptOrGone(mounted + QStringLiteral("/data")) }
+            .join(QLatin1Char('\n'));
     });
-    if (!out) {
-        GTEST_SKIP() << "mount namespaces are not available here";
-    }
-    const QStringList lines = out->split(QLatin1Char('\n'));
-    ASSERT_EQ(lines.size(), 4) << out->toStdString();
-    const QString refused = QString::number(int(SafeRemoval::Status::Refused))
-        + QStringLiteral(" “Foo” is on another file system and was left in place");
-    EXPECT_EQ(lines[0], refused);
-    EXPECT_EQ(lines[1], refused);
-    EXPECT_EQ(lines[2], QStringLiteral("2"));
-    EXPECT_EQ(lines[3], QStringLiteral("kept"));
+    const QString reason = QStringLiteral("“Foo” is on another file system and was left in place");
+    const QString refused = QString::number(int(SafeRemoval::Status::Refused)) + QLatin1Char(' ') + reason;
+    EXPECT_EQ(out,
+        QStringList({ refused, refused, QStringLiteral("2 ") + reason, QStringLiteral("kept") })
+            .join(QLatin1Char('\n')));
 }
 
-TEST_F(FileSystems, ARemovalNeverDescendsIntoAnotherFileSystemInsideIt)
+TEST_F(MountedFileSystems, ARemovalNeverDescendsIntoAnotherFileSystemInsideIt)
 {
     const QString finding = lib("Caches/com.acme.foo");
     const QString inner = finding + QStringLiteral("/mounted");
-    const std::optional<QString> out = onTmpfs(inner, [&] {
-        const SafeRemoval::Outcome o = safe().remove(QFile::encodeName(finding).toStdString());
-        return line(o) + QLatin1Char('\n') + keptOrGone(inner + QStringLiteral("/data")) + QLatin1Char('\n')
+    const QString out = onTmpfs(inner, [&] {
+        const QString removal = line(safe().remove(local(finding)));
+        return removal + QLatin1Char('\n') + keptOrGone(inner + QStringLiteral("/data")) + QLatin1Char('\n')
             + keptOrGone(finding + QStringLiteral("/Cache.db"));
     });
-    if (!out) {
-        GTEST_SKIP() << "mount namespaces are not available here";
-    }
-    EXPECT_EQ(*out,
+    EXPECT_EQ(out,
         QString::number(int(SafeRemoval::Status::Failed))
             + QStringLiteral(" “mounted” is on another file system and was left in place\nkept\ngone"));
 }
 
 // A bind mount of a folder of the same file system passes a device check.
-TEST_F(FileSystems, ABindMountInsideAFindingIsLeftWithTheFoldersHoldingIt)
+TEST_F(MountedFileSystems, ABindMountInsideAFindingIsLeftWithTheFoldersHoldingIt)
 {
     const QString finding = lib("Application Support/Gammaray");
     const QString inner = finding + QStringLiteral("/deep/inner");
@@ -159,27 +156,24 @@ TEST_F(FileSystems, ABindMountInsideAFindingIsLeftWithTheFoldersHoldingIt)
     for (const bool byHelper : { false, true }) {
         m_tree.file(QStringLiteral("home/Library/Application Support/Gammaray/Cache.db"), 4);
         const QString source = photos();
-        const std::optional<QString> out = withMounts([&] { return test::bindMount(source, inner); },
+        const QString out = withMounts([&] { return test::bindMount(source, inner); },
             [&] {
                 const QString result = byHelper
                     ? helperLine(QStringList { QStringLiteral("delete") } + roots() + QStringList { finding })
-                    : line(safe().remove(QFile::encodeName(finding).toStdString()));
+                    : line(safe().remove(local(finding)));
                 return result + QLatin1Char('\n') + QString::number(photoCount()) + QLatin1Char(' ')
                     + keptOrGone(finding + QStringLiteral("/Cache.db"));
             });
-        if (!out) {
-            GTEST_SKIP() << "mount namespaces are not available here";
-        }
         const QString status
             = byHelper ? QStringLiteral("1") : QString::number(int(SafeRemoval::Status::Failed));
-        EXPECT_EQ(*out, status + QLatin1Char(' ') + reason + QStringLiteral("\n3 gone"));
+        EXPECT_EQ(out, status + QLatin1Char(' ') + reason + QStringLiteral("\n3 gone"));
         EXPECT_TRUE(QFileInfo(inner).isDir());
     }
 }
 
 // A move takes whatever is mounted inside along, into a Trash that is emptied
 // later (and, with rights, hands it over): an item holding one stays.
-TEST_F(FileSystems, AnItemHoldingAMountPointIsNotMoved)
+TEST_F(MountedFileSystems, AnItemHoldingAMountPointIsNotMoved)
 {
     const QString item = lib("Application Support/Foo");
     const QString inner = item + QStringLiteral("/inner");
@@ -194,17 +188,14 @@ TEST_F(FileSystems, AnItemHoldingAMountPointIsNotMoved)
     };
     for (const auto &[mount, point] : mounts) {
         m_tree.file(QStringLiteral("home/Library/Application Support/Foo/bin/tool"), 4);
-        const std::optional<QString> out = withMounts(mount, [&] {
-            return line(safe().moveToTrash(QFile::encodeName(item).toStdString(), "Foo")) + QLatin1Char('\n')
+        const QString out = withMounts(mount, [&] {
+            return line(safe().moveToTrash(local(item), "Foo")) + QLatin1Char('\n')
                 + helperLine(QStringList { QStringLiteral("move") } + roots()
                     + QStringList { item, QStringLiteral("Foo") });
         });
-        if (!out) {
-            GTEST_SKIP() << "mount namespaces are not available here";
-        }
         const QString reason
             = QStringLiteral("“Foo” holds a mount point, “%1”, and was left in place").arg(point);
-        EXPECT_EQ(*out,
+        EXPECT_EQ(out,
             QString::number(int(SafeRemoval::Status::Refused)) + QLatin1Char(' ') + reason
                 + QStringLiteral("\n2 ") + reason);
         EXPECT_TRUE(QFileInfo::exists(tool));
@@ -213,12 +204,12 @@ TEST_F(FileSystems, AnItemHoldingAMountPointIsNotMoved)
     EXPECT_EQ(photoCount(), 3);
 }
 
-TEST_F(FileSystems, ATrashOnAnotherFileSystemIsFinalWithoutAskingForAdministratorRights)
+TEST_F(MountedFileSystems, ATrashOnAnotherFileSystemIsFinalWithoutAskingForAdministratorRights)
 {
     const QString dataHome = m_tree.base() + QStringLiteral("/data");
-    const std::optional<QString> out = onTmpfs(dataHome, [&] {
+    const QString out = onTmpfs(dataHome, [&] {
         test::FakeAdminRunner admin;
-        Trash trash(dataHome.toStdString());
+        Trash trash(local(dataHome));
         const ResidualRemoval::Context context { m_tree.home(), m_tree.root(), false, &admin, &trash };
         const QList<AppResidualFile> selection {
             { QUuid::createUuid(), lib("Logs/myfoo.log"), ResidualCategory::logs, QStringLiteral("myfoo.log"),
@@ -226,17 +217,13 @@ TEST_F(FileSystems, ATrashOnAnotherFileSystemIsFinalWithoutAskingForAdministrato
             { QUuid::createUuid(), m_tree.root() + QStringLiteral("/Library/Receipts/com.acme.foo.bom"),
                 ResidualCategory::receipts, QStringLiteral("com.acme.foo.bom"), 2, true, false },
         };
-        const RemovalResult r = ResidualRemoval::run(context, DeletionMethod::trash, selection);
-        QStringList lines = r.errors;
+        QStringList lines = ResidualRemoval::run(context, DeletionMethod::trash, selection).errors;
         lines.append(QString::number(admin.calls().size()));
         lines.append(
             QString::number(QDir(dataHome + QStringLiteral("/Trash/info")).entryList(QDir::Files).size()));
         return lines.join(QLatin1Char('\n'));
     });
-    if (!out) {
-        GTEST_SKIP() << "mount namespaces are not available here";
-    }
-    EXPECT_EQ(*out,
+    EXPECT_EQ(out,
         QStringLiteral("myfoo.log: It is on another file system than the Trash, so it can’t be moved there.\n"
                        "com.acme.foo.bom: It is on another file system than the Trash, so it can’t be moved "
                        "there.\n0\n0"));
@@ -269,8 +256,7 @@ TEST_F(FileSystems, TreesDeeperThanTheOpenFileLimitAreMeasuredAndRemovedInFull)
             return QStringLiteral("no limit");
         }
         const qint64 size = ResidualScan::directorySize(QFile::encodeName(finding));
-        const SafeRemoval::Outcome o = safe().remove(QFile::encodeName(finding).toStdString());
-        return QString::number(size) + QLatin1Char(' ') + line(o).trimmed();
+        return QString::number(size) + QLatin1Char(' ') + line(safe().remove(local(finding))).trimmed();
     });
     EXPECT_EQ(out, QStringLiteral("%1 0").arg(2 * depth));
     EXPECT_FALSE(QFileInfo::exists(finding));

@@ -26,16 +26,20 @@ struct HelperRun
     QString reason;
 };
 
+// The arguments of `unshare` that run script in a private mount namespace.
+QStringList privately(const char *script)
+{
+    return { QStringLiteral("-m"), QStringLiteral("--propagation"), QStringLiteral("private"),
+        QStringLiteral("sh"), QStringLiteral("-c"), QString::fromUtf8(script) };
+}
+
 // The tests give the helper a passwd of their own through a bind mount in a
 // private mount namespace, which a chroot or some containers refuse: the
 // reason why, or empty when it works here.
 QString privateMountRefused()
 {
     QProcess probe;
-    probe.start(QStringLiteral("unshare"),
-        { QStringLiteral("-m"), QStringLiteral("--propagation"), QStringLiteral("private"),
-            QStringLiteral("sh"), QStringLiteral("-c"),
-            QStringLiteral("mount --bind /etc/passwd /etc/passwd") });
+    probe.start(QStringLiteral("unshare"), privately("mount --bind /etc/passwd /etc/passwd"));
     if (probe.waitForFinished(20000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0) {
         return {};
     }
@@ -73,23 +77,17 @@ protected:
             + QFile::encodeName(m_tree.home()) + ":/bin/sh\n");
     }
 
-    // The helper with PKEXEC_UID set; with ownPasswd, the account above exists.
-    HelperRun run(const QString &uid, const QStringList &arguments, bool ownPasswd = true) const
+    // The helper with PKEXEC_UID set (by default to the account above, which
+    // exists in the helper's passwd).
+    HelperRun run(const QStringList &arguments, const QString &uid = QStringLiteral("4242")) const
     {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("PKEXEC_UID"), uid);
         process.setProcessEnvironment(env);
-        if (ownPasswd) {
-            process.start(QStringLiteral("unshare"),
-                QStringList { QStringLiteral("-m"), QStringLiteral("--propagation"),
-                    QStringLiteral("private"), QStringLiteral("sh"), QStringLiteral("-c"),
-                    QStringLiteral("mount --bind \"$0\" /etc/passwd && exec \"$@\""), m_passwd,
-                    QString::fromStdString(removalHelperPath()) }
-                    + arguments);
-        } else {
-            process.start(QString::fromStdString(removalHelperPath()), arguments);
-        }
+        process.start(QStringLiteral("unshare"),
+            privately("mount --bind \"$0\" /etc/passwd && exec \"$@\"")
+                + QStringList { m_passwd, QString::fromStdString(removalHelperPath()) } + arguments);
         process.waitForFinished(20000);
         return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             QString::fromUtf8(process.readAllStandardError()).trimmed() };
@@ -134,7 +132,7 @@ TEST_F(HelperAccount, RootsNamedByTheCallerAreRefusedAndNothingChanges)
         { QString(), { del, cache } },
     };
     for (const auto &row : rows) {
-        const HelperRun r = run(row.uid, row.arguments);
+        const HelperRun r = run(row.arguments, row.uid);
         EXPECT_EQ(r.status, 2) << row.arguments.join(QLatin1Char(' ')).toStdString() << ": "
                                << r.reason.toStdString();
         EXPECT_FALSE(r.reason.isEmpty());
@@ -147,23 +145,26 @@ TEST_F(HelperAccount, RootsNamedByTheCallerAreRefusedAndNothingChanges)
 
 TEST_F(HelperAccount, TheTrashMustBeTheAccountsOwnRealFolders)
 {
-    // Swapped for a link to a folder of root's: the move is refused.
-    const QString share = m_tree.home() + QStringLiteral("/.local/share");
-    ASSERT_TRUE(QDir(share + QStringLiteral("/Trash")).removeRecursively());
-    QDir().mkpath(m_tree.base() + QStringLiteral("/rootonly/files"));
-    ASSERT_TRUE(QFile::link(m_tree.base() + QStringLiteral("/rootonly"), share + QStringLiteral("/Trash")));
-    HelperRun r
-        = run(QStringLiteral("4242"), { QStringLiteral("move"), lib("Logs/myfoo.log"), QStringLiteral("a") });
-    EXPECT_EQ(r.status, 2) << r.reason.toStdString();
-    EXPECT_TRUE(QFileInfo::exists(lib("Logs/myfoo.log")));
-    EXPECT_TRUE(QDir(m_tree.base() + QStringLiteral("/rootonly/files")).isEmpty());
-
-    // A real folder, but root's.
-    ASSERT_EQ(unlink(QFile::encodeName(share + QStringLiteral("/Trash")).constData()), 0);
-    QDir().mkpath(share + QStringLiteral("/Trash/files"));
-    r = run(QStringLiteral("4242"), { QStringLiteral("move"), lib("Logs/myfoo.log"), QStringLiteral("a") });
-    EXPECT_EQ(r.status, 2) << r.reason.toStdString();
-    EXPECT_TRUE(QFileInfo::exists(lib("Logs/myfoo.log")));
+    const QString trash = m_tree.home() + QStringLiteral("/.local/share/Trash");
+    const QString rootOnly = m_tree.base() + QStringLiteral("/rootonly");
+    ASSERT_TRUE(QDir(trash).removeRecursively());
+    QDir().mkpath(rootOnly + QStringLiteral("/files"));
+    const std::function<bool()> trashes[] = {
+        // Swapped for a link to a folder of root's.
+        [&] { return QFile::link(rootOnly, trash); },
+        // A real folder, but root's.
+        [&] {
+            return unlink(QFile::encodeName(trash).constData()) == 0
+                && QDir().mkpath(trash + QStringLiteral("/files"));
+        },
+    };
+    for (const auto &makeTrash : trashes) {
+        ASSERT_TRUE(makeTrash());
+        const HelperRun r = run({ QStringLiteral("move"), lib("Logs/myfoo.log"), QStringLiteral("a") });
+        EXPECT_EQ(r.status, 2) << r.reason.toStdString();
+        EXPECT_TRUE(QFileInfo::exists(lib("Logs/myfoo.log")));
+        EXPECT_TRUE(QDir(rootOnly + QStringLiteral("/files")).isEmpty());
+    }
 }
 
 TEST_F(HelperAccount, WorksInTheAccountsHomeAndHandsWhatItMovedToTheAccount)
@@ -175,7 +176,7 @@ TEST_F(HelperAccount, WorksInTheAccountsHomeAndHandsWhatItMovedToTheAccount)
     ASSERT_EQ(
         symlink("/etc/shadow", QFile::encodeName(item + QStringLiteral("/shadow-link")).constData()), 0);
 
-    HelperRun r = run(QStringLiteral("4242"), { QStringLiteral("move"), item, QStringLiteral("Foo") });
+    HelperRun r = run({ QStringLiteral("move"), item, QStringLiteral("Foo") });
     ASSERT_EQ(r.status, 0) << r.reason.toStdString();
     EXPECT_FALSE(QFileInfo::exists(item));
     const QString moved = m_trashFiles + QStringLiteral("/Foo");
@@ -194,10 +195,9 @@ TEST_F(HelperAccount, WorksInTheAccountsHomeAndHandsWhatItMovedToTheAccount)
 
     // A taken name is the caller's to change; then a plain removal.
     m_tree.file(QStringLiteral("home/.local/share/Trash/files/myfoo.log"), 1);
-    r = run(QStringLiteral("4242"),
-        { QStringLiteral("move"), lib("Logs/myfoo.log"), QStringLiteral("myfoo.log") });
+    r = run({ QStringLiteral("move"), lib("Logs/myfoo.log"), QStringLiteral("myfoo.log") });
     EXPECT_EQ(r.status, 3) << r.reason.toStdString();
-    r = run(QStringLiteral("4242"), { QStringLiteral("delete"), lib("Caches/com.acme.foo") });
+    r = run({ QStringLiteral("delete"), lib("Caches/com.acme.foo") });
     EXPECT_EQ(r.status, 0) << r.reason.toStdString();
     EXPECT_FALSE(QFileInfo::exists(lib("Caches/com.acme.foo")));
 }
@@ -216,8 +216,7 @@ TEST_F(HelperAccount, AFileWithOtherHardLinksKeepsItsOwnerWhenMoved)
     ASSERT_EQ(link(QFile::encodeName(theirs).constData(), QFile::encodeName(lib("Caches/x")).constData()), 0);
 
     for (const QString &path : { item, lib("Caches/x") }) {
-        const HelperRun r
-            = run(QStringLiteral("4242"), { QStringLiteral("move"), path, QFileInfo(path).fileName() });
+        const HelperRun r = run({ QStringLiteral("move"), path, QFileInfo(path).fileName() });
         ASSERT_EQ(r.status, 0) << r.reason.toStdString();
     }
     const std::pair<QString, uid_t> owners[]
