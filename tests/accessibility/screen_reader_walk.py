@@ -113,47 +113,26 @@ class Program:
         self.process.wait(timeout=TIMEOUT)
 
 
-class Announcements:
-    """How often the alert named `name` was shown to a reader: each showing
-    is read out; a name change alone is not."""
+class Heard:
+    """What a reader was told of an event (a node showing, or taking the
+    keyboard): each node the event came true for, as role and name, in order.
+    A name change alone tells nothing."""
 
-    def __init__(self, name):
-        self.name = name
-        self.count = 0
-        self.listener = Atspi.EventListener.new(self._heard)
-        self.listener.register("object:state-changed:showing")
-
-    def _heard(self, event):
-        try:
-            if event.detail1 == 1 and event.source.get_role_name() == "alert" and event.source.get_name() == self.name:
-                self.count += 1
-        except GLib.Error:
-            pass
-
-    def heard(self, times):
-        wait_for("%d announcements of %r" % (times, self.name), lambda: self.count >= times)
-
-    def end(self):
-        self.listener.deregister("object:state-changed:showing")
-
-
-class FocusTrail:
-    """The nodes the keyboard went to, as a reader hears them: role and name."""
-
-    def __init__(self):
+    def __init__(self, event):
+        self.event = event
         self.trail = []
         self.listener = Atspi.EventListener.new(self._heard)
-        self.listener.register("object:state-changed:focused")
+        self.listener.register(event)
 
     def _heard(self, event):
         try:
             if event.detail1 == 1:
                 self.trail.append((event.source.get_role_name(), event.source.get_name()))
         except GLib.Error:
-            pass
+            pass  # a node went away while it was read
 
     def end(self):
-        self.listener.deregister("object:state-changed:focused")
+        self.listener.deregister(self.event)
         return self.trail
 
 
@@ -166,18 +145,17 @@ def search_leaves_its_tiles(app):
 
 
 def password_fields(app, names):
-    fields = wait_for("the password fields " + str(names),
-                      lambda: (lambda f: f if [n.get_name() for n in f] == names else None)(find(app, "password text")))
-    return fields
+    return wait_for("the password fields " + str(names),
+                    lambda: (f := find(app, "password text")) and [n.get_name() for n in f] == names and f)
 
 
 def told_twice(app, button_name, alert):
     """Presses the button twice; the same error is read out each time. Returns the button."""
-    heard = Announcements(alert)
+    heard = Heard("object:state-changed:showing")
     button = one(app, "push button", button_name)
     for times in (1, 2):
         press(button)
-        heard.heard(times)
+        wait_for("%d announcements of %r" % (times, alert), lambda: heard.trail.count(("alert", alert)) >= times)
     heard.end()
     return button
 
@@ -210,7 +188,7 @@ def review_rows(app):
     tile = one(app, "push button", "Atlas Maps")
     x, y = tile.get_position(Atspi.CoordType.SCREEN).x, tile.get_position(Atspi.CoordType.SCREEN).y
     keys("mousemove", str(x + 20), str(y + 20), "click", "3")
-    focus = FocusTrail()
+    focus = Heard("object:state-changed:focused")
     press(one(app, "menu item", "Uninstall App\u2026"))
     rows = wait_for("the review rows", lambda: find(app, "check box") if find(app, "push button", "Move to Trash")
                     else None)

@@ -150,7 +150,6 @@ public:
             { QStringLiteral("description"), iface->text(QAccessible::Description) },
             { QStringLiteral("value"),
                 iface->valueInterface() ? iface->valueInterface()->currentValue() : QVariant() },
-            { QStringLiteral("focused"), bool(state.focused) },
             { QStringLiteral("role"), int(iface->role()) },
             { QStringLiteral("disabled"), bool(state.disabled) },
             { QStringLiteral("checkable"), bool(state.checkable) },
