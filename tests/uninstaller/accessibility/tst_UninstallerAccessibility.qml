@@ -2,29 +2,13 @@ import QtQuick
 import QtQuick.Controls
 import QtTest
 import Brimlark.Uninstaller
+import "../qml"
 
 // The sheet as a screen reader meets it, through Qt's accessibility bridge:
 // each node's role, name and states, and which rows are in the tree.
-TestCase {
+SheetTestCase {
     id: test
     name: "UninstallerAccessibility"
-    when: windowShown
-    visible: true
-    width: 760
-    height: 640
-
-    readonly property string hostile: "<img src=\"x\"> <b>R&D</b> & Co"
-    // As a bundle on disk can be named: no "/".
-    readonly property string hostileFileName: hostile.replace("/", "\u2215")
-    property var fixture
-
-    Component {
-        id: sheetComponent
-        AppUninstallerView {
-            x: 40
-            y: 40
-        }
-    }
 
     Component {
         id: scanningComponent
@@ -32,39 +16,6 @@ TestCase {
             width: 600
             height: 300
         }
-    }
-
-    function cleanup() {
-        fixture = null
-    }
-
-    function openSheet(access, shownName, extraCaches) {
-        fixture = UninstallerTest.sheet(hostile, access, extraCaches || 0)
-        const sheet = createTemporaryObject(sheetComponent, test, {
-            "app": fixture.app(shownName || ""),
-            "services": fixture.services })
-        verify(sheet)
-        return sheet
-    }
-    function review(sheet, findings) {
-        tryCompare(sheet.flow, "stage", AppUninstallerFlow.UninstallerStage.review, 5000)
-        const list = findChild(sheet, "findingsList")
-        tryVerify(() => list.count === (findings || 4), 5000, "findings: " + list.count + " " + sheet.flow.totalCount)
-        waitForItemPolished(list)
-        return list
-    }
-    function button(sheet, name) {
-        const b = findChild(sheet, name)
-        verify(b, name)
-        return b
-    }
-    function row(list, nameStart) {
-        for (let i = 0; i < list.count; ++i) {
-            const r = list.itemAtIndex(i)
-            if (r && r.displayName.indexOf(nameStart) === 0)
-                return r
-        }
-        return null
     }
 
     function test_disabledRemovalButtonsSayTheyAreDisabled() {

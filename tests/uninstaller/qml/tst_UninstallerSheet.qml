@@ -3,18 +3,10 @@ import QtQuick.Controls
 import QtTest
 import Brimlark.Uninstaller
 
-TestCase {
+SheetTestCase {
     id: test
     name: "UninstallerSheet"
-    when: windowShown
-    visible: true
-    width: 760
-    height: 640
 
-    readonly property string hostile: "<img src=\"x\"> <b>R&D</b> & Co"
-    // As a bundle on disk can be named: no "/".
-    readonly property string hostileFileName: hostile.replace("/", "\u2215")
-    property var fixture
     property int pressesBelow: 0
     property int tapsBelow: 0
     property int dismissed: 0
@@ -26,41 +18,12 @@ TestCase {
         TapHandler { onTapped: test.tapsBelow += 1 }
     }
 
-    Component {
-        id: sheetComponent
-        AppUninstallerView {
-            x: 40
-            y: 40
-        }
-    }
-
     function init() {
         pressesBelow = 0
         tapsBelow = 0
         dismissed = 0
     }
-    function cleanup() {
-        fixture = null
-    }
-
-    // The application's name as the catalog gives it, or (shownName) as any
-    // text the sheet may be handed.
-    function openSheet(access, shownName, extraCaches) {
-        fixture = UninstallerTest.sheet(hostile, access, extraCaches || 0)
-        const sheet = createTemporaryObject(sheetComponent, test, {
-            "app": fixture.app(shownName || ""),
-            "services": fixture.services })
-        verify(sheet)
-        sheet.dismiss.connect(() => test.dismissed += 1)
-        return sheet
-    }
-    function review(sheet, findings) {
-        tryCompare(sheet.flow, "stage", AppUninstallerFlow.UninstallerStage.review, 5000)
-        const list = findChild(sheet, "findingsList")
-        tryVerify(() => list.count === (findings || 4), 5000, "findings: " + list.count + " " + sheet.flow.totalCount)
-        waitForItemPolished(list)
-        return list
-    }
+    onSheetOpened: sheet => sheet.dismiss.connect(() => test.dismissed += 1)
 
     // Every Text under item whose text has the markup in it.
     function textsWithMarkup(item, out) {
@@ -75,19 +38,6 @@ TestCase {
         verify(texts.length >= atLeast, "found " + texts.length + " texts with the name")
         for (const t of texts)
             compare(t.textFormat, Text.PlainText, "rich text: " + t.text)
-    }
-    function button(sheet, name) {
-        const b = findChild(sheet, name)
-        verify(b, name)
-        return b
-    }
-    function row(list, nameStart) {
-        for (let i = 0; i < list.count; ++i) {
-            const r = list.itemAtIndex(i)
-            if (r && r.displayName.indexOf(nameStart) === 0)
-                return r
-        }
-        return null
     }
 
     function test_namesShowAsPlainTextOnEveryScreen() {
