@@ -8,13 +8,11 @@
 #include "support/UninstallerFixture.h"
 
 #include "platform/base/DiskAccess.h"
-#include "platform/base/Trash.h"
 #include "uninstaller/views/UninstallerServices.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QQmlEngine>
-#include <QThreadPool>
 #include <QtQuickTest/quicktest.h>
 
 #include <memory>
@@ -45,20 +43,9 @@ public:
         : m_grid(m_tree.root() + QStringLiteral("/Applications"))
     {
         m_services = std::make_unique<UninstallerServices>(
-            [this] {
-                AppUninstallerScanner::Services s;
-                s.home = m_tree.home();
-                s.systemRoot = m_tree.root();
-                s.bundleIdentifier = [](const QString &) { return std::optional<QString>(); };
-                s.isDeletable = [](const QByteArray &) { return true; };
-                s.adminRunner = &m_admin;
-                s.trash = &m_trash;
-                s.pool = &m_pool;
-                return std::make_unique<AppUninstallerScanner>(std::move(s));
-            },
-            m_access, m_scheduler);
+            [this] { return m_world.scanner(); }, m_access, m_scheduler);
     }
-    ~WindowFixture() override { m_pool.waitForDone(); }
+    ~WindowFixture() override { m_world.pool.waitForDone(); }
 
     BrimlarkViewModel *viewModel() { return m_grid.viewModel(); }
     WorkspaceManager *workspaceManager() { return &m_grid.workspaces; }
@@ -87,9 +74,7 @@ private:
     ResidualTree m_tree;
     GridFixture m_grid;
     ToolsFixture m_tools;
-    FakeAdminRunner m_admin;
-    Trash m_trash { (m_tree.home() + QStringLiteral("/.local/share")).toStdString() };
-    QThreadPool m_pool;
+    ScannerWorld m_world { m_tree };
     GrantedAccess m_access;
     ManualScheduler m_scheduler;
     std::unique_ptr<UninstallerServices> m_services;

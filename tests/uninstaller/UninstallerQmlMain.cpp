@@ -9,7 +9,6 @@
 
 #include "model/AppItem.h"
 #include "platform/base/DiskAccess.h"
-#include "platform/base/Trash.h"
 #include "uninstaller/views/UninstallerServices.h"
 
 #include <QAccessible>
@@ -17,7 +16,6 @@
 #include <QFile>
 #include <QQmlEngine>
 #include <QQuickItem>
-#include <QThreadPool>
 #include <QtQuickTest/quicktest.h>
 
 namespace brimlark::test {
@@ -58,27 +56,13 @@ public:
                     + QString::number(i),
                 5);
         }
-        m_admin.answer = [](const std::vector<std::string> &) {
+        m_world.admin.answer = [](const std::vector<std::string> &) {
             return AdminRunner::Result { AdminRunner::Outcome::Denied, {} };
         };
-        const QString systemLibrary = m_tree.root() + QStringLiteral("/Library/");
         m_services = std::make_unique<UninstallerServices>(
-            [this, systemLibrary] {
-                AppUninstallerScanner::Services s;
-                s.home = m_tree.home();
-                s.systemRoot = m_tree.root();
-                s.bundleIdentifier = [](const QString &) { return std::optional<QString>(); };
-                s.isDeletable = [systemLibrary](const QByteArray &p) {
-                    return !QFile::decodeName(p).startsWith(systemLibrary);
-                };
-                s.adminRunner = &m_admin;
-                s.trash = &m_trash;
-                s.pool = &m_pool;
-                return std::make_unique<AppUninstallerScanner>(std::move(s));
-            },
-            m_access, m_scheduler);
+            [this] { return m_world.scanner(); }, m_access, m_scheduler);
     }
-    ~SheetFixture() override { m_pool.waitForDone(); }
+    ~SheetFixture() override { m_world.pool.waitForDone(); }
 
     // The application the sheet is for, shown under the catalog's name or
     // (shownName) under any text the sheet may be handed.
@@ -106,9 +90,7 @@ public:
 private:
     QString m_appName;
     ResidualTree m_tree;
-    FakeAdminRunner m_admin;
-    Trash m_trash { (m_tree.home() + QStringLiteral("/.local/share")).toStdString() };
-    QThreadPool m_pool;
+    ScannerWorld m_world { m_tree };
     FixedAccess m_access;
     ManualScheduler m_scheduler;
     std::unique_ptr<UninstallerServices> m_services;

@@ -2,7 +2,6 @@
 
 #include "TestSupport.h"
 #include "platform/base/DiskAccess.h"
-#include "platform/base/Trash.h"
 #include "support/ManualScheduler.h"
 #include "uninstaller/ByteCountFormatter.h"
 #include "uninstaller/views/AppUninstallerFlow.h"
@@ -11,7 +10,6 @@
 #include <QFile>
 #include <QSemaphore>
 #include <QSignalSpy>
-#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -36,15 +34,10 @@ protected:
     void SetUp() override { m_tree.makeFooLeftovers(); }
     std::unique_ptr<AppUninstallerFlow> open(const QString &bundle = {})
     {
-        const QString systemLibrary = m_tree.root() + u"/Library/"_qs;
         m_services = std::make_unique<UninstallerServices>(
-            [this, systemLibrary] {
+            [this] {
                 ++scannersMade;
-                return std::make_unique<AppUninstallerScanner>(AppUninstallerScanner::Services {
-                    m_tree.home(), m_tree.root(), [](const QString &) { return u"com.acme.foo"_qs; },
-                    [systemLibrary](
-                        const QByteArray &p) { return !QFile::decodeName(p).startsWith(systemLibrary); },
-                    &admin, &m_trash, &m_pool });
+                return world.scanner(u"com.acme.foo"_qs);
             },
             access, scheduler);
         auto flow = std::make_unique<AppUninstallerFlow>();
@@ -58,14 +51,12 @@ protected:
     }
 
     test::ResidualTree m_tree;
+    test::ScannerWorld world { m_tree };
     FakeDiskAccess access;
     ManualScheduler scheduler;
-    test::FakeAdminRunner admin;
     int scannersMade = 0;
 
 private:
-    Trash m_trash { m_tree.home().toStdString() + "/.local/share" };
-    QThreadPool m_pool;
     std::unique_ptr<UninstallerServices> m_services;
 };
 
@@ -242,7 +233,7 @@ TEST_F(Sheet, WhileARemovalWaitsForTheAdministratorNothingElseStartsAndTheSheetA
     access.granted = true;
     QSemaphore prompt;
     QSemaphore answered;
-    admin.answer = [&](const std::vector<std::string> &) {
+    world.admin.answer = [&](const std::vector<std::string> &) {
         prompt.release();
         answered.acquire();
         return AdminRunner::Result { AdminRunner::Outcome::Succeeded, {} };
@@ -273,7 +264,7 @@ TEST_F(Sheet, WhileARemovalWaitsForTheAdministratorNothingElseStartsAndTheSheetA
     EXPECT_EQ(flow->deletionResult()->removedCount, selected);
     EXPECT_TRUE(flow->errorHeading().isEmpty());
     EXPECT_TRUE(flow->resultLine().startsWith(u"Removed %1 items · Freed "_qs.arg(selected)));
-    EXPECT_EQ(admin.calls().size(), 3u); // the three locked entries, once each
+    EXPECT_EQ(world.admin.calls().size(), 3u); // the three locked entries, once each
 }
 
 TEST_F(Sheet, ARemovalThatRemovesNothingStaysOnTheReviewWithTheAlert)

@@ -1,14 +1,12 @@
 #include "support/UninstallerFixture.h"
 
 #include "TestSupport.h"
-#include "platform/base/Trash.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSemaphore>
-#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -26,11 +24,7 @@ protected:
     // Locked: everything in the system Library.
     AppUninstallerScanner &scanned(const QString &bundle = {})
     {
-        const QString systemLibrary = m_tree.root() + QStringLiteral("/Library/");
-        m_scanner = std::make_unique<AppUninstallerScanner>(AppUninstallerScanner::Services { m_tree.home(),
-            m_tree.root(), [](const QString &) { return QStringLiteral("com.acme.foo"); },
-            [systemLibrary](const QByteArray &p) { return !QFile::decodeName(p).startsWith(systemLibrary); },
-            &m_admin, &m_trash, &m_pool });
+        m_scanner = m_world.scanner(QStringLiteral("com.acme.foo"));
         const QString path
             = bundle.isEmpty() ? m_tree.root() + QStringLiteral("/Applications/Foo.app") : bundle;
         EXPECT_TRUE(test::scanAndWait(*m_scanner, QStringLiteral("Foo"), path));
@@ -38,14 +32,12 @@ protected:
     }
     QStringList trashed() const
     {
-        return QDir(QString::fromStdString(m_trash.filesDirectory()))
+        return QDir(QString::fromStdString(m_world.trash.filesDirectory()))
             .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
     }
 
     test::ResidualTree m_tree;
-    test::FakeAdminRunner m_admin;
-    Trash m_trash { (m_tree.home() + QStringLiteral("/.local/share")).toStdString() };
-    QThreadPool m_pool;
+    test::ScannerWorld m_world { m_tree };
     std::unique_ptr<AppUninstallerScanner> m_scanner;
 };
 
@@ -65,7 +57,7 @@ TEST_F(Removal, TrashMovesEverySelectedEntryWithItsInfoAndFreshNamesOnCollision)
     EXPECT_EQ(result.freedBytes, bytes);
     EXPECT_TRUE(result.errors.isEmpty()) << result.errors.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(scanner.totalCount(), 0);
-    EXPECT_TRUE(m_admin.calls().empty());
+    EXPECT_TRUE(m_world.admin.calls().empty());
 
     const QStringList names = trashed();
     EXPECT_EQ(names.size(), total);
@@ -74,7 +66,7 @@ TEST_F(Removal, TrashMovesEverySelectedEntryWithItsInfoAndFreshNamesOnCollision)
     EXPECT_EQ(
         names.filter(QRegularExpression(QStringLiteral("^com\\.acme\\.foo_[0-9A-F]{8}\\.plist$"))).size(), 1);
     for (const QString &name : names) {
-        QFile info(QString::fromStdString(m_trash.infoDirectory()) + QLatin1Char('/') + name
+        QFile info(QString::fromStdString(m_world.trash.infoDirectory()) + QLatin1Char('/') + name
             + QStringLiteral(".trashinfo"));
         ASSERT_TRUE(info.open(QIODevice::ReadOnly)) << name.toStdString();
         EXPECT_TRUE(info.readAll().startsWith("[Trash Info]\nPath=/"));
@@ -87,7 +79,7 @@ TEST_F(Removal, LockedEntriesGoStraightToTheAdministratorAndOnlyPkexecRefusalRea
     scanner.deselectAll();
     scanner.selectAll(ResidualCategory::receipts);
     scanner.selectAll(ResidualCategory::launchAgents); // one locked daemon, one user agent
-    m_admin.answer = [](const std::vector<std::string> &args) {
+    m_world.admin.answer = [](const std::vector<std::string> &args) {
         const bool daemon = args.back().find("LaunchDaemons") != std::string::npos;
         return daemon ? AdminRunner::Result { AdminRunner::Outcome::Denied, {} }
                       : AdminRunner::Result { AdminRunner::Outcome::Failed, "Read-only file system" };
@@ -98,17 +90,17 @@ TEST_F(Removal, LockedEntriesGoStraightToTheAdministratorAndOnlyPkexecRefusalRea
         QStringList(
             { QStringLiteral("com.acme.foo.helper.plist: Administrator access was denied or cancelled."),
                 QStringLiteral("com.acme.foo.bom: Read-only file system") }));
-    const auto calls = m_admin.calls();
+    const auto calls = m_world.admin.calls();
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[1],
         (std::vector<std::string> { "delete", m_tree.home().toStdString(), m_tree.root().toStdString(),
-            m_trash.filesDirectory(),
+            m_world.trash.filesDirectory(),
             (m_tree.root() + QStringLiteral("/Library/Receipts/com.acme.foo.bom")).toStdString() }));
     EXPECT_EQ(scanner.totalCount(), 14);
     EXPECT_EQ(scanner.selectedCount(), 2); // failures stay listed and selected
 
     // No agent to ask is not a refusal.
-    m_admin.answer = [](const std::vector<std::string> &) {
+    m_world.admin.answer = [](const std::vector<std::string> &) {
         return AdminRunner::Result { AdminRunner::Outcome::Unavailable, "No authentication agent found." };
     };
     const RemovalResult again = test::waitForRemoval(scanner.removeSelectedFiles(DeletionMethod::permanent));
@@ -155,7 +147,7 @@ TEST_F(Removal, NothingOfTheSystemIsRemoved)
             result.errors, QStringList(QStringLiteral("Foo.app: Items of the system can’t be removed.")));
     }
     EXPECT_TRUE(QFileInfo::exists(bundle));
-    EXPECT_TRUE(m_admin.calls().empty());
+    EXPECT_TRUE(m_world.admin.calls().empty());
 }
 
 TEST_F(Removal, WorksOnTheSelectionAsItWasWhenAsked)
@@ -164,9 +156,9 @@ TEST_F(Removal, WorksOnTheSelectionAsItWasWhenAsked)
     scanner.deselectAll();
     scanner.selectAll(ResidualCategory::logs);
     // Hold the pool so the GUI thread changes the selection before the worker runs.
-    m_pool.setMaxThreadCount(1);
+    m_world.pool.setMaxThreadCount(1);
     QSemaphore gate;
-    m_pool.start([&gate] { gate.acquire(); });
+    m_world.pool.start([&gate] { gate.acquire(); });
     QFuture<RemovalResult> future = scanner.removeSelectedFiles(DeletionMethod::permanent);
     scanner.deselectAll();
     scanner.selectAll(ResidualCategory::caches);

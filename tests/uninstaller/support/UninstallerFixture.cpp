@@ -52,6 +52,15 @@ void ResidualTree::makeFooLeftovers() const
     file(QStringLiteral("root/Library/Receipts/com.acme.foo.bom"), 2);
 }
 
+std::unique_ptr<AppUninstallerScanner> ScannerWorld::scanner(const std::optional<QString> &bundleIdentifier)
+{
+    const QString systemLibrary = m_tree.root() + QStringLiteral("/Library/");
+    return std::make_unique<AppUninstallerScanner>(AppUninstallerScanner::Services { m_tree.home(),
+        m_tree.root(), [bundleIdentifier](const QString &) { return bundleIdentifier; },
+        [systemLibrary](const QByteArray &p) { return !QFile::decodeName(p).startsWith(systemLibrary); },
+        &admin, &trash, &pool });
+}
+
 AdminRunner::Result FakeAdminRunner::run(const std::vector<std::string> &arguments)
 {
     {

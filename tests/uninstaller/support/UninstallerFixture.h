@@ -1,12 +1,16 @@
 #pragma once
 
 #include "platform/base/AdminRunner.h"
+#include "platform/base/Trash.h"
 #include "uninstaller/AppUninstallerScanner.h"
 
 #include <QMutex>
 #include <QTemporaryDir>
+#include <QThreadPool>
 
 #include <functional>
+#include <memory>
+#include <optional>
 #include <vector>
 
 namespace brimlark::test {
@@ -39,6 +43,27 @@ public:
 private:
     mutable QMutex m_mutex;
     std::vector<std::vector<std::string>> m_calls;
+};
+
+// What scanners over a tree work with: the Trash in the home's data folder,
+// this administrator and a pool of their own (waited for at the end).
+// Everything under the system Library is locked: not the user's to remove.
+class ScannerWorld
+{
+    const ResidualTree &m_tree;
+
+public:
+    explicit ScannerWorld(const ResidualTree &tree)
+        : m_tree(tree)
+    {
+    }
+    ~ScannerWorld() { pool.waitForDone(); }
+    // A scanner that reads bundleIdentifier from every bundle.
+    std::unique_ptr<AppUninstallerScanner> scanner(const std::optional<QString> &bundleIdentifier = {});
+
+    FakeAdminRunner admin;
+    Trash trash { (m_tree.home() + QStringLiteral("/.local/share")).toStdString() };
+    QThreadPool pool;
 };
 
 // Runs body in a forked child (for limits, mount namespaces and dropped
