@@ -1,5 +1,6 @@
 #include "platform/gui/GlobalHotKey.h"
 
+#include "support/ScopedVariable.h"
 #include "support/XvfbServer.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +10,6 @@
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
 
-#include <cstdlib>
 #include <memory>
 
 using brimlark::GlobalHotKey;
@@ -65,23 +65,15 @@ INSTANTIATE_TEST_SUITE_P(Sessions, HotKeyFailure,
 
 TEST(GlobalHotKey, CurrentSessionOfTheOffscreenTestRunHasNoXServer)
 {
-    const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
-    const QByteArray sessionType = qgetenv("XDG_SESSION_TYPE");
-    qunsetenv("WAYLAND_DISPLAY");
-    qputenv("XDG_SESSION_TYPE", "x11");
-    const GlobalHotKey::Session session = GlobalHotKey::currentSession();
-    EXPECT_EQ(session.platformName, u"offscreen"_qs);
-    EXPECT_FALSE(session.waylandSession);
-    EXPECT_EQ(session.connection, nullptr);
-    qputenv("XDG_SESSION_TYPE", "wayland");
-    EXPECT_TRUE(GlobalHotKey::currentSession().waylandSession);
-    qputenv("WAYLAND_DISPLAY", wayland);
-    qputenv("XDG_SESSION_TYPE", sessionType);
-    if (wayland.isNull()) {
-        qunsetenv("WAYLAND_DISPLAY");
-    }
-    if (sessionType.isNull()) {
-        qunsetenv("XDG_SESSION_TYPE");
+    {
+        const brimlark::test::ScopedVariable wayland("WAYLAND_DISPLAY", nullptr);
+        const brimlark::test::ScopedVariable x11("XDG_SESSION_TYPE", "x11");
+        const GlobalHotKey::Session session = GlobalHotKey::currentSession();
+        EXPECT_EQ(session.platformName, u"offscreen"_qs);
+        EXPECT_FALSE(session.waylandSession);
+        EXPECT_EQ(session.connection, nullptr);
+        const brimlark::test::ScopedVariable waylandSession("XDG_SESSION_TYPE", "wayland");
+        EXPECT_TRUE(GlobalHotKey::currentSession().waylandSession);
     }
 
     GlobalHotKey hotKey;

@@ -1,4 +1,5 @@
 #include "HostileFiles.h"
+#include "ScopedVariable.h"
 #include "TestSupport.h"
 
 #include "platform/core/RecentDocuments.h"
@@ -64,8 +65,6 @@ struct Fixture
 TEST(RecentDocuments, ReadsTheBookmarkFileInTheDataFolder)
 {
     TemporaryRoots roots;
-    const QByteArray saved = qgetenv("XDG_DATA_HOME");
-    const bool wasSet = qEnvironmentVariableIsSet("XDG_DATA_HOME");
     const QString data = roots.home() + QStringLiteral("/elsewhere");
     struct Case
     {
@@ -79,18 +78,9 @@ TEST(RecentDocuments, ReadsTheBookmarkFileInTheDataFolder)
             roots.home() + QStringLiteral("/.local/share/recently-used.xbel") },
     };
     for (const Case &c : cases) {
-        if (c.xdg) {
-            qputenv("XDG_DATA_HOME", c.xdg->toUtf8());
-        } else {
-            qunsetenv("XDG_DATA_HOME");
-        }
+        const test::ScopedVariable xdg("XDG_DATA_HOME", c.xdg ? c.xdg->toUtf8().constData() : nullptr);
         EXPECT_EQ(RecentDocuments::defaultPath(), c.path)
             << c.xdg.value_or(QStringLiteral("<unset>")).toStdString();
-    }
-    if (wasSet) {
-        qputenv("XDG_DATA_HOME", saved);
-    } else {
-        qunsetenv("XDG_DATA_HOME");
     }
 }
 

@@ -1,12 +1,12 @@
+#include "ScopedVariable.h"
+
 #include "platform/base/RuntimeDirectory.h"
 
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <functional>
-#include <optional>
 #include <string>
 
 #include <fcntl.h>
@@ -14,41 +14,6 @@
 #include <unistd.h>
 
 using namespace brimlark;
-
-namespace {
-
-// Runs with XDG_RUNTIME_DIR and TMPDIR as given (null: unset), then puts them back.
-class Environment
-{
-public:
-    Environment(const char *runtime, const char *tmp)
-    {
-        save("XDG_RUNTIME_DIR", runtime, m_runtime);
-        save("TMPDIR", tmp, m_tmp);
-    }
-    ~Environment()
-    {
-        restore("XDG_RUNTIME_DIR", m_runtime);
-        restore("TMPDIR", m_tmp);
-    }
-
-private:
-    static void save(const char *name, const char *value, std::optional<std::string> &old)
-    {
-        if (const char *current = std::getenv(name)) {
-            old = current;
-        }
-        value ? ::setenv(name, value, 1) : ::unsetenv(name);
-    }
-    static void restore(const char *name, const std::optional<std::string> &old)
-    {
-        old ? ::setenv(name, old->c_str(), 1) : ::unsetenv(name);
-    }
-    std::optional<std::string> m_runtime;
-    std::optional<std::string> m_tmp;
-};
-
-} // namespace
 
 TEST(RuntimeDirectory, IsAFreshPrivateFolderOfOurOwn)
 {
@@ -61,7 +26,8 @@ TEST(RuntimeDirectory, IsAFreshPrivateFolderOfOurOwn)
         std::string expected;
     } rows[] = { { true, base + "/brimlark" }, { false, base + "/" + uidName } };
     for (const auto &row : rows) {
-        Environment env(row.runtimeSet ? base.c_str() : nullptr, base.c_str());
+        const test::ScopedVariable runtime("XDG_RUNTIME_DIR", row.runtimeSet ? base.c_str() : nullptr);
+        const test::ScopedVariable tmp("TMPDIR", base.c_str());
         const auto folder = privateRuntimeDirectory();
         ASSERT_TRUE(folder) << row.expected;
         EXPECT_EQ(folder->string(), row.expected);
@@ -111,7 +77,8 @@ TEST(RuntimeDirectory, RefusesAFolderOthersCouldReachOrPlant)
         }
         QTemporaryDir root;
         const std::string base = root.path().toStdString();
-        Environment env(base.c_str(), nullptr);
+        const test::ScopedVariable runtime("XDG_RUNTIME_DIR", base.c_str());
+        const test::ScopedVariable tmp("TMPDIR", nullptr);
         row.prepare(base + "/brimlark");
         std::string why;
         EXPECT_FALSE(privateRuntimeDirectory(&why));

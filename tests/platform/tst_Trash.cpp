@@ -1,3 +1,5 @@
+#include "ScopedVariable.h"
+
 #include "platform/base/Trash.h"
 
 #include <QDir>
@@ -6,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
 #include <unistd.h>
@@ -37,24 +38,19 @@ protected:
     void SetUp() override
     {
         // The deletion date is local time; pin the zone for the exact text.
-        m_zone = std::getenv("TZ") ? std::optional<std::string>(std::getenv("TZ")) : std::nullopt;
-        setenv("TZ", "UTC", 1);
+        m_zone.emplace("TZ", "UTC");
         tzset();
     }
     void TearDown() override
     {
-        if (m_zone) {
-            setenv("TZ", m_zone->c_str(), 1);
-        } else {
-            unsetenv("TZ");
-        }
+        m_zone.reset();
         tzset();
     }
 
     QTemporaryDir m_dir;
     // 2024-03-05 07:08:09 UTC
     Trash m_trash { m_dir.path().toStdString(), [] { return std::time_t(1709622489); } };
-    std::optional<std::string> m_zone;
+    std::optional<test::ScopedVariable> m_zone;
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "platform/base/RuntimeDirectory.h"
 #include "shell/SingleInstance.h"
 
+#include "ScopedVariable.h"
 #include "TestChildProcess.h"
 #include "TestSupport.h"
 
@@ -108,8 +109,7 @@ TEST(SingleInstanceArguments, TakesOnlyAbsoluteUrls)
 
 TEST(SingleInstanceNames, DependOnTheSettingsFolder)
 {
-    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", "/tmp/brimlark-a");
+    const brimlark::test::ScopedVariable config("XDG_CONFIG_HOME", "/tmp/brimlark-a");
     const QString a = SingleInstance::defaultServerName();
     qputenv("XDG_CONFIG_HOME", "/tmp/brimlark-b");
     const QString b = SingleInstance::defaultServerName();
@@ -120,11 +120,6 @@ TEST(SingleInstanceNames, DependOnTheSettingsFolder)
     const auto folder = brimlark::privateRuntimeDirectory();
     ASSERT_TRUE(folder);
     EXPECT_EQ(QFileInfo(a).absolutePath().toStdString(), folder->string());
-    if (saved.isNull()) {
-        qunsetenv("XDG_CONFIG_HOME");
-    } else {
-        qputenv("XDG_CONFIG_HOME", saved);
-    }
 }
 
 class SingleInstanceHandOver : public ::testing::Test
