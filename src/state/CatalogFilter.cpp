@@ -22,10 +22,16 @@ QList<AppItem> CatalogFilter::apps(
     const auto inSection = [&](const std::vector<quint32> &indexes) {
         QList<AppItem> out;
         out.reserve(qsizetype(indexes.size()));
+        if (!inHidden && hidden.isEmpty()) {
+            for (const quint32 index : indexes) {
+                out << catalog[index];
+            }
+            return out;
+        }
+        const std::vector<bool> &hiddenAt = hiddenMarks();
         for (const quint32 index : indexes) {
-            const AppItem &app = catalog[index];
-            if ((!inHidden && hidden.isEmpty()) || hidden.contains(app.id()) == inHidden) {
-                out << app;
+            if (hiddenAt[index] == inHidden) {
+                out << catalog[index];
             }
         }
         return out;
@@ -53,12 +59,13 @@ QList<AppItem> CatalogFilter::apps(
         break;
     case Kind::category: {
         const QString &name = selection->category();
-        for (const auto &app : catalog) {
-            if (app.category() == name && !hidden.contains(app.id())) {
-                result << app;
+        const std::vector<bool> &hiddenAt = hiddenMarks();
+        for (qsizetype i = 0; i < catalog.size(); ++i) {
+            if (catalog[i].category() == name && !hiddenAt[size_t(i)]) {
+                result << catalog[i];
             }
         }
-        break;
+        return result;
     }
     case Kind::recents:
         result = m_catalog.recentApps();
@@ -69,13 +76,15 @@ QList<AppItem> CatalogFilter::apps(
     case Kind::newlyAdded:
         result = m_catalog.newlyAddedApps();
         break;
-    case Kind::hidden:
-        for (const auto &app : catalog) {
-            if (hidden.contains(app.id())) {
-                result << app;
+    case Kind::hidden: {
+        const std::vector<bool> &hiddenAt = hiddenMarks();
+        for (qsizetype i = 0; i < catalog.size(); ++i) {
+            if (hiddenAt[size_t(i)]) {
+                result << catalog[i];
             }
         }
         return result;
+    }
     }
     // Hidden applications show in the hidden section only, not even in the
     // folder that holds them.
@@ -101,6 +110,24 @@ const CatalogOrdering::Positions &CatalogFilter::sortPositions() const
             = Order { names, option, std::move(recents), CatalogOrdering::Positions(m_catalog.sortOrder()) };
     }
     return m_order->positions;
+}
+
+const std::vector<bool> &CatalogFilter::hiddenMarks() const
+{
+    const quint64 names = m_catalog.foldedNames().stamp();
+    const QSet<QString> &hidden = m_catalog.hiddenAppPaths();
+    // The set kept is a copy of the catalog's, so while neither changes the
+    // comparison is one of pointers.
+    if (m_hidden.names != names || m_hidden.paths != hidden) {
+        const QList<AppItem> &catalog = m_catalog.apps();
+        m_hidden.names = names;
+        m_hidden.paths = hidden;
+        m_hidden.marks.assign(size_t(catalog.size()), false);
+        for (qsizetype i = 0; i < catalog.size(); ++i) {
+            m_hidden.marks[size_t(i)] = hidden.contains(catalog[i].id());
+        }
+    }
+    return m_hidden.marks;
 }
 
 std::vector<quint32> CatalogFilter::nameMatches(const QString &query) const

@@ -8,6 +8,7 @@
 #include "state/SidebarSelection.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -46,6 +47,9 @@ private:
     // The catalog's sort order, worked out once per publish, sort option and
     // (for the recently used order) recent applications.
     const CatalogOrdering::Positions &sortPositions() const;
+    // Whether each of the catalog's applications is hidden, worked out once
+    // per publish and change of what is hidden.
+    const std::vector<bool> &hiddenMarks() const;
 
     const AppFinder &m_catalog;
     // The searches that led to the last query, each query extending the one
@@ -67,6 +71,13 @@ private:
         CatalogOrdering::Positions positions;
     };
     mutable std::optional<Order> m_order;
+    struct Hidden
+    {
+        quint64 names = 0;
+        QSet<QString> paths;
+        std::vector<bool> marks;
+    };
+    mutable Hidden m_hidden;
 };
 
 } // namespace brimlark

@@ -525,6 +525,9 @@ TEST_F(ViewModelTest, SearchAnswersEachKeystrokeAsAFreshSearchWould)
         { {}, "", Names { "Alpha" } },
         { [&] { publish(apps << app(QStringLiteral("Odd") + QChar(0xD800))); }, "?", Names {} },
         { sortBy(AppSortOption::nameDescending), "c", Names { "Eclipse", "Éclair Studio", "Charlie" } },
+        { [&] { v.setSelection(SidebarSelection::ofCategory(QStringLiteral("Games"))); }, "",
+            Names { "Alpha", "Charlie" } },
+        { [&] { finder.hideApp(byName(QStringLiteral("Charlie"))); }, "", Names { "Alpha" } },
     };
     for (const auto &row : rows) {
         if (row.before) {
