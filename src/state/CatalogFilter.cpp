@@ -96,6 +96,9 @@ QList<AppItem> CatalogFilter::apps(
 
 const CatalogOrdering::Positions &CatalogFilter::sortPositions() const
 {
+    // The folded names are made anew at each publish, so their stamp tells
+    // one catalog from the next; the size is checked too, as indexes into
+    // the catalog are only good for the list they were taken from.
     const quint64 names = m_catalog.foldedNames().stamp();
     const AppSortOption option = m_catalog.allAppsSortOption();
     // Only the recently used order depends on the recent applications.
@@ -105,7 +108,8 @@ const CatalogOrdering::Positions &CatalogFilter::sortPositions() const
             recents << app.urlText();
         }
     }
-    if (!m_order || m_order->names != names || m_order->option != option || m_order->recents != recents) {
+    if (!m_order || m_order->names != names || m_order->positions.size() != m_catalog.apps().size()
+        || m_order->option != option || m_order->recents != recents) {
         m_order
             = Order { names, option, std::move(recents), CatalogOrdering::Positions(m_catalog.sortOrder()) };
     }
@@ -118,7 +122,8 @@ const std::vector<bool> &CatalogFilter::hiddenMarks() const
     const QSet<QString> &hidden = m_catalog.hiddenAppPaths();
     // The set kept is a copy of the catalog's, so while neither changes the
     // comparison is one of pointers.
-    if (m_hidden.names != names || m_hidden.paths != hidden) {
+    if (m_hidden.names != names || m_hidden.marks.size() != size_t(m_catalog.apps().size())
+        || m_hidden.paths != hidden) {
         const QList<AppItem> &catalog = m_catalog.apps();
         m_hidden.names = names;
         m_hidden.paths = hidden;
