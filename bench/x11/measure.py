@@ -18,6 +18,7 @@ same generated tree, and the figures are:
           takes the whole 16.7 ms leaves a gap of 25 ms or more)
   key p99 typing into the search field: from a key event to the first frame that
           shows the grid it leaves (ms), 99th percentile
+  key max the slowest of those keys over every run (ms)
 Frames come from the scene graph's frameSwapped: the program writes them to the
 file BRIMLARK_FRAME_LOG names, the bare grid to its standard error; both count
 the grid's changes, so the frame that first shows a keystroke's grid is known.
@@ -196,6 +197,10 @@ def p99(values):
     return values[min(len(values) - 1, int(round(0.99 * (len(values) - 1))))]
 
 
+def slowest(values):
+    return max((v for v in values if v == v), default=float("nan"))
+
+
 def measure(command, env, display, count, frame_log, bare, type_keys, start_only=False):
     if not bare:
         env = dict(env, BRIMLARK_FRAME_LOG=frame_log)
@@ -221,7 +226,7 @@ def measure(command, env, display, count, frame_log, bare, type_keys, start_only
         if start_only:
             frames = read_frames(frame_log, bare)
             result["first"] = (frames[0][0] - spawned) / 1000 if frames else float("nan")
-            for key in ("scroll", "frame", "slow", "key p99"):
+            for key in ("scroll", "frame", "slow", "key p99", "key max"):
                 result[key] = float("nan")
             result["latencies"] = []
             return result
@@ -259,6 +264,7 @@ def measure(command, env, display, count, frame_log, bare, type_keys, start_only
         result["frame"], result["slow"] = scroll_frames(frames, wheel_start, wheel_end)
         result["latencies"] = key_latencies(frames, keys)
         result["key p99"] = p99(result["latencies"]) if keys else float("nan")
+        result["key max"] = slowest(result["latencies"])
         return result
     finally:
         process.send_signal(signal.SIGTERM)
@@ -315,7 +321,7 @@ def main():
     print(f"X11 path under Xvfb; load average {load_before[0]:.2f} before, {load_after[0]:.2f} after; "
           f"median of {args.runs} runs (key p99: over the keys of every run)")
     print(f"{'apps':>6} {'measure':<8} {'brimlark':>10} {'bare grid':>10} {'ratio':>6}   runs (brimlark)")
-    units = {"start": "ms", "first": "ms", "idle": "MiB", "scroll": "MiB", "cpu": "%", "frame": "ms", "slow": "", "key p99": "ms"}
+    units = {"start": "ms", "first": "ms", "idle": "MiB", "scroll": "MiB", "cpu": "%", "frame": "ms", "slow": "", "key p99": "ms", "key max": "ms"}
     medians = {}
     for count, figures in rows:
         for key in units:
@@ -325,6 +331,8 @@ def main():
             for name in ("brimlark", "bare"):
                 if key == "key p99":
                     pair.append(p99([v for r in figures[name] for v in r["latencies"]]))
+                elif key == "key max":
+                    pair.append(slowest([v for r in figures[name] for v in r["latencies"]]))
                 else:
                     pair.append(statistics.median(r[key] for r in figures[name]))
             ours, bare = pair

@@ -75,10 +75,10 @@ GridView {
             const end = Math.ceil(count / perRow) * tiles.cellHeight + tiles.bottomMargin
             if (end >= tiles.contentY + tiles.height)
                 return
-            if (count > 0)
-                tiles.positionViewAtIndex(count - 1, GridView.End)
-            else
-                tiles.positionViewAtBeginning()
+            // Moved in one step, the view puts its tiles aside before it
+            // fills the new place, and fills it with them; going to an index
+            // would fill the index's place first, with a screen of new tiles.
+            tiles.contentY = Math.max(tiles.originY - tiles.topMargin, tiles.originY + end - tiles.height)
         }
     }
 

@@ -424,11 +424,21 @@ void AppFinder::loadSortOption()
 
 QList<AppItem> AppFinder::getSortedApps(const QList<AppItem> &apps) const
 {
+    return CatalogOrdering::sorted(apps, m_allAppsSortOption, recentUrlTexts(), m_ranks, m_collation);
+}
+
+std::vector<quint32> AppFinder::sortOrder() const
+{
+    return CatalogOrdering::order(m_apps, m_allAppsSortOption, recentUrlTexts(), m_ranks, m_collation);
+}
+
+QSet<QString> AppFinder::recentUrlTexts() const
+{
     QSet<QString> recent;
     for (const auto &app : m_recentApps) {
         recent.insert(app.urlText());
     }
-    return CatalogOrdering::sorted(apps, m_allAppsSortOption, recent, m_ranks, m_collation);
+    return recent;
 }
 
 // ---- newly added applications

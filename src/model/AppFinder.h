@@ -26,6 +26,7 @@
 #include <functional>
 #include <optional>
 #include <set>
+#include <vector>
 
 namespace brimlark {
 
@@ -195,6 +196,8 @@ public:
     // Sort order and newly added applications.
     void setAllAppsSortOption(AppSortOption option);
     QList<AppItem> getSortedApps(const QList<AppItem> &apps) const;
+    // The indexes of apps() in that order.
+    std::vector<quint32> sortOrder() const;
 
 signals:
     void appsChanged();
@@ -230,6 +233,7 @@ private:
     void announce(unsigned touched);
 
     QList<AppItem> appsForUrlTexts(const QStringList &texts) const;
+    QSet<QString> recentUrlTexts() const;
     bool publish(const QList<AppItem> &apps, quint64 generation, const ScanDetails *details);
     void setApps(QList<AppItem> apps, const ScanDetails *details);
     void loadSortOption();

@@ -3,6 +3,7 @@
 #include "platform/core/NameComparison.h"
 
 #include <algorithm>
+#include <bit>
 #include <numeric>
 
 namespace brimlark::CatalogOrdering {
@@ -36,15 +37,19 @@ std::vector<int> ranksOf(
     return out;
 }
 
+std::vector<quint32> keyOrder(const std::vector<qint64> &keys)
+{
+    std::vector<quint32> order(keys.size());
+    std::iota(order.begin(), order.end(), quint32(0));
+    std::stable_sort(order.begin(), order.end(), [&keys](quint32 a, quint32 b) { return keys[a] < keys[b]; });
+    return order;
+}
+
 QList<AppItem> inKeyOrder(const QList<AppItem> &apps, const std::vector<qint64> &keys)
 {
-    std::vector<qsizetype> order(size_t(apps.size()));
-    std::iota(order.begin(), order.end(), qsizetype(0));
-    std::stable_sort(
-        order.begin(), order.end(), [&keys](qsizetype a, qsizetype b) { return keys[a] < keys[b]; });
     QList<AppItem> out;
     out.reserve(apps.size());
-    for (qsizetype i : order) {
+    for (const quint32 i : keyOrder(keys)) {
         out << apps[i];
     }
     return out;
@@ -154,6 +159,17 @@ std::vector<int> categoryRanks(
 QList<AppItem> sorted(const QList<AppItem> &apps, AppSortOption option, const QSet<QString> &recentUrlTexts,
     const Ranks &ranks, const NameComparison &collation)
 {
+    QList<AppItem> out;
+    out.reserve(apps.size());
+    for (const quint32 i : order(apps, option, recentUrlTexts, ranks, collation)) {
+        out << apps[i];
+    }
+    return out;
+}
+
+std::vector<quint32> order(const QList<AppItem> &apps, AppSortOption option,
+    const QSet<QString> &recentUrlTexts, const Ranks &ranks, const NameComparison &collation)
+{
     std::vector<qint64> keys;
     keys.reserve(size_t(apps.size()));
     switch (option) {
@@ -181,7 +197,33 @@ QList<AppItem> sorted(const QList<AppItem> &apps, AppSortOption option, const QS
         break;
     }
     }
-    return inKeyOrder(apps, keys);
+    return keyOrder(keys);
+}
+
+Positions::Positions(std::vector<quint32> order)
+    : m_order(std::move(order))
+    , m_position(m_order.size())
+{
+    for (size_t k = 0; k < m_order.size(); ++k) {
+        m_position[m_order[k]] = quint32(k);
+    }
+}
+
+std::vector<quint32> Positions::arrange(const std::vector<quint32> &indexes) const
+{
+    std::vector<quint64> marks((m_order.size() + 63) / 64);
+    for (const quint32 index : indexes) {
+        const quint32 at = m_position[index];
+        marks[at / 64] |= quint64(1) << (at % 64);
+    }
+    std::vector<quint32> out;
+    out.reserve(indexes.size());
+    for (size_t word = 0; word < marks.size(); ++word) {
+        for (quint64 bits = marks[word]; bits != 0; bits &= bits - 1) {
+            out.push_back(m_order[word * 64 + size_t(std::countr_zero(bits))]);
+        }
+    }
+    return out;
 }
 
 QList<AppItem> search(const QList<AppItem> &apps, const QSet<QString> &hiddenPaths, const QString &query,

@@ -49,6 +49,31 @@ std::vector<int> categoryRanks(
 QList<AppItem> sorted(const QList<AppItem> &apps, AppSortOption option, const QSet<QString> &recentUrlTexts,
     const Ranks &ranks, const NameComparison &collation);
 
+// The same order as indexes into `apps`: the first application's index first.
+std::vector<quint32> order(const QList<AppItem> &apps, AppSortOption option,
+    const QSet<QString> &recentUrlTexts, const Ranks &ranks, const NameComparison &collation);
+
+// A subset of a list in an order of the whole list worked out once, with no
+// sort: marking where each member stands in that order and reading the marks
+// back costs a pass over the members and a word per 64 applications.
+class Positions
+{
+public:
+    Positions() = default;
+    explicit Positions(std::vector<quint32> order);
+
+    qsizetype size() const { return qsizetype(m_order.size()); }
+    // The whole list's indexes in order.
+    const std::vector<quint32> &order() const { return m_order; }
+    // `indexes` (distinct, each below size()) in order.
+    std::vector<quint32> arrange(const std::vector<quint32> &indexes) const;
+
+private:
+    std::vector<quint32> m_order;
+    // m_position[index] is where the index stands in m_order.
+    std::vector<quint32> m_position;
+};
+
 // Visible applications whose name or category holds the query (ignoring
 // case), one per path: exact names, then names starting with the query,
 // then the rest, each group by name.

@@ -16,37 +16,40 @@ QList<AppItem> CatalogFilter::apps(
     using Kind = SidebarSelection::Kind;
     const QSet<QString> &hidden = m_catalog.hiddenAppPaths();
     const bool inHidden = selection && selection->is(Kind::hidden);
-
-    if (!query.isEmpty()) {
-        // A search looks through every visible application (or every hidden
-        // one in the hidden section), whatever section is selected. The
-        // catalog's sort is stable, so sorting only the matches gives the
-        // same list as filtering the sorted one, for a fraction of the work.
-        QList<AppItem> matches = nameMatches(query);
-        if (inHidden || !hidden.isEmpty()) {
-            matches.removeIf([&](const AppItem &app) { return hidden.contains(app.id()) != inHidden; });
-        }
-        return m_catalog.getSortedApps(matches);
-    }
-    m_steps.clear();
-
-    // The section's base: the hidden applications in the hidden section,
-    // every other application elsewhere, in catalog order.
-    const auto base = [&] {
+    const QList<AppItem> &catalog = m_catalog.apps();
+    // The applications at `indexes` that belong in the section: the hidden
+    // ones in the hidden section, every other one elsewhere.
+    const auto inSection = [&](const std::vector<quint32> &indexes) {
         QList<AppItem> out;
-        for (const auto &app : m_catalog.apps()) {
-            if (hidden.contains(app.id()) == inHidden) {
-                out << app;
+        out.reserve(qsizetype(indexes.size()));
+        if (!inHidden && hidden.isEmpty()) {
+            for (const quint32 index : indexes) {
+                out << catalog[index];
+            }
+            return out;
+        }
+        const std::vector<bool> &hiddenAt = hiddenMarks();
+        for (const quint32 index : indexes) {
+            if (hiddenAt[index] == inHidden) {
+                out << catalog[index];
             }
         }
         return out;
     };
 
+    if (!query.isEmpty()) {
+        // A search looks through every visible application (or every hidden
+        // one in the hidden section), whatever section is selected. The
+        // catalog's sort is stable, so its matches taken in the order of the
+        // whole catalog are the sorted matches.
+        return inSection(sortPositions().arrange(nameMatches(query)));
+    }
+    m_steps.clear();
+
     QList<AppItem> result;
     switch (selection ? selection->kind() : Kind::allApps) {
     case Kind::allApps:
-        result = m_catalog.getSortedApps(base());
-        break;
+        return inSection(sortPositions().order());
     case Kind::folder:
         // The selection's copy may be stale: the catalog's folder holds the
         // contents.
@@ -56,12 +59,13 @@ QList<AppItem> CatalogFilter::apps(
         break;
     case Kind::category: {
         const QString &name = selection->category();
-        for (const auto &app : m_catalog.apps()) {
-            if (app.category() == name && !hidden.contains(app.id())) {
-                result << app;
+        const std::vector<bool> &hiddenAt = hiddenMarks();
+        for (qsizetype i = 0; i < catalog.size(); ++i) {
+            if (catalog[i].category() == name && !hiddenAt[size_t(i)]) {
+                result << catalog[i];
             }
         }
-        break;
+        return result;
     }
     case Kind::recents:
         result = m_catalog.recentApps();
@@ -72,30 +76,76 @@ QList<AppItem> CatalogFilter::apps(
     case Kind::newlyAdded:
         result = m_catalog.newlyAddedApps();
         break;
-    case Kind::hidden:
-        result = base();
-        break;
+    case Kind::hidden: {
+        const std::vector<bool> &hiddenAt = hiddenMarks();
+        for (qsizetype i = 0; i < catalog.size(); ++i) {
+            if (hiddenAt[size_t(i)]) {
+                result << catalog[i];
+            }
+        }
+        return result;
+    }
     }
     // Hidden applications show in the hidden section only, not even in the
     // folder that holds them.
-    if (!inHidden && !hidden.isEmpty()) {
+    if (!hidden.isEmpty()) {
         result.removeIf([&hidden](const AppItem &app) { return hidden.contains(app.id()); });
     }
-
     return result;
 }
 
-QList<AppItem> CatalogFilter::nameMatches(const QString &query) const
+const CatalogOrdering::Positions &CatalogFilter::sortPositions() const
+{
+    // The folded names are made anew at each publish, so their stamp tells
+    // one catalog from the next; the size is checked too, as indexes into
+    // the catalog are only good for the list they were taken from.
+    const quint64 names = m_catalog.foldedNames().stamp();
+    const AppSortOption option = m_catalog.allAppsSortOption();
+    // Only the recently used order depends on the recent applications.
+    QStringList recents;
+    if (option == AppSortOption::recentlyUsed) {
+        for (const auto &app : m_catalog.recentApps()) {
+            recents << app.urlText();
+        }
+    }
+    if (!m_order || m_order->names != names || m_order->positions.size() != m_catalog.apps().size()
+        || m_order->option != option || m_order->recents != recents) {
+        m_order
+            = Order { names, option, std::move(recents), CatalogOrdering::Positions(m_catalog.sortOrder()) };
+    }
+    return m_order->positions;
+}
+
+const std::vector<bool> &CatalogFilter::hiddenMarks() const
+{
+    const quint64 names = m_catalog.foldedNames().stamp();
+    const QSet<QString> &hidden = m_catalog.hiddenAppPaths();
+    // The set kept is a copy of the catalog's, so while neither changes the
+    // comparison is one of pointers.
+    if (m_hidden.names != names || m_hidden.marks.size() != size_t(m_catalog.apps().size())
+        || m_hidden.paths != hidden) {
+        const QList<AppItem> &catalog = m_catalog.apps();
+        m_hidden.names = names;
+        m_hidden.paths = hidden;
+        m_hidden.marks.assign(size_t(catalog.size()), false);
+        for (qsizetype i = 0; i < catalog.size(); ++i) {
+            m_hidden.marks[size_t(i)] = hidden.contains(catalog[i].id());
+        }
+    }
+    return m_hidden.marks;
+}
+
+std::vector<quint32> CatalogFilter::nameMatches(const QString &query) const
 {
     const QList<AppItem> &apps = m_catalog.apps();
     const FoldedNames &names = m_catalog.foldedNames();
     QString folded = query.toCaseFolded();
     if (names.size() != apps.size() || !names.handles(folded)) {
         m_steps.clear();
-        QList<AppItem> out;
-        for (const auto &app : apps) {
-            if (app.name().contains(query, Qt::CaseInsensitive)) {
-                out << app;
+        std::vector<quint32> out;
+        for (qsizetype i = 0; i < apps.size(); ++i) {
+            if (apps[i].name().contains(query, Qt::CaseInsensitive)) {
+                out.push_back(quint32(i));
             }
         }
         return out;
@@ -113,14 +163,7 @@ QList<AppItem> CatalogFilter::nameMatches(const QString &query) const
             = m_steps.empty() ? names.matching(folded) : names.matching(folded, m_steps.back().matches);
         m_steps.push_back({ std::move(folded), std::move(matches) });
     }
-
-    QList<AppItem> out;
-    const std::vector<quint32> &matches = m_steps.back().matches;
-    out.reserve(qsizetype(matches.size()));
-    for (const quint32 index : matches) {
-        out << apps[index];
-    }
-    return out;
+    return m_steps.back().matches;
 }
 
 QList<GridItemIdentifier> CatalogFilter::unifiedGridItems() const

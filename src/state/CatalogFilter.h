@@ -2,11 +2,15 @@
 
 #include "model/AppFolder.h"
 #include "model/AppItem.h"
+#include "model/AppSortOption.h"
+#include "model/CatalogOrdering.h"
 #include "model/GridItemIdentifier.h"
 #include "state/SidebarSelection.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
@@ -37,8 +41,15 @@ public:
     QList<AppItem> appsNotInFolder(const AppFolder &folder) const;
 
 private:
-    // The catalog's applications whose names hold the query, in catalog order.
-    QList<AppItem> nameMatches(const QString &query) const;
+    // The indexes of the catalog's applications whose names hold the query,
+    // ascending.
+    std::vector<quint32> nameMatches(const QString &query) const;
+    // The catalog's sort order, worked out once per publish, sort option and
+    // (for the recently used order) recent applications.
+    const CatalogOrdering::Positions &sortPositions() const;
+    // Whether each of the catalog's applications is hidden, worked out once
+    // per publish and change of what is hidden.
+    const std::vector<bool> &hiddenMarks() const;
 
     const AppFinder &m_catalog;
     // The searches that led to the last query, each query extending the one
@@ -52,6 +63,21 @@ private:
     mutable std::vector<Step> m_steps;
     // The catalog names the steps were searched in.
     mutable quint64 m_stepsNames = 0;
+    struct Order
+    {
+        quint64 names;
+        AppSortOption option;
+        QStringList recents;
+        CatalogOrdering::Positions positions;
+    };
+    mutable std::optional<Order> m_order;
+    struct Hidden
+    {
+        quint64 names = 0;
+        QSet<QString> paths;
+        std::vector<bool> marks;
+    };
+    mutable Hidden m_hidden;
 };
 
 } // namespace brimlark

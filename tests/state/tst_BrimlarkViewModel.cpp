@@ -456,41 +456,90 @@ TEST_F(ViewModelTest, SearchLooksThroughAllVisibleAppsInSortOrder)
 }
 
 // Each keystroke gives what a fresh search would, whatever came before it:
-// typed on, erased, or across a rescan or a change of what is hidden. Case
-// is ignored letter for letter; accents are not.
+// typed on, erased, or across a rescan, a change of what is hidden, of the
+// sort or of the section. Case is ignored letter for letter; accents are not.
 TEST_F(ViewModelTest, SearchAnswersEachKeystrokeAsAFreshSearchWould)
 {
     standardCatalog();
     QList<AppItem> apps = finder.apps();
     apps << app(QStringLiteral("Éclair Studio")) << app(QStringLiteral("Straße"))
-         << app(QStringLiteral("𐐀Dox")) << app(QStringLiteral("Odd") + QChar(0xD800));
+         << app(QStringLiteral("𐐀Dox"));
     publish(apps);
     auto &v = makeVm();
+    const auto sortBy
+        = [&](AppSortOption option) { return [&, option] { finder.setAllAppsSortOption(option); }; };
+    const auto show = [&](Kind kind) { return [&, kind] { v.selectSection(kind); }; };
 
     const struct
     {
         std::function<void()> before;
         const char *query;
-        Names expected;
+        // Left out where the section's own list is the answer.
+        std::optional<Names> expected;
     } rows[] = {
-        { {}, "e", { "Charlie", "Echo", "Straße" } },
-        { {}, "ec", { "Echo" } },
-        { {}, "e", { "Charlie", "Echo", "Straße" } },
-        { [&] { publish(apps << app(QStringLiteral("Eclipse"))); }, "ec", { "Echo", "Eclipse" } },
-        { {}, "ÉC", { "Éclair Studio" } },
-        { {}, "ßE", { "Straße" } },
-        { {}, "SSE", {} },
-        { {}, "?", {} },
-        { {}, "𐐨", { "𐐀Dox" } },
-        { {}, "DE", {} },
-        { [&] { finder.unhideApp(byName(QStringLiteral("Delta"))); }, "DEL", { "Delta" } },
+        { {}, "e", Names { "Charlie", "Echo", "Straße" } },
+        { {}, "ec", Names { "Echo" } },
+        { {}, "e", Names { "Charlie", "Echo", "Straße" } },
+        { [&] { publish(apps << app(QStringLiteral("Eclipse"))); }, "ec", Names { "Echo", "Eclipse" } },
+        { {}, "ÉC", Names { "Éclair Studio" } },
+        { {}, "ßE", Names { "Straße" } },
+        { {}, "SSE", Names {} },
+        { {}, "𐐨", Names { "𐐀Dox" } },
+        { {}, "DE", Names {} },
+        { [&] { finder.unhideApp(byName(QStringLiteral("Delta"))); }, "DEL", Names { "Delta" } },
+        { sortBy(AppSortOption::nameDescending), "e",
+            Names { "Straße", "Eclipse", "Echo", "Delta", "Charlie" } },
+        { {}, "ec", Names { "Eclipse", "Echo" } },
+        { sortBy(AppSortOption::category), "e", Names { "Charlie", "Echo", "Delta", "Straße", "Eclipse" } },
+        { [&] {
+             finder.setAllAppsSortOption(AppSortOption::recentlyUsed);
+             finder.addToRecents(byName(QStringLiteral("Straße")));
+         },
+            "e", Names { "Straße", "Charlie", "Delta", "Echo", "Eclipse" } },
+        { [&] { finder.addToRecents(byName(QStringLiteral("Echo"))); }, "e",
+            Names { "Echo", "Straße", "Charlie", "Delta", "Eclipse" } },
+        { [&] { finder.hideApp(byName(QStringLiteral("Echo"))); }, "ec", Names { "Eclipse" } },
+        { show(Kind::hidden), "e", Names { "Echo" } },
+        { {}, "", Names { "Echo" } },
+        { [&] {
+             finder.toggleFavorite(byName(QStringLiteral("Bravo")));
+             v.selectSection(Kind::favorites);
+         },
+            "", Names { "Bravo" } },
+        { {}, "a", Names { "Straße", "Alpha", "Bravo", "Charlie", "Delta", "Éclair Studio" } },
+        { {}, "", Names { "Bravo" } },
+        { show(Kind::newlyAdded), "", std::nullopt },
+        { {}, "l", Names { "Alpha", "Charlie", "Delta", "Éclair Studio", "Eclipse" } },
+        { {}, "", std::nullopt },
+        { [&] {
+             v.selectFolder(makeFolder(QStringLiteral("Box"),
+                 { byName(QStringLiteral("Foxtrot")), byName(QStringLiteral("Alpha")) }));
+         },
+            "", Names { "Foxtrot", "Alpha" } },
+        { {}, "t", Names { "Straße", "Delta", "Éclair Studio", "Foxtrot" } },
+        { [&] {
+             apps.removeIf([](const AppItem &a) { return a.name() == u"Foxtrot"; });
+             publish(apps);
+         },
+            "tr", Names { "Straße" } },
+        { {}, "", Names { "Alpha" } },
+        { [&] { publish(apps << app(QStringLiteral("Odd") + QChar(0xD800))); }, "?", Names {} },
+        { sortBy(AppSortOption::nameDescending), "c", Names { "Eclipse", "Éclair Studio", "Charlie" } },
+        { [&] { v.setSelection(SidebarSelection::ofCategory(QStringLiteral("Games"))); }, "",
+            Names { "Alpha", "Charlie" } },
+        { [&] { finder.hideApp(byName(QStringLiteral("Charlie"))); }, "", Names { "Alpha" } },
     };
     for (const auto &row : rows) {
         if (row.before) {
             row.before();
         }
-        v.setSearchQuery(QString::fromUtf8(row.query));
-        EXPECT_EQ(names(v.filteredApps()), row.expected) << row.query;
+        const QString query = QString::fromUtf8(row.query);
+        v.setSearchQuery(query);
+        EXPECT_EQ(names(v.filteredApps()), names(CatalogFilter(finder).apps(v.selection(), query)))
+            << row.query;
+        if (row.expected) {
+            EXPECT_EQ(names(v.filteredApps()), *row.expected) << row.query;
+        }
     }
 }
 

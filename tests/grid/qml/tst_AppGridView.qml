@@ -345,7 +345,7 @@ TestCase {
         verify(itemsNamed(view, "categoryCard", []).some(c => c.visible && c.controller.title === "Folder 75"))
     }
 
-    function test_aKeystrokeAfterScrollingToTheEndMakesOnlyTheTilesInView() {
+    function test_aKeystrokeAfterScrollingToTheEndMakesNoTile() {
         fixture.publish(fixture.manyNames(2000))
         const tiles = layoutItem(makeGrid())
         waitForItemPolished(tiles)
@@ -358,7 +358,8 @@ TestCase {
         fixture.viewModel.searchQuery = "App 1"
         waitForItemPolished(tiles)
         tiles.contentItem.childrenChanged.disconnect(count)
-        verify(added < 100, "tiles made: " + added)
+        // The tiles it had are enough: it makes none.
+        compare(added, 0, "tiles made")
         // The view ends where the shorter list ends, as before.
         fuzzyCompare(tiles.contentY + tiles.height, tiles.contentHeight + tiles.originY + tiles.bottomMargin, 1)
         compare(tiles.itemAtIndex(999).app.name, "App 1999")
