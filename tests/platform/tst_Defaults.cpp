@@ -61,8 +61,24 @@ TEST_F(DefaultsTest, EveryTypeSurvivesARestartWithItsType)
 {
     DefaultsValue::Dictionary nested { { "inner", DefaultsValue(std::int64_t(-42)) },
         { "list", DefaultsValue(DefaultsValue::Array { DefaultsValue(true) }) } };
+    // Large ones too, which the domain holds encoded; it holds a list the
+    // format would not keep as it is (text that is not UTF-8) as set.
+    DefaultsValue::Dictionary stamps;
+    DefaultsValue::Array urls;
+    DefaultsValue::Array odd;
+    for (int i = 0; i < 2000; ++i) {
+        const std::string url = "file:///Applications/App%20" + std::to_string(i) + ".app/";
+        stamps.emplace(url, DefaultsValue(i + 0.5));
+        urls.emplace_back(url);
+        odd.emplace_back(url + "\xff");
+    }
     {
         Defaults d(file());
+        d.set("stamps", stamps);
+        d.set("urls", urls);
+        d.set("odd", odd);
+        EXPECT_EQ(d.dictionary("stamps"), stamps);
+        EXPECT_EQ(d.array("odd"), odd);
         // Overwritten with another type, and set then removed.
         d.set("int", "1");
         d.set("gone", "2");
@@ -91,6 +107,8 @@ TEST_F(DefaultsTest, EveryTypeSurvivesARestartWithItsType)
     EXPECT_EQ(d.stringArray("empty"), std::vector<std::string> {});
     ASSERT_TRUE(d.dictionary("dict"));
     EXPECT_EQ(*d.dictionary("dict"), nested);
+    EXPECT_EQ(d.dictionary("stamps"), stamps);
+    EXPECT_EQ(d.array("urls"), urls);
 }
 
 TEST_F(DefaultsTest, TypedReadsOfAnotherTypeAreAbsent)
