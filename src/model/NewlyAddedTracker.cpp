@@ -237,6 +237,12 @@ QList<AppItem> NewlyAddedTracker::update(const QList<AppItem> &apps, const UrlTe
 
 void NewlyAddedTracker::store(const QList<AppItem> &newlyAdded)
 {
+    auto sameTexts = [](const AppItem &a, const AppItem &b) { return a.urlText() == b.urlText(); };
+    if (m_stored
+        && std::equal(m_stored->begin(), m_stored->end(), newlyAdded.begin(), newlyAdded.end(), sameTexts)) {
+        return;
+    }
+    m_stored = newlyAdded;
     QStringList texts;
     texts.reserve(newlyAdded.size());
     for (const auto &app : newlyAdded) {

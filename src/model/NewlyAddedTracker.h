@@ -59,6 +59,9 @@ private:
     Defaults &m_defaults;
     Clock m_clock;
     FileDateReader m_fileDates;
+    // The list stored last (the caller holds it too): while an update finds
+    // the same, the stored one is not read back to be compared.
+    std::optional<QList<AppItem>> m_stored;
 };
 
 } // namespace brimlark

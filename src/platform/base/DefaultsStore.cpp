@@ -5,6 +5,7 @@
 #include "platform/base/PlistReader.h"
 #include "platform/base/RegularFile.h"
 #include "platform/base/SettingsFolderLock.h"
+#include "platform/base/Utf8.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -191,21 +192,41 @@ bool isContainer(const DefaultsValue &value)
     return value.type() == DefaultsValue::Type::Array || value.type() == DefaultsValue::Type::Dictionary;
 }
 
+// Whether the value reads back from the format as it is: every text and key
+// is UTF-8 without a NUL, and it nests well within what a reader takes.
+bool readsBackAsIs(const DefaultsValue &value, int depth = 0)
+{
+    auto text = [](const std::string &s) { return s.find('\0') == std::string::npos && Utf8::isValid(s); };
+    if (depth > 32) {
+        return false;
+    }
+    if (const auto *string = value.asString()) {
+        return text(*string);
+    }
+    if (const auto *array = value.asArray()) {
+        return std::all_of(array->begin(), array->end(),
+            [depth](const DefaultsValue &element) { return readsBackAsIs(element, depth + 1); });
+    }
+    if (const auto *dictionary = value.asDictionary()) {
+        return std::all_of(dictionary->begin(), dictionary->end(),
+            [&](const auto &entry) { return text(entry.first) && readsBackAsIs(entry.second, depth + 1); });
+    }
+    return true;
+}
+
 } // namespace
 
 DefaultsStore::Held::Held(DefaultsValue value, std::string_view encoded)
 {
     // Kept encoded only when it reads back as the same value: the format
     // cannot hold every text a value can (one that is not UTF-8, say).
-    if (encoded.size() >= EncodedFrom && isContainer(value)) {
-        const auto decoded = PlistReader::value(encoded.data(), encoded.size());
+    if (encoded.size() >= EncodedFrom && isContainer(value) && readsBackAsIs(value)) {
         uLongf size = ::compressBound(uLong(encoded.size()));
         Packed packed { std::string(size, '\0'), encoded.size() };
         // The fastest level: the texts such values hold repeat a lot.
-        if (decoded && *decoded == value
-            && ::compress2(reinterpret_cast<Bytef *>(packed.compressed.data()), &size,
-                   reinterpret_cast<const Bytef *>(encoded.data()), uLong(encoded.size()), 1)
-                == Z_OK) {
+        if (::compress2(reinterpret_cast<Bytef *>(packed.compressed.data()), &size,
+                reinterpret_cast<const Bytef *>(encoded.data()), uLong(encoded.size()), 1)
+            == Z_OK) {
             packed.compressed.resize(size);
             packed.compressed.shrink_to_fit();
             m_packed = std::make_shared<const Packed>(std::move(packed));
