@@ -299,7 +299,9 @@ TEST_F(DefaultsTest, ACopyThatCannotTakeTheLockOnlyReadsAndSaysSoOnce)
     const fs::path folder = fs::path(m_dir.path().toStdString()) / "unlockable";
     fs::create_directories(folder / SettingsFolderLock::LockName);
     const fs::path path = folder / "standard.plist";
-    std::ofstream(path, std::ios::binary) << *Defaults::encode({ { "kept", DefaultsValue(1) } });
+    // A long list too, which a copy that writes would repack in memory.
+    std::ofstream(path, std::ios::binary) << *Defaults::encode({ { "kept", DefaultsValue(1) },
+        { "long", DefaultsValue::fromStrings(std::vector<std::string>(1000, std::string(40, 'x'))) } });
     const std::string before = bytesOf(path);
     std::vector<std::string> lines;
     Defaults d(path, [&lines](const std::string &line) { lines.push_back(line); });

@@ -447,9 +447,11 @@ void DefaultsStore::load()
     }
     // After a crash the first write folds what was replayed back into the file.
     // What the file held comes as trees; the large ones are packed on the
-    // thread rather than before the caller's first read.
-    if (std::any_of(
-            m_values.begin(), m_values.end(), [](const auto &entry) { return entry.second.packable(); })) {
+    // thread rather than before the caller's first read. Not in a copy that
+    // only reads: the thread would fold the writing copy's journals.
+    if (!m_lockedOut && std::any_of(m_values.begin(), m_values.end(), [](const auto &entry) {
+            return entry.second.packable();
+        })) {
         std::lock_guard lock(m_flushMutex);
         m_packWanted = true;
         m_running = true;
