@@ -15,6 +15,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -143,6 +144,30 @@ int main(int argc, char **argv)
     }
     const Summary workspaceSwitch = summarise(switches);
     print("workspace switch, 1,000 applications", workspaceSwitch);
+
+    // A start's load of a domain holding a first start's newly added
+    // applications at 10,000: every first-seen date, and the same URL list.
+    {
+        QTemporaryDir large;
+        const auto largeFile = std::filesystem::path(large.path().toStdString()) / "standard.plist";
+        {
+            Defaults domain(largeFile);
+            DefaultsValue::Dictionary stamps;
+            std::vector<std::string> urls;
+            for (int i = 0; i < 10000; ++i) {
+                urls.push_back("file:///Applications/Application%20" + std::to_string(i) + ".app/");
+                stamps.emplace(urls.back(), DefaultsValue(7.5e8 + i));
+            }
+            domain.set("AppFirstSeenDates", DefaultsValue(std::move(stamps)));
+            domain.setStrings("NewlyAddedAppURLs", urls);
+        }
+        std::vector<double> loads;
+        for (int i = 0; i < 20; ++i) {
+            std::unique_ptr<Defaults> domain;
+            loads.push_back(timeMs([&] { domain = std::make_unique<Defaults>(largeFile); }));
+        }
+        print("domain load, 10,000 newly added applications", summarise(loads));
+    }
 
     const bool flushed = defaults->flush();
     const bool ok = write.p99 <= 1.0 && workspaceSwitch.max < 16.0 && flushed;

@@ -81,9 +81,9 @@ QList<AppItem> AppFinder::appsForUrlTexts(const QStringList &texts) const
     // does not parse can never match one.
     QList<AppItem> out;
     for (const auto &text : texts) {
-        auto it = m_indexByUrlText.constFind(text);
-        if (it != m_indexByUrlText.constEnd()) {
-            out << m_apps[*it];
+        const qsizetype index = m_indexByUrlText.indexOf(text);
+        if (index >= 0) {
+            out << m_apps[index];
         }
     }
     return out;
@@ -102,13 +102,7 @@ void AppFinder::setApps(QList<AppItem> apps, const ScanDetails *details)
     // An update left for later was worked out against the list it found.
     settleNewlyAdded();
     m_apps = std::move(apps);
-    m_indexByUrlText.clear();
-    m_indexByUrlText.reserve(m_apps.size());
-    for (qsizetype i = 0; i < m_apps.size(); ++i) {
-        if (!m_indexByUrlText.contains(m_apps[i].urlText())) {
-            m_indexByUrlText.insert(m_apps[i].urlText(), i);
-        }
-    }
+    m_indexByUrlText = UrlTextIndex(m_apps);
     CatalogOrdering::Ranks handedIn;
     if (details) {
         handedIn.names = details->nameRanks;

@@ -11,6 +11,7 @@
 #include "model/HiddenItems.h"
 #include "model/NewlyAddedTracker.h"
 #include "model/RecentsAndFavorites.h"
+#include "model/UrlTextIndex.h"
 #include "platform/core/ChangeBatch.h"
 #include "platform/core/NameComparison.h"
 
@@ -273,7 +274,7 @@ private:
 
     quint64 m_scanGeneration = 0;
     bool m_hasPublishedScan = false;
-    QHash<QString, qsizetype> m_indexByUrlText;
+    UrlTextIndex m_indexByUrlText;
     CatalogOrdering::Ranks m_ranks;
     FoldedNames m_foldedNames;
 };

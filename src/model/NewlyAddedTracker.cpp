@@ -96,8 +96,8 @@ QStringList NewlyAddedTracker::stored() const
     return StoredStrings::read(m_defaults, newlyAddedKey);
 }
 
-QList<AppItem> NewlyAddedTracker::update(const QList<AppItem> &apps,
-    const QHash<QString, qsizetype> &urlTexts, const ScanDates *scanDates, const std::optional<QDateTime> &at)
+QList<AppItem> NewlyAddedTracker::update(const QList<AppItem> &apps, const UrlTextIndex &urlTexts,
+    const ScanDates *scanDates, const std::optional<QDateTime> &at)
 {
     const QDateTime now = at ? *at : m_clock();
     const double nowSeconds = double(now.toMSecsSinceEpoch()) / 1000.0;
@@ -106,7 +106,9 @@ QList<AppItem> NewlyAddedTracker::update(const QList<AppItem> &apps,
 
     QHash<QString, double> firstSeen;
     firstSeen.reserve(apps.size());
-    if (auto stored = m_defaults.dictionary(firstSeenDatesKey.toStdString())) {
+    // Read in place: a copy of the dictionary would be one more node per application.
+    const auto storedValue = m_defaults.object(firstSeenDatesKey.toStdString());
+    if (const auto *stored = storedValue ? storedValue->asDictionary() : nullptr) {
         bool numbers = true;
         for (const auto &[key, value] : *stored) {
             if (const double *real = value.asReal()) {
@@ -235,6 +237,12 @@ QList<AppItem> NewlyAddedTracker::update(const QList<AppItem> &apps,
 
 void NewlyAddedTracker::store(const QList<AppItem> &newlyAdded)
 {
+    auto sameTexts = [](const AppItem &a, const AppItem &b) { return a.urlText() == b.urlText(); };
+    if (m_stored
+        && std::equal(m_stored->begin(), m_stored->end(), newlyAdded.begin(), newlyAdded.end(), sameTexts)) {
+        return;
+    }
+    m_stored = newlyAdded;
     QStringList texts;
     texts.reserve(newlyAdded.size());
     for (const auto &app : newlyAdded) {

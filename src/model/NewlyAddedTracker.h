@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/AppItem.h"
+#include "model/UrlTextIndex.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -43,9 +44,9 @@ public:
 
     // Stamps the applications not seen before, forgets those gone, and
     // returns (and stores) the newly added ones in their order. Dates handed
-    // in by a scan go before the reader; `urlTexts` are the applications'
-    // URL texts as a set. `now` is the clock's time unless given.
-    QList<AppItem> update(const QList<AppItem> &apps, const QHash<QString, qsizetype> &urlTexts,
+    // in by a scan go before the reader; `urlTexts` indexes the applications'
+    // URL texts. `now` is the clock's time unless given.
+    QList<AppItem> update(const QList<AppItem> &apps, const UrlTextIndex &urlTexts,
         const ScanDates *scanDates = nullptr, const std::optional<QDateTime> &now = std::nullopt);
     // The stored list's URL texts.
     QStringList stored() const;
@@ -58,6 +59,9 @@ private:
     Defaults &m_defaults;
     Clock m_clock;
     FileDateReader m_fileDates;
+    // The list stored last (the caller holds it too): while an update finds
+    // the same, the stored one is not read back to be compared.
+    std::optional<QList<AppItem>> m_stored;
 };
 
 } // namespace brimlark

@@ -9,19 +9,6 @@ using namespace brimlark;
 using test::app;
 using test::names;
 
-namespace {
-
-QHash<QString, qsizetype> urlTexts(const QList<AppItem> &apps)
-{
-    QHash<QString, qsizetype> out;
-    for (qsizetype i = 0; i < apps.size(); ++i) {
-        out.insert(apps[i].urlText(), i);
-    }
-    return out;
-}
-
-} // namespace
-
 TEST(NewlyAddedTracker, NewestStampFirstTiesByCreationAndOldStampsNeedARecentDate)
 {
     Defaults defaults;
@@ -41,19 +28,19 @@ TEST(NewlyAddedTracker, NewestStampFirstTiesByCreationAndOldStampsNeedARecentDat
 
     // All stamped now: equal stamps, so the newer creation date goes first.
     QList<AppItem> apps { old, plain, made };
-    EXPECT_EQ(names(tracker.update(apps, urlTexts(apps))),
+    EXPECT_EQ(names(tracker.update(apps, UrlTextIndex(apps))),
         (QStringList { QStringLiteral("Made"), QStringLiteral("Plain"), QStringLiteral("Old") }));
     EXPECT_EQ(tracker.stored().size(), 3);
 
     // Forty days on, only a recent creation date keeps an application listed.
     now = now.addDays(40);
     dates.insert(made.id(), { now.addDays(-2), std::nullopt });
-    EXPECT_EQ(names(tracker.update(apps, urlTexts(apps))), QStringList { QStringLiteral("Made") });
+    EXPECT_EQ(names(tracker.update(apps, UrlTextIndex(apps))), QStringList { QStringLiteral("Made") });
 
     // A stamp is forgotten once its application is gone, and set anew when it is back.
     apps = { made };
-    tracker.update(apps, urlTexts(apps));
+    tracker.update(apps, UrlTextIndex(apps));
     apps = { made, old };
-    EXPECT_EQ(names(tracker.update(apps, urlTexts(apps))),
+    EXPECT_EQ(names(tracker.update(apps, UrlTextIndex(apps))),
         (QStringList { QStringLiteral("Old"), QStringLiteral("Made") }));
 }

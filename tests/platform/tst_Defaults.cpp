@@ -60,8 +60,24 @@ TEST_F(DefaultsTest, EveryTypeSurvivesARestartWithItsType)
 {
     DefaultsValue::Dictionary nested { { "inner", DefaultsValue(std::int64_t(-42)) },
         { "list", DefaultsValue(DefaultsValue::Array { DefaultsValue(true) }) } };
+    // Large ones too, which the domain holds encoded; it holds a list the
+    // format would not keep as it is (text that is not UTF-8) as set.
+    DefaultsValue::Dictionary stamps;
+    DefaultsValue::Array urls;
+    DefaultsValue::Array odd;
+    for (int i = 0; i < 2000; ++i) {
+        const std::string url = "file:///Applications/App%20" + std::to_string(i) + ".app/";
+        stamps.emplace(url, DefaultsValue(i + 0.5));
+        urls.emplace_back(url);
+        odd.emplace_back(url + "\xff");
+    }
     {
         Defaults d(file());
+        d.set("stamps", stamps);
+        d.set("urls", urls);
+        d.set("odd", odd);
+        EXPECT_EQ(d.dictionary("stamps"), stamps);
+        EXPECT_EQ(d.array("odd"), odd);
         // Overwritten with another type, and set then removed.
         d.set("int", "1");
         d.set("gone", "2");
@@ -90,6 +106,8 @@ TEST_F(DefaultsTest, EveryTypeSurvivesARestartWithItsType)
     EXPECT_EQ(d.stringArray("empty"), std::vector<std::string> {});
     ASSERT_TRUE(d.dictionary("dict"));
     EXPECT_EQ(*d.dictionary("dict"), nested);
+    EXPECT_EQ(d.dictionary("stamps"), stamps);
+    EXPECT_EQ(d.array("urls"), urls);
 }
 
 TEST_F(DefaultsTest, TypedReadsOfAnotherTypeAreAbsent)
@@ -270,7 +288,9 @@ TEST_F(DefaultsTest, ACopyThatCannotTakeTheLockOnlyReadsAndSaysSoOnce)
     const fs::path folder = fs::path(m_dir.path().toStdString()) / "unlockable";
     fs::create_directories(folder / SettingsFolderLock::LockName);
     const fs::path path = folder / "standard.plist";
-    std::ofstream(path, std::ios::binary) << *Defaults::encode({ { "kept", DefaultsValue(1) } });
+    // A long list too, which a copy that writes would repack in memory.
+    std::ofstream(path, std::ios::binary) << *Defaults::encode({ { "kept", DefaultsValue(1) },
+        { "long", DefaultsValue::fromStrings(std::vector<std::string>(1000, std::string(40, 'x'))) } });
     const std::string before = bytesOf(path);
     std::vector<std::string> lines;
     Defaults d(path, [&lines](const std::string &line) { lines.push_back(line); });

@@ -5,6 +5,7 @@
 #include "platform/base/PlistReader.h"
 #include "platform/base/RegularFile.h"
 #include "platform/base/SettingsFolderLock.h"
+#include "platform/base/Utf8.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -16,6 +17,8 @@
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
+#include <zlib.h>
 
 namespace brimlark {
 
@@ -126,7 +129,7 @@ std::size_t replay(const std::string &bytes, DefaultsStore::Values &values)
         if (record.key.find('\0') != std::string::npos) {
             ++refused;
         } else if (record.operation == JournalRecord::Operation::Set) {
-            values[std::move(record.key)] = std::make_shared<const DefaultsValue>(std::move(*record.value));
+            values[std::move(record.key)] = DefaultsStore::Held(std::move(*record.value));
         } else {
             values.erase(record.key);
         }
@@ -179,13 +182,97 @@ DefaultsStore::Values shared(DefaultsValue::Dictionary dictionary)
 {
     DefaultsStore::Values out;
     for (auto &entry : dictionary) {
-        out.emplace_hint(
-            out.end(), entry.first, std::make_shared<const DefaultsValue>(std::move(entry.second)));
+        out.emplace_hint(out.end(), entry.first, DefaultsStore::Held(std::move(entry.second)));
     }
     return out;
 }
 
+bool isContainer(const DefaultsValue &value)
+{
+    return value.type() == DefaultsValue::Type::Array || value.type() == DefaultsValue::Type::Dictionary;
+}
+
+// Whether the value reads back from the format as it is: every text and key
+// is UTF-8 without a NUL, and it nests well within what a reader takes.
+bool readsBackAsIs(const DefaultsValue &value, int depth = 0)
+{
+    auto text = [](const std::string &s) { return s.find('\0') == std::string::npos && Utf8::isValid(s); };
+    if (depth > 32) {
+        return false;
+    }
+    if (const auto *string = value.asString()) {
+        return text(*string);
+    }
+    if (const auto *array = value.asArray()) {
+        return std::all_of(array->begin(), array->end(),
+            [depth](const DefaultsValue &element) { return readsBackAsIs(element, depth + 1); });
+    }
+    if (const auto *dictionary = value.asDictionary()) {
+        return std::all_of(dictionary->begin(), dictionary->end(),
+            [&](const auto &entry) { return text(entry.first) && readsBackAsIs(entry.second, depth + 1); });
+    }
+    return true;
+}
+
 } // namespace
+
+DefaultsStore::Held::Held(DefaultsValue value, std::string_view encoded)
+{
+    // Kept encoded only when it reads back as the same value: the format
+    // cannot hold every text a value can (one that is not UTF-8, say).
+    if (encoded.size() >= EncodedFrom && isContainer(value) && readsBackAsIs(value)) {
+        uLongf size = ::compressBound(uLong(encoded.size()));
+        Packed packed { std::string(size, '\0'), encoded.size() };
+        // The fastest level: the texts such values hold repeat a lot.
+        if (::compress2(reinterpret_cast<Bytef *>(packed.compressed.data()), &size,
+                reinterpret_cast<const Bytef *>(encoded.data()), uLong(encoded.size()), 1)
+            == Z_OK) {
+            packed.compressed.resize(size);
+            packed.compressed.shrink_to_fit();
+            m_packed = std::make_shared<const Packed>(std::move(packed));
+            return;
+        }
+    }
+    m_value = std::make_shared<const DefaultsValue>(std::move(value));
+}
+
+bool DefaultsStore::Held::packable() const
+{
+    if (!m_value) {
+        return false;
+    }
+    const auto *array = m_value->asArray();
+    const auto *dictionary = m_value->asDictionary();
+    // Fewer elements than this never make a packed value.
+    constexpr std::size_t fewest = 256;
+    return (array && array->size() >= fewest) || (dictionary && dictionary->size() >= fewest);
+}
+
+DefaultsStore::Held DefaultsStore::Held::packed() const
+{
+    const auto encoded = packable() ? BinaryPlistWriter().writeValue(*m_value) : std::nullopt;
+    return encoded ? Held(*m_value, *encoded) : *this;
+}
+
+std::optional<DefaultsValue> DefaultsStore::Held::value() const
+{
+    if (m_packed) {
+        std::string encoded(m_packed->size, '\0');
+        uLongf size = uLongf(encoded.size());
+        if (::uncompress(reinterpret_cast<Bytef *>(encoded.data()), &size,
+                reinterpret_cast<const Bytef *>(m_packed->compressed.data()),
+                uLong(m_packed->compressed.size()))
+                != Z_OK
+            || size != encoded.size()) {
+            return std::nullopt;
+        }
+        return PlistReader::value(encoded.data(), encoded.size());
+    }
+    if (m_value) {
+        return *m_value;
+    }
+    return std::nullopt;
+}
 
 std::shared_ptr<DefaultsStore> DefaultsStore::open(std::filesystem::path file, Console console)
 {
@@ -224,12 +311,16 @@ DefaultsStore::~DefaultsStore()
 
 std::optional<DefaultsValue> DefaultsStore::object(const std::string &key) const
 {
-    std::lock_guard lock(m_mutex);
-    auto it = m_values.find(key);
-    if (it == m_values.end()) {
-        return std::nullopt;
+    Held held;
+    {
+        std::lock_guard lock(m_mutex);
+        auto it = m_values.find(key);
+        if (it == m_values.end()) {
+            return std::nullopt;
+        }
+        held = it->second; // shared, not copied: decoded outside the lock
     }
-    return *it->second;
+    return held.value();
 }
 
 bool DefaultsStore::contains(const std::string &key) const
@@ -253,14 +344,14 @@ bool DefaultsStore::set(const std::string &key, DefaultsValue value)
     if (key.find('\0') != std::string::npos) {
         return false; // the domain's file could not hold it
     }
-    auto shared = std::make_shared<const DefaultsValue>(std::move(value));
     // Encoded before the lock: only the key's own value, never the domain.
-    const auto record = JournalRecord::set(key, *shared);
+    const auto record = JournalRecord::set(key, value);
     if (!record) {
         return false; // a value the format cannot hold (a date out of range) is refused
     }
+    Held held(std::move(value), JournalRecord::valueOf(*record));
     std::lock_guard lock(m_mutex);
-    m_values.insert_or_assign(key, std::move(shared));
+    m_values.insert_or_assign(key, std::move(held));
     return appendLocked(*record);
 }
 
@@ -355,6 +446,17 @@ void DefaultsStore::load()
         m_compactAbove = std::max<std::uint64_t>(MinCompactBytes, 2 * std::uint64_t(st.st_size));
     }
     // After a crash the first write folds what was replayed back into the file.
+    // What the file held comes as trees; the large ones are packed on the
+    // thread rather than before the caller's first read. Not in a copy that
+    // only reads: the thread would fold the writing copy's journals.
+    if (!m_lockedOut && std::any_of(m_values.begin(), m_values.end(), [](const auto &entry) {
+            return entry.second.packable();
+        })) {
+        std::lock_guard lock(m_flushMutex);
+        m_packWanted = true;
+        m_running = true;
+        std::thread([self = shared_from_this()] { self->run(); }).detach();
+    }
 }
 
 bool DefaultsStore::openJournalLocked()
@@ -458,8 +560,15 @@ void DefaultsStore::run()
     std::unique_lock lock(m_flushMutex);
     for (;;) {
         m_wake.wait(lock, [this] {
-            return m_stopping || m_appended > m_synced || m_compactionsWanted > m_compactionsDone;
+            return m_stopping || m_packWanted || m_appended > m_synced
+                || m_compactionsWanted > m_compactionsDone;
         });
+        if (std::exchange(m_packWanted, false)) {
+            lock.unlock();
+            packLoaded();
+            lock.lock();
+            continue;
+        }
         if (m_appended == m_synced && m_compactionsWanted == m_compactionsDone) {
             break;
         }
@@ -483,6 +592,28 @@ void DefaultsStore::run()
     }
     m_stopped = true;
     m_settled.notify_all();
+}
+
+void DefaultsStore::packLoaded()
+{
+    std::vector<std::pair<std::string, Held>> loaded;
+    {
+        std::lock_guard lock(m_mutex);
+        for (const auto &[key, held] : m_values) {
+            if (held.packable()) {
+                loaded.emplace_back(key, held);
+            }
+        }
+    }
+    for (const auto &[key, held] : loaded) {
+        Held packed = held.packed();
+        std::lock_guard lock(m_mutex);
+        // Unless a write replaced it meanwhile.
+        auto it = m_values.find(key);
+        if (it != m_values.end() && it->second == held) {
+            it->second = std::move(packed);
+        }
+    }
 }
 
 bool DefaultsStore::syncJournal()
@@ -549,7 +680,11 @@ bool DefaultsStore::compact()
     }
     DefaultsValue::Dictionary dictionary;
     for (const auto &entry : snapshot) {
-        dictionary.emplace_hint(dictionary.end(), entry.first, *entry.second);
+        auto value = entry.second.value();
+        if (!value) {
+            return false;
+        }
+        dictionary.emplace_hint(dictionary.end(), entry.first, std::move(*value));
     }
     const auto bytes = BinaryPlistWriter().write(dictionary);
     if (!bytes) {

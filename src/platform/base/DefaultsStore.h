@@ -12,6 +12,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace brimlark {
@@ -29,7 +30,41 @@ class DefaultsStore : public std::enable_shared_from_this<DefaultsStore>
 {
 public:
     using Console = std::function<void(const std::string &line)>;
-    using Values = std::map<std::string, std::shared_ptr<const DefaultsValue>>;
+    // A value as the domain holds it. A large list or dictionary (the
+    // first-seen date of every application, say) is kept as its own encoded
+    // property list, compressed: one block a tenth of the size of its tree
+    // of nodes, decoded when read, which such values seldom are. Anything
+    // else is kept as the value.
+    class Held
+    {
+    public:
+        // Values encoding to fewer bytes are kept as they are.
+        static constexpr std::size_t EncodedFrom = 16 * 1024;
+
+        Held() = default;
+        // `encoded` is the value's own property list, as a write made it
+        // for the journal; without it the value is kept as it is.
+        explicit Held(DefaultsValue value, std::string_view encoded = {});
+        std::optional<DefaultsValue> value() const;
+        // A large list or dictionary kept as it is (read from the file).
+        bool packable() const;
+        // The same value packed, when it can be.
+        Held packed() const;
+        bool operator==(const Held &other) const
+        {
+            return m_value == other.m_value && m_packed == other.m_packed;
+        }
+
+    private:
+        struct Packed
+        {
+            std::string compressed;
+            std::size_t size = 0; // of the property list
+        };
+        std::shared_ptr<const DefaultsValue> m_value;
+        std::shared_ptr<const Packed> m_packed;
+    };
+    using Values = std::map<std::string, Held>;
 
     // The domain of `file`: takes the folder's lock, then loads the file and
     // replays its journals. Lines for the user go to `console`.
@@ -63,6 +98,7 @@ private:
     void run();
     bool syncJournal();
     bool compact();
+    void packLoaded();
 
     std::filesystem::path m_file;
     Console m_console;
@@ -97,6 +133,8 @@ private:
     std::uint64_t m_compactionsDone = 0;
     bool m_lastSyncFailed = false;
     bool m_stopping = false;
+    // Loaded values to pack on the thread.
+    bool m_packWanted = false;
     bool m_stopped = false;
 };
 

@@ -99,6 +99,16 @@ std::optional<std::string> JournalRecord::remove(const std::string &key)
     return encode(Operation::Remove, key, nullptr);
 }
 
+std::string_view JournalRecord::valueOf(std::string_view record)
+{
+    const std::size_t keyAt = RecordHeader + 5;
+    if (record.size() < keyAt) {
+        return {};
+    }
+    const std::uint32_t keySize = readLittleEndian(record.data() + RecordHeader + 1);
+    return keyAt + keySize <= record.size() ? record.substr(keyAt + keySize) : std::string_view();
+}
+
 std::size_t JournalRecord::readAll(std::string_view bytes, const std::function<void(JournalRecord &&)> &apply)
 {
     if (bytes.size() < Header.size() || bytes.compare(0, Header.size(), Header) != 0) {

@@ -29,6 +29,8 @@ struct JournalRecord
     // (a date that is not finite) or the record would be too large.
     static std::optional<std::string> set(const std::string &key, const DefaultsValue &value);
     static std::optional<std::string> remove(const std::string &key);
+    // The value's property list inside a record set() made.
+    static std::string_view valueOf(std::string_view record);
 
     // Hands the records of a whole journal to `apply`, in order. Stops at the
     // first record that is cut short or does not check (the tail of a killed

@@ -99,12 +99,23 @@ std::optional<DefaultsValue> fromPlist(plist_t node, int depth = 0)
         DefaultsValue::Array out;
         const std::uint32_t n = plist_array_get_size(node);
         out.reserve(n);
-        for (std::uint32_t i = 0; i < n; ++i) {
-            auto element = fromPlist(plist_array_get_item(node, i), depth + 1);
+        // Walked in order: the parser finds an element by its index by
+        // counting from the first, which for a long list was most of a read.
+        plist_array_iter it = nullptr;
+        plist_array_new_iter(node, &it);
+        for (std::uint32_t i = 0; it && i < n; ++i) {
+            plist_t item = nullptr;
+            plist_array_next_item(node, it, &item);
+            auto element = item ? fromPlist(item, depth + 1) : std::nullopt;
             if (!element) {
+                std::free(it);
                 return std::nullopt;
             }
             out.push_back(std::move(*element));
+        }
+        std::free(it);
+        if (out.size() != n) {
+            return std::nullopt;
         }
         return DefaultsValue(std::move(out));
     }
