@@ -38,9 +38,12 @@ Item {
 
     // Behind every state, and again behind the scrolling content.
     component PaneBackground: Item {
+        // A window clears to its own colour before each frame: this colour
+        // again would cost every frame a fill of the pane and show nothing.
         Rectangle {
             anchors.fill: parent
             visible: !paneController.translucentBackground
+                     && !(root.Window.window && Qt.colorEqual(root.Window.window.color, color))
             color: palette.window
         }
         VisualEffectView {
