@@ -38,20 +38,29 @@ Item {
 
     // Behind every state, and again behind the scrolling content.
     component PaneBackground: Item {
+        // The opaque colour under it: the window's own unless told.
+        property color backdrop: root.Window.window ? root.Window.window.color : "transparent"
+        readonly property color surface: effect.color
+        // A window clears to its own colour before each frame: this colour
+        // again would cost every frame a fill of the pane and show nothing.
         Rectangle {
             anchors.fill: parent
             visible: !paneController.translucentBackground
+                     && !(root.Window.window && Qt.colorEqual(root.Window.window.color, color))
             color: palette.window
         }
         VisualEffectView {
+            id: effect
             anchors.fill: parent
             visible: paneController.translucentBackground
             material: "sidebar"
             blendingMode: "behindWindow"
+            backdrop: parent.backdrop
         }
     }
 
     PaneBackground {
+        id: paneBackground
         anchors.fill: parent
     }
 
@@ -121,6 +130,7 @@ Item {
             PaneBackground {
                 anchors.fill: parent
                 visible: paneController.translucentBackground
+                backdrop: paneBackground.surface
             }
 
             // The layout is built anew whenever the identity key (section,

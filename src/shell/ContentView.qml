@@ -33,6 +33,8 @@ SplitView {
         VisualEffectView {
             anchors.fill: parent
             material: "sidebar"
+            // Nothing but the window's own colour lies under the column.
+            backdrop: root.Window.window ? root.Window.window.color : "transparent"
         }
         SidebarView {
             anchors.fill: parent

@@ -2,18 +2,18 @@
 
 #include "platform/gui/Symbols.h"
 
-#include <QPainter>
 #include <QQuickWindow>
+#include <QSGImageNode>
 
 #include <cmath>
 
 namespace brimlark {
 
 SymbolImage::SymbolImage(QQuickItem *parent)
-    : QQuickPaintedItem(parent)
+    : QQuickItem(parent)
 {
+    setFlag(ItemHasContents);
     setImplicitSize(m_size, m_size);
-    setAntialiasing(true);
 }
 
 void SymbolImage::setName(const QString &name)
@@ -48,20 +48,47 @@ void SymbolImage::setSize(qreal size)
     emit sizeChanged();
 }
 
-void SymbolImage::paint(QPainter *painter)
+QSGNode *SymbolImage::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
 {
-    if (!m_available) {
-        return;
+    // Made afresh on each change: a symbol changes seldom, and the node
+    // owns the texture it is made with.
+    delete old;
+    QQuickWindow *shown = window();
+    if (!m_available || !shown || width() <= 0 || height() <= 0) {
+        return nullptr;
     }
-    const qreal dpr = window() ? window()->effectiveDevicePixelRatio() : 1.0;
+    const qreal dpr = shown->effectiveDevicePixelRatio();
     const QSize pixels(
         static_cast<int>(std::ceil(width() * dpr)), static_cast<int>(std::ceil(height() * dpr)));
-    QImage image = glyph(pixels);
-    if (image.isNull()) {
-        return;
+    const QImage image = glyph(pixels);
+    QSGTexture *texture
+        = image.isNull() ? nullptr : shown->createTextureFromImage(image, QQuickWindow::TextureCanUseAtlas);
+    if (!texture) {
+        return nullptr;
     }
-    image.setDevicePixelRatio(dpr);
-    painter->drawImage(QPointF(0, 0), image);
+    QSGImageNode *node = shown->createImageNode();
+    node->setTexture(texture);
+    node->setOwnsTexture(true);
+    node->setFiltering(smooth() ? QSGTexture::Linear : QSGTexture::Nearest);
+    // Its pixels from the top-left corner, as many as the item covers.
+    node->setRect(QRectF(QPointF(0, 0), QSizeF(pixels) / dpr));
+    return node;
+}
+
+void SymbolImage::geometryChange(const QRectF &newGeometry, const QRectF &oldGeometry)
+{
+    QQuickItem::geometryChange(newGeometry, oldGeometry);
+    if (newGeometry.size() != oldGeometry.size()) {
+        update();
+    }
+}
+
+void SymbolImage::itemChange(ItemChange change, const ItemChangeData &value)
+{
+    if (change == ItemDevicePixelRatioHasChanged) {
+        update();
+    }
+    QQuickItem::itemChange(change, value);
 }
 
 QImage SymbolImage::glyph(const QSize &pixels) const

@@ -2,7 +2,7 @@
 
 #include <QColor>
 #include <QImage>
-#include <QQuickPaintedItem>
+#include <QQuickItem>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
 
@@ -10,8 +10,10 @@ namespace brimlark {
 
 // A symbol image by name, tinted, drawn to fit the item: SymbolImage {
 // name: "star.fill"; color: "orange"; size: 16 }. An unknown name draws
-// nothing (and `available` is false).
-class SymbolImage : public QQuickPaintedItem
+// nothing (and `available` is false). Its picture goes into the scene's
+// shared texture atlas, so symbols draw in the batches of the images around
+// them rather than each with a texture and a draw of its own.
+class SymbolImage : public QQuickItem
 {
     Q_OBJECT
     QML_ELEMENT
@@ -31,14 +33,15 @@ public:
     void setSize(qreal size);
     bool available() const { return m_available; }
 
-    void paint(QPainter *painter) override;
-
 signals:
     void nameChanged();
     void colorChanged();
     void sizeChanged();
 
 protected:
+    QSGNode *updatePaintNode(QSGNode *old, UpdatePaintNodeData *) override;
+    void geometryChange(const QRectF &newGeometry, const QRectF &oldGeometry) override;
+    void itemChange(ItemChange change, const ItemChangeData &value) override;
     // The glyph at this size in pixels, as paint() draws it: tinted in
     // `color` here; a subclass may fill it otherwise.
     virtual QImage glyph(const QSize &pixels) const;

@@ -27,9 +27,20 @@ Rectangle {
     })
 
     readonly property var tint: tints[material] !== undefined ? tints[material] : tints["sidebar"]
+    // The opaque colour known to lie under the whole surface (its window's
+    // own), if any: the surface is then drawn opaque in the colour the blend
+    // would give, which each frame draws for less than a blend.
+    property color backdrop: "transparent"
 
     color: {
         const base = Colors.hex(lightAppearance ? tint[0] : tint[2])
-        return Qt.rgba(base.r, base.g, base.b, lightAppearance ? tint[1] : tint[3])
+        const alpha = lightAppearance ? tint[1] : tint[3]
+        if (backdrop.a < 1)
+            return Qt.rgba(base.r, base.g, base.b, alpha)
+        // As the frame's blend gives it, in whole steps of 1/255: the
+        // premultiplied top rounded, then the rest of the colour below.
+        const a = Math.round(alpha * 255)
+        const over = (top, below) => Math.round(Math.round(top * alpha * 255) + Math.round(below * 255) * (255 - a) / 255) / 255
+        return Qt.rgba(over(base.r, backdrop.r), over(base.g, backdrop.g), over(base.b, backdrop.b), 1)
     }
 }

@@ -121,10 +121,18 @@ Window {
     color: "white"
     property alias known: known
     property alias unknown: unknown
+    // Each material in both appearances, blended over the window and below
+    // that drawn over the window's colour given as its backdrop.
     Repeater {
-        model: ["sidebar", "headerView", "hudWindow", "popover", "menu", "underWindowBackground",
-                "contentBackground", "windowBackground", "noSuchMaterial"]
-        VisualEffectView { material: modelData; blendingMode: "withinWindow"; width: 10; height: 10; x: index * 10 }
+        model: 18
+        Item {
+            x: (index % 9) * 10; y: Math.floor(index / 9) * 130
+            palette.window: index < 9 ? "#ECECEC" : "#232323"
+            readonly property string material: ["sidebar", "headerView", "hudWindow", "popover", "menu",
+                "underWindowBackground", "contentBackground", "windowBackground", "noSuchMaterial"][index % 9]
+            VisualEffectView { material: parent.material; blendingMode: "withinWindow"; width: 10; height: 10 }
+            VisualEffectView { material: parent.material; backdrop: "white"; y: 10; width: 10; height: 10 }
+        }
     }
     SymbolImage { id: known; name: "star.fill"; color: "#FF0000"; size: 40; x: 0; y: 20 }
     SymbolImage { id: unknown; name: "no.such.symbol"; x: 50; y: 20 }
@@ -165,6 +173,15 @@ TEST_F(ViewHelpersTest, HelpersLoadAndDraw)
     EXPECT_GT(centre.red(), 200);
     EXPECT_LT(centre.green(), 60);
     EXPECT_LT(centre.blue(), 60);
+    for (int i = 0; i < 18; ++i) {
+        const QPoint at((i % 9) * 10 + 5, i / 9 * 130 + 5);
+        const QColor blended = frame.pixelColor(at * dpr),
+                     opaque = frame.pixelColor((at + QPoint(0, 10)) * dpr);
+        EXPECT_LE(std::abs(blended.red() - opaque.red()) + std::abs(blended.green() - opaque.green())
+                + std::abs(blended.blue() - opaque.blue()),
+            1)
+            << i;
+    }
 }
 
 } // namespace
