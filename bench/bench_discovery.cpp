@@ -156,9 +156,9 @@ struct Catalog
     AppDiscovery::Services timedServices()
     {
         AppDiscovery::Services services;
-        services.scanner = [this](const QStringList &folders) {
+        services.scanner = [this](const QStringList &folders, NewlyAddedTracker::ScanDates *dates) {
             scannerStarted = clock.nsecsElapsed();
-            QList<AppItem> apps = AppScanner::scan(folders);
+            QList<AppItem> apps = AppScanner::scan(folders, dates);
             scannerEnded = clock.nsecsElapsed();
             return apps;
         };
