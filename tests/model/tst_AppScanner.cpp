@@ -84,6 +84,8 @@ TEST(AppScanner, FindsTopLevelLowerCaseBundlesOnly)
         withCategory(QStringLiteral("x.games")), false);
     makeBundle(f.system(), QStringLiteral("Good.app.bak"), withCategory(QStringLiteral("x.games")), false);
     TemporaryRoots::writeFile(f.system() + QStringLiteral("/File.app"), "not a folder");
+    QFile::link(f.system() + QStringLiteral("/File.app"), f.system() + QStringLiteral("/LinkToFile.app"));
+    QFile::link(f.system() + QStringLiteral("/Gone"), f.system() + QStringLiteral("/Dangling.app"));
     const auto apps = AppScanner::scan(f.folders);
     ASSERT_EQ(names(apps), QStringList { QStringLiteral("Good") });
     EXPECT_EQ(apps[0].category(), QStringLiteral("Games"));
