@@ -197,7 +197,7 @@ QList<AppItem> AppScanner::scan(const QStringList &folders, NewlyAddedTracker::S
 {
     QList<AppItem> out;
     for (const QString &folder : folders) {
-        QList<Found> found = scanEntries(folder, dates);
+        QList<Found> found = scanEntries(folder, dates != nullptr);
         out.reserve(out.size() + found.size());
         if (dates) {
             dates->reserve(dates->size() + found.size());
