@@ -13,6 +13,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <ctime>
+
 #include <map>
 
 using namespace brimlark;
@@ -162,6 +167,14 @@ TEST(AppScanner, TheScanGivesEachBundlesDatesAndIconStampAsTheirReadersWould)
     ASSERT_TRUE(QFile::link(elsewhere, f.system() + QStringLiteral("/Linked.app")));
     makeBundle(f.system() + QStringLiteral("/Utilities"), QStringLiteral("Deep.app"),
         withCategory(QStringLiteral("x.a")), false);
+    // Modified a day before they were made, so the two dates differ.
+    for (const QString &folder : { f.user(), f.system(), f.core() }) {
+        for (const QString &name : QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            const struct timespec times[2] = { { 0, UTIME_OMIT }, { std::time(nullptr) - 86400, 0 } };
+            ASSERT_EQ(
+                ::utimensat(AT_FDCWD, QFile::encodeName(folder + u'/' + name).constData(), times, 0), 0);
+        }
+    }
     NewlyAddedTracker::ScanDates dates;
     const auto apps = AppScanner::scan(f.folders, &dates);
     ASSERT_EQ(apps.size(), 4);
