@@ -395,7 +395,7 @@ void BM_FirstStartPublish10k(benchmark::State &state)
     AppFinder::ScanDetails details = AppFinder::prepareScan(apps, {});
     const QDateTime created = QDateTime::currentDateTimeUtc().addDays(-100);
     for (int i = 0; i < count; ++i) {
-        details.fileDates.insert(apps[i].id(), AppFinder::FileDates { created.addSecs(i), std::nullopt });
+        details.fileDates.insert(apps.at(i).id(), AppFinder::FileDates { created.addSecs(i), std::nullopt });
     }
     std::vector<double> deferred;
     for (auto _ : state) {

@@ -132,9 +132,10 @@ void AppDiscovery::scanApps()
     const quint64 generation = m_finder->beginScan();
     const QStringList folders = m_services.folders();
 
-    // The collation ranks and the file dates are worked out on the pool, so
-    // that the publish step collates nothing and reads no file per
-    // application; the dates come from the scan's own look at each bundle.
+    // The collation ranks, the folded names and the file dates are worked out
+    // on the pool, so that the publish step collates and folds nothing and
+    // reads no file per application; the dates come from the scan's own look
+    // at each bundle.
     struct Pass
     {
         QList<AppItem> apps;
@@ -143,10 +144,10 @@ void AppDiscovery::scanApps()
     auto scanner = m_services.scanner;
     m_pool->start([this, relay = m_relay, scanner, folders, generation] {
         auto pass = std::make_shared<Pass>();
-        pass->apps = scanner(folders, &pass->details.fileDates);
-        AppFinder::ScanDetails ranks = AppFinder::prepareScan(pass->apps, {});
-        pass->details.nameRanks = std::move(ranks.nameRanks);
-        pass->details.categoryRanks = std::move(ranks.categoryRanks);
+        NewlyAddedTracker::ScanDates dates;
+        pass->apps = scanner(folders, &dates);
+        pass->details = AppFinder::prepareScan(pass->apps, {});
+        pass->details.fileDates = std::move(dates);
         // Queued to this object: dropped if it is gone by then. The catalog
         // itself drops a scan that a newer one has overtaken.
         post(relay, [this, pass, generation] {

@@ -72,6 +72,8 @@ AppFinder::ScanDetails AppFinder::prepareScan(const QList<AppItem> &apps, const 
     auto ranks = CatalogOrdering::Ranks::of(apps, NameComparison { QLocale() });
     details.nameRanks = std::move(ranks.names);
     details.categoryRanks = std::move(ranks.categories);
+    details.foldedNames = FoldedNames(apps);
+    details.foldedFrom = apps;
     return details;
 }
 
@@ -101,12 +103,15 @@ void AppFinder::setApps(QList<AppItem> apps, const ScanDetails *details)
 {
     // An update left for later was worked out against the list it found.
     settleNewlyAdded();
+    // A copy of the list the names were folded from shares its items' array.
+    const bool folded = details && !apps.isEmpty() && details->foldedFrom.constData() == apps.constData()
+        && details->foldedFrom.size() == apps.size();
     m_apps = std::move(apps);
     m_indexByUrlText.clear();
     m_indexByUrlText.reserve(m_apps.size());
     for (qsizetype i = 0; i < m_apps.size(); ++i) {
-        if (!m_indexByUrlText.contains(m_apps[i].urlText())) {
-            m_indexByUrlText.insert(m_apps[i].urlText(), i);
+        if (!m_indexByUrlText.contains(m_apps.at(i).urlText())) {
+            m_indexByUrlText.insert(m_apps.at(i).urlText(), i);
         }
     }
     CatalogOrdering::Ranks handedIn;
@@ -116,7 +121,7 @@ void AppFinder::setApps(QList<AppItem> apps, const ScanDetails *details)
     }
     m_ranks = details && handedIn.covers(m_apps) ? std::move(handedIn)
                                                  : CatalogOrdering::Ranks::of(m_apps, m_collation);
-    m_foldedNames = FoldedNames(m_apps);
+    m_foldedNames = folded ? details->foldedNames : FoldedNames(m_apps);
     touch(Apps);
 }
 
