@@ -10,7 +10,6 @@
 #include <QTimer>
 #include <QUrl>
 
-#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -24,7 +23,9 @@ namespace {
 // A scan's passes ran on the pool, and the allocator keeps what their
 // temporaries freed in each thread's own arena: some megabytes at ten
 // thousand applications that the idle program would go on holding. Handed
-// back once the catalog has its result.
+// back once the catalog has its result. (Fewer arenas would hold less, but
+// a start's scan then waits on the same allocator locks as the threads
+// building the window, and the window comes about a third later.)
 void releaseFreedMemory()
 {
 #ifdef __GLIBC__
@@ -39,9 +40,6 @@ AppDiscovery::Services withDefaults(AppDiscovery::Services services)
     }
     if (!services.scanner) {
         services.scanner = &AppScanner::scan;
-    }
-    if (!services.fileDates) {
-        services.fileDates = &AppFinder::systemFileDates;
     }
     if (!services.recentDocuments) {
         services.recentDocuments = [] { return RecentDocuments().fetch(); };
@@ -134,18 +132,22 @@ void AppDiscovery::scanApps()
     const quint64 generation = m_finder->beginScan();
     const QStringList folders = m_services.folders();
 
-    // One scan's two halves; each fills only its own part.
+    // The collation ranks, the folded names and the file dates are worked out
+    // on the pool, so that the publish step collates and folds nothing and
+    // reads no file per application; the dates come from the scan's own look
+    // at each bundle.
     struct Pass
     {
-        std::atomic<int> running { 2 };
         QList<AppItem> apps;
         AppFinder::ScanDetails details;
     };
-    auto pass = std::make_shared<Pass>();
-    auto finish = [this, relay = m_relay, pass, generation] {
-        if (pass->running.fetch_sub(1, std::memory_order_acq_rel) != 1) {
-            return;
-        }
+    auto scanner = m_services.scanner;
+    m_pool->start([this, relay = m_relay, scanner, folders, generation] {
+        auto pass = std::make_shared<Pass>();
+        NewlyAddedTracker::ScanDates dates;
+        pass->apps = scanner(folders, &dates);
+        pass->details = AppFinder::prepareScan(pass->apps, {});
+        pass->details.fileDates = std::move(dates);
         // Queued to this object: dropped if it is gone by then. The catalog
         // itself drops a scan that a newer one has overtaken.
         post(relay, [this, pass, generation] {
@@ -154,25 +156,6 @@ void AppDiscovery::scanApps()
             }
             QTimer::singleShot(0, this, &releaseFreedMemory);
         });
-    };
-    // The collation ranks and the file dates are worked out here, so that
-    // the publish step collates nothing and reads no file per application.
-    auto scanner = m_services.scanner;
-    m_pool->start([pass, finish, scanner, folders] {
-        pass->apps = scanner(folders);
-        AppFinder::ScanDetails ranks = AppFinder::prepareScan(pass->apps, {});
-        pass->details.nameRanks = std::move(ranks.nameRanks);
-        pass->details.categoryRanks = std::move(ranks.categoryRanks);
-        finish();
-    });
-    auto fileDates = m_services.fileDates;
-    m_pool->start([pass, finish, fileDates, folders] {
-        const QStringList paths = AppScanner::bundlePaths(folders);
-        pass->details.fileDates.reserve(paths.size());
-        for (const QString &path : paths) {
-            pass->details.fileDates.insert(path, fileDates(path));
-        }
-        finish();
     });
 }
 

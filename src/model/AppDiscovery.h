@@ -29,12 +29,10 @@ public:
     {
         // Folders to scan and watch (AppScanner::applicationFolders()).
         std::function<QStringList()> folders;
-        // Runs on the pool (AppScanner::scan).
-        std::function<QList<AppItem>(const QStringList &folders)> scanner;
-        // Runs on the pool beside the scanner, once per bundle in the folders
-        // (AppFinder::systemFileDates); its dates go before the catalog's own
-        // reader in the publish step.
-        AppFinder::FileDateReader fileDates;
+        // Runs on the pool (AppScanner::scan), with the bundles' file dates
+        // for the publish step; a path it gives no dates is read there.
+        std::function<QList<AppItem>(const QStringList &folders, NewlyAddedTracker::ScanDates *dates)>
+            scanner;
         // Runs on the pool (RecentDocuments().fetch()).
         std::function<QList<RecentDocuments::Document>()> recentDocuments;
         // Given the paths of every published scan with the bundles' icon
@@ -50,9 +48,7 @@ public:
     ~AppDiscovery() override;
 
     // Marks the catalog as scanning and starts a background pass; returns at
-    // once. The pass is two pool tasks side by side: the scanner, which then
-    // ranks the names, and the file dates of the bundles; the one that ends
-    // last hands the scan to the catalog.
+    // once. The pass scans, ranks the names and hands the scan to the catalog.
     void scanApps();
     // Watches the folders; the console tells how many.
     void startMonitoring();

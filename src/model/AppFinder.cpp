@@ -72,6 +72,8 @@ AppFinder::ScanDetails AppFinder::prepareScan(const QList<AppItem> &apps, const 
     auto ranks = CatalogOrdering::Ranks::of(apps, NameComparison { QLocale() });
     details.nameRanks = std::move(ranks.names);
     details.categoryRanks = std::move(ranks.categories);
+    details.foldedNames = FoldedNames(apps);
+    details.foldedFrom = apps;
     return details;
 }
 
@@ -101,6 +103,9 @@ void AppFinder::setApps(QList<AppItem> apps, const ScanDetails *details)
 {
     // An update left for later was worked out against the list it found.
     settleNewlyAdded();
+    // A copy of the list the names were folded from shares its items' array.
+    const bool folded = details && !apps.isEmpty() && details->foldedFrom.constData() == apps.constData()
+        && details->foldedFrom.size() == apps.size();
     m_apps = std::move(apps);
     m_indexByUrlText = UrlTextIndex(m_apps);
     CatalogOrdering::Ranks handedIn;
@@ -110,7 +115,7 @@ void AppFinder::setApps(QList<AppItem> apps, const ScanDetails *details)
     }
     m_ranks = details && handedIn.covers(m_apps) ? std::move(handedIn)
                                                  : CatalogOrdering::Ranks::of(m_apps, m_collation);
-    m_foldedNames = FoldedNames(m_apps);
+    m_foldedNames = folded ? details->foldedNames : FoldedNames(m_apps);
     touch(Apps);
 }
 

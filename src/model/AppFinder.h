@@ -70,6 +70,10 @@ public:
         // Collation ranks of the scan's names and of its categories.
         QHash<QString, int> nameRanks;
         QHash<QString, int> categoryRanks;
+        // The names folded for search, and the list they come from: taken
+        // only by a publish of that very list.
+        FoldedNames foldedNames;
+        QList<AppItem> foldedFrom;
     };
 
     static inline const QString hiddenAppsKey = QStringLiteral("brimlark_hidden_apps");

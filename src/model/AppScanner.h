@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/AppItem.h"
+#include "model/NewlyAddedTracker.h"
 
 #include <QList>
 #include <QString>
@@ -28,14 +29,14 @@ public:
 
     // Every bundle of the folders, in folder order and then by name within a
     // folder, sorted by name (localised, case-insensitive, stable). A folder
-    // that cannot be listed adds nothing.
-    static QList<AppItem> scan(const QStringList &folders);
+    // that cannot be listed adds nothing. With `dates`, each bundle's file
+    // dates (as AppFinder::systemFileDates() gives them) go there under its
+    // id, from the look at the bundle the scan makes anyway.
+    static QList<AppItem> scan(const QStringList &folders, NewlyAddedTracker::ScanDates *dates = nullptr);
     // The bundles of one folder, unsorted; its top level only.
     static QList<AppItem> scanFolder(const QString &folder);
-    // The paths (as AppItem::id() gives them) of the bundles scan() finds,
-    // in the order it finds them; only the folders are listed.
-    static QStringList bundlePaths(const QStringList &folders);
-    static AppItem itemForBundle(const QString &folder, const QString &entryName);
+    static AppItem itemForBundle(const QString &folder, const QString &entryName,
+        std::optional<NewlyAddedTracker::FileDates> *dates = nullptr);
 
     // The display category of an "LSApplicationCategoryType" value: the last
     // dot-separated piece, each word capitalised; "Other" without a value
@@ -46,6 +47,12 @@ public:
     static void sortByName(QList<AppItem> &apps);
 
 private:
+    struct Found
+    {
+        AppItem item;
+        std::optional<NewlyAddedTracker::FileDates> dates;
+    };
+    static QList<Found> scanEntries(const QString &folder, bool withDates);
     // Where the bundles of a folder are read.
     static QThreadPool *bundlePool();
 };

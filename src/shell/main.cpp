@@ -43,7 +43,6 @@
 #include <QTemporaryDir>
 #include <QtQml/qqmlextensionplugin.h>
 #include <cmath>
-#include <malloc.h>
 
 Q_IMPORT_QML_PLUGIN(BrimlarkShellPlugin)
 Q_IMPORT_QML_PLUGIN(BrimlarkViewsPlugin)
@@ -178,9 +177,6 @@ struct Desk
 int main(int argc, char *argv[])
 {
     using namespace brimlark;
-    // Two allocator areas, not one per core: the scan's threads otherwise each
-    // keep an area of freed pages, a few hundred bytes per application.
-    mallopt(M_ARENA_MAX, 2);
     ConsoleRouting::install();
     // Without a display Qt would abort with a hint to reinstall.
     if (!DisplayCheck::canStart(argc, argv)) {

@@ -165,15 +165,18 @@ TEST(AppDiscovery, TheFileDatesAreReadOnThePoolAndNotByThePublish)
             ++catalogReads;
             return AppFinder::FileDates { path == newer ? now.addDays(-9) : now.addDays(-1), std::nullopt };
         });
-    QMutex mutex;
-    QHash<QString, int> poolReads;
-    bool onMainThread = false;
+    QStringList dated;
+    bool onMainThread = true;
     auto services = c.services();
-    services.fileDates = [&](const QString &path) -> std::optional<AppFinder::FileDates> {
-        QMutexLocker lock(&mutex);
-        ++poolReads[path];
-        onMainThread = onMainThread || QThread::currentThread() == qApp->thread();
-        return AppFinder::FileDates { path == newer ? now.addDays(-1) : now.addDays(-9), std::nullopt };
+    services.scanner = [&](const QStringList &folders, NewlyAddedTracker::ScanDates *dates) {
+        QList<AppItem> apps = AppScanner::scan(folders, dates);
+        onMainThread = QThread::currentThread() == qApp->thread();
+        dated = dates->keys();
+        for (auto it = dates->begin(); it != dates->end(); ++it) {
+            *it = AppFinder::FileDates { it.key() == newer ? now.addDays(-1) : now.addDays(-9),
+                std::nullopt };
+        }
+        return apps;
     };
     AppDiscovery discovery(*c.finder, c.scheduler, std::move(services));
 
@@ -184,8 +187,8 @@ TEST(AppDiscovery, TheFileDatesAreReadOnThePoolAndNotByThePublish)
     EXPECT_EQ(c.finder->newlyAddedApps()[0].id(), newer);
     EXPECT_EQ(c.finder->newlyAddedApps()[1].id(), older);
     EXPECT_EQ(catalogReads.load(), 0);
-    QMutexLocker lock(&mutex);
-    EXPECT_EQ(poolReads, (QHash<QString, int> { { older, 1 }, { newer, 1 } }));
+    dated.sort();
+    EXPECT_EQ(dated, (QStringList { newer, older }));
     EXPECT_FALSE(onMainThread);
 }
 
@@ -200,7 +203,7 @@ TEST(AppDiscovery, OnlyTheNewestOfOverlappingScansPublishes)
         Catalog c;
         Gate gate;
         auto services = c.services();
-        services.scanner = [&gate](const QStringList &) {
+        services.scanner = [&gate](const QStringList &, NewlyAddedTracker::ScanDates *) {
             const int call = gate.pass();
             QList<AppItem> found { app(call == 0 ? QStringLiteral("Old") : QStringLiteral("New")) };
             gate.leave(call);
@@ -245,9 +248,9 @@ TEST(AppDiscovery, FolderChangesLeadToOneRescan)
     QDir().mkpath(c.folder(1));
     std::atomic<int> scans { 0 };
     auto services = c.services();
-    services.scanner = [&scans](const QStringList &folders) {
+    services.scanner = [&scans](const QStringList &folders, NewlyAddedTracker::ScanDates *dates) {
         ++scans;
-        return AppScanner::scan(folders);
+        return AppScanner::scan(folders, dates);
     };
     AppDiscovery discovery(*c.finder, c.scheduler, std::move(services));
     discovery.scanApps();
@@ -283,7 +286,6 @@ TEST(AppDiscovery, ABundleCopiedSlowlyIsReadAgainWhenItsFilesArrive)
             true));
     TemporaryRoots::writeFile(c.folder(0) + QStringLiteral("/Done.app/Contents/Resources/icon.png"), "png");
     auto services = c.services();
-    services.scanner = [](const QStringList &folders) { return AppScanner::scan(folders); };
     AppDiscovery discovery(*c.finder, c.scheduler, std::move(services));
     discovery.scanApps();
     discovery.startMonitoring();
@@ -354,7 +356,7 @@ TEST(AppDiscovery, GoingAwayMidScanIsSafe)
     Gate gate;
     gate.close(0);
     auto services = c.services();
-    services.scanner = [&gate](const QStringList &) {
+    services.scanner = [&gate](const QStringList &, NewlyAddedTracker::ScanDates *) {
         gate.pass();
         return QList<AppItem> { app(QStringLiteral("Late")) };
     };
@@ -370,7 +372,7 @@ TEST(AppDiscovery, GoingAwayMidScanIsSafe)
     Gate second;
     second.close(0);
     auto more = c.services();
-    more.scanner = [&second](const QStringList &) {
+    more.scanner = [&second](const QStringList &, NewlyAddedTracker::ScanDates *) {
         second.pass();
         return QList<AppItem> {};
     };
@@ -387,7 +389,7 @@ TEST(AppDiscovery, GoingAwayDoesNotWaitWithoutBoundForAStuckScan)
     auto gate = std::make_shared<Gate>();
     gate->close(0);
     auto services = c.services();
-    services.scanner = [gate](const QStringList &) {
+    services.scanner = [gate](const QStringList &, NewlyAddedTracker::ScanDates *) {
         gate->pass();
         return QList<AppItem> { app(QStringLiteral("Late")) };
     };

@@ -930,6 +930,11 @@ TEST_F(AppFinderTest, APreparedScanSortsAndSearchesLikeAPlainOne)
         }
         for (const auto &query : queries) {
             out << finder->searchApps(query);
+            // And what the catalog's folded names find.
+            out << QList<AppItem> {};
+            for (const quint32 i : finder->foldedNames().matching(query.toCaseFolded())) {
+                out.last() << finder->apps()[i];
+            }
         }
         return out;
     };
@@ -944,6 +949,7 @@ TEST_F(AppFinderTest, APreparedScanSortsAndSearchesLikeAPlainOne)
         };
         const QList<Case> cases {
             { "prepared", AppFinder::prepareScan(list, {}) },
+            { "prepared for another list", AppFinder::prepareScan(list == apps ? shuffled : apps, {}) },
             { "no ranks handed in", AppFinder::ScanDetails {} },
         };
         for (const auto &c : cases) {

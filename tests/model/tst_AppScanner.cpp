@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 
 #include "model/AppScanner.h"
+#include "platform/core/Bundle.h"
 #include "support/CatalogApps.h"
 
 #include <QDir>
@@ -11,6 +12,11 @@
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <ctime>
 
 #include <map>
 
@@ -83,6 +89,8 @@ TEST(AppScanner, FindsTopLevelLowerCaseBundlesOnly)
         withCategory(QStringLiteral("x.games")), false);
     makeBundle(f.system(), QStringLiteral("Good.app.bak"), withCategory(QStringLiteral("x.games")), false);
     TemporaryRoots::writeFile(f.system() + QStringLiteral("/File.app"), "not a folder");
+    QFile::link(f.system() + QStringLiteral("/File.app"), f.system() + QStringLiteral("/LinkToFile.app"));
+    QFile::link(f.system() + QStringLiteral("/Gone"), f.system() + QStringLiteral("/Dangling.app"));
     const auto apps = AppScanner::scan(f.folders);
     ASSERT_EQ(names(apps), QStringList { QStringLiteral("Good") });
     EXPECT_EQ(apps[0].category(), QStringLiteral("Games"));
@@ -145,24 +153,40 @@ TEST(AppScanner, SameNameInTwoFoldersGivesTwoItemsInFolderOrder)
     EXPECT_NE(apps[0], apps[2]);
 }
 
-TEST(AppScanner, BundlePathsAreTheScannedBundlesInTheOrderFound)
+// The scan's one look at each bundle gives what the date reader and a later
+// look at the bundle's icon files would.
+TEST(AppScanner, TheScanGivesEachBundlesDatesAndIconStampAsTheirReadersWould)
 {
     Folders f;
     makeBundle(f.user(), QStringLiteral("Twin.app"), withCategory(QStringLiteral("x.b")), true);
     makeBundle(f.system(), QStringLiteral("Twin.app"), withCategory(QStringLiteral("x.a")), false);
-    makeBundle(f.system(), QStringLiteral("alpha.app"), withCategory(QStringLiteral("x.a")), false);
-    makeBundle(f.core(), QStringLiteral("Core Tool.app"), withCategory(QStringLiteral("x.c")), false);
-    makeBundle(f.system(), QStringLiteral("Loud.APP"), withCategory(QStringLiteral("x.a")), false);
+    makeBundle(f.core(), QStringLiteral("Bare.app"), QByteArray());
+    const QString elsewhere = makeBundle(f.roots.root(), QStringLiteral("Linked.app"),
+        { { QStringLiteral("CFBundleIconFile"), QStringLiteral("icon") } }, false);
+    TemporaryRoots::writeFile(elsewhere + QStringLiteral("/Contents/Resources/icon.png"), "png");
+    ASSERT_TRUE(QFile::link(elsewhere, f.system() + QStringLiteral("/Linked.app")));
     makeBundle(f.system() + QStringLiteral("/Utilities"), QStringLiteral("Deep.app"),
         withCategory(QStringLiteral("x.a")), false);
-    QStringList found;
-    for (const QString &folder : f.folders) {
-        for (const AppItem &app : AppScanner::scanFolder(folder)) {
-            found << app.id();
+    // Modified a day before they were made, so the two dates differ.
+    for (const QString &folder : { f.user(), f.system(), f.core() }) {
+        for (const QString &name : QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            const struct timespec times[2] = { { 0, UTIME_OMIT }, { std::time(nullptr) - 86400, 0 } };
+            ASSERT_EQ(
+                ::utimensat(AT_FDCWD, QFile::encodeName(folder + u'/' + name).constData(), times, 0), 0);
         }
     }
-    EXPECT_EQ(found.size(), 4);
-    EXPECT_EQ(AppScanner::bundlePaths(f.folders), found);
+    NewlyAddedTracker::ScanDates dates;
+    const auto apps = AppScanner::scan(f.folders, &dates);
+    ASSERT_EQ(apps.size(), 4);
+    EXPECT_EQ(dates.size(), apps.size());
+    for (const AppItem &app : apps) {
+        ASSERT_TRUE(dates.contains(app.id())) << app.id().toStdString();
+        const auto read = NewlyAddedTracker::systemFileDates(app.id());
+        ASSERT_TRUE(read && dates[app.id()]) << app.id().toStdString();
+        EXPECT_EQ(dates[app.id()]->creation, read->creation) << app.id().toStdString();
+        EXPECT_EQ(dates[app.id()]->modification, read->modification) << app.id().toStdString();
+        EXPECT_EQ(app.iconStamp(), Bundle::iconStampOf(app.id())) << app.id().toStdString();
+    }
 }
 
 TEST(AppScanner, SortsByLocalisedCaseInsensitiveName)

@@ -4,6 +4,9 @@
 
 #include "platform/core/Bundle.h"
 
+#include <QDateTime>
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 using namespace brimlark;
@@ -67,6 +70,48 @@ TEST(Bundle, UnreadableListsLeaveTheBundleOpenWithoutKeys)
         EXPECT_FALSE(bundle->hasInfo()) << c.name;
         EXPECT_FALSE(bundle->stringForInfoKey(QStringLiteral("CFBundleExecutable"))) << c.name;
         EXPECT_FALSE(bundle->executablePath()) << c.name;
+    }
+}
+
+TEST(Bundle, TheIconStampChangesWithEachFileItComesFrom)
+{
+    TemporaryRoots roots;
+    enum Change { Add, RewriteOlder, Remove };
+    const struct
+    {
+        const char *file;
+        Change change;
+    } cases[] = {
+        { "new", Add },
+        { "Contents/new", Add },
+        { "Contents/Info.plist", RewriteOlder },
+        { "Contents/Resources/new", Add },
+        { "Contents/Resources/icon.png", RewriteOlder },
+        { "Contents/Resources/icon.png", Remove },
+    };
+    int n = 0;
+    for (const auto &c : cases) {
+        const QString path = makeBundle(roots.root(), QStringLiteral("B%1.app").arg(n++),
+            { { QStringLiteral("CFBundleIconFile"), QStringLiteral("icon") } }, false);
+        ASSERT_TRUE(TemporaryRoots::writeFile(path + QStringLiteral("/Contents/Resources/icon.png"), "png"));
+        const quint64 before = Bundle::iconStampOf(path);
+        EXPECT_EQ(Bundle::openListed(path).survey().iconStamp, before) << c.file;
+        const QString file = path + u'/' + QString::fromLatin1(c.file);
+        if (c.change == Add) {
+            ASSERT_TRUE(TemporaryRoots::writeFile(file, "x"));
+        } else if (c.change == Remove) {
+            ASSERT_TRUE(QFile::remove(file));
+        } else {
+            // Rewritten in place, the same size and a day older: no folder changes.
+            QFile same(file);
+            ASSERT_TRUE(same.open(QIODevice::ReadWrite));
+            const QByteArray bytes = same.readAll();
+            ASSERT_TRUE(same.seek(0) && same.write(bytes) == bytes.size());
+            ASSERT_TRUE(same.setFileTime(
+                QDateTime::currentDateTimeUtc().addDays(-1), QFileDevice::FileModificationTime));
+        }
+        EXPECT_NE(Bundle::iconStampOf(path), before) << c.file;
+        EXPECT_EQ(Bundle::openListed(path).survey().iconStamp, Bundle::iconStampOf(path)) << c.file;
     }
 }
 

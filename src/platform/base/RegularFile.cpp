@@ -8,7 +8,7 @@
 
 namespace brimlark {
 
-RegularFile::Result RegularFile::read(const char *path, std::size_t maxBytes)
+RegularFile::Result RegularFile::read(const char *path, std::size_t maxBytes, struct stat *opened)
 {
     Result result;
     const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -20,6 +20,9 @@ RegularFile::Result RegularFile::read(const char *path, std::size_t maxBytes)
     if (::fstat(fd, &status) != 0) {
         ::close(fd);
         return result;
+    }
+    if (opened) {
+        *opened = status;
     }
     if (!S_ISREG(status.st_mode)) {
         ::close(fd);

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <string>
 
+struct stat;
+
 namespace brimlark {
 
 // Reads a file that anyone may have put in place: only a regular file is
@@ -24,7 +26,9 @@ public:
         std::string bytes;
     };
 
-    static Result read(const char *path, std::size_t maxBytes);
+    // `status`, when given, gets the opened file's status (so a caller that
+    // also wants it needs no second look-up); untouched when nothing opened.
+    static Result read(const char *path, std::size_t maxBytes, struct stat *status = nullptr);
 };
 
 } // namespace brimlark

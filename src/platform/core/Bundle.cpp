@@ -11,6 +11,7 @@
 
 #include <plist/plist.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cstring>
@@ -20,23 +21,48 @@
 namespace brimlark {
 
 namespace {
+constexpr quint64 stampBasis = 0xcbf29ce484222325ull;
+
 // Folds one file's identity and times into a stamp: a copy that finishes
 // later, or a file replaced by one with an older date, still changes it.
-void addFileState(quint64 &stamp, const QString &path)
+// A file that is not there folds in as all zeros.
+void addParts(quint64 &stamp, bool present, quint64 inode, quint64 size, quint64 modifiedSec,
+    quint64 modifiedNsec, quint64 changedSec, quint64 changedNsec)
 {
-    struct stat st
-    {
-    };
-    const bool present = ::stat(QFile::encodeName(path).constData(), &st) == 0;
     const quint64 parts[]
-        = { present ? 1u : 0u, quint64(st.st_ino), quint64(st.st_size), quint64(st.st_mtim.tv_sec),
-              quint64(st.st_mtim.tv_nsec), quint64(st.st_ctim.tv_sec), quint64(st.st_ctim.tv_nsec) };
+        = { present ? 1u : 0u, inode, size, modifiedSec, modifiedNsec, changedSec, changedNsec };
     for (const quint64 part : parts) {
         // FNV-1a over the parts' bytes.
         for (int shift = 0; shift < 64; shift += 8) {
             stamp = (stamp ^ ((part >> shift) & 0xffu)) * 0x100000001b3ull;
         }
     }
+}
+
+void addFileState(quint64 &stamp, const struct stat *st)
+{
+    if (!st) {
+        addParts(stamp, false, 0, 0, 0, 0, 0, 0);
+        return;
+    }
+    addParts(stamp, true, quint64(st->st_ino), quint64(st->st_size), quint64(st->st_mtim.tv_sec),
+        quint64(st->st_mtim.tv_nsec), quint64(st->st_ctim.tv_sec), quint64(st->st_ctim.tv_nsec));
+}
+
+void addFileState(quint64 &stamp, const struct statx *st)
+{
+    if (!st) {
+        addParts(stamp, false, 0, 0, 0, 0, 0, 0);
+        return;
+    }
+    addParts(stamp, true, quint64(st->stx_ino), quint64(st->stx_size), quint64(st->stx_mtime.tv_sec),
+        quint64(st->stx_mtime.tv_nsec), quint64(st->stx_ctime.tv_sec), quint64(st->stx_ctime.tv_nsec));
+}
+
+void addFileState(quint64 &stamp, const QByteArray &path)
+{
+    struct stat st = {};
+    addFileState(stamp, ::stat(path.constData(), &st) == 0 ? &st : nullptr);
 }
 } // namespace
 
@@ -60,7 +86,12 @@ void Bundle::readInfo()
 {
     // Anyone can put anything at this path: a pipe must not stall the scan,
     // and a deeply nested list must not reach the parser.
-    const auto file = RegularFile::read(QFile::encodeName(infoPlistPath()).constData(), MaxInfoPlistBytes);
+    struct stat status = {};
+    const auto file
+        = RegularFile::read(QFile::encodeName(infoPlistPath()).constData(), MaxInfoPlistBytes, &status);
+    if (file.status != RegularFile::Status::Missing && file.status != RegularFile::Status::Failed) {
+        m_infoStatus = status;
+    }
     const std::string &bytes = file.bytes;
     if (file.status != RegularFile::Status::Read || bytes.empty()
         || !PlistDepth::withinLimit(bytes.data(), bytes.size())) {
@@ -115,6 +146,11 @@ std::optional<QString> Bundle::executablePath() const
 
 std::optional<QString> Bundle::iconFilePath() const
 {
+    return iconFile(nullptr);
+}
+
+std::optional<QString> Bundle::iconFile(struct stat *status) const
+{
     const auto name = stringForInfoKey(QStringLiteral("CFBundleIconFile"));
     if (!name || !plainComponent(*name)) {
         return std::nullopt;
@@ -127,7 +163,11 @@ std::optional<QString> Bundle::iconFilePath() const
     }
     for (const QString &candidate : candidates) {
         const QString file = resourcesPath() + u'/' + candidate;
-        if (QFileInfo(file).isFile()) {
+        struct stat st = {};
+        if (::stat(QFile::encodeName(file).constData(), &st) == 0 && S_ISREG(st.st_mode)) {
+            if (status) {
+                *status = st;
+            }
             return file;
         }
     }
@@ -136,15 +176,34 @@ std::optional<QString> Bundle::iconFilePath() const
 
 quint64 Bundle::iconStamp() const
 {
-    quint64 stamp = 0xcbf29ce484222325ull;
-    addFileState(stamp, m_path);
-    addFileState(stamp, m_path + QStringLiteral("/Contents"));
-    addFileState(stamp, infoPlistPath());
-    addFileState(stamp, resourcesPath());
-    if (const auto icon = iconFilePath()) {
-        addFileState(stamp, *icon);
+    return survey().iconStamp;
+}
+
+Bundle::Survey Bundle::survey() const
+{
+    Survey out;
+    quint64 stamp = stampBasis;
+    const QByteArray path = QFile::encodeName(m_path);
+    if (::statx(
+            AT_FDCWD, path.constData(), AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_BTIME, &out.status)
+        != 0) {
+        out.status = {};
     }
-    return stamp ? stamp : 1;
+    addFileState(stamp, out.status.stx_mask ? &out.status : nullptr);
+    addFileState(stamp, path + "/Contents");
+    if (m_infoStatus) {
+        addFileState(stamp, &*m_infoStatus);
+    } else {
+        addFileState(stamp, path + "/Contents/Info.plist");
+    }
+    addFileState(stamp, path + "/Contents/Resources");
+    struct stat icon = {};
+    out.iconFile = iconFile(&icon);
+    if (out.iconFile) {
+        addFileState(stamp, &icon);
+    }
+    out.iconStamp = stamp ? stamp : 1;
+    return out;
 }
 
 quint64 Bundle::iconStampOf(const QString &path)
@@ -152,8 +211,8 @@ quint64 Bundle::iconStampOf(const QString &path)
     if (const auto bundle = open(path); bundle && path.endsWith(QStringLiteral(".app"))) {
         return bundle->iconStamp();
     }
-    quint64 stamp = 0xcbf29ce484222325ull;
-    addFileState(stamp, path);
+    quint64 stamp = stampBasis;
+    addFileState(stamp, QFile::encodeName(path));
     return stamp ? stamp : 1;
 }
 

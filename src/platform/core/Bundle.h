@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <sys/stat.h>
+
 #include <memory>
 #include <optional>
 
@@ -41,7 +43,19 @@ public:
     // category come from (the bundle and Contents folders, Info.plist, the
     // Resources folder and the icon file): it changes whenever one of them
     // is created, written, replaced or removed, even to an older date. Never 0.
+    // Info.plist counts as it was when the bundle was opened.
     quint64 iconStamp() const;
+
+    // What a catalog scan asks of a bundle, each file looked at once.
+    struct Survey
+    {
+        std::optional<QString> iconFile; // iconFilePath()
+        quint64 iconStamp = 0; // iconStamp()
+        // The bundle folder's own status, its birth time asked for too;
+        // stx_mask is 0 when it could not be read.
+        struct statx status = {};
+    };
+    Survey survey() const;
     // The same for any file: a bundle's as above, another file's own.
     static quint64 iconStampOf(const QString &path);
 
@@ -51,10 +65,14 @@ private:
     {
     }
     void readInfo();
+    // iconFilePath(), with the found file's status.
+    std::optional<QString> iconFile(struct stat *status) const;
 
     QString m_path;
     // The parsed list, kept as it is: a look-up converts one key only.
     std::shared_ptr<void> m_info;
+    // Info.plist's status as the read found it; none when it did not open.
+    std::optional<struct stat> m_infoStatus;
 };
 
 } // namespace brimlark
