@@ -14,7 +14,8 @@ namespace {
 void blurPass(std::vector<float> &plane, int width, int height, qreal sigma, bool alongRows)
 {
     const int reach = int(std::ceil(3 * sigma));
-    std::vector<float> kernel(static_cast<std::size_t>(2 * reach + 1));
+    const int taps = 2 * reach + 1;
+    std::vector<float> kernel(static_cast<std::size_t>(taps));
     float sum = 0;
     for (int i = -reach; i <= reach; ++i) {
         const float k = float(std::exp(-(i * i) / (2 * sigma * sigma)));
@@ -26,23 +27,29 @@ void blurPass(std::vector<float> &plane, int width, int height, qreal sigma, boo
     }
     const int lines = alongRows ? height : width;
     const int length = alongRows ? width : height;
+    const std::size_t lineStart = alongRows ? std::size_t(width) : 1;
+    const std::size_t step = alongRows ? 1 : std::size_t(width);
+    // Each line is copied between `reach` zeros on either side, so every tap
+    // reads without a bounds check; the zeros add nothing. Each output sums
+    // its taps in the kernel's order, as a loop per pixel would, while the
+    // loop over the pixels runs on independent sums.
+    std::vector<float> padded(std::size_t(length + 2 * reach), 0.f);
     std::vector<float> line(static_cast<std::size_t>(length));
     for (int l = 0; l < lines; ++l) {
-        const auto at = [&](int i) -> float & {
-            return alongRows ? plane[std::size_t(l * width + i)] : plane[std::size_t(i * width + l)];
-        };
+        float *first = plane.data() + std::size_t(l) * lineStart;
         for (int i = 0; i < length; ++i) {
-            float v = 0;
-            for (int k = -reach; k <= reach; ++k) {
-                const int j = i + k;
-                if (j >= 0 && j < length) {
-                    v += at(j) * kernel[std::size_t(k + reach)];
-                }
+            padded[std::size_t(reach + i)] = first[std::size_t(i) * step];
+        }
+        std::fill(line.begin(), line.end(), 0.f);
+        for (int k = 0; k < taps; ++k) {
+            const float weight = kernel[std::size_t(k)];
+            const float *source = padded.data() + k;
+            for (int i = 0; i < length; ++i) {
+                line[std::size_t(i)] += source[i] * weight;
             }
-            line[std::size_t(i)] = v;
         }
         for (int i = 0; i < length; ++i) {
-            at(i) = line[std::size_t(i)];
+            first[std::size_t(i) * step] = line[std::size_t(i)];
         }
     }
 }

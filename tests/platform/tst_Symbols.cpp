@@ -50,6 +50,8 @@ TEST(Symbols, EveryListedNameDrawsInItsTint)
         EXPECT_GT(c.painted, 20);
         EXPECT_LT(c.painted, 32 * 32);
         EXPECT_TRUE(c.onlyTint);
+        // Drawn again in another tint, it is in that one.
+        EXPECT_TRUE(coverage(Symbols::image(name, QSize(32, 32), Qt::red), qRgb(255, 0, 0)).onlyTint);
     }
 }
 

@@ -1,9 +1,14 @@
 #include "platform/gui/Symbols.h"
 
+#include <QCache>
 #include <QDir>
 #include <QFile>
+#include <QHashFunctions>
+#include <QMutex>
 #include <QPainter>
 #include <QSvgRenderer>
+
+#include <optional>
 
 namespace brimlark {
 
@@ -29,6 +34,81 @@ bool isWellFormed(const QString &name)
         }
     }
     return true;
+}
+
+// A drawing of a symbol at one size in one tint.
+struct Drawing
+{
+    QString name;
+    QSize size;
+    quint64 tint;
+    bool operator==(const Drawing &other) const
+    {
+        return name == other.name && size == other.size && tint == other.tint;
+    }
+};
+
+size_t qHash(const Drawing &drawing, size_t seed = 0)
+{
+    return qHashMulti(seed, drawing.name, drawing.size.width(), drawing.size.height(), drawing.tint);
+}
+
+// A window shows the same symbols many times over (each row's chevron, each
+// tile's badge): each drawing is made from its SVG once and then shared.
+// They are small; a few hundred of them are kept.
+class Drawings
+{
+public:
+    std::optional<QImage> find(const Drawing &drawing)
+    {
+        QMutexLocker lock(&m_mutex);
+        if (const QImage *image = m_images.object(drawing)) {
+            return *image;
+        }
+        return std::nullopt;
+    }
+    void keep(const Drawing &drawing, const QImage &image)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_images.insert(drawing, new QImage(image));
+    }
+
+private:
+    QMutex m_mutex;
+    QCache<Drawing, QImage> m_images { 256 };
+};
+
+Drawings &drawings()
+{
+    static Drawings shared;
+    return shared;
+}
+
+QImage draw(const QString &path, const QSize &size, const QColor &tint)
+{
+    QSvgRenderer renderer(path);
+    if (!renderer.isValid()) {
+        return {};
+    }
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+
+    QSizeF glyph = renderer.viewBoxF().size();
+    if (glyph.isEmpty()) {
+        glyph = QSizeF(size);
+    }
+    glyph.scale(QSizeF(size), Qt::KeepAspectRatio);
+    const QRectF target((size.width() - glyph.width()) / 2.0, (size.height() - glyph.height()) / 2.0,
+        glyph.width(), glyph.height());
+
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    renderer.render(&painter, target);
+    // The glyph's own colour is replaced by the tint, its coverage kept.
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(image.rect(), tint);
+    painter.end();
+    return image;
 }
 
 } // namespace
@@ -63,32 +143,18 @@ QImage Symbols::image(const QString &name, const QSize &size, const QColor &tint
     if (size.isEmpty()) {
         return {};
     }
+    const Drawing drawing { name, size, quint64(tint.rgba64()) };
+    if (std::optional<QImage> kept = drawings().find(drawing)) {
+        return *kept;
+    }
     const QString path = resourcePath(name);
     if (path.isEmpty()) {
         return {};
     }
-    QSvgRenderer renderer(path);
-    if (!renderer.isValid()) {
-        return {};
+    QImage image = draw(path, size, tint);
+    if (!image.isNull()) {
+        drawings().keep(drawing, image);
     }
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-
-    QSizeF glyph = renderer.viewBoxF().size();
-    if (glyph.isEmpty()) {
-        glyph = QSizeF(size);
-    }
-    glyph.scale(QSizeF(size), Qt::KeepAspectRatio);
-    const QRectF target((size.width() - glyph.width()) / 2.0, (size.height() - glyph.height()) / 2.0,
-        glyph.width(), glyph.height());
-
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    renderer.render(&painter, target);
-    // The glyph's own colour is replaced by the tint, its coverage kept.
-    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    painter.fillRect(image.rect(), tint);
-    painter.end();
     return image;
 }
 
