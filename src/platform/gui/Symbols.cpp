@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+#include <algorithm>
 #include <optional>
 
 namespace brimlark {
@@ -54,8 +55,8 @@ size_t qHash(const Drawing &drawing, size_t seed = 0)
 }
 
 // A window shows the same symbols many times over (each row's chevron, each
-// tile's badge): each drawing is made from its SVG once and then shared.
-// They are small; a few hundred of them are kept.
+// tile's badge): each drawing is made from its SVG once and then shared, up
+// to a mebibyte of them.
 class Drawings
 {
 public:
@@ -70,12 +71,13 @@ public:
     void keep(const Drawing &drawing, const QImage &image)
     {
         QMutexLocker lock(&m_mutex);
-        m_images.insert(drawing, new QImage(image));
+        // Charged in KiB; one larger than the whole cache is not kept.
+        m_images.insert(drawing, new QImage(image), std::max<qsizetype>(1, image.sizeInBytes() / 1024));
     }
 
 private:
     QMutex m_mutex;
-    QCache<Drawing, QImage> m_images { 256 };
+    QCache<Drawing, QImage> m_images { 1024 };
 };
 
 Drawings &drawings()
