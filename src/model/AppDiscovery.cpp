@@ -3,6 +3,7 @@
 #include "model/AppFinder.h"
 #include "model/AppScanner.h"
 #include "model/FileItem.h"
+#include "platform/base/FreedMemory.h"
 
 #include <QMetaObject>
 #include <QMutex>
@@ -13,26 +14,9 @@
 #include <memory>
 #include <vector>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 namespace brimlark {
 
 namespace {
-// A scan's passes ran on the pool, and the allocator keeps what their
-// temporaries freed in each thread's own arena: some megabytes at ten
-// thousand applications that the idle program would go on holding. Handed
-// back once the catalog has its result. (Fewer arenas would hold less, but
-// a start's scan then waits on the same allocator locks as the threads
-// building the window, and the window comes about a third later.)
-void releaseFreedMemory()
-{
-#ifdef __GLIBC__
-    malloc_trim(0);
-#endif
-}
-
 AppDiscovery::Services withDefaults(AppDiscovery::Services services)
 {
     if (!services.folders) {
@@ -154,6 +138,12 @@ void AppDiscovery::scanApps()
             if (m_finder && m_finder->publishScan(pass->apps, generation, pass->details)) {
                 published(pass->apps);
             }
+            // The pass's temporaries stay freed in the pool threads' own
+            // allocator arenas, some megabytes at ten thousand applications:
+            // handed back once the catalog has its result. (Fewer arenas
+            // would hold less, but a start's scan then waits on the same
+            // allocator locks as the threads building the window, and the
+            // window comes about a third later.)
             QTimer::singleShot(0, this, &releaseFreedMemory);
         });
     });

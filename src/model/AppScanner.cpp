@@ -5,7 +5,6 @@
 #include "platform/core/BundleUrl.h"
 #include "platform/core/NameComparison.h"
 
-#include <QDateTime>
 #include <QFile>
 #include <QLocale>
 #include <QMutex>
@@ -101,21 +100,6 @@ QStringList bundleNames(const QString &folder)
     return entries;
 }
 
-// The dates AppFinder::systemFileDates() gives, from a status already read.
-std::optional<NewlyAddedTracker::FileDates> datesOf(const struct statx &status)
-{
-    auto date = [](const struct statx_timestamp &t) {
-        return QDateTime::fromMSecsSinceEpoch(qint64(t.tv_sec) * 1000 + qint64(t.tv_nsec) / 1000000, Qt::UTC);
-    };
-    NewlyAddedTracker::FileDates dates;
-    if (status.stx_mask & STATX_BTIME) {
-        dates.creation = date(status.stx_btime);
-    }
-    if (status.stx_mask & STATX_MTIME) {
-        dates.modification = date(status.stx_mtime);
-    }
-    return dates;
-}
 } // namespace
 
 QStringList AppScanner::applicationFolders()
@@ -150,8 +134,8 @@ AppItem AppScanner::itemForBundle(
     AppItem item(entryName.left(entryName.size() - appExtension.size()), BundleUrl::directoryUrl(path),
         category, survey.iconStamp, awaitsFiles);
     if (dates) {
-        *dates
-            = survey.status.stx_mask ? datesOf(survey.status) : NewlyAddedTracker::systemFileDates(item.id());
+        *dates = survey.status.stx_mask ? NewlyAddedTracker::fileDatesOf(survey.status)
+                                        : NewlyAddedTracker::systemFileDates(item.id());
     }
     return item;
 }

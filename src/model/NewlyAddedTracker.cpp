@@ -78,6 +78,11 @@ std::optional<NewlyAddedTracker::FileDates> NewlyAddedTracker::systemFileDates(c
         }
         return std::nullopt;
     }
+    return fileDatesOf(status);
+}
+
+NewlyAddedTracker::FileDates NewlyAddedTracker::fileDatesOf(const struct statx &status)
+{
     auto date = [](const struct statx_timestamp &t) {
         return QDateTime::fromMSecsSinceEpoch(qint64(t.tv_sec) * 1000 + qint64(t.tv_nsec) / 1000000, Qt::UTC);
     };

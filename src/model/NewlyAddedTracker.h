@@ -11,6 +11,8 @@
 #include <functional>
 #include <optional>
 
+#include <sys/stat.h>
+
 namespace brimlark {
 
 class Defaults;
@@ -41,6 +43,8 @@ public:
 
     // Thread-safe. The dates are UTC.
     static std::optional<FileDates> systemFileDates(const QString &path);
+    // The same dates from a status already read (with STATX_BTIME asked for).
+    static FileDates fileDatesOf(const struct statx &status);
 
     // Stamps the applications not seen before, forgets those gone, and
     // returns (and stores) the newly added ones in their order. Dates handed

@@ -1,5 +1,6 @@
 #include "platform/gui/AppIconStore.h"
 
+#include "platform/base/FreedMemory.h"
 #include "platform/base/ProcessWide.h"
 #include "platform/core/Bundle.h"
 #include "platform/gui/AppWorkspace.h"
@@ -10,10 +11,6 @@
 #include <QThread>
 
 #include <algorithm>
-
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 
 namespace brimlark {
 
@@ -139,16 +136,11 @@ void AppIconStore::prefetchIcons(const QStringList &paths, const QList<quint64> 
 
 void AppIconStore::runPrefetch(const QStringList &paths, const QList<quint64> &versions, quint64 generation)
 {
-    // Decoding leaves its freed buffers in this thread's own allocator area,
-    // megabytes the idle program would go on holding: handed back at the end.
+    // Decoding leaves its freed buffers in this thread's own allocator area:
+    // handed back at the end.
     const struct Release
     {
-        ~Release()
-        {
-#ifdef __GLIBC__
-            malloc_trim(0);
-#endif
-        }
+        ~Release() { releaseFreedMemory(); }
     } release;
     const quint64 since = m_cache.currentStamp();
     const bool versionsGiven = versions.size() == paths.size();
