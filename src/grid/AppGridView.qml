@@ -91,6 +91,20 @@ Item {
         onPaneStateChanged: show()
         Component.onCompleted: show()
 
+        // The loading screen fades in from nothing, so the window's first
+        // frame would show none of it: it is made once that frame is out,
+        // and not at all when the scan has ended by then.
+        property bool framed: false
+        Connections {
+            target: root.Window.window
+            enabled: !pane.framed
+            function onFrameSwapped() {
+                pane.framed = true
+                if (pane.paneState === GridPane.State.loading)
+                    pane.show()
+            }
+        }
+
         function show() {
             // A view loaded by name stays this loader's source until cleared,
             // and the same name again would then load nothing.
@@ -98,7 +112,7 @@ Item {
             source = ""
             switch (paneState) {
             case GridPane.State.loading:
-                sourceComponent = loadingComponent
+                sourceComponent = framed ? loadingComponent : null
                 break
             case GridPane.State.setupHiddenLock:
                 setSource(Qt.resolvedUrl("SetupHiddenLockView.qml"), { "lock": root.viewModel.hiddenItemsLock })

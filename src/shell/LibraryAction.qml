@@ -3,8 +3,8 @@ import QtQuick.Controls
 import Brimlark.Shell
 
 // The Library menu's command for one section (a SidebarSelection.Kind), with
-// the title and shortcut MenuCommands.libraryCommands gives it. Declared in
-// the menu itself so that its shortcut works while the menu is closed.
+// the title and shortcut MenuCommands.libraryCommands gives it. Declared on
+// the window, so that its shortcut works while the menu is closed.
 Action {
     required property int section
     readonly property var command: MenuCommands.libraryCommands.find(c => c.selection === section)

@@ -36,38 +36,40 @@ ApplicationWindow {
         }
     }
 
+    // The menus' commands, on the window so that their shortcuts work
+    // while the menus are closed.
+    Action {
+        id: searchAppsAction
+        objectName: "searchAppsAction"
+        text: qsTr("Search Apps")
+        shortcut: "Ctrl+K"
+        onTriggered: MenuCommands.searchApps()
+    }
+    Action {
+        id: quitAction
+        objectName: "quitAction"
+        text: qsTr("Quit")
+        shortcut: "Ctrl+Q"
+        onTriggered: MenuCommands.quit()
+    }
+    LibraryAction { id: allAppsAction; section: SidebarSelection.Kind.allApps }
+    LibraryAction { id: newlyAddedAction; section: SidebarSelection.Kind.newlyAdded }
+    LibraryAction { id: recentsAction; section: SidebarSelection.Kind.recents }
+    LibraryAction { id: favoritesAction; section: SidebarSelection.Kind.favorites }
+
     menuBar: MenuBar {
         objectName: "menuBar"
 
-        Menu {
+        CommandMenu {
             objectName: "fileMenu"
             title: qsTr("File")
-            delegate: ShortcutMenuItem {}
-
-            Action {
-                objectName: "searchAppsAction"
-                text: qsTr("Search Apps")
-                shortcut: "Ctrl+K"
-                onTriggered: MenuCommands.searchApps()
-            }
-            MenuSeparator {}
-            Action {
-                objectName: "quitAction"
-                text: qsTr("Quit")
-                shortcut: "Ctrl+Q"
-                onTriggered: MenuCommands.quit()
-            }
+            commands: [searchAppsAction, null, quitAction]
         }
 
-        Menu {
+        CommandMenu {
             objectName: "libraryMenu"
             title: qsTr("Library")
-            delegate: ShortcutMenuItem {}
-
-            LibraryAction { section: SidebarSelection.Kind.allApps }
-            LibraryAction { section: SidebarSelection.Kind.newlyAdded }
-            LibraryAction { section: SidebarSelection.Kind.recents }
-            LibraryAction { section: SidebarSelection.Kind.favorites }
+            commands: [allAppsAction, newlyAddedAction, recentsAction, favoritesAction]
         }
     }
 

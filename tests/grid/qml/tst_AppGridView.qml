@@ -58,10 +58,21 @@ TestCase {
     function test_theFirstScanShowsTheLoadingScreen() {
         fixture.beginScan()
         const grid = makeGrid()
-        compare(grid.pane.item.objectName, "loadingView")
+        // Not before the window's next frame: it fades in from nothing.
+        compare(grid.pane.item, null)
+        tryVerify(() => grid.pane.item && grid.pane.item.objectName === "loadingView")
         fixture.publish(["Alpha", "Bravo"])
         compare(grid.pane.item.objectName, "gridContent")
         fixture.beginScan()
+        compare(grid.pane.item.objectName, "gridContent")
+    }
+
+    // A scan that ends before that frame leaves the content alone.
+    function test_aScanEndedBeforeTheNextFrameMakesNoLoadingScreen() {
+        fixture.beginScan()
+        const grid = makeGrid()
+        fixture.publish(["Alpha"])
+        tryVerify(() => grid.pane.framed)
         compare(grid.pane.item.objectName, "gridContent")
     }
 
