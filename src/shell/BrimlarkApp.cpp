@@ -58,6 +58,14 @@ void BrimlarkApp::setUpStyle()
 {
     // A desktop look that every control of the views can be restyled in.
     QQuickStyle::setStyle(QStringLiteral("Fusion"));
+    // Text in grey antialiasing. The scene graph's own choice, subpixel
+    // antialiasing, assumes a screen's subpixel order whatever the screen,
+    // fringes every glyph in colour, and samples each glyph pixel several
+    // times on every frame: a fifth of an idle frame's drawing. Read when the
+    // first window is made; a choice in the environment stays.
+    if (qEnvironmentVariableIsEmpty(textAntialiasingVariable)) {
+        qputenv(textAntialiasingVariable, "gray");
+    }
 }
 
 void BrimlarkApp::prepareEngine(QQmlEngine &engine)

@@ -51,8 +51,10 @@ public:
     ~BrimlarkApp() override;
 
     static QUrl mainQmlUrl();
-    // The Controls style of the views; before the first engine loads.
+    // The Controls style of the views and the text's antialiasing; before
+    // the first window is made.
     static void setUpStyle();
+    static constexpr const char *textAntialiasingVariable = "QSG_DISTANCEFIELD_ANTIALIASING";
     // What every engine that shows the shell's QML needs.
     static void prepareEngine(QQmlEngine &engine);
 
