@@ -6,6 +6,7 @@
 
 #include "TestSupport.h"
 
+#include <QCoreApplication>
 #include <QMetaEnum>
 
 namespace brimlark::test {
@@ -39,7 +40,13 @@ bool GridFixture::setPassword(const QString &password)
     bool done = false;
     m_vm->hiddenItemsLock()->setSecurityPassword(
         password, false, [&done](bool, std::optional<QString>) { done = true; });
-    return waitUntil([&done] { return done; }) && m_vm->hiddenItemsLock()->isSecurityPasswordSet();
+    const bool set = waitUntil([&done] { return done; }) && m_vm->hiddenItemsLock()->isSecurityPasswordSet();
+    // Setting a password unlocks, and the views answer on the next turn of
+    // the event loop (the search field asks for the keyboard). That turn is
+    // served here, so a test that locks and shows a lock screen next does
+    // not see the field take the keys from it.
+    QCoreApplication::sendPostedEvents();
+    return set;
 }
 
 void GridFixture::publish(const QStringList &names)
