@@ -73,6 +73,7 @@ AppFinder::ScanDetails AppFinder::prepareScan(const QList<AppItem> &apps, const 
     details.nameRanks = std::move(ranks.names);
     details.categoryRanks = std::move(ranks.categories);
     details.foldedNames = FoldedNames(apps);
+    details.urlTextIndex = UrlTextIndex(apps);
     details.foldedFrom = apps;
     return details;
 }
@@ -103,19 +104,21 @@ void AppFinder::setApps(QList<AppItem> apps, const ScanDetails *details)
 {
     // An update left for later was worked out against the list it found.
     settleNewlyAdded();
-    // A copy of the list the names were folded from shares its items' array.
-    const bool folded = details && !apps.isEmpty() && details->foldedFrom.constData() == apps.constData()
+    // A copy of the list the details were worked out from shares its items'
+    // array: what was made from that list is taken as it is.
+    const bool prepared = details && !apps.isEmpty() && details->foldedFrom.constData() == apps.constData()
         && details->foldedFrom.size() == apps.size();
     m_apps = std::move(apps);
-    m_indexByUrlText = UrlTextIndex(m_apps);
+    m_indexByUrlText = prepared ? details->urlTextIndex : UrlTextIndex(m_apps);
     CatalogOrdering::Ranks handedIn;
     if (details) {
         handedIn.names = details->nameRanks;
         handedIn.categories = details->categoryRanks;
     }
-    m_ranks = details && handedIn.covers(m_apps) ? std::move(handedIn)
-                                                 : CatalogOrdering::Ranks::of(m_apps, m_collation);
-    m_foldedNames = folded ? details->foldedNames : FoldedNames(m_apps);
+    m_ranks = details && (prepared || handedIn.covers(m_apps))
+        ? std::move(handedIn)
+        : CatalogOrdering::Ranks::of(m_apps, m_collation);
+    m_foldedNames = prepared ? details->foldedNames : FoldedNames(m_apps);
     touch(Apps);
 }
 

@@ -70,9 +70,10 @@ public:
         // Collation ranks of the scan's names and of its categories.
         QHash<QString, int> nameRanks;
         QHash<QString, int> categoryRanks;
-        // The names folded for search, and the list they come from: taken
-        // only by a publish of that very list.
+        // The names folded for search, the index by URL text, and the list
+        // they come from: taken only by a publish of that very list.
         FoldedNames foldedNames;
+        UrlTextIndex urlTextIndex;
         QList<AppItem> foldedFrom;
     };
 

@@ -936,6 +936,12 @@ TEST_F(AppFinderTest, APreparedScanSortsAndSearchesLikeAPlainOne)
                 out.last() << finder->apps()[i];
             }
         }
+        // And which application each of a folder's URL texts names.
+        AppFolder folder;
+        for (const auto &item : input) {
+            folder.appURLs << item.urlText();
+        }
+        out << finder->getAppsInFolder(folder);
         return out;
     };
     for (const auto &list : { apps, shuffled }) {
