@@ -74,7 +74,7 @@ AppFinder::ScanDetails AppFinder::prepareScan(const QList<AppItem> &apps, const 
     details.categoryRanks = std::move(ranks.categories);
     details.foldedNames = FoldedNames(apps);
     details.urlTextIndex = UrlTextIndex(apps);
-    details.foldedFrom = apps;
+    details.preparedFrom = apps;
     return details;
 }
 
@@ -106,8 +106,8 @@ void AppFinder::setApps(QList<AppItem> apps, const ScanDetails *details)
     settleNewlyAdded();
     // A copy of the list the details were worked out from shares its items'
     // array: what was made from that list is taken as it is.
-    const bool prepared = details && !apps.isEmpty() && details->foldedFrom.constData() == apps.constData()
-        && details->foldedFrom.size() == apps.size();
+    const bool prepared = details && !apps.isEmpty() && details->preparedFrom.constData() == apps.constData()
+        && details->preparedFrom.size() == apps.size();
     m_apps = std::move(apps);
     m_indexByUrlText = prepared ? details->urlTextIndex : UrlTextIndex(m_apps);
     CatalogOrdering::Ranks handedIn;

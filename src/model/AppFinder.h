@@ -71,10 +71,11 @@ public:
         QHash<QString, int> nameRanks;
         QHash<QString, int> categoryRanks;
         // The names folded for search, the index by URL text, and the list
-        // they come from: taken only by a publish of that very list.
+        // they and the ranks were made from: taken only by a publish of that
+        // very list.
         FoldedNames foldedNames;
         UrlTextIndex urlTextIndex;
-        QList<AppItem> foldedFrom;
+        QList<AppItem> preparedFrom;
     };
 
     static inline const QString hiddenAppsKey = QStringLiteral("brimlark_hidden_apps");
